@@ -1,0 +1,31 @@
+# Helpers shared by every folder: the Wine runner and test registration.
+find_program(KV_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+if(NOT KV_WINE)
+  find_program(KV_WINE NAMES wine64 wine REQUIRED)
+endif()
+set(KV_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
+set(KV_SCRIPTS ${CMAKE_SOURCE_DIR}/scripts)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
+# kv_add_test(NAME src... [LIBS lib...] [DEPENDS target...])
+# One GoogleTest executable per area, registered as one CTest test (a Wine start costs time).
+# DEPENDS names the programs and modules the tests load at run time, so they are built first.
+function(kv_add_test name)
+  cmake_parse_arguments(KT "" "" "LIBS;DEPENDS" ${ARGN})
+  add_executable(${name} ${KT_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${KT_LIBS})
+  if(KT_DEPENDS)
+    add_dependencies(${name} ${KT_DEPENDS})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+# kv_add_module(NAME DEF src...): a DLL whose exports are fixed by a .def file.
+function(kv_add_module name def)
+  add_library(${name} SHARED ${ARGN} ${def})
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME ${name})
+  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
+endfunction()

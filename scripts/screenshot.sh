@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Starts the program under a virtual X display and saves a PNG of the screen.
+#   scripts/screenshot.sh [out.png] [seconds to wait after the window appears]
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KV_BUILD_DIR:-$root/build}
+out=$(realpath -m "${1:-$build/screenshot.png}")
+settle=${2:-3}
+"$root/scripts/build.sh" >/dev/null
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  # A Wine virtual desktop draws the window frames that no window manager draws here.
+  KV_WINE_DISPLAY=x11 "$0/wine-run" explorer /desktop=KvShot,1280x800 "$0/bin/KvSound5EU.exe" &
+  for i in $(seq 1 120); do
+    xwininfo -root -tree 2>/dev/null | grep -q "KvShot" && break
+    sleep 0.5
+  done
+  sleep "$2"
+  import -window root "$1"
+  WINEPREFIX="$0/wine/x11" wineserver -k || true
+' "$build" "$out" "$settle"
+echo "saved $out"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds, and runs every test under the build's headless Wine prefix.
+set -e
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KV_BUILD_DIR:-$root/build}
+"$root/scripts/build.sh"
+wine=$(command -v /usr/lib/wine/wine64 || command -v wine64)
+export WINEPREFIX=$build/wine/headless WINEDEBUG=-all
+"$root/scripts/wine-prefix.sh" "$WINEPREFIX" headless
+# One wineserver for the whole run, detached from our pipes so that the run can end.
+wineserver -p </dev/null >/dev/null 2>&1 || true
+"$wine" wineboot </dev/null >/dev/null 2>&1 || true
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

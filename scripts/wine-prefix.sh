@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Creates a Wine prefix once: wine-prefix.sh PREFIX headless|x11
+set -e
+prefix=$1 kind=$2
+[ -f "$prefix/.kv-ready" ] && exit 0
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+[ -f "$prefix/.kv-ready" ] && exit 0
+wine=$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+echo "-- creating Wine prefix $prefix ($kind)" >&2
+"$wine" wineboot --init >/dev/null 2>&1 || true
+if [ "$kind" = headless ]; then
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
+else
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+fi
+# No crash dialog: a failing program should exit, not wait for a click.
+"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+timeout 60 wineserver -w 2>/dev/null || true
+touch "$prefix/.kv-ready"
