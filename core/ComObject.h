@@ -1,0 +1,171 @@
+// COM plumbing in one place.
+//
+//   class CThing : public ComObject<IThing, IOther> { ... };     // IUnknown for both
+//   IThing* p = ComObject<...>::Create<CThing>(args...);         // count 1, or nullptr
+//
+// ComObject implements QueryInterface from the listed interfaces (IUnknown answers
+// with the first one), AddRef/Release with interlocked counts and deletion at zero,
+// and counts live objects for DllCanUnloadNow. An interface's id comes from
+// InterfaceIdOf<I>(), which uses __uuidof; declare our own interfaces with
+// KV_DECLARE_IID(IThing, 0x12345678, 0x1234, 0x1234, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xde, 0xf0)
+// at global scope (before or after the interface's definition).
+//
+// ClassFactory / ModuleClassTable serve DllGetClassObject from a table of
+// {class id, create function}.
+#pragma once
+#include <windows.h>
+#include <objbase.h>
+#include <unknwn.h>
+
+#include <atomic>
+#include <new>
+
+#define KV_DECLARE_IID(iface, ...) \
+    struct iface;                  \
+    __CRT_UUID_DECL(iface, __VA_ARGS__)
+
+namespace kvcom {
+
+// Live objects and server locks of this module (each DLL links its own copy).
+inline std::atomic<long>& ModuleRefs()
+{
+    static std::atomic<long> refs{0};
+    return refs;
+}
+
+inline HRESULT CanUnloadNow() { return ModuleRefs().load() == 0 ? S_OK : S_FALSE; }
+
+template <class I>
+inline const IID& InterfaceIdOf() { return __uuidof(I); }
+
+} // namespace kvcom
+
+template <class First, class... Rest>
+class ComObject : public First, public Rest... {
+public:
+    ComObject() { ++kvcom::ModuleRefs(); }
+    virtual ~ComObject() { --kvcom::ModuleRefs(); }
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (iid == IID_IUnknown)
+            *ppv = static_cast<IUnknown*>(static_cast<First*>(this));
+        else
+            FindInterface<First, Rest...>(iid, ppv);
+        if (!*ppv)
+            *ppv = QueryExtraInterface(iid);
+        if (!*ppv)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        long n = --m_refs;
+        if (n == 0)
+            delete this;
+        return static_cast<ULONG>(n);
+    }
+
+    // Creates an object with one reference held by the caller; nullptr when out of memory.
+    template <class T, class... Args>
+    static T* Create(Args&&... args)
+    {
+        T* obj = new (std::nothrow) T(static_cast<Args&&>(args)...);
+        if (obj)
+            obj->AddRef();
+        return obj;
+    }
+
+protected:
+    // A derived class answers further ids here (not reference-counted by the caller of this hook).
+    virtual void* QueryExtraInterface(REFIID) { return nullptr; }
+    long RefCount() const { return m_refs.load(); }
+
+private:
+    template <class I, class... More>
+    void FindInterface(REFIID iid, void** ppv)
+    {
+        if (iid == kvcom::InterfaceIdOf<I>()) {
+            *ppv = static_cast<I*>(this);
+            return;
+        }
+        if constexpr (sizeof...(More) > 0)
+            FindInterface<More...>(iid, ppv);
+    }
+
+    std::atomic<long> m_refs{0};
+};
+
+namespace kvcom {
+
+// One entry of a module's class table: the class id and a function that creates
+// an object and queries it for the requested interface.
+struct ClassEntry {
+    const CLSID* clsid;
+    HRESULT (*create)(IUnknown* outer, REFIID iid, void** ppv);
+};
+
+// Creates T (a ComObject) and queries it for iid; no aggregation.
+template <class T>
+HRESULT CreateInstanceOf(IUnknown* outer, REFIID iid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (outer)
+        return CLASS_E_NOAGGREGATION;
+    T* obj = T::template Create<T>();
+    if (!obj)
+        return E_OUTOFMEMORY;
+    HRESULT hr = obj->QueryInterface(iid, ppv);
+    obj->Release();
+    return hr;
+}
+
+class ClassFactory : public ComObject<IClassFactory> {
+public:
+    explicit ClassFactory(const ClassEntry& entry) : m_entry(entry) {}
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** ppv) override
+    {
+        return m_entry.create(outer, iid, ppv);
+    }
+    STDMETHODIMP LockServer(BOOL lock) override
+    {
+        if (lock)
+            ++ModuleRefs();
+        else
+            --ModuleRefs();
+        return S_OK;
+    }
+
+private:
+    ClassEntry m_entry;
+};
+
+// The body of DllGetClassObject for a table of count entries.
+inline HRESULT GetClassObject(const ClassEntry* table, size_t count, REFCLSID clsid, REFIID iid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    for (size_t i = 0; i < count; ++i) {
+        if (*table[i].clsid != clsid)
+            continue;
+        ClassFactory* factory = ClassFactory::Create<ClassFactory>(table[i]);
+        if (!factory)
+            return E_OUTOFMEMORY;
+        HRESULT hr = factory->QueryInterface(iid, ppv);
+        factory->Release();
+        return hr;
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+} // namespace kvcom
