@@ -10,6 +10,9 @@
 // KV_DECLARE_IID(IThing, 0x12345678, 0x1234, 0x1234, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xde, 0xf0)
 // at global scope (before or after the interface's definition).
 //
+// ComExtend<Base, I...> adds interfaces to a class already built on ComObject (such as
+// RefCounted): class CCmd : public ComExtend<RefCounted, IEditCommand, IPersistCommand>.
+//
 // ClassFactory / ModuleClassTable serve DllGetClassObject from a table of
 // {class id, create function}.
 #pragma once
@@ -38,6 +41,25 @@ inline HRESULT CanUnloadNow() { return ModuleRefs().load() == 0 ? S_OK : S_FALSE
 template <class I>
 inline const IID& InterfaceIdOf() { return __uuidof(I); }
 
+// The interlocked count every reference-counted object of ours keeps (COM or tagged).
+class RefCount {
+public:
+    explicit RefCount(long initial = 0) : m_value(initial) {}
+    long Increment() { return ++m_value; }
+    long Decrement() { return --m_value; }
+    long Value() const { return m_value.load(); }
+
+private:
+    std::atomic<long> m_value;
+};
+
+// Stores self as the first listed interface whose id is iid; false when none is.
+template <class... I, class T>
+bool FindInterface(T* self, REFIID iid, void** ppv)
+{
+    return ((iid == InterfaceIdOf<I>() ? (*ppv = static_cast<I*>(self), true) : false) || ...);
+}
+
 } // namespace kvcom
 
 template <class First, class... Rest>
@@ -56,7 +78,7 @@ public:
         if (iid == IID_IUnknown)
             *ppv = static_cast<IUnknown*>(static_cast<First*>(this));
         else
-            FindInterface<First, Rest...>(iid, ppv);
+            kvcom::FindInterface<First, Rest...>(this, iid, ppv);
         if (!*ppv)
             *ppv = QueryExtraInterface(iid);
         if (!*ppv)
@@ -64,10 +86,10 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(m_refs.Increment()); }
     STDMETHODIMP_(ULONG) Release() override
     {
-        long n = --m_refs;
+        long n = m_refs.Decrement();
         if (n == 0)
             delete this;
         return static_cast<ULONG>(n);
@@ -86,21 +108,32 @@ public:
 protected:
     // A derived class answers further ids here (not reference-counted by the caller of this hook).
     virtual void* QueryExtraInterface(REFIID) { return nullptr; }
-    long RefCount() const { return m_refs.load(); }
+    long RefCount() const { return m_refs.Value(); }
 
 private:
-    template <class I, class... More>
-    void FindInterface(REFIID iid, void** ppv)
-    {
-        if (iid == kvcom::InterfaceIdOf<I>()) {
-            *ppv = static_cast<I*>(this);
-            return;
-        }
-        if constexpr (sizeof...(More) > 0)
-            FindInterface<More...>(iid, ppv);
-    }
+    kvcom::RefCount m_refs;
+};
 
-    std::atomic<long> m_refs{0};
+// Base plus further interfaces: QueryInterface answers the listed ones first, then what Base
+// answers; AddRef and Release stay Base's, so every interface shares one count and identity.
+template <class Base, class... More>
+class ComExtend : public Base, public More... {
+public:
+    using Base::Base;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (kvcom::FindInterface<More...>(this, iid, ppv)) {
+            AddRef();
+            return S_OK;
+        }
+        return Base::QueryInterface(iid, ppv);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return Base::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return Base::Release(); }
 };
 
 namespace kvcom {

@@ -1,0 +1,84 @@
+#include "PeakFile.h"
+
+#include "FileHandle.h"
+#include "KvSSException.h"
+#include "TempFilePaths.h"
+
+PeakFile::~PeakFile()
+{
+    try {
+        if (m_data && m_data->IsOpen())
+            m_data->Close();
+    } catch (const CKvSSException&) {
+        // the stream's own destructor closes the handle
+    }
+    ReleaseParts();
+}
+
+void PeakFile::ReleaseParts()
+{
+    if (m_builder)
+        m_builder->Release();
+    if (m_data)
+        m_data->Release();
+    m_builder = nullptr;
+    m_data = nullptr;
+}
+
+HRESULT PeakFile::Create(const WaveFormat* format, DWORD framesPerBlock)
+{
+    if (!format)
+        return E_POINTER;
+    if (format->channels > 2)
+        throw CKvSSException(kPeakFileFormatNotSupported);
+    ReleaseParts();
+    ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&m_data)));
+    TempFilePaths temp;
+    const char* name = temp.MakeTempFileName();
+    if (!*name)
+        throw CKvSSException(LastErrorCode());
+    m_data->SetFileName(name);
+    m_data->Open(kStreamCreate);
+    ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), reinterpret_cast<void**>(&m_builder)));
+    return ThrowIfFailed(m_builder->Begin(format, framesPerBlock));
+}
+
+HRESULT PeakFile::Write(const void* data, DWORD bytes, DWORD* done)
+{
+    if (!m_data || !m_builder)
+        return E_FAIL;
+    m_builder->Write(data, bytes);
+    return m_data->Write(data, bytes, done);
+}
+
+HRESULT PeakFile::Close()
+{
+    if (m_builder)
+        m_builder->End();
+    if (m_data && m_data->IsOpen())
+        m_data->Close();
+    return S_OK;
+}
+
+HRESULT PeakFile::GetDataFileName(char* buffer, DWORD capacity)
+{
+    if (!m_data)
+        return E_FAIL;
+    if (buffer)
+        m_data->GetFileName(buffer, capacity);
+    return S_OK;
+}
+
+HRESULT PeakFile::GetPeakFileName(char* buffer, DWORD capacity)
+{
+    if (!m_builder)
+        return E_FAIL;
+    return m_builder->GetFileName(buffer, capacity);
+}
+
+HRESULT PeakFile::GetDataSize(uint64_t* size)
+{
+    if (!m_data)
+        return E_FAIL;
+    return m_data->GetSize(size);
+}

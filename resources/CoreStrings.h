@@ -1,0 +1,14 @@
+// String ids of the core services. The error texts keep their numeric ids (11000..12311 for
+// the result codes, 11301..11316 for DirectSound); ErrorText maps codes to them.
+#pragma once
+
+#define IDS_TIMEUNIT_HMS 10004
+#define IDS_TIMEUNIT_SECONDS 10005
+#define IDS_TIMEUNIT_MILLISECONDS 10006
+#define IDS_TIMEUNIT_SAMPLES 10007
+#define IDS_TIMEUNIT_FRAMES 10008
+#define IDS_TIMEUNIT_TIMECODE 10009
+
+#define IDS_ERROR_GENERAL 11000
+#define IDS_ERROR_UNKNOWN 11001
+#define IDS_ERROR_CANCELED 11004

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "RegistryKey.h"
+#include "Settings.h"
+#include "SettingsTestRoot.h"
+
+#include <cstring>
+
+TEST(Settings, MissingEntriesYieldTheCallersDefault)
+{
+    SettingsTestRoot root;
+    std::string text = "previous";
+    EXPECT_EQ(GetSettingString("Settings", "Nothing", nullptr, &text), 0);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(GetSettingString("NoSection", "Nothing", "fallback", &text), 8);
+    EXPECT_EQ(text, "fallback");
+    EXPECT_EQ(GetSettingInt("NoSection", "Nothing", -7), -7);
+    EXPECT_EQ(SetSettingString("NoSection", "Nothing", nullptr), 0) << "deleting from a missing section";
+    EXPECT_EQ(SetSettingString("NoSection", nullptr, nullptr), 0);
+}
+
+TEST(Settings, WrittenValuesReadBack)
+{
+    SettingsTestRoot root;
+    ASSERT_EQ(SetSettingInt("Settings", "Unit", -5), 1);
+    EXPECT_EQ(GetSettingInt("Settings", "Unit", 0), -5);
+    ASSERT_EQ(SetSettingString("Settings", "LastSaveDir", "C:\\Work"), 1);
+    std::string text;
+    EXPECT_EQ(GetSettingString("Settings", "LastSaveDir", "", &text), 7);
+    EXPECT_EQ(text, "C:\\Work");
+    ASSERT_EQ(SetSettingString("Settings", "Empty", ""), 1);
+    EXPECT_EQ(GetSettingString("Settings", "Empty", "default", &text), 0) << "a stored empty text is a value";
+}
+
+TEST(Settings, StringsReadBackWithTheirExactLength)
+{
+    SettingsTestRoot root;
+    ASSERT_EQ(SetSettingString("Settings", "Position", "1:2:3"), 1);
+    std::string text;
+    EXPECT_EQ(GetSettingString("Settings", "Position", "", &text), 5);
+    EXPECT_EQ(text, "1:2:3");
+    // A value stored with its end mark and trailing bytes is cut at the first zero.
+    RegistryKey key;
+    ASSERT_EQ(key.Open("Settings"), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key.UserKey(), "Padded", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab\0cd"), 6),
+              ERROR_SUCCESS);
+    ASSERT_EQ(key.QueryString("Padded", &text), ERROR_SUCCESS);
+    EXPECT_EQ(text, "ab");
+}
+
+TEST(Settings, MachineValueServesUntilTheUserWritesOne)
+{
+    SettingsTestRoot root;
+    DWORD machineNumber = 48000;
+    ASSERT_TRUE(root.SetMachineValue("Settings", "DefaultSamplesPerSec", REG_DWORD, &machineNumber, 4));
+    ASSERT_TRUE(root.SetMachineValue("Settings", "WaveOutDevice", REG_SZ, "Machine", 8));
+    std::string text;
+    EXPECT_EQ(GetSettingInt("Settings", "DefaultSamplesPerSec", 44100), 48000) << "section only under the machine";
+    GetSettingString("Settings", "WaveOutDevice", "", &text);
+    EXPECT_EQ(text, "Machine");
+
+    ASSERT_EQ(SetSettingInt("Settings", "DefaultSamplesPerSec", 96000), 1);
+    EXPECT_EQ(GetSettingInt("Settings", "DefaultSamplesPerSec", 44100), 96000);
+    ASSERT_EQ(SetSettingString("Settings", "DefaultSamplesPerSec", nullptr), 1) << "user value deleted";
+    EXPECT_EQ(GetSettingInt("Settings", "DefaultSamplesPerSec", 44100), 48000) << "machine value again";
+}
+
+TEST(Settings, EntriesOfAnotherTypeGiveTheDefault)
+{
+    SettingsTestRoot root;
+    ASSERT_EQ(SetSettingInt("Settings", "TempPath", 12), 1);
+    ASSERT_EQ(SetSettingString("Settings", "Unit", "12"), 1);
+    std::string text = "previous";
+    GetSettingString("Settings", "TempPath", "default", &text);
+    EXPECT_EQ(text, "default");
+    EXPECT_EQ(GetSettingInt("Settings", "Unit", 3), 3);
+}
+
+TEST(Settings, NullValueAndEntryDeleteTheUsersSection)
+{
+    SettingsTestRoot root;
+    SetSettingInt("Effecters", "A", 1);
+    EXPECT_EQ(SetSettingString("Effecters", nullptr, nullptr), 1);
+    EXPECT_EQ(GetSettingInt("Effecters", "A", 9), 9);
+    RegistryKey key;
+    EXPECT_NE(key.Open("Effecters"), ERROR_SUCCESS);
+}
+
+TEST(Settings, EnumeratesValuesOfEachHive)
+{
+    SettingsTestRoot root;
+    SetSettingString("Last File List", "File0", "a.kvs,0,0");
+    SetSettingString("Last File List", "File1", "b.kvs,0,0");
+    DWORD one = 1;
+    ASSERT_TRUE(root.SetMachineValue("Last File List", "Machine", REG_DWORD, &one, 4));
+    RegistryKey key;
+    ASSERT_EQ(key.Open("Last File List"), ERROR_SUCCESS);
+    auto count = [&](bool machine) {
+        int n = 0;
+        char name[64];
+        DWORD length = sizeof(name);
+        DWORD type = 0;
+        while (key.EnumValue(machine, n, name, &length, &type) == ERROR_SUCCESS) {
+            ++n;
+            length = sizeof(name);
+        }
+        return n;
+    };
+    EXPECT_EQ(count(false), 2);
+    EXPECT_EQ(count(true), 1);
+}
+
+TEST(Settings, RawBufferIsBoundedAndAlwaysEnded)
+{
+    SettingsTestRoot root;
+    SetSettingString("Settings", "HelpPath", "C:\\Help");
+    char buffer[8];
+    std::memset(buffer, 'x', sizeof(buffer));
+    EXPECT_EQ(GetSettingBuffer("Settings", "HelpPath", "", buffer, sizeof(buffer)), 7);
+    EXPECT_STREQ(buffer, "C:\\Help");
+    char small[4];
+    EXPECT_EQ(GetSettingBuffer("Settings", "HelpPath", "dflt", small, sizeof(small)), 3)
+        << "a value that does not fit gives the default, cut to the buffer";
+    EXPECT_STREQ(small, "dfl");
+    EXPECT_EQ(GetSettingBuffer("Settings", "Missing", nullptr, small, sizeof(small)), 0);
+    EXPECT_STREQ(small, "");
+}
+
+TEST(Settings, TableKnowsEveryEntryWithItsDefault)
+{
+    SettingsTestRoot root;
+    ASSERT_NE(FindSetting("unit"), nullptr);
+    EXPECT_EQ(FindSetting("Unit")->number, 0x80101);
+    EXPECT_EQ(FindSetting("Nonsense"), nullptr);
+    EXPECT_EQ(GetSettingIntDefault("AnalizeAmpRangeLow"), -130);
+    EXPECT_EQ(GetSettingIntDefault("PreBufferLength"), 131072);
+    std::string text;
+    GetSettingStringDefault("LabelWndHeaderWidth", &text);
+    EXPECT_EQ(text, "150:60:50:50:50");
+    SetSettingString("Settings", "UnitFrames", "25.00");
+    GetSettingStringDefault("UnitFrames", &text);
+    EXPECT_EQ(text, "25.00");
+}
