@@ -56,14 +56,25 @@ private:
     bool m_saved = false;
 };
 
-BOOL ShellResult(HINSTANCE result)
+// TRUE for a shell result above 32; the two codes that mean "no browser" show the message.
+BOOL ShellResult(HINSTANCE result, INT_PTR noBrowser1, INT_PTR noBrowser2)
 {
     INT_PTR code = reinterpret_cast<INT_PTR>(result);
     if (code > 32)
         return TRUE;
-    if (code == SE_ERR_ASSOCINCOMPLETE || code == SE_ERR_NOASSOC)
+    if (code == noBrowser1 || code == noBrowser2)
         ShowCoreMessage(kIdsNoDefaultBrowser, MB_OK | MB_ICONEXCLAMATION);
     return FALSE;
+}
+
+BOOL FindResult(HINSTANCE result)
+{
+    return ShellResult(result, ERROR_BAD_FORMAT, SE_ERR_NOASSOC);
+}
+
+BOOL ExecuteResult(HINSTANCE result)
+{
+    return ShellResult(result, SE_ERR_ASSOCINCOMPLETE, SE_ERR_NOASSOC);
 }
 
 } // namespace
@@ -120,7 +131,7 @@ BOOL HelpLauncher::FindBrowser(char* browserPath, BOOL* isIexplore)
     browserPath[0] = '\0';
     const std::string index = std::string(m_helpFolder) + "index.html";
     HINSTANCE result = ::FindExecutableA(index.c_str(), nullptr, browserPath);
-    if (!ShellResult(result))
+    if (!FindResult(result))
         return FALSE;
     std::string name = SplitFileName(browserPath);
     name = name.substr(0, name.find_last_of('.'));
@@ -137,17 +148,16 @@ BOOL HelpLauncher::OpenPage(const char* page, BOOL /*isAddress*/)
     ProgramFolderAsCurrent current;
     HINSTANCE result = isIexplore ? ::ShellExecuteA(nullptr, "open", browser, page, nullptr, SW_SHOWNORMAL)
                                   : ::ShellExecuteA(nullptr, "open", page, nullptr, nullptr, SW_SHOW);
-    return ShellResult(result);
+    return ExecuteResult(result);
 }
 
 BOOL StartAutoDemo()
 {
     char folder[MAX_PATH];
-    HelpLauncher launcher;
-    int length = launcher.GetDemoFolder(sizeof(folder), folder);
+    int length = FolderRule("DemoPath", "AutoDemo", sizeof(folder), folder);
     if (length == 0 || length + std::strlen("autodemo.exe") >= MAX_PATH)
         return FALSE;
     const std::string path = std::string(folder) + "autodemo.exe";
     ProgramFolderAsCurrent current;
-    return ShellResult(::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return ExecuteResult(::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }

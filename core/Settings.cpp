@@ -3,10 +3,11 @@
 #include "RegistryKey.h"
 
 #include <cstring>
-#include <vector>
 
 int GetSettingString(const char* section, const char* entry, const char* defaultText, std::string* text)
 {
+    if (!text)
+        return 0;
     RegistryKey key;
     if (key.Open(section) != ERROR_SUCCESS || key.QueryString(entry, text) != ERROR_SUCCESS)
         *text = defaultText ? defaultText : "";
@@ -35,7 +36,8 @@ int SetSettingString(const char* section, const char* entry, const char* value)
             return 0;
         return key.DeleteValue(entry) == ERROR_SUCCESS ? 1 : 0;
     }
-    if (key.Open(nullptr) != ERROR_SUCCESS)
+    // Without a section name this would be the program's root itself.
+    if (!section || !*section || key.Open(nullptr) != ERROR_SUCCESS)
         return 0;
     return key.DeleteSubKey(section) == ERROR_SUCCESS ? 1 : 0;
 }

@@ -190,6 +190,35 @@ TEST_F(ChunkFileTest, ReaderSkipsPadByteOfOddChunk)
     EXPECT_EQ(m_file->GetCurrentChunk()->id, kB);
 }
 
+TEST_F(ChunkFileTest, PadFollowsAnOddEndEvenWhenTheSizeIsEven)
+{
+    // One raw byte before A puts its data at an odd position: 4 data bytes end at 37.
+    m_file->Open(kFileCreate);
+    m_file->CreateChunkById(kForm, 0);
+    m_file->Write("r", 1);
+    m_file->CreateChunkById(kA, 0);
+    m_file->Write("abcd", 4);
+    m_file->Ascend();
+    EXPECT_EQ(m_file->GetPosition(), 38u);
+    m_file->CreateChunkById(kB, 0);
+    m_file->Ascend();
+    m_file->Close();
+
+    ASSERT_EQ(m_file->Open(kFileRead), 54u);
+    m_file->DescendById(kForm, kChunkFindById);
+    char raw = 0;
+    m_file->Read(&raw, 1);
+    ASSERT_EQ(m_file->DescendById(kA, kChunkFindById), S_OK);
+    EXPECT_EQ(m_file->GetCurrentChunk()->dataStart, 33u);
+    m_file->Ascend();
+    EXPECT_EQ(m_file->GetPosition(), 38u);
+    ASSERT_EQ(m_file->DescendById(0, 0), S_OK);
+    EXPECT_EQ(m_file->GetCurrentChunk()->id, kB);
+    m_file->Ascend();
+    m_file->Seek(17, kSeekBegin);
+    EXPECT_EQ(m_file->DescendById(kB, kChunkFindById), S_OK) << "a search skips the pad too";
+}
+
 TEST_F(ChunkFileTest, MissingIdFailsAtTheParentEndWithNothingEntered)
 {
     OpenImage(GoldenImage());
@@ -271,7 +300,7 @@ TEST_F(ChunkFileTest, OddChunkEndingAtItsParentsEndLeavesNothingMore)
     EXPECT_EQ(m_file->GetChunkDepth(), 1u);
 }
 
-TEST_F(ChunkFileTest, ReadStaysInsideAChunkWhatEverTheCountAsked)
+TEST_F(ChunkFileTest, ReadStaysInsideAChunkWhateverTheCountAsked)
 {
     OpenImage(GoldenImage());
     m_file->DescendById(kForm, kChunkFindById);

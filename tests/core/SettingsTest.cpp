@@ -17,6 +17,9 @@ TEST(Settings, MissingEntriesYieldTheCallersDefault)
     EXPECT_EQ(GetSettingInt("NoSection", "Nothing", -7), -7);
     EXPECT_EQ(SetSettingString("NoSection", "Nothing", nullptr), 0) << "deleting from a missing section";
     EXPECT_EQ(SetSettingString("NoSection", nullptr, nullptr), 0);
+    SetSettingInt("", "AtTheRoot", 1);
+    EXPECT_EQ(SetSettingString("", nullptr, nullptr), 0) << "the root itself is never deleted";
+    EXPECT_EQ(GetSettingInt("", "AtTheRoot", 0), 1);
 }
 
 TEST(Settings, WrittenValuesReadBack)
