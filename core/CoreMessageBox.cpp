@@ -1,5 +1,7 @@
 #include "CoreMessageBox.h"
 
+#include "ResourceModule.h"
+
 #include <atomic>
 
 namespace {
@@ -40,7 +42,7 @@ void SetCoreMessageHandler(CoreMessageHandler handler)
 int ShowCoreMessage(UINT stringId, UINT type)
 {
     char text[512];
-    if (::LoadStringA(::GetModuleHandleA(nullptr), stringId, text, sizeof(text)) <= 0)
+    if (::LoadStringA(GetResourceModule(), stringId, text, sizeof(text)) <= 0)
         lstrcpynA(text, BuiltInText(stringId), sizeof(text));
     return g_handler.load()(stringId, text, type);
 }

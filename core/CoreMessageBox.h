@@ -14,6 +14,6 @@ constexpr UINT kIdsInvalidFolderChars = 20299; // the characters and names a fol
 using CoreMessageHandler = int (*)(UINT stringId, const char* text, UINT type);
 void SetCoreMessageHandler(CoreMessageHandler handler); // null restores the message box
 
-// Shows the message of a string id (text from the program's string table, else the built-in
-// English text) and returns the button pressed.
+// Shows the message of a string id (text from the current resource module's string table,
+// else the built-in English text) and returns the button pressed.
 int ShowCoreMessage(UINT stringId, UINT type);

@@ -9,6 +9,11 @@ size_t LastSeparator(const std::string& path)
     return path.find_last_of("\\/");
 }
 
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
 // Where the directory part begins: after a drive such as "C:".
 size_t DriveLength(const std::string& path)
 {
@@ -57,13 +62,14 @@ int IsExistingFolder(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }
 
+// Both separators the platform accepts split components (a slash is never part of a name).
 int ValidateFileName(const std::string& path)
 {
     std::string rest = path;
-    while (!rest.empty() && rest.back() == '\\')
+    while (!rest.empty() && IsSeparator(rest.back()))
         rest.pop_back();
     while (rest.size() > 2) {
-        size_t separator = rest.find_last_of('\\');
+        size_t separator = LastSeparator(rest);
         std::string component = separator == std::string::npos ? rest : rest.substr(separator + 1);
         rest = separator == std::string::npos ? std::string() : rest.substr(0, separator);
         if (HasForbiddenCharacter(component) || IsReservedName(component))
@@ -75,7 +81,7 @@ int ValidateFileName(const std::string& path)
 int CreateDirectoryPath(const std::string& folder)
 {
     std::string withSlash = folder;
-    if (withSlash.empty() || withSlash.back() != '\\')
+    if (withSlash.empty() || !IsSeparator(withSlash.back()))
         withSlash += '\\';
     const std::string target = SplitDirectory(withSlash, true);
     if (target.empty() || target == "." || target == ".." || target.size() == 2) {
@@ -98,7 +104,7 @@ int CreateDirectoryPath(const std::string& folder)
     while (!IsExistingFolder(target)) {
         std::string part = target;
         while (!::CreateDirectoryA(part.c_str(), nullptr)) {
-            size_t separator = part.find_last_of('\\');
+            size_t separator = LastSeparator(part);
             part = separator == std::string::npos ? std::string() : part.substr(0, separator);
             if (part.size() <= 2) {
                 ShowCoreMessage(kIdsCreateFolderFailed, MB_OK);

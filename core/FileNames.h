@@ -14,8 +14,9 @@ std::string SplitFileName(const std::string& path);
 std::string SplitDirectory(const std::string& path, bool withoutTrailing);
 // 1 when the path exists and is a directory.
 int IsExistingFolder(const std::string& path);
-// 1 when no component holds \ / : , ; * ? " < > | or "..", and none is a reserved device
-// name (PRN, AUX, CON, NUL, alone or before a dot); a leading drive is left alone.
+// 1 when no component (split at \ and /) holds : , ; * ? " < > | or "..", and none is a
+// reserved device name (PRN, AUX, CON, NUL, alone or before a dot); a leading drive is left
+// alone.
 int ValidateFileName(const std::string& path);
 
 // 1 when the folder exists at the end: refuses invalid names with a message, asks before

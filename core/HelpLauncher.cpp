@@ -91,7 +91,9 @@ std::string SiblingFolderOfProgram(const std::string& programPath, const char* f
 HelpLauncher::HelpLauncher()
 {
     std::memset(m_helpFolder, 0, sizeof(m_helpFolder));
-    GetHelpFolder(sizeof(m_helpFolder), m_helpFolder);
+    // A folder that does not fit with its end mark would be cut and left unterminated.
+    if (GetHelpFolder(sizeof(m_helpFolder), m_helpFolder) >= static_cast<int>(sizeof(m_helpFolder)))
+        m_helpFolder[0] = '\0';
 }
 
 int HelpLauncher::GetHelpFolder(DWORD capacity, char* buffer)

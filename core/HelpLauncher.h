@@ -39,6 +39,7 @@ public:
     // exactly "iexplore".
     BOOL FindBrowser(char* browserPath, BOOL* isIexplore);
 
+    // The help folder read at construction; empty when there is none or it does not fit MAX_PATH.
     const char* HelpFolder() const { return m_helpFolder; }
 
 private:

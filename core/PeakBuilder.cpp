@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <string>
 
 namespace {
 
@@ -35,6 +37,12 @@ void MinMax(const uint8_t* data, DWORD frames, DWORD stride, ToValue toValue, Sa
         if (toValue(s) > toValue(*high))
             *high = s;
     }
+}
+
+// Zero channels, frames or sample bytes would make a block of no bytes.
+bool MakesBlocks(const WaveFormat& format, DWORD framesPerBlock)
+{
+    return format.channels != 0 && format.bitsPerSample >= 8 && framesPerBlock != 0;
 }
 
 } // namespace
@@ -70,11 +78,18 @@ void PeakBuilder::AnalyseBlock(const uint8_t* data, DWORD bytes, const WaveForma
             break;
         }
         case 32: {
-            float lo, hi;
-            // NaN samples never win a comparison, so they leave minimum and maximum alone.
-            MinMax<float>(first, frames, stride, [](float s) { return s; }, &lo, &hi);
-            low = FloatPeak(lo);
-            high = FloatPeak(hi);
+            // NaN samples are passed over (one at the start would otherwise stand as both
+            // minimum and maximum); a block of nothing else gives 0 and 0.
+            float lo = std::numeric_limits<float>::infinity();
+            float hi = -lo;
+            for (DWORD i = 0; i < frames; ++i) {
+                float s;
+                std::memcpy(&s, first + static_cast<size_t>(i) * stride, sizeof s);
+                lo = s < lo ? s : lo;
+                hi = s > hi ? s : hi;
+            }
+            low = lo <= hi ? FloatPeak(lo) : 0;
+            high = lo <= hi ? FloatPeak(hi) : 0;
             break;
         }
         default:
@@ -100,16 +115,27 @@ void PeakBuilder::ReleaseStream()
 
 HRESULT PeakBuilder::Begin(const WaveFormat* format, DWORD framesPerBlock)
 {
+    if (!format)
+        return E_POINTER;
+    // Checked before a file is made: a refused run leaves neither a new file nor the running
+    // one touched.
+    if (!MakesBlocks(*format, framesPerBlock))
+        return E_INVALIDARG;
+    if (m_stream) {
+        HRESULT hr = End();
+        ReleaseStream();
+        if (FAILED(hr))
+            return hr;
+    }
     IFileStream* stream = nullptr;
+    std::string name;
     try {
-        if (!format)
-            return E_POINTER;
         ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&stream)));
         TempFilePaths temp;
-        const char* name = temp.MakeTempFileName();
-        if (!*name)
+        name = temp.MakeTempFileName();
+        if (name.empty())
             throw CKvSSException(LastErrorCode());
-        stream->SetFileName(name);
+        stream->SetFileName(name.c_str());
         stream->Open(kStreamCreate);
         HRESULT hr = BeginOnStream(stream, format, framesPerBlock);
         stream->Release();
@@ -117,6 +143,9 @@ HRESULT PeakBuilder::Begin(const WaveFormat* format, DWORD framesPerBlock)
     } catch (const CKvSSException& e) {
         if (stream)
             stream->Release();
+        // Only this object knows the name it made.
+        if (!name.empty())
+            ::DeleteFileA(name.c_str());
         return e.m_hr;
     }
 }
@@ -125,8 +154,7 @@ HRESULT PeakBuilder::BeginOnStream(IFileStream* stream, const WaveFormat* format
 {
     if (!stream || !format)
         return E_POINTER;
-    // Zero channels, frames or sample bytes would make a block of no bytes.
-    if (format->channels == 0 || format->bitsPerSample < 8 || framesPerBlock == 0)
+    if (!MakesBlocks(*format, framesPerBlock))
         return E_INVALIDARG;
     if (m_stream) {
         HRESULT hr = End();

@@ -4,6 +4,8 @@
 #include "KvSSException.h"
 #include "TempFilePaths.h"
 
+#include <string>
+
 PeakFile::~PeakFile()
 {
     try {
@@ -32,15 +34,38 @@ HRESULT PeakFile::Create(const WaveFormat* format, DWORD framesPerBlock)
     if (format->channels > 2)
         throw CKvSSException(kPeakFileFormatNotSupported);
     ReleaseParts();
-    ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&m_data)));
-    TempFilePaths temp;
-    const char* name = temp.MakeTempFileName();
-    if (!*name)
-        throw CKvSSException(LastErrorCode());
-    m_data->SetFileName(name);
-    m_data->Open(kStreamCreate);
-    ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), reinterpret_cast<void**>(&m_builder)));
-    return ThrowIfFailed(m_builder->Begin(format, framesPerBlock));
+    try {
+        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&m_data)));
+        TempFilePaths temp;
+        const char* name = temp.MakeTempFileName();
+        if (!*name)
+            throw CKvSSException(LastErrorCode());
+        m_data->SetFileName(name);
+        m_data->Open(kStreamCreate);
+        ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), reinterpret_cast<void**>(&m_builder)));
+        return ThrowIfFailed(m_builder->Begin(format, framesPerBlock));
+    } catch (const CKvSSException&) {
+        DiscardParts();
+        throw;
+    }
+}
+
+void PeakFile::DiscardParts()
+{
+    // The caller gets no name from a failed Create, so the data file made for it goes too.
+    if (m_data) {
+        std::string name(m_data->GetFileName(nullptr, 0), '\0');
+        m_data->GetFileName(&name[0], static_cast<DWORD>(name.size()));
+        try {
+            if (m_data->IsOpen())
+                m_data->Close();
+        } catch (const CKvSSException&) {
+            // released below, which closes the handle
+        }
+        if (!name.empty())
+            ::DeleteFileA(name.c_str());
+    }
+    ReleaseParts();
 }
 
 HRESULT PeakFile::Write(const void* data, DWORD bytes, DWORD* done)

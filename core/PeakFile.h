@@ -22,6 +22,8 @@ public:
 
 private:
     void ReleaseParts();
+    // Closes and deletes the data file of a failed Create, then releases both parts.
+    void DiscardParts();
 
     IFileStream* m_data = nullptr;
     IPeakBuilder* m_builder = nullptr;

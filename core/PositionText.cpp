@@ -82,6 +82,21 @@ int64_t NearestSample(double samples)
     return static_cast<int64_t>(std::floor(samples + 0.5));
 }
 
+// Positions typed beyond this are refused rather than converted out of range (which wraps
+// them, often to a negative position).
+constexpr double kLargestTypedPosition = 9.0e18;
+
+bool FitsPosition(double samples)
+{
+    return samples >= 0 && samples < kLargestTypedPosition;
+}
+
+// a x b + c, false when it leaves the 64-bit range.
+bool MultiplyAdd(int64_t a, int64_t b, int64_t c, int64_t& result)
+{
+    return !__builtin_mul_overflow(a, b, &result) && !__builtin_add_overflow(result, c, &result);
+}
+
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printf(const char* format, ...)
 {
@@ -176,7 +191,11 @@ int64_t ParseHms(const std::string& text, int64_t r)
         return -1;
     if (hours < 0 || minutes < 0 || minutes > 59 || seconds < 0 || seconds >= 60)
         return -1;
-    return (60 * hours + minutes) * 60 * r + NearestSample(static_cast<double>(r) * seconds);
+    int64_t totalMinutes, whole, position;
+    if (!MultiplyAdd(60, hours, minutes, totalMinutes) || !MultiplyAdd(totalMinutes, 60 * r, 0, whole) ||
+        !MultiplyAdd(1, whole, NearestSample(static_cast<double>(r) * seconds), position))
+        return -1;
+    return position;
 }
 
 int64_t ParseTimeCode(const std::string& text, int64_t r, double f)
@@ -202,9 +221,14 @@ int64_t ParseTimeCode(const std::string& text, int64_t r, double f)
     if (f == kDropFrameRate) {
         if (minutes % 10 != 0 && seconds == 0 && frame < 2)
             return -1;
-        const int64_t totalMinutes = 60 * hours + minutes;
-        const int64_t n = 17982 * (totalMinutes / 10) + 1798 * (totalMinutes % 10) + 30 * seconds + frame;
-        int64_t position = static_cast<int64_t>(rate * static_cast<double>(n) / kDropFrameRate);
+        int64_t totalMinutes, n;
+        if (!MultiplyAdd(60, hours, minutes, totalMinutes) ||
+            !MultiplyAdd(17982, totalMinutes / 10, 1798 * (totalMinutes % 10) + 30 * seconds + frame, n))
+            return -1;
+        const double samples = rate * static_cast<double>(n) / kDropFrameRate;
+        if (!FitsPosition(samples))
+            return -1;
+        int64_t position = static_cast<int64_t>(samples);
         if (static_cast<double>(position) * kDropFrameRate / rate != static_cast<double>(n))
             ++position;
         return position;
@@ -212,10 +236,16 @@ int64_t ParseTimeCode(const std::string& text, int64_t r, double f)
     // Rounded up to the first sample of the frame, as for typed frames, so that the
     // position formats back to the typed frame when a frame is not a whole number of samples.
     const double offset = static_cast<double>(frame) * rate / f;
+    if (!FitsPosition(offset))
+        return -1;
     int64_t frameStart = static_cast<int64_t>(offset);
     if (static_cast<double>(frameStart) != offset)
         ++frameStart;
-    return (3600 * hours + 60 * minutes + seconds) * r + frameStart;
+    int64_t wholeSeconds, position;
+    if (!MultiplyAdd(3600, hours, 60 * minutes + seconds, wholeSeconds) ||
+        !MultiplyAdd(wholeSeconds, r, frameStart, position))
+        return -1;
+    return position;
 }
 
 } // namespace
@@ -233,13 +263,21 @@ void FormatPosition(std::string& text, uint32_t rate, uint32_t unit, double fram
     if (unit & kTimeUnitHms) {
         text = FormatHms(position, r);
     } else if (unit & (kTimeUnitSeconds | kTimeUnitMilliseconds)) {
-        const int64_t time = position * 10000000 / r;
+        // position x 10^7 / r in 100-ns units, split so that no product overflows; past the
+        // 64-bit range of 100-ns units (29,000 years) the time is carried as a double.
+        const int64_t whole = position / r;
+        const int64_t part = position % r * 10000000 / r;
+        int64_t time100ns;
+        const double time = MultiplyAdd(whole, 10000000, part, time100ns)
+                                ? static_cast<double>(time100ns)
+                                : static_cast<double>(whole) * 1e7 + static_cast<double>(part);
         if (unit & kTimeUnitSeconds)
-            text = Printf("%.3f", static_cast<double>(time) * 1e-7);
+            text = Printf("%.3f", time * 1e-7);
         else
-            text = Printf("%.1f", static_cast<double>(time) * 0.0001);
+            text = Printf("%.1f", time * 0.0001);
     } else if (unit & kTimeUnitFrames) {
-        text = Printf("%d", static_cast<int>(static_cast<double>(position) * frameRate / static_cast<double>(r) + 0.005));
+        text = Printf("%lld", static_cast<long long>(static_cast<double>(position) * frameRate /
+                                                       static_cast<double>(r) + 0.005));
     } else {
         text = FormatTimeCode(position, r, frameRate);
     }
@@ -270,7 +308,8 @@ int64_t ParsePosition(const char* text, uint32_t rate, uint32_t unit, double fra
         double v;
         if (!ParseDecimal(t, v) || v < 0)
             return -1;
-        return NearestSample(unit & kTimeUnitSeconds ? rd * v : rd * v * 0.001);
+        const double samples = unit & kTimeUnitSeconds ? rd * v : rd * v * 0.001;
+        return FitsPosition(samples) ? NearestSample(samples) : -1;
     }
     if (unit & kTimeUnitFrames) {
         if (frameRate == 0)
@@ -279,6 +318,8 @@ int64_t ParsePosition(const char* text, uint32_t rate, uint32_t unit, double fra
         if (!ParseDecimal(t, v) || v < 0)
             return -1;
         const double q = rd * v / frameRate;
+        if (!FitsPosition(q))
+            return -1;
         int64_t position = static_cast<int64_t>(q);
         const double frames = static_cast<double>(position) * frameRate / rd;
         if (frames != std::floor(frames))

@@ -114,7 +114,8 @@ int ProgressReporter::SetPosition(UINT newPosition)
 LRESULT ProgressReporter::Close(DWORD parameter)
 {
     HWND window = GetProgressWindow();
-    if (!window)
+    // The dialog counts opens: a close without one of ours would end another reporter's.
+    if (!window || !shown)
         return 0;
     LRESULT answer = ::SendMessageA(window, ProgressCloseMessage(), 0, static_cast<LPARAM>(parameter));
     shown = 0;

@@ -46,8 +46,8 @@ public:
     int Update();
     // Stores the position; returns 1 when not shown, else Update's answer.
     int SetPosition(UINT newPosition);
-    // Sends the close message and marks it not shown; returns the receiver's answer
-    // (0 with no window).
+    // When shown, sends the close message and marks it not shown; returns the receiver's
+    // answer (0 with no window or when not shown, since the dialog counts opens and closes).
     LRESULT Close(DWORD parameter);
     // Close with the stored close parameter.
     LRESULT End();

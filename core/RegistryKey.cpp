@@ -108,7 +108,9 @@ LONG RegistryKey::QueryValue(const char* name, void* buffer, DWORD* bytes)
     DWORD capacity = *bytes;
     LONG result = m_user ? ::RegQueryValueExA(m_user, name, nullptr, nullptr, static_cast<BYTE*>(buffer), bytes)
                          : ERROR_FILE_NOT_FOUND;
-    if (result != ERROR_SUCCESS && m_machine) {
+    // A user value that does not fit is the user's: the caller learns its size rather than
+    // getting the machine's value in its place.
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA && m_machine) {
         *bytes = capacity;
         result = ::RegQueryValueExA(m_machine, name, nullptr, nullptr, static_cast<BYTE*>(buffer), bytes);
     }

@@ -34,7 +34,8 @@ public:
 
     // A REG_SZ value, cut at its first zero; ERROR_INVALID_DATATYPE for another type.
     LONG QueryString(const char* name, std::string* text);
-    // Raw bytes; bytes is the buffer size in and the value's size out.
+    // Raw bytes; bytes is the buffer size in and the value's size out. ERROR_MORE_DATA (with
+    // the size needed) for a user value larger than the buffer; no machine value then.
     LONG QueryValue(const char* name, void* buffer, DWORD* bytes);
     // A REG_DWORD value; ERROR_INVALID_DATATYPE for another type or size.
     LONG QueryDword(const char* name, DWORD* value);

@@ -60,7 +60,8 @@ struct IPeakBuilder : IUnknown {
     // Analyses the audio bytes; returns the peak bytes still waiting.
     virtual DWORD STDMETHODCALLTYPE Write(const void* data, DWORD bytes) = 0;
     // Ends any earlier run and starts a new peak file under a new temporary name.
-    // E_INVALIDARG for a format with no channels or samples narrower than 8 bits, or no frames.
+    // E_INVALIDARG for a format with no channels or samples narrower than 8 bits, or no frames
+    // (checked first: the running file is left as it is). A failed Begin leaves no new file.
     virtual HRESULT STDMETHODCALLTYPE Begin(const WaveFormat* format, DWORD framesPerBlock) = 0;
     // E_POINTER with no peak file, E_FAIL for an empty name, else S_OK with the name copied
     // as by IFileStream::GetFileName.
@@ -72,7 +73,8 @@ struct IPeakBuilder : IUnknown {
 
 struct IPeakFile : IUnknown {
     // Refuses more than two channels (throws 0x83E804B4); creates the data file under a new
-    // temporary name and a peak builder (failures thrown).
+    // temporary name and a peak builder (failures thrown; a failed Create keeps neither the
+    // earlier parts nor a data file).
     virtual HRESULT STDMETHODCALLTYPE Create(const WaveFormat* format, DWORD framesPerBlock) = 0;
     // Feeds the bytes to the peak builder and the data file; done = bytes the data file took.
     virtual HRESULT STDMETHODCALLTYPE Write(const void* data, DWORD bytes, DWORD* done) = 0;

@@ -204,11 +204,18 @@ int WaveFormat::ChangeFormat(uint32_t rate, uint32_t bits, uint32_t channelCount
 
 int WaveFormat::SetSampleFormat(uint32_t rate, uint32_t bits, uint32_t channelCount)
 {
+    // A depth of 0 keeps the current one, as in ChangeFormat (it would otherwise become a
+    // 0-bit integer format below).
+    if (static_cast<uint16_t>(bits) == 0)
+        bits = bitsPerSample;
     if (bits == bitsPerSample) {
         ChangeFormat(rate, bits, channelCount);
         return 1;
     }
-    ChangeFormat(rate, bits, channelCount);
+    // Plain float holds only 32 and 64 bits: when the new depth cannot be applied in the
+    // current kind, apply rate and channels alone so the kind change below keeps them.
+    if (!ChangeFormat(rate, bits, channelCount))
+        ChangeFormat(rate, 0, channelCount);
     if (bits < 32)
         ToPcm(bits);
     else

@@ -77,6 +77,7 @@ public:
     // the form; 1 when changed, 0 when not possible.
     int ChangeFormat(uint32_t rate, uint32_t bits, uint32_t channels);
     // ChangeFormat, then integer for fewer than 32 bits, float for 32 and more; returns 1.
+    // Rate and channels are applied whatever the kind change; bits 0 keeps the depth.
     int SetSampleFormat(uint32_t rate, uint32_t bits, uint32_t channels);
     // To float / integer samples of the given depth; 0 when neither PCM nor float.
     int ToFloat(uint32_t bits);

@@ -12,3 +12,10 @@
 #define IDS_ERROR_GENERAL 11000
 #define IDS_ERROR_UNKNOWN 11001
 #define IDS_ERROR_CANCELED 11004
+
+// Messages the core services show themselves (CoreMessageBox.h has the same ids).
+#define IDS_NO_DEFAULT_BROWSER 11400
+#define IDS_CREATE_FOLDER_ASK 20295
+#define IDS_CREATE_FOLDER_FAILED 20296
+#define IDS_INVALID_FOLDER 20297
+#define IDS_INVALID_FOLDER_CHARS 20299

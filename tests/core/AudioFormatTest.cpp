@@ -4,6 +4,7 @@
 #include "WaveFormat.h"
 
 #include <cstring>
+#include <string>
 
 TEST(AudioFormat, DerivesBlockAlignFromBitsAndChannels)
 {
@@ -204,4 +205,41 @@ TEST(WaveFormat, SetSampleFormatMovesBetweenIntegerAndFloatByDepth)
     EXPECT_TRUE(e.IsPcm());
     EXPECT_EQ(12, e.blockAlign);
     EXPECT_EQ(0x3Fu, e.channelMask);
+}
+
+// Every change of depth also applies the rate and channels asked for, whichever kind and form
+// the format starts from; a depth of 0 keeps the current one, like ChangeFormat.
+TEST(WaveFormat, SetSampleFormatAppliesRateAndChannelsAcrossEveryKindChange)
+{
+    struct Case {
+        uint32_t startBits, startChannels; // from WaveFormat(44100, bits, channels)
+        uint32_t rate, bits, channels;     // SetSampleFormat arguments
+        uint16_t tag;                      // effective tag afterwards
+        uint16_t wantBits, wantChannels, wantAlign;
+        uint32_t wantRate;
+    };
+    const Case cases[] = {
+        {32, 1, 48000, 16, 2, kWaveTagPcm, 16, 2, 4, 48000},    // plain float -> integer
+        {32, 2, 96000, 24, 1, kWaveTagPcm, 24, 1, 3, 96000},
+        {64, 2, 22050, 8, 1, kWaveTagPcm, 8, 1, 1, 22050},
+        {16, 1, 48000, 32, 2, kWaveTagFloat, 32, 2, 8, 48000},  // plain integer -> float
+        {16, 2, 48000, 64, 1, kWaveTagFloat, 64, 1, 8, 48000},
+        {32, 6, 48000, 16, 4, kWaveTagPcm, 16, 4, 8, 48000},    // extensible float -> integer
+        {16, 6, 48000, 32, 3, kWaveTagFloat, 32, 3, 12, 48000}, // extensible integer -> float
+        {32, 2, 48000, 0, 1, kWaveTagFloat, 32, 1, 4, 48000},   // depth kept
+        {16, 2, 48000, 0, 1, kWaveTagPcm, 16, 1, 2, 48000},
+        {32, 6, 48000, 0, 0, kWaveTagFloat, 32, 6, 24, 48000},
+    };
+    for (const Case& c : cases) {
+        WaveFormat f(44100, c.startBits, c.startChannels);
+        EXPECT_EQ(1, f.SetSampleFormat(c.rate, c.bits, c.channels));
+        const std::string where = std::to_string(c.startBits) + "/" + std::to_string(c.startChannels) + " -> " +
+                                  std::to_string(c.bits) + "/" + std::to_string(c.channels);
+        EXPECT_EQ(c.tag, f.GetEffectiveTag()) << where;
+        EXPECT_EQ(c.wantBits, f.bitsPerSample) << where;
+        EXPECT_EQ(c.wantChannels, f.channels) << where;
+        EXPECT_EQ(c.wantRate, f.samplesPerSec) << where;
+        EXPECT_EQ(c.wantAlign, f.blockAlign) << where;
+        EXPECT_EQ(c.wantAlign * c.wantRate, f.avgBytesPerSec) << where;
+    }
 }

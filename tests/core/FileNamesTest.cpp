@@ -39,6 +39,16 @@ TEST(FileNames, ValidateRefusesForbiddenCharactersAndDeviceNames)
         EXPECT_TRUE(ValidateFileName(good)) << good;
 }
 
+// The platform takes a slash as a separator as well, so a typed "C:/Work/Temp" names folders
+// like its backslash form; each of its components is checked all the same.
+TEST(FileNames, ValidateTakesSlashesAsSeparators)
+{
+    for (const char* good : {"C:/data/console", "D:/Work/", "C:\\a/b\\c", "C:/"})
+        EXPECT_TRUE(ValidateFileName(good)) << good;
+    for (const char* bad : {"C:/data/con.txt", "C:/a/../b", "C:/x/NUL", "C:/a,b/c"})
+        EXPECT_FALSE(ValidateFileName(bad)) << bad;
+}
+
 namespace {
 
 std::vector<UINT> g_shown;
@@ -102,6 +112,19 @@ TEST_F(CreateDirectoryPathTest, CreatesEveryMissingLevelAfterOneQuestion)
     RemoveDirectoryA((m_scratch.Path() + "a").c_str());
 }
 
+TEST_F(CreateDirectoryPathTest, CreatesFoldersTypedWithSlashes)
+{
+    std::string base = m_scratch.Path();
+    base.pop_back();
+    for (const std::string& typed : {base + "/s/t/u", base + "/v/w/"}) {
+        SCOPED_TRACE(typed);
+        g_shown.clear();
+        EXPECT_EQ(CreateDirectoryPath(typed), 1);
+        EXPECT_EQ(g_shown, std::vector<UINT>{kIdsCreateFolderAsk});
+        EXPECT_TRUE(IsExistingFolder(typed));
+    }
+}
+
 TEST_F(CreateDirectoryPathTest, CancelOrAnImpossibleFolderCreatesNothing)
 {
     g_answer = IDCANCEL;
@@ -116,4 +139,42 @@ TEST_F(CreateDirectoryPathTest, CancelOrAnImpossibleFolderCreatesNothing)
     EXPECT_EQ(CreateDirectoryPath(file + "\\sub"), 0);
     EXPECT_EQ(g_shown, (std::vector<UINT>{kIdsCreateFolderAsk, kIdsCreateFolderFailed}));
     DeleteFileA(file.c_str());
+}
+
+namespace {
+
+std::string g_lastText;
+
+int RecordText(UINT, const char* text, UINT)
+{
+    g_lastText = text;
+    return IDOK;
+}
+
+} // namespace
+
+// The folder and browser messages are texts of the program's string table, so that a
+// resource module can translate them.
+TEST(CoreMessages, TextsComeFromTheProgramsStringTable)
+{
+    struct Case {
+        UINT id;
+        const char* text;
+    } cases[] = {
+        {kIdsNoDefaultBrowser, "Default browser is not defined.\nPlease set the default browser."},
+        {kIdsCreateFolderAsk, "The specified folder does not exist. Create a new folder?"},
+        {kIdsCreateFolderFailed, "Failed to create new folder."},
+        {kIdsInvalidFolder, "Invalid folder name."},
+        {kIdsInvalidFolderChars, "Specified folder name is invalid.\nThe folder name can not  contain \n\\, /, :, ,, ;, "
+                                 "*, ?, \\,\",\", <, >, or |,\nnor can it be  AUX, PRN, CON, or NUL."},
+    };
+    SetCoreMessageHandler(&RecordText);
+    for (const Case& c : cases) {
+        char loaded[512] = {};
+        EXPECT_GT(LoadStringA(GetModuleHandleA(nullptr), c.id, loaded, sizeof(loaded)), 0) << c.id;
+        EXPECT_STREQ(loaded, c.text) << c.id;
+        ShowCoreMessage(c.id, MB_OK);
+        EXPECT_EQ(g_lastText, c.text) << c.id;
+    }
+    SetCoreMessageHandler(nullptr);
 }

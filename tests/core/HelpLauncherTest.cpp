@@ -102,3 +102,18 @@ TEST(HelpLauncher, MissingIndexOrOverlongPathsOpenNothing)
     EXPECT_FALSE(launcher.ShowTopic(kTopicContents, 0)) << "index path too long";
     EXPECT_TRUE(launcher.opened.empty());
 }
+
+// A setting of 259 characters becomes a folder of 260 with its backslash: too long to keep.
+// The launcher must hold no unterminated text and open nothing.
+TEST(HelpLauncher, FolderThatFillsThePathBufferIsDropped)
+{
+    SettingsTestRoot root;
+    const std::string value = "D:\\" + std::string(MAX_PATH - 4, 'h');
+    ASSERT_EQ(value.size(), static_cast<size_t>(MAX_PATH - 1));
+    ASSERT_EQ(SetSettingString("Settings", "HelpPath", value.c_str()), 1);
+    RecordingLauncher launcher;
+    EXPECT_LT(strnlen(launcher.HelpFolder(), MAX_PATH), static_cast<size_t>(MAX_PATH));
+    EXPECT_EQ(std::string(launcher.HelpFolder()), "");
+    EXPECT_FALSE(launcher.ShowTopic(kTopicContents, 0));
+    EXPECT_TRUE(launcher.opened.empty());
+}

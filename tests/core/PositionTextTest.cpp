@@ -67,6 +67,57 @@ TEST(PositionText, RejectsBadAndNegativeInput)
         EXPECT_EQ(-1, ParsePosition(c.text, 48000, c.unit, 30.0)) << c.unit << " '" << c.text << "'";
 }
 
+// Values typed beyond what a 64-bit position holds are bad input, not a wrapped or negative
+// position; the largest ones that fit still parse.
+TEST(PositionText, ValuesPastTheLargestPositionAreRefused)
+{
+    const std::string huge = "99999999999999999999";
+    struct Case {
+        uint32_t unit;
+        double frameRate;
+        std::string text;
+    } cases[] = {
+        {kTimeUnitSeconds, 30.0, huge},
+        {kTimeUnitSeconds, 30.0, "1" + std::string(400, '0')},
+        {kTimeUnitMilliseconds, 30.0, huge},
+        {kTimeUnitFrames, 30.0, huge},
+        {kTimeUnitHms, 30.0, "999999999999999:00:00"},
+        {kTimeUnitHms, 30.0, "99999999999999:00:00"},
+        {kTimeUnitTimeCode, 30.0, "999999999999999:00:00,00"},
+        {kTimeUnitTimeCode, kDropFrameRate, "999999999999999:00:00;02"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(-1, ParsePosition(c.text.c_str(), 48000, c.unit, c.frameRate)) << c.unit << " '" << c.text << "'";
+
+    EXPECT_EQ(int64_t(48000) * 1000000000, ParsePosition("1000000000", 48000, kTimeUnitSeconds, 30.0));
+    EXPECT_EQ(int64_t(48000) * 3600 * 1000000, ParsePosition("1000000:00:00", 48000, kTimeUnitHms, 30.0));
+    EXPECT_EQ(int64_t(48000) * 3600 * 1000000, ParsePosition("1000000:00:00,00", 48000, kTimeUnitTimeCode, 30.0));
+}
+
+// Every position that parses also formats: large ones give their plain text rather than
+// an overflowed one.
+TEST(PositionText, LargePositionsFormatWithoutOverflow)
+{
+    const int64_t billionSeconds = int64_t(48000) * 1000000000;
+    struct Case {
+        uint32_t unit;
+        const char* text;
+    } cases[] = {
+        {kTimeUnitSeconds, "1000000000.000"},
+        {kTimeUnitMilliseconds, "1000000000000.0"},
+        {kTimeUnitFrames, "30000000000"},
+        {kTimeUnitSamples, "48000000000000"},
+        {kTimeUnitHms, "277777 : 46 : 40.000"},
+        {kTimeUnitTimeCode, "277777 : 46 : 40, 00"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.text, FormatPosition(48000, c.unit, 30.0, billionSeconds)) << c.unit;
+        EXPECT_EQ(billionSeconds, ParsePosition(c.text, 48000, c.unit, 30.0)) << c.unit;
+    }
+    EXPECT_EQ("4000000000000000000.000", FormatPosition(1, kTimeUnitSeconds, 30.0, 4000000000000000000))
+        << "past the range of 100-ns units";
+}
+
 TEST(PositionText, ParsesTypedValues)
 {
     struct Case {

@@ -205,3 +205,22 @@ TEST_F(ProgressReporterTest, ResetClearsEverythingButTheMaximum)
     EXPECT_EQ(progress.minimum, 0u);
     EXPECT_EQ(progress.maximum, 100u);
 }
+
+// The dialog counts opens and closes; a reporter that is not shown must not take away the
+// open of another one still running (its End called twice, or made before the window was set).
+TEST_F(ProgressReporterTest, ReporterNotShownSendsNoClose)
+{
+    ProgressReporter outer("Outer", nullptr, 0, 500, FALSE);
+    {
+        ProgressReporter inner("Inner", nullptr, 0, 0, FALSE);
+        EXPECT_EQ(inner.End(), 7);
+        EXPECT_EQ(inner.End(), 0) << "already closed";
+    }
+    SetProgressWindow(nullptr);
+    ProgressReporter early("Early", nullptr, 0, 0, FALSE);
+    SetProgressWindow(m_receiver.Window());
+    EXPECT_EQ(early.End(), 0) << "never opened";
+    EXPECT_EQ(m_receiver.Kinds(), "ooc");
+    EXPECT_EQ(outer.End(), 7);
+    EXPECT_EQ(m_receiver.Kinds(), "oocc");
+}

@@ -68,6 +68,31 @@ TEST(Settings, MachineValueServesUntilTheUserWritesOne)
     EXPECT_EQ(GetSettingInt("Settings", "DefaultSamplesPerSec", 44100), 48000) << "machine value again";
 }
 
+// A user value too large for the caller's buffer is reported as such; the machine's value of
+// the same name must not stand in for it.
+TEST(Settings, RawReadOfALargeUserValueDoesNotFallBackToTheMachine)
+{
+    SettingsTestRoot root;
+    ASSERT_TRUE(root.SetMachineValue("Settings", "Raw", REG_BINARY, "mm", 2));
+    RegistryKey key;
+    char buffer[4] = {};
+    DWORD bytes = sizeof(buffer);
+    ASSERT_EQ(key.Open("Settings"), ERROR_SUCCESS);
+    EXPECT_EQ(key.QueryValue("Raw", buffer, &bytes), ERROR_SUCCESS);
+    EXPECT_EQ(bytes, 2u) << "only the machine holds it";
+
+    ASSERT_EQ(key.Create("Settings"), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(key.UserKey(), "Raw", 0, REG_BINARY, reinterpret_cast<const BYTE*>("userdata"), 8),
+              ERROR_SUCCESS);
+    bytes = sizeof(buffer);
+    EXPECT_EQ(key.QueryValue("Raw", buffer, &bytes), ERROR_MORE_DATA);
+    EXPECT_EQ(bytes, 8u) << "the size the user's value needs";
+    char large[16] = {};
+    bytes = sizeof(large);
+    EXPECT_EQ(key.QueryValue("Raw", large, &bytes), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(large, bytes), "userdata");
+}
+
 TEST(Settings, EntriesOfAnotherTypeGiveTheDefault)
 {
     SettingsTestRoot root;

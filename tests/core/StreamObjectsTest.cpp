@@ -4,6 +4,7 @@
 #include "KvSSException.h"
 #include "PeakBuilder.h"
 #include "PeakFile.h"
+#include "Settings.h"
 #include "SettingsTestRoot.h"
 #include "StreamObjects.h"
 #include "TestSupport.h"
@@ -257,6 +258,12 @@ TEST(PeakBuilder, ScalesFloatAndEightBitSamples)
     const float withNan[] = {0.5f, nan, -0.5f};
     EXPECT_EQ(BuildPeaks(Format(32, 1), withNan, sizeof(withNan), sizeof(withNan)),
               (std::vector<int32_t>{-16383, 16383}));
+    const float leadingNan[] = {nan, 0.5f, -0.25f, nan};
+    EXPECT_EQ(BuildPeaks(Format(32, 1), leadingNan, sizeof(leadingNan), sizeof(leadingNan)),
+              (std::vector<int32_t>{-8191, 16383}))
+        << "a block that starts with a NaN keeps the peaks of its other samples";
+    const float allNan[] = {nan, nan};
+    EXPECT_EQ(BuildPeaks(Format(32, 1), allNan, sizeof(allNan), sizeof(allNan)), (std::vector<int32_t>{0, 0}));
     const uint8_t bytes[] = {0, 255, 128, 128, 200, 10};
     EXPECT_EQ(BuildPeaks(Format(8, 2), bytes, sizeof(bytes), 1), (std::vector<int32_t>{-128, 72, -118, 127}));
 }
@@ -356,5 +363,71 @@ TEST(PeakFile, RefusesMoreThanTwoChannels)
     EXPECT_EQ(CodeOf([&] { file->Create(&three, 1024); }), HRESULT(0x83E804B4));
     char name[8];
     EXPECT_EQ(file->GetDataFileName(name, sizeof(name)), E_FAIL) << "nothing created";
+    file->Release();
+}
+
+namespace {
+
+// Files in the temporary folder the stream objects use, with TempPath pointed at a scratch folder.
+size_t TempFileCount(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    size_t count = 0;
+    do {
+        count += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+} // namespace
+
+// A refused run leaves no temporary file behind: only the objects know the names they made.
+TEST(PeakBuilder, RefusedBeginLeavesNoTemporaryFile)
+{
+    SettingsTestRoot root;
+    kvtest::ScratchFolder scratch;
+    ASSERT_EQ(SetSettingString("Settings", "TempPath", scratch.Path().c_str()), 1);
+    const std::string temp = scratch.Path() + "kv5eu\\";
+
+    IPeakBuilder* builder = Create<IPeakBuilder>();
+    const WaveFormat refused[] = {Format(16, 0), Format(4, 1)};
+    for (const WaveFormat& format : refused)
+        EXPECT_EQ(builder->Begin(&format, 1024), E_INVALIDARG);
+    WaveFormat mono = Format(16, 1);
+    EXPECT_EQ(builder->Begin(&mono, 0), E_INVALIDARG);
+    EXPECT_EQ(TempFileCount(temp), 0u);
+    EXPECT_EQ(builder->Begin(&mono, 1024), S_OK);
+    EXPECT_EQ(TempFileCount(temp), 1u) << "the peak file of the run";
+    EXPECT_EQ(builder->Begin(&mono, 0), E_INVALIDARG);
+    EXPECT_EQ(builder->End(), S_OK) << "a refused Begin leaves the running file alone";
+    EXPECT_EQ(TempFileCount(temp), 1u);
+    builder->Release();
+}
+
+// A peak file whose builder refuses the format throws its code and keeps no half-made data file.
+TEST(PeakFile, FailedCreateLeavesNothingBehind)
+{
+    SettingsTestRoot root;
+    kvtest::ScratchFolder scratch;
+    ASSERT_EQ(SetSettingString("Settings", "TempPath", scratch.Path().c_str()), 1);
+    const std::string temp = scratch.Path() + "kv5eu\\";
+
+    IPeakFile* file = Create<IPeakFile>();
+    WaveFormat none = Format(16, 0);
+    EXPECT_EQ(CodeOf([&] { file->Create(&none, 1024); }), E_INVALIDARG);
+    WaveFormat mono = Format(16, 1);
+    EXPECT_EQ(CodeOf([&] { file->Create(&mono, 0); }), E_INVALIDARG);
+    char name[MAX_PATH];
+    uint64_t size = 0;
+    EXPECT_EQ(file->GetDataFileName(name, sizeof(name)), E_FAIL);
+    EXPECT_EQ(file->GetPeakFileName(name, sizeof(name)), E_FAIL);
+    EXPECT_EQ(file->GetDataSize(&size), E_FAIL);
+    DWORD done = 7;
+    EXPECT_EQ(file->Write("ab", 2, &done), E_FAIL);
+    EXPECT_EQ(TempFileCount(temp), 0u);
     file->Release();
 }
