@@ -1,0 +1,256 @@
+// Mixing speed and edit cost of the multitrack engine, through its exports by ordinal.
+//   mix_bench <folder> [minutes]
+// Writes the tracks as engine data files (float, the storage of 24-bit documents) and as
+// 24-bit WAV files for the comparison with sox, mixes them, and prints:
+//   engine_frames_per_second <n>
+// followed by the edit timings.
+#include "KsMultiTrack.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kRate = 48000;
+constexpr int kTracks = 8;
+
+template <class F>
+F Bind(HMODULE m, WORD ordinal)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
+}
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+void Check(HRESULT hr, const char* what)
+{
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
+        std::exit(1);
+    }
+}
+
+void WriteWavHeader(FILE* f, LONGLONG frames)
+{
+    const DWORD dataBytes = static_cast<DWORD>(frames * 2 * 3);
+    const DWORD riffBytes = 36 + dataBytes;
+    const WORD pcm = 1, channels = 2, align = 6, bits = 24;
+    const DWORD rate = kRate, bytesPerSec = kRate * 6, fmtBytes = 16;
+    std::fwrite("RIFF", 1, 4, f);
+    std::fwrite(&riffBytes, 4, 1, f);
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    std::fwrite(&fmtBytes, 4, 1, f);
+    std::fwrite(&pcm, 2, 1, f);
+    std::fwrite(&channels, 2, 1, f);
+    std::fwrite(&rate, 4, 1, f);
+    std::fwrite(&bytesPerSec, 4, 1, f);
+    std::fwrite(&align, 2, 1, f);
+    std::fwrite(&bits, 2, 1, f);
+    std::fwrite("data", 1, 4, f);
+    std::fwrite(&dataBytes, 4, 1, f);
+}
+
+// Track t: two sines, written as engine floats and as the same values in 24-bit PCM.
+void WriteTrack(const std::string& folder, int t, LONGLONG frames)
+{
+    FILE* raw = std::fopen((folder + "track" + std::to_string(t) + ".f32").c_str(), "wb");
+    FILE* wav = std::fopen((folder + "track" + std::to_string(t) + ".wav").c_str(), "wb");
+    if (!raw || !wav) {
+        std::fprintf(stderr, "cannot write the track files in %s\n", folder.c_str());
+        std::exit(1);
+    }
+    WriteWavHeader(wav, frames);
+    const LONGLONG block = 65536;
+    std::vector<float> f(block * 2);
+    std::vector<uint8_t> p(block * 6);
+    const double wl = 2 * 3.14159265358979 * (110.0 * (t + 1)) / kRate;
+    const double wr = 2 * 3.14159265358979 * (165.0 * (t + 1)) / kRate;
+    for (LONGLONG first = 0; first < frames; first += block) {
+        LONGLONG n = std::min(block, frames - first);
+        for (LONGLONG i = 0; i < n; ++i)
+            for (int c = 0; c < 2; ++c) {
+                double v = 0.1 * std::sin((c ? wr : wl) * double(first + i));
+                int32_t s = static_cast<int32_t>(std::lround(v * 8388607.0));
+                f[i * 2 + c] = static_cast<float>(s / 8388608.0);
+                std::memcpy(&p[(i * 2 + c) * 3], &s, 3);
+            }
+        std::fwrite(f.data(), 4, n * 2, raw);
+        std::fwrite(p.data(), 1, n * 6, wav);
+    }
+    std::fclose(raw);
+    std::fclose(wav);
+}
+
+struct Api {
+    PFN_MtCreateTrackSet createTrackSet;
+    PFN_MtCreateItemList createItemList;
+    PFN_MtCreateClip createClip;
+};
+
+// A track of the set holding the whole data file.
+IMtTrack* AddTrack(const Api& api, IMtTrackSet* set, const std::string& path, WORD bits)
+{
+    MtFileItemRecord record;
+    std::memset(&record, 0, sizeof(record));
+    std::strncpy(record.path, path.c_str(), sizeof(record.path) - 1);
+    record.channels = 2;
+    record.bitsPerSample = bits;
+    record.samplesPerSec = kRate;
+    IMtItemList* list = nullptr;
+    Check(api.createItemList(&list), "MtCreateItemList");
+    Check(list->AddFileItem(&record, path.c_str(), nullptr, 0), "AddFileItem");
+    list->ResetItems(0);
+    IUnknown* item = nullptr;
+    Check(list->NextItem(&item, nullptr), "NextItem");
+    IMtClip* clip = nullptr;
+    Check(api.createClip(&clip), "MtCreateClip");
+    Check(clip->SetSource(item, 0, -1), "SetSource");
+    IMtTrack* track = nullptr;
+    Check(set->InsertTrack(0, 2, &track, -1), "InsertTrack");
+    Check(track->InsertClip(clip, 0, 0, 0), "InsertClip");
+    clip->Release();
+    item->Release();
+    list->Release();
+    return track;
+}
+
+double MixSeconds(IMtTrackSet* set, LONGLONG frames, double* checksum)
+{
+    IMtMixReader* mix = nullptr;
+    Check(set->CreateMixReader(2, kMtMixAllTracks, &mix), "CreateMixReader");
+    Check(mix->SetRange(0, frames), "SetRange");
+    const DWORD chunk = 8192;
+    std::vector<float> buffer(chunk * 2);
+    double sum = 0;
+    auto t0 = std::chrono::steady_clock::now();
+    for (;;) {
+        DWORD got = 0;
+        Check(mix->Read(buffer.data(), chunk, &got), "Read");
+        sum += buffer[0];
+        if (got < chunk)
+            break;
+    }
+    double s = Seconds(t0);
+    mix->Release();
+    *checksum = sum;
+    return s;
+}
+
+// Microseconds of one cut (copy + delete), paste and undo on a track of the given length.
+double EditMicroseconds(const Api& api, IMtTrackSet* set, const std::string& folder, double minutes)
+{
+    const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
+    std::string path = folder + "long" + std::to_string(static_cast<int>(minutes)) + ".f32";
+    // The samples are never read by an edit: a sparse file of the right size will do.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = frames * 8;
+    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    IMtTrack* track = AddTrack(api, set, path, 24);
+    // Some history on the track first, as a document being edited has.
+    for (int i = 0; i < 50; ++i)
+        Check(track->DeleteRange(frames / 2 + i * 1000, 10), "DeleteRange");
+    const int kRounds = 2000;
+    const LONGLONG middle = frames / 2, span = 10 * kRate;
+    auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < kRounds; ++i) {
+        IMtClip* copy = nullptr;
+        IMtClip* backward = nullptr;
+        IMtClip* forward = nullptr;
+        Check(track->CopyToEnd(&backward, 0), "CopyToEnd");            // undo state
+        Check(track->CopyRange(&copy, middle, span), "CopyRange");      // cut = copy + delete
+        Check(track->DeleteRange(middle, span), "DeleteRange");
+        Check(track->InsertClip(copy, middle / 2, 0, 0), "InsertClip"); // paste
+        Check(track->SwapContent(backward, &forward), "SwapContent");   // undo
+        copy->Release();
+        backward->Release();
+        forward->Release();
+    }
+    double us = Seconds(t0) * 1e6 / kRounds;
+    set->DetachTrack(track);
+    track->Release();
+    DeleteFileA(path.c_str());
+    return us;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: mix_bench <folder> [minutes]\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    if (folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    const double minutes = argc > 2 ? std::atof(argv[2]) : 10.0;
+    const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
+
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string dir(exe);
+    dir = dir.substr(0, dir.find_last_of('\\') + 1);
+    HMODULE m = LoadLibraryA((dir + "KsMultiTrack.dll").c_str());
+    if (!m) {
+        std::fprintf(stderr, "KsMultiTrack.dll not found beside the benchmark\n");
+        return 1;
+    }
+    Api api{Bind<PFN_MtCreateTrackSet>(m, kMtOrdCreateTrackSet), Bind<PFN_MtCreateItemList>(m, kMtOrdCreateItemList),
+            Bind<PFN_MtCreateClip>(m, kMtOrdCreateClip)};
+
+    auto w0 = std::chrono::steady_clock::now();
+    for (int t = 0; t < kTracks; ++t)
+        WriteTrack(folder, t, frames);
+    std::printf("wrote %d stereo tracks of %.1f min (%.1f s)\n", kTracks, minutes, Seconds(w0));
+
+    IMtTrackSet* set = nullptr;
+    Check(api.createTrackSet(&set), "MtCreateTrackSet");
+    Check(set->SetFormat(24, kRate), "SetFormat");
+    std::vector<IMtTrack*> tracks;
+    for (int t = 0; t < kTracks; ++t) {
+        IMtTrack* track = AddTrack(api, set, folder + "track" + std::to_string(t) + ".f32", 24);
+        track->SetVolume(0.5f + 0.05f * t);
+        track->SetPan(-0.7f + 0.2f * t);
+        IMtEnvelopeSet* envelopes = nullptr;
+        track->QueryInterface(__uuidof(IMtEnvelopeSet), reinterpret_cast<void**>(&envelopes));
+        IMtEnvelope* level = nullptr;
+        envelopes->GetEnvelope(kMtEnvLevel, &level);
+        // A level ramp every ten seconds: the gain changes on every frame.
+        for (LONGLONG p = 0; p <= frames; p += 10 * kRate)
+            level->InsertPoint(p, (p / (10 * kRate)) % 2 ? 1.0f : 0.25f);
+        level->Release();
+        envelopes->Release();
+        tracks.push_back(track);
+    }
+    double checksum = 0;
+    MixSeconds(set, std::min<LONGLONG>(frames, 10 * kRate), &checksum);  // warm up
+    double best = 1e30;
+    for (int run = 0; run < 3; ++run)
+        best = std::min(best, MixSeconds(set, frames, &checksum));
+    std::printf("engine mix: %lld frames in %.3f s (best of 3), %.0f x real time\n", static_cast<long long>(frames),
+                best, frames / best / kRate);
+    std::printf("engine_frames_per_second %.0f\n", frames / best);
+    for (IMtTrack* t : tracks)
+        t->Release();
+    set->Release();
+
+    IMtTrackSet* editSet = nullptr;
+    Check(api.createTrackSet(&editSet), "MtCreateTrackSet");
+    Check(editSet->SetFormat(24, kRate), "SetFormat");
+    double shortUs = EditMicroseconds(api, editSet, folder, 1.0);
+    double longUs = EditMicroseconds(api, editSet, folder, 60.0);
+    std::printf("cut + paste + undo of 10 s: 1-minute track %.1f us, 1-hour track %.1f us (ratio %.2f)\n", shortUs,
+                longUs, longUs / shortUs);
+    editSet->Release();
+    return 0;
+}

@@ -1,0 +1,78 @@
+// Every command type of the program by its saved type name. A type whose class is not
+// built yet keeps its name reserved with a null create function.
+#include "CommandRegistry.h"
+#include "TransactionCommand.h"
+
+namespace {
+
+struct CommandTypeEntry {
+    const char* name;
+    CreateCommandFn create;
+};
+
+const CommandTypeEntry kBuiltInTypes[] = {
+    {"insertclip", nullptr},
+    {"deleteclip", nullptr},
+    {"trimclip", nullptr},
+    {"createclip", nullptr},
+    {"mergeclip", nullptr},
+    {"editsample", nullptr},
+    {"copy", nullptr},
+    {"cut", nullptr},
+    {"delete", nullptr},
+    {"drop", nullptr},
+    {"paste", nullptr},
+    {"openfile", nullptr},
+    {"insertfile", nullptr},
+    {"importfile", nullptr},
+    {"recording", nullptr},
+    {"insertenvelopepoint", nullptr},
+    {"deleteenvelopepoint", nullptr},
+    {"moveenvelopepoint", nullptr},
+    {"insertenveloperange", nullptr},
+    {"deleteenveloperange", nullptr},
+    {"deleteclearenvelope", nullptr},
+    {"addmark", nullptr},
+    {"addmarks", nullptr},
+    {"delmark", nullptr},
+    {"modmark", nullptr},
+    {"addloop", nullptr},
+    {"addmarkinfo", nullptr},
+    {"mergefile", nullptr},
+    {"effectfile", nullptr},
+    {"inserttrack", nullptr},
+    {"appendtrack", nullptr},
+    {"trackproperty", nullptr},
+    {"changeproperty", nullptr},
+    {"changemastervolume", nullptr},
+    {"removetrack", nullptr},
+    {"resample", nullptr},
+    {"splittrack", nullptr},
+    {"copytrack", nullptr},
+    {"deletetrack", nullptr},
+    {"movetrack", nullptr},
+    {"offsettrack", nullptr},
+    {"changemixingparam", nullptr},
+    {"changecutofffreqparam", nullptr},
+    {"refreshpeak", nullptr},
+    {"trim", nullptr},
+    {"crossfade", nullptr},
+    {"crossfades", nullptr},
+    {"fadeinout", nullptr},
+    {"fadeinouts", nullptr},
+    {"transaction", CreateCommandOf<TransactionCommand>},
+};
+
+constexpr size_t kBuiltInCount = sizeof(kBuiltInTypes) / sizeof(kBuiltInTypes[0]);
+
+} // namespace
+
+size_t CommandTypeCount() { return kBuiltInCount; }
+
+const char* CommandTypeName(size_t index) { return index < kBuiltInCount ? kBuiltInTypes[index].name : nullptr; }
+
+void RegisterBuiltInCommandTypes()
+{
+    for (const CommandTypeEntry& entry : kBuiltInTypes)
+        RegisterCommandType(entry.name, entry.create);
+}

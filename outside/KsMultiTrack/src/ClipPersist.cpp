@@ -1,0 +1,178 @@
+// Saving a clip into the program's chunk file and loading it back: one chunk "KMTCLIP "
+// with the clip's format and start, then its segments: silence, a stretch of a data file
+// (named by path and format), or the frames themselves for sound held in memory.
+#include "Clip.h"
+
+#include "ChunkFile.h"
+#include "KvSSException.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr InterfaceTag kClipChunk = MakeTag("KMTCLIP ");
+constexpr uint32_t kVersion = 1;
+
+enum : uint32_t { kSilence = 0, kFileStretch = 1, kInline = 2 };
+
+#pragma pack(push, 1)
+struct ClipHeader {
+    uint32_t version;
+    MtClipFormat format;
+    uint32_t formatSet;
+    int64_t start;
+    uint32_t segments;
+};
+struct SegmentHeader {
+    int64_t offset;
+    int64_t length;
+    uint32_t kind;
+    MtClipFormat format;
+};
+#pragma pack(pop)
+
+MtClipFormat ToRecord(const MtFormat& f) { return MtClipFormat{f.rate, f.bits, f.channels}; }
+MtFormat FromRecord(const MtClipFormat& r)
+{
+    MtFormat f;
+    f.rate = r.samplesPerSec;
+    f.bits = r.bitsPerSample;
+    f.channels = r.channels;
+    return f;
+}
+
+void WriteAll(IChunkFile* file, const void* data, size_t bytes)
+{
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (bytes > 0) {
+        DWORD n = static_cast<DWORD>(std::min<size_t>(bytes, 1u << 30));
+        if (file->Write(p, n) != n)
+            throw CKvSSException(E_FAIL);
+        p += n;
+        bytes -= n;
+    }
+}
+
+void ReadAll(IChunkFile* file, void* data, size_t bytes)
+{
+    uint8_t* p = static_cast<uint8_t*>(data);
+    while (bytes > 0) {
+        DWORD n = static_cast<DWORD>(std::min<size_t>(bytes, 1u << 30));
+        if (file->Read(p, n) != n)
+            throw CKvSSException(E_FAIL);
+        p += n;
+        bytes -= n;
+    }
+}
+
+// The chunk-file interface of a tagged object (one reference), thrown E_INVALIDARG otherwise.
+IChunkFile* ChunkFileOf(ITaggedObject* object)
+{
+    IChunkFile* file = nullptr;
+    if (!object || FAILED(object->QueryInterface(kTagChunkFile, reinterpret_cast<void**>(&file))) || !file)
+        throw CKvSSException(E_INVALIDARG);
+    return file;
+}
+
+struct ChunkFileRef {
+    IChunkFile* file;
+    ~ChunkFileRef() { file->Release(); }
+};
+
+} // namespace
+
+STDMETHODIMP CClip::Save(ITaggedObject* chunkFile, DWORD)
+{
+    try {
+        ChunkFileRef ref{ChunkFileOf(chunkFile)};
+        IChunkFile* file = ref.file;
+        ThrowIfFailed(file->CreateChunkById(kClipChunk, 0));
+        ClipHeader header{kVersion, ToRecord(Format()), m_formatSet ? 1u : 0u, m_start,
+                          static_cast<uint32_t>(m_content->SegmentCount())};
+        WriteAll(file, &header, sizeof(header));
+        for (size_t i = 0; i < m_content->SegmentCount(); ++i) {
+            const Segment& s = m_content->SegmentAt(i);
+            SegmentHeader sh{s.offset, s.length, kSilence, MtClipFormat{}};
+            if (s.item) {
+                sh.format = ToRecord(s.item->Format());
+                sh.kind = s.item->Path().empty() ? kInline : kFileStretch;
+            }
+            if (sh.kind == kInline)
+                sh.offset = 0;
+            WriteAll(file, &sh, sizeof(sh));
+            if (sh.kind == kFileStretch) {
+                char paths[2][MAX_PATH] = {};
+                strncpy(paths[0], s.item->Path().c_str(), MAX_PATH - 1);
+                strncpy(paths[1], s.item->PeakPath().c_str(), MAX_PATH - 1);
+                WriteAll(file, paths, sizeof(paths));
+            } else if (sh.kind == kInline) {
+                WriteAll(file, s.item->FrameAt(s.offset), static_cast<size_t>(s.length * s.item->FrameBytes()));
+            }
+        }
+        ThrowIfFailed(file->Ascend());
+        return S_OK;
+    } catch (const CKvSSException& e) {
+        return e.m_hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
+STDMETHODIMP CClip::Load(ITaggedObject* chunkFile)
+{
+    try {
+        ChunkFileRef ref{ChunkFileOf(chunkFile)};
+        IChunkFile* file = ref.file;
+        if (file->GetChunkDepth() == 0)
+            file->Seek(0, kSeekBegin);
+        ThrowIfFailed(file->DescendById(kClipChunk, kChunkFindById));
+        ClipHeader header;
+        ReadAll(file, &header, sizeof(header));
+        if (header.version != kVersion)
+            throw CKvSSException(kMtErrFormatNotSupported);
+        auto content = std::make_shared<Content>();
+        for (uint32_t i = 0; i < header.segments; ++i) {
+            SegmentHeader sh;
+            ReadAll(file, &sh, sizeof(sh));
+            if (sh.length < 0 || sh.offset < 0)
+                throw CKvSSException(E_FAIL);
+            if (sh.kind == kSilence) {
+                content->Append(Segment{nullptr, 0, sh.length});
+                continue;
+            }
+            MtFormat f = FromRecord(sh.format);
+            if (!IsValidBits(f.bits) || f.channels < 1 || f.channels > 6 || f.rate == 0)
+                throw CKvSSException(kMtErrFormatNotSupported);
+            ItemDataPtr data;
+            if (sh.kind == kFileStretch) {
+                char paths[2][MAX_PATH];
+                ReadAll(file, paths, sizeof(paths));
+                paths[0][MAX_PATH - 1] = paths[1][MAX_PATH - 1] = '\0';
+                data = ItemData::OpenFile(paths[0], paths[1], f, true);
+            } else if (sh.kind == kInline) {
+                std::vector<uint8_t> bytes(static_cast<size_t>(sh.length * ::FrameBytes(f)));
+                ReadAll(file, bytes.data(), bytes.size());
+                data = ItemData::FromMemory(f, std::move(bytes));
+            } else {
+                throw CKvSSException(E_FAIL);
+            }
+            if (sh.offset + sh.length > data->Frames())
+                throw CKvSSException(kMtErrBadItemFile);
+            content->Append(Segment{data, sh.offset, sh.length});
+        }
+        file->Ascend();
+        m_content = content;
+        m_start = header.start;
+        m_format = FromRecord(header.format);
+        m_formatSet = header.formatSet != 0;
+        return S_OK;
+    } catch (const CKvSSException& e) {
+        return e.m_hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}

@@ -1,0 +1,205 @@
+#include "ItemData.h"
+
+#include "KvSSException.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+std::mutex& RegistryLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+std::map<std::string, std::weak_ptr<ItemData>>& Registry()
+{
+    static std::map<std::string, std::weak_ptr<ItemData>> files;
+    return files;
+}
+std::string& TempFolder()
+{
+    static std::string folder;
+    return folder;
+}
+
+std::string FullPathKey(const std::string& path)
+{
+    char full[MAX_PATH * 2];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    std::string key = (n > 0 && n < sizeof(full)) ? std::string(full, n) : path;
+    for (char& c : key) {
+        if (c == '/')
+            c = '\\';
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
+bool InsideTempFolder(const std::string& path)
+{
+    std::string folder = GetEngineTempFolder();
+    if (folder.empty())
+        return false;
+    std::string f = FullPathKey(folder);
+    if (!f.empty() && f.back() != '\\')
+        f += '\\';
+    std::string p = FullPathKey(path);
+    return p.size() > f.size() && p.compare(0, f.size(), f) == 0;
+}
+
+LONGLONG FileSize(HANDLE file)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size))
+        return -1;
+    return size.QuadPart;
+}
+
+} // namespace
+
+void SetEngineTempFolder(const std::string& folder)
+{
+    std::lock_guard<std::mutex> guard(RegistryLock());
+    TempFolder() = folder;
+}
+
+std::string GetEngineTempFolder()
+{
+    {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        if (!TempFolder().empty())
+            return TempFolder();
+    }
+    char buffer[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof(buffer), buffer);
+    return (n > 0 && n < sizeof(buffer)) ? std::string(buffer, n) : std::string();
+}
+
+std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const std::string& peakPath,
+                                             const MtFormat& format, bool owned)
+{
+    if (!IsValidBits(format.bits) || format.channels < 1 || format.channels > 6 || format.rate == 0)
+        throw CKvSSException(kMtErrFormatNotSupported);
+    std::string key = FullPathKey(dataPath);
+    {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        auto it = Registry().find(key);
+        if (it != Registry().end()) {
+            if (auto shared = it->second.lock()) {
+                const MtFormat& f = shared->m_format;
+                if (f.rate == format.rate && f.bits == format.bits && f.channels == format.channels)
+                    return shared;
+                // The same file read in another format: refuse rather than misread it.
+                throw CKvSSException(kMtErrFormatNotSupported);
+            }
+        }
+    }
+    // Opened outside the lock: a failure destroys the half-made item, which takes the lock.
+    std::shared_ptr<ItemData> item(new ItemData);
+    item->m_format = format;
+    item->m_kind = KindOfBits(format.bits);
+    item->m_frameBytes = ::FrameBytes(format);
+    item->m_path = dataPath;
+    item->m_owned = owned;
+    item->m_file = CreateFileA(dataPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (item->m_file == INVALID_HANDLE_VALUE)
+        throw CKvSSException(kMtErrBadItemFile);
+    LONGLONG size = FileSize(item->m_file);
+    if (size < 0 || size % item->m_frameBytes != 0)
+        throw CKvSSException(kMtErrBadItemFile);
+    item->m_frames = size / item->m_frameBytes;
+    if (size > 0) {
+        item->m_mapping = CreateFileMappingA(item->m_file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (!item->m_mapping)
+            throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
+        item->m_data = static_cast<const uint8_t*>(MapViewOfFile(item->m_mapping, FILE_MAP_READ, 0, 0, 0));
+        if (!item->m_data)
+            throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
+    }
+    // A peak file is used only when it is not the data itself and holds exactly one record
+    // per block; anything else (empty, foreign, truncated) is replaced by computed peaks.
+    if (!peakPath.empty() && FullPathKey(peakPath) != key) {
+        item->m_peakPath = peakPath;
+        HANDLE peaks = CreateFileA(peakPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (peaks != INVALID_HANDLE_VALUE) {
+            LONGLONG blocks = (item->m_frames + kPeakBlock - 1) / kPeakBlock;
+            LONGLONG want = blocks * format.channels * static_cast<LONGLONG>(sizeof(MtPeakItem));
+            if (FileSize(peaks) == want && want > 0 && want < (1LL << 31)) {
+                std::vector<MtPeakItem> loaded(static_cast<size_t>(blocks * format.channels));
+                DWORD got = 0;
+                if (ReadFile(peaks, loaded.data(), static_cast<DWORD>(want), &got, nullptr) && got == want) {
+                    item->m_peaks = std::move(loaded);
+                    std::call_once(item->m_peaksOnce, [] {});
+                }
+            }
+            CloseHandle(peaks);
+        }
+    }
+    std::lock_guard<std::mutex> guard(RegistryLock());
+    Registry()[key] = item;
+    return item;
+}
+
+std::shared_ptr<ItemData> ItemData::FromMemory(const MtFormat& format, std::vector<uint8_t> data)
+{
+    std::shared_ptr<ItemData> item(new ItemData);
+    item->m_format = format;
+    item->m_kind = KindOfBits(format.bits);
+    item->m_frameBytes = ::FrameBytes(format);
+    item->m_memory = std::move(data);
+    item->m_frames = static_cast<LONGLONG>(item->m_memory.size()) / item->m_frameBytes;
+    item->m_data = item->m_memory.data();
+    return item;
+}
+
+ItemData::~ItemData()
+{
+    if (m_mapping) {
+        UnmapViewOfFile(m_data);
+        CloseHandle(m_mapping);
+    }
+    if (m_file != INVALID_HANDLE_VALUE)
+        CloseHandle(m_file);
+    if (!m_path.empty()) {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        auto it = Registry().find(FullPathKey(m_path));
+        if (it != Registry().end() && it->second.expired())
+            Registry().erase(it);
+    }
+    if (m_owned && !m_path.empty() && InsideTempFolder(m_path)) {
+        DeleteFileA(m_path.c_str());
+        if (!m_peakPath.empty() && InsideTempFolder(m_peakPath))
+            DeleteFileA(m_peakPath.c_str());
+    }
+}
+
+const std::vector<MtPeakItem>& ItemData::BlockPeaks() const
+{
+    std::call_once(m_peaksOnce, [this] { ComputePeaks(); });
+    return m_peaks;
+}
+
+void ItemData::ComputePeaks() const
+{
+    const int ch = m_format.channels;
+    const int bps = BytesPerSample(m_format.bits);
+    LONGLONG blocks = (m_frames + kPeakBlock - 1) / kPeakBlock;
+    m_peaks.assign(static_cast<size_t>(blocks * ch), MtPeakItem{0, 0});
+    for (LONGLONG b = 0; b < blocks; ++b) {
+        LONGLONG first = b * kPeakBlock;
+        LONGLONG count = std::min(kPeakBlock, m_frames - first);
+        for (int c = 0; c < ch; ++c) {
+            const uint8_t* p = FrameAt(first) + c * bps;
+            LONG lo = PeakValue(p, m_kind), hi = lo;
+            for (LONGLONG i = 1; i < count; ++i) {
+                LONG v = PeakValue(p + i * m_frameBytes, m_kind);
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+            m_peaks[static_cast<size_t>(b * ch + c)] = MtPeakItem{lo, hi};
+        }
+    }
+}

@@ -1,0 +1,65 @@
+// ItemData: immutable sound, the storage behind items and clips. Either a raw headerless
+// PCM data file in the item's format (mapped whole into memory) or a block of memory.
+// One ItemData per data file in the process: opening the same path again shares it.
+// Peaks per block of 1024 frames come from the item's peak file when it matches the data,
+// otherwise they are computed from the data on first use.
+#pragma once
+#include "SampleFormat.h"
+#include "KsMultiTrack.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class ItemData {
+public:
+    static constexpr LONGLONG kPeakBlock = 1024;
+
+    // Opens (or shares) the data file; throws CKvSSException (kMtErrBadItemFile, format errors).
+    // owned: the files are the engine's and go when the last user goes (only inside the
+    // temporary folder).
+    static std::shared_ptr<ItemData> OpenFile(const std::string& dataPath, const std::string& peakPath,
+                                              const MtFormat& format, bool owned);
+    static std::shared_ptr<ItemData> FromMemory(const MtFormat& format, std::vector<uint8_t> data);
+    ~ItemData();
+    ItemData(const ItemData&) = delete;
+    ItemData& operator=(const ItemData&) = delete;
+
+    const MtFormat& Format() const { return m_format; }
+    SampleKind Kind() const { return m_kind; }
+    LONGLONG Frames() const { return m_frames; }
+    const uint8_t* Data() const { return m_data; }
+    const uint8_t* FrameAt(LONGLONG frame) const { return m_data + frame * m_frameBytes; }
+    int FrameBytes() const { return m_frameBytes; }
+    const std::string& Path() const { return m_path; }
+    const std::string& PeakPath() const { return m_peakPath; }
+
+    // Minimum and maximum per block of kPeakBlock frames and channel (16-bit units).
+    const std::vector<MtPeakItem>& BlockPeaks() const;
+
+private:
+    ItemData() = default;
+    void ComputePeaks() const;
+
+    MtFormat m_format;
+    SampleKind m_kind = SampleKind::S16;
+    int m_frameBytes = 2;
+    LONGLONG m_frames = 0;
+    const uint8_t* m_data = nullptr;
+    std::vector<uint8_t> m_memory;
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    HANDLE m_mapping = nullptr;
+    std::string m_path;
+    std::string m_peakPath;
+    bool m_owned = false;
+    mutable std::once_flag m_peaksOnce;
+    mutable std::vector<MtPeakItem> m_peaks;
+};
+
+using ItemDataPtr = std::shared_ptr<const ItemData>;
+
+// The folder whose files the engine may delete when it owns them (the temporary store's
+// folder, else the system's temporary path).
+void SetEngineTempFolder(const std::string& folder);
+std::string GetEngineTempFolder();

@@ -1,0 +1,89 @@
+#include "ItemList.h"
+
+#include "Item.h"
+#include "TempStore.h"
+
+#include "KvSSException.h"
+
+CItemList::~CItemList() { Clear(); }
+
+STDMETHODIMP CItemList::NextItem(IUnknown** item, LONG* trackId)
+{
+    if (!item)
+        return E_POINTER;
+    *item = nullptr;
+    if (m_next >= m_entries.size())
+        return S_FALSE;
+    const Entry& e = m_entries[m_next++];
+    e.item->AddRef();
+    *item = e.item;
+    if (trackId)
+        *trackId = e.trackId;
+    return S_OK;
+}
+
+STDMETHODIMP CItemList::ResetItems(LONG)
+{
+    m_next = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CItemList::AddItem(IUnknown* item, LONG trackId)
+{
+    if (!item)
+        return E_POINTER;
+    try {
+        m_entries.push_back(Entry{item, trackId});
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    item->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CItemList::AddFileItem(const MtFileItemRecord* record, const char* dataPath, const char* peakPath,
+                                    LONG trackId)
+{
+    if (!record)
+        return E_POINTER;
+    try {
+        std::string data = dataPath && *dataPath ? std::string(dataPath) : std::string(record->path);
+        std::string peaks = peakPath ? std::string(peakPath) : std::string();
+        MtFormat format;
+        format.rate = record->samplesPerSec;
+        format.bits = record->bitsPerSample;
+        format.channels = record->channels;
+        auto itemData = ItemData::OpenFile(data, peaks, format, true);
+        CItem* item = ComObject<IMtItem>::Create<CItem>(itemData, *record);
+        if (!item)
+            return E_OUTOFMEMORY;
+        RegisterStoredItem(*record, itemData);
+        HRESULT hr = AddItem(static_cast<IMtItem*>(item), trackId);
+        item->Release();
+        return hr;
+    } catch (const CKvSSException& e) {
+        return e.m_hr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+STDMETHODIMP CItemList::GetCount(LONG* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = static_cast<LONG>(m_entries.size());
+    return S_OK;
+}
+
+STDMETHODIMP CItemList::Clear()
+{
+    std::vector<Entry> entries;
+    entries.swap(m_entries);
+    m_next = 0;
+    for (const Entry& e : entries)
+        e.item->Release();
+    return S_OK;
+}
+
+BOOL STDMETHODCALLTYPE CItemList::IsEmpty() { return m_entries.empty() ? TRUE : FALSE; }

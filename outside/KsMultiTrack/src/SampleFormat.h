@@ -1,0 +1,127 @@
+// Sample storage of the engine and conversions between its widths.
+// Bits 8 -> unsigned byte, 16 -> signed 16-bit, everything else -> 32-bit float (full scale 1.0).
+#pragma once
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+
+struct MtFormat {
+    DWORD rate = 44100;
+    WORD bits = 16;
+    WORD channels = 1;
+};
+
+enum class SampleKind { U8, S16, F32 };
+
+inline SampleKind KindOfBits(WORD bits)
+{
+    return bits == 8 ? SampleKind::U8 : bits == 16 ? SampleKind::S16 : SampleKind::F32;
+}
+inline int BytesPerSample(WORD bits) { return bits == 8 ? 1 : bits == 16 ? 2 : 4; }
+inline int FrameBytes(const MtFormat& f) { return BytesPerSample(f.bits) * f.channels; }
+// Bytes of one frame in the nominal format of the bits (3 bytes for 20 and 24 bits), the
+// format that callers derive a block align from.
+inline int NominalFrameBytes(const MtFormat& f) { return (f.bits + 7) / 8 * f.channels; }
+inline bool IsValidBits(WORD bits) { return bits == 8 || bits == 16 || bits == 20 || bits == 24 || bits == 32; }
+
+inline float U8ToFloat(uint8_t v) { return (static_cast<int>(v) - 128) * (1.0f / 128.0f); }
+inline float S16ToFloat(int16_t v) { return v * (1.0f / 32768.0f); }
+
+inline int16_t FloatToS16(float v)
+{
+    float s = std::nearbyint(v * 32768.0f);
+    if (s > 32767.0f)
+        return 32767;
+    if (s < -32768.0f)
+        return -32768;
+    return static_cast<int16_t>(s);
+}
+inline uint8_t FloatToU8(float v)
+{
+    float s = std::nearbyint(v * 128.0f) + 128.0f;
+    if (s > 255.0f)
+        return 255;
+    if (s < 0.0f)
+        return 0;
+    return static_cast<uint8_t>(s);
+}
+
+// Reads one sample of the given kind as float.
+inline float LoadFloat(const uint8_t* p, SampleKind k)
+{
+    switch (k) {
+    case SampleKind::U8:
+        return U8ToFloat(*p);
+    case SampleKind::S16: {
+        int16_t v;
+        memcpy(&v, p, 2);
+        return S16ToFloat(v);
+    }
+    default: {
+        float v;
+        memcpy(&v, p, 4);
+        return v;
+    }
+    }
+}
+
+// Copies one sample between kinds; integer widths convert exactly between each other.
+inline void ConvertSample(const uint8_t* src, SampleKind from, uint8_t* dst, SampleKind to)
+{
+    if (from == to) {
+        memcpy(dst, src, from == SampleKind::U8 ? 1 : from == SampleKind::S16 ? 2 : 4);
+        return;
+    }
+    if (from == SampleKind::U8 && to == SampleKind::S16) {
+        int16_t v = static_cast<int16_t>((static_cast<int>(*src) - 128) * 256);
+        memcpy(dst, &v, 2);
+        return;
+    }
+    if (from == SampleKind::S16 && to == SampleKind::U8) {
+        int16_t v;
+        memcpy(&v, src, 2);
+        *dst = static_cast<uint8_t>((v >> 8) + 128);
+        return;
+    }
+    float f = LoadFloat(src, from);
+    if (to == SampleKind::U8)
+        *dst = FloatToU8(f);
+    else if (to == SampleKind::S16) {
+        int16_t v = FloatToS16(f);
+        memcpy(dst, &v, 2);
+    } else
+        memcpy(dst, &f, 4);
+}
+
+// Silence in a kind: 128 for bytes, zero otherwise.
+inline void FillSilence(uint8_t* dst, size_t samples, SampleKind k)
+{
+    if (k == SampleKind::U8)
+        memset(dst, 128, samples);
+    else
+        memset(dst, 0, samples * (k == SampleKind::S16 ? 2 : 4));
+}
+
+// Peak value of one sample in 16-bit units, as the peak files hold them.
+inline LONG PeakValue(const uint8_t* p, SampleKind k)
+{
+    switch (k) {
+    case SampleKind::U8:
+        return static_cast<LONG>(*p) - 128;
+    case SampleKind::S16: {
+        int16_t v;
+        memcpy(&v, p, 2);
+        return v;
+    }
+    default: {
+        float v;
+        memcpy(&v, p, 4);
+        if (v > 1.0f)
+            return 32767;
+        if (v < -1.0f)
+            return -32768;
+        return static_cast<LONG>(v * 32767.0f);
+    }
+    }
+}

@@ -1,0 +1,154 @@
+#include "TempStore.h"
+
+#include "Item.h"
+
+#include "KvSSException.h"
+
+#include <fstream>
+#include <map>
+#include <tuple>
+
+namespace {
+
+using Key = std::tuple<std::string, WORD, WORD, WORD, DWORD>;
+
+std::mutex& StoreLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+std::map<Key, std::weak_ptr<const ItemData>>& Store()
+{
+    static std::map<Key, std::weak_ptr<const ItemData>> items;
+    return items;
+}
+
+Key KeyOf(const MtFileItemRecord& r)
+{
+    std::string path(r.path, strnlen(r.path, sizeof(r.path)));
+    for (char& c : path)
+        c = c == '/' ? '\\' : static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return Key{path, r.trackNumber, r.channels, r.bitsPerSample, r.samplesPerSec};
+}
+
+class CTempStore : public ComObject<IMtTempStore, IMtTempSettings> {
+public:
+    STDMETHODIMP Reserved3() override { return E_NOTIMPL; }
+    STDMETHODIMP LookupTrack(const MtFileItemRecord* record, IUnknown** item, DWORD) override
+    {
+        if (!record || !item)
+            return E_POINTER;
+        *item = nullptr;
+        try {
+            ItemDataPtr data = FindStoredItem(*record);
+            if (!data && record->trackNumber == 0 && record->path[0]) {
+                std::string path(record->path, strnlen(record->path, sizeof(record->path)));
+                if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                    MtFormat f;
+                    f.rate = record->samplesPerSec;
+                    f.bits = record->bitsPerSample;
+                    f.channels = record->channels;
+                    data = ItemData::OpenFile(path, std::string(), f, true);
+                    RegisterStoredItem(*record, data);
+                }
+            }
+            Log(*record, data != nullptr);
+            if (!data)
+                return S_FALSE;
+            CItem* own = Create<CItem>(data, *record);
+            if (!own)
+                return E_OUTOFMEMORY;
+            *item = static_cast<IMtItem*>(own);
+            return S_OK;
+        } catch (const CKvSSException& e) {
+            return e.m_hr;
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    STDMETHODIMP Open() override
+    {
+        m_open = true;
+        return S_OK;
+    }
+    STDMETHODIMP Close() override
+    {
+        m_open = false;
+        return S_OK;
+    }
+
+    STDMETHODIMP GetLogging(LONG* on) override
+    {
+        if (!on)
+            return E_POINTER;
+        *on = m_logging ? 1 : 0;
+        return S_OK;
+    }
+    STDMETHODIMP Reserved4() override { return E_NOTIMPL; }
+    STDMETHODIMP SetLogging(LONG on) override
+    {
+        m_logging = on != 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetFolder(char* buffer, DWORD capacity) override
+    {
+        if (!buffer || capacity == 0)
+            return E_POINTER;
+        std::string folder = GetEngineTempFolder();
+        if (folder.size() >= capacity)
+            return E_INVALIDARG;
+        memcpy(buffer, folder.c_str(), folder.size() + 1);
+        return S_OK;
+    }
+    STDMETHODIMP SetFolder(const char* folder) override
+    {
+        if (!folder || !*folder)
+            return E_INVALIDARG;
+        SetEngineTempFolder(folder);
+        return S_OK;
+    }
+
+private:
+    void Log(const MtFileItemRecord& r, bool held)
+    {
+        if (!m_logging)
+            return;
+        std::string folder = GetEngineTempFolder();
+        if (folder.empty())
+            return;
+        if (folder.back() != '\\' && folder.back() != '/')
+            folder += '\\';
+        std::ofstream log(folder + "KsMtStore.log", std::ios::app);
+        log << (held ? "held " : "miss ") << std::string(r.path, strnlen(r.path, sizeof(r.path))) << " track "
+            << r.trackNumber << " " << r.channels << "ch " << r.bitsPerSample << "bit " << r.samplesPerSec << "Hz\n";
+    }
+
+    bool m_logging = false;
+    bool m_open = false;
+};
+
+} // namespace
+
+void RegisterStoredItem(const MtFileItemRecord& record, const ItemDataPtr& data)
+{
+    std::lock_guard<std::mutex> guard(StoreLock());
+    auto& store = Store();
+    for (auto it = store.begin(); it != store.end();)
+        it = it->second.expired() ? store.erase(it) : std::next(it);
+    store[KeyOf(record)] = data;
+}
+
+ItemDataPtr FindStoredItem(const MtFileItemRecord& record)
+{
+    std::lock_guard<std::mutex> guard(StoreLock());
+    auto it = Store().find(KeyOf(record));
+    return it == Store().end() ? nullptr : it->second.lock();
+}
+
+HRESULT CreateTempStore(IMtTempStore** store)
+{
+    if (!store)
+        return E_POINTER;
+    *store = ComObject<IMtTempStore>::Create<CTempStore>();
+    return *store ? S_OK : E_OUTOFMEMORY;
+}

@@ -1,0 +1,269 @@
+// CTrack's settings, flags and envelope set: plain values under the track's lock.
+#include "Track.h"
+
+#include <cmath>
+
+using Guard = std::lock_guard<std::mutex>;
+
+STDMETHODIMP CTrack::GetChannels(WORD* channels)
+{
+    if (!channels)
+        return E_POINTER;
+    *channels = Channels();
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetChannels(WORD channels)
+{
+    if (channels < 1 || channels > 6)
+        return E_INVALIDARG;
+    Guard guard(m_lock);
+    if (channels > m_limit)
+        return kMtErrChannelLimit;
+    m_format.channels = channels;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetLength(LONGLONG* length)
+{
+    if (!length)
+        return E_POINTER;
+    *length = ContentLength();
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetSelectedChannels(DWORD* mask)
+{
+    if (!mask)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *mask = m_selectedChannels;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetSelectedChannels(DWORD mask)
+{
+    Guard guard(m_lock);
+    m_selectedChannels = mask;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetSpeakerMask(DWORD* mask)
+{
+    if (!mask)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *mask = m_speakerMask;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetSpeakerMask(DWORD mask)
+{
+    Guard guard(m_lock);
+    m_speakerMask = mask;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::TestFlag(DWORD flag, LONG* set)
+{
+    if (!set)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *set = (m_flags & flag) != 0 ? 1 : 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetFlag(DWORD flag, LONG value)
+{
+    Guard guard(m_lock);
+    if (value)
+        m_flags |= flag;
+    else
+        m_flags &= ~flag;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::ApplyFurtherState(LONG value)
+{
+    Guard guard(m_lock);
+    m_furtherState = value;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::IsSilenced(LONG* silenced)
+{
+    if (!silenced)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *silenced = m_silenced ? 1 : 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetSilenced(LONG silenced)
+{
+    Guard guard(m_lock);
+    m_silenced = silenced != 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::IsRecordArmed(LONG* armed) { return TestFlag(kMtFlagRecord, armed); }
+STDMETHODIMP CTrack::SetRecordArmed(LONG armed) { return SetFlag(kMtFlagRecord, armed); }
+
+STDMETHODIMP CTrack::GetStartOffset(LONGLONG* start)
+{
+    if (!start)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *start = m_start;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetStartOffset(LONGLONG start)
+{
+    Guard guard(m_lock);
+    m_start = start;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetGroupRecord(MtGroupRecord* record)
+{
+    if (!record)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *record = m_group;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetGroupRecord(const MtGroupRecord* record)
+{
+    if (!record)
+        return E_POINTER;
+    Guard guard(m_lock);
+    m_group = *record;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetOutputChannel(LONG* channel)
+{
+    if (!channel)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *channel = m_outputChannel;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetOutputChannel(LONG channel)
+{
+    if (channel < 0)
+        return E_INVALIDARG;
+    Guard guard(m_lock);
+    m_outputChannel = channel;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetMeterPeaks(LONG* left, LONG* right)
+{
+    if (!left || !right)
+        return E_POINTER;
+    *left = 0;
+    *right = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetTrackId(LONG* id)
+{
+    if (!id)
+        return E_POINTER;
+    *id = m_id;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetPan(float pan)
+{
+    if (!(pan >= -1.0f && pan <= 1.0f))
+        return E_INVALIDARG;
+    return SetFloat(m_pan, pan);
+}
+
+STDMETHODIMP CTrack::SetFrontRearPan(float pan)
+{
+    if (!(pan >= -1.0f && pan <= 1.0f))
+        return E_INVALIDARG;
+    return SetFloat(m_frontRear, pan);
+}
+
+STDMETHODIMP CTrack::GetSurroundValue(LONG* value)
+{
+    if (!value)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *value = m_surroundValue;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetSurroundValue(LONG value)
+{
+    Guard guard(m_lock);
+    m_surroundValue = value;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::IsSurroundOn(LONG* on)
+{
+    if (!on)
+        return E_POINTER;
+    Guard guard(m_lock);
+    *on = m_surroundOn ? 1 : 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetSurroundOn(LONG on)
+{
+    Guard guard(m_lock);
+    m_surroundOn = on != 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::GetValue(LONG kind, float* value)
+{
+    if (!value)
+        return E_POINTER;
+    if (kind < 0 || kind >= kMtEnvelopeKinds)
+        return E_INVALIDARG;
+    return m_envelopes[kind]->GetInitialValue(value);
+}
+
+STDMETHODIMP CTrack::SetValue(LONG kind, float value)
+{
+    if (kind < 0 || kind >= kMtEnvelopeKinds || !std::isfinite(value))
+        return E_INVALIDARG;
+    return m_envelopes[kind]->SetInitialValue(value);
+}
+
+STDMETHODIMP CTrack::GetEnvelope(LONG kind, IMtEnvelope** envelope)
+{
+    if (!envelope)
+        return E_POINTER;
+    *envelope = nullptr;
+    if (kind < 0 || kind >= kMtEnvelopeKinds)
+        return E_INVALIDARG;
+    *envelope = m_envelopes[kind];
+    (*envelope)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CTrack::SetEnvelope(LONG kind, IMtEnvelope* envelope)
+{
+    if (kind < 0 || kind >= kMtEnvelopeKinds)
+        return E_INVALIDARG;
+    return m_envelopes[kind]->Restore(envelope);
+}
+
+STDMETHODIMP CTrack::GetValueAt(LONG kind, LONGLONG position, float* value)
+{
+    if (!value)
+        return E_POINTER;
+    if (kind < 0 || kind >= kMtEnvelopeKinds)
+        return E_INVALIDARG;
+    return m_envelopes[kind]->GetValueAt(position, value);
+}

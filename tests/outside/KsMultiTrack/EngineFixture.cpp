@@ -1,0 +1,110 @@
+#include "EngineFixture.h"
+
+#include <cstring>
+#include <fstream>
+
+Engine::Engine()
+{
+    module_ = LoadLibraryA((kvtest::BinFolder() + "KsMultiTrack.dll").c_str());
+    if (!module_)
+        return;
+    CreateTrackSet = Get<PFN_MtCreateTrackSet>(kMtOrdCreateTrackSet);
+    CreateTempStore = Get<PFN_MtCreateTempStore>(kMtOrdCreateTempStore);
+    CreateItemList = Get<PFN_MtCreateItemList>(kMtOrdCreateItemList);
+    CreateClip = Get<PFN_MtCreateClip>(kMtOrdCreateClip);
+}
+
+Engine::~Engine()
+{
+    // Modules stay loaded for the process: objects of other tests may still be alive.
+}
+
+void EngineTest::SetUp()
+{
+    ASSERT_TRUE(engine_.Module());
+    ASSERT_TRUE(engine_.CreateTrackSet && engine_.CreateItemList && engine_.CreateClip && engine_.CreateTempStore);
+    ASSERT_EQ(S_OK, engine_.CreateTrackSet(set_.Out()));
+    ASSERT_EQ(S_OK, set_->SetFormat(16, 44100));
+}
+
+IMtItem* EngineTest::MakeItem(const std::string& name, const void* data, size_t bytes, WORD channels, WORD bits,
+                              DWORD rate, const std::string& peakPath)
+{
+    std::string path = scratch_.File(name);
+    WriteFile(name, data, bytes);
+    MtFileItemRecord record;
+    memset(&record, 0, sizeof(record));
+    strncpy(record.path, path.c_str(), sizeof(record.path) - 1);
+    record.channels = channels;
+    record.bitsPerSample = bits;
+    record.samplesPerSec = rate;
+    Ref<IMtItemList> list;
+    EXPECT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    EXPECT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), peakPath.empty() ? nullptr : peakPath.c_str(), 7));
+    EXPECT_EQ(S_OK, list->ResetItems(1));
+    IUnknown* object = nullptr;
+    LONG id = 0;
+    EXPECT_EQ(S_OK, list->NextItem(&object, &id));
+    EXPECT_EQ(7, id);
+    IMtItem* item = nullptr;
+    if (object) {
+        EXPECT_EQ(S_OK, object->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(&item)));
+        object->Release();
+    }
+    return item;
+}
+
+void EngineTest::WriteFile(const std::string& name, const void* data, size_t bytes)
+{
+    std::ofstream out(scratch_.File(name), std::ios::binary);
+    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(bytes));
+}
+
+IMtClip* EngineTest::ClipOf(IMtItem* item)
+{
+    IMtClip* clip = nullptr;
+    EXPECT_EQ(S_OK, engine_.CreateClip(&clip));
+    MtFileItemRecord info;
+    EXPECT_EQ(S_OK, item->GetInfo(&info));
+    MtClipFormat format{info.samplesPerSec, info.bitsPerSample, info.channels};
+    EXPECT_EQ(S_OK, clip->SetFormat(&format));
+    EXPECT_EQ(S_OK, clip->SetSource(item, 0, -1));
+    return clip;
+}
+
+Frames16 EngineTest::Pattern(size_t frames, int channels, int seed)
+{
+    Frames16 v(frames * channels);
+    for (size_t f = 0; f < frames; ++f)
+        for (int c = 0; c < channels; ++c)
+            v[f * channels + c] = static_cast<int16_t>((static_cast<int>(f * 7 + seed * 1000 + c * 3) % 30000) - 15000);
+    return v;
+}
+
+std::vector<uint8_t> EngineTest::ReadTrack(IMtTrack* track, LONGLONG start, LONGLONG end, DWORD chunk)
+{
+    Ref<IMtItem> reader;
+    EXPECT_EQ(S_OK, track->CreateReader(reader.Out(), 0));
+    EXPECT_EQ(S_OK, reader->SetRange(start, end));
+    EXPECT_EQ(S_OK, reader->BeginRead());
+    std::vector<uint8_t> all, buffer(chunk);
+    for (;;) {
+        DWORD got = 0;
+        EXPECT_EQ(S_OK, reader->Read(buffer.data(), chunk, &got));
+        all.insert(all.end(), buffer.begin(), buffer.begin() + got);
+        if (got == 0)
+            break;
+    }
+    EXPECT_EQ(S_OK, reader->EndRead());
+    return all;
+}
+
+Frames16 EngineTest::ReadTrack16(IMtTrack* track)
+{
+    LONGLONG start = 0;
+    EXPECT_EQ(S_OK, track->GetStartOffset(&start));
+    std::vector<uint8_t> bytes = ReadTrack(track, start, -1);
+    Frames16 v(bytes.size() / 2);
+    memcpy(v.data(), bytes.data(), v.size() * 2);
+    return v;
+}

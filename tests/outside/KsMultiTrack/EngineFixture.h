@@ -1,0 +1,85 @@
+// Loads KsMultiTrack.dll as a caller of another module would and binds its exports by
+// ordinal; helpers write raw PCM item files and read tracks back.
+#pragma once
+#include "KsMultiTrack.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A counted reference that releases on scope exit.
+template <class I>
+class Ref {
+public:
+    Ref() = default;
+    ~Ref() { Reset(); }
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    I** Out()
+    {
+        Reset();
+        return &p_;
+    }
+    void Reset()
+    {
+        if (p_)
+            p_->Release();
+        p_ = nullptr;
+    }
+    I* operator->() const { return p_; }
+    I* Get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+private:
+    I* p_ = nullptr;
+};
+
+class Engine {
+public:
+    Engine();
+    ~Engine();
+    HMODULE Module() const { return module_; }
+    FARPROC Proc(WORD ordinal) const { return GetProcAddress(module_, MAKEINTRESOURCEA(ordinal)); }
+    // The export of an ordinal as its function type.
+    template <class F>
+    F Get(WORD ordinal) const
+    {
+        return reinterpret_cast<F>(reinterpret_cast<void*>(Proc(ordinal)));
+    }
+
+    PFN_MtCreateTrackSet CreateTrackSet = nullptr;
+    PFN_MtCreateTempStore CreateTempStore = nullptr;
+    PFN_MtCreateItemList CreateItemList = nullptr;
+    PFN_MtCreateClip CreateClip = nullptr;
+
+private:
+    HMODULE module_ = nullptr;
+};
+
+// Interleaved 16-bit frames as a plain model of a track's sound.
+using Frames16 = std::vector<int16_t>;
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // A raw data file in the scratch folder and an item on it (format of the record).
+    IMtItem* MakeItem(const std::string& name, const void* data, size_t bytes, WORD channels, WORD bits, DWORD rate,
+                      const std::string& peakPath = std::string());
+    // A clip over a whole item.
+    IMtClip* ClipOf(IMtItem* item);
+    // A recognisable pattern: frame f channel c -> distinct value.
+    static Frames16 Pattern(size_t frames, int channels, int seed);
+    // Every frame of the track from its start to its end, through the data reader.
+    static std::vector<uint8_t> ReadTrack(IMtTrack* track, LONGLONG start, LONGLONG end, DWORD chunk = 4096);
+    // A file in the scratch folder.
+    void WriteFile(const std::string& name, const void* data, size_t bytes);
+    static Frames16 ReadTrack16(IMtTrack* track);
+
+    Engine engine_;
+    kvtest::ScratchFolder scratch_;
+    Ref<IMtTrackSet> set_;
+};

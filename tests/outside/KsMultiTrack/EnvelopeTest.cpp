@@ -1,0 +1,116 @@
+// Envelopes: points, ranges, values between points, enumeration and independent clones.
+#include "EngineFixture.h"
+
+namespace {
+
+class EnvelopeTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track_.Out(), -1));
+        ASSERT_EQ(S_OK, track_->QueryInterface(__uuidof(IMtEnvelopeSet), reinterpret_cast<void**>(envelopes_.Out())));
+        ASSERT_EQ(S_OK, envelopes_->GetEnvelope(kMtEnvLevel, level_.Out()));
+    }
+    std::vector<std::pair<LONGLONG, float>> Points(IMtEnvelope* e)
+    {
+        Ref<IMtEnvelopePointEnum> points;
+        EXPECT_EQ(S_OK, e->EnumPoints(points.Out()));
+        std::vector<std::pair<LONGLONG, float>> out;
+        MtEnvelopePointItem item;
+        LONGLONG position = 0;
+        while (points->Next(&item) == S_OK) {
+            position += item.distance;
+            out.emplace_back(position, item.value);
+        }
+        return out;
+    }
+
+    Ref<IMtTrack> track_;
+    Ref<IMtEnvelopeSet> envelopes_;
+    Ref<IMtEnvelope> level_;
+};
+
+using PointList = std::vector<std::pair<LONGLONG, float>>;
+
+} // namespace
+
+TEST_F(EnvelopeTest, DefaultsAreUnityLevelAndCentredPans)
+{
+    const float expected[] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind) {
+        float v = -5;
+        ASSERT_EQ(S_OK, envelopes_->GetValue(kind, &v));
+        EXPECT_EQ(expected[kind], v);
+    }
+    Ref<IMtEnvelope> none;
+    EXPECT_EQ(E_INVALIDARG, envelopes_->GetEnvelope(5, none.Out()));
+    ASSERT_EQ(S_OK, envelopes_->SetValue(kMtEnvPan, -1.0f));
+    float v = 0;
+    ASSERT_EQ(S_OK, envelopes_->GetValueAt(kMtEnvPan, 12345, &v));
+    EXPECT_EQ(-1.0f, v);
+}
+
+TEST_F(EnvelopeTest, ValuesInterpolateBetweenPointsAndHoldOutside)
+{
+    ASSERT_EQ(S_OK, level_->InsertPoint(100, 0.0f));
+    ASSERT_EQ(S_OK, level_->InsertPoint(300, 1.0f));
+    ASSERT_EQ(S_OK, level_->InsertPoint(200, 0.2f));
+    ASSERT_EQ(S_OK, level_->InsertPoint(200, 0.5f));  // replaces
+    LONG count = 0;
+    level_->GetCount(&count);
+    EXPECT_EQ(3, count);
+    const struct {
+        LONGLONG at;
+        float value;
+    } cases[] = {{0, 0.0f}, {100, 0.0f}, {150, 0.25f}, {200, 0.5f}, {250, 0.75f}, {300, 1.0f}, {5000, 1.0f}};
+    for (const auto& c : cases) {
+        float v = -1;
+        ASSERT_EQ(S_OK, level_->GetValueAt(c.at, &v));
+        EXPECT_NEAR(c.value, v, 1e-6) << "at " << c.at;
+    }
+    EXPECT_EQ((PointList{{100, 0.0f}, {200, 0.5f}, {300, 1.0f}}), Points(level_.Get()));
+    EXPECT_EQ(S_FALSE, level_->DeletePoint(150));
+    EXPECT_EQ(S_OK, level_->DeletePoint(200));
+    EXPECT_EQ((PointList{{100, 0.0f}, {300, 1.0f}}), Points(level_.Get()));
+}
+
+TEST_F(EnvelopeTest, RangesShiftAndCutPoints)
+{
+    for (LONGLONG p : {10, 20, 30, 40})
+        level_->InsertPoint(p, static_cast<float>(p));
+    ASSERT_EQ(S_OK, level_->InsertRange(20, 5));
+    EXPECT_EQ((PointList{{10, 10.f}, {25, 20.f}, {35, 30.f}, {45, 40.f}}), Points(level_.Get()));
+    ASSERT_EQ(S_OK, level_->DeleteRange(25, 15));
+    EXPECT_EQ((PointList{{10, 10.f}, {30, 40.f}}), Points(level_.Get()));
+    EXPECT_EQ(E_INVALIDARG, level_->DeleteRange(0, -1));
+}
+
+TEST_F(EnvelopeTest, ClonesAndRestoresAreIndependent)
+{
+    level_->InsertPoint(50, 0.5f);
+    Ref<IMtEnvelope> clone;
+    ASSERT_EQ(S_OK, level_->Clone(clone.Out()));
+    clone->InsertPoint(60, 0.6f);
+    level_->InsertPoint(70, 0.7f);
+    EXPECT_EQ((PointList{{50, 0.5f}, {60, 0.6f}}), Points(clone.Get()));
+    EXPECT_EQ((PointList{{50, 0.5f}, {70, 0.7f}}), Points(level_.Get()));
+    ASSERT_EQ(S_OK, level_->Restore(clone.Get()));
+    clone->Clear();
+    EXPECT_EQ((PointList{{50, 0.5f}, {60, 0.6f}}), Points(level_.Get()));
+    // Duplicated tracks get their own envelopes too.
+    Ref<IMtTrack> copy;
+    ASSERT_EQ(S_OK, track_->Duplicate(copy.Out()));
+    level_->Clear();
+    Ref<IMtEnvelopeSet> copyEnvelopes;
+    ASSERT_EQ(S_OK, copy->QueryInterface(__uuidof(IMtEnvelopeSet), reinterpret_cast<void**>(copyEnvelopes.Out())));
+    Ref<IMtEnvelope> copyLevel;
+    ASSERT_EQ(S_OK, copyEnvelopes->GetEnvelope(kMtEnvLevel, copyLevel.Out()));
+    EXPECT_EQ(2u, Points(copyLevel.Get()).size());
+    // SetEnvelope copies, it does not share.
+    ASSERT_EQ(S_OK, envelopes_->SetEnvelope(kMtEnvPan, copyLevel.Get()));
+    copyLevel->Clear();
+    Ref<IMtEnvelope> pan;
+    ASSERT_EQ(S_OK, envelopes_->GetEnvelope(kMtEnvPan, pan.Out()));
+    EXPECT_EQ(2u, Points(pan.Get()).size());
+}

@@ -1,0 +1,120 @@
+// The peak reader: minimum and maximum per point and channel, from peak files or data.
+#include "EngineFixture.h"
+
+#include <algorithm>
+
+namespace {
+
+// Min/max of frames [first, first + count) of a stereo model, per channel.
+std::vector<MtPeakItem> ExpectedPoint(const Frames16& f, size_t first, size_t count, bool withSilence)
+{
+    std::vector<MtPeakItem> out(2);
+    for (int c = 0; c < 2; ++c) {
+        LONG lo = withSilence ? 0 : 32767, hi = withSilence ? 0 : -32768;
+        for (size_t i = first; i < first + count && i < f.size() / 2; ++i) {
+            lo = std::min<LONG>(lo, f[i * 2 + c]);
+            hi = std::max<LONG>(hi, f[i * 2 + c]);
+        }
+        out[c] = MtPeakItem{lo, hi};
+    }
+    return out;
+}
+
+// A peak file in the layout of the stream objects: one record per 1024 frames, per
+// channel the minimum then the maximum.
+std::vector<MtPeakItem> PeakFileOf(const Frames16& f)
+{
+    std::vector<MtPeakItem> out;
+    for (size_t first = 0; first < f.size() / 2; first += 1024) {
+        auto p = ExpectedPoint(f, first, 1024, false);
+        out.insert(out.end(), p.begin(), p.end());
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(EngineTest, PeaksMatchTheSamplesForEveryPointSizeAndPeakSource)
+{
+    Frames16 data = Pattern(10000, 2, 5);
+    std::vector<MtPeakItem> peaks = PeakFileOf(data);
+    WriteFile("good.pk", peaks.data(), peaks.size() * sizeof(MtPeakItem));
+    WriteFile("empty.pk", nullptr, 0);
+    struct Source {
+        const char* name;
+        std::string peakPath;
+    } sources[] = {{"with peak file", scratch_.File("good.pk")},
+                   {"empty peak file", scratch_.File("empty.pk")},
+                   {"no peak file", std::string()}};
+    int n = 0;
+    for (const auto& source : sources) {
+        IMtItem* item = MakeItem("peaks" + std::to_string(n++) + ".raw", data.data(), data.size() * 2, 2, 16, 44100,
+                                 source.peakPath);
+        Ref<IMtTrack> track;
+        ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
+        IMtClip* clip = ClipOf(item);
+        ASSERT_EQ(S_OK, track->InsertClip(clip, 500, 0, 0));
+        // An edit inside makes the track's points straddle two clips.
+        ASSERT_EQ(S_OK, track->DeleteRange(3000, 1500));
+        Frames16 model(data.begin(), data.begin() + 2500 * 2);
+        model.insert(model.end(), data.begin() + 4000 * 2, data.end());
+        for (DWORD spp : {1024u, 300u, 4096u}) {
+            Ref<IMtPeakReader> reader;
+            ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), spp, 0));
+            ASSERT_EQ(S_OK, reader->Seek(500));
+            std::vector<MtPeakItem> got(2 * 100);
+            DWORD read = 0;
+            ASSERT_EQ(S_OK, reader->Read(got.data(), static_cast<DWORD>(got.size()), &read));
+            size_t points = (model.size() / 2 + spp - 1) / spp;
+            ASSERT_EQ(points * 2, read) << source.name << " spp " << spp;
+            for (size_t p = 0; p < points; ++p) {
+                auto want = ExpectedPoint(model, p * spp, spp, false);
+                for (int c = 0; c < 2; ++c) {
+                    EXPECT_EQ(want[c].minimum, got[p * 2 + c].minimum) << source.name << " spp " << spp << " point " << p;
+                    EXPECT_EQ(want[c].maximum, got[p * 2 + c].maximum) << source.name << " spp " << spp << " point " << p;
+                }
+            }
+            EXPECT_EQ(S_OK, reader->End());
+        }
+        // A point reaching before the track counts the silence there.
+        Ref<IMtPeakReader> early;
+        ASSERT_EQ(S_OK, track->CreatePeakReader(early.Out(), 1000, 0));
+        ASSERT_EQ(S_OK, early->Seek(0));
+        MtPeakItem first[2];
+        DWORD read = 0;
+        ASSERT_EQ(S_OK, early->Read(first, 2, &read));
+        auto want = ExpectedPoint(model, 0, 500, true);
+        EXPECT_EQ(want[0].minimum, first[0].minimum);
+        EXPECT_EQ(want[1].maximum, first[1].maximum);
+        clip->Release();
+        item->Release();
+    }
+}
+
+TEST_F(EngineTest, WholeBlocksComeFromThePeakFile)
+{
+    Frames16 data = Pattern(4096, 2, 8);
+    // A peak file whose records are plainly not the samples': the reader must deliver them.
+    std::vector<MtPeakItem> marks(4 * 2);
+    for (size_t i = 0; i < marks.size(); ++i)
+        marks[i] = MtPeakItem{-static_cast<LONG>(i) - 1, static_cast<LONG>(i) + 1};
+    WriteFile("marks.pk", marks.data(), marks.size() * sizeof(MtPeakItem));
+    IMtItem* item = MakeItem("marks.raw", data.data(), data.size() * 2, 2, 16, 44100, scratch_.File("marks.pk"));
+    Ref<IMtTrack> track;
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
+    IMtClip* clip = ClipOf(item);
+    ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
+    Ref<IMtPeakReader> reader;
+    ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), 2048, 0));
+    MtPeakItem got[4];
+    DWORD read = 0;
+    ASSERT_EQ(S_OK, reader->Read(got, 4, &read));
+    ASSERT_EQ(4u, read);
+    // Point 0 joins blocks 0 and 1, point 1 blocks 2 and 3.
+    EXPECT_EQ(-3, got[0].minimum);
+    EXPECT_EQ(3, got[0].maximum);
+    EXPECT_EQ(-8, got[3].minimum);
+    EXPECT_EQ(8, got[3].maximum);
+    clip->Release();
+    item->Release();
+}

@@ -1,0 +1,284 @@
+// Item lists, items, clips and the temporary store.
+#include "EngineFixture.h"
+
+#include "ChunkFile.h"
+
+#include <cstring>
+
+namespace {
+
+MtFileItemRecord RecordFor(const std::string& path, WORD track, WORD channels, WORD bits, DWORD rate)
+{
+    MtFileItemRecord r;
+    memset(&r, 0, sizeof(r));
+    strncpy(r.path, path.c_str(), sizeof(r.path) - 1);
+    r.trackNumber = track;
+    r.channels = channels;
+    r.bitsPerSample = bits;
+    r.samplesPerSec = rate;
+    return r;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+} // namespace
+
+TEST_F(EngineTest, ItemReadsItsFramesAndDescribesItself)
+{
+    Frames16 data = Pattern(1000, 2, 9);
+    IMtItem* item = MakeItem("item.raw", data.data(), data.size() * 2, 2, 16, 22050);
+    LONGLONG size = 0;
+    ASSERT_EQ(S_OK, item->GetSize(&size));
+    EXPECT_EQ(4000, size);
+    MtFileItemRecord info;
+    ASSERT_EQ(S_OK, item->GetInfo(&info));
+    EXPECT_EQ(2, info.channels);
+    EXPECT_EQ(16, info.bitsPerSample);
+    EXPECT_EQ(22050u, info.samplesPerSec);
+    ASSERT_EQ(S_OK, item->SetRange(10, 20));
+    ASSERT_EQ(S_OK, item->BeginRead());
+    int16_t buffer[64];
+    DWORD got = 0;
+    ASSERT_EQ(S_OK, item->Read(buffer, sizeof(buffer), &got));
+    EXPECT_EQ(40u, got);
+    EXPECT_TRUE(std::equal(buffer, buffer + 20, data.begin() + 20));
+    EXPECT_EQ(E_INVALIDARG, item->SetRange(20, 10));
+    item->Release();
+    // 24-bit data is held as floats but sized at three bytes a sample.
+    std::vector<float> floats(300 * 2, 0.5f);
+    IMtItem* wide = MakeItem("item24.raw", floats.data(), floats.size() * 4, 2, 24, 48000);
+    ASSERT_EQ(S_OK, wide->GetSize(&size));
+    EXPECT_EQ(300 * 6, size);
+    wide->Release();
+}
+
+TEST_F(EngineTest, ItemFilesThatAreNotWholeFramesAreRefused)
+{
+    const char odd[3] = {1, 2, 3};
+    WriteFile("odd.raw", odd, sizeof(odd));
+    Ref<IMtItemList> list;
+    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    MtFileItemRecord r = RecordFor(scratch_.File("odd.raw"), 0, 1, 16, 44100);
+    EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, r.path, nullptr, 0));
+    MtFileItemRecord missing = RecordFor(scratch_.File("missing.raw"), 0, 1, 16, 44100);
+    EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&missing, missing.path, nullptr, 0));
+    MtFileItemRecord badBits = RecordFor(scratch_.File("odd.raw"), 0, 1, 12, 44100);
+    EXPECT_EQ(kMtErrFormatNotSupported, list->AddFileItem(&badBits, badBits.path, nullptr, 0));
+    EXPECT_TRUE(list->IsEmpty());
+}
+
+TEST_F(EngineTest, ItemListKeepsPairsInOrder)
+{
+    Ref<IMtItemList> list;
+    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    EXPECT_TRUE(list->IsEmpty());
+    Ref<IMtTrack> a, b;
+    set_->InsertTrack(0, 1, a.Out(), -1);
+    set_->InsertTrack(0, 1, b.Out(), -1);
+    list->AddItem(a.Get(), 5);
+    list->AddItem(b.Get(), 6);
+    IUnknown* object = nullptr;
+    LONG id = 0;
+    ASSERT_EQ(S_OK, list->NextItem(&object, &id));
+    EXPECT_EQ(5, id);
+    object->Release();
+    ASSERT_EQ(S_OK, list->NextItem(&object, nullptr));
+    object->Release();
+    EXPECT_EQ(S_FALSE, list->NextItem(&object, &id));
+    EXPECT_EQ(nullptr, object);
+    list->ResetItems(0);
+    ASSERT_EQ(S_OK, list->NextItem(&object, &id));
+    EXPECT_EQ(5, id);
+    object->Release();
+    LONG count = 0;
+    list->GetCount(&count);
+    EXPECT_EQ(2, count);
+    list->Clear();
+    EXPECT_TRUE(list->IsEmpty());
+}
+
+TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
+{
+    Ref<IMtTempStore> store;
+    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
+    ASSERT_EQ(S_OK, store->Open());
+    // A project track registered under the project's path and its track number.
+    Frames16 data = Pattern(100, 1, 3);
+    WriteFile("t1.raw", data.data(), data.size() * 2);
+    WriteFile("project.kvs", "x", 1);
+    MtFileItemRecord project = RecordFor(scratch_.File("project.kvs"), 2, 1, 16, 44100);
+    Ref<IMtItemList> list;
+    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    ASSERT_EQ(S_OK, list->AddFileItem(&project, scratch_.File("t1.raw").c_str(), nullptr, 0));
+    Ref<IUnknown> held;
+    ASSERT_EQ(S_OK, store->LookupTrack(&project, held.Out(), 1));
+    Ref<IMtItem> item;
+    ASSERT_EQ(S_OK, held->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(item.Out())));
+    LONGLONG size = 0;
+    item->GetSize(&size);
+    EXPECT_EQ(200, size);
+    // Another track number, or another format: not held.
+    MtFileItemRecord other = RecordFor(scratch_.File("project.kvs"), 3, 1, 16, 44100);
+    Ref<IUnknown> none;
+    EXPECT_EQ(S_FALSE, store->LookupTrack(&other, none.Out(), 1));
+    EXPECT_FALSE(none);
+    other = RecordFor(scratch_.File("project.kvs"), 2, 1, 24, 44100);
+    EXPECT_EQ(S_FALSE, store->LookupTrack(&other, none.Out(), 1));
+    // A record of a data file is restored from the file itself.
+    MtFileItemRecord take = RecordFor(scratch_.File("t1.raw"), 0, 1, 16, 44100);
+    EXPECT_EQ(S_OK, store->LookupTrack(&take, none.Out(), 1));
+    // Once nothing holds the project track, it is gone from the store.
+    held.Reset();
+    item.Reset();
+    none.Reset();
+    list->Clear();
+    EXPECT_EQ(S_FALSE, store->LookupTrack(&project, none.Out(), 1));
+    ASSERT_EQ(S_OK, store->Close());
+}
+
+TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
+{
+    Ref<IMtTempStore> store;
+    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
+    Ref<IMtTempSettings> settings;
+    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
+    char previous[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
+    kvtest::ScratchFolder temp;
+    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    Frames16 data = Pattern(100, 1, 3);
+    std::string inside = temp.File("owned.raw"), outside = scratch_.File("kept.raw");
+    for (const std::string& path : {inside, outside}) {
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(data.data(), 2, data.size(), f);
+        fclose(f);
+        MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
+        Ref<IMtItemList> list;
+        ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+        ASSERT_EQ(S_OK, list->AddFileItem(&r, path.c_str(), nullptr, 0));
+        // A track still plays the item after the list is gone.
+        IUnknown* object = nullptr;
+        list->ResetItems(0);
+        list->NextItem(&object, nullptr);
+        Ref<IMtTrack> track;
+        set_->InsertTrack(0, 1, track.Out(), -1);
+        IMtClip* clip = nullptr;
+        engine_.CreateClip(&clip);
+        clip->SetSource(object, 0, 0);
+        object->Release();
+        ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
+        clip->Release();
+        list.Reset();
+        EXPECT_TRUE(Exists(path));
+        set_->DetachTrack(track.Get());
+    }
+    EXPECT_FALSE(Exists(inside));
+    EXPECT_TRUE(Exists(outside));
+    ASSERT_EQ(S_OK, settings->SetFolder(previous));
+}
+
+TEST_F(EngineTest, CopiesCarryTheSourceTrackAndSubClips)
+{
+    Frames16 data = Pattern(1000, 1, 4);
+    IMtItem* item = MakeItem("copy.raw", data.data(), data.size() * 2, 1, 16, 44100);
+    Ref<IMtTrack> track;
+    set_->InsertTrack(0, 1, track.Out(), -1);
+    IMtClip* clip = ClipOf(item);
+    track->InsertClip(clip, 100, 0, 0);
+    track->SetVolume(0.7f);
+    Ref<IMtClip> copy;
+    ASSERT_EQ(S_OK, track->CopyRange(copy.Out(), 300, 200));
+    Ref<IMtTrack> source;
+    ASSERT_EQ(S_OK, copy->GetSourceTrack(source.Out()));
+    float volume = 0;
+    source->GetVolume(&volume);
+    EXPECT_EQ(0.7f, volume);
+    Ref<IMtClip> whole;
+    ASSERT_EQ(S_OK, copy->CreateSubClip(0, -1, whole.Out()));
+    LONGLONG length = 0;
+    whole->GetLength(&length);
+    EXPECT_EQ(200, length);
+    MtClipFormat format{};
+    whole->GetFormat(&format);
+    EXPECT_EQ(44100u, format.samplesPerSec);
+    EXPECT_EQ(1, format.channels);
+    Ref<IMtTrack> none;
+    EXPECT_EQ(E_FAIL, clip->GetSourceTrack(none.Out()));
+    // Pasting the copy at the front puts the copied frames there.
+    ASSERT_EQ(S_OK, track->InsertClip(whole.Get(), 100, 0, 0));
+    Frames16 got = ReadTrack16(track.Get());
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + 200, data.begin() + 200));
+    clip->Release();
+    item->Release();
+}
+
+TEST_F(EngineTest, ConvertFormatResamplesAndChangesWidth)
+{
+    std::vector<int16_t> ramp(4800);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<int16_t>(i * 4);
+    ASSERT_EQ(S_OK, set_->SetFormat(16, 48000));
+    IMtItem* item = MakeItem("ramp.raw", ramp.data(), ramp.size() * 2, 1, 16, 48000);
+    Ref<IMtTrack> track;
+    set_->InsertTrack(0, 1, track.Out(), -1);
+    IMtClip* clip = ClipOf(item);
+    track->InsertClip(clip, 1000, 0, 0);
+    ASSERT_EQ(S_OK, set_->ConvertFormat(24, 24000));
+    LONGLONG start = 0, length = 0;
+    track->GetStartOffset(&start);
+    track->GetLength(&length);
+    EXPECT_EQ(500, start);
+    EXPECT_EQ(2400, length);
+    std::vector<uint8_t> bytes = ReadTrack(track.Get(), 500, -1);
+    ASSERT_EQ(size_t(2400 * 4), bytes.size());
+    std::vector<float> f(2400);
+    memcpy(f.data(), bytes.data(), bytes.size());
+    for (size_t i = 0; i < f.size(); ++i)
+        ASSERT_NEAR(ramp[i * 2] / 32768.0, f[i], 1e-6) << i;
+    clip->Release();
+    item->Release();
+}
+
+TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
+{
+    Frames16 data = Pattern(2000, 2, 6);
+    IMtItem* item = MakeItem("persist.raw", data.data(), data.size() * 2, 2, 16, 44100);
+    Ref<IMtTrack> track;
+    set_->InsertTrack(0, 2, track.Out(), -1);
+    IMtClip* clip = ClipOf(item);
+    track->InsertClip(clip, 300, 0, 0);
+    track->DeleteRange(800, 100);
+    track->WriteSample(0, 1000, 1234);  // a frame held in memory
+    Frames16 before = ReadTrack16(track.Get());
+    Ref<IMtClip> content;
+    ASSERT_EQ(S_OK, track->CopyToEnd(content.Out(), 300));
+    ASSERT_EQ(S_OK, content->SetStartOffset(300));
+
+    IChunkFile* file = CreateChunkFile();
+    file->SetFileName(scratch_.File("clip.kcl").c_str());
+    file->Open(kFileCreate);
+    Ref<IMtClipPersist> persist;
+    ASSERT_EQ(S_OK, content->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(persist.Out())));
+    ASSERT_EQ(S_OK, persist->Save(file, kFileCreate));
+    file->Close();
+    file->Open(kFileRead);
+    Ref<IMtClip> loaded;
+    ASSERT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
+    Ref<IMtClipPersist> loader;
+    ASSERT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
+    ASSERT_EQ(S_OK, loader->Load(file));
+    file->Close();
+    file->Release();
+
+    ASSERT_EQ(S_OK, track->DeleteRange(0, 1000000));
+    Ref<IMtClip> previous;
+    ASSERT_EQ(S_OK, track->SwapContent(loaded.Get(), previous.Out()));
+    LONGLONG start = 0;
+    track->GetStartOffset(&start);
+    EXPECT_EQ(300, start);
+    EXPECT_TRUE(ReadTrack16(track.Get()) == before);
+    // A file that is no clip is refused.
+    EXPECT_EQ(E_INVALIDARG, loader->Load(nullptr));
+    clip->Release();
+    item->Release();
+}
