@@ -1,0 +1,62 @@
+#include "KsDShowSource.h"
+
+KsDShowSource::KsDShowSource() { SetClassId(CLSID_KsDShowSrc); }
+
+STDMETHODIMP KsDShowSource::AttachEngine(IUnknown* trackSet, LONG mix, LONG live)
+{
+    HRESULT hr = AttachTrackSet(trackSet);
+    if (FAILED(hr))
+        return hr;
+    SetMix(mix != 0);
+    m_live = live;
+    return S_OK;
+}
+
+STDMETHODIMP KsDShowSource::GetEngine(IUnknown** trackSet)
+{
+    if (!trackSet)
+        return E_POINTER;
+    *trackSet = TrackSet();
+    if (!*trackSet)
+        return E_UNEXPECTED;
+    (*trackSet)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP KsDShowSource::SetOutputSampleFormat(LONG tag)
+{
+    if (tag != 1 && tag != 3)
+        return E_INVALIDARG;
+    return SetFloatOutput(tag == 3);
+}
+
+STDMETHODIMP KsDShowSource::SetOption(LONG id, LONG value)
+{
+    m_option8[0] = id;
+    m_option8[1] = value;
+    return S_OK;
+}
+
+STDMETHODIMP KsDShowSource::SetOption11(LONG value)
+{
+    m_option11 = value;
+    return S_OK;
+}
+
+STDMETHODIMP KsDShowSource::SetReadAutomation(LONG on)
+{
+    SetAutomation(on != 0);
+    return S_OK;
+}
+
+STDMETHODIMP KsDShowSource::SetOption14(LONG value)
+{
+    m_option14 = value;
+    return S_OK;
+}
+
+IMediaSeeking* KsDShowSource::PinUpstreamSeeking(OutputPin*)
+{
+    AddRef();
+    return static_cast<SeekingPassThru*>(this);
+}

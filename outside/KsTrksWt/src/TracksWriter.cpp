@@ -1,0 +1,264 @@
+#include "TracksWriter.h"
+
+#include "KvSSException.h"
+#include "TempFilePaths.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kPeakBlockFrames = 1024; // the engine's peak block
+
+void CopyName(const std::string& name, char* buffer)
+{
+    lstrcpynA(buffer, name.c_str(), MAX_PATH);
+}
+
+bool Writable(const WaveFormat& wf)
+{
+    if (wf.IsFloat())
+        return wf.bitsPerSample == 32;
+    return wf.IsPcm() && (wf.bitsPerSample == 8 || wf.bitsPerSample == 16 || wf.bitsPerSample == 24);
+}
+
+WaveFormat FromMediaType(const AM_MEDIA_TYPE& mt)
+{
+    WaveFormat wf;
+    std::memcpy(static_cast<void*>(&wf), mt.pbFormat, std::min<size_t>(mt.cbFormat, sizeof(WaveFormat)));
+    if (wf.formatTag != kWaveTagExtensible)
+        wf.extensionSize = 0;
+    return wf;
+}
+
+} // namespace
+
+TracksWriter::TracksWriter() { SetClassId(CLSID_KsTrksWt); }
+
+TracksWriter::~TracksWriter()
+{
+    if (!m_complete)
+        DeleteFiles();
+    CloseFiles();
+}
+
+HRESULT TracksWriter::CheckMediaType(const AM_MEDIA_TYPE& mt)
+{
+    if (!IsUsableAudioType(mt))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    return Writable(FromMediaType(mt)) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+void TracksWriter::CloseFiles()
+{
+    if (m_peaks) {
+        m_peaks->End();
+        m_peaks->Release();
+        m_peaks = nullptr;
+    }
+    if (m_data) {
+        if (m_data->IsOpen())
+            m_data->Close();
+        m_data->Release();
+        m_data = nullptr;
+    }
+}
+
+void TracksWriter::DeleteFiles()
+{
+    CloseFiles();
+    for (const std::string* name : {&m_dataName, &m_peakName, &m_tempPeakName})
+        if (!name->empty())
+            DeleteFileA(name->c_str());
+    AutoLock lock(m_outputLock);
+    m_dataName.clear();
+    m_peakName.clear();
+    m_tempPeakName.clear();
+}
+
+HRESULT TracksWriter::OnStartStreaming()
+{
+    // The files of an earlier complete run belong to whoever took their names.
+    CloseFiles();
+    {
+        AutoLock lock(m_outputLock);
+        m_dataName.clear();
+        m_peakName.clear();
+        m_tempPeakName.clear();
+        m_frames = 0;
+        m_complete = false;
+    }
+    m_format = FromMediaType(Input()->CurrentMediaType().Get());
+    if (m_format.bitsPerSample == 8 || m_format.bitsPerSample == 16)
+        m_storage = m_format;
+    else
+        m_storage.InitFloat32(m_format.samplesPerSec, m_format.channels);
+    m_convert.SetSourceFormat(&m_format);
+    m_convert.SetDestinationFormat(&m_storage);
+    try {
+        std::string dataName = m_wantData;
+        if (dataName.empty()) {
+            TempFilePaths temp;
+            dataName = temp.MakeTempFileName();
+            if (dataName.empty())
+                throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
+        }
+        {
+            AutoLock lock(m_outputLock);
+            m_dataName = dataName;
+        }
+        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&m_data)));
+        m_data->SetFileName(dataName.c_str());
+        ThrowIfFailed(m_data->Open(kStreamCreate));
+        ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), reinterpret_cast<void**>(&m_peaks)));
+        ThrowIfFailed(m_peaks->Begin(&m_storage, kPeakBlockFrames));
+        char peak[MAX_PATH] = {};
+        ThrowIfFailed(m_peaks->GetFileName(peak, MAX_PATH));
+        AutoLock lock(m_outputLock);
+        m_tempPeakName = peak;
+        return S_OK;
+    } catch (const CKvSSException& e) {
+        DeleteFiles();
+        return e.m_hr;
+    }
+}
+
+HRESULT TracksWriter::RenderSample(IMediaSample* sample)
+{
+    if (!m_data)
+        return E_UNEXPECTED;
+    BYTE* p = nullptr;
+    sample->GetPointer(&p);
+    long bytes = sample->GetActualDataLength();
+    size_t frames = size_t(std::max<long>(bytes, 0)) / m_format.blockAlign;
+    if (frames == 0)
+        return S_OK;
+    const BYTE* out = p;
+    size_t outBytes = frames * m_storage.blockAlign;
+    if (m_format.blockAlign != m_storage.blockAlign || m_format.IsFloat() != m_storage.IsFloat()) {
+        m_buffer.resize(outBytes);
+        m_convert.Convert(p, frames, m_buffer.data());
+        out = m_buffer.data();
+    }
+    try {
+        DWORD done = 0;
+        ThrowIfFailed(m_data->Write(out, DWORD(outBytes), &done));
+        if (done != outBytes)
+            throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+        m_peaks->Write(out, DWORD(outBytes));
+    } catch (const CKvSSException& e) {
+        return e.m_hr;
+    }
+    AutoLock lock(m_outputLock);
+    m_frames += LONGLONG(frames);
+    return S_OK;
+}
+
+HRESULT TracksWriter::OnEndOfStreamReceived()
+{
+    if (!m_data)
+        return E_UNEXPECTED;
+    try {
+        ThrowIfFailed(m_peaks->End());
+        m_peaks->Release();
+        m_peaks = nullptr;
+        ThrowIfFailed(m_data->Close());
+        std::string peak = m_tempPeakName;
+        if (!m_wantPeak.empty()) {
+            if (!MoveFileExA(peak.c_str(), m_wantPeak.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+                throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
+            peak = m_wantPeak;
+        }
+        AutoLock lock(m_outputLock);
+        m_peakName = peak;
+        m_tempPeakName.clear();
+        m_complete = true;
+        return S_OK;
+    } catch (const CKvSSException& e) {
+        DeleteFiles();
+        return e.m_hr;
+    }
+}
+
+void TracksWriter::OnStopStreaming()
+{
+    if (m_complete)
+        CloseFiles();
+    else
+        DeleteFiles(); // stopped before the end: nothing half-written stays
+}
+
+HRESULT TracksWriter::RenderedPosition(LONGLONG* pos)
+{
+    AutoLock lock(m_outputLock);
+    *pos = m_format.samplesPerSec ? m_frames * 10000000 / m_format.samplesPerSec : 0;
+    return S_OK;
+}
+
+STDMETHODIMP TracksWriter::GetDataFileName(char* buffer)
+{
+    if (!buffer)
+        return E_POINTER;
+    AutoLock lock(m_outputLock);
+    CopyName(m_complete ? m_dataName : std::string(), buffer);
+    return S_OK;
+}
+
+STDMETHODIMP TracksWriter::GetPeakFileName(char* buffer)
+{
+    if (!buffer)
+        return E_POINTER;
+    AutoLock lock(m_outputLock);
+    CopyName(m_complete ? m_peakName : std::string(), buffer);
+    return S_OK;
+}
+
+STDMETHODIMP TracksWriter::GetWaveFormat(WAVEFORMATEX* format)
+{
+    if (!format)
+        return E_POINTER;
+    AutoLock lock(m_outputLock);
+    std::memcpy(format, &m_format, sizeof(WAVEFORMATEX));
+    // The plain head only: an extensible connection is reported by its effective encoding.
+    format->wFormatTag = m_format.IsFloat() ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
+    format->cbSize = 0;
+    return m_format.channels ? S_OK : E_UNEXPECTED;
+}
+
+STDMETHODIMP TracksWriter::GetWrittenLength(LONGLONG* frames)
+{
+    if (!frames)
+        return E_POINTER;
+    AutoLock lock(m_outputLock);
+    *frames = m_frames;
+    return S_OK;
+}
+
+STDMETHODIMP TracksWriter::SetDataFileName(const char* path)
+{
+    AutoLock lock(m_outputLock);
+    m_wantData = path ? path : "";
+    return S_OK;
+}
+
+STDMETHODIMP TracksWriter::SetPeakFileName(const char* path)
+{
+    AutoLock lock(m_outputLock);
+    m_wantPeak = path ? path : "";
+    return S_OK;
+}
+
+STDMETHODIMP TracksWriter::Reset()
+{
+    AutoLock state(m_stateLock);
+    if (m_state != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    AutoLock lock(m_outputLock);
+    m_wantData.clear();
+    m_wantPeak.clear();
+    m_dataName.clear();
+    m_peakName.clear();
+    m_frames = 0;
+    m_complete = false;
+    return S_OK;
+}

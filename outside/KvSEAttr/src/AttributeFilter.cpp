@@ -1,0 +1,326 @@
+#include "AttributeFilter.h"
+
+#include "ChannelMixer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+WaveFormat FromWaveFormatEx(const WAVEFORMATEX& wf, size_t size)
+{
+    WaveFormat out;
+    std::memcpy(static_cast<void*>(&out), &wf, std::min<size_t>(size, sizeof(WaveFormat)));
+    if (out.formatTag != kWaveTagExtensible)
+        out.extensionSize = 0;
+    return out;
+}
+
+const WAVEFORMATEX& AsWaveFormatEx(const WaveFormat& wf) { return reinterpret_cast<const WAVEFORMATEX&>(wf); }
+
+// What SampleConverter reads: PCM of 8, 16, 20 (in 24) or 24 bits, or 32-bit float.
+bool Readable(const WaveFormat& wf)
+{
+    if (wf.IsFloat())
+        return wf.bitsPerSample == 32;
+    if (!wf.IsPcm())
+        return false;
+    return wf.bitsPerSample == 8 || wf.bitsPerSample == 16 || wf.bitsPerSample == 24;
+}
+
+} // namespace
+
+AttributeFilter::AttributeFilter() { SetClassId(CLSID_KvSEAttr); }
+
+// ---- settings ----
+
+HRESULT AttributeFilter::ChangeSetting(WORD& field, WORD value)
+{
+    AutoLock lock(m_stateLock);
+    if (field != value && Output()->IsConnected())
+        return VFW_E_ALREADY_CONNECTED;
+    field = value;
+    return S_OK;
+}
+
+HRESULT AttributeFilter::ChangeSetting(DWORD& field, DWORD value)
+{
+    AutoLock lock(m_stateLock);
+    if (field != value && Output()->IsConnected())
+        return VFW_E_ALREADY_CONNECTED;
+    field = value;
+    return S_OK;
+}
+
+STDMETHODIMP AttributeFilter::GetBitsPerSample(WORD* bits)
+{
+    if (!bits)
+        return E_POINTER;
+    *bits = m_bits;
+    return S_OK;
+}
+
+STDMETHODIMP AttributeFilter::SetBitsPerSample(WORD bits)
+{
+    if (bits != 0 && bits != 8 && bits != 16 && bits != 20 && bits != 24 && bits != 32)
+        return E_INVALIDARG;
+    return ChangeSetting(m_bits, bits);
+}
+
+STDMETHODIMP AttributeFilter::GetSamplesPerSec(DWORD* rate)
+{
+    if (!rate)
+        return E_POINTER;
+    *rate = m_rate;
+    return S_OK;
+}
+
+STDMETHODIMP AttributeFilter::SetSamplesPerSec(DWORD rate)
+{
+    if (rate != 0 && (rate < 1000 || rate > 768000))
+        return E_INVALIDARG;
+    return ChangeSetting(m_rate, rate);
+}
+
+STDMETHODIMP AttributeFilter::GetCalcPrecision(DWORD* precision)
+{
+    if (!precision)
+        return E_POINTER;
+    *precision = m_precision;
+    return S_OK;
+}
+
+STDMETHODIMP AttributeFilter::SetCalcPrecision(DWORD precision)
+{
+    if (precision < 1 || precision > 64)
+        return E_INVALIDARG;
+    m_precision = precision; // kept for the caller; the conversion has one precision
+    return S_OK;
+}
+
+STDMETHODIMP AttributeFilter::GetChannels(WORD* channels)
+{
+    if (!channels)
+        return E_POINTER;
+    *channels = m_channels;
+    return S_OK;
+}
+
+STDMETHODIMP AttributeFilter::SetChannels(WORD channels)
+{
+    if (channels > 8)
+        return E_INVALIDARG;
+    return ChangeSetting(m_channels, channels);
+}
+
+STDMETHODIMP AttributeFilter::GetPages(CAUUID* pages)
+{
+    if (!pages)
+        return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = CLSID_KvSEAttrPage;
+    return S_OK;
+}
+
+// ---- types ----
+
+bool AttributeFilter::TargetFormatFor(const WAVEFORMATEX& in, WaveFormat& out) const
+{
+    WaveFormat src = FromWaveFormatEx(in, sizeof(WAVEFORMATEX) + (in.wFormatTag == WAVE_FORMAT_EXTENSIBLE ? in.cbSize : 0));
+    if (!Readable(src))
+        return false;
+    uint32_t rate = m_rate ? m_rate : src.samplesPerSec;
+    uint32_t channels = m_channels ? m_channels : src.channels;
+    uint32_t bits = m_bits ? m_bits : (src.IsFloat() ? 32 : SampleConverter::EffectiveBits(src));
+    if (rate == src.samplesPerSec && channels == src.channels && bits == SampleConverter::EffectiveBits(src) &&
+        (bits == 32) == src.IsFloat()) {
+        out = src; // nothing to change: keep the layout the input has
+        return true;
+    }
+    out = WaveFormat(rate, bits, channels);
+    return true;
+}
+
+HRESULT AttributeFilter::CheckInputType(const AM_MEDIA_TYPE& in)
+{
+    if (!IsUsableAudioType(in))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    WaveFormat target;
+    return TargetFormatFor(*WaveFormatOf(in), target) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT AttributeFilter::GetOutputType(int i, MediaType& out)
+{
+    if (i != 0)
+        return VFW_S_NO_MORE_ITEMS;
+    WaveFormat target;
+    if (!TargetFormatFor(*Input()->CurrentMediaType().Wave(), target))
+        return E_UNEXPECTED;
+    return MakeAudioMediaType(AsWaveFormatEx(target), out);
+}
+
+HRESULT AttributeFilter::CheckTransform(const AM_MEDIA_TYPE& in, const AM_MEDIA_TYPE& out)
+{
+    const WAVEFORMATEX* o = WaveFormatOf(out);
+    WaveFormat target;
+    if (!o || !TargetFormatFor(*WaveFormatOf(in), target))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    WaveFormat offered = FromWaveFormatEx(*o, out.cbFormat);
+    bool same = offered.samplesPerSec == target.samplesPerSec && offered.channels == target.channels &&
+                offered.bitsPerSample == target.bitsPerSample && offered.blockAlign == target.blockAlign &&
+                offered.IsFloat() == target.IsFloat() && offered.IsPcm() == target.IsPcm() &&
+                SampleConverter::EffectiveBits(offered) == SampleConverter::EffectiveBits(target);
+    return same ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT AttributeFilter::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted)
+{
+    const WAVEFORMATEX* wf = Output()->CurrentMediaType().Wave();
+    if (!wf)
+        return E_UNEXPECTED;
+    ALLOCATOR_PROPERTIES props = *wanted, actual{};
+    long tenth = static_cast<long>(std::max<DWORD>(wf->nSamplesPerSec / 10, 256) * wf->nBlockAlign);
+    props.cBuffers = std::max<long>(props.cBuffers, 4);
+    props.cbBuffer = std::max<long>(props.cbBuffer, tenth);
+    props.cbAlign = std::max<long>(props.cbAlign, 1);
+    HRESULT hr = alloc->SetProperties(&props, &actual);
+    if (FAILED(hr))
+        return hr;
+    return actual.cbBuffer < wf->nBlockAlign ? E_FAIL : S_OK;
+}
+
+// ---- streaming ----
+
+HRESULT AttributeFilter::StartStreaming()
+{
+    const MediaType& in = Input()->CurrentMediaType();
+    const MediaType& out = Output()->CurrentMediaType();
+    m_inFormat = FromWaveFormatEx(*in.Wave(), in.Get().cbFormat);
+    m_outFormat = FromWaveFormatEx(*out.Wave(), out.Get().cbFormat);
+    m_passBytes = m_inFormat.samplesPerSec == m_outFormat.samplesPerSec && m_inFormat.channels == m_outFormat.channels &&
+                  m_inFormat.blockAlign == m_outFormat.blockAlign && m_inFormat.IsFloat() == m_outFormat.IsFloat() &&
+                  SampleConverter::EffectiveBits(m_inFormat) == SampleConverter::EffectiveBits(m_outFormat);
+    m_inFloat.InitFloat32(m_inFormat.samplesPerSec, m_inFormat.channels);
+    m_outFloat.InitFloat32(m_outFormat.samplesPerSec, m_outFormat.channels);
+    m_toFloat.SetSourceFormat(&m_inFormat);
+    m_toFloat.SetDestinationFormat(&m_inFloat);
+    m_fromFloat.SetSourceFormat(&m_outFloat);
+    m_fromFloat.SetDestinationFormat(&m_outFormat);
+    if (!m_passBytes && (!m_toFloat.m_copy && m_inFormat.bitsPerSample != 32))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    if (!m_resampler.Setup(m_inFormat.samplesPerSec, m_outFormat.samplesPerSec, m_outFormat.channels))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    m_framesOut = 0;
+    return S_OK;
+}
+
+void AttributeFilter::OnEndFlush()
+{
+    // Samples after a flush start a new stream: no history from before it.
+    m_resampler.Reset();
+}
+
+HRESULT AttributeFilter::DeliverBytes(const BYTE* data, size_t bytes)
+{
+    const size_t block = m_outFormat.blockAlign;
+    while (bytes > 0) {
+        IMediaSample* sample = nullptr;
+        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+        if (FAILED(hr))
+            return hr;
+        BYTE* dst = nullptr;
+        sample->GetPointer(&dst);
+        size_t n = std::min<size_t>(bytes, size_t(sample->GetSize()) / block * block);
+        std::memcpy(dst, data, n);
+        sample->SetActualDataLength(static_cast<long>(n));
+        uint64_t frames = n / block;
+        REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * 10000000 / m_outFormat.samplesPerSec);
+        REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + frames) * 10000000 / m_outFormat.samplesPerSec);
+        sample->SetTime(&start, &stop);
+        sample->SetSyncPoint(TRUE);
+        m_framesOut += frames;
+        hr = Output()->Deliver(sample);
+        sample->Release();
+        if (hr != S_OK)
+            return hr;
+        data += n;
+        bytes -= n;
+    }
+    return S_OK;
+}
+
+HRESULT AttributeFilter::DeliverFloat(const float* frames, size_t count)
+{
+    const size_t channels = m_outFormat.channels;
+    const size_t block = m_outFormat.blockAlign;
+    while (count > 0) {
+        IMediaSample* sample = nullptr;
+        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+        if (FAILED(hr))
+            return hr;
+        BYTE* dst = nullptr;
+        sample->GetPointer(&dst);
+        size_t n = std::min<size_t>(count, size_t(sample->GetSize()) / block);
+        if (m_fromFloat.m_copy)
+            m_fromFloat.Convert(frames, n, dst);
+        else
+            std::memcpy(dst, frames, n * block); // float to float
+        sample->SetActualDataLength(static_cast<long>(n * block));
+        REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * 10000000 / m_outFormat.samplesPerSec);
+        REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + n) * 10000000 / m_outFormat.samplesPerSec);
+        sample->SetTime(&start, &stop);
+        sample->SetSyncPoint(TRUE);
+        m_framesOut += n;
+        hr = Output()->Deliver(sample);
+        sample->Release();
+        if (hr != S_OK)
+            return hr;
+        frames += n * channels;
+        count -= n;
+    }
+    return S_OK;
+}
+
+HRESULT AttributeFilter::ProcessSample(IMediaSample* in)
+{
+    BYTE* src = nullptr;
+    HRESULT hr = in->GetPointer(&src);
+    if (FAILED(hr))
+        return hr;
+    size_t bytes = size_t(std::max<long>(in->GetActualDataLength(), 0));
+    if (m_passBytes)
+        return DeliverBytes(src, bytes);
+    size_t frames = bytes / m_inFormat.blockAlign;
+    if (frames == 0)
+        return S_OK;
+    m_floatIn.resize(frames * m_inFormat.channels);
+    if (m_toFloat.m_copy)
+        m_toFloat.Convert(src, frames, m_floatIn.data());
+    else
+        std::memcpy(m_floatIn.data(), src, frames * m_inFormat.blockAlign); // float input
+    const float* mixed = m_floatIn.data();
+    if (m_inFormat.channels != m_outFormat.channels) {
+        m_mixed.resize(frames * m_outFormat.channels);
+        MixChannels(m_floatIn.data(), m_inFormat.channels, m_mixed.data(), m_outFormat.channels, frames);
+        mixed = m_mixed.data();
+    }
+    m_resampled.clear();
+    m_resampler.Process(mixed, frames, m_resampled);
+    return DeliverFloat(m_resampled.data(), m_resampled.size() / m_outFormat.channels);
+}
+
+HRESULT AttributeFilter::OnEndOfStream()
+{
+    if (m_passBytes)
+        return S_OK;
+    m_resampled.clear();
+    m_resampler.Flush(m_resampled);
+    HRESULT hr = DeliverFloat(m_resampled.data(), m_resampled.size() / m_outFormat.channels);
+    // A downstream that stopped taking samples is no failure of ours.
+    return FAILED(hr) && State() == State_Stopped ? S_OK : hr;
+}

@@ -1,0 +1,180 @@
+#include "EngineFixture.h"
+
+#include "TempFilePaths.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace kvtest {
+
+namespace {
+
+template <class Fn>
+Fn Export(HMODULE m, WORD ordinal)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
+}
+
+} // namespace
+
+EngineFixture::EngineFixture()
+{
+    m_module = LoadLibraryA((BinFolder() + "KsMultiTrack.dll").c_str());
+    if (!m_module)
+        return;
+    auto create = Export<PFN_MtCreateTrackSet>(m_module, kMtOrdCreateTrackSet);
+    if (!create || FAILED(create(&m_set)))
+        return;
+    m_set->SetFormat(16, 44100);
+    m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&m_sel));
+}
+
+EngineFixture::~EngineFixture()
+{
+    if (m_sel)
+        m_sel->Release();
+    if (m_set)
+        m_set->Release();
+}
+
+std::string EngineFixture::WriteRaw(const std::vector<int16_t>& samples)
+{
+    std::string path = scratch.File("track" + std::to_string(m_files++) + ".raw");
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return "";
+    std::fwrite(samples.data(), 2, samples.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+IMtItemList* EngineFixture::NewItemList() const
+{
+    IMtItemList* list = nullptr;
+    auto create = Export<PFN_MtCreateItemList>(m_module, kMtOrdCreateItemList);
+    if (create)
+        create(&list);
+    return list;
+}
+
+IMtItemList* EngineFixture::NewFileItems(const std::vector<std::vector<int16_t>>& blocks,
+                                         const std::vector<WORD>& channels, DWORD rate)
+{
+    IMtItemList* list = NewItemList();
+    if (!list)
+        return nullptr;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        std::string path = WriteRaw(blocks[i]);
+        MtFileItemRecord record;
+        std::memset(&record, 0, sizeof(record));
+        lstrcpynA(record.path, path.c_str(), sizeof(record.path));
+        record.channels = channels[i];
+        record.bitsPerSample = 16;
+        record.samplesPerSec = rate;
+        if (FAILED(list->AddFileItem(&record, path.c_str(), nullptr, LONG(i)))) {
+            list->Release();
+            return nullptr;
+        }
+    }
+    return list;
+}
+
+HRESULT EngineFixture::AddTrack16(const std::vector<int16_t>& samples, WORD channels, LONGLONG start)
+{
+    DWORD rate = 0;
+    m_set->GetSamplesPerSec(&rate);
+    IMtItemList* list = NewFileItems({samples}, {channels}, rate);
+    if (!list)
+        return E_FAIL;
+    IUnknown* item = nullptr;
+    list->ResetItems(0);
+    HRESULT hr = list->NextItem(&item, nullptr);
+    list->Release();
+    if (hr != S_OK)
+        return FAILED(hr) ? hr : E_FAIL;
+    IMtClip* clip = nullptr;
+    auto createClip = Export<PFN_MtCreateClip>(m_module, kMtOrdCreateClip);
+    hr = createClip(&clip);
+    IMtTrack* track = nullptr;
+    if (SUCCEEDED(hr)) {
+        MtClipFormat format{rate, 16, channels};
+        hr = clip->SetFormat(&format);
+        if (SUCCEEDED(hr))
+            hr = clip->SetSource(item, 0, -1);
+        if (SUCCEEDED(hr))
+            hr = m_set->InsertTrack(0, channels, &track, -1);
+        if (SUCCEEDED(hr))
+            hr = track->InsertClip(clip, start, 0, 0);
+    }
+    if (track)
+        track->Release();
+    if (clip)
+        clip->Release();
+    item->Release();
+    return hr;
+}
+
+std::vector<float> EngineFixture::EngineMix(DWORD channels) const
+{
+    std::vector<float> all;
+    IMtMixReader* reader = nullptr;
+    if (FAILED(m_set->CreateMixReader(channels, 0, &reader)))
+        return all;
+    LONGLONG start = 0, end = 0;
+    m_sel->GetRange(&start, &end);
+    if (start == end)
+        m_set->GetLength(&end, 0);
+    reader->SetRange(start, end);
+    std::vector<float> buf(4096 * channels);
+    DWORD got = 0;
+    while (SUCCEEDED(reader->Read(buf.data(), 4096, &got)) && got > 0)
+        all.insert(all.end(), buf.begin(), buf.begin() + got * channels);
+    reader->Release();
+    return all;
+}
+
+std::vector<int16_t> Sine16(double freq, DWORD rate, size_t frames, WORD channels, double amp)
+{
+    std::vector<int16_t> s(frames * channels);
+    for (size_t i = 0; i < frames; ++i)
+        for (WORD c = 0; c < channels; ++c)
+            s[i * channels + c] = int16_t(std::lround(32767 * amp * std::sin(2 * 3.14159265358979323846 * freq * i / rate + c)));
+    return s;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    std::fseek(f, 0, SEEK_END);
+    bytes.resize(size_t(std::ftell(f)));
+    std::fseek(f, 0, SEEK_SET);
+    size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+    bytes.resize(got);
+    std::fclose(f);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> TempFiles()
+{
+    TempFilePaths paths;
+    std::string folder = paths.GetFolder();
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+} // namespace kvtest

@@ -1,0 +1,355 @@
+// The format conversion graph driven track by track, with progress, cancel and item lists.
+#include "EngineFixture.h"
+#include "FormatConverter.h"
+#include "GraphHelpers.h"
+#include "GraphRunner.h"
+#include "IKsDShowSource.h"
+#include "ITracksWriterOutput.h"
+#include "TestFilters.h"
+
+#include <gtest/gtest.h>
+
+#include <control.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+using namespace kvtest;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+// A message-only window that records the progress messages it gets and can cancel.
+struct ProgressWindow {
+    struct Message {
+        WPARAM code;
+        LONG value;
+        std::string text;
+    };
+    static std::vector<Message>& Log()
+    {
+        static std::vector<Message> log;
+        return log;
+    }
+    static bool& CancelOnStep()
+    {
+        static bool cancel = false;
+        return cancel;
+    }
+    // A graph to stop behind the converter's back at the first step.
+    static IFilterGraph*& StopGraphOnStep()
+    {
+        static IFilterGraph* graph = nullptr;
+        return graph;
+    }
+    static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        if (msg == kProgressMessage) {
+            auto* record = reinterpret_cast<ProgressRecord*>(lp);
+            Log().push_back({wp, record->value, record->text});
+            EXPECT_EQ(0, record->cancel) << "the record goes out with the cancel flag clear";
+            if (wp == kProgressStep && CancelOnStep())
+                record->cancel = 1;
+            if (wp == kProgressStep && StopGraphOnStep()) {
+                IMediaControl* control = nullptr;
+                StopGraphOnStep()->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control));
+                control->Stop();
+                control->Release();
+                StopGraphOnStep() = nullptr;
+            }
+            return 0;
+        }
+        return DefWindowProcA(w, msg, wp, lp);
+    }
+    ProgressWindow()
+    {
+        Log().clear();
+        CancelOnStep() = false;
+        StopGraphOnStep() = nullptr;
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "KvProgressProbe";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowA("KvProgressProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~ProgressWindow() { DestroyWindow(hwnd); }
+    HWND hwnd = nullptr;
+};
+
+struct ConvertedItem {
+    MtFileItemRecord info;
+    LONG trackId;
+};
+
+std::vector<ConvertedItem> Items(IMtItemList* list)
+{
+    std::vector<ConvertedItem> items;
+    list->ResetItems(0);
+    IUnknown* unknown = nullptr;
+    LONG id = 0;
+    while (list->NextItem(&unknown, &id) == S_OK) {
+        IMtItem* item = nullptr;
+        ConvertedItem c{};
+        c.trackId = id;
+        if (SUCCEEDED(unknown->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(&item)))) {
+            item->GetInfo(&c.info);
+            item->Release();
+        }
+        unknown->Release();
+        items.push_back(c);
+    }
+    return items;
+}
+
+double WorstSineError(const std::vector<uint8_t>& floats, WORD channels, WORD channel, double freq, double rate,
+                      double amp, double phase)
+{
+    auto* f = reinterpret_cast<const float*>(floats.data());
+    size_t frames = floats.size() / 4 / channels;
+    double worst = 0;
+    for (size_t i = frames / 10; i < frames * 9 / 10; ++i)
+        worst = std::max(worst, std::fabs(f[i * channels + channel] - amp * std::sin(2 * kPi * freq * i / rate + phase)));
+    return worst;
+}
+
+class FormatConversion : public ::testing::Test {
+protected:
+    ComScope com;
+    EngineFixture engine;
+};
+
+} // namespace
+
+TEST_F(FormatConversion, ConvertsATwoTrackDocumentAndKeepsMarksAndRange)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(1000, 44100, 44100, 2), 2));
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(3000, 44100, 22050, 1), 1, 1000));
+    engine.Selection()->SetAllTracks(0);
+    engine.Selection()->SelectTrack(1, 1);
+    engine.Selection()->SetRange(100, 900);
+    IMtItemList* receiver = engine.NewItemList();
+    ASSERT_NE(nullptr, receiver);
+
+    FormatConverter converter;
+    ProgressWindow progress;
+    ASSERT_EQ(S_OK, ConvertFileFormat(converter, engine.Set(), 48000, 24, progress.hwnd, 8, receiver));
+
+    LONG marked = 0;
+    engine.Selection()->IsTrackMarked(0, &marked);
+    EXPECT_EQ(0, marked);
+    engine.Selection()->IsTrackMarked(1, &marked);
+    EXPECT_EQ(1, marked);
+    LONGLONG start = 0, end = 0;
+    engine.Selection()->GetRange(&start, &end);
+    EXPECT_EQ(100, start);
+    EXPECT_EQ(900, end);
+
+    std::vector<ConvertedItem> items = Items(receiver);
+    ASSERT_EQ(2u, items.size());
+    const WORD channels[] = {2, 1};
+    const size_t frames[] = {48000, 24000};
+    const double freqs[] = {1000, 3000};
+    for (size_t t = 0; t < 2; ++t) {
+        EXPECT_EQ(48000u, items[t].info.samplesPerSec);
+        EXPECT_EQ(24, items[t].info.bitsPerSample);
+        EXPECT_EQ(channels[t], items[t].info.channels);
+        LONG id = 0;
+        engine.Set()->TrackIndexToId(LONG(t), &id);
+        EXPECT_EQ(id, items[t].trackId);
+        std::vector<uint8_t> data = ReadFileBytes(items[t].info.path);
+        ASSERT_EQ(frames[t] * channels[t] * 4, data.size()) << "track " << t;
+        for (WORD c = 0; c < channels[t]; ++c)
+            EXPECT_LT(WorstSineError(data, channels[t], c, freqs[t], 48000, 0.5 * 32767 / 32768, c), 2.0 / 32768);
+    }
+    receiver->Release();
+}
+
+TEST_F(FormatConversion, ReportsProgressInFloatingPointAndFinishesAtOneHundred)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100 * 30, 2), 2));
+    IMtItemList* receiver = engine.NewItemList();
+    FormatConverter converter;
+    ProgressWindow progress;
+    ASSERT_EQ(S_OK, ConvertFileFormat(converter, engine.Set(), 96000, 24, progress.hwnd, 8, receiver));
+    const auto& log = ProgressWindow::Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(kProgressStarted, log.front().code);
+    EXPECT_EQ(0, log.front().value);
+    EXPECT_EQ("Resampling the data...", log.front().text);
+    EXPECT_EQ(kProgressFinished, log.back().code);
+    EXPECT_EQ(100, log.back().value);
+    LONG last = 0;
+    for (const auto& m : log) {
+        if (m.code != kProgressStep)
+            continue;
+        EXPECT_GE(m.value, last) << "progress never goes back";
+        EXPECT_LE(m.value, 100);
+        last = m.value;
+    }
+    receiver->Release();
+
+    FormatConverter quiet;
+    EXPECT_FALSE(quiet.NotifyProgress(kProgressStep, "x", 5)) << "no window: no message, no cancel";
+}
+
+TEST(ProgressPercent, IsExactBeforeTheEndAndNeverDividesByZero)
+{
+    struct Case {
+        LONGLONG position, duration;
+        LONG percent;
+    } cases[] = {
+        {0, 0, 0}, {5, 0, 0}, {-5, 100, 0}, {1, 3, 33}, {2, 3, 66}, {999, 1000, 99},
+        {1000, 1000, 100}, {1200, 1000, 100}, {600000000LL * 441, 1200000000LL * 441, 50},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.percent, ProgressPercent(c.position, c.duration)) << c.position << " of " << c.duration;
+}
+
+TEST_F(FormatConversion, CancelledConversionStopsCleanlyAndLeavesNoFiles)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100 * 180, 2), 2)); // three minutes
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100, 1), 1));
+    engine.Selection()->SetRange(7, 70);
+    IMtItemList* receiver = engine.NewItemList();
+    FormatConverter converter;
+    ProgressWindow progress;
+    ProgressWindow::CancelOnStep() = true;
+    std::vector<std::string> before = TempFiles();
+    EXPECT_EQ(kConversionCancelled, ConvertFileFormat(converter, engine.Set(), 48000, 24, progress.hwnd, 8, receiver));
+    EXPECT_EQ(before, TempFiles()) << "no data or peak file is left";
+    EXPECT_TRUE(receiver->IsEmpty()) << "the second track is not converted after a cancel";
+    EXPECT_EQ(kProgressCancelled, ProgressWindow::Log().back().code);
+    EXPECT_LT(ProgressWindow::Log().back().value, 100);
+    char data[MAX_PATH] = "x", peak[MAX_PATH] = "x";
+    ITracksWriterOutput* output = nullptr;
+    ASSERT_EQ(S_OK, converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&output)));
+    output->GetDataFileName(data);
+    output->GetPeakFileName(peak);
+    output->Release();
+    EXPECT_STREQ("", data);
+    EXPECT_STREQ("", peak);
+    LONGLONG start = 0, end = 0;
+    engine.Selection()->GetRange(&start, &end);
+    EXPECT_EQ(7, start);
+    EXPECT_EQ(70, end);
+    FILTER_STATE state;
+    EXPECT_EQ(S_OK, converter.Writer()->GetState(0, &state));
+    EXPECT_EQ(State_Stopped, state);
+    receiver->Release();
+}
+
+TEST_F(FormatConversion, GraphThatStopsByItselfCountsAsCancelled)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100 * 180, 2), 2));
+    engine.Selection()->SelectTrack(0, 1);
+    FormatConverter converter;
+    ProgressWindow progress;
+    converter.SetProgressWindow(progress.hwnd);
+    ASSERT_EQ(S_OK, converter.Build());
+    IKsDShowSource* source = nullptr;
+    ASSERT_EQ(S_OK, converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source)));
+    source->AttachEngine(engine.Set(), 0, 0);
+    source->Release();
+    converter.SetTargetFormat(48000, 24, 2, 8);
+    ASSERT_EQ(S_OK, converter.Connect());
+    ProgressWindow::StopGraphOnStep() = converter.Graph();
+    EXPECT_EQ(kConversionCancelled, converter.Run()) << "stopped without an event, yet the run ends";
+    EXPECT_EQ(kProgressCancelled, ProgressWindow::Log().back().code);
+    EXPECT_EQ(S_OK, converter.Disconnect());
+}
+
+TEST_F(FormatConversion, EmptyDocumentConvertsNothing)
+{
+    ASSERT_TRUE(engine.Ok());
+    IMtItemList* receiver = engine.NewItemList();
+    FormatConverter converter;
+    EXPECT_EQ(S_OK, ConvertFileFormat(converter, engine.Set(), 48000, 16, nullptr, 8, receiver));
+    EXPECT_TRUE(receiver->IsEmpty());
+    receiver->Release();
+}
+
+TEST_F(FormatConversion, ConvertTrackFileTurnsItemsIntoConvertedFiles)
+{
+    ASSERT_TRUE(engine.Ok());
+    IMtItemList* items =
+        engine.NewFileItems({Sine16(500, 22050, 11025, 1), Sine16(800, 22050, 22050, 2)}, {1, 2}, 22050);
+    ASSERT_NE(nullptr, items);
+    IMtItemList* receiver = engine.NewItemList();
+    ASSERT_EQ(S_OK, ConvertTrackFile(items, 44100, 16, nullptr, 8, receiver));
+    std::vector<ConvertedItem> out = Items(receiver);
+    ASSERT_EQ(2u, out.size());
+    EXPECT_EQ(1, out[0].info.channels);
+    EXPECT_EQ(2, out[1].info.channels);
+    EXPECT_EQ(44100u, out[1].info.samplesPerSec);
+    EXPECT_EQ(16, out[1].info.bitsPerSample);
+    EXPECT_EQ(22050u * 2, ReadFileBytes(out[0].info.path).size());
+    EXPECT_EQ(44100u * 4, ReadFileBytes(out[1].info.path).size());
+    items->Release();
+    receiver->Release();
+}
+
+TEST(GraphHelpers, FindPinByDirectionFindsTheFirstPinOfADirection)
+{
+    ComScope com;
+    TestGain* gain = TestGain::New(1);
+    TestRenderer* sink = TestRenderer::New();
+    struct Case {
+        IBaseFilter* filter;
+        PIN_DIRECTION dir;
+        HRESULT result;
+        const wchar_t* name;
+    } cases[] = {
+        {gain, PINDIR_INPUT, S_OK, L"In"},
+        {gain, PINDIR_OUTPUT, S_OK, L"Out"},
+        {sink, PINDIR_INPUT, S_OK, L"In"},
+        {sink, PINDIR_OUTPUT, E_FAIL, nullptr},
+    };
+    for (const Case& c : cases) {
+        IPin* pin = reinterpret_cast<IPin*>(1);
+        EXPECT_EQ(c.result, FindPinByDirection(c.filter, c.dir, &pin));
+        if (!c.name) {
+            EXPECT_EQ(nullptr, pin);
+            continue;
+        }
+        ASSERT_NE(nullptr, pin);
+        PIN_INFO info{};
+        pin->QueryPinInfo(&info);
+        EXPECT_STREQ(c.name, info.achName);
+        info.pFilter->Release();
+        pin->Release();
+    }
+    EXPECT_EQ(1u, RefCount(static_cast<IBaseFilter*>(gain))) << "no reference left behind";
+    gain->Release();
+    sink->Release();
+}
+
+TEST_F(FormatConversion, LeavesNoObjectOfTheModulesAlive)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(1000, 44100, 10000, 2), 2));
+    IMtItemList* receiver = engine.NewItemList();
+    {
+        FormatConverter converter;
+        ASSERT_EQ(S_OK, ConvertFileFormat(converter, engine.Set(), 32000, 16, nullptr, 8, receiver));
+    }
+    receiver->Release();
+    for (const char* name : {"KsDShowSrc.dll", "KvSEAttr.dll", "KsTrksWt.dll"}) {
+        using CanUnloadFn = HRESULT(WINAPI*)();
+        auto can = reinterpret_cast<CanUnloadFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(name), "DllCanUnloadNow")));
+        ASSERT_NE(nullptr, can) << name;
+        EXPECT_EQ(S_OK, can()) << name;
+    }
+}

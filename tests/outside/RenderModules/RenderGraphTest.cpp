@@ -1,0 +1,297 @@
+// The render modules in graphs of the platform's filter graph manager, on engine data.
+#include "EngineFixture.h"
+#include "FilterConformance.h"
+#include "GraphRunner.h"
+#include "IAttributeSettings.h"
+#include "IKsDShowSource.h"
+#include "ITracksReaderSetup.h"
+#include "ITracksWriterOutput.h"
+#include "ModuleObject.h"
+#include "TestFilters.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+using namespace kvtest;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+template <class I>
+struct Ptr {
+    I* p = nullptr;
+    ~Ptr()
+    {
+        if (p)
+            p->Release();
+    }
+    I* operator->() const { return p; }
+    operator I*() const { return p; }
+};
+
+class RenderGraph : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(engine.Ok()) << "the engine module loads";
+        source.p = srcModule.Create<IBaseFilter>(CLSID_KsDShowSrc);
+        attr.p = attrModule.Create<IBaseFilter>(CLSID_KvSEAttr);
+        writer.p = wtModule.Create<IBaseFilter>(CLSID_KsTrksWt);
+        ASSERT_TRUE(source.p && attr.p && writer.p);
+        ASSERT_EQ(S_OK, source->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&srcApi.p)));
+        ASSERT_EQ(S_OK, writer->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&output.p)));
+    }
+    std::string DataName()
+    {
+        char name[MAX_PATH] = {};
+        output->GetDataFileName(name);
+        return name;
+    }
+    std::string PeakName()
+    {
+        char name[MAX_PATH] = {};
+        output->GetPeakFileName(name);
+        return name;
+    }
+    // source -> attribute -> writer.
+    void BuildChain()
+    {
+        ASSERT_EQ(S_OK, graph.Add(source, L"source"));
+        ASSERT_EQ(S_OK, graph.Add(attr, L"attr"));
+        ASSERT_EQ(S_OK, graph.Add(writer, L"writer"));
+        ASSERT_EQ(S_OK, graph.Connect(source, attr));
+        ASSERT_EQ(S_OK, graph.Connect(attr, writer));
+    }
+
+    ComScope com;
+    EngineFixture engine;
+    ModuleObjects srcModule{"KsDShowSrc.dll"}, attrModule{"KvSEAttr.dll"}, wtModule{"KsTrksWt.dll"},
+        rdModule{"KsTrksRd.dll"};
+    TestGraph graph;
+    Ptr<IBaseFilter> source, attr, writer;
+    Ptr<IKsDShowSource> srcApi;
+    Ptr<ITracksWriterOutput> output;
+};
+
+} // namespace
+
+TEST_F(RenderGraph, SourceAttributeWriterInTheSameFormatIsSampleExact)
+{
+    std::vector<int16_t> samples = Sine16(1000, 44100, 50001, 2);
+    ASSERT_EQ(S_OK, engine.AddTrack16(samples, 2));
+    engine.Selection()->SelectTrack(0, 1);
+    ASSERT_EQ(S_OK, srcApi->AttachEngine(engine.Set(), 0, 0));
+    ASSERT_EQ(S_OK, srcApi->SetOutputSampleFormat(1));
+    EXPECT_EQ(1, srcApi->GetOutputSampleFormat());
+    BuildChain();
+    ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(30000));
+    graph.Stop();
+
+    std::vector<uint8_t> written = ReadFileBytes(DataName());
+    ASSERT_EQ(samples.size() * 2, written.size());
+    EXPECT_EQ(0, std::memcmp(written.data(), samples.data(), written.size()));
+    EXPECT_TRUE(FileExists(PeakName()));
+    WAVEFORMATEX wf{};
+    ASSERT_EQ(S_OK, output->GetWaveFormat(&wf));
+    EXPECT_EQ(44100u, wf.nSamplesPerSec);
+    EXPECT_EQ(16, wf.wBitsPerSample);
+    EXPECT_EQ(2, wf.nChannels);
+    LONGLONG frames = 0;
+    output->GetWrittenLength(&frames);
+    EXPECT_EQ(50001, frames);
+
+    IMediaSeeking* seeking = nullptr;
+    ASSERT_EQ(S_OK, writer->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&seeking)));
+    LONGLONG duration = 0, position = 0;
+    EXPECT_EQ(S_OK, seeking->GetDuration(&duration));
+    EXPECT_EQ(S_OK, seeking->GetCurrentPosition(&position));
+    EXPECT_EQ(50001LL * 10000000 / 44100, duration) << "the writer learns the length from the source";
+    EXPECT_EQ(duration, position);
+    seeking->Release();
+    DeleteFileA(DataName().c_str());
+    DeleteFileA(PeakName().c_str());
+}
+
+TEST_F(RenderGraph, SourceStreamsOnlyTheRangeOfTheMarkedTrack)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(300, 44100, 20000, 1), 1));
+    std::vector<int16_t> second = Sine16(700, 44100, 30000, 1);
+    ASSERT_EQ(S_OK, engine.AddTrack16(second, 1, 5000)); // starts at 5000 on the time line
+    engine.Selection()->SelectTrack(1, 1);
+    engine.Selection()->SetRange(10000, 20000);
+    srcApi->AttachEngine(engine.Set(), 0, 0);
+    srcApi->SetOutputSampleFormat(1);
+    BuildChain();
+    ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(30000));
+    graph.Stop();
+    std::vector<uint8_t> written = ReadFileBytes(DataName());
+    ASSERT_EQ(10000u * 2, written.size());
+    EXPECT_EQ(0, std::memcmp(written.data(), &second[5000], written.size()))
+        << "time line 10000..20000 is the track's frames 5000..15000";
+}
+
+TEST_F(RenderGraph, FloatOutputCarriesSixteenBitSamplesExactly)
+{
+    std::vector<int16_t> samples = Sine16(2000, 44100, 30000, 1);
+    ASSERT_EQ(S_OK, engine.AddTrack16(samples, 1));
+    engine.Selection()->SelectTrack(0, 1);
+    srcApi->AttachEngine(engine.Set(), 0, 0);
+    ASSERT_EQ(S_OK, srcApi->SetOutputSampleFormat(3));
+    EXPECT_EQ(3, srcApi->GetOutputSampleFormat());
+    BuildChain();
+    ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(30000));
+    graph.Stop();
+    EXPECT_EQ(VFW_E_ALREADY_CONNECTED, srcApi->SetOutputSampleFormat(1)) << "not while connected";
+    WAVEFORMATEX wf{};
+    output->GetWaveFormat(&wf);
+    EXPECT_EQ(WAVE_FORMAT_IEEE_FLOAT, wf.wFormatTag);
+    std::vector<uint8_t> written = ReadFileBytes(DataName());
+    ASSERT_EQ(samples.size() * 4, written.size());
+    auto* f = reinterpret_cast<const float*>(written.data());
+    size_t wrong = 0;
+    for (size_t i = 0; i < samples.size(); ++i)
+        wrong += f[i] != samples[i] / 32768.0f;
+    EXPECT_EQ(0u, wrong);
+}
+
+TEST_F(RenderGraph, ResamplesToAnotherRateAndDepthWithinTheResamplerError)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100, 1), 1));
+    engine.Selection()->SelectTrack(0, 1);
+    srcApi->AttachEngine(engine.Set(), 0, 0);
+    srcApi->SetOutputSampleFormat(1);
+    IAttributeSettings* settings = nullptr;
+    ASSERT_EQ(S_OK, attr->QueryInterface(__uuidof(IAttributeSettings), reinterpret_cast<void**>(&settings)));
+    settings->SetSamplesPerSec(48000);
+    settings->SetBitsPerSample(24);
+    settings->Release();
+    BuildChain();
+    ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(30000));
+    graph.Stop();
+    WAVEFORMATEX wf{};
+    output->GetWaveFormat(&wf);
+    EXPECT_EQ(48000u, wf.nSamplesPerSec);
+    EXPECT_EQ(24, wf.wBitsPerSample);
+    // 24-bit data is kept as float in the engine's storage layout.
+    std::vector<uint8_t> written = ReadFileBytes(DataName());
+    ASSERT_EQ(48000u * 4, written.size());
+    auto* f = reinterpret_cast<const float*>(written.data());
+    double worst = 0;
+    for (size_t i = 4800; i < 43200; ++i)
+        worst = std::max(worst, std::fabs(f[i] - 0.5 * 32767 / 32768 * std::sin(2 * kPi * 440 * i / 48000)));
+    EXPECT_LT(worst, 2.0 / 32768) << "within the 16-bit source's own rounding";
+}
+
+TEST_F(RenderGraph, TracksReaderToWriterWritesTheEnginesMix)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(300, 44100, 30000, 1), 1));
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(500, 44100, 20000, 2, 0.25), 2, 3000));
+    IMtTrack* first = nullptr;
+    engine.Set()->GetTrack(0, &first);
+    first->SetVolume(0.5f);
+    first->Release();
+    engine.Selection()->SetAllTracks(1);
+    Ptr<IBaseFilter> reader;
+    reader.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
+    ASSERT_NE(nullptr, reader.p);
+    Ptr<ITracksReaderSetup> setup;
+    ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p)));
+    setup->SetTrackSet(engine.Set());
+    setup->SetOutputChannels(2);
+    setup->SetReadAutomation(1);
+    for (LONG v : {1, 0, 1})
+        setup->SetSwitch7(v);
+    ASSERT_EQ(S_OK, graph.Add(reader, L"reader"));
+    ASSERT_EQ(S_OK, graph.Add(writer, L"writer"));
+    ASSERT_EQ(S_OK, graph.Connect(reader, writer));
+    ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(30000));
+    graph.Stop();
+
+    std::vector<float> mix = engine.EngineMix(2);
+    std::vector<uint8_t> written = ReadFileBytes(DataName());
+    ASSERT_EQ(mix.size() * 4, written.size());
+    EXPECT_EQ(30000u * 2, mix.size());
+    EXPECT_EQ(0, std::memcmp(written.data(), mix.data(), written.size()));
+}
+
+TEST_F(RenderGraph, StoppedRunLeavesNoFiles)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100 * 120, 2), 2)); // two minutes
+    engine.Selection()->SelectTrack(0, 1);
+    srcApi->AttachEngine(engine.Set(), 0, 0);
+    srcApi->SetOutputSampleFormat(3);
+    IAttributeSettings* settings = nullptr;
+    attr->QueryInterface(__uuidof(IAttributeSettings), reinterpret_cast<void**>(&settings));
+    settings->SetSamplesPerSec(96000);
+    settings->Release();
+    BuildChain();
+    std::vector<std::string> before = TempFiles();
+    ASSERT_EQ(S_OK, graph.Control()->Run());
+    Sleep(30);
+    EXPECT_GT(TempFiles().size(), before.size()) << "the writer is writing its files";
+    ASSERT_EQ(S_OK, graph.Stop());
+    EXPECT_EQ(before, TempFiles()) << "both files are gone after the stop";
+    LONGLONG frames = 0;
+    output->GetWrittenLength(&frames);
+    EXPECT_LT(frames, 44100LL * 120 * 96000 / 44100) << "stopped before the end";
+    EXPECT_EQ("", DataName());
+    EXPECT_EQ("", PeakName());
+}
+
+TEST_F(RenderGraph, RenderModulesPassTheFilterConformanceSequence)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 20000, 2), 2));
+    engine.Selection()->SelectTrack(0, 1);
+    srcApi->AttachEngine(engine.Set(), 0, 0);
+    {
+        TestRenderer* sink = TestRenderer::New();
+        ConformanceSpec spec{CLSID_KsDShowSrc, 0, 1};
+        spec.downstream = sink;
+        CheckFilterConformance(source, spec);
+        sink->Release();
+    }
+    {
+        TestPcmSource* up = TestPcmSource::New(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), MakeRamp16(10000, 2));
+        ConformanceSpec spec{CLSID_KsTrksWt, 1, 0};
+        spec.upstream = up;
+        CheckFilterConformance(writer, spec);
+        up->Release();
+    }
+    {
+        Ptr<IBaseFilter> reader;
+        reader.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
+        Ptr<ITracksReaderSetup> setup;
+        reader->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p));
+        setup->SetTrackSet(engine.Set());
+        TestRenderer* sink = TestRenderer::New();
+        ConformanceSpec spec{CLSID_KsTrksRd, 0, 1};
+        spec.downstream = sink;
+        CheckFilterConformance(reader, spec);
+        sink->Release();
+    }
+    DeleteFileA(DataName().c_str());
+    DeleteFileA(PeakName().c_str());
+}
+
+TEST_F(RenderGraph, SourceRefusesBadSampleFormatsAndHasNothingToOfferWithoutEngine)
+{
+    EXPECT_EQ(E_INVALIDARG, srcApi->SetOutputSampleFormat(2));
+    IUnknown* none = nullptr;
+    EXPECT_EQ(E_UNEXPECTED, srcApi->GetEngine(&none));
+    ASSERT_EQ(S_OK, graph.Add(source, L"source"));
+    ASSERT_EQ(S_OK, graph.Add(attr, L"attr"));
+    EXPECT_TRUE(FAILED(graph.Connect(source, attr)));
+    srcApi->AttachEngine(engine.Set(), 0, 0);
+    ASSERT_EQ(S_OK, srcApi->GetEngine(&none));
+    EXPECT_EQ(static_cast<IUnknown*>(engine.Set()), none);
+    none->Release();
+}

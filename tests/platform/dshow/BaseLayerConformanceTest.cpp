@@ -1,0 +1,57 @@
+#include "FilterConformance.h"
+#include "GraphRunner.h"
+#include "TestFilters.h"
+
+#include <gtest/gtest.h>
+
+using namespace kvtest;
+
+namespace {
+
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+WAVEFORMATEX Stereo16() { return MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2); }
+
+} // namespace
+
+TEST(BaseLayerConformance, TransformPassesTheSequence)
+{
+    ComScope com;
+    TestPcmSource* source = TestPcmSource::New(Stereo16(), MakeRamp16(20000, 2));
+    TestGain* gain = TestGain::New(2);
+    TestRenderer* sink = TestRenderer::New();
+    ConformanceSpec spec{CLSID_TestGain, 1, 1};
+    spec.upstream = source;
+    spec.downstream = sink;
+    CheckFilterConformance(gain, spec);
+    EXPECT_EQ(1u, RefCount(static_cast<IBaseFilter*>(gain)));
+    source->Release();
+    gain->Release();
+    sink->Release();
+}
+
+TEST(BaseLayerConformance, SourceAndRendererPassTheSequence)
+{
+    ComScope com;
+    {
+        TestPcmSource* source = TestPcmSource::New(Stereo16(), MakeRamp16(5000, 2));
+        TestRenderer* sink = TestRenderer::New();
+        ConformanceSpec spec{CLSID_TestPcmSource, 0, 1};
+        spec.downstream = sink;
+        CheckFilterConformance(source, spec);
+        source->Release();
+        sink->Release();
+    }
+    {
+        TestPcmSource* source = TestPcmSource::New(Stereo16(), MakeRamp16(5000, 2));
+        TestRenderer* sink = TestRenderer::New();
+        ConformanceSpec spec{CLSID_TestRenderer, 1, 0};
+        spec.upstream = source;
+        CheckFilterConformance(sink, spec);
+        source->Release();
+        sink->Release();
+    }
+}

@@ -1,0 +1,42 @@
+// A filter graph of the platform's filter graph manager for tests: add filters, connect
+// them directly, run to the end, stop, and count references.
+#pragma once
+#include <windows.h>
+#include <control.h>
+#include <strmif.h>
+
+namespace kvtest {
+
+// First pin of filter with the direction (with a reference), or nullptr.
+IPin* FirstPin(IBaseFilter* filter, PIN_DIRECTION dir);
+// The object's reference count, read with AddRef/Release.
+ULONG RefCount(IUnknown* object);
+
+class TestGraph {
+public:
+    TestGraph();
+    ~TestGraph();
+    TestGraph(const TestGraph&) = delete;
+    TestGraph& operator=(const TestGraph&) = delete;
+
+    bool Ok() const { return m_graph && m_control && m_events; }
+    IGraphBuilder* Graph() const { return m_graph; }
+    IMediaControl* Control() const { return m_control; }
+
+    HRESULT Add(IBaseFilter* filter, const wchar_t* name);
+    // Connects from's first output pin to to's first input pin directly, with no media type.
+    HRESULT Connect(IBaseFilter* from, IBaseFilter* to);
+    // Disconnects both ends of from's first output pin.
+    HRESULT Disconnect(IBaseFilter* from);
+    // Runs until EC_COMPLETE, EC_ERRORABORT or EC_USERABORT; returns that code, or 0 after
+    // timeoutMs. param1 receives the event's first parameter.
+    long RunToEnd(DWORD timeoutMs, LONG_PTR* param1 = nullptr);
+    HRESULT Stop() { return m_control->Stop(); }
+
+private:
+    IGraphBuilder* m_graph = nullptr;
+    IMediaControl* m_control = nullptr;
+    IMediaEvent* m_events = nullptr;
+};
+
+} // namespace kvtest
