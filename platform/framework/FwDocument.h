@@ -1,0 +1,72 @@
+// CDocument: the data of one open file, shown by one or more views. The document manager (the
+// application and its templates) creates it, calls OnNewDocument or OnOpenDocument, asks
+// SaveModified before a close, and deletes it in OnCloseDocument when its last view goes.
+#pragma once
+#include "FwCmdTarget.h"
+#include <vector>
+
+class CView;
+class CDocTemplate;
+class CFrameWnd;
+typedef struct KvFwPosition* POSITION;
+
+class CDocument : public CCmdTarget {
+    DECLARE_DYNAMIC(CDocument)
+public:
+    CDocument() = default;
+    ~CDocument() override;
+
+    const CString& GetTitle() const { return m_strTitle; }
+    virtual void SetTitle(const char* title);
+    const CString& GetPathName() const { return m_strPathName; }
+    // Stores the full path, makes the file name the title and (optionally) adds it to the recent files.
+    virtual void SetPathName(const char* path, BOOL addToRecent = TRUE);
+    CDocTemplate* GetDocTemplate() const { return m_pDocTemplate; }
+
+    virtual BOOL IsModified() { return m_bModified; }
+    virtual void SetModifiedFlag(BOOL modified = TRUE) { m_bModified = modified; }
+
+    // Views
+    void AddView(CView* view);
+    void RemoveView(CView* view);
+    POSITION GetFirstViewPosition() const;
+    CView* GetNextView(POSITION& pos) const;
+    int GetViewCount() const { return (int)m_views.size(); }
+    // Calls OnUpdate of every view but the sender.
+    void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);
+    // Numbers the frames showing this document (":1", ":2" in their titles) and retitles them.
+    virtual void UpdateFrameCounts();
+
+    // Life cycle
+    virtual BOOL OnNewDocument();
+    virtual BOOL OnOpenDocument(const char* path);
+    virtual BOOL OnSaveDocument(const char* path);
+    virtual void OnCloseDocument();
+    virtual void DeleteContents() {}
+    virtual BOOL CanCloseFrame(CFrameWnd* frame);
+    // Asks "save changes?" when modified: TRUE when the document may close.
+    virtual BOOL SaveModified();
+    virtual BOOL DoFileSave();
+    // Saves under path, or asks for a name when path is null; replace makes it the document's path.
+    virtual BOOL DoSave(const char* path, BOOL replace = TRUE);
+    virtual void OnChangedViewList();
+
+    BOOL m_bAutoDelete = TRUE;   // deleted when its last view goes
+
+    // Command handlers (in the document's message map)
+    void OnFileClose();
+    void OnFileSave();
+    void OnFileSaveAs();
+
+    BOOL OnCmdMsg(kvfw::CmdRequest& request) override;
+
+protected:
+    CString m_strTitle;
+    CString m_strPathName;
+    CDocTemplate* m_pDocTemplate = nullptr;
+    std::vector<CView*> m_views;
+    BOOL m_bModified = FALSE;
+
+    friend class CDocTemplate;
+    DECLARE_MESSAGE_MAP()
+};

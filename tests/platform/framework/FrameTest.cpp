@@ -1,0 +1,63 @@
+// Floating mini frames and frame titles.
+#include "FrameworkTestSupport.h"
+
+TEST_F(FrameworkTest, MiniFrameOpensAsAToolWindowOfTheMainFrameAndClosesItself)
+{
+    int liveBefore = CSampleMiniFrame::s_liveCount;
+    CSampleMiniFrame* frame = new CSampleMiniFrame;
+    ASSERT_TRUE(frame->Create(nullptr, "Pane", WS_POPUP | WS_VISIBLE | WS_THICKFRAME, CRect(10, 10, 210, 160),
+                              m_app->MainFrame()));
+    HWND hwnd = frame->m_hWnd;
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    EXPECT_TRUE(frame->GetExStyle() & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(::GetWindow(hwnd, GW_OWNER), m_app->MainFrame()->m_hWnd);
+    char title[32] = "";
+    ::GetWindowTextA(hwnd, title, (int)sizeof title);
+    EXPECT_STREQ(title, "Pane");
+    // A client pane fills it.
+    CWnd* pane = new CWnd;
+    ASSERT_TRUE(pane->Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 0, 0), frame, AFX_IDW_PANE_FIRST));
+    frame->RecalcLayout();
+    CRect client, paneRect;
+    frame->GetClientRect(&client);
+    pane->GetClientRect(&paneRect);
+    EXPECT_EQ(paneRect.Size(), client.Size());
+    EXPECT_EQ(CSampleMiniFrame::s_liveCount, liveBefore + 1);
+
+    ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(CSampleMiniFrame::s_liveCount, liveBefore);
+    delete pane;   // a plain CWnd is not deleted with its window
+    // The main frame and its documents are untouched.
+    EXPECT_TRUE(::IsWindow(m_app->MainFrame()->m_hWnd));
+}
+
+TEST_F(FrameworkTest, ModalStateDisablesTheFrameAndItsFloatingPanes)
+{
+    CSampleMiniFrame* pane = new CSampleMiniFrame;
+    ASSERT_TRUE(pane->Create(nullptr, "Pane", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), m_app->MainFrame()));
+    CSampleMainFrame* main = m_app->MainFrame();
+    main->BeginModalState();
+    main->BeginModalState();
+    EXPECT_FALSE(main->IsWindowEnabled());
+    EXPECT_FALSE(pane->IsWindowEnabled());
+    main->EndModalState();
+    EXPECT_FALSE(main->IsWindowEnabled());
+    main->EndModalState();
+    EXPECT_TRUE(main->IsWindowEnabled());
+    EXPECT_TRUE(pane->IsWindowEnabled());
+    pane->DestroyWindow();
+}
+
+TEST_F(FrameworkTest, FrameTitleFollowsTheActiveDocument)
+{
+    CSampleMainFrame* main = m_app->MainFrame();
+    char title[64] = "";
+    ::GetWindowTextA(main->m_hWnd, title, (int)sizeof title);
+    EXPECT_STREQ(title, "Sample App");
+    CSampleDoc* doc = NewDocument();
+    doc->SetTitle("Renamed");
+    PumpAndIdle(*m_app);
+    ::GetWindowTextA(main->m_hWnd, title, (int)sizeof title);
+    EXPECT_STREQ(title, "Sample App - Renamed");
+}

@@ -1,0 +1,44 @@
+/* Resource ids of the sample application the framework tests drive. */
+#ifndef SAMPLE_RESOURCE_H
+#define SAMPLE_RESOURCE_H
+#include "FwResource.h"
+
+#define IDR_MAINFRAME 128
+#define IDR_SAMPLEDOC 129
+#define IDR_NOTOOLBAR 130
+
+#define ID_SAMPLE_TOGGLE 32801
+#define ID_SAMPLE_ORPHAN 32802
+#define ID_SAMPLE_PING 32803
+#define ID_ROUTE_VIEW 32810
+#define ID_ROUTE_DOC 32811
+#define ID_ROUTE_CHILD 32812
+#define ID_ROUTE_MAIN 32813
+#define ID_ROUTE_APP 32814
+#define ID_ROUTE_NOBODY 32815
+#define ID_PICK_FIRST 32820
+#define ID_PICK_LAST 32824
+#define ID_INDICATOR_DOCS 32830
+
+#define IDD_VALUES 200
+#define IDD_PAGE_ONE 201
+#define IDD_PAGE_TWO 202
+#define IDD_BAR 203
+#define IDD_OPEN_EXTRA 204
+
+#define IDC_COUNT 1001
+#define IDC_NAME 1002
+#define IDC_ENABLED 1003
+#define IDC_RADIO_A 1004
+#define IDC_RADIO_B 1005
+#define IDC_RADIO_C 1006
+#define IDC_KIND 1007
+#define IDC_GAIN 1008
+#define IDC_PAGE_TEXT 1010
+#define IDC_PAGE_NUMBER 1011
+#define IDC_BAR_BUTTON 1020
+#define IDC_EXTRA_BUTTON 1021
+#define IDC_EXTRA_TEXT 1022
+
+#define IDS_PROMPT 300
+#endif
