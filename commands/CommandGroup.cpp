@@ -104,7 +104,11 @@ HRESULT CommandGroup::RemoveAt(UINT index)
 {
     if (index >= m_children.size())
         return E_INVALIDARG;
-    return Remove(m_children[index]);
+    // By position: a command listed twice loses the entry asked for, not its first one.
+    IEditCommand* child = m_children[index];
+    m_children.erase(m_children.begin() + index);
+    child->Release();
+    return S_OK;
 }
 
 HRESULT CommandGroup::Remove(IEditCommand* command)

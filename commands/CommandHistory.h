@@ -12,7 +12,9 @@
 // first. While a journal is open its records and the undo stack agree one for one (Clear
 // empties the stacks but leaves the records); every operation either completes or leaves
 // both as they were. The history remembers where each record starts, so undoing an entry
-// cuts exactly its record, pad byte included.
+// cuts exactly its record, pad byte included. A journal made new claims the largest size
+// in its header until Close writes the true one, so that one left by a crash reads as
+// running to the file's end.
 #pragma once
 #include "ChunkFile.h"
 #include "ComRef.h"

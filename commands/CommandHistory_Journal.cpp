@@ -13,6 +13,7 @@
 namespace {
 // Deeper nesting than any edit builds; it keeps a crafted journal from exhausting the stack.
 constexpr int kMaxGroupDepth = 64;
+constexpr uint64_t kOpenJournalSize = ~uint64_t(0);
 } // namespace
 
 IChunkFile* CommandHistory::CreateJournalChunkFile() { return CreateChunkFile(); }
@@ -36,8 +37,13 @@ HRESULT CommandHistory::Open(const char* path)
         file->SetFileName(path);
         const bool existed = file->Exists() != FALSE;
         const uint64_t size = file->Open(existed ? kFileReadWrite : kFileCreate);
-        if (size == 0) // a new journal, also in an empty file made ready for it
-            return file->CreateChunkById(kJournalChunkId, 0);
+        if (size == 0) { // a new journal, also in an empty file made ready for it
+            // While open, the header claims more than any file holds: a journal left by a
+            // crash then reads as running to the file's end (readers cut a top-level chunk
+            // to the file) instead of as empty. Close writes the true size.
+            ChunkInfo journal{kJournalChunkId, kOpenJournalSize, 0, 0};
+            return file->CreateChunk(&journal, 0);
+        }
 
         if (FAILED(file->DescendById(0, 0)))
             return kBadJournal;
@@ -73,6 +79,10 @@ HRESULT CommandHistory::Open(const char* path)
         return S_OK;
     });
     if (FAILED(hr)) {
+        // The records replayed before the damage have re-applied their edits: take them back,
+        // newest first, so a refused journal leaves the document as it was.
+        for (auto it = loaded.rbegin(); it != loaded.rend(); ++it)
+            it->command->Undo();
         m_journal.Reset();
         RunAtEdge([&] {
             file->Close();
@@ -123,9 +133,12 @@ HRESULT CommandHistory::ReplayRecord(IChunkFile* file, IEditCommand** command, i
 HRESULT CommandHistory::ReplayCommand(IChunkFile* file, IEditCommand** command)
 {
     uint8_t header[CommandHeader::kSize] = {};
-    if (file->Read(header, sizeof header) != sizeof header)
-        return kBadJournal; // reads stop at the record's end
-    file->Seek(-static_cast<int64_t>(sizeof header), kSeekCurrent); // the command reads its header itself
+    // Reads stop at the record's end, so a short record gives fewer bytes: step back by what
+    // was read, never by the header's size, so the position stays inside the record.
+    const DWORD read = file->Read(header, sizeof header);
+    file->Seek(-static_cast<int64_t>(read), kSeekCurrent); // the command reads its header itself
+    if (read != sizeof header)
+        return kBadJournal;
 
     ComRef<IEditCommand> created;
     HRESULT hr = CreateCommandByName(CommandHeader::TypeName(header).c_str(), created.Out());

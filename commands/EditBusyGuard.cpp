@@ -4,8 +4,8 @@ namespace {
 bool g_editInProgress = false;
 }
 
-EditBusyGuard::EditBusyGuard() { g_editInProgress = true; }
+EditBusyGuard::EditBusyGuard() : m_wasBusy(g_editInProgress) { g_editInProgress = true; }
 
-EditBusyGuard::~EditBusyGuard() { g_editInProgress = false; }
+EditBusyGuard::~EditBusyGuard() { g_editInProgress = m_wasBusy; }
 
 bool EditBusyGuard::IsBusy() { return g_editInProgress; }

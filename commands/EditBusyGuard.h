@@ -7,9 +7,14 @@
 class EditBusyGuard {
 public:
     EditBusyGuard();
-    ~EditBusyGuard(); // clears the flag (does not restore an earlier value)
+    // Puts the flag back as the guard found it: a guard nested inside another edit's guard
+    // leaves the flag set, so the outer edit stays protected until it ends.
+    ~EditBusyGuard();
     EditBusyGuard(const EditBusyGuard&) = delete;
     EditBusyGuard& operator=(const EditBusyGuard&) = delete;
 
     static bool IsBusy();
+
+private:
+    bool m_wasBusy;
 };

@@ -32,8 +32,9 @@ HRESULT RangeCommand::SaveTrackContent()
         ThrowIfFailed(track->CopyToEnd(copy.Out(), start));
         if (!copy)
             throw CKvSSException(E_FAIL);
-        HRESULT hr = copy->SetStartOffset(start);
+        HRESULT hr = ThrowIfFailed(copy->SetStartOffset(start));
         m_backward = std::move(copy);
+        m_contentKept = true;
         return hr;
     });
 }
@@ -56,6 +57,8 @@ HRESULT RangeCommand::Redo()
 {
     // forward goes into the track; what it held becomes backward, and forward is kept as
     // the track's content reference.
+    if (!m_contentKept)
+        return S_OK;
     ComRef<IMtClip> give = m_forward;
     HRESULT hr = Exchange(give);
     if (SUCCEEDED(hr))
@@ -65,6 +68,9 @@ HRESULT RangeCommand::Redo()
 
 HRESULT RangeCommand::Undo()
 {
+    // Swapping in a content never kept would empty the track.
+    if (!m_contentKept)
+        return S_OK;
     ComRef<IMtClip> give = m_backward;
     HRESULT hr = Exchange(give);
     if (SUCCEEDED(hr))

@@ -19,7 +19,9 @@ public:
                  IMtClip* forward);
 
     // Both swap the track's content and select the track. A failure of the engine is
-    // returned and leaves the track and both contents as they were.
+    // returned and leaves the track and both contents as they were. Before the track's
+    // content has been kept (a Do that failed early, rolled back by its group) both do
+    // nothing and return S_OK: there is no edit to take back or make again.
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
 
@@ -38,6 +40,7 @@ protected:
     ComRef<IMtClip> m_backward; // the content before the edit
     SampleRange m_range;
     int m_trackIndex = -1;
+    bool m_contentKept = false; // SaveTrackContent has succeeded: the swaps have both contents
 
 private:
     // The track takes *give as its content; its previous content replaces *give.

@@ -139,6 +139,17 @@ TEST(CommandGroup, ListRefusesNullAndBadIndexesAndRemovesByIdentity)
         child.Reset();
         EXPECT_EQ(StepCommand::s_live, liveBefore + 3) << "B released; A, C and X alive";
 
+        // A command listed twice: RemoveAt takes the entry at the index asked for.
+        list->Add(f.steps[0]);
+        ASSERT_EQ(list->RemoveAt(2), S_OK); // A, C, A -> A, C
+        ASSERT_EQ(list->GetAt(0, child.Out()), S_OK);
+        EXPECT_EQ(NameOf(child.Get()), "A");
+        ASSERT_EQ(list->GetAt(1, child.Out()), S_OK);
+        EXPECT_EQ(NameOf(child.Get()), "C");
+        child.Reset();
+        list->GetCount(&count);
+        EXPECT_EQ(count, 2u);
+
         ComRef<ICommandGroupAux> aux = QueryCom<ICommandGroupAux>(static_cast<IEditCommand*>(f.group.Get()));
         ASSERT_TRUE(aux);
         void* object = nullptr;

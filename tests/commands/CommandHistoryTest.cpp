@@ -94,6 +94,31 @@ TEST_F(HistoryTest, NewJournalHoldsOnlyItsChunkHeader)
     EXPECT_EQ(std::string(path), JournalPath()) << "the path stays after Close";
     IChunkFile* file = nullptr;
     EXPECT_EQ(Journal()->GetChunkFile(&file), E_FAIL);
+    bytes = JournalBytes();
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 8, bytes.end()), std::vector<uint8_t>(8, 0))
+        << "Close writes the true size";
+}
+
+TEST_F(HistoryTest, AJournalLeftOpenByACrashCanBeReadToItsLastRecord)
+{
+    OpenJournal();
+    History()->Add(Step("A").Get(), TRUE);
+    History()->Add(Step("B").Get(), TRUE);
+    // The session ends here without Close: copy the file as a crash leaves it.
+    const std::string left = m_folder.File("KVC9.tmp");
+    WriteFileBytes(left, JournalBytes());
+
+    // What a recovery scan does: enter the journal chunk and find the document's record.
+    ComRef<IChunkFile> file(CreateChunkFile());
+    file->SetFileName(left.c_str());
+    file->Open(kFileRead);
+    ASSERT_EQ(file->DescendById(kJournalChunkId, kChunkFindById), S_OK);
+    EXPECT_EQ(file->DescendById(kDocumentChunkId, kChunkFindById), S_OK) << "the header must not claim an empty journal";
+    file->Close();
+
+    ComRef<FaultyHistory> recovered(ComObject<ICommandHistory>::Create<FaultyHistory>(nullptr));
+    ASSERT_EQ(static_cast<IJournalFile*>(recovered.Get())->Open(left.c_str()), S_OK);
+    EXPECT_EQ(DescribeUndo(recovered.Get()), (Names{"test.step:A", "test.step:B"}));
 }
 
 TEST_F(HistoryTest, JournalGrowsAndShrinksByExactlyOneRecord)
@@ -433,5 +458,64 @@ TEST_F(HistoryTest, AGroupThatFailsToReplayUndoesTheChildrenItLoaded)
     ComRef<FaultyHistory> reopened(ComObject<ICommandHistory>::Create<FaultyHistory>(nullptr));
     EXPECT_EQ(static_cast<IJournalFile*>(reopened.Get())->Open(JournalPath().c_str()), E_FAIL);
     EXPECT_EQ(CallLog(), (Names{"X.Undo"}));
+    EXPECT_TRUE(DescribeUndo(reopened.Get()).empty());
+}
+
+namespace {
+class ReplayProbe : public CommandHistory {
+public:
+    ReplayProbe() : CommandHistory(nullptr) {}
+    using CommandHistory::ReplayJournal;
+};
+} // namespace
+
+TEST_F(HistoryTest, ReplayOfARecordShorterThanAHeaderStepsBackOnlyOverWhatItRead)
+{
+    // A journal whose one record claims 100 bytes, followed by bytes that are not its own.
+    std::vector<uint8_t> bytes = {'K', 'S', 'C', 'M', 'K', 'S', 'T', 'M'};
+    bytes.resize(16, 0);
+    const size_t recordAt = bytes.size();
+    for (char c : std::string("KSCMKCMD"))
+        bytes.push_back(static_cast<uint8_t>(c));
+    bytes.push_back(100);
+    bytes.resize(recordAt + 16, 0);
+    bytes.resize(recordAt + 16 + 100, 'r');
+    bytes.resize(recordAt + 16 + 400, 'x');
+    bytes[8] = static_cast<uint8_t>(bytes.size() - 16);
+    bytes[9] = static_cast<uint8_t>((bytes.size() - 16) >> 8);
+    WriteFileBytes(JournalPath(), bytes);
+
+    ComRef<IChunkFile> file(CreateChunkFile());
+    file->SetFileName(JournalPath().c_str());
+    file->Open(kFileRead);
+    ASSERT_EQ(file->DescendById(0, 0), S_OK);
+    ASSERT_EQ(file->DescendById(0, 0), S_OK);
+    ComRef<ReplayProbe> probe(ComObject<ICommandHistory>::Create<ReplayProbe>());
+    ComRef<IEditCommand> command;
+    EXPECT_EQ(probe->ReplayJournal(file.Get(), command.Out()), kBadJournal);
+    EXPECT_FALSE(command);
+    EXPECT_EQ(file->GetPosition(), recordAt + 16) << "back at the record's first byte, not before it";
+    file->Close();
+}
+
+TEST_F(HistoryTest, ARefusedJournalTakesBackTheEditsItReplayedNewestFirst)
+{
+    OpenJournal();
+    History()->Add(Step("A").Get(), TRUE);
+    ComRef<StepCommand> x = Step("X");
+    ComRef<StepCommand> y = Step("Y");
+    History()->Add(Transaction("T", {x.Get(), y.Get()}).Get(), TRUE);
+    History()->Add(Step("B").Get(), TRUE);
+    Journal()->Close();
+    std::vector<uint8_t> bytes = JournalBytes();
+    const size_t bAt = 16 + 26 + 274 + 16 + 274 + 274 + 274;
+    ASSERT_EQ(bytes.size(), bAt + 274);
+    std::memcpy(&bytes[bAt + 16 + 2], "test.none", 9); // the newest record is of no known type
+    WriteFileBytes(JournalPath(), bytes);
+
+    CallLog().clear();
+    ComRef<FaultyHistory> reopened(ComObject<ICommandHistory>::Create<FaultyHistory>(nullptr));
+    EXPECT_TRUE(FAILED(static_cast<IJournalFile*>(reopened.Get())->Open(JournalPath().c_str())));
+    EXPECT_EQ(CallLog(), (Names{"Y.Undo", "X.Undo", "A.Undo"}));
     EXPECT_TRUE(DescribeUndo(reopened.Get()).empty());
 }

@@ -57,6 +57,10 @@ TEST(EditCommand, SavesOneCommandChunkByteForByte)
         std::vector<uint8_t> bytes = SavedBytes(command.Get(), folder.File("cmd.bin"));
         EXPECT_EQ(bytes, CommandChunk(Header(258, "test.step", c.savedName))) << c.label;
         EXPECT_EQ(bytes.size(), 274u) << c.label;
+        ULONG size = 0;
+        ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(static_cast<IEditCommand*>(command.Get()));
+        EXPECT_EQ(persist->GetSizeMax(&size), S_OK);
+        EXPECT_EQ(size, 258u) << c.label << ": the chunk's data without its 16-byte header";
 
         ComRef<StepCommand> loaded = LoadFirst<StepCommand>(folder.File("cmd.bin"));
         EXPECT_EQ(NameOf(loaded.Get()), c.savedName) << c.label;

@@ -22,6 +22,8 @@ HRESULT FakeTrack::SwapContent(IMtClip* newContent, IMtClip** previous)
 
 HRESULT FakeTrack::CopyToEnd(IMtClip** copy, LONGLONG start)
 {
+    if (failCopy)
+        return E_OUTOFMEMORY;
     if (start != startOffset)
         return E_INVALIDARG;
     *copy = MakeClip(LabelOf(content.Get())).Detach();

@@ -43,6 +43,7 @@ public:
     ComRef<IMtClip> content;
     LONGLONG startOffset = 0;
     bool failSwap = false;
+    bool failCopy = false;
 };
 
 class FakeTrackSet : public StubTrackSet {

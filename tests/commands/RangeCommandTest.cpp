@@ -6,6 +6,7 @@
 #include "KvSSException.h"
 #include "RangeCommand.h"
 #include "SampleRange.h"
+#include "TransactionCommand.h"
 
 using namespace kvtest;
 
@@ -58,6 +59,7 @@ TEST(SampleRange, IntersectsInclusivelyAndAcceptsAReversedOther)
         {{100, 200}, {120, 130}, {120, 130}},
         {{100, 200}, {0, 1000}, {100, 200}},
         {{-50, 50}, {-10, -100}, {-50, -10}},
+        {{160, 170}, {300, 150}, {160, 170}}, // a reversed range around this one still overlaps
     };
     for (const Case& c : cases) {
         SampleRange r = c.a.Intersect(c.b);
@@ -123,11 +125,33 @@ TEST(RangeCommand, FailsWithoutATrack)
         doc.withEngine = c.engine;
         ComRef<ReplaceCommand> command = NewReplace(doc, c.track, 0, 10);
         EXPECT_TRUE(FAILED(command->Do())) << c.label;
-        EXPECT_TRUE(FAILED(command->Undo())) << c.label;
-        EXPECT_TRUE(FAILED(command->Redo())) << c.label;
+        // Nothing was edited, so there is nothing to take back or make again.
+        EXPECT_EQ(command->Undo(), S_OK) << c.label;
+        EXPECT_EQ(command->Redo(), S_OK) << c.label;
     }
     doc.withEngine = true;
     EXPECT_EQ(LabelOf(doc.trackSet->tracks[0]->content.Get()), "before0");
+
+    // An engine gone after the edit fails the swap and keeps both contents.
+    ComRef<ReplaceCommand> command = NewReplace(doc, 0, 0, 10);
+    ASSERT_EQ(command->Do(), S_OK);
+    doc.withEngine = false;
+    EXPECT_TRUE(FAILED(command->Undo()));
+    doc.withEngine = true;
+    ASSERT_EQ(command->Undo(), S_OK);
+    EXPECT_EQ(LabelOf(doc.trackSet->tracks[0]->content.Get()), "before0");
+}
+
+TEST(RangeCommand, GroupRollbackOfAnEditThatFailedBeforeKeepingTheTrackLeavesTheTrackAlone)
+{
+    FakeDocument doc;
+    FakeTrack* track = doc.trackSet->tracks[0].Get();
+    track->failCopy = true; // the content cannot be kept: Do fails before it edits
+    ComRef<TransactionCommand> group(ComObject<IEditCommand>::Create<TransactionCommand>("T"));
+    group->Add(NewReplace(doc, 0, 0, 10).Get());
+    EXPECT_EQ(group->Do(), E_OUTOFMEMORY);
+    EXPECT_EQ(LabelOf(track->content.Get()), "before0") << "the rollback's Undo must not empty the track";
+    EXPECT_TRUE(doc.selected.empty());
 }
 
 TEST(EditBusyGuard, SetsTheFlagForItsScopeAndClearsItOnEveryWayOut)
@@ -152,6 +176,18 @@ TEST(EditBusyGuard, SetsTheFlagForItsScopeAndClearsItOnEveryWayOut)
     handler(false);
     EXPECT_EQ(edits, 1);
     EXPECT_THROW(handler(true), CKvSSException);
+    EXPECT_FALSE(EditBusyGuard::IsBusy());
+
+    // A guard taken inside a running edit (a helper that guards itself) must not end the
+    // outer edit's protection when it goes.
+    {
+        EditBusyGuard outer;
+        { EditBusyGuard inner; }
+        EXPECT_TRUE(EditBusyGuard::IsBusy());
+        const int before = edits;
+        handler(false);
+        EXPECT_EQ(edits, before) << "an edit entered while the outer one runs does nothing";
+    }
     EXPECT_FALSE(EditBusyGuard::IsBusy());
 }
 
