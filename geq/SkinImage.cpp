@@ -1,0 +1,126 @@
+#include "SkinImage.h"
+
+#include <mutex>
+#include <string>
+
+namespace geq {
+
+namespace {
+
+std::mutex g_gdiplusLock;
+int g_gdiplusUsers = 0;
+ULONG_PTR g_gdiplusToken = 0;
+bool g_gdiplusOk = false;
+
+class ScopedModule {
+public:
+    ScopedModule() : m_module(LoadLibraryExW((std::wstring(kSkinModuleName) + L".dll").c_str(), nullptr, 0)) {}
+    ~ScopedModule()
+    {
+        if (m_module)
+            FreeLibrary(m_module);
+    }
+    ScopedModule(const ScopedModule&) = delete;
+    ScopedModule& operator=(const ScopedModule&) = delete;
+    HMODULE Get() const { return m_module; }
+
+private:
+    HMODULE m_module;
+};
+
+} // namespace
+
+GdiplusUser::GdiplusUser()
+{
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (g_gdiplusUsers++ == 0) {
+        Gdiplus::GdiplusStartupInput input;
+        g_gdiplusOk = Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
+    }
+}
+
+GdiplusUser::~GdiplusUser()
+{
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (--g_gdiplusUsers == 0 && g_gdiplusOk) {
+        Gdiplus::GdiplusShutdown(g_gdiplusToken);
+        g_gdiplusOk = false;
+    }
+}
+
+bool GdiplusUser::Ok() const { return g_gdiplusOk; }
+
+bool SkinModuleAvailable()
+{
+    ScopedModule module;
+    return module.Get() != nullptr;
+}
+
+std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(int id)
+{
+    if (!g_gdiplusOk)
+        return nullptr;
+    ScopedModule module;
+    if (!module.Get())
+        return nullptr;
+    HRSRC res = FindResourceW(module.Get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RCDATA */);
+    if (!res)
+        return nullptr;
+    const DWORD size = SizeofResource(module.Get(), res);
+    HGLOBAL loaded = LoadResource(module.Get(), res);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data || !size)
+        return nullptr;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!copy)
+        return nullptr;
+    void* dst = GlobalLock(copy);
+    if (!dst) {
+        GlobalFree(copy);
+        return nullptr;
+    }
+    memcpy(dst, data, size);
+    GlobalUnlock(copy);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+        GlobalFree(copy);
+        return nullptr;
+    }
+    // GDI+'s own operator new gives null on failure.
+    std::unique_ptr<Gdiplus::Bitmap> image(new Gdiplus::Bitmap(stream, TRUE));
+    stream->Release();
+    if (image && image->GetLastStatus() != Gdiplus::Ok)
+        image.reset();
+    return image;
+}
+
+SIZE ImageSize(Gdiplus::Bitmap* image)
+{
+    if (!image)
+        return SIZE{0, 0};
+    return SIZE{LONG(image->GetWidth()), LONG(image->GetHeight())};
+}
+
+void TileImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
+{
+    const SIZE s = ImageSize(image);
+    if (s.cx <= 0 || s.cy <= 0 || area.right <= area.left || area.bottom <= area.top)
+        return;
+    Gdiplus::Graphics g(dc);
+    g.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
+    for (LONG y = area.top; y < area.bottom; y += s.cy)
+        for (LONG x = area.left; x < area.right; x += s.cx)
+            g.DrawImage(image, Gdiplus::Rect(x, y, s.cx, s.cy), 0, 0, s.cx, s.cy, Gdiplus::UnitPixel);
+}
+
+void DrawImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
+{
+    const SIZE s = ImageSize(image);
+    if (s.cx <= 0 || s.cy <= 0)
+        return;
+    Gdiplus::Graphics g(dc);
+    g.DrawImage(image, Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top), 0, 0,
+                s.cx, s.cy, Gdiplus::UnitPixel);
+}
+
+} // namespace geq

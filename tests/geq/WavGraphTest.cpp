@@ -1,0 +1,121 @@
+// The equaliser in a graph built by the platform's filter graph manager from a WAV file:
+// the file source and the system's WAVE parser feed the module, loaded by file name.
+#include "EqModule.h"
+
+#include "GraphRunner.h"
+#include "GraphicEqParams.h"
+#include "TestFilters.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const double kPi = std::acos(-1.0);
+constexpr DWORD kRate = 44100;
+constexpr size_t kFrames = kRate * 3;
+const double kTones[] = {125.0, 1000.0, 8000.0};
+constexpr double kToneAmplitude = 2500.0;
+
+bool WriteWav(const std::string& path, const std::vector<int16_t>& samples)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const uint32_t bytes = uint32_t(samples.size() * 2);
+    auto u32 = [f](uint32_t v) { std::fwrite(&v, 4, 1, f); };
+    auto u16 = [f](uint16_t v) { std::fwrite(&v, 2, 1, f); };
+    std::fwrite("RIFF", 1, 4, f);
+    u32(36 + bytes);
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    u32(16);
+    u16(1);
+    u16(2);
+    u32(kRate);
+    u32(kRate * 4);
+    u16(4);
+    u16(16);
+    std::fwrite("data", 1, 4, f);
+    u32(bytes);
+    std::fwrite(samples.data(), 2, samples.size(), f);
+    return std::fclose(f) == 0;
+}
+
+std::vector<int16_t> ThreeTones()
+{
+    std::vector<int16_t> v(kFrames * 2);
+    for (size_t i = 0; i < kFrames; ++i) {
+        double s = 0;
+        for (double f : kTones)
+            s += kToneAmplitude * std::sin(2.0 * kPi * f * double(i) / kRate);
+        v[2 * i] = v[2 * i + 1] = int16_t(s);
+    }
+    return v;
+}
+
+// Amplitude of a tone in the left channel over the middle second.
+double ToneAmplitude(const std::vector<uint8_t>& bytes, double freq)
+{
+    const size_t frames = bytes.size() / 4;
+    const size_t from = frames / 3, to = from + kRate;
+    double re = 0, im = 0;
+    for (size_t i = from; i < to && i < frames; ++i) {
+        int16_t s;
+        std::memcpy(&s, bytes.data() + 4 * i, 2);
+        re += s * std::cos(2.0 * kPi * freq * double(i) / kRate);
+        im += s * std::sin(2.0 * kPi * freq * double(i) / kRate);
+    }
+    return 2.0 * std::sqrt(re * re + im * im) / double(to - from);
+}
+
+} // namespace
+
+using EqWavGraph = EqModule;
+
+TEST_F(EqWavGraph, FileGraphAppliesTheBandGainsAtTheirCentresInBothModes)
+{
+    kvtest::ScratchFolder folder;
+    const std::string path = folder.File("tones.wav");
+    ASSERT_TRUE(WriteWav(path, ThreeTones()));
+    const std::wstring widePath(path.begin(), path.end());
+
+    struct Case {
+        int mode;
+        double expectDb[3];
+    } cases[] = {{0, {12.0, -12.0, 6.0}}, {1, {6.0, -6.0, 3.0}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode ? "FIR" : "IIR");
+        Ref<IBaseFilter> filter(CreateFilter());
+        ASSERT_TRUE(filter);
+        Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+        const int block[geq::kParamCount] = {0, 0, 120, 0, 0, -120, 0, 0, 60, 0, 0, c.mode};
+        eq->SetAll(block);
+
+        kvtest::TestGraph graph;
+        ASSERT_TRUE(graph.Ok());
+        IBaseFilter* rawSource = nullptr;
+        ASSERT_EQ(graph.Graph()->AddSourceFilter(widePath.c_str(), L"file", &rawSource), S_OK);
+        Ref<IBaseFilter> source(rawSource);
+        Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+        ASSERT_EQ(graph.Add(filter.get(), L"eq"), S_OK);
+        ASSERT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
+        Ref<IPin> sourceOut(kvtest::FirstPin(source.get(), PINDIR_OUTPUT));
+        Ref<IPin> eqIn(kvtest::FirstPin(filter.get(), PINDIR_INPUT));
+        Ref<IPin> eqOut(kvtest::FirstPin(filter.get(), PINDIR_OUTPUT));
+        Ref<IPin> rendererIn(kvtest::FirstPin(renderer.get(), PINDIR_INPUT));
+        // The graph manager puts its WAVE parser between the file and the equaliser.
+        ASSERT_EQ(graph.Graph()->Connect(sourceOut.get(), eqIn.get()), S_OK);
+        ASSERT_EQ(graph.Graph()->ConnectDirect(eqOut.get(), rendererIn.get(), nullptr), S_OK);
+        ASSERT_EQ(graph.RunToEnd(60000), EC_COMPLETE);
+        graph.Stop();
+
+        const auto& out = renderer->received;
+        EXPECT_EQ(out.size(), kFrames * 4);
+        for (int t = 0; t < 3; ++t) {
+            const double db = 20.0 * std::log10(ToneAmplitude(out, kTones[t]) / kToneAmplitude);
+            EXPECT_NEAR(db, c.expectDb[t], 1.0) << kTones[t] << " Hz";
+        }
+    }
+}
