@@ -61,7 +61,9 @@ struct MtGroupRecord {
 static_assert(sizeof(MtGroupRecord) == 16, "group record is 16 bytes");
 
 // One item of a peak read: minimum then maximum of one channel over one point, in the
-// sample units of 16-bit samples (8-bit documents: -128..127).
+// document's sample units: full scale 2^(bits - 1), 32-bit documents counted as 16-bit
+// (8 bits: -128..127, 16 and 32: -32768..32767, 24: -8388608..8388607). A peak file of
+// an item holds one such record per 1024 frames and channel, in the units of the item's bits.
 struct MtPeakItem {
     LONG minimum;
     LONG maximum;
@@ -197,7 +199,8 @@ struct IMtTrackSet : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetWriteAutomation(LONG on) = 0;
     // 32: the track with this id.
     virtual HRESULT STDMETHODCALLTYPE GetTrackById(LONG id, IMtTrack** track) = 0;
-    // 33: id of the track at index; kMtErrNoTrack for a bad index.
+    // 33: id of the track at index; kMtErrNoTrack for a bad index. Index -1 (no track) gives
+    // id -1 and S_OK, and so does id -1 at 35: records naming no track convert both ways.
     virtual HRESULT STDMETHODCALLTYPE TrackIndexToId(LONG index, LONG* id) = 0;
     // 34: index of a track object of this set.
     virtual HRESULT STDMETHODCALLTYPE GetTrackIndex(IMtTrack* track, LONG* index) = 0;
@@ -249,10 +252,12 @@ struct IMtTrack : IUnknown {
     // 9: replaces [position, position + replaceLength) by the clip's sound (replaceLength 0:
     // pure insertion). An empty track starts at position. flags 0.
     virtual HRESULT STDMETHODCALLTYPE InsertClip(IUnknown* clip, LONGLONG position, LONGLONG replaceLength, DWORD flags) = 0;
-    // 10: replaces [start, start + length) by the item's first length frames (silence past
-    // its end).
+    // 10: replaces [start, start + length) by the whole item (length 0: pure insertion); what
+    // follows moves by the item's length minus length.
     virtual HRESULT STDMETHODCALLTYPE FillRange(IUnknown* item, LONGLONG start, LONGLONG length) = 0;
-    // 11: mixes the item's first length frames into [start, start + length).
+    // 11: the same in place (a lengthening effect's result): [start, start + length) takes
+    // the item's first length frames (silence past its end), and its frames past length are
+    // mixed into the sound that follows, which keeps its position.
     virtual HRESULT STDMETHODCALLTYPE MergeRange(IUnknown* item, LONGLONG start, LONGLONG length) = 0;
     // 12: keeps only [start, start + length); the kept sound stays where it was.
     virtual HRESULT STDMETHODCALLTYPE TrimToRange(LONGLONG start, LONGLONG length) = 0;
@@ -336,9 +341,11 @@ struct IMtEnvelopeSet : IUnknown {
     // 3, 4: the constant (initial) value of an envelope kind.
     virtual HRESULT STDMETHODCALLTYPE GetValue(LONG kind, float* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetValue(LONG kind, float value) = 0;
-    // 5: the live envelope of a kind (edits change the track).
+    // 5: the live envelope of a kind (edits change the track while it stays the track's).
     virtual HRESULT STDMETHODCALLTYPE GetEnvelope(LONG kind, IMtEnvelope** envelope) = 0;
-    // 6: the envelope of a kind becomes a copy of the given one.
+    // 6: the envelope of a kind becomes a copy of the given one, as a new live object: an
+    // envelope taken before with GetEnvelope keeps its points and no longer belongs to the
+    // track, so that it can be put back later.
     virtual HRESULT STDMETHODCALLTYPE SetEnvelope(LONG kind, IMtEnvelope* envelope) = 0;
     // 7: the value of an envelope kind at a position from the track start.
     virtual HRESULT STDMETHODCALLTYPE GetValueAt(LONG kind, LONGLONG position, float* value) = 0;
@@ -488,9 +495,14 @@ struct IMtTempStore : IUnknown {
 };
 
 struct IMtTempSettings : IUnknown {
-    // 3, 4: with logging on, the store writes one line per lookup to "KsMtStore.log" in its folder.
+    // 3, 5: with logging on, the store writes one line per lookup to "KsMtStore.log" in its folder.
     virtual HRESULT STDMETHODCALLTYPE GetLogging(LONG* on) = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
+    // 4: deletes the temporary files that none of the listed documents uses (records of the
+    // open documents: path, bits, rate). Only files of the program's and the engine's
+    // temporary names ("NY*.tmp", "KMT*.tmp") in the temporary folder go, and only those
+    // left from before this session that no item uses, no one holds open and no record
+    // names. count 0 with documents null is allowed.
+    virtual HRESULT STDMETHODCALLTYPE DeleteUnusedFiles(const MtFileItemRecord* documents, LONG count) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetLogging(LONG on) = 0;   // 5
     // 6, 7: the temporary folder (files there that items own are deleted with them).
     virtual HRESULT STDMETHODCALLTYPE GetFolder(char* buffer, DWORD capacity) = 0;

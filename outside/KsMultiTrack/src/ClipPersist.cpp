@@ -74,6 +74,12 @@ IChunkFile* ChunkFileOf(ITaggedObject* object)
     return file;
 }
 
+void KeepAll(const std::vector<ItemDataPtr>& items)
+{
+    for (const ItemDataPtr& item : items)
+        item->KeepFiles();
+}
+
 struct ChunkFileRef {
     IChunkFile* file;
     ~ChunkFileRef() { file->Release(); }
@@ -122,6 +128,9 @@ STDMETHODIMP CClip::Save(ITaggedObject* chunkFile, DWORD)
 
 STDMETHODIMP CClip::Load(ITaggedObject* chunkFile)
 {
+    // Data files this load opened first: a failing load leaves them on disk rather than
+    // deleting sound that a later attempt (or the user) may still need.
+    std::vector<ItemDataPtr> openedHere;
     try {
         ChunkFileRef ref{ChunkFileOf(chunkFile)};
         IChunkFile* file = ref.file;
@@ -151,6 +160,8 @@ STDMETHODIMP CClip::Load(ITaggedObject* chunkFile)
                 ReadAll(file, paths, sizeof(paths));
                 paths[0][MAX_PATH - 1] = paths[1][MAX_PATH - 1] = '\0';
                 data = ItemData::OpenFile(paths[0], paths[1], f, true);
+                if (data.use_count() == 1)
+                    openedHere.push_back(data);
             } else if (sh.kind == kInline) {
                 std::vector<uint8_t> bytes(static_cast<size_t>(sh.length * ::FrameBytes(f)));
                 ReadAll(file, bytes.data(), bytes.size());
@@ -169,10 +180,13 @@ STDMETHODIMP CClip::Load(ITaggedObject* chunkFile)
         m_formatSet = header.formatSet != 0;
         return S_OK;
     } catch (const CKvSSException& e) {
+        KeepAll(openedHere);
         return e.m_hr;
     } catch (const std::bad_alloc&) {
+        KeepAll(openedHere);
         return E_OUTOFMEMORY;
     } catch (...) {
+        KeepAll(openedHere);
         return E_FAIL;
     }
 }

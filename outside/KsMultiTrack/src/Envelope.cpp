@@ -1,6 +1,7 @@
 #include "Envelope.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -214,6 +215,9 @@ STDMETHODIMP CEnvelope::Clone(IMtEnvelope** copy)
 
 STDMETHODIMP CEnvelope::InsertPoint(LONGLONG position, float value)
 {
+    // A value that is not a number would silence or blow up every mix through it.
+    if (!std::isfinite(value))
+        return E_INVALIDARG;
     std::lock_guard<std::mutex> guard(m_lock);
     m_data.InsertPoint(position, value);
     return S_OK;
@@ -280,6 +284,8 @@ STDMETHODIMP CEnvelope::GetInitialValue(float* value)
 
 STDMETHODIMP CEnvelope::SetInitialValue(float value)
 {
+    if (!std::isfinite(value))
+        return E_INVALIDARG;
     std::lock_guard<std::mutex> guard(m_lock);
     m_data.SetInitial(value);
     return S_OK;

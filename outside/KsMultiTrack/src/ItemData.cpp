@@ -64,6 +64,28 @@ void SetEngineTempFolder(const std::string& folder)
     TempFolder() = folder;
 }
 
+std::string PathKey(const std::string& path) { return FullPathKey(path); }
+
+bool IsFileUsedByItems(const std::string& path)
+{
+    const std::string key = FullPathKey(path);
+    std::vector<std::shared_ptr<ItemData>> live;
+    {
+        std::lock_guard<std::mutex> guard(RegistryLock());
+        if (auto it = Registry().find(key); it != Registry().end() && !it->second.expired())
+            return true;
+        for (const auto& entry : Registry())
+            if (auto item = entry.second.lock())
+                live.push_back(std::move(item));
+    }
+    // Compared, and the references dropped, outside the lock: a last release takes it.
+    bool used = false;
+    for (const auto& item : live)
+        if (!item->PeakPath().empty() && FullPathKey(item->PeakPath()) == key)
+            used = true;
+    return used;
+}
+
 std::string GetEngineTempFolder()
 {
     {
@@ -101,7 +123,6 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
     item->m_kind = KindOfBits(format.bits);
     item->m_frameBytes = ::FrameBytes(format);
     item->m_path = dataPath;
-    item->m_owned = owned;
     item->m_file = CreateFileA(dataPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (item->m_file == INVALID_HANDLE_VALUE)
@@ -131,6 +152,10 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
                 std::vector<MtPeakItem> loaded(static_cast<size_t>(blocks * format.channels));
                 DWORD got = 0;
                 if (ReadFile(peaks, loaded.data(), static_cast<DWORD>(want), &got, nullptr) && got == want) {
+                    for (MtPeakItem& p : loaded) {
+                        p.minimum = PeakFromDocument(p.minimum, format.bits);
+                        p.maximum = PeakFromDocument(p.maximum, format.bits);
+                    }
                     item->m_peaks = std::move(loaded);
                     std::call_once(item->m_peaksOnce, [] {});
                 }
@@ -138,6 +163,8 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
             CloseHandle(peaks);
         }
     }
+    // Owned only once whole: a refused file stays where it is for the caller to handle.
+    item->m_owned = owned;
     std::lock_guard<std::mutex> guard(RegistryLock());
     Registry()[key] = item;
     return item;
@@ -169,7 +196,7 @@ ItemData::~ItemData()
         if (it != Registry().end() && it->second.expired())
             Registry().erase(it);
     }
-    if (m_owned && !m_path.empty() && InsideTempFolder(m_path)) {
+    if (m_owned && !m_keep && !m_path.empty() && InsideTempFolder(m_path)) {
         DeleteFileA(m_path.c_str());
         if (!m_peakPath.empty() && InsideTempFolder(m_peakPath))
             DeleteFileA(m_peakPath.c_str());

@@ -7,6 +7,7 @@
 #include "SampleFormat.h"
 #include "KsMultiTrack.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,6 +36,9 @@ public:
     const std::string& Path() const { return m_path; }
     const std::string& PeakPath() const { return m_peakPath; }
 
+    // The files stay when the last user goes (an owned file opened by a load that failed).
+    void KeepFiles() const { m_keep = true; }
+
     // Minimum and maximum per block of kPeakBlock frames and channel (16-bit units).
     const std::vector<MtPeakItem>& BlockPeaks() const;
 
@@ -53,6 +57,7 @@ private:
     std::string m_path;
     std::string m_peakPath;
     bool m_owned = false;
+    mutable std::atomic<bool> m_keep{false};
     mutable std::once_flag m_peaksOnce;
     mutable std::vector<MtPeakItem> m_peaks;
 };
@@ -63,3 +68,7 @@ using ItemDataPtr = std::shared_ptr<const ItemData>;
 // folder, else the system's temporary path).
 void SetEngineTempFolder(const std::string& folder);
 std::string GetEngineTempFolder();
+// Whether a live item reads this file as its data or its peaks.
+bool IsFileUsedByItems(const std::string& path);
+// The comparable form of a path: full, lower case, backslashes.
+std::string PathKey(const std::string& path);

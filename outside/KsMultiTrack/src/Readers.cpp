@@ -131,7 +131,7 @@ public:
         m_trackStart = s.start;
         m_channels = s.format.channels;
         m_position = m_trackStart;
-        m_eightBit = s.format.bits == 8;
+        m_bits = s.format.bits;
     }
     STDMETHODIMP Seek(LONGLONG position) override
     {
@@ -151,11 +151,10 @@ public:
             LONGLONG n = std::min<LONGLONG>(m_samplesPerPoint, end - m_position);
             MtPeakItem* out = buffer + static_cast<size_t>(done) * m_channels;
             ContentPeakPoint(*m_content, m_position - m_trackStart, n, m_channels, out);
-            if (m_eightBit)
-                for (int c = 0; c < m_channels; ++c) {
-                    out[c].minimum = std::max<LONG>(-128, std::min<LONG>(127, out[c].minimum));
-                    out[c].maximum = std::max<LONG>(-128, std::min<LONG>(127, out[c].maximum));
-                }
+            for (int c = 0; c < m_channels; ++c) {
+                out[c].minimum = PeakToDocument(out[c].minimum, m_bits);
+                out[c].maximum = PeakToDocument(out[c].maximum, m_bits);
+            }
             m_position += m_samplesPerPoint;
             ++done;
         }
@@ -174,7 +173,7 @@ private:
     LONGLONG m_trackStart = 0;
     int m_channels = 1;
     LONGLONG m_position = 0;
-    bool m_eightBit = false;
+    WORD m_bits = 16;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -103,12 +104,13 @@ inline void FillSilence(uint8_t* dst, size_t samples, SampleKind k)
         memset(dst, 0, samples * (k == SampleKind::S16 ? 2 : 4));
 }
 
-// Peak value of one sample in 16-bit units, as the peak files hold them.
+// Peak value of one sample in 16-bit units, the engine's one inner unit of peaks whatever
+// the width of the item.
 inline LONG PeakValue(const uint8_t* p, SampleKind k)
 {
     switch (k) {
     case SampleKind::U8:
-        return static_cast<LONG>(*p) - 128;
+        return (static_cast<LONG>(*p) - 128) * 256;
     case SampleKind::S16: {
         int16_t v;
         memcpy(&v, p, 2);
@@ -124,4 +126,39 @@ inline LONG PeakValue(const uint8_t* p, SampleKind k)
         return static_cast<LONG>(v * 32767.0f);
     }
     }
+}
+
+// Peaks leave the engine in the document's sample units (full scale 2^(bits - 1), 32 bits
+// counted as 16), and peak files hold the units of the item's bits.
+inline LONG PeakToDocument(LONG v, WORD bits)
+{
+    switch (bits) {
+    case 8:
+        return static_cast<LONG>(std::floor(v / 256.0));
+    case 20:
+        return v * 16;
+    case 24:
+        return v * 256;
+    default:
+        return v;
+    }
+}
+
+inline LONG PeakFromDocument(LONG v, WORD bits)
+{
+    double inner = v;
+    switch (bits) {
+    case 8:
+        inner = v * 256.0;
+        break;
+    case 20:
+        inner = std::floor(v / 16.0);
+        break;
+    case 24:
+        inner = std::floor(v / 256.0);
+        break;
+    default:
+        break;
+    }
+    return static_cast<LONG>(std::max(-32768.0, std::min(32767.0, inner)));
 }

@@ -4,6 +4,8 @@
 
 #include "KvSSException.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <tuple>
@@ -11,6 +13,68 @@
 namespace {
 
 using Key = std::tuple<std::string, WORD, WORD, WORD, DWORD>;
+
+// Files written since this moment may belong to an open document's journal or clips.
+FILETIME SessionStart()
+{
+    static const FILETIME start = [] {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        return now;
+    }();
+    return start;
+}
+
+bool IsTempName(const char* name)
+{
+    size_t n = strlen(name);
+    if (n < 4 || _stricmp(name + n - 4, ".tmp") != 0)
+        return false;
+    return _strnicmp(name, "NY", 2) == 0 || _strnicmp(name, "KMT", 3) == 0;
+}
+
+// Nobody holds the file open (a held file may be a journal being written).
+bool IsUnheld(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
+HRESULT DeleteUnusedTempFiles(const MtFileItemRecord* documents, LONG count)
+{
+    std::vector<std::string> listed;
+    for (LONG i = 0; i < count; ++i)
+        listed.push_back(PathKey(std::string(documents[i].path, strnlen(documents[i].path, sizeof(documents[i].path)))));
+    std::string folder = GetEngineTempFolder();
+    if (folder.empty())
+        return S_OK;
+    if (folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    const FILETIME start = SessionStart();
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "*.tmp").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return S_OK;
+    std::vector<std::string> doomed;
+    do {
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+            continue;
+        if (!IsTempName(found.cFileName) || CompareFileTime(&found.ftLastWriteTime, &start) >= 0)
+            continue;
+        std::string path = folder + found.cFileName;
+        if (std::find(listed.begin(), listed.end(), PathKey(path)) != listed.end())
+            continue;
+        doomed.push_back(path);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    for (const std::string& path : doomed)
+        if (!IsFileUsedByItems(path) && IsUnheld(path))
+            DeleteFileA(path.c_str());
+    return S_OK;
+}
 
 std::mutex& StoreLock()
 {
@@ -84,7 +148,18 @@ public:
         *on = m_logging ? 1 : 0;
         return S_OK;
     }
-    STDMETHODIMP Reserved4() override { return E_NOTIMPL; }
+    STDMETHODIMP DeleteUnusedFiles(const MtFileItemRecord* documents, LONG count) override
+    {
+        if (count < 0)
+            return E_INVALIDARG;
+        if (count > 0 && !documents)
+            return E_POINTER;
+        try {
+            return DeleteUnusedTempFiles(documents, count);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
     STDMETHODIMP SetLogging(LONG on) override
     {
         m_logging = on != 0;
@@ -149,6 +224,7 @@ HRESULT CreateTempStore(IMtTempStore** store)
 {
     if (!store)
         return E_POINTER;
+    SessionStart();
     *store = ComObject<IMtTempStore>::Create<CTempStore>();
     return *store ? S_OK : E_OUTOFMEMORY;
 }

@@ -53,9 +53,10 @@ TrackSnapshot CTrack::Snapshot() const
         s.mute = (m_flags & kMtFlagMute) != 0;
         s.solo = (m_flags & kMtFlagSolo) != 0;
         s.silenced = m_silenced;
+        // Under the lock: SetEnvelope may put another envelope object in place meanwhile.
+        for (LONG k = 0; k < kMtEnvelopeKinds; ++k)
+            s.envelopes[k] = m_envelopes[k]->Snapshot();
     }
-    for (LONG k = 0; k < kMtEnvelopeKinds; ++k)
-        s.envelopes[k] = m_envelopes[k]->Snapshot();
     return s;
 }
 
@@ -91,8 +92,17 @@ void CTrack::ReplaceContent(ContentPtr content, LONGLONG start)
     m_start = start;
 }
 
+CEnvelope* CTrack::EnvelopeRef(LONG kind) const
+{
+    Guard guard(m_lock);
+    CEnvelope* e = m_envelopes[kind];
+    e->AddRef();
+    return e;
+}
+
 void CTrack::ScaleEnvelopes(double factor)
 {
+    Guard guard(m_lock);
     for (CEnvelope* e : m_envelopes) {
         EnvelopeData old = e->Snapshot();
         EnvelopeData scaled(old.Initial());
@@ -338,10 +348,12 @@ STDMETHODIMP CTrack::FillRange(IUnknown* item, LONGLONG start, LONGLONG length)
         HRESULT hr = CheckFits(data->Format(), data->Format().channels);
         if (FAILED(hr))
             return hr;
+        // The whole item takes the span's place: an opened file or a rendered result may be
+        // longer or shorter than what it replaces, and length 0 only places it.
         Content fill;
-        fill.Append(Segment{data, 0, std::min(length, data->Frames())});
-        if (length > data->Frames())
-            fill.Append(Segment{nullptr, 0, length - data->Frames()});
+        fill.Append(Segment{data, 0, data->Frames()});
+        if (fill.Length() == 0 && length == 0)
+            return S_OK;
         ReplaceLocked(start, length, fill);
         return S_OK;
     } catch (const std::bad_alloc&) {
@@ -359,27 +371,38 @@ STDMETHODIMP CTrack::MergeRange(IUnknown* item, LONGLONG start, LONGLONG length)
         HRESULT hr = CheckFits(data->Format(), data->Format().channels);
         if (FAILED(hr))
             return hr;
-        if (length == 0)
-            return S_OK;
-        // Mixing changes samples, so the sum becomes a new item of its own.
-        const int channels = m_format.channels;
-        std::vector<float> existing(static_cast<size_t>(length * channels));
-        std::vector<float> added(existing.size());
-        ReadContentFloat(*m_content, start - m_start, length, channels, existing.data());
-        Content itemContent;
-        itemContent.Append(Segment{data, 0, data->Frames()});
-        ReadContentFloat(itemContent, 0, length, channels, added.data());
-        MtFormat f = m_format;
-        const SampleKind kind = KindOfBits(f.bits);
-        const int bps = BytesPerSample(f.bits);
-        std::vector<uint8_t> bytes(existing.size() * bps);
-        for (size_t i = 0; i < existing.size(); ++i) {
-            float sum = existing[i] + added[i];
-            ConvertSample(reinterpret_cast<const uint8_t*>(&sum), SampleKind::F32, &bytes[i * bps], kind);
+        const LONGLONG frames = data->Frames();
+        // The sound after the span keeps its place: the item's frames past the span (the
+        // tail of a lengthening effect) are mixed into it instead of pushing it later.
+        Content tail;
+        const LONGLONG tailLength = std::max<LONGLONG>(0, frames - length);
+        if (tailLength > 0) {
+            const int channels = m_format.channels;
+            std::vector<float> existing(static_cast<size_t>(tailLength * channels));
+            std::vector<float> added(existing.size());
+            ReadContentFloat(*m_content, start + length - m_start, tailLength, channels, existing.data());
+            Content itemContent;
+            itemContent.Append(Segment{data, 0, frames});
+            ReadContentFloat(itemContent, length, tailLength, channels, added.data());
+            MtFormat f = m_format;
+            const SampleKind kind = KindOfBits(f.bits);
+            const int bps = BytesPerSample(f.bits);
+            std::vector<uint8_t> bytes(existing.size() * bps);
+            for (size_t i = 0; i < existing.size(); ++i) {
+                float sum = existing[i] + added[i];
+                ConvertSample(reinterpret_cast<const uint8_t*>(&sum), SampleKind::F32, &bytes[i * bps], kind);
+            }
+            tail.Append(Segment{ItemData::FromMemory(f, std::move(bytes)), 0, tailLength});
         }
-        Content merged;
-        merged.Append(Segment{ItemData::FromMemory(f, std::move(bytes)), 0, length});
-        ReplaceLocked(start, m_content->Length() == 0 ? 0 : length, merged);
+        if (length > 0) {
+            Content span;
+            span.Append(Segment{data, 0, std::min(length, frames)});
+            if (length > frames)
+                span.Append(Segment{nullptr, 0, length - frames});
+            ReplaceLocked(start, length, span);
+        }
+        if (tailLength > 0)
+            ReplaceLocked(start + length, tailLength, tail);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

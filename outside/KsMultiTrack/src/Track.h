@@ -132,6 +132,8 @@ private:
     void DeleteLocked(LONGLONG start, LONGLONG length);
     CClip* MakeCopyLocked(LONGLONG start, LONGLONG length);
     HRESULT CheckFits(const MtFormat& format, WORD itemChannels) const;
+    // The live envelope of a kind with one reference added (kind already checked).
+    CEnvelope* EnvelopeRef(LONG kind) const;
 
     mutable std::mutex m_lock;
     ContentPtr m_content;

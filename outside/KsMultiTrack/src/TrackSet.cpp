@@ -360,6 +360,11 @@ STDMETHODIMP CTrackSet::TrackIndexToId(LONG index, LONG* id)
 {
     if (!id)
         return E_POINTER;
+    // -1 (no track) passes through, so that records naming no track convert both ways.
+    if (index == -1) {
+        *id = -1;
+        return S_OK;
+    }
     Guard guard(m_lock);
     CTrack* t = At(index);
     *id = t ? t->Id() : -1;
@@ -387,13 +392,15 @@ STDMETHODIMP CTrackSet::TrackIdToIndex(LONG id, LONG* index)
 {
     if (!index)
         return E_POINTER;
+    *index = -1;
+    if (id == -1)
+        return S_OK;
     Guard guard(m_lock);
     for (size_t i = 0; i < m_tracks.size(); ++i)
         if (m_tracks[i]->Id() == id) {
             *index = static_cast<LONG>(i);
             return S_OK;
         }
-    *index = -1;
     return kMtErrNoTrack;
 }
 

@@ -224,20 +224,31 @@ STDMETHODIMP CTrack::SetSurroundOn(LONG on)
     return S_OK;
 }
 
+namespace {
+// Releases a reference on scope exit.
+struct EnvelopeHold {
+    CEnvelope* e;
+    ~EnvelopeHold() { e->Release(); }
+    CEnvelope* operator->() const { return e; }
+};
+} // namespace
+
 STDMETHODIMP CTrack::GetValue(LONG kind, float* value)
 {
     if (!value)
         return E_POINTER;
     if (kind < 0 || kind >= kMtEnvelopeKinds)
         return E_INVALIDARG;
-    return m_envelopes[kind]->GetInitialValue(value);
+    EnvelopeHold e{EnvelopeRef(kind)};
+    return e->GetInitialValue(value);
 }
 
 STDMETHODIMP CTrack::SetValue(LONG kind, float value)
 {
     if (kind < 0 || kind >= kMtEnvelopeKinds || !std::isfinite(value))
         return E_INVALIDARG;
-    return m_envelopes[kind]->SetInitialValue(value);
+    EnvelopeHold e{EnvelopeRef(kind)};
+    return e->SetInitialValue(value);
 }
 
 STDMETHODIMP CTrack::GetEnvelope(LONG kind, IMtEnvelope** envelope)
@@ -247,8 +258,7 @@ STDMETHODIMP CTrack::GetEnvelope(LONG kind, IMtEnvelope** envelope)
     *envelope = nullptr;
     if (kind < 0 || kind >= kMtEnvelopeKinds)
         return E_INVALIDARG;
-    *envelope = m_envelopes[kind];
-    (*envelope)->AddRef();
+    *envelope = EnvelopeRef(kind);
     return S_OK;
 }
 
@@ -256,7 +266,21 @@ STDMETHODIMP CTrack::SetEnvelope(LONG kind, IMtEnvelope* envelope)
 {
     if (kind < 0 || kind >= kMtEnvelopeKinds)
         return E_INVALIDARG;
-    return m_envelopes[kind]->Restore(envelope);
+    EnvelopeData data;
+    if (!EnvelopeSnapshotOf(envelope, &data))
+        return E_INVALIDARG;
+    // A new live object takes the place of the old one, so that a caller that took the old
+    // one away (to render with a temporary curve) still holds its points to put back.
+    CEnvelope* fresh = Create<CEnvelope>(0.0f);
+    if (!fresh)
+        return E_OUTOFMEMORY;
+    fresh->Assign(data);
+    {
+        Guard guard(m_lock);
+        std::swap(m_envelopes[kind], fresh);
+    }
+    fresh->Release();
+    return S_OK;
 }
 
 STDMETHODIMP CTrack::GetValueAt(LONG kind, LONGLONG position, float* value)
@@ -265,5 +289,6 @@ STDMETHODIMP CTrack::GetValueAt(LONG kind, LONGLONG position, float* value)
         return E_POINTER;
     if (kind < 0 || kind >= kMtEnvelopeKinds)
         return E_INVALIDARG;
-    return m_envelopes[kind]->GetValueAt(position, value);
+    EnvelopeHold e{EnvelopeRef(kind)};
+    return e->GetValueAt(position, value);
 }

@@ -64,6 +64,31 @@ struct Model {
         frames = Frames16(frames.begin() + a * 2, frames.begin() + b * 2);
         start += a;
     }
+    // The clip's frames over [pos, pos + len) in place: frames past len mixed into what follows.
+    void Overlay(LONGLONG pos, LONGLONG len, const Frames16& clip)
+    {
+        const LONGLONG n = static_cast<LONGLONG>(clip.size() / 2);
+        Frames16 span(clip.begin(), clip.begin() + std::min(len, n) * 2);
+        span.resize(static_cast<size_t>(len) * 2, 0);
+        if (len > 0)
+            Insert(pos, len, span);
+        for (LONGLONG f = len; f < n; ++f) {
+            LONGLONG at = pos + f;
+            if (Length() == 0) {
+                start = at;
+            } else if (at < start) {
+                Frames16 gap(static_cast<size_t>(start - at) * 2, 0);
+                frames.insert(frames.begin(), gap.begin(), gap.end());
+                start = at;
+            }
+            if (at - start >= Length())
+                frames.resize(static_cast<size_t>(at - start + 1) * 2, 0);
+            for (int c = 0; c < 2; ++c) {
+                int16_t& v = frames[static_cast<size_t>((at - start) * 2 + c)];
+                v = static_cast<int16_t>(std::max(-32768, std::min(32767, v + clip[static_cast<size_t>(f * 2 + c)])));
+            }
+        }
+    }
     Frames16 Copy(LONGLONG s, LONGLONG len) const
     {
         Frames16 out;
@@ -78,7 +103,7 @@ struct Model {
     }
 };
 
-enum class Op { Delete, Insert, Replace, Trim, CopyPaste, WriteSample, Fill };
+enum class Op { Delete, Insert, Replace, Trim, CopyPaste, WriteSample, Fill, Merge };
 
 struct Step {
     Op op;
@@ -151,13 +176,15 @@ protected:
             ASSERT_EQ(S_OK, track_->WriteSample(1, s.position, static_cast<LONG>(s.target)));
             m.frames[static_cast<size_t>((s.position - m.start) * 2 + 1)] = static_cast<int16_t>(s.target);
             break;
-        case Op::Fill: {
+        case Op::Fill:
+            // The whole item replaces the span, whatever their lengths.
             ASSERT_EQ(S_OK, track_->FillRange(clipItem_, s.position, s.length));
-            Frames16 fill(clipFrames_.begin(), clipFrames_.begin() + std::min<LONGLONG>(s.length, 300) * 2);
-            fill.resize(static_cast<size_t>(s.length) * 2, 0);
-            m.Insert(s.position, s.length, fill);
+            m.Insert(s.position, s.length, clipFrames_);
             break;
-        }
+        case Op::Merge:
+            ASSERT_EQ(S_OK, track_->MergeRange(clipItem_, s.position, s.length));
+            m.Overlay(s.position, s.length, clipFrames_);
+            break;
         }
     }
 
@@ -183,10 +210,19 @@ TEST_F(ContentTest, EveryEditReadsBackExactlyAndUndoesThroughContentSwap)
         {Op::CopyPaste, 1000, 333, 3000},  // copy and paste inside the track
         {Op::CopyPaste, 0, 500, 2500},     // copy reaching before the start
         {Op::WriteSample, 1234, 0, -4321}, // one sample
-        {Op::Fill, 4000, 500, 0},          // store fill, longer than the item
+        {Op::Fill, 4000, 500, 0},          // store fill of a span longer than the item
+        {Op::Fill, 1300, 100, 0},          // store fill of a span shorter than the item
+        {Op::Fill, 2000, 0, 0},            // store placed without replacing anything
+        {Op::Merge, 1500, 100, 0},         // in place: the item's tail mixes into what follows
+        {Op::Merge, 2500, 300, 0},         // in place over exactly its length
+        {Op::Merge, 3000, 450, 0},         // in place over more than its length
         {Op::Trim, 600, 9000, 0},          // keep a range
         {Op::Delete, 0, 100000, 0},        // everything
         {Op::Insert, 777, 0, 0},           // into the empty track
+        {Op::Merge, 600, 50, 0},           // in place reaching before the start
+        {Op::Delete, 0, 100000, 0},        // everything
+        {Op::Fill, 0, 0, 0},               // an opened file into an empty track
+        {Op::Merge, 5000, 0, 0},           // in place past the end, nothing to replace
     };
     for (const Step& s : steps) {
         std::string where = "step op " + std::to_string(static_cast<int>(s.op)) + " at " + std::to_string(s.position);
@@ -250,7 +286,7 @@ TEST_F(ContentTest, ClipWithMoreChannelsOrAnotherRateIsRefused)
     rateItem->Release();
 }
 
-TEST_F(ContentTest, MonoClipFeedsBothChannelsAndMergeAddsSamples)
+TEST_F(ContentTest, MonoClipFeedsBothChannelsAndMergeOverwritesInPlace)
 {
     Frames16 mono = {100, -200, 300, -400};
     IMtItem* monoItem = MakeItem("mono.raw", mono.data(), mono.size() * 2, 1, 16, 44100);
@@ -260,10 +296,11 @@ TEST_F(ContentTest, MonoClipFeedsBothChannelsAndMergeAddsSamples)
     Frames16 got = ReadTrack16(track_.Get());
     EXPECT_TRUE(Frames16(got.begin(), got.begin() + 8) == expect);
 
-    ASSERT_EQ(S_OK, track_->MergeRange(monoItem, 1000, 4));
+    // Over two frames: the first two replace, the other two mix into the next frames.
+    ASSERT_EQ(S_OK, track_->MergeRange(monoItem, 1000, 2));
     got = ReadTrack16(track_.Get());
-    Frames16 doubled = {200, 200, -400, -400, 600, 600, -800, -800};
-    EXPECT_TRUE(Frames16(got.begin(), got.begin() + 8) == doubled);
+    Frames16 merged = {100, 100, -200, -200, 600, 600, -800, -800};
+    EXPECT_TRUE(Frames16(got.begin(), got.begin() + 8) == merged);
     EXPECT_EQ(model_.Length() + 4, static_cast<LONGLONG>(got.size() / 2));
     clip->Release();
     monoItem->Release();
@@ -294,4 +331,36 @@ TEST_F(ContentTest, ReaderSeeksAndReadsSilenceOutsideTheSound)
     LONG sample = 0;
     ASSERT_EQ(S_OK, track_->ReadSample(1, 1003, &sample));
     EXPECT_EQ(model_.frames[7], sample);
+}
+
+// Opening a file onto a new track passes the span (position, 0) to slot 10: the whole item
+// lands there. A span of another length is replaced by the whole item too, and slot 11
+// keeps everything after the span in place.
+TEST_F(ContentTest, StoreCallsPlaceTheWholeItemThroughTheirSlots)
+{
+    using StoreCall = HRESULT(STDMETHODCALLTYPE*)(void*, IUnknown*, LONGLONG, LONGLONG);
+    auto slot = [](IMtTrack* track, int n) {
+        return reinterpret_cast<StoreCall>((*reinterpret_cast<void***>(track))[n]);
+    };
+    Ref<IMtTrack> fresh;
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, fresh.Out(), -1));
+    ASSERT_EQ(S_OK, slot(fresh.Get(), 10)(fresh.Get(), clipItem_, 0, 0));
+    EXPECT_TRUE(ReadTrack16(fresh.Get()) == clipFrames_);
+
+    ASSERT_EQ(S_OK, slot(track_.Get(), 10)(track_.Get(), clipItem_, 2000, 1000));
+    Model replaced = model_;
+    replaced.Insert(2000, 1000, clipFrames_);
+    ExpectTrackIs(replaced, "slot 10 over a longer span");
+
+    LONGLONG before = 0;
+    ASSERT_EQ(S_OK, track_->GetLength(&before));
+    ASSERT_EQ(S_OK, slot(track_.Get(), 11)(track_.Get(), clipItem_, 1000, 100));
+    LONGLONG after = 0;
+    ASSERT_EQ(S_OK, track_->GetLength(&after));
+    EXPECT_EQ(before, after);
+    replaced.Overlay(1000, 100, clipFrames_);
+    ExpectTrackIs(replaced, "slot 11 with a tail");
+    EXPECT_EQ(E_INVALIDARG, slot(track_.Get(), 10)(track_.Get(), nullptr, 0, 0));
+    EXPECT_EQ(E_INVALIDARG, slot(track_.Get(), 11)(track_.Get(), clipItem_, 0, -1));
+    ExpectTrackIs(replaced, "after refused calls");
 }

@@ -1,6 +1,8 @@
 // Envelopes: points, ranges, values between points, enumeration and independent clones.
 #include "EngineFixture.h"
 
+#include <limits>
+
 namespace {
 
 class EnvelopeTest : public EngineTest {
@@ -113,4 +115,73 @@ TEST_F(EnvelopeTest, ClonesAndRestoresAreIndependent)
     Ref<IMtEnvelope> pan;
     ASSERT_EQ(S_OK, envelopes_->GetEnvelope(kMtEnvPan, pan.Out()));
     EXPECT_EQ(2u, Points(pan.Get()).size());
+}
+
+namespace {
+
+template <class R, class... A>
+R CallEnvelopeSlot(void* object, int slot, A... args)
+{
+    using Fn = R(STDMETHODCALLTYPE*)(void*, A...);
+    Fn fn = reinterpret_cast<Fn>((*reinterpret_cast<void***>(object))[slot]);
+    return fn(object, args...);
+}
+
+} // namespace
+
+// The render of handle edits takes each envelope away, installs a cleared clone with the
+// curve, renders, and puts the taken envelope back: the user's points must survive.
+TEST_F(EnvelopeTest, TakenEnvelopeKeepsItsPointsWhileACloneStandsInAndGoesBack)
+{
+    ASSERT_EQ(S_OK, level_->InsertPoint(100, 0.25f));
+    ASSERT_EQ(S_OK, level_->InsertPoint(400, 0.75f));
+    IMtEnvelopeSet* set = envelopes_.Get();
+    IMtEnvelope* taken = nullptr;
+    ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT, LONG, IMtEnvelope**>(set, 5, kMtEnvLevel, &taken)));
+    IMtEnvelope* clone = nullptr;
+    ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT, IMtEnvelope**>(taken, 5, &clone)));
+    ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT>(clone, 3)));
+    ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT, LONGLONG, float>(clone, 6, 0LL, 0.0f)));
+    ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT, LONGLONG, float>(clone, 6, 1000LL, 1.0f)));
+    ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT, LONG, IMtEnvelope*>(set, 6, kMtEnvLevel, clone)));
+
+    // The track now follows the curve; the taken object still holds the user's points.
+    float value = -1;
+    ASSERT_EQ(S_OK, set->GetValueAt(kMtEnvLevel, 500, &value));
+    EXPECT_FLOAT_EQ(0.5f, value);
+    EXPECT_EQ((PointList{{100, 0.25f}, {400, 0.75f}}), Points(taken));
+    // Edits of the object installed do not reach back into the track either.
+    clone->Clear();
+    ASSERT_EQ(S_OK, set->GetValueAt(kMtEnvLevel, 500, &value));
+    EXPECT_FLOAT_EQ(0.5f, value);
+
+    ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT, LONG, IMtEnvelope*>(set, 6, kMtEnvLevel, taken)));
+    Ref<IMtEnvelope> now;
+    ASSERT_EQ(S_OK, set->GetEnvelope(kMtEnvLevel, now.Out()));
+    EXPECT_EQ((PointList{{100, 0.25f}, {400, 0.75f}}), Points(now.Get()));
+    ASSERT_EQ(S_OK, set->GetValueAt(kMtEnvLevel, 250, &value));
+    EXPECT_FLOAT_EQ(0.5f, value);
+    // Putting back the same object twice is harmless; something else is refused.
+    EXPECT_EQ(S_OK, set->SetEnvelope(kMtEnvLevel, now.Get()));
+    EXPECT_EQ(E_INVALIDARG, set->SetEnvelope(kMtEnvLevel, nullptr));
+    EXPECT_EQ(2u, Points(now.Get()).size());
+    clone->Release();
+    taken->Release();
+}
+
+TEST_F(EnvelopeTest, ValuesThatAreNotNumbersAreRefusedAndChangeNothing)
+{
+    ASSERT_EQ(S_OK, level_->InsertPoint(10, 0.5f));
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                         -std::numeric_limits<float>::infinity()};
+    for (float v : bad) {
+        EXPECT_EQ(E_INVALIDARG, level_->InsertPoint(10, v));
+        EXPECT_EQ(E_INVALIDARG, level_->InsertPoint(20, v));
+        EXPECT_EQ(E_INVALIDARG, level_->SetInitialValue(v));
+        EXPECT_EQ(E_INVALIDARG, envelopes_->SetValue(kMtEnvPan, v));
+    }
+    EXPECT_EQ((PointList{{10, 0.5f}}), Points(level_.Get()));
+    float initial = 0;
+    ASSERT_EQ(S_OK, level_->GetInitialValue(&initial));
+    EXPECT_EQ(1.0f, initial);
 }

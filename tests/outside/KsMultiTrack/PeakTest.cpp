@@ -118,3 +118,70 @@ TEST_F(EngineTest, WholeBlocksComeFromThePeakFile)
     clip->Release();
     item->Release();
 }
+
+// Peaks come out in the document's units whatever the width of the items behind them, and a
+// peak file holds the units of its item's bits.
+TEST_F(EngineTest, PeaksAreInTheDocumentsUnitsForEveryWidth)
+{
+    struct Case {
+        const char* what;
+        WORD documentBits;
+        WORD itemBits;
+        double value;        // full scale 1.0
+        bool withPeakFile;   // a peak file in the item's units, values value x its full scale
+        LONG expectedPeak;   // maximum of the one point
+    };
+    const Case cases[] = {
+        {"16-bit document, 8-bit item", 16, 8, 0.5, false, 16384},
+        {"8-bit document, 16-bit item", 8, 16, 0.5, false, 64},
+        {"8-bit document, 8-bit item", 8, 8, 0.5, false, 64},
+        {"24-bit document, 24-bit item", 24, 24, 0.5, false, 16383 * 256},
+        {"20-bit document, 20-bit item", 20, 20, 0.5, false, 16383 * 16},
+        {"32-bit document, 32-bit item", 32, 32, 0.5, false, 16383},
+        {"8-bit document, 8-bit peak file", 8, 8, 0.5, true, 64},
+        {"24-bit document, 24-bit peak file", 24, 24, 0.5, true, 4194304},
+        {"16-bit document, 24-bit peak file", 16, 24, 0.5, true, 16384},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        ASSERT_EQ(S_OK, set_->SetFormat(c.documentBits, 44100)) << c.what;
+        const size_t frames = 1024;
+        std::vector<uint8_t> bytes;
+        for (size_t f = 0; f < frames; ++f) {
+            double v = f == 100 ? c.value : 0.0;
+            if (c.itemBits == 8) {
+                bytes.push_back(static_cast<uint8_t>(128 + v * 128));
+            } else if (c.itemBits == 16) {
+                int16_t s = static_cast<int16_t>(v * 32768);
+                bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&s), reinterpret_cast<uint8_t*>(&s) + 2);
+            } else {
+                float s = static_cast<float>(v);
+                bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&s), reinterpret_cast<uint8_t*>(&s) + 4);
+            }
+        }
+        std::string peakPath;
+        if (c.withPeakFile) {
+            const double fullScale = c.itemBits == 8 ? 128 : c.itemBits == 24 ? 8388608 : c.itemBits == 20 ? 524288 : 32768;
+            MtPeakItem record{0, static_cast<LONG>(c.value * fullScale)};
+            peakPath = scratch_.File("width" + std::to_string(n) + ".pk");
+            WriteFile("width" + std::to_string(n) + ".pk", &record, sizeof(record));
+        }
+        IMtItem* item = MakeItem("width" + std::to_string(n++) + ".raw", bytes.data(), bytes.size(), 1, c.itemBits,
+                                 44100, peakPath);
+        ASSERT_NE(nullptr, item) << c.what;
+        Ref<IMtTrack> track;
+        ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
+        IMtClip* clip = ClipOf(item);
+        ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
+        Ref<IMtPeakReader> reader;
+        ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), 1024, 0));
+        MtPeakItem got{-1, -1};
+        DWORD read = 0;
+        ASSERT_EQ(S_OK, reader->Read(&got, 1, &read));
+        ASSERT_EQ(1u, read) << c.what;
+        EXPECT_EQ(0, got.minimum) << c.what;
+        EXPECT_EQ(c.expectedPeak, got.maximum) << c.what;
+        clip->Release();
+        item->Release();
+    }
+}

@@ -67,6 +67,30 @@ TEST_F(EngineTest, ItemFilesThatAreNotWholeFramesAreRefused)
     EXPECT_TRUE(list->IsEmpty());
 }
 
+// A refused file in the engine's temporary folder stays where it is: only items the engine
+// opened whole own their files.
+TEST_F(EngineTest, RefusedFileInTheTempFolderIsNotDeleted)
+{
+    Ref<IMtTempStore> store;
+    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
+    Ref<IMtTempSettings> settings;
+    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
+    char previous[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
+    kvtest::ScratchFolder temp;
+    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    const std::string path = temp.File("odd.raw");
+    FILE* f = fopen(path.c_str(), "wb");
+    fwrite("abc", 1, 3, f);
+    fclose(f);
+    Ref<IMtItemList> list;
+    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
+    EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, path.c_str(), nullptr, 0));
+    EXPECT_TRUE(Exists(path));
+    ASSERT_EQ(S_OK, settings->SetFolder(previous));
+}
+
 TEST_F(EngineTest, ItemListKeepsPairsInOrder)
 {
     Ref<IMtItemList> list;
@@ -281,4 +305,165 @@ TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
     EXPECT_EQ(E_INVALIDARG, loader->Load(nullptr));
     clip->Release();
     item->Release();
+}
+
+// A clip file whose second data file is gone fails to load, and the first data file, which
+// the load had opened, is still on disk afterwards.
+TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
+{
+    Ref<IMtTempStore> store;
+    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
+    Ref<IMtTempSettings> settings;
+    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
+    char previous[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
+    kvtest::ScratchFolder temp;
+    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    const Frames16 data = Pattern(500, 1, 4);
+    const std::string first = temp.File("first.raw"), second = temp.File("second.raw");
+    auto writeData = [&](const std::string& path) {
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(data.data(), 2, data.size(), f);
+        fclose(f);
+    };
+    IChunkFile* file = CreateChunkFile();
+    file->SetFileName(scratch_.File("two.kcl").c_str());
+    {
+        Ref<IMtTrack> track;
+        ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
+        LONGLONG at = 0;
+        for (const std::string& path : {first, second}) {
+            writeData(path);
+            MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
+            Ref<IMtItemList> list;
+            ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+            ASSERT_EQ(S_OK, list->AddFileItem(&r, path.c_str(), nullptr, 0));
+            IUnknown* object = nullptr;
+            list->ResetItems(0);
+            ASSERT_EQ(S_OK, list->NextItem(&object, nullptr));
+            Ref<IMtClip> clip;
+            ASSERT_EQ(S_OK, engine_.CreateClip(clip.Out()));
+            ASSERT_EQ(S_OK, clip->SetSource(object, 0, -1));
+            object->Release();
+            ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), at, 0, 0));
+            at += static_cast<LONGLONG>(data.size());
+        }
+        Ref<IMtClip> content;
+        ASSERT_EQ(S_OK, track->CopyToEnd(content.Out(), 0));
+        Ref<IMtClipPersist> persist;
+        ASSERT_EQ(S_OK, content->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(persist.Out())));
+        file->Open(kFileCreate);
+        ASSERT_EQ(S_OK, persist->Save(file, kFileCreate));
+        file->Close();
+        set_->DetachTrack(track.Get());
+    }
+    // Every user is gone: the engine removed both files. Only the first comes back.
+    ASSERT_FALSE(Exists(first));
+    ASSERT_FALSE(Exists(second));
+    writeData(first);
+    file->Open(kFileRead);
+    Ref<IMtClip> loaded;
+    ASSERT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
+    Ref<IMtClipPersist> loader;
+    ASSERT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
+    EXPECT_EQ(kMtErrBadItemFile, loader->Load(file));
+    file->Close();
+    file->Release();
+    EXPECT_TRUE(Exists(first));
+    LONGLONG length = -1;
+    ASSERT_EQ(S_OK, loaded->GetLength(&length));
+    EXPECT_EQ(0, length);
+    ASSERT_EQ(S_OK, settings->SetFolder(previous));
+}
+
+namespace {
+
+void Backdate(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    SYSTEMTIME old{};
+    old.wYear = 2001;
+    old.wMonth = 1;
+    old.wDay = 1;
+    FILETIME time{};
+    SystemTimeToFileTime(&old, &time);
+    SetFileTime(h, nullptr, nullptr, &time);
+    CloseHandle(h);
+}
+
+} // namespace
+
+// Deleting temporary files spares everything an open document may still need: files in use
+// by items, listed documents, files of this session, files held open and foreign names.
+TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
+{
+    Ref<IMtTempStore> store;
+    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
+    Ref<IMtTempSettings> settings;
+    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
+    char previous[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
+    kvtest::ScratchFolder temp;
+    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    const Frames16 data = Pattern(64, 1, 2);
+    struct Case {
+        const char* name;
+        bool backdated;
+        bool survives;
+    };
+    const Case cases[] = {
+        {"NY1A.tmp", true, false},     // a leftover of an earlier session
+        {"KMT2B.tmp", true, false},    // the engine's own leftover
+        {"NY3C.tmp", true, true},      // read by a live item
+        {"NY4D.tmp", false, true},     // written in this session
+        {"other.tmp", true, true},     // not one of our names
+        {"NY5E.raw", true, true},      // not one of our names
+        {"NY6F.tmp", true, true},      // a listed document
+        {"NY7G.tmp", true, true},      // held open by someone
+    };
+    for (const Case& c : cases) {
+        FILE* f = fopen(temp.File(c.name).c_str(), "wb");
+        fwrite(data.data(), 2, data.size(), f);
+        fclose(f);
+        if (c.backdated)
+            Backdate(temp.File(c.name));
+    }
+    Ref<IMtItemList> list;
+    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    MtFileItemRecord used = RecordFor(temp.File("NY3C.tmp"), 0, 1, 16, 44100);
+    ASSERT_EQ(S_OK, list->AddFileItem(&used, used.path, nullptr, 0));
+    HANDLE held = CreateFileA(temp.File("NY7G.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    MtFileItemRecord documents[2] = {RecordFor(temp.File("NY6F.tmp"), 0, 0, 16, 44100),
+                                     RecordFor(scratch_.File("song.kvp"), 0, 0, 24, 48000)};
+
+    using Fn = HRESULT(STDMETHODCALLTYPE*)(void*, const MtFileItemRecord*, LONG);
+    Fn slot4 = reinterpret_cast<Fn>((*reinterpret_cast<void***>(settings.Get()))[4]);
+    EXPECT_EQ(E_INVALIDARG, slot4(settings.Get(), documents, -1));
+    EXPECT_EQ(E_POINTER, slot4(settings.Get(), nullptr, 1));
+    for (const Case& c : cases)
+        EXPECT_TRUE(Exists(temp.File(c.name))) << c.name << " went with a refused call";
+    ASSERT_EQ(S_OK, slot4(settings.Get(), documents, 2));
+    for (const Case& c : cases)
+        EXPECT_EQ(c.survives, Exists(temp.File(c.name))) << c.name;
+    CloseHandle(held);
+    // The item still reads its data.
+    IUnknown* object = nullptr;
+    list->ResetItems(0);
+    ASSERT_EQ(S_OK, list->NextItem(&object, nullptr));
+    Ref<IMtItem> item;
+    ASSERT_EQ(S_OK, object->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(item.Out())));
+    object->Release();
+    int16_t first[4] = {};
+    DWORD got = 0;
+    ASSERT_EQ(S_OK, item->BeginRead());
+    ASSERT_EQ(S_OK, item->Read(first, sizeof(first), &got));
+    EXPECT_EQ(sizeof(first), got);
+    EXPECT_EQ(data[0], first[0]);
+    item.Reset();
+    list.Reset();
+    EXPECT_EQ(S_OK, slot4(settings.Get(), nullptr, 0));
+    ASSERT_EQ(S_OK, settings->SetFolder(previous));
 }

@@ -168,6 +168,14 @@ TEST_F(EngineTest, TrackIdsStayWhileIndexesChange)
     LONG id = 0;
     EXPECT_EQ(kMtErrNoTrack, set_->TrackIndexToId(3, &id));
     EXPECT_EQ(-1, id);
+    EXPECT_EQ(kMtErrNoTrack, set_->TrackIndexToId(-2, &id));
+    // "No track" converts both ways, as take and label records store it (slots 33 and 35).
+    id = 0;
+    ASSERT_EQ(S_OK, (CallSlot<HRESULT, LONG, LONG*>(set_.Get(), 33, -1, &id)));
+    EXPECT_EQ(-1, id);
+    index = 0;
+    ASSERT_EQ(S_OK, (CallSlot<HRESULT, LONG, LONG*>(set_.Get(), 35, -1, &index)));
+    EXPECT_EQ(-1, index);
     // The track list gives the tracks in order with their ids.
     Ref<IMtItemList> list;
     ASSERT_EQ(S_OK, set_->GetTrackList(list.Out()));
