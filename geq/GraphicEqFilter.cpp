@@ -17,9 +17,18 @@ bool WaveOf(const AM_MEDIA_TYPE& mt, geq::WaveFormat& f)
     return true;
 }
 
-size_t BlockAlignOf(const geq::WaveFormat& f)
+// Bytes of one frame as the engine reads and writes it. The format's block align is not
+// trusted: a smaller one than this would let the engine run past a sample's end.
+size_t FrameBytes(const geq::WaveFormat& f) { return size_t(f.channels) * ((f.bitsPerSample + 7) / 8); }
+
+// The output type for an input type: the same with block align and byte rate recomputed.
+void RecomputeBlock(AM_MEDIA_TYPE* mt)
 {
-    return f.blockAlign ? f.blockAlign : size_t(f.channels) * (f.bitsPerSample / 8);
+    if (mt->pbFormat && mt->cbFormat >= 16) {
+        auto* wf = reinterpret_cast<WAVEFORMATEX*>(mt->pbFormat);
+        wf->nBlockAlign = WORD(wf->wBitsPerSample / 8 * wf->nChannels);
+        wf->nAvgBytesPerSec = wf->nSamplesPerSec * wf->nBlockAlign;
+    }
 }
 
 constexpr long kMinOutputBuffer = 512;
@@ -61,12 +70,7 @@ HRESULT GraphicEqTransform::GetOutputType(int i, MediaType& out)
     HRESULT hr = out.Set(Input()->CurrentMediaType().Get());
     if (FAILED(hr))
         return hr;
-    AM_MEDIA_TYPE* mt = out.Ptr();
-    if (mt->pbFormat && mt->cbFormat >= 16) {
-        auto* wf = reinterpret_cast<WAVEFORMATEX*>(mt->pbFormat);
-        wf->nBlockAlign = WORD(wf->wBitsPerSample / 8 * wf->nChannels);
-        wf->nAvgBytesPerSec = wf->nSamplesPerSec * wf->nBlockAlign;
-    }
+    RecomputeBlock(out.Ptr());
     return S_OK;
 }
 
@@ -106,11 +110,7 @@ HRESULT GraphicEqTransform::PinCheckMediaType(BasePin* pin, const AM_MEDIA_TYPE&
     // The output would have to change: ask the downstream pin whether it takes the new type.
     MediaType offered(mt);
     AM_MEDIA_TYPE* p = offered.Ptr();
-    if (p->pbFormat && p->cbFormat >= 16) {
-        auto* wf = reinterpret_cast<WAVEFORMATEX*>(p->pbFormat);
-        wf->nBlockAlign = WORD(wf->wBitsPerSample / 8 * wf->nChannels);
-        wf->nAvgBytesPerSec = wf->nSamplesPerSec * wf->nBlockAlign;
-    }
+    RecomputeBlock(p);
     IPin* peer = Output()->Peer();
     return peer ? peer->QueryAccept(p) : E_INVALIDARG;
 }
@@ -120,8 +120,9 @@ HRESULT GraphicEqTransform::PinCompleteConnect(BasePin* pin, IPin*)
     const AM_MEDIA_TYPE& mt = pin->CurrentMediaType().Get();
     const bool input = pin == Input();
     geq::WaveFormat& record = input ? m_inFormat : m_outFormat;
-    geq::CopyWaveFormat(record, mt.pbFormat, mt.cbFormat);
-    m_params.SetPinFormat(input ? 0 : 1, &record);
+    geq::WaveFormat f;
+    geq::CopyWaveFormat(f, mt.pbFormat, mt.cbFormat);
+    m_params.StorePinFormat(input ? 0 : 1, record, f);
     m_params.NotifyWindows(input ? 0 : 1);
     if (!input || !Output()->IsConnected() ||
         CheckTransform(mt, Output()->CurrentMediaType().Get()) == S_OK)
@@ -133,7 +134,7 @@ HRESULT GraphicEqTransform::PinCompleteConnect(BasePin* pin, IPin*)
 void GraphicEqTransform::PinBreakConnect(BasePin* pin)
 {
     const bool input = pin == Input();
-    (input ? m_inFormat : m_outFormat) = geq::WaveFormat{};
+    m_params.StorePinFormat(input ? 0 : 1, input ? m_inFormat : m_outFormat, geq::WaveFormat{});
     m_params.SetPinFormat(input ? 0 : 1, nullptr);
 }
 
@@ -142,7 +143,7 @@ HRESULT GraphicEqTransform::StartStreaming() { return m_params.CreateEngine(&m_i
 HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, int code, const BYTE* src, size_t frames,
                                           bool deliverEmpty)
 {
-    const size_t outBlock = BlockAlignOf(m_outFormat);
+    const size_t outBlock = FrameBytes(m_outFormat);
     if (!outBlock)
         return E_UNEXPECTED;
     BYTE* dst = nullptr;
@@ -194,6 +195,26 @@ HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, int code, const B
     }
 }
 
+HRESULT GraphicEqTransform::TakeInputType(const AM_MEDIA_TYPE& mt, IMediaSample* out)
+{
+    geq::WaveFormat f;
+    if (!WaveOf(mt, f))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    if (std::memcmp(&f, &m_inFormat, sizeof f) == 0)
+        return S_OK; // the type repeated: the stream goes on undisturbed
+    MediaType outType(mt);
+    RecomputeBlock(outType.Ptr());
+    geq::WaveFormat g;
+    if (!WaveOf(outType.Get(), g))
+        return E_OUTOFMEMORY;
+    m_params.StorePinFormat(0, m_inFormat, f);
+    m_params.StorePinFormat(1, m_outFormat, g);
+    m_params.NotifyWindows(0);
+    // Frames held in the old format cannot go out in the new one: the engine starts afresh.
+    m_params.ReformatEngine();
+    return out->SetMediaType(outType.Ptr());
+}
+
 HRESULT GraphicEqTransform::ProcessSample(IMediaSample* in)
 {
     REFERENCE_TIME start = 0, stop = 0;
@@ -213,9 +234,19 @@ HRESULT GraphicEqTransform::ProcessSample(IMediaSample* in)
     if (in->GetMediaTime(&mediaStart, &mediaStop) == S_OK)
         out->SetMediaTime(&mediaStart, &mediaStop);
 
+    AM_MEDIA_TYPE* changed = nullptr;
+    if (in->GetMediaType(&changed) == S_OK && changed) {
+        hr = TakeInputType(*changed, out);
+        DeleteMediaType(changed);
+        if (FAILED(hr)) {
+            out->Release();
+            return hr;
+        }
+    }
+
     BYTE* src = nullptr;
     hr = in->GetPointer(&src);
-    const size_t inBlock = BlockAlignOf(m_inFormat);
+    const size_t inBlock = FrameBytes(m_inFormat);
     if (SUCCEEDED(hr) && inBlock && (geq::IsPcm(m_inFormat) || geq::IsFloat(m_inFormat))) {
         const size_t frames = size_t(std::max(in->GetActualDataLength(), 0L)) / inBlock;
         hr = RunAndDeliver(out, discontinuity ? 0 : 1, src, frames, true);
@@ -240,6 +271,9 @@ HRESULT GraphicEqTransform::OnEndOfStream()
     out->Release();
     return hr;
 }
+
+// Runs under the stream lock, so no Receive is inside the engine meanwhile.
+void GraphicEqTransform::OnEndFlush() { m_params.ResetEngine(); }
 
 GraphicEqFilter::GraphicEqFilter()
 {

@@ -22,10 +22,15 @@ protected:
     HRESULT ProcessSample(IMediaSample* in) override;
     HRESULT StartStreaming() override;
     HRESULT OnEndOfStream() override;
+    // A flush (seek) drops what the filters hold: nothing from before it may come out after.
+    void OnEndFlush() override;
     HRESULT PinCheckMediaType(BasePin* pin, const AM_MEDIA_TYPE& mt) override;
     HRESULT PinCompleteConnect(BasePin* pin, IPin* peer) override;
     void PinBreakConnect(BasePin* pin) override;
 
+    // A sample that carries a new input type (the input pin has accepted it): both formats
+    // follow it, the engine restarts in it, and `out` carries the output type downstream.
+    HRESULT TakeInputType(const AM_MEDIA_TYPE& mt, IMediaSample* out);
     // Runs one engine call and delivers its frames: into `first` when they fit, else spread
     // over as many output samples as needed. deliverEmpty sends `first` even with no frames.
     HRESULT RunAndDeliver(IMediaSample* first, int code, const BYTE* src, size_t frames, bool deliverEmpty);

@@ -219,6 +219,16 @@ void GraphicEqParams::SetPinFormat(int pin, const WaveFormat* format)
         m_outputFormat = format;
 }
 
+void GraphicEqParams::StorePinFormat(int pin, WaveFormat& record, const WaveFormat& value)
+{
+    ScopedLock lock(m_lock);
+    record = value;
+    if (pin == 0)
+        m_inputFormat = &record;
+    else if (pin == 1)
+        m_outputFormat = &record;
+}
+
 HRESULT GraphicEqParams::GetConnectionFormat(void* format20, int pin) const
 {
     if (!format20)
@@ -291,6 +301,18 @@ void GraphicEqParams::TakeSettings(int code)
 size_t GraphicEqParams::RunEngine(const void* src, size_t frames, void* dst)
 {
     return m_engine ? m_engine->Process(src, frames, dst) : 0;
+}
+
+void GraphicEqParams::ReformatEngine()
+{
+    if (m_engine && m_inputFormat && m_outputFormat)
+        m_engine->Prepare(*m_inputFormat, *m_outputFormat);
+}
+
+void GraphicEqParams::ResetEngine()
+{
+    if (m_engine)
+        m_engine->Reset();
 }
 
 size_t GraphicEqParams::MaxOutputFrames(size_t frames) const

@@ -63,6 +63,9 @@ public:
 
     // Pin formats: 0 input, 1 output (pointers into the filter, null while unset).
     void SetPinFormat(int pin, const WaveFormat* format);
+    // Writes a pin's format record under the lock (GetConnectionFormat reads it from other
+    // threads) and records it as that pin's format.
+    void StorePinFormat(int pin, WaveFormat& record, const WaveFormat& value);
     // Copies the first 20 bytes of a pin's format; VFW_E_NOT_CONNECTED when unset or pin unknown.
     HRESULT GetConnectionFormat(void* format20, int pin) const;
 
@@ -80,6 +83,10 @@ public:
     size_t RunEngine(const void* src, size_t frames, void* dst);
     // Most frames RunEngine of `frames` frames can write with the settings taken (0 without engine).
     size_t MaxOutputFrames(size_t frames) const;
+    // Gives the engine the pin formats again after they changed mid-stream; clears its state.
+    void ReformatEngine();
+    // Clears the engine's filter state (a flush): no frame owed from before is delivered.
+    void ResetEngine();
     bool HasEngine() const { return m_engine != nullptr; }
 
 private:

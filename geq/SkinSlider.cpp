@@ -301,7 +301,14 @@ void SkinSlider::DragThumb()
     SetCapture(m_hwnd);
     MSG msg;
     bool dragging = true;
-    while (dragging && GetCapture() == m_hwnd && GetMessageW(&msg, nullptr, 0, 0)) {
+    while (dragging && GetCapture() == m_hwnd) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1)
+            break;
+        if (got == 0) { // the program is quitting: end the drag and leave the quit for its loop
+            PostQuitMessage(int(msg.wParam));
+            break;
+        }
         switch (msg.message) {
         case WM_MOUSEMOVE:
             if (msg.hwnd == m_hwnd && (msg.wParam & MK_LBUTTON)) {
@@ -322,10 +329,6 @@ void SkinSlider::DragThumb()
                 Notify(kCodeDrag);
                 dragging = false;
             }
-            break;
-        case WM_QUIT:
-            PostQuitMessage(int(msg.wParam));
-            dragging = false;
             break;
         default:
             TranslateMessage(&msg);

@@ -370,3 +370,192 @@ TEST_F(GraphicEqFilterModule, FloatStreamsAreNotClipped)
     std::memcpy(&v, out.data() + 4 * 501, 4);
     EXPECT_NEAR(v, 0.9 * std::pow(10.0, 0.6), 1e-3);
 }
+
+// Feeds the equaliser's input pin by hand (the source stays stopped), so a test can flush
+// between samples as a seek does.
+class PinFeeder {
+public:
+    PinFeeder(IBaseFilter* filter, IBaseFilter* renderer) : m_filter(filter), m_renderer(renderer)
+    {
+        m_pin = kvtest::FirstPin(filter, PINDIR_INPUT);
+        if (m_pin)
+            m_pin->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&m_mem));
+        if (m_mem && SUCCEEDED(m_mem->GetAllocator(&m_alloc)))
+            m_alloc->Commit();
+    }
+    ~PinFeeder()
+    {
+        m_filter->Stop();
+        m_renderer->Stop();
+        if (m_alloc) {
+            m_alloc->Decommit();
+            m_alloc->Release();
+        }
+        if (m_mem)
+            m_mem->Release();
+        if (m_pin)
+            m_pin->Release();
+    }
+    bool Ok() const { return m_alloc != nullptr; }
+    HRESULT Start()
+    {
+        HRESULT hr = m_renderer->Pause();
+        return SUCCEEDED(hr) ? m_filter->Pause() : hr;
+    }
+    // A sample of the bytes; with `type` it announces a new input type as well.
+    HRESULT Send(const std::vector<uint8_t>& bytes, AM_MEDIA_TYPE* type = nullptr)
+    {
+        IMediaSample* sample = nullptr;
+        HRESULT hr = m_alloc->GetBuffer(&sample, nullptr, nullptr, 0);
+        if (FAILED(hr))
+            return hr;
+        if (type)
+            sample->SetMediaType(type);
+        BYTE* p = nullptr;
+        sample->GetPointer(&p);
+        if (long(bytes.size()) > sample->GetSize()) {
+            sample->Release();
+            return E_FAIL;
+        }
+        std::memcpy(p, bytes.data(), bytes.size());
+        sample->SetActualDataLength(long(bytes.size()));
+        hr = m_mem->Receive(sample);
+        sample->Release();
+        return hr;
+    }
+    HRESULT Flush()
+    {
+        HRESULT hr = m_pin->BeginFlush();
+        return SUCCEEDED(hr) ? m_pin->EndFlush() : hr;
+    }
+    HRESULT EndOfStream() { return m_pin->EndOfStream(); }
+
+private:
+    IBaseFilter* m_filter;
+    IBaseFilter* m_renderer;
+    IPin* m_pin = nullptr;
+    IMemInputPin* m_mem = nullptr;
+    IMemAllocator* m_alloc = nullptr;
+};
+
+TEST_F(GraphicEqFilterModule, FlushDropsTheAudioHeldFromBeforeASeek)
+{
+    // Loud noise before the seek, silence after it: anything but silence after the flush is
+    // audio from before the seek (FIR frames still owed, or IIR sections still ringing).
+    const int iir[geq::kParamCount] = {120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 0, 0};
+    const int fir[geq::kParamCount] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    const int* modes[] = {iir, fir};
+    auto w = Wave(WAVE_FORMAT_PCM, 16, 2);
+    const size_t chunk = 2000, afterFrames = 10000;
+    for (const int* block : modes) {
+        SCOPED_TRACE(testing::Message() << "mode " << block[geq::kModeIndex]);
+        Ref<IBaseFilter> filter(CreateFilter());
+        Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+        eq->SetAll(block);
+        kvtest::TestGraph graph;
+        Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(chunk * 2), chunk));
+        Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+        ASSERT_EQ(graph.Add(source.get(), L"source"), S_OK);
+        ASSERT_EQ(graph.Add(filter.get(), L"eq"), S_OK);
+        ASSERT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
+        ASSERT_EQ(graph.Connect(source.get(), filter.get()), S_OK);
+        ASSERT_EQ(graph.Connect(filter.get(), renderer.get()), S_OK);
+        {
+            PinFeeder feed(filter.get(), renderer.get());
+            ASSERT_TRUE(feed.Ok());
+            ASSERT_EQ(feed.Start(), S_OK);
+            for (int i = 0; i < 3; ++i) // 6000 frames: less than one FIR block, all still owed
+                ASSERT_EQ(feed.Send(NoiseBytes(chunk * 2, 10 + i)), S_OK);
+            ASSERT_EQ(feed.Flush(), S_OK);
+            const size_t before = renderer->received.size();
+            const std::vector<uint8_t> silence(chunk * w.Format.nBlockAlign);
+            for (size_t f = 0; f < afterFrames; f += chunk)
+                ASSERT_EQ(feed.Send(silence), S_OK);
+            ASSERT_EQ(feed.EndOfStream(), S_OK);
+            const std::vector<uint8_t> after(renderer->received.begin() + long(before), renderer->received.end());
+            EXPECT_EQ(after.size(), afterFrames * w.Format.nBlockAlign);
+            ExpectSamplesNear(after, std::vector<uint8_t>(after.size()), 0);
+        }
+        graph.Graph()->RemoveFilter(filter.get());
+    }
+}
+
+TEST_F(GraphicEqFilterModule, AnUnderstatedBlockAlignNeverMakesItReadPastTheInput)
+{
+    // Stereo 16-bit that claims 2-byte frames: the samples hold 4-byte frames all the same.
+    auto w = Wave(WAVE_FORMAT_PCM, 16, 2);
+    w.Format.nBlockAlign = 2;
+    w.Format.nAvgBytesPerSec = 88200;
+    const auto in = NoiseBytes(4000 * 2);
+    Ref<IBaseFilter> filter(CreateFilter());
+    const auto out = RunGraph(filter.get(), w, in, 1000);
+    ExpectSamplesNear(out, in, 1);
+}
+
+// Connects a stereo stream, then feeds the chunks by hand, each with the type it carries
+// (null for none), and ends the stream; returns what the renderer received. Chunks hold at
+// most 2000 stereo frames. formats receives the pins' formats as they stand at the end.
+static std::vector<uint8_t> FeedChunks(IBaseFilter* filter, const WAVEFORMATEXTENSIBLE& connected,
+                                       const std::vector<std::pair<std::vector<uint8_t>, AM_MEDIA_TYPE*>>& chunks,
+                                       WAVEFORMATEXTENSIBLE* formats = nullptr)
+{
+    std::vector<uint8_t> got;
+    kvtest::TestGraph graph;
+    Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(connected.Format, NoiseBytes(8000), 2000));
+    Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+    EXPECT_EQ(graph.Add(source.get(), L"source"), S_OK);
+    EXPECT_EQ(graph.Add(filter, L"eq"), S_OK);
+    EXPECT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
+    EXPECT_EQ(graph.Connect(source.get(), filter), S_OK);
+    EXPECT_EQ(graph.Connect(filter, renderer.get()), S_OK);
+    {
+        PinFeeder feed(filter, renderer.get());
+        EXPECT_TRUE(feed.Ok());
+        EXPECT_EQ(feed.Start(), S_OK);
+        for (const auto& c : chunks)
+            EXPECT_EQ(feed.Send(c.first, c.second), S_OK);
+        EXPECT_EQ(feed.EndOfStream(), S_OK);
+        got = renderer->received;
+        IGraphicEq* eq = nullptr;
+        filter->QueryInterface(__uuidof(IGraphicEq), reinterpret_cast<void**>(&eq));
+        for (int pin = 0; eq && formats && pin < 2; ++pin)
+            EXPECT_EQ(eq->GetConnectionFormat(&formats[pin], pin), S_OK);
+        if (eq)
+            eq->Release();
+    }
+    graph.Graph()->RemoveFilter(filter);
+    return got;
+}
+
+TEST_F(GraphicEqFilterModule, AnInputTypeChangedMidStreamIsFilteredInTheNewFormat)
+{
+    const int block[geq::kParamCount] = {60, -60, 60, -60, 60, -60, 60, -60, 60, -60, 0, 0};
+    auto stereo = Wave(WAVE_FORMAT_PCM, 16, 2);
+    auto mono = Wave(WAVE_FORMAT_PCM, 16, 1);
+    const auto monoData = NoiseBytes(3000, 21);
+    Ref<IBaseFilter> filter(CreateFilter());
+    Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+    eq->SetAll(block);
+    AM_MEDIA_TYPE monoType = AudioType(mono);
+    WAVEFORMATEXTENSIBLE formats[2]{};
+    const auto out = FeedChunks(filter.get(), stereo, {{monoData, &monoType}}, formats);
+    ExpectSamplesNear(out, EngineOutput(mono, monoData, block), 1);
+    EXPECT_EQ(formats[0].Format.nChannels, 1);
+    EXPECT_EQ(formats[1].Format.nChannels, 1);
+    EXPECT_EQ(formats[1].Format.nBlockAlign, 2);
+}
+
+TEST_F(GraphicEqFilterModule, ARepeatedInputTypeLeavesTheStreamUndisturbed)
+{
+    const int fir[geq::kParamCount] = {60, -60, 60, -60, 60, -60, 60, -60, 60, -60, 0, 1};
+    auto stereo = Wave(WAVE_FORMAT_PCM, 16, 2);
+    const auto a = NoiseBytes(2000 * 2, 31), b = NoiseBytes(2000 * 2, 32);
+    Ref<IBaseFilter> filter(CreateFilter());
+    Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+    eq->SetAll(fir);
+    AM_MEDIA_TYPE same = AudioType(stereo);
+    const auto out = FeedChunks(filter.get(), stereo, {{a, &same}, {b, &same}});
+    std::vector<uint8_t> all(a);
+    all.insert(all.end(), b.begin(), b.end());
+    ExpectSamplesNear(out, EngineOutput(stereo, all, fir), 1);
+}

@@ -178,3 +178,16 @@ TEST(SkinSlider, DraggingTheThumbFollowsThePointerAndEscapePutsItBack)
     EXPECT_EQ(GetCapture(), nullptr);
     UpdateWindow(host.Child()); // paints without images or with them, whichever are present
 }
+
+TEST(SkinSlider, QuitDuringADragEndsItAndStaysQueuedForTheProgramsLoop)
+{
+    SliderHost host(true);
+    SkinSlider& s = host.slider;
+    const int start = s.Position();
+    PostQuitMessage(7);
+    SendMessageW(host.Child(), WM_LBUTTONDOWN, MK_LBUTTON, host.Point(s.PointAt(start)));
+    EXPECT_EQ(GetCapture(), nullptr);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, WPARAM(7));
+}
