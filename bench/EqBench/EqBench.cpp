@@ -2,6 +2,7 @@
 // set (alternating +6 and -6 dB), in IIR and FIR mode, beside memcpy of the same data.
 // With a file name argument it first writes the sound there as a WAV file for comparisons.
 #include "EqEngine.h"
+#include "WavFile.h"
 
 #include <chrono>
 #include <cstdint>
@@ -32,30 +33,6 @@ std::vector<int16_t> MakeSignal()
         v[2 * i + 1] = int16_t(-s + noise(rng));
     }
     return v;
-}
-
-bool WriteWav(const char* path, const std::vector<int16_t>& data)
-{
-    FILE* f = std::fopen(path, "wb");
-    if (!f)
-        return false;
-    const uint32_t bytes = uint32_t(data.size() * 2);
-    auto u32 = [f](uint32_t v) { std::fwrite(&v, 4, 1, f); };
-    auto u16 = [f](uint16_t v) { std::fwrite(&v, 2, 1, f); };
-    std::fwrite("RIFF", 1, 4, f);
-    u32(36 + bytes);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    u32(16);
-    u16(1);
-    u16(kChannels);
-    u32(kRate);
-    u32(kRate * kChannels * 2);
-    u16(kChannels * 2);
-    u16(16);
-    std::fwrite("data", 1, 4, f);
-    u32(bytes);
-    const bool ok = std::fwrite(data.data(), 2, data.size(), f) == data.size();
-    return std::fclose(f) == 0 && ok;
 }
 
 double Seconds(std::chrono::steady_clock::time_point since)
@@ -98,7 +75,7 @@ double RunEngine(bool fir, const std::vector<int16_t>& in, std::vector<int16_t>&
 int main(int argc, char** argv)
 {
     const auto in = MakeSignal();
-    if (argc > 1 && !WriteWav(argv[1], in)) {
+    if (argc > 1 && !kvtest::WriteWav16(argv[1], kChannels, kRate, in)) {
         std::printf("cannot write %s\n", argv[1]);
         return 1;
     }

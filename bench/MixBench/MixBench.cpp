@@ -4,6 +4,7 @@
 // 24-bit WAV files for the comparison with sox, mixes them, and prints:
 //   engine_frames_per_second <n>
 // followed by the edit timings.
+#include "WavFile.h"
 #include "KsMultiTrack.h"
 
 #include <chrono>
@@ -37,26 +38,6 @@ void Check(HRESULT hr, const char* what)
     }
 }
 
-void WriteWavHeader(FILE* f, LONGLONG frames)
-{
-    const DWORD dataBytes = static_cast<DWORD>(frames * 2 * 3);
-    const DWORD riffBytes = 36 + dataBytes;
-    const WORD pcm = 1, channels = 2, align = 6, bits = 24;
-    const DWORD rate = kRate, bytesPerSec = kRate * 6, fmtBytes = 16;
-    std::fwrite("RIFF", 1, 4, f);
-    std::fwrite(&riffBytes, 4, 1, f);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    std::fwrite(&fmtBytes, 4, 1, f);
-    std::fwrite(&pcm, 2, 1, f);
-    std::fwrite(&channels, 2, 1, f);
-    std::fwrite(&rate, 4, 1, f);
-    std::fwrite(&bytesPerSec, 4, 1, f);
-    std::fwrite(&align, 2, 1, f);
-    std::fwrite(&bits, 2, 1, f);
-    std::fwrite("data", 1, 4, f);
-    std::fwrite(&dataBytes, 4, 1, f);
-}
-
 // Track t: two sines, written as engine floats and as the same values in 24-bit PCM.
 void WriteTrack(const std::string& folder, int t, LONGLONG frames)
 {
@@ -66,7 +47,7 @@ void WriteTrack(const std::string& folder, int t, LONGLONG frames)
         std::fprintf(stderr, "cannot write the track files in %s\n", folder.c_str());
         std::exit(1);
     }
-    WriteWavHeader(wav, frames);
+    kvtest::WriteWavHeader(wav, 2, kRate, 24, frames);
     const LONGLONG block = 65536;
     std::vector<float> f(block * 2);
     std::vector<uint8_t> p(block * 6);

@@ -1,5 +1,6 @@
 // The equaliser in a graph built by the platform's filter graph manager from a WAV file:
 // the file source and the system's WAVE parser feed the module, loaded by file name.
+#include "WavFile.h"
 #include "EqModule.h"
 
 #include "GraphRunner.h"
@@ -18,30 +19,6 @@ constexpr DWORD kRate = 44100;
 constexpr size_t kFrames = kRate * 3;
 const double kTones[] = {125.0, 1000.0, 8000.0};
 constexpr double kToneAmplitude = 2500.0;
-
-bool WriteWav(const std::string& path, const std::vector<int16_t>& samples)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const uint32_t bytes = uint32_t(samples.size() * 2);
-    auto u32 = [f](uint32_t v) { std::fwrite(&v, 4, 1, f); };
-    auto u16 = [f](uint16_t v) { std::fwrite(&v, 2, 1, f); };
-    std::fwrite("RIFF", 1, 4, f);
-    u32(36 + bytes);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    u32(16);
-    u16(1);
-    u16(2);
-    u32(kRate);
-    u32(kRate * 4);
-    u16(4);
-    u16(16);
-    std::fwrite("data", 1, 4, f);
-    u32(bytes);
-    std::fwrite(samples.data(), 2, samples.size(), f);
-    return std::fclose(f) == 0;
-}
 
 std::vector<int16_t> ThreeTones()
 {
@@ -78,7 +55,7 @@ TEST_F(EqWavGraph, FileGraphAppliesTheBandGainsAtTheirCentresInBothModes)
 {
     kvtest::ScratchFolder folder;
     const std::string path = folder.File("tones.wav");
-    ASSERT_TRUE(WriteWav(path, ThreeTones()));
+    ASSERT_TRUE(kvtest::WriteWav16(path, 2, kRate, ThreeTones()));
     const std::wstring widePath(path.begin(), path.end());
 
     struct Case {
