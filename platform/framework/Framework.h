@@ -18,9 +18,13 @@
 //                                                       CScrollBar, CProgressCtrl, CSliderCtrl, CToolTipCtrl)
 //   CBrush, CPen, CFont, CBitmap       FwGdiObjects.h   GDI objects that delete their handle
 //   CWnd, ON_WM_ macros                FwWnd.h          window objects, the one window procedure
-//   CCmdTarget, CCmdUI, message maps   FwCmdTarget.h    routing and command-UI
+//   CCmdTarget, CCmdUI, message maps   FwCmdTarget.h    routing and command-UI; interface maps (COM
+//                                                       interfaces embedded in a dialog or window)
 //   CObject, CRuntimeClass             FwObject.h       dynamic creation
 //   CString / CRect CPoint CSize / CDC FwString.h / FwTypes.h / FwDC.h
+//   CFile                              FwFile.h         (CDocument::GetFile, ReleaseFile)
+//   CObArray, CMapStringToPtr          FwCollections.h
+//   CWinThread, AfxBeginThread         FwThread.h       worker threads
 //   standard ids (ID_FILE_NEW, ...)    FwResource.h     (also for .rc files)
 //
 // Usage in short:
@@ -41,18 +45,22 @@
 // its active view -> the view's document (-> its template) -> the child frame -> the main
 // frame -> the application. Update handlers (ON_UPDATE_COMMAND_UI) run on the same chain when a
 // menu opens (WM_INITMENUPOPUP) and, for tool-bar buttons and status-bar panes, at idle time.
-// Frames, views and documents delete themselves when their window or last view goes; dialogs and
-// bars are owned by whoever declares them.
+// Frames, views and documents delete themselves when their window or last view goes (a frame or
+// view whose window cannot be created is deleted too: never delete it after a failed Create);
+// dialogs and bars are owned by whoever declares them.
 #pragma once
 #include "FwApp.h"
+#include "FwCollections.h"
 #include "FwControlBar.h"
 #include "FwControls.h"
 #include "FwDialog.h"
 #include "FwDocTemplate.h"
 #include "FwDocument.h"
+#include "FwFile.h"
 #include "FwFileDialog.h"
 #include "FwFrame.h"
 #include "FwGdiObjects.h"
 #include "FwPropertySheet.h"
 #include "FwRecentFileList.h"
+#include "FwThread.h"
 #include "FwView.h"

@@ -183,6 +183,22 @@ int AfxMessageBox(const char* text, UINT type, UINT helpId)
     return AfxShowMessageBox(nullptr, text, nullptr, type);
 }
 
+void AfxFormatString1(CString& result, UINT id, const char* insert)
+{
+    if (!result.LoadString(id)) {
+        switch (id) {
+        case AFX_IDP_FAILED_TO_OPEN_DOC: result = "Failed to open document %1."; break;
+        case AFX_IDP_FAILED_TO_SAVE_DOC: result = "Failed to save document %1."; break;
+        case AFX_IDP_FAILED_MAPI_LOAD: result = "Unable to load mail system support."; break;
+        case AFX_IDP_FAILED_MAPI_SEND: result = "Send Mail failed to send message."; break;
+        case AFX_IDP_ASK_TO_SAVE: result = "Save changes to %1?"; break;
+        case AFX_IDS_UNTITLED: result = "Untitled"; break;
+        default: result.Empty(); break;
+        }
+    }
+    result.Replace("%1", insert ? insert : "");
+}
+
 int AfxMessageBox(UINT promptId, UINT type, UINT helpId)
 {
     CString text;

@@ -109,6 +109,9 @@ void AfxSetResourceHandle(HINSTANCE instance);
 int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int cmdShow);
 
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
+// A framework string (AFX_IDP_..., AFX_IDS_...): the program's own from its string table when it
+// has one, else the built-in English text; "%1" becomes insert. Other ids: the string table only.
+void AfxFormatString1(CString& result, UINT id, const char* insert);
 int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = (UINT)-1);
 
 // Every message box of the framework ends here. A hook installed by tests answers instead of

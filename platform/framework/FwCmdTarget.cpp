@@ -21,6 +21,37 @@ const kvfw::MessageMap* CCmdTarget::GetThisMessageMap()
 
 const kvfw::MessageMap* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
 
+const kvfw::InterfaceMap* CCmdTarget::GetThisInterfaceMap()
+{
+    static const kvfw::InterfaceEntry entries[] = { { nullptr, nullptr } };
+    static const kvfw::InterfaceMap map = { nullptr, entries };
+    return &map;
+}
+
+const kvfw::InterfaceMap* CCmdTarget::GetInterfaceMap() const { return GetThisInterfaceMap(); }
+
+void* CCmdTarget::GetInterface(const IID* iid)
+{
+    // {00000000-0000-0000-C000-000000000046}
+    static const IID kIUnknown = { 0x00000000, 0x0000, 0x0000, { 0xC0, 0x00, 0, 0, 0, 0, 0, 0x46 } };
+    if (!iid) return nullptr;
+    bool unknown = ::IsEqualIID(*iid, kIUnknown) != FALSE;
+    for (const kvfw::InterfaceMap* map = GetInterfaceMap(); map; map = map->base ? map->base() : nullptr) {
+        for (const kvfw::InterfaceEntry* e = map->entries; e->iid; ++e)
+            if (unknown || ::IsEqualIID(*iid, *e->iid)) return e->get(this);
+    }
+    return nullptr;
+}
+
+HRESULT CCmdTarget::ExternalQueryInterface(const IID* iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = GetInterface(iid);
+    if (!*out) return E_NOINTERFACE;
+    ExternalAddRef();
+    return S_OK;
+}
+
 BOOL CCmdTarget::DispatchCmdMsg(kvfw::CmdRequest& request)
 {
     kvfw::EntryKind wanted = request.route == kvfw::Route::Command ? kvfw::EntryKind::Command
@@ -113,7 +144,8 @@ BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler)
     request.id = m_nID;
     request.cmdUI = this;
     BOOL handled = target->OnCmdMsg(request);
-    if (!handled && disableIfNoHandler && !m_bEnableChanged) {
+    // An update handler that leaves the enabled state alone gets the same rule as no handler.
+    if (disableIfNoHandler && !m_bEnableChanged) {
         kvfw::CmdRequest probe;
         probe.id = m_nID;
         probe.probeOnly = true;

@@ -80,6 +80,17 @@ inline MessageEntry UpdateHandler(UINT first, UINT last, CommandInvoker fn)
 inline MessageEntry NotifyHandler(UINT code, UINT first, UINT last, CommandInvoker fn)
 { return { EntryKind::Notify, code, first, last, nullptr, nullptr, fn }; }
 
+// One COM interface embedded in a command target, found by its IID.
+struct InterfaceEntry {
+    const IID* iid;                           // null ends the table
+    void* (*get)(CCmdTarget* target);         // address of the embedded interface
+};
+
+struct InterfaceMap {
+    const InterfaceMap* (*base)();
+    const InterfaceEntry* entries;
+};
+
 } // namespace kvfw
 
 #define DECLARE_MESSAGE_MAP() \
@@ -144,6 +155,37 @@ protected: \
 #define ON_REGISTERED_MESSAGE(var, fn) kvfw::RegisteredHandler(&var, \
     [](CCmdTarget* t, kvfw::WindowMessage& m) -> BOOL { m.result = static_cast<ThisClass*>(t)->fn(m.wParam, m.lParam); return TRUE; }),
 
+// Interface maps: COM interfaces embedded in a command target (a dialog that is a property page
+// site, ...) share the target's identity and reference count. Each embedded interface answers
+// its IUnknown methods with the target's ExternalQueryInterface / ExternalAddRef /
+// ExternalRelease; the first entry of the most derived map is the object's IUnknown.
+//
+//   // header:  struct CSite : IPropertyPageSite { ... } m_site;   DECLARE_INTERFACE_MAP()
+//   BEGIN_INTERFACE_MAP(CMyDlg, CDialog)
+//       INTERFACE_PART(CMyDlg, IID_IPropertyPageSite, m_site)
+//   END_INTERFACE_MAP()
+#define DECLARE_INTERFACE_MAP() \
+public: \
+    static const kvfw::InterfaceMap* GetThisInterfaceMap(); \
+protected: \
+    const kvfw::InterfaceMap* GetInterfaceMap() const override;
+
+#define BEGIN_INTERFACE_MAP(cls, basecls) \
+    const kvfw::InterfaceMap* cls::GetInterfaceMap() const { return GetThisInterfaceMap(); } \
+    const kvfw::InterfaceMap* cls::GetThisInterfaceMap() { \
+        typedef cls ThisClass; \
+        typedef basecls TheBaseClass; \
+        static const kvfw::InterfaceEntry entries[] = {
+
+#define INTERFACE_PART(cls, iid, member) \
+    kvfw::InterfaceEntry{ &(iid), [](CCmdTarget* t) -> void* { return &static_cast<ThisClass*>(t)->member; } },
+
+#define END_INTERFACE_MAP() \
+            kvfw::InterfaceEntry{ nullptr, nullptr } }; \
+        static const kvfw::InterfaceMap map = { &TheBaseClass::GetThisInterfaceMap, entries }; \
+        return &map; \
+    }
+
 // Command-UI: the state an update handler decides for one menu item, tool-bar button,
 // status-bar pane or dialog-bar control. The base class acts on menu items (m_hMenu set)
 // or on a control window (m_pOther set); bars derive their own.
@@ -165,8 +207,9 @@ public:
     virtual void SetText(const char* text);
     void ContinueRouting() { m_bContinueRouting = TRUE; }
 
-    // Asks the target's chain for an update handler. Without one, and when asked to, the item is
-    // disabled if no command handler exists either. Returns TRUE when a handler ran.
+    // Asks the target's chain for an update handler. When asked to, an item whose enabled state
+    // no handler decided (none ran, or the one that ran did not call Enable) is enabled exactly
+    // when a command handler exists on the chain. Returns TRUE when a handler ran.
     BOOL DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler);
 };
 
@@ -182,12 +225,24 @@ public:
     // Convenience: routes a plain command (as a menu would send it). TRUE when handled.
     BOOL RouteCommand(UINT id);
 
+    // COM identity of the interfaces in the interface map. The count starts at 1 and only counts:
+    // the object's lifetime stays with its owner (a window, a dialog on the stack).
+    static const kvfw::InterfaceMap* GetThisInterfaceMap();
+    ULONG ExternalAddRef() { return (ULONG)::InterlockedIncrement(&m_dwRef); }
+    ULONG ExternalRelease() { return (ULONG)::InterlockedDecrement(&m_dwRef); }
+    // S_OK with an added reference, or E_NOINTERFACE (E_POINTER without out) and *out null.
+    HRESULT ExternalQueryInterface(const IID* iid, void** out);
+    // The embedded interface for iid (IUnknown: the first one), or null. Adds no reference.
+    void* GetInterface(const IID* iid);
+
     // Lets the application show the wait cursor around long work.
     void BeginWaitCursor();
     void EndWaitCursor();
 
 protected:
     virtual const kvfw::MessageMap* GetMessageMap() const;
+    virtual const kvfw::InterfaceMap* GetInterfaceMap() const;
+    volatile LONG m_dwRef = 1;
     // Searches this object's own map chain (base maps included) for the request.
     BOOL DispatchCmdMsg(kvfw::CmdRequest& request);
 };

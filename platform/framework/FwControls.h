@@ -185,5 +185,7 @@ public:
         return (BOOL)SendMessage(TTM_ADDTOOLA, 0, (LPARAM)&info);
     }
     void Activate(BOOL activate) { SendMessage(TTM_ACTIVATE, activate); }
+    // Hands a mouse message of a tool window to the tip (for tools added without TTF_SUBCLASS).
+    void RelayEvent(MSG* msg) { if (m_hWnd) SendMessage(TTM_RELAYEVENT, 0, (LPARAM)msg); }
     int GetToolCount() const { return (int)SendMessage(TTM_GETTOOLCOUNT); }
 };

@@ -1,5 +1,6 @@
-// Device-context wrappers for painting: CDC over an HDC (not owned), and the scoped kinds
-// CPaintDC (BeginPaint/EndPaint), CClientDC and CWindowDC (GetDC/ReleaseDC).
+// Device-context wrappers for painting: CDC over an HDC (not owned, unless the CDC made it with
+// CreateCompatibleDC: then its destructor deletes it), and the scoped kinds CPaintDC
+// (BeginPaint/EndPaint), CClientDC and CWindowDC (GetDC/ReleaseDC).
 #pragma once
 #include "FwTypes.h"
 #include <windows.h>
@@ -10,7 +11,7 @@ public:
 
     CDC() = default;
     explicit CDC(HDC dc) : m_hDC(dc) {}
-    virtual ~CDC() = default;
+    virtual ~CDC() { if (m_owned) DeleteDC(); }
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
@@ -38,8 +39,19 @@ public:
     int SaveDC() { return ::SaveDC(m_hDC); }
     BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
     int IntersectClipRect(const RECT& r) { return ::IntersectClipRect(m_hDC, r.left, r.top, r.right, r.bottom); }
+    BOOL PatBlt(int x, int y, int w, int h, DWORD rop) { return ::PatBlt(m_hDC, x, y, w, h, rop); }
+    void InvertRect(const RECT& r) { ::InvertRect(m_hDC, &r); }
+    // Moves a dragged frame: inverts (with a half-tone pattern) the edges of last, size lastSize
+    // thick, then those of rect, size thick. Passing the same rectangle and sizes again erases;
+    // size (0, 0) with a last rectangle only erases it.
+    void DrawDragRect(const RECT& rect, SIZE size, const RECT* last, SIZE lastSize);
     BOOL CreateCompatibleDC(CDC* dc);
     BOOL DeleteDC();
+
+private:
+    void InvertFrame(const RECT& r, SIZE size, HBRUSH brush);
+    bool m_owned = false;
+public:
 };
 
 inline CSize CDC::GetTextExtent(const char* text, int length) const
@@ -58,7 +70,9 @@ inline void CDC::FillSolidRect(const RECT& r, COLORREF c)
 
 inline BOOL CDC::CreateCompatibleDC(CDC* dc)
 {
+    if (m_owned) DeleteDC();
     m_hDC = ::CreateCompatibleDC(dc ? dc->m_hDC : nullptr);
+    m_owned = m_hDC != nullptr;
     return m_hDC != nullptr;
 }
 
@@ -66,7 +80,37 @@ inline BOOL CDC::DeleteDC()
 {
     BOOL ok = m_hDC ? ::DeleteDC(m_hDC) : FALSE;
     m_hDC = nullptr;
+    m_owned = false;
     return ok;
+}
+
+inline void CDC::InvertFrame(const RECT& r, SIZE size, HBRUSH brush)
+{
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0 || size.cx <= 0 || size.cy <= 0) return;
+    int cx = size.cx < w ? size.cx : w, cy = size.cy < h ? size.cy : h;
+    HGDIOBJ old = ::SelectObject(m_hDC, brush);
+    ::PatBlt(m_hDC, r.left, r.top, w, cy, PATINVERT);
+    if (h > cy) ::PatBlt(m_hDC, r.left, r.bottom - cy, w, cy, PATINVERT);
+    if (h > 2 * cy) {
+        ::PatBlt(m_hDC, r.left, r.top + cy, cx, h - 2 * cy, PATINVERT);
+        if (w > cx) ::PatBlt(m_hDC, r.right - cx, r.top + cy, cx, h - 2 * cy, PATINVERT);
+    }
+    ::SelectObject(m_hDC, old);
+}
+
+inline void CDC::DrawDragRect(const RECT& rect, SIZE size, const RECT* last, SIZE lastSize)
+{
+    // An 8 x 8 check pattern: every other pixel inverted, so the frame shows on any background.
+    static const WORD kHalftone[8] = { 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA };
+    HBITMAP pattern = ::CreateBitmap(8, 8, 1, 1, kHalftone);
+    HBRUSH brush = pattern ? ::CreatePatternBrush(pattern) : nullptr;
+    if (brush) {
+        if (last) InvertFrame(*last, lastSize, brush);
+        InvertFrame(rect, size, brush);
+        ::DeleteObject(brush);
+    }
+    if (pattern) ::DeleteObject(pattern);
 }
 
 class CPaintDC : public CDC {

@@ -17,16 +17,35 @@ INT_PTR CDialog::DoModal()
 {
     HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     if (!parent && AfxGetMainWnd()) parent = AfxGetMainWnd()->m_hWnd;
-    if (parent) {
-        // Owned by the top-level window, never by a child control.
-        while (::GetWindowLongPtrA(parent, GWL_STYLE) & WS_CHILD) parent = ::GetParent(parent);
-        parent = ::GetLastActivePopup(parent);
-    }
+    // Owned by the top-level window, never by a child control.
+    if (parent) parent = ::GetLastActivePopup(kvfw::TopLevelOwner(parent));
+    kvfw::ModalOwnerScope modal(parent);
     m_bModal = TRUE;
     INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
                                        &CDialog::DialogProc, (LPARAM)this);
     m_bModal = FALSE;
     return result;
+}
+
+HWND kvfw::TopLevelOwner(HWND start)
+{
+    HWND hwnd = start;
+    while (hwnd && (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = ::GetParent(hwnd);
+    return hwnd;
+}
+
+kvfw::ModalOwnerScope::ModalOwnerScope(HWND owner)
+{
+    HWND top = owner ? ::GetAncestor(owner, GA_ROOTOWNER) : nullptr;
+    if (top && top != owner && ::IsWindowEnabled(top)) {
+        m_disabledTop = top;
+        ::EnableWindow(top, FALSE);
+    }
+}
+
+kvfw::ModalOwnerScope::~ModalOwnerScope()
+{
+    if (m_disabledTop && ::IsWindow(m_disabledTop)) ::EnableWindow(m_disabledTop, TRUE);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent)
@@ -322,9 +341,23 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
         } else {
             value = ControlText(control);
         }
+    } else if (value.IsEmpty()) {
+        // Nothing to show: a prefix search for "" would pick the first item, which the next
+        // save would then read back as if the user had chosen it.
+        ::SendMessageA(control, CB_SETCURSEL, (WPARAM)-1, 0);
+        if (!dropList) ::SetWindowTextA(control, "");
     } else {
-        LRESULT found = ::SendMessageA(control, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)(const char*)value);
-        if (!dropList && found == CB_ERR) ::SetWindowTextA(control, value);
+        LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)(const char*)value);
+        if (found != CB_ERR) {
+            ::SendMessageA(control, CB_SETCURSEL, (WPARAM)found, 0);
+        } else if (dropList) {
+            // A list can only show its items: the first one the value begins.
+            ::SendMessageA(control, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)(const char*)value);
+        } else {
+            // An editable combo shows the value itself (a typed rate, say), with no item selected.
+            ::SendMessageA(control, CB_SETCURSEL, (WPARAM)-1, 0);
+            ::SetWindowTextA(control, value);
+        }
     }
 }
 

@@ -44,6 +44,23 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+namespace kvfw {
+// While a modal dialog of ours runs over a floating pane, the program's top-level window (the
+// pane's owner) is disabled as well, so that the dialog is modal for the whole program. The
+// owner given is the dialog's owner; nothing happens when that is the top-level window itself.
+class ModalOwnerScope {
+public:
+    explicit ModalOwnerScope(HWND owner);
+    ~ModalOwnerScope();
+    ModalOwnerScope(const ModalOwnerScope&) = delete;
+    ModalOwnerScope& operator=(const ModalOwnerScope&) = delete;
+private:
+    HWND m_disabledTop = nullptr;
+};
+// The window a modal window should be owned by: start itself, or its nearest non-child ancestor.
+HWND TopLevelOwner(HWND start);
+} // namespace kvfw
+
 // Thrown by DDX/DDV inside UpdateData (and caught there) when a control holds a bad value.
 struct DataExchangeFailure {};
 
@@ -70,6 +87,8 @@ void DDX_Check(CDataExchange* dx, int id, int& value);
 // value = index of the checked button in the group that starts at id (-1 when none is checked).
 void DDX_Radio(CDataExchange* dx, int id, int& value);
 void DDX_CBIndex(CDataExchange* dx, int id, int& value);
+// Loading selects the item equal to value (a drop list falls back to the first item value begins;
+// an editable combo shows value as its text); an empty value selects nothing.
 void DDX_CBString(CDataExchange* dx, int id, CString& value);
 void DDX_LBIndex(CDataExchange* dx, int id, int& value);
 void DDX_Slider(CDataExchange* dx, int id, int& value);

@@ -106,7 +106,7 @@ void CDocTemplate::InitialUpdateFrame(CFrameWnd* frame, CDocument* doc, BOOL mak
 void CDocTemplate::SetDefaultTitle(CDocument* doc)
 {
     CString name;
-    if (!GetDocString(name, docName)) name = "Untitled";
+    if (!GetDocString(name, docName) || name.IsEmpty()) AfxFormatString1(name, AFX_IDS_UNTITLED, nullptr);
     CString title;
     title.Format("%s%u", (const char*)name, ++m_nUntitledCount);
     doc->SetTitle(title);

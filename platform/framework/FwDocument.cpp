@@ -4,6 +4,7 @@
 #include "FwFrame.h"
 #include "FwView.h"
 #include <algorithm>
+#include <memory>
 
 IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
 
@@ -151,8 +152,9 @@ BOOL CDocument::SaveModified()
 {
     if (!IsModified()) return TRUE;
     CString name = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
+    if (name.IsEmpty()) AfxFormatString1(name, AFX_IDS_UNTITLED, nullptr);
     CString prompt;
-    prompt.Format("Save changes to %s?", (const char*)name);
+    AfxFormatString1(prompt, AFX_IDP_ASK_TO_SAVE, name);
     switch (AfxMessageBox(prompt, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
     case IDYES: return DoFileSave();
     case IDNO: return TRUE;
@@ -196,4 +198,108 @@ BOOL CDocument::OnCmdMsg(kvfw::CmdRequest& request)
 {
     if (CCmdTarget::OnCmdMsg(request)) return TRUE;
     return m_pDocTemplate ? m_pDocTemplate->OnCmdMsg(request) : FALSE;
+}
+
+// ---- files and mail -------------------------------------------------------------------------
+
+namespace {
+
+SendMailHook& MailHook()
+{
+    static SendMailHook hook;
+    return hook;
+}
+
+CString FrameworkPrompt(UINT id, const char* fileName)
+{
+    CString text;
+    AfxFormatString1(text, id, fileName);
+    return text;
+}
+
+} // namespace
+
+void AfxSetSendMailHook(SendMailHook hook) { MailHook() = std::move(hook); }
+
+CFile* CDocument::GetFile(const char* path, UINT flags, DWORD* error)
+{
+    std::unique_ptr<CFile> file(new CFile);
+    if (!file->Open(path, flags, error)) return nullptr;
+    return file.release();
+}
+
+void CDocument::ReleaseFile(CFile* file, BOOL abort)
+{
+    if (!file) return;
+    if (abort) file->Abort(); else file->Close();
+    delete file;
+}
+
+void CDocument::ReportSaveLoadException(const char* path, DWORD error, BOOL saving, UINT defaultPromptId)
+{
+    if (defaultPromptId == 0) defaultPromptId = saving ? AFX_IDP_FAILED_TO_SAVE_DOC : AFX_IDP_FAILED_TO_OPEN_DOC;
+    CString text = FrameworkPrompt(defaultPromptId, path);
+    if (error) {
+        // The system's reason, when it has words for it, follows the prompt.
+        char* reason = nullptr;
+        DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                        FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, (char*)&reason, 0, nullptr);
+        if (length && reason) {
+            CString words(reason);
+            words.TrimRight();
+            text += "\n";
+            text += words;
+        }
+        if (reason) ::LocalFree(reason);
+    }
+    AfxMessageBox(text, MB_ICONEXCLAMATION);
+}
+
+void CDocument::OnFileSendMail()
+{
+    // A document without a file has nothing to attach yet.
+    if (m_strPathName.IsEmpty() && !DoFileSave()) return;
+    if (m_strPathName.IsEmpty()) return;
+
+    HMODULE mapi = nullptr;
+    SendMailHook send = MailHook();
+    if (!send) {
+        mapi = ::LoadLibraryA("MAPI32.DLL");
+        auto function = mapi ? reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMail"))) : nullptr;
+        if (!function) {
+            if (mapi) ::FreeLibrary(mapi);
+            AfxMessageBox(FrameworkPrompt(AFX_IDP_FAILED_MAPI_LOAD, nullptr), MB_ICONEXCLAMATION);
+            return;
+        }
+        send = [function](HWND owner, MapiMessage& message) {
+            return function(0, (ULONG_PTR)owner, &message, MAPI_LOGON_UI | MAPI_DIALOG, 0);
+        };
+    }
+
+    // The attachment shows under the document's title, with the file's extension.
+    CString title = m_strTitle;
+    int dot = m_strPathName.ReverseFind('.');
+    int slash = m_strPathName.ReverseFind('\\');
+    if (dot > slash && title.Find('.') < 0) title += m_strPathName.Mid(dot);
+    MapiFileDesc attachment = {};
+    attachment.nPosition = (ULONG)-1;
+    attachment.lpszPathName = const_cast<char*>(m_strPathName.GetString());
+    attachment.lpszFileName = const_cast<char*>(title.GetString());
+    MapiMessage message = {};
+    message.nFileCount = 1;
+    message.lpFiles = &attachment;
+
+    CWnd* main = AfxGetMainWnd();
+    HWND owner = main ? main->m_hWnd : nullptr;
+    ULONG result;
+    {
+        // The mail system's dialog is modal over the whole program.
+        CFrameWnd* frame = main ? dynamic_cast<CFrameWnd*>(main) : nullptr;
+        if (frame) frame->BeginModalState();
+        result = send(owner, message);
+        if (frame) frame->EndModalState();
+    }
+    if (mapi) ::FreeLibrary(mapi);
+    if (result != SUCCESS_SUCCESS && result != MAPI_USER_ABORT)
+        AfxMessageBox(FrameworkPrompt(AFX_IDP_FAILED_MAPI_SEND, nullptr), MB_ICONEXCLAMATION);
 }

@@ -3,6 +3,9 @@
 // SaveModified before a close, and deletes it in OnCloseDocument when its last view goes.
 #pragma once
 #include "FwCmdTarget.h"
+#include "FwFile.h"
+#include <functional>
+#include <mapi.h>
 #include <vector>
 
 class CView;
@@ -51,6 +54,17 @@ public:
     virtual BOOL DoSave(const char* path, BOOL replace = TRUE);
     virtual void OnChangedViewList();
 
+    // Files: GetFile opens path with CFile flags and gives a new CFile (null on failure, error
+    // set to the system code); ReleaseFile closes (or, with abort, abandons) and deletes it.
+    virtual CFile* GetFile(const char* path, UINT flags, DWORD* error = nullptr);
+    virtual void ReleaseFile(CFile* file, BOOL abort);
+    // Tells the user that loading or saving path failed: the prompt of the system error when
+    // one is given, else the prompt defaultPromptId (AFX_IDP_...), naming the file.
+    virtual void ReportSaveLoadException(const char* path, DWORD error, BOOL saving, UINT defaultPromptId);
+    // Sends the document's file by simple mail (MAPI) as an attachment, with the mail system's
+    // own dialog. A document without a file is saved first; failures are told to the user.
+    virtual void OnFileSendMail();
+
     BOOL m_bAutoDelete = TRUE;   // deleted when its last view goes
 
     // Command handlers (in the document's message map)
@@ -70,3 +84,9 @@ protected:
     friend class CDocTemplate;
     DECLARE_MESSAGE_MAP()
 };
+
+// Simple mail of CDocument::OnFileSendMail goes through this function (by default MAPISendMail
+// of MAPI32.DLL, with the mail system's dialog). Tests install their own; null restores it.
+// The result is a MAPI code: SUCCESS_SUCCESS, MAPI_USER_ABORT or a failure.
+using SendMailHook = std::function<ULONG(HWND owner, MapiMessage& message)>;
+void AfxSetSendMailHook(SendMailHook hook);

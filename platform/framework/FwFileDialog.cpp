@@ -34,7 +34,9 @@ INT_PTR CFileDialog::DoModal()
     filter.push_back('\0');
     if (!m_strFilter.IsEmpty() && !m_ofn.lpstrFilter) m_ofn.lpstrFilter = filter.data();
     HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : (AfxGetMainWnd() ? AfxGetMainWnd()->m_hWnd : nullptr);
+    owner = kvfw::TopLevelOwner(owner);
     m_ofn.hwndOwner = owner;
+    kvfw::ModalOwnerScope modal(owner);
     if (!m_ofn.hInstance) m_ofn.hInstance = AfxGetResourceHandle();
     m_ofn.lpfnHook = &CFileDialog::HookProc;
     m_ofn.lCustData = (LPARAM)this;

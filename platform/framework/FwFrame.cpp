@@ -39,10 +39,13 @@ IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
     ON_WM_CREATE()
     ON_WM_CLOSE()
+    ON_WM_QUERYENDSESSION()
+    ON_WM_ENDSESSION()
     ON_WM_DESTROY()
     ON_WM_NCDESTROY()
     ON_WM_SIZE()
     ON_WM_SETFOCUS()
+    ON_WM_ENABLE()
     ON_WM_INITMENUPOPUP()
     ON_WM_ERASEBKGND()
     ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateMessage)
@@ -196,8 +199,12 @@ void CFrameWnd::RecalcLayout(BOOL)
 
 void CFrameWnd::LayoutClient(const CRect& rect)
 {
-    if (HWND pane = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST))
-        ::MoveWindow(pane, rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+    HWND pane = ::GetDlgItem(m_hWnd, AFX_IDW_PANE_FIRST);
+    if (!pane) return;
+    // The pane's object turns the space it gets into its window rectangle (its borders).
+    CRect place = rect;
+    if (CWnd* wnd = CWnd::FromHandlePermanent(pane)) wnd->CalcWindowRect(&place, 0);
+    ::MoveWindow(pane, place.left, place.top, place.Width(), place.Height(), TRUE);
 }
 
 void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
@@ -327,6 +334,29 @@ void CFrameWnd::EndModalState()
     m_disabledByModal.clear();
 }
 
+void CFrameWnd::OnEnable(BOOL enable)
+{
+    CWnd::OnEnable(enable);
+    if (GetStyle() & WS_CHILD) return;
+    if (!enable) {
+        // Our own modal state has done this already.
+        if (m_modalCount > 0 || !m_disabledWithFrame.empty()) return;
+        // Only frames: the modal window that disabled us is owned by us too and must stay usable.
+        for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
+            if (::GetWindow(top, GW_OWNER) != m_hWnd || !::IsWindowEnabled(top)) continue;
+            CWnd* wnd = CWnd::FromHandlePermanent(top);
+            if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd))) continue;
+            m_disabledWithFrame.push_back(top);
+            ::EnableWindow(top, FALSE);
+        }
+        return;
+    }
+    std::vector<HWND> disabled;
+    disabled.swap(m_disabledWithFrame);
+    for (HWND hwnd : disabled)
+        if (::IsWindow(hwnd)) ::EnableWindow(hwnd, TRUE);
+}
+
 void CFrameWnd::OnIdleUpdateCmdUI()
 {
     if (IsWindowVisible()) OnUpdateFrameTitle(TRUE);
@@ -354,6 +384,22 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* msg)
 {
     if (IsKeyboardMessage(msg) && m_hAccelTable && ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg)) return TRUE;
     return FALSE;
+}
+
+BOOL CFrameWnd::OnQueryEndSession()
+{
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) return app->SaveAllModified();
+    return TRUE;
+}
+
+void CFrameWnd::OnEndSession(BOOL ending)
+{
+    if (!ending) return;
+    CWinApp* app = AfxGetApp();
+    // The process ends after this message without a WM_CLOSE: the documents close here (their
+    // save prompts ran at WM_QUERYENDSESSION).
+    if (app && app->m_pMainWnd == this) app->CloseAllDocuments(TRUE);
 }
 
 void CFrameWnd::OnClose()

@@ -61,6 +61,9 @@ public:
     void BeginModalState();
     void EndModalState();
     BOOL InModalState() const { return m_modalCount > 0; }
+    // A top-level frame disabled by someone else (a modal dialog or message box it owns) disables
+    // its floating frames with it, and enables them again with itself.
+    void OnEnable(BOOL enable);
 
     // Updates bars and the title; sent to every descendant at idle.
     void OnIdleUpdateCmdUI();
@@ -75,6 +78,11 @@ public:
 
     int OnCreate(LPCREATESTRUCTA cs);
     void OnClose();
+    // Log-off: the main frame asks every modified document to be saved (FALSE keeps the session
+    // going when the user cancels) and, when the session really ends, closes the documents
+    // (the application's own exit work is its WM_ENDSESSION business).
+    BOOL OnQueryEndSession();
+    void OnEndSession(BOOL ending);
     void OnDestroy();
     void OnNcDestroy();
     void OnSize(UINT type, int cx, int cy);
@@ -109,6 +117,7 @@ protected:
     CCreateContext* m_pPendingContext = nullptr;
     int m_modalCount = 0;
     std::vector<HWND> m_disabledByModal;
+    std::vector<HWND> m_disabledWithFrame;   // floating frames disabled while this frame is
     DECLARE_MESSAGE_MAP()
 };
 

@@ -231,8 +231,13 @@ BOOL CMDIChildWnd::Create(const char* className, const char* title, DWORD style,
     m_pPendingContext = context;
     SetPendingCreate(this);
     HWND hwnd = (HWND)::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, (LPARAM)&mcs);
+    bool neverAttached = GetPendingCreate() == this;
     SetPendingCreate(nullptr);
-    if (!hwnd) return FALSE;
+    if (!hwnd) {
+        // Without a first message the window's end never came to delete the object.
+        if (neverAttached) PostNcDestroy();
+        return FALSE;
+    }
     m_pPendingContext = nullptr;
     // The extended style asked for by PreCreateWindow (MDI creation does not take one).
     DWORD ex = GetExStyle();

@@ -166,7 +166,8 @@ void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modele
         pages.push_back(psp);
     }
     m_psh.dwSize = sizeof m_psh;
-    m_psh.dwFlags |= PSH_PROPSHEETPAGE | PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
+    // A sheet run modeless once and modal later must not keep the modeless flag.
+    m_psh.dwFlags = (m_psh.dwFlags & ~PSH_MODELESS) | PSH_PROPSHEETPAGE | PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.pszCaption = m_strCaption;
     m_psh.nPages = (UINT)pages.size();
@@ -198,6 +199,8 @@ INT_PTR CPropertySheet::DoModal()
     m_nLastActive = (int)m_psh.nStartPage;
     for (CPropertyPage* page : m_pages) page->m_bFirstSetActive = TRUE;
     t_sheetBeingCreated = this;
+    m_psh.hwndParent = kvfw::TopLevelOwner(m_psh.hwndParent);
+    kvfw::ModalOwnerScope modal(m_psh.hwndParent);
     INT_PTR result = ::PropertySheetA(&m_psh);
     t_sheetBeingCreated = nullptr;
     if (m_hWnd) UnsubclassWindow();

@@ -11,6 +11,7 @@
 #define ID_FILE_CLOSE 0xE102
 #define ID_FILE_SAVE 0xE103
 #define ID_FILE_SAVE_AS 0xE104
+#define ID_FILE_SEND_MAIL 0xE10C
 #define ID_FILE_MRU_FILE1 0xE110
 #define ID_FILE_MRU_FILE2 0xE111
 #define ID_FILE_MRU_FILE3 0xE112
@@ -34,6 +35,14 @@
 #define ID_APP_EXIT 0xE141
 #define ID_HELP 0xE146
 
+/* Framework prompts. A program may give its own text in its string table under these ids ("%1"
+   stands for the file name); without one the framework uses a built-in English text. */
+#define AFX_IDP_FAILED_TO_OPEN_DOC 0xF101
+#define AFX_IDP_FAILED_TO_SAVE_DOC 0xF102
+#define AFX_IDP_FAILED_MAPI_LOAD 0xF103
+#define AFX_IDP_FAILED_MAPI_SEND 0xF104
+#define AFX_IDP_ASK_TO_SAVE 0xF105
+#define AFX_IDS_UNTITLED 0xF106
 /* Status-bar indicators */
 #define ID_INDICATOR_EXT 0xE700
 #define ID_INDICATOR_CAPS 0xE701

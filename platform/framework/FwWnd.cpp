@@ -1,6 +1,7 @@
 #include "FwWnd.h"
 #include "FwApp.h"
 #include "FwFrame.h"
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -123,6 +124,7 @@ HWND CWnd::UnsubclassWindow()
 }
 
 void CWnd::SetPendingCreate(CWnd* wnd) { t_pendingCreate = wnd; }
+CWnd* CWnd::GetPendingCreate() { return t_pendingCreate; }
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -286,8 +288,14 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     SetPendingCreate(this);
     HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-    if (t_pendingCreate == this) t_pendingCreate = nullptr;
-    if (!hwnd) return FALSE;
+    bool neverAttached = t_pendingCreate == this;
+    if (neverAttached) t_pendingCreate = nullptr;
+    if (!hwnd) {
+        // A window that got no message (unknown class, bad parent) never reached WM_NCDESTROY:
+        // its object ends here as it would have there, so self-deleting objects do not leak.
+        if (neverAttached && !m_hWnd) PostNcDestroy();
+        return FALSE;
+    }
     // A window of a class with its own procedure (a common control) is subclassed instead.
     if (!m_hWnd) SubclassWindow(hwnd);
     return TRUE;
@@ -298,9 +306,12 @@ BOOL CWnd::DestroyWindow()
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
 }
 
-void CWnd::CalcWindowRect(RECT* rect, UINT)
+void CWnd::CalcWindowRect(RECT* rect, UINT adjustType)
 {
-    ::AdjustWindowRectEx(rect, GetStyle(), FALSE, GetExStyle());
+    // Laid out inside a frame (type 0), a sunken client edge stays inside the space given.
+    DWORD exStyle = GetExStyle();
+    if (adjustType == 0) exStyle &= ~WS_EX_CLIENTEDGE;
+    ::AdjustWindowRectEx(rect, GetStyle(), FALSE, exStyle);
 }
 
 void CWnd::SendMessageToDescendants(UINT msg, WPARAM wp, LPARAM lp, BOOL deep) const
@@ -490,6 +501,10 @@ void CWnd::OnCancelMode() { Default(); }
 void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) { Default(); }
 void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
 void CWnd::OnEnable(BOOL) { Default(); }
+BOOL CWnd::OnNcCreate(LPCREATESTRUCTA) { return (BOOL)Default(); }
+void CWnd::OnSizing(UINT, LPRECT) { Default(); }
+BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return (BOOL)Default(); }
+void CWnd::OnMButtonUp(UINT, CPoint) { Default(); }
 
 // ---- helpers ---------------------------------------------------------------------------------
 
@@ -506,7 +521,8 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
 {
     static thread_local std::map<std::string, std::string> names;
     char name[128];
-    wsprintfA(name, "%s:%x:%p:%p:%p", kDefaultClass, style, (void*)cursor, (void*)background, (void*)icon);
+    // One class per combination; the handles are part of the name (system colours are small numbers).
+    snprintf(name, sizeof name, "%s:%x:%p:%p:%p", kDefaultClass, style, (void*)cursor, (void*)background, (void*)icon);
     auto& stored = names[name];
     if (stored.empty()) {
         WNDCLASSA wc = {};

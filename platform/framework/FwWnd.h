@@ -19,6 +19,9 @@ class CMenu;
 // Framework-private messages (the range 0x0360-0x037F is reserved for application frameworks).
 const UINT WM_IDLEUPDATECMDUI = 0x0363;   // wParam: disable items without handlers
 const UINT WM_INITIALUPDATE = 0x0364;     // first update of views after a document is loaded
+// Sent by a floating tool frame to its owner's other floating frames so that they show active
+// captions together; a frame that draws its own caption answers 1 and skips that handling.
+const UINT WM_FLOATSTATUS = 0x036D;
 
 class CWnd : public CCmdTarget {
     DECLARE_DYNCREATE(CWnd)
@@ -60,6 +63,8 @@ public:
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual void PostNcDestroy() {}
+    // Client rectangle -> window rectangle. The frame asks its view with adjustType 0 when it lays
+    // the view into the space the bars leave; a view may override it to place its border.
     virtual void CalcWindowRect(RECT* rect, UINT adjustType = 0);
     LRESULT Default();
     // Dispatches one message through the message map; FALSE when nobody handled it.
@@ -200,6 +205,10 @@ public:
     void OnDrawItem(int id, LPDRAWITEMSTRUCT dis);
     void OnMeasureItem(int id, LPMEASUREITEMSTRUCT mis);
     void OnEnable(BOOL enable);
+    BOOL OnNcCreate(LPCREATESTRUCTA cs);          // FALSE stops the creation
+    void OnSizing(UINT side, LPRECT rect);        // rect (screen) may be changed by the handler
+    BOOL OnDeviceChange(UINT event, DWORD_PTR data);
+    void OnMButtonUp(UINT flags, CPoint point);
 
 protected:
     const kvfw::MessageMap* GetMessageMap() const override;
@@ -210,6 +219,7 @@ public:
     static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     // The object whose window is being created on this thread (attached at its first message).
     static void SetPendingCreate(CWnd* wnd);
+    static CWnd* GetPendingCreate();
 
 protected:
     WNDPROC m_previousProc = nullptr;   // set for subclassed windows
@@ -285,7 +295,9 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     KVFW_MSG(WM_CTLCOLOREDIT, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_EDIT)) \
     KVFW_MSG(WM_CTLCOLORBTN, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_BTN)) \
     KVFW_MSG(WM_CTLCOLORLISTBOX, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_LISTBOX)) \
-    KVFW_MSG(WM_CTLCOLORDLG, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_DLG))
+    KVFW_MSG(WM_CTLCOLORDLG, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_DLG)) \
+    KVFW_MSG(WM_CTLCOLORSCROLLBAR, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_SCROLLBAR)) \
+    KVFW_MSG(WM_CTLCOLORMSGBOX, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_MSGBOX))
 #define ON_WM_CAPTURECHANGED() KVFW_MSG(WM_CAPTURECHANGED, t->OnCaptureChanged(CWnd::FromHandle((HWND)m.lParam)))
 #define ON_WM_WINDOWPOSCHANGED() KVFW_MSG(WM_WINDOWPOSCHANGED, t->OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(m.lParam)))
 #define ON_WM_WINDOWPOSCHANGING() KVFW_MSG(WM_WINDOWPOSCHANGING, t->OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(m.lParam)))
@@ -299,3 +311,7 @@ LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 #define ON_WM_DRAWITEM() KVFW_MSG(WM_DRAWITEM, t->OnDrawItem((int)m.wParam, reinterpret_cast<LPDRAWITEMSTRUCT>(m.lParam)); m.result = TRUE)
 #define ON_WM_MEASUREITEM() KVFW_MSG(WM_MEASUREITEM, t->OnMeasureItem((int)m.wParam, reinterpret_cast<LPMEASUREITEMSTRUCT>(m.lParam)); m.result = TRUE)
 #define ON_WM_ENABLE() KVFW_MSG(WM_ENABLE, t->OnEnable((BOOL)m.wParam))
+#define ON_WM_NCCREATE() KVFW_MSG(WM_NCCREATE, m.result = t->OnNcCreate(reinterpret_cast<LPCREATESTRUCTA>(m.lParam)))
+#define ON_WM_SIZING() KVFW_MSG(WM_SIZING, t->OnSizing((UINT)m.wParam, reinterpret_cast<LPRECT>(m.lParam)); m.result = TRUE)
+#define ON_WM_DEVICECHANGE() KVFW_MSG(WM_DEVICECHANGE, m.result = t->OnDeviceChange((UINT)m.wParam, (DWORD_PTR)m.lParam))
+#define ON_WM_MBUTTONUP() KVFW_MSG(WM_MBUTTONUP, t->OnMButtonUp((UINT)m.wParam, KVFW_PT(m.lParam)))

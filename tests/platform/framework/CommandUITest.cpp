@@ -24,7 +24,50 @@ HMENU OpenPopup(CFrameWnd* frame, int index)
 
 UINT ItemState(HMENU menu, UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND); }
 
+// Update handlers that only mark their items (no Enable), with and without a command handler.
+class CMarkingTarget : public CCmdTarget {
+public:
+    void OnRun() {}
+    void OnUpdateMark(CCmdUI* cmdUI) { cmdUI->SetCheck(1); }
+    void OnUpdateEnable(CCmdUI* cmdUI) { cmdUI->Enable(TRUE); }
+    DECLARE_MESSAGE_MAP()
+};
+
+const UINT kMarkedRunnable = 40001, kMarkedOnly = 40002, kEnabledOnly = 40003, kRunnableOnly = 40004, kNothing = 40005;
+
+BEGIN_MESSAGE_MAP(CMarkingTarget, CCmdTarget)
+    ON_COMMAND(kMarkedRunnable, OnRun)
+    ON_COMMAND(kRunnableOnly, OnRun)
+    ON_UPDATE_COMMAND_UI(kMarkedRunnable, OnUpdateMark)
+    ON_UPDATE_COMMAND_UI(kMarkedOnly, OnUpdateMark)
+    ON_UPDATE_COMMAND_UI(kEnabledOnly, OnUpdateEnable)
+END_MESSAGE_MAP()
+
 } // namespace
+
+TEST(FrameworkCommandUI, ItemWhoseHandlerLeavesEnablingOpenFollowsTheCommandHandler)
+{
+    CMarkingTarget target;
+    const struct { UINT id; BOOL ran; int enabled; int checked; } cases[] = {
+        { kMarkedRunnable, TRUE, 1, 1 },
+        { kMarkedOnly, TRUE, 0, 1 },      // marked, but nothing would run it
+        { kEnabledOnly, TRUE, 1, -1 },    // the handler's own decision stands
+        { kRunnableOnly, FALSE, 1, -1 },
+        { kNothing, FALSE, 0, -1 },
+    };
+    for (const auto& c : cases) {
+        RecordingCmdUI state;
+        state.m_nID = c.id;
+        EXPECT_EQ(state.DoUpdate(&target, TRUE), c.ran) << c.id;
+        EXPECT_EQ(state.enabled, c.enabled) << c.id;
+        EXPECT_EQ(state.checked, c.checked) << c.id;
+        // Without the rule nothing is decided for the handler.
+        RecordingCmdUI plain;
+        plain.m_nID = c.id;
+        plain.DoUpdate(&target, FALSE);
+        EXPECT_EQ(plain.enabled, c.id == kEnabledOnly ? 1 : -1) << c.id;
+    }
+}
 
 TEST_F(FrameworkTest, UpdateHandlerDecisionCanBeAskedWithoutAMenu)
 {

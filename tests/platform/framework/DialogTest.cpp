@@ -133,3 +133,140 @@ TEST_F(FrameworkTest, MessageBoxWithAStringIdShowsTheString)
     EXPECT_EQ(m_shown[0].text, "The sample prompt");
     EXPECT_EQ(m_shown[0].type & MB_TYPEMASK, (UINT)MB_YESNO);
 }
+
+TEST_F(FrameworkTest, ModalDialogDisablesTheFloatingPanesUntilItEnds)
+{
+    CSampleMiniFrame* pane = new CSampleMiniFrame;
+    ASSERT_TRUE(pane->Create(nullptr, "Pane", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), m_app->MainFrame()));
+    CValuesDlg dialog(m_app->MainFrame());
+    bool paneEnabled = true, dialogEnabled = false;
+    ModalDriver driver([&]() {
+        if (!dialog.m_hWnd) return false;
+        paneEnabled = pane->IsWindowEnabled() != FALSE;
+        dialogEnabled = dialog.IsWindowEnabled() != FALSE;
+        dialog.EndDialog(IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_FALSE(paneEnabled);
+    EXPECT_TRUE(dialogEnabled);
+    EXPECT_TRUE(pane->IsWindowEnabled());
+    EXPECT_TRUE(m_app->MainFrame()->IsWindowEnabled());
+
+    // The frame's own modal state still restores exactly what it disabled.
+    m_app->MainFrame()->BeginModalState();
+    EXPECT_FALSE(pane->IsWindowEnabled());
+    m_app->MainFrame()->EndModalState();
+    EXPECT_TRUE(pane->IsWindowEnabled());
+    pane->DestroyWindow();
+}
+
+TEST_F(FrameworkTest, ComboTextExchangeSelectsOnlyWhatTheValueNames)
+{
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "host", WS_POPUP, CRect(0, 0, 200, 200), nullptr, 0));
+    const int kList = 101, kEditable = 102;
+    HWND list = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100, host.m_hWnd,
+                                  (HMENU)(INT_PTR)kList, nullptr, nullptr);
+    HWND editable = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, host.m_hWnd,
+                                      (HMENU)(INT_PTR)kEditable, nullptr, nullptr);
+    for (HWND combo : { list, editable })
+        for (const char* item : { "16 bit extended", "8 bit", "16 bit" }) ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)item);
+
+    const struct { int id; const char* value; int selected; const char* readBack; } cases[] = {
+        { kList, "16 bit", 2, "16 bit" },           // the equal item, not the longer one first in the list
+        { kList, "", -1, "" },                      // nothing named: nothing chosen
+        { kList, "8", 1, "8 bit" },                 // a list shows the item the value begins
+        { kEditable, "16 bit", 2, "16 bit" },
+        { kEditable, "44,100Hz", -1, "44,100Hz" },  // typed text stays as it is
+        { kEditable, "", -1, "" },
+    };
+    for (const auto& c : cases) {
+        CString value = c.value;
+        CDataExchange load(&host, FALSE);
+        DDX_CBString(&load, c.id, value);
+        EXPECT_EQ((int)::SendDlgItemMessageA(host.m_hWnd, c.id, CB_GETCURSEL, 0, 0), c.selected) << c.id << " " << c.value;
+        CString back;
+        CDataExchange save(&host, TRUE);
+        DDX_CBString(&save, c.id, back);
+        EXPECT_STREQ(back, c.readBack) << c.id << " " << c.value;
+    }
+    host.DestroyWindow();
+}
+
+TEST_F(FrameworkTest, DialogOverAFloatingPaneIsModalForTheWholeProgram)
+{
+    CSampleMainFrame* main = m_app->MainFrame();
+    CSampleMiniFrame* owner = new CSampleMiniFrame;
+    CSampleMiniFrame* other = new CSampleMiniFrame;
+    ASSERT_TRUE(owner->Create(nullptr, "Owner", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), main));
+    ASSERT_TRUE(other->Create(nullptr, "Other", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), main));
+    CValuesDlg dialog(owner);
+    bool mainEnabled = true, ownerEnabled = true, otherEnabled = true, dialogEnabled = false;
+    ModalDriver driver([&]() {
+        if (!dialog.m_hWnd) return false;
+        mainEnabled = main->IsWindowEnabled() != FALSE;
+        ownerEnabled = owner->IsWindowEnabled() != FALSE;
+        otherEnabled = other->IsWindowEnabled() != FALSE;
+        dialogEnabled = dialog.IsWindowEnabled() != FALSE;
+        dialog.EndDialog(IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_FALSE(ownerEnabled);
+    EXPECT_FALSE(otherEnabled);
+    EXPECT_TRUE(dialogEnabled);
+    EXPECT_TRUE(main->IsWindowEnabled());
+    EXPECT_TRUE(owner->IsWindowEnabled());
+    EXPECT_TRUE(other->IsWindowEnabled());
+    owner->DestroyWindow();
+    other->DestroyWindow();
+}
+
+TEST_F(FrameworkTest, SheetsAndFileDialogsOverAPaneAreModalForTheWholeProgramToo)
+{
+    CSampleMainFrame* main = m_app->MainFrame();
+    CSampleMiniFrame* pane = new CSampleMiniFrame;
+    ASSERT_TRUE(pane->Create(nullptr, "Pane", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), main));
+    CWnd* inner = new CWnd;   // a child of the pane stands for the pane's dialog
+    ASSERT_TRUE(inner->Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 50, 50), pane, AFX_IDW_PANE_FIRST));
+
+    bool mainEnabled = true, paneEnabled = true;
+    {
+        CPageOne one;
+        CPropertySheet sheet("Settings", inner);
+        sheet.AddPage(&one);
+        ModalDriver driver([&]() {
+            if (!sheet.m_hWnd || !one.m_hWnd) return false;
+            mainEnabled = main->IsWindowEnabled() != FALSE;
+            paneEnabled = pane->IsWindowEnabled() != FALSE;
+            sheet.PressButton(PSBTN_CANCEL);
+            return true;
+        });
+        EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+        EXPECT_FALSE(mainEnabled);
+        EXPECT_FALSE(paneEnabled);
+        EXPECT_TRUE(main->IsWindowEnabled());
+        EXPECT_TRUE(pane->IsWindowEnabled());
+    }
+    {
+        mainEnabled = paneEnabled = true;
+        CFileDialog dialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "All Files (*.*)|*.*||", inner);
+        ModalDriver driver([&]() {
+            if (!dialog.m_hWnd) return false;
+            mainEnabled = main->IsWindowEnabled() != FALSE;
+            paneEnabled = pane->IsWindowEnabled() != FALSE;
+            ::PostMessageA(dialog.GetExplorerWindow(), WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        EXPECT_FALSE(mainEnabled);
+        EXPECT_FALSE(paneEnabled);
+        EXPECT_TRUE(main->IsWindowEnabled());
+        EXPECT_TRUE(pane->IsWindowEnabled());
+    }
+    inner->DestroyWindow();
+    delete inner;
+    pane->DestroyWindow();
+}

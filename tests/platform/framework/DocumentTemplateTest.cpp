@@ -140,3 +140,21 @@ TEST_F(FrameworkTest, LastChildClosingGivesTheMainFrameItsOwnMenuBack)
     EXPECT_EQ(main->GetMenu(), main->m_hMenuDefault);
     EXPECT_EQ(WindowText(main->m_hWnd), "Sample App");
 }
+
+TEST_F(FrameworkTest, ViewsHearOfEachActivationChangeOnce)
+{
+    auto viewOf = [](CDocument* doc) {
+        POSITION pos = doc->GetFirstViewPosition();
+        return static_cast<CSampleView*>(doc->GetNextView(pos));
+    };
+    CSampleDoc* first = NewDocument();
+    CSampleView* a = viewOf(first);
+    EXPECT_EQ(a->m_activations, "+");
+    CSampleDoc* second = NewDocument();
+    CSampleView* b = viewOf(second);
+    EXPECT_EQ(a->m_activations, "+-");
+    EXPECT_EQ(b->m_activations, "+");
+    m_app->MainFrame()->MDIActivate(a->GetParentFrame());
+    EXPECT_EQ(a->m_activations, "+-+");
+    EXPECT_EQ(b->m_activations, "+-");
+}

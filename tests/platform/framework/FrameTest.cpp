@@ -61,3 +61,59 @@ TEST_F(FrameworkTest, FrameTitleFollowsTheActiveDocument)
     ::GetWindowTextA(main->m_hWnd, title, (int)sizeof title);
     EXPECT_STREQ(title, "Sample App - Renamed");
 }
+
+TEST_F(FrameworkTest, FrameWhoseWindowCannotBeCreatedIsDeletedLikeAClosedOne)
+{
+    // An unknown window class fails before the window gets any message.
+    int liveBefore = CSampleMiniFrame::s_liveCount;
+    CSampleMiniFrame* frame = new CSampleMiniFrame;
+    EXPECT_FALSE(frame->Create("KvFwNoSuchClass", "Pane", WS_POPUP, CRect(0, 0, 50, 50), m_app->MainFrame()));
+    EXPECT_EQ(CSampleMiniFrame::s_liveCount, liveBefore);
+
+    // The same for an MDI child frame.
+    int childrenBefore = CSampleCountedChild::s_liveCount;
+    CSampleCountedChild* child = new CSampleCountedChild;
+    EXPECT_FALSE(child->Create("KvFwNoSuchClass", "Child"));
+    EXPECT_EQ(CSampleCountedChild::s_liveCount, childrenBefore);
+    EXPECT_EQ(m_app->MainFrame()->MDIGetActive(), nullptr);
+}
+
+namespace {
+// A bordered pane that keeps its border inside the space the frame gives it.
+class CInsetPane : public CWnd {
+public:
+    void CalcWindowRect(RECT* rect, UINT adjustType) override
+    {
+        CWnd::CalcWindowRect(rect, adjustType);
+        ::InflateRect(rect, -1, -1);
+    }
+};
+} // namespace
+
+TEST_F(FrameworkTest, FrameLaysItsPaneOutThroughThePanesWindowRectangle)
+{
+    CSampleMiniFrame* frame = new CSampleMiniFrame;
+    ASSERT_TRUE(frame->Create(nullptr, "Pane", WS_POPUP | WS_THICKFRAME, CRect(10, 10, 210, 160), m_app->MainFrame()));
+    CRect client;
+    frame->GetClientRect(&client);
+
+    // By default the border lies outside the given space: the pane's client area fills it.
+    CWnd plain;
+    ASSERT_TRUE(plain.Create(nullptr, nullptr, WS_VISIBLE | WS_BORDER, CRect(0, 0, 0, 0), frame, AFX_IDW_PANE_FIRST));
+    frame->RecalcLayout();
+    CRect inner;
+    plain.GetClientRect(&inner);
+    EXPECT_EQ(inner.Size(), client.Size());
+    plain.DestroyWindow();
+
+    // An override decides otherwise.
+    CInsetPane inset;
+    ASSERT_TRUE(inset.Create(nullptr, nullptr, WS_VISIBLE | WS_BORDER, CRect(0, 0, 0, 0), frame, AFX_IDW_PANE_FIRST));
+    frame->RecalcLayout();
+    CRect outer;
+    inset.GetWindowRect(&outer);
+    frame->ScreenToClient(&outer);
+    EXPECT_EQ(outer, client);
+    inset.DestroyWindow();
+    frame->DestroyWindow();
+}

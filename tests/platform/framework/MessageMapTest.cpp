@@ -74,7 +74,104 @@ BEGIN_MESSAGE_MAP(CThrowingWnd, CWnd)
     ON_MESSAGE(WM_APP, OnFail)
 END_MESSAGE_MAP()
 
+// Refuses creation by its title, keeps at least 100 pixels of width while sized, and notes
+// device changes.
+class CLimitsProbe : public CWnd {
+public:
+    int nonClientCreates = 0;
+    std::vector<UINT> deviceEvents;
+    BOOL OnNcCreate(LPCREATESTRUCTA cs)
+    {
+        ++nonClientCreates;
+        if (cs->lpszName && lstrcmpA(cs->lpszName, "refuse") == 0) return FALSE;
+        return CWnd::OnNcCreate(cs);
+    }
+    void OnSizing(UINT side, LPRECT rect)
+    {
+        CWnd::OnSizing(side, rect);
+        if (rect->right - rect->left < 100) rect->right = rect->left + 100;
+    }
+    BOOL OnDeviceChange(UINT event, DWORD_PTR)
+    {
+        deviceEvents.push_back(event);
+        return TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CLimitsProbe, CWnd)
+    ON_WM_NCCREATE()
+    ON_WM_SIZING()
+    ON_WM_DEVICECHANGE()
+END_MESSAGE_MAP()
+
+// Paints every kind of control with its own brush and notes the kinds asked for.
+class CColoringWnd : public CWnd {
+public:
+    std::vector<UINT> kinds;
+    HBRUSH brush = ::GetSysColorBrush(COLOR_INFOBK);
+    HBRUSH OnCtlColor(CDC* dc, CWnd*, UINT ctlType)
+    {
+        kinds.push_back(ctlType);
+        dc->SetBkMode(TRANSPARENT);
+        return brush;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CColoringWnd, CWnd)
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
 } // namespace
+
+TEST_F(FrameworkTest, ControlColorHandlerHearsOfEveryKindOfControl)
+{
+    CColoringWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "colors", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    const struct { UINT message; UINT kind; } cases[] = {
+        { WM_CTLCOLORMSGBOX, CTLCOLOR_MSGBOX }, { WM_CTLCOLOREDIT, CTLCOLOR_EDIT },
+        { WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX }, { WM_CTLCOLORBTN, CTLCOLOR_BTN },
+        { WM_CTLCOLORDLG, CTLCOLOR_DLG }, { WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR },
+        { WM_CTLCOLORSTATIC, CTLCOLOR_STATIC },
+    };
+    HDC screen = ::GetDC(nullptr);
+    for (const auto& c : cases) {
+        ::SetBkMode(screen, OPAQUE);
+        EXPECT_EQ((HBRUSH)wnd.SendMessage(c.message, (WPARAM)screen, (LPARAM)wnd.m_hWnd), wnd.brush) << c.message;
+        EXPECT_EQ(::GetBkMode(screen), TRANSPARENT) << c.message;
+        ASSERT_FALSE(wnd.kinds.empty());
+        EXPECT_EQ(wnd.kinds.back(), c.kind);
+    }
+    ::SetBkMode(screen, OPAQUE);
+    ::ReleaseDC(nullptr, screen);
+    EXPECT_EQ(wnd.kinds.size(), std::size(cases));
+    wnd.DestroyWindow();
+}
+
+TEST_F(FrameworkTest, NonClientCreationSizingAndDeviceChangesReachTheirHandlers)
+{
+    CLimitsProbe refused;
+    EXPECT_FALSE(refused.CreateEx(0, nullptr, "refuse", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    EXPECT_EQ(refused.nonClientCreates, 1);
+    EXPECT_EQ(refused.m_hWnd, nullptr);
+
+    CLimitsProbe probe;
+    ASSERT_TRUE(probe.CreateEx(0, nullptr, "accept", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    EXPECT_EQ(probe.nonClientCreates, 1);
+    // The caption came through the default processing of WM_NCCREATE.
+    CString text;
+    probe.GetWindowText(text);
+    EXPECT_STREQ(text, "accept");
+
+    RECT sizing = { 10, 10, 40, 60 };
+    EXPECT_EQ(probe.SendMessage(WM_SIZING, WMSZ_RIGHT, (LPARAM)&sizing), TRUE);
+    EXPECT_EQ(sizing.right, 110);
+    EXPECT_EQ(sizing.bottom, 60);
+    EXPECT_EQ(probe.SendMessage(WM_DEVICECHANGE, 0x8000 /* arrival */, 0), TRUE);
+    EXPECT_EQ(probe.deviceEvents, std::vector<UINT>{ 0x8000 });
+    probe.DestroyWindow();
+}
 
 TEST_F(FrameworkTest, ExceptionFromAHandlerStopsAtTheWindowProcedure)
 {
@@ -142,4 +239,28 @@ TEST_F(FrameworkTest, TemporaryObjectsWrapForeignWindowsUntilIdle)
     EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
     ::DestroyWindow(foreign);
     m_app->OnIdle(1);   // temporaries are dropped here
+}
+
+TEST_F(FrameworkTest, RegisteredClassesKeepTheirOwnCursorAndBackground)
+{
+    const struct { HCURSOR cursor; HBRUSH background; } cases[] = {
+        { ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_BTNFACE + 1) },
+        { ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1) },
+        { nullptr, nullptr },
+        { ::LoadCursor(nullptr, IDC_CROSS), nullptr },
+    };
+    std::vector<std::string> names;
+    for (const auto& c : cases) {
+        const char* name = AfxRegisterWndClass(CS_DBLCLKS, c.cursor, c.background);
+        ASSERT_NE(name, nullptr);
+        names.emplace_back(name);
+        EXPECT_EQ(AfxRegisterWndClass(CS_DBLCLKS, c.cursor, c.background), name);   // registered once
+        WNDCLASSA info = {};
+        ASSERT_TRUE(::GetClassInfoA(AfxGetInstanceHandle(), name, &info)) << name;
+        EXPECT_EQ(info.hCursor, c.cursor) << name;
+        EXPECT_EQ(info.hbrBackground, c.background) << name;
+        EXPECT_EQ(info.style, (UINT)CS_DBLCLKS) << name;
+    }
+    for (size_t i = 0; i < names.size(); ++i)
+        for (size_t j = i + 1; j < names.size(); ++j) EXPECT_NE(names[i], names[j]);
 }

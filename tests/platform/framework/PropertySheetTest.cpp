@@ -91,3 +91,28 @@ TEST_F(FrameworkTest, PropertySheetStartsAtTheAskedPage)
     EXPECT_EQ(two.m_activations, 1);
     EXPECT_EQ(one.m_hWnd, nullptr);
 }
+
+TEST_F(FrameworkTest, SheetShownModelessOnceRunsModalLater)
+{
+    CPageOne one;
+    CPageTwo two;
+    CPropertySheet sheet("Settings", m_app->MainFrame());
+    sheet.AddPage(&one);
+    sheet.AddPage(&two);
+    ASSERT_TRUE(sheet.Create());
+    EXPECT_NE(sheet.m_hWnd, nullptr);
+    sheet.DestroyWindow();
+    PumpAndIdle(*m_app);
+    EXPECT_EQ(sheet.m_hWnd, nullptr);
+
+    bool ranModal = false;
+    ModalDriver driver([&]() {
+        if (!sheet.m_hWnd || !one.m_hWnd) return false;
+        ranModal = true;
+        sheet.PressButton(PSBTN_OK);
+        return true;
+    });
+    EXPECT_EQ(sheet.DoModal(), IDOK);
+    EXPECT_TRUE(ranModal);
+    EXPECT_EQ(sheet.m_hWnd, nullptr);
+}

@@ -36,8 +36,15 @@ BOOL CSampleDoc::OnNewDocument()
 
 BOOL CSampleDoc::OnOpenDocument(const char* path)
 {
-    // Opens only files that exist.
-    if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return FALSE;
+    // Opens only files that can be read while others may read them too.
+    DWORD error = 0;
+    CFile* file = GetFile(path, CFile::modeRead | CFile::shareDenyWrite, &error);
+    if (!file) {
+        ReportSaveLoadException(path, error, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        return FALSE;
+    }
+    m_openedLength = file->GetLength();
+    ReleaseFile(file, FALSE);
     return CDocument::OnOpenDocument(path);
 }
 
@@ -96,6 +103,12 @@ void CSampleView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject)
 {
     ++m_updates;
     CView::OnUpdate(sender, hint, hintObject);
+}
+
+void CSampleView::OnActivateView(BOOL activate, CView* activated, CView* deactivated)
+{
+    m_activations += activate ? "+" : "-";
+    CView::OnActivateView(activate, activated, deactivated);
 }
 
 void CSampleView::OnRoute(UINT id) { Trace("view", id); }
@@ -233,3 +246,4 @@ BOOL CPageTwo::OnSetActive()
 }
 
 int CSampleMiniFrame::s_liveCount = 0;
+int CSampleCountedChild::s_liveCount = 0;

@@ -27,6 +27,7 @@ public:
     bool m_toggled = false;
     int m_picked = ID_PICK_FIRST;
     std::vector<std::string> m_savedTo;
+    ULONGLONG m_openedLength = 0;   // size of the file when it was opened
     static int s_liveCount;
     static std::vector<std::string> s_allSaves;   // every save of every document
 
@@ -46,6 +47,9 @@ public:
     int m_updates = 0;
     void OnInitialUpdate() override;
     void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
+    // Every activation change, in order: "+" activated, "-" deactivated.
+    std::string m_activations;
+    void OnActivateView(BOOL activate, CView* activated, CView* deactivated) override;
     void OnRoute(UINT id);
     DECLARE_MESSAGE_MAP()
 };
@@ -130,4 +134,12 @@ public:
     static int s_liveCount;
     CSampleMiniFrame() { ++s_liveCount; }
     ~CSampleMiniFrame() override { --s_liveCount; }
+};
+
+// An MDI child frame that counts its objects.
+class CSampleCountedChild : public CMDIChildWnd {
+public:
+    static int s_liveCount;
+    CSampleCountedChild() { ++s_liveCount; }
+    ~CSampleCountedChild() override { --s_liveCount; }
 };

@@ -83,3 +83,171 @@ TEST(FrameworkGdi, ObjectsOwnTheirHandles)
     LOGBRUSH gone = {};
     EXPECT_EQ(::GetObjectA(handle, sizeof gone, &gone), 0);   // deleted with its wrapper
 }
+
+TEST(FrameworkCollections, ObjectArrayKeepsOrderAndIgnoresBadIndexes)
+{
+    struct CItem : CObject { int n; explicit CItem(int v) : n(v) {} };
+    CItem a(1), b(2), c(3), d(4);
+    CObArray array;
+    EXPECT_TRUE(array.IsEmpty());
+    EXPECT_EQ(array.Add(&a), 0);
+    EXPECT_EQ(array.Add(&c), 1);
+    array.InsertAt(1, &b);
+    array.InsertAt(99, &d);   // past the end: appended
+    ASSERT_EQ(array.GetSize(), 4);
+    const CObject* expected[] = { &a, &b, &c, &d };
+    for (INT_PTR i = 0; i < array.GetSize(); ++i) EXPECT_EQ(array[i], expected[i]) << i;
+    EXPECT_EQ(array.GetAt(-1), nullptr);
+    EXPECT_EQ(array.GetAt(4), nullptr);
+    array.SetAt(7, &a);        // ignored
+    array.RemoveAt(1, 2);
+    ASSERT_EQ(array.GetSize(), 2);
+    EXPECT_EQ(array[1], &d);
+    array.RemoveAt(1, 10);     // clamps at the end
+    EXPECT_EQ(array.GetUpperBound(), 0);
+    array.RemoveAll();
+    EXPECT_EQ(array.GetCount(), 0);
+}
+
+TEST(FrameworkCollections, StringMapLooksUpByExactKeyAndVisitsEveryEntryOnce)
+{
+    int one = 1, two = 2, three = 3;
+    CMapStringToPtr map(10);
+    map.SetAt("Gain", &one);
+    map.SetAt("gain", &two);   // keys are case-sensitive
+    map["Slope"] = &three;
+    map.SetAt("Gain", &three); // replaces
+    EXPECT_EQ(map.GetCount(), 3);
+    void* value = nullptr;
+    ASSERT_TRUE(map.Lookup("Gain", value));
+    EXPECT_EQ(value, &three);
+    EXPECT_FALSE(map.Lookup("GAIN", value));
+    EXPECT_EQ(value, &three);  // untouched by a failed lookup
+
+    std::vector<std::string> keys;
+    for (POSITION pos = map.GetStartPosition(); pos;) {
+        CString key;
+        map.GetNextAssoc(pos, key, value);
+        keys.emplace_back(key);
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{ "Gain", "Slope", "gain" }));
+    EXPECT_TRUE(map.RemoveKey("Slope"));
+    EXPECT_FALSE(map.RemoveKey("Slope"));
+    map.RemoveAll();
+    EXPECT_EQ(map.GetStartPosition(), nullptr);
+}
+
+namespace {
+// Pixels of a 64 x 64 white memory bitmap that are no longer white.
+int ChangedPixels(CDC& dc, const RECT& area)
+{
+    int changed = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if ((::GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF) ++changed;
+    return changed;
+}
+} // namespace
+
+TEST(FrameworkDC, DragRectangleMovesWithoutLeavingTraces)
+{
+    CDC dc;
+    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+    HBITMAP bitmap = ::CreateBitmap(64, 64, 1, 32, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    HGDIOBJ old = dc.SelectObject(bitmap);
+    const RECT all = { 0, 0, 64, 64 };
+    dc.FillSolidRect(all, RGB(255, 255, 255));
+
+    const RECT first = { 4, 4, 30, 30 }, second = { 20, 20, 60, 50 };
+    const SIZE thick = { 5, 5 }, none = { 0, 0 };
+    dc.DrawDragRect(first, thick, nullptr, none);
+    EXPECT_GT(ChangedPixels(dc, first), 0);
+    EXPECT_EQ(ChangedPixels(dc, RECT{ 9, 9, 25, 25 }), 0);   // the inside stays clear
+    dc.DrawDragRect(second, thick, &first, thick);
+    EXPECT_EQ(ChangedPixels(dc, RECT{ 0, 0, 20, 64 }), 0);  // the first frame is gone...
+    EXPECT_GT(ChangedPixels(dc, second), 0);                // ...the second shows
+    dc.DrawDragRect(second, none, &second, thick);
+    EXPECT_EQ(ChangedPixels(dc, all), 0);
+
+    dc.InvertRect(RECT{ 0, 0, 2, 2 });
+    EXPECT_EQ(ChangedPixels(dc, all), 4);
+    dc.SelectObject(old);
+    ::DeleteObject(bitmap);
+}
+
+TEST(FrameworkDC, MemoryContextIsDeletedWithItsObject)
+{
+    HDC made = nullptr;
+    {
+        CDC dc;
+        ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+        made = dc.GetSafeHdc();
+        EXPECT_EQ(::GetObjectType(made), (DWORD)OBJ_MEMDC);
+    }
+    EXPECT_EQ(::GetObjectType(made), 0u);
+    // A CDC that only wraps a context leaves it alone.
+    HDC screen = ::GetDC(nullptr);
+    { CDC wrapper(screen); }
+    EXPECT_NE(::GetObjectType(screen), 0u);
+    ::ReleaseDC(nullptr, screen);
+}
+
+namespace {
+struct ThreadProbe {
+    HANDLE go = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    volatile LONG ran = 0;
+    ~ThreadProbe() { ::CloseHandle(go); ::CloseHandle(done); }
+};
+
+UINT WaitThenRun(LPVOID param)
+{
+    auto* probe = static_cast<ThreadProbe*>(param);
+    ::WaitForSingleObject(probe->go, 5000);
+    ::InterlockedIncrement(&probe->ran);
+    ::SetEvent(probe->done);
+    return 7;
+}
+
+UINT Throws(LPVOID) { throw 42; }
+} // namespace
+
+TEST(FrameworkThread, KeptThreadCanBeWaitedOnAndGivesItsExitCode)
+{
+    ThreadProbe probe;
+    CWinThread* thread = AfxBeginThread(WaitThenRun, &probe, THREAD_PRIORITY_BELOW_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(thread, nullptr);
+    thread->m_bAutoDelete = FALSE;
+    EXPECT_NE(thread->m_nThreadID, 0u);
+    EXPECT_EQ(thread->GetThreadPriority(), THREAD_PRIORITY_BELOW_NORMAL);
+    ::SetEvent(probe.go);
+    EXPECT_EQ(probe.ran, 0);   // still suspended
+    thread->ResumeThread();
+    ASSERT_EQ(::WaitForSingleObject(thread->m_hThread, 5000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeThread(thread->m_hThread, &code);
+    EXPECT_EQ(code, 7u);
+    EXPECT_EQ(probe.ran, 1);
+    delete thread;
+
+    // An exception ends only its own thread.
+    CWinThread* failing = AfxBeginThread(Throws, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(failing, nullptr);
+    failing->m_bAutoDelete = FALSE;
+    failing->ResumeThread();
+    ASSERT_EQ(::WaitForSingleObject(failing->m_hThread, 5000), WAIT_OBJECT_0);
+    ::GetExitCodeThread(failing->m_hThread, &code);
+    EXPECT_EQ(code, (DWORD)-1);
+    delete failing;
+}
+
+TEST(FrameworkThread, AutoDeletingThreadRunsOnItsOwn)
+{
+    ThreadProbe probe;
+    ::SetEvent(probe.go);
+    ASSERT_NE(AfxBeginThread(WaitThenRun, &probe), nullptr);
+    EXPECT_EQ(::WaitForSingleObject(probe.done, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(probe.ran, 1);
+    EXPECT_EQ(AfxBeginThread(nullptr, nullptr), nullptr);
+}
