@@ -69,17 +69,19 @@ HRESULT ConvertTrack(FormatConverter& converter, IMtTrackSet* engine, IMtSelecti
     ThrowIfFailed(sel->SetRange(start, start + length));
     ThrowIfFailed(track->GetChannels(&channels));
     converter.SetTargetFormat(rate, bits, channels, fourth);
+    Held<ITracksWriterOutput> output;
+    ThrowIfFailed(converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), output.Void()));
+    // The names of the track before belong to the receiver now: forget them, so that a track
+    // that fails before its run deletes nothing of them.
+    ThrowIfFailed(output->Reset());
     HRESULT hr = converter.Connect();
     if (SUCCEEDED(hr))
         hr = converter.Run();
 
-    Held<ITracksWriterOutput> output;
     char dataName[MAX_PATH] = {}, peakName[MAX_PATH] = {};
-    if (SUCCEEDED(converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), output.Void()))) {
-        output->GetDataFileName(dataName);
-        output->GetPeakFileName(peakName);
-    }
-    if (SUCCEEDED(hr) && output.Get()) {
+    output->GetDataFileName(dataName);
+    output->GetPeakFileName(peakName);
+    if (SUCCEEDED(hr)) {
         WAVEFORMATEX wf{};
         hr = output->GetWaveFormat(&wf);
         LONG id = 0;
@@ -95,7 +97,7 @@ HRESULT ConvertTrack(FormatConverter& converter, IMtTrackSet* engine, IMtSelecti
             hr = receiver ? receiver->AddFileItem(&record, dataName, peakName, id) : S_OK;
         }
     }
-    if (FAILED(hr)) {
+    if (FAILED(hr) || !receiver) { // files nobody takes are not left behind
         DeleteNamed(dataName);
         DeleteNamed(peakName);
     }

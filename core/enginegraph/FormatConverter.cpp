@@ -196,6 +196,7 @@ HRESULT FormatConverter::Run()
     hr = events->GetEventHandle(&handle);
     if (FAILED(hr)) {
         control->Stop();
+        NotifyProgress(kProgressCancelled, title, 0); // the window opened by code 1 must close
         return hr;
     }
 

@@ -75,7 +75,7 @@ struct IMtItemList;
 // float for 32 bits, else as integer PCM) through the converter's graph, one track at a time,
 // and hands each written file to receiver (IMtItemList::AddFileItem with the track's id).
 // Marks and range of the set are restored. A failed track's files are deleted and end the
-// run with its code; tracks converted before stay delivered.
+// run with its code; tracks converted before stay delivered. Without a receiver nothing is kept.
 HRESULT ConvertFileFormat(FormatConverter& converter, IMtTrackSet* engine, DWORD rate, WORD bits, HWND progress,
                           DWORD fourth, IMtItemList* receiver);
 // Puts each item of items on a track of a new engine track set (in the items' own format) and

@@ -1,5 +1,13 @@
 #include "TransformFilter.h"
 
+namespace {
+
+// Refusals of a filter that is stopping (downstream stopped first, or our allocator
+// decommitted): the graph is stopping, which is no error to report.
+bool IsStopRefusal(HRESULT hr) { return hr == VFW_E_WRONG_STATE || hr == VFW_E_NOT_COMMITTED; }
+
+} // namespace
+
 TransformFilter::TransformFilter()
 {
     m_input = InputPin::Create<InputPin>(this, L"In");
@@ -58,7 +66,7 @@ HRESULT TransformFilter::PinReceive(InputPin*, IMediaSample* sample)
     if (!m_output->IsConnected())
         return VFW_E_NOT_CONNECTED;
     HRESULT hr = ProcessSample(sample);
-    if (FAILED(hr) && State() != State_Stopped && !m_input->IsFlushing())
+    if (FAILED(hr) && State() != State_Stopped && !m_input->IsFlushing() && !IsStopRefusal(hr))
         NotifyEvent(EC_ERRORABORT, hr, 0);
     return hr;
 }
@@ -67,7 +75,8 @@ HRESULT TransformFilter::PinEndOfStream(InputPin*)
 {
     HRESULT hr = OnEndOfStream();
     if (FAILED(hr)) {
-        NotifyEvent(EC_ERRORABORT, hr, 0);
+        if (!IsStopRefusal(hr))
+            NotifyEvent(EC_ERRORABORT, hr, 0);
         return hr;
     }
     return m_output->DeliverEndOfStream();

@@ -2,9 +2,11 @@
 // AttachEngine (track set, mix, live): mix 0 streams the marked track's own samples in its
 // channel count (several marked tracks: their mix); mix 1 the mix of the marked tracks with
 // volumes, pans and envelopes. live is kept for previews (the renderer sets the pace).
-// The stream covers the selection's range, or the whole document when the range is empty,
-// and ends with end-of-stream there. Sample format tag 3: 32-bit float; 1: integer PCM of
-// the document's depth (8 or 16 bits; 24 bits for 20, 24 and 32-bit documents).
+// The stream covers the selection's range and ends with end-of-stream there. When the range is
+// empty, mix 1 streams the whole document (from 0), mix 0 the marked tracks' own span (earliest
+// start to latest end: what an in-place result replaces; an empty track gives an empty stream).
+// Sample format tag 3: 32-bit float; 1: integer PCM of the document's depth (8 or 16 bits; 24
+// bits for 20, 24 and 32-bit documents).
 #pragma once
 #include <windows.h>
 #include <unknwn.h>

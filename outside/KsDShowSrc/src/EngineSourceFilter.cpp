@@ -87,6 +87,7 @@ HRESULT EngineSourceFilter::MakePlan(Plan& plan)
         ThrowIfFailed(m_set->GetTrackCount(&count));
         std::vector<LONG> marked;
         WORD mixChannels = 1;
+        LONGLONG markedStart = 0, markedEnd = 0;
         for (LONG i = 0; i < count; ++i) {
             LONG on = 0;
             ThrowIfFailed(sel->IsTrackMarked(i, &on));
@@ -99,6 +100,13 @@ HRESULT EngineSourceFilter::MakePlan(Plan& plan)
             float pan = 0.0f;
             ThrowIfFailed(track->GetChannels(&ch));
             track->GetPan(&pan);
+            LONGLONG offset = 0, length = 0;
+            ThrowIfFailed(track->GetStartOffset(&offset));
+            ThrowIfFailed(track->GetLength(&length));
+            if (length > 0) { // an empty track adds no extent
+                markedStart = markedEnd == 0 ? offset : std::min(markedStart, offset);
+                markedEnd = std::max(markedEnd, offset + length);
+            }
             WORD need = ch > 2 ? 6 : (ch == 1 && pan != 0.0f ? 2 : ch);
             mixChannels = std::max(mixChannels, need);
         }
@@ -108,12 +116,26 @@ HRESULT EngineSourceFilter::MakePlan(Plan& plan)
             mixChannels = WORD(m_mixChannels);
 
         LONGLONG start = 0, end = 0;
-        ThrowIfFailed(sel->GetRange(&start, &end));
-        if (start > end)
-            std::swap(start, end);
+        if (m_rangeRule == RangeRule::Selection || m_rangeRule == RangeRule::SelectionOrMarked) {
+            ThrowIfFailed(sel->GetRange(&start, &end));
+            if (start > end)
+                std::swap(start, end);
+        }
         if (start == end) {
-            start = 0;
-            ThrowIfFailed(m_set->GetLength(&end, 0));
+            switch (m_rangeRule) {
+            case RangeRule::Selection:
+                start = 0;
+                ThrowIfFailed(m_set->GetLength(&end, 0));
+                break;
+            case RangeRule::ToMarkedEnd:
+                start = 0;
+                end = markedEnd;
+                break;
+            default:
+                start = markedStart;
+                end = markedEnd;
+                break;
+            }
         }
         plan.start = start;
         plan.end = end;

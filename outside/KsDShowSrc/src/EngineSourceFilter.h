@@ -23,6 +23,14 @@ struct EngineSourceFilter : SourceFilter {
     // Channels of a mix: 1, 2 or 6; 0 derives them from the marked tracks.
     HRESULT SetMixChannels(LONG channels);
     void SetAutomation(bool on) { m_automation = on; }
+    // Which stretch of the time line a run streams.
+    enum class RangeRule {
+        Selection,         // the selection's range; the whole document when it is empty
+        SelectionOrMarked, // the selection's range; the marked tracks' span when it is empty
+        MarkedTracks,      // from the earliest start to the latest end of the marked tracks
+        ToMarkedEnd,       // from 0 to the latest end of the marked tracks
+    };
+    void SetRangeRule(RangeRule rule) { m_rangeRule = rule; }
     // Float output (tag 3) or integer PCM of the document's depth (tag 1).
     HRESULT SetFloatOutput(bool on);
     bool FloatOutput() const { return m_float; }
@@ -55,6 +63,7 @@ private:
     bool m_mix = false;
     LONG m_mixChannels = 0;
     bool m_automation = true;
+    RangeRule m_rangeRule = RangeRule::Selection;
     bool m_float = true;
 
     // Streaming state.

@@ -8,6 +8,8 @@ STDMETHODIMP KsDShowSource::AttachEngine(IUnknown* trackSet, LONG mix, LONG live
     if (FAILED(hr))
         return hr;
     SetMix(mix != 0);
+    // An in-place result replaces the track's span; a mix starts a new time line at 0.
+    SetRangeRule(mix ? RangeRule::Selection : RangeRule::SelectionOrMarked);
     m_live = live;
     return S_OK;
 }

@@ -1,5 +1,9 @@
 // The tracks reader's set-up: it streams the mix of the tracks the engine holds as marked,
-// as 32-bit float frames, over the selection's range (the whole document when it is empty).
+// as 32-bit float frames, over a stretch of the time line chosen by switches 7 and 8:
+//   7 = 0: the marked tracks' span (earliest start to latest end), whatever the selection;
+//   7 = 1, 8 = 0: the selection's range, or the marked tracks' span when it is empty;
+//   7 = 1, 8 = 1: from 0 to the latest end of a marked track.
+// Nothing marked with sound (and no selection where it counts): an empty stream.
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
@@ -13,8 +17,8 @@ struct ITracksReaderSetup : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;   // 3
     virtual HRESULT STDMETHODCALLTYPE SetOutputChannels(LONG channels) = 0;  // 4: 1, 2 or 6
     virtual HRESULT STDMETHODCALLTYPE SetReadAutomation(LONG on) = 0;        // 5
-    // 6 to 9, 18 and 20: switches of the calling operations; kept and reported, the mix
-    // itself depends only on the marks, the channels and automation.
+    // 6 to 9, 18 and 20: switches of the calling operations, kept; the mix itself depends only
+    // on the marks, the channels and automation, and 7 and 8 choose its stretch (above).
     virtual HRESULT STDMETHODCALLTYPE SetSwitch6(LONG value) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetSwitch7(LONG value) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetSwitch8(LONG value) = 0;

@@ -5,6 +5,33 @@ TracksReader::TracksReader()
     SetClassId(CLSID_KsTrksRd);
     SetMix(true);
     SetMixChannels(2);
+    ChooseRange();
+}
+
+// Switch 7 set and 8 clear (a render or preview of edited tracks): the selection, or the tracks'
+// own span, the stretch the result takes the place of. 7 and 8 set (a mix into a new
+// document): the time line from 0. 7 clear (a track mixed down in place): the tracks' own
+// span whatever the selection, as the result replaces the whole track at its start offset.
+void TracksReader::ChooseRange()
+{
+    if (!m_switches[7])
+        SetRangeRule(RangeRule::MarkedTracks);
+    else
+        SetRangeRule(m_switches[8] ? RangeRule::ToMarkedEnd : RangeRule::SelectionOrMarked);
+}
+
+STDMETHODIMP TracksReader::SetSwitch7(LONG value)
+{
+    Keep(7, value);
+    ChooseRange();
+    return S_OK;
+}
+
+STDMETHODIMP TracksReader::SetSwitch8(LONG value)
+{
+    Keep(8, value);
+    ChooseRange();
+    return S_OK;
 }
 
 STDMETHODIMP TracksReader::SetReadAutomation(LONG on)

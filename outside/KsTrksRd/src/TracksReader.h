@@ -11,8 +11,8 @@ public:
     STDMETHODIMP SetOutputChannels(LONG channels) override { return SetMixChannels(channels); }
     STDMETHODIMP SetReadAutomation(LONG on) override;
     STDMETHODIMP SetSwitch6(LONG value) override { return Keep(6, value); }
-    STDMETHODIMP SetSwitch7(LONG value) override { return Keep(7, value); }
-    STDMETHODIMP SetSwitch8(LONG value) override { return Keep(8, value); }
+    STDMETHODIMP SetSwitch7(LONG value) override;
+    STDMETHODIMP SetSwitch8(LONG value) override;
     STDMETHODIMP SetSwitch9(LONG value) override { return Keep(9, value); }
     STDMETHODIMP Reserved10() override { return E_NOTIMPL; }
     STDMETHODIMP Reserved11() override { return E_NOTIMPL; }
@@ -38,5 +38,6 @@ private:
         m_switches[slot] = value;
         return S_OK;
     }
+    void ChooseRange();
     LONG m_switches[21] = {};
 };

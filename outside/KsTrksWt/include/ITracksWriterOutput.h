@@ -17,7 +17,7 @@ struct ITracksWriterOutput : IUnknown {
     // 3, 4: the data and the peak file of the last run into 260 characters ("" when none).
     virtual HRESULT STDMETHODCALLTYPE GetDataFileName(char* buffer) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetPeakFileName(char* buffer) = 0;
-    // 5: the written format: rate, bits (the connection's, e.g. 24), channels.
+    // 5: the written format: rate, bits (the connection's depth: 8, 16, 20, 24 or 32), channels.
     virtual HRESULT STDMETHODCALLTYPE GetWaveFormat(WAVEFORMATEX* format) = 0;
     // 6: frames written.
     virtual HRESULT STDMETHODCALLTYPE GetWrittenLength(LONGLONG* frames) = 0;

@@ -15,11 +15,15 @@ void CopyName(const std::string& name, char* buffer)
     lstrcpynA(buffer, name.c_str(), MAX_PATH);
 }
 
+// Every depth of the engine: 8, 16, 20 (plain or in a 24-bit container), 24 and 32-bit float.
 bool Writable(const WaveFormat& wf)
 {
     if (wf.IsFloat())
         return wf.bitsPerSample == 32;
-    return wf.IsPcm() && (wf.bitsPerSample == 8 || wf.bitsPerSample == 16 || wf.bitsPerSample == 24);
+    if (!wf.IsPcm())
+        return false;
+    uint32_t bits = SampleConverter::EffectiveBits(wf);
+    return bits == 8 || bits == 16 || bits == 20 || bits == 24;
 }
 
 WaveFormat FromMediaType(const AM_MEDIA_TYPE& mt)
@@ -87,8 +91,9 @@ HRESULT TracksWriter::OnStartStreaming()
         m_tempPeakName.clear();
         m_frames = 0;
         m_complete = false;
+        // Under the lock: progress questions read the rate from another thread.
+        m_format = FromMediaType(Input()->CurrentMediaType().Get());
     }
-    m_format = FromMediaType(Input()->CurrentMediaType().Get());
     if (m_format.bitsPerSample == 8 || m_format.bitsPerSample == 16)
         m_storage = m_format;
     else
@@ -221,6 +226,7 @@ STDMETHODIMP TracksWriter::GetWaveFormat(WAVEFORMATEX* format)
     std::memcpy(format, &m_format, sizeof(WAVEFORMATEX));
     // The plain head only: an extensible connection is reported by its effective encoding.
     format->wFormatTag = m_format.IsFloat() ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
+    format->wBitsPerSample = WORD(SampleConverter::EffectiveBits(m_format));
     format->cbSize = 0;
     return m_format.channels ? S_OK : E_UNEXPECTED;
 }

@@ -142,7 +142,10 @@ bool AttributeFilter::TargetFormatFor(const WAVEFORMATEX& in, WaveFormat& out) c
         out = src; // nothing to change: keep the layout the input has
         return true;
     }
-    out = WaveFormat(rate, bits, channels);
+    if (bits == 20)
+        out.InitExtensiblePcm(rate, 24, channels, 20, 0); // the only way 20 bits travel between filters
+    else
+        out = WaveFormat(rate, bits, channels);
     return true;
 }
 

@@ -7,8 +7,10 @@
 namespace {
 
 const DWORD kRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000, 88200, 96000, 176400, 192000};
-const WORD kBits[] = {8, 16, 24, 32};
-const wchar_t* const kBitsText[] = {L"8-bit", L"16-bit", L"24-bit", L"32-bit (float)"};
+// Every depth a document can have: a depth missing here would be changed by any apply.
+const WORD kBits[] = {8, 16, 20, 24, 32};
+const wchar_t* const kBitsText[] = {L"8-bit", L"16-bit", L"20-bit", L"24-bit", L"32-bit (float)"};
+constexpr int kBitsCount = sizeof(kBits) / sizeof(kBits[0]);
 
 } // namespace
 
@@ -59,7 +61,7 @@ void AttributePage::OnActivate()
     SetDlgItemInt(dlg, IDC_SAMPLE_RATE, rate, FALSE);
     HWND bitList = GetDlgItem(dlg, IDC_BITS);
     int selected = 1;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kBitsCount; ++i) {
         SendMessageW(bitList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kBitsText[i]));
         if (kBits[i] == bits)
             selected = i;
@@ -78,7 +80,7 @@ HRESULT AttributePage::OnApplyChanges()
     if (!ok)
         return E_INVALIDARG;
     LRESULT sel = SendDlgItemMessageW(dlg, IDC_BITS, CB_GETCURSEL, 0, 0);
-    if (sel < 0 || sel >= 4)
+    if (sel < 0 || sel >= kBitsCount)
         return E_INVALIDARG;
     UINT precision = GetDlgItemInt(dlg, IDC_PRECISION, &ok, FALSE);
     if (!ok)

@@ -217,6 +217,49 @@ TEST_F(AttributeFilterTest, OffersItsSampleTypePage)
     page->Release();
 }
 
+// A user who changes only the rate must not change the depth of the document behind it.
+TEST_F(AttributeFilterTest, PageKeepsEveryDocumentDepthWhenOnlyTheRateChanges)
+{
+    constexpr int kRateControl = 1001;
+    ISpecifyPropertyPages* specify = nullptr;
+    ASSERT_EQ(S_OK, filter->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&specify)));
+    CAUUID pages{};
+    ASSERT_EQ(S_OK, specify->GetPages(&pages));
+    CLSID pageId = pages.pElems[0];
+    CoTaskMemFree(pages.pElems);
+    specify->Release();
+    HWND parent = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 300, 150, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, parent);
+    for (WORD bits : {8, 16, 20, 24, 32}) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        ASSERT_EQ(S_OK, settings->SetSamplesPerSec(44100));
+        ASSERT_EQ(S_OK, settings->SetBitsPerSample(bits));
+        IPropertyPage* page = module.Create<IPropertyPage>(pageId);
+        ASSERT_NE(nullptr, page);
+        IUnknown* objects[] = {filter};
+        ASSERT_EQ(S_OK, page->SetObjects(1, objects));
+        RECT r{0, 0, 300, 150};
+        ASSERT_EQ(S_OK, page->Activate(parent, &r, FALSE));
+        HWND dlg = GetWindow(parent, GW_CHILD);
+        ASSERT_NE(nullptr, dlg);
+        SetDlgItemTextA(dlg, kRateControl, "48000");
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(kRateControl, CBN_EDITCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dlg, kRateControl)));
+        EXPECT_EQ(S_OK, page->IsPageDirty());
+        EXPECT_EQ(S_OK, page->Apply());
+        DWORD rate = 0;
+        WORD applied = 0;
+        settings->GetSamplesPerSec(&rate);
+        settings->GetBitsPerSample(&applied);
+        EXPECT_EQ(48000u, rate);
+        EXPECT_EQ(bits, applied);
+        page->Deactivate();
+        page->SetObjects(0, nullptr);
+        page->Release();
+    }
+    DestroyWindow(parent);
+}
+
 TEST(AttributeModule, CanUnloadOnceEveryObjectIsReleased)
 {
     ComScope com;

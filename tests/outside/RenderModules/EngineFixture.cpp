@@ -117,14 +117,19 @@ HRESULT EngineFixture::AddTrack16(const std::vector<int16_t>& samples, WORD chan
 
 std::vector<float> EngineFixture::EngineMix(DWORD channels) const
 {
-    std::vector<float> all;
-    IMtMixReader* reader = nullptr;
-    if (FAILED(m_set->CreateMixReader(channels, 0, &reader)))
-        return all;
     LONGLONG start = 0, end = 0;
     m_sel->GetRange(&start, &end);
     if (start == end)
         m_set->GetLength(&end, 0);
+    return EngineMix(channels, start, end);
+}
+
+std::vector<float> EngineFixture::EngineMix(DWORD channels, LONGLONG start, LONGLONG end) const
+{
+    std::vector<float> all;
+    IMtMixReader* reader = nullptr;
+    if (FAILED(m_set->CreateMixReader(channels, 0, &reader)))
+        return all;
     reader->SetRange(start, end);
     std::vector<float> buf(4096 * channels);
     DWORD got = 0;

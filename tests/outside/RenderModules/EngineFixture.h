@@ -27,6 +27,8 @@ public:
                               DWORD rate);
     // The engine's own mix of the marked tracks over the selection (float frames).
     std::vector<float> EngineMix(DWORD channels) const;
+    // The same over the time line's [start, end).
+    std::vector<float> EngineMix(DWORD channels, LONGLONG start, LONGLONG end) const;
 
     ScratchFolder scratch;
 

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 using namespace kvtest;
@@ -49,11 +50,19 @@ struct ProgressWindow {
         static IFilterGraph* graph = nullptr;
         return graph;
     }
+    // Called with every code that arrives.
+    static std::function<void(WPARAM)>& OnCode()
+    {
+        static std::function<void(WPARAM)> f;
+        return f;
+    }
     static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     {
         if (msg == kProgressMessage) {
             auto* record = reinterpret_cast<ProgressRecord*>(lp);
             Log().push_back({wp, record->value, record->text});
+            if (OnCode())
+                OnCode()(wp);
             EXPECT_EQ(0, record->cancel) << "the record goes out with the cancel flag clear";
             if (wp == kProgressStep && CancelOnStep())
                 record->cancel = 1;
@@ -73,6 +82,7 @@ struct ProgressWindow {
         Log().clear();
         CancelOnStep() = false;
         StopGraphOnStep() = nullptr;
+        OnCode() = nullptr;
         WNDCLASSA wc{};
         wc.lpfnWndProc = Proc;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -80,7 +90,11 @@ struct ProgressWindow {
         RegisterClassA(&wc);
         hwnd = CreateWindowA("KvProgressProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     }
-    ~ProgressWindow() { DestroyWindow(hwnd); }
+    ~ProgressWindow()
+    {
+        OnCode() = nullptr;
+        DestroyWindow(hwnd);
+    }
     HWND hwnd = nullptr;
 };
 
@@ -270,6 +284,51 @@ TEST_F(FormatConversion, GraphThatStopsByItselfCountsAsCancelled)
     EXPECT_EQ(S_OK, converter.Disconnect());
 }
 
+// The writer still names the files of the track before when the next track fails before its
+// run; those files belong to the receiver by then.
+TEST_F(FormatConversion, TrackThatCannotConnectLeavesTheFilesOfEarlierTracksAlone)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 5000, 2), 2));
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 5000, 1), 1));
+    IMtItemList* receiver = engine.NewItemList();
+    FormatConverter converter;
+    ProgressWindow progress;
+    bool removed = false;
+    char data[MAX_PATH] = {}, peak[MAX_PATH] = {};
+    ProgressWindow::OnCode() = [&](WPARAM code) {
+        if (code == kProgressFinished && !removed) {
+            removed = true; // without an engine the source has nothing to connect with
+            ITracksWriterOutput* output = nullptr;
+            converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&output));
+            output->GetDataFileName(data);
+            output->GetPeakFileName(peak);
+            output->Release();
+            IKsDShowSource* source = nullptr;
+            converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source));
+            EXPECT_EQ(S_OK, source->AttachEngine(nullptr, 0, 0));
+            source->Release();
+        }
+    };
+    EXPECT_TRUE(FAILED(ConvertFileFormat(converter, engine.Set(), 48000, 16, progress.hwnd, 8, receiver)));
+    std::vector<ConvertedItem> items = Items(receiver);
+    ASSERT_EQ(1u, items.size());
+    EXPECT_STREQ(data, items[0].info.path);
+    EXPECT_TRUE(FileExists(data)) << "the first track's files stay with its item";
+    EXPECT_TRUE(FileExists(peak));
+    receiver->Release();
+}
+
+TEST_F(FormatConversion, ConversionWithoutReceiverLeavesNoFiles)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 5000, 2), 2));
+    std::vector<std::string> before = TempFiles();
+    FormatConverter converter;
+    EXPECT_EQ(S_OK, ConvertFileFormat(converter, engine.Set(), 48000, 16, nullptr, 8, nullptr));
+    EXPECT_EQ(before, TempFiles());
+}
+
 TEST_F(FormatConversion, EmptyDocumentConvertsNothing)
 {
     ASSERT_TRUE(engine.Ok());
@@ -277,6 +336,25 @@ TEST_F(FormatConversion, EmptyDocumentConvertsNothing)
     FormatConverter converter;
     EXPECT_EQ(S_OK, ConvertFileFormat(converter, engine.Set(), 48000, 16, nullptr, 8, receiver));
     EXPECT_TRUE(receiver->IsEmpty());
+    receiver->Release();
+}
+
+// An empty track's range is empty, which to the source alone would mean the whole document.
+TEST_F(FormatConversion, EmptyTrackConvertsToAnEmptyFile)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(1000, 44100, 5000, 2), 2, 300));
+    IMtTrack* empty = nullptr;
+    ASSERT_EQ(S_OK, engine.Set()->InsertTrack(0, 1, &empty, -1));
+    empty->Release();
+    IMtItemList* receiver = engine.NewItemList();
+    FormatConverter converter;
+    ASSERT_EQ(S_OK, ConvertFileFormat(converter, engine.Set(), 44100, 16, nullptr, 8, receiver));
+    std::vector<ConvertedItem> items = Items(receiver);
+    ASSERT_EQ(2u, items.size()) << "one item per track, in track order";
+    EXPECT_EQ(5000u * 2 * 2, ReadFileBytes(items[0].info.path).size());
+    EXPECT_EQ(1, items[1].info.channels);
+    EXPECT_EQ(0u, ReadFileBytes(items[1].info.path).size()) << "no sound made up for an empty track";
     receiver->Release();
 }
 

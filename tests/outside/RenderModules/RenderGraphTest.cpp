@@ -50,6 +50,14 @@ protected:
         ASSERT_EQ(S_OK, source->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&srcApi.p)));
         ASSERT_EQ(S_OK, writer->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&output.p)));
     }
+    void TearDown() override
+    {
+        // The files of a complete run belong to the caller: here, to the test.
+        if (output.p) {
+            DeleteFileA(DataName().c_str());
+            DeleteFileA(PeakName().c_str());
+        }
+    }
     std::string DataName()
     {
         char name[MAX_PATH] = {};
@@ -223,6 +231,107 @@ TEST_F(RenderGraph, TracksReaderToWriterWritesTheEnginesMix)
     EXPECT_EQ(0, std::memcmp(written.data(), mix.data(), written.size()));
 }
 
+// What the reader renders replaces a track at its start offset (one-track mixdown), the
+// selection or the track's span (edited fades), or starts a new document at 0.
+TEST_F(RenderGraph, TracksReaderRendersTheStretchItsSwitchesChoose)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(300, 44100, 12000, 1), 1, 4000));
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(500, 44100, 6000, 2, 0.25), 2, 9000));
+    engine.Selection()->SetAllTracks(1);
+    struct Case {
+        LONG switch7, switch8;
+        LONGLONG selStart, selEnd; // selection; equal ends: none
+        LONGLONG start, end;       // expected stretch of the time line
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, 4000, 16000},    {0, 0, 2000, 7000, 4000, 16000}, {1, 0, 0, 0, 4000, 16000},
+        {1, 0, 2000, 7000, 2000, 7000}, {1, 1, 0, 0, 0, 16000},        {1, 1, 2000, 7000, 0, 16000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "switch 7 = " << c.switch7 << ", 8 = " << c.switch8 << ", selection "
+                                        << c.selStart << ".." << c.selEnd);
+        engine.Selection()->SetRange(c.selStart, c.selEnd);
+        TestGraph g;
+        Ptr<IBaseFilter> reader, sink;
+        reader.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
+        sink.p = wtModule.Create<IBaseFilter>(CLSID_KsTrksWt);
+        ASSERT_TRUE(reader.p && sink.p);
+        Ptr<ITracksReaderSetup> setup;
+        Ptr<ITracksWriterOutput> out;
+        ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p)));
+        ASSERT_EQ(S_OK, sink->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&out.p)));
+        setup->SetTrackSet(engine.Set());
+        setup->SetOutputChannels(2);
+        setup->SetSwitch7(c.switch7);
+        setup->SetSwitch8(c.switch8);
+        setup->SetSwitch9(c.switch8);
+        ASSERT_EQ(S_OK, g.Add(reader, nullptr));
+        ASSERT_EQ(S_OK, g.Add(sink, nullptr));
+        ASSERT_EQ(S_OK, g.Connect(reader, sink));
+        ASSERT_EQ(EC_COMPLETE, g.RunToEnd(30000));
+        g.Stop();
+        char name[MAX_PATH] = {};
+        out->GetDataFileName(name);
+        std::vector<uint8_t> written = ReadFileBytes(name);
+        std::vector<float> mix = engine.EngineMix(2, c.start, c.end);
+        ASSERT_EQ(size_t(c.end - c.start) * 2, mix.size());
+        ASSERT_EQ(mix.size() * 4, written.size());
+        EXPECT_EQ(0, std::memcmp(written.data(), mix.data(), written.size()));
+        char peak[MAX_PATH] = {};
+        out->GetPeakFileName(peak);
+        DeleteFileA(name);
+        DeleteFileA(peak);
+    }
+    engine.Selection()->SetRange(0, 0);
+}
+
+// The effect chain puts the converter before the writer with the document's depth as target.
+TEST_F(RenderGraph, WriterTakesEveryDepthTheConverterIsSetTo)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 5000, 2), 2));
+    engine.Selection()->SelectTrack(0, 1);
+    for (WORD bits : {8, 16, 20, 24, 32}) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        TestGraph g;
+        Ptr<IBaseFilter> src, conv, sink;
+        src.p = srcModule.Create<IBaseFilter>(CLSID_KsDShowSrc);
+        conv.p = attrModule.Create<IBaseFilter>(CLSID_KvSEAttr);
+        sink.p = wtModule.Create<IBaseFilter>(CLSID_KsTrksWt);
+        ASSERT_TRUE(src.p && conv.p && sink.p);
+        Ptr<IKsDShowSource> api;
+        Ptr<IAttributeSettings> settings;
+        Ptr<ITracksWriterOutput> out;
+        src->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&api.p));
+        conv->QueryInterface(__uuidof(IAttributeSettings), reinterpret_cast<void**>(&settings.p));
+        sink->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&out.p));
+        api->AttachEngine(engine.Set(), 0, 0);
+        api->SetOutputSampleFormat(3);
+        ASSERT_EQ(S_OK, g.Add(src, nullptr));
+        ASSERT_EQ(S_OK, g.Add(conv, nullptr));
+        ASSERT_EQ(S_OK, g.Add(sink, nullptr));
+        ASSERT_EQ(S_OK, g.Connect(src, conv));
+        ASSERT_EQ(S_OK, settings->SetBitsPerSample(bits));
+        ASSERT_EQ(S_OK, settings->SetChannels(2));
+        ASSERT_EQ(S_OK, settings->SetSamplesPerSec(44100));
+        ASSERT_EQ(S_OK, g.Connect(conv, sink));
+        ASSERT_EQ(EC_COMPLETE, g.RunToEnd(30000));
+        g.Stop();
+        WAVEFORMATEX wf{};
+        ASSERT_EQ(S_OK, out->GetWaveFormat(&wf));
+        LONGLONG frames = 0;
+        out->GetWrittenLength(&frames);
+        EXPECT_EQ(5000, frames);
+        char name[MAX_PATH] = {}, peak[MAX_PATH] = {};
+        out->GetDataFileName(name);
+        out->GetPeakFileName(peak);
+        size_t storageBytes = bits <= 16 ? bits / 8 : 4;
+        EXPECT_EQ(5000u * 2 * storageBytes, ReadFileBytes(name).size());
+        EXPECT_EQ(bits, wf.wBitsPerSample);
+        DeleteFileA(name);
+        DeleteFileA(peak);
+    }
+}
+
 TEST_F(RenderGraph, StoppedRunLeavesNoFiles)
 {
     ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100 * 120, 2), 2)); // two minutes
@@ -294,4 +403,29 @@ TEST_F(RenderGraph, SourceRefusesBadSampleFormatsAndHasNothingToOfferWithoutEngi
     ASSERT_EQ(S_OK, srcApi->GetEngine(&none));
     EXPECT_EQ(static_cast<IUnknown*>(engine.Set()), none);
     none->Release();
+}
+
+// An empty selection: an in-place result (mix 0) replaces the track's own span; a mix (1)
+// starts a new time line at 0.
+TEST_F(RenderGraph, SourceWithoutSelectionStreamsTheTrackSpanOrTheWholeMix)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 5000, 2), 2, 2000));
+    engine.Selection()->SelectTrack(0, 1);
+    Ptr<IMediaSeeking> seeking;
+    ASSERT_EQ(S_OK, source->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&seeking.p)));
+    struct Case {
+        LONG mix;
+        LONGLONG selStart, selEnd;
+        LONGLONG frames;
+    };
+    const Case cases[] = {{0, 3000, 4000, 1000}, {0, 0, 0, 5000}, {1, 3000, 4000, 1000}, {1, 0, 0, 7000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mix " << c.mix << ", selection " << c.selStart << ".." << c.selEnd);
+        ASSERT_EQ(S_OK, srcApi->AttachEngine(engine.Set(), c.mix, 0));
+        engine.Selection()->SetRange(c.selStart, c.selEnd);
+        LONGLONG duration = 0;
+        ASSERT_EQ(S_OK, seeking->GetDuration(&duration));
+        EXPECT_EQ(c.frames * 10000000 / 44100, duration);
+    }
+    engine.Selection()->SetRange(0, 0);
 }

@@ -148,6 +148,30 @@ TEST_F(GainGraph, RefusesConnectionsWhileRunningAndTypesItCannotTake)
     other->Release();
 }
 
+// The graph stops its filters downstream first; a transform caught between a stopped
+// renderer and a running source is being stopped, and must not report that as an error.
+TEST_F(GainGraph, TransformWhoseDownstreamStoppedFirstReportsNoError)
+{
+    Build(44100 * 10, 2, 256);
+    source->delayPerBufferMs = 1; // still streaming when the renderer stops
+    IMediaEvent* events = nullptr;
+    ASSERT_EQ(S_OK, graph.Graph()->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&events)));
+    ASSERT_EQ(S_OK, graph.Control()->Run());
+    Sleep(30);
+    ASSERT_EQ(S_OK, static_cast<IBaseFilter*>(sink)->Stop());
+    Sleep(100); // the gain now gets refusals from the stopped renderer
+    long code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    bool errorAbort = false;
+    while (events->GetEvent(&code, &p1, &p2, 50) == S_OK) {
+        errorAbort |= code == EC_ERRORABORT;
+        events->FreeEventParams(code, p1, p2);
+    }
+    EXPECT_FALSE(errorAbort);
+    EXPECT_EQ(S_OK, graph.Stop());
+    events->Release();
+}
+
 TEST_F(GainGraph, ReferencesComeBackAfterARun)
 {
     Build(1000, 1);
