@@ -219,7 +219,8 @@ ShownBox Report(HRESULT code)
             [](HWND hwnd, LPARAM found) -> BOOL {
                 char cls[16] = {};
                 GetClassNameA(hwnd, cls, sizeof cls);
-                if (std::string(cls) != "#32770")
+                // A box is read once it shows: before that its caption and text may not be set.
+                if (std::string(cls) != "#32770" || !IsWindowVisible(hwnd))
                     return TRUE;
                 *reinterpret_cast<HWND*>(found) = hwnd;
                 return FALSE;
@@ -232,6 +233,8 @@ ShownBox Report(HRESULT code)
         box.caption = text;
         GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text); // the static text of a message box
         box.text = text;
+        if (box.caption.empty() || box.text.empty())
+            continue; // still being filled in: look again
         box.shown = true;
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }
