@@ -13,6 +13,8 @@
 #include <vector>
 
 struct GraphicEqTransform : TransformFilter {
+    GraphicEqTransform() : TransformFilter(L"Input", L"Output") {}
+
 protected:
     HRESULT CheckInputType(const AM_MEDIA_TYPE& in) override;
     HRESULT CheckTransform(const AM_MEDIA_TYPE& in, const AM_MEDIA_TYPE& out) override;

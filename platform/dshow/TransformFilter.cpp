@@ -8,10 +8,10 @@ bool IsStopRefusal(HRESULT hr) { return hr == VFW_E_WRONG_STATE || hr == VFW_E_N
 
 } // namespace
 
-TransformFilter::TransformFilter()
+TransformFilter::TransformFilter(const wchar_t* inputName, const wchar_t* outputName)
 {
-    m_input = InputPin::Create<InputPin>(this, L"In");
-    m_output = OutputPin::Create<OutputPin>(this, L"Out");
+    m_input = InputPin::Create<InputPin>(this, inputName);
+    m_output = OutputPin::Create<OutputPin>(this, outputName);
     AddPin(m_input);
     AddPin(m_output);
 }

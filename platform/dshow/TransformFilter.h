@@ -1,12 +1,13 @@
-// TransformFilter: one input pin "In", one output pin "Out"; every input sample becomes an
-// output sample through Transform, or the derived filter takes over ProcessSample to deliver
-// any number of output samples (resamplers) with Output()->GetDeliveryBuffer / Deliver.
+// TransformFilter: one input and one output pin ("In" and "Out" unless the filter names them);
+// every input sample becomes an output sample through Transform, or the derived filter takes
+// over ProcessSample to deliver any number of output samples (resamplers) with
+// Output()->GetDeliveryBuffer / Deliver.
 // Streaming hooks run on the upstream thread under the stream lock.
 #pragma once
 #include "BaseFilter.h"
 
 struct TransformFilter : BaseFilter {
-    TransformFilter();
+    explicit TransformFilter(const wchar_t* inputName = L"In", const wchar_t* outputName = L"Out");
 
     InputPin* Input() const { return m_input; }
     OutputPin* Output() const { return m_output; }

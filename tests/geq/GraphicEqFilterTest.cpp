@@ -134,6 +134,13 @@ TEST_F(GraphicEqFilterModule, AnswersItsInterfacesAndStartsAtTheDefaultPreset)
     EXPECT_EQ(ids.pElems[1], kClsidFirEqPropertyPage);
     CoTaskMemFree(ids.pElems);
 
+    for (const wchar_t* name : {L"Input", L"Output"}) {
+        IPin* pin = nullptr;
+        EXPECT_EQ(filter->FindPin(name, &pin), S_OK) << "pin named " << static_cast<int>(name[0]);
+        if (pin)
+            pin->Release();
+    }
+
     int rate = 0;
     EXPECT_EQ(eq->SetSampleRate(22050), HRESULT(22050));
     EXPECT_EQ(eq->GetSampleRate(&rate), HRESULT(22050));
