@@ -307,10 +307,10 @@ TEST_F(GraphicEqFilterModule, PassesTheFilterConformanceSequence)
     auto w = Wave(WAVE_FORMAT_PCM, 16, 2);
     Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(44100 * 2), 4410));
     Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
-    kvtest::ConformanceSpec spec{kClsidGraphicEqFilter, 1, 1};
-    spec.upstream = source.get();
-    spec.downstream = renderer.get();
-    kvtest::CheckFilterConformance(filter.get(), spec);
+    kvtest::ConformanceSetup setup{kClsidGraphicEqFilter, 1, 1};
+    setup.upstream = source.get();
+    setup.downstream = renderer.get();
+    kvtest::CheckFilterConformance(filter.get(), setup);
 }
 
 // Runs the input through source -> equaliser -> renderer in a graph of the platform's graph

@@ -77,10 +77,10 @@ TEST_F(AttributeFilterTest, PassesTheFilterConformanceSequence)
     settings->SetBitsPerSample(24);
     TestPcmSource* up = TestPcmSource::New(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), MakeRamp16(30000, 2));
     TestRenderer* down = TestRenderer::New();
-    ConformanceSpec spec{CLSID_KvSEAttr, 1, 1};
-    spec.upstream = up;
-    spec.downstream = down;
-    CheckFilterConformance(filter, spec);
+    ConformanceSetup setup{CLSID_KvSEAttr, 1, 1};
+    setup.upstream = up;
+    setup.downstream = down;
+    CheckFilterConformance(filter, setup);
     up->Release();
     down->Release();
 }

@@ -363,16 +363,16 @@ TEST_F(RenderGraph, RenderModulesPassTheFilterConformanceSequence)
     srcApi->AttachEngine(engine.Set(), 0, 0);
     {
         TestRenderer* sink = TestRenderer::New();
-        ConformanceSpec spec{CLSID_KsDShowSrc, 0, 1};
-        spec.downstream = sink;
-        CheckFilterConformance(source, spec);
+        ConformanceSetup setup{CLSID_KsDShowSrc, 0, 1};
+        setup.downstream = sink;
+        CheckFilterConformance(source, setup);
         sink->Release();
     }
     {
         TestPcmSource* up = TestPcmSource::New(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), MakeRamp16(10000, 2));
-        ConformanceSpec spec{CLSID_KsTrksWt, 1, 0};
-        spec.upstream = up;
-        CheckFilterConformance(writer, spec);
+        ConformanceSetup setup{CLSID_KsTrksWt, 1, 0};
+        setup.upstream = up;
+        CheckFilterConformance(writer, setup);
         up->Release();
     }
     {
@@ -382,9 +382,9 @@ TEST_F(RenderGraph, RenderModulesPassTheFilterConformanceSequence)
         reader->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p));
         setup->SetTrackSet(engine.Set());
         TestRenderer* sink = TestRenderer::New();
-        ConformanceSpec spec{CLSID_KsTrksRd, 0, 1};
-        spec.downstream = sink;
-        CheckFilterConformance(reader, spec);
+        ConformanceSetup conformance{CLSID_KsTrksRd, 0, 1};
+        conformance.downstream = sink;
+        CheckFilterConformance(reader, conformance);
         sink->Release();
     }
     DeleteFileA(DataName().c_str());

@@ -23,10 +23,10 @@ TEST(BaseLayerConformance, TransformPassesTheSequence)
     TestPcmSource* source = TestPcmSource::New(Stereo16(), MakeRamp16(20000, 2));
     TestGain* gain = TestGain::New(2);
     TestRenderer* sink = TestRenderer::New();
-    ConformanceSpec spec{CLSID_TestGain, 1, 1};
-    spec.upstream = source;
-    spec.downstream = sink;
-    CheckFilterConformance(gain, spec);
+    ConformanceSetup setup{CLSID_TestGain, 1, 1};
+    setup.upstream = source;
+    setup.downstream = sink;
+    CheckFilterConformance(gain, setup);
     EXPECT_EQ(1u, RefCount(static_cast<IBaseFilter*>(gain)));
     source->Release();
     gain->Release();
@@ -39,18 +39,18 @@ TEST(BaseLayerConformance, SourceAndRendererPassTheSequence)
     {
         TestPcmSource* source = TestPcmSource::New(Stereo16(), MakeRamp16(5000, 2));
         TestRenderer* sink = TestRenderer::New();
-        ConformanceSpec spec{CLSID_TestPcmSource, 0, 1};
-        spec.downstream = sink;
-        CheckFilterConformance(source, spec);
+        ConformanceSetup setup{CLSID_TestPcmSource, 0, 1};
+        setup.downstream = sink;
+        CheckFilterConformance(source, setup);
         source->Release();
         sink->Release();
     }
     {
         TestPcmSource* source = TestPcmSource::New(Stereo16(), MakeRamp16(5000, 2));
         TestRenderer* sink = TestRenderer::New();
-        ConformanceSpec spec{CLSID_TestRenderer, 1, 0};
-        spec.upstream = source;
-        CheckFilterConformance(sink, spec);
+        ConformanceSetup setup{CLSID_TestRenderer, 1, 0};
+        setup.upstream = source;
+        CheckFilterConformance(sink, setup);
         source->Release();
         sink->Release();
     }

@@ -65,7 +65,7 @@ void CheckInterfaces(IBaseFilter* filter, const CLSID& clsid)
     EXPECT_TRUE(got == clsid) << "GetClassID gives the class id";
 }
 
-void CheckPins(IBaseFilter* filter, const ConformanceSpec& spec)
+void CheckPins(IBaseFilter* filter, const ConformanceSetup& setup)
 {
     std::vector<IPin*> pins = AllPins(filter);
     int inputs = 0, outputs = 0;
@@ -105,8 +105,8 @@ void CheckPins(IBaseFilter* filter, const ConformanceSpec& spec)
         }
         types->Release();
     }
-    EXPECT_EQ(spec.inputs, inputs);
-    EXPECT_EQ(spec.outputs, outputs);
+    EXPECT_EQ(setup.inputs, inputs);
+    EXPECT_EQ(setup.outputs, outputs);
     IPin* none = nullptr;
     EXPECT_EQ(VFW_E_NOT_FOUND, filter->FindPin(L"no such pin", &none));
 
@@ -162,7 +162,7 @@ void CheckConnection(IPin* out)
     in->Release();
 }
 
-void CheckStreaming(IBaseFilter* filter, const ConformanceSpec& spec)
+void CheckStreaming(IBaseFilter* filter, const ConformanceSetup& setup)
 {
     TestGraph graph;
     ASSERT_TRUE(graph.Ok());
@@ -172,31 +172,31 @@ void CheckStreaming(IBaseFilter* filter, const ConformanceSpec& spec)
     EXPECT_EQ(std::wstring(L"filter under test"), info.achName);
     if (info.pGraph)
         info.pGraph->Release();
-    if (spec.upstream) {
-        ASSERT_EQ(S_OK, graph.Add(spec.upstream, L"upstream"));
-        ASSERT_EQ(S_OK, graph.Connect(spec.upstream, filter));
-        IPin* out = FirstPin(spec.upstream, PINDIR_OUTPUT);
+    if (setup.upstream) {
+        ASSERT_EQ(S_OK, graph.Add(setup.upstream, L"upstream"));
+        ASSERT_EQ(S_OK, graph.Connect(setup.upstream, filter));
+        IPin* out = FirstPin(setup.upstream, PINDIR_OUTPUT);
         CheckConnection(out);
         out->Release();
     }
-    if (spec.downstream) {
-        ASSERT_EQ(S_OK, graph.Add(spec.downstream, L"downstream"));
-        ASSERT_EQ(S_OK, graph.Connect(filter, spec.downstream));
+    if (setup.downstream) {
+        ASSERT_EQ(S_OK, graph.Add(setup.downstream, L"downstream"));
+        ASSERT_EQ(S_OK, graph.Connect(filter, setup.downstream));
         IPin* out = FirstPin(filter, PINDIR_OUTPUT);
         CheckConnection(out);
-        IPin* other = FirstPin(spec.downstream, PINDIR_INPUT);
+        IPin* other = FirstPin(setup.downstream, PINDIR_INPUT);
         EXPECT_EQ(VFW_E_ALREADY_CONNECTED, out->Connect(other, nullptr));
         other->Release();
         out->Release();
     }
     for (int run = 0; run < 2; ++run) {
-        EXPECT_EQ(EC_COMPLETE, graph.RunToEnd(spec.runTimeoutMs)) << "run " << run << " ends with EC_COMPLETE";
+        EXPECT_EQ(EC_COMPLETE, graph.RunToEnd(setup.runTimeoutMs)) << "run " << run << " ends with EC_COMPLETE";
         EXPECT_EQ(S_OK, graph.Stop());
         FILTER_STATE state;
         EXPECT_EQ(S_OK, filter->GetState(0, &state));
         EXPECT_EQ(State_Stopped, state);
     }
-    IPin* anyPin = FirstPin(filter, spec.outputs ? PINDIR_OUTPUT : PINDIR_INPUT);
+    IPin* anyPin = FirstPin(filter, setup.outputs ? PINDIR_OUTPUT : PINDIR_INPUT);
     if (anyPin) {
         EXPECT_EQ(S_OK, graph.Graph()->Disconnect(anyPin));
         anyPin->Release();
@@ -205,19 +205,19 @@ void CheckStreaming(IBaseFilter* filter, const ConformanceSpec& spec)
 
 } // namespace
 
-void CheckFilterConformance(IBaseFilter* filter, const ConformanceSpec& spec)
+void CheckFilterConformance(IBaseFilter* filter, const ConformanceSetup& setup)
 {
     ASSERT_NE(nullptr, filter);
     ULONG refs = RefCount(filter);
-    CheckInterfaces(filter, spec.clsid);
+    CheckInterfaces(filter, setup.clsid);
     EXPECT_EQ(refs, RefCount(filter)) << "after interface queries";
-    CheckPins(filter, spec);
+    CheckPins(filter, setup);
     EXPECT_EQ(refs, RefCount(filter)) << "after pin and media type enumeration";
     CheckStatesAlone(filter);
     EXPECT_EQ(refs, RefCount(filter)) << "after state changes";
-    bool canStream = (spec.inputs == 0 || spec.upstream) && (spec.outputs == 0 || spec.downstream);
+    bool canStream = (setup.inputs == 0 || setup.upstream) && (setup.outputs == 0 || setup.downstream);
     if (canStream) {
-        CheckStreaming(filter, spec);
+        CheckStreaming(filter, setup);
         EXPECT_EQ(refs, RefCount(filter)) << "after the graph released the filter";
     }
 }

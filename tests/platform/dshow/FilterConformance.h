@@ -2,10 +2,10 @@
 // their enumerators, media types, states, connection in a real graph, streaming to
 // EC_COMPLETE twice, and reference counts that come back after each step.
 //
-//   kvtest::ConformanceSpec spec{CLSID_MyFilter, 1, 1};
-//   spec.upstream = source;        // feeds the filter's input (needed when inputs > 0)
-//   spec.downstream = renderer;    // takes its output (needed when outputs > 0)
-//   kvtest::CheckFilterConformance(filter, spec);   // reports with GoogleTest EXPECTs
+//   kvtest::ConformanceSetup setup{CLSID_MyFilter, 1, 1};
+//   setup.upstream = source;        // feeds the filter's input (needed when inputs > 0)
+//   setup.downstream = renderer;    // takes its output (needed when outputs > 0)
+//   kvtest::CheckFilterConformance(filter, setup);   // reports with GoogleTest EXPECTs
 //
 // The filter must be out of any graph; upstream and downstream must be fresh filters.
 #pragma once
@@ -14,7 +14,7 @@
 
 namespace kvtest {
 
-struct ConformanceSpec {
+struct ConformanceSetup {
     CLSID clsid;
     int inputs;
     int outputs;
@@ -23,6 +23,6 @@ struct ConformanceSpec {
     DWORD runTimeoutMs = 20000;
 };
 
-void CheckFilterConformance(IBaseFilter* filter, const ConformanceSpec& spec);
+void CheckFilterConformance(IBaseFilter* filter, const ConformanceSetup& setup);
 
 } // namespace kvtest
