@@ -113,20 +113,26 @@ void PeakBuilder::ReleaseStream()
     m_stream = nullptr;
 }
 
+HRESULT PeakBuilder::PrepareRun(const WaveFormat& format, DWORD framesPerBlock)
+{
+    if (!MakesBlocks(format, framesPerBlock))
+        return E_INVALIDARG;
+    if (!m_stream)
+        return S_OK;
+    HRESULT hr = End();
+    ReleaseStream();
+    return hr;
+}
+
 HRESULT PeakBuilder::Begin(const WaveFormat* format, DWORD framesPerBlock)
 {
     if (!format)
         return E_POINTER;
     // Checked before a file is made: a refused run leaves neither a new file nor the running
     // one touched.
-    if (!MakesBlocks(*format, framesPerBlock))
-        return E_INVALIDARG;
-    if (m_stream) {
-        HRESULT hr = End();
-        ReleaseStream();
-        if (FAILED(hr))
-            return hr;
-    }
+    HRESULT hr = PrepareRun(*format, framesPerBlock);
+    if (FAILED(hr))
+        return hr;
     IFileStream* stream = nullptr;
     std::string name;
     try {
@@ -137,7 +143,7 @@ HRESULT PeakBuilder::Begin(const WaveFormat* format, DWORD framesPerBlock)
             throw CKvSSException(LastErrorCode());
         stream->SetFileName(name.c_str());
         stream->Open(kStreamCreate);
-        HRESULT hr = BeginOnStream(stream, format, framesPerBlock);
+        hr = BeginOnStream(stream, format, framesPerBlock);
         stream->Release();
         return hr;
     } catch (const CKvSSException& e) {
@@ -154,14 +160,9 @@ HRESULT PeakBuilder::BeginOnStream(IFileStream* stream, const WaveFormat* format
 {
     if (!stream || !format)
         return E_POINTER;
-    if (!MakesBlocks(*format, framesPerBlock))
-        return E_INVALIDARG;
-    if (m_stream) {
-        HRESULT hr = End();
-        ReleaseStream();
-        if (FAILED(hr))
-            return hr;
-    }
+    HRESULT hr = PrepareRun(*format, framesPerBlock);
+    if (FAILED(hr))
+        return hr;
     stream->AddRef();
     m_stream = stream;
     m_framesPerBlock = framesPerBlock;

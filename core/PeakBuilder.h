@@ -32,6 +32,9 @@ public:
 
 private:
     void ReleaseStream();
+    // Refuses a format that makes no blocks, else ends a running build; a failure returned
+    // is End's.
+    HRESULT PrepareRun(const WaveFormat& format, DWORD framesPerBlock);
 
     IFileStream* m_stream = nullptr;
     std::vector<int32_t> m_peaks; // words waiting to be written

@@ -167,32 +167,23 @@ void FloatTo16(const Byte* __restrict s, size_t n, Byte* __restrict d)
         Store16(d + 2 * i, static_cast<int32_t>(Clip(LoadFloat(s + 4 * i) * 32767.0f, -32768.0f, 32767.0f)));
 }
 // Clipping before the integer conversion gives the same result as converting first for
-// every value a 32-bit integer can hold, and a sound one for those it cannot.
-void FloatTo24(const Byte* __restrict s, size_t n, Byte* __restrict d)
+// every value a 32-bit integer can hold, and a sound one for those it cannot. Mask clears
+// the low bits a 20-bit destination does not keep.
+template <int32_t Mask>
+void FloatTo24Masked(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
     size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         int32_t v[4];
         for (int k = 0; k < 4; ++k)
-            v[k] = static_cast<int32_t>(Clip(LoadFloat(s + 4 * (i + k)) * 8388607.0f, -8388608.0f, 8388607.0f));
+            v[k] = static_cast<int32_t>(Clip(LoadFloat(s + 4 * (i + k)) * 8388607.0f, -8388608.0f, 8388607.0f)) & Mask;
         Store24x4(d + 3 * i, v);
     }
     for (; i < n; ++i)
-        Store24(d + 3 * i, static_cast<int32_t>(Clip(LoadFloat(s + 4 * i) * 8388607.0f, -8388608.0f, 8388607.0f)));
+        Store24(d + 3 * i, static_cast<int32_t>(Clip(LoadFloat(s + 4 * i) * 8388607.0f, -8388608.0f, 8388607.0f)) & Mask);
 }
-void FloatTo20(const Byte* __restrict s, size_t n, Byte* __restrict d)
-{
-    size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        int32_t v[4];
-        for (int k = 0; k < 4; ++k)
-            v[k] = static_cast<int32_t>(Clip(LoadFloat(s + 4 * (i + k)) * 8388607.0f, -8388608.0f, 8388607.0f)) & ~0xF;
-        Store24x4(d + 3 * i, v);
-    }
-    for (; i < n; ++i)
-        Store24(d + 3 * i,
-                static_cast<int32_t>(Clip(LoadFloat(s + 4 * i) * 8388607.0f, -8388608.0f, 8388607.0f)) & ~0xF);
-}
+void FloatTo24(const Byte* __restrict s, size_t n, Byte* __restrict d) { FloatTo24Masked<~0>(s, n, d); }
+void FloatTo20(const Byte* __restrict s, size_t n, Byte* __restrict d) { FloatTo24Masked<~0xF>(s, n, d); }
 
 using Kernel = void (*)(const Byte* __restrict, size_t, Byte* __restrict);
 

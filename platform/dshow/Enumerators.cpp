@@ -1,100 +1,33 @@
 #include "Enumerators.h"
 
-PinEnumerator::PinEnumerator(const std::vector<IPin*>& pins, size_t pos) : m_pins(pins), m_pos(pos)
+PinEnumerator::PinEnumerator(const std::vector<IPin*>& pins, size_t pos) : SnapshotEnumerator(pins, pos)
 {
-    for (IPin* p : m_pins)
+    for (IPin* p : m_items)
         p->AddRef();
 }
 
 PinEnumerator::~PinEnumerator()
 {
-    for (IPin* p : m_pins)
+    for (IPin* p : m_items)
         p->Release();
 }
 
 STDMETHODIMP PinEnumerator::Next(ULONG count, IPin** pins, ULONG* fetched)
 {
-    if (!pins)
-        return E_POINTER;
-    if (count > 1 && !fetched)
-        return E_INVALIDARG;
-    ULONG n = 0;
-    while (n < count && m_pos < m_pins.size()) {
-        pins[n] = m_pins[m_pos++];
-        pins[n++]->AddRef();
-    }
-    if (fetched)
-        *fetched = n;
-    return n == count ? S_OK : S_FALSE;
-}
-
-STDMETHODIMP PinEnumerator::Skip(ULONG count)
-{
-    size_t left = m_pins.size() - m_pos;
-    m_pos += count < left ? count : left;
-    return count <= left ? S_OK : S_FALSE;
-}
-
-STDMETHODIMP PinEnumerator::Reset()
-{
-    m_pos = 0;
-    return S_OK;
-}
-
-STDMETHODIMP PinEnumerator::Clone(IEnumPins** e)
-{
-    if (!e)
-        return E_POINTER;
-    *e = Create<PinEnumerator>(m_pins, m_pos);
-    return *e ? S_OK : E_OUTOFMEMORY;
+    auto copy = [](IPin* p) {
+        p->AddRef();
+        return p;
+    };
+    return NextItems(count, pins, fetched, copy, [](IPin* p) { p->Release(); });
 }
 
 MediaTypeEnumerator::MediaTypeEnumerator(const std::vector<MediaType>& types, size_t pos)
-    : m_types(types), m_pos(pos)
+    : SnapshotEnumerator(types, pos)
 {
 }
 
 STDMETHODIMP MediaTypeEnumerator::Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched)
 {
-    if (!types)
-        return E_POINTER;
-    if (count > 1 && !fetched)
-        return E_INVALIDARG;
-    ULONG n = 0;
-    while (n < count && m_pos < m_types.size()) {
-        AM_MEDIA_TYPE* mt = CreateMediaTypeCopy(m_types[m_pos].Ptr());
-        if (!mt) {
-            while (n)
-                DeleteMediaType(types[--n]);
-            if (fetched)
-                *fetched = 0;
-            return E_OUTOFMEMORY;
-        }
-        types[n++] = mt;
-        ++m_pos;
-    }
-    if (fetched)
-        *fetched = n;
-    return n == count ? S_OK : S_FALSE;
-}
-
-STDMETHODIMP MediaTypeEnumerator::Skip(ULONG count)
-{
-    size_t left = m_types.size() - m_pos;
-    m_pos += count < left ? count : left;
-    return count <= left ? S_OK : S_FALSE;
-}
-
-STDMETHODIMP MediaTypeEnumerator::Reset()
-{
-    m_pos = 0;
-    return S_OK;
-}
-
-STDMETHODIMP MediaTypeEnumerator::Clone(IEnumMediaTypes** e)
-{
-    if (!e)
-        return E_POINTER;
-    *e = Create<MediaTypeEnumerator>(m_types, m_pos);
-    return *e ? S_OK : E_OUTOFMEMORY;
+    auto copy = [](const MediaType& t) { return CreateMediaTypeCopy(t.Ptr()); };
+    return NextItems(count, types, fetched, copy, [](AM_MEDIA_TYPE* mt) { DeleteMediaType(mt); });
 }

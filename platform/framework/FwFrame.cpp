@@ -24,6 +24,14 @@ void SetFrameIcon(HWND hwnd, UINT resourceId)
     ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, (LPARAM)icon);
 }
 
+// The profile entry that keeps a bar's visibility: saving and loading must agree on it.
+CString BarVisibleEntry(HWND bar)
+{
+    CString entry;
+    entry.Format("Bar%u.Visible", (UINT)::GetDlgCtrlID(bar));
+    return entry;
+}
+
 bool IsKeyboardMessage(const MSG* msg)
 {
     return msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
@@ -279,9 +287,7 @@ void CFrameWnd::SaveBarState(const char* section) const
     if (!app) return;
     for (CControlBar* bar : m_controlBars) {
         HWND child = bar->m_hWnd;
-        CString entry;
-        entry.Format("Bar%u.Visible", (UINT)::GetDlgCtrlID(child));
-        app->WriteProfileInt(section, entry, ::IsWindowVisible(child) ? 1 : 0);
+        app->WriteProfileInt(section, BarVisibleEntry(child), ::IsWindowVisible(child) ? 1 : 0);
     }
 }
 
@@ -291,9 +297,7 @@ void CFrameWnd::LoadBarState(const char* section)
     if (!app) return;
     for (CControlBar* bar : m_controlBars) {
         HWND child = bar->m_hWnd;
-        CString entry;
-        entry.Format("Bar%u.Visible", (UINT)::GetDlgCtrlID(child));
-        int visible = (int)app->GetProfileInt(section, entry, -1);
+        int visible = (int)app->GetProfileInt(section, BarVisibleEntry(child), -1);
         if (visible != -1) ::ShowWindow(child, visible ? SW_SHOWNOACTIVATE : SW_HIDE);
     }
     RecalcLayout();

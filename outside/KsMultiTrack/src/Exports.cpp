@@ -6,36 +6,56 @@
 #include "TrackSet.h"
 
 namespace {
+
 HWND g_mainWindow = nullptr;
+
+// A new engine object of class T behind interface I (one reference), for the Create exports.
+template <class T, class I>
+HRESULT CreateNew(I** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = T::template Create<T>();
+    return *object ? S_OK : E_OUTOFMEMORY;
 }
+
+using DeviceNames = std::vector<std::string> (*)(LONG kind);
+
+LONG DeviceCount(DeviceNames names, LONG kind)
+{
+    try {
+        return static_cast<LONG>(names(kind).size());
+    } catch (...) {
+        return 0;
+    }
+}
+
+HRESULT DeviceName(DeviceNames names, LONG kind, LONG index, char* buffer, LONG capacity)
+{
+    if (!buffer || capacity <= 0)
+        return E_POINTER;
+    buffer[0] = '\0';
+    try {
+        auto all = names(kind);
+        if (index < 0 || index >= static_cast<LONG>(all.size()))
+            return E_INVALIDARG;
+        return CopyName(all[static_cast<size_t>(index)], buffer, capacity);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace
 
 extern "C" {
 
-HRESULT WINAPI MtCreateTrackSet(IMtTrackSet** set)
-{
-    if (!set)
-        return E_POINTER;
-    *set = ComObject<IMtTrackSet>::Create<CTrackSet>();
-    return *set ? S_OK : E_OUTOFMEMORY;
-}
+HRESULT WINAPI MtCreateTrackSet(IMtTrackSet** set) { return CreateNew<CTrackSet>(set); }
 
 HRESULT WINAPI MtCreateTempStore(IMtTempStore** store) { return CreateTempStore(store); }
 
-HRESULT WINAPI MtCreateItemList(IMtItemList** list)
-{
-    if (!list)
-        return E_POINTER;
-    *list = ComObject<IMtItemList>::Create<CItemList>();
-    return *list ? S_OK : E_OUTOFMEMORY;
-}
+HRESULT WINAPI MtCreateItemList(IMtItemList** list) { return CreateNew<CItemList>(list); }
 
-HRESULT WINAPI MtCreateClip(IMtClip** clip)
-{
-    if (!clip)
-        return E_POINTER;
-    *clip = ComObject<IMtClip>::Create<CClip>();
-    return *clip ? S_OK : E_OUTOFMEMORY;
-}
+HRESULT WINAPI MtCreateClip(IMtClip** clip) { return CreateNew<CClip>(clip); }
 
 HRESULT WINAPI MtInitialize(HWND mainWindow)
 {
@@ -49,52 +69,18 @@ HRESULT WINAPI MtUninitialize()
     return S_OK;
 }
 
-LONG WINAPI MtGetPlaybackDeviceCount(LONG kind)
-{
-    try {
-        return static_cast<LONG>(PlaybackDeviceNames(kind).size());
-    } catch (...) {
-        return 0;
-    }
-}
+LONG WINAPI MtGetPlaybackDeviceCount(LONG kind) { return DeviceCount(PlaybackDeviceNames, kind); }
 
 HRESULT WINAPI MtGetPlaybackDeviceName(LONG kind, LONG index, char* buffer, LONG capacity)
 {
-    if (!buffer || capacity <= 0)
-        return E_POINTER;
-    buffer[0] = '\0';
-    try {
-        auto names = PlaybackDeviceNames(kind);
-        if (index < 0 || index >= static_cast<LONG>(names.size()))
-            return E_INVALIDARG;
-        return CopyName(names[static_cast<size_t>(index)], buffer, capacity);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    return DeviceName(PlaybackDeviceNames, kind, index, buffer, capacity);
 }
 
-LONG WINAPI MtGetRecordingDeviceCount(LONG kind)
-{
-    try {
-        return static_cast<LONG>(RecordingDeviceNames(kind).size());
-    } catch (...) {
-        return 0;
-    }
-}
+LONG WINAPI MtGetRecordingDeviceCount(LONG kind) { return DeviceCount(RecordingDeviceNames, kind); }
 
 HRESULT WINAPI MtGetRecordingDeviceName(LONG kind, LONG index, char* buffer, LONG capacity)
 {
-    if (!buffer || capacity <= 0)
-        return E_POINTER;
-    buffer[0] = '\0';
-    try {
-        auto names = RecordingDeviceNames(kind);
-        if (index < 0 || index >= static_cast<LONG>(names.size()))
-            return E_INVALIDARG;
-        return CopyName(names[static_cast<size_t>(index)], buffer, capacity);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    return DeviceName(RecordingDeviceNames, kind, index, buffer, capacity);
 }
 
 // No ASIO host yet: no drivers are installed as far as the engine knows.

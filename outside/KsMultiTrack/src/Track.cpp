@@ -112,22 +112,11 @@ void CTrack::ScaleEnvelopes(double factor)
     }
 }
 
-HRESULT CTrack::GetFloat(const float& field, float* out) const
-{
-    if (!out)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *out = field;
-    return S_OK;
-}
-
 HRESULT CTrack::SetFloat(float& field, float value)
 {
     if (!std::isfinite(value))
         return E_INVALIDARG;
-    Guard guard(m_lock);
-    field = value;
-    return S_OK;
+    return WriteUnderLock(m_lock, field, value);
 }
 
 HRESULT CTrack::CheckFits(const MtFormat& format, WORD itemChannels) const

@@ -4,6 +4,7 @@
 #pragma once
 #include "Content.h"
 #include "Envelope.h"
+#include "UnderLock.h"
 
 #include "ComObject.h"
 
@@ -98,15 +99,15 @@ public:
     STDMETHODIMP Reserved44() override { return E_NOTIMPL; }
     STDMETHODIMP Reserved45() override { return E_NOTIMPL; }
     STDMETHODIMP Reserved46() override { return E_NOTIMPL; }
-    STDMETHODIMP GetVolume(float* volume) override { return GetFloat(m_volume, volume); }
+    STDMETHODIMP GetVolume(float* volume) override { return ReadUnderLock(m_lock, m_volume, volume); }
     STDMETHODIMP SetVolume(float volume) override { return SetFloat(m_volume, volume); }
-    STDMETHODIMP GetPan(float* pan) override { return GetFloat(m_pan, pan); }
+    STDMETHODIMP GetPan(float* pan) override { return ReadUnderLock(m_lock, m_pan, pan); }
     STDMETHODIMP SetPan(float pan) override;
-    STDMETHODIMP GetFrontRearPan(float* pan) override { return GetFloat(m_frontRear, pan); }
+    STDMETHODIMP GetFrontRearPan(float* pan) override { return ReadUnderLock(m_lock, m_frontRear, pan); }
     STDMETHODIMP SetFrontRearPan(float pan) override;
-    STDMETHODIMP GetCenterLevel(float* level) override { return GetFloat(m_center, level); }
+    STDMETHODIMP GetCenterLevel(float* level) override { return ReadUnderLock(m_lock, m_center, level); }
     STDMETHODIMP SetCenterLevel(float level) override { return SetFloat(m_center, level); }
-    STDMETHODIMP GetLfeLevel(float* level) override { return GetFloat(m_lfe, level); }
+    STDMETHODIMP GetLfeLevel(float* level) override { return ReadUnderLock(m_lock, m_lfe, level); }
     STDMETHODIMP SetLfeLevel(float level) override { return SetFloat(m_lfe, level); }
     STDMETHODIMP GetSurroundValue(LONG* value) override;
     STDMETHODIMP SetSurroundValue(LONG value) override;
@@ -124,7 +125,6 @@ protected:
     void* QueryExtraInterface(REFIID iid) override { return iid == __uuidof(IMtTrackData) ? this : nullptr; }
 
 private:
-    HRESULT GetFloat(const float& field, float* out) const;
     HRESULT SetFloat(float& field, float value);
     // Replaces [position, position + replaceLength) of the time line by insert; an empty
     // track starts at position. Caller holds the lock.

@@ -19,22 +19,6 @@ CTrackSet::~CTrackSet()
     }
 }
 
-HRESULT CTrackSet::GetLong(const LONG& field, LONG* out) const
-{
-    if (!out)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *out = field;
-    return S_OK;
-}
-
-HRESULT CTrackSet::SetLong(LONG& field, LONG value)
-{
-    Guard guard(m_lock);
-    field = value;
-    return S_OK;
-}
-
 CTrack* CTrackSet::At(LONG index) const
 {
     if (index < 0 || index >= static_cast<LONG>(m_tracks.size()))
@@ -243,14 +227,7 @@ STDMETHODIMP CTrackSet::GetTrackCount(LONG* count)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetBitsPerSample(WORD* bits)
-{
-    if (!bits)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *bits = m_format.bits;
-    return S_OK;
-}
+STDMETHODIMP CTrackSet::GetBitsPerSample(WORD* bits) { return ReadUnderLock(m_lock, m_format.bits, bits); }
 
 STDMETHODIMP CTrackSet::GetLength(LONGLONG* length, DWORD)
 {
@@ -261,16 +238,9 @@ STDMETHODIMP CTrackSet::GetLength(LONGLONG* length, DWORD)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetSamplesPerSec(DWORD* rate)
-{
-    if (!rate)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *rate = m_format.rate;
-    return S_OK;
-}
+STDMETHODIMP CTrackSet::GetSamplesPerSec(DWORD* rate) { return ReadUnderLock(m_lock, m_format.rate, rate); }
 
-STDMETHODIMP CTrackSet::GetChannelLimit(LONG* limit) { return GetLong(m_channelLimit, limit); }
+STDMETHODIMP CTrackSet::GetChannelLimit(LONG* limit) { return ReadUnderLock(m_lock, m_channelLimit, limit); }
 
 STDMETHODIMP CTrackSet::SetChannelLimit(LONG limit)
 {
@@ -283,14 +253,7 @@ STDMETHODIMP CTrackSet::SetChannelLimit(LONG limit)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetRecordChannels(WORD* channels)
-{
-    if (!channels)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *channels = m_recordChannels;
-    return S_OK;
-}
+STDMETHODIMP CTrackSet::GetRecordChannels(WORD* channels) { return ReadUnderLock(m_lock, m_recordChannels, channels); }
 
 STDMETHODIMP CTrackSet::SetRecordChannels(WORD channels)
 {
@@ -298,9 +261,7 @@ STDMETHODIMP CTrackSet::SetRecordChannels(WORD channels)
     // sets this value before and apart from the limit.
     if (channels != 1 && channels != 2 && channels != 6)
         return E_INVALIDARG;
-    Guard guard(m_lock);
-    m_recordChannels = channels;
-    return S_OK;
+    return WriteUnderLock(m_lock, m_recordChannels, channels);
 }
 
 STDMETHODIMP CTrackSet::GetLoopRange(LONGLONG* start, LONGLONG* end)
@@ -323,22 +284,13 @@ STDMETHODIMP CTrackSet::SetLoopRange(const LONGLONG* start, const LONGLONG* end)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetMasterVolume(float* volume)
-{
-    if (!volume)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *volume = m_master;
-    return S_OK;
-}
+STDMETHODIMP CTrackSet::GetMasterVolume(float* volume) { return ReadUnderLock(m_lock, m_master, volume); }
 
 STDMETHODIMP CTrackSet::SetMasterVolume(float volume)
 {
     if (!std::isfinite(volume) || volume < 0.0f)
         return E_INVALIDARG;
-    Guard guard(m_lock);
-    m_master = volume;
-    return S_OK;
+    return WriteUnderLock(m_lock, m_master, volume);
 }
 
 STDMETHODIMP CTrackSet::GetTrackById(LONG id, IMtTrack** track)

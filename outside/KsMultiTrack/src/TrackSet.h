@@ -42,22 +42,22 @@ public:
     STDMETHODIMP SetChannelLimit(LONG limit) override;
     STDMETHODIMP GetRecordChannels(WORD* channels) override;
     STDMETHODIMP SetRecordChannels(WORD channels) override;
-    STDMETHODIMP GetShuttleStart(LONG* on) override { return GetLong(m_shuttle, on); }
-    STDMETHODIMP SetShuttleStart(LONG on) override { return SetLong(m_shuttle, on); }
+    STDMETHODIMP GetShuttleStart(LONG* on) override { return ReadUnderLock(m_lock, m_shuttle, on); }
+    STDMETHODIMP SetShuttleStart(LONG on) override { return WriteUnderLock(m_lock, m_shuttle, on); }
     STDMETHODIMP GetLoopRange(LONGLONG* start, LONGLONG* end) override;
     STDMETHODIMP SetLoopRange(const LONGLONG* start, const LONGLONG* end) override;
     STDMETHODIMP GetMasterVolume(float* volume) override;
     STDMETHODIMP SetMasterVolume(float volume) override;
-    STDMETHODIMP GetReadAutomation(LONG* on) override { return GetLong(m_readAutomation, on); }
-    STDMETHODIMP SetReadAutomation(LONG on) override { return SetLong(m_readAutomation, on); }
-    STDMETHODIMP GetWriteAutomation(LONG* on) override { return GetLong(m_writeAutomation, on); }
-    STDMETHODIMP SetWriteAutomation(LONG on) override { return SetLong(m_writeAutomation, on); }
+    STDMETHODIMP GetReadAutomation(LONG* on) override { return ReadUnderLock(m_lock, m_readAutomation, on); }
+    STDMETHODIMP SetReadAutomation(LONG on) override { return WriteUnderLock(m_lock, m_readAutomation, on); }
+    STDMETHODIMP GetWriteAutomation(LONG* on) override { return ReadUnderLock(m_lock, m_writeAutomation, on); }
+    STDMETHODIMP SetWriteAutomation(LONG on) override { return WriteUnderLock(m_lock, m_writeAutomation, on); }
     STDMETHODIMP GetTrackById(LONG id, IMtTrack** track) override;
     STDMETHODIMP TrackIndexToId(LONG index, LONG* id) override;
     STDMETHODIMP GetTrackIndex(IMtTrack* track, LONG* index) override;
     STDMETHODIMP TrackIdToIndex(LONG id, LONG* index) override;
-    STDMETHODIMP GetAsioInUse(LONG* on) override { return GetLong(m_asio, on); }
-    STDMETHODIMP SetAsioInUse(LONG on) override { return SetLong(m_asio, on); }
+    STDMETHODIMP GetAsioInUse(LONG* on) override { return ReadUnderLock(m_lock, m_asio, on); }
+    STDMETHODIMP SetAsioInUse(LONG on) override { return WriteUnderLock(m_lock, m_asio, on); }
     STDMETHODIMP CreateMixReader(DWORD outputChannels, DWORD flags, IMtMixReader** reader) override;
 
     // IMtSelection
@@ -70,8 +70,6 @@ public:
     STDMETHODIMP GetMarkedCount(LONG* count) override;
 
 private:
-    HRESULT GetLong(const LONG& field, LONG* out) const;
-    HRESULT SetLong(LONG& field, LONG value);
     CTrack* At(LONG index) const;
     LONG NewId();
     LONGLONG LengthLocked() const;

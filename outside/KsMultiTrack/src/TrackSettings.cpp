@@ -32,37 +32,11 @@ STDMETHODIMP CTrack::GetLength(LONGLONG* length)
     return S_OK;
 }
 
-STDMETHODIMP CTrack::GetSelectedChannels(DWORD* mask)
-{
-    if (!mask)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *mask = m_selectedChannels;
-    return S_OK;
-}
+STDMETHODIMP CTrack::GetSelectedChannels(DWORD* mask) { return ReadUnderLock(m_lock, m_selectedChannels, mask); }
+STDMETHODIMP CTrack::SetSelectedChannels(DWORD mask) { return WriteUnderLock(m_lock, m_selectedChannels, mask); }
 
-STDMETHODIMP CTrack::SetSelectedChannels(DWORD mask)
-{
-    Guard guard(m_lock);
-    m_selectedChannels = mask;
-    return S_OK;
-}
-
-STDMETHODIMP CTrack::GetSpeakerMask(DWORD* mask)
-{
-    if (!mask)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *mask = m_speakerMask;
-    return S_OK;
-}
-
-STDMETHODIMP CTrack::SetSpeakerMask(DWORD mask)
-{
-    Guard guard(m_lock);
-    m_speakerMask = mask;
-    return S_OK;
-}
+STDMETHODIMP CTrack::GetSpeakerMask(DWORD* mask) { return ReadUnderLock(m_lock, m_speakerMask, mask); }
+STDMETHODIMP CTrack::SetSpeakerMask(DWORD mask) { return WriteUnderLock(m_lock, m_speakerMask, mask); }
 
 STDMETHODIMP CTrack::TestFlag(DWORD flag, LONG* set)
 {
@@ -83,82 +57,32 @@ STDMETHODIMP CTrack::SetFlag(DWORD flag, LONG value)
     return S_OK;
 }
 
-STDMETHODIMP CTrack::ApplyFurtherState(LONG value)
-{
-    Guard guard(m_lock);
-    m_furtherState = value;
-    return S_OK;
-}
-
-STDMETHODIMP CTrack::IsSilenced(LONG* silenced)
-{
-    if (!silenced)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *silenced = m_silenced ? 1 : 0;
-    return S_OK;
-}
-
-STDMETHODIMP CTrack::SetSilenced(LONG silenced)
-{
-    Guard guard(m_lock);
-    m_silenced = silenced != 0;
-    return S_OK;
-}
+STDMETHODIMP CTrack::ApplyFurtherState(LONG value) { return WriteUnderLock(m_lock, m_furtherState, value); }
+STDMETHODIMP CTrack::IsSilenced(LONG* silenced) { return ReadUnderLock(m_lock, m_silenced, silenced); }
+STDMETHODIMP CTrack::SetSilenced(LONG silenced) { return WriteUnderLock(m_lock, m_silenced, silenced != 0); }
 
 STDMETHODIMP CTrack::IsRecordArmed(LONG* armed) { return TestFlag(kMtFlagRecord, armed); }
 STDMETHODIMP CTrack::SetRecordArmed(LONG armed) { return SetFlag(kMtFlagRecord, armed); }
 
-STDMETHODIMP CTrack::GetStartOffset(LONGLONG* start)
-{
-    if (!start)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *start = m_start;
-    return S_OK;
-}
+STDMETHODIMP CTrack::GetStartOffset(LONGLONG* start) { return ReadUnderLock(m_lock, m_start, start); }
+STDMETHODIMP CTrack::SetStartOffset(LONGLONG start) { return WriteUnderLock(m_lock, m_start, start); }
 
-STDMETHODIMP CTrack::SetStartOffset(LONGLONG start)
-{
-    Guard guard(m_lock);
-    m_start = start;
-    return S_OK;
-}
-
-STDMETHODIMP CTrack::GetGroupRecord(MtGroupRecord* record)
-{
-    if (!record)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *record = m_group;
-    return S_OK;
-}
+STDMETHODIMP CTrack::GetGroupRecord(MtGroupRecord* record) { return ReadUnderLock(m_lock, m_group, record); }
 
 STDMETHODIMP CTrack::SetGroupRecord(const MtGroupRecord* record)
 {
     if (!record)
         return E_POINTER;
-    Guard guard(m_lock);
-    m_group = *record;
-    return S_OK;
+    return WriteUnderLock(m_lock, m_group, *record);
 }
 
-STDMETHODIMP CTrack::GetOutputChannel(LONG* channel)
-{
-    if (!channel)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *channel = m_outputChannel;
-    return S_OK;
-}
+STDMETHODIMP CTrack::GetOutputChannel(LONG* channel) { return ReadUnderLock(m_lock, m_outputChannel, channel); }
 
 STDMETHODIMP CTrack::SetOutputChannel(LONG channel)
 {
     if (channel < 0)
         return E_INVALIDARG;
-    Guard guard(m_lock);
-    m_outputChannel = channel;
-    return S_OK;
+    return WriteUnderLock(m_lock, m_outputChannel, channel);
 }
 
 STDMETHODIMP CTrack::GetMeterPeaks(LONG* left, LONG* right)
@@ -192,37 +116,11 @@ STDMETHODIMP CTrack::SetFrontRearPan(float pan)
     return SetFloat(m_frontRear, pan);
 }
 
-STDMETHODIMP CTrack::GetSurroundValue(LONG* value)
-{
-    if (!value)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *value = m_surroundValue;
-    return S_OK;
-}
+STDMETHODIMP CTrack::GetSurroundValue(LONG* value) { return ReadUnderLock(m_lock, m_surroundValue, value); }
+STDMETHODIMP CTrack::SetSurroundValue(LONG value) { return WriteUnderLock(m_lock, m_surroundValue, value); }
 
-STDMETHODIMP CTrack::SetSurroundValue(LONG value)
-{
-    Guard guard(m_lock);
-    m_surroundValue = value;
-    return S_OK;
-}
-
-STDMETHODIMP CTrack::IsSurroundOn(LONG* on)
-{
-    if (!on)
-        return E_POINTER;
-    Guard guard(m_lock);
-    *on = m_surroundOn ? 1 : 0;
-    return S_OK;
-}
-
-STDMETHODIMP CTrack::SetSurroundOn(LONG on)
-{
-    Guard guard(m_lock);
-    m_surroundOn = on != 0;
-    return S_OK;
-}
+STDMETHODIMP CTrack::IsSurroundOn(LONG* on) { return ReadUnderLock(m_lock, m_surroundOn, on); }
+STDMETHODIMP CTrack::SetSurroundOn(LONG on) { return WriteUnderLock(m_lock, m_surroundOn, on != 0); }
 
 namespace {
 // Releases a reference on scope exit.

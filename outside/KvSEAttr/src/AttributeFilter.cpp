@@ -28,13 +28,24 @@ bool Readable(const WaveFormat& wf)
     return wf.bitsPerSample == 8 || wf.bitsPerSample == 16 || wf.bitsPerSample == 24;
 }
 
+// A getter's body: the value out through the caller's pointer.
+template <class T>
+HRESULT CopyOut(T value, T* out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
 } // namespace
 
 AttributeFilter::AttributeFilter() { SetClassId(CLSID_KvSEAttr); }
 
 // ---- settings ----
 
-HRESULT AttributeFilter::ChangeSetting(WORD& field, WORD value)
+template <class T>
+HRESULT AttributeFilter::ChangeSetting(T& field, T value)
 {
     AutoLock lock(m_stateLock);
     if (field != value && Output()->IsConnected())
@@ -43,22 +54,7 @@ HRESULT AttributeFilter::ChangeSetting(WORD& field, WORD value)
     return S_OK;
 }
 
-HRESULT AttributeFilter::ChangeSetting(DWORD& field, DWORD value)
-{
-    AutoLock lock(m_stateLock);
-    if (field != value && Output()->IsConnected())
-        return VFW_E_ALREADY_CONNECTED;
-    field = value;
-    return S_OK;
-}
-
-STDMETHODIMP AttributeFilter::GetBitsPerSample(WORD* bits)
-{
-    if (!bits)
-        return E_POINTER;
-    *bits = m_bits;
-    return S_OK;
-}
+STDMETHODIMP AttributeFilter::GetBitsPerSample(WORD* bits) { return CopyOut(m_bits, bits); }
 
 STDMETHODIMP AttributeFilter::SetBitsPerSample(WORD bits)
 {
@@ -67,13 +63,7 @@ STDMETHODIMP AttributeFilter::SetBitsPerSample(WORD bits)
     return ChangeSetting(m_bits, bits);
 }
 
-STDMETHODIMP AttributeFilter::GetSamplesPerSec(DWORD* rate)
-{
-    if (!rate)
-        return E_POINTER;
-    *rate = m_rate;
-    return S_OK;
-}
+STDMETHODIMP AttributeFilter::GetSamplesPerSec(DWORD* rate) { return CopyOut(m_rate, rate); }
 
 STDMETHODIMP AttributeFilter::SetSamplesPerSec(DWORD rate)
 {
@@ -82,13 +72,7 @@ STDMETHODIMP AttributeFilter::SetSamplesPerSec(DWORD rate)
     return ChangeSetting(m_rate, rate);
 }
 
-STDMETHODIMP AttributeFilter::GetCalcPrecision(DWORD* precision)
-{
-    if (!precision)
-        return E_POINTER;
-    *precision = m_precision;
-    return S_OK;
-}
+STDMETHODIMP AttributeFilter::GetCalcPrecision(DWORD* precision) { return CopyOut(m_precision, precision); }
 
 STDMETHODIMP AttributeFilter::SetCalcPrecision(DWORD precision)
 {
@@ -98,13 +82,7 @@ STDMETHODIMP AttributeFilter::SetCalcPrecision(DWORD precision)
     return S_OK;
 }
 
-STDMETHODIMP AttributeFilter::GetChannels(WORD* channels)
-{
-    if (!channels)
-        return E_POINTER;
-    *channels = m_channels;
-    return S_OK;
-}
+STDMETHODIMP AttributeFilter::GetChannels(WORD* channels) { return CopyOut(m_channels, channels); }
 
 STDMETHODIMP AttributeFilter::SetChannels(WORD channels)
 {
@@ -228,6 +206,18 @@ void AttributeFilter::OnEndFlush()
     m_resampler.Reset();
 }
 
+HRESULT AttributeFilter::SendSample(IMediaSample* sample, uint64_t frames)
+{
+    REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * 10000000 / m_outFormat.samplesPerSec);
+    REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + frames) * 10000000 / m_outFormat.samplesPerSec);
+    sample->SetTime(&start, &stop);
+    sample->SetSyncPoint(TRUE);
+    m_framesOut += frames;
+    HRESULT hr = Output()->Deliver(sample);
+    sample->Release();
+    return hr;
+}
+
 HRESULT AttributeFilter::DeliverBytes(const BYTE* data, size_t bytes)
 {
     const size_t block = m_outFormat.blockAlign;
@@ -241,14 +231,7 @@ HRESULT AttributeFilter::DeliverBytes(const BYTE* data, size_t bytes)
         size_t n = std::min<size_t>(bytes, size_t(sample->GetSize()) / block * block);
         std::memcpy(dst, data, n);
         sample->SetActualDataLength(static_cast<long>(n));
-        uint64_t frames = n / block;
-        REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * 10000000 / m_outFormat.samplesPerSec);
-        REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + frames) * 10000000 / m_outFormat.samplesPerSec);
-        sample->SetTime(&start, &stop);
-        sample->SetSyncPoint(TRUE);
-        m_framesOut += frames;
-        hr = Output()->Deliver(sample);
-        sample->Release();
+        hr = SendSample(sample, n / block);
         if (hr != S_OK)
             return hr;
         data += n;
@@ -274,13 +257,7 @@ HRESULT AttributeFilter::DeliverFloat(const float* frames, size_t count)
         else
             std::memcpy(dst, frames, n * block); // float to float
         sample->SetActualDataLength(static_cast<long>(n * block));
-        REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * 10000000 / m_outFormat.samplesPerSec);
-        REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + n) * 10000000 / m_outFormat.samplesPerSec);
-        sample->SetTime(&start, &stop);
-        sample->SetSyncPoint(TRUE);
-        m_framesOut += n;
-        hr = Output()->Deliver(sample);
-        sample->Release();
+        hr = SendSample(sample, n);
         if (hr != S_OK)
             return hr;
         frames += n * channels;

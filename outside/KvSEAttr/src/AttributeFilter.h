@@ -44,12 +44,14 @@ protected:
     void OnEndFlush() override;
 
 private:
-    HRESULT ChangeSetting(WORD& field, WORD value);
-    HRESULT ChangeSetting(DWORD& field, DWORD value);
+    template <class T>
+    HRESULT ChangeSetting(T& field, T value);
     // Sends bytes of output format in as many samples as they need.
     HRESULT DeliverBytes(const BYTE* data, size_t bytes);
     // Converts float frames of the output layout to the output format and sends them.
     HRESULT DeliverFloat(const float* frames, size_t count);
+    // Stamps a filled sample with the times of its frames, sends it and releases it.
+    HRESULT SendSample(IMediaSample* sample, uint64_t frames);
 
     WORD m_bits = 0;
     DWORD m_rate = 0;

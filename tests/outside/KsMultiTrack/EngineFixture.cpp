@@ -27,17 +27,24 @@ void EngineTest::SetUp()
     ASSERT_EQ(S_OK, set_->SetFormat(16, 44100));
 }
 
+MtFileItemRecord RecordFor(const std::string& path, WORD track, WORD channels, WORD bits, DWORD rate)
+{
+    MtFileItemRecord r;
+    memset(&r, 0, sizeof(r));
+    strncpy(r.path, path.c_str(), sizeof(r.path) - 1);
+    r.trackNumber = track;
+    r.channels = channels;
+    r.bitsPerSample = bits;
+    r.samplesPerSec = rate;
+    return r;
+}
+
 IMtItem* EngineTest::MakeItem(const std::string& name, const void* data, size_t bytes, WORD channels, WORD bits,
                               DWORD rate, const std::string& peakPath)
 {
     std::string path = scratch_.File(name);
     WriteFile(name, data, bytes);
-    MtFileItemRecord record;
-    memset(&record, 0, sizeof(record));
-    strncpy(record.path, path.c_str(), sizeof(record.path) - 1);
-    record.channels = channels;
-    record.bitsPerSample = bits;
-    record.samplesPerSec = rate;
+    MtFileItemRecord record = RecordFor(path, 0, channels, bits, rate);
     Ref<IMtItemList> list;
     EXPECT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     EXPECT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), peakPath.empty() ? nullptr : peakPath.c_str(), 7));

@@ -59,6 +59,9 @@ private:
     HMODULE module_ = nullptr;
 };
 
+// The item record of a raw data file (the rest zero).
+MtFileItemRecord RecordFor(const std::string& path, WORD track, WORD channels, WORD bits, DWORD rate);
+
 // Interleaved 16-bit frames as a plain model of a track's sound.
 using Frames16 = std::vector<int16_t>;
 

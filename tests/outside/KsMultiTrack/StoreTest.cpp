@@ -7,18 +7,6 @@
 
 namespace {
 
-MtFileItemRecord RecordFor(const std::string& path, WORD track, WORD channels, WORD bits, DWORD rate)
-{
-    MtFileItemRecord r;
-    memset(&r, 0, sizeof(r));
-    strncpy(r.path, path.c_str(), sizeof(r.path) - 1);
-    r.trackNumber = track;
-    r.channels = channels;
-    r.bitsPerSample = bits;
-    r.samplesPerSec = rate;
-    return r;
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 } // namespace

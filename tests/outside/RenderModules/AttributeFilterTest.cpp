@@ -15,11 +15,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~ComScope() { CoUninitialize(); }
-};
-
 template <class T>
 std::vector<uint8_t> Bytes(const std::vector<T>& v)
 {

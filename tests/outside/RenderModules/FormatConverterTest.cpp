@@ -22,11 +22,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~ComScope() { CoUninitialize(); }
-};
-
 // A message-only window that records the progress messages it gets and can cancel.
 struct ProgressWindow {
     struct Message {

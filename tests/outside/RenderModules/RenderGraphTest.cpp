@@ -20,12 +20,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~ComScope() { CoUninitialize(); }
-};
-
 template <class I>
 struct Ptr {
     I* p = nullptr;

@@ -8,11 +8,6 @@ using namespace kvtest;
 
 namespace {
 
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~ComScope() { CoUninitialize(); }
-};
-
 WAVEFORMATEX Stereo16() { return MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2); }
 
 } // namespace

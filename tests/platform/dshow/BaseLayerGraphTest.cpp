@@ -11,11 +11,6 @@ using namespace kvtest;
 
 namespace {
 
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-    ~ComScope() { CoUninitialize(); }
-};
-
 // source -> gain -> renderer in a graph of the platform's filter graph manager.
 class GainGraph : public ::testing::Test {
 protected:

@@ -7,6 +7,12 @@
 
 namespace kvtest {
 
+// COM on the test's thread for the scope of a test.
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~ComScope() { CoUninitialize(); }
+};
+
 // First pin of filter with the direction (with a reference), or nullptr.
 IPin* FirstPin(IBaseFilter* filter, PIN_DIRECTION dir);
 // The object's reference count, read with AddRef/Release.
