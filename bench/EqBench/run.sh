@@ -7,7 +7,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 wav="$work/eqbench.wav"
 
-out=$("$build/wine-run" "$build/bin/EqBench.exe" "Z:${wav//\//\\}" | tr -d '\r')
+out=$("$build/wine-run" "$build/bin/eq_bench.exe" "Z:${wav//\//\\}" | tr -d '\r')
 echo "$out" | grep -v '^IIR_FPS'
 iir_fps=$(echo "$out" | awk '/^IIR_FPS/ {print $2}')
 

@@ -7,8 +7,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build}
 build=$(cd "$build" && pwd)
-exe=$build/bin/ResampleBench.exe
-[ -x "$build/wine-run" ] && [ -f "$exe" ] || { echo "build ResampleBench first ($exe)"; exit 1; }
+exe=$build/bin/resample_bench.exe
+[ -x "$build/wine-run" ] && [ -f "$exe" ] || { echo "build resample_bench first ($exe)"; exit 1; }
 command -v sox >/dev/null || { echo "sox is not installed"; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
