@@ -115,3 +115,20 @@ Frames16 EngineTest::ReadTrack16(IMtTrack* track)
     memcpy(v.data(), bytes.data(), v.size() * 2);
     return v;
 }
+
+EngineTempFolder::EngineTempFolder(Engine& engine)
+{
+    Ref<IMtTempStore> store;
+    if (engine.CreateTempStore(store.Out()) != S_OK ||
+        store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings_.Out())) != S_OK)
+        return;
+    ready_ = settings_->GetFolder(previous_, sizeof(previous_)) == S_OK &&
+             settings_->SetFolder(folder_.Path().c_str()) == S_OK;
+}
+
+EngineTempFolder::~EngineTempFolder()
+{
+    if (ready_) {
+        EXPECT_EQ(S_OK, settings_->SetFolder(previous_)) << "the previous temporary folder is back";
+    }
+}

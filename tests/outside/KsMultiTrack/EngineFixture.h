@@ -86,3 +86,23 @@ protected:
     kvtest::ScratchFolder scratch_;
     Ref<IMtTrackSet> set_;
 };
+
+// Points the engine's temporary folder at a scratch folder of its own for one test and puts
+// the previous folder back on every way out, a failed assertion included.
+class EngineTempFolder {
+public:
+    explicit EngineTempFolder(Engine& engine);
+    ~EngineTempFolder();
+    EngineTempFolder(const EngineTempFolder&) = delete;
+    EngineTempFolder& operator=(const EngineTempFolder&) = delete;
+
+    bool Ready() const { return ready_; }
+    IMtTempSettings* Settings() const { return settings_.Get(); }
+    std::string File(const std::string& name) const { return folder_.File(name); }
+
+private:
+    Ref<IMtTempSettings> settings_;
+    char previous_[MAX_PATH] = {};
+    kvtest::ScratchFolder folder_;
+    bool ready_ = false;
+};

@@ -59,14 +59,8 @@ TEST_F(EngineTest, ItemFilesThatAreNotWholeFramesAreRefused)
 // opened whole own their files.
 TEST_F(EngineTest, RefusedFileInTheTempFolderIsNotDeleted)
 {
-    Ref<IMtTempStore> store;
-    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
-    Ref<IMtTempSettings> settings;
-    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
-    char previous[MAX_PATH] = {};
-    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
-    kvtest::ScratchFolder temp;
-    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    EngineTempFolder temp(engine_);
+    ASSERT_TRUE(temp.Ready());
     const std::string path = temp.File("odd.raw");
     FILE* f = fopen(path.c_str(), "wb");
     fwrite("abc", 1, 3, f);
@@ -76,7 +70,6 @@ TEST_F(EngineTest, RefusedFileInTheTempFolderIsNotDeleted)
     MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
     EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, path.c_str(), nullptr, 0));
     EXPECT_TRUE(Exists(path));
-    ASSERT_EQ(S_OK, settings->SetFolder(previous));
 }
 
 TEST_F(EngineTest, ItemListKeepsPairsInOrder)
@@ -150,14 +143,8 @@ TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
 
 TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
 {
-    Ref<IMtTempStore> store;
-    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
-    Ref<IMtTempSettings> settings;
-    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
-    char previous[MAX_PATH] = {};
-    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
-    kvtest::ScratchFolder temp;
-    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    EngineTempFolder temp(engine_);
+    ASSERT_TRUE(temp.Ready());
     Frames16 data = Pattern(100, 1, 3);
     std::string inside = temp.File("owned.raw"), outside = scratch_.File("kept.raw");
     for (const std::string& path : {inside, outside}) {
@@ -186,7 +173,6 @@ TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
     }
     EXPECT_FALSE(Exists(inside));
     EXPECT_TRUE(Exists(outside));
-    ASSERT_EQ(S_OK, settings->SetFolder(previous));
 }
 
 TEST_F(EngineTest, CopiesCarryTheSourceTrackAndSubClips)
@@ -299,14 +285,8 @@ TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
 // the load had opened, is still on disk afterwards.
 TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
 {
-    Ref<IMtTempStore> store;
-    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
-    Ref<IMtTempSettings> settings;
-    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
-    char previous[MAX_PATH] = {};
-    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
-    kvtest::ScratchFolder temp;
-    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    EngineTempFolder temp(engine_);
+    ASSERT_TRUE(temp.Ready());
     const Frames16 data = Pattern(500, 1, 4);
     const std::string first = temp.File("first.raw"), second = temp.File("second.raw");
     auto writeData = [&](const std::string& path) {
@@ -361,7 +341,6 @@ TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
     LONGLONG length = -1;
     ASSERT_EQ(S_OK, loaded->GetLength(&length));
     EXPECT_EQ(0, length);
-    ASSERT_EQ(S_OK, settings->SetFolder(previous));
 }
 
 namespace {
@@ -386,14 +365,8 @@ void Backdate(const std::string& path)
 // by items, listed documents, files of this session, files held open and foreign names.
 TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
 {
-    Ref<IMtTempStore> store;
-    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
-    Ref<IMtTempSettings> settings;
-    ASSERT_EQ(S_OK, store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings.Out())));
-    char previous[MAX_PATH] = {};
-    ASSERT_EQ(S_OK, settings->GetFolder(previous, sizeof(previous)));
-    kvtest::ScratchFolder temp;
-    ASSERT_EQ(S_OK, settings->SetFolder(temp.Path().c_str()));
+    EngineTempFolder temp(engine_);
+    ASSERT_TRUE(temp.Ready());
     const Frames16 data = Pattern(64, 1, 2);
     struct Case {
         const char* name;
@@ -428,12 +401,12 @@ TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
                                      RecordFor(scratch_.File("song.kvp"), 0, 0, 24, 48000)};
 
     using Fn = HRESULT(STDMETHODCALLTYPE*)(void*, const MtFileItemRecord*, LONG);
-    Fn slot4 = reinterpret_cast<Fn>((*reinterpret_cast<void***>(settings.Get()))[4]);
-    EXPECT_EQ(E_INVALIDARG, slot4(settings.Get(), documents, -1));
-    EXPECT_EQ(E_POINTER, slot4(settings.Get(), nullptr, 1));
+    Fn slot4 = reinterpret_cast<Fn>((*reinterpret_cast<void***>(temp.Settings()))[4]);
+    EXPECT_EQ(E_INVALIDARG, slot4(temp.Settings(), documents, -1));
+    EXPECT_EQ(E_POINTER, slot4(temp.Settings(), nullptr, 1));
     for (const Case& c : cases)
         EXPECT_TRUE(Exists(temp.File(c.name))) << c.name << " went with a refused call";
-    ASSERT_EQ(S_OK, slot4(settings.Get(), documents, 2));
+    ASSERT_EQ(S_OK, slot4(temp.Settings(), documents, 2));
     for (const Case& c : cases)
         EXPECT_EQ(c.survives, Exists(temp.File(c.name))) << c.name;
     CloseHandle(held);
@@ -452,6 +425,5 @@ TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
     EXPECT_EQ(data[0], first[0]);
     item.Reset();
     list.Reset();
-    EXPECT_EQ(S_OK, slot4(settings.Get(), nullptr, 0));
-    ASSERT_EQ(S_OK, settings->SetFolder(previous));
+    EXPECT_EQ(S_OK, slot4(temp.Settings(), nullptr, 0));
 }
