@@ -10,14 +10,14 @@ flock 9
 wine=$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 echo "-- creating Wine prefix $prefix ($kind)" >&2
-"$wine" wineboot --init >/dev/null 2>&1 || true
+"$wine" wineboot --init >/dev/null 2>&1 9>&- || true
 if [ "$kind" = headless ]; then
-  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 9>&-
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1 9>&-
 else
-  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1 9>&-
 fi
 # No crash dialog: a failing program should exit, not wait for a click.
-"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-timeout 60 wineserver -w 2>/dev/null || true
+"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 9>&-
+timeout 60 wineserver -w 2>/dev/null 9>&- || true
 touch "$prefix/.kv-ready"
