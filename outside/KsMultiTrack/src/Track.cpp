@@ -313,14 +313,20 @@ STDMETHODIMP CTrack::InsertClip(IUnknown* clip, LONGLONG position, LONGLONG repl
     MtFormat format = own->Format();
     WORD itemChannels = own->ItemChannels();
     own->Release();
+    return ReplaceChecked(position, replaceLength, format, itemChannels, *content);
+}
+
+HRESULT CTrack::ReplaceChecked(LONGLONG position, LONGLONG replaceLength, const MtFormat& format,
+                               WORD itemChannels, const Content& content)
+{
     try {
         Guard guard(m_lock);
         HRESULT hr = CheckFits(format, itemChannels);
         if (FAILED(hr))
             return hr;
-        if (content->Length() == 0 && replaceLength == 0)
+        if (content.Length() == 0 && replaceLength == 0)
             return S_OK;
-        ReplaceLocked(position, replaceLength, *content);
+        ReplaceLocked(position, replaceLength, content);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -332,22 +338,15 @@ STDMETHODIMP CTrack::FillRange(IUnknown* item, LONGLONG start, LONGLONG length)
     ItemDataPtr data = ItemDataOf(item);
     if (!data || length < 0)
         return E_INVALIDARG;
+    // The whole item takes the span's place: an opened file or a rendered result may be
+    // longer or shorter than what it replaces, and length 0 only places it.
+    Content fill;
     try {
-        Guard guard(m_lock);
-        HRESULT hr = CheckFits(data->Format(), data->Format().channels);
-        if (FAILED(hr))
-            return hr;
-        // The whole item takes the span's place: an opened file or a rendered result may be
-        // longer or shorter than what it replaces, and length 0 only places it.
-        Content fill;
         fill.Append(Segment{data, 0, data->Frames()});
-        if (fill.Length() == 0 && length == 0)
-            return S_OK;
-        ReplaceLocked(start, length, fill);
-        return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+    return ReplaceChecked(start, length, data->Format(), data->Format().channels, fill);
 }
 
 STDMETHODIMP CTrack::MergeRange(IUnknown* item, LONGLONG start, LONGLONG length)

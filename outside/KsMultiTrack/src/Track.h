@@ -132,6 +132,9 @@ private:
     void DeleteLocked(LONGLONG start, LONGLONG length);
     CClip* MakeCopyLocked(LONGLONG start, LONGLONG length);
     HRESULT CheckFits(const MtFormat& format, WORD itemChannels) const;
+    // Under the lock: checks the format fits, then puts content in place of the span.
+    HRESULT ReplaceChecked(LONGLONG position, LONGLONG replaceLength, const MtFormat& format, WORD itemChannels,
+                           const Content& content);
     // The live envelope of a kind with one reference added (kind already checked).
     CEnvelope* EnvelopeRef(LONG kind) const;
 
