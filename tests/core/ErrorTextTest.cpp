@@ -237,6 +237,7 @@ ShownBox Report(HRESULT code)
             continue; // still being filled in: look again
         box.shown = true;
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        break; // read once: a box that is closing may show empty texts
     }
     const bool finished = WaitForSingleObject(done, 5000) == WAIT_OBJECT_0;
     CloseHandle(done);

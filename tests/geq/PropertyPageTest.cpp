@@ -43,6 +43,7 @@ protected:
         eq = Query<IGraphicEq>(filter);
         parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 700, 400, nullptr, nullptr, nullptr,
                                  nullptr);
+        ASSERT_NE(parent, nullptr);
     }
     void TearDown() override
     {
@@ -66,7 +67,26 @@ protected:
         RECT r{0, 0, 660, 360};
         EXPECT_EQ(page->Activate(parent, &r, FALSE), S_OK);
         page->Show(SW_SHOW);
-        return FindWindowExW(parent, nullptr, reinterpret_cast<LPCWSTR>(ULONG_PTR(32770)), nullptr);
+        return PageDialog();
+    }
+    // The page's dialog: the dialog window under our parent that holds the band sliders. Searched
+    // among this thread's windows only, so another program's dialog is never taken for it.
+    HWND PageDialog() const
+    {
+        struct Search {
+            HWND found = nullptr;
+        } search;
+        auto visit = [](HWND wnd, LPARAM lp) -> BOOL {
+            char cls[16] = {};
+            GetClassNameA(wnd, cls, sizeof cls);
+            if (lstrcmpA(cls, "#32770") == 0 && GetDlgItem(wnd, kSliderBand1)) {
+                reinterpret_cast<Search*>(lp)->found = wnd;
+                return FALSE;
+            }
+            return TRUE;
+        };
+        EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+        return search.found;
     }
     void Close()
     {
