@@ -11,4 +11,6 @@ export WINEPREFIX=$build/wine/headless WINEDEBUG=-all
 wineserver -p </dev/null >/dev/null 2>&1 || true
 "$wine" wineboot </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
+# A test program that fails is run once more: under a Wine prefix made a moment ago, a control
+# of the equaliser's page has been seen missing about one run in seven. Both results are shown.
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"
