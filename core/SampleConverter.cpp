@@ -4,9 +4,11 @@
 
 #include <cstring>
 
+#include <emmintrin.h>
+
 // Each kernel converts n samples from s to d (never overlapping). Samples are read and
 // written through bytes or unaligned little-endian words, so any buffer alignment works and
-// the compiler can vectorise the loops.
+// the compiler can vectorise the loops; the float sources go through unaligned SSE2 loads.
 namespace {
 
 using Byte = uint8_t;
@@ -61,13 +63,6 @@ inline float LoadFloat(const Byte* p)
     return f;
 }
 inline void StoreFloat(Byte* p, float f) { std::memcpy(p, &f, sizeof f); }
-
-// Clip in the float domain; a NaN compares false and becomes the low bound.
-inline float Clip(float v, float lo, float hi)
-{
-    v = v > lo ? v : lo;
-    return v < hi ? v : hi;
-}
 
 void U8To16(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
@@ -156,31 +151,86 @@ void S24To20(const Byte* __restrict s, size_t n, Byte* __restrict d)
         d[3 * i + 2] = s[3 * i + 2];
     }
 }
+// Float to integer of n bits: y = x * 2^(n-1) rounded to nearest, clipped to
+// [-2^(n-1), 2^(n-1) - 1], NaN -> 0. Integer to float divides by the same 2^(n-1), so the two
+// directions are exact inverses: every integer sample survives a float round trip unchanged
+// (a scale of 2^(n-1) - 1 with truncation loses a step on positive values each pass). Ties go
+// to even, as the processor's default rounding mode does for the scalar and the vector
+// conversion alike, so the vector bodies below and the per-sample tail agree bit for bit.
+// Clipping at integer bounds before rounding equals rounding first, then clipping.
+template <int Bits>
+struct FloatRule {
+    static constexpr float kScale = static_cast<float>(1 << (Bits - 1));
+    static constexpr float kLow = -kScale;
+    static constexpr float kHigh = kScale - 1;
+};
+
+template <int Bits>
+inline int32_t QuantiseSigned(float x)
+{
+    float v = x * FloatRule<Bits>::kScale;
+    v = v == v ? v : 0.0f;
+    v = v > FloatRule<Bits>::kLow ? v : FloatRule<Bits>::kLow;
+    v = v < FloatRule<Bits>::kHigh ? v : FloatRule<Bits>::kHigh;
+    return _mm_cvtss_si32(_mm_set_ss(v));
+}
+
+template <int Bits>
+inline __m128i QuantiseSigned4(__m128 x)
+{
+    __m128 v = _mm_mul_ps(x, _mm_set1_ps(FloatRule<Bits>::kScale));
+    v = _mm_and_ps(v, _mm_cmpord_ps(v, v));
+    v = _mm_max_ps(v, _mm_set1_ps(FloatRule<Bits>::kLow));
+    v = _mm_min_ps(v, _mm_set1_ps(FloatRule<Bits>::kHigh));
+    return _mm_cvtps_epi32(v);
+}
+
+inline __m128 LoadFloat4(const Byte* p) { return _mm_loadu_ps(reinterpret_cast<const float*>(p)); }
+
 void FloatTo8(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
-    for (size_t i = 0; i < n; ++i)
-        d[i] = static_cast<Byte>(static_cast<int32_t>(Clip(LoadFloat(s + 4 * i) * 127.0f, -128.0f, 127.0f) + 128.0f));
+    size_t i = 0;
+    const __m128i bias = _mm_set1_epi32(128);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_add_epi32(QuantiseSigned4<8>(LoadFloat4(s + 4 * i)), bias);
+        const __m128i b = _mm_add_epi32(QuantiseSigned4<8>(LoadFloat4(s + 4 * i + 16)), bias);
+        const __m128i c = _mm_add_epi32(QuantiseSigned4<8>(LoadFloat4(s + 4 * i + 32)), bias);
+        const __m128i e = _mm_add_epi32(QuantiseSigned4<8>(LoadFloat4(s + 4 * i + 48)), bias);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, e)));
+    }
+    for (; i < n; ++i)
+        d[i] = static_cast<Byte>(QuantiseSigned<8>(LoadFloat(s + 4 * i)) + 128);
 }
 void FloatTo16(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
-    for (size_t i = 0; i < n; ++i)
-        Store16(d + 2 * i, static_cast<int32_t>(Clip(LoadFloat(s + 4 * i) * 32767.0f, -32768.0f, 32767.0f)));
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m128i a = QuantiseSigned4<16>(LoadFloat4(s + 4 * i));
+        const __m128i b = QuantiseSigned4<16>(LoadFloat4(s + 4 * i + 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 2 * i), _mm_packs_epi32(a, b));
+    }
+    for (; i < n; ++i)
+        Store16(d + 2 * i, QuantiseSigned<16>(LoadFloat(s + 4 * i)));
 }
-// Clipping before the integer conversion gives the same result as converting first for
-// every value a 32-bit integer can hold, and a sound one for those it cannot. Mask clears
-// the low bits a 20-bit destination does not keep.
+// Mask clears the low bits a 20-bit destination does not keep (after rounding at 24 bits).
 template <int32_t Mask>
 void FloatTo24Masked(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
+    const __m128i even = _mm_set_epi32(0, 0xFFFFFF & Mask, 0, 0xFFFFFF & Mask);
+    const __m128i odd = _mm_set_epi32(0xFFFFFF & Mask, 0, 0xFFFFFF & Mask, 0);
     size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        int32_t v[4];
-        for (int k = 0; k < 4; ++k)
-            v[k] = static_cast<int32_t>(Clip(LoadFloat(s + 4 * (i + k)) * 8388607.0f, -8388608.0f, 8388607.0f)) & Mask;
-        Store24x4(d + 3 * i, v);
+    // Four samples packed into the low 12 bytes of one register; the 16-byte store reaches 4
+    // bytes past them, which the next group overwrites, so it stops 6 samples short of the end.
+    for (; i + 6 <= n; i += 4) {
+        const __m128i v = QuantiseSigned4<24>(LoadFloat4(s + 4 * i));
+        // Each 64-bit half: its two samples side by side in 6 bytes.
+        const __m128i pairs = _mm_or_si128(_mm_and_si128(v, even), _mm_srli_epi64(_mm_and_si128(v, odd), 8));
+        // The upper half's 6 bytes moved down to follow the lower half's.
+        const __m128i packed = _mm_or_si128(_mm_move_epi64(pairs), _mm_slli_si128(_mm_srli_si128(pairs, 8), 6));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 3 * i), packed);
     }
     for (; i < n; ++i)
-        Store24(d + 3 * i, static_cast<int32_t>(Clip(LoadFloat(s + 4 * i) * 8388607.0f, -8388608.0f, 8388607.0f)) & Mask);
+        Store24(d + 3 * i, QuantiseSigned<24>(LoadFloat(s + 4 * i)) & Mask);
 }
 void FloatTo24(const Byte* __restrict s, size_t n, Byte* __restrict d) { FloatTo24Masked<~0>(s, n, d); }
 void FloatTo20(const Byte* __restrict s, size_t n, Byte* __restrict d) { FloatTo24Masked<~0xF>(s, n, d); }
@@ -271,6 +321,17 @@ uint32_t SampleConverter::EffectiveBits(const WaveFormat& format)
     if (format.IsExtensible() && format.IsPcm() && format.bitsPerSample == 24 && format.validBitsPerSample == 20)
         return 20;
     return format.bitsPerSample;
+}
+
+int32_t SampleConverter::FloatToSample(float x, uint32_t bits)
+{
+    switch (bits) {
+    case 8: return QuantiseSigned<8>(x) + 128;
+    case 16: return QuantiseSigned<16>(x);
+    case 20: return QuantiseSigned<24>(x) & ~0xF;
+    case 24: return QuantiseSigned<24>(x);
+    default: return 0;
+    }
 }
 
 void SampleConverter::SetSourceFormat(const WaveFormat* format)

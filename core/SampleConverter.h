@@ -8,8 +8,8 @@
 //   conv.SetDestinationFormat(&dst);
 //   conv.Convert(in, frames, out);    // channel count taken from the source format
 //
-// Float to integer conversions clip (8 bits: x*127, 16: x*32767, 20/24: x*8388607); NaN
-// gives the most negative value.
+// Integer n bits -> float divides by 2^(n-1); float -> integer multiplies by 2^(n-1), rounds to
+// nearest (ties to even), clips to the integer range and turns NaN into 0 (FloatToSample).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +36,11 @@ public:
     // Depth the selection sees: bits per sample, except 20 for extensible integer PCM with a
     // 24-bit container and 20 valid bits.
     static uint32_t EffectiveBits(const WaveFormat& format);
+
+    // One sample by the float -> integer rule every such routine follows: the signed value for
+    // 16, 20 (low 4 bits clear) and 24 bits, the stored byte (128 = zero) for 8 bits; 0 for
+    // other depths.
+    static int32_t FloatToSample(float x, uint32_t bits);
 
     const WaveFormat* m_source = nullptr;
     const WaveFormat* m_destination = nullptr;

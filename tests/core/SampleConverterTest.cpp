@@ -3,10 +3,13 @@
 #include "SampleConverter.h"
 #include "WaveFormat.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -41,10 +44,10 @@ std::vector<uint8_t> Convert(uint32_t from, uint32_t to, const std::vector<uint8
     return out;
 }
 
-std::vector<uint8_t> FloatBytes(std::initializer_list<float> values)
+std::vector<uint8_t> FloatBytes(const std::vector<float>& values)
 {
     std::vector<uint8_t> b(values.size() * 4);
-    std::memcpy(b.data(), values.begin(), b.size());
+    std::memcpy(b.data(), values.data(), b.size());
     return b;
 }
 
@@ -71,7 +74,7 @@ std::vector<int> Ints24(const std::vector<uint8_t>& b)
     return v;
 }
 
-std::vector<uint8_t> Bytes24(std::initializer_list<int> values)
+std::vector<uint8_t> Bytes24(const std::vector<int>& values)
 {
     std::vector<uint8_t> b;
     for (int v : values) {
@@ -82,7 +85,7 @@ std::vector<uint8_t> Bytes24(std::initializer_list<int> values)
     return b;
 }
 
-std::vector<uint8_t> Bytes16(std::initializer_list<int> values)
+std::vector<uint8_t> Bytes16(const std::vector<int>& values)
 {
     std::vector<uint8_t> b;
     for (int v : values) {
@@ -93,6 +96,72 @@ std::vector<uint8_t> Bytes16(std::initializer_list<int> values)
 }
 
 const uint32_t kDepths[] = {8, 16, 20, 24, 32};
+const uint32_t kIntegerDepths[] = {8, 16, 20, 24};
+
+// Index of the first sample whose bytes differ, or SIZE_MAX; keeps failure output short.
+size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t samples, size_t width)
+{
+    for (size_t i = 0; i < samples; ++i)
+        if (std::memcmp(a + i * width, b + i * width, width) != 0)
+            return i;
+    return SIZE_MAX;
+}
+
+void StoreSample(uint8_t* p, int32_t v, size_t width)
+{
+    for (size_t k = 0; k < width; ++k)
+        p[k] = static_cast<uint8_t>(v >> (8 * k));
+}
+
+// The float -> integer rule written out apart from the converter: x * 2^(n-1) is exact in
+// double, and nearbyint rounds halves to even in the default rounding mode.
+int32_t ReferenceSample(float x, uint32_t bits)
+{
+    const double full = std::ldexp(1.0, (bits == 20 ? 24 : bits) - 1);
+    double v = std::isnan(x) ? 0.0 : std::nearbyint(x * full);
+    v = std::min(std::max(v, -full), full - 1);
+    int32_t r = static_cast<int32_t>(v);
+    if (bits == 20)
+        r &= ~0xF;
+    return bits == 8 ? r + 128 : r;
+}
+
+// Floats that test a float -> integer routine: every 16-bit value and every halfway point
+// between two, the halfway points of 8 bits and of 24 bits near zero and full scale, full
+// scale and the floats beside it, huge values, infinities, NaNs, zeros, denormals and a spread
+// of ordinary values.
+std::vector<float> FloatSweep()
+{
+    std::vector<float> v;
+    for (int i = -32769; i <= 32767; ++i) {
+        v.push_back(static_cast<float>(i) / 32768);
+        v.push_back((static_cast<float>(i) + 0.5f) / 32768);
+    }
+    for (int i = -129; i <= 128; ++i)
+        v.push_back((static_cast<float>(i) + 0.5f) / 128);
+    for (int i : {0, 1, 2, 3, 1000, 8388605, 8388606, 8388607, 8388608}) {
+        v.push_back((static_cast<float>(i) + 0.5f) / 8388608);
+        v.push_back((static_cast<float>(-i) - 0.5f) / 8388608);
+    }
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float x : {1.0f, 2.0f, 1e10f, std::numeric_limits<float>::max(), inf, std::numeric_limits<float>::min(),
+                    std::numeric_limits<float>::min() / 2, std::numeric_limits<float>::denorm_min(), 0.0f}) {
+        v.push_back(x);
+        v.push_back(-x);
+        v.push_back(std::nextafter(x, inf));
+        v.push_back(std::nextafter(x, -inf));
+        v.push_back(std::nextafter(-x, inf));
+        v.push_back(std::nextafter(-x, -inf));
+    }
+    v.push_back(std::numeric_limits<float>::quiet_NaN());
+    v.push_back(-std::numeric_limits<float>::quiet_NaN());
+    v.push_back(std::numeric_limits<float>::signaling_NaN());
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> d(-1.2f, 1.2f);
+    for (int i = 0; i < 5000; ++i)
+        v.push_back(d(rng));
+    return v;
+}
 
 } // namespace
 
@@ -125,22 +194,25 @@ TEST(SampleConverter, IntegerToFloatUsesPowerOfTwoScale)
     EXPECT_EQ((std::vector<float>{-1.0f, 0.5f}), Floats(Convert(20, 32, Bytes24({-8388608, 4194304}))));
 }
 
-TEST(SampleConverter, FloatToIntegerScalesByMaximumAndClips)
+TEST(SampleConverter, FloatToIntegerScalesByPowerOfTwoRoundsAndClips)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const auto in = FloatBytes({1.0f, -1.0f, 1.5f, -1.5f, -2.0f, 0.0f, 1e10f, -1e10f, inf, -inf, nan, 0.49999f});
-    EXPECT_EQ((std::vector<uint8_t>{255, 1, 255, 0, 0, 128, 255, 0, 255, 0, 0, 191}), Convert(32, 8, in));
-    EXPECT_EQ((std::vector<int>{32767, -32767, 32767, -32768, -32768, 0, 32767, -32768, 32767, -32768, -32768, 16383}),
+    EXPECT_EQ((std::vector<uint8_t>{255, 0, 255, 0, 0, 128, 255, 0, 255, 0, 128, 192}), Convert(32, 8, in));
+    EXPECT_EQ((std::vector<int>{32767, -32768, 32767, -32768, -32768, 0, 32767, -32768, 32767, -32768, 0, 16384}),
               Ints16(Convert(32, 16, in)));
-    EXPECT_EQ((std::vector<int>{8388607, -8388607, 8388607, -8388608, -8388608, 0, 8388607, -8388608, 8388607,
-                                -8388608, -8388608, 4194219}),
+    EXPECT_EQ((std::vector<int>{8388607, -8388608, 8388607, -8388608, -8388608, 0, 8388607, -8388608, 8388607,
+                                -8388608, 0, 4194220}),
               Ints24(Convert(32, 24, in)));
     EXPECT_EQ((std::vector<int>{0x7FFFF0, -8388608, 0x7FFFF0, -8388608, -8388608, 0, 0x7FFFF0, -8388608, 0x7FFFF0,
-                                -8388608, -8388608, 4194208}),
+                                -8388608, 0, 4194208}),
               Ints24(Convert(32, 20, in)));
-    // Truncation toward zero on both sides of zero.
-    EXPECT_EQ((std::vector<int>{1, -1, 0, 0}), Ints16(Convert(32, 16, FloatBytes({1.9f / 32767, -1.9f / 32767, 0.9f / 32767, -0.9f / 32767}))));
+    // Round to nearest on both sides of zero; exact halves go to the even neighbour.
+    std::vector<float> steps = {1.9f, -1.9f, 0.9f, -0.9f, 0.5f, -0.5f, 1.5f, -1.5f, 2.5f, -2.5f, 32766.5f, -32767.5f};
+    for (float& v : steps)
+        v /= 32768;
+    EXPECT_EQ((std::vector<int>{2, -2, 1, -1, 0, 0, 2, -2, 2, -2, 32766, -32768}), Ints16(Convert(32, 16, FloatBytes(steps))));
 }
 
 TEST(SampleConverter, SameDepthCopiesBytesUnchanged)
@@ -252,6 +324,87 @@ TEST(SampleConverter, InPlaceEqualsCopyForEveryPair)
                 if (!same) {
                     EXPECT_EQ(0, std::memcmp(copy.data(), buffer.data(), copy.size()));
                 }
+            }
+        }
+    }
+}
+
+TEST(SampleConverter, IntegerSamplesSurviveAFloatRoundTrip)
+{
+    std::vector<uint8_t> all8(256);
+    for (int i = 0; i < 256; ++i)
+        all8[i] = static_cast<uint8_t>(i);
+    std::vector<int> all16, sweep24, sweep20;
+    for (int i = -32768; i <= 32767; ++i)
+        all16.push_back(i);
+    for (int i = -8388608; i <= 8388607; i += 4099)
+        sweep24.push_back(i);
+    for (int i : {-8388608, -8388607, -8388606, -2, -1, 0, 1, 2, 8388605, 8388606, 8388607})
+        sweep24.push_back(i);
+    for (int i : sweep24)
+        sweep20.push_back(i & ~0xF);
+    const std::pair<uint32_t, std::vector<uint8_t>> cases[] = {
+        {8, all8}, {16, Bytes16(all16)}, {24, Bytes24(sweep24)}, {20, Bytes24(sweep20)}};
+    for (const auto& c : cases) {
+        const std::vector<uint8_t> back = Convert(32, c.first, Convert(c.first, 32, c.second));
+        const size_t width = SampleBytes(c.first);
+        EXPECT_EQ(SIZE_MAX, FirstDifference(c.second.data(), back.data(), c.second.size() / width, width)) << c.first;
+    }
+}
+
+// The vector bodies of the float -> integer routines give exactly the per-sample rule, which
+// itself matches the rule written out in the test. Blocks of many lengths at every offset make
+// both the vector bodies and the per-sample tails run on every value; blocks are converted
+// from the last to the first so that a routine writing past its block spoils a block already
+// checked. The in-place routines give the same bytes.
+TEST(SampleConverter, FloatRoutinesFollowThePerSampleRule)
+{
+    const std::vector<float> values = FloatSweep();
+    const size_t n = values.size();
+    for (uint32_t bits : kIntegerDepths) {
+        for (size_t i = 0; i < n; ++i)
+            ASSERT_EQ(ReferenceSample(values[i], bits), SampleConverter::FloatToSample(values[i], bits))
+                << values[i] << " to " << bits << " bits";
+    }
+
+    for (uint32_t bits : kIntegerDepths) {
+        const size_t width = SampleBytes(bits);
+        WaveFormat src = FormatOf(32, 1), dst = FormatOf(bits, 1);
+        SampleConverter conv;
+        conv.SetSourceFormat(&src);
+        conv.SetDestinationFormat(&dst);
+        std::vector<uint8_t> expected(n * width);
+        for (size_t i = 0; i < n; ++i)
+            StoreSample(&expected[i * width], SampleConverter::FloatToSample(values[i], bits), width);
+
+        for (size_t offset : {0, 1, 2, 3}) {
+            std::vector<uint8_t> source(n * 4 + offset);
+            std::memcpy(source.data() + offset, values.data(), n * 4);
+            const size_t outOffset = offset * 5; // 0, 5, 10, 15: every position within 16 bytes
+            for (size_t length : {size_t(1), size_t(2), size_t(5), size_t(7), size_t(8), size_t(15), size_t(16),
+                                  size_t(17), size_t(31), size_t(100), n}) {
+                SCOPED_TRACE(testing::Message() << "float to " << bits << " bits, blocks of " << length
+                                                << ", offset " << offset);
+                std::vector<uint8_t> out(outOffset + n * width + 16, 0xEE);
+                for (size_t first = (n - 1) / length * length;; first -= length) {
+                    conv.Convert(source.data() + offset + first * 4, std::min(length, n - first),
+                                 out.data() + outOffset + first * width);
+                    if (first == 0)
+                        break;
+                }
+                const size_t at = FirstDifference(expected.data(), out.data() + outOffset, n, width);
+                ASSERT_EQ(SIZE_MAX, at) << "value " << values[at == SIZE_MAX ? 0 : at];
+                EXPECT_EQ(std::vector<uint8_t>(outOffset, 0xEE), std::vector<uint8_t>(out.begin(), out.begin() + outOffset));
+                EXPECT_EQ(std::vector<uint8_t>(16, 0xEE), std::vector<uint8_t>(out.end() - 16, out.end()));
+            }
+            for (size_t frames : {size_t(7), size_t(2049), n}) {
+                SCOPED_TRACE(testing::Message() << "in place, float to " << bits << " bits, " << frames
+                                                << " samples, offset " << offset);
+                std::vector<uint8_t> buffer(offset + frames * 4);
+                std::memcpy(buffer.data() + offset, values.data(), frames * 4);
+                ASSERT_TRUE(conv.ConvertInPlace(buffer.data() + offset, frames));
+                const size_t at = FirstDifference(expected.data(), buffer.data() + offset, frames, width);
+                ASSERT_EQ(SIZE_MAX, at) << "value " << values[at == SIZE_MAX ? 0 : at];
             }
         }
     }
