@@ -369,9 +369,9 @@ TEST_F(HistoryTest, AJournalCutInsideItsLastRecordReopensWithTheRecordsBefore)
             for (bool crashed : {false, true}) {
                 SCOPED_TRACE(lastText + " cut at " + std::to_string(cut) + (crashed ? " by a crash" : ""));
                 std::vector<uint8_t> bytes(good.begin(), good.begin() + cut);
-                for (const auto& span : spans)
-                    for (size_t i = span.first + 8; crashed && span.second > cut && i < span.first + 16 && i < cut; ++i)
-                        bytes[i] = 0;
+                for (const auto& [header, dataEnd] : spans)
+                    if (crashed && dataEnd > cut) // not finished: its size was never written
+                        std::fill(bytes.begin() + std::min(cut, header + 8), bytes.begin() + std::min(cut, header + 16), 0);
                 WriteFileBytes(JournalPath(), bytes);
 
                 const bool whole = cut >= lastDataEnd; // only its pad byte is missing
@@ -384,7 +384,8 @@ TEST_F(HistoryTest, AJournalCutInsideItsLastRecordReopensWithTheRecordsBefore)
                 ASSERT_EQ(journal->Open(JournalPath().c_str()), S_OK);
                 EXPECT_EQ(DescribeUndo(reopened.Get()), expected);
                 EXPECT_TRUE(CallLog().empty()) << "nothing taken back";
-                EXPECT_EQ(JournalBytes(), std::vector<uint8_t>(good.begin(), good.begin() + (whole ? good.size() : lastAt)))
+                const size_t kept = whole ? good.size() : lastAt;
+                EXPECT_EQ(JournalBytes(), std::vector<uint8_t>(good.begin(), good.begin() + kept))
                     << "the torn record is cut off, a missing pad byte put back";
 
                 // The journal goes on cleanly: one more record, and a reopen replays it (tried

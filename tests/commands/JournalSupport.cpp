@@ -253,7 +253,10 @@ uint64_t Get64(const uint8_t* in)
     return value;
 }
 
-std::string Field(const uint8_t* field, size_t length) { return std::string(field, std::find(field, field + length, 0)); }
+std::string Field(const uint8_t* field, size_t length)
+{
+    return std::string(field, std::find(field, field + length, 0));
+}
 
 // The record with the id whose data are bytes [begin, end); false when it is not well formed.
 bool DescribeBytes(const std::vector<uint8_t>& bytes, uint64_t id, size_t begin, size_t end, std::string* text)
