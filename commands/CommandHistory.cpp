@@ -45,9 +45,10 @@ HRESULT CommandHistory::Do(IEditCommand* command, BOOL markModified)
     HRESULT hr = command->Do();
     if (FAILED(hr))
         return hr;
-    hr = Add(command, markModified);
-    if (FAILED(hr))
-        command->Undo(); // an edit that cannot be recorded is not kept
+    bool kept = false;
+    hr = Record(command, markModified, &kept);
+    if (!kept)
+        command->Undo(); // an edit that is not in the history is not kept either
     return hr;
 }
 
@@ -55,23 +56,37 @@ HRESULT CommandHistory::Add(IEditCommand* command, BOOL markModified)
 {
     if (!command)
         return E_POINTER;
-    // The record goes first: when it cannot be written, the stacks are left as they were.
-    DWORD depth = m_journalDepth;
-    int64_t start = kNoRecord;
-    HRESULT hr = AppendRecord(command, &start);
+    bool kept = false;
+    return Record(command, markModified, &kept);
+}
+
+HRESULT CommandHistory::Record(IEditCommand* command, BOOL markModified, bool* kept)
+{
+    // The edit is in effect: once it is on the undo stack it stays there, whatever the journal does.
+    HRESULT hr = PushUndo(command, kNoRecord);
     if (SUCCEEDED(hr)) {
-        hr = PushUndo(command, start);
-        if (FAILED(hr) && start != kNoRecord)
-            CutJournal(start, depth);
-    }
-    if (SUCCEEDED(hr)) {
-        m_redo->Clear();
+        *kept = true;
+        m_redo->Clear(); // the redo entries no longer match the content
         if (m_owner && markModified)
             m_owner->SetModifiedFlag(TRUE);
-        hr = S_OK;
+        hr = JournalNewest(command);
     }
     Refresh();
-    return hr;
+    return FAILED(hr) ? hr : S_OK;
+}
+
+HRESULT CommandHistory::JournalNewest(IEditCommand* command)
+{
+    int64_t start = kNoRecord;
+    HRESULT hr = AppendRecord(command, &start);
+    if (FAILED(hr)) {
+        // The journal now lacks an edit of the stack, and a journal replayed without it would
+        // apply later edits over content they do not match: it is given up.
+        Close();
+        return hr;
+    }
+    m_recordStarts.back() = start;
+    return S_OK;
 }
 
 HRESULT CommandHistory::Undo()
@@ -113,14 +128,9 @@ HRESULT CommandHistory::Redo()
         Refresh(); // dropped from the history
         return hr;
     }
-    int64_t start = kNoRecord;
-    HRESULT saved = AppendRecord(entry.Get(), &start);
-    if (SUCCEEDED(saved))
-        saved = PushUndo(entry.Get(), start);
+    HRESULT saved = PushUndo(entry.Get(), kNoRecord);
     if (FAILED(saved)) {
-        // Not recordable: take the edit back and leave it where it was.
-        if (start != kNoRecord)
-            CutJournal(start, m_journalDepth);
+        // Not in the history: take the edit back and leave it where it was.
         if (SUCCEEDED(entry->Undo()))
             m_redo->Push(entry.Get());
         Refresh();
@@ -128,8 +138,10 @@ HRESULT CommandHistory::Redo()
     }
     if (m_owner)
         m_owner->SetModifiedFlag(TRUE);
+    const bool journalled = m_journal.Get() != nullptr;
+    saved = JournalNewest(entry.Get());
     Refresh();
-    return m_journal ? saved : hr;
+    return journalled ? saved : hr;
 }
 
 HRESULT CommandHistory::TakeLast(IEditCommand** command)

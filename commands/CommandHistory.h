@@ -2,7 +2,7 @@
 // and redo stacks, and mirrors the undo stack into a journal file from which unsaved
 // work is rebuilt after an interruption.
 //
-//   history->Do(command, TRUE);    // run and record (a failure to record undoes it again)
+//   history->Do(command, TRUE);    // run and record
 //   history->Add(done, TRUE);      // record a command whose edit is already in effect
 //   history->Undo(); history->Redo(); history->TakeLast(&command);
 //   journal->Open(path);           // replays an existing journal onto the undo stack
@@ -10,11 +10,12 @@
 // Journal: a chunk file holding one "KSCM" "KSTM" chunk; inside it the document's "KDOC"
 // record and then one command ("KCMD") or group ("KGRP") chunk per undo entry, oldest
 // first. While a journal is open its records and the undo stack agree one for one (Clear
-// empties the stacks but leaves the records); every operation either completes or leaves
-// both as they were. The history remembers where each record starts, so undoing an entry
-// cuts exactly its record, pad byte included. A journal made new claims the largest size
-// in its header until Close writes the true one, so that one left by a crash reads as
-// running to the file's end.
+// empties the stacks but leaves the records). An executed edit always stays in the history:
+// when its record cannot be written the journal is closed and the failure returned. The
+// history remembers where each record starts, so undoing an entry cuts exactly its record,
+// pad byte included. A journal made new claims the largest size in its header until Close
+// writes the true one, so that one left by a crash reads as running to the file's end;
+// opening one replays every finished record and cuts off a last one whose write was cut off.
 #pragma once
 #include "ChunkFile.h"
 #include "ComRef.h"
@@ -64,10 +65,18 @@ protected:
 private:
     static constexpr int64_t kNoRecord = -1;
 
+    // Enters the next record of the journal when it was written to its end; false (nothing
+    // entered) for the torn record that an interrupted write leaves at the end.
+    static bool EnterFinishedRecord(IChunkFile* file);
     HRESULT ReplayRecord(IChunkFile* file, IEditCommand** command, int depth);
     HRESULT ReplayCommand(IChunkFile* file, IEditCommand** command);
     HRESULT ReplayGroup(IChunkFile* file, IEditCommand** command, int depth);
 
+    // Pushes an executed edit and journals it; *kept tells whether it went on the undo stack.
+    HRESULT Record(IEditCommand* command, BOOL markModified, bool* kept);
+    // Appends the record of the command just pushed. A record that cannot be written closes
+    // the journal (the failed record cut off); the entry stays on the stack.
+    HRESULT JournalNewest(IEditCommand* command);
     // Saves the command at the journal's end; on success *start is where its record begins
     // (kNoRecord without a journal). On failure the journal is cut back as it was.
     HRESULT AppendRecord(IEditCommand* command, int64_t* start);

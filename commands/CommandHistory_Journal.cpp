@@ -18,6 +18,21 @@ constexpr uint64_t kOpenJournalSize = ~uint64_t(0);
 
 IChunkFile* CommandHistory::CreateJournalChunkFile() { return CreateChunkFile(); }
 
+// A record's size is written when the record is finished, after all of its data: a header
+// cut short, a record running past the end of the file, or a command or group record whose
+// size is still 0 (neither is ever empty) is one whose write was cut off.
+bool CommandHistory::EnterFinishedRecord(IChunkFile* file)
+{
+    if (FAILED(file->DescendById(0, 0)))
+        return false;
+    const ChunkInfo* record = file->GetCurrentChunk();
+    if (record->size == 0 && (record->id == kCommandChunkId || record->id == kGroupChunkId)) {
+        file->Ascend();
+        return false;
+    }
+    return true;
+}
+
 HRESULT CommandHistory::Open(const char* path)
 {
     if (!path)
@@ -56,8 +71,14 @@ HRESULT CommandHistory::Open(const char* path)
 
         while (file->GetPosition() < end) {
             const int64_t start = static_cast<int64_t>(file->GetPosition());
-            if (FAILED(file->DescendById(0, 0)))
-                return kBadJournal; // a header cut short, or a record running past the end
+            if (!EnterFinishedRecord(file.Get())) {
+                // The write of the last record was cut off: replay ends before it, and the
+                // next record is written over it.
+                file->Seek(start, kSeekBegin);
+                if (!file->SetEndOfFile())
+                    return LastErrorCode();
+                break;
+            }
             ComRef<IEditCommand> command;
             HRESULT replayed = ReplayJournal(file.Get(), command.Out());
             if (FAILED(replayed))

@@ -121,32 +121,55 @@ TEST_F(HistoryTest, RandomSequencesKeepStacksAndJournalInStep)
         RandomRun run(seed);
         std::vector<ComRef<IEditCommand>> undo, redo;
         std::vector<std::string> base = {"doc"}; // records left in the journal by Clear
+        // A record that cannot be written closes the journal: what it held then stays on disk.
+        bool journalOpen = true;
+        std::vector<std::string> frozen;
+        auto closeJournal = [&] {
+            journalOpen = false;
+            frozen = base;
+            for (const std::string& entry : DescribeAll(undo))
+                frozen.push_back(entry);
+        };
 
         for (int step = 0; step < 250; ++step) {
             SCOPED_TRACE("step " + std::to_string(step));
             const int op = run.Pick(100);
-            const bool reopen = op >= 98;
+            const bool reopen = op >= 98 || (!journalOpen && op % 3 == 0);
             if (!reopen && run.Chance(12))
                 Faulty()->FailWriteAfter(run.Pick(3));
             HRESULT hr = S_OK;
             bool expectFailure = false;
 
-            if (op < 30) { // Do
+            if (reopen) { // an interrupted session picked up again: every record becomes an undo entry
+                std::vector<std::string> records(base.begin() + 1, base.end());
+                for (const std::string& entry : DescribeAll(undo))
+                    records.push_back(entry);
+                if (!journalOpen)
+                    records.assign(frozen.begin() + 1, frozen.end());
+                Journal()->Close();
+                m_history = ComRef<FaultyHistory>(ComObject<ICommandHistory>::Create<FaultyHistory>(&m_doc));
+                hr = Journal()->Open(JournalPath().c_str());
+                ComRef<ICommandCursor> replayed;
+                History()->GetUndoCursor(replayed.Out());
+                undo.clear();
+                for (IEditCommand* entry : Entries(replayed.Get()))
+                    undo.push_back(ComRef<IEditCommand>::Share(entry));
+                redo.clear();
+                EXPECT_EQ(DescribeAll(undo), records);
+                base = {"doc"};
+                journalOpen = true;
+            } else if (op < 45) { // Do or Add: an edit that is in effect is kept, recorded or not
                 ComRef<IEditCommand> command = run.NewCommand();
-                bool doFails = WillFail(command.Get(), Action::Do);
-                bool saveFails = WillFail(command.Get(), Action::Save);
-                hr = History()->Do(command.Get(), TRUE);
-                expectFailure = doFails || saveFails || Faulty()->Fired();
-                if (!expectFailure) {
-                    undo.push_back(command);
-                    redo.clear();
-                }
-            } else if (op < 45) { // Add
-                ComRef<IEditCommand> command = run.NewCommand();
-                bool saveFails = WillFail(command.Get(), Action::Save);
-                hr = History()->Add(command.Get(), TRUE);
-                expectFailure = saveFails || Faulty()->Fired();
-                if (!expectFailure) {
+                const bool viaDo = op < 30;
+                bool doFails = viaDo && WillFail(command.Get(), Action::Do);
+                bool saveFails = journalOpen && WillFail(command.Get(), Action::Save);
+                hr = viaDo ? History()->Do(command.Get(), TRUE) : History()->Add(command.Get(), TRUE);
+                expectFailure = doFails;
+                if (!doFails) {
+                    if (saveFails || Faulty()->Fired()) {
+                        expectFailure = true;
+                        closeJournal();
+                    }
                     undo.push_back(command);
                     redo.clear();
                 }
@@ -167,17 +190,16 @@ TEST_F(HistoryTest, RandomSequencesKeepStacksAndJournalInStep)
                 } else {
                     ComRef<IEditCommand> top = redo.back();
                     bool redoFails = WillFail(top.Get(), Action::Redo);
-                    bool saveFails = WillFail(top.Get(), Action::Save);
-                    bool undoFails = WillFail(top.Get(), Action::Undo);
+                    bool saveFails = journalOpen && WillFail(top.Get(), Action::Save);
                     hr = History()->Redo();
                     redo.pop_back();
                     if (redoFails) {
                         expectFailure = true; // dropped
-                    } else if (saveFails || Faulty()->Fired()) {
-                        expectFailure = true; // undone again and kept for redo unless that fails
-                        if (!undoFails)
-                            redo.push_back(top);
                     } else {
+                        if (saveFails || Faulty()->Fired()) {
+                            expectFailure = true;
+                            closeJournal();
+                        }
                         undo.push_back(top);
                     }
                 }
@@ -190,27 +212,12 @@ TEST_F(HistoryTest, RandomSequencesKeepStacksAndJournalInStep)
                     EXPECT_EQ(taken.Get(), undo.back().Get());
                     undo.pop_back();
                 }
-            } else if (!reopen) { // Clear
+            } else { // Clear
                 for (const std::string& entry : DescribeAll(undo))
                     base.push_back(entry);
                 undo.clear();
                 redo.clear();
                 hr = History()->Clear();
-            } else { // an interrupted session picked up again: every record becomes an undo entry
-                std::vector<std::string> records(base.begin() + 1, base.end());
-                for (const std::string& entry : DescribeAll(undo))
-                    records.push_back(entry);
-                Journal()->Close();
-                m_history = ComRef<FaultyHistory>(ComObject<ICommandHistory>::Create<FaultyHistory>(&m_doc));
-                hr = Journal()->Open(JournalPath().c_str());
-                ComRef<ICommandCursor> replayed;
-                History()->GetUndoCursor(replayed.Out());
-                undo.clear();
-                for (IEditCommand* entry : Entries(replayed.Get()))
-                    undo.push_back(ComRef<IEditCommand>::Share(entry));
-                redo.clear();
-                EXPECT_EQ(DescribeAll(undo), records);
-                base = {"doc"};
             }
             Faulty()->Disarm();
 
@@ -221,10 +228,13 @@ TEST_F(HistoryTest, RandomSequencesKeepStacksAndJournalInStep)
             History()->GetRedoCursor(cursor.Out());
             ASSERT_EQ(Entries(cursor.Get()), Pointers(redo));
 
-            // The journal holds exactly the records of the undo stack after those left by Clear.
+            // The journal holds exactly the records of the undo stack after those left by Clear
+            // (while it is open).
             std::vector<std::string> expected = base;
             for (const std::string& entry : DescribeAll(undo))
                 expected.push_back(entry);
+            if (!journalOpen)
+                expected = frozen;
             bool ok = false;
             ASSERT_EQ(DescribeJournal(JournalPath(), &ok), expected);
             ASSERT_TRUE(ok);

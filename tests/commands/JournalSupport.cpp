@@ -3,6 +3,7 @@
 #include "CommandHeader.h"
 #include "KvSSException.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -70,8 +71,9 @@ HRESULT FaultyChunkFile::Ascend()
 
 IChunkFile* FaultyHistory::CreateJournalChunkFile()
 {
-    m_last = new FaultyChunkFile();
-    return m_last;
+    m_last = ComRef<FaultyChunkFile>(new FaultyChunkFile());
+    m_last->AddRef();
+    return m_last.Get();
 }
 
 FileStream::FileStream(const std::string& path, DWORD mode) : m_file(CreateChunkFile())
@@ -238,6 +240,81 @@ std::vector<std::string> DescribeJournal(const std::string& path, bool* ok)
     } catch (const CKvSSException&) {
     }
     file->Release();
+    return records;
+}
+
+namespace {
+
+uint64_t Get64(const uint8_t* in)
+{
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = value << 8 | in[i];
+    return value;
+}
+
+std::string Field(const uint8_t* field, size_t length)
+{
+    return std::string(field, std::find(field, field + length, 0));
+}
+
+// The record with the id whose data are bytes [begin, end); false when it is not well formed.
+bool DescribeBytes(const std::vector<uint8_t>& bytes, uint64_t id, size_t begin, size_t end, std::string* text)
+{
+    if (id == kDocumentChunkId) {
+        *text = "doc";
+        return true;
+    }
+    if (id == kCommandChunkId) {
+        if (end - begin < CommandHeader::kSize)
+            return false;
+        *text = Field(&bytes[begin + 2], 128) + ":" + Field(&bytes[begin + 130], 128);
+        return true;
+    }
+    if (id != kGroupChunkId)
+        return false;
+    std::vector<std::string> parts;
+    for (size_t at = begin; at < end;) {
+        if (end - at < kChunkHeaderSize)
+            return false;
+        const uint64_t size = Get64(&bytes[at + 8]);
+        if (size > end - at - kChunkHeaderSize)
+            return false;
+        std::string part;
+        if (!DescribeBytes(bytes, Get64(&bytes[at]), at + kChunkHeaderSize, at + kChunkHeaderSize + size, &part))
+            return false;
+        parts.push_back(part);
+        at += kChunkHeaderSize + size;
+        at += at & 1;
+    }
+    if (parts.empty())
+        return false;
+    *text = parts[0] + "{";
+    for (size_t i = 1; i < parts.size(); ++i)
+        *text += (i > 1 ? "," : "") + parts[i];
+    *text += "}";
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> FinishedRecords(const std::vector<uint8_t>& bytes, size_t* end)
+{
+    std::vector<std::string> records;
+    size_t at = kChunkHeaderSize;
+    *end = at;
+    while (at <= bytes.size() && bytes.size() - at >= kChunkHeaderSize) {
+        const uint64_t size = Get64(&bytes[at + 8]);
+        if (size == 0 || size > bytes.size() - at - kChunkHeaderSize)
+            break;
+        std::string text;
+        if (!DescribeBytes(bytes, Get64(&bytes[at]), at + kChunkHeaderSize, at + kChunkHeaderSize + size, &text))
+            break;
+        records.push_back(text);
+        at += kChunkHeaderSize + size;
+        at += at & 1;
+        *end = at;
+    }
     return records;
 }
 

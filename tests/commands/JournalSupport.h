@@ -61,17 +61,18 @@ private:
     bool m_failCut = false;
 };
 
-// A history whose journals go through FaultyChunkFile; Faulty() is the current one.
+// A history whose journals go through FaultyChunkFile; Faulty() is the latest one, kept
+// alive after the history closes it.
 class FaultyHistory : public CommandHistory {
 public:
     explicit FaultyHistory(CommandDocument* owner = nullptr) : CommandHistory(owner) {}
-    FaultyChunkFile* Faulty() const { return m_last; }
+    FaultyChunkFile* Faulty() const { return m_last.Get(); }
 
 protected:
     IChunkFile* CreateJournalChunkFile() override;
 
 private:
-    FaultyChunkFile* m_last = nullptr; // owned by the history's journal while open
+    ComRef<FaultyChunkFile> m_last;
 };
 
 // An IJournalFile over a chunk file created anew at path, for saving and loading commands
@@ -107,6 +108,11 @@ std::vector<std::string> DescribeRedo(ICommandHistory* history);
 // The records of a journal file read on their own, oldest first; the document's record is
 // "doc". Empty with ok false when the file is not a readable journal.
 std::vector<std::string> DescribeJournal(const std::string& path, bool* ok);
+
+// The records of a journal read straight from its bytes, without the chunk file: those written
+// to their end (header whole, size fixed, data all there), oldest first, described as
+// DescribeJournal does. *end is where the last of them ends, pad byte included.
+std::vector<std::string> FinishedRecords(const std::vector<uint8_t>& bytes, size_t* end);
 
 // Writes the document's own record into an open journal, as the document does after opening it.
 void WriteDocumentRecord(IJournalFile* journal, size_t bytes = 9);
