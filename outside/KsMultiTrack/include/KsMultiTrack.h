@@ -403,9 +403,10 @@ struct IMtItem : IUnknown {
     // sample: 3 for 20 and 24 bits), so that size / block align gives the frames; Read
     // delivers the storage format (floats for 20 and 24 bits).
     virtual HRESULT STDMETHODCALLTYPE GetSize(LONGLONG* bytes) = 0;
-    // 7: the range to read [start, end); end -1 = to the end. Track readers take time-line
-    // positions (silence outside the sound), items frames from their start.
-    virtual HRESULT STDMETHODCALLTYPE SetRange(LONGLONG start, LONGLONG end) = 0;
+    // 7: the range to read [*start, *end); *end -1 = to the end. Both positions are passed by
+    // address. Track readers take time-line positions (silence outside the sound), items
+    // frames from their start.
+    virtual HRESULT STDMETHODCALLTYPE SetRange(const LONGLONG* start, const LONGLONG* end) = 0;
     // 8: the 288-byte information record (path, channels, bits, rate).
     virtual HRESULT STDMETHODCALLTYPE GetInfo(MtFileItemRecord* record) = 0;
 };

@@ -23,14 +23,16 @@ TEST_F(EngineTest, ItemReadsItsFramesAndDescribesItself)
     EXPECT_EQ(2, info.channels);
     EXPECT_EQ(16, info.bitsPerSample);
     EXPECT_EQ(22050u, info.samplesPerSec);
-    ASSERT_EQ(S_OK, item->SetRange(10, 20));
+    const LONGLONG ten = 10, twenty = 20;
+    ASSERT_EQ(S_OK, item->SetRange(&ten, &twenty));
     ASSERT_EQ(S_OK, item->BeginRead());
     int16_t buffer[64];
     DWORD got = 0;
     ASSERT_EQ(S_OK, item->Read(buffer, sizeof(buffer), &got));
     EXPECT_EQ(40u, got);
     EXPECT_TRUE(std::equal(buffer, buffer + 20, data.begin() + 20));
-    EXPECT_EQ(E_INVALIDARG, item->SetRange(20, 10));
+    EXPECT_EQ(E_INVALIDARG, item->SetRange(&twenty, &ten));
+    EXPECT_EQ(E_POINTER, item->SetRange(nullptr, &twenty));
     item->Release();
     // 24-bit data is held as floats but sized at three bytes a sample.
     std::vector<float> floats(300 * 2, 0.5f);
