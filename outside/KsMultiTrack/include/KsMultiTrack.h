@@ -63,7 +63,9 @@ static_assert(sizeof(MtGroupRecord) == 16, "group record is 16 bytes");
 // One item of a peak read: minimum then maximum of one channel over one point, in the
 // document's sample units: full scale 2^(bits - 1), 32-bit documents counted as 16-bit
 // (8 bits: -128..127, 16 and 32: -32768..32767, 24: -8388608..8388607). A peak file of
-// an item holds one such record per 1024 frames and channel, in the units of the item's bits.
+// an item holds one such record per 1024 frames and channel, in the units of the item's bits;
+// a file of another size, or with a minimum above its maximum, is set aside for peaks
+// computed from the data.
 struct MtPeakItem {
     LONG minimum;
     LONG maximum;
@@ -438,8 +440,10 @@ struct IMtItemList : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE AddItem(IUnknown* item, LONG trackId) = 0;
     // 6: a new item on a raw data file in the record's format, with its peak file (or null,
     // empty, or the data path itself: peaks are then computed from the data). The item is
-    // registered in the temporary store under the record. Data and peak files inside the
-    // temporary folder belong to the engine and are deleted when no item uses them.
+    // registered in the temporary store under the record. Data files inside the temporary
+    // folder belong to the engine and are deleted when no item uses them; so are peak files
+    // there that were read as the item's peaks and carry a temporary name ("NY*.tmp",
+    // "KMT*.tmp"). The record's path is read within its 260 bytes.
     virtual HRESULT STDMETHODCALLTYPE AddFileItem(const MtFileItemRecord* record, const char* dataPath,
                                                   const char* peakPath, LONG trackId) = 0;
     // 7
