@@ -91,7 +91,8 @@ constexpr HRESULT kMtErrChannelMismatch = static_cast<HRESULT>(0x83E8080D);     
 constexpr HRESULT kMtErrRateMismatch = static_cast<HRESULT>(0x83E8080E);        // clip's sample rate differs from the track's
 constexpr HRESULT kMtErrNoTrack = static_cast<HRESULT>(0x83E807D6);             // no track with this index or id
 constexpr HRESULT kMtErrNotInSet = static_cast<HRESULT>(0x83E807D7);            // track is not (or already) in the set
-constexpr HRESULT kMtErrBadItemFile = static_cast<HRESULT>(0x83E807D8);         // data file missing or not whole frames
+// data file missing or not whole frames; a clip file that contradicts itself
+constexpr HRESULT kMtErrBadItemFile = static_cast<HRESULT>(0x83E807D8);
 constexpr HRESULT kMtErrNoDevice = static_cast<HRESULT>(0x83E807D9);            // no such device or driver
 
 // Track state flags (IMtTrack::TestFlag / SetFlag).
@@ -480,7 +481,9 @@ struct IMtClip : IUnknown {
 
 // Saving a clip into a chunk file (the program's tagged chunk file object) and loading it.
 struct IMtClipPersist : IUnknown {
-    // 3
+    // 3: the clip is left as it was when the file is refused: kMtErrBadItemFile when the file
+    // ends early, states sizes it does not hold, lengths that overflow or a segment outside
+    // its data; kMtErrFormatNotSupported for a format that SetFormat refuses.
     virtual HRESULT STDMETHODCALLTYPE Load(ITaggedObject* chunkFile) = 0;
     // 4: mode 1 or 3 as the chunk file was opened.
     virtual HRESULT STDMETHODCALLTYPE Save(ITaggedObject* chunkFile, DWORD mode) = 0;
