@@ -242,7 +242,7 @@ HRESULT EngineSourceFilter::OnThreadStart()
     if (m_plan.track) {
         hr = m_plan.track->CreateReader(&m_trackReader, 0);
         if (SUCCEEDED(hr))
-            hr = m_trackReader->SetRange(m_plan.start, m_plan.end);
+            hr = m_trackReader->SetRange(&m_plan.start, &m_plan.end);
         if (SUCCEEDED(hr))
             hr = m_trackReader->BeginRead();
     } else {

@@ -63,7 +63,9 @@ static_assert(sizeof(MtGroupRecord) == 16, "group record is 16 bytes");
 // One item of a peak read: minimum then maximum of one channel over one point, in the
 // document's sample units: full scale 2^(bits - 1), 32-bit documents counted as 16-bit
 // (8 bits: -128..127, 16 and 32: -32768..32767, 24: -8388608..8388607). A peak file of
-// an item holds one such record per 1024 frames and channel, in the units of the item's bits.
+// an item holds one such record per 1024 frames and channel, in the units of the item's bits;
+// a file of another size, or with a minimum above its maximum, is set aside for peaks
+// computed from the data.
 struct MtPeakItem {
     LONG minimum;
     LONG maximum;
@@ -89,7 +91,8 @@ constexpr HRESULT kMtErrChannelMismatch = static_cast<HRESULT>(0x83E8080D);     
 constexpr HRESULT kMtErrRateMismatch = static_cast<HRESULT>(0x83E8080E);        // clip's sample rate differs from the track's
 constexpr HRESULT kMtErrNoTrack = static_cast<HRESULT>(0x83E807D6);             // no track with this index or id
 constexpr HRESULT kMtErrNotInSet = static_cast<HRESULT>(0x83E807D7);            // track is not (or already) in the set
-constexpr HRESULT kMtErrBadItemFile = static_cast<HRESULT>(0x83E807D8);         // data file missing or not whole frames
+// data file missing or not whole frames; a clip file that contradicts itself
+constexpr HRESULT kMtErrBadItemFile = static_cast<HRESULT>(0x83E807D8);
 constexpr HRESULT kMtErrNoDevice = static_cast<HRESULT>(0x83E807D9);            // no such device or driver
 
 // Track state flags (IMtTrack::TestFlag / SetFlag).
@@ -403,9 +406,10 @@ struct IMtItem : IUnknown {
     // sample: 3 for 20 and 24 bits), so that size / block align gives the frames; Read
     // delivers the storage format (floats for 20 and 24 bits).
     virtual HRESULT STDMETHODCALLTYPE GetSize(LONGLONG* bytes) = 0;
-    // 7: the range to read [start, end); end -1 = to the end. Track readers take time-line
-    // positions (silence outside the sound), items frames from their start.
-    virtual HRESULT STDMETHODCALLTYPE SetRange(LONGLONG start, LONGLONG end) = 0;
+    // 7: the range to read [*start, *end); *end -1 = to the end. Both positions are passed by
+    // address. Track readers take time-line positions (silence outside the sound), items
+    // frames from their start.
+    virtual HRESULT STDMETHODCALLTYPE SetRange(const LONGLONG* start, const LONGLONG* end) = 0;
     // 8: the 288-byte information record (path, channels, bits, rate).
     virtual HRESULT STDMETHODCALLTYPE GetInfo(MtFileItemRecord* record) = 0;
 };
@@ -437,8 +441,10 @@ struct IMtItemList : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE AddItem(IUnknown* item, LONG trackId) = 0;
     // 6: a new item on a raw data file in the record's format, with its peak file (or null,
     // empty, or the data path itself: peaks are then computed from the data). The item is
-    // registered in the temporary store under the record. Data and peak files inside the
-    // temporary folder belong to the engine and are deleted when no item uses them.
+    // registered in the temporary store under the record. Data files inside the temporary
+    // folder belong to the engine and are deleted when no item uses them; so are peak files
+    // there that were read as the item's peaks and carry a temporary name ("NY*.tmp",
+    // "KMT*.tmp"). The record's path is read within its 260 bytes.
     virtual HRESULT STDMETHODCALLTYPE AddFileItem(const MtFileItemRecord* record, const char* dataPath,
                                                   const char* peakPath, LONG trackId) = 0;
     // 7
@@ -475,7 +481,9 @@ struct IMtClip : IUnknown {
 
 // Saving a clip into a chunk file (the program's tagged chunk file object) and loading it.
 struct IMtClipPersist : IUnknown {
-    // 3
+    // 3: the clip is left as it was when the file is refused: kMtErrBadItemFile when the file
+    // ends early, states sizes it does not hold, lengths that overflow or a segment outside
+    // its data; kMtErrFormatNotSupported for a format that SetFormat refuses.
     virtual HRESULT STDMETHODCALLTYPE Load(ITaggedObject* chunkFile) = 0;
     // 4: mode 1 or 3 as the chunk file was opened.
     virtual HRESULT STDMETHODCALLTYPE Save(ITaggedObject* chunkFile, DWORD mode) = 0;

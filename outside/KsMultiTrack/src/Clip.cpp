@@ -4,6 +4,12 @@
 
 #include <algorithm>
 
+bool IsUsableClipFormat(const MtClipFormat& format)
+{
+    return IsValidBits(format.bitsPerSample) && format.channels >= 1 && format.channels <= 6 &&
+           format.samplesPerSec != 0;
+}
+
 CClip* ClipOf(IUnknown* clip)
 {
     if (!clip)
@@ -123,8 +129,7 @@ STDMETHODIMP CClip::SetFormat(const MtClipFormat* format)
 {
     if (!format)
         return E_POINTER;
-    if (!IsValidBits(format->bitsPerSample) || format->channels < 1 || format->channels > 6 ||
-        format->samplesPerSec == 0)
+    if (!IsUsableClipFormat(*format))
         return kMtErrFormatNotSupported;
     m_format.rate = format->samplesPerSec;
     m_format.bits = format->bitsPerSample;

@@ -46,5 +46,8 @@ private:
     IMtTrack* m_sourceTrack = nullptr;
 };
 
+// Bits, channels and rate that a clip may carry.
+bool IsUsableClipFormat(const MtClipFormat& format);
+
 // This engine's clip behind an IUnknown (one reference added), or null.
 CClip* ClipOf(IUnknown* clip);

@@ -59,7 +59,7 @@ void ReadAll(IChunkFile* file, void* data, size_t bytes)
     while (bytes > 0) {
         DWORD n = static_cast<DWORD>(std::min<size_t>(bytes, 1u << 30));
         if (file->Read(p, n) != n)
-            throw CKvSSException(E_FAIL);
+            throw CKvSSException(kMtErrBadItemFile);  // the file ends inside the clip
         p += n;
         bytes -= n;
     }
@@ -79,6 +79,36 @@ void KeepAll(const std::vector<ItemDataPtr>& items)
     for (const ItemDataPtr& item : items)
         item->KeepFiles();
 }
+
+// A clip file that contradicts itself: sizes beyond what its chunk holds, lengths that do
+// not add up, segments outside their data.
+constexpr HRESULT kBadClipFile = kMtErrBadItemFile;
+
+// Reads the chunk entered last, never past its end: every size the file states is checked
+// against Left() before it is believed.
+class ChunkReader {
+public:
+    explicit ChunkReader(IChunkFile* file) : m_file(file)
+    {
+        const ChunkInfo* info = file->GetCurrentChunk();
+        m_end = info->dataStart + info->size;
+    }
+    uint64_t Left() const
+    {
+        uint64_t at = m_file->GetPosition();
+        return at < m_end ? m_end - at : 0;
+    }
+    void Read(void* data, size_t bytes)
+    {
+        if (bytes > Left())
+            throw CKvSSException(kBadClipFile);
+        ReadAll(m_file, data, bytes);
+    }
+
+private:
+    IChunkFile* m_file;
+    uint64_t m_end = 0;
+};
 
 struct ChunkFileRef {
     IChunkFile* file;
@@ -137,42 +167,58 @@ STDMETHODIMP CClip::Load(ITaggedObject* chunkFile)
         if (file->GetChunkDepth() == 0)
             file->Seek(0, kSeekBegin);
         ThrowIfFailed(file->DescendById(kClipChunk, kChunkFindById));
+        ChunkReader chunk(file);
         ClipHeader header;
-        ReadAll(file, &header, sizeof(header));
+        chunk.Read(&header, sizeof(header));
         if (header.version != kVersion)
             throw CKvSSException(kMtErrFormatNotSupported);
+        if (!IsUsableClipFormat(header.format))
+            throw CKvSSException(kMtErrFormatNotSupported);
+        // Every segment takes at least its header: a count the chunk cannot hold is refused
+        // before anything is read for it.
+        if (header.segments > chunk.Left() / sizeof(SegmentHeader))
+            throw CKvSSException(kBadClipFile);
         auto content = std::make_shared<Content>();
+        LONGLONG total = 0;
         for (uint32_t i = 0; i < header.segments; ++i) {
             SegmentHeader sh;
-            ReadAll(file, &sh, sizeof(sh));
-            if (sh.length < 0 || sh.offset < 0)
-                throw CKvSSException(E_FAIL);
+            chunk.Read(&sh, sizeof(sh));
+            if (sh.length < 0 || sh.offset < 0 || __builtin_add_overflow(total, sh.length, &total))
+                throw CKvSSException(kBadClipFile);
             if (sh.kind == kSilence) {
                 content->Append(Segment{nullptr, 0, sh.length});
                 continue;
             }
-            MtFormat f = FromRecord(sh.format);
-            if (!IsValidBits(f.bits) || f.channels < 1 || f.channels > 6 || f.rate == 0)
+            if (!IsUsableClipFormat(sh.format))
                 throw CKvSSException(kMtErrFormatNotSupported);
+            MtFormat f = FromRecord(sh.format);
             ItemDataPtr data;
             if (sh.kind == kFileStretch) {
                 char paths[2][MAX_PATH];
-                ReadAll(file, paths, sizeof(paths));
+                chunk.Read(paths, sizeof(paths));
                 paths[0][MAX_PATH - 1] = paths[1][MAX_PATH - 1] = '\0';
                 data = ItemData::OpenFile(paths[0], paths[1], f, true);
                 if (data.use_count() == 1)
                     openedHere.push_back(data);
             } else if (sh.kind == kInline) {
-                std::vector<uint8_t> bytes(static_cast<size_t>(sh.length * ::FrameBytes(f)));
-                ReadAll(file, bytes.data(), bytes.size());
+                // The frames must be in the chunk before any memory is taken for them.
+                const uint64_t frameBytes = static_cast<uint64_t>(::FrameBytes(f));
+                if (static_cast<uint64_t>(sh.length) > chunk.Left() / frameBytes)
+                    throw CKvSSException(kBadClipFile);
+                std::vector<uint8_t> bytes(static_cast<size_t>(static_cast<uint64_t>(sh.length) * frameBytes));
+                chunk.Read(bytes.data(), bytes.size());
                 data = ItemData::FromMemory(f, std::move(bytes));
             } else {
-                throw CKvSSException(E_FAIL);
+                throw CKvSSException(kBadClipFile);
             }
-            if (sh.offset + sh.length > data->Frames())
+            if (sh.offset > data->Frames() || sh.length > data->Frames() - sh.offset)
                 throw CKvSSException(kMtErrBadItemFile);
             content->Append(Segment{data, sh.offset, sh.length});
         }
+        // The clip's end on the time line must be a position too.
+        LONGLONG end = 0;
+        if (__builtin_add_overflow(header.start, total, &end))
+            throw CKvSSException(kBadClipFile);
         file->Ascend();
         m_content = content;
         m_start = header.start;

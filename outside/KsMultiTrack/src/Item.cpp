@@ -61,8 +61,11 @@ STDMETHODIMP CItem::GetSize(LONGLONG* bytes)
     return S_OK;
 }
 
-STDMETHODIMP CItem::SetRange(LONGLONG start, LONGLONG end)
+STDMETHODIMP CItem::SetRange(const LONGLONG* startAt, const LONGLONG* endAt)
 {
+    if (!startAt || !endAt)
+        return E_POINTER;
+    const LONGLONG start = *startAt, end = *endAt;
     if (start < 0 || (end >= 0 && end < start))
         return E_INVALIDARG;
     m_start = std::min(start, m_data->Frames());

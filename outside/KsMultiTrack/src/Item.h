@@ -19,7 +19,7 @@ public:
     STDMETHODIMP Read(void* buffer, DWORD bytes, DWORD* read) override;
     STDMETHODIMP EndRead() override;
     STDMETHODIMP GetSize(LONGLONG* bytes) override;
-    STDMETHODIMP SetRange(LONGLONG start, LONGLONG end) override;
+    STDMETHODIMP SetRange(const LONGLONG* start, const LONGLONG* end) override;
     STDMETHODIMP GetInfo(MtFileItemRecord* record) override;
     STDMETHODIMP GetPosition(LONGLONG* position) override;
     STDMETHODIMP Seek(LONGLONG position) override;

@@ -86,6 +86,15 @@ bool IsFileUsedByItems(const std::string& path)
     return used;
 }
 
+bool IsEngineTempName(const std::string& path)
+{
+    size_t slash = path.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.size() < 4 || _stricmp(name.c_str() + name.size() - 4, ".tmp") != 0)
+        return false;
+    return _strnicmp(name.c_str(), "NY", 2) == 0 || _strnicmp(name.c_str(), "KMT", 3) == 0;
+}
+
 std::string GetEngineTempFolder()
 {
     {
@@ -151,12 +160,17 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
             if (FileSize(peaks) == want && want > 0 && want < (1LL << 31)) {
                 std::vector<MtPeakItem> loaded(static_cast<size_t>(blocks * format.channels));
                 DWORD got = 0;
-                if (ReadFile(peaks, loaded.data(), static_cast<DWORD>(want), &got, nullptr) && got == want) {
+                // A record whose minimum lies above its maximum is no peak of any sound: the
+                // whole file is distrusted.
+                if (ReadFile(peaks, loaded.data(), static_cast<DWORD>(want), &got, nullptr) && got == want &&
+                    std::all_of(loaded.begin(), loaded.end(),
+                                [](const MtPeakItem& p) { return p.minimum <= p.maximum; })) {
                     for (MtPeakItem& p : loaded) {
                         p.minimum = PeakFromDocument(p.minimum, format.bits);
                         p.maximum = PeakFromDocument(p.maximum, format.bits);
                     }
                     item->m_peaks = std::move(loaded);
+                    item->m_peaksFromFile = true;
                     std::call_once(item->m_peaksOnce, [] {});
                 }
             }
@@ -198,7 +212,10 @@ ItemData::~ItemData()
     }
     if (m_owned && !m_keep && !m_path.empty() && InsideTempFolder(m_path)) {
         DeleteFileA(m_path.c_str());
-        if (!m_peakPath.empty() && InsideTempFolder(m_peakPath))
+        // A peak path is only a name the caller gave: the file goes only when it was read as
+        // these peaks, carries a temporary name of ours and no other item reads it.
+        if (m_peaksFromFile && InsideTempFolder(m_peakPath) && IsEngineTempName(m_peakPath) &&
+            !IsFileUsedByItems(m_peakPath))
             DeleteFileA(m_peakPath.c_str());
     }
 }

@@ -57,6 +57,7 @@ private:
     std::string m_path;
     std::string m_peakPath;
     bool m_owned = false;
+    bool m_peaksFromFile = false;
     mutable std::atomic<bool> m_keep{false};
     mutable std::once_flag m_peaksOnce;
     mutable std::vector<MtPeakItem> m_peaks;
@@ -68,6 +69,9 @@ using ItemDataPtr = std::shared_ptr<const ItemData>;
 // folder, else the system's temporary path).
 void SetEngineTempFolder(const std::string& folder);
 std::string GetEngineTempFolder();
+// Whether the file name is one of the program's or the engine's temporary names
+// ("NY*.tmp", "KMT*.tmp").
+bool IsEngineTempName(const std::string& path);
 // Whether a live item reads this file as its data or its peaks.
 bool IsFileUsedByItems(const std::string& path);
 // The comparable form of a path: full, lower case, backslashes.

@@ -5,6 +5,8 @@
 
 #include "KvSSException.h"
 
+#include <cstring>
+
 CItemList::~CItemList() { Clear(); }
 
 STDMETHODIMP CItemList::NextItem(IUnknown** item, LONG* trackId)
@@ -47,7 +49,8 @@ STDMETHODIMP CItemList::AddFileItem(const MtFileItemRecord* record, const char* 
     if (!record)
         return E_POINTER;
     try {
-        std::string data = dataPath && *dataPath ? std::string(dataPath) : std::string(record->path);
+        const std::string recordPath(record->path, strnlen(record->path, sizeof(record->path)));
+        std::string data = dataPath && *dataPath ? std::string(dataPath) : recordPath;
         std::string peaks = peakPath ? std::string(peakPath) : std::string();
         MtFormat format;
         format.rate = record->samplesPerSec;

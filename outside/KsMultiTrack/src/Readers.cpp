@@ -55,8 +55,11 @@ public:
         *bytes = std::max<LONGLONG>(0, RangeEnd() - RangeStart()) * NominalFrameBytes(m_format);
         return S_OK;
     }
-    STDMETHODIMP SetRange(LONGLONG start, LONGLONG end) override
+    STDMETHODIMP SetRange(const LONGLONG* startAt, const LONGLONG* endAt) override
     {
+        if (!startAt || !endAt)
+            return E_POINTER;
+        const LONGLONG start = *startAt, end = *endAt;
         if (end >= 0 && end < start)
             return E_INVALIDARG;
         m_start = start;

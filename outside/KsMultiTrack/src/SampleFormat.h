@@ -29,8 +29,11 @@ inline bool IsValidBits(WORD bits) { return bits == 8 || bits == 16 || bits == 2
 inline float U8ToFloat(uint8_t v) { return (static_cast<int>(v) - 128) * (1.0f / 128.0f); }
 inline float S16ToFloat(int16_t v) { return v * (1.0f / 32768.0f); }
 
+// A sample that is not a number converts to silence.
 inline int16_t FloatToS16(float v)
 {
+    if (std::isnan(v))
+        return 0;
     float s = std::nearbyint(v * 32768.0f);
     if (s > 32767.0f)
         return 32767;
@@ -40,6 +43,8 @@ inline int16_t FloatToS16(float v)
 }
 inline uint8_t FloatToU8(float v)
 {
+    if (std::isnan(v))
+        return 128;
     float s = std::nearbyint(v * 128.0f) + 128.0f;
     if (s > 255.0f)
         return 255;
@@ -119,6 +124,8 @@ inline LONG PeakValue(const uint8_t* p, SampleKind k)
     default: {
         float v;
         memcpy(&v, p, 4);
+        if (std::isnan(v))
+            return 0;
         if (v > 1.0f)
             return 32767;
         if (v < -1.0f)

@@ -25,14 +25,6 @@ FILETIME SessionStart()
     return start;
 }
 
-bool IsTempName(const char* name)
-{
-    size_t n = strlen(name);
-    if (n < 4 || _stricmp(name + n - 4, ".tmp") != 0)
-        return false;
-    return _strnicmp(name, "NY", 2) == 0 || _strnicmp(name, "KMT", 3) == 0;
-}
-
 // Nobody holds the file open (a held file may be a journal being written).
 bool IsUnheld(const std::string& path)
 {
@@ -62,7 +54,7 @@ HRESULT DeleteUnusedTempFiles(const MtFileItemRecord* documents, LONG count)
     do {
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
             continue;
-        if (!IsTempName(found.cFileName) || CompareFileTime(&found.ftLastWriteTime, &start) >= 0)
+        if (!IsEngineTempName(found.cFileName) || CompareFileTime(&found.ftLastWriteTime, &start) >= 0)
             continue;
         std::string path = folder + found.cFileName;
         if (std::find(listed.begin(), listed.end(), PathKey(path)) != listed.end())

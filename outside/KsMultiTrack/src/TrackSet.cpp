@@ -108,7 +108,7 @@ STDMETHODIMP CTrackSet::InsertTrack(DWORD, WORD channels, IMtTrack** track, LONG
 {
     if (track)
         *track = nullptr;
-    if (channels < 1 || channels > 6)
+    if (channels < 1)
         return E_INVALIDARG;
     Guard guard(m_lock);
     if (channels > m_channelLimit)

@@ -15,7 +15,7 @@ STDMETHODIMP CTrack::GetChannels(WORD* channels)
 
 STDMETHODIMP CTrack::SetChannels(WORD channels)
 {
-    if (channels < 1 || channels > 6)
+    if (channels < 1)
         return E_INVALIDARG;
     Guard guard(m_lock);
     if (channels > m_limit)

@@ -310,7 +310,9 @@ TEST_F(ContentTest, ReaderSeeksAndReadsSilenceOutsideTheSound)
 {
     Ref<IMtItem> reader;
     ASSERT_EQ(S_OK, track_->CreateReader(reader.Out(), 0));
-    ASSERT_EQ(S_OK, reader->SetRange(990, 1010));
+    const LONGLONG from = 990, to = 1010;
+    ASSERT_EQ(S_OK, reader->SetRange(&from, &to));
+    EXPECT_EQ(E_POINTER, reader->SetRange(&from, nullptr));
     LONGLONG size = 0;
     ASSERT_EQ(S_OK, reader->GetSize(&size));
     EXPECT_EQ(20 * 4, size);

@@ -92,7 +92,7 @@ std::vector<uint8_t> EngineTest::ReadTrack(IMtTrack* track, LONGLONG start, LONG
 {
     Ref<IMtItem> reader;
     EXPECT_EQ(S_OK, track->CreateReader(reader.Out(), 0));
-    EXPECT_EQ(S_OK, reader->SetRange(start, end));
+    EXPECT_EQ(S_OK, reader->SetRange(&start, &end));
     EXPECT_EQ(S_OK, reader->BeginRead());
     std::vector<uint8_t> all, buffer(chunk);
     for (;;) {

@@ -1,6 +1,7 @@
 // Tracks read back in the document's storage whatever the width of their items.
 #include "EngineFixture.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -37,6 +38,9 @@ TEST_F(EngineTest, ItemsOfAnyWidthReadInTheDocumentStorage)
         {8, 16, {0, 128, 255}, Bytes16({-32768, 0, 32512})},
         {24, 16, BytesF({-1.0f, 0.25f, 2.0f}), Bytes16({-32768, 8192, 32767})},
         {24, 20, BytesF({-1.0f, 0.25f, 0.75f}), BytesF({-1.0f, 0.25f, 0.75f})},
+        // A sample that is not a number reads as silence in integer storage.
+        {32, 16, BytesF({NAN, 0.5f, -NAN}), Bytes16({0, 16384, 0})},
+        {32, 8, BytesF({NAN, 0.5f, -NAN}), {128, 192, 128}},
     };
     int n = 0;
     for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 #include "EngineFixture.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -184,4 +185,68 @@ TEST_F(EngineTest, PeaksAreInTheDocumentsUnitsForEveryWidth)
         clip->Release();
         item->Release();
     }
+}
+
+// Samples that are not numbers count as silence: every peak stays in the 16-bit units,
+// whether it comes from block peaks or from the samples themselves.
+TEST_F(EngineTest, SamplesThatAreNotNumbersGivePeaksInRange)
+{
+    ASSERT_EQ(S_OK, set_->SetFormat(32, 44100));
+    std::vector<float> data(2048, NAN);  // block 0 nothing but NaN
+    data[1024 + 10] = 0.5f;              // block 1 one sound sample among them
+    IMtItem* item = MakeItem("nan.raw", data.data(), data.size() * 4, 1, 32, 44100);
+    ASSERT_NE(nullptr, item);
+    Ref<IMtTrack> track;
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
+    IMtClip* clip = ClipOf(item);
+    ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
+    for (DWORD perPoint : {1024u, 100u, 2048u}) {
+        Ref<IMtPeakReader> reader;
+        ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), perPoint, 0));
+        std::vector<MtPeakItem> got(64);
+        DWORD read = 0;
+        ASSERT_EQ(S_OK, reader->Read(got.data(), static_cast<DWORD>(got.size()), &read));
+        ASSERT_EQ((2048 + perPoint - 1) / perPoint, read) << perPoint;
+        got.resize(read);
+        EXPECT_TRUE(std::all_of(got.begin(), got.end(), [](const MtPeakItem& p) {
+            return -32768 <= p.minimum && p.minimum <= p.maximum && p.maximum <= 32767;
+        })) << perPoint;
+        LONG highest = -32768;
+        for (const MtPeakItem& p : got)
+            highest = std::max(highest, p.maximum);
+        EXPECT_EQ(16383, highest) << perPoint;
+        if (perPoint <= 1024) {
+            EXPECT_EQ(0, got[0].maximum) << perPoint;  // the first point holds NaN only
+        }
+    }
+    clip->Release();
+    item->Release();
+}
+
+// A peak file of the right size whose records put the minimum above the maximum is no peak
+// file of this sound: the peaks come from the samples instead.
+TEST_F(EngineTest, PeakFileWithMinimumAboveMaximumIsNotBelieved)
+{
+    Frames16 data = Pattern(2048, 2, 3);
+    std::vector<MtPeakItem> peaks = PeakFileOf(data);
+    std::vector<MtPeakItem> reversed = peaks;
+    reversed[3] = MtPeakItem{peaks[3].maximum, peaks[3].minimum};
+    WriteFile("reversed.pk", reversed.data(), reversed.size() * sizeof(MtPeakItem));
+    IMtItem* item = MakeItem("reversed.raw", data.data(), data.size() * 2, 2, 16, 44100, scratch_.File("reversed.pk"));
+    Ref<IMtTrack> track;
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
+    IMtClip* clip = ClipOf(item);
+    ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
+    Ref<IMtPeakReader> reader;
+    ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), 1024, 0));
+    std::vector<MtPeakItem> got(peaks.size());
+    DWORD read = 0;
+    ASSERT_EQ(S_OK, reader->Read(got.data(), static_cast<DWORD>(got.size()), &read));
+    ASSERT_EQ(peaks.size(), read);
+    for (size_t i = 0; i < peaks.size(); ++i) {
+        EXPECT_EQ(peaks[i].minimum, got[i].minimum) << i;
+        EXPECT_EQ(peaks[i].maximum, got[i].maximum) << i;
+    }
+    clip->Release();
+    item->Release();
 }

@@ -3,6 +3,7 @@
 
 #include "ChunkFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -23,14 +24,16 @@ TEST_F(EngineTest, ItemReadsItsFramesAndDescribesItself)
     EXPECT_EQ(2, info.channels);
     EXPECT_EQ(16, info.bitsPerSample);
     EXPECT_EQ(22050u, info.samplesPerSec);
-    ASSERT_EQ(S_OK, item->SetRange(10, 20));
+    const LONGLONG ten = 10, twenty = 20;
+    ASSERT_EQ(S_OK, item->SetRange(&ten, &twenty));
     ASSERT_EQ(S_OK, item->BeginRead());
     int16_t buffer[64];
     DWORD got = 0;
     ASSERT_EQ(S_OK, item->Read(buffer, sizeof(buffer), &got));
     EXPECT_EQ(40u, got);
     EXPECT_TRUE(std::equal(buffer, buffer + 20, data.begin() + 20));
-    EXPECT_EQ(E_INVALIDARG, item->SetRange(20, 10));
+    EXPECT_EQ(E_INVALIDARG, item->SetRange(&twenty, &ten));
+    EXPECT_EQ(E_POINTER, item->SetRange(nullptr, &twenty));
     item->Release();
     // 24-bit data is held as floats but sized at three bytes a sample.
     std::vector<float> floats(300 * 2, 0.5f);
@@ -70,6 +73,26 @@ TEST_F(EngineTest, RefusedFileInTheTempFolderIsNotDeleted)
     MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
     EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, path.c_str(), nullptr, 0));
     EXPECT_TRUE(Exists(path));
+}
+
+// A record is 288 bytes and no more: one without a zero byte anywhere, laid against memory
+// that cannot be read, is refused without a read past its end.
+TEST_F(EngineTest, RecordWithoutTerminatorIsReadWithinItsPathField)
+{
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const DWORD page = info.dwPageSize;
+    uint8_t* pages = static_cast<uint8_t*>(VirtualAlloc(nullptr, page * 2, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(nullptr, pages);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &old));
+    auto* record = reinterpret_cast<MtFileItemRecord*>(pages + page - sizeof(MtFileItemRecord));
+    memset(record, 'A', sizeof(*record));
+    Ref<IMtItemList> list;
+    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    EXPECT_TRUE(FAILED(list->AddFileItem(record, nullptr, nullptr, 0)));
+    EXPECT_TRUE(list->IsEmpty());
+    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 TEST_F(EngineTest, ItemListKeepsPairsInOrder)
@@ -173,6 +196,66 @@ TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
     }
     EXPECT_FALSE(Exists(inside));
     EXPECT_TRUE(Exists(outside));
+}
+
+// With its item goes the peak file only when it was read as the item's peaks, carries one of
+// the temporary names and no other item reads it: a path is only a name the caller gave.
+TEST_F(EngineTest, OnlyTemporaryPeakFilesReadAsPeaksGoWithTheirItem)
+{
+    EngineTempFolder temp(engine_);
+    ASSERT_TRUE(temp.Ready());
+    const Frames16 data = Pattern(2048, 1, 5);
+    std::vector<MtPeakItem> peaks;
+    for (size_t first = 0; first < data.size(); first += 1024) {
+        auto range = std::minmax_element(data.begin() + first, data.begin() + first + 1024);
+        peaks.push_back(MtPeakItem{*range.first, *range.second});
+    }
+    auto write = [](const std::string& path, const void* bytes, size_t size) {
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(bytes, 1, size, f);
+        fclose(f);
+    };
+    // Another live item's data, of just the size of the peaks.
+    const std::string shared = temp.File("NYshared.tmp");
+    write(shared, peaks.data(), peaks.size() * sizeof(MtPeakItem));
+    MtFileItemRecord sharedRecord = RecordFor(shared, 0, 1, 16, 44100);
+    Ref<IMtItemList> keeper;
+    ASSERT_EQ(S_OK, engine_.CreateItemList(keeper.Out()));
+    ASSERT_EQ(S_OK, keeper->AddFileItem(&sharedRecord, shared.c_str(), nullptr, 0));
+
+    struct Case {
+        const char* what;
+        std::string peakPath;
+        bool peakSized;  // written as the item's peaks (else a journal-like 100 bytes)
+        bool goes;
+    };
+    const Case cases[] = {
+        {"peaks under a temporary name", temp.File("NYpeaks.tmp"), true, true},
+        {"peaks under the engine's name", temp.File("KMT1.tmp"), true, true},
+        {"right size under another name", temp.File("notes.dat"), true, false},
+        {"temporary name, not peaks", temp.File("NYjournal.tmp"), false, false},
+        {"another item's data", shared, true, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        if (c.peakPath != shared) {
+            std::vector<uint8_t> junk(100, 7);
+            if (c.peakSized)
+                write(c.peakPath, peaks.data(), peaks.size() * sizeof(MtPeakItem));
+            else
+                write(c.peakPath, junk.data(), junk.size());
+        }
+        const std::string dataPath = temp.File("NYdata" + std::to_string(n++) + ".tmp");
+        write(dataPath, data.data(), data.size() * 2);
+        MtFileItemRecord r = RecordFor(dataPath, 0, 1, 16, 44100);
+        {
+            Ref<IMtItemList> list;
+            ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+            ASSERT_EQ(S_OK, list->AddFileItem(&r, dataPath.c_str(), c.peakPath.c_str(), 0)) << c.what;
+        }
+        EXPECT_FALSE(Exists(dataPath)) << c.what;
+        EXPECT_EQ(!c.goes, Exists(c.peakPath)) << c.what;
+    }
 }
 
 TEST_F(EngineTest, CopiesCarryTheSourceTrackAndSubClips)

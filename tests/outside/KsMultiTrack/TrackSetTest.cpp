@@ -127,6 +127,11 @@ TEST_F(EngineTest, ChannelLimitRefusesWiderTracks)
     EXPECT_EQ(S_OK, track->SetChannels(6));
     Ref<IMtTrack> six;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 6, six.Out(), -1));
+    // Seven channels lie beyond the widest limit there is: refused as beyond the limit.
+    Ref<IMtTrack> seven;
+    EXPECT_EQ(kMtErrChannelLimit, set_->InsertTrack(0, 7, seven.Out(), -1));
+    EXPECT_FALSE(seven);
+    EXPECT_EQ(kMtErrChannelLimit, six->SetChannels(7));
     // Back to two channels: a six-channel track cannot come back in.
     ASSERT_EQ(S_OK, set_->DetachTrack(six.Get()));
     ASSERT_EQ(S_OK, set_->SetChannelLimit(2));
