@@ -49,8 +49,8 @@ std::vector<T> ValuesOf(const std::vector<uint8_t>& b)
 }
 
 // Every 16-bit value and halfway point as float, the 8-bit halfway points, full scale and
-// beyond it, infinities, zeros, denormals and a spread of ordinary values. No NaN: the
-// engine's codecs leave it undefined.
+// beyond it, infinities, NaN (silence on both sides), zeros, denormals and a spread of
+// ordinary values.
 std::vector<float> FloatSweep()
 {
     std::vector<float> v;
@@ -67,6 +67,8 @@ std::vector<float> FloatSweep()
         v.push_back(std::nextafter(x, inf));
         v.push_back(std::nextafter(-x, -inf));
     }
+    v.push_back(std::numeric_limits<float>::quiet_NaN());
+    v.push_back(-std::numeric_limits<float>::quiet_NaN());
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> d(-1.2f, 1.2f);
     for (int i = 0; i < 5000; ++i)
