@@ -1,7 +1,9 @@
 // Mixing speed and edit cost of the multitrack engine, through its exports by ordinal.
-//   mix_bench <folder> [minutes]
-// Writes the tracks as engine data files (float, the storage of 24-bit documents) and as
-// 24-bit WAV files for the comparison with sox, mixes them, and prints:
+//   mix_bench <folder> [minutes]         writes the tracks, then prints the mix speed and edit costs
+//   mix_bench --mix <folder> [minutes]   only mixes the tracks written before, once (run.sh times
+//                                        this whole process against the peers' whole commands)
+// The tracks are written as engine data files (float, the storage of 24-bit documents) and as
+// 24-bit WAV files of the same values for the peers. The full run prints:
 //   engine_frames_per_second <n>
 // followed by the edit timings.
 #include "WavFile.h"
@@ -51,17 +53,23 @@ void WriteTrack(const std::string& folder, int t, LONGLONG frames)
     const LONGLONG block = 65536;
     std::vector<float> f(block * 2);
     std::vector<uint8_t> p(block * 6);
-    const double wl = 2 * 3.14159265358979 * (110.0 * (t + 1)) / kRate;
-    const double wr = 2 * 3.14159265358979 * (165.0 * (t + 1)) / kRate;
+    const double w[2] = {2 * 3.14159265358979 * (110.0 * (t + 1)) / kRate,
+                         2 * 3.14159265358979 * (165.0 * (t + 1)) / kRate};
     for (LONGLONG first = 0; first < frames; first += block) {
         LONGLONG n = std::min(block, frames - first);
-        for (LONGLONG i = 0; i < n; ++i)
-            for (int c = 0; c < 2; ++c) {
-                double v = 0.1 * std::sin((c ? wr : wl) * double(first + i));
-                int32_t s = static_cast<int32_t>(std::lround(v * 8388607.0));
+        for (int c = 0; c < 2; ++c) {
+            // sin(w (first + i)) by turning a phasor, set exactly at the start of each block.
+            double re = std::cos(w[c] * double(first)), im = std::sin(w[c] * double(first));
+            const double cr = std::cos(w[c]), ci = std::sin(w[c]);
+            for (LONGLONG i = 0; i < n; ++i) {
+                int32_t s = static_cast<int32_t>(std::lround(0.1 * im * 8388607.0));
                 f[i * 2 + c] = static_cast<float>(s / 8388608.0);
                 std::memcpy(&p[(i * 2 + c) * 3], &s, 3);
+                const double nr = re * cr - im * ci;
+                im = re * ci + im * cr;
+                re = nr;
             }
+        }
         std::fwrite(f.data(), 4, n * 2, raw);
         std::fwrite(p.data(), 1, n * 6, wav);
     }
@@ -163,6 +171,30 @@ double EditMicroseconds(const Api& api, IMtTrackSet* set, const std::string& fol
     return us;
 }
 
+// The benchmark's set: every track with its volume, pan and a level envelope.
+IMtTrackSet* BuildMixSet(const Api& api, const std::string& folder, LONGLONG frames, std::vector<IMtTrack*>* tracks)
+{
+    IMtTrackSet* set = nullptr;
+    Check(api.createTrackSet(&set), "MtCreateTrackSet");
+    Check(set->SetFormat(24, kRate), "SetFormat");
+    for (int t = 0; t < kTracks; ++t) {
+        IMtTrack* track = AddTrack(api, set, folder + "track" + std::to_string(t) + ".f32", 24);
+        track->SetVolume(0.5f + 0.05f * t);
+        track->SetPan(-0.7f + 0.2f * t);
+        IMtEnvelopeSet* envelopes = nullptr;
+        track->QueryInterface(__uuidof(IMtEnvelopeSet), reinterpret_cast<void**>(&envelopes));
+        IMtEnvelope* level = nullptr;
+        envelopes->GetEnvelope(kMtEnvLevel, &level);
+        // A level ramp every ten seconds: the gain changes on every frame.
+        for (LONGLONG p = 0; p <= frames; p += 10 * kRate)
+            level->InsertPoint(p, (p / (10 * kRate)) % 2 ? 1.0f : 0.25f);
+        level->Release();
+        envelopes->Release();
+        tracks->push_back(track);
+    }
+    return set;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -171,10 +203,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: mix_bench <folder> [minutes]\n");
         return 2;
     }
-    std::string folder = argv[1];
+    const bool mixOnly = std::strcmp(argv[1], "--mix") == 0;
+    if (mixOnly && argc < 3) {
+        std::fprintf(stderr, "usage: mix_bench --mix <folder> [minutes]\n");
+        return 2;
+    }
+    const int arg = mixOnly ? 2 : 1;
+    std::string folder = argv[arg];
     if (folder.back() != '\\' && folder.back() != '/')
         folder += '\\';
-    const double minutes = argc > 2 ? std::atof(argv[2]) : 10.0;
+    const double minutes = argc > arg + 1 ? std::atof(argv[arg + 1]) : 10.0;
     const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
 
     char exe[MAX_PATH];
@@ -189,30 +227,27 @@ int main(int argc, char** argv)
     Api api{Bind<PFN_MtCreateTrackSet>(m, kMtOrdCreateTrackSet), Bind<PFN_MtCreateItemList>(m, kMtOrdCreateItemList),
             Bind<PFN_MtCreateClip>(m, kMtOrdCreateClip)};
 
+    if (mixOnly) {
+        // One mix of the tracks already written: the figure is the whole process's time.
+        std::vector<IMtTrack*> tracks;
+        IMtTrackSet* set = BuildMixSet(api, folder, frames, &tracks);
+        double checksum = 0;
+        double s = MixSeconds(set, frames, &checksum);
+        std::printf("engine mix only: %lld frames in %.3f s (checksum %.6f)\n", static_cast<long long>(frames), s,
+                    checksum);
+        for (IMtTrack* t : tracks)
+            t->Release();
+        set->Release();
+        return 0;
+    }
+
     auto w0 = std::chrono::steady_clock::now();
     for (int t = 0; t < kTracks; ++t)
         WriteTrack(folder, t, frames);
     std::printf("wrote %d stereo tracks of %.1f min (%.1f s)\n", kTracks, minutes, Seconds(w0));
 
-    IMtTrackSet* set = nullptr;
-    Check(api.createTrackSet(&set), "MtCreateTrackSet");
-    Check(set->SetFormat(24, kRate), "SetFormat");
     std::vector<IMtTrack*> tracks;
-    for (int t = 0; t < kTracks; ++t) {
-        IMtTrack* track = AddTrack(api, set, folder + "track" + std::to_string(t) + ".f32", 24);
-        track->SetVolume(0.5f + 0.05f * t);
-        track->SetPan(-0.7f + 0.2f * t);
-        IMtEnvelopeSet* envelopes = nullptr;
-        track->QueryInterface(__uuidof(IMtEnvelopeSet), reinterpret_cast<void**>(&envelopes));
-        IMtEnvelope* level = nullptr;
-        envelopes->GetEnvelope(kMtEnvLevel, &level);
-        // A level ramp every ten seconds: the gain changes on every frame.
-        for (LONGLONG p = 0; p <= frames; p += 10 * kRate)
-            level->InsertPoint(p, (p / (10 * kRate)) % 2 ? 1.0f : 0.25f);
-        level->Release();
-        envelopes->Release();
-        tracks.push_back(track);
-    }
+    IMtTrackSet* set = BuildMixSet(api, folder, frames, &tracks);
     double checksum = 0;
     MixSeconds(set, std::min<LONGLONG>(frames, 10 * kRate), &checksum);  // warm up
     double best = 1e30;

@@ -237,3 +237,17 @@ TEST_F(MixTest, ReaderKeepsItsSnapshotWhileTheTrackIsEdited)
     EXPECT_EQ(32, format.bitsPerSample);
     EXPECT_EQ(2, format.channels);
 }
+
+TEST_F(MixTest, MonoTrackHoldingStereoItemsMixesTheirFirstChannelToBothSides)
+{
+    Build({{2, 0, 500, 1.0f, 0.0f, false, false, {}, {}}}, 16);
+    Ref<IMtTrack> track;
+    set_->GetTrack(0, track.Out());
+    ASSERT_EQ(S_OK, track->SetChannels(1));
+    std::vector<float> mix = ReadMix(2, kMtMixAllTracks, 0, 500);
+    ASSERT_EQ(size_t(1000), mix.size());
+    for (int t = 0; t < 500; t += 7) {
+        EXPECT_NEAR(data_[0][2 * t], mix[2 * t], 1e-6) << t;
+        EXPECT_NEAR(data_[0][2 * t], mix[2 * t + 1], 1e-6) << t;
+    }
+}
