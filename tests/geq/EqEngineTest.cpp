@@ -512,7 +512,10 @@ TEST(EqEngine, FirMatchesDirectConvolutionWithItsKernelAcrossChunksAndASettingCh
 
 namespace {
 
-int32_t Get24(const uint8_t* p) { return int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8; }
+int32_t Get24(const uint8_t* p)
+{
+    return int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
+}
 
 void Put24(uint8_t* p, int32_t v)
 {
