@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <emmintrin.h>
 #include <new>
 
 namespace geq {
@@ -23,14 +24,8 @@ constexpr double kDenormalFloor = 1e-30;
 // nearest (ties to even), clipped to the container, NaN as 0. 8-bit is the signed value plus 128.
 // Floats pass unscaled and unclipped.
 
-// Nearest integer, ties to even, in the default rounding mode; exact for |v| < 2^51.
-inline double RoundToEven(double v)
-{
-    constexpr double kShift = 6755399441055744.0; // 1.5 * 2^52: its unit in the last place is 1
-    return (v + kShift) - kShift;
-}
-
-// v * scale as an integer of [lo, hi] by the rule above.
+// v * scale as an integer of [lo, hi] by the rule above. The conversion rounds by the
+// processor's rounding mode: to nearest, ties to even, unless someone changed it.
 inline int32_t ToInteger(double v, double scale, double lo, double hi)
 {
     const double s = v * scale;
@@ -40,7 +35,7 @@ inline int32_t ToInteger(double v, double scale, double lo, double hi)
         return int32_t(lo);
     if (s != s)
         return 0;
-    return int32_t(RoundToEven(s));
+    return _mm_cvtsd_si32(_mm_set_sd(s));
 }
 
 struct U8 {
