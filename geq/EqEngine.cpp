@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <emmintrin.h>
 #include <new>
 
 namespace geq {
@@ -18,15 +19,29 @@ constexpr size_t kMaxBlock = 8192; // FIR block length at 11025 Hz and above
 constexpr double kBandQ = 3.0;
 constexpr double kDenormalFloor = 1e-30;
 
-// Sample readers and writers by container. Integer output truncates toward zero after clamping.
+// Sample readers and writers by container, the same rule as every sample converter of the
+// program: an n-bit integer x reads as x / 2^(n-1); a value v writes as v * 2^(n-1) rounded to
+// nearest (ties to even), clipped to the container, NaN as 0. 8-bit is the signed value plus 128.
+// Floats pass unscaled and unclipped.
+
+// v * scale as an integer of [lo, hi] by the rule above. The conversion rounds by the
+// processor's rounding mode: to nearest, ties to even, unless someone changed it.
+inline int32_t ToInteger(double v, double scale, double lo, double hi)
+{
+    const double s = v * scale;
+    if (s >= hi)
+        return int32_t(hi);
+    if (s <= lo)
+        return int32_t(lo);
+    if (s != s)
+        return 0;
+    return _mm_cvtsd_si32(_mm_set_sd(s));
+}
+
 struct U8 {
     static constexpr int kBytes = 1;
-    static double Read(const unsigned char* p) { return (int(*p) - 128) * (1.0 / 127.0); }
-    static void Write(unsigned char* p, double v)
-    {
-        double s = v * 127.0 + 128.0;
-        *p = s >= 255.0 ? 255 : s <= 0.0 ? 0 : static_cast<unsigned char>(s);
-    }
+    static double Read(const unsigned char* p) { return (int(*p) - 128) * (1.0 / 128.0); }
+    static void Write(unsigned char* p, double v) { *p = uint8_t(ToInteger(v, 128.0, -128.0, 127.0) + 128); }
 };
 struct S16 {
     static constexpr int kBytes = 2;
@@ -34,11 +49,11 @@ struct S16 {
     {
         int16_t s;
         std::memcpy(&s, p, 2);
-        return s;
+        return s * (1.0 / 32768.0);
     }
     static void Write(unsigned char* p, double v)
     {
-        int16_t s = v >= 32767.0 ? 32767 : v <= -32768.0 ? -32768 : static_cast<int16_t>(v);
+        const int16_t s = int16_t(ToInteger(v, 32768.0, -32768.0, 32767.0));
         std::memcpy(p, &s, 2);
     }
 };
@@ -46,15 +61,22 @@ struct S24 {
     static constexpr int kBytes = 3;
     static double Read(const unsigned char* p)
     {
-        int32_t s = int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
-        return s;
+        const int32_t s = int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
+        return s * (1.0 / 8388608.0);
     }
-    static void Write(unsigned char* p, double v)
+    static void Store(unsigned char* p, int32_t s)
     {
-        int32_t s = v >= 8388607.0 ? 8388607 : v <= -8388608.0 ? -8388608 : static_cast<int32_t>(v);
         p[0] = uint8_t(s);
         p[1] = uint8_t(s >> 8);
         p[2] = uint8_t(s >> 16);
+    }
+    static void Write(unsigned char* p, double v) { Store(p, ToInteger(v, 8388608.0, -8388608.0, 8388607.0)); }
+};
+// 20 valid bits in a 24-bit container: the 24-bit value with its lowest 4 bits cleared.
+struct S20In24 : S24 {
+    static void Write(unsigned char* p, double v)
+    {
+        Store(p, int32_t(uint32_t(ToInteger(v, 8388608.0, -8388608.0, 8388607.0)) & ~uint32_t(0xF)));
     }
 };
 struct F32 {
@@ -67,30 +89,10 @@ struct F32 {
     }
     static void Write(unsigned char* p, double v)
     {
-        float s = static_cast<float>(v);
+        const float s = static_cast<float>(v);
         std::memcpy(p, &s, 4);
     }
 };
-
-double ReadSample(int bytes, const unsigned char* p)
-{
-    switch (bytes) {
-    case 1: return U8::Read(p);
-    case 2: return S16::Read(p);
-    case 3: return S24::Read(p);
-    default: return F32::Read(p);
-    }
-}
-
-void WriteSample(int bytes, unsigned char* p, double v)
-{
-    switch (bytes) {
-    case 1: U8::Write(p, v); break;
-    case 2: S16::Write(p, v); break;
-    case 3: S24::Write(p, v); break;
-    default: F32::Write(p, v); break;
-    }
-}
 
 int StoredBytes(int bytes) { return bytes >= 1 && bytes <= 3 ? bytes : 4; }
 
@@ -153,38 +155,85 @@ void RunBiquadCascade(const unsigned char* src, unsigned char* dst, size_t frame
 using CascadeFn = decltype(&RunBiquadCascade<S16, S16, 1>);
 
 template <class In, int Lanes>
-CascadeFn CascadeForOutput(int outBytes)
+CascadeFn CascadeForOutput(int outBytes, bool out20In24)
 {
     switch (outBytes) {
     case 1: return &RunBiquadCascade<In, U8, Lanes>;
     case 2: return &RunBiquadCascade<In, S16, Lanes>;
-    case 3: return &RunBiquadCascade<In, S24, Lanes>;
+    case 3: return out20In24 ? &RunBiquadCascade<In, S20In24, Lanes> : &RunBiquadCascade<In, S24, Lanes>;
     default: return &RunBiquadCascade<In, F32, Lanes>;
     }
 }
 
 template <int Lanes>
-CascadeFn CascadeFor(int inBytes, int outBytes)
+CascadeFn CascadeFor(int inBytes, int outBytes, bool out20In24)
 {
     switch (inBytes) {
-    case 1: return CascadeForOutput<U8, Lanes>(outBytes);
-    case 2: return CascadeForOutput<S16, Lanes>(outBytes);
-    case 3: return CascadeForOutput<S24, Lanes>(outBytes);
-    default: return CascadeForOutput<F32, Lanes>(outBytes);
+    case 1: return CascadeForOutput<U8, Lanes>(outBytes, out20In24);
+    case 2: return CascadeForOutput<S16, Lanes>(outBytes, out20In24);
+    case 3: return CascadeForOutput<S24, Lanes>(outBytes, out20In24);
+    default: return CascadeForOutput<F32, Lanes>(outBytes, out20In24);
+    }
+}
+
+// One channel of `count` interleaved frames (`stride` bytes apart) into doubles.
+template <class In>
+void ReadChannel(const unsigned char* p, size_t stride, size_t count, double* to)
+{
+    for (size_t i = 0; i < count; ++i, p += stride)
+        to[i] = In::Read(p);
+}
+
+void ReadChannel(int bytes, const unsigned char* p, size_t stride, size_t count, double* to)
+{
+    switch (bytes) {
+    case 1: ReadChannel<U8>(p, stride, count, to); break;
+    case 2: ReadChannel<S16>(p, stride, count, to); break;
+    case 3: ReadChannel<S24>(p, stride, count, to); break;
+    default: ReadChannel<F32>(p, stride, count, to); break;
+    }
+}
+
+// y[i] (+ overlap[i] while i < overlapCount) times master, written into one channel.
+template <class Out>
+void WriteChannel(const double* y, const double* overlap, size_t overlapCount, size_t count, double master,
+                  unsigned char* p, size_t stride)
+{
+    size_t i = 0;
+    for (const size_t n = std::min(overlapCount, count); i < n; ++i, p += stride)
+        Out::Write(p, (y[i] + overlap[i]) * master);
+    for (; i < count; ++i, p += stride)
+        Out::Write(p, y[i] * master);
+}
+
+void WriteChannel(int bytes, bool out20In24, const double* y, const double* overlap, size_t overlapCount,
+                  size_t count, double master, unsigned char* p, size_t stride)
+{
+    switch (bytes) {
+    case 1: WriteChannel<U8>(y, overlap, overlapCount, count, master, p, stride); break;
+    case 2: WriteChannel<S16>(y, overlap, overlapCount, count, master, p, stride); break;
+    case 3:
+        if (out20In24)
+            WriteChannel<S20In24>(y, overlap, overlapCount, count, master, p, stride);
+        else
+            WriteChannel<S24>(y, overlap, overlapCount, count, master, p, stride);
+        break;
+    default: WriteChannel<F32>(y, overlap, overlapCount, count, master, p, stride); break;
     }
 }
 
 } // namespace
 
-void Fft(double* data, size_t n, int sign, FftTwiddles& twiddles)
+void FftPlan::Prepare(size_t n)
 {
-    if (n < 2)
+    if (n == m_n)
         return;
-    // Bit-reversal permutation.
+    m_n = n;
+    m_swaps.clear();
     for (size_t i = 0, j = 0; i < n; ++i) {
         if (j > i) {
-            std::swap(data[2 * i], data[2 * j]);
-            std::swap(data[2 * i + 1], data[2 * j + 1]);
+            m_swaps.push_back(uint32_t(i));
+            m_swaps.push_back(uint32_t(j));
         }
         size_t m = n >> 1;
         while (m >= 1 && (j & m)) {
@@ -193,25 +242,54 @@ void Fft(double* data, size_t n, int sign, FftTwiddles& twiddles)
         }
         j |= m;
     }
-    // Stage `half` turns by pi / half (starting at pi and halving): a stride of T / half
-    // through the table of e^(i pi k / T).
-    twiddles.Reserve(n);
-    const std::vector<double>& cosTable = twiddles.cos;
-    const std::vector<double>& sinTable = twiddles.sin;
-    for (size_t half = 1; half < n; half <<= 1) {
-        const size_t step = cosTable.size() / half;
-        for (size_t start = 0; start < n; start += 2 * half) {
+    // Stages of span 2h for h = 1, 2, 4, ...: twiddle m of stage h turns by pi m / h.
+    m_twiddles.clear();
+    for (size_t h = 1; h < n; h <<= 1) {
+        for (size_t m = 0; m < h; ++m) {
+            const double a = kPi * double(m) / double(h);
+            m_twiddles.push_back(std::cos(a));
+            m_twiddles.push_back(-std::sin(a));
+        }
+    }
+}
+
+void FftPlan::Run(double* data, int sign) const
+{
+    const size_t n = m_n;
+    if (n < 2)
+        return;
+    for (size_t s = 0; s < m_swaps.size(); s += 2) {
+        double* a = data + 2 * size_t(m_swaps[s]);
+        double* b = data + 2 * size_t(m_swaps[s + 1]);
+        std::swap(a[0], b[0]);
+        std::swap(a[1], b[1]);
+    }
+    // The first stage turns by nothing.
+    for (size_t i = 0; i < 2 * n; i += 4) {
+        const double ar = data[i], ai = data[i + 1], br = data[i + 2], bi = data[i + 3];
+        data[i] = ar + br;
+        data[i + 1] = ai + bi;
+        data[i + 2] = ar - br;
+        data[i + 3] = ai - bi;
+    }
+    // The inverse conjugates the twiddles: the sign goes on their imaginary parts.
+    const double si = sign < 0 ? 1.0 : -1.0;
+    for (size_t h = 2; h < n; h <<= 1) {
+        const double* tw = m_twiddles.data() + 2 * (h - 1);
+        for (size_t start = 0; start < n; start += 2 * h) {
             double* a = data + 2 * start;
-            double* b = a + 2 * half;
-            for (size_t m = 0; m < half; ++m) {
-                const double wr = cosTable[m * step];
-                const double wi = sign * sinTable[m * step];
-                const double tr = wr * b[2 * m] - wi * b[2 * m + 1];
-                const double ti = wr * b[2 * m + 1] + wi * b[2 * m];
-                b[2 * m] = a[2 * m] - tr;
-                b[2 * m + 1] = a[2 * m + 1] - ti;
-                a[2 * m] += tr;
-                a[2 * m + 1] += ti;
+            double* b = a + 2 * h;
+            for (size_t m = 0; m < h; ++m) {
+                const double wr = tw[2 * m];
+                const double wi = si * tw[2 * m + 1];
+                const double br = b[2 * m], bi = b[2 * m + 1];
+                const double tr = wr * br - wi * bi;
+                const double ti = wr * bi + wi * br;
+                const double ar = a[2 * m], ai = a[2 * m + 1];
+                b[2 * m] = ar - tr;
+                b[2 * m + 1] = ai - ti;
+                a[2 * m] = ar + tr;
+                a[2 * m + 1] = ai + ti;
             }
         }
     }
@@ -219,27 +297,78 @@ void Fft(double* data, size_t n, int sign, FftTwiddles& twiddles)
 
 void Fft(double* data, size_t n, int sign)
 {
-    FftTwiddles twiddles;
-    Fft(data, n, sign, twiddles);
+    FftPlan plan;
+    plan.Prepare(n);
+    plan.Run(data, sign);
 }
 
-void FftTwiddles::Reserve(size_t n)
+void RealFft::Prepare(size_t m)
 {
-    const size_t t = n / 2;
-    if (cos.size() >= t)
+    if (m == Size())
         return;
-    cos.resize(t);
-    sin.resize(t);
-    for (size_t k = 0; k < t; ++k) {
-        cos[k] = std::cos(kPi * double(k) / double(t));
-        sin[k] = std::sin(kPi * double(k) / double(t));
+    m_half.Prepare(m / 2);
+    m_turn.resize(2 * (m / 4 + 1));
+    for (size_t k = 0; k <= m / 4; ++k) {
+        const double a = 2.0 * kPi * double(k) / double(m);
+        m_turn[2 * k] = std::cos(a);
+        m_turn[2 * k + 1] = -std::sin(a);
     }
 }
 
-EqEngine::EqEngine()
-    : m_kernel(kMaxBlock), m_spectrum(2 * kMaxBlock), m_work(4 * kMaxBlock), m_overlap(kMaxBlock * kMaxChannels)
+// The m reals taken as n = m/2 complex z[j] = x[2j] + i x[2j+1] with transform Z. The spectra
+// of the even and odd samples are E[k] = (Z[k] + conj Z[n-k]) / 2 and
+// O[k] = (Z[k] - conj Z[n-k]) / 2i, and X[k] = E[k] + W^k O[k], X[n-k] = conj(E[k] - W^k O[k])
+// with W = e^(-2 pi i / m).
+void RealFft::Forward(double* x) const
 {
-    m_twiddles.Reserve(2 * kMaxBlock);
+    const size_t n = m_half.Size();
+    m_half.Run(x, -1);
+    const double z0r = x[0], z0i = x[1];
+    x[0] = z0r + z0i;
+    x[1] = z0r - z0i;
+    for (size_t k = 1; k <= n / 2; ++k) {
+        double* p = x + 2 * k;
+        double* q = x + 2 * (n - k);
+        const double er = 0.5 * (p[0] + q[0]), ei = 0.5 * (p[1] - q[1]);
+        const double or_ = 0.5 * (p[1] + q[1]), oi = -0.5 * (p[0] - q[0]);
+        const double wr = m_turn[2 * k], wi = m_turn[2 * k + 1];
+        const double tr = wr * or_ - wi * oi, ti = wr * oi + wi * or_;
+        p[0] = er + tr;
+        p[1] = ei + ti;
+        q[0] = er - tr;
+        q[1] = ti - ei;
+    }
+}
+
+// Back from X: E[k] = X[k] + conj X[n-k], O[k] = (X[k] - conj X[n-k]) / W^k (each twice the
+// true value), Z[k] = E[k] + i O[k], then the inverse complex transform (n times the true z).
+void RealFft::Inverse(double* x) const
+{
+    const size_t n = m_half.Size();
+    const double x0 = x[0], xn = x[1];
+    x[0] = x0 + xn;
+    x[1] = x0 - xn;
+    for (size_t k = 1; k <= n / 2; ++k) {
+        double* p = x + 2 * k;
+        double* q = x + 2 * (n - k);
+        const double er = p[0] + q[0], ei = p[1] - q[1];
+        const double dr = p[0] - q[0], di = p[1] + q[1];
+        // (dr + i di) / W^k = (dr + i di) conj(W^k)
+        const double wr = m_turn[2 * k], wi = -m_turn[2 * k + 1];
+        const double or_ = dr * wr - di * wi, oi = dr * wi + di * wr;
+        // Z[k] = E + i O; Z[n-k] = conj E + i conj O
+        p[0] = er - oi;
+        p[1] = ei + or_;
+        q[0] = er + oi;
+        q[1] = or_ - ei;
+    }
+    m_half.Run(x, +1);
+}
+
+EqEngine::EqEngine()
+    : m_kernel(kMaxBlock), m_spectrum(2 * kMaxBlock), m_kernelSpectrum(2 * kMaxBlock), m_work(2 * kMaxBlock),
+      m_overlap(kMaxBlock * kMaxChannels)
+{
     for (int b = 0; b < kBandCount; ++b) {
         m_linearGain[b] = 1.0;
         m_kernelGains[b] = 0.0f;
@@ -260,6 +389,8 @@ void EqEngine::Prepare(const WaveFormat& input, const WaveFormat& output)
 {
     m_out = output;
     m_outBytes = StoredBytes((output.bitsPerSample + 7) / 8);
+    m_out20In24 = m_outBytes == 3 && output.formatTag == kTagExtensible &&
+                  output.extraSize == kExtensibleExtraSize && output.validBits == 20;
     SetFormat(input);
     ResetFir();
 }
@@ -277,6 +408,8 @@ void EqEngine::SetFormat(const WaveFormat& input)
         m_blockLength = n;
         ResetFir();
     }
+    m_plan.Prepare(size_t(m_blockLength));
+    m_realFft.Prepare(2 * size_t(m_blockLength));
     std::fill(m_overlap.begin(), m_overlap.end(), 0.0);
     m_coefficientsValid = false;
     m_kernelValid = false;
@@ -389,7 +522,7 @@ void EqEngine::DesignFirKernel(const float gainsDb[kBandCount])
             x[2 * (n - k) + 1] = 0.0;
         }
     }
-    Fft(x, n, +1, m_twiddles);
+    m_plan.Run(x, +1);
     auto window = [n](size_t i) {
         const double p = 2.0 * kPi * double(i) / double(n);
         return 0.42 - 0.5 * std::cos(p) + 0.08 * std::cos(2.0 * p);
@@ -401,6 +534,14 @@ void EqEngine::DesignFirKernel(const float gainsDb[kBandCount])
         m_kernel[n / 2 - k] = v;
     }
     m_kernel[0] = scale * window(0) * x[2 * (n / 2)];
+    // The kernel's spectrum for the convolution, with the inverse transform's 1/2N folded in.
+    double* h = m_kernelSpectrum.data();
+    std::copy(m_kernel.begin(), m_kernel.begin() + n, h);
+    std::fill(h + n, h + 2 * n, 0.0);
+    m_realFft.Forward(h);
+    const double inverseScale = 1.0 / double(2 * n);
+    for (size_t i = 0; i < 2 * n; ++i)
+        h[i] *= inverseScale;
     std::copy(gainsDb, gainsDb + kBandCount, m_kernelGains);
     m_kernelValid = true;
 }
@@ -438,8 +579,8 @@ size_t EqEngine::ProcessIir(const void* src, size_t frames, void* dst)
         return 0;
     if (!m_coefficientsValid)
         ComputeIirCoefficients();
-    const CascadeFn runPair = CascadeFor<2>(m_inBytes, m_outBytes);
-    const CascadeFn runOne = CascadeFor<1>(m_inBytes, m_outBytes);
+    const CascadeFn runPair = CascadeFor<2>(m_inBytes, m_outBytes, m_out20In24);
+    const CascadeFn runOne = CascadeFor<1>(m_inBytes, m_outBytes, m_out20In24);
     const Coefficients k{m_b0, m_b1, m_b2, m_a1, m_a2};
     const auto* in = static_cast<const unsigned char*>(src);
     auto* out = static_cast<unsigned char*>(dst);
@@ -531,61 +672,35 @@ void EqEngine::FilterFirBlock(const unsigned char* block, size_t valid, int chan
 {
     const size_t n = size_t(m_blockLength);
     const size_t stride = size_t(m_channels) * size_t(m_inBytes);
-    double* z = m_work.data();
-    const unsigned char* p = block + size_t(channel) * size_t(m_inBytes);
-    for (size_t i = 0; i < n; ++i) {
-        z[2 * i] = i < valid ? ReadSample(m_inBytes, p + i * stride) : 0.0;
-        z[2 * i + 1] = m_kernel[i];
+    double* y = m_work.data();
+    ReadChannel(m_inBytes, block + size_t(channel) * size_t(m_inBytes), stride, valid, y);
+    std::fill(y + valid, y + 2 * n, 0.0);
+    m_realFft.Forward(y);
+    const double* h = m_kernelSpectrum.data();
+    y[0] *= h[0]; // bins 0 and N, both real
+    y[1] *= h[1];
+    for (size_t k = 2; k < 2 * n; k += 2) {
+        const double yr = y[k], yi = y[k + 1];
+        y[k] = yr * h[k] - yi * h[k + 1];
+        y[k + 1] = yr * h[k + 1] + yi * h[k];
     }
-    std::fill(z + 2 * n, z + 4 * n, 0.0);
-    const size_t m = 2 * n;
-    Fft(z, m, -1, m_twiddles);
-    // Two real sequences in one transform: separate X (signal) and H (kernel), multiply.
-    const double scale = 1.0 / double(m);
-    for (size_t k = 1; k < n; ++k) {
-        const double zr = z[2 * k], zi = z[2 * k + 1];
-        const double cr = z[2 * (m - k)], ci = -z[2 * (m - k) + 1]; // conj Z[2N-k]
-        const double xr = 0.5 * (zr + cr), xi = 0.5 * (zi + ci);
-        // (Z - conj)/(2i) = (dr + i di)/(2i) = di/2 - i dr/2
-        const double hr = 0.5 * (zi - ci), hi = -0.5 * (zr - cr);
-        const double yr = (xr * hr - xi * hi) * scale;
-        const double yi = (xr * hi + xi * hr) * scale;
-        z[2 * k] = yr;
-        z[2 * k + 1] = yi;
-        z[2 * (m - k)] = yr;
-        z[2 * (m - k) + 1] = -yi;
-    }
-    z[0] = z[0] * z[1] * scale;
-    z[1] = 0.0;
-    z[2 * n] = z[2 * n] * z[2 * n + 1] * scale;
-    z[2 * n + 1] = 0.0;
-    Fft(z, m, +1, m_twiddles);
+    m_realFft.Inverse(y);
 }
 
 void EqEngine::EmitFirFrames(int channel, size_t first, size_t count, unsigned char* dst) const
 {
     const size_t n = size_t(m_blockLength);
-    const double* y = m_work.data();
     const double* overlap = m_overlap.data() + size_t(channel) * n;
-    const bool addOverlap = !m_firstBlock[channel];
-    const size_t stride = size_t(m_channels) * size_t(m_outBytes);
-    unsigned char* p = dst + size_t(channel) * size_t(m_outBytes);
-    for (size_t i = 0; i < count; ++i, p += stride) {
-        const size_t k = first + i;
-        double v = y[2 * k];
-        if (addOverlap && k < n)
-            v += overlap[k];
-        WriteSample(m_outBytes, p, v * m_master);
-    }
+    const size_t overlapCount = m_firstBlock[channel] || first >= n ? 0 : n - first;
+    WriteChannel(m_outBytes, m_out20In24, m_work.data() + first, overlap + first, overlapCount, count, m_master,
+                 dst + size_t(channel) * size_t(m_outBytes), size_t(m_channels) * size_t(m_outBytes));
 }
 
 void EqEngine::FinishFirBlock(int channel)
 {
     const size_t n = size_t(m_blockLength);
     const double* y = m_work.data();
-    double* overlap = m_overlap.data() + size_t(channel) * n;
-    for (size_t k = 0; k < n; ++k)
-        overlap[k] = y[2 * (n + k)];
+    std::copy(y + n, y + 2 * n, m_overlap.begin() + ptrdiff_t(size_t(channel) * n));
     m_firstBlock[channel] = false;
 }
 

@@ -9,12 +9,15 @@
 //
 // IIR mode: ten peaking biquads at octave centres, no delay, one output frame per input frame.
 // FIR mode: a linear-phase kernel of N taps designed from the band gains, applied by FFT
-// convolution block by block; its N/2 delay is removed, so a whole stream (including the
-// drain) yields exactly as many frames as went in. A band reaches half its dB value in FIR mode.
+// convolution block by block (the kernel's spectrum is made once per change of the gains; each
+// channel's block goes through one real-input transform each way); its N/2 delay is removed, so
+// a whole stream (including the drain) yields exactly as many frames as went in. A band reaches
+// half its dB value in FIR mode.
 #pragma once
 #include "WaveFormat.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace geq {
@@ -25,10 +28,35 @@ constexpr float kMasterMaxDb = 20.0f;
 constexpr float kMasterMinDb = -60.0f;
 extern const double kBandCentresHz[kBandCount];
 
-// Twiddle factors e^(i pi k / T), k < T, for transforms of up to 2T points.
-struct FftTwiddles {
-    std::vector<double> cos, sin;
-    void Reserve(size_t n); // for n-point transforms
+// Tables for in-place radix-2 complex transforms of one size n (a power of two) on interleaved
+// (re, im) doubles: the bit-reversal swaps and the twiddles of every stage, laid out in order.
+class FftPlan {
+public:
+    void Prepare(size_t n);
+    size_t Size() const { return m_n; }
+    // sign -1: forward, +1: inverse; unscaled.
+    void Run(double* data, int sign) const;
+
+private:
+    size_t m_n = 0;
+    std::vector<uint32_t> m_swaps;   // pairs (i, j), i < j, of the bit-reversal permutation
+    std::vector<double> m_twiddles;  // stage h (h = 2, 4, ...): e^(-i pi m / h), m < h, as (re, im)
+};
+
+// Transform of m real values (m a power of two, at least 4) through one complex transform of
+// m/2 points. The spectrum X[0..m/2] is packed into the m values: X[0] and X[m/2] (both real)
+// first, then (re, im) of X[1] .. X[m/2 - 1].
+class RealFft {
+public:
+    void Prepare(size_t m);
+    size_t Size() const { return 2 * m_half.Size(); }
+    void Forward(double* data) const;
+    // Inverse of Forward scaled by m: Inverse(Forward(x)) = m x.
+    void Inverse(double* data) const;
+
+private:
+    FftPlan m_half;
+    std::vector<double> m_turn; // e^(-2 pi i k / m), k <= m/4, as (re, im)
 };
 
 class EqEngine {
@@ -39,7 +67,9 @@ public:
     EqEngine& operator=(const EqEngine&) = delete;
 
     // Sets both formats (they normally match); clears the filter state of both modes.
-    // Sample sizes: 1 (unsigned 8-bit), 2, 3 (signed), anything else 32-bit float.
+    // Sample sizes: 1 (unsigned 8-bit), 2, 3 (signed), anything else 32-bit float. Integers are
+    // filtered as fractions of full scale and written back rounded to nearest (ties to even) and
+    // clipped; an extensible output of 20 valid bits in 3 bytes has the lowest 4 bits cleared.
     void Prepare(const WaveFormat& input, const WaveFormat& output);
     // Sets the input format alone: recounts the active bands, clears IIR state and overlap.
     void SetFormat(const WaveFormat& input);
@@ -49,7 +79,6 @@ public:
     // Requests a mode; it takes effect at the next Process. Leaving FIR mode first drains
     // the frames the FIR delay still owes into that call's output.
     void SetMode(bool fir);
-    bool IsFir() const { return m_requestedFir; }
     // Ten band gains in dB.
     void SetBandGains(const float gainsDb[kBandCount]);
     // Master gain in dB, clamped to -60..+20.
@@ -65,6 +94,8 @@ public:
 
     int ActiveBandCount() const { return m_activeBands; }
     int BlockLength() const { return m_blockLength; }
+    // The FIR kernel designed from the latest gains in FIR mode: BlockLength() taps, centre at N/2.
+    const double* FirKernel() const { return m_kernel.data(); }
     // Band index 0..9 whose octave holds frequency f (Hz); 0 for f <= 0.
     static int BandForFrequency(double f);
 
@@ -78,7 +109,8 @@ private:
     size_t ProcessFir(const void* src, size_t frames, void* dst);
     size_t DrainFir(void* dst);
     bool EnsureFirCapacity(size_t frames);
-    // Convolves N frames of one channel (from `block`, `valid` of them real, the rest zero).
+    // Convolves N frames of one channel (from `block`, `valid` of them real, the rest zero)
+    // with the kernel into the work array: 2N output values.
     void FilterFirBlock(const unsigned char* block, size_t valid, int channel);
     // Writes `count` frames of the last block's output of one channel from offset `first`.
     void EmitFirFrames(int channel, size_t first, size_t count, unsigned char* dst) const;
@@ -88,6 +120,7 @@ private:
     WaveFormat m_out{};
     int m_inBytes = 2;
     int m_outBytes = 2;
+    bool m_out20In24 = false; // 20 valid bits in a 24-bit output container
     int m_channels = 1;
     double m_rate = 44100.0;
     int m_activeBands = kBandCount;
@@ -109,9 +142,11 @@ private:
     int m_blockLength = 8192;          // N
     std::vector<double> m_kernel;       // N taps, centre at N/2
     std::vector<double> m_spectrum;     // N complex (design)
-    std::vector<double> m_work;         // 2N complex (convolution)
+    std::vector<double> m_kernelSpectrum; // the kernel's 2N-point real transform, packed, scaled by 1/2N
+    std::vector<double> m_work;         // 2N real values (one channel's block, then its output)
     std::vector<double> m_overlap;      // N per channel
-    FftTwiddles m_twiddles;
+    FftPlan m_plan;                     // N points: the design, and the halves of the 2N real transforms
+    RealFft m_realFft;                  // 2N points
     float m_kernelGains[kBandCount];
     bool m_kernelValid = false;
     unsigned char* m_firBuffer = nullptr; // input frames in the input format
@@ -121,8 +156,7 @@ private:
 };
 
 // In-place radix-2 complex FFT of n points (a power of two) on interleaved (re, im) doubles.
-// sign -1: forward, +1: inverse; unscaled. The second form keeps its twiddles in `twiddles`.
+// sign -1: forward, +1: inverse; unscaled. Builds its tables for the one call.
 void Fft(double* data, size_t n, int sign);
-void Fft(double* data, size_t n, int sign, FftTwiddles& twiddles);
 
 } // namespace geq

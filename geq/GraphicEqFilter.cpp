@@ -140,8 +140,8 @@ void GraphicEqTransform::PinBreakConnect(BasePin* pin)
 
 HRESULT GraphicEqTransform::StartStreaming() { return m_params.CreateEngine(&m_inFormat, &m_outFormat); }
 
-HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, int code, const BYTE* src, size_t frames,
-                                          bool deliverEmpty)
+HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, geq::EqChunk chunk, const BYTE* src,
+                                          size_t frames, bool deliverEmpty)
 {
     const size_t outBlock = FrameBytes(m_outFormat);
     if (!outBlock)
@@ -151,7 +151,7 @@ HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, int code, const B
     if (FAILED(hr))
         return hr;
     const size_t capacity = size_t(std::max(first->GetSize(), 0L)) / outBlock;
-    m_params.TakeSettings(code);
+    m_params.TakeSettings(chunk);
     const size_t worst = m_params.MaxOutputFrames(frames);
     size_t written = 0;
     if (worst <= capacity) {
@@ -249,7 +249,8 @@ HRESULT GraphicEqTransform::ProcessSample(IMediaSample* in)
     const size_t inBlock = FrameBytes(m_inFormat);
     if (SUCCEEDED(hr) && inBlock && (geq::IsPcm(m_inFormat) || geq::IsFloat(m_inFormat))) {
         const size_t frames = size_t(std::max(in->GetActualDataLength(), 0L)) / inBlock;
-        hr = RunAndDeliver(out, discontinuity ? 0 : 1, src, frames, true);
+        hr = RunAndDeliver(out, discontinuity ? geq::EqChunk::AfterDiscontinuity : geq::EqChunk::Continuing, src,
+                           frames, true);
     } else if (SUCCEEDED(hr)) {
         out->SetActualDataLength(0);
         hr = Output()->Deliver(out);
@@ -267,7 +268,7 @@ HRESULT GraphicEqTransform::OnEndOfStream()
     if (FAILED(hr))
         return hr;
     out->SetTime(nullptr, nullptr);
-    hr = RunAndDeliver(out, 2, nullptr, 0, false);
+    hr = RunAndDeliver(out, geq::EqChunk::EndOfStream, nullptr, 0, false);
     out->Release();
     return hr;
 }

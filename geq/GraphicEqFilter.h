@@ -20,7 +20,6 @@ protected:
     HRESULT CheckTransform(const AM_MEDIA_TYPE& in, const AM_MEDIA_TYPE& out) override;
     HRESULT GetOutputType(int i, MediaType& out) override;
     HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted) override;
-    HRESULT Transform(IMediaSample*, IMediaSample*) override { return E_INVALIDARG; }
     HRESULT ProcessSample(IMediaSample* in) override;
     HRESULT StartStreaming() override;
     HRESULT OnEndOfStream() override;
@@ -35,7 +34,8 @@ protected:
     HRESULT TakeInputType(const AM_MEDIA_TYPE& mt, IMediaSample* out);
     // Runs one engine call and delivers its frames: into `first` when they fit, else spread
     // over as many output samples as needed. deliverEmpty sends `first` even with no frames.
-    HRESULT RunAndDeliver(IMediaSample* first, int code, const BYTE* src, size_t frames, bool deliverEmpty);
+    HRESULT RunAndDeliver(IMediaSample* first, geq::EqChunk chunk, const BYTE* src, size_t frames,
+                          bool deliverEmpty);
 
     geq::GraphicEqParams m_params;
     geq::WaveFormat m_inFormat{};

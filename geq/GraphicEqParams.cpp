@@ -280,12 +280,13 @@ HRESULT GraphicEqParams::CreateEngine(const WaveFormat* input, const WaveFormat*
 
 int GraphicEqParams::Process(int code, const void* src, size_t frames, void* dst, size_t* outFrames)
 {
-    TakeSettings(code);
+    const EqChunk chunk = static_cast<EqChunk>(code);
+    TakeSettings(chunk);
     *outFrames = RunEngine(src, frames, dst);
-    return code == 2 ? 1 : 0;
+    return chunk == EqChunk::EndOfStream ? 1 : 0;
 }
 
-void GraphicEqParams::TakeSettings(int code)
+void GraphicEqParams::TakeSettings(EqChunk chunk)
 {
     if (!m_engine)
         return;
@@ -295,7 +296,7 @@ void GraphicEqParams::TakeSettings(int code)
     m_engine->SetMode(m_engineMode == 1);
     m_engine->SetBandGains(m_engineGains);
     m_engine->SetMasterGain(m_engineGains[kMasterIndex]);
-    m_engine->SetDrain(code == 2);
+    m_engine->SetDrain(chunk == EqChunk::EndOfStream);
 }
 
 size_t GraphicEqParams::RunEngine(const void* src, size_t frames, void* dst)

@@ -26,6 +26,13 @@ constexpr int kNotifySlots = 4;
 constexpr uint32_t kRecordSize = 68;
 constexpr int kNotifyLoaded = 100; // code posted after Load
 
+// What a chunk handed to the engine is to its stream; the values are Process's codes.
+enum class EqChunk : int {
+    AfterDiscontinuity = 0, // the first chunk after a gap (the engine treats it as Continuing)
+    Continuing = 1,         // the next chunk of the stream
+    EndOfStream = 2,        // no input: the frames the FIR delay still owes are drained
+};
+
 // Gains of the twelve presets (bands 1-10, master, mode) and the string ids of their names.
 extern const int32_t kPresets[kPresetCount][kParamCount];
 extern const unsigned kPresetNameIds[kPresetCount];
@@ -74,11 +81,11 @@ public:
     void UpdateEngineGains(const int32_t block[kParamCount]);
     // (Re)creates the engine for a run; E_OUTOFMEMORY when it cannot be allocated.
     HRESULT CreateEngine(const WaveFormat* input, const WaveFormat* output);
-    // Runs one chunk (code 2: end of stream, drain); writes the frames produced to *outFrames.
-    // Returns 1 for code 2, else 0. Same as TakeSettings then RunEngine.
+    // Runs one chunk (code: an EqChunk value); writes the frames produced to *outFrames.
+    // Returns 1 at end of stream, else 0. Same as TakeSettings then RunEngine.
     int Process(int code, const void* src, size_t frames, void* dst, size_t* outFrames);
-    // Hands the latest parameters and the drain flag (code 2) to the engine for the next chunk.
-    void TakeSettings(int code);
+    // Hands the latest parameters, and the drain at end of stream, to the engine for the next chunk.
+    void TakeSettings(EqChunk chunk);
     // Filters one chunk with the settings taken; returns the frames written.
     size_t RunEngine(const void* src, size_t frames, void* dst);
     // Most frames RunEngine of `frames` frames can write with the settings taken (0 without engine).
@@ -87,7 +94,6 @@ public:
     void ReformatEngine();
     // Clears the engine's filter state (a flush): no frame owed from before is delivered.
     void ResetEngine();
-    bool HasEngine() const { return m_engine != nullptr; }
 
 private:
     mutable CRITICAL_SECTION m_lock;

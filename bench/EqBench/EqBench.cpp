@@ -93,5 +93,6 @@ int main(int argc, char** argv)
     std::printf("IIR mode %10.3f s %14.0f frames/s  (%.0fx real time)\n", iir, kFrames / iir, 600.0 / iir);
     std::printf("FIR mode %10.3f s %14.0f frames/s  (%.0fx real time)\n", fir, kFrames / fir, 600.0 / fir);
     std::printf("IIR_FPS %.0f\n", kFrames / iir);
+    std::printf("FIR_FPS %.0f\n", kFrames / fir);
     return 0;
 }

@@ -399,3 +399,238 @@ TEST(EqEngine, ModeChangesMidStreamLoseNoFrames)
     out.insert(out.end(), dst.begin(), dst.begin() + w * 2);
     ExpectNear16(out, in, 1);
 }
+
+namespace {
+
+// Runs a float stream in chunks of `chunk` frames with `before` as the band gains until the
+// first chunk that starts at or after frame `change`, and `after` from there on (the drain
+// included). blockKernel receives, for each block of N frames, 0 or 1: the gains in force at
+// the call that completed it (the drain completes the last, partial one).
+std::vector<float> RunWithChange(EqEngine& e, const std::vector<float>& in, int channels, size_t chunk,
+                                 const std::vector<float>& before, const std::vector<float>& after, size_t change,
+                                 std::vector<int>& blockKernel)
+{
+    const size_t frames = in.size() / size_t(channels);
+    const size_t n = size_t(e.BlockLength());
+    std::vector<float> out;
+    int setting = 0;
+    size_t pos = 0;
+    blockKernel.clear();
+    auto call = [&](const float* src, size_t count, bool drain) {
+        if (pos >= change)
+            setting = 1;
+        SetGains(e, true, setting ? after : before);
+        e.SetDrain(drain);
+        std::vector<float> dst(e.MaxOutputFrames(count) * size_t(channels));
+        const size_t w = e.Process(src, count, dst.data());
+        out.insert(out.end(), dst.begin(), dst.begin() + ptrdiff_t(w * size_t(channels)));
+        pos += count;
+        while (blockKernel.size() < pos / n)
+            blockKernel.push_back(setting);
+        if (drain && blockKernel.size() * n < frames)
+            blockKernel.push_back(setting);
+    };
+    while (pos < frames) {
+        const size_t count = std::min(chunk, frames - pos);
+        call(in.data() + pos * size_t(channels), count, false);
+    }
+    call(nullptr, 0, true);
+    e.SetDrain(false);
+    return out;
+}
+
+std::vector<double> KernelFor(uint32_t rate, const std::vector<float>& gains)
+{
+    EqEngine k;
+    k.Prepare(MakeFormat(rate, 1, 32, geq::kTagFloat), MakeFormat(rate, 1, 32, geq::kTagFloat));
+    SetGains(k, true, gains);
+    return std::vector<double>(k.FirKernel(), k.FirKernel() + k.BlockLength());
+}
+
+} // namespace
+
+// The block-wise FFT convolution must equal, frame for frame, the direct sum over each block's
+// frames with the kernel in force when that block was filtered, delayed by N/2 less.
+TEST(EqEngine, FirMatchesDirectConvolutionWithItsKernelAcrossChunksAndASettingChange)
+{
+    const uint32_t rate = 8000; // N = 4096 keeps the direct sums short
+    const std::vector<float> before = {6, -6, 6, -6, 6, -6, 6, -6, 6, -6};
+    const std::vector<float> after = {-12, 0, 12, 3, -3, 0, 9, -9, 4, 0};
+    const std::vector<double> kernels[2] = {KernelFor(rate, before), KernelFor(rate, after)};
+    const size_t n = kernels[0].size();
+    ASSERT_EQ(n, 4096u);
+    const size_t frames = 3 * n + 1312, change = 5000;
+
+    for (int channels : {1, 2}) {
+        std::mt19937 rng(11);
+        std::uniform_real_distribution<float> d(-0.5f, 0.5f);
+        std::vector<float> in(frames * size_t(channels));
+        for (auto& v : in)
+            v = d(rng);
+        // Each block's contribution under either kernel, per channel.
+        const size_t blocks = (frames + n - 1) / n;
+        std::vector<std::vector<double>> part(blocks * 2 * size_t(channels), std::vector<double>(frames, 0.0));
+        for (size_t b = 0; b < blocks; ++b) {
+            for (int k = 0; k < 2; ++k) {
+                for (int c = 0; c < channels; ++c) {
+                    std::vector<double>& y = part[(b * 2 + size_t(k)) * size_t(channels) + size_t(c)];
+                    for (size_t j = b * n; j < std::min(frames, (b + 1) * n); ++j) {
+                        const double x = in[j * size_t(channels) + size_t(c)];
+                        // y[t] gets h[t + N/2 - j] x[j] for taps 0..N-1.
+                        const size_t t0 = j >= n / 2 ? j - n / 2 : 0;
+                        const size_t t1 = std::min(frames, j + n / 2);
+                        for (size_t t = t0; t < t1; ++t)
+                            y[t] += kernels[k][t + n / 2 - j] * x;
+                    }
+                }
+            }
+        }
+        for (size_t chunk : {size_t(1), size_t(7), size_t(1000), n - 1, n + 1, size_t(9000)}) {
+            SCOPED_TRACE(testing::Message() << channels << " channels, chunks of " << chunk);
+            EqEngine e;
+            e.Prepare(MakeFormat(rate, uint16_t(channels), 32, geq::kTagFloat),
+                      MakeFormat(rate, uint16_t(channels), 32, geq::kTagFloat));
+            std::vector<int> blockKernel;
+            const auto out = RunWithChange(e, in, channels, chunk, before, after, change, blockKernel);
+            ASSERT_EQ(out.size(), in.size());
+            ASSERT_EQ(blockKernel.size(), blocks);
+            EXPECT_NE(blockKernel.front(), blockKernel.back()) << "the setting changed within the stream";
+            int bad = 0;
+            for (size_t t = 0; t < frames; ++t) {
+                for (int c = 0; c < channels; ++c) {
+                    double expected = 0.0;
+                    for (size_t b = 0; b < blocks; ++b)
+                        expected += part[(b * 2 + size_t(blockKernel[b])) * size_t(channels) + size_t(c)][t];
+                    const float got = out[t * size_t(channels) + size_t(c)];
+                    if (std::fabs(got - expected) > 2e-6 && bad++ < 5)
+                        ADD_FAILURE() << "frame " << t << " channel " << c << ": " << got << " vs " << expected;
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+int32_t Get24(const uint8_t* p)
+{
+    return int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
+}
+
+void Put24(uint8_t* p, int32_t v)
+{
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+}
+
+WaveFormat Make20In24(uint32_t rate)
+{
+    WaveFormat f = MakeFormat(rate, 1, 24, geq::kTagExtensible);
+    f.extraSize = geq::kExtensibleExtraSize;
+    f.validBits = 20;
+    f.subFormat = geq::SubFormatOfTag(geq::kTagPcm);
+    return f;
+}
+
+// One flat-gain pass of raw mono bytes through the engine (whole stream, drain included).
+std::vector<uint8_t> PassFlat(bool fir, const WaveFormat& in, const WaveFormat& out, const std::vector<uint8_t>& src)
+{
+    EqEngine e;
+    e.Prepare(in, out);
+    SetGains(e, fir, {});
+    const size_t inBytes = in.bitsPerSample / 8, outBytes = out.bitsPerSample / 8;
+    const size_t frames = src.size() / inBytes;
+    std::vector<uint8_t> dst((e.MaxOutputFrames(frames) + e.MaxOutputFrames(0)) * outBytes);
+    size_t w = e.Process(src.data(), frames, dst.data());
+    e.SetDrain(true);
+    w += e.Process(nullptr, 0, dst.data() + w * outBytes);
+    dst.resize(w * outBytes);
+    return dst;
+}
+
+} // namespace
+
+// Every integer sample comes back unchanged at flat gain: reading divides by 2^(n-1) and
+// writing multiplies back and rounds to nearest, so no value loses its lowest bit.
+TEST(EqEngine, EveryIntegerSampleSurvivesAFlatPassInBothModes)
+{
+    std::vector<uint8_t> all8(256), all16(65536 * 2), all24, all20;
+    for (int v = 0; v < 256; ++v)
+        all8[size_t(v)] = uint8_t(v);
+    for (int v = -32768; v < 32768; ++v) {
+        const int16_t s = int16_t(v);
+        std::memcpy(&all16[size_t(v + 32768) * 2], &s, 2);
+    }
+    all24.resize((size_t(1) << 24) * 3);
+    for (int32_t v = -(1 << 23); v < (1 << 23); ++v)
+        Put24(&all24[size_t(v + (1 << 23)) * 3], v);
+    all20.resize((size_t(1) << 20) * 3);
+    for (int32_t v = -(1 << 19); v < (1 << 19); ++v)
+        Put24(&all20[size_t(v + (1 << 19)) * 3], v * 16);
+    for (bool fir : {false, true}) {
+        SCOPED_TRACE(fir ? "FIR" : "IIR");
+        const auto f8 = MakeFormat(44100, 1, 8), f16 = MakeFormat(44100, 1, 16), f24 = MakeFormat(44100, 1, 24);
+        EXPECT_TRUE(PassFlat(fir, f8, f8, all8) == all8);
+        EXPECT_TRUE(PassFlat(fir, f16, f16, all16) == all16);
+        EXPECT_TRUE(PassFlat(fir, f24, f24, all24) == all24);
+        EXPECT_TRUE(PassFlat(fir, Make20In24(44100), Make20In24(44100), all20) == all20);
+    }
+}
+
+TEST(EqEngine, IntegerSamplesReadAsFractionsOfFullScale)
+{
+    struct Case {
+        uint16_t bits;
+        std::vector<uint8_t> in;
+        std::vector<float> expected;
+    } cases[] = {
+        {8, {0, 64, 128, 255}, {-1.0f, -0.5f, 0.0f, 127.0f / 128}},
+        {16, {0x00, 0x80, 0x00, 0x40, 0xFF, 0xFF, 0xFF, 0x7F}, {-1.0f, 0.5f, -1.0f / 32768, 32767.0f / 32768}},
+        {24, {0x00, 0x00, 0x80, 0x00, 0x00, 0xC0, 0x01, 0x00, 0x00}, {-1.0f, -0.5f, 1.0f / 8388608}},
+    };
+    for (const auto& c : cases) {
+        const auto out = PassFlat(false, MakeFormat(44100, 1, c.bits), MakeFormat(44100, 1, 32, geq::kTagFloat), c.in);
+        ASSERT_EQ(out.size(), c.expected.size() * 4) << c.bits;
+        for (size_t i = 0; i < c.expected.size(); ++i) {
+            float v;
+            std::memcpy(&v, &out[i * 4], 4);
+            EXPECT_EQ(v, c.expected[i]) << c.bits << "-bit sample " << i;
+        }
+    }
+}
+
+// Float to integer: round to nearest with ties to even, clip to the container, NaN as 0; 8-bit
+// is the signed value plus 128; 20 bits in 24 clear the lowest 4 bits of the 24-bit value.
+TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
+{
+    const float nan = std::nanf("");
+    struct Case {
+        WaveFormat out;
+        float in;
+        int32_t expected;
+    } cases[] = {
+        {MakeFormat(44100, 1, 16), 0.5f / 32768, 0},       {MakeFormat(44100, 1, 16), 1.5f / 32768, 2},
+        {MakeFormat(44100, 1, 16), 2.5f / 32768, 2},       {MakeFormat(44100, 1, 16), -1.5f / 32768, -2},
+        {MakeFormat(44100, 1, 16), -100.7f / 32768, -101}, {MakeFormat(44100, 1, 16), 0.49f / 32768, 0},
+        {MakeFormat(44100, 1, 16), 1.0f, 32767},           {MakeFormat(44100, 1, 16), -1.0f, -32768},
+        {MakeFormat(44100, 1, 16), -3.0f, -32768},         {MakeFormat(44100, 1, 16), nan, 0},
+        {MakeFormat(44100, 1, 8), 0.5f / 128, 128},        {MakeFormat(44100, 1, 8), 1.5f / 128, 130},
+        {MakeFormat(44100, 1, 8), -2.5f / 128, 126},       {MakeFormat(44100, 1, 8), 1.0f, 255},
+        {MakeFormat(44100, 1, 8), -1.0f, 0},               {MakeFormat(44100, 1, 8), nan, 128},
+        {MakeFormat(44100, 1, 24), 2.5f / 8388608, 2},     {MakeFormat(44100, 1, 24), -7.5f / 8388608, -8},
+        {MakeFormat(44100, 1, 24), 2.0f, 8388607},         {MakeFormat(44100, 1, 24), nan, 0},
+        {Make20In24(44100), 0x12345F / 8388608.0f, 0x123450},
+        {Make20In24(44100), -1.0f / 8388608, -16},
+        {Make20In24(44100), 1.0f, 0x7FFFF0},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> in(4);
+        std::memcpy(in.data(), &c.in, 4);
+        const auto out = PassFlat(false, MakeFormat(44100, 1, 32, geq::kTagFloat), c.out, in);
+        const size_t bytes = c.out.bitsPerSample / 8;
+        ASSERT_EQ(out.size(), bytes);
+        const int32_t got = bytes == 1 ? out[0] : bytes == 2 ? int16_t(out[0] | out[1] << 8) : Get24(out.data());
+        EXPECT_EQ(got, c.expected) << c.out.bitsPerSample << " bits (valid " << c.out.validBits << "), in " << c.in;
+    }
+}
