@@ -1,7 +1,7 @@
 // Resampler: band-limited sample rate conversion of interleaved float audio by a polyphase
 // Kaiser-windowed sinc filter. Passband flat to 90 % of the lower rate's Nyquist frequency
 // (ripple below 0.001 dB), stopband from that Nyquist frequency on, rejected by at least
-// 100 dB. For rates whose reduced ratio needs more than kMaxExactPhases phases, the phase
+// 120 dB. For rates whose reduced ratio needs more than kMaxExactPhases phases, the phase
 // filter is interpolated linearly from a bank of kInterpolatedPhases phases (the same limits).
 //
 //   Resampler r;
@@ -18,9 +18,9 @@
 class Resampler {
 public:
     static constexpr uint32_t kMaxExactPhases = 2048;
-    static constexpr uint32_t kInterpolatedPhases = 1024;
+    static constexpr uint32_t kInterpolatedPhases = 2048;
     static constexpr double kPassbandEdge = 0.90; // of the lower Nyquist frequency
-    static constexpr double kStopbandDb = 110.0;  // design target
+    static constexpr double kStopbandDb = 120.0;  // design target
 
     // Rates 1 Hz .. 10 MHz, channels 1 .. 32; false (and no change) otherwise.
     bool Setup(uint32_t inRate, uint32_t outRate, int channels);
@@ -42,13 +42,16 @@ private:
     void Design();
     // Produces every output frame whose filter window lies inside the buffered input.
     void Produce(std::vector<float>& out, bool draining);
-    void ComputeFrame(size_t base, uint64_t phasePos, float* dst) const;
+    void ComputeExact(const float* x, uint64_t rem, float* dst) const;
+    void ComputeInterpolated(const float* x, uint64_t rem, float* dst) const;
 
     uint32_t m_inRate = 0, m_outRate = 0;
     int m_channels = 0;
     uint64_t m_up = 1, m_down = 1; // reduced ratio out:in
+    uint64_t m_stepWhole = 0, m_stepRem = 0; // down = stepWhole * up + stepRem
+    double m_phaseScale = 0; // bank phases per unit of the remainder (interpolated case)
     bool m_exact = true;
-    int m_taps = 0;   // per phase, a multiple of 4
+    int m_taps = 0;   // per phase, a multiple of 8
     int m_half = 0;   // taps / 2
     uint32_t m_phases = 0;
     std::vector<float> m_coeffs; // (phases + 1) x taps; the extra row serves interpolation
@@ -60,5 +63,7 @@ private:
     uint64_t m_inFed = 0;          // input frames given so far
     uint64_t m_outMade = 0;        // output frames produced so far
     uint64_t m_bufOrigin = 0;      // stream frame index of buffer frame 0 (history included)
+    // Next output frame lies at input time m_nextIn + m_nextRem / up.
+    uint64_t m_nextIn = 0, m_nextRem = 0;
     bool m_flushed = false;
 };
