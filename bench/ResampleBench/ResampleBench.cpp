@@ -144,6 +144,7 @@ bool OpenWav(const char* path, WavIn& wav)
     wav.file = std::fopen(path, "rb");
     if (!wav.file)
         return false;
+    std::setvbuf(wav.file, nullptr, _IOFBF, size_t(1) << 20);
     unsigned char riff[12];
     if (std::fread(riff, 1, 12, wav.file) != 12 || std::memcmp(riff, "RIFF", 4) || std::memcmp(riff + 8, "WAVE", 4))
         return false;
@@ -227,6 +228,7 @@ int Convert(const char* from, const char* to, uint32_t rate)
         std::fprintf(stderr, "cannot write %s\n", to);
         return 1;
     }
+    std::setvbuf(out, nullptr, _IOFBF, size_t(1) << 20);
     unsigned char header[58];
     WavHeader(header, rate, in.channels, 0);
     bool ok = std::fwrite(header, 1, sizeof header, out) == sizeof header;

@@ -397,6 +397,28 @@ inline void DotPair(const float* x0, const float* x1, const float* h, int taps, 
     _mm_store_ss(y1, _mm_shuffle_ps(t, t, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
+// DotPair for a tap count known when compiling: the loop unrolls whole, and the sums of
+// successive outputs overlap in the pipeline.
+template <int Taps>
+inline void DotPairFixed(const float* x0, const float* x1, const float* h, float* y)
+{
+    __m128 a0 = _mm_mul_ps(_mm_loadu_ps(x0), _mm_loadu_ps(h)), b0 = _mm_mul_ps(_mm_loadu_ps(x1), _mm_loadu_ps(h));
+    __m128 a1 = _mm_mul_ps(_mm_loadu_ps(x0 + 4), _mm_loadu_ps(h + 4));
+    __m128 b1 = _mm_mul_ps(_mm_loadu_ps(x1 + 4), _mm_loadu_ps(h + 4));
+#pragma GCC unroll 8
+    for (int j = 8; j < Taps; j += 8) {
+        __m128 h0 = _mm_loadu_ps(h + j), h1 = _mm_loadu_ps(h + j + 4);
+        a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x0 + j), h0));
+        b0 = _mm_add_ps(b0, _mm_mul_ps(_mm_loadu_ps(x1 + j), h0));
+        a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(x0 + j + 4), h1));
+        b1 = _mm_add_ps(b1, _mm_mul_ps(_mm_loadu_ps(x1 + j + 4), h1));
+    }
+    __m128 a = _mm_add_ps(a0, a1), b = _mm_add_ps(b0, b1);
+    __m128 t = _mm_add_ps(_mm_unpacklo_ps(a, b), _mm_unpackhi_ps(a, b));
+    t = _mm_add_ps(t, _mm_movehl_ps(t, t));
+    _mm_storel_pi(reinterpret_cast<__m64*>(y), t);
+}
+
 inline float Dot(const float* x, const float* h, int taps)
 {
     __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
@@ -462,11 +484,13 @@ void Resampler::Produce(std::vector<float>& out, uint64_t limit)
             rem -= carry * m_up2;
         }
     };
-    if (m_exact && m_channels == 2) {
-        const float* right = m_mid.data() + m_midCap;
-        run([this, right](const float* y, uint64_t r, float* d) {
-            DotPair(y, y + (right - m_mid.data()), &m_coeffs[size_t(r) * m_taps], m_taps, d, d + 1);
-        });
+    const size_t right = m_midCap;
+    const float* coeffs = m_coeffs.data();
+    if (m_exact && m_channels == 2 && m_taps == 24) {
+        run([=](const float* y, uint64_t r, float* d) { DotPairFixed<24>(y, y + right, coeffs + r * 24, d); });
+    } else if (m_exact && m_channels == 2) {
+        const size_t taps = size_t(m_taps);
+        run([=](const float* y, uint64_t r, float* d) { DotPair(y, y + right, coeffs + r * taps, int(taps), d, d + 1); });
     } else if (m_exact)
         run([this](const float* y, uint64_t r, float* d) { ComputeExact(y, r, d); });
     else
