@@ -20,39 +20,75 @@ public:
     void Resize(size_t n)
     {
         m_n = n;
-        m_twRe.clear();
-        m_twIm.clear();
-        // Per stage of size s = n, n/2, .. 8: e^(-2 pi i j / s) for j < s/2, one run each.
+        m_passes.clear();
+        m_tw.clear();
+        // Stages of sizes n .. 8 go four-way, two at a time (a pass of size S covers S and
+        // S / 2); an odd one out is a two-way stage of size n. Sizes 4 and 2 are done apart.
+        int stages = 0;
         for (size_t s = n; s >= 8; s /= 2)
-            for (size_t j = 0; j < s / 2; ++j) {
-                double a = -2.0 * 3.14159265358979323846 * double(j) / double(s);
-                m_twRe.push_back(float(std::cos(a)));
-                m_twIm.push_back(float(std::sin(a)));
-            }
+            ++stages;
+        size_t s = n;
+        if (stages % 2) {
+            m_passes.push_back({s, 2, m_tw.size()});
+            for (size_t j = 0; j < s / 2; j += 4)
+                for (int part = 0; part < 2; ++part)
+                    for (size_t k = j; k < j + 4; ++k)
+                        m_tw.push_back(Twiddle(k, s, part));
+            s /= 2;
+        }
+        for (; s >= 16; s /= 4) {
+            m_passes.push_back({s, 4, m_tw.size()});
+            // Per four butterflies: w^j, w^2j, w^3j as real parts then imaginary parts.
+            for (size_t j = 0; j < s / 4; j += 4)
+                for (int power = 1; power <= 3; ++power)
+                    for (int part = 0; part < 2; ++part)
+                        for (size_t k = j; k < j + 4; ++k)
+                            m_tw.push_back(Twiddle(k * power, s, part));
+        }
     }
     size_t Size() const { return m_n; }
 
     // Decimation in frequency: natural order in, bit-reversed out. Unscaled.
     void Forward(float* re, float* im) const
     {
-        const float* twr = m_twRe.data();
-        const float* twi = m_twIm.data();
-        for (size_t s = m_n; s >= 8; s /= 2) {
-            const size_t h = s / 2;
-            for (size_t base = 0; base < m_n; base += s)
-                for (size_t j = 0; j < h; j += 4) {
-                    float *pr = re + base + j, *pi = im + base + j;
+        for (const Pass& pass : m_passes) {
+            const size_t s = pass.size;
+            const float* tw = m_tw.data() + pass.twiddles;
+            if (pass.radix == 2) {
+                const size_t h = s / 2;
+                for (size_t j = 0; j < h; j += 4, tw += 8) {
+                    float *pr = re + j, *pi = im + j;
                     __m128 ar = _mm_loadu_ps(pr), ai = _mm_loadu_ps(pi);
                     __m128 br = _mm_loadu_ps(pr + h), bi = _mm_loadu_ps(pi + h);
-                    __m128 wr = _mm_loadu_ps(twr + j), wi = _mm_loadu_ps(twi + j);
+                    __m128 wr = _mm_loadu_ps(tw), wi = _mm_loadu_ps(tw + 4);
                     _mm_storeu_ps(pr, _mm_add_ps(ar, br));
                     _mm_storeu_ps(pi, _mm_add_ps(ai, bi));
                     __m128 dr = _mm_sub_ps(ar, br), di = _mm_sub_ps(ai, bi);
                     _mm_storeu_ps(pr + h, _mm_sub_ps(_mm_mul_ps(dr, wr), _mm_mul_ps(di, wi)));
                     _mm_storeu_ps(pi + h, _mm_add_ps(_mm_mul_ps(dr, wi), _mm_mul_ps(di, wr)));
                 }
-            twr += h;
-            twi += h;
+                continue;
+            }
+            const size_t q = s / 4;
+            for (size_t base = 0; base < m_n; base += s) {
+                const float* w = tw;
+                for (size_t j = 0; j < q; j += 4, w += 24) {
+                    float *pr = re + base + j, *pi = im + base + j;
+                    __m128 x0r = _mm_loadu_ps(pr), x0i = _mm_loadu_ps(pi);
+                    __m128 x1r = _mm_loadu_ps(pr + q), x1i = _mm_loadu_ps(pi + q);
+                    __m128 x2r = _mm_loadu_ps(pr + 2 * q), x2i = _mm_loadu_ps(pi + 2 * q);
+                    __m128 x3r = _mm_loadu_ps(pr + 3 * q), x3i = _mm_loadu_ps(pi + 3 * q);
+                    __m128 t0r = _mm_add_ps(x0r, x2r), t0i = _mm_add_ps(x0i, x2i);
+                    __m128 t1r = _mm_sub_ps(x0r, x2r), t1i = _mm_sub_ps(x0i, x2i);
+                    __m128 t2r = _mm_add_ps(x1r, x3r), t2i = _mm_add_ps(x1i, x3i);
+                    __m128 t3r = _mm_sub_ps(x1i, x3i), t3i = _mm_sub_ps(x3r, x1r); // (x1 - x3) * -i
+                    _mm_storeu_ps(pr, _mm_add_ps(t0r, t2r));
+                    _mm_storeu_ps(pi, _mm_add_ps(t0i, t2i));
+                    Store(pr + q, pi + q, _mm_sub_ps(t0r, t2r), _mm_sub_ps(t0i, t2i), w + 8);
+                    Store(pr + 2 * q, pi + 2 * q, _mm_add_ps(t1r, t3r), _mm_add_ps(t1i, t3i), w);
+                    Store(pr + 3 * q, pi + 3 * q, _mm_sub_ps(t1r, t3r), _mm_sub_ps(t1i, t3i), w + 16);
+                }
+            }
         }
         // The last two stages (sizes 4 and 2) on groups of four, four groups at a time: the
         // transposes put element k of each group into vector k.
@@ -112,31 +148,81 @@ public:
             _mm_storeu_ps(im + g, i0), _mm_storeu_ps(im + g + 4, i1), _mm_storeu_ps(im + g + 8, i2),
                 _mm_storeu_ps(im + g + 12, i3);
         }
-        // Twiddle runs lie from the largest stage down; walk them from the smallest up.
-        size_t offset = m_twRe.size();
-        for (size_t s = 8; s <= m_n; s *= 2) {
-            const size_t h = s / 2;
-            offset -= h;
-            const float* twr = m_twRe.data() + offset;
-            const float* twi = m_twIm.data() + offset;
-            for (size_t base = 0; base < m_n; base += s)
-                for (size_t j = 0; j < h; j += 4) {
-                    float *pr = re + base + j, *pi = im + base + j;
+        for (auto it = m_passes.rbegin(); it != m_passes.rend(); ++it) {
+            const size_t s = it->size;
+            const float* tw = m_tw.data() + it->twiddles;
+            if (it->radix == 2) {
+                const size_t h = s / 2;
+                for (size_t j = 0; j < h; j += 4, tw += 8) {
+                    float *pr = re + j, *pi = im + j;
                     __m128 ar = _mm_loadu_ps(pr), ai = _mm_loadu_ps(pi);
-                    __m128 br = _mm_loadu_ps(pr + h), bi = _mm_loadu_ps(pi + h);
-                    __m128 wr = _mm_loadu_ps(twr + j), wi = _mm_loadu_ps(twi + j);
-                    // b times the conjugate of w.
-                    __m128 tr = _mm_add_ps(_mm_mul_ps(br, wr), _mm_mul_ps(bi, wi));
-                    __m128 ti = _mm_sub_ps(_mm_mul_ps(bi, wr), _mm_mul_ps(br, wi));
+                    __m128 tr, ti;
+                    MulConj(_mm_loadu_ps(pr + h), _mm_loadu_ps(pi + h), tw, tr, ti);
                     _mm_storeu_ps(pr, _mm_add_ps(ar, tr));
                     _mm_storeu_ps(pi, _mm_add_ps(ai, ti));
                     _mm_storeu_ps(pr + h, _mm_sub_ps(ar, tr));
                     _mm_storeu_ps(pi + h, _mm_sub_ps(ai, ti));
                 }
+                continue;
+            }
+            const size_t q = s / 4;
+            for (size_t base = 0; base < m_n; base += s) {
+                const float* w = tw;
+                for (size_t j = 0; j < q; j += 4, w += 24) {
+                    float *pr = re + base + j, *pi = im + base + j;
+                    __m128 ar = _mm_loadu_ps(pr), ai = _mm_loadu_ps(pi);
+                    __m128 br, bi, cr, ci, dr, di;
+                    MulConj(_mm_loadu_ps(pr + q), _mm_loadu_ps(pi + q), w + 8, br, bi);
+                    MulConj(_mm_loadu_ps(pr + 2 * q), _mm_loadu_ps(pi + 2 * q), w, cr, ci);
+                    MulConj(_mm_loadu_ps(pr + 3 * q), _mm_loadu_ps(pi + 3 * q), w + 16, dr, di);
+                    __m128 sr = _mm_add_ps(ar, br), si = _mm_add_ps(ai, bi);
+                    __m128 er = _mm_sub_ps(ar, br), ei = _mm_sub_ps(ai, bi);
+                    __m128 fr = _mm_add_ps(cr, dr), fi = _mm_add_ps(ci, di);
+                    __m128 gr = _mm_sub_ps(ci, di), gi = _mm_sub_ps(dr, cr); // (c - d) * -i
+                    _mm_storeu_ps(pr, _mm_add_ps(sr, fr));
+                    _mm_storeu_ps(pi, _mm_add_ps(si, fi));
+                    _mm_storeu_ps(pr + 2 * q, _mm_sub_ps(sr, fr));
+                    _mm_storeu_ps(pi + 2 * q, _mm_sub_ps(si, fi));
+                    _mm_storeu_ps(pr + q, _mm_sub_ps(er, gr)); // e + i (c - d)
+                    _mm_storeu_ps(pi + q, _mm_sub_ps(ei, gi));
+                    _mm_storeu_ps(pr + 3 * q, _mm_add_ps(er, gr)); // e - i (c - d)
+                    _mm_storeu_ps(pi + 3 * q, _mm_add_ps(ei, gi));
+                }
+            }
         }
     }
 
 private:
+    struct Pass {
+        size_t size;      // block size S
+        int radix;        // 2: one stage of size S (S = n only); 4: the stages S and S / 2
+        size_t twiddles;  // offset of its run in m_tw
+    };
+
+    // Real (part 0) or imaginary (part 1) part of e^(-2 pi i k / s).
+    static float Twiddle(size_t k, size_t s, int part)
+    {
+        double a = -2.0 * 3.14159265358979323846 * double(k % s) / double(s);
+        return float(part == 0 ? std::cos(a) : std::sin(a));
+    }
+
+    // Stores (r + i im) * w, w's real parts at w[0..3] and imaginary parts at w[4..7].
+    static void Store(float* pr, float* pi, __m128 r, __m128 i, const float* w)
+    {
+        __m128 wr = _mm_loadu_ps(w), wi = _mm_loadu_ps(w + 4);
+        _mm_storeu_ps(pr, _mm_sub_ps(_mm_mul_ps(r, wr), _mm_mul_ps(i, wi)));
+        _mm_storeu_ps(pi, _mm_add_ps(_mm_mul_ps(r, wi), _mm_mul_ps(i, wr)));
+    }
+
+    // (r + i im) times the conjugate of w.
+    static void MulConj(__m128 r, __m128 i, const float* w, __m128& outR, __m128& outI)
+    {
+        __m128 wr = _mm_loadu_ps(w), wi = _mm_loadu_ps(w + 4);
+        outR = _mm_add_ps(_mm_mul_ps(r, wr), _mm_mul_ps(i, wi));
+        outI = _mm_sub_ps(_mm_mul_ps(i, wr), _mm_mul_ps(r, wi));
+    }
+
     size_t m_n = 0;
-    std::vector<float> m_twRe, m_twIm;
+    std::vector<Pass> m_passes; // largest block first
+    std::vector<float> m_tw;
 };
