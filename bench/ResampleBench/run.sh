@@ -30,7 +30,7 @@ if [ $have_ffmpeg = 1 ] && ffmpeg -hide_banner -v error -f lavfi -i anullsrc=r=4
   have_soxr=1
 fi
 
-# Frames of a WAV file, from its size (all outputs are 32-bit float stereo with a short header).
+# Frames of a WAV file.
 wav_frames() { soxi -s "$1" 2>/dev/null || echo "?"; }
 
 best=""
@@ -55,13 +55,15 @@ row() { # NAME SECONDS OUTFILE
 
 echo "44.1 kHz -> 48 kHz, stereo 32-bit float WAV in and out, $seconds s ($frames frames), best of $runs:"
 ours=""
+detail=""
 for _ in $(seq $runs); do
   line=$("$build/wine-run" "$exe" convert "Z:$work/in.wav" "Z:$work/ours.wav" 48000 | tr -d '\r')
   t=$(echo "$line" | sed -n 's/.* frames in \([0-9.]*\) s:.*/\1/p')
-  if [ -z "$ours" ] || [ "$(echo "$t < $ours" | bc -l)" = 1 ]; then ours=$t; fi
+  [ -n "$t" ] || { echo "ours did not run: $line"; exit 1; }
+  if [ -z "$ours" ] || [ "$(echo "$t < $ours" | bc -l)" = 1 ]; then ours=$t detail=$line; fi
 done
 row "ours (in its program)" "$ours" "$work/ours.wav"
-echo "$line" | sed 's/^ours: /    /'
+echo "$detail" | sed 's/^ours: /    /'
 
 declare -A peer_time
 peer() { # KEY NAME OUT COMMAND...
@@ -99,6 +101,10 @@ for f in 100 1000 5000 10000 15000 18000 19845; do
     ffmpeg -v error -y -f f32le -ar 44100 -ac 1 -i "$work/sine_$f.in.raw" -af aresample=48000:resampler=soxr \
       -f f32le "$work/sine_$f.soxr.raw"
   fi
+  if [ $have_ffmpeg = 1 ]; then
+    ffmpeg -v error -y -f f32le -ar 44100 -ac 1 -i "$work/sine_$f.in.raw" -af aresample=48000 \
+      -f f32le "$work/sine_$f.swr.raw"
+  fi
 done
 for f in 22100 22500 23000 23500 23900; do
   sox -n $raw -r 48000 -c 1 "$work/high_$f.in.raw" synth 4 sine $f vol 0.5
@@ -107,7 +113,12 @@ for f in 22100 22500 23000 23500 23900; do
     ffmpeg -v error -y -f f32le -ar 48000 -ac 1 -i "$work/high_$f.in.raw" -af aresample=44100:resampler=soxr \
       -f f32le "$work/high_$f.soxr.raw"
   fi
+  if [ $have_ffmpeg = 1 ]; then
+    ffmpeg -v error -y -f f32le -ar 48000 -ac 1 -i "$work/high_$f.in.raw" -af aresample=44100 \
+      -f f32le "$work/high_$f.swr.raw"
+  fi
 done
 [ $have_soxr = 1 ] && peers+=(soxr)
+[ $have_ffmpeg = 1 ] && peers+=(swr)
 echo "Quality (sines, mono):"
 "$build/wine-run" "$exe" quality "Z:$work" "${peers[@]}" | tr -d '\r' | sed 's/^/  /'
