@@ -89,6 +89,17 @@ if [ $have_ffmpeg = 1 ]; then
 else
   echo "  ffmpeg aresample (default engine): cannot run (no ffmpeg)"
 fi
+# What a whole process costs before any work: the same commands on a 0.1 s file.
+sox -n -e floating-point -b 32 -r 44100 -c 2 "$work/tiny.wav" synth 0.1 pinknoise vol 0.5
+startup=""
+if time_peer sox "$work/t.wav" sox "$work/tiny.wav" -e floating-point -b 32 "$work/t.wav" rate 48000; then
+  startup="sox $(printf '%.3f' "$best") s"
+fi
+if [ $have_soxr = 1 ] && time_peer ffmpeg "$work/t.wav" ffmpeg -v error -y -i "$work/tiny.wav" \
+     -af aresample=48000:resampler=soxr -c:a pcm_f32le "$work/t.wav"; then
+  startup="$startup, ffmpeg $(printf '%.3f' "$best") s"
+fi
+[ -n "$startup" ] && echo "  peers' start-up, included above (a 0.1 s file): $startup"
 for key in sox soxv soxr swr; do
   [ -n "${peer_time[$key]:-}" ] && printf '  time of %-5s / ours: %.2f\n' "$key" "$(echo "${peer_time[$key]} / $ours" | bc -l)"
 done
