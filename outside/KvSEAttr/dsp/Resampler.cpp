@@ -309,7 +309,8 @@ void Resampler::RunBlocks(std::vector<float>& out, uint64_t limit)
             return;
         // Room for this block's output: drop what the next output no longer reaches.
         if (m_midEnd + 2 * m_block > m_midCap) {
-            size_t drop = size_t(m_nextMid - (m_half - 1) - m_midOrigin);
+            // (A large step down may have its next window start past all that is held.)
+            size_t drop = size_t(std::min<int64_t>(m_nextMid - (m_half - 1) - m_midOrigin, int64_t(m_midEnd)));
             size_t keep = m_midEnd - drop;
             size_t cap = std::max(m_midCap, keep + 2 * m_block);
             std::vector<float> moved(cap == m_midCap ? 0 : cap * m_channels);

@@ -29,8 +29,8 @@ public:
     static constexpr double kStopbandDb = 120.0;  // design target
     static constexpr uint32_t kMaxDownRatio = 256; // beyond it the sharp filter grows too long
 
-    // Rates 1 Hz .. 10 MHz, channels 1 .. 32, the lower rate at least 1/kMaxDownRatio of the
-    // input rate; false (and no change) otherwise.
+    // Rates 1 Hz .. 10 MHz, channels 1 .. 32, a step down of less than kMaxDownRatio : 1;
+    // false (and no change) otherwise.
     bool Setup(uint32_t inRate, uint32_t outRate, int channels);
     // Forgets buffered input; the next frame starts a new stream.
     void Reset();

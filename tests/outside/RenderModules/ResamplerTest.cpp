@@ -244,3 +244,24 @@ TEST(Resampler, RefusesADownwardStepTooSteepForItsFilterAndKeepsItsSetup)
     EXPECT_EQ(44100u, r.OutRate());
     EXPECT_TRUE(r.Setup(10000000, 44100, 1)); // about 227 to 1 is still within reach
 }
+
+TEST(Resampler, StepsDownSteeplyWithoutLosingItsPlaceOverManyBlocks)
+{
+    // Here each output frame moves on further at the doubled rate than its short filter reaches,
+    // so between blocks the next window may start past all the doubled-rate signal held.
+    struct Case {
+        uint32_t in, out;
+        double freq;
+        size_t frames;
+    } cases[] = {{48000, 2000, 500, 48000 * 4}, {44100, 1000, 300, 44100 * 4}, {48000, 200, 50, 48000 * 30}};
+    for (const Case& c : cases) {
+        Resampler r;
+        ASSERT_TRUE(r.Setup(c.in, c.out, 1));
+        std::vector<float> out = Resample(r, Sine(c.freq, c.in, c.frames, 1), 3001);
+        ASSERT_EQ(r.OutputFramesFor(c.frames), out.size()) << c.in << " -> " << c.out;
+        double worst = 0;
+        for (size_t i = out.size() / 4; i < out.size() * 3 / 4; ++i)
+            worst = std::max(worst, std::fabs(out[i] - 0.5 * std::sin(2 * kPi * c.freq * i / c.out)));
+        EXPECT_LT(20 * std::log10(worst / 0.5 + 1e-30), -100.0) << c.in << " -> " << c.out;
+    }
+}
