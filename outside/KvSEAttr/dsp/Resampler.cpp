@@ -138,7 +138,7 @@ void Resampler::Design()
     for (double& v : h)
         v *= 2.0 / sum;
 
-    // Blocks of eight filter lengths or more keep the transforms' share per frame low.
+    // Transforms of four filter lengths or more keep their share per frame low.
     int bits = 6;
     while ((size_t(1) << bits) < size_t(8) * m_half1)
         ++bits;
@@ -492,15 +492,15 @@ void Resampler::Produce(std::vector<float>& out, uint64_t limit)
     } else if (m_exact && m_channels == 2) {
         const size_t taps = size_t(m_taps);
         run([=](const float* y, uint64_t r, float* d) { DotPair(y, y + right, coeffs + r * taps, int(taps), d, d + 1); });
-    } else if (m_exact)
+    } else if (m_exact) {
         run([this](const float* y, uint64_t r, float* d) { ComputeExact(y, r, d); });
-    else
+    } else {
         run([this](const float* y, uint64_t r, float* d) { ComputeInterpolated(y, r, d); });
+    }
     m_nextMid = i;
     m_nextRem = rem;
     m_outMade += count;
 }
-
 
 void Resampler::ComputeExact(const float* y, uint64_t rem, float* dst) const
 {
