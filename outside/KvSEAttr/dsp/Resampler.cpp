@@ -420,6 +420,28 @@ inline void DotPairFixed(const float* x0, const float* x1, const float* h, float
     _mm_storel_pi(reinterpret_cast<__m64*>(y), t);
 }
 
+// Two channels against two neighbouring phases, each mixed: y0 + (y1 - y0) * mix.
+inline void DotMixedPair(const float* x0, const float* x1, const float* h0, const float* h1, int taps, float mix,
+                         float* y)
+{
+    __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), b0 = _mm_setzero_ps(), b1 = _mm_setzero_ps();
+    for (int j = 0; j < taps; j += 4) {
+        __m128 p0 = _mm_loadu_ps(h0 + j), p1 = _mm_loadu_ps(h1 + j);
+        __m128 u = _mm_loadu_ps(x0 + j), v = _mm_loadu_ps(x1 + j);
+        a0 = _mm_add_ps(a0, _mm_mul_ps(u, p0));
+        a1 = _mm_add_ps(a1, _mm_mul_ps(u, p1));
+        b0 = _mm_add_ps(b0, _mm_mul_ps(v, p0));
+        b1 = _mm_add_ps(b1, _mm_mul_ps(v, p1));
+    }
+    // Horizontal sums of both channels at once: lanes 0 and 1 end up holding them.
+    __m128 t0 = _mm_add_ps(_mm_unpacklo_ps(a0, b0), _mm_unpackhi_ps(a0, b0));
+    __m128 t1 = _mm_add_ps(_mm_unpacklo_ps(a1, b1), _mm_unpackhi_ps(a1, b1));
+    __m128 s0 = _mm_add_ps(t0, _mm_movehl_ps(t0, t0)); // with the first phase
+    __m128 s1 = _mm_add_ps(t1, _mm_movehl_ps(t1, t1)); // with the second
+    __m128 r = _mm_add_ps(s0, _mm_mul_ps(_mm_sub_ps(s1, s0), _mm_set1_ps(mix)));
+    _mm_storel_pi(reinterpret_cast<__m64*>(y), r);
+}
+
 inline float Dot(const float* x, const float* h, int taps)
 {
     __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
@@ -520,6 +542,9 @@ void Resampler::ComputeInterpolated(const float* y, uint64_t rem, float* dst) co
     const float mix = float(at - phase);
     const float* h0 = &m_coeffs[size_t(phase) * m_taps];
     const float* h1 = h0 + m_taps;
-    for (int c = 0; c < m_channels; ++c)
+    int c = 0;
+    for (; c + 2 <= m_channels; c += 2)
+        DotMixedPair(y + size_t(c) * m_midCap, y + size_t(c + 1) * m_midCap, h0, h1, m_taps, mix, dst + c);
+    if (c < m_channels)
         dst[c] = DotMixed(y + size_t(c) * m_midCap, h0, h1, m_taps, mix);
 }
