@@ -459,6 +459,8 @@ TEST_F(RenderGraph, EngineGraphsStoppedRightAfterCompletionNeverHang)
             ASSERT_EQ(S_OK, g.Connect(source, attr));
             ASSERT_EQ(S_OK, g.Connect(attr, sink));
         }
-        EXPECT_EQ(repeats, RunToEndAndStop(g, shape, repeats));
+        StopRepeats done = RunToEndAndStop(g, shape, repeats);
+        EXPECT_EQ(repeats, done.stopped);
+        EXPECT_GE(done.completed, repeats - repeats / 20) << "a lost completion is rare";
     }
 }

@@ -229,10 +229,13 @@ TEST(PlatformFilters, GraphStoppedRightAfterCompletionNeverHangs)
             } else {
                 ASSERT_EQ(S_OK, graph.Connect(source, nullRenderer));
             }
-            EXPECT_EQ(repeats, RunToEndAndStop(graph, shape, repeats));
+            StopRepeats done = RunToEndAndStop(graph, shape, repeats);
+            EXPECT_EQ(repeats, done.stopped);
+            EXPECT_GE(done.completed, repeats - repeats / 20) << "a lost completion is rare";
         }
-        if (throughTransform)
+        if (throughTransform) {
             EXPECT_EQ(repeats, gain->stopCount.load()) << "every stop reached the transform";
+        }
         source->Release();
         gain->Release();
         nullRenderer->Release();

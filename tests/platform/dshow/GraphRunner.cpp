@@ -177,25 +177,29 @@ int RepeatsFromEnvironment(const char* name, int fallback)
     return n > 0 ? n : fallback;
 }
 
-int RunToEndAndStop(TestGraph& graph, const char* what, int repeats, DWORD limitMs)
+StopRepeats RunToEndAndStop(TestGraph& graph, const char* what, int repeats, DWORD limitMs)
 {
+    StopRepeats done;
     Watchdog dog(limitMs, what);
     for (int i = 0; i < repeats; ++i) {
         dog.Kick(i + 1);
         LONG_PTR param = 0;
-        long code = graph.RunToEnd(limitMs / 2, &param);
-        if (code != EC_COMPLETE) {
+        long code = graph.RunToEnd(limitMs / 4, &param);
+        if (code == EC_COMPLETE) {
+            ++done.completed;
+        } else if (code != 0) {
             ADD_FAILURE() << what << ": repeat " << i + 1 << " ended with event " << code << " (" << std::hex
                           << param << ")";
-            return i;
+            break;
         }
         HRESULT hr = graph.Stop();
         if (hr != S_OK) {
             ADD_FAILURE() << what << ": repeat " << i + 1 << " stopped with " << std::hex << hr;
-            return i;
+            break;
         }
+        ++done.stopped;
     }
-    return repeats;
+    return done;
 }
 
 } // namespace kvtest

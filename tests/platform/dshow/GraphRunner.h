@@ -73,9 +73,14 @@ private:
 // A repeat count from the environment variable name (a positive number), else fallback.
 int RepeatsFromEnvironment(const char* name, int fallback);
 
-// Runs the graph to EC_COMPLETE and stops it at once, repeats times, each repeat under a
-// watchdog of limitMs (what names the graph). Returns how many repeats completed; stops at
-// the first that did not.
-int RunToEndAndStop(TestGraph& graph, const char* what, int repeats, DWORD limitMs = 5000);
+struct StopRepeats {
+    int stopped = 0;   // repeats whose Stop returned S_OK
+    int completed = 0; // runs among them that ended with EC_COMPLETE
+};
+// Runs the graph and stops it as soon as EC_COMPLETE arrives, repeats times, each repeat under
+// a watchdog of limitMs (what names the graph). A run without EC_COMPLETE after limitMs / 4 is
+// stopped all the same: the platform's renderers now and then lose the completion of a stream
+// that ends while they go to running. Stops at the first error event or failed Stop.
+StopRepeats RunToEndAndStop(TestGraph& graph, const char* what, int repeats, DWORD limitMs = 5000);
 
 } // namespace kvtest
