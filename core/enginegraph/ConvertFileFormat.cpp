@@ -165,6 +165,67 @@ HRESULT ConvertFileFormat(FormatConverter& converter, IMtTrackSet* engine, DWORD
     return hr;
 }
 
+namespace {
+
+// The items of a list with their records, held until the list is converted.
+class ListItems {
+public:
+    ListItems() = default;
+    ~ListItems()
+    {
+        for (Entry& e : m_entries)
+            e.item->Release();
+    }
+    ListItems(const ListItems&) = delete;
+    ListItems& operator=(const ListItems&) = delete;
+
+    struct Entry {
+        IMtItem* item;
+        MtFileItemRecord info;
+    };
+    // Takes over one reference to item.
+    void Add(IMtItem* item, const MtFileItemRecord& info) { m_entries.push_back({item, info}); }
+    const std::vector<Entry>& Entries() const { return m_entries; }
+
+private:
+    std::vector<Entry> m_entries;
+};
+
+// Converts the entries [first, last), all of one rate, on the tracks of a new track set in
+// the format of the first. Each track is made in ids, a set that numbers the tracks across
+// the whole list (the ids the receiver gets), and then moved to the new set.
+HRESULT ConvertItemRun(PFN_MtCreateTrackSet createSet, PFN_MtCreateClip createClip, IMtTrackSet* ids,
+                       const ListItems::Entry* first, const ListItems::Entry* last, DWORD rate, WORD bits,
+                       HWND progress, DWORD fourth, IMtItemList* receiver)
+{
+    Held<IMtTrackSet> set;
+    HRESULT hr = createSet(set.Out());
+    if (FAILED(hr))
+        return hr;
+    try {
+        if (first != last)
+            ThrowIfFailed(set->SetFormat(first->info.bitsPerSample, first->info.samplesPerSec));
+        for (const ListItems::Entry* e = first; e != last; ++e) {
+            Held<IMtClip> clip;
+            ThrowIfFailed(createClip(clip.Out()));
+            MtClipFormat format{e->info.samplesPerSec, e->info.bitsPerSample, e->info.channels};
+            ThrowIfFailed(clip->SetFormat(&format));
+            ThrowIfFailed(clip->SetSource(e->item, 0, -1));
+            Held<IMtTrack> track;
+            ThrowIfFailed(ids->InsertTrack(0, e->info.channels, track.Out(), -1));
+            ThrowIfFailed(ids->DetachTrack(track.Get()));
+            ThrowIfFailed(set->AttachTrack(track.Get(), -1));
+            ThrowIfFailed(track->InsertClip(clip.Get(), 0, 0, 0));
+        }
+    } catch (const CKvSSException& e) {
+        return e.m_hr;
+    }
+    FormatConverter converter;
+    return ConvertFileFormat(converter, set.Get(), rate, bits, progress, fourth, receiver);
+}
+
+} // namespace
+
 HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progress, DWORD fourth,
                          IMtItemList* receiver)
 {
@@ -174,41 +235,44 @@ HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progres
     auto createClip = EngineExport<PFN_MtCreateClip>(kMtOrdCreateClip);
     if (!createSet || !createClip)
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
-    Held<IMtTrackSet> set;
-    HRESULT hr = createSet(set.Out());
-    if (FAILED(hr))
-        return hr;
+    // All items first: the receiver may be the list itself.
+    ListItems list;
     try {
         ThrowIfFailed(items->ResetItems(0));
-        bool formatSet = false;
         for (;;) {
             Held<IUnknown> unknown;
             LONG id = 0;
             if (ThrowIfFailed(items->NextItem(unknown.Out(), &id)) != S_OK)
                 break;
-            Held<IMtItem> item;
-            ThrowIfFailed(unknown->QueryInterface(__uuidof(IMtItem), item.Void()));
+            IMtItem* item = nullptr;
+            ThrowIfFailed(unknown->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(&item)));
             MtFileItemRecord info;
             std::memset(&info, 0, sizeof(info));
-            ThrowIfFailed(item->GetInfo(&info));
-            if (!formatSet) {
-                // The set holds the items in their own format; the graph converts them. A set in
-                // the target format would refuse items of another rate.
-                ThrowIfFailed(set->SetFormat(info.bitsPerSample, info.samplesPerSec));
-                formatSet = true;
-            }
-            Held<IMtClip> clip;
-            ThrowIfFailed(createClip(clip.Out()));
-            MtClipFormat format{info.samplesPerSec, info.bitsPerSample, info.channels};
-            ThrowIfFailed(clip->SetFormat(&format));
-            ThrowIfFailed(clip->SetSource(item.Get(), 0, -1));
-            Held<IMtTrack> track;
-            ThrowIfFailed(set->InsertTrack(0, info.channels, track.Out(), -1));
-            ThrowIfFailed(track->InsertClip(clip.Get(), 0, 0, 0));
+            HRESULT got = item->GetInfo(&info);
+            list.Add(item, info);
+            ThrowIfFailed(got);
         }
     } catch (const CKvSSException& e) {
         return e.m_hr;
     }
-    FormatConverter converter;
-    return ConvertFileFormat(converter, set.Get(), rate, bits, progress, fourth, receiver);
+    // A track set holds one sample rate, and the graph converts from it. Each run of items of
+    // one rate gets a set of its own, so every item is converted from its own rate, in the
+    // list's order.
+    Held<IMtTrackSet> ids;
+    HRESULT hr = createSet(ids.Out());
+    if (FAILED(hr))
+        return hr;
+    const auto& entries = list.Entries();
+    const ListItems::Entry* begin = entries.data();
+    const ListItems::Entry* end = begin + entries.size();
+    if (begin == end)
+        return ConvertItemRun(createSet, createClip, ids.Get(), begin, end, rate, bits, progress, fourth, receiver);
+    for (const ListItems::Entry* first = begin; first != end && SUCCEEDED(hr);) {
+        const ListItems::Entry* last = first + 1;
+        while (last != end && last->info.samplesPerSec == first->info.samplesPerSec)
+            ++last;
+        hr = ConvertItemRun(createSet, createClip, ids.Get(), first, last, rate, bits, progress, fourth, receiver);
+        first = last;
+    }
+    return hr;
 }

@@ -78,7 +78,9 @@ struct IMtItemList;
 // run with its code; tracks converted before stay delivered. Without a receiver nothing is kept.
 HRESULT ConvertFileFormat(FormatConverter& converter, IMtTrackSet* engine, DWORD rate, WORD bits, HWND progress,
                           DWORD fourth, IMtItemList* receiver);
-// Puts each item of items on a track of a new engine track set (in the items' own format) and
-// converts the set as ConvertFileFormat does.
+// Puts each item of items on a track of an engine track set in the item's own format and
+// converts the set as ConvertFileFormat does; items of different rates go to sets of their
+// own (one per run of one rate), so that each is converted from its own rate. The receiver
+// gets the files in the list's order.
 HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progress, DWORD fourth,
                          IMtItemList* receiver);

@@ -34,14 +34,19 @@ STDMETHODIMP BaseFilter::GetClassID(CLSID* clsid)
 
 STDMETHODIMP BaseFilter::Stop()
 {
-    AutoLock lock(m_stateLock);
-    if (m_state == State_Stopped)
-        return S_OK;
-    m_state = State_Stopped;
-    // Decommitting the allocators first releases a streaming thread waiting for a buffer.
-    for (BasePin* pin : m_pins)
-        if (pin->IsConnected())
-            pin->Inactive();
+    AutoLock change(m_changeLock);
+    {
+        AutoLock lock(m_stateLock);
+        if (m_state == State_Stopped)
+            return S_OK;
+        m_state = State_Stopped;
+        // Decommitting the allocators first releases a streaming thread waiting for a buffer.
+        for (BasePin* pin : m_pins)
+            if (pin->IsConnected())
+                pin->Inactive();
+    }
+    // The wait for the streaming side comes without the state lock, which that side may need
+    // to finish (a question for the stop position at the end of the stream).
     if (StopTakesStreamLock()) {
         AutoLock stream(m_streamLock);
         OnStop();
@@ -53,6 +58,7 @@ STDMETHODIMP BaseFilter::Stop()
 
 STDMETHODIMP BaseFilter::Pause()
 {
+    AutoLock change(m_changeLock);
     AutoLock lock(m_stateLock);
     FILTER_STATE from = m_state;
     if (from == State_Stopped) {
@@ -82,6 +88,7 @@ STDMETHODIMP BaseFilter::Pause()
 
 STDMETHODIMP BaseFilter::Run(REFERENCE_TIME start)
 {
+    AutoLock change(m_changeLock);
     AutoLock lock(m_stateLock);
     if (m_state == State_Stopped) {
         HRESULT hr = Pause();

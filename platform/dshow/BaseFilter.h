@@ -3,9 +3,15 @@
 // object by FilterObject<Base, ExtraInterfaces...>, which also answers IMediaFilter, IPersist and
 // whatever FindFilterInterface returns.
 //
-// Locks: StateLock() guards state changes and connections; StreamLock() is held around every
-// sample, end of stream and flush that reaches an input pin, and by Stop while it calls OnStop,
-// so OnStop never runs beside a Receive.
+// Locks, taken in this order:
+//   StateChangeLock() is held through a whole state change (Stop, Pause, Run) or connection
+//     change, including Stop's wait for the streaming side; no streaming thread and no question
+//     (seeking, connection queries) ever takes it.
+//   StateLock() guards the state, the connections and what a question reads, for short spans;
+//     it is never held while waiting for the streaming side, which may need it: a renderer at
+//     the end of the stream asks upstream for the stop position on the streaming thread.
+//   StreamLock() is held around every sample, end of stream and flush that reaches an input
+//     pin, and by Stop while it calls OnStop, so OnStop never runs beside a Receive.
 #pragma once
 #include "ComObject.h"
 #include "Lock.h"
@@ -34,6 +40,7 @@ struct BaseFilter : IBaseFilter {
     STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
     STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
 
+    CritSec& StateChangeLock() { return m_changeLock; }
     CritSec& StateLock() { return m_stateLock; }
     CritSec& StreamLock() { return m_streamLock; }
     FILTER_STATE State() const { return m_state; }
@@ -72,13 +79,15 @@ protected:
     // State hooks, called under the state lock after the pins changed state.
     virtual HRESULT OnPause(FILTER_STATE from) { (void)from; return S_OK; }
     virtual HRESULT OnRun(REFERENCE_TIME start) { (void)start; return S_OK; }
-    // Called when going to stopped, after the pins went inactive, with the stream lock held
-    // unless StopTakesStreamLock() is false (a source joins its thread there instead).
+    // Called when going to stopped, after the state is stopped and the pins went inactive,
+    // under the state change lock but not the state lock, with the stream lock held unless
+    // StopTakesStreamLock() is false (a source joins its thread there instead).
     virtual void OnStop() {}
     virtual bool StopTakesStreamLock() const { return true; }
     // GetState's answer for a settled state; a renderer may answer VFW_S_STATE_INTERMEDIATE.
     virtual HRESULT StateReady(DWORD) { return S_OK; }
 
+    CritSec m_changeLock;
     CritSec m_stateLock;
     CritSec m_streamLock;
     FILTER_STATE m_state = State_Stopped;

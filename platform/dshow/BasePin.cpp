@@ -34,6 +34,7 @@ STDMETHODIMP BasePin::Disconnect()
 {
     if (!m_filter)
         return S_FALSE;
+    AutoLock change(m_filter->StateChangeLock()); // not beside a stop that is still winding down
     AutoLock lock(m_filter->StateLock());
     if (!FilterStopped())
         return VFW_E_NOT_STOPPED;

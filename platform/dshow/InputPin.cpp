@@ -35,6 +35,7 @@ STDMETHODIMP InputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* m
         return E_POINTER;
     if (!m_filter)
         return E_UNEXPECTED;
+    AutoLock change(m_filter->StateChangeLock());
     AutoLock lock(m_filter->StateLock());
     if (m_peer)
         return VFW_E_ALREADY_CONNECTED;

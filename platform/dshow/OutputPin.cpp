@@ -52,6 +52,7 @@ STDMETHODIMP OutputPin::Connect(IPin* receive, const AM_MEDIA_TYPE* mt)
         return E_POINTER;
     if (!m_filter)
         return E_UNEXPECTED;
+    AutoLock change(m_filter->StateChangeLock());
     AutoLock lock(m_filter->StateLock());
     if (m_peer)
         return VFW_E_ALREADY_CONNECTED;
@@ -166,6 +167,7 @@ STDMETHODIMP OutputPin::Disconnect()
 {
     if (!m_filter)
         return S_FALSE;
+    AutoLock change(m_filter->StateChangeLock()); // not beside a stop that is still winding down
     AutoLock lock(m_filter->StateLock());
     if (!FilterStopped())
         return VFW_E_NOT_STOPPED;

@@ -31,7 +31,7 @@ HRESULT RendererFilter::PinEndOfStream(InputPin*)
 {
     m_eosResult = OnEndOfStreamReceived();
     {
-        // Not the state lock: Stop holds it while it waits for the stream lock we hold.
+        // A lock of its own: the streaming thread stays clear of the filter's state locks.
         AutoLock lock(m_eosLock);
         if (m_state == State_Running)
             SendCompletion();

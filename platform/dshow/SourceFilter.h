@@ -1,7 +1,9 @@
 // SourceFilter: one output pin "Out" fed by a streaming thread that runs from pause (out of
 // stopped) until the end of the stream, an error, or Stop. The thread asks FillBuffer for each
 // sample; S_FALSE from FillBuffer ends the stream with end-of-stream downstream, a failure
-// ends it with EC_ERRORABORT. Stop decommits the allocator and joins the thread.
+// ends it with EC_ERRORABORT. Stop decommits the allocator and joins the thread, holding the
+// state change lock but not the state lock, so that the thread (or a seeking question it
+// causes) may still take the state lock on its way out.
 #pragma once
 #include "BaseFilter.h"
 

@@ -40,6 +40,7 @@ EngineSourceFilter::~EngineSourceFilter()
 
 HRESULT EngineSourceFilter::AttachTrackSet(IUnknown* trackSet)
 {
+    AutoLock change(StateChangeLock()); // not while a stop still winds the thread down
     AutoLock lock(m_stateLock);
     if (m_state != State_Stopped)
         return VFW_E_NOT_STOPPED;

@@ -61,6 +61,12 @@ IMtItemList* EngineFixture::NewItemList() const
 IMtItemList* EngineFixture::NewFileItems(const std::vector<std::vector<int16_t>>& blocks,
                                          const std::vector<WORD>& channels, DWORD rate)
 {
+    return NewFileItems(blocks, channels, std::vector<DWORD>(blocks.size(), rate));
+}
+
+IMtItemList* EngineFixture::NewFileItems(const std::vector<std::vector<int16_t>>& blocks,
+                                         const std::vector<WORD>& channels, const std::vector<DWORD>& rates)
+{
     IMtItemList* list = NewItemList();
     if (!list)
         return nullptr;
@@ -71,7 +77,7 @@ IMtItemList* EngineFixture::NewFileItems(const std::vector<std::vector<int16_t>>
         lstrcpynA(record.path, path.c_str(), sizeof(record.path));
         record.channels = channels[i];
         record.bitsPerSample = 16;
-        record.samplesPerSec = rate;
+        record.samplesPerSec = rates[i];
         if (FAILED(list->AddFileItem(&record, path.c_str(), nullptr, LONG(i)))) {
             list->Release();
             return nullptr;

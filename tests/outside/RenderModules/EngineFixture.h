@@ -25,6 +25,9 @@ public:
     // A file item list holding one item per sample block (16-bit, given rate and channels).
     IMtItemList* NewFileItems(const std::vector<std::vector<int16_t>>& blocks, const std::vector<WORD>& channels,
                               DWORD rate);
+    // The same with a rate per block.
+    IMtItemList* NewFileItems(const std::vector<std::vector<int16_t>>& blocks, const std::vector<WORD>& channels,
+                              const std::vector<DWORD>& rates);
     // The engine's own mix of the marked tracks over the selection (float frames).
     std::vector<float> EngineMix(DWORD channels) const;
     // The same over the time line's [start, end).

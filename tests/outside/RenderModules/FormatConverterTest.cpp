@@ -373,6 +373,90 @@ TEST_F(FormatConversion, ConvertTrackFileTurnsItemsIntoConvertedFiles)
     receiver->Release();
 }
 
+// A track set holds one rate, so a list of mixed rates is converted run by run: every item
+// from its own rate, exactly as it converts alone, and the receiver gets them in list order.
+TEST_F(FormatConversion, ConvertTrackFileConvertsItemsOfMixedRates)
+{
+    ASSERT_TRUE(engine.Ok());
+    struct Block {
+        std::vector<int16_t> samples;
+        WORD channels;
+        DWORD rate;
+    };
+    const std::vector<Block> blocks = {
+        {Sine16(500, 22050, 11025, 1), 1, 22050},
+        {Sine16(300, 22050, 4410, 2), 2, 22050},
+        {Sine16(800, 48000, 24000, 2), 2, 48000},
+    };
+    std::vector<IMtItemList*> receivers; // the written files live as long as their items
+    auto convert = [&](const std::vector<size_t>& which, DWORD target, HRESULT* hr) {
+        std::vector<std::vector<int16_t>> samples;
+        std::vector<WORD> channels;
+        std::vector<DWORD> rates;
+        for (size_t i : which) {
+            samples.push_back(blocks[i].samples);
+            channels.push_back(blocks[i].channels);
+            rates.push_back(blocks[i].rate);
+        }
+        IMtItemList* items = engine.NewFileItems(samples, channels, rates);
+        IMtItemList* receiver = engine.NewItemList();
+        *hr = items && receiver ? ConvertTrackFile(items, target, 16, nullptr, 8, receiver) : E_FAIL;
+        std::vector<ConvertedItem> out = receiver ? Items(receiver) : std::vector<ConvertedItem>{};
+        if (items)
+            items->Release();
+        if (receiver)
+            receivers.push_back(receiver);
+        return out;
+    };
+    for (DWORD target : {48000u, 22050u}) {
+        SCOPED_TRACE(testing::Message() << "to " << target << " Hz");
+        HRESULT hr = E_FAIL;
+        std::vector<ConvertedItem> out = convert({0, 1, 2}, target, &hr);
+        ASSERT_EQ(S_OK, hr);
+        ASSERT_EQ(blocks.size(), out.size());
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "item " << i << " at " << blocks[i].rate << " Hz");
+            EXPECT_EQ(LONG(i + 1), out[i].trackId) << "numbered across the list";
+            EXPECT_EQ(target, out[i].info.samplesPerSec);
+            EXPECT_EQ(16, out[i].info.bitsPerSample);
+            EXPECT_EQ(blocks[i].channels, out[i].info.channels);
+            std::vector<uint8_t> written = ReadFileBytes(out[i].info.path);
+            if (blocks[i].rate == target) {
+                ASSERT_EQ(blocks[i].samples.size() * 2, written.size());
+                EXPECT_EQ(0, std::memcmp(written.data(), blocks[i].samples.data(), written.size()));
+                continue;
+            }
+            HRESULT aloneHr = E_FAIL;
+            std::vector<ConvertedItem> alone = convert({i}, target, &aloneHr);
+            ASSERT_EQ(S_OK, aloneHr);
+            ASSERT_EQ(1u, alone.size());
+            EXPECT_TRUE(written == ReadFileBytes(alone[0].info.path)) << "the resampler's own output for the item";
+            EXPECT_EQ(blocks[i].samples.size() / blocks[i].channels * target / blocks[i].rate,
+                      written.size() / 2 / blocks[i].channels);
+        }
+    }
+    for (IMtItemList* receiver : receivers)
+        receiver->Release();
+}
+
+// An item whose format no track set can hold fails with a code that says so; the items
+// before it stay delivered.
+TEST_F(FormatConversion, ConvertTrackFileRefusesAnItemOfAnUnusableRateTruthfully)
+{
+    ASSERT_TRUE(engine.Ok());
+    IMtItemList* items =
+        engine.NewFileItems({Sine16(500, 22050, 2205, 1), Sine16(50, 500, 500, 1)}, {1, 1}, {22050, 500});
+    ASSERT_NE(nullptr, items);
+    IMtItemList* receiver = engine.NewItemList();
+    HRESULT hr = ConvertTrackFile(items, 44100, 16, nullptr, 8, receiver);
+    EXPECT_EQ(kMtErrFormatNotSupported, hr) << "\"Specified file format is not supported.\"";
+    std::vector<ConvertedItem> out = Items(receiver);
+    ASSERT_EQ(1u, out.size());
+    EXPECT_EQ(44100u * 2 / 10, ReadFileBytes(out[0].info.path).size());
+    items->Release();
+    receiver->Release();
+}
+
 TEST(GraphHelpers, FindPinByDirectionFindsTheFirstPinOfADirection)
 {
     ComScope com;

@@ -423,3 +423,44 @@ TEST_F(RenderGraph, SourceWithoutSelectionStreamsTheTrackSpanOrTheWholeMix)
     }
     engine.Selection()->SetRange(0, 0);
 }
+
+// The platform's renderers ask upstream for the stop position right after they send
+// EC_COMPLETE, on the streaming thread; the converter, mixdown and effect runs stop their
+// graph as soon as EC_COMPLETE arrives. KV_STOP_REPEATS sets the repeats for long runs.
+TEST_F(RenderGraph, EngineGraphsStoppedRightAfterCompletionNeverHang)
+{
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 2000, 2), 2));
+    engine.Selection()->SetAllTracks(1);
+    const CLSID nullRendererClass = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+    const int repeats = RepeatsFromEnvironment("KV_STOP_REPEATS", 150);
+    for (bool reader : {false, true}) {
+        const char* shape = reader ? "tracks reader -> renderer" : "source -> attribute -> renderer";
+        SCOPED_TRACE(shape);
+        Ptr<IBaseFilter> head, sink;
+        ASSERT_EQ(S_OK, CoCreateInstance(nullRendererClass, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                         reinterpret_cast<void**>(&sink.p)));
+        TestGraph g;
+        ASSERT_EQ(S_OK, g.RunWithoutClock());
+        if (reader) {
+            head.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
+            ASSERT_NE(nullptr, head.p);
+            Ptr<ITracksReaderSetup> setup;
+            ASSERT_EQ(S_OK, head->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p)));
+            setup->SetTrackSet(engine.Set());
+            setup->SetOutputChannels(2);
+            ASSERT_EQ(S_OK, g.Add(head, L"reader"));
+            ASSERT_EQ(S_OK, g.Add(sink, L"null"));
+            ASSERT_EQ(S_OK, g.Connect(head, sink));
+        } else {
+            ASSERT_EQ(S_OK, srcApi->AttachEngine(engine.Set(), 0, 0));
+            ASSERT_EQ(S_OK, g.Add(source, L"source"));
+            ASSERT_EQ(S_OK, g.Add(attr, L"attr"));
+            ASSERT_EQ(S_OK, g.Add(sink, L"null"));
+            ASSERT_EQ(S_OK, g.Connect(source, attr));
+            ASSERT_EQ(S_OK, g.Connect(attr, sink));
+        }
+        StopRepeats done = RunToEndAndStop(g, shape, repeats);
+        EXPECT_EQ(repeats, done.stopped);
+        EXPECT_GE(done.completed, repeats - repeats / 20) << "a lost completion is rare";
+    }
+}

@@ -198,3 +198,46 @@ TEST(PlatformFilters, OurSourceFeedsThePlatformNullRendererToCompletion)
     source->Release();
     nullRenderer->Release();
 }
+
+// The platform's renderers send EC_COMPLETE and then, still on the streaming thread, ask
+// upstream for the stop position. A graph stopped as soon as EC_COMPLETE arrives must not
+// wait for that thread while holding what the question needs. KV_STOP_REPEATS sets the
+// repeats for long runs.
+TEST(PlatformFilters, GraphStoppedRightAfterCompletionNeverHangs)
+{
+    ComScope com;
+    const CLSID nullRendererClass = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+    const int repeats = RepeatsFromEnvironment("KV_STOP_REPEATS", 150);
+    for (bool throughTransform : {false, true}) {
+        const char* shape = throughTransform ? "source -> gain -> renderer" : "source -> renderer";
+        SCOPED_TRACE(shape);
+        IBaseFilter* nullRenderer = nullptr;
+        ASSERT_EQ(S_OK, CoCreateInstance(nullRendererClass, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                         reinterpret_cast<void**>(&nullRenderer)));
+        TestPcmSource* source = TestPcmSource::New(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), MakeRamp16(300, 2));
+        source->delayBeforeDurationMs = 2; // the stop usually reaches the source first
+        TestGain* gain = TestGain::New(1);
+        {
+            TestGraph graph;
+            ASSERT_EQ(S_OK, graph.RunWithoutClock());
+            ASSERT_EQ(S_OK, graph.Add(source, L"source"));
+            ASSERT_EQ(S_OK, graph.Add(nullRenderer, L"null"));
+            if (throughTransform) {
+                ASSERT_EQ(S_OK, graph.Add(gain, L"gain"));
+                ASSERT_EQ(S_OK, graph.Connect(source, gain));
+                ASSERT_EQ(S_OK, graph.Connect(gain, nullRenderer));
+            } else {
+                ASSERT_EQ(S_OK, graph.Connect(source, nullRenderer));
+            }
+            StopRepeats done = RunToEndAndStop(graph, shape, repeats);
+            EXPECT_EQ(repeats, done.stopped);
+            EXPECT_GE(done.completed, repeats - repeats / 20) << "a lost completion is rare";
+        }
+        if (throughTransform) {
+            EXPECT_EQ(repeats, gain->stopCount.load()) << "every stop reached the transform";
+        }
+        source->Release();
+        gain->Release();
+        nullRenderer->Release();
+    }
+}

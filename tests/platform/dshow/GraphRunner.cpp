@@ -1,7 +1,12 @@
 #include "GraphRunner.h"
 
+#include <gtest/gtest.h>
+
 #include <evcode.h>
 #include <uuids.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace kvtest {
 
@@ -112,6 +117,89 @@ long TestGraph::RunToEnd(DWORD timeoutMs, LONG_PTR* param1)
         if (GetTickCount() - start > timeoutMs)
             return 0;
     }
+}
+
+HRESULT TestGraph::RunWithoutClock()
+{
+    IMediaFilter* filter = nullptr;
+    HRESULT hr = m_graph->QueryInterface(IID_IMediaFilter, reinterpret_cast<void**>(&filter));
+    if (FAILED(hr))
+        return hr;
+    hr = filter->SetSyncSource(nullptr);
+    filter->Release();
+    return hr;
+}
+
+Watchdog::Watchdog(DWORD limitMs, const char* what) : m_limit(limitMs)
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::snprintf(m_what, sizeof(m_what), "%s.%s, %s", info ? info->test_suite_name() : "?", info ? info->name() : "?",
+                  what ? what : "");
+    m_kicked = static_cast<LONG>(GetTickCount());
+    m_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_thread = CreateThread(nullptr, 0, Proc, this, 0, nullptr);
+}
+
+Watchdog::~Watchdog()
+{
+    SetEvent(m_done);
+    WaitForSingleObject(m_thread, INFINITE);
+    CloseHandle(m_thread);
+    CloseHandle(m_done);
+}
+
+void Watchdog::Kick(int repeat)
+{
+    InterlockedExchange(&m_repeat, repeat);
+    InterlockedExchange(&m_kicked, static_cast<LONG>(GetTickCount()));
+}
+
+DWORD WINAPI Watchdog::Proc(void* self)
+{
+    auto* dog = static_cast<Watchdog*>(self);
+    while (WaitForSingleObject(dog->m_done, 100) == WAIT_TIMEOUT) {
+        DWORD since = GetTickCount() - static_cast<DWORD>(dog->m_kicked);
+        if (since > dog->m_limit) {
+            std::fprintf(stdout, "\n[  FAILED  ] %s: repeat %ld did not finish within %lu ms (hung)\n", dog->m_what,
+                         static_cast<long>(dog->m_repeat), static_cast<unsigned long>(dog->m_limit));
+            std::fflush(stdout);
+            std::fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
+    }
+    return 0;
+}
+
+int RepeatsFromEnvironment(const char* name, int fallback)
+{
+    const char* value = std::getenv(name);
+    int n = value ? std::atoi(value) : 0;
+    return n > 0 ? n : fallback;
+}
+
+StopRepeats RunToEndAndStop(TestGraph& graph, const char* what, int repeats, DWORD limitMs)
+{
+    StopRepeats done;
+    Watchdog dog(limitMs, what);
+    for (int i = 0; i < repeats; ++i) {
+        dog.Kick(i + 1);
+        LONG_PTR param = 0;
+        long code = graph.RunToEnd(limitMs / 4, &param);
+        if (code == EC_COMPLETE) {
+            ++done.completed;
+        } else if (code != 0) {
+            ADD_FAILURE() << what << ": repeat " << i + 1 << " ended with event " << code << " (" << std::hex
+                          << param << ")";
+            break;
+        }
+        HRESULT hr = graph.Stop();
+        if (hr != S_OK) {
+            ADD_FAILURE() << what << ": repeat " << i + 1 << " stopped with " << std::hex << hr;
+            break;
+        }
+        ++done.stopped;
+    }
+    return done;
 }
 
 } // namespace kvtest

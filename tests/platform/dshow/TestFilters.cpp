@@ -36,6 +36,9 @@ TestPcmSource* TestPcmSource::New(const WAVEFORMATEX& wf, std::vector<uint8_t> d
 
 HRESULT TestPcmSource::LocalDuration(LONGLONG* d)
 {
+    if (delayBeforeDurationMs)
+        Sleep(delayBeforeDurationMs);
+    AutoLock lock(StateLock());
     *d = static_cast<LONGLONG>(m_data.size() / m_wf.nBlockAlign) * 10000000 / m_wf.nSamplesPerSec;
     return S_OK;
 }

@@ -20,12 +20,14 @@ extern const CLSID CLSID_TestRenderer;
 std::vector<uint8_t> MakeRamp16(size_t frames, int channels);
 
 // Plays data in the given wave format in buffers of chunkFrames frames, with sample times;
-// answers IMediaSeeking on its pin (duration of the data, position delivered so far).
+// answers IMediaSeeking on its pin (duration of the data, position delivered so far). Like a
+// source whose length can change while stopped, it reads the duration under its state lock.
 struct TestPcmSource : FilterObject<SourceFilter, SeekingPassThru> {
     TestPcmSource(const WAVEFORMATEX& wf, std::vector<uint8_t> data, size_t chunkFrames = 1024);
     static TestPcmSource* New(const WAVEFORMATEX& wf, std::vector<uint8_t> data, size_t chunkFrames = 1024);
 
     DWORD delayPerBufferMs = 0;                 // slows the stream down for stop tests
+    DWORD delayBeforeDurationMs = 0;            // lets a Stop come first to a duration question
     std::atomic<int> buffersDelivered{0};
 
     HRESULT LocalDuration(LONGLONG* d) override;
