@@ -1,3 +1,4 @@
 // Resource identifiers of the program. Each topic keeps its own ids in its own header.
 #pragma once
-#define IDR_MAINFRAME 128
+// The main frame: title string, menu (later also its tool bar and icon).
+#define IDR_MAINFRAME 401
