@@ -15,6 +15,9 @@ TEST(MainFrame, ExitOfTheFileMenuRoutesToTheApplicationWhichClosesTheFrame)
     char cls[64] = {};
     ::GetClassNameA(wnd, cls, sizeof cls);
     EXPECT_STREQ(cls, "KorvaneSound FrameWnd");   // a second copy finds the running one by it
+    char title[64] = {};
+    ::GetWindowTextA(wnd, title, sizeof title);
+    EXPECT_STREQ(title, "KorvaneSound5 Tarn");
 
     // Opening the menu asks the routing chain: the application handles Exit, so it is enabled.
     HMENU file = ::GetSubMenu(::GetMenu(wnd), 0);
