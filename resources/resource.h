@@ -1,3 +1,6 @@
 // Resource identifiers of the program. Each topic keeps its own ids in its own header.
 #pragma once
-#define IDR_MAINFRAME 128
+// The application's name: the caption of the core's error boxes.
+#define IDS_APPLICATION_TITLE 128
+// The main frame: title string and menu.
+#define IDR_MAINFRAME 401

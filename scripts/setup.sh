@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and running need on a Debian machine, when it is missing.
+# fonts-wine gives Wine its own fonts; without Marlett the caption buttons show letters.
 set -e
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          wine wine64 googletest xvfb xauth x11-utils imagemagick sox
+          wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick sox
           gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 missing=()
 for p in "${packages[@]}"; do

@@ -20,6 +20,8 @@
 //   CWnd, ON_WM_ macros                FwWnd.h          window objects, the one window procedure
 //   CCmdTarget, CCmdUI, message maps   FwCmdTarget.h    routing and command-UI; interface maps (COM
 //                                                       interfaces embedded in a dialog or window)
+//   CRecordingCmdUI                    FwRecordingCmdUI.h  a CCmdUI that records enable, check,
+//                                                       radio and text (asks update handlers without a menu)
 //   CObject, CRuntimeClass             FwObject.h       dynamic creation
 //   CString / CRect CPoint CSize / CDC FwString.h / FwTypes.h / FwDC.h
 //   CFile                              FwFile.h         (CDocument::GetFile, ReleaseFile)
@@ -61,6 +63,7 @@
 #include "FwFrame.h"
 #include "FwGdiObjects.h"
 #include "FwPropertySheet.h"
+#include "FwRecordingCmdUI.h"
 #include "FwRecentFileList.h"
 #include "FwThread.h"
 #include "FwView.h"

@@ -1,6 +1,7 @@
 #include "FwWnd.h"
 #include "FwApp.h"
 #include "FwFrame.h"
+#include "FwRecordingCmdUI.h"
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -12,16 +13,6 @@ const char kDefaultClass[] = "KvFwWnd";
 
 thread_local CWnd* t_pendingCreate = nullptr;
 thread_local std::map<HWND, std::unique_ptr<CWnd>>* t_tempWindows = nullptr;
-
-// A CCmdUI that only records what an update handler decided.
-class CRecordingCmdUI : public CCmdUI {
-public:
-    BOOL enabled = TRUE;
-    void Enable(BOOL on) override { enabled = on; m_bEnableChanged = TRUE; }
-    void SetCheck(int) override {}
-    void SetRadio(BOOL) override {}
-    void SetText(const char*) override {}
-};
 
 } // namespace
 
@@ -228,10 +219,9 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     if (!lParam) {
         // A menu item or an accelerator: a command that its update handler disables is dropped
         // (an accelerator must not run what the menu shows greyed).
-        CRecordingCmdUI state;
-        state.m_nID = request.id;
+        CRecordingCmdUI state(request.id);
         state.DoUpdate(this, FALSE);
-        if (!state.enabled) return TRUE;
+        if (state.enabled == 0) return TRUE;
     }
     return OnCmdMsg(request);
 }

@@ -3,17 +3,6 @@
 
 namespace {
 
-// Records what an update handler decided.
-class RecordingCmdUI : public CCmdUI {
-public:
-    int enabled = -1, checked = -1, radio = -1;
-    std::string text;
-    void Enable(BOOL on) override { enabled = on ? 1 : 0; m_bEnableChanged = TRUE; }
-    void SetCheck(int check) override { checked = check; }
-    void SetRadio(BOOL on) override { radio = on ? 1 : 0; }
-    void SetText(const char* t) override { text = t; }
-};
-
 // Opens the popup at `index` of the frame's menu as the user would (WM_INITMENUPOPUP).
 HMENU OpenPopup(CFrameWnd* frame, int index)
 {
@@ -56,14 +45,12 @@ TEST(FrameworkCommandUI, ItemWhoseHandlerLeavesEnablingOpenFollowsTheCommandHand
         { kNothing, FALSE, 0, -1 },
     };
     for (const auto& c : cases) {
-        RecordingCmdUI state;
-        state.m_nID = c.id;
+        CRecordingCmdUI state(c.id);
         EXPECT_EQ(state.DoUpdate(&target, TRUE), c.ran) << c.id;
         EXPECT_EQ(state.enabled, c.enabled) << c.id;
         EXPECT_EQ(state.checked, c.checked) << c.id;
         // Without the rule nothing is decided for the handler.
-        RecordingCmdUI plain;
-        plain.m_nID = c.id;
+        CRecordingCmdUI plain(c.id);
         plain.DoUpdate(&target, FALSE);
         EXPECT_EQ(plain.enabled, c.id == kEnabledOnly ? 1 : -1) << c.id;
     }
@@ -78,8 +65,7 @@ TEST_F(FrameworkTest, UpdateHandlerDecisionCanBeAskedWithoutAMenu)
     for (const auto& c : cases) {
         doc->m_locked = c.locked;
         doc->m_toggled = c.toggled;
-        RecordingCmdUI state;
-        state.m_nID = ID_SAMPLE_TOGGLE;
+        CRecordingCmdUI state(ID_SAMPLE_TOGGLE);
         EXPECT_TRUE(state.DoUpdate(doc, FALSE));
         EXPECT_EQ(state.enabled, c.enabled);
         EXPECT_EQ(state.checked, c.checked);
