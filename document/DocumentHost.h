@@ -1,0 +1,42 @@
+// DocumentHost: what the multitrack document asks of the program around it (the application
+// object, its main frame and the controller and mixer panes). The program installs its own at
+// start-up; without one the built-in host answers as a program without panes would: the
+// default settings record read from "Settings" on first use, no ASIO driver, no transport,
+// no mixer, failures shown in a plain message box.
+#pragma once
+#include "DocumentRecords.h"
+
+#include <windows.h>
+
+class DocumentHost {
+public:
+    // The program-wide default settings record; new documents copy it, and the envelope
+    // display switches (view-option bits 7 and 8) live only here.
+    virtual DocumentSettings& DefaultSettings() = 0;
+    // Playback and recording run through an ASIO driver: several tracks may be armed.
+    virtual BOOL IsAsioInUse() = 0;
+    // Shows the text of a result code in a plain message box (record arming refusals).
+    virtual void ShowErrorText(HRESULT code) = 0;
+    // The common error box (nothing for a cancel).
+    virtual void ShowErrorBox(HRESULT code, UINT style) = 0;
+    // A colour of the skin (index 1: the colour of a track that has none yet).
+    virtual COLORREF SkinColorAt(int index) = 0;
+
+    // The controller: plays or records; records while playing; (re)starts input monitoring
+    // for the armed tracks; stops the transport; re-checks its format, monitoring and display.
+    virtual BOOL IsTransportBusy() = 0;
+    virtual BOOL IsRecordWhilePlaying() = 0;
+    virtual HRESULT SetupMonitoring() = 0;
+    virtual HRESULT StopTransport() = 0;
+    virtual void RefreshController() = 0;
+    // The mixer: repaints its strips, or discards and rebuilds them; refreshes the master.
+    virtual void RefreshMixer(BOOL rebuild) = 0;
+    virtual void UpdateMasterVolume() = 0;
+
+protected:
+    ~DocumentHost() = default;
+};
+
+// Null puts the built-in host back.
+void SetDocumentHost(DocumentHost* host);
+DocumentHost& GetDocumentHost();

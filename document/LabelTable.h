@@ -1,0 +1,106 @@
+// CLabelTable: every named mark of a document (track labels, cue points, sections and at
+// most one loop) in one array of fixed-size records. A record's id is its 1-based place in
+// the array and stays so: records are never moved or deleted one by one, removing one
+// negates its id, so that ids held by undo commands, panes and project files stay valid.
+// The project files store the records byte for byte.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+class CNyMultiTrackDoc;
+class ViewGeometry;
+
+// Kinds (low byte of LabelRecord::kind).
+constexpr int32_t kLabelTrack = 0;
+constexpr int32_t kLabelCue = 1;
+constexpr int32_t kLabelSection = 2;
+constexpr int32_t kLabelOther = 3;
+constexpr int32_t kLabelLoop = 4;
+constexpr int32_t kLabelHidden = 0x100;  // kept out of the range searches and the marker list
+
+// String ids of the default names.
+constexpr UINT kIdsCueName = 20219;      // "CUE-%04d"
+constexpr UINT kIdsSectionName = 20220;  // "SECTION-%04d"
+constexpr UINT kIdsTrackName = 20221;    // "Track%d"
+constexpr UINT kIdsLoopName = 20222;     // "LOOP"
+
+#pragma pack(push, 4)
+struct LabelRecord {
+    int32_t id;        // n > 0: place n; negative: removed; 0: not in the table
+    int32_t kind;      // kLabel* in the low byte, kLabelHidden
+    int32_t trackId;   // engine track id; -1 = all tracks
+    int64_t start;
+    int64_t end;       // equal to start for a point mark
+    char name[256];
+};
+#pragma pack(pop)
+static_assert(sizeof(LabelRecord) == 284, "a label record is 284 bytes");
+
+class CLabelTable {
+public:
+    // owner may be null (a table of its own); it maps track indices to ids and hears of changes.
+    explicit CLabelTable(CNyMultiTrackDoc* owner = nullptr);
+    virtual ~CLabelTable();
+
+    void SetView(ViewGeometry* view) { m_view = view; }
+
+    // 0 track labels, 1 cues, 2 sections, 4 whether a loop is live; other: all records counted
+    // by kind (track labels + cues + sections + loops added).
+    int GetCount(int kind) const;
+    // Stores a copy with the next id (written into the caller's record too): 1, or 0 for a
+    // second live loop (nothing stored).
+    int Add(LabelRecord& record);
+    // Replaces the record at place |id|: 1, or 0 when the id names no place.
+    int SetAt(const LabelRecord& record);
+    // Negates the id of the record at place id: 1, or 0 when the id names no place.
+    int Remove(const LabelRecord& record);
+    // The first record whose |id| is |id| (removed ones included).
+    bool FindById(int id, LabelRecord* out) const;
+    bool GetCurrentLabel(LabelRecord* out) const { return FindById(m_currentId, out); }
+    bool GetAt(int index, LabelRecord* out) const;
+    // Kind of the record with exactly this id; 0 when none.
+    int32_t GetKindById(int id) const;
+    bool HasLoop() const { return m_loopPresent != 0; }
+    int GetSize() const { return static_cast<int>(m_records.size()); }
+
+    int TrackIndexToId(int index) const;
+    int TrackIdToIndex(int id) const;
+
+    // Live, shown records of the track (-1: the all-tracks marks) that meet from..to (to
+    // negative: no upper bound); kind -1 for any. Fill out (cleared first); return the count.
+    int FindInRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to, int32_t kind) const;
+    // The same, and the record must end by to.
+    int FindInsideRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to, int32_t kind) const;
+    // Every live, shown record that is not a track label, in table order.
+    void CollectMarkers(std::vector<LabelRecord>& out) const;
+    // Id of the nearest mark after (direction > 0), around (0) or before (< 0) the position;
+    // -1 when none.
+    int FindNearest(int track, int64_t position, int direction, int32_t kind, bool selectedOnly) const;
+    // The track's label (true), or a default one named "Track<n>" (false).
+    bool GetTrackLabel(int track, LabelRecord* out) const;
+    void SetTrackLabel(LabelRecord& record);
+    void RemoveAll();
+
+    // The active id after checking that the active label still fits the selection.
+    int IsActiveLabelInSelection();
+    int GetActiveId() const { return m_activeId; }
+    void SetActiveId(int id) { m_activeId = id; }
+
+private:
+    bool Matches(const LabelRecord& r, int trackId, int64_t from, int64_t to, int32_t kind) const;
+    LabelRecord* PlaceOf(int id);
+
+    int m_hitPart = 0;
+    int m_activeId = 0;
+    int m_currentId = 0;
+    ViewGeometry* m_view = nullptr;
+    CNyMultiTrackDoc* m_owner;
+    std::vector<LabelRecord> m_records;
+    int m_trackLabels = 0;
+    int m_sections = 0;
+    int m_cues = 0;
+    int m_loopAdditions = 0;
+    int m_loopPresent = 0;
+};

@@ -1,0 +1,186 @@
+// CNyMultiTrackDoc: the framework document of one open multitrack project. It holds the
+// engine's track set (all sound lives there), the command history every edit runs through,
+// the selection, the label table, the settings record and the record of the file it came
+// from. The class is declared here once; its operations are split by topic:
+//   MultiTrackDoc.cpp             construction, engine creation, new document, contents
+//   MultiTrackDoc_Engine.cpp      engine queries, view options, engine mode, the view
+//   MultiTrackDoc_TrackState.cpp  mute, solo, arming, groups, colours, levels, fade handles
+//
+// The program around it is reached through DocumentHost, the view through ViewGeometry.
+#pragma once
+#include "ComRef.h"
+#include "CommandDocument.h"
+#include "DocumentRecords.h"
+#include "FadeHandleEditor.h"
+#include "FwDocument.h"
+#include "FwString.h"
+#include "KsMultiTrack.h"
+#include "LabelTable.h"
+
+#include <array>
+#include <map>
+#include <memory>
+#include <vector>
+
+struct ICommandHistory;
+class AudioFormat;
+class CSelectionModel;
+class TrackPreviewPlayer;
+class ViewGeometry;
+
+// Menu command ids the document answers for.
+constexpr int kCmdFadeInOut = 2012;
+constexpr int kCmdEnvelope = 2013;
+constexpr int kCmdFadeIn = 1132;
+constexpr int kCmdFadeOut = 1133;
+constexpr int kCmdFadeSine = 1134;
+constexpr int kCmdFadeLinear = 1135;
+constexpr int kCmdViewTimeRuler = 1010;
+constexpr int kCmdViewHeader = 1011;
+constexpr int kCmdViewMarkers = 1014;
+constexpr int kCmdView1016 = 1016;
+constexpr int kCmdViewVideoTrack = 1017;
+constexpr int kCmdViewSpectrum = 1018;
+constexpr int kCmdViewVolumeEnvelopes = 1023;
+constexpr int kCmdViewPanEnvelopes = 1115;
+
+constexpr HRESULT kDocErrRecordChannels = static_cast<HRESULT>(0x83E8083B);  // armed track's channels differ
+constexpr HRESULT kDocErrNoMoreTracks = static_cast<HRESULT>(0x83E807D5);    // recording while playing: 6 full tracks
+
+// The creator text of a new document: "Nyle Ver." + " 1.00,I", exactly 16 characters.
+constexpr const char* kCreatorName = "Nyle Ver.";
+constexpr const char* kCreatorVersion = " 1.00,I";
+
+class CNyMultiTrackDoc : public CDocument, public CommandDocument {
+    DECLARE_DYNCREATE(CNyMultiTrackDoc)
+public:
+    CNyMultiTrackDoc();
+    ~CNyMultiTrackDoc() override;
+
+    // Life cycle
+    BOOL OnNewDocument() override;
+    void DeleteContents() override;
+    // Creates the engine's track set and the command history and binds the selection and the
+    // labels; FALSE at the first failing step (what was made stays).
+    BOOL CreateEngine();
+
+    // CommandDocument (SetModifiedFlag is the framework's)
+    IMtTrackSet* GetTrackSet() override { return m_engine.Get(); }
+    HRESULT SetTrackSelected(int trackIndex, BOOL selected) override;
+    void SetModifiedFlag(BOOL modified = TRUE) override { CDocument::SetModifiedFlag(modified); }
+    void OnHistoryChanged() override;
+
+    // Engine queries: each answers its default without an engine.
+    int64_t GetLength();                 // 0
+    WORD GetBitsPerSample();             // 16
+    DWORD GetSamplesPerSec();            // 0
+    int GetTrackCount();                 // 0
+    // The track without a held reference; null for a bad index.
+    IMtTrack* GetTrack(int index);
+    // 1 when the track does not exist.
+    WORD GetTrackChannels(int index);
+    // part -1 the start offset, 0 the length, other start + length; 0 for a negative index.
+    int64_t GetTrackExtent(int index, int part);
+
+    // View options by command id: SetViewOption returns the previous bit, GetViewOption 0 or 1.
+    int SetViewOption(int commandId, int on);
+    int GetViewOption(int commandId);
+    // Document type 0 (tracks up to 2 channels) or 1 (6 channels): the engine's channel limit.
+    BOOL SetEngineMode(uint32_t documentType);
+
+    // The first view that is the multitrack view; null when there is none.
+    ViewGeometry* GetMultiTrackView();
+
+    // Track accessors (none throws but GetTrackLevel and GetTrackEditInterface)
+    int GetTrackId(int index);
+    int GetTrackIndex(int id);
+    int64_t GetTrackSpan(int index, int64_t* start, int64_t* end);
+    int GetTrackGroup(int index);
+    void SetTrackGroup(IMtTrack* track, int group);
+    COLORREF GetTrackColor(IMtTrack* track);
+    void SetTrackColor(IMtTrack* track, COLORREF colour);
+    BOOL GetTrackFlag(int index, DWORD flag);
+    void SetTrackFlag(int index, DWORD flag, BOOL value);
+    BOOL IsTrackSilenced(int index);
+    void SetTrackSilenced(int index, BOOL value);
+    void ApplyTrackFlag32(int index, BOOL value);
+    int GetFreeGroupNumber();
+    float GetTrackLevel(int index, LONG kind, int64_t position);
+    IMtEnvelope* GetTrackEditInterface(int index, LONG kind);
+    int GetMasterVolume();
+    void SetMasterVolume(int level);
+    CFadeHandleEditor* GetHandleEditTrack(int index);
+    BOOL HasEditHandles(int index);
+    void SetFadeMode(int direction, int curve);
+    void GetFadeMode(int* direction, int* curve) const;
+    void GetEmptyTrailingTracks(std::vector<IMtTrack*>& tracks);
+
+    // Track state: mute, solo and arming keep each other consistent through ApplySolo.
+    void SetTrackMute(int index, BOOL value);
+    void SetTrackSolo(int index, BOOL value);
+    void SetTrackRecord(int index, BOOL value);
+    void SetLeadTrack(int index);
+    void EnableGrouping(BOOL value);
+    void AssignGroupToLeadTrack(int index, BOOL useLead);
+    void BuildFadeHandles(int direction, int curve);
+    HRESULT CheckRecordTracks();
+    void RefreshController();
+
+    // The handle editors of a handle edit mode, one per track (the mode takes them back).
+    void SetHandleEditors(std::unique_ptr<std::vector<CFadeHandleEditor>> editors);
+    std::unique_ptr<std::vector<CFadeHandleEditor>> TakeHandleEditors();
+
+    virtual void UpdateMixer();
+    virtual BOOL IsEditable();
+    virtual BOOL HasMultipleGroups();
+    virtual BOOL CanMute();
+    virtual void ApplySolo();
+
+    CSelectionModel* GetSelection() const { return m_selection.get(); }
+    CLabelTable& GetLabels() { return m_labels; }
+    ICommandHistory* GetHistory() const { return m_history.Get(); }
+    DocumentSettings& GetSettings() { return m_settings; }
+    FileInfoRecord& GetFileInfo() { return m_fileInfo; }
+    const char* GetCreatorText() const { return m_creatorText; }
+    const AudioFormat& GetAudioFormat() const { return *m_audioFormat; }
+    void SetVideoOpen(BOOL open) { m_videoOpen = open ? 1 : 0; }
+    int GetEditMode() const { return m_editMode; }
+    int GetLeadTrack() const { return m_leadTrack; }
+    BOOL IsGroupingOn() const { return m_grouping; }
+
+private:
+    MtGroupRecord ReadGroupRecord(IMtTrack* track);
+    void RepaintTrackState();
+
+    ComRef<ICommandHistory> m_history;
+    ComRef<IMtTrackSet> m_engine;
+    ComRef<IUnknown> m_sourceAttributes;
+    uint8_t m_fileInfoTaken = 0;
+    int m_editMode = 0;
+    DocumentSettings m_settings;
+    char m_creatorText[17];
+    FileInfoRecord m_fileInfo;
+    CString m_videoPath;
+    ComRef<IUnknown> m_documentAttributes;
+    std::unique_ptr<CSelectionModel> m_selection;
+    CLabelTable m_labels;
+    std::unique_ptr<AudioFormat> m_audioFormat;
+    int m_videoOpen = 0;
+    std::unique_ptr<std::vector<CFadeHandleEditor>> m_handleEditors;
+    int m_readOnly = 0;
+    uint16_t m_fileMarkerCount = 0;
+    HGLOBAL m_fileMarkerBlock = nullptr;
+    HGLOBAL m_fileLoopBlock = nullptr;
+    int m_leadTrack = 0;
+    int m_grouping = 1;
+    int m_splitChannelsThisLoad = 0;
+    int m_splitChannels = 0;
+    CString m_workFilePath;
+    int m_fadeDirection = kCmdFadeIn;
+    int m_fadeCurve = kCmdFadeLinear;
+    // The fade preview's reader and whether the document owns it (the preview makes it).
+    TrackPreviewPlayer* m_fadePreviewReader = nullptr;
+    bool m_ownsFadePreviewReader = false;
+    // Per track, the five envelopes (kinds 0 to 4) the fade preview took away from it.
+    std::map<int, std::array<ComRef<IMtEnvelope>, kMtEnvelopeKinds>> m_previewMap;
+};
