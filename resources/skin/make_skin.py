@@ -1097,6 +1097,519 @@ def thumb_v_dim():
     return knob(15, 18, True, True)
 
 
+
+# ==== skinned scroll bars (16 pixels thick) ===============================================================
+SB = 16
+
+
+def transpose(c):
+    t = Canvas(c.h, c.w)
+    for y in range(c.h):
+        for x in range(c.w):
+            t.set(y, x, c.get(x, y))
+    return t
+
+
+def sb_track(disabled, length=8):
+    """A horizontal track piece, SB high."""
+    c = Canvas(length, SB)
+    if disabled:
+        c.vgrad(0, 0, length, SB, ['#3A3A3A', '#3E3E3E'], blend=False)
+    else:
+        c.vgrad(0, 0, length, SB, ['#232323', '#2E2E2E', '#343434'], blend=False)
+        c.hline(0, 0, length, '#1A1A1A')
+        c.hline(0, 1, length, '#1E1E1E')
+    c.hline(0, SB - 1, length, '#4A4A4A')
+    return c
+
+
+def sb_arrow_frames(direction):
+    """Four frames (normal, disabled, pressed, hot) of an arrow button pointing left or right."""
+    frames = []
+    for state in ('normal', 'disabled', 'pressed', 'hot'):
+        c = Canvas(SB, SB)
+        c.fill(0, 0, SB, SB, '#2A2A2A')
+        face(c, 0, 0, SB, SB, lit=state == 'hot', pressed=state == 'pressed', disabled=state == 'disabled',
+             accent='#6A6A6A', radius=2)
+        col = {'normal': GLYPH, 'disabled': GLYPH_DIM, 'pressed': TEAL, 'hot': '#FFFFFF'}[state]
+        o = 0.5 if state == 'pressed' else 0
+        cx, cy = SB / 2 + o, SB / 2 + o
+        if direction == 'left':
+            c.polygon([(cx + 2.2, cy - 4), (cx + 2.2, cy + 4), (cx - 2.6, cy)], col)
+        else:
+            c.polygon([(cx - 2.2, cy - 4), (cx - 2.2, cy + 4), (cx + 2.6, cy)], col)
+        frames.append(c)
+    return hstrip(frames)
+
+
+def sb_thumb(part):
+    """Pieces of the horizontal thumb: 'left' and 'right' ends 4 wide, 'center' 8 wide (stretched)."""
+    full = Canvas(16, SB)
+    full.rrect(0, 1, 16, SB - 2, 3, '#111111')
+    full.rrect(1, 2, 14, SB - 4, 2.5, lambda x, y: mix('#8A8A8A', '#5A5A5A', (y - 2) / (SB - 5)))
+    full.hline(3, 2, 10, hexc('#FFFFFF', 90))
+    if part == 'left':
+        out = Canvas(4, SB)
+        out.blit(full, 0, 0, 0, 0, 4, SB, blend=False)
+    elif part == 'right':
+        out = Canvas(4, SB)
+        out.blit(full, 0, 0, 12, 0, 4, SB, blend=False)
+    else:
+        out = Canvas(8, SB)
+        for x in range(8):
+            out.blit(full, x, 0, 8, 0, 1, SB, blend=False)
+    return out
+
+
+@image('scrl_left_btn')
+def scrl_left_btn():
+    return sb_arrow_frames('left')
+
+
+@image('scrl_right_btn')
+def scrl_right_btn():
+    return sb_arrow_frames('right')
+
+
+@image('scrl_up_btn')
+def scrl_up_btn():
+    frames = sb_arrow_frames('left')
+    return hstrip([transpose(_frame(frames, 4, i)) for i in range(4)])
+
+
+@image('scrl_down_btn')
+def scrl_down_btn():
+    frames = sb_arrow_frames('right')
+    return hstrip([transpose(_frame(frames, 4, i)) for i in range(4)])
+
+
+def _frame(img, count, i):
+    fw = img.w // count
+    c = Canvas(fw, img.h)
+    c.blit(img, 0, 0, i * fw, 0, fw, img.h, blend=False)
+    return c
+
+
+for _name, _part in (('rlleft', 'left'), ('rlcenter', 'center'), ('rlright', 'right')):
+    IMAGES['scrl_nob_' + _name] = (lambda p=_part: sb_thumb(p))
+for _name, _part in (('udtop', 'left'), ('udcenter', 'center'), ('udbottom', 'right')):
+    IMAGES['scrl_nob_' + _name] = (lambda p=_part: transpose(sb_thumb(p)))
+IMAGES['scrl_line_rl'] = lambda: sb_track(False)
+IMAGES['scrl_bg_rlcenter'] = lambda: sb_track(True)
+IMAGES['scrl_line_ud'] = lambda: transpose(sb_track(False))
+IMAGES['scrl_bg_udcenter'] = lambda: transpose(sb_track(True))
+
+
+# ==== the caption image "frame": cut by the caption helper into corners, bands and buttons ==============
+def caption_button(c, x, y, w, h, glyph, close=False):
+    """Two frames of w x h at (x, y): normal, then highlighted."""
+    for i in range(2):
+        fx = x + i * w
+        if i:
+            accent = '#D8414A' if close else '#8C8C8C'
+            c.rrect(fx, y, w, h, 2.5, shade(accent, -0.5))
+            c.rrect(fx + 1, y + 1, w - 2, h - 2, 2, lambda px, py, a=accent: mix(shade(a, 0.25), a, (py - y) / h))
+            col = '#FFFFFF'
+        else:
+            c.rrect(fx, y, w, h, 2.5, '#8E8E8E')
+            c.rrect(fx + 1, y + 1, w - 2, h - 2, 2, lambda px, py: mix('#F4F4F4', '#CFCFCF', (py - y) / h))
+            col = '#3A3A3A'
+        glyph(c, fx + w / 2, y + h / 2, col)
+
+
+def g_close(c, cx, cy, col):
+    c.thick_line(cx - 3, cy - 3, cx + 3, cy + 3, 1.6, col)
+    c.thick_line(cx - 3, cy + 3, cx + 3, cy - 3, 1.6, col)
+
+
+def g_min(c, cx, cy, col):
+    c.rect(int(cx - 3), int(cy + 2), 7, 2, col)
+
+
+def g_max(c, cx, cy, col):
+    x, y = int(cx - 4), int(cy - 3)
+    c.rect(x, y, 8, 2, col)
+    c.rect(x, y, 1, 7, col)
+    c.rect(x + 7, y, 1, 7, col)
+    c.rect(x, y + 6, 8, 1, col)
+
+
+def g_rollup(c, cx, cy, col):
+    c.polygon([(cx - 3.5, cy + 2), (cx + 3.5, cy + 2), (cx, cy - 2.5)], col)
+    c.rect(int(cx - 3), int(cy - 4), 7, 1, col)
+
+
+def g_layout(n):
+    def g(c, cx, cy, col):
+        c.rect(int(cx - 4), int(cy - 3), 9, 7, col)
+        c.rect(int(cx - 3), int(cy - 2), 7, 5, mix(col, '#FFFFFF', 0.6) if col != '#FFFFFF' else '#8C8C8C')
+        if n == 1:
+            c.rect(int(cx - 3), int(cy), 7, 1, col)
+        else:
+            c.rect(int(cx), int(cy - 2), 1, 5, col)
+    return g
+
+
+@image('frame')
+def frame_image():
+    c = Canvas(98, 77)
+    # a small window 61 x 61: silver caption band 24 high, 4-pixel borders
+    c.vgrad(0, 0, 61, 24, [(0, '#F2F2F2'), (0.5, '#DADADA'), (1, '#C2C2C2')], blend=False)
+    c.hline(0, 0, 61, '#8A8A8A')
+    c.hline(1, 1, 59, '#FFFFFF')
+    c.vline(0, 0, 61, '#8A8A8A')
+    c.vline(60, 0, 61, '#6A6A6A')
+    c.vline(1, 1, 59, '#F4F4F4')
+    c.vline(59, 1, 59, '#A8A8A8')
+    for y in range(24, 61):
+        c.hline(2, y, 2, '#C8C8C8')
+        c.hline(57, y, 2, '#C0C0C0')
+    c.fill(2, 57, 57, 2, '#C4C4C4')
+    c.fill(0, 24, 61, 1, '#AEAEAE')
+    c.hline(0, 60, 61, '#6A6A6A')
+    c.hline(1, 59, 59, '#A8A8A8')
+    c.vline(3, 25, 32, '#8A8A8A')       # inner edge around the client
+    c.vline(57, 25, 32, '#EEEEEE')
+    c.hline(3, 57, 55, '#EEEEEE')
+    c.fill(4, 25, 53, 32, PANE)
+    caption_button(c, 70, 5, 14, 13, g_min)
+    caption_button(c, 70, 21, 14, 13, g_max)
+    caption_button(c, 70, 37, 14, 14, g_close, close=True)
+    caption_button(c, 70, 53, 14, 13, g_rollup)
+    caption_button(c, 1, 64, 14, 13, g_layout(1))
+    caption_button(c, 32, 64, 14, 13, g_layout(2))
+    return c
+
+
+
+# ==== effect launcher and effect dialogs (light chrome) ===================================================
+LIGHT = '#E2E2E2'       # skin colour 55
+LAUNCHER_W = 4 * 64 + 3 + 12 + 4 + 16   # four buttons a line, margins and the scroll bar
+
+
+@image('el_base_top')
+def el_base_top():
+    w, h = LAUNCHER_W, 37
+    c = Canvas(w, h)
+    c.vgrad(0, 0, w, h, ['#D6D6D6', '#CBCBCB'], blend=False)
+    c.hline(0, 0, w, '#F4F4F4')
+    c.hline(0, h - 2, w, '#A8A8A8')
+    c.hline(0, h - 1, w, '#F0F0F0')
+    return c
+
+
+@image('el_base_bottom')
+def el_base_bottom():
+    w, h = LAUNCHER_W, 10
+    c = Canvas(w, h)
+    c.vgrad(0, 0, w, h, ['#D0D0D0', '#BDBDBD'], blend=False)
+    c.hline(0, 0, w, '#A8A8A8')
+    c.hline(0, 1, w, '#F0F0F0')
+    c.hline(0, h - 1, w, '#8E8E8E')
+    return c
+
+
+@image('el_resize')
+def el_resize():
+    c = Canvas(12, 12)
+    for i in range(3):
+        for j in range(i + 1):
+            x, y = 9 - 3 * (i - j), 9 - 3 * j
+            c.rect(x, y, 2, 2, '#FFFFFF')
+            c.rect(x - 1, y - 1, 2, 2, '#8A8A8A')
+    return c
+
+
+@image('effect_bg')
+def effect_bg():
+    c = Canvas(16, 16, LIGHT)
+    for y in range(16):
+        for x in range(16):
+            if (x + y) % 4 == 0:
+                c.put(x, y, hexc('#FFFFFF', 40))
+            elif (x + y) % 4 == 2:
+                c.put(x, y, hexc('#000000', 8))
+    return c
+
+
+def light_button(pressed):
+    c = Canvas(8, 23)
+    if pressed:
+        c.vgrad(0, 0, 8, 23, ['#B4B4B4', '#C8C8C8', '#D0D0D0'], blend=False)
+        c.hline(0, 0, 8, '#6E6E6E')
+        c.hline(0, 1, 8, '#A0A0A0')
+        c.hline(0, 22, 8, '#EEEEEE')
+    else:
+        c.vgrad(0, 0, 8, 23, [(0, '#FAFAFA'), (0.5, '#E6E6E6'), (0.51, '#DCDCDC'), (1, '#C8C8C8')], blend=False)
+        c.hline(0, 0, 8, '#FFFFFF')
+        c.hline(0, 22, 8, '#8C8C8C')
+        c.hline(0, 21, 8, '#B4B4B4')
+    return c
+
+
+@image('effect_btn_u')
+def effect_btn_u():
+    return light_button(False)
+
+
+@image('effect_btn_d')
+def effect_btn_d():
+    return light_button(True)
+
+
+def preset_button(kind, state):
+    w, h = 22, 20
+    c = Canvas(w, h)
+    top, bottom, edge = {'u': ('#FAFAFA', '#CFCFCF', '#8C8C8C'), 'd': ('#B8B8B8', '#D4D4D4', '#6E6E6E'),
+                         'dim': ('#EEEEEE', '#E0E0E0', '#B8B8B8')}[state]
+    c.rrect(0, 0, w, h, 3, edge)
+    c.rrect(1, 1, w - 2, h - 2, 2.5, lambda x, y: mix(top, bottom, (y - 1) / (h - 3)))
+    o = 1 if state == 'd' else 0
+    col = {'u': TEAL_DARK, 'd': TEAL_DARK, 'dim': '#B0B0B0'}[state]
+    cx, cy = w / 2 + o, h / 2 + o
+    # a preset card with a plus or a minus
+    c.rrect(cx - 6, cy - 6, 9, 11, 1, '#5A5A5A' if state != 'dim' else '#C4C4C4')
+    c.rrect(cx - 5, cy - 5, 7, 9, 0.5, '#FFFFFF' if state != 'dim' else '#F2F2F2')
+    for yy in (-3, -1, 1):
+        c.hline(int(cx - 4), int(cy + yy), 5, '#9A9A9A' if state != 'dim' else '#DDDDDD')
+    c.circle(cx + 4, cy + 3, 4.2, col)
+    c.rect(int(cx + 2), int(cy + 2.5), 5, 1, '#FFFFFF')
+    c.rect(int(cx + 2), int(cy + 3), 5, 1, '#FFFFFF')
+    if kind == 'add':
+        c.rect(int(cx + 4), int(cy + 1), 1, 5, '#FFFFFF')
+    return c
+
+
+for _kind in ('add', 'del'):
+    for _state in ('u', 'd', 'dim'):
+        IMAGES['preset%s_btn_%s' % (_kind, _state)] = (lambda k=_kind, s=_state: preset_button(k, s))
+
+
+# tab headers of the launcher and its effect buttons; frames: see the module comment
+def tab_strip(label):
+    w, h = 92, 30
+
+    def one(selected, hot):
+        c = Canvas(w, h)
+        if selected:
+            c.rrect(0, 0, w, h + 4, 5, '#8C8C8C')
+            c.rrect(1, 1, w - 2, h + 4, 4, lambda x, y: mix('#FFFFFF', LIGHT, y / h))
+            col = TEXT_DARK
+        else:
+            c.rrect(0, 4, w, h, 5, '#A0A0A0')
+            c.rrect(1, 5, w - 2, h - 2, 4, lambda x, y: mix('#E4E4E4' if hot else '#D4D4D4', '#BEBEBE', y / h))
+            col = TEAL_DARK if hot else '#6A6A6A'
+        c.text(0, 2 if selected else 5, label, 10, col, 'DejaVu-Sans-Bold', align='center', valign='center',
+               box=(w, h - 4))
+        if selected:
+            c.hline(10, h - 4, w - 20, TEAL)
+            c.hline(10, h - 3, w - 20, TEAL)
+        return c
+    return hstrip([one(False, False), one(False, True), one(True, False), one(True, True)])
+
+
+@image('el_kv5tab')
+def el_kv5tab():
+    return tab_strip('Effects')
+
+
+@image('el_kv5tab02')
+def el_kv5tab02():
+    return tab_strip('Channel')
+
+
+EFFECT_BUTTONS = [
+    ('el_d_level', 'Level'), ('el_d_dcoffset', 'DC Offset'), ('el_d_normalize', 'Normalize'),
+    ('el_d_reverse', 'Reverse'), ('el_d_smoothing', 'Smoothing'), ('el_d_fmsound', 'FM Sound'),
+    ('el_d_tone', 'Tone'), ('el_d_silence', 'Silence'), ('el_d_noise', 'Noise'), ('el_d_mute', 'Mute'),
+    ('el_d_fade', 'Fade'), ('el_d_envelope', 'Envelope'), ('el_d_geq10', 'Graphic EQ'),
+    ('el_d_peq', 'Parametric EQ'), ('el_d_filter', 'Filter'), ('el_d_compressor', 'Compressor'),
+    ('el_d_noisegate', 'Noise Gate'), ('el_d_hissnoise', 'Hiss'), ('el_d_humnoise', 'Hum'),
+    ('el_d_cracklenoise', 'Crackle'), ('el_d_learnnoise', 'Noise Profile'), ('el_d_removenoise', 'Noise Reduce'),
+    ('el_d_delay', 'Delay'), ('el_d_reverb', 'Reverb'), ('el_d_pitchshift', 'Pitch'),
+    ('el_d_timestretch', 'Time Stretch'), ('el_d_modulator', 'Modulator'), ('el_d_lofi', 'Lo-Fi'),
+    ('el_d_attributes', 'Attributes'),
+    ('el_c_monostereo', 'Mono > Stereo'), ('el_c_stereomono', 'Stereo > Mono'), ('el_c_vocalcancel', 'Vocal Cancel'),
+    ('el_c_invert', 'Invert'), ('el_c_normalize', 'Normalize'),
+]
+
+
+def effect_button(label, index):
+    w, h = 64, 40
+    hue = [TEAL, '#3C8DE8', '#E8A23C', '#8A6AE0', '#4CB860'][index % 5]
+
+    def one(state):
+        c = Canvas(w, h)
+        pressed = state in ('pressed', 'on')
+        top, bottom = ('#FCFCFC', '#D6D6D6') if not pressed else ('#C2C2C2', '#DADADA')
+        if state == 'disabled':
+            top, bottom = '#EEEEEE', '#E2E2E2'
+        edge = '#8C8C8C' if state != 'on' else TEAL_DARK
+        c.rrect(0, 0, w, h, 4, edge)
+        c.rrect(1, 1, w - 2, h - 2, 3, lambda x, y: mix(top, bottom, (y - 1) / (h - 3)))
+        o = 1 if pressed else 0
+        col = hue if state != 'disabled' else '#C4C4C4'
+        # a small wave over a coloured bar: the effect's family colour
+        c.rect(6 + o, 6 + o, w - 12, 2, col)
+        pts = [(8 + o + i * (w - 16) / 24, 14 + o + 4 * math.sin(i / 24 * math.pi * 3 + index)) for i in range(25)]
+        for a, b in zip(pts, pts[1:]):
+            c.thick_line(a[0], a[1], b[0], b[1], 1.3, col)
+        tcol = TEXT_DARK if state != 'disabled' else '#B4B4B4'
+        size = 8 if len(label) < 12 else 7
+        c.text(o, 21 + o, label, size, tcol, 'DejaVu-Sans-Condensed-Bold', align='center', valign='center',
+               box=(w, 16))
+        return c
+    return hstrip([one('normal'), one('disabled'), one('pressed'), one('on')])
+
+
+for _i, (_name, _label) in enumerate(EFFECT_BUTTONS):
+    IMAGES[_name] = (lambda l=_label, i=_i: effect_button(l, i))
+
+
+
+# ==== tool-bar strips (bitmap resources "ToolBarExE" and "ToolBarExD", 16 x 16 each) =========================
+# Light grey 0xC0C0C0 is the mask colour. The order is the order of the tool bar's buttons.
+TOOLBAR_ICONS = ['new', 'open', 'save', 'cut', 'copy', 'paste', 'delete', 'trim', 'undo', 'redo', 'addtrack',
+                 'zoomin', 'zoomout', 'fit', 'controller', 'mixer', 'effects', 'markers']
+OUTLINE = '#2E3438'
+
+
+def page(c, x, y, w, h, fill='#FFFFFF'):
+    fold = 4
+    c.polygon([(x, y), (x + w - fold, y), (x + w, y + fold), (x + w, y + h), (x, y + h)], OUTLINE)
+    c.polygon([(x + 1, y + 1), (x + w - fold - 0.5, y + 1), (x + w - 1, y + fold + 0.5), (x + w - 1, y + h - 1),
+               (x + 1, y + h - 1)], fill)
+    c.polygon([(x + w - fold, y), (x + w - fold, y + fold), (x + w, y + fold)], '#A0A8AC')
+
+
+def curved_arrow(c, right, color):
+    cx, cy, r = 8, 10, 5.2
+    c.shape(lambda px, py: (r - 1.9) ** 2 <= (px - cx) ** 2 + (py - cy) ** 2 <= r * r and py <= cy + 0.5,
+            2, 4, 14, 11, color)
+    if right:
+        c.polygon([(cx + r + 2.8, cy - 0.5), (cx + r - 4.2, cy - 0.5), (cx + r - 0.7, cy + 4)], color)
+    else:
+        c.polygon([(cx - r - 2.8, cy - 0.5), (cx - r + 4.2, cy - 0.5), (cx - r + 0.7, cy + 4)], color)
+
+
+def tool_icon(kind):
+    c = Canvas(16, 16)
+    if kind == 'new':
+        page(c, 3, 1, 10, 14)
+        c.circle(12, 12, 3.4, '#2E9E4A')
+        c.rect(10, 11, 5, 2, '#FFFFFF') if False else None
+        c.fill(10, 12, 5, 1, '#FFFFFF')
+        c.fill(12, 10, 1, 5, '#FFFFFF')
+    elif kind == 'open':
+        c.polygon([(1, 3), (6, 3), (7, 5), (13, 5), (13, 14), (1, 14)], '#7A5A10')
+        c.polygon([(2, 4), (5.5, 4), (6.5, 6), (12, 6), (12, 13), (2, 13)], '#F2C94C')
+        c.polygon([(3, 8), (15.5, 8), (13, 14), (1, 14)], '#7A5A10')
+        c.polygon([(3.6, 9), (14.2, 9), (12.3, 13), (2.2, 13)], '#FFE08A')
+    elif kind == 'save':
+        c.rrect(1, 1, 14, 14, 1.5, '#1E3A5A')
+        c.rrect(2, 2, 12, 12, 1, '#3C6EA8')
+        c.fill(4, 2, 8, 5, '#E8EEF4')
+        c.fill(9, 3, 2, 3, '#3C6EA8')
+        c.fill(4, 10, 8, 4, '#1E3A5A')
+    elif kind == 'cut':
+        c.thick_line(4, 1, 10.5, 10, 1.6, '#5A6470')
+        c.thick_line(12, 1, 5.5, 10, 1.6, '#5A6470')
+        c.ring(4.5, 12, 2.8, 1.4, '#C83040')
+        c.ring(11.5, 12, 2.8, 1.4, '#C83040')
+    elif kind == 'copy':
+        page(c, 1, 1, 9, 11, '#F4F4F4')
+        page(c, 6, 4, 9, 11)
+        for yy in (8, 10, 12):
+            c.fill(8, yy, 5, 1, '#9AA4AA')
+    elif kind == 'paste':
+        c.rrect(1, 2, 11, 13, 1.5, '#6A4A20')
+        c.rrect(2, 3, 9, 11, 1, '#C89A58')
+        c.rrect(4, 1, 5, 3, 1, '#5A6470')
+        page(c, 7, 6, 8, 9)
+    elif kind == 'delete':
+        c.thick_line(3.5, 3.5, 12.5, 12.5, 2.6, '#C8202E')
+        c.thick_line(3.5, 12.5, 12.5, 3.5, 2.6, '#C8202E')
+    elif kind == 'trim':
+        wave(c, '#1F8A80')
+        c.fill(2, 2, 2, 12, OUTLINE)
+        c.fill(2, 2, 4, 2, OUTLINE)
+        c.fill(2, 12, 4, 2, OUTLINE)
+        c.fill(12, 2, 2, 12, OUTLINE)
+        c.fill(10, 2, 4, 2, OUTLINE)
+        c.fill(10, 12, 4, 2, OUTLINE)
+    elif kind == 'undo':
+        curved_arrow(c, False, '#1F7A9A')
+    elif kind == 'redo':
+        curved_arrow(c, True, '#1F7A9A')
+    elif kind == 'addtrack':
+        c.rrect(0, 3, 12, 5, 1, '#1F6A64')
+        c.rrect(1, 4, 10, 3, 0.5, '#5CC8BC')
+        c.rrect(0, 9, 8, 5, 1, '#1F6A64')
+        c.rrect(1, 10, 6, 3, 0.5, '#5CC8BC')
+        c.circle(12, 11.5, 3.8, '#2E9E4A')
+        c.fill(10, 11, 5, 1, '#FFFFFF')
+        c.fill(12, 9, 1, 5, '#FFFFFF')
+    elif kind in ('zoomin', 'zoomout'):
+        c.ring(6.5, 6.5, 5.2, 1.6, OUTLINE)
+        c.circle(6.5, 6.5, 3.7, hexc('#BFE4F4'))
+        c.thick_line(10.2, 10.2, 14.6, 14.6, 2.6, OUTLINE)
+        c.fill(4, 6, 6, 1, OUTLINE)
+        if kind == 'zoomin':
+            c.fill(6, 4, 1, 6, OUTLINE)
+    elif kind == 'fit':
+        c.fill(1, 2, 1, 12, OUTLINE)
+        c.fill(14, 2, 1, 12, OUTLINE)
+        c.polygon([(2.5, 8), (6, 4.5), (6, 11.5)], '#1F7A9A')
+        c.polygon([(13.5, 8), (10, 4.5), (10, 11.5)], '#1F7A9A')
+        c.fill(5, 7, 6, 2, '#1F7A9A')
+    elif kind == 'controller':
+        c.rrect(0, 2, 16, 12, 2, OUTLINE)
+        c.rrect(1, 3, 14, 10, 1.5, '#4A4A4A')
+        c.polygon([(5, 5), (11.5, 8), (5, 11)], GREEN)
+    elif kind == 'mixer':
+        for i, (x, y) in enumerate(((3, 9), (8, 4), (13, 7))):
+            c.fill(x, 1, 1, 14, OUTLINE)
+            c.rrect(x - 2, y, 5, 4, 1, '#1F7A9A')
+            c.fill(x - 1, y + 1, 3, 2, '#7FD0E8')
+    elif kind == 'effects':
+        wave(c, '#8A4AD0')
+        c.polygon([(12, 1), (13, 4), (16, 5), (13, 6), (12, 9), (11, 6), (8, 5), (11, 4)], '#F0B429')
+    elif kind == 'markers':
+        c.fill(3, 1, 2, 14, OUTLINE)
+        c.polygon([(5, 1.5), (14, 4.5), (5, 8.5)], AMBER)
+        c.polygon([(5, 1.5), (14, 4.5), (5, 8.5)], hexc('#000000', 0))
+    return c
+
+
+def wave(c, color):
+    pts = [(2 + i * 12 / 20, 8 - 4.5 * math.sin(i / 20 * math.pi * 2) * (1 - i / 30)) for i in range(21)]
+    for a, b in zip(pts, pts[1:]):
+        c.thick_line(a[0], a[1], b[0], b[1], 1.5, color)
+
+
+def disabled_icon(icon):
+    """Grey, flattened and embossed: the look of a disabled tool-bar button."""
+    out = Canvas(icon.w, icon.h)
+    for y in range(icon.h):
+        for x in range(icon.w):
+            r, g, b, a = icon.get(x, y)
+            if a > 60:
+                out.put(x + 1, y + 1, hexc('#FFFFFF', int(a)))
+    for y in range(icon.h):
+        for x in range(icon.w):
+            r, g, b, a = icon.get(x, y)
+            if a > 60:
+                lum = (0.3 * r + 0.59 * g + 0.11 * b) / 255
+                grey = int(96 + lum * 64)
+                out.put(x, y, (grey, grey, grey, int(a)))
+    return out
+
+
+def toolbar_strips():
+    icons = [tool_icon(k) for k in TOOLBAR_ICONS]
+    return hstrip(icons), hstrip([disabled_icon(i) for i in icons])
+
+
 # ==== main ==========================================================================================
 def main(names):
     os.makedirs(OUT, exist_ok=True)
@@ -1104,6 +1617,11 @@ def main(names):
         if names and name not in names:
             continue
         fn().save_png(os.path.join(OUT, name + '.png'))
+    if not names or 'toolbar' in names:
+        os.makedirs(TOOLBAR, exist_ok=True)
+        enabled, disabled = toolbar_strips()
+        enabled.save_bmp(os.path.join(TOOLBAR, 'ToolBarExE.bmp'))
+        disabled.save_bmp(os.path.join(TOOLBAR, 'ToolBarExD.bmp'))
 
 
 if __name__ == '__main__':
