@@ -1202,9 +1202,12 @@ IMAGES['scrl_bg_udcenter'] = lambda: transpose(sb_track(True))
 
 # ==== the caption image "frame": cut by the caption helper into corners, bands and buttons ==============
 def caption_button(c, x, y, w, h, glyph, close=False):
-    """Two frames of w x h at (x, y): normal, then highlighted."""
+    """Two frames of w x h at (x, y): normal, then highlighted. The caption draws one pixel less
+    of each frame in both directions, so the button fills w - 1 x h - 1."""
+    cell = w
+    w, h = w - 1, h - 1
     for i in range(2):
-        fx = x + i * w
+        fx = x + i * cell
         if i:
             accent = '#D8414A' if close else '#8C8C8C'
             c.rrect(fx, y, w, h, 2.5, shade(accent, -0.5))
