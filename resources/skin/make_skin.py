@@ -446,7 +446,9 @@ def multi_icon():
     for i, col in enumerate(['#8ACFC8', '#5FB8AE', TEAL]):
         c.rrect(i * 3, i * 2, 12, 8, 1.5, '#1A1A1A')
         c.rrect(i * 3 + 1, i * 2 + 1, 10, 6, 1, col)
-    c.text(7, 5, '5.1', 6, '#0A2A28', 'DejaVu-Sans-Condensed-Bold')
+    # the front card shows channel bars
+    for i, hgt in enumerate((3, 5, 4, 2)):
+        c.fill(8 + 2 * i, 10 - hgt, 1, hgt, '#0A2A28')
     return c
 
 
