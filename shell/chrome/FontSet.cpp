@@ -34,7 +34,7 @@ CFont g_fonts[FontSet::kFontCount];
 BOOL FontSet::CreateAll()
 {
     char dialogFace[LF_FACESIZE] = {};
-    if (!LoadStringA(GetModuleHandleA(nullptr), kIdsDialogFace, dialogFace, LF_FACESIZE))
+    if (!LoadStringA(AfxGetResourceHandle(), kIdsDialogFace, dialogFace, LF_FACESIZE))
         lstrcpynA(dialogFace, kDialogFace, LF_FACESIZE);
     for (int i = 0; i < kFontCount; ++i) {
         const FontRow& row = kFonts[i];
