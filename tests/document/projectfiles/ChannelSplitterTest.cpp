@@ -165,15 +165,16 @@ TEST(ChannelSplitter, SplitsEachChannelIntoItsOwnFileByTheStorageWidth)
     struct Case {
         WORD bits, channels;
         size_t frames;
-        int reads; // one second per read, ending after a short (or empty) read
+        UINT width; // bytes per sample the engine's reader gives
+        int reads;  // one second per read, ending after a short (or empty) read
     };
     const Case cases[] = {
-        {16, 2, 2, 1},   {8, 1, 250, 3}, {16, 2, 300, 4}, {20, 2, 150, 2},
-        {24, 2, 199, 2}, {24, 6, 100, 2}, {32, 6, 1, 1},  {16, 1, 0, 1},
+        {16, 2, 2, 2, 1},   {8, 1, 250, 1, 3},  {16, 2, 300, 2, 4}, {20, 2, 150, 4, 2},
+        {24, 2, 199, 4, 2}, {24, 6, 100, 4, 2}, {32, 6, 1, 4, 1},   {16, 1, 0, 2, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.channels << " channels, " << c.frames << " frames");
-        UINT width = CChannelSplitter::StorageBytes(c.bits);
+        const UINT width = c.width;
         std::vector<uint8_t> data = Interleaved(c.frames, c.channels, width);
         ScriptedItem* item = ComObject<IMtItem>::Create<ScriptedItem>(data);
         CChannelSplitter split;
@@ -220,7 +221,7 @@ TEST(ChannelSplitter, CopiesInterleavedPackingTwentyAndTwentyFourBitsIntoThreeBy
     }
     for (WORD bits : {8, 16, 32}) {
         SCOPED_TRACE(testing::Message() << bits << " bits");
-        std::vector<uint8_t> data = Interleaved(333, 6, CChannelSplitter::StorageBytes(bits));
+        std::vector<uint8_t> data = Interleaved(333, 6, bits / 8);
         ScriptedItem* item = ComObject<IMtItem>::Create<ScriptedItem>(data);
         CChannelSplitter split;
         ASSERT_EQ(S_OK, split.CopyInterleavedWithProgress(item, bits, 100, 6, 333));
