@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -91,7 +92,7 @@ void CheckChannels(WORD channels)
 // The long runs' progress: a title, no text, shown from the start.
 class SplitProgress {
 public:
-    SplitProgress() : m_report("", Title(), 0, kCloseDelay, FALSE) { m_report.SetPosition(m_report.minimum); }
+    SplitProgress() : m_report("", Title().c_str(), 0, kCloseDelay, FALSE) { m_report.SetPosition(m_report.minimum); }
     ~SplitProgress() { m_report.End(); }
     SplitProgress(const SplitProgress&) = delete;
     SplitProgress& operator=(const SplitProgress&) = delete;
@@ -106,13 +107,12 @@ public:
     void Finish() { m_report.SetPosition(m_report.maximum); }
 
 private:
-    static const char* Title()
+    static std::string Title()
     {
-        static char title[kProgressTextLength] = "Refreshing wave form peaks...";
         char loaded[kProgressTextLength];
         if (LoadStringA(GetResourceModule(), kRefreshingPeaksTitleId, loaded, sizeof(loaded)) > 0)
-            lstrcpynA(title, loaded, sizeof(title));
-        return title;
+            return loaded;
+        return "Refreshing wave form peaks...";
     }
     ProgressReporter m_report;
 };

@@ -116,6 +116,7 @@ public:
         m_thread.join();
     }
     std::vector<UINT> positions;
+    std::string caption;
     int closes = 0;
 
 private:
@@ -123,7 +124,9 @@ private:
     {
         auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (self && (message == ProgressOpenMessage() || message == ProgressUpdateMessage())) {
-            self->positions.push_back(reinterpret_cast<const ProgressReporter*>(wParam)->position);
+            const auto* record = reinterpret_cast<const ProgressReporter*>(wParam);
+            self->positions.push_back(record->position);
+            self->caption = record->caption;
             return message == ProgressUpdateMessage() && ++self->m_updates > self->m_cancelAfter ? 0 : 1;
         }
         if (self && message == ProgressCloseMessage()) {
@@ -331,6 +334,7 @@ TEST(ChannelSplitter, ReportsProgressFromZeroToOneHundredWhateverTheLength)
         item->Release();
         EXPECT_EQ(c.positions, window.positions);
         EXPECT_EQ(1, window.closes);
+        EXPECT_EQ("Refreshing wave form peaks...", window.caption);
         split.DeleteChannelFiles();
     }
 }
