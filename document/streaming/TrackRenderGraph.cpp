@@ -34,7 +34,9 @@ struct Held {
 
 } // namespace
 
-TrackRenderGraph::~TrackRenderGraph()
+TrackRenderGraph::~TrackRenderGraph() { ReleaseAll(); }
+
+void TrackRenderGraph::ReleaseAll()
 {
     if (control)
         control->Stop();
@@ -44,10 +46,12 @@ TrackRenderGraph::~TrackRenderGraph()
     ReleaseRef(writer);
     ReleaseRef(reader);
     ReleaseRef(graph);
+    duration = 0;
 }
 
 HRESULT TrackRenderGraph::Build(IUnknown* trackSet)
 {
+    ReleaseAll();
     try {
         if (!trackSet)
             throw CKvSSException(E_POINTER);

@@ -19,7 +19,8 @@ struct TrackRenderGraph {
     TrackRenderGraph(const TrackRenderGraph&) = delete;
     TrackRenderGraph& operator=(const TrackRenderGraph&) = delete;
 
-    // Creates the graph with the reader (set up on trackSet) connected to the writer.
+    // Creates the graph with the reader (set up on trackSet) connected to the writer; what an
+    // earlier build held is let go first.
     HRESULT Build(IUnknown* trackSet);
     // Runs the graph and reads the render's duration.
     HRESULT Run();
@@ -39,4 +40,7 @@ struct TrackRenderGraph {
     IMediaEvent* events = nullptr;
     IMediaControl* control = nullptr;
     LONGLONG duration = 0;            // in 100-ns units
+
+private:
+    void ReleaseAll();
 };
