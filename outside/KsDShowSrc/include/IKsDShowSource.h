@@ -1,7 +1,8 @@
 // The engine source filter's own interface (its id is the class id).
 // AttachEngine (track set, mix, live): mix 0 streams the marked track's own samples in its
 // channel count (several marked tracks: their mix); mix 1 the mix of the marked tracks with
-// volumes, pans and envelopes. live is kept for previews (the renderer sets the pace).
+// volumes, pans and envelopes. live is kept for previews (the renderer sets the pace). Both
+// flags are 0 or 1 (else E_INVALIDARG, nothing changed); a null track set detaches.
 // The stream covers the selection's range and ends with end-of-stream there. When the range is
 // empty, mix 1 streams the whole document (from 0), mix 0 the marked tracks' own span (earliest
 // start to latest end: what an in-place result replaces; an empty track gives an empty stream).

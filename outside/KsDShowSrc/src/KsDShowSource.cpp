@@ -4,6 +4,8 @@ KsDShowSource::KsDShowSource() { SetClassId(CLSID_KsDShowSrc); }
 
 STDMETHODIMP KsDShowSource::AttachEngine(IUnknown* trackSet, LONG mix, LONG live)
 {
+    if ((mix != 0 && mix != 1) || (live != 0 && live != 1))
+        return E_INVALIDARG;
     HRESULT hr = AttachTrackSet(trackSet);
     if (FAILED(hr))
         return hr;

@@ -13,12 +13,14 @@
 inline const CLSID CLSID_KsTrksRd = {0xafa92961, 0x2f3d, 0x4c4f, {0x9a, 0x50, 0xfc, 0xda, 0xa7, 0xdf, 0x01, 0x7a}};
 
 KV_DECLARE_IID(ITracksReaderSetup, 0x3C0153B5, 0xAF82, 0x4A27, 0x82, 0x47, 0x0A, 0xB1, 0x48, 0x39, 0x13, 0x8A)
+// A value out of range is refused with E_INVALIDARG and changes nothing; a track set that is
+// null gives E_POINTER, one that is no engine track set E_NOINTERFACE.
 struct ITracksReaderSetup : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;   // 3
     virtual HRESULT STDMETHODCALLTYPE SetOutputChannels(LONG channels) = 0;  // 4: 1, 2 or 6
-    virtual HRESULT STDMETHODCALLTYPE SetReadAutomation(LONG on) = 0;        // 5
-    // 6 to 9, 18 and 20: switches of the calling operations, kept; the mix itself depends only
-    // on the marks, the channels and automation, and 7 and 8 choose its stretch (above).
+    virtual HRESULT STDMETHODCALLTYPE SetReadAutomation(LONG on) = 0;        // 5: 0 or 1
+    // 6 to 9, 18 and 20: switches of the calling operations, 0 or 1, kept; the mix itself
+    // depends only on the marks, the channels and automation, and 7 and 8 choose its stretch.
     virtual HRESULT STDMETHODCALLTYPE SetSwitch6(LONG value) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetSwitch7(LONG value) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetSwitch8(LONG value) = 0;

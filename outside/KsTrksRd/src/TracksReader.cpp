@@ -20,22 +20,39 @@ void TracksReader::ChooseRange()
         SetRangeRule(m_switches[8] ? RangeRule::ToMarkedEnd : RangeRule::SelectionOrMarked);
 }
 
+STDMETHODIMP TracksReader::SetTrackSet(IUnknown* trackSet)
+{
+    if (!trackSet)
+        return E_POINTER;
+    return AttachTrackSet(trackSet);
+}
+
+// A mix has 1, 2 or 6 channels (0, which derives them from the tracks, is not the callers').
+STDMETHODIMP TracksReader::SetOutputChannels(LONG channels)
+{
+    if (channels != 1 && channels != 2 && channels != 6)
+        return E_INVALIDARG;
+    return SetMixChannels(channels);
+}
+
 STDMETHODIMP TracksReader::SetSwitch7(LONG value)
 {
-    Keep(7, value);
+    HRESULT hr = Keep(7, value);
     ChooseRange();
-    return S_OK;
+    return hr;
 }
 
 STDMETHODIMP TracksReader::SetSwitch8(LONG value)
 {
-    Keep(8, value);
+    HRESULT hr = Keep(8, value);
     ChooseRange();
-    return S_OK;
+    return hr;
 }
 
 STDMETHODIMP TracksReader::SetReadAutomation(LONG on)
 {
+    if (on != 0 && on != 1)
+        return E_INVALIDARG;
     SetAutomation(on != 0);
     return S_OK;
 }

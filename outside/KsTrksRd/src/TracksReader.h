@@ -7,8 +7,8 @@ class TracksReader : public FilterObject<EngineSourceFilter, ITracksReaderSetup,
 public:
     TracksReader();
 
-    STDMETHODIMP SetTrackSet(IUnknown* trackSet) override { return AttachTrackSet(trackSet); }
-    STDMETHODIMP SetOutputChannels(LONG channels) override { return SetMixChannels(channels); }
+    STDMETHODIMP SetTrackSet(IUnknown* trackSet) override;
+    STDMETHODIMP SetOutputChannels(LONG channels) override;
     STDMETHODIMP SetReadAutomation(LONG on) override;
     STDMETHODIMP SetSwitch6(LONG value) override { return Keep(6, value); }
     STDMETHODIMP SetSwitch7(LONG value) override;
@@ -33,8 +33,11 @@ protected:
     IMediaSeeking* PinUpstreamSeeking(OutputPin*) override;
 
 private:
+    // Every switch is 0 or 1.
     HRESULT Keep(int slot, LONG value)
     {
+        if (value != 0 && value != 1)
+            return E_INVALIDARG;
         m_switches[slot] = value;
         return S_OK;
     }

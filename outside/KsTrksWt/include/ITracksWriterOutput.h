@@ -22,7 +22,7 @@ struct ITracksWriterOutput : IUnknown {
     // 6: frames written.
     virtual HRESULT STDMETHODCALLTYPE GetWrittenLength(LONGLONG* frames) = 0;
     // 7, 8: paths for the next run's files instead of new temporary names (null or "": a
-    // temporary name).
+    // temporary name); E_INVALIDARG for a path of 260 characters or more.
     virtual HRESULT STDMETHODCALLTYPE SetDataFileName(const char* path) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetPeakFileName(const char* path) = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;

@@ -35,6 +35,9 @@ WaveFormat FromMediaType(const AM_MEDIA_TYPE& mt)
     return wf;
 }
 
+// A name the caller could not read back whole (the answers hold 260 characters) is refused.
+bool FitsNameBuffer(const char* path) { return !path || std::strlen(path) < MAX_PATH; }
+
 } // namespace
 
 TracksWriter::TracksWriter() { SetClassId(CLSID_KsTrksWt); }
@@ -242,6 +245,8 @@ STDMETHODIMP TracksWriter::GetWrittenLength(LONGLONG* frames)
 
 STDMETHODIMP TracksWriter::SetDataFileName(const char* path)
 {
+    if (!FitsNameBuffer(path))
+        return E_INVALIDARG;
     AutoLock lock(m_outputLock);
     m_wantData = path ? path : "";
     return S_OK;
@@ -249,6 +254,8 @@ STDMETHODIMP TracksWriter::SetDataFileName(const char* path)
 
 STDMETHODIMP TracksWriter::SetPeakFileName(const char* path)
 {
+    if (!FitsNameBuffer(path))
+        return E_INVALIDARG;
     AutoLock lock(m_outputLock);
     m_wantPeak = path ? path : "";
     return S_OK;

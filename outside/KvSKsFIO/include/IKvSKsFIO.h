@@ -1,0 +1,99 @@
+// The file module's object, created once at start-up from "KvSKsFIO.dll" and held by the
+// application. Slots are fixed (0 to 2 are IUnknown); results are negative on failure.
+//
+// Blocks the module hands out (file names, markers, loop record, format and type tables) lie
+// in global memory that the caller frees with GlobalUnlockFree. Names come two per track file
+// (data file, peak file). A loop block is fifteen 32-bit words: word 7 the loop flag, words 11
+// and 12 the loop's start and end. Marker records are the 284-byte label records.
+#pragma once
+#include <windows.h>
+#include <unknwn.h>
+
+#include "ComObject.h"
+
+struct FileInfoRecord; // the 744-byte file information record of the document
+
+inline const CLSID CLSID_KvSKsFIO = {0x869e241d, 0xd356, 0x4953, {0xb7, 0x70, 0x06, 0xb2, 0x89, 0x03, 0x3b, 0xc9}};
+
+// Results of the module's own.
+constexpr HRESULT kFioCancelled = static_cast<HRESULT>(0x83E80005);
+constexpr HRESULT kFioFileNotFound = static_cast<HRESULT>(0x83E800C9);
+
+// One entry of the save-format and file-type lists.
+struct FileFormatEntry {
+    DWORD reserved;
+    LONG type;              // 0 flat, 1 chunked, 20 multichannel project; others sound files
+    char description[384];
+    char extensions[32];    // without "*.", separated by ";"
+};
+static_assert(sizeof(FileFormatEntry) == 424, "a format entry is 424 bytes");
+
+KV_DECLARE_IID(IKvSKsFIO, 0x97A851FA, 0x696E, 0x4286, 0xAB, 0x33, 0xD9, 0x5B, 0x5E, 0xB7, 0xD0, 0x1B)
+struct IKvSKsFIO : IUnknown {
+    // 3: the result of the last conversion (7) or write (5), once it has finished.
+    virtual HRESULT STDMETHODCALLTYPE GetCompletionResult() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
+    // 5: writes the engine given by 8 as a sound file: owner window, path, video path (or
+    // null), the file information record, the label records and their count, the file's own
+    // marker count and block, and the loop block.
+    virtual HRESULT STDMETHODCALLTYPE WriteSoundFile(HWND owner, const char* path, const char* videoPath,
+                                                     FileInfoRecord* record, const void* markers, LONG markerCount,
+                                                     LONG fileMarkerCount, const void* fileMarkers,
+                                                     const void* loopBlock) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;
+    // 7: converts a sound file into temporary track files: owner window, path, the record,
+    // out attribute object, out block of file names, 0, two further out values, out marker
+    // count, out marker block, out loop block, the split flag and the channel limit (2 or 6).
+    virtual HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
+                                                          IUnknown** attributes, char** names, LONG reserved,
+                                                          LONG* value1, LONG* value2, LONG* markerCount,
+                                                          void** markers, void** loopBlock, LONG split,
+                                                          LONG channelLimit) = 0;
+    // 8: the engine track set the next write reads.
+    virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;
+    // 10: the channel limit of the next write (2 or 6, 0 for a mixdown) and the record's value
+    // at offset 48.
+    virtual HRESULT STDMETHODCALLTYPE SetWriteChannels(LONG channelLimit, LONG value) = 0;
+    // 11: the video file the next write carries along (null or "" for none).
+    virtual HRESULT STDMETHODCALLTYPE SetVideoPath(const char* path) = 0;
+    // 12, 13: preview playback of a file; events are posted to the window as message 0x536.
+    virtual HRESULT STDMETHODCALLTYPE StopPreview() = 0;
+    virtual HRESULT STDMETHODCALLTYPE PlayPreview(HWND notify, const char* path) = 0;
+    // 14: fills the record for a file: owner window or null, path or null, file type or -1 to
+    // detect it, mode; kFioFileNotFound when the file is missing.
+    virtual HRESULT STDMETHODCALLTYPE QueryFileInfo(HWND owner, const char* path, LONG type, LONG mode,
+                                                    FileInfoRecord* record) = 0;
+    // 15: the formats a document can be saved in (multichannel flag), count and table out.
+    virtual HRESULT STDMETHODCALLTYPE GetSaveFormats(LONG multichannel, LONG* count, FileFormatEntry** formats) = 0;
+    // 16: the file types the open dialog offers (import flag 1 for an import).
+    virtual HRESULT STDMETHODCALLTYPE GetFileTypes(LONG* count, FileFormatEntry** types, LONG import) = 0;
+    // 17: the next preview event: 0 with one, 1 when none is left; code 1 = playback complete.
+    virtual HRESULT STDMETHODCALLTYPE GetNextEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG flags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved18() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved19() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved20() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved21() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved22() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved23() = 0;
+    // 24: the markers and loop of a sound file: path, the record, out marker count and block
+    // (label records), and the file's own marker count, marker block and loop block.
+    virtual HRESULT STDMETHODCALLTYPE ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* markerCount,
+                                                      void** markers, LONG* fileMarkerCount, void** fileMarkers,
+                                                      void** loopBlock) = 0;
+    // 25: the attribute object of a sound file (see IKvSFileAttributes).
+    virtual HRESULT STDMETHODCALLTYPE GetFileAttributes(const char* path, FileInfoRecord* record,
+                                                        IUnknown** attributes) = 0;
+    // 26: the document's path, told before anything is written.
+    virtual HRESULT STDMETHODCALLTYPE SetDocumentPath(const char* path) = 0;
+};
+
+// What the program asks of an attribute object: slot 7 gives an independent copy. Asked
+// through its tagged interface "KSATTR  ", slot 6 with 3 gives its first value.
+struct IKvSFileAttributes : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Reserved3() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved5() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Clone(IUnknown** copy) = 0; // 7
+};

@@ -1,0 +1,134 @@
+#include "EngineTracks.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace kvtest {
+
+namespace {
+
+template <class Fn>
+Fn Export(HMODULE m, WORD ordinal)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
+}
+
+} // namespace
+
+EngineTracks::EngineTracks(WORD bits, DWORD rate) : m_bits(bits), m_rate(rate)
+{
+    m_module = LoadLibraryA((BinFolder() + "KsMultiTrack.dll").c_str());
+    if (!m_module)
+        return;
+    auto create = Export<PFN_MtCreateTrackSet>(m_module, kMtOrdCreateTrackSet);
+    if (!create || FAILED(create(&m_set)))
+        return;
+    if (FAILED(m_set->SetFormat(bits, rate)) ||
+        FAILED(m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&m_sel)))) {
+        m_set->Release();
+        m_set = nullptr;
+    }
+}
+
+EngineTracks::~EngineTracks()
+{
+    if (m_sel)
+        m_sel->Release();
+    if (m_set)
+        m_set->Release();
+}
+
+HRESULT EngineTracks::AddTrack(const void* data, size_t bytes, WORD channels, LONGLONG start)
+{
+    std::string path = scratch.File("track" + std::to_string(m_files++) + ".raw");
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return E_FAIL;
+    std::fwrite(data, 1, bytes, f);
+    std::fclose(f);
+
+    IMtItemList* list = nullptr;
+    IMtClip* clip = nullptr;
+    IMtTrack* track = nullptr;
+    IUnknown* item = nullptr;
+    HRESULT hr = Export<PFN_MtCreateItemList>(m_module, kMtOrdCreateItemList)(&list);
+    if (SUCCEEDED(hr)) {
+        MtFileItemRecord record;
+        std::memset(&record, 0, sizeof(record));
+        lstrcpynA(record.path, path.c_str(), sizeof(record.path));
+        record.channels = channels;
+        record.bitsPerSample = m_bits;
+        record.samplesPerSec = m_rate;
+        hr = list->AddFileItem(&record, path.c_str(), nullptr, 0);
+    }
+    if (SUCCEEDED(hr)) {
+        list->ResetItems(0);
+        hr = list->NextItem(&item, nullptr);
+        if (hr == S_FALSE)
+            hr = E_FAIL;
+    }
+    if (SUCCEEDED(hr))
+        hr = Export<PFN_MtCreateClip>(m_module, kMtOrdCreateClip)(&clip);
+    if (SUCCEEDED(hr)) {
+        MtClipFormat format{m_rate, m_bits, channels};
+        hr = clip->SetFormat(&format);
+    }
+    if (SUCCEEDED(hr))
+        hr = clip->SetSource(item, 0, -1);
+    if (SUCCEEDED(hr))
+        hr = m_set->InsertTrack(0, channels, &track, -1);
+    if (SUCCEEDED(hr))
+        hr = track->InsertClip(clip, start, 0, 0);
+    for (IUnknown* p : {static_cast<IUnknown*>(track), static_cast<IUnknown*>(clip), item,
+                        static_cast<IUnknown*>(list)})
+        if (p)
+            p->Release();
+    return hr;
+}
+
+IMtItemList* EngineTracks::NewItemList() const
+{
+    IMtItemList* list = nullptr;
+    Export<PFN_MtCreateItemList>(m_module, kMtOrdCreateItemList)(&list);
+    return list;
+}
+
+IMtTrack* EngineTracks::Track(LONG index) const
+{
+    IMtTrack* track = nullptr;
+    m_set->GetTrack(index, &track);
+    return track;
+}
+
+std::vector<float> EngineTracks::Mix(DWORD channels, LONGLONG start, LONGLONG end) const
+{
+    std::vector<float> all;
+    IMtMixReader* reader = nullptr;
+    if (FAILED(m_set->CreateMixReader(channels, 0, &reader)))
+        return all;
+    reader->SetRange(start, end);
+    std::vector<float> buf(4096 * channels);
+    DWORD got = 0;
+    while (SUCCEEDED(reader->Read(buf.data(), 4096, &got)) && got > 0)
+        all.insert(all.end(), buf.begin(), buf.begin() + got * channels);
+    reader->Release();
+    return all;
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    std::fseek(f, 0, SEEK_END);
+    bytes.resize(size_t(std::ftell(f)));
+    std::fseek(f, 0, SEEK_SET);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    std::fclose(f);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+} // namespace kvtest
