@@ -7,7 +7,7 @@
 // load from. All methods return HRESULTs, negative on failure; nothing is thrown out
 // of any of them.
 #pragma once
-#include "ComObject.h"
+#include "InterfaceId.h"
 
 #include <cstdint>
 

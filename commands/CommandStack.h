@@ -2,6 +2,7 @@
 // index 0 the oldest. CommandStackCursor walks a live stack from the newest entry to
 // the oldest (the undo and redo lists of the user interface read it).
 #pragma once
+#include "ComObject.h"
 #include "CommandInterfaces.h"
 
 #include <vector>

@@ -11,7 +11,7 @@
 // report failures by throwing CKvSSException (the system error as 0x80070000 | error);
 // callers run them inside an operation that catches at its edge.
 #pragma once
-#include "ComObject.h"
+#include "InterfaceId.h"
 #include "WaveFormat.h"
 
 #include <cstdint>

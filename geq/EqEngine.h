@@ -14,7 +14,7 @@
 // a whole stream (including the drain) yields exactly as many frames as went in. A band reaches
 // half its dB value in FIR mode.
 #pragma once
-#include "WaveFormat.h"
+#include "EqWaveFormat.h"
 
 #include <cstddef>
 #include <cstdint>

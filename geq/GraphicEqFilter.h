@@ -6,9 +6,9 @@
 // persisted state (IPersistStream) and the two property pages (ISpecifyPropertyPages).
 #pragma once
 #include "DShowBase.h"
+#include "EqWaveFormat.h"
 #include "GraphicEqParams.h"
 #include "IGraphicEq.h"
-#include "WaveFormat.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 // block at each chunk (FetchChanges), so a change applies from the next chunk on.
 #pragma once
 #include "EqEngine.h"
-#include "WaveFormat.h"
+#include "EqWaveFormat.h"
 
 #include <windows.h>
 #include <objidl.h>

@@ -1,7 +1,7 @@
 // The equaliser's COM interfaces, shared with the program's effect dialog.
 // Gains are integers in 0.1 dB, -600..+200; the mode is 0 (IIR) or 1 (FIR).
 #pragma once
-#include "ComObject.h"
+#include "InterfaceId.h"
 
 #include <mmreg.h>
 

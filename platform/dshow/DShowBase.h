@@ -22,7 +22,7 @@
 // Files: MediaType.h (AM_MEDIA_TYPE helpers, audio types), Pins.h (InputPin, OutputPin),
 // BaseFilter.h (IBaseFilter, states, FilterObject), TransformFilter.h, SourceFilter.h
 // (streaming thread), RendererFilter.h (EC_COMPLETE, IMediaSeeking), SeekingPassThru.h,
-// PropertyPage.h.
+// PropertyPage.h; GraphHelpers.h (pin lookup, for code that builds graphs).
 // Filters run without a clock: sources deliver as fast as downstream takes the samples.
 #pragma once
 #include "BaseFilter.h"

@@ -1,19 +1,10 @@
 #include "SeekingPassThru.h"
 
+#include "ComRef.h"
+
 #include <uuids.h>
 
 namespace {
-
-// Holds the upstream interface for one forwarded call.
-struct Upstream {
-    explicit Upstream(SeekingPassThru& s) : p(s.UpstreamSeeking()) {}
-    ~Upstream()
-    {
-        if (p)
-            p->Release();
-    }
-    IMediaSeeking* p;
-};
 
 constexpr DWORD kLocalCaps = AM_SEEKING_CanGetDuration | AM_SEEKING_CanGetCurrentPos | AM_SEEKING_CanGetStopPos;
 
@@ -23,9 +14,9 @@ STDMETHODIMP SeekingPassThru::GetCapabilities(DWORD* caps)
 {
     if (!caps)
         return E_POINTER;
-    Upstream up(*this);
-    if (up.p)
-        return up.p->GetCapabilities(caps);
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    if (up)
+        return up->GetCapabilities(caps);
     *caps = kLocalCaps;
     return S_OK;
 }
@@ -81,8 +72,8 @@ STDMETHODIMP SeekingPassThru::GetDuration(LONGLONG* duration)
     HRESULT hr = LocalDuration(duration);
     if (hr != E_NOTIMPL)
         return hr;
-    Upstream up(*this);
-    return up.p ? up.p->GetDuration(duration) : E_NOTIMPL;
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    return up ? up->GetDuration(duration) : E_NOTIMPL;
 }
 
 STDMETHODIMP SeekingPassThru::GetStopPosition(LONGLONG* stop)
@@ -92,8 +83,8 @@ STDMETHODIMP SeekingPassThru::GetStopPosition(LONGLONG* stop)
     HRESULT hr = LocalDuration(stop);
     if (hr != E_NOTIMPL)
         return hr;
-    Upstream up(*this);
-    return up.p ? up.p->GetStopPosition(stop) : E_NOTIMPL;
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    return up ? up->GetStopPosition(stop) : E_NOTIMPL;
 }
 
 STDMETHODIMP SeekingPassThru::GetCurrentPosition(LONGLONG* current)
@@ -103,8 +94,8 @@ STDMETHODIMP SeekingPassThru::GetCurrentPosition(LONGLONG* current)
     HRESULT hr = LocalPosition(current);
     if (hr != E_NOTIMPL)
         return hr;
-    Upstream up(*this);
-    return up.p ? up.p->GetCurrentPosition(current) : E_NOTIMPL;
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    return up ? up->GetCurrentPosition(current) : E_NOTIMPL;
 }
 
 STDMETHODIMP SeekingPassThru::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
@@ -118,14 +109,14 @@ STDMETHODIMP SeekingPassThru::ConvertTimeFormat(LONGLONG* target, const GUID* ta
         *target = source;
         return S_OK;
     }
-    Upstream up(*this);
-    return up.p ? up.p->ConvertTimeFormat(target, targetFormat, source, sourceFormat) : E_INVALIDARG;
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    return up ? up->ConvertTimeFormat(target, targetFormat, source, sourceFormat) : E_INVALIDARG;
 }
 
 STDMETHODIMP SeekingPassThru::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags)
 {
-    Upstream up(*this);
-    return up.p ? up.p->SetPositions(current, currentFlags, stop, stopFlags) : E_NOTIMPL;
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    return up ? up->SetPositions(current, currentFlags, stop, stopFlags) : E_NOTIMPL;
 }
 
 STDMETHODIMP SeekingPassThru::GetPositions(LONGLONG* current, LONGLONG* stop)
@@ -147,9 +138,9 @@ STDMETHODIMP SeekingPassThru::GetAvailable(LONGLONG* earliest, LONGLONG* latest)
 
 STDMETHODIMP SeekingPassThru::SetRate(double rate)
 {
-    Upstream up(*this);
-    if (up.p)
-        return up.p->SetRate(rate);
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    if (up)
+        return up->SetRate(rate);
     return rate == 1.0 ? S_OK : E_NOTIMPL;
 }
 
@@ -157,9 +148,9 @@ STDMETHODIMP SeekingPassThru::GetRate(double* rate)
 {
     if (!rate)
         return E_POINTER;
-    Upstream up(*this);
-    if (up.p)
-        return up.p->GetRate(rate);
+    ComRef<IMediaSeeking> up(UpstreamSeeking());
+    if (up)
+        return up->GetRate(rate);
     *rate = 1.0;
     return S_OK;
 }

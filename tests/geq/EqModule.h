@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <strmif.h>
 
+#include "ComRef.h"
 #include "IGraphicEq.h"
 #include "TestSupport.h"
 
@@ -55,24 +56,4 @@ protected:
     using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     HMODULE m_module = nullptr;
     GetClassObjectFn m_getClassObject = nullptr;
-};
-
-// A released-on-scope-exit interface pointer for tests.
-template <class I>
-class Ref {
-public:
-    Ref(I* p = nullptr) : m_p(p) {}
-    ~Ref()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    I* operator->() const { return m_p; }
-    I* get() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-
-private:
-    I* m_p;
 };

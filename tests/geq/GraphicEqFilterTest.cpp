@@ -106,12 +106,12 @@ using GraphicEqFilterModule = EqModule;
 
 TEST_F(GraphicEqFilterModule, AnswersItsInterfacesAndStartsAtTheDefaultPreset)
 {
-    Ref<IBaseFilter> filter(CreateFilter());
+    ComRef<IBaseFilter> filter(CreateFilter());
     ASSERT_TRUE(filter);
-    Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
-    Ref<ISpecifyPropertyPages> pages(Query<ISpecifyPropertyPages>(filter.get()));
-    Ref<IPersistStream> persist(Query<IPersistStream>(filter.get()));
-    Ref<IEffectPresets> presets(Query<IEffectPresets>(filter.get()));
+    ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
+    ComRef<ISpecifyPropertyPages> pages(Query<ISpecifyPropertyPages>(filter.Get()));
+    ComRef<IPersistStream> persist(Query<IPersistStream>(filter.Get()));
+    ComRef<IEffectPresets> presets(Query<IEffectPresets>(filter.Get()));
     ASSERT_TRUE(eq && pages && persist && presets);
     EXPECT_EQ(filter->QueryInterface(IID_IPersist, nullptr), E_POINTER);
 
@@ -149,7 +149,7 @@ TEST_F(GraphicEqFilterModule, AnswersItsInterfacesAndStartsAtTheDefaultPreset)
 
 TEST_F(GraphicEqFilterModule, PresetsCarryTheirNamesAndGains)
 {
-    Ref<IEffectPresets> presets(Create<IEffectPresets>(kClsidGraphicEqFilter));
+    ComRef<IEffectPresets> presets(Create<IEffectPresets>(kClsidGraphicEqFilter));
     ASSERT_TRUE(presets);
     int count = 0;
     EXPECT_EQ(presets->GetPresetCount(&count), S_OK);
@@ -169,7 +169,7 @@ TEST_F(GraphicEqFilterModule, PresetsCarryTheirNamesAndGains)
     EXPECT_EQ(presets->GetPresetName(3, tiny, 4), S_OK);
     EXPECT_STREQ(tiny, L"Cla");
 
-    Ref<IGraphicEq> eq(Query<IGraphicEq>(presets.get()));
+    ComRef<IGraphicEq> eq(Query<IGraphicEq>(presets.Get()));
     ASSERT_EQ(presets->SelectPreset(4), S_OK); // Disco
     int block[geq::kParamCount];
     eq->GetAll(block);
@@ -190,9 +190,9 @@ TEST_F(GraphicEqFilterModule, PresetsCarryTheirNamesAndGains)
 
 TEST_F(GraphicEqFilterModule, AcceptsSixteenBitPcmAndFloatWithOneTwoOrSixChannels)
 {
-    Ref<IBaseFilter> filter(CreateFilter());
+    ComRef<IBaseFilter> filter(CreateFilter());
     ASSERT_TRUE(filter);
-    Ref<IPin> input(kvtest::FirstPin(filter.get(), PINDIR_INPUT));
+    ComRef<IPin> input(kvtest::FirstPin(filter.Get(), PINDIR_INPUT));
     ASSERT_TRUE(input);
     struct Case {
         WORD tag, bits, channels;
@@ -235,27 +235,27 @@ TEST_F(GraphicEqFilterModule, AcceptsSixteenBitPcmAndFloatWithOneTwoOrSixChannel
 
 TEST_F(GraphicEqFilterModule, OutputKeepsTheInputFormatAndQuadruplesTheBuffers)
 {
-    Ref<IBaseFilter> filter(CreateFilter());
+    ComRef<IBaseFilter> filter(CreateFilter());
     ASSERT_TRUE(filter);
     kvtest::TestGraph graph;
     ASSERT_TRUE(graph.Ok());
     auto w = Wave(WAVE_FORMAT_PCM, 16, 2);
-    Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(4096), 1024)); // 4096-byte buffers
-    Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
-    Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+    ComRef<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(4096), 1024)); // 4096-byte buffers
+    ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+    ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
 
     WAVEFORMATEXTENSIBLE got{};
     EXPECT_EQ(eq->GetConnectionFormat(&got, 0), VFW_E_NOT_CONNECTED);
     HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_EQ(eq->SetNotifyWindow(window, 7), S_OK);
 
-    ASSERT_EQ(graph.Add(source.get(), L"source"), S_OK);
-    ASSERT_EQ(graph.Add(filter.get(), L"eq"), S_OK);
-    ASSERT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
-    ASSERT_EQ(graph.Connect(source.get(), filter.get()), S_OK);
+    ASSERT_EQ(graph.Add(source.Get(), L"source"), S_OK);
+    ASSERT_EQ(graph.Add(filter.Get(), L"eq"), S_OK);
+    ASSERT_EQ(graph.Add(renderer.Get(), L"renderer"), S_OK);
+    ASSERT_EQ(graph.Connect(source.Get(), filter.Get()), S_OK);
 
     // A different rate on the output side is refused.
-    Ref<IPin> output(kvtest::FirstPin(filter.get(), PINDIR_OUTPUT));
+    ComRef<IPin> output(kvtest::FirstPin(filter.Get(), PINDIR_OUTPUT));
     auto other = Wave(WAVE_FORMAT_PCM, 16, 2, 48000);
     AM_MEDIA_TYPE mt = AudioType(other);
     EXPECT_EQ(output->QueryAccept(&mt), S_FALSE);
@@ -263,7 +263,7 @@ TEST_F(GraphicEqFilterModule, OutputKeepsTheInputFormatAndQuadruplesTheBuffers)
     mt = AudioType(same);
     EXPECT_EQ(output->QueryAccept(&mt), S_OK);
 
-    ASSERT_EQ(graph.Connect(filter.get(), renderer.get()), S_OK);
+    ASSERT_EQ(graph.Connect(filter.Get(), renderer.Get()), S_OK);
     ASSERT_EQ(eq->GetConnectionFormat(&got, 1), S_OK);
     EXPECT_EQ(got.Format.nSamplesPerSec, 44100u);
     EXPECT_EQ(got.Format.nBlockAlign, 4);
@@ -287,30 +287,30 @@ TEST_F(GraphicEqFilterModule, OutputKeepsTheInputFormatAndQuadruplesTheBuffers)
 
 TEST_F(GraphicEqFilterModule, RefusesOutputBuffersBelow512Bytes)
 {
-    Ref<IBaseFilter> filter(CreateFilter());
+    ComRef<IBaseFilter> filter(CreateFilter());
     kvtest::TestGraph graph;
     auto w = Wave(WAVE_FORMAT_PCM, 16, 2);
     // 7-frame input buffers (28 bytes) ask for 112-byte output buffers.
-    Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(1000), 7));
-    Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
-    ASSERT_EQ(graph.Add(source.get(), L"source"), S_OK);
-    ASSERT_EQ(graph.Add(filter.get(), L"eq"), S_OK);
-    ASSERT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
-    ASSERT_EQ(graph.Connect(source.get(), filter.get()), S_OK);
-    EXPECT_TRUE(FAILED(graph.Connect(filter.get(), renderer.get())));
+    ComRef<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(1000), 7));
+    ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+    ASSERT_EQ(graph.Add(source.Get(), L"source"), S_OK);
+    ASSERT_EQ(graph.Add(filter.Get(), L"eq"), S_OK);
+    ASSERT_EQ(graph.Add(renderer.Get(), L"renderer"), S_OK);
+    ASSERT_EQ(graph.Connect(source.Get(), filter.Get()), S_OK);
+    EXPECT_TRUE(FAILED(graph.Connect(filter.Get(), renderer.Get())));
 }
 
 TEST_F(GraphicEqFilterModule, PassesTheFilterConformanceSequence)
 {
-    Ref<IBaseFilter> filter(CreateFilter());
+    ComRef<IBaseFilter> filter(CreateFilter());
     ASSERT_TRUE(filter);
     auto w = Wave(WAVE_FORMAT_PCM, 16, 2);
-    Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(44100 * 2), 4410));
-    Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+    ComRef<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(44100 * 2), 4410));
+    ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
     kvtest::ConformanceSetup setup{kClsidGraphicEqFilter, 1, 1};
-    setup.upstream = source.get();
-    setup.downstream = renderer.get();
-    kvtest::CheckFilterConformance(filter.get(), setup);
+    setup.upstream = source.Get();
+    setup.downstream = renderer.Get();
+    kvtest::CheckFilterConformance(filter.Get(), setup);
 }
 
 // Runs the input through source -> equaliser -> renderer in a graph of the platform's graph
@@ -320,13 +320,13 @@ static std::vector<uint8_t> RunGraph(IBaseFilter* filter, const WAVEFORMATEXTENS
 {
     kvtest::TestGraph graph;
     EXPECT_TRUE(graph.Ok());
-    Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, in, chunkFrames));
-    Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
-    EXPECT_EQ(graph.Add(source.get(), L"source"), S_OK);
+    ComRef<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, in, chunkFrames));
+    ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+    EXPECT_EQ(graph.Add(source.Get(), L"source"), S_OK);
     EXPECT_EQ(graph.Add(filter, L"eq"), S_OK);
-    EXPECT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
-    EXPECT_EQ(graph.Connect(source.get(), filter), S_OK);
-    EXPECT_EQ(graph.Connect(filter, renderer.get()), S_OK);
+    EXPECT_EQ(graph.Add(renderer.Get(), L"renderer"), S_OK);
+    EXPECT_EQ(graph.Connect(source.Get(), filter), S_OK);
+    EXPECT_EQ(graph.Connect(filter, renderer.Get()), S_OK);
     EXPECT_EQ(graph.RunToEnd(30000), EC_COMPLETE);
     graph.Stop();
     if (samplesOut)
@@ -348,11 +348,11 @@ TEST_F(GraphicEqFilterModule, GraphOutputMatchesTheEngineInBothModesAndAnyBuffer
     } cases[] = {{iir, 4410}, {fir, 4410}, {fir, 256}, {fir, 20000}, {iir, 130}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.block[11] << " chunk " << c.chunkFrames);
-        Ref<IBaseFilter> filter(CreateFilter());
-        Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+        ComRef<IBaseFilter> filter(CreateFilter());
+        ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
         eq->SetAll(c.block);
         int samples = 0;
-        const auto out = RunGraph(filter.get(), w, in, c.chunkFrames, &samples);
+        const auto out = RunGraph(filter.Get(), w, in, c.chunkFrames, &samples);
         ExpectSamplesNear(out, EngineOutput(w, in, c.block), 1);
         if (c.block[11] == 0) { // IIR: one output sample per input sample, nothing extra at the end
             EXPECT_EQ(size_t(samples), (40000 + c.chunkFrames - 1) / c.chunkFrames);
@@ -368,10 +368,10 @@ TEST_F(GraphicEqFilterModule, FloatStreamsAreNotClipped)
         const float v = (i % 2) ? 0.9f : -0.9f;
         std::memcpy(in.data() + 4 * i, &v, 4);
     }
-    Ref<IBaseFilter> filter(CreateFilter());
-    Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+    ComRef<IBaseFilter> filter(CreateFilter());
+    ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
     eq->SetMaster(120); // +12 dB
-    const auto out = RunGraph(filter.get(), w, in, 100);
+    const auto out = RunGraph(filter.Get(), w, in, 100);
     ASSERT_EQ(out.size(), in.size());
     float v;
     std::memcpy(&v, out.data() + 4 * 501, 4);
@@ -456,19 +456,19 @@ TEST_F(GraphicEqFilterModule, FlushDropsTheAudioHeldFromBeforeASeek)
     const size_t chunk = 2000, afterFrames = 10000;
     for (const int* block : modes) {
         SCOPED_TRACE(testing::Message() << "mode " << block[geq::kModeIndex]);
-        Ref<IBaseFilter> filter(CreateFilter());
-        Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+        ComRef<IBaseFilter> filter(CreateFilter());
+        ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
         eq->SetAll(block);
         kvtest::TestGraph graph;
-        Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(chunk * 2), chunk));
-        Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
-        ASSERT_EQ(graph.Add(source.get(), L"source"), S_OK);
-        ASSERT_EQ(graph.Add(filter.get(), L"eq"), S_OK);
-        ASSERT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
-        ASSERT_EQ(graph.Connect(source.get(), filter.get()), S_OK);
-        ASSERT_EQ(graph.Connect(filter.get(), renderer.get()), S_OK);
+        ComRef<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(chunk * 2), chunk));
+        ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+        ASSERT_EQ(graph.Add(source.Get(), L"source"), S_OK);
+        ASSERT_EQ(graph.Add(filter.Get(), L"eq"), S_OK);
+        ASSERT_EQ(graph.Add(renderer.Get(), L"renderer"), S_OK);
+        ASSERT_EQ(graph.Connect(source.Get(), filter.Get()), S_OK);
+        ASSERT_EQ(graph.Connect(filter.Get(), renderer.Get()), S_OK);
         {
-            PinFeeder feed(filter.get(), renderer.get());
+            PinFeeder feed(filter.Get(), renderer.Get());
             ASSERT_TRUE(feed.Ok());
             ASSERT_EQ(feed.Start(), S_OK);
             for (int i = 0; i < 3; ++i) // 6000 frames: less than one FIR block, all still owed
@@ -483,7 +483,7 @@ TEST_F(GraphicEqFilterModule, FlushDropsTheAudioHeldFromBeforeASeek)
             EXPECT_EQ(after.size(), afterFrames * w.Format.nBlockAlign);
             ExpectSamplesNear(after, std::vector<uint8_t>(after.size()), 0);
         }
-        graph.Graph()->RemoveFilter(filter.get());
+        graph.Graph()->RemoveFilter(filter.Get());
     }
 }
 
@@ -494,8 +494,8 @@ TEST_F(GraphicEqFilterModule, AnUnderstatedBlockAlignNeverMakesItReadPastTheInpu
     w.Format.nBlockAlign = 2;
     w.Format.nAvgBytesPerSec = 88200;
     const auto in = NoiseBytes(4000 * 2);
-    Ref<IBaseFilter> filter(CreateFilter());
-    const auto out = RunGraph(filter.get(), w, in, 1000);
+    ComRef<IBaseFilter> filter(CreateFilter());
+    const auto out = RunGraph(filter.Get(), w, in, 1000);
     ExpectSamplesNear(out, in, 1);
 }
 
@@ -508,15 +508,15 @@ static std::vector<uint8_t> FeedChunks(IBaseFilter* filter, const WAVEFORMATEXTE
 {
     std::vector<uint8_t> got;
     kvtest::TestGraph graph;
-    Ref<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(connected.Format, NoiseBytes(8000), 2000));
-    Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
-    EXPECT_EQ(graph.Add(source.get(), L"source"), S_OK);
+    ComRef<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(connected.Format, NoiseBytes(8000), 2000));
+    ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+    EXPECT_EQ(graph.Add(source.Get(), L"source"), S_OK);
     EXPECT_EQ(graph.Add(filter, L"eq"), S_OK);
-    EXPECT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
-    EXPECT_EQ(graph.Connect(source.get(), filter), S_OK);
-    EXPECT_EQ(graph.Connect(filter, renderer.get()), S_OK);
+    EXPECT_EQ(graph.Add(renderer.Get(), L"renderer"), S_OK);
+    EXPECT_EQ(graph.Connect(source.Get(), filter), S_OK);
+    EXPECT_EQ(graph.Connect(filter, renderer.Get()), S_OK);
     {
-        PinFeeder feed(filter, renderer.get());
+        PinFeeder feed(filter, renderer.Get());
         EXPECT_TRUE(feed.Ok());
         EXPECT_EQ(feed.Start(), S_OK);
         for (const auto& c : chunks)
@@ -540,12 +540,12 @@ TEST_F(GraphicEqFilterModule, AnInputTypeChangedMidStreamIsFilteredInTheNewForma
     auto stereo = Wave(WAVE_FORMAT_PCM, 16, 2);
     auto mono = Wave(WAVE_FORMAT_PCM, 16, 1);
     const auto monoData = NoiseBytes(3000, 21);
-    Ref<IBaseFilter> filter(CreateFilter());
-    Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+    ComRef<IBaseFilter> filter(CreateFilter());
+    ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
     eq->SetAll(block);
     AM_MEDIA_TYPE monoType = AudioType(mono);
     WAVEFORMATEXTENSIBLE formats[2]{};
-    const auto out = FeedChunks(filter.get(), stereo, {{monoData, &monoType}}, formats);
+    const auto out = FeedChunks(filter.Get(), stereo, {{monoData, &monoType}}, formats);
     ExpectSamplesNear(out, EngineOutput(mono, monoData, block), 1);
     EXPECT_EQ(formats[0].Format.nChannels, 1);
     EXPECT_EQ(formats[1].Format.nChannels, 1);
@@ -557,11 +557,11 @@ TEST_F(GraphicEqFilterModule, ARepeatedInputTypeLeavesTheStreamUndisturbed)
     const int fir[geq::kParamCount] = {60, -60, 60, -60, 60, -60, 60, -60, 60, -60, 0, 1};
     auto stereo = Wave(WAVE_FORMAT_PCM, 16, 2);
     const auto a = NoiseBytes(2000 * 2, 31), b = NoiseBytes(2000 * 2, 32);
-    Ref<IBaseFilter> filter(CreateFilter());
-    Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+    ComRef<IBaseFilter> filter(CreateFilter());
+    ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
     eq->SetAll(fir);
     AM_MEDIA_TYPE same = AudioType(stereo);
-    const auto out = FeedChunks(filter.get(), stereo, {{a, &same}, {b, &same}});
+    const auto out = FeedChunks(filter.Get(), stereo, {{a, &same}, {b, &same}});
     std::vector<uint8_t> all(a);
     all.insert(all.end(), b.begin(), b.end());
     ExpectSamplesNear(out, EngineOutput(stereo, all, fir), 1);

@@ -122,7 +122,7 @@ TEST_F(EqPage, DescribesItselfWithTitleHelpAndSize)
         const wchar_t* title;
     } cases[] = {{&kClsidEqPropertyPage, L"IIR Graphic EQ"}, {&kClsidFirEqPropertyPage, L"FIR Graphic EQ"}};
     for (const auto& c : cases) {
-        Ref<IPropertyPage> p(Create<IPropertyPage>(*c.page));
+        ComRef<IPropertyPage> p(Create<IPropertyPage>(*c.page));
         ASSERT_TRUE(p);
         PROPPAGEINFO info{};
         ASSERT_EQ(p->GetPageInfo(&info), S_OK);
@@ -316,7 +316,7 @@ void CALLBACK FrameTimer(HWND, UINT, UINT_PTR id, DWORD)
 
 TEST_F(EqPage, PagesOpenInThePropertyFrameAndChangeTheFilter)
 {
-    Ref<ISpecifyPropertyPages> specify(Query<ISpecifyPropertyPages>(filter));
+    ComRef<ISpecifyPropertyPages> specify(Query<ISpecifyPropertyPages>(filter));
     CAUUID pages{};
     ASSERT_EQ(specify->GetPages(&pages), S_OK);
     DWORD cookies[2] = {};

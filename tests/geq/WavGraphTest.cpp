@@ -64,9 +64,9 @@ TEST_F(EqWavGraph, FileGraphAppliesTheBandGainsAtTheirCentresInBothModes)
     } cases[] = {{0, {12.0, -12.0, 6.0}}, {1, {6.0, -6.0, 3.0}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode ? "FIR" : "IIR");
-        Ref<IBaseFilter> filter(CreateFilter());
+        ComRef<IBaseFilter> filter(CreateFilter());
         ASSERT_TRUE(filter);
-        Ref<IGraphicEq> eq(Query<IGraphicEq>(filter.get()));
+        ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
         const int block[geq::kParamCount] = {0, 0, 120, 0, 0, -120, 0, 0, 60, 0, 0, c.mode};
         eq->SetAll(block);
 
@@ -74,17 +74,17 @@ TEST_F(EqWavGraph, FileGraphAppliesTheBandGainsAtTheirCentresInBothModes)
         ASSERT_TRUE(graph.Ok());
         IBaseFilter* rawSource = nullptr;
         ASSERT_EQ(graph.Graph()->AddSourceFilter(widePath.c_str(), L"file", &rawSource), S_OK);
-        Ref<IBaseFilter> source(rawSource);
-        Ref<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
-        ASSERT_EQ(graph.Add(filter.get(), L"eq"), S_OK);
-        ASSERT_EQ(graph.Add(renderer.get(), L"renderer"), S_OK);
-        Ref<IPin> sourceOut(kvtest::FirstPin(source.get(), PINDIR_OUTPUT));
-        Ref<IPin> eqIn(kvtest::FirstPin(filter.get(), PINDIR_INPUT));
-        Ref<IPin> eqOut(kvtest::FirstPin(filter.get(), PINDIR_OUTPUT));
-        Ref<IPin> rendererIn(kvtest::FirstPin(renderer.get(), PINDIR_INPUT));
+        ComRef<IBaseFilter> source(rawSource);
+        ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+        ASSERT_EQ(graph.Add(filter.Get(), L"eq"), S_OK);
+        ASSERT_EQ(graph.Add(renderer.Get(), L"renderer"), S_OK);
+        ComRef<IPin> sourceOut(kvtest::FirstPin(source.Get(), PINDIR_OUTPUT));
+        ComRef<IPin> eqIn(kvtest::FirstPin(filter.Get(), PINDIR_INPUT));
+        ComRef<IPin> eqOut(kvtest::FirstPin(filter.Get(), PINDIR_OUTPUT));
+        ComRef<IPin> rendererIn(kvtest::FirstPin(renderer.Get(), PINDIR_INPUT));
         // The graph manager puts its WAVE parser between the file and the equaliser.
-        ASSERT_EQ(graph.Graph()->Connect(sourceOut.get(), eqIn.get()), S_OK);
-        ASSERT_EQ(graph.Graph()->ConnectDirect(eqOut.get(), rendererIn.get(), nullptr), S_OK);
+        ASSERT_EQ(graph.Graph()->Connect(sourceOut.Get(), eqIn.Get()), S_OK);
+        ASSERT_EQ(graph.Graph()->ConnectDirect(eqOut.Get(), rendererIn.Get(), nullptr), S_OK);
         ASSERT_EQ(graph.RunToEnd(60000), EC_COMPLETE);
         graph.Stop();
 

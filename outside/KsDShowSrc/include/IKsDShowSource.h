@@ -12,7 +12,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "ComObject.h"
+#include "InterfaceId.h"
 
 inline const CLSID CLSID_KsDShowSrc = {0x9d95b674, 0x2509, 0x456e, {0xb3, 0xf0, 0x05, 0x87, 0x01, 0xce, 0xd5, 0x7f}};
 

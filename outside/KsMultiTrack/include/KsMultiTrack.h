@@ -24,7 +24,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "ComObject.h"
+#include "InterfaceId.h"
 
 // ---------------------------------------------------------------------------------------
 // Records

@@ -4,6 +4,7 @@
 #include "Clip.h"
 
 #include "ChunkFile.h"
+#include "ComRef.h"
 #include "KvSSException.h"
 
 #include <cstring>
@@ -110,18 +111,13 @@ private:
     uint64_t m_end = 0;
 };
 
-struct ChunkFileRef {
-    IChunkFile* file;
-    ~ChunkFileRef() { file->Release(); }
-};
-
 } // namespace
 
 STDMETHODIMP CClip::Save(ITaggedObject* chunkFile, DWORD)
 {
     try {
-        ChunkFileRef ref{ChunkFileOf(chunkFile)};
-        IChunkFile* file = ref.file;
+        ComRef<IChunkFile> ref(ChunkFileOf(chunkFile));
+        IChunkFile* file = ref.Get();
         ThrowIfFailed(file->CreateChunkById(kClipChunk, 0));
         ClipHeader header{kVersion, ToRecord(Format()), m_formatSet ? 1u : 0u, m_start,
                           static_cast<uint32_t>(m_content->SegmentCount())};
@@ -162,8 +158,8 @@ STDMETHODIMP CClip::Load(ITaggedObject* chunkFile)
     // deleting sound that a later attempt (or the user) may still need.
     std::vector<ItemDataPtr> openedHere;
     try {
-        ChunkFileRef ref{ChunkFileOf(chunkFile)};
-        IChunkFile* file = ref.file;
+        ComRef<IChunkFile> ref(ChunkFileOf(chunkFile));
+        IChunkFile* file = ref.Get();
         if (file->GetChunkDepth() == 0)
             file->Seek(0, kSeekBegin);
         ThrowIfFailed(file->DescendById(kClipChunk, kChunkFindById));

@@ -2,6 +2,7 @@
 // EnvelopeData is the plain value (copied into mix snapshots); CEnvelope is the COM object
 // of one live envelope, and the point enumerator walks a snapshot of its points.
 #pragma once
+#include "ComObject.h"
 #include "KsMultiTrack.h"
 
 #include <mutex>

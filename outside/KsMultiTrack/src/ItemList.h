@@ -1,5 +1,6 @@
 // CItemList: an ordered list of (object, track id) pairs with a read cursor.
 #pragma once
+#include "ComObject.h"
 #include "KsMultiTrack.h"
 
 #include <vector>

@@ -1,6 +1,8 @@
 // CTrack's settings, flags and envelope set: plain values under the track's lock.
 #include "Track.h"
 
+#include "ComRef.h"
+
 #include <cmath>
 
 using Guard = std::lock_guard<std::mutex>;
@@ -122,22 +124,13 @@ STDMETHODIMP CTrack::SetSurroundValue(LONG value) { return WriteUnderLock(m_lock
 STDMETHODIMP CTrack::IsSurroundOn(LONG* on) { return ReadUnderLock(m_lock, m_surroundOn, on); }
 STDMETHODIMP CTrack::SetSurroundOn(LONG on) { return WriteUnderLock(m_lock, m_surroundOn, on != 0); }
 
-namespace {
-// Releases a reference on scope exit.
-struct EnvelopeHold {
-    CEnvelope* e;
-    ~EnvelopeHold() { e->Release(); }
-    CEnvelope* operator->() const { return e; }
-};
-} // namespace
-
 STDMETHODIMP CTrack::GetValue(LONG kind, float* value)
 {
     if (!value)
         return E_POINTER;
     if (kind < 0 || kind >= kMtEnvelopeKinds)
         return E_INVALIDARG;
-    EnvelopeHold e{EnvelopeRef(kind)};
+    ComRef<CEnvelope> e(EnvelopeRef(kind));
     return e->GetInitialValue(value);
 }
 
@@ -145,7 +138,7 @@ STDMETHODIMP CTrack::SetValue(LONG kind, float value)
 {
     if (kind < 0 || kind >= kMtEnvelopeKinds || !std::isfinite(value))
         return E_INVALIDARG;
-    EnvelopeHold e{EnvelopeRef(kind)};
+    ComRef<CEnvelope> e(EnvelopeRef(kind));
     return e->SetInitialValue(value);
 }
 
@@ -187,6 +180,6 @@ STDMETHODIMP CTrack::GetValueAt(LONG kind, LONGLONG position, float* value)
         return E_POINTER;
     if (kind < 0 || kind >= kMtEnvelopeKinds)
         return E_INVALIDARG;
-    EnvelopeHold e{EnvelopeRef(kind)};
+    ComRef<CEnvelope> e(EnvelopeRef(kind));
     return e->GetValueAt(position, value);
 }

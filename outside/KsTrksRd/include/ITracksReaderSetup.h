@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "ComObject.h"
+#include "InterfaceId.h"
 
 inline const CLSID CLSID_KsTrksRd = {0xafa92961, 0x2f3d, 0x4c4f, {0x9a, 0x50, 0xfc, 0xda, 0xa7, 0xdf, 0x01, 0x7a}};
 

@@ -8,7 +8,7 @@
 #include <mmreg.h>
 #include <unknwn.h>
 
-#include "ComObject.h"
+#include "InterfaceId.h"
 
 inline const CLSID CLSID_KsTrksWt = {0x2a843246, 0x54bb, 0x48d2, {0xa5, 0x1d, 0x58, 0x35, 0x19, 0xa2, 0x91, 0x51}};
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "ComObject.h"
+#include "InterfaceId.h"
 
 // The filter class in "KvSEAttr.dll".
 inline const CLSID CLSID_KvSEAttr = {0xc99ed024, 0x6a64, 0x47fa, {0xb2, 0x82, 0xce, 0x0a, 0x97, 0xc5, 0x88, 0x3b}};

@@ -117,7 +117,7 @@ protected:
     // item and a frame held in memory; saved to path. Its sound is returned.
     Frames16 SaveEngineClip(const std::string& path)
     {
-        Ref<IMtTrack> track;
+        ComRef<IMtTrack> track;
         EXPECT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
         IMtClip* stereo = ClipOf(stereoItem_);
         IMtClip* mono = ClipOf(monoItem_);
@@ -128,10 +128,10 @@ protected:
         stereo->Release();
         mono->Release();
         Frames16 sound = ReadTrack16(track.Get());
-        Ref<IMtClip> copy;
+        ComRef<IMtClip> copy;
         EXPECT_EQ(S_OK, track->CopyToEnd(copy.Out(), 100));
         EXPECT_EQ(S_OK, copy->SetStartOffset(100));
-        Ref<IMtClipPersist> persist;
+        ComRef<IMtClipPersist> persist;
         EXPECT_EQ(S_OK, copy->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(persist.Out())));
         IChunkFile* file = CreateChunkFile();
         file->SetFileName(path.c_str());
@@ -146,9 +146,9 @@ protected:
     HRESULT Load(const std::string& path, IMtClip** clip)
     {
         *clip = nullptr;
-        Ref<IMtClip> loaded;
+        ComRef<IMtClip> loaded;
         EXPECT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
-        Ref<IMtClipPersist> loader;
+        ComRef<IMtClipPersist> loader;
         EXPECT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
         IChunkFile* file = CreateChunkFile();
         file->SetFileName(path.c_str());
@@ -176,7 +176,7 @@ protected:
         EXPECT_EQ(S_OK, clip->GetFormat(&format));
         if (set_->SetFormat(format.bitsPerSample, format.samplesPerSec) != S_OK)
             return false;
-        Ref<IMtTrack> track;
+        ComRef<IMtTrack> track;
         if (set_->InsertTrack(0, format.channels, track.Out(), -1) != S_OK)
             return false;
         bool taken = track->SwapContent(clip, nullptr) == S_OK;
@@ -190,7 +190,7 @@ protected:
                 sound->resize(bytes.size() / 2);
                 memcpy(sound->data(), bytes.data(), sound->size() * 2);
             }
-            Ref<IMtPeakReader> peaks;
+            ComRef<IMtPeakReader> peaks;
             EXPECT_EQ(S_OK, track->CreatePeakReader(peaks.Out(), 1024, 0));
             std::vector<MtPeakItem> points(format.channels * 64);
             DWORD read = 0;
@@ -327,7 +327,7 @@ TEST_F(ClipFileTest, CraftedFilesAreRefusedWithoutTakingWhatTheyClaim)
             ASSERT_EQ(72u, ReadBytes(path).size());
         }
         const SIZE_T before = PeakCommit();
-        Ref<IMtClip> clip;
+        ComRef<IMtClip> clip;
         EXPECT_EQ(c.expected, Load(path, clip.Out())) << c.what;
         EXPECT_LT(PeakCommit() - before, kMemorySlack) << c.what;
         if (clip) {
@@ -346,7 +346,7 @@ TEST_F(ClipFileTest, TruncatedClipLoadsRefusedOrWhole)
     const Bytes whole = ReadBytes(path);
     ASSERT_GT(whole.size(), 1000u);
     {
-        Ref<IMtClip> clip;
+        ComRef<IMtClip> clip;
         ASSERT_EQ(S_OK, Load(path, clip.Out()));
         Frames16 back;
         ASSERT_TRUE(PlayBack(clip.Get(), &back, 1 << 20));
@@ -355,7 +355,7 @@ TEST_F(ClipFileTest, TruncatedClipLoadsRefusedOrWhole)
     int wholeLoads = 0;
     for (size_t length = 0; length < whole.size(); ++length) {
         WriteBytes(cut, whole.data(), length);
-        Ref<IMtClip> clip;
+        ComRef<IMtClip> clip;
         HRESULT hr = Load(cut, clip.Out());
         if (hr != S_OK) {
             EXPECT_TRUE(FAILED(hr)) << length;
@@ -454,7 +454,7 @@ TEST_F(ClipFileTest, MutatedFilesNeverCrashLoadOutsideTheirItemsOrTakeMemory)
         // The clip reader.
         const Bytes b = mutate(original, sizeFields);
         WriteBytes(mutated, b.data(), b.size());
-        Ref<IMtClip> clip;
+        ComRef<IMtClip> clip;
         if (Load(mutated, clip.Out()) == S_OK) {
             ASSERT_TRUE(SegmentsInsideItems(b)) << "a clip outside its items loaded";
             LONGLONG length = -1;
@@ -479,7 +479,7 @@ TEST_F(ClipFileTest, MutatedFilesNeverCrashLoadOutsideTheirItemsOrTakeMemory)
         r = mutate(r, {});
         r.resize(sizeof(record), static_cast<uint8_t>(random()));
         memcpy(&record, r.data(), sizeof(record));
-        Ref<IMtItemList> list;
+        ComRef<IMtItemList> list;
         ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
         list->AddFileItem(&record, nullptr, nullptr, 0);
     }

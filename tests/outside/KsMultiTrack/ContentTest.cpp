@@ -162,7 +162,7 @@ protected:
             m.Trim(s.position, s.length);
             break;
         case Op::CopyPaste: {
-            Ref<IMtClip> copy;
+            ComRef<IMtClip> copy;
             ASSERT_EQ(S_OK, track_->CopyRange(copy.Out(), s.position, s.length));
             Frames16 copied = m.Copy(s.position, s.length);
             LONGLONG copyLength = -1;
@@ -191,7 +191,7 @@ protected:
     IMtItem* baseItem_ = nullptr;
     IMtItem* clipItem_ = nullptr;
     Frames16 clipFrames_;
-    Ref<IMtTrack> track_;
+    ComRef<IMtTrack> track_;
     Model model_;
 };
 
@@ -230,15 +230,15 @@ TEST_F(ContentTest, EveryEditReadsBackExactlyAndUndoesThroughContentSwap)
         // Save the content as the range commands do, edit, then undo and redo by swapping.
         LONGLONG start = 0;
         ASSERT_EQ(S_OK, track_->GetStartOffset(&start));
-        Ref<IMtClip> backward;
+        ComRef<IMtClip> backward;
         ASSERT_EQ(S_OK, track_->CopyToEnd(backward.Out(), start));
         ASSERT_EQ(S_OK, backward->SetStartOffset(start));
         Apply(s, model_);
         ExpectTrackIs(model_, (where + " after edit").c_str());
-        Ref<IMtClip> forward;
+        ComRef<IMtClip> forward;
         ASSERT_EQ(S_OK, track_->SwapContent(backward.Get(), forward.Out()));
         ExpectTrackIs(before, (where + " after undo").c_str());
-        Ref<IMtClip> again;
+        ComRef<IMtClip> again;
         ASSERT_EQ(S_OK, track_->SwapContent(forward.Get(), again.Out()));
         ExpectTrackIs(model_, (where + " after redo").c_str());
     }
@@ -246,7 +246,7 @@ TEST_F(ContentTest, EveryEditReadsBackExactlyAndUndoesThroughContentSwap)
 
 TEST_F(ContentTest, DuplicateIsIndependentOfTheOriginal)
 {
-    Ref<IMtTrack> copy;
+    ComRef<IMtTrack> copy;
     ASSERT_EQ(S_OK, track_->Duplicate(copy.Out()));
     ASSERT_EQ(S_OK, track_->DeleteRange(1000, 2500));
     EXPECT_TRUE(ReadTrack16(copy.Get()) == model_.frames);
@@ -308,7 +308,7 @@ TEST_F(ContentTest, MonoClipFeedsBothChannelsAndMergeOverwritesInPlace)
 
 TEST_F(ContentTest, ReaderSeeksAndReadsSilenceOutsideTheSound)
 {
-    Ref<IMtItem> reader;
+    ComRef<IMtItem> reader;
     ASSERT_EQ(S_OK, track_->CreateReader(reader.Out(), 0));
     const LONGLONG from = 990, to = 1010;
     ASSERT_EQ(S_OK, reader->SetRange(&from, &to));
@@ -324,7 +324,7 @@ TEST_F(ContentTest, ReaderSeeksAndReadsSilenceOutsideTheSound)
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(0, buffer[i]);
     EXPECT_TRUE(std::equal(buffer + 20, buffer + 40, model_.frames.begin()));
-    Ref<IMtReaderSeek> seek;
+    ComRef<IMtReaderSeek> seek;
     ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(IMtReaderSeek), reinterpret_cast<void**>(seek.Out())));
     ASSERT_EQ(S_OK, seek->Seek(1005));
     ASSERT_EQ(S_OK, reader->Read(buffer, sizeof(buffer), &got));
@@ -344,7 +344,7 @@ TEST_F(ContentTest, StoreCallsPlaceTheWholeItemThroughTheirSlots)
     auto slot = [](IMtTrack* track, int n) {
         return reinterpret_cast<StoreCall>((*reinterpret_cast<void***>(track))[n]);
     };
-    Ref<IMtTrack> fresh;
+    ComRef<IMtTrack> fresh;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, fresh.Out(), -1));
     ASSERT_EQ(S_OK, slot(fresh.Get(), 10)(fresh.Get(), clipItem_, 0, 0));
     EXPECT_TRUE(ReadTrack16(fresh.Get()) == clipFrames_);

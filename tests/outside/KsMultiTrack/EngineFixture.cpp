@@ -45,7 +45,7 @@ IMtItem* EngineTest::MakeItem(const std::string& name, const void* data, size_t 
     std::string path = scratch_.File(name);
     WriteFile(name, data, bytes);
     MtFileItemRecord record = RecordFor(path, 0, channels, bits, rate);
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     EXPECT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     EXPECT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), peakPath.empty() ? nullptr : peakPath.c_str(), 7));
     EXPECT_EQ(S_OK, list->ResetItems(1));
@@ -90,7 +90,7 @@ Frames16 EngineTest::Pattern(size_t frames, int channels, int seed)
 
 std::vector<uint8_t> EngineTest::ReadTrack(IMtTrack* track, LONGLONG start, LONGLONG end, DWORD chunk)
 {
-    Ref<IMtItem> reader;
+    ComRef<IMtItem> reader;
     EXPECT_EQ(S_OK, track->CreateReader(reader.Out(), 0));
     EXPECT_EQ(S_OK, reader->SetRange(&start, &end));
     EXPECT_EQ(S_OK, reader->BeginRead());
@@ -118,7 +118,7 @@ Frames16 EngineTest::ReadTrack16(IMtTrack* track)
 
 EngineTempFolder::EngineTempFolder(Engine& engine)
 {
-    Ref<IMtTempStore> store;
+    ComRef<IMtTempStore> store;
     if (engine.CreateTempStore(store.Out()) != S_OK ||
         store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings_.Out())) != S_OK)
         return;

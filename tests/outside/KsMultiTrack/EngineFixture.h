@@ -1,6 +1,7 @@
 // Loads KsMultiTrack.dll as a caller of another module would and binds its exports by
 // ordinal; helpers write raw PCM item files and read tracks back.
 #pragma once
+#include "ComRef.h"
 #include "KsMultiTrack.h"
 #include "TestSupport.h"
 
@@ -9,33 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// A counted reference that releases on scope exit.
-template <class I>
-class Ref {
-public:
-    Ref() = default;
-    ~Ref() { Reset(); }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    I** Out()
-    {
-        Reset();
-        return &p_;
-    }
-    void Reset()
-    {
-        if (p_)
-            p_->Release();
-        p_ = nullptr;
-    }
-    I* operator->() const { return p_; }
-    I* Get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    I* p_ = nullptr;
-};
 
 class Engine {
 public:
@@ -84,7 +58,7 @@ protected:
 
     Engine engine_;
     kvtest::ScratchFolder scratch_;
-    Ref<IMtTrackSet> set_;
+    ComRef<IMtTrackSet> set_;
 };
 
 // Points the engine's temporary folder at a scratch folder of its own for one test and puts
@@ -101,7 +75,7 @@ public:
     std::string File(const std::string& name) const { return folder_.File(name); }
 
 private:
-    Ref<IMtTempSettings> settings_;
+    ComRef<IMtTempSettings> settings_;
     char previous_[MAX_PATH] = {};
     kvtest::ScratchFolder folder_;
     bool ready_ = false;

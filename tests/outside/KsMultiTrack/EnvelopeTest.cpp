@@ -16,7 +16,7 @@ protected:
     }
     std::vector<std::pair<LONGLONG, float>> Points(IMtEnvelope* e)
     {
-        Ref<IMtEnvelopePointEnum> points;
+        ComRef<IMtEnvelopePointEnum> points;
         EXPECT_EQ(S_OK, e->EnumPoints(points.Out()));
         std::vector<std::pair<LONGLONG, float>> out;
         MtEnvelopePointItem item;
@@ -28,9 +28,9 @@ protected:
         return out;
     }
 
-    Ref<IMtTrack> track_;
-    Ref<IMtEnvelopeSet> envelopes_;
-    Ref<IMtEnvelope> level_;
+    ComRef<IMtTrack> track_;
+    ComRef<IMtEnvelopeSet> envelopes_;
+    ComRef<IMtEnvelope> level_;
 };
 
 using PointList = std::vector<std::pair<LONGLONG, float>>;
@@ -45,7 +45,7 @@ TEST_F(EnvelopeTest, DefaultsAreUnityLevelAndCentredPans)
         ASSERT_EQ(S_OK, envelopes_->GetValue(kind, &v));
         EXPECT_EQ(expected[kind], v);
     }
-    Ref<IMtEnvelope> none;
+    ComRef<IMtEnvelope> none;
     EXPECT_EQ(E_INVALIDARG, envelopes_->GetEnvelope(5, none.Out()));
     ASSERT_EQ(S_OK, envelopes_->SetValue(kMtEnvPan, -1.0f));
     float v = 0;
@@ -91,7 +91,7 @@ TEST_F(EnvelopeTest, RangesShiftAndCutPoints)
 TEST_F(EnvelopeTest, ClonesAndRestoresAreIndependent)
 {
     level_->InsertPoint(50, 0.5f);
-    Ref<IMtEnvelope> clone;
+    ComRef<IMtEnvelope> clone;
     ASSERT_EQ(S_OK, level_->Clone(clone.Out()));
     clone->InsertPoint(60, 0.6f);
     level_->InsertPoint(70, 0.7f);
@@ -101,18 +101,18 @@ TEST_F(EnvelopeTest, ClonesAndRestoresAreIndependent)
     clone->Clear();
     EXPECT_EQ((PointList{{50, 0.5f}, {60, 0.6f}}), Points(level_.Get()));
     // Duplicated tracks get their own envelopes too.
-    Ref<IMtTrack> copy;
+    ComRef<IMtTrack> copy;
     ASSERT_EQ(S_OK, track_->Duplicate(copy.Out()));
     level_->Clear();
-    Ref<IMtEnvelopeSet> copyEnvelopes;
+    ComRef<IMtEnvelopeSet> copyEnvelopes;
     ASSERT_EQ(S_OK, copy->QueryInterface(__uuidof(IMtEnvelopeSet), reinterpret_cast<void**>(copyEnvelopes.Out())));
-    Ref<IMtEnvelope> copyLevel;
+    ComRef<IMtEnvelope> copyLevel;
     ASSERT_EQ(S_OK, copyEnvelopes->GetEnvelope(kMtEnvLevel, copyLevel.Out()));
     EXPECT_EQ(2u, Points(copyLevel.Get()).size());
     // SetEnvelope copies, it does not share.
     ASSERT_EQ(S_OK, envelopes_->SetEnvelope(kMtEnvPan, copyLevel.Get()));
     copyLevel->Clear();
-    Ref<IMtEnvelope> pan;
+    ComRef<IMtEnvelope> pan;
     ASSERT_EQ(S_OK, envelopes_->GetEnvelope(kMtEnvPan, pan.Out()));
     EXPECT_EQ(2u, Points(pan.Get()).size());
 }
@@ -156,7 +156,7 @@ TEST_F(EnvelopeTest, TakenEnvelopeKeepsItsPointsWhileACloneStandsInAndGoesBack)
     EXPECT_FLOAT_EQ(0.5f, value);
 
     ASSERT_EQ(S_OK, (CallEnvelopeSlot<HRESULT, LONG, IMtEnvelope*>(set, 6, kMtEnvLevel, taken)));
-    Ref<IMtEnvelope> now;
+    ComRef<IMtEnvelope> now;
     ASSERT_EQ(S_OK, set->GetEnvelope(kMtEnvLevel, now.Out()));
     EXPECT_EQ((PointList{{100, 0.25f}, {400, 0.75f}}), Points(now.Get()));
     ASSERT_EQ(S_OK, set->GetValueAt(kMtEnvLevel, 250, &value));

@@ -48,7 +48,7 @@ TEST_F(EngineTest, ItemsOfAnyWidthReadInTheDocumentStorage)
         ASSERT_EQ(S_OK, engine_.CreateTrackSet(set_.Out()));
         ASSERT_EQ(S_OK, set_->SetFormat(c.documentBits, 44100));
         IMtItem* item = MakeItem("w" + std::to_string(n++) + ".raw", c.item.data(), c.item.size(), 1, c.itemBits, 44100);
-        Ref<IMtTrack> track;
+        ComRef<IMtTrack> track;
         ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
         IMtClip* clip = ClipOf(item);
         ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
@@ -63,7 +63,7 @@ TEST_F(EngineTest, SamplesOfFloatDocumentsAreWrittenAndReadAsScaledIntegers)
     ASSERT_EQ(S_OK, set_->SetFormat(24, 48000));
     std::vector<float> data = {0.5f, -0.25f, 0.0f};
     IMtItem* item = MakeItem("f.raw", data.data(), data.size() * 4, 1, 24, 48000);
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
     IMtClip* clip = ClipOf(item);
     ASSERT_EQ(S_OK, track->InsertClip(clip, 10, 0, 0));
@@ -77,7 +77,7 @@ TEST_F(EngineTest, SamplesOfFloatDocumentsAreWrittenAndReadAsScaledIntegers)
     memcpy(&third, &bytes[8], 4);
     EXPECT_EQ(0.5f, third);
     // The item itself is untouched: a second track on it still reads the old sample.
-    Ref<IMtTrack> other;
+    ComRef<IMtTrack> other;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, other.Out(), -1));
     ASSERT_EQ(S_OK, other->InsertClip(clip, 0, 0, 0));
     ASSERT_EQ(S_OK, other->ReadSample(0, 2, &value));

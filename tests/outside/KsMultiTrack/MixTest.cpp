@@ -62,7 +62,7 @@ protected:
                 item = MakeItem("mix" + std::to_string(n) + ".raw", pcm.data(), pcm.size() * 4, WORD(s.channels), bits, 48000);
             }
             data_.push_back(values);
-            Ref<IMtTrack> track;
+            ComRef<IMtTrack> track;
             ASSERT_EQ(S_OK, set_->InsertTrack(0, WORD(s.channels), track.Out(), -1));
             IMtClip* clip = ClipOf(item);
             ASSERT_EQ(S_OK, track->InsertClip(clip, s.start, 0, 0));
@@ -72,9 +72,9 @@ protected:
             track->SetPan(s.pan);
             track->SetFlag(kMtFlagMute, s.mute);
             track->SetFlag(kMtFlagSolo, s.solo);
-            Ref<IMtEnvelopeSet> envelopes;
+            ComRef<IMtEnvelopeSet> envelopes;
             ASSERT_EQ(S_OK, track->QueryInterface(__uuidof(IMtEnvelopeSet), reinterpret_cast<void**>(envelopes.Out())));
-            Ref<IMtEnvelope> level, pan;
+            ComRef<IMtEnvelope> level, pan;
             envelopes->GetEnvelope(kMtEnvLevel, level.Out());
             envelopes->GetEnvelope(kMtEnvPan, pan.Out());
             for (auto& p : s.level)
@@ -107,7 +107,7 @@ protected:
 
     std::vector<float> ReadMix(DWORD channels, DWORD flags, LONGLONG start, LONGLONG end, DWORD chunk = 1000)
     {
-        Ref<IMtMixReader> mix;
+        ComRef<IMtMixReader> mix;
         EXPECT_EQ(S_OK, set_->CreateMixReader(channels, flags, mix.Out()));
         EXPECT_EQ(S_OK, mix->SetRange(start, end));
         std::vector<float> out, buffer(chunk * channels);
@@ -140,7 +140,7 @@ TEST_F(MixTest, MixOfMarkedTracksMatchesTheIndependentMix)
         ASSERT_EQ(S_OK, engine_.CreateTrackSet(set_.Out()));
         Build(kTracks, bits);
         ASSERT_EQ(S_OK, set_->SetMasterVolume(0.9f));
-        Ref<IMtSelection> selection;
+        ComRef<IMtSelection> selection;
         ASSERT_EQ(S_OK, set_->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(selection.Out())));
         selection->SetAllTracks(1);
         std::vector<float> mix = ReadMix(2, 0, 50, 6000);
@@ -191,7 +191,7 @@ TEST_F(MixTest, SoloWinsAndAutomationOffUsesConstantValues)
     EXPECT_LT(worst, 2e-5);
 
     // Silenced tracks are left out whatever their flags.
-    Ref<IMtTrack> t1, t2;
+    ComRef<IMtTrack> t1, t2;
     set_->GetTrack(1, t1.Out());
     set_->GetTrack(2, t2.Out());
     t1->SetSilenced(1);
@@ -204,7 +204,7 @@ TEST_F(MixTest, SixChannelOutputPlacesMonoTracksByRole)
 {
     ASSERT_EQ(S_OK, set_->SetChannelLimit(6));
     Build({{1, 0, 100, 1.0f, 0.0f, false, false, {}, {}}, {1, 0, 100, 0.5f, 0.0f, false, false, {}, {}}}, 16);
-    Ref<IMtTrack> centre;
+    ComRef<IMtTrack> centre;
     set_->GetTrack(1, centre.Out());
     centre->SetSpeakerMask(4);
     std::vector<float> mix = ReadMix(6, kMtMixAllTracks, 0, 100);
@@ -221,9 +221,9 @@ TEST_F(MixTest, SixChannelOutputPlacesMonoTracksByRole)
 TEST_F(MixTest, ReaderKeepsItsSnapshotWhileTheTrackIsEdited)
 {
     Build({{2, 0, 3000, 1.0f, 0.0f, false, false, {}, {}}}, 16);
-    Ref<IMtMixReader> mix;
+    ComRef<IMtMixReader> mix;
     ASSERT_EQ(S_OK, set_->CreateMixReader(2, kMtMixAllTracks, mix.Out()));
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     set_->GetTrack(0, track.Out());
     ASSERT_EQ(S_OK, track->DeleteRange(0, 3000));
     std::vector<float> buffer(2 * 3000);
@@ -241,7 +241,7 @@ TEST_F(MixTest, ReaderKeepsItsSnapshotWhileTheTrackIsEdited)
 TEST_F(MixTest, MonoTrackHoldingStereoItemsMixesTheirFirstChannelToBothSides)
 {
     Build({{2, 0, 500, 1.0f, 0.0f, false, false, {}, {}}}, 16);
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     set_->GetTrack(0, track.Out());
     ASSERT_EQ(S_OK, track->SetChannels(1));
     std::vector<float> mix = ReadMix(2, kMtMixAllTracks, 0, 500);

@@ -51,7 +51,7 @@ TEST_F(EngineTest, PeaksMatchTheSamplesForEveryPointSizeAndPeakSource)
     for (const auto& source : sources) {
         IMtItem* item = MakeItem("peaks" + std::to_string(n++) + ".raw", data.data(), data.size() * 2, 2, 16, 44100,
                                  source.peakPath);
-        Ref<IMtTrack> track;
+        ComRef<IMtTrack> track;
         ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
         IMtClip* clip = ClipOf(item);
         ASSERT_EQ(S_OK, track->InsertClip(clip, 500, 0, 0));
@@ -60,7 +60,7 @@ TEST_F(EngineTest, PeaksMatchTheSamplesForEveryPointSizeAndPeakSource)
         Frames16 model(data.begin(), data.begin() + 2500 * 2);
         model.insert(model.end(), data.begin() + 4000 * 2, data.end());
         for (DWORD spp : {1024u, 300u, 4096u}) {
-            Ref<IMtPeakReader> reader;
+            ComRef<IMtPeakReader> reader;
             ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), spp, 0));
             ASSERT_EQ(S_OK, reader->Seek(500));
             std::vector<MtPeakItem> got(2 * 100);
@@ -78,7 +78,7 @@ TEST_F(EngineTest, PeaksMatchTheSamplesForEveryPointSizeAndPeakSource)
             EXPECT_EQ(S_OK, reader->End());
         }
         // A point reaching before the track counts the silence there.
-        Ref<IMtPeakReader> early;
+        ComRef<IMtPeakReader> early;
         ASSERT_EQ(S_OK, track->CreatePeakReader(early.Out(), 1000, 0));
         ASSERT_EQ(S_OK, early->Seek(0));
         MtPeakItem first[2];
@@ -101,11 +101,11 @@ TEST_F(EngineTest, WholeBlocksComeFromThePeakFile)
         marks[i] = MtPeakItem{-static_cast<LONG>(i) - 1, static_cast<LONG>(i) + 1};
     WriteFile("marks.pk", marks.data(), marks.size() * sizeof(MtPeakItem));
     IMtItem* item = MakeItem("marks.raw", data.data(), data.size() * 2, 2, 16, 44100, scratch_.File("marks.pk"));
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
     IMtClip* clip = ClipOf(item);
     ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
-    Ref<IMtPeakReader> reader;
+    ComRef<IMtPeakReader> reader;
     ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), 2048, 0));
     MtPeakItem got[4];
     DWORD read = 0;
@@ -170,11 +170,11 @@ TEST_F(EngineTest, PeaksAreInTheDocumentsUnitsForEveryWidth)
         IMtItem* item = MakeItem("width" + std::to_string(n++) + ".raw", bytes.data(), bytes.size(), 1, c.itemBits,
                                  44100, peakPath);
         ASSERT_NE(nullptr, item) << c.what;
-        Ref<IMtTrack> track;
+        ComRef<IMtTrack> track;
         ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
         IMtClip* clip = ClipOf(item);
         ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
-        Ref<IMtPeakReader> reader;
+        ComRef<IMtPeakReader> reader;
         ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), 1024, 0));
         MtPeakItem got{-1, -1};
         DWORD read = 0;
@@ -196,12 +196,12 @@ TEST_F(EngineTest, SamplesThatAreNotNumbersGivePeaksInRange)
     data[1024 + 10] = 0.5f;              // block 1 one sound sample among them
     IMtItem* item = MakeItem("nan.raw", data.data(), data.size() * 4, 1, 32, 44100);
     ASSERT_NE(nullptr, item);
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
     IMtClip* clip = ClipOf(item);
     ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
     for (DWORD perPoint : {1024u, 100u, 2048u}) {
-        Ref<IMtPeakReader> reader;
+        ComRef<IMtPeakReader> reader;
         ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), perPoint, 0));
         std::vector<MtPeakItem> got(64);
         DWORD read = 0;
@@ -233,11 +233,11 @@ TEST_F(EngineTest, PeakFileWithMinimumAboveMaximumIsNotBelieved)
     reversed[3] = MtPeakItem{peaks[3].maximum, peaks[3].minimum};
     WriteFile("reversed.pk", reversed.data(), reversed.size() * sizeof(MtPeakItem));
     IMtItem* item = MakeItem("reversed.raw", data.data(), data.size() * 2, 2, 16, 44100, scratch_.File("reversed.pk"));
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
     IMtClip* clip = ClipOf(item);
     ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
-    Ref<IMtPeakReader> reader;
+    ComRef<IMtPeakReader> reader;
     ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), 1024, 0));
     std::vector<MtPeakItem> got(peaks.size());
     DWORD read = 0;

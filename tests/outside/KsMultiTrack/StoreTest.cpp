@@ -47,7 +47,7 @@ TEST_F(EngineTest, ItemFilesThatAreNotWholeFramesAreRefused)
 {
     const char odd[3] = {1, 2, 3};
     WriteFile("odd.raw", odd, sizeof(odd));
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     MtFileItemRecord r = RecordFor(scratch_.File("odd.raw"), 0, 1, 16, 44100);
     EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, r.path, nullptr, 0));
@@ -68,7 +68,7 @@ TEST_F(EngineTest, RefusedFileInTheTempFolderIsNotDeleted)
     FILE* f = fopen(path.c_str(), "wb");
     fwrite("abc", 1, 3, f);
     fclose(f);
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
     EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, path.c_str(), nullptr, 0));
@@ -88,7 +88,7 @@ TEST_F(EngineTest, RecordWithoutTerminatorIsReadWithinItsPathField)
     ASSERT_TRUE(VirtualProtect(pages + page, page, PAGE_NOACCESS, &old));
     auto* record = reinterpret_cast<MtFileItemRecord*>(pages + page - sizeof(MtFileItemRecord));
     memset(record, 'A', sizeof(*record));
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     EXPECT_TRUE(FAILED(list->AddFileItem(record, nullptr, nullptr, 0)));
     EXPECT_TRUE(list->IsEmpty());
@@ -97,10 +97,10 @@ TEST_F(EngineTest, RecordWithoutTerminatorIsReadWithinItsPathField)
 
 TEST_F(EngineTest, ItemListKeepsPairsInOrder)
 {
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     EXPECT_TRUE(list->IsEmpty());
-    Ref<IMtTrack> a, b;
+    ComRef<IMtTrack> a, b;
     set_->InsertTrack(0, 1, a.Out(), -1);
     set_->InsertTrack(0, 1, b.Out(), -1);
     list->AddItem(a.Get(), 5);
@@ -127,7 +127,7 @@ TEST_F(EngineTest, ItemListKeepsPairsInOrder)
 
 TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
 {
-    Ref<IMtTempStore> store;
+    ComRef<IMtTempStore> store;
     ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
     ASSERT_EQ(S_OK, store->Open());
     // A project track registered under the project's path and its track number.
@@ -135,19 +135,19 @@ TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
     WriteFile("t1.raw", data.data(), data.size() * 2);
     WriteFile("project.kvs", "x", 1);
     MtFileItemRecord project = RecordFor(scratch_.File("project.kvs"), 2, 1, 16, 44100);
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     ASSERT_EQ(S_OK, list->AddFileItem(&project, scratch_.File("t1.raw").c_str(), nullptr, 0));
-    Ref<IUnknown> held;
+    ComRef<IUnknown> held;
     ASSERT_EQ(S_OK, store->LookupTrack(&project, held.Out(), 1));
-    Ref<IMtItem> item;
+    ComRef<IMtItem> item;
     ASSERT_EQ(S_OK, held->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(item.Out())));
     LONGLONG size = 0;
     item->GetSize(&size);
     EXPECT_EQ(200, size);
     // Another track number, or another format: not held.
     MtFileItemRecord other = RecordFor(scratch_.File("project.kvs"), 3, 1, 16, 44100);
-    Ref<IUnknown> none;
+    ComRef<IUnknown> none;
     EXPECT_EQ(S_FALSE, store->LookupTrack(&other, none.Out(), 1));
     EXPECT_FALSE(none);
     other = RecordFor(scratch_.File("project.kvs"), 2, 1, 24, 44100);
@@ -175,14 +175,14 @@ TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
         fwrite(data.data(), 2, data.size(), f);
         fclose(f);
         MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
-        Ref<IMtItemList> list;
+        ComRef<IMtItemList> list;
         ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
         ASSERT_EQ(S_OK, list->AddFileItem(&r, path.c_str(), nullptr, 0));
         // A track still plays the item after the list is gone.
         IUnknown* object = nullptr;
         list->ResetItems(0);
         list->NextItem(&object, nullptr);
-        Ref<IMtTrack> track;
+        ComRef<IMtTrack> track;
         set_->InsertTrack(0, 1, track.Out(), -1);
         IMtClip* clip = nullptr;
         engine_.CreateClip(&clip);
@@ -219,7 +219,7 @@ TEST_F(EngineTest, OnlyTemporaryPeakFilesReadAsPeaksGoWithTheirItem)
     const std::string shared = temp.File("NYshared.tmp");
     write(shared, peaks.data(), peaks.size() * sizeof(MtPeakItem));
     MtFileItemRecord sharedRecord = RecordFor(shared, 0, 1, 16, 44100);
-    Ref<IMtItemList> keeper;
+    ComRef<IMtItemList> keeper;
     ASSERT_EQ(S_OK, engine_.CreateItemList(keeper.Out()));
     ASSERT_EQ(S_OK, keeper->AddFileItem(&sharedRecord, shared.c_str(), nullptr, 0));
 
@@ -249,7 +249,7 @@ TEST_F(EngineTest, OnlyTemporaryPeakFilesReadAsPeaksGoWithTheirItem)
         write(dataPath, data.data(), data.size() * 2);
         MtFileItemRecord r = RecordFor(dataPath, 0, 1, 16, 44100);
         {
-            Ref<IMtItemList> list;
+            ComRef<IMtItemList> list;
             ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
             ASSERT_EQ(S_OK, list->AddFileItem(&r, dataPath.c_str(), c.peakPath.c_str(), 0)) << c.what;
         }
@@ -262,19 +262,19 @@ TEST_F(EngineTest, CopiesCarryTheSourceTrackAndSubClips)
 {
     Frames16 data = Pattern(1000, 1, 4);
     IMtItem* item = MakeItem("copy.raw", data.data(), data.size() * 2, 1, 16, 44100);
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     set_->InsertTrack(0, 1, track.Out(), -1);
     IMtClip* clip = ClipOf(item);
     track->InsertClip(clip, 100, 0, 0);
     track->SetVolume(0.7f);
-    Ref<IMtClip> copy;
+    ComRef<IMtClip> copy;
     ASSERT_EQ(S_OK, track->CopyRange(copy.Out(), 300, 200));
-    Ref<IMtTrack> source;
+    ComRef<IMtTrack> source;
     ASSERT_EQ(S_OK, copy->GetSourceTrack(source.Out()));
     float volume = 0;
     source->GetVolume(&volume);
     EXPECT_EQ(0.7f, volume);
-    Ref<IMtClip> whole;
+    ComRef<IMtClip> whole;
     ASSERT_EQ(S_OK, copy->CreateSubClip(0, -1, whole.Out()));
     LONGLONG length = 0;
     whole->GetLength(&length);
@@ -283,7 +283,7 @@ TEST_F(EngineTest, CopiesCarryTheSourceTrackAndSubClips)
     whole->GetFormat(&format);
     EXPECT_EQ(44100u, format.samplesPerSec);
     EXPECT_EQ(1, format.channels);
-    Ref<IMtTrack> none;
+    ComRef<IMtTrack> none;
     EXPECT_EQ(E_FAIL, clip->GetSourceTrack(none.Out()));
     // Pasting the copy at the front puts the copied frames there.
     ASSERT_EQ(S_OK, track->InsertClip(whole.Get(), 100, 0, 0));
@@ -300,7 +300,7 @@ TEST_F(EngineTest, ConvertFormatResamplesAndChangesWidth)
         ramp[i] = static_cast<int16_t>(i * 4);
     ASSERT_EQ(S_OK, set_->SetFormat(16, 48000));
     IMtItem* item = MakeItem("ramp.raw", ramp.data(), ramp.size() * 2, 1, 16, 48000);
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     set_->InsertTrack(0, 1, track.Out(), -1);
     IMtClip* clip = ClipOf(item);
     track->InsertClip(clip, 1000, 0, 0);
@@ -324,35 +324,35 @@ TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
 {
     Frames16 data = Pattern(2000, 2, 6);
     IMtItem* item = MakeItem("persist.raw", data.data(), data.size() * 2, 2, 16, 44100);
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     set_->InsertTrack(0, 2, track.Out(), -1);
     IMtClip* clip = ClipOf(item);
     track->InsertClip(clip, 300, 0, 0);
     track->DeleteRange(800, 100);
     track->WriteSample(0, 1000, 1234);  // a frame held in memory
     Frames16 before = ReadTrack16(track.Get());
-    Ref<IMtClip> content;
+    ComRef<IMtClip> content;
     ASSERT_EQ(S_OK, track->CopyToEnd(content.Out(), 300));
     ASSERT_EQ(S_OK, content->SetStartOffset(300));
 
     IChunkFile* file = CreateChunkFile();
     file->SetFileName(scratch_.File("clip.kcl").c_str());
     file->Open(kFileCreate);
-    Ref<IMtClipPersist> persist;
+    ComRef<IMtClipPersist> persist;
     ASSERT_EQ(S_OK, content->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(persist.Out())));
     ASSERT_EQ(S_OK, persist->Save(file, kFileCreate));
     file->Close();
     file->Open(kFileRead);
-    Ref<IMtClip> loaded;
+    ComRef<IMtClip> loaded;
     ASSERT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
-    Ref<IMtClipPersist> loader;
+    ComRef<IMtClipPersist> loader;
     ASSERT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
     ASSERT_EQ(S_OK, loader->Load(file));
     file->Close();
     file->Release();
 
     ASSERT_EQ(S_OK, track->DeleteRange(0, 1000000));
-    Ref<IMtClip> previous;
+    ComRef<IMtClip> previous;
     ASSERT_EQ(S_OK, track->SwapContent(loaded.Get(), previous.Out()));
     LONGLONG start = 0;
     track->GetStartOffset(&start);
@@ -380,28 +380,28 @@ TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
     IChunkFile* file = CreateChunkFile();
     file->SetFileName(scratch_.File("two.kcl").c_str());
     {
-        Ref<IMtTrack> track;
+        ComRef<IMtTrack> track;
         ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
         LONGLONG at = 0;
         for (const std::string& path : {first, second}) {
             writeData(path);
             MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
-            Ref<IMtItemList> list;
+            ComRef<IMtItemList> list;
             ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
             ASSERT_EQ(S_OK, list->AddFileItem(&r, path.c_str(), nullptr, 0));
             IUnknown* object = nullptr;
             list->ResetItems(0);
             ASSERT_EQ(S_OK, list->NextItem(&object, nullptr));
-            Ref<IMtClip> clip;
+            ComRef<IMtClip> clip;
             ASSERT_EQ(S_OK, engine_.CreateClip(clip.Out()));
             ASSERT_EQ(S_OK, clip->SetSource(object, 0, -1));
             object->Release();
             ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), at, 0, 0));
             at += static_cast<LONGLONG>(data.size());
         }
-        Ref<IMtClip> content;
+        ComRef<IMtClip> content;
         ASSERT_EQ(S_OK, track->CopyToEnd(content.Out(), 0));
-        Ref<IMtClipPersist> persist;
+        ComRef<IMtClipPersist> persist;
         ASSERT_EQ(S_OK, content->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(persist.Out())));
         file->Open(kFileCreate);
         ASSERT_EQ(S_OK, persist->Save(file, kFileCreate));
@@ -413,9 +413,9 @@ TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
     ASSERT_FALSE(Exists(second));
     writeData(first);
     file->Open(kFileRead);
-    Ref<IMtClip> loaded;
+    ComRef<IMtClip> loaded;
     ASSERT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
-    Ref<IMtClipPersist> loader;
+    ComRef<IMtClipPersist> loader;
     ASSERT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
     EXPECT_EQ(kMtErrBadItemFile, loader->Load(file));
     file->Close();
@@ -473,7 +473,7 @@ TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
         if (c.backdated)
             Backdate(temp.File(c.name));
     }
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
     MtFileItemRecord used = RecordFor(temp.File("NY3C.tmp"), 0, 1, 16, 44100);
     ASSERT_EQ(S_OK, list->AddFileItem(&used, used.path, nullptr, 0));
@@ -497,7 +497,7 @@ TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
     IUnknown* object = nullptr;
     list->ResetItems(0);
     ASSERT_EQ(S_OK, list->NextItem(&object, nullptr));
-    Ref<IMtItem> item;
+    ComRef<IMtItem> item;
     ASSERT_EQ(S_OK, object->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(item.Out())));
     object->Release();
     int16_t first[4] = {};

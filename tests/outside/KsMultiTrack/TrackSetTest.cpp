@@ -117,7 +117,7 @@ TEST_F(EngineTest, SlotsAnswerAtTheirPositions)
 
 TEST_F(EngineTest, ChannelLimitRefusesWiderTracks)
 {
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     EXPECT_EQ(kMtErrChannelLimit, set_->InsertTrack(0, 6, track.Out(), -1));
     EXPECT_FALSE(track);
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
@@ -125,10 +125,10 @@ TEST_F(EngineTest, ChannelLimitRefusesWiderTracks)
     EXPECT_EQ(E_INVALIDARG, set_->SetChannelLimit(4));
     ASSERT_EQ(S_OK, set_->SetChannelLimit(6));
     EXPECT_EQ(S_OK, track->SetChannels(6));
-    Ref<IMtTrack> six;
+    ComRef<IMtTrack> six;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 6, six.Out(), -1));
     // Seven channels lie beyond the widest limit there is: refused as beyond the limit.
-    Ref<IMtTrack> seven;
+    ComRef<IMtTrack> seven;
     EXPECT_EQ(kMtErrChannelLimit, set_->InsertTrack(0, 7, seven.Out(), -1));
     EXPECT_FALSE(seven);
     EXPECT_EQ(kMtErrChannelLimit, six->SetChannels(7));
@@ -144,7 +144,7 @@ TEST_F(EngineTest, ChannelLimitRefusesWiderTracks)
 
 TEST_F(EngineTest, TrackIdsStayWhileIndexesChange)
 {
-    Ref<IMtTrack> a, b, c;
+    ComRef<IMtTrack> a, b, c;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, a.Out(), -1));
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, b.Out(), -1));
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, c.Out(), 0));  // at the front
@@ -166,7 +166,7 @@ TEST_F(EngineTest, TrackIdsStayWhileIndexesChange)
     ASSERT_EQ(S_OK, set_->AttachTrack(a.Get(), 0));
     EXPECT_EQ(kMtErrNotInSet, set_->AttachTrack(a.Get(), 0));
     EXPECT_EQ(ida, IdAt(set_.Get(), 0));
-    Ref<IMtTrack> byId;
+    ComRef<IMtTrack> byId;
     ASSERT_EQ(S_OK, set_->GetTrackById(idb, byId.Out()));
     EXPECT_EQ(b.Get(), byId.Get());
     EXPECT_EQ(kMtErrNoTrack, set_->GetTrackById(12345, byId.Out()));
@@ -182,7 +182,7 @@ TEST_F(EngineTest, TrackIdsStayWhileIndexesChange)
     ASSERT_EQ(S_OK, (CallSlot<HRESULT, LONG, LONG*>(set_.Get(), 35, -1, &index)));
     EXPECT_EQ(-1, index);
     // The track list gives the tracks in order with their ids.
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, set_->GetTrackList(list.Out()));
     ASSERT_EQ(S_OK, list->ResetItems(1));
     std::vector<LONG> ids;
@@ -198,7 +198,7 @@ TEST_F(EngineTest, TrackIdsStayWhileIndexesChange)
 
 TEST_F(EngineTest, SelectionMarksTracksAndKeepsTheRange)
 {
-    Ref<IMtSelection> selection;
+    ComRef<IMtSelection> selection;
     ASSERT_EQ(S_OK, set_->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(selection.Out())));
     for (int i = 0; i < 3; ++i)
         ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, nullptr, -1));
@@ -257,7 +257,7 @@ TEST_F(EngineTest, SetSwitchesKeepTheirValues)
 
 TEST_F(EngineTest, TrackSettingsRoundTripAndRefuseBadValues)
 {
-    Ref<IMtTrack> t;
+    ComRef<IMtTrack> t;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, t.Out(), -1));
     MtGroupRecord group{0x00FF00, 3, 17, 0};
     ASSERT_EQ(S_OK, t->SetGroupRecord(&group));

@@ -1,4 +1,5 @@
 // The render modules in graphs of the platform's filter graph manager, on engine data.
+#include "ComRef.h"
 #include "EngineFixture.h"
 #include "FilterConformance.h"
 #include "GraphRunner.h"
@@ -20,34 +21,22 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-template <class I>
-struct Ptr {
-    I* p = nullptr;
-    ~Ptr()
-    {
-        if (p)
-            p->Release();
-    }
-    I* operator->() const { return p; }
-    operator I*() const { return p; }
-};
-
 class RenderGraph : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(engine.Ok()) << "the engine module loads";
-        source.p = srcModule.Create<IBaseFilter>(CLSID_KsDShowSrc);
-        attr.p = attrModule.Create<IBaseFilter>(CLSID_KvSEAttr);
-        writer.p = wtModule.Create<IBaseFilter>(CLSID_KsTrksWt);
-        ASSERT_TRUE(source.p && attr.p && writer.p);
-        ASSERT_EQ(S_OK, source->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&srcApi.p)));
-        ASSERT_EQ(S_OK, writer->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&output.p)));
+        source = ComRef<IBaseFilter>(srcModule.Create<IBaseFilter>(CLSID_KsDShowSrc));
+        attr = ComRef<IBaseFilter>(attrModule.Create<IBaseFilter>(CLSID_KvSEAttr));
+        writer = ComRef<IBaseFilter>(wtModule.Create<IBaseFilter>(CLSID_KsTrksWt));
+        ASSERT_TRUE(source && attr && writer);
+        ASSERT_EQ(S_OK, source->QueryInterface(__uuidof(IKsDShowSource), srcApi.OutVoid()));
+        ASSERT_EQ(S_OK, writer->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid()));
     }
     void TearDown() override
     {
         // The files of a complete run belong to the caller: here, to the test.
-        if (output.p) {
+        if (output) {
             DeleteFileA(DataName().c_str());
             DeleteFileA(PeakName().c_str());
         }
@@ -67,11 +56,11 @@ protected:
     // source -> attribute -> writer.
     void BuildChain()
     {
-        ASSERT_EQ(S_OK, graph.Add(source, L"source"));
-        ASSERT_EQ(S_OK, graph.Add(attr, L"attr"));
-        ASSERT_EQ(S_OK, graph.Add(writer, L"writer"));
-        ASSERT_EQ(S_OK, graph.Connect(source, attr));
-        ASSERT_EQ(S_OK, graph.Connect(attr, writer));
+        ASSERT_EQ(S_OK, graph.Add(source.Get(), L"source"));
+        ASSERT_EQ(S_OK, graph.Add(attr.Get(), L"attr"));
+        ASSERT_EQ(S_OK, graph.Add(writer.Get(), L"writer"));
+        ASSERT_EQ(S_OK, graph.Connect(source.Get(), attr.Get()));
+        ASSERT_EQ(S_OK, graph.Connect(attr.Get(), writer.Get()));
     }
 
     ComScope com;
@@ -79,9 +68,9 @@ protected:
     ModuleObjects srcModule{"KsDShowSrc.dll"}, attrModule{"KvSEAttr.dll"}, wtModule{"KsTrksWt.dll"},
         rdModule{"KsTrksRd.dll"};
     TestGraph graph;
-    Ptr<IBaseFilter> source, attr, writer;
-    Ptr<IKsDShowSource> srcApi;
-    Ptr<ITracksWriterOutput> output;
+    ComRef<IBaseFilter> source, attr, writer;
+    ComRef<IKsDShowSource> srcApi;
+    ComRef<ITracksWriterOutput> output;
 };
 
 } // namespace
@@ -202,19 +191,18 @@ TEST_F(RenderGraph, TracksReaderToWriterWritesTheEnginesMix)
     first->SetVolume(0.5f);
     first->Release();
     engine.Selection()->SetAllTracks(1);
-    Ptr<IBaseFilter> reader;
-    reader.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
-    ASSERT_NE(nullptr, reader.p);
-    Ptr<ITracksReaderSetup> setup;
-    ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p)));
+    ComRef<IBaseFilter> reader(rdModule.Create<IBaseFilter>(CLSID_KsTrksRd));
+    ASSERT_NE(nullptr, reader.Get());
+    ComRef<ITracksReaderSetup> setup;
+    ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.OutVoid()));
     setup->SetTrackSet(engine.Set());
     setup->SetOutputChannels(2);
     setup->SetReadAutomation(1);
     for (LONG v : {1, 0, 1})
         setup->SetSwitch7(v);
-    ASSERT_EQ(S_OK, graph.Add(reader, L"reader"));
-    ASSERT_EQ(S_OK, graph.Add(writer, L"writer"));
-    ASSERT_EQ(S_OK, graph.Connect(reader, writer));
+    ASSERT_EQ(S_OK, graph.Add(reader.Get(), L"reader"));
+    ASSERT_EQ(S_OK, graph.Add(writer.Get(), L"writer"));
+    ASSERT_EQ(S_OK, graph.Connect(reader.Get(), writer.Get()));
     ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(30000));
     graph.Stop();
 
@@ -246,22 +234,22 @@ TEST_F(RenderGraph, TracksReaderRendersTheStretchItsSwitchesChoose)
                                         << c.selStart << ".." << c.selEnd);
         engine.Selection()->SetRange(c.selStart, c.selEnd);
         TestGraph g;
-        Ptr<IBaseFilter> reader, sink;
-        reader.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
-        sink.p = wtModule.Create<IBaseFilter>(CLSID_KsTrksWt);
-        ASSERT_TRUE(reader.p && sink.p);
-        Ptr<ITracksReaderSetup> setup;
-        Ptr<ITracksWriterOutput> out;
-        ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p)));
-        ASSERT_EQ(S_OK, sink->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&out.p)));
+        ComRef<IBaseFilter> reader, sink;
+        reader = ComRef<IBaseFilter>(rdModule.Create<IBaseFilter>(CLSID_KsTrksRd));
+        sink = ComRef<IBaseFilter>(wtModule.Create<IBaseFilter>(CLSID_KsTrksWt));
+        ASSERT_TRUE(reader && sink);
+        ComRef<ITracksReaderSetup> setup;
+        ComRef<ITracksWriterOutput> out;
+        ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.OutVoid()));
+        ASSERT_EQ(S_OK, sink->QueryInterface(__uuidof(ITracksWriterOutput), out.OutVoid()));
         setup->SetTrackSet(engine.Set());
         setup->SetOutputChannels(2);
         setup->SetSwitch7(c.switch7);
         setup->SetSwitch8(c.switch8);
         setup->SetSwitch9(c.switch8);
-        ASSERT_EQ(S_OK, g.Add(reader, nullptr));
-        ASSERT_EQ(S_OK, g.Add(sink, nullptr));
-        ASSERT_EQ(S_OK, g.Connect(reader, sink));
+        ASSERT_EQ(S_OK, g.Add(reader.Get(), nullptr));
+        ASSERT_EQ(S_OK, g.Add(sink.Get(), nullptr));
+        ASSERT_EQ(S_OK, g.Connect(reader.Get(), sink.Get()));
         ASSERT_EQ(EC_COMPLETE, g.RunToEnd(30000));
         g.Stop();
         char name[MAX_PATH] = {};
@@ -287,27 +275,27 @@ TEST_F(RenderGraph, WriterTakesEveryDepthTheConverterIsSetTo)
     for (WORD bits : {8, 16, 20, 24, 32}) {
         SCOPED_TRACE(testing::Message() << bits << " bits");
         TestGraph g;
-        Ptr<IBaseFilter> src, conv, sink;
-        src.p = srcModule.Create<IBaseFilter>(CLSID_KsDShowSrc);
-        conv.p = attrModule.Create<IBaseFilter>(CLSID_KvSEAttr);
-        sink.p = wtModule.Create<IBaseFilter>(CLSID_KsTrksWt);
-        ASSERT_TRUE(src.p && conv.p && sink.p);
-        Ptr<IKsDShowSource> api;
-        Ptr<IAttributeSettings> settings;
-        Ptr<ITracksWriterOutput> out;
-        src->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&api.p));
-        conv->QueryInterface(__uuidof(IAttributeSettings), reinterpret_cast<void**>(&settings.p));
-        sink->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&out.p));
+        ComRef<IBaseFilter> src, conv, sink;
+        src = ComRef<IBaseFilter>(srcModule.Create<IBaseFilter>(CLSID_KsDShowSrc));
+        conv = ComRef<IBaseFilter>(attrModule.Create<IBaseFilter>(CLSID_KvSEAttr));
+        sink = ComRef<IBaseFilter>(wtModule.Create<IBaseFilter>(CLSID_KsTrksWt));
+        ASSERT_TRUE(src && conv && sink);
+        ComRef<IKsDShowSource> api;
+        ComRef<IAttributeSettings> settings;
+        ComRef<ITracksWriterOutput> out;
+        src->QueryInterface(__uuidof(IKsDShowSource), api.OutVoid());
+        conv->QueryInterface(__uuidof(IAttributeSettings), settings.OutVoid());
+        sink->QueryInterface(__uuidof(ITracksWriterOutput), out.OutVoid());
         api->AttachEngine(engine.Set(), 0, 0);
         api->SetOutputSampleFormat(3);
-        ASSERT_EQ(S_OK, g.Add(src, nullptr));
-        ASSERT_EQ(S_OK, g.Add(conv, nullptr));
-        ASSERT_EQ(S_OK, g.Add(sink, nullptr));
-        ASSERT_EQ(S_OK, g.Connect(src, conv));
+        ASSERT_EQ(S_OK, g.Add(src.Get(), nullptr));
+        ASSERT_EQ(S_OK, g.Add(conv.Get(), nullptr));
+        ASSERT_EQ(S_OK, g.Add(sink.Get(), nullptr));
+        ASSERT_EQ(S_OK, g.Connect(src.Get(), conv.Get()));
         ASSERT_EQ(S_OK, settings->SetBitsPerSample(bits));
         ASSERT_EQ(S_OK, settings->SetChannels(2));
         ASSERT_EQ(S_OK, settings->SetSamplesPerSec(44100));
-        ASSERT_EQ(S_OK, g.Connect(conv, sink));
+        ASSERT_EQ(S_OK, g.Connect(conv.Get(), sink.Get()));
         ASSERT_EQ(EC_COMPLETE, g.RunToEnd(30000));
         g.Stop();
         WAVEFORMATEX wf{};
@@ -359,26 +347,25 @@ TEST_F(RenderGraph, RenderModulesPassTheFilterConformanceSequence)
         TestRenderer* sink = TestRenderer::New();
         ConformanceSetup setup{CLSID_KsDShowSrc, 0, 1};
         setup.downstream = sink;
-        CheckFilterConformance(source, setup);
+        CheckFilterConformance(source.Get(), setup);
         sink->Release();
     }
     {
         TestPcmSource* up = TestPcmSource::New(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), MakeRamp16(10000, 2));
         ConformanceSetup setup{CLSID_KsTrksWt, 1, 0};
         setup.upstream = up;
-        CheckFilterConformance(writer, setup);
+        CheckFilterConformance(writer.Get(), setup);
         up->Release();
     }
     {
-        Ptr<IBaseFilter> reader;
-        reader.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
-        Ptr<ITracksReaderSetup> setup;
-        reader->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p));
+        ComRef<IBaseFilter> reader(rdModule.Create<IBaseFilter>(CLSID_KsTrksRd));
+        ComRef<ITracksReaderSetup> setup;
+        reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.OutVoid());
         setup->SetTrackSet(engine.Set());
         TestRenderer* sink = TestRenderer::New();
         ConformanceSetup conformance{CLSID_KsTrksRd, 0, 1};
         conformance.downstream = sink;
-        CheckFilterConformance(reader, conformance);
+        CheckFilterConformance(reader.Get(), conformance);
         sink->Release();
     }
     DeleteFileA(DataName().c_str());
@@ -390,9 +377,9 @@ TEST_F(RenderGraph, SourceRefusesBadSampleFormatsAndHasNothingToOfferWithoutEngi
     EXPECT_EQ(E_INVALIDARG, srcApi->SetOutputSampleFormat(2));
     IUnknown* none = nullptr;
     EXPECT_EQ(E_UNEXPECTED, srcApi->GetEngine(&none));
-    ASSERT_EQ(S_OK, graph.Add(source, L"source"));
-    ASSERT_EQ(S_OK, graph.Add(attr, L"attr"));
-    EXPECT_TRUE(FAILED(graph.Connect(source, attr)));
+    ASSERT_EQ(S_OK, graph.Add(source.Get(), L"source"));
+    ASSERT_EQ(S_OK, graph.Add(attr.Get(), L"attr"));
+    EXPECT_TRUE(FAILED(graph.Connect(source.Get(), attr.Get())));
     srcApi->AttachEngine(engine.Set(), 0, 0);
     ASSERT_EQ(S_OK, srcApi->GetEngine(&none));
     EXPECT_EQ(static_cast<IUnknown*>(engine.Set()), none);
@@ -405,8 +392,8 @@ TEST_F(RenderGraph, SourceWithoutSelectionStreamsTheTrackSpanOrTheWholeMix)
 {
     ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 5000, 2), 2, 2000));
     engine.Selection()->SelectTrack(0, 1);
-    Ptr<IMediaSeeking> seeking;
-    ASSERT_EQ(S_OK, source->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&seeking.p)));
+    ComRef<IMediaSeeking> seeking;
+    ASSERT_EQ(S_OK, source->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()));
     struct Case {
         LONG mix;
         LONGLONG selStart, selEnd;
@@ -436,28 +423,28 @@ TEST_F(RenderGraph, EngineGraphsStoppedRightAfterCompletionNeverHang)
     for (bool reader : {false, true}) {
         const char* shape = reader ? "tracks reader -> renderer" : "source -> attribute -> renderer";
         SCOPED_TRACE(shape);
-        Ptr<IBaseFilter> head, sink;
+        ComRef<IBaseFilter> head, sink;
         ASSERT_EQ(S_OK, CoCreateInstance(nullRendererClass, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                         reinterpret_cast<void**>(&sink.p)));
+                                         sink.OutVoid()));
         TestGraph g;
         ASSERT_EQ(S_OK, g.RunWithoutClock());
         if (reader) {
-            head.p = rdModule.Create<IBaseFilter>(CLSID_KsTrksRd);
-            ASSERT_NE(nullptr, head.p);
-            Ptr<ITracksReaderSetup> setup;
-            ASSERT_EQ(S_OK, head->QueryInterface(__uuidof(ITracksReaderSetup), reinterpret_cast<void**>(&setup.p)));
+            head = ComRef<IBaseFilter>(rdModule.Create<IBaseFilter>(CLSID_KsTrksRd));
+            ASSERT_NE(nullptr, head.Get());
+            ComRef<ITracksReaderSetup> setup;
+            ASSERT_EQ(S_OK, head->QueryInterface(__uuidof(ITracksReaderSetup), setup.OutVoid()));
             setup->SetTrackSet(engine.Set());
             setup->SetOutputChannels(2);
-            ASSERT_EQ(S_OK, g.Add(head, L"reader"));
-            ASSERT_EQ(S_OK, g.Add(sink, L"null"));
-            ASSERT_EQ(S_OK, g.Connect(head, sink));
+            ASSERT_EQ(S_OK, g.Add(head.Get(), L"reader"));
+            ASSERT_EQ(S_OK, g.Add(sink.Get(), L"null"));
+            ASSERT_EQ(S_OK, g.Connect(head.Get(), sink.Get()));
         } else {
             ASSERT_EQ(S_OK, srcApi->AttachEngine(engine.Set(), 0, 0));
-            ASSERT_EQ(S_OK, g.Add(source, L"source"));
-            ASSERT_EQ(S_OK, g.Add(attr, L"attr"));
-            ASSERT_EQ(S_OK, g.Add(sink, L"null"));
-            ASSERT_EQ(S_OK, g.Connect(source, attr));
-            ASSERT_EQ(S_OK, g.Connect(attr, sink));
+            ASSERT_EQ(S_OK, g.Add(source.Get(), L"source"));
+            ASSERT_EQ(S_OK, g.Add(attr.Get(), L"attr"));
+            ASSERT_EQ(S_OK, g.Add(sink.Get(), L"null"));
+            ASSERT_EQ(S_OK, g.Connect(source.Get(), attr.Get()));
+            ASSERT_EQ(S_OK, g.Connect(attr.Get(), sink.Get()));
         }
         StopRepeats done = RunToEndAndStop(g, shape, repeats);
         EXPECT_EQ(repeats, done.stopped);

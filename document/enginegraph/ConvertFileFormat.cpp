@@ -1,40 +1,16 @@
 #include "FormatConverter.h"
 
+#include "ComRef.h"
 #include "IKsDShowSource.h"
 #include "ITracksWriterOutput.h"
 #include "KsMultiTrack.h"
 #include "KvSSException.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
-
-template <class T>
-class Held {
-public:
-    Held() = default;
-    ~Held() { Reset(); }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    void Reset()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** Void() { return reinterpret_cast<void**>(Out()); }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
 
 // The engine's exports, from the module beside the program.
 template <class Fn>
@@ -58,7 +34,7 @@ void DeleteNamed(const char* name)
 HRESULT ConvertTrack(FormatConverter& converter, IMtTrackSet* engine, IMtSelection* sel, LONG index, DWORD rate,
                      WORD bits, DWORD fourth, IMtItemList* receiver)
 {
-    Held<IMtTrack> track;
+    ComRef<IMtTrack> track;
     ThrowIfFailed(sel->SetAllTracks(0));
     ThrowIfFailed(sel->SelectTrack(index, 1));
     ThrowIfFailed(engine->GetTrack(index, track.Out()));
@@ -69,8 +45,8 @@ HRESULT ConvertTrack(FormatConverter& converter, IMtTrackSet* engine, IMtSelecti
     ThrowIfFailed(sel->SetRange(start, start + length));
     ThrowIfFailed(track->GetChannels(&channels));
     converter.SetTargetFormat(rate, bits, channels, fourth);
-    Held<ITracksWriterOutput> output;
-    ThrowIfFailed(converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), output.Void()));
+    ComRef<ITracksWriterOutput> output;
+    ThrowIfFailed(converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid()));
     // The names of the track before belong to the receiver now: forget them, so that a track
     // that fails before its run deletes nothing of them.
     ThrowIfFailed(output->Reset());
@@ -117,8 +93,8 @@ HRESULT ConvertFileFormat(FormatConverter& converter, IMtTrackSet* engine, DWORD
     if (FAILED(hr))
         return hr;
     {
-        Held<IKsDShowSource> source;
-        hr = converter.Source()->QueryInterface(__uuidof(IKsDShowSource), source.Void());
+        ComRef<IKsDShowSource> source;
+        hr = converter.Source()->QueryInterface(__uuidof(IKsDShowSource), source.OutVoid());
         if (SUCCEEDED(hr))
             hr = source->AttachEngine(engine, 0, 0);
         if (SUCCEEDED(hr))
@@ -127,13 +103,13 @@ HRESULT ConvertFileFormat(FormatConverter& converter, IMtTrackSet* engine, DWORD
             return hr;
     }
 
-    Held<IMtSelection> sel;
+    ComRef<IMtSelection> sel;
     LONG count = 0;
     LONGLONG savedStart = 0, savedEnd = 0;
     std::vector<LONG> marked;
     try {
         ThrowIfFailed(engine->GetTrackCount(&count));
-        ThrowIfFailed(engine->QueryInterface(__uuidof(IMtSelection), sel.Void()));
+        ThrowIfFailed(engine->QueryInterface(__uuidof(IMtSelection), sel.OutVoid()));
         ThrowIfFailed(sel->GetRange(&savedStart, &savedEnd));
         ThrowIfFailed(sel->SetRange(0, 0));
         for (LONG i = 0; i < count; ++i) {
@@ -170,21 +146,11 @@ namespace {
 // The items of a list with their records, held until the list is converted.
 class ListItems {
 public:
-    ListItems() = default;
-    ~ListItems()
-    {
-        for (Entry& e : m_entries)
-            e.item->Release();
-    }
-    ListItems(const ListItems&) = delete;
-    ListItems& operator=(const ListItems&) = delete;
-
     struct Entry {
-        IMtItem* item;
+        ComRef<IMtItem> item;
         MtFileItemRecord info;
     };
-    // Takes over one reference to item.
-    void Add(IMtItem* item, const MtFileItemRecord& info) { m_entries.push_back({item, info}); }
+    void Add(ComRef<IMtItem> item, const MtFileItemRecord& info) { m_entries.push_back({std::move(item), info}); }
     const std::vector<Entry>& Entries() const { return m_entries; }
 
 private:
@@ -198,7 +164,7 @@ HRESULT ConvertItemRun(PFN_MtCreateTrackSet createSet, PFN_MtCreateClip createCl
                        const ListItems::Entry* first, const ListItems::Entry* last, DWORD rate, WORD bits,
                        HWND progress, DWORD fourth, IMtItemList* receiver)
 {
-    Held<IMtTrackSet> set;
+    ComRef<IMtTrackSet> set;
     HRESULT hr = createSet(set.Out());
     if (FAILED(hr))
         return hr;
@@ -206,12 +172,12 @@ HRESULT ConvertItemRun(PFN_MtCreateTrackSet createSet, PFN_MtCreateClip createCl
         if (first != last)
             ThrowIfFailed(set->SetFormat(first->info.bitsPerSample, first->info.samplesPerSec));
         for (const ListItems::Entry* e = first; e != last; ++e) {
-            Held<IMtClip> clip;
+            ComRef<IMtClip> clip;
             ThrowIfFailed(createClip(clip.Out()));
             MtClipFormat format{e->info.samplesPerSec, e->info.bitsPerSample, e->info.channels};
             ThrowIfFailed(clip->SetFormat(&format));
-            ThrowIfFailed(clip->SetSource(e->item, 0, -1));
-            Held<IMtTrack> track;
+            ThrowIfFailed(clip->SetSource(e->item.Get(), 0, -1));
+            ComRef<IMtTrack> track;
             ThrowIfFailed(ids->InsertTrack(0, e->info.channels, track.Out(), -1));
             ThrowIfFailed(ids->DetachTrack(track.Get()));
             ThrowIfFailed(set->AttachTrack(track.Get(), -1));
@@ -240,16 +206,16 @@ HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progres
     try {
         ThrowIfFailed(items->ResetItems(0));
         for (;;) {
-            Held<IUnknown> unknown;
+            ComRef<IUnknown> unknown;
             LONG id = 0;
             if (ThrowIfFailed(items->NextItem(unknown.Out(), &id)) != S_OK)
                 break;
-            IMtItem* item = nullptr;
-            ThrowIfFailed(unknown->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(&item)));
+            ComRef<IMtItem> item;
+            ThrowIfFailed(unknown->QueryInterface(__uuidof(IMtItem), item.OutVoid()));
             MtFileItemRecord info;
             std::memset(&info, 0, sizeof(info));
             HRESULT got = item->GetInfo(&info);
-            list.Add(item, info);
+            list.Add(std::move(item), info);
             ThrowIfFailed(got);
         }
     } catch (const CKvSSException& e) {
@@ -258,7 +224,7 @@ HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progres
     // A track set holds one sample rate, and the graph converts from it. Each run of items of
     // one rate gets a set of its own, so every item is converted from its own rate, in the
     // list's order.
-    Held<IMtTrackSet> ids;
+    ComRef<IMtTrackSet> ids;
     HRESULT hr = createSet(ids.Out());
     if (FAILED(hr))
         return hr;

@@ -1,6 +1,7 @@
-// WaveFormat: the equaliser's own copy of the 40-byte wave format record (integer PCM,
-// IEEE float or the extensible form). Plain data, no window headers, so the DSP code
-// and its tests can use it directly. The layout matches the system's extensible record.
+// geq::WaveFormat: the equaliser's own copy of the 40-byte wave format record (integer PCM,
+// IEEE float or the extensible form). Plain data, no window headers, so the DSP code and its
+// tests can use it directly. The layout matches the system's extensible record. The module
+// links nothing of the program, hence a copy rather than core/WaveFormat.h.
 #pragma once
 #include <cstdint>
 #include <cstring>

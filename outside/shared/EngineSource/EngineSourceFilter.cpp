@@ -1,5 +1,6 @@
 #include "EngineSourceFilter.h"
 
+#include "ComRef.h"
 #include "KvSSException.h"
 
 #include <algorithm>
@@ -14,18 +15,6 @@ void InitStorage(WaveFormat& wf, DWORD rate, WORD bits, WORD channels)
     else
         wf.InitFloat32(rate, channels);
 }
-
-template <class T>
-struct Ref {
-    T* p = nullptr;
-    ~Ref()
-    {
-        if (p)
-            p->Release();
-    }
-    T** operator&() { return &p; }
-    T* operator->() const { return p; }
-};
 
 } // namespace
 
@@ -78,8 +67,8 @@ HRESULT EngineSourceFilter::MakePlan(Plan& plan)
     if (!m_set)
         return E_UNEXPECTED;
     try {
-        Ref<IMtSelection> sel;
-        ThrowIfFailed(m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&sel)));
+        ComRef<IMtSelection> sel;
+        ThrowIfFailed(m_set->QueryInterface(__uuidof(IMtSelection), sel.OutVoid()));
         DWORD rate = 0;
         WORD bits = 0;
         LONG count = 0;
@@ -95,8 +84,8 @@ HRESULT EngineSourceFilter::MakePlan(Plan& plan)
             if (!on)
                 continue;
             marked.push_back(i);
-            Ref<IMtTrack> track;
-            ThrowIfFailed(m_set->GetTrack(i, &track));
+            ComRef<IMtTrack> track;
+            ThrowIfFailed(m_set->GetTrack(i, track.Out()));
             WORD ch = 1;
             float pan = 0.0f;
             ThrowIfFailed(track->GetChannels(&ch));

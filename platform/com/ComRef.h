@@ -44,6 +44,8 @@ public:
         Reset();
         return &m_p;
     }
+    // The same slot for QueryInterface and creators that take void**.
+    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
     T* Detach() { return std::exchange(m_p, nullptr); }
     void Reset()
     {

@@ -6,9 +6,8 @@
 // ComObject implements QueryInterface from the listed interfaces (IUnknown answers
 // with the first one), AddRef/Release with interlocked counts and deletion at zero,
 // and counts live objects for DllCanUnloadNow. An interface's id comes from
-// InterfaceIdOf<I>(), which uses __uuidof; declare our own interfaces with
-// KV_DECLARE_IID(IThing, 0x12345678, 0x1234, 0x1234, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xde, 0xf0)
-// at global scope (before or after the interface's definition).
+// InterfaceIdOf<I>(), which uses __uuidof; our own interfaces declare theirs with
+// KV_DECLARE_IID (InterfaceId.h).
 //
 // ComExtend<Base, I...> adds interfaces to a class already built on ComObject (such as
 // RefCounted): class CCmd : public ComExtend<RefCounted, IEditCommand, IPersistCommand>.
@@ -20,12 +19,10 @@
 #include <objbase.h>
 #include <unknwn.h>
 
+#include "InterfaceId.h"
+
 #include <atomic>
 #include <new>
-
-#define KV_DECLARE_IID(iface, ...) \
-    struct iface;                  \
-    __CRT_UUID_DECL(iface, __VA_ARGS__)
 
 namespace kvcom {
 
@@ -37,9 +34,6 @@ inline std::atomic<long>& ModuleRefs()
 }
 
 inline HRESULT CanUnloadNow() { return ModuleRefs().load() == 0 ? S_OK : S_FALSE; }
-
-template <class I>
-inline const IID& InterfaceIdOf() { return __uuidof(I); }
 
 // The interlocked count every reference-counted object of ours keeps (COM or tagged).
 class RefCount {

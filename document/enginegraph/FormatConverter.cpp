@@ -18,39 +18,10 @@
 
 namespace {
 
-// One reference, released on every path.
-template <class T>
-class Held {
-public:
-    Held() = default;
-    ~Held()
-    {
-        if (m_p)
-            m_p->Release();
-    }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    T** Out() { return &m_p; }
-    void** Void() { return reinterpret_cast<void**>(&m_p); }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
-
 void ThrowNy(HRESULT hr)
 {
     if (FAILED(hr))
         throw CNyException(hr);
-}
-
-template <class T>
-void ReleaseRef(T*& p)
-{
-    if (p)
-        p->Release();
-    p = nullptr;
 }
 
 } // namespace
@@ -67,19 +38,19 @@ FormatConverter::~FormatConverter() { ReleaseAll(); }
 
 void FormatConverter::ReleaseAll()
 {
-    ReleaseRef(m_writer);
-    ReleaseRef(m_attribute);
-    ReleaseRef(m_source);
-    ReleaseRef(m_graph);
+    m_writer.Reset();
+    m_attribute.Reset();
+    m_source.Reset();
+    m_graph.Reset();
 }
 
 HRESULT FormatConverter::CreateAttributeFilter()
 {
-    Held<IBaseFilter> created;
-    HRESULT hr = CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, created.Void());
+    ComRef<IBaseFilter> created;
+    HRESULT hr = CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, created.OutVoid());
     if (FAILED(hr))
         return hr;
-    return created->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&m_attribute));
+    return created->QueryInterface(IID_IBaseFilter, m_attribute.OutVoid());
 }
 
 HRESULT FormatConverter::Build()
@@ -87,14 +58,13 @@ HRESULT FormatConverter::Build()
     ReleaseAll();
     try {
         ThrowNy(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
-                                 reinterpret_cast<void**>(&m_graph)));
-        ThrowNy(CreateModuleObject("KsDShowSrc.dll", CLSID_KsDShowSrc, IID_IBaseFilter,
-                                   reinterpret_cast<void**>(&m_source)));
-        ThrowNy(m_graph->AddFilter(m_source, nullptr));
+                                 m_graph.OutVoid()));
+        ThrowNy(CreateModuleObject("KsDShowSrc.dll", CLSID_KsDShowSrc, IID_IBaseFilter, m_source.OutVoid()));
+        ThrowNy(m_graph->AddFilter(m_source.Get(), nullptr));
         ThrowNy(CreateAttributeFilter());
-        ThrowNy(m_graph->AddFilter(m_attribute, nullptr));
-        ThrowNy(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, reinterpret_cast<void**>(&m_writer)));
-        ThrowNy(m_graph->AddFilter(m_writer, nullptr));
+        ThrowNy(m_graph->AddFilter(m_attribute.Get(), nullptr));
+        ThrowNy(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, m_writer.OutVoid()));
+        ThrowNy(m_graph->AddFilter(m_writer.Get(), nullptr));
         return S_OK;
     } catch (const CNyException& e) {
         ReleaseAll();
@@ -107,13 +77,13 @@ HRESULT FormatConverter::Connect()
     if (!m_graph)
         return E_UNEXPECTED;
     try {
-        Held<IPin> out, in;
-        ThrowNy(FindPinByDirection(m_source, PINDIR_OUTPUT, out.Out()));
-        ThrowNy(FindPinByDirection(m_attribute, PINDIR_INPUT, in.Out()));
+        ComRef<IPin> out, in;
+        ThrowNy(FindPinByDirection(m_source.Get(), PINDIR_OUTPUT, out.Out()));
+        ThrowNy(FindPinByDirection(m_attribute.Get(), PINDIR_INPUT, in.Out()));
         ThrowNy(m_graph->ConnectDirect(out.Get(), in.Get(), nullptr));
-        Held<IPin> out2, in2;
-        ThrowNy(FindPinByDirection(m_attribute, PINDIR_OUTPUT, out2.Out()));
-        ThrowNy(FindPinByDirection(m_writer, PINDIR_INPUT, in2.Out()));
+        ComRef<IPin> out2, in2;
+        ThrowNy(FindPinByDirection(m_attribute.Get(), PINDIR_OUTPUT, out2.Out()));
+        ThrowNy(FindPinByDirection(m_writer.Get(), PINDIR_INPUT, in2.Out()));
         ThrowNy(m_graph->ConnectDirect(out2.Get(), in2.Get(), nullptr));
         return S_OK;
     } catch (const CNyException& e) {
@@ -126,12 +96,12 @@ HRESULT FormatConverter::Disconnect()
     if (!m_graph)
         return E_UNEXPECTED;
     try {
-        IBaseFilter* ends[] = {m_source, m_writer};
+        IBaseFilter* ends[] = {m_source.Get(), m_writer.Get()};
         PIN_DIRECTION dirs[] = {PINDIR_OUTPUT, PINDIR_INPUT};
         for (int i = 0; i < 2; ++i) {
-            Held<IPin> pin;
+            ComRef<IPin> pin;
             ThrowIfFailed(FindPinByDirection(ends[i], dirs[i], pin.Out()));
-            Held<IPin> peer;
+            ComRef<IPin> peer;
             if (SUCCEEDED(pin->ConnectedTo(peer.Out()))) {
                 m_graph->Disconnect(peer.Get());
                 ThrowIfFailed(m_graph->Disconnect(pin.Get()));
@@ -145,8 +115,8 @@ HRESULT FormatConverter::Disconnect()
 
 void FormatConverter::SetTargetFormat(DWORD rate, WORD bits, WORD channels, DWORD fourth)
 {
-    Held<IAttributeSettings> settings;
-    if (!m_attribute || FAILED(m_attribute->QueryInterface(__uuidof(IAttributeSettings), settings.Void())))
+    ComRef<IAttributeSettings> settings;
+    if (!m_attribute || FAILED(m_attribute->QueryInterface(__uuidof(IAttributeSettings), settings.OutVoid())))
         return;
     settings->SetSamplesPerSec(rate);
     settings->SetBitsPerSample(bits);
@@ -171,13 +141,13 @@ HRESULT FormatConverter::Run()
 {
     if (!m_graph || !m_writer)
         return E_UNEXPECTED;
-    Held<IMediaControl> control;
-    Held<IMediaEvent> events;
-    Held<IMediaSeeking> seeking;
+    ComRef<IMediaControl> control;
+    ComRef<IMediaEvent> events;
+    ComRef<IMediaSeeking> seeking;
     try {
-        ThrowNy(m_graph->QueryInterface(IID_IMediaControl, control.Void()));
-        ThrowNy(m_graph->QueryInterface(IID_IMediaEvent, events.Void()));
-        ThrowNy(m_writer->QueryInterface(IID_IMediaSeeking, seeking.Void()));
+        ThrowNy(m_graph->QueryInterface(IID_IMediaControl, control.OutVoid()));
+        ThrowNy(m_graph->QueryInterface(IID_IMediaEvent, events.OutVoid()));
+        ThrowNy(m_writer->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()));
     } catch (const CNyException& e) {
         return e.m_hr;
     }

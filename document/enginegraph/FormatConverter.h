@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <strmif.h>
 
+#include "ComRef.h"
+
 constexpr UINT kProgressMessage = WM_USER + 10;
 // Progress codes (wParam).
 constexpr WPARAM kProgressStarted = 1;
@@ -52,19 +54,19 @@ public:
     BOOL NotifyProgress(WPARAM code, const char* text, LONG value);
 
     void SetProgressWindow(HWND window) { m_progress = window; }
-    IFilterGraph* Graph() const { return m_graph; }
-    IBaseFilter* Source() const { return m_source; }
-    IBaseFilter* Attribute() const { return m_attribute; }
-    IBaseFilter* Writer() const { return m_writer; }
+    IFilterGraph* Graph() const { return m_graph.Get(); }
+    IBaseFilter* Source() const { return m_source.Get(); }
+    IBaseFilter* Attribute() const { return m_attribute.Get(); }
+    IBaseFilter* Writer() const { return m_writer.Get(); }
 
 private:
     HRESULT CreateAttributeFilter();
     void ReleaseAll();
 
-    IFilterGraph* m_graph = nullptr;
-    IBaseFilter* m_source = nullptr;
-    IBaseFilter* m_attribute = nullptr;
-    IBaseFilter* m_writer = nullptr;
+    ComRef<IFilterGraph> m_graph;
+    ComRef<IBaseFilter> m_source;
+    ComRef<IBaseFilter> m_attribute;
+    ComRef<IBaseFilter> m_writer;
     HWND m_progress = nullptr;
 };
 
