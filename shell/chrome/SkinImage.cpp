@@ -1,0 +1,193 @@
+#include "SkinImage.h"
+
+#include "ChromeGdiplus.h"
+
+#include <shlwapi.h>
+
+#include <mutex>
+
+namespace {
+
+std::mutex g_gdiplusLock;
+int g_gdiplusSessions = 0;
+ULONG_PTR g_gdiplusToken = 0;
+bool g_gdiplusOk = false;
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A GDI+ drawing surface over the DC for one call, copying pixels as they are.
+class PixelGraphics {
+public:
+    explicit PixelGraphics(HDC dc) : m_graphics(dc)
+    {
+        m_graphics.SetPageUnit(Gdiplus::UnitPixel);
+        m_graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    }
+    Gdiplus::Graphics* operator->() { return &m_graphics; }
+
+private:
+    Gdiplus::Graphics m_graphics;
+};
+
+} // namespace
+
+GdiplusSession::GdiplusSession()
+{
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (g_gdiplusSessions++ == 0) {
+        Gdiplus::GdiplusStartupInput input;
+        g_gdiplusOk = Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
+    }
+}
+
+GdiplusSession::~GdiplusSession()
+{
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (--g_gdiplusSessions == 0 && g_gdiplusOk) {
+        Gdiplus::GdiplusShutdown(g_gdiplusToken);
+        g_gdiplusOk = false;
+    }
+}
+
+bool GdiplusSession::Ok() const { return g_gdiplusOk; }
+
+SkinImage::SkinImage(const char* nameWithoutExtension) { LoadFile(nameWithoutExtension); }
+
+SkinImage::~SkinImage() = default;
+
+CString SkinImage::FindFile(const char* nameWithoutExtension)
+{
+    const std::string name = nameWithoutExtension ? nameWithoutExtension : "";
+    if (name.empty())
+        return CString();
+    if (FileExists(name + ".png"))
+        return CString(name + ".png");
+    if (FileExists(name + ".bmp"))
+        return CString(name + ".bmp");
+    return CString();
+}
+
+bool SkinImage::LoadFile(const char* nameWithoutExtension)
+{
+    m_bitmap.reset();
+    const CString file = FindFile(nameWithoutExtension);
+    if (file.IsEmpty())
+        return false;
+    wchar_t wide[MAX_PATH + 1] = {};
+    if (!MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH))
+        return false;
+    // GDI+'s own operator new gives null on failure.
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(wide));
+    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
+        return false;
+    m_bitmap = std::move(bitmap);
+    return true;
+}
+
+CSize SkinImage::GetSize() const
+{
+    if (!m_bitmap)
+        return CSize(0, 0);
+    return CSize(int(m_bitmap->GetWidth()), int(m_bitmap->GetHeight()));
+}
+
+void SkinImage::Draw(CDC* dc, int x, int y) const
+{
+    const CSize size = GetSize();
+    DrawPiece(dc, x, y, 0, 0, size.cx, size.cy);
+}
+
+void SkinImage::DrawPart(CDC* dc, int left, int top, int right, int bottom, int sourceX, int sourceY) const
+{
+    DrawPiece(dc, left, top, sourceX, sourceY, right - left, bottom - top);
+}
+
+void SkinImage::DrawPiece(CDC* dc, int x, int y, int sourceX, int sourceY, int width, int height) const
+{
+    if (!dc || !dc->m_hDC || !m_bitmap || width <= 0 || height <= 0)
+        return;
+    PixelGraphics g(dc->m_hDC);
+    g->DrawImage(m_bitmap.get(), Gdiplus::Rect(x, y, width, height), sourceX, sourceY, width, height,
+                 Gdiplus::UnitPixel);
+}
+
+void SkinImage::DrawScaled(CDC* dc, int left, int top, int right, int bottom) const
+{
+    if (!dc || !dc->m_hDC || !m_bitmap)
+        return;
+    const CSize size = GetSize();
+    PixelGraphics g(dc->m_hDC);
+    // Whole-pixel sampling at the edges: no half-transparent seam where tiles or bands meet.
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    g->DrawImage(m_bitmap.get(), Gdiplus::Rect(left, top, right - left, bottom - top), 0, 0, size.cx, size.cy,
+                 Gdiplus::UnitPixel, &attributes);
+}
+
+void SkinImage::DrawTiled(CDC* dc, int left, int top, int right, int bottom) const
+{
+    if (!dc || !dc->m_hDC || !m_bitmap)
+        return;
+    const CSize size = GetSize();
+    const int width = right - left, height = bottom - top;
+    if (width < 1 || height < 1 || size.cx < 1 || size.cy < 1)
+        return;
+    PixelGraphics g(dc->m_hDC);
+    for (int x = left; x < right; x += size.cx) {
+        const int w = std::min<int>(size.cx, right - x);
+        for (int y = top; y < bottom; y += size.cy) {
+            const int h = std::min<int>(size.cy, bottom - y);
+            g->DrawImage(m_bitmap.get(), Gdiplus::Rect(x, y, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
+        }
+    }
+}
+
+std::unique_ptr<SkinImage> SkinImage::CloneArea(int left, int top, int right, int bottom) const
+{
+    if (!m_bitmap || right - left <= 0 || bottom - top <= 0)
+        return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> clone(
+        m_bitmap->Clone(Gdiplus::Rect(left, top, right - left, bottom - top), m_bitmap->GetPixelFormat()));
+    if (!clone || clone->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    auto image = std::make_unique<SkinImage>();
+    image->m_bitmap = std::move(clone);
+    return image;
+}
+
+HBITMAP SkinImage::CreateHBitmap(DWORD argbBackground) const
+{
+    if (!m_bitmap)
+        return nullptr;
+    HBITMAP bitmap = nullptr;
+    if (m_bitmap->GetHBITMAP(Gdiplus::Color(argbBackground), &bitmap) != Gdiplus::Ok)
+        return nullptr;
+    return bitmap;
+}
+
+CSize GetBitmapSize(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info))
+        return CSize(0, 0);
+    return CSize(info.bmWidth, info.bmHeight);
+}
+
+CString GetImagesFolder()
+{
+    char module[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    PathRemoveFileSpecA(module);
+    char folder[MAX_PATH + 1] = {};
+    std::string joined = std::string(module) + "\\..\\images\\";
+    if (!PathCanonicalizeA(folder, joined.c_str()))
+        return CString(joined);
+    std::string result = folder;
+    if (result.empty() || result.back() != '\\')
+        result += '\\';
+    return CString(result);
+}
