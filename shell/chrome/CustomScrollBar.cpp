@@ -301,13 +301,18 @@ void PaintSizeBox(HWND hwnd, CustomScrollBarWindow* rec, HDC dc)
         ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
 }
 
+void PaintBarsTo(HWND hwnd, CustomScrollBarWindow* rec, HDC dc)
+{
+    PaintBar(hwnd, rec, SB_HORZ, dc);
+    PaintBar(hwnd, rec, SB_VERT, dc);
+    PaintSizeBox(hwnd, rec, dc);
+}
+
 void PaintBars(HWND hwnd, CustomScrollBarWindow* rec)
 {
     HDC dc = ::GetWindowDC(hwnd);
     if (!dc) return;
-    PaintBar(hwnd, rec, SB_HORZ, dc);
-    PaintBar(hwnd, rec, SB_VERT, dc);
-    PaintSizeBox(hwnd, rec, dc);
+    PaintBarsTo(hwnd, rec, dc);
     ::ReleaseDC(hwnd, dc);
 }
 
@@ -744,6 +749,11 @@ BOOL CustomScrollBar_SetMetric(HWND hwnd, int bar, int size)
         Bar(rec, b)->minThumbSize = size == -1 ? DefaultMinThumb() : size;
     }
     return TRUE;
+}
+
+void CustomScrollBar_PaintTo(HWND hwnd, HDC dc)
+{
+    if (CustomScrollBarWindow* rec = Record(hwnd)) PaintBarsTo(hwnd, rec, dc);
 }
 
 LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

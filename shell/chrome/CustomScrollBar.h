@@ -89,6 +89,8 @@ BOOL CustomScrollBar_ShowScrollBar(HWND hwnd, int bar, BOOL show);
 BOOL CustomScrollBar_SetButtonSize(HWND hwnd, int bar, int length, int thickness);
 // Minimum thumb size in pixels; -1 for the default.
 BOOL CustomScrollBar_SetMetric(HWND hwnd, int bar, int size);
+// Paints the window's bars into dc in window coordinates: what WM_NCPAINT puts on the screen.
+void CustomScrollBar_PaintTo(HWND hwnd, HDC dc);
 LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- geometry of one bar, along its length ----------------------------------------------------
