@@ -69,7 +69,23 @@ CaptionFrameHelper::CaptionFrameHelper()
     m_maxHeight = area.bottom - area.top;
 }
 
-CaptionFrameHelper::~CaptionFrameHelper() = default;
+CaptionFrameHelper::~CaptionFrameHelper()
+{
+    DropFrameCache();
+}
+
+void CaptionFrameHelper::DropFrameCache()
+{
+    if (m_cacheDC) {
+        ::SelectObject(m_cacheDC, m_cacheOld);
+        ::DeleteDC(m_cacheDC);
+    }
+    if (m_cacheBitmap) ::DeleteObject(m_cacheBitmap);
+    m_cacheDC = nullptr;
+    m_cacheBitmap = nullptr;
+    m_cacheOld = nullptr;
+    m_cacheSize = {};
+}
 
 void CaptionFrameHelper::Init(const char* name, DWORD flags)
 {
@@ -99,6 +115,7 @@ void CaptionFrameHelper::LoadCaptionImages(const char* name)
 
 void CaptionFrameHelper::LoadCaptionImagesFromPath(const char* pathWithoutExtension)
 {
+    DropFrameCache();
     for (auto& part : m_parts) part.reset();
     SkinImage whole(pathWithoutExtension);
     if (!whole.IsLoaded()) return;
@@ -207,12 +224,40 @@ void CaptionFrameHelper::OnNcPaint(int highlight)
 
 void CaptionFrameHelper::Render(CDC* dc, int width, int height, int highlight)
 {
-    dc->FillSolidRect(CRect(0, 0, width, height), ::GetSysColor(COLOR_BTNFACE));
-    DrawCaption(dc, 0, 0, width, height);
+    COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    if (!m_cacheDC || m_cacheSize.cx != width || m_cacheSize.cy != height || m_cacheFace != face) {
+        DropFrameCache();
+        HDC screen = ::GetDC(nullptr);
+        m_cacheDC = ::CreateCompatibleDC(screen);
+        m_cacheBitmap = ::CreateCompatibleBitmap(screen, std::max(width, 1), std::max(height, 1));
+        ::ReleaseDC(nullptr, screen);
+        if (!m_cacheDC || !m_cacheBitmap) {
+            DropFrameCache();
+            dc->FillSolidRect(CRect(0, 0, width, height), face);
+            DrawCaption(dc, 0, 0, width, height);
+            DrawButtons(dc, 0, 0, width, height, highlight);
+            return;
+        }
+        m_cacheOld = ::SelectObject(m_cacheDC, m_cacheBitmap);
+        m_cacheSize = { width, height };
+        m_cacheFace = face;
+        CDC cache(m_cacheDC);
+        cache.FillSolidRect(CRect(0, 0, width, height), face);
+        DrawFramePieces(&cache, 0, 0, width, height);
+    }
+    ::BitBlt(*dc, 0, 0, width, height, m_cacheDC, 0, 0, SRCCOPY);
+    DrawTitle(dc, 0, 0, width, height);
     DrawButtons(dc, 0, 0, width, height, highlight);
 }
 
 void CaptionFrameHelper::DrawCaption(CDC* dc, int left, int top, int right, int bottom)
+{
+    DrawFramePieces(dc, left, top, right, bottom);
+    DrawTitle(dc, left, top, right, bottom);
+}
+
+// The title lies clear of the corners, so the pieces can go first and be kept.
+void CaptionFrameHelper::DrawFramePieces(CDC* dc, int left, int top, int right, int bottom)
 {
     int w = right - left, h = bottom - top;
     CSize p0 = GetPartSize(kCaptionTopLeft), p1 = GetPartSize(kCaptionTopRight);
@@ -226,7 +271,16 @@ void CaptionFrameHelper::DrawCaption(CDC* dc, int left, int top, int right, int 
     if (SkinImage* band = GetPart(kCaptionBottom))
         band->DrawTiled(dc, left + m_leftMargin, top + h - m_bottomMargin, left + w - m_rightMargin, top + h);
     if (SkinImage* corner = GetPart(kCaptionTopLeft)) corner->Draw(dc, left, top);
+    if (SkinImage* corner = GetPart(kCaptionTopRight)) corner->Draw(dc, left + w - p1.cx, top);
+    if (SkinImage* corner = GetPart(kCaptionBottomRight)) corner->Draw(dc, left + w - p2.cx, top + h - p2.cy);
+    if (SkinImage* corner = GetPart(kCaptionBottomLeft)) corner->Draw(dc, left, top + h - p3.cy);
+}
 
+void CaptionFrameHelper::DrawTitle(CDC* dc, int left, int top, int right, int bottom)
+{
+    (void)bottom;
+    int w = right - left;
+    CSize p0 = GetPartSize(kCaptionTopLeft), p1 = GetPartSize(kCaptionTopRight);
     if (m_frame && m_frame->m_hWnd) {
         int length = m_frame->GetWindowTextLength();
         // DrawText may put an ellipsis of up to four characters behind the text it keeps.
@@ -252,10 +306,6 @@ void CaptionFrameHelper::DrawCaption(CDC* dc, int left, int top, int right, int 
             if (oldFont) dc->SelectObject(oldFont);
         }
     }
-
-    if (SkinImage* corner = GetPart(kCaptionTopRight)) corner->Draw(dc, left + w - p1.cx, top);
-    if (SkinImage* corner = GetPart(kCaptionBottomRight)) corner->Draw(dc, left + w - p2.cx, top + h - p2.cy);
-    if (SkinImage* corner = GetPart(kCaptionBottomLeft)) corner->Draw(dc, left, top + h - p3.cy);
 }
 
 int CaptionFrameHelper::LayoutButtons(int width, ButtonSlot* slots) const

@@ -114,6 +114,9 @@ public:
     // the title and the buttons with the given highlighted code).
     void Render(CDC* dc, int width, int height, int highlight);
     void DrawCaption(CDC* dc, int left, int top, int right, int bottom);
+    // The parts of DrawCaption: the bands and corners, and the title over them.
+    void DrawFramePieces(CDC* dc, int left, int top, int right, int bottom);
+    void DrawTitle(CDC* dc, int left, int top, int right, int bottom);
     void DrawButtons(CDC* dc, int left, int top, int right, int bottom, int highlight);
 
 private:
@@ -129,6 +132,7 @@ private:
     int MaxWidth() const;
     int MaxHeight() const;
     void Repaint(int highlight);
+    void DropFrameCache();
     void SetFocusToClient();
 
     int m_currentCode = kCaptionNothing;
@@ -154,4 +158,11 @@ private:
     RECT m_savedRect = {};
     CWnd* m_frame = nullptr;
     CWnd* m_client = nullptr;
+    // The frame pieces of the last size painted: a repaint (hover, activation) only adds the
+    // title and the buttons.
+    HDC m_cacheDC = nullptr;
+    HBITMAP m_cacheBitmap = nullptr;
+    HGDIOBJ m_cacheOld = nullptr;
+    SIZE m_cacheSize = {};
+    COLORREF m_cacheFace = 0;
 };

@@ -217,6 +217,35 @@ UINT ItemState(HWND hwnd, const CustomScrollBarInfo& info, int bar, int item)
     return CDIS_DEFAULT;
 }
 
+// The off-screen buffer the bars are painted in, kept between paints (it only grows).
+HDC BarBuffer(int width, int height)
+{
+    static HDC dc = nullptr;
+    static HBITMAP bitmap = nullptr;
+    static HGDIOBJ original = nullptr;
+    static SIZE size = {};
+    if (dc && width <= size.cx && height <= size.cy) return dc;
+    HDC screen = ::GetDC(nullptr);
+    SIZE grown = { std::max<LONG>(width, size.cx), std::max<LONG>(height, size.cy) };
+    HBITMAP bigger = ::CreateCompatibleBitmap(screen, grown.cx, grown.cy);
+    if (!dc) {
+        dc = ::CreateCompatibleDC(screen);
+        if (dc && bigger) original = ::SelectObject(dc, bigger);
+    } else if (bigger) {
+        ::SelectObject(dc, bigger);
+    }
+    ::ReleaseDC(nullptr, screen);
+    if (!dc || !bigger) {
+        if (bigger) ::DeleteObject(bigger);
+        return nullptr;
+    }
+    if (bitmap) ::DeleteObject(bitmap);
+    bitmap = bigger;
+    size = grown;
+    (void)original;
+    return dc;
+}
+
 // Paints one bar off screen and copies it to the window's DC (window coordinates).
 void PaintBar(HWND hwnd, CustomScrollBarWindow* rec, int bar, HDC windowDC)
 {
@@ -225,9 +254,8 @@ void PaintBar(HWND hwnd, CustomScrollBarWindow* rec, int bar, HDC windowDC)
     RECT r = BarRect(hwnd, rec, bar);
     int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return;
-    HDC dc = ::CreateCompatibleDC(windowDC);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(windowDC, w, h);
-    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    HDC dc = BarBuffer(w, h);
+    if (!dc) return;
     RECT local = { 0, 0, w, h };
 
     CustomScrollBarDrawInfo draw = {};
@@ -268,9 +296,6 @@ void PaintBar(HWND hwnd, CustomScrollBarWindow* rec, int bar, HDC windowDC)
     Notify(hwnd, draw);
 
     ::BitBlt(windowDC, r.left, r.top, w, h, dc, 0, 0, SRCCOPY);
-    ::SelectObject(dc, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
 }
 
 void PaintSizeBox(HWND hwnd, CustomScrollBarWindow* rec, HDC dc)

@@ -45,6 +45,28 @@ void StretchWhole(HDC dc, HDC source, HBITMAP bitmap, const RECT& r)
     Stretch(dc, source, bitmap, r, 0, 0, s.cx, s.cy);
 }
 
+// A memory DC to select the source bitmaps into, kept for the program's life.
+HDC SourceDC()
+{
+    static HDC dc = ::CreateCompatibleDC(nullptr);
+    return dc;
+}
+
+// The last composed thumb: a drag repaints the same thumb many times.
+struct ComposedThumb {
+    HBITMAP bitmap = nullptr;
+    int bar = -1;
+    int width = 0, height = 0;
+    HBITMAP start = nullptr, middle = nullptr, end = nullptr;
+};
+ComposedThumb g_thumb;
+
+void DropComposedThumb()
+{
+    if (g_thumb.bitmap) ::DeleteObject(g_thumb.bitmap);
+    g_thumb = ComposedThumb();
+}
+
 } // namespace
 
 BOOL LoadSkinScrollBitmaps()
@@ -61,6 +83,7 @@ BOOL LoadSkinScrollBitmaps()
 
 void FreeSkinScrollBitmaps()
 {
+    DropComposedThumb();
     for (HBITMAP& bitmap : g_bitmaps) {
         if (bitmap) ::DeleteObject(bitmap);
         bitmap = nullptr;
@@ -103,7 +126,8 @@ void SkinPaneWnd::PaintItem(HDC dc, const RECT& rect, int bar, int item, UINT st
 {
     if (!dc || rect.right <= rect.left || rect.bottom <= rect.top) return;
     const BarImages& images = bar == 1 ? kVertical : kHorizontal;
-    HDC source = ::CreateCompatibleDC(dc);
+    HDC source = SourceDC();
+    if (!source) return;
     switch (item) {
     case kScrollItemArrowFirst:
     case kScrollItemArrowLast: {
@@ -130,27 +154,43 @@ void SkinPaneWnd::PaintItem(HDC dc, const RECT& rect, int bar, int item, UINT st
         if (across <= 0) break;
         int w = horizontal ? along : across, h = horizontal ? across : along;
         HDC compose = ::CreateCompatibleDC(dc);
-        HBITMAP canvas = ::CreateCompatibleBitmap(dc, w, h);
-        HGDIOBJ oldCanvas = ::SelectObject(compose, canvas);
-        RECT all = { 0, 0, w, h };
-        StretchWhole(compose, source, middle, all);
-        if (horizontal) {
-            Stretch(compose, source, start, { 0, 0, ss.cx, h }, 0, 0, ss.cx, ss.cy);
-            Stretch(compose, source, end, { w - es.cx, 0, w, h }, 0, 0, es.cx, es.cy);
-        } else {
-            Stretch(compose, source, start, { 0, 0, w, ss.cy }, 0, 0, ss.cx, ss.cy);
-            Stretch(compose, source, end, { 0, h - es.cy, w, h }, 0, 0, es.cx, es.cy);
+        if (!compose) break;
+        bool same = g_thumb.bitmap && g_thumb.bar == bar && g_thumb.width == w && g_thumb.height == h
+                    && g_thumb.start == start && g_thumb.middle == middle && g_thumb.end == end;
+        if (!same) {
+            DropComposedThumb();
+            g_thumb.bitmap = ::CreateCompatibleBitmap(dc, w, h);
+            if (!g_thumb.bitmap) {
+                ::DeleteDC(compose);
+                break;
+            }
+            g_thumb.bar = bar;
+            g_thumb.width = w;
+            g_thumb.height = h;
+            g_thumb.start = start;
+            g_thumb.middle = middle;
+            g_thumb.end = end;
+        }
+        HGDIOBJ oldCanvas = ::SelectObject(compose, g_thumb.bitmap);
+        if (!same) {
+            RECT all = { 0, 0, w, h };
+            StretchWhole(compose, source, middle, all);
+            if (horizontal) {
+                Stretch(compose, source, start, { 0, 0, ss.cx, h }, 0, 0, ss.cx, ss.cy);
+                Stretch(compose, source, end, { w - es.cx, 0, w, h }, 0, 0, es.cx, es.cy);
+            } else {
+                Stretch(compose, source, start, { 0, 0, w, ss.cy }, 0, 0, ss.cx, ss.cy);
+                Stretch(compose, source, end, { 0, h - es.cy, w, h }, 0, 0, es.cx, es.cy);
+            }
         }
         ::SetStretchBltMode(dc, COLORONCOLOR);
         ::StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, compose, 0, 0, w, h,
                      SRCCOPY);
         ::SelectObject(compose, oldCanvas);
-        ::DeleteObject(canvas);
         ::DeleteDC(compose);
         break;
     }
     default:
         break;
     }
-    ::DeleteDC(source);
 }
