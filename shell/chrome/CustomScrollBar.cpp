@@ -792,6 +792,9 @@ LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam,
         return 0;
     case WM_NCPAINT: {
         PaintBars(hwnd, rec);
+        // A window without a border of its own (a scroll-bar control) has nothing else in its
+        // frame; the system's frame painting would only cost time on every thumb move.
+        if (!rec->borderLeft && !rec->borderTop && !rec->borderRight && !rec->borderBottom) return 0;
         LONG_PTR style = ::GetWindowLongPtrA(hwnd, GWL_STYLE);
         rec->inStyleChange = TRUE;
         ::SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~(LONG_PTR)(WS_HSCROLL | WS_VSCROLL));
