@@ -25,10 +25,13 @@ std::string NotFound(const SkinFolder& folder, const char* name)
 
 } // namespace
 
-TEST_F(SkinTables, LoadsEveryImageOfTheBuildsImagesFolder)
+TEST_F(SkinTables, LoadsEveryImageOfTheImagesFolderBesideTheProgramFolder)
 {
+    const std::string bin = kvtest::BinFolder();   // "<build>\\bin\\": the images lie beside bin
+    const std::string expected = bin.substr(0, bin.size() - 4) + "images\\";
+    EXPECT_EQ(std::string(GetImagesFolder().GetString()), expected);
     CString missing;
-    ASSERT_TRUE(table.LoadFrom((kvtest::BinFolder() + "..\\images\\").c_str(), &missing)) << missing.GetString();
+    ASSERT_TRUE(table.LoadFrom(GetImagesFolder(), &missing)) << missing.GetString();
     for (int id = 0; id < kSkinImageCount; ++id) {
         const CSize size = GetSkinImageSize(id);
         EXPECT_GT(size.cx, 0) << SkinImageName(id);
@@ -169,4 +172,20 @@ TEST_F(SkinTables, SkinBitmapStretchesColumnsToItsHeight)
     EXPECT_EQ(canvas.At(2, 0), RGB(255, 0, 0)) << "every column holds the whole image";
     EXPECT_EQ(canvas.At(2, 7), RGB(0, 0, 255));
     EXPECT_EQ(CreateSkinBitmap(nullptr, kSkinImageCount, CSize(0, 0)), nullptr) << "no size, no bitmap";
+}
+
+TEST_F(SkinTables, PatternBrushesPaintTheirImageAfterTheBitmapIsGone)
+{
+    SkinFolder folder;
+    skintest::SaveImage(folder.Path("track_bar") + ".png", 4, 2,
+                        [](int x, int y) { return (x + y) % 2 ? RGB(250, 0, 0) : RGB(0, 0, 250); });
+    CString missing;
+    ASSERT_TRUE(table.LoadFrom(folder.Folder().c_str(), &missing));
+    CBrush* brush = GetSkinPatternBrush(kSkinTrackBar);
+    ASSERT_NE(brush, nullptr);
+    Canvas canvas(8, 4);
+    canvas.dc()->FillRect(CRect(0, 0, 8, 4), *brush);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(canvas.At(x, y), (x + y) % 2 ? RGB(250, 0, 0) : RGB(0, 0, 250)) << x << "," << y;
 }

@@ -116,3 +116,18 @@ TEST_F(SkinImageFiles, AnEmptyImageOrNullDcDrawsNothing)
     DeleteObject(bitmap);
     EXPECT_EQ(GetBitmapSize(nullptr), CSize(0, 0));
 }
+
+TEST(ToolBarStrips, NormalAndDisabledStripsHoldTheSameSixteenPixelButtons)
+{
+    HBITMAP enabled = LoadBitmapA(GetModuleHandleA(nullptr), "ToolBarExE");
+    HBITMAP disabled = LoadBitmapA(GetModuleHandleA(nullptr), "ToolBarExD");
+    ASSERT_NE(enabled, nullptr);
+    ASSERT_NE(disabled, nullptr);
+    const CSize size = GetBitmapSize(enabled);
+    EXPECT_EQ(GetBitmapSize(disabled), size);
+    EXPECT_EQ(size.cy, 16);
+    EXPECT_EQ(size.cx % 16, 0);
+    EXPECT_GT(size.cx, 0);
+    DeleteObject(enabled);
+    DeleteObject(disabled);
+}
