@@ -86,6 +86,14 @@ int main()
     frame->GetCaptionHelper()->InitFromPath(caption.c_str(), kCaptionFlagClose | kCaptionFlagMinimize | kCaptionFlagRollUp);
     frame->SetWindowPos(nullptr, 50, 50, 400, 300, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     Time("mini frame 400 x 300, non-client repaint", 500, [&] { frame->SendMessage(WM_NCPAINT, 1, 0); });
+    // While the frame is being sized every repaint is at a new size: the frame pieces are drawn again.
+    CaptionFrameHelper* helper = frame->GetCaptionHelper();
+    skintest::Canvas canvas(401, 300);
+    int width = 400;
+    Time("mini frame 400 x 300, repaint at a new size", 200, [&] {
+        width = width == 400 ? 401 : 400;
+        helper->Render(canvas.dc(), width, 300, kCaptionNothing);
+    });
 
     CWnd parent;
     parent.CreateEx(0, nullptr, "Bars", WS_POPUP | WS_VISIBLE, CRect(500, 50, 900, 150), nullptr, 0);

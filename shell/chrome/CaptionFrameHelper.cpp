@@ -72,6 +72,43 @@ CaptionFrameHelper::CaptionFrameHelper()
 CaptionFrameHelper::~CaptionFrameHelper()
 {
     DropFrameCache();
+    DropBandBrushes();
+}
+
+void CaptionFrameHelper::DropBandBrushes()
+{
+    for (HBRUSH& brush : m_bandBrushes) {
+        if (brush) ::DeleteObject(brush);
+        brush = nullptr;
+    }
+}
+
+void CaptionFrameHelper::TileBand(CDC* dc, int part, int left, int top, int right, int bottom)
+{
+    SkinImage* image = GetPart(part);
+    if (!image || right <= left || bottom <= top) return;
+    int slot = part == kCaptionTop ? 0 : part == kCaptionLeft ? 1 : part == kCaptionRight ? 2 : 3;
+    COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    if (m_brushFace != face) {
+        DropBandBrushes();
+        m_brushFace = face;
+    }
+    if (!m_bandBrushes[slot]) {
+        DWORD argb = 0xFF000000u | ((DWORD)GetRValue(face) << 16) | ((DWORD)GetGValue(face) << 8) | GetBValue(face);
+        if (HBITMAP bitmap = image->CreateHBitmap(argb)) {
+            m_bandBrushes[slot] = ::CreatePatternBrush(bitmap);
+            ::DeleteObject(bitmap);
+        }
+    }
+    if (!m_bandBrushes[slot]) {
+        image->DrawTiled(dc, left, top, right, bottom);
+        return;
+    }
+    POINT oldOrigin;
+    ::SetBrushOrgEx(*dc, left, top, &oldOrigin);
+    RECT area = { left, top, right, bottom };
+    ::FillRect(*dc, &area, m_bandBrushes[slot]);
+    ::SetBrushOrgEx(*dc, oldOrigin.x, oldOrigin.y, nullptr);
 }
 
 void CaptionFrameHelper::DropFrameCache()
@@ -116,6 +153,7 @@ void CaptionFrameHelper::LoadCaptionImages(const char* name)
 void CaptionFrameHelper::LoadCaptionImagesFromPath(const char* pathWithoutExtension)
 {
     DropFrameCache();
+    DropBandBrushes();
     for (auto& part : m_parts) part.reset();
     SkinImage whole(pathWithoutExtension);
     if (!whole.IsLoaded()) return;
@@ -262,14 +300,10 @@ void CaptionFrameHelper::DrawFramePieces(CDC* dc, int left, int top, int right, 
     int w = right - left, h = bottom - top;
     CSize p0 = GetPartSize(kCaptionTopLeft), p1 = GetPartSize(kCaptionTopRight);
     CSize p2 = GetPartSize(kCaptionBottomRight), p3 = GetPartSize(kCaptionBottomLeft);
-    if (SkinImage* band = GetPart(kCaptionTop))
-        band->DrawTiled(dc, left + p0.cx, top, left + w - m_rightMargin, top + m_topMargin);
-    if (SkinImage* band = GetPart(kCaptionLeft))
-        band->DrawTiled(dc, left, top + m_topMargin, left + m_leftMargin, top + h - m_bottomMargin);
-    if (SkinImage* band = GetPart(kCaptionRight))
-        band->DrawTiled(dc, left + w - m_rightMargin, top + m_topMargin, left + w, top + h - m_bottomMargin);
-    if (SkinImage* band = GetPart(kCaptionBottom))
-        band->DrawTiled(dc, left + m_leftMargin, top + h - m_bottomMargin, left + w - m_rightMargin, top + h);
+    TileBand(dc, kCaptionTop, left + p0.cx, top, left + w - m_rightMargin, top + m_topMargin);
+    TileBand(dc, kCaptionLeft, left, top + m_topMargin, left + m_leftMargin, top + h - m_bottomMargin);
+    TileBand(dc, kCaptionRight, left + w - m_rightMargin, top + m_topMargin, left + w, top + h - m_bottomMargin);
+    TileBand(dc, kCaptionBottom, left + m_leftMargin, top + h - m_bottomMargin, left + w - m_rightMargin, top + h);
     if (SkinImage* corner = GetPart(kCaptionTopLeft)) corner->Draw(dc, left, top);
     if (SkinImage* corner = GetPart(kCaptionTopRight)) corner->Draw(dc, left + w - p1.cx, top);
     if (SkinImage* corner = GetPart(kCaptionBottomRight)) corner->Draw(dc, left + w - p2.cx, top + h - p2.cy);

@@ -133,6 +133,9 @@ private:
     int MaxHeight() const;
     void Repaint(int highlight);
     void DropFrameCache();
+    void DropBandBrushes();
+    // Fills the area with band part n repeated from the area's top-left corner.
+    void TileBand(CDC* dc, int part, int left, int top, int right, int bottom);
     void SetFocusToClient();
 
     int m_currentCode = kCaptionNothing;
@@ -165,4 +168,8 @@ private:
     HGDIOBJ m_cacheOld = nullptr;
     SIZE m_cacheSize = {};
     COLORREF m_cacheFace = 0;
+    // The four band parts as pattern brushes, laid on the button face (they cover only the
+    // button face, so this is how the image would blend there anyway).
+    HBRUSH m_bandBrushes[4] = {};
+    COLORREF m_brushFace = 0;
 };
