@@ -132,7 +132,9 @@ void CNyMiniFrame::OnSize(UINT type, int cx, int cy)
 
 void CNyMiniFrame::OnPaint()
 {
-    ::ValidateRect(m_hWnd, nullptr);
+    // The pane covers the client area. BeginPaint validates this window alone; ValidateRect on
+    // a frame without WS_CLIPCHILDREN would validate the pane's area too and it would never paint.
+    CPaintDC paint(m_hWnd);
 }
 
 void CNyMiniFrame::OnNcPaint()

@@ -9,6 +9,17 @@ using namespace chrometest;
 
 namespace {
 
+// The frame's pane; counts its paints.
+class CountingPane : public CWnd {
+public:
+    int paints = 0;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_PAINT) ++paints;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
 class MiniFrameTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -20,7 +31,7 @@ protected:
         ASSERT_TRUE(frame->Create(nullptr, "Markers", WS_POPUP | WS_THICKFRAME, CRect(100, 100, 300, 200)));
         frame->InitCaption(kCaptionFlagClose | kCaptionFlagRollUp);
         frame->GetCaptionHelper()->InitFromPath(path.c_str(), kCaptionFlagClose | kCaptionFlagRollUp);
-        pane = new CWnd;
+        pane = new CountingPane;
         ASSERT_TRUE(pane->Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 392, 272), frame, 1));
         frame->SetPane(pane);   // 392 x 272 plus the margins: 400 x 300
         frame->ShowWindow(SW_SHOW);
@@ -48,14 +59,15 @@ protected:
     kvtest::ScratchFolder folder;
     std::string path;
     CNyMiniFrame* frame = nullptr;
-    CWnd* pane = nullptr;
+    CountingPane* pane = nullptr;
     HWND hwnd = nullptr;
 };
 
 } // namespace
 
-TEST_F(MiniFrameTest, PaneIsSizedIntoTheSkinnedBorders)
+TEST_F(MiniFrameTest, PaneIsSizedIntoTheSkinnedBordersAndPaints)
 {
+    EXPECT_GT(pane->paints, 0) << "the frame's own paint must leave the pane's update alone";
     EXPECT_EQ(Size().cx, 400);
     EXPECT_EQ(Size().cy, 300);
     RECT client;
