@@ -20,6 +20,27 @@ public:
     }
 };
 
+// A pane and a frame that both handle command 1234.
+class CommandPane : public CWnd {
+public:
+    int handled = 0;
+    void OnCommand1234() { ++handled; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CommandPane, CWnd)
+    ON_COMMAND(1234, OnCommand1234)
+END_MESSAGE_MAP()
+
+class CommandFrame : public CNyMiniFrame {
+public:
+    int handled = 0;
+    void OnCommand1234() { ++handled; }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CommandFrame, CNyMiniFrame)
+    ON_COMMAND(1234, OnCommand1234)
+END_MESSAGE_MAP()
+
 class MiniFrameTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -150,6 +171,14 @@ TEST_F(MiniFrameTest, RollingUpAndDownTwiceRestoresTheSizeExactly)
         EXPECT_EQ(Size().cy, original.cy) << round;
         EXPECT_TRUE(pane->IsWindowVisible()) << round;
     }
+    // Rolled up, the frame cannot be sized taller than its caption.
+    frame->SetRolledUp(TRUE);
+    MINMAXINFO info = {};
+    SendMessageA(hwnd, WM_GETMINMAXINFO, 0, (LPARAM)&info);
+    EXPECT_EQ(info.ptMinTrackSize.y, 24);
+    EXPECT_EQ(info.ptMaxTrackSize.y, 24);
+    frame->SetRolledUp(FALSE);
+    EXPECT_EQ(Size().cy, original.cy);
 }
 
 TEST_F(MiniFrameTest, CloseActsOnlyWhenReleasedOnTheButton)
@@ -189,4 +218,25 @@ TEST_F(MiniFrameTest, SavedPlacementIsStretchedToTheMinimum)
         RECT r = WindowRect(hwnd);
         EXPECT_TRUE(EqualRect(&r, &c.expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
+}
+
+TEST(MiniFrameCommands, ThePaneHandlesACommandBeforeTheFrame)
+{
+    auto* frame = new CommandFrame;
+    ASSERT_TRUE(frame->Create(nullptr, "Pane", WS_POPUP, CRect(0, 0, 200, 100)));
+    CommandPane pane;
+    ASSERT_TRUE(pane.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 100, 50), frame, 1));
+    frame->SetPane(&pane);
+    EXPECT_TRUE(frame->RouteCommand(1234));
+    EXPECT_EQ(pane.handled, 1);
+    EXPECT_EQ(frame->handled, 0);
+    pane.DestroyWindow();
+    EXPECT_TRUE(frame->RouteCommand(1234));
+    EXPECT_EQ(frame->handled, 1);
+    // Closing only hides the frame.
+    frame->ShowWindow(SW_SHOW);
+    frame->SendMessage(WM_CLOSE);
+    EXPECT_TRUE(IsWindow(frame->m_hWnd));
+    EXPECT_FALSE(frame->IsWindowVisible());
+    frame->DestroyWindow();
 }

@@ -286,3 +286,35 @@ TEST_F(ScrollBarTest, ArrowAndPagePressesScrollAtOnce)
     PressNonClient(hwnd, {r.left + 5, r.top + 8});
     EXPECT_TRUE(parent.events.empty());
 }
+
+TEST_F(ScrollBarTest, HeldArrowRepeatsAfterADelay)
+{
+    SkinPaneWnd bar;
+    MakeBar(bar, 0);
+    HWND hwnd = bar.m_hWnd;
+    RECT r = WindowRect(hwnd);
+    POINT arrow = {r.left + 295, r.top + 8};
+    parent.events.clear();
+    PressNonClient(hwnd, arrow);
+    EXPECT_EQ(parent.events.size(), 1u) << "one line at once";
+    auto pumpFor = [](DWORD ms) {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < ms) {
+            Pump();
+            Sleep(5);
+        }
+    };
+    pumpFor(200);
+    EXPECT_EQ(parent.events.size(), 1u) << "nothing more before 300 ms";
+    pumpFor(600);   // 800 ms in: the first repeat at 300 ms, then one every 55 ms
+    EXPECT_GE(parent.events.size(), 4u);
+    EXPECT_LE(parent.events.size(), 12u);
+    for (const auto& e : parent.events) EXPECT_EQ(e.code, SB_LINEDOWN);
+    // Off the arrow the repeat sends nothing.
+    MoveCaptured(hwnd, {r.left + 150, r.top + 8});
+    size_t held = parent.events.size();
+    pumpFor(200);
+    EXPECT_EQ(parent.events.size(), held);
+    ReleaseCaptured(hwnd, {r.left + 150, r.top + 8});
+    EXPECT_EQ(parent.events.back().code, SB_ENDSCROLL);
+}

@@ -4,6 +4,8 @@
 #include "ChromeTestSupport.h"
 #include "TipWindow.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -139,4 +141,30 @@ TEST(TipTools, RemovingByIdOrTheLast)
     EXPECT_FALSE(tip->RemoveTool(3));
     EXPECT_TRUE(tip->RemoveTool(1));
     EXPECT_FALSE(tip->RemoveTool(0));
+}
+
+TEST(ValueTip, ShowsItsTextCentredOnTheTipColour)
+{
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, "Owner", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
+    ValueTipWnd tip(&owner);
+    ASSERT_TRUE(IsWindow(tip.m_hWnd));
+    char name[32] = "";
+    GetClassNameA(tip.m_hWnd, name, sizeof name);
+    EXPECT_STREQ(name, "Korvane-Tips");
+    skintest::Canvas canvas(120, 20);
+    tip.Render(canvas.dc(), CRect(0, 0, 120, 20));
+    const COLORREF background = canvas.At(0, 0);
+    EXPECT_TRUE(canvas.AllAre(background));
+    tip.SetText("-6.0 dB");
+    tip.Render(canvas.dc(), CRect(0, 0, 120, 20));
+    int left = 120, right = -1;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (canvas.At(x, y) != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, left);
+    EXPECT_LE(std::abs((left + right) / 2 - 60), 3) << left << ".." << right;
 }
