@@ -62,6 +62,9 @@ void CNyMiniFrame::InitCaption(DWORD flags)
     m_skinned = TRUE;
     SetCaptionFlags(flags);
     m_caption->Init("frame", flags);
+    // The margins change with the skin: the client area is computed again at once.
+    if (m_hWnd)
+        SetWindowPos(nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CNyMiniFrame::SetPane(CWnd* pane)

@@ -58,6 +58,12 @@ TEST_F(CaptionTest, CornersStayAtTheirSizeAndTheBandsAreTiledAndCut)
     EXPECT_EQ(leftTop.y, 24);
     EXPECT_EQ(rightBottom.x, 4);
     EXPECT_EQ(rightBottom.y, 4);
+    // Parts outside the table are none; 15 to 18 are never cut.
+    for (int n : {-1, 15, 16, 20, 1000}) {
+        EXPECT_EQ(caption.GetPart(n), nullptr) << n;
+        EXPECT_EQ(caption.GetPartSize(n), CSize(0, 0)) << n;
+    }
+    EXPECT_EQ(caption.GetPartSize(kCaptionCancel), CSize(28, 14));
 
     Canvas canvas(200, 100);
     caption.Render(canvas.dc(), 200, 100, kCaptionNothing);
@@ -156,4 +162,16 @@ TEST_F(CaptionTest, HitTestsFollowTheSizeLimits)
         EXPECT_EQ(hit(client), HTCAPTION) << c.name;
     }
     frame->DestroyWindow();
+}
+
+TEST_F(CaptionTest, MissingCaptionImageLeavesAPlainButtonFaceFrame)
+{
+    CaptionFrameHelper caption;
+    caption.InitFromPath(folder.File("nothing").c_str(), kCaptionFlagClose | kCaptionFlagRollUp);
+    POINT leftTop, rightBottom;
+    caption.GetMargins(&leftTop, &rightBottom);
+    EXPECT_EQ(leftTop.x + leftTop.y + rightBottom.x + rightBottom.y, 0);
+    Canvas canvas(120, 60);
+    caption.Render(canvas.dc(), 120, 60, kCaptionClose);
+    EXPECT_TRUE(canvas.AllAre(GetSysColor(COLOR_BTNFACE)));
 }
