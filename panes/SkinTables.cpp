@@ -208,6 +208,15 @@ void StretchSkinImage(CDC* dc, int id, const RECT& dst)
         image->DrawScaled(dc, dst);
 }
 
+void TileSkinImageH(CDC* dc, int id, int left, int top, int right, int bottom)
+{
+    const int step = GetSkinImageSize(id).cx;
+    if (step <= 0)
+        return;
+    for (int x = left; x < right; x += step)
+        StretchSkinImage(dc, id, CRect(x, top, std::min(x + step, right), bottom));
+}
+
 CBitmap* CreateSkinBitmap(CDC* dc, int id, CSize size)
 {
     const CSize imageSize = GetSkinImageSize(id);
@@ -226,12 +235,7 @@ CBitmap* CreateSkinBitmap(CDC* dc, int id, CSize size)
         auto bitmap = std::make_unique<CBitmap>();
         if (bitmap->CreateCompatibleBitmap(target, size.cx, size.cy)) {
             HGDIOBJ previous = memory.SelectObject(*bitmap);
-            if (imageSize.cx > 0) {
-                for (int x = 0; x < size.cx; x += imageSize.cx) {
-                    const int w = std::min<int>(imageSize.cx, size.cx - x);
-                    StretchSkinImage(&memory, id, CRect(x, 0, x + w, size.cy));
-                }
-            }
+            TileSkinImageH(&memory, id, 0, 0, size.cx, size.cy);
             memory.SelectObject(previous);
             result = bitmap.release();
         }

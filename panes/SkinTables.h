@@ -138,8 +138,11 @@ void DrawSkinImagePart(CDC* dc, int id, int x, int y, int sx, int sy, int width,
 void TileSkinImage(CDC* dc, int id, const RECT& area);
 // The whole image scaled to dst.
 void StretchSkinImage(CDC* dc, int id, const RECT& dst);
+// Columns of the image across the rectangle, each the whole image stretched to the rectangle's
+// height; the last column squeezed to what is left (button faces of any height).
+void TileSkinImageH(CDC* dc, int id, int left, int top, int right, int bottom);
 // A bitmap compatible with dc (the desktop's when null) of the size (the image's when
-// (0, 0)), filled with columns of the image stretched to its height; owned by the caller;
+// (0, 0)), filled as TileSkinImageH fills; owned by the caller;
 // null when the DC or bitmap cannot be made.
 CBitmap* CreateSkinBitmap(CDC* dc, int id, CSize size);
 // The pattern brush of image 24, 88 or 82; null for any other id or before Load.

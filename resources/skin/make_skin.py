@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws every skin image of the program into images/ (PNG), and the tool-bar strips into
-toolbar/ (BMP). Run from anywhere: python3 resources/skin/make_skin.py [name ...]
-The outputs are kept in the tree; the build only copies them.
+toolbar/ (BMP). Run from anywhere: python3 resources/skin/make_skin.py [name ... | toolbar]
+The outputs are kept in the tree; the build only copies them. montage.sh puts them on one
+sheet for review.
 
 Look: dark panes on #404040 with bevelled controls, silver window chrome, teal accents
 (lit states), red for recording, green for playback, amber for solo, LCD counters.
@@ -54,8 +55,6 @@ def image(name):
 
 
 # ---- shared pieces ------------------------------------------------------------------------
-STATES8 = [dict(lit=l, pressed=p, disabled=d) for l in (0, 1) for p in (0, 1) for d in (0, 1)]
-STATES8 = [STATES8[i] for i in (0, 1, 2, 3, 4, 5, 6, 7)]
 # index = lit * 4 + pressed * 2 + disabled
 STATES8 = [dict(lit=i >> 2 & 1, pressed=i >> 1 & 1, disabled=i & 1) for i in range(8)]
 STATES4 = [dict(lit=0, pressed=i >> 1 & 1, disabled=i & 1) for i in range(4)]
@@ -206,11 +205,6 @@ def transport_glyph(kind, s):
 def cue_mark(c, x, y, s, color):
     w = s * 0.55
     c.polygon([(x, y), (x + w, y), (x + w, y + s * 0.62), (x + w / 2, y + s), (x, y + s * 0.62)], color)
-
-
-def flag(c, x, y, s, color):
-    bar(c, x, y, max(s * 0.1, 1.2), s, color)
-    c.polygon([(x, y), (x + s * 0.5, y + s * 0.2), (x, y + s * 0.42)], color)
 
 
 def loop_arrows(c, cx, cy, s, color):
@@ -446,7 +440,9 @@ def multi_icon():
     for i, col in enumerate(['#8ACFC8', '#5FB8AE', TEAL]):
         c.rrect(i * 3, i * 2, 12, 8, 1.5, '#1A1A1A')
         c.rrect(i * 3 + 1, i * 2 + 1, 10, 6, 1, col)
-    c.text(7, 5, '5.1', 6, '#0A2A28', 'DejaVu-Sans-Condensed-Bold')
+    # the front card shows channel bars
+    for i, hgt in enumerate((3, 5, 4, 2)):
+        c.fill(8 + 2 * i, 10 - hgt, 1, hgt, '#0A2A28')
     return c
 
 
@@ -456,8 +452,6 @@ def magnifier(plus):
     c.ring(4.8, 4.8, 4.3, 1.5, '#2E2E2E')
     c.circle(4.8, 4.8, 2.9, hexc('#FFFFFF', 150))
     c.thick_line(7.8, 7.8, 11.2, 11.2, 2.2, '#2E2E2E')
-    c.rect(3, 4, 4, 1, '#1C1C1C')
-    c.rect(3, 4, 4, 2, '#1C1C1C') if False else None
     c.fill(3, 4, 4, 1, '#1C1C1C')
     if plus:
         c.fill(4, 3, 1, 3, '#1C1C1C')
@@ -700,8 +694,6 @@ def panel_base(L):
     sw, sh = L['small']
     well(c, sx - 4, sy - 3, sw * 8 + 8, sh + 6, fill=LCD, radius=2)
     size = 7 if L is COMPACT else 9
-    c.text(sx - 4 - 2, sy - 1, 'REMAIN', size, '#9A9A9A', 'DejaVu-Sans-Condensed-Bold', align='right',
-           box=(0, 0)) if False else None
     label = 'REMAIN'
     from skinlib import text_mask
     m = text_mask(label, size, 'DejaVu-Sans-Condensed-Bold')
@@ -1500,7 +1492,6 @@ def tool_icon(kind):
     if kind == 'new':
         page(c, 3, 1, 10, 14)
         c.circle(12, 12, 3.4, '#2E9E4A')
-        c.rect(10, 11, 5, 2, '#FFFFFF') if False else None
         c.fill(10, 12, 5, 1, '#FFFFFF')
         c.fill(12, 10, 1, 5, '#FFFFFF')
     elif kind == 'open':
@@ -1580,7 +1571,6 @@ def tool_icon(kind):
     elif kind == 'markers':
         c.fill(3, 1, 2, 14, OUTLINE)
         c.polygon([(5, 1.5), (14, 4.5), (5, 8.5)], AMBER)
-        c.polygon([(5, 1.5), (14, 4.5), (5, 8.5)], hexc('#000000', 0))
     return c
 
 

@@ -7,7 +7,7 @@ namespace {
 constexpr UINT kIdsDialogFace = 20216;   // face of fonts 0 and 1
 constexpr const char* kDialogFace = "MS Sans Serif";
 
-struct FontSpec {
+struct FontRow {
     int height;
     int weight;
     BYTE charSet;
@@ -15,7 +15,7 @@ struct FontSpec {
     const char* face;   // null: the dialog face of the string table; "" lets the mapper choose
 };
 
-const FontSpec kFonts[FontSet::kFontCount] = {
+const FontRow kFonts[FontSet::kFontCount] = {
     {12, FW_NORMAL, DEFAULT_CHARSET, 0x30, nullptr},
     {12, FW_BOLD, DEFAULT_CHARSET, 0x30, nullptr},
     {11, FW_NORMAL, DEFAULT_CHARSET, 0x30, "Arial"},
@@ -34,17 +34,17 @@ CFont g_fonts[FontSet::kFontCount];
 BOOL FontSet::CreateAll()
 {
     char dialogFace[LF_FACESIZE] = {};
-    if (!LoadStringA(GetModuleHandleA(nullptr), kIdsDialogFace, dialogFace, LF_FACESIZE))
+    if (!LoadStringA(AfxGetResourceHandle(), kIdsDialogFace, dialogFace, LF_FACESIZE))
         lstrcpynA(dialogFace, kDialogFace, LF_FACESIZE);
     for (int i = 0; i < kFontCount; ++i) {
-        const FontSpec& spec = kFonts[i];
+        const FontRow& row = kFonts[i];
         LOGFONTA font = {};
-        font.lfHeight = spec.height;
-        font.lfWeight = spec.weight;
-        font.lfCharSet = spec.charSet;
+        font.lfHeight = row.height;
+        font.lfWeight = row.weight;
+        font.lfCharSet = row.charSet;
         font.lfQuality = PROOF_QUALITY;
-        font.lfPitchAndFamily = spec.pitchAndFamily;
-        lstrcpynA(font.lfFaceName, spec.face ? spec.face : dialogFace, LF_FACESIZE);
+        font.lfPitchAndFamily = row.pitchAndFamily;
+        lstrcpynA(font.lfFaceName, row.face ? row.face : dialogFace, LF_FACESIZE);
         g_fonts[i].CreateFontIndirect(&font);
     }
     return TRUE;

@@ -172,6 +172,16 @@ TEST_F(SkinTables, SkinBitmapStretchesColumnsToItsHeight)
     EXPECT_EQ(canvas.At(2, 0), RGB(255, 0, 0)) << "every column holds the whole image";
     EXPECT_EQ(canvas.At(2, 7), RGB(0, 0, 255));
     EXPECT_EQ(CreateSkinBitmap(nullptr, kSkinImageCount, CSize(0, 0)), nullptr) << "no size, no bitmap";
+
+    Canvas faces(12, 10);
+    TileSkinImageH(faces.dc(), kSkinNaviBg, 0, 1, 10, 9);
+    const struct {
+        int x, y;
+        COLORREF expected;
+    } cases[] = {{0, 1, RGB(255, 0, 0)}, {9, 1, RGB(255, 0, 0)}, {5, 8, RGB(0, 0, 255)}, {9, 8, RGB(0, 0, 255)},
+                 {10, 4, RGB(255, 255, 255)}, {4, 0, RGB(255, 255, 255)}, {4, 9, RGB(255, 255, 255)}};
+    for (const auto& c : cases)
+        EXPECT_EQ(faces.At(c.x, c.y), c.expected) << c.x << "," << c.y;
 }
 
 TEST_F(SkinTables, PatternBrushesPaintTheirImageAfterTheBitmapIsGone)
