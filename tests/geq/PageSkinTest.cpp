@@ -26,7 +26,7 @@ INT_PTR CALLBACK SkinnedPageProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp)
 // A memory bitmap of the given size selected into a memory device context.
 class Canvas {
 public:
-    Canvas(int width, int height) : m_width(width), m_height(height)
+    Canvas(int width, int height)
     {
         m_dc = CreateCompatibleDC(nullptr);
         BITMAPINFO info{};
@@ -60,7 +60,6 @@ public:
     }
 
 private:
-    int m_width, m_height;
     HDC m_dc;
     HBITMAP m_bitmap;
     HGDIOBJ m_old;
