@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <utility>
 
 namespace geq {
 
@@ -72,11 +73,21 @@ struct SkinState {
 SkinState* g_skin = nullptr;
 int g_windows = 0;
 
+PageSkinMessageBoxHook g_messageBoxHook;
+bool g_warnedMissingModule = false; // the warning is given once per process
+
 void WarnMissingModule(HWND dialog)
 {
+    if (g_warnedMissingModule)
+        return;
+    g_warnedMissingModule = true;
     wchar_t text[128];
     swprintf(text, 128, L"%ls.dll not found.", kSkinModuleName);
-    MessageBoxW(dialog, text, L"Korvane Message", MB_OK | MB_ICONWARNING);
+    const UINT type = MB_OK | MB_ICONWARNING;
+    if (g_messageBoxHook)
+        g_messageBoxHook(dialog, text, L"Korvane Message", type);
+    else
+        MessageBoxW(dialog, text, L"Korvane Message", type);
 }
 
 // The brush origin that lines the pattern up with the dialog for a child's device context.
@@ -119,15 +130,22 @@ void DrawButton(HWND dialog, const DRAWITEMSTRUCT& item)
 
 int PageSkinWindowCount() { return g_windows; }
 
+void SetPageSkinMessageBoxHook(PageSkinMessageBoxHook hook) { g_messageBoxHook = std::move(hook); }
+
 INT_PTR PageSkinProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_INITDIALOG:
-        if (g_windows++ == 0)
+    case WM_INITDIALOG: {
+        const bool first = g_windows++ == 0;
+        if (first)
             g_skin = new (std::nothrow) SkinState;
-        if (g_skin && !g_skin->MakeBackground(dialog) && !SkinModuleAvailable())
+        if (g_skin)
+            g_skin->MakeBackground(dialog);
+        // Said after the background is made: the box's loop paints the page behind it.
+        if (first && !SkinModuleAvailable())
             WarnMissingModule(dialog);
         return 0;
+    }
     case WM_SIZE:
         if (g_skin)
             g_skin->MakeBackground(dialog);

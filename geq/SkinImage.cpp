@@ -11,10 +11,15 @@ std::mutex g_gdiplusLock;
 int g_gdiplusUsers = 0;
 ULONG_PTR g_gdiplusToken = 0;
 bool g_gdiplusOk = false;
+std::wstring g_modulePath; // empty: the module's own name
 
+std::wstring ModulePath() { return g_modulePath.empty() ? std::wstring(kSkinModuleName) + L".dll" : g_modulePath; }
+
+// The module is only a container of images: it is mapped as data, so a damaged or replaced
+// file is never run.
 class ScopedModule {
 public:
-    ScopedModule() : m_module(LoadLibraryExW((std::wstring(kSkinModuleName) + L".dll").c_str(), nullptr, 0)) {}
+    ScopedModule() : m_module(LoadLibraryExW(ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
     ~ScopedModule()
     {
         if (m_module)
@@ -27,6 +32,22 @@ public:
 private:
     HMODULE m_module;
 };
+
+// True when the bytes lie in memory that can be read: a damaged module may place a resource
+// past the end of its file.
+bool Mapped(const void* data, size_t size)
+{
+    const auto* at = static_cast<const BYTE*>(data);
+    const BYTE* end = at + size;
+    while (at < end) {
+        MEMORY_BASIC_INFORMATION region;
+        if (!VirtualQuery(at, &region, sizeof region) || region.State != MEM_COMMIT ||
+            (region.Protect & (PAGE_NOACCESS | PAGE_GUARD)))
+            return false;
+        at = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -50,6 +71,8 @@ GdiplusUser::~GdiplusUser()
 
 bool GdiplusUser::Ok() const { return g_gdiplusOk; }
 
+void SetSkinModulePath(const wchar_t* path) { g_modulePath = path ? path : L""; }
+
 bool SkinModuleAvailable()
 {
     ScopedModule module;
@@ -69,7 +92,7 @@ std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(int id)
     const DWORD size = SizeofResource(module.Get(), res);
     HGLOBAL loaded = LoadResource(module.Get(), res);
     const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || !size)
+    if (!data || !size || !Mapped(data, size))
         return nullptr;
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!copy)
@@ -119,8 +142,12 @@ void DrawImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
     if (s.cx <= 0 || s.cy <= 0)
         return;
     Gdiplus::Graphics g(dc);
+    // Mirrored edges: a stretched image is sampled up to its last row and column instead of
+    // fading into transparency there.
+    Gdiplus::ImageAttributes edges;
+    edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
     g.DrawImage(image, Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top), 0, 0,
-                s.cx, s.cy, Gdiplus::UnitPixel);
+                s.cx, s.cy, Gdiplus::UnitPixel, &edges);
 }
 
 } // namespace geq

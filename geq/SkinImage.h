@@ -41,6 +41,9 @@ public:
 std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(int id);
 // True when the resource module can be loaded.
 bool SkinModuleAvailable();
+// Where the resource module is loaded from: by default its name, searched for as modules are.
+// Tests point it at a module of their own; null or empty puts back the default.
+void SetSkinModulePath(const wchar_t* path);
 
 // Size of an image in pixels (0, 0 for null).
 SIZE ImageSize(Gdiplus::Bitmap* image);

@@ -408,10 +408,14 @@ LRESULT SkinSlider::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     case WM_LBUTTONUP:
         if (GetCapture() == m_hwnd && !m_rightDown) {
-            if (HitTest(p) == 2) {
-                m_position = Snap(OffsetAlongTrack(p));
+            // A release elsewhere on the track moves the thumb there; the parent hears of it,
+            // or its value would no longer be the thumb's.
+            const int position = Snap(OffsetAlongTrack(p));
+            if (HitTest(p) == 2 && position != m_position) {
+                m_position = position;
                 m_valueValid = false;
                 Redraw();
+                Notify(kCodeClick);
             }
             ReleaseCapture();
         }

@@ -227,6 +227,36 @@ TEST_F(EqPage, SliderMovesSetTheParameterAndTheEdit)
     EXPECT_EQ(EditText(dialog, kEditBand1 + 5), "0.0");
 }
 
+TEST_F(EqPage, ATrackClickReleasedElsewhereLeavesTheGainWhereTheThumbIs)
+{
+    int gains[geq::kParamCount] = {};
+    gains[5] = 200; // the thumb at the top, away from the clicks
+    eq->SetAll(gains);
+    HWND dialog = Open(kClsidEqPropertyPage);
+    ASSERT_NE(dialog, nullptr);
+    HWND slider = GetDlgItem(dialog, kSliderBand1 + 5);
+    RECT client;
+    GetClientRect(slider, &client);
+    // Pressed and released at heights in percent of the slider, as the mouse does it: the page
+    // hears of the press before the button comes up.
+    auto click = [&](int pressed, int released) {
+        Type(dialog, kEditBand1 + 5, "20");
+        const LPARAM down = MAKELPARAM(client.right / 2, client.bottom * pressed / 100);
+        const LPARAM up = MAKELPARAM(client.right / 2, client.bottom * released / 100);
+        SendMessageW(slider, WM_LBUTTONDOWN, MK_LBUTTON, down);
+        PumpMessages();
+        SendMessageW(slider, WM_MOUSEMOVE, MK_LBUTTON, up);
+        SendMessageW(slider, WM_LBUTTONUP, 0, up);
+        PumpMessages();
+        return Param(5);
+    };
+    const int at50 = click(50, 50), at80 = click(80, 80);
+    EXPECT_NE(at50, at80);
+    EXPECT_EQ(click(50, 80), at80);
+    EXPECT_EQ(click(80, 50), at50);
+    EXPECT_EQ(click(50, -20), at50) << "released outside the slider";
+}
+
 TEST_F(EqPage, ClosingThePageUnregistersItsWindow)
 {
     HWND dialog = Open(kClsidEqPropertyPage);

@@ -191,3 +191,46 @@ TEST(SkinSlider, QuitDuringADragEndsItAndStaysQueuedForTheProgramsLoop)
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, WPARAM(7));
 }
+
+TEST(SkinSlider, ATrackClickReleasedAwayFromTheThumbLeavesItWhereTheParentWasTold)
+{
+    struct Case {
+        const char* name;
+        bool vertical;
+        int pressPercent;   // along the track
+        int releasePercent; // along the track; -1: beside the slider, outside its window
+    } cases[] = {
+        {"vertical, released further down", true, 40, 80},
+        {"vertical, released further up", true, 80, 30},
+        {"horizontal, released further on", false, 30, 70},
+        {"vertical, released where pressed", true, 50, 50},
+        {"vertical, released outside", true, 50, -1},
+        {"horizontal, released outside", false, 50, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SliderHost host(c.vertical);
+        SkinSlider& s = host.slider;
+        s.SetValue(c.vertical ? 200 : -600); // thumb at the track's start, away from the clicks
+        host.TakeScrolls();
+        const POINT press = s.PointAt(s.TrackLength() * c.pressPercent / 100);
+        POINT release = c.releasePercent < 0 ? POINT{-30, -30} : s.PointAt(s.TrackLength() * c.releasePercent / 100);
+        SendMessageW(host.Child(), WM_LBUTTONDOWN, MK_LBUTTON, host.Point(press));
+        const int pressed = s.Position();
+        SendMessageW(host.Child(), WM_MOUSEMOVE, MK_LBUTTON, host.Point(release));
+        SendMessageW(host.Child(), WM_LBUTTONUP, 0, host.Point(release));
+        EXPECT_EQ(GetCapture(), nullptr);
+
+        const auto scrolls = host.TakeScrolls();
+        ASSERT_FALSE(scrolls.empty());
+        EXPECT_EQ(int(HIWORD(scrolls.back())), s.Position()); // what the parent holds
+        EXPECT_EQ(LOWORD(scrolls.back()), SkinSlider::kCodeClick);
+        if (c.releasePercent < 0 || c.releasePercent == c.pressPercent) {
+            EXPECT_EQ(s.Position(), pressed);
+            EXPECT_EQ(scrolls.size(), 1u);
+        } else {
+            EXPECT_NE(s.Position(), pressed);
+            EXPECT_NEAR(s.Position(), s.TrackLength() * c.releasePercent / 100, c.vertical ? 0 : s.TrackLength() / 8);
+        }
+    }
+}
