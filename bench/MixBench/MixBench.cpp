@@ -1,4 +1,4 @@
-// Mixing speed and edit cost of the multitrack engine, through its exports by ordinal.
+// Mixing speed and edit cost of the multitrack engine, through its loader.
 //   mix_bench <folder> [minutes]         writes the tracks, then prints the mix speed and edit costs
 //   mix_bench --mix <folder> [minutes]   only mixes the tracks written before, once (run.sh times
 //                                        this whole process against the peers' whole commands)
@@ -8,6 +8,7 @@
 // followed by the edit timings.
 #include "WavFile.h"
 #include "KsMultiTrack.h"
+#include "KsMultiTrackLoader.h"
 
 #include <chrono>
 #include <cmath>
@@ -20,12 +21,6 @@ namespace {
 
 constexpr DWORD kRate = 48000;
 constexpr int kTracks = 8;
-
-template <class F>
-F Bind(HMODULE m, WORD ordinal)
-{
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
-}
 
 double Seconds(std::chrono::steady_clock::time_point since)
 {
@@ -77,14 +72,8 @@ void WriteTrack(const std::string& folder, int t, LONGLONG frames)
     std::fclose(wav);
 }
 
-struct Api {
-    PFN_MtCreateTrackSet createTrackSet;
-    PFN_MtCreateItemList createItemList;
-    PFN_MtCreateClip createClip;
-};
-
 // A track of the set holding the whole data file.
-IMtTrack* AddTrack(const Api& api, IMtTrackSet* set, const std::string& path, WORD bits)
+IMtTrack* AddTrack(IMtTrackSet* set, const std::string& path, WORD bits)
 {
     MtFileItemRecord record;
     std::memset(&record, 0, sizeof(record));
@@ -92,21 +81,21 @@ IMtTrack* AddTrack(const Api& api, IMtTrackSet* set, const std::string& path, WO
     record.channels = 2;
     record.bitsPerSample = bits;
     record.samplesPerSec = kRate;
-    IMtItemList* list = nullptr;
-    Check(api.createItemList(&list), "MtCreateItemList");
+    ComRef<IMtItemList> list;
+    Check(MtEngine::CreateItemList(list), "MtCreateItemList");
     Check(list->AddFileItem(&record, path.c_str(), nullptr, 0), "AddFileItem");
     list->ResetItems(0);
     IUnknown* item = nullptr;
     Check(list->NextItem(&item, nullptr), "NextItem");
-    IMtClip* clip = nullptr;
-    Check(api.createClip(&clip), "MtCreateClip");
+    ComRef<IMtClip> clip;
+    Check(MtEngine::CreateClip(clip), "MtCreateClip");
     Check(clip->SetSource(item, 0, -1), "SetSource");
     IMtTrack* track = nullptr;
     Check(set->InsertTrack(0, 2, &track, -1), "InsertTrack");
-    Check(track->InsertClip(clip, 0, 0, 0), "InsertClip");
-    clip->Release();
+    Check(track->InsertClip(clip.Get(), 0, 0, 0), "InsertClip");
+    clip.Reset();
     item->Release();
-    list->Release();
+    list.Reset();
     return track;
 }
 
@@ -133,7 +122,7 @@ double MixSeconds(IMtTrackSet* set, LONGLONG frames, double* checksum)
 }
 
 // Microseconds of one cut (copy + delete), paste and undo on a track of the given length.
-double EditMicroseconds(const Api& api, IMtTrackSet* set, const std::string& folder, double minutes)
+double EditMicroseconds(IMtTrackSet* set, const std::string& folder, double minutes)
 {
     const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
     std::string path = folder + "long" + std::to_string(static_cast<int>(minutes)) + ".f32";
@@ -144,7 +133,7 @@ double EditMicroseconds(const Api& api, IMtTrackSet* set, const std::string& fol
     SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
     SetEndOfFile(file);
     CloseHandle(file);
-    IMtTrack* track = AddTrack(api, set, path, 24);
+    IMtTrack* track = AddTrack(set, path, 24);
     // Some history on the track first, as a document being edited has.
     for (int i = 0; i < 50; ++i)
         Check(track->DeleteRange(frames / 2 + i * 1000, 10), "DeleteRange");
@@ -172,13 +161,14 @@ double EditMicroseconds(const Api& api, IMtTrackSet* set, const std::string& fol
 }
 
 // The benchmark's set: every track with its volume, pan and a level envelope.
-IMtTrackSet* BuildMixSet(const Api& api, const std::string& folder, LONGLONG frames, std::vector<IMtTrack*>* tracks)
+IMtTrackSet* BuildMixSet(const std::string& folder, LONGLONG frames, std::vector<IMtTrack*>* tracks)
 {
-    IMtTrackSet* set = nullptr;
-    Check(api.createTrackSet(&set), "MtCreateTrackSet");
+    ComRef<IMtTrackSet> created;
+    Check(MtEngine::CreateTrackSet(created), "MtCreateTrackSet");
+    IMtTrackSet* set = created.Detach();
     Check(set->SetFormat(24, kRate), "SetFormat");
     for (int t = 0; t < kTracks; ++t) {
-        IMtTrack* track = AddTrack(api, set, folder + "track" + std::to_string(t) + ".f32", 24);
+        IMtTrack* track = AddTrack(set, folder + "track" + std::to_string(t) + ".f32", 24);
         track->SetVolume(0.5f + 0.05f * t);
         track->SetPan(-0.7f + 0.2f * t);
         IMtEnvelopeSet* envelopes = nullptr;
@@ -215,22 +205,15 @@ int main(int argc, char** argv)
     const double minutes = argc > arg + 1 ? std::atof(argv[arg + 1]) : 10.0;
     const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
 
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dir(exe);
-    dir = dir.substr(0, dir.find_last_of('\\') + 1);
-    HMODULE m = LoadLibraryA((dir + "KsMultiTrack.dll").c_str());
-    if (!m) {
+    if (FAILED(MtEngine::Load())) {
         std::fprintf(stderr, "KsMultiTrack.dll not found beside the benchmark\n");
         return 1;
     }
-    Api api{Bind<PFN_MtCreateTrackSet>(m, kMtOrdCreateTrackSet), Bind<PFN_MtCreateItemList>(m, kMtOrdCreateItemList),
-            Bind<PFN_MtCreateClip>(m, kMtOrdCreateClip)};
 
     if (mixOnly) {
         // One mix of the tracks already written: the figure is the whole process's time.
         std::vector<IMtTrack*> tracks;
-        IMtTrackSet* set = BuildMixSet(api, folder, frames, &tracks);
+        IMtTrackSet* set = BuildMixSet(folder, frames, &tracks);
         double checksum = 0;
         double s = MixSeconds(set, frames, &checksum);
         std::printf("engine mix only: %lld frames in %.3f s (checksum %.6f)\n", static_cast<long long>(frames), s,
@@ -238,6 +221,7 @@ int main(int argc, char** argv)
         for (IMtTrack* t : tracks)
             t->Release();
         set->Release();
+        MtEngine::Unload();
         return 0;
     }
 
@@ -247,7 +231,7 @@ int main(int argc, char** argv)
     std::printf("wrote %d stereo tracks of %.1f min (%.1f s)\n", kTracks, minutes, Seconds(w0));
 
     std::vector<IMtTrack*> tracks;
-    IMtTrackSet* set = BuildMixSet(api, folder, frames, &tracks);
+    IMtTrackSet* set = BuildMixSet(folder, frames, &tracks);
     double checksum = 0;
     MixSeconds(set, std::min<LONGLONG>(frames, 10 * kRate), &checksum);  // warm up
     double best = 1e30;
@@ -260,13 +244,14 @@ int main(int argc, char** argv)
         t->Release();
     set->Release();
 
-    IMtTrackSet* editSet = nullptr;
-    Check(api.createTrackSet(&editSet), "MtCreateTrackSet");
+    ComRef<IMtTrackSet> editSet;
+    Check(MtEngine::CreateTrackSet(editSet), "MtCreateTrackSet");
     Check(editSet->SetFormat(24, kRate), "SetFormat");
-    double shortUs = EditMicroseconds(api, editSet, folder, 1.0);
-    double longUs = EditMicroseconds(api, editSet, folder, 60.0);
+    double shortUs = EditMicroseconds(editSet.Get(), folder, 1.0);
+    double longUs = EditMicroseconds(editSet.Get(), folder, 60.0);
     std::printf("cut + paste + undo of 10 s: 1-minute track %.1f us, 1-hour track %.1f us (ratio %.2f)\n", shortUs,
                 longUs, longUs / shortUs);
-    editSet->Release();
+    editSet.Reset();
+    MtEngine::Unload();
     return 0;
 }

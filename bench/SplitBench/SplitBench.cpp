@@ -9,6 +9,7 @@
 // bytes are what the process allocated.
 #include "ChannelSplitter.h"
 #include "KsMultiTrack.h"
+#include "KsMultiTrackLoader.h"
 #include "WavFile.h"
 
 #include <psapi.h>
@@ -24,12 +25,6 @@ namespace {
 
 constexpr DWORD kRate = 48000;
 constexpr WORD kChannels = 2;
-
-template <class F>
-F Bind(HMODULE m, WORD ordinal)
-{
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
-}
 
 void Check(HRESULT hr, const char* what)
 {
@@ -97,16 +92,15 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    HMODULE engineModule = LoadLibraryA("KsMultiTrack.dll");
-    if (!engineModule) {
+    if (FAILED(MtEngine::Load())) {
         std::fprintf(stderr, "KsMultiTrack.dll not found\n");
         return 1;
     }
-    IMtTrackSet* set = nullptr;
-    Check(Bind<PFN_MtCreateTrackSet>(engineModule, kMtOrdCreateTrackSet)(&set), "track set");
+    ComRef<IMtTrackSet> set;
+    Check(MtEngine::CreateTrackSet(set), "track set");
     Check(set->SetFormat(16, kRate), "format");
-    IMtItemList* list = nullptr;
-    Check(Bind<PFN_MtCreateItemList>(engineModule, kMtOrdCreateItemList)(&list), "item list");
+    ComRef<IMtItemList> list;
+    Check(MtEngine::CreateItemList(list), "item list");
     MtFileItemRecord record;
     std::memset(&record, 0, sizeof(record));
     std::string raw = folder + "track.raw";
@@ -118,14 +112,14 @@ int main(int argc, char** argv)
     IUnknown* item = nullptr;
     list->ResetItems(0);
     Check(list->NextItem(&item, nullptr), "item");
-    IMtClip* clip = nullptr;
-    Check(Bind<PFN_MtCreateClip>(engineModule, kMtOrdCreateClip)(&clip), "clip");
+    ComRef<IMtClip> clip;
+    Check(MtEngine::CreateClip(clip), "clip");
     MtClipFormat format{kRate, 16, kChannels};
     Check(clip->SetFormat(&format), "clip format");
     Check(clip->SetSource(item, 0, -1), "clip source");
     IMtTrack* track = nullptr;
     Check(set->InsertTrack(0, kChannels, &track, -1), "track");
-    Check(track->InsertClip(clip, 0, 0, 0), "clip on track");
+    Check(track->InsertClip(clip.Get(), 0, 0, 0), "clip on track");
     LONGLONG length = 0;
     track->GetLength(&length);
     if (length != frames) {
@@ -180,9 +174,10 @@ int main(int argc, char** argv)
                 memory.PeakPagefileUsage / 1e6);
 
     track->Release();
-    clip->Release();
+    clip.Reset();
     item->Release();
-    list->Release();
-    set->Release();
+    list.Reset();
+    set.Reset();
+    MtEngine::Unload();
     return 0;
 }

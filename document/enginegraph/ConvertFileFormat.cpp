@@ -4,6 +4,7 @@
 #include "IKsDShowSource.h"
 #include "ITracksWriterOutput.h"
 #include "KsMultiTrack.h"
+#include "KsMultiTrackLoader.h"
 #include "KvSSException.h"
 
 #include <cstring>
@@ -11,18 +12,6 @@
 #include <vector>
 
 namespace {
-
-// The engine's exports, from the module beside the program.
-template <class Fn>
-Fn EngineExport(WORD ordinal)
-{
-    HMODULE engine = GetModuleHandleA("KsMultiTrack.dll");
-    if (!engine)
-        engine = LoadLibraryA("KsMultiTrack.dll"); // stays loaded: its objects outlive this call
-    if (!engine)
-        return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(engine, MAKEINTRESOURCEA(ordinal))));
-}
 
 void DeleteNamed(const char* name)
 {
@@ -160,12 +149,11 @@ private:
 // Converts the entries [first, last), all of one rate, on the tracks of a new track set in
 // the format of the first. Each track is made in ids, a set that numbers the tracks across
 // the whole list (the ids the receiver gets), and then moved to the new set.
-HRESULT ConvertItemRun(PFN_MtCreateTrackSet createSet, PFN_MtCreateClip createClip, IMtTrackSet* ids,
-                       const ListItems::Entry* first, const ListItems::Entry* last, DWORD rate, WORD bits,
-                       HWND progress, DWORD fourth, IMtItemList* receiver)
+HRESULT ConvertItemRun(IMtTrackSet* ids, const ListItems::Entry* first, const ListItems::Entry* last, DWORD rate,
+                       WORD bits, HWND progress, DWORD fourth, IMtItemList* receiver)
 {
     ComRef<IMtTrackSet> set;
-    HRESULT hr = createSet(set.Out());
+    HRESULT hr = MtEngine::CreateTrackSet(set);
     if (FAILED(hr))
         return hr;
     try {
@@ -173,7 +161,7 @@ HRESULT ConvertItemRun(PFN_MtCreateTrackSet createSet, PFN_MtCreateClip createCl
             ThrowIfFailed(set->SetFormat(first->info.bitsPerSample, first->info.samplesPerSec));
         for (const ListItems::Entry* e = first; e != last; ++e) {
             ComRef<IMtClip> clip;
-            ThrowIfFailed(createClip(clip.Out()));
+            ThrowIfFailed(MtEngine::CreateClip(clip));
             MtClipFormat format{e->info.samplesPerSec, e->info.bitsPerSample, e->info.channels};
             ThrowIfFailed(clip->SetFormat(&format));
             ThrowIfFailed(clip->SetSource(e->item.Get(), 0, -1));
@@ -197,9 +185,8 @@ HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progres
 {
     if (!items)
         return E_POINTER;
-    auto createSet = EngineExport<PFN_MtCreateTrackSet>(kMtOrdCreateTrackSet);
-    auto createClip = EngineExport<PFN_MtCreateClip>(kMtOrdCreateClip);
-    if (!createSet || !createClip)
+    // The engine stays loaded: its objects outlive this call.
+    if (FAILED(MtEngine::Load()))
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     // All items first: the receiver may be the list itself.
     ListItems list;
@@ -225,19 +212,19 @@ HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progres
     // one rate gets a set of its own, so every item is converted from its own rate, in the
     // list's order.
     ComRef<IMtTrackSet> ids;
-    HRESULT hr = createSet(ids.Out());
+    HRESULT hr = MtEngine::CreateTrackSet(ids);
     if (FAILED(hr))
         return hr;
     const auto& entries = list.Entries();
     const ListItems::Entry* begin = entries.data();
     const ListItems::Entry* end = begin + entries.size();
     if (begin == end)
-        return ConvertItemRun(createSet, createClip, ids.Get(), begin, end, rate, bits, progress, fourth, receiver);
+        return ConvertItemRun(ids.Get(), begin, end, rate, bits, progress, fourth, receiver);
     for (const ListItems::Entry* first = begin; first != end && SUCCEEDED(hr);) {
         const ListItems::Entry* last = first + 1;
         while (last != end && last->info.samplesPerSec == first->info.samplesPerSec)
             ++last;
-        hr = ConvertItemRun(createSet, createClip, ids.Get(), first, last, rate, bits, progress, fourth, receiver);
+        hr = ConvertItemRun(ids.Get(), first, last, rate, bits, progress, fourth, receiver);
         first = last;
     }
     return hr;

@@ -1,28 +1,18 @@
 #include "EngineTracks.h"
 
+#include "KsMultiTrackLoader.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace kvtest {
 
-namespace {
-
-template <class Fn>
-Fn Export(HMODULE m, WORD ordinal)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
-}
-
-} // namespace
-
 EngineTracks::EngineTracks(WORD bits, DWORD rate) : m_bits(bits), m_rate(rate)
 {
-    m_module = LoadLibraryA((BinFolder() + "KsMultiTrack.dll").c_str());
-    if (!m_module)
+    ComRef<IMtTrackSet> set;
+    if (FAILED(MtEngine::CreateTrackSet(set)))
         return;
-    auto create = Export<PFN_MtCreateTrackSet>(m_module, kMtOrdCreateTrackSet);
-    if (!create || FAILED(create(&m_set)))
-        return;
+    m_set = set.Detach();
     if (FAILED(m_set->SetFormat(bits, rate)) ||
         FAILED(m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&m_sel)))) {
         m_set->Release();
@@ -47,11 +37,11 @@ HRESULT EngineTracks::AddTrack(const void* data, size_t bytes, WORD channels, LO
     std::fwrite(data, 1, bytes, f);
     std::fclose(f);
 
-    IMtItemList* list = nullptr;
-    IMtClip* clip = nullptr;
+    ComRef<IMtItemList> list;
+    ComRef<IMtClip> clip;
     IMtTrack* track = nullptr;
     IUnknown* item = nullptr;
-    HRESULT hr = Export<PFN_MtCreateItemList>(m_module, kMtOrdCreateItemList)(&list);
+    HRESULT hr = MtEngine::CreateItemList(list);
     if (SUCCEEDED(hr)) {
         MtFileItemRecord record;
         std::memset(&record, 0, sizeof(record));
@@ -68,7 +58,7 @@ HRESULT EngineTracks::AddTrack(const void* data, size_t bytes, WORD channels, LO
             hr = E_FAIL;
     }
     if (SUCCEEDED(hr))
-        hr = Export<PFN_MtCreateClip>(m_module, kMtOrdCreateClip)(&clip);
+        hr = MtEngine::CreateClip(clip);
     if (SUCCEEDED(hr)) {
         MtClipFormat format{m_rate, m_bits, channels};
         hr = clip->SetFormat(&format);
@@ -78,9 +68,8 @@ HRESULT EngineTracks::AddTrack(const void* data, size_t bytes, WORD channels, LO
     if (SUCCEEDED(hr))
         hr = m_set->InsertTrack(0, channels, &track, -1);
     if (SUCCEEDED(hr))
-        hr = track->InsertClip(clip, start, 0, 0);
-    for (IUnknown* p : {static_cast<IUnknown*>(track), static_cast<IUnknown*>(clip), item,
-                        static_cast<IUnknown*>(list)})
+        hr = track->InsertClip(clip.Get(), start, 0, 0);
+    for (IUnknown* p : {static_cast<IUnknown*>(track), item})
         if (p)
             p->Release();
     return hr;
@@ -88,9 +77,9 @@ HRESULT EngineTracks::AddTrack(const void* data, size_t bytes, WORD channels, LO
 
 IMtItemList* EngineTracks::NewItemList() const
 {
-    IMtItemList* list = nullptr;
-    Export<PFN_MtCreateItemList>(m_module, kMtOrdCreateItemList)(&list);
-    return list;
+    ComRef<IMtItemList> list;
+    MtEngine::CreateItemList(list);
+    return list.Detach();
 }
 
 IMtTrack* EngineTracks::Track(LONG index) const

@@ -38,7 +38,6 @@ public:
     ScratchFolder scratch;
 
 private:
-    HMODULE m_module = nullptr;
     IMtTrackSet* m_set = nullptr;
     IMtSelection* m_sel = nullptr;
     WORD m_bits;

@@ -147,7 +147,7 @@ protected:
     {
         *clip = nullptr;
         ComRef<IMtClip> loaded;
-        EXPECT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
+        EXPECT_EQ(S_OK, MtEngine::CreateClip(loaded));
         ComRef<IMtClipPersist> loader;
         EXPECT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
         IChunkFile* file = CreateChunkFile();
@@ -208,7 +208,7 @@ protected:
         return taken;
     }
 
-    EngineTempFolder temp_{engine_};
+    EngineTempFolder temp_;
     Frames16 stereo_, mono_;
     IMtItem* stereoItem_ = nullptr;
     IMtItem* monoItem_ = nullptr;
@@ -480,7 +480,7 @@ TEST_F(ClipFileTest, MutatedFilesNeverCrashLoadOutsideTheirItemsOrTakeMemory)
         r.resize(sizeof(record), static_cast<uint8_t>(random()));
         memcpy(&record, r.data(), sizeof(record));
         ComRef<IMtItemList> list;
-        ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+        ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
         list->AddFileItem(&record, nullptr, nullptr, 0);
     }
     EXPECT_LT(PeakCommit() - before, kMemorySlack);

@@ -3,27 +3,11 @@
 #include <cstring>
 #include <fstream>
 
-Engine::Engine()
-{
-    module_ = LoadLibraryA((kvtest::BinFolder() + "KsMultiTrack.dll").c_str());
-    if (!module_)
-        return;
-    CreateTrackSet = Get<PFN_MtCreateTrackSet>(kMtOrdCreateTrackSet);
-    CreateTempStore = Get<PFN_MtCreateTempStore>(kMtOrdCreateTempStore);
-    CreateItemList = Get<PFN_MtCreateItemList>(kMtOrdCreateItemList);
-    CreateClip = Get<PFN_MtCreateClip>(kMtOrdCreateClip);
-}
-
-Engine::~Engine()
-{
-    // Modules stay loaded for the process: objects of other tests may still be alive.
-}
-
+// The engine stays loaded for the process: objects of other tests may still be alive.
 void EngineTest::SetUp()
 {
-    ASSERT_TRUE(engine_.Module());
-    ASSERT_TRUE(engine_.CreateTrackSet && engine_.CreateItemList && engine_.CreateClip && engine_.CreateTempStore);
-    ASSERT_EQ(S_OK, engine_.CreateTrackSet(set_.Out()));
+    ASSERT_EQ(S_OK, MtEngine::Load()) << "the module and its creating exports";
+    ASSERT_EQ(S_OK, MtEngine::CreateTrackSet(set_));
     ASSERT_EQ(S_OK, set_->SetFormat(16, 44100));
 }
 
@@ -46,7 +30,7 @@ IMtItem* EngineTest::MakeItem(const std::string& name, const void* data, size_t 
     WriteFile(name, data, bytes);
     MtFileItemRecord record = RecordFor(path, 0, channels, bits, rate);
     ComRef<IMtItemList> list;
-    EXPECT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    EXPECT_EQ(S_OK, MtEngine::CreateItemList(list));
     EXPECT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), peakPath.empty() ? nullptr : peakPath.c_str(), 7));
     EXPECT_EQ(S_OK, list->ResetItems(1));
     IUnknown* object = nullptr;
@@ -69,14 +53,14 @@ void EngineTest::WriteFile(const std::string& name, const void* data, size_t byt
 
 IMtClip* EngineTest::ClipOf(IMtItem* item)
 {
-    IMtClip* clip = nullptr;
-    EXPECT_EQ(S_OK, engine_.CreateClip(&clip));
+    ComRef<IMtClip> clip;
+    EXPECT_EQ(S_OK, MtEngine::CreateClip(clip));
     MtFileItemRecord info;
     EXPECT_EQ(S_OK, item->GetInfo(&info));
     MtClipFormat format{info.samplesPerSec, info.bitsPerSample, info.channels};
     EXPECT_EQ(S_OK, clip->SetFormat(&format));
     EXPECT_EQ(S_OK, clip->SetSource(item, 0, -1));
-    return clip;
+    return clip.Detach();
 }
 
 Frames16 EngineTest::Pattern(size_t frames, int channels, int seed)
@@ -116,10 +100,10 @@ Frames16 EngineTest::ReadTrack16(IMtTrack* track)
     return v;
 }
 
-EngineTempFolder::EngineTempFolder(Engine& engine)
+EngineTempFolder::EngineTempFolder()
 {
     ComRef<IMtTempStore> store;
-    if (engine.CreateTempStore(store.Out()) != S_OK ||
+    if (MtEngine::CreateTempStore(store) != S_OK ||
         store->QueryInterface(__uuidof(IMtTempSettings), reinterpret_cast<void**>(settings_.Out())) != S_OK)
         return;
     ready_ = settings_->GetFolder(previous_, sizeof(previous_)) == S_OK &&

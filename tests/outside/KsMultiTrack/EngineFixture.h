@@ -1,8 +1,9 @@
-// Loads KsMultiTrack.dll as a caller of another module would and binds its exports by
-// ordinal; helpers write raw PCM item files and read tracks back.
+// Tests of the engine on objects from its loader; helpers write raw PCM item files and read
+// tracks back.
 #pragma once
 #include "ComRef.h"
 #include "KsMultiTrack.h"
+#include "KsMultiTrackLoader.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,28 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-class Engine {
-public:
-    Engine();
-    ~Engine();
-    HMODULE Module() const { return module_; }
-    FARPROC Proc(WORD ordinal) const { return GetProcAddress(module_, MAKEINTRESOURCEA(ordinal)); }
-    // The export of an ordinal as its function type.
-    template <class F>
-    F Get(WORD ordinal) const
-    {
-        return reinterpret_cast<F>(reinterpret_cast<void*>(Proc(ordinal)));
-    }
-
-    PFN_MtCreateTrackSet CreateTrackSet = nullptr;
-    PFN_MtCreateTempStore CreateTempStore = nullptr;
-    PFN_MtCreateItemList CreateItemList = nullptr;
-    PFN_MtCreateClip CreateClip = nullptr;
-
-private:
-    HMODULE module_ = nullptr;
-};
 
 // The item record of a raw data file (the rest zero).
 MtFileItemRecord RecordFor(const std::string& path, WORD track, WORD channels, WORD bits, DWORD rate);
@@ -56,7 +35,6 @@ protected:
     void WriteFile(const std::string& name, const void* data, size_t bytes);
     static Frames16 ReadTrack16(IMtTrack* track);
 
-    Engine engine_;
     kvtest::ScratchFolder scratch_;
     ComRef<IMtTrackSet> set_;
 };
@@ -65,7 +43,7 @@ protected:
 // the previous folder back on every way out, a failed assertion included.
 class EngineTempFolder {
 public:
-    explicit EngineTempFolder(Engine& engine);
+    EngineTempFolder();
     ~EngineTempFolder();
     EngineTempFolder(const EngineTempFolder&) = delete;
     EngineTempFolder& operator=(const EngineTempFolder&) = delete;

@@ -45,7 +45,7 @@ TEST_F(EngineTest, ItemsOfAnyWidthReadInTheDocumentStorage)
     int n = 0;
     for (const Case& c : cases) {
         set_.Reset();
-        ASSERT_EQ(S_OK, engine_.CreateTrackSet(set_.Out()));
+        ASSERT_EQ(S_OK, MtEngine::CreateTrackSet(set_));
         ASSERT_EQ(S_OK, set_->SetFormat(c.documentBits, 44100));
         IMtItem* item = MakeItem("w" + std::to_string(n++) + ".raw", c.item.data(), c.item.size(), 1, c.itemBits, 44100);
         ComRef<IMtTrack> track;

@@ -137,7 +137,7 @@ TEST_F(MixTest, MixOfMarkedTracksMatchesTheIndependentMix)
 {
     for (WORD bits : {16, 24}) {
         set_.Reset();
-        ASSERT_EQ(S_OK, engine_.CreateTrackSet(set_.Out()));
+        ASSERT_EQ(S_OK, MtEngine::CreateTrackSet(set_));
         Build(kTracks, bits);
         ASSERT_EQ(S_OK, set_->SetMasterVolume(0.9f));
         ComRef<IMtSelection> selection;

@@ -48,7 +48,7 @@ TEST_F(EngineTest, ItemFilesThatAreNotWholeFramesAreRefused)
     const char odd[3] = {1, 2, 3};
     WriteFile("odd.raw", odd, sizeof(odd));
     ComRef<IMtItemList> list;
-    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
     MtFileItemRecord r = RecordFor(scratch_.File("odd.raw"), 0, 1, 16, 44100);
     EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, r.path, nullptr, 0));
     MtFileItemRecord missing = RecordFor(scratch_.File("missing.raw"), 0, 1, 16, 44100);
@@ -62,14 +62,14 @@ TEST_F(EngineTest, ItemFilesThatAreNotWholeFramesAreRefused)
 // opened whole own their files.
 TEST_F(EngineTest, RefusedFileInTheTempFolderIsNotDeleted)
 {
-    EngineTempFolder temp(engine_);
+    EngineTempFolder temp;
     ASSERT_TRUE(temp.Ready());
     const std::string path = temp.File("odd.raw");
     FILE* f = fopen(path.c_str(), "wb");
     fwrite("abc", 1, 3, f);
     fclose(f);
     ComRef<IMtItemList> list;
-    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
     MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
     EXPECT_EQ(kMtErrBadItemFile, list->AddFileItem(&r, path.c_str(), nullptr, 0));
     EXPECT_TRUE(Exists(path));
@@ -89,7 +89,7 @@ TEST_F(EngineTest, RecordWithoutTerminatorIsReadWithinItsPathField)
     auto* record = reinterpret_cast<MtFileItemRecord*>(pages + page - sizeof(MtFileItemRecord));
     memset(record, 'A', sizeof(*record));
     ComRef<IMtItemList> list;
-    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
     EXPECT_TRUE(FAILED(list->AddFileItem(record, nullptr, nullptr, 0)));
     EXPECT_TRUE(list->IsEmpty());
     VirtualFree(pages, 0, MEM_RELEASE);
@@ -98,7 +98,7 @@ TEST_F(EngineTest, RecordWithoutTerminatorIsReadWithinItsPathField)
 TEST_F(EngineTest, ItemListKeepsPairsInOrder)
 {
     ComRef<IMtItemList> list;
-    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
     EXPECT_TRUE(list->IsEmpty());
     ComRef<IMtTrack> a, b;
     set_->InsertTrack(0, 1, a.Out(), -1);
@@ -128,7 +128,7 @@ TEST_F(EngineTest, ItemListKeepsPairsInOrder)
 TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
 {
     ComRef<IMtTempStore> store;
-    ASSERT_EQ(S_OK, engine_.CreateTempStore(store.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateTempStore(store));
     ASSERT_EQ(S_OK, store->Open());
     // A project track registered under the project's path and its track number.
     Frames16 data = Pattern(100, 1, 3);
@@ -136,7 +136,7 @@ TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
     WriteFile("project.kvs", "x", 1);
     MtFileItemRecord project = RecordFor(scratch_.File("project.kvs"), 2, 1, 16, 44100);
     ComRef<IMtItemList> list;
-    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
     ASSERT_EQ(S_OK, list->AddFileItem(&project, scratch_.File("t1.raw").c_str(), nullptr, 0));
     ComRef<IUnknown> held;
     ASSERT_EQ(S_OK, store->LookupTrack(&project, held.Out(), 1));
@@ -166,7 +166,7 @@ TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
 
 TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
 {
-    EngineTempFolder temp(engine_);
+    EngineTempFolder temp;
     ASSERT_TRUE(temp.Ready());
     Frames16 data = Pattern(100, 1, 3);
     std::string inside = temp.File("owned.raw"), outside = scratch_.File("kept.raw");
@@ -176,7 +176,7 @@ TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
         fclose(f);
         MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
         ComRef<IMtItemList> list;
-        ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+        ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
         ASSERT_EQ(S_OK, list->AddFileItem(&r, path.c_str(), nullptr, 0));
         // A track still plays the item after the list is gone.
         IUnknown* object = nullptr;
@@ -184,12 +184,12 @@ TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
         list->NextItem(&object, nullptr);
         ComRef<IMtTrack> track;
         set_->InsertTrack(0, 1, track.Out(), -1);
-        IMtClip* clip = nullptr;
-        engine_.CreateClip(&clip);
+        ComRef<IMtClip> clip;
+        MtEngine::CreateClip(clip);
         clip->SetSource(object, 0, 0);
         object->Release();
-        ASSERT_EQ(S_OK, track->InsertClip(clip, 0, 0, 0));
-        clip->Release();
+        ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), 0, 0, 0));
+        clip.Reset();
         list.Reset();
         EXPECT_TRUE(Exists(path));
         set_->DetachTrack(track.Get());
@@ -202,7 +202,7 @@ TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
 // the temporary names and no other item reads it: a path is only a name the caller gave.
 TEST_F(EngineTest, OnlyTemporaryPeakFilesReadAsPeaksGoWithTheirItem)
 {
-    EngineTempFolder temp(engine_);
+    EngineTempFolder temp;
     ASSERT_TRUE(temp.Ready());
     const Frames16 data = Pattern(2048, 1, 5);
     std::vector<MtPeakItem> peaks;
@@ -220,7 +220,7 @@ TEST_F(EngineTest, OnlyTemporaryPeakFilesReadAsPeaksGoWithTheirItem)
     write(shared, peaks.data(), peaks.size() * sizeof(MtPeakItem));
     MtFileItemRecord sharedRecord = RecordFor(shared, 0, 1, 16, 44100);
     ComRef<IMtItemList> keeper;
-    ASSERT_EQ(S_OK, engine_.CreateItemList(keeper.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(keeper));
     ASSERT_EQ(S_OK, keeper->AddFileItem(&sharedRecord, shared.c_str(), nullptr, 0));
 
     struct Case {
@@ -250,7 +250,7 @@ TEST_F(EngineTest, OnlyTemporaryPeakFilesReadAsPeaksGoWithTheirItem)
         MtFileItemRecord r = RecordFor(dataPath, 0, 1, 16, 44100);
         {
             ComRef<IMtItemList> list;
-            ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+            ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
             ASSERT_EQ(S_OK, list->AddFileItem(&r, dataPath.c_str(), c.peakPath.c_str(), 0)) << c.what;
         }
         EXPECT_FALSE(Exists(dataPath)) << c.what;
@@ -344,7 +344,7 @@ TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
     file->Close();
     file->Open(kFileRead);
     ComRef<IMtClip> loaded;
-    ASSERT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateClip(loaded));
     ComRef<IMtClipPersist> loader;
     ASSERT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
     ASSERT_EQ(S_OK, loader->Load(file));
@@ -368,7 +368,7 @@ TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
 // the load had opened, is still on disk afterwards.
 TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
 {
-    EngineTempFolder temp(engine_);
+    EngineTempFolder temp;
     ASSERT_TRUE(temp.Ready());
     const Frames16 data = Pattern(500, 1, 4);
     const std::string first = temp.File("first.raw"), second = temp.File("second.raw");
@@ -387,13 +387,13 @@ TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
             writeData(path);
             MtFileItemRecord r = RecordFor(path, 0, 1, 16, 44100);
             ComRef<IMtItemList> list;
-            ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+            ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
             ASSERT_EQ(S_OK, list->AddFileItem(&r, path.c_str(), nullptr, 0));
             IUnknown* object = nullptr;
             list->ResetItems(0);
             ASSERT_EQ(S_OK, list->NextItem(&object, nullptr));
             ComRef<IMtClip> clip;
-            ASSERT_EQ(S_OK, engine_.CreateClip(clip.Out()));
+            ASSERT_EQ(S_OK, MtEngine::CreateClip(clip));
             ASSERT_EQ(S_OK, clip->SetSource(object, 0, -1));
             object->Release();
             ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), at, 0, 0));
@@ -414,7 +414,7 @@ TEST_F(EngineTest, FailedClipLoadLeavesTheDataFilesItOpened)
     writeData(first);
     file->Open(kFileRead);
     ComRef<IMtClip> loaded;
-    ASSERT_EQ(S_OK, engine_.CreateClip(loaded.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateClip(loaded));
     ComRef<IMtClipPersist> loader;
     ASSERT_EQ(S_OK, loaded->QueryInterface(__uuidof(IMtClipPersist), reinterpret_cast<void**>(loader.Out())));
     EXPECT_EQ(kMtErrBadItemFile, loader->Load(file));
@@ -448,7 +448,7 @@ void Backdate(const std::string& path)
 // by items, listed documents, files of this session, files held open and foreign names.
 TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
 {
-    EngineTempFolder temp(engine_);
+    EngineTempFolder temp;
     ASSERT_TRUE(temp.Ready());
     const Frames16 data = Pattern(64, 1, 2);
     struct Case {
@@ -474,7 +474,7 @@ TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
             Backdate(temp.File(c.name));
     }
     ComRef<IMtItemList> list;
-    ASSERT_EQ(S_OK, engine_.CreateItemList(list.Out()));
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
     MtFileItemRecord used = RecordFor(temp.File("NY3C.tmp"), 0, 1, 16, 44100);
     ASSERT_EQ(S_OK, list->AddFileItem(&used, used.path, nullptr, 0));
     HANDLE held = CreateFileA(temp.File("NY7G.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -1,5 +1,6 @@
 #include "EngineFixture.h"
 
+#include "KsMultiTrackLoader.h"
 #include "TempFilePaths.h"
 
 #include <cmath>
@@ -8,24 +9,12 @@
 
 namespace kvtest {
 
-namespace {
-
-template <class Fn>
-Fn Export(HMODULE m, WORD ordinal)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
-}
-
-} // namespace
-
 EngineFixture::EngineFixture()
 {
-    m_module = LoadLibraryA((BinFolder() + "KsMultiTrack.dll").c_str());
-    if (!m_module)
+    ComRef<IMtTrackSet> set;
+    if (FAILED(MtEngine::CreateTrackSet(set)))
         return;
-    auto create = Export<PFN_MtCreateTrackSet>(m_module, kMtOrdCreateTrackSet);
-    if (!create || FAILED(create(&m_set)))
-        return;
+    m_set = set.Detach();
     m_set->SetFormat(16, 44100);
     m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&m_sel));
 }
@@ -51,11 +40,9 @@ std::string EngineFixture::WriteRaw(const std::vector<int16_t>& samples)
 
 IMtItemList* EngineFixture::NewItemList() const
 {
-    IMtItemList* list = nullptr;
-    auto create = Export<PFN_MtCreateItemList>(m_module, kMtOrdCreateItemList);
-    if (create)
-        create(&list);
-    return list;
+    ComRef<IMtItemList> list;
+    MtEngine::CreateItemList(list);
+    return list.Detach();
 }
 
 IMtItemList* EngineFixture::NewFileItems(const std::vector<std::vector<int16_t>>& blocks,
@@ -99,9 +86,8 @@ HRESULT EngineFixture::AddTrack16(const std::vector<int16_t>& samples, WORD chan
     list->Release();
     if (hr != S_OK)
         return FAILED(hr) ? hr : E_FAIL;
-    IMtClip* clip = nullptr;
-    auto createClip = Export<PFN_MtCreateClip>(m_module, kMtOrdCreateClip);
-    hr = createClip(&clip);
+    ComRef<IMtClip> clip;
+    hr = MtEngine::CreateClip(clip);
     IMtTrack* track = nullptr;
     if (SUCCEEDED(hr)) {
         MtClipFormat format{rate, 16, channels};
@@ -111,12 +97,10 @@ HRESULT EngineFixture::AddTrack16(const std::vector<int16_t>& samples, WORD chan
         if (SUCCEEDED(hr))
             hr = m_set->InsertTrack(0, channels, &track, -1);
         if (SUCCEEDED(hr))
-            hr = track->InsertClip(clip, start, 0, 0);
+            hr = track->InsertClip(clip.Get(), start, 0, 0);
     }
     if (track)
         track->Release();
-    if (clip)
-        clip->Release();
     item->Release();
     return hr;
 }

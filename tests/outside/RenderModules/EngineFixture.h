@@ -1,5 +1,5 @@
 // Engine track sets for the render module tests: tracks made from raw 16-bit data files in
-// a scratch folder, through the engine module's exports.
+// a scratch folder, through the engine's loader.
 #pragma once
 #include "KsMultiTrack.h"
 #include "TestSupport.h"
@@ -38,7 +38,6 @@ public:
 private:
     std::string WriteRaw(const std::vector<int16_t>& samples);
 
-    HMODULE m_module = nullptr;
     IMtTrackSet* m_set = nullptr;
     IMtSelection* m_sel = nullptr;
     int m_files = 0;
