@@ -2,10 +2,8 @@
 // sample and peak readers and the mixer, reached through COM-style interfaces and
 // exports bound by ordinal.
 //
-//   HMODULE m = LoadLibraryA("KsMultiTrack.dll");
-//   auto create = reinterpret_cast<PFN_MtCreateTrackSet>(GetProcAddress(m, MAKEINTRESOURCEA(kMtOrdCreateTrackSet)));
-//   IMtTrackSet* set = nullptr;
-//   create(&set);  set->SetFormat(16, 44100);  ...  set->Release();
+//   ComRef<IMtTrackSet> set;                      // callers bind through KsMultiTrackLoader.h
+//   MtEngine::CreateTrackSet(set);  set->SetFormat(16, 44100);  ...
 //
 // Conventions of every interface below:
 // - Slot 0 to 2 are QueryInterface, AddRef, Release; the order of the methods is their slot
