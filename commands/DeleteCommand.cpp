@@ -34,6 +34,8 @@ HRESULT DeleteCommand::Do()
         }
         m_document->SetTrackSelected(-1, FALSE);
         ThrowIfFailed(CommandGroup::Do());
+        // The clip children select their tracks; what stays selected is the caret alone.
+        m_document->SetTrackSelected(-1, FALSE);
         m_document->SetSelectionRange(m_range.start, m_range.start, FALSE);
         return S_OK;
     });
@@ -44,6 +46,7 @@ HRESULT DeleteCommand::Redo()
     return RunAtEdge([&] {
         m_document->SetTrackSelected(-1, FALSE);
         ThrowIfFailed(CommandGroup::Redo());
+        m_document->SetTrackSelected(-1, FALSE);
         m_document->SetSelectionRange(m_range.start, m_range.start, FALSE);
         return S_OK;
     });
@@ -54,6 +57,7 @@ HRESULT DeleteCommand::Undo()
     return RunAtEdge([&] {
         m_document->SetTrackSelected(-1, FALSE);
         ThrowIfFailed(CommandGroup::Undo());
+        m_document->SetTrackSelected(-1, FALSE);
         m_document->SetSelectionRange(m_range.start, m_range.end, FALSE);
         return S_OK;
     });

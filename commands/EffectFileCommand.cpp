@@ -48,6 +48,7 @@ HRESULT EffectFileCommand::Do()
         }
         m_document->SetTrackSelected(-1, FALSE);
         ThrowIfFailed(CommandGroup::Do());
+        m_document->SetTrackSelected(-1, FALSE);
         m_document->SetSelectionRange(m_result.start, m_result.end, FALSE);
         return S_OK;
     });
@@ -58,6 +59,7 @@ HRESULT EffectFileCommand::Redo()
     return RunAtEdge([&] {
         m_document->SetTrackSelected(-1, FALSE);
         ThrowIfFailed(CommandGroup::Redo());
+        m_document->SetTrackSelected(-1, FALSE);
         m_document->SetSelectionRange(m_result.start, m_result.end, FALSE);
         return S_OK;
     });
@@ -68,6 +70,7 @@ HRESULT EffectFileCommand::Undo()
     return RunAtEdge([&] {
         m_document->SetTrackSelected(-1, FALSE);
         ThrowIfFailed(CommandGroup::Undo());
+        m_document->SetTrackSelected(-1, FALSE);
         m_document->SetSelectionRange(m_old.start, m_old.end, FALSE);
         return S_OK;
     });

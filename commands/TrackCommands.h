@@ -59,7 +59,7 @@ protected:
     bool Appends() const override { return true; }
 };
 
-// A level as the records keep it: value x 10000, rounded to the nearest integer, the same
+// A level as the records keep it: value x 10000 rounded to the nearest integer, the same
 // whether it is captured from a track or taken from a copied one.
 int32_t LevelToFixed(float level);
 

@@ -3,15 +3,12 @@
 #include "CommandSupport.h"
 #include "OperationEdge.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <cmath>
 
 int32_t LevelToFixed(float level)
 {
-    // Six decimals as printed, then x 10000 toward zero: what stored records have always held.
-    char text[64];
-    snprintf(text, sizeof text, "%f", static_cast<double>(level));
-    return static_cast<int32_t>(atof(text) * 10000.0);
+    // Rounded to the nearest: a level read back from its fixed form gives the same fixed form.
+    return static_cast<int32_t>(std::lround(static_cast<double>(level) * 10000.0));
 }
 
 namespace {
