@@ -102,6 +102,26 @@ CNyMultiTrackDoc* EditTest::NewDoc(const std::vector<WORD>& channels, DWORD rate
     return NewDocument(channels);
 }
 
+void EditTest::TearDown()
+{
+    view2_.reset();
+    doc2_.reset();
+    DocumentTest::TearDown();
+}
+
+CNyMultiTrackDoc* EditTest::SecondDoc(const std::vector<WORD>& channels, DWORD rate, WORD bits)
+{
+    // The first document keeps its own; the host's settings make the second one.
+    std::unique_ptr<CNyMultiTrackDoc> first = std::move(doc_);
+    std::unique_ptr<CNyMultiTrackView> firstView = std::move(view_);
+    NewDoc(channels, rate, bits);
+    doc2_ = std::move(doc_);
+    view2_ = std::move(view_);
+    doc_ = std::move(first);
+    view_ = std::move(firstView);
+    return doc2_.get();
+}
+
 ComRef<IUnknown> EditTest::MakeItem(const std::string& name, int64_t frames, WORD channels, WORD bits, DWORD rate,
                                     LONG trackId)
 {

@@ -66,6 +66,10 @@ protected:
     CNyMultiTrackDoc* NewDoc(const std::vector<WORD>& channels, DWORD rate = 44100, WORD bits = 16,
                              uint32_t documentType = 0);
 
+    void TearDown() override;
+    // A second document beside the first (for drops and pastes between documents).
+    CNyMultiTrackDoc* SecondDoc(const std::vector<WORD>& channels, DWORD rate, WORD bits = 16);
+
     // An item on a raw file of frames x channels samples in the engine's storage of the bits
     // (8: unsigned bytes, 16: shorts, else floats), sample f of channel c = fill(f, c) scaled
     // to the kind. Owned by the caller (one reference).
@@ -85,6 +89,8 @@ protected:
                                 HRESULT* result = nullptr);
 
     ScratchFolder scratch_;
+    std::unique_ptr<CNyMultiTrackDoc> doc2_;
+    std::unique_ptr<CNyMultiTrackView> view2_;
 };
 
 } // namespace kvtest
