@@ -300,3 +300,46 @@ TEST_F(EditValues, EditSampleLeavesOneTrackSelectedAndUndoSelectsItsPosition)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditValues, DropKeepsTheSpacingOfTheSourceTracksAndAppendsWhatIsMissing)
+{
+    CNyMultiTrackDoc* source = SecondDoc({1, 1, 2}, 44100);
+    for (int t = 0; t < 3; ++t)
+        PlaceItem(source, t, 0, MakeItem("s" + std::to_string(t) + ".raw", 2000, t == 2 ? 2 : 1, 16, 44100).Get());
+    ASSERT_EQ(S_OK, source->GetSelection()->SetSelection(500, 1500));
+    ASSERT_EQ(S_OK, source->SetTrackSelected(0, TRUE));
+    ASSERT_EQ(S_OK, source->SetTrackSelected(2, TRUE));
+
+    CNyMultiTrackDoc* doc = NewDoc({1, 1});
+    PlaceItem(doc, 0, 0, MakeItem("t.raw", 3000, 1, 16, 44100).Get());
+    LabelRecord cue{};
+    cue.kind = kLabelCue;
+    cue.trackId = doc->GetTrackId(0);
+    cue.start = cue.end = 100;
+    ASSERT_TRUE(doc->GetLabels().Add(cue));
+    LabelRecord later = cue;
+    later.start = later.end = 101;
+    ASSERT_TRUE(doc->GetLabels().Add(later));
+    Fingerprint before = Take(doc);
+
+    ComRef<IEditCommand> drop(NewCommand<DropCommand>(source, doc, 0, 100));
+    ASSERT_EQ(S_OK, drop->Do());
+    // Source track 0 onto track 0; source track 1 (not selected) keeps track 1 as it was;
+    // source track 2 onto a new track 2 of its channels.
+    ASSERT_EQ(3, doc->GetTrackCount());
+    EXPECT_EQ(4000, doc->GetTrackExtent(0, 0));
+    EXPECT_EQ(0, doc->GetTrackExtent(1, 0));
+    EXPECT_EQ(1000, doc->GetTrackExtent(2, 0));
+    EXPECT_EQ(2, doc->GetTrackChannels(2));
+    LabelRecord now{};
+    doc->GetLabels().FindById(cue.id, &now);
+    EXPECT_EQ(100, now.start); // at the drop position: stays
+    doc->GetLabels().FindById(later.id, &now);
+    EXPECT_EQ(1101, now.start);
+    ASSERT_EQ(S_OK, drop->Undo());
+    EXPECT_EQ(before.tracks, Take(doc).tracks);
+}
+
+} // namespace
