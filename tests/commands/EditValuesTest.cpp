@@ -131,8 +131,9 @@ TEST_F(EditValues, DeleteRemovesMarksUpToTheEndMovesLaterOnesAndLeavesOtherKinds
         LabelRecord now{};
         ASSERT_TRUE(doc->GetLabels().FindById(ids[i], &now));
         EXPECT_EQ(cases[i].deleted, now.id < 0);
-        if (!cases[i].deleted)
+        if (!cases[i].deleted) {
             EXPECT_EQ(cases[i].start, now.start);
+        }
     }
     EXPECT_EQ(0, doc->IsTrackSelectedAt(0));
     int64_t s = 0, e = 0;
@@ -240,12 +241,16 @@ TEST_F(EditValues, LabelsFailWithoutChangeOnASecondLoopOrARemovedLabel)
     }
 }
 
-TEST_F(EditValues, RecordingWithoutTakesIsRefusedAndADamagedRecordLoadsNothing)
+TEST_F(EditValues, NoTakesOrResultsAreRefusedAndADamagedRecordingLoadsNothing)
 {
     CNyMultiTrackDoc* doc = NewDoc({1});
     ComRef<IMtItemList> none;
     ASSERT_EQ(S_OK, MtEngine::CreateItemList(none));
+    // An empty list is a failure, not the success that a bare 1 would be.
+    Fingerprint before = Take(doc);
     EXPECT_EQ(kErrNothingToDo, Command<RecordingCommand>(doc, none.Get())->Do());
+    EXPECT_EQ(kErrNothingToDo, Command<EffectFileCommand>("Effect", doc, none.Get(), 0)->Do());
+    EXPECT_TRUE(before == Take(doc));
 
     ComRef<IUnknown> take = MakeItem("take.raw", 100, 1, 16, 44100);
     ComRef<IMtItemList> takes = ListOf({{take, doc->GetTrackId(0)}});
