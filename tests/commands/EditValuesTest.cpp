@@ -46,6 +46,19 @@ int64_t FirstPoint(CNyMultiTrackDoc* doc, int track)
     return points && points->Next(&item) == S_OK ? item.distance : -1;
 }
 
+// Positions of the kind-0 envelope points of a track.
+std::vector<int64_t> Points(CNyMultiTrackDoc* doc, int track)
+{
+    ComRef<IMtEnvelopePointEnum> points;
+    TrackEnvelope(doc, track, 0)->EnumPoints(points.Out());
+    std::vector<int64_t> out;
+    MtEnvelopePointItem item{};
+    int64_t position = 0;
+    while (points && points->Next(&item) == S_OK)
+        out.push_back(position += item.distance);
+    return out;
+}
+
 using EditValues = EditTest;
 
 TEST_F(EditValues, A24BitTakeOf48000FramesMeasures48000FramesInEveryCommand)
@@ -345,6 +358,42 @@ TEST_F(EditValues, DropKeepsTheSpacingOfTheSourceTracksAndAppendsWhatIsMissing)
     EXPECT_EQ(1101, now.start);
     ASSERT_EQ(S_OK, drop->Undo());
     EXPECT_EQ(before.tracks, Take(doc).tracks);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditValues, MergeFileKeepsEnvelopesInStepWithTheMergedSpan)
+{
+    struct Case {
+        int32_t mode;
+        int64_t start, length;
+        UINT children;
+        std::vector<int64_t> points; // where the points at 500 and 1200 end up
+    };
+    const Case cases[] = {
+        {0, 100, 200, 3, {600, 1300}},   // 300 frames replace 200: later points move by 100
+        {1, 100, 200, 3, {500, 1200}},   // in place: the gap equals the cut
+        {0, 100, 0, 2, {800, 1500}},     // nothing cut: no third child
+        {1, 1500, 200, 2, {500, 1200}},  // past the track's end: no gap (not a negative one), no cut
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start * 10 + c.mode);
+        CNyMultiTrackDoc* doc = NewDoc({1});
+        PlaceItem(doc, 0, 0, MakeItem("held.raw", 1000, 1, 16, 44100).Get());
+        ASSERT_EQ(S_OK, TrackEnvelope(doc, 0, 0)->InsertPoint(500, 0.5f));
+        ASSERT_EQ(S_OK, TrackEnvelope(doc, 0, 0)->InsertPoint(1200, 0.25f));
+        ComRef<IUnknown> result = MakeItem("result.raw", 300, 1, 16, 44100);
+        ComRef<IEditCommand> merge = Command<MergeFileCommand>(nullptr, doc, 0, c.start, c.length, result.Get(), c.mode);
+        ASSERT_EQ(S_OK, merge->Do());
+        UINT children = 0;
+        QueryCom<ICommandList>(merge.Get())->GetCount(&children);
+        EXPECT_EQ(c.children, children);
+        EXPECT_EQ(c.points, Points(doc, 0));
+        ASSERT_EQ(S_OK, merge->Undo());
+        EXPECT_EQ((std::vector<int64_t>{500, 1200}), Points(doc, 0));
+    }
 }
 
 } // namespace
