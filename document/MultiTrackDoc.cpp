@@ -65,7 +65,7 @@ BOOL CNyMultiTrackDoc::CreateEngine()
     m_history = ComRef<ICommandHistory>(static_cast<ICommandHistory*>(created));
     ComRef<IJournalFile> journal = QueryCom<IJournalFile>(m_history.Get());
     if (!journal || FAILED(journal->SetLinkedObject(m_engine.Get())) ||
-        FAILED(journal->SetUserValue(reinterpret_cast<UINT_PTR>(this))))
+        FAILED(journal->SetUserValue(reinterpret_cast<UINT_PTR>(static_cast<CommandDocument*>(this)))))
         return FALSE;
 
     m_labels.SetView(GetMultiTrackView());
