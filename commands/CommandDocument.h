@@ -12,7 +12,7 @@ struct IMtTrackSet;
 struct IMtTrack;
 struct IMtEnvelope;
 struct ICommandHistory;
-struct LabelRecord; // document/LabelTable.h
+struct LabelRecord; // LabelRecord.h
 class AudioFormat;
 class ViewGeometry;
 

@@ -5,7 +5,7 @@
 #include "CommandDocument.h"
 #include "CommandGroup.h"
 #include "EditCommand.h"
-#include "LabelTable.h"
+#include "LabelRecord.h"
 #include "SampleRange.h"
 
 // Opens the in-place name editor on a new label; installed by the program (none in tests

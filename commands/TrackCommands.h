@@ -5,7 +5,7 @@
 #include "ComRef.h"
 #include "EditCommand.h"
 #include "KsMultiTrack.h"
-#include "LabelTable.h"
+#include "LabelRecord.h"
 
 class InsertTrackCommand : public EditCommand {
 public:

@@ -2,6 +2,7 @@
 // (DocumentTest), a journal stream whose user value is the document, raw item files in a
 // scratch folder, and the fingerprint of a document that undo, redo and replay must match.
 #pragma once
+#include "ComObject.h"
 #include "ComRef.h"
 #include "CommandInterfaces.h"
 #include "DocumentFixture.h"
