@@ -203,7 +203,7 @@ int AfxMessageBox(UINT promptId, UINT type, UINT helpId)
 {
     CString text;
     text.LoadString(promptId);
-    return AfxMessageBox(text, type, helpId == (UINT)-1 ? promptId : helpId);
+    return AfxMessageBox(text, type, helpId == static_cast<UINT>(-1) ? promptId : helpId);
 }
 
 // ---- profile ---------------------------------------------------------------------------------
@@ -243,18 +243,18 @@ HKEY CWinApp::GetSectionKey(const char* section)
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
     HKEY key = GetSectionKey(section);
-    if (!key) return (UINT)defaultValue;
+    if (!key) return static_cast<UINT>(defaultValue);
     DWORD value = 0, type = 0, size = sizeof value;
     LONG rc = ::RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     ::RegCloseKey(key);
-    return (rc == ERROR_SUCCESS && type == REG_DWORD) ? (UINT)value : (UINT)defaultValue;
+    return (rc == ERROR_SUCCESS && type == REG_DWORD) ? static_cast<UINT>(value) : static_cast<UINT>(defaultValue);
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
     HKEY key = GetSectionKey(section);
     if (!key) return FALSE;
-    DWORD data = (DWORD)value;
+    DWORD data = static_cast<DWORD>(value);
     LONG rc = ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
     ::RegCloseKey(key);
     return rc == ERROR_SUCCESS;
@@ -268,7 +268,7 @@ CString CWinApp::GetProfileString(const char* section, const char* entry, const 
     DWORD type = 0, size = 0;
     if (::RegQueryValueExA(key, entry, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
         CString value;
-        char* buffer = value.GetBuffer((int)size + 1);
+        char* buffer = value.GetBuffer(static_cast<int>(size) + 1);
         if (::RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
             buffer[size] = '\0';
             value.ReleaseBuffer();
@@ -293,7 +293,7 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
         rc = ::RegDeleteValueA(key, entry);
         ::RegCloseKey(key);
     } else {
-        rc = ::RegSetValueExA(key, entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), (DWORD)lstrlenA(value) + 1);
+        rc = ::RegSetValueExA(key, entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(lstrlenA(value)) + 1);
         ::RegCloseKey(key);
     }
     return rc == ERROR_SUCCESS;
@@ -305,7 +305,7 @@ void CWinApp::LoadStdProfileSettings(UINT maxRecent)
     delete m_pRecentFileList;
     m_pRecentFileList = nullptr;
     if (m_maxRecent > 0) {
-        m_pRecentFileList = new CRecentFileList(ID_FILE_MRU_FILE1, kRecentSection, kRecentEntry, (int)m_maxRecent);
+        m_pRecentFileList = new CRecentFileList(ID_FILE_MRU_FILE1, kRecentSection, kRecentEntry, static_cast<int>(m_maxRecent));
         m_pRecentFileList->ReadList();
     }
 }
@@ -326,14 +326,14 @@ void CWinApp::AddDocTemplate(CDocTemplate* docTemplate)
 
 POSITION CWinApp::GetFirstDocTemplatePosition() const
 {
-    return m_templates.empty() ? nullptr : reinterpret_cast<POSITION>((INT_PTR)1);
+    return m_templates.empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<INT_PTR>(1));
 }
 
 CDocTemplate* CWinApp::GetNextDocTemplate(POSITION& pos) const
 {
-    size_t index = (size_t)(reinterpret_cast<INT_PTR>(pos) - 1);
+    size_t index = static_cast<size_t>(reinterpret_cast<INT_PTR>(pos) - 1);
     CDocTemplate* result = m_templates.at(index).get();
-    pos = index + 1 < m_templates.size() ? reinterpret_cast<POSITION>((INT_PTR)(index + 2)) : nullptr;
+    pos = index + 1 < m_templates.size() ? reinterpret_cast<POSITION>(static_cast<INT_PTR>(index + 2)) : nullptr;
     return result;
 }
 
@@ -399,7 +399,7 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, const char* title, DWORD flags
     CString defExt;
     if (docTemplate && docTemplate->GetDocString(defExt, CDocTemplate::filterExt) && defExt[0] == '.')
         defExt = defExt.Mid(1);
-    CFileDialog dialog(openDialog, defExt.IsEmpty() ? nullptr : (const char*)defExt, fileName,
+    CFileDialog dialog(openDialog, defExt.IsEmpty() ? nullptr : static_cast<const char*>(defExt), fileName,
                        flags | OFN_HIDEREADONLY | (openDialog ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT),
                        filter, m_pMainWnd);
     if (title) dialog.m_ofn.lpstrTitle = title;
@@ -429,7 +429,7 @@ void CWinApp::OnAppExit()
 BOOL CWinApp::OnOpenRecentFile(UINT id)
 {
     if (!m_pRecentFileList) return FALSE;
-    int index = (int)(id - ID_FILE_MRU_FILE1);
+    int index = static_cast<int>(id - ID_FILE_MRU_FILE1);
     if (index < 0 || index >= m_pRecentFileList->GetCount()) return FALSE;
     CString path = (*m_pRecentFileList)[index];
     if (!OpenDocumentFile(path)) {

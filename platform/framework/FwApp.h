@@ -63,7 +63,7 @@ public:
     void AddDocTemplate(CDocTemplate* docTemplate);   // the application owns it
     POSITION GetFirstDocTemplatePosition() const;
     CDocTemplate* GetNextDocTemplate(POSITION& pos) const;
-    int GetDocTemplateCount() const { return (int)m_templates.size(); }
+    int GetDocTemplateCount() const { return static_cast<int>(m_templates.size()); }
     // Opens a file (or activates the document that has it open); null on failure.
     virtual CDocument* OpenDocumentFile(const char* path);
     virtual void AddToRecentFileList(const char* path);
@@ -112,7 +112,7 @@ int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
 // A framework string (AFX_IDP_..., AFX_IDS_...): the program's own from its string table when it
 // has one, else the built-in English text; "%1" becomes insert. Other ids: the string table only.
 void AfxFormatString1(CString& result, UINT id, const char* insert);
-int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = (UINT)-1);
+int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));
 
 // Every message box of the framework ends here. A hook installed by tests answers instead of
 // the user (it gets the text, caption and type and returns the button id); null removes it.

@@ -105,8 +105,8 @@ void CCmdUI::SetCheck(int check)
     if (m_hMenu) {
         ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
     } else if (m_pOther) {
-        UINT code = (UINT)::SendMessage(m_pOther->m_hWnd, WM_GETDLGCODE, 0, 0);
-        if (code & DLGC_BUTTON) ::SendMessage(m_pOther->m_hWnd, BM_SETCHECK, (WPARAM)check, 0);
+        UINT code = static_cast<UINT>(::SendMessage(m_pOther->m_hWnd, WM_GETDLGCODE, 0, 0));
+        if (code & DLGC_BUTTON) ::SendMessage(m_pOther->m_hWnd, BM_SETCHECK, static_cast<WPARAM>(check), 0);
     }
 }
 

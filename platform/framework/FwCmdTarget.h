@@ -144,9 +144,9 @@ protected: \
 #define ON_UPDATE_COMMAND_UI_RANGE(first, last, fn) kvfw::UpdateHandler(first, last, \
     [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.cmdUI); return TRUE; }),
 // WM_NOTIFY: void fn(NMHDR*, LRESULT*); ranges: void fn(UINT id, NMHDR*, LRESULT*).
-#define ON_NOTIFY(code, id, fn) kvfw::NotifyHandler((UINT)(code), id, id, \
+#define ON_NOTIFY(code, id, fn) kvfw::NotifyHandler(static_cast<UINT>(code), id, id, \
     [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.nmhdr, &r.result); return TRUE; }),
-#define ON_NOTIFY_RANGE(code, first, last, fn) kvfw::NotifyHandler((UINT)(code), first, last, \
+#define ON_NOTIFY_RANGE(code, first, last, fn) kvfw::NotifyHandler(static_cast<UINT>(code), first, last, \
     [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.id, r.nmhdr, &r.result); return TRUE; }),
 // Any message by number, and registered messages (the UINT variable is read at dispatch time):
 // LRESULT fn(WPARAM, LPARAM).
@@ -228,8 +228,8 @@ public:
     // COM identity of the interfaces in the interface map. The count starts at 1 and only counts:
     // the object's lifetime stays with its owner (a window, a dialog on the stack).
     static const kvfw::InterfaceMap* GetThisInterfaceMap();
-    ULONG ExternalAddRef() { return (ULONG)::InterlockedIncrement(&m_dwRef); }
-    ULONG ExternalRelease() { return (ULONG)::InterlockedDecrement(&m_dwRef); }
+    ULONG ExternalAddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef)); }
+    ULONG ExternalRelease() { return static_cast<ULONG>(::InterlockedDecrement(&m_dwRef)); }
     // S_OK with an added reference, or E_NOINTERFACE (E_POINTER without out) and *out null.
     HRESULT ExternalQueryInterface(const IID* iid, void** out);
     // The embedded interface for iid (IUnknown: the first one), or null. Adds no reference.

@@ -72,7 +72,7 @@ public:
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, UINT id = AFX_IDW_STATUS_BAR);
     // Panes named by string ids (the string gives the pane's width); ID_SEPARATOR = a stretching pane.
     BOOL SetIndicators(const UINT* ids, int count);
-    int GetCount() const { return (int)m_panes.size(); }
+    int GetCount() const { return static_cast<int>(m_panes.size()); }
     int CommandToIndex(UINT id) const;
     UINT GetItemID(int index) const;
     void GetItemRect(int index, RECT* rect) const;

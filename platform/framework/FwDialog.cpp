@@ -22,7 +22,7 @@ INT_PTR CDialog::DoModal()
     kvfw::ModalOwnerScope modal(parent);
     m_bModal = TRUE;
     INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
-                                       &CDialog::DialogProc, (LPARAM)this);
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_bModal = FALSE;
     return result;
 }
@@ -54,7 +54,7 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     m_pParentWnd = parent;
     m_bModal = FALSE;
     HWND hwnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
-                                     parent ? parent->m_hWnd : nullptr, &CDialog::DialogProc, (LPARAM)this);
+                                     parent ? parent->m_hWnd : nullptr, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }
 
@@ -153,9 +153,9 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
     case WM_COMPAREITEM: case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
-        return (INT_PTR)m.result;
+        return static_cast<INT_PTR>(m.result);
     default:
-        ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, (LONG_PTR)m.result);
+        ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, static_cast<LONG_PTR>(m.result));
         return TRUE;
     }
 }
@@ -176,7 +176,7 @@ void CDataExchange::Fail(const char* message)
         if (m_hWndLastControl) {
             ::SetFocus(m_hWndLastControl);
             char cls[16] = "";
-            ::GetClassNameA(m_hWndLastControl, cls, (int)sizeof cls);
+            ::GetClassNameA(m_hWndLastControl, cls, static_cast<int>(sizeof cls));
             if (lstrcmpiA(cls, "Edit") == 0) ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
         }
     }
@@ -225,7 +225,7 @@ void ExchangeInteger(CDataExchange* dx, int id, T& value, long long minValue, lo
         long long parsed = 0;
         if (!ParseLong(ControlText(control), parsed) || parsed < minValue || parsed > maxValue)
             dx->Fail("Please enter an integer.");
-        value = (T)parsed;
+        value = static_cast<T>(parsed);
     } else {
         CString text;
         text.Format(format, value);
@@ -280,7 +280,7 @@ void DDX_Text(CDataExchange* dx, int id, float& value)
     if (dx->m_bSaveAndValidate) {
         if (!ParseDouble(ControlText(control), wide) || wide > FLT_MAX || wide < -FLT_MAX)
             dx->Fail("Please enter a number.");
-        value = (float)wide;
+        value = static_cast<float>(wide);
     } else {
         CString text;
         text.Format("%.*g", FLT_DIG, wide);
@@ -292,9 +292,9 @@ void DDX_Check(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, BM_GETCHECK, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, BM_GETCHECK, 0, 0));
     else
-        ::SendMessageA(control, BM_SETCHECK, (WPARAM)value, 0);
+        ::SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_Radio(CDataExchange* dx, int id, int& value)
@@ -305,7 +305,7 @@ void DDX_Radio(CDataExchange* dx, int id, int& value)
     for (HWND button = control; button; button = ::GetWindow(button, GW_HWNDNEXT)) {
         LONG_PTR style = ::GetWindowLongPtrA(button, GWL_STYLE);
         if (button != control && (style & WS_GROUP)) break;   // the next group starts
-        UINT kind = (UINT)(style & BS_TYPEMASK);
+        UINT kind = static_cast<UINT>(style & BS_TYPEMASK);
         if (kind != BS_RADIOBUTTON && kind != BS_AUTORADIOBUTTON) continue;
         if (dx->m_bSaveAndValidate) {
             if (::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
@@ -320,9 +320,9 @@ void DDX_CBIndex(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, CB_GETCURSEL, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
     else
-        ::SendMessageA(control, CB_SETCURSEL, (WPARAM)value, 0);
+        ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_CBString(CDataExchange* dx, int id, CString& value)
@@ -331,11 +331,11 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
     bool dropList = (::GetWindowLongPtrA(control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST;
     if (dx->m_bSaveAndValidate) {
         if (dropList) {
-            int selected = (int)::SendMessageA(control, CB_GETCURSEL, 0, 0);
+            int selected = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
             value.Empty();
             if (selected >= 0) {
-                int length = (int)::SendMessageA(control, CB_GETLBTEXTLEN, (WPARAM)selected, 0);
-                ::SendMessageA(control, CB_GETLBTEXT, (WPARAM)selected, (LPARAM)value.GetBuffer(length + 1));
+                int length = static_cast<int>(::SendMessageA(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0));
+                ::SendMessageA(control, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(value.GetBuffer(length + 1)));
                 value.ReleaseBuffer();
             }
         } else {
@@ -344,18 +344,18 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
     } else if (value.IsEmpty()) {
         // Nothing to show: a prefix search for "" would pick the first item, which the next
         // save would then read back as if the user had chosen it.
-        ::SendMessageA(control, CB_SETCURSEL, (WPARAM)-1, 0);
+        ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         if (!dropList) ::SetWindowTextA(control, "");
     } else {
-        LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)(const char*)value);
+        LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
         if (found != CB_ERR) {
-            ::SendMessageA(control, CB_SETCURSEL, (WPARAM)found, 0);
+            ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
         } else if (dropList) {
             // A list can only show its items: the first one the value begins.
-            ::SendMessageA(control, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)(const char*)value);
+            ::SendMessageA(control, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
         } else {
             // An editable combo shows the value itself (a typed rate, say), with no item selected.
-            ::SendMessageA(control, CB_SETCURSEL, (WPARAM)-1, 0);
+            ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
             ::SetWindowTextA(control, value);
         }
     }
@@ -365,18 +365,18 @@ void DDX_LBIndex(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, LB_GETCURSEL, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, LB_GETCURSEL, 0, 0));
     else
-        ::SendMessageA(control, LB_SETCURSEL, (WPARAM)value, 0);
+        ::SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_Slider(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, TBM_GETPOS, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, TBM_GETPOS, 0, 0));
     else
-        ::SendMessageA(control, TBM_SETPOS, TRUE, (LPARAM)value);
+        ::SendMessageA(control, TBM_SETPOS, TRUE, static_cast<LPARAM>(value));
 }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control)
@@ -421,7 +421,7 @@ void DDV_MinMaxDouble(CDataExchange* dx, double value, double minValue, double m
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars)
 {
     if (!dx->m_bSaveAndValidate) {
-        if (dx->m_hWndLastControl) ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, (WPARAM)maxChars, 0);
+        if (dx->m_hWndLastControl) ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
         return;
     }
     if (value.GetLength() <= maxChars) return;

@@ -37,7 +37,7 @@ BOOL CDocTemplate::GetDocString(CString& text, DocStringIndex index) const
 {
     text.Empty();
     int start = 0;
-    for (int i = 0; i < (int)index; ++i) {
+    for (int i = 0; i < static_cast<int>(index); ++i) {
         int next = m_strDocStrings.Find('\n', start);
         if (next < 0) return FALSE;
         start = next + 1;
@@ -49,14 +49,14 @@ BOOL CDocTemplate::GetDocString(CString& text, DocStringIndex index) const
 
 POSITION CDocTemplate::GetFirstDocPosition() const
 {
-    return m_docs.empty() ? nullptr : reinterpret_cast<POSITION>((INT_PTR)1);
+    return m_docs.empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<INT_PTR>(1));
 }
 
 CDocument* CDocTemplate::GetNextDoc(POSITION& pos) const
 {
-    size_t index = (size_t)(reinterpret_cast<INT_PTR>(pos) - 1);
+    size_t index = static_cast<size_t>(reinterpret_cast<INT_PTR>(pos) - 1);
     CDocument* doc = m_docs.at(index);
-    pos = index + 1 < m_docs.size() ? reinterpret_cast<POSITION>((INT_PTR)(index + 2)) : nullptr;
+    pos = index + 1 < m_docs.size() ? reinterpret_cast<POSITION>(static_cast<INT_PTR>(index + 2)) : nullptr;
     return doc;
 }
 
@@ -108,7 +108,7 @@ void CDocTemplate::SetDefaultTitle(CDocument* doc)
     CString name;
     if (!GetDocString(name, docName) || name.IsEmpty()) AfxFormatString1(name, AFX_IDS_UNTITLED, nullptr);
     CString title;
-    title.Format("%s%u", (const char*)name, ++m_nUntitledCount);
+    title.Format("%s%u", static_cast<const char*>(name), ++m_nUntitledCount);
     doc->SetTitle(title);
 }
 

@@ -55,14 +55,14 @@ void CDocument::RemoveView(CView* view)
 
 POSITION CDocument::GetFirstViewPosition() const
 {
-    return m_views.empty() ? nullptr : reinterpret_cast<POSITION>((INT_PTR)1);
+    return m_views.empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<INT_PTR>(1));
 }
 
 CView* CDocument::GetNextView(POSITION& pos) const
 {
-    size_t index = (size_t)(reinterpret_cast<INT_PTR>(pos) - 1);
+    size_t index = static_cast<size_t>(reinterpret_cast<INT_PTR>(pos) - 1);
     CView* view = m_views.at(index);
-    pos = index + 1 < m_views.size() ? reinterpret_cast<POSITION>((INT_PTR)(index + 2)) : nullptr;
+    pos = index + 1 < m_views.size() ? reinterpret_cast<POSITION>(static_cast<INT_PTR>(index + 2)) : nullptr;
     return view;
 }
 
@@ -243,7 +243,7 @@ void CDocument::ReportSaveLoadException(const char* path, DWORD error, BOOL savi
         // The system's reason, when it has words for it, follows the prompt.
         char* reason = nullptr;
         DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                        FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, (char*)&reason, 0, nullptr);
+                                        FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reinterpret_cast<char*>(&reason), 0, nullptr);
         if (length && reason) {
             CString words(reason);
             words.TrimRight();
@@ -272,7 +272,7 @@ void CDocument::OnFileSendMail()
             return;
         }
         send = [function](HWND owner, MapiMessage& message) {
-            return function(0, (ULONG_PTR)owner, &message, MAPI_LOGON_UI | MAPI_DIALOG, 0);
+            return function(0, reinterpret_cast<ULONG_PTR>(owner), &message, MAPI_LOGON_UI | MAPI_DIALOG, 0);
         };
     }
 
@@ -282,7 +282,7 @@ void CDocument::OnFileSendMail()
     int slash = m_strPathName.ReverseFind('\\');
     if (dot > slash && title.Find('.') < 0) title += m_strPathName.Mid(dot);
     MapiFileDesc attachment = {};
-    attachment.nPosition = (ULONG)-1;
+    attachment.nPosition = static_cast<ULONG>(-1);
     attachment.lpszPathName = const_cast<char*>(m_strPathName.GetString());
     attachment.lpszFileName = const_cast<char*>(title.GetString());
     MapiMessage message = {};

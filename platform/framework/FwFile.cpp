@@ -64,13 +64,13 @@ ULONGLONG CFile::Seek(LONGLONG offset, UINT from)
     LARGE_INTEGER distance, position;
     distance.QuadPart = offset;
     if (m_hFile == INVALID_HANDLE_VALUE || !::SetFilePointerEx(m_hFile, distance, &position, from))
-        return (ULONGLONG)-1;
-    return (ULONGLONG)position.QuadPart;
+        return static_cast<ULONGLONG>(-1);
+    return static_cast<ULONGLONG>(position.QuadPart);
 }
 
 ULONGLONG CFile::GetLength() const
 {
     LARGE_INTEGER size;
-    if (m_hFile == INVALID_HANDLE_VALUE || !::GetFileSizeEx(m_hFile, &size)) return (ULONGLONG)-1;
-    return (ULONGLONG)size.QuadPart;
+    if (m_hFile == INVALID_HANDLE_VALUE || !::GetFileSizeEx(m_hFile, &size)) return static_cast<ULONGLONG>(-1);
+    return static_cast<ULONGLONG>(size.QuadPart);
 }

@@ -15,13 +15,13 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defExt, const char* fi
     : CDialog(0, parent), m_bOpenFileDialog(openFileDialog), m_strDefExt(defExt)
 {
     m_fileBuffer.assign(kFileBufferSize, '\0');
-    if (fileName) lstrcpynA(m_fileBuffer.data(), fileName, (int)kFileBufferSize);
+    if (fileName) lstrcpynA(m_fileBuffer.data(), fileName, static_cast<int>(kFileBufferSize));
     // "a|b|c|d||" becomes "a\0b\0c\0d\0\0".
     m_strFilter = filter;
     m_ofn.lStructSize = sizeof m_ofn;
     m_ofn.lpstrFile = m_fileBuffer.data();
     m_ofn.nMaxFile = kFileBufferSize;
-    m_ofn.lpstrDefExt = m_strDefExt.IsEmpty() ? nullptr : (const char*)m_strDefExt;
+    m_ofn.lpstrDefExt = m_strDefExt.IsEmpty() ? nullptr : static_cast<const char*>(m_strDefExt);
     m_ofn.Flags = flags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
     m_ofn.nFilterIndex = 1;
 }
@@ -39,7 +39,7 @@ INT_PTR CFileDialog::DoModal()
     kvfw::ModalOwnerScope modal(owner);
     if (!m_ofn.hInstance) m_ofn.hInstance = AfxGetResourceHandle();
     m_ofn.lpfnHook = &CFileDialog::HookProc;
-    m_ofn.lCustData = (LPARAM)this;
+    m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
     m_ofn.Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
     m_bModal = TRUE;
     BOOL ok = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
@@ -56,11 +56,11 @@ UINT_PTR CALLBACK CFileDialog::HookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         CFileDialog* dialog = ofn ? reinterpret_cast<CFileDialog*>(ofn->lCustData) : nullptr;
         if (!dialog) return TRUE;
         dialog->AttachObject(hwnd);
-        return (UINT_PTR)dialog->HandleDialogMessage(msg, wp, lp);
+        return static_cast<UINT_PTR>(dialog->HandleDialogMessage(msg, wp, lp));
     }
     CWnd* wnd = FromHandlePermanent(hwnd);
     if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CFileDialog))) return 0;
-    return (UINT_PTR)static_cast<CFileDialog*>(wnd)->HandleDialogMessage(msg, wp, lp);
+    return static_cast<UINT_PTR>(static_cast<CFileDialog*>(wnd)->HandleDialogMessage(msg, wp, lp));
 }
 
 BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -95,7 +95,7 @@ CString CFileDialog::GetPathName() const
     if (!m_acceptingPath.IsEmpty()) return m_acceptingPath;
     if (m_hWnd) {
         char path[MAX_PATH * 2] = "";
-        ::SendMessageA(GetExplorerWindow(), CDM_GETFILEPATH, sizeof path, (LPARAM)path);
+        ::SendMessageA(GetExplorerWindow(), CDM_GETFILEPATH, sizeof path, reinterpret_cast<LPARAM>(path));
         return CString(path);
     }
     if (m_ofn.Flags & OFN_ALLOWMULTISELECT) {
@@ -130,7 +130,7 @@ CString CFileDialog::GetFolderPath() const
 {
     if (m_hWnd) {
         char path[MAX_PATH * 2] = "";
-        ::SendMessageA(GetExplorerWindow(), CDM_GETFOLDERPATH, sizeof path, (LPARAM)path);
+        ::SendMessageA(GetExplorerWindow(), CDM_GETFOLDERPATH, sizeof path, reinterpret_cast<LPARAM>(path));
         return CString(path);
     }
     CString path = GetPathName();
@@ -157,17 +157,17 @@ std::vector<CString> CFileDialog::ChosenPaths() const
 
 POSITION CFileDialog::GetStartPosition() const
 {
-    return ChosenPaths().empty() ? nullptr : reinterpret_cast<POSITION>((INT_PTR)1);
+    return ChosenPaths().empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<INT_PTR>(1));
 }
 
 CString CFileDialog::GetNextPathName(POSITION& pos) const
 {
     std::vector<CString> paths = ChosenPaths();
-    size_t index = (size_t)(reinterpret_cast<INT_PTR>(pos) - 1);
+    size_t index = static_cast<size_t>(reinterpret_cast<INT_PTR>(pos) - 1);
     if (index >= paths.size()) {
         pos = nullptr;
         return CString();
     }
-    pos = index + 1 < paths.size() ? reinterpret_cast<POSITION>((INT_PTR)(index + 2)) : nullptr;
+    pos = index + 1 < paths.size() ? reinterpret_cast<POSITION>(static_cast<INT_PTR>(index + 2)) : nullptr;
     return paths[index];
 }

@@ -13,22 +13,22 @@ const UINT kFirstSystemCommandId = 0xF000;
 
 const char* FrameClassName()
 {
-    return AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_BTNFACE + 1));
+    return AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
 }
 
 void SetFrameIcon(HWND hwnd, UINT resourceId)
 {
     HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(resourceId));
     if (!icon) return;
-    ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, (LPARAM)icon);
-    ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 // The profile entry that keeps a bar's visibility: saving and loading must agree on it.
 CString BarVisibleEntry(HWND bar)
 {
     CString entry;
-    entry.Format("Bar%u.Visible", (UINT)::GetDlgCtrlID(bar));
+    entry.Format("Bar%u.Visible", static_cast<UINT>(::GetDlgCtrlID(bar)));
     return entry;
 }
 
@@ -219,7 +219,7 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
     if (!(GetStyle() & FWS_ADDTOTITLE)) return;
     CDocument* doc = GetActiveDocument();
-    UpdateFrameTitleForDocument(addToTitle && doc ? (const char*)doc->GetTitle() : nullptr);
+    UpdateFrameTitleForDocument(addToTitle && doc ? static_cast<const char*>(doc->GetTitle()) : nullptr);
 }
 
 void CFrameWnd::UpdateFrameTitleForDocument(const char* docName)
@@ -259,7 +259,7 @@ void CFrameWnd::OnUpdateFrameMenu(HMENU menuAlt)
 CControlBar* CFrameWnd::GetControlBar(UINT id) const
 {
     for (CControlBar* bar : m_controlBars)
-        if ((UINT)bar->GetDlgCtrlID() == id) return bar;
+        if (static_cast<UINT>(bar->GetDlgCtrlID()) == id) return bar;
     return nullptr;
 }
 
@@ -297,7 +297,7 @@ void CFrameWnd::LoadBarState(const char* section)
     if (!app) return;
     for (CControlBar* bar : m_controlBars) {
         HWND child = bar->m_hWnd;
-        int visible = (int)app->GetProfileInt(section, BarVisibleEntry(child), -1);
+        int visible = static_cast<int>(app->GetProfileInt(section, BarVisibleEntry(child), -1));
         if (visible != -1) ::ShowWindow(child, visible ? SW_SHOWNOACTIVATE : SW_HIDE);
     }
     RecalcLayout();
@@ -474,15 +474,15 @@ void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu)
     if (sysMenu) return;
     CCmdUI state;
     state.m_hMenu = popup;
-    state.m_nIndexMax = (UINT)::GetMenuItemCount(popup);
+    state.m_nIndexMax = static_cast<UINT>(::GetMenuItemCount(popup));
     for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
-        UINT id = ::GetMenuItemID(popup, (int)state.m_nIndex);
+        UINT id = ::GetMenuItemID(popup, static_cast<int>(state.m_nIndex));
         if (id == 0) continue;   // separator
-        if (id == (UINT)-1) {
+        if (id == static_cast<UINT>(-1)) {
             // A popup entry: its handler is the one of the popup's first item.
-            HMENU sub = ::GetSubMenu(popup, (int)state.m_nIndex);
+            HMENU sub = ::GetSubMenu(popup, static_cast<int>(state.m_nIndex));
             UINT first = sub ? ::GetMenuItemID(sub, 0) : 0;
-            if (first == 0 || first == (UINT)-1) continue;
+            if (first == 0 || first == static_cast<UINT>(-1)) continue;
             state.m_nID = first;
             state.m_hSubMenu = sub;
             state.DoUpdate(this, FALSE);
@@ -493,7 +493,7 @@ void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu)
             state.DoUpdate(this, m_bAutoMenuEnable && id < kFirstSystemCommandId);
         }
         // A handler may have replaced items (the recent-file list moves m_nIndex past its entries).
-        state.m_nIndexMax = (UINT)::GetMenuItemCount(popup);
+        state.m_nIndexMax = static_cast<UINT>(::GetMenuItemCount(popup));
     }
 }
 
@@ -548,7 +548,7 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
         // Tool-bar tips: the second part of the command's string.
         NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
         if (info->uFlags & TTF_IDISHWND) return FALSE;
-        lstrcpynA(info->szText, CommandStringPart((UINT)header->idFrom, 1), (int)sizeof info->szText);
+        lstrcpynA(info->szText, CommandStringPart(static_cast<UINT>(header->idFrom), 1), static_cast<int>(sizeof info->szText));
         info->lpszText = info->szText;
         *result = 0;
         return TRUE;
@@ -556,8 +556,8 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
     if (header->code == TTN_GETDISPINFOW) {
         NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
         if (info->uFlags & TTF_IDISHWND) return FALSE;
-        CString tip = CommandStringPart((UINT)header->idFrom, 1);
-        ::MultiByteToWideChar(CP_ACP, 0, tip, -1, info->szText, (int)(sizeof info->szText / sizeof info->szText[0]));
+        CString tip = CommandStringPart(static_cast<UINT>(header->idFrom), 1);
+        ::MultiByteToWideChar(CP_ACP, 0, tip, -1, info->szText, static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
         info->lpszText = info->szText;
         *result = 0;
         return TRUE;

@@ -130,7 +130,7 @@ public:
     void MDIActivate(CWnd* child);
     void MDINext() { ::SendMessageA(m_hWndMDIClient, WM_MDINEXT, 0, 0); }
     void MDICascade() { ::SendMessageA(m_hWndMDIClient, WM_MDICASCADE, 0, 0); }
-    void MDITile(int how = MDITILE_HORIZONTAL) { ::SendMessageA(m_hWndMDIClient, WM_MDITILE, (WPARAM)how, 0); }
+    void MDITile(int how = MDITILE_HORIZONTAL) { ::SendMessageA(m_hWndMDIClient, WM_MDITILE, static_cast<WPARAM>(how), 0); }
     void MDIIconArrange() { ::SendMessageA(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); }
     // The popup of the menu that lists the MDI windows ("&Window", else the one before last).
     virtual HMENU GetWindowMenuPopup(HMENU menuBar);

@@ -29,7 +29,7 @@ class CBrush : public CGdiObject {
 public:
     CBrush() = default;
     explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
-    operator HBRUSH() const { return (HBRUSH)m_hObject; }
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
     BOOL CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
     BOOL CreatePatternBrush(HBITMAP bitmap) { return Attach(::CreatePatternBrush(bitmap)); }
     BOOL CreateSysColorBrush(int index) { return Attach(::CreateSolidBrush(::GetSysColor(index))); }
@@ -39,13 +39,13 @@ class CPen : public CGdiObject {
 public:
     CPen() = default;
     CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
-    operator HPEN() const { return (HPEN)m_hObject; }
+    operator HPEN() const { return static_cast<HPEN>(m_hObject); }
     BOOL CreatePen(int style, int width, COLORREF color) { return Attach(::CreatePen(style, width, color)); }
 };
 
 class CFont : public CGdiObject {
 public:
-    operator HFONT() const { return (HFONT)m_hObject; }
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
     BOOL CreateFontIndirect(const LOGFONTA* font) { return Attach(::CreateFontIndirectA(font)); }
     // Height in tenths of a point for the screen, as dialogs specify fonts.
     BOOL CreatePointFont(int tenthsOfPoint, const char* face, HDC dc = nullptr)
@@ -63,7 +63,7 @@ public:
 
 class CBitmap : public CGdiObject {
 public:
-    operator HBITMAP() const { return (HBITMAP)m_hObject; }
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
     // From the application's resources.
     BOOL LoadBitmap(UINT resourceId);
     BOOL LoadBitmap(const char* resourceName);

@@ -31,7 +31,7 @@ HMENU CMDIFrameWnd::GetWindowMenuPopup(HMENU menuBar)
     int count = ::GetMenuItemCount(menuBar);
     for (int i = 0; i < count; ++i) {
         char text[64] = "";
-        ::GetMenuStringA(menuBar, (UINT)i, text, (int)sizeof text, MF_BYPOSITION);
+        ::GetMenuStringA(menuBar, static_cast<UINT>(i), text, static_cast<int>(sizeof text), MF_BYPOSITION);
         if (lstrcmpiA(text, "&Window") == 0 || lstrcmpiA(text, "Window") == 0) return ::GetSubMenu(menuBar, i);
     }
     return count >= 2 ? ::GetSubMenu(menuBar, count - 2) : nullptr;
@@ -44,7 +44,7 @@ BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCTA, CCreateContext*)
     ccs.idFirstChild = kFirstMDIChildId;
     m_hWndMDIClient = ::CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
                                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
-                                        0, 0, 0, 0, m_hWnd, (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST,
+                                        0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)),
                                         AfxGetInstanceHandle(), &ccs);
     return m_hWndMDIClient != nullptr;
 }
@@ -62,7 +62,7 @@ LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const
 {
     BOOL max = FALSE;
-    HWND active = m_hWndMDIClient ? (HWND)::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, (LPARAM)&max) : nullptr;
+    HWND active = m_hWndMDIClient ? reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&max))) : nullptr;
     if (maximized) *maximized = max;
     CWnd* wnd = CWnd::FromHandlePermanent(active);
     return wnd && wnd->IsKindOf(RUNTIME_CLASS(CMDIChildWnd)) ? static_cast<CMDIChildWnd*>(wnd) : nullptr;
@@ -70,7 +70,7 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const
 
 void CMDIFrameWnd::MDIActivate(CWnd* child)
 {
-    if (child && child->m_hWnd) ::SendMessageA(m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)child->m_hWnd, 0);
+    if (child && child->m_hWnd) ::SendMessageA(m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child->m_hWnd), 0);
 }
 
 CFrameWnd* CMDIFrameWnd::GetActiveFrame()
@@ -87,7 +87,7 @@ void CMDIFrameWnd::OnUpdateFrameMenu(HMENU menuAlt)
         menu = child && child->m_hMenuShared ? child->m_hMenuShared : m_hMenuDefault;
     }
     if (!menu || !m_hWndMDIClient) return;
-    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, (WPARAM)menu, (LPARAM)GetWindowMenuPopup(menu));
+    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu), reinterpret_cast<LPARAM>(GetWindowMenuPopup(menu)));
     DrawMenuBar();
 }
 
@@ -99,7 +99,7 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
     if (addToTitle && child && !maximized) {
         CString childTitle;
         child->GetWindowText(childTitle);
-        UpdateFrameTitleForDocument(childTitle.IsEmpty() ? nullptr : (const char*)childTitle);
+        UpdateFrameTitleForDocument(childTitle.IsEmpty() ? nullptr : static_cast<const char*>(childTitle));
     } else {
         // A maximized child's title is shown by the system next to ours.
         UpdateFrameTitleForDocument(nullptr);
@@ -192,7 +192,7 @@ BOOL CMDIChildWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreate
     if (!Create(nullptr, "", style, CRect(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0), parent, nullptr, 0, context))
         return FALSE;
     HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(resourceId));
-    if (icon) SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    if (icon) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     return TRUE;
 }
 
@@ -230,7 +230,7 @@ BOOL CMDIChildWnd::Create(const char* className, const char* title, DWORD style,
     mcs.style = cs.style & ~(WS_VISIBLE | WS_MAXIMIZE);
     m_pPendingContext = context;
     SetPendingCreate(this);
-    HWND hwnd = (HWND)::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, (LPARAM)&mcs);
+    HWND hwnd = reinterpret_cast<HWND>(::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     bool neverAttached = GetPendingCreate() == this;
     SetPendingCreate(nullptr);
     if (!hwnd) {
@@ -255,17 +255,17 @@ BOOL CMDIChildWnd::DestroyWindow()
 {
     if (!m_hWnd) return FALSE;
     HWND client = ::GetParent(m_hWnd);
-    ::SendMessageA(client, WM_MDIDESTROY, (WPARAM)m_hWnd, 0);
+    ::SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
     return TRUE;
 }
 
 void CMDIChildWnd::MDIActivate()
 {
-    ::SendMessageA(::GetParent(m_hWnd), WM_MDIACTIVATE, (WPARAM)m_hWnd, 0);
+    ::SendMessageA(::GetParent(m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
-void CMDIChildWnd::MDIMaximize() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIMAXIMIZE, (WPARAM)m_hWnd, 0); }
-void CMDIChildWnd::MDIRestore() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIRESTORE, (WPARAM)m_hWnd, 0); }
+void CMDIChildWnd::MDIMaximize() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(m_hWnd), 0); }
+void CMDIChildWnd::MDIRestore() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIRESTORE, reinterpret_cast<WPARAM>(m_hWnd), 0); }
 
 void CMDIChildWnd::ActivateFrame(int cmdShow)
 {
@@ -279,14 +279,14 @@ LRESULT CMDIChildWnd::OnMDIActivateMessage(WPARAM deactivated, LPARAM activated)
 {
     Default();
     CMDIFrameWnd* frame = GetMDIFrame();
-    bool activating = (HWND)activated == m_hWnd;
+    bool activating = reinterpret_cast<HWND>(activated) == m_hWnd;
     if (frame) {
         if (activating) frame->OnUpdateFrameMenu(m_hMenuShared);
         else if (!activated) frame->OnUpdateFrameMenu(frame->m_hMenuDefault);
     }
     if (m_pViewActive && m_pViewActive->m_hWnd) {
         if (activating) m_pViewActive->OnActivateView(TRUE, m_pViewActive, m_pViewActive);
-        else if ((HWND)deactivated == m_hWnd) m_pViewActive->OnActivateView(FALSE, m_pViewActive, m_pViewActive);
+        else if (reinterpret_cast<HWND>(deactivated) == m_hWnd) m_pViewActive->OnActivateView(FALSE, m_pViewActive, m_pViewActive);
     }
     return 0;
 }
@@ -355,5 +355,5 @@ BOOL CMiniFrameWnd::CreateEx(DWORD exStyle, const char* className, const char* t
     CString text = m_strTitle;
     return CWnd::CreateEx(exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left,
                           rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
-                          child ? (HMENU)(UINT_PTR)id : nullptr, nullptr);
+                          child ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr, nullptr);
 }

@@ -39,7 +39,7 @@ void CPropertyPage::OnReset() { OnCancel(); }
 void CPropertyPage::SetModified(BOOL changed)
 {
     HWND sheet = ::GetParent(m_hWnd);
-    if (sheet) ::SendMessageA(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED, (WPARAM)m_hWnd, 0);
+    if (sheet) ::SendMessageA(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
 BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -114,38 +114,38 @@ void CPropertySheet::AddPage(CPropertyPage* page)
         std::vector<PROPSHEETPAGEA> one;
         BuildHeader(one, m_bModeless);
         HPROPSHEETPAGE handle = ::CreatePropertySheetPageA(&one.back());
-        if (handle) SendMessage(PSM_ADDPAGE, 0, (LPARAM)handle);
+        if (handle) SendMessage(PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle));
     }
 }
 
 int CPropertySheet::GetPageIndex(const CPropertyPage* page) const
 {
     for (size_t i = 0; i < m_pages.size(); ++i)
-        if (m_pages[i] == page) return (int)i;
+        if (m_pages[i] == page) return static_cast<int>(i);
     return -1;
 }
 
 int CPropertySheet::GetActiveIndex() const
 {
     if (!m_hWnd) return m_nLastActive;
-    HWND tab = (HWND)SendMessage(PSM_GETTABCONTROL);
-    return tab ? (int)::SendMessageA(tab, TCM_GETCURSEL, 0, 0) : m_nLastActive;
+    HWND tab = reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL));
+    return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)) : m_nLastActive;
 }
 
 CPropertyPage* CPropertySheet::GetActivePage() const
 {
     int index = GetActiveIndex();
-    return index >= 0 && index < GetPageCount() ? m_pages[(size_t)index] : nullptr;
+    return index >= 0 && index < GetPageCount() ? m_pages[static_cast<size_t>(index)] : nullptr;
 }
 
 BOOL CPropertySheet::SetActivePage(int index)
 {
     if (index < 0 || index >= GetPageCount()) return FALSE;
     if (!m_hWnd) {
-        m_nStartPage = (UINT)index;
+        m_nStartPage = static_cast<UINT>(index);
         return TRUE;
     }
-    return (BOOL)SendMessage(PSM_SETCURSEL, (WPARAM)index, 0);
+    return static_cast<BOOL>(SendMessage(PSM_SETCURSEL, static_cast<WPARAM>(index), 0));
 }
 
 void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modeless)
@@ -158,7 +158,7 @@ void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modele
         psp.hInstance = AfxGetResourceHandle();
         psp.pszTemplate = MAKEINTRESOURCEA(page->m_nIDTemplate);
         psp.pfnDlgProc = &CPropertyPage::PageDialogProc;
-        psp.lParam = (LPARAM)page;
+        psp.lParam = reinterpret_cast<LPARAM>(page);
         if (!page->m_strCaption.IsEmpty()) {
             psp.dwFlags |= PSP_USETITLE;
             psp.pszTitle = page->m_strCaption;
@@ -170,7 +170,7 @@ void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modele
     m_psh.dwFlags = (m_psh.dwFlags & ~PSH_MODELESS) | PSH_PROPSHEETPAGE | PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.pszCaption = m_strCaption;
-    m_psh.nPages = (UINT)pages.size();
+    m_psh.nPages = static_cast<UINT>(pages.size());
     m_psh.nStartPage = m_nStartPage < pages.size() ? m_nStartPage : 0;
     m_psh.ppsp = pages.data();
     m_psh.pfnCallback = &CPropertySheet::SheetCallback;
@@ -196,7 +196,7 @@ INT_PTR CPropertySheet::DoModal()
     m_bModeless = FALSE;
     BuildHeader(pages, FALSE);
     m_bClosedWithOK = FALSE;
-    m_nLastActive = (int)m_psh.nStartPage;
+    m_nLastActive = static_cast<int>(m_psh.nStartPage);
     for (CPropertyPage* page : m_pages) page->m_bFirstSetActive = TRUE;
     t_sheetBeingCreated = this;
     m_psh.hwndParent = kvfw::TopLevelOwner(m_psh.hwndParent);
@@ -216,11 +216,11 @@ BOOL CPropertySheet::Create(CWnd* parent, DWORD style, DWORD exStyle)
     static thread_local std::vector<PROPSHEETPAGEA> pages;   // read during creation only
     BuildHeader(pages, TRUE);
     t_sheetBeingCreated = this;
-    HWND hwnd = (HWND)::PropertySheetA(&m_psh);
+    HWND hwnd = reinterpret_cast<HWND>(::PropertySheetA(&m_psh));
     t_sheetBeingCreated = nullptr;
     if (!hwnd) return FALSE;
     if (!m_hWnd) SubclassWindow(hwnd);
-    if (style != (DWORD)-1) ::SetWindowLongPtrA(hwnd, GWL_STYLE, (LONG_PTR)style);
-    if (exStyle) ::SetWindowLongPtrA(hwnd, GWL_EXSTYLE, (LONG_PTR)exStyle);
+    if (style != static_cast<DWORD>(-1)) ::SetWindowLongPtrA(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
+    if (exStyle) ::SetWindowLongPtrA(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
     return TRUE;
 }

@@ -12,7 +12,7 @@ public:
     CString(const std::string& text) : m_text(text) {}
     CString(char ch, int repeat = 1) : m_text(repeat > 0 ? repeat : 0, ch) {}
 
-    int GetLength() const { return (int)m_text.size(); }
+    int GetLength() const { return static_cast<int>(m_text.size()); }
     bool IsEmpty() const { return m_text.empty(); }
     void Empty() { m_text.clear(); }
     char GetAt(int index) const { return m_text.at(index); }

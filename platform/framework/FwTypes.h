@@ -18,7 +18,7 @@ public:
     CPoint(int px, int py) { x = px; y = py; }
     CPoint(POINT p) { x = p.x; y = p.y; }
     // Unpacks a point packed in an LPARAM (signed 16-bit halves).
-    explicit CPoint(LPARAM packed) { x = (short)LOWORD(packed); y = (short)HIWORD(packed); }
+    explicit CPoint(LPARAM packed) { x = static_cast<short>LOWORD(packed); y = static_cast<short>HIWORD(packed); }
     void Offset(int dx, int dy) { x += dx; y += dy; }
     bool operator==(POINT p) const { return x == p.x && y == p.y; }
     bool operator!=(POINT p) const { return !(*this == p); }

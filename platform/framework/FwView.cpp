@@ -22,7 +22,7 @@ BOOL CView::PreCreateWindow(CREATESTRUCTA& cs)
 {
     if (!cs.lpszClass)
         cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursor(nullptr, IDC_ARROW),
-                                           (HBRUSH)(COLOR_WINDOW + 1));
+                                           reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     return TRUE;
 }
 

@@ -96,20 +96,20 @@ BOOL CWnd::SubclassWindow(HWND hwnd)
 {
     if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return FALSE;
     AttachObject(hwnd);
-    m_previousProc = (WNDPROC)::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)&CWnd::StaticWindowProc);
+    m_previousProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
     return TRUE;
 }
 
 BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
 {
-    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, (int)id));
+    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
 }
 
 HWND CWnd::UnsubclassWindow()
 {
     HWND hwnd = m_hWnd;
     if (!hwnd) return nullptr;
-    if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)m_previousProc);
+    if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
     m_previousProc = nullptr;
     return Detach();
 }
@@ -154,7 +154,7 @@ LRESULT CWnd::RunWindowProc(UINT msg, WPARAM wp, LPARAM lp)
         HWND hwnd = m_hWnd;
         if (hwnd) {
             ::RemovePropA(hwnd, kObjectProp);
-            if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)m_previousProc);
+            if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
         }
         m_previousProc = nullptr;
         m_hWnd = nullptr;
@@ -232,7 +232,7 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
     if (!header) return FALSE;
     kvfw::CmdRequest request;
     request.route = kvfw::Route::Notify;
-    request.id = (UINT)header->idFrom;
+    request.id = static_cast<UINT>(header->idFrom);
     request.code = header->code;
     request.nmhdr = header;
     if (!OnCmdMsg(request)) return FALSE;
@@ -243,7 +243,7 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs)
 {
     if (!cs.lpszClass) cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
-                                                         (HBRUSH)(COLOR_WINDOW + 1));
+                                                         reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     return TRUE;
 }
 
@@ -257,7 +257,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
                     const RECT& rect, CWnd* parent, UINT id, void* createParam)
 {
     return CreateEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, (HMENU)(UINT_PTR)id, createParam);
+                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), createParam);
 }
 
 BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
@@ -353,7 +353,7 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags)
 {
     DWORD style = GetStyle(), changed = (style & ~remove) | add;
     if (style == changed) return FALSE;
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (LONG_PTR)changed);
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(changed));
     if (swpFlags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
@@ -362,7 +362,7 @@ BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags)
 {
     DWORD style = GetExStyle(), changed = (style & ~remove) | add;
     if (style == changed) return FALSE;
-    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, (LONG_PTR)changed);
+    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(changed));
     if (swpFlags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
@@ -385,7 +385,7 @@ CFrameWnd* CWnd::GetParentFrame() const
 
 CFrameWnd* CWnd::GetTopLevelFrame() const
 {
-    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? (CFrameWnd*)this : GetParentFrame();
+    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? const_cast<CFrameWnd*>(static_cast<const CFrameWnd*>(this)) : GetParentFrame();
     while (frame) {
         CFrameWnd* up = frame->GetParentFrame();
         if (!up) break;
@@ -422,9 +422,9 @@ void CWnd::UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler)
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         int id = ::GetDlgCtrlID(child);
         if (id <= 0 || id == 0xFFFF) continue;
-        UINT code = (UINT)::SendMessageA(child, WM_GETDLGCODE, 0, 0);
+        UINT code = static_cast<UINT>(::SendMessageA(child, WM_GETDLGCODE, 0, 0));
         CCmdUI state;
-        state.m_nID = (UINT)id;
+        state.m_nID = static_cast<UINT>(id);
         state.m_pOther = FromHandle(child);
         // Only push buttons grey out for want of a handler; other controls keep their state.
         state.DoUpdate(target, disableIfNoHandler && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)));
@@ -432,7 +432,7 @@ void CWnd::UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler)
 }
 
 // ---- default handlers ------------------------------------------------------------------------
-int CWnd::OnCreate(LPCREATESTRUCTA) { return (int)Default(); }
+int CWnd::OnCreate(LPCREATESTRUCTA) { return static_cast<int>(Default()); }
 void CWnd::OnDestroy() { Default(); }
 void CWnd::OnNcDestroy() { Default(); }
 void CWnd::OnClose() { Default(); }
@@ -440,7 +440,7 @@ void CWnd::OnSize(UINT, int, int) { Default(); }
 void CWnd::OnMove(int, int) { Default(); }
 void CWnd::OnPaint() { Default(); }
 void CWnd::OnNcPaint() { Default(); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return (BOOL)Default(); }
+BOOL CWnd::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
 void CWnd::OnTimer(UINT_PTR) { Default(); }
 void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
 void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
@@ -449,8 +449,8 @@ void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
 void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
 void CWnd::OnMButtonDown(UINT, CPoint) { Default(); }
 void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return (BOOL)Default(); }
-int CWnd::OnMouseActivate(CWnd*, UINT, UINT) { return (int)Default(); }
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
+int CWnd::OnMouseActivate(CWnd*, UINT, UINT) { return static_cast<int>(Default()); }
 void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
 void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
 void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
@@ -464,36 +464,36 @@ void CWnd::OnNcLButtonDown(UINT, CPoint) { Default(); }
 void CWnd::OnNcLButtonDblClk(UINT, CPoint) { Default(); }
 LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
 void CWnd::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS*) { Default(); }
-BOOL CWnd::OnNcActivate(BOOL) { return (BOOL)Default(); }
+BOOL CWnd::OnNcActivate(BOOL) { return static_cast<BOOL>(Default()); }
 void CWnd::OnNcMouseMove(UINT, CPoint) { Default(); }
 void CWnd::OnNcLButtonUp(UINT, CPoint) { Default(); }
-UINT CWnd::OnGetDlgCode() { return (UINT)Default(); }
+UINT CWnd::OnGetDlgCode() { return static_cast<UINT>(Default()); }
 void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
 void CWnd::OnActivateApp(BOOL, DWORD) { Default(); }
 void CWnd::OnDropFiles(HDROP) { Default(); }
 void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return (BOOL)Default(); }
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
 void CWnd::OnInitMenu(HMENU) { Default(); }
 void CWnd::OnInitMenuPopup(HMENU, UINT, BOOL) { Default(); }
 void CWnd::OnMenuSelect(UINT, UINT, HMENU) { Default(); }
 void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
-HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) { return (HBRUSH)Default(); }
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
 void CWnd::OnCaptureChanged(CWnd*) { Default(); }
 void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
 void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
 void CWnd::OnPaletteChanged(CWnd*) { Default(); }
-BOOL CWnd::OnQueryNewPalette() { return (BOOL)Default(); }
+BOOL CWnd::OnQueryNewPalette() { return static_cast<BOOL>(Default()); }
 void CWnd::OnDestroyClipboard() { Default(); }
-BOOL CWnd::OnQueryEndSession() { return (BOOL)Default(); }
+BOOL CWnd::OnQueryEndSession() { return static_cast<BOOL>(Default()); }
 void CWnd::OnEndSession(BOOL) { Default(); }
 void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
 void CWnd::OnCancelMode() { Default(); }
 void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) { Default(); }
 void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
 void CWnd::OnEnable(BOOL) { Default(); }
-BOOL CWnd::OnNcCreate(LPCREATESTRUCTA) { return (BOOL)Default(); }
+BOOL CWnd::OnNcCreate(LPCREATESTRUCTA) { return static_cast<BOOL>(Default()); }
 void CWnd::OnSizing(UINT, LPRECT) { Default(); }
-BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return (BOOL)Default(); }
+BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return static_cast<BOOL>(Default()); }
 void CWnd::OnMButtonUp(UINT, CPoint) { Default(); }
 
 // ---- helpers ---------------------------------------------------------------------------------
@@ -512,7 +512,7 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
     static thread_local std::map<std::string, std::string> names;
     char name[128];
     // One class per combination; the handles are part of the name (system colours are small numbers).
-    snprintf(name, sizeof name, "%s:%x:%p:%p:%p", kDefaultClass, style, (void*)cursor, (void*)background, (void*)icon);
+    snprintf(name, sizeof name, "%s:%x:%p:%p:%p", kDefaultClass, style, static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
     auto& stored = names[name];
     if (stored.empty()) {
         WNDCLASSA wc = {};
@@ -533,7 +533,7 @@ void AfxSetWindowText(HWND hwnd, const char* text)
     if (!text) text = "";
     char current[512];
     int length = lstrlenA(text);
-    if (length < (int)sizeof current && ::GetWindowTextA(hwnd, current, (int)sizeof current) == length
+    if (length < static_cast<int>(sizeof current) && ::GetWindowTextA(hwnd, current, static_cast<int>(sizeof current)) == length
         && lstrcmpA(current, text) == 0)
         return;
     ::SetWindowTextA(hwnd, text);

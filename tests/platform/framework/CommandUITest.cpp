@@ -7,7 +7,7 @@ namespace {
 HMENU OpenPopup(CFrameWnd* frame, int index)
 {
     HMENU popup = ::GetSubMenu(frame->GetMenu(), index);
-    frame->SendMessage(WM_INITMENUPOPUP, (WPARAM)popup, index);
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
     return popup;
 }
 
@@ -101,7 +101,7 @@ TEST_F(FrameworkTest, RadioUpdateMarksOnlyThePickedItem)
     doc->m_picked = ID_PICK_LAST;
     HMENU edit = OpenPopup(m_app->MainFrame(), 1);
     HMENU pick = ::GetSubMenu(edit, 3);
-    m_app->MainFrame()->SendMessage(WM_INITMENUPOPUP, (WPARAM)pick, 3);
+    m_app->MainFrame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(pick), 3);
     EXPECT_FALSE(ItemState(pick, ID_PICK_FIRST) & MF_CHECKED);
     EXPECT_TRUE(ItemState(pick, ID_PICK_LAST) & MF_CHECKED);
     MENUITEMINFOA info = {};
@@ -116,8 +116,8 @@ TEST_F(FrameworkTest, ToolBarButtonsFollowTheirUpdateHandlersAtIdle)
     CSampleDoc* doc = NewDocument();
     CToolBar& bar = m_app->MainFrame()->m_toolBar;
     ASSERT_EQ(bar.GetCount(), 4);
-    EXPECT_EQ(bar.GetItemID(0), (UINT)ID_SAMPLE_TOGGLE);
-    EXPECT_EQ(bar.GetItemID(1), (UINT)ID_SEPARATOR);
+    EXPECT_EQ(bar.GetItemID(0), static_cast<UINT>(ID_SAMPLE_TOGGLE));
+    EXPECT_EQ(bar.GetItemID(1), static_cast<UINT>(ID_SEPARATOR));
     EXPECT_EQ(bar.CommandToIndex(ID_SAMPLE_ORPHAN), 3);
 
     doc->m_locked = true;
@@ -209,10 +209,10 @@ TEST_F(FrameworkTest, CommandStringsGiveToolTipsAndMenuPrompts)
     tip.hdr.hwndFrom = main->m_toolBar.m_hWnd;
     tip.hdr.idFrom = ID_SAMPLE_TOGGLE;
     tip.hdr.code = TTN_GETDISPINFOA;
-    main->SendMessage(WM_NOTIFY, ID_SAMPLE_TOGGLE, (LPARAM)&tip);
+    main->SendMessage(WM_NOTIFY, ID_SAMPLE_TOGGLE, reinterpret_cast<LPARAM>(&tip));
     EXPECT_STREQ(tip.lpszText, "Toggle");
 
-    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SAMPLE_TOGGLE, MF_STRING), (LPARAM)main->GetMenu());
+    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SAMPLE_TOGGLE, MF_STRING), reinterpret_cast<LPARAM>(main->GetMenu()));
     EXPECT_STREQ(main->m_statusBar.GetPaneText(0), "Toggles the sample state");
     main->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_STREQ(main->m_statusBar.GetPaneText(0), "");

@@ -6,13 +6,13 @@ namespace {
 std::string ItemText(HWND dialog, int id)
 {
     char text[128] = "";
-    ::GetDlgItemTextA(dialog, id, text, (int)sizeof text);
+    ::GetDlgItemTextA(dialog, id, text, static_cast<int>(sizeof text));
     return text;
 }
 
 void PressOK(HWND dialog)
 {
-    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)::GetDlgItem(dialog, IDOK));
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
 }
 
 } // namespace
@@ -27,11 +27,11 @@ TEST_F(FrameworkTest, ModalDialogShowsMembersAndReadsThemBackOnOK)
         HWND hwnd = dialog.m_hWnd;
         if (!hwnd) return false;
         for (int id : { IDC_COUNT, IDC_NAME, IDC_GAIN }) shown[id] = ItemText(hwnd, id);
-        shownKind = (int)::SendDlgItemMessageA(hwnd, IDC_KIND, CB_GETCURSEL, 0, 0);
-        shownChoiceB = (int)::IsDlgButtonChecked(hwnd, IDC_RADIO_B);
+        shownKind = static_cast<int>(::SendDlgItemMessageA(hwnd, IDC_KIND, CB_GETCURSEL, 0, 0));
+        shownChoiceB = static_cast<int>(::IsDlgButtonChecked(hwnd, IDC_RADIO_B));
         CString second;
         dialog.m_kindBox.GetLBText(1, second);
-        shownKinds = std::to_string(dialog.m_kindBox.GetCount()) + " " + (const char*)second;
+        shownKinds = std::to_string(dialog.m_kindBox.GetCount()) + " " + static_cast<const char*>(second);
         ::SetDlgItemTextA(hwnd, IDC_COUNT, " 7 ");
         ::SetDlgItemTextA(hwnd, IDC_NAME, "second");
         ::CheckDlgButton(hwnd, IDC_ENABLED, BST_UNCHECKED);
@@ -131,7 +131,7 @@ TEST_F(FrameworkTest, MessageBoxWithAStringIdShowsTheString)
     EXPECT_EQ(AfxMessageBox(IDS_PROMPT, MB_YESNO), IDNO);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].text, "The sample prompt");
-    EXPECT_EQ(m_shown[0].type & MB_TYPEMASK, (UINT)MB_YESNO);
+    EXPECT_EQ(m_shown[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
 }
 
 TEST_F(FrameworkTest, ModalDialogDisablesTheFloatingPanesUntilItEnds)
@@ -167,11 +167,11 @@ TEST_F(FrameworkTest, ComboTextExchangeSelectsOnlyWhatTheValueNames)
     ASSERT_TRUE(host.CreateEx(0, nullptr, "host", WS_POPUP, CRect(0, 0, 200, 200), nullptr, 0));
     const int kList = 101, kEditable = 102;
     HWND list = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100, host.m_hWnd,
-                                  (HMENU)(INT_PTR)kList, nullptr, nullptr);
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kList)), nullptr, nullptr);
     HWND editable = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, host.m_hWnd,
-                                      (HMENU)(INT_PTR)kEditable, nullptr, nullptr);
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditable)), nullptr, nullptr);
     for (HWND combo : { list, editable })
-        for (const char* item : { "16 bit extended", "8 bit", "16 bit" }) ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)item);
+        for (const char* item : { "16 bit extended", "8 bit", "16 bit" }) ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
 
     const struct { int id; const char* value; int selected; const char* readBack; } cases[] = {
         { kList, "16 bit", 2, "16 bit" },           // the equal item, not the longer one first in the list
@@ -185,7 +185,7 @@ TEST_F(FrameworkTest, ComboTextExchangeSelectsOnlyWhatTheValueNames)
         CString value = c.value;
         CDataExchange load(&host, FALSE);
         DDX_CBString(&load, c.id, value);
-        EXPECT_EQ((int)::SendDlgItemMessageA(host.m_hWnd, c.id, CB_GETCURSEL, 0, 0), c.selected) << c.id << " " << c.value;
+        EXPECT_EQ(static_cast<int>(::SendDlgItemMessageA(host.m_hWnd, c.id, CB_GETCURSEL, 0, 0)), c.selected) << c.id << " " << c.value;
         CString back;
         CDataExchange save(&host, TRUE);
         DDX_CBString(&save, c.id, back);

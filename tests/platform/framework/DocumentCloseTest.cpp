@@ -29,7 +29,7 @@ TEST_F(FrameworkTest, ClosingAModifiedDocumentAsksAndFollowsTheAnswer)
         ASSERT_EQ(m_shown.size(), 1u) << c.answer;
         EXPECT_NE(m_shown[0].text.find("Save changes to"), std::string::npos);
         EXPECT_NE(m_shown[0].text.find(path), std::string::npos);
-        EXPECT_EQ(m_shown[0].type & MB_TYPEMASK, (UINT)MB_YESNOCANCEL);
+        EXPECT_EQ(m_shown[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNOCANCEL));
         EXPECT_EQ(!::IsWindow(frameWindow), c.closed) << c.answer;
         EXPECT_EQ(CSampleDoc::s_liveCount, liveBefore - (c.closed ? 1 : 0)) << c.answer;
         EXPECT_EQ(CSampleDoc::s_allSaves, c.saved ? std::vector<std::string>{ path } : std::vector<std::string>{});

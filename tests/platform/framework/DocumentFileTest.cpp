@@ -19,7 +19,7 @@ void WriteText(const std::string& path, const char* text)
 {
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
-    ASSERT_TRUE(file.Write(text, (UINT)lstrlenA(text)));
+    ASSERT_TRUE(file.Write(text, static_cast<UINT>(lstrlenA(text))));
 }
 
 } // namespace
@@ -68,8 +68,8 @@ TEST(FrameworkFile, ModesAndSharingDecideWhatOpens)
         CFile file;
         DWORD error = 0;
         EXPECT_FALSE(file.Open(path.c_str(), CFile::modeRead, &error));
-        EXPECT_EQ(error, (DWORD)ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(file.GetLength(), (ULONGLONG)-1);
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(file.GetLength(), static_cast<ULONGLONG>(-1));
         ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite));
         EXPECT_TRUE(file.Write("abcdef", 6));
         EXPECT_EQ(file.GetLength(), 6u);

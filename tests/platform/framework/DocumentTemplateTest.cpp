@@ -11,7 +11,7 @@ CSampleView* FirstView(CDocument* doc)
 std::string WindowText(HWND hwnd)
 {
     char text[256] = "";
-    ::GetWindowTextA(hwnd, text, (int)sizeof text);
+    ::GetWindowTextA(hwnd, text, static_cast<int>(sizeof text));
     return text;
 }
 } // namespace

@@ -24,7 +24,7 @@ public:
     void OnInitDone() override { ++m_initDone; }
     BOOL OnFileNameOK() override
     {
-        m_offeredPath = (const char*)GetPathName();
+        m_offeredPath = static_cast<const char*>(GetPathName());
         return ++m_offers == 1;   // the first offer keeps the dialog open
     }
     void OnExtra() { ++m_extraClicks; }
@@ -54,11 +54,11 @@ TEST_F(FrameworkTest, OpenDialogRunsItsTemplateAndHookAndCanRefuseAName)
         if (!dialog.m_hWnd || !dialog.m_initDone) return false;
         HWND explorer = dialog.GetExplorerWindow();
         char text[32] = "";
-        ::GetDlgItemTextA(dialog.m_hWnd, IDC_EXTRA_TEXT, text, (int)sizeof text);
+        ::GetDlgItemTextA(dialog.m_hWnd, IDC_EXTRA_TEXT, text, static_cast<int>(sizeof text));
         sawExtraText = std::string(text) == "extra";
         ::SendMessageA(::GetDlgItem(dialog.m_hWnd, IDC_EXTRA_BUTTON), BM_CLICK, 0, 0);
         ::SetWindowTextA(FileNameBox(explorer), path.c_str());
-        ::SendMessageA(explorer, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)::GetDlgItem(explorer, IDOK));
+        ::SendMessageA(explorer, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(explorer, IDOK)));
         if (++step == 1) return false;   // offer it a second time on the next tick
         return true;
     });
@@ -88,7 +88,7 @@ TEST_F(FrameworkTest, MultipleSelectionGivesEveryChosenPath)
         dialog.m_ofn.lpstrFile = buffer.data();
         dialog.m_ofn.nFileOffset = c.offset;
         std::vector<std::string> paths;
-        for (POSITION pos = dialog.GetStartPosition(); pos;) paths.push_back((const char*)dialog.GetNextPathName(pos));
+        for (POSITION pos = dialog.GetStartPosition(); pos;) paths.push_back(static_cast<const char*>(dialog.GetNextPathName(pos)));
         EXPECT_EQ(paths, c.paths);
         EXPECT_EQ(std::string(dialog.GetPathName()), c.paths.front());
     }

@@ -138,7 +138,7 @@ TEST_F(FrameworkTest, ControlColorHandlerHearsOfEveryKindOfControl)
     HDC screen = ::GetDC(nullptr);
     for (const auto& c : cases) {
         ::SetBkMode(screen, OPAQUE);
-        EXPECT_EQ((HBRUSH)wnd.SendMessage(c.message, (WPARAM)screen, (LPARAM)wnd.m_hWnd), wnd.brush) << c.message;
+        EXPECT_EQ(reinterpret_cast<HBRUSH>(wnd.SendMessage(c.message, reinterpret_cast<WPARAM>(screen), reinterpret_cast<LPARAM>(wnd.m_hWnd))), wnd.brush) << c.message;
         EXPECT_EQ(::GetBkMode(screen), TRANSPARENT) << c.message;
         ASSERT_FALSE(wnd.kinds.empty());
         EXPECT_EQ(wnd.kinds.back(), c.kind);
@@ -165,7 +165,7 @@ TEST_F(FrameworkTest, NonClientCreationSizingAndDeviceChangesReachTheirHandlers)
     EXPECT_STREQ(text, "accept");
 
     RECT sizing = { 10, 10, 40, 60 };
-    EXPECT_EQ(probe.SendMessage(WM_SIZING, WMSZ_RIGHT, (LPARAM)&sizing), TRUE);
+    EXPECT_EQ(probe.SendMessage(WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&sizing)), TRUE);
     EXPECT_EQ(sizing.right, 110);
     EXPECT_EQ(sizing.bottom, 60);
     EXPECT_EQ(probe.SendMessage(WM_DEVICECHANGE, 0x8000 /* arrival */, 0), TRUE);
@@ -213,17 +213,17 @@ TEST_F(FrameworkTest, SubclassedControlFiltersAndPassesTheRestOn)
     {
         CNoDigitsEdit filter;
         ASSERT_TRUE(filter.SubclassWindow(edit));
-        for (char ch : std::string("a1b2c")) ::SendMessageA(edit, WM_CHAR, (WPARAM)ch, 1);
+        for (char ch : std::string("a1b2c")) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(ch), 1);
         EXPECT_EQ(filter.swallowed, 2);
         char text[16] = "";
-        ::GetWindowTextA(edit, text, (int)sizeof text);
+        ::GetWindowTextA(edit, text, static_cast<int>(sizeof text));
         EXPECT_STREQ(text, "abc");
     }
     // The object went: the control is its own again and still works.
     EXPECT_EQ(CWnd::FromHandlePermanent(edit), nullptr);
     ::SendMessageA(edit, WM_CHAR, '7', 1);
     char text[16] = "";
-    ::GetWindowTextA(edit, text, (int)sizeof text);
+    ::GetWindowTextA(edit, text, static_cast<int>(sizeof text));
     EXPECT_STREQ(text, "abc7");
     ::DestroyWindow(edit);
 }
@@ -244,8 +244,8 @@ TEST_F(FrameworkTest, TemporaryObjectsWrapForeignWindowsUntilIdle)
 TEST_F(FrameworkTest, RegisteredClassesKeepTheirOwnCursorAndBackground)
 {
     const struct { HCURSOR cursor; HBRUSH background; } cases[] = {
-        { ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_BTNFACE + 1) },
-        { ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1) },
+        { ::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)) },
+        { ::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)) },
         { nullptr, nullptr },
         { ::LoadCursor(nullptr, IDC_CROSS), nullptr },
     };
@@ -259,7 +259,7 @@ TEST_F(FrameworkTest, RegisteredClassesKeepTheirOwnCursorAndBackground)
         ASSERT_TRUE(::GetClassInfoA(AfxGetInstanceHandle(), name, &info)) << name;
         EXPECT_EQ(info.hCursor, c.cursor) << name;
         EXPECT_EQ(info.hbrBackground, c.background) << name;
-        EXPECT_EQ(info.style, (UINT)CS_DBLCLKS) << name;
+        EXPECT_EQ(info.style, static_cast<UINT>(CS_DBLCLKS)) << name;
     }
     for (size_t i = 0; i < names.size(); ++i)
         for (size_t j = i + 1; j < names.size(); ++j) EXPECT_NE(names[i], names[j]);

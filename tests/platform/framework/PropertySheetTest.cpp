@@ -12,7 +12,7 @@ TEST_F(FrameworkTest, PropertySheetOKKeepsBothPagesAndRemembersTheLastPage)
     ModalDriver driver([&]() {
         if (!sheet.m_hWnd || !one.m_hWnd) return false;
         char text[32] = "";
-        ::GetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, text, (int)sizeof text);
+        ::GetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, text, static_cast<int>(sizeof text));
         shownNumber = text;
         ::SetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, "12");
         sheet.SetActivePage(1);

@@ -71,7 +71,7 @@ void CSampleDoc::OnUpdateToggle(CCmdUI* cmdUI)
 
 void CSampleDoc::OnPick(UINT id)
 {
-    m_picked = (int)id;
+    m_picked = static_cast<int>(id);
     Trace("doc", id);
 }
 
@@ -82,7 +82,7 @@ void CSampleDoc::OnUpdatePick(CCmdUI* cmdUI)
         cmdUI->Enable(!m_locked);
         return;
     }
-    cmdUI->SetRadio((int)cmdUI->m_nID == m_picked);
+    cmdUI->SetRadio(static_cast<int>(cmdUI->m_nID) == m_picked);
 }
 
 // ---- view ------------------------------------------------------------------------------------
@@ -167,7 +167,7 @@ void CSampleMainFrame::OnUpdateBarButton(CCmdUI* cmdUI) { cmdUI->Enable(m_barBut
 
 LRESULT CSampleMainFrame::OnPingMessage(WPARAM wParam, LPARAM lParam)
 {
-    m_pings += (int)wParam;
+    m_pings += static_cast<int>(wParam);
     return lParam + 1;
 }
 
@@ -203,7 +203,7 @@ void CSampleApp::OnPing() { Trace("app", ID_SAMPLE_PING); }
 BOOL CValuesDlg::OnInitDialog()
 {
     for (const char* kind : { "Plain", "Fancy", "Odd" })
-        SendDlgItemMessage(IDC_KIND, CB_ADDSTRING, 0, (LPARAM)kind);
+        SendDlgItemMessage(IDC_KIND, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
     return CDialog::OnInitDialog();
 }
 

@@ -79,17 +79,17 @@ TEST_F(FrameworkTest, DdeOpenCommandOpensTheDocument)
     std::string path = MakeFile("dde file.smp");
     m_app->EnableShellOpen();
     char service[64] = "";
-    ::GlobalGetAtomNameA(m_app->m_atomApp, service, (int)sizeof service);
+    ::GlobalGetAtomNameA(m_app->m_atomApp, service, static_cast<int>(sizeof service));
 
     DWORD instance = 0;
-    ASSERT_EQ(::DdeInitializeA(&instance, &IgnoreDde, APPCMD_CLIENTONLY, 0), (UINT)DMLERR_NO_ERROR);
+    ASSERT_EQ(::DdeInitializeA(&instance, &IgnoreDde, APPCMD_CLIENTONLY, 0), static_cast<UINT>(DMLERR_NO_ERROR));
     HSZ serviceName = ::DdeCreateStringHandleA(instance, service, CP_WINANSI);
     HSZ topicName = ::DdeCreateStringHandleA(instance, "System", CP_WINANSI);
     HCONV conversation = ::DdeConnect(instance, serviceName, topicName, nullptr);
     ASSERT_NE(conversation, nullptr);
     std::string command = "[open(\"" + path + "\")]";
     DWORD result = 0;
-    HDDEDATA done = ::DdeClientTransaction((BYTE*)command.c_str(), (DWORD)command.size() + 1, conversation, nullptr,
+    HDDEDATA done = ::DdeClientTransaction(reinterpret_cast<BYTE*>(command.data()), static_cast<DWORD>(command.size()) + 1, conversation, nullptr,
                                            0, XTYP_EXECUTE, 5000, &result);
     EXPECT_NE(done, nullptr);
     ::DdeDisconnect(conversation);

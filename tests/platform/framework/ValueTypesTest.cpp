@@ -56,7 +56,7 @@ TEST(FrameworkRect, MeasuresAndMoves)
     EXPECT_TRUE(flipped.IsRectEmpty());
     flipped.NormalizeRect();
     EXPECT_EQ(flipped, CRect(0, 0, 10, 10));
-    EXPECT_EQ(CPoint((LPARAM)MAKELPARAM(-3, 4)), CPoint(-3, 4));
+    EXPECT_EQ(CPoint(static_cast<LPARAM>(MAKELPARAM(-3, 4))), CPoint(-3, 4));
 }
 
 TEST(FrameworkGdi, ObjectsOwnTheirHandles)
@@ -183,7 +183,7 @@ TEST(FrameworkDC, MemoryContextIsDeletedWithItsObject)
         CDC dc;
         ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
         made = dc.GetSafeHdc();
-        EXPECT_EQ(::GetObjectType(made), (DWORD)OBJ_MEMDC);
+        EXPECT_EQ(::GetObjectType(made), static_cast<DWORD>(OBJ_MEMDC));
     }
     EXPECT_EQ(::GetObjectType(made), 0u);
     // A CDC that only wraps a context leaves it alone.
@@ -238,7 +238,7 @@ TEST(FrameworkThread, KeptThreadCanBeWaitedOnAndGivesItsExitCode)
     failing->ResumeThread();
     ASSERT_EQ(::WaitForSingleObject(failing->m_hThread, 5000), WAIT_OBJECT_0);
     ::GetExitCodeThread(failing->m_hThread, &code);
-    EXPECT_EQ(code, (DWORD)-1);
+    EXPECT_EQ(code, static_cast<DWORD>(-1));
     delete failing;
 }
 
