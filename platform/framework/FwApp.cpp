@@ -31,7 +31,8 @@ CWinApp::CWinApp(const char* appName) : m_pszAppName(appName)
 {
     g_app = this;
     m_hInstance = ::GetModuleHandleA(nullptr);
-    if (!m_pszAppName) m_pszAppName = "Application";
+    if (!m_pszAppName)
+        m_pszAppName = "Application";
 }
 
 CWinApp::~CWinApp()
@@ -39,9 +40,12 @@ CWinApp::~CWinApp()
     CloseAllDocuments(TRUE);
     m_templates.clear();
     delete m_pRecentFileList;
-    if (m_atomApp) ::GlobalDeleteAtom(m_atomApp);
-    if (m_atomSystemTopic) ::GlobalDeleteAtom(m_atomSystemTopic);
-    if (g_app == this) g_app = nullptr;
+    if (m_atomApp)
+        ::GlobalDeleteAtom(m_atomApp);
+    if (m_atomSystemTopic)
+        ::GlobalDeleteAtom(m_atomSystemTopic);
+    if (g_app == this)
+        g_app = nullptr;
     kvfw::DeleteTempWindows();
 }
 
@@ -54,14 +58,16 @@ void AfxSetResourceHandle(HINSTANCE instance) { g_resourceHandle = instance; }
 int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow)
 {
     CWinApp* app = AfxGetApp();
-    if (!app) return -1;
+    if (!app)
+        return -1;
     app->m_hInstance = instance;
     app->m_lpCmdLine = cmdLine ? cmdLine : "";
     app->m_nCmdShow = cmdShow;
     INITCOMMONCONTROLSEX icc = { sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES };
     ::InitCommonControlsEx(&icc);
     if (!app->InitInstance()) {
-        if (app->m_pMainWnd && app->m_pMainWnd->m_hWnd) app->m_pMainWnd->DestroyWindow();
+        if (app->m_pMainWnd && app->m_pMainWnd->m_hWnd)
+            app->m_pMainWnd->DestroyWindow();
         return app->ExitInstance();
     }
     return app->Run();
@@ -81,7 +87,8 @@ BOOL CWinApp::PumpMessage()
 
 BOOL CWinApp::PumpMessage(MSG* msg)
 {
-    if (!::GetMessageA(msg, nullptr, 0, 0)) return FALSE;
+    if (!::GetMessageA(msg, nullptr, 0, 0))
+        return FALSE;
     if (!PreTranslateMessage(msg)) {
         ::TranslateMessage(msg);
         ::DispatchMessageA(msg);
@@ -96,11 +103,13 @@ int CWinApp::Run()
     for (;;) {
         MSG peek;
         while (idle && !::PeekMessageA(&peek, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!OnIdle(idleCount++)) idle = false;
+            if (!OnIdle(idleCount++))
+                idle = false;
         }
         do {
             MSG msg;
-            if (!PumpMessage(&msg)) return ExitInstance();
+            if (!PumpMessage(&msg))
+                return ExitInstance();
             // Mouse moves and timer ticks come too often to count as activity.
             UINT m = msg.message;
             if (m != WM_MOUSEMOVE && m != WM_NCMOUSEMOVE && m != WM_TIMER && m != 0x0118 /* caret blink */) {
@@ -121,8 +130,10 @@ BOOL CWinApp::OnIdle(LONG count)
         }
         // Floating frames owned by the main window are not its descendants.
         for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
-            if (::GetWindowThreadProcessId(top, nullptr) != ::GetCurrentThreadId()) continue;
-            if (m_pMainWnd && top == m_pMainWnd->m_hWnd) continue;
+            if (::GetWindowThreadProcessId(top, nullptr) != ::GetCurrentThreadId())
+                continue;
+            if (m_pMainWnd && top == m_pMainWnd->m_hWnd)
+                continue;
             CWnd* wnd = CWnd::FromHandlePermanent(top);
             if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)) && ::IsWindowVisible(top)) {
                 ::SendMessageA(top, WM_IDLEUPDATECMDUI, TRUE, 0);
@@ -141,12 +152,15 @@ BOOL CWinApp::PreTranslateMessage(MSG* msg)
     HWND stop = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
     for (HWND hwnd = msg->hwnd; hwnd; hwnd = ::GetParent(hwnd)) {
         if (CWnd* wnd = CWnd::FromHandlePermanent(hwnd))
-            if (wnd->PreTranslateMessage(msg)) return TRUE;
-        if (hwnd == stop) return FALSE;
+            if (wnd->PreTranslateMessage(msg))
+                return TRUE;
+        if (hwnd == stop)
+            return FALSE;
     }
     if (stop && msg->hwnd) {
         // Owned windows (floating panes) that are not children of the main window.
-        if (!::IsChild(stop, msg->hwnd) && ::GetAncestor(msg->hwnd, GA_ROOTOWNER) != stop) return FALSE;
+        if (!::IsChild(stop, msg->hwnd) && ::GetAncestor(msg->hwnd, GA_ROOTOWNER) != stop)
+            return FALSE;
         return m_pMainWnd->PreTranslateMessage(msg);
     }
     return FALSE;
@@ -158,15 +172,18 @@ void AfxSetMessageBoxHook(MessageBoxHook hook) { g_messageBoxHook = std::move(ho
 
 int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
-    if (!caption) caption = g_app ? g_app->m_pszAppName : "";
-    if (g_messageBoxHook) return g_messageBoxHook(text ? text : "", caption, type);
+    if (!caption)
+        caption = g_app ? g_app->m_pszAppName : "";
+    if (g_messageBoxHook)
+        return g_messageBoxHook(text ? text : "", caption, type);
     return ::MessageBoxA(owner, text ? text : "", caption, type);
 }
 
 int CWinApp::DoMessageBox(const char* text, UINT type, UINT)
 {
     HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-    if (owner) owner = ::GetLastActivePopup(owner);
+    if (owner)
+        owner = ::GetLastActivePopup(owner);
     if ((type & MB_ICONMASK) == 0) {
         switch (type & MB_TYPEMASK) {
         case MB_OK: case MB_OKCANCEL: type |= MB_ICONEXCLAMATION; break;
@@ -179,7 +196,8 @@ int CWinApp::DoMessageBox(const char* text, UINT type, UINT)
 
 int AfxMessageBox(const char* text, UINT type, UINT helpId)
 {
-    if (CWinApp* app = AfxGetApp()) return app->DoMessageBox(text, type, helpId);
+    if (CWinApp* app = AfxGetApp())
+        return app->DoMessageBox(text, type, helpId);
     return AfxShowMessageBox(nullptr, text, nullptr, type);
 }
 
@@ -219,7 +237,8 @@ void CWinApp::SetRegistryKey(UINT stringId)
 
 HKEY CWinApp::GetAppRegistryKey()
 {
-    if (!m_pszRegistryKey || !m_pszAppName) return nullptr;
+    if (!m_pszRegistryKey || !m_pszAppName)
+        return nullptr;
     CString path;
     path.Format("Software\\%s\\%s", m_pszRegistryKey, m_pszAppName);
     HKEY key = nullptr;
@@ -232,7 +251,8 @@ HKEY CWinApp::GetAppRegistryKey()
 HKEY CWinApp::GetSectionKey(const char* section)
 {
     HKEY app = GetAppRegistryKey();
-    if (!app) return nullptr;
+    if (!app)
+        return nullptr;
     HKEY key = nullptr;
     LONG rc = ::RegCreateKeyExA(app, section, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
                                 &key, nullptr);
@@ -243,7 +263,8 @@ HKEY CWinApp::GetSectionKey(const char* section)
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue)
 {
     HKEY key = GetSectionKey(section);
-    if (!key) return static_cast<UINT>(defaultValue);
+    if (!key)
+        return static_cast<UINT>(defaultValue);
     DWORD value = 0, type = 0, size = sizeof value;
     LONG rc = ::RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     ::RegCloseKey(key);
@@ -253,7 +274,8 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 {
     HKEY key = GetSectionKey(section);
-    if (!key) return FALSE;
+    if (!key)
+        return FALSE;
     DWORD data = static_cast<DWORD>(value);
     LONG rc = ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
     ::RegCloseKey(key);
@@ -264,7 +286,8 @@ CString CWinApp::GetProfileString(const char* section, const char* entry, const 
 {
     CString result(defaultValue);
     HKEY key = GetSectionKey(section);
-    if (!key) return result;
+    if (!key)
+        return result;
     DWORD type = 0, size = 0;
     if (::RegQueryValueExA(key, entry, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
         CString value;
@@ -282,13 +305,15 @@ CString CWinApp::GetProfileString(const char* section, const char* entry, const 
 BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const char* value)
 {
     HKEY key = GetSectionKey(section);
-    if (!key) return FALSE;
+    if (!key)
+        return FALSE;
     LONG rc;
     if (!entry) {
         ::RegCloseKey(key);
         HKEY app = GetAppRegistryKey();
         rc = app ? ::RegDeleteKeyA(app, section) : ERROR_INVALID_HANDLE;
-        if (app) ::RegCloseKey(app);
+        if (app)
+            ::RegCloseKey(app);
     } else if (!value) {
         rc = ::RegDeleteValueA(key, entry);
         ::RegCloseKey(key);
@@ -312,14 +337,16 @@ void CWinApp::LoadStdProfileSettings(UINT maxRecent)
 
 void CWinApp::SaveStdProfileSettings()
 {
-    if (m_pRecentFileList) m_pRecentFileList->WriteList();
+    if (m_pRecentFileList)
+        m_pRecentFileList->WriteList();
 }
 
 // ---- document management ---------------------------------------------------------------------
 
 void CWinApp::AddDocTemplate(CDocTemplate* docTemplate)
 {
-    if (!docTemplate) return;
+    if (!docTemplate)
+        return;
     docTemplate->LoadTemplate();
     m_templates.emplace_back(docTemplate);
 }
@@ -339,18 +366,22 @@ CDocTemplate* CWinApp::GetNextDocTemplate(POSITION& pos) const
 
 CDocument* CWinApp::OpenDocumentFile(const char* path)
 {
-    if (m_templates.empty() || !path || !*path) return nullptr;
+    if (m_templates.empty() || !path || !*path)
+        return nullptr;
     char full[MAX_PATH];
-    if (!::GetFullPathNameA(path, MAX_PATH, full, nullptr)) lstrcpynA(full, path, MAX_PATH);
+    if (!::GetFullPathNameA(path, MAX_PATH, full, nullptr))
+        lstrcpynA(full, path, MAX_PATH);
     // A file already open only activates its window.
     for (auto& tpl : m_templates) {
         for (POSITION pos = tpl->GetFirstDocPosition(); pos;) {
             CDocument* doc = tpl->GetNextDoc(pos);
-            if (doc->GetPathName().CompareNoCase(full) != 0) continue;
+            if (doc->GetPathName().CompareNoCase(full) != 0)
+                continue;
             POSITION viewPos = doc->GetFirstViewPosition();
             if (viewPos) {
                 CView* view = doc->GetNextView(viewPos);
-                if (CFrameWnd* frame = view->GetParentFrame()) frame->ActivateFrame();
+                if (CFrameWnd* frame = view->GetParentFrame())
+                    frame->ActivateFrame();
             }
             return doc;
         }
@@ -370,19 +401,22 @@ CDocument* CWinApp::OpenDocumentFile(const char* path)
 
 void CWinApp::AddToRecentFileList(const char* path)
 {
-    if (m_pRecentFileList) m_pRecentFileList->Add(path);
+    if (m_pRecentFileList)
+        m_pRecentFileList->Add(path);
 }
 
 BOOL CWinApp::SaveAllModified()
 {
     for (auto& tpl : m_templates)
-        if (!tpl->SaveAllModified()) return FALSE;
+        if (!tpl->SaveAllModified())
+            return FALSE;
     return TRUE;
 }
 
 void CWinApp::CloseAllDocuments(BOOL endSession)
 {
-    for (auto& tpl : m_templates) tpl->CloseAllDocuments(endSession);
+    for (auto& tpl : m_templates)
+        tpl->CloseAllDocuments(endSession);
 }
 
 BOOL CWinApp::DoPromptFileName(CString& fileName, const char* title, DWORD flags, BOOL openDialog,
@@ -390,7 +424,8 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, const char* title, DWORD flags
 {
     CString filter;
     for (auto& tpl : m_templates) {
-        if (docTemplate && tpl.get() != docTemplate) continue;
+        if (docTemplate && tpl.get() != docTemplate)
+            continue;
         CString name, ext;
         if (tpl->GetDocString(name, CDocTemplate::filterName) && tpl->GetDocString(ext, CDocTemplate::filterExt))
             filter += name + "|*" + ext + "|";
@@ -402,35 +437,42 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, const char* title, DWORD flags
     CFileDialog dialog(openDialog, defExt.IsEmpty() ? nullptr : static_cast<const char*>(defExt), fileName,
                        flags | OFN_HIDEREADONLY | (openDialog ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT),
                        filter, m_pMainWnd);
-    if (title) dialog.m_ofn.lpstrTitle = title;
-    if (dialog.DoModal() != IDOK) return FALSE;
+    if (title)
+        dialog.m_ofn.lpstrTitle = title;
+    if (dialog.DoModal() != IDOK)
+        return FALSE;
     fileName = dialog.GetPathName();
     return TRUE;
 }
 
 void CWinApp::OnFileNew()
 {
-    if (m_templates.empty()) return;
+    if (m_templates.empty())
+        return;
     m_templates.front()->OpenDocumentFile(nullptr);
 }
 
 void CWinApp::OnFileOpen()
 {
     CString path;
-    if (!DoPromptFileName(path, "Open", OFN_FILEMUSTEXIST, TRUE, nullptr)) return;
+    if (!DoPromptFileName(path, "Open", OFN_FILEMUSTEXIST, TRUE, nullptr))
+        return;
     OpenDocumentFile(path);
 }
 
 void CWinApp::OnAppExit()
 {
-    if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+    if (m_pMainWnd)
+        m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
 BOOL CWinApp::OnOpenRecentFile(UINT id)
 {
-    if (!m_pRecentFileList) return FALSE;
+    if (!m_pRecentFileList)
+        return FALSE;
     int index = static_cast<int>(id - ID_FILE_MRU_FILE1);
-    if (index < 0 || index >= m_pRecentFileList->GetCount()) return FALSE;
+    if (index < 0 || index >= m_pRecentFileList->GetCount())
+        return FALSE;
     CString path = (*m_pRecentFileList)[index];
     if (!OpenDocumentFile(path)) {
         // A file that cannot be opened any more leaves the list.

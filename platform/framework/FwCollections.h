@@ -19,7 +19,11 @@ public:
     // Indexes out of range give null (reads) or are ignored (writes).
     CObject* GetAt(INT_PTR index) const { return InRange(index) ? m_items[static_cast<size_t>(index)] : nullptr; }
     CObject* operator[](INT_PTR index) const { return GetAt(index); }
-    void SetAt(INT_PTR index, CObject* object) { if (InRange(index)) m_items[static_cast<size_t>(index)] = object; }
+    void SetAt(INT_PTR index, CObject* object)
+    {
+        if (InRange(index))
+            m_items[static_cast<size_t>(index)] = object;
+    }
     INT_PTR Add(CObject* object) { m_items.push_back(object); return GetUpperBound(); }
     // Inserts before index (at the end when index is the size or more).
     void InsertAt(INT_PTR index, CObject* object);
@@ -32,14 +36,17 @@ private:
 
 inline void CObArray::InsertAt(INT_PTR index, CObject* object)
 {
-    if (index < 0) index = 0;
-    if (index > GetSize()) index = GetSize();
+    if (index < 0)
+        index = 0;
+    if (index > GetSize())
+        index = GetSize();
     m_items.insert(m_items.begin() + index, object);
 }
 
 inline void CObArray::RemoveAt(INT_PTR index, INT_PTR count)
 {
-    if (!InRange(index) || count <= 0) return;
+    if (!InRange(index) || count <= 0)
+        return;
     INT_PTR end = index + count < GetSize() ? index + count : GetSize();
     m_items.erase(m_items.begin() + index, m_items.begin() + end);
 }
@@ -67,7 +74,8 @@ private:
 inline BOOL CMapStringToPtr::Lookup(const char* key, void*& value) const
 {
     auto at = m_items.find(key ? key : "");
-    if (at == m_items.end()) return FALSE;
+    if (at == m_items.end())
+        return FALSE;
     value = at->second;
     return TRUE;
 }

@@ -75,7 +75,8 @@ void CControlBar::AttachToFrame()
 
 void CControlBar::OnDestroy()
 {
-    if (m_pDockFrame) m_pDockFrame->RemoveControlBar(this);
+    if (m_pDockFrame)
+        m_pDockFrame->RemoveControlBar(this);
     m_pDockFrame = nullptr;
     CWnd::OnDestroy();
 }
@@ -95,9 +96,11 @@ CSize CControlBar::CalcFixedLayout(BOOL, BOOL)
 
 LRESULT CControlBar::OnIdleUpdateMessage(WPARAM wParam, LPARAM)
 {
-    if (!IsVisible()) return 0;
+    if (!IsVisible())
+        return 0;
     CFrameWnd* target = GetParentFrame();
-    if (target) OnUpdateCmdUI(target, static_cast<BOOL>(wParam));
+    if (target)
+        OnUpdateCmdUI(target, static_cast<BOOL>(wParam));
     return 0;
 }
 
@@ -118,7 +121,8 @@ BOOL CToolBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD style, CRect, UINT 
 {
     DWORD windowStyle = TakeBarStyle(style);
     windowStyle |= (ctrlStyle & 0xFFFF) | CCS_NOPARENTALIGN | CCS_NOMOVEY | CCS_NODIVIDER | CCS_NORESIZE;
-    if (m_dwBarStyle & CBRS_TOOLTIPS) windowStyle |= TBSTYLE_TOOLTIPS;
+    if (m_dwBarStyle & CBRS_TOOLTIPS)
+        windowStyle |= TBSTYLE_TOOLTIPS;
     if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, nullptr, windowStyle | WS_CHILD, CRect(0, 0, 0, 0), parent, id))
         return FALSE;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -130,27 +134,32 @@ BOOL CToolBar::LoadToolBar(UINT resourceId)
 {
     HINSTANCE instance = AfxGetResourceHandle();
     HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(resourceId), kToolBarResourceType);
-    if (!found) return FALSE;
+    if (!found)
+        return FALSE;
     HGLOBAL loaded = ::LoadResource(instance, found);
     const BYTE* data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
     DWORD size = ::SizeofResource(instance, found);
-    if (!data) return FALSE;
+    if (!data)
+        return FALSE;
     std::vector<UINT> ids;
     const WORD* words = reinterpret_cast<const WORD*>(data);
     const DWORD* dwords = reinterpret_cast<const DWORD*>(data);
     if (size >= 8 && words[0] == 1 && size == 8u + 2u * words[3]) {
         // 16-bit layout: version 1, image width, image height, count, one id per item.
         m_imageSize = CSize(words[1], words[2]);
-        for (UINT i = 0; i < words[3]; ++i) ids.push_back(words[4 + i]);
+        for (UINT i = 0; i < words[3]; ++i)
+            ids.push_back(words[4 + i]);
     } else if (size >= 12 && size == 12u + 4u * dwords[2]) {
         // 32-bit layout (as GNU windres writes it): image width, image height, count, ids.
         m_imageSize = CSize(static_cast<int>(dwords[0]), static_cast<int>(dwords[1]));
-        for (UINT i = 0; i < dwords[2]; ++i) ids.push_back(dwords[3 + i]);
+        for (UINT i = 0; i < dwords[2]; ++i)
+            ids.push_back(dwords[3 + i]);
     } else {
         return FALSE;
     }
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(m_imageSize.cx, m_imageSize.cy));
-    if (!LoadBitmap(resourceId)) return FALSE;
+    if (!LoadBitmap(resourceId))
+        return FALSE;
     return SetButtons(ids.data(), static_cast<int>(ids.size()));
 }
 
@@ -158,7 +167,8 @@ BOOL CToolBar::LoadBitmap(UINT resourceId)
 {
     HINSTANCE instance = AfxGetResourceHandle();
     HBITMAP bitmap = ::LoadBitmapA(instance, MAKEINTRESOURCEA(resourceId));
-    if (!bitmap) return FALSE;
+    if (!bitmap)
+        return FALSE;
     BITMAP info = {};
     ::GetObjectA(bitmap, sizeof info, &info);
     ::DeleteObject(bitmap);
@@ -169,7 +179,8 @@ BOOL CToolBar::LoadBitmap(UINT resourceId)
 
 BOOL CToolBar::SetButtons(const UINT* ids, int count)
 {
-    while (SendMessage(TB_BUTTONCOUNT) > 0) SendMessage(TB_DELETEBUTTON, 0);
+    while (SendMessage(TB_BUTTONCOUNT) > 0)
+        SendMessage(TB_DELETEBUTTON, 0);
     int image = 0;
     for (int i = 0; i < count; ++i) {
         TBBUTTON button = {};
@@ -181,7 +192,8 @@ BOOL CToolBar::SetButtons(const UINT* ids, int count)
             button.fsState = TBSTATE_ENABLED;
             button.fsStyle = TBSTYLE_BUTTON;
         }
-        if (!SendMessage(TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&button))) return FALSE;
+        if (!SendMessage(TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&button)))
+            return FALSE;
     }
     SendMessage(TB_AUTOSIZE);
     return TRUE;
@@ -201,19 +213,22 @@ int CToolBar::CommandToIndex(UINT id) const { return static_cast<int>(SendMessag
 UINT CToolBar::GetItemID(int index) const
 {
     TBBUTTON button = {};
-    if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button))) return 0;
+    if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)))
+        return 0;
     return (button.fsStyle & TBSTYLE_SEP) ? ID_SEPARATOR : static_cast<UINT>(button.idCommand);
 }
 
 void CToolBar::GetItemRect(int index, RECT* rect) const
 {
-    if (!SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect))) ::SetRectEmpty(rect);
+    if (!SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)))
+        ::SetRectEmpty(rect);
 }
 
 UINT CToolBar::GetButtonStyle(int index) const
 {
     TBBUTTON button = {};
-    if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button))) return 0;
+    if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)))
+        return 0;
     return button.fsStyle;
 }
 
@@ -240,7 +255,8 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
     state.m_nIndexMax = static_cast<UINT>(GetCount());
     for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
         UINT id = GetItemID(static_cast<int>(state.m_nIndex));
-        if (id == ID_SEPARATOR) continue;
+        if (id == ID_SEPARATOR)
+            continue;
         state.m_nID = id;
         state.DoUpdate(target, disableIfNoHandler);
     }
@@ -277,7 +293,8 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
             pane.width = i == 0 ? 0 : 20;
         } else {
             CString text;
-            if (!text.LoadString(pane.id)) text = "    ";
+            if (!text.LoadString(pane.id))
+                text = "    ";
             pane.width = dc.GetTextExtent(text).cx + 8;
             pane.text = text;
         }
@@ -290,12 +307,14 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
 
 void CStatusBar::ApplyParts()
 {
-    if (m_panes.empty() || !m_hWnd) return;
+    if (m_panes.empty() || !m_hWnd)
+        return;
     CRect client;
     GetClientRect(&client);
     int fixed = 0;
     for (const Pane& pane : m_panes)
-        if (!(pane.style & SBPS_STRETCH)) fixed += pane.width;
+        if (!(pane.style & SBPS_STRETCH))
+            fixed += pane.width;
     std::vector<int> edges;
     int right = 0;
     for (const Pane& pane : m_panes) {
@@ -321,7 +340,8 @@ void CStatusBar::OnSize(UINT type, int cx, int cy)
 int CStatusBar::CommandToIndex(UINT id) const
 {
     for (size_t i = 0; i < m_panes.size(); ++i)
-        if (m_panes[i].id == id) return static_cast<int>(i);
+        if (m_panes[i].id == id)
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -332,24 +352,29 @@ UINT CStatusBar::GetItemID(int index) const
 
 void CStatusBar::GetItemRect(int index, RECT* rect) const
 {
-    if (!SendMessage(SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect))) ::SetRectEmpty(rect);
+    if (!SendMessage(SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)))
+        ::SetRectEmpty(rect);
 }
 
 BOOL CStatusBar::SetPaneText(int index, const char* text, BOOL update)
 {
-    if (index < 0) return FALSE;
+    if (index < 0)
+        return FALSE;
     if (index < GetCount()) {
         Pane& pane = m_panes[static_cast<size_t>(index)];
-        if (pane.text == (text ? text : "") && !update) return TRUE;
+        if (pane.text == (text ? text : "") && !update)
+            return TRUE;
         pane.text = text;
-        if (pane.style & SBPS_DISABLED) return TRUE;
+        if (pane.style & SBPS_DISABLED)
+            return TRUE;
     }
     return static_cast<BOOL>(SendMessage(SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text ? text : "")));
 }
 
 CString CStatusBar::GetPaneText(int index) const
 {
-    if (index >= 0 && index < GetCount()) return m_panes[static_cast<size_t>(index)].text;
+    if (index >= 0 && index < GetCount())
+        return m_panes[static_cast<size_t>(index)].text;
     int length = LOWORD(SendMessage(SB_GETTEXTLENGTHA, static_cast<WPARAM>(index)));
     CString text;
     SendMessage(SB_GETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.GetBuffer(length + 1)));
@@ -359,7 +384,8 @@ CString CStatusBar::GetPaneText(int index) const
 
 void CStatusBar::SetPaneInfo(int index, UINT id, UINT style, int width)
 {
-    if (index < 0 || index >= GetCount()) return;
+    if (index < 0 || index >= GetCount())
+        return;
     Pane& pane = m_panes[static_cast<size_t>(index)];
     pane.id = id;
     pane.style = style;
@@ -383,7 +409,8 @@ UINT CStatusBar::GetPaneStyle(int index) const
 
 void CStatusBar::SetPaneStyle(int index, UINT style)
 {
-    if (index < 0 || index >= GetCount() || m_panes[static_cast<size_t>(index)].style == style) return;
+    if (index < 0 || index >= GetCount() || m_panes[static_cast<size_t>(index)].style == style)
+        return;
     m_panes[static_cast<size_t>(index)].style = style;
     ApplyParts();
 }
@@ -405,7 +432,8 @@ void CStatusBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
     state.m_nIndexMax = static_cast<UINT>(GetCount());
     for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
         state.m_nID = m_panes[state.m_nIndex].id;
-        if (state.m_nID == ID_SEPARATOR) continue;
+        if (state.m_nID == ID_SEPARATOR)
+            continue;
         // Indicator panes keep their state when nobody handles them.
         state.DoUpdate(target, FALSE);
         (void)disableIfNoHandler;
@@ -425,16 +453,19 @@ BOOL CDialogBar::Create(CWnd* parent, UINT templateId, UINT style, UINT id)
     TakeBarStyle(style);
     HWND hwnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
                                      parent ? parent->m_hWnd : nullptr, &BarDialogProc, 0);
-    if (!hwnd) return FALSE;
+    if (!hwnd)
+        return FALSE;
     // The bar is an ordinary window of ours, not a dialog object: subclass the dialog window.
     SubclassWindow(hwnd);
     ::SetWindowLongPtrA(hwnd, GWL_ID, static_cast<LONG_PTR>(id));
     ::SetWindowLongPtrA(hwnd, GWL_STYLE, (::GetWindowLongPtrA(hwnd, GWL_STYLE) & ~(WS_POPUP | WS_CAPTION)) | WS_CHILD);
-    if (parent) ::SetParent(hwnd, parent->m_hWnd);
+    if (parent)
+        ::SetParent(hwnd, parent->m_hWnd);
     CRect r;
     GetWindowRect(&r);
     m_sizeDefault = r.Size();
-    if (style & WS_VISIBLE) ShowWindow(SW_SHOWNOACTIVATE);
+    if (style & WS_VISIBLE)
+        ShowWindow(SW_SHOWNOACTIVATE);
     AttachToFrame();
     return TRUE;
 }

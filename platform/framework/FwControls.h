@@ -15,7 +15,11 @@ class CStatic : public CWnd {};
 class CEdit : public CWnd {
 public:
     void SetSel(int start, int end, BOOL noScroll = FALSE)
-    { SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end); if (!noScroll) SendMessage(EM_SCROLLCARET); }
+    {
+        SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end);
+        if (!noScroll)
+            SendMessage(EM_SCROLLCARET);
+    }
     void LimitText(int chars) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(chars)); }
     void SetReadOnly(BOOL readOnly = TRUE) { SendMessage(EM_SETREADONLY, readOnly); }
 };
@@ -180,12 +184,17 @@ public:
         info.uFlags = rect ? TTF_SUBCLASS : (TTF_SUBCLASS | TTF_IDISHWND);
         info.hwnd = wnd->m_hWnd;
         info.uId = rect ? toolId : reinterpret_cast<UINT_PTR>(wnd->m_hWnd);
-        if (rect) info.rect = *rect;
+        if (rect)
+            info.rect = *rect;
         info.lpszText = const_cast<char*>(text);
         return static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
     }
     void Activate(BOOL activate) { SendMessage(TTM_ACTIVATE, activate); }
     // Hands a mouse message of a tool window to the tip (for tools added without TTF_SUBCLASS).
-    void RelayEvent(MSG* msg) { if (m_hWnd) SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
+    void RelayEvent(MSG* msg)
+    {
+        if (m_hWnd)
+            SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    }
     int GetToolCount() const { return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT)); }
 };

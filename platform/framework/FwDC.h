@@ -11,7 +11,11 @@ public:
 
     CDC() = default;
     explicit CDC(HDC dc) : m_hDC(dc) {}
-    virtual ~CDC() { if (m_owned) DeleteDC(); }
+    virtual ~CDC()
+    {
+        if (m_owned)
+            DeleteDC();
+    }
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
@@ -70,7 +74,8 @@ inline void CDC::FillSolidRect(const RECT& r, COLORREF c)
 
 inline BOOL CDC::CreateCompatibleDC(CDC* dc)
 {
-    if (m_owned) DeleteDC();
+    if (m_owned)
+        DeleteDC();
     m_hDC = ::CreateCompatibleDC(dc ? dc->m_hDC : nullptr);
     m_owned = m_hDC != nullptr;
     return m_hDC != nullptr;
@@ -87,14 +92,17 @@ inline BOOL CDC::DeleteDC()
 inline void CDC::InvertFrame(const RECT& r, SIZE size, HBRUSH brush)
 {
     int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0 || size.cx <= 0 || size.cy <= 0) return;
+    if (w <= 0 || h <= 0 || size.cx <= 0 || size.cy <= 0)
+        return;
     int cx = size.cx < w ? size.cx : w, cy = size.cy < h ? size.cy : h;
     HGDIOBJ old = ::SelectObject(m_hDC, brush);
     ::PatBlt(m_hDC, r.left, r.top, w, cy, PATINVERT);
-    if (h > cy) ::PatBlt(m_hDC, r.left, r.bottom - cy, w, cy, PATINVERT);
+    if (h > cy)
+        ::PatBlt(m_hDC, r.left, r.bottom - cy, w, cy, PATINVERT);
     if (h > 2 * cy) {
         ::PatBlt(m_hDC, r.left, r.top + cy, cx, h - 2 * cy, PATINVERT);
-        if (w > cx) ::PatBlt(m_hDC, r.right - cx, r.top + cy, cx, h - 2 * cy, PATINVERT);
+        if (w > cx)
+            ::PatBlt(m_hDC, r.right - cx, r.top + cy, cx, h - 2 * cy, PATINVERT);
     }
     ::SelectObject(m_hDC, old);
 }
@@ -106,11 +114,13 @@ inline void CDC::DrawDragRect(const RECT& rect, SIZE size, const RECT* last, SIZ
     HBITMAP pattern = ::CreateBitmap(8, 8, 1, 1, kHalftone);
     HBRUSH brush = pattern ? ::CreatePatternBrush(pattern) : nullptr;
     if (brush) {
-        if (last) InvertFrame(*last, lastSize, brush);
+        if (last)
+            InvertFrame(*last, lastSize, brush);
         InvertFrame(rect, size, brush);
         ::DeleteObject(brush);
     }
-    if (pattern) ::DeleteObject(pattern);
+    if (pattern)
+        ::DeleteObject(pattern);
 }
 
 class CPaintDC : public CDC {

@@ -16,9 +16,11 @@ CDialog::~CDialog() = default;
 INT_PTR CDialog::DoModal()
 {
     HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!parent && AfxGetMainWnd()) parent = AfxGetMainWnd()->m_hWnd;
+    if (!parent && AfxGetMainWnd())
+        parent = AfxGetMainWnd()->m_hWnd;
     // Owned by the top-level window, never by a child control.
-    if (parent) parent = ::GetLastActivePopup(kvfw::TopLevelOwner(parent));
+    if (parent)
+        parent = ::GetLastActivePopup(kvfw::TopLevelOwner(parent));
     kvfw::ModalOwnerScope modal(parent);
     m_bModal = TRUE;
     INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
@@ -30,7 +32,8 @@ INT_PTR CDialog::DoModal()
 HWND kvfw::TopLevelOwner(HWND start)
 {
     HWND hwnd = start;
-    while (hwnd && (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = ::GetParent(hwnd);
+    while (hwnd && (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD))
+        hwnd = ::GetParent(hwnd);
     return hwnd;
 }
 
@@ -45,7 +48,8 @@ kvfw::ModalOwnerScope::ModalOwnerScope(HWND owner)
 
 kvfw::ModalOwnerScope::~ModalOwnerScope()
 {
-    if (m_disabledTop && ::IsWindow(m_disabledTop)) ::EnableWindow(m_disabledTop, TRUE);
+    if (m_disabledTop && ::IsWindow(m_disabledTop))
+        ::EnableWindow(m_disabledTop, TRUE);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent)
@@ -60,7 +64,8 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
 
 void CDialog::EndDialog(int result)
 {
-    if (!m_hWnd) return;
+    if (!m_hWnd)
+        return;
     if (m_bModal)
         ::EndDialog(m_hWnd, result);
     else
@@ -75,7 +80,8 @@ BOOL CDialog::OnInitDialog()
 
 void CDialog::OnOK()
 {
-    if (!UpdateData(TRUE)) return;
+    if (!UpdateData(TRUE))
+        return;
     EndDialog(IDOK);
 }
 
@@ -94,16 +100,20 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate)
 
 BOOL CDialog::PreTranslateMessage(MSG* msg)
 {
-    if (m_bModal || !m_hWnd) return FALSE;
-    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
-    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return FALSE;
+    if (m_bModal || !m_hWnd)
+        return FALSE;
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
+        return FALSE;
+    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))
+        return FALSE;
     return ::IsDialogMessageA(m_hWnd, msg);
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
 {
     // The dialog manager does the default processing when the dialog procedure returns FALSE.
-    if (m_current) m_current->wantsDefault = true;
+    if (m_current)
+        m_current->wantsDefault = true;
     return 0;
 }
 
@@ -111,12 +121,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_INITDIALOG) {
         CDialog* dialog = reinterpret_cast<CDialog*>(lp);
-        if (!dialog) return TRUE;
+        if (!dialog)
+            return TRUE;
         dialog->AttachObject(hwnd);
         return dialog->HandleDialogMessage(msg, wp, lp);
     }
     CWnd* wnd = FromHandlePermanent(hwnd);
-    if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CDialog))) return FALSE;
+    if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CDialog)))
+        return FALSE;
     return static_cast<CDialog*>(wnd)->HandleDialogMessage(msg, wp, lp);
 }
 
@@ -147,7 +159,8 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
         PostNcDestroy();   // may delete this
         return FALSE;
     }
-    if (!handled) return FALSE;
+    if (!handled)
+        return FALSE;
     switch (msg) {
     case WM_INITDIALOG:
     case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
@@ -177,7 +190,8 @@ void CDataExchange::Fail(const char* message)
             ::SetFocus(m_hWndLastControl);
             char cls[16] = "";
             ::GetClassNameA(m_hWndLastControl, cls, static_cast<int>(sizeof cls));
-            if (lstrcmpiA(cls, "Edit") == 0) ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+            if (lstrcmpiA(cls, "Edit") == 0)
+                ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
         }
     }
     throw DataExchangeFailure{};
@@ -199,7 +213,8 @@ bool ParseLong(const CString& text, long long& value)
 {
     CString trimmed = text;
     trimmed.Trim();
-    if (trimmed.IsEmpty()) return false;
+    if (trimmed.IsEmpty())
+        return false;
     char* end = nullptr;
     errno = 0;
     value = strtoll(trimmed, &end, 10);
@@ -210,7 +225,8 @@ bool ParseDouble(const CString& text, double& value)
 {
     CString trimmed = text;
     trimmed.Trim();
-    if (trimmed.IsEmpty()) return false;
+    if (trimmed.IsEmpty())
+        return false;
     char* end = nullptr;
     errno = 0;
     value = strtod(trimmed, &end);
@@ -264,7 +280,8 @@ void DDX_Text(CDataExchange* dx, int id, double& value)
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate) {
         double parsed = 0;
-        if (!ParseDouble(ControlText(control), parsed)) dx->Fail("Please enter a number.");
+        if (!ParseDouble(ControlText(control), parsed))
+            dx->Fail("Please enter a number.");
         value = parsed;
     } else {
         CString text;
@@ -300,15 +317,19 @@ void DDX_Check(CDataExchange* dx, int id, int& value)
 void DDX_Radio(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
-    if (dx->m_bSaveAndValidate) value = -1;
+    if (dx->m_bSaveAndValidate)
+        value = -1;
     int index = 0;
     for (HWND button = control; button; button = ::GetWindow(button, GW_HWNDNEXT)) {
         LONG_PTR style = ::GetWindowLongPtrA(button, GWL_STYLE);
-        if (button != control && (style & WS_GROUP)) break;   // the next group starts
+        if (button != control && (style & WS_GROUP))
+            break;   // the next group starts
         UINT kind = static_cast<UINT>(style & BS_TYPEMASK);
-        if (kind != BS_RADIOBUTTON && kind != BS_AUTORADIOBUTTON) continue;
+        if (kind != BS_RADIOBUTTON && kind != BS_AUTORADIOBUTTON)
+            continue;
         if (dx->m_bSaveAndValidate) {
-            if (::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
+            if (::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                value = index;
         } else {
             ::SendMessageA(button, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
         }
@@ -345,7 +366,8 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
         // Nothing to show: a prefix search for "" would pick the first item, which the next
         // save would then read back as if the user had chosen it.
         ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        if (!dropList) ::SetWindowTextA(control, "");
+        if (!dropList)
+            ::SetWindowTextA(control, "");
     } else {
         LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
         if (found != CB_ERR) {
@@ -381,14 +403,17 @@ void DDX_Slider(CDataExchange* dx, int id, int& value)
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control)
 {
-    if (control.m_hWnd) return;
+    if (control.m_hWnd)
+        return;
     HWND hwnd = dx->PrepareCtrl(id);
-    if (!hwnd || !control.SubclassWindow(hwnd)) dx->Fail("A control of the dialog is missing.");
+    if (!hwnd || !control.SubclassWindow(hwnd))
+        dx->Fail("A control of the dialog is missing.");
 }
 
 void DDV_MinMaxInt(CDataExchange* dx, int value, int minValue, int maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter an integer between %d and %d.", minValue, maxValue);
     dx->Fail(message);
@@ -396,7 +421,8 @@ void DDV_MinMaxInt(CDataExchange* dx, int value, int minValue, int maxValue)
 
 void DDV_MinMaxUInt(CDataExchange* dx, UINT value, UINT minValue, UINT maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter an integer between %u and %u.", minValue, maxValue);
     dx->Fail(message);
@@ -404,7 +430,8 @@ void DDV_MinMaxUInt(CDataExchange* dx, UINT value, UINT minValue, UINT maxValue)
 
 void DDV_MinMaxLong(CDataExchange* dx, long value, long minValue, long maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter an integer between %ld and %ld.", minValue, maxValue);
     dx->Fail(message);
@@ -412,7 +439,8 @@ void DDV_MinMaxLong(CDataExchange* dx, long value, long minValue, long maxValue)
 
 void DDV_MinMaxDouble(CDataExchange* dx, double value, double minValue, double maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter a number between %g and %g.", minValue, maxValue);
     dx->Fail(message);
@@ -421,10 +449,12 @@ void DDV_MinMaxDouble(CDataExchange* dx, double value, double minValue, double m
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars)
 {
     if (!dx->m_bSaveAndValidate) {
-        if (dx->m_hWndLastControl) ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
+        if (dx->m_hWndLastControl)
+            ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
         return;
     }
-    if (value.GetLength() <= maxChars) return;
+    if (value.GetLength() <= maxChars)
+        return;
     CString message;
     message.Format("Please enter no more than %d characters.", maxChars);
     dx->Fail(message);

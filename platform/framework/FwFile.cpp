@@ -2,10 +2,12 @@
 
 BOOL CFile::Open(const char* path, UINT flags, DWORD* error)
 {
-    if (error) *error = 0;
+    if (error)
+        *error = 0;
     Abort();
     if (!path || !*path) {
-        if (error) *error = ERROR_INVALID_NAME;
+        if (error)
+            *error = ERROR_INVALID_NAME;
         return FALSE;
     }
     DWORD access = GENERIC_READ;
@@ -22,11 +24,13 @@ BOOL CFile::Open(const char* path, UINT flags, DWORD* error)
     default: break;   // exclusive (and the old compatibility mode)
     }
     DWORD disposition = OPEN_EXISTING;
-    if (flags & modeCreate) disposition = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
+    if (flags & modeCreate)
+        disposition = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
     SECURITY_ATTRIBUTES sa = { sizeof sa, nullptr, (flags & modeNoInherit) ? FALSE : TRUE };
     HANDLE handle = ::CreateFileA(path, access, share, &sa, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        if (error) *error = ::GetLastError();
+        if (error)
+            *error = ::GetLastError();
         return FALSE;
     }
     m_hFile = handle;
@@ -36,7 +40,8 @@ BOOL CFile::Open(const char* path, UINT flags, DWORD* error)
 
 BOOL CFile::Close()
 {
-    if (m_hFile == INVALID_HANDLE_VALUE) return TRUE;
+    if (m_hFile == INVALID_HANDLE_VALUE)
+        return TRUE;
     BOOL ok = ::CloseHandle(m_hFile);
     m_hFile = INVALID_HANDLE_VALUE;
     m_strFilePath.Empty();
@@ -48,14 +53,16 @@ void CFile::Abort() { Close(); }
 UINT CFile::Read(void* buffer, UINT count)
 {
     DWORD done = 0;
-    if (m_hFile == INVALID_HANDLE_VALUE || !::ReadFile(m_hFile, buffer, count, &done, nullptr)) return 0;
+    if (m_hFile == INVALID_HANDLE_VALUE || !::ReadFile(m_hFile, buffer, count, &done, nullptr))
+        return 0;
     return done;
 }
 
 BOOL CFile::Write(const void* buffer, UINT count)
 {
     DWORD done = 0;
-    if (m_hFile == INVALID_HANDLE_VALUE) return FALSE;
+    if (m_hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
     return ::WriteFile(m_hFile, buffer, count, &done, nullptr) && done == count;
 }
 
@@ -71,6 +78,7 @@ ULONGLONG CFile::Seek(LONGLONG offset, UINT from)
 ULONGLONG CFile::GetLength() const
 {
     LARGE_INTEGER size;
-    if (m_hFile == INVALID_HANDLE_VALUE || !::GetFileSizeEx(m_hFile, &size)) return static_cast<ULONGLONG>(-1);
+    if (m_hFile == INVALID_HANDLE_VALUE || !::GetFileSizeEx(m_hFile, &size))
+        return static_cast<ULONGLONG>(-1);
     return static_cast<ULONGLONG>(size.QuadPart);
 }

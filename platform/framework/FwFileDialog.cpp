@@ -15,7 +15,8 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defExt, const char* fi
     : CDialog(0, parent), m_bOpenFileDialog(openFileDialog), m_strDefExt(defExt)
 {
     m_fileBuffer.assign(kFileBufferSize, '\0');
-    if (fileName) lstrcpynA(m_fileBuffer.data(), fileName, static_cast<int>(kFileBufferSize));
+    if (fileName)
+        lstrcpynA(m_fileBuffer.data(), fileName, static_cast<int>(kFileBufferSize));
     // "a|b|c|d||" becomes "a\0b\0c\0d\0\0".
     m_strFilter = filter;
     m_ofn.lStructSize = sizeof m_ofn;
@@ -30,22 +31,27 @@ INT_PTR CFileDialog::DoModal()
 {
     std::vector<char> filter(m_strFilter.GetString(), m_strFilter.GetString() + m_strFilter.GetLength() + 1);
     for (char& c : filter)
-        if (c == '|') c = '\0';
+        if (c == '|')
+            c = '\0';
     filter.push_back('\0');
-    if (!m_strFilter.IsEmpty() && !m_ofn.lpstrFilter) m_ofn.lpstrFilter = filter.data();
+    if (!m_strFilter.IsEmpty() && !m_ofn.lpstrFilter)
+        m_ofn.lpstrFilter = filter.data();
     HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : (AfxGetMainWnd() ? AfxGetMainWnd()->m_hWnd : nullptr);
     owner = kvfw::TopLevelOwner(owner);
     m_ofn.hwndOwner = owner;
     kvfw::ModalOwnerScope modal(owner);
-    if (!m_ofn.hInstance) m_ofn.hInstance = AfxGetResourceHandle();
+    if (!m_ofn.hInstance)
+        m_ofn.hInstance = AfxGetResourceHandle();
     m_ofn.lpfnHook = &CFileDialog::HookProc;
     m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
     m_ofn.Flags |= OFN_EXPLORER | OFN_ENABLEHOOK;
     m_bModal = TRUE;
     BOOL ok = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
     m_bModal = FALSE;
-    if (m_ofn.lpstrFilter == filter.data()) m_ofn.lpstrFilter = nullptr;
-    if (m_hWnd) Detach();
+    if (m_ofn.lpstrFilter == filter.data())
+        m_ofn.lpstrFilter = nullptr;
+    if (m_hWnd)
+        Detach();
     return ok ? IDOK : IDCANCEL;
 }
 
@@ -54,12 +60,14 @@ UINT_PTR CALLBACK CFileDialog::HookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     if (msg == WM_INITDIALOG) {
         const OPENFILENAMEA* ofn = reinterpret_cast<const OPENFILENAMEA*>(lp);
         CFileDialog* dialog = ofn ? reinterpret_cast<CFileDialog*>(ofn->lCustData) : nullptr;
-        if (!dialog) return TRUE;
+        if (!dialog)
+            return TRUE;
         dialog->AttachObject(hwnd);
         return static_cast<UINT_PTR>(dialog->HandleDialogMessage(msg, wp, lp));
     }
     CWnd* wnd = FromHandlePermanent(hwnd);
-    if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CFileDialog))) return 0;
+    if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CFileDialog)))
+        return 0;
     return static_cast<UINT_PTR>(static_cast<CFileDialog*>(wnd)->HandleDialogMessage(msg, wp, lp));
 }
 
@@ -92,7 +100,8 @@ BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 
 CString CFileDialog::GetPathName() const
 {
-    if (!m_acceptingPath.IsEmpty()) return m_acceptingPath;
+    if (!m_acceptingPath.IsEmpty())
+        return m_acceptingPath;
     if (m_hWnd) {
         char path[MAX_PATH * 2] = "";
         ::SendMessageA(GetExplorerWindow(), CDM_GETFILEPATH, sizeof path, reinterpret_cast<LPARAM>(path));
@@ -142,14 +151,16 @@ std::vector<CString> CFileDialog::ChosenPaths() const
 {
     std::vector<CString> paths;
     const char* buffer = m_ofn.lpstrFile;
-    if (!buffer || !*buffer) return paths;
+    if (!buffer || !*buffer)
+        return paths;
     // One file: the whole buffer is its path. Several: the folder, then each name, then "".
     if (!(m_ofn.Flags & OFN_ALLOWMULTISELECT) || m_ofn.nFileOffset == 0 || buffer[m_ofn.nFileOffset - 1] != '\0') {
         paths.emplace_back(buffer);
         return paths;
     }
     CString folder(buffer);
-    if (folder.GetLength() && folder[folder.GetLength() - 1] != '\\') folder += '\\';
+    if (folder.GetLength() && folder[folder.GetLength() - 1] != '\\')
+        folder += '\\';
     for (const char* name = buffer + m_ofn.nFileOffset; *name; name += lstrlenA(name) + 1)
         paths.push_back(folder + name);
     return paths;

@@ -7,9 +7,11 @@ LRESULT CFrameWnd::OnDDEInitiate(WPARAM client, LPARAM atoms)
 {
     CWinApp* app = AfxGetApp();
     ATOM service = LOWORD(atoms), topic = HIWORD(atoms);
-    if (!app || app->m_pMainWnd != this || !app->m_atomApp) return 0;
+    if (!app || app->m_pMainWnd != this || !app->m_atomApp)
+        return 0;
     // Atoms compare without case: the shell may ask for "System" where we added "system".
-    if ((service && service != app->m_atomApp) || (topic && topic != app->m_atomSystemTopic)) return 0;
+    if ((service && service != app->m_atomApp) || (topic && topic != app->m_atomSystemTopic))
+        return 0;
     // The client deletes the atoms of the answer, so each answer adds its own reference.
     char name[256];
     ::GlobalGetAtomNameA(app->m_atomApp, name, static_cast<int>(sizeof name));
@@ -34,7 +36,8 @@ LRESULT CFrameWnd::OnDDEExecute(WPARAM client, LPARAM data)
     // The client frees the command memory when it gets the answer; bit 15 says it was done.
     const UINT kAcknowledged = 0x8000;
     LPARAM ack = ::ReuseDDElParam(data, WM_DDE_EXECUTE, WM_DDE_ACK, handled ? kAcknowledged : 0, commands);
-    if (!::PostMessageA(reinterpret_cast<HWND>(client), WM_DDE_ACK, reinterpret_cast<WPARAM>(m_hWnd), ack)) ::FreeDDElParam(WM_DDE_ACK, ack);
+    if (!::PostMessageA(reinterpret_cast<HWND>(client), WM_DDE_ACK, reinterpret_cast<WPARAM>(m_hWnd), ack))
+        ::FreeDDElParam(WM_DDE_ACK, ack);
     return 0;
 }
 

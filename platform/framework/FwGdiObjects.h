@@ -55,7 +55,8 @@ public:
         font.lfHeight = -::MulDiv(tenthsOfPoint, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
         font.lfCharSet = DEFAULT_CHARSET;
         lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
-        if (!dc) ::ReleaseDC(nullptr, screen);
+        if (!dc)
+            ::ReleaseDC(nullptr, screen);
         return CreateFontIndirect(&font);
     }
     int GetLogFont(LOGFONTA* font) const { return ::GetObjectA(m_hObject, sizeof *font, font); }

@@ -15,13 +15,15 @@ END_MESSAGE_MAP()
 
 CPropertyPage::CPropertyPage(UINT templateId, UINT captionId) : CDialog(templateId, nullptr)
 {
-    if (captionId) m_strCaption.LoadString(captionId);
+    if (captionId)
+        m_strCaption.LoadString(captionId);
 }
 
 BOOL CPropertyPage::OnSetActive()
 {
     // The first activation follows OnInitDialog, which has filled the controls already.
-    if (!m_bFirstSetActive) UpdateData(FALSE);
+    if (!m_bFirstSetActive)
+        UpdateData(FALSE);
     m_bFirstSetActive = FALSE;
     return TRUE;
 }
@@ -39,7 +41,8 @@ void CPropertyPage::OnReset() { OnCancel(); }
 void CPropertyPage::SetModified(BOOL changed)
 {
     HWND sheet = ::GetParent(m_hWnd);
-    if (sheet) ::SendMessageA(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_hWnd), 0);
+    if (sheet)
+        ::SendMessageA(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
 BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -47,7 +50,8 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
     switch (header->code) {
     case PSN_SETACTIVE:
-        if (m_pSheet) m_pSheet->m_nLastActive = m_pSheet->GetPageIndex(this);
+        if (m_pSheet)
+            m_pSheet->m_nLastActive = m_pSheet->GetPageIndex(this);
         *result = OnSetActive() ? 0 : -1;
         return TRUE;
     case PSN_KILLACTIVE:
@@ -59,7 +63,8 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
             return TRUE;
         }
         // OK (not Apply) closes the sheet as accepted.
-        if (m_pSheet && reinterpret_cast<PSHNOTIFY*>(lParam)->lParam) m_pSheet->m_bClosedWithOK = TRUE;
+        if (m_pSheet && reinterpret_cast<PSHNOTIFY*>(lParam)->lParam)
+            m_pSheet->m_bClosedWithOK = TRUE;
         *result = PSNRET_NOERROR;
         return TRUE;
     case PSN_RESET:
@@ -80,7 +85,8 @@ INT_PTR CALLBACK CPropertyPage::PageDialogProc(HWND hwnd, UINT msg, WPARAM wp, L
         // The page object comes in the PROPSHEETPAGE the sheet built.
         const PROPSHEETPAGEA* psp = reinterpret_cast<const PROPSHEETPAGEA*>(lp);
         CPropertyPage* page = psp ? reinterpret_cast<CPropertyPage*>(psp->lParam) : nullptr;
-        if (!page) return TRUE;
+        if (!page)
+            return TRUE;
         page->m_bModal = FALSE;
         page->m_bFirstSetActive = TRUE;
         page->AttachObject(hwnd);
@@ -107,27 +113,31 @@ CPropertySheet::CPropertySheet(UINT captionId, CWnd* parent, UINT selectPage)
 
 void CPropertySheet::AddPage(CPropertyPage* page)
 {
-    if (!page) return;
+    if (!page)
+        return;
     page->m_pSheet = this;
     m_pages.push_back(page);
     if (m_hWnd) {
         std::vector<PROPSHEETPAGEA> one;
         BuildHeader(one, m_bModeless);
         HPROPSHEETPAGE handle = ::CreatePropertySheetPageA(&one.back());
-        if (handle) SendMessage(PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle));
+        if (handle)
+            SendMessage(PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle));
     }
 }
 
 int CPropertySheet::GetPageIndex(const CPropertyPage* page) const
 {
     for (size_t i = 0; i < m_pages.size(); ++i)
-        if (m_pages[i] == page) return static_cast<int>(i);
+        if (m_pages[i] == page)
+            return static_cast<int>(i);
     return -1;
 }
 
 int CPropertySheet::GetActiveIndex() const
 {
-    if (!m_hWnd) return m_nLastActive;
+    if (!m_hWnd)
+        return m_nLastActive;
     HWND tab = reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL));
     return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)) : m_nLastActive;
 }
@@ -140,7 +150,8 @@ CPropertyPage* CPropertySheet::GetActivePage() const
 
 BOOL CPropertySheet::SetActivePage(int index)
 {
-    if (index < 0 || index >= GetPageCount()) return FALSE;
+    if (index < 0 || index >= GetPageCount())
+        return FALSE;
     if (!m_hWnd) {
         m_nStartPage = static_cast<UINT>(index);
         return TRUE;
@@ -191,36 +202,46 @@ int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT msg, LPARAM)
 
 INT_PTR CPropertySheet::DoModal()
 {
-    if (m_pages.empty()) return IDCANCEL;
+    if (m_pages.empty())
+        return IDCANCEL;
     std::vector<PROPSHEETPAGEA> pages;
     m_bModeless = FALSE;
     BuildHeader(pages, FALSE);
     m_bClosedWithOK = FALSE;
     m_nLastActive = static_cast<int>(m_psh.nStartPage);
-    for (CPropertyPage* page : m_pages) page->m_bFirstSetActive = TRUE;
+    for (CPropertyPage* page : m_pages)
+        page->m_bFirstSetActive = TRUE;
     t_sheetBeingCreated = this;
     m_psh.hwndParent = kvfw::TopLevelOwner(m_psh.hwndParent);
     kvfw::ModalOwnerScope modal(m_psh.hwndParent);
     INT_PTR result = ::PropertySheetA(&m_psh);
     t_sheetBeingCreated = nullptr;
-    if (m_hWnd) UnsubclassWindow();
-    if (result < 0) return -1;
+    if (m_hWnd)
+        UnsubclassWindow();
+    if (result < 0)
+        return -1;
     return m_bClosedWithOK ? IDOK : IDCANCEL;
 }
 
 BOOL CPropertySheet::Create(CWnd* parent, DWORD style, DWORD exStyle)
 {
-    if (m_pages.empty()) return FALSE;
-    if (parent) m_pParentWnd = parent;
+    if (m_pages.empty())
+        return FALSE;
+    if (parent)
+        m_pParentWnd = parent;
     m_bModeless = TRUE;
     static thread_local std::vector<PROPSHEETPAGEA> pages;   // read during creation only
     BuildHeader(pages, TRUE);
     t_sheetBeingCreated = this;
     HWND hwnd = reinterpret_cast<HWND>(::PropertySheetA(&m_psh));
     t_sheetBeingCreated = nullptr;
-    if (!hwnd) return FALSE;
-    if (!m_hWnd) SubclassWindow(hwnd);
-    if (style != static_cast<DWORD>(-1)) ::SetWindowLongPtrA(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
-    if (exStyle) ::SetWindowLongPtrA(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+    if (!hwnd)
+        return FALSE;
+    if (!m_hWnd)
+        SubclassWindow(hwnd);
+    if (style != static_cast<DWORD>(-1))
+        ::SetWindowLongPtrA(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
+    if (exStyle)
+        ::SetWindowLongPtrA(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
     return TRUE;
 }

@@ -8,9 +8,11 @@ CRecentFileList::CRecentFileList(UINT firstId, const char* section, const char* 
 
 void CRecentFileList::Add(const char* path)
 {
-    if (!path || !*path) return;
+    if (!path || !*path)
+        return;
     char full[MAX_PATH];
-    if (!::GetFullPathNameA(path, MAX_PATH, full, nullptr)) lstrcpynA(full, path, MAX_PATH);
+    if (!::GetFullPathNameA(path, MAX_PATH, full, nullptr))
+        lstrcpynA(full, path, MAX_PATH);
     for (size_t i = 0; i < m_names.size(); ++i) {
         if (m_names[i].CompareNoCase(full) == 0) {
             m_names.erase(m_names.begin() + static_cast<std::ptrdiff_t>(i));
@@ -18,31 +20,36 @@ void CRecentFileList::Add(const char* path)
         }
     }
     m_names.insert(m_names.begin(), CString(full));
-    if (static_cast<int>(m_names.size()) > m_size) m_names.resize(static_cast<size_t>(m_size));
+    if (static_cast<int>(m_names.size()) > m_size)
+        m_names.resize(static_cast<size_t>(m_size));
 }
 
 void CRecentFileList::Remove(int index)
 {
-    if (index >= 0 && index < GetCount()) m_names.erase(m_names.begin() + index);
+    if (index >= 0 && index < GetCount())
+        m_names.erase(m_names.begin() + index);
 }
 
 void CRecentFileList::ReadList()
 {
     m_names.clear();
     CWinApp* app = AfxGetApp();
-    if (!app) return;
+    if (!app)
+        return;
     for (int i = 0; i < m_size; ++i) {
         CString entry;
         entry.Format(m_entryFormat, i + 1);
         CString name = app->GetProfileString(m_section, entry);
-        if (!name.IsEmpty()) m_names.push_back(name);
+        if (!name.IsEmpty())
+            m_names.push_back(name);
     }
 }
 
 void CRecentFileList::WriteList()
 {
     CWinApp* app = AfxGetApp();
-    if (!app) return;
+    if (!app)
+        return;
     for (int i = 0; i < m_size; ++i) {
         CString entry;
         entry.Format(m_entryFormat, i + 1);
@@ -60,7 +67,8 @@ void CRecentFileList::UpdateMenu(CCmdUI* cmdUI)
     }
     // The item being updated (the list's first id) stays where it is; the other entries go and
     // come back after it.
-    for (UINT id = m_firstId + 1; id < m_firstId + static_cast<UINT>(m_size); ++id) ::DeleteMenu(menu, id, MF_BYCOMMAND);
+    for (UINT id = m_firstId + 1; id < m_firstId + static_cast<UINT>(m_size); ++id)
+        ::DeleteMenu(menu, id, MF_BYCOMMAND);
     if (m_names.empty()) {
         ::ModifyMenuA(menu, cmdUI->m_nIndex, MF_BYPOSITION | MF_STRING, m_firstId, "Recent File");
         cmdUI->Enable(FALSE);

@@ -7,14 +7,16 @@
 
 int CString::Find(char ch, int start) const
 {
-    if (start < 0 || start > GetLength()) return -1;
+    if (start < 0 || start > GetLength())
+        return -1;
     size_t at = m_text.find(ch, static_cast<size_t>(start));
     return at == std::string::npos ? -1 : static_cast<int>(at);
 }
 
 int CString::Find(const char* sub, int start) const
 {
-    if (!sub || start < 0 || start > GetLength()) return -1;
+    if (!sub || start < 0 || start > GetLength())
+        return -1;
     size_t at = m_text.find(sub, static_cast<size_t>(start));
     return at == std::string::npos ? -1 : static_cast<int>(at);
 }
@@ -41,19 +43,22 @@ CString CString::Mid(int first, int count) const
 {
     first = std::max(0, std::min(first, GetLength()));
     int available = GetLength() - first;
-    if (count < 0 || count > available) count = available;
+    if (count < 0 || count > available)
+        count = available;
     return CString(m_text.substr(static_cast<size_t>(first), static_cast<size_t>(count)));
 }
 
 CString& CString::MakeUpper()
 {
-    for (char& c : m_text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    for (char& c : m_text)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     return *this;
 }
 
 CString& CString::MakeLower()
 {
-    for (char& c : m_text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    for (char& c : m_text)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     return *this;
 }
 
@@ -73,7 +78,8 @@ CString& CString::TrimRight()
 
 int CString::Replace(const char* from, const char* to)
 {
-    if (!from || !*from) return 0;
+    if (!from || !*from)
+        return 0;
     std::string f(from), t(to ? to : "");
     int count = 0;
     for (size_t at = m_text.find(f); at != std::string::npos; at = m_text.find(f, at + t.size())) {
@@ -115,13 +121,15 @@ BOOL CString::LoadString(UINT id)
 
 char* CString::GetBuffer(int minLength)
 {
-    if (minLength > GetLength()) m_text.resize(static_cast<size_t>(minLength));
+    if (minLength > GetLength())
+        m_text.resize(static_cast<size_t>(minLength));
     m_text.reserve(m_text.size() + 1);
     return &m_text[0];
 }
 
 void CString::ReleaseBuffer(int newLength)
 {
-    if (newLength < 0) newLength = static_cast<int>(strnlen(m_text.c_str(), m_text.size()));
+    if (newLength < 0)
+        newLength = static_cast<int>(strnlen(m_text.c_str(), m_text.size()));
     m_text.resize(static_cast<size_t>(std::min(newLength, GetLength())));
 }

@@ -24,7 +24,12 @@ public:
 
     CString& operator=(const char* text) { m_text = text ? text : ""; return *this; }
     CString& operator+=(const CString& s) { m_text += s.m_text; return *this; }
-    CString& operator+=(const char* s) { if (s) m_text += s; return *this; }
+    CString& operator+=(const char* s)
+    {
+        if (s)
+            m_text += s;
+        return *this;
+    }
     CString& operator+=(char ch) { m_text += ch; return *this; }
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_text + b.m_text); }
     friend CString operator+(const CString& a, const char* b) { return CString(a.m_text + (b ? b : "")); }

@@ -26,8 +26,10 @@ void ReportEscapedException(UINT message)
 
 void DeleteTempWindows()
 {
-    if (!t_tempWindows) return;
-    for (auto& entry : *t_tempWindows) entry.second->m_hWnd = nullptr;
+    if (!t_tempWindows)
+        return;
+    for (auto& entry : *t_tempWindows)
+        entry.second->m_hWnd = nullptr;
     delete t_tempWindows;
     t_tempWindows = nullptr;
 }
@@ -60,9 +62,12 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd)
 
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
-    if (!hwnd) return nullptr;
-    if (CWnd* wnd = FromHandlePermanent(hwnd)) return wnd;
-    if (!t_tempWindows) t_tempWindows = new std::map<HWND, std::unique_ptr<CWnd>>;
+    if (!hwnd)
+        return nullptr;
+    if (CWnd* wnd = FromHandlePermanent(hwnd))
+        return wnd;
+    if (!t_tempWindows)
+        t_tempWindows = new std::map<HWND, std::unique_ptr<CWnd>>;
     auto& slot = (*t_tempWindows)[hwnd];
     if (!slot) {
         slot.reset(new CWnd);
@@ -79,7 +84,8 @@ void CWnd::AttachObject(HWND hwnd)
 
 BOOL CWnd::Attach(HWND hwnd)
 {
-    if (!hwnd || m_hWnd) return FALSE;
+    if (!hwnd || m_hWnd)
+        return FALSE;
     AttachObject(hwnd);
     return TRUE;
 }
@@ -87,14 +93,16 @@ BOOL CWnd::Attach(HWND hwnd)
 HWND CWnd::Detach()
 {
     HWND hwnd = m_hWnd;
-    if (hwnd) ::RemovePropA(hwnd, kObjectProp);
+    if (hwnd)
+        ::RemovePropA(hwnd, kObjectProp);
     m_hWnd = nullptr;
     return hwnd;
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd)
 {
-    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return FALSE;
+    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd))
+        return FALSE;
     AttachObject(hwnd);
     m_previousProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
     return TRUE;
@@ -108,8 +116,10 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
 HWND CWnd::UnsubclassWindow()
 {
     HWND hwnd = m_hWnd;
-    if (!hwnd) return nullptr;
-    if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+    if (!hwnd)
+        return nullptr;
+    if (m_previousProc)
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
     m_previousProc = nullptr;
     return Detach();
 }
@@ -126,7 +136,8 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         t_pendingCreate = nullptr;
         wnd->AttachObject(hwnd);
     }
-    if (!wnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    if (!wnd)
+        return ::DefWindowProcA(hwnd, msg, wp, lp);
     return wnd->RunWindowProc(msg, wp, lp);
 }
 
@@ -154,7 +165,8 @@ LRESULT CWnd::RunWindowProc(UINT msg, WPARAM wp, LPARAM lp)
         HWND hwnd = m_hWnd;
         if (hwnd) {
             ::RemovePropA(hwnd, kObjectProp);
-            if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+            if (m_previousProc)
+                ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
         }
         m_previousProc = nullptr;
         m_hWnd = nullptr;
@@ -166,7 +178,8 @@ LRESULT CWnd::RunWindowProc(UINT msg, WPARAM wp, LPARAM lp)
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     kvfw::WindowMessage m{ message, wParam, lParam };
-    if (DispatchWindowMessage(m)) return m.result;
+    if (DispatchWindowMessage(m))
+        return m.result;
     return DefWindowProc(message, wParam, lParam);
 }
 
@@ -194,7 +207,8 @@ BOOL CWnd::DispatchWindowMessage(kvfw::WindowMessage& m)
 
 LRESULT CWnd::Default()
 {
-    if (!m_current) return 0;
+    if (!m_current)
+        return 0;
     if (m_current->inDialog) {
         m_current->wantsDefault = true;
         return 0;
@@ -205,7 +219,8 @@ LRESULT CWnd::Default()
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (m_previousProc) return ::CallWindowProcA(m_previousProc, m_hWnd, message, wParam, lParam);
+    if (m_previousProc)
+        return ::CallWindowProcA(m_previousProc, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
@@ -221,7 +236,8 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
         // (an accelerator must not run what the menu shows greyed).
         CRecordingCmdUI state(request.id);
         state.DoUpdate(this, FALSE);
-        if (state.enabled == 0) return TRUE;
+        if (state.enabled == 0)
+            return TRUE;
     }
     return OnCmdMsg(request);
 }
@@ -229,13 +245,15 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
 {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-    if (!header) return FALSE;
+    if (!header)
+        return FALSE;
     kvfw::CmdRequest request;
     request.route = kvfw::Route::Notify;
     request.id = static_cast<UINT>(header->idFrom);
     request.code = header->code;
     request.nmhdr = header;
-    if (!OnCmdMsg(request)) return FALSE;
+    if (!OnCmdMsg(request))
+        return FALSE;
     *result = request.result;
     return TRUE;
 }
@@ -263,7 +281,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
 BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                     int x, int y, int width, int height, HWND parent, HMENU idOrMenu, void* createParam)
 {
-    if (m_hWnd) return FALSE;
+    if (m_hWnd)
+        return FALSE;
     CREATESTRUCTA cs = {};
     cs.dwExStyle = exStyle;
     cs.lpszClass = className;
@@ -279,15 +298,18 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     bool neverAttached = t_pendingCreate == this;
-    if (neverAttached) t_pendingCreate = nullptr;
+    if (neverAttached)
+        t_pendingCreate = nullptr;
     if (!hwnd) {
         // A window that got no message (unknown class, bad parent) never reached WM_NCDESTROY:
         // its object ends here as it would have there, so self-deleting objects do not leak.
-        if (neverAttached && !m_hWnd) PostNcDestroy();
+        if (neverAttached && !m_hWnd)
+            PostNcDestroy();
         return FALSE;
     }
     // A window of a class with its own procedure (a common control) is subclassed instead.
-    if (!m_hWnd) SubclassWindow(hwnd);
+    if (!m_hWnd)
+        SubclassWindow(hwnd);
     return TRUE;
 }
 
@@ -300,7 +322,8 @@ void CWnd::CalcWindowRect(RECT* rect, UINT adjustType)
 {
     // Laid out inside a frame (type 0), a sunken client edge stays inside the space given.
     DWORD exStyle = GetExStyle();
-    if (adjustType == 0) exStyle &= ~WS_EX_CLIENTEDGE;
+    if (adjustType == 0)
+        exStyle &= ~WS_EX_CLIENTEDGE;
     ::AdjustWindowRectEx(rect, GetStyle(), FALSE, exStyle);
 }
 
@@ -337,7 +360,8 @@ void CWnd::GetWindowText(CString& text) const
 int CWnd::GetCheckedRadioButton(int first, int last) const
 {
     for (int id = first; id <= last; ++id)
-        if (::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED) return id;
+        if (::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED)
+            return id;
     return 0;
 }
 
@@ -352,25 +376,30 @@ void CWnd::GetDlgItemText(int id, CString& text) const
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags)
 {
     DWORD style = GetStyle(), changed = (style & ~remove) | add;
-    if (style == changed) return FALSE;
+    if (style == changed)
+        return FALSE;
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(changed));
-    if (swpFlags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    if (swpFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags)
 {
     DWORD style = GetExStyle(), changed = (style & ~remove) | add;
-    if (style == changed) return FALSE;
+    if (style == changed)
+        return FALSE;
     ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(changed));
-    if (swpFlags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    if (swpFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
 
 CWnd* CWnd::GetTopLevelParent() const
 {
     HWND top = m_hWnd;
-    while (top && (::GetWindowLongPtrA(top, GWL_STYLE) & WS_CHILD)) top = ::GetParent(top);
+    while (top && (::GetWindowLongPtrA(top, GWL_STYLE) & WS_CHILD))
+        top = ::GetParent(top);
     return FromHandle(top);
 }
 
@@ -378,7 +407,8 @@ CFrameWnd* CWnd::GetParentFrame() const
 {
     for (HWND parent = ::GetParent(m_hWnd); parent; parent = ::GetParent(parent)) {
         CWnd* wnd = FromHandlePermanent(parent);
-        if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return static_cast<CFrameWnd*>(wnd);
+        if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+            return static_cast<CFrameWnd*>(wnd);
     }
     return nullptr;
 }
@@ -388,7 +418,8 @@ CFrameWnd* CWnd::GetTopLevelFrame() const
     CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? const_cast<CFrameWnd*>(static_cast<const CFrameWnd*>(this)) : GetParentFrame();
     while (frame) {
         CFrameWnd* up = frame->GetParentFrame();
-        if (!up) break;
+        if (!up)
+            break;
         frame = up;
     }
     return frame;
@@ -421,7 +452,8 @@ void CWnd::UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler)
 {
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         int id = ::GetDlgCtrlID(child);
-        if (id <= 0 || id == 0xFFFF) continue;
+        if (id <= 0 || id == 0xFFFF)
+            continue;
         UINT code = static_cast<UINT>(::SendMessageA(child, WM_GETDLGCODE, 0, 0));
         CCmdUI state;
         state.m_nID = static_cast<UINT>(id);
@@ -500,10 +532,13 @@ void CWnd::OnMButtonUp(UINT, CPoint) { Default(); }
 
 BOOL AfxRegisterClass(WNDCLASSA* wc)
 {
-    if (!wc->lpfnWndProc) wc->lpfnWndProc = &CWnd::StaticWindowProc;
-    if (!wc->hInstance) wc->hInstance = AfxGetInstanceHandle();
+    if (!wc->lpfnWndProc)
+        wc->lpfnWndProc = &CWnd::StaticWindowProc;
+    if (!wc->hInstance)
+        wc->hInstance = AfxGetInstanceHandle();
     WNDCLASSA existing;
-    if (::GetClassInfoA(wc->hInstance, wc->lpszClassName, &existing)) return TRUE;
+    if (::GetClassInfoA(wc->hInstance, wc->lpszClassName, &existing))
+        return TRUE;
     return ::RegisterClassA(wc) != 0;
 }
 
@@ -521,7 +556,8 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
         wc.hbrBackground = background;
         wc.hIcon = icon;
         wc.lpszClassName = name;
-        if (!AfxRegisterClass(&wc)) return nullptr;
+        if (!AfxRegisterClass(&wc))
+            return nullptr;
         stored = name;
     }
     return stored.c_str();
@@ -529,8 +565,10 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
 
 void AfxSetWindowText(HWND hwnd, const char* text)
 {
-    if (!hwnd) return;
-    if (!text) text = "";
+    if (!hwnd)
+        return;
+    if (!text)
+        text = "";
     char current[512];
     int length = lstrlenA(text);
     if (length < static_cast<int>(sizeof current) && ::GetWindowTextA(hwnd, current, static_cast<int>(sizeof current)) == length

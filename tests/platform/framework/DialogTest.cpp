@@ -25,8 +25,10 @@ TEST_F(FrameworkTest, ModalDialogShowsMembersAndReadsThemBackOnOK)
     std::string shownKinds;
     ModalDriver driver([&]() {
         HWND hwnd = dialog.m_hWnd;
-        if (!hwnd) return false;
-        for (int id : { IDC_COUNT, IDC_NAME, IDC_GAIN }) shown[id] = ItemText(hwnd, id);
+        if (!hwnd)
+            return false;
+        for (int id : { IDC_COUNT, IDC_NAME, IDC_GAIN })
+            shown[id] = ItemText(hwnd, id);
         shownKind = static_cast<int>(::SendDlgItemMessageA(hwnd, IDC_KIND, CB_GETCURSEL, 0, 0));
         shownChoiceB = static_cast<int>(::IsDlgButtonChecked(hwnd, IDC_RADIO_B));
         CString second;
@@ -75,7 +77,8 @@ TEST_F(FrameworkTest, InvalidValuesKeepTheDialogOpenAndChangeNothing)
     ModalDriver driver([&]() {
         HWND hwnd = dialog.m_hWnd;
         // Wait until the dialog shows: a dialog that ended is hidden before it goes.
-        if (!hwnd || !::IsWindowVisible(hwnd)) return false;
+        if (!hwnd || !::IsWindowVisible(hwnd))
+            return false;
         for (const auto& b : bad) {
             ::SetDlgItemTextA(hwnd, IDC_COUNT, "5");
             ::SetDlgItemTextA(hwnd, IDC_GAIN, "0.5");
@@ -93,7 +96,8 @@ TEST_F(FrameworkTest, InvalidValuesKeepTheDialogOpenAndChangeNothing)
     });
     ASSERT_EQ(dialog.DoModal(), IDOK);
     ASSERT_EQ(m_shown.size(), std::size(bad));
-    for (size_t i = 0; i < std::size(bad); ++i) EXPECT_EQ(m_shown[i].text, bad[i].message) << i;
+    for (size_t i = 0; i < std::size(bad); ++i)
+        EXPECT_EQ(m_shown[i].text, bad[i].message) << i;
     EXPECT_EQ(stillOpen, std::vector<bool>(2 * std::size(bad), true));
     EXPECT_EQ(dialog.m_count, 10);
     EXPECT_DOUBLE_EQ(dialog.m_gain, 1.0);
@@ -104,7 +108,8 @@ TEST_F(FrameworkTest, CancelLeavesTheMembersAsTheyWere)
 {
     CValuesDlg dialog;
     ModalDriver driver([&]() {
-        if (!dialog.m_hWnd) return false;
+        if (!dialog.m_hWnd)
+            return false;
         ::SetDlgItemTextA(dialog.m_hWnd, IDC_COUNT, "9");
         ::SendMessageA(dialog.m_hWnd, WM_COMMAND, IDCANCEL, 0);
         return true;
@@ -141,7 +146,8 @@ TEST_F(FrameworkTest, ModalDialogDisablesTheFloatingPanesUntilItEnds)
     CValuesDlg dialog(m_app->MainFrame());
     bool paneEnabled = true, dialogEnabled = false;
     ModalDriver driver([&]() {
-        if (!dialog.m_hWnd) return false;
+        if (!dialog.m_hWnd)
+            return false;
         paneEnabled = pane->IsWindowEnabled() != FALSE;
         dialogEnabled = dialog.IsWindowEnabled() != FALSE;
         dialog.EndDialog(IDCANCEL);
@@ -171,7 +177,8 @@ TEST_F(FrameworkTest, ComboTextExchangeSelectsOnlyWhatTheValueNames)
     HWND editable = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, host.m_hWnd,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditable)), nullptr, nullptr);
     for (HWND combo : { list, editable })
-        for (const char* item : { "16 bit extended", "8 bit", "16 bit" }) ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        for (const char* item : { "16 bit extended", "8 bit", "16 bit" })
+            ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
 
     const struct { int id; const char* value; int selected; const char* readBack; } cases[] = {
         { kList, "16 bit", 2, "16 bit" },           // the equal item, not the longer one first in the list
@@ -204,7 +211,8 @@ TEST_F(FrameworkTest, DialogOverAFloatingPaneIsModalForTheWholeProgram)
     CValuesDlg dialog(owner);
     bool mainEnabled = true, ownerEnabled = true, otherEnabled = true, dialogEnabled = false;
     ModalDriver driver([&]() {
-        if (!dialog.m_hWnd) return false;
+        if (!dialog.m_hWnd)
+            return false;
         mainEnabled = main->IsWindowEnabled() != FALSE;
         ownerEnabled = owner->IsWindowEnabled() != FALSE;
         otherEnabled = other->IsWindowEnabled() != FALSE;
@@ -238,7 +246,8 @@ TEST_F(FrameworkTest, SheetsAndFileDialogsOverAPaneAreModalForTheWholeProgramToo
         CPropertySheet sheet("Settings", inner);
         sheet.AddPage(&one);
         ModalDriver driver([&]() {
-            if (!sheet.m_hWnd || !one.m_hWnd) return false;
+            if (!sheet.m_hWnd || !one.m_hWnd)
+                return false;
             mainEnabled = main->IsWindowEnabled() != FALSE;
             paneEnabled = pane->IsWindowEnabled() != FALSE;
             sheet.PressButton(PSBTN_CANCEL);
@@ -254,7 +263,8 @@ TEST_F(FrameworkTest, SheetsAndFileDialogsOverAPaneAreModalForTheWholeProgramToo
         mainEnabled = paneEnabled = true;
         CFileDialog dialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, "All Files (*.*)|*.*||", inner);
         ModalDriver driver([&]() {
-            if (!dialog.m_hWnd) return false;
+            if (!dialog.m_hWnd)
+                return false;
             mainEnabled = main->IsWindowEnabled() != FALSE;
             paneEnabled = pane->IsWindowEnabled() != FALSE;
             ::PostMessageA(dialog.GetExplorerWindow(), WM_COMMAND, IDCANCEL, 0);

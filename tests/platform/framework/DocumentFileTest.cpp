@@ -9,7 +9,11 @@ class OpenWriter {
 public:
     explicit OpenWriter(const std::string& path)
         : m_handle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~OpenWriter() { if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle); }
+    ~OpenWriter()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_handle);
+    }
     bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
 private:
     HANDLE m_handle;

@@ -51,7 +51,8 @@ TEST_F(FrameworkTest, OpenDialogRunsItsTemplateAndHookAndCanRefuseAName)
     bool sawExtraText = false;
     int step = 0;
     ModalDriver driver([&]() {
-        if (!dialog.m_hWnd || !dialog.m_initDone) return false;
+        if (!dialog.m_hWnd || !dialog.m_initDone)
+            return false;
         HWND explorer = dialog.GetExplorerWindow();
         char text[32] = "";
         ::GetDlgItemTextA(dialog.m_hWnd, IDC_EXTRA_TEXT, text, static_cast<int>(sizeof text));
@@ -59,7 +60,8 @@ TEST_F(FrameworkTest, OpenDialogRunsItsTemplateAndHookAndCanRefuseAName)
         ::SendMessageA(::GetDlgItem(dialog.m_hWnd, IDC_EXTRA_BUTTON), BM_CLICK, 0, 0);
         ::SetWindowTextA(FileNameBox(explorer), path.c_str());
         ::SendMessageA(explorer, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(explorer, IDOK)));
-        if (++step == 1) return false;   // offer it a second time on the next tick
+        if (++step == 1)
+            return false;   // offer it a second time on the next tick
         return true;
     });
     ASSERT_EQ(dialog.DoModal(), IDOK);
@@ -88,7 +90,8 @@ TEST_F(FrameworkTest, MultipleSelectionGivesEveryChosenPath)
         dialog.m_ofn.lpstrFile = buffer.data();
         dialog.m_ofn.nFileOffset = c.offset;
         std::vector<std::string> paths;
-        for (POSITION pos = dialog.GetStartPosition(); pos;) paths.push_back(static_cast<const char*>(dialog.GetNextPathName(pos)));
+        for (POSITION pos = dialog.GetStartPosition(); pos;)
+            paths.push_back(static_cast<const char*>(dialog.GetNextPathName(pos)));
         EXPECT_EQ(paths, c.paths);
         EXPECT_EQ(std::string(dialog.GetPathName()), c.paths.front());
     }

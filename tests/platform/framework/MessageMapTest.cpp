@@ -83,13 +83,15 @@ public:
     BOOL OnNcCreate(LPCREATESTRUCTA cs)
     {
         ++nonClientCreates;
-        if (cs->lpszName && lstrcmpA(cs->lpszName, "refuse") == 0) return FALSE;
+        if (cs->lpszName && lstrcmpA(cs->lpszName, "refuse") == 0)
+            return FALSE;
         return CWnd::OnNcCreate(cs);
     }
     void OnSizing(UINT side, LPRECT rect)
     {
         CWnd::OnSizing(side, rect);
-        if (rect->right - rect->left < 100) rect->right = rect->left + 100;
+        if (rect->right - rect->left < 100)
+            rect->right = rect->left + 100;
     }
     BOOL OnDeviceChange(UINT event, DWORD_PTR)
     {
@@ -213,7 +215,8 @@ TEST_F(FrameworkTest, SubclassedControlFiltersAndPassesTheRestOn)
     {
         CNoDigitsEdit filter;
         ASSERT_TRUE(filter.SubclassWindow(edit));
-        for (char ch : std::string("a1b2c")) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(ch), 1);
+        for (char ch : std::string("a1b2c"))
+            ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(ch), 1);
         EXPECT_EQ(filter.swallowed, 2);
         char text[16] = "";
         ::GetWindowTextA(edit, text, static_cast<int>(sizeof text));
@@ -262,5 +265,6 @@ TEST_F(FrameworkTest, RegisteredClassesKeepTheirOwnCursorAndBackground)
         EXPECT_EQ(info.style, static_cast<UINT>(CS_DBLCLKS)) << name;
     }
     for (size_t i = 0; i < names.size(); ++i)
-        for (size_t j = i + 1; j < names.size(); ++j) EXPECT_NE(names[i], names[j]);
+        for (size_t j = i + 1; j < names.size(); ++j)
+            EXPECT_NE(names[i], names[j]);
 }

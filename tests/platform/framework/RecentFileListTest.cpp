@@ -77,7 +77,8 @@ TEST_F(FrameworkTest, RecentFileMenuListsTheFilesAndOpensThem)
     doc->OnCloseDocument();
 
     // Emptied list: the entries shrink back to the greyed placeholder.
-    while (m_app->m_pRecentFileList->GetCount() > 0) m_app->m_pRecentFileList->Remove(0);
+    while (m_app->m_pRecentFileList->GetCount() > 0)
+        m_app->m_pRecentFileList->Remove(0);
     file = ::GetSubMenu(main->GetMenu(), 0);
     main->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_EQ(::GetMenuItemCount(file), countBefore);

@@ -140,13 +140,16 @@ END_MESSAGE_MAP()
 
 int CSampleMainFrame::OnCreate(LPCREATESTRUCTA cs)
 {
-    if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
+    if (CMDIFrameWnd::OnCreate(cs) == -1)
+        return -1;
     if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS)
         || !m_toolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
     static const UINT indicators[] = { ID_SEPARATOR, ID_INDICATOR_DOCS, ID_INDICATOR_CAPS };
-    if (!m_statusBar.Create(this) || !m_statusBar.SetIndicators(indicators, 3)) return -1;
-    if (!m_dialogBar.Create(this, IDD_BAR, WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_DIALOGBAR)) return -1;
+    if (!m_statusBar.Create(this) || !m_statusBar.SetIndicators(indicators, 3))
+        return -1;
+    if (!m_dialogBar.Create(this, IDD_BAR, WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_DIALOGBAR))
+        return -1;
     RecalcLayout();
     return 0;
 }
@@ -187,7 +190,8 @@ BOOL CSampleApp::InitInstance()
     AddDocTemplate(new CMultiDocTemplate(IDR_SAMPLEDOC, RUNTIME_CLASS(CSampleDoc), RUNTIME_CLASS(CSampleChild),
                                          RUNTIME_CLASS(CSampleView)));
     CSampleMainFrame* frame = new CSampleMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return FALSE;
+    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
+        return FALSE;
     m_pMainWnd = frame;
     frame->ShowWindow(SW_SHOW);
     frame->UpdateWindow();

@@ -96,7 +96,8 @@ TEST(FrameworkCollections, ObjectArrayKeepsOrderAndIgnoresBadIndexes)
     array.InsertAt(99, &d);   // past the end: appended
     ASSERT_EQ(array.GetSize(), 4);
     const CObject* expected[] = { &a, &b, &c, &d };
-    for (INT_PTR i = 0; i < array.GetSize(); ++i) EXPECT_EQ(array[i], expected[i]) << i;
+    for (INT_PTR i = 0; i < array.GetSize(); ++i)
+        EXPECT_EQ(array[i], expected[i]) << i;
     EXPECT_EQ(array.GetAt(-1), nullptr);
     EXPECT_EQ(array.GetAt(4), nullptr);
     array.SetAt(7, &a);        // ignored
@@ -144,7 +145,8 @@ int ChangedPixels(CDC& dc, const RECT& area)
     int changed = 0;
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
-            if ((::GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF) ++changed;
+            if ((::GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF)
+                ++changed;
     return changed;
 }
 } // namespace
