@@ -49,11 +49,26 @@ CWinApp::~CWinApp()
     kvfw::DeleteTempWindows();
 }
 
-CWinApp* AfxGetApp() { return g_app; }
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
-HINSTANCE AfxGetInstanceHandle() { return g_app ? g_app->m_hInstance : ::GetModuleHandleA(nullptr); }
-HINSTANCE AfxGetResourceHandle() { return g_resourceHandle ? g_resourceHandle : AfxGetInstanceHandle(); }
-void AfxSetResourceHandle(HINSTANCE instance) { g_resourceHandle = instance; }
+CWinApp* AfxGetApp()
+{
+    return g_app;
+}
+CWnd* AfxGetMainWnd()
+{
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+HINSTANCE AfxGetInstanceHandle()
+{
+    return g_app ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
+}
+HINSTANCE AfxGetResourceHandle()
+{
+    return g_resourceHandle ? g_resourceHandle : AfxGetInstanceHandle();
+}
+void AfxSetResourceHandle(HINSTANCE instance)
+{
+    g_resourceHandle = instance;
+}
 
 int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow)
 {
@@ -63,7 +78,7 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow)
     app->m_hInstance = instance;
     app->m_lpCmdLine = cmdLine ? cmdLine : "";
     app->m_nCmdShow = cmdShow;
-    INITCOMMONCONTROLSEX icc = { sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES };
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
     if (!app->InitInstance()) {
         if (app->m_pMainWnd && app->m_pMainWnd->m_hWnd)
@@ -168,7 +183,10 @@ BOOL CWinApp::PreTranslateMessage(MSG* msg)
 
 // ---- message boxes ---------------------------------------------------------------------------
 
-void AfxSetMessageBoxHook(MessageBoxHook hook) { g_messageBoxHook = std::move(hook); }
+void AfxSetMessageBoxHook(MessageBoxHook hook)
+{
+    g_messageBoxHook = std::move(hook);
+}
 
 int AfxShowMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
@@ -186,9 +204,16 @@ int CWinApp::DoMessageBox(const char* text, UINT type, UINT)
         owner = ::GetLastActivePopup(owner);
     if ((type & MB_ICONMASK) == 0) {
         switch (type & MB_TYPEMASK) {
-        case MB_OK: case MB_OKCANCEL: type |= MB_ICONEXCLAMATION; break;
-        case MB_YESNO: case MB_YESNOCANCEL: type |= MB_ICONQUESTION; break;
-        default: break;
+        case MB_OK:
+        case MB_OKCANCEL:
+            type |= MB_ICONEXCLAMATION;
+            break;
+        case MB_YESNO:
+        case MB_YESNOCANCEL:
+            type |= MB_ICONQUESTION;
+            break;
+        default:
+            break;
         }
     }
     return AfxShowMessageBox(owner, text, m_pszAppName, type);
@@ -205,13 +230,27 @@ void AfxFormatString1(CString& result, UINT id, const char* insert)
 {
     if (!result.LoadString(id)) {
         switch (id) {
-        case AFX_IDP_FAILED_TO_OPEN_DOC: result = "Failed to open document %1."; break;
-        case AFX_IDP_FAILED_TO_SAVE_DOC: result = "Failed to save document %1."; break;
-        case AFX_IDP_FAILED_MAPI_LOAD: result = "Unable to load mail system support."; break;
-        case AFX_IDP_FAILED_MAPI_SEND: result = "Send Mail failed to send message."; break;
-        case AFX_IDP_ASK_TO_SAVE: result = "Save changes to %1?"; break;
-        case AFX_IDS_UNTITLED: result = "Untitled"; break;
-        default: result.Empty(); break;
+        case AFX_IDP_FAILED_TO_OPEN_DOC:
+            result = "Failed to open document %1.";
+            break;
+        case AFX_IDP_FAILED_TO_SAVE_DOC:
+            result = "Failed to save document %1.";
+            break;
+        case AFX_IDP_FAILED_MAPI_LOAD:
+            result = "Unable to load mail system support.";
+            break;
+        case AFX_IDP_FAILED_MAPI_SEND:
+            result = "Send Mail failed to send message.";
+            break;
+        case AFX_IDP_ASK_TO_SAVE:
+            result = "Save changes to %1?";
+            break;
+        case AFX_IDS_UNTITLED:
+            result = "Untitled";
+            break;
+        default:
+            result.Empty();
+            break;
         }
     }
     result.Replace("%1", insert ? insert : "");
@@ -226,7 +265,10 @@ int AfxMessageBox(UINT promptId, UINT type, UINT helpId)
 
 // ---- profile ---------------------------------------------------------------------------------
 
-void CWinApp::SetRegistryKey(const char* key) { m_pszRegistryKey = key; }
+void CWinApp::SetRegistryKey(const char* key)
+{
+    m_pszRegistryKey = key;
+}
 
 void CWinApp::SetRegistryKey(UINT stringId)
 {
@@ -242,8 +284,8 @@ HKEY CWinApp::GetAppRegistryKey()
     CString path;
     path.Format("Software\\%s\\%s", m_pszRegistryKey, m_pszAppName);
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                          nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
@@ -254,8 +296,8 @@ HKEY CWinApp::GetSectionKey(const char* section)
     if (!app)
         return nullptr;
     HKEY key = nullptr;
-    LONG rc = ::RegCreateKeyExA(app, section, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                                &key, nullptr);
+    LONG rc = ::RegCreateKeyExA(app, section, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &key,
+                                nullptr);
     ::RegCloseKey(app);
     return rc == ERROR_SUCCESS ? key : nullptr;
 }
@@ -318,7 +360,8 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
         rc = ::RegDeleteValueA(key, entry);
         ::RegCloseKey(key);
     } else {
-        rc = ::RegSetValueExA(key, entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(lstrlenA(value)) + 1);
+        rc = ::RegSetValueExA(key, entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                              static_cast<DWORD>(lstrlenA(value)) + 1);
         ::RegCloseKey(key);
     }
     return rc == ERROR_SUCCESS;
@@ -330,7 +373,8 @@ void CWinApp::LoadStdProfileSettings(UINT maxRecent)
     delete m_pRecentFileList;
     m_pRecentFileList = nullptr;
     if (m_maxRecent > 0) {
-        m_pRecentFileList = new CRecentFileList(ID_FILE_MRU_FILE1, kRecentSection, kRecentEntry, static_cast<int>(m_maxRecent));
+        m_pRecentFileList =
+            new CRecentFileList(ID_FILE_MRU_FILE1, kRecentSection, kRecentEntry, static_cast<int>(m_maxRecent));
         m_pRecentFileList->ReadList();
     }
 }
@@ -435,8 +479,8 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, const char* title, DWORD flags
     if (docTemplate && docTemplate->GetDocString(defExt, CDocTemplate::filterExt) && defExt[0] == '.')
         defExt = defExt.Mid(1);
     CFileDialog dialog(openDialog, defExt.IsEmpty() ? nullptr : static_cast<const char*>(defExt), fileName,
-                       flags | OFN_HIDEREADONLY | (openDialog ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT),
-                       filter, m_pMainWnd);
+                       flags | OFN_HIDEREADONLY | (openDialog ? OFN_FILEMUSTEXIST : OFN_OVERWRITEPROMPT), filter,
+                       m_pMainWnd);
     if (title)
         dialog.m_ofn.lpstrTitle = title;
     if (dialog.DoModal() != IDOK)

@@ -9,32 +9,37 @@ BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const
     return FALSE;
 }
 
-const CRuntimeClass CObject::kRuntimeClass = { "CObject", nullptr, nullptr };
+const CRuntimeClass CObject::kRuntimeClass = {"CObject", nullptr, nullptr};
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
 const kvfw::MessageMap* CCmdTarget::GetThisMessageMap()
 {
-    static const kvfw::MessageEntry entries[] = {
-        { kvfw::EntryKind::End, 0, 0, 0, nullptr, nullptr, nullptr } };
-    static const kvfw::MessageMap map = { nullptr, entries };
+    static const kvfw::MessageEntry entries[] = {{kvfw::EntryKind::End, 0, 0, 0, nullptr, nullptr, nullptr}};
+    static const kvfw::MessageMap map = {nullptr, entries};
     return &map;
 }
 
-const kvfw::MessageMap* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const kvfw::MessageMap* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 const kvfw::InterfaceMap* CCmdTarget::GetThisInterfaceMap()
 {
-    static const kvfw::InterfaceEntry entries[] = { { nullptr, nullptr } };
-    static const kvfw::InterfaceMap map = { nullptr, entries };
+    static const kvfw::InterfaceEntry entries[] = {{nullptr, nullptr}};
+    static const kvfw::InterfaceMap map = {nullptr, entries};
     return &map;
 }
 
-const kvfw::InterfaceMap* CCmdTarget::GetInterfaceMap() const { return GetThisInterfaceMap(); }
+const kvfw::InterfaceMap* CCmdTarget::GetInterfaceMap() const
+{
+    return GetThisInterfaceMap();
+}
 
 void* CCmdTarget::GetInterface(const IID* iid)
 {
     // {00000000-0000-0000-C000-000000000046}
-    static const IID kIUnknown = { 0x00000000, 0x0000, 0x0000, { 0xC0, 0x00, 0, 0, 0, 0, 0, 0x46 } };
+    static const IID kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0, 0, 0, 0, 0, 0x46}};
     if (!iid)
         return nullptr;
     bool unknown = ::IsEqualIID(*iid, kIUnknown) != FALSE;
@@ -59,8 +64,9 @@ HRESULT CCmdTarget::ExternalQueryInterface(const IID* iid, void** out)
 
 BOOL CCmdTarget::DispatchCmdMsg(kvfw::CmdRequest& request)
 {
-    kvfw::EntryKind wanted = request.route == kvfw::Route::Command ? kvfw::EntryKind::Command
-        : request.route == kvfw::Route::UpdateUI ? kvfw::EntryKind::UpdateUI : kvfw::EntryKind::Notify;
+    kvfw::EntryKind wanted = request.route == kvfw::Route::Command    ? kvfw::EntryKind::Command
+                             : request.route == kvfw::Route::UpdateUI ? kvfw::EntryKind::UpdateUI
+                                                                      : kvfw::EntryKind::Notify;
     for (const kvfw::MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
         for (const kvfw::MessageEntry* e = map->entries; e->kind != kvfw::EntryKind::End; ++e) {
             if (e->kind != wanted || request.id < e->first || request.id > e->last)
@@ -83,7 +89,10 @@ BOOL CCmdTarget::DispatchCmdMsg(kvfw::CmdRequest& request)
     return FALSE;
 }
 
-BOOL CCmdTarget::OnCmdMsg(kvfw::CmdRequest& request) { return DispatchCmdMsg(request); }
+BOOL CCmdTarget::OnCmdMsg(kvfw::CmdRequest& request)
+{
+    return DispatchCmdMsg(request);
+}
 
 BOOL CCmdTarget::RouteCommand(UINT id)
 {
@@ -92,8 +101,14 @@ BOOL CCmdTarget::RouteCommand(UINT id)
     return OnCmdMsg(request);
 }
 
-void CCmdTarget::BeginWaitCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_WAIT)); }
-void CCmdTarget::EndWaitCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_ARROW)); }
+void CCmdTarget::BeginWaitCursor()
+{
+    ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+}
+void CCmdTarget::EndWaitCursor()
+{
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+}
 
 // ---- CCmdUI: menu items and plain controls ---------------------------------------------------
 

@@ -24,11 +24,16 @@ public:
         if (InRange(index))
             m_items[static_cast<size_t>(index)] = object;
     }
-    INT_PTR Add(CObject* object) { m_items.push_back(object); return GetUpperBound(); }
+    INT_PTR Add(CObject* object)
+    {
+        m_items.push_back(object);
+        return GetUpperBound();
+    }
     // Inserts before index (at the end when index is the size or more).
     void InsertAt(INT_PTR index, CObject* object);
     void RemoveAt(INT_PTR index, INT_PTR count = 1);
     void RemoveAll() { m_items.clear(); }
+
 private:
     bool InRange(INT_PTR index) const { return index >= 0 && index < GetSize(); }
     std::vector<CObject*> m_items;
@@ -66,6 +71,7 @@ public:
     // Keys come in ascending byte order.
     POSITION GetStartPosition() const;
     void GetNextAssoc(POSITION& pos, CString& key, void*& value) const;
+
 private:
     using Entry = std::map<std::string, void*>::value_type;
     std::map<std::string, void*> m_items;

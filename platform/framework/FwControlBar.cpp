@@ -49,7 +49,10 @@ public:
         bar->SetPaneStyle(static_cast<int>(m_nIndex), check ? (style | SBPS_POPOUT) : (style & ~SBPS_POPOUT));
     }
     void SetRadio(BOOL on) override { SetCheck(on ? 1 : 0); }
-    void SetText(const char* text) override { static_cast<CStatusBar*>(m_pOther)->SetPaneText(static_cast<int>(m_nIndex), text); }
+    void SetText(const char* text) override
+    {
+        static_cast<CStatusBar*>(m_pOther)->SetPaneText(static_cast<int>(m_nIndex), text);
+    }
 };
 
 } // namespace
@@ -172,7 +175,7 @@ BOOL CToolBar::LoadBitmap(UINT resourceId)
     BITMAP info = {};
     ::GetObjectA(bitmap, sizeof info, &info);
     ::DeleteObject(bitmap);
-    TBADDBITMAP add = { instance, static_cast<UINT_PTR>(resourceId) };
+    TBADDBITMAP add = {instance, static_cast<UINT_PTR>(resourceId)};
     int images = m_imageSize.cx > 0 ? info.bmWidth / m_imageSize.cx : 0;
     return SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&add)) != -1;
 }
@@ -206,9 +209,15 @@ void CToolBar::SetSizes(SIZE button, SIZE image)
     SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(button.cx, button.cy));
 }
 
-int CToolBar::GetCount() const { return static_cast<int>(SendMessage(TB_BUTTONCOUNT)); }
+int CToolBar::GetCount() const
+{
+    return static_cast<int>(SendMessage(TB_BUTTONCOUNT));
+}
 
-int CToolBar::CommandToIndex(UINT id) const { return static_cast<int>(SendMessage(TB_COMMANDTOINDEX, id)); }
+int CToolBar::CommandToIndex(UINT id) const
+{
+    return static_cast<int>(SendMessage(TB_COMMANDTOINDEX, id));
+}
 
 UINT CToolBar::GetItemID(int index) const
 {
@@ -287,7 +296,7 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
     CClientDC dc(m_hWnd);
     HGDIOBJ oldFont = dc.SelectObject(reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
     for (int i = 0; i < count; ++i) {
-        Pane pane = { ids[i], SBPS_NORMAL, 0, CString() };
+        Pane pane = {ids[i], SBPS_NORMAL, 0, CString()};
         if (pane.id == ID_SEPARATOR) {
             pane.style = i == 0 ? SBPS_STRETCH | SBPS_NOBORDERS : SBPS_NORMAL;
             pane.width = i == 0 ? 0 : 20;
@@ -322,10 +331,12 @@ void CStatusBar::ApplyParts()
         right += width;
         edges.push_back(right);
     }
-    edges.back() = -1;   // the last pane reaches the edge
+    edges.back() = -1; // the last pane reaches the edge
     SendMessage(SB_SETPARTS, static_cast<WPARAM>(edges.size()), reinterpret_cast<LPARAM>(edges.data()));
     for (size_t i = 0; i < m_panes.size(); ++i) {
-        UINT drawing = (m_panes[i].style & SBPS_NOBORDERS) ? SBT_NOBORDERS : (m_panes[i].style & SBPS_POPOUT) ? SBT_POPOUT : 0;
+        UINT drawing = (m_panes[i].style & SBPS_NOBORDERS) ? SBT_NOBORDERS
+                       : (m_panes[i].style & SBPS_POPOUT)  ? SBT_POPOUT
+                                                           : 0;
         const char* text = (m_panes[i].style & SBPS_DISABLED) ? "" : static_cast<const char*>(m_panes[i].text);
         SendMessage(SB_SETTEXTA, i | drawing, reinterpret_cast<LPARAM>(text));
     }
@@ -368,7 +379,8 @@ BOOL CStatusBar::SetPaneText(int index, const char* text, BOOL update)
         if (pane.style & SBPS_DISABLED)
             return TRUE;
     }
-    return static_cast<BOOL>(SendMessage(SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text ? text : "")));
+    return static_cast<BOOL>(
+        SendMessage(SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text ? text : "")));
 }
 
 CString CStatusBar::GetPaneText(int index) const
@@ -395,7 +407,12 @@ void CStatusBar::SetPaneInfo(int index, UINT id, UINT style, int width)
 
 void CStatusBar::GetPaneInfo(int index, UINT& id, UINT& style, int& width) const
 {
-    if (index < 0 || index >= GetCount()) { id = 0; style = 0; width = 0; return; }
+    if (index < 0 || index >= GetCount()) {
+        id = 0;
+        style = 0;
+        width = 0;
+        return;
+    }
     const Pane& pane = m_panes[static_cast<size_t>(index)];
     id = pane.id;
     style = pane.style;

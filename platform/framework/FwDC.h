@@ -27,9 +27,13 @@ public:
     COLORREF SetBkColor(COLORREF c) { return ::SetBkColor(m_hDC, c); }
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     BOOL TextOut(int x, int y, const char* text, int length = -1)
-    { return ::TextOutA(m_hDC, x, y, text, length < 0 ? lstrlenA(text) : length); }
+    {
+        return ::TextOutA(m_hDC, x, y, text, length < 0 ? lstrlenA(text) : length);
+    }
     int DrawText(const char* text, int length, RECT* rect, UINT format)
-    { return ::DrawTextA(m_hDC, text, length, rect, format); }
+    {
+        return ::DrawTextA(m_hDC, text, length, rect, format);
+    }
     CSize GetTextExtent(const char* text, int length = -1) const;
     BOOL GetTextMetrics(TEXTMETRICA* tm) const { return ::GetTextMetricsA(m_hDC, tm); }
     void FillSolidRect(const RECT& r, COLORREF c);
@@ -38,7 +42,9 @@ public:
     BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, nullptr); }
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL BitBlt(int x, int y, int w, int h, CDC* src, int sx, int sy, DWORD rop)
-    { return ::BitBlt(m_hDC, x, y, w, h, src ? src->m_hDC : nullptr, sx, sy, rop); }
+    {
+        return ::BitBlt(m_hDC, x, y, w, h, src ? src->m_hDC : nullptr, sx, sy, rop);
+    }
     COLORREF SetPixel(int x, int y, COLORREF c) { return ::SetPixel(m_hDC, x, y, c); }
     int SaveDC() { return ::SaveDC(m_hDC); }
     BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
@@ -55,6 +61,7 @@ public:
 private:
     void InvertFrame(const RECT& r, SIZE size, HBRUSH brush);
     bool m_owned = false;
+
 public:
 };
 
@@ -110,7 +117,7 @@ inline void CDC::InvertFrame(const RECT& r, SIZE size, HBRUSH brush)
 inline void CDC::DrawDragRect(const RECT& rect, SIZE size, const RECT* last, SIZE lastSize)
 {
     // An 8 x 8 check pattern: every other pixel inverted, so the frame shows on any background.
-    static const WORD kHalftone[8] = { 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA };
+    static const WORD kHalftone[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
     HBITMAP pattern = ::CreateBitmap(8, 8, 1, 1, kHalftone);
     HBRUSH brush = pattern ? ::CreatePatternBrush(pattern) : nullptr;
     if (brush) {
@@ -128,6 +135,7 @@ public:
     PAINTSTRUCT m_ps = {};
     explicit CPaintDC(HWND hwnd) : m_hwnd(hwnd) { m_hDC = ::BeginPaint(hwnd, &m_ps); }
     ~CPaintDC() override { ::EndPaint(m_hwnd, &m_ps); }
+
 private:
     HWND m_hwnd;
 };
@@ -136,6 +144,7 @@ class CClientDC : public CDC {
 public:
     explicit CClientDC(HWND hwnd) : m_hwnd(hwnd) { m_hDC = ::GetDC(hwnd); }
     ~CClientDC() override { ::ReleaseDC(m_hwnd, m_hDC); }
+
 private:
     HWND m_hwnd;
 };
@@ -144,6 +153,7 @@ class CWindowDC : public CDC {
 public:
     explicit CWindowDC(HWND hwnd) : m_hwnd(hwnd) { m_hDC = ::GetWindowDC(hwnd); }
     ~CWindowDC() override { ::ReleaseDC(m_hwnd, m_hDC); }
+
 private:
     HWND m_hwnd;
 };

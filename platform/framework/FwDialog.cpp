@@ -57,8 +57,9 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     m_nIDTemplate = templateId;
     m_pParentWnd = parent;
     m_bModal = FALSE;
-    HWND hwnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
-                                     parent ? parent->m_hWnd : nullptr, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND hwnd =
+        ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId), parent ? parent->m_hWnd : nullptr,
+                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }
 
@@ -85,7 +86,10 @@ void CDialog::OnOK()
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate)
 {
@@ -139,7 +143,7 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
     m_currentMsg.message = msg;
     m_currentMsg.wParam = wp;
     m_currentMsg.lParam = lp;
-    kvfw::WindowMessage m{ msg, wp, lp };
+    kvfw::WindowMessage m{msg, wp, lp};
     m.inDialog = true;
     BOOL handled = FALSE;
     try {
@@ -150,22 +154,30 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
             handled = DispatchWindowMessage(m) && !m.wantsDefault;
         }
     } catch (...) {
-        kvfw::ReportEscapedException(msg);   // never unwinds through the dialog manager
+        kvfw::ReportEscapedException(msg); // never unwinds through the dialog manager
     }
     m_currentMsg = saved;
     HWND hwnd = m_hWnd;
     if (msg == WM_NCDESTROY) {
         Detach();
-        PostNcDestroy();   // may delete this
+        PostNcDestroy(); // may delete this
         return FALSE;
     }
     if (!handled)
         return FALSE;
     switch (msg) {
     case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM: case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
         return static_cast<INT_PTR>(m.result);
     default:
         ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, static_cast<LONG_PTR>(m.result));
@@ -323,7 +335,7 @@ void DDX_Radio(CDataExchange* dx, int id, int& value)
     for (HWND button = control; button; button = ::GetWindow(button, GW_HWNDNEXT)) {
         LONG_PTR style = ::GetWindowLongPtrA(button, GWL_STYLE);
         if (button != control && (style & WS_GROUP))
-            break;   // the next group starts
+            break; // the next group starts
         UINT kind = static_cast<UINT>(style & BS_TYPEMASK);
         if (kind != BS_RADIOBUTTON && kind != BS_AUTORADIOBUTTON)
             continue;
@@ -355,8 +367,10 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
             int selected = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
             value.Empty();
             if (selected >= 0) {
-                int length = static_cast<int>(::SendMessageA(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0));
-                ::SendMessageA(control, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(value.GetBuffer(length + 1)));
+                int length =
+                    static_cast<int>(::SendMessageA(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0));
+                ::SendMessageA(control, CB_GETLBTEXT, static_cast<WPARAM>(selected),
+                               reinterpret_cast<LPARAM>(value.GetBuffer(length + 1)));
                 value.ReleaseBuffer();
             }
         } else {
@@ -369,12 +383,14 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
         if (!dropList)
             ::SetWindowTextA(control, "");
     } else {
-        LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
+        LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
         if (found != CB_ERR) {
             ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
         } else if (dropList) {
             // A list can only show its items: the first one the value begins.
-            ::SendMessageA(control, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
+            ::SendMessageA(control, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
         } else {
             // An editable combo shows the value itself (a typed rate, say), with no item selected.
             ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);

@@ -74,7 +74,7 @@ CView* CDocument::GetNextView(POSITION& pos) const
 
 void CDocument::UpdateAllViews(CView* sender, LPARAM hint, CObject* hintObject)
 {
-    std::vector<CView*> views = m_views;   // a view may go away while updating
+    std::vector<CView*> views = m_views; // a view may go away while updating
     for (CView* view : views)
         if (view != sender)
             view->OnUpdate(sender, hint, hintObject);
@@ -141,7 +141,7 @@ void CDocument::OnCloseDocument()
             view->DestroyWindow();
         }
         if (!m_views.empty() && m_views.front() == view)
-            RemoveView(view);   // a view without a window
+            RemoveView(view); // a view without a window
     }
     m_bAutoDelete = autoDelete;
     DeleteContents();
@@ -170,9 +170,12 @@ BOOL CDocument::SaveModified()
     CString prompt;
     AfxFormatString1(prompt, AFX_IDP_ASK_TO_SAVE, name);
     switch (AfxMessageBox(prompt, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
-    case IDYES: return DoFileSave();
-    case IDNO: return TRUE;
-    default: return FALSE;
+    case IDYES:
+        return DoFileSave();
+    case IDNO:
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 
@@ -208,8 +211,14 @@ void CDocument::OnFileClose()
     OnCloseDocument();
 }
 
-void CDocument::OnFileSave() { DoFileSave(); }
-void CDocument::OnFileSaveAs() { DoSave(nullptr); }
+void CDocument::OnFileSave()
+{
+    DoFileSave();
+}
+void CDocument::OnFileSaveAs()
+{
+    DoSave(nullptr);
+}
 
 BOOL CDocument::OnCmdMsg(kvfw::CmdRequest& request)
 {
@@ -237,7 +246,10 @@ CString FrameworkPrompt(UINT id, const char* fileName)
 
 } // namespace
 
-void AfxSetSendMailHook(SendMailHook hook) { MailHook() = std::move(hook); }
+void AfxSetSendMailHook(SendMailHook hook)
+{
+    MailHook() = std::move(hook);
+}
 
 CFile* CDocument::GetFile(const char* path, UINT flags, DWORD* error)
 {
@@ -267,7 +279,8 @@ void CDocument::ReportSaveLoadException(const char* path, DWORD error, BOOL savi
         // The system's reason, when it has words for it, follows the prompt.
         char* reason = nullptr;
         DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                        FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reinterpret_cast<char*>(&reason), 0, nullptr);
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<char*>(&reason), 0, nullptr);
         if (length && reason) {
             CString words(reason);
             words.TrimRight();
@@ -292,7 +305,9 @@ void CDocument::OnFileSendMail()
     SendMailHook send = MailHook();
     if (!send) {
         mapi = ::LoadLibraryA("MAPI32.DLL");
-        auto function = mapi ? reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMail"))) : nullptr;
+        auto function =
+            mapi ? reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void*>(::GetProcAddress(mapi, "MAPISendMail")))
+                 : nullptr;
         if (!function) {
             if (mapi)
                 ::FreeLibrary(mapi);

@@ -65,7 +65,7 @@ public:
     // own dialog. A document without a file is saved first; failures are told to the user.
     virtual void OnFileSendMail();
 
-    BOOL m_bAutoDelete = TRUE;   // deleted when its last view goes
+    BOOL m_bAutoDelete = TRUE; // deleted when its last view goes
 
     // Command handlers (in the document's message map)
     void OnFileClose();

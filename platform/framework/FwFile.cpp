@@ -12,21 +12,33 @@ BOOL CFile::Open(const char* path, UINT flags, DWORD* error)
     }
     DWORD access = GENERIC_READ;
     switch (flags & 3) {
-    case modeWrite: access = GENERIC_WRITE; break;
-    case modeReadWrite: access = GENERIC_READ | GENERIC_WRITE; break;
-    default: break;
+    case modeWrite:
+        access = GENERIC_WRITE;
+        break;
+    case modeReadWrite:
+        access = GENERIC_READ | GENERIC_WRITE;
+        break;
+    default:
+        break;
     }
     DWORD share = 0;
     switch (flags & 0x70) {
-    case shareDenyWrite: share = FILE_SHARE_READ; break;
-    case shareDenyRead: share = FILE_SHARE_WRITE; break;
-    case shareDenyNone: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    default: break;   // exclusive (and the old compatibility mode)
+    case shareDenyWrite:
+        share = FILE_SHARE_READ;
+        break;
+    case shareDenyRead:
+        share = FILE_SHARE_WRITE;
+        break;
+    case shareDenyNone:
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        break;
+    default:
+        break; // exclusive (and the old compatibility mode)
     }
     DWORD disposition = OPEN_EXISTING;
     if (flags & modeCreate)
         disposition = (flags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
-    SECURITY_ATTRIBUTES sa = { sizeof sa, nullptr, (flags & modeNoInherit) ? FALSE : TRUE };
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, (flags & modeNoInherit) ? FALSE : TRUE};
     HANDLE handle = ::CreateFileA(path, access, share, &sa, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         if (error)
@@ -48,7 +60,10 @@ BOOL CFile::Close()
     return ok;
 }
 
-void CFile::Abort() { Close(); }
+void CFile::Abort()
+{
+    Close();
+}
 
 UINT CFile::Read(void* buffer, UINT count)
 {

@@ -10,8 +10,8 @@ IMPLEMENT_DYNAMIC(CFileDialog, CDialog)
 BEGIN_MESSAGE_MAP(CFileDialog, CDialog)
 END_MESSAGE_MAP()
 
-CFileDialog::CFileDialog(BOOL openFileDialog, const char* defExt, const char* fileName, DWORD flags,
-                         const char* filter, CWnd* parent)
+CFileDialog::CFileDialog(BOOL openFileDialog, const char* defExt, const char* fileName, DWORD flags, const char* filter,
+                         CWnd* parent)
     : CDialog(0, parent), m_bOpenFileDialog(openFileDialog), m_strDefExt(defExt)
 {
     m_fileBuffer.assign(kFileBufferSize, '\0');
@@ -75,9 +75,18 @@ BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
     switch (header->code) {
-    case CDN_INITDONE: OnInitDone(); *result = 0; return TRUE;
-    case CDN_SELCHANGE: OnFileNameChange(); *result = 0; return TRUE;
-    case CDN_FOLDERCHANGE: OnFolderChange(); *result = 0; return TRUE;
+    case CDN_INITDONE:
+        OnInitDone();
+        *result = 0;
+        return TRUE;
+    case CDN_SELCHANGE:
+        OnFileNameChange();
+        *result = 0;
+        return TRUE;
+    case CDN_FOLDERCHANGE:
+        OnFolderChange();
+        *result = 0;
+        return TRUE;
     case CDN_TYPECHANGE:
         m_ofn.nFilterIndex = reinterpret_cast<OFNOTIFYA*>(lParam)->lpOFN->nFilterIndex;
         OnTypeChange();

@@ -13,7 +13,8 @@ const UINT kFirstSystemCommandId = 0xF000;
 
 const char* FrameClassName()
 {
-    return AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+    return AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+                               reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
 }
 
 void SetFrameIcon(HWND hwnd, UINT resourceId)
@@ -89,7 +90,7 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateCon
     BOOL ok = CWnd::CreateEx(0, nullptr, title, style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                              parent ? parent->m_hWnd : nullptr, m_hMenuDefault, nullptr);
     if (!ok)
-        return FALSE;   // the window's end has already deleted this object, when it existed
+        return FALSE; // the window's end has already deleted this object, when it existed
     m_pPendingContext = nullptr;
     SetFrameIcon(m_hWnd, resourceId);
     return TRUE;
@@ -104,11 +105,10 @@ BOOL CFrameWnd::Create(const char* className, const char* title, DWORD style, co
     m_pPendingContext = context;
     bool useDefault = rect.left == CW_USEDEFAULT;
     CString text = m_strTitle;
-    BOOL ok = CWnd::CreateEx(exStyle, className, text, style,
-                             useDefault ? CW_USEDEFAULT : rect.left, useDefault ? CW_USEDEFAULT : rect.top,
-                             useDefault ? CW_USEDEFAULT : rect.right - rect.left,
-                             useDefault ? CW_USEDEFAULT : rect.bottom - rect.top,
-                             parent ? parent->m_hWnd : nullptr, menu, nullptr);
+    BOOL ok = CWnd::CreateEx(exStyle, className, text, style, useDefault ? CW_USEDEFAULT : rect.left,
+                             useDefault ? CW_USEDEFAULT : rect.top, useDefault ? CW_USEDEFAULT : rect.right - rect.left,
+                             useDefault ? CW_USEDEFAULT : rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                             menu, nullptr);
     if (!ok)
         return FALSE;
     m_pPendingContext = nullptr;
@@ -143,7 +143,10 @@ CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id)
     return view;
 }
 
-void CFrameWnd::PostNcDestroy() { delete this; }
+void CFrameWnd::PostNcDestroy()
+{
+    delete this;
+}
 
 void CFrameWnd::SetActiveView(CView* view, BOOL notify)
 {
@@ -516,7 +519,7 @@ void CFrameWnd::OnSize(UINT type, int cx, int cy)
 
 void CFrameWnd::OnSetFocus(CWnd* oldWnd)
 {
-    CWnd::OnSetFocus(oldWnd);   // an MDI child activates itself here
+    CWnd::OnSetFocus(oldWnd); // an MDI child activates itself here
     if (m_pViewActive && m_pViewActive->m_hWnd)
         m_pViewActive->SetFocus();
 }
@@ -524,7 +527,7 @@ void CFrameWnd::OnSetFocus(CWnd* oldWnd)
 BOOL CFrameWnd::OnEraseBkgnd(CDC* dc)
 {
     if (m_pViewActive)
-        return TRUE;   // the view covers the client area
+        return TRUE; // the view covers the client area
     return CWnd::OnEraseBkgnd(dc);
 }
 
@@ -539,7 +542,7 @@ void CFrameWnd::OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu)
     for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
         UINT id = ::GetMenuItemID(popup, static_cast<int>(state.m_nIndex));
         if (id == 0)
-            continue;   // separator
+            continue; // separator
         if (id == static_cast<UINT>(-1)) {
             // A popup entry: its handler is the one of the popup's first item.
             HMENU sub = ::GetSubMenu(popup, static_cast<int>(state.m_nIndex));
@@ -564,11 +567,21 @@ void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* cmdUI)
 {
     int key = 0;
     switch (cmdUI->m_nID) {
-    case ID_INDICATOR_CAPS: key = VK_CAPITAL; break;
-    case ID_INDICATOR_NUM: key = VK_NUMLOCK; break;
-    case ID_INDICATOR_SCRL: key = VK_SCROLL; break;
-    case ID_INDICATOR_KANA: key = VK_KANA; break;
-    default: cmdUI->ContinueRouting(); return;
+    case ID_INDICATOR_CAPS:
+        key = VK_CAPITAL;
+        break;
+    case ID_INDICATOR_NUM:
+        key = VK_NUMLOCK;
+        break;
+    case ID_INDICATOR_SCRL:
+        key = VK_SCROLL;
+        break;
+    case ID_INDICATOR_KANA:
+        key = VK_KANA;
+        break;
+    default:
+        cmdUI->ContinueRouting();
+        return;
     }
     cmdUI->Enable((::GetKeyState(key) & 1) != 0);
 }
@@ -616,7 +629,8 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
         NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
         if (info->uFlags & TTF_IDISHWND)
             return FALSE;
-        lstrcpynA(info->szText, CommandStringPart(static_cast<UINT>(header->idFrom), 1), static_cast<int>(sizeof info->szText));
+        lstrcpynA(info->szText, CommandStringPart(static_cast<UINT>(header->idFrom), 1),
+                  static_cast<int>(sizeof info->szText));
         info->lpszText = info->szText;
         *result = 0;
         return TRUE;
@@ -626,7 +640,8 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
         if (info->uFlags & TTF_IDISHWND)
             return FALSE;
         CString tip = CommandStringPart(static_cast<UINT>(header->idFrom), 1);
-        ::MultiByteToWideChar(CP_ACP, 0, tip, -1, info->szText, static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
+        ::MultiByteToWideChar(CP_ACP, 0, tip, -1, info->szText,
+                              static_cast<int>(sizeof info->szText / sizeof info->szText[0]));
         info->lpszText = info->szText;
         *result = 0;
         return TRUE;
@@ -638,7 +653,7 @@ void CFrameWnd::OnMenuSelect(UINT id, UINT flags, HMENU menu)
 {
     CWnd::OnMenuSelect(id, flags, menu);
     if (flags == 0xFFFF && !menu) {
-        SetMessageText("");   // the menu closed
+        SetMessageText(""); // the menu closed
     } else if (!(flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU))) {
         SetMessageText(CommandStringPart(id, 0));
     }

@@ -18,7 +18,8 @@ LRESULT CFrameWnd::OnDDEInitiate(WPARAM client, LPARAM atoms)
     ATOM answerService = ::GlobalAddAtomA(name);
     ::GlobalGetAtomNameA(app->m_atomSystemTopic, name, static_cast<int>(sizeof name));
     ATOM answerTopic = ::GlobalAddAtomA(name);
-    ::SendMessageA(reinterpret_cast<HWND>(client), WM_DDE_ACK, reinterpret_cast<WPARAM>(m_hWnd), MAKELPARAM(answerService, answerTopic));
+    ::SendMessageA(reinterpret_cast<HWND>(client), WM_DDE_ACK, reinterpret_cast<WPARAM>(m_hWnd),
+                   MAKELPARAM(answerService, answerTopic));
     return 0;
 }
 

@@ -21,8 +21,18 @@ public:
         return ok;
     }
     // Takes ownership of a handle (the previous one is deleted).
-    BOOL Attach(HGDIOBJ object) { DeleteObject(); m_hObject = object; return object != nullptr; }
-    HGDIOBJ Detach() { HGDIOBJ object = m_hObject; m_hObject = nullptr; return object; }
+    BOOL Attach(HGDIOBJ object)
+    {
+        DeleteObject();
+        m_hObject = object;
+        return object != nullptr;
+    }
+    HGDIOBJ Detach()
+    {
+        HGDIOBJ object = m_hObject;
+        m_hObject = nullptr;
+        return object;
+    }
 };
 
 class CBrush : public CGdiObject {
@@ -68,8 +78,13 @@ public:
     // From the application's resources.
     BOOL LoadBitmap(UINT resourceId);
     BOOL LoadBitmap(const char* resourceName);
-    BOOL CreateCompatibleBitmap(HDC dc, int width, int height) { return Attach(::CreateCompatibleBitmap(dc, width, height)); }
+    BOOL CreateCompatibleBitmap(HDC dc, int width, int height)
+    {
+        return Attach(::CreateCompatibleBitmap(dc, width, height));
+    }
     BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
-    { return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits)); }
+    {
+        return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
+    }
     int GetBitmap(BITMAP* info) const { return ::GetObjectA(m_hObject, sizeof *info, info); }
 };

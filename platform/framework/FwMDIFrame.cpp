@@ -44,10 +44,9 @@ BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCTA, CCreateContext*)
     CLIENTCREATESTRUCT ccs = {};
     ccs.hWindowMenu = GetWindowMenuPopup(m_hMenuDefault);
     ccs.idFirstChild = kFirstMDIChildId;
-    m_hWndMDIClient = ::CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
-                                        0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)),
-                                        AfxGetInstanceHandle(), &ccs);
+    m_hWndMDIClient = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0,
+        0, 0, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)), AfxGetInstanceHandle(), &ccs);
     return m_hWndMDIClient != nullptr;
 }
 
@@ -65,7 +64,9 @@ LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const
 {
     BOOL max = FALSE;
-    HWND active = m_hWndMDIClient ? reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&max))) : nullptr;
+    HWND active = m_hWndMDIClient ? reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0,
+                                                                          reinterpret_cast<LPARAM>(&max)))
+                                  : nullptr;
     if (maximized)
         *maximized = max;
     CWnd* wnd = CWnd::FromHandlePermanent(active);
@@ -93,7 +94,8 @@ void CMDIFrameWnd::OnUpdateFrameMenu(HMENU menuAlt)
     }
     if (!menu || !m_hWndMDIClient)
         return;
-    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu), reinterpret_cast<LPARAM>(GetWindowMenuPopup(menu)));
+    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu),
+                   reinterpret_cast<LPARAM>(GetWindowMenuPopup(menu)));
     DrawMenuBar();
 }
 
@@ -156,11 +158,20 @@ void CMDIFrameWnd::OnWindowNew()
 void CMDIFrameWnd::OnMDIWindowCmd(UINT id)
 {
     switch (id) {
-    case ID_WINDOW_ARRANGE: MDIIconArrange(); break;
-    case ID_WINDOW_CASCADE: MDICascade(); break;
-    case ID_WINDOW_TILE_HORZ: MDITile(MDITILE_HORIZONTAL); break;
-    case ID_WINDOW_TILE_VERT: MDITile(MDITILE_VERTICAL); break;
-    default: break;
+    case ID_WINDOW_ARRANGE:
+        MDIIconArrange();
+        break;
+    case ID_WINDOW_CASCADE:
+        MDICascade();
+        break;
+    case ID_WINDOW_TILE_HORZ:
+        MDITile(MDITILE_HORIZONTAL);
+        break;
+    case ID_WINDOW_TILE_VERT:
+        MDITile(MDITILE_VERTICAL);
+        break;
+    default:
+        break;
     }
 }
 
@@ -232,7 +243,7 @@ BOOL CMDIChildWnd::Create(const char* className, const char* title, DWORD style,
     cs.hwndParent = frame->m_hWndMDIClient;
     cs.hInstance = AfxGetInstanceHandle();
     if (!PreCreateWindow(cs)) {
-        PostNcDestroy();   // as a window that failed to be created: the object goes
+        PostNcDestroy(); // as a window that failed to be created: the object goes
         return FALSE;
     }
 
@@ -241,11 +252,15 @@ BOOL CMDIChildWnd::Create(const char* className, const char* title, DWORD style,
     mcs.szClass = cs.lpszClass;
     mcs.szTitle = cs.lpszName ? cs.lpszName : "";
     mcs.hOwner = cs.hInstance;
-    mcs.x = cs.x; mcs.y = cs.y; mcs.cx = cs.cx; mcs.cy = cs.cy;
+    mcs.x = cs.x;
+    mcs.y = cs.y;
+    mcs.cx = cs.cx;
+    mcs.cy = cs.cy;
     mcs.style = cs.style & ~(WS_VISIBLE | WS_MAXIMIZE);
     m_pPendingContext = context;
     SetPendingCreate(this);
-    HWND hwnd = reinterpret_cast<HWND>(::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    HWND hwnd =
+        reinterpret_cast<HWND>(::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     bool neverAttached = GetPendingCreate() == this;
     SetPendingCreate(nullptr);
     if (!hwnd) {
@@ -282,8 +297,14 @@ void CMDIChildWnd::MDIActivate()
     ::SendMessageA(::GetParent(m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
-void CMDIChildWnd::MDIMaximize() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(m_hWnd), 0); }
-void CMDIChildWnd::MDIRestore() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIRESTORE, reinterpret_cast<WPARAM>(m_hWnd), 0); }
+void CMDIChildWnd::MDIMaximize()
+{
+    ::SendMessageA(::GetParent(m_hWnd), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+void CMDIChildWnd::MDIRestore()
+{
+    ::SendMessageA(::GetParent(m_hWnd), WM_MDIRESTORE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
 
 void CMDIChildWnd::ActivateFrame(int cmdShow)
 {
@@ -322,7 +343,8 @@ void CMDIChildWnd::OnDestroy()
     if (!frame)
         return;
     // The last child going gives the frame its own menu back.
-    for (HWND sibling = ::GetWindow(frame->m_hWndMDIClient, GW_CHILD); sibling; sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
+    for (HWND sibling = ::GetWindow(frame->m_hWndMDIClient, GW_CHILD); sibling;
+         sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
         if (sibling == m_hWnd)
             continue;
         CWnd* wnd = CWnd::FromHandlePermanent(sibling);
@@ -351,8 +373,7 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
 BOOL CMDIChildWnd::PreTranslateMessage(MSG* msg)
 {
     CMDIFrameWnd* frame = GetMDIFrame();
-    if (IsKeyboardMessage(msg) && frame && m_hAccelTable
-        && ::TranslateAcceleratorA(frame->m_hWnd, m_hAccelTable, msg))
+    if (IsKeyboardMessage(msg) && frame && m_hAccelTable && ::TranslateAcceleratorA(frame->m_hWnd, m_hAccelTable, msg))
         return TRUE;
     return FALSE;
 }
@@ -371,8 +392,8 @@ BOOL CMiniFrameWnd::Create(const char* className, const char* title, DWORD style
     return CreateEx(0, className, title, style, rect, parent, id);
 }
 
-BOOL CMiniFrameWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
-                             const RECT& rect, CWnd* parent, UINT id)
+BOOL CMiniFrameWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
+                             CWnd* parent, UINT id)
 {
     m_strTitle = title ? title : "";
     bool child = (style & WS_CHILD) != 0;

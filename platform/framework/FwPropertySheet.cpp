@@ -28,7 +28,10 @@ BOOL CPropertyPage::OnSetActive()
     return TRUE;
 }
 
-BOOL CPropertyPage::OnKillActive() { return UpdateData(TRUE); }
+BOOL CPropertyPage::OnKillActive()
+{
+    return UpdateData(TRUE);
+}
 
 BOOL CPropertyPage::OnApply()
 {
@@ -36,7 +39,10 @@ BOOL CPropertyPage::OnApply()
     return TRUE;
 }
 
-void CPropertyPage::OnReset() { OnCancel(); }
+void CPropertyPage::OnReset()
+{
+    OnCancel();
+}
 
 void CPropertyPage::SetModified(BOOL changed)
 {
@@ -178,7 +184,8 @@ void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modele
     }
     m_psh.dwSize = sizeof m_psh;
     // A sheet run modeless once and modal later must not keep the modeless flag.
-    m_psh.dwFlags = (m_psh.dwFlags & ~PSH_MODELESS) | PSH_PROPSHEETPAGE | PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
+    m_psh.dwFlags =
+        (m_psh.dwFlags & ~PSH_MODELESS) | PSH_PROPSHEETPAGE | PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.pszCaption = m_strCaption;
     m_psh.nPages = static_cast<UINT>(pages.size());
@@ -230,7 +237,7 @@ BOOL CPropertySheet::Create(CWnd* parent, DWORD style, DWORD exStyle)
     if (parent)
         m_pParentWnd = parent;
     m_bModeless = TRUE;
-    static thread_local std::vector<PROPSHEETPAGEA> pages;   // read during creation only
+    static thread_local std::vector<PROPSHEETPAGEA> pages; // read during creation only
     BuildHeader(pages, TRUE);
     t_sheetBeingCreated = this;
     HWND hwnd = reinterpret_cast<HWND>(::PropertySheetA(&m_psh));

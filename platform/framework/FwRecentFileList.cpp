@@ -54,7 +54,8 @@ void CRecentFileList::WriteList()
         CString entry;
         entry.Format(m_entryFormat, i + 1);
         // Entries past the end are removed, so a shorter list does not pick up stale names.
-        app->WriteProfileString(m_section, entry, i < GetCount() ? static_cast<const char*>(m_names[static_cast<size_t>(i)]) : nullptr);
+        app->WriteProfileString(m_section, entry,
+                                i < GetCount() ? static_cast<const char*>(m_names[static_cast<size_t>(i)]) : nullptr);
     }
 }
 
@@ -83,7 +84,7 @@ void CRecentFileList::UpdateMenu(CCmdUI* cmdUI)
                 ::InsertMenuA(menu, position, MF_BYPOSITION | MF_STRING, m_firstId + static_cast<UINT>(i), text);
         }
         cmdUI->Enable(TRUE);
-        cmdUI->m_nIndex += static_cast<UINT>(GetCount()) - 1;   // the caller goes on after the last entry
+        cmdUI->m_nIndex += static_cast<UINT>(GetCount()) - 1; // the caller goes on after the last entry
     }
     cmdUI->m_nIndexMax = static_cast<UINT>(::GetMenuItemCount(menu));
 }

@@ -95,7 +95,8 @@ bool SetKeyText(const CString& path, const char* value)
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, CString("Software\\Classes\\") + path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG rc = ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), static_cast<DWORD>(lstrlenA(value)) + 1);
+    LONG rc = ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                               static_cast<DWORD>(lstrlenA(value)) + 1);
     ::RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
@@ -136,8 +137,8 @@ BOOL CWinApp::OnDDECommand(char* command)
     const char prefix[] = "[open(\"";
     const char suffix[] = "\")]";
     int prefixLength = static_cast<int>(sizeof prefix) - 1, suffixLength = static_cast<int>(sizeof suffix) - 1;
-    if (text.GetLength() <= prefixLength + suffixLength || text.Left(prefixLength).CompareNoCase(prefix) != 0
-        || text.Right(suffixLength) != suffix)
+    if (text.GetLength() <= prefixLength + suffixLength || text.Left(prefixLength).CompareNoCase(prefix) != 0 ||
+        text.Right(suffixLength) != suffix)
         return FALSE;
     CString path = text.Mid(prefixLength, text.GetLength() - prefixLength - suffixLength);
     if (m_pMainWnd && m_pMainWnd->m_hWnd) {

@@ -103,7 +103,10 @@ void CString::FormatV(const char* format, va_list args)
     va_copy(copy, args);
     int needed = vsnprintf(nullptr, 0, format, copy);
     va_end(copy);
-    if (needed < 0) { m_text.clear(); return; }
+    if (needed < 0) {
+        m_text.clear();
+        return;
+    }
     std::string out(static_cast<size_t>(needed) + 1, '\0');
     vsnprintf(&out[0], out.size(), format, args);
     out.resize(static_cast<size_t>(needed));

@@ -31,7 +31,7 @@ unsigned __stdcall CWinThread::Start(void* self)
     try {
         code = thread->m_pfnThreadProc(thread->m_pThreadParams);
     } catch (...) {
-        code = static_cast<UINT>(-1);   // nothing thrown leaves a thread procedure
+        code = static_cast<UINT>(-1); // nothing thrown leaves a thread procedure
     }
     if (thread->m_bAutoDelete)
         delete thread;

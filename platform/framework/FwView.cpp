@@ -47,7 +47,7 @@ void CView::OnDestroy()
 
 void CView::PostNcDestroy()
 {
-    delete this;   // views belong to their windows
+    delete this; // views belong to their windows
 }
 
 void CView::OnPaint()
@@ -73,9 +73,15 @@ LRESULT CView::OnInitialUpdateMessage(WPARAM, LPARAM)
     return 0;
 }
 
-void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+void CView::OnInitialUpdate()
+{
+    OnUpdate(nullptr, 0, nullptr);
+}
 
-void CView::OnUpdate(CView*, LPARAM, CObject*) { Invalidate(TRUE); }
+void CView::OnUpdate(CView*, LPARAM, CObject*)
+{
+    Invalidate(TRUE);
+}
 
 void CView::OnActivateView(BOOL activate, CView* activated, CView*)
 {

@@ -104,7 +104,8 @@ BOOL CWnd::SubclassWindow(HWND hwnd)
     if (!hwnd || m_hWnd || FromHandlePermanent(hwnd))
         return FALSE;
     AttachObject(hwnd);
-    m_previousProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
+    m_previousProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
     return TRUE;
 }
 
@@ -124,8 +125,14 @@ HWND CWnd::UnsubclassWindow()
     return Detach();
 }
 
-void CWnd::SetPendingCreate(CWnd* wnd) { t_pendingCreate = wnd; }
-CWnd* CWnd::GetPendingCreate() { return t_pendingCreate; }
+void CWnd::SetPendingCreate(CWnd* wnd)
+{
+    t_pendingCreate = wnd;
+}
+CWnd* CWnd::GetPendingCreate()
+{
+    return t_pendingCreate;
+}
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -170,14 +177,14 @@ LRESULT CWnd::RunWindowProc(UINT msg, WPARAM wp, LPARAM lp)
         }
         m_previousProc = nullptr;
         m_hWnd = nullptr;
-        PostNcDestroy();   // may delete this
+        PostNcDestroy(); // may delete this
     }
     return result;
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    kvfw::WindowMessage m{ message, wParam, lParam };
+    kvfw::WindowMessage m{message, wParam, lParam};
     if (DispatchWindowMessage(m))
         return m.result;
     return DefWindowProc(message, wParam, lParam);
@@ -195,9 +202,13 @@ BOOL CWnd::DispatchWindowMessage(kvfw::WindowMessage& m)
     } else {
         for (const kvfw::MessageMap* map = GetMessageMap(); map && !handled; map = map->base ? map->base() : nullptr) {
             for (const kvfw::MessageEntry* e = map->entries; e->kind != kvfw::EntryKind::End; ++e) {
-                bool match = (e->kind == kvfw::EntryKind::Message && e->message == m.message)
-                    || (e->kind == kvfw::EntryKind::Registered && *e->registered != 0 && *e->registered == m.message);
-                if (match && e->onMessage(this, m)) { handled = TRUE; break; }
+                bool match =
+                    (e->kind == kvfw::EntryKind::Message && e->message == m.message) ||
+                    (e->kind == kvfw::EntryKind::Registered && *e->registered != 0 && *e->registered == m.message);
+                if (match && e->onMessage(this, m)) {
+                    handled = TRUE;
+                    break;
+                }
             }
         }
     }
@@ -224,7 +235,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
@@ -260,26 +274,28 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs)
 {
-    if (!cs.lpszClass) cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
-                                                         reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
+    if (!cs.lpszClass)
+        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+                                           reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     return TRUE;
 }
 
-BOOL CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                  CWnd* parent, UINT id, void* createParam)
+BOOL CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id,
+                  void* createParam)
 {
     return CreateEx(0, className, windowName, style | WS_CHILD, rect, parent, id, createParam);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                    const RECT& rect, CWnd* parent, UINT id, void* createParam)
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, const RECT& rect,
+                    CWnd* parent, UINT id, void* createParam)
 {
     return CreateEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), createParam);
+                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), createParam);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                    int x, int y, int width, int height, HWND parent, HMENU idOrMenu, void* createParam)
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU idOrMenu, void* createParam)
 {
     if (m_hWnd)
         return FALSE;
@@ -288,12 +304,18 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     cs.lpszClass = className;
     cs.lpszName = windowName;
     cs.style = style;
-    cs.x = x; cs.y = y; cs.cx = width; cs.cy = height;
+    cs.x = x;
+    cs.y = y;
+    cs.cx = width;
+    cs.cy = height;
     cs.hwndParent = parent;
     cs.hMenu = idOrMenu;
     cs.hInstance = AfxGetInstanceHandle();
     cs.lpCreateParams = createParam;
-    if (!PreCreateWindow(cs)) { PostNcDestroy(); return FALSE; }
+    if (!PreCreateWindow(cs)) {
+        PostNcDestroy();
+        return FALSE;
+    }
     SetPendingCreate(this);
     HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
@@ -415,7 +437,8 @@ CFrameWnd* CWnd::GetParentFrame() const
 
 CFrameWnd* CWnd::GetTopLevelFrame() const
 {
-    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? const_cast<CFrameWnd*>(static_cast<const CFrameWnd*>(this)) : GetParentFrame();
+    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? const_cast<CFrameWnd*>(static_cast<const CFrameWnd*>(this))
+                                                          : GetParentFrame();
     while (frame) {
         CFrameWnd* up = frame->GetParentFrame();
         if (!up)
@@ -464,69 +487,258 @@ void CWnd::UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler)
 }
 
 // ---- default handlers ------------------------------------------------------------------------
-int CWnd::OnCreate(LPCREATESTRUCTA) { return static_cast<int>(Default()); }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnNcDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-void CWnd::OnMove(int, int) { Default(); }
-void CWnd::OnPaint() { Default(); }
-void CWnd::OnNcPaint() { Default(); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return static_cast<BOOL>(Default()); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnMButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
-int CWnd::OnMouseActivate(CWnd*, UINT, UINT) { return static_cast<int>(Default()); }
-void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
-void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSysKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSetFocus(CWnd*) { Default(); }
-void CWnd::OnKillFocus(CWnd*) { Default(); }
-void CWnd::OnHScroll(UINT, UINT, CWnd*) { Default(); }
-void CWnd::OnVScroll(UINT, UINT, CWnd*) { Default(); }
-void CWnd::OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
-void CWnd::OnNcLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnNcLButtonDblClk(UINT, CPoint) { Default(); }
-LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
-void CWnd::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS*) { Default(); }
-BOOL CWnd::OnNcActivate(BOOL) { return static_cast<BOOL>(Default()); }
-void CWnd::OnNcMouseMove(UINT, CPoint) { Default(); }
-void CWnd::OnNcLButtonUp(UINT, CPoint) { Default(); }
-UINT CWnd::OnGetDlgCode() { return static_cast<UINT>(Default()); }
-void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
-void CWnd::OnActivateApp(BOOL, DWORD) { Default(); }
-void CWnd::OnDropFiles(HDROP) { Default(); }
-void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
-void CWnd::OnInitMenu(HMENU) { Default(); }
-void CWnd::OnInitMenuPopup(HMENU, UINT, BOOL) { Default(); }
-void CWnd::OnMenuSelect(UINT, UINT, HMENU) { Default(); }
-void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
-HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
-void CWnd::OnCaptureChanged(CWnd*) { Default(); }
-void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
-void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
-void CWnd::OnPaletteChanged(CWnd*) { Default(); }
-BOOL CWnd::OnQueryNewPalette() { return static_cast<BOOL>(Default()); }
-void CWnd::OnDestroyClipboard() { Default(); }
-BOOL CWnd::OnQueryEndSession() { return static_cast<BOOL>(Default()); }
-void CWnd::OnEndSession(BOOL) { Default(); }
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-void CWnd::OnCancelMode() { Default(); }
-void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) { Default(); }
-void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
-void CWnd::OnEnable(BOOL) { Default(); }
-BOOL CWnd::OnNcCreate(LPCREATESTRUCTA) { return static_cast<BOOL>(Default()); }
-void CWnd::OnSizing(UINT, LPRECT) { Default(); }
-BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return static_cast<BOOL>(Default()); }
-void CWnd::OnMButtonUp(UINT, CPoint) { Default(); }
+int CWnd::OnCreate(LPCREATESTRUCTA)
+{
+    return static_cast<int>(Default());
+}
+void CWnd::OnDestroy()
+{
+    Default();
+}
+void CWnd::OnNcDestroy()
+{
+    Default();
+}
+void CWnd::OnClose()
+{
+    Default();
+}
+void CWnd::OnSize(UINT, int, int)
+{
+    Default();
+}
+void CWnd::OnMove(int, int)
+{
+    Default();
+}
+void CWnd::OnPaint()
+{
+    Default();
+}
+void CWnd::OnNcPaint()
+{
+    Default();
+}
+BOOL CWnd::OnEraseBkgnd(CDC*)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnTimer(UINT_PTR)
+{
+    Default();
+}
+void CWnd::OnLButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnLButtonDblClk(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnRButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnRButtonUp(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnMButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint)
+{
+    Default();
+}
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint)
+{
+    return static_cast<BOOL>(Default());
+}
+int CWnd::OnMouseActivate(CWnd*, UINT, UINT)
+{
+    return static_cast<int>(Default());
+}
+void CWnd::OnKeyDown(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnKeyUp(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnChar(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnSysKeyDown(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnSetFocus(CWnd*)
+{
+    Default();
+}
+void CWnd::OnKillFocus(CWnd*)
+{
+    Default();
+}
+void CWnd::OnHScroll(UINT, UINT, CWnd*)
+{
+    Default();
+}
+void CWnd::OnVScroll(UINT, UINT, CWnd*)
+{
+    Default();
+}
+void CWnd::OnGetMinMaxInfo(MINMAXINFO*)
+{
+    Default();
+}
+void CWnd::OnNcLButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnNcLButtonDblClk(UINT, CPoint)
+{
+    Default();
+}
+LRESULT CWnd::OnNcHitTest(CPoint)
+{
+    return Default();
+}
+void CWnd::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS*)
+{
+    Default();
+}
+BOOL CWnd::OnNcActivate(BOOL)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnNcMouseMove(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnNcLButtonUp(UINT, CPoint)
+{
+    Default();
+}
+UINT CWnd::OnGetDlgCode()
+{
+    return static_cast<UINT>(Default());
+}
+void CWnd::OnActivate(UINT, CWnd*, BOOL)
+{
+    Default();
+}
+void CWnd::OnActivateApp(BOOL, DWORD)
+{
+    Default();
+}
+void CWnd::OnDropFiles(HDROP)
+{
+    Default();
+}
+void CWnd::OnContextMenu(CWnd*, CPoint)
+{
+    Default();
+}
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnInitMenu(HMENU)
+{
+    Default();
+}
+void CWnd::OnInitMenuPopup(HMENU, UINT, BOOL)
+{
+    Default();
+}
+void CWnd::OnMenuSelect(UINT, UINT, HMENU)
+{
+    Default();
+}
+void CWnd::OnShowWindow(BOOL, UINT)
+{
+    Default();
+}
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT)
+{
+    return reinterpret_cast<HBRUSH>(Default());
+}
+void CWnd::OnCaptureChanged(CWnd*)
+{
+    Default();
+}
+void CWnd::OnWindowPosChanged(WINDOWPOS*)
+{
+    Default();
+}
+void CWnd::OnWindowPosChanging(WINDOWPOS*)
+{
+    Default();
+}
+void CWnd::OnPaletteChanged(CWnd*)
+{
+    Default();
+}
+BOOL CWnd::OnQueryNewPalette()
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnDestroyClipboard()
+{
+    Default();
+}
+BOOL CWnd::OnQueryEndSession()
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnEndSession(BOOL)
+{
+    Default();
+}
+void CWnd::OnSysCommand(UINT, LPARAM)
+{
+    Default();
+}
+void CWnd::OnCancelMode()
+{
+    Default();
+}
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT)
+{
+    Default();
+}
+void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT)
+{
+    Default();
+}
+void CWnd::OnEnable(BOOL)
+{
+    Default();
+}
+BOOL CWnd::OnNcCreate(LPCREATESTRUCTA)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnSizing(UINT, LPRECT)
+{
+    Default();
+}
+BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnMButtonUp(UINT, CPoint)
+{
+    Default();
+}
 
 // ---- helpers ---------------------------------------------------------------------------------
 
@@ -547,7 +759,8 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
     static thread_local std::map<std::string, std::string> names;
     char name[128];
     // One class per combination; the handles are part of the name (system colours are small numbers).
-    snprintf(name, sizeof name, "%s:%x:%p:%p:%p", kDefaultClass, style, static_cast<void*>(cursor), static_cast<void*>(background), static_cast<void*>(icon));
+    snprintf(name, sizeof name, "%s:%x:%p:%p:%p", kDefaultClass, style, static_cast<void*>(cursor),
+             static_cast<void*>(background), static_cast<void*>(icon));
     auto& stored = names[name];
     if (stored.empty()) {
         WNDCLASSA wc = {};
@@ -571,8 +784,8 @@ void AfxSetWindowText(HWND hwnd, const char* text)
         text = "";
     char current[512];
     int length = lstrlenA(text);
-    if (length < static_cast<int>(sizeof current) && ::GetWindowTextA(hwnd, current, static_cast<int>(sizeof current)) == length
-        && lstrcmpA(current, text) == 0)
+    if (length < static_cast<int>(sizeof current) &&
+        ::GetWindowTextA(hwnd, current, static_cast<int>(sizeof current)) == length && lstrcmpA(current, text) == 0)
         return;
     ::SetWindowTextA(hwnd, text);
 }

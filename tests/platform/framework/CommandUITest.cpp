@@ -11,7 +11,10 @@ HMENU OpenPopup(CFrameWnd* frame, int index)
     return popup;
 }
 
-UINT ItemState(HMENU menu, UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND); }
+UINT ItemState(HMENU menu, UINT id)
+{
+    return ::GetMenuState(menu, id, MF_BYCOMMAND);
+}
 
 // Update handlers that only mark their items (no Enable), with and without a command handler.
 class CMarkingTarget : public CCmdTarget {
@@ -37,12 +40,15 @@ END_MESSAGE_MAP()
 TEST(FrameworkCommandUI, ItemWhoseHandlerLeavesEnablingOpenFollowsTheCommandHandler)
 {
     CMarkingTarget target;
-    const struct { UINT id; BOOL ran; int enabled; int checked; } cases[] = {
-        { kMarkedRunnable, TRUE, 1, 1 },
-        { kMarkedOnly, TRUE, 0, 1 },      // marked, but nothing would run it
-        { kEnabledOnly, TRUE, 1, -1 },    // the handler's own decision stands
-        { kRunnableOnly, FALSE, 1, -1 },
-        { kNothing, FALSE, 0, -1 },
+    const struct {
+        UINT id;
+        BOOL ran;
+        int enabled;
+        int checked;
+    } cases[] = {
+        {kMarkedRunnable, TRUE, 1, 1}, {kMarkedOnly, TRUE, 0, 1}, // marked, but nothing would run it
+        {kEnabledOnly, TRUE, 1, -1},                              // the handler's own decision stands
+        {kRunnableOnly, FALSE, 1, -1}, {kNothing, FALSE, 0, -1},
     };
     for (const auto& c : cases) {
         CRecordingCmdUI state(c.id);
@@ -59,8 +65,16 @@ TEST(FrameworkCommandUI, ItemWhoseHandlerLeavesEnablingOpenFollowsTheCommandHand
 TEST_F(FrameworkTest, UpdateHandlerDecisionCanBeAskedWithoutAMenu)
 {
     CSampleDoc* doc = NewDocument();
-    const struct { bool locked; bool toggled; int enabled; int checked; } cases[] = {
-        { false, false, 1, 0 }, { true, false, 0, 0 }, { false, true, 1, 1 }, { true, true, 0, 1 },
+    const struct {
+        bool locked;
+        bool toggled;
+        int enabled;
+        int checked;
+    } cases[] = {
+        {false, false, 1, 0},
+        {true, false, 0, 0},
+        {false, true, 1, 1},
+        {true, true, 0, 1},
     };
     for (const auto& c : cases) {
         doc->m_locked = c.locked;
@@ -212,7 +226,8 @@ TEST_F(FrameworkTest, CommandStringsGiveToolTipsAndMenuPrompts)
     main->SendMessage(WM_NOTIFY, ID_SAMPLE_TOGGLE, reinterpret_cast<LPARAM>(&tip));
     EXPECT_STREQ(tip.lpszText, "Toggle");
 
-    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SAMPLE_TOGGLE, MF_STRING), reinterpret_cast<LPARAM>(main->GetMenu()));
+    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SAMPLE_TOGGLE, MF_STRING),
+                      reinterpret_cast<LPARAM>(main->GetMenu()));
     EXPECT_STREQ(main->m_statusBar.GetPaneText(0), "Toggles the sample state");
     main->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_STREQ(main->m_statusBar.GetPaneText(0), "");

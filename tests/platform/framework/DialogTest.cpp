@@ -12,7 +12,8 @@ std::string ItemText(HWND dialog, int id)
 
 void PressOK(HWND dialog)
 {
-    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
 }
 
 } // namespace
@@ -27,7 +28,7 @@ TEST_F(FrameworkTest, ModalDialogShowsMembersAndReadsThemBackOnOK)
         HWND hwnd = dialog.m_hWnd;
         if (!hwnd)
             return false;
-        for (int id : { IDC_COUNT, IDC_NAME, IDC_GAIN })
+        for (int id : {IDC_COUNT, IDC_NAME, IDC_GAIN})
             shown[id] = ItemText(hwnd, id);
         shownKind = static_cast<int>(::SendDlgItemMessageA(hwnd, IDC_KIND, CB_GETCURSEL, 0, 0));
         shownChoiceB = static_cast<int>(::IsDlgButtonChecked(hwnd, IDC_RADIO_B));
@@ -57,20 +58,24 @@ TEST_F(FrameworkTest, ModalDialogShowsMembersAndReadsThemBackOnOK)
     EXPECT_EQ(dialog.m_kind, 2);
     EXPECT_DOUBLE_EQ(dialog.m_gain, 0.25);
     EXPECT_EQ(dialog.m_hWnd, nullptr);
-    EXPECT_EQ(dialog.m_nameEdit.m_hWnd, nullptr);   // the subclassed control went with the dialog
+    EXPECT_EQ(dialog.m_nameEdit.m_hWnd, nullptr); // the subclassed control went with the dialog
     EXPECT_TRUE(m_shown.empty());
 }
 
 TEST_F(FrameworkTest, InvalidValuesKeepTheDialogOpenAndChangeNothing)
 {
     // Each bad input is refused with a message; the last, valid one is accepted.
-    const struct { int id; const char* text; const char* message; } bad[] = {
-        { IDC_COUNT, "42", "Please enter an integer between 1 and 10." },
-        { IDC_COUNT, "seven", "Please enter an integer." },
-        { IDC_COUNT, "", "Please enter an integer." },
-        { IDC_GAIN, "1.5", "Please enter a number between 0 and 1." },
-        { IDC_GAIN, "1e", "Please enter a number." },
-        { IDC_NAME, "a name far too long", "Please enter no more than 12 characters." },
+    const struct {
+        int id;
+        const char* text;
+        const char* message;
+    } bad[] = {
+        {IDC_COUNT, "42", "Please enter an integer between 1 and 10."},
+        {IDC_COUNT, "seven", "Please enter an integer."},
+        {IDC_COUNT, "", "Please enter an integer."},
+        {IDC_GAIN, "1.5", "Please enter a number between 0 and 1."},
+        {IDC_GAIN, "1e", "Please enter a number."},
+        {IDC_NAME, "a name far too long", "Please enter no more than 12 characters."},
     };
     CValuesDlg dialog;
     std::vector<bool> stillOpen;
@@ -132,7 +137,7 @@ TEST_F(FrameworkTest, ModelessDialogTakesItsDataAndClosesByDestroying)
 
 TEST_F(FrameworkTest, MessageBoxWithAStringIdShowsTheString)
 {
-    m_answers = { IDNO };
+    m_answers = {IDNO};
     EXPECT_EQ(AfxMessageBox(IDS_PROMPT, MB_YESNO), IDNO);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].text, "The sample prompt");
@@ -176,23 +181,29 @@ TEST_F(FrameworkTest, ComboTextExchangeSelectsOnlyWhatTheValueNames)
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kList)), nullptr, nullptr);
     HWND editable = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, host.m_hWnd,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditable)), nullptr, nullptr);
-    for (HWND combo : { list, editable })
-        for (const char* item : { "16 bit extended", "8 bit", "16 bit" })
+    for (HWND combo : {list, editable})
+        for (const char* item : {"16 bit extended", "8 bit", "16 bit"})
             ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
 
-    const struct { int id; const char* value; int selected; const char* readBack; } cases[] = {
-        { kList, "16 bit", 2, "16 bit" },           // the equal item, not the longer one first in the list
-        { kList, "", -1, "" },                      // nothing named: nothing chosen
-        { kList, "8", 1, "8 bit" },                 // a list shows the item the value begins
-        { kEditable, "16 bit", 2, "16 bit" },
-        { kEditable, "44,100Hz", -1, "44,100Hz" },  // typed text stays as it is
-        { kEditable, "", -1, "" },
+    const struct {
+        int id;
+        const char* value;
+        int selected;
+        const char* readBack;
+    } cases[] = {
+        {kList, "16 bit", 2, "16 bit"}, // the equal item, not the longer one first in the list
+        {kList, "", -1, ""},            // nothing named: nothing chosen
+        {kList, "8", 1, "8 bit"},       // a list shows the item the value begins
+        {kEditable, "16 bit", 2, "16 bit"},
+        {kEditable, "44,100Hz", -1, "44,100Hz"}, // typed text stays as it is
+        {kEditable, "", -1, ""},
     };
     for (const auto& c : cases) {
         CString value = c.value;
         CDataExchange load(&host, FALSE);
         DDX_CBString(&load, c.id, value);
-        EXPECT_EQ(static_cast<int>(::SendDlgItemMessageA(host.m_hWnd, c.id, CB_GETCURSEL, 0, 0)), c.selected) << c.id << " " << c.value;
+        EXPECT_EQ(static_cast<int>(::SendDlgItemMessageA(host.m_hWnd, c.id, CB_GETCURSEL, 0, 0)), c.selected)
+            << c.id << " " << c.value;
         CString back;
         CDataExchange save(&host, TRUE);
         DDX_CBString(&save, c.id, back);
@@ -237,7 +248,7 @@ TEST_F(FrameworkTest, SheetsAndFileDialogsOverAPaneAreModalForTheWholeProgramToo
     CSampleMainFrame* main = m_app->MainFrame();
     CSampleMiniFrame* pane = new CSampleMiniFrame;
     ASSERT_TRUE(pane->Create(nullptr, "Pane", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), main));
-    CWnd* inner = new CWnd;   // a child of the pane stands for the pane's dialog
+    CWnd* inner = new CWnd; // a child of the pane stands for the pane's dialog
     ASSERT_TRUE(inner->Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 50, 50), pane, AFX_IDW_PANE_FIRST));
 
     bool mainEnabled = true, paneEnabled = true;

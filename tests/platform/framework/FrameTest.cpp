@@ -27,7 +27,7 @@ TEST_F(FrameworkTest, MiniFrameOpensAsAToolWindowOfTheMainFrameAndClosesItself)
     ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(CSampleMiniFrame::s_liveCount, liveBefore);
-    delete pane;   // a plain CWnd is not deleted with its window
+    delete pane; // a plain CWnd is not deleted with its window
     // The main frame and its documents are untouched.
     EXPECT_TRUE(::IsWindow(m_app->MainFrame()->m_hWnd));
 }

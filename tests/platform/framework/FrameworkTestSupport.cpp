@@ -19,7 +19,7 @@ void PumpAndIdle(CWinApp& app)
 namespace {
 ModalDriver* g_driver = nullptr;
 const int kMaxTicks = 200;
-}
+} // namespace
 
 ModalDriver::ModalDriver(std::function<bool()> script) : m_script(std::move(script))
 {
@@ -54,10 +54,10 @@ void CALLBACK ModalDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD)
 
 void FrameworkTest::SetUp()
 {
-    m_appName = "FwTest" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount())
-                + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    m_appName = "FwTest" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name();
     AfxSetMessageBoxHook([this](const char* text, const char*, UINT type) {
-        m_shown.push_back({ text, type });
+        m_shown.push_back({text, type});
         if (m_answers.empty())
             return IDOK;
         int answer = m_answers.front();
@@ -65,7 +65,7 @@ void FrameworkTest::SetUp()
         return answer;
     });
     CommandTrace().clear();
-    INITCOMMONCONTROLSEX icc = { sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES };
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
     StartApp();
 }
@@ -103,7 +103,7 @@ void FrameworkTest::TearDown()
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\KvTest", 0, KEY_ALL_ACCESS, &root) == ERROR_SUCCESS) {
         ::RegDeleteTreeA(root, m_appName.c_str());
         ::RegCloseKey(root);
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KvTest");   // only goes when empty
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KvTest"); // only goes when empty
     }
     for (const std::string& file : m_files)
         ::DeleteFileA(file.c_str());

@@ -16,7 +16,7 @@ std::string RegistryValue(const std::string& app, const char* entry)
 TEST_F(FrameworkTest, RecentFilesAreNewestFirstWithoutDuplicates)
 {
     std::string a = MakeFile("a.smp"), b = MakeFile("b.smp"), c = MakeFile("c.smp");
-    for (const std::string& path : { a, b, c, a }) {
+    for (const std::string& path : {a, b, c, a}) {
         CDocument* doc = m_app->OpenDocumentFile(path.c_str());
         ASSERT_NE(doc, nullptr);
         doc->OnCloseDocument();

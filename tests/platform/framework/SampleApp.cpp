@@ -26,8 +26,14 @@ BEGIN_MESSAGE_MAP(CSampleDoc, CDocument)
     ON_UPDATE_COMMAND_UI_RANGE(ID_PICK_FIRST, ID_PICK_LAST, OnUpdatePick)
 END_MESSAGE_MAP()
 
-CSampleDoc::CSampleDoc() { ++s_liveCount; }
-CSampleDoc::~CSampleDoc() { --s_liveCount; }
+CSampleDoc::CSampleDoc()
+{
+    ++s_liveCount;
+}
+CSampleDoc::~CSampleDoc()
+{
+    --s_liveCount;
+}
 
 BOOL CSampleDoc::OnNewDocument()
 {
@@ -55,7 +61,10 @@ BOOL CSampleDoc::OnSaveDocument(const char* path)
     return CDocument::OnSaveDocument(path);
 }
 
-void CSampleDoc::OnRoute(UINT id) { Trace("doc", id); }
+void CSampleDoc::OnRoute(UINT id)
+{
+    Trace("doc", id);
+}
 
 void CSampleDoc::OnToggle()
 {
@@ -111,7 +120,10 @@ void CSampleView::OnActivateView(BOOL activate, CView* activated, CView* deactiv
     CView::OnActivateView(activate, activated, deactivated);
 }
 
-void CSampleView::OnRoute(UINT id) { Trace("view", id); }
+void CSampleView::OnRoute(UINT id)
+{
+    Trace("view", id);
+}
 
 // ---- child frame -----------------------------------------------------------------------------
 
@@ -121,7 +133,10 @@ BEGIN_MESSAGE_MAP(CSampleChild, CMDIChildWnd)
     ON_COMMAND_RANGE(ID_ROUTE_VIEW, ID_ROUTE_CHILD, OnRoute)
 END_MESSAGE_MAP()
 
-void CSampleChild::OnRoute(UINT id) { Trace("child", id); }
+void CSampleChild::OnRoute(UINT id)
+{
+    Trace("child", id);
+}
 
 // ---- main frame ------------------------------------------------------------------------------
 
@@ -142,10 +157,10 @@ int CSampleMainFrame::OnCreate(LPCREATESTRUCTA cs)
 {
     if (CMDIFrameWnd::OnCreate(cs) == -1)
         return -1;
-    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS)
-        || !m_toolBar.LoadToolBar(IDR_MAINFRAME))
+    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS) ||
+        !m_toolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
-    static const UINT indicators[] = { ID_SEPARATOR, ID_INDICATOR_DOCS, ID_INDICATOR_CAPS };
+    static const UINT indicators[] = {ID_SEPARATOR, ID_INDICATOR_DOCS, ID_INDICATOR_CAPS};
     if (!m_statusBar.Create(this) || !m_statusBar.SetIndicators(indicators, 3))
         return -1;
     if (!m_dialogBar.Create(this, IDD_BAR, WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_DIALOGBAR))
@@ -154,7 +169,10 @@ int CSampleMainFrame::OnCreate(LPCREATESTRUCTA cs)
     return 0;
 }
 
-void CSampleMainFrame::OnRoute(UINT id) { Trace("main", id); }
+void CSampleMainFrame::OnRoute(UINT id)
+{
+    Trace("main", id);
+}
 
 void CSampleMainFrame::OnUpdateDocCount(CCmdUI* cmdUI)
 {
@@ -164,9 +182,15 @@ void CSampleMainFrame::OnUpdateDocCount(CCmdUI* cmdUI)
     cmdUI->SetText(text);
 }
 
-void CSampleMainFrame::OnBarButton() { ++m_barClicks; }
+void CSampleMainFrame::OnBarButton()
+{
+    ++m_barClicks;
+}
 
-void CSampleMainFrame::OnUpdateBarButton(CCmdUI* cmdUI) { cmdUI->Enable(m_barButtonEnabled); }
+void CSampleMainFrame::OnUpdateBarButton(CCmdUI* cmdUI)
+{
+    cmdUI->Enable(m_barButtonEnabled);
+}
 
 LRESULT CSampleMainFrame::OnPingMessage(WPARAM wParam, LPARAM lParam)
 {
@@ -198,15 +222,21 @@ BOOL CSampleApp::InitInstance()
     return TRUE;
 }
 
-void CSampleApp::OnRoute(UINT id) { Trace("app", id); }
+void CSampleApp::OnRoute(UINT id)
+{
+    Trace("app", id);
+}
 
-void CSampleApp::OnPing() { Trace("app", ID_SAMPLE_PING); }
+void CSampleApp::OnPing()
+{
+    Trace("app", ID_SAMPLE_PING);
+}
 
 // ---- dialogs ---------------------------------------------------------------------------------
 
 BOOL CValuesDlg::OnInitDialog()
 {
-    for (const char* kind : { "Plain", "Fancy", "Odd" })
+    for (const char* kind : {"Plain", "Fancy", "Odd"})
         SendDlgItemMessage(IDC_KIND, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
     return CDialog::OnInitDialog();
 }

@@ -4,7 +4,10 @@
 
 namespace {
 
-HDDEDATA CALLBACK IgnoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+HDDEDATA CALLBACK IgnoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    return nullptr;
+}
 
 std::string ClassesValue(const std::string& key)
 {
@@ -27,11 +30,11 @@ TEST_F(FrameworkTest, CommandLineNamesTheFileAndTheSwitches)
         BOOL splash;
         BOOL embedded;
     } cases[] = {
-        { "", CCommandLineInfo::FileNew, "", TRUE, FALSE },
-        { "\"C:\\My Files\\a b.smp\"", CCommandLineInfo::FileOpen, "C:\\My Files\\a b.smp", TRUE, FALSE },
-        { "/nologo C:\\x.smp", CCommandLineInfo::FileOpen, "C:\\x.smp", FALSE, FALSE },
-        { "-Embedding", CCommandLineInfo::FileNew, "", FALSE, TRUE },
-        { "/dde", CCommandLineInfo::FileDDE, "", TRUE, FALSE },
+        {"", CCommandLineInfo::FileNew, "", TRUE, FALSE},
+        {"\"C:\\My Files\\a b.smp\"", CCommandLineInfo::FileOpen, "C:\\My Files\\a b.smp", TRUE, FALSE},
+        {"/nologo C:\\x.smp", CCommandLineInfo::FileOpen, "C:\\x.smp", FALSE, FALSE},
+        {"-Embedding", CCommandLineInfo::FileNew, "", FALSE, TRUE},
+        {"/dde", CCommandLineInfo::FileDDE, "", TRUE, FALSE},
     };
     for (const auto& c : cases) {
         m_app->m_lpCmdLine = c.line;
@@ -89,8 +92,9 @@ TEST_F(FrameworkTest, DdeOpenCommandOpensTheDocument)
     ASSERT_NE(conversation, nullptr);
     std::string command = "[open(\"" + path + "\")]";
     DWORD result = 0;
-    HDDEDATA done = ::DdeClientTransaction(reinterpret_cast<BYTE*>(command.data()), static_cast<DWORD>(command.size()) + 1, conversation, nullptr,
-                                           0, XTYP_EXECUTE, 5000, &result);
+    HDDEDATA done =
+        ::DdeClientTransaction(reinterpret_cast<BYTE*>(command.data()), static_cast<DWORD>(command.size()) + 1,
+                               conversation, nullptr, 0, XTYP_EXECUTE, 5000, &result);
     EXPECT_NE(done, nullptr);
     ::DdeDisconnect(conversation);
     ::DdeFreeStringHandle(instance, serviceName);
