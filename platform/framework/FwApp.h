@@ -30,7 +30,7 @@ public:
     const char* m_lpCmdLine = "";
     int m_nCmdShow = SW_SHOWNORMAL;
     CWnd* m_pMainWnd = nullptr;
-    const char* m_pszAppName = nullptr;       // also the caption of message boxes
+    const char* m_pszAppName = nullptr; // also the caption of message boxes
     const char* m_pszRegistryKey = nullptr;
     CRecentFileList* m_pRecentFileList = nullptr;
 
@@ -42,14 +42,14 @@ public:
     virtual BOOL PreTranslateMessage(MSG* msg);
     // Takes one message from the queue and dispatches it; FALSE on WM_QUIT.
     BOOL PumpMessage();
-    BOOL PumpMessage(MSG* msg);   // also gives the message taken
+    BOOL PumpMessage(MSG* msg); // also gives the message taken
     // Every framework message box comes here (AfxMessageBox, the document prompts).
     virtual int DoMessageBox(const char* text, UINT type, UINT helpId);
 
     // Profile (registry)
     void SetRegistryKey(const char* key);
     void SetRegistryKey(UINT stringId);
-    HKEY GetAppRegistryKey();              // caller closes; null without a registry key
+    HKEY GetAppRegistryKey();                // caller closes; null without a registry key
     HKEY GetSectionKey(const char* section); // caller closes; created when missing
     UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
     BOOL WriteProfileInt(const char* section, const char* entry, int value);
@@ -60,14 +60,14 @@ public:
     void SaveStdProfileSettings();
 
     // Document management
-    void AddDocTemplate(CDocTemplate* docTemplate);   // the application owns it
+    void AddDocTemplate(CDocTemplate* docTemplate); // the application owns it
     POSITION GetFirstDocTemplatePosition() const;
     CDocTemplate* GetNextDocTemplate(POSITION& pos) const;
-    int GetDocTemplateCount() const { return (int)m_templates.size(); }
+    int GetDocTemplateCount() const { return static_cast<int>(m_templates.size()); }
     // Opens a file (or activates the document that has it open); null on failure.
     virtual CDocument* OpenDocumentFile(const char* path);
     virtual void AddToRecentFileList(const char* path);
-    BOOL SaveAllModified();                 // FALSE when the user cancelled
+    BOOL SaveAllModified(); // FALSE when the user cancelled
     void CloseAllDocuments(BOOL endSession);
     // Shows the open or save dialog for the templates' file types; FALSE when cancelled.
     virtual BOOL DoPromptFileName(CString& fileName, const char* title, DWORD flags, BOOL openDialog,
@@ -84,7 +84,7 @@ public:
     void EnableShellOpen();
     // Carries out a DDE execute string from the shell: "[open("path")]". FALSE when not understood.
     virtual BOOL OnDDECommand(char* command);
-    ATOM m_atomApp = 0;            // deleted by the destructor
+    ATOM m_atomApp = 0; // deleted by the destructor
     ATOM m_atomSystemTopic = 0;
 
     // Command handlers (in the application's message map)
@@ -112,7 +112,7 @@ int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
 // A framework string (AFX_IDP_..., AFX_IDS_...): the program's own from its string table when it
 // has one, else the built-in English text; "%1" becomes insert. Other ids: the string table only.
 void AfxFormatString1(CString& result, UINT id, const char* insert);
-int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = (UINT)-1);
+int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));
 
 // Every message box of the framework ends here. A hook installed by tests answers instead of
 // the user (it gets the text, caption and type and returns the button id); null removes it.
@@ -124,4 +124,4 @@ namespace kvfw {
 void DeleteTempWindows();
 // Notes an exception that a handler let escape (it is dropped at the window procedure).
 void ReportEscapedException(UINT message);
-}
+} // namespace kvfw

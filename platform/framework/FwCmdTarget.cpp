@@ -4,76 +4,95 @@
 BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const
 {
     for (const CRuntimeClass* c = this; c; c = c->m_pBaseClass)
-        if (c == base) return TRUE;
+        if (c == base)
+            return TRUE;
     return FALSE;
 }
 
-const CRuntimeClass CObject::kRuntimeClass = { "CObject", nullptr, nullptr };
+const CRuntimeClass CObject::kRuntimeClass = {"CObject", nullptr, nullptr};
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
 const kvfw::MessageMap* CCmdTarget::GetThisMessageMap()
 {
-    static const kvfw::MessageEntry entries[] = {
-        { kvfw::EntryKind::End, 0, 0, 0, nullptr, nullptr, nullptr } };
-    static const kvfw::MessageMap map = { nullptr, entries };
+    static const kvfw::MessageEntry entries[] = {{kvfw::EntryKind::End, 0, 0, 0, nullptr, nullptr, nullptr}};
+    static const kvfw::MessageMap map = {nullptr, entries};
     return &map;
 }
 
-const kvfw::MessageMap* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const kvfw::MessageMap* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
 
 const kvfw::InterfaceMap* CCmdTarget::GetThisInterfaceMap()
 {
-    static const kvfw::InterfaceEntry entries[] = { { nullptr, nullptr } };
-    static const kvfw::InterfaceMap map = { nullptr, entries };
+    static const kvfw::InterfaceEntry entries[] = {{nullptr, nullptr}};
+    static const kvfw::InterfaceMap map = {nullptr, entries};
     return &map;
 }
 
-const kvfw::InterfaceMap* CCmdTarget::GetInterfaceMap() const { return GetThisInterfaceMap(); }
+const kvfw::InterfaceMap* CCmdTarget::GetInterfaceMap() const
+{
+    return GetThisInterfaceMap();
+}
 
 void* CCmdTarget::GetInterface(const IID* iid)
 {
     // {00000000-0000-0000-C000-000000000046}
-    static const IID kIUnknown = { 0x00000000, 0x0000, 0x0000, { 0xC0, 0x00, 0, 0, 0, 0, 0, 0x46 } };
-    if (!iid) return nullptr;
+    static const IID kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0, 0, 0, 0, 0, 0x46}};
+    if (!iid)
+        return nullptr;
     bool unknown = ::IsEqualIID(*iid, kIUnknown) != FALSE;
     for (const kvfw::InterfaceMap* map = GetInterfaceMap(); map; map = map->base ? map->base() : nullptr) {
         for (const kvfw::InterfaceEntry* e = map->entries; e->iid; ++e)
-            if (unknown || ::IsEqualIID(*iid, *e->iid)) return e->get(this);
+            if (unknown || ::IsEqualIID(*iid, *e->iid))
+                return e->get(this);
     }
     return nullptr;
 }
 
 HRESULT CCmdTarget::ExternalQueryInterface(const IID* iid, void** out)
 {
-    if (!out) return E_POINTER;
+    if (!out)
+        return E_POINTER;
     *out = GetInterface(iid);
-    if (!*out) return E_NOINTERFACE;
+    if (!*out)
+        return E_NOINTERFACE;
     ExternalAddRef();
     return S_OK;
 }
 
 BOOL CCmdTarget::DispatchCmdMsg(kvfw::CmdRequest& request)
 {
-    kvfw::EntryKind wanted = request.route == kvfw::Route::Command ? kvfw::EntryKind::Command
-        : request.route == kvfw::Route::UpdateUI ? kvfw::EntryKind::UpdateUI : kvfw::EntryKind::Notify;
+    kvfw::EntryKind wanted = request.route == kvfw::Route::Command    ? kvfw::EntryKind::Command
+                             : request.route == kvfw::Route::UpdateUI ? kvfw::EntryKind::UpdateUI
+                                                                      : kvfw::EntryKind::Notify;
     for (const kvfw::MessageMap* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
         for (const kvfw::MessageEntry* e = map->entries; e->kind != kvfw::EntryKind::End; ++e) {
-            if (e->kind != wanted || request.id < e->first || request.id > e->last) continue;
-            if (wanted != kvfw::EntryKind::UpdateUI && e->message != request.code) continue;
-            if (request.probeOnly) return TRUE;
+            if (e->kind != wanted || request.id < e->first || request.id > e->last)
+                continue;
+            if (wanted != kvfw::EntryKind::UpdateUI && e->message != request.code)
+                continue;
+            if (request.probeOnly)
+                return TRUE;
             if (wanted == kvfw::EntryKind::UpdateUI) {
                 request.cmdUI->m_bContinueRouting = FALSE;
                 e->onCommand(this, request);
-                if (!request.cmdUI->m_bContinueRouting) return TRUE;
+                if (!request.cmdUI->m_bContinueRouting)
+                    return TRUE;
                 continue;
             }
-            if (e->onCommand(this, request)) return TRUE;
+            if (e->onCommand(this, request))
+                return TRUE;
         }
     }
     return FALSE;
 }
 
-BOOL CCmdTarget::OnCmdMsg(kvfw::CmdRequest& request) { return DispatchCmdMsg(request); }
+BOOL CCmdTarget::OnCmdMsg(kvfw::CmdRequest& request)
+{
+    return DispatchCmdMsg(request);
+}
 
 BOOL CCmdTarget::RouteCommand(UINT id)
 {
@@ -82,8 +101,14 @@ BOOL CCmdTarget::RouteCommand(UINT id)
     return OnCmdMsg(request);
 }
 
-void CCmdTarget::BeginWaitCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_WAIT)); }
-void CCmdTarget::EndWaitCursor() { ::SetCursor(::LoadCursor(nullptr, IDC_ARROW)); }
+void CCmdTarget::BeginWaitCursor()
+{
+    ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+}
+void CCmdTarget::EndWaitCursor()
+{
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+}
 
 // ---- CCmdUI: menu items and plain controls ---------------------------------------------------
 
@@ -105,8 +130,9 @@ void CCmdUI::SetCheck(int check)
     if (m_hMenu) {
         ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
     } else if (m_pOther) {
-        UINT code = (UINT)::SendMessage(m_pOther->m_hWnd, WM_GETDLGCODE, 0, 0);
-        if (code & DLGC_BUTTON) ::SendMessage(m_pOther->m_hWnd, BM_SETCHECK, (WPARAM)check, 0);
+        UINT code = static_cast<UINT>(::SendMessage(m_pOther->m_hWnd, WM_GETDLGCODE, 0, 0));
+        if (code & DLGC_BUTTON)
+            ::SendMessage(m_pOther->m_hWnd, BM_SETCHECK, static_cast<WPARAM>(check), 0);
     }
 }
 
@@ -137,7 +163,8 @@ void CCmdUI::SetText(const char* text)
 
 BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler)
 {
-    if (!target) return FALSE;
+    if (!target)
+        return FALSE;
     m_bEnableChanged = FALSE;
     kvfw::CmdRequest request;
     request.route = kvfw::Route::UpdateUI;

@@ -33,8 +33,8 @@ struct WindowMessage {
     WPARAM wParam;
     LPARAM lParam;
     LRESULT result = 0;
-    bool inDialog = false;       // dispatched by a dialog procedure
-    bool wantsDefault = false;   // in a dialog: the handler asked for default processing
+    bool inDialog = false;     // dispatched by a dialog procedure
+    bool wantsDefault = false; // in a dialog: the handler asked for default processing
 };
 
 enum class Route { Command, UpdateUI, Notify };
@@ -43,11 +43,11 @@ enum class Route { Command, UpdateUI, Notify };
 struct CmdRequest {
     Route route = Route::Command;
     UINT id = 0;
-    UINT code = 0;                 // control notification code; 0 for menus and accelerators
-    CCmdUI* cmdUI = nullptr;       // Route::UpdateUI
-    NMHDR* nmhdr = nullptr;        // Route::Notify
-    LRESULT result = 0;            // Route::Notify
-    bool probeOnly = false;        // only ask whether a handler exists; call nothing
+    UINT code = 0;           // control notification code; 0 for menus and accelerators
+    CCmdUI* cmdUI = nullptr; // Route::UpdateUI
+    NMHDR* nmhdr = nullptr;  // Route::Notify
+    LRESULT result = 0;      // Route::Notify
+    bool probeOnly = false;  // only ask whether a handler exists; call nothing
 };
 
 enum class EntryKind : unsigned char { End, Message, Registered, Command, UpdateUI, Notify };
@@ -57,33 +57,43 @@ using CommandInvoker = BOOL (*)(CCmdTarget* target, CmdRequest& request);
 
 struct MessageEntry {
     EntryKind kind;
-    UINT message;                  // Message: the message; Command: the control code; Notify: the code
-    UINT first, last;              // command / control id range
-    const UINT* registered;        // Registered: the variable holding the registered message
+    UINT message;           // Message: the message; Command: the control code; Notify: the code
+    UINT first, last;       // command / control id range
+    const UINT* registered; // Registered: the variable holding the registered message
     MessageInvoker onMessage;
     CommandInvoker onCommand;
 };
 
 struct MessageMap {
     const MessageMap* (*base)();
-    const MessageEntry* entries;   // ends with an EntryKind::End entry
+    const MessageEntry* entries; // ends with an EntryKind::End entry
 };
 
 inline MessageEntry MessageHandler(UINT message, MessageInvoker fn)
-{ return { EntryKind::Message, message, 0, 0, nullptr, fn, nullptr }; }
+{
+    return {EntryKind::Message, message, 0, 0, nullptr, fn, nullptr};
+}
 inline MessageEntry RegisteredHandler(const UINT* message, MessageInvoker fn)
-{ return { EntryKind::Registered, 0, 0, 0, message, fn, nullptr }; }
+{
+    return {EntryKind::Registered, 0, 0, 0, message, fn, nullptr};
+}
 inline MessageEntry CommandHandler(UINT code, UINT first, UINT last, CommandInvoker fn)
-{ return { EntryKind::Command, code, first, last, nullptr, nullptr, fn }; }
+{
+    return {EntryKind::Command, code, first, last, nullptr, nullptr, fn};
+}
 inline MessageEntry UpdateHandler(UINT first, UINT last, CommandInvoker fn)
-{ return { EntryKind::UpdateUI, 0, first, last, nullptr, nullptr, fn }; }
+{
+    return {EntryKind::UpdateUI, 0, first, last, nullptr, nullptr, fn};
+}
 inline MessageEntry NotifyHandler(UINT code, UINT first, UINT last, CommandInvoker fn)
-{ return { EntryKind::Notify, code, first, last, nullptr, nullptr, fn }; }
+{
+    return {EntryKind::Notify, code, first, last, nullptr, nullptr, fn};
+}
 
 // One COM interface embedded in a command target, found by its IID.
 struct InterfaceEntry {
-    const IID* iid;                           // null ends the table
-    void* (*get)(CCmdTarget* target);         // address of the embedded interface
+    const IID* iid;                   // null ends the table
+    void* (*get)(CCmdTarget* target); // address of the embedded interface
 };
 
 struct InterfaceMap {
@@ -93,41 +103,65 @@ struct InterfaceMap {
 
 } // namespace kvfw
 
-#define DECLARE_MESSAGE_MAP() \
-public: \
+#define DECLARE_MESSAGE_MAP()                           \
+public:                                                 \
     static const kvfw::MessageMap* GetThisMessageMap(); \
-protected: \
+                                                        \
+protected:                                              \
     const kvfw::MessageMap* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(cls, basecls) \
-    const kvfw::MessageMap* cls::GetMessageMap() const { return GetThisMessageMap(); } \
-    const kvfw::MessageMap* cls::GetThisMessageMap() { \
-        typedef cls ThisClass; \
-        typedef basecls TheBaseClass; \
+#define BEGIN_MESSAGE_MAP(cls, basecls)                                \
+    const kvfw::MessageMap* cls::GetMessageMap() const                 \
+    {                                                                  \
+        return GetThisMessageMap();                                    \
+    }                                                                  \
+    const kvfw::MessageMap* cls::GetThisMessageMap()                   \
+    {                                                                  \
+        typedef cls ThisClass;                                         \
+        typedef basecls TheBaseClass;                                  \
         static_assert(sizeof(ThisClass*) > 0, "message map of " #cls); \
         static const kvfw::MessageEntry entries[] = {
-
-#define END_MESSAGE_MAP() \
-            kvfw::MessageEntry{ kvfw::EntryKind::End, 0, 0, 0, nullptr, nullptr, nullptr } }; \
-        static const kvfw::MessageMap map = { &TheBaseClass::GetThisMessageMap, entries }; \
-        return &map; \
+#define END_MESSAGE_MAP()                                                            \
+    kvfw::MessageEntry                                                               \
+    {                                                                                \
+        kvfw::EntryKind::End, 0, 0, 0, nullptr, nullptr, nullptr                     \
+    }                                                                                \
+    }                                                                                \
+    ;                                                                                \
+    static const kvfw::MessageMap map = {&TheBaseClass::GetThisMessageMap, entries}; \
+    return &map;                                                                     \
     }
 
 // Commands (menus, accelerators, buttons): void fn(); ranges: void fn(UINT id);
 // the _EX forms return BOOL: FALSE lets the command travel on.
-#define ON_COMMAND(id, fn) kvfw::CommandHandler(0, id, id, \
-    [](CCmdTarget* t, kvfw::CmdRequest&) -> BOOL { static_cast<ThisClass*>(t)->fn(); return TRUE; }),
-#define ON_COMMAND_EX(id, fn) kvfw::CommandHandler(0, id, id, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { return static_cast<ThisClass*>(t)->fn(r.id); }),
-#define ON_COMMAND_RANGE(first, last, fn) kvfw::CommandHandler(0, first, last, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.id); return TRUE; }),
-#define ON_COMMAND_EX_RANGE(first, last, fn) kvfw::CommandHandler(0, first, last, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { return static_cast<ThisClass*>(t)->fn(r.id); }),
+#define ON_COMMAND(id, fn)                                                         \
+    kvfw::CommandHandler(0, id, id, [](CCmdTarget* t, kvfw::CmdRequest&) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn();                                          \
+        return TRUE;                                                               \
+    }),
+#define ON_COMMAND_EX(id, fn) \
+    kvfw::CommandHandler(     \
+        0, id, id, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { return static_cast<ThisClass*>(t)->fn(r.id); }),
+#define ON_COMMAND_RANGE(first, last, fn)                                                 \
+    kvfw::CommandHandler(0, first, last, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn(r.id);                                             \
+        return TRUE;                                                                      \
+    }),
+#define ON_COMMAND_EX_RANGE(first, last, fn)                                              \
+    kvfw::CommandHandler(0, first, last, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { \
+        return static_cast<ThisClass*>(t)->fn(r.id);                                      \
+    }),
 // Control notifications by WM_COMMAND: void fn().
-#define ON_CONTROL(code, id, fn) kvfw::CommandHandler(code, id, id, \
-    [](CCmdTarget* t, kvfw::CmdRequest&) -> BOOL { static_cast<ThisClass*>(t)->fn(); return TRUE; }),
-#define ON_CONTROL_RANGE(code, first, last, fn) kvfw::CommandHandler(code, first, last, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.id); return TRUE; }),
+#define ON_CONTROL(code, id, fn)                                                      \
+    kvfw::CommandHandler(code, id, id, [](CCmdTarget* t, kvfw::CmdRequest&) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn();                                             \
+        return TRUE;                                                                  \
+    }),
+#define ON_CONTROL_RANGE(code, first, last, fn)                                              \
+    kvfw::CommandHandler(code, first, last, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn(r.id);                                                \
+        return TRUE;                                                                         \
+    }),
 #define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
 #define ON_BN_DOUBLECLICKED(id, fn) ON_CONTROL(BN_DOUBLECLICKED, id, fn)
 #define ON_EN_CHANGE(id, fn) ON_CONTROL(EN_CHANGE, id, fn)
@@ -139,21 +173,39 @@ protected: \
 #define ON_LBN_SELCHANGE(id, fn) ON_CONTROL(LBN_SELCHANGE, id, fn)
 #define ON_LBN_DBLCLK(id, fn) ON_CONTROL(LBN_DBLCLK, id, fn)
 // Update handlers: void fn(CCmdUI*).
-#define ON_UPDATE_COMMAND_UI(id, fn) kvfw::UpdateHandler(id, id, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.cmdUI); return TRUE; }),
-#define ON_UPDATE_COMMAND_UI_RANGE(first, last, fn) kvfw::UpdateHandler(first, last, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.cmdUI); return TRUE; }),
+#define ON_UPDATE_COMMAND_UI(id, fn)                                             \
+    kvfw::UpdateHandler(id, id, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn(r.cmdUI);                                 \
+        return TRUE;                                                             \
+    }),
+#define ON_UPDATE_COMMAND_UI_RANGE(first, last, fn)                                   \
+    kvfw::UpdateHandler(first, last, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn(r.cmdUI);                                      \
+        return TRUE;                                                                  \
+    }),
 // WM_NOTIFY: void fn(NMHDR*, LRESULT*); ranges: void fn(UINT id, NMHDR*, LRESULT*).
-#define ON_NOTIFY(code, id, fn) kvfw::NotifyHandler((UINT)(code), id, id, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.nmhdr, &r.result); return TRUE; }),
-#define ON_NOTIFY_RANGE(code, first, last, fn) kvfw::NotifyHandler((UINT)(code), first, last, \
-    [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { static_cast<ThisClass*>(t)->fn(r.id, r.nmhdr, &r.result); return TRUE; }),
+#define ON_NOTIFY(code, id, fn)                                                                           \
+    kvfw::NotifyHandler(static_cast<UINT>(code), id, id, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn(r.nmhdr, &r.result);                                               \
+        return TRUE;                                                                                      \
+    }),
+#define ON_NOTIFY_RANGE(code, first, last, fn)                                                                 \
+    kvfw::NotifyHandler(static_cast<UINT>(code), first, last, [](CCmdTarget* t, kvfw::CmdRequest& r) -> BOOL { \
+        static_cast<ThisClass*>(t)->fn(r.id, r.nmhdr, &r.result);                                              \
+        return TRUE;                                                                                           \
+    }),
 // Any message by number, and registered messages (the UINT variable is read at dispatch time):
 // LRESULT fn(WPARAM, LPARAM).
-#define ON_MESSAGE(msg, fn) kvfw::MessageHandler(msg, \
-    [](CCmdTarget* t, kvfw::WindowMessage& m) -> BOOL { m.result = static_cast<ThisClass*>(t)->fn(m.wParam, m.lParam); return TRUE; }),
-#define ON_REGISTERED_MESSAGE(var, fn) kvfw::RegisteredHandler(&var, \
-    [](CCmdTarget* t, kvfw::WindowMessage& m) -> BOOL { m.result = static_cast<ThisClass*>(t)->fn(m.wParam, m.lParam); return TRUE; }),
+#define ON_MESSAGE(msg, fn)                                                       \
+    kvfw::MessageHandler(msg, [](CCmdTarget* t, kvfw::WindowMessage& m) -> BOOL { \
+        m.result = static_cast<ThisClass*>(t)->fn(m.wParam, m.lParam);            \
+        return TRUE;                                                              \
+    }),
+#define ON_REGISTERED_MESSAGE(var, fn)                                                \
+    kvfw::RegisteredHandler(&var, [](CCmdTarget* t, kvfw::WindowMessage& m) -> BOOL { \
+        m.result = static_cast<ThisClass*>(t)->fn(m.wParam, m.lParam);                \
+        return TRUE;                                                                  \
+    }),
 
 // Interface maps: COM interfaces embedded in a command target (a dialog that is a property page
 // site, ...) share the target's identity and reference count. Each embedded interface answers
@@ -164,26 +216,35 @@ protected: \
 //   BEGIN_INTERFACE_MAP(CMyDlg, CDialog)
 //       INTERFACE_PART(CMyDlg, IID_IPropertyPageSite, m_site)
 //   END_INTERFACE_MAP()
-#define DECLARE_INTERFACE_MAP() \
-public: \
+#define DECLARE_INTERFACE_MAP()                             \
+public:                                                     \
     static const kvfw::InterfaceMap* GetThisInterfaceMap(); \
-protected: \
+                                                            \
+protected:                                                  \
     const kvfw::InterfaceMap* GetInterfaceMap() const override;
 
-#define BEGIN_INTERFACE_MAP(cls, basecls) \
-    const kvfw::InterfaceMap* cls::GetInterfaceMap() const { return GetThisInterfaceMap(); } \
-    const kvfw::InterfaceMap* cls::GetThisInterfaceMap() { \
-        typedef cls ThisClass; \
-        typedef basecls TheBaseClass; \
+#define BEGIN_INTERFACE_MAP(cls, basecls)                  \
+    const kvfw::InterfaceMap* cls::GetInterfaceMap() const \
+    {                                                      \
+        return GetThisInterfaceMap();                      \
+    }                                                      \
+    const kvfw::InterfaceMap* cls::GetThisInterfaceMap()   \
+    {                                                      \
+        typedef cls ThisClass;                             \
+        typedef basecls TheBaseClass;                      \
         static const kvfw::InterfaceEntry entries[] = {
-
 #define INTERFACE_PART(cls, iid, member) \
-    kvfw::InterfaceEntry{ &(iid), [](CCmdTarget* t) -> void* { return &static_cast<ThisClass*>(t)->member; } },
+    kvfw::InterfaceEntry{&(iid), [](CCmdTarget* t) -> void* { return &static_cast<ThisClass*>(t)->member; }},
 
-#define END_INTERFACE_MAP() \
-            kvfw::InterfaceEntry{ nullptr, nullptr } }; \
-        static const kvfw::InterfaceMap map = { &TheBaseClass::GetThisInterfaceMap, entries }; \
-        return &map; \
+#define END_INTERFACE_MAP()                                                              \
+    kvfw::InterfaceEntry                                                                 \
+    {                                                                                    \
+        nullptr, nullptr                                                                 \
+    }                                                                                    \
+    }                                                                                    \
+    ;                                                                                    \
+    static const kvfw::InterfaceMap map = {&TheBaseClass::GetThisInterfaceMap, entries}; \
+    return &map;                                                                         \
     }
 
 // Command-UI: the state an update handler decides for one menu item, tool-bar button,
@@ -192,17 +253,17 @@ protected: \
 class CCmdUI {
 public:
     UINT m_nID = 0;
-    UINT m_nIndex = 0;            // position in the menu or bar
-    UINT m_nIndexMax = 0;         // item count; a handler that inserts items raises it
-    HMENU m_hMenu = nullptr;      // menu being updated, or null
-    HMENU m_hSubMenu = nullptr;   // set when the item opens this popup (m_nID is its first item)
-    CWnd* m_pOther = nullptr;     // control or bar being updated, or null
+    UINT m_nIndex = 0;          // position in the menu or bar
+    UINT m_nIndexMax = 0;       // item count; a handler that inserts items raises it
+    HMENU m_hMenu = nullptr;    // menu being updated, or null
+    HMENU m_hSubMenu = nullptr; // set when the item opens this popup (m_nID is its first item)
+    CWnd* m_pOther = nullptr;   // control or bar being updated, or null
     BOOL m_bEnableChanged = FALSE;
     BOOL m_bContinueRouting = FALSE;
 
     virtual ~CCmdUI() = default;
     virtual void Enable(BOOL on = TRUE);
-    virtual void SetCheck(int check = 1);   // 0 off, 1 on, 2 indeterminate
+    virtual void SetCheck(int check = 1); // 0 off, 1 on, 2 indeterminate
     virtual void SetRadio(BOOL on = TRUE);
     virtual void SetText(const char* text);
     void ContinueRouting() { m_bContinueRouting = TRUE; }
@@ -228,8 +289,8 @@ public:
     // COM identity of the interfaces in the interface map. The count starts at 1 and only counts:
     // the object's lifetime stays with its owner (a window, a dialog on the stack).
     static const kvfw::InterfaceMap* GetThisInterfaceMap();
-    ULONG ExternalAddRef() { return (ULONG)::InterlockedIncrement(&m_dwRef); }
-    ULONG ExternalRelease() { return (ULONG)::InterlockedDecrement(&m_dwRef); }
+    ULONG ExternalAddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef)); }
+    ULONG ExternalRelease() { return static_cast<ULONG>(::InterlockedDecrement(&m_dwRef)); }
     // S_OK with an added reference, or E_NOINTERFACE (E_POINTER without out) and *out null.
     HRESULT ExternalQueryInterface(const IID* iid, void** out);
     // The embedded interface for iid (IUnknown: the first one), or null. Adds no reference.
@@ -255,6 +316,7 @@ public:
     void Restore() { ::SetCursor(::LoadCursor(nullptr, IDC_WAIT)); }
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
+
 private:
     HCURSOR m_previous;
 };

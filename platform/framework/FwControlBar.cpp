@@ -38,18 +38,21 @@ public:
     void Enable(BOOL on) override
     {
         CStatusBar* bar = static_cast<CStatusBar*>(m_pOther);
-        UINT style = bar->GetPaneStyle((int)m_nIndex);
-        bar->SetPaneStyle((int)m_nIndex, on ? (style & ~SBPS_DISABLED) : (style | SBPS_DISABLED));
+        UINT style = bar->GetPaneStyle(static_cast<int>(m_nIndex));
+        bar->SetPaneStyle(static_cast<int>(m_nIndex), on ? (style & ~SBPS_DISABLED) : (style | SBPS_DISABLED));
         m_bEnableChanged = TRUE;
     }
     void SetCheck(int check) override
     {
         CStatusBar* bar = static_cast<CStatusBar*>(m_pOther);
-        UINT style = bar->GetPaneStyle((int)m_nIndex);
-        bar->SetPaneStyle((int)m_nIndex, check ? (style | SBPS_POPOUT) : (style & ~SBPS_POPOUT));
+        UINT style = bar->GetPaneStyle(static_cast<int>(m_nIndex));
+        bar->SetPaneStyle(static_cast<int>(m_nIndex), check ? (style | SBPS_POPOUT) : (style & ~SBPS_POPOUT));
     }
     void SetRadio(BOOL on) override { SetCheck(on ? 1 : 0); }
-    void SetText(const char* text) override { static_cast<CStatusBar*>(m_pOther)->SetPaneText((int)m_nIndex, text); }
+    void SetText(const char* text) override
+    {
+        static_cast<CStatusBar*>(m_pOther)->SetPaneText(static_cast<int>(m_nIndex), text);
+    }
 };
 
 } // namespace
@@ -75,7 +78,8 @@ void CControlBar::AttachToFrame()
 
 void CControlBar::OnDestroy()
 {
-    if (m_pDockFrame) m_pDockFrame->RemoveControlBar(this);
+    if (m_pDockFrame)
+        m_pDockFrame->RemoveControlBar(this);
     m_pDockFrame = nullptr;
     CWnd::OnDestroy();
 }
@@ -95,9 +99,11 @@ CSize CControlBar::CalcFixedLayout(BOOL, BOOL)
 
 LRESULT CControlBar::OnIdleUpdateMessage(WPARAM wParam, LPARAM)
 {
-    if (!IsVisible()) return 0;
+    if (!IsVisible())
+        return 0;
     CFrameWnd* target = GetParentFrame();
-    if (target) OnUpdateCmdUI(target, (BOOL)wParam);
+    if (target)
+        OnUpdateCmdUI(target, static_cast<BOOL>(wParam));
     return 0;
 }
 
@@ -118,7 +124,8 @@ BOOL CToolBar::CreateEx(CWnd* parent, DWORD ctrlStyle, DWORD style, CRect, UINT 
 {
     DWORD windowStyle = TakeBarStyle(style);
     windowStyle |= (ctrlStyle & 0xFFFF) | CCS_NOPARENTALIGN | CCS_NOMOVEY | CCS_NODIVIDER | CCS_NORESIZE;
-    if (m_dwBarStyle & CBRS_TOOLTIPS) windowStyle |= TBSTYLE_TOOLTIPS;
+    if (m_dwBarStyle & CBRS_TOOLTIPS)
+        windowStyle |= TBSTYLE_TOOLTIPS;
     if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, nullptr, windowStyle | WS_CHILD, CRect(0, 0, 0, 0), parent, id))
         return FALSE;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
@@ -130,58 +137,66 @@ BOOL CToolBar::LoadToolBar(UINT resourceId)
 {
     HINSTANCE instance = AfxGetResourceHandle();
     HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(resourceId), kToolBarResourceType);
-    if (!found) return FALSE;
+    if (!found)
+        return FALSE;
     HGLOBAL loaded = ::LoadResource(instance, found);
     const BYTE* data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
     DWORD size = ::SizeofResource(instance, found);
-    if (!data) return FALSE;
+    if (!data)
+        return FALSE;
     std::vector<UINT> ids;
     const WORD* words = reinterpret_cast<const WORD*>(data);
     const DWORD* dwords = reinterpret_cast<const DWORD*>(data);
     if (size >= 8 && words[0] == 1 && size == 8u + 2u * words[3]) {
         // 16-bit layout: version 1, image width, image height, count, one id per item.
         m_imageSize = CSize(words[1], words[2]);
-        for (UINT i = 0; i < words[3]; ++i) ids.push_back(words[4 + i]);
+        for (UINT i = 0; i < words[3]; ++i)
+            ids.push_back(words[4 + i]);
     } else if (size >= 12 && size == 12u + 4u * dwords[2]) {
         // 32-bit layout (as GNU windres writes it): image width, image height, count, ids.
-        m_imageSize = CSize((int)dwords[0], (int)dwords[1]);
-        for (UINT i = 0; i < dwords[2]; ++i) ids.push_back(dwords[3 + i]);
+        m_imageSize = CSize(static_cast<int>(dwords[0]), static_cast<int>(dwords[1]));
+        for (UINT i = 0; i < dwords[2]; ++i)
+            ids.push_back(dwords[3 + i]);
     } else {
         return FALSE;
     }
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(m_imageSize.cx, m_imageSize.cy));
-    if (!LoadBitmap(resourceId)) return FALSE;
-    return SetButtons(ids.data(), (int)ids.size());
+    if (!LoadBitmap(resourceId))
+        return FALSE;
+    return SetButtons(ids.data(), static_cast<int>(ids.size()));
 }
 
 BOOL CToolBar::LoadBitmap(UINT resourceId)
 {
     HINSTANCE instance = AfxGetResourceHandle();
     HBITMAP bitmap = ::LoadBitmapA(instance, MAKEINTRESOURCEA(resourceId));
-    if (!bitmap) return FALSE;
+    if (!bitmap)
+        return FALSE;
     BITMAP info = {};
     ::GetObjectA(bitmap, sizeof info, &info);
     ::DeleteObject(bitmap);
-    TBADDBITMAP add = { instance, (UINT_PTR)resourceId };
+    TBADDBITMAP add = {instance, static_cast<UINT_PTR>(resourceId)};
     int images = m_imageSize.cx > 0 ? info.bmWidth / m_imageSize.cx : 0;
-    return SendMessage(TB_ADDBITMAP, (WPARAM)images, (LPARAM)&add) != -1;
+    return SendMessage(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&add)) != -1;
 }
 
 BOOL CToolBar::SetButtons(const UINT* ids, int count)
 {
-    while (SendMessage(TB_BUTTONCOUNT) > 0) SendMessage(TB_DELETEBUTTON, 0);
+    while (SendMessage(TB_BUTTONCOUNT) > 0)
+        SendMessage(TB_DELETEBUTTON, 0);
     int image = 0;
     for (int i = 0; i < count; ++i) {
         TBBUTTON button = {};
         if (!ids || ids[i] == ID_SEPARATOR) {
             button.fsStyle = TBSTYLE_SEP;
         } else {
-            button.idCommand = (int)ids[i];
+            button.idCommand = static_cast<int>(ids[i]);
             button.iBitmap = image++;
             button.fsState = TBSTATE_ENABLED;
             button.fsStyle = TBSTYLE_BUTTON;
         }
-        if (!SendMessage(TB_ADDBUTTONS, 1, (LPARAM)&button)) return FALSE;
+        if (!SendMessage(TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&button)))
+            return FALSE;
     }
     SendMessage(TB_AUTOSIZE);
     return TRUE;
@@ -194,26 +209,35 @@ void CToolBar::SetSizes(SIZE button, SIZE image)
     SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(button.cx, button.cy));
 }
 
-int CToolBar::GetCount() const { return (int)SendMessage(TB_BUTTONCOUNT); }
+int CToolBar::GetCount() const
+{
+    return static_cast<int>(SendMessage(TB_BUTTONCOUNT));
+}
 
-int CToolBar::CommandToIndex(UINT id) const { return (int)SendMessage(TB_COMMANDTOINDEX, id); }
+int CToolBar::CommandToIndex(UINT id) const
+{
+    return static_cast<int>(SendMessage(TB_COMMANDTOINDEX, id));
+}
 
 UINT CToolBar::GetItemID(int index) const
 {
     TBBUTTON button = {};
-    if (!SendMessage(TB_GETBUTTON, (WPARAM)index, (LPARAM)&button)) return 0;
-    return (button.fsStyle & TBSTYLE_SEP) ? ID_SEPARATOR : (UINT)button.idCommand;
+    if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)))
+        return 0;
+    return (button.fsStyle & TBSTYLE_SEP) ? ID_SEPARATOR : static_cast<UINT>(button.idCommand);
 }
 
 void CToolBar::GetItemRect(int index, RECT* rect) const
 {
-    if (!SendMessage(TB_GETITEMRECT, (WPARAM)index, (LPARAM)rect)) ::SetRectEmpty(rect);
+    if (!SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)))
+        ::SetRectEmpty(rect);
 }
 
 UINT CToolBar::GetButtonStyle(int index) const
 {
     TBBUTTON button = {};
-    if (!SendMessage(TB_GETBUTTON, (WPARAM)index, (LPARAM)&button)) return 0;
+    if (!SendMessage(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)))
+        return 0;
     return button.fsStyle;
 }
 
@@ -222,13 +246,13 @@ void CToolBar::SetButtonStyle(int index, UINT style)
     TBBUTTONINFOA info = {};
     info.cbSize = sizeof info;
     info.dwMask = TBIF_STYLE | TBIF_BYINDEX;
-    info.fsStyle = (BYTE)style;
-    SendMessage(TB_SETBUTTONINFOA, (WPARAM)index, (LPARAM)&info);
+    info.fsStyle = static_cast<BYTE>(style);
+    SendMessage(TB_SETBUTTONINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
 }
 
 CSize CToolBar::CalcFixedLayout(BOOL, BOOL)
 {
-    DWORD size = (DWORD)SendMessage(TB_GETBUTTONSIZE);
+    DWORD size = static_cast<DWORD>(SendMessage(TB_GETBUTTONSIZE));
     int height = HIWORD(size) + 4;
     return CSize(32767, height);
 }
@@ -237,10 +261,11 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
 {
     CToolCmdUI state;
     state.m_pOther = this;
-    state.m_nIndexMax = (UINT)GetCount();
+    state.m_nIndexMax = static_cast<UINT>(GetCount());
     for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
-        UINT id = GetItemID((int)state.m_nIndex);
-        if (id == ID_SEPARATOR) continue;
+        UINT id = GetItemID(static_cast<int>(state.m_nIndex));
+        if (id == ID_SEPARATOR)
+            continue;
         state.m_nID = id;
         state.DoUpdate(target, disableIfNoHandler);
     }
@@ -269,15 +294,16 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
 {
     m_panes.clear();
     CClientDC dc(m_hWnd);
-    HGDIOBJ oldFont = dc.SelectObject((HGDIOBJ)SendMessage(WM_GETFONT));
+    HGDIOBJ oldFont = dc.SelectObject(reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
     for (int i = 0; i < count; ++i) {
-        Pane pane = { ids[i], SBPS_NORMAL, 0, CString() };
+        Pane pane = {ids[i], SBPS_NORMAL, 0, CString()};
         if (pane.id == ID_SEPARATOR) {
             pane.style = i == 0 ? SBPS_STRETCH | SBPS_NOBORDERS : SBPS_NORMAL;
             pane.width = i == 0 ? 0 : 20;
         } else {
             CString text;
-            if (!text.LoadString(pane.id)) text = "    ";
+            if (!text.LoadString(pane.id))
+                text = "    ";
             pane.width = dc.GetTextExtent(text).cx + 8;
             pane.text = text;
         }
@@ -290,12 +316,14 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count)
 
 void CStatusBar::ApplyParts()
 {
-    if (m_panes.empty() || !m_hWnd) return;
+    if (m_panes.empty() || !m_hWnd)
+        return;
     CRect client;
     GetClientRect(&client);
     int fixed = 0;
     for (const Pane& pane : m_panes)
-        if (!(pane.style & SBPS_STRETCH)) fixed += pane.width;
+        if (!(pane.style & SBPS_STRETCH))
+            fixed += pane.width;
     std::vector<int> edges;
     int right = 0;
     for (const Pane& pane : m_panes) {
@@ -303,12 +331,14 @@ void CStatusBar::ApplyParts()
         right += width;
         edges.push_back(right);
     }
-    edges.back() = -1;   // the last pane reaches the edge
-    SendMessage(SB_SETPARTS, (WPARAM)edges.size(), (LPARAM)edges.data());
+    edges.back() = -1; // the last pane reaches the edge
+    SendMessage(SB_SETPARTS, static_cast<WPARAM>(edges.size()), reinterpret_cast<LPARAM>(edges.data()));
     for (size_t i = 0; i < m_panes.size(); ++i) {
-        UINT drawing = (m_panes[i].style & SBPS_NOBORDERS) ? SBT_NOBORDERS : (m_panes[i].style & SBPS_POPOUT) ? SBT_POPOUT : 0;
-        const char* text = (m_panes[i].style & SBPS_DISABLED) ? "" : (const char*)m_panes[i].text;
-        SendMessage(SB_SETTEXTA, i | drawing, (LPARAM)text);
+        UINT drawing = (m_panes[i].style & SBPS_NOBORDERS) ? SBT_NOBORDERS
+                       : (m_panes[i].style & SBPS_POPOUT)  ? SBT_POPOUT
+                                                           : 0;
+        const char* text = (m_panes[i].style & SBPS_DISABLED) ? "" : static_cast<const char*>(m_panes[i].text);
+        SendMessage(SB_SETTEXTA, i | drawing, reinterpret_cast<LPARAM>(text));
     }
 }
 
@@ -321,46 +351,54 @@ void CStatusBar::OnSize(UINT type, int cx, int cy)
 int CStatusBar::CommandToIndex(UINT id) const
 {
     for (size_t i = 0; i < m_panes.size(); ++i)
-        if (m_panes[i].id == id) return (int)i;
+        if (m_panes[i].id == id)
+            return static_cast<int>(i);
     return -1;
 }
 
 UINT CStatusBar::GetItemID(int index) const
 {
-    return index >= 0 && index < GetCount() ? m_panes[(size_t)index].id : ID_SEPARATOR;
+    return index >= 0 && index < GetCount() ? m_panes[static_cast<size_t>(index)].id : ID_SEPARATOR;
 }
 
 void CStatusBar::GetItemRect(int index, RECT* rect) const
 {
-    if (!SendMessage(SB_GETRECT, (WPARAM)index, (LPARAM)rect)) ::SetRectEmpty(rect);
+    if (!SendMessage(SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)))
+        ::SetRectEmpty(rect);
 }
 
 BOOL CStatusBar::SetPaneText(int index, const char* text, BOOL update)
 {
-    if (index < 0) return FALSE;
+    if (index < 0)
+        return FALSE;
     if (index < GetCount()) {
-        Pane& pane = m_panes[(size_t)index];
-        if (pane.text == (text ? text : "") && !update) return TRUE;
+        Pane& pane = m_panes[static_cast<size_t>(index)];
+        if (pane.text == (text ? text : "") && !update)
+            return TRUE;
         pane.text = text;
-        if (pane.style & SBPS_DISABLED) return TRUE;
+        if (pane.style & SBPS_DISABLED)
+            return TRUE;
     }
-    return (BOOL)SendMessage(SB_SETTEXTA, (WPARAM)index, (LPARAM)(text ? text : ""));
+    return static_cast<BOOL>(
+        SendMessage(SB_SETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text ? text : "")));
 }
 
 CString CStatusBar::GetPaneText(int index) const
 {
-    if (index >= 0 && index < GetCount()) return m_panes[(size_t)index].text;
-    int length = LOWORD(SendMessage(SB_GETTEXTLENGTHA, (WPARAM)index));
+    if (index >= 0 && index < GetCount())
+        return m_panes[static_cast<size_t>(index)].text;
+    int length = LOWORD(SendMessage(SB_GETTEXTLENGTHA, static_cast<WPARAM>(index)));
     CString text;
-    SendMessage(SB_GETTEXTA, (WPARAM)index, (LPARAM)text.GetBuffer(length + 1));
+    SendMessage(SB_GETTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.GetBuffer(length + 1)));
     text.ReleaseBuffer();
     return text;
 }
 
 void CStatusBar::SetPaneInfo(int index, UINT id, UINT style, int width)
 {
-    if (index < 0 || index >= GetCount()) return;
-    Pane& pane = m_panes[(size_t)index];
+    if (index < 0 || index >= GetCount())
+        return;
+    Pane& pane = m_panes[static_cast<size_t>(index)];
     pane.id = id;
     pane.style = style;
     pane.width = width;
@@ -369,8 +407,13 @@ void CStatusBar::SetPaneInfo(int index, UINT id, UINT style, int width)
 
 void CStatusBar::GetPaneInfo(int index, UINT& id, UINT& style, int& width) const
 {
-    if (index < 0 || index >= GetCount()) { id = 0; style = 0; width = 0; return; }
-    const Pane& pane = m_panes[(size_t)index];
+    if (index < 0 || index >= GetCount()) {
+        id = 0;
+        style = 0;
+        width = 0;
+        return;
+    }
+    const Pane& pane = m_panes[static_cast<size_t>(index)];
     id = pane.id;
     style = pane.style;
     width = pane.width;
@@ -378,20 +421,21 @@ void CStatusBar::GetPaneInfo(int index, UINT& id, UINT& style, int& width) const
 
 UINT CStatusBar::GetPaneStyle(int index) const
 {
-    return index >= 0 && index < GetCount() ? m_panes[(size_t)index].style : 0;
+    return index >= 0 && index < GetCount() ? m_panes[static_cast<size_t>(index)].style : 0;
 }
 
 void CStatusBar::SetPaneStyle(int index, UINT style)
 {
-    if (index < 0 || index >= GetCount() || m_panes[(size_t)index].style == style) return;
-    m_panes[(size_t)index].style = style;
+    if (index < 0 || index >= GetCount() || m_panes[static_cast<size_t>(index)].style == style)
+        return;
+    m_panes[static_cast<size_t>(index)].style = style;
     ApplyParts();
 }
 
 CSize CStatusBar::CalcFixedLayout(BOOL, BOOL)
 {
     CClientDC dc(m_hWnd);
-    HGDIOBJ oldFont = dc.SelectObject((HGDIOBJ)SendMessage(WM_GETFONT));
+    HGDIOBJ oldFont = dc.SelectObject(reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
     TEXTMETRICA tm = {};
     dc.GetTextMetrics(&tm);
     dc.SelectObject(oldFont);
@@ -402,10 +446,11 @@ void CStatusBar::OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler)
 {
     CStatusCmdUI state;
     state.m_pOther = this;
-    state.m_nIndexMax = (UINT)GetCount();
+    state.m_nIndexMax = static_cast<UINT>(GetCount());
     for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
         state.m_nID = m_panes[state.m_nIndex].id;
-        if (state.m_nID == ID_SEPARATOR) continue;
+        if (state.m_nID == ID_SEPARATOR)
+            continue;
         // Indicator panes keep their state when nobody handles them.
         state.DoUpdate(target, FALSE);
         (void)disableIfNoHandler;
@@ -425,16 +470,19 @@ BOOL CDialogBar::Create(CWnd* parent, UINT templateId, UINT style, UINT id)
     TakeBarStyle(style);
     HWND hwnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
                                      parent ? parent->m_hWnd : nullptr, &BarDialogProc, 0);
-    if (!hwnd) return FALSE;
+    if (!hwnd)
+        return FALSE;
     // The bar is an ordinary window of ours, not a dialog object: subclass the dialog window.
     SubclassWindow(hwnd);
-    ::SetWindowLongPtrA(hwnd, GWL_ID, (LONG_PTR)id);
+    ::SetWindowLongPtrA(hwnd, GWL_ID, static_cast<LONG_PTR>(id));
     ::SetWindowLongPtrA(hwnd, GWL_STYLE, (::GetWindowLongPtrA(hwnd, GWL_STYLE) & ~(WS_POPUP | WS_CAPTION)) | WS_CHILD);
-    if (parent) ::SetParent(hwnd, parent->m_hWnd);
+    if (parent)
+        ::SetParent(hwnd, parent->m_hWnd);
     CRect r;
     GetWindowRect(&r);
     m_sizeDefault = r.Size();
-    if (style & WS_VISIBLE) ShowWindow(SW_SHOWNOACTIVATE);
+    if (style & WS_VISIBLE)
+        ShowWindow(SW_SHOWNOACTIVATE);
     AttachToFrame();
     return TRUE;
 }

@@ -38,9 +38,8 @@ class CToolBar : public CControlBar {
     DECLARE_DYNAMIC(CToolBar)
 public:
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_TOP, UINT id = AFX_IDW_TOOLBAR);
-    BOOL CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT,
-                  DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, CRect borders = CRect(0, 0, 0, 0),
-                  UINT id = AFX_IDW_TOOLBAR);
+    BOOL CreateEx(CWnd* parent, DWORD ctrlStyle = TBSTYLE_FLAT, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
+                  CRect borders = CRect(0, 0, 0, 0), UINT id = AFX_IDW_TOOLBAR);
     // Buttons and bitmap from a TOOLBAR resource (and the bitmap of the same id).
     BOOL LoadToolBar(UINT resourceId);
     BOOL LoadBitmap(UINT resourceId);
@@ -72,7 +71,7 @@ public:
     BOOL Create(CWnd* parent, DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, UINT id = AFX_IDW_STATUS_BAR);
     // Panes named by string ids (the string gives the pane's width); ID_SEPARATOR = a stretching pane.
     BOOL SetIndicators(const UINT* ids, int count);
-    int GetCount() const { return (int)m_panes.size(); }
+    int GetCount() const { return static_cast<int>(m_panes.size()); }
     int CommandToIndex(UINT id) const;
     UINT GetItemID(int index) const;
     void GetItemRect(int index, RECT* rect) const;
@@ -87,7 +86,12 @@ public:
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
     void OnSize(UINT type, int cx, int cy);
 
-    struct Pane { UINT id; UINT style; int width; CString text; };
+    struct Pane {
+        UINT id;
+        UINT style;
+        int width;
+        CString text;
+    };
 
 protected:
     void ApplyParts();
@@ -99,7 +103,7 @@ protected:
 const UINT SBPS_NORMAL = 0x0000;
 const UINT SBPS_NOBORDERS = 0x0100;
 const UINT SBPS_POPOUT = 0x0200;
-const UINT SBPS_DISABLED = 0x0400;   // the pane shows no text
+const UINT SBPS_DISABLED = 0x0400; // the pane shows no text
 const UINT SBPS_STRETCH = 0x0800;
 
 class CDialogBar : public CControlBar {
@@ -110,6 +114,7 @@ public:
     void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override;
     // Commands of the bar's controls go to the frame's routing chain.
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
 protected:
     CSize m_sizeDefault;
     DECLARE_MESSAGE_MAP()

@@ -11,7 +11,11 @@ public:
 
     CDC() = default;
     explicit CDC(HDC dc) : m_hDC(dc) {}
-    virtual ~CDC() { if (m_owned) DeleteDC(); }
+    virtual ~CDC()
+    {
+        if (m_owned)
+            DeleteDC();
+    }
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
@@ -23,9 +27,13 @@ public:
     COLORREF SetBkColor(COLORREF c) { return ::SetBkColor(m_hDC, c); }
     int SetBkMode(int mode) { return ::SetBkMode(m_hDC, mode); }
     BOOL TextOut(int x, int y, const char* text, int length = -1)
-    { return ::TextOutA(m_hDC, x, y, text, length < 0 ? lstrlenA(text) : length); }
+    {
+        return ::TextOutA(m_hDC, x, y, text, length < 0 ? lstrlenA(text) : length);
+    }
     int DrawText(const char* text, int length, RECT* rect, UINT format)
-    { return ::DrawTextA(m_hDC, text, length, rect, format); }
+    {
+        return ::DrawTextA(m_hDC, text, length, rect, format);
+    }
     CSize GetTextExtent(const char* text, int length = -1) const;
     BOOL GetTextMetrics(TEXTMETRICA* tm) const { return ::GetTextMetricsA(m_hDC, tm); }
     void FillSolidRect(const RECT& r, COLORREF c);
@@ -34,7 +42,9 @@ public:
     BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, nullptr); }
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL BitBlt(int x, int y, int w, int h, CDC* src, int sx, int sy, DWORD rop)
-    { return ::BitBlt(m_hDC, x, y, w, h, src ? src->m_hDC : nullptr, sx, sy, rop); }
+    {
+        return ::BitBlt(m_hDC, x, y, w, h, src ? src->m_hDC : nullptr, sx, sy, rop);
+    }
     COLORREF SetPixel(int x, int y, COLORREF c) { return ::SetPixel(m_hDC, x, y, c); }
     int SaveDC() { return ::SaveDC(m_hDC); }
     BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
@@ -51,6 +61,7 @@ public:
 private:
     void InvertFrame(const RECT& r, SIZE size, HBRUSH brush);
     bool m_owned = false;
+
 public:
 };
 
@@ -70,7 +81,8 @@ inline void CDC::FillSolidRect(const RECT& r, COLORREF c)
 
 inline BOOL CDC::CreateCompatibleDC(CDC* dc)
 {
-    if (m_owned) DeleteDC();
+    if (m_owned)
+        DeleteDC();
     m_hDC = ::CreateCompatibleDC(dc ? dc->m_hDC : nullptr);
     m_owned = m_hDC != nullptr;
     return m_hDC != nullptr;
@@ -87,14 +99,17 @@ inline BOOL CDC::DeleteDC()
 inline void CDC::InvertFrame(const RECT& r, SIZE size, HBRUSH brush)
 {
     int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0 || size.cx <= 0 || size.cy <= 0) return;
+    if (w <= 0 || h <= 0 || size.cx <= 0 || size.cy <= 0)
+        return;
     int cx = size.cx < w ? size.cx : w, cy = size.cy < h ? size.cy : h;
     HGDIOBJ old = ::SelectObject(m_hDC, brush);
     ::PatBlt(m_hDC, r.left, r.top, w, cy, PATINVERT);
-    if (h > cy) ::PatBlt(m_hDC, r.left, r.bottom - cy, w, cy, PATINVERT);
+    if (h > cy)
+        ::PatBlt(m_hDC, r.left, r.bottom - cy, w, cy, PATINVERT);
     if (h > 2 * cy) {
         ::PatBlt(m_hDC, r.left, r.top + cy, cx, h - 2 * cy, PATINVERT);
-        if (w > cx) ::PatBlt(m_hDC, r.right - cx, r.top + cy, cx, h - 2 * cy, PATINVERT);
+        if (w > cx)
+            ::PatBlt(m_hDC, r.right - cx, r.top + cy, cx, h - 2 * cy, PATINVERT);
     }
     ::SelectObject(m_hDC, old);
 }
@@ -102,15 +117,17 @@ inline void CDC::InvertFrame(const RECT& r, SIZE size, HBRUSH brush)
 inline void CDC::DrawDragRect(const RECT& rect, SIZE size, const RECT* last, SIZE lastSize)
 {
     // An 8 x 8 check pattern: every other pixel inverted, so the frame shows on any background.
-    static const WORD kHalftone[8] = { 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA };
+    static const WORD kHalftone[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
     HBITMAP pattern = ::CreateBitmap(8, 8, 1, 1, kHalftone);
     HBRUSH brush = pattern ? ::CreatePatternBrush(pattern) : nullptr;
     if (brush) {
-        if (last) InvertFrame(*last, lastSize, brush);
+        if (last)
+            InvertFrame(*last, lastSize, brush);
         InvertFrame(rect, size, brush);
         ::DeleteObject(brush);
     }
-    if (pattern) ::DeleteObject(pattern);
+    if (pattern)
+        ::DeleteObject(pattern);
 }
 
 class CPaintDC : public CDC {
@@ -118,6 +135,7 @@ public:
     PAINTSTRUCT m_ps = {};
     explicit CPaintDC(HWND hwnd) : m_hwnd(hwnd) { m_hDC = ::BeginPaint(hwnd, &m_ps); }
     ~CPaintDC() override { ::EndPaint(m_hwnd, &m_ps); }
+
 private:
     HWND m_hwnd;
 };
@@ -126,6 +144,7 @@ class CClientDC : public CDC {
 public:
     explicit CClientDC(HWND hwnd) : m_hwnd(hwnd) { m_hDC = ::GetDC(hwnd); }
     ~CClientDC() override { ::ReleaseDC(m_hwnd, m_hDC); }
+
 private:
     HWND m_hwnd;
 };
@@ -134,6 +153,7 @@ class CWindowDC : public CDC {
 public:
     explicit CWindowDC(HWND hwnd) : m_hwnd(hwnd) { m_hDC = ::GetWindowDC(hwnd); }
     ~CWindowDC() override { ::ReleaseDC(m_hwnd, m_hDC); }
+
 private:
     HWND m_hwnd;
 };

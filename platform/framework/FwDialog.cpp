@@ -16,13 +16,15 @@ CDialog::~CDialog() = default;
 INT_PTR CDialog::DoModal()
 {
     HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!parent && AfxGetMainWnd()) parent = AfxGetMainWnd()->m_hWnd;
+    if (!parent && AfxGetMainWnd())
+        parent = AfxGetMainWnd()->m_hWnd;
     // Owned by the top-level window, never by a child control.
-    if (parent) parent = ::GetLastActivePopup(kvfw::TopLevelOwner(parent));
+    if (parent)
+        parent = ::GetLastActivePopup(kvfw::TopLevelOwner(parent));
     kvfw::ModalOwnerScope modal(parent);
     m_bModal = TRUE;
     INT_PTR result = ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), parent,
-                                       &CDialog::DialogProc, (LPARAM)this);
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_bModal = FALSE;
     return result;
 }
@@ -30,7 +32,8 @@ INT_PTR CDialog::DoModal()
 HWND kvfw::TopLevelOwner(HWND start)
 {
     HWND hwnd = start;
-    while (hwnd && (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = ::GetParent(hwnd);
+    while (hwnd && (::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD))
+        hwnd = ::GetParent(hwnd);
     return hwnd;
 }
 
@@ -45,7 +48,8 @@ kvfw::ModalOwnerScope::ModalOwnerScope(HWND owner)
 
 kvfw::ModalOwnerScope::~ModalOwnerScope()
 {
-    if (m_disabledTop && ::IsWindow(m_disabledTop)) ::EnableWindow(m_disabledTop, TRUE);
+    if (m_disabledTop && ::IsWindow(m_disabledTop))
+        ::EnableWindow(m_disabledTop, TRUE);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent)
@@ -53,14 +57,16 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     m_nIDTemplate = templateId;
     m_pParentWnd = parent;
     m_bModal = FALSE;
-    HWND hwnd = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
-                                     parent ? parent->m_hWnd : nullptr, &CDialog::DialogProc, (LPARAM)this);
+    HWND hwnd =
+        ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId), parent ? parent->m_hWnd : nullptr,
+                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }
 
 void CDialog::EndDialog(int result)
 {
-    if (!m_hWnd) return;
+    if (!m_hWnd)
+        return;
     if (m_bModal)
         ::EndDialog(m_hWnd, result);
     else
@@ -75,11 +81,15 @@ BOOL CDialog::OnInitDialog()
 
 void CDialog::OnOK()
 {
-    if (!UpdateData(TRUE)) return;
+    if (!UpdateData(TRUE))
+        return;
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate)
 {
@@ -94,16 +104,20 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate)
 
 BOOL CDialog::PreTranslateMessage(MSG* msg)
 {
-    if (m_bModal || !m_hWnd) return FALSE;
-    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
-    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return FALSE;
+    if (m_bModal || !m_hWnd)
+        return FALSE;
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
+        return FALSE;
+    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))
+        return FALSE;
     return ::IsDialogMessageA(m_hWnd, msg);
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
 {
     // The dialog manager does the default processing when the dialog procedure returns FALSE.
-    if (m_current) m_current->wantsDefault = true;
+    if (m_current)
+        m_current->wantsDefault = true;
     return 0;
 }
 
@@ -111,12 +125,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_INITDIALOG) {
         CDialog* dialog = reinterpret_cast<CDialog*>(lp);
-        if (!dialog) return TRUE;
+        if (!dialog)
+            return TRUE;
         dialog->AttachObject(hwnd);
         return dialog->HandleDialogMessage(msg, wp, lp);
     }
     CWnd* wnd = FromHandlePermanent(hwnd);
-    if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CDialog))) return FALSE;
+    if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CDialog)))
+        return FALSE;
     return static_cast<CDialog*>(wnd)->HandleDialogMessage(msg, wp, lp);
 }
 
@@ -127,7 +143,7 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
     m_currentMsg.message = msg;
     m_currentMsg.wParam = wp;
     m_currentMsg.lParam = lp;
-    kvfw::WindowMessage m{ msg, wp, lp };
+    kvfw::WindowMessage m{msg, wp, lp};
     m.inDialog = true;
     BOOL handled = FALSE;
     try {
@@ -138,24 +154,33 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
             handled = DispatchWindowMessage(m) && !m.wantsDefault;
         }
     } catch (...) {
-        kvfw::ReportEscapedException(msg);   // never unwinds through the dialog manager
+        kvfw::ReportEscapedException(msg); // never unwinds through the dialog manager
     }
     m_currentMsg = saved;
     HWND hwnd = m_hWnd;
     if (msg == WM_NCDESTROY) {
         Detach();
-        PostNcDestroy();   // may delete this
+        PostNcDestroy(); // may delete this
         return FALSE;
     }
-    if (!handled) return FALSE;
+    if (!handled)
+        return FALSE;
     switch (msg) {
     case WM_INITDIALOG:
-    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM: case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
-        return (INT_PTR)m.result;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return static_cast<INT_PTR>(m.result);
     default:
-        ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, (LONG_PTR)m.result);
+        ::SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, static_cast<LONG_PTR>(m.result));
         return TRUE;
     }
 }
@@ -176,8 +201,9 @@ void CDataExchange::Fail(const char* message)
         if (m_hWndLastControl) {
             ::SetFocus(m_hWndLastControl);
             char cls[16] = "";
-            ::GetClassNameA(m_hWndLastControl, cls, (int)sizeof cls);
-            if (lstrcmpiA(cls, "Edit") == 0) ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+            ::GetClassNameA(m_hWndLastControl, cls, static_cast<int>(sizeof cls));
+            if (lstrcmpiA(cls, "Edit") == 0)
+                ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
         }
     }
     throw DataExchangeFailure{};
@@ -199,7 +225,8 @@ bool ParseLong(const CString& text, long long& value)
 {
     CString trimmed = text;
     trimmed.Trim();
-    if (trimmed.IsEmpty()) return false;
+    if (trimmed.IsEmpty())
+        return false;
     char* end = nullptr;
     errno = 0;
     value = strtoll(trimmed, &end, 10);
@@ -210,7 +237,8 @@ bool ParseDouble(const CString& text, double& value)
 {
     CString trimmed = text;
     trimmed.Trim();
-    if (trimmed.IsEmpty()) return false;
+    if (trimmed.IsEmpty())
+        return false;
     char* end = nullptr;
     errno = 0;
     value = strtod(trimmed, &end);
@@ -225,7 +253,7 @@ void ExchangeInteger(CDataExchange* dx, int id, T& value, long long minValue, lo
         long long parsed = 0;
         if (!ParseLong(ControlText(control), parsed) || parsed < minValue || parsed > maxValue)
             dx->Fail("Please enter an integer.");
-        value = (T)parsed;
+        value = static_cast<T>(parsed);
     } else {
         CString text;
         text.Format(format, value);
@@ -264,7 +292,8 @@ void DDX_Text(CDataExchange* dx, int id, double& value)
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate) {
         double parsed = 0;
-        if (!ParseDouble(ControlText(control), parsed)) dx->Fail("Please enter a number.");
+        if (!ParseDouble(ControlText(control), parsed))
+            dx->Fail("Please enter a number.");
         value = parsed;
     } else {
         CString text;
@@ -280,7 +309,7 @@ void DDX_Text(CDataExchange* dx, int id, float& value)
     if (dx->m_bSaveAndValidate) {
         if (!ParseDouble(ControlText(control), wide) || wide > FLT_MAX || wide < -FLT_MAX)
             dx->Fail("Please enter a number.");
-        value = (float)wide;
+        value = static_cast<float>(wide);
     } else {
         CString text;
         text.Format("%.*g", FLT_DIG, wide);
@@ -292,23 +321,27 @@ void DDX_Check(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, BM_GETCHECK, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, BM_GETCHECK, 0, 0));
     else
-        ::SendMessageA(control, BM_SETCHECK, (WPARAM)value, 0);
+        ::SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_Radio(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
-    if (dx->m_bSaveAndValidate) value = -1;
+    if (dx->m_bSaveAndValidate)
+        value = -1;
     int index = 0;
     for (HWND button = control; button; button = ::GetWindow(button, GW_HWNDNEXT)) {
         LONG_PTR style = ::GetWindowLongPtrA(button, GWL_STYLE);
-        if (button != control && (style & WS_GROUP)) break;   // the next group starts
-        UINT kind = (UINT)(style & BS_TYPEMASK);
-        if (kind != BS_RADIOBUTTON && kind != BS_AUTORADIOBUTTON) continue;
+        if (button != control && (style & WS_GROUP))
+            break; // the next group starts
+        UINT kind = static_cast<UINT>(style & BS_TYPEMASK);
+        if (kind != BS_RADIOBUTTON && kind != BS_AUTORADIOBUTTON)
+            continue;
         if (dx->m_bSaveAndValidate) {
-            if (::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
+            if (::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                value = index;
         } else {
             ::SendMessageA(button, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
         }
@@ -320,9 +353,9 @@ void DDX_CBIndex(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, CB_GETCURSEL, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
     else
-        ::SendMessageA(control, CB_SETCURSEL, (WPARAM)value, 0);
+        ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_CBString(CDataExchange* dx, int id, CString& value)
@@ -331,11 +364,13 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
     bool dropList = (::GetWindowLongPtrA(control, GWL_STYLE) & 3) == CBS_DROPDOWNLIST;
     if (dx->m_bSaveAndValidate) {
         if (dropList) {
-            int selected = (int)::SendMessageA(control, CB_GETCURSEL, 0, 0);
+            int selected = static_cast<int>(::SendMessageA(control, CB_GETCURSEL, 0, 0));
             value.Empty();
             if (selected >= 0) {
-                int length = (int)::SendMessageA(control, CB_GETLBTEXTLEN, (WPARAM)selected, 0);
-                ::SendMessageA(control, CB_GETLBTEXT, (WPARAM)selected, (LPARAM)value.GetBuffer(length + 1));
+                int length =
+                    static_cast<int>(::SendMessageA(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0));
+                ::SendMessageA(control, CB_GETLBTEXT, static_cast<WPARAM>(selected),
+                               reinterpret_cast<LPARAM>(value.GetBuffer(length + 1)));
                 value.ReleaseBuffer();
             }
         } else {
@@ -344,18 +379,21 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value)
     } else if (value.IsEmpty()) {
         // Nothing to show: a prefix search for "" would pick the first item, which the next
         // save would then read back as if the user had chosen it.
-        ::SendMessageA(control, CB_SETCURSEL, (WPARAM)-1, 0);
-        if (!dropList) ::SetWindowTextA(control, "");
+        ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        if (!dropList)
+            ::SetWindowTextA(control, "");
     } else {
-        LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)(const char*)value);
+        LRESULT found = ::SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
         if (found != CB_ERR) {
-            ::SendMessageA(control, CB_SETCURSEL, (WPARAM)found, 0);
+            ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
         } else if (dropList) {
             // A list can only show its items: the first one the value begins.
-            ::SendMessageA(control, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)(const char*)value);
+            ::SendMessageA(control, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(static_cast<const char*>(value)));
         } else {
             // An editable combo shows the value itself (a typed rate, say), with no item selected.
-            ::SendMessageA(control, CB_SETCURSEL, (WPARAM)-1, 0);
+            ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
             ::SetWindowTextA(control, value);
         }
     }
@@ -365,30 +403,33 @@ void DDX_LBIndex(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, LB_GETCURSEL, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, LB_GETCURSEL, 0, 0));
     else
-        ::SendMessageA(control, LB_SETCURSEL, (WPARAM)value, 0);
+        ::SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_Slider(CDataExchange* dx, int id, int& value)
 {
     HWND control = dx->PrepareCtrl(id);
     if (dx->m_bSaveAndValidate)
-        value = (int)::SendMessageA(control, TBM_GETPOS, 0, 0);
+        value = static_cast<int>(::SendMessageA(control, TBM_GETPOS, 0, 0));
     else
-        ::SendMessageA(control, TBM_SETPOS, TRUE, (LPARAM)value);
+        ::SendMessageA(control, TBM_SETPOS, TRUE, static_cast<LPARAM>(value));
 }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control)
 {
-    if (control.m_hWnd) return;
+    if (control.m_hWnd)
+        return;
     HWND hwnd = dx->PrepareCtrl(id);
-    if (!hwnd || !control.SubclassWindow(hwnd)) dx->Fail("A control of the dialog is missing.");
+    if (!hwnd || !control.SubclassWindow(hwnd))
+        dx->Fail("A control of the dialog is missing.");
 }
 
 void DDV_MinMaxInt(CDataExchange* dx, int value, int minValue, int maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter an integer between %d and %d.", minValue, maxValue);
     dx->Fail(message);
@@ -396,7 +437,8 @@ void DDV_MinMaxInt(CDataExchange* dx, int value, int minValue, int maxValue)
 
 void DDV_MinMaxUInt(CDataExchange* dx, UINT value, UINT minValue, UINT maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter an integer between %u and %u.", minValue, maxValue);
     dx->Fail(message);
@@ -404,7 +446,8 @@ void DDV_MinMaxUInt(CDataExchange* dx, UINT value, UINT minValue, UINT maxValue)
 
 void DDV_MinMaxLong(CDataExchange* dx, long value, long minValue, long maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter an integer between %ld and %ld.", minValue, maxValue);
     dx->Fail(message);
@@ -412,7 +455,8 @@ void DDV_MinMaxLong(CDataExchange* dx, long value, long minValue, long maxValue)
 
 void DDV_MinMaxDouble(CDataExchange* dx, double value, double minValue, double maxValue)
 {
-    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue)) return;
+    if (!dx->m_bSaveAndValidate || (value >= minValue && value <= maxValue))
+        return;
     CString message;
     message.Format("Please enter a number between %g and %g.", minValue, maxValue);
     dx->Fail(message);
@@ -421,10 +465,12 @@ void DDV_MinMaxDouble(CDataExchange* dx, double value, double minValue, double m
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars)
 {
     if (!dx->m_bSaveAndValidate) {
-        if (dx->m_hWndLastControl) ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, (WPARAM)maxChars, 0);
+        if (dx->m_hWndLastControl)
+            ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
         return;
     }
-    if (value.GetLength() <= maxChars) return;
+    if (value.GetLength() <= maxChars)
+        return;
     CString message;
     message.Format("Please enter no more than %d characters.", maxChars);
     dx->Fail(message);

@@ -29,7 +29,10 @@ public:
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void NextDlgCtrl() const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, 0); }
-    void GotoDlgCtrl(CWnd* control) { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, (WPARAM)control->m_hWnd, TRUE); }
+    void GotoDlgCtrl(CWnd* control)
+    {
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control->m_hWnd), TRUE);
+    }
     void SetDefID(UINT id) { ::SendMessageA(m_hWnd, DM_SETDEFID, id, 0); }
 
     // The dialog procedure of every framework dialog (the object comes with WM_INITDIALOG).
@@ -54,6 +57,7 @@ public:
     ~ModalOwnerScope();
     ModalOwnerScope(const ModalOwnerScope&) = delete;
     ModalOwnerScope& operator=(const ModalOwnerScope&) = delete;
+
 private:
     HWND m_disabledTop = nullptr;
 };

@@ -22,24 +22,29 @@ CDocTemplate::~CDocTemplate()
         doc->m_pDocTemplate = nullptr;
         delete doc;
     }
-    if (m_hMenuShared) ::DestroyMenu(m_hMenuShared);
+    if (m_hMenuShared)
+        ::DestroyMenu(m_hMenuShared);
 }
 
 void CDocTemplate::LoadTemplate()
 {
-    if (m_strDocStrings.IsEmpty()) m_strDocStrings.LoadString(m_nIDResource);
+    if (m_strDocStrings.IsEmpty())
+        m_strDocStrings.LoadString(m_nIDResource);
     HINSTANCE instance = AfxGetResourceHandle();
-    if (!m_hMenuShared) m_hMenuShared = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_nIDResource));
-    if (!m_hAccelTable) m_hAccelTable = ::LoadAcceleratorsA(instance, MAKEINTRESOURCEA(m_nIDResource));
+    if (!m_hMenuShared)
+        m_hMenuShared = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_nIDResource));
+    if (!m_hAccelTable)
+        m_hAccelTable = ::LoadAcceleratorsA(instance, MAKEINTRESOURCEA(m_nIDResource));
 }
 
 BOOL CDocTemplate::GetDocString(CString& text, DocStringIndex index) const
 {
     text.Empty();
     int start = 0;
-    for (int i = 0; i < (int)index; ++i) {
+    for (int i = 0; i < static_cast<int>(index); ++i) {
         int next = m_strDocStrings.Find('\n', start);
-        if (next < 0) return FALSE;
+        if (next < 0)
+            return FALSE;
         start = next + 1;
     }
     int end = m_strDocStrings.Find('\n', start);
@@ -49,14 +54,14 @@ BOOL CDocTemplate::GetDocString(CString& text, DocStringIndex index) const
 
 POSITION CDocTemplate::GetFirstDocPosition() const
 {
-    return m_docs.empty() ? nullptr : reinterpret_cast<POSITION>((INT_PTR)1);
+    return m_docs.empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<INT_PTR>(1));
 }
 
 CDocument* CDocTemplate::GetNextDoc(POSITION& pos) const
 {
-    size_t index = (size_t)(reinterpret_cast<INT_PTR>(pos) - 1);
+    size_t index = static_cast<size_t>(reinterpret_cast<INT_PTR>(pos) - 1);
     CDocument* doc = m_docs.at(index);
-    pos = index + 1 < m_docs.size() ? reinterpret_cast<POSITION>((INT_PTR)(index + 2)) : nullptr;
+    pos = index + 1 < m_docs.size() ? reinterpret_cast<POSITION>(static_cast<INT_PTR>(index + 2)) : nullptr;
     return doc;
 }
 
@@ -69,14 +74,16 @@ void CDocTemplate::AddDocument(CDocument* doc)
 void CDocTemplate::RemoveDocument(CDocument* doc)
 {
     auto at = std::find(m_docs.begin(), m_docs.end(), doc);
-    if (at != m_docs.end()) m_docs.erase(at);
+    if (at != m_docs.end())
+        m_docs.erase(at);
     doc->m_pDocTemplate = nullptr;
 }
 
 CDocument* CDocTemplate::CreateNewDocument()
 {
     CObject* object = m_pDocClass ? m_pDocClass->CreateObject() : nullptr;
-    if (!object) return nullptr;
+    if (!object)
+        return nullptr;
     CDocument* doc = static_cast<CDocument*>(object);
     AddDocument(doc);
     return doc;
@@ -85,7 +92,8 @@ CDocument* CDocTemplate::CreateNewDocument()
 CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* doc, CFrameWnd* other)
 {
     CObject* object = m_pFrameClass ? m_pFrameClass->CreateObject() : nullptr;
-    if (!object) return nullptr;
+    if (!object)
+        return nullptr;
     CFrameWnd* frame = static_cast<CFrameWnd*>(object);
     CCreateContext context;
     context.m_pCurrentFrame = other;
@@ -106,16 +114,18 @@ void CDocTemplate::InitialUpdateFrame(CFrameWnd* frame, CDocument* doc, BOOL mak
 void CDocTemplate::SetDefaultTitle(CDocument* doc)
 {
     CString name;
-    if (!GetDocString(name, docName) || name.IsEmpty()) AfxFormatString1(name, AFX_IDS_UNTITLED, nullptr);
+    if (!GetDocString(name, docName) || name.IsEmpty())
+        AfxFormatString1(name, AFX_IDS_UNTITLED, nullptr);
     CString title;
-    title.Format("%s%u", (const char*)name, ++m_nUntitledCount);
+    title.Format("%s%u", static_cast<const char*>(name), ++m_nUntitledCount);
     doc->SetTitle(title);
 }
 
 CDocument* CDocTemplate::OpenDocumentFile(const char* path, BOOL makeVisible)
 {
     CDocument* doc = CreateNewDocument();
-    if (!doc) return nullptr;
+    if (!doc)
+        return nullptr;
     // The document must outlive a frame that fails half-way.
     BOOL autoDelete = doc->m_bAutoDelete;
     doc->m_bAutoDelete = FALSE;
@@ -132,13 +142,15 @@ CDocument* CDocTemplate::OpenDocumentFile(const char* path, BOOL makeVisible)
     } else {
         CWaitCursor wait;
         ok = doc->OnOpenDocument(path);
-        if (ok) doc->SetPathName(path);
+        if (ok)
+            doc->SetPathName(path);
     }
     if (!ok) {
         doc->m_bAutoDelete = FALSE;
         frame->DestroyWindow();
         delete doc;
-        if (!path) --m_nUntitledCount;
+        if (!path)
+            --m_nUntitledCount;
         return nullptr;
     }
     InitialUpdateFrame(frame, doc, makeVisible);
@@ -149,13 +161,15 @@ void CDocTemplate::CloseAllDocuments(BOOL)
 {
     std::vector<CDocument*> docs = m_docs;
     for (CDocument* doc : docs)
-        if (std::find(m_docs.begin(), m_docs.end(), doc) != m_docs.end()) doc->OnCloseDocument();
+        if (std::find(m_docs.begin(), m_docs.end(), doc) != m_docs.end())
+            doc->OnCloseDocument();
 }
 
 BOOL CDocTemplate::SaveAllModified()
 {
     std::vector<CDocument*> docs = m_docs;
     for (CDocument* doc : docs)
-        if (!doc->SaveModified()) return FALSE;
+        if (!doc->SaveModified())
+            return FALSE;
     return TRUE;
 }

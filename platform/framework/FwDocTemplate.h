@@ -28,7 +28,7 @@ public:
 
     POSITION GetFirstDocPosition() const;
     CDocument* GetNextDoc(POSITION& pos) const;
-    int GetDocumentCount() const { return (int)m_docs.size(); }
+    int GetDocumentCount() const { return static_cast<int>(m_docs.size()); }
     virtual void AddDocument(CDocument* doc);
     virtual void RemoveDocument(CDocument* doc);
 

@@ -34,7 +34,7 @@ public:
     void RemoveView(CView* view);
     POSITION GetFirstViewPosition() const;
     CView* GetNextView(POSITION& pos) const;
-    int GetViewCount() const { return (int)m_views.size(); }
+    int GetViewCount() const { return static_cast<int>(m_views.size()); }
     // Calls OnUpdate of every view but the sender.
     void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);
     // Numbers the frames showing this document (":1", ":2" in their titles) and retitles them.
@@ -65,7 +65,7 @@ public:
     // own dialog. A document without a file is saved first; failures are told to the user.
     virtual void OnFileSendMail();
 
-    BOOL m_bAutoDelete = TRUE;   // deleted when its last view goes
+    BOOL m_bAutoDelete = TRUE; // deleted when its last view goes
 
     // Command handlers (in the document's message map)
     void OnFileClose();

@@ -23,7 +23,7 @@ public:
         shareDenyNone = 0x0040,
         modeNoInherit = 0x0080,
         modeCreate = 0x1000,
-        modeNoTruncate = 0x2000,   // with modeCreate: open an existing file without emptying it
+        modeNoTruncate = 0x2000, // with modeCreate: open an existing file without emptying it
         typeBinary = 0x8000,
     };
     enum SeekPosition { begin = FILE_BEGIN, current = FILE_CURRENT, end = FILE_END };

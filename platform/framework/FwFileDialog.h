@@ -44,7 +44,7 @@ protected:
     std::vector<char> m_fileBuffer;
     CString m_strFilter;
     CString m_strDefExt;
-    CString m_acceptingPath;   // set while OnFileNameOK runs
+    CString m_acceptingPath; // set while OnFileNameOK runs
     std::vector<CString> ChosenPaths() const;
     DECLARE_MESSAGE_MAP()
 };

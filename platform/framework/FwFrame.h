@@ -21,8 +21,8 @@ public:
 
     // Loads title (first field of string resourceId), menu, icon and accelerators of resourceId
     // and creates the window; the context's view class, when given, becomes the client view.
-    virtual BOOL LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
-                           CWnd* parent = nullptr, CCreateContext* context = nullptr);
+    virtual BOOL LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, CWnd* parent = nullptr,
+                           CCreateContext* context = nullptr);
     virtual BOOL Create(const char* className, const char* title, DWORD style = WS_OVERLAPPEDWINDOW,
                         const RECT& rect = CRect(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0), CWnd* parent = nullptr,
                         const char* menuName = nullptr, DWORD exStyle = 0, CCreateContext* context = nullptr);
@@ -49,8 +49,12 @@ public:
     void AddControlBar(CControlBar* bar);
     void RemoveControlBar(CControlBar* bar);
     void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay = FALSE);
-    void EnableDocking(DWORD) {}                       // bars stay docked at their edge
-    void DockControlBar(CControlBar* bar) { (void)bar; RecalcLayout(); }
+    void EnableDocking(DWORD) {} // bars stay docked at their edge
+    void DockControlBar(CControlBar* bar)
+    {
+        (void)bar;
+        RecalcLayout();
+    }
     // Bar visibility in the profile section (e.g. "ToolBars\State"), one value per bar id.
     void SaveBarState(const char* section) const;
     void LoadBarState(const char* section);
@@ -103,7 +107,7 @@ public:
 
     HMENU m_hMenuDefault = nullptr;
     HACCEL m_hAccelTable = nullptr;
-    int m_nWindow = 0;            // window number among the frames of one document, 0 when alone
+    int m_nWindow = 0;             // window number among the frames of one document, 0 when alone
     BOOL m_bAutoMenuEnable = TRUE; // menu items without a handler are greyed
 
 protected:
@@ -112,12 +116,12 @@ protected:
     CView* m_pViewActive = nullptr;
     std::vector<CControlBar*> m_controlBars;
     CString m_strTitle;
-    CString m_strTitleShown;    // caption last set by UpdateFrameTitleForDocument
+    CString m_strTitleShown; // caption last set by UpdateFrameTitleForDocument
     UINT m_nIDResource = 0;
     CCreateContext* m_pPendingContext = nullptr;
     int m_modalCount = 0;
     std::vector<HWND> m_disabledByModal;
-    std::vector<HWND> m_disabledWithFrame;   // floating frames disabled while this frame is
+    std::vector<HWND> m_disabledWithFrame; // floating frames disabled while this frame is
     DECLARE_MESSAGE_MAP()
 };
 
@@ -130,7 +134,10 @@ public:
     void MDIActivate(CWnd* child);
     void MDINext() { ::SendMessageA(m_hWndMDIClient, WM_MDINEXT, 0, 0); }
     void MDICascade() { ::SendMessageA(m_hWndMDIClient, WM_MDICASCADE, 0, 0); }
-    void MDITile(int how = MDITILE_HORIZONTAL) { ::SendMessageA(m_hWndMDIClient, WM_MDITILE, (WPARAM)how, 0); }
+    void MDITile(int how = MDITILE_HORIZONTAL)
+    {
+        ::SendMessageA(m_hWndMDIClient, WM_MDITILE, static_cast<WPARAM>(how), 0);
+    }
     void MDIIconArrange() { ::SendMessageA(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); }
     // The popup of the menu that lists the MDI windows ("&Window", else the one before last).
     virtual HMENU GetWindowMenuPopup(HMENU menuBar);
@@ -156,7 +163,7 @@ protected:
 class CMDIChildWnd : public CFrameWnd {
     DECLARE_DYNCREATE(CMDIChildWnd)
 public:
-    HMENU m_hMenuShared = nullptr;   // the frame menu while this child is active
+    HMENU m_hMenuShared = nullptr; // the frame menu while this child is active
 
     BOOL LoadFrame(UINT resourceId, DWORD style = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
                    CWnd* parent = nullptr, CCreateContext* context = nullptr) override;
@@ -188,11 +195,12 @@ protected:
 class CMiniFrameWnd : public CFrameWnd {
     DECLARE_DYNCREATE(CMiniFrameWnd)
 public:
-    virtual BOOL Create(const char* className, const char* title, DWORD style, const RECT& rect,
-                        CWnd* parent = nullptr, UINT id = 0);
-    virtual BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
-                          const RECT& rect, CWnd* parent = nullptr, UINT id = 0);
+    virtual BOOL Create(const char* className, const char* title, DWORD style, const RECT& rect, CWnd* parent = nullptr,
+                        UINT id = 0);
+    virtual BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
+                          CWnd* parent = nullptr, UINT id = 0);
     BOOL IsChildFrame() const override { return FALSE; }
+
 protected:
     DECLARE_MESSAGE_MAP()
 };

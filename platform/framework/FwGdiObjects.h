@@ -21,15 +21,25 @@ public:
         return ok;
     }
     // Takes ownership of a handle (the previous one is deleted).
-    BOOL Attach(HGDIOBJ object) { DeleteObject(); m_hObject = object; return object != nullptr; }
-    HGDIOBJ Detach() { HGDIOBJ object = m_hObject; m_hObject = nullptr; return object; }
+    BOOL Attach(HGDIOBJ object)
+    {
+        DeleteObject();
+        m_hObject = object;
+        return object != nullptr;
+    }
+    HGDIOBJ Detach()
+    {
+        HGDIOBJ object = m_hObject;
+        m_hObject = nullptr;
+        return object;
+    }
 };
 
 class CBrush : public CGdiObject {
 public:
     CBrush() = default;
     explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
-    operator HBRUSH() const { return (HBRUSH)m_hObject; }
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
     BOOL CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
     BOOL CreatePatternBrush(HBITMAP bitmap) { return Attach(::CreatePatternBrush(bitmap)); }
     BOOL CreateSysColorBrush(int index) { return Attach(::CreateSolidBrush(::GetSysColor(index))); }
@@ -39,13 +49,13 @@ class CPen : public CGdiObject {
 public:
     CPen() = default;
     CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
-    operator HPEN() const { return (HPEN)m_hObject; }
+    operator HPEN() const { return static_cast<HPEN>(m_hObject); }
     BOOL CreatePen(int style, int width, COLORREF color) { return Attach(::CreatePen(style, width, color)); }
 };
 
 class CFont : public CGdiObject {
 public:
-    operator HFONT() const { return (HFONT)m_hObject; }
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
     BOOL CreateFontIndirect(const LOGFONTA* font) { return Attach(::CreateFontIndirectA(font)); }
     // Height in tenths of a point for the screen, as dialogs specify fonts.
     BOOL CreatePointFont(int tenthsOfPoint, const char* face, HDC dc = nullptr)
@@ -55,7 +65,8 @@ public:
         font.lfHeight = -::MulDiv(tenthsOfPoint, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
         font.lfCharSet = DEFAULT_CHARSET;
         lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
-        if (!dc) ::ReleaseDC(nullptr, screen);
+        if (!dc)
+            ::ReleaseDC(nullptr, screen);
         return CreateFontIndirect(&font);
     }
     int GetLogFont(LOGFONTA* font) const { return ::GetObjectA(m_hObject, sizeof *font, font); }
@@ -63,12 +74,17 @@ public:
 
 class CBitmap : public CGdiObject {
 public:
-    operator HBITMAP() const { return (HBITMAP)m_hObject; }
+    operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
     // From the application's resources.
     BOOL LoadBitmap(UINT resourceId);
     BOOL LoadBitmap(const char* resourceName);
-    BOOL CreateCompatibleBitmap(HDC dc, int width, int height) { return Attach(::CreateCompatibleBitmap(dc, width, height)); }
+    BOOL CreateCompatibleBitmap(HDC dc, int width, int height)
+    {
+        return Attach(::CreateCompatibleBitmap(dc, width, height));
+    }
     BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
-    { return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits)); }
+    {
+        return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
+    }
     int GetBitmap(BITMAP* info) const { return ::GetObjectA(m_hObject, sizeof *info, info); }
 };

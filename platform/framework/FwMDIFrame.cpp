@@ -27,12 +27,14 @@ END_MESSAGE_MAP()
 
 HMENU CMDIFrameWnd::GetWindowMenuPopup(HMENU menuBar)
 {
-    if (!menuBar) return nullptr;
+    if (!menuBar)
+        return nullptr;
     int count = ::GetMenuItemCount(menuBar);
     for (int i = 0; i < count; ++i) {
         char text[64] = "";
-        ::GetMenuStringA(menuBar, (UINT)i, text, (int)sizeof text, MF_BYPOSITION);
-        if (lstrcmpiA(text, "&Window") == 0 || lstrcmpiA(text, "Window") == 0) return ::GetSubMenu(menuBar, i);
+        ::GetMenuStringA(menuBar, static_cast<UINT>(i), text, static_cast<int>(sizeof text), MF_BYPOSITION);
+        if (lstrcmpiA(text, "&Window") == 0 || lstrcmpiA(text, "Window") == 0)
+            return ::GetSubMenu(menuBar, i);
     }
     return count >= 2 ? ::GetSubMenu(menuBar, count - 2) : nullptr;
 }
@@ -42,16 +44,16 @@ BOOL CMDIFrameWnd::OnCreateClient(LPCREATESTRUCTA, CCreateContext*)
     CLIENTCREATESTRUCT ccs = {};
     ccs.hWindowMenu = GetWindowMenuPopup(m_hMenuDefault);
     ccs.idFirstChild = kFirstMDIChildId;
-    m_hWndMDIClient = ::CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
-                                        0, 0, 0, 0, m_hWnd, (HMENU)(UINT_PTR)AFX_IDW_PANE_FIRST,
-                                        AfxGetInstanceHandle(), &ccs);
+    m_hWndMDIClient = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0,
+        0, 0, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)), AfxGetInstanceHandle(), &ccs);
     return m_hWndMDIClient != nullptr;
 }
 
 void CMDIFrameWnd::LayoutClient(const CRect& rect)
 {
-    if (m_hWndMDIClient) ::MoveWindow(m_hWndMDIClient, rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
+    if (m_hWndMDIClient)
+        ::MoveWindow(m_hWndMDIClient, rect.left, rect.top, rect.Width(), rect.Height(), TRUE);
 }
 
 LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -62,15 +64,19 @@ LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const
 {
     BOOL max = FALSE;
-    HWND active = m_hWndMDIClient ? (HWND)::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0, (LPARAM)&max) : nullptr;
-    if (maximized) *maximized = max;
+    HWND active = m_hWndMDIClient ? reinterpret_cast<HWND>(::SendMessageA(m_hWndMDIClient, WM_MDIGETACTIVE, 0,
+                                                                          reinterpret_cast<LPARAM>(&max)))
+                                  : nullptr;
+    if (maximized)
+        *maximized = max;
     CWnd* wnd = CWnd::FromHandlePermanent(active);
     return wnd && wnd->IsKindOf(RUNTIME_CLASS(CMDIChildWnd)) ? static_cast<CMDIChildWnd*>(wnd) : nullptr;
 }
 
 void CMDIFrameWnd::MDIActivate(CWnd* child)
 {
-    if (child && child->m_hWnd) ::SendMessageA(m_hWndMDIClient, WM_MDIACTIVATE, (WPARAM)child->m_hWnd, 0);
+    if (child && child->m_hWnd)
+        ::SendMessageA(m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child->m_hWnd), 0);
 }
 
 CFrameWnd* CMDIFrameWnd::GetActiveFrame()
@@ -86,20 +92,23 @@ void CMDIFrameWnd::OnUpdateFrameMenu(HMENU menuAlt)
         CMDIChildWnd* child = MDIGetActive();
         menu = child && child->m_hMenuShared ? child->m_hMenuShared : m_hMenuDefault;
     }
-    if (!menu || !m_hWndMDIClient) return;
-    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, (WPARAM)menu, (LPARAM)GetWindowMenuPopup(menu));
+    if (!menu || !m_hWndMDIClient)
+        return;
+    ::SendMessageA(m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu),
+                   reinterpret_cast<LPARAM>(GetWindowMenuPopup(menu)));
     DrawMenuBar();
 }
 
 void CMDIFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
-    if (!(GetStyle() & FWS_ADDTOTITLE)) return;
+    if (!(GetStyle() & FWS_ADDTOTITLE))
+        return;
     BOOL maximized = FALSE;
     CMDIChildWnd* child = MDIGetActive(&maximized);
     if (addToTitle && child && !maximized) {
         CString childTitle;
         child->GetWindowText(childTitle);
-        UpdateFrameTitleForDocument(childTitle.IsEmpty() ? nullptr : (const char*)childTitle);
+        UpdateFrameTitleForDocument(childTitle.IsEmpty() ? nullptr : static_cast<const char*>(childTitle));
     } else {
         // A maximized child's title is shown by the system next to ours.
         UpdateFrameTitleForDocument(nullptr);
@@ -110,22 +119,26 @@ BOOL CMDIFrameWnd::OnCmdMsg(kvfw::CmdRequest& request)
 {
     // The active child (its view, document and itself) comes first.
     if (CMDIChildWnd* child = MDIGetActive())
-        if (child->OnCmdMsg(request)) return TRUE;
+        if (child->OnCmdMsg(request))
+            return TRUE;
     return CFrameWnd::OnCmdMsg(request);
 }
 
 BOOL CMDIFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     // Entries of the window list belong to the MDI client.
-    if (!lParam && LOWORD(wParam) >= kFirstMDIChildId) return FALSE;
+    if (!lParam && LOWORD(wParam) >= kFirstMDIChildId)
+        return FALSE;
     return CFrameWnd::OnCommand(wParam, lParam);
 }
 
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* msg)
 {
     if (IsKeyboardMessage(msg)) {
-        if (m_hWndMDIClient && ::TranslateMDISysAccel(m_hWndMDIClient, msg)) return TRUE;
-        if (m_hAccelTable && ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg)) return TRUE;
+        if (m_hWndMDIClient && ::TranslateMDISysAccel(m_hWndMDIClient, msg))
+            return TRUE;
+        if (m_hAccelTable && ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg))
+            return TRUE;
     }
     return FALSE;
 }
@@ -135,19 +148,30 @@ void CMDIFrameWnd::OnWindowNew()
     CMDIChildWnd* child = MDIGetActive();
     CDocument* doc = child ? child->GetActiveDocument() : nullptr;
     CDocTemplate* tpl = doc ? doc->GetDocTemplate() : nullptr;
-    if (!tpl) return;
+    if (!tpl)
+        return;
     CFrameWnd* frame = tpl->CreateNewFrame(doc, child);
-    if (frame) tpl->InitialUpdateFrame(frame, doc);
+    if (frame)
+        tpl->InitialUpdateFrame(frame, doc);
 }
 
 void CMDIFrameWnd::OnMDIWindowCmd(UINT id)
 {
     switch (id) {
-    case ID_WINDOW_ARRANGE: MDIIconArrange(); break;
-    case ID_WINDOW_CASCADE: MDICascade(); break;
-    case ID_WINDOW_TILE_HORZ: MDITile(MDITILE_HORIZONTAL); break;
-    case ID_WINDOW_TILE_VERT: MDITile(MDITILE_VERTICAL); break;
-    default: break;
+    case ID_WINDOW_ARRANGE:
+        MDIIconArrange();
+        break;
+    case ID_WINDOW_CASCADE:
+        MDICascade();
+        break;
+    case ID_WINDOW_TILE_HORZ:
+        MDITile(MDITILE_HORIZONTAL);
+        break;
+    case ID_WINDOW_TILE_VERT:
+        MDITile(MDITILE_VERTICAL);
+        break;
+    default:
+        break;
     }
 }
 
@@ -192,7 +216,8 @@ BOOL CMDIChildWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreate
     if (!Create(nullptr, "", style, CRect(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0), parent, nullptr, 0, context))
         return FALSE;
     HICON icon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(resourceId));
-    if (icon) SendMessage(WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    if (icon)
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     return TRUE;
 }
 
@@ -200,7 +225,8 @@ BOOL CMDIChildWnd::Create(const char* className, const char* title, DWORD style,
                           const char*, DWORD exStyle, CCreateContext* context)
 {
     CWnd* owner = parent ? parent : AfxGetMainWnd();
-    if (!owner || !owner->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) return FALSE;
+    if (!owner || !owner->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)))
+        return FALSE;
     CMDIFrameWnd* frame = static_cast<CMDIFrameWnd*>(owner);
     m_strTitle = title ? title : "";
 
@@ -217,7 +243,7 @@ BOOL CMDIChildWnd::Create(const char* className, const char* title, DWORD style,
     cs.hwndParent = frame->m_hWndMDIClient;
     cs.hInstance = AfxGetInstanceHandle();
     if (!PreCreateWindow(cs)) {
-        PostNcDestroy();   // as a window that failed to be created: the object goes
+        PostNcDestroy(); // as a window that failed to be created: the object goes
         return FALSE;
     }
 
@@ -226,23 +252,29 @@ BOOL CMDIChildWnd::Create(const char* className, const char* title, DWORD style,
     mcs.szClass = cs.lpszClass;
     mcs.szTitle = cs.lpszName ? cs.lpszName : "";
     mcs.hOwner = cs.hInstance;
-    mcs.x = cs.x; mcs.y = cs.y; mcs.cx = cs.cx; mcs.cy = cs.cy;
+    mcs.x = cs.x;
+    mcs.y = cs.y;
+    mcs.cx = cs.cx;
+    mcs.cy = cs.cy;
     mcs.style = cs.style & ~(WS_VISIBLE | WS_MAXIMIZE);
     m_pPendingContext = context;
     SetPendingCreate(this);
-    HWND hwnd = (HWND)::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, (LPARAM)&mcs);
+    HWND hwnd =
+        reinterpret_cast<HWND>(::SendMessageA(frame->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     bool neverAttached = GetPendingCreate() == this;
     SetPendingCreate(nullptr);
     if (!hwnd) {
         // Without a first message the window's end never came to delete the object.
-        if (neverAttached) PostNcDestroy();
+        if (neverAttached)
+            PostNcDestroy();
         return FALSE;
     }
     m_pPendingContext = nullptr;
     // The extended style asked for by PreCreateWindow (MDI creation does not take one).
     DWORD ex = GetExStyle();
     DWORD wanted = (ex & ~WS_EX_CLIENTEDGE) | (cs.dwExStyle & ~WS_EX_MDICHILD);
-    if (wanted != ex) ModifyStyleEx(ex & ~wanted, wanted & ~ex, SWP_FRAMECHANGED);
+    if (wanted != ex)
+        ModifyStyleEx(ex & ~wanted, wanted & ~ex, SWP_FRAMECHANGED);
     return TRUE;
 }
 
@@ -253,40 +285,53 @@ LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 BOOL CMDIChildWnd::DestroyWindow()
 {
-    if (!m_hWnd) return FALSE;
+    if (!m_hWnd)
+        return FALSE;
     HWND client = ::GetParent(m_hWnd);
-    ::SendMessageA(client, WM_MDIDESTROY, (WPARAM)m_hWnd, 0);
+    ::SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
     return TRUE;
 }
 
 void CMDIChildWnd::MDIActivate()
 {
-    ::SendMessageA(::GetParent(m_hWnd), WM_MDIACTIVATE, (WPARAM)m_hWnd, 0);
+    ::SendMessageA(::GetParent(m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
-void CMDIChildWnd::MDIMaximize() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIMAXIMIZE, (WPARAM)m_hWnd, 0); }
-void CMDIChildWnd::MDIRestore() { ::SendMessageA(::GetParent(m_hWnd), WM_MDIRESTORE, (WPARAM)m_hWnd, 0); }
+void CMDIChildWnd::MDIMaximize()
+{
+    ::SendMessageA(::GetParent(m_hWnd), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+void CMDIChildWnd::MDIRestore()
+{
+    ::SendMessageA(::GetParent(m_hWnd), WM_MDIRESTORE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
 
 void CMDIChildWnd::ActivateFrame(int cmdShow)
 {
-    if (cmdShow == -1) cmdShow = IsIconic() ? SW_RESTORE : SW_SHOW;
+    if (cmdShow == -1)
+        cmdShow = IsIconic() ? SW_RESTORE : SW_SHOW;
     ShowWindow(cmdShow);
     MDIActivate();
-    if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameMenu(m_hMenuShared);
+    if (CMDIFrameWnd* frame = GetMDIFrame())
+        frame->OnUpdateFrameMenu(m_hMenuShared);
 }
 
 LRESULT CMDIChildWnd::OnMDIActivateMessage(WPARAM deactivated, LPARAM activated)
 {
     Default();
     CMDIFrameWnd* frame = GetMDIFrame();
-    bool activating = (HWND)activated == m_hWnd;
+    bool activating = reinterpret_cast<HWND>(activated) == m_hWnd;
     if (frame) {
-        if (activating) frame->OnUpdateFrameMenu(m_hMenuShared);
-        else if (!activated) frame->OnUpdateFrameMenu(frame->m_hMenuDefault);
+        if (activating)
+            frame->OnUpdateFrameMenu(m_hMenuShared);
+        else if (!activated)
+            frame->OnUpdateFrameMenu(frame->m_hMenuDefault);
     }
     if (m_pViewActive && m_pViewActive->m_hWnd) {
-        if (activating) m_pViewActive->OnActivateView(TRUE, m_pViewActive, m_pViewActive);
-        else if ((HWND)deactivated == m_hWnd) m_pViewActive->OnActivateView(FALSE, m_pViewActive, m_pViewActive);
+        if (activating)
+            m_pViewActive->OnActivateView(TRUE, m_pViewActive, m_pViewActive);
+        else if (reinterpret_cast<HWND>(deactivated) == m_hWnd)
+            m_pViewActive->OnActivateView(FALSE, m_pViewActive, m_pViewActive);
     }
     return 0;
 }
@@ -295,20 +340,26 @@ void CMDIChildWnd::OnDestroy()
 {
     CFrameWnd::OnDestroy();
     CMDIFrameWnd* frame = GetMDIFrame();
-    if (!frame) return;
+    if (!frame)
+        return;
     // The last child going gives the frame its own menu back.
-    for (HWND sibling = ::GetWindow(frame->m_hWndMDIClient, GW_CHILD); sibling; sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
-        if (sibling == m_hWnd) continue;
+    for (HWND sibling = ::GetWindow(frame->m_hWndMDIClient, GW_CHILD); sibling;
+         sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
+        if (sibling == m_hWnd)
+            continue;
         CWnd* wnd = CWnd::FromHandlePermanent(sibling);
-        if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CMDIChildWnd))) return;
+        if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CMDIChildWnd)))
+            return;
     }
     frame->OnUpdateFrameMenu(frame->m_hMenuDefault);
 }
 
 void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
-    if (CMDIFrameWnd* frame = GetMDIFrame()) frame->OnUpdateFrameTitle(addToTitle);
-    if (!(GetStyle() & FWS_ADDTOTITLE)) return;
+    if (CMDIFrameWnd* frame = GetMDIFrame())
+        frame->OnUpdateFrameTitle(addToTitle);
+    if (!(GetStyle() & FWS_ADDTOTITLE))
+        return;
     CDocument* doc = GetActiveDocument();
     CString text = (addToTitle && doc) ? doc->GetTitle() : m_strTitle;
     if (addToTitle && doc && m_nWindow > 0) {
@@ -322,8 +373,7 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
 BOOL CMDIChildWnd::PreTranslateMessage(MSG* msg)
 {
     CMDIFrameWnd* frame = GetMDIFrame();
-    if (IsKeyboardMessage(msg) && frame && m_hAccelTable
-        && ::TranslateAcceleratorA(frame->m_hWnd, m_hAccelTable, msg))
+    if (IsKeyboardMessage(msg) && frame && m_hAccelTable && ::TranslateAcceleratorA(frame->m_hWnd, m_hAccelTable, msg))
         return TRUE;
     return FALSE;
 }
@@ -342,18 +392,19 @@ BOOL CMiniFrameWnd::Create(const char* className, const char* title, DWORD style
     return CreateEx(0, className, title, style, rect, parent, id);
 }
 
-BOOL CMiniFrameWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
-                             const RECT& rect, CWnd* parent, UINT id)
+BOOL CMiniFrameWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect,
+                             CWnd* parent, UINT id)
 {
     m_strTitle = title ? title : "";
     bool child = (style & WS_CHILD) != 0;
     if (!child) {
         style |= WS_POPUP;
         exStyle |= WS_EX_TOOLWINDOW;
-        if (!(style & WS_CAPTION)) style |= WS_CAPTION | WS_SYSMENU;
+        if (!(style & WS_CAPTION))
+            style |= WS_CAPTION | WS_SYSMENU;
     }
     CString text = m_strTitle;
     return CWnd::CreateEx(exStyle, className, text, style, rect.left, rect.top, rect.right - rect.left,
                           rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
-                          child ? (HMENU)(UINT_PTR)id : nullptr, nullptr);
+                          child ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr, nullptr);
 }

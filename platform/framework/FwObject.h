@@ -13,7 +13,7 @@ typedef struct KvFwPosition* POSITION;
 
 struct CRuntimeClass {
     const char* m_lpszClassName;
-    CObject* (*m_pfnCreateObject)();   // null when the class cannot be created dynamically
+    CObject* (*m_pfnCreateObject)(); // null when the class cannot be created dynamically
     const CRuntimeClass* m_pBaseClass;
 
     CObject* CreateObject() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
@@ -26,24 +26,30 @@ public:
     virtual ~CObject() = default;
     virtual const CRuntimeClass* GetRuntimeClass() const { return &kRuntimeClass; }
     BOOL IsKindOf(const CRuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
+
 protected:
     CObject() = default;
 };
 
 #define RUNTIME_CLASS(cls) (&cls::kRuntimeClass)
 
-#define DECLARE_DYNAMIC(cls) \
-public: \
-    static const CRuntimeClass kRuntimeClass; \
-    const CRuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+#define DECLARE_DYNAMIC(cls)                              \
+public:                                                   \
+    static const CRuntimeClass kRuntimeClass;             \
+    const CRuntimeClass* GetRuntimeClass() const override \
+    {                                                     \
+        return &kRuntimeClass;                            \
+    }
 
 #define DECLARE_DYNCREATE(cls) \
-    DECLARE_DYNAMIC(cls) \
+    DECLARE_DYNAMIC(cls)       \
     static CObject* CreateObject();
 
-#define IMPLEMENT_DYNAMIC(cls, base) \
-    const CRuntimeClass cls::kRuntimeClass = { #cls, nullptr, &base::kRuntimeClass };
+#define IMPLEMENT_DYNAMIC(cls, base) const CRuntimeClass cls::kRuntimeClass = {#cls, nullptr, &base::kRuntimeClass};
 
 #define IMPLEMENT_DYNCREATE(cls, base) \
-    CObject* cls::CreateObject() { return new cls; } \
-    const CRuntimeClass cls::kRuntimeClass = { #cls, &cls::CreateObject, &base::kRuntimeClass };
+    CObject* cls::CreateObject()       \
+    {                                  \
+        return new cls;                \
+    }                                  \
+    const CRuntimeClass cls::kRuntimeClass = {#cls, &cls::CreateObject, &base::kRuntimeClass};

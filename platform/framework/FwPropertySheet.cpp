@@ -15,18 +15,23 @@ END_MESSAGE_MAP()
 
 CPropertyPage::CPropertyPage(UINT templateId, UINT captionId) : CDialog(templateId, nullptr)
 {
-    if (captionId) m_strCaption.LoadString(captionId);
+    if (captionId)
+        m_strCaption.LoadString(captionId);
 }
 
 BOOL CPropertyPage::OnSetActive()
 {
     // The first activation follows OnInitDialog, which has filled the controls already.
-    if (!m_bFirstSetActive) UpdateData(FALSE);
+    if (!m_bFirstSetActive)
+        UpdateData(FALSE);
     m_bFirstSetActive = FALSE;
     return TRUE;
 }
 
-BOOL CPropertyPage::OnKillActive() { return UpdateData(TRUE); }
+BOOL CPropertyPage::OnKillActive()
+{
+    return UpdateData(TRUE);
+}
 
 BOOL CPropertyPage::OnApply()
 {
@@ -34,12 +39,16 @@ BOOL CPropertyPage::OnApply()
     return TRUE;
 }
 
-void CPropertyPage::OnReset() { OnCancel(); }
+void CPropertyPage::OnReset()
+{
+    OnCancel();
+}
 
 void CPropertyPage::SetModified(BOOL changed)
 {
     HWND sheet = ::GetParent(m_hWnd);
-    if (sheet) ::SendMessageA(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED, (WPARAM)m_hWnd, 0);
+    if (sheet)
+        ::SendMessageA(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
 BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -47,7 +56,8 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
     switch (header->code) {
     case PSN_SETACTIVE:
-        if (m_pSheet) m_pSheet->m_nLastActive = m_pSheet->GetPageIndex(this);
+        if (m_pSheet)
+            m_pSheet->m_nLastActive = m_pSheet->GetPageIndex(this);
         *result = OnSetActive() ? 0 : -1;
         return TRUE;
     case PSN_KILLACTIVE:
@@ -59,7 +69,8 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
             return TRUE;
         }
         // OK (not Apply) closes the sheet as accepted.
-        if (m_pSheet && reinterpret_cast<PSHNOTIFY*>(lParam)->lParam) m_pSheet->m_bClosedWithOK = TRUE;
+        if (m_pSheet && reinterpret_cast<PSHNOTIFY*>(lParam)->lParam)
+            m_pSheet->m_bClosedWithOK = TRUE;
         *result = PSNRET_NOERROR;
         return TRUE;
     case PSN_RESET:
@@ -80,7 +91,8 @@ INT_PTR CALLBACK CPropertyPage::PageDialogProc(HWND hwnd, UINT msg, WPARAM wp, L
         // The page object comes in the PROPSHEETPAGE the sheet built.
         const PROPSHEETPAGEA* psp = reinterpret_cast<const PROPSHEETPAGEA*>(lp);
         CPropertyPage* page = psp ? reinterpret_cast<CPropertyPage*>(psp->lParam) : nullptr;
-        if (!page) return TRUE;
+        if (!page)
+            return TRUE;
         page->m_bModal = FALSE;
         page->m_bFirstSetActive = TRUE;
         page->AttachObject(hwnd);
@@ -107,45 +119,50 @@ CPropertySheet::CPropertySheet(UINT captionId, CWnd* parent, UINT selectPage)
 
 void CPropertySheet::AddPage(CPropertyPage* page)
 {
-    if (!page) return;
+    if (!page)
+        return;
     page->m_pSheet = this;
     m_pages.push_back(page);
     if (m_hWnd) {
         std::vector<PROPSHEETPAGEA> one;
         BuildHeader(one, m_bModeless);
         HPROPSHEETPAGE handle = ::CreatePropertySheetPageA(&one.back());
-        if (handle) SendMessage(PSM_ADDPAGE, 0, (LPARAM)handle);
+        if (handle)
+            SendMessage(PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle));
     }
 }
 
 int CPropertySheet::GetPageIndex(const CPropertyPage* page) const
 {
     for (size_t i = 0; i < m_pages.size(); ++i)
-        if (m_pages[i] == page) return (int)i;
+        if (m_pages[i] == page)
+            return static_cast<int>(i);
     return -1;
 }
 
 int CPropertySheet::GetActiveIndex() const
 {
-    if (!m_hWnd) return m_nLastActive;
-    HWND tab = (HWND)SendMessage(PSM_GETTABCONTROL);
-    return tab ? (int)::SendMessageA(tab, TCM_GETCURSEL, 0, 0) : m_nLastActive;
+    if (!m_hWnd)
+        return m_nLastActive;
+    HWND tab = reinterpret_cast<HWND>(SendMessage(PSM_GETTABCONTROL));
+    return tab ? static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)) : m_nLastActive;
 }
 
 CPropertyPage* CPropertySheet::GetActivePage() const
 {
     int index = GetActiveIndex();
-    return index >= 0 && index < GetPageCount() ? m_pages[(size_t)index] : nullptr;
+    return index >= 0 && index < GetPageCount() ? m_pages[static_cast<size_t>(index)] : nullptr;
 }
 
 BOOL CPropertySheet::SetActivePage(int index)
 {
-    if (index < 0 || index >= GetPageCount()) return FALSE;
+    if (index < 0 || index >= GetPageCount())
+        return FALSE;
     if (!m_hWnd) {
-        m_nStartPage = (UINT)index;
+        m_nStartPage = static_cast<UINT>(index);
         return TRUE;
     }
-    return (BOOL)SendMessage(PSM_SETCURSEL, (WPARAM)index, 0);
+    return static_cast<BOOL>(SendMessage(PSM_SETCURSEL, static_cast<WPARAM>(index), 0));
 }
 
 void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modeless)
@@ -158,7 +175,7 @@ void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modele
         psp.hInstance = AfxGetResourceHandle();
         psp.pszTemplate = MAKEINTRESOURCEA(page->m_nIDTemplate);
         psp.pfnDlgProc = &CPropertyPage::PageDialogProc;
-        psp.lParam = (LPARAM)page;
+        psp.lParam = reinterpret_cast<LPARAM>(page);
         if (!page->m_strCaption.IsEmpty()) {
             psp.dwFlags |= PSP_USETITLE;
             psp.pszTitle = page->m_strCaption;
@@ -167,10 +184,11 @@ void CPropertySheet::BuildHeader(std::vector<PROPSHEETPAGEA>& pages, BOOL modele
     }
     m_psh.dwSize = sizeof m_psh;
     // A sheet run modeless once and modal later must not keep the modeless flag.
-    m_psh.dwFlags = (m_psh.dwFlags & ~PSH_MODELESS) | PSH_PROPSHEETPAGE | PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
+    m_psh.dwFlags =
+        (m_psh.dwFlags & ~PSH_MODELESS) | PSH_PROPSHEETPAGE | PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
     m_psh.hInstance = AfxGetResourceHandle();
     m_psh.pszCaption = m_strCaption;
-    m_psh.nPages = (UINT)pages.size();
+    m_psh.nPages = static_cast<UINT>(pages.size());
     m_psh.nStartPage = m_nStartPage < pages.size() ? m_nStartPage : 0;
     m_psh.ppsp = pages.data();
     m_psh.pfnCallback = &CPropertySheet::SheetCallback;
@@ -191,36 +209,46 @@ int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT msg, LPARAM)
 
 INT_PTR CPropertySheet::DoModal()
 {
-    if (m_pages.empty()) return IDCANCEL;
+    if (m_pages.empty())
+        return IDCANCEL;
     std::vector<PROPSHEETPAGEA> pages;
     m_bModeless = FALSE;
     BuildHeader(pages, FALSE);
     m_bClosedWithOK = FALSE;
-    m_nLastActive = (int)m_psh.nStartPage;
-    for (CPropertyPage* page : m_pages) page->m_bFirstSetActive = TRUE;
+    m_nLastActive = static_cast<int>(m_psh.nStartPage);
+    for (CPropertyPage* page : m_pages)
+        page->m_bFirstSetActive = TRUE;
     t_sheetBeingCreated = this;
     m_psh.hwndParent = kvfw::TopLevelOwner(m_psh.hwndParent);
     kvfw::ModalOwnerScope modal(m_psh.hwndParent);
     INT_PTR result = ::PropertySheetA(&m_psh);
     t_sheetBeingCreated = nullptr;
-    if (m_hWnd) UnsubclassWindow();
-    if (result < 0) return -1;
+    if (m_hWnd)
+        UnsubclassWindow();
+    if (result < 0)
+        return -1;
     return m_bClosedWithOK ? IDOK : IDCANCEL;
 }
 
 BOOL CPropertySheet::Create(CWnd* parent, DWORD style, DWORD exStyle)
 {
-    if (m_pages.empty()) return FALSE;
-    if (parent) m_pParentWnd = parent;
+    if (m_pages.empty())
+        return FALSE;
+    if (parent)
+        m_pParentWnd = parent;
     m_bModeless = TRUE;
-    static thread_local std::vector<PROPSHEETPAGEA> pages;   // read during creation only
+    static thread_local std::vector<PROPSHEETPAGEA> pages; // read during creation only
     BuildHeader(pages, TRUE);
     t_sheetBeingCreated = this;
-    HWND hwnd = (HWND)::PropertySheetA(&m_psh);
+    HWND hwnd = reinterpret_cast<HWND>(::PropertySheetA(&m_psh));
     t_sheetBeingCreated = nullptr;
-    if (!hwnd) return FALSE;
-    if (!m_hWnd) SubclassWindow(hwnd);
-    if (style != (DWORD)-1) ::SetWindowLongPtrA(hwnd, GWL_STYLE, (LONG_PTR)style);
-    if (exStyle) ::SetWindowLongPtrA(hwnd, GWL_EXSTYLE, (LONG_PTR)exStyle);
+    if (!hwnd)
+        return FALSE;
+    if (!m_hWnd)
+        SubclassWindow(hwnd);
+    if (style != static_cast<DWORD>(-1))
+        ::SetWindowLongPtrA(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
+    if (exStyle)
+        ::SetWindowLongPtrA(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
     return TRUE;
 }

@@ -44,20 +44,23 @@ public:
     explicit CPropertySheet(const char* caption = nullptr, CWnd* parent = nullptr, UINT selectPage = 0);
     explicit CPropertySheet(UINT captionId, CWnd* parent = nullptr, UINT selectPage = 0);
 
-    void AddPage(CPropertyPage* page);   // pages are not owned
-    int GetPageCount() const { return (int)m_pages.size(); }
-    CPropertyPage* GetPage(int index) const { return m_pages.at((size_t)index); }
+    void AddPage(CPropertyPage* page); // pages are not owned
+    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+    CPropertyPage* GetPage(int index) const { return m_pages.at(static_cast<size_t>(index)); }
     int GetPageIndex(const CPropertyPage* page) const;
     int GetActiveIndex() const;
     CPropertyPage* GetActivePage() const;
     BOOL SetActivePage(int index);
     BOOL SetActivePage(CPropertyPage* page) { return SetActivePage(GetPageIndex(page)); }
     void SetTitle(const char* title) { m_strCaption = title ? title : ""; }
-    BOOL PressButton(int button) { return (BOOL)SendMessage(PSM_PRESSBUTTON, (WPARAM)button, 0); }
+    BOOL PressButton(int button)
+    {
+        return static_cast<BOOL>(SendMessage(PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0));
+    }
 
     virtual INT_PTR DoModal();
     // Modeless sheet; destroy it with DestroyWindow.
-    virtual BOOL Create(CWnd* parent = nullptr, DWORD style = (DWORD)-1, DWORD exStyle = 0);
+    virtual BOOL Create(CWnd* parent = nullptr, DWORD style = static_cast<DWORD>(-1), DWORD exStyle = 0);
     virtual BOOL OnInitDialog() { return TRUE; }
 
     PROPSHEETHEADERA m_psh = {};

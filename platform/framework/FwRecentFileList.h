@@ -12,8 +12,8 @@ public:
     virtual ~CRecentFileList() = default;
 
     int GetSize() const { return m_size; }
-    int GetCount() const { return (int)m_names.size(); }
-    const CString& operator[](int index) const { return m_names.at((size_t)index); }
+    int GetCount() const { return static_cast<int>(m_names.size()); }
+    const CString& operator[](int index) const { return m_names.at(static_cast<size_t>(index)); }
     // Adds the full path at the top (moving it up when already listed; case is ignored).
     virtual void Add(const char* path);
     virtual void Remove(int index);

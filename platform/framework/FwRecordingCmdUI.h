@@ -19,7 +19,11 @@ public:
     int radio = -1;
     std::string text;
 
-    void Enable(BOOL on = TRUE) override { enabled = on ? 1 : 0; m_bEnableChanged = TRUE; }
+    void Enable(BOOL on = TRUE) override
+    {
+        enabled = on ? 1 : 0;
+        m_bEnableChanged = TRUE;
+    }
     void SetCheck(int check = 1) override { checked = check; }
     void SetRadio(BOOL on = TRUE) override { radio = on ? 1 : 0; }
     void SetText(const char* value) override { text = value ? value : ""; }

@@ -23,7 +23,8 @@ void CCommandLineInfo::ParseParam(const char* param, BOOL flag, BOOL)
     }
     if (m_strFileName.IsEmpty()) {
         m_strFileName = param;
-        if (m_nShellCommand == FileNew) m_nShellCommand = FileOpen;
+        if (m_nShellCommand == FileNew)
+            m_nShellCommand = FileOpen;
     }
 }
 
@@ -38,7 +39,8 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& info)
             quoted = !quoted;
             any = true;
         } else if ((*p == ' ' || *p == '\t') && !quoted) {
-            if (any) args.push_back(current);
+            if (any)
+                args.push_back(current);
             current.clear();
             any = false;
         } else {
@@ -46,7 +48,8 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& info)
             any = true;
         }
     }
-    if (any) args.push_back(current);
+    if (any)
+        args.push_back(current);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         BOOL flag = arg.size() > 1 && (arg[0] == '/' || arg[0] == '-');
@@ -71,13 +74,15 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& info)
 
 void CWinApp::EnableShellOpen()
 {
-    if (m_atomApp) return;
+    if (m_atomApp)
+        return;
     char module[MAX_PATH];
     ::GetModuleFileNameA(m_hInstance, module, MAX_PATH);
     const char* name = strrchr(module, '\\');
     CString app(name ? name + 1 : module);
     int dot = app.ReverseFind('.');
-    if (dot > 0) app = app.Left(dot);
+    if (dot > 0)
+        app = app.Left(dot);
     m_atomApp = ::GlobalAddAtomA(app);
     m_atomSystemTopic = ::GlobalAddAtomA("system");
 }
@@ -90,7 +95,8 @@ bool SetKeyText(const CString& path, const char* value)
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, CString("Software\\Classes\\") + path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                           KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
-    LONG rc = ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), (DWORD)lstrlenA(value) + 1);
+    LONG rc = ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                               static_cast<DWORD>(lstrlenA(value)) + 1);
     ::RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
@@ -103,7 +109,8 @@ void CWinApp::RegisterShellFileTypes(BOOL)
     ::GetModuleFileNameA(m_hInstance, module, MAX_PATH);
     for (auto& tpl : m_templates) {
         CString typeId, typeName, ext;
-        if (!tpl->GetDocString(typeId, CDocTemplate::regFileTypeId)) continue;
+        if (!tpl->GetDocString(typeId, CDocTemplate::regFileTypeId))
+            continue;
         tpl->GetDocString(typeName, CDocTemplate::regFileTypeName);
         SetKeyText(typeId, typeName.IsEmpty() ? typeId : typeName);
         CString icon;
@@ -117,7 +124,8 @@ void CWinApp::RegisterShellFileTypes(BOOL)
             command.Format("\"%s\" \"%%1\"", module);
         }
         SetKeyText(typeId + "\\shell\\open\\command", command);
-        if (tpl->GetDocString(ext, CDocTemplate::filterExt) && ext[0] == '.') SetKeyText(ext, typeId);
+        if (tpl->GetDocString(ext, CDocTemplate::filterExt) && ext[0] == '.')
+            SetKeyText(ext, typeId);
     }
 }
 
@@ -128,13 +136,14 @@ BOOL CWinApp::OnDDECommand(char* command)
     text.Trim();
     const char prefix[] = "[open(\"";
     const char suffix[] = "\")]";
-    int prefixLength = (int)sizeof prefix - 1, suffixLength = (int)sizeof suffix - 1;
-    if (text.GetLength() <= prefixLength + suffixLength || text.Left(prefixLength).CompareNoCase(prefix) != 0
-        || text.Right(suffixLength) != suffix)
+    int prefixLength = static_cast<int>(sizeof prefix) - 1, suffixLength = static_cast<int>(sizeof suffix) - 1;
+    if (text.GetLength() <= prefixLength + suffixLength || text.Left(prefixLength).CompareNoCase(prefix) != 0 ||
+        text.Right(suffixLength) != suffix)
         return FALSE;
     CString path = text.Mid(prefixLength, text.GetLength() - prefixLength - suffixLength);
     if (m_pMainWnd && m_pMainWnd->m_hWnd) {
-        if (m_pMainWnd->IsIconic()) m_pMainWnd->ShowWindow(SW_RESTORE);
+        if (m_pMainWnd->IsIconic())
+            m_pMainWnd->ShowWindow(SW_RESTORE);
         m_pMainWnd->SetForegroundWindow();
     }
     OpenDocumentFile(path);

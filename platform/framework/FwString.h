@@ -12,7 +12,7 @@ public:
     CString(const std::string& text) : m_text(text) {}
     CString(char ch, int repeat = 1) : m_text(repeat > 0 ? repeat : 0, ch) {}
 
-    int GetLength() const { return (int)m_text.size(); }
+    int GetLength() const { return static_cast<int>(m_text.size()); }
     bool IsEmpty() const { return m_text.empty(); }
     void Empty() { m_text.clear(); }
     char GetAt(int index) const { return m_text.at(index); }
@@ -22,10 +22,27 @@ public:
     const char* GetString() const { return m_text.c_str(); }
     const std::string& Str() const { return m_text; }
 
-    CString& operator=(const char* text) { m_text = text ? text : ""; return *this; }
-    CString& operator+=(const CString& s) { m_text += s.m_text; return *this; }
-    CString& operator+=(const char* s) { if (s) m_text += s; return *this; }
-    CString& operator+=(char ch) { m_text += ch; return *this; }
+    CString& operator=(const char* text)
+    {
+        m_text = text ? text : "";
+        return *this;
+    }
+    CString& operator+=(const CString& s)
+    {
+        m_text += s.m_text;
+        return *this;
+    }
+    CString& operator+=(const char* s)
+    {
+        if (s)
+            m_text += s;
+        return *this;
+    }
+    CString& operator+=(char ch)
+    {
+        m_text += ch;
+        return *this;
+    }
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_text + b.m_text); }
     friend CString operator+(const CString& a, const char* b) { return CString(a.m_text + (b ? b : "")); }
     friend CString operator+(const char* a, const CString& b) { return CString((a ? a : "") + b.m_text); }
@@ -48,7 +65,11 @@ public:
     CString& MakeLower();
     CString& TrimLeft();
     CString& TrimRight();
-    CString& Trim() { TrimRight(); return TrimLeft(); }
+    CString& Trim()
+    {
+        TrimRight();
+        return TrimLeft();
+    }
     int Replace(const char* from, const char* to);
 
     // printf-style formatting; the result replaces the text.

@@ -15,35 +15,39 @@ END_MESSAGE_MAP()
 
 CView::~CView()
 {
-    if (m_pDocument) m_pDocument->RemoveView(this);
+    if (m_pDocument)
+        m_pDocument->RemoveView(this);
 }
 
 BOOL CView::PreCreateWindow(CREATESTRUCTA& cs)
 {
     if (!cs.lpszClass)
         cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursor(nullptr, IDC_ARROW),
-                                           (HBRUSH)(COLOR_WINDOW + 1));
+                                           reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     return TRUE;
 }
 
 int CView::OnCreate(LPCREATESTRUCTA cs)
 {
-    if (CWnd::OnCreate(cs) == -1) return -1;
+    if (CWnd::OnCreate(cs) == -1)
+        return -1;
     CCreateContext* context = static_cast<CCreateContext*>(cs->lpCreateParams);
-    if (context && context->m_pCurrentDoc) context->m_pCurrentDoc->AddView(this);
+    if (context && context->m_pCurrentDoc)
+        context->m_pCurrentDoc->AddView(this);
     return 0;
 }
 
 void CView::OnDestroy()
 {
     if (CFrameWnd* frame = GetParentFrame())
-        if (frame->GetActiveView() == this) frame->SetActiveView(nullptr, FALSE);
+        if (frame->GetActiveView() == this)
+            frame->SetActiveView(nullptr, FALSE);
     CWnd::OnDestroy();
 }
 
 void CView::PostNcDestroy()
 {
-    delete this;   // views belong to their windows
+    delete this; // views belong to their windows
 }
 
 void CView::OnPaint()
@@ -55,9 +59,11 @@ void CView::OnPaint()
 int CView::OnMouseActivate(CWnd* topParent, UINT hitTest, UINT message)
 {
     int result = CWnd::OnMouseActivate(topParent, hitTest, message);
-    if (result == MA_NOACTIVATE || result == MA_NOACTIVATEANDEAT) return result;
+    if (result == MA_NOACTIVATE || result == MA_NOACTIVATEANDEAT)
+        return result;
     if (CFrameWnd* frame = GetParentFrame())
-        if (frame->GetActiveView() != this) frame->SetActiveView(this);
+        if (frame->GetActiveView() != this)
+            frame->SetActiveView(this);
     return result;
 }
 
@@ -67,17 +73,25 @@ LRESULT CView::OnInitialUpdateMessage(WPARAM, LPARAM)
     return 0;
 }
 
-void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
+void CView::OnInitialUpdate()
+{
+    OnUpdate(nullptr, 0, nullptr);
+}
 
-void CView::OnUpdate(CView*, LPARAM, CObject*) { Invalidate(TRUE); }
+void CView::OnUpdate(CView*, LPARAM, CObject*)
+{
+    Invalidate(TRUE);
+}
 
 void CView::OnActivateView(BOOL activate, CView* activated, CView*)
 {
-    if (activate && activated == this && m_hWnd) ::SetFocus(m_hWnd);
+    if (activate && activated == this && m_hWnd)
+        ::SetFocus(m_hWnd);
 }
 
 BOOL CView::OnCmdMsg(kvfw::CmdRequest& request)
 {
-    if (CWnd::OnCmdMsg(request)) return TRUE;
+    if (CWnd::OnCmdMsg(request))
+        return TRUE;
     return m_pDocument ? m_pDocument->OnCmdMsg(request) : FALSE;
 }

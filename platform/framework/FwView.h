@@ -17,7 +17,11 @@ public:
     virtual void OnInitialUpdate();
     virtual void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject);
     virtual void OnActivateView(BOOL activate, CView* activated, CView* deactivated);
-    virtual void OnActivateFrame(UINT state, CFrameWnd* frame) { (void)state; (void)frame; }
+    virtual void OnActivateFrame(UINT state, CFrameWnd* frame)
+    {
+        (void)state;
+        (void)frame;
+    }
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     BOOL OnCmdMsg(kvfw::CmdRequest& request) override;

@@ -26,8 +26,10 @@ void ReportEscapedException(UINT message)
 
 void DeleteTempWindows()
 {
-    if (!t_tempWindows) return;
-    for (auto& entry : *t_tempWindows) entry.second->m_hWnd = nullptr;
+    if (!t_tempWindows)
+        return;
+    for (auto& entry : *t_tempWindows)
+        entry.second->m_hWnd = nullptr;
     delete t_tempWindows;
     t_tempWindows = nullptr;
 }
@@ -60,9 +62,12 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd)
 
 CWnd* CWnd::FromHandle(HWND hwnd)
 {
-    if (!hwnd) return nullptr;
-    if (CWnd* wnd = FromHandlePermanent(hwnd)) return wnd;
-    if (!t_tempWindows) t_tempWindows = new std::map<HWND, std::unique_ptr<CWnd>>;
+    if (!hwnd)
+        return nullptr;
+    if (CWnd* wnd = FromHandlePermanent(hwnd))
+        return wnd;
+    if (!t_tempWindows)
+        t_tempWindows = new std::map<HWND, std::unique_ptr<CWnd>>;
     auto& slot = (*t_tempWindows)[hwnd];
     if (!slot) {
         slot.reset(new CWnd);
@@ -79,7 +84,8 @@ void CWnd::AttachObject(HWND hwnd)
 
 BOOL CWnd::Attach(HWND hwnd)
 {
-    if (!hwnd || m_hWnd) return FALSE;
+    if (!hwnd || m_hWnd)
+        return FALSE;
     AttachObject(hwnd);
     return TRUE;
 }
@@ -87,35 +93,46 @@ BOOL CWnd::Attach(HWND hwnd)
 HWND CWnd::Detach()
 {
     HWND hwnd = m_hWnd;
-    if (hwnd) ::RemovePropA(hwnd, kObjectProp);
+    if (hwnd)
+        ::RemovePropA(hwnd, kObjectProp);
     m_hWnd = nullptr;
     return hwnd;
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd)
 {
-    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return FALSE;
+    if (!hwnd || m_hWnd || FromHandlePermanent(hwnd))
+        return FALSE;
     AttachObject(hwnd);
-    m_previousProc = (WNDPROC)::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)&CWnd::StaticWindowProc);
+    m_previousProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
     return TRUE;
 }
 
 BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
 {
-    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, (int)id));
+    return parent && SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
 }
 
 HWND CWnd::UnsubclassWindow()
 {
     HWND hwnd = m_hWnd;
-    if (!hwnd) return nullptr;
-    if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)m_previousProc);
+    if (!hwnd)
+        return nullptr;
+    if (m_previousProc)
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
     m_previousProc = nullptr;
     return Detach();
 }
 
-void CWnd::SetPendingCreate(CWnd* wnd) { t_pendingCreate = wnd; }
-CWnd* CWnd::GetPendingCreate() { return t_pendingCreate; }
+void CWnd::SetPendingCreate(CWnd* wnd)
+{
+    t_pendingCreate = wnd;
+}
+CWnd* CWnd::GetPendingCreate()
+{
+    return t_pendingCreate;
+}
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -126,7 +143,8 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         t_pendingCreate = nullptr;
         wnd->AttachObject(hwnd);
     }
-    if (!wnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    if (!wnd)
+        return ::DefWindowProcA(hwnd, msg, wp, lp);
     return wnd->RunWindowProc(msg, wp, lp);
 }
 
@@ -154,19 +172,21 @@ LRESULT CWnd::RunWindowProc(UINT msg, WPARAM wp, LPARAM lp)
         HWND hwnd = m_hWnd;
         if (hwnd) {
             ::RemovePropA(hwnd, kObjectProp);
-            if (m_previousProc) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)m_previousProc);
+            if (m_previousProc)
+                ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
         }
         m_previousProc = nullptr;
         m_hWnd = nullptr;
-        PostNcDestroy();   // may delete this
+        PostNcDestroy(); // may delete this
     }
     return result;
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    kvfw::WindowMessage m{ message, wParam, lParam };
-    if (DispatchWindowMessage(m)) return m.result;
+    kvfw::WindowMessage m{message, wParam, lParam};
+    if (DispatchWindowMessage(m))
+        return m.result;
     return DefWindowProc(message, wParam, lParam);
 }
 
@@ -182,9 +202,13 @@ BOOL CWnd::DispatchWindowMessage(kvfw::WindowMessage& m)
     } else {
         for (const kvfw::MessageMap* map = GetMessageMap(); map && !handled; map = map->base ? map->base() : nullptr) {
             for (const kvfw::MessageEntry* e = map->entries; e->kind != kvfw::EntryKind::End; ++e) {
-                bool match = (e->kind == kvfw::EntryKind::Message && e->message == m.message)
-                    || (e->kind == kvfw::EntryKind::Registered && *e->registered != 0 && *e->registered == m.message);
-                if (match && e->onMessage(this, m)) { handled = TRUE; break; }
+                bool match =
+                    (e->kind == kvfw::EntryKind::Message && e->message == m.message) ||
+                    (e->kind == kvfw::EntryKind::Registered && *e->registered != 0 && *e->registered == m.message);
+                if (match && e->onMessage(this, m)) {
+                    handled = TRUE;
+                    break;
+                }
             }
         }
     }
@@ -194,7 +218,8 @@ BOOL CWnd::DispatchWindowMessage(kvfw::WindowMessage& m)
 
 LRESULT CWnd::Default()
 {
-    if (!m_current) return 0;
+    if (!m_current)
+        return 0;
     if (m_current->inDialog) {
         m_current->wantsDefault = true;
         return 0;
@@ -205,11 +230,15 @@ LRESULT CWnd::Default()
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (m_previousProc) return ::CallWindowProcA(m_previousProc, m_hWnd, message, wParam, lParam);
+    if (m_previousProc)
+        return ::CallWindowProcA(m_previousProc, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
@@ -221,7 +250,8 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
         // (an accelerator must not run what the menu shows greyed).
         CRecordingCmdUI state(request.id);
         state.DoUpdate(this, FALSE);
-        if (state.enabled == 0) return TRUE;
+        if (state.enabled == 0)
+            return TRUE;
     }
     return OnCmdMsg(request);
 }
@@ -229,65 +259,79 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
 {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-    if (!header) return FALSE;
+    if (!header)
+        return FALSE;
     kvfw::CmdRequest request;
     request.route = kvfw::Route::Notify;
-    request.id = (UINT)header->idFrom;
+    request.id = static_cast<UINT>(header->idFrom);
     request.code = header->code;
     request.nmhdr = header;
-    if (!OnCmdMsg(request)) return FALSE;
+    if (!OnCmdMsg(request))
+        return FALSE;
     *result = request.result;
     return TRUE;
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs)
 {
-    if (!cs.lpszClass) cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
-                                                         (HBRUSH)(COLOR_WINDOW + 1));
+    if (!cs.lpszClass)
+        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+                                           reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     return TRUE;
 }
 
-BOOL CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                  CWnd* parent, UINT id, void* createParam)
+BOOL CWnd::Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id,
+                  void* createParam)
 {
     return CreateEx(0, className, windowName, style | WS_CHILD, rect, parent, id, createParam);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                    const RECT& rect, CWnd* parent, UINT id, void* createParam)
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, const RECT& rect,
+                    CWnd* parent, UINT id, void* createParam)
 {
     return CreateEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
-                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr, (HMENU)(UINT_PTR)id, createParam);
+                    rect.bottom - rect.top, parent ? parent->m_hWnd : nullptr,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), createParam);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                    int x, int y, int width, int height, HWND parent, HMENU idOrMenu, void* createParam)
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU idOrMenu, void* createParam)
 {
-    if (m_hWnd) return FALSE;
+    if (m_hWnd)
+        return FALSE;
     CREATESTRUCTA cs = {};
     cs.dwExStyle = exStyle;
     cs.lpszClass = className;
     cs.lpszName = windowName;
     cs.style = style;
-    cs.x = x; cs.y = y; cs.cx = width; cs.cy = height;
+    cs.x = x;
+    cs.y = y;
+    cs.cx = width;
+    cs.cy = height;
     cs.hwndParent = parent;
     cs.hMenu = idOrMenu;
     cs.hInstance = AfxGetInstanceHandle();
     cs.lpCreateParams = createParam;
-    if (!PreCreateWindow(cs)) { PostNcDestroy(); return FALSE; }
+    if (!PreCreateWindow(cs)) {
+        PostNcDestroy();
+        return FALSE;
+    }
     SetPendingCreate(this);
     HWND hwnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                   cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     bool neverAttached = t_pendingCreate == this;
-    if (neverAttached) t_pendingCreate = nullptr;
+    if (neverAttached)
+        t_pendingCreate = nullptr;
     if (!hwnd) {
         // A window that got no message (unknown class, bad parent) never reached WM_NCDESTROY:
         // its object ends here as it would have there, so self-deleting objects do not leak.
-        if (neverAttached && !m_hWnd) PostNcDestroy();
+        if (neverAttached && !m_hWnd)
+            PostNcDestroy();
         return FALSE;
     }
     // A window of a class with its own procedure (a common control) is subclassed instead.
-    if (!m_hWnd) SubclassWindow(hwnd);
+    if (!m_hWnd)
+        SubclassWindow(hwnd);
     return TRUE;
 }
 
@@ -300,7 +344,8 @@ void CWnd::CalcWindowRect(RECT* rect, UINT adjustType)
 {
     // Laid out inside a frame (type 0), a sunken client edge stays inside the space given.
     DWORD exStyle = GetExStyle();
-    if (adjustType == 0) exStyle &= ~WS_EX_CLIENTEDGE;
+    if (adjustType == 0)
+        exStyle &= ~WS_EX_CLIENTEDGE;
     ::AdjustWindowRectEx(rect, GetStyle(), FALSE, exStyle);
 }
 
@@ -337,7 +382,8 @@ void CWnd::GetWindowText(CString& text) const
 int CWnd::GetCheckedRadioButton(int first, int last) const
 {
     for (int id = first; id <= last; ++id)
-        if (::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED) return id;
+        if (::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED)
+            return id;
     return 0;
 }
 
@@ -352,25 +398,30 @@ void CWnd::GetDlgItemText(int id, CString& text) const
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags)
 {
     DWORD style = GetStyle(), changed = (style & ~remove) | add;
-    if (style == changed) return FALSE;
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (LONG_PTR)changed);
-    if (swpFlags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    if (style == changed)
+        return FALSE;
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(changed));
+    if (swpFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags)
 {
     DWORD style = GetExStyle(), changed = (style & ~remove) | add;
-    if (style == changed) return FALSE;
-    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, (LONG_PTR)changed);
-    if (swpFlags) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    if (style == changed)
+        return FALSE;
+    ::SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE, static_cast<LONG_PTR>(changed));
+    if (swpFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
 
 CWnd* CWnd::GetTopLevelParent() const
 {
     HWND top = m_hWnd;
-    while (top && (::GetWindowLongPtrA(top, GWL_STYLE) & WS_CHILD)) top = ::GetParent(top);
+    while (top && (::GetWindowLongPtrA(top, GWL_STYLE) & WS_CHILD))
+        top = ::GetParent(top);
     return FromHandle(top);
 }
 
@@ -378,17 +429,20 @@ CFrameWnd* CWnd::GetParentFrame() const
 {
     for (HWND parent = ::GetParent(m_hWnd); parent; parent = ::GetParent(parent)) {
         CWnd* wnd = FromHandlePermanent(parent);
-        if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return static_cast<CFrameWnd*>(wnd);
+        if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+            return static_cast<CFrameWnd*>(wnd);
     }
     return nullptr;
 }
 
 CFrameWnd* CWnd::GetTopLevelFrame() const
 {
-    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? (CFrameWnd*)this : GetParentFrame();
+    CFrameWnd* frame = IsKindOf(RUNTIME_CLASS(CFrameWnd)) ? const_cast<CFrameWnd*>(static_cast<const CFrameWnd*>(this))
+                                                          : GetParentFrame();
     while (frame) {
         CFrameWnd* up = frame->GetParentFrame();
-        if (!up) break;
+        if (!up)
+            break;
         frame = up;
     }
     return frame;
@@ -421,10 +475,11 @@ void CWnd::UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler)
 {
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         int id = ::GetDlgCtrlID(child);
-        if (id <= 0 || id == 0xFFFF) continue;
-        UINT code = (UINT)::SendMessageA(child, WM_GETDLGCODE, 0, 0);
+        if (id <= 0 || id == 0xFFFF)
+            continue;
+        UINT code = static_cast<UINT>(::SendMessageA(child, WM_GETDLGCODE, 0, 0));
         CCmdUI state;
-        state.m_nID = (UINT)id;
+        state.m_nID = static_cast<UINT>(id);
         state.m_pOther = FromHandle(child);
         // Only push buttons grey out for want of a handler; other controls keep their state.
         state.DoUpdate(target, disableIfNoHandler && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)));
@@ -432,78 +487,270 @@ void CWnd::UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler)
 }
 
 // ---- default handlers ------------------------------------------------------------------------
-int CWnd::OnCreate(LPCREATESTRUCTA) { return (int)Default(); }
-void CWnd::OnDestroy() { Default(); }
-void CWnd::OnNcDestroy() { Default(); }
-void CWnd::OnClose() { Default(); }
-void CWnd::OnSize(UINT, int, int) { Default(); }
-void CWnd::OnMove(int, int) { Default(); }
-void CWnd::OnPaint() { Default(); }
-void CWnd::OnNcPaint() { Default(); }
-BOOL CWnd::OnEraseBkgnd(CDC*) { return (BOOL)Default(); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
-void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
-void CWnd::OnMButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
-BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return (BOOL)Default(); }
-int CWnd::OnMouseActivate(CWnd*, UINT, UINT) { return (int)Default(); }
-void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
-void CWnd::OnChar(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSysKeyDown(UINT, UINT, UINT) { Default(); }
-void CWnd::OnSetFocus(CWnd*) { Default(); }
-void CWnd::OnKillFocus(CWnd*) { Default(); }
-void CWnd::OnHScroll(UINT, UINT, CWnd*) { Default(); }
-void CWnd::OnVScroll(UINT, UINT, CWnd*) { Default(); }
-void CWnd::OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
-void CWnd::OnNcLButtonDown(UINT, CPoint) { Default(); }
-void CWnd::OnNcLButtonDblClk(UINT, CPoint) { Default(); }
-LRESULT CWnd::OnNcHitTest(CPoint) { return Default(); }
-void CWnd::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS*) { Default(); }
-BOOL CWnd::OnNcActivate(BOOL) { return (BOOL)Default(); }
-void CWnd::OnNcMouseMove(UINT, CPoint) { Default(); }
-void CWnd::OnNcLButtonUp(UINT, CPoint) { Default(); }
-UINT CWnd::OnGetDlgCode() { return (UINT)Default(); }
-void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
-void CWnd::OnActivateApp(BOOL, DWORD) { Default(); }
-void CWnd::OnDropFiles(HDROP) { Default(); }
-void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
-BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return (BOOL)Default(); }
-void CWnd::OnInitMenu(HMENU) { Default(); }
-void CWnd::OnInitMenuPopup(HMENU, UINT, BOOL) { Default(); }
-void CWnd::OnMenuSelect(UINT, UINT, HMENU) { Default(); }
-void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
-HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT) { return (HBRUSH)Default(); }
-void CWnd::OnCaptureChanged(CWnd*) { Default(); }
-void CWnd::OnWindowPosChanged(WINDOWPOS*) { Default(); }
-void CWnd::OnWindowPosChanging(WINDOWPOS*) { Default(); }
-void CWnd::OnPaletteChanged(CWnd*) { Default(); }
-BOOL CWnd::OnQueryNewPalette() { return (BOOL)Default(); }
-void CWnd::OnDestroyClipboard() { Default(); }
-BOOL CWnd::OnQueryEndSession() { return (BOOL)Default(); }
-void CWnd::OnEndSession(BOOL) { Default(); }
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-void CWnd::OnCancelMode() { Default(); }
-void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT) { Default(); }
-void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
-void CWnd::OnEnable(BOOL) { Default(); }
-BOOL CWnd::OnNcCreate(LPCREATESTRUCTA) { return (BOOL)Default(); }
-void CWnd::OnSizing(UINT, LPRECT) { Default(); }
-BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR) { return (BOOL)Default(); }
-void CWnd::OnMButtonUp(UINT, CPoint) { Default(); }
+int CWnd::OnCreate(LPCREATESTRUCTA)
+{
+    return static_cast<int>(Default());
+}
+void CWnd::OnDestroy()
+{
+    Default();
+}
+void CWnd::OnNcDestroy()
+{
+    Default();
+}
+void CWnd::OnClose()
+{
+    Default();
+}
+void CWnd::OnSize(UINT, int, int)
+{
+    Default();
+}
+void CWnd::OnMove(int, int)
+{
+    Default();
+}
+void CWnd::OnPaint()
+{
+    Default();
+}
+void CWnd::OnNcPaint()
+{
+    Default();
+}
+BOOL CWnd::OnEraseBkgnd(CDC*)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnTimer(UINT_PTR)
+{
+    Default();
+}
+void CWnd::OnLButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnLButtonDblClk(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnRButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnRButtonUp(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnMButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint)
+{
+    Default();
+}
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint)
+{
+    return static_cast<BOOL>(Default());
+}
+int CWnd::OnMouseActivate(CWnd*, UINT, UINT)
+{
+    return static_cast<int>(Default());
+}
+void CWnd::OnKeyDown(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnKeyUp(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnChar(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnSysKeyDown(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnSetFocus(CWnd*)
+{
+    Default();
+}
+void CWnd::OnKillFocus(CWnd*)
+{
+    Default();
+}
+void CWnd::OnHScroll(UINT, UINT, CWnd*)
+{
+    Default();
+}
+void CWnd::OnVScroll(UINT, UINT, CWnd*)
+{
+    Default();
+}
+void CWnd::OnGetMinMaxInfo(MINMAXINFO*)
+{
+    Default();
+}
+void CWnd::OnNcLButtonDown(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnNcLButtonDblClk(UINT, CPoint)
+{
+    Default();
+}
+LRESULT CWnd::OnNcHitTest(CPoint)
+{
+    return Default();
+}
+void CWnd::OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS*)
+{
+    Default();
+}
+BOOL CWnd::OnNcActivate(BOOL)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnNcMouseMove(UINT, CPoint)
+{
+    Default();
+}
+void CWnd::OnNcLButtonUp(UINT, CPoint)
+{
+    Default();
+}
+UINT CWnd::OnGetDlgCode()
+{
+    return static_cast<UINT>(Default());
+}
+void CWnd::OnActivate(UINT, CWnd*, BOOL)
+{
+    Default();
+}
+void CWnd::OnActivateApp(BOOL, DWORD)
+{
+    Default();
+}
+void CWnd::OnDropFiles(HDROP)
+{
+    Default();
+}
+void CWnd::OnContextMenu(CWnd*, CPoint)
+{
+    Default();
+}
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnInitMenu(HMENU)
+{
+    Default();
+}
+void CWnd::OnInitMenuPopup(HMENU, UINT, BOOL)
+{
+    Default();
+}
+void CWnd::OnMenuSelect(UINT, UINT, HMENU)
+{
+    Default();
+}
+void CWnd::OnShowWindow(BOOL, UINT)
+{
+    Default();
+}
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd*, UINT)
+{
+    return reinterpret_cast<HBRUSH>(Default());
+}
+void CWnd::OnCaptureChanged(CWnd*)
+{
+    Default();
+}
+void CWnd::OnWindowPosChanged(WINDOWPOS*)
+{
+    Default();
+}
+void CWnd::OnWindowPosChanging(WINDOWPOS*)
+{
+    Default();
+}
+void CWnd::OnPaletteChanged(CWnd*)
+{
+    Default();
+}
+BOOL CWnd::OnQueryNewPalette()
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnDestroyClipboard()
+{
+    Default();
+}
+BOOL CWnd::OnQueryEndSession()
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnEndSession(BOOL)
+{
+    Default();
+}
+void CWnd::OnSysCommand(UINT, LPARAM)
+{
+    Default();
+}
+void CWnd::OnCancelMode()
+{
+    Default();
+}
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT)
+{
+    Default();
+}
+void CWnd::OnMeasureItem(int, LPMEASUREITEMSTRUCT)
+{
+    Default();
+}
+void CWnd::OnEnable(BOOL)
+{
+    Default();
+}
+BOOL CWnd::OnNcCreate(LPCREATESTRUCTA)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnSizing(UINT, LPRECT)
+{
+    Default();
+}
+BOOL CWnd::OnDeviceChange(UINT, DWORD_PTR)
+{
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnMButtonUp(UINT, CPoint)
+{
+    Default();
+}
 
 // ---- helpers ---------------------------------------------------------------------------------
 
 BOOL AfxRegisterClass(WNDCLASSA* wc)
 {
-    if (!wc->lpfnWndProc) wc->lpfnWndProc = &CWnd::StaticWindowProc;
-    if (!wc->hInstance) wc->hInstance = AfxGetInstanceHandle();
+    if (!wc->lpfnWndProc)
+        wc->lpfnWndProc = &CWnd::StaticWindowProc;
+    if (!wc->hInstance)
+        wc->hInstance = AfxGetInstanceHandle();
     WNDCLASSA existing;
-    if (::GetClassInfoA(wc->hInstance, wc->lpszClassName, &existing)) return TRUE;
+    if (::GetClassInfoA(wc->hInstance, wc->lpszClassName, &existing))
+        return TRUE;
     return ::RegisterClassA(wc) != 0;
 }
 
@@ -512,7 +759,8 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
     static thread_local std::map<std::string, std::string> names;
     char name[128];
     // One class per combination; the handles are part of the name (system colours are small numbers).
-    snprintf(name, sizeof name, "%s:%x:%p:%p:%p", kDefaultClass, style, (void*)cursor, (void*)background, (void*)icon);
+    snprintf(name, sizeof name, "%s:%x:%p:%p:%p", kDefaultClass, style, static_cast<void*>(cursor),
+             static_cast<void*>(background), static_cast<void*>(icon));
     auto& stored = names[name];
     if (stored.empty()) {
         WNDCLASSA wc = {};
@@ -521,7 +769,8 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
         wc.hbrBackground = background;
         wc.hIcon = icon;
         wc.lpszClassName = name;
-        if (!AfxRegisterClass(&wc)) return nullptr;
+        if (!AfxRegisterClass(&wc))
+            return nullptr;
         stored = name;
     }
     return stored.c_str();
@@ -529,12 +778,14 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
 
 void AfxSetWindowText(HWND hwnd, const char* text)
 {
-    if (!hwnd) return;
-    if (!text) text = "";
+    if (!hwnd)
+        return;
+    if (!text)
+        text = "";
     char current[512];
     int length = lstrlenA(text);
-    if (length < (int)sizeof current && ::GetWindowTextA(hwnd, current, (int)sizeof current) == length
-        && lstrcmpA(current, text) == 0)
+    if (length < static_cast<int>(sizeof current) &&
+        ::GetWindowTextA(hwnd, current, static_cast<int>(sizeof current)) == length && lstrcmpA(current, text) == 0)
         return;
     ::SetWindowTextA(hwnd, text);
 }

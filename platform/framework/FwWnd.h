@@ -17,8 +17,8 @@ class CFrameWnd;
 class CMenu;
 
 // Framework-private messages (the range 0x0360-0x037F is reserved for application frameworks).
-const UINT WM_IDLEUPDATECMDUI = 0x0363;   // wParam: disable items without handlers
-const UINT WM_INITIALUPDATE = 0x0364;     // first update of views after a document is loaded
+const UINT WM_IDLEUPDATECMDUI = 0x0363; // wParam: disable items without handlers
+const UINT WM_INITIALUPDATE = 0x0364;   // first update of views after a document is loaded
 // Sent by a floating tool frame to its owner's other floating frames so that they show active
 // captions together; a frame that draws its own caption answers 1 and skips that handling.
 const UINT WM_FLOATSTATUS = 0x036D;
@@ -48,12 +48,12 @@ public:
 
     // Creation
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
-    virtual BOOL Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                        CWnd* parent, UINT id, void* createParam = nullptr);
-    BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                  const RECT& rect, CWnd* parent, UINT id, void* createParam = nullptr);
-    BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
-                  int x, int y, int width, int height, HWND parent, HMENU idOrMenu, void* createParam = nullptr);
+    virtual BOOL Create(const char* className, const char* windowName, DWORD style, const RECT& rect, CWnd* parent,
+                        UINT id, void* createParam = nullptr);
+    BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, const RECT& rect,
+                  CWnd* parent, UINT id, void* createParam = nullptr);
+    BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int width,
+                  int height, HWND parent, HMENU idOrMenu, void* createParam = nullptr);
     virtual BOOL DestroyWindow();
 
     // Message processing
@@ -83,9 +83,14 @@ public:
     BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
     BOOL IsChild(const CWnd* wnd) const { return wnd && ::IsChild(m_hWnd, wnd->m_hWnd); }
     void MoveWindow(int x, int y, int w, int h, BOOL repaint = TRUE) { ::MoveWindow(m_hWnd, x, y, w, h, repaint); }
-    void MoveWindow(const RECT& r, BOOL repaint = TRUE) { MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, repaint); }
+    void MoveWindow(const RECT& r, BOOL repaint = TRUE)
+    {
+        MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, repaint);
+    }
     BOOL SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags)
-    { return ::SetWindowPos(m_hWnd, after ? after->m_hWnd : nullptr, x, y, cx, cy, flags); }
+    {
+        return ::SetWindowPos(m_hWnd, after ? after->m_hWnd : nullptr, x, y, cx, cy, flags);
+    }
     void GetClientRect(RECT* r) const { ::GetClientRect(m_hWnd, r); }
     void GetWindowRect(RECT* r) const { ::GetWindowRect(m_hWnd, r); }
     void ClientToScreen(POINT* p) const { ::ClientToScreen(m_hWnd, p); }
@@ -99,21 +104,27 @@ public:
     void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text ? text : ""); }
     void GetWindowText(CString& text) const;
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
-    DWORD GetStyle() const { return (DWORD)::GetWindowLongPtrA(m_hWnd, GWL_STYLE); }
-    DWORD GetExStyle() const { return (DWORD)::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)); }
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);
     BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags = 0);
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     CWnd* GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
     void GetDlgItemText(int id, CString& text) const;
     void SetDlgItemText(int id, const char* text) { ::SetDlgItemTextA(m_hWnd, id, text ? text : ""); }
-    UINT GetDlgItemInt(int id, BOOL* ok = nullptr, BOOL isSigned = TRUE) const { return ::GetDlgItemInt(m_hWnd, id, ok, isSigned); }
+    UINT GetDlgItemInt(int id, BOOL* ok = nullptr, BOOL isSigned = TRUE) const
+    {
+        return ::GetDlgItemInt(m_hWnd, id, ok, isSigned);
+    }
     void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
     void CheckDlgButton(int id, UINT check) { ::CheckDlgButton(m_hWnd, id, check); }
     void CheckRadioButton(int first, int last, int check) { ::CheckRadioButton(m_hWnd, first, last, check); }
     int GetCheckedRadioButton(int first, int last) const;
     UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
-    LRESULT SendDlgItemMessage(int id, UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendDlgItemMessageA(m_hWnd, id, msg, wp, lp); }
+    LRESULT SendDlgItemMessage(int id, UINT msg, WPARAM wp = 0, LPARAM lp = 0) const
+    {
+        return ::SendDlgItemMessageA(m_hWnd, id, msg, wp, lp);
+    }
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
     CWnd* GetOwner() const { return FromHandle(::GetWindow(m_hWnd, GW_OWNER)); }
     CWnd* GetTopLevelParent() const;
@@ -126,19 +137,35 @@ public:
     CWnd* SetActiveWindow() { return FromHandle(::SetActiveWindow(m_hWnd)); }
     BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
     void BringWindowToTop() { ::BringWindowToTop(m_hWnd); }
-    UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc = nullptr) { return ::SetTimer(m_hWnd, id, elapse, proc); }
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc = nullptr)
+    {
+        return ::SetTimer(m_hWnd, id, elapse, proc);
+    }
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
-    BOOL SetScrollInfo(int bar, SCROLLINFO* info, BOOL redraw = TRUE) { info->cbSize = sizeof *info; return ::SetScrollInfo(m_hWnd, bar, info, redraw); }
-    BOOL GetScrollInfo(int bar, SCROLLINFO* info, UINT mask = SIF_ALL) const { info->cbSize = sizeof *info; info->fMask = mask; return ::GetScrollInfo(m_hWnd, bar, info); }
-    void SetFont(HFONT font, BOOL redraw = TRUE) { SendMessage(WM_SETFONT, (WPARAM)font, redraw); }
-    HFONT GetFont() const { return (HFONT)SendMessage(WM_GETFONT); }
+    BOOL SetScrollInfo(int bar, SCROLLINFO* info, BOOL redraw = TRUE)
+    {
+        info->cbSize = sizeof *info;
+        return ::SetScrollInfo(m_hWnd, bar, info, redraw);
+    }
+    BOOL GetScrollInfo(int bar, SCROLLINFO* info, UINT mask = SIF_ALL) const
+    {
+        info->cbSize = sizeof *info;
+        info->fMask = mask;
+        return ::GetScrollInfo(m_hWnd, bar, info);
+    }
+    void SetFont(HFONT font, BOOL redraw = TRUE) { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
     CWnd* SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
     HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
     BOOL SetMenu(HMENU menu) { return ::SetMenu(m_hWnd, menu); }
     void DrawMenuBar() { ::DrawMenuBar(m_hWnd); }
     void CenterWindow(CWnd* alternateOwner = nullptr);
     void DragAcceptFiles(BOOL accept = TRUE) { ::DragAcceptFiles(m_hWnd, accept); }
-    BOOL GetWindowPlacement(WINDOWPLACEMENT* wp) const { wp->length = sizeof *wp; return ::GetWindowPlacement(m_hWnd, wp); }
+    BOOL GetWindowPlacement(WINDOWPLACEMENT* wp) const
+    {
+        wp->length = sizeof *wp;
+        return ::GetWindowPlacement(m_hWnd, wp);
+    }
     BOOL SetWindowPlacement(const WINDOWPLACEMENT* wp) { return ::SetWindowPlacement(m_hWnd, wp); }
     CWnd* GetWindow(UINT cmd) const { return FromHandle(::GetWindow(m_hWnd, cmd)); }
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
@@ -205,13 +232,14 @@ public:
     void OnDrawItem(int id, LPDRAWITEMSTRUCT dis);
     void OnMeasureItem(int id, LPMEASUREITEMSTRUCT mis);
     void OnEnable(BOOL enable);
-    BOOL OnNcCreate(LPCREATESTRUCTA cs);          // FALSE stops the creation
-    void OnSizing(UINT side, LPRECT rect);        // rect (screen) may be changed by the handler
+    BOOL OnNcCreate(LPCREATESTRUCTA cs);   // FALSE stops the creation
+    void OnSizing(UINT side, LPRECT rect); // rect (screen) may be changed by the handler
     BOOL OnDeviceChange(UINT event, DWORD_PTR data);
     void OnMButtonUp(UINT flags, CPoint point);
 
 protected:
     const kvfw::MessageMap* GetMessageMap() const override;
+
 public:
     static const kvfw::MessageMap* GetThisMessageMap();
 
@@ -222,7 +250,7 @@ public:
     static CWnd* GetPendingCreate();
 
 protected:
-    WNDPROC m_previousProc = nullptr;   // set for subclassed windows
+    WNDPROC m_previousProc = nullptr; // set for subclassed windows
     MSG m_currentMsg = {};
     kvfw::WindowMessage* m_current = nullptr;
 
@@ -234,84 +262,146 @@ protected:
 // Registers a window class with the framework's window procedure filled in when lpfnWndProc is null.
 BOOL AfxRegisterClass(WNDCLASSA* wc);
 // Registers (once) a class with these properties and returns its name.
-const char* AfxRegisterWndClass(UINT style, HCURSOR cursor = nullptr, HBRUSH background = nullptr, HICON icon = nullptr);
+const char* AfxRegisterWndClass(UINT style, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                                HICON icon = nullptr);
 // Sets a window's text only when it differs (avoids flicker).
 void AfxSetWindowText(HWND hwnd, const char* text);
 // The framework's window procedure, for window classes registered by callers.
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 // ---- message-map entries for window messages ----------------------------------------------
-#define KVFW_MSG(msg, body) kvfw::MessageHandler(msg, \
-    [](CCmdTarget* target, kvfw::WindowMessage& m) -> BOOL { ThisClass* t = static_cast<ThisClass*>(target); (void)m; body; return TRUE; }),
-#define KVFW_PT(lp) CPoint((int)(short)LOWORD(lp), (int)(short)HIWORD(lp))
+#define KVFW_MSG(msg, body)                                                            \
+    kvfw::MessageHandler(msg, [](CCmdTarget* target, kvfw::WindowMessage& m) -> BOOL { \
+        ThisClass* t = static_cast<ThisClass*>(target);                                \
+        (void)m;                                                                       \
+        body;                                                                          \
+        return TRUE;                                                                   \
+    }),
+#define KVFW_PT(lp) \
+    CPoint(static_cast<int>(static_cast<short>(LOWORD(lp))), static_cast<int>(static_cast<short>(HIWORD(lp))))
 
 #define ON_WM_CREATE() KVFW_MSG(WM_CREATE, m.result = t->OnCreate(reinterpret_cast<LPCREATESTRUCTA>(m.lParam)))
 #define ON_WM_DESTROY() KVFW_MSG(WM_DESTROY, t->OnDestroy())
 #define ON_WM_NCDESTROY() KVFW_MSG(WM_NCDESTROY, t->OnNcDestroy())
 #define ON_WM_CLOSE() KVFW_MSG(WM_CLOSE, t->OnClose())
-#define ON_WM_SIZE() KVFW_MSG(WM_SIZE, t->OnSize((UINT)m.wParam, (short)LOWORD(m.lParam), (short)HIWORD(m.lParam)))
-#define ON_WM_MOVE() KVFW_MSG(WM_MOVE, t->OnMove((short)LOWORD(m.lParam), (short)HIWORD(m.lParam)))
+#define ON_WM_SIZE()                                                                               \
+    KVFW_MSG(WM_SIZE, t->OnSize(static_cast<UINT>(m.wParam), static_cast<short>(LOWORD(m.lParam)), \
+                                static_cast<short>(HIWORD(m.lParam))))
+#define ON_WM_MOVE() \
+    KVFW_MSG(WM_MOVE, t->OnMove(static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))))
 #define ON_WM_PAINT() KVFW_MSG(WM_PAINT, t->OnPaint())
 #define ON_WM_NCPAINT() KVFW_MSG(WM_NCPAINT, t->OnNcPaint())
-#define ON_WM_ERASEBKGND() KVFW_MSG(WM_ERASEBKGND, CDC dc((HDC)m.wParam); m.result = t->OnEraseBkgnd(&dc))
-#define ON_WM_TIMER() KVFW_MSG(WM_TIMER, t->OnTimer((UINT_PTR)m.wParam))
-#define ON_WM_LBUTTONDOWN() KVFW_MSG(WM_LBUTTONDOWN, t->OnLButtonDown((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_LBUTTONUP() KVFW_MSG(WM_LBUTTONUP, t->OnLButtonUp((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_LBUTTONDBLCLK() KVFW_MSG(WM_LBUTTONDBLCLK, t->OnLButtonDblClk((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_RBUTTONDOWN() KVFW_MSG(WM_RBUTTONDOWN, t->OnRButtonDown((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_RBUTTONUP() KVFW_MSG(WM_RBUTTONUP, t->OnRButtonUp((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_MBUTTONDOWN() KVFW_MSG(WM_MBUTTONDOWN, t->OnMButtonDown((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_MOUSEMOVE() KVFW_MSG(WM_MOUSEMOVE, t->OnMouseMove((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_MOUSEWHEEL() KVFW_MSG(WM_MOUSEWHEEL, m.result = t->OnMouseWheel(LOWORD(m.wParam), (short)HIWORD(m.wParam), KVFW_PT(m.lParam)))
-#define ON_WM_MOUSEACTIVATE() KVFW_MSG(WM_MOUSEACTIVATE, m.result = t->OnMouseActivate(CWnd::FromHandle((HWND)m.wParam), LOWORD(m.lParam), HIWORD(m.lParam)))
-#define ON_WM_KEYDOWN() KVFW_MSG(WM_KEYDOWN, t->OnKeyDown((UINT)m.wParam, LOWORD(m.lParam), HIWORD(m.lParam)))
-#define ON_WM_KEYUP() KVFW_MSG(WM_KEYUP, t->OnKeyUp((UINT)m.wParam, LOWORD(m.lParam), HIWORD(m.lParam)))
-#define ON_WM_CHAR() KVFW_MSG(WM_CHAR, t->OnChar((UINT)m.wParam, LOWORD(m.lParam), HIWORD(m.lParam)))
-#define ON_WM_SYSKEYDOWN() KVFW_MSG(WM_SYSKEYDOWN, t->OnSysKeyDown((UINT)m.wParam, LOWORD(m.lParam), HIWORD(m.lParam)))
-#define ON_WM_SETFOCUS() KVFW_MSG(WM_SETFOCUS, t->OnSetFocus(CWnd::FromHandle((HWND)m.wParam)))
-#define ON_WM_KILLFOCUS() KVFW_MSG(WM_KILLFOCUS, t->OnKillFocus(CWnd::FromHandle((HWND)m.wParam)))
-#define ON_WM_HSCROLL() KVFW_MSG(WM_HSCROLL, t->OnHScroll(LOWORD(m.wParam), HIWORD(m.wParam), CWnd::FromHandle((HWND)m.lParam)))
-#define ON_WM_VSCROLL() KVFW_MSG(WM_VSCROLL, t->OnVScroll(LOWORD(m.wParam), HIWORD(m.wParam), CWnd::FromHandle((HWND)m.lParam)))
+#define ON_WM_ERASEBKGND() \
+    KVFW_MSG(WM_ERASEBKGND, CDC dc(reinterpret_cast<HDC>(m.wParam)); m.result = t->OnEraseBkgnd(&dc))
+#define ON_WM_TIMER() KVFW_MSG(WM_TIMER, t->OnTimer(static_cast<UINT_PTR>(m.wParam)))
+#define ON_WM_LBUTTONDOWN() KVFW_MSG(WM_LBUTTONDOWN, t->OnLButtonDown(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_LBUTTONUP() KVFW_MSG(WM_LBUTTONUP, t->OnLButtonUp(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_LBUTTONDBLCLK() \
+    KVFW_MSG(WM_LBUTTONDBLCLK, t->OnLButtonDblClk(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_RBUTTONDOWN() KVFW_MSG(WM_RBUTTONDOWN, t->OnRButtonDown(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_RBUTTONUP() KVFW_MSG(WM_RBUTTONUP, t->OnRButtonUp(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_MBUTTONDOWN() KVFW_MSG(WM_MBUTTONDOWN, t->OnMButtonDown(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_MOUSEMOVE() KVFW_MSG(WM_MOUSEMOVE, t->OnMouseMove(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_MOUSEWHEEL()  \
+    KVFW_MSG(WM_MOUSEWHEEL, \
+             m.result = t->OnMouseWheel(LOWORD(m.wParam), static_cast<short>(HIWORD(m.wParam)), KVFW_PT(m.lParam)))
+#define ON_WM_MOUSEACTIVATE()                                                                                    \
+    KVFW_MSG(WM_MOUSEACTIVATE, m.result = t->OnMouseActivate(CWnd::FromHandle(reinterpret_cast<HWND>(m.wParam)), \
+                                                             LOWORD(m.lParam), HIWORD(m.lParam)))
+#define ON_WM_KEYDOWN() \
+    KVFW_MSG(WM_KEYDOWN, t->OnKeyDown(static_cast<UINT>(m.wParam), LOWORD(m.lParam), HIWORD(m.lParam)))
+#define ON_WM_KEYUP() KVFW_MSG(WM_KEYUP, t->OnKeyUp(static_cast<UINT>(m.wParam), LOWORD(m.lParam), HIWORD(m.lParam)))
+#define ON_WM_CHAR() KVFW_MSG(WM_CHAR, t->OnChar(static_cast<UINT>(m.wParam), LOWORD(m.lParam), HIWORD(m.lParam)))
+#define ON_WM_SYSKEYDOWN() \
+    KVFW_MSG(WM_SYSKEYDOWN, t->OnSysKeyDown(static_cast<UINT>(m.wParam), LOWORD(m.lParam), HIWORD(m.lParam)))
+#define ON_WM_SETFOCUS() KVFW_MSG(WM_SETFOCUS, t->OnSetFocus(CWnd::FromHandle(reinterpret_cast<HWND>(m.wParam))))
+#define ON_WM_KILLFOCUS() KVFW_MSG(WM_KILLFOCUS, t->OnKillFocus(CWnd::FromHandle(reinterpret_cast<HWND>(m.wParam))))
+#define ON_WM_HSCROLL()  \
+    KVFW_MSG(WM_HSCROLL, \
+             t->OnHScroll(LOWORD(m.wParam), HIWORD(m.wParam), CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam))))
+#define ON_WM_VSCROLL()  \
+    KVFW_MSG(WM_VSCROLL, \
+             t->OnVScroll(LOWORD(m.wParam), HIWORD(m.wParam), CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam))))
 #define ON_WM_GETMINMAXINFO() KVFW_MSG(WM_GETMINMAXINFO, t->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(m.lParam)))
-#define ON_WM_NCLBUTTONDOWN() KVFW_MSG(WM_NCLBUTTONDOWN, t->OnNcLButtonDown((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_NCLBUTTONDBLCLK() KVFW_MSG(WM_NCLBUTTONDBLCLK, t->OnNcLButtonDblClk((UINT)m.wParam, KVFW_PT(m.lParam)))
+#define ON_WM_NCLBUTTONDOWN() \
+    KVFW_MSG(WM_NCLBUTTONDOWN, t->OnNcLButtonDown(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_NCLBUTTONDBLCLK() \
+    KVFW_MSG(WM_NCLBUTTONDBLCLK, t->OnNcLButtonDblClk(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
 #define ON_WM_NCHITTEST() KVFW_MSG(WM_NCHITTEST, m.result = t->OnNcHitTest(KVFW_PT(m.lParam)))
-#define ON_WM_NCCALCSIZE() KVFW_MSG(WM_NCCALCSIZE, t->OnNcCalcSize((BOOL)m.wParam, reinterpret_cast<NCCALCSIZE_PARAMS*>(m.lParam)))
-#define ON_WM_NCACTIVATE() KVFW_MSG(WM_NCACTIVATE, m.result = t->OnNcActivate((BOOL)m.wParam))
-#define ON_WM_NCMOUSEMOVE() KVFW_MSG(WM_NCMOUSEMOVE, t->OnNcMouseMove((UINT)m.wParam, KVFW_PT(m.lParam)))
-#define ON_WM_NCLBUTTONUP() KVFW_MSG(WM_NCLBUTTONUP, t->OnNcLButtonUp((UINT)m.wParam, KVFW_PT(m.lParam)))
+#define ON_WM_NCCALCSIZE()  \
+    KVFW_MSG(WM_NCCALCSIZE, \
+             t->OnNcCalcSize(static_cast<BOOL>(m.wParam), reinterpret_cast<NCCALCSIZE_PARAMS*>(m.lParam)))
+#define ON_WM_NCACTIVATE() KVFW_MSG(WM_NCACTIVATE, m.result = t->OnNcActivate(static_cast<BOOL>(m.wParam)))
+#define ON_WM_NCMOUSEMOVE() KVFW_MSG(WM_NCMOUSEMOVE, t->OnNcMouseMove(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
+#define ON_WM_NCLBUTTONUP() KVFW_MSG(WM_NCLBUTTONUP, t->OnNcLButtonUp(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))
 #define ON_WM_GETDLGCODE() KVFW_MSG(WM_GETDLGCODE, m.result = t->OnGetDlgCode())
-#define ON_WM_ACTIVATE() KVFW_MSG(WM_ACTIVATE, t->OnActivate(LOWORD(m.wParam), CWnd::FromHandle((HWND)m.lParam), HIWORD(m.wParam)))
-#define ON_WM_ACTIVATEAPP() KVFW_MSG(WM_ACTIVATEAPP, t->OnActivateApp((BOOL)m.wParam, (DWORD)m.lParam))
-#define ON_WM_DROPFILES() KVFW_MSG(WM_DROPFILES, t->OnDropFiles((HDROP)m.wParam))
-#define ON_WM_CONTEXTMENU() KVFW_MSG(WM_CONTEXTMENU, t->OnContextMenu(CWnd::FromHandle((HWND)m.wParam), KVFW_PT(m.lParam)))
-#define ON_WM_SETCURSOR() KVFW_MSG(WM_SETCURSOR, m.result = t->OnSetCursor(CWnd::FromHandle((HWND)m.wParam), LOWORD(m.lParam), HIWORD(m.lParam)))
-#define ON_WM_INITMENU() KVFW_MSG(WM_INITMENU, t->OnInitMenu((HMENU)m.wParam))
-#define ON_WM_INITMENUPOPUP() KVFW_MSG(WM_INITMENUPOPUP, t->OnInitMenuPopup((HMENU)m.wParam, LOWORD(m.lParam), HIWORD(m.lParam)))
-#define ON_WM_MENUSELECT() KVFW_MSG(WM_MENUSELECT, t->OnMenuSelect(LOWORD(m.wParam), HIWORD(m.wParam), (HMENU)m.lParam))
-#define ON_WM_SHOWWINDOW() KVFW_MSG(WM_SHOWWINDOW, t->OnShowWindow((BOOL)m.wParam, (UINT)m.lParam))
-#define ON_WM_CTLCOLOR() \
-    KVFW_MSG(WM_CTLCOLORSTATIC, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_STATIC)) \
-    KVFW_MSG(WM_CTLCOLOREDIT, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_EDIT)) \
-    KVFW_MSG(WM_CTLCOLORBTN, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_BTN)) \
-    KVFW_MSG(WM_CTLCOLORLISTBOX, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_LISTBOX)) \
-    KVFW_MSG(WM_CTLCOLORDLG, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_DLG)) \
-    KVFW_MSG(WM_CTLCOLORSCROLLBAR, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_SCROLLBAR)) \
-    KVFW_MSG(WM_CTLCOLORMSGBOX, CDC dc((HDC)m.wParam); m.result = (LRESULT)t->OnCtlColor(&dc, CWnd::FromHandle((HWND)m.lParam), CTLCOLOR_MSGBOX))
-#define ON_WM_CAPTURECHANGED() KVFW_MSG(WM_CAPTURECHANGED, t->OnCaptureChanged(CWnd::FromHandle((HWND)m.lParam)))
-#define ON_WM_WINDOWPOSCHANGED() KVFW_MSG(WM_WINDOWPOSCHANGED, t->OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(m.lParam)))
-#define ON_WM_WINDOWPOSCHANGING() KVFW_MSG(WM_WINDOWPOSCHANGING, t->OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(m.lParam)))
-#define ON_WM_PALETTECHANGED() KVFW_MSG(WM_PALETTECHANGED, t->OnPaletteChanged(CWnd::FromHandle((HWND)m.wParam)))
+#define ON_WM_ACTIVATE()  \
+    KVFW_MSG(WM_ACTIVATE, \
+             t->OnActivate(LOWORD(m.wParam), CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), HIWORD(m.wParam)))
+#define ON_WM_ACTIVATEAPP() \
+    KVFW_MSG(WM_ACTIVATEAPP, t->OnActivateApp(static_cast<BOOL>(m.wParam), static_cast<DWORD>(m.lParam)))
+#define ON_WM_DROPFILES() KVFW_MSG(WM_DROPFILES, t->OnDropFiles(reinterpret_cast<HDROP>(m.wParam)))
+#define ON_WM_CONTEXTMENU() \
+    KVFW_MSG(WM_CONTEXTMENU, t->OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(m.wParam)), KVFW_PT(m.lParam)))
+#define ON_WM_SETCURSOR()                                                                                \
+    KVFW_MSG(WM_SETCURSOR, m.result = t->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(m.wParam)), \
+                                                     LOWORD(m.lParam), HIWORD(m.lParam)))
+#define ON_WM_INITMENU() KVFW_MSG(WM_INITMENU, t->OnInitMenu(reinterpret_cast<HMENU>(m.wParam)))
+#define ON_WM_INITMENUPOPUP()  \
+    KVFW_MSG(WM_INITMENUPOPUP, \
+             t->OnInitMenuPopup(reinterpret_cast<HMENU>(m.wParam), LOWORD(m.lParam), HIWORD(m.lParam)))
+#define ON_WM_MENUSELECT() \
+    KVFW_MSG(WM_MENUSELECT, t->OnMenuSelect(LOWORD(m.wParam), HIWORD(m.wParam), reinterpret_cast<HMENU>(m.lParam)))
+#define ON_WM_SHOWWINDOW() \
+    KVFW_MSG(WM_SHOWWINDOW, t->OnShowWindow(static_cast<BOOL>(m.wParam), static_cast<UINT>(m.lParam)))
+#define ON_WM_CTLCOLOR()                                                                                      \
+    KVFW_MSG(WM_CTLCOLORSTATIC, CDC dc(reinterpret_cast<HDC>(m.wParam));                                      \
+             m.result = reinterpret_cast<LRESULT>(                                                            \
+                 t->OnCtlColor(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), CTLCOLOR_STATIC)))    \
+    KVFW_MSG(WM_CTLCOLOREDIT, CDC dc(reinterpret_cast<HDC>(m.wParam));                                        \
+             m.result = reinterpret_cast<LRESULT>(                                                            \
+                 t->OnCtlColor(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), CTLCOLOR_EDIT)))      \
+    KVFW_MSG(WM_CTLCOLORBTN, CDC dc(reinterpret_cast<HDC>(m.wParam));                                         \
+             m.result = reinterpret_cast<LRESULT>(                                                            \
+                 t->OnCtlColor(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), CTLCOLOR_BTN)))       \
+    KVFW_MSG(WM_CTLCOLORLISTBOX, CDC dc(reinterpret_cast<HDC>(m.wParam));                                     \
+             m.result = reinterpret_cast<LRESULT>(                                                            \
+                 t->OnCtlColor(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), CTLCOLOR_LISTBOX)))   \
+    KVFW_MSG(WM_CTLCOLORDLG, CDC dc(reinterpret_cast<HDC>(m.wParam));                                         \
+             m.result = reinterpret_cast<LRESULT>(                                                            \
+                 t->OnCtlColor(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), CTLCOLOR_DLG)))       \
+    KVFW_MSG(WM_CTLCOLORSCROLLBAR, CDC dc(reinterpret_cast<HDC>(m.wParam));                                   \
+             m.result = reinterpret_cast<LRESULT>(                                                            \
+                 t->OnCtlColor(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), CTLCOLOR_SCROLLBAR))) \
+    KVFW_MSG(WM_CTLCOLORMSGBOX, CDC dc(reinterpret_cast<HDC>(m.wParam));                                      \
+             m.result = reinterpret_cast<LRESULT>(                                                            \
+                 t->OnCtlColor(&dc, CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam)), CTLCOLOR_MSGBOX)))
+#define ON_WM_CAPTURECHANGED() \
+    KVFW_MSG(WM_CAPTURECHANGED, t->OnCaptureChanged(CWnd::FromHandle(reinterpret_cast<HWND>(m.lParam))))
+#define ON_WM_WINDOWPOSCHANGED() \
+    KVFW_MSG(WM_WINDOWPOSCHANGED, t->OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(m.lParam)))
+#define ON_WM_WINDOWPOSCHANGING() \
+    KVFW_MSG(WM_WINDOWPOSCHANGING, t->OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(m.lParam)))
+#define ON_WM_PALETTECHANGED() \
+    KVFW_MSG(WM_PALETTECHANGED, t->OnPaletteChanged(CWnd::FromHandle(reinterpret_cast<HWND>(m.wParam))))
 #define ON_WM_QUERYNEWPALETTE() KVFW_MSG(WM_QUERYNEWPALETTE, m.result = t->OnQueryNewPalette())
 #define ON_WM_DESTROYCLIPBOARD() KVFW_MSG(WM_DESTROYCLIPBOARD, t->OnDestroyClipboard())
 #define ON_WM_QUERYENDSESSION() KVFW_MSG(WM_QUERYENDSESSION, m.result = t->OnQueryEndSession())
-#define ON_WM_ENDSESSION() KVFW_MSG(WM_ENDSESSION, t->OnEndSession((BOOL)m.wParam))
-#define ON_WM_SYSCOMMAND() KVFW_MSG(WM_SYSCOMMAND, t->OnSysCommand((UINT)m.wParam, m.lParam))
+#define ON_WM_ENDSESSION() KVFW_MSG(WM_ENDSESSION, t->OnEndSession(static_cast<BOOL>(m.wParam)))
+#define ON_WM_SYSCOMMAND() KVFW_MSG(WM_SYSCOMMAND, t->OnSysCommand(static_cast<UINT>(m.wParam), m.lParam))
 #define ON_WM_CANCELMODE() KVFW_MSG(WM_CANCELMODE, t->OnCancelMode())
-#define ON_WM_DRAWITEM() KVFW_MSG(WM_DRAWITEM, t->OnDrawItem((int)m.wParam, reinterpret_cast<LPDRAWITEMSTRUCT>(m.lParam)); m.result = TRUE)
-#define ON_WM_MEASUREITEM() KVFW_MSG(WM_MEASUREITEM, t->OnMeasureItem((int)m.wParam, reinterpret_cast<LPMEASUREITEMSTRUCT>(m.lParam)); m.result = TRUE)
-#define ON_WM_ENABLE() KVFW_MSG(WM_ENABLE, t->OnEnable((BOOL)m.wParam))
+#define ON_WM_DRAWITEM()                                                                                           \
+    KVFW_MSG(WM_DRAWITEM, t->OnDrawItem(static_cast<int>(m.wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(m.lParam)); \
+             m.result = TRUE)
+#define ON_WM_MEASUREITEM()                                                                                 \
+    KVFW_MSG(WM_MEASUREITEM,                                                                                \
+             t->OnMeasureItem(static_cast<int>(m.wParam), reinterpret_cast<LPMEASUREITEMSTRUCT>(m.lParam)); \
+             m.result = TRUE)
+#define ON_WM_ENABLE() KVFW_MSG(WM_ENABLE, t->OnEnable(static_cast<BOOL>(m.wParam)))
 #define ON_WM_NCCREATE() KVFW_MSG(WM_NCCREATE, m.result = t->OnNcCreate(reinterpret_cast<LPCREATESTRUCTA>(m.lParam)))
-#define ON_WM_SIZING() KVFW_MSG(WM_SIZING, t->OnSizing((UINT)m.wParam, reinterpret_cast<LPRECT>(m.lParam)); m.result = TRUE)
-#define ON_WM_DEVICECHANGE() KVFW_MSG(WM_DEVICECHANGE, m.result = t->OnDeviceChange((UINT)m.wParam, (DWORD_PTR)m.lParam))
-#define ON_WM_MBUTTONUP() KVFW_MSG(WM_MBUTTONUP, t->OnMButtonUp((UINT)m.wParam, KVFW_PT(m.lParam)))
+#define ON_WM_SIZING() \
+    KVFW_MSG(WM_SIZING, t->OnSizing(static_cast<UINT>(m.wParam), reinterpret_cast<LPRECT>(m.lParam)); m.result = TRUE)
+#define ON_WM_DEVICECHANGE()  \
+    KVFW_MSG(WM_DEVICECHANGE, \
+             m.result = t->OnDeviceChange(static_cast<UINT>(m.wParam), static_cast<DWORD_PTR>(m.lParam)))
+#define ON_WM_MBUTTONUP() KVFW_MSG(WM_MBUTTONUP, t->OnMButtonUp(static_cast<UINT>(m.wParam), KVFW_PT(m.lParam)))

@@ -2,33 +2,45 @@
 #include "FrameworkTestSupport.h"
 
 namespace {
-std::string Expect(const char* who, UINT id) { return std::string(who) + ":" + std::to_string(id); }
+std::string Expect(const char* who, UINT id)
+{
+    return std::string(who) + ":" + std::to_string(id);
 }
+} // namespace
 
 TEST_F(FrameworkTest, MenuCommandGoesToTheFirstHandlerOfTheRoutingChain)
 {
     NewDocument();
     // Each id is handled by its owner and by everyone after it in the chain.
-    const struct { UINT id; const char* first; } cases[] = {
-        { ID_ROUTE_VIEW, "view" }, { ID_ROUTE_DOC, "doc" }, { ID_ROUTE_CHILD, "child" },
-        { ID_ROUTE_MAIN, "main" }, { ID_ROUTE_APP, "app" },
+    const struct {
+        UINT id;
+        const char* first;
+    } cases[] = {
+        {ID_ROUTE_VIEW, "view"}, {ID_ROUTE_DOC, "doc"}, {ID_ROUTE_CHILD, "child"},
+        {ID_ROUTE_MAIN, "main"}, {ID_ROUTE_APP, "app"},
     };
     for (const auto& c : cases) {
         CommandTrace().clear();
         m_app->MainFrame()->SendMessage(WM_COMMAND, MAKEWPARAM(c.id, 0), 0);
-        EXPECT_EQ(CommandTrace(), std::vector<std::string>{ Expect(c.first, c.id) }) << c.id;
+        EXPECT_EQ(CommandTrace(), std::vector<std::string>{Expect(c.first, c.id)}) << c.id;
     }
 }
 
 TEST_F(FrameworkTest, WithoutAChildFrameCommandsGoToTheMainFrameThenTheApplication)
 {
-    const struct { UINT id; const char* first; } cases[] = {
-        { ID_ROUTE_VIEW, "main" }, { ID_ROUTE_CHILD, "main" }, { ID_ROUTE_MAIN, "main" }, { ID_ROUTE_APP, "app" },
+    const struct {
+        UINT id;
+        const char* first;
+    } cases[] = {
+        {ID_ROUTE_VIEW, "main"},
+        {ID_ROUTE_CHILD, "main"},
+        {ID_ROUTE_MAIN, "main"},
+        {ID_ROUTE_APP, "app"},
     };
     for (const auto& c : cases) {
         CommandTrace().clear();
         m_app->MainFrame()->SendMessage(WM_COMMAND, MAKEWPARAM(c.id, 0), 0);
-        EXPECT_EQ(CommandTrace(), std::vector<std::string>{ Expect(c.first, c.id) }) << c.id;
+        EXPECT_EQ(CommandTrace(), std::vector<std::string>{Expect(c.first, c.id)}) << c.id;
     }
     CommandTrace().clear();
     EXPECT_FALSE(m_app->MainFrame()->RouteCommand(ID_ROUTE_NOBODY));
@@ -59,7 +71,7 @@ TEST_F(FrameworkTest, AcceleratorOfTheTemplateRunsThroughTheMessageLoop)
     ::PostMessageA(view->m_hWnd, WM_KEYDOWN, VK_F5, 1);
     ::PostMessageA(view->m_hWnd, WM_KEYDOWN, VK_F7, 1);
     PumpAndIdle(*m_app);
-    EXPECT_EQ(CommandTrace(), (std::vector<std::string>{ Expect("app", ID_SAMPLE_PING), Expect("app", ID_ROUTE_APP) }));
+    EXPECT_EQ(CommandTrace(), (std::vector<std::string>{Expect("app", ID_SAMPLE_PING), Expect("app", ID_ROUTE_APP)}));
 }
 
 TEST_F(FrameworkTest, AcceleratorOfADisabledCommandIsDropped)
@@ -67,7 +79,7 @@ TEST_F(FrameworkTest, AcceleratorOfADisabledCommandIsDropped)
     CSampleDoc* doc = NewDocument();
     POSITION pos = doc->GetFirstViewPosition();
     CView* view = doc->GetNextView(pos);
-    doc->m_locked = true;   // the update handler disables Toggle
+    doc->m_locked = true; // the update handler disables Toggle
     ::PostMessageA(view->m_hWnd, WM_KEYDOWN, VK_F6, 1);
     PumpAndIdle(*m_app);
     EXPECT_FALSE(doc->m_toggled);

@@ -7,11 +7,14 @@ namespace {
 HMENU OpenPopup(CFrameWnd* frame, int index)
 {
     HMENU popup = ::GetSubMenu(frame->GetMenu(), index);
-    frame->SendMessage(WM_INITMENUPOPUP, (WPARAM)popup, index);
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
     return popup;
 }
 
-UINT ItemState(HMENU menu, UINT id) { return ::GetMenuState(menu, id, MF_BYCOMMAND); }
+UINT ItemState(HMENU menu, UINT id)
+{
+    return ::GetMenuState(menu, id, MF_BYCOMMAND);
+}
 
 // Update handlers that only mark their items (no Enable), with and without a command handler.
 class CMarkingTarget : public CCmdTarget {
@@ -37,12 +40,15 @@ END_MESSAGE_MAP()
 TEST(FrameworkCommandUI, ItemWhoseHandlerLeavesEnablingOpenFollowsTheCommandHandler)
 {
     CMarkingTarget target;
-    const struct { UINT id; BOOL ran; int enabled; int checked; } cases[] = {
-        { kMarkedRunnable, TRUE, 1, 1 },
-        { kMarkedOnly, TRUE, 0, 1 },      // marked, but nothing would run it
-        { kEnabledOnly, TRUE, 1, -1 },    // the handler's own decision stands
-        { kRunnableOnly, FALSE, 1, -1 },
-        { kNothing, FALSE, 0, -1 },
+    const struct {
+        UINT id;
+        BOOL ran;
+        int enabled;
+        int checked;
+    } cases[] = {
+        {kMarkedRunnable, TRUE, 1, 1}, {kMarkedOnly, TRUE, 0, 1}, // marked, but nothing would run it
+        {kEnabledOnly, TRUE, 1, -1},                              // the handler's own decision stands
+        {kRunnableOnly, FALSE, 1, -1}, {kNothing, FALSE, 0, -1},
     };
     for (const auto& c : cases) {
         CRecordingCmdUI state(c.id);
@@ -59,8 +65,16 @@ TEST(FrameworkCommandUI, ItemWhoseHandlerLeavesEnablingOpenFollowsTheCommandHand
 TEST_F(FrameworkTest, UpdateHandlerDecisionCanBeAskedWithoutAMenu)
 {
     CSampleDoc* doc = NewDocument();
-    const struct { bool locked; bool toggled; int enabled; int checked; } cases[] = {
-        { false, false, 1, 0 }, { true, false, 0, 0 }, { false, true, 1, 1 }, { true, true, 0, 1 },
+    const struct {
+        bool locked;
+        bool toggled;
+        int enabled;
+        int checked;
+    } cases[] = {
+        {false, false, 1, 0},
+        {true, false, 0, 0},
+        {false, true, 1, 1},
+        {true, true, 0, 1},
     };
     for (const auto& c : cases) {
         doc->m_locked = c.locked;
@@ -101,7 +115,7 @@ TEST_F(FrameworkTest, RadioUpdateMarksOnlyThePickedItem)
     doc->m_picked = ID_PICK_LAST;
     HMENU edit = OpenPopup(m_app->MainFrame(), 1);
     HMENU pick = ::GetSubMenu(edit, 3);
-    m_app->MainFrame()->SendMessage(WM_INITMENUPOPUP, (WPARAM)pick, 3);
+    m_app->MainFrame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(pick), 3);
     EXPECT_FALSE(ItemState(pick, ID_PICK_FIRST) & MF_CHECKED);
     EXPECT_TRUE(ItemState(pick, ID_PICK_LAST) & MF_CHECKED);
     MENUITEMINFOA info = {};
@@ -116,8 +130,8 @@ TEST_F(FrameworkTest, ToolBarButtonsFollowTheirUpdateHandlersAtIdle)
     CSampleDoc* doc = NewDocument();
     CToolBar& bar = m_app->MainFrame()->m_toolBar;
     ASSERT_EQ(bar.GetCount(), 4);
-    EXPECT_EQ(bar.GetItemID(0), (UINT)ID_SAMPLE_TOGGLE);
-    EXPECT_EQ(bar.GetItemID(1), (UINT)ID_SEPARATOR);
+    EXPECT_EQ(bar.GetItemID(0), static_cast<UINT>(ID_SAMPLE_TOGGLE));
+    EXPECT_EQ(bar.GetItemID(1), static_cast<UINT>(ID_SEPARATOR));
     EXPECT_EQ(bar.CommandToIndex(ID_SAMPLE_ORPHAN), 3);
 
     doc->m_locked = true;
@@ -209,10 +223,11 @@ TEST_F(FrameworkTest, CommandStringsGiveToolTipsAndMenuPrompts)
     tip.hdr.hwndFrom = main->m_toolBar.m_hWnd;
     tip.hdr.idFrom = ID_SAMPLE_TOGGLE;
     tip.hdr.code = TTN_GETDISPINFOA;
-    main->SendMessage(WM_NOTIFY, ID_SAMPLE_TOGGLE, (LPARAM)&tip);
+    main->SendMessage(WM_NOTIFY, ID_SAMPLE_TOGGLE, reinterpret_cast<LPARAM>(&tip));
     EXPECT_STREQ(tip.lpszText, "Toggle");
 
-    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SAMPLE_TOGGLE, MF_STRING), (LPARAM)main->GetMenu());
+    main->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_SAMPLE_TOGGLE, MF_STRING),
+                      reinterpret_cast<LPARAM>(main->GetMenu()));
     EXPECT_STREQ(main->m_statusBar.GetPaneText(0), "Toggles the sample state");
     main->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_STREQ(main->m_statusBar.GetPaneText(0), "");

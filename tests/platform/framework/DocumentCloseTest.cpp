@@ -11,8 +11,14 @@ CFrameWnd* FrameOf(CDocument* doc)
 
 TEST_F(FrameworkTest, ClosingAModifiedDocumentAsksAndFollowsTheAnswer)
 {
-    const struct { int answer; bool closed; bool saved; } cases[] = {
-        { IDCANCEL, false, false }, { IDNO, true, false }, { IDYES, true, true },
+    const struct {
+        int answer;
+        bool closed;
+        bool saved;
+    } cases[] = {
+        {IDCANCEL, false, false},
+        {IDNO, true, false},
+        {IDYES, true, true},
     };
     for (const auto& c : cases) {
         std::string path = MakeFile(("close" + std::to_string(c.answer) + ".smp").c_str());
@@ -22,17 +28,17 @@ TEST_F(FrameworkTest, ClosingAModifiedDocumentAsksAndFollowsTheAnswer)
         int liveBefore = CSampleDoc::s_liveCount;
         CSampleDoc::s_allSaves.clear();
         m_shown.clear();
-        m_answers = { c.answer };
+        m_answers = {c.answer};
         HWND frameWindow = FrameOf(doc)->m_hWnd;
         FrameOf(doc)->SendMessage(WM_CLOSE);
         PumpAndIdle(*m_app);
         ASSERT_EQ(m_shown.size(), 1u) << c.answer;
         EXPECT_NE(m_shown[0].text.find("Save changes to"), std::string::npos);
         EXPECT_NE(m_shown[0].text.find(path), std::string::npos);
-        EXPECT_EQ(m_shown[0].type & MB_TYPEMASK, (UINT)MB_YESNOCANCEL);
+        EXPECT_EQ(m_shown[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNOCANCEL));
         EXPECT_EQ(!::IsWindow(frameWindow), c.closed) << c.answer;
         EXPECT_EQ(CSampleDoc::s_liveCount, liveBefore - (c.closed ? 1 : 0)) << c.answer;
-        EXPECT_EQ(CSampleDoc::s_allSaves, c.saved ? std::vector<std::string>{ path } : std::vector<std::string>{});
+        EXPECT_EQ(CSampleDoc::s_allSaves, c.saved ? std::vector<std::string>{path} : std::vector<std::string>{});
         if (!c.closed) {
             EXPECT_TRUE(doc->IsModified());
             doc->SetModifiedFlag(FALSE);
@@ -71,7 +77,7 @@ TEST_F(FrameworkTest, CancelWhileClosingTheMainFrameKeepsEverythingOpen)
     CSampleDoc* second = NewDocument();
     first->SetModifiedFlag();
     second->SetModifiedFlag();
-    m_answers = { IDNO, IDCANCEL };
+    m_answers = {IDNO, IDCANCEL};
     CSampleMainFrame* main = m_app->MainFrame();
     main->SendMessage(WM_CLOSE);
     PumpAndIdle(*m_app);
@@ -81,7 +87,7 @@ TEST_F(FrameworkTest, CancelWhileClosingTheMainFrameKeepsEverythingOpen)
 
     // Answering No to both closes every document and the program's main window.
     m_shown.clear();
-    m_answers = { IDNO, IDNO };
+    m_answers = {IDNO, IDNO};
     HWND mainWindow = main->m_hWnd;
     main->SendMessage(WM_CLOSE);
     EXPECT_EQ(m_shown.size(), 2u);

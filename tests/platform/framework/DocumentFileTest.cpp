@@ -8,9 +8,16 @@ namespace {
 class OpenWriter {
 public:
     explicit OpenWriter(const std::string& path)
-        : m_handle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~OpenWriter() { if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle); }
+        : m_handle(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    ~OpenWriter()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_handle);
+    }
     bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+
 private:
     HANDLE m_handle;
 };
@@ -19,7 +26,7 @@ void WriteText(const std::string& path, const char* text)
 {
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
-    ASSERT_TRUE(file.Write(text, (UINT)lstrlenA(text)));
+    ASSERT_TRUE(file.Write(text, static_cast<UINT>(lstrlenA(text))));
 }
 
 } // namespace
@@ -29,7 +36,7 @@ TEST_F(FrameworkTest, DocumentThatCannotBeOpenedTellsTheUserAndLeavesNothing)
     std::string locked = MakeFile("locked.smp");
     OpenWriter writer(locked);
     ASSERT_TRUE(writer.IsOpen());
-    const std::string cases[] = { locked, m_files.front() + ".missing" };
+    const std::string cases[] = {locked, m_files.front() + ".missing"};
     for (const std::string& path : cases) {
         m_shown.clear();
         int liveBefore = CSampleDoc::s_liveCount;
@@ -68,8 +75,8 @@ TEST(FrameworkFile, ModesAndSharingDecideWhatOpens)
         CFile file;
         DWORD error = 0;
         EXPECT_FALSE(file.Open(path.c_str(), CFile::modeRead, &error));
-        EXPECT_EQ(error, (DWORD)ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(file.GetLength(), (ULONGLONG)-1);
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(file.GetLength(), static_cast<ULONGLONG>(-1));
         ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::shareDenyWrite));
         EXPECT_TRUE(file.Write("abcdef", 6));
         EXPECT_EQ(file.GetLength(), 6u);
@@ -79,10 +86,13 @@ TEST(FrameworkFile, ModesAndSharingDecideWhatOpens)
         EXPECT_STREQ(two, "cd");
 
         // Another opener is turned away or let in by the sharing this one chose.
-        const struct { UINT flags; bool opens; } others[] = {
-            { CFile::modeRead | CFile::shareDenyNone, true },
-            { CFile::modeWrite | CFile::shareDenyNone, false },
-            { CFile::modeRead | CFile::shareExclusive, false },
+        const struct {
+            UINT flags;
+            bool opens;
+        } others[] = {
+            {CFile::modeRead | CFile::shareDenyNone, true},
+            {CFile::modeWrite | CFile::shareDenyNone, false},
+            {CFile::modeRead | CFile::shareExclusive, false},
         };
         for (const auto& other : others) {
             CFile second;
@@ -109,8 +119,13 @@ TEST_F(FrameworkTest, SendMailAttachesTheDocumentsFileUnderItsTitle)
     std::string path = MakeFile("mail.smp");
     CSampleDoc* doc = static_cast<CSampleDoc*>(m_app->OpenDocumentFile(path.c_str()));
     ASSERT_NE(doc, nullptr);
-    const struct { ULONG result; size_t prompts; } cases[] = {
-        { SUCCESS_SUCCESS, 0 }, { MAPI_USER_ABORT, 0 }, { MAPI_E_FAILURE, 1 },
+    const struct {
+        ULONG result;
+        size_t prompts;
+    } cases[] = {
+        {SUCCESS_SUCCESS, 0},
+        {MAPI_USER_ABORT, 0},
+        {MAPI_E_FAILURE, 1},
     };
     for (const auto& c : cases) {
         m_shown.clear();
@@ -143,13 +158,13 @@ TEST_F(FrameworkTest, SessionEndAsksToSaveAndThenClosesTheDocuments)
     CSampleMainFrame* main = m_app->MainFrame();
 
     // Cancel keeps the session (and the document) alive.
-    m_answers = { IDCANCEL };
+    m_answers = {IDCANCEL};
     EXPECT_EQ(main->SendMessage(WM_QUERYENDSESSION, 0, 0), FALSE);
     EXPECT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_app->Template()->GetDocumentCount(), 1);
 
     m_shown.clear();
-    m_answers = { IDNO };
+    m_answers = {IDNO};
     EXPECT_EQ(main->SendMessage(WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_EQ(m_shown.size(), 1u);
     // A session that goes on after all changes nothing.
@@ -167,12 +182,16 @@ TEST_F(FrameworkTest, SessionEndAsksToSaveAndThenClosesTheDocuments)
 
 TEST_F(FrameworkTest, FrameworkStringsComeFromTheProgramOrTheBuiltInText)
 {
-    const struct { UINT id; const char* insert; const char* expected; } cases[] = {
-        { AFX_IDP_FAILED_MAPI_LOAD, "you", "No mail here for you." },    // the program's own text
-        { AFX_IDP_ASK_TO_SAVE, "C:\\a.smp", "Save changes to C:\\a.smp?" },
-        { AFX_IDS_UNTITLED, nullptr, "Untitled" },
-        { IDS_PROMPT, "unused", "The sample prompt" },                    // a plain string of the program
-        { 0x7FFE, "x", "" },                                              // neither
+    const struct {
+        UINT id;
+        const char* insert;
+        const char* expected;
+    } cases[] = {
+        {AFX_IDP_FAILED_MAPI_LOAD, "you", "No mail here for you."}, // the program's own text
+        {AFX_IDP_ASK_TO_SAVE, "C:\\a.smp", "Save changes to C:\\a.smp?"},
+        {AFX_IDS_UNTITLED, nullptr, "Untitled"},
+        {IDS_PROMPT, "unused", "The sample prompt"}, // a plain string of the program
+        {0x7FFE, "x", ""},                           // neither
     };
     for (const auto& c : cases) {
         CString text;
@@ -186,7 +205,7 @@ TEST_F(FrameworkTest, DocumentWithoutPathOrTitleIsAskedAboutAsUntitled)
     CSampleDoc* doc = NewDocument();
     doc->SetTitle("");
     doc->SetModifiedFlag();
-    m_answers = { IDNO };
+    m_answers = {IDNO};
     EXPECT_TRUE(doc->SaveModified());
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].text, "Save changes to Untitled?");

@@ -11,7 +11,7 @@ CSampleView* FirstView(CDocument* doc)
 std::string WindowText(HWND hwnd)
 {
     char text[256] = "";
-    ::GetWindowTextA(hwnd, text, (int)sizeof text);
+    ::GetWindowTextA(hwnd, text, static_cast<int>(sizeof text));
     return text;
 }
 } // namespace
@@ -51,15 +51,19 @@ TEST_F(FrameworkTest, TemplateCreatesDocumentChildFrameAndViewFromOneResource)
 TEST_F(FrameworkTest, DocumentStringFieldsComeFromTheTemplateString)
 {
     CDocTemplate* tpl = m_app->Template();
-    struct Case { CDocTemplate::DocStringIndex index; const char* text; bool present; };
+    struct Case {
+        CDocTemplate::DocStringIndex index;
+        const char* text;
+        bool present;
+    };
     const Case cases[] = {
-        { CDocTemplate::windowTitle, "", false },
-        { CDocTemplate::docName, "Sample", true },
-        { CDocTemplate::fileNewName, "Sample", true },
-        { CDocTemplate::filterName, "Sample Files (*.smp)", true },
-        { CDocTemplate::filterExt, ".smp", true },
-        { CDocTemplate::regFileTypeId, "Sample.Document", true },
-        { CDocTemplate::regFileTypeName, "Sample Document", true },
+        {CDocTemplate::windowTitle, "", false},
+        {CDocTemplate::docName, "Sample", true},
+        {CDocTemplate::fileNewName, "Sample", true},
+        {CDocTemplate::filterName, "Sample Files (*.smp)", true},
+        {CDocTemplate::filterExt, ".smp", true},
+        {CDocTemplate::regFileTypeId, "Sample.Document", true},
+        {CDocTemplate::regFileTypeName, "Sample Document", true},
     };
     for (const Case& c : cases) {
         CString text;
@@ -83,7 +87,7 @@ TEST_F(FrameworkTest, UntitledDocumentsAreNumberedAndWindowsOfOneDocumentToo)
     std::vector<std::string> titles;
     for (POSITION pos = second->GetFirstViewPosition(); pos;)
         titles.push_back(WindowText(second->GetNextView(pos)->GetParentFrame()->m_hWnd));
-    EXPECT_EQ(titles, (std::vector<std::string>{ "Sample2:1", "Sample2:2" }));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Sample2:1", "Sample2:2"}));
 
     // Closing one window leaves the other unnumbered and the document open.
     CFrameWnd* secondFrame = FirstView(second)->GetParentFrame();

@@ -24,8 +24,8 @@ public:
     void OnInitDone() override { ++m_initDone; }
     BOOL OnFileNameOK() override
     {
-        m_offeredPath = (const char*)GetPathName();
-        return ++m_offers == 1;   // the first offer keeps the dialog open
+        m_offeredPath = static_cast<const char*>(GetPathName());
+        return ++m_offers == 1; // the first offer keeps the dialog open
     }
     void OnExtra() { ++m_extraClicks; }
     DECLARE_MESSAGE_MAP()
@@ -51,15 +51,18 @@ TEST_F(FrameworkTest, OpenDialogRunsItsTemplateAndHookAndCanRefuseAName)
     bool sawExtraText = false;
     int step = 0;
     ModalDriver driver([&]() {
-        if (!dialog.m_hWnd || !dialog.m_initDone) return false;
+        if (!dialog.m_hWnd || !dialog.m_initDone)
+            return false;
         HWND explorer = dialog.GetExplorerWindow();
         char text[32] = "";
-        ::GetDlgItemTextA(dialog.m_hWnd, IDC_EXTRA_TEXT, text, (int)sizeof text);
+        ::GetDlgItemTextA(dialog.m_hWnd, IDC_EXTRA_TEXT, text, static_cast<int>(sizeof text));
         sawExtraText = std::string(text) == "extra";
         ::SendMessageA(::GetDlgItem(dialog.m_hWnd, IDC_EXTRA_BUTTON), BM_CLICK, 0, 0);
         ::SetWindowTextA(FileNameBox(explorer), path.c_str());
-        ::SendMessageA(explorer, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)::GetDlgItem(explorer, IDOK));
-        if (++step == 1) return false;   // offer it a second time on the next tick
+        ::SendMessageA(explorer, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(explorer, IDOK)));
+        if (++step == 1)
+            return false; // offer it a second time on the next tick
         return true;
     });
     ASSERT_EQ(dialog.DoModal(), IDOK);
@@ -77,10 +80,15 @@ TEST_F(FrameworkTest, OpenDialogRunsItsTemplateAndHookAndCanRefuseAName)
 TEST_F(FrameworkTest, MultipleSelectionGivesEveryChosenPath)
 {
     CFileDialog dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT);
-    const struct { const char* buffer; size_t length; WORD offset; std::vector<std::string> paths; } cases[] = {
-        { "C:\\dir\0a.smp\0b.smp\0", 20, 7, { "C:\\dir\\a.smp", "C:\\dir\\b.smp" } },
-        { "C:\\\0a.smp\0b.smp\0", 17, 4, { "C:\\a.smp", "C:\\b.smp" } },
-        { "C:\\dir\\one.smp\0", 16, 7, { "C:\\dir\\one.smp" } },
+    const struct {
+        const char* buffer;
+        size_t length;
+        WORD offset;
+        std::vector<std::string> paths;
+    } cases[] = {
+        {"C:\\dir\0a.smp\0b.smp\0", 20, 7, {"C:\\dir\\a.smp", "C:\\dir\\b.smp"}},
+        {"C:\\\0a.smp\0b.smp\0", 17, 4, {"C:\\a.smp", "C:\\b.smp"}},
+        {"C:\\dir\\one.smp\0", 16, 7, {"C:\\dir\\one.smp"}},
     };
     for (const auto& c : cases) {
         std::vector<char> buffer(c.buffer, c.buffer + c.length);
@@ -88,7 +96,8 @@ TEST_F(FrameworkTest, MultipleSelectionGivesEveryChosenPath)
         dialog.m_ofn.lpstrFile = buffer.data();
         dialog.m_ofn.nFileOffset = c.offset;
         std::vector<std::string> paths;
-        for (POSITION pos = dialog.GetStartPosition(); pos;) paths.push_back((const char*)dialog.GetNextPathName(pos));
+        for (POSITION pos = dialog.GetStartPosition(); pos;)
+            paths.push_back(static_cast<const char*>(dialog.GetNextPathName(pos)));
         EXPECT_EQ(paths, c.paths);
         EXPECT_EQ(std::string(dialog.GetPathName()), c.paths.front());
     }
@@ -102,7 +111,7 @@ TEST_F(FrameworkTest, MessageLoopRunsCommandsAndIdleUntilQuit)
     main->PostMessage(WM_COMMAND, ID_ROUTE_DOC, 0);
     main->PostMessage(WM_CLOSE);
     EXPECT_EQ(m_app->Run(), 0);
-    EXPECT_EQ(CommandTrace(), std::vector<std::string>{ "doc:" + std::to_string(ID_ROUTE_DOC) });
+    EXPECT_EQ(CommandTrace(), std::vector<std::string>{"doc:" + std::to_string(ID_ROUTE_DOC)});
     EXPECT_EQ(m_app->m_pMainWnd, nullptr);
     EXPECT_EQ(m_app->Template()->GetDocumentCount(), 0);
 }

@@ -12,7 +12,7 @@ TEST_F(FrameworkTest, MiniFrameOpensAsAToolWindowOfTheMainFrameAndClosesItself)
     EXPECT_TRUE(frame->GetExStyle() & WS_EX_TOOLWINDOW);
     EXPECT_EQ(::GetWindow(hwnd, GW_OWNER), m_app->MainFrame()->m_hWnd);
     char title[32] = "";
-    ::GetWindowTextA(hwnd, title, (int)sizeof title);
+    ::GetWindowTextA(hwnd, title, static_cast<int>(sizeof title));
     EXPECT_STREQ(title, "Pane");
     // A client pane fills it.
     CWnd* pane = new CWnd;
@@ -27,7 +27,7 @@ TEST_F(FrameworkTest, MiniFrameOpensAsAToolWindowOfTheMainFrameAndClosesItself)
     ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(CSampleMiniFrame::s_liveCount, liveBefore);
-    delete pane;   // a plain CWnd is not deleted with its window
+    delete pane; // a plain CWnd is not deleted with its window
     // The main frame and its documents are untouched.
     EXPECT_TRUE(::IsWindow(m_app->MainFrame()->m_hWnd));
 }
@@ -53,12 +53,12 @@ TEST_F(FrameworkTest, FrameTitleFollowsTheActiveDocument)
 {
     CSampleMainFrame* main = m_app->MainFrame();
     char title[64] = "";
-    ::GetWindowTextA(main->m_hWnd, title, (int)sizeof title);
+    ::GetWindowTextA(main->m_hWnd, title, static_cast<int>(sizeof title));
     EXPECT_STREQ(title, "Sample App");
     CSampleDoc* doc = NewDocument();
     doc->SetTitle("Renamed");
     PumpAndIdle(*m_app);
-    ::GetWindowTextA(main->m_hWnd, title, (int)sizeof title);
+    ::GetWindowTextA(main->m_hWnd, title, static_cast<int>(sizeof title));
     EXPECT_STREQ(title, "Sample App - Renamed");
 }
 

@@ -21,6 +21,7 @@ public:
     explicit ModalDriver(std::function<bool()> script);
     ~ModalDriver();
     int Ticks() const { return m_ticks; }
+
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     std::function<bool()> m_script;

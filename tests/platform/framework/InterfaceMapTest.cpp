@@ -6,19 +6,26 @@
 
 namespace {
 
-const IID kIUnknownId = { 0x00000000, 0x0000, 0x0000, { 0xC0, 0x00, 0, 0, 0, 0, 0, 0x46 } };
-const IID kIPersistId = { 0x0000010C, 0x0000, 0x0000, { 0xC0, 0x00, 0, 0, 0, 0, 0, 0x46 } };
-const IID kIOleWindowId = { 0x00000114, 0x0000, 0x0000, { 0xC0, 0x00, 0, 0, 0, 0, 0, 0x46 } };
+const IID kIUnknownId = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0, 0, 0, 0, 0, 0x46}};
+const IID kIPersistId = {0x0000010C, 0x0000, 0x0000, {0xC0, 0x00, 0, 0, 0, 0, 0, 0x46}};
+const IID kIOleWindowId = {0x00000114, 0x0000, 0x0000, {0xC0, 0x00, 0, 0, 0, 0, 0, 0x46}};
 
 class CHost : public CCmdTarget {
 public:
     struct CPersist : IPersist {
         CHost* owner = nullptr;
         CHost* Owner() { return owner; }
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override { return Owner()->ExternalQueryInterface(&iid, out); }
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+        {
+            return Owner()->ExternalQueryInterface(&iid, out);
+        }
         ULONG STDMETHODCALLTYPE AddRef() override { return Owner()->ExternalAddRef(); }
         ULONG STDMETHODCALLTYPE Release() override { return Owner()->ExternalRelease(); }
-        HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override { *id = kIPersistId; return S_OK; }
+        HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override
+        {
+            *id = kIPersistId;
+            return S_OK;
+        }
     } m_persist;
     CHost() { m_persist.owner = this; }
     LONG Count() const { return m_dwRef; }
@@ -34,10 +41,17 @@ class CWindowHost : public CHost {
 public:
     struct CWindow : IOleWindow {
         CWindowHost* owner = nullptr;
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override { return owner->ExternalQueryInterface(&iid, out); }
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+        {
+            return owner->ExternalQueryInterface(&iid, out);
+        }
         ULONG STDMETHODCALLTYPE AddRef() override { return owner->ExternalAddRef(); }
         ULONG STDMETHODCALLTYPE Release() override { return owner->ExternalRelease(); }
-        HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override { *hwnd = nullptr; return S_OK; }
+        HRESULT STDMETHODCALLTYPE GetWindow(HWND* hwnd) override
+        {
+            *hwnd = nullptr;
+            return S_OK;
+        }
         HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     } m_window;
     CWindowHost() { m_window.owner = this; }
@@ -61,7 +75,7 @@ TEST(FrameworkInterfaceMap, EmbeddedInterfacesShareTheTargetsIdentityAndCount)
     ASSERT_EQ(host.m_persist.QueryInterface(kIUnknownId, reinterpret_cast<void**>(&fromPersist)), S_OK);
     ASSERT_EQ(host.m_window.QueryInterface(kIUnknownId, reinterpret_cast<void**>(&fromWindow)), S_OK);
     EXPECT_EQ(fromPersist, fromWindow);
-    EXPECT_EQ(fromPersist, static_cast<IUnknown*>(&host.m_window));   // the most derived map comes first
+    EXPECT_EQ(fromPersist, static_cast<IUnknown*>(&host.m_window)); // the most derived map comes first
     void* persist = nullptr;
     ASSERT_EQ(host.m_window.QueryInterface(kIPersistId, &persist), S_OK);
     EXPECT_EQ(persist, static_cast<IPersist*>(&host.m_persist));

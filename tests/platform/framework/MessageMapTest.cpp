@@ -7,8 +7,14 @@ namespace {
 class CBaseProbe : public CWnd {
 public:
     std::vector<std::string> seen;
-    void OnSize(UINT type, int cx, int cy) { seen.push_back("base size " + std::to_string(type) + " " + std::to_string(cx) + "x" + std::to_string(cy)); }
-    void OnLButtonDown(UINT, CPoint point) { seen.push_back("base down " + std::to_string(point.x) + "," + std::to_string(point.y)); }
+    void OnSize(UINT type, int cx, int cy)
+    {
+        seen.push_back("base size " + std::to_string(type) + " " + std::to_string(cx) + "x" + std::to_string(cy));
+    }
+    void OnLButtonDown(UINT, CPoint point)
+    {
+        seen.push_back("base down " + std::to_string(point.x) + "," + std::to_string(point.y));
+    }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -83,13 +89,15 @@ public:
     BOOL OnNcCreate(LPCREATESTRUCTA cs)
     {
         ++nonClientCreates;
-        if (cs->lpszName && lstrcmpA(cs->lpszName, "refuse") == 0) return FALSE;
+        if (cs->lpszName && lstrcmpA(cs->lpszName, "refuse") == 0)
+            return FALSE;
         return CWnd::OnNcCreate(cs);
     }
     void OnSizing(UINT side, LPRECT rect)
     {
         CWnd::OnSizing(side, rect);
-        if (rect->right - rect->left < 100) rect->right = rect->left + 100;
+        if (rect->right - rect->left < 100)
+            rect->right = rect->left + 100;
     }
     BOOL OnDeviceChange(UINT event, DWORD_PTR)
     {
@@ -129,16 +137,22 @@ TEST_F(FrameworkTest, ControlColorHandlerHearsOfEveryKindOfControl)
 {
     CColoringWnd wnd;
     ASSERT_TRUE(wnd.CreateEx(0, nullptr, "colors", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
-    const struct { UINT message; UINT kind; } cases[] = {
-        { WM_CTLCOLORMSGBOX, CTLCOLOR_MSGBOX }, { WM_CTLCOLOREDIT, CTLCOLOR_EDIT },
-        { WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX }, { WM_CTLCOLORBTN, CTLCOLOR_BTN },
-        { WM_CTLCOLORDLG, CTLCOLOR_DLG }, { WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR },
-        { WM_CTLCOLORSTATIC, CTLCOLOR_STATIC },
+    const struct {
+        UINT message;
+        UINT kind;
+    } cases[] = {
+        {WM_CTLCOLORMSGBOX, CTLCOLOR_MSGBOX},   {WM_CTLCOLOREDIT, CTLCOLOR_EDIT},
+        {WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX}, {WM_CTLCOLORBTN, CTLCOLOR_BTN},
+        {WM_CTLCOLORDLG, CTLCOLOR_DLG},         {WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR},
+        {WM_CTLCOLORSTATIC, CTLCOLOR_STATIC},
     };
     HDC screen = ::GetDC(nullptr);
     for (const auto& c : cases) {
         ::SetBkMode(screen, OPAQUE);
-        EXPECT_EQ((HBRUSH)wnd.SendMessage(c.message, (WPARAM)screen, (LPARAM)wnd.m_hWnd), wnd.brush) << c.message;
+        EXPECT_EQ(reinterpret_cast<HBRUSH>(wnd.SendMessage(c.message, reinterpret_cast<WPARAM>(screen),
+                                                           reinterpret_cast<LPARAM>(wnd.m_hWnd))),
+                  wnd.brush)
+            << c.message;
         EXPECT_EQ(::GetBkMode(screen), TRANSPARENT) << c.message;
         ASSERT_FALSE(wnd.kinds.empty());
         EXPECT_EQ(wnd.kinds.back(), c.kind);
@@ -164,12 +178,12 @@ TEST_F(FrameworkTest, NonClientCreationSizingAndDeviceChangesReachTheirHandlers)
     probe.GetWindowText(text);
     EXPECT_STREQ(text, "accept");
 
-    RECT sizing = { 10, 10, 40, 60 };
-    EXPECT_EQ(probe.SendMessage(WM_SIZING, WMSZ_RIGHT, (LPARAM)&sizing), TRUE);
+    RECT sizing = {10, 10, 40, 60};
+    EXPECT_EQ(probe.SendMessage(WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&sizing)), TRUE);
     EXPECT_EQ(sizing.right, 110);
     EXPECT_EQ(sizing.bottom, 60);
     EXPECT_EQ(probe.SendMessage(WM_DEVICECHANGE, 0x8000 /* arrival */, 0), TRUE);
-    EXPECT_EQ(probe.deviceEvents, std::vector<UINT>{ 0x8000 });
+    EXPECT_EQ(probe.deviceEvents, std::vector<UINT>{0x8000});
     probe.DestroyWindow();
 }
 
@@ -200,7 +214,7 @@ TEST_F(FrameworkTest, HandlersGetCrackedArgumentsAndBaseMapsServeWhatDerivedOnes
     EXPECT_EQ(probe.seen[0], "derived down");
     EXPECT_EQ(probe.seen[1], "base down -5,7");
     EXPECT_EQ(probe.seen[2], "base size 0 120x80");
-    EXPECT_EQ(probe.seen[3], "hit " + std::to_string(HTCLIENT));   // Default() gave the standard answer
+    EXPECT_EQ(probe.seen[3], "hit " + std::to_string(HTCLIENT)); // Default() gave the standard answer
     EXPECT_EQ(CWnd::FromHandlePermanent(probe.m_hWnd), &probe);
     probe.DestroyWindow();
     EXPECT_EQ(probe.m_hWnd, nullptr);
@@ -213,17 +227,18 @@ TEST_F(FrameworkTest, SubclassedControlFiltersAndPassesTheRestOn)
     {
         CNoDigitsEdit filter;
         ASSERT_TRUE(filter.SubclassWindow(edit));
-        for (char ch : std::string("a1b2c")) ::SendMessageA(edit, WM_CHAR, (WPARAM)ch, 1);
+        for (char ch : std::string("a1b2c"))
+            ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(ch), 1);
         EXPECT_EQ(filter.swallowed, 2);
         char text[16] = "";
-        ::GetWindowTextA(edit, text, (int)sizeof text);
+        ::GetWindowTextA(edit, text, static_cast<int>(sizeof text));
         EXPECT_STREQ(text, "abc");
     }
     // The object went: the control is its own again and still works.
     EXPECT_EQ(CWnd::FromHandlePermanent(edit), nullptr);
     ::SendMessageA(edit, WM_CHAR, '7', 1);
     char text[16] = "";
-    ::GetWindowTextA(edit, text, (int)sizeof text);
+    ::GetWindowTextA(edit, text, static_cast<int>(sizeof text));
     EXPECT_STREQ(text, "abc7");
     ::DestroyWindow(edit);
 }
@@ -238,29 +253,33 @@ TEST_F(FrameworkTest, TemporaryObjectsWrapForeignWindowsUntilIdle)
     EXPECT_EQ(CWnd::FromHandlePermanent(foreign), nullptr);
     EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
     ::DestroyWindow(foreign);
-    m_app->OnIdle(1);   // temporaries are dropped here
+    m_app->OnIdle(1); // temporaries are dropped here
 }
 
 TEST_F(FrameworkTest, RegisteredClassesKeepTheirOwnCursorAndBackground)
 {
-    const struct { HCURSOR cursor; HBRUSH background; } cases[] = {
-        { ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_BTNFACE + 1) },
-        { ::LoadCursor(nullptr, IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1) },
-        { nullptr, nullptr },
-        { ::LoadCursor(nullptr, IDC_CROSS), nullptr },
+    const struct {
+        HCURSOR cursor;
+        HBRUSH background;
+    } cases[] = {
+        {::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1))},
+        {::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1))},
+        {nullptr, nullptr},
+        {::LoadCursor(nullptr, IDC_CROSS), nullptr},
     };
     std::vector<std::string> names;
     for (const auto& c : cases) {
         const char* name = AfxRegisterWndClass(CS_DBLCLKS, c.cursor, c.background);
         ASSERT_NE(name, nullptr);
         names.emplace_back(name);
-        EXPECT_EQ(AfxRegisterWndClass(CS_DBLCLKS, c.cursor, c.background), name);   // registered once
+        EXPECT_EQ(AfxRegisterWndClass(CS_DBLCLKS, c.cursor, c.background), name); // registered once
         WNDCLASSA info = {};
         ASSERT_TRUE(::GetClassInfoA(AfxGetInstanceHandle(), name, &info)) << name;
         EXPECT_EQ(info.hCursor, c.cursor) << name;
         EXPECT_EQ(info.hbrBackground, c.background) << name;
-        EXPECT_EQ(info.style, (UINT)CS_DBLCLKS) << name;
+        EXPECT_EQ(info.style, static_cast<UINT>(CS_DBLCLKS)) << name;
     }
     for (size_t i = 0; i < names.size(); ++i)
-        for (size_t j = i + 1; j < names.size(); ++j) EXPECT_NE(names[i], names[j]);
+        for (size_t j = i + 1; j < names.size(); ++j)
+            EXPECT_NE(names[i], names[j]);
 }

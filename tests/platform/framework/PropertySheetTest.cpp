@@ -10,9 +10,10 @@ TEST_F(FrameworkTest, PropertySheetOKKeepsBothPagesAndRemembersTheLastPage)
     sheet.AddPage(&two);
     std::string shownNumber;
     ModalDriver driver([&]() {
-        if (!sheet.m_hWnd || !one.m_hWnd) return false;
+        if (!sheet.m_hWnd || !one.m_hWnd)
+            return false;
         char text[32] = "";
-        ::GetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, text, (int)sizeof text);
+        ::GetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, text, static_cast<int>(sizeof text));
         shownNumber = text;
         ::SetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, "12");
         sheet.SetActivePage(1);
@@ -38,7 +39,8 @@ TEST_F(FrameworkTest, PropertySheetCancelReturnsCancelAndAppliesNothing)
     sheet.AddPage(&one);
     sheet.AddPage(&two);
     ModalDriver driver([&]() {
-        if (!sheet.m_hWnd || !one.m_hWnd) return false;
+        if (!sheet.m_hWnd || !one.m_hWnd)
+            return false;
         ::SetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, "13");
         sheet.PressButton(PSBTN_CANCEL);
         return true;
@@ -57,7 +59,8 @@ TEST_F(FrameworkTest, PageWithABadValueCannotBeLeft)
     sheet.AddPage(&two);
     int pageAfterBadValue = -1;
     ModalDriver driver([&]() {
-        if (!sheet.m_hWnd || !one.m_hWnd) return false;
+        if (!sheet.m_hWnd || !one.m_hWnd)
+            return false;
         ::SetDlgItemTextA(one.m_hWnd, IDC_PAGE_NUMBER, "100");
         sheet.SetActivePage(1);
         pageAfterBadValue = sheet.GetActiveIndex();
@@ -81,7 +84,8 @@ TEST_F(FrameworkTest, PropertySheetStartsAtTheAskedPage)
     sheet.AddPage(&two);
     int startIndex = -1;
     ModalDriver driver([&]() {
-        if (!sheet.m_hWnd) return false;
+        if (!sheet.m_hWnd)
+            return false;
         startIndex = sheet.GetActiveIndex();
         sheet.PressButton(PSBTN_CANCEL);
         return true;
@@ -107,7 +111,8 @@ TEST_F(FrameworkTest, SheetShownModelessOnceRunsModalLater)
 
     bool ranModal = false;
     ModalDriver driver([&]() {
-        if (!sheet.m_hWnd || !one.m_hWnd) return false;
+        if (!sheet.m_hWnd || !one.m_hWnd)
+            return false;
         ranModal = true;
         sheet.PressButton(PSBTN_OK);
         return true;

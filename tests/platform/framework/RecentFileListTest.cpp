@@ -16,7 +16,7 @@ std::string RegistryValue(const std::string& app, const char* entry)
 TEST_F(FrameworkTest, RecentFilesAreNewestFirstWithoutDuplicates)
 {
     std::string a = MakeFile("a.smp"), b = MakeFile("b.smp"), c = MakeFile("c.smp");
-    for (const std::string& path : { a, b, c, a }) {
+    for (const std::string& path : {a, b, c, a}) {
         CDocument* doc = m_app->OpenDocumentFile(path.c_str());
         ASSERT_NE(doc, nullptr);
         doc->OnCloseDocument();
@@ -50,25 +50,25 @@ TEST_F(FrameworkTest, RecentFileMenuListsTheFilesAndOpensThem)
     CSampleMainFrame* main = m_app->MainFrame();
     HMENU file = ::GetSubMenu(main->GetMenu(), 0);
     // An empty list leaves the placeholder greyed.
-    main->SendMessage(WM_INITMENUPOPUP, (WPARAM)file, 0);
+    main->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_TRUE(::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED);
 
     std::string a = MakeFile("menu_a.smp"), b = MakeFile("menu_b.smp");
     m_app->OpenDocumentFile(a.c_str())->OnCloseDocument();
     m_app->OpenDocumentFile(b.c_str())->OnCloseDocument();
     int countBefore = ::GetMenuItemCount(file);
-    main->SendMessage(WM_INITMENUPOPUP, (WPARAM)file, 0);
+    main->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_EQ(::GetMenuItemCount(file), countBefore + 1);
     char text[MAX_PATH + 8] = "";
-    ::GetMenuStringA(file, ID_FILE_MRU_FILE1, text, (int)sizeof text, MF_BYCOMMAND);
+    ::GetMenuStringA(file, ID_FILE_MRU_FILE1, text, static_cast<int>(sizeof text), MF_BYCOMMAND);
     EXPECT_EQ(std::string(text), "&1 " + b);
-    ::GetMenuStringA(file, ID_FILE_MRU_FILE1 + 1, text, (int)sizeof text, MF_BYCOMMAND);
+    ::GetMenuStringA(file, ID_FILE_MRU_FILE1 + 1, text, static_cast<int>(sizeof text), MF_BYCOMMAND);
     EXPECT_EQ(std::string(text), "&2 " + a);
     EXPECT_FALSE(::GetMenuState(file, ID_FILE_MRU_FILE1 + 1, MF_BYCOMMAND) & MF_GRAYED);
     // Opening the menu again does not duplicate the entries; the items after them stay.
-    main->SendMessage(WM_INITMENUPOPUP, (WPARAM)file, 0);
+    main->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_EQ(::GetMenuItemCount(file), countBefore + 1);
-    EXPECT_NE(::GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND), (UINT)-1);
+    EXPECT_NE(::GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND), static_cast<UINT>(-1));
 
     main->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1 + 1, 0);
     CDocument* doc = main->GetActiveFrame()->GetActiveDocument();
@@ -77,11 +77,12 @@ TEST_F(FrameworkTest, RecentFileMenuListsTheFilesAndOpensThem)
     doc->OnCloseDocument();
 
     // Emptied list: the entries shrink back to the greyed placeholder.
-    while (m_app->m_pRecentFileList->GetCount() > 0) m_app->m_pRecentFileList->Remove(0);
+    while (m_app->m_pRecentFileList->GetCount() > 0)
+        m_app->m_pRecentFileList->Remove(0);
     file = ::GetSubMenu(main->GetMenu(), 0);
-    main->SendMessage(WM_INITMENUPOPUP, (WPARAM)file, 0);
+    main->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_EQ(::GetMenuItemCount(file), countBefore);
-    ::GetMenuStringA(file, ID_FILE_MRU_FILE1, text, (int)sizeof text, MF_BYCOMMAND);
+    ::GetMenuStringA(file, ID_FILE_MRU_FILE1, text, static_cast<int>(sizeof text), MF_BYCOMMAND);
     EXPECT_STREQ(text, "Recent File");
     EXPECT_TRUE(::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED);
 }

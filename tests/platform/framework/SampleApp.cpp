@@ -26,8 +26,14 @@ BEGIN_MESSAGE_MAP(CSampleDoc, CDocument)
     ON_UPDATE_COMMAND_UI_RANGE(ID_PICK_FIRST, ID_PICK_LAST, OnUpdatePick)
 END_MESSAGE_MAP()
 
-CSampleDoc::CSampleDoc() { ++s_liveCount; }
-CSampleDoc::~CSampleDoc() { --s_liveCount; }
+CSampleDoc::CSampleDoc()
+{
+    ++s_liveCount;
+}
+CSampleDoc::~CSampleDoc()
+{
+    --s_liveCount;
+}
 
 BOOL CSampleDoc::OnNewDocument()
 {
@@ -55,7 +61,10 @@ BOOL CSampleDoc::OnSaveDocument(const char* path)
     return CDocument::OnSaveDocument(path);
 }
 
-void CSampleDoc::OnRoute(UINT id) { Trace("doc", id); }
+void CSampleDoc::OnRoute(UINT id)
+{
+    Trace("doc", id);
+}
 
 void CSampleDoc::OnToggle()
 {
@@ -71,7 +80,7 @@ void CSampleDoc::OnUpdateToggle(CCmdUI* cmdUI)
 
 void CSampleDoc::OnPick(UINT id)
 {
-    m_picked = (int)id;
+    m_picked = static_cast<int>(id);
     Trace("doc", id);
 }
 
@@ -82,7 +91,7 @@ void CSampleDoc::OnUpdatePick(CCmdUI* cmdUI)
         cmdUI->Enable(!m_locked);
         return;
     }
-    cmdUI->SetRadio((int)cmdUI->m_nID == m_picked);
+    cmdUI->SetRadio(static_cast<int>(cmdUI->m_nID) == m_picked);
 }
 
 // ---- view ------------------------------------------------------------------------------------
@@ -111,7 +120,10 @@ void CSampleView::OnActivateView(BOOL activate, CView* activated, CView* deactiv
     CView::OnActivateView(activate, activated, deactivated);
 }
 
-void CSampleView::OnRoute(UINT id) { Trace("view", id); }
+void CSampleView::OnRoute(UINT id)
+{
+    Trace("view", id);
+}
 
 // ---- child frame -----------------------------------------------------------------------------
 
@@ -121,7 +133,10 @@ BEGIN_MESSAGE_MAP(CSampleChild, CMDIChildWnd)
     ON_COMMAND_RANGE(ID_ROUTE_VIEW, ID_ROUTE_CHILD, OnRoute)
 END_MESSAGE_MAP()
 
-void CSampleChild::OnRoute(UINT id) { Trace("child", id); }
+void CSampleChild::OnRoute(UINT id)
+{
+    Trace("child", id);
+}
 
 // ---- main frame ------------------------------------------------------------------------------
 
@@ -140,18 +155,24 @@ END_MESSAGE_MAP()
 
 int CSampleMainFrame::OnCreate(LPCREATESTRUCTA cs)
 {
-    if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
-    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS)
-        || !m_toolBar.LoadToolBar(IDR_MAINFRAME))
+    if (CMDIFrameWnd::OnCreate(cs) == -1)
         return -1;
-    static const UINT indicators[] = { ID_SEPARATOR, ID_INDICATOR_DOCS, ID_INDICATOR_CAPS };
-    if (!m_statusBar.Create(this) || !m_statusBar.SetIndicators(indicators, 3)) return -1;
-    if (!m_dialogBar.Create(this, IDD_BAR, WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_DIALOGBAR)) return -1;
+    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS) ||
+        !m_toolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    static const UINT indicators[] = {ID_SEPARATOR, ID_INDICATOR_DOCS, ID_INDICATOR_CAPS};
+    if (!m_statusBar.Create(this) || !m_statusBar.SetIndicators(indicators, 3))
+        return -1;
+    if (!m_dialogBar.Create(this, IDD_BAR, WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_DIALOGBAR))
+        return -1;
     RecalcLayout();
     return 0;
 }
 
-void CSampleMainFrame::OnRoute(UINT id) { Trace("main", id); }
+void CSampleMainFrame::OnRoute(UINT id)
+{
+    Trace("main", id);
+}
 
 void CSampleMainFrame::OnUpdateDocCount(CCmdUI* cmdUI)
 {
@@ -161,13 +182,19 @@ void CSampleMainFrame::OnUpdateDocCount(CCmdUI* cmdUI)
     cmdUI->SetText(text);
 }
 
-void CSampleMainFrame::OnBarButton() { ++m_barClicks; }
+void CSampleMainFrame::OnBarButton()
+{
+    ++m_barClicks;
+}
 
-void CSampleMainFrame::OnUpdateBarButton(CCmdUI* cmdUI) { cmdUI->Enable(m_barButtonEnabled); }
+void CSampleMainFrame::OnUpdateBarButton(CCmdUI* cmdUI)
+{
+    cmdUI->Enable(m_barButtonEnabled);
+}
 
 LRESULT CSampleMainFrame::OnPingMessage(WPARAM wParam, LPARAM lParam)
 {
-    m_pings += (int)wParam;
+    m_pings += static_cast<int>(wParam);
     return lParam + 1;
 }
 
@@ -187,23 +214,30 @@ BOOL CSampleApp::InitInstance()
     AddDocTemplate(new CMultiDocTemplate(IDR_SAMPLEDOC, RUNTIME_CLASS(CSampleDoc), RUNTIME_CLASS(CSampleChild),
                                          RUNTIME_CLASS(CSampleView)));
     CSampleMainFrame* frame = new CSampleMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return FALSE;
+    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
+        return FALSE;
     m_pMainWnd = frame;
     frame->ShowWindow(SW_SHOW);
     frame->UpdateWindow();
     return TRUE;
 }
 
-void CSampleApp::OnRoute(UINT id) { Trace("app", id); }
+void CSampleApp::OnRoute(UINT id)
+{
+    Trace("app", id);
+}
 
-void CSampleApp::OnPing() { Trace("app", ID_SAMPLE_PING); }
+void CSampleApp::OnPing()
+{
+    Trace("app", ID_SAMPLE_PING);
+}
 
 // ---- dialogs ---------------------------------------------------------------------------------
 
 BOOL CValuesDlg::OnInitDialog()
 {
-    for (const char* kind : { "Plain", "Fancy", "Odd" })
-        SendDlgItemMessage(IDC_KIND, CB_ADDSTRING, 0, (LPARAM)kind);
+    for (const char* kind : {"Plain", "Fancy", "Odd"})
+        SendDlgItemMessage(IDC_KIND, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
     return CDialog::OnInitDialog();
 }
 

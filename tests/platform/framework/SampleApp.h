@@ -27,9 +27,9 @@ public:
     bool m_toggled = false;
     int m_picked = ID_PICK_FIRST;
     std::vector<std::string> m_savedTo;
-    ULONGLONG m_openedLength = 0;   // size of the file when it was opened
+    ULONGLONG m_openedLength = 0; // size of the file when it was opened
     static int s_liveCount;
-    static std::vector<std::string> s_allSaves;   // every save of every document
+    static std::vector<std::string> s_allSaves; // every save of every document
 
     void OnRoute(UINT id);
     void OnToggle();
@@ -86,7 +86,11 @@ public:
     explicit CSampleApp(const char* appName);
     // Registers the template and creates the main frame (what a program's InitInstance does).
     BOOL InitInstance() override;
-    CDocTemplate* Template() { POSITION pos = GetFirstDocTemplatePosition(); return GetNextDocTemplate(pos); }
+    CDocTemplate* Template()
+    {
+        POSITION pos = GetFirstDocTemplatePosition();
+        return GetNextDocTemplate(pos);
+    }
     CSampleMainFrame* MainFrame() { return static_cast<CSampleMainFrame*>(m_pMainWnd); }
 
     void OnRoute(UINT id);

@@ -4,7 +4,10 @@
 
 namespace {
 
-HDDEDATA CALLBACK IgnoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+HDDEDATA CALLBACK IgnoreDde(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
+{
+    return nullptr;
+}
 
 std::string ClassesValue(const std::string& key)
 {
@@ -27,11 +30,11 @@ TEST_F(FrameworkTest, CommandLineNamesTheFileAndTheSwitches)
         BOOL splash;
         BOOL embedded;
     } cases[] = {
-        { "", CCommandLineInfo::FileNew, "", TRUE, FALSE },
-        { "\"C:\\My Files\\a b.smp\"", CCommandLineInfo::FileOpen, "C:\\My Files\\a b.smp", TRUE, FALSE },
-        { "/nologo C:\\x.smp", CCommandLineInfo::FileOpen, "C:\\x.smp", FALSE, FALSE },
-        { "-Embedding", CCommandLineInfo::FileNew, "", FALSE, TRUE },
-        { "/dde", CCommandLineInfo::FileDDE, "", TRUE, FALSE },
+        {"", CCommandLineInfo::FileNew, "", TRUE, FALSE},
+        {"\"C:\\My Files\\a b.smp\"", CCommandLineInfo::FileOpen, "C:\\My Files\\a b.smp", TRUE, FALSE},
+        {"/nologo C:\\x.smp", CCommandLineInfo::FileOpen, "C:\\x.smp", FALSE, FALSE},
+        {"-Embedding", CCommandLineInfo::FileNew, "", FALSE, TRUE},
+        {"/dde", CCommandLineInfo::FileDDE, "", TRUE, FALSE},
     };
     for (const auto& c : cases) {
         m_app->m_lpCmdLine = c.line;
@@ -79,18 +82,19 @@ TEST_F(FrameworkTest, DdeOpenCommandOpensTheDocument)
     std::string path = MakeFile("dde file.smp");
     m_app->EnableShellOpen();
     char service[64] = "";
-    ::GlobalGetAtomNameA(m_app->m_atomApp, service, (int)sizeof service);
+    ::GlobalGetAtomNameA(m_app->m_atomApp, service, static_cast<int>(sizeof service));
 
     DWORD instance = 0;
-    ASSERT_EQ(::DdeInitializeA(&instance, &IgnoreDde, APPCMD_CLIENTONLY, 0), (UINT)DMLERR_NO_ERROR);
+    ASSERT_EQ(::DdeInitializeA(&instance, &IgnoreDde, APPCMD_CLIENTONLY, 0), static_cast<UINT>(DMLERR_NO_ERROR));
     HSZ serviceName = ::DdeCreateStringHandleA(instance, service, CP_WINANSI);
     HSZ topicName = ::DdeCreateStringHandleA(instance, "System", CP_WINANSI);
     HCONV conversation = ::DdeConnect(instance, serviceName, topicName, nullptr);
     ASSERT_NE(conversation, nullptr);
     std::string command = "[open(\"" + path + "\")]";
     DWORD result = 0;
-    HDDEDATA done = ::DdeClientTransaction((BYTE*)command.c_str(), (DWORD)command.size() + 1, conversation, nullptr,
-                                           0, XTYP_EXECUTE, 5000, &result);
+    HDDEDATA done =
+        ::DdeClientTransaction(reinterpret_cast<BYTE*>(command.data()), static_cast<DWORD>(command.size()) + 1,
+                               conversation, nullptr, 0, XTYP_EXECUTE, 5000, &result);
     EXPECT_NE(done, nullptr);
     ::DdeDisconnect(conversation);
     ::DdeFreeStringHandle(instance, serviceName);

@@ -56,13 +56,13 @@ TEST(FrameworkRect, MeasuresAndMoves)
     EXPECT_TRUE(flipped.IsRectEmpty());
     flipped.NormalizeRect();
     EXPECT_EQ(flipped, CRect(0, 0, 10, 10));
-    EXPECT_EQ(CPoint((LPARAM)MAKELPARAM(-3, 4)), CPoint(-3, 4));
+    EXPECT_EQ(CPoint(static_cast<LPARAM>(MAKELPARAM(-3, 4))), CPoint(-3, 4));
 }
 
 TEST(FrameworkGdi, ObjectsOwnTheirHandles)
 {
     CBitmap bitmap;
-    ASSERT_TRUE(bitmap.LoadBitmap(128));   // the sample tool bar's bitmap
+    ASSERT_TRUE(bitmap.LoadBitmap(128)); // the sample tool bar's bitmap
     BITMAP info = {};
     bitmap.GetBitmap(&info);
     EXPECT_EQ(info.bmWidth, 48);
@@ -81,29 +81,33 @@ TEST(FrameworkGdi, ObjectsOwnTheirHandles)
         EXPECT_EQ(lb.lbColor, RGB(1, 2, 3));
     }
     LOGBRUSH gone = {};
-    EXPECT_EQ(::GetObjectA(handle, sizeof gone, &gone), 0);   // deleted with its wrapper
+    EXPECT_EQ(::GetObjectA(handle, sizeof gone, &gone), 0); // deleted with its wrapper
 }
 
 TEST(FrameworkCollections, ObjectArrayKeepsOrderAndIgnoresBadIndexes)
 {
-    struct CItem : CObject { int n; explicit CItem(int v) : n(v) {} };
+    struct CItem : CObject {
+        int n;
+        explicit CItem(int v) : n(v) {}
+    };
     CItem a(1), b(2), c(3), d(4);
     CObArray array;
     EXPECT_TRUE(array.IsEmpty());
     EXPECT_EQ(array.Add(&a), 0);
     EXPECT_EQ(array.Add(&c), 1);
     array.InsertAt(1, &b);
-    array.InsertAt(99, &d);   // past the end: appended
+    array.InsertAt(99, &d); // past the end: appended
     ASSERT_EQ(array.GetSize(), 4);
-    const CObject* expected[] = { &a, &b, &c, &d };
-    for (INT_PTR i = 0; i < array.GetSize(); ++i) EXPECT_EQ(array[i], expected[i]) << i;
+    const CObject* expected[] = {&a, &b, &c, &d};
+    for (INT_PTR i = 0; i < array.GetSize(); ++i)
+        EXPECT_EQ(array[i], expected[i]) << i;
     EXPECT_EQ(array.GetAt(-1), nullptr);
     EXPECT_EQ(array.GetAt(4), nullptr);
-    array.SetAt(7, &a);        // ignored
+    array.SetAt(7, &a); // ignored
     array.RemoveAt(1, 2);
     ASSERT_EQ(array.GetSize(), 2);
     EXPECT_EQ(array[1], &d);
-    array.RemoveAt(1, 10);     // clamps at the end
+    array.RemoveAt(1, 10); // clamps at the end
     EXPECT_EQ(array.GetUpperBound(), 0);
     array.RemoveAll();
     EXPECT_EQ(array.GetCount(), 0);
@@ -114,7 +118,7 @@ TEST(FrameworkCollections, StringMapLooksUpByExactKeyAndVisitsEveryEntryOnce)
     int one = 1, two = 2, three = 3;
     CMapStringToPtr map(10);
     map.SetAt("Gain", &one);
-    map.SetAt("gain", &two);   // keys are case-sensitive
+    map.SetAt("gain", &two); // keys are case-sensitive
     map["Slope"] = &three;
     map.SetAt("Gain", &three); // replaces
     EXPECT_EQ(map.GetCount(), 3);
@@ -122,7 +126,7 @@ TEST(FrameworkCollections, StringMapLooksUpByExactKeyAndVisitsEveryEntryOnce)
     ASSERT_TRUE(map.Lookup("Gain", value));
     EXPECT_EQ(value, &three);
     EXPECT_FALSE(map.Lookup("GAIN", value));
-    EXPECT_EQ(value, &three);  // untouched by a failed lookup
+    EXPECT_EQ(value, &three); // untouched by a failed lookup
 
     std::vector<std::string> keys;
     for (POSITION pos = map.GetStartPosition(); pos;) {
@@ -130,7 +134,7 @@ TEST(FrameworkCollections, StringMapLooksUpByExactKeyAndVisitsEveryEntryOnce)
         map.GetNextAssoc(pos, key, value);
         keys.emplace_back(key);
     }
-    EXPECT_EQ(keys, (std::vector<std::string>{ "Gain", "Slope", "gain" }));
+    EXPECT_EQ(keys, (std::vector<std::string>{"Gain", "Slope", "gain"}));
     EXPECT_TRUE(map.RemoveKey("Slope"));
     EXPECT_FALSE(map.RemoveKey("Slope"));
     map.RemoveAll();
@@ -144,7 +148,8 @@ int ChangedPixels(CDC& dc, const RECT& area)
     int changed = 0;
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
-            if ((::GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF) ++changed;
+            if ((::GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF)
+                ++changed;
     return changed;
 }
 } // namespace
@@ -156,21 +161,21 @@ TEST(FrameworkDC, DragRectangleMovesWithoutLeavingTraces)
     HBITMAP bitmap = ::CreateBitmap(64, 64, 1, 32, nullptr);
     ASSERT_NE(bitmap, nullptr);
     HGDIOBJ old = dc.SelectObject(bitmap);
-    const RECT all = { 0, 0, 64, 64 };
+    const RECT all = {0, 0, 64, 64};
     dc.FillSolidRect(all, RGB(255, 255, 255));
 
-    const RECT first = { 4, 4, 30, 30 }, second = { 20, 20, 60, 50 };
-    const SIZE thick = { 5, 5 }, none = { 0, 0 };
+    const RECT first = {4, 4, 30, 30}, second = {20, 20, 60, 50};
+    const SIZE thick = {5, 5}, none = {0, 0};
     dc.DrawDragRect(first, thick, nullptr, none);
     EXPECT_GT(ChangedPixels(dc, first), 0);
-    EXPECT_EQ(ChangedPixels(dc, RECT{ 9, 9, 25, 25 }), 0);   // the inside stays clear
+    EXPECT_EQ(ChangedPixels(dc, RECT{9, 9, 25, 25}), 0); // the inside stays clear
     dc.DrawDragRect(second, thick, &first, thick);
-    EXPECT_EQ(ChangedPixels(dc, RECT{ 0, 0, 20, 64 }), 0);  // the first frame is gone...
-    EXPECT_GT(ChangedPixels(dc, second), 0);                // ...the second shows
+    EXPECT_EQ(ChangedPixels(dc, RECT{0, 0, 20, 64}), 0); // the first frame is gone...
+    EXPECT_GT(ChangedPixels(dc, second), 0);             // ...the second shows
     dc.DrawDragRect(second, none, &second, thick);
     EXPECT_EQ(ChangedPixels(dc, all), 0);
 
-    dc.InvertRect(RECT{ 0, 0, 2, 2 });
+    dc.InvertRect(RECT{0, 0, 2, 2});
     EXPECT_EQ(ChangedPixels(dc, all), 4);
     dc.SelectObject(old);
     ::DeleteObject(bitmap);
@@ -183,12 +188,14 @@ TEST(FrameworkDC, MemoryContextIsDeletedWithItsObject)
         CDC dc;
         ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
         made = dc.GetSafeHdc();
-        EXPECT_EQ(::GetObjectType(made), (DWORD)OBJ_MEMDC);
+        EXPECT_EQ(::GetObjectType(made), static_cast<DWORD>(OBJ_MEMDC));
     }
     EXPECT_EQ(::GetObjectType(made), 0u);
     // A CDC that only wraps a context leaves it alone.
     HDC screen = ::GetDC(nullptr);
-    { CDC wrapper(screen); }
+    {
+        CDC wrapper(screen);
+    }
     EXPECT_NE(::GetObjectType(screen), 0u);
     ::ReleaseDC(nullptr, screen);
 }
@@ -198,7 +205,11 @@ struct ThreadProbe {
     HANDLE go = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     volatile LONG ran = 0;
-    ~ThreadProbe() { ::CloseHandle(go); ::CloseHandle(done); }
+    ~ThreadProbe()
+    {
+        ::CloseHandle(go);
+        ::CloseHandle(done);
+    }
 };
 
 UINT WaitThenRun(LPVOID param)
@@ -210,7 +221,10 @@ UINT WaitThenRun(LPVOID param)
     return 7;
 }
 
-UINT Throws(LPVOID) { throw 42; }
+UINT Throws(LPVOID)
+{
+    throw 42;
+}
 } // namespace
 
 TEST(FrameworkThread, KeptThreadCanBeWaitedOnAndGivesItsExitCode)
@@ -222,7 +236,7 @@ TEST(FrameworkThread, KeptThreadCanBeWaitedOnAndGivesItsExitCode)
     EXPECT_NE(thread->m_nThreadID, 0u);
     EXPECT_EQ(thread->GetThreadPriority(), THREAD_PRIORITY_BELOW_NORMAL);
     ::SetEvent(probe.go);
-    EXPECT_EQ(probe.ran, 0);   // still suspended
+    EXPECT_EQ(probe.ran, 0); // still suspended
     thread->ResumeThread();
     ASSERT_EQ(::WaitForSingleObject(thread->m_hThread, 5000), WAIT_OBJECT_0);
     DWORD code = 0;
@@ -238,7 +252,7 @@ TEST(FrameworkThread, KeptThreadCanBeWaitedOnAndGivesItsExitCode)
     failing->ResumeThread();
     ASSERT_EQ(::WaitForSingleObject(failing->m_hThread, 5000), WAIT_OBJECT_0);
     ::GetExitCodeThread(failing->m_hThread, &code);
-    EXPECT_EQ(code, (DWORD)-1);
+    EXPECT_EQ(code, static_cast<DWORD>(-1));
     delete failing;
 }
 
