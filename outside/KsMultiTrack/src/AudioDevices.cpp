@@ -537,8 +537,9 @@ std::unique_ptr<AudioInput> AudioInput::Open(const DeviceSettings& settings, DWO
         *hr = WaveOpenError(r, false);
         return nullptr;
     }
-    const size_t frames = std::max<size_t>(64, rate / 20);
-    const size_t count = std::max<size_t>(4, static_cast<size_t>(settings.waveInBufferMs) / 50);
+    // 10 ms blocks: the position where a take starts is known to a block at worst.
+    const size_t frames = std::max<size_t>(32, rate / 100);
+    const size_t count = std::max<size_t>(8, static_cast<size_t>(settings.waveInBufferMs) / 10);
     in->m_data.assign(count, std::vector<int16_t>(frames * channels));
     in->m_headers.assign(count, WAVEHDR{});
     for (size_t i = 0; i < count; ++i) {
