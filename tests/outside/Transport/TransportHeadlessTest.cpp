@@ -191,3 +191,36 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<LoopCase>& i) { return std::string(i.param.name); });
 
 } // namespace
+
+namespace {
+
+// Every object a transport makes goes with it: the module counts none afterwards.
+TEST(TransportLifetime, ReleasedTransportsLeaveNoObjects)
+{
+    Engine engine;
+    ASSERT_TRUE(engine.Module());
+    auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(engine.Module(), "DllCanUnloadNow")));
+    ASSERT_TRUE(canUnload);
+    ASSERT_EQ(S_OK, canUnload()) << "objects of earlier tests are still alive";
+    {
+        Ref<IMtTrackSet> set;
+        ASSERT_EQ(S_OK, engine.CreateTrackSet(set.Out()));
+        auto create = engine.Get<PFN_MtCreateInstance>(kMtOrdCreateInstance);
+        Ref<IMtTransport> first, second;
+        ASSERT_EQ(S_OK, create(kMtClsidTransport, reinterpret_cast<void**>(first.Out()), __uuidof(IMtTransport)));
+        ASSERT_EQ(S_OK, create(kMtClsidTransport, reinterpret_cast<void**>(second.Out()), __uuidof(IMtTransport)));
+        Ref<IMtSourceLink> link;
+        ASSERT_EQ(S_OK, first->QueryInterface(__uuidof(IMtSourceLink), reinterpret_cast<void**>(link.Out())));
+        ASSERT_EQ(S_OK, link->Attach(set.Get(), 2));
+        first->Start(1);
+        Ref<IMtRecordItems> records;
+        ASSERT_EQ(S_OK, second->QueryInterface(__uuidof(IMtRecordItems), reinterpret_cast<void**>(records.Out())));
+        Ref<IMtItemList> list;
+        ASSERT_EQ(S_OK, records->GetItemList(list.Out()));
+        EXPECT_EQ(S_FALSE, canUnload());
+    }
+    EXPECT_EQ(S_OK, canUnload());
+}
+
+} // namespace
