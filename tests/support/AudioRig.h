@@ -3,7 +3,8 @@
 // Facts of that path the rig is built on: waveOut keeps a stream whole only while a waveIn is
 // open in the same process, so the capture opens first, at program start, and the tests wait
 // for its first buffer; capture starts 1.3-1.8 s after waveInStart; each played stream loses
-// a fixed ~15 ms at its start; a pause resumes within +-8 ms of where it stopped.
+// a fixed ~15 ms at its start (15-30 ms seen under load); a pause resumes within +-8 ms of
+// where it stopped. KV_RIG_DUMP=1 in the environment prints the ramp pieces and stalls found.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>

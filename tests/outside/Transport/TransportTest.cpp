@@ -271,7 +271,7 @@ TEST_F(TransportTest, PositionSetWhilePlayingJumpsThere)
     EXPECT_NEAR(double(length - 1), pieces[1].lastPosition, kRate * 0.010);
 }
 
-TEST_F(TransportTest, SuspendClosesTheOutputAndResumeGoesOnWhereItWas)
+TEST_F(TransportTest, SuspendClosesTheOutputAndResumeReopensWithTheNewSettings)
 {
     auto suspend = engine_.Get<PFN_MtSuspendAudio>(kMtOrdSuspendAudio);
     const LONGLONG length = kRate * 2;
@@ -282,12 +282,18 @@ TEST_F(TransportTest, SuspendClosesTheOutputAndResumeGoesOnWhereItWas)
     LONGLONG held = 0;
     position_->GetPosition(&held);
     window_.Pump(400);
+    // The devices reopen as the settings are now: DirectSound instead of waveOut.
+    rig::ScopedSetting directSound("DirectSoundUse", 1);
     ASSERT_EQ(S_OK, suspend(0));
     ASSERT_TRUE(WaitEnd(5000));
     auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
-    ASSERT_EQ(2u, pieces.size());
-    EXPECT_NEAR(double(held), pieces[1].firstPosition, kRate * 0.030 + rig::kStartLoss);
-    EXPECT_NEAR(double(length - 1), pieces[1].lastPosition, kRate * 0.010);
+    // Before the suspension, and from the held position on to the end (DirectSound under load
+    // may stall on the way: the pieces then only go forward).
+    ASSERT_GE(pieces.size(), 2u);
+    EXPECT_NEAR(double(held), pieces[1].firstPosition, kRate * 0.060) << "DirectSound's start loss is its own";
+    for (size_t i = 2; i < pieces.size(); ++i)
+        EXPECT_GE(pieces[i].firstPosition, pieces[i - 1].lastPosition);
+    EXPECT_NEAR(double(length - 1), pieces.back().lastPosition, kRate * 0.010);
 }
 
 struct DeviceCase {
