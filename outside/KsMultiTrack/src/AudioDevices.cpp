@@ -258,9 +258,10 @@ public:
             return hr == DSERR_ALLOCATED ? static_cast<HRESULT>(0x83E80835) : static_cast<HRESULT>(0x83E803EA);
         }
         Clear();
-        m_paused = paused;
-        if (!paused)
-            m_buffer->Play(0, 0, DSBPLAY_LOOPING);
+        // Play starts with the first write: a buffer started empty loses what the device
+        // mixed ahead before the first frames are in.
+        m_paused = true;
+        m_startOnWrite = !paused;
         return S_OK;
     }
 
@@ -291,6 +292,11 @@ public:
             m_written += n;
         }
         SilenceAhead(m_frames / 5 + 1);
+        if (m_startOnWrite && m_written > 0) {
+            m_startOnWrite = false;
+            m_paused = false;
+            m_buffer->Play(0, 0, DSBPLAY_LOOPING);
+        }
     }
     LONGLONG Played() override
     {
@@ -302,23 +308,29 @@ public:
     {
         Update();
         m_paused = true;
+        m_startOnWrite = false;
         m_buffer->Stop();
     }
     void Resume() override
     {
-        m_paused = false;
-        m_buffer->Play(0, 0, DSBPLAY_LOOPING);
+        if (m_written > m_played) {
+            m_paused = false;
+            m_buffer->Play(0, 0, DSBPLAY_LOOPING);
+        } else {
+            m_startOnWrite = true;
+        }
     }
     void Reset() override
     {
+        const bool running = !m_paused || m_startOnWrite;
         m_buffer->Stop();
         m_buffer->SetCurrentPosition(0);
         Clear();
         m_written = m_played = 0;
         m_lastCursor = 0;
         m_draining = false;
-        if (!m_paused)
-            m_buffer->Play(0, 0, DSBPLAY_LOOPING);
+        m_paused = true;
+        m_startOnWrite = running;
     }
     HANDLE WaitHandle() const override { return nullptr; }
     LONG Underruns() const override { return m_underruns; }
@@ -402,6 +414,7 @@ private:
     LONG m_underruns = 0;
     int m_bufferMs = 500;
     bool m_paused = false;
+    bool m_startOnWrite = false;
     bool m_draining = false;
 };
 
