@@ -1,5 +1,6 @@
 // The transport where there are no sound devices (the headless prefix), and what it plays,
 // rendered without a device: the repeat switch and the loop range.
+#include "ComRef.h"
 #include "EngineFixture.h"
 #include "ErrorText.h"
 #include "PlaybackRenderer.h"
@@ -36,8 +37,8 @@ protected:
     }
 
     PFN_MtCreateInstance create_ = nullptr;
-    Ref<IMtTransport> transport_;
-    Ref<IMtSourceLink> link_;
+    ComRef<IMtTransport> transport_;
+    ComRef<IMtSourceLink> link_;
 };
 
 TEST_F(TransportHeadlessTest, AnswersEveryInterfaceAsOneObject)
@@ -45,16 +46,16 @@ TEST_F(TransportHeadlessTest, AnswersEveryInterfaceAsOneObject)
     const IID* iids[] = {&__uuidof(IMtTransport),  &__uuidof(IMtPlayPosition), &__uuidof(IMtRecorder),
                          &__uuidof(IMtPlayStatus), &__uuidof(IMtSourceLink),   &__uuidof(IMtNotify),
                          &__uuidof(IMtDeviceWindow), &__uuidof(IMtRecordItems)};
-    Ref<IUnknown> identity;
+    ComRef<IUnknown> identity;
     ASSERT_EQ(S_OK, transport_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Out())));
     for (const IID* iid : iids) {
-        Ref<IUnknown> face;
+        ComRef<IUnknown> face;
         ASSERT_EQ(S_OK, transport_->QueryInterface(*iid, reinterpret_cast<void**>(face.Out())));
-        Ref<IUnknown> back;
+        ComRef<IUnknown> back;
         ASSERT_EQ(S_OK, face->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(back.Out())));
         EXPECT_EQ(identity.Get(), back.Get());
     }
-    Ref<IUnknown> other;
+    ComRef<IUnknown> other;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, create_(__uuidof(IMtTransport), reinterpret_cast<void**>(other.Out()),
                                                  __uuidof(IMtTransport)));
     EXPECT_EQ(E_POINTER, create_(kMtClsidTransport, nullptr, __uuidof(IMtTransport)));
@@ -64,7 +65,7 @@ TEST_F(TransportHeadlessTest, WithoutDevicesNothingStartsAndNothingIsLeft)
 {
     EngineTempFolder temp(engine_);
     ASSERT_TRUE(temp.Ready());
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
     ASSERT_EQ(S_OK, track->SetRecordArmed(1));
     EXPECT_EQ(E_UNEXPECTED, transport_->Start(0)) << "nothing attached";
@@ -80,12 +81,12 @@ TEST_F(TransportHeadlessTest, WithoutDevicesNothingStartsAndNothingIsLeft)
         EXPECT_EQ(1, state);
     }
     EXPECT_EQ(kMtErrNoDevice, link_->SetMonitoring(set_.Get(), 1));
-    Ref<IMtRecorder> recorder;
+    ComRef<IMtRecorder> recorder;
     ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtRecorder), reinterpret_cast<void**>(recorder.Out())));
     EXPECT_EQ(0, recorder->GetStatus());
-    Ref<IMtRecordItems> records;
+    ComRef<IMtRecordItems> records;
     ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtRecordItems), reinterpret_cast<void**>(records.Out())));
-    Ref<IMtItemList> list;
+    ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, records->GetItemList(list.Out()));
     EXPECT_TRUE(list->IsEmpty());
     EXPECT_EQ(0u, TempTakeFiles(temp));
@@ -144,11 +145,11 @@ TEST_P(RendererLoopTest, PlaysTheStretchesTheSwitchAndRangeGive)
     for (LONGLONG t = 0; t < length; ++t)
         ramp[size_t(t)] = int16_t(t + 1);
     ASSERT_EQ(S_OK, set_->SetFormat(16, 48000));
-    Ref<IMtTrack> track;
+    ComRef<IMtTrack> track;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
-    Ref<IMtItem> item;
+    ComRef<IMtItem> item;
     *item.Out() = MakeItem("ramp.raw", ramp.data(), ramp.size() * 2, 1, 16, 48000);
-    Ref<IMtClip> clip;
+    ComRef<IMtClip> clip;
     *clip.Out() = ClipOf(item.Get());
     ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), 0, 0, 0));
     ASSERT_EQ(S_OK, set_->SetShuttleStart(c.repeat));
@@ -204,19 +205,19 @@ TEST(TransportLifetime, ReleasedTransportsLeaveNoObjects)
     ASSERT_TRUE(canUnload);
     ASSERT_EQ(S_OK, canUnload()) << "objects of earlier tests are still alive";
     {
-        Ref<IMtTrackSet> set;
+        ComRef<IMtTrackSet> set;
         ASSERT_EQ(S_OK, engine.CreateTrackSet(set.Out()));
         auto create = engine.Get<PFN_MtCreateInstance>(kMtOrdCreateInstance);
-        Ref<IMtTransport> first, second;
+        ComRef<IMtTransport> first, second;
         ASSERT_EQ(S_OK, create(kMtClsidTransport, reinterpret_cast<void**>(first.Out()), __uuidof(IMtTransport)));
         ASSERT_EQ(S_OK, create(kMtClsidTransport, reinterpret_cast<void**>(second.Out()), __uuidof(IMtTransport)));
-        Ref<IMtSourceLink> link;
+        ComRef<IMtSourceLink> link;
         ASSERT_EQ(S_OK, first->QueryInterface(__uuidof(IMtSourceLink), reinterpret_cast<void**>(link.Out())));
         ASSERT_EQ(S_OK, link->Attach(set.Get(), 2));
         first->Start(1);
-        Ref<IMtRecordItems> records;
+        ComRef<IMtRecordItems> records;
         ASSERT_EQ(S_OK, second->QueryInterface(__uuidof(IMtRecordItems), reinterpret_cast<void**>(records.Out())));
-        Ref<IMtItemList> list;
+        ComRef<IMtItemList> list;
         ASSERT_EQ(S_OK, records->GetItemList(list.Out()));
         EXPECT_EQ(S_FALSE, canUnload());
     }

@@ -1,6 +1,7 @@
 // The transport on real devices: what it plays is captured from the sound server's monitor,
 // what it records is fed into the sink (see AudioRig.h for the rig's facts).
 #include "AudioRig.h"
+#include "ComRef.h"
 #include "EngineFixture.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ protected:
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtPlayPosition), reinterpret_cast<void**>(position_.Out())));
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtRecorder), reinterpret_cast<void**>(recorder_.Out())));
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtPlayStatus), reinterpret_cast<void**>(status_.Out())));
-        Ref<IMtNotify> notify;
+        ComRef<IMtNotify> notify;
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtNotify), reinterpret_cast<void**>(notify.Out())));
         ASSERT_EQ(S_OK, notify->SetNotifyWindow(window_.Handle(), kMessage, 0));
         temp_ = std::make_unique<EngineTempFolder>(engine_);
@@ -56,15 +57,15 @@ protected:
     }
 
     // A mono track of 16-bit samples at start, panned.
-    Ref<IMtTrack>* AddTrack(const std::vector<int16_t>& samples, float pan, LONGLONG start = 0)
+    ComRef<IMtTrack>* AddTrack(const std::vector<int16_t>& samples, float pan, LONGLONG start = 0)
     {
-        auto track = std::make_unique<Ref<IMtTrack>>();
+        auto track = std::make_unique<ComRef<IMtTrack>>();
         EXPECT_EQ(S_OK, set_->InsertTrack(0, 1, track->Out(), -1));
         if (!samples.empty()) {
-            Ref<IMtItem> item;
+            ComRef<IMtItem> item;
             *item.Out() = MakeItem("t" + std::to_string(tracks_.size()) + ".raw", samples.data(), samples.size() * 2, 1,
                                    16, kRate);
-            Ref<IMtClip> clip;
+            ComRef<IMtClip> clip;
             *clip.Out() = ClipOf(item.Get());
             EXPECT_EQ(S_OK, (*track)->InsertClip(clip.Get(), start, 0, 0));
         }
@@ -123,18 +124,18 @@ protected:
         }
         return n;
     }
-    std::vector<std::pair<Ref<IMtItem>*, LONG>> Takes()
+    std::vector<std::pair<ComRef<IMtItem>*, LONG>> Takes()
     {
-        Ref<IMtRecordItems> records;
+        ComRef<IMtRecordItems> records;
         EXPECT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtRecordItems), reinterpret_cast<void**>(records.Out())));
-        Ref<IMtItemList> list;
+        ComRef<IMtItemList> list;
         EXPECT_EQ(S_OK, records->GetItemList(list.Out()));
-        std::vector<std::pair<Ref<IMtItem>*, LONG>> out;
+        std::vector<std::pair<ComRef<IMtItem>*, LONG>> out;
         list->ResetItems(0);
         IUnknown* object = nullptr;
         LONG id = 0;
         while (list->NextItem(&object, &id) == S_OK) {
-            items_.push_back(std::make_unique<Ref<IMtItem>>());
+            items_.push_back(std::make_unique<ComRef<IMtItem>>());
             object->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(items_.back()->Out()));
             object->Release();
             out.emplace_back(items_.back().get(), id);
@@ -155,15 +156,15 @@ protected:
     }
 
     PFN_MtCreateInstance create_ = nullptr;
-    Ref<IMtTransport> transport_;
-    Ref<IMtSourceLink> link_;
-    Ref<IMtPlayPosition> position_;
-    Ref<IMtRecorder> recorder_;
-    Ref<IMtPlayStatus> status_;
+    ComRef<IMtTransport> transport_;
+    ComRef<IMtSourceLink> link_;
+    ComRef<IMtPlayPosition> position_;
+    ComRef<IMtRecorder> recorder_;
+    ComRef<IMtPlayStatus> status_;
     rig::NotifyWindow window_;
     std::unique_ptr<EngineTempFolder> temp_;
-    std::vector<std::unique_ptr<Ref<IMtTrack>>> tracks_;
-    std::vector<std::unique_ptr<Ref<IMtItem>>> items_;
+    std::vector<std::unique_ptr<ComRef<IMtTrack>>> tracks_;
+    std::vector<std::unique_ptr<ComRef<IMtItem>>> items_;
 };
 
 TEST_F(TransportTest, TwoTrackDocumentPlaysBothTonesThenEndsOnce)
@@ -344,12 +345,12 @@ TEST_F(TransportTest, AsioSettingRefusesToStartAsNoDevice)
 TEST_F(TransportTest, FedToneIsRecordedIntoATakeThatReadsBackAtTheRecordingStart)
 {
     ASSERT_EQ(S_OK, set_->SetRecordChannels(2));
-    Ref<IMtTrack> armed;
+    ComRef<IMtTrack> armed;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, armed.Out(), -1));
     ASSERT_EQ(S_OK, armed->SetRecordArmed(1));
     LONG armedId = 0;
     armed->GetTrackId(&armedId);
-    Ref<IMtSelection> selection;
+    ComRef<IMtSelection> selection;
     ASSERT_EQ(S_OK, set_->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(selection.Out())));
     const LONGLONG recordStart = kRate / 2;
     ASSERT_EQ(S_OK, selection->SetRange(recordStart, recordStart));
@@ -397,13 +398,13 @@ TEST_F(TransportTest, FedToneIsRecordedIntoATakeThatReadsBackAtTheRecordingStart
     EXPECT_GE(size, LONGLONG(kRate) * 4 * 8 / 10);
     EXPECT_EQ(2u, TempTakeFiles()) << "data and peaks";
 
-    Ref<IMtClip> clip;
+    ComRef<IMtClip> clip;
     *clip.Out() = ClipOf(item);
     ASSERT_EQ(S_OK, armed->InsertClip(clip.Get(), recordStart, 0, 0));
     auto back = TrackFrames(armed.Get(), recordStart, kRate / 10, 2);
     EXPECT_TRUE(WithinDb(rig::ToneAmplitude(back, 0, 1000, 0, kRate / 10), kHalfScale, 0.5));
     EXPECT_TRUE(WithinDb(rig::ToneAmplitude(back, 1, 1000, 0, kRate / 10), kHalfScale, 0.5));
-    Ref<IMtPeakReader> peaks;
+    ComRef<IMtPeakReader> peaks;
     ASSERT_EQ(S_OK, armed->CreatePeakReader(peaks.Out(), 1024, 0));
     ASSERT_EQ(S_OK, peaks->Seek(recordStart));
     MtPeakItem point[2];
@@ -466,7 +467,7 @@ TEST_F(TransportTest, RecordWhilePlayingAlignsWithThePlayedTrackWithinTheOffset)
 {
     const LONGLONG length = kRate * 2;
     AddTrack(rig::PositionRamp(length), 0.0f);
-    Ref<IMtTrack> armed;
+    ComRef<IMtTrack> armed;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, armed.Out(), -1));
     ASSERT_EQ(S_OK, armed->SetRecordArmed(1));
     ASSERT_EQ(S_OK, set_->SetRecordChannels(1));
@@ -485,9 +486,9 @@ TEST_F(TransportTest, RecordWhilePlayingAlignsWithThePlayedTrackWithinTheOffset)
         auto takes = Takes();
         if (takes.size() != 1)
             return 1e9;
-        Ref<IMtTrack> copy;
+        ComRef<IMtTrack> copy;
         EXPECT_EQ(S_OK, set_->InsertTrack(0, 1, copy.Out(), -1));
-        Ref<IMtClip> clip;
+        ComRef<IMtClip> clip;
         *clip.Out() = ClipOf(takes[0].first->Get());
         EXPECT_EQ(S_OK, copy->InsertClip(clip.Get(), 0, 0, 0));
         auto pieces = rig::RampPieces(TrackFrames(copy.Get(), 0, kRate, 1), 0, length);
