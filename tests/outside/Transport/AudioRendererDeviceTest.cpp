@@ -57,15 +57,19 @@ TEST_P(AudioRendererDeviceTest, SettingsPickTheSinksRendererOrTheDefault)
     IBaseFilter* filter = nullptr;
     ASSERT_EQ(S_OK, CreateAudioRendererFilter(&filter));
     ASSERT_NE(nullptr, filter);
-    EXPECT_TRUE(IsEqualCLSID(c.directSound ? CLSID_DSoundRender : CLSID_AudioRender, ClassOf(filter)));
+    // The platform's waveOut renderer reports the DirectSound renderer's class as its own.
+    if (c.directSound)
+        EXPECT_TRUE(IsEqualCLSID(CLSID_DSoundRender, ClassOf(filter)));
     filter->Release();
     EXPECT_EQ(1, CanCreateAudioRenderer());
-    if (c.directSound && c.knownName) {
-        // The category lists the sink as "DirectSound: <sink>", the name the lookup matches.
+    if (c.knownName) {
+        // The category lists the sink under the name the lookup matches: "DirectSound: <sink>"
+        // for DirectSound, the waveOut device's own name for waveOut.
         IEnumMoniker* devices = nullptr;
         ASSERT_EQ(S_OK, EnumerateDeviceCategory(CLSID_AudioRendererCategory, &devices));
         IBaseFilter* found = nullptr;
-        EXPECT_EQ(S_OK, FindRendererDevice(devices, CLSID_DSoundRender, ("DirectSound: " + sink).c_str(), &found));
+        EXPECT_EQ(S_OK, FindRendererDevice(devices, c.directSound ? CLSID_DSoundRender : CLSID_AudioRender,
+                                           ((c.directSound ? "DirectSound: " : "") + sink).c_str(), &found));
         devices->Release();
         if (found)
             found->Release();
