@@ -291,7 +291,7 @@ public:
             count -= n;
             m_written += n;
         }
-        SilenceAhead(m_frames / 5 + 1);
+        SilenceAhead(m_frames);
         if (m_startOnWrite && m_written > 0) {
             m_startOnWrite = false;
             m_paused = false;
@@ -345,7 +345,7 @@ public:
 
 private:
     // The buffer loops: what lies past the written end is old sound, heard again should the
-    // writing fall behind or stop. A fifth of it is silenced after every write.
+    // writing fall behind or stop. It is silenced after every write.
     void SilenceAhead(DWORD most)
     {
         LONGLONG free = static_cast<LONGLONG>(m_frames) - 1 - (m_written - m_played);

@@ -396,9 +396,12 @@ private:
         *end = a == b ? std::max(length, *start) : std::max(a, b);
     }
 
+    // m_lock held. ASIO, asked for by the settings or the document, has no driver here.
     HRESULT Refuse(const DeviceSettings& settings, bool playback, bool record)
     {
-        if (settings.asio)
+        LONG asio = 0;
+        m_set->GetAsioInUse(&asio);
+        if (settings.asio || asio)
             return kMtErrNoDevice;
         if (playback && !settings.directSound && waveOutGetNumDevs() == 0)
             return kMtErrNoDevice;

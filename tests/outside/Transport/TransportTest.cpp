@@ -330,16 +330,24 @@ INSTANTIATE_TEST_SUITE_P(Devices, TransportDeviceTest,
                                            DeviceCase{"DirectSoundUnknown", 1, false}),
                          [](const ::testing::TestParamInfo<DeviceCase>& i) { return std::string(i.param.name); });
 
-TEST_F(TransportTest, AsioSettingRefusesToStartAsNoDevice)
+TEST_F(TransportTest, AsioAskedForRefusesToStartAsNoDevice)
 {
-    rig::ScopedSetting asio("AsioUse", 1);
     AddTrack(rig::Tone(1000, kHalfScale, kRate / 10, 1), 0.0f);
-    ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 1));
-    EXPECT_EQ(kMtErrNoDevice, transport_->Start(0));
-    ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 2));
-    EXPECT_EQ(kMtErrNoDevice, transport_->Start(1));
-    EXPECT_EQ(1, State());
-    EXPECT_EQ(0u, TempTakeFiles());
+    struct {
+        int setting;
+        LONG document;
+    } cases[] = {{1, 0}, {0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        rig::ScopedSetting asio("AsioUse", c.setting);
+        ASSERT_EQ(S_OK, set_->SetAsioInUse(c.document));
+        ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 1));
+        EXPECT_EQ(kMtErrNoDevice, transport_->Start(0));
+        ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 2));
+        EXPECT_EQ(kMtErrNoDevice, transport_->Start(1));
+        EXPECT_EQ(1, State());
+        EXPECT_EQ(0u, TempTakeFiles());
+    }
 }
 
 TEST_F(TransportTest, FedToneIsRecordedIntoATakeThatReadsBackAtTheRecordingStart)
