@@ -225,3 +225,63 @@ TEST(TransportLifetime, ReleasedTransportsLeaveNoObjects)
 }
 
 } // namespace
+
+namespace {
+
+// Levels change while playing: what the renderer gives follows a change within 100 ms of
+// sound (it takes the mix up again that often), never before the change.
+struct LevelCase {
+    const char* name;
+    void (*change)(IMtTrackSet* set, IMtTrack* track);
+    int16_t after;
+};
+
+class RendererLevelTest : public EngineTest, public ::testing::WithParamInterface<LevelCase> {};
+
+TEST_P(RendererLevelTest, ChangesAreHeardWithinATenthOfASecond)
+{
+    const LevelCase& c = GetParam();
+    const DWORD rate = 48000;
+    std::vector<int16_t> level(rate, 16384);
+    ASSERT_EQ(S_OK, set_->SetFormat(16, rate));
+    ComRef<IMtTrack> track;
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
+    ComRef<IMtItem> item;
+    *item.Out() = MakeItem("level.raw", level.data(), level.size() * 2, 1, 16, rate);
+    ComRef<IMtClip> clip;
+    *clip.Out() = ClipOf(item.Get());
+    ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), 0, 0, 0));
+
+    PlaybackRenderer renderer;
+    ASSERT_EQ(S_OK, renderer.Begin(set_.Get(), 0, rate));
+    std::vector<int16_t> block(2 * 480);
+    auto next = [&]() {
+        LONGLONG from = 0;
+        HRESULT hr = S_OK;
+        EXPECT_EQ(480u, renderer.Render(block.data(), 480, &from, &hr));
+        return block[0];
+    };
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(16384, next());
+    c.change(set_.Get(), track.Get());
+    int blocks = 0;
+    while (next() != c.after && blocks < 20)
+        ++blocks;
+    EXPECT_LE(blocks, 10) << "heard after " << blocks * 10 << " ms";
+    EXPECT_EQ(c.after, block[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RendererLevelTest,
+    ::testing::Values(LevelCase{"TrackVolume", [](IMtTrackSet*, IMtTrack* t) { t->SetVolume(0.5f); }, 8192},
+                      LevelCase{"MasterVolume", [](IMtTrackSet* s, IMtTrack*) { s->SetMasterVolume(0.25f); }, 4096},
+                      LevelCase{"Mute", [](IMtTrackSet*, IMtTrack* t) { t->SetFlag(kMtFlagMute, 1); }, 0},
+                      LevelCase{"LevelEnvelope",
+                                [](IMtTrackSet*, IMtTrack* t) {
+                                    ComRef<IMtEnvelopeSet> envelopes = QueryCom<IMtEnvelopeSet>(t);
+                                    envelopes->SetValue(kMtEnvLevel, 0.5f);
+                                },
+                                8192}),
+    [](const ::testing::TestParamInfo<LevelCase>& i) { return std::string(i.param.name); });
+
+} // namespace
