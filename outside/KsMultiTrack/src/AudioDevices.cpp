@@ -593,6 +593,12 @@ void AudioInput::Requeue()
     m_next = (m_next + 1) % m_headers.size();
 }
 
+void AudioInput::Stop()
+{
+    if (m_handle)
+        waveInReset(m_handle);
+}
+
 LONGLONG AudioInput::DevicePosition()
 {
     MMTIME t{};

@@ -77,6 +77,8 @@ public:
     // The next filled block (frames, count) or false; Requeue after use.
     bool Next(const int16_t** frames, size_t* count);
     void Requeue();
+    // Stops the input; the blocks it was filling come back with what they hold.
+    void Stop();
     // Frames the device has captured (its position), and frames handed out by Next.
     LONGLONG DevicePosition();
     LONGLONG Delivered() const { return m_delivered; }

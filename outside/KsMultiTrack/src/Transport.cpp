@@ -128,8 +128,14 @@ public:
         JoinWorker();
         std::lock_guard<std::mutex> guard(m_lock);
         HRESULT hr = S_OK;
-        if (m_state == kRecording)
+        if (m_state == kRecording) {
+            // What the input holds up to the stop belongs to the takes.
+            if (m_in) {
+                m_in->Stop();
+                DrainInput();
+            }
             hr = FinishTakes();
+        }
         m_out.reset();
         m_renderer.End();
         m_spans.clear();
