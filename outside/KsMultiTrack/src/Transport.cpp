@@ -619,6 +619,8 @@ private:
 
     void Run()
     {
+        // The devices wait for this thread: it goes before the user's.
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
         while (!m_quit) {
             HANDLE handles[3];
             DWORD n = 0;
