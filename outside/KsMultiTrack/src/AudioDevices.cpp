@@ -1,5 +1,6 @@
 #include "AudioDevices.h"
 
+#include "SampleFormat.h"
 #include "Settings.h"
 
 #include <dsound.h>
@@ -461,7 +462,7 @@ UINT FindWaveInDevice(const std::string& name)
     return WAVE_MAPPER;
 }
 
-WAVEFORMATEXTENSIBLE PcmFormat(DWORD rate, WORD channels, WORD bits, bool extensible)
+WAVEFORMATEXTENSIBLE PcmFormat(DWORD rate, WORD channels, WORD bits, bool extensible, bool isFloat)
 {
     WAVEFORMATEXTENSIBLE f{};
     f.Format.wFormatTag = WAVE_FORMAT_PCM;
@@ -470,15 +471,16 @@ WAVEFORMATEXTENSIBLE PcmFormat(DWORD rate, WORD channels, WORD bits, bool extens
     f.Format.wBitsPerSample = bits;
     f.Format.nBlockAlign = static_cast<WORD>(channels * bits / 8);
     f.Format.nAvgBytesPerSec = rate * f.Format.nBlockAlign;
-    if (extensible) {
+    if (extensible || bits > 16 || channels > 2) {
         f.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
         f.Format.cbSize = sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX);
         f.Samples.wValidBitsPerSample = bits;
         f.dwChannelMask = channels == 1 ? SPEAKER_FRONT_CENTER
                           : channels == 2 ? (SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT)
                                           : KSAUDIO_SPEAKER_5POINT1;
-        // KSDATAFORMAT_SUBTYPE_PCM, kept here rather than linked from a GUID library.
-        f.SubFormat = GUID{0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+        // KSDATAFORMAT_SUBTYPE_PCM and _IEEE_FLOAT, kept here rather than linked from a GUID library.
+        f.SubFormat = GUID{isFloat ? 0x00000003u : 0x00000001u, 0x0000, 0x0010,
+                           {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
     }
     return f;
 }
@@ -524,7 +526,7 @@ AudioInput::~AudioInput()
         CloseHandle(m_event);
 }
 
-std::unique_ptr<AudioInput> AudioInput::Open(const DeviceSettings& settings, DWORD rate, WORD channels,
+std::unique_ptr<AudioInput> AudioInput::Open(const DeviceSettings& settings, DWORD rate, WORD channels, WORD bits,
                                              HRESULT* hr)
 {
     std::unique_ptr<AudioInput> in(new AudioInput);
@@ -538,27 +540,51 @@ std::unique_ptr<AudioInput> AudioInput::Open(const DeviceSettings& settings, DWO
         *hr = static_cast<HRESULT>(0x83E80836);
         return nullptr;
     }
-    WAVEFORMATEXTENSIBLE format = PcmFormat(rate, channels, 16, settings.waveInExtensible);
+    struct Try {
+        WORD bits;
+        bool isFloat;
+    };
+    std::vector<Try> tries;
+    if (bits == 8)
+        tries = {{8, false}, {16, false}};
+    else if (bits == 16)
+        tries = {{16, false}};
+    else
+        tries = {{32, true}, {24, false}, {16, false}};
     UINT id = FindWaveInDevice(settings.waveInDevice);
-    MMRESULT r = waveInOpen(&in->m_handle, id, &format.Format, reinterpret_cast<DWORD_PTR>(in->m_event), 0,
-                            CALLBACK_EVENT);
-    if (r != MMSYSERR_NOERROR && id != WAVE_MAPPER)
-        r = waveInOpen(&in->m_handle, WAVE_MAPPER, &format.Format, reinterpret_cast<DWORD_PTR>(in->m_event), 0,
-                       CALLBACK_EVENT);
+    MMRESULT r = MMSYSERR_ERROR;
+    for (UINT device : {id, static_cast<UINT>(WAVE_MAPPER)}) {
+        for (const Try& t : tries) {
+            WAVEFORMATEXTENSIBLE format = PcmFormat(rate, channels, t.bits, settings.waveInExtensible, t.isFloat);
+            r = waveInOpen(&in->m_handle, device, &format.Format, reinterpret_cast<DWORD_PTR>(in->m_event), 0,
+                           CALLBACK_EVENT);
+            if (r == MMSYSERR_NOERROR) {
+                in->m_bits = t.bits;
+                in->m_float = t.isFloat;
+                break;
+            }
+            // A device in use or missing takes no other format either.
+            if (r == MMSYSERR_ALLOCATED || r == MMSYSERR_BADDEVICEID || r == MMSYSERR_NODRIVER)
+                break;
+        }
+        if (r == MMSYSERR_NOERROR || device == WAVE_MAPPER)
+            break;
+    }
     if (r != MMSYSERR_NOERROR) {
         in->m_handle = nullptr;
         *hr = WaveOpenError(r, false);
         return nullptr;
     }
+    in->m_frameBytes = static_cast<size_t>(channels) * in->m_bits / 8;
     // 10 ms blocks: the position where a take starts is known to a block at worst.
     const size_t frames = std::max<size_t>(32, rate / 100);
     const size_t count = std::max<size_t>(8, static_cast<size_t>(settings.waveInBufferMs) / 10);
-    in->m_data.assign(count, std::vector<int16_t>(frames * channels));
+    in->m_data.assign(count, std::vector<uint8_t>(frames * in->m_frameBytes));
     in->m_headers.assign(count, WAVEHDR{});
     for (size_t i = 0; i < count; ++i) {
         WAVEHDR& h = in->m_headers[i];
         h.lpData = reinterpret_cast<LPSTR>(in->m_data[i].data());
-        h.dwBufferLength = static_cast<DWORD>(frames * channels * 2);
+        h.dwBufferLength = static_cast<DWORD>(frames * in->m_frameBytes);
         if (waveInPrepareHeader(in->m_handle, &h, sizeof(h)) != MMSYSERR_NOERROR ||
             waveInAddBuffer(in->m_handle, &h, sizeof(h)) != MMSYSERR_NOERROR) {
             *hr = static_cast<HRESULT>(0x83E8083F);
@@ -573,13 +599,41 @@ std::unique_ptr<AudioInput> AudioInput::Open(const DeviceSettings& settings, DWO
     return in;
 }
 
-bool AudioInput::Next(const int16_t** frames, size_t* count)
+bool AudioInput::Next(const float** frames, size_t* count)
 {
     WAVEHDR& h = m_headers[m_next];
     if (!(h.dwFlags & WHDR_DONE))
         return false;
-    *frames = reinterpret_cast<const int16_t*>(h.lpData);
-    *count = h.dwBytesRecorded / (2u * m_channels);
+    *count = h.dwBytesRecorded / m_frameBytes;
+    const size_t samples = *count * m_channels;
+    m_frames.resize(samples);
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(h.lpData);
+    for (size_t i = 0; i < samples; ++i) {
+        switch (m_bits) {
+        case 8:
+            m_frames[i] = U8ToFloat(p[i]);
+            break;
+        case 16: {
+            int16_t v;
+            memcpy(&v, p + 2 * i, 2);
+            m_frames[i] = S16ToFloat(v);
+            break;
+        }
+        case 24: {
+            int32_t v = static_cast<int32_t>(static_cast<uint32_t>(p[3 * i]) << 8 | static_cast<uint32_t>(p[3 * i + 1]) << 16 |
+                                             static_cast<uint32_t>(p[3 * i + 2]) << 24);
+            m_frames[i] = static_cast<float>(v / 2147483648.0);
+            break;
+        }
+        default: {
+            float v;
+            memcpy(&v, p + 4 * i, 4);
+            m_frames[i] = v;
+            break;
+        }
+        }
+    }
+    *frames = m_frames.data();
     m_delivered += static_cast<LONGLONG>(*count);
     return true;
 }

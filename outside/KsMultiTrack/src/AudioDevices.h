@@ -37,8 +37,8 @@ struct DeviceSettings {
 UINT FindWaveOutDevice(const std::string& name);
 UINT FindWaveInDevice(const std::string& name);
 
-// A 16-bit PCM (or extensible PCM) format.
-WAVEFORMATEXTENSIBLE PcmFormat(DWORD rate, WORD channels, WORD bits, bool extensible);
+// A PCM format (extensible when asked, or for more than 16 bits); isFloat: 32-bit IEEE float.
+WAVEFORMATEXTENSIBLE PcmFormat(DWORD rate, WORD channels, WORD bits, bool extensible, bool isFloat = false);
 
 class AudioOutput {
 public:
@@ -67,15 +67,17 @@ public:
 std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels,
                                              HWND window, bool startPaused, HRESULT* hr);
 
-// waveIn: delivers 16-bit interleaved frames in blocks of 10 ms.
+// waveIn in the record format's depth: 8 or 16 bits as they are, more as 32-bit float (else
+// 24-bit, else 16-bit when the device takes neither). Delivers interleaved float frames (full
+// scale 1.0) in blocks of 10 ms.
 class AudioInput {
 public:
     ~AudioInput();
-    static std::unique_ptr<AudioInput> Open(const DeviceSettings& settings, DWORD rate, WORD channels,
+    static std::unique_ptr<AudioInput> Open(const DeviceSettings& settings, DWORD rate, WORD channels, WORD bits,
                                             HRESULT* hr);
     HANDLE WaitHandle() const { return m_event; }
     // The next filled block (frames, count) or false; Requeue after use.
-    bool Next(const int16_t** frames, size_t* count);
+    bool Next(const float** frames, size_t* count);
     void Requeue();
     // Stops the input; the blocks it was filling come back with what they hold.
     void Stop();
@@ -83,14 +85,20 @@ public:
     LONGLONG DevicePosition();
     LONGLONG Delivered() const { return m_delivered; }
     WORD Channels() const { return m_channels; }
+    // The bits the device delivers (32: float).
+    WORD DeviceBits() const { return m_bits; }
 
 private:
     AudioInput() = default;
     HWAVEIN m_handle = nullptr;
     HANDLE m_event = nullptr;
     WORD m_channels = 2;
-    std::vector<std::vector<int16_t>> m_data;
+    WORD m_bits = 16;
+    bool m_float = false;
+    size_t m_frameBytes = 4;
+    std::vector<std::vector<uint8_t>> m_data;
     std::vector<WAVEHDR> m_headers;
+    std::vector<float> m_frames;
     size_t m_next = 0;
     LONGLONG m_delivered = 0;
 };

@@ -47,6 +47,14 @@ void TakeFile::Create(const MtFormat& format)
 
 bool TakeFile::Append(const int16_t* frames, size_t count, int inChannels)
 {
+    m_converted.resize(count * static_cast<size_t>(inChannels));
+    for (size_t i = 0; i < m_converted.size(); ++i)
+        m_converted[i] = S16ToFloat(frames[i]);
+    return Append(m_converted.data(), count, inChannels);
+}
+
+bool TakeFile::Append(const float* frames, size_t count, int inChannels)
+{
     if (m_failed || m_data == INVALID_HANDLE_VALUE)
         return !m_failed;
     const int out = m_format.channels;
@@ -55,18 +63,18 @@ bool TakeFile::Append(const int16_t* frames, size_t count, int inChannels)
     m_buffer.resize(count * out * bytes);
     uint8_t* dst = m_buffer.data();
     for (size_t f = 0; f < count; ++f) {
-        const int16_t* in = frames + f * inChannels;
+        const float* in = frames + f * inChannels;
         for (int c = 0; c < out; ++c) {
-            int16_t v;
+            float v;
             if (out == 1 && inChannels > 1) {
-                int sum = 0;
+                float sum = 0;
                 for (int i = 0; i < inChannels; ++i)
                     sum += in[i];
-                v = static_cast<int16_t>(sum / inChannels);
+                v = sum / static_cast<float>(inChannels);
             } else {
                 v = in[c % inChannels];
             }
-            ConvertSample(reinterpret_cast<const uint8_t*>(&v), SampleKind::S16, dst, kind);
+            ConvertSample(reinterpret_cast<const uint8_t*>(&v), SampleKind::F32, dst, kind);
             LONG peak = PeakValue(dst, kind);
             m_blockMin[c] = (m_blockFill == 0) ? peak : std::min(m_blockMin[c], peak);
             m_blockMax[c] = (m_blockFill == 0) ? peak : std::max(m_blockMax[c], peak);

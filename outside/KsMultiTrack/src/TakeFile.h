@@ -1,7 +1,7 @@
 // One take being recorded: a raw data file in the sample storage of the bits and its peak
 // file (one minimum/maximum record per 1024 frames and channel, in the units of the bits),
-// both "KMT*.tmp" files of the engine's temporary folder. Fed with 16-bit input frames,
-// mapped to the take's channels.
+// both "KMT*.tmp" files of the engine's temporary folder. Fed with input frames (float, full
+// scale 1.0, or 16-bit), mapped to the take's channels.
 #pragma once
 #include "KsMultiTrack.h"
 #include "SampleFormat.h"
@@ -24,6 +24,7 @@ public:
     // Appends frames of inChannels channels: the same count copies, one channel out of more
     // takes their mean, more channels out of one or two repeat them. Returns false once a
     // write has failed (the file keeps the whole frames written before).
+    bool Append(const float* frames, size_t count, int inChannels);
     bool Append(const int16_t* frames, size_t count, int inChannels);
     // Writes the last peaks and closes both files; they stay.
     void Finish();
@@ -51,6 +52,7 @@ private:
     bool m_failed = false;
     DWORD m_error = 0;
     std::vector<uint8_t> m_buffer;
+    std::vector<float> m_converted;
     std::vector<LONG> m_blockMin, m_blockMax;  // per channel, of the block being filled
     LONGLONG m_blockFill = 0;
     std::vector<MtPeakItem> m_peakOut;

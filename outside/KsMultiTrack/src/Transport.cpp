@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -36,12 +37,13 @@ struct Take {
     std::unique_ptr<TakeFile> file;
 };
 
-LONG PeakOf(const int16_t* frames, size_t count, int channels, int channel)
+// Peak of one channel as a meter reads it: 0..32767, full scale 32768.
+LONG PeakOf(const float* frames, size_t count, int channels, int channel)
 {
-    int peak = 0;
+    float peak = 0;
     for (size_t i = 0; i < count; ++i)
-        peak = std::max(peak, std::abs(static_cast<int>(frames[i * channels + channel])));
-    return std::min(peak, 32767);
+        peak = std::max(peak, std::fabs(frames[i * channels + channel]));
+    return static_cast<LONG>(std::min(32767.0f, std::nearbyint(peak * 32768.0f)));
 }
 
 class CTransport;
@@ -296,7 +298,7 @@ public:
             DeviceSettings settings = DeviceSettings::Read();
             hr = settings.asio ? kMtErrNoDevice : S_OK;
             if (SUCCEEDED(hr))
-                m_in = AudioInput::Open(settings, format.rate, format.channels, &hr);
+                m_in = AudioInput::Open(settings, format.rate, format.channels, format.bits, &hr);
             m_inputSeen = false;
         }
         if (!m_in)
@@ -363,7 +365,7 @@ public:
             m_renderer.Seek(m_heard);
         }
         if (SUCCEEDED(hr) && wantIn) {
-            m_in = AudioInput::Open(settings, m_inputFormat.rate, m_inputFormat.channels, &hr);
+            m_in = AudioInput::Open(settings, m_inputFormat.rate, m_inputFormat.channels, m_inputFormat.bits, &hr);
             m_writeFrom = m_offsetFrames;
         }
         if (FAILED(hr)) {
@@ -493,7 +495,7 @@ private:
             }
             m_heard = start;
         }
-        m_in = AudioInput::Open(settings, format.rate, format.channels, &hr);
+        m_in = AudioInput::Open(settings, format.rate, format.channels, format.bits, &hr);
         if (!m_in) {
             m_out.reset();
             m_renderer.End();
@@ -687,7 +689,7 @@ private:
 
     void DrainInput()
     {
-        const int16_t* frames = nullptr;
+        const float* frames = nullptr;
         size_t count = 0;
         const int channels = m_in->Channels();
         while (m_in->Next(&frames, &count)) {

@@ -421,6 +421,46 @@ TEST_F(TransportTest, FedToneIsRecordedIntoATakeThatReadsBackAtTheRecordingStart
     EXPECT_NEAR(16384, point[0].maximum, 16384 * 0.06);
 }
 
+// The input runs in the document's depth and the take is stored in it: a tone recorded into
+// a document of each depth reads back at its level.
+TEST_F(TransportTest, TakesAreRecordedInTheDocumentsBits)
+{
+    ASSERT_EQ(S_OK, set_->SetRecordChannels(1));
+    for (WORD bits : {8, 16, 24, 32}) {
+        SCOPED_TRACE(bits);
+        ASSERT_EQ(S_OK, set_->SetFormat(bits, kRate));
+        ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 2));
+        ASSERT_EQ(S_OK, transport_->Start(1));
+        ASSERT_TRUE(WaitRecorderStatus(3, 5000));
+        rig::Feeder feed(rig::Tone(1000, kHalfScale, kRate * 3 / 2, 2));
+        window_.Pump(300);
+        ASSERT_EQ(S_OK, transport_->TogglePause());
+        window_.Pump(500);
+        ASSERT_EQ(S_OK, transport_->Stop());
+        auto takes = Takes();
+        ASSERT_EQ(1u, takes.size());
+        EXPECT_EQ(-1, takes[0].second) << "no track armed: a take for a new track";
+        MtFileItemRecord info;
+        ASSERT_EQ(S_OK, takes[0].first->Get()->GetInfo(&info));
+        EXPECT_EQ(bits, info.bitsPerSample);
+        ComRef<IMtTrack> track;
+        ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
+        ComRef<IMtClip> clip;
+        *clip.Out() = ClipOf(takes[0].first->Get());
+        ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), 0, 0, 0));
+        std::vector<int16_t> tone(size_t(kRate / 10) * 2);
+        for (LONGLONG i = 0; i < kRate / 10; ++i) {
+            LONG v = 0;
+            ASSERT_EQ(S_OK, track->ReadSample(0, i, &v));
+            double x = bits == 8 ? (v - 128) / 128.0 : bits == 16 ? v / 32768.0 : v / 2147483648.0;
+            tone[size_t(i) * 2] = int16_t(std::lround(x * 32767.0));
+        }
+        EXPECT_TRUE(WithinDb(rig::ToneAmplitude(tone, 0, 1000, 0, kRate / 10), kHalfScale, bits == 8 ? 0.7 : 0.5));
+        set_->DetachTrack(track.Get());
+        feed.Wait();
+    }
+}
+
 TEST_F(TransportTest, StopBeforeTheReleaseLeavesNoTakeAndFreesTheDevices)
 {
     AddTrack(rig::Tone(1000, kHalfScale, kRate / 2, 1), 0.0f);
