@@ -544,17 +544,19 @@ std::unique_ptr<AudioInput> AudioInput::Open(const DeviceSettings& settings, DWO
         WORD bits;
         bool isFloat;
     };
-    std::vector<Try> tries;
-    if (bits == 8)
-        tries = {{8, false}, {16, false}};
-    else if (bits == 16)
-        tries = {{16, false}};
-    else
-        tries = {{32, true}, {24, false}, {16, false}};
+    static const Try kBytes[] = {{8, false}, {16, false}};
+    static const Try kWords[] = {{16, false}};
+    static const Try kDeeper[] = {{32, true}, {24, false}, {16, false}};
+    struct Tries {
+        const Try* first;
+        size_t count;
+    };
+    const Tries tries = bits == 8 ? Tries{kBytes, 2} : bits == 16 ? Tries{kWords, 1} : Tries{kDeeper, 3};
     UINT id = FindWaveInDevice(settings.waveInDevice);
     MMRESULT r = MMSYSERR_ERROR;
     for (UINT device : {id, static_cast<UINT>(WAVE_MAPPER)}) {
-        for (const Try& t : tries) {
+        for (size_t k = 0; k < tries.count; ++k) {
+            const Try& t = tries.first[k];
             WAVEFORMATEXTENSIBLE format = PcmFormat(rate, channels, t.bits, settings.waveInExtensible, t.isFloat);
             r = waveInOpen(&in->m_handle, device, &format.Format, reinterpret_cast<DWORD_PTR>(in->m_event), 0,
                            CALLBACK_EVENT);

@@ -21,13 +21,6 @@ bool WithinDb(double measured, double expected, double db)
     return measured > 0 && std::fabs(20.0 * std::log10(measured / expected)) <= db;
 }
 
-std::vector<int16_t> Mono(const std::vector<int16_t>& part, size_t before, size_t total)
-{
-    std::vector<int16_t> out(total, 0);
-    std::copy(part.begin(), part.begin() + std::min(part.size(), total - before), out.begin() + before);
-    return out;
-}
-
 class TransportTest : public EngineTest {
 protected:
     void SetUp() override
@@ -310,8 +303,9 @@ TEST_P(TransportDeviceTest, PlaysThroughTheNamedDeviceOrFallsBack)
     const DeviceCase& c = GetParam();
     auto name = engine_.Get<PFN_MtGetPlaybackDeviceName>(kMtOrdGetPlaybackDeviceName);
     char device[64] = "No Such Device";
-    if (c.knownName)
+    if (c.knownName) {
         ASSERT_EQ(S_OK, name(c.directSound, 0, device, sizeof(device)));
+    }
     rig::ScopedSetting use("DirectSoundUse", c.directSound);
     rig::ScopedSetting named(c.directSound ? "DirectSoundDevice" : "WaveOutDevice", device);
     const LONGLONG length = kRate / 2;
