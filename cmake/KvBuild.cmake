@@ -24,6 +24,24 @@ function(kv_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
 
+# kv_add_audio_test(NAME src... [LIBS lib...] [DEPENDS target...])
+# A test executable that needs sound devices: it runs in the audio Wine prefix against a
+# private sound server (a null sink whose monitor is the default source) that CTest starts
+# before and stops after the audio tests (scripts/pulse-null.sh). Audio tests run one at a
+# time: they share the sink.
+set(KV_PULSE_DIR ${CMAKE_BINARY_DIR}/pulse)
+function(kv_add_audio_test name)
+  kv_add_test(${name} ${ARGN})
+  if(NOT TEST kv_sound_server_start)
+    add_test(NAME kv_sound_server_start COMMAND ${KV_SCRIPTS}/pulse-null.sh start ${KV_PULSE_DIR})
+    set_tests_properties(kv_sound_server_start PROPERTIES FIXTURES_SETUP kv_sound_server)
+    add_test(NAME kv_sound_server_stop COMMAND ${KV_SCRIPTS}/pulse-null.sh stop ${KV_PULSE_DIR})
+    set_tests_properties(kv_sound_server_stop PROPERTIES FIXTURES_CLEANUP kv_sound_server)
+  endif()
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED kv_sound_server RESOURCE_LOCK kv_sound_sink
+    ENVIRONMENT "KV_WINE_KIND=audio;PULSE_SERVER=unix:${KV_PULSE_DIR}/native;PULSE_LATENCY_MSEC=60")
+endfunction()
+
 # kv_add_module(NAME DEF src...): a DLL whose exports are fixed by a .def file.
 function(kv_add_module name def)
   add_library(${name} SHARED ${ARGN} ${def})

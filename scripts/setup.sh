@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and running need on a Debian machine, when it is missing.
 # fonts-wine gives Wine its own fonts; without Marlett the caption buttons show letters.
+# pulseaudio is the sound server the audio tests play into and record from (a null sink).
 set -e
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick sox
-          gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+          gstreamer1.0-plugins-base gstreamer1.0-plugins-good pulseaudio)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Creates a Wine prefix once: wine-prefix.sh PREFIX headless|x11
+# Creates a Wine prefix once: wine-prefix.sh PREFIX headless|x11|audio
+# headless: null graphics, no audio driver (no devices); x11: the real display; audio: null
+# graphics and Wine's pulse driver, for tests that play into and record from a sound server.
 set -e
 prefix=$1 kind=$2
 # Debian's Wine looks for its own fonts (Marlett draws the caption buttons) where the package
@@ -21,6 +23,9 @@ echo "-- creating Wine prefix $prefix ($kind)" >&2
 if [ "$kind" = headless ]; then
   "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 9>&-
   "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d '' /f >/dev/null 2>&1 9>&-
+elif [ "$kind" = audio ]; then
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 9>&-
+  "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d pulse /f >/dev/null 2>&1 9>&-
 else
   "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1 9>&-
 fi

@@ -93,7 +93,13 @@ constexpr HRESULT kMtErrNoTrack = static_cast<HRESULT>(0x83E807D6);             
 constexpr HRESULT kMtErrNotInSet = static_cast<HRESULT>(0x83E807D7);            // track is not (or already) in the set
 // data file missing or not whole frames; a clip file that contradicts itself
 constexpr HRESULT kMtErrBadItemFile = static_cast<HRESULT>(0x83E807D8);
-constexpr HRESULT kMtErrNoDevice = static_cast<HRESULT>(0x83E807D9);            // no such device or driver
+constexpr HRESULT kMtErrNoDevice = static_cast<HRESULT>(0x83E80836);            // no audio device or driver
+constexpr HRESULT kMtErrDeviceInUse = static_cast<HRESULT>(0x83E80835);         // the device is held by another program
+constexpr HRESULT kMtErrPlaybackOpen = static_cast<HRESULT>(0x83E803EA);        // the playback device will not open
+constexpr HRESULT kMtErrRecordOpen = static_cast<HRESULT>(0x83E8083F);          // the recording device will not open
+constexpr HRESULT kMtErrDiskFull = static_cast<HRESULT>(0x83E800DA);            // a take could not be written on
+// Not a failure: posted through IMtNotify once the last sample of playback has been heard.
+constexpr HRESULT kMtPlayEnded = static_cast<HRESULT>(0x03EA00CB);
 
 // Track state flags (IMtTrack::TestFlag / SetFlag).
 constexpr DWORD kMtFlagMute = 2;
@@ -144,6 +150,17 @@ KV_DECLARE_IID(IMtClipPersist, 0x56039AAC, 0xB816, 0x43D0, 0x9B, 0x90, 0x0E, 0xC
 KV_DECLARE_IID(IMtTempStore, 0x7912c8b9, 0xfda3, 0x4742, 0x92, 0x5c, 0xfb, 0x3d, 0x9f, 0x96, 0xa7, 0x76)
 KV_DECLARE_IID(IMtTempSettings, 0xA69A8F84, 0x3BB2, 0x46D8, 0xB4, 0xF8, 0x86, 0x78, 0x46, 0xFB, 0x91, 0x0A)
 KV_DECLARE_IID(IMtMixReader, 0x77090767, 0xcc06, 0x4c4d, 0xb0, 0xb3, 0x2d, 0xea, 0x85, 0xac, 0xa8, 0xf2)
+KV_DECLARE_IID(IMtTransport, 0x85F87ACF, 0x2C04, 0x4594, 0xB3, 0x39, 0x75, 0x22, 0x61, 0x75, 0xEF, 0x88)
+KV_DECLARE_IID(IMtPlayPosition, 0x5818CBA8, 0x1F96, 0x4BE1, 0x98, 0x9A, 0x65, 0x6E, 0xE1, 0xC3, 0xC4, 0x27)
+KV_DECLARE_IID(IMtRecorder, 0x88ED86E6, 0x4162, 0x4416, 0x8E, 0x9D, 0x39, 0x3A, 0x66, 0xAC, 0xA2, 0x97)
+KV_DECLARE_IID(IMtPlayStatus, 0x6832FD33, 0xD520, 0x4A43, 0xB2, 0x9A, 0xF1, 0x0D, 0xF2, 0x6D, 0x62, 0xAC)
+KV_DECLARE_IID(IMtSourceLink, 0xE0C30460, 0xAFF1, 0x4A00, 0x98, 0xD6, 0xCE, 0x3D, 0xD4, 0x2F, 0xE1, 0xD0)
+KV_DECLARE_IID(IMtNotify, 0xB4F180A3, 0x6C1E, 0x44F9, 0xBB, 0xC2, 0x34, 0xB5, 0xD6, 0x06, 0x33, 0xAC)
+KV_DECLARE_IID(IMtDeviceWindow, 0x214284C5, 0xB287, 0x4CC9, 0x86, 0x52, 0x80, 0xB8, 0x25, 0x58, 0x9F, 0xA1)
+KV_DECLARE_IID(IMtRecordItems, 0xCF5D18E0, 0x049B, 0x423A, 0xBC, 0x03, 0x41, 0x51, 0x5F, 0xE1, 0x3C, 0x85)
+
+// The class id MtCreateInstance makes: the transport.
+constexpr CLSID kMtClsidTransport = {0x0FF81CB9, 0xF005, 0x47B4, {0xBE, 0xD3, 0x98, 0xE3, 0x08, 0xB3, 0xA1, 0xF8}};
 
 // The track set: the document's engine object. Holds the tracks in order, the sample
 // format, the channel limit and the mixer's global switches. Answers IMtSelection.
@@ -185,10 +202,15 @@ struct IMtTrackSet : IUnknown {
     // 20, 21: channels of a recorded take (1, 2 or 6; not held to the channel limit).
     virtual HRESULT STDMETHODCALLTYPE GetRecordChannels(WORD* channels) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetRecordChannels(WORD channels) = 0;
-    // 22, 23: the shuttle (reverse) start switch of playback.
+    // 22, 23: the repeat switch of playback, one meaning for the Loop command, the shuttle's
+    // start and previews: while on, playback that reaches the end of the loop range (24, 25)
+    // goes on from the loop range's start with no gap; with no loop range, or one that does
+    // not overlap what plays, it wraps over the whole played range. While off, playback ends
+    // at the end of its range and the loop range is not used. A running transport reads it
+    // (and the loop range) on every block, so it may be switched while playing.
     virtual HRESULT STDMETHODCALLTYPE GetShuttleStart(LONG* on) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetShuttleStart(LONG on) = 0;
-    // 24, 25: the loop range of playback; 0..0 = none.
+    // 24, 25: the loop range of playback; 0..0 = none. Used only while the repeat switch is on.
     virtual HRESULT STDMETHODCALLTYPE GetLoopRange(LONGLONG* start, LONGLONG* end) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetLoopRange(const LONGLONG* start, const LONGLONG* end) = 0;
     // 26, 27: master volume, 1.0 unity.
@@ -531,13 +553,114 @@ struct IMtMixReader : IUnknown {
 };
 
 // ---------------------------------------------------------------------------------------
+// The transport (MtCreateInstance): plays the mix of a track set through waveOut or
+// DirectSound and records through waveIn, as section "Settings" of the program's settings
+// says ("DirectSoundUse", "DirectSoundDevice", "DirectSoundBufferLength", "WaveOutDevice",
+// "WaveOutBufferLength", "WaveOutBufferCount", "WaveOutEnableExTensible", "WaveInDevice",
+// "WaveInBufferCount", "WaveInOffset", "WaveInUseExTensible", "AsioUse"); a device name that
+// matches none falls back to the mapper (the primary driver). Several may live at once.
+//
+//   link->Attach(set, 1); notify->SetNotifyWindow(hwnd, msg, 0); transport->Start(0);
+//   ... msg arrives with wParam kMtPlayEnded ... transport->Stop();
+//
+// Playback: the mix (2 channels, the set's rate) of the marked tracks (every track when none
+// is marked) over the selection's range, or from the cursor to the document end when the
+// range is empty. Levels, envelopes and marks are taken up again about every 100 ms while
+// playing. Notifications are only posted to the IMtNotify window as (msg, code, 0): kMtPlayEnded
+// once the last sample has been heard, or a failure code; the transport stays in its state
+// until Stop.
+//
+// Recording (Attach 2, or 3 to play at the same time; then Start(1)): the devices open and
+// the transport waits armed, the input running, until TogglePause releases it; from then on
+// each armed track gets one take (one take for a new track, track id -1, when none is armed)
+// in the set's rate and bits: channels of its track (the set's record channels for a new
+// one), raw data in the sample storage of the bits and a peak file, both "KMT*.tmp" files of
+// the temporary folder. The take starts "WaveInOffset" ms after the release, which moves the
+// sound that far earlier on the time line; it belongs at the selection's start. A full disk
+// stops the writing, keeps what was written and posts kMtErrDiskFull. Stop before the release
+// leaves no take file.
+
+struct IMtTransport : IUnknown {
+    // 3: pauses or resumes playback; releases an armed recording (recording then pauses and
+    // resumes the writing while the input keeps running).
+    virtual HRESULT STDMETHODCALLTYPE TogglePause() = 0;
+    // 4: 0 play, 1 record (as attached). kMtErrNoDevice without devices (or with ASIO on),
+    // kMtErrDeviceInUse, kMtErrPlaybackOpen or kMtErrRecordOpen when a device will not open;
+    // E_UNEXPECTED when nothing fitting is attached.
+    virtual HRESULT STDMETHODCALLTYPE Start(LONG mode) = 0;
+    // 5: stops, closes the devices and finishes the takes; S_OK when stopped already.
+    virtual HRESULT STDMETHODCALLTYPE Stop() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;
+    // 7: 1 stopped, 2 playing (paused too, and after the end until Stop), 3 recording.
+    virtual HRESULT STDMETHODCALLTYPE GetState(LONG* state) = 0;
+};
+
+struct IMtPlayPosition : IUnknown {
+    // 3: the time-line position being heard; while recording alone, the end of what is recorded.
+    virtual HRESULT STDMETHODCALLTYPE GetPosition(LONGLONG* position) = 0;
+    // 4: playback goes on from position (clamped to the played range), also while paused.
+    virtual HRESULT STDMETHODCALLTYPE SetPosition(LONGLONG position) = 0;
+};
+
+struct IMtRecorder : IUnknown {
+    // 3: the time-line position of the end of what is recorded.
+    virtual HRESULT STDMETHODCALLTYPE GetPosition(LONGLONG* position) = 0;
+    // 4 (returns the state, not an HRESULT): 0 no input; 1 input open, nothing received yet;
+    // 2 writing takes; 3 input running, not writing (armed, paused or monitoring).
+    virtual LONG STDMETHODCALLTYPE GetStatus() = 0;
+    // 5: input peak of the last ~50 ms per side, 0..32767 (full scale 32768); 0 without input.
+    virtual HRESULT STDMETHODCALLTYPE GetLevels(LONG* left, LONG* right) = 0;
+    // 6: bytes of take data written so far (all takes).
+    virtual HRESULT STDMETHODCALLTYPE GetRecordedBytes(LONGLONG* bytes) = 0;
+};
+
+struct IMtPlayStatus : IUnknown {
+    // 3: as IMtPlayPosition 3.
+    virtual HRESULT STDMETHODCALLTYPE GetPosition(LONGLONG* position) = 0;
+    // 4 (returns the answer, not an HRESULT): nonzero while playback sounds (not paused, not ended).
+    virtual LONG STDMETHODCALLTYPE GetStatus() = 0;
+    // 5: output peak of the last block played, left in the low word, right in the high word,
+    // 0..32767 each; 0 while not playing.
+    virtual HRESULT STDMETHODCALLTYPE GetLevels(DWORD* packed) = 0;
+    // 6: times the output ran dry while playing, and the output buffering in milliseconds.
+    virtual HRESULT STDMETHODCALLTYPE GetBufferStatus(LONG* underruns, LONG* bufferMs) = 0;
+};
+
+struct IMtSourceLink : IUnknown {
+    // 3: the track set to play or record: mode 1 play, 2 record, 3 record while playing.
+    // The transport holds a reference until it is released or attached anew.
+    virtual HRESULT STDMETHODCALLTYPE Attach(IUnknown* trackSet, LONG mode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
+    // 5: input level monitoring in the set's record format (levels only, nothing written).
+    virtual HRESULT STDMETHODCALLTYPE SetMonitoring(IUnknown* trackSet, LONG on) = 0;
+};
+
+struct IMtNotify : IUnknown {
+    // 3: where the end and failures are posted: PostMessage(window, message, code, 0). flags 0.
+    virtual HRESULT STDMETHODCALLTYPE SetNotifyWindow(HWND window, UINT message, LONG flags) = 0;
+};
+
+struct IMtDeviceWindow : IUnknown {
+    // 3: the window DirectSound's cooperative level is set for (the desktop when none).
+    virtual HRESULT STDMETHODCALLTYPE SetMainWindow(HWND window) = 0;
+};
+
+struct IMtRecordItems : IUnknown {
+    // 3: the takes of the current (or last) recording as (item, track id) pairs; the same
+    // list object all along. From Start(1) on it holds one empty item per take with the
+    // take's path and format; after Stop the items on the finished files (nothing when
+    // nothing was recorded).
+    virtual HRESULT STDMETHODCALLTYPE GetItemList(IMtItemList** list) = 0;
+};
+
+// ---------------------------------------------------------------------------------------
 // Exports, bound by ordinal
 
 enum MtOrdinal : WORD {
     kMtOrdCreateTrackSet = 1,
     kMtOrdCreateTempStore = 2,
     kMtOrdCreateItemList = 4,
-    kMtOrdCreateInstance = 5,            // transport objects (later)
+    kMtOrdCreateInstance = 5,            // transport objects
     kMtOrdGetPlaybackDeviceCount = 10,
     kMtOrdGetPlaybackDeviceName = 11,
     kMtOrdGetRecordingDeviceCount = 12,
@@ -559,6 +682,9 @@ typedef HRESULT(WINAPI* PFN_MtCreateTrackSet)(IMtTrackSet** set);
 typedef HRESULT(WINAPI* PFN_MtCreateTempStore)(IMtTempStore** store);
 typedef HRESULT(WINAPI* PFN_MtCreateItemList)(IMtItemList** list);
 typedef HRESULT(WINAPI* PFN_MtCreateClip)(IMtClip** clip);
+// clsid kMtClsidTransport; the object is returned as the interface iid (IMtTransport and the
+// others it answers).
+typedef HRESULT(WINAPI* PFN_MtCreateInstance)(REFCLSID clsid, void** object, REFIID iid);
 // main window: receives the engine's notifications (may be null).
 typedef HRESULT(WINAPI* PFN_MtInitialize)(HWND mainWindow);
 typedef HRESULT(WINAPI* PFN_MtUninitialize)();
@@ -575,6 +701,7 @@ typedef HRESULT(WINAPI* PFN_MtGetAsioDriver)(IUnknown** driver);
 typedef HRESULT(WINAPI* PFN_MtSelectAsioDriver)(const char* name);
 typedef HRESULT(WINAPI* PFN_MtCloseAsioDriver)();
 typedef HRESULT(WINAPI* PFN_MtOpenAsio)();
-// 1 suspend, 0 resume.
+// 1: every running transport closes its devices and holds where it was; 0: they reopen them
+// with the settings as they are now and go on.
 typedef HRESULT(WINAPI* PFN_MtSuspendAudio)(LONG suspend);
 typedef LONG(WINAPI* PFN_MtGetSampleRate)();

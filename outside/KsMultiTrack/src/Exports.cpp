@@ -4,6 +4,7 @@
 #include "ItemList.h"
 #include "TempStore.h"
 #include "TrackSet.h"
+#include "Transport.h"
 
 namespace {
 
@@ -57,6 +58,21 @@ HRESULT WINAPI MtCreateItemList(IMtItemList** list) { return CreateNew<CItemList
 
 HRESULT WINAPI MtCreateClip(IMtClip** clip) { return CreateNew<CClip>(clip); }
 
+HRESULT WINAPI MtCreateInstance(REFCLSID clsid, void** object, REFIID iid)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (clsid != kMtClsidTransport)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    try {
+        return CreateTransport(iid, object);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// Transports run their threads from Start to Stop; the module's end stops and joins them all.
 HRESULT WINAPI MtInitialize(HWND mainWindow)
 {
     g_mainWindow = mainWindow;
@@ -65,6 +81,10 @@ HRESULT WINAPI MtInitialize(HWND mainWindow)
 
 HRESULT WINAPI MtUninitialize()
 {
+    try {
+        StopAllTransports();
+    } catch (...) {
+    }
     g_mainWindow = nullptr;
     return S_OK;
 }
@@ -105,7 +125,15 @@ HRESULT WINAPI MtGetAsioDriver(IUnknown** driver)
 HRESULT WINAPI MtSelectAsioDriver(const char* name) { return name ? kMtErrNoDevice : E_POINTER; }
 HRESULT WINAPI MtCloseAsioDriver() { return S_OK; }
 HRESULT WINAPI MtOpenAsio() { return kMtErrNoDevice; }
-HRESULT WINAPI MtSuspendAudio(LONG) { return S_OK; }
+HRESULT WINAPI MtSuspendAudio(LONG suspend)
+{
+    try {
+        SuspendAllTransports(suspend != 0);
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
 LONG WINAPI MtGetSampleRate() { return 0; }
 
 HRESULT WINAPI DllCanUnloadNow() { return kvcom::CanUnloadNow(); }

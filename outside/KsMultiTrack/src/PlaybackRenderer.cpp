@@ -1,0 +1,121 @@
+#include "PlaybackRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+PlaybackRenderer::~PlaybackRenderer() { End(); }
+
+HRESULT PlaybackRenderer::Begin(IMtTrackSet* set, LONGLONG start, LONGLONG end)
+{
+    End();
+    if (!set)
+        return E_POINTER;
+    m_set = set;
+    m_set->AddRef();
+    HRESULT hr = m_set->GetSamplesPerSec(&m_rate);
+    if (FAILED(hr))
+        return hr;
+    m_start = std::min(start, end);
+    m_end = std::max(start, end);
+    m_position = m_start;
+    m_done = m_start >= m_end;
+    return Refresh();
+}
+
+void PlaybackRenderer::End()
+{
+    if (m_reader)
+        m_reader->Release();
+    if (m_set)
+        m_set->Release();
+    m_reader = nullptr;
+    m_set = nullptr;
+}
+
+HRESULT PlaybackRenderer::Refresh()
+{
+    DWORD flags = 0;
+    IMtSelection* selection = nullptr;
+    if (SUCCEEDED(m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&selection)))) {
+        LONG marked = 0;
+        if (SUCCEEDED(selection->GetMarkedCount(&marked)) && marked == 0)
+            flags |= kMtMixAllTracks;
+        selection->Release();
+    }
+    IMtMixReader* reader = nullptr;
+    HRESULT hr = m_set->CreateMixReader(2, flags, &reader);
+    if (FAILED(hr))
+        return hr;
+    reader->SetRange(m_start, m_end);
+    reader->Seek(m_position);
+    if (m_reader)
+        m_reader->Release();
+    m_reader = reader;
+    m_sinceRefresh = 0;
+    return S_OK;
+}
+
+void PlaybackRenderer::Seek(LONGLONG position)
+{
+    m_position = std::max(m_start, std::min(position, m_end));
+    m_done = m_position >= m_end;
+    if (m_reader)
+        m_reader->Seek(m_position);
+}
+
+size_t PlaybackRenderer::Render(int16_t* out, size_t frames, LONGLONG* from, HRESULT* hr)
+{
+    *hr = S_OK;
+    *from = m_position;
+    if (m_done || !m_reader || frames == 0)
+        return 0;
+    if (m_sinceRefresh >= m_rate / 10) {
+        *hr = Refresh();
+        if (FAILED(*hr))
+            return 0;
+    }
+    // The repeat switch and the loop range are read for every stretch.
+    LONG repeat = 0;
+    LONGLONG loopStart = 0, loopEnd = 0;
+    m_set->GetShuttleStart(&repeat);
+    m_set->GetLoopRange(&loopStart, &loopEnd);
+    LONGLONG a = m_start, b = m_end;
+    if (loopEnd > loopStart && loopEnd > m_start && loopStart < m_end) {
+        a = std::max(loopStart, m_start);
+        b = std::min(loopEnd, m_end);
+    }
+    const LONGLONG boundary = (repeat && m_position < b) ? b : m_end;
+    const LONGLONG want = std::min<LONGLONG>(static_cast<LONGLONG>(frames), boundary - m_position);
+    m_mix.resize(static_cast<size_t>(std::max<LONGLONG>(want, 0)) * 2);
+    DWORD got = 0;
+    if (want > 0) {
+        *hr = m_reader->Read(m_mix.data(), static_cast<DWORD>(want), &got);
+        if (FAILED(*hr))
+            return 0;
+    }
+    float peakL = 0.0f, peakR = 0.0f;
+    for (DWORD i = 0; i < got; ++i) {
+        float l = m_mix[2 * i], r = m_mix[2 * i + 1];
+        peakL = std::max(peakL, std::fabs(l));
+        peakR = std::max(peakR, std::fabs(r));
+        l = std::nearbyint(l * 32768.0f);
+        r = std::nearbyint(r * 32768.0f);
+        out[2 * i] = static_cast<int16_t>(std::max(-32768.0f, std::min(32767.0f, l == l ? l : 0.0f)));
+        out[2 * i + 1] = static_cast<int16_t>(std::max(-32768.0f, std::min(32767.0f, r == r ? r : 0.0f)));
+    }
+    if (got > 0) {
+        m_peakLeft = static_cast<LONG>(std::min(32767.0f, peakL * 32768.0f));
+        m_peakRight = static_cast<LONG>(std::min(32767.0f, peakR * 32768.0f));
+    }
+    m_position += got;
+    m_sinceRefresh += got;
+    if (m_position >= boundary || static_cast<LONGLONG>(got) < want) {
+        if (repeat && boundary == b && b > a && static_cast<LONGLONG>(got) == want) {
+            m_position = a;
+            m_reader->Seek(a);
+        } else {
+            m_done = true;
+        }
+    }
+    return got;
+}

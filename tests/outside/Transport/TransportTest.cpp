@@ -1,0 +1,489 @@
+// The transport on real devices: what it plays is captured from the sound server's monitor,
+// what it records is fed into the sink (see AudioRig.h for the rig's facts).
+#include "AudioRig.h"
+#include "EngineFixture.h"
+
+#include <algorithm>
+#include <cmath>
+
+using rig::kRate;
+
+namespace {
+
+constexpr UINT kMessage = rig::NotifyWindow::kMessage;
+
+// Amplitude a of a -6 dBFS tone and the meter it should give (full scale 32768).
+constexpr double kHalfScale = 0.5;
+
+bool WithinDb(double measured, double expected, double db)
+{
+    return measured > 0 && std::fabs(20.0 * std::log10(measured / expected)) <= db;
+}
+
+std::vector<int16_t> Mono(const std::vector<int16_t>& part, size_t before, size_t total)
+{
+    std::vector<int16_t> out(total, 0);
+    std::copy(part.begin(), part.begin() + std::min(part.size(), total - before), out.begin() + before);
+    return out;
+}
+
+class TransportTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ASSERT_TRUE(rig::Capture::Get().WaitRunning(8000)) << "no capture of the sound server";
+        ASSERT_EQ(S_OK, set_->SetFormat(16, kRate));
+        create_ = engine_.Get<PFN_MtCreateInstance>(kMtOrdCreateInstance);
+        ASSERT_TRUE(create_);
+        ASSERT_EQ(S_OK, create_(kMtClsidTransport, reinterpret_cast<void**>(transport_.Out()), __uuidof(IMtTransport)));
+        ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtSourceLink), reinterpret_cast<void**>(link_.Out())));
+        ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtPlayPosition), reinterpret_cast<void**>(position_.Out())));
+        ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtRecorder), reinterpret_cast<void**>(recorder_.Out())));
+        ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtPlayStatus), reinterpret_cast<void**>(status_.Out())));
+        Ref<IMtNotify> notify;
+        ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtNotify), reinterpret_cast<void**>(notify.Out())));
+        ASSERT_EQ(S_OK, notify->SetNotifyWindow(window_.Handle(), kMessage, 0));
+        temp_ = std::make_unique<EngineTempFolder>(engine_);
+        ASSERT_TRUE(temp_->Ready());
+    }
+    void TearDown() override
+    {
+        if (transport_)
+            transport_->Stop();
+        if (link_)
+            link_->SetMonitoring(set_.Get(), 0);
+    }
+
+    // A mono track of 16-bit samples at start, panned.
+    Ref<IMtTrack>* AddTrack(const std::vector<int16_t>& samples, float pan, LONGLONG start = 0)
+    {
+        auto track = std::make_unique<Ref<IMtTrack>>();
+        EXPECT_EQ(S_OK, set_->InsertTrack(0, 1, track->Out(), -1));
+        if (!samples.empty()) {
+            Ref<IMtItem> item;
+            *item.Out() = MakeItem("t" + std::to_string(tracks_.size()) + ".raw", samples.data(), samples.size() * 2, 1,
+                                   16, kRate);
+            Ref<IMtClip> clip;
+            *clip.Out() = ClipOf(item.Get());
+            EXPECT_EQ(S_OK, (*track)->InsertClip(clip.Get(), start, 0, 0));
+        }
+        EXPECT_EQ(S_OK, (*track)->SetPan(pan));
+        tracks_.push_back(std::move(track));
+        return tracks_.back().get();
+    }
+
+    // Plays the set from the cursor; returns the capture frame before the start.
+    LONGLONG Play()
+    {
+        EXPECT_EQ(S_OK, link_->Attach(set_.Get(), 1));
+        LONGLONG mark = rig::Capture::Get().Now();
+        EXPECT_EQ(S_OK, transport_->Start(0));
+        return mark;
+    }
+    // Waits for the end message; false when something else or nothing came.
+    bool WaitEnd(DWORD timeoutMs)
+    {
+        HRESULT code = S_OK;
+        return window_.Wait(timeoutMs, &code) && code == kMtPlayEnded;
+    }
+    // What the capture holds from mark until now plus a margin for the server's delay.
+    std::vector<int16_t> CapturedSince(LONGLONG mark, DWORD settleMs = 400)
+    {
+        LONGLONG until = rig::Capture::Get().Now() + LONGLONG(kRate) * settleMs / 1000;
+        rig::Capture::Get().WaitFor(until, settleMs + 3000);
+        return rig::Capture::Get().Take(mark, until);
+    }
+    LONG State()
+    {
+        LONG state = 0;
+        EXPECT_EQ(S_OK, transport_->GetState(&state));
+        return state;
+    }
+    bool WaitRecorderStatus(LONG want, DWORD timeoutMs)
+    {
+        DWORD start = GetTickCount();
+        while (recorder_->GetStatus() != want) {
+            if (GetTickCount() - start > timeoutMs)
+                return false;
+            Sleep(10);
+        }
+        return true;
+    }
+    size_t TempTakeFiles()
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA(temp_->File("KMT*.tmp").c_str(), &data);
+        size_t n = 0;
+        if (find != INVALID_HANDLE_VALUE) {
+            do
+                ++n;
+            while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+        return n;
+    }
+    std::vector<std::pair<Ref<IMtItem>*, LONG>> Takes()
+    {
+        Ref<IMtRecordItems> records;
+        EXPECT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtRecordItems), reinterpret_cast<void**>(records.Out())));
+        Ref<IMtItemList> list;
+        EXPECT_EQ(S_OK, records->GetItemList(list.Out()));
+        std::vector<std::pair<Ref<IMtItem>*, LONG>> out;
+        list->ResetItems(0);
+        IUnknown* object = nullptr;
+        LONG id = 0;
+        while (list->NextItem(&object, &id) == S_OK) {
+            items_.push_back(std::make_unique<Ref<IMtItem>>());
+            object->QueryInterface(__uuidof(IMtItem), reinterpret_cast<void**>(items_.back()->Out()));
+            object->Release();
+            out.emplace_back(items_.back().get(), id);
+        }
+        return out;
+    }
+    // The first frames of a track from position, as stereo-like pairs (mono duplicated).
+    std::vector<int16_t> TrackFrames(IMtTrack* track, LONGLONG from, LONGLONG frames, int channels)
+    {
+        auto bytes = ReadTrack(track, from, from + frames);
+        std::vector<int16_t> stereo(static_cast<size_t>(frames) * 2);
+        const int16_t* s = reinterpret_cast<const int16_t*>(bytes.data());
+        for (LONGLONG i = 0; i < frames && size_t(i * channels) < bytes.size() / 2; ++i) {
+            stereo[size_t(i) * 2] = s[i * channels];
+            stereo[size_t(i) * 2 + 1] = s[i * channels + (channels > 1 ? 1 : 0)];
+        }
+        return stereo;
+    }
+
+    PFN_MtCreateInstance create_ = nullptr;
+    Ref<IMtTransport> transport_;
+    Ref<IMtSourceLink> link_;
+    Ref<IMtPlayPosition> position_;
+    Ref<IMtRecorder> recorder_;
+    Ref<IMtPlayStatus> status_;
+    rig::NotifyWindow window_;
+    std::unique_ptr<EngineTempFolder> temp_;
+    std::vector<std::unique_ptr<Ref<IMtTrack>>> tracks_;
+    std::vector<std::unique_ptr<Ref<IMtItem>>> items_;
+};
+
+TEST_F(TransportTest, TwoTrackDocumentPlaysBothTonesThenEndsOnce)
+{
+    const LONGLONG second = kRate;
+    AddTrack(rig::Tone(1000, kHalfScale, second, 1), -1.0f);
+    AddTrack(rig::Tone(3000, kHalfScale, second, 1), 1.0f);
+    LONGLONG mark = Play();
+    ASSERT_TRUE(WaitEnd(5000));
+    EXPECT_EQ(2, State()) << "the transport keeps its state until Stop";
+    EXPECT_EQ(0, status_->GetStatus());
+    auto heard = CapturedSince(mark);
+    EXPECT_TRUE(window_.Codes().size() == 1) << "the end comes once";
+
+    struct Side {
+        int channel;
+        double hz, otherHz;
+    } sides[] = {{0, 1000, 3000}, {1, 3000, 1000}};
+    for (const Side& s : sides) {
+        SCOPED_TRACE(s.channel);
+        LONGLONG sounding = rig::SoundingFrames(heard, s.channel, 0.05);
+        EXPECT_NEAR(double(second - rig::kStartLoss), double(sounding), kRate * 0.020);
+        LONGLONG onset = rig::FirstSound(heard, s.channel, 0.05);
+        ASSERT_GE(onset, 0);
+        const size_t middle = size_t(onset) + kRate / 4;
+        EXPECT_TRUE(WithinDb(rig::ToneAmplitude(heard, s.channel, s.hz, middle, kRate / 2), kHalfScale, 0.5));
+        EXPECT_LT(rig::ToneAmplitude(heard, s.channel, s.otherHz, middle, kRate / 2), 0.005);
+    }
+    EXPECT_EQ(S_OK, transport_->Stop());
+    EXPECT_EQ(1, State());
+}
+
+// The played ramp names its position, so every stretch the capture holds shows where it came
+// from: wraps must join the loop's end to its start, a pause must go on where it stopped, and
+// no stretch may hold more or fewer frames than the positions it spans.
+TEST_F(TransportTest, LoopWrapsAndPauseResumesWithoutGapOrRepeat)
+{
+    const LONGLONG length = kRate * 3 / 2;
+    AddTrack(rig::PositionRamp(length), 0.0f);
+    const LONGLONG loopStart = kRate * 3 / 10, loopEnd = kRate * 6 / 10;
+    ASSERT_EQ(S_OK, set_->SetLoopRange(&loopStart, &loopEnd));
+    ASSERT_EQ(S_OK, set_->SetShuttleStart(1));
+    LONGLONG mark = Play();
+    window_.Pump(1150);   // pass 1 ends at 0.6 s, the third pass starts at 0.9 s
+    ASSERT_EQ(S_OK, set_->SetShuttleStart(0));
+    window_.Pump(700);
+    ASSERT_EQ(S_OK, transport_->TogglePause());
+    LONGLONG paused = 0;
+    position_->GetPosition(&paused);
+    EXPECT_EQ(0, status_->GetStatus());
+    window_.Pump(300);
+    LONGLONG still = 0;
+    position_->GetPosition(&still);
+    EXPECT_EQ(paused, still);
+    ASSERT_EQ(S_OK, transport_->TogglePause());
+    ASSERT_TRUE(WaitEnd(5000));
+    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+
+    const double tolerance = kRate * 0.002;
+    const double pauseTolerance = kRate * 0.010;  // the platform's pause resumes within 8 ms
+    int wraps = 0, pauses = 0;
+    ASSERT_GE(pieces.size(), 4u);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const rig::RampPiece& p = pieces[i];
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(double(p.frames - 1), p.lastPosition - p.firstPosition, tolerance) << "a gap or repeat inside";
+        if (i == 0)
+            continue;
+        const rig::RampPiece& q = pieces[i - 1];
+        if (std::fabs(q.lastPosition - double(loopEnd - 1)) < tolerance) {
+            EXPECT_NEAR(double(loopStart), p.firstPosition, tolerance);
+            EXPECT_EQ(q.captureStart + q.frames, p.captureStart) << "a wrap leaves no silence";
+            ++wraps;
+        } else {
+            EXPECT_NEAR(q.lastPosition + 1, p.firstPosition, pauseTolerance);
+            ++pauses;
+        }
+    }
+    EXPECT_GE(wraps, 2);
+    EXPECT_EQ(1, pauses);
+    EXPECT_NEAR(double(length - 1), pieces.back().lastPosition, tolerance);
+}
+
+TEST_F(TransportTest, PositionSetWhilePlayingJumpsThere)
+{
+    const LONGLONG length = kRate * 2;
+    AddTrack(rig::PositionRamp(length), 0.0f);
+    LONGLONG mark = Play();
+    window_.Pump(400);
+    const LONGLONG target = kRate * 3 / 2;
+    ASSERT_EQ(S_OK, position_->SetPosition(target));
+    LONGLONG now = 0;
+    ASSERT_EQ(S_OK, position_->GetPosition(&now));
+    EXPECT_NEAR(double(target), double(now), kRate * 0.05);
+    ASSERT_TRUE(WaitEnd(4000));
+    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    ASSERT_EQ(2u, pieces.size());
+    EXPECT_LT(pieces[0].lastPosition, double(kRate * 0.8));
+    EXPECT_NEAR(double(target), pieces[1].firstPosition, kRate * 0.020 + rig::kStartLoss);
+    EXPECT_NEAR(double(length - 1), pieces[1].lastPosition, kRate * 0.002);
+}
+
+TEST_F(TransportTest, SuspendClosesTheOutputAndResumeGoesOnWhereItWas)
+{
+    auto suspend = engine_.Get<PFN_MtSuspendAudio>(kMtOrdSuspendAudio);
+    const LONGLONG length = kRate * 2;
+    AddTrack(rig::PositionRamp(length), 0.0f);
+    LONGLONG mark = Play();
+    window_.Pump(500);
+    ASSERT_EQ(S_OK, suspend(1));
+    LONGLONG held = 0;
+    position_->GetPosition(&held);
+    window_.Pump(400);
+    ASSERT_EQ(S_OK, suspend(0));
+    ASSERT_TRUE(WaitEnd(5000));
+    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    ASSERT_EQ(2u, pieces.size());
+    EXPECT_NEAR(double(held), pieces[1].firstPosition, kRate * 0.030 + rig::kStartLoss);
+    EXPECT_NEAR(double(length - 1), pieces[1].lastPosition, kRate * 0.002);
+}
+
+struct DeviceCase {
+    const char* name;
+    int directSound;
+    bool knownName;   // the name of the system's first device of that kind, else one of none
+};
+
+class TransportDeviceTest : public TransportTest, public ::testing::WithParamInterface<DeviceCase> {};
+
+TEST_P(TransportDeviceTest, PlaysThroughTheNamedDeviceOrFallsBack)
+{
+    const DeviceCase& c = GetParam();
+    auto name = engine_.Get<PFN_MtGetPlaybackDeviceName>(kMtOrdGetPlaybackDeviceName);
+    char device[64] = "No Such Device";
+    if (c.knownName)
+        ASSERT_EQ(S_OK, name(c.directSound, 0, device, sizeof(device)));
+    rig::ScopedSetting use("DirectSoundUse", c.directSound);
+    rig::ScopedSetting named(c.directSound ? "DirectSoundDevice" : "WaveOutDevice", device);
+    AddTrack(rig::Tone(1000, kHalfScale, kRate / 2, 1), 0.0f);
+    LONGLONG mark = Play();
+    ASSERT_TRUE(WaitEnd(4000));
+    auto heard = CapturedSince(mark);
+    EXPECT_NEAR(double(kRate / 2 - rig::kStartLoss), double(rig::SoundingFrames(heard, 0, 0.05)), kRate * 0.030);
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, TransportDeviceTest,
+                         ::testing::Values(DeviceCase{"WaveOutNamed", 0, true}, DeviceCase{"WaveOutUnknown", 0, false},
+                                           DeviceCase{"DirectSoundNamed", 1, true},
+                                           DeviceCase{"DirectSoundUnknown", 1, false}),
+                         [](const ::testing::TestParamInfo<DeviceCase>& i) { return std::string(i.param.name); });
+
+TEST_F(TransportTest, AsioSettingRefusesToStartAsNoDevice)
+{
+    rig::ScopedSetting asio("AsioUse", 1);
+    AddTrack(rig::Tone(1000, kHalfScale, kRate / 10, 1), 0.0f);
+    ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 1));
+    EXPECT_EQ(kMtErrNoDevice, transport_->Start(0));
+    ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 2));
+    EXPECT_EQ(kMtErrNoDevice, transport_->Start(1));
+    EXPECT_EQ(1, State());
+    EXPECT_EQ(0u, TempTakeFiles());
+}
+
+TEST_F(TransportTest, FedToneIsRecordedIntoATakeThatReadsBackAtTheRecordingStart)
+{
+    ASSERT_EQ(S_OK, set_->SetRecordChannels(2));
+    Ref<IMtTrack> armed;
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, armed.Out(), -1));
+    ASSERT_EQ(S_OK, armed->SetRecordArmed(1));
+    LONG armedId = 0;
+    armed->GetTrackId(&armedId);
+    Ref<IMtSelection> selection;
+    ASSERT_EQ(S_OK, set_->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(selection.Out())));
+    const LONGLONG recordStart = kRate / 2;
+    ASSERT_EQ(S_OK, selection->SetRange(recordStart, recordStart));
+
+    ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 2));
+    ASSERT_EQ(S_OK, transport_->Start(1));
+    EXPECT_EQ(3, State());
+    ASSERT_TRUE(WaitRecorderStatus(3, 5000)) << "armed, the input runs and nothing is written";
+    rig::Feeder feed(rig::Tone(1000, kHalfScale, kRate * 3, 2));
+    ASSERT_TRUE(feed.Ok());
+    window_.Pump(600);
+    LONG left = 0, right = 0;
+    ASSERT_EQ(S_OK, recorder_->GetLevels(&left, &right));
+    EXPECT_NEAR(16384, left, 16384 * 0.06);
+    EXPECT_NEAR(16384, right, 16384 * 0.06);
+    LONGLONG bytes = -1;
+    recorder_->GetRecordedBytes(&bytes);
+    EXPECT_EQ(0, bytes) << "nothing is written while armed";
+
+    ASSERT_EQ(S_OK, transport_->TogglePause());
+    EXPECT_EQ(2, recorder_->GetStatus());
+    window_.Pump(1000);
+    ASSERT_EQ(S_OK, recorder_->GetRecordedBytes(&bytes));
+    LONGLONG end = 0;
+    recorder_->GetPosition(&end);
+    EXPECT_EQ(recordStart + bytes / 4, end);
+    ASSERT_EQ(S_OK, transport_->Stop());
+    EXPECT_EQ(0, recorder_->GetStatus());
+    ASSERT_EQ(S_OK, recorder_->GetLevels(&left, &right));
+    EXPECT_EQ(0, left + right) << "meters read 0 once stopped";
+
+    auto takes = Takes();
+    ASSERT_EQ(1u, takes.size());
+    EXPECT_EQ(armedId, takes[0].second);
+    IMtItem* item = takes[0].first->Get();
+    MtFileItemRecord info;
+    ASSERT_EQ(S_OK, item->GetInfo(&info));
+    EXPECT_EQ(2, info.channels);
+    EXPECT_EQ(16, info.bitsPerSample);
+    EXPECT_EQ(kRate, info.samplesPerSec);
+    EXPECT_EQ(0, _strnicmp(info.path, temp_->File("KMT").c_str(), temp_->File("KMT").size()));
+    LONGLONG size = 0;
+    ASSERT_EQ(S_OK, item->GetSize(&size));
+    EXPECT_GE(size, bytes);
+    EXPECT_GE(size, LONGLONG(kRate) * 4 * 8 / 10);
+    EXPECT_EQ(2u, TempTakeFiles()) << "data and peaks";
+
+    Ref<IMtClip> clip;
+    *clip.Out() = ClipOf(item);
+    ASSERT_EQ(S_OK, armed->InsertClip(clip.Get(), recordStart, 0, 0));
+    auto back = TrackFrames(armed.Get(), recordStart, kRate / 10, 2);
+    EXPECT_TRUE(WithinDb(rig::ToneAmplitude(back, 0, 1000, 0, kRate / 10), kHalfScale, 0.5));
+    EXPECT_TRUE(WithinDb(rig::ToneAmplitude(back, 1, 1000, 0, kRate / 10), kHalfScale, 0.5));
+    Ref<IMtPeakReader> peaks;
+    ASSERT_EQ(S_OK, armed->CreatePeakReader(peaks.Out(), 1024, 0));
+    ASSERT_EQ(S_OK, peaks->Seek(recordStart));
+    MtPeakItem point[2];
+    DWORD got = 0;
+    ASSERT_EQ(S_OK, peaks->Read(point, 2, &got));
+    EXPECT_NEAR(16384, point[0].maximum, 16384 * 0.06);
+}
+
+TEST_F(TransportTest, StopBeforeTheReleaseLeavesNoTakeAndFreesTheDevices)
+{
+    AddTrack(rig::Tone(1000, kHalfScale, kRate / 2, 1), 0.0f);
+    ASSERT_EQ(S_OK, link_->Attach(set_.Get(), 2));
+    ASSERT_EQ(S_OK, transport_->Start(1));
+    EXPECT_EQ(1u, Takes().size()) << "an empty item per take from the start";
+    ASSERT_EQ(S_OK, transport_->Stop());
+    EXPECT_EQ(0u, TempTakeFiles());
+    EXPECT_EQ(0u, Takes().size());
+    EXPECT_EQ(0, recorder_->GetStatus());
+    // Both devices are free again: the same object plays at once.
+    LONGLONG mark = Play();
+    ASSERT_TRUE(WaitEnd(4000));
+    EXPECT_GT(rig::SoundingFrames(CapturedSince(mark), 0, 0.05), kRate / 3);
+}
+
+TEST_F(TransportTest, MonitoringMetersTheInputAndRecordsNothing)
+{
+    ASSERT_EQ(S_OK, set_->SetRecordChannels(2));
+    ASSERT_EQ(S_OK, link_->SetMonitoring(set_.Get(), 1));
+    ASSERT_TRUE(WaitRecorderStatus(3, 5000));
+    struct {
+        double amplitude;
+        LONG meter;
+    } cases[] = {{0.5, 16384}, {0.25, 8192}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.meter);
+        rig::Feeder feed(rig::Tone(1000, c.amplitude, kRate, 2));
+        window_.Pump(600);
+        LONG left = 0, right = 0;
+        ASSERT_EQ(S_OK, recorder_->GetLevels(&left, &right));
+        EXPECT_NEAR(c.meter, left, c.meter * 0.06);
+        EXPECT_NEAR(c.meter, right, c.meter * 0.06);
+        feed.Wait();
+    }
+    LONGLONG bytes = -1;
+    recorder_->GetRecordedBytes(&bytes);
+    EXPECT_EQ(0, bytes);
+    EXPECT_EQ(0u, TempTakeFiles());
+    EXPECT_EQ(0u, Takes().size());
+    ASSERT_EQ(S_OK, link_->SetMonitoring(set_.Get(), 0));
+    LONG left = -1, right = -1;
+    recorder_->GetLevels(&left, &right);
+    EXPECT_EQ(0, left + right);
+    EXPECT_EQ(0, recorder_->GetStatus());
+}
+
+// Recording while playing: the take, placed at the recording start, holds the played burst
+// late by the path's delay; "WaveInOffset" takes that delay off.
+TEST_F(TransportTest, RecordWhilePlayingAlignsWithThePlayedTrackWithinTheOffset)
+{
+    const LONGLONG before = kRate / 2;
+    AddTrack(Mono(rig::Tone(1000, kHalfScale, kRate, 1), size_t(before), size_t(kRate * 2)), 0.0f);
+    Ref<IMtTrack> armed;
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, armed.Out(), -1));
+    ASSERT_EQ(S_OK, armed->SetRecordArmed(1));
+    ASSERT_EQ(S_OK, set_->SetRecordChannels(1));
+
+    auto lagOf = [&](int offsetMs) -> double {
+        rig::ScopedSetting offset("WaveInOffset", offsetMs);
+        EXPECT_EQ(S_OK, link_->Attach(set_.Get(), 3));
+        EXPECT_EQ(S_OK, transport_->Start(1));
+        if (!WaitRecorderStatus(3, 5000))
+            return 1e9;
+        EXPECT_EQ(0, status_->GetStatus()) << "the playback waits for the release too";
+        EXPECT_EQ(S_OK, transport_->TogglePause());
+        window_.Pump(2300);
+        EXPECT_TRUE(window_.Codes().empty()) << "a recording does not end with the played sound";
+        EXPECT_EQ(S_OK, transport_->Stop());
+        auto takes = Takes();
+        if (takes.size() != 1)
+            return 1e9;
+        Ref<IMtTrack> copy;
+        EXPECT_EQ(S_OK, set_->InsertTrack(0, 1, copy.Out(), -1));
+        Ref<IMtClip> clip;
+        *clip.Out() = ClipOf(takes[0].first->Get());
+        EXPECT_EQ(S_OK, copy->InsertClip(clip.Get(), 0, 0, 0));
+        auto take = TrackFrames(copy.Get(), 0, kRate * 2, 1);
+        LONGLONG onset = rig::FirstSound(take, 0, 0.1);
+        return onset < 0 ? 1e9 : double(onset - before) * 1000.0 / kRate;
+    };
+    double lag = lagOf(0);
+    ASSERT_LT(lag, 600.0);
+    EXPECT_GE(lag, 0.0);
+    double corrected = lagOf(int(std::lround(lag)));
+    EXPECT_NEAR(0.0, corrected, 25.0) << "uncorrected lag " << lag << " ms";
+}
+
+} // namespace
