@@ -112,6 +112,31 @@ MMRESULT CMixerDevice::ReadControls(const MIXERLINEA& line, std::vector<MIXERCON
     return result;
 }
 
+MMRESULT CMixerDevice::FindControl(const MIXERLINEA& line, DWORD controlId, MIXERCONTROLA* control) const
+{
+    *control = MIXERCONTROLA{};
+    control->cbStruct = sizeof *control;
+    MIXERLINECONTROLSA query{};
+    query.cbStruct = sizeof query;
+    query.dwControlID = controlId;
+    query.cControls = 1;
+    query.cbmxctrl = sizeof *control;
+    query.pamxctrl = control;
+    MMRESULT result = ::mixerGetLineControlsA(Object(m_mixer), &query, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYID);
+    if (result != MMSYSERR_NOERROR || control->dwControlID == controlId) return result;
+    // Some drivers answer with another control of the mixer (Wine's gives a source line's
+    // volume for the destination's): take the one asked for from its line's list.
+    std::vector<MIXERCONTROLA> controls;
+    result = ReadControls(line, &controls);
+    if (result != MMSYSERR_NOERROR) return result;
+    for (const MIXERCONTROLA& candidate : controls)
+        if (candidate.dwControlID == controlId) {
+            *control = candidate;
+            return MMSYSERR_NOERROR;
+        }
+    return kNotPossible;
+}
+
 MMRESULT CMixerDevice::ReadLines()
 {
     if (!m_mixer) return kNotPossible;
@@ -154,15 +179,8 @@ MMRESULT CMixerDevice::ReadSourceList()
         }
     if (!selector) return kNotPossible;
 
-    MIXERCONTROLA control{};
-    control.cbStruct = sizeof control;
-    MIXERLINECONTROLSA query{};
-    query.cbStruct = sizeof query;
-    query.dwControlID = selector->dwControlID;
-    query.cControls = 1;
-    query.cbmxctrl = sizeof control;
-    query.pamxctrl = &control;
-    result = ::mixerGetLineControlsA(Object(m_mixer), &query, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYID);
+    MIXERCONTROLA control;
+    result = FindControl(m_destination, selector->dwControlID, &control);
     if (result != MMSYSERR_NOERROR) return result;   // with the list empty
     if (control.dwControlType == 0) return kNotPossible;
 
@@ -212,15 +230,7 @@ MMRESULT CMixerDevice::PrepareValue(DWORD controlId, MIXERLINEA* line, MIXERCONT
     MMRESULT result = ::mixerGetLineInfoA(Object(m_mixer), line, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_LINEID);
     if (result != MMSYSERR_NOERROR) return result;
 
-    *control = MIXERCONTROLA{};
-    control->cbStruct = sizeof *control;
-    MIXERLINECONTROLSA query{};
-    query.cbStruct = sizeof query;
-    query.dwControlID = controlId;
-    query.cControls = 1;
-    query.cbmxctrl = sizeof *control;
-    query.pamxctrl = control;
-    result = ::mixerGetLineControlsA(Object(m_mixer), &query, MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYID);
+    result = FindControl(*line, controlId, control);
     if (result != MMSYSERR_NOERROR) return result;
     if (control->dwControlType == 0) return kNotPossible;
     *count = ValueCount(*control, line->cChannels);

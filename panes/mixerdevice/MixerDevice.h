@@ -78,6 +78,8 @@ public:
 private:
     // All controls of a line (none when it has no controls); the query's result.
     MMRESULT ReadControls(const MIXERLINEA& line, std::vector<MIXERCONTROLA>* controls) const;
+    // The control of that id on line (1 when the line has none of that id).
+    MMRESULT FindControl(const MIXERLINEA& line, DWORD controlId, MIXERCONTROLA* control) const;
     // The control of that id, and the line it belongs to; 1 when it is not usable.
     MMRESULT PrepareValue(DWORD controlId, MIXERLINEA* line, MIXERCONTROLA* control, DWORD* count) const;
 

@@ -1,5 +1,5 @@
-// The sound-card mixer device: the packing of volume values, a closed or unopenable mixer, and,
-// where the test sound server is running, its capture mixer.
+// The sound-card mixer device: the packing of volume values, and a closed or unopenable mixer
+// (MixerDeviceAudioTest.cpp has it on the test sound server's mixers).
 #include "MixerDevice.h"
 
 #include <gtest/gtest.h>
