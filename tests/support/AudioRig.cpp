@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace rig {
 
@@ -319,12 +321,34 @@ std::vector<RampPiece> RampPieces(const std::vector<int16_t>& stereo, int ch, LO
             RampPiece p;
             p.captureStart = static_cast<LONGLONG>(i);
             p.frames = static_cast<LONGLONG>(j - i);
+            p.captureEnd = static_cast<LONGLONG>(j);
             p.firstPosition = position(FitAt(v, i, i + edge, double(i)));
             p.lastPosition = position(FitAt(v, j - edge, j, double(j - 1)));
             pieces.push_back(p);
         }
         i = j;
     }
+    // The server stalls now and then on a loaded machine: the sound stops for some
+    // milliseconds and goes on with the very next frame. Such a stall is the rig's, not a gap in
+    // the stream, and the two pieces are one.
+    std::vector<RampPiece> joined;
+    for (const RampPiece& p : pieces) {
+        if (!joined.empty() && std::fabs(p.firstPosition - joined.back().lastPosition - 1.0) < 1.5) {
+            RampPiece& q = joined.back();
+            q.lastPosition = p.lastPosition;
+            q.frames += p.frames;
+            q.captureEnd = p.captureEnd;
+            if (getenv("KV_RIG_DUMP"))
+                printf("stall at %lld\n", p.captureStart);
+            continue;
+        }
+        joined.push_back(p);
+    }
+    pieces.swap(joined);
+    if (getenv("KV_RIG_DUMP"))
+        for (const RampPiece& p : pieces)
+            printf("piece at %lld: %lld frames, %.1f .. %.1f\n", p.captureStart, p.frames, p.firstPosition,
+                   p.lastPosition);
     return pieces;
 }
 

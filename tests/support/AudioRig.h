@@ -104,10 +104,12 @@ LONGLONG FirstSound(const std::vector<int16_t>& stereo, int ch, double threshold
 // A ramp that names its own position: value(t) = 0.1 + 0.8 t / length (full scale 1).
 std::vector<int16_t> PositionRamp(LONGLONG length);
 // The captured ramp split where it jumps or falls silent; each piece with the positions its
-// first and last frames name, fitted over up to 480 frames at either end.
+// first and last frames name, fitted over up to 480 frames at either end. Pieces whose
+// positions join exactly are one piece (a stall of the server; see RampPieces).
 struct RampPiece {
     LONGLONG captureStart;  // frame of the capture
-    LONGLONG frames;
+    LONGLONG captureEnd;    // one past its last frame
+    LONGLONG frames;        // sounding frames
     double firstPosition;
     double lastPosition;
 };

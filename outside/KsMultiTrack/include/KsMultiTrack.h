@@ -608,7 +608,7 @@ struct IMtRecorder : IUnknown {
     // 4 (returns the state, not an HRESULT): 0 no input; 1 input open, nothing received yet;
     // 2 writing takes; 3 input running, not writing (armed, paused or monitoring).
     virtual LONG STDMETHODCALLTYPE GetStatus() = 0;
-    // 5: input peak of the last ~50 ms per side, 0..32767 (full scale 32768); 0 without input.
+    // 5: input peak of the last 10 ms per side, 0..32767 (full scale 32768); 0 without input.
     virtual HRESULT STDMETHODCALLTYPE GetLevels(LONG* left, LONG* right) = 0;
     // 6: bytes of take data written so far (all takes).
     virtual HRESULT STDMETHODCALLTYPE GetRecordedBytes(LONGLONG* bytes) = 0;

@@ -290,6 +290,7 @@ public:
             count -= n;
             m_written += n;
         }
+        SilenceAhead(m_frames / 5 + 1);
     }
     LONGLONG Played() override
     {
@@ -322,9 +323,34 @@ public:
     HANDLE WaitHandle() const override { return nullptr; }
     LONG Underruns() const override { return m_underruns; }
     int BufferMs() const override { return m_bufferMs; }
-    void SetDraining(bool draining) override { m_draining = draining; }
+    void SetDraining(bool draining) override
+    {
+        // Nothing more comes: all the buffer holds past the written end is silenced.
+        if (draining && !m_draining)
+            SilenceAhead(m_frames);
+        m_draining = draining;
+    }
 
 private:
+    // The buffer loops: what lies past the written end is old sound, heard again should the
+    // writing fall behind or stop. A fifth of it is silenced after every write.
+    void SilenceAhead(DWORD most)
+    {
+        LONGLONG free = static_cast<LONGLONG>(m_frames) - 1 - (m_written - m_played);
+        DWORD n = static_cast<DWORD>(std::max<LONGLONG>(0, std::min<LONGLONG>(free, most)));
+        if (n == 0)
+            return;
+        DWORD at = static_cast<DWORD>(m_written % m_frames);
+        void* p1 = nullptr;
+        void* p2 = nullptr;
+        DWORD b1 = 0, b2 = 0;
+        if (SUCCEEDED(m_buffer->Lock(at * m_frameBytes, n * m_frameBytes, &p1, &b1, &p2, &b2, 0))) {
+            memset(p1, 0, b1);
+            if (p2)
+                memset(p2, 0, b2);
+            m_buffer->Unlock(p1, b1, p2, b2);
+        }
+    }
     void Clear()
     {
         void* p1 = nullptr;
@@ -348,6 +374,14 @@ private:
         DWORD step = (cursor + m_frames - m_lastCursor) % m_frames;
         m_lastCursor = cursor;
         m_played += step;
+        if (m_draining && m_played >= m_written) {
+            // Drained: the looping buffer must not come round to what it held before.
+            m_buffer->Stop();
+            m_paused = true;
+            m_played = m_written;
+            Clear();
+            return;
+        }
         if (m_played > m_written) {
             if (!m_draining)
                 ++m_underruns;
@@ -503,8 +537,9 @@ std::unique_ptr<AudioInput> AudioInput::Open(const DeviceSettings& settings, DWO
         *hr = WaveOpenError(r, false);
         return nullptr;
     }
-    const size_t frames = std::max<size_t>(64, rate / 20);
-    const size_t count = std::max<size_t>(4, static_cast<size_t>(settings.waveInBufferMs) / 50);
+    // 10 ms blocks: the position where a take starts is known to a block at worst.
+    const size_t frames = std::max<size_t>(32, rate / 100);
+    const size_t count = std::max<size_t>(8, static_cast<size_t>(settings.waveInBufferMs) / 10);
     in->m_data.assign(count, std::vector<int16_t>(frames * channels));
     in->m_headers.assign(count, WAVEHDR{});
     for (size_t i = 0; i < count; ++i) {

@@ -67,7 +67,7 @@ public:
 std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels,
                                              HWND window, bool startPaused, HRESULT* hr);
 
-// waveIn: delivers 16-bit interleaved frames in blocks of about 50 ms.
+// waveIn: delivers 16-bit interleaved frames in blocks of 10 ms.
 class AudioInput {
 public:
     ~AudioInput();
