@@ -94,6 +94,7 @@ protected:
         return dialog->m_hWnd == nullptr;
     }
 
+    // The test's own settings; a SettingsTestRoot made inside a loop empties them for one case.
     SettingsTestRoot root;
     TableDevices devices;
     std::unique_ptr<AudioDeviceDialog> dialog;
