@@ -32,7 +32,11 @@ endfunction()
 set(KV_PULSE_DIR ${CMAKE_BINARY_DIR}/pulse)
 function(kv_add_audio_test name)
   kv_add_test(${name} ${ARGN})
-  if(NOT TEST kv_sound_server_start)
+  # One server for the whole run: if(TEST) sees only the current folder's tests, and a second
+  # start in another folder would restart the server under a running audio test.
+  get_property(server_added GLOBAL PROPERTY KV_SOUND_SERVER_ADDED)
+  if(NOT server_added)
+    set_property(GLOBAL PROPERTY KV_SOUND_SERVER_ADDED TRUE)
     add_test(NAME kv_sound_server_start COMMAND ${KV_SCRIPTS}/pulse-null.sh start ${KV_PULSE_DIR})
     set_tests_properties(kv_sound_server_start PROPERTIES FIXTURES_SETUP kv_sound_server)
     add_test(NAME kv_sound_server_stop COMMAND ${KV_SCRIPTS}/pulse-null.sh stop ${KV_PULSE_DIR})
