@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        create_ = engine_.Get<PFN_MtCreateInstance>(kMtOrdCreateInstance);
+        create_ = MtEngine::ExportAs<PFN_MtCreateInstance>(kMtOrdCreateInstance);
         ASSERT_TRUE(create_);
         ASSERT_EQ(S_OK, create_(kMtClsidTransport, reinterpret_cast<void**>(transport_.Out()), __uuidof(IMtTransport)));
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtSourceLink), reinterpret_cast<void**>(link_.Out())));
@@ -63,7 +63,7 @@ TEST_F(TransportHeadlessTest, AnswersEveryInterfaceAsOneObject)
 
 TEST_F(TransportHeadlessTest, WithoutDevicesNothingStartsAndNothingIsLeft)
 {
-    EngineTempFolder temp(engine_);
+    EngineTempFolder temp;
     ASSERT_TRUE(temp.Ready());
     ComRef<IMtTrack> track;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
@@ -91,19 +91,19 @@ TEST_F(TransportHeadlessTest, WithoutDevicesNothingStartsAndNothingIsLeft)
     EXPECT_TRUE(list->IsEmpty());
     EXPECT_EQ(0u, TempTakeFiles(temp));
     EXPECT_EQ(S_OK, transport_->Stop());
-    EXPECT_EQ(S_OK, engine_.Get<PFN_MtSuspendAudio>(kMtOrdSuspendAudio)(1));
-    EXPECT_EQ(S_OK, engine_.Get<PFN_MtSuspendAudio>(kMtOrdSuspendAudio)(0));
-    EXPECT_EQ(S_OK, engine_.Get<PFN_MtUninitialize>(kMtOrdUninitialize)());
+    EXPECT_EQ(S_OK, MtEngine::ExportAs<PFN_MtSuspendAudio>(kMtOrdSuspendAudio)(1));
+    EXPECT_EQ(S_OK, MtEngine::ExportAs<PFN_MtSuspendAudio>(kMtOrdSuspendAudio)(0));
+    EXPECT_EQ(S_OK, MtEngine::ExportAs<PFN_MtUninitialize>(kMtOrdUninitialize)());
 }
 
 TEST_F(TransportHeadlessTest, AsioCallsAnswerNoDriver)
 {
     IUnknown* driver = reinterpret_cast<IUnknown*>(1);
-    EXPECT_EQ(kMtErrNoDevice, engine_.Get<PFN_MtGetAsioDriver>(kMtOrdGetAsioDriver)(&driver));
+    EXPECT_EQ(kMtErrNoDevice, MtEngine::ExportAs<PFN_MtGetAsioDriver>(kMtOrdGetAsioDriver)(&driver));
     EXPECT_EQ(nullptr, driver);
-    EXPECT_EQ(kMtErrNoDevice, engine_.Get<PFN_MtSelectAsioDriver>(kMtOrdSelectAsioDriver)("Any"));
-    EXPECT_EQ(kMtErrNoDevice, engine_.Get<PFN_MtOpenAsio>(kMtOrdOpenAsio)());
-    EXPECT_EQ(0, engine_.Get<PFN_MtGetAsioDriverCount>(kMtOrdGetAsioDriverCount)());
+    EXPECT_EQ(kMtErrNoDevice, MtEngine::ExportAs<PFN_MtSelectAsioDriver>(kMtOrdSelectAsioDriver)("Any"));
+    EXPECT_EQ(kMtErrNoDevice, MtEngine::ExportAs<PFN_MtOpenAsio>(kMtOrdOpenAsio)());
+    EXPECT_EQ(0, MtEngine::ExportAs<PFN_MtGetAsioDriverCount>(kMtOrdGetAsioDriverCount)());
 }
 
 // The codes the transport answers or posts have texts of their own.
@@ -198,16 +198,17 @@ namespace {
 // Every object a transport makes goes with it: the module counts none afterwards.
 TEST(TransportLifetime, ReleasedTransportsLeaveNoObjects)
 {
-    Engine engine;
-    ASSERT_TRUE(engine.Module());
+    ASSERT_EQ(S_OK, MtEngine::Load());
+    HMODULE module = GetModuleHandleA("KsMultiTrack.dll");
+    ASSERT_TRUE(module);
     auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(engine.Module(), "DllCanUnloadNow")));
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
     ASSERT_TRUE(canUnload);
     ASSERT_EQ(S_OK, canUnload()) << "objects of earlier tests are still alive";
     {
         ComRef<IMtTrackSet> set;
-        ASSERT_EQ(S_OK, engine.CreateTrackSet(set.Out()));
-        auto create = engine.Get<PFN_MtCreateInstance>(kMtOrdCreateInstance);
+        ASSERT_EQ(S_OK, MtEngine::CreateTrackSet(set));
+        auto create = MtEngine::ExportAs<PFN_MtCreateInstance>(kMtOrdCreateInstance);
         ComRef<IMtTransport> first, second;
         ASSERT_EQ(S_OK, create(kMtClsidTransport, reinterpret_cast<void**>(first.Out()), __uuidof(IMtTransport)));
         ASSERT_EQ(S_OK, create(kMtClsidTransport, reinterpret_cast<void**>(second.Out()), __uuidof(IMtTransport)));

@@ -28,7 +28,7 @@ protected:
         EngineTest::SetUp();
         ASSERT_TRUE(rig::Capture::Get().WaitRunning(8000)) << "no capture of the sound server";
         ASSERT_EQ(S_OK, set_->SetFormat(16, kRate));
-        create_ = engine_.Get<PFN_MtCreateInstance>(kMtOrdCreateInstance);
+        create_ = MtEngine::ExportAs<PFN_MtCreateInstance>(kMtOrdCreateInstance);
         ASSERT_TRUE(create_);
         ASSERT_EQ(S_OK, create_(kMtClsidTransport, reinterpret_cast<void**>(transport_.Out()), __uuidof(IMtTransport)));
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtSourceLink), reinterpret_cast<void**>(link_.Out())));
@@ -38,7 +38,7 @@ protected:
         ComRef<IMtNotify> notify;
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtNotify), reinterpret_cast<void**>(notify.Out())));
         ASSERT_EQ(S_OK, notify->SetNotifyWindow(window_.Handle(), kMessage, 0));
-        temp_ = std::make_unique<EngineTempFolder>(engine_);
+        temp_ = std::make_unique<EngineTempFolder>();
         ASSERT_TRUE(temp_->Ready());
     }
     void TearDown() override
@@ -269,7 +269,7 @@ TEST_F(TransportTest, PositionSetWhilePlayingJumpsThere)
 
 TEST_F(TransportTest, SuspendClosesTheOutputAndResumeReopensWithTheNewSettings)
 {
-    auto suspend = engine_.Get<PFN_MtSuspendAudio>(kMtOrdSuspendAudio);
+    auto suspend = MtEngine::ExportAs<PFN_MtSuspendAudio>(kMtOrdSuspendAudio);
     const LONGLONG length = kRate * 2;
     AddTrack(rig::PositionRamp(length), 0.0f);
     LONGLONG mark = Play();
@@ -303,7 +303,7 @@ class TransportDeviceTest : public TransportTest, public ::testing::WithParamInt
 TEST_P(TransportDeviceTest, PlaysThroughTheNamedDeviceOrFallsBack)
 {
     const DeviceCase& c = GetParam();
-    auto name = engine_.Get<PFN_MtGetPlaybackDeviceName>(kMtOrdGetPlaybackDeviceName);
+    auto name = MtEngine::ExportAs<PFN_MtGetPlaybackDeviceName>(kMtOrdGetPlaybackDeviceName);
     char device[64] = "No Such Device";
     if (c.knownName) {
         ASSERT_EQ(S_OK, name(c.directSound, 0, device, sizeof(device)));
