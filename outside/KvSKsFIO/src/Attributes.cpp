@@ -2,7 +2,10 @@
 
 #include "GlobalMemory.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 
 KV_DECLARE_IID(FileAttributesSelf, 0x0E7C4B93, 0x51AF, 0x4C62, 0x8F, 0x2D, 0x93, 0x1B, 0x7A, 0x44, 0x0C, 0xE8)
 
@@ -94,9 +97,16 @@ HRESULT FileAttributes::IsEqual(IUnknown* other)
         return S_OK;
     if (o->firstValue != firstValue || o->info.size() != info.size() || o->kept.size() != kept.size())
         return S_FALSE;
-    for (size_t i = 0; i < info.size(); ++i)
-        if (info[i].id != o->info[i].id || std::strcmp(info[i].text, o->info[i].text) != 0)
-            return S_FALSE;
+    // Entries compare by id and text; their order in the file carries nothing.
+    auto key = [](const std::vector<FioInfoEntry>& entries) {
+        std::vector<std::pair<uint32_t, std::string>> k;
+        for (const FioInfoEntry& e : entries)
+            k.emplace_back(e.id, e.text);
+        std::sort(k.begin(), k.end());
+        return k;
+    };
+    if (key(info) != key(o->info))
+        return S_FALSE;
     for (size_t i = 0; i < kept.size(); ++i)
         if (kept[i].id != o->kept[i].id || kept[i].body != o->kept[i].body)
             return S_FALSE;

@@ -193,17 +193,22 @@ public:
         if (m_stream)
             AVIStreamRelease(m_stream);
     }
+    // Reads until the stream gives no more: some writers state a length in chunks, not samples.
     size_t Read(uint8_t* buffer, size_t frames) override
     {
-        const LONG take = static_cast<LONG>(std::min<uint64_t>(std::min<size_t>(frames, 1 << 20), m_left));
-        if (take <= 0)
+        if (m_ended)
             return 0;
+        const LONG take = static_cast<LONG>(std::min<size_t>(frames, 1 << 20));
         LONG bytes = 0, samples = 0;
-        if (AVIStreamRead(m_stream, m_next, take, buffer, static_cast<LONG>(take * m_align), &bytes, &samples) != 0)
-            throw CKvSSException(kErrDamagedRiff);
+        if (AVIStreamRead(m_stream, m_next, take, buffer, static_cast<LONG>(take * m_align), &bytes, &samples) != 0 ||
+            bytes <= 0) {
+            if (m_next == AVIStreamStart(m_stream) && m_left > 0)
+                throw CKvSSException(kErrDamagedRiff);
+            m_ended = true;
+            return 0;
+        }
         const size_t got = static_cast<size_t>(bytes) / m_align;
         m_next += samples;
-        m_left -= got;
         return got;
     }
 
@@ -213,6 +218,7 @@ private:
     size_t m_align;
     uint64_t m_left;
     LONG m_next = 0;
+    bool m_ended = false;
 };
 
 } // namespace
