@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <condition_variable>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <vector>
@@ -187,7 +190,79 @@ std::string FileNameOf(const char* path)
     return slash ? slash + 1 : path;
 }
 
+// One helper thread that runs one job at a time beside the caller (a read ahead, or the
+// write of the block before), started once per call: starting a thread costs too much for
+// every block.
+class Helper {
+public:
+    Helper() : m_thread([this] { Loop(); }) {}
+    ~Helper()
+    {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_quit = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    // Waits for the job before, then starts this one.
+    void Start(std::function<void()> job)
+    {
+        Wait();
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_job = std::move(job);
+        m_busy = true;
+        m_changed.notify_all();
+    }
+    // Waits for the running job; what it threw is thrown here.
+    void Wait()
+    {
+        std::unique_lock<std::mutex> guard(m_lock);
+        m_changed.wait(guard, [this] { return !m_busy; });
+        if (m_error) {
+            std::exception_ptr e = m_error;
+            m_error = nullptr;
+            std::rethrow_exception(e);
+        }
+    }
+
+private:
+    void Loop()
+    {
+        std::unique_lock<std::mutex> guard(m_lock);
+        for (;;) {
+            m_changed.wait(guard, [this] { return m_quit || m_busy; });
+            if (m_busy) {
+                std::function<void()> job = std::move(m_job);
+                guard.unlock();
+                std::exception_ptr error;
+                try {
+                    job();
+                } catch (...) {
+                    error = std::current_exception();
+                }
+                guard.lock();
+                m_error = error;
+                m_busy = false;
+                m_changed.notify_all();
+            } else if (m_quit) {
+                return;
+            }
+        }
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    std::function<void()> m_job;
+    bool m_busy = false;
+    bool m_quit = false;
+    std::exception_ptr m_error;
+    std::thread m_thread;
+};
+
 } // namespace
+
+void Interleave(const uint8_t* in, int channels, int sampleBytes, size_t frames, uint8_t* out, int total, int first);
 
 void OpenSoundFile(const char* path, LONG type, SoundFile* sound)
 {
@@ -348,21 +423,51 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
     for (int i = 0; i < outputs; ++i)
         tracks.emplace_back(new TrackFile(bits, perOut));
     std::vector<uint8_t> in(kBlockFrames * s.format.BlockAlign());
-    std::vector<std::vector<uint8_t>> out(outputs, std::vector<uint8_t>(kBlockFrames * perOut * StorageBytes(storage)));
-    std::vector<uint8_t*> outPtr;
-    for (auto& o : out)
-        outPtr.push_back(o.data());
+    // Two sets of output blocks: one is written by a helper while the next is converted.
+    std::vector<std::vector<uint8_t>> out[2];
+    std::vector<uint8_t*> outPtr[2];
+    for (int k = 0; k < 2; ++k) {
+        out[k].assign(outputs, std::vector<uint8_t>(kBlockFrames * perOut * StorageBytes(storage)));
+        for (auto& o : out[k])
+            outPtr[k].push_back(o.data());
+    }
     FioProgress progress(owner, FileNameOf(path).c_str());
+    // The next block is read by a helper thread while this one is converted and written.
+    std::vector<uint8_t> next(in.size());
+    SoundSource* src = source.get();
+    size_t ahead = 0;
+    Helper helper, writer;
+    int turn = 0;
+    std::vector<uint8_t>* reading = &in;
+    helper.Start([src, reading, &ahead] { ahead = src->Read(reading->data(), kBlockFrames); });
     uint64_t done = 0;
-    for (;;) {
-        const size_t got = source->Read(in.data(), kBlockFrames);
-        if (got == 0)
-            break;
-        DecodeFrames(s.format, in.data(), got, storage, outPtr.data(), perOut);
-        for (int i = 0; i < outputs; ++i)
-            tracks[i]->Write(out[i].data(), got);
-        done += got;
-        progress.Step(done, std::max<uint64_t>(s.frames, done));
+    try {
+        for (;;) {
+            helper.Wait();
+            const size_t got = ahead;
+            if (got == 0)
+                break;
+            in.swap(next);
+            helper.Start([src, reading, &ahead] { ahead = src->Read(reading->data(), kBlockFrames); });
+            DecodeFrames(s.format, next.data(), got, storage, outPtr[turn].data(), perOut);
+            std::vector<uint8_t*>* block = &outPtr[turn];
+            writer.Start([&tracks, block, got] {
+                for (size_t i = 0; i < tracks.size(); ++i)
+                    tracks[i]->Write((*block)[i], got);
+            });
+            turn ^= 1;
+            done += got;
+            progress.Step(done, std::max<uint64_t>(s.frames, done));
+        }
+        writer.Wait();
+    } catch (...) {
+        for (Helper* h : {&helper, &writer}) {
+            try {
+                h->Wait();
+            } catch (...) {
+            }
+        }
+        throw;
     }
     for (auto& t : tracks)
         t->Close();
@@ -550,38 +655,53 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
     const int sb = StorageBytes(storage);
     std::vector<uint8_t> frames(kBlockFrames * channels * sb);
     std::vector<uint8_t> part(kBlockFrames * kMaxChannels * sb);
-    std::vector<uint8_t> bytes(kBlockFrames * s.format.BlockAlign());
+    // Two file blocks: one is written by a helper thread while the next is read and encoded.
+    std::vector<uint8_t> bytes[2] = {std::vector<uint8_t>(kBlockFrames * s.format.BlockAlign()),
+                                     std::vector<uint8_t>(kBlockFrames * s.format.BlockAlign())};
+    Helper writer;
     FioProgress progress(owner, FileNameOf(path).c_str());
     uint64_t done = 0;
-    while (done < s.frames) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockFrames, s.frames - done));
-        if (mix) {
-            DWORD got = 0;
-            ThrowIfFailed(mix->Read(reinterpret_cast<float*>(frames.data()), static_cast<DWORD>(want), &got));
-            if (got < want)
-                std::memset(frames.data() + got * channels * sb, 0, (want - got) * channels * sb);
-        } else if (readers.size() == 1) {
-            DWORD got = 0;
-            ThrowIfFailed(readers[0]->item->Read(frames.data(), static_cast<DWORD>(want * channels * sb), &got));
-            if (got < want * channels * sb)
-                throw CKvSSException(E_FAIL);
-        } else {
-            int first = 0;
-            for (auto& r : readers) {
-                const size_t rb = static_cast<size_t>(r->channels) * sb;
+    int turn = 0;
+    try {
+        while (done < s.frames) {
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockFrames, s.frames - done));
+            if (mix) {
                 DWORD got = 0;
-                ThrowIfFailed(r->item->Read(part.data(), static_cast<DWORD>(want * rb), &got));
-                if (got < want * rb)
+                ThrowIfFailed(mix->Read(reinterpret_cast<float*>(frames.data()), static_cast<DWORD>(want), &got));
+                if (got < want)
+                    std::memset(frames.data() + got * channels * sb, 0, (want - got) * channels * sb);
+            } else if (readers.size() == 1) {
+                DWORD got = 0;
+                ThrowIfFailed(readers[0]->item->Read(frames.data(), static_cast<DWORD>(want * channels * sb), &got));
+                if (got < want * channels * sb)
                     throw CKvSSException(E_FAIL);
-                for (size_t i = 0; i < want; ++i)
-                    std::memcpy(&frames[(i * channels + first) * sb], &part[i * rb], rb);
-                first += r->channels;
+            } else {
+                int first = 0;
+                for (auto& r : readers) {
+                    const size_t rb = static_cast<size_t>(r->channels) * sb;
+                    DWORD got = 0;
+                    ThrowIfFailed(r->item->Read(part.data(), static_cast<DWORD>(want * rb), &got));
+                    if (got < want * rb)
+                        throw CKvSSException(E_FAIL);
+                    Interleave(part.data(), r->channels, sb, want, frames.data(), channels, first);
+                    first += r->channels;
+                }
             }
+            EncodeFrames(s.format, storage, frames.data(), want, bytes[turn].data());
+            const size_t n = want * s.format.BlockAlign();
+            const uint8_t* block = bytes[turn].data();
+            writer.Start([&save, block, n] { save.Write(block, n); });
+            turn ^= 1;
+            done += want;
+            progress.Step(done, s.frames);
         }
-        EncodeFrames(s.format, storage, frames.data(), want, bytes.data());
-        save.Write(bytes.data(), want * s.format.BlockAlign());
-        done += want;
-        progress.Step(done, s.frames);
+        writer.Wait();
+    } catch (...) {
+        try {
+            writer.Wait();
+        } catch (...) {
+        }
+        throw;
     }
     for (auto& r : readers)
         r->item->EndRead();
@@ -589,6 +709,28 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
         save.Write(layout.tail.data(), layout.tail.size());
     save.Commit();
     progress.Finish();
+}
+
+// Puts the channels of one reader's frames at column first of frames of total channels.
+void Interleave(const uint8_t* in, int channels, int sampleBytes, size_t frames, uint8_t* out, int total, int first)
+{
+    if (sampleBytes == 2 && channels == 1) {
+        const int16_t* src = reinterpret_cast<const int16_t*>(in);
+        int16_t* dst = reinterpret_cast<int16_t*>(out) + first;
+        for (size_t i = 0; i < frames; ++i)
+            dst[i * total] = src[i];
+        return;
+    }
+    if (sampleBytes == 4 && channels == 1) {
+        const uint32_t* src = reinterpret_cast<const uint32_t*>(in);
+        uint32_t* dst = reinterpret_cast<uint32_t*>(out) + first;
+        for (size_t i = 0; i < frames; ++i)
+            dst[i * total] = src[i];
+        return;
+    }
+    const size_t rb = static_cast<size_t>(channels) * sampleBytes;
+    for (size_t i = 0; i < frames; ++i)
+        std::memcpy(out + (i * total + first) * sampleBytes, in + i * rb, rb);
 }
 
 HRESULT FileIO::WriteSoundFile(HWND owner, const char* path, const char*, FileInfoRecord* record,
