@@ -48,5 +48,5 @@ awk -v read="$read_time" -v copy="$copy_time" -v mem="$copy_mem" \
     printf "  open (two mono track files with peaks): %.3f s, %.2f x the sox copy\n", open, open / copy
     printf "  save (two tracks into one WAV): %.3f s, %.2f x the sox copy\n", save, save / copy
 }'
-echo "== memory by length (peak_private_mb should not grow with the length)"
+echo "== memory by length (open_peak_working_set_mb should not grow with the length)"
 grep -h "peak_" "$work/short.txt" "$work/long.txt"

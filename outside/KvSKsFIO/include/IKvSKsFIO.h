@@ -73,17 +73,24 @@ struct IKvSKsFIO : IUnknown {
     // 4: the attribute object whose information entries and kept chunks the next write
     // carries (null for none).
     virtual HRESULT STDMETHODCALLTYPE SetWriteAttributes(IUnknown* attributes) = 0;
-    // 5: writes the engine given by 8 as a sound file: owner window, path, video path (or
-    // null), the file information record, the label records and their count, the file's own
-    // marker count and block, and the loop block.
+    // 5: writes the engine given by 8 as a sound file of the record's type (3 WAV, 2 AIFF)
+    // with the record's bits and format tag: owner window, path, video path (or null), the
+    // record, the marker records (cue points and sections) and their count, the file's own
+    // marker count and block (not written again), and the loop block. The file is written
+    // to "NY*.tmp" beside the path and renamed over it only when whole; 0x83EA006F before
+    // anything is written when the sound passes the format's 4 GB.
     virtual HRESULT STDMETHODCALLTYPE WriteSoundFile(HWND owner, const char* path, const char* videoPath,
                                                      FileInfoRecord* record, const void* markers, LONG markerCount,
                                                      LONG fileMarkerCount, const void* fileMarkers,
                                                      const void* loopBlock) = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;
-    // 7: converts a sound file into temporary track files: owner window, path, the record,
-    // out attribute object, out block of file names, 0, two further out values, out marker
-    // count, out marker block, out loop block, the split flag and the channel limit (2 or 6).
+    // 7: converts a sound file into temporary track files (the engine's storage form and its
+    // peak file, both under new temporary names): owner window, path, the record (filled),
+    // out attribute object, out block of file names (kFioNameLength bytes each, data file then
+    // peak file per track file), 0, out count of track files, out channels per track file,
+    // out marker count, out marker block, out loop block, the split flag (one mono track
+    // file per channel) and the channel limit (2 or 6). Progress goes to the owner window as
+    // message 0x40A; kFioCancelled when it was cancelled, and then no file is left.
     virtual HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
                                                           IUnknown** attributes, char** names, LONG reserved,
                                                           LONG* value1, LONG* value2, LONG* markerCount,
@@ -92,8 +99,8 @@ struct IKvSKsFIO : IUnknown {
     // 8: the engine track set the next write reads.
     virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;
-    // 10: the channel limit of the next write (2 or 6, 0 for a mixdown) and the record's value
-    // at offset 48.
+    // 10: the channel limit of the next write (2 or 6 for a mixdown of that many channels at
+    // most, 0 for the tracks' own channels in track order) and the record's value at offset 48.
     virtual HRESULT STDMETHODCALLTYPE SetWriteChannels(LONG channelLimit, LONG value) = 0;
     // 11: the video file the next write carries along (null or "" for none).
     virtual HRESULT STDMETHODCALLTYPE SetVideoPath(const char* path) = 0;

@@ -104,7 +104,8 @@ void ReadAiff(const InFile& file, SoundFile* sound)
     std::vector<Marker> markers;
     int loopMode = 0;
     uint16_t loopBegin = 0, loopEnd = 0;
-    const uint64_t end = file.Size();
+    const uint64_t form = Be32(h + 4);
+    const uint64_t end = form >= 4 && 8 + form <= file.Size() ? 8 + form : file.Size();
     uint64_t pos = 12;
     while (pos + 8 <= end) {
         uint8_t ch[8];

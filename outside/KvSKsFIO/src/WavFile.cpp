@@ -236,14 +236,15 @@ void ReadWav(const InFile& file, SoundFile* sound)
     file.ReadAt(0, h, 12);
     if (Le32(h) != FourCC("RIFF") || Le32(h + 8) != FourCC("WAVE"))
         throw CKvSSException(kErrInvalidFormat);
-    if (Le32(h + 4) < 4)
-        throw CKvSSException(kErrDamagedRiff);
     SoundFile s;
     s.type = kTypeWav;
     bool haveFmt = false, haveData = false;
     uint64_t dataBytes = 0;
     std::vector<AdtlItem> adtl;
-    const uint64_t end = file.Size();
+    // Chunks end where the RIFF form says, unless it claims more than the file holds (a file
+    // still being written): bytes appended after the form are no chunks of it.
+    const uint64_t riff = Le32(h + 4);
+    const uint64_t end = riff >= 4 && 8 + riff <= file.Size() ? 8 + riff : file.Size();
     uint64_t pos = 12;
     while (pos + 8 <= end) {
         uint8_t ch[8];

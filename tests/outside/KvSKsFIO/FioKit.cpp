@@ -101,6 +101,8 @@ Bytes BuildWav(const WavSpec& s)
     }
     if (!s.disp.empty())
         body.chunk("DISP", Bytes().u32(1).text(s.disp));
+    for (const auto& e : s.extra)
+        body.chunk(e.first.c_str(), Bytes().raw(e.second));
     if (!s.marks.empty()) {
         Bytes cue, adtl;
         cue.u32(uint32_t(s.marks.size()));

@@ -51,6 +51,7 @@ struct WavSpec {
     uint32_t loopStart = 0, loopEnd = 0;
     std::vector<std::pair<std::string, std::string>> info; // LIST INFO
     std::string disp;
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> extra; // chunks of other programs
 };
 
 // Deterministic frames that every form holds exactly (float values of 24 significant bits).

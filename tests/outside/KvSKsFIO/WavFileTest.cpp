@@ -34,6 +34,7 @@ WavSpec RichSpec(const WavForm& form, uint16_t channels, size_t frames)
     s.loopEnd = 2000;
     s.info = {{"INAM", "Song"}, {"ICOP", "(C) 2026 Us"}};
     s.disp = "Title";
+    s.extra = {{"xtra", {1, 2, 3}}};
     return s;
 }
 
@@ -155,6 +156,7 @@ TEST_P(FioWavRoundTrip, EveryFormKeepsSamplesMarksLoopAndTexts)
                                     c.attributes));
         const std::vector<uint8_t> written = ReadBytes(copy);
         EXPECT_TRUE(RiffChunk(written, "data") == spec.data) << "samples differ";
+        EXPECT_EQ(spec.extra[0].second, RiffChunk(written, "xtra")) << "a foreign chunk was not carried along";
 
         FileInfoRecord info{};
         ASSERT_EQ(S_OK, fio->QueryFileInfo(nullptr, copy.c_str(), -1, 0, &info));
@@ -311,6 +313,13 @@ TEST(FioDamaged, EveryDamagedFileIsRefusedWithItsTextAndLeavesNothing)
     ASSERT_EQ(S_OK, ok.hr);
     for (const std::string& name : ok.names)
         DeleteFileA(name.c_str());
+
+    // A tag appended after the form is no damage.
+    std::vector<uint8_t> tagged = base;
+    tagged.insert(tagged.end(), {'T', 'A', 'G', 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3});
+    ASSERT_TRUE(WriteBytes(path, tagged));
+    FileInfoRecord taggedInfo{};
+    EXPECT_EQ(S_OK, fio->QueryFileInfo(nullptr, path.c_str(), -1, 0, &taggedInfo));
 
     const std::vector<std::string> before = TempFileNames();
     for (const Case& c : cases) {
