@@ -12,6 +12,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -110,19 +111,33 @@ int main(int argc, char** argv)
     IKvSKsFIO* fio = CreateFio();
     const std::string source = folder + "track.wav";
 
-    // Open: the conversion into two mono track files with their peaks.
+    // Open: the conversion into two mono track files with their peaks; the better of two runs,
+    // as the peers are timed.
     FileInfoRecord record{};
-    record.fileType = -1;
     char* names = nullptr;
     LONG files = 0, perFile = 0, markerCount = 0;
     void* markers = nullptr;
     void* loop = nullptr;
     IUnknown* attributes = nullptr;
-    auto start = std::chrono::steady_clock::now();
-    Check(fio->ConvertToTrackFiles(nullptr, source.c_str(), &record, &attributes, &names, 0, &files, &perFile,
-                                   &markerCount, &markers, &loop, 1, 2),
-          "conversion");
-    const double open = Seconds(start);
+    double open = 0;
+    for (int run = 0; run < 2; ++run) {
+        if (names) {
+            for (LONG i = 0; i < 2 * files; ++i)
+                DeleteFileA(names + i * kFioNameLength);
+            GlobalUnlockFree(names);
+            GlobalUnlockFree(markers);
+            GlobalUnlockFree(loop);
+            attributes->Release();
+        }
+        record = FileInfoRecord{};
+        record.fileType = -1;
+        const auto start = std::chrono::steady_clock::now();
+        Check(fio->ConvertToTrackFiles(nullptr, source.c_str(), &record, &attributes, &names, 0, &files, &perFile,
+                                       &markerCount, &markers, &loop, 1, 2),
+              "conversion");
+        const double t = Seconds(start);
+        open = run == 0 ? t : std::min(open, t);
+    }
     // The module's own memory, before the engine maps the track files it reads from.
     PROCESS_MEMORY_COUNTERS afterOpen{};
     GetProcessMemoryInfo(GetCurrentProcess(), &afterOpen, sizeof(afterOpen));
@@ -167,9 +182,13 @@ int main(int argc, char** argv)
     const std::string saved = folder + "saved.wav";
     fio->SetTrackSet(set);
     fio->SetWriteChannels(0, 0);
-    start = std::chrono::steady_clock::now();
-    Check(fio->WriteSoundFile(nullptr, saved.c_str(), nullptr, &record, nullptr, 0, 0, nullptr, nullptr), "save");
-    const double save = Seconds(start);
+    double save = 0;
+    for (int run = 0; run < 2; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        Check(fio->WriteSoundFile(nullptr, saved.c_str(), nullptr, &record, nullptr, 0, 0, nullptr, nullptr), "save");
+        const double t = Seconds(start);
+        save = run == 0 ? t : std::min(save, t);
+    }
     fio->SetTrackSet(nullptr);
 
     PROCESS_MEMORY_COUNTERS_EX memory{};

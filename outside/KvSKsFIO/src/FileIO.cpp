@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr size_t kBlockFrames = 65536; // a multiple of the peak block
+constexpr size_t kBlockFrames = 262144; // a multiple of the peak block
 constexpr UINT kPreviewMessage = 0x536;
 constexpr LONG kEventComplete = 1;
 
@@ -450,10 +450,12 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
             in.swap(next);
             helper.Start([src, reading, &ahead] { ahead = src->Read(reading->data(), kBlockFrames); });
             DecodeFrames(s.format, next.data(), got, storage, outPtr[turn].data(), perOut);
+            for (int i = 0; i < outputs; ++i)
+                tracks[i]->AddPeaks(outPtr[turn][i], got);
             std::vector<uint8_t*>* block = &outPtr[turn];
             writer.Start([&tracks, block, got] {
                 for (size_t i = 0; i < tracks.size(); ++i)
-                    tracks[i]->Write((*block)[i], got);
+                    tracks[i]->WriteData((*block)[i], got);
             });
             turn ^= 1;
             done += got;
@@ -654,7 +656,12 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
     save.Write(layout.head.data(), layout.head.size());
     const int sb = StorageBytes(storage);
     std::vector<uint8_t> frames(kBlockFrames * channels * sb);
-    std::vector<uint8_t> part(kBlockFrames * kMaxChannels * sb);
+    std::vector<std::vector<uint8_t>> parts;
+    for (auto& r : readers)
+        parts.emplace_back(kBlockFrames * r->channels * sb);
+    std::vector<std::unique_ptr<Helper>> trackHelpers;
+    for (size_t k = 1; k < readers.size(); ++k)
+        trackHelpers.emplace_back(new Helper);
     // Two file blocks: one is written by a helper thread while the next is read and encoded.
     std::vector<uint8_t> bytes[2] = {std::vector<uint8_t>(kBlockFrames * s.format.BlockAlign()),
                                      std::vector<uint8_t>(kBlockFrames * s.format.BlockAlign())};
@@ -676,15 +683,23 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
                 if (got < want * channels * sb)
                     throw CKvSSException(E_FAIL);
             } else {
-                int first = 0;
-                for (auto& r : readers) {
-                    const size_t rb = static_cast<size_t>(r->channels) * sb;
+                // Each track is read on a thread of its own; the first on this one.
+                auto readTrack = [&readers, &parts, sb, want](size_t k) {
+                    const size_t rb = static_cast<size_t>(readers[k]->channels) * sb;
                     DWORD got = 0;
-                    ThrowIfFailed(r->item->Read(part.data(), static_cast<DWORD>(want * rb), &got));
+                    ThrowIfFailed(readers[k]->item->Read(parts[k].data(), static_cast<DWORD>(want * rb), &got));
                     if (got < want * rb)
                         throw CKvSSException(E_FAIL);
-                    Interleave(part.data(), r->channels, sb, want, frames.data(), channels, first);
-                    first += r->channels;
+                };
+                for (size_t k = 1; k < readers.size(); ++k)
+                    trackHelpers[k - 1]->Start([&readTrack, k] { readTrack(k); });
+                readTrack(0);
+                for (auto& h : trackHelpers)
+                    h->Wait();
+                int first = 0;
+                for (size_t k = 0; k < readers.size(); ++k) {
+                    Interleave(parts[k].data(), readers[k]->channels, sb, want, frames.data(), channels, first);
+                    first += readers[k]->channels;
                 }
             }
             EncodeFrames(s.format, storage, frames.data(), want, bytes[turn].data());
@@ -700,6 +715,12 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
         try {
             writer.Wait();
         } catch (...) {
+        }
+        for (auto& h : trackHelpers) {
+            try {
+                h->Wait();
+            } catch (...) {
+            }
         }
         throw;
     }

@@ -323,11 +323,7 @@ TrackFile::~TrackFile()
     }
 }
 
-void TrackFile::Write(const uint8_t* storage, size_t frames)
-{
-    WriteAll(m_data, storage, frames * m_frameBytes);
-    m_peaks.Add(storage, frames);
-}
+void TrackFile::WriteData(const uint8_t* storage, size_t frames) { WriteAll(m_data, storage, frames * m_frameBytes); }
 
 void TrackFile::Close()
 {

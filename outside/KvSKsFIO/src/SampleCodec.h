@@ -48,7 +48,10 @@ public:
     ~TrackFile();
     TrackFile(const TrackFile&) = delete;
     TrackFile& operator=(const TrackFile&) = delete;
-    void Write(const uint8_t* storage, size_t frames);
+    // The peaks and the data of the same frames, in this order; the data write may run on
+    // another thread than the peaks.
+    void AddPeaks(const uint8_t* storage, size_t frames) { m_peaks.Add(storage, frames); }
+    void WriteData(const uint8_t* storage, size_t frames);
     // Writes the peaks and closes both files.
     void Close();
     void Keep() { m_keep = true; }
