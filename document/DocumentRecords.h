@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "FileInfoRecord.h" // shared with the file module
+
 #pragma pack(push, 2)
 struct DocumentSettings {
     uint32_t size;            // 1014
@@ -46,36 +48,6 @@ constexpr uint32_t kViewOptionVolumeEnv = 1u << 7;    // command 1023, program-w
 constexpr uint32_t kViewOptionPanEnv = 1u << 8;       // command 1115, program-wide record only
 // Bits a document's own copy never carries.
 constexpr uint32_t kViewOptionProgramWide = (1u << 7) | (1u << 8) | (1u << 9);
-
-// The 744-byte record the file module fills for a file (fields the document reads).
-struct FileInfoRecord {
-    uint8_t head[4];
-    int32_t fileType;          // 4: 0 flat, 1 chunked, 20 multichannel project; others sound files
-    uint8_t field8[4];
-    int32_t videoValue;        // 12
-    uint8_t field16[24];
-    uint32_t samplesPerSec;    // 40
-    uint16_t bitsPerSample;    // 44
-    uint8_t field46[2];
-    int32_t writeValue;        // 48: handed to the file module before a sound-file write
-    int32_t signedSamples;     // 52: the amplitude scale shows signed values when non-zero
-    uint8_t field56[4];
-    int32_t soundTracks;       // 60
-    int32_t hasVideo;          // 64
-    uint8_t field68[20];
-    // 88: the stored sound format, WAVEFORMATEX layout without its size word
-    uint16_t formatTag;
-    uint16_t channels;         // 90
-    uint32_t formatSamplesPerSec; // 92
-    uint32_t avgBytesPerSec;
-    uint16_t blockAlign;
-    uint16_t formatBitsPerSample; // 102
-    uint8_t rest[640];
-};
-static_assert(sizeof(FileInfoRecord) == 744, "the file information record is 744 bytes");
-static_assert(offsetof(FileInfoRecord, samplesPerSec) == 40 && offsetof(FileInfoRecord, soundTracks) == 60 &&
-                  offsetof(FileInfoRecord, formatTag) == 88 && offsetof(FileInfoRecord, formatBitsPerSample) == 102,
-              "file information fields sit where the file module writes them");
 
 // The program-wide default record read from section "Settings" (each value checked as the
 // document expects it); the view-option bits are the new document's display defaults.

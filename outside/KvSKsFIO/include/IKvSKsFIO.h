@@ -10,14 +10,52 @@
 #include <unknwn.h>
 
 #include "ComObject.h"
+#include "FileInfoRecord.h"
+#include "TaggedInterface.h"
 
-struct FileInfoRecord; // the 744-byte file information record of the document
+#include <cstdint>
 
 inline const CLSID CLSID_KvSKsFIO = {0x869e241d, 0xd356, 0x4953, {0xb7, 0x70, 0x06, 0xb2, 0x89, 0x03, 0x3b, 0xc9}};
 
 // Results of the module's own.
 constexpr HRESULT kFioCancelled = static_cast<HRESULT>(0x83E80005);
 constexpr HRESULT kFioFileNotFound = static_cast<HRESULT>(0x83E800C9);
+
+// Each name of a file-name block takes this many bytes (zero-terminated).
+constexpr size_t kFioNameLength = 260;
+
+// A marker record: the 284-byte label record (kind 1 cue point, 2 section, 4 loop).
+#pragma pack(push, 4)
+struct FioMarkerRecord {
+    int32_t id;
+    int32_t kind;
+    int32_t trackId; // -1 all tracks
+    int64_t start;
+    int64_t end;     // equal to start for a cue point
+    char name[256];
+};
+#pragma pack(pop)
+static_assert(sizeof(FioMarkerRecord) == 284, "a marker record is 284 bytes");
+
+// The loop block: the body of a sampler chunk with its first loop, fifteen 32-bit words.
+struct FioLoopBlock {
+    uint32_t manufacturer, product, samplePeriod, unityNote, pitchFraction, smpteFormat, smpteOffset;
+    uint32_t loopCount;  // 7: non-zero when the loop below is set
+    uint32_t samplerData;
+    uint32_t cueId, type;
+    uint32_t start, end; // 11, 12
+    uint32_t fraction, playCount;
+};
+static_assert(sizeof(FioLoopBlock) == 60, "a loop block is 60 bytes");
+
+// One text entry of a file's information list (LIST INFO items and DISP): a four-character
+// id (first character in the low byte) and zero-terminated text.
+struct FioInfoEntry {
+    uint32_t id;
+    char text[1024];
+};
+static_assert(sizeof(FioInfoEntry) == 1028, "an information entry is 1028 bytes");
+constexpr size_t kFioMaxInfoEntries = 24;
 
 // One entry of the save-format and file-type lists.
 struct FileFormatEntry {
@@ -32,18 +70,27 @@ KV_DECLARE_IID(IKvSKsFIO, 0x97A851FA, 0x696E, 0x4286, 0xAB, 0x33, 0xD9, 0x5B, 0x
 struct IKvSKsFIO : IUnknown {
     // 3: the result of the last conversion (7) or write (5), once it has finished.
     virtual HRESULT STDMETHODCALLTYPE GetCompletionResult() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
-    // 5: writes the engine given by 8 as a sound file: owner window, path, video path (or
-    // null), the file information record, the label records and their count, the file's own
-    // marker count and block, and the loop block.
+    // 4: the attribute object whose information entries and kept chunks the next write
+    // carries (null for none).
+    virtual HRESULT STDMETHODCALLTYPE SetWriteAttributes(IUnknown* attributes) = 0;
+    // 5: writes the engine given by 8 as a sound file of the record's type (3 WAV, 2 AIFF)
+    // with the record's bits and format tag: owner window, path, video path (or null), the
+    // record, the marker records (cue points and sections) and their count, the file's own
+    // marker count and block (not written again), and the loop block. The file is written
+    // to "NY*.tmp" beside the path and renamed over it only when whole; 0x83EA006F before
+    // anything is written when the sound passes the format's 4 GB.
     virtual HRESULT STDMETHODCALLTYPE WriteSoundFile(HWND owner, const char* path, const char* videoPath,
                                                      FileInfoRecord* record, const void* markers, LONG markerCount,
                                                      LONG fileMarkerCount, const void* fileMarkers,
                                                      const void* loopBlock) = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;
-    // 7: converts a sound file into temporary track files: owner window, path, the record,
-    // out attribute object, out block of file names, 0, two further out values, out marker
-    // count, out marker block, out loop block, the split flag and the channel limit (2 or 6).
+    // 7: converts a sound file into temporary track files (the engine's storage form and its
+    // peak file, both under new temporary names): owner window, path, the record (filled),
+    // out attribute object, out block of file names (kFioNameLength bytes each, data file then
+    // peak file per track file), 0, out count of track files, out channels per track file,
+    // out marker count, out marker block, out loop block, the split flag (one mono track
+    // file per channel) and the channel limit (2 or 6). Progress goes to the owner window as
+    // message 0x40A; kFioCancelled when it was cancelled, and then no file is left.
     virtual HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
                                                           IUnknown** attributes, char** names, LONG reserved,
                                                           LONG* value1, LONG* value2, LONG* markerCount,
@@ -52,8 +99,8 @@ struct IKvSKsFIO : IUnknown {
     // 8: the engine track set the next write reads.
     virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;
-    // 10: the channel limit of the next write (2 or 6, 0 for a mixdown) and the record's value
-    // at offset 48.
+    // 10: the channel limit of the next write (2 or 6 for a mixdown of that many channels at
+    // most, 0 for the tracks' own channels in track order) and the record's value at offset 48.
     virtual HRESULT STDMETHODCALLTYPE SetWriteChannels(LONG channelLimit, LONG value) = 0;
     // 11: the video file the next write carries along (null or "" for none).
     virtual HRESULT STDMETHODCALLTYPE SetVideoPath(const char* path) = 0;
@@ -88,12 +135,27 @@ struct IKvSKsFIO : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetDocumentPath(const char* path) = 0;
 };
 
-// What the program asks of an attribute object: slot 7 gives an independent copy. Asked
-// through its tagged interface "KSATTR  ", slot 6 with 3 gives its first value.
+// The attribute object of a sound file: its information entries (LIST INFO and DISP) and
+// the chunks the module keeps and writes back. Slot 7 gives an independent copy.
+KV_DECLARE_IID(IKvSFileAttributes, 0x5B0C2E41, 0x8D7A, 0x4F19, 0x9C, 0x3E, 0x61, 0x2A, 0xD4, 0x7B, 0x80, 0x15)
 struct IKvSFileAttributes : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Reserved3() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved5() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;
+    // 3: a copy of the information entries: count and a block of FioInfoEntry in global
+    // memory (the caller frees it with GlobalUnlockFree; null when the count is 0).
+    virtual HRESULT STDMETHODCALLTYPE GetInfoEntries(WORD* count, void** block) = 0;
+    // 4: replaces the information entries (at most kFioMaxInfoEntries; empty texts dropped).
+    virtual HRESULT STDMETHODCALLTYPE SetInfoEntries(WORD count, const void* block) = 0;
+    // 5: S_OK when the other object holds the same entries, chunks and value, else S_FALSE.
+    virtual HRESULT STDMETHODCALLTYPE IsEqual(IUnknown* other) = 0;
+    // 6: the object's tagged interfaces ("KSATTR  ": IKsAttributeValues).
+    virtual HRESULT STDMETHODCALLTYPE QueryTag(InterfaceTag tag, void** object) = 0;
     virtual HRESULT STDMETHODCALLTYPE Clone(IUnknown** copy) = 0; // 7
 };
+
+// The attribute object asked by its tag "KSATTR  ": slot 6 with 3 gives its first value
+// (1: the sound is written as the file held it).
+constexpr InterfaceTag kTagFileAttributes = MakeTag("KSATTR  ");
+struct IKsAttributeValues : ITaggedObject {
+    virtual LONG STDMETHODCALLTYPE GetValue(LONG which) = 0; // 6
+    virtual HRESULT STDMETHODCALLTYPE SetValue(LONG which, LONG value) = 0;
+};
+constexpr LONG kAttributeFirstValue = 3;

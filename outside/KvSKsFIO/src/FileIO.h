@@ -1,0 +1,80 @@
+// The file module's object: file information, conversion of sound files into the engine's
+// track files, writing the engine's tracks as a sound file, markers and attributes, the
+// format tables and preview playback. Every slot catches at its edge.
+#pragma once
+#include "IKvSKsFIO.h"
+#include "KsMultiTrack.h"
+#include "SoundFile.h"
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class FileIO : public ComObject<IKvSKsFIO> {
+public:
+    FileIO() = default;
+    ~FileIO() override;
+
+    HRESULT STDMETHODCALLTYPE GetCompletionResult() override;
+    HRESULT STDMETHODCALLTYPE SetWriteAttributes(IUnknown* attributes) override;
+    HRESULT STDMETHODCALLTYPE WriteSoundFile(HWND owner, const char* path, const char* videoPath,
+                                             FileInfoRecord* record, const void* markers, LONG markerCount,
+                                             LONG fileMarkerCount, const void* fileMarkers,
+                                             const void* loopBlock) override;
+    HRESULT STDMETHODCALLTYPE Reserved6() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
+                                                  IUnknown** attributes, char** names, LONG reserved, LONG* value1,
+                                                  LONG* value2, LONG* markerCount, void** markers,
+                                                  void** loopBlock, LONG split, LONG channelLimit) override;
+    HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) override;
+    HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetWriteChannels(LONG channelLimit, LONG value) override;
+    HRESULT STDMETHODCALLTYPE SetVideoPath(const char* path) override;
+    HRESULT STDMETHODCALLTYPE StopPreview() override;
+    HRESULT STDMETHODCALLTYPE PlayPreview(HWND notify, const char* path) override;
+    HRESULT STDMETHODCALLTYPE QueryFileInfo(HWND owner, const char* path, LONG type, LONG mode,
+                                            FileInfoRecord* record) override;
+    HRESULT STDMETHODCALLTYPE GetSaveFormats(LONG multichannel, LONG* count, FileFormatEntry** formats) override;
+    HRESULT STDMETHODCALLTYPE GetFileTypes(LONG* count, FileFormatEntry** types, LONG import) override;
+    HRESULT STDMETHODCALLTYPE GetNextEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LONG flags) override;
+    HRESULT STDMETHODCALLTYPE Reserved18() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved19() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved20() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved21() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved22() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Reserved23() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* markerCount,
+                                              void** markers, LONG* fileMarkerCount, void** fileMarkers,
+                                              void** loopBlock) override;
+    HRESULT STDMETHODCALLTYPE GetFileAttributes(const char* path, FileInfoRecord* record,
+                                                IUnknown** attributes) override;
+    HRESULT STDMETHODCALLTYPE SetDocumentPath(const char* path) override;
+
+private:
+    void Write(HWND owner, const char* path, FileInfoRecord* record, const FioMarkerRecord* markers, LONG count,
+               const FioLoopBlock* loop);
+    void Convert(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes, char** names,
+                 LONG* files, LONG* channelsPerFile, LONG* markerCount, void** markers, void** loopBlock, LONG split,
+                 LONG channelLimit);
+
+    IMtTrackSet* m_engine = nullptr;
+    IUnknown* m_writeAttributes = nullptr;
+    LONG m_channelLimit = 0;
+    LONG m_writeValue = 0;
+    std::string m_videoPath, m_documentPath;
+    HRESULT m_last = S_OK;
+
+    // Preview playback.
+    std::thread m_preview;
+    HANDLE m_stop = nullptr;
+    HWND m_notify = nullptr;
+    std::string m_previewPath;
+    std::mutex m_eventLock;
+    std::deque<LONG> m_events;
+};
+
+// Opens a sound file of a module type (detected when type is -1 or not a sound type).
+void OpenSoundFile(const char* path, LONG type, SoundFile* sound);
+// Fills the record's sound fields from a sound file.
+void FillRecord(const SoundFile& sound, FileInfoRecord* record);

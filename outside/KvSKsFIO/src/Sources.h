@@ -1,0 +1,26 @@
+// Sources of stored frames for a conversion: the sound chunk of a WAV or AIFF file, an MPEG
+// audio stream through the system's ACM decoder, the sound stream of an AVI file.
+#pragma once
+#include "SoundFile.h"
+
+#include <memory>
+
+class SoundSource {
+public:
+    virtual ~SoundSource() = default;
+    // Up to frames frames of the stored format; fewer only at the end.
+    virtual size_t Read(uint8_t* buffer, size_t frames) = 0;
+};
+
+std::unique_ptr<SoundSource> OpenRawSource(const char* path, const SoundFile& sound);
+
+// MPEG audio: the format of its first frame and an estimated length; throws kErrInvalidFormat
+// when no frame is found.
+void ReadMpegInfo(const InFile& file, SoundFile* sound);
+// Throws kErrNoDecoder when the system has no decoder for it.
+std::unique_ptr<SoundSource> OpenMpegSource(const char* path, const SoundFile& sound);
+
+// AVI: the format and length of the first sound stream (PCM only) and whether a video
+// stream is there.
+void ReadAviInfo(const char* path, SoundFile* sound, bool* hasVideo);
+std::unique_ptr<SoundSource> OpenAviSource(const char* path, const SoundFile& sound);
