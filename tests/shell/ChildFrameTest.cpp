@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "ChildFrame.h"
+#include "ErrorText.h"
+#include "KsMultiTrackLoader.h"
 #include "MultiTrackDoc.h"
 #include "NyApp.h"
+#include "ResourceModule.h"
 #include "Settings.h"
 #include "SettingsTestRoot.h"
 #include "SkinTables.h"
@@ -61,8 +64,10 @@ protected:
     {
         SetSettingInt(kSettingsSection, "DefaultDataChannels", 2);
         SetSettingInt(kSettingsSection, "DefaultSamplesPerSec", 48000);
-        AfxSetMessageBoxHook([this](const char*, const char*, UINT) {
+        AfxSetMessageBoxHook([this](const char* text, const char* caption, UINT) {
             ++boxes_;
+            texts_.push_back(text);
+            captions_.push_back(caption);
             return IDNO;
         });
         ASSERT_TRUE(app_.InitInstance());
@@ -105,6 +110,8 @@ protected:
     CNyApp app_;
     CMDIFrameWnd* main_ = nullptr;
     int boxes_ = 0;
+    std::vector<std::string> texts_;
+    std::vector<std::string> captions_;
 };
 
 TEST_F(ChildFrameTest, FileNewOpensAChildFrameWithOneTrackOfTheDefaultsAndClosesWithoutAsking)
@@ -195,6 +202,13 @@ TEST_F(ChildFrameTest, MinimumTrackingSizeIsTwoCornerImagesWideAnd161High)
     child->SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, 2 * corner + 52);
     EXPECT_EQ(info.ptMinTrackSize.y, 161);
+
+    // Sized smaller, the frame stops at that size.
+    child->SetWindowPos(nullptr, 0, 0, 20, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CRect window;
+    child->GetWindowRect(&window);
+    EXPECT_EQ(window.Width(), 2 * corner + 52);
+    EXPECT_EQ(window.Height(), 161);
 }
 
 // Parts 1 and 2 keep 21 and 10 average character widths at the right end; part 0 takes what
@@ -291,4 +305,51 @@ TEST_F(ChildFrameTest, StartRegistersTheTracksStopMessage)
 {
     EXPECT_NE(TracksStopMessage(), 0u);
     EXPECT_EQ(TracksStopMessage(), ::RegisterWindowMessageA("NyTracksStop"));
+}
+
+TEST_F(ChildFrameTest, ExitLetsTheEngineGoOnlyAfterEveryDocument)
+{
+    ASSERT_NE(FileNew(), nullptr);
+    ASSERT_NE(FileNew(), nullptr);
+    EXPECT_TRUE(MtEngine::IsLoaded());
+    app_.ExitInstance();
+    POSITION pos = app_.GetFirstDocTemplatePosition();
+    EXPECT_EQ(app_.GetNextDocTemplate(pos)->GetDocumentCount(), 0);
+    EXPECT_FALSE(MtEngine::IsLoaded());
+}
+
+// The error box the document's failures end in: the code's text after an optional prefix, a
+// full set of tracks under "Warning", nothing for a cancel.
+TEST_F(ChildFrameTest, ErrorBoxTextAndCaption)
+{
+    struct Case {
+        HRESULT code;
+        const char* caption;
+        const char* prefix;
+        bool shown;
+        std::string text;   // "%" stands for the code's text
+        std::string shownCaption;
+    };
+    const Case cases[] = {
+        {kKvErrorFailed, nullptr, nullptr, true, "% ", app_.m_pszAppName},
+        {kKvErrorFailed, "Open", "Track 2", true, "Track 2\n\r% ", "Open"},
+        {kDocErrNoMoreTracks, nullptr, nullptr, true, "%", "Warning"},
+        {kDocErrNoMoreTracks, "Save As", nullptr, true, "%", "Save As"},
+        {kKvErrorCancelled, nullptr, nullptr, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        texts_.clear();
+        captions_.clear();
+        const int result = app_.ShowErrorBox(c.code, c.caption, c.prefix, MB_ICONEXCLAMATION);
+        ASSERT_EQ(texts_.size(), c.shown ? 1u : 0u);
+        EXPECT_EQ(result, c.shown ? IDNO : 0);
+        if (!c.shown)
+            continue;
+        ErrorText lookup(GetResourceModule());
+        std::string expected = c.text;
+        expected.replace(expected.find('%'), 1, lookup.GetText(c.code));
+        EXPECT_EQ(texts_[0], expected);
+        EXPECT_EQ(captions_[0], c.shownCaption);
+    }
 }
