@@ -55,8 +55,8 @@ void CChildFrame::LayoutParts(bool stretchFirst)
     if (stretchFirst) {
         CRect client;
         m_statusBar.GetClientRect(&client);
-        // Narrower than the two fixed parts, part 0 vanishes; a right edge of -1 would
-        // instead stretch it over the whole bar.
+        // A bar narrower than the two fixed parts (a skin with a narrow corner image allows
+        // it) leaves part 0 empty: a right edge of -1 would stretch it over the whole bar.
         widths[0] = client.Width() - widths[1] - widths[2];
         if (widths[0] < 0)
             widths[0] = 0;
