@@ -3,6 +3,8 @@
 #include "AudioFormat.h"
 #include "CommandHistory.h"
 #include "DocumentHost.h"
+#include "FwFrame.h"
+#include "FwView.h"
 #include "KsMultiTrackLoader.h"
 #include "SelectionModel.h"
 #include "ViewGeometry.h"
@@ -115,6 +117,22 @@ HRESULT CNyMultiTrackDoc::SetTrackSelected(int trackIndex, BOOL selected)
 }
 
 void CNyMultiTrackDoc::OnHistoryChanged() {}
+
+void CNyMultiTrackDoc::SetReadOnly(BOOL readOnly)
+{
+    int value = readOnly ? 1 : 0;
+    if (value == m_readOnly)
+        return;
+    m_readOnly = value;
+    for (POSITION pos = GetFirstViewPosition(); pos;) {
+        CView* view = GetNextView(pos);
+        if (!dynamic_cast<ViewGeometry*>(view))
+            continue;
+        if (CFrameWnd* frame = view->m_hWnd ? dynamic_cast<CFrameWnd*>(view->GetParent()) : nullptr)
+            frame->OnUpdateFrameTitle(TRUE);
+        break;
+    }
+}
 
 void CNyMultiTrackDoc::SetHandleEditors(std::unique_ptr<std::vector<CFadeHandleEditor>> editors)
 {

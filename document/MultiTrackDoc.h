@@ -186,6 +186,9 @@ public:
     void SetVideoOpen(BOOL open) { m_videoOpen = open ? 1 : 0; }
     int GetEditMode() const { return m_editMode; }
     int GetLeadTrack() const { return m_leadTrack; }
+    // Overwrite protection (the file was read-only): a change retitles the view's frame.
+    BOOL IsReadOnly() const { return m_readOnly != 0; }
+    void SetReadOnly(BOOL readOnly);
     BOOL IsGroupingOn() const { return m_grouping; }
 
 private:
