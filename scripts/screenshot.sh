@@ -17,7 +17,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     sleep 0.5
   done
   if [ "$3" -gt 0 ]; then
-    # On the same virtual desktop, or it would not find the program's window.
+    # On the same virtual desktop, or it would not find the main window.
     KV_WINE_DISPLAY=x11 "$0/wine-run" explorer /desktop=KvShot "$0/bin/KvPostCommand.exe" 0xE100 "$3" || true
   fi
   sleep "$2"
