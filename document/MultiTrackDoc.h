@@ -5,6 +5,7 @@
 //   MultiTrackDoc.cpp             construction, engine creation, new document, contents
 //   MultiTrackDoc_Engine.cpp      engine queries, view options, engine mode, the view
 //   MultiTrackDoc_TrackState.cpp  mute, solo, arming, groups, colours, levels, fade handles
+//   MultiTrackDoc_Commands.cpp    what edit commands reach: selection, labels, file state
 //
 // The program around it is reached through DocumentHost, the view through ViewGeometry.
 #pragma once
@@ -136,6 +137,45 @@ public:
     virtual BOOL CanMute();
     virtual void ApplySolo();
 
+    // CommandDocument: the selection, the labels and the file state edit commands reach.
+    bool GetOrderedSelection(int64_t* start, int64_t* end) override;
+    bool GetSelectionRange(int64_t* start, int64_t* end) override;
+    HRESULT SetSelectionRange(int64_t start, int64_t end, BOOL force) override;
+    int IsTrackSelectedAt(int track) override;
+    int IsAllTracksMode() override;
+    int AddLabel(LabelRecord& record) override;
+    int SetLabelAt(const LabelRecord& record) override;
+    int RemoveLabel(const LabelRecord& record) override;
+    bool FindLabelById(int id, LabelRecord* out) override;
+    int FindLabelsInRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to, int32_t kind) override;
+    int GetLabelCount(int kind) override;
+    bool GetTrackLabel(int track, LabelRecord* out) override;
+    void SetTrackLabel(LabelRecord& record) override;
+    int TrackIdToIndex(int id) override;
+    int TrackIndexToId(int index) override;
+    int GetActiveLabelId() override;
+    void SetActiveLabelId(int id) override;
+    void UpdateLabelsAfterEdit(DWORD oldRate, DWORD newRate) override;
+    int CountValidLabels(int flag) override;
+    const AudioFormat* GetDocumentFormat() override;
+    int GetFileType() override;
+    WORD GetStoredBits() override;
+    void SetFileFormatInfo(WORD bits, DWORD rate) override;
+    int IsMultichannel() override;
+    DWORD GetFormatChangeFlags() override;
+    void SetFormatChangeFlags(DWORD flags) override;
+    int IsFrontRearPlacement() override;
+    void SetFrontRearPlacement(int on) { m_frontRear = on; }
+    std::string GetVideoFile() override;
+    HRESULT SetVideoFile(const char* path, int flag) override;
+    int IsOverwriteProtected() override;
+    int IsPreviewPlaying() override;
+    void SetPreviewPlaying(int on) { m_previewPlaying = on; }
+    std::string GetTitleText() override;
+    std::string GetPathText() override;
+    BOOL IsViewIdle() override;
+    void RepaintAllViews() override;
+
     CSelectionModel* GetSelection() const { return m_selection.get(); }
     CLabelTable& GetLabels() { return m_labels; }
     ICommandHistory* GetHistory() const { return m_history.Get(); }
@@ -181,6 +221,9 @@ private:
     // The fade preview's reader and whether the document owns it (the preview makes it).
     TrackPreviewPlayer* m_fadePreviewReader = nullptr;
     bool m_ownsFadePreviewReader = false;
+    DWORD m_formatChanges = 0;
+    int m_frontRear = 0;
+    int m_previewPlaying = 0;
     // Per track, the five envelopes (kinds 0 to 4) the fade preview took away from it.
     std::map<int, std::array<ComRef<IMtEnvelope>, kMtEnvelopeKinds>> m_previewMap;
 };
