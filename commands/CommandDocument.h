@@ -115,6 +115,9 @@ public:
     virtual void RepaintAllViews() {}
     virtual void UpdateMixer() {}
 
+    // The document's own sample format record (one channel) follows a format change.
+    virtual void SetDocumentFormat(DWORD, WORD) {}
+
 protected:
     ~CommandDocument() = default;
 };

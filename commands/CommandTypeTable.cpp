@@ -3,6 +3,19 @@
 #include "CommandRegistry.h"
 #include "TransactionCommand.h"
 
+#include "ChangeCutoffFreqParamCommand.h"
+#include "ChangeMasterVolumeCommand.h"
+#include "ChangeMixingParamCommand.h"
+#include "CopyTrackCommand.h"
+#include "CrossfadeCommand.h"
+#include "DeleteTrackCommand.h"
+#include "FadeInOutCommand.h"
+#include "MoveTrackCommand.h"
+#include "OffsetTrackCommand.h"
+#include "RemoveTrackCommand.h"
+#include "ResampleCommand.h"
+#include "SelectionGroupCommand.h"
+
 namespace {
 
 struct CommandTypeEntry {
@@ -44,22 +57,22 @@ const CommandTypeEntry kBuiltInTypes[] = {
     {"appendtrack", nullptr},
     {"trackproperty", nullptr},
     {"changeproperty", nullptr},
-    {"changemastervolume", nullptr},
-    {"removetrack", nullptr},
-    {"resample", nullptr},
+    {"changemastervolume", CreateCommandOf<ChangeMasterVolumeCommand>},
+    {"removetrack", CreateCommandOf<RemoveTrackCommand>},
+    {"resample", CreateCommandOf<ResampleCommand>},
     {"splittrack", nullptr},
-    {"copytrack", nullptr},
-    {"deletetrack", nullptr},
-    {"movetrack", nullptr},
-    {"offsettrack", nullptr},
-    {"changemixingparam", nullptr},
-    {"changecutofffreqparam", nullptr},
+    {"copytrack", CreateCommandOf<CopyTrackCommand>},
+    {"deletetrack", CreateCommandOf<DeleteTrackCommand>},
+    {"movetrack", CreateCommandOf<MoveTrackCommand>},
+    {"offsettrack", CreateCommandOf<OffsetTrackCommand>},
+    {"changemixingparam", CreateCommandOf<ChangeMixingParamCommand>},
+    {"changecutofffreqparam", CreateCommandOf<ChangeCutoffFreqParamCommand>},
     {"refreshpeak", nullptr},
     {"trim", nullptr},
-    {"crossfade", nullptr},
-    {"crossfades", nullptr},
-    {"fadeinout", nullptr},
-    {"fadeinouts", nullptr},
+    {"crossfade", CreateCommandOf<CrossfadeCommand>},
+    {"crossfades", CreateCommandOf<CrossfadesCommand>},
+    {"fadeinout", CreateCommandOf<FadeInOutCommand>},
+    {"fadeinouts", CreateCommandOf<FadeInOutsCommand>},
     {"transaction", CreateCommandOf<TransactionCommand>},
 };
 

@@ -175,6 +175,7 @@ public:
     std::string GetPathText() override;
     BOOL IsViewIdle() override;
     void RepaintAllViews() override;
+    void SetDocumentFormat(DWORD samplesPerSec, WORD bitsPerSample) override;
 
     CSelectionModel* GetSelection() const { return m_selection.get(); }
     CLabelTable& GetLabels() { return m_labels; }
