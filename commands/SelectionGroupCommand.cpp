@@ -10,14 +10,35 @@ SelectionGroupCommand::SelectionGroupCommand(const char* name, CommandDocument* 
         m_document->GetSelectionRange(&m_range.start, &m_range.end);
 }
 
-HRESULT SelectionGroupCommand::Run(HRESULT (STDMETHODCALLTYPE CommandGroup::*step)())
+void SelectionGroupCommand::Before()
 {
     if (m_document)
         m_document->SetTrackSelected(-1, FALSE);
-    HRESULT hr = (this->*step)();
-    if (SUCCEEDED(hr) && m_document)
+}
+
+HRESULT SelectionGroupCommand::After(HRESULT step)
+{
+    if (SUCCEEDED(step) && m_document)
         m_document->SetSelectionRange(m_range.start, m_range.end, FALSE);
-    return hr;
+    return step;
+}
+
+HRESULT SelectionGroupCommand::Do()
+{
+    Before();
+    return After(CommandGroup::Do());
+}
+
+HRESULT SelectionGroupCommand::Redo()
+{
+    Before();
+    return After(CommandGroup::Redo());
+}
+
+HRESULT SelectionGroupCommand::Undo()
+{
+    Before();
+    return After(CommandGroup::Undo());
 }
 
 HRESULT SelectionGroupCommand::OnLoaded()

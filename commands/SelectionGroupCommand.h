@@ -16,9 +16,9 @@ public:
     // Reads the time selection in the order the selection holds it.
     SelectionGroupCommand(const char* name, CommandDocument* document);
 
-    STDMETHODIMP Do() override { return Run(&CommandGroup::Do); }
-    STDMETHODIMP Redo() override { return Run(&CommandGroup::Redo); }
-    STDMETHODIMP Undo() override { return Run(&CommandGroup::Undo); }
+    STDMETHODIMP Do() override;
+    STDMETHODIMP Redo() override;
+    STDMETHODIMP Undo() override;
     // The children come back one by one from the journal; the group restores the selection.
     STDMETHODIMP OnLoaded() override;
 
@@ -30,7 +30,9 @@ protected:
     HRESULT GetSize(ULONG* size) override;
 
 private:
-    HRESULT Run(HRESULT (STDMETHODCALLTYPE CommandGroup::*step)());
+    // Clears the rows, then sets the range when the group's step succeeded.
+    void Before();
+    HRESULT After(HRESULT step);
 
     CommandDocument* m_document = nullptr;
     SampleRange m_range;
