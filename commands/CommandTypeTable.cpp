@@ -1,5 +1,11 @@
 // Every command type of the program by its saved type name. A type whose class is not
 // built yet keeps its name reserved with a null create function.
+#include "ClipCommands.h"
+#include "ClipboardCommands.h"
+#include "EnvelopeCommands.h"
+#include "FileCommands.h"
+#include "MarkCommands.h"
+#include "TrackCommands.h"
 #include "CommandRegistry.h"
 #include "TransactionCommand.h"
 
@@ -24,38 +30,38 @@ struct CommandTypeEntry {
 };
 
 const CommandTypeEntry kBuiltInTypes[] = {
-    {"insertclip", nullptr},
-    {"deleteclip", nullptr},
-    {"trimclip", nullptr},
-    {"createclip", nullptr},
-    {"mergeclip", nullptr},
-    {"editsample", nullptr},
-    {"copy", nullptr},
-    {"cut", nullptr},
-    {"delete", nullptr},
-    {"drop", nullptr},
-    {"paste", nullptr},
-    {"openfile", nullptr},
-    {"insertfile", nullptr},
-    {"importfile", nullptr},
-    {"recording", nullptr},
-    {"insertenvelopepoint", nullptr},
-    {"deleteenvelopepoint", nullptr},
-    {"moveenvelopepoint", nullptr},
-    {"insertenveloperange", nullptr},
-    {"deleteenveloperange", nullptr},
-    {"deleteclearenvelope", nullptr},
-    {"addmark", nullptr},
-    {"addmarks", nullptr},
-    {"delmark", nullptr},
-    {"modmark", nullptr},
-    {"addloop", nullptr},
-    {"addmarkinfo", nullptr},
-    {"mergefile", nullptr},
-    {"effectfile", nullptr},
-    {"inserttrack", nullptr},
-    {"appendtrack", nullptr},
-    {"trackproperty", nullptr},
+    {"insertclip", CreateCommandOf<InsertClipCommand>},
+    {"deleteclip", CreateCommandOf<DeleteClipCommand>},
+    {"trimclip", CreateCommandOf<TrimClipCommand>},
+    {"createclip", CreateCommandOf<CreateClipCommand>},
+    {"mergeclip", CreateCommandOf<MergeClipCommand>},
+    {"editsample", CreateCommandOf<EditSampleCommand>},
+    {"copy", CreateCommandOf<CopyCommand>},
+    {"cut", CreateCommandOf<CutCommand>},
+    {"delete", CreateCommandOf<DeleteCommand>},
+    {"drop", CreateCommandOf<DropCommand>},
+    {"paste", CreateCommandOf<PasteCommand>},
+    {"openfile", CreateCommandOf<OpenFileCommand>},
+    {"insertfile", CreateCommandOf<InsertFileCommand>},
+    {"importfile", CreateCommandOf<ImportFileCommand>},
+    {"recording", CreateCommandOf<RecordingCommand>},
+    {"insertenvelopepoint", CreateCommandOf<InsertEnvelopePointCommand>},
+    {"deleteenvelopepoint", CreateCommandOf<DeleteEnvelopePointCommand>},
+    {"moveenvelopepoint", CreateCommandOf<MoveEnvelopePointCommand>},
+    {"insertenveloperange", CreateCommandOf<InsertEnvelopeRangeCommand>},
+    {"deleteenveloperange", CreateCommandOf<DeleteEnvelopeRangeCommand>},
+    {"deleteclearenvelope", CreateCommandOf<DeleteClearEnvelopeCommand>},
+    {"addmark", CreateCommandOf<AddMarkCommand>},
+    {"addmarks", CreateCommandOf<AddMarksCommand>},
+    {"delmark", CreateCommandOf<DelMarkCommand>},
+    {"modmark", CreateCommandOf<ModMarkCommand>},
+    {"addloop", CreateCommandOf<AddLoopCommand>},
+    {"addmarkinfo", CreateCommandOf<AddMarkInfoCommand>},
+    {"mergefile", CreateCommandOf<MergeFileCommand>},
+    {"effectfile", CreateCommandOf<EffectFileCommand>},
+    {"inserttrack", CreateCommandOf<InsertTrackCommand>},
+    {"appendtrack", CreateCommandOf<AppendTrackCommand>},
+    {"trackproperty", CreateCommandOf<TrackPropertyCommand>},
     {"changeproperty", nullptr},
     {"changemastervolume", CreateCommandOf<ChangeMasterVolumeCommand>},
     {"removetrack", CreateCommandOf<RemoveTrackCommand>},

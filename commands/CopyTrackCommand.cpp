@@ -1,6 +1,6 @@
 #include "CopyTrackCommand.h"
 
-#include "../document/LabelTable.h"
+#include "LabelTable.h"
 #include "OperationEdge.h"
 #include "TrackCommandSupport.h"
 

@@ -10,7 +10,7 @@
 #include "EditCommand.h"
 
 #include "KsMultiTrack.h"
-#include "../document/LabelTable.h"
+#include "LabelTable.h"
 
 #include <vector>
 

@@ -3,17 +3,6 @@
 #include "CommandHeader.h"
 #include "StreamChunkFile.h"
 
-CommandDocument* JournalDocument(IJournalFile* stream)
-{
-    if (!stream)
-        throw CKvSSException(E_POINTER);
-    UINT_PTR value = 0;
-    ThrowIfFailed(stream->GetUserValue(&value));
-    if (!value)
-        throw CKvSSException(E_FAIL);
-    return reinterpret_cast<CommandDocument*>(value);
-}
-
 IMtTrackSet* TrackSetOf(CommandDocument* document)
 {
     IMtTrackSet* tracks = document ? document->GetTrackSet() : nullptr;

@@ -1,0 +1,143 @@
+// Commands that change the audio of one track over one range by one engine call: insert a
+// clip ("insertclip"), delete ("deleteclip"), keep only ("trimclip"), fill from an item
+// ("createclip"), merge an item in ("mergeclip"), write one sample ("editsample"). Each keeps
+// the track's content before the edit, so undo and redo swap contents.
+#pragma once
+#include "RangeCommand.h"
+
+#include <string>
+
+class InsertClipCommand : public RangeCommand {
+public:
+    static constexpr const char* kTypeName = "insertclip";
+    static constexpr uint16_t kRecordSize = 552;
+
+    InsertClipCommand() = default;
+    InsertClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length,
+                      IMtClip* clip);
+    // The clip file is the command's: it goes when the command goes.
+    ~InsertClipCommand() override;
+
+    STDMETHODIMP Do() override;
+    STDMETHODIMP OnLoaded() override;
+    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
+
+    // Replaces the clip by one in the document's rate and bits when it has others.
+    virtual void ConvertClipToDocumentFormat();
+    IMtClip* Clip() const { return m_forward.Get(); }
+
+protected:
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+
+private:
+    std::string m_clipPath;
+    int32_t m_trackState = static_cast<int32_t>(0x80000000);
+};
+
+class DeleteClipCommand : public RangeCommand {
+public:
+    static constexpr const char* kTypeName = "deleteclip";
+    static constexpr uint16_t kRecordSize = 288;
+
+    DeleteClipCommand() = default;
+    DeleteClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length)
+        : RangeCommand(name, document, trackIndex, start, length, nullptr)
+    {
+    }
+
+    STDMETHODIMP Do() override;
+    STDMETHODIMP OnLoaded() override { return Do(); }
+    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(TypeName(), b, n); }
+
+protected:
+    virtual const char* TypeName() const { return kTypeName; }
+    // The edit itself; deleteclip removes the range, trimclip keeps it alone.
+    virtual HRESULT Edit(IMtTrack* track, int64_t start, int64_t length);
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+};
+
+class TrimClipCommand : public DeleteClipCommand {
+public:
+    static constexpr const char* kTypeName = "trimclip";
+
+    TrimClipCommand() = default;
+    TrimClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length)
+        : DeleteClipCommand(name, document, trackIndex, start, length)
+    {
+    }
+
+protected:
+    const char* TypeName() const override { return kTypeName; }
+    HRESULT Edit(IMtTrack* track, int64_t start, int64_t length) override;
+};
+
+// createclip and mergeclip: the range takes an engine item's sound.
+class CreateClipCommand : public RangeCommand {
+public:
+    static constexpr const char* kTypeName = "createclip";
+    static constexpr uint16_t kRecordSize = 576;
+
+    CreateClipCommand() = default;
+    CreateClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length,
+                      IUnknown* item);
+
+    STDMETHODIMP Do() override;
+    STDMETHODIMP OnLoaded() override { return Do(); }
+    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(TypeName(), b, n); }
+
+protected:
+    virtual const char* TypeName() const { return kTypeName; }
+    virtual HRESULT Edit(IMtTrack* track, int64_t start, int64_t length);
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+
+    ComRef<IUnknown> m_item;
+    int32_t m_mergeMode = 0;
+};
+
+class MergeClipCommand : public CreateClipCommand {
+public:
+    static constexpr const char* kTypeName = "mergeclip";
+
+    MergeClipCommand() = default;
+    MergeClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length,
+                     IUnknown* item, int32_t mergeMode)
+        : CreateClipCommand(name, document, trackIndex, start, length, item)
+    {
+        m_mergeMode = mergeMode;
+    }
+
+protected:
+    const char* TypeName() const override { return kTypeName; }
+    HRESULT Edit(IMtTrack* track, int64_t start, int64_t length) override;
+};
+
+class EditSampleCommand : public RangeCommand {
+public:
+    static constexpr const char* kTypeName = "editsample";
+    static constexpr uint16_t kRecordSize = 296;
+
+    EditSampleCommand() = default;
+    EditSampleCommand(const char* name, CommandDocument* document, int trackIndex, WORD channel, int64_t position,
+                      int32_t value);
+
+    STDMETHODIMP Do() override;
+    STDMETHODIMP Redo() override;
+    STDMETHODIMP Undo() override;
+    STDMETHODIMP OnLoaded() override { return Do(); }
+    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
+
+protected:
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+
+private:
+    int32_t m_value = 0;
+    WORD m_channel = 0;
+};

@@ -1,0 +1,71 @@
+#include "EnvelopeCommands.h"
+
+#include "CommandSupport.h"
+#include "OperationEdge.h"
+
+ComRef<IMtEnvelope> TrackEnvelope(CommandDocument* document, int trackIndex, int kind)
+{
+    ComRef<IMtTrack> track;
+    if (trackIndex >= 0 && document && document->GetTrackSet())
+        ThrowIfFailed(document->GetTrackSet()->GetTrack(trackIndex, track.Out()));
+    if (!track)
+        throw CKvSSException(E_POINTER);
+    ComRef<IMtEnvelopeSet> set = QueryCom<IMtEnvelopeSet>(track.Get());
+    if (!set)
+        throw CKvSSException(E_NOINTERFACE);
+    ComRef<IMtEnvelope> envelope;
+    ThrowIfFailed(set->GetEnvelope(kind, envelope.Out()));
+    if (!envelope)
+        throw CKvSSException(E_POINTER);
+    return envelope;
+}
+
+ComRef<IMtEnvelope> EnvelopeCommand::GetEnvelope() { return TrackEnvelope(m_document, m_trackIndex, m_kind); }
+
+InsertEnvelopePointCommand::InsertEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex,
+                                                       int kind, int64_t position, float value)
+    : EnvelopeCommand(name, document, trackIndex, kind),
+      m_position(position - document->GetTrackExtent(trackIndex, -1)), m_value(value)
+{
+}
+
+HRESULT InsertEnvelopePointCommand::Redo()
+{
+    return RunAtEdge([&] { return ThrowIfFailed(GetEnvelope()->InsertPoint(m_position, m_value)); });
+}
+
+HRESULT InsertEnvelopePointCommand::Undo()
+{
+    return RunAtEdge([&] { return ThrowIfFailed(GetEnvelope()->DeletePoint(m_position)); });
+}
+
+HRESULT InsertEnvelopePointCommand::GetSize(ULONG* size)
+{
+    *size = kRecordSize;
+    return S_OK;
+}
+
+HRESULT InsertEnvelopePointCommand::WriteBody(IJournalFile* stream)
+{
+    uint8_t block[kRecordSize] = {};
+    FillHeader(block, kRecordSize);
+    PutField<int64_t>(block, 264, m_position);
+    PutField<float>(block, 272, m_value);
+    PutField<int32_t>(block, 280, m_trackIndex);
+    PutField<int32_t>(block, 284, m_kind);
+    return WriteRecord(stream, block, sizeof block);
+}
+
+HRESULT InsertEnvelopePointCommand::ReadBody(IJournalFile* stream)
+{
+    return RunAtEdge([&] {
+        m_document = JournalDocument(stream);
+        uint8_t block[kRecordSize] = {};
+        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        m_position = GetField<int64_t>(block, 264);
+        m_value = GetField<float>(block, 272);
+        m_trackIndex = GetField<int32_t>(block, 280);
+        m_kind = GetField<int32_t>(block, 284);
+        return S_OK;
+    });
+}

@@ -1,0 +1,173 @@
+#include "ClipCommands.h"
+
+#include "CommandSupport.h"
+#include "FormatConverter.h"
+#include "FwApp.h"
+#include "KsMultiTrackLoader.h"
+#include "OperationEdge.h"
+#include "StreamChunkFile.h"
+#include "TempFilePaths.h"
+
+namespace {
+
+// A chunk file on path opened in mode, released at the end of the scope.
+class ClipFile {
+public:
+    ClipFile(const std::string& path, DWORD mode) : m_file(CreateChunkFile())
+    {
+        if (!m_file)
+            throw CKvSSException(E_OUTOFMEMORY);
+        m_file->SetFileName(path.c_str());
+        m_file->Open(mode);
+    }
+    ~ClipFile()
+    {
+        m_file->Close();
+        m_file->Release();
+    }
+    IChunkFile* Get() const { return m_file; }
+
+private:
+    IChunkFile* m_file;
+};
+
+ComRef<IMtClipPersist> PersistOf(IMtClip* clip)
+{
+    ComRef<IMtClipPersist> persist = QueryCom<IMtClipPersist>(clip);
+    if (!persist)
+        throw CKvSSException(E_NOINTERFACE);
+    return persist;
+}
+
+} // namespace
+
+InsertClipCommand::InsertClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start,
+                                     int64_t length, IMtClip* clip)
+    : RangeCommand(name, document, trackIndex, start, length, clip)
+{
+}
+
+InsertClipCommand::~InsertClipCommand()
+{
+    if (!m_clipPath.empty())
+        ::DeleteFileA(m_clipPath.c_str());
+}
+
+HRESULT InsertClipCommand::Do()
+{
+    return RunAtEdge([&] {
+        ComRef<IMtTrack> track = GetTrack();
+        DWORD state = 0;
+        ThrowIfFailed(track->GetSelectedChannels(&state));
+        m_trackState = static_cast<int32_t>(state);
+        ThrowIfFailed(SaveTrackContent());
+        ConvertClipToDocumentFormat();
+        HRESULT hr = ThrowIfFailed(track->InsertClip(m_forward.Get(), m_range.start, m_range.end - m_range.start, 0));
+        m_document->SetTrackSelected(m_trackIndex, TRUE);
+        return hr;
+    });
+}
+
+void InsertClipCommand::ConvertClipToDocumentFormat()
+{
+    if (!m_forward)
+        throw CKvSSException(E_POINTER);
+    MtClipFormat format{};
+    ThrowIfFailed(m_forward->GetFormat(&format));
+    DWORD rate = m_document->GetSamplesPerSec();
+    WORD bits = m_document->GetBitsPerSample();
+    if (format.samplesPerSec == rate && format.bitsPerSample == bits)
+        return;
+
+    ComRef<IMtTrackSet> set;
+    ThrowIfFailed(MtEngine::CreateTrackSet(set));
+    ThrowIfFailed(set->SetFormat(format.bitsPerSample, format.samplesPerSec));
+    ComRef<IMtTrack> track;
+    ThrowIfFailed(set->InsertTrack(0, format.channels, track.Out(), -1));
+    ThrowIfFailed(track->InsertClip(m_forward.Get(), 0, 0, 0));
+
+    ComRef<IMtItemList> items;
+    ThrowIfFailed(MtEngine::CreateItemList(items));
+    FormatConverter converter;
+    CWnd* main = AfxGetMainWnd();
+    ThrowIfFailed(ConvertFileFormat(converter, set.Get(), rate, bits, main ? main->GetSafeHwnd() : nullptr, 8,
+                                    items.Get()));
+
+    ComRef<IMtClip> converted;
+    ThrowIfFailed(MtEngine::CreateClip(converted));
+    MtClipFormat target{rate, bits, format.channels};
+    ThrowIfFailed(converted->SetFormat(&target));
+    ThrowIfFailed(items->ResetItems(0));
+    ComRef<IUnknown> item;
+    if (items->NextItem(item.Out(), nullptr) == S_OK && item)
+        ThrowIfFailed(converted->SetSource(item.Get(), 0, -1));
+    m_forward = std::move(converted);
+}
+
+HRESULT InsertClipCommand::OnLoaded()
+{
+    return RunAtEdge([&] {
+        ThrowIfFailed(GetTrack()->SetSelectedChannels(static_cast<DWORD>(m_trackState)));
+        return Do();
+    });
+}
+
+HRESULT InsertClipCommand::GetSize(ULONG* size)
+{
+    *size = kRecordSize;
+    return S_OK;
+}
+
+HRESULT InsertClipCommand::WriteBody(IJournalFile* stream)
+{
+    return RunAtEdge([&] {
+        if (m_clipPath.empty()) {
+            TempFilePaths temp;
+            std::string path = temp.MakeTempFileName();
+            if (path.empty() || path.size() >= 260)
+                throw CKvSSException(E_FAIL);
+            {
+                ClipFile file(path, kFileCreate);
+                HRESULT hr = PersistOf(m_forward.Get())->Save(file.Get(), kFileCreate);
+                if (FAILED(hr)) {
+                    // The file is not the command's until it holds the clip.
+                    file.Get()->Close();
+                    ::DeleteFileA(path.c_str());
+                    throw CKvSSException(hr);
+                }
+            }
+            m_clipPath = path;
+        }
+        uint8_t block[kRecordSize] = {};
+        FillHeader(block, kRecordSize);
+        PutField<int64_t>(block, 264, m_range.start);
+        PutField<int64_t>(block, 272, m_range.end);
+        PutField<int32_t>(block, 280, m_trackIndex);
+        PutField<int32_t>(block, 284, m_trackState);
+        std::memcpy(block + 288, m_clipPath.data(), m_clipPath.size());
+        return WriteRecord(stream, block, sizeof block);
+    });
+}
+
+HRESULT InsertClipCommand::ReadBody(IJournalFile* stream)
+{
+    return RunAtEdge([&] {
+        m_document = JournalDocument(stream);
+        uint8_t block[kRecordSize] = {};
+        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        m_range.start = GetField<int64_t>(block, 264);
+        m_range.end = GetField<int64_t>(block, 272);
+        m_trackIndex = GetField<int32_t>(block, 280);
+        m_trackState = GetField<int32_t>(block, 284);
+        std::string path(reinterpret_cast<const char*>(block + 288), strnlen(reinterpret_cast<const char*>(block + 288), 260));
+        ComRef<IMtClip> clip;
+        ThrowIfFailed(MtEngine::CreateClip(clip));
+        {
+            ClipFile file(path, kFileRead);
+            ThrowIfFailed(PersistOf(clip.Get())->Load(file.Get()));
+        }
+        m_forward = std::move(clip);
+        m_clipPath = path;
+        return S_OK;
+    });
+}

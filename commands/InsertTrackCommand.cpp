@@ -1,0 +1,98 @@
+#include "TrackCommands.h"
+
+#include "CommandSupport.h"
+#include "OperationEdge.h"
+#include "StreamChunkFile.h"
+
+InsertTrackCommand::InsertTrackCommand(const char* name, CommandDocument* document, WORD channels, int trackIndex)
+    : EditCommand(name), m_document(document), m_channels(channels), m_trackIndex(trackIndex)
+{
+}
+
+int InsertTrackCommand::TargetIndex()
+{
+    if (m_trackIndex >= 0 && !Appends())
+        return m_trackIndex;
+    return m_document->GetTrackCount() - 1;
+}
+
+void InsertTrackCommand::SelectOnly(int index)
+{
+    m_document->SetTrackSelected(-1, FALSE);
+    m_document->SetTrackSelected(index, TRUE);
+}
+
+HRESULT InsertTrackCommand::Do()
+{
+    return RunAtEdge([&] {
+        if (!m_document || !m_document->GetTrackSet())
+            throw CKvSSException(E_POINTER);
+        if (m_channels > m_document->GetChannelLimit())
+            throw CKvSSException(kErrFormatNotSupported);
+        ComRef<IMtTrack> track;
+        HRESULT hr = ThrowIfFailed(
+            m_document->GetTrackSet()->InsertTrack(0, m_channels, track.Out(), Appends() ? -1 : m_trackIndex));
+        m_track = std::move(track);
+        int target = TargetIndex();
+        if (Appends())
+            SelectOnly(target);
+        else
+            m_document->SetTrackSelected(target, TRUE);
+        LabelRecord label{};
+        if (!m_document->GetTrackLabel(target, &label))
+            m_document->SetTrackLabel(label);
+        return hr;
+    });
+}
+
+HRESULT InsertTrackCommand::Redo()
+{
+    return RunAtEdge([&] {
+        if (!m_track)
+            return S_OK;
+        HRESULT hr = ThrowIfFailed(m_document->GetTrackSet()->AttachTrack(m_track.Get(), Appends() ? -1 : m_trackIndex));
+        SelectOnly(TargetIndex());
+        return hr;
+    });
+}
+
+HRESULT InsertTrackCommand::Undo()
+{
+    return RunAtEdge([&] {
+        if (!m_track)
+            return S_OK;
+        HRESULT hr = ThrowIfFailed(m_document->GetTrackSet()->DetachTrack(m_track.Get()));
+        int target = m_trackIndex >= 0 && !Appends() ? m_trackIndex : m_document->GetTrackCount() - 1;
+        if (target >= m_document->GetTrackCount())
+            target = m_document->GetTrackCount() - 1;
+        SelectOnly(target);
+        return hr;
+    });
+}
+
+HRESULT InsertTrackCommand::GetSize(ULONG* size)
+{
+    *size = kRecordSize;
+    return S_OK;
+}
+
+HRESULT InsertTrackCommand::WriteBody(IJournalFile* stream)
+{
+    uint8_t block[kRecordSize] = {};
+    FillHeader(block, kRecordSize);
+    PutField<uint16_t>(block, 258, m_channels);
+    PutField<int32_t>(block, 260, m_trackIndex);
+    return WriteRecord(stream, block, sizeof block);
+}
+
+HRESULT InsertTrackCommand::ReadBody(IJournalFile* stream)
+{
+    return RunAtEdge([&] {
+        m_document = JournalDocument(stream);
+        uint8_t block[kRecordSize] = {};
+        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        m_channels = GetField<uint16_t>(block, 258);
+        m_trackIndex = GetField<int32_t>(block, 260);
+        return S_OK;
+    });
+}

@@ -1,0 +1,119 @@
+// Commands that add a track ("inserttrack", "appendtrack") and the one that sets a brought-in
+// track's properties ("trackproperty") with the record of a track's properties it keeps.
+#pragma once
+#include "CommandDocument.h"
+#include "ComRef.h"
+#include "EditCommand.h"
+#include "KsMultiTrack.h"
+#include "LabelTable.h"
+
+class InsertTrackCommand : public EditCommand {
+public:
+    static constexpr const char* kTypeName = "inserttrack";
+    static constexpr uint16_t kRecordSize = 264;
+
+    InsertTrackCommand() = default;
+    // index -1: after the last track.
+    InsertTrackCommand(const char* name, CommandDocument* document, WORD channels, int trackIndex);
+
+    // More channels than the document takes (2, or 6 when multichannel): 0x83E804B4.
+    STDMETHODIMP Do() override;
+    STDMETHODIMP Redo() override;
+    STDMETHODIMP Undo() override;
+    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
+    STDMETHODIMP OnLoaded() override { return Do(); }
+
+    IMtTrack* Track() const { return m_track.Get(); }
+
+protected:
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+
+    virtual bool Appends() const { return false; }
+    int TargetIndex();
+    void SelectOnly(int index);
+
+    CommandDocument* m_document = nullptr;
+    ComRef<IMtTrack> m_track;
+    WORD m_channels = 2;
+    int m_trackIndex = -1;
+};
+
+class AppendTrackCommand : public InsertTrackCommand {
+public:
+    static constexpr const char* kTypeName = "appendtrack";
+    static constexpr uint16_t kRecordSize = 260;
+
+    AppendTrackCommand() = default;
+    AppendTrackCommand(const char* name, CommandDocument* document, WORD channels)
+        : InsertTrackCommand(name, document, channels, -1)
+    {
+    }
+    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
+
+protected:
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+    bool Appends() const override { return true; }
+};
+
+// A level as the records keep it: value x 10000 rounded to the nearest integer, the same
+// whether it is captured from a track or taken from a copied one.
+int32_t LevelToFixed(float level);
+
+// One track's properties: label, level, pan, start offset, group record, mute state.
+class TrackPropertyRecord {
+public:
+    static constexpr size_t kPersistedSize = 328;
+
+    virtual ~TrackPropertyRecord() = default;
+
+    // Fills the record from track index of the document; failing reads are thrown.
+    void Capture(CommandDocument* document, int index);
+    // Compares with the track and, unless testOnly, writes what differs. True when something
+    // differed. A failing read ends it quietly.
+    bool Apply(bool testOnly);
+
+    void Persist(uint8_t* block) const;  // 328 bytes
+    void Restore(const uint8_t* block);
+
+    LabelRecord label{};
+    int32_t level = 0;
+    int32_t pan = 0;
+    int64_t startOffset = 0;
+    MtGroupRecord group{};
+    uint32_t mute = 0;
+    CommandDocument* document = nullptr;
+    int trackIndex = -1;
+};
+
+class TrackPropertyCommand : public EditCommand {
+public:
+    static constexpr const char* kTypeName = "trackproperty";
+    static constexpr uint16_t kRecordSize = 928;
+
+    TrackPropertyCommand() = default;
+    explicit TrackPropertyCommand(CommandDocument* document) : m_document(document) {}
+
+    // Level, pan and group of the track that source (a copy of a track range) hands out.
+    HRESULT InitFromSource(int trackIndex, IUnknown* source);
+
+    STDMETHODIMP Do() override;
+    STDMETHODIMP Redo() override;
+    STDMETHODIMP Undo() override;
+    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
+    STDMETHODIMP OnLoaded() override { return Redo(); }
+
+protected:
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+
+private:
+    CommandDocument* m_document = nullptr;
+    TrackPropertyRecord m_new;
+    TrackPropertyRecord m_old;
+    int m_trackIndex = -1;
+};
