@@ -12,6 +12,7 @@
 #include "ChangeCutoffFreqParamCommand.h"
 #include "ChangeMasterVolumeCommand.h"
 #include "ChangeMixingParamCommand.h"
+#include "ChangePropertyCommand.h"
 #include "CopyTrackCommand.h"
 #include "CrossfadeCommand.h"
 #include "DeleteTrackCommand.h"
@@ -21,6 +22,7 @@
 #include "RemoveTrackCommand.h"
 #include "ResampleCommand.h"
 #include "SelectionGroupCommand.h"
+#include "TrimCommand.h"
 
 namespace {
 
@@ -62,7 +64,7 @@ const CommandTypeEntry kBuiltInTypes[] = {
     {"inserttrack", CreateCommandOf<InsertTrackCommand>},
     {"appendtrack", CreateCommandOf<AppendTrackCommand>},
     {"trackproperty", CreateCommandOf<TrackPropertyCommand>},
-    {"changeproperty", nullptr},
+    {"changeproperty", CreateCommandOf<ChangePropertyCommand>},
     {"changemastervolume", CreateCommandOf<ChangeMasterVolumeCommand>},
     {"removetrack", CreateCommandOf<RemoveTrackCommand>},
     {"resample", CreateCommandOf<ResampleCommand>},
@@ -74,7 +76,7 @@ const CommandTypeEntry kBuiltInTypes[] = {
     {"changemixingparam", CreateCommandOf<ChangeMixingParamCommand>},
     {"changecutofffreqparam", CreateCommandOf<ChangeCutoffFreqParamCommand>},
     {"refreshpeak", nullptr},
-    {"trim", nullptr},
+    {"trim", CreateCommandOf<TrimCommand>},
     {"crossfade", CreateCommandOf<CrossfadeCommand>},
     {"crossfades", CreateCommandOf<CrossfadesCommand>},
     {"fadeinout", CreateCommandOf<FadeInOutCommand>},

@@ -4,6 +4,7 @@
 
 #include "ChangeMasterVolumeCommand.h"
 #include "ChangeMixingParamCommand.h"
+#include "ChangePropertyCommand.h"
 #include "CopyTrackCommand.h"
 #include "CrossfadeCommand.h"
 #include "DeleteTrackCommand.h"
@@ -13,6 +14,7 @@
 #include "RemoveTrackCommand.h"
 #include "ResampleCommand.h"
 #include "SelectionGroupCommand.h"
+#include "TrimCommand.h"
 
 #include <functional>
 
@@ -62,6 +64,18 @@ TEST_F(TrackCommandTest, AJournalOfTheseEditsReplaysToTheSameDocument)
         [&] { return Faded<CrossfadesCommand, CrossfadeCommand>(doc, {0, 1}, 0.75f); },
         [&] { return Faded<FadeInOutsCommand, FadeInOutCommand>(doc, {2}, 0.5f); },
         [&] { return Make<ChangeMasterVolumeCommand>("Master Volume", d, 5000, 10000); },
+        [&] {
+            ChangePropertyCommand* change = ComObject<IEditCommand>::Create<ChangePropertyCommand>("Properties", d);
+            change->newTracks[1].level = 2500;
+            change->newTracks[2].startOffset = 123;
+            std::strcpy(change->newTracks[0].label.name, "Lead");
+            return ComRef<IEditCommand>(change);
+        },
+        [&] {
+            Select(doc, {0, 2});
+            doc->SetSelectionRange(150, 2900, FALSE);
+            return Make<TrimCommand>("Trim", d);
+        },
         [&] {
             Select(doc, {2});
             return Make<RemoveTrackCommand>("Remove", d);
