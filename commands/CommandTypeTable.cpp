@@ -22,6 +22,7 @@
 #include "RemoveTrackCommand.h"
 #include "ResampleCommand.h"
 #include "SelectionGroupCommand.h"
+#include "SplitTrackCommand.h"
 #include "TrimCommand.h"
 
 namespace {
@@ -68,7 +69,7 @@ const CommandTypeEntry kBuiltInTypes[] = {
     {"changemastervolume", CreateCommandOf<ChangeMasterVolumeCommand>},
     {"removetrack", CreateCommandOf<RemoveTrackCommand>},
     {"resample", CreateCommandOf<ResampleCommand>},
-    {"splittrack", nullptr},
+    {"splittrack", CreateCommandOf<SplitTrackCommand>},
     {"copytrack", CreateCommandOf<CopyTrackCommand>},
     {"deletetrack", CreateCommandOf<DeleteTrackCommand>},
     {"movetrack", CreateCommandOf<MoveTrackCommand>},
