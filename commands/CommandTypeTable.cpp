@@ -21,6 +21,7 @@
 #include "OffsetTrackCommand.h"
 #include "RemoveTrackCommand.h"
 #include "ResampleCommand.h"
+#include "RefreshPeakCommand.h"
 #include "SelectionGroupCommand.h"
 #include "SplitTrackCommand.h"
 #include "TrimCommand.h"
@@ -76,7 +77,7 @@ const CommandTypeEntry kBuiltInTypes[] = {
     {"offsettrack", CreateCommandOf<OffsetTrackCommand>},
     {"changemixingparam", CreateCommandOf<ChangeMixingParamCommand>},
     {"changecutofffreqparam", CreateCommandOf<ChangeCutoffFreqParamCommand>},
-    {"refreshpeak", nullptr},
+    {"refreshpeak", CreateCommandOf<RefreshPeakCommand>},
     {"trim", CreateCommandOf<TrimCommand>},
     {"crossfade", CreateCommandOf<CrossfadeCommand>},
     {"crossfades", CreateCommandOf<CrossfadesCommand>},
