@@ -7,6 +7,7 @@
 #include "MarkCommands.h"
 #include "ResourceModule.h"
 #include "SelectionGroupCommand.h"
+#include "SkinTables.h"
 
 namespace {
 constexpr UINT kIdHelp = 9;
@@ -15,7 +16,28 @@ constexpr UINT kIdsFadeInOut = 21032;
 } // namespace
 
 BEGIN_MESSAGE_MAP(FadeDialogBase, CDialog)
+ON_WM_PAINT()
 END_MESSAGE_MAP()
+
+std::vector<std::pair<UINT, int>> FadeDialogBase::ButtonImages() const
+{
+    return {{kIdShapeSine, kSkinLine1}, {kIdShapeLinear, kSkinLine2}};
+}
+
+void FadeDialogBase::OnPaint()
+{
+    CPaintDC dc(m_hWnd);
+    for (const auto& entry : ButtonImages()) {
+        HWND button = ::GetDlgItem(m_hWnd, static_cast<int>(entry.first));
+        if (!button)
+            continue;
+        RECT r;
+        ::GetWindowRect(button, &r);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        CSize size = GetSkinImageSize(entry.second);
+        DrawSkinImage(&dc, entry.second, r.right, r.top + ((r.bottom - r.top) - size.cy) / 2);
+    }
+}
 
 void FadeDialogBase::ShowError(HRESULT code)
 {
@@ -143,6 +165,11 @@ std::vector<FadeEntry> FadeInOutDialog::Entries()
 IEditCommand* FadeInOutDialog::MakeChild(CommandDocument* document, int track)
 {
     return ComObject<IEditCommand>::Create<FadeInOutCommand>(nullptr, document, track);
+}
+
+std::vector<std::pair<UINT, int>> FadeInOutDialog::ButtonImages() const
+{
+    return {{kIdShapeSine, kSkinLine1}, {kIdShapeLinear, kSkinLine2}, {kIdFadeIn, kSkinFadeIn}, {kIdFadeOut, kSkinFadeOut}};
 }
 
 void FadeInOutDialog::OnFadeIn()

@@ -34,6 +34,9 @@ protected:
     void StartGroup(IEditCommand* group, UINT captionId);
     void OnSine();
     void OnLinear();
+    // The shape (and direction) pictures of the skin, each right of its button.
+    void OnPaint();
+    virtual std::vector<std::pair<UINT, int>> ButtonImages() const;
 
     CommandDocument* m_document;
     ComRef<ICommandList> m_group;
@@ -70,6 +73,7 @@ public:
 protected:
     std::vector<FadeEntry> Entries() override;
     IEditCommand* MakeChild(CommandDocument* document, int track) override;
+    std::vector<std::pair<UINT, int>> ButtonImages() const override;
     void OnFadeIn();
     void OnFadeOut();
     void OnHelp();
