@@ -175,6 +175,7 @@ void SplitTrackCommand::Split()
         run(NewCommand<OffsetTrackCommand>(nullptr, m_document, index, startOffset));
         ++m_channelTracks;
     }
+    m_document->SetLeadTrack(m_trackIndex);
     SelectChannelTracks(m_channelTracks);
 }
 

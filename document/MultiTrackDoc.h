@@ -120,7 +120,7 @@ public:
     void SetTrackMute(int index, BOOL value);
     void SetTrackSolo(int index, BOOL value);
     void SetTrackRecord(int index, BOOL value);
-    void SetLeadTrack(int index);
+    void SetLeadTrack(int index) override;
     void EnableGrouping(BOOL value);
     void AssignGroupToLeadTrack(int index, BOOL useLead);
     void BuildFadeHandles(int direction, int curve);

@@ -100,6 +100,12 @@ TEST_F(TrackCommandTest, RefreshPeakRebuildsEveryTrackWithSound)
     refresh->GetCount(&children);
     EXPECT_EQ(children, 4u) << "none for the empty track";
     EXPECT_EQ(Fingerprint(doc), before) << "the same sound from the new files";
+    Bytes chunk = Saved(refresh.Get());
+    Bytes own = CommandChunk(Header(258, "refreshpeak", "Refresh"));
+    ASSERT_GT(chunk.size(), 16 + own.size());
+    EXPECT_EQ(Bytes(chunk.begin(), chunk.begin() + 8), Text("KSCMKGRP"));
+    EXPECT_EQ(Bytes(chunk.begin() + 16, chunk.begin() + 16 + own.size()), own)
+        << "its own record is the header alone; the children follow";
     ASSERT_EQ(refresh->Undo(), S_OK);
     EXPECT_EQ(Fingerprint(doc), before);
     ASSERT_EQ(refresh->Redo(), S_OK);

@@ -88,6 +88,7 @@ TEST_F(TrackCommandTest, SplitStereoTrackGivesLeftAndRightTracks)
         EXPECT_EQ(doc->FindLabelsInRange(t, cues, -1, -1, kLabelCue), 1) << "the cue on each channel track";
     }
     EXPECT_EQ(SelectedTracks(doc), (std::vector<int>{2, 3}));
+    EXPECT_EQ(doc->GetLeadTrack(), 2);
     std::string done = Fingerprint(doc);
 
     ASSERT_EQ(split->Undo(), S_OK);
