@@ -7,7 +7,7 @@ HRESULT AddMarksCommand::Do()
 {
     if (!m_document)
         return E_POINTER;
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         int64_t start = 0, end = 0;
         m_document->GetOrderedSelection(&start, &end);
         if (!m_document->IsViewIdle())

@@ -6,6 +6,7 @@
 #include "ComRef.h"
 #include "KsMultiTrack.h"
 #include "KvSSException.h"
+#include "OperationEdge.h"
 
 #include <cstdint>
 #include <cstring>
@@ -69,4 +70,15 @@ T* NewCommand(Args&&... args)
     T* command = new T(std::forward<Args>(args)...);
     static_cast<IEditCommand*>(command)->AddRef();
     return command;
+}
+
+// The edge of a group's Do: on a failure its children are dropped. They have been undone
+// already (or never ran), and a group around this one undoes a failed child again.
+template <class F>
+HRESULT RunGroupEdge(CommandGroup* group, F&& body)
+{
+    HRESULT hr = RunAtEdge(std::forward<F>(body));
+    if (FAILED(hr))
+        group->Clear();
+    return hr;
 }

@@ -5,7 +5,7 @@
 
 HRESULT CutCommand::Do()
 {
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         AddChild(this, NewCommand<CopyCommand>(m_document));
         AddChild(this, NewCommand<DeleteCommand>(m_document));
         return CommandGroup::Do();

@@ -8,7 +8,7 @@
 
 HRESULT DeleteCommand::Do()
 {
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         int count = m_document->GetTrackCount();
         m_document->GetOrderedSelection(&m_range.start, &m_range.end);
         int64_t length = Magnitude(m_range.end, m_range.start);

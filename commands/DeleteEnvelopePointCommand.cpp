@@ -19,10 +19,13 @@ HRESULT DeleteEnvelopePointCommand::Do()
         MtEnvelopePointItem item{};
         int64_t position = 0;
         m_value = 0;
+        m_found = false;
         while (points && points->Next(&item) == S_OK) {
             position += item.distance;
-            if (position == m_position)
+            if (position == m_position) {
                 m_value = item.value;
+                m_found = true;
+            }
         }
         return ThrowIfFailed(envelope->DeletePoint(m_position));
     });
@@ -35,6 +38,9 @@ HRESULT DeleteEnvelopePointCommand::Redo()
 
 HRESULT DeleteEnvelopePointCommand::Undo()
 {
+    // No point stood there: undoing the delete adds none.
+    if (!m_found)
+        return S_OK;
     return RunAtEdge([&] { return ThrowIfFailed(GetEnvelope()->InsertPoint(m_position, m_value)); });
 }
 

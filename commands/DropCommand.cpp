@@ -16,7 +16,7 @@ HRESULT DropCommand::Do()
 {
     if (!m_source || !m_target)
         return E_POINTER;
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         m_source->GetOrderedSelection(&m_range.start, &m_range.end);
         int64_t length = Magnitude(m_range.end, m_range.start);
         int sourceCount = m_source->GetTrackCount();

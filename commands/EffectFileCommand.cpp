@@ -11,7 +11,7 @@ EffectFileCommand::EffectFileCommand(const char* name, CommandDocument* document
 
 HRESULT EffectFileCommand::Do()
 {
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         m_document->GetOrderedSelection(&m_old.start, &m_old.end);
         m_result = SampleRange{-1, -1};
         if (!m_results || m_results->IsEmpty())

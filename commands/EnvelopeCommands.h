@@ -78,6 +78,7 @@ protected:
 private:
     int64_t m_position = 0;
     float m_value = 0;
+    bool m_found = false; // Do found a point at the position
 };
 
 class MoveEnvelopePointCommand : public CommandGroup {

@@ -39,8 +39,11 @@ HRESULT InsertTrackCommand::Do()
         else
             m_document->SetTrackSelected(target, TRUE);
         LabelRecord label{};
-        if (!m_document->GetTrackLabel(target, &label))
+        if (!m_document->GetTrackLabel(target, &label)) {
             m_document->SetTrackLabel(label);
+            // Kept to take the label away with the track and bring it back with it.
+            m_document->GetTrackLabel(target, &m_label);
+        }
         return hr;
     });
 }
@@ -51,6 +54,8 @@ HRESULT InsertTrackCommand::Redo()
         if (!m_track)
             return S_OK;
         HRESULT hr = ThrowIfFailed(m_document->GetTrackSet()->AttachTrack(m_track.Get(), Appends() ? -1 : m_trackIndex));
+        if (m_label.id > 0)
+            m_document->SetLabelAt(m_label);
         SelectOnly(TargetIndex());
         return hr;
     });
@@ -62,6 +67,8 @@ HRESULT InsertTrackCommand::Undo()
         if (!m_track)
             return S_OK;
         HRESULT hr = ThrowIfFailed(m_document->GetTrackSet()->DetachTrack(m_track.Get()));
+        if (m_label.id > 0)
+            m_document->RemoveLabel(m_label);
         int target = m_trackIndex >= 0 && !Appends() ? m_trackIndex : m_document->GetTrackCount() - 1;
         if (target >= m_document->GetTrackCount())
             target = m_document->GetTrackCount() - 1;

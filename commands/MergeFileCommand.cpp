@@ -14,7 +14,7 @@ MergeFileCommand::MergeFileCommand(const char* name, CommandDocument* document, 
 
 HRESULT MergeFileCommand::Do()
 {
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         int64_t length = m_range.end - m_range.start;
         AddChild(this, NewCommand<MergeClipCommand>(nullptr, m_document, m_trackIndex, m_range.start, length,
                                                     m_item.Get(), m_mergeMode));

@@ -45,7 +45,7 @@ OpenFileCommand::OpenFileCommand(CommandDocument* document, int trackIndex, int6
 
 HRESULT OpenFileCommand::Do()
 {
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         int64_t replaced = Magnitude(m_range.end, m_range.start);
         AddChild(this, NewCommand<CreateClipCommand>(nullptr, m_document, m_trackIndex, m_range.start, replaced,
                                                      m_item.Get()));

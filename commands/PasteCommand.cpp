@@ -51,7 +51,7 @@ HRESULT PasteCommand::Do()
     HRESULT hr = ReadClipboardCopies(copies);
     if (FAILED(hr))
         return hr;
-    return RunAtEdge([&] {
+    return RunGroupEdge(this, [&] {
         Build(copies);
         return S_OK;
     });

@@ -38,6 +38,7 @@ protected:
     ComRef<IMtTrack> m_track;
     WORD m_channels = 2;
     int m_trackIndex = -1;
+    LabelRecord m_label{}; // the default label Do gave the new track (id 0: none)
 };
 
 class AppendTrackCommand : public InsertTrackCommand {

@@ -66,13 +66,21 @@ void TrackPropertyRecord::Capture(CommandDocument* doc, int index)
 bool TrackPropertyRecord::Apply(bool testOnly)
 {
     LabelRecord current{};
-    document->GetTrackLabel(trackIndex, &current);
+    bool stored = document->GetTrackLabel(trackIndex, &current);
     bool differs = false;
-    if (std::strncmp(current.name, label.name, sizeof label.name) != 0) {
+    // A record without an id holds the default name of a track that had no label: the
+    // track has none again, whatever default name is made up meanwhile.
+    bool labelDiffers = label.id == 0 ? stored
+                                      : !stored || std::strncmp(current.name, label.name, sizeof label.name) != 0;
+    if (labelDiffers) {
         if (testOnly)
             return true;
-        LabelRecord stored = label;
-        document->SetTrackLabel(stored);
+        if (label.id == 0) {
+            document->RemoveLabel(current);
+        } else {
+            LabelRecord kept = label;
+            document->SetTrackLabel(kept);
+        }
         differs = true;
     }
     try {

@@ -272,8 +272,9 @@ ComRef<IEditCommand> EditTest::Loaded(const std::vector<uint8_t>& bytes, Command
     if (info.id == kGroupChunkId)
         EXPECT_EQ(S_OK, file->Descend(&info, 0));
     uint8_t header[CommandHeader::kSize] = {};
+    uint64_t at = file->GetPosition();
     file->Read(header, sizeof header);
-    file->Seek(-static_cast<int64_t>(sizeof header), kSeekCurrent);
+    file->Seek(static_cast<int64_t>(at), kSeekBegin);
     ComRef<IEditCommand> command;
     EXPECT_EQ(S_OK, CreateCommandByName(CommandHeader::TypeName(header).c_str(), command.Out()));
     HRESULT hr = QueryCom<IPersistCommand>(command.Get())->Load(stream.Get());

@@ -201,6 +201,16 @@ TEST_F(EditRecordImages, EveryTypeSavesItsRecordAndLoadsItBack)
             EXPECT_EQ(record.size(), sizeMax);
         ComRef<IEditCommand> loaded = Loaded(saved, doc, "load.bin");
         ASSERT_TRUE(loaded);
+        // A record cut short inside its chunk is refused, not read past.
+        Bytes cut = saved;
+        size_t sizeAt = std::memcmp(saved.data(), "KSCMKGRP", 8) == 0 ? 24 : 8;
+        uint64_t size = 0;
+        std::memcpy(&size, &cut[sizeAt], 8);
+        size -= 2;
+        std::memcpy(&cut[sizeAt], &size, 8);
+        HRESULT refused = S_OK;
+        Loaded(cut, doc, "cut.bin", &refused);
+        EXPECT_EQ(kBadJournal, refused);
         EXPECT_TRUE(SameBytes(made.expected, OwnRecord(Saved(loaded.Get(), doc, "again.bin"))));
     }
 }

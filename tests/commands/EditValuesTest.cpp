@@ -46,6 +46,19 @@ int64_t FirstPoint(CNyMultiTrackDoc* doc, int track)
     return points && points->Next(&item) == S_OK ? item.distance : -1;
 }
 
+// Positions of the kind-0 envelope points of a track.
+std::vector<int64_t> Points(CNyMultiTrackDoc* doc, int track)
+{
+    ComRef<IMtEnvelopePointEnum> points;
+    TrackEnvelope(doc, track, 0)->EnumPoints(points.Out());
+    std::vector<int64_t> out;
+    MtEnvelopePointItem item{};
+    int64_t position = 0;
+    while (points && points->Next(&item) == S_OK)
+        out.push_back(position += item.distance);
+    return out;
+}
+
 using EditValues = EditTest;
 
 TEST_F(EditValues, A24BitTakeOf48000FramesMeasures48000FramesInEveryCommand)
@@ -131,8 +144,9 @@ TEST_F(EditValues, DeleteRemovesMarksUpToTheEndMovesLaterOnesAndLeavesOtherKinds
         LabelRecord now{};
         ASSERT_TRUE(doc->GetLabels().FindById(ids[i], &now));
         EXPECT_EQ(cases[i].deleted, now.id < 0);
-        if (!cases[i].deleted)
+        if (!cases[i].deleted) {
             EXPECT_EQ(cases[i].start, now.start);
+        }
     }
     EXPECT_EQ(0, doc->IsTrackSelectedAt(0));
     int64_t s = 0, e = 0;
@@ -240,12 +254,16 @@ TEST_F(EditValues, LabelsFailWithoutChangeOnASecondLoopOrARemovedLabel)
     }
 }
 
-TEST_F(EditValues, RecordingWithoutTakesIsRefusedAndADamagedRecordLoadsNothing)
+TEST_F(EditValues, NoTakesOrResultsAreRefusedAndADamagedRecordingLoadsNothing)
 {
     CNyMultiTrackDoc* doc = NewDoc({1});
     ComRef<IMtItemList> none;
     ASSERT_EQ(S_OK, MtEngine::CreateItemList(none));
+    // An empty list is a failure, not the success that a bare 1 would be.
+    Fingerprint before = Take(doc);
     EXPECT_EQ(kErrNothingToDo, Command<RecordingCommand>(doc, none.Get())->Do());
+    EXPECT_EQ(kErrNothingToDo, Command<EffectFileCommand>("Effect", doc, none.Get(), 0)->Do());
+    EXPECT_TRUE(before == Take(doc));
 
     ComRef<IUnknown> take = MakeItem("take.raw", 100, 1, 16, 44100);
     ComRef<IMtItemList> takes = ListOf({{take, doc->GetTrackId(0)}});
@@ -297,6 +315,85 @@ TEST_F(EditValues, EditSampleLeavesOneTrackSelectedAndUndoSelectsItsPosition)
     doc->GetSelection()->GetSelection(&s, &e);
     EXPECT_EQ(40, s);
     EXPECT_EQ(40, e);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditValues, DropKeepsTheSpacingOfTheSourceTracksAndAppendsWhatIsMissing)
+{
+    CNyMultiTrackDoc* source = SecondDoc({1, 1, 2}, 44100);
+    for (int t = 0; t < 3; ++t)
+        PlaceItem(source, t, 0, MakeItem("s" + std::to_string(t) + ".raw", 2000, t == 2 ? 2 : 1, 16, 44100).Get());
+    ASSERT_EQ(S_OK, source->GetSelection()->SetSelection(500, 1500));
+    ASSERT_EQ(S_OK, source->SetTrackSelected(0, TRUE));
+    ASSERT_EQ(S_OK, source->SetTrackSelected(2, TRUE));
+
+    CNyMultiTrackDoc* doc = NewDoc({1, 1});
+    PlaceItem(doc, 0, 0, MakeItem("t.raw", 3000, 1, 16, 44100).Get());
+    LabelRecord cue{};
+    cue.kind = kLabelCue;
+    cue.trackId = doc->GetTrackId(0);
+    cue.start = cue.end = 100;
+    ASSERT_TRUE(doc->GetLabels().Add(cue));
+    LabelRecord later = cue;
+    later.start = later.end = 101;
+    ASSERT_TRUE(doc->GetLabels().Add(later));
+    Fingerprint before = Take(doc);
+
+    ComRef<IEditCommand> drop(NewCommand<DropCommand>(source, doc, 0, 100));
+    ASSERT_EQ(S_OK, drop->Do());
+    // Source track 0 onto track 0; source track 1 (not selected) keeps track 1 as it was;
+    // source track 2 onto a new track 2 of its channels.
+    ASSERT_EQ(3, doc->GetTrackCount());
+    EXPECT_EQ(4000, doc->GetTrackExtent(0, 0));
+    EXPECT_EQ(0, doc->GetTrackExtent(1, 0));
+    EXPECT_EQ(1000, doc->GetTrackExtent(2, 0));
+    EXPECT_EQ(2, doc->GetTrackChannels(2));
+    LabelRecord now{};
+    doc->GetLabels().FindById(cue.id, &now);
+    EXPECT_EQ(100, now.start); // at the drop position: stays
+    doc->GetLabels().FindById(later.id, &now);
+    EXPECT_EQ(1101, now.start);
+    ASSERT_EQ(S_OK, drop->Undo());
+    EXPECT_EQ(before.tracks, Take(doc).tracks);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditValues, MergeFileKeepsEnvelopesInStepWithTheMergedSpan)
+{
+    struct Case {
+        int32_t mode;
+        int64_t start, length;
+        UINT children;
+        std::vector<int64_t> points; // where the points at 500 and 1200 end up
+    };
+    const Case cases[] = {
+        {0, 100, 200, 3, {600, 1300}},   // 300 frames replace 200: later points move by 100
+        {1, 100, 200, 3, {500, 1200}},   // in place: the gap equals the cut
+        {0, 100, 0, 2, {800, 1500}},     // nothing cut: no third child
+        {1, 1500, 200, 2, {500, 1200}},  // past the track's end: no gap (not a negative one), no cut
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start * 10 + c.mode);
+        CNyMultiTrackDoc* doc = NewDoc({1});
+        PlaceItem(doc, 0, 0, MakeItem("held.raw", 1000, 1, 16, 44100).Get());
+        ASSERT_EQ(S_OK, TrackEnvelope(doc, 0, 0)->InsertPoint(500, 0.5f));
+        ASSERT_EQ(S_OK, TrackEnvelope(doc, 0, 0)->InsertPoint(1200, 0.25f));
+        ComRef<IUnknown> result = MakeItem("result.raw", 300, 1, 16, 44100);
+        ComRef<IEditCommand> merge = Command<MergeFileCommand>(nullptr, doc, 0, c.start, c.length, result.Get(), c.mode);
+        ASSERT_EQ(S_OK, merge->Do());
+        UINT children = 0;
+        QueryCom<ICommandList>(merge.Get())->GetCount(&children);
+        EXPECT_EQ(c.children, children);
+        EXPECT_EQ(c.points, Points(doc, 0));
+        ASSERT_EQ(S_OK, merge->Undo());
+        EXPECT_EQ((std::vector<int64_t>{500, 1200}), Points(doc, 0));
+    }
 }
 
 } // namespace
