@@ -22,8 +22,11 @@ HRESULT CopyTrackCommand::Do()
         m_document->SetTrackSelected(-1, FALSE);
         m_document->SetTrackSelected(m_targetIndex, TRUE);
         LabelRecord label{};
-        if (!m_document->GetTrackLabel(m_targetIndex, &label))
+        if (!m_document->GetTrackLabel(m_targetIndex, &label)) {
             m_document->SetTrackLabel(label);
+            // Kept to take the label away with the copy and bring it back with it.
+            m_document->GetTrackLabel(m_targetIndex, &m_label);
+        }
         return hr;
     });
 }
@@ -34,6 +37,8 @@ HRESULT CopyTrackCommand::Redo()
         if (!m_copy)
             throw CKvSSException(E_FAIL);
         HRESULT hr = ThrowIfFailed(TrackSetOf(m_document)->AttachTrack(m_copy.Get(), m_targetIndex));
+        if (m_label.id > 0)
+            m_document->SetLabelAt(m_label);
         m_document->SetTrackSelected(-1, FALSE);
         m_document->SetTrackSelected(m_targetIndex, TRUE);
         return hr;
@@ -46,6 +51,8 @@ HRESULT CopyTrackCommand::Undo()
         if (!m_copy)
             throw CKvSSException(E_FAIL);
         HRESULT hr = ThrowIfFailed(TrackSetOf(m_document)->DetachTrack(m_copy.Get()));
+        if (m_label.id > 0)
+            m_document->RemoveLabel(m_label);
         m_document->SetTrackSelected(-1, FALSE);
         m_document->SetTrackSelected(m_sourceIndex, TRUE);
         return hr;

@@ -5,6 +5,7 @@
 #include "EditCommand.h"
 
 #include "KsMultiTrack.h"
+#include "LabelTable.h"
 
 class CopyTrackCommand : public EditCommand {
 public:
@@ -15,7 +16,8 @@ public:
     CopyTrackCommand(const char* name, CommandDocument* document, int sourceIndex, int targetIndex);
 
     // The copy goes in at the target, is the only selected track and gets a default label
-    // when the target has none, so that it does not show the source's label.
+    // when the target has none, so that it does not show the source's label; the label goes
+    // and comes back with the copy.
     STDMETHODIMP Do() override;
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
@@ -30,6 +32,7 @@ protected:
 private:
     CommandDocument* m_document = nullptr;
     ComRef<IMtTrack> m_copy;
+    LabelRecord m_label{}; // the default label Do gave the copy (id 0: none)
     int m_sourceIndex = -1;
     int m_targetIndex = -1;
 };

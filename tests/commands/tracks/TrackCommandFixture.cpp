@@ -1,5 +1,6 @@
 #include "TrackCommandFixture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -109,11 +110,21 @@ std::string Fingerprint(CNyMultiTrackDoc* doc)
         }
         out << "\n";
     }
+    // Live labels by what they say and the track index they name (ids depend on the labels
+    // made and taken back before, which a replayed journal does not repeat), in order.
+    std::vector<std::string> labels;
     LabelRecord label{};
-    for (int id = 1; doc->FindLabelById(id, &label); ++id)
-        if (label.id > 0)
-            out << "label " << label.id << " kind " << label.kind << " track " << label.trackId << " " << label.start
-                << "-" << label.end << " " << label.name << "\n";
+    for (int id = 1; doc->FindLabelById(id, &label); ++id) {
+        if (label.id <= 0)
+            continue;
+        std::ostringstream line;
+        line << "label kind " << label.kind << " track " << doc->TrackIdToIndex(label.trackId) << " " << label.start
+             << "-" << label.end << " " << label.name << "\n";
+        labels.push_back(line.str());
+    }
+    std::sort(labels.begin(), labels.end());
+    for (const std::string& line : labels)
+        out << line;
     return out.str();
 }
 

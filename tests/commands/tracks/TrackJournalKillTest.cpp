@@ -85,7 +85,7 @@ TEST_F(TrackCommandTest, DISABLED_EditsUntilKilled)
         if (!edit || FAILED(doc->GetHistory()->Do(edit.Get(), TRUE)))
             continue;
         ++records;
-        const std::string line = std::to_string(records) + " " + Encode(TrackPrint(doc)) + "\n";
+        const std::string line = std::to_string(records) + " " + Encode(Fingerprint(doc)) + "\n";
         DWORD done = 0;
         WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
     }
@@ -149,7 +149,7 @@ TEST_F(TrackCommandTest, AKilledEditorsJournalReplaysToItsLastRecordedEdit)
         ASSERT_TRUE(prints.size() == records || prints.size() + 1 == records)
             << records << " records, " << prints.size() << " logged";
         if (records > 0 && prints.size() == records) {
-            EXPECT_EQ(std::to_string(records) + " " + Encode(TrackPrint(replayed)), prints.back());
+            EXPECT_EQ(std::to_string(records) + " " + Encode(Fingerprint(replayed)), prints.back());
             ++compared;
         }
         journal->Close();
