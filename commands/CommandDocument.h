@@ -115,6 +115,11 @@ public:
     virtual void RepaintAllViews() {}
     virtual void UpdateMixer() {}
 
+    // The document's own sample format record (one channel) follows a format change.
+    virtual void SetDocumentFormat(DWORD, WORD) {}
+    // The track the mixer's group controls follow.
+    virtual void SetLeadTrack(int) {}
+
 protected:
     ~CommandDocument() = default;
 };

@@ -9,6 +9,23 @@
 #include "CommandRegistry.h"
 #include "TransactionCommand.h"
 
+#include "ChangeCutoffFreqParamCommand.h"
+#include "ChangeMasterVolumeCommand.h"
+#include "ChangeMixingParamCommand.h"
+#include "ChangePropertyCommand.h"
+#include "CopyTrackCommand.h"
+#include "CrossfadeCommand.h"
+#include "DeleteTrackCommand.h"
+#include "FadeInOutCommand.h"
+#include "MoveTrackCommand.h"
+#include "OffsetTrackCommand.h"
+#include "RemoveTrackCommand.h"
+#include "ResampleCommand.h"
+#include "RefreshPeakCommand.h"
+#include "SelectionGroupCommand.h"
+#include "SplitTrackCommand.h"
+#include "TrimCommand.h"
+
 namespace {
 
 struct CommandTypeEntry {
@@ -49,23 +66,23 @@ const CommandTypeEntry kBuiltInTypes[] = {
     {"inserttrack", CreateCommandOf<InsertTrackCommand>},
     {"appendtrack", CreateCommandOf<AppendTrackCommand>},
     {"trackproperty", CreateCommandOf<TrackPropertyCommand>},
-    {"changeproperty", nullptr},
-    {"changemastervolume", nullptr},
-    {"removetrack", nullptr},
-    {"resample", nullptr},
-    {"splittrack", nullptr},
-    {"copytrack", nullptr},
-    {"deletetrack", nullptr},
-    {"movetrack", nullptr},
-    {"offsettrack", nullptr},
-    {"changemixingparam", nullptr},
-    {"changecutofffreqparam", nullptr},
-    {"refreshpeak", nullptr},
-    {"trim", nullptr},
-    {"crossfade", nullptr},
-    {"crossfades", nullptr},
-    {"fadeinout", nullptr},
-    {"fadeinouts", nullptr},
+    {"changeproperty", CreateCommandOf<ChangePropertyCommand>},
+    {"changemastervolume", CreateCommandOf<ChangeMasterVolumeCommand>},
+    {"removetrack", CreateCommandOf<RemoveTrackCommand>},
+    {"resample", CreateCommandOf<ResampleCommand>},
+    {"splittrack", CreateCommandOf<SplitTrackCommand>},
+    {"copytrack", CreateCommandOf<CopyTrackCommand>},
+    {"deletetrack", CreateCommandOf<DeleteTrackCommand>},
+    {"movetrack", CreateCommandOf<MoveTrackCommand>},
+    {"offsettrack", CreateCommandOf<OffsetTrackCommand>},
+    {"changemixingparam", CreateCommandOf<ChangeMixingParamCommand>},
+    {"changecutofffreqparam", CreateCommandOf<ChangeCutoffFreqParamCommand>},
+    {"refreshpeak", CreateCommandOf<RefreshPeakCommand>},
+    {"trim", CreateCommandOf<TrimCommand>},
+    {"crossfade", CreateCommandOf<CrossfadeCommand>},
+    {"crossfades", CreateCommandOf<CrossfadesCommand>},
+    {"fadeinout", CreateCommandOf<FadeInOutCommand>},
+    {"fadeinouts", CreateCommandOf<FadeInOutsCommand>},
     {"transaction", CreateCommandOf<TransactionCommand>},
 };
 

@@ -65,6 +65,7 @@ BOOL CNyMultiTrackDoc::CreateEngine()
     if (!created)
         return FALSE;
     m_history = ComRef<ICommandHistory>(static_cast<ICommandHistory*>(created));
+    // Commands loaded from the journal take the document from its user value as a CommandDocument.
     ComRef<IJournalFile> journal = QueryCom<IJournalFile>(m_history.Get());
     if (!journal || FAILED(journal->SetLinkedObject(m_engine.Get())) ||
         FAILED(journal->SetUserValue(reinterpret_cast<UINT_PTR>(static_cast<CommandDocument*>(this)))))

@@ -120,7 +120,7 @@ public:
     void SetTrackMute(int index, BOOL value);
     void SetTrackSolo(int index, BOOL value);
     void SetTrackRecord(int index, BOOL value);
-    void SetLeadTrack(int index);
+    void SetLeadTrack(int index) override;
     void EnableGrouping(BOOL value);
     void AssignGroupToLeadTrack(int index, BOOL useLead);
     void BuildFadeHandles(int direction, int curve);
@@ -175,6 +175,7 @@ public:
     std::string GetPathText() override;
     BOOL IsViewIdle() override;
     void RepaintAllViews() override;
+    void SetDocumentFormat(DWORD samplesPerSec, WORD bitsPerSample) override;
 
     CSelectionModel* GetSelection() const { return m_selection.get(); }
     CLabelTable& GetLabels() { return m_labels; }

@@ -1,0 +1,117 @@
+#include "ResampleCommand.h"
+
+#include "OperationEdge.h"
+#include "TrackCommandSupport.h"
+
+ResampleCommand::ResampleCommand(const char* name, CommandDocument* document, WORD bitsPerSample, DWORD samplesPerSec)
+    : EditCommand(name), m_document(document), m_newBits(bitsPerSample), m_newRate(samplesPerSec)
+{
+}
+
+void ResampleCommand::KeepDocument()
+{
+    IMtTrackSet* tracks = TrackSetOf(m_document);
+    LONG count = 0;
+    ThrowIfFailed(tracks->GetTrackCount(&count));
+    std::vector<KeptTrack> kept(static_cast<size_t>(count));
+    for (LONG i = 0; i < count; ++i) {
+        ComRef<IMtTrack> track = TrackAt(m_document, i);
+        // Swapping out and straight back hands over the content as it is, without a copy.
+        ThrowIfFailed(track->SwapContent(nullptr, kept[i].content.Out()));
+        HRESULT back = track->SwapContent(kept[i].content.Get(), nullptr);
+        ThrowIfFailed(back);
+        for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind)
+            ThrowIfFailed(EnvelopeOf(track.Get(), kind)->Clone(kept[i].envelopes[kind].Out()));
+    }
+    std::vector<LabelRecord> labels;
+    LabelRecord record{};
+    for (int id = 1; m_document->FindLabelById(id, &record); ++id)
+        labels.push_back(record);
+    m_kept = std::move(kept);
+    m_labels = std::move(labels);
+    m_keptValid = true;
+}
+
+HRESULT ResampleCommand::Do()
+{
+    return RunAtEdge([&] {
+        if (!m_document)
+            throw CKvSSException(E_FAIL);
+        m_oldBits = m_document->GetStoredBits();
+        m_oldRate = m_document->GetSamplesPerSec();
+        KeepDocument();
+        return Redo();
+    });
+}
+
+void ResampleCommand::FollowFormat(WORD bits, DWORD rate)
+{
+    m_document->SetDocumentFormat(rate, bits);
+    m_document->SetFileFormatInfo(bits, rate);
+    DWORD flags = m_document->GetFormatChangeFlags() & ~3u;
+    if (m_newRate != m_oldRate)
+        flags |= 1;
+    if (m_newBits != m_oldBits)
+        flags |= 2;
+    m_document->SetFormatChangeFlags(flags);
+    m_document->RepaintAllViews();
+}
+
+HRESULT ResampleCommand::Redo()
+{
+    return RunAtEdge([&] {
+        HRESULT hr = ThrowIfFailed(TrackSetOf(m_document)->ConvertFormat(m_newBits, m_newRate));
+        FollowFormat(m_newBits, m_newRate);
+        m_document->UpdateLabelsAfterEdit(m_oldRate, m_newRate);
+        return hr;
+    });
+}
+
+HRESULT ResampleCommand::Undo()
+{
+    return RunAtEdge([&] {
+        IMtTrackSet* tracks = TrackSetOf(m_document);
+        if (!m_keptValid || TrackCountOf(m_document) != static_cast<int>(m_kept.size()))
+            throw CKvSSException(E_FAIL);
+        // The old format without converting, then each track's own sound and curves.
+        HRESULT hr = ThrowIfFailed(tracks->SetFormat(m_oldBits, m_oldRate));
+        for (size_t i = 0; i < m_kept.size(); ++i) {
+            ComRef<IMtTrack> track = TrackAt(m_document, static_cast<int>(i));
+            ThrowIfFailed(track->SwapContent(m_kept[i].content.Get(), nullptr));
+            for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind)
+                ThrowIfFailed(EnvelopeOf(track.Get(), kind)->Restore(m_kept[i].envelopes[kind].Get()));
+        }
+        for (const LabelRecord& label : m_labels)
+            m_document->SetLabelAt(label);
+        FollowFormat(m_oldBits, m_oldRate);
+        return hr;
+    });
+}
+
+HRESULT ResampleCommand::GetSize(ULONG* size)
+{
+    *size = kRecordSize;
+    return S_OK;
+}
+
+// The target format as an 18-byte WAVEFORMATEX with only the rate and the bits set.
+HRESULT ResampleCommand::WriteBody(IJournalFile* stream)
+{
+    uint8_t block[kRecordSize] = {};
+    FillHeader(block, kRecordSize);
+    PutField<uint32_t>(block, 258 + 4, m_newRate);
+    PutField<uint16_t>(block, 258 + 14, m_newBits);
+    return WriteRecord(stream, block, sizeof block);
+}
+
+HRESULT ResampleCommand::ReadBody(IJournalFile* stream)
+{
+    return RunAtEdge([&] {
+        m_document = JournalDocument(stream);
+        uint8_t block[kRecordSize] = {};
+        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        m_newRate = GetField<uint32_t>(block, 258 + 4);
+        m_newBits = GetField<uint16_t>(block, 258 + 14);
+        return S_OK;
+    });
+}

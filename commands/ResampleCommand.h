@@ -1,0 +1,53 @@
+// "resample": changes the sample format (bits, rate) of the whole document through the
+// engine and keeps the document's format records and labels in step.
+//
+// Converting back would be a second lossy conversion, and labels scaled down and up again
+// lose their last digits: Do keeps what each track holds (its content and offset as a clip,
+// its envelopes) and every label, and Undo puts them back exactly. Redo converts anew.
+#pragma once
+#include "ComRef.h"
+#include "CommandDocument.h"
+#include "EditCommand.h"
+
+#include "KsMultiTrack.h"
+#include "LabelRecord.h"
+
+#include <vector>
+
+class ResampleCommand : public EditCommand {
+public:
+    static constexpr const char* kTypeName = "resample";
+    static constexpr ULONG kRecordSize = 276;
+
+    ResampleCommand() = default;
+    ResampleCommand(const char* name, CommandDocument* document, WORD bitsPerSample, DWORD samplesPerSec);
+
+    STDMETHODIMP Do() override;
+    STDMETHODIMP Redo() override;
+    STDMETHODIMP Undo() override;
+    STDMETHODIMP OnLoaded() override { return Do(); }
+    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
+
+protected:
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
+
+private:
+    struct KeptTrack {
+        ComRef<IMtClip> content; // sound and start offset
+        ComRef<IMtEnvelope> envelopes[kMtEnvelopeKinds];
+    };
+    void KeepDocument();
+    // The document's records after the engine's format became (bits, rate).
+    void FollowFormat(WORD bits, DWORD rate);
+
+    CommandDocument* m_document = nullptr;
+    WORD m_newBits = 0;
+    DWORD m_newRate = 0;
+    WORD m_oldBits = 0;
+    DWORD m_oldRate = 0;
+    std::vector<KeptTrack> m_kept;
+    std::vector<LabelRecord> m_labels;
+    bool m_keptValid = false;
+};

@@ -1,0 +1,179 @@
+#include "TrackCommandFixture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace kvtest {
+
+CNyMultiTrackDoc* TrackCommandTest::Build(const std::vector<WORD>& channels, const std::vector<int>& frames,
+                                          const std::vector<int64_t>& starts)
+{
+    CNyMultiTrackDoc* doc = NewDocument(channels);
+    for (size_t t = 0; t < frames.size(); ++t)
+        if (frames[t] > 0)
+            Fill(doc, static_cast<int>(t), frames[t], t < starts.size() ? starts[t] : 0, static_cast<int>(t) + 1);
+    doc->SetTrackSelected(-1, FALSE);
+    return doc;
+}
+
+void TrackCommandTest::Fill(CNyMultiTrackDoc* doc, int track, int frames, int64_t start, int seed)
+{
+    WORD channels = doc->GetTrackChannels(track);
+    DWORD rate = doc->GetSamplesPerSec();
+    std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
+    uint32_t state = 2654435761u * static_cast<uint32_t>(seed);
+    for (int16_t& s : samples) {
+        state = state * 1103515245u + 12345u;
+        s = static_cast<int16_t>(state >> 16);
+    }
+    std::string path = files_.File("item" + std::to_string(fileCount_++) + ".raw");
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+    MtFileItemRecord record{};
+    std::strncpy(record.path, path.c_str(), sizeof(record.path) - 1);
+    record.channels = channels;
+    record.bitsPerSample = 16;
+    record.samplesPerSec = rate;
+    ComRef<IMtItemList> list;
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
+    ASSERT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), nullptr, 0));
+    ASSERT_EQ(S_OK, list->ResetItems(0));
+    ComRef<IUnknown> item;
+    ASSERT_EQ(S_OK, list->NextItem(item.Out(), nullptr));
+    ComRef<IMtClip> clip;
+    ASSERT_EQ(S_OK, MtEngine::CreateClip(clip));
+    MtClipFormat format{rate, 16, channels};
+    ASSERT_EQ(S_OK, clip->SetFormat(&format));
+    ASSERT_EQ(S_OK, clip->SetSource(item.Get(), 0, -1));
+    ASSERT_EQ(S_OK, doc->GetTrack(track)->InsertClip(clip.Get(), start, 0, 0));
+}
+
+std::vector<std::pair<int64_t, float>> TrackCommandTest::Points(IMtEnvelope* envelope)
+{
+    std::vector<std::pair<int64_t, float>> points;
+    ComRef<IMtEnvelopePointEnum> e;
+    if (FAILED(envelope->EnumPoints(e.Out())))
+        return points;
+    MtEnvelopePointItem item{};
+    int64_t position = 0;
+    while (e->Next(&item) == S_OK) {
+        position += item.distance;
+        points.emplace_back(position, item.value);
+    }
+    return points;
+}
+
+std::string Fingerprint(CNyMultiTrackDoc* doc)
+{
+    std::ostringstream out;
+    out << "rate " << doc->GetSamplesPerSec() << " bits " << doc->GetBitsPerSample() << "\n";
+    for (int t = 0; t < doc->GetTrackCount(); ++t) {
+        IMtTrack* track = doc->GetTrack(t);
+        LONGLONG start = 0, length = 0;
+        WORD channels = 0;
+        float volume = 0, pan = 0;
+        LONG cutoff = 0, cutoffOn = 0;
+        track->GetStartOffset(&start);
+        track->GetLength(&length);
+        track->GetChannels(&channels);
+        ComRef<IMtEnvelopeSet> set = QueryCom<IMtEnvelopeSet>(track);
+        set->GetValue(0, &volume);
+        set->GetValue(1, &pan);
+        track->GetSurroundValue(&cutoff);
+        track->IsSurroundOn(&cutoffOn);
+        uint64_t hash = 1469598103934665603ull;
+        ComRef<IMtItem> reader;
+        if (length > 0 && SUCCEEDED(track->CreateReader(reader.Out(), 0))) {
+            LONGLONG from = start, to = start + length;
+            reader->SetRange(&from, &to);
+            reader->BeginRead();
+            std::vector<uint8_t> buffer(65536);
+            DWORD read = 0;
+            while (SUCCEEDED(reader->Read(buffer.data(), DWORD(buffer.size()), &read)) && read > 0) {
+                for (DWORD i = 0; i < read; ++i)
+                    hash = (hash ^ buffer[i]) * 1099511628211ull;
+                if (read < buffer.size())
+                    break;
+            }
+            reader->EndRead();
+        }
+        out << "track " << t << ": " << channels << " ch, " << start << "+" << length << ", vol " << volume
+            << ", pan " << pan << ", cutoff " << cutoff << "/" << cutoffOn << ", sound " << std::hex << hash
+            << std::dec;
+        for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind) {
+            ComRef<IMtEnvelope> envelope;
+            set->GetEnvelope(kind, envelope.Out());
+            for (auto& p : TrackCommandTest::Points(envelope.Get()))
+                out << " e" << kind << "(" << p.first << "," << p.second << ")";
+        }
+        out << "\n";
+    }
+    // Live labels by what they say and the track index they name (ids depend on the labels
+    // made and taken back before, which a replayed journal does not repeat), in order.
+    std::vector<std::string> labels;
+    LabelRecord label{};
+    for (int id = 1; doc->FindLabelById(id, &label); ++id) {
+        if (label.id <= 0)
+            continue;
+        std::ostringstream line;
+        line << "label kind " << label.kind << " track " << doc->TrackIdToIndex(label.trackId) << " " << label.start
+             << "-" << label.end << " " << label.name << "\n";
+        labels.push_back(line.str());
+    }
+    std::sort(labels.begin(), labels.end());
+    for (const std::string& line : labels)
+        out << line;
+    return out.str();
+}
+
+std::vector<int> TrackCommandTest::SelectedTracks(CNyMultiTrackDoc* doc)
+{
+    std::vector<int> selected;
+    for (int t = 0; t < doc->GetTrackCount(); ++t)
+        if (doc->IsTrackSelectedAt(t))
+            selected.push_back(t);
+    return selected;
+}
+
+void TrackCommandTest::Select(CNyMultiTrackDoc* doc, std::initializer_list<int> tracks)
+{
+    doc->SetTrackSelected(-1, FALSE);
+    for (int t : tracks)
+        doc->SetTrackSelected(t, TRUE);
+}
+
+Bytes TrackCommandTest::Saved(IEditCommand* command, HRESULT* result)
+{
+    std::string path = files_.File("command" + std::to_string(fileCount_++) + ".bin");
+    {
+        ComRef<FileStream> stream(ComObject<IJournalFile>::Create<FileStream>(path));
+        ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(command);
+        HRESULT hr = persist->Save(stream.Get());
+        if (result)
+            *result = hr;
+    }
+    return ReadFileBytes(path);
+}
+
+ComRef<IEditCommand> TrackCommandTest::Loaded(const Bytes& chunk, CNyMultiTrackDoc* doc, HRESULT* result)
+{
+    std::string path = files_.File("load" + std::to_string(fileCount_++) + ".bin");
+    WriteFileBytes(path, chunk);
+    ComRef<DocumentStream> stream(
+        ComObject<IJournalFile>::Create<DocumentStream>(path, kFileRead, static_cast<CommandDocument*>(doc)));
+    EXPECT_EQ(stream->File()->DescendById(0, 0), S_OK);
+    std::string type = CommandHeader::TypeName(chunk.data() + 16);
+    ComRef<IEditCommand> command;
+    EXPECT_EQ(CreateCommandByName(type.c_str(), command.Out()), S_OK) << type;
+    ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(command.Get());
+    HRESULT hr = persist ? persist->Load(stream.Get()) : E_NOINTERFACE;
+    if (result)
+        *result = hr;
+    else
+        EXPECT_EQ(hr, S_OK) << type;
+    return command;
+}
+
+} // namespace kvtest

@@ -1,0 +1,14 @@
+// One seeded random edit of a type of the track, mixing, property, trim, split, resample,
+// peak and fade commands on the document as it is (a fade written as its dialog would), or
+// none when the document offers nothing for the type drawn. *kind names the type.
+#pragma once
+#include "TrackCommandFixture.h"
+
+#include <random>
+#include <string>
+
+namespace kvtest {
+
+ComRef<IEditCommand> RandomTrackEdit(CNyMultiTrackDoc* doc, std::mt19937& random, std::string* kind);
+
+} // namespace kvtest
