@@ -24,14 +24,8 @@ public:
         ::RegDeleteKeyA(HKEY_CURRENT_USER, m_root.c_str());
         ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, m_root.c_str());
         ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_root.c_str());
-        // The shared parents go once empty (deletion fails while another test's key remains).
-        for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            std::string parent = m_root;
-            for (int level = 0; level < 2; ++level) {
-                parent = parent.substr(0, parent.find_last_of('\\'));
-                ::RegDeleteKeyA(hive, parent.c_str());
-            }
-        }
+        // The shared parents stay: removing one while another test program creates its own
+        // root under it makes that creation fail.
     }
     SettingsTestRoot(const SettingsTestRoot&) = delete;
     SettingsTestRoot& operator=(const SettingsTestRoot&) = delete;
