@@ -9,7 +9,10 @@ namespace {
 LabelEditStarter g_editStarter = nullptr;
 }
 
-void SetLabelEditStarter(LabelEditStarter starter) { g_editStarter = starter; }
+void SetLabelEditStarter(LabelEditStarter starter)
+{
+    g_editStarter = starter;
+}
 
 AddMarkCommand::AddMarkCommand(const char* name, CommandDocument* document, int trackIndex, int64_t position,
                                int64_t length, int beginEdit)

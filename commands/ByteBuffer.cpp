@@ -2,7 +2,10 @@
 
 #include <new>
 
-ByteBuffer::~ByteBuffer() { delete[] m_data; }
+ByteBuffer::~ByteBuffer()
+{
+    delete[] m_data;
+}
 
 void ByteBuffer::Resize(uint32_t count)
 {

@@ -5,8 +5,8 @@
 
 ChangeMixingParamCommand::ChangeMixingParamCommand(const char* name, CommandDocument* document, int trackIndex,
                                                    int32_t parameter, float newValue, float oldValue)
-    : EditCommand(name), m_document(document), m_trackIndex(trackIndex), m_parameter(parameter),
-      m_newValue(newValue), m_oldValue(oldValue)
+    : EditCommand(name), m_document(document), m_trackIndex(trackIndex), m_parameter(parameter), m_newValue(newValue),
+      m_oldValue(oldValue)
 {
 }
 

@@ -63,9 +63,15 @@ HRESULT ChangePropertyCommand::Apply(const std::string& video, int32_t volume, s
     });
 }
 
-HRESULT ChangePropertyCommand::Redo() { return Apply(newVideoPath, newMasterVolume, newTracks, 1); }
+HRESULT ChangePropertyCommand::Redo()
+{
+    return Apply(newVideoPath, newMasterVolume, newTracks, 1);
+}
 
-HRESULT ChangePropertyCommand::Undo() { return Apply(m_oldVideoPath, m_oldMasterVolume, m_oldTracks, 0); }
+HRESULT ChangePropertyCommand::Undo()
+{
+    return Apply(m_oldVideoPath, m_oldMasterVolume, m_oldTracks, 0);
+}
 
 HRESULT ChangePropertyCommand::OnLoaded()
 {
@@ -99,8 +105,7 @@ HRESULT ChangePropertyCommand::WriteBody(IJournalFile* stream)
             newTracks[i].Persist(slot);
             // Saved records name the track by its index.
             int32_t id = GetField<int32_t>(slot, offsetof(LabelRecord, trackId));
-            PutField<int32_t>(slot, offsetof(LabelRecord, trackId),
-                              m_document ? m_document->TrackIdToIndex(id) : id);
+            PutField<int32_t>(slot, offsetof(LabelRecord, trackId), m_document ? m_document->TrackIdToIndex(id) : id);
         }
         return WriteRecord(stream, block.data(), block.size());
     });

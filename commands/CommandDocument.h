@@ -88,7 +88,7 @@ public:
 
     // The file the document came from and its format state.
     virtual const AudioFormat* GetDocumentFormat() { return nullptr; }
-    virtual int GetFileType() { return 0; }    // 0 flat, 1 chunked, 20 multichannel project
+    virtual int GetFileType() { return 0; } // 0 flat, 1 chunked, 20 multichannel project
     virtual WORD GetStoredBits() { return 16; }
     virtual void SetFileFormatInfo(WORD, DWORD) {}
     // Non-zero for a multichannel document, the only kind holding tracks of 3 to 6 channels.

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 
-CommandGroup::~CommandGroup() { Clear(); }
+CommandGroup::~CommandGroup()
+{
+    Clear();
+}
 
 HRESULT CommandGroup::RunForward(Step step)
 {
@@ -21,9 +24,15 @@ HRESULT CommandGroup::RunForward(Step step)
     return S_OK;
 }
 
-HRESULT CommandGroup::Do() { return RunForward(Step::Do); }
+HRESULT CommandGroup::Do()
+{
+    return RunForward(Step::Do);
+}
 
-HRESULT CommandGroup::Redo() { return RunForward(Step::Redo); }
+HRESULT CommandGroup::Redo()
+{
+    return RunForward(Step::Redo);
+}
 
 HRESULT CommandGroup::Undo()
 {
@@ -38,7 +47,10 @@ HRESULT CommandGroup::Undo()
     return S_OK;
 }
 
-HRESULT CommandGroup::Load(IJournalFile* stream) { return EditCommand::Load(stream); }
+HRESULT CommandGroup::Load(IJournalFile* stream)
+{
+    return EditCommand::Load(stream);
+}
 
 HRESULT CommandGroup::Save(IJournalFile* stream)
 {
@@ -140,4 +152,7 @@ HRESULT CommandGroup::GetCount(UINT* count)
     return S_OK;
 }
 
-HRESULT CommandGroup::QueryGroupObject(REFIID, void**) { return E_NOTIMPL; }
+HRESULT CommandGroup::QueryGroupObject(REFIID, void**)
+{
+    return E_NOTIMPL;
+}

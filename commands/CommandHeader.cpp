@@ -21,8 +21,17 @@ void CommandHeader::Fill(uint8_t* block, uint16_t recordSize, IEditCommand* comm
     block[1] = uint8_t(recordSize >> 8);
 }
 
-uint16_t CommandHeader::RecordSize(const uint8_t* block) { return uint16_t(block[0] | block[1] << 8); }
+uint16_t CommandHeader::RecordSize(const uint8_t* block)
+{
+    return uint16_t(block[0] | block[1] << 8);
+}
 
-std::string CommandHeader::TypeName(const uint8_t* block) { return FieldText(block + kTypeNameOffset); }
+std::string CommandHeader::TypeName(const uint8_t* block)
+{
+    return FieldText(block + kTypeNameOffset);
+}
 
-std::string CommandHeader::Name(const uint8_t* block) { return FieldText(block + kNameOffset); }
+std::string CommandHeader::Name(const uint8_t* block)
+{
+    return FieldText(block + kNameOffset);
+}

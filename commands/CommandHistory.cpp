@@ -9,7 +9,10 @@ CommandHistory::CommandHistory(CommandDocument* owner)
         throw std::bad_alloc();
 }
 
-CommandHistory::~CommandHistory() { Close(); }
+CommandHistory::~CommandHistory()
+{
+    Close();
+}
 
 void CommandHistory::Refresh()
 {

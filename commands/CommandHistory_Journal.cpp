@@ -16,7 +16,10 @@ constexpr int kMaxGroupDepth = 64;
 constexpr uint64_t kOpenJournalSize = ~uint64_t(0);
 } // namespace
 
-IChunkFile* CommandHistory::CreateJournalChunkFile() { return CreateChunkFile(); }
+IChunkFile* CommandHistory::CreateJournalChunkFile()
+{
+    return CreateChunkFile();
+}
 
 // A record's size is written when the record is finished, after all of its data: a header
 // cut short, a record running past the end of the file, or a command or group record whose

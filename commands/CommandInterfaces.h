@@ -46,10 +46,10 @@ struct IPersistCommand : IUnknown {
 };
 
 struct ICommandList : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE Add(IEditCommand* command) = 0;        // appends; null: E_POINTER
+    virtual HRESULT STDMETHODCALLTYPE Add(IEditCommand* command) = 0; // appends; null: E_POINTER
     virtual HRESULT STDMETHODCALLTYPE Clear() = 0;
-    virtual HRESULT STDMETHODCALLTYPE RemoveAt(UINT index) = 0;              // past the end: E_INVALIDARG
-    virtual HRESULT STDMETHODCALLTYPE Remove(IEditCommand* command) = 0;     // S_OK also when absent
+    virtual HRESULT STDMETHODCALLTYPE RemoveAt(UINT index) = 0;                      // past the end: E_INVALIDARG
+    virtual HRESULT STDMETHODCALLTYPE Remove(IEditCommand* command) = 0;             // S_OK also when absent
     virtual HRESULT STDMETHODCALLTYPE GetAt(UINT index, IEditCommand** command) = 0; // past the end: E_FAIL
     virtual HRESULT STDMETHODCALLTYPE GetCount(UINT* count) = 0;
 };

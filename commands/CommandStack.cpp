@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <new>
 
-CommandStack::~CommandStack() { Clear(); }
+CommandStack::~CommandStack()
+{
+    Clear();
+}
 
 HRESULT CommandStack::GetAt(UINT index, IEditCommand** command)
 {
@@ -80,9 +83,15 @@ HRESULT CommandStack::GetCount(UINT* count)
     return S_OK;
 }
 
-CommandStackCursor::CommandStackCursor(CommandStack* stack) : m_stack(stack) { m_stack->AddRef(); }
+CommandStackCursor::CommandStackCursor(CommandStack* stack) : m_stack(stack)
+{
+    m_stack->AddRef();
+}
 
-CommandStackCursor::~CommandStackCursor() { m_stack->Release(); }
+CommandStackCursor::~CommandStackCursor()
+{
+    m_stack->Release();
+}
 
 HRESULT CommandStackCursor::Next(IEditCommand** command)
 {

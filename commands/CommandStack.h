@@ -17,8 +17,8 @@ public:
     // Removes the newest entry; its reference passes to the caller, or is released when
     // command is null. S_FALSE (out untouched) on an empty stack.
     HRESULT Pop(IEditCommand** command);
-    HRESULT Push(IEditCommand* command); // null: E_POINTER
-    HRESULT RemoveAt(UINT index);        // an index out of range changes nothing; S_OK
+    HRESULT Push(IEditCommand* command);   // null: E_POINTER
+    HRESULT RemoveAt(UINT index);          // an index out of range changes nothing; S_OK
     HRESULT Remove(IEditCommand* command); // first equal pointer; S_OK also when absent
     HRESULT Clear();
     HRESULT GetCount(UINT* count);

@@ -68,4 +68,7 @@ void ClearRowsAndSelect(CommandDocument* document, int64_t start, int64_t end)
     document->SetSelectionRange(start, end, FALSE);
 }
 
-bool AskConvertFormat() { return AfxMessageBox(20261, MB_YESNO | MB_ICONQUESTION) == IDYES; }
+bool AskConvertFormat()
+{
+    return AfxMessageBox(20261, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}

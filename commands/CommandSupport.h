@@ -51,7 +51,10 @@ int64_t ItemFramesOf(IUnknown* object, MtFileItemRecord* info = nullptr);
 void ClearRowsAndSelect(CommandDocument* document, int64_t start, int64_t end);
 
 // Magnitude of a signed 64-bit difference.
-inline int64_t Magnitude(int64_t a, int64_t b) { return a > b ? a - b : b - a; }
+inline int64_t Magnitude(int64_t a, int64_t b)
+{
+    return a > b ? a - b : b - a;
+}
 
 // Result codes of these commands.
 constexpr HRESULT kErrCancelled = static_cast<HRESULT>(0x83E80005);

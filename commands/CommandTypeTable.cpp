@@ -90,9 +90,15 @@ constexpr size_t kBuiltInCount = sizeof(kBuiltInTypes) / sizeof(kBuiltInTypes[0]
 
 } // namespace
 
-size_t CommandTypeCount() { return kBuiltInCount; }
+size_t CommandTypeCount()
+{
+    return kBuiltInCount;
+}
 
-const char* CommandTypeName(size_t index) { return index < kBuiltInCount ? kBuiltInTypes[index].name : nullptr; }
+const char* CommandTypeName(size_t index)
+{
+    return index < kBuiltInCount ? kBuiltInTypes[index].name : nullptr;
+}
 
 void RegisterBuiltInCommandTypes()
 {

@@ -53,9 +53,15 @@ void ReleasePendingCopies()
         entry.copy->Release();
 }
 
-size_t PendingCopyCount() { return PendingCopies().size(); }
+size_t PendingCopyCount()
+{
+    return PendingCopies().size();
+}
 
-void SetClipboardOwnerWindow(HWND window) { g_ownerWindow = window; }
+void SetClipboardOwnerWindow(HWND window)
+{
+    g_ownerWindow = window;
+}
 
 HRESULT ReadClipboardCopies(std::vector<ComRef<IMtClip>>& copies)
 {

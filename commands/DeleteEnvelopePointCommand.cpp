@@ -5,8 +5,7 @@
 
 DeleteEnvelopePointCommand::DeleteEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex,
                                                        int kind, int64_t position)
-    : EnvelopeCommand(name, document, trackIndex, kind),
-      m_position(position - document->GetTrackExtent(trackIndex, -1))
+    : EnvelopeCommand(name, document, trackIndex, kind), m_position(position - document->GetTrackExtent(trackIndex, -1))
 {
 }
 

@@ -83,7 +83,10 @@ HRESULT EditCommand::ReadBody(IJournalFile* stream)
     return ReadRecord(stream, block, sizeof block);
 }
 
-void EditCommand::FillHeader(uint8_t* block, uint16_t recordSize) { CommandHeader::Fill(block, recordSize, this); }
+void EditCommand::FillHeader(uint8_t* block, uint16_t recordSize)
+{
+    CommandHeader::Fill(block, recordSize, this);
+}
 
 HRESULT EditCommand::WriteRecord(IJournalFile* stream, const uint8_t* block, size_t size)
 {

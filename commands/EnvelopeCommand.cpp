@@ -20,7 +20,10 @@ ComRef<IMtEnvelope> TrackEnvelope(CommandDocument* document, int trackIndex, int
     return envelope;
 }
 
-ComRef<IMtEnvelope> EnvelopeCommand::GetEnvelope() { return TrackEnvelope(m_document, m_trackIndex, m_kind); }
+ComRef<IMtEnvelope> EnvelopeCommand::GetEnvelope()
+{
+    return TrackEnvelope(m_document, m_trackIndex, m_kind);
+}
 
 InsertEnvelopePointCommand::InsertEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex,
                                                        int kind, int64_t position, float value)

@@ -35,8 +35,8 @@ public:
     static constexpr uint16_t kRecordSize = 288;
 
     InsertEnvelopePointCommand() = default;
-    InsertEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind,
-                               int64_t position, float value);
+    InsertEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind, int64_t position,
+                               float value);
 
     STDMETHODIMP Do() override { return Redo(); }
     STDMETHODIMP Redo() override;
@@ -60,8 +60,7 @@ public:
     static constexpr uint16_t kRecordSize = 280;
 
     DeleteEnvelopePointCommand() = default;
-    DeleteEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind,
-                               int64_t position);
+    DeleteEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind, int64_t position);
 
     // Captures the point's value, then deletes it.
     STDMETHODIMP Do() override;
@@ -86,8 +85,8 @@ public:
     static constexpr const char* kTypeName = "moveenvelopepoint";
 
     MoveEnvelopePointCommand() = default;
-    MoveEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind,
-                             int64_t oldPosition, int64_t newPosition, float newValue);
+    MoveEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind, int64_t oldPosition,
+                             int64_t newPosition, float newValue);
 
     STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
 };

@@ -59,16 +59,14 @@ InsertEnvelopeRangeCommand::InsertEnvelopeRangeCommand(const char* name, Command
 
 HRESULT InsertEnvelopeRangeCommand::Redo()
 {
-    return RunAtEdge([&] {
-        return ForEachKind([&](IMtEnvelope* e, int) { return e->InsertRange(m_range.start, Length()); });
-    });
+    return RunAtEdge(
+        [&] { return ForEachKind([&](IMtEnvelope* e, int) { return e->InsertRange(m_range.start, Length()); }); });
 }
 
 HRESULT InsertEnvelopeRangeCommand::Undo()
 {
-    return RunAtEdge([&] {
-        return ForEachKind([&](IMtEnvelope* e, int) { return e->DeleteRange(m_range.start, Length()); });
-    });
+    return RunAtEdge(
+        [&] { return ForEachKind([&](IMtEnvelope* e, int) { return e->DeleteRange(m_range.start, Length()); }); });
 }
 
 DeleteEnvelopeRangeCommand::DeleteEnvelopeRangeCommand(const char* name, CommandDocument* document, int trackIndex,
@@ -114,9 +112,8 @@ HRESULT DeleteEnvelopeRangeCommand::Do()
 
 HRESULT DeleteEnvelopeRangeCommand::Redo()
 {
-    return RunAtEdge([&] {
-        return ForEachKind([&](IMtEnvelope* e, int) { return e->DeleteRange(m_range.start, Length()); });
-    });
+    return RunAtEdge(
+        [&] { return ForEachKind([&](IMtEnvelope* e, int) { return e->DeleteRange(m_range.start, Length()); }); });
 }
 
 HRESULT DeleteEnvelopeRangeCommand::Undo()

@@ -44,9 +44,15 @@ HRESULT EnvelopeSnapshotCommand::Put(IMtEnvelope* copy)
     });
 }
 
-HRESULT EnvelopeSnapshotCommand::Redo() { return Put(m_after.Get()); }
+HRESULT EnvelopeSnapshotCommand::Redo()
+{
+    return Put(m_after.Get());
+}
 
-HRESULT EnvelopeSnapshotCommand::Undo() { return Put(m_before.Get()); }
+HRESULT EnvelopeSnapshotCommand::Undo()
+{
+    return Put(m_before.Get());
+}
 
 HRESULT EnvelopeSnapshotCommand::OnLoaded()
 {

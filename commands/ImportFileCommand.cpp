@@ -50,7 +50,10 @@ HRESULT ImportFileCommand::OnLoaded()
     return S_OK;
 }
 
-HRESULT ImportFileCommand::QueryGroupObject(REFIID iid, void** object) { return AskLastFileChild(this, iid, object); }
+HRESULT ImportFileCommand::QueryGroupObject(REFIID iid, void** object)
+{
+    return AskLastFileChild(this, iid, object);
+}
 
 HRESULT ImportFileCommand::ReadBody(IJournalFile* stream)
 {

@@ -90,8 +90,8 @@ void InsertClipCommand::ConvertClipToDocumentFormat()
     ThrowIfFailed(MtEngine::CreateItemList(items));
     FormatConverter converter;
     CWnd* main = AfxGetMainWnd();
-    ThrowIfFailed(ConvertFileFormat(converter, set.Get(), rate, bits, main ? main->GetSafeHwnd() : nullptr, 8,
-                                    items.Get()));
+    ThrowIfFailed(
+        ConvertFileFormat(converter, set.Get(), rate, bits, main ? main->GetSafeHwnd() : nullptr, 8, items.Get()));
 
     ComRef<IMtClip> converted;
     ThrowIfFailed(MtEngine::CreateClip(converted));
@@ -159,7 +159,8 @@ HRESULT InsertClipCommand::ReadBody(IJournalFile* stream)
         m_range.end = GetField<int64_t>(block, 272);
         m_trackIndex = GetField<int32_t>(block, 280);
         m_trackState = GetField<int32_t>(block, 284);
-        std::string path(reinterpret_cast<const char*>(block + 288), strnlen(reinterpret_cast<const char*>(block + 288), 260));
+        std::string path(reinterpret_cast<const char*>(block + 288),
+                         strnlen(reinterpret_cast<const char*>(block + 288), 260));
         ComRef<IMtClip> clip;
         ThrowIfFailed(MtEngine::CreateClip(clip));
         {

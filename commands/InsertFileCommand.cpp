@@ -34,7 +34,8 @@ HRESULT InsertFileCommand::Do()
                     DoAndAddChild(this, NewCommand<InsertTrackCommand>(nullptr, m_document, info.channels, -1));
                     ++count;
                 }
-                DoAndAddChild(this, NewCommand<OpenFileCommand>(m_document, target, m_range.start, replaced, item.Get()));
+                DoAndAddChild(this,
+                              NewCommand<OpenFileCommand>(m_document, target, m_range.start, replaced, item.Get()));
                 ++target;
             }
             ThrowIfFailed(m_document->SetSelectionRange(m_range.start, m_range.start + m_inserted, FALSE));
@@ -52,7 +53,10 @@ HRESULT InsertFileCommand::OnLoaded()
     return S_OK;
 }
 
-HRESULT InsertFileCommand::QueryGroupObject(REFIID iid, void** object) { return AskLastFileChild(this, iid, object); }
+HRESULT InsertFileCommand::QueryGroupObject(REFIID iid, void** object)
+{
+    return AskLastFileChild(this, iid, object);
+}
 
 HRESULT InsertFileCommand::GetSize(ULONG* size)
 {

@@ -53,7 +53,8 @@ HRESULT InsertTrackCommand::Redo()
     return RunAtEdge([&] {
         if (!m_track)
             return S_OK;
-        HRESULT hr = ThrowIfFailed(m_document->GetTrackSet()->AttachTrack(m_track.Get(), Appends() ? -1 : m_trackIndex));
+        HRESULT hr =
+            ThrowIfFailed(m_document->GetTrackSet()->AttachTrack(m_track.Get(), Appends() ? -1 : m_trackIndex));
         if (m_label.id > 0)
             m_document->SetLabelAt(m_label);
         SelectOnly(TargetIndex());

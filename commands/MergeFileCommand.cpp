@@ -31,7 +31,8 @@ HRESULT MergeFileCommand::Do()
         int64_t cut = std::max<int64_t>(cutEnd - m_range.start, 0);
         AddChild(this, NewCommand<InsertEnvelopeRangeCommand>(nullptr, m_document, m_trackIndex, m_range.start, gap));
         if (cut != 0)
-            AddChild(this, NewCommand<DeleteEnvelopeRangeCommand>(nullptr, m_document, m_trackIndex, m_range.start, cut));
+            AddChild(this,
+                     NewCommand<DeleteEnvelopeRangeCommand>(nullptr, m_document, m_trackIndex, m_range.start, cut));
         return ThrowIfFailed(CommandGroup::Do());
     });
 }

@@ -3,8 +3,7 @@
 #include "CommandSupport.h"
 
 MoveEnvelopePointCommand::MoveEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex,
-                                                   int kind, int64_t oldPosition, int64_t newPosition,
-                                                   float newValue)
+                                                   int kind, int64_t oldPosition, int64_t newPosition, float newValue)
     : CommandGroup(name)
 {
     // The children are made here and added without a check: a group that cannot hold them

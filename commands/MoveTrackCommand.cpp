@@ -31,9 +31,15 @@ HRESULT MoveTrackCommand::Move(int from, int to)
     });
 }
 
-HRESULT MoveTrackCommand::Redo() { return Move(m_fromIndex, m_toIndex); }
+HRESULT MoveTrackCommand::Redo()
+{
+    return Move(m_fromIndex, m_toIndex);
+}
 
-HRESULT MoveTrackCommand::Undo() { return Move(m_toIndex, m_fromIndex); }
+HRESULT MoveTrackCommand::Undo()
+{
+    return Move(m_toIndex, m_fromIndex);
+}
 
 HRESULT MoveTrackCommand::GetSize(ULONG* size)
 {

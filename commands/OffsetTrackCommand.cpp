@@ -25,9 +25,15 @@ HRESULT OffsetTrackCommand::SetOffset(int64_t offset)
     return RunAtEdge([&] { return ThrowIfFailed(TrackAt(m_document, m_trackIndex)->SetStartOffset(offset)); });
 }
 
-HRESULT OffsetTrackCommand::Redo() { return SetOffset(m_newOffset); }
+HRESULT OffsetTrackCommand::Redo()
+{
+    return SetOffset(m_newOffset);
+}
 
-HRESULT OffsetTrackCommand::Undo() { return SetOffset(m_oldOffset); }
+HRESULT OffsetTrackCommand::Undo()
+{
+    return SetOffset(m_oldOffset);
+}
 
 HRESULT OffsetTrackCommand::GetSize(ULONG* size)
 {

@@ -34,7 +34,10 @@ HRESULT AskLastChild(CommandGroup* group, REFIID iid, void** object)
 
 } // namespace
 
-HRESULT AskLastFileChild(CommandGroup* group, REFIID iid, void** object) { return AskLastChild(group, iid, object); }
+HRESULT AskLastFileChild(CommandGroup* group, REFIID iid, void** object)
+{
+    return AskLastChild(group, iid, object);
+}
 
 OpenFileCommand::OpenFileCommand(CommandDocument* document, int trackIndex, int64_t position, int64_t length,
                                  IUnknown* item)

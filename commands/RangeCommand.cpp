@@ -4,8 +4,8 @@
 
 RangeCommand::RangeCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length,
                            IMtClip* forward)
-    : EditCommand(name), m_document(document), m_forward(ComRef<IMtClip>::Share(forward)),
-      m_range{start, start + length}, m_trackIndex(trackIndex)
+    : EditCommand(name), m_document(document),
+      m_forward(ComRef<IMtClip>::Share(forward)), m_range{start, start + length}, m_trackIndex(trackIndex)
 {
     m_range.Normalize();
 }

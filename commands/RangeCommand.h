@@ -36,8 +36,8 @@ protected:
     ComRef<IMtTrack> GetTrack();
 
     CommandDocument* m_document = nullptr; // not counted
-    ComRef<IMtClip> m_forward;  // the edit's input, or after an undo the content after the edit
-    ComRef<IMtClip> m_backward; // the content before the edit
+    ComRef<IMtClip> m_forward;             // the edit's input, or after an undo the content after the edit
+    ComRef<IMtClip> m_backward;            // the content before the edit
     SampleRange m_range;
     int m_trackIndex = -1;
     bool m_contentKept = false; // SaveTrackContent has succeeded: the swaps have both contents

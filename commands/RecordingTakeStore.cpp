@@ -10,9 +10,15 @@ namespace {
 constexpr InterfaceTag kTakeStoreChunkId = MakeTag("KSCMKREC");
 }
 
-RecordingTakeStore::RecordingTakeStore(const char* path) { Open(path); }
+RecordingTakeStore::RecordingTakeStore(const char* path)
+{
+    Open(path);
+}
 
-RecordingTakeStore::~RecordingTakeStore() { Close(); }
+RecordingTakeStore::~RecordingTakeStore()
+{
+    Close();
+}
 
 HRESULT RecordingTakeStore::Open(const char* path)
 {

@@ -88,8 +88,8 @@ void RefreshPeakCommand::RefreshTrack(int index, int count)
             break;
         total += read;
         const double frames = static_cast<double>(total / blockAlign);
-        progress.SetPosition(static_cast<UINT>(frames / static_cast<double>(length) *
-                                               (progress.maximum - progress.minimum)));
+        progress.SetPosition(
+            static_cast<UINT>(frames / static_cast<double>(length) * (progress.maximum - progress.minimum)));
         if (progress.cancelled) {
             failure = kMtErrCancelled;
             break;

@@ -63,7 +63,10 @@ HRESULT RemoveTrackCommand::Undo()
     });
 }
 
-size_t RemoveTrackCommand::RecordSize() const { return kFixedPart + 4 * (m_removed.empty() ? 1 : m_removed.size()); }
+size_t RemoveTrackCommand::RecordSize() const
+{
+    return kFixedPart + 4 * (m_removed.empty() ? 1 : m_removed.size());
+}
 
 HRESULT RemoveTrackCommand::GetSize(ULONG* size)
 {

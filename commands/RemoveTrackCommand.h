@@ -17,7 +17,9 @@ public:
 
     RemoveTrackCommand() = default;
     // For callers that remove the selected tracks of a document.
-    explicit RemoveTrackCommand(const char* name, CommandDocument* document) : EditCommand(name), m_document(document) {}
+    explicit RemoveTrackCommand(const char* name, CommandDocument* document) : EditCommand(name), m_document(document)
+    {
+    }
 
     // Nothing to remove (no track or none selected) is the cancel code 0x83E80005.
     STDMETHODIMP Do() override;

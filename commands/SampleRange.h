@@ -14,4 +14,7 @@ struct SampleRange {
     SampleRange Intersect(const SampleRange& other) const;
 };
 
-inline bool operator==(const SampleRange& a, const SampleRange& b) { return a.start == b.start && a.end == b.end; }
+inline bool operator==(const SampleRange& a, const SampleRange& b)
+{
+    return a.start == b.start && a.end == b.end;
+}

@@ -69,7 +69,8 @@ HRESULT SplitTrackCommand::SplitToItems(IMtTrack* track, IMtItemList** items)
                 record.channels = 1;
                 record.bitsPerSample = bits;
                 record.samplesPerSec = rate;
-                ThrowIfFailed(list->AddFileItem(&record, splitter.GetChannelFileName(ch), splitter.GetPeakFileName(ch), 0));
+                ThrowIfFailed(
+                    list->AddFileItem(&record, splitter.GetChannelFileName(ch), splitter.GetPeakFileName(ch), 0));
             }
             *items = list.Detach();
         } catch (...) {

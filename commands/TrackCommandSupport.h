@@ -27,7 +27,10 @@ ComRef<IMtEnvelope> EnvelopeOf(IMtTrack* track, LONG kind);
 int TrackCountOf(CommandDocument* document);
 
 // A size word holds the low 16 bits of a record's size; readers go by their counts.
-inline uint16_t SizeWord(size_t size) { return static_cast<uint16_t>(size & 0xFFFF); }
+inline uint16_t SizeWord(size_t size)
+{
+    return static_cast<uint16_t>(size & 0xFFFF);
+}
 
 // Reads size bytes at the chunk file's position; the bytes must lie inside the current chunk
 // (a count in a record naming more than its chunk holds fails with kBadJournal).

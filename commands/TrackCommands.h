@@ -77,7 +77,7 @@ public:
     // differed. A failing read ends it quietly.
     bool Apply(bool testOnly);
 
-    void Persist(uint8_t* block) const;  // 328 bytes
+    void Persist(uint8_t* block) const; // 328 bytes
     void Restore(const uint8_t* block);
 
     LabelRecord label{};

@@ -70,8 +70,8 @@ bool TrackPropertyRecord::Apply(bool testOnly)
     bool differs = false;
     // A record without an id holds the default name of a track that had no label: the
     // track has none again, whatever default name is made up meanwhile.
-    bool labelDiffers = label.id == 0 ? stored
-                                      : !stored || std::strncmp(current.name, label.name, sizeof label.name) != 0;
+    bool labelDiffers =
+        label.id == 0 ? stored : !stored || std::strncmp(current.name, label.name, sizeof label.name) != 0;
     if (labelDiffers) {
         if (testOnly)
             return true;

@@ -62,8 +62,8 @@ uint64_t ChunkFile::Open(DWORD mode)
     Close();
     DWORD access = mode == kFileRead ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     DWORD disposition = mode == kFileCreate ? CREATE_ALWAYS : OPEN_EXISTING;
-    HANDLE handle = ::CreateFileA(m_name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  disposition, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    HANDLE handle = ::CreateFileA(m_name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                                  FILE_ATTRIBUTE_ARCHIVE, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         throw CKvSSException(LastErrorCode());
     FileHandle opened(handle);

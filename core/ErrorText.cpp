@@ -15,6 +15,8 @@ struct CodeRun {
     UINT firstId;
 };
 
+// One run of codes a line.
+// clang-format off
 const CodeRun kCodeRuns[] = {
     {0x80004005, 0x80004005, 11000},
     {0x83E80001, 0x83E80001, 11000},
@@ -57,6 +59,7 @@ const CodeRun kCodeRuns[] = {
     {0x83EC000C, 0x83EC000C, 12295},
     {0xC00D0BC2, 0xC00D0BC2, 11036},
 };
+// clang-format on
 
 struct CodeText {
     DWORD code;

@@ -22,8 +22,7 @@ size_t DriveLength(const std::string& path)
 
 bool HasForbiddenCharacter(const std::string& component)
 {
-    return component.find_first_of("\\/:,;*?\"<>|") != std::string::npos ||
-           component.find("..") != std::string::npos;
+    return component.find_first_of("\\/:,;*?\"<>|") != std::string::npos || component.find("..") != std::string::npos;
 }
 
 bool IsReservedName(const std::string& component)
@@ -49,8 +48,8 @@ std::string SplitFileName(const std::string& path)
 std::string SplitDirectory(const std::string& path, bool withoutTrailing)
 {
     size_t separator = LastSeparator(path);
-    std::string directory = separator == std::string::npos ? path.substr(0, DriveLength(path))
-                                                           : path.substr(0, separator + 1);
+    std::string directory =
+        separator == std::string::npos ? path.substr(0, DriveLength(path)) : path.substr(0, separator + 1);
     if (withoutTrailing && !directory.empty() && (directory.back() == '\\' || directory.back() == '/'))
         directory.pop_back();
     return directory;

@@ -29,7 +29,8 @@ HRESULT FileStream::Open(DWORD mode)
     DWORD disposition = access == kStreamCreate ? CREATE_ALWAYS : OPEN_EXISTING;
     // A second open would otherwise leave the first handle behind.
     Close();
-    FileHandle handle(::CreateFileA(m_name.c_str(), desired, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle handle(
+        ::CreateFileA(m_name.c_str(), desired, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.IsValid())
         throw CKvSSException(LastErrorCode());
     LARGE_INTEGER size;

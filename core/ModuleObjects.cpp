@@ -13,11 +13,11 @@ using CanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
 // module has no factory for the class.
 HRESULT CreateFromFactory(HMODULE module, REFCLSID clsid, REFIID iid, void** object, bool* reached)
 {
-    auto getClassObject =
-        reinterpret_cast<GetClassObjectFunction>(reinterpret_cast<void*>(::GetProcAddress(module, "DllGetClassObject")));
+    auto getClassObject = reinterpret_cast<GetClassObjectFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "DllGetClassObject")));
     IClassFactory* factory = nullptr;
-    *reached = getClassObject && SUCCEEDED(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))) &&
-               factory;
+    *reached = getClassObject &&
+               SUCCEEDED(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))) && factory;
     if (!*reached)
         return E_NOINTERFACE;
     HRESULT hr = factory->CreateInstance(nullptr, iid, object);
@@ -40,8 +40,8 @@ void LoadedModuleList::Sweep()
     std::lock_guard<std::mutex> hold(m_lock);
     for (size_t i = m_modules.size(); i-- > 0;) {
         HMODULE module = m_modules[i];
-        auto canUnloadNow =
-            reinterpret_cast<CanUnloadNowFunction>(reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
+        auto canUnloadNow = reinterpret_cast<CanUnloadNowFunction>(
+            reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
         if (!canUnloadNow || canUnloadNow() != S_OK)
             continue;
         ::CoFreeLibrary(module);

@@ -65,14 +65,16 @@ void PeakBuilder::AnalyseBlock(const uint8_t* data, DWORD bytes, const WaveForma
         switch (format.bitsPerSample) {
         case 8: {
             uint8_t lo, hi;
-            MinMax<uint8_t>(first, frames, stride, [](uint8_t s) { return s; }, &lo, &hi);
+            MinMax<uint8_t>(
+                first, frames, stride, [](uint8_t s) { return s; }, &lo, &hi);
             low = lo - 128;
             high = hi - 128;
             break;
         }
         case 16: {
             int16_t lo, hi;
-            MinMax<int16_t>(first, frames, stride, [](int16_t s) { return s; }, &lo, &hi);
+            MinMax<int16_t>(
+                first, frames, stride, [](int16_t s) { return s; }, &lo, &hi);
             low = lo;
             high = hi;
             break;

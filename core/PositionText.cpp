@@ -276,8 +276,8 @@ void FormatPosition(std::string& text, uint32_t rate, uint32_t unit, double fram
         else
             text = Printf("%.1f", time * 0.0001);
     } else if (unit & kTimeUnitFrames) {
-        text = Printf("%lld", static_cast<long long>(static_cast<double>(position) * frameRate /
-                                                       static_cast<double>(r) + 0.005));
+        text = Printf(
+            "%lld", static_cast<long long>(static_cast<double>(position) * frameRate / static_cast<double>(r) + 0.005));
     } else {
         text = FormatTimeCode(position, r, frameRate);
     }

@@ -13,7 +13,10 @@ namespace {
 
 using Byte = uint8_t;
 
-inline int16_t Load16(const Byte* p) { return static_cast<int16_t>(p[0] | (p[1] << 8)); }
+inline int16_t Load16(const Byte* p)
+{
+    return static_cast<int16_t>(p[0] | (p[1] << 8));
+}
 inline void Store16(Byte* p, int v)
 {
     p[0] = static_cast<Byte>(v);
@@ -35,7 +38,10 @@ inline uint32_t Load32(const Byte* p)
     std::memcpy(&w, p, sizeof w);
     return w;
 }
-inline void Store32(Byte* p, uint32_t w) { std::memcpy(p, &w, sizeof w); }
+inline void Store32(Byte* p, uint32_t w)
+{
+    std::memcpy(p, &w, sizeof w);
+}
 
 // Four packed 24-bit samples (12 bytes) through three 32-bit words: fewer memory operations
 // than byte access, and the per-sample arithmetic around them vectorises.
@@ -62,7 +68,10 @@ inline float LoadFloat(const Byte* p)
     std::memcpy(&f, p, sizeof f);
     return f;
 }
-inline void StoreFloat(Byte* p, float f) { std::memcpy(p, &f, sizeof f); }
+inline void StoreFloat(Byte* p, float f)
+{
+    std::memcpy(p, &f, sizeof f);
+}
 
 void U8To16(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
@@ -185,7 +194,10 @@ inline __m128i QuantiseSigned4(__m128 x)
     return _mm_cvtps_epi32(v);
 }
 
-inline __m128 LoadFloat4(const Byte* p) { return _mm_loadu_ps(reinterpret_cast<const float*>(p)); }
+inline __m128 LoadFloat4(const Byte* p)
+{
+    return _mm_loadu_ps(reinterpret_cast<const float*>(p));
+}
 
 void FloatTo8(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
@@ -196,7 +208,8 @@ void FloatTo8(const Byte* __restrict s, size_t n, Byte* __restrict d)
         const __m128i b = _mm_add_epi32(QuantiseSigned4<8>(LoadFloat4(s + 4 * i + 16)), bias);
         const __m128i c = _mm_add_epi32(QuantiseSigned4<8>(LoadFloat4(s + 4 * i + 32)), bias);
         const __m128i e = _mm_add_epi32(QuantiseSigned4<8>(LoadFloat4(s + 4 * i + 48)), bias);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, e)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, e)));
     }
     for (; i < n; ++i)
         d[i] = static_cast<Byte>(QuantiseSigned<8>(LoadFloat(s + 4 * i)) + 128);
@@ -232,8 +245,14 @@ void FloatTo24Masked(const Byte* __restrict s, size_t n, Byte* __restrict d)
     for (; i < n; ++i)
         Store24(d + 3 * i, QuantiseSigned<24>(LoadFloat(s + 4 * i)) & Mask);
 }
-void FloatTo24(const Byte* __restrict s, size_t n, Byte* __restrict d) { FloatTo24Masked<~0>(s, n, d); }
-void FloatTo20(const Byte* __restrict s, size_t n, Byte* __restrict d) { FloatTo24Masked<~0xF>(s, n, d); }
+void FloatTo24(const Byte* __restrict s, size_t n, Byte* __restrict d)
+{
+    FloatTo24Masked<~0>(s, n, d);
+}
+void FloatTo20(const Byte* __restrict s, size_t n, Byte* __restrict d)
+{
+    FloatTo24Masked<~0xF>(s, n, d);
+}
 
 using Kernel = void (*)(const Byte* __restrict, size_t, Byte* __restrict);
 
@@ -296,12 +315,18 @@ constexpr RoutinePair Same()
 int DepthIndex(uint32_t bits)
 {
     switch (bits) {
-    case 8: return 0;
-    case 16: return 1;
-    case 20: return 2;
-    case 24: return 3;
-    case 32: return 4;
-    default: return -1;
+    case 8:
+        return 0;
+    case 16:
+        return 1;
+    case 20:
+        return 2;
+    case 24:
+        return 3;
+    case 32:
+        return 4;
+    default:
+        return -1;
     }
 }
 
@@ -326,11 +351,16 @@ uint32_t SampleConverter::EffectiveBits(const WaveFormat& format)
 int32_t SampleConverter::FloatToSample(float x, uint32_t bits)
 {
     switch (bits) {
-    case 8: return QuantiseSigned<8>(x) + 128;
-    case 16: return QuantiseSigned<16>(x);
-    case 20: return QuantiseSigned<24>(x) & ~0xF;
-    case 24: return QuantiseSigned<24>(x);
-    default: return 0;
+    case 8:
+        return QuantiseSigned<8>(x) + 128;
+    case 16:
+        return QuantiseSigned<16>(x);
+    case 20:
+        return QuantiseSigned<24>(x) & ~0xF;
+    case 24:
+        return QuantiseSigned<24>(x);
+    default:
+        return 0;
     }
 }
 

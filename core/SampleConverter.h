@@ -19,8 +19,7 @@ class WaveFormat;
 class SampleConverter {
 public:
     using InPlaceRoutine = void (*)(const SampleConverter& conv, void* buffer, size_t frames);
-    using CopyRoutine = void (*)(const SampleConverter& conv, const void* source, size_t frames,
-                                 void* destination);
+    using CopyRoutine = void (*)(const SampleConverter& conv, const void* source, size_t frames, void* destination);
 
     // Store the (borrowed) format and choose the routines once both are set. A pair of
     // depths outside 8, 16, 20, 24 and 32 clears the choice.

@@ -50,15 +50,14 @@ int SetSettingInt(const char* section, const char* entry, int value)
     return key.SetDword(entry, static_cast<DWORD>(value)) == ERROR_SUCCESS ? 1 : 0;
 }
 
-int GetSettingBuffer(const char* section, const char* entry, const char* defaultText, char* buffer,
-                     DWORD capacity)
+int GetSettingBuffer(const char* section, const char* entry, const char* defaultText, char* buffer, DWORD capacity)
 {
     if (!buffer || capacity == 0)
         return 0;
     RegistryKey key;
     std::string text;
-    bool found = key.Open(section) == ERROR_SUCCESS && key.QueryString(entry, &text) == ERROR_SUCCESS &&
-                 text.size() < capacity;
+    bool found =
+        key.Open(section) == ERROR_SUCCESS && key.QueryString(entry, &text) == ERROR_SUCCESS && text.size() < capacity;
     if (!found) {
         text = defaultText ? defaultText : "";
         if (text.size() >= capacity)

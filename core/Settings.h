@@ -21,8 +21,7 @@ int SetSettingInt(const char* section, const char* entry, int value);
 // The stored value copied into a buffer of capacity bytes, always ended by a zero; the
 // default (or "") when the value is missing, is not text, or does not fit. Returns the
 // text's length.
-int GetSettingBuffer(const char* section, const char* entry, const char* defaultText, char* buffer,
-                     DWORD capacity);
+int GetSettingBuffer(const char* section, const char* entry, const char* defaultText, char* buffer, DWORD capacity);
 
 // One entry of section "Settings" with the default its readers pass.
 struct SettingInfo {

@@ -21,9 +21,9 @@ KV_DECLARE_IID(IPeakBuilder, 0x327453CA, 0x1450, 0x4FF1, 0x8E, 0xBA, 0x2B, 0xC2,
 KV_DECLARE_IID(IPeakFile, 0x1B5912D5, 0x3A69, 0x410B, 0xA4, 0xEA, 0xFD, 0xE0, 0xAD, 0xF2, 0xF5, 0x22)
 
 // Open mode of a FileStream: the access in bits 0-3, and two sharing bits.
-constexpr DWORD kStreamRead = 1;         // existing file, read
-constexpr DWORD kStreamReadWrite = 2;    // existing file, read and write
-constexpr DWORD kStreamCreate = 3;       // file created anew (an existing one emptied)
+constexpr DWORD kStreamRead = 1;      // existing file, read
+constexpr DWORD kStreamReadWrite = 2; // existing file, read and write
+constexpr DWORD kStreamCreate = 3;    // file created anew (an existing one emptied)
 constexpr DWORD kStreamAccessMask = 0xF;
 constexpr DWORD kStreamDenyRead = 0x10;  // no other opener may read
 constexpr DWORD kStreamDenyWrite = 0x20; // no other opener may write

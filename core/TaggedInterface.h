@@ -35,8 +35,14 @@ constexpr InterfaceTag MakeTag(uint32_t low, uint32_t high)
 {
     return static_cast<InterfaceTag>(low) | (static_cast<InterfaceTag>(high) << 32);
 }
-constexpr uint32_t TagLow(InterfaceTag tag) { return static_cast<uint32_t>(tag); }
-constexpr uint32_t TagHigh(InterfaceTag tag) { return static_cast<uint32_t>(tag >> 32); }
+constexpr uint32_t TagLow(InterfaceTag tag)
+{
+    return static_cast<uint32_t>(tag);
+}
+constexpr uint32_t TagHigh(InterfaceTag tag)
+{
+    return static_cast<uint32_t>(tag >> 32);
+}
 
 constexpr InterfaceTag kTagFile = MakeTag("KSFILE  ");      // IFile: plain file access
 constexpr InterfaceTag kTagChunkFile = MakeTag("K CKFILE"); // IChunkFile: chunk access

@@ -10,4 +10,7 @@ UINT RegisterTracksStopMessage()
     return g_tracksStopMessage;
 }
 
-UINT TracksStopMessage() { return g_tracksStopMessage; }
+UINT TracksStopMessage()
+{
+    return g_tracksStopMessage;
+}

@@ -24,15 +24,24 @@ bool operator==(const WaveSubFormat& a, const WaveSubFormat& b)
 uint32_t DefaultChannelMask(uint32_t channels)
 {
     switch (channels) {
-    case 1: return 0x1;
-    case 2: return 0x3;
-    case 3: return 0x7;
-    case 4: return 0x33;
-    case 5: return 0x37;
-    case 6: return 0x3F;
-    case 7: return 0x13F;
-    case 8: return 0x63F;
-    default: return 0x80000000;
+    case 1:
+        return 0x1;
+    case 2:
+        return 0x3;
+    case 3:
+        return 0x7;
+    case 4:
+        return 0x33;
+    case 5:
+        return 0x37;
+    case 6:
+        return 0x3F;
+    case 7:
+        return 0x13F;
+    case 8:
+        return 0x63F;
+    default:
+        return 0x80000000;
     }
 }
 
@@ -90,8 +99,8 @@ uint32_t WaveFormat::InitFloat64(uint32_t rate, uint32_t channelCount)
     return InitPlainFloat(*this, rate, channelCount, 64);
 }
 
-static void InitExtensible(WaveFormat& f, uint32_t rate, uint32_t container, uint32_t channelCount,
-                           uint32_t validBits, uint32_t mask, const WaveSubFormat& sub)
+static void InitExtensible(WaveFormat& f, uint32_t rate, uint32_t container, uint32_t channelCount, uint32_t validBits,
+                           uint32_t mask, const WaveSubFormat& sub)
 {
     f.formatTag = kWaveTagExtensible;
     f.channels = static_cast<uint16_t>(channelCount);

@@ -20,7 +20,10 @@ struct WaveSubFormat {
     uint8_t data4[8];
 };
 bool operator==(const WaveSubFormat& a, const WaveSubFormat& b);
-inline bool operator!=(const WaveSubFormat& a, const WaveSubFormat& b) { return !(a == b); }
+inline bool operator!=(const WaveSubFormat& a, const WaveSubFormat& b)
+{
+    return !(a == b);
+}
 
 extern const WaveSubFormat kSubFormatPcm;   // {00000001-0000-0010-8000-00AA00389B71}
 extern const WaveSubFormat kSubFormatFloat; // {00000003-0000-0010-8000-00AA00389B71}
@@ -52,11 +55,9 @@ public:
     // Extensible integer PCM. validBits 0: same as bits, container rounded up to a multiple
     // of 8 (20 bits travel in 24). Given validBits must not exceed bits (else 0). mask 0:
     // DefaultChannelMask(channels).
-    int InitExtensiblePcm(uint32_t rate, uint32_t bits, uint32_t channels, uint32_t validBits,
-                          uint32_t mask);
+    int InitExtensiblePcm(uint32_t rate, uint32_t bits, uint32_t channels, uint32_t validBits, uint32_t mask);
     // Extensible IEEE float; the container is never rounded.
-    int InitExtensibleFloat(uint32_t rate, uint32_t bits, uint32_t channels, uint32_t validBits,
-                            uint32_t mask);
+    int InitExtensibleFloat(uint32_t rate, uint32_t bits, uint32_t channels, uint32_t validBits, uint32_t mask);
 
     // Copies as much of source as its tag says it holds (16, 18 + extension or 40 bytes).
     void Assign(const WaveFormat& source);

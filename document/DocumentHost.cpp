@@ -52,6 +52,12 @@ DocumentHost* g_host = nullptr;
 
 } // namespace
 
-void SetDocumentHost(DocumentHost* host) { g_host = host; }
+void SetDocumentHost(DocumentHost* host)
+{
+    g_host = host;
+}
 
-DocumentHost& GetDocumentHost() { return g_host ? *g_host : BuiltIn(); }
+DocumentHost& GetDocumentHost()
+{
+    return g_host ? *g_host : BuiltIn();
+}

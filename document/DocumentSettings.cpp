@@ -8,10 +8,16 @@
 
 namespace {
 
-int ReadInt(const char* entry) { return GetSettingIntDefault(entry); }
+int ReadInt(const char* entry)
+{
+    return GetSettingIntDefault(entry);
+}
 
 // A value outside lo..hi reads as the fallback.
-int Within(int value, int lo, int hi, int fallback) { return value < lo || value > hi ? fallback : value; }
+int Within(int value, int lo, int hi, int fallback)
+{
+    return value < lo || value > hi ? fallback : value;
+}
 
 } // namespace
 

@@ -10,7 +10,7 @@ class ViewGeometry;
 
 struct HandlePoint {
     int64_t position;
-    float gain;  // linear, 1.0 unity
+    float gain; // linear, 1.0 unity
 };
 
 class CFadeHandleEditor {

@@ -11,7 +11,10 @@
 
 namespace {
 
-int32_t KindByte(int32_t kind) { return kind & 0xFF; }
+int32_t KindByte(int32_t kind)
+{
+    return kind & 0xFF;
+}
 
 // The name format of a string id, or the English text when the program's table lacks it.
 void LoadFormat(UINT id, const char* fallback, char* buffer, int capacity)
@@ -29,11 +32,16 @@ CLabelTable::~CLabelTable() = default;
 int CLabelTable::GetCount(int kind) const
 {
     switch (kind) {
-    case kLabelTrack: return m_trackLabels;
-    case kLabelCue: return m_cues;
-    case kLabelSection: return m_sections;
-    case kLabelLoop: return m_loopPresent;
-    default: return m_trackLabels + m_cues + m_sections + m_loopAdditions;
+    case kLabelTrack:
+        return m_trackLabels;
+    case kLabelCue:
+        return m_cues;
+    case kLabelSection:
+        return m_sections;
+    case kLabelLoop:
+        return m_loopPresent;
+    default:
+        return m_trackLabels + m_cues + m_sections + m_loopAdditions;
     }
 }
 
@@ -43,16 +51,23 @@ int CLabelTable::Add(LabelRecord& record)
     // nowhere, so the counters alone would fall behind the places).
     record.id = static_cast<int32_t>(m_records.size()) + 1;
     switch (KindByte(record.kind)) {
-    case kLabelTrack: ++m_trackLabels; break;
-    case kLabelCue: ++m_cues; break;
-    case kLabelSection: ++m_sections; break;
+    case kLabelTrack:
+        ++m_trackLabels;
+        break;
+    case kLabelCue:
+        ++m_cues;
+        break;
+    case kLabelSection:
+        ++m_sections;
+        break;
     case kLabelLoop:
         if (m_loopPresent)
             return 0;
         m_loopPresent = 1;
         ++m_loopAdditions;
         break;
-    default: break;
+    default:
+        break;
     }
     m_records.push_back(record);
     return 1;
@@ -164,8 +179,7 @@ int CLabelTable::FindInRange(int track, std::vector<LabelRecord>& out, int64_t f
     return static_cast<int>(out.size());
 }
 
-int CLabelTable::FindInsideRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to,
-                                 int32_t kind) const
+int CLabelTable::FindInsideRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to, int32_t kind) const
 {
     out.clear();
     int trackId = TrackIndexToId(track);

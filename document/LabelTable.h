@@ -14,7 +14,6 @@
 class CNyMultiTrackDoc;
 class ViewGeometry;
 
-
 class CLabelTable {
 public:
     // owner may be null (a table of its own); it maps track indices to ids and hears of changes.

@@ -45,8 +45,8 @@ constexpr int kCmdViewSpectrum = 1018;
 constexpr int kCmdViewVolumeEnvelopes = 1023;
 constexpr int kCmdViewPanEnvelopes = 1115;
 
-constexpr HRESULT kDocErrRecordChannels = static_cast<HRESULT>(0x83E8083B);  // armed track's channels differ
-constexpr HRESULT kDocErrNoMoreTracks = static_cast<HRESULT>(0x83E807D5);    // recording while playing: 6 full tracks
+constexpr HRESULT kDocErrRecordChannels = static_cast<HRESULT>(0x83E8083B); // armed track's channels differ
+constexpr HRESULT kDocErrNoMoreTracks = static_cast<HRESULT>(0x83E807D5);   // recording while playing: 6 full tracks
 
 // The creator text of a new document: "Nyle Ver." + " 1.00,I", exactly 16 characters.
 constexpr const char* kCreatorName = "Nyle Ver.";
@@ -72,10 +72,10 @@ public:
     void OnHistoryChanged() override;
 
     // Engine queries: each answers its default without an engine.
-    int64_t GetLength();                 // 0
-    WORD GetBitsPerSample();             // 16
-    DWORD GetSamplesPerSec();            // 0
-    int GetTrackCount();                 // 0
+    int64_t GetLength();      // 0
+    WORD GetBitsPerSample();  // 16
+    DWORD GetSamplesPerSec(); // 0
+    int GetTrackCount();      // 0
     // The track without a held reference; null for a bad index.
     IMtTrack* GetTrack(int index);
     // 1 when the track does not exist.

@@ -12,7 +12,10 @@ bool CNyMultiTrackDoc::GetOrderedSelection(int64_t* start, int64_t* end)
     return m_selection->GetOrderedSelection(start, end);
 }
 
-bool CNyMultiTrackDoc::GetSelectionRange(int64_t* start, int64_t* end) { return m_selection->GetSelection(start, end); }
+bool CNyMultiTrackDoc::GetSelectionRange(int64_t* start, int64_t* end)
+{
+    return m_selection->GetSelection(start, end);
+}
 
 HRESULT CNyMultiTrackDoc::SetSelectionRange(int64_t start, int64_t end, BOOL force)
 {
@@ -21,11 +24,20 @@ HRESULT CNyMultiTrackDoc::SetSelectionRange(int64_t start, int64_t end, BOOL for
     return hr;
 }
 
-int CNyMultiTrackDoc::IsTrackSelectedAt(int track) { return m_selection->IsTrackSelectedAt(track); }
+int CNyMultiTrackDoc::IsTrackSelectedAt(int track)
+{
+    return m_selection->IsTrackSelectedAt(track);
+}
 
-int CNyMultiTrackDoc::IsAllTracksMode() { return m_selection->IsAllTracksMode(); }
+int CNyMultiTrackDoc::IsAllTracksMode()
+{
+    return m_selection->IsAllTracksMode();
+}
 
-int CNyMultiTrackDoc::AddLabel(LabelRecord& record) { return m_labels.Add(record); }
+int CNyMultiTrackDoc::AddLabel(LabelRecord& record)
+{
+    return m_labels.Add(record);
+}
 
 int CNyMultiTrackDoc::SetLabelAt(const LabelRecord& record)
 {
@@ -35,9 +47,15 @@ int CNyMultiTrackDoc::SetLabelAt(const LabelRecord& record)
     return done;
 }
 
-int CNyMultiTrackDoc::RemoveLabel(const LabelRecord& record) { return m_labels.Remove(record); }
+int CNyMultiTrackDoc::RemoveLabel(const LabelRecord& record)
+{
+    return m_labels.Remove(record);
+}
 
-bool CNyMultiTrackDoc::FindLabelById(int id, LabelRecord* out) { return m_labels.FindById(id, out); }
+bool CNyMultiTrackDoc::FindLabelById(int id, LabelRecord* out)
+{
+    return m_labels.FindById(id, out);
+}
 
 int CNyMultiTrackDoc::FindLabelsInRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to,
                                         int32_t kind)
@@ -45,19 +63,40 @@ int CNyMultiTrackDoc::FindLabelsInRange(int track, std::vector<LabelRecord>& out
     return m_labels.FindInRange(track, out, from, to, kind);
 }
 
-int CNyMultiTrackDoc::GetLabelCount(int kind) { return m_labels.GetCount(kind); }
+int CNyMultiTrackDoc::GetLabelCount(int kind)
+{
+    return m_labels.GetCount(kind);
+}
 
-bool CNyMultiTrackDoc::GetTrackLabel(int track, LabelRecord* out) { return m_labels.GetTrackLabel(track, out); }
+bool CNyMultiTrackDoc::GetTrackLabel(int track, LabelRecord* out)
+{
+    return m_labels.GetTrackLabel(track, out);
+}
 
-void CNyMultiTrackDoc::SetTrackLabel(LabelRecord& record) { m_labels.SetTrackLabel(record); }
+void CNyMultiTrackDoc::SetTrackLabel(LabelRecord& record)
+{
+    m_labels.SetTrackLabel(record);
+}
 
-int CNyMultiTrackDoc::TrackIdToIndex(int id) { return m_labels.TrackIdToIndex(id); }
+int CNyMultiTrackDoc::TrackIdToIndex(int id)
+{
+    return m_labels.TrackIdToIndex(id);
+}
 
-int CNyMultiTrackDoc::TrackIndexToId(int index) { return m_labels.TrackIndexToId(index); }
+int CNyMultiTrackDoc::TrackIndexToId(int index)
+{
+    return m_labels.TrackIndexToId(index);
+}
 
-int CNyMultiTrackDoc::GetActiveLabelId() { return m_labels.GetActiveId(); }
+int CNyMultiTrackDoc::GetActiveLabelId()
+{
+    return m_labels.GetActiveId();
+}
 
-void CNyMultiTrackDoc::SetActiveLabelId(int id) { m_labels.SetActiveId(id); }
+void CNyMultiTrackDoc::SetActiveLabelId(int id)
+{
+    m_labels.SetActiveId(id);
+}
 
 void CNyMultiTrackDoc::UpdateLabelsAfterEdit(DWORD oldRate, DWORD newRate)
 {
@@ -90,11 +129,20 @@ int CNyMultiTrackDoc::CountValidLabels(int)
     return count;
 }
 
-const AudioFormat* CNyMultiTrackDoc::GetDocumentFormat() { return m_audioFormat.get(); }
+const AudioFormat* CNyMultiTrackDoc::GetDocumentFormat()
+{
+    return m_audioFormat.get();
+}
 
-int CNyMultiTrackDoc::GetFileType() { return m_fileInfo.fileType; }
+int CNyMultiTrackDoc::GetFileType()
+{
+    return m_fileInfo.fileType;
+}
 
-WORD CNyMultiTrackDoc::GetStoredBits() { return m_fileInfo.bitsPerSample; }
+WORD CNyMultiTrackDoc::GetStoredBits()
+{
+    return m_fileInfo.bitsPerSample;
+}
 
 void CNyMultiTrackDoc::SetFileFormatInfo(WORD bits, DWORD rate)
 {
@@ -102,15 +150,30 @@ void CNyMultiTrackDoc::SetFileFormatInfo(WORD bits, DWORD rate)
     m_fileInfo.samplesPerSec = rate;
 }
 
-int CNyMultiTrackDoc::IsMultichannel() { return m_settings.documentType == 1 ? 1 : 0; }
+int CNyMultiTrackDoc::IsMultichannel()
+{
+    return m_settings.documentType == 1 ? 1 : 0;
+}
 
-DWORD CNyMultiTrackDoc::GetFormatChangeFlags() { return m_formatChanges; }
+DWORD CNyMultiTrackDoc::GetFormatChangeFlags()
+{
+    return m_formatChanges;
+}
 
-void CNyMultiTrackDoc::SetFormatChangeFlags(DWORD flags) { m_formatChanges = flags; }
+void CNyMultiTrackDoc::SetFormatChangeFlags(DWORD flags)
+{
+    m_formatChanges = flags;
+}
 
-int CNyMultiTrackDoc::IsFrontRearPlacement() { return m_frontRear; }
+int CNyMultiTrackDoc::IsFrontRearPlacement()
+{
+    return m_frontRear;
+}
 
-std::string CNyMultiTrackDoc::GetVideoFile() { return std::string(static_cast<const char*>(m_videoPath)); }
+std::string CNyMultiTrackDoc::GetVideoFile()
+{
+    return std::string(static_cast<const char*>(m_videoPath));
+}
 
 HRESULT CNyMultiTrackDoc::SetVideoFile(const char* path, int)
 {
@@ -122,13 +185,25 @@ HRESULT CNyMultiTrackDoc::SetVideoFile(const char* path, int)
     return S_OK;
 }
 
-int CNyMultiTrackDoc::IsOverwriteProtected() { return m_readOnly; }
+int CNyMultiTrackDoc::IsOverwriteProtected()
+{
+    return m_readOnly;
+}
 
-int CNyMultiTrackDoc::IsPreviewPlaying() { return m_previewPlaying; }
+int CNyMultiTrackDoc::IsPreviewPlaying()
+{
+    return m_previewPlaying;
+}
 
-std::string CNyMultiTrackDoc::GetTitleText() { return std::string(static_cast<const char*>(GetTitle())); }
+std::string CNyMultiTrackDoc::GetTitleText()
+{
+    return std::string(static_cast<const char*>(GetTitle()));
+}
 
-std::string CNyMultiTrackDoc::GetPathText() { return std::string(static_cast<const char*>(GetPathName())); }
+std::string CNyMultiTrackDoc::GetPathText()
+{
+    return std::string(static_cast<const char*>(GetPathName()));
+}
 
 BOOL CNyMultiTrackDoc::IsViewIdle()
 {
@@ -138,4 +213,7 @@ BOOL CNyMultiTrackDoc::IsViewIdle()
     return !view || view->GetEditMode() == 0;
 }
 
-void CNyMultiTrackDoc::RepaintAllViews() { UpdateAllViews(nullptr, 0, nullptr); }
+void CNyMultiTrackDoc::RepaintAllViews()
+{
+    UpdateAllViews(nullptr, 0, nullptr);
+}

@@ -11,13 +11,20 @@ namespace {
 uint32_t DocumentBit(int commandId)
 {
     switch (commandId) {
-    case kCmdViewTimeRuler: return kViewOptionTimeRuler;
-    case kCmdViewHeader: return kViewOptionHeader;
-    case kCmdViewMarkers: return kViewOptionMarkers;
-    case kCmdView1016: return kViewOption1016;
-    case kCmdViewVideoTrack: return kViewOptionVideoTrack;
-    case kCmdViewSpectrum: return kViewOptionSpectrum;
-    default: return 0;
+    case kCmdViewTimeRuler:
+        return kViewOptionTimeRuler;
+    case kCmdViewHeader:
+        return kViewOptionHeader;
+    case kCmdViewMarkers:
+        return kViewOptionMarkers;
+    case kCmdView1016:
+        return kViewOption1016;
+    case kCmdViewVideoTrack:
+        return kViewOptionVideoTrack;
+    case kCmdViewSpectrum:
+        return kViewOptionSpectrum;
+    default:
+        return 0;
     }
 }
 
@@ -25,9 +32,12 @@ uint32_t DocumentBit(int commandId)
 uint32_t ProgramBit(int commandId)
 {
     switch (commandId) {
-    case kCmdViewVolumeEnvelopes: return kViewOptionVolumeEnv;
-    case kCmdViewPanEnvelopes: return kViewOptionPanEnv;
-    default: return 0;
+    case kCmdViewVolumeEnvelopes:
+        return kViewOptionVolumeEnv;
+    case kCmdViewPanEnvelopes:
+        return kViewOptionPanEnv;
+    default:
+        return 0;
     }
 }
 
@@ -126,15 +136,20 @@ int CNyMultiTrackDoc::GetViewOption(int commandId)
     bool editing = view && view->GetEditMode() != 0;
     switch (commandId) {
     case kCmdViewTimeRuler:
-    case kCmdViewHeader: return (m_settings.viewOptions & DocumentBit(commandId)) ? 1 : 0;
+    case kCmdViewHeader:
+        return (m_settings.viewOptions & DocumentBit(commandId)) ? 1 : 0;
     case kCmdViewMarkers:
-    case kCmdViewSpectrum: return !editing && (m_settings.viewOptions & DocumentBit(commandId)) ? 1 : 0;
-    case kCmdView1016: return 0;
-    case kCmdViewVideoTrack: return m_videoOpen && (m_settings.viewOptions & kViewOptionVideoTrack) ? 1 : 0;
+    case kCmdViewSpectrum:
+        return !editing && (m_settings.viewOptions & DocumentBit(commandId)) ? 1 : 0;
+    case kCmdView1016:
+        return 0;
+    case kCmdViewVideoTrack:
+        return m_videoOpen && (m_settings.viewOptions & kViewOptionVideoTrack) ? 1 : 0;
     case kCmdViewVolumeEnvelopes:
     case kCmdViewPanEnvelopes:
         return (GetDocumentHost().DefaultSettings().viewOptions & ProgramBit(commandId)) ? 1 : 0;
-    default: return 0;
+    default:
+        return 0;
     }
 }
 

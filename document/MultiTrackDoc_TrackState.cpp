@@ -101,7 +101,10 @@ void CNyMultiTrackDoc::SetTrackColor(IMtTrack* track, COLORREF colour)
     track->SetGroupRecord(&record);
 }
 
-BOOL CNyMultiTrackDoc::GetTrackFlag(int index, DWORD flag) { return TestFlag(GetTrack(index), flag) != 0; }
+BOOL CNyMultiTrackDoc::GetTrackFlag(int index, DWORD flag)
+{
+    return TestFlag(GetTrack(index), flag) != 0;
+}
 
 void CNyMultiTrackDoc::SetTrackFlag(int index, DWORD flag, BOOL value)
 {
@@ -183,8 +186,7 @@ void CNyMultiTrackDoc::SetMasterVolume(int level)
 
 CFadeHandleEditor* CNyMultiTrackDoc::GetHandleEditTrack(int index)
 {
-    if (!m_handleEditors || index < 0 || index >= GetTrackCount() ||
-        index >= static_cast<int>(m_handleEditors->size()))
+    if (!m_handleEditors || index < 0 || index >= GetTrackCount() || index >= static_cast<int>(m_handleEditors->size()))
         return nullptr;
     return &(*m_handleEditors)[static_cast<size_t>(index)];
 }
@@ -420,11 +422,20 @@ void CNyMultiTrackDoc::BuildFadeHandles(int direction, int curve)
     }
 }
 
-void CNyMultiTrackDoc::RefreshController() { GetDocumentHost().RefreshController(); }
+void CNyMultiTrackDoc::RefreshController()
+{
+    GetDocumentHost().RefreshController();
+}
 
-void CNyMultiTrackDoc::UpdateMixer() { GetDocumentHost().RefreshMixer(TRUE); }
+void CNyMultiTrackDoc::UpdateMixer()
+{
+    GetDocumentHost().RefreshMixer(TRUE);
+}
 
-BOOL CNyMultiTrackDoc::IsEditable() { return !GetDocumentHost().IsTransportBusy(); }
+BOOL CNyMultiTrackDoc::IsEditable()
+{
+    return !GetDocumentHost().IsTransportBusy();
+}
 
 BOOL CNyMultiTrackDoc::HasMultipleGroups()
 {
@@ -440,4 +451,7 @@ BOOL CNyMultiTrackDoc::HasMultipleGroups()
     return FALSE;
 }
 
-BOOL CNyMultiTrackDoc::CanMute() { return TRUE; }
+BOOL CNyMultiTrackDoc::CanMute()
+{
+    return TRUE;
+}

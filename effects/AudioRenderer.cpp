@@ -122,8 +122,8 @@ HRESULT CreateAudioRendererFilter(IBaseFilter** filter)
         }
     }
     if (!found) {
-        HRESULT hr = CoCreateInstance(wanted, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                      reinterpret_cast<void**>(&found));
+        HRESULT hr =
+            CoCreateInstance(wanted, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void**>(&found));
         if (FAILED(hr))
             return hr;
         if (!found)

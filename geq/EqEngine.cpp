@@ -94,9 +94,15 @@ struct F32 {
     }
 };
 
-int StoredBytes(int bytes) { return bytes >= 1 && bytes <= 3 ? bytes : 4; }
+int StoredBytes(int bytes)
+{
+    return bytes >= 1 && bytes <= 3 ? bytes : 4;
+}
 
-double Flush(double v) { return std::fabs(v) < kDenormalFloor ? 0.0 : v; }
+double Flush(double v)
+{
+    return std::fabs(v) < kDenormalFloor ? 0.0 : v;
+}
 
 struct Coefficients {
     const double *b0, *b1, *b2, *a1, *a2;
@@ -128,8 +134,8 @@ void RunBiquadCascade(const unsigned char* src, unsigned char* dst, size_t frame
             x[l] = In::Read(src + l * In::kBytes);
         for (int b = 0; b < bands; ++b) {
             for (int l = 0; l < Lanes; ++l) {
-                const double y = k.b0[b] * x[l] + k.b1[b] * x1[l][b] + k.b2[b] * x2[l][b] - k.a1[b] * y1[l][b] -
-                                 k.a2[b] * y2[l][b];
+                const double y =
+                    k.b0[b] * x[l] + k.b1[b] * x1[l][b] + k.b2[b] * x2[l][b] - k.a1[b] * y1[l][b] - k.a2[b] * y2[l][b];
                 x2[l][b] = x1[l][b];
                 x1[l][b] = x[l];
                 y2[l][b] = y1[l][b];
@@ -158,10 +164,14 @@ template <class In, int Lanes>
 CascadeFn CascadeForOutput(int outBytes, bool out20In24)
 {
     switch (outBytes) {
-    case 1: return &RunBiquadCascade<In, U8, Lanes>;
-    case 2: return &RunBiquadCascade<In, S16, Lanes>;
-    case 3: return out20In24 ? &RunBiquadCascade<In, S20In24, Lanes> : &RunBiquadCascade<In, S24, Lanes>;
-    default: return &RunBiquadCascade<In, F32, Lanes>;
+    case 1:
+        return &RunBiquadCascade<In, U8, Lanes>;
+    case 2:
+        return &RunBiquadCascade<In, S16, Lanes>;
+    case 3:
+        return out20In24 ? &RunBiquadCascade<In, S20In24, Lanes> : &RunBiquadCascade<In, S24, Lanes>;
+    default:
+        return &RunBiquadCascade<In, F32, Lanes>;
     }
 }
 
@@ -169,10 +179,14 @@ template <int Lanes>
 CascadeFn CascadeFor(int inBytes, int outBytes, bool out20In24)
 {
     switch (inBytes) {
-    case 1: return CascadeForOutput<U8, Lanes>(outBytes, out20In24);
-    case 2: return CascadeForOutput<S16, Lanes>(outBytes, out20In24);
-    case 3: return CascadeForOutput<S24, Lanes>(outBytes, out20In24);
-    default: return CascadeForOutput<F32, Lanes>(outBytes, out20In24);
+    case 1:
+        return CascadeForOutput<U8, Lanes>(outBytes, out20In24);
+    case 2:
+        return CascadeForOutput<S16, Lanes>(outBytes, out20In24);
+    case 3:
+        return CascadeForOutput<S24, Lanes>(outBytes, out20In24);
+    default:
+        return CascadeForOutput<F32, Lanes>(outBytes, out20In24);
     }
 }
 
@@ -187,10 +201,18 @@ void ReadChannel(const unsigned char* p, size_t stride, size_t count, double* to
 void ReadChannel(int bytes, const unsigned char* p, size_t stride, size_t count, double* to)
 {
     switch (bytes) {
-    case 1: ReadChannel<U8>(p, stride, count, to); break;
-    case 2: ReadChannel<S16>(p, stride, count, to); break;
-    case 3: ReadChannel<S24>(p, stride, count, to); break;
-    default: ReadChannel<F32>(p, stride, count, to); break;
+    case 1:
+        ReadChannel<U8>(p, stride, count, to);
+        break;
+    case 2:
+        ReadChannel<S16>(p, stride, count, to);
+        break;
+    case 3:
+        ReadChannel<S24>(p, stride, count, to);
+        break;
+    default:
+        ReadChannel<F32>(p, stride, count, to);
+        break;
     }
 }
 
@@ -206,19 +228,25 @@ void WriteChannel(const double* y, const double* overlap, size_t overlapCount, s
         Out::Write(p, y[i] * master);
 }
 
-void WriteChannel(int bytes, bool out20In24, const double* y, const double* overlap, size_t overlapCount,
-                  size_t count, double master, unsigned char* p, size_t stride)
+void WriteChannel(int bytes, bool out20In24, const double* y, const double* overlap, size_t overlapCount, size_t count,
+                  double master, unsigned char* p, size_t stride)
 {
     switch (bytes) {
-    case 1: WriteChannel<U8>(y, overlap, overlapCount, count, master, p, stride); break;
-    case 2: WriteChannel<S16>(y, overlap, overlapCount, count, master, p, stride); break;
+    case 1:
+        WriteChannel<U8>(y, overlap, overlapCount, count, master, p, stride);
+        break;
+    case 2:
+        WriteChannel<S16>(y, overlap, overlapCount, count, master, p, stride);
+        break;
     case 3:
         if (out20In24)
             WriteChannel<S20In24>(y, overlap, overlapCount, count, master, p, stride);
         else
             WriteChannel<S24>(y, overlap, overlapCount, count, master, p, stride);
         break;
-    default: WriteChannel<F32>(y, overlap, overlapCount, count, master, p, stride); break;
+    default:
+        WriteChannel<F32>(y, overlap, overlapCount, count, master, p, stride);
+        break;
     }
 }
 
@@ -383,14 +411,17 @@ EqEngine::EqEngine()
     Prepare(f, f);
 }
 
-EqEngine::~EqEngine() { std::free(m_firBuffer); }
+EqEngine::~EqEngine()
+{
+    std::free(m_firBuffer);
+}
 
 void EqEngine::Prepare(const WaveFormat& input, const WaveFormat& output)
 {
     m_out = output;
     m_outBytes = StoredBytes((output.bitsPerSample + 7) / 8);
-    m_out20In24 = m_outBytes == 3 && output.formatTag == kTagExtensible &&
-                  output.extraSize == kExtensibleExtraSize && output.validBits == 20;
+    m_out20In24 = m_outBytes == 3 && output.formatTag == kTagExtensible && output.extraSize == kExtensibleExtraSize &&
+                  output.validBits == 20;
     SetFormat(input);
     ResetFir();
 }
@@ -453,7 +484,10 @@ void EqEngine::ResetFir()
     std::fill(m_overlap.begin(), m_overlap.end(), 0.0);
 }
 
-void EqEngine::SetMode(bool fir) { m_requestedFir = fir; }
+void EqEngine::SetMode(bool fir)
+{
+    m_requestedFir = fir;
+}
 
 void EqEngine::SetBandGains(const float gainsDb[kBandCount])
 {

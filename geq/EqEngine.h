@@ -39,8 +39,8 @@ public:
 
 private:
     size_t m_n = 0;
-    std::vector<uint32_t> m_swaps;   // pairs (i, j), i < j, of the bit-reversal permutation
-    std::vector<double> m_twiddles;  // stage h (h = 2, 4, ...): e^(-i pi m / h), m < h, as (re, im)
+    std::vector<uint32_t> m_swaps;  // pairs (i, j), i < j, of the bit-reversal permutation
+    std::vector<double> m_twiddles; // stage h (h = 2, 4, ...): e^(-i pi m / h), m < h, as (re, im)
 };
 
 // Transform of m real values (m a power of two, at least 4) through one complex transform of
@@ -139,19 +139,19 @@ private:
     bool m_drain = false;
 
     // FIR
-    int m_blockLength = 8192;          // N
-    std::vector<double> m_kernel;       // N taps, centre at N/2
-    std::vector<double> m_spectrum;     // N complex (design)
+    int m_blockLength = 8192;             // N
+    std::vector<double> m_kernel;         // N taps, centre at N/2
+    std::vector<double> m_spectrum;       // N complex (design)
     std::vector<double> m_kernelSpectrum; // the kernel's 2N-point real transform, packed, scaled by 1/2N
-    std::vector<double> m_work;         // 2N real values (one channel's block, then its output)
-    std::vector<double> m_overlap;      // N per channel
-    FftPlan m_plan;                     // N points: the design, and the halves of the 2N real transforms
-    RealFft m_realFft;                  // 2N points
+    std::vector<double> m_work;           // 2N real values (one channel's block, then its output)
+    std::vector<double> m_overlap;        // N per channel
+    FftPlan m_plan;                       // N points: the design, and the halves of the 2N real transforms
+    RealFft m_realFft;                    // 2N points
     float m_kernelGains[kBandCount];
     bool m_kernelValid = false;
     unsigned char* m_firBuffer = nullptr; // input frames in the input format
-    size_t m_firCapacity = 0;            // frames
-    size_t m_pending = 0;                // frames waiting for a complete block
+    size_t m_firCapacity = 0;             // frames
+    size_t m_pending = 0;                 // frames waiting for a complete block
     bool m_firstBlock[kMaxChannels];
 };
 

@@ -8,9 +8,9 @@
 #define IDD_IIR_PAGE 101
 #define IDD_FIR_PAGE 102
 
-#define IDC_SLIDER_BAND1 1020  // 1020 + k: band k + 1
+#define IDC_SLIDER_BAND1 1020 // 1020 + k: band k + 1
 #define IDC_SLIDER_MASTER 1030
-#define IDC_EDIT_BAND1 15002   // 15002 + k: band k + 1
+#define IDC_EDIT_BAND1 15002 // 15002 + k: band k + 1
 #define IDC_EDIT_MASTER 15012
 #define IDC_RESET 15032
 #define IDC_LABEL_GAIN 15033

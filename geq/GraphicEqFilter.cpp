@@ -10,8 +10,8 @@ namespace {
 // The format block of an audio type as our record, or false when it is no usable block.
 bool WaveOf(const AM_MEDIA_TYPE& mt, geq::WaveFormat& f)
 {
-    if (mt.majortype != MEDIATYPE_Audio || mt.formattype != FORMAT_WaveFormatEx || !mt.pbFormat ||
-        mt.cbFormat < 16 || mt.bTemporalCompression)
+    if (mt.majortype != MEDIATYPE_Audio || mt.formattype != FORMAT_WaveFormatEx || !mt.pbFormat || mt.cbFormat < 16 ||
+        mt.bTemporalCompression)
         return false;
     geq::CopyWaveFormat(f, mt.pbFormat, mt.cbFormat);
     return true;
@@ -19,7 +19,10 @@ bool WaveOf(const AM_MEDIA_TYPE& mt, geq::WaveFormat& f)
 
 // Bytes of one frame as the engine reads and writes it. The format's block align is not
 // trusted: a smaller one than this would let the engine run past a sample's end.
-size_t FrameBytes(const geq::WaveFormat& f) { return size_t(f.channels) * ((f.bitsPerSample + 7) / 8); }
+size_t FrameBytes(const geq::WaveFormat& f)
+{
+    return size_t(f.channels) * ((f.bitsPerSample + 7) / 8);
+}
 
 // The output type for an input type: the same with block align and byte rate recomputed.
 void RecomputeBlock(AM_MEDIA_TYPE* mt)
@@ -124,8 +127,7 @@ HRESULT GraphicEqTransform::PinCompleteConnect(BasePin* pin, IPin*)
     geq::CopyWaveFormat(f, mt.pbFormat, mt.cbFormat);
     m_params.StorePinFormat(input ? 0 : 1, record, f);
     m_params.NotifyWindows(input ? 0 : 1);
-    if (!input || !Output()->IsConnected() ||
-        CheckTransform(mt, Output()->CurrentMediaType().Get()) == S_OK)
+    if (!input || !Output()->IsConnected() || CheckTransform(mt, Output()->CurrentMediaType().Get()) == S_OK)
         return S_OK;
     IFilterGraph* graph = Graph();
     return graph ? graph->Reconnect(Output()) : VFW_E_NOT_IN_GRAPH;
@@ -138,10 +140,13 @@ void GraphicEqTransform::PinBreakConnect(BasePin* pin)
     m_params.SetPinFormat(input ? 0 : 1, nullptr);
 }
 
-HRESULT GraphicEqTransform::StartStreaming() { return m_params.CreateEngine(&m_inFormat, &m_outFormat); }
+HRESULT GraphicEqTransform::StartStreaming()
+{
+    return m_params.CreateEngine(&m_inFormat, &m_outFormat);
+}
 
-HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, geq::EqChunk chunk, const BYTE* src,
-                                          size_t frames, bool deliverEmpty)
+HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, geq::EqChunk chunk, const BYTE* src, size_t frames,
+                                          bool deliverEmpty)
 {
     const size_t outBlock = FrameBytes(m_outFormat);
     if (!outBlock)
@@ -274,7 +279,10 @@ HRESULT GraphicEqTransform::OnEndOfStream()
 }
 
 // Runs under the stream lock, so no Receive is inside the engine meanwhile.
-void GraphicEqTransform::OnEndFlush() { m_params.ResetEngine(); }
+void GraphicEqTransform::OnEndFlush()
+{
+    m_params.ResetEngine();
+}
 
 GraphicEqFilter::GraphicEqFilter()
 {
@@ -349,7 +357,10 @@ STDMETHODIMP GraphicEqFilter::GetConnectionFormat(WAVEFORMATEXTENSIBLE* format, 
     return m_params.GetConnectionFormat(format, pin);
 }
 
-STDMETHODIMP GraphicEqFilter::SetNotifyWindow(HWND window, int id) { return m_params.SetNotifyWindow(window, id); }
+STDMETHODIMP GraphicEqFilter::SetNotifyWindow(HWND window, int id)
+{
+    return m_params.SetNotifyWindow(window, id);
+}
 
 STDMETHODIMP GraphicEqFilter::GetPages(CAUUID* pages)
 {
@@ -365,9 +376,18 @@ STDMETHODIMP GraphicEqFilter::GetPages(CAUUID* pages)
     return S_OK;
 }
 
-STDMETHODIMP GraphicEqFilter::IsDirty() { return m_params.IsDirty() ? S_OK : S_FALSE; }
-STDMETHODIMP GraphicEqFilter::Load(IStream* stream) { return m_params.Load(stream); }
-STDMETHODIMP GraphicEqFilter::Save(IStream* stream, BOOL clearDirty) { return m_params.Save(stream, clearDirty != FALSE); }
+STDMETHODIMP GraphicEqFilter::IsDirty()
+{
+    return m_params.IsDirty() ? S_OK : S_FALSE;
+}
+STDMETHODIMP GraphicEqFilter::Load(IStream* stream)
+{
+    return m_params.Load(stream);
+}
+STDMETHODIMP GraphicEqFilter::Save(IStream* stream, BOOL clearDirty)
+{
+    return m_params.Save(stream, clearDirty != FALSE);
+}
 
 STDMETHODIMP GraphicEqFilter::GetSizeMax(ULARGE_INTEGER* size)
 {

@@ -34,8 +34,7 @@ protected:
     HRESULT TakeInputType(const AM_MEDIA_TYPE& mt, IMediaSample* out);
     // Runs one engine call and delivers its frames: into `first` when they fit, else spread
     // over as many output samples as needed. deliverEmpty sends `first` even with no frames.
-    HRESULT RunAndDeliver(IMediaSample* first, geq::EqChunk chunk, const BYTE* src, size_t frames,
-                          bool deliverEmpty);
+    HRESULT RunAndDeliver(IMediaSample* first, geq::EqChunk chunk, const BYTE* src, size_t frames, bool deliverEmpty);
 
     geq::GraphicEqParams m_params;
     geq::WaveFormat m_inFormat{};

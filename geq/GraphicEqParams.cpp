@@ -11,18 +11,18 @@
 namespace geq {
 
 const int32_t kPresets[kPresetCount][kParamCount] = {
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},                  // Default
-    {40, 50, 30, -10, -30, -20, -10, 20, 60, 50, 0, 0},    // Rock
-    {12, 0, 0, 15, 17, 25, 23, 17, 15, 15, 0, 0},          // Jazz
-    {-10, -11, 0, 22, 38, 40, 44, 22, -16, 6, 0, 0},       // Classical
-    {72, 43, 28, -5, -40, 5, 38, 61, 70, 70, 0, 0},        // Disco
-    {8, 12, 0, 0, 15, 30, 22, 10, 5, 5, 0, 0},             // Vocal
-    {120, 60, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0},              // Low Boost
-    {-180, -120, -60, 0, 0, 0, 0, 0, 0, 0, 0, 0},          // Low Cut
-    {0, 0, 0, 10, 30, 60, 60, 20, 0, 0, 0, 0},             // Middle Boost
-    {0, 0, 0, -30, -60, -120, -60, -30, 0, 0, 0, 0},       // Middle Cut
-    {0, 0, 0, 0, 0, 0, 20, 40, 80, 120, 0, 0},             // High Boost
-    {0, 0, 0, 0, 0, 0, -20, -40, -80, -120, 0, 0},         // High Cut
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},               // Default
+    {40, 50, 30, -10, -30, -20, -10, 20, 60, 50, 0, 0}, // Rock
+    {12, 0, 0, 15, 17, 25, 23, 17, 15, 15, 0, 0},       // Jazz
+    {-10, -11, 0, 22, 38, 40, 44, 22, -16, 6, 0, 0},    // Classical
+    {72, 43, 28, -5, -40, 5, 38, 61, 70, 70, 0, 0},     // Disco
+    {8, 12, 0, 0, 15, 30, 22, 10, 5, 5, 0, 0},          // Vocal
+    {120, 60, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0},           // Low Boost
+    {-180, -120, -60, 0, 0, 0, 0, 0, 0, 0, 0, 0},       // Low Cut
+    {0, 0, 0, 10, 30, 60, 60, 20, 0, 0, 0, 0},          // Middle Boost
+    {0, 0, 0, -30, -60, -120, -60, -30, 0, 0, 0, 0},    // Middle Cut
+    {0, 0, 0, 0, 0, 0, 20, 40, 80, 120, 0, 0},          // High Boost
+    {0, 0, 0, 0, 0, 0, -20, -40, -80, -120, 0, 0},      // High Cut
 };
 const unsigned kPresetNameIds[kPresetCount] = {4, 5, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16};
 
@@ -72,7 +72,10 @@ GraphicEqParams::GraphicEqParams()
         v.store(0);
 }
 
-GraphicEqParams::~GraphicEqParams() { DeleteCriticalSection(&m_lock); }
+GraphicEqParams::~GraphicEqParams()
+{
+    DeleteCriticalSection(&m_lock);
+}
 
 void GraphicEqParams::Set(int index, int value)
 {

@@ -16,10 +16,10 @@
 
 namespace geq {
 
-constexpr int kParamCount = 12;   // bands 1-10, master, mode
+constexpr int kParamCount = 12; // bands 1-10, master, mode
 constexpr int kMasterIndex = 10;
 constexpr int kModeIndex = 11;
-constexpr int kGainMin = -600;    // 0.1 dB
+constexpr int kGainMin = -600; // 0.1 dB
 constexpr int kGainMax = 200;
 constexpr int kPresetCount = 12;
 constexpr int kNotifySlots = 4;

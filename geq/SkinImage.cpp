@@ -13,7 +13,10 @@ ULONG_PTR g_gdiplusToken = 0;
 bool g_gdiplusOk = false;
 std::wstring g_modulePath; // empty: the module's own name
 
-std::wstring ModulePath() { return g_modulePath.empty() ? std::wstring(kSkinModuleName) + L".dll" : g_modulePath; }
+std::wstring ModulePath()
+{
+    return g_modulePath.empty() ? std::wstring(kSkinModuleName) + L".dll" : g_modulePath;
+}
 
 // The module is only a container of images: it is mapped as data, so a damaged or replaced
 // file is never run.
@@ -69,9 +72,15 @@ GdiplusUser::~GdiplusUser()
     }
 }
 
-bool GdiplusUser::Ok() const { return g_gdiplusOk; }
+bool GdiplusUser::Ok() const
+{
+    return g_gdiplusOk;
+}
 
-void SetSkinModulePath(const wchar_t* path) { g_modulePath = path ? path : L""; }
+void SetSkinModulePath(const wchar_t* path)
+{
+    g_modulePath = path ? path : L"";
+}
 
 bool SkinModuleAvailable()
 {
@@ -146,8 +155,8 @@ void DrawImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
     // fading into transparency there.
     Gdiplus::ImageAttributes edges;
     edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    g.DrawImage(image, Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top), 0, 0,
-                s.cx, s.cy, Gdiplus::UnitPixel, &edges);
+    g.DrawImage(image, Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top), 0, 0, s.cx,
+                s.cy, Gdiplus::UnitPixel, &edges);
 }
 
 } // namespace geq

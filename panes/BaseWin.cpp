@@ -12,8 +12,14 @@ CWnd* OpenEdit()
 }
 } // namespace
 
-void SetInPlaceEditHost(IInPlaceEditHost* host) { g_editHost = host; }
-IInPlaceEditHost* GetInPlaceEditHost() { return g_editHost; }
+void SetInPlaceEditHost(IInPlaceEditHost* host)
+{
+    g_editHost = host;
+}
+IInPlaceEditHost* GetInPlaceEditHost()
+{
+    return g_editHost;
+}
 
 BEGIN_MESSAGE_MAP(CBaseWin, CWnd)
     ON_WM_CONTEXTMENU()
@@ -30,7 +36,8 @@ CBaseWin::~CBaseWin()
 
 void CBaseWin::SetTip(TipWindow* tip)
 {
-    if (tip == m_tip) return;
+    if (tip == m_tip)
+        return;
     delete m_tip;
     m_tip = tip;
 }
@@ -42,21 +49,24 @@ CWnd* CBaseWin::GetParentWnd() const
 
 BOOL CBaseWin::OnNcCreate(LPCREATESTRUCTA cs)
 {
-    if (!CWnd::OnNcCreate(cs)) return FALSE;
+    if (!CWnd::OnNcCreate(cs))
+        return FALSE;
     m_parent = ::GetParent(m_hWnd);
     return TRUE;
 }
 
 BOOL CBaseWin::PreTranslateMessage(MSG* msg)
 {
-    if (m_tip) m_tip->RelayEvent(this, msg);
+    if (m_tip)
+        m_tip->RelayEvent(this, msg);
     return CWnd::PreTranslateMessage(msg);
 }
 
 void CBaseWin::LeaveInPlaceEdit()
 {
     CWnd* edit = OpenEdit();
-    if (!edit) return;
+    if (!edit)
+        return;
     if (edit->GetStyle() & ES_READONLY)
         g_editHost->EndInPlaceEdit();
     else if (m_parent)
@@ -74,7 +84,8 @@ void CBaseWin::OnContextMenu(CWnd*, CPoint point)
 {
     LeaveInPlaceEdit();
     HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(ContextMenuId()));
-    if (!menu) return;
+    if (!menu)
+        return;
     HMENU popup = ::GetSubMenu(menu, 0);
     if (popup) {
         if (point.x == -1 || point.y == -1) {
@@ -110,7 +121,8 @@ void CBaseWin::OnLButtonDown(UINT flags, CPoint point)
             LeaveInPlaceEdit();
         }
     }
-    if (m_parent && ::GetFocus() != m_parent) ::SetFocus(m_parent);
+    if (m_parent && ::GetFocus() != m_parent)
+        ::SetFocus(m_parent);
 }
 
 void CBaseWin::OnLButtonDblClk(UINT, CPoint)
@@ -121,5 +133,6 @@ void CBaseWin::OnLButtonDblClk(UINT, CPoint)
 void CBaseWin::OnRButtonUp(UINT flags, CPoint point)
 {
     // Only a plain right click opens the menu.
-    if ((flags & (MK_LBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL)) == 0) CWnd::OnRButtonUp(flags, point);
+    if ((flags & (MK_LBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL)) == 0)
+        CWnd::OnRButtonUp(flags, point);
 }

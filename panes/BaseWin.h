@@ -72,7 +72,7 @@ public:
     void LeaveInPlaceEdit();
 
 protected:
-    HWND m_parent = nullptr;   // the window, not an object: a parent without one stays valid
+    HWND m_parent = nullptr; // the window, not an object: a parent without one stays valid
     int m_state = 0;
     TipWindow* m_tip = nullptr;
 

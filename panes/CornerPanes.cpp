@@ -49,14 +49,20 @@ BEGIN_MESSAGE_MAP(CSkinCtrl, CBaseWin)
     ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
-ICornerPaneHost* CSkinCtrl::Host() const { return dynamic_cast<ICornerPaneHost*>(GetParentWnd()); }
+ICornerPaneHost* CSkinCtrl::Host() const
+{
+    return dynamic_cast<ICornerPaneHost*>(GetParentWnd());
+}
 
 void CSkinCtrl::OnPaint()
 {
-    CPaintDC paint(m_hWnd);   // validates; the derived panes paint
+    CPaintDC paint(m_hWnd); // validates; the derived panes paint
 }
 
-BOOL CSkinCtrl::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CSkinCtrl::OnEraseBkgnd(CDC*)
+{
+    return TRUE;
+}
 
 // ---- CGroupButtonPane -------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CGroupButtonPane, CSkinCtrl)
@@ -113,7 +119,10 @@ int CGroupButtonPane::HitTest(CPoint point)
     return button.PtInRect(point) ? 1 : 0;
 }
 
-void CGroupButtonPane::OnPaint() { PaintBuffered(this); }
+void CGroupButtonPane::OnPaint()
+{
+    PaintBuffered(this);
+}
 
 void CGroupButtonPane::OnLButtonDown(UINT flags, CPoint point)
 {
@@ -144,7 +153,7 @@ void CGroupButtonPane::OnMouseMove(UINT flags, CPoint point)
 void CGroupButtonPane::OnLButtonUp(UINT, CPoint point)
 {
     const bool wasPressed = m_pressed == 1;
-    m_pressed = 0;   // before the release: losing the capture must not count as a cancel
+    m_pressed = 0; // before the release: losing the capture must not count as a cancel
     ::ReleaseCapture();
     ICornerPaneHost* host = Host();
     if (wasPressed && host && HitTest(point) == 1) {
@@ -178,7 +187,10 @@ void CSkinPushButton::Render(CDC* dc, const RECT& client)
     EdgeLine(dc, r.right - 1, r.top, 1, r.Height(), kSkinColorPaneBack);
 }
 
-void CSkinPushButton::OnPaint() { PaintBuffered(this); }
+void CSkinPushButton::OnPaint()
+{
+    PaintBuffered(this);
+}
 
 void CSkinPushButton::OnLButtonUp(UINT, CPoint point)
 {
@@ -247,4 +259,7 @@ void CSkinStatic::Render(CDC* dc, const RECT& client)
     dc->FillSolidRect(CRect(r.left, r.top, r.right - 1, r.bottom - 1), SkinColorAt(kSkinColorShadow));
 }
 
-void CSkinStatic::OnPaint() { PaintBuffered(this); }
+void CSkinStatic::OnPaint()
+{
+    PaintBuffered(this);
+}

@@ -13,8 +13,8 @@
 class ICornerPaneHost {
 public:
     virtual bool IsTransportIdle() const = 0;
-    virtual int GetEditMode() const = 0;                // 0: no fade-handle or envelope mode
-    virtual int GetMultiIcon() const = 0;               // the document header's value
+    virtual int GetEditMode() const = 0;  // 0: no fade-handle or envelope mode
+    virtual int GetMultiIcon() const = 0; // the document header's value
     virtual bool IsGroupingEnabled() const = 0;
     virtual void EnableGrouping(bool enable) = 0;
     virtual void RepaintTrackHeader() = 0;

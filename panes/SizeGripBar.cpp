@@ -19,7 +19,7 @@ void SizeGripBar::Render(CDC* dc, const RECT& client)
     HWND frame = view ? ::GetParent(view) : nullptr;
     if (!frame || !::IsZoomed(frame)) {
         int side = client.bottom - client.top;
-        RECT grip = { client.right - side, client.top, client.right, client.bottom };
+        RECT grip = {client.right - side, client.top, client.right, client.bottom};
         ::DrawFrameControl(*dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
     }
     CPen pen(PS_SOLID, 1, ::GetSysColor(COLOR_3DHILIGHT));

@@ -41,7 +41,8 @@ BOOL AudioDeviceDialog::OnInitDialog()
     // The switch goes and everything below it moves up into its place.
     int distance = ChildRect(m_hWnd, IDC_AUDIO_PLACEHOLDER).top - ChildRect(m_hWnd, IDC_USE_ASIO).top;
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_USE_ASIO), SW_HIDE);
-    for (int id : { IDC_AUDIO_PLACEHOLDER, IDOK, IDCANCEL, IDHELP }) MoveUp(m_hWnd, id, distance);
+    for (int id : {IDC_AUDIO_PLACEHOLDER, IDOK, IDCANCEL, IDHELP})
+        MoveUp(m_hWnd, id, distance);
     RECT window{};
     GetWindowRect(&window);
     SetWindowPos(nullptr, 0, 0, window.right - window.left, window.bottom - window.top - distance,
@@ -49,7 +50,8 @@ BOOL AudioDeviceDialog::OnInitDialog()
     ShowPanel();
     // The first control of the panel, not the hidden switch, takes the focus.
     HWND first = ::GetNextDlgTabItem(m_hWnd, nullptr, FALSE);
-    if (first) ::SetFocus(first);
+    if (first)
+        ::SetFocus(first);
     return FALSE;
 }
 
@@ -58,7 +60,8 @@ void AudioDeviceDialog::ShowPanel()
     RECT place = ChildRect(m_hWnd, IDC_AUDIO_PLACEHOLDER);
     if (!m_wavePanel) {
         auto panel = std::make_unique<WaveDeviceSettingsPanel>(m_devices);
-        if (!panel->CreatePanel(this)) return;
+        if (!panel->CreatePanel(this))
+            return;
         m_wavePanel = std::move(panel);
     }
     ::SetWindowPos(m_wavePanel->m_hWnd, ::GetDlgItem(m_hWnd, IDC_USE_ASIO), place.left, place.top,
@@ -67,11 +70,15 @@ void AudioDeviceDialog::ShowPanel()
 
 void AudioDeviceDialog::OnOK()
 {
-    if (m_wavePanel && !m_wavePanel->SaveValues()) return;
+    if (m_wavePanel && !m_wavePanel->SaveValues())
+        return;
     EndDialog(IDOK);
 }
 
-void AudioDeviceDialog::OnCancel() { EndDialog(IDCANCEL); }
+void AudioDeviceDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
 
 void AudioDeviceDialog::OnHelp()
 {

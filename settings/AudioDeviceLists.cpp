@@ -12,11 +12,13 @@ std::vector<std::string> Names(MtOrdinal countOrdinal, MtOrdinal nameOrdinal, LO
     std::vector<std::string> names;
     auto count = MtEngine::ExportAs<CountFn>(countOrdinal);
     auto name = MtEngine::ExportAs<NameFn>(nameOrdinal);
-    if (!count || !name) return names;
+    if (!count || !name)
+        return names;
     LONG total = count(kind);
     for (LONG index = 0; index < total; ++index) {
         char buffer[1024] = "";
-        if (SUCCEEDED(name(kind, index, buffer, (LONG)sizeof buffer))) names.push_back(buffer);
+        if (SUCCEEDED(name(kind, index, buffer, (LONG)sizeof buffer)))
+            names.push_back(buffer);
     }
     return names;
 }

@@ -26,7 +26,8 @@ bool IsOldNt()
 {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
-    if (!::GetVersionExA(&version)) return false;
+    if (!::GetVersionExA(&version))
+        return false;
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion < 5;
 }
 
@@ -35,14 +36,15 @@ void FillDeviceCombo(HWND combo, const CString& first, const std::vector<std::st
 {
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)(const char*)first);
-    for (const std::string& name : names) ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)name.c_str());
+    for (const std::string& name : names)
+        ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)name.c_str());
     ::EnableWindow(combo, !names.empty());
     // The stored name is a prefix of the device's (names are cut where they are stored), searched
     // from item 1 round to item 0. An empty name is the mapper: a prefix search for "" would
     // pick the first device instead.
-    LRESULT found = stored.IsEmpty() ? CB_ERR
-                                     : ::SendMessageA(combo, CB_SELECTSTRING, 0, (LPARAM)(const char*)stored);
-    if (found == CB_ERR) ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    LRESULT found = stored.IsEmpty() ? CB_ERR : ::SendMessageA(combo, CB_SELECTSTRING, 0, (LPARAM)(const char*)stored);
+    if (found == CB_ERR)
+        ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
 }
 
 // Item 0 (the mapper) and no selection both mean "no particular device".
@@ -50,7 +52,8 @@ CString TakeDeviceName(HWND combo)
 {
     CString name;
     int index = (int)::SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    if (index <= 0) return name;
+    if (index <= 0)
+        return name;
     int length = (int)::SendMessageA(combo, CB_GETLBTEXTLEN, (WPARAM)index, 0);
     ::SendMessageA(combo, CB_GETLBTEXT, (WPARAM)index, (LPARAM)name.GetBuffer(length + 1));
     name.ReleaseBuffer();
@@ -120,11 +123,11 @@ BOOL WaveDeviceSettingsPanel::OnInitDialog()
     FillRecording();
     HideExtensibleControls();
     CString sixteenBit = ResourceText(IDS_SIXTEEN_BIT);
-    for (int id : { IDC_PLAYBACK_BITS, IDC_RECORDING_BITS }) {
+    for (int id : {IDC_PLAYBACK_BITS, IDC_RECORDING_BITS}) {
         SendDlgItemMessage(id, CB_ADDSTRING, 0, (LPARAM)(const char*)sixteenBit);
         SendDlgItemMessage(id, CB_SETCURSEL, 0, 0);
     }
-    return FALSE;   // the hosting dialog places the focus
+    return FALSE; // the hosting dialog places the focus
 }
 
 void WaveDeviceSettingsPanel::OnOK()
@@ -140,7 +143,7 @@ void WaveDeviceSettingsPanel::OnCancel()
 void WaveDeviceSettingsPanel::FillPlayback()
 {
     bool waveOut = m_mode == kWaveOut;
-    for (int id : { IDC_BUFFER_COUNT_LABEL, IDC_BUFFER_COUNT, IDC_BUFFER_COUNT_RANGE })
+    for (int id : {IDC_BUFFER_COUNT_LABEL, IDC_BUFFER_COUNT, IDC_BUFFER_COUNT_RANGE})
         ::ShowWindow(::GetDlgItem(m_hWnd, id), waveOut ? SW_SHOW : SW_HIDE);
     FillDeviceCombo(::GetDlgItem(m_hWnd, IDC_PLAYBACK_DEVICE),
                     ResourceText(waveOut ? IDS_WAVE_MAPPER_OUT : IDS_PRIMARY_SOUND_DRIVER),
@@ -181,7 +184,8 @@ BOOL WaveDeviceSettingsPanel::ExchangePlayback(BOOL take)
     } catch (const DataExchangeFailure&) {
         return FALSE;
     }
-    if (!take) return TRUE;
+    if (!take)
+        return TRUE;
     CString device = TakeDeviceName(::GetDlgItem(m_hWnd, IDC_PLAYBACK_DEVICE));
     if (waveOut) {
         m_waveOutDevice = device;
@@ -207,7 +211,8 @@ BOOL WaveDeviceSettingsPanel::ExchangeRecording(BOOL take)
     } catch (const DataExchangeFailure&) {
         return FALSE;
     }
-    if (!take) return TRUE;
+    if (!take)
+        return TRUE;
     m_waveInDevice = TakeDeviceName(::GetDlgItem(m_hWnd, IDC_RECORDING_DEVICE));
     m_waveInBuffer = buffer;
     m_waveInOffset = offset;
@@ -222,8 +227,8 @@ void WaveDeviceSettingsPanel::HideExtensibleControls()
     int playbackCut = ChildRect(m_hWnd, IDC_PLAYBACK_BITS).bottom - ChildRect(m_hWnd, IDC_BUFFER_COUNT).bottom;
     int recordingCut = ChildRect(m_hWnd, IDC_RECORDING_BITS).bottom - ChildRect(m_hWnd, IDC_RECORDING_OFFSET).bottom;
     int recordingTop = ChildRect(m_hWnd, IDC_RECORDING_GROUP).top;
-    for (int id : { IDC_PLAYBACK_EXTENSIBLE, IDC_RECORDING_EXTENSIBLE, IDC_PLAYBACK_BITS, IDC_RECORDING_BITS,
-                    IDC_PLAYBACK_BITS_LABEL, IDC_RECORDING_BITS_LABEL })
+    for (int id : {IDC_PLAYBACK_EXTENSIBLE, IDC_RECORDING_EXTENSIBLE, IDC_PLAYBACK_BITS, IDC_RECORDING_BITS,
+                   IDC_PLAYBACK_BITS_LABEL, IDC_RECORDING_BITS_LABEL})
         ::ShowWindow(::GetDlgItem(m_hWnd, id), SW_HIDE);
 
     ::SetWindowPos(::GetDlgItem(m_hWnd, IDC_PLAYBACK_GROUP), nullptr, 0, 0, playbackGroup.right - playbackGroup.left,
@@ -232,21 +237,30 @@ void WaveDeviceSettingsPanel::HideExtensibleControls()
         RECT rect{};
         ::GetWindowRect(child, &rect);
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-        if (rect.top < recordingTop) continue;
+        if (rect.top < recordingTop)
+            continue;
         int height = rect.bottom - rect.top;
-        if (::GetDlgCtrlID(child) == IDC_RECORDING_GROUP) height -= recordingCut;
+        if (::GetDlgCtrlID(child) == IDC_RECORDING_GROUP)
+            height -= recordingCut;
         ::SetWindowPos(child, nullptr, rect.left, rect.top - playbackCut, rect.right - rect.left, height,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
-void WaveDeviceSettingsPanel::OnWaveOutMode() { SwitchMode(kWaveOut); }
+void WaveDeviceSettingsPanel::OnWaveOutMode()
+{
+    SwitchMode(kWaveOut);
+}
 
-void WaveDeviceSettingsPanel::OnDirectSoundMode() { SwitchMode(kDirectSound); }
+void WaveDeviceSettingsPanel::OnDirectSoundMode()
+{
+    SwitchMode(kDirectSound);
+}
 
 void WaveDeviceSettingsPanel::SwitchMode(Mode mode)
 {
-    if (mode == m_mode) return;
+    if (mode == m_mode)
+        return;
     if (!ExchangePlayback(TRUE)) {
         ::CheckRadioButton(m_hWnd, IDC_WAVEOUT_MODE, IDC_DIRECTSOUND_MODE, IDC_WAVEOUT_MODE + m_mode);
         return;
@@ -257,7 +271,8 @@ void WaveDeviceSettingsPanel::SwitchMode(Mode mode)
 
 BOOL WaveDeviceSettingsPanel::SaveValues()
 {
-    if (!ExchangePlayback(TRUE) || !ExchangeRecording(TRUE)) return FALSE;
+    if (!ExchangePlayback(TRUE) || !ExchangeRecording(TRUE))
+        return FALSE;
     SetSettingInt(kSettingsSection, "DirectSoundUse", m_mode == kDirectSound ? 1 : 0);
     SetSettingString(kSettingsSection, "DirectSoundDevice", m_directSoundDevice);
     SetSettingInt(kSettingsSection, "DirectSoundBufferLength", SecondsToStored(m_directSoundBuffer, 1000));

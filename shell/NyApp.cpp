@@ -30,8 +30,8 @@ BOOL CNyApp::InitInstance()
 
     SetRegistryKey("Korvane");
     LoadStdProfileSettings(6);
-    AddDocTemplate(new CMultiDocTemplate(IDR_MULTITRACKDOC, RUNTIME_CLASS(CNyMultiTrackDoc),
-                                         RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CNyMultiTrackView)));
+    AddDocTemplate(new CMultiDocTemplate(IDR_MULTITRACKDOC, RUNTIME_CLASS(CNyMultiTrackDoc), RUNTIME_CLASS(CChildFrame),
+                                         RUNTIME_CLASS(CNyMultiTrackView)));
 
     // The frame deletes itself when its window goes, also when creating it fails.
     CMainFrame* frame = new CMainFrame;
@@ -96,7 +96,10 @@ BOOL CNyApp::IsInPlaceEditActive(int* controlId)
     return m_inPlaceEdit != nullptr;
 }
 
-CWnd* CNyApp::GetInPlaceEdit() { return m_inPlaceEdit.get(); }
+CWnd* CNyApp::GetInPlaceEdit()
+{
+    return m_inPlaceEdit.get();
+}
 
 void CNyApp::EndInPlaceEdit()
 {

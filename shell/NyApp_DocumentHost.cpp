@@ -47,7 +47,10 @@ DocumentSettings& CNyApp::DefaultSettings()
 }
 
 // The main frame keeps the device mode; until it switches to an ASIO driver, none is in use.
-BOOL CNyApp::IsAsioInUse() { return FALSE; }
+BOOL CNyApp::IsAsioInUse()
+{
+    return FALSE;
+}
 
 void CNyApp::ShowErrorText(HRESULT code)
 {
@@ -55,14 +58,32 @@ void CNyApp::ShowErrorText(HRESULT code)
     AfxMessageBox(lookup.GetText(code), MB_OK);
 }
 
-void CNyApp::ShowErrorBox(HRESULT code, UINT style) { ShowErrorBox(code, nullptr, nullptr, style); }
+void CNyApp::ShowErrorBox(HRESULT code, UINT style)
+{
+    ShowErrorBox(code, nullptr, nullptr, style);
+}
 
-COLORREF CNyApp::SkinColorAt(int index) { return ::SkinColorAt(index); }
+COLORREF CNyApp::SkinColorAt(int index)
+{
+    return ::SkinColorAt(index);
+}
 
-BOOL CNyApp::IsTransportBusy() { return FALSE; }
-BOOL CNyApp::IsRecordWhilePlaying() { return FALSE; }
-HRESULT CNyApp::SetupMonitoring() { return S_OK; }
-HRESULT CNyApp::StopTransport() { return S_OK; }
+BOOL CNyApp::IsTransportBusy()
+{
+    return FALSE;
+}
+BOOL CNyApp::IsRecordWhilePlaying()
+{
+    return FALSE;
+}
+HRESULT CNyApp::SetupMonitoring()
+{
+    return S_OK;
+}
+HRESULT CNyApp::StopTransport()
+{
+    return S_OK;
+}
 void CNyApp::RefreshController() {}
 void CNyApp::RefreshMixer(BOOL) {}
 void CNyApp::UpdateMasterVolume() {}

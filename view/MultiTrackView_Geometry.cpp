@@ -202,7 +202,10 @@ double CNyMultiTrackView::SampleToPixel(int64_t samples)
     return static_cast<double>(samples) / GetSamplesPerPixel(0);
 }
 
-int64_t CNyMultiTrackView::PixelToSample(double pixels) { return static_cast<int64_t>(GetSamplesPerPixel(0) * pixels); }
+int64_t CNyMultiTrackView::PixelToSample(double pixels)
+{
+    return static_cast<int64_t>(GetSamplesPerPixel(0) * pixels);
+}
 
 int64_t CNyMultiTrackView::XToSample(int x)
 {

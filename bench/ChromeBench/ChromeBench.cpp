@@ -13,14 +13,18 @@ namespace {
 
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
-    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
     return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
 template <typename F>
 void Time(const char* what, int runs, F&& once)
 {
-    once();   // warm up
+    once(); // warm up
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         LARGE_INTEGER a, b;
@@ -44,7 +48,8 @@ void WriteStandIns(const skintest::SkinFolder& skin)
     auto arrow = [&](const char* name) {
         skintest::SaveImage(skin.Path(name) + ".bmp", 64, 16, [](int x, int y) { return RGB(60 + x, 70 + y, 80); });
     };
-    for (const char* name : {"scrl_left_btn", "scrl_right_btn", "scrl_up_btn", "scrl_down_btn"}) arrow(name);
+    for (const char* name : {"scrl_left_btn", "scrl_right_btn", "scrl_up_btn", "scrl_down_btn"})
+        arrow(name);
     for (const char* name : {"scrl_nob_rlleft", "scrl_nob_rlright"})
         skintest::SaveImage(skin.Path(name) + ".bmp", 4, 16, [](int x, int y) { return RGB(120 + x, 130 + y, 140); });
     skintest::SaveSolid(skin.Path("scrl_nob_rlcenter") + ".bmp", 8, 16, RGB(130, 130, 140));
@@ -67,7 +72,7 @@ int main()
     CSkinImageTable table;
     CString missing;
     std::string caption = std::string(GetImagesFolder()) + "frame";
-    skintest::SkinFolder standIns;   // only filled when the build's images are missing
+    skintest::SkinFolder standIns; // only filled when the build's images are missing
     bool real = table.LoadFrom(GetImagesFolder(), &missing) && !SkinImage::FindFile(caption.c_str()).IsEmpty();
     if (!real) {
         WriteStandIns(standIns);
@@ -83,7 +88,8 @@ int main()
     auto* frame = new CNyMiniFrame;
     frame->Create(nullptr, "Mixer", WS_POPUP | WS_THICKFRAME, CRect(50, 50, 450, 350));
     frame->InitCaption(kCaptionFlagClose | kCaptionFlagMinimize | kCaptionFlagRollUp);
-    frame->GetCaptionHelper()->InitFromPath(caption.c_str(), kCaptionFlagClose | kCaptionFlagMinimize | kCaptionFlagRollUp);
+    frame->GetCaptionHelper()->InitFromPath(caption.c_str(),
+                                            kCaptionFlagClose | kCaptionFlagMinimize | kCaptionFlagRollUp);
     frame->SetWindowPos(nullptr, 50, 50, 400, 300, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
     Time("mini frame 400 x 300, non-client repaint", 500, [&] { frame->SendMessage(WM_NCPAINT, 1, 0); });
     // While the frame is being sized every repaint is at a new size: the frame pieces are drawn again.

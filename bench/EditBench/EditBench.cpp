@@ -180,10 +180,12 @@ ComRef<IEditCommand> RandomEdit(CNyMultiTrackDoc* doc, std::mt19937& random, std
     }
     case 1:
         *kind = "offsettrack";
-        return count ? Make<OffsetTrackCommand>("Offset", d, track(), int64_t(pick(kRate * 10))) : ComRef<IEditCommand>();
+        return count ? Make<OffsetTrackCommand>("Offset", d, track(), int64_t(pick(kRate * 10)))
+                     : ComRef<IEditCommand>();
     case 2:
         *kind = "copytrack";
-        return count && count < 12 ? Make<CopyTrackCommand>("Copy", d, track(), int(pick(count + 1))) : ComRef<IEditCommand>();
+        return count && count < 12 ? Make<CopyTrackCommand>("Copy", d, track(), int(pick(count + 1)))
+                                   : ComRef<IEditCommand>();
     case 3:
         *kind = "movetrack";
         return count > 1 ? Make<MoveTrackCommand>("Move", d, track(), int(pick(count + 1))) : ComRef<IEditCommand>();
@@ -199,7 +201,8 @@ ComRef<IEditCommand> RandomEdit(CNyMultiTrackDoc* doc, std::mt19937& random, std
         return Make<RemoveTrackCommand>("Remove", d);
     case 6:
         *kind = "changemastervolume";
-        return Make<ChangeMasterVolumeCommand>("Master Volume", d, int32_t(2500 * (1 + pick(4))), doc->GetMasterVolume());
+        return Make<ChangeMasterVolumeCommand>("Master Volume", d, int32_t(2500 * (1 + pick(4))),
+                                               doc->GetMasterVolume());
     case 7: {
         *kind = "changeproperty";
         if (!count)
@@ -225,7 +228,8 @@ ComRef<IEditCommand> RandomEdit(CNyMultiTrackDoc* doc, std::mt19937& random, std
     case 10:
         *kind = "resample";
         return count && allowed("resample")
-                   ? Make<ResampleCommand>("Sample Type", d, kBits, doc->GetSamplesPerSec() == kRate ? DWORD(44100) : kRate)
+                   ? Make<ResampleCommand>("Sample Type", d, kBits,
+                                           doc->GetSamplesPerSec() == kRate ? DWORD(44100) : kRate)
                    : ComRef<IEditCommand>();
     case 11:
         *kind = "refreshpeak";
@@ -263,11 +267,10 @@ ComRef<IEditCommand> RandomEdit(CNyMultiTrackDoc* doc, std::mt19937& random, std
         SampleRange range;
         std::vector<FadeEntry> entries = PlanFadeInOut(d, pick(2) ? kIdFadeIn : kIdFadeOut, &range);
         ComRef<IEditCommand> group = Make<FadeInOutsCommand>("Fade In/Out", d);
-        HRESULT hr = WriteFadePreview(d, QueryCom<ICommandList>(group.Get()).Get(), entries, kIdShapeSine,
-                                      [](CommandDocument* c, int i) {
-                                          return static_cast<IEditCommand*>(
-                                              ComObject<IEditCommand>::Create<FadeInOutCommand>(nullptr, c, i));
-                                      });
+        HRESULT hr = WriteFadePreview(
+            d, QueryCom<ICommandList>(group.Get()).Get(), entries, kIdShapeSine, [](CommandDocument* c, int i) {
+                return static_cast<IEditCommand*>(ComObject<IEditCommand>::Create<FadeInOutCommand>(nullptr, c, i));
+            });
         return SUCCEEDED(hr) ? group : ComRef<IEditCommand>();
     }
     case 14:
@@ -332,12 +335,10 @@ Run RunEdits(IUnknown* item, int seconds, int edits, unsigned seed, const std::s
             run.journalBytes = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     }
     auto start = std::chrono::steady_clock::now();
-    while (doc->GetHistory()->Undo() == S_OK) {
-    }
+    while (doc->GetHistory()->Undo() == S_OK) {}
     run.undoAll = Ms(start) / 1000.0;
     start = std::chrono::steady_clock::now();
-    while (doc->GetHistory()->Redo() == S_OK) {
-    }
+    while (doc->GetHistory()->Redo() == S_OK) {}
     run.redoAll = Ms(start) / 1000.0;
     if (journalPath)
         journal->Close();

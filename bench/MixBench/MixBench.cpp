@@ -144,8 +144,8 @@ double EditMicroseconds(IMtTrackSet* set, const std::string& folder, double minu
         IMtClip* copy = nullptr;
         IMtClip* backward = nullptr;
         IMtClip* forward = nullptr;
-        Check(track->CopyToEnd(&backward, 0), "CopyToEnd");            // undo state
-        Check(track->CopyRange(&copy, middle, span), "CopyRange");      // cut = copy + delete
+        Check(track->CopyToEnd(&backward, 0), "CopyToEnd");        // undo state
+        Check(track->CopyRange(&copy, middle, span), "CopyRange"); // cut = copy + delete
         Check(track->DeleteRange(middle, span), "DeleteRange");
         Check(track->InsertClip(copy, middle / 2, 0, 0), "InsertClip"); // paste
         Check(track->SwapContent(backward, &forward), "SwapContent");   // undo
@@ -233,7 +233,7 @@ int main(int argc, char** argv)
     std::vector<IMtTrack*> tracks;
     IMtTrackSet* set = BuildMixSet(folder, frames, &tracks);
     double checksum = 0;
-    MixSeconds(set, std::min<LONGLONG>(frames, 10 * kRate), &checksum);  // warm up
+    MixSeconds(set, std::min<LONGLONG>(frames, 10 * kRate), &checksum); // warm up
     double best = 1e30;
     for (int run = 0; run < 3; ++run)
         best = std::min(best, MixSeconds(set, frames, &checksum));

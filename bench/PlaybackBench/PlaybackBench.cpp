@@ -69,7 +69,8 @@ void WriteTracks(const std::string& folder, LONGLONG frames)
             for (LONGLONG i = 0; i < n; ++i)
                 for (int c = 0; c < 2; ++c)
                     pcm[size_t(i * 2 + c)] = static_cast<int16_t>(
-                        std::lround(3000.0 * std::sin(2 * 3.14159265358979 * (110.0 * (t + 1) + 55.0 * c) * double(first + i) / kRate)));
+                        std::lround(3000.0 * std::sin(2 * 3.14159265358979 * (110.0 * (t + 1) + 55.0 * c) *
+                                                      double(first + i) / kRate)));
             std::fwrite(pcm.data(), 4, size_t(n), raw);
             std::fwrite(pcm.data(), 4, size_t(n), wav);
         }
@@ -256,8 +257,8 @@ int DeviceBench(const std::string& folder, double seconds)
     Check(transport->Stop(), "Stop");
     std::printf("record while playing %d tracks into 2 takes through the sound server, %.0f s:\n", kTracks, seconds);
     std::printf("  Start(1) %.1f ms (devices open); input flowing after %.0f ms\n", opened * 1000, inputFlowing * 1000);
-    std::printf("  release to moving position %.1f ms; release to sound at the sink's monitor %.1f ms\n",
-                moving * 1000, first < 0 ? -1.0 : double(first) * 1000 / kRate);
+    std::printf("  release to moving position %.1f ms; release to sound at the sink's monitor %.1f ms\n", moving * 1000,
+                first < 0 ? -1.0 : double(first) * 1000 / kRate);
     std::printf("  underruns %ld (output buffering %ld ms); %.1f MB recorded\n", long(underruns), long(bufferMs),
                 double(bytes) / 1e6);
     status->Release();

@@ -122,8 +122,14 @@ Quality Measure(const std::string& dir, const std::string& peer)
     return q;
 }
 
-uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t Le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t Le32(const unsigned char* p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t Le16(const unsigned char* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
 
 // An open WAV file positioned at its sample data.
 struct WavIn {
@@ -279,8 +285,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "missing test files in %s\n", argv[2]);
             return 1;
         }
-        std::printf("%-12s passband ripple %.4f dB (to 0.9 x Nyquist), stopband rejection %.1f dB\n", "ours:",
-                    ours.rippleDb, ours.rejectionDb);
+        std::printf("%-12s passband ripple %.4f dB (to 0.9 x Nyquist), stopband rejection %.1f dB\n",
+                    "ours:", ours.rippleDb, ours.rejectionDb);
         for (int i = 3; i < argc; ++i) {
             Quality peer = Measure(argv[2], argv[i]);
             std::string name = std::string(argv[i]) + ":";

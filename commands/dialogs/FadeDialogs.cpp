@@ -16,7 +16,7 @@ constexpr UINT kIdsFadeInOut = 21032;
 } // namespace
 
 BEGIN_MESSAGE_MAP(FadeDialogBase, CDialog)
-ON_WM_PAINT()
+    ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 std::vector<std::pair<UINT, int>> FadeDialogBase::ButtonImages() const
@@ -105,9 +105,9 @@ void FadeDialogBase::OnCancel()
 }
 
 BEGIN_MESSAGE_MAP(CrossfadeDialog, FadeDialogBase)
-ON_BN_CLICKED(kIdShapeSine, OnSine)
-ON_BN_CLICKED(kIdShapeLinear, OnLinear)
-ON_BN_CLICKED(kIdHelp, OnHelp)
+    ON_BN_CLICKED(kIdShapeSine, OnSine)
+    ON_BN_CLICKED(kIdShapeLinear, OnLinear)
+    ON_BN_CLICKED(kIdHelp, OnHelp)
 END_MESSAGE_MAP()
 
 BOOL CrossfadeDialog::OnInitDialog()
@@ -132,14 +132,17 @@ IEditCommand* CrossfadeDialog::MakeChild(CommandDocument* document, int track)
     return ComObject<IEditCommand>::Create<CrossfadeCommand>(nullptr, document, track);
 }
 
-void CrossfadeDialog::OnHelp() { HelpLauncher().ShowTopic(605, 0); }
+void CrossfadeDialog::OnHelp()
+{
+    HelpLauncher().ShowTopic(605, 0);
+}
 
 BEGIN_MESSAGE_MAP(FadeInOutDialog, FadeDialogBase)
-ON_BN_CLICKED(kIdFadeIn, OnFadeIn)
-ON_BN_CLICKED(kIdFadeOut, OnFadeOut)
-ON_BN_CLICKED(kIdShapeSine, OnSine)
-ON_BN_CLICKED(kIdShapeLinear, OnLinear)
-ON_BN_CLICKED(kIdHelp, OnHelp)
+    ON_BN_CLICKED(kIdFadeIn, OnFadeIn)
+    ON_BN_CLICKED(kIdFadeOut, OnFadeOut)
+    ON_BN_CLICKED(kIdShapeSine, OnSine)
+    ON_BN_CLICKED(kIdShapeLinear, OnLinear)
+    ON_BN_CLICKED(kIdHelp, OnHelp)
 END_MESSAGE_MAP()
 
 BOOL FadeInOutDialog::OnInitDialog()
@@ -169,7 +172,8 @@ IEditCommand* FadeInOutDialog::MakeChild(CommandDocument* document, int track)
 
 std::vector<std::pair<UINT, int>> FadeInOutDialog::ButtonImages() const
 {
-    return {{kIdShapeSine, kSkinLine1}, {kIdShapeLinear, kSkinLine2}, {kIdFadeIn, kSkinFadeIn}, {kIdFadeOut, kSkinFadeOut}};
+    return {
+        {kIdShapeSine, kSkinLine1}, {kIdShapeLinear, kSkinLine2}, {kIdFadeIn, kSkinFadeIn}, {kIdFadeOut, kSkinFadeOut}};
 }
 
 void FadeInOutDialog::OnFadeIn()
@@ -184,4 +188,7 @@ void FadeInOutDialog::OnFadeOut()
     ApplyFade();
 }
 
-void FadeInOutDialog::OnHelp() { HelpLauncher().ShowTopic(604, 0); }
+void FadeInOutDialog::OnHelp()
+{
+    HelpLauncher().ShowTopic(604, 0);
+}

@@ -180,8 +180,7 @@ HRESULT ConvertItemRun(IMtTrackSet* ids, const ListItems::Entry* first, const Li
 
 } // namespace
 
-HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progress, DWORD fourth,
-                         IMtItemList* receiver)
+HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progress, DWORD fourth, IMtItemList* receiver)
 {
     if (!items)
         return E_POINTER;

@@ -34,7 +34,10 @@ LONG ProgressPercent(LONGLONG position, LONGLONG duration)
     return p >= 100.0 ? 100 : LONG(p);
 }
 
-FormatConverter::~FormatConverter() { ReleaseAll(); }
+FormatConverter::~FormatConverter()
+{
+    ReleaseAll();
+}
 
 void FormatConverter::ReleaseAll()
 {
@@ -57,8 +60,8 @@ HRESULT FormatConverter::Build()
 {
     ReleaseAll();
     try {
-        ThrowNy(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph,
-                                 m_graph.OutVoid()));
+        ThrowNy(
+            CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph, m_graph.OutVoid()));
         ThrowNy(CreateModuleObject("KsDShowSrc.dll", CLSID_KsDShowSrc, IID_IBaseFilter, m_source.OutVoid()));
         ThrowNy(m_graph->AddFilter(m_source.Get(), nullptr));
         ThrowNy(CreateAttributeFilter());

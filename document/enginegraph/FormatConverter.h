@@ -24,11 +24,11 @@ constexpr UINT kResamplingTitleId = 20347;
 LONG ProgressPercent(LONGLONG position, LONGLONG duration);
 
 struct ProgressRecord {
-    LONG value;       // percent done, 0..100
-    char text[320];   // the operation's title
-    LONG cancel;      // 0 when sent; the receiver sets it to stop
-    LONG flags;       // bit 0 hides the Cancel button (0 here)
-    LONG closeValue;  // for codes 4 to 6 (0 here)
+    LONG value;      // percent done, 0..100
+    char text[320];  // the operation's title
+    LONG cancel;     // 0 when sent; the receiver sets it to stop
+    LONG flags;      // bit 0 hides the Cancel button (0 here)
+    LONG closeValue; // for codes 4 to 6 (0 here)
 };
 static_assert(sizeof(ProgressRecord) == 336, "the progress record is 336 bytes");
 
@@ -84,5 +84,4 @@ HRESULT ConvertFileFormat(FormatConverter& converter, IMtTrackSet* engine, DWORD
 // converts the set as ConvertFileFormat does; items of different rates go to sets of their
 // own (one per run of one rate), so that each is converted from its own rate. The receiver
 // gets the files in the list's order.
-HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progress, DWORD fourth,
-                         IMtItemList* receiver);
+HRESULT ConvertTrackFile(IMtItemList* items, DWORD rate, WORD bits, HWND progress, DWORD fourth, IMtItemList* receiver);

@@ -63,12 +63,24 @@ template <class T>
 void DealTyped(const BYTE* in, size_t frames, WORD channels, BYTE* const* out)
 {
     switch (channels) {
-    case 1: std::memcpy(out[0], in, frames * sizeof(T)); break;
-    case 2: DealFixed<T, 2>(in, frames, out); break;
-    case 3: DealFixed<T, 3>(in, frames, out); break;
-    case 4: DealFixed<T, 4>(in, frames, out); break;
-    case 5: DealFixed<T, 5>(in, frames, out); break;
-    default: DealFixed<T, 6>(in, frames, out); break;
+    case 1:
+        std::memcpy(out[0], in, frames * sizeof(T));
+        break;
+    case 2:
+        DealFixed<T, 2>(in, frames, out);
+        break;
+    case 3:
+        DealFixed<T, 3>(in, frames, out);
+        break;
+    case 4:
+        DealFixed<T, 4>(in, frames, out);
+        break;
+    case 5:
+        DealFixed<T, 5>(in, frames, out);
+        break;
+    default:
+        DealFixed<T, 6>(in, frames, out);
+        break;
     }
 }
 
@@ -76,10 +88,18 @@ void DealTyped(const BYTE* in, size_t frames, WORD channels, BYTE* const* out)
 void Deal(const BYTE* in, size_t frames, WORD channels, UINT width, BYTE* const* out)
 {
     switch (width) {
-    case 1: DealTyped<uint8_t>(in, frames, channels, out); break;
-    case 2: DealTyped<uint16_t>(in, frames, channels, out); break;
-    case 4: DealTyped<uint32_t>(in, frames, channels, out); break;
-    default: DealTyped<uint64_t>(in, frames, channels, out); break;
+    case 1:
+        DealTyped<uint8_t>(in, frames, channels, out);
+        break;
+    case 2:
+        DealTyped<uint16_t>(in, frames, channels, out);
+        break;
+    case 4:
+        DealTyped<uint32_t>(in, frames, channels, out);
+        break;
+    default:
+        DealTyped<uint64_t>(in, frames, channels, out);
+        break;
     }
 }
 
@@ -223,8 +243,14 @@ void CChannelSplitter::WriteAll(HANDLE file, const void* data, DWORD bytes)
         throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
 }
 
-int CChannelSplitter::CreateChannelFiles(WORD channels) { return CreateFiles(m_samples, channels); }
-int CChannelSplitter::CreatePeakFiles(WORD channels) { return CreateFiles(m_peaks, channels); }
+int CChannelSplitter::CreateChannelFiles(WORD channels)
+{
+    return CreateFiles(m_samples, channels);
+}
+int CChannelSplitter::CreatePeakFiles(WORD channels)
+{
+    return CreateFiles(m_peaks, channels);
+}
 
 const char* CChannelSplitter::GetChannelFileName(WORD channel) const
 {
@@ -236,10 +262,22 @@ const char* CChannelSplitter::GetPeakFileName(WORD channel) const
     return channel < kMaxChannels ? m_peaks[channel].fileName : "";
 }
 
-void CChannelSplitter::CloseChannelFiles() { CloseFiles(m_samples); }
-void CChannelSplitter::ClosePeakFiles() { CloseFiles(m_peaks); }
-void CChannelSplitter::DeleteChannelFiles() { DeleteFiles(m_samples); }
-void CChannelSplitter::DeletePeakFiles() { DeleteFiles(m_peaks); }
+void CChannelSplitter::CloseChannelFiles()
+{
+    CloseFiles(m_samples);
+}
+void CChannelSplitter::ClosePeakFiles()
+{
+    CloseFiles(m_peaks);
+}
+void CChannelSplitter::DeleteChannelFiles()
+{
+    DeleteFiles(m_samples);
+}
+void CChannelSplitter::DeletePeakFiles()
+{
+    DeleteFiles(m_peaks);
+}
 
 HRESULT CChannelSplitter::SplitWithProgress(IMtItem* stream, WORD bits, DWORD rate, WORD channels, LONGLONG length)
 {
@@ -256,7 +294,8 @@ HRESULT CChannelSplitter::SplitWithProgress(IMtItem* stream, WORD bits, DWORD ra
         WorkBlock read(blockBytes);
         BYTE* out[kMaxChannels] = {};
         for (WORD c = 0; c < channels; ++c) {
-            m_samples[c].buffer = static_cast<BYTE*>(GlobalAllocLock(GMEM_MOVEABLE | GMEM_ZEROINIT, SIZE_T(width) * rate));
+            m_samples[c].buffer =
+                static_cast<BYTE*>(GlobalAllocLock(GMEM_MOVEABLE | GMEM_ZEROINIT, SIZE_T(width) * rate));
             if (!m_samples[c].buffer)
                 throw CKvSSException(E_OUTOFMEMORY);
             out[c] = m_samples[c].buffer;

@@ -52,8 +52,7 @@ public:
     HRESULT SplitWithProgress(IMtItem* stream, WORD bits, DWORD rate, WORD channels, LONGLONG length);
     // One file of interleaved samples; 20- and 24-bit storage is written as integers in 3-byte
     // containers, every other depth as the stream gives it. Returns and fails as above.
-    HRESULT CopyInterleavedWithProgress(IMtItem* stream, WORD storedBits, DWORD rate, WORD channels,
-                                        LONGLONG length);
+    HRESULT CopyInterleavedWithProgress(IMtItem* stream, WORD storedBits, DWORD rate, WORD channels, LONGLONG length);
     // One peak file per channel / one interleaved peak file, no progress. Failures are thrown
     // as CKvSSException and leave the peak files for the caller to delete.
     void SplitBlocks(IMtPeakReader* stream, WORD channels);

@@ -11,21 +11,21 @@ constexpr int32_t kLabelCue = 1;
 constexpr int32_t kLabelSection = 2;
 constexpr int32_t kLabelOther = 3;
 constexpr int32_t kLabelLoop = 4;
-constexpr int32_t kLabelHidden = 0x100;  // kept out of the range searches and the marker list
+constexpr int32_t kLabelHidden = 0x100; // kept out of the range searches and the marker list
 
 // String ids of the default names.
-constexpr UINT kIdsCueName = 20219;      // "CUE-%04d"
-constexpr UINT kIdsSectionName = 20220;  // "SECTION-%04d"
-constexpr UINT kIdsTrackName = 20221;    // "Track%d"
-constexpr UINT kIdsLoopName = 20222;     // "LOOP"
+constexpr UINT kIdsCueName = 20219;     // "CUE-%04d"
+constexpr UINT kIdsSectionName = 20220; // "SECTION-%04d"
+constexpr UINT kIdsTrackName = 20221;   // "Track%d"
+constexpr UINT kIdsLoopName = 20222;    // "LOOP"
 
 #pragma pack(push, 4)
 struct LabelRecord {
-    int32_t id;        // n > 0: place n; negative: removed; 0: not in the table
-    int32_t kind;      // kLabel* in the low byte, kLabelHidden
-    int32_t trackId;   // engine track id; -1 = all tracks
+    int32_t id;      // n > 0: place n; negative: removed; 0: not in the table
+    int32_t kind;    // kLabel* in the low byte, kLabelHidden
+    int32_t trackId; // engine track id; -1 = all tracks
     int64_t start;
-    int64_t end;       // equal to start for a point mark
+    int64_t end; // equal to start for a point mark
     char name[256];
 };
 #pragma pack(pop)

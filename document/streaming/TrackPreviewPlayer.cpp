@@ -38,7 +38,10 @@ private:
 
 } // namespace
 
-TrackPreviewPlayer::TrackPreviewPlayer() { InitializeCriticalSection(&m_lock); }
+TrackPreviewPlayer::TrackPreviewPlayer()
+{
+    InitializeCriticalSection(&m_lock);
+}
 
 TrackPreviewPlayer::~TrackPreviewPlayer()
 {

@@ -34,7 +34,10 @@ struct Held {
 
 } // namespace
 
-TrackRenderGraph::~TrackRenderGraph() { ReleaseAll(); }
+TrackRenderGraph::~TrackRenderGraph()
+{
+    ReleaseAll();
+}
 
 void TrackRenderGraph::ReleaseAll()
 {
@@ -57,7 +60,8 @@ HRESULT TrackRenderGraph::Build(IUnknown* trackSet)
             throw CKvSSException(E_POINTER);
         ThrowIfFailed(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                        reinterpret_cast<void**>(&graph)));
-        ThrowIfFailed(CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reinterpret_cast<void**>(&reader)));
+        ThrowIfFailed(
+            CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reinterpret_cast<void**>(&reader)));
         ThrowIfFailed(graph->AddFilter(reader, nullptr));
         {
             Held<ITracksReaderSetup> setup;
@@ -70,7 +74,8 @@ HRESULT TrackRenderGraph::Build(IUnknown* trackSet)
             setup->SetSwitch9(0);
             setup->SetSwitch18(0);
         }
-        ThrowIfFailed(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, reinterpret_cast<void**>(&writer)));
+        ThrowIfFailed(
+            CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, reinterpret_cast<void**>(&writer)));
         ThrowIfFailed(graph->AddFilter(writer, nullptr));
         Held<IPin> out, in;
         ThrowIfFailed(FindPinByDirection(reader, PINDIR_OUTPUT, reinterpret_cast<IPin**>(out.Out())));

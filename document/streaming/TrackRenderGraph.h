@@ -39,7 +39,7 @@ struct TrackRenderGraph {
     IMediaSeeking* seeking = nullptr; // of the writer
     IMediaEvent* events = nullptr;
     IMediaControl* control = nullptr;
-    LONGLONG duration = 0;            // in 100-ns units
+    LONGLONG duration = 0; // in 100-ns units
 
 private:
     void ReleaseAll();

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr UINT kIdsDialogFace = 20216;   // face of fonts 0 and 1
+constexpr UINT kIdsDialogFace = 20216; // face of fonts 0 and 1
 constexpr const char* kDialogFace = "MS Sans Serif";
 
 struct FontRow {
@@ -12,9 +12,11 @@ struct FontRow {
     int weight;
     BYTE charSet;
     BYTE pitchAndFamily;
-    const char* face;   // null: the dialog face of the string table; "" lets the mapper choose
+    const char* face; // null: the dialog face of the string table; "" lets the mapper choose
 };
 
+// One font a line.
+// clang-format off
 const FontRow kFonts[FontSet::kFontCount] = {
     {12, FW_NORMAL, DEFAULT_CHARSET, 0x30, nullptr},
     {12, FW_BOLD, DEFAULT_CHARSET, 0x30, nullptr},
@@ -26,6 +28,7 @@ const FontRow kFonts[FontSet::kFontCount] = {
     {10, FW_NORMAL, DEFAULT_CHARSET, 0x01, ""},
     {14, FW_BOLD, DEFAULT_CHARSET, 0x31, "Arial"},
 };
+// clang-format on
 
 CFont g_fonts[FontSet::kFontCount];
 
@@ -68,12 +71,18 @@ void FontSet::SetImage(int imageId, int glyphWidth, int glyphHeight, int glyphCo
 int FontSet::GlyphIndex(char ch)
 {
     switch (ch) {
-    case ':': return 10;
-    case '.': return 11;
-    case ' ': return 12;
-    case ';': return 13;
-    case '-': return 14;
-    default: return ch - '0';
+    case ':':
+        return 10;
+    case '.':
+        return 11;
+    case ' ':
+        return 12;
+    case ';':
+        return 13;
+    case '-':
+        return 14;
+    default:
+        return ch - '0';
     }
 }
 

@@ -1,6 +1,9 @@
 #include "MemoryDC.h"
 
-MemoryDC::~MemoryDC() { Release(); }
+MemoryDC::~MemoryDC()
+{
+    Release();
+}
 
 void MemoryDC::Release()
 {

@@ -53,9 +53,15 @@ GdiplusSession::~GdiplusSession()
     }
 }
 
-bool GdiplusSession::Ok() const { return g_gdiplusOk; }
+bool GdiplusSession::Ok() const
+{
+    return g_gdiplusOk;
+}
 
-SkinImage::SkinImage(const char* nameWithoutExtension) { LoadFile(nameWithoutExtension); }
+SkinImage::SkinImage(const char* nameWithoutExtension)
+{
+    LoadFile(nameWithoutExtension);
+}
 
 SkinImage::~SkinImage() = default;
 

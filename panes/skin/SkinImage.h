@@ -49,7 +49,9 @@ public:
     // The piece of the rectangle's size starting at (sourceX, sourceY), copied unscaled.
     void DrawPart(CDC* dc, int left, int top, int right, int bottom, int sourceX, int sourceY) const;
     void DrawPart(CDC* dc, const RECT& dst, int sourceX, int sourceY) const
-    { DrawPart(dc, dst.left, dst.top, dst.right, dst.bottom, sourceX, sourceY); }
+    {
+        DrawPart(dc, dst.left, dst.top, dst.right, dst.bottom, sourceX, sourceY);
+    }
     // The same with the target given by origin and size.
     void DrawPiece(CDC* dc, int x, int y, int sourceX, int sourceY, int width, int height) const;
     // The whole image scaled into the rectangle.

@@ -16,33 +16,122 @@ struct ImageRecord {
 // In load order, which only decides the first missing file reported. Id 76 loads the same file
 // as 74 into a slot of its own.
 const ImageRecord kImageRecords[kSkinImageCount] = {
-    {0, "group_btn"}, {1, "ZoomI16"}, {2, "ZoomO16"}, {3, "mark_q"}, {4, "mark_s"}, {5, "mark_e"},
-    {6, "loop_s"}, {7, "loop_e"}, {8, "track_mute_btn"}, {9, "track_solo_btn"}, {10, "track_rec_btn"},
-    {11, "track_bg"}, {12, "track_number"}, {13, "track_name"}, {14, "info_btn"}, {15, "split_btn"},
-    {17, "line_1"}, {18, "line_2"}, {19, "fade_in"}, {20, "fade_out"}, {21, "view_topleft"},
-    {22, "view_top"}, {23, "view_left"}, {24, "view_ruler"}, {25, "view_ruler2"}, {26, "ctrl_base"},
-    {27, "ctrl_loop"}, {28, "ctrl_totop"}, {29, "ctrl_back"}, {30, "ctrl_play"}, {31, "ctrl_next"},
-    {32, "ctrl_stop"}, {33, "ctrl_pause"}, {34, "ctrl_rec"}, {35, "ctrl_rauto_btn"}, {36, "ctrl_wauto_btn"},
-    {37, "ctrl_bgm"}, {39, "ctrl_nextcue"}, {38, "ctrl_prevcue"}, {40, "ctrl_num_big"},
-    {41, "ctrl_num_small"}, {42, "bctrl_base"}, {43, "bctrl_loop"}, {44, "bctrl_totop"}, {45, "bctrl_back"},
-    {46, "bctrl_play"}, {47, "bctrl_next"}, {48, "bctrl_stop"}, {49, "bctrl_pause"}, {50, "bctrl_rec"},
-    {51, "bctrl_rauto_btn"}, {52, "bctrl_wauto_btn"}, {53, "bctrl_bgm"}, {55, "bctrl_nextcue"},
-    {54, "bctrl_prevcue"}, {56, "bctrl_num_big"}, {57, "bctrl_num_small"}, {58, "mixer_rec_bg"},
-    {59, "mixer_vol_bg"}, {60, "mixer_track_bg"}, {61, "mixer_track_bg2"}, {62, "mixer_asio_vol_bg"},
-    {63, "mixer_asio_track_bg_mono"}, {64, "mixer_asio_track_bg_ste"}, {65, "mixer_asio_track_bg2"},
-    {66, "mixer_vol_meter3"}, {67, "asio_track_level_btn"}, {68, "mixer_vol_group_btn"},
-    {69, "mixer_rec_mono_btn"}, {70, "mixer_rec_stereo_btn"}, {71, "mixer_track_btrack_btn"},
-    {72, "mixer_track_group_btn"}, {73, "mixer_rec_monitor_btn"}, {74, "mixer_vol_meter1"},
-    {75, "mixer_vol_meter2"}, {76, "mixer_vol_meter1"}, {77, "mixer_resize"}, {16, "mix_btn"},
-    {78, "thumb_h"}, {79, "thumb_v"}, {80, "thumb_h_dim"}, {81, "thumb_v_dim"}, {82, "navi_bg"},
-    {83, "cue_line"}, {84, "loop_line"}, {85, "sec_line"}, {86, "fold_vert"}, {87, "fold_horz"},
-    {88, "track_bar"}, {89, "scrl_left_btn"}, {90, "scrl_right_btn"}, {91, "scrl_nob_rlleft"},
-    {92, "scrl_nob_rlcenter"}, {93, "scrl_nob_rlright"}, {94, "scrl_line_rl"}, {95, "scrl_bg_rlcenter"},
-    {96, "scrl_up_btn"}, {97, "scrl_down_btn"}, {98, "scrl_nob_udtop"}, {99, "scrl_nob_udcenter"},
-    {100, "scrl_nob_udbottom"}, {101, "scrl_line_ud"}, {102, "scrl_bg_udcenter"}, {103, "el_base_top"},
-    {104, "el_base_bottom"}, {105, "el_resize"}, {106, "effect_bg"}, {107, "effect_btn_u"},
-    {108, "effect_btn_d"}, {109, "presetadd_btn_u"}, {110, "presetadd_btn_d"}, {111, "presetadd_btn_dim"},
-    {112, "presetdel_btn_u"}, {113, "presetdel_btn_d"}, {114, "presetdel_btn_dim"}, {115, "multi_icon"},
+    {0, "group_btn"},
+    {1, "ZoomI16"},
+    {2, "ZoomO16"},
+    {3, "mark_q"},
+    {4, "mark_s"},
+    {5, "mark_e"},
+    {6, "loop_s"},
+    {7, "loop_e"},
+    {8, "track_mute_btn"},
+    {9, "track_solo_btn"},
+    {10, "track_rec_btn"},
+    {11, "track_bg"},
+    {12, "track_number"},
+    {13, "track_name"},
+    {14, "info_btn"},
+    {15, "split_btn"},
+    {17, "line_1"},
+    {18, "line_2"},
+    {19, "fade_in"},
+    {20, "fade_out"},
+    {21, "view_topleft"},
+    {22, "view_top"},
+    {23, "view_left"},
+    {24, "view_ruler"},
+    {25, "view_ruler2"},
+    {26, "ctrl_base"},
+    {27, "ctrl_loop"},
+    {28, "ctrl_totop"},
+    {29, "ctrl_back"},
+    {30, "ctrl_play"},
+    {31, "ctrl_next"},
+    {32, "ctrl_stop"},
+    {33, "ctrl_pause"},
+    {34, "ctrl_rec"},
+    {35, "ctrl_rauto_btn"},
+    {36, "ctrl_wauto_btn"},
+    {37, "ctrl_bgm"},
+    {39, "ctrl_nextcue"},
+    {38, "ctrl_prevcue"},
+    {40, "ctrl_num_big"},
+    {41, "ctrl_num_small"},
+    {42, "bctrl_base"},
+    {43, "bctrl_loop"},
+    {44, "bctrl_totop"},
+    {45, "bctrl_back"},
+    {46, "bctrl_play"},
+    {47, "bctrl_next"},
+    {48, "bctrl_stop"},
+    {49, "bctrl_pause"},
+    {50, "bctrl_rec"},
+    {51, "bctrl_rauto_btn"},
+    {52, "bctrl_wauto_btn"},
+    {53, "bctrl_bgm"},
+    {55, "bctrl_nextcue"},
+    {54, "bctrl_prevcue"},
+    {56, "bctrl_num_big"},
+    {57, "bctrl_num_small"},
+    {58, "mixer_rec_bg"},
+    {59, "mixer_vol_bg"},
+    {60, "mixer_track_bg"},
+    {61, "mixer_track_bg2"},
+    {62, "mixer_asio_vol_bg"},
+    {63, "mixer_asio_track_bg_mono"},
+    {64, "mixer_asio_track_bg_ste"},
+    {65, "mixer_asio_track_bg2"},
+    {66, "mixer_vol_meter3"},
+    {67, "asio_track_level_btn"},
+    {68, "mixer_vol_group_btn"},
+    {69, "mixer_rec_mono_btn"},
+    {70, "mixer_rec_stereo_btn"},
+    {71, "mixer_track_btrack_btn"},
+    {72, "mixer_track_group_btn"},
+    {73, "mixer_rec_monitor_btn"},
+    {74, "mixer_vol_meter1"},
+    {75, "mixer_vol_meter2"},
+    {76, "mixer_vol_meter1"},
+    {77, "mixer_resize"},
+    {16, "mix_btn"},
+    {78, "thumb_h"},
+    {79, "thumb_v"},
+    {80, "thumb_h_dim"},
+    {81, "thumb_v_dim"},
+    {82, "navi_bg"},
+    {83, "cue_line"},
+    {84, "loop_line"},
+    {85, "sec_line"},
+    {86, "fold_vert"},
+    {87, "fold_horz"},
+    {88, "track_bar"},
+    {89, "scrl_left_btn"},
+    {90, "scrl_right_btn"},
+    {91, "scrl_nob_rlleft"},
+    {92, "scrl_nob_rlcenter"},
+    {93, "scrl_nob_rlright"},
+    {94, "scrl_line_rl"},
+    {95, "scrl_bg_rlcenter"},
+    {96, "scrl_up_btn"},
+    {97, "scrl_down_btn"},
+    {98, "scrl_nob_udtop"},
+    {99, "scrl_nob_udcenter"},
+    {100, "scrl_nob_udbottom"},
+    {101, "scrl_line_ud"},
+    {102, "scrl_bg_udcenter"},
+    {103, "el_base_top"},
+    {104, "el_base_bottom"},
+    {105, "el_resize"},
+    {106, "effect_bg"},
+    {107, "effect_btn_u"},
+    {108, "effect_btn_d"},
+    {109, "presetadd_btn_u"},
+    {110, "presetadd_btn_d"},
+    {111, "presetadd_btn_dim"},
+    {112, "presetdel_btn_u"},
+    {113, "presetdel_btn_d"},
+    {114, "presetdel_btn_dim"},
+    {115, "multi_icon"},
 };
 
 // Files that must be there though nothing keeps them (the effect launcher reads them itself).
@@ -66,7 +155,10 @@ SkinImage* g_images[kSkinImageCount] = {};
 CBrush* g_brushes[3] = {};
 COLORREF g_colors[kSkinColorCount] = {};
 
-bool ValidImageId(int id) { return id >= 0 && id < kSkinImageCount; }
+bool ValidImageId(int id)
+{
+    return id >= 0 && id < kSkinImageCount;
+}
 
 int BrushSlot(int id)
 {
@@ -154,7 +246,10 @@ void CSkinImageTable::Free()
     }
 }
 
-void CSkinColorTable::InitSkinColors() { ::InitSkinColors(); }
+void CSkinColorTable::InitSkinColors()
+{
+    ::InitSkinColors();
+}
 
 void InitSkinColors()
 {
@@ -170,7 +265,10 @@ COLORREF SkinColorAt(int index)
     return g_colors[index];
 }
 
-SkinImage* SkinImageAt(int id) { return ValidImageId(id) ? g_images[id] : nullptr; }
+SkinImage* SkinImageAt(int id)
+{
+    return ValidImageId(id) ? g_images[id] : nullptr;
+}
 
 CSize GetSkinImageSize(int id)
 {

@@ -33,7 +33,10 @@ inline std::atomic<long>& ModuleRefs()
     return refs;
 }
 
-inline HRESULT CanUnloadNow() { return ModuleRefs().load() == 0 ? S_OK : S_FALSE; }
+inline HRESULT CanUnloadNow()
+{
+    return ModuleRefs().load() == 0 ? S_OK : S_FALSE;
+}
 
 // The interlocked count every reference-counted object of ours keeps (COM or tagged).
 class RefCount {

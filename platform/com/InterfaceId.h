@@ -16,6 +16,9 @@
 namespace kvcom {
 
 template <class I>
-inline const IID& InterfaceIdOf() { return __uuidof(I); }
+inline const IID& InterfaceIdOf()
+{
+    return __uuidof(I);
+}
 
 } // namespace kvcom

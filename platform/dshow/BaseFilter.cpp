@@ -176,7 +176,10 @@ STDMETHODIMP BaseFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
     return S_OK;
 }
 
-STDMETHODIMP BaseFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
+STDMETHODIMP BaseFilter::QueryVendorInfo(LPWSTR*)
+{
+    return E_NOTIMPL;
+}
 
 HRESULT BaseFilter::NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2)
 {

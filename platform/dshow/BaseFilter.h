@@ -77,8 +77,16 @@ protected:
     void SetClassId(const CLSID& clsid) { m_clsid = clsid; }
 
     // State hooks, called under the state lock after the pins changed state.
-    virtual HRESULT OnPause(FILTER_STATE from) { (void)from; return S_OK; }
-    virtual HRESULT OnRun(REFERENCE_TIME start) { (void)start; return S_OK; }
+    virtual HRESULT OnPause(FILTER_STATE from)
+    {
+        (void)from;
+        return S_OK;
+    }
+    virtual HRESULT OnRun(REFERENCE_TIME start)
+    {
+        (void)start;
+        return S_OK;
+    }
     // Called when going to stopped, after the state is stopped and the pins went inactive,
     // under the state change lock but not the state lock, with the stream lock held unless
     // StopTakesStreamLock() is false (a source joins its thread there instead).
@@ -102,9 +110,12 @@ private:
 };
 
 // Lets ComObject<Kind, ...> answer IID_IBaseFilter with a filter base class.
-#define KV_FILTER_KIND(Kind) \
-    template <>          \
-    inline const IID& kvcom::InterfaceIdOf<Kind>() { return IID_IBaseFilter; }
+#define KV_FILTER_KIND(Kind)                       \
+    template <>                                    \
+    inline const IID& kvcom::InterfaceIdOf<Kind>() \
+    {                                              \
+        return IID_IBaseFilter;                    \
+    }
 
 KV_FILTER_KIND(BaseFilter)
 

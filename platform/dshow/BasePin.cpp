@@ -28,7 +28,10 @@ void BasePin::SetConnection(IPin* peer, const AM_MEDIA_TYPE& mt)
     m_mt.Set(mt);
 }
 
-bool BasePin::FilterStopped() const { return m_filter && m_filter->State() == State_Stopped; }
+bool BasePin::FilterStopped() const
+{
+    return m_filter && m_filter->State() == State_Stopped;
+}
 
 STDMETHODIMP BasePin::Disconnect()
 {
@@ -138,7 +141,10 @@ STDMETHODIMP BasePin::EnumMediaTypes(IEnumMediaTypes** e)
     return *e ? S_OK : E_OUTOFMEMORY;
 }
 
-STDMETHODIMP BasePin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
+STDMETHODIMP BasePin::QueryInternalConnections(IPin**, ULONG*)
+{
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP BasePin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate)
 {

@@ -4,7 +4,10 @@
 
 #include <uuids.h>
 
-InputPin::InputPin(BaseFilter* filter, const wchar_t* name) { Init(filter, name, PINDIR_INPUT); }
+InputPin::InputPin(BaseFilter* filter, const wchar_t* name)
+{
+    Init(filter, name, PINDIR_INPUT);
+}
 
 InputPin::~InputPin()
 {
@@ -27,7 +30,10 @@ HRESULT InputPin::Inactive()
     return S_OK;
 }
 
-STDMETHODIMP InputPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+STDMETHODIMP InputPin::Connect(IPin*, const AM_MEDIA_TYPE*)
+{
+    return E_UNEXPECTED;
+}
 
 STDMETHODIMP InputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt)
 {
@@ -134,7 +140,10 @@ STDMETHODIMP InputPin::NotifyAllocator(IMemAllocator* alloc, BOOL)
     return S_OK;
 }
 
-STDMETHODIMP InputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) { return E_NOTIMPL; }
+STDMETHODIMP InputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES*)
+{
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP InputPin::Receive(IMediaSample* sample)
 {
@@ -176,4 +185,7 @@ STDMETHODIMP InputPin::ReceiveMultiple(IMediaSample** samples, LONG count, LONG*
     return hr;
 }
 
-STDMETHODIMP InputPin::ReceiveCanBlock() { return S_OK; }
+STDMETHODIMP InputPin::ReceiveCanBlock()
+{
+    return S_OK;
+}

@@ -66,16 +66,28 @@ bool MediaTypesEqual(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b)
            a.cbFormat == b.cbFormat && (a.cbFormat == 0 || std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0);
 }
 
-MediaType::MediaType() { std::memset(&m_mt, 0, sizeof(m_mt)); }
-MediaType::MediaType(const AM_MEDIA_TYPE& src) : MediaType() { Set(src); }
-MediaType::MediaType(const MediaType& src) : MediaType() { Set(src.m_mt); }
+MediaType::MediaType()
+{
+    std::memset(&m_mt, 0, sizeof(m_mt));
+}
+MediaType::MediaType(const AM_MEDIA_TYPE& src) : MediaType()
+{
+    Set(src);
+}
+MediaType::MediaType(const MediaType& src) : MediaType()
+{
+    Set(src.m_mt);
+}
 MediaType& MediaType::operator=(const MediaType& src)
 {
     if (this != &src)
         Set(src.m_mt);
     return *this;
 }
-MediaType::~MediaType() { Clear(); }
+MediaType::~MediaType()
+{
+    Clear();
+}
 
 HRESULT MediaType::Set(const AM_MEDIA_TYPE& src)
 {
@@ -94,7 +106,10 @@ void MediaType::Clear()
     std::memset(&m_mt, 0, sizeof(m_mt));
 }
 
-const WAVEFORMATEX* MediaType::Wave() const { return WaveFormatOf(m_mt); }
+const WAVEFORMATEX* MediaType::Wave() const
+{
+    return WaveFormatOf(m_mt);
+}
 
 WAVEFORMATEX MakeWaveFormat(SampleKind kind, DWORD rate, WORD bits, WORD channels)
 {

@@ -22,7 +22,10 @@ bool IsFullType(const AM_MEDIA_TYPE* mt)
 
 } // namespace
 
-OutputPin::OutputPin(BaseFilter* filter, const wchar_t* name) { Init(filter, name, PINDIR_OUTPUT); }
+OutputPin::OutputPin(BaseFilter* filter, const wchar_t* name)
+{
+    Init(filter, name, PINDIR_OUTPUT);
+}
 
 OutputPin::~OutputPin()
 {
@@ -42,9 +45,15 @@ void OutputPin::ReleaseStreamingInterfaces()
     }
 }
 
-HRESULT OutputPin::Active() { return m_allocator ? m_allocator->Commit() : VFW_E_NO_ALLOCATOR; }
+HRESULT OutputPin::Active()
+{
+    return m_allocator ? m_allocator->Commit() : VFW_E_NO_ALLOCATOR;
+}
 
-HRESULT OutputPin::Inactive() { return m_allocator ? m_allocator->Decommit() : S_OK; }
+HRESULT OutputPin::Inactive()
+{
+    return m_allocator ? m_allocator->Decommit() : S_OK;
+}
 
 STDMETHODIMP OutputPin::Connect(IPin* receive, const AM_MEDIA_TYPE* mt)
 {
@@ -161,7 +170,10 @@ HRESULT OutputPin::InitAllocator(IMemInputPin* input, IMemAllocator* alloc, cons
     return S_OK;
 }
 
-STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*)
+{
+    return E_UNEXPECTED;
+}
 
 STDMETHODIMP OutputPin::Disconnect()
 {
@@ -198,9 +210,18 @@ HRESULT OutputPin::Deliver(IMediaSample* sample)
     return m_memInput->Receive(sample);
 }
 
-HRESULT OutputPin::DeliverEndOfStream() { return m_peer ? m_peer->EndOfStream() : VFW_E_NOT_CONNECTED; }
-HRESULT OutputPin::DeliverBeginFlush() { return m_peer ? m_peer->BeginFlush() : VFW_E_NOT_CONNECTED; }
-HRESULT OutputPin::DeliverEndFlush() { return m_peer ? m_peer->EndFlush() : VFW_E_NOT_CONNECTED; }
+HRESULT OutputPin::DeliverEndOfStream()
+{
+    return m_peer ? m_peer->EndOfStream() : VFW_E_NOT_CONNECTED;
+}
+HRESULT OutputPin::DeliverBeginFlush()
+{
+    return m_peer ? m_peer->BeginFlush() : VFW_E_NOT_CONNECTED;
+}
+HRESULT OutputPin::DeliverEndFlush()
+{
+    return m_peer ? m_peer->EndFlush() : VFW_E_NOT_CONNECTED;
+}
 
 HRESULT OutputPin::DeliverNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate)
 {
@@ -208,4 +229,7 @@ HRESULT OutputPin::DeliverNewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, 
     return m_peer ? m_peer->NewSegment(start, stop, rate) : VFW_E_NOT_CONNECTED;
 }
 
-IMediaSeeking* OutputPin::UpstreamSeeking() { return m_filter ? m_filter->PinUpstreamSeeking(this) : nullptr; }
+IMediaSeeking* OutputPin::UpstreamSeeking()
+{
+    return m_filter ? m_filter->PinUpstreamSeeking(this) : nullptr;
+}

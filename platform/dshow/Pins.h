@@ -66,7 +66,10 @@ protected:
 };
 
 template <>
-inline const IID& kvcom::InterfaceIdOf<BasePin>() { return IID_IPin; }
+inline const IID& kvcom::InterfaceIdOf<BasePin>()
+{
+    return IID_IPin;
+}
 
 class InputPin : public ComObject<BasePin, IMemInputPin> {
 public:
@@ -111,8 +114,8 @@ public:
     HRESULT Inactive() override;
 
     // Streaming side, called by the owning filter.
-    HRESULT GetDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start = nullptr,
-                              REFERENCE_TIME* stop = nullptr, DWORD flags = 0);
+    HRESULT GetDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start = nullptr, REFERENCE_TIME* stop = nullptr,
+                              DWORD flags = 0);
     HRESULT Deliver(IMediaSample* sample);
     HRESULT DeliverEndOfStream();
     HRESULT DeliverBeginFlush();

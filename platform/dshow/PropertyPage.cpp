@@ -128,7 +128,10 @@ STDMETHODIMP PropertyPage::Move(LPCRECT rect)
     return S_OK;
 }
 
-STDMETHODIMP PropertyPage::IsPageDirty() { return m_dirty ? S_OK : S_FALSE; }
+STDMETHODIMP PropertyPage::IsPageDirty()
+{
+    return m_dirty ? S_OK : S_FALSE;
+}
 
 STDMETHODIMP PropertyPage::Apply()
 {
@@ -142,7 +145,10 @@ STDMETHODIMP PropertyPage::Apply()
     return hr;
 }
 
-STDMETHODIMP PropertyPage::Help(LPCOLESTR) { return E_NOTIMPL; }
+STDMETHODIMP PropertyPage::Help(LPCOLESTR)
+{
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP PropertyPage::TranslateAccelerator(MSG* msg)
 {

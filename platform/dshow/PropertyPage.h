@@ -55,4 +55,7 @@ private:
 };
 
 template <>
-inline const IID& kvcom::InterfaceIdOf<PropertyPage>() { return IID_IPropertyPage; }
+inline const IID& kvcom::InterfaceIdOf<PropertyPage>()
+{
+    return IID_IPropertyPage;
+}

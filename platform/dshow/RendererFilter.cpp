@@ -15,7 +15,10 @@ IMediaSeeking* RendererFilter::InputSeeking()
     return nullptr;
 }
 
-HRESULT RendererFilter::PinCheckMediaType(BasePin*, const AM_MEDIA_TYPE& mt) { return CheckMediaType(mt); }
+HRESULT RendererFilter::PinCheckMediaType(BasePin*, const AM_MEDIA_TYPE& mt)
+{
+    return CheckMediaType(mt);
+}
 
 HRESULT RendererFilter::PinReceive(InputPin*, IMediaSample* sample)
 {

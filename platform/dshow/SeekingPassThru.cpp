@@ -49,7 +49,10 @@ STDMETHODIMP SeekingPassThru::QueryPreferredFormat(GUID* format)
     return S_OK;
 }
 
-STDMETHODIMP SeekingPassThru::GetTimeFormat(GUID* format) { return QueryPreferredFormat(format); }
+STDMETHODIMP SeekingPassThru::GetTimeFormat(GUID* format)
+{
+    return QueryPreferredFormat(format);
+}
 
 STDMETHODIMP SeekingPassThru::IsUsingTimeFormat(const GUID* format)
 {

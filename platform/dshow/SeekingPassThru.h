@@ -37,4 +37,7 @@ struct SeekingPassThru : IMediaSeeking {
 
 // ComObject<..., SeekingPassThru> answers IID_IMediaSeeking with it.
 template <>
-inline const IID& kvcom::InterfaceIdOf<SeekingPassThru>() { return IID_IMediaSeeking; }
+inline const IID& kvcom::InterfaceIdOf<SeekingPassThru>()
+{
+    return IID_IMediaSeeking;
+}

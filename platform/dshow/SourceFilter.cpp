@@ -6,11 +6,20 @@ SourceFilter::SourceFilter()
     AddPin(m_output);
 }
 
-SourceFilter::~SourceFilter() { JoinThread(); }
+SourceFilter::~SourceFilter()
+{
+    JoinThread();
+}
 
-HRESULT SourceFilter::PinCheckMediaType(BasePin*, const AM_MEDIA_TYPE& mt) { return CheckMediaType(mt); }
+HRESULT SourceFilter::PinCheckMediaType(BasePin*, const AM_MEDIA_TYPE& mt)
+{
+    return CheckMediaType(mt);
+}
 
-HRESULT SourceFilter::PinGetMediaType(BasePin*, int i, MediaType& mt) { return GetMediaType(i, mt); }
+HRESULT SourceFilter::PinGetMediaType(BasePin*, int i, MediaType& mt)
+{
+    return GetMediaType(i, mt);
+}
 
 HRESULT SourceFilter::PinDecideBufferSize(OutputPin*, IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted)
 {

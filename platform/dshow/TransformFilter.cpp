@@ -4,7 +4,10 @@ namespace {
 
 // Refusals of a filter that is stopping (downstream stopped first, or our allocator
 // decommitted): the graph is stopping, which is no error to report.
-bool IsStopRefusal(HRESULT hr) { return hr == VFW_E_WRONG_STATE || hr == VFW_E_NOT_COMMITTED; }
+bool IsStopRefusal(HRESULT hr)
+{
+    return hr == VFW_E_WRONG_STATE || hr == VFW_E_NOT_COMMITTED;
+}
 
 } // namespace
 

@@ -98,7 +98,8 @@ TEST(CommandGroup, SavesChildrenAndNestedGroupsInsideItsChunkByteForByte)
     Bytes bodyRecord = Header(263, "test.body", "B");
     Append(bodyRecord, Bytes{7, 0, 0, 0, 0x5A});
     Bytes innerChunk = GroupChunk(Header(258, "transaction", "I"), {CommandChunk(bodyRecord)});
-    Bytes expected = GroupChunk(Header(258, "transaction", "T"), {CommandChunk(Header(258, "test.step", "A")), innerChunk});
+    Bytes expected =
+        GroupChunk(Header(258, "transaction", "T"), {CommandChunk(Header(258, "test.step", "A")), innerChunk});
     EXPECT_EQ(ReadFileBytes(folder.File("n.bin")), expected);
     EXPECT_EQ(expected.size(), 16u + size + 1) << "GetSizeMax leaves out the pad byte";
 }

@@ -113,7 +113,8 @@ TEST_F(HistoryTest, AJournalLeftOpenByACrashCanBeReadToItsLastRecord)
     file->SetFileName(left.c_str());
     file->Open(kFileRead);
     ASSERT_EQ(file->DescendById(kJournalChunkId, kChunkFindById), S_OK);
-    EXPECT_EQ(file->DescendById(kDocumentChunkId, kChunkFindById), S_OK) << "the header must not claim an empty journal";
+    EXPECT_EQ(file->DescendById(kDocumentChunkId, kChunkFindById), S_OK)
+        << "the header must not claim an empty journal";
     file->Close();
 
     ComRef<FaultyHistory> recovered(ComObject<ICommandHistory>::Create<FaultyHistory>(nullptr));
@@ -253,8 +254,8 @@ TEST_F(HistoryTest, OpenRefusesDamagedJournalsAndLoadsNothing)
     History()->Add(Step("B").Get(), TRUE);
     Journal()->Close();
     const std::vector<uint8_t> good = JournalBytes();
-    const size_t docAt = 16, aAt = docAt + 26, tAt = aAt + 274, tOwnAt = tAt + 16, xAt = tOwnAt + 274,
-                 yAt = xAt + 274, bAt = yAt + 274;
+    const size_t docAt = 16, aAt = docAt + 26, tAt = aAt + 274, tOwnAt = tAt + 16, xAt = tOwnAt + 274, yAt = xAt + 274,
+                 bAt = yAt + 274;
     ASSERT_EQ(good.size(), bAt + 274);
 
     auto put64 = [](std::vector<uint8_t>& b, size_t at, uint64_t v) {
@@ -371,7 +372,8 @@ TEST_F(HistoryTest, AJournalCutInsideItsLastRecordReopensWithTheRecordsBefore)
                 std::vector<uint8_t> bytes(good.begin(), good.begin() + cut);
                 for (const auto& [header, dataEnd] : spans)
                     if (crashed && dataEnd > cut) // not finished: its size was never written
-                        std::fill(bytes.begin() + std::min(cut, header + 8), bytes.begin() + std::min(cut, header + 16), 0);
+                        std::fill(bytes.begin() + std::min(cut, header + 8), bytes.begin() + std::min(cut, header + 16),
+                                  0);
                 WriteFileBytes(JournalPath(), bytes);
 
                 const bool whole = cut >= lastDataEnd; // only its pad byte is missing
@@ -444,7 +446,7 @@ TEST_F(HistoryTest, AnEditWhoseRecordCannotBeWrittenStaysInTheHistoryAndTheJourn
             edit->fail.saveFails = failure.saveFails;
             if (failure.writesBeforeFull >= 0)
                 Faulty()->FailWriteAfter(failure.writesBeforeFull);
-            HRESULT hr = via == "Add" ? History()->Add(edit.Get(), TRUE)
+            HRESULT hr = via == "Add"  ? History()->Add(edit.Get(), TRUE)
                          : via == "Do" ? History()->Do(edit.Get(), TRUE)
                                        : History()->Redo();
             Faulty()->Disarm();

@@ -83,8 +83,8 @@ DWORD RunHelper(const std::string& task)
 {
     char exe[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string line = std::string("\"") + exe +
-                       "\" --gtest_also_run_disabled_tests --gtest_filter=DISABLED_ClipboardHelper.*";
+    std::string line =
+        std::string("\"") + exe + "\" --gtest_also_run_disabled_tests --gtest_filter=DISABLED_ClipboardHelper.*";
     ::SetEnvironmentVariableA(kHelperVariable, task.c_str());
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -268,8 +268,14 @@ TEST_F(EditClipboard, BlocksThatAreNotOursAreRefusedAndLeaveTheClipboardFree)
     };
     g_releaseOnDestroy = false; // the live copy stays pending while blocks are forged
     const Case cases[] = {
-        {"unknown serial", [&] { PutBlock(owner_, Block({1, live + 1000}, 8)); }},
-        {"count past the block", [&] { PutBlock(owner_, Block({2, live}, 8)); }},
+        {"unknown serial",
+         [&] {
+             PutBlock(owner_, Block({1, live + 1000}, 8));
+         }},
+        {"count past the block",
+         [&] {
+             PutBlock(owner_, Block({2, live}, 8));
+         }},
         {"no entries", [&] { PutBlock(owner_, Block({0}, 4)); }},
         {"shorter than a count", [&] { PutBlock(owner_, Block({1}, 2)); }},
         {"owned by another process", [&] { EXPECT_EQ(0u, RunHelper("forge:" + std::to_string(live))); }},

@@ -21,7 +21,11 @@ DocStream::DocStream(const std::string& path, DWORD mode, CommandDocument* docum
     m_file->Open(mode);
 }
 
-DocStream::~DocStream() { Close(); m_file->Release(); }
+DocStream::~DocStream()
+{
+    Close();
+    m_file->Release();
+}
 
 HRESULT DocStream::Close()
 {
@@ -67,8 +71,8 @@ std::string Describe(const Fingerprint& f)
 {
     std::ostringstream out;
     for (const auto& t : f.tracks) {
-        out << "[ch " << t.channels << " at " << t.offset << " len " << t.length << " hash " << t.sampleHash
-            << " vol " << t.volume << " pan " << t.pan << " group " << t.group << " flags " << t.flags << " env";
+        out << "[ch " << t.channels << " at " << t.offset << " len " << t.length << " hash " << t.sampleHash << " vol "
+            << t.volume << " pan " << t.pan << " group " << t.group << " flags " << t.flags << " env";
         for (const auto& e : t.envelope)
             out << " " << e.size();
         out << "] ";
@@ -260,8 +264,8 @@ std::vector<uint8_t> EditTest::Saved(IEditCommand* command, CommandDocument* doc
     return ReadFileBytes(path);
 }
 
-ComRef<IEditCommand> EditTest::Loaded(const std::vector<uint8_t>& bytes, CommandDocument* doc,
-                                      const std::string& name, HRESULT* result)
+ComRef<IEditCommand> EditTest::Loaded(const std::vector<uint8_t>& bytes, CommandDocument* doc, const std::string& name,
+                                      HRESULT* result)
 {
     std::string path = scratch_.File(name);
     WriteFileBytes(path, bytes);

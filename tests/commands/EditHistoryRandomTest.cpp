@@ -104,48 +104,95 @@ protected:
             type = "insertclip";
             ComRef<IMtClip> clip;
             doc->GetTrack(track)->CopyRange(clip.Out(), doc->GetTrackExtent(track, -1), 50 + Pick(200));
-            return ComRef<IEditCommand>(NewCommand<InsertClipCommand>(nullptr, doc, track, start, end - start, clip.Get()));
+            return ComRef<IEditCommand>(
+                NewCommand<InsertClipCommand>(nullptr, doc, track, start, end - start, clip.Get()));
         }
-        case 1: type = "deleteclip"; return ComRef<IEditCommand>(NewCommand<DeleteClipCommand>(nullptr, doc, track, start, end - start));
-        case 2: type = "trimclip"; return ComRef<IEditCommand>(NewCommand<TrimClipCommand>(nullptr, doc, track, start, end - start));
-        case 3: type = "createclip"; return ComRef<IEditCommand>(NewCommand<CreateClipCommand>(nullptr, doc, track, start, end - start, item));
-        case 4: type = "mergeclip"; return ComRef<IEditCommand>(NewCommand<MergeClipCommand>(nullptr, doc, track, start, end - start, item, Pick(2)));
+        case 1:
+            type = "deleteclip";
+            return ComRef<IEditCommand>(NewCommand<DeleteClipCommand>(nullptr, doc, track, start, end - start));
+        case 2:
+            type = "trimclip";
+            return ComRef<IEditCommand>(NewCommand<TrimClipCommand>(nullptr, doc, track, start, end - start));
+        case 3:
+            type = "createclip";
+            return ComRef<IEditCommand>(NewCommand<CreateClipCommand>(nullptr, doc, track, start, end - start, item));
+        case 4:
+            type = "mergeclip";
+            return ComRef<IEditCommand>(
+                NewCommand<MergeClipCommand>(nullptr, doc, track, start, end - start, item, Pick(2)));
         case 5:
             type = "editsample";
-            return ComRef<IEditCommand>(NewCommand<EditSampleCommand>(nullptr, doc, track, WORD(0), doc->GetTrackExtent(track, -1) + Pick(50), 777));
-        case 6: type = "cut"; return ComRef<IEditCommand>(NewCommand<CutCommand>(doc));
-        case 7: type = "delete"; return ComRef<IEditCommand>(NewCommand<DeleteCommand>(doc));
+            return ComRef<IEditCommand>(NewCommand<EditSampleCommand>(nullptr, doc, track, WORD(0),
+                                                                      doc->GetTrackExtent(track, -1) + Pick(50), 777));
+        case 6:
+            type = "cut";
+            return ComRef<IEditCommand>(NewCommand<CutCommand>(doc));
+        case 7:
+            type = "delete";
+            return ComRef<IEditCommand>(NewCommand<DeleteCommand>(doc));
         case 8: {
             type = "paste";
             ComRef<IEditCommand>(NewCommand<CopyCommand>(doc))->Do();
             doc->GetSelection()->SetSelection(start, start + Pick(100), TRUE);
             return ComRef<IEditCommand>(NewCommand<PasteCommand>(doc));
         }
-        case 9: type = "drop"; return ComRef<IEditCommand>(NewCommand<DropCommand>(doc, doc, Pick(tracks + 1), Position(doc)));
-        case 10: type = "openfile"; return ComRef<IEditCommand>(NewCommand<OpenFileCommand>(doc, track, start, end - start, item));
-        case 11: type = "insertfile"; return ComRef<IEditCommand>(NewCommand<InsertFileCommand>(doc, start, end - start, list(2).Get()));
-        case 12: type = "importfile"; return ComRef<IEditCommand>(NewCommand<ImportFileCommand>(doc, list(2).Get(), DWORD(Pick(2))));
-        case 13: type = "recording"; return ComRef<IEditCommand>(NewCommand<RecordingCommand>(doc, list(1 + Pick(2)).Get()));
-        case 14: type = "insertenvelopepoint"; return ComRef<IEditCommand>(NewCommand<InsertEnvelopePointCommand>(nullptr, doc, track, Pick(2), start, 0.01f * Pick(100)));
+        case 9:
+            type = "drop";
+            return ComRef<IEditCommand>(NewCommand<DropCommand>(doc, doc, Pick(tracks + 1), Position(doc)));
+        case 10:
+            type = "openfile";
+            return ComRef<IEditCommand>(NewCommand<OpenFileCommand>(doc, track, start, end - start, item));
+        case 11:
+            type = "insertfile";
+            return ComRef<IEditCommand>(NewCommand<InsertFileCommand>(doc, start, end - start, list(2).Get()));
+        case 12:
+            type = "importfile";
+            return ComRef<IEditCommand>(NewCommand<ImportFileCommand>(doc, list(2).Get(), DWORD(Pick(2))));
+        case 13:
+            type = "recording";
+            return ComRef<IEditCommand>(NewCommand<RecordingCommand>(doc, list(1 + Pick(2)).Get()));
+        case 14:
+            type = "insertenvelopepoint";
+            return ComRef<IEditCommand>(
+                NewCommand<InsertEnvelopePointCommand>(nullptr, doc, track, Pick(2), start, 0.01f * Pick(100)));
         case 15: {
             type = "deleteenvelopepoint";
             int64_t at = doc->GetTrackExtent(track, -1) + 10 * Pick(20);
             TrackEnvelope(doc, track, 0)->InsertPoint(at - doc->GetTrackExtent(track, -1), 0.3f);
             return ComRef<IEditCommand>(NewCommand<DeleteEnvelopePointCommand>(nullptr, doc, track, 0, at));
         }
-        case 16: type = "moveenvelopepoint"; return ComRef<IEditCommand>(NewCommand<MoveEnvelopePointCommand>(nullptr, doc, track, 1, start, end, 0.5f));
-        case 17: type = "insertenveloperange"; return ComRef<IEditCommand>(NewCommand<InsertEnvelopeRangeCommand>(nullptr, doc, track, start, end - start));
-        case 18: type = "deleteenveloperange"; return ComRef<IEditCommand>(NewCommand<DeleteEnvelopeRangeCommand>(nullptr, doc, track, start, end - start));
-        case 19: type = "deleteclearenvelope"; return ComRef<IEditCommand>(NewCommand<DeleteClearEnvelopeCommand>(nullptr, doc, track, Pick(2)));
-        case 20: type = "addmark"; return ComRef<IEditCommand>(NewCommand<AddMarkCommand>(nullptr, doc, track, start, Pick(2) ? end - start : 0, 0));
-        case 21: type = "addmarks"; return ComRef<IEditCommand>(NewCommand<AddMarksCommand>(nullptr, doc));
-        case 22: type = "delmark"; return ComRef<IEditCommand>(NewCommand<DelMarkCommand>(nullptr, doc, haveLabel ? label.id : 99));
+        case 16:
+            type = "moveenvelopepoint";
+            return ComRef<IEditCommand>(NewCommand<MoveEnvelopePointCommand>(nullptr, doc, track, 1, start, end, 0.5f));
+        case 17:
+            type = "insertenveloperange";
+            return ComRef<IEditCommand>(
+                NewCommand<InsertEnvelopeRangeCommand>(nullptr, doc, track, start, end - start));
+        case 18:
+            type = "deleteenveloperange";
+            return ComRef<IEditCommand>(
+                NewCommand<DeleteEnvelopeRangeCommand>(nullptr, doc, track, start, end - start));
+        case 19:
+            type = "deleteclearenvelope";
+            return ComRef<IEditCommand>(NewCommand<DeleteClearEnvelopeCommand>(nullptr, doc, track, Pick(2)));
+        case 20:
+            type = "addmark";
+            return ComRef<IEditCommand>(
+                NewCommand<AddMarkCommand>(nullptr, doc, track, start, Pick(2) ? end - start : 0, 0));
+        case 21:
+            type = "addmarks";
+            return ComRef<IEditCommand>(NewCommand<AddMarksCommand>(nullptr, doc));
+        case 22:
+            type = "delmark";
+            return ComRef<IEditCommand>(NewCommand<DelMarkCommand>(nullptr, doc, haveLabel ? label.id : 99));
         case 23:
             type = "modmark";
             label.start += 5;
             label.end += 5;
             return ComRef<IEditCommand>(NewCommand<ModMarkCommand>(nullptr, doc, label));
-        case 24: type = "addloop"; return ComRef<IEditCommand>(NewCommand<AddLoopCommand>(nullptr, doc, start, end - start));
+        case 24:
+            type = "addloop";
+            return ComRef<IEditCommand>(NewCommand<AddLoopCommand>(nullptr, doc, start, end - start));
         case 25: {
             type = "addmarkinfo";
             LabelRecord info{};
@@ -154,15 +201,23 @@ protected:
             info.start = info.end = start;
             return ComRef<IEditCommand>(NewCommand<AddMarkInfoCommand>(nullptr, doc, info));
         }
-        case 26: type = "mergefile"; return ComRef<IEditCommand>(NewCommand<MergeFileCommand>(nullptr, doc, track, start, end - start, item, Pick(2)));
+        case 26:
+            type = "mergefile";
+            return ComRef<IEditCommand>(
+                NewCommand<MergeFileCommand>(nullptr, doc, track, start, end - start, item, Pick(2)));
         case 27: {
             type = "effectfile";
             if (Pick(2))
                 doc->GetSelection()->SetSelection(start, start, TRUE);
             return ComRef<IEditCommand>(NewCommand<EffectFileCommand>("Effect", doc, list(1).Get(), Pick(2)));
         }
-        case 28: type = "inserttrack"; return ComRef<IEditCommand>(NewCommand<InsertTrackCommand>(nullptr, doc, WORD(1 + Pick(2)), Pick(tracks + 1) - 1));
-        case 29: type = "appendtrack"; return ComRef<IEditCommand>(NewCommand<AppendTrackCommand>(nullptr, doc, WORD(1 + Pick(2))));
+        case 28:
+            type = "inserttrack";
+            return ComRef<IEditCommand>(
+                NewCommand<InsertTrackCommand>(nullptr, doc, WORD(1 + Pick(2)), Pick(tracks + 1) - 1));
+        case 29:
+            type = "appendtrack";
+            return ComRef<IEditCommand>(NewCommand<AppendTrackCommand>(nullptr, doc, WORD(1 + Pick(2))));
         default: {
             type = "trackproperty";
             // The levels of a detached copy: the document itself changes only through commands.
@@ -200,7 +255,9 @@ TEST_F(EditHistoryRandom, UndoRedoAndReplayGiveBackTheDocument)
             Fingerprint before = Take(doc);
             HRESULT hr = doc->GetHistory()->Do(command.Get(), TRUE);
             if (FAILED(hr)) {
-                ASSERT_TRUE(SameContent(before, Take(doc))) << std::hex << hr << "\n" << Describe(before) << "\n" << Describe(Take(doc));
+                ASSERT_TRUE(SameContent(before, Take(doc))) << std::hex << hr << "\n"
+                                                            << Describe(before) << "\n"
+                                                            << Describe(Take(doc));
                 continue;
             }
             ++done[type];

@@ -25,9 +25,18 @@ Bytes Le(uint64_t v, int width)
         out.push_back(uint8_t(v >> (8 * i)));
     return out;
 }
-Bytes Zero(size_t n) { return Bytes(n, 0); }
-Bytes Raw(const void* p, size_t n) { return Bytes(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n); }
-Bytes Float(float f) { return Raw(&f, 4); }
+Bytes Zero(size_t n)
+{
+    return Bytes(n, 0);
+}
+Bytes Raw(const void* p, size_t n)
+{
+    return Bytes(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+}
+Bytes Float(float f)
+{
+    return Raw(&f, 4);
+}
 Bytes Join(std::initializer_list<Bytes> parts)
 {
     Bytes out;
@@ -133,6 +142,8 @@ TEST_F(EditRecordImages, EveryTypeSavesItsRecordAndLoadsItBack)
         const char* type;
         std::function<Made()> make;
     };
+    // One type and its bytes a case.
+    // clang-format off
     const Case cases[] = {
         {"deleteclip", [&] { return Made{Make<DeleteClipCommand>("Del", doc, 1, 100, 50),
                                          Join({Header(288, "deleteclip", "Del"), Zero(6), Le(100, 8), Le(150, 8), Le(1, 4), Zero(4)})}; }},
@@ -188,6 +199,7 @@ TEST_F(EditRecordImages, EveryTypeSavesItsRecordAndLoadsItBack)
         {"appendtrack", [&] { return Made{Make<AppendTrackCommand>("A", doc, WORD(1)), Join({Header(260, "appendtrack", "A"), Le(1, 2)})}; }},
         {"trackproperty", [&] { ComRef<IEditCommand> command = trackProperty(); return Made{command, Join({Header(928, "trackproperty", ""), Zero(6), properties, properties, Le(0, 4), Zero(4)})}; }},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         Fresh();

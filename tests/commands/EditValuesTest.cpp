@@ -73,20 +73,24 @@ TEST_F(EditValues, A24BitTakeOf48000FramesMeasures48000FramesInEveryCommand)
         return FirstPoint(doc, 0) - 500;
     };
     const Case cases[] = {
-        {"openfile", [&](CNyMultiTrackDoc* doc, IUnknown* take) {
+        {"openfile",
+         [&](CNyMultiTrackDoc* doc, IUnknown* take) {
              return pointAfter(doc, Command<OpenFileCommand>(doc, 0, 0, 0, take).Get());
          }},
-        {"mergefile", [&](CNyMultiTrackDoc* doc, IUnknown* take) {
+        {"mergefile",
+         [&](CNyMultiTrackDoc* doc, IUnknown* take) {
              return pointAfter(doc, Command<MergeFileCommand>(nullptr, doc, 0, 0, 0, take, 0).Get());
          }},
-        {"recording", [&](CNyMultiTrackDoc* doc, IUnknown* take) {
+        {"recording",
+         [&](CNyMultiTrackDoc* doc, IUnknown* take) {
              ComRef<IMtItemList> takes = ListOf({{ComRef<IUnknown>::Share(take), doc->GetTrackId(0)}});
              EXPECT_EQ(S_OK, Command<RecordingCommand>(doc, takes.Get())->Do());
              int64_t start = 0, end = 0;
              doc->GetSelection()->GetSelection(&start, &end);
              return end - start;
          }},
-        {"effectfile", [&](CNyMultiTrackDoc* doc, IUnknown* take) {
+        {"effectfile",
+         [&](CNyMultiTrackDoc* doc, IUnknown* take) {
              ComRef<IMtItemList> results = ListOf({{ComRef<IUnknown>::Share(take), doc->GetTrackId(0)}});
              EXPECT_EQ(S_OK, Command<EffectFileCommand>("Effect", doc, results.Get(), 0)->Do());
              int64_t start = 0, end = 0;
@@ -116,13 +120,13 @@ TEST_F(EditValues, DeleteRemovesMarksUpToTheEndMovesLaterOnesAndLeavesOtherKinds
         int64_t start; // after the delete of 1000..3000
     };
     const Case cases[] = {
-        {Mark(kLabelCue, id, 3000, 3000), true, 0},            // exactly at the end
-        {Mark(kLabelCue, id, 2000, 2000), true, 0},            // inside
-        {Mark(kLabelSection, id, 500, 5000), true, 0},         // starts before, ends after
-        {Mark(kLabelCue, id, 3001, 3001), false, 1001},        // just after: moves by the length
+        {Mark(kLabelCue, id, 3000, 3000), true, 0},     // exactly at the end
+        {Mark(kLabelCue, id, 2000, 2000), true, 0},     // inside
+        {Mark(kLabelSection, id, 500, 5000), true, 0},  // starts before, ends after
+        {Mark(kLabelCue, id, 3001, 3001), false, 1001}, // just after: moves by the length
         {Mark(kLabelSection, id, 4000, 6000), false, 2000},
-        {Mark(kLabelCue, id, 500, 500), false, 500},           // before
-        {Mark(kLabelOther, id, 2000, 2000), false, 2000},      // kinds 3 and 4 stay
+        {Mark(kLabelCue, id, 500, 500), false, 500},      // before
+        {Mark(kLabelOther, id, 2000, 2000), false, 2000}, // kinds 3 and 4 stay
         {Mark(kLabelLoop, -1, 2000, 2500), false, 2000},
         {Mark(kLabelCue, doc->GetTrackId(0) + 99, 2000, 2000), false, 2000}, // another track's
     };
@@ -157,7 +161,8 @@ TEST_F(EditValues, DeleteRemovesMarksUpToTheEndMovesLaterOnesAndLeavesOtherKinds
     Fingerprint undone = Take(doc);
     EXPECT_EQ(before.tracks, undone.tracks);
     EXPECT_TRUE(selected.labels.size() == undone.labels.size() &&
-                std::memcmp(selected.labels.data(), undone.labels.data(), undone.labels.size() * sizeof(LabelRecord)) == 0);
+                std::memcmp(selected.labels.data(), undone.labels.data(), undone.labels.size() * sizeof(LabelRecord)) ==
+                    0);
     doc->GetSelection()->GetSelection(&s, &e);
     EXPECT_EQ(1000, s);
     EXPECT_EQ(3000, e);
@@ -199,8 +204,8 @@ TEST_F(EditValues, InsertFileUndoesTheChildrenItRanWhenALaterOneFails)
     ASSERT_EQ(S_OK, doc->SetTrackSelected(0, TRUE));
     Fingerprint before = Take(doc);
     // The second item needs a new track of 3 channels, which a standard document refuses.
-    ComRef<IMtItemList> items = ListOf({{MakeItem("a.raw", 200, 1, 16, 44100), 0},
-                                        {MakeItem("b.raw", 300, 3, 16, 44100), 0}});
+    ComRef<IMtItemList> items =
+        ListOf({{MakeItem("a.raw", 200, 1, 16, 44100), 0}, {MakeItem("b.raw", 300, 3, 16, 44100), 0}});
     ComRef<IEditCommand> insert = Command<InsertFileCommand>(doc, 0, 0, items.Get());
     EXPECT_EQ(kErrFormatNotSupported, insert->Do());
     EXPECT_EQ(before.tracks, Take(doc).tracks);
@@ -373,10 +378,10 @@ TEST_F(EditValues, MergeFileKeepsEnvelopesInStepWithTheMergedSpan)
         std::vector<int64_t> points; // where the points at 500 and 1200 end up
     };
     const Case cases[] = {
-        {0, 100, 200, 3, {600, 1300}},   // 300 frames replace 200: later points move by 100
-        {1, 100, 200, 3, {500, 1200}},   // in place: the gap equals the cut
-        {0, 100, 0, 2, {800, 1500}},     // nothing cut: no third child
-        {1, 1500, 200, 2, {500, 1200}},  // past the track's end: no gap (not a negative one), no cut
+        {0, 100, 200, 3, {600, 1300}},  // 300 frames replace 200: later points move by 100
+        {1, 100, 200, 3, {500, 1200}},  // in place: the gap equals the cut
+        {0, 100, 0, 2, {800, 1500}},    // nothing cut: no third child
+        {1, 1500, 200, 2, {500, 1200}}, // past the track's end: no gap (not a negative one), no cut
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start * 10 + c.mode);
@@ -385,7 +390,8 @@ TEST_F(EditValues, MergeFileKeepsEnvelopesInStepWithTheMergedSpan)
         ASSERT_EQ(S_OK, TrackEnvelope(doc, 0, 0)->InsertPoint(500, 0.5f));
         ASSERT_EQ(S_OK, TrackEnvelope(doc, 0, 0)->InsertPoint(1200, 0.25f));
         ComRef<IUnknown> result = MakeItem("result.raw", 300, 1, 16, 44100);
-        ComRef<IEditCommand> merge = Command<MergeFileCommand>(nullptr, doc, 0, c.start, c.length, result.Get(), c.mode);
+        ComRef<IEditCommand> merge =
+            Command<MergeFileCommand>(nullptr, doc, 0, c.start, c.length, result.Get(), c.mode);
         ASSERT_EQ(S_OK, merge->Do());
         UINT children = 0;
         QueryCom<ICommandList>(merge.Get())->GetCount(&children);

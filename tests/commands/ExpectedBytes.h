@@ -18,7 +18,10 @@ inline Bytes Le64(uint64_t v)
     return out;
 }
 
-inline Bytes Text(const char* text) { return Bytes(text, text + std::strlen(text)); }
+inline Bytes Text(const char* text)
+{
+    return Bytes(text, text + std::strlen(text));
+}
 
 inline Bytes& Append(Bytes& to, const Bytes& bytes)
 {
@@ -48,7 +51,10 @@ inline Bytes Chunk(const char* id, const Bytes& data)
     return chunk;
 }
 
-inline Bytes CommandChunk(const Bytes& record) { return Chunk("KSCMKCMD", record); }
+inline Bytes CommandChunk(const Bytes& record)
+{
+    return Chunk("KSCMKCMD", record);
+}
 
 // A group chunk: the group's own command chunk, then the children's chunks.
 inline Bytes GroupChunk(const Bytes& ownRecord, const std::vector<Bytes>& children)

@@ -7,7 +7,10 @@ ComRef<IMtClip> MakeClip(const std::string& label)
     return ComRef<IMtClip>(ComObject<IMtClip>::Create<FakeClip>(label));
 }
 
-std::string LabelOf(IMtClip* clip) { return clip ? static_cast<FakeClip*>(clip)->label : ""; }
+std::string LabelOf(IMtClip* clip)
+{
+    return clip ? static_cast<FakeClip*>(clip)->label : "";
+}
 
 HRESULT FakeTrack::SwapContent(IMtClip* newContent, IMtClip** previous)
 {

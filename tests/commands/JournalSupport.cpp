@@ -15,7 +15,10 @@ FaultyChunkFile::FaultyChunkFile() : m_file(CreateChunkFile())
         throw std::bad_alloc();
 }
 
-FaultyChunkFile::~FaultyChunkFile() { m_file->Release(); }
+FaultyChunkFile::~FaultyChunkFile()
+{
+    m_file->Release();
+}
 
 namespace {
 constexpr HRESULT kDiskFull = HRESULT_FROM_WIN32(ERROR_DISK_FULL);

@@ -19,7 +19,11 @@ public:
     FaultyChunkFile();
     ~FaultyChunkFile() override;
 
-    void FailWriteAfter(int writes) { m_writesLeft = writes; m_fired = false; }
+    void FailWriteAfter(int writes)
+    {
+        m_writesLeft = writes;
+        m_fired = false;
+    }
     void Disarm()
     {
         m_writesLeft = -1;
@@ -46,7 +50,10 @@ public:
     void STDMETHODCALLTYPE SetFileName(const char* name) override { m_file->SetFileName(name); }
     HRESULT STDMETHODCALLTYPE CreateChunkById(InterfaceTag id, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE CreateChunk(ChunkInfo* info, DWORD flags) override;
-    HRESULT STDMETHODCALLTYPE DescendById(InterfaceTag id, DWORD flags) override { return m_file->DescendById(id, flags); }
+    HRESULT STDMETHODCALLTYPE DescendById(InterfaceTag id, DWORD flags) override
+    {
+        return m_file->DescendById(id, flags);
+    }
     HRESULT STDMETHODCALLTYPE Descend(ChunkInfo* info, DWORD flags) override { return m_file->Descend(info, flags); }
     HRESULT STDMETHODCALLTYPE Ascend() override;
     ChunkInfo* STDMETHODCALLTYPE GetCurrentChunk() override { return m_file->GetCurrentChunk(); }

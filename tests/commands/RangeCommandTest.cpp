@@ -33,14 +33,17 @@ public:
             return ComRef<IMtTrack>();
         }
     }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName("test.replace", buffer, length); }
+    STDMETHODIMP GetTypeName(char* buffer, UINT length) override
+    {
+        return CopyTypeName("test.replace", buffer, length);
+    }
     IMtClip* Backward() const { return m_backward.Get(); }
 };
 
 ComRef<ReplaceCommand> NewReplace(FakeDocument& doc, int track, int64_t start, int64_t length)
 {
-    return ComRef<ReplaceCommand>(ComObject<IEditCommand>::Create<ReplaceCommand>(
-        "Replace", &doc, track, start, length, MakeClip("after").Get()));
+    return ComRef<ReplaceCommand>(ComObject<IEditCommand>::Create<ReplaceCommand>("Replace", &doc, track, start, length,
+                                                                                  MakeClip("after").Get()));
 }
 
 } // namespace
@@ -51,14 +54,10 @@ TEST(SampleRange, IntersectsInclusivelyAndAcceptsAReversedOther)
         SampleRange a, b, expected;
     };
     const Case cases[] = {
-        {{100, 200}, {150, 300}, {150, 200}},
-        {{100, 200}, {300, 150}, {150, 200}},
-        {{100, 200}, {200, 300}, {200, 200}},
-        {{100, 200}, {201, 300}, {0, 0}},
-        {{100, 200}, {0, 99}, {0, 0}},
-        {{100, 200}, {120, 130}, {120, 130}},
-        {{100, 200}, {0, 1000}, {100, 200}},
-        {{-50, 50}, {-10, -100}, {-50, -10}},
+        {{100, 200}, {150, 300}, {150, 200}}, {{100, 200}, {300, 150}, {150, 200}},
+        {{100, 200}, {200, 300}, {200, 200}}, {{100, 200}, {201, 300}, {0, 0}},
+        {{100, 200}, {0, 99}, {0, 0}},        {{100, 200}, {120, 130}, {120, 130}},
+        {{100, 200}, {0, 1000}, {100, 200}},  {{-50, 50}, {-10, -100}, {-50, -10}},
         {{160, 170}, {300, 150}, {160, 170}}, // a reversed range around this one still overlaps
     };
     for (const Case& c : cases) {
@@ -121,7 +120,8 @@ TEST(RangeCommand, FailsWithoutATrack)
         int track;
         bool engine;
     };
-    for (const Case& c : {Case{"index -1", -1, true}, Case{"index past the end", 5, true}, Case{"no engine", 0, false}}) {
+    for (const Case& c :
+         {Case{"index -1", -1, true}, Case{"index past the end", 5, true}, Case{"no engine", 0, false}}) {
         doc.withEngine = c.engine;
         ComRef<ReplaceCommand> command = NewReplace(doc, c.track, 0, 10);
         EXPECT_TRUE(FAILED(command->Do())) << c.label;
@@ -182,7 +182,9 @@ TEST(EditBusyGuard, SetsTheFlagForItsScopeAndClearsItOnEveryWayOut)
     // outer edit's protection when it goes.
     {
         EditBusyGuard outer;
-        { EditBusyGuard inner; }
+        {
+            EditBusyGuard inner;
+        }
         EXPECT_TRUE(EditBusyGuard::IsBusy());
         const int before = edits;
         handler(false);

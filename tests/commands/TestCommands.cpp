@@ -14,7 +14,10 @@ std::vector<std::string>& CallLog()
 
 int StepCommand::s_live = 0;
 
-StepCommand::~StepCommand() { --s_live; }
+StepCommand::~StepCommand()
+{
+    --s_live;
+}
 
 HRESULT StepCommand::Act(const char* action, int& failures)
 {
@@ -27,9 +30,18 @@ HRESULT StepCommand::Act(const char* action, int& failures)
     return S_OK;
 }
 
-HRESULT StepCommand::Do() { return Act("Do", fail.doFails); }
-HRESULT StepCommand::Redo() { return Act("Redo", fail.redoFails); }
-HRESULT StepCommand::Undo() { return Act("Undo", fail.undoFails); }
+HRESULT StepCommand::Do()
+{
+    return Act("Do", fail.doFails);
+}
+HRESULT StepCommand::Redo()
+{
+    return Act("Redo", fail.redoFails);
+}
+HRESULT StepCommand::Undo()
+{
+    return Act("Undo", fail.undoFails);
+}
 
 HRESULT StepCommand::Save(IJournalFile* stream)
 {

@@ -219,10 +219,10 @@ TEST(WaveFormat, SetSampleFormatAppliesRateAndChannelsAcrossEveryKindChange)
         uint32_t wantRate;
     };
     const Case cases[] = {
-        {32, 1, 48000, 16, 2, kWaveTagPcm, 16, 2, 4, 48000},    // plain float -> integer
+        {32, 1, 48000, 16, 2, kWaveTagPcm, 16, 2, 4, 48000}, // plain float -> integer
         {32, 2, 96000, 24, 1, kWaveTagPcm, 24, 1, 3, 96000},
         {64, 2, 22050, 8, 1, kWaveTagPcm, 8, 1, 1, 22050},
-        {16, 1, 48000, 32, 2, kWaveTagFloat, 32, 2, 8, 48000},  // plain integer -> float
+        {16, 1, 48000, 32, 2, kWaveTagFloat, 32, 2, 8, 48000}, // plain integer -> float
         {16, 2, 48000, 64, 1, kWaveTagFloat, 64, 1, 8, 48000},
         {32, 6, 48000, 16, 4, kWaveTagPcm, 16, 4, 8, 48000},    // extensible float -> integer
         {16, 6, 48000, 32, 3, kWaveTagFloat, 32, 3, 12, 48000}, // extensible integer -> float

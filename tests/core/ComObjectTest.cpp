@@ -68,7 +68,8 @@ const kvcom::ClassEntry kTable[] = {{&kClsidBoth, &kvcom::CreateInstanceOf<CPlai
 TEST(ComObject, ClassTableServesItsClassAndRefusesOthers)
 {
     IClassFactory* factory = nullptr;
-    ASSERT_EQ(kvcom::GetClassObject(kTable, 1, kClsidBoth, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    ASSERT_EQ(kvcom::GetClassObject(kTable, 1, kClsidBoth, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
     ITestA* a = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(ITestA), reinterpret_cast<void**>(&a)), S_OK);
     EXPECT_EQ(a->A(), 7);

@@ -85,8 +85,9 @@ TEST(ErrorText, ReturnsTheStringTableTextsExactly)
          "data you are \nworking with. If you are working in the 32-bit mode, your audio device \nmay not support the "
          "specified bit depth for playback. This error also \nmay occur when the audio device is being used by "
          "another apprication. "},
-        {0x83EA0006, "The sound driver needed to play this file has not been installed.\r\nPlease select \"Multimedia\" "
-                     "from the control panel and install the necessary codec."},
+        {0x83EA0006,
+         "The sound driver needed to play this file has not been installed.\r\nPlease select \"Multimedia\" "
+         "from the control panel and install the necessary codec."},
         {0x83E808AB, "Windows98 and Windows Me cannot create files greater than 4 GB in size.\r\nThe file you are "
                      "attemting to save exceeds 4 GB."},
         {0x83EC000C, "The handle is in used."},

@@ -165,8 +165,9 @@ TEST(CoreMessages, TextsComeFromTheProgramsStringTable)
         {kIdsCreateFolderAsk, "The specified folder does not exist. Create a new folder?"},
         {kIdsCreateFolderFailed, "Failed to create new folder."},
         {kIdsInvalidFolder, "Invalid folder name."},
-        {kIdsInvalidFolderChars, "Specified folder name is invalid.\nThe folder name can not  contain \n\\, /, :, ,, ;, "
-                                 "*, ?, \\,\",\", <, >, or |,\nnor can it be  AUX, PRN, CON, or NUL."},
+        {kIdsInvalidFolderChars,
+         "Specified folder name is invalid.\nThe folder name can not  contain \n\\, /, :, ,, ;, "
+         "*, ?, \\,\",\", <, >, or |,\nnor can it be  AUX, PRN, CON, or NUL."},
     };
     SetCoreMessageHandler(&RecordText);
     for (const Case& c : cases) {

@@ -74,9 +74,9 @@ TEST(HelpLauncher, TopicsOpenPagesOfTheIndexOrAddresses)
     EXPECT_TRUE(launcher.ShowTopic(kTopicMakerWebPage, 0));
     EXPECT_FALSE(launcher.ShowTopic(2, 0)) << "missing key";
     EXPECT_FALSE(launcher.ShowTopic(0x80000002, 0));
-    EXPECT_EQ(launcher.opened, (std::vector<std::string>{scratch.Path() + "index.html",
-                                                          scratch.Path() + "dialogs\\ruler.html",
-                                                          "http://www.example.invalid/"}));
+    EXPECT_EQ(launcher.opened,
+              (std::vector<std::string>{scratch.Path() + "index.html", scratch.Path() + "dialogs\\ruler.html",
+                                        "http://www.example.invalid/"}));
     EXPECT_EQ(launcher.addresses, (std::vector<BOOL>{FALSE, FALSE, TRUE}));
 }
 

@@ -9,7 +9,8 @@ TEST(LevelConversion, LinearLevelToHundredthsOfADecibel)
 {
     const struct {
         int32_t level, millibel;
-    } cases[] = {{10000, 0}, {5000, -602}, {1, -8000}, {0, -8000}, {-5, -8000}, {15000, 352}, {7000, -309}, {20000, 602}};
+    } cases[] = {{10000, 0},  {5000, -602}, {1, -8000},   {0, -8000},
+                 {-5, -8000}, {15000, 352}, {7000, -309}, {20000, 602}};
     for (const auto& c : cases)
         EXPECT_EQ(c.millibel, LevelToMillibel(c.level)) << c.level;
 }

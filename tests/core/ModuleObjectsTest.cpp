@@ -129,8 +129,7 @@ TEST_F(ModuleObjectsTest, CreatesAnObjectOfAModuleBesideTheProgram)
 TEST_F(ModuleObjectsTest, FailuresReturnTheirCodesAndListOnlyReachedModules)
 {
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CreateModuleObject("NoSuchModule.dll", kClsidCoreTestObject, IID_IUnknown, &object),
-              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CreateModuleObject("NoSuchModule.dll", kClsidCoreTestObject, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(GetLoadedModuleList().Count(), m_listed);
 
@@ -145,8 +144,7 @@ TEST_F(ModuleObjectsTest, FailuresReturnTheirCodesAndListOnlyReachedModules)
     EXPECT_EQ(object, nullptr);
     EXPECT_NE(LoadedTestModule(), nullptr) << "a refused creation keeps the module listed";
     EXPECT_EQ(GetLoadedModuleList().CountOf(module), 1u);
-    EXPECT_EQ(CreateModuleObject("NoSuchModule.dll", kClsidCoreTestObject, IID_IUnknown, &object),
-              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CreateModuleObject("NoSuchModule.dll", kClsidCoreTestObject, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(LoadedTestModule(), nullptr) << "the next creation swept it";
 }
 
@@ -158,9 +156,9 @@ TEST_F(ModuleObjectsTest, ModuleLoadedTwiceIsListedTwiceAndFreedOncePerYes)
     ASSERT_EQ(CreateModuleObject(kCoreTestModuleFile, kClsidCoreTestObject, IID_IUnknown,
                                  reinterpret_cast<void**>(&first), &module),
               S_OK);
-    ASSERT_EQ(CreateModuleObject(kCoreTestModuleFile, kClsidCoreTestObject, IID_IUnknown,
-                                 reinterpret_cast<void**>(&second)),
-              S_OK);
+    ASSERT_EQ(
+        CreateModuleObject(kCoreTestModuleFile, kClsidCoreTestObject, IID_IUnknown, reinterpret_cast<void**>(&second)),
+        S_OK);
     EXPECT_EQ(GetLoadedModuleList().CountOf(module), 2u);
     first->Release();
     second->Release();
@@ -181,9 +179,9 @@ TEST_F(ModuleObjectsTest, ModuleNamesAreTakenFromTheProgramsFolderOnly)
     kvtest::ScratchFolder scratch;
     SetCurrentDirectoryA(scratch.Path().c_str());
     IUnknown* object = nullptr;
-    EXPECT_EQ(CreateModuleObject(kCoreTestModuleFile, kClsidCoreTestObject, IID_IUnknown,
-                                 reinterpret_cast<void**>(&object)),
-              S_OK);
+    EXPECT_EQ(
+        CreateModuleObject(kCoreTestModuleFile, kClsidCoreTestObject, IID_IUnknown, reinterpret_cast<void**>(&object)),
+        S_OK);
     if (object)
         object->Release();
     // ...and a system module is not taken from the search path.

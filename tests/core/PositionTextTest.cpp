@@ -17,9 +17,15 @@ TEST(PositionText, FormatsOneSecondInEveryUnit)
         uint32_t unit;
         const char* text;
     } cases[] = {
-        {kTimeUnitHms, "00 : 00 : 01.000"}, {kTimeUnitSeconds, "1.000"}, {kTimeUnitMilliseconds, "1000.0"},
-        {kTimeUnitSamples, "44100"},        {kTimeUnitFrames, "30"},     {kTimeUnitTimeCode, "00 : 00 : 01, 00"},
-        {0, "00 : 00 : 01, 00"},            {0x40, "00 : 00 : 01, 00"},  {kTimeUnitFrames | kTimeUnitSamples, "44100"},
+        {kTimeUnitHms, "00 : 00 : 01.000"},
+        {kTimeUnitSeconds, "1.000"},
+        {kTimeUnitMilliseconds, "1000.0"},
+        {kTimeUnitSamples, "44100"},
+        {kTimeUnitFrames, "30"},
+        {kTimeUnitTimeCode, "00 : 00 : 01, 00"},
+        {0, "00 : 00 : 01, 00"},
+        {0x40, "00 : 00 : 01, 00"},
+        {kTimeUnitFrames | kTimeUnitSamples, "44100"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.text, FormatPosition(44100, c.unit, 30.0, 44100)) << c.unit;
@@ -56,11 +62,11 @@ TEST(PositionText, RejectsBadAndNegativeInput)
         uint32_t unit;
         const char* text;
     } cases[] = {
-        {kTimeUnitHms, "1:75:00"},     {kTimeUnitHms, "0:00:60"},       {kTimeUnitHms, "0:00"},
-        {kTimeUnitHms, "-1:00:00"},    {kTimeUnitHms, "a:00:00"},       {kTimeUnitSamples, "-1"},
-        {kTimeUnitSamples, "12x"},     {kTimeUnitSamples, ""},          {kTimeUnitSeconds, "-0.5"},
-        {kTimeUnitSeconds, "1.2.3"},   {kTimeUnitMilliseconds, "abc"},  {kTimeUnitFrames, "-3"},
-        {kTimeUnitTimeCode, "0:0:0"},  {kTimeUnitTimeCode, "0:60:0,0"}, {kTimeUnitTimeCode, "0:0:0,30"},
+        {kTimeUnitHms, "1:75:00"},       {kTimeUnitHms, "0:00:60"},       {kTimeUnitHms, "0:00"},
+        {kTimeUnitHms, "-1:00:00"},      {kTimeUnitHms, "a:00:00"},       {kTimeUnitSamples, "-1"},
+        {kTimeUnitSamples, "12x"},       {kTimeUnitSamples, ""},          {kTimeUnitSeconds, "-0.5"},
+        {kTimeUnitSeconds, "1.2.3"},     {kTimeUnitMilliseconds, "abc"},  {kTimeUnitFrames, "-3"},
+        {kTimeUnitTimeCode, "0:0:0"},    {kTimeUnitTimeCode, "0:60:0,0"}, {kTimeUnitTimeCode, "0:0:0,30"},
         {kTimeUnitTimeCode, "0:0:60,0"}, {kTimeUnitTimeCode, "-1:0:0,0"}, {kTimeUnitSamples, "99999999999999999999"},
     };
     for (const Case& c : cases)
@@ -103,12 +109,9 @@ TEST(PositionText, LargePositionsFormatWithoutOverflow)
         uint32_t unit;
         const char* text;
     } cases[] = {
-        {kTimeUnitSeconds, "1000000000.000"},
-        {kTimeUnitMilliseconds, "1000000000000.0"},
-        {kTimeUnitFrames, "30000000000"},
-        {kTimeUnitSamples, "48000000000000"},
-        {kTimeUnitHms, "277777 : 46 : 40.000"},
-        {kTimeUnitTimeCode, "277777 : 46 : 40, 00"},
+        {kTimeUnitSeconds, "1000000000.000"},   {kTimeUnitMilliseconds, "1000000000000.0"},
+        {kTimeUnitFrames, "30000000000"},       {kTimeUnitSamples, "48000000000000"},
+        {kTimeUnitHms, "277777 : 46 : 40.000"}, {kTimeUnitTimeCode, "277777 : 46 : 40, 00"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.text, FormatPosition(48000, c.unit, 30.0, billionSeconds)) << c.unit;
@@ -173,7 +176,8 @@ TEST(PositionText, DropFrameTimeCodeSkipsFramesZeroAndOneOutsideTenthMinutes)
     EXPECT_NE(-1, tenMinutes);
     EXPECT_EQ("00 : 10 : 00, 00", FormatPosition(r, kTimeUnitTimeCode, f, tenMinutes));
     EXPECT_EQ("00 : 09 : 59, 29", FormatPosition(r, kTimeUnitTimeCode, f, tenMinutes - 8));
-    EXPECT_EQ("01 : 00 : 00, 00", FormatPosition(r, kTimeUnitTimeCode, f, ParsePosition("01:00:00;00", r, kTimeUnitTimeCode, f)));
+    EXPECT_EQ("01 : 00 : 00, 00",
+              FormatPosition(r, kTimeUnitTimeCode, f, ParsePosition("01:00:00;00", r, kTimeUnitTimeCode, f)));
 }
 
 // Every frame of the first twelve minutes, at two rates: the first sample of a frame shows
@@ -207,7 +211,8 @@ TEST(PositionText, FormattedTextParsesBackToTheSameTextInEveryUnit)
                     const std::string text = FormatPosition(r, unit, f, p);
                     const int64_t parsed = ParsePosition(text.c_str(), r, unit, f);
                     ASSERT_NE(-1, parsed) << unit << " " << text;
-                    ASSERT_EQ(text, FormatPosition(r, unit, f, parsed)) << "rate " << r << " fps " << f << " unit " << unit;
+                    ASSERT_EQ(text, FormatPosition(r, unit, f, parsed))
+                        << "rate " << r << " fps " << f << " unit " << unit;
                     if (unit == kTimeUnitSamples) {
                         ASSERT_EQ(p, parsed);
                     }
@@ -224,14 +229,9 @@ TEST(PositionText, ResolveRangeCompletesTriples)
         bool result;
         int64_t outStart, outEnd, outLength;
     } cases[] = {
-        {100, 50, -1, true, 50, 100, 50},
-        {50, 100, -1, true, 50, 100, 50},
-        {50, 50, -1, false, 50, 50, 0},
-        {50, 100, 10, false, 50, 100, 10},
-        {100, -1, 25, true, 100, 125, 25},
-        {-1, 100, 25, true, 75, 100, 25},
-        {100, -1, -1, false, 100, 99, -1},
-        {-1, -1, 25, false, -1, -1, 25},
+        {100, 50, -1, true, 50, 100, 50},  {50, 100, -1, true, 50, 100, 50},  {50, 50, -1, false, 50, 50, 0},
+        {50, 100, 10, false, 50, 100, 10}, {100, -1, 25, true, 100, 125, 25}, {-1, 100, 25, true, 75, 100, 25},
+        {100, -1, -1, false, 100, 99, -1}, {-1, -1, 25, false, -1, -1, 25},
     };
     for (const Case& c : cases) {
         int64_t s = c.start, e = c.end, l = c.length;

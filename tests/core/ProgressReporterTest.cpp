@@ -85,8 +85,8 @@ private:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "KvProgressTestWindow";
         RegisterClassA(&wc);
-        m_window = CreateWindowA(wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
+        m_window =
+            CreateWindowA(wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
         SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetEvent(ready);
         MSG msg;
@@ -167,7 +167,8 @@ TEST_F(ProgressReporterTest, NestedReportersOpenAndCloseInOrder)
         outer.SetPosition(100);
         outer.End();
     }
-    EXPECT_EQ(m_receiver.Kinds(), "oouc" "uc");
+    EXPECT_EQ(m_receiver.Kinds(), "oouc"
+                                  "uc");
 }
 
 TEST_F(ProgressReporterTest, ReporterLeftOpenByAnExceptionClosesTheWindow)

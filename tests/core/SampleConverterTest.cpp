@@ -188,7 +188,8 @@ TEST(SampleConverter, IntegerNarrowingTruncatesToHighBytes)
 
 TEST(SampleConverter, IntegerToFloatUsesPowerOfTwoScale)
 {
-    EXPECT_EQ((std::vector<float>{-1.0f, 0.0f, 32767.0f / 32768, 0.5f}), Floats(Convert(16, 32, Bytes16({-32768, 0, 32767, 16384}))));
+    EXPECT_EQ((std::vector<float>{-1.0f, 0.0f, 32767.0f / 32768, 0.5f}),
+              Floats(Convert(16, 32, Bytes16({-32768, 0, 32767, 16384}))));
     EXPECT_EQ((std::vector<float>{-1.0f, 0.0f, 8388607.0f / 8388608, -0.5f}),
               Floats(Convert(24, 32, Bytes24({-8388608, 0, 0x7FFFFF, -4194304}))));
     EXPECT_EQ((std::vector<float>{-1.0f, 0.5f}), Floats(Convert(20, 32, Bytes24({-8388608, 4194304}))));
@@ -202,8 +203,8 @@ TEST(SampleConverter, FloatToIntegerScalesByPowerOfTwoRoundsAndClips)
     EXPECT_EQ((std::vector<uint8_t>{255, 0, 255, 0, 0, 128, 255, 0, 255, 0, 128, 192}), Convert(32, 8, in));
     EXPECT_EQ((std::vector<int>{32767, -32768, 32767, -32768, -32768, 0, 32767, -32768, 32767, -32768, 0, 16384}),
               Ints16(Convert(32, 16, in)));
-    EXPECT_EQ((std::vector<int>{8388607, -8388608, 8388607, -8388608, -8388608, 0, 8388607, -8388608, 8388607,
-                                -8388608, 0, 4194220}),
+    EXPECT_EQ((std::vector<int>{8388607, -8388608, 8388607, -8388608, -8388608, 0, 8388607, -8388608, 8388607, -8388608,
+                                0, 4194220}),
               Ints24(Convert(32, 24, in)));
     EXPECT_EQ((std::vector<int>{0x7FFFF0, -8388608, 0x7FFFF0, -8388608, -8388608, 0, 0x7FFFF0, -8388608, 0x7FFFF0,
                                 -8388608, 0, 4194208}),
@@ -212,7 +213,8 @@ TEST(SampleConverter, FloatToIntegerScalesByPowerOfTwoRoundsAndClips)
     std::vector<float> steps = {1.9f, -1.9f, 0.9f, -0.9f, 0.5f, -0.5f, 1.5f, -1.5f, 2.5f, -2.5f, 32766.5f, -32767.5f};
     for (float& v : steps)
         v /= 32768;
-    EXPECT_EQ((std::vector<int>{2, -2, 1, -1, 0, 0, 2, -2, 2, -2, 32766, -32768}), Ints16(Convert(32, 16, FloatBytes(steps))));
+    EXPECT_EQ((std::vector<int>{2, -2, 1, -1, 0, 0, 2, -2, 2, -2, 32766, -32768}),
+              Ints16(Convert(32, 16, FloatBytes(steps))));
 }
 
 TEST(SampleConverter, SameDepthCopiesBytesUnchanged)
@@ -383,8 +385,8 @@ TEST(SampleConverter, FloatRoutinesFollowThePerSampleRule)
             const size_t outOffset = offset * 5; // 0, 5, 10, 15: every position within 16 bytes
             for (size_t length : {size_t(1), size_t(2), size_t(5), size_t(7), size_t(8), size_t(15), size_t(16),
                                   size_t(17), size_t(31), size_t(100), n}) {
-                SCOPED_TRACE(testing::Message() << "float to " << bits << " bits, blocks of " << length
-                                                << ", offset " << offset);
+                SCOPED_TRACE(testing::Message()
+                             << "float to " << bits << " bits, blocks of " << length << ", offset " << offset);
                 std::vector<uint8_t> out(outOffset + n * width + 16, 0xEE);
                 for (size_t first = (n - 1) / length * length;; first -= length) {
                     conv.Convert(source.data() + offset + first * 4, std::min(length, n - first),
@@ -394,12 +396,13 @@ TEST(SampleConverter, FloatRoutinesFollowThePerSampleRule)
                 }
                 const size_t at = FirstDifference(expected.data(), out.data() + outOffset, n, width);
                 ASSERT_EQ(SIZE_MAX, at) << "value " << values[at == SIZE_MAX ? 0 : at];
-                EXPECT_EQ(std::vector<uint8_t>(outOffset, 0xEE), std::vector<uint8_t>(out.begin(), out.begin() + outOffset));
+                EXPECT_EQ(std::vector<uint8_t>(outOffset, 0xEE),
+                          std::vector<uint8_t>(out.begin(), out.begin() + outOffset));
                 EXPECT_EQ(std::vector<uint8_t>(16, 0xEE), std::vector<uint8_t>(out.end() - 16, out.end()));
             }
             for (size_t frames : {size_t(7), size_t(2049), n}) {
-                SCOPED_TRACE(testing::Message() << "in place, float to " << bits << " bits, " << frames
-                                                << " samples, offset " << offset);
+                SCOPED_TRACE(testing::Message()
+                             << "in place, float to " << bits << " bits, " << frames << " samples, offset " << offset);
                 std::vector<uint8_t> buffer(offset + frames * 4);
                 std::memcpy(buffer.data() + offset, values.data(), frames * 4);
                 ASSERT_TRUE(conv.ConvertInPlace(buffer.data() + offset, frames));

@@ -34,7 +34,8 @@ TEST_F(DocumentTest, DefaultSettingsAreReadAndCheckedFromTheSettingsRoot)
         {"DefaultDataChannels", 6, nullptr, &DocumentSettings::dataChannels, 6},
         {"DefaultRecChannels", 2, nullptr, &DocumentSettings::recordChannels, 2},
         {"Unit", 0, &DocumentSettings::rulerUnit, nullptr, 0x80101},
-        {"ShowVolEnv", 0, &DocumentSettings::viewOptions, nullptr, kViewOptionTimeRuler | kViewOptionHeader | kViewOptionPanEnv},
+        {"ShowVolEnv", 0, &DocumentSettings::viewOptions, nullptr,
+         kViewOptionTimeRuler | kViewOptionHeader | kViewOptionPanEnv},
     };
     for (const Case& c : cases) {
         SetSettingInt(kSettingsSection, c.entry, c.value);
@@ -58,7 +59,7 @@ TEST_F(DocumentTest, FileNewGivesOneTrackWithTheDefaultsOfTheSettings)
     const Case cases[] = {
         {0, 1, 16, 1, 16, 16},
         {0, 2, 24, 2, 32, 24},
-        {0, 6, 16, 2, 16, 16},  // a standard document holds tracks of at most 2 channels
+        {0, 6, 16, 2, 16, 16}, // a standard document holds tracks of at most 2 channels
         {1, 6, 8, 6, 8, 8},
     };
     for (const Case& c : cases) {
@@ -116,7 +117,11 @@ TEST_F(DocumentTest, WithoutEngineTheQueriesAnswerTheirDefaults)
 TEST_F(DocumentTest, EngineModeSetsTheChannelLimit)
 {
     CNyMultiTrackDoc* doc = NewDocument({2});
-    struct Case { uint32_t type; LONG limit; uint16_t channelsBefore, channelsAfter; };
+    struct Case {
+        uint32_t type;
+        LONG limit;
+        uint16_t channelsBefore, channelsAfter;
+    };
     const Case cases[] = {{1, 6, 6, 6}, {0, 2, 6, 2}, {0, 2, 1, 1}};
     for (const Case& c : cases) {
         doc->GetSettings().dataChannels = c.channelsBefore;
@@ -132,13 +137,18 @@ TEST_F(DocumentTest, EngineModeSetsTheChannelLimit)
 TEST_F(DocumentTest, ViewOptionsByCommandId)
 {
     CNyMultiTrackDoc* doc = NewDocument({1});
-    struct Case { int id; int on; int previous; int readBack; };
+    struct Case {
+        int id;
+        int on;
+        int previous;
+        int readBack;
+    };
     const Case cases[] = {
         {kCmdViewTimeRuler, 0, 1, 0},
         {kCmdViewMarkers, 1, 0, 1},
-        {kCmdViewVideoTrack, 1, 0, 0},   // no video open
-        {kCmdView1016, 1, 0, 0},         // always off
-        {1012, 1, 1, 0},                 // not an option: answers on, changes nothing
+        {kCmdViewVideoTrack, 1, 0, 0}, // no video open
+        {kCmdView1016, 1, 0, 0},       // always off
+        {1012, 1, 1, 0},               // not an option: answers on, changes nothing
         {kCmdViewVolumeEnvelopes, 0, 1, 0},
     };
     for (const Case& c : cases) {

@@ -45,12 +45,16 @@ TEST_F(DocumentTest, SelectionTellsTheEngineOnlyOfChangesAndNotWhileTracking)
     CNyMultiTrackDoc* doc = NewDocument({2, 2});
     CSelectionModel* sel = doc->GetSelection();
     // The engine's own range is moved aside each time, so that only a sent range shows.
-    struct Step { int64_t start, end; BOOL tracking; EngineRange engineAfter; };
+    struct Step {
+        int64_t start, end;
+        BOOL tracking;
+        EngineRange engineAfter;
+    };
     const Step steps[] = {
-        {0, 0, FALSE, {0, 0}},      // the first call always notifies, even for (0, 0)
-        {0, 0, FALSE, {7, 9}},      // unchanged: nothing
-        {0, 5, FALSE, {0, 5}},      // a changed end alone notifies
-        {10, 20, TRUE, {7, 9}},     // nothing while tracking
+        {0, 0, FALSE, {0, 0}},  // the first call always notifies, even for (0, 0)
+        {0, 0, FALSE, {7, 9}},  // unchanged: nothing
+        {0, 5, FALSE, {0, 5}},  // a changed end alone notifies
+        {10, 20, TRUE, {7, 9}}, // nothing while tracking
     };
     for (const Step& s : steps) {
         SetEngineRange(doc, 7, 9);
@@ -72,9 +76,14 @@ TEST_F(DocumentTest, SelectionTellsTheEngineOnlyOfChangesAndNotWhileTracking)
 
 TEST_F(DocumentTest, RowRangeIsClampedToTheViewsRowsAndSentAsChannelMasks)
 {
-    CNyMultiTrackDoc* doc = NewDocument({2, 2});  // 4 rows
+    CNyMultiTrackDoc* doc = NewDocument({2, 2}); // 4 rows
     CSelectionModel* sel = doc->GetSelection();
-    struct Case { int anchor, current; int storedAnchor, storedCurrent; DWORD mask0, mask1; LONG marked0, marked1; };
+    struct Case {
+        int anchor, current;
+        int storedAnchor, storedCurrent;
+        DWORD mask0, mask1;
+        LONG marked0, marked1;
+    };
     const Case cases[] = {
         {5, 99, 3, 3, 0, 2, 0, 1},
         {2, -1, 2, 3, 0, kMtAllChannels, 0, 1},
@@ -101,7 +110,7 @@ TEST_F(DocumentTest, RowRangeIsClampedToTheViewsRowsAndSentAsChannelMasks)
 
 TEST_F(DocumentTest, SetTrackSelectedSelectsWholeTracksAndRefusesTracksPastTheRows)
 {
-    CNyMultiTrackDoc* doc = NewDocument({2, 1});  // 3 rows
+    CNyMultiTrackDoc* doc = NewDocument({2, 1}); // 3 rows
     CSelectionModel* sel = doc->GetSelection();
     sel->SetRowRange(2, 2);
     EXPECT_EQ(S_OK, sel->SetTrackSelected(0, TRUE));
@@ -132,14 +141,15 @@ TEST_F(DocumentTest, PressZonesOfAStereoTrackChooseItsRows)
     ASSERT_EQ(8, ch0.top);
     ASSERT_EQ(141, ch0.bottom);
     ASSERT_EQ(142, ch1.top);
-    struct Case { int y; int zone; int first, last; };
+    struct Case {
+        int y;
+        int zone;
+        int first, last;
+    };
     const Case cases[] = {
-        {ch0.top + 1, 0, 0, 0},      // top quarter of the first channel: that channel only
-        {ch0.top + 40, 1, 0, 1},
-        {ch0.bottom - 2, 3, 0, 1},
-        {ch1.top - 1, 4, 0, 1},      // the line between the channels
-        {ch1.top + 40, 5, 0, 1},
-        {ch1.bottom - 3, 7, 1, 1},   // bottom quarter of the second: that channel only
+        {ch0.top + 1, 0, 0, 0}, // top quarter of the first channel: that channel only
+        {ch0.top + 40, 1, 0, 1}, {ch0.bottom - 2, 3, 0, 1}, {ch1.top - 1, 4, 0, 1}, // the line between the channels
+        {ch1.top + 40, 5, 0, 1}, {ch1.bottom - 3, 7, 1, 1}, // bottom quarter of the second: that channel only
     };
     for (const Case& c : cases) {
         sel->UpdateChannelZone(50, c.y);
@@ -156,11 +166,14 @@ TEST_F(DocumentTest, InvalidatedRegionCoversThePreviousAndTheNewSelection)
 {
     CNyMultiTrackDoc* doc = NewDocument({2});
     CSelectionModel* sel = doc->GetSelection();
-    struct Case { int64_t zoom; RECT expected; };
+    struct Case {
+        int64_t zoom;
+        RECT expected;
+    };
     const Case cases[] = {
-        {64, {10, 8, 21, 275}},   // one sample per pixel
-        {16, {36, 8, 85, 275}},   // four pixels per sample: widened by one sample's width
-        {256, {2, 8, 6, 275}},    // four samples per pixel
+        {64, {10, 8, 21, 275}}, // one sample per pixel
+        {16, {36, 8, 85, 275}}, // four pixels per sample: widened by one sample's width
+        {256, {2, 8, 6, 275}},  // four samples per pixel
     };
     for (const Case& c : cases) {
         view_->SetTimeZoom(c.zoom);
@@ -180,7 +193,11 @@ TEST_F(DocumentTest, CollapseKeepsOneEndAndItsRow)
 {
     CNyMultiTrackDoc* doc = NewDocument({1, 1, 1});
     CSelectionModel* sel = doc->GetSelection();
-    struct Case { int which; int64_t position; int row; };
+    struct Case {
+        int which;
+        int64_t position;
+        int row;
+    };
     for (const Case& c : {Case{-1, 40, 2}, Case{0, 10, 0}}) {
         sel->SetRowRange(0, 2);
         sel->SetSelection(10, 40);

@@ -68,7 +68,8 @@ protected:
     {
         CNyMultiTrackDoc* doc = NewDocument({1, 1, 1});
         for (int t = 0; t < 3; ++t) {
-            FillTrack(doc->GetTrack(t), scratch_.File("t" + std::to_string(t) + ".raw"), static_cast<int16_t>(1000 << t));
+            FillTrack(doc->GetTrack(t), scratch_.File("t" + std::to_string(t) + ".raw"),
+                      static_cast<int16_t>(1000 << t));
             doc->SetTrackGroup(doc->GetTrack(t), groups[static_cast<size_t>(t)]);
         }
         return doc;
@@ -88,45 +89,80 @@ TEST_F(TrackStateTest, MuteSoloAndGroupsDecideWhatTheMixPlays)
     };
     const Case cases[] = {
         {"nothing set: every track sounds", {1, 2, 3}, TRUE, [](CNyMultiTrackDoc*) {}, 0, 0, 7},
-        {"solo on track 1 silences tracks 2 and 3", {1, 2, 3}, TRUE,
-         [](CNyMultiTrackDoc* d) { d->SetTrackSolo(0, TRUE); }, 0, 1, 1},
-        {"soloing every track solos nothing", {1, 2, 3}, TRUE,
+        {"solo on track 1 silences tracks 2 and 3",
+         {1, 2, 3},
+         TRUE,
+         [](CNyMultiTrackDoc* d) { d->SetTrackSolo(0, TRUE); },
+         0,
+         1,
+         1},
+        {"soloing every track solos nothing",
+         {1, 2, 3},
+         TRUE,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackMute(2, TRUE);
              d->SetTrackSolo(0, TRUE);
              d->SetTrackSolo(1, TRUE);
              d->SetTrackSolo(2, TRUE);
          },
-         0, 0, 7},
-        {"solo wins over mute of other tracks and clears the soloed track's mute", {1, 2, 3}, TRUE,
+         0,
+         0,
+         7},
+        {"solo wins over mute of other tracks and clears the soloed track's mute",
+         {1, 2, 3},
+         TRUE,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackMute(0, TRUE);
              d->SetTrackMute(1, TRUE);
              d->SetTrackSolo(0, TRUE);
          },
-         2, 1, 1},
-        {"muting a grouped track mutes its group and clears solo there", {1, 1, 2}, TRUE,
+         2,
+         1,
+         1},
+        {"muting a grouped track mutes its group and clears solo there",
+         {1, 1, 2},
+         TRUE,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackSolo(1, TRUE);
              d->SetTrackMute(0, TRUE);
          },
-         3, 0, 4},
-        {"without grouping a mute stays on its track", {1, 1, 2}, FALSE,
-         [](CNyMultiTrackDoc* d) { d->SetTrackMute(0, TRUE); }, 1, 0, 6},
-        {"with all tracks in one group solo does nothing", {1, 1, 1}, TRUE,
-         [](CNyMultiTrackDoc* d) { d->SetTrackSolo(0, TRUE); }, 0, 0, 7},
-        {"mute of every track (-1) clears every solo", {1, 2, 3}, TRUE,
+         3,
+         0,
+         4},
+        {"without grouping a mute stays on its track",
+         {1, 1, 2},
+         FALSE,
+         [](CNyMultiTrackDoc* d) { d->SetTrackMute(0, TRUE); },
+         1,
+         0,
+         6},
+        {"with all tracks in one group solo does nothing",
+         {1, 1, 1},
+         TRUE,
+         [](CNyMultiTrackDoc* d) { d->SetTrackSolo(0, TRUE); },
+         0,
+         0,
+         7},
+        {"mute of every track (-1) clears every solo",
+         {1, 2, 3},
+         TRUE,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackSolo(1, TRUE);
              d->SetTrackMute(-1, TRUE);
          },
-         7, 0, 0},
-        {"unmuting brings the track back", {1, 2, 3}, TRUE,
+         7,
+         0,
+         0},
+        {"unmuting brings the track back",
+         {1, 2, 3},
+         TRUE,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackMute(-1, TRUE);
              d->SetTrackMute(1, FALSE);
          },
-         5, 0, 2},
+         5,
+         0,
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -155,27 +191,40 @@ TEST_F(TrackStateTest, ArmingOneTrackAtATimeUnlessAsio)
     };
     const HRESULT refused = static_cast<HRESULT>(0x83E8083B);
     const Case cases[] = {
-        {"arming track 2 disarms track 1", FALSE, 1,
+        {"arming track 2 disarms track 1",
+         FALSE,
+         1,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackRecord(0, TRUE);
              d->SetTrackRecord(1, TRUE);
          },
-         2, {}},
-        {"a stereo track with data does not take a mono recording", FALSE, 1,
+         2,
+         {}},
+        {"a stereo track with data does not take a mono recording",
+         FALSE,
+         1,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackRecord(0, TRUE);
              d->SetTrackRecord(2, TRUE);
          },
-         1, {refused}},
-        {"an empty stereo track may be armed for mono", FALSE, 1,
-         [](CNyMultiTrackDoc* d) { d->SetTrackRecord(3, TRUE); }, 8, {}},
-        {"with ASIO several tracks are armed", TRUE, 1,
+         1,
+         {refused}},
+        {"an empty stereo track may be armed for mono",
+         FALSE,
+         1,
+         [](CNyMultiTrackDoc* d) { d->SetTrackRecord(3, TRUE); },
+         8,
+         {}},
+        {"with ASIO several tracks are armed",
+         TRUE,
+         1,
          [](CNyMultiTrackDoc* d) {
              d->SetTrackRecord(0, TRUE);
              d->SetTrackRecord(1, TRUE);
              d->SetTrackRecord(2, TRUE);
          },
-         7, {}},
+         7,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -206,7 +255,11 @@ TEST_F(TrackStateTest, AsioMonitoringFailureRestoresTheArming)
 TEST_F(TrackStateTest, RecordingWhilePlayingNeedsAnEmptyTrackOrFewerThanSix)
 {
     host_.recordWhilePlaying = TRUE;
-    struct Case { int tracks; bool lastEmpty; HRESULT expected; };
+    struct Case {
+        int tracks;
+        bool lastEmpty;
+        HRESULT expected;
+    };
     const Case cases[] = {{6, false, static_cast<HRESULT>(0x83E807D5)}, {5, false, S_OK}, {6, true, S_OK}};
     for (const Case& c : cases) {
         CNyMultiTrackDoc* doc = NewDocument(std::vector<WORD>(static_cast<size_t>(c.tracks), 1));
@@ -247,7 +300,14 @@ TEST_F(TrackStateTest, GroupsColoursAndMasterVolume)
 TEST_F(TrackStateTest, FadeHandlesOfTheSineAndLinearShapes)
 {
     CNyMultiTrackDoc* doc = NewDocument({1, 1});
-    struct Case { int direction, curve; int64_t start, end; size_t points; int64_t firstInner; float firstInnerGain; float startGain; };
+    struct Case {
+        int direction, curve;
+        int64_t start, end;
+        size_t points;
+        int64_t firstInner;
+        float firstInnerGain;
+        float startGain;
+    };
     const Case cases[] = {
         {kCmdFadeIn, kCmdFadeSine, 0, 1000, 92, 5, 0.01f, 0.0f},
         {kCmdFadeOut, kCmdFadeSine, 0, 1000, 92, 5, 0.99f, 1.0f},

@@ -6,7 +6,9 @@
 TEST_F(DocumentTest, RowsOfTracksAndChannels)
 {
     NewDocument({1, 2});
-    struct Case { int track, channel, row; };
+    struct Case {
+        int track, channel, row;
+    };
     const Case cases[] = {{0, 0, 0}, {1, 0, 1}, {1, 1, 2}, {1, -1, 2}, {1, 2, -1}, {0, 1, -1}};
     for (const Case& c : cases)
         EXPECT_EQ(c.row, view_->GetRowOfChannel(c.track, c.channel)) << c.track << ", " << c.channel;
@@ -20,13 +22,28 @@ TEST_F(DocumentTest, RowsOfTracksAndChannels)
 TEST_F(DocumentTest, RectanglesFollowZoomMarkersAndTheFoldedState)
 {
     CNyMultiTrackDoc* doc = NewDocument({1, 2});
-    struct Case { const char* what; std::function<void()> setup; int channelHeight; int track1Top; int wave1Top; };
+    struct Case {
+        const char* what;
+        std::function<void()> setup;
+        int channelHeight;
+        int track1Top;
+        int wave1Top;
+    };
     const Case cases[] = {
         {"amplitude zoom 4", [] {}, 133, 143, 151},
         {"markers shown", [doc] { doc->SetViewOption(kCmdViewMarkers, 1); }, 133, 163, 191},
-        {"amplitude zoom 1", [this, doc] { doc->SetViewOption(kCmdViewMarkers, 0); view_->SetAmplitudeZoom(1); }, 37, 47, 55},
+        {"amplitude zoom 1",
+         [this, doc] {
+             doc->SetViewOption(kCmdViewMarkers, 0);
+             view_->SetAmplitudeZoom(1);
+         },
+         37, 47, 55},
         {"track 1 folded (flag 32) at zoom 4",
-         [this, doc] { view_->SetAmplitudeZoom(4); doc->SetTrackFlag(1, kMtFlagFurther, TRUE); }, 37, 143, 151},
+         [this, doc] {
+             view_->SetAmplitudeZoom(4);
+             doc->SetTrackFlag(1, kMtFlagFurther, TRUE);
+         },
+         37, 143, 151},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -49,12 +66,19 @@ TEST_F(DocumentTest, RectanglesFollowZoomMarkersAndTheFoldedState)
 TEST_F(DocumentTest, SamplesAndPixelsAtTheTimeZoom)
 {
     NewDocument({1});
-    struct Case { int64_t zoom; int64_t sample; double pixel; double pixelIn; int64_t sampleOut; int64_t firstIn, firstStored; };
+    struct Case {
+        int64_t zoom;
+        int64_t sample;
+        double pixel;
+        double pixelIn;
+        int64_t sampleOut;
+        int64_t firstIn, firstStored;
+    };
     const Case cases[] = {
-        {64, 1000, 1000.0, 10.9, 10, 1003, 1003},   // one sample per pixel: no snapping
-        {256, 1000, 250.0, 10.0, 40, 1003, 1000},   // four samples per pixel
+        {64, 1000, 1000.0, 10.9, 10, 1003, 1003}, // one sample per pixel: no snapping
+        {256, 1000, 250.0, 10.0, 40, 1003, 1000}, // four samples per pixel
         {256, 8, 2.0, 0.5, 2, -3, 0},
-        {16, 7, 28.0, 4.0, 1, 7, 7},                // four pixels per sample
+        {16, 7, 28.0, 4.0, 1, 7, 7}, // four pixels per sample
     };
     for (const Case& c : cases) {
         view_->SetTimeZoom(c.zoom);

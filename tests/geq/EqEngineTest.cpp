@@ -91,7 +91,10 @@ double ToneAmplitude(const std::vector<float>& v, double freq, double rate, size
     return 2.0 * std::sqrt(re * re + im * im) / double(to - from);
 }
 
-double GainDb(double out, double in) { return 20.0 * std::log10(out / in); }
+double GainDb(double out, double in)
+{
+    return 20.0 * std::log10(out / in);
+}
 
 void ExpectNear16(const std::vector<int16_t>& out, const std::vector<int16_t>& in, int tolerance)
 {
@@ -136,7 +139,8 @@ TEST(EqEngine, CountsActiveBandsBelowHalfTheRate)
     struct Case {
         uint32_t rate;
         int bands;
-    } cases[] = {{44100, 10}, {48000, 10}, {32000, 9}, {22050, 9}, {11025, 8}, {8000, 7}, {1000, 4}, {130, 2}, {100, 1}};
+    } cases[] = {{44100, 10}, {48000, 10}, {32000, 9}, {22050, 9}, {11025, 8},
+                 {8000, 7},   {1000, 4},   {130, 2},   {100, 1}};
     for (const auto& c : cases) {
         EqEngine e;
         e.Prepare(MakeFormat(c.rate, 2, 16), MakeFormat(c.rate, 2, 16));
@@ -165,8 +169,8 @@ TEST(EqEngine, MapsFrequenciesToOctaveBands)
     struct Case {
         double f;
         int band;
-    } cases[] = {{0, 0}, {20, 0}, {31.5, 0}, {44, 0}, {45, 1}, {63, 1}, {1000, 5}, {1400, 5}, {1420, 6},
-                 {11000, 8}, {11300, 9}, {22050, 9}, {100000, 9}};
+    } cases[] = {{0, 0},    {20, 0},   {31.5, 0},  {44, 0},    {45, 1},    {63, 1},    {1000, 5},
+                 {1400, 5}, {1420, 6}, {11000, 8}, {11300, 9}, {22050, 9}, {100000, 9}};
     for (const auto& c : cases)
         EXPECT_EQ(EqEngine::BandForFrequency(c.f), c.band) << c.f;
 }
@@ -208,8 +212,8 @@ TEST(EqEngine, ReachesHalfTheBandGainInFirMode)
         std::vector<float> gains;
         double freq;
         double expectDb;
-    } cases[] = {{{0, 0, 0, 0, 0, 12}, 1000, 6.0}, {{0, 0, 0, 0, 0, 0, 0, 0, -20}, 8000, -10.0},
-                 {{0, 0, 0, 6}, 250, 3.0}};
+    } cases[] = {
+        {{0, 0, 0, 0, 0, 12}, 1000, 6.0}, {{0, 0, 0, 0, 0, 0, 0, 0, -20}, 8000, -10.0}, {{0, 0, 0, 6}, 250, 3.0}};
     for (const auto& c : cases) {
         EqEngine e;
         e.Prepare(MakeFormat(44100, 1, 32, geq::kTagFloat), MakeFormat(44100, 1, 32, geq::kTagFloat));
@@ -610,16 +614,26 @@ TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
         float in;
         int32_t expected;
     } cases[] = {
-        {MakeFormat(44100, 1, 16), 0.5f / 32768, 0},       {MakeFormat(44100, 1, 16), 1.5f / 32768, 2},
-        {MakeFormat(44100, 1, 16), 2.5f / 32768, 2},       {MakeFormat(44100, 1, 16), -1.5f / 32768, -2},
-        {MakeFormat(44100, 1, 16), -100.7f / 32768, -101}, {MakeFormat(44100, 1, 16), 0.49f / 32768, 0},
-        {MakeFormat(44100, 1, 16), 1.0f, 32767},           {MakeFormat(44100, 1, 16), -1.0f, -32768},
-        {MakeFormat(44100, 1, 16), -3.0f, -32768},         {MakeFormat(44100, 1, 16), nan, 0},
-        {MakeFormat(44100, 1, 8), 0.5f / 128, 128},        {MakeFormat(44100, 1, 8), 1.5f / 128, 130},
-        {MakeFormat(44100, 1, 8), -2.5f / 128, 126},       {MakeFormat(44100, 1, 8), 1.0f, 255},
-        {MakeFormat(44100, 1, 8), -1.0f, 0},               {MakeFormat(44100, 1, 8), nan, 128},
-        {MakeFormat(44100, 1, 24), 2.5f / 8388608, 2},     {MakeFormat(44100, 1, 24), -7.5f / 8388608, -8},
-        {MakeFormat(44100, 1, 24), 2.0f, 8388607},         {MakeFormat(44100, 1, 24), nan, 0},
+        {MakeFormat(44100, 1, 16), 0.5f / 32768, 0},
+        {MakeFormat(44100, 1, 16), 1.5f / 32768, 2},
+        {MakeFormat(44100, 1, 16), 2.5f / 32768, 2},
+        {MakeFormat(44100, 1, 16), -1.5f / 32768, -2},
+        {MakeFormat(44100, 1, 16), -100.7f / 32768, -101},
+        {MakeFormat(44100, 1, 16), 0.49f / 32768, 0},
+        {MakeFormat(44100, 1, 16), 1.0f, 32767},
+        {MakeFormat(44100, 1, 16), -1.0f, -32768},
+        {MakeFormat(44100, 1, 16), -3.0f, -32768},
+        {MakeFormat(44100, 1, 16), nan, 0},
+        {MakeFormat(44100, 1, 8), 0.5f / 128, 128},
+        {MakeFormat(44100, 1, 8), 1.5f / 128, 130},
+        {MakeFormat(44100, 1, 8), -2.5f / 128, 126},
+        {MakeFormat(44100, 1, 8), 1.0f, 255},
+        {MakeFormat(44100, 1, 8), -1.0f, 0},
+        {MakeFormat(44100, 1, 8), nan, 128},
+        {MakeFormat(44100, 1, 24), 2.5f / 8388608, 2},
+        {MakeFormat(44100, 1, 24), -7.5f / 8388608, -8},
+        {MakeFormat(44100, 1, 24), 2.0f, 8388607},
+        {MakeFormat(44100, 1, 24), nan, 0},
         {Make20In24(44100), 0x12345F / 8388608.0f, 0x123450},
         {Make20In24(44100), -1.0f / 8388608, -16},
         {Make20In24(44100), 1.0f, 0x7FFFF0},

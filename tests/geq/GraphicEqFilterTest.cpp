@@ -154,7 +154,7 @@ TEST_F(GraphicEqFilterModule, PresetsCarryTheirNamesAndGains)
     int count = 0;
     EXPECT_EQ(presets->GetPresetCount(&count), S_OK);
     EXPECT_EQ(count, 12);
-    const wchar_t* names[] = {L"Default",  L"Rock",     L"Jazz",         L"Classical",  L"Disco",      L"Vocal",
+    const wchar_t* names[] = {L"Default",   L"Rock",    L"Jazz",         L"Classical",  L"Disco",      L"Vocal",
                               L"Low Boost", L"Low Cut", L"Middle Boost", L"Middle Cut", L"High Boost", L"High Cut"};
     for (unsigned i = 0; i < 12; ++i) {
         wchar_t name[128] = L"?";
@@ -199,14 +199,22 @@ TEST_F(GraphicEqFilterModule, AcceptsSixteenBitPcmAndFloatWithOneTwoOrSixChannel
         bool extensible;
         bool accepted;
     } cases[] = {
-        {WAVE_FORMAT_PCM, 16, 1, false, true},         {WAVE_FORMAT_PCM, 16, 2, false, true},
-        {WAVE_FORMAT_PCM, 16, 6, false, true},         {WAVE_FORMAT_IEEE_FLOAT, 32, 2, false, true},
-        {WAVE_FORMAT_IEEE_FLOAT, 32, 1, false, true},  {WAVE_FORMAT_PCM, 16, 2, true, true},
-        {WAVE_FORMAT_PCM, 16, 6, true, true},          {WAVE_FORMAT_IEEE_FLOAT, 32, 2, true, true},
-        {WAVE_FORMAT_PCM, 24, 2, false, false},        {WAVE_FORMAT_PCM, 8, 2, false, false},
-        {WAVE_FORMAT_PCM, 32, 2, false, false},        {WAVE_FORMAT_IEEE_FLOAT, 64, 2, false, false},
-        {WAVE_FORMAT_PCM, 16, 4, false, false},        {WAVE_FORMAT_PCM, 16, 3, false, false},
-        {WAVE_FORMAT_PCM, 24, 2, true, false},         {WAVE_FORMAT_IEEE_FLOAT, 16, 2, false, false},
+        {WAVE_FORMAT_PCM, 16, 1, false, true},
+        {WAVE_FORMAT_PCM, 16, 2, false, true},
+        {WAVE_FORMAT_PCM, 16, 6, false, true},
+        {WAVE_FORMAT_IEEE_FLOAT, 32, 2, false, true},
+        {WAVE_FORMAT_IEEE_FLOAT, 32, 1, false, true},
+        {WAVE_FORMAT_PCM, 16, 2, true, true},
+        {WAVE_FORMAT_PCM, 16, 6, true, true},
+        {WAVE_FORMAT_IEEE_FLOAT, 32, 2, true, true},
+        {WAVE_FORMAT_PCM, 24, 2, false, false},
+        {WAVE_FORMAT_PCM, 8, 2, false, false},
+        {WAVE_FORMAT_PCM, 32, 2, false, false},
+        {WAVE_FORMAT_IEEE_FLOAT, 64, 2, false, false},
+        {WAVE_FORMAT_PCM, 16, 4, false, false},
+        {WAVE_FORMAT_PCM, 16, 3, false, false},
+        {WAVE_FORMAT_PCM, 24, 2, true, false},
+        {WAVE_FORMAT_IEEE_FLOAT, 16, 2, false, false},
         {0x0055, 16, 2, false, false},
     };
     for (const auto& c : cases) {
@@ -240,7 +248,8 @@ TEST_F(GraphicEqFilterModule, OutputKeepsTheInputFormatAndQuadruplesTheBuffers)
     kvtest::TestGraph graph;
     ASSERT_TRUE(graph.Ok());
     auto w = Wave(WAVE_FORMAT_PCM, 16, 2);
-    ComRef<kvtest::TestPcmSource> source(kvtest::TestPcmSource::New(w.Format, NoiseBytes(4096), 1024)); // 4096-byte buffers
+    ComRef<kvtest::TestPcmSource> source(
+        kvtest::TestPcmSource::New(w.Format, NoiseBytes(4096), 1024)); // 4096-byte buffers
     ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
     ComRef<IGraphicEq> eq(Query<IGraphicEq>(filter.Get()));
 

@@ -50,7 +50,9 @@ std::vector<int32_t> Block(const GraphicEqParams& p)
 
 class MessageWindow {
 public:
-    MessageWindow() : m_hwnd(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {}
+    MessageWindow() : m_hwnd(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr))
+    {
+    }
     ~MessageWindow() { Destroy(); }
     void Destroy()
     {
@@ -79,8 +81,15 @@ TEST(GraphicEqParams, ClampsGainsAndTheMode)
 {
     struct Case {
         int index, value, stored;
-    } cases[] = {{2, 1000, 200},  {2, 200, 200},  {0, -601, -600}, {9, 55, 55},     {geq::kMasterIndex, -1000, -600},
-                 {geq::kMasterIndex, 201, 200}, {geq::kModeIndex, 5, 1}, {geq::kModeIndex, -3, 0}, {geq::kModeIndex, 1, 1}};
+    } cases[] = {{2, 1000, 200},
+                 {2, 200, 200},
+                 {0, -601, -600},
+                 {9, 55, 55},
+                 {geq::kMasterIndex, -1000, -600},
+                 {geq::kMasterIndex, 201, 200},
+                 {geq::kModeIndex, 5, 1},
+                 {geq::kModeIndex, -3, 0},
+                 {geq::kModeIndex, 1, 1}};
     for (const auto& c : cases) {
         GraphicEqParams p;
         p.Set(c.index, c.value);
@@ -197,9 +206,9 @@ TEST(GraphicEqParams, NotificationTableHoldsFourWindowsAndFreesDeadOnes)
     for (int i = 0; i < 4; ++i)
         ASSERT_EQ(p.SetNotifyWindow(w[i].Handle(), 100 + i), S_OK);
     EXPECT_EQ(p.SetNotifyWindow(w[4].Handle(), 200), E_OUTOFMEMORY);
-    EXPECT_EQ(p.SetNotifyWindow(nullptr, 300), S_OK); // unknown id, no window: nothing to do
+    EXPECT_EQ(p.SetNotifyWindow(nullptr, 300), S_OK);             // unknown id, no window: nothing to do
     EXPECT_EQ(p.SetNotifyWindow(w[4].Handle(), 0), E_INVALIDARG); // 0 marks free entries
-    EXPECT_EQ(p.SetNotifyWindow(w[1].Handle(), 101), S_OK); // same id reuses its entry
+    EXPECT_EQ(p.SetNotifyWindow(w[1].Handle(), 101), S_OK);       // same id reuses its entry
 
     p.NotifyWindows(1);
     EXPECT_EQ(w[2].TakeCommands(), (std::vector<WPARAM>{(1u << 16) | 102u}));

@@ -172,7 +172,7 @@ TEST_F(PageSkin, ControlColoursAreTheBackgroundSeenThroughTheControl)
     struct Case {
         UINT msg;
         bool skinned;
-    } cases[] = {{WM_CTLCOLORMSGBOX, true}, {WM_CTLCOLORBTN, true},      {WM_CTLCOLORDLG, true},
+    } cases[] = {{WM_CTLCOLORMSGBOX, true},    {WM_CTLCOLORBTN, true},    {WM_CTLCOLORDLG, true},
                  {WM_CTLCOLORSCROLLBAR, true}, {WM_CTLCOLORSTATIC, true}, {WM_CTLCOLOREDIT, false},
                  {WM_CTLCOLORLISTBOX, false}};
     HBRUSH skinBrush = nullptr;
@@ -181,8 +181,8 @@ TEST_F(PageSkin, ControlColoursAreTheBackgroundSeenThroughTheControl)
         const bool dialog = c.msg == WM_CTLCOLORDLG;
         Canvas canvas(6, 4);
         SetBkMode(canvas.Dc(), OPAQUE);
-        const auto brush = reinterpret_cast<HBRUSH>(
-            SendMessageW(page, c.msg, WPARAM(canvas.Dc()), LPARAM(dialog ? page : child)));
+        const auto brush =
+            reinterpret_cast<HBRUSH>(SendMessageW(page, c.msg, WPARAM(canvas.Dc()), LPARAM(dialog ? page : child)));
         if (!c.skinned) {
             EXPECT_NE(brush, skinBrush);
             EXPECT_EQ(GetBkMode(canvas.Dc()), OPAQUE);
@@ -226,8 +226,8 @@ TEST_F(PageSkin, OwnerDrawnButtonsShowTheFaceForTheirStateTextAndFocus)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Canvas canvas(size.cx, size.cy);
-        DRAWITEMSTRUCT item{ODT_BUTTON, IDC_RESET, 0, ODA_DRAWENTIRE, c.state, button, canvas.Dc(),
-                            RECT{0, 0, size.cx, size.cy}, 0};
+        DRAWITEMSTRUCT item{
+            ODT_BUTTON, IDC_RESET, 0, ODA_DRAWENTIRE, c.state, button, canvas.Dc(), RECT{0, 0, size.cx, size.cy}, 0};
         SendMessageW(page, WM_DRAWITEM, IDC_RESET, LPARAM(&item));
         EXPECT_EQ(canvas.At(size.cx / 2, 1), c.face);
         EXPECT_EQ(canvas.At(1, size.cy / 2), c.face);
@@ -268,7 +268,8 @@ TEST_F(PageSkin, AMissingModuleIsToldOnceByABoxOfThePageAndThePageDrawsPlain)
     HWND button = GetDlgItem(again, IDC_RESET);
     const SIZE size = ClientSize(button);
     Canvas canvas(size.cx, size.cy);
-    DRAWITEMSTRUCT item{ODT_BUTTON, IDC_RESET, 0, ODA_DRAWENTIRE, 0, button, canvas.Dc(), RECT{0, 0, size.cx, size.cy}, 0};
+    DRAWITEMSTRUCT item{ODT_BUTTON, IDC_RESET, 0, ODA_DRAWENTIRE, 0, button, canvas.Dc(), RECT{0, 0, size.cx, size.cy},
+                        0};
     SendMessageW(again, WM_DRAWITEM, IDC_RESET, LPARAM(&item));
     EXPECT_GT(canvas.Count(RECT{4, 4, size.cx - 4, size.cy - 4}, RGB(0, 0, 0)), 0);
 }

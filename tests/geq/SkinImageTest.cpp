@@ -8,8 +8,8 @@ namespace {
 
 const Image kPicture = [] {
     Image image = Solid(5, 3, RGB(10, 20, 30));
-    image.pixels[0] = RGB(250, 0, 0);                // top left
-    image.pixels[4] = RGB(0, 250, 0);                // top right
+    image.pixels[0] = RGB(250, 0, 0);                       // top left
+    image.pixels[4] = RGB(0, 250, 0);                       // top right
     image.pixels[image.pixels.size() - 1] = RGB(0, 0, 250); // bottom right
     return image;
 }();
@@ -21,7 +21,10 @@ COLORREF PixelOf(Gdiplus::Bitmap& image, int x, int y)
     return RGB(c.GetR(), c.GetG(), c.GetB());
 }
 
-Bytes Cut(const Bytes& bytes, size_t length) { return Bytes(bytes.begin(), bytes.begin() + long(length)); }
+Bytes Cut(const Bytes& bytes, size_t length)
+{
+    return Bytes(bytes.begin(), bytes.begin() + long(length));
+}
 
 Bytes Random(size_t length, unsigned seed)
 {
@@ -180,7 +183,9 @@ TEST_F(SkinImage, DamagedImagesGiveNoImageAndNeverACrash)
             EXPECT_FALSE(image);
         } else if (image) {
             const SIZE size = geq::ImageSize(image.get());
-            const auto* info = c.bytes[0] == 'B' ? reinterpret_cast<const BITMAPINFOHEADER*>(c.bytes.data() + sizeof(BITMAPFILEHEADER)) : nullptr;
+            const auto* info =
+                c.bytes[0] == 'B' ? reinterpret_cast<const BITMAPINFOHEADER*>(c.bytes.data() + sizeof(BITMAPFILEHEADER))
+                                  : nullptr;
             EXPECT_EQ(size.cx, info ? info->biWidth : kPicture.width);
             EXPECT_EQ(size.cy, info ? std::abs(info->biHeight) : kPicture.height);
             geq::DrawImage(dc, image.get(), RECT{0, 0, 16, 16});

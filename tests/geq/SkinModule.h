@@ -123,7 +123,8 @@ inline Bytes Bmp(const Image& image)
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
     Bytes bmp(reinterpret_cast<const uint8_t*>(&file), reinterpret_cast<const uint8_t*>(&file) + sizeof file);
-    bmp.insert(bmp.end(), reinterpret_cast<const uint8_t*>(&info), reinterpret_cast<const uint8_t*>(&info) + sizeof info);
+    bmp.insert(bmp.end(), reinterpret_cast<const uint8_t*>(&info),
+               reinterpret_cast<const uint8_t*>(&info) + sizeof info);
     for (int y = image.height - 1; y >= 0; --y) {
         Bytes row(size_t(stride), 0);
         for (int x = 0; x < image.width; ++x) {
@@ -150,8 +151,8 @@ public:
         EXPECT_NE(update, nullptr);
         for (const auto& r : resources)
             EXPECT_TRUE(UpdateResourceA(update, MAKEINTRESOURCEA(10) /* RCDATA */, MAKEINTRESOURCEA(r.first),
-                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), const_cast<uint8_t*>(r.second.data()),
-                                        DWORD(r.second.size())))
+                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                        const_cast<uint8_t*>(r.second.data()), DWORD(r.second.size())))
                 << r.first;
         EXPECT_TRUE(EndUpdateResourceA(update, FALSE));
         geq::SetSkinModulePath(std::wstring(m_path.begin(), m_path.end()).c_str());

@@ -14,7 +14,8 @@ void Pump()
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         bool eaten = false;
         for (HWND h = msg.hwnd; h && !eaten; h = GetParent(h))
-            if (CWnd* wnd = CWnd::FromHandlePermanent(h)) eaten = wnd->PreTranslateMessage(&msg) != FALSE;
+            if (CWnd* wnd = CWnd::FromHandlePermanent(h))
+                eaten = wnd->PreTranslateMessage(&msg) != FALSE;
         if (!eaten) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -34,7 +35,8 @@ public:
     std::vector<POINT> presses;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_LBUTTONDOWN) presses.push_back({(short)LOWORD(lParam), (short)HIWORD(lParam)});
+        if (message == WM_LBUTTONDOWN)
+            presses.push_back({(short)LOWORD(lParam), (short)HIWORD(lParam)});
         return CWnd::WindowProc(message, wParam, lParam);
     }
 };
@@ -116,7 +118,7 @@ TEST_F(BaseWinTest, InPlaceEditIsLeftOrKeptByWhereTheClickFalls)
         const char* name;
         bool readOnly;
         bool editFocused;
-        int x, y;                 // pane client point; the edit covers 100,20 - 300,60
+        int x, y; // pane client point; the edit covers 100,20 - 300,60
         UINT message;
         bool ended, restarted;
         int pressesPassed;
@@ -136,7 +138,10 @@ TEST_F(BaseWinTest, InPlaceEditIsLeftOrKeptByWhereTheClickFalls)
         OpenEdit(c.readOnly);
         host.ended = host.restarted = 0;
         HWND editHwnd = host.edit->m_hWnd;
-        if (c.editFocused) host.edit->SetFocus(); else other.SetFocus();
+        if (c.editFocused)
+            host.edit->SetFocus();
+        else
+            other.SetFocus();
         // Sent straight to the pane: the edit window lies above it on the screen.
         pane.SendMessage(c.message, MK_LBUTTON, MAKELPARAM(c.x, c.y));
         EXPECT_EQ(host.ended, c.ended ? 1 : 0) << c.name;
@@ -149,7 +154,8 @@ TEST_F(BaseWinTest, InPlaceEditIsLeftOrKeptByWhereTheClickFalls)
         } else if (c.focus == kUnchanged) {
             EXPECT_EQ(GetFocus(), other.m_hWnd) << c.name;
         }
-        if (IsWindow(editHwnd)) host.edit->DestroyWindow();
+        if (IsWindow(editHwnd))
+            host.edit->DestroyWindow();
         delete host.edit;
         host.edit = nullptr;
     }
@@ -162,7 +168,10 @@ TEST_F(BaseWinTest, RightClickMenuFollowsTheSelectionAndOnlyAPlainClickOpensIt)
     view.selection = false;
     EXPECT_EQ(pane.ContextMenuId(), kBaseWinMenuNoSelection);
 
-    const struct { UINT flags; int menus; } cases[] = {
+    const struct {
+        UINT flags;
+        int menus;
+    } cases[] = {
         {0, 1}, {MK_SHIFT, 0}, {MK_CONTROL, 0}, {MK_LBUTTON, 0}, {MK_MBUTTON, 0}, {MK_RBUTTON, 1},
     };
     for (const auto& c : cases) {

@@ -27,12 +27,24 @@ public:
     int GetEditMode() const override { return editMode; }
     int GetMultiIcon() const override { return multiIcon; }
     bool IsGroupingEnabled() const override { return grouping; }
-    void EnableGrouping(bool enable) override { grouping = enable; calls.push_back("grouping"); }
+    void EnableGrouping(bool enable) override
+    {
+        grouping = enable;
+        calls.push_back("grouping");
+    }
     void RepaintTrackHeader() override { calls.push_back("header"); }
     bool HasTimeRange() const override { return timeRange; }
     bool IsAllTracksMode() const override { return allTracks; }
-    void SetAllTracksMode(bool on) override { allTracks = on; calls.push_back(on ? "all" : "not all"); }
-    void GetPreviousRowRange(int* first, int* last) const override { *first = previousFirst; *last = previousLast; }
+    void SetAllTracksMode(bool on) override
+    {
+        allTracks = on;
+        calls.push_back(on ? "all" : "not all");
+    }
+    void GetPreviousRowRange(int* first, int* last) const override
+    {
+        *first = previousFirst;
+        *last = previousLast;
+    }
     void SetRowRange(int first, int last, int current) override
     {
         calls.push_back("rows " + std::to_string(first) + " " + std::to_string(last) + " " + std::to_string(current));
@@ -57,7 +69,10 @@ BEGIN_MESSAGE_MAP(FakeView, CWnd)
 END_MESSAGE_MAP()
 
 // Group button frames 12 x 10, frame i filled with a colour of its own.
-COLORREF FrameColor(int frame) { return RGB(30 * frame, 200, 100); }
+COLORREF FrameColor(int frame)
+{
+    return RGB(30 * frame, 200, 100);
+}
 
 class CornerPanes : public ::testing::Test {
 protected:
@@ -120,7 +135,7 @@ TEST_F(CornerPanes, ReleasingOnTheGroupButtonFlipsGroupingOnlyWhenTheViewIsIdle)
     CGroupButtonPane pane;
     Place(pane, 113);
     Canvas canvas(100, 30);
-    pane.Render(canvas.dc(), client);   // places the button as a paint does
+    pane.Render(canvas.dc(), client); // places the button as a paint does
     const CPoint on(79, 23), off(20, 10);
     const struct {
         bool idle;
@@ -129,9 +144,9 @@ TEST_F(CornerPanes, ReleasingOnTheGroupButtonFlipsGroupingOnlyWhenTheViewIsIdle)
         bool flips;
     } cases[] = {
         {true, 0, on, true},
-        {true, 0, off, false},     // pressed, moved off, released: nothing
-        {false, 0, on, false},     // playing or recording
-        {true, 1, on, false},      // fade-handle edit mode
+        {true, 0, off, false}, // pressed, moved off, released: nothing
+        {false, 0, on, false}, // playing or recording
+        {true, 1, on, false},  // fade-handle edit mode
     };
     for (const auto& c : cases) {
         view.idle = c.idle;
@@ -176,8 +191,7 @@ TEST_F(CornerPanes, DoubleClickOnSelectAllCornerSelectsEverythingAndScrollsHome)
 
     view.idle = true;
     pane.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, At(CPoint(5, 5)));
-    EXPECT_EQ(view.calls,
-              (std::vector<std::string>{"all", "rows 0 -1 0", "time 0 0", "redraw -1", "edit -1"}));
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"all", "rows 0 -1 0", "time 0 0", "redraw -1", "edit -1"}));
     EXPECT_EQ(view.scrolls, (std::vector<UINT>{SB_TOP, 0x100 | SB_TOP}));
 }
 
@@ -196,8 +210,8 @@ TEST_F(CornerPanes, SkinnedCornersDrawTheirDarkEdges)
         int x, y;
         COLORREF expected;
     } cases[] = {
-        {&a, 50, 29, edge}, {&a, 99, 10, edge}, {&a, 50, 10, RGB(200, 90, 90)},
-        {&b, 50, 29, edge}, {&b, 99, 10, edge}, {&b, 50, 10, shadow}, {&b, 98, 28, shadow},
+        {&a, 50, 29, edge}, {&a, 99, 10, edge},   {&a, 50, 10, RGB(200, 90, 90)}, {&b, 50, 29, edge},
+        {&b, 99, 10, edge}, {&b, 50, 10, shadow}, {&b, 98, 28, shadow},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.canvas->At(c.x, c.y), c.expected) << c.x << "," << c.y;

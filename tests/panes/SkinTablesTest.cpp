@@ -27,7 +27,7 @@ std::string NotFound(const SkinFolder& folder, const char* name)
 
 TEST_F(SkinTables, LoadsEveryImageOfTheImagesFolderBesideTheProgramFolder)
 {
-    const std::string bin = kvtest::BinFolder();   // "<build>\\bin\\": the images lie beside bin
+    const std::string bin = kvtest::BinFolder(); // "<build>\\bin\\": the images lie beside bin
     const std::string expected = bin.substr(0, bin.size() - 4) + "images\\";
     EXPECT_EQ(std::string(GetImagesFolder().GetString()), expected);
     CString missing;
@@ -178,8 +178,9 @@ TEST_F(SkinTables, SkinBitmapStretchesColumnsToItsHeight)
     const struct {
         int x, y;
         COLORREF expected;
-    } cases[] = {{0, 1, RGB(255, 0, 0)}, {9, 1, RGB(255, 0, 0)}, {5, 8, RGB(0, 0, 255)}, {9, 8, RGB(0, 0, 255)},
-                 {10, 4, RGB(255, 255, 255)}, {4, 0, RGB(255, 255, 255)}, {4, 9, RGB(255, 255, 255)}};
+    } cases[] = {{0, 1, RGB(255, 0, 0)},    {9, 1, RGB(255, 0, 0)},      {5, 8, RGB(0, 0, 255)},
+                 {9, 8, RGB(0, 0, 255)},    {10, 4, RGB(255, 255, 255)}, {4, 0, RGB(255, 255, 255)},
+                 {4, 9, RGB(255, 255, 255)}};
     for (const auto& c : cases)
         EXPECT_EQ(faces.At(c.x, c.y), c.expected) << c.x << "," << c.y;
 }

@@ -32,7 +32,8 @@ int SinkItem(HWND combo)
 {
     std::vector<std::string> items = ComboItems(combo);
     for (size_t i = 1; i < items.size(); ++i)
-        if (items[i].find(kSinkName) != std::string::npos) return (int)i;
+        if (items[i].find(kSinkName) != std::string::npos)
+            return (int)i;
     return -1;
 }
 
@@ -48,10 +49,14 @@ std::string Stored(const char* entry)
 TEST(AudioDeviceDialogOnSoundServer, ListsTheSinkAndItsMonitorAndKeepsTheChoice)
 {
     // waveOut and DirectSound share the playback combo (the mode picks the list); recording has its own.
-    const struct { int directSound; int combo; const char* key; } lists[] = {
-        { 0, IDC_PLAYBACK_DEVICE, "WaveOutDevice" },
-        { 1, IDC_PLAYBACK_DEVICE, "DirectSoundDevice" },
-        { 0, IDC_RECORDING_DEVICE, "WaveInDevice" },
+    const struct {
+        int directSound;
+        int combo;
+        const char* key;
+    } lists[] = {
+        {0, IDC_PLAYBACK_DEVICE, "WaveOutDevice"},
+        {1, IDC_PLAYBACK_DEVICE, "DirectSoundDevice"},
+        {0, IDC_RECORDING_DEVICE, "WaveInDevice"},
     };
     for (const auto& list : lists) {
         SettingsTestRoot root;

@@ -78,8 +78,7 @@ protected:
         if (app_.m_pMainWnd)
             app_.m_pMainWnd->SendMessage(WM_CLOSE);
         MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
         AfxSetMessageBoxHook(nullptr);
     }
 
@@ -102,7 +101,8 @@ protected:
     std::vector<int> Parts(CChildFrame* child)
     {
         int edges[3] = {};
-        int count = static_cast<int>(child->GetStatusBar().SendMessage(SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)));
+        int count =
+            static_cast<int>(child->GetStatusBar().SendMessage(SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges)));
         return std::vector<int>(edges, edges + count);
     }
 
@@ -154,13 +154,11 @@ TEST_F(ChildFrameTest, CaptionShowsProtectionModifiedMarkAndWindowNumber)
         BOOL readOnly;
         BOOL modified;
         int windows;
-        std::vector<std::string> suffixes;   // after the title, one per window
+        std::vector<std::string> suffixes; // after the title, one per window
     };
     const Case cases[] = {
-        {FALSE, FALSE, 1, {""}},
-        {TRUE, FALSE, 1, {"(Overwrite protected)"}},
-        {FALSE, TRUE, 1, {" *"}},
-        {TRUE, TRUE, 2, {"(Overwrite protected) *:1", "(Overwrite protected) *:2"}},
+        {FALSE, FALSE, 1, {""}},         {TRUE, FALSE, 1, {"(Overwrite protected)"}},
+        {FALSE, TRUE, 1, {" *"}},        {TRUE, TRUE, 2, {"(Overwrite protected) *:1", "(Overwrite protected) *:2"}},
         {FALSE, FALSE, 2, {":1", ":2"}},
     };
     for (const Case& c : cases) {
@@ -171,7 +169,7 @@ TEST_F(ChildFrameTest, CaptionShowsProtectionModifiedMarkAndWindowNumber)
             main_->SendMessage(WM_COMMAND, ID_WINDOW_NEW, 0);
         doc->SetReadOnly(c.readOnly);
         doc->SetModifiedFlag(c.modified);
-        app_.OnIdle(0);   // titles follow the document at idle time
+        app_.OnIdle(0); // titles follow the document at idle time
 
         std::vector<std::string> captions;
         for (POSITION pos = doc->GetFirstViewPosition(); pos;)
@@ -244,8 +242,8 @@ TEST_F(ChildFrameTest, DoubleClickOnPartOneOfTheStatusBarRunsSampleType)
     ASSERT_NE(child, nullptr);
     child->SetWindowPos(nullptr, 0, 0, 700, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CommandCounter::count = 0;
-    CommandCounter::previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
-        child->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandCounter::Proc)));
+    CommandCounter::previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(child->m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandCounter::Proc)));
 
     struct Case {
         int part;
@@ -324,7 +322,7 @@ TEST_F(ChildFrameTest, ErrorBoxTextAndCaption)
         const char* caption;
         const char* prefix;
         bool shown;
-        std::string text;   // "%" stands for the code's text
+        std::string text; // "%" stands for the code's text
         std::string shownCaption;
     };
     const Case cases[] = {

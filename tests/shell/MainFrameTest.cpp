@@ -14,7 +14,7 @@ TEST(MainFrame, ExitOfTheFileMenuRoutesToTheApplicationWhichClosesTheFrame)
     EXPECT_TRUE(frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
     char cls[64] = {};
     ::GetClassNameA(wnd, cls, sizeof cls);
-    EXPECT_STREQ(cls, "KorvaneSound FrameWnd");   // a second copy finds the running one by it
+    EXPECT_STREQ(cls, "KorvaneSound FrameWnd"); // a second copy finds the running one by it
     char title[64] = {};
     ::GetWindowTextA(wnd, title, sizeof title);
     EXPECT_STREQ(title, "KorvaneSound5 Tarn");

@@ -20,14 +20,14 @@ public:
 };
 const auto* g_environment = ::testing::AddGlobalTestEnvironment(new CaptureEnvironment);
 
-constexpr size_t kBufferFrames = kRate / 50;  // 20 ms
+constexpr size_t kBufferFrames = kRate / 50; // 20 ms
 constexpr double kPi = 3.14159265358979323846;
 
 } // namespace
 
 Capture& Capture::Get()
 {
-    static Capture* capture = new Capture;  // lives as long as the process
+    static Capture* capture = new Capture; // lives as long as the process
     return *capture;
 }
 
@@ -78,7 +78,10 @@ void Capture::Run()
     }
 }
 
-bool Capture::WaitRunning(DWORD timeoutMs) { return in_ && WaitFor(1, timeoutMs); }
+bool Capture::WaitRunning(DWORD timeoutMs)
+{
+    return in_ && WaitFor(1, timeoutMs);
+}
 
 LONGLONG Capture::Now()
 {
@@ -116,7 +119,8 @@ Feeder::Feeder(std::vector<int16_t> frames) : frames_(std::move(frames))
     f.wBitsPerSample = 16;
     f.nBlockAlign = 4;
     f.nAvgBytesPerSec = kRate * 4;
-    if (waveOutOpen(&out_, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(event_), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+    if (waveOutOpen(&out_, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(event_), 0, CALLBACK_EVENT) !=
+        MMSYSERR_NOERROR) {
         out_ = nullptr;
         return;
     }
@@ -212,7 +216,10 @@ ScopedSetting::ScopedSetting(const char* name, int value) : name_(name)
     SetSettingInt(kSettingsSection, name, value);
 }
 
-ScopedSetting::~ScopedSetting() { SetSettingString(kSettingsSection, name_.c_str(), nullptr); }
+ScopedSetting::~ScopedSetting()
+{
+    SetSettingString(kSettingsSection, name_.c_str(), nullptr);
+}
 
 std::vector<int16_t> Tone(double hz, double amplitude, LONGLONG frames, int channels)
 {
@@ -244,7 +251,7 @@ double ToneAmplitude(const std::vector<int16_t>& stereo, int ch, double hz, size
 LONGLONG SoundingFrames(const std::vector<int16_t>& stereo, int ch, double threshold)
 {
     const LONGLONG frames = static_cast<LONGLONG>(stereo.size() / 2);
-    const LONGLONG half = kRate / 400;  // 2.5 ms either side
+    const LONGLONG half = kRate / 400; // 2.5 ms either side
     const int limit = static_cast<int>(threshold * 32768);
     // Frames that have a loud sample within `half` frames: a tone's zero crossings count too.
     std::vector<LONGLONG> loud;
@@ -275,7 +282,8 @@ std::vector<int16_t> PositionRamp(LONGLONG length)
 {
     std::vector<int16_t> out(static_cast<size_t>(length));
     for (LONGLONG t = 0; t < length; ++t)
-        out[static_cast<size_t>(t)] = static_cast<int16_t>(std::lround((0.1 + 0.8 * double(t) / double(length)) * 32767.0));
+        out[static_cast<size_t>(t)] =
+            static_cast<int16_t>(std::lround((0.1 + 0.8 * double(t) / double(length)) * 32767.0));
     return out;
 }
 

@@ -18,7 +18,7 @@
 namespace rig {
 
 constexpr DWORD kRate = 48000;
-constexpr LONGLONG kStartLoss = kRate * 15 / 1000;   // frames a stream loses at its start
+constexpr LONGLONG kStartLoss = kRate * 15 / 1000; // frames a stream loses at its start
 
 // The process's capture of the sink's monitor: stereo 16-bit at kRate, kept from the first
 // buffer on.
@@ -108,9 +108,9 @@ std::vector<int16_t> PositionRamp(LONGLONG length);
 // first and last frames name, fitted over up to 480 frames at either end. Pieces whose
 // positions join exactly are one piece (a stall of the server; see RampPieces).
 struct RampPiece {
-    LONGLONG captureStart;  // frame of the capture
-    LONGLONG captureEnd;    // one past its last frame
-    LONGLONG frames;        // sounding frames
+    LONGLONG captureStart; // frame of the capture
+    LONGLONG captureEnd;   // one past its last frame
+    LONGLONG frames;       // sounding frames
     double firstPosition;
     double lastPosition;
 };

@@ -1,6 +1,9 @@
 #include "KsDShowSource.h"
 
-KsDShowSource::KsDShowSource() { SetClassId(CLSID_KsDShowSrc); }
+KsDShowSource::KsDShowSource()
+{
+    SetClassId(CLSID_KsDShowSrc);
+}
 
 STDMETHODIMP KsDShowSource::AttachEngine(IUnknown* trackSet, LONG mix, LONG live)
 {

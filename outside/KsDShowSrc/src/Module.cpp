@@ -12,4 +12,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv)
     return kvcom::GetClassObject(kClasses, 1, clsid, iid, ppv);
 }
 
-STDAPI DllCanUnloadNow() { return kvcom::CanUnloadNow(); }
+STDAPI DllCanUnloadNow()
+{
+    return kvcom::CanUnloadNow();
+}

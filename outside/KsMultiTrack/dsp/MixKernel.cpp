@@ -34,7 +34,10 @@ Piece PieceAt(const MixEnvelope& e, int64_t p, bool automation)
     return {a.value + slope * static_cast<double>(p - a.position), slope, b.position};
 }
 
-float Clamp(float v, float lo, float hi) { return std::max(lo, std::min(hi, v)); }
+float Clamp(float v, float lo, float hi)
+{
+    return std::max(lo, std::min(hi, v));
+}
 
 float ScaleOf(MixSampleKind k)
 {
@@ -45,9 +48,15 @@ float ScaleOf(MixSampleKind k)
 template <MixSampleKind K>
 inline float Raw(const void* src, size_t i);
 template <>
-inline float Raw<MixSampleKind::F32>(const void* src, size_t i) { return static_cast<const float*>(src)[i]; }
+inline float Raw<MixSampleKind::F32>(const void* src, size_t i)
+{
+    return static_cast<const float*>(src)[i];
+}
 template <>
-inline float Raw<MixSampleKind::S16>(const void* src, size_t i) { return static_cast<const int16_t*>(src)[i]; }
+inline float Raw<MixSampleKind::S16>(const void* src, size_t i)
+{
+    return static_cast<const int16_t*>(src)[i];
+}
 template <>
 inline float Raw<MixSampleKind::U8>(const void* src, size_t i)
 {
@@ -154,7 +163,7 @@ struct RampGain {
 };
 
 struct TableGain {
-    const float* g;  // interleaved left/right
+    const float* g; // interleaved left/right
     __m128 Pair(int f) const { return _mm_loadu_ps(g + 2 * f); }
     float Left(int f) const { return g[2 * f]; }
     float Right(int f) const { return g[2 * f + 1]; }
@@ -262,8 +271,7 @@ void MixKernel::Process(const MixInput* inputs, size_t count, int frames, float*
             out[f] = 0.5f * (stereo[2 * f] + stereo[2 * f + 1]);
 }
 
-void MixKernel::FillGains(const MixTrack& t, int64_t trackPosition, int at, int count, float scale,
-                          float* gains) const
+void MixKernel::FillGains(const MixTrack& t, int64_t trackPosition, int at, int count, float scale, float* gains) const
 {
     const float base = t.volume * m_s.master;
     for (int i = 0; i < count;) {
@@ -357,7 +365,7 @@ void MixKernel::AddGeneral(const MixTrack& t, int64_t trackPosition, const MixRu
         load(j);
         const float gl = g[2 * j], gr = g[2 * j + 1];
         float* o = out + 6 * static_cast<size_t>(run.at + j);
-        const float level = 0.5f * (gl + gr);  // for the centre and LFE feeds
+        const float level = 0.5f * (gl + gr); // for the centre and LFE feeds
         if (tc == 6) {
             o[0] += f[0] * gl;
             o[1] += f[1] * gr;

@@ -27,7 +27,7 @@
 #include <cstdint>
 #include <vector>
 
-enum class MixSampleKind { U8, S16, F32 };  // unsigned bytes (128 = 0), signed 16-bit, float
+enum class MixSampleKind { U8, S16, F32 }; // unsigned bytes (128 = 0), signed 16-bit, float
 
 struct MixPoint {
     int64_t position;
@@ -37,13 +37,13 @@ struct MixPoint {
 // Before the first point the first value holds, after the last the last; no points: initial.
 struct MixEnvelope {
     float initial = 0.0f;
-    std::vector<MixPoint> points;  // strictly increasing positions
+    std::vector<MixPoint> points; // strictly increasing positions
 
     float ValueAt(int64_t position) const;
 };
 
 struct MixTrack {
-    int channels = 2;  // 1, 2 or 6
+    int channels = 2; // 1, 2 or 6
     float volume = 1.0f;
     float pan = 0.0f;
     float frontRear = 0.0f;
@@ -69,14 +69,14 @@ struct MixRun {
 
 struct MixInput {
     const MixTrack* track;
-    int64_t trackPosition;  // position in the track of block frame 0 (may be negative)
-    const MixRun* runs;     // in order, not overlapping
+    int64_t trackPosition; // position in the track of block frame 0 (may be negative)
+    const MixRun* runs;    // in order, not overlapping
     size_t runCount;
 };
 
 struct MixSettings {
-    int outputChannels = 2;  // 1, 2 or 6
-    int maxBlock = 2048;     // frames of the largest block
+    int outputChannels = 2; // 1, 2 or 6
+    int maxBlock = 2048;    // frames of the largest block
     float master = 1.0f;
     bool readAutomation = true;
 };
@@ -100,6 +100,6 @@ private:
     void FillGains(const MixTrack& t, int64_t trackPosition, int at, int count, float scale, float* gains) const;
 
     MixSettings m_s;
-    std::vector<float> m_stereo;  // two-channel sum for one-channel output
-    std::vector<float> m_gains;   // interleaved left/right gains of a stretch
+    std::vector<float> m_stereo; // two-channel sum for one-channel output
+    std::vector<float> m_gains;  // interleaved left/right gains of a stretch
 };

@@ -30,14 +30,14 @@
 // The 288-byte item information record ("FileItemRecord"), zero-filled before its fields
 // are set. The temporary store keys its items by path, track number, channels, bits, rate.
 struct MtFileItemRecord {
-    char path[260];          // 0: data file (or project file for project tracks), zero-terminated
-    BYTE reserved1[8];       // 260
-    WORD trackNumber;        // 268: stored track number + 1 of a project track; 0 otherwise
-    WORD channels;           // 270
-    WORD bitsPerSample;      // 272
-    WORD reserved2;          // 274
-    DWORD samplesPerSec;     // 276
-    BYTE reserved3[8];       // 280
+    char path[260];      // 0: data file (or project file for project tracks), zero-terminated
+    BYTE reserved1[8];   // 260
+    WORD trackNumber;    // 268: stored track number + 1 of a project track; 0 otherwise
+    WORD channels;       // 270
+    WORD bitsPerSample;  // 272
+    WORD reserved2;      // 274
+    DWORD samplesPerSec; // 276
+    BYTE reserved3[8];   // 280
 };
 static_assert(sizeof(MtFileItemRecord) == 288, "item record is 288 bytes");
 
@@ -51,9 +51,9 @@ static_assert(sizeof(MtClipFormat) == 8, "clip format is 8 bytes");
 
 // A track's 16-byte group record.
 struct MtGroupRecord {
-    DWORD colour;   // Windows colour value; 0 = none yet
-    LONG group;     // group number, from 1; 0 = none
-    DWORD serial;   // the document's persistent serial number of the track
+    DWORD colour; // Windows colour value; 0 = none yet
+    LONG group;   // group number, from 1; 0 = none
+    DWORD serial; // the document's persistent serial number of the track
     DWORD reserved;
 };
 static_assert(sizeof(MtGroupRecord) == 16, "group record is 16 bytes");
@@ -72,7 +72,7 @@ static_assert(sizeof(MtPeakItem) == 8, "peak item is 8 bytes");
 
 // One envelope point as the point enumerator delivers it.
 struct MtEnvelopePointItem {
-    LONGLONG distance;  // from the previous point (the first from position 0, the track start)
+    LONGLONG distance; // from the previous point (the first from position 0, the track start)
     float value;
     DWORD reserved;
 };
@@ -83,19 +83,19 @@ static_assert(sizeof(MtEnvelopePointItem) == 16, "envelope point item is 16 byte
 // HRESULT_FROM_WIN32 of file errors)
 
 constexpr HRESULT kMtErrCancelled = static_cast<HRESULT>(0x83E80005);
-constexpr HRESULT kMtErrFormatNotSupported = static_cast<HRESULT>(0x83E804B4);  // bits/rate unusable
-constexpr HRESULT kMtErrChannelLimit = static_cast<HRESULT>(0x83E807D5);        // track beyond the channel limit
-constexpr HRESULT kMtErrChannelMismatch = static_cast<HRESULT>(0x83E8080D);     // clip has more channels than the track
-constexpr HRESULT kMtErrRateMismatch = static_cast<HRESULT>(0x83E8080E);        // clip's sample rate differs from the track's
-constexpr HRESULT kMtErrNoTrack = static_cast<HRESULT>(0x83E807D6);             // no track with this index or id
-constexpr HRESULT kMtErrNotInSet = static_cast<HRESULT>(0x83E807D7);            // track is not (or already) in the set
+constexpr HRESULT kMtErrFormatNotSupported = static_cast<HRESULT>(0x83E804B4); // bits/rate unusable
+constexpr HRESULT kMtErrChannelLimit = static_cast<HRESULT>(0x83E807D5);       // track beyond the channel limit
+constexpr HRESULT kMtErrChannelMismatch = static_cast<HRESULT>(0x83E8080D);    // clip has more channels than the track
+constexpr HRESULT kMtErrRateMismatch = static_cast<HRESULT>(0x83E8080E); // clip's sample rate differs from the track's
+constexpr HRESULT kMtErrNoTrack = static_cast<HRESULT>(0x83E807D6);      // no track with this index or id
+constexpr HRESULT kMtErrNotInSet = static_cast<HRESULT>(0x83E807D7);     // track is not (or already) in the set
 // data file missing or not whole frames; a clip file that contradicts itself
 constexpr HRESULT kMtErrBadItemFile = static_cast<HRESULT>(0x83E807D8);
-constexpr HRESULT kMtErrNoDevice = static_cast<HRESULT>(0x83E80836);            // no audio device or driver
-constexpr HRESULT kMtErrDeviceInUse = static_cast<HRESULT>(0x83E80835);         // the device is held by another program
-constexpr HRESULT kMtErrPlaybackOpen = static_cast<HRESULT>(0x83E803EA);        // the playback device will not open
-constexpr HRESULT kMtErrRecordOpen = static_cast<HRESULT>(0x83E8083F);          // the recording device will not open
-constexpr HRESULT kMtErrDiskFull = static_cast<HRESULT>(0x83E800DA);            // a take could not be written on
+constexpr HRESULT kMtErrNoDevice = static_cast<HRESULT>(0x83E80836);     // no audio device or driver
+constexpr HRESULT kMtErrDeviceInUse = static_cast<HRESULT>(0x83E80835);  // the device is held by another program
+constexpr HRESULT kMtErrPlaybackOpen = static_cast<HRESULT>(0x83E803EA); // the playback device will not open
+constexpr HRESULT kMtErrRecordOpen = static_cast<HRESULT>(0x83E8083F);   // the recording device will not open
+constexpr HRESULT kMtErrDiskFull = static_cast<HRESULT>(0x83E800DA);     // a take could not be written on
 // Not a failure: posted through IMtNotify once the last sample of playback has been heard.
 constexpr HRESULT kMtPlayEnded = static_cast<HRESULT>(0x03EA00CB);
 
@@ -109,16 +109,16 @@ constexpr DWORD kMtFlagFurther = 32;
 constexpr DWORD kMtAllChannels = 0x80000000u;
 
 // Envelope kinds of a track's envelope set.
-constexpr LONG kMtEnvLevel = 0;      // gain factor, 1.0 unity
-constexpr LONG kMtEnvPan = 1;        // left-right, -1.0 left .. +1.0 right, added to the track pan
-constexpr LONG kMtEnvFrontRear = 2;  // -1.0 .. +1.0
+constexpr LONG kMtEnvLevel = 0;     // gain factor, 1.0 unity
+constexpr LONG kMtEnvPan = 1;       // left-right, -1.0 left .. +1.0 right, added to the track pan
+constexpr LONG kMtEnvFrontRear = 2; // -1.0 .. +1.0
 constexpr LONG kMtEnvCenter = 3;
 constexpr LONG kMtEnvLfe = 4;
 constexpr LONG kMtEnvelopeKinds = 5;
 
 // Mix reader flags (IMtTrackSet::CreateMixReader).
-constexpr DWORD kMtMixAllTracks = 1;      // mix every track, not only the marked ones
-constexpr DWORD kMtMixNoAutomation = 2;   // envelopes at their constant value even with read automation on
+constexpr DWORD kMtMixAllTracks = 1;    // mix every track, not only the marked ones
+constexpr DWORD kMtMixNoAutomation = 2; // envelopes at their constant value even with read automation on
 
 // ---------------------------------------------------------------------------------------
 // Interfaces
@@ -274,7 +274,8 @@ struct IMtTrack : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CopyToEnd(IMtClip** copy, LONGLONG start) = 0;
     // 9: replaces [position, position + replaceLength) by the clip's sound (replaceLength 0:
     // pure insertion). An empty track starts at position. flags 0.
-    virtual HRESULT STDMETHODCALLTYPE InsertClip(IUnknown* clip, LONGLONG position, LONGLONG replaceLength, DWORD flags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE InsertClip(IUnknown* clip, LONGLONG position, LONGLONG replaceLength,
+                                                 DWORD flags) = 0;
     // 10: replaces [start, start + length) by the whole item (length 0: pure insertion); what
     // follows moves by the item's length minus length.
     virtual HRESULT STDMETHODCALLTYPE FillRange(IUnknown* item, LONGLONG start, LONGLONG length) = 0;
@@ -531,7 +532,7 @@ struct IMtTempSettings : IUnknown {
     // left from before this session that no item uses, no one holds open and no record
     // names. count 0 with documents null is allowed.
     virtual HRESULT STDMETHODCALLTYPE DeleteUnusedFiles(const MtFileItemRecord* documents, LONG count) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetLogging(LONG on) = 0;   // 5
+    virtual HRESULT STDMETHODCALLTYPE SetLogging(LONG on) = 0; // 5
     // 6, 7: the temporary folder (files there that items own are deleted with them).
     virtual HRESULT STDMETHODCALLTYPE GetFolder(char* buffer, DWORD capacity) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetFolder(const char* folder) = 0;
@@ -658,7 +659,7 @@ enum MtOrdinal : WORD {
     kMtOrdCreateTrackSet = 1,
     kMtOrdCreateTempStore = 2,
     kMtOrdCreateItemList = 4,
-    kMtOrdCreateInstance = 5,            // transport objects
+    kMtOrdCreateInstance = 5, // transport objects
     kMtOrdGetPlaybackDeviceCount = 10,
     kMtOrdGetPlaybackDeviceName = 11,
     kMtOrdGetRecordingDeviceCount = 12,

@@ -114,10 +114,22 @@ bool IsLoaded()
     return b.module != nullptr;
 }
 
-HRESULT CreateTrackSet(ComRef<IMtTrackSet>& set) { return Create(&Binding::createTrackSet, set); }
-HRESULT CreateItemList(ComRef<IMtItemList>& list) { return Create(&Binding::createItemList, list); }
-HRESULT CreateClip(ComRef<IMtClip>& clip) { return Create(&Binding::createClip, clip); }
-HRESULT CreateTempStore(ComRef<IMtTempStore>& store) { return Create(&Binding::createTempStore, store); }
+HRESULT CreateTrackSet(ComRef<IMtTrackSet>& set)
+{
+    return Create(&Binding::createTrackSet, set);
+}
+HRESULT CreateItemList(ComRef<IMtItemList>& list)
+{
+    return Create(&Binding::createItemList, list);
+}
+HRESULT CreateClip(ComRef<IMtClip>& clip)
+{
+    return Create(&Binding::createClip, clip);
+}
+HRESULT CreateTempStore(ComRef<IMtTempStore>& store)
+{
+    return Create(&Binding::createTempStore, store);
+}
 
 FARPROC Export(MtOrdinal ordinal)
 {

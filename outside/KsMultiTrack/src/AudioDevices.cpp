@@ -12,7 +12,10 @@
 
 namespace {
 
-int Clamp(int v, int lo, int hi) { return std::max(lo, std::min(hi, v)); }
+int Clamp(int v, int lo, int hi)
+{
+    return std::max(lo, std::min(hi, v));
+}
 
 std::string Setting(const char* name)
 {
@@ -57,8 +60,8 @@ public:
         m_bufferMs = totalMs;
         m_frames = std::max<size_t>(64, static_cast<size_t>(rate) * totalMs / 1000 / count);
         UINT id = FindWaveOutDevice(s.waveOutDevice);
-        MMRESULT r = waveOutOpen(&m_handle, id, &format.Format, reinterpret_cast<DWORD_PTR>(m_event), 0,
-                                 CALLBACK_EVENT);
+        MMRESULT r =
+            waveOutOpen(&m_handle, id, &format.Format, reinterpret_cast<DWORD_PTR>(m_event), 0, CALLBACK_EVENT);
         if (r != MMSYSERR_NOERROR && id != WAVE_MAPPER)
             r = waveOutOpen(&m_handle, WAVE_MAPPER, &format.Format, reinterpret_cast<DWORD_PTR>(m_event), 0,
                             CALLBACK_EVENT);
@@ -475,12 +478,12 @@ WAVEFORMATEXTENSIBLE PcmFormat(DWORD rate, WORD channels, WORD bits, bool extens
         f.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
         f.Format.cbSize = sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX);
         f.Samples.wValidBitsPerSample = bits;
-        f.dwChannelMask = channels == 1 ? SPEAKER_FRONT_CENTER
+        f.dwChannelMask = channels == 1   ? SPEAKER_FRONT_CENTER
                           : channels == 2 ? (SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT)
                                           : KSAUDIO_SPEAKER_5POINT1;
         // KSDATAFORMAT_SUBTYPE_PCM and _IEEE_FLOAT, kept here rather than linked from a GUID library.
-        f.SubFormat = GUID{isFloat ? 0x00000003u : 0x00000001u, 0x0000, 0x0010,
-                           {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+        f.SubFormat =
+            GUID{isFloat ? 0x00000003u : 0x00000001u, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
     }
     return f;
 }
@@ -500,8 +503,8 @@ HRESULT WaveOpenError(MMRESULT result, bool playback)
     }
 }
 
-std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels,
-                                             HWND window, bool startPaused, HRESULT* hr)
+std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels, HWND window,
+                                             bool startPaused, HRESULT* hr)
 {
     if (settings.directSound) {
         auto out = std::make_unique<DirectSoundOutput>();
@@ -622,8 +625,9 @@ bool AudioInput::Next(const float** frames, size_t* count)
             break;
         }
         case 24: {
-            int32_t v = static_cast<int32_t>(static_cast<uint32_t>(p[3 * i]) << 8 | static_cast<uint32_t>(p[3 * i + 1]) << 16 |
-                                             static_cast<uint32_t>(p[3 * i + 2]) << 24);
+            int32_t v =
+                static_cast<int32_t>(static_cast<uint32_t>(p[3 * i]) << 8 | static_cast<uint32_t>(p[3 * i + 1]) << 16 |
+                                     static_cast<uint32_t>(p[3 * i + 2]) << 24);
             m_frames[i] = static_cast<float>(v / 2147483648.0);
             break;
         }

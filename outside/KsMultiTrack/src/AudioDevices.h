@@ -64,8 +64,8 @@ public:
 };
 
 // Opens the output the settings name, paused when startPaused. hr gets the failure.
-std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels,
-                                             HWND window, bool startPaused, HRESULT* hr);
+std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels, HWND window,
+                                             bool startPaused, HRESULT* hr);
 
 // waveIn in the record format's depth: 8 or 16 bits as they are, more as 32-bit float (else
 // 24-bit, else 16-bit when the device takes neither). Delivers interleaved float frames (full

@@ -137,4 +137,3 @@ STDMETHODIMP CClip::SetFormat(const MtClipFormat* format)
     m_formatSet = true;
     return S_OK;
 }
-

@@ -32,7 +32,10 @@ struct SegmentHeader {
 };
 #pragma pack(pop)
 
-MtClipFormat ToRecord(const MtFormat& f) { return MtClipFormat{f.rate, f.bits, f.channels}; }
+MtClipFormat ToRecord(const MtFormat& f)
+{
+    return MtClipFormat{f.rate, f.bits, f.channels};
+}
 MtFormat FromRecord(const MtClipFormat& r)
 {
     MtFormat f;
@@ -60,7 +63,7 @@ void ReadAll(IChunkFile* file, void* data, size_t bytes)
     while (bytes > 0) {
         DWORD n = static_cast<DWORD>(std::min<size_t>(bytes, 1u << 30));
         if (file->Read(p, n) != n)
-            throw CKvSSException(kMtErrBadItemFile);  // the file ends inside the clip
+            throw CKvSSException(kMtErrBadItemFile); // the file ends inside the clip
         p += n;
         bytes -= n;
     }

@@ -9,8 +9,8 @@
 #include <vector>
 
 struct Segment {
-    ItemDataPtr item;        // null = silence
-    LONGLONG offset = 0;     // first frame within the item
+    ItemDataPtr item;    // null = silence
+    LONGLONG offset = 0; // first frame within the item
     LONGLONG length = 0;
 };
 

@@ -27,8 +27,7 @@ void ForEachPiece(const Content& content, LONGLONG position, LONGLONG frames, Vi
 
 } // namespace
 
-void ReadContentFrames(const Content& content, LONGLONG position, LONGLONG frames, const MtFormat& target,
-                       uint8_t* out)
+void ReadContentFrames(const Content& content, LONGLONG position, LONGLONG frames, const MtFormat& target, uint8_t* out)
 {
     const SampleKind kind = KindOfBits(target.bits);
     const int bps = BytesPerSample(target.bits);

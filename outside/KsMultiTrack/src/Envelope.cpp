@@ -5,7 +5,10 @@
 
 namespace {
 
-bool Before(const EnvelopePoint& p, LONGLONG position) { return p.position < position; }
+bool Before(const EnvelopePoint& p, LONGLONG position)
+{
+    return p.position < position;
+}
 
 class CPointEnum : public ComObject<IMtEnvelopePointEnum> {
 public:

@@ -80,4 +80,7 @@ private:
 bool EnvelopeSnapshotOf(IMtEnvelope* envelope, EnvelopeData* out);
 
 // Default values of the five kinds: level 1.0, the others 0.0.
-inline float DefaultEnvelopeValue(LONG kind) { return kind == kMtEnvLevel ? 1.0f : 0.0f; }
+inline float DefaultEnvelopeValue(LONG kind)
+{
+    return kind == kMtEnvLevel ? 1.0f : 0.0f;
+}

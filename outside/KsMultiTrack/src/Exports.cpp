@@ -50,13 +50,25 @@ HRESULT DeviceName(DeviceNames names, LONG kind, LONG index, char* buffer, LONG 
 
 extern "C" {
 
-HRESULT WINAPI MtCreateTrackSet(IMtTrackSet** set) { return CreateNew<CTrackSet>(set); }
+HRESULT WINAPI MtCreateTrackSet(IMtTrackSet** set)
+{
+    return CreateNew<CTrackSet>(set);
+}
 
-HRESULT WINAPI MtCreateTempStore(IMtTempStore** store) { return CreateTempStore(store); }
+HRESULT WINAPI MtCreateTempStore(IMtTempStore** store)
+{
+    return CreateTempStore(store);
+}
 
-HRESULT WINAPI MtCreateItemList(IMtItemList** list) { return CreateNew<CItemList>(list); }
+HRESULT WINAPI MtCreateItemList(IMtItemList** list)
+{
+    return CreateNew<CItemList>(list);
+}
 
-HRESULT WINAPI MtCreateClip(IMtClip** clip) { return CreateNew<CClip>(clip); }
+HRESULT WINAPI MtCreateClip(IMtClip** clip)
+{
+    return CreateNew<CClip>(clip);
+}
 
 HRESULT WINAPI MtCreateInstance(REFCLSID clsid, void** object, REFIID iid)
 {
@@ -89,14 +101,20 @@ HRESULT WINAPI MtUninitialize()
     return S_OK;
 }
 
-LONG WINAPI MtGetPlaybackDeviceCount(LONG kind) { return DeviceCount(PlaybackDeviceNames, kind); }
+LONG WINAPI MtGetPlaybackDeviceCount(LONG kind)
+{
+    return DeviceCount(PlaybackDeviceNames, kind);
+}
 
 HRESULT WINAPI MtGetPlaybackDeviceName(LONG kind, LONG index, char* buffer, LONG capacity)
 {
     return DeviceName(PlaybackDeviceNames, kind, index, buffer, capacity);
 }
 
-LONG WINAPI MtGetRecordingDeviceCount(LONG kind) { return DeviceCount(RecordingDeviceNames, kind); }
+LONG WINAPI MtGetRecordingDeviceCount(LONG kind)
+{
+    return DeviceCount(RecordingDeviceNames, kind);
+}
 
 HRESULT WINAPI MtGetRecordingDeviceName(LONG kind, LONG index, char* buffer, LONG capacity)
 {
@@ -104,7 +122,10 @@ HRESULT WINAPI MtGetRecordingDeviceName(LONG kind, LONG index, char* buffer, LON
 }
 
 // No ASIO host yet: no drivers are installed as far as the engine knows.
-LONG WINAPI MtGetAsioDriverCount() { return 0; }
+LONG WINAPI MtGetAsioDriverCount()
+{
+    return 0;
+}
 
 HRESULT WINAPI MtGetAsioDriverName(LONG, char* buffer, LONG capacity)
 {
@@ -122,9 +143,18 @@ HRESULT WINAPI MtGetAsioDriver(IUnknown** driver)
     return kMtErrNoDevice;
 }
 
-HRESULT WINAPI MtSelectAsioDriver(const char* name) { return name ? kMtErrNoDevice : E_POINTER; }
-HRESULT WINAPI MtCloseAsioDriver() { return S_OK; }
-HRESULT WINAPI MtOpenAsio() { return kMtErrNoDevice; }
+HRESULT WINAPI MtSelectAsioDriver(const char* name)
+{
+    return name ? kMtErrNoDevice : E_POINTER;
+}
+HRESULT WINAPI MtCloseAsioDriver()
+{
+    return S_OK;
+}
+HRESULT WINAPI MtOpenAsio()
+{
+    return kMtErrNoDevice;
+}
 HRESULT WINAPI MtSuspendAudio(LONG suspend)
 {
     try {
@@ -134,8 +164,14 @@ HRESULT WINAPI MtSuspendAudio(LONG suspend)
         return E_OUTOFMEMORY;
     }
 }
-LONG WINAPI MtGetSampleRate() { return 0; }
+LONG WINAPI MtGetSampleRate()
+{
+    return 0;
+}
 
-HRESULT WINAPI DllCanUnloadNow() { return kvcom::CanUnloadNow(); }
+HRESULT WINAPI DllCanUnloadNow()
+{
+    return kvcom::CanUnloadNow();
+}
 
 } // extern "C"

@@ -50,7 +50,10 @@ STDMETHODIMP CItem::Read(void* buffer, DWORD bytes, DWORD* read)
     return S_OK;
 }
 
-STDMETHODIMP CItem::EndRead() { return S_OK; }
+STDMETHODIMP CItem::EndRead()
+{
+    return S_OK;
+}
 
 STDMETHODIMP CItem::GetSize(LONGLONG* bytes)
 {

@@ -64,7 +64,10 @@ void SetEngineTempFolder(const std::string& folder)
     TempFolder() = folder;
 }
 
-std::string PathKey(const std::string& path) { return FullPathKey(path); }
+std::string PathKey(const std::string& path)
+{
+    return FullPathKey(path);
+}
 
 bool IsFileUsedByItems(const std::string& path)
 {

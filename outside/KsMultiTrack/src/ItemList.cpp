@@ -7,7 +7,10 @@
 
 #include <cstring>
 
-CItemList::~CItemList() { Clear(); }
+CItemList::~CItemList()
+{
+    Clear();
+}
 
 STDMETHODIMP CItemList::NextItem(IUnknown** item, LONG* trackId)
 {
@@ -89,4 +92,7 @@ STDMETHODIMP CItemList::Clear()
     return S_OK;
 }
 
-BOOL STDMETHODCALLTYPE CItemList::IsEmpty() { return m_entries.empty() ? TRUE : FALSE; }
+BOOL STDMETHODCALLTYPE CItemList::IsEmpty()
+{
+    return m_entries.empty() ? TRUE : FALSE;
+}

@@ -44,8 +44,7 @@ MixTrack KernelTrack(const TrackSnapshot& t)
 // their samples lie in the items.
 class CMixReader : public ComObject<IMtMixReader> {
 public:
-    CMixReader(CTrackSet::MixSnapshot snapshot, int outputChannels)
-        : m_s(std::move(snapshot)), m_out(outputChannels)
+    CMixReader(CTrackSet::MixSnapshot snapshot, int outputChannels) : m_s(std::move(snapshot)), m_out(outputChannels)
     {
         bool anySolo = std::any_of(m_s.tracks.begin(), m_s.tracks.end(), [](const TrackSnapshot& t) { return t.solo; });
         for (const TrackSnapshot& t : m_s.tracks) {
@@ -168,7 +167,7 @@ private:
     CTrackSet::MixSnapshot m_s;
     int m_out;
     std::vector<const TrackSnapshot*> m_tracks;
-    std::vector<MixTrack> m_kernelTracks;  // one per audible track
+    std::vector<MixTrack> m_kernelTracks; // one per audible track
     LONGLONG m_start = 0, m_end = 0, m_position = 0;
     MixKernel m_kernel;
     std::vector<MixInput> m_inputs;

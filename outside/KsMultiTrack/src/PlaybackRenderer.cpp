@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-PlaybackRenderer::~PlaybackRenderer() { End(); }
+PlaybackRenderer::~PlaybackRenderer()
+{
+    End();
+}
 
 HRESULT PlaybackRenderer::Begin(IMtTrackSet* set, LONGLONG start, LONGLONG end)
 {

@@ -19,15 +19,33 @@ inline SampleKind KindOfBits(WORD bits)
 {
     return bits == 8 ? SampleKind::U8 : bits == 16 ? SampleKind::S16 : SampleKind::F32;
 }
-inline int BytesPerSample(WORD bits) { return bits == 8 ? 1 : bits == 16 ? 2 : 4; }
-inline int FrameBytes(const MtFormat& f) { return BytesPerSample(f.bits) * f.channels; }
+inline int BytesPerSample(WORD bits)
+{
+    return bits == 8 ? 1 : bits == 16 ? 2 : 4;
+}
+inline int FrameBytes(const MtFormat& f)
+{
+    return BytesPerSample(f.bits) * f.channels;
+}
 // Bytes of one frame in the nominal format of the bits (3 bytes for 20 and 24 bits), the
 // format that callers derive a block align from.
-inline int NominalFrameBytes(const MtFormat& f) { return (f.bits + 7) / 8 * f.channels; }
-inline bool IsValidBits(WORD bits) { return bits == 8 || bits == 16 || bits == 20 || bits == 24 || bits == 32; }
+inline int NominalFrameBytes(const MtFormat& f)
+{
+    return (f.bits + 7) / 8 * f.channels;
+}
+inline bool IsValidBits(WORD bits)
+{
+    return bits == 8 || bits == 16 || bits == 20 || bits == 24 || bits == 32;
+}
 
-inline float U8ToFloat(uint8_t v) { return (static_cast<int>(v) - 128) * (1.0f / 128.0f); }
-inline float S16ToFloat(int16_t v) { return v * (1.0f / 32768.0f); }
+inline float U8ToFloat(uint8_t v)
+{
+    return (static_cast<int>(v) - 128) * (1.0f / 128.0f);
+}
+inline float S16ToFloat(int16_t v)
+{
+    return v * (1.0f / 32768.0f);
+}
 
 // A sample that is not a number converts to silence.
 inline int16_t FloatToS16(float v)

@@ -18,8 +18,8 @@ namespace {
 
 HANDLE OpenForWriting(const std::string& path)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, TRUNCATE_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
     return h;
@@ -27,7 +27,10 @@ HANDLE OpenForWriting(const std::string& path)
 
 } // namespace
 
-TakeFile::~TakeFile() { Finish(); }
+TakeFile::~TakeFile()
+{
+    Finish();
+}
 
 void TakeFile::Create(const MtFormat& format)
 {
@@ -107,8 +110,8 @@ void TakeFile::FlushPeaks(bool last)
     if (m_blockFill == 0)
         return;
     for (size_t c = 0; c < m_blockMin.size(); ++c)
-        m_peakOut.push_back(MtPeakItem{PeakToDocument(m_blockMin[c], m_format.bits),
-                                       PeakToDocument(m_blockMax[c], m_format.bits)});
+        m_peakOut.push_back(
+            MtPeakItem{PeakToDocument(m_blockMin[c], m_format.bits), PeakToDocument(m_blockMax[c], m_format.bits)});
     m_blockFill = 0;
     if (m_peakOut.size() >= 4096 || last) {
         if (m_peaks != INVALID_HANDLE_VALUE && !m_peakOut.empty()) {

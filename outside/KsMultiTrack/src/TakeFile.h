@@ -53,7 +53,7 @@ private:
     DWORD m_error = 0;
     std::vector<uint8_t> m_buffer;
     std::vector<float> m_converted;
-    std::vector<LONG> m_blockMin, m_blockMax;  // per channel, of the block being filled
+    std::vector<LONG> m_blockMin, m_blockMax; // per channel, of the block being filled
     LONGLONG m_blockFill = 0;
     std::vector<MtPeakItem> m_peakOut;
 };

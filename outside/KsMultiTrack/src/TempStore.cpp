@@ -39,7 +39,8 @@ HRESULT DeleteUnusedTempFiles(const MtFileItemRecord* documents, LONG count)
 {
     std::vector<std::string> listed;
     for (LONG i = 0; i < count; ++i)
-        listed.push_back(PathKey(std::string(documents[i].path, strnlen(documents[i].path, sizeof(documents[i].path)))));
+        listed.push_back(
+            PathKey(std::string(documents[i].path, strnlen(documents[i].path, sizeof(documents[i].path)))));
     std::string folder = GetEngineTempFolder();
     if (folder.empty())
         return S_OK;

@@ -287,7 +287,10 @@ STDMETHODIMP CTrack::CopyRange(IMtClip** copy, LONGLONG start, LONGLONG length)
     }
 }
 
-STDMETHODIMP CTrack::CopyToEnd(IMtClip** copy, LONGLONG start) { return CopyRange(copy, start, -1); }
+STDMETHODIMP CTrack::CopyToEnd(IMtClip** copy, LONGLONG start)
+{
+    return CopyRange(copy, start, -1);
+}
 
 STDMETHODIMP CTrack::DeleteRange(LONGLONG start, LONGLONG length)
 {
@@ -316,8 +319,8 @@ STDMETHODIMP CTrack::InsertClip(IUnknown* clip, LONGLONG position, LONGLONG repl
     return ReplaceChecked(position, replaceLength, format, itemChannels, *content);
 }
 
-HRESULT CTrack::ReplaceChecked(LONGLONG position, LONGLONG replaceLength, const MtFormat& format,
-                               WORD itemChannels, const Content& content)
+HRESULT CTrack::ReplaceChecked(LONGLONG position, LONGLONG replaceLength, const MtFormat& format, WORD itemChannels,
+                               const Content& content)
 {
     try {
         Guard guard(m_lock);

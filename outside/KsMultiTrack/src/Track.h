@@ -19,7 +19,7 @@ KV_DECLARE_IID(IMtTrackData, 0x7ec82c00, 0xec8b, 0x44a9, 0xaf, 0xd2, 0x27, 0x80,
 struct TrackSnapshot {
     ContentPtr content;
     LONGLONG start = 0;
-    MtFormat format;  // channels = the track's
+    MtFormat format; // channels = the track's
     float volume = 1.0f;
     float pan = 0.0f;
     float frontRear = 0.0f;
@@ -48,7 +48,7 @@ public:
     bool Marked() const { return m_marked; }
     void SetMarked(bool marked) { m_marked = marked; }
     WORD Channels() const;
-    LONGLONG End() const;  // start + length; start when empty
+    LONGLONG End() const; // start + length; start when empty
     LONGLONG ContentLength() const;
     // Replaces the content and start (format conversion of the set).
     void ReplaceContent(ContentPtr content, LONGLONG start);

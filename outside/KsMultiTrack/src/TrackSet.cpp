@@ -26,7 +26,10 @@ CTrack* CTrackSet::At(LONG index) const
     return m_tracks[static_cast<size_t>(index)];
 }
 
-LONG CTrackSet::NewId() { return m_nextId++; }
+LONG CTrackSet::NewId()
+{
+    return m_nextId++;
+}
 
 LONGLONG CTrackSet::LengthLocked() const
 {
@@ -157,7 +160,7 @@ STDMETHODIMP CTrackSet::AttachTrack(IMtTrack* track, LONG index)
     t->SetInSet(true);
     t->SetChannelLimit(m_channelLimit);
     t->SetFormatFromSet(m_format.rate, m_format.bits);
-    m_tracks.insert(index < 0 ? m_tracks.end() : m_tracks.begin() + index, t);  // keeps the reference
+    m_tracks.insert(index < 0 ? m_tracks.end() : m_tracks.begin() + index, t); // keeps the reference
     return S_OK;
 }
 
@@ -227,7 +230,10 @@ STDMETHODIMP CTrackSet::GetTrackCount(LONG* count)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetBitsPerSample(WORD* bits) { return ReadUnderLock(m_lock, m_format.bits, bits); }
+STDMETHODIMP CTrackSet::GetBitsPerSample(WORD* bits)
+{
+    return ReadUnderLock(m_lock, m_format.bits, bits);
+}
 
 STDMETHODIMP CTrackSet::GetLength(LONGLONG* length, DWORD)
 {
@@ -238,9 +244,15 @@ STDMETHODIMP CTrackSet::GetLength(LONGLONG* length, DWORD)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetSamplesPerSec(DWORD* rate) { return ReadUnderLock(m_lock, m_format.rate, rate); }
+STDMETHODIMP CTrackSet::GetSamplesPerSec(DWORD* rate)
+{
+    return ReadUnderLock(m_lock, m_format.rate, rate);
+}
 
-STDMETHODIMP CTrackSet::GetChannelLimit(LONG* limit) { return ReadUnderLock(m_lock, m_channelLimit, limit); }
+STDMETHODIMP CTrackSet::GetChannelLimit(LONG* limit)
+{
+    return ReadUnderLock(m_lock, m_channelLimit, limit);
+}
 
 STDMETHODIMP CTrackSet::SetChannelLimit(LONG limit)
 {
@@ -253,7 +265,10 @@ STDMETHODIMP CTrackSet::SetChannelLimit(LONG limit)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetRecordChannels(WORD* channels) { return ReadUnderLock(m_lock, m_recordChannels, channels); }
+STDMETHODIMP CTrackSet::GetRecordChannels(WORD* channels)
+{
+    return ReadUnderLock(m_lock, m_recordChannels, channels);
+}
 
 STDMETHODIMP CTrackSet::SetRecordChannels(WORD channels)
 {
@@ -284,7 +299,10 @@ STDMETHODIMP CTrackSet::SetLoopRange(const LONGLONG* start, const LONGLONG* end)
     return S_OK;
 }
 
-STDMETHODIMP CTrackSet::GetMasterVolume(float* volume) { return ReadUnderLock(m_lock, m_master, volume); }
+STDMETHODIMP CTrackSet::GetMasterVolume(float* volume)
+{
+    return ReadUnderLock(m_lock, m_master, volume);
+}
 
 STDMETHODIMP CTrackSet::SetMasterVolume(float volume)
 {

@@ -75,7 +75,7 @@ private:
     LONGLONG LengthLocked() const;
 
     mutable std::mutex m_lock;
-    std::vector<CTrack*> m_tracks;  // one reference each
+    std::vector<CTrack*> m_tracks; // one reference each
     MtFormat m_format;
     LONG m_channelLimit = 2;
     WORD m_recordChannels = 2;

@@ -34,11 +34,23 @@ STDMETHODIMP CTrack::GetLength(LONGLONG* length)
     return S_OK;
 }
 
-STDMETHODIMP CTrack::GetSelectedChannels(DWORD* mask) { return ReadUnderLock(m_lock, m_selectedChannels, mask); }
-STDMETHODIMP CTrack::SetSelectedChannels(DWORD mask) { return WriteUnderLock(m_lock, m_selectedChannels, mask); }
+STDMETHODIMP CTrack::GetSelectedChannels(DWORD* mask)
+{
+    return ReadUnderLock(m_lock, m_selectedChannels, mask);
+}
+STDMETHODIMP CTrack::SetSelectedChannels(DWORD mask)
+{
+    return WriteUnderLock(m_lock, m_selectedChannels, mask);
+}
 
-STDMETHODIMP CTrack::GetSpeakerMask(DWORD* mask) { return ReadUnderLock(m_lock, m_speakerMask, mask); }
-STDMETHODIMP CTrack::SetSpeakerMask(DWORD mask) { return WriteUnderLock(m_lock, m_speakerMask, mask); }
+STDMETHODIMP CTrack::GetSpeakerMask(DWORD* mask)
+{
+    return ReadUnderLock(m_lock, m_speakerMask, mask);
+}
+STDMETHODIMP CTrack::SetSpeakerMask(DWORD mask)
+{
+    return WriteUnderLock(m_lock, m_speakerMask, mask);
+}
 
 STDMETHODIMP CTrack::TestFlag(DWORD flag, LONG* set)
 {
@@ -59,17 +71,41 @@ STDMETHODIMP CTrack::SetFlag(DWORD flag, LONG value)
     return S_OK;
 }
 
-STDMETHODIMP CTrack::ApplyFurtherState(LONG value) { return WriteUnderLock(m_lock, m_furtherState, value); }
-STDMETHODIMP CTrack::IsSilenced(LONG* silenced) { return ReadUnderLock(m_lock, m_silenced, silenced); }
-STDMETHODIMP CTrack::SetSilenced(LONG silenced) { return WriteUnderLock(m_lock, m_silenced, silenced != 0); }
+STDMETHODIMP CTrack::ApplyFurtherState(LONG value)
+{
+    return WriteUnderLock(m_lock, m_furtherState, value);
+}
+STDMETHODIMP CTrack::IsSilenced(LONG* silenced)
+{
+    return ReadUnderLock(m_lock, m_silenced, silenced);
+}
+STDMETHODIMP CTrack::SetSilenced(LONG silenced)
+{
+    return WriteUnderLock(m_lock, m_silenced, silenced != 0);
+}
 
-STDMETHODIMP CTrack::IsRecordArmed(LONG* armed) { return TestFlag(kMtFlagRecord, armed); }
-STDMETHODIMP CTrack::SetRecordArmed(LONG armed) { return SetFlag(kMtFlagRecord, armed); }
+STDMETHODIMP CTrack::IsRecordArmed(LONG* armed)
+{
+    return TestFlag(kMtFlagRecord, armed);
+}
+STDMETHODIMP CTrack::SetRecordArmed(LONG armed)
+{
+    return SetFlag(kMtFlagRecord, armed);
+}
 
-STDMETHODIMP CTrack::GetStartOffset(LONGLONG* start) { return ReadUnderLock(m_lock, m_start, start); }
-STDMETHODIMP CTrack::SetStartOffset(LONGLONG start) { return WriteUnderLock(m_lock, m_start, start); }
+STDMETHODIMP CTrack::GetStartOffset(LONGLONG* start)
+{
+    return ReadUnderLock(m_lock, m_start, start);
+}
+STDMETHODIMP CTrack::SetStartOffset(LONGLONG start)
+{
+    return WriteUnderLock(m_lock, m_start, start);
+}
 
-STDMETHODIMP CTrack::GetGroupRecord(MtGroupRecord* record) { return ReadUnderLock(m_lock, m_group, record); }
+STDMETHODIMP CTrack::GetGroupRecord(MtGroupRecord* record)
+{
+    return ReadUnderLock(m_lock, m_group, record);
+}
 
 STDMETHODIMP CTrack::SetGroupRecord(const MtGroupRecord* record)
 {
@@ -78,7 +114,10 @@ STDMETHODIMP CTrack::SetGroupRecord(const MtGroupRecord* record)
     return WriteUnderLock(m_lock, m_group, *record);
 }
 
-STDMETHODIMP CTrack::GetOutputChannel(LONG* channel) { return ReadUnderLock(m_lock, m_outputChannel, channel); }
+STDMETHODIMP CTrack::GetOutputChannel(LONG* channel)
+{
+    return ReadUnderLock(m_lock, m_outputChannel, channel);
+}
 
 STDMETHODIMP CTrack::SetOutputChannel(LONG channel)
 {
@@ -118,11 +157,23 @@ STDMETHODIMP CTrack::SetFrontRearPan(float pan)
     return SetFloat(m_frontRear, pan);
 }
 
-STDMETHODIMP CTrack::GetSurroundValue(LONG* value) { return ReadUnderLock(m_lock, m_surroundValue, value); }
-STDMETHODIMP CTrack::SetSurroundValue(LONG value) { return WriteUnderLock(m_lock, m_surroundValue, value); }
+STDMETHODIMP CTrack::GetSurroundValue(LONG* value)
+{
+    return ReadUnderLock(m_lock, m_surroundValue, value);
+}
+STDMETHODIMP CTrack::SetSurroundValue(LONG value)
+{
+    return WriteUnderLock(m_lock, m_surroundValue, value);
+}
 
-STDMETHODIMP CTrack::IsSurroundOn(LONG* on) { return ReadUnderLock(m_lock, m_surroundOn, on); }
-STDMETHODIMP CTrack::SetSurroundOn(LONG on) { return WriteUnderLock(m_lock, m_surroundOn, on != 0); }
+STDMETHODIMP CTrack::IsSurroundOn(LONG* on)
+{
+    return ReadUnderLock(m_lock, m_surroundOn, on);
+}
+STDMETHODIMP CTrack::SetSurroundOn(LONG on)
+{
+    return WriteUnderLock(m_lock, m_surroundOn, on != 0);
+}
 
 STDMETHODIMP CTrack::GetValue(LONG kind, float* value)
 {

@@ -510,7 +510,7 @@ private:
             take.file->Create(takeFormat);
             // Until Stop the list holds empty items with the takes' paths and formats.
             CItem* item = ComObject<IMtItem>::Create<CItem>(ItemData::FromMemory(takeFormat, {}),
-                                                           MakeRecord(take.file->DataPath(), takeFormat));
+                                                            MakeRecord(take.file->DataPath(), takeFormat));
             if (!item)
                 throw CKvSSException(E_OUTOFMEMORY);
             m_items->AddItem(static_cast<IMtItem*>(item), target.first);
@@ -555,8 +555,8 @@ private:
             }
             t.file->Finish();
             MtFileItemRecord record = MakeRecord(t.file->DataPath(), t.file->Format());
-            HRESULT added = m_items->AddFileItem(&record, t.file->DataPath().c_str(), t.file->PeakPath().c_str(),
-                                                 t.trackId);
+            HRESULT added =
+                m_items->AddFileItem(&record, t.file->DataPath().c_str(), t.file->PeakPath().c_str(), t.trackId);
             if (FAILED(added) && SUCCEEDED(hr))
                 hr = added;
         }
@@ -672,8 +672,8 @@ private:
             }
             if (got > 0) {
                 m_out->Write(m_block.data(), got);
-                m_spans.push_back(Span{device, from, static_cast<LONGLONG>(got), m_renderer.PeakLeft(),
-                                       m_renderer.PeakRight()});
+                m_spans.push_back(
+                    Span{device, from, static_cast<LONGLONG>(got), m_renderer.PeakLeft(), m_renderer.PeakRight()});
             }
         }
         if (m_renderer.Done()) {

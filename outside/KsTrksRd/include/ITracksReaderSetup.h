@@ -16,9 +16,9 @@ KV_DECLARE_IID(ITracksReaderSetup, 0x3C0153B5, 0xAF82, 0x4A27, 0x82, 0x47, 0x0A,
 // A value out of range is refused with E_INVALIDARG and changes nothing; a track set that is
 // null gives E_POINTER, one that is no engine track set E_NOINTERFACE.
 struct ITracksReaderSetup : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;   // 3
-    virtual HRESULT STDMETHODCALLTYPE SetOutputChannels(LONG channels) = 0;  // 4: 1, 2 or 6
-    virtual HRESULT STDMETHODCALLTYPE SetReadAutomation(LONG on) = 0;        // 5: 0 or 1
+    virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;  // 3
+    virtual HRESULT STDMETHODCALLTYPE SetOutputChannels(LONG channels) = 0; // 4: 1, 2 or 6
+    virtual HRESULT STDMETHODCALLTYPE SetReadAutomation(LONG on) = 0;       // 5: 0 or 1
     // 6 to 9, 18 and 20: switches of the calling operations, 0 or 1, kept; the mix itself
     // depends only on the marks, the channels and automation, and 7 and 8 choose its stretch.
     virtual HRESULT STDMETHODCALLTYPE SetSwitch6(LONG value) = 0;

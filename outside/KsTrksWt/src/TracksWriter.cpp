@@ -36,11 +36,17 @@ WaveFormat FromMediaType(const AM_MEDIA_TYPE& mt)
 }
 
 // A name the caller could not read back whole (the answers hold 260 characters) is refused.
-bool FitsNameBuffer(const char* path) { return !path || std::strlen(path) < MAX_PATH; }
+bool FitsNameBuffer(const char* path)
+{
+    return !path || std::strlen(path) < MAX_PATH;
+}
 
 } // namespace
 
-TracksWriter::TracksWriter() { SetClassId(CLSID_KsTrksWt); }
+TracksWriter::TracksWriter()
+{
+    SetClassId(CLSID_KsTrksWt);
+}
 
 TracksWriter::~TracksWriter()
 {

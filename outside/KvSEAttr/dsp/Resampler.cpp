@@ -513,7 +513,9 @@ void Resampler::Produce(std::vector<float>& out, uint64_t limit)
         run([=](const float* y, uint64_t r, float* d) { DotPairFixed<24>(y, y + right, coeffs + r * 24, d); });
     } else if (m_exact && m_channels == 2) {
         const size_t taps = size_t(m_taps);
-        run([=](const float* y, uint64_t r, float* d) { DotPair(y, y + right, coeffs + r * taps, int(taps), d, d + 1); });
+        run([=](const float* y, uint64_t r, float* d) {
+            DotPair(y, y + right, coeffs + r * taps, int(taps), d, d + 1);
+        });
     } else if (m_exact) {
         run([this](const float* y, uint64_t r, float* d) { ComputeExact(y, r, d); });
     } else {

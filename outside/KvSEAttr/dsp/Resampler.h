@@ -25,8 +25,8 @@ class Resampler {
 public:
     static constexpr uint32_t kMaxExactPhases = 2048;
     static constexpr uint32_t kInterpolatedPhases = 2048;
-    static constexpr double kPassbandEdge = 0.90; // of the lower Nyquist frequency
-    static constexpr double kStopbandDb = 120.0;  // design target
+    static constexpr double kPassbandEdge = 0.90;  // of the lower Nyquist frequency
+    static constexpr double kStopbandDb = 120.0;   // design target
     static constexpr uint32_t kMaxDownRatio = 256; // beyond it the sharp filter grows too long
 
     // Rates 1 Hz .. 10 MHz, channels 1 .. 32, a step down of less than kMaxDownRatio : 1;
@@ -75,7 +75,7 @@ private:
     // Polyphase stage from the doubled rate to the output rate, reduced ratio up2:down2.
     uint64_t m_up2 = 1, m_down2 = 1;
     uint64_t m_stepWhole = 0, m_stepRem = 0; // down2 = stepWhole * up2 + stepRem
-    double m_phaseScale = 0; // bank phases per unit of the remainder (interpolated case)
+    double m_phaseScale = 0;                 // bank phases per unit of the remainder (interpolated case)
     bool m_exact = true;
     int m_taps = 0; // per phase, a multiple of 8
     int m_half = 0; // taps / 2

@@ -194,9 +194,9 @@ public:
 
 private:
     struct Pass {
-        size_t size;      // block size S
-        int radix;        // 2: one stage of size S (S = n only); 4: the stages S and S / 2
-        size_t twiddles;  // offset of its run in m_tw
+        size_t size;     // block size S
+        int radix;       // 2: one stage of size S (S = n only); 4: the stages S and S / 2
+        size_t twiddles; // offset of its run in m_tw
     };
 
     // Real (part 0) or imaginary (part 1) part of e^(-2 pi i k / s).

@@ -15,12 +15,12 @@ inline const CLSID CLSID_KvSEAttrPage = {0x5f3c8a21, 0x6b0e, 0x4d2b, {0x9e, 0x47
 
 KV_DECLARE_IID(IAttributeSettings, 0xB892171E, 0xE55D, 0x46C5, 0x9F, 0xC7, 0x8E, 0xBA, 0x4E, 0x49, 0x49, 0x70)
 struct IAttributeSettings : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE GetBitsPerSample(WORD* bits) = 0;           // 3
-    virtual HRESULT STDMETHODCALLTYPE SetBitsPerSample(WORD bits) = 0;            // 4
-    virtual HRESULT STDMETHODCALLTYPE GetSamplesPerSec(DWORD* rate) = 0;          // 5
-    virtual HRESULT STDMETHODCALLTYPE SetSamplesPerSec(DWORD rate) = 0;           // 6: 1000 .. 768000
-    virtual HRESULT STDMETHODCALLTYPE GetCalcPrecision(DWORD* precision) = 0;     // 7
-    virtual HRESULT STDMETHODCALLTYPE SetCalcPrecision(DWORD precision) = 0;      // 8: 1 .. 64, kept
-    virtual HRESULT STDMETHODCALLTYPE GetChannels(WORD* channels) = 0;            // 9
-    virtual HRESULT STDMETHODCALLTYPE SetChannels(WORD channels) = 0;             // 10: 1 .. 8
+    virtual HRESULT STDMETHODCALLTYPE GetBitsPerSample(WORD* bits) = 0;       // 3
+    virtual HRESULT STDMETHODCALLTYPE SetBitsPerSample(WORD bits) = 0;        // 4
+    virtual HRESULT STDMETHODCALLTYPE GetSamplesPerSec(DWORD* rate) = 0;      // 5
+    virtual HRESULT STDMETHODCALLTYPE SetSamplesPerSec(DWORD rate) = 0;       // 6: 1000 .. 768000
+    virtual HRESULT STDMETHODCALLTYPE GetCalcPrecision(DWORD* precision) = 0; // 7
+    virtual HRESULT STDMETHODCALLTYPE SetCalcPrecision(DWORD precision) = 0;  // 8: 1 .. 64, kept
+    virtual HRESULT STDMETHODCALLTYPE GetChannels(WORD* channels) = 0;        // 9
+    virtual HRESULT STDMETHODCALLTYPE SetChannels(WORD channels) = 0;         // 10: 1 .. 8
 };

@@ -16,7 +16,10 @@ WaveFormat FromWaveFormatEx(const WAVEFORMATEX& wf, size_t size)
     return out;
 }
 
-const WAVEFORMATEX& AsWaveFormatEx(const WaveFormat& wf) { return reinterpret_cast<const WAVEFORMATEX&>(wf); }
+const WAVEFORMATEX& AsWaveFormatEx(const WaveFormat& wf)
+{
+    return reinterpret_cast<const WAVEFORMATEX&>(wf);
+}
 
 // What SampleConverter reads: PCM of 8, 16, 20 (in 24) or 24 bits, or 32-bit float.
 bool Readable(const WaveFormat& wf)
@@ -40,7 +43,10 @@ HRESULT CopyOut(T value, T* out)
 
 } // namespace
 
-AttributeFilter::AttributeFilter() { SetClassId(CLSID_KvSEAttr); }
+AttributeFilter::AttributeFilter()
+{
+    SetClassId(CLSID_KvSEAttr);
+}
 
 // ---- settings ----
 
@@ -54,7 +60,10 @@ HRESULT AttributeFilter::ChangeSetting(T& field, T value)
     return S_OK;
 }
 
-STDMETHODIMP AttributeFilter::GetBitsPerSample(WORD* bits) { return CopyOut(m_bits, bits); }
+STDMETHODIMP AttributeFilter::GetBitsPerSample(WORD* bits)
+{
+    return CopyOut(m_bits, bits);
+}
 
 STDMETHODIMP AttributeFilter::SetBitsPerSample(WORD bits)
 {
@@ -63,7 +72,10 @@ STDMETHODIMP AttributeFilter::SetBitsPerSample(WORD bits)
     return ChangeSetting(m_bits, bits);
 }
 
-STDMETHODIMP AttributeFilter::GetSamplesPerSec(DWORD* rate) { return CopyOut(m_rate, rate); }
+STDMETHODIMP AttributeFilter::GetSamplesPerSec(DWORD* rate)
+{
+    return CopyOut(m_rate, rate);
+}
 
 STDMETHODIMP AttributeFilter::SetSamplesPerSec(DWORD rate)
 {
@@ -72,7 +84,10 @@ STDMETHODIMP AttributeFilter::SetSamplesPerSec(DWORD rate)
     return ChangeSetting(m_rate, rate);
 }
 
-STDMETHODIMP AttributeFilter::GetCalcPrecision(DWORD* precision) { return CopyOut(m_precision, precision); }
+STDMETHODIMP AttributeFilter::GetCalcPrecision(DWORD* precision)
+{
+    return CopyOut(m_precision, precision);
+}
 
 STDMETHODIMP AttributeFilter::SetCalcPrecision(DWORD precision)
 {
@@ -82,7 +97,10 @@ STDMETHODIMP AttributeFilter::SetCalcPrecision(DWORD precision)
     return S_OK;
 }
 
-STDMETHODIMP AttributeFilter::GetChannels(WORD* channels) { return CopyOut(m_channels, channels); }
+STDMETHODIMP AttributeFilter::GetChannels(WORD* channels)
+{
+    return CopyOut(m_channels, channels);
+}
 
 STDMETHODIMP AttributeFilter::SetChannels(WORD channels)
 {
@@ -109,7 +127,8 @@ STDMETHODIMP AttributeFilter::GetPages(CAUUID* pages)
 
 bool AttributeFilter::TargetFormatFor(const WAVEFORMATEX& in, WaveFormat& out) const
 {
-    WaveFormat src = FromWaveFormatEx(in, sizeof(WAVEFORMATEX) + (in.wFormatTag == WAVE_FORMAT_EXTENSIBLE ? in.cbSize : 0));
+    WaveFormat src =
+        FromWaveFormatEx(in, sizeof(WAVEFORMATEX) + (in.wFormatTag == WAVE_FORMAT_EXTENSIBLE ? in.cbSize : 0));
     if (!Readable(src))
         return false;
     uint32_t rate = m_rate ? m_rate : src.samplesPerSec;
@@ -183,8 +202,9 @@ HRESULT AttributeFilter::StartStreaming()
     const MediaType& out = Output()->CurrentMediaType();
     m_inFormat = FromWaveFormatEx(*in.Wave(), in.Get().cbFormat);
     m_outFormat = FromWaveFormatEx(*out.Wave(), out.Get().cbFormat);
-    m_passBytes = m_inFormat.samplesPerSec == m_outFormat.samplesPerSec && m_inFormat.channels == m_outFormat.channels &&
-                  m_inFormat.blockAlign == m_outFormat.blockAlign && m_inFormat.IsFloat() == m_outFormat.IsFloat() &&
+    m_passBytes = m_inFormat.samplesPerSec == m_outFormat.samplesPerSec &&
+                  m_inFormat.channels == m_outFormat.channels && m_inFormat.blockAlign == m_outFormat.blockAlign &&
+                  m_inFormat.IsFloat() == m_outFormat.IsFloat() &&
                   SampleConverter::EffectiveBits(m_inFormat) == SampleConverter::EffectiveBits(m_outFormat);
     m_inFloat.InitFloat32(m_inFormat.samplesPerSec, m_inFormat.channels);
     m_outFloat.InitFloat32(m_outFormat.samplesPerSec, m_outFormat.channels);

@@ -27,7 +27,10 @@ AttributePage::AttributePage()
     Setup(ModuleInstance(), IDD_ATTRIBUTE_PAGE, title);
 }
 
-AttributePage::~AttributePage() { OnDisconnect(); }
+AttributePage::~AttributePage()
+{
+    OnDisconnect();
+}
 
 HRESULT AttributePage::OnConnect(IUnknown* object)
 {

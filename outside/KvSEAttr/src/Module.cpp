@@ -25,4 +25,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv)
     return kvcom::GetClassObject(kClasses, sizeof(kClasses) / sizeof(kClasses[0]), clsid, iid, ppv);
 }
 
-STDAPI DllCanUnloadNow() { return kvcom::CanUnloadNow(); }
+STDAPI DllCanUnloadNow()
+{
+    return kvcom::CanUnloadNow();
+}

@@ -31,7 +31,7 @@ struct FioMarkerRecord {
     int32_t kind;
     int32_t trackId; // -1 all tracks
     int64_t start;
-    int64_t end;     // equal to start for a cue point
+    int64_t end; // equal to start for a cue point
     char name[256];
 };
 #pragma pack(pop)
@@ -40,7 +40,7 @@ static_assert(sizeof(FioMarkerRecord) == 284, "a marker record is 284 bytes");
 // The loop block: the body of a sampler chunk with its first loop, fifteen 32-bit words.
 struct FioLoopBlock {
     uint32_t manufacturer, product, samplePeriod, unityNote, pitchFraction, smpteFormat, smpteOffset;
-    uint32_t loopCount;  // 7: non-zero when the loop below is set
+    uint32_t loopCount; // 7: non-zero when the loop below is set
     uint32_t samplerData;
     uint32_t cueId, type;
     uint32_t start, end; // 11, 12
@@ -60,9 +60,9 @@ constexpr size_t kFioMaxInfoEntries = 24;
 // One entry of the save-format and file-type lists.
 struct FileFormatEntry {
     DWORD reserved;
-    LONG type;              // 0 flat, 1 chunked, 20 multichannel project; others sound files
+    LONG type; // 0 flat, 1 chunked, 20 multichannel project; others sound files
     char description[384];
-    char extensions[32];    // without "*.", separated by ";"
+    char extensions[32]; // without "*.", separated by ";"
 };
 static_assert(sizeof(FileFormatEntry) == 424, "a format entry is 424 bytes");
 
@@ -93,9 +93,8 @@ struct IKvSKsFIO : IUnknown {
     // message 0x40A; kFioCancelled when it was cancelled, and then no file is left.
     virtual HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
                                                           IUnknown** attributes, char** names, LONG reserved,
-                                                          LONG* value1, LONG* value2, LONG* markerCount,
-                                                          void** markers, void** loopBlock, LONG split,
-                                                          LONG channelLimit) = 0;
+                                                          LONG* value1, LONG* value2, LONG* markerCount, void** markers,
+                                                          void** loopBlock, LONG split, LONG channelLimit) = 0;
     // 8: the engine track set the next write reads.
     virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved9() = 0;

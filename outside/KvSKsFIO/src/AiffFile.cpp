@@ -8,9 +8,18 @@
 
 namespace {
 
-uint16_t Be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
-uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-uint32_t Id(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint16_t Be16(const uint8_t* p)
+{
+    return uint16_t(p[0] << 8 | p[1]);
+}
+uint32_t Be32(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+uint32_t Id(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 void PutBe16(std::vector<uint8_t>& o, uint16_t v)
 {
@@ -75,7 +84,10 @@ struct InfoMap {
 };
 const InfoMap kInfoMap[] = {{"NAME", "INAM"}, {"AUTH", "IART"}, {"(c) ", "ICOP"}, {"ANNO", "ICMT"}};
 
-uint32_t Cc(const char* s) { return Id(reinterpret_cast<const uint8_t*>(s)); }
+uint32_t Cc(const char* s)
+{
+    return Id(reinterpret_cast<const uint8_t*>(s));
+}
 
 constexpr uint32_t kMaxKeptChunk = 16u << 20;
 
@@ -298,11 +310,11 @@ WriteLayout LayoutAiff(const SoundFile& s)
     }
     if (loop) {
         std::vector<uint8_t> inst = {60, 0, 0, 127, 1, 127};
-        PutBe16(inst, 0);     // gain
-        PutBe16(inst, 1);     // sustain loop: forward
+        PutBe16(inst, 0); // gain
+        PutBe16(inst, 1); // sustain loop: forward
         PutBe16(inst, loopBegin);
         PutBe16(inst, loopEnd);
-        PutBe16(inst, 0);     // release loop: none
+        PutBe16(inst, 0); // release loop: none
         PutBe16(inst, 0);
         PutBe16(inst, 0);
         PutChunk(o, Cc("INST"), inst);

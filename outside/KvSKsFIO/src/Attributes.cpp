@@ -12,7 +12,10 @@ KV_DECLARE_IID(FileAttributesSelf, 0x0E7C4B93, 0x51AF, 0x4C62, 0x8F, 0x2D, 0x93,
 class FileAttributes::Values : public TaggedObject<IKsAttributeValues, kTagFileAttributes> {
 public:
     explicit Values(FileAttributes* owner) : m_owner(owner) {}
-    LONG STDMETHODCALLTYPE GetValue(LONG which) override { return which == kAttributeFirstValue ? m_owner->firstValue : 0; }
+    LONG STDMETHODCALLTYPE GetValue(LONG which) override
+    {
+        return which == kAttributeFirstValue ? m_owner->firstValue : 0;
+    }
     HRESULT STDMETHODCALLTYPE SetValue(LONG which, LONG value) override
     {
         if (which != kAttributeFirstValue)
@@ -30,7 +33,10 @@ private:
 
 FileAttributes::FileAttributes() : m_values(new Values(this)) {}
 
-FileAttributes::~FileAttributes() { delete m_values; }
+FileAttributes::~FileAttributes()
+{
+    delete m_values;
+}
 
 void* FileAttributes::QueryExtraInterface(REFIID iid)
 {

@@ -24,8 +24,14 @@ constexpr size_t kBlockFrames = 262144; // a multiple of the peak block
 constexpr UINT kPreviewMessage = 0x536;
 constexpr LONG kEventComplete = 1;
 
-bool IsSoundType(LONG type) { return type == kTypeWav || type == kTypeAiff || type == kTypeMpeg || type == kTypeAvi; }
-bool IsProjectType(LONG type) { return type == kTypeFlat || type == kTypeChunked || type == kTypeMultichannel; }
+bool IsSoundType(LONG type)
+{
+    return type == kTypeWav || type == kTypeAiff || type == kTypeMpeg || type == kTypeAvi;
+}
+bool IsProjectType(LONG type)
+{
+    return type == kTypeFlat || type == kTypeChunked || type == kTypeMultichannel;
+}
 
 // Runs body and turns what it throws into a result.
 template <class Fn>
@@ -83,8 +89,8 @@ HRESULT MakeTable(const std::vector<const TypeRow*>& rows, LONG* count, FileForm
 {
     *count = 0;
     *table = nullptr;
-    auto* t = static_cast<FileFormatEntry*>(GlobalAllocLock(GMEM_MOVEABLE | GMEM_ZEROINIT,
-                                                            rows.size() * sizeof(FileFormatEntry)));
+    auto* t = static_cast<FileFormatEntry*>(
+        GlobalAllocLock(GMEM_MOVEABLE | GMEM_ZEROINIT, rows.size() * sizeof(FileFormatEntry)));
     if (!t)
         return E_OUTOFMEMORY;
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -308,7 +314,8 @@ void FillRecord(const SoundFile& s, FileInfoRecord* r)
     r->soundTracks = f.channels ? 1 : 0;
     r->channelMask = f.channelMask;
     r->validBits = f.validBits;
-    r->formatTag = (f.coding == Coding::FloatLE || f.coding == Coding::FloatBE) ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
+    r->formatTag =
+        (f.coding == Coding::FloatLE || f.coding == Coding::FloatBE) ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
     r->channels = f.channels;
     r->formatSamplesPerSec = f.rate;
     r->blockAlign = f.BlockAlign();
@@ -327,7 +334,10 @@ FileIO::~FileIO()
         m_writeAttributes->Release();
 }
 
-HRESULT FileIO::GetCompletionResult() { return m_last; }
+HRESULT FileIO::GetCompletionResult()
+{
+    return m_last;
+}
 
 HRESULT FileIO::SetWriteAttributes(IUnknown* attributes)
 {
@@ -523,8 +533,8 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
 }
 
 HRESULT FileIO::ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes,
-                                    char** names, LONG, LONG* value1, LONG* value2, LONG* markerCount,
-                                    void** markers, void** loopBlock, LONG split, LONG channelLimit)
+                                    char** names, LONG, LONG* value1, LONG* value2, LONG* markerCount, void** markers,
+                                    void** loopBlock, LONG split, LONG channelLimit)
 {
     if (!names)
         return E_POINTER;
@@ -603,8 +613,9 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
         }
     } else {
         const WORD wanted = record->channels;
-        channels = (wanted == 1 || wanted == 2 || wanted == 6) && wanted <= m_channelLimit ? wanted
-                                                                                            : (m_channelLimit >= 6 ? 6 : 2);
+        channels = (wanted == 1 || wanted == 2 || wanted == 6) && wanted <= m_channelLimit
+                       ? wanted
+                       : (m_channelLimit >= 6 ? 6 : 2);
         ThrowIfFailed(m_engine->CreateMixReader(channels, kMtMixAllTracks, &mix));
         ThrowIfFailed(mix->SetRange(0, length));
         storage = Storage::F32;
@@ -637,8 +648,8 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
         s.kept = a->kept;
     } else if (m_writeAttributes) {
         IKvSFileAttributes* foreign = nullptr;
-        if (SUCCEEDED(m_writeAttributes->QueryInterface(__uuidof(IKvSFileAttributes),
-                                                         reinterpret_cast<void**>(&foreign)))) {
+        if (SUCCEEDED(
+                m_writeAttributes->QueryInterface(__uuidof(IKvSFileAttributes), reinterpret_cast<void**>(&foreign)))) {
             WORD n = 0;
             void* block = nullptr;
             if (SUCCEEDED(foreign->GetInfoEntries(&n, &block)) && block) {
@@ -754,8 +765,8 @@ void Interleave(const uint8_t* in, int channels, int sampleBytes, size_t frames,
         std::memcpy(out + (i * total + first) * sampleBytes, in + i * rb, rb);
 }
 
-HRESULT FileIO::WriteSoundFile(HWND owner, const char* path, const char*, FileInfoRecord* record,
-                               const void* markers, LONG markerCount, LONG, const void*, const void* loopBlock)
+HRESULT FileIO::WriteSoundFile(HWND owner, const char* path, const char*, FileInfoRecord* record, const void* markers,
+                               LONG markerCount, LONG, const void*, const void* loopBlock)
 {
     if (markerCount > 0 && !markers)
         return E_POINTER;
@@ -899,8 +910,8 @@ HRESULT FileIO::PlayPreview(HWND notify, const char* path)
     wf.nBlockAlign = static_cast<WORD>(2 * wf.nChannels);
     wf.nAvgBytesPerSec = wf.nBlockAlign * wf.nSamplesPerSec;
     job->done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    const MMRESULT r = waveOutOpen(&job->device, WAVE_MAPPER, &wf, reinterpret_cast<DWORD_PTR>(job->done), 0,
-                                   CALLBACK_EVENT);
+    const MMRESULT r =
+        waveOutOpen(&job->device, WAVE_MAPPER, &wf, reinterpret_cast<DWORD_PTR>(job->done), 0, CALLBACK_EVENT);
     if (r != MMSYSERR_NOERROR) {
         CloseHandle(job->done);
         // A machine without a sound device refuses here, with the device's own text.
@@ -992,4 +1003,3 @@ HRESULT FileIO::GetNextEvent(LONG* code, LONG_PTR* param1, LONG_PTR* param2, LON
         *param2 = 0;
     return S_OK;
 }
-

@@ -25,8 +25,8 @@ public:
     HRESULT STDMETHODCALLTYPE Reserved6() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
                                                   IUnknown** attributes, char** names, LONG reserved, LONG* value1,
-                                                  LONG* value2, LONG* markerCount, void** markers,
-                                                  void** loopBlock, LONG split, LONG channelLimit) override;
+                                                  LONG* value2, LONG* markerCount, void** markers, void** loopBlock,
+                                                  LONG split, LONG channelLimit) override;
     HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) override;
     HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetWriteChannels(LONG channelLimit, LONG value) override;
@@ -54,8 +54,8 @@ public:
 private:
     void Write(HWND owner, const char* path, FileInfoRecord* record, const FioMarkerRecord* markers, LONG count,
                const FioLoopBlock* loop);
-    void Convert(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes, char** names,
-                 LONG* files, LONG* channelsPerFile, LONG* markerCount, void** markers, void** loopBlock, LONG split,
+    void Convert(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes, char** names, LONG* files,
+                 LONG* channelsPerFile, LONG* markerCount, void** markers, void** loopBlock, LONG split,
                  LONG channelLimit);
 
     IMtTrackSet* m_engine = nullptr;

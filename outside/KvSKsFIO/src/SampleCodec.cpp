@@ -82,8 +82,7 @@ inline float StorageFloat(Storage s, const uint8_t* p)
 
 } // namespace
 
-void DecodeFrames(const StoredFormat& f, const uint8_t* in, size_t frames, Storage to, uint8_t* const* outs,
-                  int perOut)
+void DecodeFrames(const StoredFormat& f, const uint8_t* in, size_t frames, Storage to, uint8_t* const* outs, int perOut)
 {
     const int channels = f.channels;
     const int sb = f.containerBits / 8;
@@ -184,8 +183,8 @@ void EncodeFrames(const StoredFormat& f, Storage from, const uint8_t* in, size_t
                 const float x = StorageFloat(from, p);
                 std::memcpy(&u, &x, 4);
             } else {
-                u = static_cast<uint32_t>(static_cast<int32_t>(
-                    RoundClamp(StorageFloat(from, p) * 2147483648.0, INT32_MIN, INT32_MAX)));
+                u = static_cast<uint32_t>(
+                    static_cast<int32_t>(RoundClamp(StorageFloat(from, p) * 2147483648.0, INT32_MIN, INT32_MAX)));
             }
             if (be)
                 u = __builtin_bswap32(u);
@@ -323,7 +322,10 @@ TrackFile::~TrackFile()
     }
 }
 
-void TrackFile::WriteData(const uint8_t* storage, size_t frames) { WriteAll(m_data, storage, frames * m_frameBytes); }
+void TrackFile::WriteData(const uint8_t* storage, size_t frames)
+{
+    WriteAll(m_data, storage, frames * m_frameBytes);
+}
 
 void TrackFile::Close()
 {
@@ -411,7 +413,10 @@ SafeSave::~SafeSave()
         DeleteFileA(m_temp.c_str());
 }
 
-void SafeSave::Write(const void* data, size_t bytes) { WriteAll(m_file, data, bytes); }
+void SafeSave::Write(const void* data, size_t bytes)
+{
+    WriteAll(m_file, data, bytes);
+}
 
 void SafeSave::Commit()
 {

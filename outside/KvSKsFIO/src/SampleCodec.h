@@ -11,8 +11,14 @@
 #include <vector>
 
 enum class Storage { U8, S16, F32 };
-inline Storage StorageOfBits(WORD bits) { return bits == 8 ? Storage::U8 : bits == 16 ? Storage::S16 : Storage::F32; }
-inline int StorageBytes(Storage s) { return s == Storage::U8 ? 1 : s == Storage::S16 ? 2 : 4; }
+inline Storage StorageOfBits(WORD bits)
+{
+    return bits == 8 ? Storage::U8 : bits == 16 ? Storage::S16 : Storage::F32;
+}
+inline int StorageBytes(Storage s)
+{
+    return s == Storage::U8 ? 1 : s == Storage::S16 ? 2 : 4;
+}
 
 // Converts frames of the file (interleaved, f.channels) into the storage form: channel c of
 // the file goes to outs[c / perOut] at position c % perOut of perOut interleaved channels.

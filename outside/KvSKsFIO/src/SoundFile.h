@@ -23,12 +23,12 @@ constexpr LONG kTypeMpeg = 10;
 constexpr LONG kTypeMultichannel = 20;
 
 // Result codes of the module.
-constexpr HRESULT kErrInvalidFormat = static_cast<HRESULT>(0x83E800DE);   // "Invalid file format."
-constexpr HRESULT kErrDamagedRiff = static_cast<HRESULT>(0x83EA0011);     // a chunk cut short or lying
-constexpr HRESULT kErrNotSupported = static_cast<HRESULT>(0x83E804B4);    // channels, bits or coding
-constexpr HRESULT kErrSizeLimit = static_cast<HRESULT>(0x83EA006F);       // past the format's 4 GB
-constexpr HRESULT kErrNoDecoder = static_cast<HRESULT>(0x83EA000D);       // no system decoder
-constexpr HRESULT kErrCannotOpen = static_cast<HRESULT>(0x83EA0002);      // "The specified file cannot be opened."
+constexpr HRESULT kErrInvalidFormat = static_cast<HRESULT>(0x83E800DE); // "Invalid file format."
+constexpr HRESULT kErrDamagedRiff = static_cast<HRESULT>(0x83EA0011);   // a chunk cut short or lying
+constexpr HRESULT kErrNotSupported = static_cast<HRESULT>(0x83E804B4);  // channels, bits or coding
+constexpr HRESULT kErrSizeLimit = static_cast<HRESULT>(0x83EA006F);     // past the format's 4 GB
+constexpr HRESULT kErrNoDecoder = static_cast<HRESULT>(0x83EA000D);     // no system decoder
+constexpr HRESULT kErrCannotOpen = static_cast<HRESULT>(0x83EA0002);    // "The specified file cannot be opened."
 constexpr HRESULT kErrCancelled = static_cast<HRESULT>(0x83E80005);
 constexpr HRESULT kErrNotFound = static_cast<HRESULT>(0x83E800C9);
 

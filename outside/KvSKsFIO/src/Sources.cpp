@@ -281,8 +281,8 @@ void ReadAviInfo(const char* path, SoundFile* sound, bool* hasVideo)
         s.format.containerBits = s.format.validBits = wf.wBitsPerSample;
         if (wf.nChannels == 0 || wf.nSamplesPerSec == 0)
             throw CKvSSException(kErrInvalidFormat);
-        if (wf.nChannels > kMaxChannels || (wf.wBitsPerSample != 8 && wf.wBitsPerSample != 16 &&
-                                            wf.wBitsPerSample != 24 && wf.wBitsPerSample != 32))
+        if (wf.nChannels > kMaxChannels ||
+            (wf.wBitsPerSample != 8 && wf.wBitsPerSample != 16 && wf.wBitsPerSample != 24 && wf.wBitsPerSample != 32))
             throw CKvSSException(kErrNotSupported);
         s.frames = length > 0 ? static_cast<uint64_t>(length) : 0;
     } else {

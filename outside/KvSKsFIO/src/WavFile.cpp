@@ -8,8 +8,14 @@
 
 namespace {
 
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint16_t Le16(const uint8_t* p)
+{
+    return uint16_t(p[0] | p[1] << 8);
+}
+uint32_t Le32(const uint8_t* p)
+{
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 void Put16(std::vector<uint8_t>& o, uint16_t v)
 {
@@ -155,7 +161,7 @@ InFile::InFile(const char* path)
     if (m_file == INVALID_HANDLE_VALUE) {
         DWORD e = GetLastError();
         throw CKvSSException(e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kErrNotFound
-                                                                                      : HRESULT_FROM_WIN32(e));
+                                                                                    : HRESULT_FROM_WIN32(e));
     }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(m_file, &size)) {
@@ -292,9 +298,8 @@ void ReadWav(const InFile& file, SoundFile* sound)
                     }
                 });
             } else if (type == FourCC("INFO")) {
-                WalkList(b, [&](uint32_t sub, const uint8_t* p, uint32_t n) {
-                    AddInfo(&s.info, sub, BoundedText(p, n));
-                });
+                WalkList(b,
+                         [&](uint32_t sub, const uint8_t* p, uint32_t n) { AddInfo(&s.info, sub, BoundedText(p, n)); });
             } else if (size <= kMaxKeptChunk) {
                 s.kept.push_back({id, std::move(b)});
             }
@@ -361,7 +366,11 @@ StoredFormat FormatForWrite(LONG type, WORD channels, DWORD rate, WORD bits, WOR
     f.coding = formatTag == WAVE_FORMAT_IEEE_FLOAT && f.containerBits == 32 ? Coding::FloatLE : Coding::PcmLE;
     f.extensible = extensible || channels > 2 || f.validBits != f.containerBits;
     if (f.extensible)
-        f.channelMask = channelMask ? channelMask : channels == 1 ? 0x4 : channels == 2 ? 0x3 : channels == 6 ? 0x3F : 0;
+        f.channelMask = channelMask     ? channelMask
+                        : channels == 1 ? 0x4
+                        : channels == 2 ? 0x3
+                        : channels == 6 ? 0x3F
+                                        : 0;
     return f;
 }
 

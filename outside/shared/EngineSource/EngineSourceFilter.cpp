@@ -184,7 +184,8 @@ HRESULT EngineSourceFilter::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PRO
         return E_UNEXPECTED;
     ALLOCATOR_PROPERTIES props = *wanted, actual{};
     props.cBuffers = std::max<long>(props.cBuffers, 4);
-    props.cbBuffer = std::max<long>(props.cbBuffer, long(std::max<DWORD>(wf->nSamplesPerSec / 10, 256)) * wf->nBlockAlign);
+    props.cbBuffer =
+        std::max<long>(props.cbBuffer, long(std::max<DWORD>(wf->nSamplesPerSec / 10, 256)) * wf->nBlockAlign);
     props.cbAlign = std::max<long>(props.cbAlign, 1);
     HRESULT hr = alloc->SetProperties(&props, &actual);
     if (FAILED(hr))
@@ -246,7 +247,10 @@ HRESULT EngineSourceFilter::OnThreadStart()
     return hr;
 }
 
-void EngineSourceFilter::OnThreadStop() { ReleaseReaders(); }
+void EngineSourceFilter::OnThreadStop()
+{
+    ReleaseReaders();
+}
 
 HRESULT EngineSourceFilter::FillBuffer(IMediaSample* sample)
 {

@@ -72,8 +72,8 @@ private:
     IMtMixReader* m_mixReader = nullptr;
     SampleConverter m_convert;
     std::vector<uint8_t> m_storageBuf;
-    std::atomic<LONGLONG> m_done{0};  // frames delivered
-    LONGLONG m_total = 0;             // frames of the range (set before the thread starts)
+    std::atomic<LONGLONG> m_done{0}; // frames delivered
+    LONGLONG m_total = 0;            // frames of the range (set before the thread starts)
 };
 
 KV_FILTER_KIND(EngineSourceFilter)

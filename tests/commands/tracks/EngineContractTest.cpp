@@ -21,13 +21,16 @@ TEST_F(TrackCommandTest, EngineEnvelopeEditsAsTheCommandsAssume)
     };
     const Case cases[] = {
         {"a range is half-open: its start goes, its end stays and moves to the start",
-         [](IMtEnvelope* e) { return e->DeleteRange(100, 100); }, {{0, 0.0f}, {100, 0.5f}, {200, 1.0f}}},
+         [](IMtEnvelope* e) { return e->DeleteRange(100, 100); },
+         {{0, 0.0f}, {100, 0.5f}, {200, 1.0f}}},
         {"inserting a range moves the points at and after its start",
          [](IMtEnvelope* e) { return e->InsertRange(100, 50); },
          {{0, 0.0f}, {150, 0.25f}, {250, 0.5f}, {350, 1.0f}}},
-        {"a point at a taken position replaces its value", [](IMtEnvelope* e) { return e->InsertPoint(200, 0.75f); },
+        {"a point at a taken position replaces its value",
+         [](IMtEnvelope* e) { return e->InsertPoint(200, 0.75f); },
          {{0, 0.0f}, {100, 0.25f}, {200, 0.75f}, {300, 1.0f}}},
-        {"deleting where no point is changes nothing", [](IMtEnvelope* e) { return e->DeletePoint(150) == S_FALSE ? S_OK : E_FAIL; },
+        {"deleting where no point is changes nothing",
+         [](IMtEnvelope* e) { return e->DeletePoint(150) == S_FALSE ? S_OK : E_FAIL; },
          {{0, 0.0f}, {100, 0.25f}, {200, 0.5f}, {300, 1.0f}}},
     };
     for (const Case& c : cases) {
@@ -80,8 +83,8 @@ TEST_F(TrackCommandTest, EngineStoreFindsAnItemByItsRecord)
     CNyMultiTrackDoc* doc = Build({1}, {100});
     std::string path = files_.File("store.raw");
     std::vector<int16_t> samples(64, 7);
-    WriteFileBytes(path, Bytes(reinterpret_cast<uint8_t*>(samples.data()),
-                               reinterpret_cast<uint8_t*>(samples.data()) + 128));
+    WriteFileBytes(path,
+                   Bytes(reinterpret_cast<uint8_t*>(samples.data()), reinterpret_cast<uint8_t*>(samples.data()) + 128));
     MtFileItemRecord record{};
     std::strncpy(record.path, path.c_str(), sizeof record.path - 1);
     record.channels = 1;

@@ -48,7 +48,8 @@ TEST_F(TrackCommandTest, FadeCutsTheCurveToTheTrack)
     };
     const Case cases[] = {
         {"inside stays as it is", {{0, 0.0f}, {500, 1.0f}, {1000, 0.5f}}, {{0, 0.0f}, {500, 1.0f}, {1000, 0.5f}}},
-        {"past the end ends at the end with its level there", {{800, 1.0f}, {1200, 0.0f}, {1400, 0.0f}},
+        {"past the end ends at the end with its level there",
+         {{800, 1.0f}, {1200, 0.0f}, {1400, 0.0f}},
          {{800, 1.0f}, {1000, 0.5f}}},
         {"before the start", {{-200, 0.0f}, {200, 1.0f}}, {{0, 0.5f}, {200, 1.0f}}},
     };

@@ -14,7 +14,8 @@ namespace {
 // dialog window exists.
 class DialogScript {
 public:
-    DialogScript(CDialog& dialog, std::vector<std::function<void(HWND)>> steps) : m_dialog(dialog), m_steps(std::move(steps))
+    DialogScript(CDialog& dialog, std::vector<std::function<void(HWND)>> steps)
+        : m_dialog(dialog), m_steps(std::move(steps))
     {
         s_current = this;
         m_timer = SetTimer(nullptr, 0, 10, Tick);

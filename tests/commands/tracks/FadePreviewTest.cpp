@@ -95,7 +95,8 @@ TEST_F(TrackCommandTest, CrossfadePreviewSwitchesShapesAndCancelRestores)
     std::vector<FadeEntry> entries;
     SampleRange range;
     ASSERT_EQ(PlanCrossfade(doc, &entries, &range), 0u);
-    ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<CrossfadesCommand>("Crossfade", static_cast<CommandDocument*>(doc)));
+    ComRef<IEditCommand> group(
+        ComObject<IEditCommand>::Create<CrossfadesCommand>("Crossfade", static_cast<CommandDocument*>(doc)));
     ComRef<ICommandList> list = QueryCom<ICommandList>(group.Get());
 
     std::string linear;
@@ -137,7 +138,8 @@ TEST_F(TrackCommandTest, OkRecordsTheFadeAsOneUndoEntry)
     SampleRange range;
     std::vector<FadeEntry> entries = PlanFadeInOut(doc, kIdFadeIn, &range);
     ASSERT_EQ(entries.size(), 2u);
-    ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<FadeInOutsCommand>("Fade In/Out", static_cast<CommandDocument*>(doc)));
+    ComRef<IEditCommand> group(
+        ComObject<IEditCommand>::Create<FadeInOutsCommand>("Fade In/Out", static_cast<CommandDocument*>(doc)));
     ComRef<ICommandList> list = QueryCom<ICommandList>(group.Get());
     auto fadeChild = [](CommandDocument* d, int t) -> IEditCommand* {
         return ComObject<IEditCommand>::Create<FadeInOutCommand>(nullptr, d, t);
@@ -158,7 +160,8 @@ TEST_F(TrackCommandTest, APreviewFailingMidwayIsTakenBackWhole)
     CNyMultiTrackDoc* doc = Build({1, 1}, {1000, 1000});
     ASSERT_EQ(Volume(doc, 0)->InsertPoint(500, 0.5f), S_OK);
     const std::string before = Fingerprint(doc);
-    ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<FadeInOutsCommand>("Fade In/Out", static_cast<CommandDocument*>(doc)));
+    ComRef<IEditCommand> group(
+        ComObject<IEditCommand>::Create<FadeInOutsCommand>("Fade In/Out", static_cast<CommandDocument*>(doc)));
     ComRef<ICommandList> list = QueryCom<ICommandList>(group.Get());
     // The second entry's track is gone by the time its curve is written.
     std::vector<FadeEntry> entries(2);

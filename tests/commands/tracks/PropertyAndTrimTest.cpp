@@ -24,7 +24,8 @@ TEST_F(TrackCommandTest, ChangePropertyRecords)
     EXPECT_EQ(chunk, CommandChunk(Record(856, "changeproperty", "", {Zeros(262), Le32(10000), Le32(0), Zeros(328)})))
         << "without tracks: one zero track slot";
 
-    ComRef<ChangePropertyCommand> change = MakeAs<ChangePropertyCommand>("Properties", static_cast<CommandDocument*>(doc));
+    ComRef<ChangePropertyCommand> change =
+        MakeAs<ChangePropertyCommand>("Properties", static_cast<CommandDocument*>(doc));
     change->newMasterVolume = 5000;
     change->newVideoPath = std::string(300, 'v');
     ASSERT_EQ(change->newTracks.size(), 2u);
@@ -32,7 +33,8 @@ TEST_F(TrackCommandTest, ChangePropertyRecords)
     ASSERT_EQ(record.size(), 528u + 2 * 328);
     EXPECT_EQ(Bytes(record.begin(), record.begin() + 258), Header(1184, "changeproperty", "Properties"));
     EXPECT_EQ(Bytes(record.begin() + 258, record.begin() + 518), Bytes(260, 'v')) << "the path cut to its field";
-    EXPECT_EQ(Bytes(record.begin() + 518, record.begin() + 528), (Append(Append(*new Bytes(Zeros(2)), Le32(5000)), Le32(2))));
+    EXPECT_EQ(Bytes(record.begin() + 518, record.begin() + 528),
+              (Append(Append(*new Bytes(Zeros(2)), Le32(5000)), Le32(2))));
     for (int t = 0; t < 2; ++t) {
         size_t label = 528 + 328 * t;
         EXPECT_EQ(Bytes(record.begin() + label + 8, record.begin() + label + 12), Le32(uint32_t(t)))
@@ -48,7 +50,8 @@ TEST_F(TrackCommandTest, ChangePropertyDoesAndUndoesWhatDiffers)
     std::strcpy(keys.name, "Keys");
     doc->SetTrackLabel(keys);
     std::string before = Fingerprint(doc);
-    ComRef<ChangePropertyCommand> change = MakeAs<ChangePropertyCommand>("Properties", static_cast<CommandDocument*>(doc));
+    ComRef<ChangePropertyCommand> change =
+        MakeAs<ChangePropertyCommand>("Properties", static_cast<CommandDocument*>(doc));
     change->newMasterVolume = 5000;
     change->newTracks[1].level = 2500;
     change->newTracks[1].startOffset = 700;
@@ -78,7 +81,8 @@ TEST_F(TrackCommandTest, ChangePropertyDoesAndUndoesWhatDiffers)
 TEST_F(TrackCommandTest, ChangePropertyRefusesAMissingVideoFile)
 {
     CNyMultiTrackDoc* doc = Build({1}, {10});
-    ComRef<ChangePropertyCommand> change = MakeAs<ChangePropertyCommand>("Properties", static_cast<CommandDocument*>(doc));
+    ComRef<ChangePropertyCommand> change =
+        MakeAs<ChangePropertyCommand>("Properties", static_cast<CommandDocument*>(doc));
     change->newVideoPath = files_.File("none.avi");
     change->newMasterVolume = 5000;
     EXPECT_EQ(change->Do(), static_cast<HRESULT>(0x83E800C9));

@@ -90,9 +90,9 @@ TEST_F(TrackCommandTest, RefreshPeakRebuildsEveryTrackWithSound)
     ComRef<RefreshPeakCommand> refresh(
         ComObject<IEditCommand>::Create<RefreshPeakCommand>("Refresh", static_cast<CommandDocument*>(doc)));
     ASSERT_EQ(refresh->Do(), S_OK);
-    EXPECT_EQ(window.titles, (std::vector<std::string>{"Processing...   (1/5)", "Processing...   (2/5)",
-                                                         "Processing...   (3/5)", "Processing...   (4/5)",
-                                                         "Processing...   (5/5)"}));
+    EXPECT_EQ(window.titles,
+              (std::vector<std::string>{"Processing...   (1/5)", "Processing...   (2/5)", "Processing...   (3/5)",
+                                        "Processing...   (4/5)", "Processing...   (5/5)"}));
     ASSERT_FALSE(window.positions.empty());
     EXPECT_EQ(*std::max_element(window.positions.begin(), window.positions.end()), 100u)
         << "frames by the block align, never past the maximum";

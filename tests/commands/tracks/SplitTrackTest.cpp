@@ -62,8 +62,8 @@ TEST_F(TrackCommandTest, SplitStereoTrackGivesLeftAndRightTracks)
     const std::vector<LONG> right = Channel(Track(doc, 2), 1, 500, 3000);
     std::string before = Fingerprint(doc);
 
-    ComRef<IEditCommand> split(ComObject<IEditCommand>::Create<SplitTrackCommand>(
-        "Split", static_cast<CommandDocument*>(doc), 2));
+    ComRef<IEditCommand> split(
+        ComObject<IEditCommand>::Create<SplitTrackCommand>("Split", static_cast<CommandDocument*>(doc), 2));
     ASSERT_EQ(split->Do(), S_OK);
     ASSERT_EQ(doc->GetTrackCount(), 5);
     EXPECT_EQ(Track(doc, 4), after) << "the tracks after it move down by one";
@@ -115,8 +115,8 @@ TEST_F(TrackCommandTest, SplitOfAMonoTrackKeepsItsName)
     doc->GetTrackLabel(1, &label);
     std::strcpy(label.name, "Voice");
     doc->SetTrackLabel(label);
-    ComRef<IEditCommand> split(ComObject<IEditCommand>::Create<SplitTrackCommand>(
-        "Split", static_cast<CommandDocument*>(doc), 1));
+    ComRef<IEditCommand> split(
+        ComObject<IEditCommand>::Create<SplitTrackCommand>("Split", static_cast<CommandDocument*>(doc), 1));
     ASSERT_EQ(split->Do(), S_OK);
     LabelRecord got{};
     ASSERT_TRUE(doc->GetTrackLabel(1, &got));
@@ -129,8 +129,8 @@ TEST_F(TrackCommandTest, AFailingSplitTakesBackWhatItRan)
     for (int failAt : {0, 1}) {
         CNyMultiTrackDoc* doc = Build({1, 2, 1}, {100, 1000, 100});
         std::string before = Fingerprint(doc);
-        ComRef<FailingSplit> split(ComObject<IEditCommand>::Create<FailingSplit>(
-            "Split", static_cast<CommandDocument*>(doc), 1));
+        ComRef<FailingSplit> split(
+            ComObject<IEditCommand>::Create<FailingSplit>("Split", static_cast<CommandDocument*>(doc), 1));
         split->failAt = failAt;
         EXPECT_EQ(split->Do(), E_ABORT) << failAt;
         EXPECT_EQ(Fingerprint(doc), before) << failAt;
@@ -143,7 +143,7 @@ TEST_F(TrackCommandTest, AFailingSplitTakesBackWhatItRan)
 TEST_F(TrackCommandTest, SplitOfATrackThatIsNotThereFails)
 {
     CNyMultiTrackDoc* doc = Build({1}, {100});
-    ComRef<IEditCommand> split(ComObject<IEditCommand>::Create<SplitTrackCommand>(
-        "Split", static_cast<CommandDocument*>(doc), 4));
+    ComRef<IEditCommand> split(
+        ComObject<IEditCommand>::Create<SplitTrackCommand>("Split", static_cast<CommandDocument*>(doc), 4));
     EXPECT_EQ(split->Do(), kMtErrNoTrack);
 }

@@ -99,9 +99,8 @@ std::string Fingerprint(CNyMultiTrackDoc* doc)
             }
             reader->EndRead();
         }
-        out << "track " << t << ": " << channels << " ch, " << start << "+" << length << ", vol " << volume
-            << ", pan " << pan << ", cutoff " << cutoff << "/" << cutoffOn << ", sound " << std::hex << hash
-            << std::dec;
+        out << "track " << t << ": " << channels << " ch, " << start << "+" << length << ", vol " << volume << ", pan "
+            << pan << ", cutoff " << cutoff << "/" << cutoffOn << ", sound " << std::hex << hash << std::dec;
         for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind) {
             ComRef<IMtEnvelope> envelope;
             set->GetEnvelope(kind, envelope.Out());

@@ -34,14 +34,20 @@ private:
     CommandDocument* m_document;
 };
 
-inline Bytes Le32(uint32_t v) { return Bytes{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+inline Bytes Le32(uint32_t v)
+{
+    return Bytes{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+}
 inline Bytes LeFloat(float f)
 {
     uint32_t v;
     std::memcpy(&v, &f, 4);
     return Le32(v);
 }
-inline Bytes Zeros(size_t n) { return Bytes(n, 0); }
+inline Bytes Zeros(size_t n)
+{
+    return Bytes(n, 0);
+}
 // A record: the header, then the parts in order.
 inline Bytes Record(uint16_t size, const char* type, const char* name, std::initializer_list<Bytes> parts)
 {
@@ -55,8 +61,14 @@ inline Bytes Record(uint16_t size, const char* type, const char* name, std::init
 // the samples) and live labels, as text.
 std::string Fingerprint(CNyMultiTrackDoc* doc);
 // The fingerprint without its labels.
-inline std::string TrackPrint(const std::string& print) { return print.substr(0, print.find("label ")); }
-inline std::string TrackPrint(CNyMultiTrackDoc* doc) { return TrackPrint(Fingerprint(doc)); }
+inline std::string TrackPrint(const std::string& print)
+{
+    return print.substr(0, print.find("label "));
+}
+inline std::string TrackPrint(CNyMultiTrackDoc* doc)
+{
+    return TrackPrint(Fingerprint(doc));
+}
 
 class TrackCommandTest : public DocumentTest {
 protected:
@@ -70,11 +82,11 @@ protected:
     static void Select(CNyMultiTrackDoc* doc, std::initializer_list<int> tracks);
     static IMtTrack* Track(CNyMultiTrackDoc* doc, int index) { return doc->GetTrack(index); }
     static IMtEnvelope* Volume(CNyMultiTrackDoc* doc, int index) { return doc->GetTrackEditInterface(index, 0); }
+
 public:
     static std::vector<std::pair<int64_t, float>> Points(IMtEnvelope* envelope);
 
 protected:
-
     // The bytes of the command's chunk saved on its own, and the record inside it.
     Bytes Saved(IEditCommand* command, HRESULT* result = nullptr);
     static Bytes RecordOf(const Bytes& chunk) { return Bytes(chunk.begin() + 16, chunk.end()); }

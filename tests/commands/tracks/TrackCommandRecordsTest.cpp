@@ -91,12 +91,10 @@ TEST_F(TrackCommandTest, RecordsByteForByte)
          Record(272, "removetrack", "Remove", {Zeros(2), Le32(2), Le32(1), Le32(3)})},
         {"removetrack without tracks keeps one zero slot", [&] { return Make<RemoveTrackCommand>(); },
          Record(268, "removetrack", "", {Zeros(2), Le32(0), Zeros(4)})},
-        {"crossfade of a three-point curve is 320 bytes",
-         [&] { return Done(Make<CrossfadeCommand>(nullptr, d, 1)); },
-         Record(320, "crossfade", "", {Zeros(2), Le32(1), Le32(3), Zeros(4), Point(10, 1.0f), Point(20, 0.5f),
-                                       Point(40, 0.0f)})},
-        {"fadeinout of a flat curve has one zero slot",
-         [&] { return Done(Make<FadeInOutCommand>(nullptr, d, 0)); },
+        {"crossfade of a three-point curve is 320 bytes", [&] { return Done(Make<CrossfadeCommand>(nullptr, d, 1)); },
+         Record(320, "crossfade", "",
+                {Zeros(2), Le32(1), Le32(3), Zeros(4), Point(10, 1.0f), Point(20, 0.5f), Point(40, 0.0f)})},
+        {"fadeinout of a flat curve has one zero slot", [&] { return Done(Make<FadeInOutCommand>(nullptr, d, 0)); },
          Record(288, "fadeinout", "", {Zeros(2), Le32(0), Le32(0), Zeros(4), Zeros(16)})},
     };
     for (const Case& c : cases) {

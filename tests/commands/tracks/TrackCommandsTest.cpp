@@ -159,16 +159,31 @@ TEST_F(TrackCommandTest, WholeTrackCommandsDoAndUndo)
         Ints selectedAfterUndo;
     };
     const Case cases[] = {
-        {"move 1 to insertion point 4", [](CommandDocument* d) { return Make<MoveTrackCommand>("Move", d, 1, 4); },
-         {0, 2, 3, 1, 4}, {3}, {1}},
-        {"move 3 up to 1", [](CommandDocument* d) { return Make<MoveTrackCommand>("Move", d, 3, 1); },
-         {0, 3, 1, 2, 4}, {1}, {3}},
-        {"delete 0 marks the new track 0", [](CommandDocument* d) { return Make<DeleteTrackCommand>("Del", d, 0); },
-         {1, 2, 3, 4}, {0, 3}, {0, 3}},
-        {"delete 3 marks track 2", [](CommandDocument* d) { return Make<DeleteTrackCommand>("Del", d, 3); },
-         {0, 1, 2, 4}, {2, 3}, {2, 3}},
-        {"copy 0 to 2", [](CommandDocument* d) { return Make<CopyTrackCommand>("Copy", d, 0, 2); },
-         {0, 1, -1, 2, 3, 4}, {2}, {0}},
+        {"move 1 to insertion point 4",
+         [](CommandDocument* d) { return Make<MoveTrackCommand>("Move", d, 1, 4); },
+         {0, 2, 3, 1, 4},
+         {3},
+         {1}},
+        {"move 3 up to 1",
+         [](CommandDocument* d) { return Make<MoveTrackCommand>("Move", d, 3, 1); },
+         {0, 3, 1, 2, 4},
+         {1},
+         {3}},
+        {"delete 0 marks the new track 0",
+         [](CommandDocument* d) { return Make<DeleteTrackCommand>("Del", d, 0); },
+         {1, 2, 3, 4},
+         {0, 3},
+         {0, 3}},
+        {"delete 3 marks track 2",
+         [](CommandDocument* d) { return Make<DeleteTrackCommand>("Del", d, 3); },
+         {0, 1, 2, 4},
+         {2, 3},
+         {2, 3}},
+        {"copy 0 to 2",
+         [](CommandDocument* d) { return Make<CopyTrackCommand>("Copy", d, 0, 2); },
+         {0, 1, -1, 2, 3, 4},
+         {2},
+         {0}},
     };
     for (const Case& c : cases) {
         CNyMultiTrackDoc* doc = Build({1, 1, 1, 1, 1}, {10, 20, 30, 40, 50});
@@ -301,8 +316,7 @@ TEST_F(TrackCommandTest, RemoveTrackCountsStayInsideTheirChunk)
     };
     const Case cases[] = {
         {"two indices", Record(272, "removetrack", "", {Zeros(2), Le32(2), Le32(0), Le32(2)}), S_OK},
-        {"a count past the chunk", Record(272, "removetrack", "", {Zeros(2), Le32(3), Le32(0), Le32(2)}),
-         kBadJournal},
+        {"a count past the chunk", Record(272, "removetrack", "", {Zeros(2), Le32(3), Le32(0), Le32(2)}), kBadJournal},
         {"a huge count", Record(272, "removetrack", "", {Zeros(2), Le32(0x40000001), Le32(0), Le32(2)}), kBadJournal},
         {"an index naming no track", Record(268, "removetrack", "", {Zeros(2), Le32(1), Le32(3)}), kMtErrNoTrack},
     };

@@ -55,7 +55,8 @@ ComRef<IEditCommand> RandomTrackEdit(CNyMultiTrackDoc* doc, std::mt19937& random
         return count ? Make<OffsetTrackCommand>("Offset", d, track(), int64_t(pick(5000))) : ComRef<IEditCommand>();
     case 2:
         *kind = "copytrack";
-        return count && count < 8 ? Make<CopyTrackCommand>("Copy", d, track(), pick(count + 1)) : ComRef<IEditCommand>();
+        return count && count < 8 ? Make<CopyTrackCommand>("Copy", d, track(), pick(count + 1))
+                                  : ComRef<IEditCommand>();
     case 3:
         *kind = "movetrack";
         return count > 1 ? Make<MoveTrackCommand>("Move", d, track(), pick(count + 1)) : ComRef<IEditCommand>();
@@ -135,11 +136,10 @@ ComRef<IEditCommand> RandomTrackEdit(CNyMultiTrackDoc* doc, std::mt19937& random
         SampleRange range;
         std::vector<FadeEntry> entries = PlanFadeInOut(d, pick(2) ? kIdFadeIn : kIdFadeOut, &range);
         ComRef<IEditCommand> group = Make<FadeInOutsCommand>("Fade In/Out", d);
-        HRESULT hr = WriteFadePreview(d, QueryCom<ICommandList>(group.Get()).Get(), entries, kIdShapeSine,
-                                      [](CommandDocument* c, int i) {
-                                          return static_cast<IEditCommand*>(
-                                              ComObject<IEditCommand>::Create<FadeInOutCommand>(nullptr, c, i));
-                                      });
+        HRESULT hr = WriteFadePreview(
+            d, QueryCom<ICommandList>(group.Get()).Get(), entries, kIdShapeSine, [](CommandDocument* c, int i) {
+                return static_cast<IEditCommand*>(ComObject<IEditCommand>::Create<FadeInOutCommand>(nullptr, c, i));
+            });
         return SUCCEEDED(hr) ? group : ComRef<IEditCommand>();
     }
     default:
@@ -147,6 +147,5 @@ ComRef<IEditCommand> RandomTrackEdit(CNyMultiTrackDoc* doc, std::mt19937& random
         return Make<RefreshPeakCommand>("Refresh", d);
     }
 }
-
 
 } // namespace kvtest

@@ -61,7 +61,9 @@ TEST_F(TrackCommandTest, AJournalOfTheseEditsReplaysToTheSameDocument)
         [&] { return Make<OffsetTrackCommand>("Offset", d, 2, int64_t(3000)); },
         [&] { return Make<CopyTrackCommand>("Copy", d, 0, 3); },
         [&] { return Make<MoveTrackCommand>("Move", d, 1, 4); },
-        [&] { return Faded<CrossfadesCommand, CrossfadeCommand>(doc, {0, 1}, 0.75f); },
+        [&] {
+            return Faded<CrossfadesCommand, CrossfadeCommand>(doc, {0, 1}, 0.75f);
+        },
         [&] { return Faded<FadeInOutsCommand, FadeInOutCommand>(doc, {2}, 0.5f); },
         [&] { return Make<ChangeMasterVolumeCommand>("Master Volume", d, 5000, 10000); },
         [&] {
@@ -108,8 +110,7 @@ TEST_F(TrackCommandTest, AJournalOfTheseEditsReplaysToTheSameDocument)
     WriteFileBytes(path, bytes);
     again = QueryCom<IJournalFile>(replayed->GetHistory());
     ASSERT_EQ(again->Open(path.c_str()), S_OK);
-    while (replayed->GetHistory()->Undo() == S_OK) {
-    }
+    while (replayed->GetHistory()->Undo() == S_OK) {}
     EXPECT_EQ(Fingerprint(replayed), start);
     again->Close();
 }

@@ -30,9 +30,9 @@ public:
     explicit FakeBag(const Device& d) : m_device(d) {}
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override
     {
-        const wchar_t* text = std::wstring(name) == L"CLSID" ? m_device.classText
+        const wchar_t* text = std::wstring(name) == L"CLSID"          ? m_device.classText
                               : std::wstring(name) == L"FriendlyName" ? m_device.friendlyName
-                                                                       : nullptr;
+                                                                      : nullptr;
         if (!text)
             return E_FAIL;
         value->vt = VT_BSTR;
@@ -119,7 +119,7 @@ private:
 TEST(AudioRendererLookup, TakesTheFirstBindableDeviceOfTheClassCarryingTheName)
 {
     const std::vector<Device> devices = {
-        {kWaveOut, L"Speakers (USB Audio)", true},             // 0
+        {kWaveOut, L"Speakers (USB Audio)", true},              // 0
         {kDSound, L"DirectSound: Speakers (USB Audio)", false}, // 1
         {kDSound, L"DirectSound: Speakers (USB Audio)", true},  // 2
         {kDSound, nullptr, true},                               // 3

@@ -79,7 +79,6 @@ protected:
     NotingRenderer* renderer = nullptr;
 };
 
-
 double Since(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();

@@ -32,7 +32,7 @@ struct ClipHeader {
 struct SegmentHeader {
     int64_t offset;
     int64_t length;
-    uint32_t kind;  // 0 silence, 1 data stretch, 2 frames held in memory
+    uint32_t kind; // 0 silence, 1 data stretch, 2 frames held in memory
     MtClipFormat format;
 };
 #pragma pack(pop)
@@ -123,7 +123,7 @@ protected:
         IMtClip* mono = ClipOf(monoItem_);
         EXPECT_EQ(S_OK, track->InsertClip(stereo, 100, 0, 0));
         EXPECT_EQ(S_OK, track->DeleteRange(1000, 200));
-        EXPECT_EQ(S_OK, track->InsertClip(mono, 4000, 0, 0));  // past the end: silence between
+        EXPECT_EQ(S_OK, track->InsertClip(mono, 4000, 0, 0)); // past the end: silence between
         EXPECT_EQ(S_OK, track->WriteSample(1, 2000, 1234));
         stereo->Release();
         mono->Release();
@@ -158,7 +158,7 @@ protected:
             hr = loader->Load(file);
             file->Close();
         } catch (...) {
-            hr = E_FAIL;  // the chunk file refused the bytes itself
+            hr = E_FAIL; // the chunk file refused the bytes itself
         }
         file->Release();
         if (hr == S_OK) {
@@ -250,7 +250,9 @@ bool SegmentsInsideItems(const Bytes& bytes)
             return false;
         if (s.kind == kSilence)
             continue;
-        const uint64_t frameBytes = uint64_t((s.format.bitsPerSample == 8 ? 1 : s.format.bitsPerSample == 16 ? 2 : 4)) *
+        const uint64_t frameBytes = uint64_t((s.format.bitsPerSample == 8    ? 1
+                                              : s.format.bitsPerSample == 16 ? 2
+                                                                             : 4)) *
                                     s.format.channels;
         if (frameBytes == 0)
             return false;
@@ -295,20 +297,35 @@ TEST_F(ClipFileTest, CraftedFilesAreRefusedWithoutTakingWhatTheyClaim)
         ClipHeader header;
         std::vector<Segment> segments;
         HRESULT expected;
-        LONGLONG length;  // of the loaded clip
+        LONGLONG length; // of the loaded clip
     };
     const int64_t big = INT64_MAX;
     const Case cases[] = {
-        {"a stretch inside its item loads", {1, stereo16, 1, 0, 2},
-         {{{0, 10, kSilence, {}}, {}}, {{5, 10, kStretch, stereo16}, StretchPaths(stereoPath)}}, S_OK, 20},
-        {"offset plus length overflows past the item", {1, stereo16, 1, 0, 1},
-         {{{big - 10, 100, kStretch, stereo16}, StretchPaths(stereoPath)}}, kMtErrBadItemFile, 0},
-        {"72-byte file claims 4 GB held in memory", {1, mono16, 1, 0, 1},
-         {{{0, int64_t(1) << 31, kInline, mono16}, {}}}, kMtErrBadItemFile, 0},
-        {"silence lengths add up past the largest length", {1, stereo16, 1, 0, 2},
-         {{{0, big / 2 + 1, kSilence, {}}, {}}, {{0, big / 2 + 1, kSilence, {}}, {}}}, kMtErrBadItemFile, 0},
-        {"start plus length ends past the time line", {1, stereo16, 1, big - 5, 1},
-         {{{0, 10, kSilence, {}}, {}}}, kMtErrBadItemFile, 0},
+        {"a stretch inside its item loads",
+         {1, stereo16, 1, 0, 2},
+         {{{0, 10, kSilence, {}}, {}}, {{5, 10, kStretch, stereo16}, StretchPaths(stereoPath)}},
+         S_OK,
+         20},
+        {"offset plus length overflows past the item",
+         {1, stereo16, 1, 0, 1},
+         {{{big - 10, 100, kStretch, stereo16}, StretchPaths(stereoPath)}},
+         kMtErrBadItemFile,
+         0},
+        {"72-byte file claims 4 GB held in memory",
+         {1, mono16, 1, 0, 1},
+         {{{0, int64_t(1) << 31, kInline, mono16}, {}}},
+         kMtErrBadItemFile,
+         0},
+        {"silence lengths add up past the largest length",
+         {1, stereo16, 1, 0, 2},
+         {{{0, big / 2 + 1, kSilence, {}}, {}}, {{0, big / 2 + 1, kSilence, {}}, {}}},
+         kMtErrBadItemFile,
+         0},
+        {"start plus length ends past the time line",
+         {1, stereo16, 1, big - 5, 1},
+         {{{0, 10, kSilence, {}}, {}}},
+         kMtErrBadItemFile,
+         0},
         {"more segments than the chunk holds", {1, stereo16, 1, 0, 0xFFFFFFFFu}, {}, kMtErrBadItemFile, 0},
         {"header format the clip refuses", {1, {44100, 12, 2}, 1, 0, 0}, {}, kMtErrFormatNotSupported, 0},
         {"header with seven channels", {1, {44100, 16, 7}, 1, 0, 0}, {}, kMtErrFormatNotSupported, 0},
@@ -366,7 +383,7 @@ TEST_F(ClipFileTest, TruncatedClipLoadsRefusedOrWhole)
         ASSERT_TRUE(PlayBack(clip.Get(), &back, 1 << 20)) << length;
         EXPECT_TRUE(back == sound) << "cut at " << length << " of " << whole.size();
     }
-    EXPECT_LE(wholeLoads, 1);  // at most the file without its pad byte
+    EXPECT_LE(wholeLoads, 1); // at most the file without its pad byte
 }
 
 // Mutations of the engine's own saved clip, of a peak file and of item records, seeded and
@@ -410,14 +427,25 @@ TEST_F(ClipFileTest, MutatedFilesNeverCrashLoadOutsideTheirItemsOrTakeMemory)
             for (size_t field : {offsetof(SegmentHeader, offset), offsetof(SegmentHeader, length),
                                  offsetof(SegmentHeader, kind), offsetof(SegmentHeader, format)})
                 sizeFields.push_back(at + field);
-            at += sizeof(sh) + (sh.kind == kStretch ? 2 * MAX_PATH
+            at += sizeof(sh) + (sh.kind == kStretch  ? 2 * MAX_PATH
                                 : sh.kind == kInline ? static_cast<size_t>(sh.length) * 2 * sh.format.channels
                                                      : 0);
         }
         EXPECT_EQ(original.size(), at + (at % 2));
     }
-    const int64_t interesting[] = {0, 1, -1, 7, 255, 0x7FFF, 0x10000, int64_t(1) << 31, int64_t(1) << 32,
-                                   int64_t(1) << 62, INT64_MAX, INT64_MIN, INT64_MAX - 1000};
+    const int64_t interesting[] = {0,
+                                   1,
+                                   -1,
+                                   7,
+                                   255,
+                                   0x7FFF,
+                                   0x10000,
+                                   int64_t(1) << 31,
+                                   int64_t(1) << 32,
+                                   int64_t(1) << 62,
+                                   INT64_MAX,
+                                   INT64_MIN,
+                                   INT64_MAX - 1000};
     auto mutate = [&](Bytes b, const std::vector<size_t>& fields) {
         for (uint64_t n = 1 + below(3); n > 0 && !b.empty(); --n) {
             size_t at = static_cast<size_t>(below(b.size()));

@@ -8,7 +8,7 @@ namespace {
 // The time line of one stereo 16-bit track: a start and its frames.
 struct Model {
     LONGLONG start = 0;
-    Frames16 frames;  // interleaved, 2 channels
+    Frames16 frames; // interleaved, 2 channels
     LONGLONG Length() const { return static_cast<LONGLONG>(frames.size() / 2); }
 
     void Erase(LONGLONG a, LONGLONG b)
@@ -109,7 +109,7 @@ struct Step {
     Op op;
     LONGLONG position;
     LONGLONG length;
-    LONGLONG target;  // paste position or sample value
+    LONGLONG target; // paste position or sample value
 };
 
 class ContentTest : public EngineTest {
@@ -262,9 +262,9 @@ TEST_F(ContentTest, BadArgumentsFailAndChangeNothing)
     EXPECT_EQ(E_INVALIDARG, track_->DeleteRange(1200, -5));
     EXPECT_EQ(E_INVALIDARG, track_->InsertClip(nullptr, 0, 0, 0));
     EXPECT_EQ(E_INVALIDARG, track_->InsertClip(track_.Get(), 0, 0, 0));
-    EXPECT_EQ(E_INVALIDARG, track_->WriteSample(0, 999, 5));       // before the sound
-    EXPECT_EQ(E_INVALIDARG, track_->WriteSample(2, 1000, 5));      // no third channel
-    EXPECT_EQ(E_INVALIDARG, track_->WriteSample(0, 1000, 40000));  // beyond 16 bits
+    EXPECT_EQ(E_INVALIDARG, track_->WriteSample(0, 999, 5));      // before the sound
+    EXPECT_EQ(E_INVALIDARG, track_->WriteSample(2, 1000, 5));     // no third channel
+    EXPECT_EQ(E_INVALIDARG, track_->WriteSample(0, 1000, 40000)); // beyond 16 bits
     EXPECT_EQ(E_INVALIDARG, track_->TrimToRange(0, -1));
     ExpectTrackIs(model_, "after refused calls");
 }
@@ -328,7 +328,7 @@ TEST_F(ContentTest, ReaderSeeksAndReadsSilenceOutsideTheSound)
     ASSERT_EQ(S_OK, reader->QueryInterface(__uuidof(IMtReaderSeek), reinterpret_cast<void**>(seek.Out())));
     ASSERT_EQ(S_OK, seek->Seek(1005));
     ASSERT_EQ(S_OK, reader->Read(buffer, sizeof(buffer), &got));
-    EXPECT_EQ(20u, got);  // five frames to the range end
+    EXPECT_EQ(20u, got); // five frames to the range end
     EXPECT_TRUE(std::equal(buffer, buffer + 10, model_.frames.begin() + 10));
     LONG sample = 0;
     ASSERT_EQ(S_OK, track_->ReadSample(1, 1003, &sample));

@@ -58,7 +58,7 @@ TEST_F(EnvelopeTest, ValuesInterpolateBetweenPointsAndHoldOutside)
     ASSERT_EQ(S_OK, level_->InsertPoint(100, 0.0f));
     ASSERT_EQ(S_OK, level_->InsertPoint(300, 1.0f));
     ASSERT_EQ(S_OK, level_->InsertPoint(200, 0.2f));
-    ASSERT_EQ(S_OK, level_->InsertPoint(200, 0.5f));  // replaces
+    ASSERT_EQ(S_OK, level_->InsertPoint(200, 0.5f)); // replaces
     LONG count = 0;
     level_->GetCount(&count);
     EXPECT_EQ(3, count);

@@ -9,8 +9,8 @@ namespace {
 struct Case {
     WORD itemBits;
     WORD documentBits;
-    std::vector<uint8_t> item;      // three mono samples in the item's storage
-    std::vector<uint8_t> expected;  // the same three in the document's storage
+    std::vector<uint8_t> item;     // three mono samples in the item's storage
+    std::vector<uint8_t> expected; // the same three in the document's storage
 };
 
 std::vector<uint8_t> Bytes16(std::initializer_list<int16_t> v)
@@ -47,7 +47,8 @@ TEST_F(EngineTest, ItemsOfAnyWidthReadInTheDocumentStorage)
         set_.Reset();
         ASSERT_EQ(S_OK, MtEngine::CreateTrackSet(set_));
         ASSERT_EQ(S_OK, set_->SetFormat(c.documentBits, 44100));
-        IMtItem* item = MakeItem("w" + std::to_string(n++) + ".raw", c.item.data(), c.item.size(), 1, c.itemBits, 44100);
+        IMtItem* item =
+            MakeItem("w" + std::to_string(n++) + ".raw", c.item.data(), c.item.size(), 1, c.itemBits, 44100);
         ComRef<IMtTrack> track;
         ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, track.Out(), -1));
         IMtClip* clip = ClipOf(item);

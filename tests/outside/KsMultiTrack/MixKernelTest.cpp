@@ -18,7 +18,7 @@ struct TrackCase {
     int trackChannels = 2;
     int64_t start = 0;
     int64_t length = 1000;
-    int64_t holeStart = 0, holeEnd = 0;  // silence inside the track (no samples)
+    int64_t holeStart = 0, holeEnd = 0; // silence inside the track (no samples)
     float volume = 0.8f;
     float pan = 0.0f;
     std::vector<MixPoint> level, panPoints;
@@ -33,7 +33,7 @@ struct KernelCase {
     int block;
     bool automation;
     std::vector<TrackCase> tracks;
-    int64_t from = 0, to = 1000;  // mixed range
+    int64_t from = 0, to = 1000; // mixed range
     float master = 0.9f;
 };
 
@@ -81,7 +81,10 @@ std::vector<uint8_t> MakeSamples(const TrackCase& t)
     return bytes;
 }
 
-int BytesOf(MixSampleKind k) { return k == MixSampleKind::U8 ? 1 : k == MixSampleKind::S16 ? 2 : 4; }
+int BytesOf(MixSampleKind k)
+{
+    return k == MixSampleKind::U8 ? 1 : k == MixSampleKind::S16 ? 2 : 4;
+}
 
 float SampleOf(const TrackCase& t, const std::vector<uint8_t>& d, int64_t frame, int channel)
 {
@@ -101,7 +104,10 @@ float SampleOf(const TrackCase& t, const std::vector<uint8_t>& d, int64_t frame,
     return f;
 }
 
-bool Sounds(const TrackCase& t, int64_t i) { return i >= 0 && i < t.length && !(i >= t.holeStart && i < t.holeEnd); }
+bool Sounds(const TrackCase& t, int64_t i)
+{
+    return i >= 0 && i < t.length && !(i >= t.holeStart && i < t.holeEnd);
+}
 
 // The per-frame mix: gains from the envelopes at each frame, in the float steps of the old
 // reader; front-rear read at the track's first frame of each block, as it was.
@@ -196,11 +202,12 @@ std::vector<float> KernelMix(const KernelCase& c, const std::vector<std::vector<
         for (size_t k = 0; k < tracks.size(); ++k) {
             const TrackCase& t = c.tracks[k];
             const int frameBytes = BytesOf(t.kind) * t.itemChannels;
-            auto add = [&](int64_t a, int64_t b) {  // track frames [a, b)
+            auto add = [&](int64_t a, int64_t b) { // track frames [a, b)
                 a = std::max({a, pos - t.start, int64_t(0)});
                 b = std::min({b, pos + n - t.start, t.length});
                 if (a < b)
-                    runs[k].push_back({static_cast<int>(t.start + a - pos), static_cast<int>(b - a),
+                    runs[k].push_back({static_cast<int>(t.start + a - pos),
+                                       static_cast<int>(b - a),
                                        {data[k].data() + a * frameBytes, t.kind, t.itemChannels}});
             };
             add(0, t.holeEnd > t.holeStart ? t.holeStart : t.length);
@@ -253,15 +260,15 @@ std::vector<KernelCase> Cases()
             many.level = ManyPoints(1000, 7);
             many.holeStart = 300;
             many.holeEnd = 333;
-            TrackCase edges = Track(kind, 1, 2);  // mono item on a stereo track
+            TrackCase edges = Track(kind, 1, 2); // mono item on a stereo track
             edges.level = boundaries;
-            edges.panPoints = boundaries;  // pans past the right edge: clamped
+            edges.panPoints = boundaries; // pans past the right edge: clamped
             edges.pan = -0.5f;
             cases.push_back({k + " flat" + b, 2, block, true, {flat}});
             cases.push_back({k + " linear" + b, 2, block, true, {linear, flat}});
             cases.push_back({k + " many points" + b, 2, block, true, {many, linear}});
             cases.push_back({k + " points on block edges" + b, 2, block, true, {edges}});
-            TrackCase narrow = Track(kind, 2, 1);  // stereo item on a mono track: its left only
+            TrackCase narrow = Track(kind, 2, 1); // stereo item on a mono track: its left only
             narrow.level = ramp;
             cases.push_back({k + " all, one channel out" + b, 1, block, true, {flat, linear, many, edges, narrow}});
         }
@@ -273,7 +280,7 @@ std::vector<KernelCase> Cases()
         t.level = ramp;
         TrackCase sweep = Track(MixSampleKind::F32, 2, 2);
         sweep.pan = pan;
-        sweep.panPoints = {{0, -2.0f}, {999, 2.0f}};  // crosses the centre and both clamps
+        sweep.panPoints = {{0, -2.0f}, {999, 2.0f}}; // crosses the centre and both clamps
         sweep.level = {{500, 0.5f}, {700, 1.0f}};
         cases.push_back({"pan " + std::to_string(pan), 2, 256, true, {t, sweep}});
         cases.push_back({"pan " + std::to_string(pan) + " automation off", 2, 256, false, {t, sweep}});

@@ -14,7 +14,7 @@ struct TrackSpec {
     float pan;
     bool mute;
     bool solo;
-    std::vector<std::pair<LONGLONG, float>> level;  // envelope points
+    std::vector<std::pair<LONGLONG, float>> level; // envelope points
     std::vector<std::pair<LONGLONG, float>> panPoints;
 };
 
@@ -54,12 +54,14 @@ protected:
                     pcm[i] = static_cast<int16_t>(std::lround(values[i] * 32767));
                     values[i] = pcm[i] / 32768.0;
                 }
-                item = MakeItem("mix" + std::to_string(n) + ".raw", pcm.data(), pcm.size() * 2, WORD(s.channels), 16, 48000);
+                item = MakeItem("mix" + std::to_string(n) + ".raw", pcm.data(), pcm.size() * 2, WORD(s.channels), 16,
+                                48000);
             } else {
                 std::vector<float> pcm(values.begin(), values.end());
                 for (size_t i = 0; i < values.size(); ++i)
                     values[i] = pcm[i];
-                item = MakeItem("mix" + std::to_string(n) + ".raw", pcm.data(), pcm.size() * 4, WORD(s.channels), bits, 48000);
+                item = MakeItem("mix" + std::to_string(n) + ".raw", pcm.data(), pcm.size() * 4, WORD(s.channels), bits,
+                                48000);
             }
             data_.push_back(values);
             ComRef<IMtTrack> track;
@@ -173,7 +175,7 @@ TEST_F(MixTest, MixOfMarkedTracksMatchesTheIndependentMix)
 TEST_F(MixTest, SoloWinsAndAutomationOffUsesConstantValues)
 {
     std::vector<TrackSpec> tracks = kTracks;
-    tracks[2].solo = true;  // muted but soloed: plays, and silences the others
+    tracks[2].solo = true; // muted but soloed: plays, and silences the others
     tracks[1].solo = true;
     Build(tracks, 16);
     ASSERT_EQ(S_OK, set_->SetReadAutomation(0));

@@ -71,8 +71,10 @@ TEST_F(EngineTest, PeaksMatchTheSamplesForEveryPointSizeAndPeakSource)
             for (size_t p = 0; p < points; ++p) {
                 auto want = ExpectedPoint(model, p * spp, spp, false);
                 for (int c = 0; c < 2; ++c) {
-                    EXPECT_EQ(want[c].minimum, got[p * 2 + c].minimum) << source.name << " spp " << spp << " point " << p;
-                    EXPECT_EQ(want[c].maximum, got[p * 2 + c].maximum) << source.name << " spp " << spp << " point " << p;
+                    EXPECT_EQ(want[c].minimum, got[p * 2 + c].minimum)
+                        << source.name << " spp " << spp << " point " << p;
+                    EXPECT_EQ(want[c].maximum, got[p * 2 + c].maximum)
+                        << source.name << " spp " << spp << " point " << p;
                 }
             }
             EXPECT_EQ(S_OK, reader->End());
@@ -128,9 +130,9 @@ TEST_F(EngineTest, PeaksAreInTheDocumentsUnitsForEveryWidth)
         const char* what;
         WORD documentBits;
         WORD itemBits;
-        double value;        // full scale 1.0
-        bool withPeakFile;   // a peak file in the item's units, values value x its full scale
-        LONG expectedPeak;   // maximum of the one point
+        double value;      // full scale 1.0
+        bool withPeakFile; // a peak file in the item's units, values value x its full scale
+        LONG expectedPeak; // maximum of the one point
     };
     const Case cases[] = {
         {"16-bit document, 8-bit item", 16, 8, 0.5, false, 16384},
@@ -162,7 +164,10 @@ TEST_F(EngineTest, PeaksAreInTheDocumentsUnitsForEveryWidth)
         }
         std::string peakPath;
         if (c.withPeakFile) {
-            const double fullScale = c.itemBits == 8 ? 128 : c.itemBits == 24 ? 8388608 : c.itemBits == 20 ? 524288 : 32768;
+            const double fullScale = c.itemBits == 8    ? 128
+                                     : c.itemBits == 24 ? 8388608
+                                     : c.itemBits == 20 ? 524288
+                                                        : 32768;
             MtPeakItem record{0, static_cast<LONG>(c.value * fullScale)};
             peakPath = scratch_.File("width" + std::to_string(n) + ".pk");
             WriteFile("width" + std::to_string(n) + ".pk", &record, sizeof(record));
@@ -192,8 +197,8 @@ TEST_F(EngineTest, PeaksAreInTheDocumentsUnitsForEveryWidth)
 TEST_F(EngineTest, SamplesThatAreNotNumbersGivePeaksInRange)
 {
     ASSERT_EQ(S_OK, set_->SetFormat(32, 44100));
-    std::vector<float> data(2048, NAN);  // block 0 nothing but NaN
-    data[1024 + 10] = 0.5f;              // block 1 one sound sample among them
+    std::vector<float> data(2048, NAN); // block 0 nothing but NaN
+    data[1024 + 10] = 0.5f;             // block 1 one sound sample among them
     IMtItem* item = MakeItem("nan.raw", data.data(), data.size() * 4, 1, 32, 44100);
     ASSERT_NE(nullptr, item);
     ComRef<IMtTrack> track;
@@ -216,7 +221,7 @@ TEST_F(EngineTest, SamplesThatAreNotNumbersGivePeaksInRange)
             highest = std::max(highest, p.maximum);
         EXPECT_EQ(16383, highest) << perPoint;
         if (perPoint <= 1024) {
-            EXPECT_EQ(0, got[0].maximum) << perPoint;  // the first point holds NaN only
+            EXPECT_EQ(0, got[0].maximum) << perPoint; // the first point holds NaN only
         }
     }
     clip->Release();

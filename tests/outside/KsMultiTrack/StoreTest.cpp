@@ -8,7 +8,10 @@
 
 namespace {
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 } // namespace
 
@@ -226,7 +229,7 @@ TEST_F(EngineTest, OnlyTemporaryPeakFilesReadAsPeaksGoWithTheirItem)
     struct Case {
         const char* what;
         std::string peakPath;
-        bool peakSized;  // written as the item's peaks (else a journal-like 100 bytes)
+        bool peakSized; // written as the item's peaks (else a journal-like 100 bytes)
         bool goes;
     };
     const Case cases[] = {
@@ -329,7 +332,7 @@ TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
     IMtClip* clip = ClipOf(item);
     track->InsertClip(clip, 300, 0, 0);
     track->DeleteRange(800, 100);
-    track->WriteSample(0, 1000, 1234);  // a frame held in memory
+    track->WriteSample(0, 1000, 1234); // a frame held in memory
     Frames16 before = ReadTrack16(track.Get());
     ComRef<IMtClip> content;
     ASSERT_EQ(S_OK, track->CopyToEnd(content.Out(), 300));
@@ -457,14 +460,14 @@ TEST_F(EngineTest, DeletingTemporaryFilesTakesOnlyUnusedLeftovers)
         bool survives;
     };
     const Case cases[] = {
-        {"NY1A.tmp", true, false},     // a leftover of an earlier session
-        {"KMT2B.tmp", true, false},    // the engine's own leftover
-        {"NY3C.tmp", true, true},      // read by a live item
-        {"NY4D.tmp", false, true},     // written in this session
-        {"other.tmp", true, true},     // not one of our names
-        {"NY5E.raw", true, true},      // not one of our names
-        {"NY6F.tmp", true, true},      // a listed document
-        {"NY7G.tmp", true, true},      // held open by someone
+        {"NY1A.tmp", true, false},  // a leftover of an earlier session
+        {"KMT2B.tmp", true, false}, // the engine's own leftover
+        {"NY3C.tmp", true, true},   // read by a live item
+        {"NY4D.tmp", false, true},  // written in this session
+        {"other.tmp", true, true},  // not one of our names
+        {"NY5E.raw", true, true},   // not one of our names
+        {"NY6F.tmp", true, true},   // a listed document
+        {"NY7G.tmp", true, true},   // held open by someone
     };
     for (const Case& c : cases) {
         FILE* f = fopen(temp.File(c.name).c_str(), "wb");

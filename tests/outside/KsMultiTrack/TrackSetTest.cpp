@@ -164,12 +164,13 @@ TEST_F(EngineTest, TrackIdsStayWhileIndexesChange)
     ComRef<IMtTrack> a, b, c;
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, a.Out(), -1));
     ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, b.Out(), -1));
-    ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, c.Out(), 0));  // at the front
+    ASSERT_EQ(S_OK, set_->InsertTrack(0, 1, c.Out(), 0)); // at the front
     LONG ida = 0, idb = 0, idc = 0;
     a->GetTrackId(&ida);
     b->GetTrackId(&idb);
     c->GetTrackId(&idc);
-    EXPECT_EQ((std::vector<LONG>{idc, ida, idb}), (std::vector<LONG>{IdAt(set_.Get(), 0), IdAt(set_.Get(), 1), IdAt(set_.Get(), 2)}));
+    EXPECT_EQ((std::vector<LONG>{idc, ida, idb}),
+              (std::vector<LONG>{IdAt(set_.Get(), 0), IdAt(set_.Get(), 1), IdAt(set_.Get(), 2)}));
     ASSERT_EQ(S_OK, set_->MoveTrack(0, 2));
     LONG index = -1;
     ASSERT_EQ(S_OK, set_->TrackIdToIndex(idc, &index));
@@ -231,7 +232,7 @@ TEST_F(EngineTest, SelectionMarksTracksAndKeepsTheRange)
     selection->IsTrackMarked(0, &marked);
     EXPECT_EQ(0, marked);
     EXPECT_EQ(kMtErrNoTrack, selection->SelectTrack(3, 1));
-    ASSERT_EQ(S_OK, set_->MoveTrack(1, 0));  // the mark moves with the track
+    ASSERT_EQ(S_OK, set_->MoveTrack(1, 0)); // the mark moves with the track
     selection->IsTrackMarked(0, &marked);
     EXPECT_EQ(1, marked);
     ASSERT_EQ(S_OK, selection->SetRange(900, 100));

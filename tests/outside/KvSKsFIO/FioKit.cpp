@@ -15,10 +15,22 @@ Bytes& Bytes::u8(uint8_t v)
     b.push_back(v);
     return *this;
 }
-Bytes& Bytes::u16(uint16_t v) { return u8(uint8_t(v)).u8(uint8_t(v >> 8)); }
-Bytes& Bytes::u32(uint32_t v) { return u16(uint16_t(v)).u16(uint16_t(v >> 16)); }
-Bytes& Bytes::be16(uint16_t v) { return u8(uint8_t(v >> 8)).u8(uint8_t(v)); }
-Bytes& Bytes::be32(uint32_t v) { return be16(uint16_t(v >> 16)).be16(uint16_t(v)); }
+Bytes& Bytes::u16(uint16_t v)
+{
+    return u8(uint8_t(v)).u8(uint8_t(v >> 8));
+}
+Bytes& Bytes::u32(uint32_t v)
+{
+    return u16(uint16_t(v)).u16(uint16_t(v >> 16));
+}
+Bytes& Bytes::be16(uint16_t v)
+{
+    return u8(uint8_t(v >> 8)).u8(uint8_t(v));
+}
+Bytes& Bytes::be32(uint32_t v)
+{
+    return be16(uint16_t(v >> 16)).be16(uint16_t(v));
+}
 Bytes& Bytes::id(const char* f)
 {
     b.insert(b.end(), f, f + 4);
@@ -168,7 +180,8 @@ Fio::Fio()
     if (!m_module)
         return;
     using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "DllGetClassObject")));
+    auto get =
+        reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "DllGetClassObject")));
     IClassFactory* factory = nullptr;
     if (get && SUCCEEDED(get(CLSID_KvSKsFIO, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
         factory->CreateInstance(nullptr, __uuidof(IKvSKsFIO), reinterpret_cast<void**>(&m_fio));

@@ -46,11 +46,14 @@ TEST(FioTables, SaveFormatsAndFileTypesListWhatTheModuleReadsAndWrites)
         HRESULT (*call)(IKvSKsFIO*, LONG*, FileFormatEntry**);
         Rows expected;
     } cases[] = {
-        {"save", [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetSaveFormats(0, n, t); },
+        {"save",
+         [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetSaveFormats(0, n, t); },
          {{1, "kvs"}, {0, "kvs"}, {20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}}},
-        {"save multichannel", [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetSaveFormats(1, n, t); },
+        {"save multichannel",
+         [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetSaveFormats(1, n, t); },
          {{20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}}},
-        {"open", [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetFileTypes(n, t, 0); },
+        {"open",
+         [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetFileTypes(n, t, 0); },
          {{1, "kvs"}, {0, "kvs"}, {20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}, {10, "mp3;mp2;mpa"}, {5, "avi"}}},
     };
     for (const Case& c : cases) {
@@ -67,8 +70,9 @@ TEST(FioTables, SaveFormatsAndFileTypesListWhatTheModuleReadsAndWrites)
     record.samplesPerSec = 48000;
     record.bitsPerSample = 24;
     ASSERT_EQ(S_OK, fio->QueryFileInfo(nullptr, nullptr, 20, 0, &record));
-    EXPECT_EQ(std::make_tuple(20, 48000u, (uint16_t)24, (uint16_t)1),
-              std::make_tuple(record.fileType, record.formatSamplesPerSec, record.formatBitsPerSample, record.formatTag));
+    EXPECT_EQ(
+        std::make_tuple(20, 48000u, (uint16_t)24, (uint16_t)1),
+        std::make_tuple(record.fileType, record.formatSamplesPerSec, record.formatBitsPerSample, record.formatTag));
 }
 
 TEST(FioOtherKinds, MpegAudioIsDescribedAndDecodedOrRefusedWithTheDecoderText)
@@ -86,7 +90,8 @@ TEST(FioOtherKinds, MpegAudioIsDescribedAndDecodedOrRefusedWithTheDecoderText)
     ASSERT_TRUE(WriteBytes(path, mp3.b));
     FileInfoRecord record{};
     ASSERT_EQ(S_OK, fio->QueryFileInfo(nullptr, path.c_str(), -1, 0, &record));
-    EXPECT_EQ(std::make_tuple(10, 44100u, (uint16_t)2), std::make_tuple(record.fileType, record.samplesPerSec, record.channels));
+    EXPECT_EQ(std::make_tuple(10, 44100u, (uint16_t)2),
+              std::make_tuple(record.fileType, record.samplesPerSec, record.channels));
     const std::vector<std::string> before = TempFileNames();
     Converted c = Convert(fio.Get(), path);
     if (FAILED(c.hr)) {
@@ -124,15 +129,16 @@ TEST(FioOtherKinds, AviSoundIsReadThroughTheSystemsAviLibrary)
     movi.id("movi").chunk("00wb", Bytes().raw(samples));
     Bytes idx1;
     idx1.id("00wb").u32(0x10).u32(4).u32(uint32_t(samples.size()));
-    ASSERT_TRUE(WriteBytes(path, Bytes().chunk("RIFF", Bytes().id("AVI ").chunk("LIST", hdrl).chunk("LIST", movi)
-                                                          .chunk("idx1", idx1)).b));
+    ASSERT_TRUE(WriteBytes(
+        path, Bytes().chunk("RIFF", Bytes().id("AVI ").chunk("LIST", hdrl).chunk("LIST", movi).chunk("idx1", idx1)).b));
     FileInfoRecord info{};
     ASSERT_EQ(S_OK, fio->QueryFileInfo(nullptr, path.c_str(), -1, 0, &info));
     EXPECT_EQ(0, info.hasVideo);
     Converted c = Convert(fio.Get(), path);
     ASSERT_EQ(S_OK, c.hr);
     EXPECT_EQ(std::make_tuple(5, 22050u, (uint16_t)2, 4000LL),
-              std::make_tuple(c.record.fileType, c.record.samplesPerSec, c.record.channels, (long long)c.record.lengthSamples));
+              std::make_tuple(c.record.fileType, c.record.samplesPerSec, c.record.channels,
+                              (long long)c.record.lengthSamples));
     ASSERT_EQ(1, c.files);
     EXPECT_TRUE(ReadBytes(c.names[0]) == samples);
     for (const std::string& n : c.names)
@@ -200,7 +206,8 @@ TEST(FioFuzz, MutatedFilesAreReadOrRefusedWithoutLeftovers)
     }
 
     const unsigned iterations = Iterations();
-    const unsigned seed = static_cast<unsigned>(std::strtoul(std::getenv("KV_FIO_FUZZ_SEED") ? std::getenv("KV_FIO_FUZZ_SEED") : "1", nullptr, 10));
+    const unsigned seed = static_cast<unsigned>(
+        std::strtoul(std::getenv("KV_FIO_FUZZ_SEED") ? std::getenv("KV_FIO_FUZZ_SEED") : "1", nullptr, 10));
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     const std::string path = folder.File("fuzz.bin");

@@ -15,7 +15,7 @@ using namespace fiotest;
 namespace {
 
 const WavForm kForms[] = {
-    {"pcm8", 1, 8, 8, false},     {"pcm16", 1, 16, 16, false}, {"pcm24", 1, 24, 24, false},
+    {"pcm8", 1, 8, 8, false},       {"pcm16", 1, 16, 16, false}, {"pcm24", 1, 24, 24, false},
     {"pcm20in24", 1, 24, 20, true}, {"pcm32", 1, 32, 32, false}, {"float32", 3, 32, 32, false},
     {"pcm16ext", 1, 16, 16, true},
 };
@@ -42,8 +42,7 @@ std::vector<FioInfoEntry> Entries(IUnknown* attributes)
 {
     std::vector<FioInfoEntry> out;
     IKvSFileAttributes* a = nullptr;
-    if (!attributes ||
-        FAILED(attributes->QueryInterface(__uuidof(IKvSFileAttributes), reinterpret_cast<void**>(&a))))
+    if (!attributes || FAILED(attributes->QueryInterface(__uuidof(IKvSFileAttributes), reinterpret_cast<void**>(&a))))
         return out;
     WORD n = 0;
     void* block = nullptr;
@@ -74,7 +73,10 @@ size_t FindBytes(const std::vector<uint8_t>& b, const char* what, size_t from = 
     return std::string::npos;
 }
 
-void Put32At(std::vector<uint8_t>& b, size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); }
+void Put32At(std::vector<uint8_t>& b, size_t at, uint32_t v)
+{
+    std::memcpy(&b[at], &v, 4);
+}
 
 } // namespace
 
@@ -116,13 +118,30 @@ TEST(FioWav, WrittenFileHasItsMarksLoopAndTextsByteForByte)
     body.chunk("fmt ", Bytes().u16(1).u16(1).u32(8000).u32(16000).u16(2).u16(16));
     body.chunk("DISP", Bytes().u32(1).text("Title"));
     body.chunk("LIST", Bytes().id("INFO").chunk("INAM", Bytes().text("Song")).chunk("ICOP", Bytes().text("Us")));
-    body.chunk("cue ", Bytes().u32(2).u32(1).u32(1).id("data").u32(0).u32(0).u32(1)
-                           .u32(2).u32(2).id("data").u32(0).u32(0).u32(2));
-    body.chunk("LIST", Bytes().id("adtl").chunk("labl", Bytes().u32(1).text("Intro"))
+    body.chunk(
+        "cue ",
+        Bytes().u32(2).u32(1).u32(1).id("data").u32(0).u32(0).u32(1).u32(2).u32(2).id("data").u32(0).u32(0).u32(2));
+    body.chunk("LIST", Bytes()
+                           .id("adtl")
+                           .chunk("labl", Bytes().u32(1).text("Intro"))
                            .chunk("ltxt", Bytes().u32(2).u32(1).id("rgn ").u32(0).u32(0))
                            .chunk("labl", Bytes().u32(2).text("Verse")));
-    body.chunk("smpl", Bytes().u32(0).u32(0).u32(125000).u32(60).u32(0).u32(0).u32(0).u32(1).u32(0)
-                           .u32(0).u32(0).u32(0).u32(3).u32(0).u32(0));
+    body.chunk("smpl", Bytes()
+                           .u32(0)
+                           .u32(0)
+                           .u32(125000)
+                           .u32(60)
+                           .u32(0)
+                           .u32(0)
+                           .u32(0)
+                           .u32(1)
+                           .u32(0)
+                           .u32(0)
+                           .u32(0)
+                           .u32(0)
+                           .u32(3)
+                           .u32(0)
+                           .u32(0));
     body.chunk("data", Bytes().u16(1).u16(0xFFFF).u16(0x7FFF).u16(0x8000));
     EXPECT_EQ(Bytes().chunk("RIFF", body).b, ReadBytes(path));
 }
@@ -264,10 +283,17 @@ TEST(FioDamaged, EveryDamagedFileIsRefusedWithItsTextAndLeavesNothing)
     // A 12-bit file: its block align says two bytes a sample.
     std::vector<uint8_t> twelve = base;
     twelve[fmt + 8 + 14] = 12;
-    std::vector<uint8_t> aiff = Bytes().chunk("FORM", Bytes().id("AIFF")
-        .chunk("COMM", Bytes().be16(1).be32(100).be16(16).raw({0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}), true)
-        .chunk("MARK", Bytes().be16(0x7FFF).be16(1).be32(5).u8(0), true)
-        .chunk("SSND", Bytes().be32(0).be32(0).raw(std::vector<uint8_t>(200)), true), true).b;
+    std::vector<uint8_t> aiff =
+        Bytes()
+            .chunk("FORM",
+                   Bytes()
+                       .id("AIFF")
+                       .chunk("COMM",
+                              Bytes().be16(1).be32(100).be16(16).raw({0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}), true)
+                       .chunk("MARK", Bytes().be16(0x7FFF).be16(1).be32(5).u8(0), true)
+                       .chunk("SSND", Bytes().be32(0).be32(0).raw(std::vector<uint8_t>(200)), true),
+                   true)
+            .b;
     std::vector<uint8_t> aiffShort = aiff;
     aiffShort.resize(aiff.size() - 50);
     std::vector<uint8_t> aiffMarks = aiff;
@@ -335,5 +361,6 @@ TEST(FioDamaged, EveryDamagedFileIsRefusedWithItsTextAndLeavesNothing)
         EXPECT_NE(0u, ErrorText::FindStringId(c.expected)) << "a code without the system's text";
     }
     FileInfoRecord none{};
-    EXPECT_EQ(static_cast<HRESULT>(0x83E800C9), fio->QueryFileInfo(nullptr, folder.File("none.wav").c_str(), -1, 0, &none));
+    EXPECT_EQ(static_cast<HRESULT>(0x83E800C9),
+              fio->QueryFileInfo(nullptr, folder.File("none.wav").c_str(), -1, 0, &none));
 }

@@ -134,7 +134,8 @@ std::vector<int16_t> Sine16(double freq, DWORD rate, size_t frames, WORD channel
     std::vector<int16_t> s(frames * channels);
     for (size_t i = 0; i < frames; ++i)
         for (WORD c = 0; c < channels; ++c)
-            s[i * channels + c] = int16_t(std::lround(32767 * amp * std::sin(2 * 3.14159265358979323846 * freq * i / rate + c)));
+            s[i * channels + c] =
+                int16_t(std::lround(32767 * amp * std::sin(2 * 3.14159265358979323846 * freq * i / rate + c)));
     return s;
 }
 
@@ -153,7 +154,10 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path)
     return bytes;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<std::string> TempFiles()
 {

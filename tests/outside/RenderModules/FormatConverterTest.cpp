@@ -125,7 +125,8 @@ double WorstSineError(const std::vector<uint8_t>& floats, WORD channels, WORD ch
     size_t frames = floats.size() / 4 / channels;
     double worst = 0;
     for (size_t i = frames / 10; i < frames * 9 / 10; ++i)
-        worst = std::max(worst, std::fabs(f[i * channels + channel] - amp * std::sin(2 * kPi * freq * i / rate + phase)));
+        worst =
+            std::max(worst, std::fabs(f[i * channels + channel] - amp * std::sin(2 * kPi * freq * i / rate + phase)));
     return worst;
 }
 
@@ -217,7 +218,8 @@ TEST(ProgressPercent, IsExactBeforeTheEndAndNeverDividesByZero)
         LONGLONG position, duration;
         LONG percent;
     } cases[] = {
-        {0, 0, 0}, {5, 0, 0}, {-5, 100, 0}, {1, 3, 33}, {2, 3, 66}, {999, 1000, 99},
+        {0, 0, 0},         {5, 0, 0},         {-5, 100, 0},
+        {1, 3, 33},        {2, 3, 66},        {999, 1000, 99},
         {1000, 1000, 100}, {1200, 1000, 100}, {600000000LL * 441, 1200000000LL * 441, 50},
     };
     for (const Case& c : cases)
@@ -242,7 +244,8 @@ TEST_F(FormatConversion, CancelledConversionStopsCleanlyAndLeavesNoFiles)
     EXPECT_LT(ProgressWindow::Log().back().value, 100);
     char data[MAX_PATH] = "x", peak[MAX_PATH] = "x";
     ITracksWriterOutput* output = nullptr;
-    ASSERT_EQ(S_OK, converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&output)));
+    ASSERT_EQ(S_OK,
+              converter.Writer()->QueryInterface(__uuidof(ITracksWriterOutput), reinterpret_cast<void**>(&output)));
     output->GetDataFileName(data);
     output->GetPeakFileName(peak);
     output->Release();

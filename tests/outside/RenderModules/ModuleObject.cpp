@@ -20,7 +20,8 @@ HRESULT ModuleObjects::Create(REFCLSID clsid, REFIID iid, void** ppv) const
     if (!m_module)
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "DllGetClassObject")));
+    auto get =
+        reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "DllGetClassObject")));
     if (!get)
         return E_NOINTERFACE;
     IClassFactory* factory = nullptr;

@@ -226,8 +226,8 @@ TEST_F(RenderGraph, TracksReaderRendersTheStretchItsSwitchesChoose)
         LONGLONG start, end;       // expected stretch of the time line
     };
     const Case cases[] = {
-        {0, 0, 0, 0, 4000, 16000},    {0, 0, 2000, 7000, 4000, 16000}, {1, 0, 0, 0, 4000, 16000},
-        {1, 0, 2000, 7000, 2000, 7000}, {1, 1, 0, 0, 0, 16000},        {1, 1, 2000, 7000, 0, 16000},
+        {0, 0, 0, 0, 4000, 16000},      {0, 0, 2000, 7000, 4000, 16000}, {1, 0, 0, 0, 4000, 16000},
+        {1, 0, 2000, 7000, 2000, 7000}, {1, 1, 0, 0, 0, 16000},          {1, 1, 2000, 7000, 0, 16000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "switch 7 = " << c.switch7 << ", 8 = " << c.switch8 << ", selection "
@@ -424,8 +424,8 @@ TEST_F(RenderGraph, EngineGraphsStoppedRightAfterCompletionNeverHang)
         const char* shape = reader ? "tracks reader -> renderer" : "source -> attribute -> renderer";
         SCOPED_TRACE(shape);
         ComRef<IBaseFilter> head, sink;
-        ASSERT_EQ(S_OK, CoCreateInstance(nullRendererClass, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                         sink.OutVoid()));
+        ASSERT_EQ(S_OK,
+                  CoCreateInstance(nullRendererClass, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, sink.OutVoid()));
         TestGraph g;
         ASSERT_EQ(S_OK, g.RunWithoutClock());
         if (reader) {

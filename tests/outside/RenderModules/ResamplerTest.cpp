@@ -46,8 +46,8 @@ TEST(Resampler, KeepsAPassbandSineWithinTheStatedErrorForEveryRatePair)
         uint32_t in, out;
         double freq;
     } cases[] = {
-        {44100, 48000, 1000},  {48000, 44100, 15000}, {44100, 96000, 19000}, {96000, 44100, 19000},
-        {8000, 44100, 3000},   {48000, 8000, 3500},   {44100, 44101, 5000},  {22050, 32000, 9000},
+        {44100, 48000, 1000}, {48000, 44100, 15000}, {44100, 96000, 19000}, {96000, 44100, 19000},
+        {8000, 44100, 3000},  {48000, 8000, 3500},   {44100, 44101, 5000},  {22050, 32000, 9000},
     };
     for (const Case& c : cases) {
         Resampler r;
@@ -208,7 +208,8 @@ TEST(Resampler, RejectsTheStopbandByAtLeast120Decibels)
             ASSERT_TRUE(r.Setup(p.in, p.out, 1));
             double amp, rest;
             FitSine(Resample(r, Sine(freq, p.in, p.in / 2, 1, 1.0), 4096), freq, p.out, amp, rest);
-            EXPECT_LT(20 * std::log10(rest * std::sqrt(2.0) / amp), -120.0) << p.in << " -> " << p.out << " at " << freq;
+            EXPECT_LT(20 * std::log10(rest * std::sqrt(2.0) / amp), -120.0)
+                << p.in << " -> " << p.out << " at " << freq;
         }
     }
 }

@@ -43,8 +43,8 @@ protected:
 
 TEST_F(TransportHeadlessTest, AnswersEveryInterfaceAsOneObject)
 {
-    const IID* iids[] = {&__uuidof(IMtTransport),  &__uuidof(IMtPlayPosition), &__uuidof(IMtRecorder),
-                         &__uuidof(IMtPlayStatus), &__uuidof(IMtSourceLink),   &__uuidof(IMtNotify),
+    const IID* iids[] = {&__uuidof(IMtTransport),    &__uuidof(IMtPlayPosition), &__uuidof(IMtRecorder),
+                         &__uuidof(IMtPlayStatus),   &__uuidof(IMtSourceLink),   &__uuidof(IMtNotify),
                          &__uuidof(IMtDeviceWindow), &__uuidof(IMtRecordItems)};
     ComRef<IUnknown> identity;
     ASSERT_EQ(S_OK, transport_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Out())));
@@ -56,8 +56,8 @@ TEST_F(TransportHeadlessTest, AnswersEveryInterfaceAsOneObject)
         EXPECT_EQ(identity.Get(), back.Get());
     }
     ComRef<IUnknown> other;
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, create_(__uuidof(IMtTransport), reinterpret_cast<void**>(other.Out()),
-                                                 __uuidof(IMtTransport)));
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              create_(__uuidof(IMtTransport), reinterpret_cast<void**>(other.Out()), __uuidof(IMtTransport)));
     EXPECT_EQ(E_POINTER, create_(kMtClsidTransport, nullptr, __uuidof(IMtTransport)));
 }
 
@@ -129,10 +129,10 @@ TEST(TransportErrorText, EveryDeviceCodeHasItsText)
 struct LoopCase {
     const char* name;
     LONG repeat;
-    LONGLONG loopStart, loopEnd;    // the set's loop range
-    LONGLONG rangeStart, rangeEnd;  // the selection
-    std::vector<std::pair<LONGLONG, LONGLONG>> heard;  // stretches, in order
-    bool ends;                                         // done after them
+    LONGLONG loopStart, loopEnd;                      // the set's loop range
+    LONGLONG rangeStart, rangeEnd;                    // the selection
+    std::vector<std::pair<LONGLONG, LONGLONG>> heard; // stretches, in order
+    bool ends;                                        // done after them
 };
 
 class RendererLoopTest : public EngineTest, public ::testing::WithParamInterface<LoopCase> {};
@@ -184,11 +184,13 @@ TEST_P(RendererLoopTest, PlaysTheStretchesTheSwitchAndRangeGive)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RendererLoopTest,
-    ::testing::Values(LoopCase{"RangeAloneDoesNotLoop", 0, 200, 400, 0, 1000, {{0, 1000}}, true},
-                      LoopCase{"SwitchWrapsTheLoopRange", 1, 200, 400, 0, 1000, {{0, 400}, {200, 400}, {200, 400}, {200, 400}}, false},
-                      LoopCase{"SwitchWithoutRangeWrapsWhatPlays", 1, 0, 0, 100, 300, {{100, 300}, {100, 300}}, false},
-                      LoopCase{"RangeOutsideWhatPlaysWrapsWhatPlays", 1, 500, 600, 100, 300, {{100, 300}, {100, 200}}, false},
-                      LoopCase{"RangeCutToWhatPlays", 1, 200, 900, 100, 300, {{100, 300}, {200, 300}}, false}),
+    ::testing::Values(
+        LoopCase{"RangeAloneDoesNotLoop", 0, 200, 400, 0, 1000, {{0, 1000}}, true},
+        LoopCase{
+            "SwitchWrapsTheLoopRange", 1, 200, 400, 0, 1000, {{0, 400}, {200, 400}, {200, 400}, {200, 400}}, false},
+        LoopCase{"SwitchWithoutRangeWrapsWhatPlays", 1, 0, 0, 100, 300, {{100, 300}, {100, 300}}, false},
+        LoopCase{"RangeOutsideWhatPlaysWrapsWhatPlays", 1, 500, 600, 100, 300, {{100, 300}, {100, 200}}, false},
+        LoopCase{"RangeCutToWhatPlays", 1, 200, 900, 100, 300, {{100, 300}, {200, 300}}, false}),
     [](const ::testing::TestParamInfo<LoopCase>& i) { return std::string(i.param.name); });
 
 } // namespace
@@ -201,8 +203,8 @@ TEST(TransportLifetime, ReleasedTransportsLeaveNoObjects)
     ASSERT_EQ(S_OK, MtEngine::Load());
     HMODULE module = GetModuleHandleA("KsMultiTrack.dll");
     ASSERT_TRUE(module);
-    auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    auto canUnload =
+        reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
     ASSERT_TRUE(canUnload);
     ASSERT_EQ(S_OK, canUnload()) << "objects of earlier tests are still alive";
     {

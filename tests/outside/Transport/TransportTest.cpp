@@ -32,7 +32,8 @@ protected:
         ASSERT_TRUE(create_);
         ASSERT_EQ(S_OK, create_(kMtClsidTransport, reinterpret_cast<void**>(transport_.Out()), __uuidof(IMtTransport)));
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtSourceLink), reinterpret_cast<void**>(link_.Out())));
-        ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtPlayPosition), reinterpret_cast<void**>(position_.Out())));
+        ASSERT_EQ(S_OK,
+                  transport_->QueryInterface(__uuidof(IMtPlayPosition), reinterpret_cast<void**>(position_.Out())));
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtRecorder), reinterpret_cast<void**>(recorder_.Out())));
         ASSERT_EQ(S_OK, transport_->QueryInterface(__uuidof(IMtPlayStatus), reinterpret_cast<void**>(status_.Out())));
         ComRef<IMtNotify> notify;
@@ -201,7 +202,7 @@ TEST_F(TransportTest, LoopWrapsAndPauseResumesWithoutGapOrRepeat)
     ASSERT_EQ(S_OK, set_->SetLoopRange(&loopStart, &loopEnd));
     ASSERT_EQ(S_OK, set_->SetShuttleStart(1));
     LONGLONG mark = Play();
-    window_.Pump(1150);   // pass 1 ends at 0.6 s, the third pass starts at 0.9 s
+    window_.Pump(1150); // pass 1 ends at 0.6 s, the third pass starts at 0.9 s
     ASSERT_EQ(S_OK, set_->SetShuttleStart(0));
     window_.Pump(700);
     ASSERT_EQ(S_OK, transport_->TogglePause());
@@ -295,7 +296,7 @@ TEST_F(TransportTest, SuspendClosesTheOutputAndResumeReopensWithTheNewSettings)
 struct DeviceCase {
     const char* name;
     int directSound;
-    bool knownName;   // the name of the system's first device of that kind, else one of none
+    bool knownName; // the name of the system's first device of that kind, else one of none
 };
 
 class TransportDeviceTest : public TransportTest, public ::testing::WithParamInterface<DeviceCase> {};

@@ -12,7 +12,8 @@ namespace {
 bool OpenFirst(CMixerDevice& mixer, DWORD componentType)
 {
     for (UINT id = 0; id < ::mixerGetNumDevs(); ++id)
-        if (mixer.Open(id, componentType, 0, 0, MIXER_OBJECTF_MIXER) == MMSYSERR_NOERROR) return true;
+        if (mixer.Open(id, componentType, 0, 0, MIXER_OBJECTF_MIXER) == MMSYSERR_NOERROR)
+            return true;
     return false;
 }
 
@@ -32,7 +33,8 @@ bool IsUniform(const MixerLineRecord& record)
     query.cControls = line.cControls;
     query.cbmxctrl = sizeof(MIXERCONTROLA);
     query.pamxctrl = controls;
-    if (::mixerGetLineControlsA(mixer, &query, MIXER_OBJECTF_MIXER | MIXER_GETLINECONTROLSF_ALL)) return false;
+    if (::mixerGetLineControlsA(mixer, &query, MIXER_OBJECTF_MIXER | MIXER_GETLINECONTROLSF_ALL))
+        return false;
     for (DWORD i = 0; i < line.cControls; ++i)
         if (controls[i].dwControlID == record.controlId)
             return (controls[i].fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) || line.cChannels == 1;
@@ -44,7 +46,7 @@ bool IsUniform(const MixerLineRecord& record)
 TEST(MixerDeviceOnSoundServer, VolumeWritesReadBackOnPlaybackAndRecordingDestinations)
 {
     ASSERT_GT(::mixerGetNumDevs(), 0u) << "the sound server's devices are missing";
-    for (DWORD destination : { MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, MIXERLINE_COMPONENTTYPE_DST_WAVEIN }) {
+    for (DWORD destination : {MIXERLINE_COMPONENTTYPE_DST_SPEAKERS, MIXERLINE_COMPONENTTYPE_DST_WAVEIN}) {
         CMixerDevice mixer;
         ASSERT_TRUE(OpenFirst(mixer, destination)) << std::hex << destination;
         EXPECT_EQ(mixer.DestinationLine().dwComponentType, destination);
@@ -57,7 +59,7 @@ TEST(MixerDeviceOnSoundServer, VolumeWritesReadBackOnPlaybackAndRecordingDestina
 
         DWORD original = 0;
         ASSERT_EQ(mixer.GetControlValue(line.controlId, &original), 0u);
-        for (DWORD packed : { 0x40008000u, 0xFFFF0000u, 0x00001234u, 0xC000C000u }) {
+        for (DWORD packed : {0x40008000u, 0xFFFF0000u, 0x00001234u, 0xC000C000u}) {
             ASSERT_EQ(mixer.SetControlValue(line.controlId, packed), 0u) << std::hex << packed;
             DWORD readBack = 0;
             ASSERT_EQ(mixer.GetControlValue(line.controlId, &readBack), 0u);
@@ -87,7 +89,8 @@ TEST(MixerDeviceOnSoundServer, ControlOfAnotherMixerIsNotFound)
     ASSERT_FALSE(recording.Lines().empty());
     // A control id no record of the playback mixer has (ids may repeat between mixers).
     DWORD foreign = recording.Lines()[0].controlId;
-    while (playback.FindLine(foreign) >= 0) ++foreign;
+    while (playback.FindLine(foreign) >= 0)
+        ++foreign;
     DWORD packed = 0xDEAD;
     EXPECT_EQ(playback.GetControlValue(foreign, &packed), 1u);
     EXPECT_EQ(playback.SetControlValue(foreign, 0), 1u);

@@ -8,7 +8,10 @@ using namespace kvtest;
 
 namespace {
 
-WAVEFORMATEX Stereo16() { return MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2); }
+WAVEFORMATEX Stereo16()
+{
+    return MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2);
+}
 
 } // namespace
 

@@ -129,8 +129,8 @@ TEST_F(GainGraph, RefusesConnectionsWhileRunningAndTypesItCannotTake)
     ASSERT_EQ(S_OK, graph.Stop());
 
     // A float stream is not for a 16-bit gain.
-    TestPcmSource* floatSource = TestPcmSource::New(MakeWaveFormat(SampleKind::Float, 44100, 32, 2),
-                                                    std::vector<uint8_t>(800));
+    TestPcmSource* floatSource =
+        TestPcmSource::New(MakeWaveFormat(SampleKind::Float, 44100, 32, 2), std::vector<uint8_t>(800));
     TestGain* other = TestGain::New(1);
     ASSERT_EQ(S_OK, graph.Add(floatSource, L"float"));
     ASSERT_EQ(S_OK, graph.Add(other, L"other"));
@@ -184,8 +184,9 @@ TEST(PlatformFilters, OurSourceFeedsThePlatformNullRendererToCompletion)
     IBaseFilter* nullRenderer = nullptr;
     ASSERT_EQ(S_OK, CoCreateInstance(nullRendererClass, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
                                      reinterpret_cast<void**>(&nullRenderer)));
-    TestPcmSource* source = TestPcmSource::New(MakeWaveFormat(SampleKind::Float, 48000, 32, 2),
-                                               std::vector<uint8_t>(12000 * 8)); // a quarter second: the platform renders in real time
+    TestPcmSource* source =
+        TestPcmSource::New(MakeWaveFormat(SampleKind::Float, 48000, 32, 2),
+                           std::vector<uint8_t>(12000 * 8)); // a quarter second: the platform renders in real time
     {
         TestGraph graph;
         ASSERT_EQ(S_OK, graph.Add(source, L"source"));

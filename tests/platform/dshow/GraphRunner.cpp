@@ -67,7 +67,10 @@ TestGraph::~TestGraph()
     }
 }
 
-HRESULT TestGraph::Add(IBaseFilter* filter, const wchar_t* name) { return m_graph->AddFilter(filter, name); }
+HRESULT TestGraph::Add(IBaseFilter* filter, const wchar_t* name)
+{
+    return m_graph->AddFilter(filter, name);
+}
 
 HRESULT TestGraph::Connect(IBaseFilter* from, IBaseFilter* to)
 {
@@ -188,8 +191,8 @@ StopRepeats RunToEndAndStop(TestGraph& graph, const char* what, int repeats, DWO
         if (code == EC_COMPLETE) {
             ++done.completed;
         } else if (code != 0) {
-            ADD_FAILURE() << what << ": repeat " << i + 1 << " ended with event " << code << " (" << std::hex
-                          << param << ")";
+            ADD_FAILURE() << what << ": repeat " << i + 1 << " ended with event " << code << " (" << std::hex << param
+                          << ")";
             break;
         }
         HRESULT hr = graph.Stop();

@@ -108,9 +108,15 @@ IMediaSeeking* TestPcmSource::PinUpstreamSeeking(OutputPin*)
 
 // ---- TestGain ----
 
-TestGain::TestGain(int gain) : m_gain(gain) { SetClassId(CLSID_TestGain); }
+TestGain::TestGain(int gain) : m_gain(gain)
+{
+    SetClassId(CLSID_TestGain);
+}
 
-TestGain* TestGain::New(int gain) { return Create<TestGain>(gain); }
+TestGain* TestGain::New(int gain)
+{
+    return Create<TestGain>(gain);
+}
 
 HRESULT TestGain::CheckInputType(const AM_MEDIA_TYPE& in)
 {
@@ -170,7 +176,10 @@ HRESULT TestGain::StartStreaming()
     return S_OK;
 }
 
-void TestGain::StopStreaming() { ++stopCount; }
+void TestGain::StopStreaming()
+{
+    ++stopCount;
+}
 
 HRESULT TestGain::OnEndOfStream()
 {
@@ -180,9 +189,15 @@ HRESULT TestGain::OnEndOfStream()
 
 // ---- TestRenderer ----
 
-TestRenderer::TestRenderer() { SetClassId(CLSID_TestRenderer); }
+TestRenderer::TestRenderer()
+{
+    SetClassId(CLSID_TestRenderer);
+}
 
-TestRenderer* TestRenderer::New() { return Create<TestRenderer>(); }
+TestRenderer* TestRenderer::New()
+{
+    return Create<TestRenderer>();
+}
 
 WAVEFORMATEX TestRenderer::Format() const
 {

@@ -26,8 +26,8 @@ struct TestPcmSource : FilterObject<SourceFilter, SeekingPassThru> {
     TestPcmSource(const WAVEFORMATEX& wf, std::vector<uint8_t> data, size_t chunkFrames = 1024);
     static TestPcmSource* New(const WAVEFORMATEX& wf, std::vector<uint8_t> data, size_t chunkFrames = 1024);
 
-    DWORD delayPerBufferMs = 0;                 // slows the stream down for stop tests
-    DWORD delayBeforeDurationMs = 0;            // lets a Stop come first to a duration question
+    DWORD delayPerBufferMs = 0;      // slows the stream down for stop tests
+    DWORD delayBeforeDurationMs = 0; // lets a Stop come first to a duration question
     std::atomic<int> buffersDelivered{0};
 
     HRESULT LocalDuration(LONGLONG* d) override;
