@@ -72,9 +72,24 @@ protected:
     LONGLONG Play()
     {
         EXPECT_EQ(S_OK, link_->Attach(set_.Get(), 1));
+        WaitForQuiet();
         LONGLONG mark = rig::Capture::Get().Now();
         EXPECT_EQ(S_OK, transport_->Start(0));
         return mark;
+    }
+    // The sink's monitor reaches the capture late: the tail of an earlier test's sound can
+    // still arrive. Waits (2 s at most) until 100 ms of capture have been silent.
+    void WaitForQuiet()
+    {
+        rig::Capture& capture = rig::Capture::Get();
+        const LONGLONG window = kRate / 10;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            const LONGLONG from = capture.Now();
+            capture.WaitFor(from + window, 1000);
+            const std::vector<int16_t> heard = capture.Take(from, from + window);
+            if (rig::SoundingFrames(heard, 0, 0.01) == 0 && rig::SoundingFrames(heard, 1, 0.01) == 0)
+                return;
+        }
     }
     // Waits for the end message; false when something else or nothing came.
     bool WaitEnd(DWORD timeoutMs)
