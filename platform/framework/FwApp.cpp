@@ -143,9 +143,19 @@ BOOL CWinApp::OnIdle(LONG count)
             m_pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
             m_pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
         }
-        // Floating frames owned by the main window are not its descendants.
-        for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
-            if (::GetWindowThreadProcessId(top, nullptr) != ::GetCurrentThreadId())
+        // Floating frames owned by the main window are not its descendants. This thread's
+        // windows are listed at once: a walk of the z-order ends early when another program's
+        // window goes during it.
+        std::vector<HWND> tops;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND top, LPARAM lp) -> BOOL {
+                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(top);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&tops));
+        for (HWND top : tops) {
+            if (!::IsWindow(top))
                 continue;
             if (m_pMainWnd && top == m_pMainWnd->m_hWnd)
                 continue;

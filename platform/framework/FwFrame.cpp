@@ -39,6 +39,30 @@ bool IsKeyboardMessage(const MSG* msg)
     return msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
 }
 
+struct OwnedSearch {
+    HWND owner;
+    bool withOwner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwned(HWND top, LPARAM lp)
+{
+    auto* search = reinterpret_cast<OwnedSearch*>(lp);
+    if ((search->withOwner && top == search->owner) || ::GetWindow(top, GW_OWNER) == search->owner)
+        search->found.push_back(top);
+    return TRUE;
+}
+
+// The top-level windows the owner owns (and the owner itself when asked and top-level), listed
+// at once. Walking the z-order one window at a time ends early or skips windows when another
+// program's window goes or moves during the walk.
+std::vector<HWND> OwnedTopLevelWindows(HWND owner, bool withOwner)
+{
+    OwnedSearch search = {owner, withOwner, {}};
+    ::EnumWindows(&CollectOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 } // namespace
 
 // ============================================================================================
@@ -361,9 +385,7 @@ void CFrameWnd::BeginModalState()
         return;
     m_disabledByModal.clear();
     // This frame and the enabled top-level windows it owns (its floating panes).
-    for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
-        if (top != m_hWnd && ::GetWindow(top, GW_OWNER) != m_hWnd)
-            continue;
+    for (HWND top : OwnedTopLevelWindows(m_hWnd, true)) {
         if (::IsWindowEnabled(top)) {
             m_disabledByModal.push_back(top);
             ::EnableWindow(top, FALSE);
@@ -391,8 +413,8 @@ void CFrameWnd::OnEnable(BOOL enable)
         if (m_modalCount > 0 || !m_disabledWithFrame.empty())
             return;
         // Only frames: the modal window that disabled us is owned by us too and must stay usable.
-        for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
-            if (::GetWindow(top, GW_OWNER) != m_hWnd || !::IsWindowEnabled(top))
+        for (HWND top : OwnedTopLevelWindows(m_hWnd, false)) {
+            if (!::IsWindowEnabled(top))
                 continue;
             CWnd* wnd = CWnd::FromHandlePermanent(top);
             if (!wnd || !wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)))

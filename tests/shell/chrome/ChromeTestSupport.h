@@ -73,9 +73,18 @@ inline LPARAM ClientParam(HWND hwnd, POINT screen)
     return MAKELPARAM((short)screen.x, (short)screen.y);
 }
 
+// The real cursor goes where the posted message says the mouse is: the system sends a window
+// that holds the mouse moves of its own at the real cursor (Wine does when a window moves or
+// sizes under it), and a busy machine lets them arrive between the posted ones.
+inline void PlaceCursor(POINT screen)
+{
+    SetCursorPos(screen.x, screen.y);
+}
+
 // A press on the non-client area as the system delivers it: hit test, then the posted press.
 inline LRESULT PressNonClient(HWND hwnd, POINT screen)
 {
+    PlaceCursor(screen);
     LRESULT hit = SendMessageA(hwnd, WM_NCHITTEST, 0, ScreenParam(screen));
     PostMessageA(hwnd, WM_NCLBUTTONDOWN, (WPARAM)hit, ScreenParam(screen));
     Pump();
@@ -85,12 +94,14 @@ inline LRESULT PressNonClient(HWND hwnd, POINT screen)
 // While the window holds the mouse, moves and the release arrive in its client coordinates.
 inline void MoveCaptured(HWND hwnd, POINT screen)
 {
+    PlaceCursor(screen);
     PostMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(hwnd, screen));
     Pump();
 }
 
 inline void ReleaseCaptured(HWND hwnd, POINT screen)
 {
+    PlaceCursor(screen);
     PostMessageA(hwnd, WM_LBUTTONUP, 0, ClientParam(hwnd, screen));
     Pump();
 }

@@ -13,8 +13,11 @@ using namespace chrometest;
 
 namespace {
 
+// Long enough for a tip's timers on a busy machine; it only runs out when a test fails.
+const DWORD kPatience = 10000;
+
 // Pumps messages until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& done, DWORD milliseconds)
+bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = kPatience)
 {
     DWORD start = GetTickCount();
     while (!done()) {
@@ -67,7 +70,7 @@ TEST_F(TipTest, RestingOnAToolShowsItsTextUntilTheCursorLeaves)
 {
     MoveTo(owner, *tip, 20, 20);
     EXPECT_FALSE(tip->IsShown());
-    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }));
     EXPECT_STREQ(tip->GetTipText(), "Loop");
     EXPECT_EQ(TipWindow::GetVisibleTip(), tip.get());
     RECT r = WindowRect(tip->m_hWnd);
@@ -84,7 +87,7 @@ TEST_F(TipTest, KeysAndClicksHideTheTipAndMovingWithinAToolWaitsAgain)
 {
     tip->SetDelay(0);   // stays until something hides it
     MoveTo(owner, *tip, 20, 20);
-    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }));
     Sleep(300);
     Pump();
     EXPECT_TRUE(tip->IsShown());
@@ -94,23 +97,27 @@ TEST_F(TipTest, KeysAndClicksHideTheTipAndMovingWithinAToolWaitsAgain)
     MSG other = Message(owner.m_hWnd, WM_PAINT, 0, 0);
     EXPECT_FALSE(tip->RelayEvent(&owner, &other));
 
+    // The wait starts again at the second move: the tip comes no sooner than a whole wait after
+    // it, not a whole wait after the first. Nothing is pumped in between, so a busy machine
+    // cannot let the first wait end before the second move.
     MoveTo(owner, *tip, 21, 20);
     Sleep(300);
-    Pump();
-    MoveTo(owner, *tip, 22, 20);   // the wait starts again
-    Sleep(300);
+    const DWORD moved = GetTickCount();   // taken first: the wait cannot have begun before it
+    MoveTo(owner, *tip, 22, 20);
     Pump();
     EXPECT_FALSE(tip->IsShown());
-    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }));
+    // The tick count moves in steps of up to a timer tick.
+    EXPECT_GE(GetTickCount() - moved, DWORD(TipWindow::kWaitMs - 16));
 }
 
 TEST_F(TipTest, DisplayTimeEndsTheTip)
 {
     tip->SetDelay(200);
     MoveTo(owner, *tip, 110, 20);
-    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }));
     EXPECT_STREQ(tip->GetTipText(), "Line one\r\nLine two");
-    ASSERT_TRUE(WaitFor([&] { return !tip->IsShown(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return !tip->IsShown(); }));
 }
 
 TEST_F(TipTest, ShowingOneOwnersTipHidesTheOther)
@@ -120,10 +127,10 @@ TEST_F(TipTest, ShowingOneOwnersTipHidesTheOther)
     std::unique_ptr<TipWindow> secondTip(CreateTipWindow(&second, 0, 0));
     secondTip->AddTool("Mute", CRect(10, 10, 60, 40), 1);
     MoveTo(owner, *tip, 20, 20);
-    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }));
     MoveTo(second, *secondTip, 20, 20);
     EXPECT_FALSE(tip->IsShown());
-    ASSERT_TRUE(WaitFor([&] { return secondTip->IsShown(); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return secondTip->IsShown(); }));
     EXPECT_FALSE(tip->IsShown());
     EXPECT_EQ(TipWindow::GetVisibleTip(), secondTip.get());
 }
