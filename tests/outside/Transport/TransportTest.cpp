@@ -252,8 +252,11 @@ TEST_F(TransportTest, LoopWrapsAndPauseResumesWithoutGapOrRepeat)
             EXPECT_EQ(q.captureEnd, p.captureStart) << "a wrap leaves no silence";
             ++wraps;
         } else {
+            // The user's pause leaves 400 ms of silence; a stall of the server on a busy
+            // machine splits the ramp too, but with a moment's silence and the stream going on.
             EXPECT_NEAR(q.lastPosition + 1, p.firstPosition, pauseTolerance);
-            ++pauses;
+            if (p.captureStart - q.captureEnd > kRate / 5)
+                ++pauses;
         }
     }
     EXPECT_GE(wraps, 2);
