@@ -17,13 +17,13 @@ namespace {
 using Getter = HRESULT (STDMETHODCALLTYPE IGraphicEq::*)(int*);
 using Setter = HRESULT (STDMETHODCALLTYPE IGraphicEq::*)(int);
 
-const Getter kGetters[kSliderCount] = {&IGraphicEq::GetBand1, &IGraphicEq::GetBand2, &IGraphicEq::GetBand3,
-                                       &IGraphicEq::GetBand4, &IGraphicEq::GetBand5, &IGraphicEq::GetBand6,
-                                       &IGraphicEq::GetBand7, &IGraphicEq::GetBand8, &IGraphicEq::GetBand9,
+const Getter kGetters[kSliderCount] = {&IGraphicEq::GetBand1,  &IGraphicEq::GetBand2, &IGraphicEq::GetBand3,
+                                       &IGraphicEq::GetBand4,  &IGraphicEq::GetBand5, &IGraphicEq::GetBand6,
+                                       &IGraphicEq::GetBand7,  &IGraphicEq::GetBand8, &IGraphicEq::GetBand9,
                                        &IGraphicEq::GetBand10, &IGraphicEq::GetMaster};
-const Setter kSetters[kSliderCount] = {&IGraphicEq::SetBand1, &IGraphicEq::SetBand2, &IGraphicEq::SetBand3,
-                                       &IGraphicEq::SetBand4, &IGraphicEq::SetBand5, &IGraphicEq::SetBand6,
-                                       &IGraphicEq::SetBand7, &IGraphicEq::SetBand8, &IGraphicEq::SetBand9,
+const Setter kSetters[kSliderCount] = {&IGraphicEq::SetBand1,  &IGraphicEq::SetBand2, &IGraphicEq::SetBand3,
+                                       &IGraphicEq::SetBand4,  &IGraphicEq::SetBand5, &IGraphicEq::SetBand6,
+                                       &IGraphicEq::SetBand7,  &IGraphicEq::SetBand8, &IGraphicEq::SetBand9,
                                        &IGraphicEq::SetBand10, &IGraphicEq::SetMaster};
 
 const wchar_t kHelpFile[] = L"KVSEGEQ1.HLP";
@@ -301,7 +301,10 @@ INT_PTR EqPageBase::OnReceiveMessage(UINT msg, WPARAM wp, LPARAM lp)
     }
 }
 
-EqPropertyPage::EqPropertyPage() { InitPage(0); }
+EqPropertyPage::EqPropertyPage()
+{
+    InitPage(0);
+}
 
 void EqPropertyPage::ApplyMode()
 {
@@ -309,7 +312,10 @@ void EqPropertyPage::ApplyMode()
         Eq()->SetMode(0);
 }
 
-FirEqPropertyPage::FirEqPropertyPage() { InitPage(1); }
+FirEqPropertyPage::FirEqPropertyPage()
+{
+    InitPage(1);
+}
 
 void FirEqPropertyPage::ApplyMode()
 {

@@ -12,7 +12,7 @@
 
 namespace geq {
 
-constexpr int kSliderCount = 11;    // ten bands and the master
+constexpr int kSliderCount = 11; // ten bands and the master
 constexpr int kPageNotifyId = 32700;
 
 class EqPageBase : public PropertyPage {
@@ -82,4 +82,7 @@ protected:
 } // namespace geq
 
 template <>
-inline const IID& kvcom::InterfaceIdOf<geq::EqPageBase>() { return IID_IPropertyPage; }
+inline const IID& kvcom::InterfaceIdOf<geq::EqPageBase>()
+{
+    return IID_IPropertyPage;
+}

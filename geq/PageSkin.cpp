@@ -128,9 +128,15 @@ void DrawButton(HWND dialog, const DRAWITEMSTRUCT& item)
 
 } // namespace
 
-int PageSkinWindowCount() { return g_windows; }
+int PageSkinWindowCount()
+{
+    return g_windows;
+}
 
-void SetPageSkinMessageBoxHook(PageSkinMessageBoxHook hook) { g_messageBoxHook = std::move(hook); }
+void SetPageSkinMessageBoxHook(PageSkinMessageBoxHook hook)
+{
+    g_messageBoxHook = std::move(hook);
+}
 
 INT_PTR PageSkinProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp)
 {

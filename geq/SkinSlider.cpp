@@ -9,8 +9,8 @@ namespace geq {
 
 namespace {
 
-constexpr int kEndGap = 2;         // pixels beyond half a thumb at each end of the track
-constexpr int kDefaultTrack = 4;   // track thickness without an image
+constexpr int kEndGap = 2;       // pixels beyond half a thumb at each end of the track
+constexpr int kDefaultTrack = 4; // track thickness without an image
 constexpr int kTickLength = 3;
 
 } // namespace
@@ -23,7 +23,10 @@ SkinSlider::SkinSlider(HINSTANCE cursorModule)
     SetVertical(false);
 }
 
-SkinSlider::~SkinSlider() { Detach(); }
+SkinSlider::~SkinSlider()
+{
+    Detach();
+}
 
 bool SkinSlider::Attach(HWND window)
 {
@@ -79,7 +82,10 @@ bool SkinSlider::SetTicks(int count)
     return true;
 }
 
-int SkinSlider::TickSpacing() const { return int(m_tickSpacing); }
+int SkinSlider::TickSpacing() const
+{
+    return int(m_tickSpacing);
+}
 
 void SkinSlider::Layout()
 {
@@ -215,8 +221,8 @@ void SkinSlider::Paint(HDC target)
 
     // The parent's background, aligned with the parent.
     HWND parent = GetParent(m_hwnd);
-    HBRUSH brush = parent ? reinterpret_cast<HBRUSH>(SendMessageW(parent, WM_CTLCOLORSTATIC, WPARAM(dc),
-                                                                  reinterpret_cast<LPARAM>(m_hwnd)))
+    HBRUSH brush = parent ? reinterpret_cast<HBRUSH>(
+                                SendMessageW(parent, WM_CTLCOLORSTATIC, WPARAM(dc), reinterpret_cast<LPARAM>(m_hwnd)))
                           : nullptr;
     POINT origin{0, 0};
     if (parent)

@@ -21,7 +21,7 @@ class SkinSlider {
 public:
     enum Style : unsigned {
         kStyleTrackEdges = 1,
-        kStyleTicks = 2,     // tick marks, and clicks on a horizontal track snap to them
+        kStyleTicks = 2, // tick marks, and clicks on a horizontal track snap to them
         kStyleTrackBottom = 4,
         kStyleNoSnap = 8,
     };

@@ -123,7 +123,7 @@ private:
     struct ButtonSlot {
         int code;
         int part;
-        RECT rect;   // window coordinates
+        RECT rect; // window coordinates
     };
     // The present buttons in drawing order (right to left) for a window of this width.
     int LayoutButtons(int width, ButtonSlot* slots) const;

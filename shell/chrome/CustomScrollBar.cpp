@@ -25,11 +25,13 @@ void SendScroll(HWND hwnd, int bar, int code, int position)
 bool PartUnder(HWND hwnd, CustomScrollBarWindow* rec, POINT screen, int* bar, int* part)
 {
     POINT p = ToWindow(hwnd, screen);
-    for (int b : { SB_HORZ, SB_VERT }) {
+    for (int b : {SB_HORZ, SB_VERT}) {
         CustomScrollBarInfo* info = Bar(rec, b);
-        if (!info->shown) continue;
+        if (!info->shown)
+            continue;
         RECT r = BarRect(hwnd, rec, b);
-        if (!Contains(r, p)) continue;
+        if (!Contains(r, p))
+            continue;
         *bar = b;
         *part = ScrollBarPartAt(GeometryOf(*info, r, b, hwnd), Along(r, b, p));
         return true;
@@ -40,21 +42,29 @@ bool PartUnder(HWND hwnd, CustomScrollBarWindow* rec, POINT screen, int* bar, in
 int ScrollCodeOf(int part)
 {
     switch (part) {
-    case kScrollItemArrowFirst: return SB_LINEUP;
-    case kScrollItemArrowLast: return SB_LINEDOWN;
-    case kScrollItemPageBefore: return SB_PAGEUP;
-    case kScrollItemPageAfter: return SB_PAGEDOWN;
-    default: return -1;
+    case kScrollItemArrowFirst:
+        return SB_LINEUP;
+    case kScrollItemArrowLast:
+        return SB_LINEDOWN;
+    case kScrollItemPageBefore:
+        return SB_PAGEUP;
+    case kScrollItemPageAfter:
+        return SB_PAGEDOWN;
+    default:
+        return -1;
     }
 }
 
 void Press(HWND hwnd, CustomScrollBarWindow* rec, POINT screen)
 {
     int bar, part;
-    if (!PartUnder(hwnd, rec, screen, &bar, &part) || part == kScrollItemNone) return;
+    if (!PartUnder(hwnd, rec, screen, &bar, &part) || part == kScrollItemNone)
+        return;
     CustomScrollBarInfo* info = Bar(rec, bar);
-    if (part == kScrollItemArrowFirst && (info->flags & kScrollFlagFirstArrowOff)) return;
-    if (part == kScrollItemArrowLast && (info->flags & kScrollFlagLastArrowOff)) return;
+    if (part == kScrollItemArrowFirst && (info->flags & kScrollFlagFirstArrowOff))
+        return;
+    if (part == kScrollItemArrowLast && (info->flags & kScrollFlagLastArrowOff))
+        return;
     RECT r = BarRect(hwnd, rec, bar);
     if (part == kScrollItemThumb) {
         ScrollBarGeometry g = GeometryOf(*info, r, bar, hwnd);
@@ -75,7 +85,8 @@ void Press(HWND hwnd, CustomScrollBarWindow* rec, POINT screen)
         PaintBars(hwnd, rec);
         return;
     }
-    if (!CanScroll(*info)) return;
+    if (!CanScroll(*info))
+        return;
     g_press = PressState();
     g_press.hwnd = hwnd;
     g_press.bar = bar;
@@ -84,7 +95,8 @@ void Press(HWND hwnd, CustomScrollBarWindow* rec, POINT screen)
     g_press.last = screen;
     g_press.barRect = r;
     SendScroll(hwnd, bar, ScrollCodeOf(part), 0);
-    if (!::IsWindow(hwnd) || !Record(hwnd)) return;
+    if (!::IsWindow(hwnd) || !Record(hwnd))
+        return;
     PaintBars(hwnd, rec);
     ::SetCapture(hwnd);
     ::SetTimer(hwnd, kRepeatDelayTimer, kRepeatDelayMs, nullptr);
@@ -144,11 +156,15 @@ void Release(HWND hwnd, CustomScrollBarWindow* rec)
     ::KillTimer(hwnd, kRepeatTimer);
     g_press = PressState();
     rec->thumbTracking = FALSE;
-    if (::GetCapture() == hwnd) ::ReleaseCapture();
-    if (thumb) SendScroll(hwnd, bar, SB_THUMBPOSITION, position);
-    if (!::IsWindow(hwnd)) return;
+    if (::GetCapture() == hwnd)
+        ::ReleaseCapture();
+    if (thumb)
+        SendScroll(hwnd, bar, SB_THUMBPOSITION, position);
+    if (!::IsWindow(hwnd))
+        return;
     SendScroll(hwnd, bar, SB_ENDSCROLL, 0);
-    if (CustomScrollBarWindow* still = Record(hwnd)) PaintBars(hwnd, still);
+    if (CustomScrollBarWindow* still = Record(hwnd))
+        PaintBars(hwnd, still);
 }
 
 void OnTimer(HWND hwnd, CustomScrollBarWindow* rec, UINT_PTR id)
@@ -159,7 +175,8 @@ void OnTimer(HWND hwnd, CustomScrollBarWindow* rec, UINT_PTR id)
         id = kRepeatTimer;
     }
     if (id == kRepeatTimer) {
-        if (g_press.hwnd != hwnd || g_press.part == kScrollItemThumb) return;
+        if (g_press.hwnd != hwnd || g_press.part == kScrollItemThumb)
+            return;
         int bar, part;
         if (PartUnder(hwnd, rec, g_press.last, &bar, &part) && bar == g_press.bar && part == g_press.part)
             SendScroll(hwnd, bar, ScrollCodeOf(part), 0);
@@ -174,7 +191,7 @@ void OnTimer(HWND hwnd, CustomScrollBarWindow* rec, UINT_PTR id)
             g_hot = HotState();
             PaintBars(hwnd, rec);
         } else if (g_hot.hwnd != hwnd || g_hot.bar != bar || g_hot.part != part) {
-            g_hot = { hwnd, bar, part };
+            g_hot = {hwnd, bar, part};
             PaintBars(hwnd, rec);
         }
     }
@@ -198,12 +215,16 @@ void OnNcCalcSize(HWND hwnd, CustomScrollBarWindow* rec, WPARAM wParam, LPARAM l
     CustomScrollBarInfo& h = rec->horizontal;
     int th = Thickness(h);
     h.shown = (h.flags & kScrollFlagVisible) && r->bottom - r->top >= th;
-    if (h.shown) r->bottom -= th;
+    if (h.shown)
+        r->bottom -= th;
     CustomScrollBarInfo& v = rec->vertical;
     int tv = Thickness(v);
     v.shown = (v.flags & kScrollFlagVisible) && r->right - r->left >= tv;
     if (v.shown) {
-        if (rec->leftScrollBar) r->left += tv; else r->right -= tv;
+        if (rec->leftScrollBar)
+            r->left += tv;
+        else
+            r->right -= tv;
     }
 }
 
@@ -218,11 +239,13 @@ BOOL CustomScrollBar_IsInstalled(HWND hwnd)
 
 BOOL CustomScrollBar_Install(HWND hwnd)
 {
-    if (!hwnd || Record(hwnd)) return FALSE;
-    auto* rec = static_cast<CustomScrollBarWindow*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY,
-                                                                sizeof(CustomScrollBarWindow)));
-    if (!rec) return FALSE;
-    const int bars[2] = { SB_HORZ, SB_VERT };
+    if (!hwnd || Record(hwnd))
+        return FALSE;
+    auto* rec = static_cast<CustomScrollBarWindow*>(
+        ::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(CustomScrollBarWindow)));
+    if (!rec)
+        return FALSE;
+    const int bars[2] = {SB_HORZ, SB_VERT};
     for (int b : bars) {
         SCROLLINFO si = {};
         si.cbSize = sizeof si;
@@ -242,8 +265,10 @@ BOOL CustomScrollBar_Install(HWND hwnd)
     }
     rec->leftScrollBar = (::GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
     LONG_PTR style = ::GetWindowLongPtrA(hwnd, GWL_STYLE);
-    if (style & WS_HSCROLL) rec->horizontal.flags = kScrollFlagVisible;
-    if (style & WS_VSCROLL) rec->vertical.flags = kScrollFlagVisible;
+    if (style & WS_HSCROLL)
+        rec->horizontal.flags = kScrollFlagVisible;
+    if (style & WS_VSCROLL)
+        rec->vertical.flags = kScrollFlagVisible;
     ::SetPropA(hwnd, kRecordProp, rec);
     rec->previousProc = (WNDPROC)::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)&CustomScrollBar_WndProc);
     RecalcFrame(hwnd);
@@ -253,11 +278,14 @@ BOOL CustomScrollBar_Install(HWND hwnd)
 HRESULT CustomScrollBar_Uninstall(HWND hwnd)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return E_FAIL;
+    if (!rec)
+        return E_FAIL;
     ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)rec->previousProc);
     ::RemovePropA(hwnd, kRecordProp);
-    if (g_press.hwnd == hwnd) g_press = PressState();
-    if (g_hot.hwnd == hwnd) g_hot = HotState();
+    if (g_press.hwnd == hwnd)
+        g_press = PressState();
+    if (g_hot.hwnd == hwnd)
+        g_hot = HotState();
     ::HeapFree(::GetProcessHeap(), 0, rec);
     RecalcFrame(hwnd);
     return 0;
@@ -266,23 +294,40 @@ HRESULT CustomScrollBar_Uninstall(HWND hwnd)
 BOOL CustomScrollBar_GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return ::GetScrollInfo(hwnd, bar, info);
+    if (!rec)
+        return ::GetScrollInfo(hwnd, bar, info);
     CustomScrollBarInfo* b = Bar(rec, bar);
-    if (!info || !b) return FALSE;
+    if (!info || !b)
+        return FALSE;
     BOOL copied = FALSE;
-    if (info->fMask & SIF_RANGE) { info->nMin = b->minimum; info->nMax = b->maximum; copied = TRUE; }
-    if (info->fMask & SIF_PAGE) { info->nPage = b->page; copied = TRUE; }
-    if (info->fMask & SIF_POS) { info->nPos = b->position; copied = TRUE; }
-    if (info->fMask & SIF_TRACKPOS) { info->nTrackPos = b->trackPosition; copied = TRUE; }
+    if (info->fMask & SIF_RANGE) {
+        info->nMin = b->minimum;
+        info->nMax = b->maximum;
+        copied = TRUE;
+    }
+    if (info->fMask & SIF_PAGE) {
+        info->nPage = b->page;
+        copied = TRUE;
+    }
+    if (info->fMask & SIF_POS) {
+        info->nPos = b->position;
+        copied = TRUE;
+    }
+    if (info->fMask & SIF_TRACKPOS) {
+        info->nTrackPos = b->trackPosition;
+        copied = TRUE;
+    }
     return copied;
 }
 
 int CustomScrollBar_SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return ::SetScrollInfo(hwnd, bar, info, redraw);
+    if (!rec)
+        return ::SetScrollInfo(hwnd, bar, info, redraw);
     CustomScrollBarInfo* b = Bar(rec, bar);
-    if (!info || !b) return 0;
+    if (!info || !b)
+        return 0;
     if (info->fMask & SIF_RANGE) {
         b->minimum = info->nMin;
         b->maximum = info->nMax;
@@ -291,9 +336,11 @@ int CustomScrollBar_SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BO
         long long span = (long long)b->maximum - b->minimum + 1;
         b->page = (UINT)std::max<long long>(0, std::min<long long>(info->nPage, span));
     }
-    if (info->fMask & SIF_POS) b->position = info->nPos;
+    if (info->fMask & SIF_POS)
+        b->position = info->nPos;
     if (info->fMask & (SIF_RANGE | SIF_PAGE | SIF_POS))
-        b->position = std::max(b->minimum, std::min(b->position, ScrollBarPositionLimit(b->minimum, b->maximum, b->page)));
+        b->position =
+            std::max(b->minimum, std::min(b->position, ScrollBarPositionLimit(b->minimum, b->maximum, b->page)));
 
     bool wasVisible = (b->flags & kScrollFlagVisible) != 0;
     bool visible;
@@ -303,9 +350,15 @@ int CustomScrollBar_SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BO
         visible = true;
     else
         visible = (int)b->page <= b->maximum && b->maximum > b->minimum && !(b->page == 0 && b->maximum == 0);
-    if (visible) b->flags |= kScrollFlagVisible; else b->flags &= ~kScrollFlagVisible;
+    if (visible)
+        b->flags |= kScrollFlagVisible;
+    else
+        b->flags &= ~kScrollFlagVisible;
     if (redraw && !rec->thumbTracking) {
-        if (visible != wasVisible) RecalcFrame(hwnd); else RedrawFrame(hwnd);
+        if (visible != wasVisible)
+            RecalcFrame(hwnd);
+        else
+            RedrawFrame(hwnd);
     }
     return b->position;
 }
@@ -313,9 +366,11 @@ int CustomScrollBar_SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BO
 BOOL CustomScrollBar_GetScrollRange(HWND hwnd, int bar, int* minimum, int* maximum)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return ::GetScrollRange(hwnd, bar, minimum, maximum);
+    if (!rec)
+        return ::GetScrollRange(hwnd, bar, minimum, maximum);
     CustomScrollBarInfo* b = Bar(rec, bar);
-    if (!minimum || !maximum || !b) return FALSE;
+    if (!minimum || !maximum || !b)
+        return FALSE;
     *minimum = b->minimum;
     *maximum = b->maximum;
     return TRUE;
@@ -324,10 +379,12 @@ BOOL CustomScrollBar_GetScrollRange(HWND hwnd, int bar, int* minimum, int* maxim
 BOOL CustomScrollBar_EnableScrollBar(HWND hwnd, int bar, UINT arrows)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return ::EnableScrollBar(hwnd, bar, arrows);
+    if (!rec)
+        return ::EnableScrollBar(hwnd, bar, arrows);
     BOOL changed = FALSE;
-    for (int b : { SB_HORZ, SB_VERT }) {
-        if (bar != b && bar != SB_BOTH) continue;
+    for (int b : {SB_HORZ, SB_VERT}) {
+        if (bar != b && bar != SB_BOTH)
+            continue;
         CustomScrollBarInfo* info = Bar(rec, b);
         UINT flags = (info->flags & ~3u) | (arrows & 3u);
         if (flags != info->flags) {
@@ -335,17 +392,20 @@ BOOL CustomScrollBar_EnableScrollBar(HWND hwnd, int bar, UINT arrows)
             changed = TRUE;
         }
     }
-    if (changed) RedrawFrame(hwnd);
+    if (changed)
+        RedrawFrame(hwnd);
     return changed;
 }
 
 BOOL CustomScrollBar_ShowScrollBar(HWND hwnd, int bar, BOOL show)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return ::ShowScrollBar(hwnd, bar, show);
+    if (!rec)
+        return ::ShowScrollBar(hwnd, bar, show);
     LONG_PTR style = ::GetWindowLongPtrA(hwnd, GWL_STYLE);
-    for (int b : { SB_HORZ, SB_VERT }) {
-        if (bar != b && bar != SB_BOTH) continue;
+    for (int b : {SB_HORZ, SB_VERT}) {
+        if (bar != b && bar != SB_BOTH)
+            continue;
         CustomScrollBarInfo* info = Bar(rec, b);
         LONG_PTR styleBit = b == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
         if (show) {
@@ -366,28 +426,34 @@ BOOL CustomScrollBar_ShowScrollBar(HWND hwnd, int bar, BOOL show)
 BOOL CustomScrollBar_SetButtonSize(HWND hwnd, int bar, int length, int thickness)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return FALSE;
+    if (!rec)
+        return FALSE;
     auto valid = [](int v) { return v != 0 && v >= -8 && v <= 256; };
-    if (!valid(length) || !valid(thickness)) return FALSE;
+    if (!valid(length) || !valid(thickness))
+        return FALSE;
     bool changed = false;
-    for (int b : { SB_HORZ, SB_VERT }) {
-        if (bar != b && bar != SB_BOTH) continue;
+    for (int b : {SB_HORZ, SB_VERT}) {
+        if (bar != b && bar != SB_BOTH)
+            continue;
         CustomScrollBarInfo* info = Bar(rec, b);
         changed = changed || info->arrowLength != length || info->thickness != thickness;
         info->arrowLength = length;
         info->thickness = thickness;
     }
     // Recalculating the frame sends WM_SIZE, whose handlers often set the size again.
-    if (changed) RecalcFrame(hwnd);
+    if (changed)
+        RecalcFrame(hwnd);
     return TRUE;
 }
 
 BOOL CustomScrollBar_SetMetric(HWND hwnd, int bar, int size)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return FALSE;
-    for (int b : { SB_HORZ, SB_VERT }) {
-        if (bar != b && bar != SB_BOTH) continue;
+    if (!rec)
+        return FALSE;
+    for (int b : {SB_HORZ, SB_VERT}) {
+        if (bar != b && bar != SB_BOTH)
+            continue;
         Bar(rec, b)->minThumbSize = size == -1 ? DefaultMinThumb() : size;
     }
     return TRUE;
@@ -396,7 +462,8 @@ BOOL CustomScrollBar_SetMetric(HWND hwnd, int bar, int size)
 LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CustomScrollBarWindow* rec = Record(hwnd);
-    if (!rec) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!rec)
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
     WNDPROC previous = rec->previousProc;
     switch (message) {
     case WM_NCCALCSIZE:
@@ -406,7 +473,8 @@ LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam,
         PaintBars(hwnd, rec);
         // A window without a border of its own (a scroll-bar control) has nothing else in its
         // frame; the system's frame painting would only cost time on every thumb move.
-        if (!rec->borderLeft && !rec->borderTop && !rec->borderRight && !rec->borderBottom) return 0;
+        if (!rec->borderLeft && !rec->borderTop && !rec->borderRight && !rec->borderBottom)
+            return 0;
         LONG_PTR style = ::GetWindowLongPtrA(hwnd, GWL_STYLE);
         rec->inStyleChange = TRUE;
         ::SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~(LONG_PTR)(WS_HSCROLL | WS_VSCROLL));
@@ -418,15 +486,17 @@ LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam,
         return result;
     }
     case WM_NCHITTEST: {
-        POINT p = ToWindow(hwnd, { (short)LOWORD(lParam), (short)HIWORD(lParam) });
-        if (rec->horizontal.shown && Contains(BarRect(hwnd, rec, SB_HORZ), p)) return HTHSCROLL;
-        if (rec->vertical.shown && Contains(BarRect(hwnd, rec, SB_VERT), p)) return HTVSCROLL;
+        POINT p = ToWindow(hwnd, {(short)LOWORD(lParam), (short)HIWORD(lParam)});
+        if (rec->horizontal.shown && Contains(BarRect(hwnd, rec, SB_HORZ), p))
+            return HTHSCROLL;
+        if (rec->vertical.shown && Contains(BarRect(hwnd, rec, SB_VERT), p))
+            return HTVSCROLL;
         break;
     }
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
         if (wParam == HTHSCROLL || wParam == HTVSCROLL) {
-            Press(hwnd, rec, { (short)LOWORD(lParam), (short)HIWORD(lParam) });
+            Press(hwnd, rec, {(short)LOWORD(lParam), (short)HIWORD(lParam)});
             return 0;
         }
         break;
@@ -434,23 +504,25 @@ LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam,
     case WM_NCRBUTTONUP:
     case WM_NCMBUTTONDOWN:
     case WM_NCMBUTTONUP:
-        if (wParam == HTHSCROLL || wParam == HTVSCROLL) return 0;
+        if (wParam == HTHSCROLL || wParam == HTVSCROLL)
+            return 0;
         break;
     case WM_NCMOUSEMOVE:
         if ((wParam == HTHSCROLL || wParam == HTVSCROLL) && !rec->thumbTracking) {
             int bar, part;
-            if (PartUnder(hwnd, rec, { (short)LOWORD(lParam), (short)HIWORD(lParam) }, &bar, &part)) {
+            if (PartUnder(hwnd, rec, {(short)LOWORD(lParam), (short)HIWORD(lParam)}, &bar, &part)) {
                 bool changed = g_hot.hwnd != hwnd || g_hot.bar != bar || g_hot.part != part;
-                g_hot = { hwnd, bar, part };
+                g_hot = {hwnd, bar, part};
                 ::SetTimer(hwnd, kHotTimer, kHotMs, nullptr);
-                if (changed) PaintBars(hwnd, rec);
+                if (changed)
+                    PaintBars(hwnd, rec);
             }
         }
         break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
         if (g_press.hwnd == hwnd) {
-            POINT p = { (short)LOWORD(lParam), (short)HIWORD(lParam) };
+            POINT p = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
             ::ClientToScreen(hwnd, &p);
             if (message == WM_MOUSEMOVE)
                 MouseMove(hwnd, rec, p);
@@ -461,7 +533,8 @@ LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam,
         break;
     case WM_CAPTURECHANGED:
         // A capture taken away mid-press ends the press as a release would.
-        if (g_press.hwnd == hwnd && (HWND)lParam != hwnd) Release(hwnd, rec);
+        if (g_press.hwnd == hwnd && (HWND)lParam != hwnd)
+            Release(hwnd, rec);
         break;
     case WM_TIMER:
         if (wParam == kRepeatDelayTimer || wParam == kRepeatTimer || wParam == kHotTimer) {
@@ -470,7 +543,8 @@ LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam,
         }
         break;
     case WM_STYLECHANGED:
-        if (rec->inStyleChange) return 0;
+        if (rec->inStyleChange)
+            return 0;
         if (wParam == (WPARAM)GWL_EXSTYLE)
             rec->leftScrollBar = (reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew & WS_EX_LEFTSCROLLBAR) != 0;
         break;

@@ -25,8 +25,8 @@ const UINT kCustomScrollBarReflectedNotify = 0x2000 + WM_NOTIFY;
 // Parts (custom-draw items) of a bar.
 enum CustomScrollBarItem : int {
     kScrollItemNone = -1,
-    kScrollItemArrowFirst = 0,   // left / up
-    kScrollItemArrowLast = 1,    // right / down
+    kScrollItemArrowFirst = 0, // left / up
+    kScrollItemArrowLast = 1,  // right / down
     kScrollItemPageBefore = 2,
     kScrollItemPageAfter = 3,
     kScrollItemThumb = 5,
@@ -35,23 +35,23 @@ enum CustomScrollBarItem : int {
 
 // Flag bits of a bar.
 enum CustomScrollBarFlags : UINT {
-    kScrollFlagFirstArrowOff = 1,   // ESB_DISABLE_LTUP
-    kScrollFlagLastArrowOff = 2,    // ESB_DISABLE_RTDN
+    kScrollFlagFirstArrowOff = 1, // ESB_DISABLE_LTUP
+    kScrollFlagLastArrowOff = 2,  // ESB_DISABLE_RTDN
     kScrollFlagKeepShown = 4,
     kScrollFlagVisible = 8,
 };
 
 struct CustomScrollBarInfo {
     UINT flags;
-    BOOL shown;            // the bar takes space in the window now
+    BOOL shown; // the bar takes space in the window now
     int minimum;
     int maximum;
     UINT page;
     int position;
     int trackPosition;
-    int arrowLength;       // negative n: n times the system metric
-    int thickness;         // negative n: n times the system metric
-    int kind;              // SB_HORZ or SB_VERT
+    int arrowLength; // negative n: n times the system metric
+    int thickness;   // negative n: n times the system metric
+    int kind;        // SB_HORZ or SB_VERT
     int minThumbSize;
 };
 
@@ -61,19 +61,19 @@ struct CustomScrollBarWindow {
     CustomScrollBarInfo vertical;
     BOOL thumbTracking;
     BOOL leftScrollBar;
-    HWND toolTip;          // none is created: the program gives the bars no tips
+    HWND toolTip; // none is created: the program gives the bars no tips
     int borderLeft, borderRight, borderTop, borderBottom;
     BOOL inStyleChange;
 };
 
 struct CustomScrollBarDrawInfo {
     NMHDR header;
-    DWORD drawStage;       // CDDS_PREPAINT, CDDS_POSTPAINT, CDDS_ITEMPREPAINT
+    DWORD drawStage; // CDDS_PREPAINT, CDDS_POSTPAINT, CDDS_ITEMPREPAINT
     HDC dc;
     RECT rect;
-    int item;              // CustomScrollBarItem
-    UINT state;            // CDIS_SELECTED, CDIS_HOT, CDIS_DISABLED or CDIS_DEFAULT
-    int bar;               // SB_HORZ, SB_VERT, or SB_BOTH for the size box
+    int item;   // CustomScrollBarItem
+    UINT state; // CDIS_SELECTED, CDIS_HOT, CDIS_DISABLED or CDIS_DEFAULT
+    int bar;    // SB_HORZ, SB_VERT, or SB_BOTH for the size box
 };
 
 BOOL CustomScrollBar_Install(HWND hwnd);
@@ -95,10 +95,10 @@ LRESULT CALLBACK CustomScrollBar_WndProc(HWND hwnd, UINT message, WPARAM wParam,
 
 // ---- geometry of one bar, along its length ----------------------------------------------------
 struct ScrollBarGeometry {
-    int length;       // the bar's length
-    int arrow;        // arrow length actually used
-    int thumbStart;   // from the bar's start
-    int thumbSize;    // 0: no thumb
+    int length;     // the bar's length
+    int arrow;      // arrow length actually used
+    int thumbStart; // from the bar's start
+    int thumbSize;  // 0: no thumb
 };
 
 // The position limit for a range and page: maximum - max(page - 1, 0), never below minimum.

@@ -14,9 +14,12 @@ CustomScrollBarWindow* Record(HWND hwnd)
 
 CustomScrollBarInfo* Bar(CustomScrollBarWindow* rec, int bar)
 {
-    if (!rec) return nullptr;
-    if (bar == SB_HORZ) return &rec->horizontal;
-    if (bar == SB_VERT) return &rec->vertical;
+    if (!rec)
+        return nullptr;
+    if (bar == SB_HORZ)
+        return &rec->horizontal;
+    if (bar == SB_VERT)
+        return &rec->vertical;
     return nullptr;
 }
 
@@ -29,22 +32,25 @@ int DefaultMinThumb()
 
 int ArrowLength(const CustomScrollBarInfo& info)
 {
-    if (info.arrowLength >= 0) return info.arrowLength;
+    if (info.arrowLength >= 0)
+        return info.arrowLength;
     return -info.arrowLength * ::GetSystemMetrics(info.kind == SB_HORZ ? SM_CXHSCROLL : SM_CYVSCROLL);
 }
 
 int Thickness(const CustomScrollBarInfo& info)
 {
-    if (info.thickness >= 0) return info.thickness;
+    if (info.thickness >= 0)
+        return info.thickness;
     return -info.thickness * ::GetSystemMetrics(info.kind == SB_HORZ ? SM_CYHSCROLL : SM_CXVSCROLL);
 }
 
 bool CanScroll(const CustomScrollBarInfo& info)
 {
-    if ((info.flags & 3) == 3) return false;
-    if (info.flags & kScrollFlagKeepShown) return true;
-    return (int)info.page <= info.maximum && info.maximum > info.minimum
-        && !(info.page == 0 && info.maximum == 0);
+    if ((info.flags & 3) == 3)
+        return false;
+    if (info.flags & kScrollFlagKeepShown)
+        return true;
+    return (int)info.page <= info.maximum && info.maximum > info.minimum && !(info.page == 0 && info.maximum == 0);
 }
 
 void RecalcFrame(HWND hwnd)
@@ -63,21 +69,27 @@ RECT BarRect(HWND hwnd, const CustomScrollBarWindow* rec, int bar)
 {
     RECT wr;
     ::GetWindowRect(hwnd, &wr);
-    RECT inner = { rec->borderLeft, rec->borderTop, wr.right - wr.left - rec->borderRight,
-                   wr.bottom - wr.top - rec->borderBottom };
+    RECT inner = {rec->borderLeft, rec->borderTop, wr.right - wr.left - rec->borderRight,
+                  wr.bottom - wr.top - rec->borderBottom};
     const CustomScrollBarInfo& h = rec->horizontal;
     const CustomScrollBarInfo& v = rec->vertical;
     int th = h.shown ? Thickness(h) : 0, tv = v.shown ? Thickness(v) : 0;
     RECT r = {};
     if (bar == SB_HORZ && h.shown) {
-        r = { inner.left, inner.bottom - th, inner.right, inner.bottom };
-        if (rec->leftScrollBar) r.left += tv; else r.right -= tv;
+        r = {inner.left, inner.bottom - th, inner.right, inner.bottom};
+        if (rec->leftScrollBar)
+            r.left += tv;
+        else
+            r.right -= tv;
     } else if (bar == SB_VERT && v.shown) {
-        r = { inner.right - tv, inner.top, inner.right, inner.bottom - th };
-        if (rec->leftScrollBar) { r.left = inner.left; r.right = inner.left + tv; }
+        r = {inner.right - tv, inner.top, inner.right, inner.bottom - th};
+        if (rec->leftScrollBar) {
+            r.left = inner.left;
+            r.right = inner.left + tv;
+        }
     } else if (bar == SB_BOTH && h.shown && v.shown) {
         RECT vr = BarRect(hwnd, rec, SB_VERT), hr = BarRect(hwnd, rec, SB_HORZ);
-        r = { vr.left, hr.top, vr.right, hr.bottom };
+        r = {vr.left, hr.top, vr.right, hr.bottom};
     }
     return r;
 }
@@ -87,13 +99,16 @@ int BarLength(const RECT& r, int bar)
     return bar == SB_HORZ ? r.right - r.left : r.bottom - r.top;
 }
 
-int Along(const RECT& r, int bar, POINT p) { return bar == SB_HORZ ? p.x - r.left : p.y - r.top; }
+int Along(const RECT& r, int bar, POINT p)
+{
+    return bar == SB_HORZ ? p.x - r.left : p.y - r.top;
+}
 
 POINT ToWindow(HWND hwnd, POINT screen)
 {
     RECT wr;
     ::GetWindowRect(hwnd, &wr);
-    return { screen.x - wr.left, screen.y - wr.top };
+    return {screen.x - wr.left, screen.y - wr.top};
 }
 
 bool Contains(const RECT& r, POINT p)
@@ -124,7 +139,8 @@ ScrollBarGeometry ScrollBarCalcGeometry(const CustomScrollBarInfo& info, int len
     ScrollBarGeometry g = {};
     g.length = length;
     g.arrow = arrowLength;
-    if (length <= 2 * g.arrow) g.arrow = length / 2;
+    if (length <= 2 * g.arrow)
+        g.arrow = length / 2;
     int track = length - 2 * g.arrow;
     int range = info.maximum - info.minimum + 1;
     int size;
@@ -134,10 +150,12 @@ ScrollBarGeometry ScrollBarCalcGeometry(const CustomScrollBarInfo& info, int len
         size = std::max(::MulDiv((int)info.page, track, std::max(range, 1)), info.minThumbSize);
     int offset = 0;
     if (info.maximum <= info.minimum) {
-        if (info.page != 0) size = 0;
+        if (info.page != 0)
+            size = 0;
     } else {
         int divisor = range - std::max<int>((int)info.page, 1);
-        if (divisor > 0) offset = ::MulDiv(info.position - info.minimum, track - size, divisor);
+        if (divisor > 0)
+            offset = ::MulDiv(info.position - info.minimum, track - size, divisor);
         offset = std::max(0, std::min(offset, track - size));
     }
     // A thumb as long as the track (or longer) is no thumb.
@@ -153,12 +171,18 @@ ScrollBarGeometry ScrollBarCalcGeometry(const CustomScrollBarInfo& info, int len
 
 int ScrollBarPartAt(const ScrollBarGeometry& g, int offset)
 {
-    if (offset < 0 || offset >= g.length) return kScrollItemNone;
-    if (offset < g.arrow) return kScrollItemArrowFirst;
-    if (offset >= g.length - g.arrow) return kScrollItemArrowLast;
-    if (g.thumbSize <= 0) return kScrollItemNone;
-    if (offset < g.thumbStart) return kScrollItemPageBefore;
-    if (offset < g.thumbStart + g.thumbSize) return kScrollItemThumb;
+    if (offset < 0 || offset >= g.length)
+        return kScrollItemNone;
+    if (offset < g.arrow)
+        return kScrollItemArrowFirst;
+    if (offset >= g.length - g.arrow)
+        return kScrollItemArrowLast;
+    if (g.thumbSize <= 0)
+        return kScrollItemNone;
+    if (offset < g.thumbStart)
+        return kScrollItemPageBefore;
+    if (offset < g.thumbStart + g.thumbSize)
+        return kScrollItemThumb;
     return kScrollItemPageAfter;
 }
 

@@ -13,12 +13,12 @@ struct PressState {
     int bar = SB_HORZ;
     int part = kScrollItemNone;
     bool onPart = false;
-    POINT last = {};            // screen point of the last press or move
-    int grab = 0;               // cursor minus thumb start, along the bar
-    RECT barRect = {};          // window coordinates
+    POINT last = {};   // screen point of the last press or move
+    int grab = 0;      // cursor minus thumb start, along the bar
+    RECT barRect = {}; // window coordinates
     int startPosition = 0;
     int startThumb = 0;
-    int thumbStart = 0;         // of the dragged thumb, from the bar's start
+    int thumbStart = 0; // of the dragged thumb, from the bar's start
     int trackPosition = 0;
 };
 

@@ -51,10 +51,14 @@ void CNyMiniFrame::GetBorderSizes(int* left, int* top, int* right, int* bottom)
 {
     POINT leftTop, rightBottom;
     m_caption->GetMargins(&leftTop, &rightBottom);
-    if (left) *left = leftTop.x;
-    if (top) *top = leftTop.y;
-    if (right) *right = rightBottom.x;
-    if (bottom) *bottom = rightBottom.y;
+    if (left)
+        *left = leftTop.x;
+    if (top)
+        *top = leftTop.y;
+    if (right)
+        *right = rightBottom.x;
+    if (bottom)
+        *bottom = rightBottom.y;
 }
 
 void CNyMiniFrame::InitCaption(DWORD flags)
@@ -75,14 +79,19 @@ void CNyMiniFrame::SetPane(CWnd* pane)
 
 void CNyMiniFrame::RestorePlacement(WINDOWPLACEMENT* placement)
 {
-    if (!placement) return;
+    if (!placement)
+        return;
     SIZE minimum, maximum;
     GetSizeLimits(&minimum, &maximum);
     RECT& r = placement->rcNormalPosition;
-    if (minimum.cy > 0 && minimum.cy > r.bottom - r.top) r.bottom = r.top + minimum.cy;
-    if (minimum.cx > 0 && minimum.cx > r.right - r.left) r.right = r.left + minimum.cx;
-    if (minimum.cy == maximum.cy) r.bottom = r.top + minimum.cy;
-    if (minimum.cx == maximum.cx) r.right = r.left + minimum.cx;
+    if (minimum.cy > 0 && minimum.cy > r.bottom - r.top)
+        r.bottom = r.top + minimum.cy;
+    if (minimum.cx > 0 && minimum.cx > r.right - r.left)
+        r.right = r.left + minimum.cx;
+    if (minimum.cy == maximum.cy)
+        r.bottom = r.top + minimum.cy;
+    if (minimum.cx == maximum.cx)
+        r.right = r.left + minimum.cx;
     placement->length = sizeof *placement;
     SetWindowPlacement(placement);
 }
@@ -104,21 +113,24 @@ BOOL CNyMiniFrame::OnCmdMsg(kvfw::CmdRequest& request)
     // The pane's view gets a command before the frame's own handlers.
     for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (CWnd* wnd = CWnd::FromHandlePermanent(child))
-            if (wnd->OnCmdMsg(request)) return TRUE;
+            if (wnd->OnCmdMsg(request))
+                return TRUE;
     }
     return CMiniFrameWnd::OnCmdMsg(request);
 }
 
 BOOL CNyMiniFrame::PreTranslateMessage(MSG* msg)
 {
-    if (m_skinned && m_caption->FilterMessage(msg)) return TRUE;
+    if (m_skinned && m_caption->FilterMessage(msg))
+        return TRUE;
     return CMiniFrameWnd::PreTranslateMessage(msg);
 }
 
 int CNyMiniFrame::OnCreate(LPCREATESTRUCTA cs)
 {
     int result = CMiniFrameWnd::OnCreate(cs);
-    if (result != -1) m_caption->SetFrame(this);
+    if (result != -1)
+        m_caption->SetFrame(this);
     return result;
 }
 
@@ -130,7 +142,8 @@ void CNyMiniFrame::OnClose()
 void CNyMiniFrame::OnSize(UINT type, int cx, int cy)
 {
     CMiniFrameWnd::OnSize(type, cx, cy);
-    if (m_pane && m_pane->m_hWnd) m_pane->SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOZORDER);
+    if (m_pane && m_pane->m_hWnd)
+        m_pane->SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOZORDER);
 }
 
 void CNyMiniFrame::OnPaint()
@@ -151,13 +164,15 @@ void CNyMiniFrame::OnNcPaint()
 
 BOOL CNyMiniFrame::OnNcActivate(BOOL active)
 {
-    if (!m_skinned) return CMiniFrameWnd::OnNcActivate(active);
+    if (!m_skinned)
+        return CMiniFrameWnd::OnNcActivate(active);
     return m_caption->OnNcActivate(active);
 }
 
 LRESULT CNyMiniFrame::OnFloatStatus(WPARAM, LPARAM)
 {
-    if (!m_skinned) return Default();
+    if (!m_skinned)
+        return Default();
     return 1;
 }
 
@@ -172,34 +187,40 @@ void CNyMiniFrame::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
 
 LRESULT CNyMiniFrame::OnNcHitTest(CPoint point)
 {
-    if (!m_skinned) return CMiniFrameWnd::OnNcHitTest(point);
+    if (!m_skinned)
+        return CMiniFrameWnd::OnNcHitTest(point);
     return m_caption->OnNcHitTest(point.x, point.y);
 }
 
 // The caption object does the work of these through PreTranslateMessage.
 void CNyMiniFrame::OnNcLButtonDown(UINT hitTest, CPoint point)
 {
-    if (!m_skinned) CMiniFrameWnd::OnNcLButtonDown(hitTest, point);
+    if (!m_skinned)
+        CMiniFrameWnd::OnNcLButtonDown(hitTest, point);
 }
 
 void CNyMiniFrame::OnNcLButtonUp(UINT hitTest, CPoint point)
 {
-    if (!m_skinned) CMiniFrameWnd::OnNcLButtonUp(hitTest, point);
+    if (!m_skinned)
+        CMiniFrameWnd::OnNcLButtonUp(hitTest, point);
 }
 
 void CNyMiniFrame::OnNcMouseMove(UINT hitTest, CPoint point)
 {
-    if (!m_skinned) CMiniFrameWnd::OnNcMouseMove(hitTest, point);
+    if (!m_skinned)
+        CMiniFrameWnd::OnNcMouseMove(hitTest, point);
 }
 
 void CNyMiniFrame::OnMouseMove(UINT flags, CPoint point)
 {
-    if (!m_skinned) CMiniFrameWnd::OnMouseMove(flags, point);
+    if (!m_skinned)
+        CMiniFrameWnd::OnMouseMove(flags, point);
 }
 
 void CNyMiniFrame::OnNcLButtonDblClk(UINT hitTest, CPoint point)
 {
-    if (m_skinned) m_caption->OnNcLButtonDblClk();
+    if (m_skinned)
+        m_caption->OnNcLButtonDblClk();
     CMiniFrameWnd::OnNcLButtonDblClk(hitTest, point);
 }
 
@@ -219,7 +240,8 @@ void CNyMiniFrame::OnLButtonUp(UINT flags, CPoint point)
 void CNyMiniFrame::OnGetMinMaxInfo(MINMAXINFO* info)
 {
     CMiniFrameWnd::OnGetMinMaxInfo(info);
-    if (!m_skinned || !info) return;
+    if (!m_skinned || !info)
+        return;
     SIZE minimum, maximum;
     GetSizeLimits(&minimum, &maximum);
     if (IsRolledUp()) {
@@ -233,26 +255,42 @@ void CNyMiniFrame::OnGetMinMaxInfo(MINMAXINFO* info)
     } else {
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &reference, 0);
     }
-    if (maximum.cx < 0) maximum.cx = reference.right - reference.left;
-    if (maximum.cy < 0) maximum.cy = reference.bottom - reference.top;
+    if (maximum.cx < 0)
+        maximum.cx = reference.right - reference.left;
+    if (maximum.cy < 0)
+        maximum.cy = reference.bottom - reference.top;
     minimum.cx = std::abs(minimum.cx);
     minimum.cy = std::abs(minimum.cy);
-    info->ptMaxSize = { maximum.cx, maximum.cy };
-    info->ptMaxPosition = { reference.left, reference.top };
-    info->ptMinTrackSize = { minimum.cx, minimum.cy };
-    info->ptMaxTrackSize = { maximum.cx, maximum.cy };
+    info->ptMaxSize = {maximum.cx, maximum.cy};
+    info->ptMaxPosition = {reference.left, reference.top};
+    info->ptMinTrackSize = {minimum.cx, minimum.cy};
+    info->ptMaxTrackSize = {maximum.cx, maximum.cy};
 }
 
 BOOL CNyMiniFrame::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message)
 {
-    if (!m_skinned) return CMiniFrameWnd::OnSetCursor(wnd, hitTest, message);
+    if (!m_skinned)
+        return CMiniFrameWnd::OnSetCursor(wnd, hitTest, message);
     const char* cursor = IDC_ARROW;
     switch (hitTest) {
-    case HTLEFT: case HTRIGHT: cursor = IDC_SIZEWE; break;
-    case HTTOP: case HTBOTTOM: cursor = IDC_SIZENS; break;
-    case HTTOPLEFT: case HTBOTTOMRIGHT: cursor = IDC_SIZENWSE; break;
-    case HTTOPRIGHT: case HTBOTTOMLEFT: cursor = IDC_SIZENESW; break;
-    default: break;
+    case HTLEFT:
+    case HTRIGHT:
+        cursor = IDC_SIZEWE;
+        break;
+    case HTTOP:
+    case HTBOTTOM:
+        cursor = IDC_SIZENS;
+        break;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+        cursor = IDC_SIZENWSE;
+        break;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+        cursor = IDC_SIZENESW;
+        break;
+    default:
+        break;
     }
     ::SetCursor(::LoadCursorA(nullptr, cursor));
     return TRUE;
@@ -260,6 +298,7 @@ BOOL CNyMiniFrame::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message)
 
 void CNyMiniFrame::OnSysCommand(UINT id, LPARAM lParam)
 {
-    if (m_skinned) m_caption->OnNcPaint(kCaptionNothing);
+    if (m_skinned)
+        m_caption->OnNcPaint(kCaptionNothing);
     CMiniFrameWnd::OnSysCommand(id, lParam);
 }

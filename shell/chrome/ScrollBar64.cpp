@@ -23,9 +23,11 @@ BOOL CScrollBar64::EnableScrollBar(UINT arrows)
 int CScrollBar64::ShiftFor(int64_t minimum, int64_t maximum)
 {
     int64_t low = minimum >> 31, high = maximum >> 31;
-    uint64_t h = std::max<uint64_t>(low < 0 ? (uint64_t)-low : (uint64_t)low, high < 0 ? (uint64_t)-high : (uint64_t)high);
+    uint64_t h =
+        std::max<uint64_t>(low < 0 ? (uint64_t)-low : (uint64_t)low, high < 0 ? (uint64_t)-high : (uint64_t)high);
     int shift = 0;
-    while (shift < 32 && (h >> shift) >= 1) ++shift;
+    while (shift < 32 && (h >> shift) >= 1)
+        ++shift;
     return shift;
 }
 
@@ -41,7 +43,8 @@ int64_t CScrollBar64::ScaleUp(int64_t value, int shift)
 
 BOOL CScrollBar64::SetScrollInfo64(const ScrollInfo64* info, BOOL redraw)
 {
-    if (!info || !m_hWnd) return FALSE;
+    if (!info || !m_hWnd)
+        return FALSE;
     int shift = (info->mask & SIF_RANGE) ? ShiftFor(info->minimum, info->maximum) : m_shift;
     SCROLLINFO si = {};
     si.cbSize = sizeof si;
@@ -50,9 +53,12 @@ BOOL CScrollBar64::SetScrollInfo64(const ScrollInfo64* info, BOOL redraw)
         si.nMin = (int)ScaleDown(info->minimum, shift);
         si.nMax = (int)ScaleDown(info->maximum, shift);
     }
-    if (info->mask & SIF_PAGE) si.nPage = info->page;
-    if (info->mask & SIF_POS) si.nPos = (int)ScaleDown(info->position, shift);
-    if (info->mask & SIF_TRACKPOS) si.nTrackPos = (int)ScaleDown(info->trackPosition, shift);
+    if (info->mask & SIF_PAGE)
+        si.nPage = info->page;
+    if (info->mask & SIF_POS)
+        si.nPos = (int)ScaleDown(info->position, shift);
+    if (info->mask & SIF_TRACKPOS)
+        si.nTrackPos = (int)ScaleDown(info->trackPosition, shift);
     ::SetScrollInfo(m_hWnd, SB_CTL, &si, redraw);
     // The control answers with the position, not with success: the window decides.
     BOOL ok = ::IsWindow(m_hWnd);
@@ -64,22 +70,27 @@ BOOL CScrollBar64::SetScrollInfo64(const ScrollInfo64* info, BOOL redraw)
             m_cache.maximum = info->maximum;
             m_shift = shift;
         }
-        if (info->mask & SIF_PAGE) m_cache.page = info->page;
-        if (info->mask & SIF_POS) m_cache.position = info->position;
-        if (info->mask & SIF_TRACKPOS) m_cache.trackPosition = info->trackPosition;
+        if (info->mask & SIF_PAGE)
+            m_cache.page = info->page;
+        if (info->mask & SIF_POS)
+            m_cache.position = info->position;
+        if (info->mask & SIF_TRACKPOS)
+            m_cache.trackPosition = info->trackPosition;
     }
     return ok;
 }
 
 BOOL CScrollBar64::GetScrollPos64(ScrollInfo64* info, UINT mask)
 {
-    if (!info) return FALSE;
+    if (!info)
+        return FALSE;
     UINT size = info->size;
     *info = ScrollInfo64();
     SCROLLINFO si = {};
     si.cbSize = sizeof si;
     si.fMask = mask;
-    if (!m_hWnd || !::GetScrollInfo(m_hWnd, SB_CTL, &si)) return FALSE;
+    if (!m_hWnd || !::GetScrollInfo(m_hWnd, SB_CTL, &si))
+        return FALSE;
     m_cache.size = size;
     m_cache.mask = mask;
     info->size = size;
@@ -95,8 +106,11 @@ BOOL CScrollBar64::GetScrollPos64(ScrollInfo64* info, UINT mask)
         m_cache.minimum = info->minimum = restore(si.nMin, m_cache.minimum);
         m_cache.maximum = info->maximum = restore(si.nMax, m_cache.maximum);
     }
-    if (mask & SIF_PAGE) info->page = m_cache.page = si.nPage;
-    if (mask & SIF_POS) m_cache.position = info->position = ScaleUp(si.nPos, m_shift);
-    if (mask & SIF_TRACKPOS) m_cache.trackPosition = info->trackPosition = ScaleUp(si.nTrackPos, m_shift);
+    if (mask & SIF_PAGE)
+        info->page = m_cache.page = si.nPage;
+    if (mask & SIF_POS)
+        m_cache.position = info->position = ScaleUp(si.nPos, m_shift);
+    if (mask & SIF_TRACKPOS)
+        m_cache.trackPosition = info->trackPosition = ScaleUp(si.nTrackPos, m_shift);
     return TRUE;
 }

@@ -12,10 +12,10 @@
 
 struct ScrollInfo64 {
     UINT size;
-    UINT mask;           // SIF_RANGE, SIF_PAGE, SIF_POS, SIF_TRACKPOS
+    UINT mask; // SIF_RANGE, SIF_PAGE, SIF_POS, SIF_TRACKPOS
     int64_t minimum;
     int64_t maximum;
-    UINT page;           // not scaled
+    UINT page; // not scaled
     int64_t position;
     int64_t trackPosition;
 };

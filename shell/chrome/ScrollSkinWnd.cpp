@@ -20,7 +20,8 @@ BOOL ScrollSkinWnd::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 int ScrollSkinWnd::OnCreate(LPCREATESTRUCTA cs)
 {
     int result = CWnd::OnCreate(cs);
-    if (result == -1) return -1;
+    if (result == -1)
+        return -1;
     CustomScrollBar_Install(m_hWnd);
     m_bar = (GetStyle() & WS_VSCROLL) ? 1 : 0;
     return result;
@@ -42,14 +43,16 @@ void ScrollSkinWnd::OnSize(UINT type, int cx, int cy)
 LRESULT ScrollSkinWnd::OnScrollMessage(WPARAM wParam, LPARAM)
 {
     const MSG* current = GetCurrentMessage();
-    if (HWND parent = ::GetParent(m_hWnd)) ::SendMessageA(parent, current->message, wParam, 0);
+    if (HWND parent = ::GetParent(m_hWnd))
+        ::SendMessageA(parent, current->message, wParam, 0);
     return 0;
 }
 
 LRESULT ScrollSkinWnd::OnReflectedNotify(WPARAM, LPARAM lParam)
 {
     auto* draw = reinterpret_cast<CustomScrollBarDrawInfo*>(lParam);
-    if (!m_customDrawn || !draw || draw->header.code != kCustomScrollBarDraw) return 0;
+    if (!m_customDrawn || !draw || draw->header.code != kCustomScrollBarDraw)
+        return 0;
     switch (draw->drawStage) {
     case CDDS_PREPAINT:
         PrePaint(draw->dc, draw->rect);
@@ -66,7 +69,8 @@ LRESULT ScrollSkinWnd::OnReflectedNotify(WPARAM, LPARAM lParam)
 
 BOOL ScrollSkinWnd::GetScrollInfo(SCROLLINFO* info, UINT mask)
 {
-    if (!info) return FALSE;
+    if (!info)
+        return FALSE;
     info->fMask = mask;
     return CustomScrollBar_GetScrollInfo(m_hWnd, GetBarKind(), info);
 }

@@ -26,11 +26,26 @@ public:
     int GetBar() const { return m_bar; }
     int GetBarKind() const { return m_bar == 1 ? SB_VERT : SB_HORZ; }
 
-    virtual void PrePaint(HDC dc, const RECT& rect) { (void)dc; (void)rect; }
-    virtual void PostPaint(HDC dc, const RECT& rect) { (void)dc; (void)rect; }
+    virtual void PrePaint(HDC dc, const RECT& rect)
+    {
+        (void)dc;
+        (void)rect;
+    }
+    virtual void PostPaint(HDC dc, const RECT& rect)
+    {
+        (void)dc;
+        (void)rect;
+    }
     // Nonzero when it drew the item.
     virtual BOOL DrawItem(HDC dc, const RECT& rect, int bar, int item, UINT state)
-    { (void)dc; (void)rect; (void)bar; (void)item; (void)state; return FALSE; }
+    {
+        (void)dc;
+        (void)rect;
+        (void)bar;
+        (void)item;
+        (void)state;
+        return FALSE;
+    }
 
     int OnCreate(LPCREATESTRUCTA cs);
     void OnSize(UINT type, int cx, int cy);
@@ -39,7 +54,7 @@ public:
 
 protected:
     BOOL m_customDrawn = FALSE;
-    int m_bar = 0;   // 0 horizontal, 1 vertical
+    int m_bar = 0; // 0 horizontal, 1 vertical
 
     DECLARE_MESSAGE_MAP()
 };

@@ -5,7 +5,7 @@
 
 namespace {
 
-const int kFirstId = kSkinScrlLeftBtn;   // 89
+const int kFirstId = kSkinScrlLeftBtn; // 89
 const int kBitmapCount = 14;
 HBITMAP g_bitmaps[kBitmapCount] = {};
 
@@ -19,20 +19,22 @@ HBITMAP BitmapOf(int id)
 struct BarImages {
     int arrowFirst, arrowLast, thumbStart, thumbMiddle, thumbEnd, track, trackDisabled;
 };
-const BarImages kHorizontal = { 89, 90, 91, 92, 93, 94, 95 };
-const BarImages kVertical = { 96, 97, 98, 99, 100, 101, 102 };
+const BarImages kHorizontal = {89, 90, 91, 92, 93, 94, 95};
+const BarImages kVertical = {96, 97, 98, 99, 100, 101, 102};
 
 SIZE BitmapSize(HBITMAP bitmap)
 {
     BITMAP info = {};
-    if (!bitmap || !::GetObjectA(bitmap, sizeof info, &info)) return { 0, 0 };
-    return { info.bmWidth, info.bmHeight };
+    if (!bitmap || !::GetObjectA(bitmap, sizeof info, &info))
+        return {0, 0};
+    return {info.bmWidth, info.bmHeight};
 }
 
 // Stretches the source piece of the bitmap into the rectangle of dc.
 void Stretch(HDC dc, HDC source, HBITMAP bitmap, const RECT& r, int sx, int sy, int sw, int sh)
 {
-    if (!bitmap || sw <= 0 || sh <= 0 || r.right <= r.left || r.bottom <= r.top) return;
+    if (!bitmap || sw <= 0 || sh <= 0 || r.right <= r.left || r.bottom <= r.top)
+        return;
     HGDIOBJ old = ::SelectObject(source, bitmap);
     ::SetStretchBltMode(dc, COLORONCOLOR);
     ::StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source, sx, sy, sw, sh, SRCCOPY);
@@ -63,7 +65,8 @@ ComposedThumb g_thumb;
 
 void DropComposedThumb()
 {
-    if (g_thumb.bitmap) ::DeleteObject(g_thumb.bitmap);
+    if (g_thumb.bitmap)
+        ::DeleteObject(g_thumb.bitmap);
     g_thumb = ComposedThumb();
 }
 
@@ -72,10 +75,12 @@ void DropComposedThumb()
 BOOL LoadSkinScrollBitmaps()
 {
     for (int i = 0; i < kBitmapCount; ++i) {
-        if (g_bitmaps[i]) continue;
+        if (g_bitmaps[i])
+            continue;
         SkinImage* image = SkinImageAt(kFirstId + i);
         HBITMAP bitmap = image ? image->CreateHBitmap(0xFF000000) : nullptr;
-        if (!bitmap) return FALSE;
+        if (!bitmap)
+            return FALSE;
         g_bitmaps[i] = bitmap;
     }
     return TRUE;
@@ -85,7 +90,8 @@ void FreeSkinScrollBitmaps()
 {
     DropComposedThumb();
     for (HBITMAP& bitmap : g_bitmaps) {
-        if (bitmap) ::DeleteObject(bitmap);
+        if (bitmap)
+            ::DeleteObject(bitmap);
         bitmap = nullptr;
     }
 }
@@ -106,7 +112,8 @@ int SkinPaneWnd::GetArrowLength() const
 
 int SkinPaneWnd::OnCreate(LPCREATESTRUCTA cs)
 {
-    if (ScrollSkinWnd::OnCreate(cs) == -1) return -1;
+    if (ScrollSkinWnd::OnCreate(cs) == -1)
+        return -1;
     m_customDrawn = TRUE;
     if (m_bar == 1)
         SetScrollButtonSize(-1, GetBarThickness());
@@ -124,10 +131,12 @@ BOOL SkinPaneWnd::DrawItem(HDC dc, const RECT& rect, int bar, int item, UINT sta
 
 void SkinPaneWnd::PaintItem(HDC dc, const RECT& rect, int bar, int item, UINT state)
 {
-    if (!dc || rect.right <= rect.left || rect.bottom <= rect.top) return;
+    if (!dc || rect.right <= rect.left || rect.bottom <= rect.top)
+        return;
     const BarImages& images = bar == 1 ? kVertical : kHorizontal;
     HDC source = SourceDC();
-    if (!source) return;
+    if (!source)
+        return;
     switch (item) {
     case kScrollItemArrowFirst:
     case kScrollItemArrowLast: {
@@ -151,12 +160,14 @@ void SkinPaneWnd::PaintItem(HDC dc, const RECT& rect, int bar, int item, UINT st
         bool horizontal = bar != 1;
         int along = horizontal ? rect.right - rect.left : rect.bottom - rect.top;
         int across = horizontal ? ms.cy : ms.cx;
-        if (across <= 0) break;
+        if (across <= 0)
+            break;
         int w = horizontal ? along : across, h = horizontal ? across : along;
         HDC compose = ::CreateCompatibleDC(dc);
-        if (!compose) break;
-        bool same = g_thumb.bitmap && g_thumb.bar == bar && g_thumb.width == w && g_thumb.height == h
-                    && g_thumb.start == start && g_thumb.middle == middle && g_thumb.end == end;
+        if (!compose)
+            break;
+        bool same = g_thumb.bitmap && g_thumb.bar == bar && g_thumb.width == w && g_thumb.height == h &&
+                    g_thumb.start == start && g_thumb.middle == middle && g_thumb.end == end;
         if (!same) {
             DropComposedThumb();
             g_thumb.bitmap = ::CreateCompatibleBitmap(dc, w, h);
@@ -173,14 +184,14 @@ void SkinPaneWnd::PaintItem(HDC dc, const RECT& rect, int bar, int item, UINT st
         }
         HGDIOBJ oldCanvas = ::SelectObject(compose, g_thumb.bitmap);
         if (!same) {
-            RECT all = { 0, 0, w, h };
+            RECT all = {0, 0, w, h};
             StretchWhole(compose, source, middle, all);
             if (horizontal) {
-                Stretch(compose, source, start, { 0, 0, ss.cx, h }, 0, 0, ss.cx, ss.cy);
-                Stretch(compose, source, end, { w - es.cx, 0, w, h }, 0, 0, es.cx, es.cy);
+                Stretch(compose, source, start, {0, 0, ss.cx, h}, 0, 0, ss.cx, ss.cy);
+                Stretch(compose, source, end, {w - es.cx, 0, w, h}, 0, 0, es.cx, es.cy);
             } else {
-                Stretch(compose, source, start, { 0, 0, w, ss.cy }, 0, 0, ss.cx, ss.cy);
-                Stretch(compose, source, end, { 0, h - es.cy, w, h }, 0, 0, es.cx, es.cy);
+                Stretch(compose, source, start, {0, 0, w, ss.cy}, 0, 0, ss.cx, ss.cy);
+                Stretch(compose, source, end, {0, h - es.cy, w, h}, 0, 0, es.cx, es.cy);
             }
         }
         ::SetStretchBltMode(dc, COLORONCOLOR);

@@ -19,8 +19,16 @@ class SkinPaneWnd : public ScrollSkinWnd {
 public:
     SkinPaneWnd() = default;
 
-    void PrePaint(HDC dc, const RECT& rect) override { (void)dc; (void)rect; }
-    void PostPaint(HDC dc, const RECT& rect) override { (void)dc; (void)rect; }
+    void PrePaint(HDC dc, const RECT& rect) override
+    {
+        (void)dc;
+        (void)rect;
+    }
+    void PostPaint(HDC dc, const RECT& rect) override
+    {
+        (void)dc;
+        (void)rect;
+    }
     BOOL DrawItem(HDC dc, const RECT& rect, int bar, int item, UINT state) override;
 
     // Vertical bar: the thickness from the up-arrow image; -1 for a horizontal bar.

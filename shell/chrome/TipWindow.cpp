@@ -15,7 +15,7 @@ const UINT kValueTipFaceString = 20223;
 // Program-wide: one tip is visible at a time.
 TipWindow* g_visibleTip = nullptr;
 HWND g_showingWindow = nullptr;
-POINT g_lastCursor = { -32768, -32768 };
+POINT g_lastCursor = {-32768, -32768};
 
 const char* RegisterTipClass()
 {
@@ -30,7 +30,9 @@ LANGID UserInterfaceLanguage()
 {
     using GetLanguage = LANGID(WINAPI*)();
     HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-    auto get = kernel ? reinterpret_cast<GetLanguage>(reinterpret_cast<void*>(::GetProcAddress(kernel, "GetUserDefaultUILanguage"))) : nullptr;
+    auto get = kernel ? reinterpret_cast<GetLanguage>(
+                            reinterpret_cast<void*>(::GetProcAddress(kernel, "GetUserDefaultUILanguage")))
+                      : nullptr;
     return get ? get() : ::GetUserDefaultLangID();
 }
 
@@ -48,7 +50,8 @@ void CreateTipFont(CFont& font, const char* face)
 CString FaceFromStrings(UINT id)
 {
     CString face;
-    if (!face.LoadString(id) || face.IsEmpty()) face = kFaceName;
+    if (!face.LoadString(id) || face.IsEmpty())
+        face = kFaceName;
     return face;
 }
 
@@ -73,9 +76,10 @@ bool IsMouseMove(UINT message)
 // Screen point of a relayed mouse message.
 POINT ScreenPoint(const MSG* msg)
 {
-    POINT p = { (short)LOWORD(msg->lParam), (short)HIWORD(msg->lParam) };
+    POINT p = {(short)LOWORD(msg->lParam), (short)HIWORD(msg->lParam)};
     bool client = msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST;
-    if (client) ::ClientToScreen(msg->hwnd, &p);
+    if (client)
+        ::ClientToScreen(msg->hwnd, &p);
     return p;
 }
 
@@ -106,11 +110,14 @@ RECT TipArea()
 
 TipTool* TipTool::FindById(int id)
 {
-    if (id == 0) return nullptr;
+    if (id == 0)
+        return nullptr;
     for (TipTool* t = this; t; t = t->m_next)
-        if (t->m_id == id) return t;
+        if (t->m_id == id)
+            return t;
     for (TipTool* t = m_previous; t; t = t->m_previous)
-        if (t->m_id == id) return t;
+        if (t->m_id == id)
+            return t;
     return nullptr;
 }
 
@@ -145,10 +152,12 @@ TipWindow::~TipWindow()
 
 BOOL TipWindow::Create(CWnd* owner, DWORD style, UINT format)
 {
-    if (format) m_format = format;
+    if (format)
+        m_format = format;
     m_owner = owner;
     const char* cls = RegisterTipClass();
-    if (!cls) return FALSE;
+    if (!cls)
+        return FALSE;
     return CreateEx(WS_EX_TOOLWINDOW, cls, nullptr, WS_POPUP | WS_BORDER | style, 0, 0, 0, 0, nullptr, nullptr);
 }
 
@@ -170,13 +179,25 @@ TipWindow* TipWindow::GetVisibleTip()
 
 BOOL TipWindow::RelayEvent(CWnd* window, const MSG* msg)
 {
-    if (!msg) return FALSE;
+    if (!msg)
+        return FALSE;
     switch (msg->message) {
-    case WM_MOUSEMOVE: case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN: case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP:
-    case WM_NCMOUSEMOVE: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONUP: case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONUP: case WM_NCMBUTTONDOWN: case WM_NCMBUTTONUP:
-    case WM_KEYDOWN: case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONUP:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
         OnRelayedMessage(window, msg);
         return TRUE;
     default:
@@ -188,7 +209,8 @@ void TipWindow::Cancel()
 {
     KillTimer(kWaitTimer);
     KillTimer(kDisplayTimer);
-    if (g_visibleTip) g_visibleTip->Hide();
+    if (g_visibleTip)
+        g_visibleTip->Hide();
     g_showingWindow = nullptr;
 }
 
@@ -204,7 +226,8 @@ void TipWindow::SetActive(BOOL active)
 int TipWindow::GetToolCount() const
 {
     int count = 0;
-    for (TipTool* t = m_tools; t; t = t->m_next) ++count;
+    for (TipTool* t = m_tools; t; t = t->m_next)
+        ++count;
     return count;
 }
 
@@ -216,7 +239,8 @@ BOOL TipWindow::AddTool(const char* text, const RECT& rect, int id)
         return TRUE;
     }
     TipTool* last = m_tools;
-    while (last->m_next) last = last->m_next;
+    while (last->m_next)
+        last = last->m_next;
     last->m_next = tool;
     tool->m_previous = last;
     return TRUE;
@@ -224,39 +248,53 @@ BOOL TipWindow::AddTool(const char* text, const RECT& rect, int id)
 
 BOOL TipWindow::RemoveTool(int id)
 {
-    if (!m_tools) return FALSE;
+    if (!m_tools)
+        return FALSE;
     TipTool* tool = nullptr;
     if (id == 0) {
         tool = m_tools;
-        while (tool->m_next) tool = tool->m_next;
+        while (tool->m_next)
+            tool = tool->m_next;
     } else {
         tool = m_tools->FindById(id);
     }
-    if (!tool) return FALSE;
-    if (tool->m_previous) tool->m_previous->m_next = tool->m_next; else m_tools = tool->m_next;
-    if (tool->m_next) tool->m_next->m_previous = tool->m_previous;
-    if (m_current == tool) m_current = nullptr;
+    if (!tool)
+        return FALSE;
+    if (tool->m_previous)
+        tool->m_previous->m_next = tool->m_next;
+    else
+        m_tools = tool->m_next;
+    if (tool->m_next)
+        tool->m_next->m_previous = tool->m_previous;
+    if (m_current == tool)
+        m_current = nullptr;
     delete tool;
     return TRUE;
 }
 
 TipTool* TipWindow::ToolAt(POINT screen) const
 {
-    if (!m_owner || !m_owner->m_hWnd) return nullptr;
+    if (!m_owner || !m_owner->m_hWnd)
+        return nullptr;
     RECT owner;
     m_owner->GetWindowRect(&owner);
-    POINT p = { screen.x - owner.left, screen.y - owner.top };
+    POINT p = {screen.x - owner.left, screen.y - owner.top};
     for (TipTool* t = m_tools; t; t = t->m_next)
-        if (t->HitTest(p)) return t;
+        if (t->HitTest(p))
+            return t;
     return nullptr;
 }
 
 void TipWindow::OnRelayedMessage(CWnd* window, const MSG* msg)
 {
-    if (!window || !window->m_hWnd || !msg) return;
-    if (!window->IsWindowVisible() || window->IsIconic()) return;
-    if (g_visibleTip && g_showingWindow != window->m_hWnd) g_visibleTip->Hide();
-    if (!m_shown && LeftButtonDown()) return;
+    if (!window || !window->m_hWnd || !msg)
+        return;
+    if (!window->IsWindowVisible() || window->IsIconic())
+        return;
+    if (g_visibleTip && g_showingWindow != window->m_hWnd)
+        g_visibleTip->Hide();
+    if (!m_shown && LeftButtonDown())
+        return;
     if (!IsMouseMove(msg->message)) {
         KillTimer(kWaitTimer);
         KillTimer(kDisplayTimer);
@@ -281,26 +319,33 @@ void TipWindow::OnTimer(UINT_PTR id)
 {
     KillTimer(id);
     if (id == kDisplayTimer) {
-        if (m_displayTime) Hide();
+        if (m_displayTime)
+            Hide();
         return;
     }
-    if (id != kWaitTimer) return;
-    if (!m_owner || !m_owner->m_hWnd || !m_owner->IsWindowVisible() || LeftButtonDown()) return;
+    if (id != kWaitTimer)
+        return;
+    if (!m_owner || !m_owner->m_hWnd || !m_owner->IsWindowVisible() || LeftButtonDown())
+        return;
     POINT cursor;
     ::GetCursorPos(&cursor);
-    if (cursor.x != g_lastCursor.x || cursor.y != g_lastCursor.y) return;
-    if (!m_current || ToolAt(cursor) != m_current) return;
+    if (cursor.x != g_lastCursor.x || cursor.y != g_lastCursor.y)
+        return;
+    if (!m_current || ToolAt(cursor) != m_current)
+        return;
     Position(TRUE);
-    if (m_shown && m_displayTime) SetTimer(kDisplayTimer, (UINT)m_displayTime);
+    if (m_shown && m_displayTime)
+        SetTimer(kDisplayTimer, (UINT)m_displayTime);
 }
 
 CSize TipWindow::MeasureText(const CString& text)
 {
     CClientDC dc(m_hWnd);
     HGDIOBJ old = dc.SelectObject(m_font);
-    RECT r = { 0, 0, 0, 0 };
+    RECT r = {0, 0, 0, 0};
     UINT format = m_format | DT_CALCRECT;
-    if (!strstr(text, "\r\n")) format |= DT_SINGLELINE;
+    if (!strstr(text, "\r\n"))
+        format |= DT_SINGLELINE;
     dc.DrawText(text, -1, &r, format);
     dc.SelectObject(old);
     return CSize(r.right - r.left, r.bottom - r.top);
@@ -312,26 +357,30 @@ void TipWindow::Position(BOOL show)
         Hide();
         return;
     }
-    if (g_visibleTip && g_visibleTip != this) g_visibleTip->Hide();
-    if (!m_current || m_current->m_text.IsEmpty()) return;
+    if (g_visibleTip && g_visibleTip != this)
+        g_visibleTip->Hide();
+    if (!m_current || m_current->m_text.IsEmpty())
+        return;
     g_visibleTip = this;
     g_showingWindow = m_relayWindow;
     m_text = m_current->m_text;
     CSize text = MeasureText(m_text);
-    SIZE size = { text.cx + 8, text.cy + 8 };
-    POINT at = { g_lastCursor.x, g_lastCursor.y + ::GetSystemMetrics(SM_CYCURSOR) / 2 + 4 };
+    SIZE size = {text.cx + 8, text.cy + 8};
+    POINT at = {g_lastCursor.x, g_lastCursor.y + ::GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
     POINT placed = PlaceWindowNear(at, size, TipArea());
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, placed.x, placed.y, size.cx, size.cy,
-                 SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOSENDCHANGING);
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOSENDCHANGING);
     m_shown = TRUE;
     Invalidate(FALSE);
     // The owner keeps the mouse, so that it sees the cursor leave the tool.
-    if (m_owner && m_owner->m_hWnd && ::GetCapture() != m_owner->m_hWnd) m_owner->SetCapture();
+    if (m_owner && m_owner->m_hWnd && ::GetCapture() != m_owner->m_hWnd)
+        m_owner->SetCapture();
 }
 
 void TipWindow::Hide()
 {
-    if (m_hWnd && (m_shown || IsWindowVisible())) ShowWindow(SW_HIDE);
+    if (m_hWnd && (m_shown || IsWindowVisible()))
+        ShowWindow(SW_HIDE);
     bool wasShown = m_shown != FALSE;
     m_shown = FALSE;
     if (g_visibleTip == this) {
@@ -340,7 +389,8 @@ void TipWindow::Hide()
     }
     if (wasShown && m_owner && m_owner->m_hWnd) {
         m_owner->UpdateWindow();
-        if (::GetCapture() == m_owner->m_hWnd && !LeftButtonDown()) ::ReleaseCapture();
+        if (::GetCapture() == m_owner->m_hWnd && !LeftButtonDown())
+            ::ReleaseCapture();
     }
 }
 
@@ -355,16 +405,22 @@ void TipWindow::DrawTip(CDC* dc)
     RECT client;
     GetClientRect(&client);
     dc->FillSolidRect(client, m_background);
-    if (m_text.IsEmpty()) return;
+    if (m_text.IsEmpty())
+        return;
     UINT format = m_format;
     bool multiLine = strstr(m_text, "\r\n") != nullptr;
-    if (!multiLine) format |= DT_SINGLELINE;
+    if (!multiLine)
+        format |= DT_SINGLELINE;
     CString text;
     bool hadTab = false;
     for (const char* c = m_text; *c; ++c) {
-        if (*c == '\t') hadTab = true; else text += *c;
+        if (*c == '\t')
+            hadTab = true;
+        else
+            text += *c;
     }
-    if (hadTab) format |= DT_CENTER;
+    if (hadTab)
+        format |= DT_CENTER;
     RECT r = client;
     if (multiLine) {
         r.left += 4;
@@ -399,7 +455,8 @@ ValueTipWnd::~ValueTipWnd()
 void ValueTipWnd::SetText(const char* text)
 {
     m_text = text ? text : "";
-    if (m_hWnd) Invalidate(FALSE);
+    if (m_hWnd)
+        Invalidate(FALSE);
 }
 
 void ValueTipWnd::OnPaint()

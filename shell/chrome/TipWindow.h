@@ -31,7 +31,7 @@ public:
 
 class TipWindow : public CWnd {
 public:
-    static constexpr UINT kDefaultFormat = DT_CENTER | DT_VCENTER | DT_NOPREFIX;   // 0x805
+    static constexpr UINT kDefaultFormat = DT_CENTER | DT_VCENTER | DT_NOPREFIX; // 0x805
     static constexpr UINT_PTR kWaitTimer = 1;
     static constexpr UINT_PTR kDisplayTimer = 2;
     static constexpr int kWaitMs = 500;

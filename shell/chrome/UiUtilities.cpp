@@ -16,7 +16,7 @@ BOOL CALLBACK VisitChild(HWND child, LPARAM lp)
 {
     const auto* scan = reinterpret_cast<const ChildScan*>(lp);
     if (GetParent(child) != scan->parent)
-        return TRUE;   // grandchildren belong to their own parent
+        return TRUE; // grandchildren belong to their own parent
     const int id = GetDlgCtrlID(child);
     if (scan->skipDialogButtons && id >= IDOK && id <= IDHELP)
         return TRUE;
@@ -33,8 +33,8 @@ BOOL CALLBACK VisitChild(HWND child, LPARAM lp)
     return TRUE;
 }
 
-void ForChildrenInRect(CWnd* window, bool skipDialogButtons, ChildAction action, BOOL on, int left, int top,
-                       int right, int bottom)
+void ForChildrenInRect(CWnd* window, bool skipDialogButtons, ChildAction action, BOOL on, int left, int top, int right,
+                       int bottom)
 {
     if (!window || !window->m_hWnd)
         return;

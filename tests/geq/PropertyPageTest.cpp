@@ -164,9 +164,9 @@ TEST_F(EqPage, EditsAreClampedTruncatedAndShownToOneDecimal)
         const char* typed;
         int stored;
         const char* shown;
-    } cases[] = {{kEditBand1 + 3, "7.26", 72, "7.3"}, {kEditBand1 + 3, "30", 200, "20.0"},
+    } cases[] = {{kEditBand1 + 3, "7.26", 72, "7.3"},   {kEditBand1 + 3, "30", 200, "20.0"},
                  {kEditBand1 + 3, "letters", 0, "0.0"}, {kEditBand1, "-7.26", -72, "-7.3"},
-                 {kEditMaster, "-100", -600, "-60.0"},   {kEditMaster, "0.3", 3, "0.3"}};
+                 {kEditMaster, "-100", -600, "-60.0"},  {kEditMaster, "0.3", 3, "0.3"}};
     for (const auto& c : cases) {
         Type(dialog, c.editId, c.typed);
         const int index = c.editId == kEditMaster ? geq::kMasterIndex : c.editId - kEditBand1;
@@ -318,7 +318,8 @@ void CALLBACK FrameTimer(HWND, UINT, UINT_PTR id, DWORD)
         HWND page = nullptr;
         EnumChildWindows(frame, FindPageDialog, LPARAM(&page));
         SetDlgItemTextA(page, kEditBand1 + 2, "-4.5");
-        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kEditBand1 + 2, EN_KILLFOCUS), LPARAM(GetDlgItem(page, kEditBand1 + 2)));
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(kEditBand1 + 2, EN_KILLFOCUS),
+                     LPARAM(GetDlgItem(page, kEditBand1 + 2)));
         s.edited = true;
         return;
     }
@@ -329,14 +330,17 @@ void CALLBACK FrameTimer(HWND, UINT, UINT_PTR id, DWORD)
     if (s.ticks > 100) { // give up: close whatever is open
         KillTimer(nullptr, id);
         HWND top = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
-            wchar_t cls[16] = {};
-            GetClassNameW(w, cls, 16);
-            if (wcscmp(cls, L"#32770") != 0)
-                return TRUE;
-            *reinterpret_cast<HWND*>(out) = w;
-            return FALSE;
-        }, LPARAM(&top));
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND w, LPARAM out) -> BOOL {
+                wchar_t cls[16] = {};
+                GetClassNameW(w, cls, 16);
+                if (wcscmp(cls, L"#32770") != 0)
+                    return TRUE;
+                *reinterpret_cast<HWND*>(out) = w;
+                return FALSE;
+            },
+            LPARAM(&top));
         if (top)
             PostMessageW(top, WM_COMMAND, IDCANCEL, 0);
     }
@@ -353,8 +357,9 @@ TEST_F(EqPage, PagesOpenInThePropertyFrameAndChangeTheFilter)
     for (ULONG i = 0; i < pages.cElems && i < 2; ++i) {
         IClassFactory* factory = nullptr;
         ASSERT_EQ(m_getClassObject(pages.pElems[i], IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-        ASSERT_EQ(CoRegisterClassObject(pages.pElems[i], factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookies[i]),
-                  S_OK);
+        ASSERT_EQ(
+            CoRegisterClassObject(pages.pElems[i], factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookies[i]),
+            S_OK);
         factory->Release();
     }
     FrameScript script;

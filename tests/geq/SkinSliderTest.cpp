@@ -56,7 +56,10 @@ private:
     HWND m_child = nullptr;
 };
 
-WPARAM Scroll(int position, int code) { return WPARAM((unsigned(position) << 16) | unsigned(code)); }
+WPARAM Scroll(int position, int code)
+{
+    return WPARAM((unsigned(position) << 16) | unsigned(code));
+}
 
 } // namespace
 
@@ -168,8 +171,8 @@ TEST(SkinSlider, DraggingTheThumbFollowsThePointerAndEscapePutsItBack)
     PostMessageW(host.Child(), WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageW(host.Child(), WM_LBUTTONDOWN, MK_LBUTTON, host.Point(thumb));
     EXPECT_EQ(s.Position(), start);
-    EXPECT_EQ(host.TakeScrolls(), (std::vector<WPARAM>{Scroll(start + 30, SkinSlider::kCodeDrag),
-                                                       Scroll(start, SkinSlider::kCodeDrag)}));
+    EXPECT_EQ(host.TakeScrolls(),
+              (std::vector<WPARAM>{Scroll(start + 30, SkinSlider::kCodeDrag), Scroll(start, SkinSlider::kCodeDrag)}));
 
     PostMessageW(host.Child(), WM_MOUSEMOVE, MK_LBUTTON, host.Point(moved));
     PostMessageW(host.Child(), WM_LBUTTONUP, 0, host.Point(moved));
@@ -200,12 +203,9 @@ TEST(SkinSlider, ATrackClickReleasedAwayFromTheThumbLeavesItWhereTheParentWasTol
         int pressPercent;   // along the track
         int releasePercent; // along the track; -1: beside the slider, outside its window
     } cases[] = {
-        {"vertical, released further down", true, 40, 80},
-        {"vertical, released further up", true, 80, 30},
-        {"horizontal, released further on", false, 30, 70},
-        {"vertical, released where pressed", true, 50, 50},
-        {"vertical, released outside", true, 50, -1},
-        {"horizontal, released outside", false, 50, -1},
+        {"vertical, released further down", true, 40, 80},  {"vertical, released further up", true, 80, 30},
+        {"horizontal, released further on", false, 30, 70}, {"vertical, released where pressed", true, 50, 50},
+        {"vertical, released outside", true, 50, -1},       {"horizontal, released outside", false, 50, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

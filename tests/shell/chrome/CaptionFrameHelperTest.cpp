@@ -42,7 +42,8 @@ int CountPixels(Canvas& canvas, const RECT& r, COLORREF color)
     int count = 0;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x)
-            if (canvas.At(x, y) == color) ++count;
+            if (canvas.At(x, y) == color)
+                ++count;
     return count;
 }
 
@@ -67,22 +68,37 @@ TEST_F(CaptionTest, CornersStayAtTheirSizeAndTheBandsAreTiledAndCut)
 
     Canvas canvas(200, 100);
     caption.Render(canvas.dc(), 200, 100, kCaptionNothing);
-    const struct { int x, y; COLORREF color; } expected[] = {
-        {0, 0, kTopLeft}, {3, 23, kTopLeft},
-        {196, 0, kTopRight}, {199, 23, kTopRight},
-        {196, 96, kBottomRight}, {199, 99, kBottomRight},
-        {0, 96, kBottomLeft}, {3, 99, kBottomLeft},
+    const struct {
+        int x, y;
+        COLORREF color;
+    } expected[] = {
+        {0, 0, kTopLeft},
+        {3, 23, kTopLeft},
+        {196, 0, kTopRight},
+        {199, 23, kTopRight},
+        {196, 96, kBottomRight},
+        {199, 99, kBottomRight},
+        {0, 96, kBottomLeft},
+        {3, 99, kBottomLeft},
         // Caption band: 11-pixel tiles from x = 4; the last one (191..195) cut by the corner.
-        {4, 20, kBandFirstColumn}, {5, 20, kBand}, {15, 20, kBandFirstColumn}, {191, 20, kBandFirstColumn},
+        {4, 20, kBandFirstColumn},
+        {5, 20, kBand},
+        {15, 20, kBandFirstColumn},
+        {191, 20, kBandFirstColumn},
         {195, 20, kBand},
         // Left band: 26-pixel tiles from y = 24, the last cut by the bottom-left corner.
-        {0, 24, kLeftEdgeFirstRow}, {0, 25, kLeftEdge}, {0, 50, kLeftEdgeFirstRow}, {2, 76, kLeftEdgeFirstRow},
+        {0, 24, kLeftEdgeFirstRow},
+        {0, 25, kLeftEdge},
+        {0, 50, kLeftEdgeFirstRow},
+        {2, 76, kLeftEdgeFirstRow},
         {0, 95, kLeftEdge},
-        {197, 30, kRightEdge}, {100, 97, kBottomEdge},
+        {197, 30, kRightEdge},
+        {100, 97, kBottomEdge},
         // The client area keeps the button face.
         {100, 50, GetSysColor(COLOR_BTNFACE)},
     };
-    for (const auto& e : expected) EXPECT_EQ(canvas.At(e.x, e.y), e.color) << e.x << "," << e.y;
+    for (const auto& e : expected)
+        EXPECT_EQ(canvas.At(e.x, e.y), e.color) << e.x << "," << e.y;
 }
 
 TEST_F(CaptionTest, HighlightedCloseButtonShowsTheRightHalfOfItsImage)
@@ -90,8 +106,13 @@ TEST_F(CaptionTest, HighlightedCloseButtonShowsTheRightHalfOfItsImage)
     CaptionFrameHelper caption;
     caption.InitFromPath(path.c_str(), kCaptionFlagClose);
     // Close: 13 x 13 at x = 200 - 4 - (4 + 14) = 178, y = (24 - 14 + 1) / 2 = 5.
-    const struct { int highlight; COLORREF color; } cases[] = {
-        {kCaptionNothing, kButtonNormal}, {kCaptionClose, kButtonHot}, {kCaptionMaximize, kButtonNormal},
+    const struct {
+        int highlight;
+        COLORREF color;
+    } cases[] = {
+        {kCaptionNothing, kButtonNormal},
+        {kCaptionClose, kButtonHot},
+        {kCaptionMaximize, kButtonNormal},
     };
     for (const auto& c : cases) {
         Canvas canvas(200, 100);

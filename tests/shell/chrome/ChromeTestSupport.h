@@ -15,7 +15,8 @@ inline void Pump()
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         bool eaten = false;
         for (HWND h = msg.hwnd; h && !eaten; h = GetParent(h))
-            if (CWnd* wnd = CWnd::FromHandlePermanent(h)) eaten = wnd->PreTranslateMessage(&msg) != FALSE;
+            if (CWnd* wnd = CWnd::FromHandlePermanent(h))
+                eaten = wnd->PreTranslateMessage(&msg) != FALSE;
         if (!eaten) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -28,7 +29,7 @@ const COLORREF kTopLeft = RGB(255, 0, 0);
 const COLORREF kTopRight = RGB(0, 255, 0);
 const COLORREF kBottomRight = RGB(0, 0, 255);
 const COLORREF kBottomLeft = RGB(255, 255, 0);
-const COLORREF kBandFirstColumn = RGB(255, 0, 255);   // first column of the caption band tile
+const COLORREF kBandFirstColumn = RGB(255, 0, 255); // first column of the caption band tile
 const COLORREF kBand = RGB(0, 255, 255);
 const COLORREF kRightEdge = RGB(0, 128, 0);
 const COLORREF kBottomEdge = RGB(0, 0, 128);
@@ -41,14 +42,22 @@ const COLORREF kBackground = RGB(128, 128, 128);
 inline COLORREF CaptionPixel(int x, int y)
 {
     auto in = [&](int l, int t, int r, int b) { return x >= l && x <= r && y >= t && y <= b; };
-    if (in(0, 0, 3, 23)) return kTopLeft;
-    if (in(57, 0, 60, 23)) return kTopRight;
-    if (in(57, 57, 60, 60)) return kBottomRight;
-    if (in(0, 57, 3, 60)) return kBottomLeft;
-    if (in(10, 0, 20, 23)) return x == 10 ? kBandFirstColumn : kBand;
-    if (in(57, 25, 60, 49)) return kRightEdge;
-    if (in(10, 57, 20, 60)) return kBottomEdge;
-    if (in(0, 25, 3, 50)) return y == 25 ? kLeftEdgeFirstRow : kLeftEdge;
+    if (in(0, 0, 3, 23))
+        return kTopLeft;
+    if (in(57, 0, 60, 23))
+        return kTopRight;
+    if (in(57, 57, 60, 60))
+        return kBottomRight;
+    if (in(0, 57, 3, 60))
+        return kBottomLeft;
+    if (in(10, 0, 20, 23))
+        return x == 10 ? kBandFirstColumn : kBand;
+    if (in(57, 25, 60, 49))
+        return kRightEdge;
+    if (in(10, 57, 20, 60))
+        return kBottomEdge;
+    if (in(0, 25, 3, 50))
+        return y == 25 ? kLeftEdgeFirstRow : kLeftEdge;
     // Buttons: 28 pixels wide, the normal half left, the highlighted half right.
     if (in(70, 5, 97, 65) || in(1, 64, 28, 76) || in(32, 64, 59, 76)) {
         int left = x >= 70 ? 70 : x >= 32 ? 32 : 1;
@@ -65,7 +74,10 @@ inline std::string WriteCaptionImage(const kvtest::ScratchFolder& folder)
     return path;
 }
 
-inline LPARAM ScreenParam(POINT p) { return MAKELPARAM((short)p.x, (short)p.y); }
+inline LPARAM ScreenParam(POINT p)
+{
+    return MAKELPARAM((short)p.x, (short)p.y);
+}
 
 inline LPARAM ClientParam(HWND hwnd, POINT screen)
 {

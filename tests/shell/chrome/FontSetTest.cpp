@@ -8,7 +8,10 @@ using skintest::Canvas;
 namespace {
 
 // A strip of 15 glyphs, 4 x 5 pixels each, every glyph a solid colour of its own.
-COLORREF GlyphColor(int index) { return RGB(10 + 15 * index, 100, 200); }
+COLORREF GlyphColor(int index)
+{
+    return RGB(10 + 15 * index, 100, 200);
+}
 
 class DigitStrip : public ::testing::Test {
 protected:
@@ -51,9 +54,9 @@ TEST_F(DigitStrip, DrawsEachCharacterAtStepsOfTheGlyphWidth)
         std::vector<int> drawn;
     } cases[] = {
         {13, "12:34.5", {1, 2, 10, 3, 4, 11, 5}},
-        {13, "-9 ;", {-1, 9, 12, -1}},     // '-' (14) and ';' (13) lie beyond a 13-glyph strip
+        {13, "-9 ;", {-1, 9, 12, -1}}, // '-' (14) and ';' (13) lie beyond a 13-glyph strip
         {15, "-9 ;", {14, 9, 12, 13}},
-        {15, "0A/", {0, -1, -1}},          // other characters fall outside the strip
+        {15, "0A/", {0, -1, -1}}, // other characters fall outside the strip
     };
     for (const auto& c : cases) {
         DigitFont digits;

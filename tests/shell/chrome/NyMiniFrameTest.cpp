@@ -15,7 +15,8 @@ public:
     int paints = 0;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_PAINT) ++paints;
+        if (message == WM_PAINT)
+            ++paints;
         return CWnd::WindowProc(message, wParam, lParam);
     }
 };
@@ -54,14 +55,15 @@ protected:
         frame->GetCaptionHelper()->InitFromPath(path.c_str(), kCaptionFlagClose | kCaptionFlagRollUp);
         pane = new CountingPane;
         ASSERT_TRUE(pane->Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 392, 272), frame, 1));
-        frame->SetPane(pane);   // 392 x 272 plus the margins: 400 x 300
+        frame->SetPane(pane); // 392 x 272 plus the margins: 400 x 300
         frame->ShowWindow(SW_SHOW);
         hwnd = frame->m_hWnd;
         Pump();
     }
     void TearDown() override
     {
-        if (IsWindow(hwnd)) frame->DestroyWindow();
+        if (IsWindow(hwnd))
+            frame->DestroyWindow();
         delete pane;
     }
     POINT At(int x, int y) const
@@ -114,10 +116,13 @@ TEST_F(MiniFrameTest, DraggingTheCaptionMovesTheFrame)
 TEST_F(MiniFrameTest, SizingFromACornerStaysWithinTheLimits)
 {
     frame->SetSizeLimits(150, -100, 500, 400);
-    const struct { int dx, dy; LONG left, top, width, height; } moves[] = {
-        {50, 20, 100, 100, 450, 320},        // the bottom-right corner follows the mouse
-        {1000, 1000, 100, 100, 500, 400},    // up to the maximum
-        {-1000, -1000, 100, 100, 150, 100},  // down to the minimum (the height's sign only stops the top edge)
+    const struct {
+        int dx, dy;
+        LONG left, top, width, height;
+    } moves[] = {
+        {50, 20, 100, 100, 450, 320},       // the bottom-right corner follows the mouse
+        {1000, 1000, 100, 100, 500, 400},   // up to the maximum
+        {-1000, -1000, 100, 100, 150, 100}, // down to the minimum (the height's sign only stops the top edge)
     };
     POINT press = At(399, 299);
     EXPECT_EQ(PressNonClient(hwnd, press), HTBOTTOMRIGHT);
@@ -203,7 +208,11 @@ TEST_F(MiniFrameTest, CloseActsOnlyWhenReleasedOnTheButton)
 
 TEST_F(MiniFrameTest, SavedPlacementIsStretchedToTheMinimum)
 {
-    const struct { int minW, minH, maxW, maxH; RECT saved; RECT expected; } cases[] = {
+    const struct {
+        int minW, minH, maxW, maxH;
+        RECT saved;
+        RECT expected;
+    } cases[] = {
         {200, 150, 1000, 1000, {50, 60, 150, 110}, {50, 60, 250, 210}},
         {200, 150, 1000, 1000, {50, 60, 450, 360}, {50, 60, 450, 360}},
         {200, 120, 1000, 120, {50, 60, 450, 360}, {50, 60, 450, 180}},

@@ -7,12 +7,17 @@
 TEST(PaneMenus, ProgramHoldsTheSelectionAndNoSelectionMenus)
 {
     const std::string program = kvtest::BinFolder() + "KvSound5EU.exe";
-    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "program not built";
+    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "program not built";
     HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
-    const struct { UINT menu; UINT first; UINT last; } cases[] = {
-        {kBaseWinMenuSelection, 57635, 1021},    // Cut ... Properties
-        {kBaseWinMenuNoSelection, 57643, 1021},  // Undo ... Properties
+    const struct {
+        UINT menu;
+        UINT first;
+        UINT last;
+    } cases[] = {
+        {kBaseWinMenuSelection, 57635, 1021},   // Cut ... Properties
+        {kBaseWinMenuNoSelection, 57643, 1021}, // Undo ... Properties
     };
     for (const auto& c : cases) {
         HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(c.menu));

@@ -15,7 +15,10 @@ namespace {
 // A parent window that records the scroll messages its bar sends on.
 class ScrollRecorder : public CWnd {
 public:
-    struct Event { int code; int position; };
+    struct Event {
+        int code;
+        int position;
+    };
     std::vector<Event> events;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -29,7 +32,8 @@ public:
     int LastTrack() const
     {
         for (auto e = events.rbegin(); e != events.rend(); ++e)
-            if (e->code == SB_THUMBTRACK) return e->position;
+            if (e->code == SB_THUMBTRACK)
+                return e->position;
         return -1;
     }
 };
@@ -69,7 +73,8 @@ protected:
         FreeSkinScrollBitmaps();
         ASSERT_TRUE(LoadSkinScrollBitmaps());
 
-        ASSERT_TRUE(parent.CreateEx(0, nullptr, "Scroll", WS_POPUP | WS_VISIBLE, CRect(200, 200, 600, 400), nullptr, 0));
+        ASSERT_TRUE(
+            parent.CreateEx(0, nullptr, "Scroll", WS_POPUP | WS_VISIBLE, CRect(200, 200, 600, 400), nullptr, 0));
     }
     void TearDown() override
     {
@@ -116,14 +121,18 @@ TEST(ScrollBarState, PositionIsLimitedByRangeAndPage)
     ASSERT_TRUE(window.CreateEx(0, nullptr, "Bars", WS_POPUP | WS_HSCROLL, CRect(0, 0, 200, 100), nullptr, 0));
     ASSERT_TRUE(CustomScrollBar_Install(window.m_hWnd));
     EXPECT_FALSE(CustomScrollBar_Install(window.m_hWnd));
-    const struct { int minimum, maximum; UINT page; int position; int limited; bool shown; } cases[] = {
-        {0, 99, 10, 95, 90, true},
-        {0, 99, 10, -5, 0, true},
-        {0, 99, 0, 150, 99, true},          // no page: up to the maximum, not one past it
-        {0, 99, 1, 150, 99, true},
-        {100, 199, 10, 500, 190, true},
-        {0, 99, 100, 50, 0, false},         // the page covers the range: no bar
-        {0, 99, 500, 50, 0, false},         // the page is cut to the range
+    const struct {
+        int minimum, maximum;
+        UINT page;
+        int position;
+        int limited;
+        bool shown;
+    } cases[] = {
+        {0, 99, 10, 95, 90, true},  {0, 99, 10, -5, 0, true},
+        {0, 99, 0, 150, 99, true}, // no page: up to the maximum, not one past it
+        {0, 99, 1, 150, 99, true},  {100, 199, 10, 500, 190, true},
+        {0, 99, 100, 50, 0, false}, // the page covers the range: no bar
+        {0, 99, 500, 50, 0, false}, // the page is cut to the range
         {5, 5, 0, 9, 5, false},
     };
     for (const auto& c : cases) {
@@ -134,7 +143,8 @@ TEST(ScrollBarState, PositionIsLimitedByRangeAndPage)
         si.nMax = c.maximum;
         si.nPage = c.page;
         si.nPos = c.position;
-        EXPECT_EQ(CustomScrollBar_SetScrollInfo(window.m_hWnd, SB_HORZ, &si, TRUE), c.limited) << c.page << " " << c.position;
+        EXPECT_EQ(CustomScrollBar_SetScrollInfo(window.m_hWnd, SB_HORZ, &si, TRUE), c.limited)
+            << c.page << " " << c.position;
         SCROLLINFO back = {};
         back.fMask = SIF_ALL;
         ASSERT_TRUE(CustomScrollBar_GetScrollInfo(window.m_hWnd, SB_HORZ, &back));
@@ -182,11 +192,14 @@ TEST(ScrollBarGeometryTest, PartsAlongTheBar)
         }
     }
     ScrollBarGeometry g = ScrollBarCalcGeometry(Info(0, 99, 10, 0), 300, 16);
-    const struct { int offset, part; } parts[] = {
-        {0, kScrollItemArrowFirst}, {15, kScrollItemArrowFirst}, {16, kScrollItemThumb}, {42, kScrollItemThumb},
+    const struct {
+        int offset, part;
+    } parts[] = {
+        {0, kScrollItemArrowFirst}, {15, kScrollItemArrowFirst}, {16, kScrollItemThumb},      {42, kScrollItemThumb},
         {43, kScrollItemPageAfter}, {283, kScrollItemPageAfter}, {284, kScrollItemArrowLast}, {300, kScrollItemNone},
     };
-    for (const auto& p : parts) EXPECT_EQ(ScrollBarPartAt(g, p.offset), p.part) << p.offset;
+    for (const auto& p : parts)
+        EXPECT_EQ(ScrollBarPartAt(g, p.offset), p.part) << p.offset;
     ScrollBarGeometry shortBar = ScrollBarCalcGeometry(Info(0, 99, 10, 0), 20, 16);
     EXPECT_EQ(ScrollBarPartAt(shortBar, 9), kScrollItemArrowFirst);
     EXPECT_EQ(ScrollBarPartAt(shortBar, 10), kScrollItemArrowLast);
@@ -199,11 +212,16 @@ TEST_F(ScrollBarTest, SkinnedThumbKeepsItsEndsAtNaturalSize)
     Canvas canvas(300, 16);
     CustomScrollBar_PaintTo(bar.m_hWnd, *canvas.dc());
     // Arrows 16 long (square), thumb 27 long at 16: ends of 3 pixels, the middle stretched.
-    const struct { int x; COLORREF color; } expected[] = {
-        {0, kArrowFrames[0]}, {15, kArrowFrames[0]}, {16, kThumbStart}, {18, kThumbStart}, {19, kThumbMiddle},
-        {39, kThumbMiddle}, {40, kThumbEnd}, {42, kThumbEnd}, {43, kTrack}, {283, kTrack}, {284, kArrowFrames[0]},
+    const struct {
+        int x;
+        COLORREF color;
+    } expected[] = {
+        {0, kArrowFrames[0]}, {15, kArrowFrames[0]}, {16, kThumbStart},      {18, kThumbStart},
+        {19, kThumbMiddle},   {39, kThumbMiddle},    {40, kThumbEnd},        {42, kThumbEnd},
+        {43, kTrack},         {283, kTrack},         {284, kArrowFrames[0]},
     };
-    for (const auto& e : expected) EXPECT_EQ(canvas.At(e.x, 8), e.color) << e.x;
+    for (const auto& e : expected)
+        EXPECT_EQ(canvas.At(e.x, 8), e.color) << e.x;
 
     // Disabled: the disabled track and the arrows' second frame.
     EXPECT_TRUE(bar.EnableScrollBar(ESB_DISABLE_BOTH));
@@ -268,8 +286,13 @@ TEST_F(ScrollBarTest, ArrowAndPagePressesScrollAtOnce)
     MakeBar(bar, 0);
     HWND hwnd = bar.m_hWnd;
     RECT r = WindowRect(hwnd);
-    const struct { int x; int code; } presses[] = {
-        {5, SB_LINEUP}, {295, SB_LINEDOWN}, {200, SB_PAGEDOWN},
+    const struct {
+        int x;
+        int code;
+    } presses[] = {
+        {5, SB_LINEUP},
+        {295, SB_LINEDOWN},
+        {200, SB_PAGEDOWN},
     };
     for (const auto& p : presses) {
         parent.events.clear();
@@ -306,10 +329,11 @@ TEST_F(ScrollBarTest, HeldArrowRepeatsAfterADelay)
     };
     pumpFor(200);
     EXPECT_EQ(parent.events.size(), 1u) << "nothing more before 300 ms";
-    pumpFor(600);   // 800 ms in: the first repeat at 300 ms, then one every 55 ms
+    pumpFor(600); // 800 ms in: the first repeat at 300 ms, then one every 55 ms
     EXPECT_GE(parent.events.size(), 4u);
     EXPECT_LE(parent.events.size(), 12u);
-    for (const auto& e : parent.events) EXPECT_EQ(e.code, SB_LINEDOWN);
+    for (const auto& e : parent.events)
+        EXPECT_EQ(e.code, SB_LINEDOWN);
     // Off the arrow the repeat sends nothing.
     MoveCaptured(hwnd, {r.left + 150, r.top + 8});
     size_t held = parent.events.size();

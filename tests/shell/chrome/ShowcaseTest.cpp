@@ -53,8 +53,10 @@ public:
     }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_SIZE) Layout(LOWORD(lParam), HIWORD(lParam));
-        if (message == WM_ERASEBKGND) return 1;
+        if (message == WM_SIZE)
+            Layout(LOWORD(lParam), HIWORD(lParam));
+        if (message == WM_ERASEBKGND)
+            return 1;
         if (message == WM_PAINT) {
             RECT r;
             GetClientRect(&r);
@@ -62,7 +64,8 @@ public:
             dc.FillSolidRect(r, SkinColorAt(kSkinColorPaneBack));
             // The track header column and a few tracks.
             dc.FillSolidRect(CRect(0, 30, 119, r.bottom), RGB(0x33, 0x33, 0x33));
-            for (int y = 30; y < r.bottom - 16; y += 54) dc.FillSolidRect(CRect(0, y + 52, r.right - 16, y + 53), RGB(0x22, 0x22, 0x22));
+            for (int y = 30; y < r.bottom - 16; y += 54)
+                dc.FillSolidRect(CRect(0, y + 52, r.right - 16, y + 53), RGB(0x22, 0x22, 0x22));
             return 0;
         }
         return CWnd::WindowProc(message, wParam, lParam);
@@ -84,9 +87,10 @@ TEST(Showcase, DISABLED_ShowsASkinnedMiniFrameForAScreenshot)
 
     auto* frame = new CNyMiniFrame;
     ASSERT_TRUE(frame->Create(nullptr, "Mixer - Tarn Session 1", WS_POPUP | WS_THICKFRAME, CRect(120, 90, 640, 450)));
-    frame->InitCaption(kCaptionFlagClose | kCaptionFlagMinimize | kCaptionFlagRollUp);   // 41
+    frame->InitCaption(kCaptionFlagClose | kCaptionFlagMinimize | kCaptionFlagRollUp); // 41
     ShowcasePane pane;
-    ASSERT_TRUE(pane.Create(nullptr, nullptr, WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 512, 332), frame, AFX_IDW_PANE_FIRST));
+    ASSERT_TRUE(
+        pane.Create(nullptr, nullptr, WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 512, 332), frame, AFX_IDW_PANE_FIRST));
     pane.Build();
     pane.Layout(512, 332);
     frame->SetPane(&pane);

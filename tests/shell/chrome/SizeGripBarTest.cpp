@@ -9,7 +9,8 @@ using skintest::Canvas;
 TEST(SizeGripBarTest, GripGoesWhileTheFrameIsMaximised)
 {
     CWnd frame, view;
-    ASSERT_TRUE(frame.CreateEx(0, nullptr, "Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
+    ASSERT_TRUE(
+        frame.CreateEx(0, nullptr, "Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
     ASSERT_TRUE(view.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 0, 300, 200), &frame, 1));
     SizeGripBar strip;
     ASSERT_TRUE(strip.Create(nullptr, nullptr, WS_VISIBLE, CRect(0, 180, 300, 196), &view, 2));
@@ -20,7 +21,8 @@ TEST(SizeGripBarTest, GripGoesWhileTheFrameIsMaximised)
         int count = 0;
         for (int y = 1; y < 16; ++y)
             for (int x = 284; x < 300; ++x)
-                if (canvas.At(x, y) != face) ++count;
+                if (canvas.At(x, y) != face)
+                    ++count;
         EXPECT_EQ(canvas.At(150, 0), GetSysColor(COLOR_3DHILIGHT));
         EXPECT_EQ(canvas.At(150, 8), face);
         return count;

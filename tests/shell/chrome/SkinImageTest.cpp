@@ -15,7 +15,10 @@ protected:
 };
 
 // Each pixel of a 10 x 10 test image tells its own coordinates.
-COLORREF Coded(int x, int y) { return RGB(20 * x + 5, 20 * y + 5, 77); }
+COLORREF Coded(int x, int y)
+{
+    return RGB(20 * x + 5, 20 * y + 5, 77);
+}
 
 } // namespace
 
@@ -23,7 +26,7 @@ TEST_F(SkinImageFiles, PngIsPreferredAndBmpIsTheFallback)
 {
     const struct {
         bool png, bmp;
-        COLORREF seen;   // white: nothing loaded
+        COLORREF seen; // white: nothing loaded
     } cases[] = {
         {true, true, RGB(0, 200, 0)},
         {false, true, RGB(0, 0, 200)},
@@ -66,8 +69,8 @@ TEST_F(SkinImageFiles, PartsAndPiecesCopyUnscaled)
     skintest::SaveImage(Path("strip") + ".png", 10, 10, Coded);
     SkinImage image(Path("strip").c_str());
     Canvas canvas(20, 20);
-    image.DrawPart(canvas.dc(), 1, 2, 5, 5, 6, 3);        // 4 x 3 from (6, 3) to (1, 2)
-    image.DrawPiece(canvas.dc(), 12, 12, 2, 7, 3, 2);     // 3 x 2 from (2, 7) to (12, 12)
+    image.DrawPart(canvas.dc(), 1, 2, 5, 5, 6, 3);    // 4 x 3 from (6, 3) to (1, 2)
+    image.DrawPiece(canvas.dc(), 12, 12, 2, 7, 3, 2); // 3 x 2 from (2, 7) to (12, 12)
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x) {
             COLORREF expected = RGB(255, 255, 255);

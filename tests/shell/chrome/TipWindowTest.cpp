@@ -21,7 +21,8 @@ bool WaitFor(const std::function<bool()>& done, DWORD milliseconds = kPatience)
 {
     DWORD start = GetTickCount();
     while (!done()) {
-        if (GetTickCount() - start > milliseconds) return false;
+        if (GetTickCount() - start > milliseconds)
+            return false;
         Pump();
         Sleep(10);
     }
@@ -78,14 +79,14 @@ TEST_F(TipTest, RestingOnAToolShowsItsTextUntilTheCursorLeaves)
     EXPECT_GE(r.top, 100 + 20);
     EXPECT_GT(r.right - r.left, 8);
 
-    MoveTo(owner, *tip, 80, 20);   // between the tools
+    MoveTo(owner, *tip, 80, 20); // between the tools
     EXPECT_FALSE(tip->IsShown());
     EXPECT_EQ(TipWindow::GetVisibleTip(), nullptr);
 }
 
 TEST_F(TipTest, KeysAndClicksHideTheTipAndMovingWithinAToolWaitsAgain)
 {
-    tip->SetDelay(0);   // stays until something hides it
+    tip->SetDelay(0); // stays until something hides it
     MoveTo(owner, *tip, 20, 20);
     ASSERT_TRUE(WaitFor([&] { return tip->IsShown(); }));
     Sleep(300);
@@ -102,7 +103,7 @@ TEST_F(TipTest, KeysAndClicksHideTheTipAndMovingWithinAToolWaitsAgain)
     // cannot let the first wait end before the second move.
     MoveTo(owner, *tip, 21, 20);
     Sleep(300);
-    const DWORD moved = GetTickCount();   // taken first: the wait cannot have begun before it
+    const DWORD moved = GetTickCount(); // taken first: the wait cannot have begun before it
     MoveTo(owner, *tip, 22, 20);
     Pump();
     EXPECT_FALSE(tip->IsShown());
@@ -140,10 +141,11 @@ TEST(TipTools, RemovingByIdOrTheLast)
     CWnd owner;
     ASSERT_TRUE(owner.CreateEx(0, nullptr, "Owner", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
     std::unique_ptr<TipWindow> tip(CreateTipWindow(&owner, 0, 0));
-    for (int id : {1, 2, 3}) tip->AddTool("t", CRect(0, 0, 10, 10), id);
+    for (int id : {1, 2, 3})
+        tip->AddTool("t", CRect(0, 0, 10, 10), id);
     EXPECT_TRUE(tip->RemoveTool(2));
     EXPECT_FALSE(tip->RemoveTool(2));
-    EXPECT_TRUE(tip->RemoveTool(0));   // the last: 3
+    EXPECT_TRUE(tip->RemoveTool(0)); // the last: 3
     EXPECT_EQ(tip->GetToolCount(), 1);
     EXPECT_FALSE(tip->RemoveTool(3));
     EXPECT_TRUE(tip->RemoveTool(1));

@@ -11,8 +11,8 @@ TEST(PlaceWindowNear, StaysInsideTheWorkArea)
         POINT expected;
     } cases[] = {
         {{100, 100}, {200, 150}, {100, 100}},
-        {{900, 650}, {200, 150}, {800, 550}},     // moved left and up to end at the edges
-        {{500, 20}, {1200, 900}, {0, 0}},         // larger than the work area: its top-left corner
+        {{900, 650}, {200, 150}, {800, 550}}, // moved left and up to end at the edges
+        {{500, 20}, {1200, 900}, {0, 0}},     // larger than the work area: its top-left corner
         {{-50, -20}, {100, 100}, {0, 0}},
     };
     for (const auto& c : cases) {
@@ -32,8 +32,8 @@ protected:
                                     nullptr, 0));
         // Client coordinates of the popup equal screen coordinates less (100, 100).
         inside = Child(200, CRect(10, 10, 50, 30));
-        flush = Child(201, CRect(60, 10, 100, 30));     // touches the rectangle's right edge
-        sticking = Child(202, CRect(60, 40, 101, 60));  // one pixel beyond it
+        flush = Child(201, CRect(60, 10, 100, 30));    // touches the rectangle's right edge
+        sticking = Child(202, CRect(60, 40, 101, 60)); // one pixel beyond it
         okButton = Child(IDOK, CRect(10, 40, 50, 60));
     }
     void TearDown() override { dialog.DestroyWindow(); }
@@ -62,7 +62,7 @@ TEST_F(ChildrenInRect, OnlyChildrenWhollyInsideChange)
 
     EnableChildrenInRectAlt(&dialog, FALSE, L, T, R, B);
     EXPECT_FALSE(IsWindowEnabled(okButton));
-    EnableChildrenInRectAlt(&dialog, TRUE, 0, 0, 0, 0);   // empty: the whole window
+    EnableChildrenInRectAlt(&dialog, TRUE, 0, 0, 0, 0); // empty: the whole window
     for (HWND child : {inside, flush, sticking, okButton})
         EXPECT_TRUE(IsWindowEnabled(child));
 
