@@ -56,7 +56,7 @@ struct WavSpec {
 
 // Deterministic frames that every form holds exactly (float values of 24 significant bits).
 std::vector<uint8_t> TestFrames(const WavForm& form, uint16_t channels, size_t frames, unsigned seed);
-Bytes BuildWav(const WavSpec& spec);
+Bytes BuildWav(const WavSpec& wav);
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 

@@ -150,13 +150,13 @@ TEST(FioPreview, PlayWithoutASoundDeviceFailsCleanlyOrCompletes)
     Fio fio;
     ASSERT_TRUE(fio.Get());
     kvtest::ScratchFolder folder;
-    WavSpec spec;
-    spec.form = {"pcm16", 1, 16, 16, false};
-    spec.channels = 1;
-    spec.rate = 8000;
-    spec.data = std::vector<uint8_t>(800); // 50 ms
+    WavSpec wav;
+    wav.form = {"pcm16", 1, 16, 16, false};
+    wav.channels = 1;
+    wav.rate = 8000;
+    wav.data = std::vector<uint8_t>(800); // 50 ms
     const std::string path = folder.File("short.wav");
-    ASSERT_TRUE(WriteBytes(path, BuildWav(spec).b));
+    ASSERT_TRUE(WriteBytes(path, BuildWav(wav).b));
     const HRESULT hr = fio->PlayPreview(nullptr, path.c_str());
     if (FAILED(hr)) {
         EXPECT_EQ(0x03EE0000u, static_cast<DWORD>(hr) & 0x1FFF0000u) << "not the sound output's own error";
@@ -181,17 +181,17 @@ TEST(FioFuzz, MutatedFilesAreReadOrRefusedWithoutLeftovers)
     ASSERT_TRUE(fio.Get());
     kvtest::ScratchFolder folder;
     // Seeds: files the module wrote itself, one WAV and one AIFF with marks, loop and texts.
-    WavSpec spec;
-    spec.form = {"pcm24", 1, 24, 24, false};
-    spec.channels = 2;
-    spec.data = TestFrames(spec.form, 2, 3000, 9);
-    spec.marks = {{10, 0, "A"}, {20, 300, "B"}};
-    spec.loop = true;
-    spec.loopStart = 5;
-    spec.loopEnd = 50;
-    spec.info = {{"INAM", "x"}};
+    WavSpec wav;
+    wav.form = {"pcm24", 1, 24, 24, false};
+    wav.channels = 2;
+    wav.data = TestFrames(wav.form, 2, 3000, 9);
+    wav.marks = {{10, 0, "A"}, {20, 300, "B"}};
+    wav.loop = true;
+    wav.loopStart = 5;
+    wav.loopEnd = 50;
+    wav.info = {{"INAM", "x"}};
     const std::string source = folder.File("source.wav");
-    ASSERT_TRUE(WriteBytes(source, BuildWav(spec).b));
+    ASSERT_TRUE(WriteBytes(source, BuildWav(wav).b));
     Converted c = Convert(fio.Get(), source);
     ASSERT_EQ(S_OK, c.hr);
     Engine engine(c.record.bitsPerSample, c.record.samplesPerSec);

@@ -128,12 +128,12 @@ TEST(FioSave, CancelStopsConversionAndSaveWithNothingLeft)
         if (r->value >= 10)
             r->cancel = 1;
     };
-    WavSpec spec;
-    spec.form = {"pcm16", 1, 16, 16, false};
-    spec.channels = 2;
-    spec.data = Noise16(2 * 400000, 5);
+    WavSpec wav;
+    wav.form = {"pcm16", 1, 16, 16, false};
+    wav.channels = 2;
+    wav.data = Noise16(2 * 400000, 5);
     const std::string source = folder.File("long.wav");
-    ASSERT_TRUE(WriteBytes(source, BuildWav(spec).b));
+    ASSERT_TRUE(WriteBytes(source, BuildWav(wav).b));
     const std::vector<std::string> before = TempFileNames();
     Converted c = Convert(fio.Get(), source, 1, 2, window.hwnd);
     EXPECT_EQ(static_cast<HRESULT>(0x83E80005), c.hr);
@@ -144,7 +144,7 @@ TEST(FioSave, CancelStopsConversionAndSaveWithNothingLeft)
     EXPECT_EQ(6, window.codes.back());
 
     Engine engine(16, 44100);
-    ASSERT_EQ(S_OK, engine.AddRawTrack(spec.data, 2));
+    ASSERT_EQ(S_OK, engine.AddRawTrack(wav.data, 2));
     const std::string target = folder.File("song.wav");
     const std::vector<uint8_t> old = Noise16(100, 9);
     ASSERT_TRUE(WriteBytes(target, old));

@@ -155,9 +155,9 @@ TEST_P(FioWavRoundTrip, EveryFormKeepsSamplesMarksLoopAndTexts)
     Fio fio;
     ASSERT_TRUE(fio.Get());
     kvtest::ScratchFolder folder;
-    const WavSpec spec = RichSpec(form, channels, 3000);
+    const WavSpec wav = RichSpec(form, channels, 3000);
     const std::string original = folder.File("original.wav");
-    ASSERT_TRUE(WriteBytes(original, BuildWav(spec).b));
+    ASSERT_TRUE(WriteBytes(original, BuildWav(wav).b));
 
     for (LONG split : {0, 1}) {
         SCOPED_TRACE(split ? "split into mono tracks" : "one track");
@@ -174,8 +174,8 @@ TEST_P(FioWavRoundTrip, EveryFormKeepsSamplesMarksLoopAndTexts)
         ASSERT_EQ(S_OK, WriteEngine(fio.Get(), engine.Set(), copy, c.record, c.markers, c.hasLoop ? &c.loop : nullptr,
                                     c.attributes));
         const std::vector<uint8_t> written = ReadBytes(copy);
-        EXPECT_TRUE(RiffChunk(written, "data") == spec.data) << "samples differ";
-        EXPECT_EQ(spec.extra[0].second, RiffChunk(written, "xtra")) << "a foreign chunk was not carried along";
+        EXPECT_TRUE(RiffChunk(written, "data") == wav.data) << "samples differ";
+        EXPECT_EQ(wav.extra[0].second, RiffChunk(written, "xtra")) << "a foreign chunk was not carried along";
 
         FileInfoRecord info{};
         ASSERT_EQ(S_OK, fio->QueryFileInfo(nullptr, copy.c_str(), -1, 0, &info));
@@ -183,7 +183,7 @@ TEST_P(FioWavRoundTrip, EveryFormKeepsSamplesMarksLoopAndTexts)
         EXPECT_EQ(form.tag, info.formatTag);
         EXPECT_EQ(form.container, info.formatBitsPerSample);
         EXPECT_EQ(form.valid, info.validBits);
-        EXPECT_EQ(spec.form.extensible, (info.formatFlags & kFileInfoExtensible) != 0);
+        EXPECT_EQ(wav.form.extensible, (info.formatFlags & kFileInfoExtensible) != 0);
 
         LONG count = 0;
         void* markers = nullptr;
@@ -232,10 +232,10 @@ TEST(FioAiff, WrittenAiffReadsBackToTheSameSamplesMarksAndLoop)
     for (int formIndex : {0, 1, 2, 4}) {
         const WavForm& form = kForms[formIndex];
         SCOPED_TRACE(form.name);
-        WavSpec spec = RichSpec(form, 2, 2500);
-        spec.marks = {{100, 0, "Intro"}, {900, 0, "Chorus"}}; // the format has no sections
+        WavSpec wav = RichSpec(form, 2, 2500);
+        wav.marks = {{100, 0, "Intro"}, {900, 0, "Chorus"}}; // the format has no sections
         const std::string original = folder.File("original.wav");
-        ASSERT_TRUE(WriteBytes(original, BuildWav(spec).b));
+        ASSERT_TRUE(WriteBytes(original, BuildWav(wav).b));
         Converted c = Convert(fio.Get(), original);
         ASSERT_EQ(S_OK, c.hr);
         Engine engine(c.record.bitsPerSample, c.record.samplesPerSec);
@@ -257,9 +257,9 @@ TEST(FioAiff, WrittenAiffReadsBackToTheSameSamplesMarksAndLoop)
         ASSERT_EQ(S_OK, again.AddTracks(back));
         FileInfoRecord wavRecord = back.record;
         wavRecord.fileType = 3;
-        const std::string wav = folder.File("again.wav");
-        ASSERT_EQ(S_OK, WriteEngine(fio.Get(), again.Set(), wav, wavRecord, back.markers, &back.loop, nullptr));
-        EXPECT_TRUE(RiffChunk(ReadBytes(wav), "data") == spec.data);
+        const std::string againPath = folder.File("again.wav");
+        ASSERT_EQ(S_OK, WriteEngine(fio.Get(), again.Set(), againPath, wavRecord, back.markers, &back.loop, nullptr));
+        EXPECT_TRUE(RiffChunk(ReadBytes(againPath), "data") == wav.data);
     }
 }
 
