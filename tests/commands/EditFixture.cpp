@@ -273,8 +273,9 @@ ComRef<IEditCommand> EditTest::Loaded(const std::vector<uint8_t>& bytes, Command
     IChunkFile* file = stream->File();
     ChunkInfo info{};
     EXPECT_EQ(S_OK, file->Descend(&info, 0));
-    if (info.id == kGroupChunkId)
+    if (info.id == kGroupChunkId) {
         EXPECT_EQ(S_OK, file->Descend(&info, 0));
+    }
     uint8_t header[CommandHeader::kSize] = {};
     uint64_t at = file->GetPosition();
     file->Read(header, sizeof header);

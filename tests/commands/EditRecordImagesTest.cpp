@@ -209,8 +209,9 @@ TEST_F(EditRecordImages, EveryTypeSavesItsRecordAndLoadsItBack)
         EXPECT_TRUE(SameBytes(made.expected, record));
         ULONG sizeMax = 0;
         ASSERT_EQ(S_OK, QueryCom<IPersistCommand>(made.command.Get())->GetSizeMax(&sizeMax));
-        if (std::memcmp(saved.data(), "KSCMKCMD", 8) == 0)
+        if (std::memcmp(saved.data(), "KSCMKCMD", 8) == 0) {
             EXPECT_EQ(record.size(), sizeMax);
+        }
         ComRef<IEditCommand> loaded = Loaded(saved, doc, "load.bin");
         ASSERT_TRUE(loaded);
         // A record cut short inside its chunk is refused, not read past.

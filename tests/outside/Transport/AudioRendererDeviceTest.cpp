@@ -58,8 +58,9 @@ TEST_P(AudioRendererDeviceTest, SettingsPickTheSinksRendererOrTheDefault)
     ASSERT_EQ(S_OK, CreateAudioRendererFilter(&filter));
     ASSERT_NE(nullptr, filter);
     // The platform's waveOut renderer reports the DirectSound renderer's class as its own.
-    if (c.directSound)
+    if (c.directSound) {
         EXPECT_TRUE(IsEqualCLSID(CLSID_DSoundRender, ClassOf(filter)));
+    }
     filter->Release();
     EXPECT_EQ(1, CanCreateAudioRenderer());
     if (c.knownName) {

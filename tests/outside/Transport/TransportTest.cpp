@@ -342,8 +342,9 @@ TEST_P(TransportDeviceTest, PlaysThroughTheNamedDeviceOrFallsBack)
     LONGLONG heard = 0;
     for (size_t i = 0; i < pieces.size(); ++i) {
         heard += pieces[i].frames;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(pieces[i].firstPosition, pieces[i - 1].lastPosition) << "nothing plays twice";
+        }
     }
     EXPECT_GT(heard, length * 9 / 10);
     EXPECT_NEAR(double(length - 1), pieces.back().lastPosition, kRate * 0.010);
