@@ -1,4 +1,5 @@
 #include "EngineTracks.h"
+#include "MixAll.h"
 
 #include "KsMultiTrackLoader.h"
 
@@ -91,17 +92,7 @@ IMtTrack* EngineTracks::Track(LONG index) const
 
 std::vector<float> EngineTracks::Mix(DWORD channels, LONGLONG start, LONGLONG end) const
 {
-    std::vector<float> all;
-    IMtMixReader* reader = nullptr;
-    if (FAILED(m_set->CreateMixReader(channels, 0, &reader)))
-        return all;
-    reader->SetRange(start, end);
-    std::vector<float> buf(4096 * channels);
-    DWORD got = 0;
-    while (SUCCEEDED(reader->Read(buf.data(), 4096, &got)) && got > 0)
-        all.insert(all.end(), buf.begin(), buf.begin() + got * channels);
-    reader->Release();
-    return all;
+    return kvtest::MixAll(Set(), channels, start, end);
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path)

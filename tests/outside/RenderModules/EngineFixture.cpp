@@ -1,4 +1,5 @@
 #include "EngineFixture.h"
+#include "MixAll.h"
 
 #include "KsMultiTrackLoader.h"
 #include "TempFilePaths.h"
@@ -116,17 +117,7 @@ std::vector<float> EngineFixture::EngineMix(DWORD channels) const
 
 std::vector<float> EngineFixture::EngineMix(DWORD channels, LONGLONG start, LONGLONG end) const
 {
-    std::vector<float> all;
-    IMtMixReader* reader = nullptr;
-    if (FAILED(m_set->CreateMixReader(channels, 0, &reader)))
-        return all;
-    reader->SetRange(start, end);
-    std::vector<float> buf(4096 * channels);
-    DWORD got = 0;
-    while (SUCCEEDED(reader->Read(buf.data(), 4096, &got)) && got > 0)
-        all.insert(all.end(), buf.begin(), buf.begin() + got * channels);
-    reader->Release();
-    return all;
+    return kvtest::MixAll(Set(), channels, start, end);
 }
 
 std::vector<int16_t> Sine16(double freq, DWORD rate, size_t frames, WORD channels, double amp)
