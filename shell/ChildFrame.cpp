@@ -78,13 +78,18 @@ void CChildFrame::OnGetMinMaxInfo(MINMAXINFO* info)
     Default();
 }
 
+void CChildFrame::EndInPlaceEditOnNcClick()
+{
+    IInPlaceEditHost* edit = GetInPlaceEditHost();
+    if (edit && edit->GetInPlaceEdit())
+        edit->EndInPlaceEdit();
+}
+
 void CChildFrame::OnNcLButtonDown(UINT hitTest, CPoint point)
 {
     (void)hitTest;
     (void)point;
-    IInPlaceEditHost* edit = GetInPlaceEditHost();
-    if (edit && edit->GetInPlaceEdit())
-        edit->EndInPlaceEdit();
+    EndInPlaceEditOnNcClick();
     Default();
 }
 

@@ -27,6 +27,9 @@ public:
     // "title(Overwrite protected) *:2"
     void OnUpdateFrameTitle(BOOL addToTitle) override;
 
+    // A click on a frame's non-client area (this one's or the main frame's) ends the
+    // application's in-place edit.
+    static void EndInPlaceEditOnNcClick();
     void OnNcLButtonDown(UINT hitTest, CPoint point);
     void OnSize(UINT type, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* info);

@@ -92,6 +92,8 @@ public:
     int GetPressedCode() const { return m_pressedCode; }
     BOOL IsTracking() const { return m_tracking; }
     BOOL IsRolledUp() const { return m_rolledUp; }
+    // The window rectangle taken when it rolled up (empty before the first roll-up).
+    RECT GetRestoreRect() const { return m_savedRect; }
 
     // Non-client messages of the host.
     void OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params);

@@ -102,6 +102,16 @@ void CNyMiniFrame::ShowPane(WINDOWPLACEMENT* placement, BOOL rolledUp)
     SetRolledUp(rolledUp);
 }
 
+int CNyMiniFrame::GetFullHeight() const
+{
+    RECT saved = m_caption->GetRestoreRect();
+    if (IsRolledUp() && !::IsRectEmpty(&saved))
+        return saved.bottom - saved.top;
+    CRect window;
+    GetWindowRect(&window);
+    return window.Height();
+}
+
 void CNyMiniFrame::ToggleCompact()
 {
     m_layout = !m_layout;

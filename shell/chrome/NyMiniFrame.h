@@ -35,6 +35,9 @@ public:
     void SetRolledUp(BOOL rolledUp) { m_caption->SetRolledUp(rolledUp); }
     void ToggleCompact();
     BOOL GetLayoutFlag() const { return m_layout; }
+    void SetLayoutFlag(BOOL layout) { m_layout = layout ? TRUE : FALSE; }
+    // The full height while rolled up (the height it unrolls to); the window's height otherwise.
+    int GetFullHeight() const;
     BOOL IsSkinned() const { return m_skinned; }
     CaptionFrameHelper* GetCaptionHelper() const { return m_caption; }
 

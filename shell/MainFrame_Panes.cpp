@@ -1,0 +1,253 @@
+// The floating panes: creation on first request, first placement, arranging next to the main
+// window, enabling per view, and the transport state the controller pane reports.
+#include "MainFrame.h"
+#include "MainFrameIds.h"
+#include "MainFrameWiring.h"
+#include "NyMiniFrame.h"
+#include "SkinTables.h"
+
+namespace {
+
+const DWORD kPlainFrameStyle = 0x80040100;       // WS_POPUP | WS_THICKFRAME | 0x100
+const DWORD kVideoFrameStyle = 0x80000500;       // WS_POPUP | 0x500
+const DWORD kControllerClientStyle = 0x50010000; // WS_CHILD | WS_VISIBLE | WS_TABSTOP
+const DWORD kViewClientStyle = 0x52010000;       // ... | WS_CLIPCHILDREN
+const DWORD kPlainCaptionFlags = 33;             // close and roll-up buttons
+const int kSkinMixerBase = 59;
+const int kSkinMixerExtra = 58;
+const int kSkinMixerAsioBase = 62;
+const UINT kMarkerListSizeControl = 194;
+
+bool IsViewPane(PaneKind kind)
+{
+    return kind == PaneKind::Controller || kind == PaneKind::Mixer || kind == PaneKind::EffectLauncher;
+}
+
+} // namespace
+
+CNyMiniFrame* CMainFrame::PaneFrame(PaneKind kind) const
+{
+    CWnd* client = HeldPane(kind);
+    if (!client || !client->m_hWnd)
+        return nullptr;
+    return dynamic_cast<CNyMiniFrame*>(CWnd::FromHandlePermanent(::GetParent(client->m_hWnd)));
+}
+
+CNyMiniFrame* CMainFrame::CreatePlainPaneFrame(PaneKind kind)
+{
+    auto* frame = new CNyMiniFrame;
+    frame->InitCaption(kPlainCaptionFlags);
+    CString title;
+    title.LoadString(GetPaneInfo(kind).titleStringId);
+    const bool video = kind == PaneKind::VideoPreview;
+    // A frame whose window fails is deleted by the framework already.
+    if (!frame->Create(nullptr, title, video ? kVideoFrameStyle : kPlainFrameStyle,
+                       video ? CRect(0, 0, 320, 240) : CRect(0, 0, 0, 0), this, 0))
+        return nullptr;
+    return frame;
+}
+
+CWnd* CMainFrame::CreateViewClient(CView* view, CNyMiniFrame* frame, DWORD style)
+{
+    if (!view)
+        return nullptr;
+    // A view whose window fails is deleted by the framework.
+    if (!view->Create(nullptr, nullptr, style, CRect(0, 0, 0, 0), frame, AFX_IDW_PANE_FIRST))
+        return nullptr;
+    return view;
+}
+
+CWnd* CMainFrame::CreateChildClient(CWnd* wnd, CNyMiniFrame* frame)
+{
+    if (!wnd)
+        return nullptr;
+    if (!wnd->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), frame, AFX_IDW_PANE_FIRST)) {
+        delete wnd;
+        return nullptr;
+    }
+    return wnd;
+}
+
+CWnd* CMainFrame::CreateDialogClient(CDialog* dialog, UINT templateId, CNyMiniFrame* frame)
+{
+    if (!dialog)
+        return nullptr;
+    // A pane without its dialog window would be held as if it were there.
+    if (!dialog->Create(templateId, frame)) {
+        delete dialog;
+        return nullptr;
+    }
+    dialog->ShowWindow(SW_SHOW);
+    return dialog;
+}
+
+CWnd* CMainFrame::EnsurePane(PaneKind kind)
+{
+    CWnd*& slot = m_panes[static_cast<int>(kind)];
+    if (slot || kind == PaneKind::Analysis)
+        return slot;
+    CNyMiniFrame* frame = CreatePaneFrame(kind);
+    if (!frame)
+        return nullptr;
+    CWnd* client = CreatePaneClient(kind, frame);
+    if (!client) {
+        frame->DestroyWindow();
+        return nullptr;
+    }
+    slot = client;
+    if (kind == PaneKind::Controller)
+        InitControllerEngine(client);
+    if (IsViewPane(kind) || kind == PaneKind::VideoPreview) {
+        frame->RecalcLayout(TRUE);
+        if (auto* view = dynamic_cast<CView*>(client); view && IsViewPane(kind))
+            frame->SetActiveView(view, TRUE);
+    }
+    if (kind != PaneKind::VideoPreview)
+        frame->SetPane(client);
+    if (kind == PaneKind::Controller)
+        client->ShowWindow(SW_SHOW);
+    SetPaneSizeLimits(kind, frame, client);
+    PlaceNewPane(kind, frame);
+    client->UpdateWindow();
+    return client;
+}
+
+void CMainFrame::SetPaneSizeLimits(PaneKind kind, CNyMiniFrame* frame, CWnd* client)
+{
+    int left = 0, top = 0, right = 0, bottom = 0;
+    frame->GetBorderSizes(&left, &top, &right, &bottom);
+    switch (kind) {
+    case PaneKind::Controller: {
+        CSize image = GetSkinImageSize(kSkinCtrlBase);
+        int width = left + right + image.cx;
+        int height = top + bottom + image.cy;
+        frame->SetSizeLimits(width, height, width, height);
+        break;
+    }
+    case PaneKind::Mixer: {
+        const BOOL asio = frame_wiring::AsioInUse();
+        CSize base = GetSkinImageSize(asio ? kSkinMixerAsioBase : kSkinMixerBase);
+        int extra = asio ? 0 : GetSkinImageSize(kSkinMixerExtra).cx;
+        int height = top + bottom + base.cy;
+        frame->SetSizeLimits(left + right + base.cx + extra, height, -1, height);
+        break;
+    }
+    case PaneKind::Selection: {
+        CRect window;
+        frame->GetWindowRect(&window);
+        frame->SetSizeLimits(window.Width(), window.Height(), window.Width(), window.Height());
+        break;
+    }
+    case PaneKind::MarkerList: {
+        CRect control;
+        if (HWND item = ::GetDlgItem(client->m_hWnd, kMarkerListSizeControl)) {
+            ::GetWindowRect(item, &control);
+            ::MapWindowPoints(nullptr, client->m_hWnd, reinterpret_cast<POINT*>(&control), 2);
+            frame->SetSizeLimits(control.right, control.bottom, -1, -1);
+        }
+        break;
+    }
+    case PaneKind::VideoPreview: {
+        frame->SetSizeLimits(200, 140, -1, -1);
+        CRect window, inside;
+        frame->GetWindowRect(&window);
+        frame->GetClientRect(&inside);
+        frame->SetWindowPos(nullptr, 0, 0, window.Width() - inside.Width() + 360,
+                            window.Height() - inside.Height() + 256, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CMainFrame::PlaceNewPane(PaneKind kind, CNyMiniFrame* frame)
+{
+    const PaneInfo& info = GetPaneInfo(kind);
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    int extra = 0;
+    if (!LoadWindowPlacement(info.valueName, &placement, &extra)) {
+        ArrangeFloatingPanes(info.commandId);
+        return;
+    }
+    if (kind == PaneKind::Controller) {
+        frame->SetLayoutFlag((extra >> 4) & 15);
+        frame->RecalcFrameLayout();
+    }
+    // A monitor that was there when the value was saved may be gone now.
+    MovePlacementOntoMonitor(&placement);
+    frame->ShowPane(&placement, extra & 15);
+}
+
+void CMainFrame::ArrangeFloatingPanes(int commandId)
+{
+    CRect main;
+    GetWindowRect(&main);
+    for (int i = 0; i < kPaneKindCount; ++i) {
+        const PaneKind kind = static_cast<PaneKind>(i);
+        const PaneInfo& info = GetPaneInfo(kind);
+        if (commandId != -1 && commandId != info.commandId)
+            continue;
+        CWnd* client = HeldPane(kind);
+        if (!client || !client->m_hWnd)
+            continue;
+        CWnd* frame = CWnd::FromHandle(::GetParent(client->m_hWnd));
+        auto* miniFrame = dynamic_cast<CNyMiniFrame*>(frame);
+        if (info.rollsUp && miniFrame && miniFrame->IsRolledUp())
+            miniFrame->SetRolledUp(FALSE);
+        if (frame->IsIconic())
+            frame->ShowWindow(SW_RESTORE);
+        SIZE minimum = {0, 0}, maximum = {0, 0};
+        if (miniFrame)
+            miniFrame->GetSizeLimits(&minimum, &maximum);
+        RECT rect = ArrangedPaneRect(kind, main, minimum);
+        frame->MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+        frame->BringWindowToTop();
+        if (info.showWhenArranged)
+            frame->ShowWindow(SW_SHOWNA);
+    }
+}
+
+namespace {
+void EnablePaneFor(CWnd* pane, CView* bound, CView* view, BOOL disable)
+{
+    if (pane && pane->m_hWnd && bound && bound == view)
+        pane->EnableWindow(!disable);
+}
+} // namespace
+
+void CMainFrame::EnableSelectionPanesForView(CView* view, BOOL disable)
+{
+    for (PaneKind kind : {PaneKind::Selection, PaneKind::MarkerList})
+        if (CWnd* pane = HeldPane(kind))
+            EnablePaneFor(pane, PaneBoundView(kind, pane), view, disable);
+}
+
+void CMainFrame::EnableControllerPanesForView(CView* view, BOOL disable)
+{
+    for (PaneKind kind : {PaneKind::Controller, PaneKind::Mixer})
+        if (CWnd* pane = HeldPane(kind))
+            EnablePaneFor(pane, PaneBoundView(kind, pane), view, disable);
+}
+
+BOOL CMainFrame::IsEngineRunning()
+{
+    return IsTransportActive() || IsRecordingActive();
+}
+
+BOOL CMainFrame::IsTransportActive()
+{
+    CWnd* controller = HeldPane(PaneKind::Controller);
+    if (!controller)
+        return FALSE;
+    int state = 0;
+    HRESULT hr = ControllerTransportState(controller, &state);
+    return FAILED(hr) || state == 2 || state == 3;
+}
+
+BOOL CMainFrame::IsRecordingActive()
+{
+    CWnd* controller = HeldPane(PaneKind::Controller);
+    return controller && ControllerIsRecording(controller);
+}

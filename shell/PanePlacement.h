@@ -1,0 +1,55 @@
+// The floating panes' table and the layout values of the main window and the panes, as text
+// under "Settings": the main window's "Position" holds the ten WINDOWPLACEMENT fields after its
+// length ("%i:%i:...", flags first, then the show command, minimized and maximized points and
+// the normal rectangle); a pane's value holds the same ten and an extra value (its rolled-up
+// flag; for the controller also its layout flag in bits 4-7). A pane's show command field is 1
+// when it was visible and 0 when hidden.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// In the order the panes are arranged and saved.
+enum class PaneKind { Controller, MarkerList, Selection, VideoPreview, Analysis, Mixer, EffectLauncher };
+constexpr int kPaneKindCount = 7;
+
+struct PaneInfo {
+    PaneKind kind;
+    int commandId;         // the pane's toggle command
+    const char* valueName; // its layout value under "Settings"
+    int offset;            // arranged at main window's top-left + (offset, offset)
+    SIZE fixedSize;        // arranged at this size; (0, 0): the minimum of its size limits
+    bool showWhenArranged; // SW_SHOWNA after arranging
+    bool rollsUp;          // has a rolled-up state to restore and save
+    UINT titleStringId;    // title of a plain mini frame (0: the frame sets its own)
+};
+
+const PaneInfo& GetPaneInfo(PaneKind kind);
+// The pane of a toggle command; null for other ids.
+const PaneInfo* FindPaneByCommand(int commandId);
+
+// Where ArrangeFloatingPanes puts a pane, in screen coordinates.
+RECT ArrangedPaneRect(PaneKind kind, const RECT& mainWindow, SIZE minimumSize);
+// The extra value saved with a pane.
+int PaneExtraValue(PaneKind kind, BOOL rolledUp, BOOL layoutFlag);
+// The placement a pane is saved with: show command 1 or 0 by visibility, and for a rolled-up
+// pane the bottom at top + its full height.
+void AdjustPanePlacement(WINDOWPLACEMENT* placement, BOOL visible, BOOL rolledUp, int fullHeight);
+
+std::string FormatWindowPlacement(const WINDOWPLACEMENT& placement);
+std::string FormatPanePlacement(const WINDOWPLACEMENT& placement, int extra);
+// TRUE only when all eleven fields were read; the record's length is not touched.
+BOOL ParsePanePlacement(const char* text, WINDOWPLACEMENT* placement, int* extra);
+
+// "Settings" "Position".
+void SaveWindowPlacement(const WINDOWPLACEMENT& placement);
+void SavePanePlacement(const char* valueName, const WINDOWPLACEMENT& placement, int extra);
+// FALSE for a missing or empty value, or one that is not eleven integers.
+BOOL LoadWindowPlacement(const char* valueName, WINDOWPLACEMENT* placement, int* extra);
+
+// A rectangle that meets none of the areas is moved (keeping its size where it fits) into the
+// nearest one; one that meets any area is left alone. FALSE when nothing moved.
+BOOL MoveRectOntoNearestArea(RECT* rect, const std::vector<RECT>& areas);
+// The same against the work areas of the monitors attached now.
+BOOL MovePlacementOntoMonitor(WINDOWPLACEMENT* placement);
