@@ -175,9 +175,13 @@ void CMainFrame::PlaceNewPane(PaneKind kind, CNyMiniFrame* frame)
         frame->SetLayoutFlag((extra >> 4) & 15);
         frame->RecalcFrameLayout();
     }
-    // A monitor that was there when the value was saved may be gone now.
-    MovePlacementOntoMonitor(&placement);
     frame->ShowPane(&placement, extra & 15);
+    // A monitor that was there when the value was saved may be gone now. Checked at the size
+    // the pane has taken (its limits may have stretched the saved rectangle).
+    CRect rect;
+    frame->GetWindowRect(&rect);
+    if (MoveRectOntoMonitor(&rect))
+        frame->SetWindowPos(nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMainFrame::ArrangeFloatingPanes(int commandId)

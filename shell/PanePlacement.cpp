@@ -187,9 +187,14 @@ BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data)
 }
 } // namespace
 
-BOOL MovePlacementOntoMonitor(WINDOWPLACEMENT* placement)
+BOOL MoveRectOntoMonitor(RECT* rect)
 {
     std::vector<RECT> areas;
     ::EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&areas));
-    return MoveRectOntoNearestArea(&placement->rcNormalPosition, areas);
+    return MoveRectOntoNearestArea(rect, areas);
+}
+
+BOOL MovePlacementOntoMonitor(WINDOWPLACEMENT* placement)
+{
+    return MoveRectOntoMonitor(&placement->rcNormalPosition);
 }

@@ -52,4 +52,5 @@ BOOL LoadWindowPlacement(const char* valueName, WINDOWPLACEMENT* placement, int*
 // nearest one; one that meets any area is left alone. FALSE when nothing moved.
 BOOL MoveRectOntoNearestArea(RECT* rect, const std::vector<RECT>& areas);
 // The same against the work areas of the monitors attached now.
+BOOL MoveRectOntoMonitor(RECT* rect);
 BOOL MovePlacementOntoMonitor(WINDOWPLACEMENT* placement);
