@@ -1,0 +1,143 @@
+// The layout values' text and the arithmetic of pane placement, as tables.
+#include "PanePlacement.h"
+#include "Settings.h"
+#include "SettingsTestRoot.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+RECT Rect(LONG l, LONG t, LONG r, LONG b)
+{
+    return RECT{l, t, r, b};
+}
+bool Same(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+} // namespace
+
+TEST(PanePlacement, ArrangedRectanglesFromTheMainWindowsCorner)
+{
+    const RECT main = Rect(10, 20, 810, 620);
+    const SIZE minimum = {150, 90};
+    struct Case {
+        PaneKind kind;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {PaneKind::Controller, Rect(60, 70, 210, 160)},     {PaneKind::MarkerList, Rect(110, 120, 260, 210)},
+        {PaneKind::Selection, Rect(160, 170, 310, 260)},    {PaneKind::VideoPreview, Rect(210, 220, 570, 476)},
+        {PaneKind::Analysis, Rect(260, 270, 580, 510)},     {PaneKind::Mixer, Rect(60, 70, 210, 160)},
+        {PaneKind::EffectLauncher, Rect(60, 70, 210, 160)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(GetPaneInfo(c.kind).valueName);
+        EXPECT_TRUE(Same(ArrangedPaneRect(c.kind, main, minimum), c.expected));
+    }
+}
+
+TEST(PanePlacement, ExtraValueHoldsTheRolledUpFlagAndTheControllersLayoutFlag)
+{
+    struct Case {
+        PaneKind kind;
+        BOOL rolledUp;
+        BOOL layout;
+        int extra;
+    };
+    const Case cases[] = {
+        {PaneKind::Controller, TRUE, TRUE, 17}, {PaneKind::Controller, FALSE, TRUE, 16},
+        {PaneKind::Controller, TRUE, FALSE, 1}, {PaneKind::MarkerList, TRUE, TRUE, 1},
+        {PaneKind::Mixer, FALSE, TRUE, 0},      {PaneKind::Analysis, TRUE, TRUE, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PaneExtraValue(c.kind, c.rolledUp, c.layout), c.extra) << GetPaneInfo(c.kind).valueName;
+}
+
+TEST(PanePlacement, ARolledUpPaneIsStoredAtItsFullHeightAndAHiddenOneWithShowCommandZero)
+{
+    WINDOWPLACEMENT p = {};
+    p.showCmd = SW_SHOWNORMAL;
+    p.rcNormalPosition = Rect(40, 50, 240, 70);
+    AdjustPanePlacement(&p, TRUE, TRUE, 180);
+    EXPECT_EQ(p.showCmd, 1u);
+    EXPECT_TRUE(Same(p.rcNormalPosition, Rect(40, 50, 240, 230)));
+    AdjustPanePlacement(&p, FALSE, FALSE, 0);
+    EXPECT_EQ(p.showCmd, 0u);
+    EXPECT_TRUE(Same(p.rcNormalPosition, Rect(40, 50, 240, 230)));
+}
+
+TEST(PanePlacement, TextFormsAndWhatParses)
+{
+    WINDOWPLACEMENT p = {};
+    p.flags = WPF_RESTORETOMAXIMIZED;
+    p.showCmd = 3;
+    p.ptMinPosition = {-1, -1};
+    p.ptMaxPosition = {-8, -30};
+    p.rcNormalPosition = Rect(22, 33, 822, 633);
+    EXPECT_EQ(FormatWindowPlacement(p), "2:3:-1:-1:-8:-30:22:33:822:633");
+    EXPECT_EQ(FormatPanePlacement(p, 17), "2:3:-1:-1:-8:-30:22:33:822:633:17");
+
+    struct Case {
+        const char* text;
+        BOOL parsed;
+    };
+    const Case cases[] = {
+        {"2:3:-1:-1:-8:-30:22:33:822:633:17", TRUE},
+        {"2:3:-1:-1:-8:-30:22:33:822:633", FALSE}, // the main window's ten fields
+        {"", FALSE},
+        {"2:3:x:-1:-8:-30:22:33:822:633:17", FALSE},
+        {"2;3;-1;-1;-8;-30;22;33;822;633;17", FALSE},
+    };
+    for (const Case& c : cases) {
+        WINDOWPLACEMENT read = {};
+        read.length = 7; // the caller's, untouched
+        int extra = -1;
+        EXPECT_EQ(ParsePanePlacement(c.text, &read, &extra), c.parsed) << c.text;
+        EXPECT_EQ(read.length, 7u);
+        if (c.parsed) {
+            EXPECT_EQ(FormatPanePlacement(read, extra), c.text);
+        }
+    }
+}
+
+TEST(PanePlacement, ValuesGoUnderSettingsAndTenFieldsAreRefused)
+{
+    SettingsTestRoot root;
+    WINDOWPLACEMENT p = {};
+    p.showCmd = 1;
+    p.rcNormalPosition = Rect(1, 2, 3, 4);
+    SaveWindowPlacement(p);
+    SavePanePlacement("LabelWndPos", p, 1);
+    std::string text;
+    GetSettingString(kSettingsSection, "Position", "", &text);
+    EXPECT_EQ(text, "0:1:0:0:0:0:1:2:3:4");
+    WINDOWPLACEMENT read = {};
+    int extra = 0;
+    EXPECT_TRUE(LoadWindowPlacement("LabelWndPos", &read, &extra));
+    EXPECT_EQ(extra, 1);
+    EXPECT_FALSE(LoadWindowPlacement("Position", &read, &extra));
+    EXPECT_FALSE(LoadWindowPlacement("ControlerPos", &read, &extra));
+}
+
+TEST(PanePlacement, ARectangleOffEveryAreaMovesIntoTheNearest)
+{
+    const std::vector<RECT> monitors = {Rect(0, 0, 1024, 768), Rect(1024, 0, 2304, 1024)};
+    struct Case {
+        RECT rect;
+        BOOL moved;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {Rect(100, 100, 300, 200), FALSE, Rect(100, 100, 300, 200)},     // on the first
+        {Rect(1000, 700, 1200, 900), FALSE, Rect(1000, 700, 1200, 900)}, // partly on both
+        {Rect(3000, 50, 3200, 150), TRUE, Rect(2104, 50, 2304, 150)},    // right of the second
+        {Rect(-500, -400, -300, -300), TRUE, Rect(0, 0, 200, 100)},      // above left of the first
+        {Rect(100, 900, 300, 1000), TRUE, Rect(100, 668, 300, 768)},     // below the first
+        {Rect(-3000, 0, -1000, 100), TRUE, Rect(0, 0, 2000, 100)},       // wider than the area
+    };
+    for (const Case& c : cases) {
+        RECT rect = c.rect;
+        EXPECT_EQ(MoveRectOntoNearestArea(&rect, monitors), c.moved) << c.rect.left << "," << c.rect.top;
+        EXPECT_TRUE(Same(rect, c.expected)) << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
+    }
+}
