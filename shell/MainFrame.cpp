@@ -170,7 +170,7 @@ void CMainFrame::CreateToolBarImages()
         if (normal) {
             ImageList_Remove(normal, -1);
         } else {
-            normal = ImageList_Create(width, info.bmHeight, ILC_COLOR24 | ILC_MASK, count, 0);
+            normal = m_normalImages = ImageList_Create(width, info.bmHeight, ILC_COLOR24 | ILC_MASK, count, 0);
             m_toolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal));
         }
         ImageList_AddMasked(normal, enabled, RGB(0xC0, 0xC0, 0xC0));
@@ -192,38 +192,30 @@ void CMainFrame::CreateToolBarImages()
 }
 
 // Progress messages go on unchanged to the application's progress dialog.
-void CMainFrame::ForwardToProgressDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+LRESULT CMainFrame::ForwardToProgressDialog(UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* dialog = frame_wiring::ProgressDialog();
-    *result = dialog && dialog->m_hWnd ? dialog->SendMessage(message, wParam, lParam) : 0;
+    return dialog && dialog->m_hWnd ? dialog->SendMessage(message, wParam, lParam) : 0;
 }
 
 LRESULT CMainFrame::OnOpenProgress(WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result;
-    ForwardToProgressDialog(kMsgOpenProgress, wParam, lParam, &result);
-    return result;
+    return ForwardToProgressDialog(kMsgOpenProgress, wParam, lParam);
 }
 
 LRESULT CMainFrame::OnUpdateProgress(WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result;
-    ForwardToProgressDialog(kMsgUpdateProgress, wParam, lParam, &result);
-    return result;
+    return ForwardToProgressDialog(kMsgUpdateProgress, wParam, lParam);
 }
 
 LRESULT CMainFrame::OnCloseProgress(WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result;
-    ForwardToProgressDialog(kMsgCloseProgress, wParam, lParam, &result);
-    return result;
+    return ForwardToProgressDialog(kMsgCloseProgress, wParam, lParam);
 }
 
 LRESULT CMainFrame::OnProgressMessage(WPARAM wParam, LPARAM lParam)
 {
-    LRESULT result;
-    ForwardToProgressDialog(kWorkerProgressMessage, wParam, lParam, &result);
-    return result;
+    return ForwardToProgressDialog(kWorkerProgressMessage, wParam, lParam);
 }
 
 LRESULT CMainFrame::OnCdExtractProgress(WPARAM done, LPARAM total)
@@ -236,8 +228,7 @@ LRESULT CMainFrame::OnCdExtractProgress(WPARAM done, LPARAM total)
     CString text;
     text.LoadString(IDS_EXTRACT_CD_PROGRESS);
     lstrcpynA(record.text, text, sizeof record.text);
-    LRESULT ignored;
-    ForwardToProgressDialog(kWorkerProgressMessage, 2, reinterpret_cast<LPARAM>(&record), &ignored);
+    ForwardToProgressDialog(kWorkerProgressMessage, 2, reinterpret_cast<LPARAM>(&record));
     return 0;
 }
 

@@ -147,7 +147,8 @@ private:
     void SetPaneSizeLimits(PaneKind kind, CNyMiniFrame* frame, CWnd* client);
     void PlaceNewPane(PaneKind kind, CNyMiniFrame* frame);
     void SavePanePlacements();
-    void ForwardToProgressDialog(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // The dialog's answer; 0 without a progress dialog.
+    LRESULT ForwardToProgressDialog(UINT message, WPARAM wParam, LPARAM lParam);
     // Every CNyMultiTrackView of every document of the first template.
     void ForEachMultiTrackView(const std::function<void(CView*)>& action);
     BOOL AnyViewBusy();
@@ -164,6 +165,7 @@ private:
     UINT_PTR m_idleTimer = 0;
     BOOL m_appActive = FALSE;
     HIMAGELIST m_disabledImages = nullptr;
+    HIMAGELIST m_normalImages = nullptr; // made here when the tool bar had no list of its own
 
     DECLARE_MESSAGE_MAP()
 };

@@ -91,5 +91,10 @@ BOOL CMainFrame::DestroyWindow()
         ImageList_Destroy(m_disabledImages);
         m_disabledImages = nullptr;
     }
+    if (m_toolBar.m_hWnd && m_normalImages) {
+        m_toolBar.SendMessage(TB_SETIMAGELIST, 0, 0);
+        ImageList_Destroy(m_normalImages);
+        m_normalImages = nullptr;
+    }
     return CWnd::DestroyWindow();
 }

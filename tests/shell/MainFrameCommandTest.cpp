@@ -420,3 +420,89 @@ TEST_F(MainFrameTest, APrivateCopyLeftOnTheClipboardIsGoneWhenTheFrameStarts)
     second->DestroyWindow();
     owner.DestroyWindow();
 }
+
+TEST_F(MainFrameTest, TheIdleTimerRunsExactlyWhileTheProgramIsActive)
+{
+    for (BOOL active : {FALSE, TRUE, FALSE, TRUE}) {
+        frame_->SendMessage(WM_ACTIVATEAPP, active, 0);
+        EXPECT_EQ(frame_->IsIdleTimerRunning(), active);
+        EXPECT_EQ(frame_->IsApplicationActive(), active);
+    }
+    frame_->RestartIdleTimer();
+    EXPECT_TRUE(frame_->IsIdleTimerRunning());
+    frame_->SendMessage(WM_ACTIVATEAPP, FALSE, 0);
+    frame_->RestartIdleTimer();
+    EXPECT_FALSE(frame_->IsIdleTimerRunning()) << "a stopped timer stays stopped";
+    EXPECT_TRUE(boxes_.empty());
+}
+
+namespace {
+class CountingEditHost : public IInPlaceEditHost {
+public:
+    CWnd* GetInPlaceEdit() override { return open ? &edit : nullptr; }
+    void EndInPlaceEdit() override
+    {
+        ++ended;
+        open = false;
+    }
+    void RestartInPlaceEdit() override {}
+    CWnd edit;
+    bool open = false;
+    int ended = 0;
+};
+} // namespace
+
+TEST_F(MainFrameTest, AClickOnTheMainFramesBorderEndsAnOpenInPlaceEdit)
+{
+    CountingEditHost host;
+    SetInPlaceEditHost(&host);
+    for (bool open : {false, true}) {
+        host.open = open;
+        host.ended = 0;
+        frame_->SendMessage(WM_NCLBUTTONDOWN, HTNOWHERE, 0);
+        EXPECT_EQ(host.ended, open ? 1 : 0);
+    }
+    SetInPlaceEditHost(&app_);
+}
+
+TEST_F(MainFrameTest, PanesBoundToAViewAreDisabledWithIt)
+{
+    CMDIChildWnd* child = FileNew();
+    ASSERT_NE(child, nullptr);
+    CView* view = child->GetActiveView();
+    frame_->boundView = view;
+    for (PaneKind kind : {PaneKind::Controller, PaneKind::Mixer, PaneKind::Selection, PaneKind::MarkerList})
+        ASSERT_NE(frame_->EnsurePane(kind), nullptr);
+    auto enabled = [this](PaneKind kind) { return frame_->HeldPane(kind)->IsWindowEnabled() != FALSE; };
+
+    frame_->EnableControllerPanesForView(view, TRUE);
+    EXPECT_FALSE(enabled(PaneKind::Controller));
+    EXPECT_FALSE(enabled(PaneKind::Mixer));
+    EXPECT_TRUE(enabled(PaneKind::Selection));
+    frame_->EnableSelectionPanesForView(view, TRUE);
+    EXPECT_FALSE(enabled(PaneKind::Selection));
+    EXPECT_FALSE(enabled(PaneKind::MarkerList));
+    // Another view's request leaves them alone.
+    frame_->EnableControllerPanesForView(nullptr, FALSE);
+    EXPECT_FALSE(enabled(PaneKind::Controller));
+    frame_->EnableControllerPanesForView(view, FALSE);
+    frame_->EnableSelectionPanesForView(view, FALSE);
+    for (PaneKind kind : {PaneKind::Controller, PaneKind::Mixer, PaneKind::Selection, PaneKind::MarkerList})
+        EXPECT_TRUE(enabled(kind));
+}
+
+TEST_F(MainFrameTest, ARefreshedMenuBarIsEveryChildsMenu)
+{
+    ASSERT_NE(FileNew(), nullptr);
+    ASSERT_NE(FileNew(), nullptr);
+    HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    frame_->RefreshMenuBar(menu);
+    EXPECT_EQ(::GetMenu(frame_->m_hWnd), menu);
+    int children = 0;
+    for (HWND wnd = ::GetWindow(frame_->m_hWndMDIClient, GW_CHILD); wnd; wnd = ::GetWindow(wnd, GW_HWNDNEXT))
+        if (auto* child = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandlePermanent(wnd))) {
+            EXPECT_EQ(child->m_hMenuShared, menu);
+            ++children;
+        }
+    EXPECT_EQ(children, 2);
+}

@@ -31,6 +31,7 @@ public:
     BOOL recording = FALSE;
     BOOL paused = FALSE;
     BOOL playing = FALSE;
+    CView* boundView = nullptr; // the view every pane is bound to
     // Replaces the stand-in client of a pane when set.
     std::function<CWnd*(PaneKind, CNyMiniFrame*)> clientFactory;
     int frameCreations = 0;
@@ -50,6 +51,7 @@ protected:
     BOOL ControllerIsRecording(CWnd*) override { return recording; }
     BOOL ControllerIsPaused(CWnd*) override { return paused; }
     BOOL ControllerIsPlaying(CWnd*) override { return playing; }
+    CView* PaneBoundView(PaneKind, CWnd*) override { return boundView; }
 };
 
 // Opens documents as the program does, except that names in `failing` fail with a box of
