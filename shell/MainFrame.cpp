@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 #include "ChildFrame.h"
 #include "ClipboardCommands.h"
+#include "MainFrameCommandState.h"
 #include "MainFrameIds.h"
 #include "MainFrameWiring.h"
 #include "MultiTrackView.h"
@@ -223,8 +224,7 @@ LRESULT CMainFrame::OnCdExtractProgress(WPARAM done, LPARAM total)
     if (total == 0)
         return 0;
     WorkerProgressRecord record = {};
-    record.position = static_cast<UINT>(static_cast<double>(static_cast<UINT>(done)) * 100.0 /
-                                        static_cast<double>(static_cast<LONG>(total)));
+    record.position = CdExtractPercent(done, total);
     CString text;
     text.LoadString(IDS_EXTRACT_CD_PROGRESS);
     lstrcpynA(record.text, text, sizeof record.text);

@@ -64,6 +64,12 @@ std::vector<ControlMenuItem> ControlMenuItems(const TransportSnapshot& state)
     return items;
 }
 
+UINT CdExtractPercent(WPARAM done, LPARAM total)
+{
+    return static_cast<UINT>(static_cast<double>(static_cast<UINT>(done)) * 100.0 /
+                             static_cast<double>(static_cast<LONG>(total)));
+}
+
 bool IsUsbRecordDeviceName(const char* name)
 {
     if (!name || !*name)

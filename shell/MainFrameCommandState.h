@@ -35,6 +35,10 @@ struct ControlMenuItem {
 // The items put above "Recording &Control...", top down.
 std::vector<ControlMenuItem> ControlMenuItems(const TransportSnapshot& state);
 
+// Percent of a CD extraction from message 0x1400: done (taken as unsigned 32-bit) x 100 / total,
+// in double precision, truncated. total must not be 0.
+UINT CdExtractPercent(WPARAM done, LPARAM total);
+
 // The recording device's name asks for the sound card maker's mixer ("USB" prefix, any case).
 bool IsUsbRecordDeviceName(const char* name);
 struct RecordingMixerProgram {

@@ -275,6 +275,19 @@ TEST(MainFrameCommandState, TransportItemsOfTheControlMenuByControllerState)
     }
 }
 
+TEST(MainFrameCommandState, CdExtractionPercent)
+{
+    struct Case {
+        WPARAM done;
+        LPARAM total;
+        UINT percent;
+    };
+    const Case cases[] = {
+        {0, 7, 0}, {1, 3, 33}, {2, 3, 66}, {7, 7, 100}, {0x80000000u, 0x7FFFFFFF, 100}, {0xFFFFFFFFu, 0x7FFFFFFF, 200}};
+    for (const Case& c : cases)
+        EXPECT_EQ(CdExtractPercent(c.done, c.total), c.percent) << c.done << "/" << c.total;
+}
+
 TEST(MainFrameCommandState, RecordingMixerProgramByRecordDevice)
 {
     struct Case {
