@@ -303,7 +303,7 @@ void CNyMultiTrackView::OnGoToMaximumPoint()
     const int track = TrackFromRow(row, 0);
     const int64_t last = doc->GetTrackExtent(track, 1) - 1;
     int64_t found = selection->GetOrderedSelection(&s, &e) ? FindMaximumPoint(s, e, row, buffer.data(), frames)
-                                                            : FindMaximumPoint(0, last + 1, row, buffer.data(), frames);
+                                                           : FindMaximumPoint(0, last + 1, row, buffer.data(), frames);
     InvalidateCaret(0);
     if (found < 0)
         found = s;

@@ -268,7 +268,6 @@ int64_t CNyMultiTrackView::SetPlayPosition(int64_t position)
     return m_playPosition;
 }
 
-
 int CNyMultiTrackView::GetSpectrumHeight()
 {
     CNyMultiTrackDoc* doc = GetMultiTrackDoc();

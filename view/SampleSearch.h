@@ -11,9 +11,9 @@
 
 struct SearchChannel {
     IMtTrack* track = nullptr;
-    int channel = 0;  // within the track
-    int channels = 1; // of the track
-    int bits = 16;    // the document's bits per sample
+    int channel = 0;    // within the track
+    int channels = 1;   // of the track
+    int bits = 16;      // the document's bits per sample
     int64_t start = 0;  // the track's start offset
     int64_t length = 0; // the track's length
 };

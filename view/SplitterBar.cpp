@@ -1,10 +1,10 @@
 #include "SplitterBar.h"
 
 BEGIN_MESSAGE_MAP(CSplitterBar, CBaseWin)
-ON_WM_PAINT()
-ON_WM_SETCURSOR()
-ON_WM_MOUSEMOVE()
-ON_WM_ERASEBKGND()
+    ON_WM_PAINT()
+    ON_WM_SETCURSOR()
+    ON_WM_MOUSEMOVE()
+    ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 void CSplitterBar::OnPaint()

@@ -81,10 +81,10 @@ int64_t FitTimeZoom(int64_t length, int width);
 
 // What Zoom In and Zoom Out centre on.
 struct ZoomTarget {
-    int64_t length = 0;             // L, the document length
-    int64_t start = 0, end = 0;     // ordered selection, or the play position twice
-    bool playing = false;           // a play position is set
-    int64_t first = 0, last = 0;    // visible range before the zoom
+    int64_t length = 0;                // L, the document length
+    int64_t start = 0, end = 0;        // ordered selection, or the play position twice
+    bool playing = false;              // a play position is set
+    int64_t first = 0, last = 0;       // visible range before the zoom
     int64_t newFirst = 0, newLast = 0; // visible range at the new zoom from the same first sample
     bool zoomOut = false;
 };

@@ -108,8 +108,7 @@ public:
     // tracks, which runs it and hands the command out (null with a failure).
     virtual HRESULT QueryFileInfo(const char* path, FileInfoRecord* info) = 0;
     virtual HRESULT GetProjectChannels(const char* path, int* channels) = 0;
-    virtual HRESULT ImportFile(CNyMultiTrackDoc* doc, const char* path, int splitChannels,
-                               IEditCommand** command) = 0;
+    virtual HRESULT ImportFile(CNyMultiTrackDoc* doc, const char* path, int splitChannels, IEditCommand** command) = 0;
 
 protected:
     ~IViewHost() = default;

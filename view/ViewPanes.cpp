@@ -3,10 +3,10 @@
 #include "SkinTables.h"
 
 BEGIN_MESSAGE_MAP(CPlainPane, CBaseWin)
-ON_WM_PAINT()
-ON_WM_ERASEBKGND()
-ON_WM_LBUTTONDOWN()
-ON_WM_RBUTTONUP()
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_RBUTTONUP()
 END_MESSAGE_MAP()
 
 BOOL CPlainPane::Create(CWnd* parent, UINT id)
