@@ -102,12 +102,17 @@ CNyMultiTrackView* ViewTest::NewDocument(WORD bits, DWORD rate)
 void ViewTest::FillTrack(int track, const std::vector<int32_t>& frames, WORD bits, int channels)
 {
     std::vector<uint8_t> bytes;
+    // The engine keeps 20- and 24-bit sound as floats: so do its raw item files.
     for (int32_t v : frames)
         for (int c = 0; c < channels; ++c) {
-            bytes.push_back(uint8_t(v));
-            bytes.push_back(uint8_t(v >> 8));
-            if (bits == 24)
-                bytes.push_back(uint8_t(v >> 16));
+            if (bits == 24) {
+                float f = float(v) / 8388608.0f;
+                const uint8_t* p = reinterpret_cast<const uint8_t*>(&f);
+                bytes.insert(bytes.end(), p, p + 4);
+            } else {
+                bytes.push_back(uint8_t(v));
+                bytes.push_back(uint8_t(v >> 8));
+            }
         }
     static int serial = 0;
     std::string path = scratch_.File("fill" + std::to_string(++serial) + ".raw");

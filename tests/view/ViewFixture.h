@@ -73,7 +73,7 @@ protected:
 
     // File New; the document's engine set to the format when bits is not 0.
     CNyMultiTrackView* NewDocument(WORD bits = 0, DWORD rate = 44100);
-    // Puts 16-bit or 24-bit (packed) mono frames into a track from its start.
+    // Puts 16-bit or 24-bit frames (each value on every channel) into a track from its start.
     void FillTrack(int track, const std::vector<int32_t>& frames, WORD bits, int channels = 1);
     // A WAV file of mono 16-bit frames, with a raw copy the host imports.
     std::string WriteWav(const std::string& name, const std::vector<int16_t>& frames, DWORD rate = 44100);
