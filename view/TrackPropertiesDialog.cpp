@@ -241,7 +241,10 @@ void CTrackPropertiesDialog::OnOK()
         ::SendMessageA(edit, EM_SCROLLCARET, 0, 0);
         return;
     }
-    if (!changed || Apply())
+    // After a failed attempt the snapshot already holds the values: apply them again.
+    if (changed)
+        m_pending = true;
+    if (!m_pending || Apply())
         EndDialog(IDOK);
 }
 
@@ -302,6 +305,7 @@ int CTrackPropertiesDialog::Apply()
     }
     if (IViewMixer* mixer = GetViewHost().GetMixer())
         mixer->InvalidateAll();
+    m_pending = false;
     return 1;
 }
 

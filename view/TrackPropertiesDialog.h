@@ -58,6 +58,8 @@ private:
     DWORD m_rate = 0;
     ComRef<TransactionCommand> m_transaction;
     int64_t m_offsetChange = 0;
+    // Changes taken into the snapshot that no successful Apply has run yet.
+    bool m_pending = false;
 
     DECLARE_MESSAGE_MAP()
 };

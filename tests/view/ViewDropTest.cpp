@@ -137,8 +137,9 @@ TEST_F(ViewTest, AnotherProcessEmptyingTheClipboardHoldingOurFormatDoesNoHarm)
 
     char exe[MAX_PATH];
     ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string command = std::string("\"") + exe +
-                          "\" --gtest_also_run_disabled_tests --gtest_filter=ClipboardHelper.DISABLED_EmptyClipboardFromOutside";
+    std::string command =
+        std::string("\"") + exe +
+        "\" --gtest_also_run_disabled_tests --gtest_filter=ClipboardHelper.DISABLED_EmptyClipboardFromOutside";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
