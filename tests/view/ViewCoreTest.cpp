@@ -1,5 +1,6 @@
 // The view's window-free arithmetic: layout, time axis, fit, zoom and scroll steps, key
 // targets, overview boxes and status texts.
+#include "SampleSearch.h"
 #include "ViewCore.h"
 
 #include <gtest/gtest.h>
@@ -236,4 +237,27 @@ TEST(StatusTexts, ZoomFormatAndLength)
     EXPECT_EQ(FormatLengthText(3723.5), "01:02:03.500");
     EXPECT_EQ(FormatLengthText(59.9996), "00:01:00.000");
     EXPECT_EQ(FormatLengthText(0.0), "00:00:00.000");
+}
+
+TEST(ScanMaximum, FirstOfEqualMagnitudesWinsAcrossChunksChannelsAndSizes)
+{
+    for (int stride : {1, 2, 3}) {
+        for (int channel = 0; channel < stride; ++channel) {
+            std::vector<float> frames(size_t(5000) * stride, 0.0f);
+            auto at = [&](size_t i) -> float& { return frames[i * stride + channel]; };
+            at(10) = 0.25f;
+            at(1500) = -0.5f; // first of the loudest
+            at(3000) = 0.5f;
+            at(4999) = 0.5f;
+            if (stride > 1)
+                frames[(channel + 1) % stride] = 0.9f; // louder, on another channel
+            double best = 0;
+            EXPECT_EQ(ScanMaximum(&at(0), 32, 5000, stride, &best), 1500) << stride << "/" << channel;
+            EXPECT_EQ(best, 0.5);
+            EXPECT_EQ(ScanMaximum(&at(0), 32, 5000, stride, &best), -1) << "nothing beats the best so far";
+        }
+    }
+    std::vector<int16_t> pcm{0, -300, 300, 299};
+    double best = 0;
+    EXPECT_EQ(ScanMaximum(pcm.data(), 16, 4, 1, &best), 1);
 }
