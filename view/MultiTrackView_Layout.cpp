@@ -260,6 +260,7 @@ void CNyMultiTrackView::OnActivateView(BOOL activate, CView* activated, CView* d
     if (activate) {
         AttachToolWindows(0);
         IViewHost& host = GetViewHost();
+        host.AttachToolPanes(this);
         host.EnableSelectionPanes(this, IsTransportBusy() || m_editMode != 0);
         host.EnableControllerPanes(this, m_editMode != 0);
     } else {

@@ -13,6 +13,7 @@ public:
     IViewMixer* GetMixer() override { return nullptr; }
     void EnableSelectionPanes(CNyMultiTrackView*, bool) override {}
     void EnableControllerPanes(CNyMultiTrackView*, bool) override {}
+    void AttachToolPanes(CNyMultiTrackView*) override {}
     void DetachToolPanes(CNyMultiTrackView*) override {}
     void ShowErrorBox(HRESULT code, const char*) override { GetDocumentHost().ShowErrorBox(code, MB_ICONEXCLAMATION); }
     bool IsReadAutomation() override { return false; }

@@ -81,6 +81,9 @@ public:
     // Enables or disables the panes attached to the view.
     virtual void EnableSelectionPanes(CNyMultiTrackView* view, bool disable) = 0;
     virtual void EnableControllerPanes(CNyMultiTrackView* view, bool disable) = 0;
+    // Attaches the selection control, marker list, video preview, mixer and effect launcher
+    // panes that exist to the view being activated (the selection control reloads its fields).
+    virtual void AttachToolPanes(CNyMultiTrackView* view) = 0;
     // Detaches every other tool pane (selection control, marker list, video preview, effect
     // launcher, fade dialogs) that still points at the view.
     virtual void DetachToolPanes(CNyMultiTrackView* view) = 0;
