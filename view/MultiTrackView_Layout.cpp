@@ -278,7 +278,7 @@ void CNyMultiTrackView::OnInitialUpdate()
     EnsureSampleVisible(0);
     if (CSelectionModel* selection = GetSelection()) {
         selection->SetAllTracksMode(TRUE);
-        selection->SetRowRange(0, -1, TRUE);
+        selection->SetRowRange(0, -1);
         selection->SetSelection(0, 0);
     }
     UpdateScrollBars();

@@ -157,3 +157,30 @@ TEST_F(ViewTest, AnotherProcessEmptyingTheClipboardHoldingOurFormatDoesNoHarm)
     EXPECT_TRUE(::IsWindow(view_->m_hWnd));
     EXPECT_TRUE(::HeapValidate(::GetProcessHeap(), 0, nullptr)) << "nothing the clipboard owned was freed here";
 }
+
+TEST_F(ViewTest, AsANewUserDropsZoomsScrollsDropsAgainAndUndoesTheSecondDrop)
+{
+    ASSERT_NE(NewDocument(), nullptr);
+    std::string first = WriteWav("first.wav", Tone(200000, 3000));
+    view_->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({first})), 0);
+    ASSERT_EQ(doc_->GetLength(), 200000);
+    Command(1009); // Ctrl+F
+    int64_t fitted = view_->GetTimeZoom();
+    view_->SendMessage(WM_CHAR, ']', 1);
+    view_->SendMessage(WM_CHAR, ']', 1);
+    ASSERT_EQ(view_->GetTimeZoom(), fitted / 4);
+    int64_t before = view_->GetFirstVisibleSample();
+    view_->SendMessage(WM_HSCROLL, SB_PAGERIGHT, 0);
+    EXPECT_GT(view_->GetFirstVisibleSample(), before);
+    view_->SendMessage(WM_HSCROLL, SB_LEFT, 0);
+    EXPECT_EQ(view_->GetFirstVisibleSample(), 0);
+
+    std::string second = WriteWav("second.wav", Tone(50000, 2000));
+    view_->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({second})), 0);
+    EXPECT_EQ(doc_->GetTrackCount(), 2);
+    EXPECT_EQ(UndoSteps(doc_->GetHistory()), 2);
+    ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
+    EXPECT_EQ(doc_->GetTrackCount(), 1);
+    EXPECT_EQ(doc_->GetLength(), 200000);
+    EXPECT_TRUE(host_.shown.empty());
+}

@@ -122,6 +122,23 @@ TEST_F(ViewTest, BracketsZoomAndStatusShowsZoomAndFormat)
     EXPECT_EQ(view_->GetTimeZoom(), fitted / 2);
     view_->SendMessage(WM_CHAR, '[', 1);
     EXPECT_EQ(view_->GetTimeZoom(), fitted);
+    view_->SendMessage(WM_CHAR, ']', 1);
+    view_->SendMessage(WM_CHAR, ']', 1);
+    EXPECT_EQ(view_->GetTimeZoom(), fitted / 4);
+
+    // Ctrl+F through the document frame's accelerators fits again.
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    MSG msg{};
+    msg.hwnd = view_->m_hWnd;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = 'F';
+    msg.lParam = 1;
+    EXPECT_TRUE(child_->PreTranslateMessage(&msg));
+    BYTE none[256] = {};
+    ::SetKeyboardState(none);
+    EXPECT_EQ(view_->GetTimeZoom(), fitted);
 
     EXPECT_EQ(StatusText(1), " 44,100Hz 16Bit");
     view_->SetTimeZoom(256);
