@@ -58,12 +58,10 @@ void CNyMultiTrackView::UpdateStatusText()
 
 void CNyMultiTrackView::UpdatePositionText(int64_t position)
 {
-    IViewController* controller = GetViewHost().GetController();
     if (m_captionStrip.m_hWnd)
         ::InvalidateRect(m_captionStrip.m_hWnd, nullptr, FALSE);
     if (position < 0)
         position = GetSelectionEnd();
-    (void)controller;
     CNyMultiTrackDoc* doc = GetMultiTrackDoc();
     if (!doc)
         return;

@@ -368,6 +368,8 @@ void CNyMultiTrackView::OnKeyUp(UINT key, UINT, UINT)
     }
     if (KeyDown(VK_SHIFT))
         return;
+    if (key != VK_ESCAPE)
+        GetViewHost().UpdateAnalysisAndEffects();
     Default();
 }
 

@@ -93,6 +93,8 @@ public:
     virtual void SetReadAutomation(bool on) = 0;
     virtual void SetWriteAutomation(bool on) = 0;
     virtual void UpdateAllDocuments() = 0;
+    // After a key: the frequency analysis pane and the effect launcher's rows follow.
+    virtual void UpdateAnalysisAndEffects() = 0;
     // The Auto Stop Recording Timer dialog, modal.
     virtual void RunRecordingTimerDialog() = 0;
     // The document Properties dialog for a track, modal.

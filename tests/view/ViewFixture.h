@@ -37,6 +37,7 @@ public:
     void SetReadAutomation(bool) override {}
     void SetWriteAutomation(bool) override {}
     void UpdateAllDocuments() override {}
+    void UpdateAnalysisAndEffects() override {}
     void RunRecordingTimerDialog() override {}
     void RunPropertiesDialog(CNyMultiTrackView*, int) override {}
     void BeginLabelEdit(CNyMultiTrackView*, int) override {}
