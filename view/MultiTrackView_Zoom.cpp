@@ -221,12 +221,18 @@ void CNyMultiTrackView::UpdateVertScrollBar()
         return;
     std::vector<int> heights = RowHeights();
     int rows = int(heights.size());
+    // Rows taken away (or grown to fit) leave no first visible row past the end.
+    m_firstVisibleRow = std::max(0, std::min(m_firstVisibleRow, rows - 1));
     int fitting = CountFittingRows(heights, m_firstVisibleRow, h);
+    if (rows <= fitting)
+        m_firstVisibleRow = 0;
     SCROLLINFO info = NewScrollInfo32(SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL);
     info.nMax = rows - 1;
     info.nPage = 1;
     if (rows <= fitting)
         info.nMin = info.nMax = int(info.nPage = 0);
+    info.fMask |= SIF_POS;
+    info.nPos = m_firstVisibleRow;
     if (m_vertScroll.m_hWnd) {
         m_vertScroll.SetScrollInfo(&info, TRUE);
         ::EnableScrollBar(m_vertScroll.m_hWnd, SB_CTL, info.nMin == info.nMax ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
