@@ -2,7 +2,6 @@
 
 #include "ComObject.h"
 #include "CommandInterfaces.h"
-#include "KvSSException.h"
 #include "LabelRecord.h"
 #include "LevelConversion.h"
 #include "MarkCommands.h"
@@ -85,12 +84,15 @@ BOOL CTrackPropertiesDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     CNyMultiTrackDoc* doc = Doc();
-    if (!doc)
-        throw CKvSSException(E_POINTER);
+    if (doc)
+        m_property =
+            ComRef<ChangePropertyCommand>(ComObject<IEditCommand>::Create<ChangePropertyCommand>(nullptr, doc));
+    if (!m_property || m_track < 0 || size_t(m_track) >= m_property->newTracks.size()) {
+        // Nothing thrown leaves the dialog procedure: the opener sees IDABORT.
+        EndDialog(IDABORT);
+        return FALSE;
+    }
     m_rate = doc->GetSamplesPerSec();
-    m_property = ComRef<ChangePropertyCommand>(ComObject<IEditCommand>::Create<ChangePropertyCommand>(nullptr, doc));
-    if (!m_property || size_t(m_track) >= m_property->newTracks.size())
-        throw CKvSSException(E_POINTER);
     char title[128];
     std::snprintf(title, sizeof title, LoadText(IDS_VIEW_TRACK_PROPERTIES_TITLE).c_str(), m_track + 1);
     ::SetWindowTextA(m_hWnd, title);

@@ -2,6 +2,7 @@
 // volume, pan and time offset. It edits a snapshot of all track properties (a
 // ChangePropertyCommand) and, on OK, runs it in a "Properties" transaction together with the
 // label moves an offset change brings; the transaction enters the history when the window goes.
+// A dialog that cannot take its snapshot ends at once with IDABORT.
 #pragma once
 #include "ChangePropertyCommand.h"
 #include "ComRef.h"
