@@ -58,6 +58,9 @@ void CNyMultiTrackView::UpdateStatusText()
 
 void CNyMultiTrackView::UpdatePositionText(int64_t position)
 {
+    IViewController* controller = GetViewHost().GetController();
+    if (controller && controller->GetActiveView() == this && IsPlaying())
+        controller->ShowCounter(position);
     if (m_captionStrip.m_hWnd)
         ::InvalidateRect(m_captionStrip.m_hWnd, nullptr, FALSE);
     if (position < 0)

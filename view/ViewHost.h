@@ -48,6 +48,8 @@ public:
     virtual void FastForward() = 0;
     virtual void StopWinding() = 0;
     virtual void WindFromKey(bool backward) = 0;
+    // Sets the counter to a position and redraws it.
+    virtual void ShowCounter(int64_t position) = 0;
     // The view it works for (null: none) and its redraw.
     virtual CNyMultiTrackView* GetActiveView() = 0;
     virtual void SetActiveView(CNyMultiTrackView* view) = 0;

@@ -50,6 +50,7 @@ public:
     void FastForward() override {}
     void StopWinding() override {}
     void WindFromKey(bool) override {}
+    void ShowCounter(int64_t) override {}
     CNyMultiTrackView* GetActiveView() override { return nullptr; }
     void SetActiveView(CNyMultiTrackView*) override {}
     void UpdateDisplay() override {}
