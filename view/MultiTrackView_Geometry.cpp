@@ -1,5 +1,6 @@
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "SelectionModel.h"
 
 #include <algorithm>
 
@@ -7,21 +8,27 @@ namespace {
 constexpr int kScrollBarWidth = 16;
 }
 
-IMPLEMENT_DYNCREATE(CNyMultiTrackView, CView)
-
-CNyMultiTrackView::CNyMultiTrackView() = default;
-
-CNyMultiTrackView::~CNyMultiTrackView() = default;
-
 CNyMultiTrackDoc* CNyMultiTrackView::GetMultiTrackDoc() const
 {
     return dynamic_cast<CNyMultiTrackDoc*>(GetDocument());
 }
 
+CSelectionModel* CNyMultiTrackView::GetSelection() const
+{
+    CNyMultiTrackDoc* doc = GetMultiTrackDoc();
+    return doc ? doc->GetSelection() : nullptr;
+}
+
 void CNyMultiTrackView::SetPaneSizes(int viewWidth, int trackAreaWidth, int trackAreaHeight)
 {
     m_viewWidth = viewWidth;
-    m_trackArea = RECT{0, 0, trackAreaWidth, trackAreaHeight};
+    m_trackAreaRect = RECT{0, 0, trackAreaWidth, trackAreaHeight};
+}
+
+TimeAxis CNyMultiTrackView::Axis()
+{
+    CNyMultiTrackDoc* doc = GetMultiTrackDoc();
+    return TimeAxis{m_timeZoom, doc ? doc->GetSamplesPerSec() : 0};
 }
 
 int CNyMultiTrackView::GetChannelHeight(int track)
@@ -99,7 +106,7 @@ int CNyMultiTrackView::GetRowHeight(int row)
 
 int CNyMultiTrackView::RowTop(int row)
 {
-    int y = m_trackArea.top;
+    int y = m_trackAreaRect.top;
     for (int r = m_firstVisibleRow; r < row; ++r)
         y += GetRowHeight(r);
     for (int r = row; r < m_firstVisibleRow; ++r)
@@ -110,13 +117,13 @@ int CNyMultiTrackView::RowTop(int row)
 RECT CNyMultiTrackView::GetTrackRect(int track)
 {
     RECT r{0, 0, 0, 0};
-    if (m_viewWidth <= 0 || IsRectEmpty(&m_trackArea))
+    if (m_viewWidth <= 0 || IsRectEmpty(&m_trackAreaRect))
         return r;
-    r.left = m_trackArea.left;
+    r.left = m_trackAreaRect.left;
     r.right = m_viewWidth - kScrollBarWidth - 1;
     if (track == -1) {
-        r.top = m_trackArea.top;
-        r.bottom = m_trackArea.bottom;
+        r.top = m_trackAreaRect.top;
+        r.bottom = m_trackAreaRect.bottom;
         return r;
     }
     CNyMultiTrackDoc* doc = GetMultiTrackDoc();
@@ -132,14 +139,14 @@ RECT CNyMultiTrackView::GetTrackRect(int track)
 RECT CNyMultiTrackView::GetVisibleTrackRect(int track)
 {
     RECT r = GetTrackRect(track);
-    r.left = std::max(r.left, m_trackArea.left);
-    r.right = std::min(r.right, m_trackArea.right - 1);
+    r.left = std::max(r.left, m_trackAreaRect.left);
+    r.right = std::min(r.right, m_trackAreaRect.right - 1);
     return r;
 }
 
 RECT CNyMultiTrackView::GetTracksRect()
 {
-    RECT r = m_trackArea;
+    RECT r = m_trackAreaRect;
     r.right -= 1;
     int rows = GetRowCount();
     int end = RowTop(rows);
@@ -194,17 +201,17 @@ int CNyMultiTrackView::TrackFromY(int y, int bounded)
 
 double CNyMultiTrackView::GetSamplesPerPixel(int raw)
 {
-    return raw ? static_cast<double>(m_timeZoom) : static_cast<double>(m_timeZoom) * 0.015625;
+    return TimeAxis{m_timeZoom, 0}.SamplesPerPixel(raw);
 }
 
 double CNyMultiTrackView::SampleToPixel(int64_t samples)
 {
-    return static_cast<double>(samples) / GetSamplesPerPixel(0);
+    return TimeAxis{m_timeZoom, 0}.SampleToPixel(samples);
 }
 
 int64_t CNyMultiTrackView::PixelToSample(double pixels)
 {
-    return static_cast<int64_t>(GetSamplesPerPixel(0) * pixels);
+    return TimeAxis{m_timeZoom, 0}.PixelToSample(pixels);
 }
 
 int64_t CNyMultiTrackView::XToSample(int x)
@@ -216,25 +223,108 @@ int64_t CNyMultiTrackView::XToSample(int x)
     return m_firstVisibleSample + PixelToSample(x - wave.left);
 }
 
+int64_t CNyMultiTrackView::GetVisibleRange(int64_t* first, int64_t* last)
+{
+    RECT wave = GetTrackWaveRect(-1);
+    *first = m_firstVisibleSample;
+    *last = m_firstVisibleSample + PixelToSample(wave.right - wave.left);
+    return *last - *first;
+}
+
+int64_t CNyMultiTrackView::GetSelectionEnd()
+{
+    int64_t start = 0, end = 0;
+    if (CSelectionModel* selection = GetSelection())
+        selection->GetOrderedSelection(&start, &end);
+    return end;
+}
+
 int64_t CNyMultiTrackView::SetFirstVisibleSample(int64_t position)
 {
-    double spp = GetSamplesPerPixel(0);
-    if (spp > 1.0) {
-        int64_t step = static_cast<int64_t>(spp);
-        position = position / step * step;
-    }
-    m_firstVisibleSample = std::max<int64_t>(position, 0);
+    m_firstVisibleSample = std::max<int64_t>(TimeAxis{m_timeZoom, 0}.SnapToPixel(position), 0);
     return m_firstVisibleSample;
 }
 
-void CNyMultiTrackView::InvalidateTrackArea(const RECT& area)
+void CNyMultiTrackView::SetEditPosition(int64_t position)
 {
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, &area, TRUE);
+    if (position >= 0)
+        position = TimeAxis{m_timeZoom, 0}.SnapToPixel(position);
+    // The ruler's mark is drawn by inversion on the ruler (track drawing); here the position.
+    m_editPosition = position;
+    if (m_playPosition == -1 && position >= 0)
+        UpdatePositionText(position);
 }
 
-void CNyMultiTrackView::RepaintTracks()
+int64_t CNyMultiTrackView::SetPlayPosition(int64_t position)
 {
-    if (m_hWnd)
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    if (position == m_playPosition)
+        return m_playPosition;
+    double before = SampleToPixel(m_playPosition), after = SampleToPixel(position);
+    m_playPosition = position;
+    if (before != after && position >= 0) {
+        m_overview.Redraw();
+        UpdatePositionText(position);
+    }
+    return m_playPosition;
+}
+
+int CNyMultiTrackView::GetSpectrumHeight()
+{
+    CNyMultiTrackDoc* doc = GetMultiTrackDoc();
+    if (!doc || !doc->GetViewOption(kCmdViewSpectrum))
+        return 0;
+    return GetChannelHeight(0) / 2 + 1;
+}
+
+RECT CNyMultiTrackView::GetTrackTitleRect(int track)
+{
+    RECT r = GetVisibleTrackRect(track);
+    r.left += 1;
+    r.bottom = r.top + GetTrackTitleHeight();
+    return r;
+}
+
+RECT CNyMultiTrackView::GetTrackMarkerRect(int track)
+{
+    RECT r = GetTrackTitleRect(track);
+    r.top = r.bottom;
+    r.bottom = r.top + GetMarkerAreaHeight();
+    return r;
+}
+
+RECT CNyMultiTrackView::GetTrackSpectrumRect(int track)
+{
+    RECT r = GetTrackWaveRect(track);
+    if (r.bottom - r.top != 0) {
+        r.top = r.bottom + 1;
+        r.bottom = r.top + GetSpectrumHeight();
+    }
+    return r;
+}
+
+int CNyMultiTrackView::RowFromY(int y, int withTitle)
+{
+    int rows = GetRowCount();
+    auto band = [&](int row, RECT* r) {
+        *r = GetChannelRect(row, -1);
+        if (withTitle && row < rows && row == GetTrackRow(TrackFromRow(row, 0), 0))
+            r->top -= GetMarkerAreaHeight() + GetTrackTitleHeight() + (row == 0 ? 0 : 2);
+    };
+    for (int row = m_firstVisibleRow; row < rows; ++row) {
+        RECT r;
+        band(row, &r);
+        if (y >= r.top && y <= r.bottom)
+            return row;
+    }
+    if (!withTitle)
+        return rows;
+    // Past the last row the channel rectangles go on at the default height.
+    int row = rows;
+    int top = RowTop(rows);
+    for (;; ++row) {
+        int bottom = top + GetDefaultChannelHeight();
+        if (bottom >= y || row > rows + 10000)
+            return row;
+        top = bottom + 1;
+    }
 }

@@ -1,0 +1,123 @@
+// The view's transport commands reach the controller it is given and are disabled without
+// one; whether the selection lies outside the selected tracks' data.
+#include "ViewFixture.h"
+
+#include "ViewIds.h"
+
+namespace {
+struct RecordingCmdUI : CCmdUI {
+    void Enable(BOOL on) override { enabled = on; }
+    void SetCheck(int check) override { checked = check; }
+    int enabled = -1, checked = -1;
+};
+
+class FakeController : public IViewController {
+public:
+    HRESULT GetEngineState(LONG* s) override
+    {
+        *s = recording ? 3 : playing ? 2 : 0;
+        return S_OK;
+    }
+    HRESULT GetPlayPosition(int64_t* p) override
+    {
+        *p = 0;
+        return S_OK;
+    }
+    int GetBusyState() override { return playing || recording; }
+    bool IsPlaying() override { return playing; }
+    bool IsPaused() override { return paused; }
+    bool IsRecording() override { return recording; }
+    bool IsRecordWhilePlaying() override { return false; }
+    bool HasRecordingTake() override { return false; }
+    bool CanStop() override { return true; }
+    bool CanRecord() override { return true; }
+    bool CanPause() override { return playing && !paused; }
+    bool CanLoop() override { return true; }
+    bool CanToggleAutomation() override { return true; }
+    bool CanRecordWhilePlaying() override { return true; }
+    bool CanGoToMarker() override { return true; }
+    void Play() override { calls += "play "; }
+    void Stop() override { calls += "stop "; }
+    void Pause() override { calls += "pause "; }
+    void Record() override { calls += "record "; }
+    void ToggleLoop() override { calls += "loop "; }
+    void ToggleReadAutomation() override {}
+    void ToggleWriteAutomation() override {}
+    void ToggleRecordWhilePlaying() override {}
+    void PreviousMarker() override {}
+    void NextMarker() override {}
+    void Rewind() override {}
+    void FastForward() override {}
+    void StopWinding() override {}
+    void WindFromKey(bool) override {}
+    void ShowCounter(int64_t) override {}
+    CNyMultiTrackView* GetActiveView() override { return nullptr; }
+    void SetActiveView(CNyMultiTrackView*) override {}
+    void UpdateDisplay() override {}
+
+    bool playing = false, paused = false, recording = false;
+    std::string calls;
+};
+
+class ControllerHost : public TestViewHost {
+public:
+    IViewController* GetController() override { return controller; }
+    IViewController* controller = nullptr;
+};
+} // namespace
+
+TEST_F(ViewTest, TransportCommandsAreDisabledWithoutAControllerAndReachItWithOne)
+{
+    ASSERT_NE(NewDocument(), nullptr);
+    FillTrack(0, std::vector<int32_t>(5000, 10), 16);
+    doc_->GetSelection()->SetRowRange(0, -1);
+    using Update = void (CNyMultiTrackView::*)(CCmdUI*);
+    for (Update update :
+         {&CNyMultiTrackView::OnUpdatePlayStop, &CNyMultiTrackView::OnUpdateRecord, &CNyMultiTrackView::OnUpdatePause,
+          &CNyMultiTrackView::OnUpdateLoop, &CNyMultiTrackView::OnUpdateMovePlayCursorToStart,
+          &CNyMultiTrackView::OnUpdatePrevNextMarker}) {
+        RecordingCmdUI ui;
+        (view_->*update)(&ui);
+        EXPECT_EQ(ui.enabled, FALSE);
+    }
+    Command(kCmdPlayStop); // nothing to call, nothing fails
+
+    ControllerHost host;
+    FakeController controller;
+    host.controller = &controller;
+    SetViewHost(&host);
+    RecordingCmdUI play;
+    view_->OnUpdatePlayStop(&play);
+    EXPECT_EQ(play.enabled, TRUE) << "a caret before the data's end is playable";
+    Command(kCmdPlayStop);
+    controller.playing = true;
+    Command(kCmdPlayStop);
+    controller.playing = false;
+    controller.recording = true;
+    Command(kCmdPlayStop); // Space while recording does nothing
+    Command(kCmdRecord);   // Ctrl+Space while recording stops
+    controller.paused = true;
+    Command(kCmdPause); // Shift+Space while paused in recording stops
+    EXPECT_EQ(controller.calls, "play stop stop stop ");
+    SetViewHost(&host_);
+}
+
+TEST_F(ViewTest, SelectionOutsideDataIsBeforeOrAfterEverySelectedTrack)
+{
+    ASSERT_NE(NewDocument(), nullptr);
+    FillTrack(0, std::vector<int32_t>(1000, 10), 16);
+    ASSERT_EQ(S_OK, doc_->GetTrack(0)->SetStartOffset(500));
+    CSelectionModel* sel = doc_->GetSelection();
+    sel->SetRowRange(0, -1);
+    struct Case {
+        int64_t s, e;
+        bool outside;
+    } cases[] = {{0, 400, true}, {0, 600, false}, {700, 800, false}, {1499, 1600, false}, {1500, 1600, true}};
+    for (const Case& c : cases) {
+        sel->SetSelection(c.s, c.e, TRUE);
+        EXPECT_EQ(view_->IsSelectionOutsideData(), c.outside) << c.s << ".." << c.e;
+    }
+    sel->SetTrackSelected(-1, FALSE);
+    sel->SetSelection(700, 800, TRUE);
+    EXPECT_TRUE(view_->IsSelectionOutsideData()) << "no selected track has data";
+}
