@@ -20,11 +20,11 @@ struct DocCommandState {
     bool trackCountOk = true; // the engine answered the track count
     int trackCount = 0;
     int64_t length = 0;
-    bool empty = true;           // no track has a length
-    bool transportBusy = false;  // also true without an engine
-    int viewEditMode = 0;        // the view's handle edit mode
-    int activeCommand = 0;       // the document's edit-mode field (2012, 2013, effect ids)
-    int64_t selStart = 0;        // selection start and length (start and length form)
+    bool empty = true;          // no track has a length
+    bool transportBusy = false; // also true without an engine
+    int viewEditMode = 0;       // the view's handle edit mode
+    int activeCommand = 0;      // the document's edit-mode field (2012, 2013, effect ids)
+    int64_t selStart = 0;       // selection start and length (start and length form)
     int64_t selLength = 0;
     bool allTracksMode = false;
     std::vector<DocTrackState> tracks;

@@ -1,6 +1,7 @@
 // Pieces of the document's mixdowns that other handlers share or tests check directly.
 #pragma once
 #include <windows.h>
+#include <unknwn.h>
 
 struct IEditCommand;
 class CNyMultiTrackDoc;

@@ -232,9 +232,8 @@ void CNyMultiTrackDoc::AddTracks(int channels)
     EditBusyGuard busy;
     if (m_settings.documentType == 0 && channels == 6)
         return;
-    ComRef<IEditCommand> command = MakeCommand<AppendTrackCommand>(LoadResourceText(IDS_CMD_ADD_TRACK).c_str(),
-                                                                   static_cast<CommandDocument*>(this),
-                                                                   static_cast<WORD>(channels));
+    ComRef<IEditCommand> command = MakeCommand<AppendTrackCommand>(
+        LoadResourceText(IDS_CMD_ADD_TRACK).c_str(), static_cast<CommandDocument*>(this), static_cast<WORD>(channels));
     HRESULT hr = command && m_history ? m_history->Do(command.Get(), TRUE) : E_OUTOFMEMORY;
     if (FAILED(hr)) {
         ShowError(hr);
@@ -491,12 +490,14 @@ void CNyMultiTrackDoc::OnUpdateEditPaste(CCmdUI* ui)
 
 void CNyMultiTrackDoc::OnUpdateEditUndo(CCmdUI* ui)
 {
-    ApplyUi(ui, RuleUndo(CaptureCommandState(), LoadResourceText(IDS_MENU_UNDO), LoadResourceText(IDS_MENU_UNDO_NAMED)));
+    ApplyUi(ui,
+            RuleUndo(CaptureCommandState(), LoadResourceText(IDS_MENU_UNDO), LoadResourceText(IDS_MENU_UNDO_NAMED)));
 }
 
 void CNyMultiTrackDoc::OnUpdateEditRedo(CCmdUI* ui)
 {
-    ApplyUi(ui, RuleRedo(CaptureCommandState(), LoadResourceText(IDS_MENU_REDO), LoadResourceText(IDS_MENU_REDO_NAMED)));
+    ApplyUi(ui,
+            RuleRedo(CaptureCommandState(), LoadResourceText(IDS_MENU_REDO), LoadResourceText(IDS_MENU_REDO_NAMED)));
 }
 
 void CNyMultiTrackDoc::OnUpdateEditSelectAll(CCmdUI* ui)

@@ -120,27 +120,21 @@ struct Held {
     T* operator->() const { return p; }
 };
 
-// The marks the engine holds, put back when the render that needed its own marks ends.
+// The render marks the tracks it mixes in the engine; when the operation ends the engine's
+// marks follow the document's selection again.
 struct MarksKeeper {
-    MarksKeeper(IMtTrackSet* engine, int count) : selection(QueryCom<IMtSelection>(engine))
-    {
-        for (int i = 0; selection && i < count; ++i) {
-            LONG on = 0;
-            selection->IsTrackMarked(i, &on);
-            marks.push_back(on);
-        }
-    }
+    explicit MarksKeeper(CNyMultiTrackDoc* d) : document(d), selection(QueryCom<IMtSelection>(d->GetTrackSet())) {}
     ~MarksKeeper()
     {
         if (!selection)
             return;
         selection->SetAllTracks(0);
-        for (size_t i = 0; i < marks.size(); ++i)
-            if (marks[i])
-                selection->SelectTrack(static_cast<LONG>(i), 1);
+        for (int i = 0, n = document->GetTrackCount(); i < n; ++i)
+            if (document->GetSelection()->IsTrackSelectedAt(i))
+                selection->SelectTrack(i, 1);
     }
+    CNyMultiTrackDoc* document;
     ComRef<IMtSelection> selection;
-    std::vector<LONG> marks;
 };
 
 void SendViewCommand(CNyMultiTrackDoc* document, UINT id)
@@ -410,20 +404,17 @@ void CNyMultiTrackDoc::MixDownTrack(int track)
         return;
     }
     ComRef<IEditCommand> transaction = MakeCommand<TransactionCommand>(LoadResourceText(IDS_CMD_MIXING).c_str());
+    MarksKeeper marks(this); // the render holds this track alone
     try {
         if (!transaction)
             throw CKvSSException(E_OUTOFMEMORY);
+        if (!marks.selection)
+            throw CKvSSException(E_NOINTERFACE);
         ComRef<IMtItemList> items;
         WAVEFORMATEX format{};
-        {
-            // The render holds this track alone; the selection's marks come back after it.
-            MarksKeeper marks(m_engine.Get(), GetTrackCount());
-            if (!marks.selection)
-                throw CKvSSException(E_NOINTERFACE);
-            marks.selection->SetAllTracks(0);
-            marks.selection->SelectTrack(track, 1);
-            ThrowIfFailed(RenderMixdown(items.Out(), &format, 0));
-        }
+        marks.selection->SetAllTracks(0);
+        marks.selection->SelectTrack(track, 1);
+        ThrowIfFailed(RenderMixdown(items.Out(), &format, 0));
         items->ResetItems(0);
         ComRef<IUnknown> item;
         ThrowIfFailed(items->NextItem(item.Out(), nullptr) == S_OK ? S_OK : E_FAIL);
