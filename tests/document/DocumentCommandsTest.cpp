@@ -6,16 +6,27 @@
 #include "ClipboardCommands.h"
 #include "CommandInterfaces.h"
 #include "DocWiring.h"
+#include "EffectModuleTable.h"
 #include "FileCommands.h"
 #include "FwApp.h"
 #include "FwRecordingCmdUI.h"
 #include "FwResource.h"
 #include "GlobalMemory.h"
+#include "IGraphicEq.h"
+#include "IKsDShowSource.h"
+#include "ITracksWriterOutput.h"
 #include "JournalHeader.h"
 #include "KsMultiTrackLoader.h"
+#include "ModuleObjects.h"
 #include "Settings.h"
 #include "TestSupport.h"
 
+#include <strmif.h>
+#include <control.h>
+#include <evcode.h>
+#include <uuids.h>
+
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -648,4 +659,133 @@ TEST_F(CommandsTest, AfterASaveTheJournalIsItsHeaderAlone)
     EXPECT_NE(std::string::npos, saved.find(std::string(header.begin(), header.end())));
     doc->CloseWorkFiles();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(third));
+}
+
+namespace {
+
+// The filter of a graph's first pin of a direction.
+ComRef<IPin> FirstPin(IBaseFilter* filter, PIN_DIRECTION direction)
+{
+    ComRef<IEnumPins> pins;
+    filter->EnumPins(pins.Out());
+    ComRef<IPin> pin;
+    while (pins && pins->Next(1, pin.Out(), nullptr) == S_OK) {
+        PIN_DIRECTION d;
+        if (SUCCEEDED(pin->QueryDirection(&d)) && d == direction)
+            return pin;
+        pin.Reset();
+    }
+    return pin;
+}
+
+} // namespace
+
+TEST_F(CommandsTest, AnEffectOfTheTableRenderedOverASelectionIsOneEffectEntryThatUndoesEverySample)
+{
+    CNyMultiTrackDoc* doc = NewDocument({2});
+    std::vector<int16_t> sound;
+    for (int f = 0; f < 4000; ++f)
+        for (int c = 0; c < 2; ++c)
+            sound.push_back(static_cast<int16_t>(8000.0 * std::sin(0.05 * f + c)));
+    PutSound(doc, 0, scratch_.File("fx.raw"), 2, sound);
+    const std::vector<int> left = Samples(doc, 0, 0), right = Samples(doc, 0, 1);
+    SelectTracks(doc, {0}, 1000, 3000);
+
+    // Row 4 names its module file and the class of its filter.
+    const EffectModuleEntry* row = GetEffectModuleEntry(4);
+    ComRef<IGraphBuilder> graph;
+    ASSERT_EQ(S_OK,
+              CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.OutVoid()));
+    ComRef<IBaseFilter> source, effect, writer;
+    ASSERT_EQ(S_OK, CreateModuleObject("KsDShowSrc.dll", CLSID_KsDShowSrc, IID_IBaseFilter, source.OutVoid()));
+    ASSERT_EQ(S_OK, CreateModuleObject(row->moduleFile, row->classId, IID_IBaseFilter, effect.OutVoid()));
+    ASSERT_EQ(S_OK, CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.OutVoid()));
+    ComRef<IKsDShowSource> sourceApi = QueryCom<IKsDShowSource>(source.Get());
+    ASSERT_EQ(S_OK, sourceApi->AttachEngine(doc->GetTrackSet(), 0, 0));
+    ComRef<IGraphicEq> eq = QueryCom<IGraphicEq>(effect.Get());
+    ASSERT_TRUE(eq);
+    ASSERT_EQ(S_OK, eq->SetMaster(-60)); // -6 dB
+    for (IBaseFilter* f : {source.Get(), effect.Get(), writer.Get()})
+        ASSERT_EQ(S_OK, graph->AddFilter(f, nullptr));
+    ASSERT_EQ(S_OK,
+              graph->Connect(FirstPin(source.Get(), PINDIR_OUTPUT).Get(), FirstPin(effect.Get(), PINDIR_INPUT).Get()));
+    ASSERT_EQ(S_OK,
+              graph->Connect(FirstPin(effect.Get(), PINDIR_OUTPUT).Get(), FirstPin(writer.Get(), PINDIR_INPUT).Get()));
+    ComRef<IMediaControl> control;
+    ComRef<IMediaEvent> events;
+    ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, control.OutVoid()));
+    ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaEvent, events.OutVoid()));
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    long code = 0;
+    for (int waited = 0; waited < 60 && code != EC_COMPLETE && code != EC_ERRORABORT; ++waited) {
+        LONG_PTR p1 = 0, p2 = 0;
+        if (SUCCEEDED(events->GetEvent(&code, &p1, &p2, 500)))
+            events->FreeEventParams(code, p1, p2);
+    }
+    ASSERT_EQ(EC_COMPLETE, code);
+    control->Stop();
+
+    ComRef<ITracksWriterOutput> output = QueryCom<ITracksWriterOutput>(writer.Get());
+    MtFileItemRecord record{};
+    char peak[MAX_PATH] = {};
+    WAVEFORMATEX written{};
+    ASSERT_EQ(S_OK, output->GetDataFileName(record.path));
+    output->GetPeakFileName(peak);
+    output->GetWaveFormat(&written);
+    record.channels = written.nChannels;
+    record.bitsPerSample = written.wBitsPerSample;
+    record.samplesPerSec = written.nSamplesPerSec;
+    ComRef<IMtItemList> results;
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(results));
+    ASSERT_EQ(S_OK, results->AddFileItem(&record, record.path, peak, doc->GetTrackId(0)));
+    ComRef<IEditCommand> apply(ComObject<IEditCommand>::Create<EffectFileCommand>(
+        Text(21017).c_str(), static_cast<CommandDocument*>(doc), results.Get(), 0));
+    ASSERT_EQ(S_OK, doc->GetHistory()->Do(apply.Get(), TRUE));
+    char type[64] = {};
+    apply->GetTypeName(type, sizeof type);
+    EXPECT_STREQ("effectfile", type);
+    EXPECT_EQ(1, UndoDepth(doc));
+    EXPECT_EQ("&Undo\bEffect Ctrl+Z", ItemText(doc, ID_EDIT_UNDO));
+    const std::vector<int> changed = Samples(doc, 0, 0);
+    ASSERT_EQ(left.size(), changed.size());
+    EXPECT_EQ(std::vector<int>(left.begin(), left.begin() + 1000),
+              std::vector<int>(changed.begin(), changed.begin() + 1000));
+    EXPECT_NE(std::vector<int>(left.begin() + 1000, left.begin() + 3000),
+              std::vector<int>(changed.begin() + 1000, changed.begin() + 3000));
+
+    doc->OnEditUndo();
+    EXPECT_EQ(left, Samples(doc, 0, 0));
+    EXPECT_EQ(right, Samples(doc, 0, 1));
+}
+
+TEST_F(CommandsTest, RefreshWaveformsJoinsTheLastEntryAndMixdownTestReadsTheEngine)
+{
+    CNyMultiTrackDoc* doc = NewDocument({2});
+    PutSound(doc, 0, scratch_.File("w.raw"), 2, Ramp(2, 60));
+    EXPECT_EQ(0, Enabled(doc, 1113)) << "nothing to undo";
+    SelectTracks(doc, {0}, 10, 20);
+    doc->OnEditDelete();
+    ASSERT_EQ(1, UndoDepth(doc));
+    EXPECT_EQ(1, Enabled(doc, 1113));
+    doc->OnRefreshWaveforms();
+    EXPECT_TRUE(shown.empty()) << (shown.empty() ? "" : shown[0]);
+    EXPECT_EQ(1, UndoDepth(doc)) << "the refresh joins the delete";
+    EXPECT_EQ("&Undo\bDelete Ctrl+Z", ItemText(doc, ID_EDIT_UNDO));
+    doc->OnEditUndo();
+    EXPECT_EQ(60, doc->GetTrackExtent(0, 0));
+    EXPECT_EQ(0, UndoDepth(doc));
+
+    // The mixdown test on the engine: constant values of the envelopes count, as the mix uses them.
+    EXPECT_FALSE(doc->NeedsNewerFormat(0));
+    ComRef<IMtEnvelopeSet> envelopes = QueryCom<IMtEnvelopeSet>(doc->GetTrack(0));
+    ASSERT_EQ(S_OK, envelopes->SetValue(kMtEnvLevel, 0.5f));
+    EXPECT_TRUE(doc->NeedsNewerFormat(0));
+    envelopes->SetValue(kMtEnvLevel, 1.0f);
+    envelopes->SetValue(kMtEnvPan, 0.25f);
+    EXPECT_TRUE(doc->NeedsNewerFormat(0));
+    envelopes->SetValue(kMtEnvPan, 0.0f);
+    doc->GetTrackSet()->SetMasterVolume(0.9999f);
+    EXPECT_TRUE(doc->NeedsNewerFormat(0));
+    doc->GetTrackSet()->SetMasterVolume(1.0f);
+    EXPECT_FALSE(doc->NeedsNewerFormat(0));
 }
