@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 using namespace doccmd;
 
@@ -158,49 +159,51 @@ BOOL CNyMultiTrackDoc::CanRunEffectUI(CCmdUI* ui)
     return ui ? CanRunEffect(static_cast<int>(ui->m_nID)) : FALSE;
 }
 
+namespace {
+
+// Names the row after its menu item, runs the dialog (inside the command's scope unless
+// scoped is false), masks the floating-point exceptions again, shows a failure, refreshes.
+template <class Run>
+void Launch(CNyMultiTrackDoc* document, unsigned index, bool scoped, Run run)
+{
+    std::string caption;
+    EffectModuleEntry* row = NameRow(index, &caption);
+    if (!row)
+        return;
+    std::unique_ptr<EffectCommandScope> scope;
+    if (scoped)
+        scope = std::make_unique<EffectCommandScope>(document, static_cast<int>(row->commandId));
+    HRESULT hr = run(row, caption);
+    ResetFloatingPointControl();
+    if (FAILED(hr))
+        ShowError(hr);
+    RefreshViewAfterEffect(document);
+}
+
+} // namespace
+
 void CNyMultiTrackDoc::LaunchEffect(unsigned index)
 {
     if (!CheckWholeTracksWarn(IDS_CMD_EFFECT))
         return;
-    std::string caption;
-    EffectModuleEntry* row = NameRow(index, &caption);
-    if (!row)
-        return;
-    CEffectDescriptor descriptor(row->moduleFile, row->classId);
-    descriptor.displayName = caption.c_str();
-    EffectCommandScope scope(this, static_cast<int>(row->commandId));
-    HRESULT hr = DocWiring::RunEffectDialog(descriptor, this);
-    ResetFloatingPointControl();
-    if (FAILED(hr))
-        ShowError(hr);
-    RefreshViewAfterEffect(this);
+    Launch(this, index, true, [this](EffectModuleEntry* row, const std::string& caption) {
+        CEffectDescriptor descriptor(row->moduleFile, row->classId);
+        descriptor.displayName = caption.c_str();
+        return DocWiring::RunEffectDialog(descriptor, this);
+    });
 }
 
 void CNyMultiTrackDoc::LaunchGenerator(unsigned index)
 {
-    std::string caption;
-    EffectModuleEntry* row = NameRow(index, &caption);
-    if (!row)
-        return;
-    EffectCommandScope scope(this, static_cast<int>(row->commandId));
-    HRESULT hr = DocWiring::RunGeneratorDialog(row, this);
-    ResetFloatingPointControl();
-    if (FAILED(hr))
-        ShowError(hr);
-    RefreshViewAfterEffect(this);
+    Launch(this, index, true,
+           [this](EffectModuleEntry* row, const std::string&) { return DocWiring::RunGeneratorDialog(row, this); });
 }
 
 void CNyMultiTrackDoc::LaunchEqualizer(unsigned index)
 {
-    std::string caption;
-    EffectModuleEntry* row = NameRow(index, &caption);
-    if (!row)
-        return;
-    HRESULT hr = DocWiring::RunFftEqualizerDialog(row, this);
-    ResetFloatingPointControl();
-    if (FAILED(hr))
-        ShowError(hr);
-    RefreshViewAfterEffect(this);
+    // The equaliser's dialog runs without an active command.
+    Launch(this, index, false,
+           [this](EffectModuleEntry* row, const std::string&) { return DocWiring::RunFftEqualizerDialog(row, this); });
 }
 
 void CNyMultiTrackDoc::OnEffectCommand(UINT id)

@@ -108,18 +108,6 @@ LRESULT SendProgress(WPARAM kind, LONG value, ProgressRecord* out = nullptr)
     return result;
 }
 
-template <class T>
-struct Held {
-    T* p = nullptr;
-    ~Held()
-    {
-        if (p)
-            p->Release();
-    }
-    void** Out() { return reinterpret_cast<void**>(&p); }
-    T* operator->() const { return p; }
-};
-
 // The render marks the tracks it mixes in the engine; when the operation ends the engine's
 // marks follow the document's selection again.
 struct MarksKeeper {
@@ -165,25 +153,25 @@ BOOL CNyMultiTrackDoc::FreezeAllViews(BOOL freeze)
 HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format, int flag)
 {
     FreezeScope freeze(this);
-    Held<IGraphBuilder> graph;
-    Held<IBaseFilter> reader, writer;
-    Held<ITracksReaderSetup> setup;
-    Held<ITracksWriterOutput> output;
-    Held<IPin> out, in;
-    Held<IMediaControl> control;
-    Held<IMediaEvent> events;
-    Held<IMediaSeeking> seeking;
+    ComRef<IGraphBuilder> graph;
+    ComRef<IBaseFilter> reader, writer;
+    ComRef<ITracksReaderSetup> setup;
+    ComRef<ITracksWriterOutput> output;
+    ComRef<IPin> out, in;
+    ComRef<IMediaControl> control;
+    ComRef<IMediaEvent> events;
+    ComRef<IMediaSeeking> seeking;
     try {
         if (!m_engine)
             throw CKvSSException(E_UNEXPECTED);
         ThrowIfFailed(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                       IID_IGraphBuilder, graph.Out()));
-        ThrowIfFailed(CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reader.Out()));
-        ThrowIfFailed(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.Out()));
-        ThrowIfFailed(graph->AddFilter(reader.p, nullptr));
-        ThrowIfFailed(graph->AddFilter(writer.p, nullptr));
-        ThrowIfFailed(reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.Out()));
-        ThrowIfFailed(writer->QueryInterface(__uuidof(ITracksWriterOutput), output.Out()));
+                                       IID_IGraphBuilder, graph.OutVoid()));
+        ThrowIfFailed(CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reader.OutVoid()));
+        ThrowIfFailed(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.OutVoid()));
+        ThrowIfFailed(graph->AddFilter(reader.Get(), nullptr));
+        ThrowIfFailed(graph->AddFilter(writer.Get(), nullptr));
+        ThrowIfFailed(reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.OutVoid()));
+        ThrowIfFailed(writer->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid()));
         LONG automation = 0;
         m_engine->GetReadAutomation(&automation);
         setup->SetTrackSet(m_engine.Get());
@@ -193,14 +181,14 @@ HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format
         setup->SetSwitch9(flag);
         setup->SetSwitch18(0);
         setup->SetReadAutomation(automation);
-        ThrowIfFailed(FindPinByDirection(reader.p, PINDIR_OUTPUT, reinterpret_cast<IPin**>(out.Out())));
-        ThrowIfFailed(FindPinByDirection(writer.p, PINDIR_INPUT, reinterpret_cast<IPin**>(in.Out())));
-        ThrowIfFailed(graph->ConnectDirect(out.p, in.p, nullptr));
+        ThrowIfFailed(FindPinByDirection(reader.Get(), PINDIR_OUTPUT, out.Out()));
+        ThrowIfFailed(FindPinByDirection(writer.Get(), PINDIR_INPUT, in.Out()));
+        ThrowIfFailed(graph->ConnectDirect(out.Get(), in.Get(), nullptr));
 
         SendProgress(1, 0);
-        ThrowIfFailed(graph->QueryInterface(IID_IMediaControl, control.Out()));
-        ThrowIfFailed(graph->QueryInterface(IID_IMediaEvent, events.Out()));
-        ThrowIfFailed(writer->QueryInterface(IID_IMediaSeeking, seeking.Out()));
+        ThrowIfFailed(graph->QueryInterface(IID_IMediaControl, control.OutVoid()));
+        ThrowIfFailed(graph->QueryInterface(IID_IMediaEvent, events.OutVoid()));
+        ThrowIfFailed(writer->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()));
         ThrowIfFailed(control->Run());
         LONGLONG duration = 0;
         seeking->GetDuration(&duration);
@@ -242,7 +230,7 @@ HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format
             }
         }
         SendProgress(complete ? 4 : 6, complete ? 100 : 0);
-        for (IBaseFilter* filter : {reader.p, writer.p}) {
+        for (IBaseFilter* filter : {reader.Get(), writer.Get()}) {
             FILTER_STATE state = State_Running;
             while (SUCCEEDED(filter->GetState(100, &state)) && state != State_Stopped)
                 ::Sleep(10);
@@ -251,9 +239,9 @@ HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format
         LONG_PTR p1 = 0, p2 = 0;
         while (SUCCEEDED(events->GetEvent(&code, &p1, &p2, 0)))
             events->FreeEventParams(code, p1, p2);
-        Held<IPin> connected;
-        if (SUCCEEDED(out->ConnectedTo(reinterpret_cast<IPin**>(connected.Out()))))
-            graph->Disconnect(out.p);
+        ComRef<IPin> connected;
+        if (SUCCEEDED(out->ConnectedTo(connected.Out())))
+            graph->Disconnect(out.Get());
         ThrowIfFailed(result);
 
         MtFileItemRecord record;
@@ -278,7 +266,7 @@ HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format
         *list = items.Detach();
         return S_OK;
     } catch (const CKvSSException& e) {
-        if (control.p)
+        if (control.Get())
             control->Stop();
         return e.m_hr;
     }
@@ -309,7 +297,10 @@ HRESULT CNyMultiTrackDoc::ConvertSampleType(DWORD rate, WORD bits, DWORD precisi
         RunAndAppend(transaction.Get(), MakeCommand<ResampleCommand>(nullptr, this, bits, rate).Get());
         items->ResetItems(0);
         ComRef<IUnknown> item;
-        for (int i = 0; items->NextItem(item.Out(), nullptr) == S_OK; ++i) {
+        LONG trackId = -1;
+        while (items->NextItem(item.Out(), &trackId) == S_OK) {
+            // Each converted file names the track it was made from.
+            const int i = GetTrackIndex(trackId);
             IMtTrack* track = GetTrack(i);
             LONGLONG start = 0, length = 0;
             if (!track || FAILED(track->GetStartOffset(&start)) || FAILED(track->GetLength(&length)))

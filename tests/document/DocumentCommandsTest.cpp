@@ -205,29 +205,31 @@ protected:
 
 } // namespace
 
-TEST_F(CommandsTest, MenuCommandsAndTheirStatesReachTheDocumentThroughItsMessageMap)
+TEST_F(CommandsTest, MenuCommandsAndTheirStatesReachTheDocumentThroughTheViewAndItsMessageMap)
 {
     CNyMultiTrackDoc* doc = NewDocument({2});
-    int enabled = -1;
-    EXPECT_EQ("&Undo\bCtrl+Z", ItemText(doc, ID_EDIT_UNDO, &enabled));
-    EXPECT_EQ(0, enabled);
-    EXPECT_EQ(1, Enabled(doc, 1041));
-    EXPECT_EQ(0, Enabled(doc, 1042)) << "5.1 tracks only in a multichannel document";
-    EXPECT_EQ(0, Enabled(doc, 2000)) << "the effect dialogs are not in the program yet";
+    CCmdTarget* view = view_.get(); // the view hands what it does not handle to its document
+    auto state = [view](UINT id) {
+        CRecordingCmdUI ui(id);
+        ui.DoUpdate(view, FALSE);
+        return std::make_pair(ui.enabled, ui.text);
+    };
+    EXPECT_EQ(std::make_pair(0, std::string("&Undo\bCtrl+Z")), state(ID_EDIT_UNDO));
+    EXPECT_EQ(1, state(1041).first);
+    EXPECT_EQ(0, state(1042).first) << "5.1 tracks only in a multichannel document";
+    EXPECT_EQ(0, state(2000).first) << "the effect dialogs are not in the program yet";
 
-    EXPECT_TRUE(doc->RouteCommand(1041));
+    EXPECT_TRUE(view->RouteCommand(1041));
     EXPECT_EQ(2, doc->GetTrackCount());
     EXPECT_EQ(2, doc->GetTrackChannels(1));
-    EXPECT_EQ("&Undo\bAdd Track Ctrl+Z", ItemText(doc, ID_EDIT_UNDO, &enabled));
-    EXPECT_EQ(1, enabled);
+    EXPECT_EQ(std::make_pair(1, std::string("&Undo\bAdd Track Ctrl+Z")), state(ID_EDIT_UNDO));
     EXPECT_TRUE(doc->IsModified());
 
     doc->AddTracks(6); // refused in a standard document
     EXPECT_EQ(2, doc->GetTrackCount());
-    EXPECT_TRUE(doc->RouteCommand(ID_EDIT_UNDO));
+    EXPECT_TRUE(view->RouteCommand(ID_EDIT_UNDO));
     EXPECT_EQ(1, doc->GetTrackCount());
-    EXPECT_EQ("&Redo\bAdd Track Ctrl+Y", ItemText(doc, ID_EDIT_REDO, &enabled));
-    EXPECT_EQ(1, enabled);
+    EXPECT_EQ(std::make_pair(1, std::string("&Redo\bAdd Track Ctrl+Y")), state(ID_EDIT_REDO));
     EXPECT_FALSE(doc->IsModified());
 }
 
