@@ -243,6 +243,9 @@ public:
     void OnSampleType();
     // The conversion behind Sample Type: every track to rate and bits as one "Resampling" entry.
     HRESULT ConvertSampleType(DWORD rate, WORD bits, DWORD precision);
+    // Its second half: the converted files (each under its track's id) replace the tracks'
+    // sound after the whole document is resampled; a failure undoes what ran.
+    HRESULT ApplyConvertedFiles(IMtItemList* items, DWORD rate, WORD bits);
     void OnMixTracksToNew();
     // Renders the marked tracks (flag: the reader's switches 7 to 9) into one file item.
     HRESULT RenderMixdown(IMtItemList** list, WAVEFORMATEX* format, int flag);
@@ -283,6 +286,8 @@ public:
     BOOL CanCloseFrame(CFrameWnd* frame) override;
     // The edit journal: a fresh one for the document's file (path "" for a new document).
     void OpenWorkFiles(const char* path);
+    // The same into a journal file of the given name (a failed open deletes the file).
+    void OpenWorkFilesAt(const char* journalPath, const char* path);
     void CloseWorkFiles();
     void ResumeWorkFiles(const char* path);
     BOOL AreLabelsInsideDocument(int trackId);

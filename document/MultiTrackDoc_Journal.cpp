@@ -38,12 +38,17 @@ std::array<uint8_t, kJournalHeaderSize> BuildJournalHeader(const JournalHeaderVa
 void CNyMultiTrackDoc::OpenWorkFiles(const char* path)
 {
     CloseWorkFiles();
+    TempFilePaths temp;
+    OpenWorkFilesAt(temp.MakeTempFileName("KVC"), path);
+}
+
+void CNyMultiTrackDoc::OpenWorkFilesAt(const char* journalPath, const char* path)
+{
     try {
         ComRef<IJournalFile> journal = QueryCom<IJournalFile>(m_history.Get());
         if (!journal)
             throw CKvSSException(E_NOINTERFACE);
-        TempFilePaths temp;
-        m_workFilePath = temp.MakeTempFileName("KVC");
+        m_workFilePath = journalPath ? journalPath : "";
         HRESULT hr = journal->Open(m_workFilePath);
         if (FAILED(hr)) {
             // The empty file would be offered by the recovery as a journal of a lost session.

@@ -290,6 +290,13 @@ HRESULT CNyMultiTrackDoc::ConvertSampleType(DWORD rate, WORD bits, DWORD precisi
     }
     if (FAILED(hr))
         return hr;
+    return ApplyConvertedFiles(items.Get(), rate, bits);
+}
+
+HRESULT CNyMultiTrackDoc::ApplyConvertedFiles(IMtItemList* items, DWORD rate, WORD bits)
+{
+    if (!items || !m_history)
+        return E_POINTER;
     ComRef<IEditCommand> transaction = MakeCommand<TransactionCommand>(LoadResourceText(IDS_CMD_RESAMPLING).c_str());
     try {
         if (!transaction)

@@ -616,6 +616,15 @@ TEST_F(CommandsTest, SampleTypeConversionIsOneResamplingEntry)
     doc->OnEditUndo();
     EXPECT_EQ(44100u, doc->GetSamplesPerSec());
     EXPECT_EQ(441, doc->GetTrackExtent(0, 0));
+
+    // A converted file that finds no track fails after the resample ran: it is taken back.
+    ComRef<IMtItemList> items;
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(items));
+    ASSERT_EQ(S_OK, items->AddItem(MakeItem(scratch_.File("lost.raw"), 1, Ramp(1, 10)).Get(), 9999));
+    EXPECT_EQ(kMtErrNoTrack, doc->ApplyConvertedFiles(items.Get(), 22050, 16));
+    EXPECT_EQ(44100u, doc->GetSamplesPerSec());
+    EXPECT_EQ(441, doc->GetTrackExtent(0, 0));
+    EXPECT_EQ(0, UndoDepth(doc));
 }
 
 TEST_F(CommandsTest, AfterASaveTheJournalIsItsHeaderAlone)
@@ -661,6 +670,13 @@ TEST_F(CommandsTest, AfterASaveTheJournalIsItsHeaderAlone)
     EXPECT_NE(std::string::npos, saved.find(std::string(header.begin(), header.end())));
     doc->CloseWorkFiles();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(third));
+
+    // A journal that cannot be opened leaves no file for the recovery to offer.
+    std::string bad = temp + "\\KVCbad.tmp";
+    std::ofstream(bad, std::ios::binary) << "not a journal";
+    doc->OpenWorkFilesAt(bad.c_str(), "");
+    ASSERT_EQ(1u, host_.shown.size());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(bad.c_str()));
 }
 
 namespace {
