@@ -807,3 +807,35 @@ TEST_F(CommandsTest, RefreshWaveformsJoinsTheLastEntryAndMixdownTestReadsTheEngi
     doc->GetTrackSet()->SetMasterVolume(1.0f);
     EXPECT_FALSE(doc->NeedsNewerFormat(0));
 }
+
+TEST_F(CommandsTest, LabelsPastTheEndAndSplitTrack)
+{
+    CNyMultiTrackDoc* doc = NewDocument({2});
+    PutSound(doc, 0, scratch_.File("e.raw"), 2, Ramp(2, 100));
+    struct Case {
+        int32_t trackId; // of the label
+        int argument;
+        BOOL inside;
+    } cases[] = {{-1, -1, FALSE}, {0, -1, TRUE}, {0, 1, FALSE}, {-1, 1, FALSE}};
+    for (const Case& c : cases) {
+        doc->GetLabels().RemoveAll();
+        LabelRecord section{};
+        section.kind = kLabelSection;
+        section.trackId = c.trackId == -1 ? -1 : doc->TrackIndexToId(c.trackId);
+        section.start = 50;
+        section.end = 101; // one sample past the end
+        doc->GetLabels().Add(section);
+        EXPECT_EQ(c.inside, doc->AreLabelsInsideDocument(c.argument)) << c.trackId << " " << c.argument;
+    }
+
+    EXPECT_EQ(S_OK, doc->SplitTrack(0));
+    ASSERT_EQ(2, doc->GetTrackCount());
+    EXPECT_EQ(1, doc->GetTrackChannels(0));
+    EXPECT_EQ(1, UndoDepth(doc));
+    EXPECT_EQ("&Undo\bSplit Track Ctrl+Z", ItemText(doc, ID_EDIT_UNDO));
+    doc->OnEditUndo();
+    ASSERT_EQ(1, doc->GetTrackCount());
+    EXPECT_EQ(2, doc->GetTrackChannels(0));
+    doc->OnAddMonoTrack();
+    EXPECT_EQ(S_FALSE, doc->SplitTrack(1)) << "an empty mono track does not split";
+}
