@@ -839,3 +839,28 @@ TEST_F(CommandsTest, LabelsPastTheEndAndSplitTrack)
     doc->OnAddMonoTrack();
     EXPECT_EQ(S_FALSE, doc->SplitTrack(1)) << "an empty mono track does not split";
 }
+
+TEST_F(CommandsTest, AReplayedJournalFollowsAStereoSwitch)
+{
+    std::string temp = scratch_.Path() + "replay";
+    ::CreateDirectoryA(temp.c_str(), nullptr);
+    SetSettingString("Settings", "TempPath", temp.c_str());
+    CNyMultiTrackDoc* doc = NewDocument({1, 1});
+    doc->OpenWorkFiles("");
+    doc->SetTrackStereo(1, TRUE);
+    ASSERT_TRUE(doc->IsTrackStereo(1));
+    ComRef<IJournalFile> journal = QueryCom<IJournalFile>(doc->GetHistory());
+    char path[MAX_PATH] = {};
+    journal->GetPath(path, MAX_PATH);
+    journal->Close();
+    const std::string kept = scratch_.File("kept.tmp");
+    ASSERT_TRUE(::CopyFileA(path, kept.c_str(), FALSE));
+
+    // What the recovery does after a crash: a document as the journal began, then its records.
+    doc = NewDocument({1, 1});
+    doc->ResumeWorkFiles(kept.c_str());
+    EXPECT_TRUE(host_.shown.empty());
+    EXPECT_TRUE(doc->IsTrackStereo(1));
+    EXPECT_FALSE(doc->IsTrackStereo(0));
+    EXPECT_EQ(1, UndoDepth(doc));
+}
