@@ -84,28 +84,32 @@ BOOL CNyMultiTrackDoc::CheckChannelCommand(int id)
     return TRUE;
 }
 
+namespace {
+
+// Move and Copy report failure only by their answer.
+template <class Command>
+BOOL RunTrackDrag(CNyMultiTrackDoc* document, UINT nameId, int from, int to)
+{
+    ICommandHistory* history = document->GetHistory();
+    if (!history)
+        return FALSE;
+    ComRef<IEditCommand> command = MakeCommand<Command>(LoadResourceText(nameId).c_str(), document, from, to);
+    if (!command || FAILED(history->Do(command.Get(), TRUE)))
+        return FALSE;
+    document->SyncModifiedWithHistory();
+    return TRUE;
+}
+
+} // namespace
+
 BOOL CNyMultiTrackDoc::MoveTrack(int from, int to)
 {
-    if (!m_history)
-        return FALSE;
-    ComRef<IEditCommand> command =
-        MakeCommand<MoveTrackCommand>(LoadResourceText(IDS_CMD_MOVE_TRACK).c_str(), this, from, to);
-    if (!command || FAILED(m_history->Do(command.Get(), TRUE)))
-        return FALSE;
-    SyncModifiedWithHistory();
-    return TRUE;
+    return RunTrackDrag<MoveTrackCommand>(this, IDS_CMD_MOVE_TRACK, from, to);
 }
 
 BOOL CNyMultiTrackDoc::CopyTrack(int from, int to)
 {
-    if (!m_history)
-        return FALSE;
-    ComRef<IEditCommand> command =
-        MakeCommand<CopyTrackCommand>(LoadResourceText(IDS_CMD_COPY_TRACK).c_str(), this, from, to);
-    if (!command || FAILED(m_history->Do(command.Get(), TRUE)))
-        return FALSE;
-    SyncModifiedWithHistory();
-    return TRUE;
+    return RunTrackDrag<CopyTrackCommand>(this, IDS_CMD_COPY_TRACK, from, to);
 }
 
 BOOL CNyMultiTrackDoc::DeleteTrack(int index)

@@ -864,3 +864,20 @@ TEST_F(CommandsTest, AReplayedJournalFollowsAStereoSwitch)
     EXPECT_FALSE(doc->IsTrackStereo(0));
     EXPECT_EQ(1, UndoDepth(doc));
 }
+
+TEST_F(CommandsTest, TrackDragsAreNamedEntries)
+{
+    CNyMultiTrackDoc* doc = NewDocument({1, 2});
+    EXPECT_TRUE(doc->MoveTrack(0, 2)); // the insertion point after the last track
+    EXPECT_EQ(2, doc->GetTrackChannels(0));
+    EXPECT_EQ("&Undo\bMove Track Ctrl+Z", ItemText(doc, ID_EDIT_UNDO));
+    EXPECT_TRUE(doc->CopyTrack(0, 2));
+    EXPECT_EQ(3, doc->GetTrackCount());
+    EXPECT_EQ("&Undo\bCopy Track Ctrl+Z", ItemText(doc, ID_EDIT_UNDO));
+    EXPECT_TRUE(doc->DeleteTrack(2));
+    EXPECT_EQ("&Undo\bDelete Track Ctrl+Z", ItemText(doc, ID_EDIT_UNDO));
+    EXPECT_EQ(3, UndoDepth(doc));
+    EXPECT_FALSE(doc->MoveTrack(0, 7)) << "a failed move answers FALSE, silently";
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(3, UndoDepth(doc));
+}
