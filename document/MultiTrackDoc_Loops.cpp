@@ -18,6 +18,20 @@
 
 using namespace doccmd;
 
+namespace {
+
+// The newest entry of the undo stack (no reference kept), or null.
+IEditCommand* NewestCommand(ICommandHistory* history)
+{
+    ComRef<ICommandCursor> cursor;
+    ComRef<IEditCommand> newest;
+    if (FAILED(history->GetUndoCursor(cursor.Out())) || !cursor || cursor->Next(newest.Out()) != S_OK)
+        return nullptr;
+    return newest.Get();
+}
+
+} // namespace
+
 void CNyMultiTrackDoc::OnUpdateNewLoop(CCmdUI* ui)
 {
     ui->Enable(RuleNewLoop(CaptureCommandState()).enabled);
@@ -91,6 +105,8 @@ void CNyMultiTrackDoc::OnRefreshWaveforms()
     bool appended = false;
     try {
         ThrowIfFailed(m_history->TakeLast(taken.Out()));
+        if (!taken)
+            throw CKvSSException(E_UNEXPECTED);
         if (ComRef<ICommandList> list = QueryCom<ICommandList>(taken.Get())) {
             group = taken;
         } else {
@@ -103,12 +119,15 @@ void CNyMultiTrackDoc::OnRefreshWaveforms()
         appended = true;
         ThrowIfFailed(m_history->Add(group.Get(), TRUE));
     } catch (const CKvSSException& e) {
-        // The refresh is taken back and the history gets its newest entry again as it was.
-        if (appended)
-            QueryCom<ICommandList>(group.Get())->Remove(refresh.Get());
-        refresh->Undo();
-        if (taken)
-            m_history->Add(taken.Get(), FALSE);
+        // An Add whose journal failed keeps the entry on the stack: it stands, refresh and all.
+        // Otherwise the refresh is taken back and the history gets its newest entry back.
+        if (!group || NewestCommand(m_history.Get()) != group.Get()) {
+            if (appended)
+                QueryCom<ICommandList>(group.Get())->Remove(refresh.Get());
+            refresh->Undo();
+            if (taken)
+                m_history->Add(taken.Get(), FALSE);
+        }
         ShowError(e.m_hr);
         return;
     }
