@@ -33,6 +33,13 @@ void RunAndAppend(IEditCommand* group, IEditCommand* child);
 // Appends without running; failures thrown.
 void Append(IEditCommand* group, IEditCommand* child);
 
+// The newest entry of the undo stack (no reference kept), or null.
+IEditCommand* NewestCommand(ICommandHistory* history);
+
+// After a failure inside a transaction: takes back what its children did, unless the history
+// already holds it (an Add whose journal failed keeps the entry, and it stands).
+void TakeBackUnlessRecorded(ICommandHistory* history, IEditCommand* transaction);
+
 inline void ShowError(HRESULT hr)
 {
     GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION);

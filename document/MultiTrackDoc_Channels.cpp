@@ -176,8 +176,7 @@ void CNyMultiTrackDoc::SetTrackStereo(int index, BOOL stereo)
         ReplaceTrackCarrying(this, transaction.Get(), index, channels, nullptr);
         ThrowIfFailed(m_history->Add(transaction.Get(), TRUE));
     } catch (const CKvSSException& e) {
-        if (transaction)
-            transaction->Undo();
+        TakeBackUnlessRecorded(m_history.Get(), transaction.Get());
         ShowError(e.m_hr);
     }
     SyncModifiedWithHistory();

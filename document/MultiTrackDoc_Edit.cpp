@@ -50,6 +50,21 @@ void Append(IEditCommand* group, IEditCommand* child)
     ThrowIfFailed(list->Add(child));
 }
 
+IEditCommand* NewestCommand(ICommandHistory* history)
+{
+    ComRef<ICommandCursor> cursor;
+    ComRef<IEditCommand> newest;
+    if (!history || FAILED(history->GetUndoCursor(cursor.Out())) || !cursor || cursor->Next(newest.Out()) != S_OK)
+        return nullptr;
+    return newest.Get();
+}
+
+void TakeBackUnlessRecorded(ICommandHistory* history, IEditCommand* transaction)
+{
+    if (transaction && NewestCommand(history) != transaction)
+        transaction->Undo();
+}
+
 void RunAndAppend(IEditCommand* group, IEditCommand* child)
 {
     if (!child)

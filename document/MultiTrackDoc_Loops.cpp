@@ -18,20 +18,6 @@
 
 using namespace doccmd;
 
-namespace {
-
-// The newest entry of the undo stack (no reference kept), or null.
-IEditCommand* NewestCommand(ICommandHistory* history)
-{
-    ComRef<ICommandCursor> cursor;
-    ComRef<IEditCommand> newest;
-    if (FAILED(history->GetUndoCursor(cursor.Out())) || !cursor || cursor->Next(newest.Out()) != S_OK)
-        return nullptr;
-    return newest.Get();
-}
-
-} // namespace
-
 void CNyMultiTrackDoc::OnUpdateNewLoop(CCmdUI* ui)
 {
     ui->Enable(RuleNewLoop(CaptureCommandState()).enabled);

@@ -319,8 +319,7 @@ HRESULT CNyMultiTrackDoc::ApplyConvertedFiles(IMtItemList* items, DWORD rate, WO
         ThrowIfFailed(m_history->Add(transaction.Get(), TRUE));
     } catch (const CKvSSException& e) {
         // Nothing half converted stays behind without an entry to take it back.
-        if (transaction)
-            transaction->Undo();
+        TakeBackUnlessRecorded(m_history.Get(), transaction.Get());
         return e.m_hr;
     }
     SyncModifiedWithHistory();
@@ -420,8 +419,7 @@ void CNyMultiTrackDoc::MixDownTrack(int track)
         ThrowIfFailed(m_history->Add(transaction.Get(), TRUE));
     } catch (const CKvSSException& e) {
         ShowError(e.m_hr);
-        if (transaction)
-            transaction->Undo();
+        TakeBackUnlessRecorded(m_history.Get(), transaction.Get());
         return;
     }
     SyncModifiedWithHistory();
