@@ -29,6 +29,7 @@ CNyMultiTrackDoc::CNyMultiTrackDoc() : m_labels(this)
 
 CNyMultiTrackDoc::~CNyMultiTrackDoc()
 {
+    CloseWorkFiles();
     m_documentAttributes.Reset();
     m_audioFormat.reset();
     m_handleEditors.reset();

@@ -11,6 +11,7 @@
 #pragma once
 #include "ComRef.h"
 #include "CommandDocument.h"
+#include "DocCommandRules.h"
 #include "DocumentRecords.h"
 #include "FadeHandleEditor.h"
 #include "FwDocument.h"
@@ -18,12 +19,15 @@
 #include "KsMultiTrack.h"
 #include "LabelTable.h"
 
+#include <mmreg.h>
+
 #include <array>
 #include <map>
 #include <memory>
 #include <vector>
 
 struct ICommandHistory;
+struct IMtItemList;
 class AudioFormat;
 class CSelectionModel;
 class TrackPreviewPlayer;
@@ -191,6 +195,114 @@ public:
     BOOL IsReadOnly() const { return m_readOnly != 0; }
     void SetReadOnly(BOOL readOnly);
     BOOL IsGroupingOn() const { return m_grouping; }
+
+    // Command handlers (MultiTrackDoc_Edit, _Mail, _Mixdown, _Effects, _Loops, _Channels).
+    // Availability is decided on a snapshot of the state (DocCommandRules.h).
+    DocCommandState CaptureCommandState();
+    BOOL IsTransportBusy();
+    BOOL IsEmpty();
+    BOOL AreAllChannelsSelected(int track);
+    BOOL IsWholeTrackSelection();
+    BOOL CheckWholeTracks(UINT nameId);     // 61288, stop icon
+    BOOL CheckWholeTracksWarn(UINT nameId); // 61282, exclamation icon
+    BOOL CanSelectionEdit(CCmdUI* ui);
+    // The modified state the history reports (the framework flag follows it).
+    void SyncModifiedWithHistory();
+    void AddTracks(int channels);
+    void OnAddTrack();
+    void OnAddMonoTrack();
+    void OnAddStereoTrack();
+    void OnAddSurroundTrack();
+    void OnDeleteTrack();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditDelete();
+    void OnEditTrim();
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditSelectAll();
+    void OnGoToStart();
+    void OnGoToEnd();
+    void OnUpdateAddTrack(CCmdUI* ui);
+    void OnUpdateDeleteTrack(CCmdUI* ui);
+    void OnUpdateEditSelection(CCmdUI* ui);
+    void OnUpdateEditPaste(CCmdUI* ui);
+    void OnUpdateEditUndo(CCmdUI* ui);
+    void OnUpdateEditRedo(CCmdUI* ui);
+    void OnUpdateEditSelectAll(CCmdUI* ui);
+    void OnUpdateGoTo(CCmdUI* ui);
+
+    void OnFileSend();
+    void OnUpdateFileSend(CCmdUI* ui);
+    void OnNewCuePoint();
+    void OnUpdateNewCuePoint(CCmdUI* ui);
+    void OnNewSection();
+    void OnUpdateNewSection(CCmdUI* ui);
+
+    void OnSampleType();
+    // The conversion behind Sample Type: every track to rate and bits as one "Resampling" entry.
+    HRESULT ConvertSampleType(DWORD rate, WORD bits, DWORD precision);
+    // Its second half: the converted files (each under its track's id) replace the tracks'
+    // sound after the whole document is resampled; a failure undoes what ran.
+    HRESULT ApplyConvertedFiles(IMtItemList* items, DWORD rate, WORD bits);
+    void OnMixTracksToNew();
+    // Renders the marked tracks (flag: the reader's switches 7 to 9) into one file item.
+    HRESULT RenderMixdown(IMtItemList** list, WAVEFORMATEX* format, int flag);
+    void MixDownTrack(int track);
+    BOOL FreezeAllViews(BOOL freeze);
+
+    BOOL CanRunEffect(int id);
+    BOOL CanRunEffectUI(CCmdUI* ui);
+    void LaunchEffect(unsigned index);
+    void LaunchGenerator(unsigned index);
+    void LaunchEqualizer(unsigned index);
+    BOOL CheckNoiseReductionCommand(int id);
+    // The material an effect works on: tracks (each with a reference) in a locked block the
+    // caller frees with GlobalUnlockFree; 0x83E80064 when it cannot be had.
+    HRESULT GetProcessTarget(UINT* count, IMtTrack*** tracks, int64_t* start, int64_t* length, int* centred);
+    HRESULT GetWholeDocumentTarget(UINT* count, IMtTrack*** tracks, int64_t* start, int64_t* length, int* centred);
+    UINT GetTotalChannels();
+    void SetActiveCommand(int id) { m_editMode = id; }
+    void OnEffectCommand(UINT id);
+    void OnEffectReverse();
+    void OnEffectMute();
+    void OnEffectNothing();
+    void OnUpdateGenerators(CCmdUI* ui);
+    void OnUpdateEqualizersAndNoise(CCmdUI* ui);
+    void OnUpdateEffectCommands(CCmdUI* ui);
+
+    void OnNewLoop();
+    void OnUpdateNewLoop(CCmdUI* ui);
+    void OnSplitWaveform();
+    void OnFadeInOutDialog();
+    void OnCrossfade();
+    void OnRefreshWaveforms();
+    void OnUpdateRefreshWaveforms(CCmdUI* ui);
+    void OnUpdateFileSaveAs(CCmdUI* ui);
+    void OnUpdateFileSave(CCmdUI* ui);
+    void OnUpdateFileImport(CCmdUI* ui);
+    BOOL SaveModified() override;
+    BOOL CanCloseFrame(CFrameWnd* frame) override;
+    // The edit journal: a fresh one for the document's file (path "" for a new document).
+    void OpenWorkFiles(const char* path);
+    // The same into a journal file of the given name (a failed open deletes the file).
+    void OpenWorkFilesAt(const char* journalPath, const char* path);
+    void CloseWorkFiles();
+    void ResumeWorkFiles(const char* path);
+    BOOL AreLabelsInsideDocument(int trackId);
+    HRESULT SplitTrack(int index);
+    BOOL IsTrackStereo(int index);
+    void SetTrackStereo(int index, BOOL stereo);
+    BOOL EnsureEngine(WORD bits, DWORD rate);
+
+    BOOL CheckChannelCommand(int id);
+    BOOL MoveTrack(int from, int to);
+    BOOL CopyTrack(int from, int to);
+    BOOL DeleteTrack(int index);
+    // TRUE when the document cannot go into a sound file of that type unchanged.
+    BOOL NeedsNewerFormat(int fileType);
+    DECLARE_MESSAGE_MAP()
 
 private:
     MtGroupRecord ReadGroupRecord(IMtTrack* track);

@@ -7,6 +7,7 @@
 #include "SampleSearch.h"
 #include "SelectionModel.h"
 #include "ViewHost.h"
+#include "DocCommandIds.h"
 #include "ViewIds.h"
 
 #include "CommandInterfaces.h"
@@ -105,7 +106,7 @@ void CNyMultiTrackView::OnDeleteMarker()
     int track = label.trackId == -1 ? -1 : doc->TrackIdToIndex(label.trackId);
     EndInPlaceEdit();
     ComRef<DelMarkCommand> command(
-        ComObject<IEditCommand>::Create<DelMarkCommand>(LoadText(IDS_VIEW_CUE).c_str(), doc, label.id));
+        ComObject<IEditCommand>::Create<DelMarkCommand>(LoadText(IDS_CMD_CUE).c_str(), doc, label.id));
     HRESULT hr = command ? doc->GetHistory()->Do(command.Get(), TRUE) : E_OUTOFMEMORY;
     if (FAILED(hr)) {
         ShowError(hr);

@@ -11,6 +11,7 @@
 #include "SelectionModel.h"
 #include "ViewCore.h"
 #include "ViewHost.h"
+#include "DocCommandIds.h"
 #include "ViewIds.h"
 
 #include <commctrl.h>
@@ -277,7 +278,7 @@ int CTrackPropertiesDialog::Apply()
     HCURSOR previous = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
     // A new transaction for every attempt: a failed one must not leave its label moves behind.
     m_transaction = ComRef<TransactionCommand>(
-        ComObject<IEditCommand>::Create<TransactionCommand>(LoadText(IDS_VIEW_PROPERTIES).c_str()));
+        ComObject<IEditCommand>::Create<TransactionCommand>(LoadText(IDS_CMD_PROPERTIES).c_str()));
     HRESULT hr = m_transaction ? m_transaction->Add(m_property.Get()) : E_OUTOFMEMORY;
     if (SUCCEEDED(hr)) {
         m_offsetChange = Entry().startOffset - doc->GetTrackExtent(m_track, -1);

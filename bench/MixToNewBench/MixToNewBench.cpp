@@ -1,0 +1,164 @@
+// Mix Tracks to New on eight stereo tracks, timed.
+//   mix_to_new_bench <folder> [minutes]
+// Writes track<t>.raw (the engine's 16-bit data) and track<t>.wav (the same samples) into the
+// folder, builds a document of the raw files, selects every track and runs the command. Prints
+//   mix_to_new_seconds <s>
+//   mix_to_new_frames_per_second <n>
+#include "DocWiring.h"
+#include "DocumentHost.h"
+#include "KsMultiTrackLoader.h"
+#include "MultiTrackDoc.h"
+#include "MultiTrackView.h"
+#include "SelectionModel.h"
+#include "WavFile.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kRate = 44100;
+constexpr int kTracks = 8;
+
+void Check(HRESULT hr, const char* what)
+{
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
+        std::exit(1);
+    }
+}
+
+class BenchHost : public DocumentHost {
+public:
+    DocumentSettings& DefaultSettings() override { return settings; }
+    BOOL IsAsioInUse() override { return FALSE; }
+    void ShowErrorText(HRESULT code) override { std::fprintf(stderr, "error 0x%08lX\n", (unsigned long)code); }
+    void ShowErrorBox(HRESULT code, UINT) override { ShowErrorText(code); }
+    COLORREF SkinColorAt(int) override { return RGB(1, 2, 3); }
+    BOOL IsTransportBusy() override { return FALSE; }
+    BOOL IsRecordWhilePlaying() override { return FALSE; }
+    HRESULT SetupMonitoring() override { return S_OK; }
+    HRESULT StopTransport() override { return S_OK; }
+    void RefreshController() override {}
+    void RefreshMixer(BOOL) override {}
+    void UpdateMasterVolume() override {}
+    DocumentSettings settings = ReadDefaultDocumentSettings();
+};
+
+// Track t: two sines, as raw 16-bit frames and as a WAV file of the same frames.
+void WriteTrack(const std::string& folder, int t, LONGLONG frames)
+{
+    FILE* raw = std::fopen((folder + "track" + std::to_string(t) + ".raw").c_str(), "wb");
+    FILE* wav = std::fopen((folder + "track" + std::to_string(t) + ".wav").c_str(), "wb");
+    if (!raw || !wav) {
+        std::fprintf(stderr, "cannot write the track files in %s\n", folder.c_str());
+        std::exit(1);
+    }
+    kvtest::WriteWavHeader(wav, 2, kRate, 16, static_cast<uint64_t>(frames));
+    const LONGLONG block = 65536;
+    std::vector<int16_t> s(block * 2);
+    for (LONGLONG first = 0; first < frames; first += block) {
+        LONGLONG n = std::min(block, frames - first);
+        for (LONGLONG i = 0; i < n; ++i)
+            for (int c = 0; c < 2; ++c)
+                s[i * 2 + c] = static_cast<int16_t>(
+                    3000.0 * std::sin(6.283185307 * (110.0 * (t + 1) * (c + 1)) * double(first + i) / kRate));
+        std::fwrite(s.data(), 2, static_cast<size_t>(n * 2), raw);
+        std::fwrite(s.data(), 2, static_cast<size_t>(n * 2), wav);
+    }
+    std::fclose(raw);
+    std::fclose(wav);
+}
+
+std::unique_ptr<CNyMultiTrackDoc> g_target;
+
+CNyMultiTrackDoc* NewTarget()
+{
+    g_target = std::make_unique<CNyMultiTrackDoc>();
+    g_target->m_bAutoDelete = FALSE;
+    return g_target->OnNewDocument() ? g_target.get() : nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: mix_to_new_bench <folder> [minutes]\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    const double minutes = argc > 2 ? std::atof(argv[2]) : 10.0;
+    const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    BenchHost host;
+    host.settings.samplesPerSec = kRate;
+    host.settings.bitsPerSample = 16;
+    host.settings.dataChannels = 2;
+    host.settings.documentType = 0;
+    SetDocumentHost(&host);
+    DocWiring::SetNewDocumentFactory(NewTarget);
+    for (int t = 0; t < kTracks; ++t)
+        WriteTrack(folder, t, frames);
+
+    {
+        auto doc = std::make_unique<CNyMultiTrackDoc>();
+        doc->m_bAutoDelete = FALSE;
+        auto view = std::make_unique<CNyMultiTrackView>();
+        view->SetPaneSizes(500, 400, 300);
+        doc->AddView(view.get());
+        if (!doc->OnNewDocument())
+            Check(E_FAIL, "new document");
+        IMtTrackSet* set = doc->GetTrackSet();
+        while (doc->GetTrackCount() > 0)
+            Check(set->DetachTrack(doc->GetTrack(0)), "detach");
+        Check(set->SetFormat(16, kRate), "format");
+        for (int t = 0; t < kTracks; ++t) {
+            std::string path = folder + "track" + std::to_string(t) + ".raw";
+            MtFileItemRecord record{};
+            std::snprintf(record.path, sizeof record.path, "%s", path.c_str());
+            record.channels = 2;
+            record.bitsPerSample = 16;
+            record.samplesPerSec = kRate;
+            ComRef<IMtItemList> list;
+            Check(MtEngine::CreateItemList(list), "item list");
+            Check(list->AddFileItem(&record, path.c_str(), nullptr, 0), "item");
+            list->ResetItems(0);
+            ComRef<IUnknown> item;
+            Check(list->NextItem(item.Out(), nullptr), "item");
+            ComRef<IMtClip> clip;
+            Check(MtEngine::CreateClip(clip), "clip");
+            MtClipFormat format{kRate, 16, 2};
+            clip->SetFormat(&format);
+            Check(clip->SetSource(item.Get(), 0, -1), "source");
+            ComRef<IMtTrack> track;
+            Check(set->InsertTrack(0, 2, track.Out(), -1), "track");
+            Check(track->InsertClip(clip.Get(), 0, 0, 0), "insert clip");
+        }
+        for (int t = 0; t < kTracks; ++t)
+            Check(doc->GetSelection()->SetTrackSelected(t, TRUE), "select");
+
+        auto t0 = std::chrono::steady_clock::now();
+        doc->OnMixTracksToNew();
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        if (!g_target || g_target->GetTrackCount() < 1 ||
+            g_target->GetTrackExtent(g_target->GetTrackCount() - 1, 0) != frames) {
+            std::fprintf(stderr, "the mix did not arrive whole in the new document\n");
+            return 1;
+        }
+        std::printf("mix_to_new_seconds %.3f\n", seconds);
+        std::printf("mix_to_new_frames_per_second %.0f\n", double(frames) / seconds);
+        g_target.reset();
+        doc.reset();
+    }
+    SetDocumentHost(nullptr);
+    ::CoUninitialize();
+    return 0;
+}

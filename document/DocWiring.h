@@ -1,0 +1,50 @@
+// What the document's command handlers ask of panes, the application and the effect dialogs
+// that live above the document. Each is one small function; those marked "waits" do the
+// least that keeps the document right until the piece that answers it is in the program.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+class CNyMultiTrackDoc;
+class CEffectDescriptor;
+struct EffectModuleEntry;
+
+namespace DocWiring {
+
+// The marker list pane refills itself (select: entry to select, -1 none). Waits for the panes.
+void RefreshMarkerList(int select);
+// The marker list selects, focuses and shows its last entry. Waits for the panes.
+void SelectLastMarker();
+// The frequency-analysis pane follows a position. Waits for the panes.
+void UpdateAnalysisPane(int64_t position);
+// The effect launcher's rows follow the active command. Waits for the frame.
+void UpdateEffectPalette();
+// The in-place label edit box: open, and closed before Undo and Redo. Waits for the app.
+BOOL IsInPlaceEditActive();
+void EndInPlaceEdit();
+// A new empty document through the first document template, or the factory a test installed.
+CNyMultiTrackDoc* CreateNewDocument();
+void SetNewDocumentFactory(CNyMultiTrackDoc* (*factory)());
+// The window that receives the render's progress records (the main window; null: none).
+HWND ProgressWindow();
+// The views after an edit: relayout, scroll bars, status text, mixer and controller.
+void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId);
+// The effect, generator and FFT-equaliser dialogs, the Reverse and Mute jobs, the Sample
+// Type dialog and the split wizard. Waits for the effects work: E_NOTIMPL, and their menu
+// items stay disabled (IsEffectDialogCommand) meanwhile.
+HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document);
+HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
+HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
+HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document);
+// OK with the chosen rate, bits and precision, or FALSE.
+BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision);
+void RunSplitWizard(CNyMultiTrackDoc* document);
+// The fade in/out or crossfade dialog (they record their own commands). Waits for the
+// commands' dialogs, which lie above the document: their items stay disabled meanwhile.
+void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade);
+// The document's multitrack view draws from a frozen back buffer (and its video pane holds
+// its picture) while long operations change the tracks. Waits for the view's panes.
+void FreezeView(CNyMultiTrackDoc* document, BOOL freeze);
+
+} // namespace DocWiring

@@ -1,0 +1,292 @@
+// New Loop, Split Waveform, the fade dialogs, Refresh Waveforms, the file commands'
+// availability, the save prompt and close guard, labels inside the document, Split Track
+// and the engine made on demand; the document's message map.
+#include "MultiTrackDoc.h"
+
+#include "DocCommandIds.h"
+#include "DocCommandSupport.h"
+#include "DocWiring.h"
+#include "FwApp.h"
+#include "FwView.h"
+#include "KsMultiTrackLoader.h"
+#include "MarkCommands.h"
+#include "RefreshPeakCommand.h"
+#include "SelectionModel.h"
+#include "SplitTrackCommand.h"
+#include "TransactionCommand.h"
+#include "ViewGeometry.h"
+
+using namespace doccmd;
+
+void CNyMultiTrackDoc::OnUpdateNewLoop(CCmdUI* ui)
+{
+    ui->Enable(RuleNewLoop(CaptureCommandState()).enabled);
+}
+
+void CNyMultiTrackDoc::OnNewLoop()
+{
+    int64_t start = 0, end = 0;
+    if (!IsViewIdle() || !m_selection->GetOrderedSelection(&start, &end) || end - start <= 0 || !m_history)
+        return;
+    ComRef<IEditCommand> command =
+        MakeCommand<AddLoopCommand>(LoadResourceText(IDS_CMD_LOOP).c_str(), this, start, end - start);
+    HRESULT hr = command ? m_history->Do(command.Get(), TRUE) : E_OUTOFMEMORY;
+    if (FAILED(hr)) {
+        ShowError(hr);
+        return;
+    }
+    SyncModifiedWithHistory();
+    UpdateAllViews(nullptr, 0, nullptr);
+    DocWiring::RefreshMarkerList(-1);
+    DocWiring::SelectLastMarker();
+}
+
+void CNyMultiTrackDoc::OnSplitWaveform()
+{
+    DocWiring::RunSplitWizard(this);
+}
+
+void CNyMultiTrackDoc::OnFadeInOutDialog()
+{
+    if (!GetViewOption(kCmdViewVolumeEnvelopes))
+        if (CView* view = dynamic_cast<CView*>(GetMultiTrackView()))
+            if (view->m_hWnd)
+                view->SendMessage(WM_COMMAND, kCmdViewVolumeEnvelopes, 0);
+    DocWiring::RunFadeDialog(this, false);
+    UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void CNyMultiTrackDoc::OnCrossfade()
+{
+    if (!GetViewOption(kCmdViewVolumeEnvelopes))
+        if (CView* view = dynamic_cast<CView*>(GetMultiTrackView()))
+            if (view->m_hWnd)
+                view->SendMessage(WM_COMMAND, kCmdViewVolumeEnvelopes, 0);
+    DocWiring::RunFadeDialog(this, true);
+    UpdateAllViews(nullptr, 0, nullptr);
+}
+
+void CNyMultiTrackDoc::OnUpdateRefreshWaveforms(CCmdUI* ui)
+{
+    ui->Enable(RuleRefreshWaveforms(CaptureCommandState()).enabled);
+}
+
+void CNyMultiTrackDoc::OnRefreshWaveforms()
+{
+    DocCommandState state = CaptureCommandState();
+    if (!state.historyModified || !state.hasUndo || state.length < 1)
+        return;
+    ComRef<IEditCommand> refresh = MakeCommand<RefreshPeakCommand>(nullptr, static_cast<CommandDocument*>(this));
+    if (!refresh) {
+        ShowError(E_OUTOFMEMORY);
+        return;
+    }
+    HRESULT hr = refresh->Do();
+    if (FAILED(hr)) {
+        ShowError(hr);
+        return;
+    }
+    ComRef<IEditCommand> taken;
+    ComRef<IEditCommand> group;
+    bool appended = false;
+    try {
+        ThrowIfFailed(m_history->TakeLast(taken.Out()));
+        if (!taken)
+            throw CKvSSException(E_UNEXPECTED);
+        if (ComRef<ICommandList> list = QueryCom<ICommandList>(taken.Get())) {
+            group = taken;
+        } else {
+            char name[261] = {};
+            taken->GetName(name, 260);
+            group = MakeCommand<TransactionCommand>(name);
+            Append(group.Get(), taken.Get());
+        }
+        Append(group.Get(), refresh.Get());
+        appended = true;
+        ThrowIfFailed(m_history->Add(group.Get(), TRUE));
+    } catch (const CKvSSException& e) {
+        // An Add whose journal failed keeps the entry on the stack: it stands, refresh and all.
+        // Otherwise the refresh is taken back and the history gets its newest entry back.
+        if (!group || NewestCommand(m_history.Get()) != group.Get()) {
+            if (appended)
+                QueryCom<ICommandList>(group.Get())->Remove(refresh.Get());
+            refresh->Undo();
+            if (taken)
+                m_history->Add(taken.Get(), FALSE);
+        }
+        ShowError(e.m_hr);
+        return;
+    }
+    SyncModifiedWithHistory();
+}
+
+void CNyMultiTrackDoc::OnUpdateFileSaveAs(CCmdUI* ui)
+{
+    ui->Enable(RuleFileSaveAs(CaptureCommandState()).enabled);
+}
+
+void CNyMultiTrackDoc::OnUpdateFileSave(CCmdUI* ui)
+{
+    ui->Enable(RuleFileSave(CaptureCommandState()).enabled);
+}
+
+void CNyMultiTrackDoc::OnUpdateFileImport(CCmdUI* ui)
+{
+    ui->Enable(RuleFileImport(CaptureCommandState()).enabled);
+}
+
+BOOL CNyMultiTrackDoc::SaveModified()
+{
+    if (!IsModified())
+        return TRUE;
+    CString name = GetPathName();
+    if (name.IsEmpty())
+        name = GetTitle();
+    if (name.IsEmpty())
+        name = "Untitled";
+    CString prompt;
+    AfxFormatString1(prompt, AFX_IDP_ASK_TO_SAVE, name);
+    switch (AfxMessageBox(prompt, MB_YESNOCANCEL, AFX_IDP_ASK_TO_SAVE)) {
+    case IDCANCEL:
+        return FALSE;
+    case IDYES:
+        return DoFileSave();
+    default:
+        return TRUE;
+    }
+}
+
+BOOL CNyMultiTrackDoc::CanCloseFrame(CFrameWnd* frame)
+{
+    ViewGeometry* view = GetMultiTrackView();
+    if (IsTransportBusy() || (view && view->GetEditMode() != 0))
+        return FALSE;
+    return CDocument::CanCloseFrame(frame);
+}
+
+BOOL CNyMultiTrackDoc::AreLabelsInsideDocument(int trackId)
+{
+    const int64_t length = GetLength();
+    for (int id = 1, n = m_labels.GetCount(-1); id <= n; ++id) {
+        LabelRecord label{};
+        if (!m_labels.FindById(id, &label) || label.id < 0 || (label.kind & kLabelHidden))
+            continue;
+        int kind = label.kind & 0xFF;
+        if (kind != kLabelCue && kind != kLabelSection && kind != kLabelLoop)
+            continue;
+        if (trackId == -1 && label.trackId != -1)
+            continue;
+        if (label.end > length)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+HRESULT CNyMultiTrackDoc::SplitTrack(int index)
+{
+    if (IsTransportBusy() || GetTrackExtent(index, 0) == 0 || GetTrackChannels(index) < 2 || !m_history)
+        return S_FALSE;
+    FreezeAllViews(TRUE);
+    ComRef<IEditCommand> command = MakeCommand<SplitTrackCommand>(nullptr, static_cast<CommandDocument*>(this), index);
+    HRESULT hr = command ? command->Do() : E_OUTOFMEMORY;
+    if (FAILED(hr)) {
+        ShowError(hr);
+    } else {
+        try {
+            ComRef<IEditCommand> transaction =
+                MakeCommand<TransactionCommand>(LoadResourceText(IDS_CMD_SPLIT_TRACK).c_str());
+            Append(transaction.Get(), command.Get());
+            hr = m_history->Add(transaction.Get(), TRUE);
+            if (FAILED(hr))
+                ShowError(hr);
+        } catch (const CKvSSException& e) {
+            hr = e.m_hr;
+            ShowError(hr);
+        }
+    }
+    UpdateAllViews(nullptr, 0, nullptr);
+    UpdateMixer();
+    DocWiring::UpdateAnalysisPane(0);
+    FreezeAllViews(FALSE);
+    return hr;
+}
+
+BOOL CNyMultiTrackDoc::EnsureEngine(WORD bits, DWORD rate)
+{
+    if (m_engine)
+        return TRUE;
+    if (FAILED(MtEngine::CreateTrackSet(m_engine)) || FAILED(m_engine->SetFormat(bits, rate)))
+        return FALSE;
+    return TRUE;
+}
+
+BEGIN_MESSAGE_MAP(CNyMultiTrackDoc, CDocument)
+    ON_COMMAND(1027, OnAddTrack)
+    ON_COMMAND(1040, OnAddMonoTrack)
+    ON_COMMAND(1041, OnAddStereoTrack)
+    ON_COMMAND(1042, OnAddSurroundTrack)
+    ON_UPDATE_COMMAND_UI(1027, OnUpdateAddTrack)
+    ON_UPDATE_COMMAND_UI_RANGE(1040, 1042, OnUpdateAddTrack)
+    ON_COMMAND(1028, OnDeleteTrack)
+    ON_UPDATE_COMMAND_UI(1028, OnUpdateDeleteTrack)
+    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+    ON_COMMAND(1025, OnEditDelete)
+    ON_COMMAND(1026, OnEditTrim)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditSelection)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditSelection)
+    ON_UPDATE_COMMAND_UI(1025, OnUpdateEditSelection)
+    ON_UPDATE_COMMAND_UI(1026, OnUpdateEditSelection)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
+    ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
+    ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, OnUpdateEditUndo)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
+    ON_COMMAND(ID_EDIT_SELECT_ALL, OnEditSelectAll)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_SELECT_ALL, OnUpdateEditSelectAll)
+    ON_COMMAND(1029, OnGoToStart)
+    ON_COMMAND(1030, OnGoToEnd)
+    ON_UPDATE_COMMAND_UI(1029, OnUpdateGoTo)
+    ON_UPDATE_COMMAND_UI(1030, OnUpdateGoTo)
+    ON_COMMAND(ID_FILE_SEND_MAIL, OnFileSend)
+    ON_UPDATE_COMMAND_UI(ID_FILE_SEND_MAIL, OnUpdateFileSend)
+    ON_COMMAND(1033, OnNewCuePoint)
+    ON_UPDATE_COMMAND_UI(1033, OnUpdateNewCuePoint)
+    ON_COMMAND(1034, OnNewSection)
+    ON_UPDATE_COMMAND_UI(1034, OnUpdateNewSection)
+    ON_COMMAND(2018, OnSampleType)
+    ON_COMMAND(2014, OnMixTracksToNew)
+    ON_COMMAND(2003, OnEffectReverse)
+    ON_COMMAND(2005, OnEffectMute)
+    ON_COMMAND(1047, OnEffectNothing)
+    ON_COMMAND(2016, OnEffectNothing)
+    ON_COMMAND_RANGE(2000, 2002, OnEffectCommand)
+    ON_COMMAND_RANGE(2004, 2004, OnEffectCommand)
+    ON_COMMAND_RANGE(2006, 2011, OnEffectCommand)
+    ON_COMMAND_RANGE(2015, 2015, OnEffectCommand)
+    ON_COMMAND_RANGE(2017, 2017, OnEffectCommand)
+    ON_COMMAND_RANGE(2019, 2032, OnEffectCommand)
+    ON_COMMAND_RANGE(1122, 1126, OnEffectCommand)
+    ON_UPDATE_COMMAND_UI_RANGE(2019, 2022, OnUpdateGenerators)
+    ON_UPDATE_COMMAND_UI_RANGE(2023, 2032, OnUpdateEqualizersAndNoise)
+    ON_UPDATE_COMMAND_UI(1047, OnUpdateEffectCommands)
+    ON_UPDATE_COMMAND_UI(1097, OnUpdateEffectCommands)
+    ON_UPDATE_COMMAND_UI_RANGE(1117, 1118, OnUpdateEffectCommands)
+    ON_UPDATE_COMMAND_UI_RANGE(1122, 1126, OnUpdateEffectCommands)
+    ON_UPDATE_COMMAND_UI_RANGE(2000, 2011, OnUpdateEffectCommands)
+    ON_UPDATE_COMMAND_UI_RANGE(2014, 2018, OnUpdateEffectCommands)
+    ON_UPDATE_COMMAND_UI_RANGE(34000, 35999, OnUpdateEffectCommands)
+    ON_COMMAND(1039, OnNewLoop)
+    ON_UPDATE_COMMAND_UI(1039, OnUpdateNewLoop)
+    ON_COMMAND(1097, OnSplitWaveform)
+    ON_COMMAND(1117, OnFadeInOutDialog)
+    ON_COMMAND(1118, OnCrossfade)
+    ON_COMMAND(1113, OnRefreshWaveforms)
+    ON_UPDATE_COMMAND_UI(1113, OnUpdateRefreshWaveforms)
+    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateFileSaveAs)
+    ON_UPDATE_COMMAND_UI(1001, OnUpdateFileSaveAs)
+    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
+    ON_UPDATE_COMMAND_UI(1000, OnUpdateFileImport)
+    ON_UPDATE_COMMAND_UI(ID_FILE_CLOSE, OnUpdateFileImport)
+END_MESSAGE_MAP()

@@ -1,0 +1,90 @@
+// The document's wiring to what lies above it (DocWiring.h).
+#include "DocWiring.h"
+
+#include "FwApp.h"
+#include "FwDocTemplate.h"
+#include "MultiTrackDoc.h"
+
+namespace DocWiring {
+
+namespace {
+CNyMultiTrackDoc* (*g_newDocumentFactory)() = nullptr;
+}
+
+void RefreshMarkerList(int) {}
+
+void SelectLastMarker() {}
+
+void UpdateAnalysisPane(int64_t) {}
+
+void UpdateEffectPalette() {}
+
+BOOL IsInPlaceEditActive()
+{
+    return FALSE;
+}
+
+void EndInPlaceEdit() {}
+
+CNyMultiTrackDoc* CreateNewDocument()
+{
+    if (g_newDocumentFactory)
+        return g_newDocumentFactory();
+    CWinApp* app = AfxGetApp();
+    if (!app)
+        return nullptr;
+    POSITION pos = app->GetFirstDocTemplatePosition();
+    CDocTemplate* first = pos ? app->GetNextDocTemplate(pos) : nullptr;
+    return first ? dynamic_cast<CNyMultiTrackDoc*>(first->OpenDocumentFile(nullptr)) : nullptr;
+}
+
+void SetNewDocumentFactory(CNyMultiTrackDoc* (*factory)())
+{
+    g_newDocumentFactory = factory;
+}
+
+HWND ProgressWindow()
+{
+    CWnd* main = AfxGetMainWnd();
+    return main ? main->m_hWnd : nullptr;
+}
+
+void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId)
+{
+    document->UpdateAllViews(nullptr, refreshId, nullptr);
+    document->UpdateMixer();
+    document->RefreshController();
+}
+
+HRESULT RunEffectDialog(CEffectDescriptor&, CNyMultiTrackDoc*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT RunGeneratorDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT RunFftEqualizerDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT RunEffectJob(int, CNyMultiTrackDoc*)
+{
+    return E_NOTIMPL;
+}
+
+BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD*, WORD*, DWORD*)
+{
+    return FALSE;
+}
+
+void RunSplitWizard(CNyMultiTrackDoc*) {}
+
+void RunFadeDialog(CNyMultiTrackDoc*, bool) {}
+
+void FreezeView(CNyMultiTrackDoc*, BOOL) {}
+
+} // namespace DocWiring
