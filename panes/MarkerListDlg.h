@@ -1,0 +1,69 @@
+// CMarkerListDlg: the Marker List pane: every cue, section and loop of the attached view's
+// document with name, track, start, end and length in a chosen unit; add, edit, delete, sort,
+// copy to all tracks and export as CSV. A selected row moves the selection to its label.
+#pragma once
+#include "Framework.h"
+#include "LabelRecord.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ControllerViewLink;
+class CNyMultiTrackDoc;
+
+class CMarkerListDlg : public CDialog {
+public:
+    CMarkerListDlg();
+
+    BOOL CreatePane(CWnd* frame);
+    void SetView(ControllerViewLink* view);
+    void SetUnit(uint32_t unit);
+    void Refresh();
+    void SelectItem(int labelId);
+    void SelectItemClamped(int index);
+    int GetSelectedItem() const;
+
+    // The actions of the buttons.
+    void AddMarker();
+    void EditMarker();
+    void DeleteMarkers();
+    void ToAllTracks();
+    // Writes the list as CSV; 0 or the file error.
+    DWORD ExportCsv(const char* path);
+    void SortByColumn(int column);
+
+    // Rows (for the pane's owner and the tests).
+    int GetRowCount() const;
+    int GetRowLabelId(int row) const;
+    std::string GetRowText(int row, int column) const;
+    void SelectRows(const std::vector<int>& rows);
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override {}
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CNyMultiTrackDoc* Document() const;
+    bool IsBusy() const;
+    void Collect(std::vector<LabelRecord>& labels);
+    void SortCollected(std::vector<LabelRecord>& labels);
+    void FillRows(const std::vector<LabelRecord>& labels);
+    std::string CellText(const LabelRecord& record, int column) const;
+    void UpdateButtons();
+    void GoToCurrentRow();
+    void Layout();
+    void SaveWidths();
+    std::vector<int> SelectedRows() const;
+    HWND List() const { return ::GetDlgItem(m_hWnd, 5065); }
+
+    ControllerViewLink* m_view = nullptr;
+    uint32_t m_unit = 1;
+    int m_sort[5] = {1, 0, 0, 0, 0};
+    int m_bulk = 0;
+};
+
+// The pane in a mini frame of the main frame, hidden; null when it cannot be made.
+CMarkerListDlg* CreateMarkerListPane(CWnd* mainFrame);
