@@ -627,3 +627,25 @@ LRESULT CNyControlView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return CView::WindowProc(message, wParam, lParam);
     }
 }
+
+void CNyControlView::ToggleReadAutomation()
+{
+    g_readAutomation = !g_readAutomation;
+    if (IMtTrackSet* engine = DocumentEngine())
+        engine->SetReadAutomation(g_readAutomation ? 1 : 0);
+    RedrawButtons(nullptr);
+    if (m_view)
+        m_view->SelectionMoved();
+    if (m_mixer)
+        m_mixer->InvalidateAll();
+}
+
+void CNyControlView::ToggleWriteAutomation()
+{
+    g_writeAutomation = !g_writeAutomation;
+    if (IMtTrackSet* engine = DocumentEngine())
+        engine->SetWriteAutomation(g_writeAutomation ? 1 : 0);
+    if (IsLooping())
+        ToggleLoop();
+    RedrawButtons(nullptr);
+}

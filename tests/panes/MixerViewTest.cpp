@@ -13,6 +13,8 @@
 
 namespace {
 
+CPoint Below(CPoint p, int dy) { return CPoint(p.x, p.y + dy); }
+
 class MixerViewTest : public PaneDocTest {
 protected:
     void SetUp() override
@@ -84,9 +86,9 @@ TEST_F(MixerViewTest, FaderDragIsOneVolumeStepAndEscapeGivesItUp)
     CTrackStrip* strip = mixer_->GetTrackStrip(1);
     const CPoint knob = KnobOf(strip);
     Mouse(WM_LBUTTONDOWN, knob, MK_LBUTTON);
-    Mouse(WM_MOUSEMOVE, knob + CPoint(0, 20), MK_LBUTTON);
-    Mouse(WM_MOUSEMOVE, knob + CPoint(0, 40), MK_LBUTTON);
-    Mouse(WM_LBUTTONUP, knob + CPoint(0, 40), 0);
+    Mouse(WM_MOUSEMOVE, Below(knob, 20), MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, Below(knob, 40), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, Below(knob, 40), 0);
     const float dragged = Volume(1);
     EXPECT_LT(dragged, 0.9f);
     EXPECT_FLOAT_EQ(1.0f, Volume(0));
@@ -96,10 +98,10 @@ TEST_F(MixerViewTest, FaderDragIsOneVolumeStepAndEscapeGivesItUp)
     // A second drag given up with Escape: the level at the press, and no step.
     const CPoint again = KnobOf(strip);
     Mouse(WM_LBUTTONDOWN, again, MK_LBUTTON);
-    Mouse(WM_MOUSEMOVE, again + CPoint(0, -50), MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, Below(again, -50), MK_LBUTTON);
     EXPECT_GT(Volume(1), dragged);
     SendMessageA(mixer_->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
-    Mouse(WM_LBUTTONUP, again + CPoint(0, -50), 0);
+    Mouse(WM_LBUTTONUP, Below(again, -50), 0);
     EXPECT_FLOAT_EQ(dragged, Volume(1));
     EXPECT_EQ(1u, UndoNames().size());
 
@@ -142,8 +144,8 @@ TEST_F(MixerViewTest, MasterFaderDragIsOneMasterVolumeStep)
     const POINT centre = fader.KnobCentre();
     const CPoint knob(r.left + fader.OffsetX() + centre.x, r.top + fader.OffsetY() + 9 + centre.y);
     Mouse(WM_LBUTTONDOWN, knob, MK_LBUTTON);
-    Mouse(WM_MOUSEMOVE, knob + CPoint(0, 60), MK_LBUTTON);
-    Mouse(WM_LBUTTONUP, knob + CPoint(0, 60), 0);
+    Mouse(WM_MOUSEMOVE, Below(knob, 60), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, Below(knob, 60), 0);
     EXPECT_LT(doc_->GetMasterVolume(), 8000);
     EXPECT_EQ(std::vector<std::string>{"Master Volume"}, UndoNames());
 }

@@ -1,6 +1,7 @@
 // A document of the real engine with the view's geometry, the tool panes' link standing in for
 // the multitrack view, and tracks filled from raw 16-bit frames written to a scratch folder.
 #pragma once
+#include "CommandInterfaces.h"
 #include "DocumentFixture.h"
 #include "DocumentTransportLink.h"
 #include "KsMultiTrackLoader.h"
