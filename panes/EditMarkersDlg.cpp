@@ -303,6 +303,17 @@ void CEditMarkersDlg::StopPreview(bool forGood)
         document->GetTrackSet()->SetShuttleStart(m_savedEngineValue);
 }
 
+HRESULT CEditMarkersDlg::GetPreviewPosition(int64_t* position)
+{
+    ComRef<IMtPlayPosition> player;
+    if (!m_player || FAILED(m_player->QueryInterface(__uuidof(IMtPlayPosition), player.OutVoid())))
+        return E_POINTER;
+    LONGLONG at = 0;
+    const HRESULT hr = player->GetPosition(&at);
+    *position = at;
+    return hr;
+}
+
 void CEditMarkersDlg::TogglePreview()
 {
     for (int id : {IDC_EDITMARK_START, IDC_EDITMARK_END, IDC_EDITMARK_LENGTH})

@@ -35,6 +35,8 @@ public:
     bool TestField(int id);
     void TogglePreview();
     bool IsPreviewing() const { return m_previewing != 0; }
+    // Where the preview is heard; E_POINTER while none plays.
+    HRESULT GetPreviewPosition(int64_t* position);
     void SetMode(int mode);
 
 private:

@@ -555,6 +555,7 @@ void CNyControlView::OnLButtonUp(UINT flags, CPoint point)
         ::KillTimer(m_hWnd, m_windTimer);
         m_windTimer = 0;
         m_windDirection = 0;
+        m_lastWindTick = 0;
     }
     m_capturedButton = m_hotButton = 0;
     RedrawButtons(nullptr);

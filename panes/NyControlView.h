@@ -193,6 +193,7 @@ private:
     void ReleaseRecording();
     void PrepareRecording();
     void JumpToMarker(bool next);
+    void WindFrom(CNyMultiTrackDoc* doc);
     CNyMultiTrackDoc* Document() const;
     IMtTrackSet* DocumentEngine() const;
     int ImageOf(UINT id) const { return int(id) + (m_compact ? 0 : 16); }
@@ -227,5 +228,6 @@ private:
     int m_shuttleStart = 0;
     int m_windDirection = 0;
     int64_t m_recordBase = 0;
+    DWORD m_lastWindTick = 0;
     bool m_compact = true;
 };

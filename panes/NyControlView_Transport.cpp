@@ -306,6 +306,7 @@ void CNyControlView::StartWinding(bool backward)
 
 void CNyControlView::StopWinding()
 {
+    m_lastWindTick = 0;
     if (m_windTimer && m_hWnd)
         ::KillTimer(m_hWnd, m_windTimer);
     m_windTimer = 0;
@@ -358,14 +359,27 @@ void WindRange(CNyMultiTrackDoc* doc, int64_t* start, int64_t* end)
 
 } // namespace
 
+void CNyControlView::WindFrom(CNyMultiTrackDoc* doc)
+{
+    // What is heard lags a new position by the output's buffering: while the steps follow
+    // each other, the next one starts from the last target plus the time played since.
+    const DWORD now = GetTickCount();
+    if (m_windDirection && m_lastWindTick && now - m_lastWindTick < 1000) {
+        m_counterPosition += doc->GetAudioFormat().TimeToFrames(int64_t(now - m_lastWindTick) * 10000);
+    } else {
+        LONGLONG heard = 0;
+        if (SUCCEEDED(m_position->GetPosition(&heard)))
+            m_counterPosition = heard;
+    }
+    m_lastWindTick = now;
+}
+
 void CNyControlView::Rewind()
 {
     CNyMultiTrackDoc* doc = Document();
     if (!doc || !m_position || !CanWind())
         return;
-    LONGLONG now = 0;
-    if (SUCCEEDED(m_position->GetPosition(&now)))
-        m_counterPosition = now;
+    WindFrom(doc);
     const int64_t step = doc->GetAudioFormat().TimeToFrames(10000000);
     const int64_t target = m_counterPosition - step;
     int64_t start = 0, end = 0;
@@ -388,6 +402,8 @@ void CNyControlView::Rewind()
         m_position->SetPosition(target);
         m_counterPosition = target;
     }
+    if (!IsPlaying())
+        m_lastWindTick = 0;
     RedrawButtons(nullptr);
 }
 
@@ -396,17 +412,13 @@ void CNyControlView::FastForward()
     CNyMultiTrackDoc* doc = Document();
     if (!doc || !m_position || !CanWind())
         return;
-    LONGLONG now = 0;
-    if (SUCCEEDED(m_position->GetPosition(&now)))
-        m_counterPosition = now;
+    WindFrom(doc);
     const int64_t step = doc->GetAudioFormat().TimeToFrames(10000000);
     const int64_t target = m_counterPosition + step;
     int64_t start = 0, end = 0;
     WindRange(doc, &start, &end);
-    if (target < end)
-        m_position->SetPosition(target);
-    else
-        m_position->SetPosition(IsLooping() ? start : end);
+    m_counterPosition = target < end ? target : IsLooping() ? start : end;
+    m_position->SetPosition(m_counterPosition);
     RedrawButtons(nullptr);
 }
 
