@@ -73,7 +73,7 @@ void CMarkerListDlg::SetView(ControllerViewLink* view)
     if (view == m_view)
         return;
     m_view = view;
-    ListView_DeleteAllItems(List());
+    ClearRows();
     if (CNyMultiTrackDoc* doc = Document()) {
         m_unit = doc->GetSettings().rulerUnit;
         SelectTimeUnit(::GetDlgItem(m_hWnd, IDC_MARKER_UNIT), m_unit);
@@ -140,41 +140,55 @@ std::string CMarkerListDlg::CellText(const LabelRecord& record, int column) cons
     }
 }
 
+void CMarkerListDlg::ClearRows()
+{
+    ListView_DeleteAllItems(List());
+    m_rowIds.clear();
+    m_cells.clear();
+}
+
 void CMarkerListDlg::FillRows(const std::vector<LabelRecord>& labels)
 {
     HWND list = List();
-    std::unordered_map<int, int> rows;
-    const int count = ListView_GetItemCount(list);
-    for (int row = 0; row < count; ++row)
-        rows[GetRowLabelId(row)] = row;
     m_bulk = labels.size() > 1 ? 1 : 0;
     ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    // Room for every row at once instead of growing the list row by row.
+    ::SendMessageA(list, LVM_SETITEMCOUNT, m_rowIds.size() + labels.size(), LVSICF_NOINVALIDATEALL);
     for (const LabelRecord& record : labels) {
         if ((record.kind & 0xFF) == 0)
             continue;
-        int row = -1;
-        auto found = rows.find(record.id);
-        if (found != rows.end()) {
-            row = found->second;
-        } else {
+        auto found = m_cells.find(record.id);
+        if (found == m_cells.end()) {
             LVITEMA item{};
             item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = ListView_GetItemCount(list);
-            item.pszText = const_cast<char*>("");
+            item.iItem = int(m_rowIds.size());
+            item.pszText = LPSTR_TEXTCALLBACKA;
             item.lParam = record.id;
-            row = int(::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-            rows[record.id] = row;
+            if (::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0)
+                continue;
+            m_rowIds.push_back(record.id);
+            found = m_cells.emplace(record.id, std::array<std::string, 5>{}).first;
         }
-        for (int c = 0; c < kMarkerColumnCount; ++c) {
-            const std::string text = CellText(record, c);
-            LVITEMA item{};
-            item.iSubItem = c;
-            item.pszText = const_cast<char*>(text.c_str());
-            ::SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        }
+        for (int c = 0; c < kMarkerColumnCount; ++c)
+            found->second[size_t(c)] = CellText(record, c);
     }
     ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, FALSE);
     m_bulk = 0;
+}
+
+void CMarkerListDlg::OnGetDispInfo(NMLVDISPINFOA* info)
+{
+    if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
+        return;
+    const int row = info->item.iItem;
+    const int column = info->item.iSubItem;
+    info->item.pszText[0] = 0;
+    if (row < 0 || row >= int(m_rowIds.size()) || column < 0 || column >= kMarkerColumnCount)
+        return;
+    auto found = m_cells.find(m_rowIds[size_t(row)]);
+    if (found != m_cells.end())
+        lstrcpynA(info->item.pszText, found->second[size_t(column)].c_str(), info->item.cchTextMax);
 }
 
 void CMarkerListDlg::Refresh()
@@ -192,9 +206,14 @@ void CMarkerListDlg::Refresh()
     for (const LabelRecord& record : labels)
         live[record.id] = true;
     m_bulk = 1;
-    for (int row = ListView_GetItemCount(list) - 1; row >= 0; --row)
-        if (!live.count(GetRowLabelId(row)))
+    for (int row = int(m_rowIds.size()) - 1; row >= 0; --row) {
+        const int id = m_rowIds[size_t(row)];
+        if (!live.count(id)) {
             ListView_DeleteItem(list, row);
+            m_rowIds.erase(m_rowIds.begin() + row);
+            m_cells.erase(id);
+        }
+    }
     m_bulk = 0;
     FillRows(labels);
     UpdateButtons();
@@ -208,7 +227,7 @@ void CMarkerListDlg::SortByColumn(int column)
     Collect(labels);
     SortCollected(labels);
     m_bulk = 1;
-    ListView_DeleteAllItems(List());
+    ClearRows();
     m_bulk = 0;
     FillRows(labels);
     UpdateButtons();
@@ -218,22 +237,15 @@ int CMarkerListDlg::GetRowCount() const { return ListView_GetItemCount(List()); 
 
 int CMarkerListDlg::GetRowLabelId(int row) const
 {
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    ::SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return int(item.lParam);
+    return row >= 0 && row < int(m_rowIds.size()) ? m_rowIds[size_t(row)] : 0;
 }
 
 std::string CMarkerListDlg::GetRowText(int row, int column) const
 {
-    char buffer[300] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    ::SendMessageA(List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    auto found = m_cells.find(GetRowLabelId(row));
+    if (found == m_cells.end() || column < 0 || column >= kMarkerColumnCount)
+        return "";
+    return found->second[size_t(column)];
 }
 
 std::vector<int> CMarkerListDlg::SelectedRows() const
@@ -447,12 +459,9 @@ DWORD CMarkerListDlg::ExportCsv(const char* path)
     ::GetWindowTextA(combo, unitName, sizeof unitName);
     std::string text = CsvLine({doc ? doc->GetTitle().GetString() : "", unitName});
     text += CsvLine({kColumnTitles, kColumnTitles + kMarkerColumnCount});
-    const int rows = GetRowCount();
-    for (int row = 0; row < rows; ++row) {
-        std::vector<std::string> fields;
-        for (int c = 0; c < kMarkerColumnCount; ++c)
-            fields.push_back(GetRowText(row, c));
-        text += CsvLine(fields);
+    for (int id : m_rowIds) {
+        const std::array<std::string, 5>& cells = m_cells[id];
+        text += CsvLine({cells.begin(), cells.end()});
     }
     DWORD written = 0;
     const BOOL ok = ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
@@ -616,6 +625,10 @@ LRESULT CMarkerListDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             break;
         if (header->code == LVN_COLUMNCLICK) {
             SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+            return 0;
+        }
+        if (header->code == LVN_GETDISPINFOA) {
+            OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(lParam));
             return 0;
         }
         if (header->code == NM_DBLCLK) {

@@ -5,8 +5,12 @@
 #include "Framework.h"
 #include "LabelRecord.h"
 
+#include <commctrl.h>
+
+#include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class ControllerViewLink;
@@ -57,12 +61,19 @@ private:
     void Layout();
     void SaveWidths();
     std::vector<int> SelectedRows() const;
+    void ClearRows();
+    // The list asks for a cell's text when it shows it.
+    void OnGetDispInfo(NMLVDISPINFOA* info);
     HWND List() const { return ::GetDlgItem(m_hWnd, 5065); }
 
     ControllerViewLink* m_view = nullptr;
     uint32_t m_unit = 1;
     int m_sort[5] = {1, 0, 0, 0, 0};
     int m_bulk = 0;
+    // The label id of each row in list order, and the texts of each label's cells: rows are
+    // added and removed only here, and the list shows the texts through its callback.
+    std::vector<int> m_rowIds;
+    std::unordered_map<int, std::array<std::string, 5>> m_cells;
 };
 
 // The pane in a mini frame of the main frame, hidden; null when it cannot be made.
