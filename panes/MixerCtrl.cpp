@@ -142,6 +142,10 @@ void CMixerCtrl::OnMouseMove(UINT flags, int x, int y)
 {
     int part = -1;
     m_hitKind = HitTest(POINT{x, y}, &part);
+    if (part != m_hovered && m_view && !(flags & MK_LBUTTON)) {
+        CElementBase* element = Part(part);
+        m_view->SetPartTip(element ? element->ScreenRect() : CRect(), element ? GetTipId(part) : 0);
+    }
     m_hovered = part;
     if (flags & MK_LBUTTON)
         OnPartDrag(flags, x, y);

@@ -15,6 +15,8 @@
 #include "TrackStrip.h"
 
 #include <algorithm>
+#include <commctrl.h>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -48,6 +50,10 @@ BOOL CMixerView::CreatePane(CWnd* frame)
     SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 1, 0, 0};
     m_scrollBar.SetScrollInfo(&info, FALSE);
     m_scrollBar.EnableScrollBar(ESB_DISABLE_BOTH);
+    m_tip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
+    if (m_tip)
+        ::SendMessageA(m_tip, TTM_ACTIVATE, TRUE, 0);
     BuildStrips(nullptr);
     return TRUE;
 }
@@ -401,6 +407,41 @@ void CMixerView::RenameTrack(int track, const char* name)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+void CMixerView::SetPartTip(const RECT& rect, UINT textId)
+{
+    if (!m_tip)
+        return;
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_hWnd;
+    tool.uId = 1;
+    ::SendMessageA(m_tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    CString text;
+    if (!textId || !text.LoadString(textId))
+        return;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.rect = rect;
+    tool.lpszText = const_cast<char*>(text.GetString());
+    ::SendMessageA(m_tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+bool CMixerView::OnMouseWheel(UINT flags, short delta, CPoint screen)
+{
+    (void)flags;
+    RECT bar;
+    ::GetWindowRect(m_scrollBar.m_hWnd, &bar);
+    if (PtInRect(&bar, screen)) {
+        if (m_strips.size() > 1) {
+            HideFocus();
+            ShowFocus();
+            OnHScroll(delta < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+        }
+        return true;
+    }
+    const UINT steps = UINT(std::abs(int(delta)) / WHEEL_DELTA);
+    return steps && OnKeyDownToFocus(delta < 0 ? VK_DOWN : VK_UP, steps, 0);
+}
+
 // ---- drawing
 
 void CMixerView::DrawAll(CDC* dc, const RECT& update)
@@ -546,6 +587,9 @@ bool CMixerView::OnKeyUpToFocus(UINT key, UINT repeat, UINT flags)
 
 BOOL CMixerView::PreTranslateMessage(MSG* msg)
 {
+    // Keys typed into a label's editor belong to the editor.
+    if (msg->hwnd != m_hWnd)
+        return CView::PreTranslateMessage(msg);
     if (msg->message == WM_KEYDOWN)
         return OnKeyDownToFocus(UINT(msg->wParam), LOWORD(msg->lParam), HIWORD(msg->lParam));
     if (msg->message == WM_KEYUP)
@@ -646,6 +690,10 @@ LRESULT CMixerView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK:
         OnMouse(message, UINT(wParam), point);
         return 0;
+    case WM_MOUSEWHEEL:
+        if (OnMouseWheel(LOWORD(wParam), short(HIWORD(wParam)), point))
+            return 1;
+        break;
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT)
             if (CMixerCtrl* strip = GetStripCtrl(m_hotStrip))
@@ -666,6 +714,10 @@ LRESULT CMixerView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     case WM_DESTROY:
+        if (m_tip) {
+            ::DestroyWindow(m_tip);
+            m_tip = nullptr;
+        }
         if (m_meterTimer) {
             ::KillTimer(m_hWnd, m_meterTimer);
             m_meterTimer = 0;

@@ -57,6 +57,8 @@ public:
     bool DrawMeters(CDC* dc);
     void ToggleTrackCollapse(int track);
     void RenameTrack(int track, const char* name);
+    // The tool tip of a strip's part (rectangle in the view; id 0: none).
+    void SetPartTip(const RECT& rect, UINT textId);
 
     int GetTrackStripCount() const { return int(m_strips.size()); }
     CTrackStrip* GetTrackStrip(int index) const;
@@ -91,6 +93,7 @@ private:
     void OnHScroll(UINT code, int position);
     void OnTimer();
     void OnMouse(UINT message, UINT flags, CPoint point);
+    bool OnMouseWheel(UINT flags, short delta, CPoint screen);
     int StripsWidth() const;
 
     ControllerViewLink* m_view = nullptr;
@@ -108,5 +111,6 @@ private:
     ScrollSkinWnd m_scrollBar;
     int m_scrollPosition = 0;
     UINT_PTR m_meterTimer = 0;
+    HWND m_tip = nullptr;
     int m_meterTicks = 0;
 };

@@ -2,6 +2,10 @@
 
 #include "MixerView.h"
 
+namespace {
+constexpr UINT kMsgMixerKey = WM_USER + 100;
+}
+
 BOOL CNyMixerCtrlFrame::Create(CWnd* parent)
 {
     CString title;
@@ -15,8 +19,12 @@ BOOL CNyMixerCtrlFrame::Create(CWnd* parent)
 
 BOOL CNyMixerCtrlFrame::PreTranslateMessage(MSG* msg)
 {
-    if (msg->message == WM_KEYDOWN && m_view && m_view->m_hWnd)
-        return m_view->PreTranslateMessage(msg);
+    // Keys skip the mini frame's own handling: the view has had them, and what it leaves goes
+    // on to normal dispatch.
+    if (msg->message == WM_KEYDOWN) {
+        HWND child = ::GetWindow(m_hWnd, GW_CHILD);
+        return child ? BOOL(::SendMessageA(child, kMsgMixerKey, msg->wParam, msg->lParam)) : FALSE;
+    }
     return CNyMiniFrame::PreTranslateMessage(msg);
 }
 

@@ -1,4 +1,4 @@
-// CNyMixerCtrlFrame: the Mixer pane's mini frame. Keys pressed in it go to its view first.
+// CNyMixerCtrlFrame: the Mixer pane's mini frame. Its view takes the keys; the frame adds nothing.
 // CreateMixerPane makes frame and view for the main frame.
 #pragma once
 #include "NyMiniFrame.h"

@@ -135,6 +135,20 @@ TEST_F(MixerViewTest, TypedLevelGoesThroughTheLabelEditor)
     EXPECT_EQ(" 3.5", strip->VolumeLabel().GetText());
 }
 
+TEST_F(MixerViewTest, WheelStepsTheFocusedFader)
+{
+    CTrackStrip* strip = mixer_->GetTrackStrip(0);
+    const CPoint knob = KnobOf(strip);
+    Mouse(WM_LBUTTONDOWN, knob, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, knob, 0);
+    const int before = strip->Fader().GetValue();
+    CPoint screen = knob;
+    ClientToScreen(mixer_->m_hWnd, &screen);
+    SendMessageA(mixer_->m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), MAKELPARAM(screen.x, screen.y));
+    EXPECT_EQ(before + 2 * strip->Fader().KeyStep(), strip->Fader().GetValue());
+    EXPECT_EQ(strip->Fader().GetValue(), int(std::lround(Volume(0) * 10000.0f)));
+}
+
 TEST_F(MixerViewTest, MasterFaderDragIsOneMasterVolumeStep)
 {
     CMasterStrip* master = mixer_->GetMasterStrip();

@@ -9,6 +9,7 @@
 #include "MixerLevelText.h"
 #include "NyControlView.h"
 #include "SelectionFieldText.h"
+#include "SliderElement.h"
 
 #include <cstring>
 #include <string>
@@ -208,6 +209,38 @@ TEST(MarkerJump, TrackEdgesAreStartAndEnd)
     section.end = 800;
     EXPECT_EQ(500, MarkerJumpTarget(true, 0, section, tracks, 3000));
     EXPECT_EQ(800, MarkerJumpTarget(true, 600, section, tracks, 3000));
+}
+
+TEST(SliderElement, KeysStepAndATrackWithoutLengthHoldsStill)
+{
+    CSliderElement slider;
+    slider.Place(nullptr, 0, 0, 10, 10, 15, 60);
+    slider.SetRange(0, 100, 40);
+    slider.SetKnob(79, 0, 0, 50);
+    EXPECT_TRUE(slider.OnKey(VK_UP, 3));
+    EXPECT_EQ(6, slider.GetValue()); // 100 / 50 pixels = 2 a step
+    EXPECT_TRUE(slider.OnKey(VK_HOME, 1));
+    EXPECT_EQ(40, slider.GetValue());
+    EXPECT_FALSE(slider.OnKey('A', 1));
+    slider.SetLimits(0, 45);
+    slider.OnKey(VK_RIGHT, 10);
+    EXPECT_EQ(45, slider.GetValue());
+    // Vertical: the top of the track is the maximum.
+    slider.ResetLimits();
+    EXPECT_EQ(100, slider.ValueFromPoint(0, 10));
+    EXPECT_EQ(0, slider.ValueFromPoint(0, 60));
+
+    CSliderElement flat;
+    flat.SetRange(0, 100, 50);
+    flat.SetKnob(79, 0, 0, 0);
+    EXPECT_EQ(0, flat.ValueFromPoint(5, 5));
+    EXPECT_EQ(1, flat.KeyStep());
+    CSliderElement still;
+    still.SetRange(30, 30, 30);
+    still.SetKnob(79, 0, 0, 50);
+    still.SetValue(30);
+    EXPECT_EQ(0, still.KnobCentre().x);
+    EXPECT_EQ(50, still.KnobCentre().y); // at the bottom
 }
 
 TEST(TakeDescription, LongPathKeepsItsTerminator)
