@@ -11,8 +11,8 @@ constexpr UINT kTextFlags = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER
 } // namespace
 
 CCheckListCtrl::CCheckListCtrl()
-    : m_textColour(::GetSysColor(COLOR_WINDOWTEXT)),
-      m_background{::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOW)}
+    : m_textColour(::GetSysColor(COLOR_WINDOWTEXT)), m_background{::GetSysColor(COLOR_WINDOW),
+                                                                  ::GetSysColor(COLOR_WINDOW)}
 {
 }
 
@@ -46,8 +46,8 @@ void CCheckListCtrl::DrawItem(const DRAWITEMSTRUCT* draw)
     const int row = int(draw->itemID);
     const DWORD style = GetStyle();
     const bool focus = ::GetFocus() == m_hWnd;
-    const UINT state = UINT(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED | LVIS_FOCUSED |
-                                                                                       kStateMask));
+    const UINT state =
+        UINT(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED | LVIS_FOCUSED | kStateMask));
     const bool highlight = (state & LVIS_SELECTED) && (focus || (style & LVS_SHOWSELALWAYS));
     const COLORREF text = highlight ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : m_textColour;
     const COLORREF back = highlight ? ::GetSysColor(COLOR_HIGHLIGHT) : m_background[row & 1];

@@ -10,7 +10,10 @@ int64_t DocumentTransportLink::SamplesToTime(int64_t frames)
     return rate ? frames * 10000 / int64_t(rate) : 0;
 }
 
-bool DocumentTransportLink::IsSelectionPlayable() { return m_document && m_document->GetLength() > 0; }
+bool DocumentTransportLink::IsSelectionPlayable()
+{
+    return m_document && m_document->GetLength() > 0;
+}
 
 void DocumentTransportLink::SetEngineLoop(bool on)
 {
@@ -43,4 +46,7 @@ bool DocumentTransportLink::IsTransportIdle()
     return !m_controller || !m_controller->IsPlaying() || m_controller->GetPlayStatus() == 0;
 }
 
-int DocumentTransportLink::CommandCount(UINT id) const { return id == 1009 ? m_fitCommands : 0; }
+int DocumentTransportLink::CommandCount(UINT id) const
+{
+    return id == 1009 ? m_fitCommands : 0;
+}

@@ -30,7 +30,10 @@ std::string Trimmed(const std::string& text)
 
 CEditMarkersDlg::CEditMarkersDlg(CWnd* parent) : CDialog(IDD_EDIT_MARKERS, parent) {}
 
-CEditMarkersDlg::~CEditMarkersDlg() { m_player.Reset(); }
+CEditMarkersDlg::~CEditMarkersDlg()
+{
+    m_player.Reset();
+}
 
 bool CEditMarkersDlg::HasEnd() const
 {
@@ -402,8 +405,7 @@ LRESULT CEditMarkersDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);
-        if (code == EN_KILLFOCUS &&
-            (id == IDC_EDITMARK_START || id == IDC_EDITMARK_END || id == IDC_EDITMARK_LENGTH)) {
+        if (code == EN_KILLFOCUS && (id == IDC_EDITMARK_START || id == IDC_EDITMARK_END || id == IDC_EDITMARK_LENGTH)) {
             TestField(id);
             return 0;
         }

@@ -69,7 +69,8 @@ protected:
             m_notify->OnElementNotify(m_notifyId);
     }
     // Runs draw on dc, or on the owner window's DC when dc is null.
-    template <class Draw> static void WithDC(CWnd* owner, CDC* dc, Draw draw)
+    template <class Draw>
+    static void WithDC(CWnd* owner, CDC* dc, Draw draw)
     {
         if (dc) {
             draw(dc);

@@ -69,4 +69,7 @@ LRESULT CLabelEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
-void CLabelEdit::PostNcDestroy() { delete this; }
+void CLabelEdit::PostNcDestroy()
+{
+    delete this;
+}

@@ -28,7 +28,10 @@ constexpr const char* kColumnTitles[kMarkerColumnCount] = {"Name", "Track", "Sta
 constexpr int kCmdNewCue = 1033;
 constexpr int kCmdNewSection = 1034;
 
-void ShowError(HRESULT code) { GetDocumentHost().ShowErrorBox(code, MB_ICONEXCLAMATION); }
+void ShowError(HRESULT code)
+{
+    GetDocumentHost().ShowErrorBox(code, MB_ICONEXCLAMATION);
+}
 
 int TrackIndexOf(int trackId, void* context)
 {
@@ -39,7 +42,10 @@ int TrackIndexOf(int trackId, void* context)
 
 CMarkerListDlg::CMarkerListDlg() : CDialog(IDD_MARKER_LIST) {}
 
-BOOL CMarkerListDlg::CreatePane(CWnd* frame) { return Create(IDD_MARKER_LIST, frame); }
+BOOL CMarkerListDlg::CreatePane(CWnd* frame)
+{
+    return Create(IDD_MARKER_LIST, frame);
+}
 
 BOOL CMarkerListDlg::OnInitDialog()
 {
@@ -64,9 +70,15 @@ BOOL CMarkerListDlg::OnInitDialog()
     return TRUE;
 }
 
-CNyMultiTrackDoc* CMarkerListDlg::Document() const { return m_view ? m_view->GetDocument() : nullptr; }
+CNyMultiTrackDoc* CMarkerListDlg::Document() const
+{
+    return m_view ? m_view->GetDocument() : nullptr;
+}
 
-bool CMarkerListDlg::IsBusy() const { return GetDocumentHost().IsTransportBusy() != FALSE; }
+bool CMarkerListDlg::IsBusy() const
+{
+    return GetDocumentHost().IsTransportBusy() != FALSE;
+}
 
 void CMarkerListDlg::SetView(ControllerViewLink* view)
 {
@@ -233,7 +245,10 @@ void CMarkerListDlg::SortByColumn(int column)
     UpdateButtons();
 }
 
-int CMarkerListDlg::GetRowCount() const { return ListView_GetItemCount(List()); }
+int CMarkerListDlg::GetRowCount() const
+{
+    return ListView_GetItemCount(List());
+}
 
 int CMarkerListDlg::GetRowLabelId(int row) const
 {
@@ -264,7 +279,10 @@ void CMarkerListDlg::SelectRows(const std::vector<int>& rows)
         ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-int CMarkerListDlg::GetSelectedItem() const { return ListView_GetNextItem(List(), -1, LVNI_SELECTED); }
+int CMarkerListDlg::GetSelectedItem() const
+{
+    return ListView_GetNextItem(List(), -1, LVNI_SELECTED);
+}
 
 void CMarkerListDlg::SelectItem(int labelId)
 {
@@ -564,7 +582,8 @@ LRESULT CMarkerListDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 CString ask;
                 if (!ask.LoadString(IDS_TO_ALL_TRACKS_ASK))
                     ask = "Apply specified cue points and sections to all tracks?";
-                if (!IsBusy() && ::MessageBoxA(m_hWnd, ask.GetString(), nullptr, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
+                if (!IsBusy() &&
+                    ::MessageBoxA(m_hWnd, ask.GetString(), nullptr, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
                     ToAllTracks();
                 return 0;
             }

@@ -52,7 +52,10 @@ void DrawStripMeterBar(CDC* dc, int x, int y, int level)
     DrawSkinImagePart(dc, kMeterImage, x, y + unlit, 0, unlit, width, lit);
 }
 
-CMasterStrip::CMasterStrip(CMixerView* view, int image) : CMixerCtrl(view, image) { m_dblClickNeedsFlags = true; }
+CMasterStrip::CMasterStrip(CMixerView* view, int image) : CMixerCtrl(view, image)
+{
+    m_dblClickNeedsFlags = true;
+}
 
 void CMasterStrip::SetUp()
 {
@@ -124,8 +127,7 @@ void CMasterStrip::RecordMasterVolume(int newVolume, int oldVolume, bool run)
         return;
     auto* command = NewCommand<ChangeMasterVolumeCommand>("Master Volume", m_document, newVolume, oldVolume);
     ComRef<IEditCommand> held(command);
-    const HRESULT hr =
-        run ? m_document->GetHistory()->Do(command, TRUE) : m_document->GetHistory()->Add(command, TRUE);
+    const HRESULT hr = run ? m_document->GetHistory()->Do(command, TRUE) : m_document->GetHistory()->Add(command, TRUE);
     if (FAILED(hr))
         GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION);
 }

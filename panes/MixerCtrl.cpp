@@ -9,7 +9,10 @@ CMixerCtrl::CMixerCtrl(CMixerView* view, int image)
 {
 }
 
-CWnd* CMixerCtrl::ViewWindow() const { return m_view; }
+CWnd* CMixerCtrl::ViewWindow() const
+{
+    return m_view;
+}
 
 void CMixerCtrl::SetOrigin(POINT origin)
 {
@@ -18,7 +21,10 @@ void CMixerCtrl::SetOrigin(POINT origin)
         part->SetOffset(origin.x, origin.y);
 }
 
-CSize CMixerCtrl::GetSize() { return GetSkinImageSize(m_image); }
+CSize CMixerCtrl::GetSize()
+{
+    return GetSkinImageSize(m_image);
+}
 
 CRect CMixerCtrl::GetRect()
 {

@@ -58,7 +58,10 @@ BOOL CMixerView::CreatePane(CWnd* frame)
     return TRUE;
 }
 
-CNyMultiTrackDoc* CMixerView::GetDocument() const { return m_view ? m_view->GetDocument() : nullptr; }
+CNyMultiTrackDoc* CMixerView::GetDocument() const
+{
+    return m_view ? m_view->GetDocument() : nullptr;
+}
 
 StripLevelTarget* CMixerView::GetLevelTarget()
 {

@@ -25,11 +25,11 @@ struct LayoutEntry {
 
 // Top-left corner of each image of both skins in the panel.
 constexpr LayoutEntry kLayout[] = {
-    {27, 199, 31}, {28, 172, 31}, {29, 2, 31},   {30, 30, 31},  {31, 82, 31},  {32, 56, 31},  {33, 109, 31},
-    {34, 136, 31}, {35, 219, 5},  {36, 149, 5},  {37, 2, 65},   {38, 235, 31}, {39, 263, 31}, {40, 13, 8},
-    {41, 213, 68}, {43, 298, 48}, {44, 263, 48}, {45, 2, 48},   {46, 44, 48},  {47, 128, 48}, {48, 86, 48},
-    {49, 170, 48}, {50, 212, 48}, {51, 323, 11}, {52, 232, 11}, {53, 2, 93},   {54, 343, 48}, {55, 378, 48},
-    {56, 11, 11},  {57, 307, 97},
+    {27, 199, 31}, {28, 172, 31}, {29, 2, 31},   {30, 30, 31},  {31, 82, 31},  {32, 56, 31},
+    {33, 109, 31}, {34, 136, 31}, {35, 219, 5},  {36, 149, 5},  {37, 2, 65},   {38, 235, 31},
+    {39, 263, 31}, {40, 13, 8},   {41, 213, 68}, {43, 298, 48}, {44, 263, 48}, {45, 2, 48},
+    {46, 44, 48},  {47, 128, 48}, {48, 86, 48},  {49, 170, 48}, {50, 212, 48}, {51, 323, 11},
+    {52, 232, 11}, {53, 2, 93},   {54, 343, 48}, {55, 378, 48}, {56, 11, 11},  {57, 307, 97},
 };
 
 // Frames in each button's image strip, buttons 27 to 39.
@@ -81,7 +81,10 @@ BOOL CNyControlView::CreatePane(CWnd* frame)
     return CreateEx(0, className, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, size.cx, size.cy), frame, AFX_IDW_PANE_FIRST);
 }
 
-CSize CNyControlView::GetPanelSize() const { return GetSkinImageSize(m_compact ? kSkinCtrlBase : kSkinBctrlBase); }
+CSize CNyControlView::GetPanelSize() const
+{
+    return GetSkinImageSize(m_compact ? kSkinCtrlBase : kSkinBctrlBase);
+}
 
 bool CNyControlView::InitEngine(bool keepEngine)
 {
@@ -129,7 +132,10 @@ CRect CNyControlView::GetButtonRect(UINT id) const
     return id >= kBtnLoop && id <= kBtnNextMarker ? m_buttons[id - kBtnLoop] : CRect();
 }
 
-CNyMultiTrackDoc* CNyControlView::Document() const { return m_view ? m_view->GetDocument() : nullptr; }
+CNyMultiTrackDoc* CNyControlView::Document() const
+{
+    return m_view ? m_view->GetDocument() : nullptr;
+}
 
 IMtTrackSet* CNyControlView::DocumentEngine() const
 {
@@ -171,7 +177,10 @@ void CNyControlView::UpdateDisplay()
 
 // ---- state
 
-uint32_t CNyControlView::GetTransportState() const { return m_view ? m_view->GetTransportState() : m_ownState; }
+uint32_t CNyControlView::GetTransportState() const
+{
+    return m_view ? m_view->GetTransportState() : m_ownState;
+}
 
 void CNyControlView::SetTransportState(uint32_t state)
 {
@@ -181,7 +190,10 @@ void CNyControlView::SetTransportState(uint32_t state)
         m_ownState = state;
 }
 
-void CNyControlView::SetPlaying() { SetTransportState((GetTransportState() | kTransportPlaying) & ~kTransportPaused); }
+void CNyControlView::SetPlaying()
+{
+    SetTransportState((GetTransportState() | kTransportPlaying) & ~kTransportPaused);
+}
 
 void CNyControlView::ClearRunState()
 {
@@ -199,12 +211,24 @@ void CNyControlView::SetPaused(bool on)
     SetTransportState(on ? state | kTransportPaused : state & ~kTransportPaused);
 }
 
-bool CNyControlView::IsReadAutomation() { return g_readAutomation; }
-bool CNyControlView::IsWriteAutomation() { return g_writeAutomation; }
+bool CNyControlView::IsReadAutomation()
+{
+    return g_readAutomation;
+}
+bool CNyControlView::IsWriteAutomation()
+{
+    return g_writeAutomation;
+}
 
-bool CNyControlView::CanLoop() const { return m_view && !IsRecording() && !IsWriteAutomation(); }
+bool CNyControlView::CanLoop() const
+{
+    return m_view && !IsRecording() && !IsWriteAutomation();
+}
 
-bool CNyControlView::CanGoToStart() const { return m_view && !m_resumed && !IsRecording() && !IsPlaying(); }
+bool CNyControlView::CanGoToStart() const
+{
+    return m_view && !m_resumed && !IsRecording() && !IsPlaying();
+}
 
 bool CNyControlView::CanWind() const
 {
@@ -242,7 +266,10 @@ bool CNyControlView::CanRecord() const
     return doc && !IsRecording() && !m_resumed && !IsPlaying() && SUCCEEDED(doc->CheckRecordTracks());
 }
 
-bool CNyControlView::CanRecordWhilePlaying() const { return m_view && !IsRecording(); }
+bool CNyControlView::CanRecordWhilePlaying() const
+{
+    return m_view && !IsRecording();
+}
 
 bool CNyControlView::CanToggleAutomation() const
 {
@@ -251,7 +278,10 @@ bool CNyControlView::CanToggleAutomation() const
     return m_monitoring || (!m_resumed && !IsRecording());
 }
 
-bool CNyControlView::CanGoToMarker() const { return m_view && !m_resumed && !IsRecording() && !IsPaused(); }
+bool CNyControlView::CanGoToMarker() const
+{
+    return m_view && !m_resumed && !IsRecording() && !IsPaused();
+}
 
 // ---- engine queries
 
@@ -270,18 +300,30 @@ HRESULT CNyControlView::SetPlayPosition(int64_t position)
     return m_position ? m_position->SetPosition(position) : E_POINTER;
 }
 
-HRESULT CNyControlView::GetEngineState(LONG* state) { return m_engine ? m_engine->GetState(state) : E_POINTER; }
+HRESULT CNyControlView::GetEngineState(LONG* state)
+{
+    return m_engine ? m_engine->GetState(state) : E_POINTER;
+}
 
-LONG CNyControlView::GetRecordStatus() { return m_recorder ? m_recorder->GetStatus() : 0; }
+LONG CNyControlView::GetRecordStatus()
+{
+    return m_recorder ? m_recorder->GetStatus() : 0;
+}
 
 HRESULT CNyControlView::GetRecordLevels(LONG* left, LONG* right)
 {
     return m_recorder ? m_recorder->GetLevels(left, right) : E_POINTER;
 }
 
-LONG CNyControlView::GetPlayStatus() { return m_status ? m_status->GetStatus() : 0; }
+LONG CNyControlView::GetPlayStatus()
+{
+    return m_status ? m_status->GetStatus() : 0;
+}
 
-HRESULT CNyControlView::GetPlayLevels(DWORD* packed) { return m_status ? m_status->GetLevels(packed) : E_POINTER; }
+HRESULT CNyControlView::GetPlayLevels(DWORD* packed)
+{
+    return m_status ? m_status->GetLevels(packed) : E_POINTER;
+}
 
 HRESULT CNyControlView::QueryPlayStatus(LONG* underruns, LONG* bufferMs)
 {
@@ -362,7 +404,10 @@ void CNyControlView::Render(CDC* dc)
     UpdateCounter(dc);
 }
 
-void CNyControlView::OnDraw(CDC* dc) { DrawSkinImage(dc, m_compact ? kSkinCtrlBase : kSkinBctrlBase, 0, 0); }
+void CNyControlView::OnDraw(CDC* dc)
+{
+    DrawSkinImage(dc, m_compact ? kSkinCtrlBase : kSkinBctrlBase, 0, 0);
+}
 
 void CNyControlView::OnPaint()
 {
@@ -383,8 +428,8 @@ void CNyControlView::OnPaint()
 UINT CNyControlView::HitTestButton(CPoint point)
 {
     if (!m_tooltip && m_hWnd) {
-        m_tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
+        m_tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
         if (m_tooltip) {
             constexpr UINT kToolOrder[13] = {27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 39, 38};
             for (UINT n = 0; n < 13; ++n) {

@@ -28,7 +28,8 @@ void Check(HRESULT hr)
         throw CNyException(hr);
 }
 
-template <class I> ComRef<I> Ask(IUnknown* object)
+template <class I>
+ComRef<I> Ask(IUnknown* object)
 {
     ComRef<I> out;
     if (object)

@@ -36,7 +36,10 @@ void CPanelElement::Place(int elementId, int offsetX, int offsetY, int x, int y)
     SetRect(&m_rect, x, y, x + m_frameWidth, y + m_frameHeight);
 }
 
-void CPanelElement::SetOffset(int x, int y) { CElementBase::SetOffset(x, y); }
+void CPanelElement::SetOffset(int x, int y)
+{
+    CElementBase::SetOffset(x, y);
+}
 
 void CPanelElement::GetFrameRect(RECT* out)
 {

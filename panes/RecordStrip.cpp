@@ -15,7 +15,10 @@ constexpr int kMeterTop = 132;
 constexpr HRESULT kErrArmedChannels = static_cast<HRESULT>(0x83E80843);
 } // namespace
 
-CRecordStrip::CRecordStrip(CMixerView* view, int image) : CMixerCtrl(view, image) { m_dblClickNeedsFlags = true; }
+CRecordStrip::CRecordStrip(CMixerView* view, int image) : CMixerCtrl(view, image)
+{
+    m_dblClickNeedsFlags = true;
+}
 
 void CRecordStrip::SetUp()
 {
@@ -35,8 +38,8 @@ void CRecordStrip::SetUp()
     m_fader.SetRange(0, 10000, 10000);
     m_fader.SetKnob(kSkinThumbV, 0, 9, 186);
     m_fader.SetBackground(m_image);
-    m_parts = {&m_peaks[0], &m_peaks[1], &m_buttons[0], &m_buttons[1],
-               &m_fader,    &m_buttons[2], &m_names[0], &m_names[1]};
+    m_parts = {&m_peaks[0], &m_peaks[1],   &m_buttons[0], &m_buttons[1],
+               &m_fader,    &m_buttons[2], &m_names[0],   &m_names[1]};
 }
 
 void CRecordStrip::Refresh()

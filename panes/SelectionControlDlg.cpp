@@ -22,7 +22,10 @@ std::string WindowText(HWND hwnd)
 
 CSelectionControlDlg::CSelectionControlDlg() : CDialog(IDD_SELECTION_CONTROL) {}
 
-BOOL CSelectionControlDlg::CreatePane(CWnd* frame) { return Create(IDD_SELECTION_CONTROL, frame); }
+BOOL CSelectionControlDlg::CreatePane(CWnd* frame)
+{
+    return Create(IDD_SELECTION_CONTROL, frame);
+}
 
 BOOL CSelectionControlDlg::OnInitDialog()
 {
@@ -45,7 +48,10 @@ BOOL CSelectionControlDlg::OnInitDialog()
     return TRUE;
 }
 
-CNyMultiTrackDoc* CSelectionControlDlg::Document() const { return m_view ? m_view->GetDocument() : nullptr; }
+CNyMultiTrackDoc* CSelectionControlDlg::Document() const
+{
+    return m_view ? m_view->GetDocument() : nullptr;
+}
 
 void CSelectionControlDlg::SetView(ControllerViewLink* view)
 {

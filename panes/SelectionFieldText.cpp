@@ -12,7 +12,10 @@ constexpr int64_t kUnitsPerSecond = 10000000;
 constexpr int64_t kUnitsPerMinute = 60 * kUnitsPerSecond;
 constexpr int64_t kUnitsPerHour = 60 * kUnitsPerMinute;
 
-bool IsDropFrame(double frameRate) { return frameRate == 29.97; }
+bool IsDropFrame(double frameRate)
+{
+    return frameRate == 29.97;
+}
 
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printf(const char* format, ...)

@@ -54,9 +54,15 @@ double CSliderElement::Fraction() const
     return double(m_value - m_minimum) / double(m_maximum - m_minimum);
 }
 
-int CSliderElement::KnobAlongTrack() const { return int(Fraction() * m_trackLength); }
+int CSliderElement::KnobAlongTrack() const
+{
+    return int(Fraction() * m_trackLength);
+}
 
-CSize CSliderElement::KnobSize() const { return GetSkinImageSize(m_knobImage); }
+CSize CSliderElement::KnobSize() const
+{
+    return GetSkinImageSize(m_knobImage);
+}
 
 POINT CSliderElement::KnobTopLeft() const
 {

@@ -94,7 +94,10 @@ void CTextElement::OnLButtonDown(UINT flags, int x, int y)
         OpenEditor();
 }
 
-void CTextElement::OnLButtonDblClk(UINT flags, int x, int y) { OnLButtonDown(flags, x, y); }
+void CTextElement::OnLButtonDblClk(UINT flags, int x, int y)
+{
+    OnLButtonDown(flags, x, y);
+}
 
 bool CTextElement::ValidateText()
 {

@@ -31,7 +31,7 @@ void CTrackStrip::SetUp()
         int image, frames, x, y;
     };
     const ButtonPlace places[6] = {{87, 2, 4, 6}, {71, 4, 8, 51}, {72, 4, 8, 68},
-                                   {8, 4, 6, 96},  {9, 4, 26, 96}, {10, 4, 46, 96}};
+                                   {8, 4, 6, 96}, {9, 4, 26, 96}, {10, 4, 46, 96}};
     for (int i = 0; i < 6; ++i) {
         m_buttons[i].SetOwner(owner);
         m_buttons[i].SetSkinImage(places[i].image, places[i].frames);
@@ -64,13 +64,19 @@ void CTrackStrip::SetUp()
     m_volumeText.SetBackground(m_image);
     m_volumeText.SetNotify(this, kVolumeText);
 
-    m_parts = {&m_buttons[0], &m_name,   &m_buttons[1], &m_buttons[2], &m_buttons[3],
-               &m_buttons[4], &m_buttons[5], &m_pan,   &m_fader,      &m_volumeText};
+    m_parts = {&m_buttons[0], &m_name,       &m_buttons[1], &m_buttons[2], &m_buttons[3],
+               &m_buttons[4], &m_buttons[5], &m_pan,        &m_fader,      &m_volumeText};
 }
 
-bool CTrackStrip::IsCollapsed() { return m_document && m_document->GetTrackFlag(m_index, kFlagCollapsed); }
+bool CTrackStrip::IsCollapsed()
+{
+    return m_document && m_document->GetTrackFlag(m_index, kFlagCollapsed);
+}
 
-CSize CTrackStrip::GetSize() { return GetSkinImageSize(IsCollapsed() ? kImageCollapsed : m_image); }
+CSize CTrackStrip::GetSize()
+{
+    return GetSkinImageSize(IsCollapsed() ? kImageCollapsed : m_image);
+}
 
 bool CTrackStrip::IsPartAllowed(int part)
 {
@@ -93,7 +99,10 @@ int64_t CTrackStrip::LevelPosition()
     return end;
 }
 
-void CTrackStrip::SetVolumeText(int value) { m_volumeText.SetText(LevelText(value)); }
+void CTrackStrip::SetVolumeText(int value)
+{
+    m_volumeText.SetText(LevelText(value));
+}
 
 void CTrackStrip::RefreshVolume()
 {

@@ -98,8 +98,8 @@ int main()
         list->SetView(nullptr);
     }
     std::sort(fills.begin(), fills.end());
-    std::printf("%-52s median %.3f ms   fastest %.3f ms   (5 runs)\n", "marker list: fill of an empty list, 5,000 labels",
-                fills[2], fills[0]);
+    std::printf("%-52s median %.3f ms   fastest %.3f ms   (5 runs)\n",
+                "marker list: fill of an empty list, 5,000 labels", fills[2], fills[0]);
     list->SetView(&link);
     Time("marker list: refresh with 5,000 rows present", 5, [&] { list->Refresh(); });
     kvtest::ScratchFolder folder;

@@ -98,7 +98,8 @@ TEST_F(ControllerTest, ButtonsFollowTheTransportState)
     const CRect rewind = controller_->GetButtonRect(kBtnRewind);
     ASSERT_FALSE(rewind.IsRectEmpty());
     EXPECT_EQ(0u, controller_->HitTestButton(rewind.CenterPoint()));
-    EXPECT_EQ(UINT(kBtnNextMarker), controller_->HitTestButton(controller_->GetButtonRect(kBtnNextMarker).CenterPoint()));
+    EXPECT_EQ(UINT(kBtnNextMarker),
+              controller_->HitTestButton(controller_->GetButtonRect(kBtnNextMarker).CenterPoint()));
 }
 
 TEST_F(ControllerTest, EndMessagesWithoutFailureAreIgnored)

@@ -13,7 +13,10 @@
 
 namespace {
 
-CPoint Below(CPoint p, int dy) { return CPoint(p.x, p.y + dy); }
+CPoint Below(CPoint p, int dy)
+{
+    return CPoint(p.x, p.y + dy);
+}
 
 class MixerViewTest : public PaneDocTest {
 protected:

@@ -67,8 +67,7 @@ protected:
     void Click(UINT button, UINT message)
     {
         const CPoint at = controller_->GetButtonRect(button).CenterPoint();
-        SendMessageA(controller_->m_hWnd, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
-                     MAKELPARAM(at.x, at.y));
+        SendMessageA(controller_->m_hWnd, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(at.x, at.y));
     }
 
     PaneSkin skin_;
