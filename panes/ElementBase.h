@@ -22,7 +22,8 @@ public:
     CElementBase(const CElementBase&) = delete;
     CElementBase& operator=(const CElementBase&) = delete;
 
-    virtual void GetFocusRect(RECT* out) { SetRectEmpty(out); }
+    // The rectangle in the owner window; empty while the element has no place (offset x < 0).
+    virtual void GetFocusRect(RECT* out) { PlacedRect(out); }
     virtual void SetOffset(int x, int y)
     {
         m_offsetX = x;
@@ -63,6 +64,13 @@ public:
     }
 
 protected:
+    void PlacedRect(RECT* out) const
+    {
+        if (m_offsetX < 0)
+            SetRectEmpty(out);
+        else
+            *out = ScreenRect();
+    }
     void Notify()
     {
         if (m_notify)

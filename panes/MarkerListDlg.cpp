@@ -9,7 +9,6 @@
 #include "MarkCommands.h"
 #include "MarkerListRows.h"
 #include "MultiTrackDoc.h"
-#include "NyMiniFrame.h"
 #include "PanesIds.h"
 #include "PositionText.h"
 #include "SelectionModel.h"
@@ -40,12 +39,7 @@ int TrackIndexOf(int trackId, void* context)
 
 } // namespace
 
-CMarkerListDlg::CMarkerListDlg() : CDialog(IDD_MARKER_LIST) {}
-
-BOOL CMarkerListDlg::CreatePane(CWnd* frame)
-{
-    return Create(IDD_MARKER_LIST, frame);
-}
+CMarkerListDlg::CMarkerListDlg() : CDialogPane(IDD_MARKER_LIST) {}
 
 BOOL CMarkerListDlg::OnInitDialog()
 {
@@ -545,10 +539,6 @@ BOOL CMarkerListDlg::PreTranslateMessage(MSG* msg)
 LRESULT CMarkerListDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CLOSE:
-        if (HWND parent = ::GetParent(m_hWnd))
-            ::ShowWindow(parent, SW_HIDE);
-        return 0;
     case WM_SIZE:
         Layout();
         break;
@@ -672,23 +662,10 @@ LRESULT CMarkerListDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         break;
     }
-    return CDialog::WindowProc(message, wParam, lParam);
+    return CDialogPane::WindowProc(message, wParam, lParam);
 }
 
 CMarkerListDlg* CreateMarkerListPane(CWnd* mainFrame)
 {
-    auto* frame = new CNyMiniFrame;
-    if (!frame->Create(nullptr, "Marker List", WS_POPUP | WS_THICKFRAME, CRect(0, 0, 520, 300), mainFrame)) {
-        delete frame;
-        return nullptr;
-    }
-    frame->InitCaption(33);
-    auto* dialog = new CMarkerListDlg;
-    if (!dialog->CreatePane(frame)) {
-        delete dialog;
-        frame->DestroyWindow();
-        return nullptr;
-    }
-    frame->SetPane(dialog);
-    return dialog;
+    return CreateDialogPane<CMarkerListDlg>(mainFrame, "Marker List", CRect(0, 0, 520, 300));
 }

@@ -2,7 +2,7 @@
 // document with name, track, start, end and length in a chosen unit; add, edit, delete, sort,
 // copy to all tracks and export as CSV. A selected row moves the selection to its label.
 #pragma once
-#include "Framework.h"
+#include "DialogPane.h"
 #include "LabelRecord.h"
 
 #include <commctrl.h>
@@ -16,11 +16,10 @@
 class ControllerViewLink;
 class CNyMultiTrackDoc;
 
-class CMarkerListDlg : public CDialog {
+class CMarkerListDlg : public CDialogPane {
 public:
     CMarkerListDlg();
 
-    BOOL CreatePane(CWnd* frame);
     void SetView(ControllerViewLink* view);
     void SetUnit(uint32_t unit);
     void Refresh();

@@ -10,47 +10,14 @@
 #include "MultiTrackDoc.h"
 #include "NyControlView.h"
 #include "SkinTables.h"
+#include "StripParts.h"
 
 #include <algorithm>
 
 namespace {
-constexpr int kMeterImage = 76;
 constexpr int kMeterTop = 132;
+constexpr int kMeterOffset = 7;
 } // namespace
-
-void PlaceChannelLabels(CWnd* owner, int image, int x0, CTextElement peaks[2], CTextElement names[2])
-{
-    for (int c = 0; c < 2; ++c) {
-        const int x = x0 + 20 * c;
-        peaks[c].Place(owner, 0, 0, c == 0 ? x - 3 : x - 5, c == 0 ? 333 : 344, 26, 12);
-        peaks[c].SetFont(FontSet::Get(3));
-        peaks[c].SetFormat(DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        peaks[c].SetColor(SkinColorAt(54));
-        peaks[c].SetText("-inf.");
-        peaks[c].SetBackground(image);
-        peaks[c].SetReadOnly(true);
-        peaks[c].SetEditMode(1);
-        names[c].Place(owner, 0, 0, x, 112, 20, 16);
-        names[c].SetFont(FontSet::Get(6));
-        names[c].SetFormat(DT_CENTER);
-        names[c].SetColor(SkinColorAt(54));
-        names[c].SetText(c == 0 ? "L" : "R");
-        names[c].SetBackground(image);
-        names[c].SetReadOnly(true);
-        names[c].SetEditMode(1);
-    }
-}
-
-void DrawStripMeterBar(CDC* dc, int x, int y, int level)
-{
-    const CSize image = GetSkinImageSize(kMeterImage);
-    const int width = image.cx / 2 - 1;
-    level = std::max(0, std::min(level, 32767));
-    const int lit = int(image.cy * double(level) * (1.0 / 32767.0));
-    const int unlit = image.cy - lit;
-    DrawSkinImagePart(dc, kMeterImage, x, y, image.cx / 2, 0, width, unlit);
-    DrawSkinImagePart(dc, kMeterImage, x, y + unlit, 0, unlit, width, lit);
-}
 
 CMasterStrip::CMasterStrip(CMixerView* view, int image) : CMixerCtrl(view, image)
 {
@@ -69,12 +36,7 @@ void CMasterStrip::SetUp()
     m_fader.SetRange(0, 10000, 10000);
     m_fader.SetKnob(kSkinThumbV, 0, 9, 186);
     m_fader.SetBackground(m_image);
-    m_levelText.Place(owner, 0, 0, 61, 339, 43, 14);
-    m_levelText.SetEditMode(0);
-    m_levelText.SetFont(FontSet::Get(0));
-    m_levelText.SetColor(SkinColorAt(16));
-    m_levelText.SetBackground(m_image);
-    m_levelText.SetNotify(this, kLevelText);
+    SetUpLevelLabel(m_levelText, owner, 61, 339, m_image, this, kLevelText);
     m_parts = {&m_peaks[0], &m_peaks[1], &m_grouping, &m_fader, &m_levelText, &m_names[0], &m_names[1]};
 }
 
@@ -95,15 +57,7 @@ void CMasterStrip::DrawContent(CDC* dc, const RECT& clip)
     const bool lit = m_document && m_document->IsGroupingOn();
     m_grouping.SetFrame((lit ? 4 : 0) + (over ? 2 : 0) + (m_document ? 0 : 1));
     DrawParts(dc, clip);
-    for (int c = 0; c < 2; ++c)
-        DrawMeterBar(dc, c, m_meters[c]);
-}
-
-void CMasterStrip::DrawMeterBar(CDC* dc, int channel, int level)
-{
-    if (dc)
-        DrawStripMeterBar(dc, m_origin.x + m_names[channel].ScreenRect().left - m_origin.x + 7, m_origin.y + kMeterTop,
-                          level);
+    DrawChannelMeters(dc, m_meters, m_names, kMeterOffset, m_origin.y, kMeterTop);
 }
 
 UINT CMasterStrip::GetTipId(int part)
@@ -228,18 +182,7 @@ bool CMasterStrip::DrawMeters(CDC* dc, bool active)
     if (controller)
         controller->GetPlayLevels(&packed);
     const int peaks[2] = {int(packed & 0xFFFF), int(packed >> 16)};
-    bool zero = true;
-    for (int c = 0; c < 2; ++c) {
-        m_meters[c] = NextMeterValue(m_meters[c], peaks[c]);
-        std::string text = m_peaks[c].GetText();
-        if (RaisePeakText(text, m_meters[c])) {
-            m_peaks[c].SetText(text);
-            if (dc)
-                m_peaks[c].Draw(dc);
-        }
-        DrawMeterBar(dc, c, m_meters[c]);
-        zero = zero && m_meters[c] == 0;
-    }
+    const bool zero = TickChannelMeters(dc, peaks, m_meters, m_peaks, m_names, kMeterOffset, m_origin.y, kMeterTop);
     m_settled = zero && !active ? 1 : 0;
     return m_settled != 0;
 }

@@ -34,7 +34,6 @@ public:
 
 private:
     void RecordMasterVolume(int newVolume, int oldVolume, bool run);
-    void DrawMeterBar(CDC* dc, int channel, int level);
 
     CSliderElement m_fader;
     CPanelElement m_grouping;
@@ -45,9 +44,3 @@ private:
     int m_volumeAtPress = 10000;
     int m_meterChannels = 2;
 };
-
-// Channel c's peak label, name label and meter column of a master or recording strip whose
-// first column lies at x0.
-void PlaceChannelLabels(CWnd* owner, int image, int x0, CTextElement peaks[2], CTextElement names[2]);
-// A meter bar of image 76 at (x, y): lit from the bottom by level / 32767.
-void DrawStripMeterBar(CDC* dc, int x, int y, int level);

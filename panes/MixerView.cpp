@@ -9,6 +9,7 @@
 #include "MemoryDC.h"
 #include "MultiTrackDoc.h"
 #include "NyControlView.h"
+#include "PaneToolTip.h"
 #include "RecordStrip.h"
 #include "SelectionModel.h"
 #include "SkinTables.h"
@@ -50,10 +51,7 @@ BOOL CMixerView::CreatePane(CWnd* frame)
     SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 1, 0, 0};
     m_scrollBar.SetScrollInfo(&info, FALSE);
     m_scrollBar.EnableScrollBar(ESB_DISABLE_BOTH);
-    m_tip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
-    if (m_tip)
-        ::SendMessageA(m_tip, TTM_ACTIVATE, TRUE, 0);
+    m_tip = CreatePaneToolTip(m_hWnd);
     BuildStrips(nullptr);
     return TRUE;
 }
@@ -223,7 +221,7 @@ void CMixerView::UpdateScrollRange()
         return;
     }
     m_scrollBar.EnableScrollBar(ESB_ENABLE_BOTH);
-    SCROLLINFO current{sizeof current, SIF_ALL};
+    SCROLLINFO current{sizeof current, SIF_ALL, 0, 0, 0, 0, 0};
     m_scrollBar.GetScrollInfo(&current, SIF_ALL);
     if (current.nMin != info.nMin || current.nMax != info.nMax || current.nPage != info.nPage ||
         current.nPos != info.nPos)
@@ -414,18 +412,11 @@ void CMixerView::SetPartTip(const RECT& rect, UINT textId)
 {
     if (!m_tip)
         return;
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = m_hWnd;
-    tool.uId = 1;
-    ::SendMessageA(m_tip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     CString text;
-    if (!textId || !text.LoadString(textId))
-        return;
-    tool.uFlags = TTF_SUBCLASS;
-    tool.rect = rect;
-    tool.lpszText = const_cast<char*>(text.GetString());
-    ::SendMessageA(m_tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (textId && text.LoadString(textId))
+        SetPaneTool(m_tip, m_hWnd, 1, rect, text.GetString());
+    else
+        RemovePaneTool(m_tip, m_hWnd, 1);
 }
 
 bool CMixerView::OnMouseWheel(UINT flags, short delta, CPoint screen)

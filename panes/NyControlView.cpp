@@ -6,6 +6,7 @@
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
 #include "NyException.h"
+#include "PaneToolTip.h"
 #include "SkinTables.h"
 #include "TipWindow.h"
 
@@ -153,15 +154,8 @@ void CNyControlView::SetActiveView(ControllerViewLink* view)
         } catch (const CNyException&) {
         }
     }
-    if (m_monitoring) {
-        const HRESULT hr = SetupMonitoring();
-        if (FAILED(hr)) {
-            m_monitoring = 0;
-            if (m_mixer)
-                m_mixer->InvalidateAll();
-            ShowError(hr);
-        }
-    }
+    if (m_monitoring)
+        MonitoringFailed(SetupMonitoring());
     m_view = view;
     if (!view)
         InitEngine(false);
@@ -428,23 +422,11 @@ void CNyControlView::OnPaint()
 UINT CNyControlView::HitTestButton(CPoint point)
 {
     if (!m_tooltip && m_hWnd) {
-        m_tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
-        if (m_tooltip) {
-            constexpr UINT kToolOrder[13] = {27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 39, 38};
-            for (UINT n = 0; n < 13; ++n) {
-                const UINT id = kToolOrder[n];
-                CString text = LoadText(kTips[id - kBtnLoop]);
-                TOOLINFOA tool{};
-                tool.cbSize = sizeof tool;
-                tool.uFlags = TTF_SUBCLASS;
-                tool.hwnd = m_hWnd;
-                tool.uId = n;
-                tool.rect = m_buttons[id - kBtnLoop];
-                tool.lpszText = const_cast<char*>(text.GetString());
-                ::SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-            }
-            ::SendMessageA(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+        m_tooltip = CreatePaneToolTip(m_hWnd);
+        constexpr UINT kToolOrder[13] = {27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 39, 38};
+        for (UINT n = 0; m_tooltip && n < 13; ++n) {
+            const UINT id = kToolOrder[n];
+            SetPaneTool(m_tooltip, m_hWnd, n, m_buttons[id - kBtnLoop], LoadText(kTips[id - kBtnLoop]).GetString());
         }
     }
     UINT hit = 0;
@@ -521,6 +503,16 @@ void CNyControlView::OnMouseMove(UINT flags, CPoint point)
         m_hotButton = hot;
         RedrawButtons(nullptr);
     }
+}
+
+void CNyControlView::MonitoringFailed(HRESULT code)
+{
+    if (SUCCEEDED(code))
+        return;
+    m_monitoring = 0;
+    if (m_mixer)
+        m_mixer->InvalidateAll();
+    ShowError(code);
 }
 
 void CNyControlView::ShowError(HRESULT code)

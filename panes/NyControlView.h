@@ -198,6 +198,8 @@ private:
     IMtTrackSet* DocumentEngine() const;
     int ImageOf(UINT id) const { return int(id) + (m_compact ? 0 : 16); }
     void ShowError(HRESULT code);
+    // Monitoring that failed to start is left off, and the failure shown.
+    void MonitoringFailed(HRESULT code);
 
     CRITICAL_SECTION m_lock;
     ControllerViewLink* m_view = nullptr;

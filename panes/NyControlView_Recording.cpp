@@ -188,13 +188,7 @@ void CNyControlView::CheckRecordFormat()
     if (!m_monitoring || IsRecording())
         return;
     SetupMonitoring(); // off
-    const HRESULT hr = SetupMonitoring();
-    if (FAILED(hr)) {
-        m_monitoring = 0;
-        if (m_mixer)
-            m_mixer->InvalidateAll();
-        ShowError(hr);
-    }
+    MonitoringFailed(SetupMonitoring());
 }
 
 // ---- monitoring

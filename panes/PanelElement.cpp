@@ -43,11 +43,7 @@ void CPanelElement::SetOffset(int x, int y)
 
 void CPanelElement::GetFrameRect(RECT* out)
 {
-    if (m_offsetX < 0) {
-        SetRectEmpty(out);
-        return;
-    }
-    *out = ScreenRect();
+    PlacedRect(out);
 }
 
 void CPanelElement::GetFocusRect(RECT* out)

@@ -1,7 +1,7 @@
 #include "RecordStrip.h"
 
 #include "ErrorText.h"
-#include "MasterStrip.h"
+#include "StripParts.h"
 #include "MixerLevelText.h"
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
@@ -12,6 +12,7 @@
 
 namespace {
 constexpr int kMeterTop = 132;
+constexpr int kMeterOffset = 9;
 constexpr HRESULT kErrArmedChannels = static_cast<HRESULT>(0x83E80843);
 } // namespace
 
@@ -88,8 +89,7 @@ void CRecordStrip::DrawContent(CDC* dc, const RECT& clip)
         m_buttons[i].SetFrame((lit[i] ? 4 : 0) + (over ? 2 : 0));
     }
     DrawParts(dc, clip);
-    for (int c = 0; c < 2; ++c)
-        DrawStripMeterBar(dc, m_origin.x + 7 + 20 * c + 9, m_origin.y + kMeterTop, m_meters[c]);
+    DrawChannelMeters(dc, m_meters, m_names, kMeterOffset, m_origin.y, kMeterTop);
 }
 
 UINT CRecordStrip::GetTipId(int part)
@@ -246,19 +246,8 @@ bool CRecordStrip::DrawMeters(CDC* dc, bool active)
     CNyControlView* controller = m_view ? m_view->GetController() : nullptr;
     if (controller)
         controller->GetRecordLevels(&peaks[0], &peaks[1]);
-    bool zero = true;
-    for (int c = 0; c < 2; ++c) {
-        m_meters[c] = NextMeterValue(m_meters[c], peaks[c]);
-        std::string text = m_peaks[c].GetText();
-        if (RaisePeakText(text, m_meters[c])) {
-            m_peaks[c].SetText(text);
-            if (dc)
-                m_peaks[c].Draw(dc);
-        }
-        if (dc)
-            DrawStripMeterBar(dc, m_origin.x + 7 + 20 * c + 9, m_origin.y + kMeterTop, m_meters[c]);
-        zero = zero && m_meters[c] == 0;
-    }
+    const int levels[2] = {int(peaks[0]), int(peaks[1])};
+    const bool zero = TickChannelMeters(dc, levels, m_meters, m_peaks, m_names, kMeterOffset, m_origin.y, kMeterTop);
     m_settled = zero && !active ? 1 : 0;
     return m_settled != 0;
 }

@@ -2,7 +2,6 @@
 
 #include "ControllerViewLink.h"
 #include "MultiTrackDoc.h"
-#include "NyMiniFrame.h"
 #include "PanesIds.h"
 #include "SelectionFieldText.h"
 #include "SelectionModel.h"
@@ -20,12 +19,7 @@ std::string WindowText(HWND hwnd)
 
 } // namespace
 
-CSelectionControlDlg::CSelectionControlDlg() : CDialog(IDD_SELECTION_CONTROL) {}
-
-BOOL CSelectionControlDlg::CreatePane(CWnd* frame)
-{
-    return Create(IDD_SELECTION_CONTROL, frame);
-}
+CSelectionControlDlg::CSelectionControlDlg() : CDialogPane(IDD_SELECTION_CONTROL) {}
 
 BOOL CSelectionControlDlg::OnInitDialog()
 {
@@ -173,6 +167,7 @@ void CSelectionControlDlg::ReportField(int id)
 
 bool CSelectionControlDlg::CommitField(int id)
 {
+    (void)id; // every field is read again: the one left and the others
     CNyMultiTrackDoc* doc = Document();
     if (!doc || !doc->GetTrackSet())
         return false;
@@ -318,28 +313,10 @@ LRESULT CSelectionControlDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         }
     }
-    if (message == WM_CLOSE) {
-        if (HWND parent = ::GetParent(m_hWnd))
-            ::ShowWindow(parent, SW_HIDE);
-        return 0;
-    }
-    return CDialog::WindowProc(message, wParam, lParam);
+    return CDialogPane::WindowProc(message, wParam, lParam);
 }
 
 CSelectionControlDlg* CreateSelectionControlPane(CWnd* mainFrame)
 {
-    auto* frame = new CNyMiniFrame;
-    if (!frame->Create(nullptr, "Selection Control", WS_POPUP | WS_THICKFRAME, CRect(0, 0, 320, 160), mainFrame)) {
-        delete frame;
-        return nullptr;
-    }
-    frame->InitCaption(33);
-    auto* dialog = new CSelectionControlDlg;
-    if (!dialog->CreatePane(frame)) {
-        delete dialog;
-        frame->DestroyWindow();
-        return nullptr;
-    }
-    frame->SetPane(dialog);
-    return dialog;
+    return CreateDialogPane<CSelectionControlDlg>(mainFrame, "Selection Control", CRect(0, 0, 320, 160));
 }

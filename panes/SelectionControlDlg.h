@@ -2,18 +2,17 @@
 // end and length in one of six units, typed values becoming the selection. It formats and
 // parses with its own texts (SelectionFieldText.h). The view attaches itself (SetView).
 #pragma once
-#include "Framework.h"
+#include "DialogPane.h"
 
 #include <cstdint>
 
 class ControllerViewLink;
 class CNyMultiTrackDoc;
 
-class CSelectionControlDlg : public CDialog {
+class CSelectionControlDlg : public CDialogPane {
 public:
     CSelectionControlDlg();
 
-    BOOL CreatePane(CWnd* frame);
     void SetView(ControllerViewLink* view);
     void UpdateFromSelection();
 

@@ -214,15 +214,6 @@ bool CSliderElement::OnKey(UINT key, UINT repeat)
     return true;
 }
 
-void CSliderElement::GetFocusRect(RECT* out)
-{
-    if (m_offsetX < 0) {
-        SetRectEmpty(out);
-        return;
-    }
-    *out = ScreenRect();
-}
-
 void CSliderElement::Draw(CDC* dc)
 {
     if (m_offsetX < 0 || m_background < 0)

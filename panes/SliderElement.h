@@ -45,7 +45,6 @@ public:
     void OnLButtonUp(UINT flags, int x, int y) override;
     void OnMouseMove(UINT flags, int x, int y) override;
     void OnLButtonDblClk(UINT flags, int x, int y) override;
-    void GetFocusRect(RECT* out) override;
     void Draw(CDC* dc) override;
 
 private:

@@ -112,15 +112,6 @@ bool CTextElement::ValidateText()
     return true;
 }
 
-void CTextElement::GetFocusRect(RECT* out)
-{
-    if (m_offsetX < 0) {
-        SetRectEmpty(out);
-        return;
-    }
-    *out = ScreenRect();
-}
-
 void CTextElement::Draw(CDC* dc)
 {
     if (m_offsetX < 0)

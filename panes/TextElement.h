@@ -37,7 +37,6 @@ public:
     void EndEdit() override;
     // Level values: clamps the editor's number to -80.0 .. 3.521825 (written back with "%f").
     bool ValidateText() override;
-    void GetFocusRect(RECT* out) override;
     void Draw(CDC* dc) override;
 
 private:

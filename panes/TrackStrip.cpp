@@ -7,6 +7,7 @@
 #include "SelectionModel.h"
 #include "SkinTables.h"
 #include "StripLevelTarget.h"
+#include "StripParts.h"
 
 #include <cmath>
 #include <cstdio>
@@ -57,12 +58,7 @@ void CTrackStrip::SetUp()
     m_fader.SetKnob(kSkinThumbV, 0, 9, 159);
     m_fader.SetBackground(m_image);
 
-    m_volumeText.Place(owner, 0, 0, 15, 339, 43, 14);
-    m_volumeText.SetEditMode(0);
-    m_volumeText.SetFont(FontSet::Get(0));
-    m_volumeText.SetColor(SkinColorAt(16));
-    m_volumeText.SetBackground(m_image);
-    m_volumeText.SetNotify(this, kVolumeText);
+    SetUpLevelLabel(m_volumeText, owner, 15, 339, m_image, this, kVolumeText);
 
     m_parts = {&m_buttons[0], &m_name,       &m_buttons[1], &m_buttons[2], &m_buttons[3],
                &m_buttons[4], &m_buttons[5], &m_pan,        &m_fader,      &m_volumeText};

@@ -76,9 +76,11 @@ TEST_F(ControllerTest, MarkerJumpsStopAtTheDataEdgesOfSelectedTracks)
 TEST_F(ControllerTest, ButtonsFollowTheTransportState)
 {
     // Without a view every button is disabled but the record-while-playing indicator.
-    for (UINT id = kBtnLoop; id <= kBtnNextMarker; ++id)
-        if (id != kBtnRecordWhilePlaying)
+    for (UINT id = kBtnLoop; id <= kBtnNextMarker; ++id) {
+        if (id != kBtnRecordWhilePlaying) {
             EXPECT_EQ(1, controller_->GetButtonState(id) & 1) << id;
+        }
+    }
     MakeTrackFromOneSecond();
     EXPECT_EQ(0, controller_->GetButtonState(kBtnPlay));
     EXPECT_EQ(1, controller_->GetButtonState(kBtnStop));

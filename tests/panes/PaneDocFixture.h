@@ -1,6 +1,7 @@
 // A document of the real engine with the view's geometry, the tool panes' link standing in for
 // the multitrack view, and tracks filled from raw 16-bit frames written to a scratch folder.
 #pragma once
+#include "ChromeTestSupport.h"
 #include "CommandInterfaces.h"
 #include "DocumentFixture.h"
 #include "DocumentTransportLink.h"
@@ -88,21 +89,12 @@ inline std::vector<int16_t> Tone(LONGLONG frames, int channels, int16_t amplitud
     return out;
 }
 
+// Dispatches what is queued (as the program's loop does), for ms milliseconds at least.
 inline void PumpMessages(DWORD ms = 0)
 {
     const DWORD until = GetTickCount() + ms;
     do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            bool eaten = false;
-            for (HWND h = msg.hwnd; h && !eaten; h = GetParent(h))
-                if (CWnd* wnd = CWnd::FromHandlePermanent(h))
-                    eaten = wnd->PreTranslateMessage(&msg) != FALSE;
-            if (!eaten) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
+        chrometest::Pump();
         if (ms)
             Sleep(5);
     } while (GetTickCount() < until);
