@@ -5,6 +5,8 @@
 // owner-window points; HitTest takes panel points.
 #pragma once
 #include "Framework.h"
+#include "MemoryDC.h"
+#include "SkinTables.h"
 
 // Told when an element's value or text changes, with the id given to SetNotify.
 class IElementNotify {
@@ -64,6 +66,24 @@ public:
     }
 
 protected:
+    // Draws the element into a buffer of its size: the background image's part under it
+    // (none for -1), then paint's drawing; the buffer is then copied to its place.
+    template <class Paint>
+    void DrawBuffered(CWnd* owner, CDC* dc, int backgroundImageId, Paint paint)
+    {
+        const CRect target = ScreenRect();
+        WithDC(owner, dc, [&](CDC* out) {
+            MemoryDC buffer;
+            CDC* mem = buffer.Create(out, CRect(0, 0, target.Width(), target.Height()));
+            if (!mem)
+                return;
+            if (backgroundImageId >= 0)
+                DrawSkinImagePart(mem, backgroundImageId, 0, 0, m_rect.left, m_rect.top, target.Width(),
+                                  target.Height());
+            paint(mem);
+            out->BitBlt(target.left, target.top, target.Width(), target.Height(), mem, 0, 0, SRCCOPY);
+        });
+    }
     void PlacedRect(RECT* out) const
     {
         if (m_offsetX < 0)

@@ -60,20 +60,12 @@ void CPanelElement::DrawFrame(CDC* dc, int backgroundImageId, int frame)
 {
     if (m_offsetX < 0)
         return;
-    const CRect target = ScreenRect();
-    WithDC(m_owner, dc, [&](CDC* out) {
-        MemoryDC buffer;
-        CDC* mem = buffer.Create(out, CRect(0, 0, target.Width(), target.Height()));
-        if (!mem)
-            return;
-        if (backgroundImageId >= 0)
-            DrawSkinImagePart(mem, backgroundImageId, 0, 0, m_rect.left, m_rect.top, target.Width(), target.Height());
+    DrawBuffered(m_owner, dc, backgroundImageId, [&](CDC* mem) {
         const int sourceX = frame * m_frameWidth;
         if (m_ownImage)
             m_ownImage->DrawPiece(mem, 0, 0, sourceX, 0, m_frameWidth, m_frameHeight);
         else if (m_imageId >= 0)
             DrawSkinImagePart(mem, m_imageId, 0, 0, sourceX, 0, m_frameWidth, m_frameHeight);
-        out->BitBlt(target.left, target.top, target.Width(), target.Height(), mem, 0, 0, SRCCOPY);
     });
 }
 

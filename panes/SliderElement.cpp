@@ -218,15 +218,8 @@ void CSliderElement::Draw(CDC* dc)
 {
     if (m_offsetX < 0 || m_background < 0)
         return;
-    const CRect target = ScreenRect();
-    WithDC(m_owner, dc, [&](CDC* out) {
-        MemoryDC buffer;
-        CDC* mem = buffer.Create(out, CRect(0, 0, target.Width(), target.Height()));
-        if (!mem)
-            return;
-        DrawSkinImagePart(mem, m_background, 0, 0, m_rect.left, m_rect.top, target.Width(), target.Height());
+    DrawBuffered(m_owner, dc, m_background, [&](CDC* mem) {
         const POINT knob = KnobTopLeft();
         DrawSkinImage(mem, m_knobImage, knob.x + m_knobX, knob.y + m_knobY);
-        out->BitBlt(target.left, target.top, target.Width(), target.Height(), mem, 0, 0, SRCCOPY);
     });
 }

@@ -116,17 +116,11 @@ void CTextElement::Draw(CDC* dc)
 {
     if (m_offsetX < 0)
         return;
-    const CRect target = ScreenRect();
-    WithDC(m_owner, dc, [&](CDC* out) {
-        MemoryDC buffer;
-        CDC* mem = buffer.Create(out, CRect(0, 0, target.Width(), target.Height()));
-        if (!mem)
-            return;
-        DrawSkinImagePart(mem, m_background, 0, 0, m_rect.left, m_rect.top, target.Width(), target.Height());
+    DrawBuffered(m_owner, dc, m_background, [&](CDC* mem) {
         mem->SetBkMode(TRANSPARENT);
         mem->SetTextColor(m_colour);
         HGDIOBJ oldFont = m_font ? mem->SelectObject(m_font->m_hObject) : nullptr;
-        CRect area(0, 0, target.Width(), target.Height());
+        CRect area(0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top);
         if ((m_format & (DT_MODIFYSTRING | DT_END_ELLIPSIS)) == (DT_MODIFYSTRING | DT_END_ELLIPSIS)) {
             // The ellipsis is written into the string: room for it beside the text.
             std::vector<char> copy(m_text.begin(), m_text.end());
@@ -137,6 +131,5 @@ void CTextElement::Draw(CDC* dc)
         }
         if (oldFont)
             mem->SelectObject(oldFont);
-        out->BitBlt(target.left, target.top, target.Width(), target.Height(), mem, 0, 0, SRCCOPY);
     });
 }
