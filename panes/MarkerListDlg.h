@@ -22,6 +22,10 @@ public:
 
     void SetView(ControllerViewLink* view);
     void SetUnit(uint32_t unit);
+    // The name the ruler's unit change calls it by.
+    void SetTrackFilter(uint32_t unit) { SetUnit(unit); }
+    // Refreshes and selects the entry that was selected before again.
+    void RefreshKeepingSelection();
     void Refresh();
     void SelectItem(int labelId);
     void SelectItemClamped(int index);

@@ -64,6 +64,9 @@ struct TakeDescription {
 TakeDescription MakeTakeDescription(const char* documentPath, uint32_t documentValue, uint32_t rate, uint16_t bits,
                                     uint16_t channels);
 
+// The read-automation switch the mixdown passes to the tracks reader.
+inline BOOL IsReadAutomation();
+
 class CNyControlView : public CView {
 public:
     CNyControlView();
@@ -74,6 +77,12 @@ public:
     void SetActiveView(ControllerViewLink* view);
     ControllerViewLink* GetActiveView() const { return m_view; }
     void SetMixerView(CMixerView* mixer) { m_mixer = mixer; }
+    // The panes that take no input while the transport runs (either may be null).
+    void SetTransportPanes(CWnd* selectionControl, CWnd* markerList)
+    {
+        m_selectionPane = selectionControl;
+        m_markerPane = markerList;
+    }
     void SetCompactSkin(bool compact) { m_compact = compact; }
     bool IsCompactSkin() const { return m_compact; }
     // The panel image's size in the current skin.
@@ -83,6 +92,8 @@ public:
     // Transport state.
     uint32_t GetTransportState() const;
     void SetTransportState(uint32_t state);
+    // The engine's state under the name other panes use: 1 stopped, 2 playing, 3 recording.
+    HRESULT GetTransportState(LONG* state) { return GetEngineState(state); }
     bool IsLooping() const { return (GetTransportState() & kTransportLoop) != 0; }
     bool IsPlaying() const { return (GetTransportState() & kTransportPlaying) != 0; }
     bool IsPaused() const { return (GetTransportState() & kTransportPaused) != 0; }
@@ -189,6 +200,7 @@ private:
     void SetRecordingState();
     void SetPaused(bool on);
     void AfterTransportChange();
+    void EnableTransportPanes(bool enable);
     void ReleaseRunInterfaces();
     void ReleaseRecording();
     void PrepareRecording();
@@ -204,6 +216,8 @@ private:
     CRITICAL_SECTION m_lock;
     ControllerViewLink* m_view = nullptr;
     CMixerView* m_mixer = nullptr;
+    CWnd* m_selectionPane = nullptr;
+    CWnd* m_markerPane = nullptr;
     uint32_t m_ownState = 0;
     uint32_t m_defaultRate = 44100;
     uint32_t m_deviceBits = 16;
@@ -233,3 +247,8 @@ private:
     DWORD m_lastWindTick = 0;
     bool m_compact = true;
 };
+
+inline BOOL IsReadAutomation()
+{
+    return CNyControlView::IsReadAutomation() ? TRUE : FALSE;
+}

@@ -45,8 +45,16 @@ void CNyControlView::ReleaseRunInterfaces()
     m_position.Reset();
 }
 
+void CNyControlView::EnableTransportPanes(bool enable)
+{
+    for (CWnd* pane : {m_selectionPane, m_markerPane})
+        if (pane && pane->m_hWnd)
+            ::EnableWindow(pane->m_hWnd, enable);
+}
+
 void CNyControlView::AfterTransportChange()
 {
+    EnableTransportPanes(!IsPlaying() && !IsRecording());
     if (CNyMultiTrackDoc* doc = Document())
         doc->UpdateAllViews(nullptr);
     RedrawButtons(nullptr);

@@ -15,6 +15,7 @@ public:
     void SetSkinImage(int imageId, int frameCount);
     void SetImageFile(const char* pathWithoutExtension, int frameCount);
     void Place(int elementId, int offsetX, int offsetY, int x, int y);
+    void Place(int elementId, POINT position) { Place(elementId, 0, 0, position.x, position.y); }
     // The rectangle moved by the offset; empty when the offset x is negative.
     void GetFrameRect(RECT* out);
     void SetOwner(CWnd* owner) { m_owner = owner; }
@@ -31,6 +32,7 @@ public:
     void OnLButtonDown(UINT flags, int x, int y) override;
     void OnLButtonUp(UINT flags, int x, int y) override;
     void Draw(CDC* dc) override { DrawFrame(dc, m_background, m_frame); }
+    void Draw(CDC* dc, int backgroundImageId, int frame) { DrawFrame(dc, backgroundImageId, frame); }
     void SetBackground(int imageId) { m_background = imageId; }
 
 private:

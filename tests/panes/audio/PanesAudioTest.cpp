@@ -3,6 +3,8 @@
 // preview.
 #include "AudioRig.h"
 #include "EditMarkersDlg.h"
+#include "LabelEdit.h"
+#include "MarkerListDlg.h"
 #include "MasterStrip.h"
 #include "MixerView.h"
 #include "NyControlFrame.h"
@@ -14,7 +16,11 @@
 #include "PanesIds.h"
 #include "PositionText.h"
 #include "SelectionModel.h"
+#include "TrackStrip.h"
 #include "TracksStopMessage.h"
+
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -250,6 +256,70 @@ TEST_F(PanesAudioTest, PreviewPlaysTheLabelAndGivesTheSelectionBack)
     EXPECT_EQ(kRate / 4, start);
     EXPECT_EQ(kRate / 4, end);
     dialog.DestroyWindow();
+}
+
+TEST_F(PanesAudioTest, RecordPlaySetTheLevelMarkAndExport)
+{
+    NewDocumentAt(DWORD(kRate), 1);
+    Attach();
+    // Record a take of a tone played into the sink.
+    controller_->Record();
+    controller_->Pause();
+    {
+        rig::Feeder feeder(rig::Tone(440.0, 0.5, kRate * 2, 2));
+        PumpMessages(2200);
+    }
+    controller_->Stop();
+    ASSERT_GT(doc_->GetLength(), kRate / 2);
+    int take = 0;
+    for (int i = 0; i < doc_->GetTrackCount(); ++i)
+        if (doc_->GetTrackExtent(i, 0) > doc_->GetTrackExtent(take, 0))
+            take = i;
+
+    // Play it from the start.
+    doc_->GetSelection()->SetSelection(0, 0, TRUE);
+    controller_->Play();
+    PumpMessages(400);
+    EXPECT_GT(Position(), 0);
+    controller_->Stop();
+
+    // Set its level in the mixer.
+    mixerFrame_ = CreateMixerPane(nullptr);
+    ASSERT_TRUE(mixerFrame_);
+    CMixerView* mixer = mixerFrame_->GetMixerView();
+    mixer->SetView(link_.get());
+    mixerFrame_->ShowWindow(SW_SHOWNOACTIVATE);
+    CTrackStrip* strip = mixer->GetTrackStrip(take);
+    ASSERT_TRUE(strip);
+    const CPoint label = strip->VolumeLabel().ScreenRect().CenterPoint();
+    SendMessageA(mixer->m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(label.x, label.y));
+    ASSERT_TRUE(strip->VolumeLabel().GetEditor());
+    strip->VolumeLabel().GetEditor()->SetText("-6");
+    SendMessageA(strip->VolumeLabel().GetEditor()->m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_NEAR(0.5011, doc_->GetTrackLevel(take, 0, 0), 0.0001);
+
+    // Mark it and export the list.
+    LabelRecord mark{};
+    mark.kind = kLabelSection;
+    mark.trackId = doc_->GetTrackId(take);
+    mark.start = 0;
+    mark.end = kRate / 2;
+    std::strcpy(mark.name, "First take, loud");
+    ASSERT_EQ(1, doc_->AddLabel(mark));
+    CMarkerListDlg* list = CreateMarkerListPane(nullptr);
+    ASSERT_TRUE(list);
+    ::ShowWindow(::GetParent(list->m_hWnd), SW_SHOWNOACTIVATE);
+    list->SetView(link_.get());
+    list->SetUnit(kTimeUnitSamples);
+    kvtest::ScratchFolder folder;
+    ASSERT_EQ(0u, list->ExportCsv(folder.File("takes.csv").c_str()));
+    std::ifstream in(folder.File("takes.csv"), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string row = "\"First take, loud\"," + std::to_string(take + 1) + ",0,24000,24000\r\n";
+    EXPECT_NE(std::string::npos, text.str().find(row)) << text.str();
+    ::DestroyWindow(::GetParent(list->m_hWnd));
+    EXPECT_EQ((std::vector<std::string>{"Volume", "Record"}), UndoNames());
 }
 
 } // namespace
