@@ -128,6 +128,14 @@ TEST_F(EditMarkersTest, SectionOfLengthZeroIsRefused)
     EXPECT_EQ(100, dialog_.record.start);
 }
 
+TEST_F(EditMarkersTest, LongNameKeepsItsTerminator)
+{
+    Open(kLabelSection, 100, 200);
+    ::SetDlgItemTextA(dialog_.m_hWnd, IDC_EDITMARK_NAME, std::string(300, 'n').c_str());
+    dialog_.OnOK();
+    EXPECT_EQ(255u, strnlen(dialog_.record.name, sizeof dialog_.record.name));
+}
+
 TEST_F(EditMarkersTest, CueHasNoEndOrLength)
 {
     Open(kLabelCue, 100, 100);

@@ -218,13 +218,14 @@ TEST_F(PanesAudioTest, PreviewPlaysTheLabelAndGivesTheSelectionBack)
     RegisterTracksStopMessage();
     NewDocumentAt(DWORD(kRate), 2);
     AddTrack(Tone(4 * kRate, 2), 2, 0);
+    AddTrack(Tone(4 * kRate, 2), 2, 0);
     doc_->GetSelection()->SetSelection(kRate / 4, kRate / 4, TRUE);
     CEditMarkersDlg dialog;
     dialog.sampleRate = DWORD(kRate);
     dialog.unit = kTimeUnitSamples;
     dialog.document = doc_.get();
     dialog.record.kind = kLabelSection;
-    dialog.record.trackId = -1;
+    dialog.record.trackId = doc_->GetTrackId(1); // only the second track plays
     dialog.record.start = kRate;
     dialog.record.end = kRate + kRate / 2;
     std::strcpy(dialog.record.name, "part");
@@ -232,12 +233,20 @@ TEST_F(PanesAudioTest, PreviewPlaysTheLabelAndGivesTheSelectionBack)
 
     ComRef<IMtSelection> range;
     ASSERT_EQ(S_OK, doc_->GetTrackSet()->QueryInterface(__uuidof(IMtSelection), range.OutVoid()));
+    LONG markedBefore[2] = {-1, -1};
+    range->IsTrackMarked(0, &markedBefore[0]);
+    range->IsTrackMarked(1, &markedBefore[1]);
     dialog.TogglePreview();
     ASSERT_TRUE(dialog.IsPreviewing());
     LONGLONG start = 0, end = 0;
     range->GetRange(&start, &end);
     EXPECT_EQ(kRate, start);
     EXPECT_EQ(kRate + kRate / 2, end);
+    LONG marked[2] = {-1, -1};
+    range->IsTrackMarked(0, &marked[0]);
+    range->IsTrackMarked(1, &marked[1]);
+    EXPECT_EQ(0, marked[0]);
+    EXPECT_NE(0, marked[1]);
     // The preview goes round the label's range until it is stopped.
     int64_t lowest = INT64_MAX, highest = 0;
     for (int i = 0; i < 60; ++i) {
@@ -255,6 +264,11 @@ TEST_F(PanesAudioTest, PreviewPlaysTheLabelAndGivesTheSelectionBack)
     range->GetRange(&start, &end);
     EXPECT_EQ(kRate / 4, start);
     EXPECT_EQ(kRate / 4, end);
+    LONG markedAfter[2] = {-2, -2};
+    range->IsTrackMarked(0, &markedAfter[0]);
+    range->IsTrackMarked(1, &markedAfter[1]);
+    EXPECT_EQ(markedBefore[0], markedAfter[0]);
+    EXPECT_EQ(markedBefore[1], markedAfter[1]);
     dialog.DestroyWindow();
 }
 
