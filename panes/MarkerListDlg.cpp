@@ -1,0 +1,679 @@
+#include "MarkerListDlg.h"
+
+#include "CommandInterfaces.h"
+#include "CommandSupport.h"
+#include "ControllerViewLink.h"
+#include "DocumentHost.h"
+#include "EditMarkersDlg.h"
+#include "HelpLauncher.h"
+#include "MarkCommands.h"
+#include "MarkerListRows.h"
+#include "MultiTrackDoc.h"
+#include "PanesIds.h"
+#include "PositionText.h"
+#include "SelectionModel.h"
+#include "Settings.h"
+#include "TimeUnitCombo.h"
+#include "TransactionCommand.h"
+
+#include <commctrl.h>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+
+namespace {
+
+constexpr const char* kColumnTitles[kMarkerColumnCount] = {"Name", "Track", "Start", "End", "Length"};
+constexpr int kCmdNewCue = 1033;
+constexpr int kCmdNewSection = 1034;
+
+void ShowError(HRESULT code)
+{
+    GetDocumentHost().ShowErrorBox(code, MB_ICONEXCLAMATION);
+}
+
+int TrackIndexOf(int trackId, void* context)
+{
+    return static_cast<CNyMultiTrackDoc*>(context)->GetLabels().TrackIdToIndex(trackId);
+}
+
+} // namespace
+
+CMarkerListDlg::CMarkerListDlg() : CDialogPane(IDD_MARKER_LIST) {}
+
+BOOL CMarkerListDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    std::string saved;
+    GetSettingString("Settings", "LabelWndHeaderWidth", "150:60:50:50:50", &saved);
+    int widths[5] = {150, 60, 50, 50, 50};
+    std::sscanf(saved.c_str(), "%d:%d:%d:%d:%d", &widths[0], &widths[1], &widths[2], &widths[3], &widths[4]);
+    HWND list = List();
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    ListView_SetExtendedListViewStyle(list, ListView_GetExtendedListViewStyle(list) | LVS_EX_GRIDLINES);
+    for (int c = 0; c < kMarkerColumnCount; ++c) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
+        column.fmt = c == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
+        column.cx = widths[c] < 1 ? 50 : widths[c];
+        column.pszText = const_cast<char*>(kColumnTitles[c]);
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    }
+    FillTimeUnitCombo(::GetDlgItem(m_hWnd, IDC_MARKER_UNIT), m_unit);
+    UpdateButtons();
+    return TRUE;
+}
+
+CNyMultiTrackDoc* CMarkerListDlg::Document() const
+{
+    return m_view ? m_view->GetDocument() : nullptr;
+}
+
+bool CMarkerListDlg::IsBusy() const
+{
+    return GetDocumentHost().IsTransportBusy() != FALSE;
+}
+
+void CMarkerListDlg::SetView(ControllerViewLink* view)
+{
+    if (view == m_view)
+        return;
+    m_view = view;
+    ClearRows();
+    if (CNyMultiTrackDoc* doc = Document()) {
+        m_unit = doc->GetSettings().rulerUnit;
+        SelectTimeUnit(::GetDlgItem(m_hWnd, IDC_MARKER_UNIT), m_unit);
+        Refresh();
+    } else {
+        UpdateButtons();
+    }
+}
+
+void CMarkerListDlg::SetUnit(uint32_t unit)
+{
+    m_unit = unit;
+    SelectTimeUnit(::GetDlgItem(m_hWnd, IDC_MARKER_UNIT), unit);
+    Refresh();
+}
+
+void CMarkerListDlg::Collect(std::vector<LabelRecord>& labels)
+{
+    labels.clear();
+    CNyMultiTrackDoc* doc = Document();
+    if (!doc)
+        return;
+    std::vector<LabelRecord> found;
+    for (int track = -1; track < doc->GetTrackCount(); ++track) {
+        doc->GetLabels().FindInRange(track, found, 0, -1, -1);
+        labels.insert(labels.end(), found.begin(), found.end());
+    }
+}
+
+void CMarkerListDlg::SortCollected(std::vector<LabelRecord>& labels)
+{
+    for (int c = 0; c < kMarkerColumnCount; ++c)
+        if (m_sort[c])
+            SortLabels(labels, c, m_sort[c] == 2, TrackIndexOf, Document());
+}
+
+std::string CMarkerListDlg::CellText(const LabelRecord& record, int column) const
+{
+    CNyMultiTrackDoc* doc = Document();
+    const uint32_t rate = doc ? doc->GetSamplesPerSec() : 0;
+    const double frameRate = doc ? doc->GetSettings().frameRate : 0.0;
+    switch (column) {
+    case kMarkerColName: {
+        std::string name(record.name, strnlen(record.name, sizeof record.name));
+        const size_t last = name.find_last_not_of(' ');
+        return last == std::string::npos ? "" : name.substr(0, last + 1);
+    }
+    case kMarkerColTrack: {
+        const int index = doc ? doc->GetLabels().TrackIdToIndex(record.trackId) : -1;
+        if (record.trackId == -1 || index < 0) {
+            CString all;
+            if (!all.LoadString(IDS_ALL_TRACKS))
+                all = "All";
+            return all.GetString();
+        }
+        return std::to_string(index + 1);
+    }
+    case kMarkerColStart:
+        return FormatPosition(rate, m_unit, frameRate, record.start);
+    case kMarkerColEnd:
+        return LabelHasEnd(record) ? FormatPosition(rate, m_unit, frameRate, record.end) : "";
+    default:
+        return LabelHasEnd(record) ? FormatPosition(rate, m_unit, frameRate, record.end - record.start) : "";
+    }
+}
+
+void CMarkerListDlg::ClearRows()
+{
+    ListView_DeleteAllItems(List());
+    m_rowIds.clear();
+    m_cells.clear();
+}
+
+void CMarkerListDlg::FillRows(const std::vector<LabelRecord>& labels)
+{
+    HWND list = List();
+    m_bulk = labels.size() > 1 ? 1 : 0;
+    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    // Room for every row at once instead of growing the list row by row.
+    ::SendMessageA(list, LVM_SETITEMCOUNT, m_rowIds.size() + labels.size(), LVSICF_NOINVALIDATEALL);
+    for (const LabelRecord& record : labels) {
+        if ((record.kind & 0xFF) == 0)
+            continue;
+        auto found = m_cells.find(record.id);
+        if (found == m_cells.end()) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_PARAM;
+            item.iItem = int(m_rowIds.size());
+            item.pszText = LPSTR_TEXTCALLBACKA;
+            item.lParam = record.id;
+            if (::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0)
+                continue;
+            m_rowIds.push_back(record.id);
+            found = m_cells.emplace(record.id, std::array<std::string, 5>{}).first;
+        }
+        for (int c = 0; c < kMarkerColumnCount; ++c)
+            found->second[size_t(c)] = CellText(record, c);
+    }
+    ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, FALSE);
+    m_bulk = 0;
+}
+
+void CMarkerListDlg::OnGetDispInfo(NMLVDISPINFOA* info)
+{
+    if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
+        return;
+    const int row = info->item.iItem;
+    const int column = info->item.iSubItem;
+    info->item.pszText[0] = 0;
+    if (row < 0 || row >= int(m_rowIds.size()) || column < 0 || column >= kMarkerColumnCount)
+        return;
+    auto found = m_cells.find(m_rowIds[size_t(row)]);
+    if (found != m_cells.end())
+        lstrcpynA(info->item.pszText, found->second[size_t(column)].c_str(), info->item.cchTextMax);
+}
+
+void CMarkerListDlg::Refresh()
+{
+    if (!m_view || !m_hWnd)
+        return;
+    if (HWND frame = ::GetParent(m_hWnd); frame && !::IsWindowVisible(frame))
+        return;
+    std::vector<LabelRecord> labels;
+    Collect(labels);
+    HWND list = List();
+    if (ListView_GetItemCount(list) == 0)
+        SortCollected(labels);
+    std::unordered_map<int, bool> live;
+    for (const LabelRecord& record : labels)
+        live[record.id] = true;
+    m_bulk = 1;
+    for (int row = int(m_rowIds.size()) - 1; row >= 0; --row) {
+        const int id = m_rowIds[size_t(row)];
+        if (!live.count(id)) {
+            ListView_DeleteItem(list, row);
+            m_rowIds.erase(m_rowIds.begin() + row);
+            m_cells.erase(id);
+        }
+    }
+    m_bulk = 0;
+    FillRows(labels);
+    UpdateButtons();
+}
+
+void CMarkerListDlg::RefreshKeepingSelection()
+{
+    const int selected = GetRowLabelId(GetSelectedItem());
+    Refresh();
+    if (selected)
+        SelectItem(selected);
+}
+
+void CMarkerListDlg::SortByColumn(int column)
+{
+    for (int c = 0; c < kMarkerColumnCount; ++c)
+        m_sort[c] = c == column ? (m_sort[c] == 1 ? 2 : 1) : 0;
+    std::vector<LabelRecord> labels;
+    Collect(labels);
+    SortCollected(labels);
+    m_bulk = 1;
+    ClearRows();
+    m_bulk = 0;
+    FillRows(labels);
+    UpdateButtons();
+}
+
+int CMarkerListDlg::GetRowCount() const
+{
+    return ListView_GetItemCount(List());
+}
+
+int CMarkerListDlg::GetRowLabelId(int row) const
+{
+    return row >= 0 && row < int(m_rowIds.size()) ? m_rowIds[size_t(row)] : 0;
+}
+
+std::string CMarkerListDlg::GetRowText(int row, int column) const
+{
+    auto found = m_cells.find(GetRowLabelId(row));
+    if (found == m_cells.end() || column < 0 || column >= kMarkerColumnCount)
+        return "";
+    return found->second[size_t(column)];
+}
+
+std::vector<int> CMarkerListDlg::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (int row = -1; (row = ListView_GetNextItem(List(), row, LVNI_SELECTED)) >= 0;)
+        rows.push_back(row);
+    return rows;
+}
+
+void CMarkerListDlg::SelectRows(const std::vector<int>& rows)
+{
+    HWND list = List();
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (int row : rows)
+        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+int CMarkerListDlg::GetSelectedItem() const
+{
+    return ListView_GetNextItem(List(), -1, LVNI_SELECTED);
+}
+
+void CMarkerListDlg::SelectItem(int labelId)
+{
+    HWND list = List();
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    if (labelId == -1)
+        return;
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (GetRowLabelId(row) == labelId) {
+            ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_EnsureVisible(list, row, FALSE);
+            return;
+        }
+    }
+}
+
+void CMarkerListDlg::SelectItemClamped(int index)
+{
+    HWND list = List();
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    const int count = GetRowCount();
+    if (count == 0)
+        return;
+    if (index < 0 || index >= count)
+        index = count - 1;
+    ListView_SetItemState(list, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list, index, FALSE);
+}
+
+void CMarkerListDlg::UpdateButtons()
+{
+    if (!m_hWnd)
+        return;
+    CNyMultiTrackDoc* doc = Document();
+    const bool busy = IsBusy();
+    const bool tracks = doc && doc->GetTrackCount() > 0;
+    const std::vector<int> selected = SelectedRows();
+    bool trackLabel = false;
+    for (int row : selected) {
+        LabelRecord record{};
+        if (doc && doc->GetLabels().FindById(GetRowLabelId(row), &record) && record.trackId != -1 &&
+            (record.kind & 0xFF) != 0)
+            trackLabel = true;
+    }
+    auto enable = [&](int id, bool on) { ::EnableWindow(::GetDlgItem(m_hWnd, id), on); };
+    enable(IDC_MARKER_ADD, tracks && !busy);
+    enable(IDC_MARKER_EDIT, doc ? tracks && !busy && !selected.empty() : !selected.empty());
+    enable(IDC_MARKER_DELETE, tracks ? !busy && !selected.empty() : !selected.empty());
+    enable(IDC_MARKER_EXPORT, doc && !busy && GetRowCount() > 0);
+    enable(IDC_MARKER_TO_ALL, !busy && trackLabel);
+    enable(IDC_MARKER_UNIT, !busy);
+    enable(IDC_PANE_HELP, !busy);
+}
+
+void CMarkerListDlg::GoToCurrentRow()
+{
+    CNyMultiTrackDoc* doc = Document();
+    const std::vector<int> selected = SelectedRows();
+    if (!doc || selected.size() != 1 || IsBusy())
+        return;
+    LabelRecord record{};
+    if (!doc->GetLabels().FindById(GetRowLabelId(selected[0]), &record))
+        return;
+    doc->GetLabels().SetActiveId(record.id);
+    doc->GetSelection()->SetSelection(record.start, record.end, TRUE);
+    if (m_view)
+        m_view->SelectionMoved();
+}
+
+void CMarkerListDlg::AddMarker()
+{
+    CNyMultiTrackDoc* doc = Document();
+    if (!doc || doc->GetTrackCount() == 0)
+        return;
+    if (m_view)
+        m_view->SendCommand(doc->GetSelection()->HasSelection() ? kCmdNewSection : kCmdNewCue);
+    SelectItemClamped(-1);
+}
+
+void CMarkerListDlg::EditMarker()
+{
+    CNyMultiTrackDoc* doc = Document();
+    const int row = GetSelectedItem();
+    if (!doc || doc->GetTrackCount() == 0 || row < 0 || IsBusy())
+        return;
+    CEditMarkersDlg dialog(this);
+    if (!doc->GetLabels().FindById(GetRowLabelId(row), &dialog.record))
+        return;
+    const LabelRecord before = dialog.record;
+    dialog.sampleRate = doc->GetSamplesPerSec();
+    dialog.unit = m_unit;
+    dialog.frameRate = doc->GetSettings().frameRate;
+    dialog.document = doc;
+    const INT_PTR result = dialog.DoModal();
+    ::SetFocus(m_hWnd);
+    if (result != IDOK)
+        return;
+    if (dialog.record.start == before.start && dialog.record.end == before.end &&
+        std::strncmp(dialog.record.name, before.name, sizeof before.name) == 0)
+        return;
+    auto* command = NewCommand<ModMarkCommand>("Cue", doc, dialog.record);
+    ComRef<IEditCommand> held(command);
+    const HRESULT hr = doc->GetHistory()->Do(command, TRUE);
+    if (FAILED(hr)) {
+        ShowError(hr);
+        return;
+    }
+    doc->SetModifiedFlag();
+    Refresh();
+    GoToCurrentRow();
+}
+
+void CMarkerListDlg::DeleteMarkers()
+{
+    CNyMultiTrackDoc* doc = Document();
+    const std::vector<int> selected = SelectedRows();
+    if (!doc || selected.empty() || IsBusy())
+        return;
+    auto* transaction = NewCommand<TransactionCommand>("Cue");
+    ComRef<IEditCommand> held(transaction);
+    for (int row : selected) {
+        auto* command = NewCommand<DelMarkCommand>("Cue", doc, GetRowLabelId(row));
+        ComRef<IEditCommand> child(command);
+        const HRESULT added = transaction->Add(command);
+        if (FAILED(added)) {
+            ShowError(added);
+            return;
+        }
+    }
+    const HRESULT hr = doc->GetHistory()->Do(transaction, TRUE);
+    if (FAILED(hr)) {
+        ShowError(hr);
+        return;
+    }
+    doc->SetModifiedFlag();
+    Refresh();
+    if (doc->GetSelection()->HasSelection()) {
+        int64_t start = 0, end = 0;
+        doc->GetSelection()->GetSelection(&start, &end);
+        doc->GetSelection()->SetSelection(end, end, FALSE);
+    }
+    if (m_view)
+        m_view->SelectionMoved();
+}
+
+void CMarkerListDlg::ToAllTracks()
+{
+    CNyMultiTrackDoc* doc = Document();
+    if (!doc || IsBusy())
+        return;
+    // One undoable "Cue" step, so that undoing an earlier edit of these labels stays right.
+    auto* transaction = NewCommand<TransactionCommand>("Cue");
+    ComRef<IEditCommand> held(transaction);
+    UINT changed = 0;
+    for (int row : SelectedRows()) {
+        LabelRecord record{};
+        if (!doc->GetLabels().FindById(GetRowLabelId(row), &record) || record.trackId == -1 ||
+            (record.kind & 0xFF) == 0)
+            continue;
+        record.trackId = -1;
+        auto* command = NewCommand<ModMarkCommand>("Cue", doc, record);
+        ComRef<IEditCommand> child(command);
+        if (FAILED(transaction->Add(command)))
+            return;
+        ++changed;
+    }
+    if (!changed)
+        return;
+    const HRESULT hr = doc->GetHistory()->Do(transaction, TRUE);
+    if (FAILED(hr)) {
+        ShowError(hr);
+        return;
+    }
+    if (doc->GetSelection()->HasSelection()) {
+        int64_t start = 0, end = 0;
+        doc->GetSelection()->GetSelection(&start, &end);
+        doc->GetSelection()->SetSelection(end, end, FALSE);
+    }
+    doc->SetModifiedFlag();
+    Refresh();
+    GoToCurrentRow();
+}
+
+DWORD CMarkerListDlg::ExportCsv(const char* path)
+{
+    CNyMultiTrackDoc* doc = Document();
+    HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
+    char unitName[64] = "";
+    HWND combo = ::GetDlgItem(m_hWnd, IDC_MARKER_UNIT);
+    ::GetWindowTextA(combo, unitName, sizeof unitName);
+    std::string text = CsvLine({doc ? doc->GetTitle().GetString() : "", unitName});
+    text += CsvLine({kColumnTitles, kColumnTitles + kMarkerColumnCount});
+    for (int id : m_rowIds) {
+        const std::array<std::string, 5>& cells = m_cells[id];
+        text += CsvLine({cells.begin(), cells.end()});
+    }
+    DWORD written = 0;
+    const BOOL ok = ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+    const DWORD error = ok && written == text.size() ? 0 : ::GetLastError();
+    ::CloseHandle(file);
+    return error;
+}
+
+void CMarkerListDlg::Layout()
+{
+    CRect client;
+    GetClientRect(&client);
+    HWND list = List();
+    HWND add = ::GetDlgItem(m_hWnd, IDC_MARKER_ADD);
+    if (!list || !add)
+        return;
+    RECT listRect, addRect;
+    ::GetWindowRect(list, &listRect);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&listRect), 2);
+    ::GetWindowRect(add, &addRect);
+    const int x0 = listRect.left, y0 = listRect.top, h = addRect.bottom - addRect.top;
+    ::MoveWindow(list, x0, y0, client.Width() - 2 * x0, client.Height() - h - 3 * y0, TRUE);
+    for (int id : {IDC_MARKER_ADD, IDC_MARKER_EDIT, IDC_MARKER_DELETE, IDC_PANE_HELP, IDC_MARKER_TO_ALL,
+                   IDC_MARKER_EXPORT, IDC_MARKER_UNIT}) {
+        HWND control = ::GetDlgItem(m_hWnd, id);
+        RECT r;
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        ::SetWindowPos(control, nullptr, r.left, client.Height() - h - y0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+}
+
+void CMarkerListDlg::SaveWidths()
+{
+    int widths[5];
+    for (int c = 0; c < kMarkerColumnCount; ++c)
+        widths[c] = ListView_GetColumnWidth(List(), c);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d:%d:%d:%d:%d", widths[0], widths[1], widths[2], widths[3], widths[4]);
+    SetSettingString("Settings", "LabelWndHeaderWidth", text);
+}
+
+void CMarkerListDlg::OnOK()
+{
+    if (m_view)
+        if (HWND view = m_view->GetViewWindow())
+            ::SetFocus(view);
+}
+
+BOOL CMarkerListDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN && (msg->wParam == VK_DELETE || msg->wParam == VK_INSERT) &&
+        (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd))) {
+        if (msg->wParam == VK_DELETE)
+            DeleteMarkers();
+        else
+            AddMarker();
+        return TRUE;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+LRESULT CMarkerListDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SIZE:
+        Layout();
+        break;
+    case WM_SHOWWINDOW:
+        if (wParam) {
+            Layout();
+            Refresh();
+        }
+        break;
+    case WM_ENABLE:
+        UpdateButtons();
+        break;
+    case WM_DESTROY:
+        SaveWidths();
+        break;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        if (code == BN_CLICKED) {
+            switch (id) {
+            case IDC_MARKER_ADD:
+                AddMarker();
+                return 0;
+            case IDC_MARKER_EDIT:
+                EditMarker();
+                return 0;
+            case IDC_MARKER_DELETE:
+                DeleteMarkers();
+                return 0;
+            case IDC_MARKER_TO_ALL: {
+                CString ask;
+                if (!ask.LoadString(IDS_TO_ALL_TRACKS_ASK))
+                    ask = "Apply specified cue points and sections to all tracks?";
+                if (!IsBusy() &&
+                    ::MessageBoxA(m_hWnd, ask.GetString(), nullptr, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
+                    ToAllTracks();
+                return 0;
+            }
+            case IDC_MARKER_EXPORT: {
+                CNyMultiTrackDoc* doc = Document();
+                std::string name = doc ? doc->GetTitle().GetString() : "";
+                const size_t dot = name.rfind('.');
+                if (dot != std::string::npos && dot > 0)
+                    name.resize(dot);
+                if (!name.empty())
+                    name += ".csv";
+                char path[MAX_PATH] = "";
+                std::strncpy(path, name.c_str(), sizeof path - 1);
+                std::string folder;
+                GetSettingString("Settings", "LastSaveDir", "", &folder);
+                OPENFILENAMEA open{};
+                open.lStructSize = sizeof open;
+                open.hwndOwner = m_hWnd;
+                open.lpstrFilter = "CSV(comma separated value)(*.csv)\0*.CSV\0";
+                open.lpstrFile = path;
+                open.nMaxFile = sizeof path;
+                open.lpstrDefExt = "csv";
+                open.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+                open.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+                if (!::GetSaveFileNameA(&open))
+                    return 0;
+                if (const DWORD error = ExportCsv(path)) {
+                    char text[512] = "";
+                    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, sizeof text, nullptr);
+                    ::MessageBoxA(m_hWnd, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+                    return 0;
+                }
+                std::string chosen(path);
+                SetSettingString("Settings", "LastSaveDir", chosen.substr(0, chosen.rfind('\\') + 1).c_str());
+                return 0;
+            }
+            case IDC_PANE_HELP: {
+                HelpLauncher help;
+                help.ShowTopic(300, reinterpret_cast<DWORD_PTR>(m_hWnd));
+                return 0;
+            }
+            default:
+                break;
+            }
+        }
+        if (code == CBN_SELCHANGE && id == IDC_MARKER_UNIT) {
+            if (const uint32_t unit = GetSelectedTimeUnit(reinterpret_cast<HWND>(lParam))) {
+                m_unit = unit;
+                Refresh();
+            }
+            return 0;
+        }
+        break;
+    }
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom != IDC_MARKER_LIST)
+            break;
+        if (header->code == LVN_COLUMNCLICK) {
+            SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+            return 0;
+        }
+        if (header->code == LVN_GETDISPINFOA) {
+            OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            return 0;
+        }
+        if (header->code == NM_DBLCLK) {
+            EditMarker();
+            return 0;
+        }
+        if (header->code == NM_CLICK) {
+            UpdateButtons();
+            return 0;
+        }
+        if (header->code == LVN_ITEMCHANGED) {
+            const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+            if (!m_bulk && ((change->uNewState ^ change->uOldState) & (LVIS_SELECTED | LVIS_FOCUSED)) &&
+                (change->uNewState & LVIS_FOCUSED)) {
+                GoToCurrentRow();
+                UpdateButtons();
+            }
+            return 0;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return CDialogPane::WindowProc(message, wParam, lParam);
+}
+
+CMarkerListDlg* CreateMarkerListPane(CWnd* mainFrame)
+{
+    return CreateDialogPane<CMarkerListDlg>(mainFrame, "Marker List", CRect(0, 0, 520, 300));
+}

@@ -1,0 +1,83 @@
+// CMarkerListDlg: the Marker List pane: every cue, section and loop of the attached view's
+// document with name, track, start, end and length in a chosen unit; add, edit, delete, sort,
+// copy to all tracks and export as CSV. A selected row moves the selection to its label.
+#pragma once
+#include "DialogPane.h"
+#include "LabelRecord.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class ControllerViewLink;
+class CNyMultiTrackDoc;
+
+class CMarkerListDlg : public CDialogPane {
+public:
+    CMarkerListDlg();
+
+    void SetView(ControllerViewLink* view);
+    void SetUnit(uint32_t unit);
+    // The name the ruler's unit change calls it by.
+    void SetTrackFilter(uint32_t unit) { SetUnit(unit); }
+    // Refreshes and selects the entry that was selected before again.
+    void RefreshKeepingSelection();
+    void Refresh();
+    void SelectItem(int labelId);
+    void SelectItemClamped(int index);
+    int GetSelectedItem() const;
+
+    // The actions of the buttons.
+    void AddMarker();
+    void EditMarker();
+    void DeleteMarkers();
+    void ToAllTracks();
+    // Writes the list as CSV; 0 or the file error.
+    DWORD ExportCsv(const char* path);
+    void SortByColumn(int column);
+
+    // Rows (for the pane's owner and the tests).
+    int GetRowCount() const;
+    int GetRowLabelId(int row) const;
+    std::string GetRowText(int row, int column) const;
+    void SelectRows(const std::vector<int>& rows);
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override {}
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    CNyMultiTrackDoc* Document() const;
+    bool IsBusy() const;
+    void Collect(std::vector<LabelRecord>& labels);
+    void SortCollected(std::vector<LabelRecord>& labels);
+    void FillRows(const std::vector<LabelRecord>& labels);
+    std::string CellText(const LabelRecord& record, int column) const;
+    void UpdateButtons();
+    void GoToCurrentRow();
+    void Layout();
+    void SaveWidths();
+    std::vector<int> SelectedRows() const;
+    void ClearRows();
+    // The list asks for a cell's text when it shows it.
+    void OnGetDispInfo(NMLVDISPINFOA* info);
+    HWND List() const { return ::GetDlgItem(m_hWnd, 5065); }
+
+    ControllerViewLink* m_view = nullptr;
+    uint32_t m_unit = 1;
+    int m_sort[5] = {1, 0, 0, 0, 0};
+    int m_bulk = 0;
+    // The label id of each row in list order, and the texts of each label's cells: rows are
+    // added and removed only here, and the list shows the texts through its callback.
+    std::vector<int> m_rowIds;
+    std::unordered_map<int, std::array<std::string, 5>> m_cells;
+};
+
+// The pane in a mini frame of the main frame, hidden; null when it cannot be made.
+CMarkerListDlg* CreateMarkerListPane(CWnd* mainFrame);

@@ -1,0 +1,116 @@
+// CMixerView: the Mixer pane's view: one strip per track of the attached document, the master
+// strip and the recording strip, side by side from the left and scrolled a strip at a time.
+// It routes the mouse and keys to the strips, keeps a keyboard focus walking from strip to
+// strip, and runs the 33 ms meter timer, which stops by itself once the meters have fallen and
+// neither playback nor recording runs.
+//
+//   CMixerView* mixer = CreateMixerPane(mainFrame)->GetMixerView();
+//   mixer->SetController(controller);   mixer->SetView(&link);
+#pragma once
+#include "Framework.h"
+#include "ScrollSkinWnd.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CMixerCtrl;
+class CTrackStrip;
+class CMasterStrip;
+class CRecordStrip;
+class CNyControlView;
+class CNyMultiTrackDoc;
+class ControllerViewLink;
+class StripLevelTarget;
+class DocumentLevelTarget;
+
+constexpr int kStripMaster = -1;
+constexpr int kStripRecord = -2;
+constexpr int kStripNone = -100;
+
+class CMixerView : public CView {
+public:
+    CMixerView();
+    ~CMixerView() override;
+
+    BOOL CreatePane(CWnd* frame);
+    // Attaches the view (null: none) and builds its strips.
+    ControllerViewLink* SetView(ControllerViewLink* view);
+    ControllerViewLink* GetView() const { return m_view; }
+    CNyMultiTrackDoc* GetDocument() const;
+    void SetController(CNyControlView* controller) { m_controller = controller; }
+    CNyControlView* GetController() const { return m_controller; }
+    // Null: the document's own (changes recorded as "Volume" and "Pan" steps).
+    void SetLevelTarget(StripLevelTarget* target) { m_levelTarget = target; }
+    StripLevelTarget* GetLevelTarget();
+
+    void Rebuild();
+    void InvalidateAll();
+    void RefreshStripValues(int track);
+    void SyncStripsToPosition(int track);
+    void UpdateMaster();
+    void RefreshRecordStrip();
+    void SetRecordLevel(int level);
+    void StartMeterTimer();
+    bool IsMeterTimerRunning() const { return m_meterTimer != 0; }
+    // One meter tick; true when every strip has settled.
+    bool DrawMeters(CDC* dc);
+    void ToggleTrackCollapse(int track);
+    void RenameTrack(int track, const char* name);
+    // The tool tip of a strip's part (rectangle in the view; id 0: none).
+    void SetPartTip(const RECT& rect, UINT textId);
+
+    int GetTrackStripCount() const { return int(m_strips.size()); }
+    CTrackStrip* GetTrackStrip(int index) const;
+    CMasterStrip* GetMasterStrip() const { return m_master.get(); }
+    CRecordStrip* GetRecordStrip() const { return m_record.get(); }
+    CMixerCtrl* GetStripCtrl(int code) const;
+    POINT GetStripOrigin(int code) const;
+    int HitTestStrip(int x, int y) const;
+    bool IsStripFocusable(int code) const;
+    bool IsStripOnScreen(CMixerCtrl* strip) const;
+    void FocusNextStrip(bool backwards);
+    int GetFocusedStrip() const { return m_focusedStrip; }
+    int GetScrollPosition() const { return m_scrollPosition; }
+    // The whole view drawn into dc (client coordinates).
+    void DrawAll(CDC* dc, const RECT& update);
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnKeyDownToFocus(UINT key, UINT repeat, UINT flags);
+    bool OnKeyUpToFocus(UINT key, UINT repeat, UINT flags);
+
+private:
+    void BuildStrips(ControllerViewLink* view);
+    void ClearStrips();
+    void CancelDrags();
+    void LayoutStrips();
+    void UpdateScrollRange();
+    void ShowFocus();
+    void HideFocus();
+    void OnPaint();
+    void OnSize(int width, int height);
+    void OnHScroll(UINT code, int position);
+    void OnTimer();
+    void OnMouse(UINT message, UINT flags, CPoint point);
+    bool OnMouseWheel(UINT flags, short delta, CPoint screen);
+    int StripsWidth() const;
+
+    ControllerViewLink* m_view = nullptr;
+    CNyControlView* m_controller = nullptr;
+    StripLevelTarget* m_levelTarget = nullptr;
+    std::unique_ptr<DocumentLevelTarget> m_ownTarget;
+    CNyMultiTrackDoc* m_ownTargetDocument = nullptr;
+    std::vector<std::unique_ptr<CTrackStrip>> m_strips;
+    std::unique_ptr<CMasterStrip> m_master;
+    std::unique_ptr<CRecordStrip> m_record;
+    bool m_built = false;
+    int m_focusedStrip = kStripNone;
+    int m_hotStrip = kStripNone;
+    int m_captureButton = 0;
+    ScrollSkinWnd m_scrollBar;
+    int m_scrollPosition = 0;
+    UINT_PTR m_meterTimer = 0;
+    HWND m_tip = nullptr;
+    int m_meterTicks = 0;
+};

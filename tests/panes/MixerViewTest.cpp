@@ -1,0 +1,170 @@
+// The mixer on a document of two tracks: fader drags and typed levels as undoable steps,
+// Escape giving a drag up, the master fader, and the layout of its strips.
+#include "MasterStrip.h"
+#include "MixerView.h"
+#include "NyMixerCtrlFrame.h"
+#include "PaneDocFixture.h"
+#include "PaneSkin.h"
+#include "RecordStrip.h"
+#include "TrackStrip.h"
+#include "LabelEdit.h"
+
+#include <cmath>
+
+namespace {
+
+CPoint Below(CPoint p, int dy)
+{
+    return CPoint(p.x, p.y + dy);
+}
+
+class MixerViewTest : public PaneDocTest {
+protected:
+    void SetUp() override
+    {
+        PaneDocTest::SetUp();
+        ASSERT_TRUE(skin_.Loaded());
+        NewDocumentAt(8000);
+        AddTrack(Tone(8000, 1), 1, 0);
+        AddTrack(Tone(8000, 1), 1, 0);
+        frame_ = CreateMixerPane(nullptr);
+        ASSERT_TRUE(frame_);
+        mixer_ = frame_->GetMixerView();
+        link_ = std::make_unique<DocumentTransportLink>(doc_.get(), nullptr);
+        mixer_->SetView(link_.get());
+        frame_->ShowWindow(SW_SHOWNOACTIVATE);
+        PumpMessages();
+    }
+    void TearDown() override
+    {
+        if (frame_)
+            frame_->DestroyWindow();
+        PaneDocTest::TearDown();
+    }
+    float Volume(int track)
+    {
+        ComRef<IMtEnvelopeSet> envelopes;
+        doc_->GetTrack(track)->QueryInterface(__uuidof(IMtEnvelopeSet), envelopes.OutVoid());
+        float value = -1.0f;
+        envelopes->GetValue(0, &value);
+        return value;
+    }
+    // The fader knob's centre of a track strip, in the view.
+    CPoint KnobOf(CTrackStrip* strip)
+    {
+        CSliderElement& fader = strip->Fader();
+        RECT r;
+        fader.GetRect(&r);
+        const POINT centre = fader.KnobCentre();
+        return CPoint(r.left + fader.OffsetX() + centre.x, r.top + fader.OffsetY() + 9 + centre.y);
+    }
+    void Mouse(UINT message, CPoint at, WPARAM keys)
+    {
+        SendMessageA(mixer_->m_hWnd, message, keys, MAKELPARAM(at.x, at.y));
+    }
+
+    PaneSkin skin_;
+    CNyMixerCtrlFrame* frame_ = nullptr;
+    CMixerView* mixer_ = nullptr;
+    std::unique_ptr<DocumentTransportLink> link_;
+};
+
+TEST_F(MixerViewTest, StripsStandSideBySide)
+{
+    ASSERT_EQ(2, mixer_->GetTrackStripCount());
+    ASSERT_TRUE(mixer_->GetMasterStrip());
+    ASSERT_TRUE(mixer_->GetRecordStrip());
+    const CRect record = mixer_->GetRecordStrip()->GetRect();
+    const CRect master = mixer_->GetMasterStrip()->GetRect();
+    const CRect first = mixer_->GetTrackStrip(0)->GetRect();
+    EXPECT_EQ(0, record.left);
+    EXPECT_EQ(record.right, master.left);
+    EXPECT_EQ(master.right, first.left);
+    EXPECT_EQ(first.right, mixer_->GetTrackStrip(1)->GetRect().left);
+    EXPECT_EQ(" 0.0", mixer_->GetTrackStrip(0)->VolumeLabel().GetText());
+}
+
+TEST_F(MixerViewTest, FaderDragIsOneVolumeStepAndEscapeGivesItUp)
+{
+    CTrackStrip* strip = mixer_->GetTrackStrip(1);
+    const CPoint knob = KnobOf(strip);
+    Mouse(WM_LBUTTONDOWN, knob, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, Below(knob, 20), MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, Below(knob, 40), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, Below(knob, 40), 0);
+    const float dragged = Volume(1);
+    EXPECT_LT(dragged, 0.9f);
+    EXPECT_FLOAT_EQ(1.0f, Volume(0));
+    EXPECT_EQ(std::vector<std::string>{"Volume"}, UndoNames());
+    EXPECT_EQ(strip->Fader().GetValue(), int(std::lround(dragged * 10000.0f)));
+
+    // A second drag given up with Escape: the level at the press, and no step.
+    const CPoint again = KnobOf(strip);
+    Mouse(WM_LBUTTONDOWN, again, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, Below(again, -50), MK_LBUTTON);
+    EXPECT_GT(Volume(1), dragged);
+    SendMessageA(mixer_->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    Mouse(WM_LBUTTONUP, Below(again, -50), 0);
+    EXPECT_FLOAT_EQ(dragged, Volume(1));
+    EXPECT_EQ(1u, UndoNames().size());
+
+    ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
+    EXPECT_FLOAT_EQ(1.0f, Volume(1));
+}
+
+TEST_F(MixerViewTest, TypedLevelGoesThroughTheLabelEditor)
+{
+    CTrackStrip* strip = mixer_->GetTrackStrip(0);
+    const CRect label = strip->VolumeLabel().ScreenRect();
+    Mouse(WM_LBUTTONDOWN, label.CenterPoint(), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, label.CenterPoint(), 0);
+    Mouse(WM_LBUTTONDBLCLK, label.CenterPoint(), MK_LBUTTON);
+    CLabelEdit* editor = strip->VolumeLabel().GetEditor();
+    ASSERT_TRUE(editor);
+    editor->SetText("-6");
+    SendMessageA(editor->m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_FALSE(strip->VolumeLabel().GetEditor());
+    EXPECT_EQ(5011, int(std::lround(Volume(0) * 10000.0f)));
+    EXPECT_EQ("-6.0", strip->VolumeLabel().GetText());
+    EXPECT_EQ(std::vector<std::string>{"Volume"}, UndoNames());
+
+    // Out of range values are clamped in the editor before they count.
+    Mouse(WM_LBUTTONDBLCLK, label.CenterPoint(), MK_LBUTTON);
+    editor = strip->VolumeLabel().GetEditor();
+    ASSERT_TRUE(editor);
+    editor->SetText("10");
+    SendMessageA(editor->m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(15000, int(std::lround(Volume(0) * 10000.0f)));
+    EXPECT_EQ(" 3.5", strip->VolumeLabel().GetText());
+}
+
+TEST_F(MixerViewTest, WheelStepsTheFocusedFader)
+{
+    CTrackStrip* strip = mixer_->GetTrackStrip(0);
+    const CPoint knob = KnobOf(strip);
+    Mouse(WM_LBUTTONDOWN, knob, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, knob, 0);
+    const int before = strip->Fader().GetValue();
+    CPoint screen = knob;
+    ClientToScreen(mixer_->m_hWnd, &screen);
+    SendMessageA(mixer_->m_hWnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), MAKELPARAM(screen.x, screen.y));
+    EXPECT_EQ(before + 2 * strip->Fader().KeyStep(), strip->Fader().GetValue());
+    EXPECT_EQ(strip->Fader().GetValue(), int(std::lround(Volume(0) * 10000.0f)));
+}
+
+TEST_F(MixerViewTest, MasterFaderDragIsOneMasterVolumeStep)
+{
+    CMasterStrip* master = mixer_->GetMasterStrip();
+    CSliderElement& fader = master->Fader();
+    RECT r;
+    fader.GetRect(&r);
+    const POINT centre = fader.KnobCentre();
+    const CPoint knob(r.left + fader.OffsetX() + centre.x, r.top + fader.OffsetY() + 9 + centre.y);
+    Mouse(WM_LBUTTONDOWN, knob, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, Below(knob, 60), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, Below(knob, 60), 0);
+    EXPECT_LT(doc_->GetMasterVolume(), 8000);
+    EXPECT_EQ(std::vector<std::string>{"Master Volume"}, UndoNames());
+}
+
+} // namespace
