@@ -15,6 +15,7 @@
 #include "Framework.h"
 #include "KsMultiTrack.h"
 #include "MixerDevice.h"
+#include "TransportBits.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,12 +30,6 @@ struct IEditCommand;
 // The message the engine posts its end and failures with (code in wParam).
 constexpr UINT kMsgPlayEnd = WM_USER + 100;
 
-// Transport state bits.
-constexpr uint32_t kTransportLoop = 1;
-constexpr uint32_t kTransportPlaying = 2;
-constexpr uint32_t kTransportPaused = 4;
-constexpr uint32_t kTransportRecording = 8;
-constexpr uint32_t kTransportRecordWhilePlaying = 16;
 
 // Button ids (the compact skin's image ids; the big skin adds 16).
 enum ControllerButton : UINT {

@@ -24,6 +24,7 @@
 #include "OverviewBar.h"
 #include "ScrollBar64.h"
 #include "SplitterBar.h"
+#include "TransportBits.h"
 #include "ViewCore.h"
 #include "ViewGeometry.h"
 #include "ViewPanes.h"
@@ -37,13 +38,6 @@ class CNyMultiTrackDoc;
 class CSelectionModel;
 class IViewController;
 
-// Transport flag bits of the view (shared with the controller).
-constexpr DWORD kTransportLoop = 1;
-constexpr DWORD kTransportPlaying = 2;
-constexpr DWORD kTransportPaused = 4;
-constexpr DWORD kTransportRecording = 8;
-constexpr DWORD kTransportRecordWhilePlaying = 16;
-constexpr DWORD kTransportNotPlayable = 128;
 
 constexpr UINT_PTR kPlayTimerId = 450;
 
