@@ -12,9 +12,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CProgressDlg;
 struct IMtTempStore;
+struct FileFormatEntry;
 class CSkinColorTable;
 class CSkinImageTable;
 class FontSet;
@@ -48,10 +50,30 @@ public:
     BOOL OpenProgressDialog(CWnd* owner);
     void CloseProgressDialog();
 
+    // File commands (NyApp_FileCommands.cpp).
+    void OnFileNew();
+    void OnFileOpen();
+    void OnUpdateFileNewOpen(CCmdUI* cmdUI);
+    BOOL OnOpenRecentFile(UINT id) override;
+    void OnUpdateRecentFileMenu(CCmdUI* cmdUI);
+    void OnUpdateAppExit(CCmdUI* cmdUI);
+    void OnAppAbout();
+    // The chosen files' full paths: 1 when files were chosen, else the dialog's result (0
+    // when the file module offers no types). Command 57601 open, 1000 import.
+    int RunOpenDialog(std::vector<CString>* paths, UINT command, int filterArgument);
+    // File New, and the newest document of the template.
+    CDocument* CreateNewDocument();
+    // A document asks to be closed and loaded again; the main frame's reopen message runs it.
+    void RequestReopenDocument(CDocument* document);
+    void ReopenDocument();
+    // Playback or recording runs: file commands and Exit wait.
+    BOOL IsEngineBusy();
+
     // Pending-open parameters the document reads when it opens a file.
     int m_openAsFileType = -1; // -1: detect from the file
     int m_splitChannels = 0;
     int m_currentDocumentType = 0;
+    int m_pendingFileInfoSet = -1; // second word of the pending file-information record
     int m_commandLogging = 1;
     int m_cdWriterPresent = 0;
     uint64_t m_tempSpaceBudget = ~uint64_t(0);
@@ -85,6 +107,25 @@ public:
     void RestartInPlaceEdit() override;
 
 private:
+    struct OpenRequest {
+        const char* filter;
+        DWORD flags;
+        const char* title;
+        const char* folder;
+        UINT command;
+        int filterArgument;
+        const FileFormatEntry* types;
+        LONG count;
+    };
+    struct OpenChoice {
+        std::vector<CString> paths;
+        int fileType = -1;
+        int splitChannels = 0;
+    };
+    INT_PTR ChooseFilesToOpen(const OpenRequest& request, OpenChoice* choice);
+    static int DocumentFileFormat(CDocument* document);
+    static bool DocumentViewIsBusy(CDocument* document);
+
     // Refuses a second copy (handing it the file named) and a copy of another user; FALSE ends
     // the start.
     BOOL ClaimSingleInstance();
@@ -138,4 +179,12 @@ private:
     bool m_streamLibraryStarted = false;
     std::unique_ptr<CProgressDlg> m_startupProgress;
     std::unique_ptr<CProgressDlg> m_operationProgress;
+    CString m_reopenPath;
+    CDocument* m_reopenDocument = nullptr;
+    DECLARE_MESSAGE_MAP()
 };
+
+// The private clipboard format "KorvaneSound Clip".
+UINT RegisterClipboardFormatClip();
+// The document of the main window's active frame, or null.
+CDocument* GetActiveFrameDocument();
