@@ -15,6 +15,7 @@
 #include "MultiTrackView.h"
 #include "ProgressDlg.h"
 #include "Settings.h"
+#include "SessionRecovery.h"
 #include "SingleInstance.h"
 #include "SkinImage.h"
 #include "SkinTables.h"
@@ -436,9 +437,8 @@ void CNyApp::StartStreamLibrary()
 // the controller gets the mixer as partner), then the mixer's strips are rebuilt.
 void CNyApp::CreatePanes() {}
 
-// Wiring point: the session recovery dialog (5369) runs here once documents can take their
-// journal back; until then no left-over session is offered.
 INT_PTR CNyApp::RunSessionRecovery()
 {
-    return IDCANCEL;
+    SessionRecoveryDlg dialog(m_pMainWnd);
+    return dialog.DoModal();
 }
