@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "AppIds.h"
+#include "EngineFixture.h"
 #include "FormatConverter.h"
 #include "NyApp.h"
 #include "ProgressDlg.h"
@@ -175,4 +176,33 @@ TEST_F(ProgressDlgTest, WhileHiddenOnlyInputForOtherWindowsIsDroppedAndAQuitSurv
         quit = msg.message == WM_QUIT && msg.wParam == 3;
     EXPECT_TRUE(quit);
     Close(0);
+}
+
+// A resampling of three minutes of sound reports to the dialog; Esc pressed while it runs
+// stops it with nothing left behind and the main window enabled again.
+TEST_F(ProgressDlgTest, EscapeStopsARealResamplingCleanly)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    {
+        kvtest::EngineFixture engine;
+        ASSERT_TRUE(engine.Ok());
+        ASSERT_EQ(S_OK, engine.AddTrack16(kvtest::Sine16(440, 44100, 44100 * 180, 2), 2));
+        IMtItemList* receiver = engine.NewItemList();
+        ASSERT_NE(receiver, nullptr);
+        const std::vector<std::string> before = kvtest::TempFiles();
+
+        // The key waits in the queue until the dialog's first update pumps it.
+        dialog_.PostMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+        FormatConverter converter;
+        EXPECT_EQ(ConvertFileFormat(converter, engine.Set(), 48000, 24, dialog_.m_hWnd, 8, receiver),
+                  kConversionCancelled);
+        EXPECT_EQ(kvtest::TempFiles(), before) << "no data or peak file is left";
+        EXPECT_TRUE(receiver->IsEmpty());
+        EXPECT_TRUE(dialog_.IsDone());
+        EXPECT_EQ(dialog_.FinishCode(), static_cast<int>(kProgressCancelled));
+        EXPECT_FALSE(dialog_.IsWindowVisible());
+        EXPECT_TRUE(main_.IsWindowEnabled());
+        receiver->Release();
+    }
+    CoUninitialize();
 }
