@@ -11,11 +11,13 @@
 #include <unknwn.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class CProgressDlg;
 struct IMtTempStore;
+struct IMtTrackSet;
 struct FileFormatEntry;
 class CSkinColorTable;
 class CSkinImageTable;
@@ -44,6 +46,9 @@ public:
     void SaveLastFiles();
     void ReopenLastFiles(int fromMachineKey);
     void UpdateAllDocuments();
+    // The automation switches: kept, given to every open document's engine, views redrawn.
+    void SetReadAutomation(int on);
+    void SetWriteAutomation(int on);
 
     // The operation's progress dialog when one is open, else the start-up one.
     CProgressDlg* GetProgressDialog();
@@ -125,6 +130,7 @@ private:
     INT_PTR ChooseFilesToOpen(const OpenRequest& request, OpenChoice* choice);
     static int DocumentFileFormat(CDocument* document);
     static bool DocumentViewIsBusy(CDocument* document);
+    void ForEachDocumentTrackSet(const std::function<void(IMtTrackSet*)>& apply);
 
     // Refuses a second copy (handing it the file named) and a copy of another user; FALSE ends
     // the start.

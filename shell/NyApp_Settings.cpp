@@ -245,3 +245,29 @@ int CNyApp::ExitInstance()
     FreeSkin();
     return code;
 }
+
+void CNyApp::SetReadAutomation(int on)
+{
+    DefaultSettings().readAutomation = static_cast<uint32_t>(on);
+    ForEachDocumentTrackSet([on](IMtTrackSet* set) { set->SetReadAutomation(on); });
+}
+
+void CNyApp::SetWriteAutomation(int on)
+{
+    DefaultSettings().writeAutomation = static_cast<uint32_t>(on);
+    ForEachDocumentTrackSet([on](IMtTrackSet* set) { set->SetWriteAutomation(on); });
+}
+
+void CNyApp::ForEachDocumentTrackSet(const std::function<void(IMtTrackSet*)>& apply)
+{
+    CMultiDocTemplate* docTemplate = DocumentTemplate(this);
+    if (!docTemplate)
+        return;
+    for (POSITION pos = docTemplate->GetFirstDocPosition(); pos;) {
+        CDocument* document = docTemplate->GetNextDoc(pos);
+        if (auto* multiTrack = dynamic_cast<CNyMultiTrackDoc*>(document))
+            if (IMtTrackSet* set = multiTrack->GetTrackSet())
+                apply(set);
+        document->UpdateAllViews(nullptr);
+    }
+}

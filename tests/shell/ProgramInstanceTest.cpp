@@ -86,6 +86,35 @@ TEST(ProgramInstance, ASecondStartHandsItsFileToTheFirstAndACleanCloseLeavesNoth
     EXPECT_TRUE(SessionFiles(std::string(temp) + "kv5eu\\").empty());
 }
 
+// Two starts at once, the second naming a file: whichever copy comes second waits for the
+// first to stand, hands over and ends; the file is open in the one that stays.
+TEST(ProgramInstance, AStartDuringTheFirstOnesStartUpStillHandsItsFileOver)
+{
+    kvtest::ClearProgramKey();
+    kvtest::ScratchFolder scratch;
+    const std::string file = scratch.File("started early.wav");
+    ASSERT_TRUE(kvtest::WriteWav16(file, 1, 22050, std::vector<int16_t>(2205, 0)));
+    ProgramProcess first(Program());
+    ProgramProcess second(Program(), "\"" + file + "\"");
+    // One of the two ends by itself.
+    bool firstEnded = false, secondEnded = false;
+    for (int i = 0; i < 400 && !firstEnded && !secondEnded; ++i) {
+        firstEnded = first.WaitForExit(0);
+        secondEnded = second.WaitForExit(0);
+        Sleep(50);
+    }
+    ASSERT_TRUE(firstEnded != secondEnded) << "exactly one copy must stay";
+    const ProgramProcess& stays = firstEnded ? second : first;
+    HWND frame = stays.WaitForFrame();
+    ASSERT_NE(frame, nullptr);
+    bool opened = false;
+    for (int i = 0; i < 100 && !opened; ++i, Sleep(50))
+        opened = kvtest::HasChildTitled(frame, "started early");
+    EXPECT_TRUE(opened) << "the file was lost between the two copies";
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(stays.WaitForExit(20000));
+}
+
 // The program on a system where copies of several users meet: Wine reports that version to
 // the program alone while the object lives.
 class SystemWithUserSessions {
