@@ -82,3 +82,36 @@ TEST(LastFiles, DocumentsOfOneTitleKeepTheirOwnEntriesAndOpenAgain)
     }
     kvtest::ClearProgramKey();
 }
+
+// The first start after installation opens the list the installer left for the machine;
+// later starts open the user's own.
+TEST(LastFiles, TheFirstStartOpensTheMachinesListAndLaterStartsTheUsers)
+{
+    kvtest::ScratchFolder scratch;
+    const std::string machineFile = scratch.File("machine.wav"), userFile = scratch.File("user.wav");
+    ASSERT_TRUE(kvtest::WriteWav16(machineFile, 1, 22050, std::vector<int16_t>(100, 0)));
+    ASSERT_TRUE(kvtest::WriteWav16(userFile, 1, 22050, std::vector<int16_t>(100, 0)));
+    const char* list = "Software\\Korvane\\KorvaneSound5 Tarn US\\Last File List";
+    const std::string machineEntry = machineFile + ",0,0", userEntry = userFile + ",0,0";
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, list, "machine", REG_SZ, machineEntry.c_str(),
+                              static_cast<DWORD>(machineEntry.size() + 1)),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, list, "user", REG_SZ, userEntry.c_str(),
+                              static_cast<DWORD>(userEntry.size() + 1)),
+              ERROR_SUCCESS);
+    std::vector<std::string> opened[2];
+    for (auto& titles : opened) {
+        CNyApp app;
+        ASSERT_TRUE(app.InitInstance());
+        POSITION pos = app.GetFirstDocTemplatePosition();
+        CDocTemplate* docTemplate = app.GetNextDocTemplate(pos);
+        for (POSITION doc = docTemplate->GetFirstDocPosition(); doc;)
+            titles.push_back(static_cast<const char*>(docTemplate->GetNextDoc(doc)->GetTitle()));
+        app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);
+        MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, list);
+    EXPECT_EQ(opened[0], std::vector<std::string>{"machine.wav"});
+    EXPECT_EQ(opened[1], std::vector<std::string>{"user.wav"});
+}
