@@ -57,6 +57,16 @@ TEST(ProgramInstance, ASecondStartHandsItsFileToTheFirstAndACleanCloseLeavesNoth
     ProgramProcess first(Program());
     HWND frame = first.WaitForFrame();
     ASSERT_NE(frame, nullptr) << "the first copy shows no main frame";
+    // The shell opens the program's documents by the same DDE command.
+    char value[64] = {};
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, "Software\\Classes\\KorvaneSound.MultiTrack\\shell\\open\\ddeexec\\Application",
+                 nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+    EXPECT_STREQ(value, "KvSound");
+    size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, "Software\\Classes\\KorvaneSound.MultiTrack\\shell\\open\\ddeexec\\Topic", nullptr,
+                 RRF_RT_REG_SZ, nullptr, value, &size);
+    EXPECT_STREQ(value, "System");
 
     {
         ProgramProcess second(Program(), "\"" + file + "\"");
