@@ -41,7 +41,10 @@ DocumentSettings ReadDefaultDocumentSettings()
     s.frameRate = rate > 0.0 && rate <= 1000.0 ? rate : 30.0;
 
     s.samplesPerSec = static_cast<uint32_t>(Within(ReadInt("DefaultSamplesPerSec"), 2000, 192000, 44100));
-    int bits = Within(ReadInt("DefaultBitsPerSample"), 8, 32, 16);
+    int bits = ReadInt("DefaultBitsPerSample");
+    // Only the widths a document can hold; 12 or 28 would make no engine format.
+    if (bits != 8 && bits != 16 && bits != 20 && bits != 24 && bits != 32)
+        bits = 16;
     if (bits == 20 || bits == 24) {
         s.validBits = static_cast<uint16_t>(bits);
         bits = 32;

@@ -1,4 +1,6 @@
 #include "NyApp.h"
+#include "KsMultiTrack.h"
+#include "ProgressDlg.h"
 #include "ChildFrame.h"
 #include "FontSet.h"
 #include "KsMultiTrackLoader.h"
@@ -19,42 +21,16 @@ CNyApp::~CNyApp()
     CloseAllDocuments(TRUE);
     ReleaseHosts();
     FreeSkin();
-}
-
-BOOL CNyApp::InitInstance()
-{
-    RegisterTracksStopMessage();
-    SetDocumentHost(this);
-    SetInPlaceEditHost(this);
-    DefaultSettings();
-
-    SetRegistryKey("Korvane");
-    LoadStdProfileSettings(6);
-    AddDocTemplate(new CMultiDocTemplate(IDR_MULTITRACKDOC, RUNTIME_CLASS(CNyMultiTrackDoc), RUNTIME_CLASS(CChildFrame),
-                                         RUNTIME_CLASS(CNyMultiTrackView)));
-
-    // The frame deletes itself when its window goes, also when creating it fails.
-    CMainFrame* frame = new CMainFrame;
-    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE))
-        return FALSE;
-    m_pMainWnd = frame;
-    // The skin comes before the frame shows: a missing image ends the start with its name.
-    if (!LoadSkin())
-        return FALSE;
-    frame->ShowWindow(m_nCmdShow);
-    frame->UpdateWindow();
-    return TRUE;
-}
-
-int CNyApp::ExitInstance()
-{
-    int code = CWinApp::ExitInstance();
-    EndInPlaceEdit();
-    // The engine's module may go only once no document holds an engine object.
-    CloseAllDocuments(TRUE);
-    MtEngine::Unload();
-    FreeSkin();
-    return code;
+    // An object that never ran its exit must not leave this process looking like a copy.
+    if (m_sharedMemory)
+        ::CloseHandle(m_sharedMemory);
+    ReleaseInstanceObjects();
+    if (m_fileIo)
+        m_fileIo->Release();
+    if (m_tempStore)
+        m_tempStore->Release();
+    if (m_patternBitmap)
+        ::DeleteObject(m_patternBitmap);
 }
 
 void CNyApp::ReleaseHosts()
@@ -67,7 +43,8 @@ void CNyApp::ReleaseHosts()
 
 bool CNyApp::LoadSkin()
 {
-    m_gdiplus = std::make_unique<GdiplusSession>();
+    if (!m_gdiplus)
+        m_gdiplus = std::make_unique<GdiplusSession>();
     m_skinColors = std::make_unique<CSkinColorTable>();
     m_skinImages = std::make_unique<CSkinImageTable>();
     m_fonts = std::make_unique<FontSet>();

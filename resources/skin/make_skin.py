@@ -1603,6 +1603,31 @@ def toolbar_strips():
     return hstrip(icons), hstrip([disabled_icon(i) for i in icons])
 
 
+# ==== start-up ==========================================================================================
+@image('SPLASH')
+def splash():
+    """The start-up window: product name over a multitrack waveform on the dark pane."""
+    w, h = 420, 240
+    c = Canvas(w, h)
+    brushed(c, 0, 0, w, h, '#4A4A4A', '#2C2C2C', seed=11, amount=4)
+    c.frame(0, 0, w, h, '#6A6A6A', EDGE)
+    well(c, 20, 98, w - 40, 86)
+    # Three tracks of sound, each a teal-shaded waveform on its lane.
+    for lane, (colour, freq, amp) in enumerate(((TEAL, 0.09, 9), ('#5FB8AE', 0.05, 7), ('#8ACFC8', 0.13, 6))):
+        mid = 113 + lane * 27
+        for x in range(24, w - 24):
+            env = math.sin(math.pi * (x - 24) / (w - 48))
+            v = amp * env * (0.6 * math.sin(x * freq) + 0.4 * math.sin(x * freq * 2.7 + lane))
+            top, bottom = int(round(mid - abs(v))), int(round(mid + abs(v)))
+            c.vline(x, top, bottom - top + 1, colour)
+    c.text(20, 22, 'KorvaneSound5', 26, '#F2F2F2', 'DejaVu-Sans-Bold')
+    c.text(22, 60, 'Tarn', 16, TEAL, 'DejaVu-Sans-Bold')
+    c.text(300, 66, 'Version 5.00 R4', 9, '#BDBDBD', 'DejaVu-Sans')
+    c.text(20, h - 34, 'Starting...', 9, '#BDBDBD', 'DejaVu-Sans')
+    led(c, w - 30, h - 28, 4, True, GREEN)
+    return c
+
+
 # ==== main ==========================================================================================
 def main(names):
     os.makedirs(OUT, exist_ok=True)

@@ -1,0 +1,16 @@
+// Inside the stream library: the named default parameters of each component tag, and the
+// AIFF components' create functions.
+#pragma once
+#include "KvsStrm.h"
+
+#include <string>
+#include <vector>
+
+// The library-wide parameters of a tag (made on first use, kept until the module goes);
+// the returned pointer carries no reference.
+IStrmDefaultParams* DefaultParamsOf(InterfaceTag tag);
+// A binary value of the tag's parameters; false when none is stored under the name.
+bool ReadBinaryParam(InterfaceTag tag, const char* name, std::vector<uint8_t>* value);
+
+HRESULT WINAPI CreateAiffReader(DWORD tagLow, DWORD tagHigh, IStrmComponent** component);
+HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, IStrmComponent** component);

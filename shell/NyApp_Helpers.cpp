@@ -1,0 +1,44 @@
+// Small services of the application object: Exit's update, the About box, the active
+// document.
+#include "NyApp.h"
+
+#include "AboutDlg.h"
+
+void CNyApp::OnUpdateAppExit(CCmdUI* cmdUI)
+{
+    if (IsEngineBusy()) {
+        cmdUI->Enable(FALSE);
+        return;
+    }
+    POSITION pos = GetFirstDocTemplatePosition();
+    auto* docTemplate = pos ? dynamic_cast<CMultiDocTemplate*>(GetNextDocTemplate(pos)) : nullptr;
+    for (POSITION doc = docTemplate ? docTemplate->GetFirstDocPosition() : nullptr; doc;) {
+        if (DocumentViewIsBusy(docTemplate->GetNextDoc(doc))) {
+            cmdUI->Enable(FALSE);
+            return;
+        }
+    }
+    cmdUI->Enable(TRUE);
+}
+
+// Wiring point: the multitrack view's activity state (a drag, a preview, a recording in
+// progress) is the view's to report.
+bool CNyApp::DocumentViewIsBusy(CDocument* document)
+{
+    (void)document;
+    return false;
+}
+
+void CNyApp::OnAppAbout()
+{
+    CAboutDlg about;
+    about.DoModal();
+}
+
+CDocument* GetActiveFrameDocument()
+{
+    CWinApp* app = AfxGetApp();
+    auto* main = app ? dynamic_cast<CFrameWnd*>(app->m_pMainWnd) : nullptr;
+    CFrameWnd* active = main ? main->GetActiveFrame() : nullptr;
+    return active ? active->GetActiveDocument() : nullptr;
+}
