@@ -381,8 +381,10 @@ void CNyEnvSheet::LoadValues()
         return;
     DocumentSettings& app = GetDocumentHost().DefaultSettings();
     int channels = QueryInt(key, "DefaultRecChannels", 1);
-    if (channels == 0 || channels >= 3)
+    if (channels <= 0 || channels >= 3) {
         channels = 1;
+        m_recordChannelsCorrected = true; // written back as 1 on OK
+    }
     app.recordChannels = (uint16_t)channels;
     m_record.m_channels = channels;
     int peak = QueryInt(key, "PeakIndicate", 0);
@@ -414,6 +416,8 @@ int CNyEnvSheet::SaveValues()
         app.recordChannels = (uint16_t)m_record.m_channels;
         key.SetDword("DefaultRecChannels", (DWORD)m_record.m_channels);
         changed = 1;
+    } else if (m_recordChannelsCorrected) {
+        key.SetDword("DefaultRecChannels", (DWORD)m_record.m_channels);
     }
     // Peak hold goes to the application's field, which the program writes at exit.
     app.peakIndicate = m_record.m_peakHold ? 1 : 0;

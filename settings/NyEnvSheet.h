@@ -118,4 +118,5 @@ protected:
 
 private:
     int m_pageIndex = 0;
+    bool m_recordChannelsCorrected = false;
 };
