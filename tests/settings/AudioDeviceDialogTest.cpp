@@ -2,6 +2,7 @@
 // controls set through window messages, OK pressed and the settings read back.
 #include "AudioDeviceDialog.h"
 #include "AudioDeviceIds.h"
+#include "SettingsCommands.h"
 #include "Settings.h"
 #include "SettingsTestKit.h"
 #include "SettingsTestRoot.h"
@@ -398,4 +399,28 @@ TEST(AudioDeviceDialogOnScreen, StaysUpWhenAsked)
         },
         atoi(value) * 50 + 250);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST(AudioDeviceCommand, TheEngineIsSuspendedExactlyWhileTheDialogIsOpen)
+{
+    for (int button : {IDCANCEL, IDOK}) {
+        SettingsTestRoot root;
+        SetSettingInt(kSettingsSection, "AsioUse", 1);
+        std::vector<std::string> events;
+        ModalScript script([&]() {
+            HWND dialog = ::FindWindowA(nullptr, "Audio Device Settings");
+            if (!dialog || !::IsWindowVisible(dialog))
+                return false;
+            events.push_back("shown");
+            ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)::GetDlgItem(dialog, button));
+            return true;
+        });
+        AudioDeviceRun run = RunAudioDeviceSettings([&](LONG suspend) {
+            bool open = ::FindWindowA(nullptr, "Audio Device Settings") != nullptr;
+            events.push_back(std::string(suspend ? "suspend" : "resume") + (open ? " open" : " closed"));
+        });
+        EXPECT_EQ(events, (std::vector<std::string>{"suspend closed", "shown", "resume closed"}));
+        EXPECT_EQ(run.result, button);
+        EXPECT_EQ(run.asioUse, button == IDOK ? 1 : 0);
+    }
 }
