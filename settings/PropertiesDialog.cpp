@@ -390,6 +390,8 @@ bool PropertiesDialog::Apply()
         CString message;
         message.Format(ResourceText(IDS_INVALID_VIDEO), m_snapshot->newVideoPath.c_str());
         AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    } else if (FAILED(hr)) {
+        GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION); // a missing video file, say
     }
     if (FAILED(hr))
         return false;
@@ -411,7 +413,8 @@ void PropertiesDialog::OnOK()
 
 void PropertiesDialog::OnDestroy()
 {
-    if (m_applied && m_document->GetHistory())
+    // An Apply that changed nothing leaves no step to undo.
+    if (m_applied && m_snapshot->Changed() && m_document->GetHistory())
         m_document->GetHistory()->Add(m_transaction.Get(), TRUE);
     m_applied = false;
     CDialog::OnDestroy();
