@@ -412,7 +412,7 @@ TEST(AudioDeviceCommand, TheEngineIsSuspendedExactlyWhileTheDialogIsOpen)
             if (!dialog || !::IsWindowVisible(dialog))
                 return false;
             events.push_back("shown");
-            ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)::GetDlgItem(dialog, button));
+            settingstest::Press(dialog, button);
             return true;
         });
         AudioDeviceRun run = RunAudioDeviceSettings([&](LONG suspend) {

@@ -90,8 +90,7 @@ protected:
     // OK as its button sends it; true when the sheet accepted (it shows no page any more).
     bool PressOK()
     {
-        HWND ok = ::GetDlgItem(sheet->m_hWnd, IDOK);
-        ::SendMessageA(sheet->m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)ok);
+        Press(sheet->m_hWnd, IDOK);
         return PageWindow() == nullptr;
     }
     int Stored(const char* entry) { return GetSettingInt(kSettingsSection, entry, -1); }
@@ -357,8 +356,7 @@ TEST_F(EnvSheetTest, TheCommandSavesOnOKWritesNothingOnCancelAndKeepsTheLastPage
             ::SendMessageA(sheetWindow, PSM_SETCURSEL, kView, 0);
             page = (HWND)::SendMessageA(sheetWindow, PSM_GETCURRENTPAGEHWND, 0, 0);
             Click(page, IDC_ENV_CHECK);
-            ::SendMessageA(sheetWindow, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                           (LPARAM)::GetDlgItem(sheetWindow, button));
+            Press(sheetWindow, button);
             return true;
         });
         SettingsSheetRun run = RunSettingsSheet(nullptr, kData);
@@ -367,5 +365,10 @@ TEST_F(EnvSheetTest, TheCommandSavesOnOKWritesNothingOnCancelAndKeepsTheLastPage
         EXPECT_EQ(Stored("DefaultSamplesPerSec"), button == IDOK ? 32000 : -1);
         EXPECT_EQ(Stored("OpenLastFiles"), button == IDOK ? 0 : -1);
         EXPECT_EQ(app.settings.samplesPerSec, button == IDOK ? 32000u : 22050u);
+        // The next new document takes the rate.
+        CNyMultiTrackDoc document;
+        document.m_bAutoDelete = FALSE;
+        ASSERT_TRUE(document.OnNewDocument());
+        EXPECT_EQ(document.GetSamplesPerSec(), button == IDOK ? 32000u : 22050u);
     }
 }

@@ -56,11 +56,7 @@ protected:
         dialog->ShowWindow(SW_SHOW);
         return dialog->m_hWnd;
     }
-    void Press(int button)
-    {
-        HWND hwnd = dialog->m_hWnd;
-        ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)::GetDlgItem(hwnd, button));
-    }
+    void Press(int button) { settingstest::Press(dialog->m_hWnd, button); }
     // Chooses the list item with this label as the user does.
     void ChooseItem(const char* label)
     {

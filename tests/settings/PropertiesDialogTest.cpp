@@ -84,11 +84,7 @@ protected:
         dialog->ShowWindow(SW_SHOW);
         return dialog->m_hWnd;
     }
-    void Press(int button)
-    {
-        HWND hwnd = dialog->m_hWnd;
-        ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)::GetDlgItem(hwnd, button));
-    }
+    void Press(int button) { settingstest::Press(dialog->m_hWnd, button); }
     // Types and leaves the edit, as the user moving on to the next field.
     void Enter(int id, const char* text)
     {

@@ -36,6 +36,12 @@ inline void Click(HWND dialog, int id)
     ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+// A button's click as the dialog hears it (also for buttons hidden or disabled at the time).
+inline void Press(HWND dialog, int id)
+{
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)::GetDlgItem(dialog, id));
+}
+
 // A combo or list box choice with the notification the user's choice sends.
 inline void Choose(HWND dialog, int id, int index)
 {

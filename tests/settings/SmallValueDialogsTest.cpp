@@ -15,8 +15,7 @@ namespace {
 template <class Dialog>
 bool PressOK(Dialog& dialog)
 {
-    HWND hwnd = dialog.m_hWnd;
-    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)::GetDlgItem(hwnd, IDOK));
+    Press(dialog.m_hWnd, IDOK);
     return dialog.m_hWnd == nullptr;
 }
 
