@@ -3,6 +3,7 @@
 #include "AudioDeviceIds.h"
 #include "Settings.h"
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -39,12 +40,16 @@ void FillDeviceCombo(HWND combo, const CString& first, const std::vector<std::st
     for (const std::string& name : names)
         ::SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)name.c_str());
     ::EnableWindow(combo, !names.empty());
-    // The stored name is a prefix of the device's (names are cut where they are stored), searched
-    // from item 1 round to item 0. An empty name is the mapper: a prefix search for "" would
-    // pick the first device instead.
-    LRESULT found = stored.IsEmpty() ? CB_ERR : ::SendMessageA(combo, CB_SELECTSTRING, 0, (LPARAM)(const char*)stored);
-    if (found == CB_ERR)
-        ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    // The device of that very name first; else the stored name may be a prefix of the device's
+    // (names are cut where they are stored), searched from item 1 round to item 0. An empty name
+    // is the mapper: a prefix search for "" would pick the first device instead.
+    LRESULT found = CB_ERR;
+    if (!stored.IsEmpty()) {
+        found = ::SendMessageA(combo, CB_FINDSTRINGEXACT, 0, (LPARAM)(const char*)stored);
+        if (found == CB_ERR)
+            found = ::SendMessageA(combo, CB_FINDSTRING, 0, (LPARAM)(const char*)stored);
+    }
+    ::SendMessageA(combo, CB_SETCURSEL, found == CB_ERR ? 0 : (WPARAM)found, 0);
 }
 
 // Item 0 (the mapper) and no selection both mean "no particular device".
@@ -88,7 +93,7 @@ double WaveDeviceSettingsPanel::StoredMillisecondsToSeconds(int milliseconds)
 
 int WaveDeviceSettingsPanel::SecondsToStored(double seconds, int unitsPerSecond)
 {
-    return (int)(seconds * unitsPerSecond + 1e-6);
+    return (int)std::lround(seconds * unitsPerSecond);
 }
 
 void WaveDeviceSettingsPanel::LoadValues()

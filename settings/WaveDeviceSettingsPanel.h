@@ -30,7 +30,7 @@ public:
 
     // Stored milliseconds (or tenths) to shown seconds: milliseconds rounded down to 100 first.
     static double StoredMillisecondsToSeconds(int milliseconds);
-    // Shown seconds to stored units, toward zero (a typed 1.001 s stays 1001 ms, though the
+    // Shown seconds to stored units, rounded to the nearest (1.003 s is 1003 ms, though the
     // product comes out a hair below it in binary).
     static int SecondsToStored(double seconds, int unitsPerSecond);
 

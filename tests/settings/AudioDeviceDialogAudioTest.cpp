@@ -4,6 +4,7 @@
 #include "AudioDeviceDialog.h"
 #include "AudioDeviceIds.h"
 #include "Settings.h"
+#include "SettingsTestKit.h"
 #include "SettingsTestRoot.h"
 
 #include <gtest/gtest.h>
@@ -15,17 +16,7 @@ namespace {
 
 constexpr const char* kSinkName = "KvNullSink";
 
-std::vector<std::string> ComboItems(HWND combo)
-{
-    std::vector<std::string> items;
-    int count = (int)::SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        char text[256] = "";
-        ::SendMessageA(combo, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
-        items.push_back(text);
-    }
-    return items;
-}
+using settingstest::ComboItems;
 
 // Index of the first item naming the sink, -1 when none does.
 int SinkItem(HWND combo)

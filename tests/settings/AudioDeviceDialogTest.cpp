@@ -2,7 +2,9 @@
 // controls set through window messages, OK pressed and the settings read back.
 #include "AudioDeviceDialog.h"
 #include "AudioDeviceIds.h"
+#include "SettingsCommands.h"
 #include "Settings.h"
+#include "SettingsTestKit.h"
 #include "SettingsTestRoot.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +24,8 @@ struct TableDevices : AudioDeviceLists {
     std::vector<std::string> RecordingNames() const override { return waveIn; }
 };
 
-std::string Text(HWND dialog, int id)
-{
-    char text[256] = "";
-    ::GetDlgItemTextA(dialog, id, text, (int)sizeof text);
-    return text;
-}
+using settingstest::ComboItems;
+using settingstest::Text;
 
 std::string SettingText(const char* entry, const char* missing = "<none>")
 {
@@ -39,18 +37,6 @@ std::string SettingText(const char* entry, const char* missing = "<none>")
 int Setting(const char* entry)
 {
     return GetSettingInt(kSettingsSection, entry, -12345);
-}
-
-std::vector<std::string> ComboItems(HWND combo)
-{
-    std::vector<std::string> items;
-    int count = (int)::SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        char text[256] = "";
-        ::SendMessageA(combo, CB_GETLBTEXT, (WPARAM)i, (LPARAM)text);
-        items.push_back(text);
-    }
-    return items;
 }
 
 bool Visible(HWND panel, int id)
@@ -193,8 +179,10 @@ TEST_F(AudioDeviceDialogTest, TypedSecondsAreStoredInTheirUnitsOnOK)
         int storedBuffer, storedRecording;
     } cases[] = {
         {false, "0.35", "3", "2.5", "0", 350, 25},      {false, "0.1", "20", "0.5", "1000", 100, 5},
-        {false, " 0.5 ", "7", "4.99", "15", 500, 49}, // tenths of a second, toward zero
+        {false, " 0.5 ", "7", "4.99", "15", 500, 50}, // tenths of a second, to the nearest
         {true, "1.001", nullptr, "2.3", "0", 1001, 23}, {true, "2", nullptr, "5", "0", 2000, 50},
+        {true, "1.003", nullptr, "0.7", "0", 1003, 7}, // both a hair below in binary
+        {false, "0.3", "4", "4.36", "0", 300, 44},
     };
     for (const auto& c : cases) {
         SettingsTestRoot caseRoot;
@@ -256,7 +244,7 @@ TEST_F(AudioDeviceDialogTest, OutOfRangeValuesKeepTheDialogOpenAndWriteNothing)
     }
 }
 
-TEST_F(AudioDeviceDialogTest, DeviceListsFindTheStoredNameByPrefixAndStoreTheChoice)
+TEST_F(AudioDeviceDialogTest, DeviceListsFindTheStoredNameExactlyThenByPrefixAndStoreTheChoice)
 {
     // Each case: devices listed, the stored name, the item shown, and what OK stores (after
     // choosing item `choose` when it is not -1).
@@ -276,6 +264,8 @@ TEST_F(AudioDeviceDialogTest, DeviceListsFindTheStoredNameByPrefixAndStoreTheCho
         {{"Speakers (Card A)", "Line Out (Card B)"}, "Headphones", 0, true, -1, ""},
         {{"Speakers (Card A)", "Line Out (Card B)"}, "Line Out (Card B)", 2, true, 0, ""},
         {{"Speakers (Card A)", "Line Out (Card B)"}, "", 0, true, 1, "Speakers (Card A)"},
+        // The very name before a longer one it begins.
+        {{"Line Out 2 (USB)", "Line Out"}, "Line Out", 2, true, -1, "Line Out"},
     };
     const struct {
         const char* modeKey;
@@ -352,46 +342,7 @@ TEST_F(AudioDeviceDialogTest, ModeSwitchTakesTheValuesOfTheModeItLeaves)
     EXPECT_EQ(SettingText("WaveOutDevice"), "Line Out (Card B)");
 }
 
-namespace {
-
-// Runs script from a thread timer inside the next modal loop until it returns true.
-class ModalScript {
-public:
-    explicit ModalScript(std::function<bool()> script, int maxTicks = 250)
-        : m_script(std::move(script)), m_maxTicks(maxTicks)
-    {
-        s_current = this;
-        m_timer = ::SetTimer(nullptr, 0, 20, &ModalScript::Tick);
-    }
-    ~ModalScript()
-    {
-        ::KillTimer(nullptr, m_timer);
-        s_current = nullptr;
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        ModalScript* self = s_current;
-        if (!self || self->m_done)
-            return;
-        if (++self->m_ticks > self->m_maxTicks) { // end the loop rather than hang
-            self->m_done = true;
-            if (HWND active = ::GetActiveWindow())
-                ::PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
-            return;
-        }
-        self->m_done = self->m_script();
-    }
-    static inline ModalScript* s_current = nullptr;
-    std::function<bool()> m_script;
-    int m_maxTicks;
-    UINT_PTR m_timer = 0;
-    int m_ticks = 0;
-    bool m_done = false;
-};
-
-} // namespace
+using settingstest::ModalScript;
 
 TEST_F(AudioDeviceDialogTest, ModalRunEndsWithOKAfterSavingAndCancelWritesNothing)
 {
@@ -448,4 +399,28 @@ TEST(AudioDeviceDialogOnScreen, StaysUpWhenAsked)
         },
         atoi(value) * 50 + 250);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST(AudioDeviceCommand, TheEngineIsSuspendedExactlyWhileTheDialogIsOpen)
+{
+    for (int button : {IDCANCEL, IDOK}) {
+        SettingsTestRoot root;
+        SetSettingInt(kSettingsSection, "AsioUse", 1);
+        std::vector<std::string> events;
+        ModalScript script([&]() {
+            HWND dialog = ::FindWindowA(nullptr, "Audio Device Settings");
+            if (!dialog || !::IsWindowVisible(dialog))
+                return false;
+            events.push_back("shown");
+            settingstest::Press(dialog, button);
+            return true;
+        });
+        AudioDeviceRun run = RunAudioDeviceSettings([&](LONG suspend) {
+            bool open = ::FindWindowA(nullptr, "Audio Device Settings") != nullptr;
+            events.push_back(std::string(suspend ? "suspend" : "resume") + (open ? " open" : " closed"));
+        });
+        EXPECT_EQ(events, (std::vector<std::string>{"suspend closed", "shown", "resume closed"}));
+        EXPECT_EQ(run.result, button);
+        EXPECT_EQ(run.asioUse, button == IDOK ? 1 : 0);
+    }
 }
