@@ -1,0 +1,42 @@
+// The parameter table of an effect: what each value means, its unit and limits, and the
+// built-in presets. Shared by the kernel (values by index), the filter (clamping, the record)
+// and the page (one slider, edit and unit, or one list, per row).
+#pragma once
+#include <cstddef>
+
+namespace fxkit {
+
+constexpr int kMaxParams = 32;
+
+struct ParamSpec {
+    const wchar_t* label;
+    const wchar_t* unit;
+    double minimum;
+    double maximum;
+    double defaultValue;
+    int decimals;                  // values are rounded to this many decimals
+    const wchar_t* const* choices; // null-terminated names: a choice 0..n-1, shown as a list
+    bool logScale = false;         // slider in equal ratios (frequencies, times)
+    bool hidden = false;           // kept and stored, not shown (set by the program)
+};
+
+struct PresetSpec {
+    const wchar_t* name;
+    double values[kMaxParams];
+};
+
+// Number of names in a null-terminated list.
+int ChoiceCount(const wchar_t* const* choices);
+// The value clamped to [minimum, maximum] and rounded to the decimals (choices to an index);
+// NaN becomes the default.
+double ClampParam(const ParamSpec& spec, double value, double minimum, double maximum);
+inline double ClampParam(const ParamSpec& spec, double value)
+{
+    return ClampParam(spec, value, spec.minimum, spec.maximum);
+}
+
+// dB and linear gain.
+double DbToGain(double db);
+double GainToDb(double gain);
+
+} // namespace fxkit
