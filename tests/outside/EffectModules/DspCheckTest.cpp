@@ -6,7 +6,13 @@
 #include "Fft.h"
 #include "ParamSpec.h"
 
+#include "DcOffsetKernel.h"
 #include "GainKernel.h"
+#include "MonoToStereoKernel.h"
+#include "PeakNormalize.h"
+#include "PhaseKernel.h"
+#include "SampleConverter.h"
+#include "StereoToMonoKernel.h"
 
 #include <complex>
 #include <functional>
@@ -34,9 +40,141 @@ std::vector<double> Values(const fxkit::ParamSpec (&table)[N], std::initializer_
     return v;
 }
 
+// Runs a two-pass kernel: the measuring pass, then the applying pass over the same input.
+std::vector<float> TwoPass(fxkit::EffectKernel& k, const std::vector<float>& in, int channels, const double* values)
+{
+    k.Prepare({kRate, channels, channels}, values);
+    k.BeginMeasure();
+    k.Measure(in.data(), in.size() / size_t(channels));
+    k.EndMeasure();
+    std::vector<float> out(in.size());
+    k.Process(in.data(), out.data(), in.size() / size_t(channels));
+    return out;
+}
+
+double Mean(const std::vector<float>& v, int channels, int channel)
+{
+    double sum = 0;
+    for (size_t i = size_t(channel); i < v.size(); i += size_t(channels))
+        sum += v[i];
+    return sum / double(v.size() / size_t(channels));
+}
+
 std::vector<Check> Checks()
 {
     return {
+        {"DC offset removal leaves a residual of at most 1e-5 of full scale",
+         [] {
+             fx::DcOffsetKernel k;
+             auto in = Noise(44100, 2, 0.3, 4);
+             for (size_t i = 0; i < in.size(); ++i)
+                 in[i] += i % 2 ? -0.05f : 0.125f;
+             const auto v = Values(fx::kDcParams, {});
+             const auto out = TwoPass(k, in, 2, v.data());
+             for (int c = 0; c < 2; ++c)
+                 EXPECT_LE(std::fabs(Mean(out, 2, c)), 1e-5) << c;
+         }},
+        {"DC offset +100 at 16 bits adds exactly 100 steps; 8 and 32 bits scale their own steps",
+         [] {
+             struct Case {
+                 int depth;
+                 double value, expected;
+             } cases[] = {{1, 100, 100.0 / 32768}, {0, -3, -3.0 / 128}, {2, 2500, 0.25}};
+             for (const auto& c : cases) {
+                 fx::DcOffsetKernel k;
+                 const auto v =
+                     Values(fx::kDcParams, {{fx::kDcMode, 1}, {fx::kDcValue, c.value}, {fx::kDcDepth, c.depth}});
+                 const auto out = KernelOutput(k, std::vector<float>(1000, 0.0f), 1, 1, v.data());
+                 EXPECT_FLOAT_EQ(out[500], float(c.expected)) << c.depth;
+             }
+             fx::DcOffsetKernel k;
+             const auto v = Values(fx::kDcParams, {{fx::kDcMode, 1}, {fx::kDcValue, 100}, {fx::kDcDepth, 1}});
+             const auto out = KernelOutput(k, std::vector<float>(10, 0.0f), 1, 1, v.data());
+             EXPECT_EQ(SampleConverter::FloatToSample(out[0], 16), 100);
+         }},
+        {"Normalize to -1 dBFS puts the common peak at -1.00 dB; silence stays silent",
+         [] {
+             fxkit::PeakNormalizeKernel k(false);
+             auto in = Sine(440, 0.3, kRate, 44100, 2);
+             for (size_t i = 1; i < in.size(); i += 2)
+                 in[i] *= 0.5f;
+             const double v[] = {-1};
+             const auto out = TwoPass(k, in, 2, v);
+             EXPECT_NEAR(Db(Peak(out, 2, 0)), -1.0, 0.01);
+             EXPECT_NEAR(Db(Peak(out, 2, 1)), -1.0 - 6.02, 0.02); // one gain for both
+             fxkit::PeakNormalizeKernel quiet(false);
+             const auto silent = TwoPass(quiet, std::vector<float>(2000, 0.0f), 2, v);
+             EXPECT_EQ(Peak(silent, 2, 0), 0.0);
+         }},
+        {"Channel normalize brings -6 and -12 dBFS channels both to -1.00 dBFS",
+         [] {
+             fxkit::PeakNormalizeKernel k(true);
+             auto in = Sine(440, fxkit::DbToGain(-6), kRate, 44100, 2);
+             for (size_t i = 1; i < in.size(); i += 2)
+                 in[i] *= float(fxkit::DbToGain(-6));
+             const double v[] = {-1};
+             const auto out = TwoPass(k, in, 2, v);
+             EXPECT_NEAR(Db(Peak(out, 2, 0)), -1.0, 0.01);
+             EXPECT_NEAR(Db(Peak(out, 2, 1)), -1.0, 0.01);
+         }},
+        {"Unmeasured two-pass kernels are unity",
+         [] {
+             const auto in = Noise(1000, 2, 0.5, 9);
+             fxkit::PeakNormalizeKernel n(false);
+             const double target[] = {-1};
+             EXPECT_EQ(KernelOutput(n, in, 2, 2, target), in);
+             fx::DcOffsetKernel dc;
+             const auto v = Values(fx::kDcParams, {});
+             EXPECT_EQ(KernelOutput(dc, in, 2, 2, v.data()), in);
+         }},
+        {"Reverse phase is exact and full-scale negative becomes the largest positive sample",
+         [] {
+             fx::PhaseKernel k;
+             const auto v = Values(fx::kPhaseParams, {{1, 0}});
+             const std::vector<float> in = {-1.0f, -1.0f, 0.25f, 0.25f, 0.123f, -0.5f};
+             const auto out = KernelOutput(k, in, 2, 2, v.data());
+             const std::vector<float> expected = {1.0f, -1.0f, -0.25f, 0.25f, -0.123f, -0.5f};
+             EXPECT_EQ(out, expected);
+             EXPECT_EQ(SampleConverter::FloatToSample(out[0], 16), 32767);
+         }},
+        {"Stereo to mono gives the input back for equal channels, whatever the method",
+         [] {
+             const auto mono = Noise(5000, 1, 0.7, 11);
+             std::vector<float> stereo;
+             for (float x : mono)
+                 stereo.insert(stereo.end(), {x, x});
+             for (int method = 0; method < 4; ++method) {
+                 fx::StereoToMonoKernel k;
+                 const auto v = Values(fx::kStereoToMonoParams, {{fx::kS2mMethod, method}, {fx::kS2mBalance, 30}});
+                 const auto out = KernelOutput(k, stereo, 2, 1, v.data());
+                 for (size_t i = 0; i < mono.size(); ++i)
+                     ASSERT_NEAR(out[i], mono[i], 1e-7) << method;
+             }
+         }},
+        {"Mono to stereo copies exactly, pans at constant power, and its wide form sums back",
+         [] {
+             const auto mono = Sine(1000, 0.5, kRate, 44100, 1);
+             fx::MonoToStereoKernel copy;
+             const auto c = Values(fx::kMonoToStereoParams, {});
+             const auto out = KernelOutput(copy, mono, 1, 2, c.data());
+             for (size_t i = 0; i < mono.size(); ++i)
+                 ASSERT_TRUE(out[2 * i] == mono[i] && out[2 * i + 1] == mono[i]) << i;
+             fx::MonoToStereoKernel pan;
+             const auto p = Values(fx::kMonoToStereoParams, {{fx::kM2sMethod, 1}});
+             const auto centre = KernelOutput(pan, mono, 1, 2, p.data());
+             EXPECT_NEAR(Db(Peak(centre, 2, 0) / 0.5), -3.01, 0.02);
+             EXPECT_NEAR(Db(Peak(centre, 2, 1) / 0.5), -3.01, 0.02);
+             fx::MonoToStereoKernel wide;
+             const auto w = Values(fx::kMonoToStereoParams, {{fx::kM2sMethod, 2}, {fx::kM2sWidth, 100}});
+             const auto both = KernelOutput(wide, mono, 1, 2, w.data());
+             std::vector<float> sum(mono.size());
+             for (size_t i = 0; i < mono.size(); ++i)
+                 sum[i] = (both[2 * i] + both[2 * i + 1]) / 2;
+             EXPECT_NEAR(Db(ToneAmplitude(sum, 1, 0, 1000, kRate, 4410, 39690) / 0.5), 0.0, 0.5);
+             EXPECT_GT(std::fabs(Db(ToneAmplitude(both, 2, 0, 1000, kRate, 4410, 39690) /
+                                    ToneAmplitude(both, 2, 1, 1000, kRate, 4410, 39690))),
+                       1.0); // the channels differ: the combs are complementary
+         }},
         {"Gain +6 dB multiplies by 1.995",
          [] {
              fx::GainKernel k;

@@ -6,8 +6,20 @@
 #include "TestFilters.h"
 #include "TestSupport.h"
 
+#include "DcOffsetKernel.h"
 #include "GainKernel.h"
+#include "IEffectEnvironment.h"
 #include "KvSELevl.h"
+#include "KvSEM2St.h"
+#include "KvSENorm.h"
+#include "KvSENrmC.h"
+#include "KvSEOfst.h"
+#include "KvSEPhIv.h"
+#include "KvSESt2M.h"
+#include "MonoToStereoKernel.h"
+#include "PeakNormalize.h"
+#include "PhaseKernel.h"
+#include "StereoToMonoKernel.h"
 
 #include <cstring>
 #include <map>
@@ -25,24 +37,51 @@ std::unique_ptr<fxkit::EffectKernel> Make()
     return std::make_unique<K>();
 }
 
+std::unique_ptr<fxkit::EffectKernel> CommonPeak()
+{
+    return std::make_unique<fxkit::PeakNormalizeKernel>(false);
+}
+std::unique_ptr<fxkit::EffectKernel> EachPeak()
+{
+    return std::make_unique<fxkit::PeakNormalizeKernel>(true);
+}
+
+HRESULT DcMeasuring(IUnknown* filter, int mode)
+{
+    auto dc = Query<IDcOffsetSettings>(filter);
+    return dc ? dc->SetMeasuringMode(mode) : E_NOINTERFACE;
+}
+HRESULT NormalizeMeasuring(IUnknown* filter, int mode)
+{
+    auto n = Query<INormalizeSettings>(filter);
+    return n ? n->SetMeasuringMode(mode) : E_NOINTERFACE;
+}
+HRESULT LayoutMeasuring(IUnknown* filter, int mode)
+{
+    auto l = Query<IEffectChannelLayout2>(filter);
+    return l ? l->SetMeasuringMode(mode) : E_NOINTERFACE;
+}
+
+constexpr unsigned kAll = kMono | kStereo | kSix;
+
 } // namespace
 
 const std::vector<ModuleRow>& Modules()
 {
+    // clang-format off
     static const std::vector<ModuleRow> rows = {
-        {"KvSELevl.dll",
-         CLSID_KvSELevl,
-         1,
-         6,
-         4,
-         kMono | kStereo | kSix,
-         0,
-         0,
-         false,
-         Make<fx::GainKernel>,
-         {{0, 6}, {1, -3}, {2, 1}, {3, 2}, {4, -1}, {5, -20}},
-         nullptr},
+        {"KvSELevl.dll", CLSID_KvSELevl, 1, 6, 4, kAll, 0, 0, false, Make<fx::GainKernel>,
+         {{0, 6}, {1, -3}, {2, 1}, {3, 2}, {4, -1}, {5, -20}}, nullptr},
+        {"KvSEOfst.dll", CLSID_KvSEOfst, 1, 3, 2, kAll, 0, 0, true, Make<fx::DcOffsetKernel>, {}, DcMeasuring},
+        {"KvSENorm.dll", CLSID_KvSENorm, 1, 1, 3, kAll, 0, 0, true, CommonPeak, {{0, -3}}, NormalizeMeasuring},
+        {"KvSEM2St.dll", CLSID_KvSEM2St, 1, 3, 3, kMono, 2, 0, false, Make<fx::MonoToStereoKernel>,
+         {{0, 2}, {2, 80}}, nullptr},
+        {"KvSESt2M.dll", CLSID_KvSESt2M, 1, 2, 3, kStereo, 1, 2, false, Make<fx::StereoToMonoKernel>,
+         {{0, 3}, {1, 40}}, nullptr},
+        {"KvSEPhIv.dll", CLSID_KvSEPhIv, 1, 6, 3, kAll, 0, 0, false, Make<fx::PhaseKernel>, {{1, 0}}, nullptr},
+        {"KvSENrmC.dll", CLSID_KvSENrmC, 1, 1, 2, kAll, 0, 0, true, EachPeak, {{0, -2}}, LayoutMeasuring},
     };
+    // clang-format on
     return rows;
 }
 
