@@ -18,6 +18,7 @@ struct ParamSpec {
     const wchar_t* const* choices; // null-terminated names: a choice 0..n-1, shown as a list
     bool logScale = false;         // slider in equal ratios (frequencies, times)
     bool hidden = false;           // kept and stored, not shown (set by the program)
+    bool belowNyquist = false;     // a frequency: limited to 0.45 of the rate once it is known
 };
 
 struct PresetSpec {

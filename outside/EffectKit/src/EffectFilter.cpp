@@ -289,8 +289,11 @@ double EffectFilter::Value(int index) const
 
 void EffectFilter::ParamRange(int index, const double*, double& minimum, double& maximum) const
 {
-    minimum = m_spec->params[index].minimum;
-    maximum = m_spec->params[index].maximum;
+    const ParamSpec& p = m_spec->params[index];
+    minimum = p.minimum;
+    maximum = p.maximum;
+    if (p.belowNyquist && SampleRate() > 0)
+        maximum = std::max(minimum, std::min(maximum, 0.45 * SampleRate()));
 }
 
 bool EffectFilter::RecordValid(const double* values) const

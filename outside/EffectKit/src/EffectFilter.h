@@ -168,7 +168,8 @@ public:
     std::string WorkFolder() const;
 
 protected:
-    // The limits of a value now; a module narrows them (by the sample rate, another value).
+    // The limits of a value now: the table's, frequencies below 0.45 of the rate; a module
+    // narrows them further (by another value).
     virtual void ParamRange(int index, const double* values, double& minimum, double& maximum) const;
     // A loaded record's values, before they are taken; default: each inside the table.
     virtual bool RecordValid(const double* values) const;
