@@ -7,7 +7,10 @@
 #include "ParamSpec.h"
 
 #include "DcOffsetKernel.h"
+#include "FilterKernel.h"
 #include "GainKernel.h"
+#include "ParametricEqKernel.h"
+#include "SmoothingKernel.h"
 #include "MonoToStereoKernel.h"
 #include "PeakNormalize.h"
 #include "PhaseKernel.h"
@@ -60,9 +63,59 @@ double Mean(const std::vector<float>& v, int channels, int channel)
     return sum / double(v.size() / size_t(channels));
 }
 
+// Level in dB of a tone after the kernel (mono, 1.5 s, the last second measured).
+double ToneGainDb(fxkit::EffectKernel& k, const std::vector<double>& values, double freq)
+{
+    const auto out = KernelOutput(k, Sine(freq, 0.25, kRate, 66150, 1), 1, 1, values.data());
+    return Db(ToneAmplitude(out, 1, 0, freq, kRate, 22050, 44100) / 0.25);
+}
+
 std::vector<Check> Checks()
 {
     return {
+        {"Filter: Butterworth low pass order 4 at 1 kHz is -3.0 dB there and -24 dB at 2 kHz",
+         [] {
+             const auto v = Values(fx::kFilterParams, {{fx::kFltType, 0}, {fx::kFltLow, 1000}, {fx::kFltOrder, 4}});
+             fx::FilterKernel a, b, c;
+             EXPECT_NEAR(ToneGainDb(a, v, 1000), -3.0, 0.1);
+             EXPECT_NEAR(ToneGainDb(b, v, 2000), -24.0, 0.5);
+             EXPECT_NEAR(ToneGainDb(c, v, 100), 0.0, 0.05);
+         }},
+        {"Filter: band pass and band stop keep their band apart",
+         [] {
+             const auto bp = Values(fx::kFilterParams, {{fx::kFltType, 2}, {fx::kFltLow, 300}, {fx::kFltHigh, 3400}});
+             fx::FilterKernel a, b, c;
+             EXPECT_NEAR(ToneGainDb(a, bp, 1000), 0.0, 0.2);
+             EXPECT_LT(ToneGainDb(b, bp, 60), -30.0);
+             const auto bs = Values(fx::kFilterParams, {{fx::kFltType, 3}, {fx::kFltLow, 300}, {fx::kFltHigh, 3400}});
+             EXPECT_LT(ToneGainDb(c, bs, 1000), -20.0);
+         }},
+        {"Parametric EQ: 1 kHz +12 dB Q 1 gives +12.0 dB at 1 kHz and nothing at 50 Hz",
+         [] {
+             auto v = Values(fx::kParametricEqParams, {{8, 1}, {9, 1000}, {10, 12}, {11, 1}});
+             fx::ParametricEqKernel a, b;
+             EXPECT_NEAR(ToneGainDb(a, v, 1000), 12.0, 0.1);
+             EXPECT_NEAR(ToneGainDb(b, v, 50), 0.0, 0.1);
+         }},
+        {"Smoothing follows the boxcar formula and passes DC exactly",
+         [] {
+             for (int index : {0, 3, 10})
+                 for (int passes : {1, 2, 4}) {
+                     const auto v = Values(fx::kSmoothingParams, {{fx::kAvgWidth, index}, {fx::kAvgPasses, passes}});
+                     const int w = fx::SmoothingWidth(index);
+                     for (double f : {300.0, 1500.0}) {
+                         const double expected = Db(fx::SmoothingResponse(w, passes, f, kRate));
+                         if (expected < -40)
+                             continue;
+                         fx::SmoothingKernel k;
+                         EXPECT_NEAR(ToneGainDb(k, v, f), expected, 0.05) << w << " x" << passes << " at " << f;
+                     }
+                     fx::SmoothingKernel k;
+                     const auto out = KernelOutput(k, std::vector<float>(4000, 0.3f), 1, 1, v.data());
+                     for (size_t i = 500; i < 3000; ++i)
+                         ASSERT_EQ(out[i], 0.3f) << i;
+                 }
+         }},
         {"DC offset removal leaves a residual of at most 1e-5 of full scale",
          [] {
              fx::DcOffsetKernel k;

@@ -7,7 +7,13 @@
 #include "TestSupport.h"
 
 #include "DcOffsetKernel.h"
+#include "FilterKernel.h"
 #include "GainKernel.h"
+#include "KvSEAveg.h"
+#include "KvSEFltr.h"
+#include "KvSEPrEQ.h"
+#include "ParametricEqKernel.h"
+#include "SmoothingKernel.h"
 #include "IEffectEnvironment.h"
 #include "KvSELevl.h"
 #include "KvSEM2St.h"
@@ -78,6 +84,12 @@ const std::vector<ModuleRow>& Modules()
          {{0, 2}, {2, 80}}, nullptr},
         {"KvSESt2M.dll", CLSID_KvSESt2M, 1, 2, 3, kStereo, 1, 2, false, Make<fx::StereoToMonoKernel>,
          {{0, 3}, {1, 40}}, nullptr},
+        {"KvSEAveg.dll", CLSID_KvSEAveg, 1, 2, 3, kAll, 0, 0, false, Make<fx::SmoothingKernel>, {{0, 4}, {1, 2}},
+         nullptr},
+        {"KvSEPrEQ.dll", CLSID_KvSEPrEQ, 6, 24, 3, kAll, 0, 0, false, Make<fx::ParametricEqKernel>,
+         {{0, 2}, {2, 3}, {10, 6}, {20, 4}, {21, 9000}}, nullptr},
+        {"KvSEFltr.dll", CLSID_KvSEFltr, 1, 4, 3, kAll, 0, 0, false, Make<fx::FilterKernel>,
+         {{0, 2}, {1, 300}, {2, 3400}}, nullptr},
         {"KvSEPhIv.dll", CLSID_KvSEPhIv, 1, 6, 3, kAll, 0, 0, false, Make<fx::PhaseKernel>, {{1, 0}}, nullptr},
         {"KvSENrmC.dll", CLSID_KvSENrmC, 1, 1, 2, kAll, 0, 0, true, EachPeak, {{0, -2}}, LayoutMeasuring},
     };

@@ -83,11 +83,14 @@ TEST_P(EffectPages, EveryControlChangesTheFilterThroughTheSite)
             const auto before = ValuesOf(filter.Get());
             const int changesBefore = site->changes;
             if (edit) {
-                wchar_t text[64] = {};
-                GetWindowTextW(edit, text, 64);
-                // Pushed past the far end of its range, the value is clamped there.
-                SetWindowTextW(edit, _wtof(text) >= 0 ? L"-1e9" : L"1e9");
+                // Pushed past one end of its range the value is clamped there; a value that is at
+                // that end already goes to the other.
+                SetWindowTextW(edit, L"-1e9");
                 SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kEdit + line, EN_KILLFOCUS), LPARAM(edit));
+                if (ValuesOf(filter.Get()) == before) {
+                    SetWindowTextW(edit, L"1e9");
+                    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kEdit + line, EN_KILLFOCUS), LPARAM(edit));
+                }
             } else {
                 const LRESULT count = SendMessageW(choice, CB_GETCOUNT, 0, 0);
                 const LRESULT sel = SendMessageW(choice, CB_GETCURSEL, 0, 0);
