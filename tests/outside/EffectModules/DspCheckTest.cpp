@@ -8,7 +8,11 @@
 
 #include "DcOffsetKernel.h"
 #include "FilterKernel.h"
+#include "CompressorKernel.h"
 #include "GainKernel.h"
+#include "LoFiKernel.h"
+#include "ModulatorKernel.h"
+#include "NoiseGateKernel.h"
 #include "ParametricEqKernel.h"
 #include "SmoothingKernel.h"
 #include "MonoToStereoKernel.h"
@@ -17,6 +21,7 @@
 #include "SampleConverter.h"
 #include "StereoToMonoKernel.h"
 
+#include <algorithm>
 #include <complex>
 #include <functional>
 
@@ -73,6 +78,99 @@ double ToneGainDb(fxkit::EffectKernel& k, const std::vector<double>& values, dou
 std::vector<Check> Checks()
 {
     return {
+        {"Compressor: a -10 dBFS tone over a -20 dB threshold at 4:1 comes out at -17.5 dB",
+         [] {
+             fx::CompressorKernel k;
+             const auto v = Values(fx::kCompressorParams, {{fx::kCmpThreshold, -20}, {fx::kCmpRatio, 4}});
+             const double a = fxkit::DbToGain(-10);
+             const auto out = KernelOutput(k, Sine(1000, a, kRate, 66150, 2), 2, 2, v.data());
+             for (int c = 0; c < 2; ++c)
+                 EXPECT_NEAR(Db(ToneAmplitude(out, 2, c, 1000, kRate, 22050, 44100)), -17.5, 0.2) << c;
+         }},
+        {"Compressor: the static curve bends softly inside the knee and the limiter holds the threshold",
+         [] {
+             const auto v =
+                 Values(fx::kCompressorParams, {{fx::kCmpThreshold, -20}, {fx::kCmpRatio, 4}, {fx::kCmpKnee, 6}});
+             const auto curve = fx::CurveOf(v.data());
+             EXPECT_DOUBLE_EQ(curve.GainDb(-30), 0.0);
+             EXPECT_DOUBLE_EQ(curve.GainDb(-23), 0.0);
+             EXPECT_NEAR(curve.GainDb(-20), -0.75 * 3 * 3 / 12, 1e-12);
+             EXPECT_NEAR(curve.GainDb(-10), -7.5, 1e-12);
+             const auto l =
+                 Values(fx::kCompressorParams,
+                        {{fx::kCmpThreshold, -6}, {fx::kCmpLimiter, 1}, {fx::kCmpKnee, 0}, {fx::kCmpMakeup, 2}});
+             EXPECT_NEAR(-3 + fx::CurveOf(l.data()).GainDb(-3), -6 + 2, 1e-12);
+         }},
+        {"Noise gate: -20 dB bursts pass within 0.1 dB and the gaps go down by the range",
+         [] {
+             const size_t burst = 11025, gap = 22050;
+             std::vector<float> in;
+             const auto noise = Noise(gap, 1, fxkit::DbToGain(-70), 5);
+             for (int cycle = 0; cycle < 2; ++cycle) {
+                 const auto tone = Sine(1000, 0.1, kRate, burst, 1);
+                 in.insert(in.end(), tone.begin(), tone.end());
+                 in.insert(in.end(), noise.begin(), noise.end());
+             }
+             fx::NoiseGateKernel k;
+             const auto v = Values(fx::kNoiseGateParams, {{fx::kGateThreshold, -40},
+                                                          {fx::kGateRange, -40},
+                                                          {fx::kGateAttack, 1},
+                                                          {fx::kGateHold, 50},
+                                                          {fx::kGateRelease, 10}});
+             const auto out = KernelOutput(k, in, 1, 1, v.data());
+             const size_t second = burst + gap;
+             EXPECT_NEAR(Db(ToneAmplitude(out, 1, 0, 1000, kRate, second + 2205, 6615) / 0.1), 0.0, 0.1);
+             double inPower = 0, outPower = 0;
+             for (size_t i = second + burst + 15435; i < 2 * second; ++i) {
+                 inPower += double(in[i]) * in[i];
+                 outPower += double(out[i]) * out[i];
+             }
+             EXPECT_NEAR(10 * std::log10(outPower / inPower), -40.0, 0.5);
+         }},
+        {"Modulator: tremolo at 50 % moves the level between 0.5 and 1.0",
+         [] {
+             fx::ModulatorKernel k;
+             const auto v = Values(fx::kModulatorParams, {{fx::kModKind, 0}, {fx::kModRate, 5}, {fx::kModDepth, 50}});
+             const auto out = KernelOutput(k, std::vector<float>(88200, 0.5f), 1, 1, v.data());
+             const auto [lo, hi] = std::minmax_element(out.begin(), out.end());
+             EXPECT_NEAR(*lo / 0.5, 0.5, 0.005);
+             EXPECT_NEAR(*hi / 0.5, 1.0, 0.01);
+         }},
+        {"Modulator: full ring modulation leaves nothing of the input tone; vibrato of no depth is the input",
+         [] {
+             fx::ModulatorKernel ring;
+             const auto r =
+                 Values(fx::kModulatorParams, {{fx::kModKind, 1}, {fx::kModRate, 440}, {fx::kModDepth, 100}});
+             const auto out = KernelOutput(ring, Sine(1000, 0.5, kRate, 66150, 1), 1, 1, r.data());
+             EXPECT_LT(Db(ToneAmplitude(out, 1, 0, 1000, kRate, 22050, 44100) / 0.5), -60.0);
+             EXPECT_NEAR(Db(ToneAmplitude(out, 1, 0, 1440, kRate, 22050, 44100) / 0.25), 0.0, 0.1);
+             fx::ModulatorKernel vibrato;
+             const auto d = Values(fx::kModulatorParams, {{fx::kModKind, 2}, {fx::kModDepth, 0}});
+             const auto in = Noise(5000, 2, 0.5, 8);
+             EXPECT_EQ(KernelOutput(vibrato, in, 2, 2, d.data()), in);
+         }},
+        {"Lo-Fi at 4 bits gives at most 16 levels",
+         [] {
+             fx::LoFiKernel k;
+             const auto v =
+                 Values(fx::kLoFiParams, {{fx::kLoFiBits, 4}, {fx::kLoFiHold, 192000}, {fx::kLoFiBand, 20000}});
+             const auto out = KernelOutput(k, Noise(44100, 2, 1.0, 6), 2, 2, v.data());
+             std::vector<float> levels(out);
+             std::sort(levels.begin(), levels.end());
+             levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
+             EXPECT_LE(levels.size(), 16u);
+             EXPECT_GE(levels.size(), 15u);
+         }},
+        {"Lo-Fi holds each sample for rate / hold rate frames",
+         [] {
+             fx::LoFiKernel k;
+             const auto v =
+                 Values(fx::kLoFiParams, {{fx::kLoFiBits, 16}, {fx::kLoFiHold, 11025}, {fx::kLoFiBand, 20000}});
+             const auto in = Noise(400, 1, 0.5, 12);
+             const auto out = KernelOutput(k, in, 1, 1, v.data());
+             for (size_t i = 0; i < 400; ++i)
+                 ASSERT_NEAR(out[i], in[i - i % 4], 1.0 / 32768) << i;
+         }},
         {"Filter: Butterworth low pass order 4 at 1 kHz is -3.0 dB there and -24 dB at 2 kHz",
          [] {
              const auto v = Values(fx::kFilterParams, {{fx::kFltType, 0}, {fx::kFltLow, 1000}, {fx::kFltOrder, 4}});

@@ -8,7 +8,15 @@
 
 #include "DcOffsetKernel.h"
 #include "FilterKernel.h"
+#include "CompressorKernel.h"
 #include "GainKernel.h"
+#include "KvSEComp.h"
+#include "KvSELoFi.h"
+#include "KvSEModu.h"
+#include "KvSENsGt.h"
+#include "LoFiKernel.h"
+#include "ModulatorKernel.h"
+#include "NoiseGateKernel.h"
 #include "KvSEAveg.h"
 #include "KvSEFltr.h"
 #include "KvSEPrEQ.h"
@@ -90,6 +98,13 @@ const std::vector<ModuleRow>& Modules()
          {{0, 2}, {2, 3}, {10, 6}, {20, 4}, {21, 9000}}, nullptr},
         {"KvSEFltr.dll", CLSID_KvSEFltr, 1, 4, 3, kAll, 0, 0, false, Make<fx::FilterKernel>,
          {{0, 2}, {1, 300}, {2, 3400}}, nullptr},
+        {"KvSEModu.dll", CLSID_KvSEModu, 1, 4, 3, kAll, 0, 0, false, Make<fx::ModulatorKernel>,
+         {{0, 2}, {1, 3}, {2, 40}}, nullptr},
+        {"KvSELoFi.dll", CLSID_KvSELoFi, 1, 4, 2, kAll, 0, 0, false, Make<fx::LoFiKernel>,
+         {{0, 6}, {1, 11025}, {2, 5000}, {3, 80}}, nullptr},
+        {"KvSEComp.dll", CLSID_KvSEComp, 2, 8, 3, kAll, 0, 0, false, Make<fx::CompressorKernel>,
+         {{0, -30}, {1, 6}, {5, 1}}, nullptr},
+        {"KvSENsGt.dll", CLSID_KvSENsGt, 1, 6, 2, kAll, 0, 0, false, Make<fx::NoiseGateKernel>, {{0, -20}}, nullptr},
         {"KvSEPhIv.dll", CLSID_KvSEPhIv, 1, 6, 3, kAll, 0, 0, false, Make<fx::PhaseKernel>, {{1, 0}}, nullptr},
         {"KvSENrmC.dll", CLSID_KvSENrmC, 1, 1, 2, kAll, 0, 0, true, EachPeak, {{0, -2}}, LayoutMeasuring},
     };
