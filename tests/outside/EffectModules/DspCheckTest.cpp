@@ -10,6 +10,8 @@
 #include "FilterKernel.h"
 #include "CompressorKernel.h"
 #include "GainKernel.h"
+#include "GraphicEq20Kernel.h"
+#include "VocalRemoverKernel.h"
 #include "LoFiKernel.h"
 #include "ModulatorKernel.h"
 #include "NoiseGateKernel.h"
@@ -78,6 +80,36 @@ double ToneGainDb(fxkit::EffectKernel& k, const std::vector<double>& values, dou
 std::vector<Check> Checks()
 {
     return {
+        {"20-band EQ: one band at +12 dB gives +12 dB at its centre in both modes",
+         [] {
+             // FIR mode resolves the half-octave bands from 283 Hz up.
+             const std::pair<int, int> cases[] = {{0, 0}, {0, 6}, {0, 12}, {0, 19}, {1, 7}, {1, 12}, {1, 16}};
+             for (const auto& c : cases) {
+                 const auto v = Values(fx::kGraphicEq20Params, {{c.second, 12}, {fx::kGeq20Mode, c.first}});
+                 fx::GraphicEq20Kernel k;
+                 EXPECT_NEAR(ToneGainDb(k, v, fx::GraphicEq20Centre(c.second)), 12.0, 0.3)
+                     << "band " << c.second << " mode " << c.first;
+             }
+             const auto flat = Values(fx::kGraphicEq20Params, {{fx::kGeq20Mode, 1}, {fx::kGeq20Master, -6}});
+             fx::GraphicEq20Kernel k;
+             const auto in = Noise(20000, 2, 0.5, 3);
+             const auto out = KernelOutput(k, in, 2, 2, flat.data());
+             for (size_t i = 0; i < in.size(); i += 7)
+                 ASSERT_NEAR(out[i], in[i] * 0.501187, 1e-5) << i;
+         }},
+        {"Remove vocals: a centred 1 kHz tone goes down 30 dB or more, a left-only 300 Hz tone stays",
+         [] {
+             const auto v = Values(fx::kVocalRemoverParams, {});
+             auto in = Sine(1000, 0.3, kRate, 66150, 2);
+             const auto left = Sine(300, 0.3, kRate, 66150, 1);
+             for (size_t i = 0; i < left.size(); ++i)
+                 in[2 * i] += left[i];
+             fx::VocalRemoverKernel k;
+             const auto out = KernelOutput(k, in, 2, 2, v.data());
+             for (int c = 0; c < 2; ++c)
+                 EXPECT_LT(Db(ToneAmplitude(out, 2, c, 1000, kRate, 22050, 44100) / 0.3), -30.0) << c;
+             EXPECT_NEAR(Db(ToneAmplitude(out, 2, 0, 300, kRate, 22050, 44100) / 0.3), 0.0, 1.0);
+         }},
         {"Compressor: a -10 dBFS tone over a -20 dB threshold at 4:1 comes out at -17.5 dB",
          [] {
              fx::CompressorKernel k;

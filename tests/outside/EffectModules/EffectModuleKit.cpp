@@ -10,6 +10,10 @@
 #include "FilterKernel.h"
 #include "CompressorKernel.h"
 #include "GainKernel.h"
+#include "GraphicEq20Kernel.h"
+#include "KvSEGEQ2.h"
+#include "KvSEVoCl.h"
+#include "VocalRemoverKernel.h"
 #include "KvSEComp.h"
 #include "KvSELoFi.h"
 #include "KvSEModu.h"
@@ -105,6 +109,10 @@ const std::vector<ModuleRow>& Modules()
         {"KvSEComp.dll", CLSID_KvSEComp, 2, 8, 3, kAll, 0, 0, false, Make<fx::CompressorKernel>,
          {{0, -30}, {1, 6}, {5, 1}}, nullptr},
         {"KvSENsGt.dll", CLSID_KvSENsGt, 1, 6, 2, kAll, 0, 0, false, Make<fx::NoiseGateKernel>, {{0, -20}}, nullptr},
+        {"KvSEGEQ2.dll", CLSID_KvSEGEQ2, 4, 22, 12, kAll, 0, 0, false, Make<fx::GraphicEq20Kernel>,
+         {{3, 6}, {10, -4}, {18, 3}, {20, -1}, {21, 1}}, nullptr},
+        {"KvSEVoCl.dll", CLSID_KvSEVoCl, 1, 3, 2, kStereo, 0, 2, false, Make<fx::VocalRemoverKernel>,
+         {{0, 300}, {1, 4000}, {2, 90}}, nullptr},
         {"KvSEPhIv.dll", CLSID_KvSEPhIv, 1, 6, 3, kAll, 0, 0, false, Make<fx::PhaseKernel>, {{1, 0}}, nullptr},
         {"KvSENrmC.dll", CLSID_KvSENrmC, 1, 1, 2, kAll, 0, 0, true, EachPeak, {{0, -2}}, LayoutMeasuring},
     };
