@@ -28,6 +28,9 @@ BiquadCoefficients DesignBiquad(FilterKind kind, double freq, double q, double g
 {
     const double w0 = 2.0 * kPi * SafeFrequency(freq, rate) / rate;
     const double cw = std::cos(w0), sw = std::sin(w0);
+    const bool boost = kind == FilterKind::Peak || kind == FilterKind::LowShelf || kind == FilterKind::HighShelf;
+    if (boost && gainDb == 0)
+        return BiquadCoefficients{}; // exactly unity, and skipped when run
     const double A = std::pow(10.0, gainDb / 40.0);
     if (q <= 0)
         q = 1.0 / std::sqrt(2.0);
@@ -130,6 +133,8 @@ void BiquadCascade::ProcessInPlace(float* frames, size_t count)
         // Section by section over the block keeps each section's state in registers.
         for (size_t s = 0; s < n; ++s) {
             const BiquadCoefficients c = m_sections[s];
+            if (c.IsUnity())
+                continue;
             double* z = m_state.data() + (size_t(ch) * n + s) * 2;
             double z0 = z[0], z1 = z[1];
             float* p = frames + ch;

@@ -11,6 +11,7 @@ namespace fxkit {
 
 struct BiquadCoefficients {
     double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0; // a0 normalised to 1
+    bool IsUnity() const { return b0 == 1 && b1 == 0 && b2 == 0 && a1 == 0 && a2 == 0; }
     // Magnitude response at frequency f (Hz) for the rate.
     double MagnitudeAt(double f, double rate) const;
 };
