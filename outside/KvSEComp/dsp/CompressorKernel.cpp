@@ -1,5 +1,7 @@
 #include "CompressorKernel.h"
 
+#include "FastMath.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -72,10 +74,11 @@ double CompressorKernel::Gain(size_t channel, double peak)
 {
     // Levels below -120 dBFS get no gain change worth computing.
     const double level = std::max(m_level[channel].Next(peak), 1e-6);
-    const double target = m_curve.GainDb(20.0 * std::log10(level)) - m_curve.makeup;
+    // 20 log10 x = 6.0206 log2 x; 10^(g / 20) = 2^(g / 6.0206).
+    const double target = m_curve.GainDb(6.020599913279624 * fxkit::FastLog2(level)) - m_curve.makeup;
     double& g = m_gainDb[channel];
     g += (target < g ? m_attack : m_release) * (target - g);
-    return std::pow(10.0, (g + m_curve.makeup) / 20.0);
+    return fxkit::FastExp2((g + m_curve.makeup) * 0.16609640474436813);
 }
 
 void CompressorKernel::Process(const float* in, float* out, size_t frames)
