@@ -3,6 +3,7 @@
 #include "EffectModuleKit.h"
 
 #include "Biquad.h"
+#include "FastMath.h"
 #include "Fft.h"
 #include "ParamSpec.h"
 
@@ -424,6 +425,15 @@ std::vector<Check> Checks()
              fft.Inverse(y.data());
              for (size_t i = 0; i < 1024; i += 17)
                  EXPECT_NEAR(y[i].real(), x[i].real(), 1e-9);
+         }},
+        {"Fast base-2 logarithm and power agree with the library to a millionth",
+         [] {
+             for (double x : {1e-6, 0.001, 0.3, 0.5, 0.999, 1.0, 1.5, 7.0, 1234.5}) {
+                 EXPECT_NEAR(fxkit::FastLog2(x), std::log2(x), 1e-6) << x;
+                 const double y = std::log2(x);
+                 EXPECT_NEAR(fxkit::FastExp2(y) / x, 1.0, 1e-6) << y;
+             }
+             EXPECT_NEAR(fxkit::FastExp2(-3.25) / std::exp2(-3.25), 1.0, 1e-6);
          }},
         {"Parameters clamp, round to their decimals and take NaN as the default",
          [] {
