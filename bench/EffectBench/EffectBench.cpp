@@ -52,12 +52,7 @@ std::vector<int16_t> MakeSignal()
 template <size_t N>
 std::vector<double> Values(const fxkit::ParamSpec (&table)[N], std::initializer_list<std::pair<int, double>> set)
 {
-    std::vector<double> v(fxkit::kMaxParams, 0.0);
-    for (size_t i = 0; i < N; ++i)
-        v[i] = table[i].defaultValue;
-    for (const auto& s : set)
-        v[size_t(s.first)] = s.second;
-    return v;
+    return fxkit::TableValues(table, set);
 }
 
 struct Case {

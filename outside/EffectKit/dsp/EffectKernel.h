@@ -12,6 +12,7 @@
 // Process is unity.
 #pragma once
 #include <cstddef>
+#include <memory>
 
 namespace fxkit {
 
@@ -39,5 +40,12 @@ public:
     }
     virtual void EndMeasure() {}
 };
+
+// A new kernel of class K, for a module's EffectSpec.
+template <class K>
+std::unique_ptr<EffectKernel> KernelOf()
+{
+    return std::make_unique<K>();
+}
 
 } // namespace fxkit

@@ -34,6 +34,16 @@ double ClampParam(const ParamSpec& spec, double value, double minimum, double ma
     return value;
 }
 
+std::vector<double> TableValues(const ParamSpec* table, int count, std::initializer_list<std::pair<int, double>> set)
+{
+    std::vector<double> v(kMaxParams, 0.0);
+    for (int i = 0; i < count && i < kMaxParams; ++i)
+        v[size_t(i)] = table[i].defaultValue;
+    for (const auto& s : set)
+        v[size_t(s.first)] = s.second;
+    return v;
+}
+
 double DbToGain(double db)
 {
     return std::pow(10.0, db / 20.0);

@@ -3,6 +3,9 @@
 // and the page (one slider, edit and unit, or one list, per row).
 #pragma once
 #include <cstddef>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 namespace fxkit {
 
@@ -34,6 +37,15 @@ double ClampParam(const ParamSpec& spec, double value, double minimum, double ma
 inline double ClampParam(const ParamSpec& spec, double value)
 {
     return ClampParam(spec, value, spec.minimum, spec.maximum);
+}
+
+// A table's defaults (kMaxParams values, zero past the table) with some values set: what a
+// kernel is prepared with in tests and benchmarks.
+std::vector<double> TableValues(const ParamSpec* table, int count, std::initializer_list<std::pair<int, double>> set);
+template <size_t N>
+std::vector<double> TableValues(const ParamSpec (&table)[N], std::initializer_list<std::pair<int, double>> set = {})
+{
+    return TableValues(table, int(N), set);
 }
 
 // dB and linear gain.

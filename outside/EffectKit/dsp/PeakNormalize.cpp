@@ -34,10 +34,10 @@ void PeakNormalizeKernel::Measure(const float* in, size_t frames)
 void PeakNormalizeKernel::EndMeasure()
 {
     m_measured = m_peak;
-    if (!m_perChannel) {
-        const double all = m_measured.empty() ? 0.0 : *std::max_element(m_measured.begin(), m_measured.end());
+    const double all = m_measured.empty() ? 0.0 : *std::max_element(m_measured.begin(), m_measured.end());
+    m_peakOfAll.store(all);
+    if (!m_perChannel)
         std::fill(m_measured.begin(), m_measured.end(), all);
-    }
     Gains();
 }
 
@@ -49,11 +49,6 @@ void PeakNormalizeKernel::Gains()
     for (size_t c = 0; c < m_gain.size(); ++c)
         if (m_measured[c] > 0)
             m_gain[c] = m_target / m_measured[c];
-}
-
-double PeakNormalizeKernel::MeasuredPeak(int channel) const
-{
-    return size_t(channel) < m_measured.size() ? m_measured[size_t(channel)] : 0.0;
 }
 
 void PeakNormalizeKernel::Process(const float* in, float* out, size_t frames)

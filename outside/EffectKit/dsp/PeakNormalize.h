@@ -4,6 +4,7 @@
 #pragma once
 #include "EffectKernel.h"
 
+#include <atomic>
 #include <vector>
 
 namespace fxkit {
@@ -18,8 +19,9 @@ public:
     void BeginMeasure() override;
     void Measure(const float* in, size_t frames) override;
     void EndMeasure() override;
-    // The measured peak (of a channel when per channel), 0 before a measurement.
-    double MeasuredPeak(int channel = 0) const;
+    // The measured peak of all channels, 0 before a measurement; safe to ask from another
+    // thread while a stream runs.
+    double MeasuredPeak() const { return m_peakOfAll.load(); }
 
 private:
     void Gains();
@@ -28,6 +30,7 @@ private:
     int m_channels = 2;
     double m_target = 1.0;
     std::vector<double> m_peak, m_measured, m_gain;
+    std::atomic<double> m_peakOfAll{0.0};
 };
 
 } // namespace fxkit

@@ -11,11 +11,6 @@ using namespace fxkit;
 const PresetSpec kPresets[] = {{L"Light", {1, 1}}, {L"Medium", {5, 2}}, {L"Strong", {14, 3}}};
 const PageSpec kPages[] = {{&CLSID_KvSEAvegPage, L"Smoothing", 0, fx::kAvgParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::SmoothingKernel>();
-}
-
 const EffectSpec kSpec = {&CLSID_KvSEAveg,
                           fx::kSmoothingParams,
                           fx::kAvgParamCount,
@@ -28,7 +23,7 @@ const EffectSpec kSpec = {&CLSID_KvSEAveg,
                           kMono | kStereo | kSix,
                           0,
                           false,
-                          NewKernel};
+                          KernelOf<fx::SmoothingKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEAveg, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

@@ -15,11 +15,6 @@ const PresetSpec kPresets[] = {
 };
 const PageSpec kPages[] = {{&CLSID_KvSECompPage, L"Compressor", 0, 5}, {&CLSID_KvSECompTimingPage, L"Timing", 5, 3}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::CompressorKernel>();
-}
-
 const EffectSpec kSpec = {&CLSID_KvSEComp,
                           fx::kCompressorParams,
                           fx::kCmpParamCount,
@@ -32,7 +27,7 @@ const EffectSpec kSpec = {&CLSID_KvSEComp,
                           kMono | kStereo | kSix,
                           0,
                           false,
-                          NewKernel};
+                          KernelOf<fx::CompressorKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEComp, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

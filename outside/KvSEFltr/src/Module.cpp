@@ -15,14 +15,19 @@ const PresetSpec kPresets[] = {
 };
 const PageSpec kPages[] = {{&CLSID_KvSEFltrPage, L"Filter", 0, fx::kFltParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::FilterKernel>();
-}
-
-const EffectSpec kSpec = {
-    &CLSID_KvSEFltr, fx::kFilterParams, fx::kFltParamCount, kPresets, 3, kPages, 1, 1, 0, kMono | kStereo | kSix, 0,
-    false,           NewKernel};
+const EffectSpec kSpec = {&CLSID_KvSEFltr,
+                          fx::kFilterParams,
+                          fx::kFltParamCount,
+                          kPresets,
+                          3,
+                          kPages,
+                          1,
+                          1,
+                          0,
+                          kMono | kStereo | kSix,
+                          0,
+                          false,
+                          KernelOf<fx::FilterKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEFltr, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

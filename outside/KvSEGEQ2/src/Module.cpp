@@ -53,11 +53,6 @@ const PageSpec kPages[] = {
     {&CLSID_KvSEGEQ2Page[3], L"Master", 20, 2},
 };
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::GraphicEq20Kernel>();
-}
-
 const EffectSpec kSpec = {&CLSID_KvSEGEQ2,
                           fx::kGraphicEq20Params,
                           fx::kGeq20ParamCount,
@@ -70,7 +65,7 @@ const EffectSpec kSpec = {&CLSID_KvSEGEQ2,
                           kMono | kStereo | kSix,
                           0,
                           false,
-                          NewKernel};
+                          KernelOf<fx::GraphicEq20Kernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEGEQ2, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

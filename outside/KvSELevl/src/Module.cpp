@@ -16,14 +16,19 @@ const PresetSpec kPresets[] = {
 };
 const PageSpec kPages[] = {{&CLSID_KvSELevlPage, L"Gain", 0, fx::kGainChannels}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::GainKernel>();
-}
-
-const EffectSpec kSpec = {
-    &CLSID_KvSELevl, fx::kGainParams, fx::kGainChannels, kPresets, 4, kPages, 1, 1, 0, kMono | kStereo | kSix, 0,
-    false,           NewKernel};
+const EffectSpec kSpec = {&CLSID_KvSELevl,
+                          fx::kGainParams,
+                          fx::kGainChannels,
+                          kPresets,
+                          4,
+                          kPages,
+                          1,
+                          1,
+                          0,
+                          kMono | kStereo | kSix,
+                          0,
+                          false,
+                          KernelOf<fx::GainKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSELevl, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

@@ -13,14 +13,19 @@ using namespace fxkit;
 const PresetSpec kPresets[] = {{L"8-bit", {8, 22050, 20000, 100}}, {L"Telephone", {8, 8000, 3400, 100}}};
 const PageSpec kPages[] = {{&CLSID_KvSELoFiPage, L"Lo-Fi", 0, fx::kLoFiParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::LoFiKernel>();
-}
-
-const EffectSpec kSpec = {
-    &CLSID_KvSELoFi, fx::kLoFiParams, fx::kLoFiParamCount, kPresets, 2, kPages, 1, 1, 0, kMono | kStereo | kSix, 0,
-    false,           NewKernel};
+const EffectSpec kSpec = {&CLSID_KvSELoFi,
+                          fx::kLoFiParams,
+                          fx::kLoFiParamCount,
+                          kPresets,
+                          2,
+                          kPages,
+                          1,
+                          1,
+                          0,
+                          kMono | kStereo | kSix,
+                          0,
+                          false,
+                          KernelOf<fx::LoFiKernel>};
 
 class LoFiFilter : public EffectFilter {
 public:

@@ -13,11 +13,6 @@ using namespace fxkit;
 const PresetSpec kPresets[] = {{L"Tremolo", {0, 5, 50, 0}}, {L"Ring", {1, 440, 100, 0}}, {L"Vibrato", {2, 5, 30, 0}}};
 const PageSpec kPages[] = {{&CLSID_KvSEModuPage, L"Modulator", 0, fx::kModParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::ModulatorKernel>();
-}
-
 const EffectSpec kSpec = {&CLSID_KvSEModu,
                           fx::kModulatorParams,
                           fx::kModParamCount,
@@ -30,7 +25,7 @@ const EffectSpec kSpec = {&CLSID_KvSEModu,
                           kMono | kStereo | kSix,
                           0,
                           false,
-                          NewKernel};
+                          KernelOf<fx::ModulatorKernel>};
 
 class ModulatorFilter : public EffectFilter {
 public:

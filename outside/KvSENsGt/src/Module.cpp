@@ -14,11 +14,6 @@ const PresetSpec kPresets[] = {
 };
 const PageSpec kPages[] = {{&CLSID_KvSENsGtPage, L"Noise Gate", 0, fx::kGateParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::NoiseGateKernel>();
-}
-
 const EffectSpec kSpec = {&CLSID_KvSENsGt,
                           fx::kNoiseGateParams,
                           fx::kGateParamCount,
@@ -31,7 +26,7 @@ const EffectSpec kSpec = {&CLSID_KvSENsGt,
                           kMono | kStereo | kSix,
                           0,
                           false,
-                          NewKernel};
+                          KernelOf<fx::NoiseGateKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSENsGt, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

@@ -16,14 +16,19 @@ const PresetSpec kPresets[] = {
 };
 const PageSpec kPages[] = {{&CLSID_KvSEOfstPage, L"DC Offset", 0, fx::kDcParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::DcOffsetKernel>();
-}
-
-const EffectSpec kSpec = {
-    &CLSID_KvSEOfst, fx::kDcParams, fx::kDcParamCount, kPresets, 2, kPages, 1, 1, 0, kMono | kStereo | kSix, 0, true,
-    NewKernel};
+const EffectSpec kSpec = {&CLSID_KvSEOfst,
+                          fx::kDcParams,
+                          fx::kDcParamCount,
+                          kPresets,
+                          2,
+                          kPages,
+                          1,
+                          1,
+                          0,
+                          kMono | kStereo | kSix,
+                          0,
+                          true,
+                          KernelOf<fx::DcOffsetKernel>};
 
 class DcOffsetFilter : public ComExtend<EffectFilter, IDcOffsetSettings> {
 public:

@@ -15,14 +15,19 @@ const PresetSpec kPresets[] = {
 };
 const PageSpec kPages[] = {{&CLSID_KvSEPhIvPage, L"Reverse Phase", 0, fx::kPhaseChannels}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::PhaseKernel>();
-}
-
-const EffectSpec kSpec = {
-    &CLSID_KvSEPhIv, fx::kPhaseParams, fx::kPhaseChannels, kPresets, 3, kPages, 1, 1, 0, kMono | kStereo | kSix, 0,
-    false,           NewKernel};
+const EffectSpec kSpec = {&CLSID_KvSEPhIv,
+                          fx::kPhaseParams,
+                          fx::kPhaseChannels,
+                          kPresets,
+                          3,
+                          kPages,
+                          1,
+                          1,
+                          0,
+                          kMono | kStereo | kSix,
+                          0,
+                          false,
+                          KernelOf<fx::PhaseKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEPhIv, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

@@ -21,11 +21,6 @@ const PageSpec kPages[] = {
     {&CLSID_KvSEPrEQPage[4], L"Band 5", 16, 4}, {&CLSID_KvSEPrEQPage[5], L"Band 6", 20, 4},
 };
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::ParametricEqKernel>();
-}
-
 const EffectSpec kSpec = {&CLSID_KvSEPrEQ,
                           fx::kParametricEqParams,
                           fx::kPeqParamCount,
@@ -38,7 +33,7 @@ const EffectSpec kSpec = {&CLSID_KvSEPrEQ,
                           kMono | kStereo | kSix,
                           0,
                           false,
-                          NewKernel};
+                          KernelOf<fx::ParametricEqKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEPrEQ, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

@@ -11,14 +11,9 @@ using namespace fxkit;
 const PresetSpec kPresets[] = {{L"Mean", {0, 0}}, {L"Left", {1, 0}}, {L"Right", {2, 0}}};
 const PageSpec kPages[] = {{&CLSID_KvSESt2MPage, L"Stereo to Mono", 0, fx::kS2mParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::StereoToMonoKernel>();
-}
-
 const EffectSpec kSpec = {
-    &CLSID_KvSESt2M, fx::kStereoToMonoParams, fx::kS2mParamCount, kPresets, 3, kPages, 1, 1, 2, kStereo, 1, false,
-    NewKernel};
+    &CLSID_KvSESt2M, fx::kStereoToMonoParams,         fx::kS2mParamCount, kPresets, 3, kPages, 1, 1, 2, kStereo, 1,
+    false,           KernelOf<fx::StereoToMonoKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSESt2M, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

@@ -11,14 +11,9 @@ using namespace fxkit;
 const PresetSpec kPresets[] = {{L"Light", {200, 5000, 60}}, {L"Strong", {120, 10000, 100}}};
 const PageSpec kPages[] = {{&CLSID_KvSEVoClPage, L"Remove Vocals", 0, fx::kVocParamCount}};
 
-std::unique_ptr<EffectKernel> NewKernel()
-{
-    return std::make_unique<fx::VocalRemoverKernel>();
-}
-
 const EffectSpec kSpec = {
-    &CLSID_KvSEVoCl, fx::kVocalRemoverParams, fx::kVocParamCount, kPresets, 2, kPages, 1, 1, 2, kStereo, 0, false,
-    NewKernel};
+    &CLSID_KvSEVoCl, fx::kVocalRemoverParams,         fx::kVocParamCount, kPresets, 2, kPages, 1, 1, 2, kStereo, 0,
+    false,           KernelOf<fx::VocalRemoverKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEVoCl, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},

@@ -39,16 +39,10 @@ struct Check {
     std::function<void()> run;
 };
 
-// Values: defaults of a parameter table with some set.
 template <size_t N>
 std::vector<double> Values(const fxkit::ParamSpec (&table)[N], std::initializer_list<std::pair<int, double>> set)
 {
-    std::vector<double> v(fxkit::kMaxParams, 0.0);
-    for (size_t i = 0; i < N; ++i)
-        v[i] = table[i].defaultValue;
-    for (const auto& s : set)
-        v[size_t(s.first)] = s.second;
-    return v;
+    return fxkit::TableValues(table, set);
 }
 
 // Runs a two-pass kernel: the measuring pass, then the applying pass over the same input.
