@@ -126,7 +126,9 @@ void EffectPage::ShowRow(Row& row)
     if (row.edit) {
         wchar_t text[64];
         std::swprintf(text, 64, L"%.*f", p.decimals, row.value);
+        m_showing = true; // our own text is no typing
         SetWindowTextW(row.edit, text);
+        m_showing = false;
     }
 }
 
@@ -209,6 +211,23 @@ INT_PTR EffectPage::OnReceiveMessage(UINT msg, WPARAM wp, LPARAM lp)
         const HWND control = reinterpret_cast<HWND>(lp);
         const int code = HIWORD(wp);
         for (Row& row : m_rows) {
+            if (row.edit == control && code == EN_CHANGE && !m_showing) {
+                // Typing reaches the filter at once (Enter may run the effect before the edit
+                // loses the focus); the text is tidied when it does.
+                wchar_t text[64] = {};
+                GetWindowTextW(row.edit, text, 64);
+                wchar_t* end = nullptr;
+                const double v = std::wcstod(text, &end);
+                if (end != text && *end == 0) {
+                    double lo, hi;
+                    Range(row, lo, hi);
+                    row.value = ClampParam(m_spec->params[row.param], v, lo, hi);
+                    if (row.skin)
+                        row.skin->SetValue(ValueToSlider(row, row.value));
+                    SetDirty(true);
+                }
+                return 1;
+            }
             if (row.edit == control && code == EN_KILLFOCUS) {
                 wchar_t text[64] = {};
                 GetWindowTextW(row.edit, text, 64);

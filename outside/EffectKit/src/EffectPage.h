@@ -1,8 +1,9 @@
 // EffectPage: the property page of a kit effect, built from its parameter table. Each value of
 // the page's slice is one row: a label, a skinned slider, an edit box and the unit, or a list
 // for a choice; on the skinned background of the equaliser's pages. A change in a control
-// clamps the value to the filter's limits and reports the page dirty to its site, whose Apply
-// writes the values into the filter (IEffectParameters). SetObjects re-reads the filter.
+// (a slider move, a number typed, a list choice) clamps the value to the filter's limits and
+// reports the page dirty to its site, whose Apply writes the values into the filter
+// (IEffectParameters). SetObjects re-reads the filter.
 //
 //   const kvcom::ClassEntry kClasses[] = {{&kClsidPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>}};
 #pragma once
@@ -49,6 +50,7 @@ private:
     const PageSpec* m_page = nullptr;
     IEffectParameters* m_params = nullptr;
     std::vector<Row> m_rows;
+    bool m_showing = false;
 };
 
 template <const EffectSpec* S, int Index>
