@@ -48,7 +48,17 @@ protected:
     HWND parent = nullptr;
 };
 
-constexpr int kEdit = 2200, kList = 2400;
+constexpr int kSlider = 2100, kEdit = 2200, kList = 2400;
+
+// The slider posts its notifications.
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
 
 } // namespace
 
@@ -82,23 +92,38 @@ TEST_P(EffectPages, EveryControlChangesTheFilterThroughTheSite)
             ++controls;
             const auto before = ValuesOf(filter.Get());
             const int changesBefore = site->changes;
+            if (HWND slider = GetDlgItem(dialog, kSlider + line)) {
+                // Arrow keys move the skinned slider a step at a time.
+                for (int k = 0; k < 10; ++k)
+                    SendMessageW(slider, WM_KEYDOWN, VK_RIGHT, 0);
+                Pump();
+                if (ValuesOf(filter.Get()) == before)
+                    for (int k = 0; k < 20; ++k)
+                        SendMessageW(slider, WM_KEYDOWN, VK_LEFT, 0);
+                Pump();
+                EXPECT_NE(ValuesOf(filter.Get()), before) << "slider, page " << p << " line " << line;
+            }
             if (edit) {
-                // Pushed past one end of its range the value is clamped there; a value that is at
-                // that end already goes to the other.
+                const auto beforeTyping = ValuesOf(filter.Get());
+                // A number typed reaches the filter before the edit loses the focus (Enter may run
+                // the effect first). Past one end of its range the value is clamped there; a value
+                // at that end already goes to the other.
                 SetWindowTextW(edit, L"-1e9");
-                SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kEdit + line, EN_KILLFOCUS), LPARAM(edit));
-                if (ValuesOf(filter.Get()) == before) {
+                if (ValuesOf(filter.Get()) == beforeTyping)
                     SetWindowTextW(edit, L"1e9");
-                    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kEdit + line, EN_KILLFOCUS), LPARAM(edit));
-                }
+                EXPECT_NE(ValuesOf(filter.Get()), beforeTyping) << "typed, page " << p << " line " << line;
+                SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kEdit + line, EN_KILLFOCUS), LPARAM(edit));
+                wchar_t text[64] = {};
+                GetWindowTextW(edit, text, 64);
+                EXPECT_EQ(std::wstring(text).find(L"e9"), std::wstring::npos) << "the clamped value is shown";
             } else {
                 const LRESULT count = SendMessageW(choice, CB_GETCOUNT, 0, 0);
                 const LRESULT sel = SendMessageW(choice, CB_GETCURSEL, 0, 0);
                 SendMessageW(choice, CB_SETCURSEL, WPARAM((sel + 1) % count), 0);
                 SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kList + line, CBN_SELCHANGE), LPARAM(choice));
+                EXPECT_NE(ValuesOf(filter.Get()), before) << "list, page " << p << " line " << line;
             }
             EXPECT_GT(site->changes, changesBefore) << "page " << p << " line " << line;
-            EXPECT_NE(ValuesOf(filter.Get()), before) << "page " << p << " line " << line;
         }
         page->Deactivate();
         page->SetObjects(0, nullptr);
