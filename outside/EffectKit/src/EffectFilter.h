@@ -2,8 +2,8 @@
 // EffectSpec (class id, parameter table, presets, pages, channels, kernel) and, when it needs
 // more, derives from EffectFilter (ComExtend adds its own interfaces).
 //
-// Streams: 16-bit PCM or 32-bit float, plain or extensible, in the channel counts the spec
-// accepts; the output has the input's sample kind and rate and the spec's channel count. The
+// Streams: 16-bit PCM or 32-bit float, plain or extensible, in the channel counts the EffectSpec
+// accepts; the output has the input's sample kind and rate and its output channel count. The
 // kernel works on float; 16-bit output is rounded and clipped, float output is not clipped.
 // A kernel's latency is dropped at the start and drained at the end, so frames out equal
 // frames in; sample times count output frames.
@@ -91,7 +91,7 @@ protected:
     HRESULT OnEndOfStream() override;
     void OnEndFlush() override;
 
-    // Takes the spec: defaults and the kernel (by the final class's constructor).
+    // Takes the EffectSpec: defaults and the kernel (by the final class's constructor).
     void InitSpec(const EffectSpec& spec);
     // The output channel count for an input count, 0 when the input is refused.
     int OutputChannelsFor(int inputChannels) const;
@@ -181,7 +181,7 @@ private:
     bool m_dirty = false;
 };
 
-// A filter of a spec that needs nothing more, for the module's class table.
+// A filter of an EffectSpec that needs nothing more, for the module's class table.
 template <const EffectSpec* S>
 class SpecFilter : public EffectFilter {
 public:
