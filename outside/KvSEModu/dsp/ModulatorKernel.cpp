@@ -39,16 +39,27 @@ void ModulatorKernel::Update(const double* values)
     m_shape = int(values[kModShape]);
     m_step = std::min(values[kModRate], ModulatorMaxRate(m_kind)) / m_rate;
     m_depth = values[kModDepth] / 100.0;
+    SyncPhasor();
 }
 
 void ModulatorKernel::Reset()
 {
     m_phase = 0;
+    SyncPhasor();
     m_ring.assign(m_size * size_t(m_channels), 0.0f);
     m_pos = 0;
 }
 
-double ModulatorKernel::Oscillator() const
+void ModulatorKernel::SyncPhasor()
+{
+    m_sin = std::sin(2 * kPi * m_phase);
+    m_cos = std::cos(2 * kPi * m_phase);
+    m_turnSin = std::sin(2 * kPi * m_step);
+    m_turnCos = std::cos(2 * kPi * m_step);
+    m_sinceSync = 0;
+}
+
+double ModulatorKernel::Oscillator()
 {
     switch (m_shape) {
     case 1:
@@ -57,8 +68,22 @@ double ModulatorKernel::Oscillator() const
         return m_phase < 0.5 ? 1.0 : -1.0;
     case 3:
         return 2 * m_phase - 1;
-    default:
-        return std::sin(2 * kPi * m_phase);
+    default: {
+        const double value = m_sin;
+        if (++m_sinceSync == 4096) {
+            // The phase advances after this call: sync to where it will be.
+            const double saved = m_phase;
+            m_phase += m_step;
+            m_phase -= std::floor(m_phase);
+            SyncPhasor();
+            m_phase = saved;
+        } else {
+            const double s = m_sin * m_turnCos + m_cos * m_turnSin;
+            m_cos = m_cos * m_turnCos - m_sin * m_turnSin;
+            m_sin = s;
+        }
+        return value;
+    }
     }
 }
 

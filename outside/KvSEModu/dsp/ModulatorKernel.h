@@ -25,12 +25,17 @@ public:
     void Process(const float* in, float* out, size_t frames) override;
 
 private:
-    double Oscillator() const;
+    double Oscillator();
+    // The sine comes from a rotating phasor, set again from the phase now and then so that
+    // rounding cannot build up.
+    void SyncPhasor();
 
     double m_rate = 44100;
     int m_channels = 2;
     int m_kind = 0, m_shape = 0;
     double m_step = 0, m_phase = 0, m_depth = 0.5;
+    double m_sin = 0, m_cos = 1, m_turnSin = 0, m_turnCos = 1;
+    unsigned m_sinceSync = 0;
     size_t m_centre = 220;
     std::vector<float> m_ring;
     size_t m_size = 1, m_pos = 0;
