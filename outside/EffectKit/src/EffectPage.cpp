@@ -113,13 +113,20 @@ void EffectPage::ReadFilter()
 void EffectPage::ShowRow(Row& row)
 {
     const ParamSpec& p = m_spec->params[row.param];
+    double lo = p.minimum, hi = p.maximum;
+    if (!row.list)
+        Range(row, lo, hi);
+    if (row.shown && row.shownValue == row.value && row.shownMin == lo && row.shownMax == hi)
+        return;
+    row.shown = row.slider || row.list;
+    row.shownValue = row.value;
+    row.shownMin = lo;
+    row.shownMax = hi;
     if (row.list) {
         SendMessageW(row.list, CB_SETCURSEL, WPARAM(std::lround(row.value)), 0);
         return;
     }
     if (row.skin) {
-        double lo, hi;
-        Range(row, lo, hi);
         row.skin->SetRange(ValueToSlider(row, lo), ValueToSlider(row, hi));
         row.skin->SetValue(ValueToSlider(row, row.value));
     }
@@ -224,6 +231,11 @@ INT_PTR EffectPage::OnReceiveMessage(UINT msg, WPARAM wp, LPARAM lp)
                     row.value = ClampParam(m_spec->params[row.param], v, lo, hi);
                     if (row.skin)
                         row.skin->SetValue(ValueToSlider(row, row.value));
+                    // The edit keeps the user's text (and caret) while the filter takes the value.
+                    row.shown = true;
+                    row.shownValue = row.value;
+                    row.shownMin = lo;
+                    row.shownMax = hi;
                     SetDirty(true);
                 }
                 return 1;
@@ -233,6 +245,7 @@ INT_PTR EffectPage::OnReceiveMessage(UINT msg, WPARAM wp, LPARAM lp)
                 GetWindowTextW(row.edit, text, 64);
                 wchar_t* end = nullptr;
                 const double v = std::wcstod(text, &end);
+                row.shown = false; // the text is the user's: show the value again
                 if (end == text)
                     ShowRow(row); // not a number: the old value stays
                 else
@@ -250,6 +263,7 @@ INT_PTR EffectPage::OnReceiveMessage(UINT msg, WPARAM wp, LPARAM lp)
     }
     case WM_DESTROY:
         for (Row& row : m_rows) {
+            row.shown = false;
             row.skin.reset();
             row.slider = row.edit = row.list = row.unit = nullptr;
         }

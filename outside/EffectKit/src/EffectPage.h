@@ -36,6 +36,9 @@ private:
         HWND slider = nullptr, edit = nullptr, list = nullptr, unit = nullptr;
         std::unique_ptr<geq::SkinSlider> skin;
         double value = 0;
+        // What the controls show, so that a refresh leaves unchanged rows alone.
+        double shownValue = 0, shownMin = 0, shownMax = 0;
+        bool shown = false;
     };
 
     void BuildRows();
