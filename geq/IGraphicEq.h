@@ -1,12 +1,12 @@
 // The equaliser's COM interfaces, shared with the program's effect dialog.
 // Gains are integers in 0.1 dB, -600..+200; the mode is 0 (IIR) or 1 (FIR).
 #pragma once
+#include "IEffectPresets.h"
 #include "InterfaceId.h"
 
 #include <mmreg.h>
 
 KV_DECLARE_IID(IGraphicEq, 0x412BCFAE, 0x6265, 0x4ECE, 0xA4, 0x09, 0xE0, 0x04, 0xCF, 0x11, 0x5D, 0x78);
-KV_DECLARE_IID(IEffectPresets, 0x7C50109B, 0x3A2A, 0x4030, 0xBD, 0xB5, 0x07, 0x88, 0x08, 0xEE, 0xCF, 0x48);
 
 struct IGraphicEq : public IUnknown {
     STDMETHOD(GetBand1)(int* value) = 0;
@@ -45,13 +45,6 @@ struct IGraphicEq : public IUnknown {
     STDMETHOD(GetConnectionFormat)(WAVEFORMATEXTENSIBLE* format, int pin) = 0;
     // Posts WM_COMMAND (code << 16 | id) to the window on changes; a null window frees the id.
     STDMETHOD(SetNotifyWindow)(HWND window, int id) = 0;
-};
-
-struct IEffectPresets : public IUnknown {
-    STDMETHOD(GetPresetCount)(int* count) = 0;
-    // Name of preset `index` (0..11) into a buffer of `length` wide characters.
-    STDMETHOD(GetPresetName)(unsigned index, wchar_t* name, int length) = 0;
-    STDMETHOD(SelectPreset)(unsigned index) = 0;
 };
 
 // Class identifiers of the module.

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs effect_bench under Wine, then each kernel's sox peer on the same file, and prints the
+# ratio kernel speed / peer speed (the peer's effect alone: its run less a run through one
+# trivial effect, each the shortest of three), then the compressor's static curve beside compand's on steady tones.
+# Usage: run.sh [build folder]
+set -euo pipefail
+build=${1:-$(cd "$(dirname "$0")/../.." && pwd)/build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+wav="$work/effectbench.wav"
+
+out=$("$build/wine-run" "$build/bin/effect_bench.exe" "Z:${wav//\//\\}" | tr -d '\r')
+echo "$out" | grep -v '^FPS\|^CURVE'
+command -v sox >/dev/null || { echo "sox is not installed: no peers"; exit 0; }
+
+frames=$((44100 * 600))
+now() { date +%s.%N; }
+timed1() { local t0 t1; t0=$(now); "$@"; t1=$(now); echo "$t0 $t1" | awk '{print $2-$1}'; }
+# The shortest of three runs: the machine is shared, and a run only gets slower by it.
+timed() { { timed1 "$@"; timed1 "$@"; timed1 "$@"; } | sort -g | head -1; }
+io=$(timed sox -q "$wav" -n gain 0)
+echo "sox: reading through one trivial effect $io s"
+printf '%-18s %-40s %12s %12s %8s\n' kernel "sox peer" "kernel f/s" "peer f/s" ratio
+peer() { # kernel-name sox-effect...
+  local name=$1; shift
+  local fps total alone
+  fps=$(echo "$out" | awk -v n="$name" '$1 == "FPS" && $2 == n {print $3}')
+  total=$(timed sox -q "$wav" -n "$@")
+  awk -v name="$name" -v peer="$*" -v fps="$fps" -v total="$total" -v io="$io" -v frames="$frames" 'BEGIN {
+    alone = total - io; if (alone <= 0.001) alone = 0.001;
+    printf "%-18s %-40s %12.0f %12.0f %8.2f\n", name, peer, fps, frames / alone, fps / (frames / alone);
+  }'
+}
+peer Gain vol 6dB
+peer DcOffset dcshift 0.01
+peer Normalize norm -1
+peer ParametricEq equalizer 1000 1q 12
+peer LowPass lowpass 1000
+peer HighPass highpass 1000
+peer BandPass highpass 300 lowpass 3400
+peer Tremolo tremolo 5 50
+peer Compressor compand 0.005,0.1 6:-20,-20,0,-15
+peer StereoToMono remix 1v0.5,2v0.5
+peer RemoveVocals oops
+peer ReversePhase vol -1
+peer ChannelNormalize gain -e -n -1
+
+echo "Compressor static curve (steady 1 kHz tone; output level dB): input, kernel, compand"
+for level in -40 -35 -30 -25 -20 -15 -10 -5 0; do
+  sox -q -n -r 44100 -c 1 -b 16 "$work/tone.wav" synth 2 sine 1000 vol "$level" dB
+  peak=$(sox -q "$work/tone.wav" -n compand 0.005,0.1 6:-20,-20,0,-15 trim 1 stats 2>&1 | awk '/Pk lev dB/ {print $4}')
+  ours=$(echo "$out" | awk -v l="$level" '$1 == "CURVE" && $2 == l {print $3}')
+  printf '%6s %8s %8s\n' "$level" "$ours" "$peak"
+done

@@ -1,0 +1,17 @@
+// The exports of a kit module: its class table served by DllGetClassObject.
+//
+//   const kvcom::ClassEntry kClasses[] = {{&kClsidFilter, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
+//                                         {&kClsidPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>}};
+//   KV_EFFECT_MODULE_EXPORTS(kClasses)
+#pragma once
+#include "ComObject.h"
+
+#define KV_EFFECT_MODULE_EXPORTS(table)                                                         \
+    STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** ppv)                            \
+    {                                                                                           \
+        return kvcom::GetClassObject(table, sizeof(table) / sizeof(table[0]), clsid, iid, ppv); \
+    }                                                                                           \
+    STDAPI DllCanUnloadNow()                                                                    \
+    {                                                                                           \
+        return kvcom::CanUnloadNow();                                                           \
+    }

@@ -1,0 +1,47 @@
+// Vocal remover: a short-time Fourier transform (2048 points, hop 512, square-root Hann
+// windows on both sides). In each bin of the band the similarity of the channels,
+// s = 2 Re(L conj R) / (|L|^2 + |R|^2) (1 for equal channels, 0 when one is silent or they are
+// opposed), sets the gain 1 - strength s^8 of both channels; bins outside the band pass. Away
+// from the centre the sound is rebuilt exactly; latency 2048 frames.
+#pragma once
+#include "EffectKernel.h"
+#include "Fft.h"
+#include "ParamSpec.h"
+
+#include <complex>
+#include <vector>
+
+namespace fx {
+
+enum VocalRemoverParam { kVocLow, kVocHigh, kVocStrength, kVocParamCount };
+extern const fxkit::ParamSpec kVocalRemoverParams[kVocParamCount];
+
+class VocalRemoverKernel : public fxkit::EffectKernel {
+public:
+    VocalRemoverKernel();
+    void Prepare(const fxkit::StreamShape& shape, const double* values) override;
+    void Update(const double* values) override;
+    void Reset() override;
+    size_t Latency() const override { return kSize; }
+    void Process(const float* in, float* out, size_t frames) override;
+
+    static constexpr size_t kSize = 2048, kHop = 512;
+
+private:
+    void RunFrame();
+
+    fxkit::Fft m_fft;
+    std::vector<double> m_window;
+    double m_rate = 44100;
+    size_t m_lowBin = 0, m_highBin = 0;
+    double m_strength = 1;
+    std::vector<float> m_history; // ring of the last kSize input frames, L R interleaved
+    size_t m_write = 0;           // the ring's oldest frame, overwritten next
+    std::vector<double> m_sum;    // overlap-add of the frames, L R interleaved
+    std::vector<float> m_queue;   // finished output frames waiting to go out
+    size_t m_queueRead = 0;
+    size_t m_sinceFrame = 0;
+    std::vector<std::complex<double>> m_spectrum;
+};
+
+} // namespace fx

@@ -1,0 +1,76 @@
+// Not a test: shows the pages of the effect modules (each on its filter, in a framed window
+// captioned with module and page) for a look or a screenshot under a virtual display.
+//   effect_page_show [first page] [count] [seconds]        (pages counted over all modules)
+#include <windows.h>
+#include <ocidl.h>
+
+#include "EffectModuleKit.h"
+
+#include <cstdlib>
+#include <string>
+
+using namespace fxtest;
+
+int main(int argc, char** argv)
+{
+    const int first = argc > 1 ? std::atoi(argv[1]) : 0;
+    const int count = argc > 2 ? std::atoi(argv[2]) : 12;
+    const int seconds = argc > 3 ? std::atoi(argv[3]) : 8;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    struct Shown {
+        ComRef<IBaseFilter> filter;
+        ComRef<IPropertyPage> page;
+        HWND frame;
+    };
+    std::vector<Shown> shown;
+    int index = 0;
+    for (const ModuleRow& row : Modules()) {
+        auto filter = CreateFilter(row);
+        auto specify = Query<ISpecifyPropertyPages>(filter.Get());
+        CAUUID list{};
+        if (!specify || FAILED(specify->GetPages(&list)))
+            continue;
+        for (ULONG p = 0; p < list.cElems; ++p, ++index) {
+            if (index < first || index >= first + count)
+                continue;
+            auto page = Create<IPropertyPage>(row, list.pElems[p]);
+            PROPPAGEINFO info{};
+            page->GetPageInfo(&info);
+            const int slot = index - first;
+            const int x = 8 + (slot % 3) * (info.size.cx + 24), y = 8 + (slot / 3) * (info.size.cy + 40);
+            std::wstring caption(row.dll, row.dll + strlen(row.dll));
+            caption += L" - ";
+            caption += info.pszTitle;
+            CoTaskMemFree(info.pszTitle);
+            RECT frameRect{0, 0, info.size.cx, info.size.cy};
+            AdjustWindowRect(&frameRect, WS_CAPTION | WS_POPUP, FALSE);
+            HWND frame = CreateWindowExW(0, L"STATIC", caption.c_str(), WS_POPUP | WS_CAPTION | WS_VISIBLE, x, y,
+                                         frameRect.right - frameRect.left, frameRect.bottom - frameRect.top, nullptr,
+                                         nullptr, nullptr, nullptr);
+            IUnknown* object = filter.Get();
+            page->SetObjects(1, &object);
+            RECT r{0, 0, info.size.cx, info.size.cy};
+            page->Activate(frame, &r, TRUE);
+            page->Show(SW_SHOW);
+            shown.push_back({filter, page, frame});
+        }
+        CoTaskMemFree(list.pElems);
+    }
+    const DWORD end = GetTickCount() + DWORD(seconds) * 1000;
+    while (GetTickCount() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    }
+    for (auto& s : shown) {
+        s.page->Deactivate();
+        s.page->SetObjects(0, nullptr);
+        DestroyWindow(s.frame);
+    }
+    shown.clear();
+    CoUninitialize();
+    return 0;
+}
