@@ -1,6 +1,10 @@
 // Resource ids of the settings sheet, the Properties dialog, the RIFF INFO and Advanced Settings
 // dialogs and the small value dialogs (the template script and the code include this).
 #pragma once
+// Texts the settings dialogs share with the view, the document and the core.
+#include "CoreStrings.h"
+#include "DocCommandIds.h"
+#include "ViewIds.h"
 
 // Settings sheet pages.
 #define IDD_ENV_DATA_PAGE 127
@@ -84,27 +88,17 @@
 #define IDS_NUMBER_FORMAT 20202
 #define IDS_MINUS_INFINITY 20204
 #define IDS_AMPLITUDE 20210
-#define IDS_MONO 20211
-#define IDS_STEREO 20212
-#define IDS_SURROUND 20213
 #define IDS_RATE_RANGE 20262
 #define IDS_RANGE_SEPARATOR 20270
 #define IDS_VALUE_OUT_OF_RANGE 20271
-#define IDS_INVALID_VALUE 20272
 #define IDS_SETTINGS_CAPTION 20281
 #define IDS_BROWSE_CAPTION 20282
 #define IDS_EIGHT_BIT 20291
-#define IDS_INVALID_FOLDER_NAME 20297
 #define IDS_LOCATE_FOLDER 20298
 #define IDS_VIDEO_FILTER 20392
 #define IDS_OPEN_VIDEO_TITLE 20393
-#define IDS_INVALID_VIDEO 20391
-#define IDS_NO_VIDEO_CODEC 20397
 #define IDS_VIDEO_EXTENSION 20398
 #define IDS_PATH_TOO_LONG 20400
 #define IDS_TEMP_PATH_CHANGED 20401
-#define IDS_NO_WRITE_PERMISSION 20455
-#define IDS_PROPERTIES_ACTION 21026
-#define IDS_UNDECIDED 61229
 #define IDS_NO_TIMER_VALUE 61284
 #define IDS_CHANNEL_UNUSABLE 61296

@@ -74,7 +74,7 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM lParam, LPARAM data)
             ::SendMessageA(hwnd, BFFM_SETSELECTIONA, FALSE, data);
     } else if (msg == BFFM_VALIDATEFAILEDA) {
         (void)lParam;
-        AfxMessageBox(ResourceText(IDS_INVALID_FOLDER_NAME), MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(ResourceText(IDS_INVALID_FOLDER), MB_OK | MB_ICONEXCLAMATION);
         return 1; // keep the browser open
     }
     return 0;
@@ -141,7 +141,7 @@ BOOL CNyEnvDataPage::OnInitDialog()
         SendDlgItemMessage(IDC_ENV_SAMPLE_RATE, CB_ADDSTRING, 0, (LPARAM)rate);
     for (UINT id : {IDS_EIGHT_BIT, IDS_SIXTEEN_BIT})
         SendDlgItemMessage(IDC_ENV_BIT_DEPTH, CB_ADDSTRING, 0, (LPARAM)(const char*)ResourceText(id));
-    for (UINT id : {IDS_MONO, IDS_STEREO})
+    for (UINT id : {IDS_VIEW_MONO, IDS_VIEW_STEREO})
         SendDlgItemMessage(IDC_ENV_CHANNELS, CB_ADDSTRING, 0, (LPARAM)(const char*)ResourceText(id));
     SendDlgItemMessage(IDC_ENV_CHANNELS, CB_SETCURSEL, m_channels == 2 ? 1 : m_channels == 1 ? 0 : (WPARAM)-1, 0);
     return CPropertyPage::OnInitDialog();
@@ -250,7 +250,7 @@ void CNyEnvTempPage::OnBrowse()
         if (IsFolderWritable(folder))
             SetDlgItemText(IDC_ENV_TEMP_FOLDER, folder.c_str());
         else
-            AfxMessageBox(ResourceText(IDS_NO_WRITE_PERMISSION), MB_OK | MB_ICONEXCLAMATION);
+            AfxMessageBox(ResourceText(IDS_NO_PERMISSION_FOLDER), MB_OK | MB_ICONEXCLAMATION);
     }
     for (LPITEMIDLIST list : {chosen, start, root})
         if (list)

@@ -126,7 +126,7 @@ void PropertiesDialog::MakeCommands()
 {
     if (m_transaction)
         return;
-    std::string name = LoadResourceText(IDS_PROPERTIES_ACTION);
+    std::string name = LoadResourceText(IDS_CMD_PROPERTIES);
     // The snapshot reads every track; a failing read is thrown from here to the caller.
     ComRef<ChangePropertyCommand> snapshot(
         ComObject<IEditCommand>::Create<ChangePropertyCommand>(name.c_str(), m_document));
@@ -214,7 +214,7 @@ void PropertiesDialog::ShowValues()
 {
     m_showing = true;
     std::string path(m_document->GetPathName());
-    CString undecided = ResourceText(IDS_UNDECIDED);
+    CString undecided = ResourceText(IDS_VIEW_UNDECIDED);
     SetDlgItemText(IDC_PROP_FILENAME, path.empty() ? (const char*)undecided : SplitFileName(path).c_str());
     SetDlgItemText(IDC_PROP_FOLDER, path.empty() ? (const char*)undecided : SplitDirectory(path, false).c_str());
     std::string formatName, attributes;
@@ -222,7 +222,7 @@ void PropertiesDialog::ShowValues()
         FormatTextSource()(m_document, &formatName, &attributes);
     SetDlgItemText(IDC_PROP_FORMAT, formatName.c_str());
     uint32_t channels = m_document->GetAudioFormat().channels;
-    std::string audio(ResourceText(channels == 1 ? IDS_MONO : channels == 2 ? IDS_STEREO : IDS_SURROUND));
+    std::string audio(ResourceText(channels == 1 ? IDS_VIEW_MONO : channels == 2 ? IDS_VIEW_STEREO : IDS_VIEW_CHANNELS));
     if (!attributes.empty())
         audio += " " + attributes;
     while (!audio.empty() && (audio.back() == ' ' || audio.back() == ','))
@@ -331,7 +331,7 @@ HRESULT PropertiesDialog::Execute()
     HRESULT hr = m_snapshot->Redo();
     if (FAILED(hr))
         return hr;
-    std::string name = LoadResourceText(IDS_PROPERTIES_ACTION);
+    std::string name = LoadResourceText(IDS_CMD_PROPERTIES);
     std::vector<ComRef<IEditCommand>> moves;
     for (size_t i = 0; i < deltas.size() && SUCCEEDED(hr); ++i) {
         if (deltas[i] == 0)
@@ -377,7 +377,7 @@ void PropertiesDialog::OnApply()
 bool PropertiesDialog::Apply()
 {
     if (int failed = TakeValues()) {
-        AfxMessageBox(ResourceText(failed == IDC_PROP_VIDEO ? IDS_PATH_TOO_LONG : IDS_INVALID_VALUE),
+        AfxMessageBox(ResourceText(failed == IDC_PROP_VIDEO ? IDS_PATH_TOO_LONG : IDS_VIEW_INVALID_VALUE),
                       MB_OK | MB_ICONEXCLAMATION);
         HWND edit = ::GetDlgItem(m_hWnd, failed);
         ::SetFocus(edit);
@@ -388,7 +388,7 @@ bool PropertiesDialog::Apply()
     HRESULT hr = Execute();
     if (hr == E_FAIL) {
         CString message;
-        message.Format(ResourceText(IDS_INVALID_VIDEO), m_snapshot->newVideoPath.c_str());
+        message.Format(ResourceText(IDS_VIEW_INVALID_VIDEO), m_snapshot->newVideoPath.c_str());
         AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     } else if (FAILED(hr)) {
         GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION); // a missing video file, say
