@@ -61,3 +61,8 @@ DocumentHost& GetDocumentHost()
 {
     return g_host ? *g_host : BuiltIn();
 }
+
+int DocumentHost::ShowMessageText(const char* text, UINT style)
+{
+    return MessageBoxA(nullptr, text, nullptr, style);
+}

@@ -32,6 +32,8 @@ public:
     // The mixer: repaints its strips, or discards and rebuilds them; refreshes the master.
     virtual void RefreshMixer(BOOL rebuild) = 0;
     virtual void UpdateMasterVolume() = 0;
+    // A text in a message box of these buttons and icon; the button pressed (IDOK, IDYES ...).
+    virtual int ShowMessageText(const char* text, UINT style);
 
 protected:
     ~DocumentHost() = default;

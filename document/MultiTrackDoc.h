@@ -183,6 +183,16 @@ public:
     DocumentSettings& GetSettings() { return m_settings; }
     FileInfoRecord& GetFileInfo() { return m_fileInfo; }
     const char* GetCreatorText() const { return m_creatorText; }
+    // The project file's 16-character signature (cut to 16).
+    void SetCreatorText(const char* signature);
+
+    // Project files (MultiTrackDoc_Load.cpp, MultiTrackDoc_Save.cpp). LoadProjectFile: 1 with
+    // the file's tracks, labels and workspace taken in (command: their "Import" transaction,
+    // may be null), 0 after the refusal was shown with the document as before.
+    // SaveProjectFile: fileType 0 flat, 1 chunked, 20 multichannel; 1 when written, and only
+    // then the document takes the type; 0 after the failure was shown, the old file intact.
+    int LoadProjectFile(const char* path, IUnknown** command);
+    int SaveProjectFile(const char* path, int fileType);
     const AudioFormat& GetAudioFormat() const { return *m_audioFormat; }
     void SetVideoOpen(BOOL open) { m_videoOpen = open ? 1 : 0; }
     int GetEditMode() const { return m_editMode; }
