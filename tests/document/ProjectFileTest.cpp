@@ -43,9 +43,10 @@ public:
     int ShowMessageText(const char* text, UINT) override
     {
         texts.push_back(text);
-        return IDNO;
+        return answer;
     }
     std::vector<std::string> texts;
+    int answer = IDNO;
 };
 
 // Interleaved samples in the engine's storage form: 16-bit words or floats (24 bits).
@@ -356,7 +357,7 @@ TEST_F(ProjectFileTest, DamagedFilesAreRefusedWithTheirTextAndChangeNothing)
         std::memcpy(b.data() + at, v, n);
         return b;
     };
-    uint32_t seven = 7, big = 0x7FFFFFFF, three = 3;
+    uint32_t seven = 7, big = 0x7FFFFFFF, three = 3, six = 6;
     int64_t negative = -5, huge = int64_t(1) << 40;
     const std::vector<Case> cases = {
         {"flat truncated", Bytes(flatBytes.begin(), flatBytes.end() - 100), "Failed to load file."},
@@ -374,6 +375,7 @@ TEST_F(ProjectFileTest, DamagedFilesAreRefusedWithTheirTextAndChangeNothing)
         {"chunk 3 channels", patched(chunkBytes, trkinfo + 36, &three, 4), nullptr},
         {"multi 3 channels", patched(multiBytes, info4, &three, 4), nullptr},
         {"multi huge length", patched(multiBytes, info4 + 4, &huge, 8), "Failed to load file."},
+        {"multi 7 channels", patched(multiBytes, info4, &six, 4), "Failed to load file."},
         {"multi no info", patched(multiBytes, find(multiBytes, "FILEINF4"), "XXXXXXXX", 8), nullptr},
     };
     for (const Case& c : cases) {
@@ -390,6 +392,80 @@ TEST_F(ProjectFileTest, DamagedFilesAreRefusedWithTheirTextAndChangeNothing)
         EXPECT_EQ(0, doc->GetTrackCount());
         EXPECT_TRUE(LabelNames(doc, -1, kLabelCue).empty());
     }
+}
+
+// A 24-bit document goes into the chunked file as 32-bit floats, which the reader takes back.
+TEST_F(ProjectFileTest, ChunkedFileKeeps24BitDocumentsAsFloats)
+{
+    CNyMultiTrackDoc* source = SourceDocument(24, 48000);
+    std::string path = scratch_.File("float.kvs");
+    ASSERT_EQ(1, source->SaveProjectFile(path.c_str(), 1));
+    Bytes b = ReadAll(path);
+    CNyMultiTrackDoc* loaded = EmptyDocument();
+    ASSERT_EQ(1, loaded->LoadProjectFile(path.c_str(), nullptr)) << Shown();
+    EXPECT_EQ(32, loaded->GetBitsPerSample());
+    EXPECT_EQ(Channel(stereo_, 2, 1, 4), ChannelOf(loaded, 1, 0));
+    EXPECT_EQ(mono_, ChannelOf(loaded, 2, 0));
+}
+
+// Old flat files: "-0.02,I" loads as current; "-0.01,I" (no length field) offers to convert,
+// but only when the file became the document: an import never rewrites its source.
+TEST_F(ProjectFileTest, OldFlatFilesConvertOnlyWhenOpened)
+{
+    CNyMultiTrackDoc* source = SourceDocument();
+    std::string path = scratch_.File("old.kvs");
+    ASSERT_EQ(1, source->SaveProjectFile(path.c_str(), 0));
+    const Bytes current = ReadAll(path);
+    // The oldest layout: 8 more bytes in the header block, no length field; sizes agree.
+    Bytes oldest(current.begin(), current.begin() + 1016);
+    std::memcpy(oldest.data() + 9, "-0.01,I", 7);
+    uint32_t size = 1004;
+    std::memcpy(oldest.data() + 20, &size, 4);
+    oldest.insert(oldest.end(), 8, 0);
+    oldest.insert(oldest.end(), current.begin() + 1016, current.begin() + 1024);
+    oldest.insert(oldest.end(), current.begin() + 1032, current.end());
+    ASSERT_EQ(current.size(), oldest.size());
+
+    Bytes second = current;
+    std::memcpy(second.data() + 9, "-0.02,I", 7);
+    WriteAll(path, second);
+    EXPECT_EQ(1, EmptyDocument()->LoadProjectFile(path.c_str(), nullptr));
+    EXPECT_TRUE(host_.texts.empty());
+
+    WriteAll(path, oldest);
+    CNyMultiTrackDoc* target = SourceDocument();
+    ASSERT_EQ(1, target->LoadProjectFile(path.c_str(), nullptr)) << Shown();
+    EXPECT_EQ(5, target->GetTrackCount());
+    EXPECT_TRUE(host_.texts.empty());
+    EXPECT_EQ(oldest, ReadAll(path));
+
+    host_.answer = IDYES;
+    CNyMultiTrackDoc* opened = EmptyDocument();
+    ASSERT_EQ(1, opened->LoadProjectFile(path.c_str(), nullptr)) << Shown();
+    EXPECT_EQ(1u, host_.texts.size());
+    EXPECT_EQ(3, opened->GetTrackCount());
+    EXPECT_EQ(Channel(stereo_, 2, 0, 2), ChannelOf(opened, 0, 0));
+    Bytes rewritten = ReadAll(path);
+    EXPECT_EQ(0, std::memcmp(rewritten.data(), "Nyle Ver. 1.00,I", 16));
+    EXPECT_EQ(3000, At<int64_t>(rewritten, 1024));
+}
+
+// A multichannel document's file opens on its own; importing it into a standard document
+// with tracks is refused.
+TEST_F(ProjectFileTest, MultichannelDocumentFilesOpenButDoNotImportIntoStandardOnes)
+{
+    CNyMultiTrackDoc* source = SourceDocument();
+    ASSERT_TRUE(source->SetEngineMode(1));
+    std::string path = scratch_.File("six.kvs");
+    ASSERT_EQ(1, source->SaveProjectFile(path.c_str(), 20));
+    CNyMultiTrackDoc* opened = EmptyDocument();
+    ASSERT_EQ(1, opened->LoadProjectFile(path.c_str(), nullptr)) << Shown();
+    EXPECT_EQ(1, opened->IsMultichannel());
+    CNyMultiTrackDoc* standard = SourceDocument();
+    EXPECT_EQ(0, standard->LoadProjectFile(path.c_str(), nullptr));
+    ASSERT_EQ(1u, host_.texts.size());
+    EXPECT_EQ("Multichannel document could not be imported.", host_.texts[0]);
+    EXPECT_EQ(2, standard->GetTrackCount());
 }
 
 // A save onto a locked target, or that fails midway, leaves the old file as it was.
