@@ -93,3 +93,8 @@ BOOL DocumentHost::RunSaveDialog(CNyMultiTrackDoc*, int, SaveAsChoice*)
 {
     return FALSE;
 }
+
+BOOL DocumentHost::RunImportDialog(CNyMultiTrackDoc*, std::vector<std::string>*)
+{
+    return FALSE;
+}

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 struct IKvSKsFIO;
 class CNyMultiTrackDoc;
@@ -59,6 +60,9 @@ public:
     // Runs the save dialog of a mode (0 export, 1 save as, 2 save of a sound-file document)
     // for the document; FALSE when cancelled. The built-in host has no dialog.
     virtual BOOL RunSaveDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice);
+    // Runs the open dialog in import mode for the document: the chosen paths; FALSE when
+    // cancelled. The built-in host has no dialog.
+    virtual BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths);
 
 protected:
     ~DocumentHost() = default;

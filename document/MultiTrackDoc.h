@@ -212,6 +212,12 @@ public:
     // DocumentHost::RunSaveDialog), then SaveAsChosen.
     BOOL SaveAsWithDialog(int mode);
     BOOL SaveAsChosen(int mode, const SaveAsChoice& choice);
+    // The Import command: the files the open dialog gives (through
+    // DocumentHost::RunImportDialog), then ImportFiles.
+    void OnFileImport();
+    // Loads the files as new tracks, one undoable step in the history; a file that fails
+    // undoes the files before it. FALSE then (the failure was shown).
+    BOOL ImportFiles(const std::vector<std::string>& paths);
     // Some track has points in its envelope of this kind.
     BOOL HasEnvelopeData(LONG kind);
     // TRUE when the document cannot be written into the file type unchanged (mixdown needed).

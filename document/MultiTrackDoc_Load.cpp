@@ -6,6 +6,7 @@
 #include "DocumentHost.h"
 #include "DocumentProjectHost.h"
 #include "FileCommands.h"
+#include "FwResource.h"
 #include "GlobalMemory.h"
 #include "IKvSKsFIO.h"
 #include "KsMultiTrackLoader.h"
@@ -450,7 +451,7 @@ BOOL CNyMultiTrackDoc::OnOpenDocument(const char* path)
     HANDLE file =
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        ReportSaveLoadException(path, GetLastError(), FALSE, 0);
+        ReportSaveLoadException(path, GetLastError(), FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
         return FALSE;
     }
     CloseHandle(file);
@@ -468,5 +469,39 @@ BOOL CNyMultiTrackDoc::OnOpenDocument(const char* path)
         m_fileInfo.videoValue = 0;
         SetVideoOpen(FALSE);
     }
+    return TRUE;
+}
+
+void CNyMultiTrackDoc::OnFileImport()
+{
+    if (!IsViewIdle())
+        return;
+    std::vector<std::string> paths;
+    if (GetDocumentHost().RunImportDialog(this, &paths))
+        ImportFiles(paths);
+}
+
+BOOL CNyMultiTrackDoc::ImportFiles(const std::vector<std::string>& paths)
+{
+    ComRef<TransactionCommand> transaction(NewCommand<TransactionCommand>(Text(kIdsImport).c_str()));
+    IEditCommand* edit = static_cast<IEditCommand*>(transaction.Get());
+    for (const std::string& path : paths) {
+        ComRef<IUnknown> loaded;
+        // A load that answers 0 has failed (and shown why): the files before it go too.
+        if (!LoadFile(path.c_str(), 1, nullptr, loaded.Out())) {
+            edit->Undo();
+            return FALSE;
+        }
+        ComRef<IEditCommand> command = QueryCom<IEditCommand>(loaded.Get());
+        if (!command || FAILED(transaction->Add(command.Get()))) {
+            if (command)
+                command->Undo();
+            edit->Undo();
+            return FALSE;
+        }
+    }
+    if (m_history)
+        m_history->Add(edit, TRUE);
+    SetModifiedFlag(TRUE);
     return TRUE;
 }

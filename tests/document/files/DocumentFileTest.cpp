@@ -232,6 +232,27 @@ TEST_F(DocumentFileTest, CancelAtTheMarksQuestionIsNoSave)
     EXPECT_TRUE(doc->IsModified());
 }
 
+// Import of several files is one step of the history; a file that fails takes the ones
+// before it away again and leaves the history as it was.
+TEST_F(DocumentFileTest, ImportOfSeveralFilesIsOneStepOrNone)
+{
+    CNyMultiTrackDoc* doc = NewDocument();
+    ASSERT_TRUE(doc->OnOpenDocument(StereoWav("base.wav", 1).c_str()));
+    std::string a = StereoWav("ia.wav", 2), b = StereoWav("ib.wav", 3);
+    EXPECT_FALSE(doc->ImportFiles({a, scratch_.File("gone.wav")}));
+    EXPECT_EQ(2, doc->GetTrackCount());
+    ComRef<ICommandCursor> cursor;
+    ASSERT_EQ(S_OK, doc->GetHistory()->GetUndoCursor(cursor.Out()));
+    ComRef<IEditCommand> newest;
+    EXPECT_EQ(S_FALSE, cursor->Next(newest.Out()));
+
+    EXPECT_TRUE(doc->ImportFiles({a, b}));
+    EXPECT_EQ(6, doc->GetTrackCount());
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(S_OK, doc->GetHistory()->Undo());
+    EXPECT_EQ(2, doc->GetTrackCount());
+}
+
 TEST_F(DocumentFileTest, FolderWriteTest)
 {
     EXPECT_TRUE(CNyMultiTrackDoc::IsFolderWritable(scratch_.Path().c_str()));
