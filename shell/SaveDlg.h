@@ -7,6 +7,7 @@
 //   dialog.SetFormats(formats, filterIndex);
 //   if (dialog.DoModal() == IDOK) ... dialog.GetPathName(), dialog.GetFormatCode(), dialog.IsMixdown()
 #pragma once
+#include "DocumentHost.h"
 #include "FwFileDialog.h"
 #include "IKvSKsFIO.h"
 
@@ -65,3 +66,11 @@ private:
     CString m_lastPath;
     int m_chosenCode = -1;
 };
+
+// The document's save dialog (DocumentHost::RunSaveDialog of the program): the formats of the
+// mode from the file module's save-format table, the proposed name and folder ("LastSaveDir"),
+// then the dialog. FALSE when cancelled or refused (too many channels for the chosen format).
+BOOL RunSaveAsDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice);
+// The Import command's open dialog (DocumentHost::RunImportDialog of the program): the file
+// module's import types; the chosen paths.
+BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths);

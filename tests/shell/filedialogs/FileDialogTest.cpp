@@ -9,6 +9,7 @@
 #include "OpenDlg.h"
 #include "ResourceModule.h"
 #include "SaveDlg.h"
+#include "Settings.h"
 #include "SettingsTestRoot.h"
 
 #include <dlgs.h>
@@ -285,6 +286,49 @@ TEST_F(FileDialogTest, OpenDialogKeepsALargeMultipleSelection)
     std::sort(paths.begin(), paths.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, paths);
+}
+
+// Save As offers the project formats of the file module's table and remembers the folder.
+TEST_F(FileDialogTest, SaveAsDialogOffersProjectFormatsAndRemembersTheFolder)
+{
+    CNyMultiTrackDoc doc;
+    doc.m_bAutoDelete = FALSE;
+    ASSERT_TRUE(doc.CreateEngine());
+    SaveAsChoice choice;
+    std::vector<std::string> filters;
+    TimerScript script([&] {
+        HWND explorer = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND wnd, LPARAM lp) {
+                char cls[16] = {};
+                GetClassNameA(wnd, cls, sizeof(cls));
+                if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(wnd) && GetDlgItem(wnd, cmb1)) {
+                    *reinterpret_cast<HWND*>(lp) = wnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&explorer));
+        if (!explorer)
+            return false;
+        HWND types = GetDlgItem(explorer, cmb1);
+        for (LRESULT i = 0, n = SendMessageA(types, CB_GETCOUNT, 0, 0); i < n; ++i) {
+            char text[512] = {};
+            SendMessageA(types, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+            filters.push_back(text);
+        }
+        SetWindowTextA(NameBox(explorer), scratch_.File("chosen").c_str());
+        PostMessageA(explorer, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(explorer, IDOK));
+        return true;
+    });
+    ASSERT_TRUE(RunSaveAsDialog(&doc, 1, &choice));
+    EXPECT_EQ(3u, filters.size());
+    EXPECT_TRUE(choice.type == 0 || choice.type == 1 || choice.type == 20);
+    EXPECT_EQ(0u, choice.path.find(scratch_.File("chosen")));
+    std::string folder;
+    GetSettingString("Settings", "LastSaveDir", "", &folder);
+    EXPECT_EQ(scratch_.Path(), folder + "\\");
 }
 
 TEST_F(FileDialogTest, PanelTexts)
