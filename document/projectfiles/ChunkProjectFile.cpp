@@ -11,22 +11,6 @@
 
 namespace {
 
-// Holds a chunk file for one load or save.
-struct ChunkFileHolder {
-    ChunkFileHolder() : file(CreateChunkFile())
-    {
-        if (!file)
-            throw CKvSSException(kPfErrMemory);
-    }
-    ~ChunkFileHolder()
-    {
-        file->Close();
-        file->Release();
-    }
-    IChunkFile* operator->() const { return file; }
-    IChunkFile* file;
-};
-
 bool IsChunkBits(uint32_t bits)
 {
     return bits == 8 || bits == 16 || bits == 32;
@@ -166,44 +150,12 @@ void CChunkProjectFile::ReadPeakData(IChunkFile* file, int track)
 
 void CChunkProjectFile::FinishTrackFromData(int track)
 {
-    if (m_dataPath.empty())
-        Refuse(IDS_PF_LOAD_FAILED);
-    IMtTrackSet* set = m_host->TrackSet();
-    WORD bits = 0;
-    DWORD rate = 0;
-    set->GetBitsPerSample(&bits);
-    set->GetSamplesPerSec(&rate);
-    ComRef<IMtTrack> made;
-    MtFileItemRecord record = Record(track);
-    if (bits == m_info.bitsPerSample && rate == m_info.samplesPerSec) {
-        try {
-            ImportFileAsTrack(record, m_dataPath.c_str(), m_peakPath.c_str(), made.Out());
-        } catch (const CKvSSException&) {
-            Refuse(IDS_PF_LOAD_FAILED);
-        }
-    } else {
-        ComRef<IMtItemList> converted = ConvertData(record, m_dataPath.c_str(), m_peakPath.c_str());
-        try {
-            ImportItemListAsTrack(converted.Get(), made.Out());
-        } catch (const CKvSSException&) {
-            Refuse(IDS_PF_LOAD_FAILED);
-        }
-    }
-    // The engine owns the files now.
-    m_dataPath.clear();
-    m_peakPath.clear();
-    ConfigureTrack(made.Get());
+    ConfigureTrack(ImportTrackFiles(Record(track), m_dataPath, m_peakPath).Get());
 }
 
 void CChunkProjectFile::FinishTrackFromItem(int, IUnknown* item)
 {
-    ComRef<IMtTrack> made;
-    try {
-        ImportStoredItemAsTrack(item, made.Out());
-    } catch (const CKvSSException&) {
-        Refuse(IDS_PF_LOAD_FAILED);
-    }
-    ConfigureTrack(made.Get());
+    ConfigureTrack(ImportHeldItem(item).Get());
 }
 
 void CChunkProjectFile::ConfigureTrack(IMtTrack* track)
@@ -224,7 +176,7 @@ void CChunkProjectFile::ConfigureTrack(IMtTrack* track)
 
 void CChunkProjectFile::ApplyWorkspace()
 {
-    ProjectWorkspace w;
+    ProjectWorkspace w = m_host->GetWorkspace();
     w.timeZoom = int32_t(m_workspace.timeZoom);
     w.amplitudeZoom = m_workspace.amplitudeZoom;
     w.viewOptions = m_workspace.viewOptions & 0x7F;

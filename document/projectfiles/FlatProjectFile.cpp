@@ -6,7 +6,6 @@
 #include "ProgressReporter.h"
 #include "ProjectFile.h"
 #include "ProjectFileIds.h"
-#include "TempFilePaths.h"
 #include "TrackExport.h"
 
 #include <cstdio>
@@ -42,6 +41,24 @@ void CopyBytes(HANDLE from, HANDLE to, uint64_t bytes, ProgressReporter& progres
         if (progress.cancelled)
             throw CKvSSException(kPfErrCancelled);
     }
+}
+
+// The settings record's value fields 4 to 15, which the header block carries as they stand.
+template <class From, class To>
+void CopyValueFields(const From& from, To& to)
+{
+    to.field4 = from.field4;
+    to.field5 = from.field5;
+    to.field6 = from.field6;
+    to.field7 = from.field7;
+    to.field8 = from.field8;
+    to.field9 = from.field9;
+    to.field10 = from.field10;
+    to.field11 = from.field11;
+    to.field12 = from.field12;
+    to.field13 = from.field13;
+    to.field14 = from.field14;
+    to.field15 = from.field15;
 }
 
 class CFlatProjectFile : public CProjectFile {
@@ -193,11 +210,6 @@ int CFlatProjectFile::Load(const char* path, IUnknown** command)
 
 void CFlatProjectFile::ReadTracks(HANDLE file)
 {
-    IMtTrackSet* set = m_host->TrackSet();
-    WORD docBits = 0;
-    DWORD docRate = 0;
-    set->GetBitsPerSample(&docBits);
-    set->GetSamplesPerSec(&docRate);
     m_trackBase = -1;
     for (uint32_t k = 0; k < m_trackCount; ++k) {
         LARGE_INTEGER at;
@@ -224,24 +236,12 @@ void CFlatProjectFile::ReadTracks(HANDLE file)
         ComRef<IMtTrack> made;
         ComRef<IUnknown> held = LookupStore(record);
         if (held) {
-            try {
-                ImportStoredItemAsTrack(held.Get(), made.Out());
-            } catch (const CKvSSException&) {
-                Refuse(IDS_PF_LOAD_FAILED);
-            }
+            made = ImportHeldItem(held.Get());
         } else {
-            TempFilePaths paths;
-            std::string data = paths.MakeTempFileName();
-            FileHandle out(data.empty() ? INVALID_HANDLE_VALUE
-                                        : CreateFileA(data.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!out.IsValid()) {
-                DeleteFileIfNamed(data);
-                Refuse(IDS_PF_LOAD_FAILED);
-            }
-            char text[kProgressTextLength];
-            std::snprintf(text, sizeof(text), LoadText(IDS_PF_LOADING_TRACK).c_str(), int(k + 1), int(m_trackCount));
-            ProgressReporter progress(text, nullptr, 0, 500, FALSE);
+            std::string data, peaks;
+            FileHandle out = CreateTempFile(&data);
+            ProgressReporter progress(ProgressText(IDS_PF_LOADING_TRACK, int(k + 1), int(m_trackCount)).c_str(),
+                                      nullptr, 0, 500, FALSE);
             try {
                 CopyBytes(file, out.Get(), bytes, progress);
             } catch (const CKvSSException& e) {
@@ -252,18 +252,7 @@ void CFlatProjectFile::ReadTracks(HANDLE file)
             }
             out.Reset();
             progress.End();
-            ComRef<IMtItemList> converted;
-            if (docBits != m_bits || docRate != m_rate)
-                converted = ConvertData(record, data.c_str(), nullptr);
-            try {
-                if (converted)
-                    ImportItemListAsTrack(converted.Get(), made.Out());
-                else
-                    ImportFileAsTrack(record, data.c_str(), nullptr, made.Out());
-            } catch (const CKvSSException&) {
-                DeleteFileA(data.c_str());
-                Refuse(IDS_PF_LOAD_FAILED);
-            }
+            made = ImportTrackFiles(record, data, peaks);
         }
         ApplyTrackHeader(made.Get(), header);
     }
@@ -305,18 +294,7 @@ void CFlatProjectFile::ApplyHeaderBlock()
     w.timeZoom = int32_t(m_block.timeZoom);
     w.amplitudeZoom = m_block.amplitudeZoom;
     w.viewOptions = m_block.viewOptions & 0x7F;
-    w.field4 = m_block.field4;
-    w.field5 = m_block.field5;
-    w.field6 = m_block.field6;
-    w.field7 = m_block.field7;
-    w.field8 = m_block.field8;
-    w.field9 = m_block.field9;
-    w.field10 = m_block.field10;
-    w.field11 = m_block.field11;
-    w.field12 = m_block.field12;
-    w.field13 = m_block.field13;
-    w.field14 = m_block.field14;
-    w.field15 = m_block.field15;
+    CopyValueFields(m_block, w);
     m_host->ApplyWorkspace(w, m_block.timeZoom == 0 || m_block.amplitudeZoom == 0);
 }
 
@@ -370,18 +348,7 @@ void CFlatProjectFile::WriteFileOut(HANDLE file)
     block.timeZoom = uint32_t(w.timeZoom);
     block.amplitudeZoom = w.amplitudeZoom;
     block.viewOptions = w.viewOptions & 0x7F;
-    block.field4 = w.field4;
-    block.field5 = w.field5;
-    block.field6 = w.field6;
-    block.field7 = w.field7;
-    block.field8 = w.field8;
-    block.field9 = w.field9;
-    block.field10 = w.field10;
-    block.field11 = w.field11;
-    block.field12 = w.field12;
-    block.field13 = w.field13;
-    block.field14 = w.field14;
-    block.field15 = w.field15;
+    CopyValueFields(w, block);
     std::string video = m_host->GetVideoPath();
     char videoPath[260] = {};
     std::strncpy(videoPath, video.c_str(), sizeof(videoPath) - 1);
@@ -443,9 +410,7 @@ void CFlatProjectFile::WriteFileOut(HANDLE file)
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!in.IsValid())
                 throw CKvSSException(LastErrorCode());
-            char text[kProgressTextLength];
-            std::snprintf(text, sizeof(text), LoadText(IDS_PF_SAVING_TRACK).c_str(), number, int(n));
-            ProgressReporter progress(text, nullptr, 0, 500, TRUE);
+            ProgressReporter progress(ProgressText(IDS_PF_SAVING_TRACK, number, int(n)).c_str(), nullptr, 0, 500, TRUE);
             const uint64_t bytes = uint64_t(out.length) * (m_bits / 8);
             CopyBytes(in.Get(), file, bytes, progress);
             progress.End();

@@ -2,12 +2,10 @@
 // or 6 channels stored interleaved, their five envelopes, 20 and 24 bits packed in 3 bytes.
 #include "ChunkProjectFile.h"
 #include "FileHandle.h"
-#include "GlobalMemory.h"
 #include "KvSSException.h"
 #include "ProgressReporter.h"
 #include "ProjectFileIds.h"
 #include "SampleConverter.h"
-#include "TempFilePaths.h"
 #include "TrackExport.h"
 #include "WaveFormat.h"
 
@@ -72,20 +70,6 @@ private:
     std::array<std::vector<StoredEnvelopePoint>, 5> m_envelopes;
 };
 
-struct ChunkFileRef {
-    ChunkFileRef() : file(CreateChunkFile())
-    {
-        if (!file)
-            throw CKvSSException(kPfErrMemory);
-    }
-    ~ChunkFileRef()
-    {
-        file->Close();
-        file->Release();
-    }
-    IChunkFile* file;
-};
-
 } // namespace
 
 std::unique_ptr<CProjectFile> CreateMultichannelProjectFile(ProjectHost* host)
@@ -142,7 +126,7 @@ int CMultichannelProjectFile::Load(const char* path, IUnknown** command)
     if (command)
         *command = nullptr;
     return RunLoad([&] {
-        ChunkFileRef holder;
+        ChunkFileHolder holder;
         IChunkFile* file = holder.file;
         m_path = path;
         file->SetFileName(path);
@@ -250,18 +234,10 @@ void CMultichannelProjectFile::ReadTrackData(IChunkFile* file, int track)
         m_dataPath = CopyChunkToTemp(file, uint64_t(m_track.length) * frameBytes, track, int(m_info.tracks));
         return;
     }
-    TempFilePaths paths;
-    std::string name = paths.MakeTempFileName();
-    if (name.empty())
-        Refuse(IDS_PF_LOAD_FAILED);
-    FileHandle out(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.IsValid()) {
-        DeleteFileA(name.c_str());
-        Refuse(IDS_PF_LOAD_FAILED);
-    }
-    char text[kProgressTextLength];
-    std::snprintf(text, sizeof(text), LoadText(IDS_PF_LOADING_TRACK).c_str(), track + 1, int(m_info.tracks));
-    ProgressReporter progress(text, nullptr, 0, 500, FALSE);
+    std::string name;
+    FileHandle out = CreateTempFile(&name);
+    ProgressReporter progress(ProgressText(IDS_PF_LOADING_TRACK, track + 1, int(m_info.tracks)).c_str(), nullptr, 0,
+                              500, FALSE);
     try {
         CopyPackedToFloat(file, out.Get(), m_track.length, &progress);
     } catch (const CKvSSException& e) {
@@ -326,40 +302,12 @@ MtFileItemRecord CMultichannelProjectFile::Record(int track) const
 
 void CMultichannelProjectFile::FinishTrackFromData(int track)
 {
-    if (m_dataPath.empty())
-        Refuse(IDS_PF_LOAD_FAILED);
-    IMtTrackSet* set = m_host->TrackSet();
-    WORD bits = 0;
-    DWORD rate = 0;
-    set->GetBitsPerSample(&bits);
-    set->GetSamplesPerSec(&rate);
-    ComRef<IMtTrack> made;
-    MtFileItemRecord record = Record(track);
-    ComRef<IMtItemList> converted;
-    if (bits != m_info.workingBits || rate != m_info.samplesPerSec)
-        converted = ConvertData(record, m_dataPath.c_str(), m_peakPath.c_str());
-    try {
-        if (converted)
-            ImportItemListAsTrack(converted.Get(), made.Out());
-        else
-            ImportFileAsTrack(record, m_dataPath.c_str(), m_peakPath.c_str(), made.Out());
-    } catch (const CKvSSException&) {
-        Refuse(IDS_PF_LOAD_FAILED);
-    }
-    m_dataPath.clear();
-    m_peakPath.clear();
-    ApplyTrackInfo(made.Get());
+    ApplyTrackInfo(ImportTrackFiles(Record(track), m_dataPath, m_peakPath).Get());
 }
 
 void CMultichannelProjectFile::FinishTrackFromItem(int, IUnknown* item)
 {
-    ComRef<IMtTrack> made;
-    try {
-        ImportStoredItemAsTrack(item, made.Out());
-    } catch (const CKvSSException&) {
-        Refuse(IDS_PF_LOAD_FAILED);
-    }
-    ApplyTrackInfo(made.Get());
+    ApplyTrackInfo(ImportHeldItem(item).Get());
 }
 
 void CMultichannelProjectFile::ApplyTrackInfo(IMtTrack* track)
@@ -426,7 +374,7 @@ int CMultichannelProjectFile::Save(const char* path)
         m_workspace.field6 = w.field6;
         m_workspace.grouping = w.grouping;
 
-        ChunkFileRef holder;
+        ChunkFileHolder holder;
         IChunkFile* file = holder.file;
         file->SetFileName(temp.c_str());
         file->Open(kFileCreate);

@@ -65,6 +65,18 @@ HRESULT CopyLoop(uint64_t length, ProgressReporter* progress, Copy step)
 
 } // namespace
 
+ChunkFileHolder::ChunkFileHolder() : file(CreateChunkFile())
+{
+    if (!file)
+        throw CKvSSException(kPfErrMemory);
+}
+
+ChunkFileHolder::~ChunkFileHolder()
+{
+    file->Close();
+    file->Release();
+}
+
 void RewindChunks(IChunkFile* file)
 {
     while (file->GetChunkDepth() > 0)
@@ -545,20 +557,34 @@ ComRef<IMtItemList> CProjectFile::ConvertData(const MtFileItemRecord& record, co
     return converted;
 }
 
-std::string CProjectFile::CopyChunkToTemp(IChunkFile* file, uint64_t bytes, int track, int count)
+std::string CProjectFile::ProgressText(UINT id, int number, int count)
+{
+    char text[kProgressTextLength];
+    std::snprintf(text, sizeof(text), LoadText(id).c_str(), number, count);
+    return text;
+}
+
+FileHandle CProjectFile::CreateTempFile(std::string* name)
 {
     TempFilePaths paths;
-    std::string name = paths.MakeTempFileName();
-    if (name.empty())
+    *name = paths.MakeTempFileName();
+    if (name->empty())
         Refuse(IDS_PF_LOAD_FAILED);
-    FileHandle out(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle out(CreateFileA(name->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.IsValid()) {
-        DeleteFileA(name.c_str());
+        DeleteFileA(name->c_str());
+        name->clear();
         Refuse(IDS_PF_LOAD_FAILED);
     }
-    char text[kProgressTextLength];
-    std::snprintf(text, sizeof(text), LoadText(IDS_PF_LOADING_TRACK).c_str(), track + 1, count);
-    ProgressReporter progress(text, nullptr, 0, kCloseDelay, FALSE);
+    return out;
+}
+
+std::string CProjectFile::CopyChunkToTemp(IChunkFile* file, uint64_t bytes, int track, int count)
+{
+    std::string name;
+    FileHandle out = CreateTempFile(&name);
+    ProgressReporter progress(ProgressText(IDS_PF_LOADING_TRACK, track + 1, count).c_str(), nullptr, 0, kCloseDelay,
+                              FALSE);
     HRESULT hr = CopyChunkToFile(file, out.Get(), bytes, &progress);
     out.Reset();
     progress.End();
@@ -567,6 +593,49 @@ std::string CProjectFile::CopyChunkToTemp(IChunkFile* file, uint64_t bytes, int 
         Refuse(hr == kPfErrCancelled ? -1 : IDS_PF_LOAD_FAILED, hr == kPfErrCancelled ? hr : kPfErrLoad);
     }
     return name;
+}
+
+ComRef<IMtTrack> CProjectFile::ImportTrackFiles(const MtFileItemRecord& record, std::string& dataPath,
+                                                std::string& peakPath)
+{
+    if (dataPath.empty())
+        Refuse(IDS_PF_LOAD_FAILED);
+    IMtTrackSet* set = m_host->TrackSet();
+    WORD bits = 0;
+    DWORD rate = 0;
+    set->GetBitsPerSample(&bits);
+    set->GetSamplesPerSec(&rate);
+    ComRef<IMtItemList> converted;
+    if (bits != record.bitsPerSample || rate != record.samplesPerSec)
+        converted = ConvertData(record, dataPath.c_str(), peakPath.c_str());
+    ComRef<IMtTrack> made;
+    try {
+        if (converted)
+            ImportItemListAsTrack(converted.Get(), made.Out());
+        else
+            ImportFileAsTrack(record, dataPath.c_str(), peakPath.c_str(), made.Out());
+    } catch (const CKvSSException&) {
+        DeleteFileIfNamed(dataPath);
+        DeleteFileIfNamed(peakPath);
+        dataPath.clear();
+        peakPath.clear();
+        Refuse(IDS_PF_LOAD_FAILED);
+    }
+    // The engine owns the files now.
+    dataPath.clear();
+    peakPath.clear();
+    return made;
+}
+
+ComRef<IMtTrack> CProjectFile::ImportHeldItem(IUnknown* item)
+{
+    ComRef<IMtTrack> made;
+    try {
+        ImportStoredItemAsTrack(item, made.Out());
+    } catch (const CKvSSException&) {
+        Refuse(IDS_PF_LOAD_FAILED);
+    }
+    return made;
 }
 
 void CProjectFile::CopyFileIntoChunk(IChunkFile* file, const char* path, int number, int count)
@@ -578,9 +647,7 @@ void CProjectFile::CopyFileIntoChunk(IChunkFile* file, const char* path, int num
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(in.Get(), &size))
         throw CKvSSException(LastErrorCode());
-    char text[kProgressTextLength];
-    std::snprintf(text, sizeof(text), LoadText(IDS_PF_SAVING_TRACK).c_str(), number, count);
-    ProgressReporter progress(text, nullptr, 0, kCloseDelay, TRUE);
+    ProgressReporter progress(ProgressText(IDS_PF_SAVING_TRACK, number, count).c_str(), nullptr, 0, kCloseDelay, TRUE);
     ThrowIfFailed(CopyFileToChunk(in.Get(), file, uint64_t(size.QuadPart), &progress));
     progress.End();
 }

@@ -13,6 +13,7 @@
 #pragma once
 #include "ChunkFile.h"
 #include "ComRef.h"
+#include "FileHandle.h"
 #include "KsMultiTrack.h"
 #include "LabelRecord.h"
 #include "ProjectRecords.h"
@@ -189,6 +190,16 @@ protected:
                            IMtTrack** track);
     void ImportItemListAsTrack(IMtItemList* items, IMtTrack** track);
     void ImportStoredItemAsTrack(IUnknown* item, IMtTrack** track);
+    // A track from a data file of the record's format (and its peak file), converted first
+    // when the document's format differs; the engine owns the files then and the names are
+    // emptied. A failure deletes the files and refuses the load.
+    ComRef<IMtTrack> ImportTrackFiles(const MtFileItemRecord& record, std::string& dataPath, std::string& peakPath);
+    // A track from an item the temporary store holds; a failure refuses the load.
+    ComRef<IMtTrack> ImportHeldItem(IUnknown* item);
+    // A new temporary file open for writing, its name in *name; refuses the load when none.
+    FileHandle CreateTempFile(std::string* name);
+    // A progress title of the program's table with a number and a count.
+    static std::string ProgressText(UINT id, int number, int count);
     // Asks the temporary store for a held item of record; null when none.
     ComRef<IUnknown> LookupStore(const MtFileItemRecord& record);
     // The data file converted to the document's rate and bits (channels kept): a new item list.
@@ -218,6 +229,16 @@ std::unique_ptr<CProjectFile> CreateMultichannelProjectFile(ProjectHost* host);
 
 // Leaves every chunk entered and goes back to the start of the file.
 void RewindChunks(IChunkFile* file);
+// Holds a chunk file for one load or save; closed and released when it goes.
+struct ChunkFileHolder {
+    ChunkFileHolder();
+    ~ChunkFileHolder();
+    ChunkFileHolder(const ChunkFileHolder&) = delete;
+    ChunkFileHolder& operator=(const ChunkFileHolder&) = delete;
+    IChunkFile* operator->() const { return file; }
+    IChunkFile* file;
+};
+
 // Enters the next chunk inside the current one, whatever its id.
 HRESULT DescendNext(IChunkFile* file, ChunkInfo* info);
 

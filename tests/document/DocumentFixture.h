@@ -34,6 +34,18 @@ public:
     std::vector<HRESULT> shown;
 };
 
+// A host that also keeps the texts the document shows in message boxes, and answers them.
+class MessageHost : public RecordingHost {
+public:
+    int ShowMessageText(const char* text, UINT) override
+    {
+        texts.push_back(text);
+        return answer;
+    }
+    std::vector<std::string> texts;
+    int answer = IDNO;
+};
+
 class DocumentTest : public ::testing::Test {
 protected:
     void SetUp() override { SetDocumentHost(&host_); }

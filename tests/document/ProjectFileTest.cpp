@@ -37,18 +37,6 @@ T At(const Bytes& b, size_t offset)
     return value;
 }
 
-// A host that keeps the texts the document would show.
-class MessageHost : public RecordingHost {
-public:
-    int ShowMessageText(const char* text, UINT) override
-    {
-        texts.push_back(text);
-        return answer;
-    }
-    std::vector<std::string> texts;
-    int answer = IDNO;
-};
-
 // Interleaved samples in the engine's storage form: 16-bit words or floats (24 bits).
 Bytes Samples(size_t frames, WORD channels, WORD bits, int seed)
 {
@@ -466,6 +454,47 @@ TEST_F(ProjectFileTest, MultichannelDocumentFilesOpenButDoNotImportIntoStandardO
     ASSERT_EQ(1u, host_.texts.size());
     EXPECT_EQ("Multichannel document could not be imported.", host_.texts[0]);
     EXPECT_EQ(2, standard->GetTrackCount());
+}
+
+// Format detection by content: the flat signature must be whole, a form needs its header.
+TEST_F(ProjectFileTest, DetectionTellsFormatsByContent)
+{
+    auto form = [](const char* info) {
+        Bytes b(16, 0), head;
+        std::memcpy(b.data(), "KVSOUND ", 8);
+        if (info) {
+            head.resize(32, 0);
+            std::memcpy(head.data(), "FILEHEAD", 8);
+            uint64_t inner = 16;
+            std::memcpy(head.data() + 8, &inner, 8);
+            std::memcpy(head.data() + 16, info, 8);
+        }
+        uint64_t size = head.size();
+        std::memcpy(b.data() + 8, &size, 8);
+        b.insert(b.end(), head.begin(), head.end());
+        return b;
+    };
+    auto text = [](const char* t) { return Bytes(t, t + std::strlen(t)); };
+    const struct {
+        const char* name;
+        Bytes bytes;
+        int format;
+    } cases[] = {
+        {"empty", {}, 0},
+        {"start of the signature only", text("Nyle"), 0},
+        {"eight characters", text("Nyle Ver"), 0},
+        {"signature", text("Nyle Ver. 1.00,I"), kProjectFlat},
+        {"other ninth character", text("Nyle Vers 1.00,I"), 0},
+        {"chunked", form("FILEINFO"), kProjectChunked},
+        {"multichannel", form("FILEINF4"), kProjectMultichannel},
+        {"form without information", form("WRKSPACE"), 0},
+        {"form without header", form(nullptr), 0},
+    };
+    for (const auto& c : cases) {
+        std::string path = scratch_.File("detect.bin");
+        WriteAll(path, c.bytes);
+        EXPECT_EQ(c.format, CProjectFile::DetectProjectFormat(path.c_str())) << c.name;
+    }
 }
 
 // A save onto a locked target, or that fails midway, leaves the old file as it was.

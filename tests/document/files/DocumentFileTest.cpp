@@ -13,17 +13,6 @@ namespace {
 
 const WavForm kPcm16{"pcm16", 1, 16, 16, false};
 
-class FileHost : public RecordingHost {
-public:
-    int ShowMessageText(const char* text, UINT) override
-    {
-        texts.push_back(text);
-        return answer;
-    }
-    std::vector<std::string> texts;
-    int answer = IDNO;
-};
-
 class DocumentFileTest : public ::testing::Test {
 protected:
     void SetUp() override { SetDocumentHost(&host_); }
@@ -97,7 +86,7 @@ protected:
         return names;
     }
 
-    FileHost host_;
+    MessageHost host_;
     SettingsTestRoot root_;
     kvtest::ScratchFolder scratch_;
     std::vector<std::unique_ptr<CNyMultiTrackDoc>> docs_;
