@@ -44,20 +44,10 @@ CChunkProjectFile::~CChunkProjectFile()
 
 int CChunkProjectFile::ReadFileInfo(const char* path)
 {
-    IChunkFile* file = CreateChunkFile();
-    if (!file)
-        return 0;
-    int result = -1;
-    try {
-        file->SetFileName(path);
-        file->Open(kFileRead);
+    return ReadChunkedInfo(path, [&](IChunkFile* file) {
         ReadHeaderChunks(file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
-        result = int(m_info.channels);
-    } catch (const CKvSSException&) {
-        result = -1;
-    }
-    file->Release();
-    return result;
+        return int(m_info.channels);
+    });
 }
 
 int CChunkProjectFile::Load(const char* path, IUnknown** command)
@@ -66,13 +56,7 @@ int CChunkProjectFile::Load(const char* path, IUnknown** command)
         *command = nullptr;
     return RunLoad([&] {
         ChunkFileHolder file;
-        m_path = path;
-        file->SetFileName(path);
-        try {
-            file->Open(kFileRead);
-        } catch (const CKvSSException&) {
-            Refuse(IDS_PF_LOAD_FAILED);
-        }
+        OpenForLoad(file.file, path);
         ReadHeaderChunks(file.file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
         if (m_info.channels > 6)
             Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);

@@ -105,20 +105,10 @@ int CMultichannelProjectFile::CountTracks(IChunkFile* file)
 
 int CMultichannelProjectFile::ReadFileInfo(const char* path)
 {
-    IChunkFile* file = CreateChunkFile();
-    if (!file)
-        return 0;
-    int result = -1;
-    try {
-        file->SetFileName(path);
-        file->Open(kFileRead);
+    return ReadChunkedInfo(path, [&](IChunkFile* file) {
         ReadHeaderChunks(file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
-        result = CountTracks(file);
-    } catch (const CKvSSException&) {
-        result = -1;
-    }
-    file->Release();
-    return result;
+        return CountTracks(file);
+    });
 }
 
 int CMultichannelProjectFile::Load(const char* path, IUnknown** command)
@@ -128,13 +118,7 @@ int CMultichannelProjectFile::Load(const char* path, IUnknown** command)
     return RunLoad([&] {
         ChunkFileHolder holder;
         IChunkFile* file = holder.file;
-        m_path = path;
-        file->SetFileName(path);
-        try {
-            file->Open(kFileRead);
-        } catch (const CKvSSException&) {
-            Refuse(IDS_PF_LOAD_FAILED);
-        }
+        OpenForLoad(file, path);
         ReadHeaderChunks(file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
         LONG existing = 0;
         m_host->TrackSet()->GetTrackCount(&existing);

@@ -297,6 +297,34 @@ void CProjectFile::PrepareDocument(WORD bits, DWORD rate, WORD storedBits)
         m_host->TakeFormat(bits, rate, storedBits);
 }
 
+void CProjectFile::OpenForLoad(IChunkFile* file, const char* path)
+{
+    m_path = path;
+    file->SetFileName(path);
+    try {
+        file->Open(kFileRead);
+    } catch (const CKvSSException&) {
+        Refuse(IDS_PF_LOAD_FAILED);
+    }
+}
+
+int CProjectFile::ReadChunkedInfo(const char* path, const std::function<int(IChunkFile*)>& count)
+{
+    IChunkFile* file = CreateChunkFile();
+    if (!file)
+        return 0;
+    int result = -1;
+    try {
+        file->SetFileName(path);
+        file->Open(kFileRead);
+        result = count(file);
+    } catch (const CKvSSException&) {
+        result = -1;
+    }
+    file->Release();
+    return result;
+}
+
 void CProjectFile::ReadHeaderChunks(IChunkFile* file, void* info, DWORD infoSize, void* workspace, DWORD workspaceSize)
 {
     // Each class reads only its own record versions: a FILEINF4 never fills a FILEINFO buffer.

@@ -162,6 +162,12 @@ protected:
     // A load into a document without tracks takes the file's format; 1 when it was empty.
     void PrepareDocument(WORD bits, DWORD rate, WORD storedBits);
 
+    // Opens the load's chunk file (the path becomes the file's path); refuses when it cannot.
+    void OpenForLoad(IChunkFile* file, const char* path);
+    // ReadFileInfo of the chunked formats: count's answer for the file, -1 when its header
+    // cannot be read, 0 when no chunk file can be made.
+    static int ReadChunkedInfo(const char* path, const std::function<int(IChunkFile*)>& count);
+
     // Shared chunk routines (chunked and multichannel formats); they refuse by Refuse.
     void ReadHeaderChunks(IChunkFile* file, void* info, DWORD infoSize, void* workspace, DWORD workspaceSize);
     void ReadTrackChunks(IChunkFile* file);

@@ -55,25 +55,12 @@ Bytes Samples(size_t frames, WORD channels, WORD bits, int seed)
     return data;
 }
 
-class ProjectFileTest : public ::testing::Test {
+class ProjectFileTest : public ViewedDocumentsTest {
 protected:
-    void SetUp() override { SetDocumentHost(&host_); }
-    void TearDown() override
-    {
-        views_.clear();
-        docs_.clear();
-        SetDocumentHost(nullptr);
-    }
-
     // A document with its view and an engine with no track, at the given format.
     CNyMultiTrackDoc* EmptyDocument(WORD bits = 16, DWORD rate = 44100)
     {
-        docs_.push_back(std::make_unique<CNyMultiTrackDoc>());
-        CNyMultiTrackDoc* doc = docs_.back().get();
-        doc->m_bAutoDelete = FALSE;
-        views_.push_back(std::make_unique<CNyMultiTrackView>());
-        views_.back()->SetPaneSizes(500, 400, 300);
-        doc->AddView(views_.back().get());
+        CNyMultiTrackDoc* doc = ViewedDocument();
         EXPECT_TRUE(doc->CreateEngine());
         doc->GetTrackSet()->SetFormat(bits, rate);
         doc->GetSettings().documentType = 0;
@@ -166,21 +153,7 @@ protected:
         return doc;
     }
 
-    std::string Shown() const
-    {
-        std::string all;
-        for (const std::string& t : host_.texts)
-            all += t + "\n";
-        for (HRESULT hr : host_.shown)
-            all += std::to_string(unsigned(hr)) + "\n";
-        return all;
-    }
-
-    MessageHost host_;
-    SettingsTestRoot root_;
     kvtest::ScratchFolder scratch_;
-    std::vector<std::unique_ptr<CNyMultiTrackDoc>> docs_;
-    std::vector<std::unique_ptr<CNyMultiTrackView>> views_;
     int files_ = 0;
     Bytes stereo_, mono_;
 };

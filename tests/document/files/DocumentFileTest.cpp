@@ -13,26 +13,9 @@ namespace {
 
 const WavForm kPcm16{"pcm16", 1, 16, 16, false};
 
-class DocumentFileTest : public ::testing::Test {
+class DocumentFileTest : public ViewedDocumentsTest {
 protected:
-    void SetUp() override { SetDocumentHost(&host_); }
-    void TearDown() override
-    {
-        views_.clear();
-        docs_.clear();
-        SetDocumentHost(nullptr);
-    }
-
-    CNyMultiTrackDoc* NewDocument()
-    {
-        docs_.push_back(std::make_unique<CNyMultiTrackDoc>());
-        CNyMultiTrackDoc* doc = docs_.back().get();
-        doc->m_bAutoDelete = FALSE;
-        views_.push_back(std::make_unique<CNyMultiTrackView>());
-        views_.back()->SetPaneSizes(500, 400, 300);
-        doc->AddView(views_.back().get());
-        return doc;
-    }
+    CNyMultiTrackDoc* NewDocument() { return ViewedDocument(); }
 
     // A stereo 16-bit WAV with two cue points and a section.
     std::string StereoWav(const std::string& name, unsigned seed = 1)
@@ -86,11 +69,7 @@ protected:
         return names;
     }
 
-    MessageHost host_;
-    SettingsTestRoot root_;
     kvtest::ScratchFolder scratch_;
-    std::vector<std::unique_ptr<CNyMultiTrackDoc>> docs_;
-    std::vector<std::unique_ptr<CNyMultiTrackView>> views_;
     std::vector<uint8_t> frames_;
 };
 
