@@ -3,6 +3,7 @@
 #include "CommandInterfaces.h"
 #include "DocumentFixture.h"
 #include "FioKit.h"
+#include "ProgressReporter.h"
 #include "ProjectFile.h"
 
 #include <cstring>
@@ -219,6 +220,82 @@ TEST_F(DocumentFileTest, ImportOfSeveralFilesIsOneStepOrNone)
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(S_OK, doc->GetHistory()->Undo());
     EXPECT_EQ(2, doc->GetTrackCount());
+}
+
+constexpr const char* kKillOrder = "KV_PROJECT_KILL_ORDER";
+constexpr UINT kKilledCode = 77;
+
+// Run by the test below in a process of its own: saves a project over the target and stops
+// for good halfway through, where it is killed.
+TEST_F(DocumentFileTest, DISABLED_SavesUntilKilledMidway)
+{
+    char order[MAX_PATH * 2] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableA(kKillOrder, order, sizeof order));
+    const std::string text(order);
+    const std::string target = text.substr(0, text.find('|'));
+    static HANDLE midway = OpenEventA(EVENT_MODIFY_STATE, FALSE, text.substr(text.find('|') + 1).c_str());
+    ASSERT_NE(nullptr, midway);
+    CNyMultiTrackDoc* doc = NewDocument();
+    ASSERT_TRUE(doc->CreateEngine());
+    doc->GetTrackSet()->SetFormat(16, 44100);
+    std::string wav = scratch_.File("big.wav");
+    WavSpec spec;
+    spec.form = kPcm16;
+    spec.data = TestFrames(kPcm16, 2, 1500000, 7);
+    ASSERT_TRUE(WriteBytes(wav, BuildWav(spec).b));
+    ASSERT_EQ(1, doc->LoadFile(wav.c_str(), 1, nullptr, nullptr));
+    // The progress of the save: stop for good once it is halfway.
+    WNDCLASSA wc{};
+    wc.lpszClassName = "KvKillProgress";
+    wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == ProgressUpdateMessage()) {
+            if (reinterpret_cast<ProgressReporter*>(wp)->position >= 50) {
+                SetEvent(midway);
+                Sleep(INFINITE);
+            }
+            return 1;
+        }
+        return DefWindowProcA(w, m, wp, lp);
+    };
+    RegisterClassA(&wc);
+    HWND window = CreateWindowA("KvKillProgress", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    SetProgressWindow(window);
+    doc->SaveProjectFile(target.c_str(), 1);
+    FAIL() << "the save ended without being killed";
+}
+
+TEST_F(DocumentFileTest, ProjectSaveKilledMidwayLeavesTheOldFile)
+{
+    const std::string target = scratch_.File("kept.kvs");
+    const std::vector<uint8_t> old(5000, 0x5A);
+    ASSERT_TRUE(WriteBytes(target, old));
+    const std::string eventName = "kvprojectkill-" + std::to_string(GetCurrentProcessId());
+    HANDLE midway = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(nullptr, midway);
+    SetEnvironmentVariableA(kKillOrder, (target + "|" + eventName).c_str());
+    const std::string exe = kvtest::BinFolder() + "document_file_tests.exe";
+    std::string command =
+        "\"" + exe +
+        "\" --gtest_filter=DocumentFileTest.DISABLED_SavesUntilKilledMidway --gtest_also_run_disabled_tests";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableA(kKillOrder, nullptr);
+    ASSERT_TRUE(started);
+    HANDLE waits[] = {midway, pi.hProcess};
+    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 120000);
+    if (woke == WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, kKilledCode);
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(midway);
+    ASSERT_EQ(WAIT_OBJECT_0, woke) << "the child never reached the middle of its save; exit code " << code;
+    EXPECT_EQ(kKilledCode, code);
+    EXPECT_EQ(old, ReadBytes(target));
 }
 
 TEST_F(DocumentFileTest, FolderWriteTest)
