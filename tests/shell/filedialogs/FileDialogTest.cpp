@@ -331,6 +331,104 @@ TEST_F(FileDialogTest, SaveAsDialogOffersProjectFormatsAndRemembersTheFolder)
     EXPECT_EQ(scratch_.Path(), folder + "\\");
 }
 
+// The user's way through the dialogs: a WAV with cues opened, a track added, saved as a
+// project in the Save As dialog and opened again; exported in the Export dialog and opened.
+TEST_F(FileDialogTest, OpenAddTrackSaveAsProjectExportAndReopen)
+{
+    WavSpec wav;
+    wav.form = kPcm16;
+    wav.data = TestFrames(kPcm16, 2, 3000, 5);
+    wav.marks = {{100, 0, "cue"}};
+    std::string source = scratch_.File("song.wav");
+    ASSERT_TRUE(WriteBytes(source, BuildWav(wav).b));
+    CNyMultiTrackDoc doc;
+    doc.m_bAutoDelete = FALSE;
+    CNyMultiTrackView view;
+    doc.AddView(&view);
+    ASSERT_TRUE(doc.OnOpenDocument(source.c_str()));
+    ASSERT_EQ(2, doc.GetTrackCount());
+    ComRef<IMtTrack> added;
+    ASSERT_EQ(S_OK, doc.GetTrackSet()->InsertTrack(0, 1, added.Out(), -1));
+
+    auto chooseIn = [&](int mode, const std::string& name, SaveAsChoice* choice) {
+        bool typed = false;
+        TimerScript script([&] {
+            HWND explorer = nullptr;
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND wnd, LPARAM lp) {
+                    char cls[16] = {};
+                    GetClassNameA(wnd, cls, sizeof(cls));
+                    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(wnd) && GetDlgItem(wnd, cmb1)) {
+                        *reinterpret_cast<HWND*>(lp) = wnd;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&explorer));
+            if (!explorer)
+                return false;
+            if (HWND box = FindBox(explorer)) {
+                char text[1024] = {};
+                GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+                ADD_FAILURE() << "unexpected box: " << text;
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+                PostMessageA(explorer, WM_COMMAND, IDCANCEL, 0);
+                return true;
+            }
+            if (typed)
+                return false;
+            typed = true;
+            SetWindowTextA(NameBox(explorer), name.c_str());
+            PostMessageA(explorer, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(explorer, IDOK));
+            return false;
+        });
+        return RunSaveAsDialog(&doc, mode, choice);
+    };
+
+    SaveAsChoice project;
+    ASSERT_TRUE(chooseIn(1, scratch_.File("song.kvs"), &project));
+    ASSERT_TRUE(doc.SaveAsChosen(1, project));
+    EXPECT_EQ(project.type, doc.GetFileType());
+    CNyMultiTrackDoc reopened;
+    reopened.m_bAutoDelete = FALSE;
+    CNyMultiTrackView reopenedView;
+    reopened.AddView(&reopenedView);
+    ASSERT_TRUE(reopened.OnOpenDocument(project.path.c_str()));
+    EXPECT_EQ(3, reopened.GetTrackCount());
+    std::vector<LabelRecord> cues;
+    reopened.FindLabelsInRange(-1, cues, 0, -1, kLabelCue);
+    ASSERT_EQ(1u, cues.size());
+    EXPECT_STREQ("cue", cues[0].name);
+
+    SaveAsChoice exported;
+    ASSERT_TRUE(chooseIn(0, scratch_.File("mix.wav"), &exported));
+    EXPECT_EQ(3, exported.type);
+    // Three tracks written as a stereo mixdown: the document asks whether to open the file.
+    std::string asked;
+    {
+        TimerScript answer([&] {
+            HWND box = FindBox(nullptr);
+            if (!box)
+                return false;
+            char text[1024] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+            asked = text;
+            PostMessageA(box, WM_COMMAND, IDNO, 0);
+            return true;
+        });
+        ASSERT_TRUE(doc.SaveAsChosen(0, exported));
+    }
+    EXPECT_EQ(Text(20246), asked);
+    CNyMultiTrackDoc mix;
+    mix.m_bAutoDelete = FALSE;
+    CNyMultiTrackView mixView;
+    mix.AddView(&mixView);
+    ASSERT_TRUE(mix.OnOpenDocument(exported.path.c_str()));
+    EXPECT_EQ(2, mix.GetTrackCount());
+    EXPECT_EQ(3000, mix.GetLength());
+}
+
 TEST_F(FileDialogTest, PanelTexts)
 {
     EXPECT_EQ("999", COpenDlg::FormatSampleCount(999));
