@@ -1,5 +1,9 @@
 #include "DocumentHost.h"
 
+#include "IKvSKsFIO.h"
+#include "ModuleObjects.h"
+#include "Settings.h"
+
 #include "ErrorText.h"
 #include "ResourceModule.h"
 
@@ -60,4 +64,37 @@ void SetDocumentHost(DocumentHost* host)
 DocumentHost& GetDocumentHost()
 {
     return g_host ? *g_host : BuiltIn();
+}
+
+int DocumentHost::ShowMessageText(const char* text, UINT style)
+{
+    return MessageBoxA(nullptr, text, nullptr, style);
+}
+
+IKvSKsFIO* DocumentHost::FileModule()
+{
+    // One object for the whole program, as the application holds it.
+    static IKvSKsFIO* module = [] {
+        IKvSKsFIO* made = nullptr;
+        if (FAILED(CreateModuleObject("KvSKsFIO.dll", CLSID_KvSKsFIO, __uuidof(IKvSKsFIO),
+                                      reinterpret_cast<void**>(&made))))
+            made = nullptr;
+        return made;
+    }();
+    return module;
+}
+
+BOOL DocumentHost::IsChannelSplitOn()
+{
+    return GetSettingInt("Settings", "ChannelSplit", 0) != 0;
+}
+
+BOOL DocumentHost::RunSaveDialog(CNyMultiTrackDoc*, int, SaveAsChoice*)
+{
+    return FALSE;
+}
+
+BOOL DocumentHost::RunImportDialog(CNyMultiTrackDoc*, std::vector<std::string>*)
+{
+    return FALSE;
 }

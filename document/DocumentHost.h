@@ -8,6 +8,20 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
+struct IKvSKsFIO;
+class CNyMultiTrackDoc;
+
+// What the save dialog gives back: the path, the chosen file type and whether the document
+// holds what that type cannot store (it is then written as a mixdown).
+struct SaveAsChoice {
+    std::string path;
+    int type = -1;
+    BOOL formatLoss = FALSE;
+};
+
 class DocumentHost {
 public:
     // The program-wide default settings record; new documents copy it, and the envelope
@@ -32,6 +46,23 @@ public:
     // The mixer: repaints its strips, or discards and rebuilds them; refreshes the master.
     virtual void RefreshMixer(BOOL rebuild) = 0;
     virtual void UpdateMasterVolume() = 0;
+    // A text in a message box of these buttons and icon; the button pressed (IDOK, IDYES ...).
+    virtual int ShowMessageText(const char* text, UINT style);
+    // The file module the program holds; the built-in host makes one from "KvSKsFIO.dll" on
+    // first use. Null when it cannot be made.
+    virtual IKvSKsFIO* FileModule();
+    // The file type the open or save dialog chose for the next load (-1: detect it).
+    virtual LONG FileTypeHint() { return -1; }
+    // The "ChannelSplit" setting: every sound file opens as one mono track per channel.
+    virtual BOOL IsChannelSplitOn();
+    // The window that owns the file module's progress and questions (the main frame).
+    virtual HWND OwnerWindow() { return nullptr; }
+    // Runs the save dialog of a mode (0 export, 1 save as, 2 save of a sound-file document)
+    // for the document; FALSE when cancelled. The built-in host has no dialog.
+    virtual BOOL RunSaveDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice);
+    // Runs the open dialog in import mode for the document: the chosen paths; FALSE when
+    // cancelled. The built-in host has no dialog.
+    virtual BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths);
 
 protected:
     ~DocumentHost() = default;

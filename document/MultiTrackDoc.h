@@ -12,6 +12,7 @@
 #include "ComRef.h"
 #include "CommandDocument.h"
 #include "DocCommandRules.h"
+#include "DocumentHost.h"
 #include "DocumentRecords.h"
 #include "FadeHandleEditor.h"
 #include "FwDocument.h"
@@ -28,6 +29,8 @@
 
 struct ICommandHistory;
 struct IMtItemList;
+struct ICommandList;
+struct FioLoopBlock;
 class AudioFormat;
 class CSelectionModel;
 class TrackPreviewPlayer;
@@ -187,6 +190,40 @@ public:
     DocumentSettings& GetSettings() { return m_settings; }
     FileInfoRecord& GetFileInfo() { return m_fileInfo; }
     const char* GetCreatorText() const { return m_creatorText; }
+    // The project file's 16-character signature (cut to 16).
+    void SetCreatorText(const char* signature);
+
+    // Project files (MultiTrackDoc_Load.cpp, MultiTrackDoc_Save.cpp). LoadProjectFile: 1 with
+    // the file's tracks, labels and workspace taken in (command: their "Import" transaction,
+    // may be null), 0 after the refusal was shown with the document as before.
+    // SaveProjectFile: fileType 0 flat, 1 chunked, 20 multichannel; 1 when written, and only
+    // then the document takes the type; 0 after the failure was shown, the old file intact.
+    int LoadProjectFile(const char* path, IUnknown** command);
+    int SaveProjectFile(const char* path, int fileType);
+
+    // Loading (MultiTrackDoc_Load.cpp): a file opened as the document (importFlag 0) or
+    // imported into it (1). status: 0 same format, 1 the empty document took the file's,
+    // 2 the document was converted to it. command: the load's transaction. 0 after the
+    // failure was shown, with every change undone.
+    BOOL OnOpenDocument(const char* path) override;
+    int LoadFile(const char* path, int importFlag, int* status, IUnknown** command);
+    // Saving (MultiTrackDoc_Save.cpp).
+    BOOL OnSaveDocument(const char* path) override;
+    BOOL DoFileSave() override;
+    HRESULT WriteSoundFile(const char* path, FileInfoRecord* record, IUnknown* attributes, BOOL mixdown);
+    static BOOL IsFolderWritable(const char* folder);
+    // mode 0 export, 1 save as, 2 save of a sound-file document: the save dialog (through
+    // DocumentHost::RunSaveDialog), then SaveAsChosen.
+    BOOL SaveAsWithDialog(int mode);
+    BOOL SaveAsChosen(int mode, const SaveAsChoice& choice);
+    // The Import command: the files the open dialog gives (through
+    // DocumentHost::RunImportDialog), then ImportFiles.
+    void OnFileImport();
+    // Loads the files as new tracks, one undoable step in the history; a file that fails
+    // undoes the files before it. FALSE then (the failure was shown).
+    BOOL ImportFiles(const std::vector<std::string>& paths);
+    // Some track has points in its envelope of this kind.
+    BOOL HasEnvelopeData(LONG kind);
     const AudioFormat& GetAudioFormat() const { return *m_audioFormat; }
     void SetVideoOpen(BOOL open) { m_videoOpen = open ? 1 : 0; }
     int GetEditMode() const { return m_editMode; }
@@ -306,6 +343,20 @@ public:
 
 private:
     MtGroupRecord ReadGroupRecord(IMtTrack* track);
+    // Load steps (MultiTrackDoc_Load.cpp).
+    BOOL IsEmptyDocument();
+    void LoadSoundFile(const char* path, const FileInfoRecord& record, int importFlag, ICommandList* list);
+    MtFileItemRecord StoredItemRequest(const char* path, const FileInfoRecord& record, int firstChannel,
+                                       WORD channels);
+    void BuildTrackFromItems(IMtItemList* items, ICommandList* list, const char* path, int64_t position,
+                             WORD fileChannels, int index, int fileType);
+    void SetSplitChannelPan(IMtTrack* track, WORD channels, int index, int fileType);
+    void FreeFileMarkerBlocks();
+    void AddFileMarkers(const FileInfoRecord& record, LONG count, const LabelRecord* markers,
+                        const FioLoopBlock* loop, ICommandList* list);
+    HRESULT LoadFileMarkers(const char* path, const FileInfoRecord& record, ICommandList* list);
+    void ReplaceSourceAttributes(IUnknown* attributes);
+    void CopySourceAttributes();
     void RepaintTrackState();
 
     ComRef<ICommandHistory> m_history;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class RecordingHost : public DocumentHost {
@@ -32,6 +33,59 @@ public:
     BOOL recordWhilePlaying = FALSE;
     HRESULT monitoringResult = S_OK;
     std::vector<HRESULT> shown;
+};
+
+// A host that also keeps the texts the document shows in message boxes, and answers them.
+class MessageHost : public RecordingHost {
+public:
+    int ShowMessageText(const char* text, UINT) override
+    {
+        texts.push_back(text);
+        return answer;
+    }
+    std::vector<std::string> texts;
+    int answer = IDNO;
+};
+
+// Documents that each have a view (which maps track indices to ids for the labels), made
+// empty for files to be loaded into, with a host that keeps what they show.
+class ViewedDocumentsTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetDocumentHost(&host_); }
+    void TearDown() override
+    {
+        views_.clear();
+        docs_.clear();
+        SetDocumentHost(nullptr);
+    }
+
+    // A new document with its view; no engine yet.
+    CNyMultiTrackDoc* ViewedDocument()
+    {
+        docs_.push_back(std::make_unique<CNyMultiTrackDoc>());
+        CNyMultiTrackDoc* doc = docs_.back().get();
+        doc->m_bAutoDelete = FALSE;
+        views_.push_back(std::make_unique<CNyMultiTrackView>());
+        views_.back()->SetPaneSizes(500, 400, 300);
+        doc->AddView(views_.back().get());
+        return doc;
+    }
+
+    // Every text and code the documents showed, one a line (for failure messages).
+    std::string Shown() const
+    {
+        std::string all;
+        for (const std::string& t : host_.texts)
+            all += t + "\n";
+        for (HRESULT hr : host_.shown)
+            all += std::to_string(unsigned(hr)) + "\n";
+        return all;
+    }
+
+    MessageHost host_;
+    SettingsTestRoot root_;
+    std::vector<std::unique_ptr<CNyMultiTrackDoc>> docs_;
+    std::vector<std::unique_ptr<CNyMultiTrackView>> views_;
 };
 
 class DocumentTest : public ::testing::Test {

@@ -99,6 +99,9 @@ constexpr HRESULT kMtErrDiskFull = static_cast<HRESULT>(0x83E800DA);     // a ta
 // Not a failure: posted through IMtNotify once the last sample of playback has been heard.
 constexpr HRESULT kMtPlayEnded = static_cast<HRESULT>(0x03EA00CB);
 
+// IMtTempStore::LookupTrack flag: held items only, never a raw opening of the file.
+constexpr DWORD kMtLookupHeldOnly = 2;
+
 // Track state flags (IMtTrack::TestFlag / SetFlag).
 constexpr DWORD kMtFlagMute = 2;
 constexpr DWORD kMtFlagSolo = 4;
@@ -515,8 +518,9 @@ struct IMtClipPersist : IUnknown {
 struct IMtTempStore : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Reserved3() = 0;
     // 4: S_OK with the item held for the record; for a record without track number whose
-    // data file exists, S_OK with a new item on it; S_FALSE (null) when nothing is held.
-    // flags 1.
+    // data file exists, S_OK with a new item on it unless flags hold kMtLookupHeldOnly;
+    // S_FALSE (null) when nothing is held. A held item lapses once the file its record names
+    // changes (size or last write). flags 1, with kMtLookupHeldOnly for loads.
     virtual HRESULT STDMETHODCALLTYPE LookupTrack(const MtFileItemRecord* record, IUnknown** item, DWORD flags) = 0;
     // 5, 6
     virtual HRESULT STDMETHODCALLTYPE Open() = 0;

@@ -74,9 +74,35 @@ std::mutex& StoreLock()
     static std::mutex lock;
     return lock;
 }
-std::map<Key, std::weak_ptr<const ItemData>>& Store()
+// The size and last write of the file a record names; zero when it cannot be read.
+struct FileStamp {
+    uint64_t size = 0;
+    uint64_t written = 0;
+    bool operator==(const FileStamp& o) const { return size == o.size && written == o.written; }
+};
+
+FileStamp StampOf(const MtFileItemRecord& r)
 {
-    static std::map<Key, std::weak_ptr<const ItemData>> items;
+    std::string path(r.path, strnlen(r.path, sizeof(r.path)));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    FileStamp stamp;
+    if (!path.empty() && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        stamp.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        stamp.written = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    }
+    return stamp;
+}
+
+// A held item and the stamp its source file had when it was registered: once the file
+// changes (a project saved over), the item no longer stands for it.
+struct HeldItem {
+    std::weak_ptr<const ItemData> data;
+    FileStamp stamp;
+};
+
+std::map<Key, HeldItem>& Store()
+{
+    static std::map<Key, HeldItem> items;
     return items;
 }
 
@@ -91,14 +117,16 @@ Key KeyOf(const MtFileItemRecord& r)
 class CTempStore : public ComObject<IMtTempStore, IMtTempSettings> {
 public:
     STDMETHODIMP Reserved3() override { return E_NOTIMPL; }
-    STDMETHODIMP LookupTrack(const MtFileItemRecord* record, IUnknown** item, DWORD) override
+    STDMETHODIMP LookupTrack(const MtFileItemRecord* record, IUnknown** item, DWORD flags) override
     {
         if (!record || !item)
             return E_POINTER;
         *item = nullptr;
         try {
             ItemDataPtr data = FindStoredItem(*record);
-            if (!data && record->trackNumber == 0 && record->path[0]) {
+            // Opening a file as raw samples is for take files only: a load's request would
+            // read a sound file's header as sound.
+            if (!data && !(flags & kMtLookupHeldOnly) && record->trackNumber == 0 && record->path[0]) {
                 std::string path(record->path, strnlen(record->path, sizeof(record->path)));
                 if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
                     MtFormat f;
@@ -202,15 +230,21 @@ void RegisterStoredItem(const MtFileItemRecord& record, const ItemDataPtr& data)
     std::lock_guard<std::mutex> guard(StoreLock());
     auto& store = Store();
     for (auto it = store.begin(); it != store.end();)
-        it = it->second.expired() ? store.erase(it) : std::next(it);
-    store[KeyOf(record)] = data;
+        it = it->second.data.expired() ? store.erase(it) : std::next(it);
+    store[KeyOf(record)] = HeldItem{data, StampOf(record)};
 }
 
 ItemDataPtr FindStoredItem(const MtFileItemRecord& record)
 {
     std::lock_guard<std::mutex> guard(StoreLock());
     auto it = Store().find(KeyOf(record));
-    return it == Store().end() ? nullptr : it->second.lock();
+    if (it == Store().end())
+        return nullptr;
+    if (!(it->second.stamp == StampOf(record))) {
+        Store().erase(it);
+        return nullptr;
+    }
+    return it->second.data.lock();
 }
 
 HRESULT CreateTempStore(IMtTempStore** store)

@@ -167,6 +167,30 @@ TEST_F(EngineTest, TempStoreFindsItemsByTheirRecord)
     ASSERT_EQ(S_OK, store->Close());
 }
 
+// A load asks for held items only: a sound file is never opened as raw samples for it; and
+// a held project track lapses once the project file is written again.
+TEST_F(EngineTest, TempStoreGivesLoadsHeldItemsOnlyAndForgetsChangedFiles)
+{
+    ComRef<IMtTempStore> store;
+    ASSERT_EQ(S_OK, MtEngine::CreateTempStore(store));
+    Frames16 data = Pattern(100, 1, 3);
+    WriteFile("t1.raw", data.data(), data.size() * 2);
+    ComRef<IUnknown> found;
+    MtFileItemRecord sound = RecordFor(scratch_.File("t1.raw"), 0, 1, 16, 44100);
+    EXPECT_EQ(S_FALSE, store->LookupTrack(&sound, found.Out(), 1 | kMtLookupHeldOnly));
+    EXPECT_FALSE(found);
+
+    WriteFile("project.kvs", "x", 1);
+    MtFileItemRecord project = RecordFor(scratch_.File("project.kvs"), 1, 1, 16, 44100);
+    ComRef<IMtItemList> list;
+    ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
+    ASSERT_EQ(S_OK, list->AddFileItem(&project, scratch_.File("t1.raw").c_str(), nullptr, 0));
+    EXPECT_EQ(S_OK, store->LookupTrack(&project, found.Out(), 1 | kMtLookupHeldOnly));
+    WriteFile("project.kvs", "xy", 2);
+    EXPECT_EQ(S_FALSE, store->LookupTrack(&project, found.Out(), 1 | kMtLookupHeldOnly));
+    EXPECT_FALSE(found);
+}
+
 TEST_F(EngineTest, OwnedFilesInTheTempFolderGoWithTheirLastItem)
 {
     EngineTempFolder temp;

@@ -1,0 +1,24 @@
+// Ids of the open and save dialogs' own templates, their controls and texts.
+#pragma once
+
+#define IDD_OPEN_PANEL 110
+#define IDD_SAVE_PANEL 109
+
+#define IDC_OPEN_FORMAT 5055
+#define IDC_OPEN_PROPERTIES 5057
+#define IDC_OPEN_SAMPLES 5058
+#define IDC_OPEN_TIME 5060
+#define IDC_OPEN_PREVIEW 5114
+#define IDC_OPEN_AUTOPLAY 5153
+#define IDC_OPEN_SPLIT 5027
+#define IDC_SAVE_DESCRIPTION 5011
+#define IDC_SAVE_ADVANCED 5010
+#define IDC_FILE_HELP 9
+
+#define IDS_FD_READ_ONLY 20249
+#define IDS_FD_INVALID_NAME 20251
+#define IDS_FD_IN_OTHER_WINDOW 20252
+#define IDS_FD_CANNOT_CONVERT 20254
+#define IDS_FD_NO_VIDEO 20255
+#define IDS_FD_PREVIEW 20371
+#define IDS_FD_STOP 20372
