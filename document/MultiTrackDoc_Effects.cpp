@@ -280,7 +280,7 @@ BOOL CNyMultiTrackDoc::CheckNoiseReductionCommand(int id)
     if (search != INVALID_HANDLE_VALUE)
         ::FindClose(search);
     if (search == INVALID_HANDLE_VALUE && error == ERROR_ACCESS_DENIED) {
-        AfxMessageBox(LoadResourceText(IDS_NO_PERMISSION_FOLDER).c_str(), MB_ICONEXCLAMATION);
+        AfxMessageBox(LoadResourceText(IDS_DOC_FOLDER_NOT_WRITABLE).c_str(), MB_ICONEXCLAMATION);
         return FALSE;
     }
     if (id == 2031)

@@ -1,6 +1,7 @@
 // Ids of the document's command handlers: command names the history shows, the Undo and Redo
 // menu texts, and the refusals and questions of the edit, mail, effect and channel commands.
 #pragma once
+#include "ProjectFileIds.h"
 
 // Menu texts of Undo and Redo (plain, and with the newest command's name).
 #define IDS_MENU_UNDO 21000
@@ -43,7 +44,6 @@
 #define IDS_NOISE_CHANNELS_DIFFER 20495
 #define IDS_NOISE_RATE_DIFFERS 20496
 #define IDS_NOISE_PROFILE_MISMATCH 20499
-#define IDS_NO_PERMISSION_FOLDER 20455
 #define IDS_CHANNEL_LIMIT 61302
 
 // Split waveform.

@@ -1,5 +1,6 @@
 // Ids of the multitrack view: its commands, strings and the track properties dialog.
 #pragma once
+#include "ProjectFileIds.h"
 
 #define IDC_VIEW_ZOOM_IN 1005
 #define IDC_VIEW_ZOOM_IN_AMPLITUDE 1006
@@ -33,13 +34,11 @@
 #define IDC_VIEW_NEXT_MARKER 1121
 
 // Strings
-#define IDS_VIEW_IMPORT 21024
 #define IDS_VIEW_MONO 20211
 #define IDS_VIEW_STEREO 20212
 #define IDS_VIEW_CHANNELS 20213
 #define IDS_VIEW_INVALID_VALUE 20272
 #define IDS_VIEW_GO_SELECTION_TEXT 20367
-#define IDS_VIEW_NO_MEMORY 20376
 #define IDS_VIEW_INVALID_VIDEO 20391
 #define IDS_VIEW_NO_VIDEO_CODEC 20397
 #define IDS_VIEW_TRACK_PROPERTIES_TITLE 27274

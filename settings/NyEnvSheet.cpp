@@ -250,7 +250,7 @@ void CNyEnvTempPage::OnBrowse()
         if (IsFolderWritable(folder))
             SetDlgItemText(IDC_ENV_TEMP_FOLDER, folder.c_str());
         else
-            AfxMessageBox(ResourceText(IDS_NO_PERMISSION_FOLDER), MB_OK | MB_ICONEXCLAMATION);
+            AfxMessageBox(ResourceText(IDS_DOC_FOLDER_NOT_WRITABLE), MB_OK | MB_ICONEXCLAMATION);
     }
     for (LPITEMIDLIST list : {chosen, start, root})
         if (list)

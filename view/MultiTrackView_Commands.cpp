@@ -205,7 +205,7 @@ bool CNyMultiTrackView::AllocateSearchBuffer(std::vector<char>& buffer, uint32_t
         } catch (const std::bad_alloc&) {
         }
     }
-    std::string text = LoadText(IDS_VIEW_NO_MEMORY);
+    std::string text = LoadText(IDS_PF_NO_MEMORY);
     ::MessageBoxA(m_hWnd, text.c_str(), nullptr, MB_ICONEXCLAMATION);
     return false;
 }

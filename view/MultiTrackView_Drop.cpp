@@ -90,7 +90,7 @@ void CNyMultiTrackView::OnDropFiles(HDROP drop)
     ::SetForegroundWindow(::GetAncestor(m_hWnd, GA_ROOT));
     IViewHost& host = GetViewHost();
     ComRef<TransactionCommand> transaction(
-        ComObject<IEditCommand>::Create<TransactionCommand>(LoadText(IDS_VIEW_IMPORT).c_str()));
+        ComObject<IEditCommand>::Create<TransactionCommand>(LoadText(IDS_PF_IMPORT).c_str()));
     if (transaction) {
         int budget = kDropChannelBudget - UsedChannels(*doc);
         int split = GetSettingInt("Settings", "ChannelSplit", 0);
