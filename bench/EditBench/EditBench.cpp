@@ -43,6 +43,8 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "BenchDocumentHost.h"
+#include "BenchSupport.h"
 
 namespace {
 
@@ -50,14 +52,6 @@ constexpr DWORD kRate = 48000;
 constexpr WORD kBits = 24;
 constexpr int kTracks = 8;
 constexpr int kItemSeconds = 10;
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
-        std::exit(1);
-    }
-}
 
 double Ms(std::chrono::steady_clock::time_point since)
 {
@@ -71,23 +65,6 @@ size_t PrivateBytes()
     // Wine leaves PrivateUsage at 0; the page-file usage is the same commit charge there.
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
-
-class BenchHost : public DocumentHost {
-public:
-    DocumentSettings& DefaultSettings() override { return settings; }
-    BOOL IsAsioInUse() override { return FALSE; }
-    void ShowErrorText(HRESULT code) override { std::fprintf(stderr, "error 0x%08lX\n", (unsigned long)code); }
-    void ShowErrorBox(HRESULT code, UINT) override { ShowErrorText(code); }
-    COLORREF SkinColorAt(int) override { return RGB(1, 2, 3); }
-    BOOL IsTransportBusy() override { return FALSE; }
-    BOOL IsRecordWhilePlaying() override { return FALSE; }
-    HRESULT SetupMonitoring() override { return S_OK; }
-    HRESULT StopTransport() override { return S_OK; }
-    void RefreshController() override {}
-    void RefreshMixer(BOOL) override {}
-    void UpdateMasterVolume() override {}
-    DocumentSettings settings = ReadDefaultDocumentSettings();
-};
 
 struct Document {
     std::unique_ptr<CNyMultiTrackDoc> doc;

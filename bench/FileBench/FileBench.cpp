@@ -20,6 +20,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "BenchSupport.h"
 
 namespace {
 
@@ -30,14 +31,6 @@ template <class F>
 F Bind(HMODULE m, WORD ordinal)
 {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, MAKEINTRESOURCEA(ordinal))));
-}
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
-        std::exit(1);
-    }
 }
 
 double Seconds(std::chrono::steady_clock::time_point since)

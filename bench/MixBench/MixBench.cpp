@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "BenchSupport.h"
 
 namespace {
 
@@ -25,14 +26,6 @@ constexpr int kTracks = 8;
 double Seconds(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
-        std::exit(1);
-    }
 }
 
 // Track t: two sines, written as engine floats and as the same values in 24-bit PCM.

@@ -19,36 +19,13 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "BenchDocumentHost.h"
+#include "BenchSupport.h"
 
 namespace {
 
 constexpr DWORD kRate = 44100;
 constexpr int kTracks = 8;
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
-        std::exit(1);
-    }
-}
-
-class BenchHost : public DocumentHost {
-public:
-    DocumentSettings& DefaultSettings() override { return settings; }
-    BOOL IsAsioInUse() override { return FALSE; }
-    void ShowErrorText(HRESULT code) override { std::fprintf(stderr, "error 0x%08lX\n", (unsigned long)code); }
-    void ShowErrorBox(HRESULT code, UINT) override { ShowErrorText(code); }
-    COLORREF SkinColorAt(int) override { return RGB(1, 2, 3); }
-    BOOL IsTransportBusy() override { return FALSE; }
-    BOOL IsRecordWhilePlaying() override { return FALSE; }
-    HRESULT SetupMonitoring() override { return S_OK; }
-    HRESULT StopTransport() override { return S_OK; }
-    void RefreshController() override {}
-    void RefreshMixer(BOOL) override {}
-    void UpdateMasterVolume() override {}
-    DocumentSettings settings = ReadDefaultDocumentSettings();
-};
 
 // Track t: two sines, as raw 16-bit frames and as a WAV file of the same frames.
 void WriteTrack(const std::string& folder, int t, LONGLONG frames)

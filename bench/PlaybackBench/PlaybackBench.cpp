@@ -20,20 +20,13 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "BenchSupport.h"
 
 namespace {
 
 constexpr DWORD kRate = 48000;
 constexpr int kTracks = 8;
 constexpr DWORD kBlock = kRate / 100;
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
-        std::exit(1);
-    }
-}
 
 template <class F>
 F Bind(HMODULE m, WORD ordinal)

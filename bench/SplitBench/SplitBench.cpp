@@ -20,19 +20,12 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "BenchSupport.h"
 
 namespace {
 
 constexpr DWORD kRate = 48000;
 constexpr WORD kChannels = 2;
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
-        std::exit(1);
-    }
-}
 
 double Seconds(std::chrono::steady_clock::time_point since)
 {
