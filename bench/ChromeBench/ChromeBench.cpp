@@ -1,43 +1,15 @@
 // Prints the time of one non-client repaint of a skinned 400 x 300 mini frame and of one repaint
 // of a 300-pixel skinned horizontal scroll bar (median of many, in milliseconds).
 #include "FontSet.h"
+#include "BenchSupport.h"
 #include "NyMiniFrame.h"
 #include "SkinFixture.h"
 #include "SkinPaneWnd.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-template <typename F>
-void Time(const char* what, int runs, F&& once)
-{
-    once(); // warm up
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER a, b;
-        QueryPerformanceCounter(&a);
-        once();
-        GdiFlush();
-        QueryPerformanceCounter(&b);
-        times.push_back(Milliseconds(a, b));
-    }
-    std::sort(times.begin(), times.end());
-    printf("%-48s median %.3f ms   fastest %.3f ms   slowest %.3f ms   (%d runs)\n", what, times[times.size() / 2],
-           times.front(), times.back(), runs);
-}
 
 // Stand-ins for a build without skin images: a caption image and the scroll-bar images.
 void WriteStandIns(const skintest::SkinFolder& skin)

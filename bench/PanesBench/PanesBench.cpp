@@ -2,6 +2,7 @@
 // a CSV export, with 5,000 labels, and of one mixer meter tick with 16 track strips (median of
 // several runs, in milliseconds).
 #include "DocumentTransportLink.h"
+#include "BenchSupport.h"
 #include "FontSet.h"
 #include "MarkerListDlg.h"
 #include "MixerView.h"
@@ -12,39 +13,10 @@
 #include "SkinTables.h"
 #include "TestSupport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-template <typename F>
-void Time(const char* what, int runs, F&& once)
-{
-    once(); // warm up
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER a, b;
-        QueryPerformanceCounter(&a);
-        once();
-        GdiFlush();
-        QueryPerformanceCounter(&b);
-        times.push_back(Milliseconds(a, b));
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%-52s median %.3f ms   fastest %.3f ms   slowest %.3f ms   (%d runs)\n", what, times[times.size() / 2],
-                times.front(), times.back(), runs);
-}
 
 } // namespace
 

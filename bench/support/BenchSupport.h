@@ -1,9 +1,12 @@
-// What the benchmark programs share: a failed call ends the run with its code.
+// What the benchmark programs share: a failed call ends the run with its code; timed runs
+// print their median, fastest and slowest.
 #pragma once
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 inline void Check(HRESULT hr, const char* what)
 {
@@ -11,4 +14,33 @@ inline void Check(HRESULT hr, const char* what)
         std::fprintf(stderr, "%s failed: 0x%08lX\n", what, static_cast<unsigned long>(hr));
         std::exit(1);
     }
+}
+
+inline double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+// One warm-up run, then `runs` timed ones; drawing is flushed inside each.
+template <typename F>
+void Time(const char* what, int runs, F&& once)
+{
+    once();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        LARGE_INTEGER a, b;
+        QueryPerformanceCounter(&a);
+        once();
+        GdiFlush();
+        QueryPerformanceCounter(&b);
+        times.push_back(Milliseconds(a, b));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%-52s median %.3f ms   fastest %.3f ms   slowest %.3f ms   (%d runs)\n", what, times[times.size() / 2],
+                times.front(), times.back(), runs);
 }
