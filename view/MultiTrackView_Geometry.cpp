@@ -261,6 +261,12 @@ int64_t CNyMultiTrackView::SetPlayPosition(int64_t position)
         return m_playPosition;
     double before = SampleToPixel(m_playPosition), after = SampleToPixel(position);
     m_playPosition = position;
+    if (m_trackArea.m_hWnd) {
+        if (position < 0)
+            m_trackArea.GetPlayCursorLine().Hide();
+        else
+            m_trackArea.GetPlayCursorLine().Update();
+    }
     if (before != after && position >= 0) {
         m_overview.Redraw();
         UpdatePositionText(position);

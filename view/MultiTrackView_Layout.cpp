@@ -197,6 +197,8 @@ void CNyMultiTrackView::RecalcLayout()
         if (child.id == kChildTrackArea)
             SetPaneSizes(in.width, child.rect.right - child.rect.left, child.rect.bottom - child.rect.top);
     }
+    if (m_trackArea.m_hWnd)
+        m_trackArea.AttachToView();
 }
 
 void CNyMultiTrackView::OnSize(UINT, int, int)
@@ -497,7 +499,8 @@ void CNyMultiTrackView::SetTimeRange(int64_t start, int64_t end)
         selection->SetSelection(start, end, TRUE);
 }
 
-void CNyMultiTrackView::InvalidateCaret(int)
+void CNyMultiTrackView::InvalidateCaret(int show)
 {
-    // The edit caret is drawn by the track area's painting; nothing to hide or show before it.
+    if (m_trackArea.m_hWnd)
+        m_trackArea.InvalidateCaret(show);
 }

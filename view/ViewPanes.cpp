@@ -28,3 +28,8 @@ BOOL CPlainPane::OnEraseBkgnd(CDC*)
 {
     return TRUE;
 }
+
+bool CTimeRulerPane::GetTickGrid(double*, int64_t*, double*) const
+{
+    return false;
+}
