@@ -199,6 +199,8 @@ void CNyMultiTrackView::RecalcLayout()
     }
     if (m_trackArea.m_hWnd)
         m_trackArea.AttachToView();
+    if (m_ruler.m_hWnd)
+        m_ruler.CalcHeight();
 }
 
 void CNyMultiTrackView::OnSize(UINT, int, int)

@@ -6,6 +6,7 @@
 #include "MultiTrackView.h"
 #include "SelectionModel.h"
 #include "SkinTables.h"
+#include "TimeRulerPane.h"
 
 #include <algorithm>
 
@@ -117,6 +118,8 @@ void CTrackAreaPane::DrawTracks(HDC dc, const RECT& clip, const RECT& client)
     FillColour(dc, clip, SkinColorAt(17));
     if (!m_view)
         return;
+    // The rows' grid is the ruler's at this zoom and scroll position.
+    m_view->GetTimeRuler().SetUnits(0, 0);
     CNyMultiTrackDoc* doc = m_view->GetMultiTrackDoc();
     int count = doc ? doc->GetTrackCount() : 0;
     SyncPlayCursorRows();

@@ -28,8 +28,3 @@ BOOL CPlainPane::OnEraseBkgnd(CDC*)
 {
     return TRUE;
 }
-
-bool CTimeRulerPane::GetTickGrid(double*, int64_t*, double*) const
-{
-    return false;
-}
