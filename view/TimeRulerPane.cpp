@@ -33,15 +33,20 @@ bool CTimeRulerPane::Bind()
     return m_view != nullptr;
 }
 
-void CTimeRulerPane::CalcHeight()
+void CTimeRulerPane::BindView(CNyMultiTrackView* view, int digitWidth)
 {
-    m_view = dynamic_cast<CNyMultiTrackView*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    m_view = view;
     m_doc = m_view ? m_view->GetMultiTrackDoc() : nullptr;
     // The document's units until the document hands its own over.
     if (m_doc && !m_units) {
         m_units = m_doc->GetSettings().rulerUnit;
         m_frameRate = m_doc->GetSettings().frameRate;
     }
+    m_digitWidth = digitWidth;
+}
+
+void CTimeRulerPane::CalcHeight()
+{
     HDC dc = ::GetDC(m_hWnd);
     CFont* font = FontSet::Get(2);
     HGDIOBJ old = font ? ::SelectObject(dc, font->m_hObject) : nullptr;
@@ -50,7 +55,7 @@ void CTimeRulerPane::CalcHeight()
     if (old)
         ::SelectObject(dc, old);
     ::ReleaseDC(m_hWnd, dc);
-    m_digitWidth = size.cx;
+    BindView(dynamic_cast<CNyMultiTrackView*>(CWnd::FromHandle(::GetParent(m_hWnd))), size.cx);
 }
 
 void CTimeRulerPane::SetUnits(uint32_t units, double frameRate)

@@ -16,6 +16,8 @@ public:
     BOOL Create(CWnd* parent, UINT id);
     // Binds the parent view and its document and measures the digit width.
     void CalcHeight();
+    // The same without a window, with a digit width given.
+    void BindView(CNyMultiTrackView* view, int digitWidth);
 
     // A non-zero word or rate replaces the stored one; then the grid is recomputed.
     void SetUnits(uint32_t units, double frameRate);

@@ -53,7 +53,12 @@ BOOL CTrackAreaPane::Create(CWnd* parent, UINT id)
 
 void CTrackAreaPane::AttachToView()
 {
-    m_view = dynamic_cast<CNyMultiTrackView*>(CWnd::FromHandle(m_parent ? m_parent : ::GetParent(m_hWnd)));
+    BindView(dynamic_cast<CNyMultiTrackView*>(CWnd::FromHandle(m_parent ? m_parent : ::GetParent(m_hWnd))));
+}
+
+void CTrackAreaPane::BindView(CNyMultiTrackView* view)
+{
+    m_view = view;
     m_doc = m_view ? m_view->GetMultiTrackDoc() : nullptr;
     m_painter->SetView(m_view);
 }

@@ -21,6 +21,8 @@ public:
     BOOL Create(CWnd* parent, UINT id);
     // Binds the parent view and its document; called by the view's layout.
     void AttachToView();
+    // The same without a window (pictures drawn into memory only).
+    void BindView(CNyMultiTrackView* view);
     CNyMultiTrackView* GetView() const { return m_view; }
 
     // Painting
