@@ -180,6 +180,7 @@ public:
     CZoomButton& GetAmplitudeZoomButton() { return m_amplitudeZoomButton; }
     CTrackAreaPane& GetTrackArea() { return m_trackArea; }
     CTimeRulerPane& GetTimeRuler() { return m_ruler; }
+    CAmplitudeScalePane& GetAmplitudeScale() { return m_scale; }
     CScrollBar64& GetHorzScrollBar() { return m_horzScroll; }
     CScrollBar& GetVertScrollBar() { return m_vertScroll; }
 

@@ -201,6 +201,8 @@ void CNyMultiTrackView::RecalcLayout()
         m_trackArea.AttachToView();
     if (m_ruler.m_hWnd)
         m_ruler.CalcHeight();
+    if (m_scale.m_hWnd)
+        m_scale.Attach();
 }
 
 void CNyMultiTrackView::OnSize(UINT, int, int)

@@ -77,6 +77,22 @@ void CTrackAreaPane::SyncPlayCursorRows()
     m_playLine->SetRows(std::move(rows));
 }
 
+int32_t CTrackAreaPane::GetSampleValue(int row, int64_t position)
+{
+    if (!m_view)
+        AttachToView();
+    CNyMultiTrackDoc* doc = m_view ? m_view->GetMultiTrackDoc() : nullptr;
+    if (!doc || row < 0)
+        return 0;
+    int track = m_view->TrackFromRow(row, 0);
+    IMtTrack* object = doc->GetTrack(track);
+    LONG value = 0;
+    // The out value counts only on success.
+    if (!object || FAILED(object->ReadSample(WORD(row - m_view->GetTrackRow(track, 0)), position, &value)))
+        return 0;
+    return StorageToViewSample(value, doc->GetBitsPerSample());
+}
+
 bool CTrackAreaPane::IsTrackDragged(int track) const
 {
     return m_hitCode == -4 && track == m_dragTrack;

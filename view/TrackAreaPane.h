@@ -52,6 +52,8 @@ public:
     int GetSampleEditRow() const { return m_sampleEditRow; }
     int32_t GetEditedValue() const { return m_editedValue; }
     int GetHitCode() const { return m_hitCode; }
+    // The sample of a channel row at a position in view units; 0 when the engine has none.
+    int32_t GetSampleValue(int row, int64_t position);
     // Offset drag: the tracks being dragged and their displacement.
     bool IsTrackDragged(int track) const;
     int64_t GetDragDisplacement() const { return m_currentOffset - m_dragStartOffset; }

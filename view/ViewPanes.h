@@ -1,8 +1,9 @@
 // The view's plain panes (the track area, 101, and the time ruler, 104, have their own
-// headers): the video track (102), the track header column (103), the amplitude scale (105)
-// and the caption-button strip (112). Each fills its client area with the pane background,
+// headers, as has the amplitude scale, 105): the video track (102), the track header column
+// (103) and the caption-button strip (112). Each fills its client area with the pane background,
 // so that the layout, the focus rule and the context menus already work on them.
 #pragma once
+#include "AmplitudeScalePane.h"
 #include "BaseWin.h"
 #include "TimeRulerPane.h"
 #include "TrackAreaPane.h"
@@ -24,5 +25,4 @@ public:
     bool HasVideo() const { return false; }
 };
 class CTrackHeaderPane : public CPlainPane {};
-class CAmplitudeScalePane : public CPlainPane {};
 class CaptionButtonStrip : public CPlainPane {};

@@ -1,4 +1,6 @@
-// The time ruler's tick grid and labels, as a table; and a grid that cannot be walked.
+// The time ruler's tick grid and labels and the amplitude scale's readouts, as tables; a grid
+// that cannot be walked; the range of a grouped volume change.
+#include "AmplitudeScaleCore.h"
 #include "RulerCore.h"
 
 #include <gtest/gtest.h>
@@ -69,4 +71,48 @@ TEST(RulerLabels, EachUnitWritesItsOwnText)
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormatTickLabel(c.units, c.frameRate, c.step, c.value), c.text) << c.units << " " << c.value;
+}
+
+TEST(AmplitudeReadout, EachUnitReadsTheSampleAsTheScaleShowsIt)
+{
+    struct Case {
+        uint32_t unit;
+        int bits, signedDisplay;
+        int32_t value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {kRulerDecimal, 16, 1, 32767, "32767 "},
+        {kRulerPercentage, 16, 1, 32767, "100% "},
+        {kRulerHexadecimal, 16, 1, 32767, "7FFF "},
+        {kRulerDb, 16, 1, 32767, "0dB "},
+        {kRulerPercentage, 16, 1, -32768, "-100% "},
+        {kRulerHexadecimal, 16, 1, -32768, "8000 "},
+        {kRulerPercentage, 16, 1, 0, "0% "},
+        {kRulerDb, 16, 1, 0, "-96dB "},
+        // Unsigned 8-bit display: the offset is added first.
+        {kRulerDecimal, 8, 0, -128, "0 "},
+        {kRulerHexadecimal, 8, 0, 127, "FF "},
+        // 24 bits: products past 2^31 stay right.
+        {kRulerPercentage, 24, 1, 8388607, "100% "},
+        {kRulerDb, 24, 1, 0, "-144dB "},
+        // 32 bits show as 16 and never in Decimal.
+        {kRulerDecimal, 32, 1, 32767, "100% "},
+    };
+    for (const Case& c : cases) {
+        AmplitudeUnits units = MakeAmplitudeUnits(c.unit, c.bits, c.signedDisplay);
+        EXPECT_EQ(FormatAmplitudeReadout(units, c.value), c.text) << c.unit << " " << c.bits << " " << c.value;
+    }
+}
+
+TEST(AmplitudeReadout, AGroupedVolumeMayRiseOnlyAsFarAsItsLoudestMember)
+{
+    // The loudest member stands at 1.2: the changed track (at 1.0) may rise by 0.3.
+    VolumeBounds b = GroupVolumeBounds(1.0f, {1.0f, 1.2f, 0.4f}, true);
+    EXPECT_NEAR(b.upper - 1.0f, 0.3f, 1e-6);
+    EXPECT_NEAR(b.lower, 0.6f, 1e-6);
+    EXPECT_EQ(int(b.upper * 10000), 13000);
+    VolumeBounds alone = GroupVolumeBounds(1.0f, {1.0f, 1.2f}, false);
+    EXPECT_EQ(alone.lower, 0.0f);
+    EXPECT_EQ(alone.upper, 1.5f);
 }
