@@ -285,6 +285,8 @@ public:
     void OnGoToSelection();
     void OnUpdateGoToSelection(CCmdUI* ui);
     void OnProperties();
+    // The document's Ruler Units command (1015), run here until the document routes it.
+    void OnRulerUnits();
     void OnUpdateProperties(CCmdUI* ui);
 
 private:

@@ -1,6 +1,8 @@
 #include "DocumentHost.h"
+#include "DrawIds.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "RulerUnitsDialog.h"
 #include "SelectionModel.h"
 #include "SkinTables.h"
 #include "ViewHost.h"
@@ -87,6 +89,7 @@ ON_COMMAND(kCmdGoToSelection, OnGoToSelection)
 ON_UPDATE_COMMAND_UI(kCmdGoToSelection, OnUpdateGoToSelection)
 ON_WM_DESTROY()
 ON_COMMAND(kCmdProperties, OnProperties)
+ON_COMMAND(IDC_RULER_UNITS_COMMAND, OnRulerUnits)
 ON_UPDATE_COMMAND_UI(kCmdProperties, OnUpdateProperties)
 ON_WM_CONTEXTMENU()
 ON_WM_KEYUP()
@@ -507,4 +510,9 @@ void CNyMultiTrackView::InvalidateCaret(int show)
 {
     if (m_trackArea.m_hWnd)
         m_trackArea.InvalidateCaret(show);
+}
+
+void CNyMultiTrackView::OnRulerUnits()
+{
+    RunRulerUnitsCommand(this);
 }

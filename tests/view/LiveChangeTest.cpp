@@ -1,8 +1,11 @@
-// The mixer's live volume changes through the amplitude scale: a gesture is one step with the
-// group following; a cancelled one leaves the tracks and the history as they were.
+// The mixer's live volume changes through the amplitude scale (a gesture is one step with the
+// group following; a cancelled one leaves the tracks and the history as they were), and the
+// Ruler Units dialog's check of a typed frame rate.
 #include "ViewFixture.h"
 
 #include "CommandInterfaces.h"
+#include "DrawIds.h"
+#include "RulerUnitsDialog.h"
 
 namespace {
 float Volume(CNyMultiTrackDoc* doc, int track)
@@ -60,4 +63,21 @@ TEST_F(ViewTest, ALiveVolumeGestureIsOneStepAndACancelledOneLeavesNothing)
     ComRef<IEditCommand> cancelled;
     history->TakeLast(cancelled.Out());
     EXPECT_FALSE(cancelled) << "a cancelled gesture records no step";
+}
+
+TEST_F(ViewTest, RulerUnitsRefusesARateBelowTheLowestWithItsMessage)
+{
+    ASSERT_NE(NewDocument(), nullptr);
+    CRulerUnitsDialog dialog(view_);
+    dialog.m_timeIndex = 4;
+    dialog.m_rateText = "30";
+    ASSERT_TRUE(dialog.Create(IDD_RULER_UNITS, view_));
+    ::SetWindowTextA(::GetDlgItem(dialog.m_hWnd, IDC_RULER_FPS), "0.04");
+    EXPECT_FALSE(dialog.UpdateData(TRUE));
+    ASSERT_FALSE(boxes_.empty());
+    EXPECT_EQ(boxes_.back(), "The entry must be a numeric value between 0.050 and 1000.");
+    ::SetWindowTextA(::GetDlgItem(dialog.m_hWnd, IDC_RULER_FPS), "48");
+    EXPECT_TRUE(dialog.UpdateData(TRUE));
+    EXPECT_STREQ(dialog.m_rateText.GetString(), "48");
+    dialog.DestroyWindow();
 }

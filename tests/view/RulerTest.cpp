@@ -2,6 +2,7 @@
 // that cannot be walked; the range of a grouped volume change.
 #include "AmplitudeScaleCore.h"
 #include "RulerCore.h"
+#include "RulerUnitsDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -115,4 +116,31 @@ TEST(AmplitudeReadout, AGroupedVolumeMayRiseOnlyAsFarAsItsLoudestMember)
     VolumeBounds alone = GroupVolumeBounds(1.0f, {1.0f, 1.2f}, false);
     EXPECT_EQ(alone.lower, 0.0f);
     EXPECT_EQ(alone.upper, 1.5f);
+}
+
+TEST(RulerUnitsChoice, TypedRatesAndPresetsGoBothWays)
+{
+    const std::string presets[4] = {"Film 24", "PAL 25", "NTSC 29.97", "NTSC 30"};
+    // A typed 48 comes back as "48", 23.976 as "23.976"; a preset by its name.
+    EXPECT_EQ(ChoiceFromUnits(kRulerFrames | kRulerDb, 48.0, false, presets).rateText, "48");
+    EXPECT_EQ(ChoiceFromUnits(kRulerFrames | kRulerDb, 23.976, false, presets).rateText, "23.976");
+    RulerUnitsChoice pal = ChoiceFromUnits(kRulerTimeCode | kRulerPal25 | kRulerHexadecimal, 25.0, false, presets);
+    EXPECT_EQ(pal.rateText, "PAL 25");
+    EXPECT_EQ(pal.timeIndex, 5);
+    EXPECT_EQ(pal.amplitudeIndex, 3);
+    // A float document opens on Percentage instead of Hexadecimal.
+    EXPECT_EQ(ChoiceFromUnits(kRulerHms | kRulerHexadecimal, 30, true, presets).amplitudeIndex, 0);
+
+    double rate = 0;
+    RulerUnitsChoice typed{4, 2, "PAL 25"};
+    EXPECT_EQ(UnitsFromChoice(typed, presets, &rate), kRulerFrames | kRulerDb | kRulerPal25);
+    EXPECT_EQ(rate, 25.0);
+    typed.rateText = "48";
+    EXPECT_EQ(UnitsFromChoice(typed, presets, &rate), kRulerFrames | kRulerDb);
+    EXPECT_EQ(rate, 48.0);
+
+    EXPECT_TRUE(IsValidFrameRateText("1000", presets));
+    EXPECT_TRUE(IsValidFrameRateText("0.05", presets));
+    EXPECT_FALSE(IsValidFrameRateText("0.04", presets));
+    EXPECT_FALSE(IsValidFrameRateText("fast", presets));
 }
