@@ -26,7 +26,7 @@ BEGIN_MESSAGE_MAP(CAmplitudeScalePane, CBaseWin)
 END_MESSAGE_MAP()
 
 namespace {
-constexpr int kSkinRuler2 = 25;
+
 constexpr int kOptionVolumeEnvelopes = 1023;
 constexpr int kOptionPanEnvelopes = 1115;
 constexpr LONG kParameterVolume = 0, kParameterPan = 1;
@@ -134,7 +134,7 @@ void CAmplitudeScalePane::FormatScaleLabel(HDC dc, int row)
         CDC target(dc);
         MemoryDC buffer;
         if (CDC* mem = buffer.Create(&target, area)) {
-            TileSkinImage(mem, kSkinRuler2, area);
+            TileSkinImage(mem, kSkinViewRuler2, area);
             CFont* font = FontSet::Get(5);
             HGDIOBJ old = font ? ::SelectObject(mem->m_hDC, font->m_hObject) : nullptr;
             ::SetBkMode(mem->m_hDC, TRANSPARENT);
@@ -194,7 +194,7 @@ void CAmplitudeScalePane::DrawTrackScale(HDC dc, int track)
 {
     RECT t = GetTrackRect(track);
     CDC target(dc);
-    TileSkinImage(&target, kSkinRuler2, t);
+    TileSkinImage(&target, kSkinViewRuler2, t);
     COLORREF mark = SkinColorAt(16);
     for (int c = 0; c < m_doc->GetTrackChannels(track); ++c) {
         RECT k = m_view->GetChannelRect(track, c);

@@ -206,6 +206,8 @@ void CNyMultiTrackView::RecalcLayout()
         m_ruler.CalcHeight();
     if (m_scale.m_hWnd)
         m_scale.Attach();
+    if (m_header.m_hWnd)
+        m_header.Attach();
 }
 
 void CNyMultiTrackView::OnSize(UINT, int, int)
