@@ -5,6 +5,7 @@
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "SelectionModel.h"
+#include "SelectionMouse.h"
 #include "SkinTables.h"
 #include "WaveformPainter.h"
 
@@ -236,6 +237,11 @@ void CTimeRulerPane::OnLButtonDown(UINT flags, CPoint point)
         return;
     m_pressHit = short(HitTest(point.x, point.y));
     m_hoverHit = m_pressHit;
+    if (m_view->IsRecording())
+        return;
+    int edge = m_pressHit == 4 ? 1 : m_pressHit == 5 ? 2 : 0;
+    SelectionMouseDown(m_view, m_hWnd, true, edge, point.x, point.y, flags);
+    m_view->SyncMixerAutomation();
 }
 
 void CTimeRulerPane::OnLButtonUp(UINT, CPoint)

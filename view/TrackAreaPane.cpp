@@ -5,6 +5,7 @@
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "SelectionModel.h"
+#include "SelectionMouse.h"
 #include "SkinTables.h"
 #include "TimeRulerPane.h"
 
@@ -13,6 +14,8 @@
 BEGIN_MESSAGE_MAP(CTrackAreaPane, CBaseWin)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 namespace {
@@ -66,6 +69,30 @@ void CTrackAreaPane::BindView(CNyMultiTrackView* view)
 BOOL CTrackAreaPane::OnEraseBkgnd(CDC*)
 {
     return TRUE;
+}
+
+void CTrackAreaPane::OnLButtonDown(UINT flags, CPoint point)
+{
+    CBaseWin::OnLButtonDown(flags, point);
+    if (!m_view)
+        AttachToView();
+    if (!m_view || InFadeMode(m_view) || !m_view->IsTransportIdle())
+        return;
+    m_pressRow = m_view->RowFromY(point.y, 0);
+    SelectionMouseDown(m_view, m_hWnd, false, -1, point.x, point.y, flags);
+}
+
+BOOL CTrackAreaPane::OnSetCursor(CWnd*, UINT hitTest, UINT)
+{
+    if (hitTest == HTCLIENT && m_view && !InFadeMode(m_view)) {
+        POINT p;
+        ::GetCursorPos(&p);
+        ::ScreenToClient(m_hWnd, &p);
+        bool edge = SelectionEdgeAt(m_view, p.x, p.y) != 0;
+        ::SetCursor(::LoadCursor(nullptr, edge ? IDC_SIZEWE : IDC_IBEAM));
+        return TRUE;
+    }
+    return static_cast<BOOL>(Default());
 }
 
 void CTrackAreaPane::SyncPlayCursorRows()

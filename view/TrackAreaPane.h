@@ -61,6 +61,8 @@ public:
 protected:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
+    void OnLButtonDown(UINT flags, CPoint point);
+    BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
 
     int m_reserved = 0;
     CEditCaret m_caret;
