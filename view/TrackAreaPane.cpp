@@ -1,6 +1,10 @@
 #include "TrackAreaPane.h"
 
+#include "ComObject.h"
+#include "DrawIds.h"
+#include "EnvelopeEditor.h"
 #include "KsMultiTrack.h"
+#include "TransactionCommand.h"
 #include "MemoryDC.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
@@ -79,6 +83,8 @@ void CTrackAreaPane::OnLButtonDown(UINT flags, CPoint point)
     if (!m_view || InFadeMode(m_view) || !m_view->IsTransportIdle())
         return;
     m_pressRow = m_view->RowFromY(point.y, 0);
+    if (EnvelopeGesture(point.x, point.y))
+        return;
     SelectionMouseDown(m_view, m_hWnd, false, -1, point.x, point.y, flags);
 }
 
@@ -256,11 +262,73 @@ void CTrackAreaPane::DrawMarkerArea(HDC dc, int track)
     FillColour(dc, RECT{area.right, area.top, area.right + 1, area.bottom}, SkinColorAt(20));
 }
 
-void CTrackAreaPane::DrawEnvelopes(HDC, const RECT&, int)
+void CTrackAreaPane::DrawEnvelopes(HDC dc, const RECT& clip, int track)
 {
-    // Volume (option 1023) and pan (1115) envelopes are drawn by the envelope editor.
-    (void)kOptionVolumeEnvelopes;
-    (void)kOptionPanEnvelopes;
+    RECT wave = m_view->GetTrackWaveRect(track), r;
+    if (!Meets(wave, clip, &r))
+        return;
+    int64_t first = 0, last = 0;
+    m_view->GetVisibleRange(&first, &last);
+    CNyMultiTrackDoc* doc = m_view->GetMultiTrackDoc();
+    for (int kind : {0, 1}) {
+        if (!doc->GetViewOption(kind == 0 ? kOptionVolumeEnvelopes : kOptionPanEnvelopes))
+            continue;
+        CEnvelopeEditor editor;
+        editor.Load(m_view, track, kind, first, last);
+        editor.Draw(dc, r);
+    }
+}
+
+bool CTrackAreaPane::EnvelopeGesture(int x, int y)
+{
+    CNyMultiTrackDoc* doc = m_view->GetMultiTrackDoc();
+    int track = m_view->TrackFromY(y, 1);
+    if (track < 0 || !doc->GetHistory())
+        return false;
+    int64_t first = 0, last = 0;
+    m_view->GetVisibleRange(&first, &last);
+    // The pan line lies over the volume line: it is tried first.
+    for (int kind : {1, 0}) {
+        if (!doc->GetViewOption(kind == 0 ? kOptionVolumeEnvelopes : kOptionPanEnvelopes))
+            continue;
+        CEnvelopeEditor editor;
+        editor.Load(m_view, track, kind, first, last);
+        int hit = editor.HitTest(x, y);
+        if (hit == CEnvelopeEditor::kHitNone)
+            continue;
+        CString name;
+        name.LoadString(IDS_LIVE_ENVELOPE);
+        ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<TransactionCommand>(name.GetString()));
+        ComRef<ICommandList> list = QueryCom<ICommandList>(group.Get());
+        if (!list)
+            return true;
+        ComRef<IEditCommand> inserted;
+        if (hit == CEnvelopeEditor::kHitLine) {
+            // A press on the line puts a point there at the line's value first.
+            EnvelopePoint seg[3];
+            int64_t at = editor.GetHitPosition();
+            editor.FindSegment(at, seg);
+            double t = seg[1].position == seg[0].position
+                           ? 0.0
+                           : double(at - seg[0].position) / double(seg[1].position - seg[0].position);
+            float value = float(seg[0].value + (seg[1].value - seg[0].value) * t);
+            if (!editor.InsertPoint(at, value, inserted.Out()) || !inserted)
+                return true;
+            list->Add(inserted.Get());
+        }
+        ComRef<IEditCommand> moved;
+        if (editor.Drag(x, y, moved.Out()) && moved) {
+            list->Add(moved.Get());
+            doc->GetHistory()->Add(group.Get(), TRUE);
+            doc->SetModifiedFlag(TRUE);
+        } else if (inserted) {
+            // Nothing moved: the point put in for the drag goes again, and nothing is recorded.
+            inserted->Undo();
+        }
+        m_view->InvalidateTrackArea(m_view->GetTrackWaveRect(track));
+        return true;
+    }
+    return false;
 }
 
 void CTrackAreaPane::DrawFadeHandles(HDC, const RECT&, int)

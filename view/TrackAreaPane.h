@@ -59,6 +59,9 @@ public:
     int64_t GetDragDisplacement() const { return m_currentOffset - m_dragStartOffset; }
 
 protected:
+    // A press on a shown envelope's point or line drags it as one "Envelope" step; false
+    // when the press is on no envelope.
+    bool EnvelopeGesture(int x, int y);
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
     void OnLButtonDown(UINT flags, CPoint point);
