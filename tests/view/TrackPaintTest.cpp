@@ -115,6 +115,7 @@ protected:
         FillTrack(0, Square(int(samplesPerPixel) * 400, int(samplesPerPixel), amplitude), bits);
         view_->SetTimeZoom(samplesPerPixel * 64);
         view_->SetFirstVisibleSample(0);
+        HideEnvelopes();
         doc_->GetSelection()->SetRowRange(0, 0);
         doc_->GetSelection()->SetSelection(0, 0, TRUE);
     }

@@ -62,8 +62,19 @@ void ViewTest::SetUp()
     main_ = static_cast<CMDIFrameWnd*>(app_.m_pMainWnd);
 }
 
+void ViewTest::HideEnvelopes()
+{
+    shownEnvelopes_[0] = doc_->SetViewOption(1023, 0);
+    shownEnvelopes_[1] = doc_->SetViewOption(1115, 0);
+}
+
 void ViewTest::TearDown()
 {
+    if (doc_ && shownEnvelopes_[0] >= 0) {
+        doc_->SetViewOption(1023, shownEnvelopes_[0]);
+        doc_->SetViewOption(1115, shownEnvelopes_[1]);
+        shownEnvelopes_[0] = shownEnvelopes_[1] = -1;
+    }
     if (app_.m_pMainWnd)
         app_.m_pMainWnd->SendMessage(WM_CLOSE);
     MSG quit;
