@@ -10,6 +10,7 @@
 #include "TransactionCommand.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -232,12 +233,17 @@ void CEnvelopeEditor::Draw(HDC dc, const RECT& clip)
             if (first != m_points.begin())
                 previous = ToPixels(wave, (first - 1)->position, (first - 1)->value);
         }
+        // Points denser than the pixels: one square per column, no line of zero length.
+        int squareX = INT_MIN;
         for (auto it = first; it != m_points.end(); ++it) {
             POINT p = ToPixels(wave, it->position, it->value);
-            line(previous, p);
+            if (p.x != previous.x || p.y != previous.y)
+                line(previous, p);
             RECT square{p.x - 2, p.y - 2, p.x + 3, p.y + 3}, meet;
-            if (::IntersectRect(&meet, &square, &clip))
+            if (p.x != squareX && ::IntersectRect(&meet, &square, &clip)) {
                 ::PatBlt(dc, p.x - 2, p.y - 2, 5, 5, PATCOPY);
+                squareX = p.x;
+            }
             previous = p;
             if (p.x > clip.right + 4)
                 break;

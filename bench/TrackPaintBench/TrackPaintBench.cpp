@@ -152,6 +152,9 @@ int main(int argc, char** argv)
         Check(track->FillRange(item.Get(), 0, 0), "fill");
         AddVolumeEnvelope(track.Get(), envelopePoints);
     }
+    // Volume envelopes shown exactly when the tracks carry them.
+    doc->SetViewOption(1023, envelopePoints > 0 ? 1 : 0);
+    doc->SetViewOption(1115, 0);
     view->SetAmplitudeZoom(1);
     CTrackAreaPane& pane = view->GetTrackArea();
     pane.BindView(view.get());
