@@ -156,15 +156,7 @@ BOOL CAmplitudeScalePane::OnEraseBkgnd(CDC*)
 
 void CAmplitudeScalePane::OnPaint()
 {
-    PAINTSTRUCT ps;
-    HDC paint = ::BeginPaint(m_hWnd, &ps);
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    CDC target(paint);
-    MemoryDC buffer;
-    CDC* mem = Bind() ? buffer.Create(&target, client) : nullptr;
-    if (mem) {
-        HDC dc = mem->m_hDC;
+    PaintBuffered(m_hWnd, Bind(), [&](HDC dc, const RECT& client) {
         int count = m_doc->GetTrackCount();
         int below = client.top;
         if (count > 0) {
@@ -185,9 +177,7 @@ void CAmplitudeScalePane::OnPaint()
         FillColour(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, SkinColorAt(11));
         for (int row = 0; row < m_view->GetRowCount(); ++row)
             FormatScaleLabel(dc, row);
-        ::BitBlt(paint, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    }
-    ::EndPaint(m_hWnd, &ps);
+    });
 }
 
 void CAmplitudeScalePane::DrawTrackScale(HDC dc, int track)
@@ -349,9 +339,9 @@ void CAmplitudeScalePane::ApplyToGroup()
             Apply(i, m_currentValue - m_startValue + m_startValues[size_t(i)]);
 }
 
-int CAmplitudeScalePane::SetTrackVolume(int track, float value)
+int CAmplitudeScalePane::SetLiveValue(int mode, int track, float value)
 {
-    if (m_changeMode != 1 || track != m_changedTrack)
+    if (m_changeMode != mode || track != m_changedTrack)
         return 0;
     UINT count = 0;
     // The gesture keeps only the commands of its latest step, each from the start values.
@@ -363,16 +353,14 @@ int CAmplitudeScalePane::SetTrackVolume(int track, float value)
     return 1;
 }
 
+int CAmplitudeScalePane::SetTrackVolume(int track, float value)
+{
+    return SetLiveValue(1, track, value);
+}
+
 int CAmplitudeScalePane::SetTrackPan(int track, float value)
 {
-    if (m_changeMode != 2 || track != m_changedTrack)
-        return 0;
-    UINT count = 0;
-    if (m_transaction && SUCCEEDED(m_transaction->GetCount(&count)) && count)
-        m_transaction->Clear();
-    m_currentValue = value;
-    Apply(track, value);
-    return 1;
+    return SetLiveValue(2, track, value);
 }
 
 void CAmplitudeScalePane::CancelLiveChange()

@@ -57,6 +57,7 @@ private:
     bool Bind();
     void DrawTrackScale(HDC dc, int track);
     void Begin(int track, int mode, const char* name);
+    int SetLiveValue(int mode, int track, float value);
     void End(int track);
     void SnapshotValues();
     void Apply(int track, float value);

@@ -69,6 +69,20 @@ void CEnvelopeEditor::Load(CNyMultiTrackView* view, int track, int kind, int64_t
         m_points.push_back(last);
 }
 
+void CEnvelopeEditor::LoadHandles(CNyMultiTrackView* view, int track, int64_t start, int64_t end,
+                                  const std::vector<EnvelopePoint>& handles)
+{
+    m_view = view;
+    m_pane = view->GetTrackArea().m_hWnd;
+    m_track = track;
+    m_kind = 0;
+    m_rangeStart = start;
+    m_rangeEnd = end;
+    m_points = handles;
+    m_defaultValue = 0.0f;
+    m_handles = true;
+}
+
 int CEnvelopeEditor::FindSegment(int64_t position, EnvelopePoint out[3])
 {
     if (position < m_rangeStart || position > m_rangeEnd)
@@ -93,6 +107,17 @@ int CEnvelopeEditor::FindSegment(int64_t position, EnvelopePoint out[3])
         return 2;
     out[2] = i + 1 < n ? m_points[i + 1] : EnvelopePoint{m_rangeEnd, m_points[i].value};
     return 3;
+}
+
+float CEnvelopeEditor::ValueAt(int64_t position)
+{
+    EnvelopePoint seg[3];
+    if (!FindSegment(position, seg))
+        return m_defaultValue;
+    if (seg[1].position == seg[0].position)
+        return seg[0].value;
+    double t = double(position - seg[0].position) / double(seg[1].position - seg[0].position);
+    return float(seg[0].value + (seg[1].value - seg[0].value) * t);
 }
 
 int CEnvelopeEditor::SetPointAt(int64_t oldPosition, int64_t newPosition, float value)
@@ -187,7 +212,7 @@ POINT CEnvelopeEditor::ToPixels(const RECT& wave, int64_t position, float value)
 
 COLORREF CEnvelopeEditor::Colour() const
 {
-    if (m_view->GetEditMode() == 1 || m_view->GetEditMode() == 2)
+    if (m_handles || m_view->GetEditMode() == 1 || m_view->GetEditMode() == 2)
         return SkinColorAt(28);
     int on = 0;
     if (CNyMultiTrackDoc* doc = m_view->GetMultiTrackDoc())
@@ -344,10 +369,19 @@ int CEnvelopeEditor::Drag(int x, int y, IEditCommand** out)
         int px = short(LOWORD(msg.lParam)), py = short(HIWORD(msg.lParam));
         int64_t position = m_view->GetFirstVisibleSample() + m_view->PixelToSample(px - (wave.left));
         int newPercent = YToPercent(wave, py);
-        if (position <= left)
-            position = left + (left >= first && first >= 0 ? pixel : 0);
-        if (position >= right)
-            position = right - (right >= last && last >= 0 ? pixel : 0);
+        if (m_handles && (left == startPosition || right == startPosition)) {
+            position = startPosition; // an end handle keeps its place
+        } else if (m_handles) {
+            if (position <= left)
+                position = left + (left >= first && first >= 0 ? 2 * pixel : pixel);
+            if (position >= right)
+                position = right - (right >= last && last >= 0 ? 2 * pixel : pixel);
+        } else {
+            if (position <= left)
+                position = left + (left >= first && first >= 0 ? pixel : 0);
+            if (position >= right)
+                position = right - (right >= last && last >= 0 ? pixel : 0);
+        }
         if (newPercent != percent || position != current) {
             SetPointAt(current, position, newPercent * 0.01f);
             current = position;
@@ -367,6 +401,8 @@ int CEnvelopeEditor::Drag(int x, int y, IEditCommand** out)
         SetPointAt(current, startPosition, startPercent * 0.01f);
         return 0;
     }
+    if (m_handles)
+        return 1;
     ComRef<IEditCommand> move = Hand(ComObject<IEditCommand>::Create<MoveEnvelopePointCommand>(
         kEnvelopeName, m_view->GetMultiTrackDoc(), m_track, m_kind, startPosition, current, percent * 0.01f));
     return Run(move, out) ? 1 : 0;

@@ -21,6 +21,11 @@ public:
     enum { kHitNone = 0, kHitLine = 6, kHitPoint = 7 };
 
     void Load(CNyMultiTrackView* view, int track, int kind, int64_t start, int64_t end);
+    // The fade handles of a track in a handle edit mode as volume points: drawn in the handle
+    // colour, the end handles drag only up and down, and a drag builds no command (Drag gives
+    // 1 when the handles moved; Points() holds them).
+    void LoadHandles(CNyMultiTrackView* view, int track, int64_t start, int64_t end,
+                     const std::vector<EnvelopePoint>& handles);
     // 1 done (the command executed and handed out with a reference), 0 refused or failed.
     int InsertPoint(int64_t position, float value, IEditCommand** out);
     // position -1 clears the envelope and resets the mixing value.
@@ -34,6 +39,8 @@ public:
     // Left, at and right neighbours of a position: 0 outside the stretch, else 2 or 3.
     int FindSegment(int64_t position, EnvelopePoint out[3]);
     int SetPointAt(int64_t oldPosition, int64_t newPosition, float value);
+    // The curve's value at a position of the stretch (linear between its neighbours).
+    float ValueAt(int64_t position);
     const std::vector<EnvelopePoint>& Points() const { return m_points; }
     float DefaultValue() const { return m_defaultValue; }
     // y of a value in a waveform rectangle, and back as whole percent.
@@ -56,6 +63,7 @@ private:
     int m_track = 0;
     int m_kind = 0;
     int m_shown = 1;
+    bool m_handles = false;
     std::vector<EnvelopePoint> m_points;
     float m_defaultValue = 0.0f;
 };

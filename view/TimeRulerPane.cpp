@@ -147,18 +147,11 @@ BOOL CTimeRulerPane::OnEraseBkgnd(CDC*)
 
 void CTimeRulerPane::OnPaint()
 {
-    PAINTSTRUCT ps;
-    HDC paint = ::BeginPaint(m_hWnd, &ps);
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    CDC target(paint);
-    MemoryDC buffer;
-    CDC* mem = Bind() ? buffer.Create(&target, client) : nullptr;
-    if (!mem) {
-        ::EndPaint(m_hWnd, &ps);
-        return;
-    }
-    HDC dc = mem->m_hDC;
+    PaintBuffered(m_hWnd, Bind(), [&](HDC dc, const RECT& client) { PaintRuler(dc, client); });
+}
+
+void CTimeRulerPane::PaintRuler(HDC dc, const RECT& client)
+{
     FillColour(dc, client, SkinColorAt(11));
     RECT inner{client.left, client.top, client.right - 1, client.bottom - 1};
     if (CBrush* pattern = GetSkinPatternBrush(24))
@@ -201,8 +194,6 @@ void CTimeRulerPane::OnPaint()
         ::SelectObject(dc, oldFont);
     ::RestoreDC(dc, saved);
     InvertPositionMark(dc);
-    ::BitBlt(paint, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    ::EndPaint(m_hWnd, &ps);
 }
 
 bool CTimeRulerPane::Blocked()

@@ -45,6 +45,7 @@ protected:
 
 private:
     bool Bind();
+    void PaintRuler(HDC dc, const RECT& client);
     bool Blocked();
 
     int m_hoverHit = 0;

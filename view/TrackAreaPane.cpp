@@ -3,6 +3,7 @@
 #include "ComObject.h"
 #include "DrawIds.h"
 #include "EnvelopeEditor.h"
+#include "FadeHandleEditor.h"
 #include "KsMultiTrack.h"
 #include "TransactionCommand.h"
 #include "MemoryDC.h"
@@ -80,8 +81,12 @@ void CTrackAreaPane::OnLButtonDown(UINT flags, CPoint point)
     CBaseWin::OnLButtonDown(flags, point);
     if (!m_view)
         AttachToView();
-    if (!m_view || InFadeMode(m_view) || !m_view->IsTransportIdle())
+    if (!m_view || !m_view->IsTransportIdle())
         return;
+    if (InFadeMode(m_view)) {
+        FadeHandleGesture(point.x, point.y);
+        return;
+    }
     m_pressRow = m_view->RowFromY(point.y, 0);
     if (EnvelopeGesture(point.x, point.y))
         return;
@@ -305,14 +310,8 @@ bool CTrackAreaPane::EnvelopeGesture(int x, int y)
         ComRef<IEditCommand> inserted;
         if (hit == CEnvelopeEditor::kHitLine) {
             // A press on the line puts a point there at the line's value first.
-            EnvelopePoint seg[3];
             int64_t at = editor.GetHitPosition();
-            editor.FindSegment(at, seg);
-            double t = seg[1].position == seg[0].position
-                           ? 0.0
-                           : double(at - seg[0].position) / double(seg[1].position - seg[0].position);
-            float value = float(seg[0].value + (seg[1].value - seg[0].value) * t);
-            if (!editor.InsertPoint(at, value, inserted.Out()) || !inserted)
+            if (!editor.InsertPoint(at, editor.ValueAt(at), inserted.Out()) || !inserted)
                 return true;
             list->Add(inserted.Get());
         }
@@ -331,9 +330,54 @@ bool CTrackAreaPane::EnvelopeGesture(int x, int y)
     return false;
 }
 
-void CTrackAreaPane::DrawFadeHandles(HDC, const RECT&, int)
+namespace {
+std::vector<EnvelopePoint> HandlesOf(const CFadeHandleEditor& handles)
 {
-    // The fade handle editor draws the track's handles.
+    std::vector<EnvelopePoint> points;
+    for (const HandlePoint& h : handles.Handles())
+        points.push_back(EnvelopePoint{h.position, h.gain});
+    return points;
+}
+} // namespace
+
+void CTrackAreaPane::DrawFadeHandles(HDC dc, const RECT& clip, int track)
+{
+    CFadeHandleEditor* handles = m_view->GetMultiTrackDoc()->GetHandleEditTrack(track);
+    RECT wave = m_view->GetTrackWaveRect(track), r;
+    if (!handles || handles->Handles().empty() || !Meets(wave, clip, &r))
+        return;
+    int64_t start = 0, end = 0;
+    handles->GetRange(&start, &end);
+    CEnvelopeEditor editor;
+    editor.LoadHandles(m_view, track, start, end, HandlesOf(*handles));
+    editor.Draw(dc, r);
+}
+
+bool CTrackAreaPane::FadeHandleGesture(int x, int y)
+{
+    int track = m_view->TrackFromY(y, 1);
+    CFadeHandleEditor* handles = track >= 0 ? m_view->GetMultiTrackDoc()->GetHandleEditTrack(track) : nullptr;
+    if (!handles || handles->Handles().empty())
+        return false;
+    int64_t start = 0, end = 0;
+    handles->GetRange(&start, &end);
+    CEnvelopeEditor editor;
+    editor.LoadHandles(m_view, track, start, end, HandlesOf(*handles));
+    if (editor.HitTest(x, y) == CEnvelopeEditor::kHitNone)
+        return false;
+    // A press on the line between handles adds one there first, as on an envelope.
+    if (editor.HitTest(x, y) == CEnvelopeEditor::kHitLine) {
+        int64_t at = editor.GetHitPosition();
+        handles->SetHandles(at, editor.ValueAt(at));
+        editor.LoadHandles(m_view, track, start, end, HandlesOf(*handles));
+    }
+    if (editor.Drag(x, y, nullptr)) {
+        handles->Reset(-1);
+        for (const EnvelopePoint& p : editor.Points())
+            handles->SetHandles(p.position, p.value);
+    }
+    handles->InvalidateTrack(1);
+    return true;
 }
 
 void CTrackAreaPane::RedrawRect(const RECT& rect)

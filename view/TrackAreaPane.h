@@ -62,6 +62,8 @@ protected:
     // A press on a shown envelope's point or line drags it as one "Envelope" step; false
     // when the press is on no envelope.
     bool EnvelopeGesture(int x, int y);
+    // In a handle edit mode a press on a track's fade handles or their line drags a handle.
+    bool FadeHandleGesture(int x, int y);
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
     void OnLButtonDown(UINT flags, CPoint point);

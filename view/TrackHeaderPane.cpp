@@ -215,15 +215,7 @@ BOOL CTrackHeaderPane::OnEraseBkgnd(CDC*)
 
 void CTrackHeaderPane::OnPaint()
 {
-    PAINTSTRUCT ps;
-    HDC paint = ::BeginPaint(m_hWnd, &ps);
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    CDC target(paint);
-    MemoryDC buffer;
-    CDC* mem = Bind() ? buffer.Create(&target, client) : nullptr;
-    if (mem) {
-        HDC dc = mem->m_hDC;
+    PaintBuffered(m_hWnd, Bind(), [&](HDC dc, const RECT& client) {
         int count = m_doc->GetTrackCount();
         int below = count > 0 ? std::max<int>(client.top, m_view->GetVisibleTrackRect(count - 1).bottom) : client.top;
         FillColour(dc, RECT{client.left, below, client.right, client.bottom}, SkinColorAt(17));
@@ -237,9 +229,7 @@ void CTrackHeaderPane::OnPaint()
                 DrawTrackHeader(dc, t);
         }
         FillColour(dc, RECT{client.left, client.bottom - 1, client.right, client.bottom}, SkinColorAt(11));
-        ::BitBlt(paint, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    }
-    ::EndPaint(m_hWnd, &ps);
+    });
 }
 
 void CTrackHeaderPane::OnLButtonDown(UINT flags, CPoint point)

@@ -2,6 +2,7 @@
 
 #include "ComRef.h"
 #include "KsMultiTrack.h"
+#include "MemoryDC.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "SelectionModel.h"
@@ -38,6 +39,21 @@ void FillColour(HDC dc, const RECT& r, COLORREF colour)
     COLORREF old = ::SetBkColor(dc, colour);
     ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
     ::SetBkColor(dc, old);
+}
+
+void PaintBuffered(HWND wnd, bool ready, const std::function<void(HDC, const RECT&)>& draw)
+{
+    PAINTSTRUCT ps;
+    HDC paint = ::BeginPaint(wnd, &ps);
+    RECT client;
+    ::GetClientRect(wnd, &client);
+    CDC target(paint);
+    MemoryDC buffer;
+    if (CDC* mem = ready ? buffer.Create(&target, client) : nullptr) {
+        draw(mem->m_hDC, client);
+        ::BitBlt(paint, 0, 0, client.right, client.bottom, mem->m_hDC, 0, 0, SRCCOPY);
+    }
+    ::EndPaint(wnd, &ps);
 }
 
 void DrawHLine(HDC dc, const RECT& r, int y, COLORREF colour)

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CNyMultiTrackView;
@@ -67,6 +68,10 @@ void DrawHLine(HDC dc, const RECT& r, int y, COLORREF colour);
 void DrawSampleSquare(HDC dc, COLORREF colour, int x, int y);
 // Fills a rectangle with one colour (PatBlt with a solid brush).
 void FillColour(HDC dc, const RECT& r, COLORREF colour);
+// A pane's paint through an off-screen bitmap of its client size, copied whole to the window:
+// draw gets the bitmap's device context and the client rectangle. Nothing is drawn when ready
+// is false, the client is empty or the bitmap cannot be made.
+void PaintBuffered(HWND wnd, bool ready, const std::function<void(HDC, const RECT&)>& draw);
 
 class CEditCaret {
 public:
