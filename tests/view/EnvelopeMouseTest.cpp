@@ -12,11 +12,7 @@ protected:
     void SetUp() override
     {
         ViewTest::SetUp();
-        ASSERT_NE(NewDocument(), nullptr);
-        FillTrack(0, std::vector<int32_t>(64 * 2000, 1000), 16);
-        view_->SetTimeZoom(64 * 64);
-        view_->SetFirstVisibleSample(0);
-        HideEnvelopes();
+        ASSERT_TRUE(NewFilledTrack());
         doc_->SetViewOption(1023, 1);
         area_ = ::GetDlgItem(view_->m_hWnd, kChildTrackArea);
         wave_ = view_->GetTrackWaveRect(0);

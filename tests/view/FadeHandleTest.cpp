@@ -10,11 +10,7 @@ protected:
     void SetUp() override
     {
         ViewTest::SetUp();
-        ASSERT_NE(NewDocument(), nullptr);
-        FillTrack(0, std::vector<int32_t>(64 * 2000, 1000), 16);
-        view_->SetTimeZoom(64 * 64);
-        view_->SetFirstVisibleSample(0);
-        HideEnvelopes();
+        ASSERT_TRUE(NewFilledTrack());
         auto editors = std::make_unique<std::vector<CFadeHandleEditor>>(1);
         CFadeHandleEditor& handles = (*editors)[0];
         handles.Init(view_, 0, 64 * 100, 64 * 300);

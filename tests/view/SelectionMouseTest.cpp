@@ -16,11 +16,7 @@ protected:
     void SetUp() override
     {
         ViewTest::SetUp();
-        ASSERT_NE(NewDocument(), nullptr);
-        FillTrack(0, std::vector<int32_t>(64 * 2000, 1000), 16);
-        view_->SetTimeZoom(64 * 64);
-        view_->SetFirstVisibleSample(0);
-        HideEnvelopes();
+        ASSERT_TRUE(NewFilledTrack());
         area_ = ::GetDlgItem(view_->m_hWnd, kChildTrackArea);
         RECT row = view_->GetChannelRect(0, 0);
         y_ = (row.top + row.bottom) / 2;

@@ -62,6 +62,17 @@ void ViewTest::SetUp()
     main_ = static_cast<CMDIFrameWnd*>(app_.m_pMainWnd);
 }
 
+bool ViewTest::NewFilledTrack()
+{
+    if (!NewDocument())
+        return false;
+    FillTrack(0, std::vector<int32_t>(64 * 2000, 1000), 16);
+    view_->SetTimeZoom(64 * 64);
+    view_->SetFirstVisibleSample(0);
+    HideEnvelopes();
+    return true;
+}
+
 void ViewTest::HideEnvelopes()
 {
     shownEnvelopes_[0] = doc_->SetViewOption(1023, 0);

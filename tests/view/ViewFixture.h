@@ -82,6 +82,9 @@ protected:
     // Sends a key as the keyboard would, with Shift and Ctrl as given.
     void Key(UINT key, bool shift = false, bool ctrl = false, UINT repeat = 1);
     void Command(int id);
+    // A new 16-bit document whose one track holds 128000 frames, at 64 samples per pixel from
+    // sample 0, envelopes hidden: the track area's mouse tests start here.
+    bool NewFilledTrack();
     // Volume and pan envelopes off (they are shown by default) until the test ends.
     void HideEnvelopes();
     void Pump();
