@@ -106,6 +106,11 @@ public:
     void SetAmplitudeZoom(int zoom) { m_amplitudeZoom = zoom; }
     int GetAmplitudeZoomValue() const { return m_amplitudeZoom; }
     int GetWaveMagnification() const { return m_magnification; }
+    // One sample spans at least 5 pixels: rows show squares instead of lines.
+    bool IsSampleWide() const { return m_sampleWide != 0; }
+    bool IsCaretEnabled() const { return m_caretEnabled != 0; }
+    // A writable in-place edit window (the label editor) is open.
+    bool InPlaceEditWritable() const;
     void SetEditMode(int mode) { m_editMode = mode; }
     void SetFirstVisibleRow(int row) { m_firstVisibleRow = row; }
     // Snapped down to a whole pixel when a pixel holds more than one sample; never negative.
@@ -168,6 +173,8 @@ public:
     CZoomButton& GetTimeZoomButton() { return m_timeZoomButton; }
     CZoomButton& GetAmplitudeZoomButton() { return m_amplitudeZoomButton; }
     CTrackAreaPane& GetTrackArea() { return m_trackArea; }
+    CTimeRulerPane& GetTimeRuler() { return m_ruler; }
+    CAmplitudeScalePane& GetAmplitudeScale() { return m_scale; }
     CScrollBar64& GetHorzScrollBar() { return m_horzScroll; }
     CScrollBar& GetVertScrollBar() { return m_vertScroll; }
 
@@ -272,6 +279,8 @@ public:
     void OnGoToSelection();
     void OnUpdateGoToSelection(CCmdUI* ui);
     void OnProperties();
+    // The document's Ruler Units command (1015), run here until the document routes it.
+    void OnRulerUnits();
     void OnUpdateProperties(CCmdUI* ui);
 
 private:
@@ -285,7 +294,6 @@ private:
     void ScrollRowsTo(int top);
     std::vector<int64_t> Stops(bool ends);
     bool IsTransportBusy() const;
-    bool InPlaceEditWritable() const;
     void EndInPlaceEdit();
     // Does nothing while another edit runs; shows a failing code.
     void RunGuarded(const std::function<void(IViewController*)>& action);

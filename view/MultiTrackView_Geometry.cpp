@@ -249,8 +249,13 @@ void CNyMultiTrackView::SetEditPosition(int64_t position)
 {
     if (position >= 0)
         position = TimeAxis{m_timeZoom, 0}.SnapToPixel(position);
-    // The ruler's mark is drawn by inversion on the ruler (track drawing); here the position.
+    // The ruler's mark moves by inversion: off at the old place, on at the new one.
+    HDC ruler = m_ruler.m_hWnd ? ::GetDC(m_ruler.m_hWnd) : nullptr;
+    m_ruler.InvertPositionMark(ruler);
     m_editPosition = position;
+    m_ruler.InvertPositionMark(ruler);
+    if (ruler)
+        ::ReleaseDC(m_ruler.m_hWnd, ruler);
     if (m_playPosition == -1 && position >= 0)
         UpdatePositionText(position);
 }
@@ -261,6 +266,12 @@ int64_t CNyMultiTrackView::SetPlayPosition(int64_t position)
         return m_playPosition;
     double before = SampleToPixel(m_playPosition), after = SampleToPixel(position);
     m_playPosition = position;
+    if (m_trackArea.m_hWnd) {
+        if (position < 0)
+            m_trackArea.GetPlayCursorLine().Hide();
+        else
+            m_trackArea.GetPlayCursorLine().Update();
+    }
     if (before != after && position >= 0) {
         m_overview.Redraw();
         UpdatePositionText(position);

@@ -1,6 +1,8 @@
 #include "DocumentHost.h"
+#include "DrawIds.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "RulerUnitsDialog.h"
 #include "SelectionModel.h"
 #include "SkinTables.h"
 #include "ViewHost.h"
@@ -87,6 +89,7 @@ ON_COMMAND(kCmdGoToSelection, OnGoToSelection)
 ON_UPDATE_COMMAND_UI(kCmdGoToSelection, OnUpdateGoToSelection)
 ON_WM_DESTROY()
 ON_COMMAND(kCmdProperties, OnProperties)
+ON_COMMAND(IDC_RULER_UNITS_COMMAND, OnRulerUnits)
 ON_UPDATE_COMMAND_UI(kCmdProperties, OnUpdateProperties)
 ON_WM_CONTEXTMENU()
 ON_WM_KEYUP()
@@ -197,6 +200,14 @@ void CNyMultiTrackView::RecalcLayout()
         if (child.id == kChildTrackArea)
             SetPaneSizes(in.width, child.rect.right - child.rect.left, child.rect.bottom - child.rect.top);
     }
+    if (m_trackArea.m_hWnd)
+        m_trackArea.AttachToView();
+    if (m_ruler.m_hWnd)
+        m_ruler.CalcHeight();
+    if (m_scale.m_hWnd)
+        m_scale.Attach();
+    if (m_header.m_hWnd)
+        m_header.Attach();
 }
 
 void CNyMultiTrackView::OnSize(UINT, int, int)
@@ -497,7 +508,13 @@ void CNyMultiTrackView::SetTimeRange(int64_t start, int64_t end)
         selection->SetSelection(start, end, TRUE);
 }
 
-void CNyMultiTrackView::InvalidateCaret(int)
+void CNyMultiTrackView::InvalidateCaret(int show)
 {
-    // The edit caret is drawn by the track area's painting; nothing to hide or show before it.
+    if (m_trackArea.m_hWnd)
+        m_trackArea.InvalidateCaret(show);
+}
+
+void CNyMultiTrackView::OnRulerUnits()
+{
+    RunRulerUnitsCommand(this);
 }

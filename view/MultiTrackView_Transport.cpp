@@ -300,8 +300,10 @@ int CNyMultiTrackView::OnPlayStarted(int)
     if (IViewMixer* mixer = GetViewHost().GetMixer())
         mixer->StartMeterTimer();
     m_caretEnabled = 0;
-    if (m_trackArea.m_hWnd)
+    if (m_trackArea.m_hWnd) {
         ::InvalidateRect(m_trackArea.m_hWnd, nullptr, TRUE);
+        m_trackArea.GetPlayCursorLine().Show();
+    }
     return 1;
 }
 

@@ -299,6 +299,10 @@ void CNyMultiTrackView::ScrollToSample(ScrollInfo64& info, int64_t position)
         return;
     RECT wave = GetTrackWaveRect(-1), tracks = GetTracksRect();
     RECT rows{wave.left, tracks.top + 1, wave.right, tracks.bottom - 1};
+    CPlayCursorLine& line = m_trackArea.GetPlayCursorLine();
+    bool lineShown = m_trackArea.m_hWnd && line.IsShown();
+    if (lineShown)
+        line.DrawOnWindow(-1);
     SetFirstVisibleSample(m_firstVisibleSample - d);
     if (std::abs(dx) >= wave.right - wave.left) {
         if (m_trackArea.m_hWnd)
@@ -318,6 +322,8 @@ void CNyMultiTrackView::ScrollToSample(ScrollInfo64& info, int64_t position)
         InvalidateWindow(m_video);
         InvalidateCaret(1);
     }
+    if (lineShown)
+        line.DrawOnWindow(-1);
     info.mask = SIF_POS | SIF_DISABLENOSCROLL;
     info.position = axis.SamplesToPixelsViaTime(std::max<int64_t>(m_firstVisibleSample, 0));
     if (m_horzScroll.m_hWnd) {

@@ -1,10 +1,13 @@
-// The view's panes whose painting and mouse editing come with the track drawing: the track
-// area (101), the video track (102), the track header column (103), the time ruler (104), the
-// amplitude scale column (105) and the caption-button strip (112). Until then each is a plain
-// pane on the panes' window base that fills its client area with the pane background, so
-// that the layout, the focus rule and the context menus already work on them.
+// The view's plain panes (the track area, 101, and the time ruler, 104, have their own
+// headers, as have the amplitude scale, 105, and the track headers, 103): the video track
+// (102) and the caption-button strip (112). Each fills its client area with the pane background,
+// so that the layout, the focus rule and the context menus already work on them.
 #pragma once
+#include "AmplitudeScalePane.h"
 #include "BaseWin.h"
+#include "TimeRulerPane.h"
+#include "TrackAreaPane.h"
+#include "TrackHeaderPane.h"
 
 class CPlainPane : public CBaseWin {
 public:
@@ -17,13 +20,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CTrackAreaPane : public CPlainPane {};
 class CVideoTrackPane : public CPlainPane {
 public:
     // No video until the video work lands: no frame step, no frame rate.
     bool HasVideo() const { return false; }
 };
-class CTrackHeaderPane : public CPlainPane {};
-class CTimeRulerPane : public CPlainPane {};
-class CAmplitudeScalePane : public CPlainPane {};
 class CaptionButtonStrip : public CPlainPane {};

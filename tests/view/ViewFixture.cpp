@@ -62,8 +62,30 @@ void ViewTest::SetUp()
     main_ = static_cast<CMDIFrameWnd*>(app_.m_pMainWnd);
 }
 
+bool ViewTest::NewFilledTrack()
+{
+    if (!NewDocument())
+        return false;
+    FillTrack(0, std::vector<int32_t>(64 * 2000, 1000), 16);
+    view_->SetTimeZoom(64 * 64);
+    view_->SetFirstVisibleSample(0);
+    HideEnvelopes();
+    return true;
+}
+
+void ViewTest::HideEnvelopes()
+{
+    shownEnvelopes_[0] = doc_->SetViewOption(1023, 0);
+    shownEnvelopes_[1] = doc_->SetViewOption(1115, 0);
+}
+
 void ViewTest::TearDown()
 {
+    if (doc_ && shownEnvelopes_[0] >= 0) {
+        doc_->SetViewOption(1023, shownEnvelopes_[0]);
+        doc_->SetViewOption(1115, shownEnvelopes_[1]);
+        shownEnvelopes_[0] = shownEnvelopes_[1] = -1;
+    }
     if (app_.m_pMainWnd)
         app_.m_pMainWnd->SendMessage(WM_CLOSE);
     MSG quit;

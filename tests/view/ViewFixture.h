@@ -82,6 +82,11 @@ protected:
     // Sends a key as the keyboard would, with Shift and Ctrl as given.
     void Key(UINT key, bool shift = false, bool ctrl = false, UINT repeat = 1);
     void Command(int id);
+    // A new 16-bit document whose one track holds 128000 frames, at 64 samples per pixel from
+    // sample 0, envelopes hidden: the track area's mouse tests start here.
+    bool NewFilledTrack();
+    // Volume and pan envelopes off (they are shown by default) until the test ends.
+    void HideEnvelopes();
     void Pump();
     std::string StatusText(int pane);
 
@@ -94,4 +99,5 @@ protected:
     CNyMultiTrackView* view_ = nullptr;
     CNyMultiTrackDoc* doc_ = nullptr;
     std::vector<std::string> boxes_;
+    int shownEnvelopes_[2] = {-1, -1};
 };
