@@ -124,6 +124,10 @@ public:
     }
     void ShowCounter(int64_t position) override
     {
+        // While the shuttle winds its steps own the counter: what is heard lags them by the
+        // output's buffering, and each step starts from the last one.
+        if (c->GetWindDirection() != 0)
+            return;
         c->SetCounterPosition(position);
         if (!c->m_hWnd)
             return;
