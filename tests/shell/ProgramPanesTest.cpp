@@ -12,6 +12,8 @@
 #include "ProgramHosts.h"
 #include "SelectionControlDlg.h"
 #include "SettingsTestRoot.h"
+#include "TestSupport.h"
+#include "WavFile.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +152,36 @@ TEST_F(ProgramPanesTest, TheActiveViewDrivesEveryPaneAndLetsGoWhenItCloses)
     for (ControllerViewLink* bound :
          {controller->GetActiveView(), mixer->GetView(), selection->GetView(), markers->GetView()})
         EXPECT_NE(bound, gone) << "a pane kept the closed view";
+}
+
+} // namespace
+
+namespace {
+
+// The menu item's text, or empty when the menu has no such item.
+std::string ItemText(HMENU menu, UINT id)
+{
+    char text[256] = "";
+    return ::GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND) > 0 ? text : "";
+}
+
+TEST_F(ProgramPanesTest, TheDocumentsMenuOffersOpenTheRecentFilesAndAbout)
+{
+    kvtest::ScratchFolder scratch;
+    const std::string path = scratch.File("recent take.wav");
+    ASSERT_TRUE(kvtest::WriteWav16(path, 1, 22050, std::vector<int16_t>(100, 0)));
+    ASSERT_NE(app_.OpenDocumentFile(path.c_str()), nullptr);
+    ASSERT_NE(frame_->MDIGetActive(), nullptr);
+    HMENU menu = ::GetMenu(frame_->m_hWnd);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ItemText(menu, ID_FILE_OPEN), "&Open...\tCtrl+O");
+    EXPECT_FALSE(ItemText(menu, ID_APP_ABOUT).empty());
+    // The File popup lists the file just opened when it opens.
+    HMENU file = ::GetSubMenu(menu, 0);
+    frame_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    const std::string recent = ItemText(file, ID_FILE_MRU_FILE1);
+    EXPECT_NE(recent.find("recent take.wav"), std::string::npos) << recent;
+    EXPECT_EQ(::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED, 0u);
 }
 
 } // namespace
