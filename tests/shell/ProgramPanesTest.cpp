@@ -14,10 +14,13 @@
 #include "SettingsTestRoot.h"
 #include "TestSupport.h"
 #include "WavFile.h"
+#include "FormatConverter.h"
+#include "ProgressDlg.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -182,6 +185,29 @@ TEST_F(ProgramPanesTest, TheDocumentsMenuOffersOpenTheRecentFilesAndAbout)
     const std::string recent = ItemText(file, ID_FILE_MRU_FILE1);
     EXPECT_NE(recent.find("recent take.wav"), std::string::npos) << recent;
     EXPECT_EQ(::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
+
+} // namespace
+
+namespace {
+
+// A worker's 0x40A records reach the application's progress dialog through the main frame.
+TEST_F(ProgramPanesTest, AWorkersProgressRecordsReachTheApplicationsDialog)
+{
+    CProgressDlg* dialog = app_.GetProgressDialog();
+    ASSERT_NE(dialog, nullptr);
+    ProgressRecord record{};
+    std::strcpy(record.text, "Resampling...");
+    frame_->SendMessage(0x40A, kProgressStarted, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(dialog->OpenCount(), 1);
+    record.value = 40;
+    frame_->SendMessage(0x40A, 2, reinterpret_cast<LPARAM>(&record));
+    record.closeValue = 7;
+    frame_->SendMessage(0x40A, 4, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(dialog->OpenCount(), 0);
+    EXPECT_TRUE(dialog->IsDone());
+    EXPECT_EQ(dialog->FinishCode(), 4);
+    EXPECT_EQ(dialog->FinalValue(), 7);
 }
 
 } // namespace
