@@ -1,6 +1,7 @@
 // The program's own main frame with its real tool panes: where a first start puts them, that
 // they know each other, and that the active multitrack view drives them all.
 #include "MainFrame.h"
+#include "MainFrameIds.h"
 #include "MarkerListDlg.h"
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
@@ -11,6 +12,7 @@
 #include "PanePlacement.h"
 #include "ProgramHosts.h"
 #include "SelectionControlDlg.h"
+#include "SelectionModel.h"
 #include "SettingsTestRoot.h"
 #include "TestSupport.h"
 #include "WavFile.h"
@@ -208,6 +210,33 @@ TEST_F(ProgramPanesTest, AWorkersProgressRecordsReachTheApplicationsDialog)
     EXPECT_TRUE(dialog->IsDone());
     EXPECT_EQ(dialog->FinishCode(), 4);
     EXPECT_EQ(dialog->FinalValue(), 7);
+}
+
+} // namespace
+
+namespace {
+
+// The document's marker commands and Undo keep the marker list pane in step.
+TEST_F(ProgramPanesTest, MarkerCommandsAndUndoRefreshTheMarkerListAndSelectTheNewEntry)
+{
+    CNyMultiTrackView* view = FileNew();
+    ASSERT_NE(view, nullptr);
+    CMarkerListDlg* markers = frame_->GetMarkerListPane();
+    ASSERT_NE(markers, nullptr);
+    CSelectionModel* selection = view->GetMultiTrackDoc()->GetSelection();
+    // A hidden list does not fill itself; the View menu's switch shows and fills it.
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    ASSERT_TRUE(frame_->PaneFrame(PaneKind::MarkerList)->IsWindowVisible());
+    const int before = markers->GetRowCount();
+    for (int64_t at : {0, 1000}) {
+        selection->SetSelection(at, at, TRUE);
+        view->SendMessage(WM_COMMAND, 1033, 0); // New Cue Point
+    }
+    EXPECT_EQ(markers->GetRowCount(), before + 2);
+    EXPECT_EQ(markers->GetSelectedItem(), before + 1) << "the new cue is the selected entry";
+    frame_->SendMessage(WM_COMMAND, ID_EDIT_UNDO, 0);
+    EXPECT_EQ(markers->GetRowCount(), before + 1);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
 } // namespace
