@@ -33,7 +33,8 @@ CNyApp* App()
     return dynamic_cast<CNyApp*>(AfxGetApp());
 }
 
-template <class Pane> Pane* Held(PaneKind kind)
+template <class Pane>
+Pane* Held(PaneKind kind)
 {
     CMainFrame* frame = MainFrame();
     auto* pane = frame ? dynamic_cast<Pane*>(frame->HeldPane(kind)) : nullptr;
@@ -41,7 +42,8 @@ template <class Pane> Pane* Held(PaneKind kind)
 }
 
 // The controller's failures leave it as CNyException; the view catches CKvSSException.
-template <class Action> void Transport(Action action)
+template <class Action>
+void Transport(Action action)
 {
     try {
         action();
@@ -158,7 +160,8 @@ public:
 };
 
 // The views of a document that are multitrack views.
-template <class Action> void ForEachView(CNyMultiTrackDoc* document, Action action)
+template <class Action>
+void ForEachView(CNyMultiTrackDoc* document, Action action)
 {
     if (!document)
         return;
@@ -238,7 +241,10 @@ public:
     // No frequency analysis pane or effect launcher in the program yet.
     void UpdateAnalysisAndEffects() override {}
     void RunRecordingTimerDialog() override { previous->RunRecordingTimerDialog(); }
-    void RunPropertiesDialog(CNyMultiTrackView* view, int track) override { previous->RunPropertiesDialog(view, track); }
+    void RunPropertiesDialog(CNyMultiTrackView* view, int track) override
+    {
+        previous->RunPropertiesDialog(view, track);
+    }
     void BeginLabelEdit(CNyMultiTrackView* view, int labelId) override { previous->BeginLabelEdit(view, labelId); }
     void RefreshMarkerList(int entry) override
     {

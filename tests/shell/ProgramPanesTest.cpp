@@ -108,8 +108,7 @@ TEST_F(ProgramPanesTest, FirstStartPlacesTheRealPanesNextToTheMainWindowAtTheirM
 
     // A second request gives the same window where the user left it.
     CNyMiniFrame* selection = frame_->PaneFrame(PaneKind::Selection);
-    selection->SetWindowPos(nullptr, main.left + 420, main.top + 330, 0, 0,
-                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    selection->SetWindowPos(nullptr, main.left + 420, main.top + 330, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const CRect moved = WindowRect(selection);
     CWnd* before = frame_->HeldPane(PaneKind::Selection);
     EXPECT_EQ(static_cast<CWnd*>(frame_->GetSelectionPane()), before);
