@@ -239,3 +239,21 @@ TEST_F(ProgramPanesTest, MarkerCommandsAndUndoRefreshTheMarkerListAndSelectTheNe
 }
 
 } // namespace
+
+namespace {
+
+// Exit waits while a view of a document is in a fade-handle mode.
+TEST_F(ProgramPanesTest, ExitIsGreyedWhileAViewEditsFadeHandles)
+{
+    CNyMultiTrackView* view = FileNew();
+    ASSERT_NE(view, nullptr);
+    HMENU file = ::GetSubMenu(::GetMenu(frame_->m_hWnd), 0);
+    ASSERT_NE(file, nullptr);
+    for (int mode : {1, 0}) {
+        view->SetEditMode(mode);
+        frame_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+        EXPECT_EQ((::GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND) & MF_GRAYED) != 0, mode != 0) << mode;
+    }
+}
+
+} // namespace
