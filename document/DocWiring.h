@@ -1,6 +1,7 @@
 // What the document's command handlers ask of panes, the application and the effect dialogs
-// that live above the document. Each is one small function; those marked "waits" do the
-// least that keeps the document right until the piece that answers it is in the program.
+// that live above the document. Each is one small function; the program answers most of them
+// through the Host it installs; those marked "waits" do the least that keeps the document
+// right until the piece that answers it is in the program.
 #pragma once
 #include <windows.h>
 
@@ -12,15 +13,15 @@ struct EffectModuleEntry;
 
 namespace DocWiring {
 
-// The marker list pane refills itself (select: entry to select, -1 none). Waits for the panes.
+// The marker list pane refills itself (select: label to select, -1 none).
 void RefreshMarkerList(int select);
-// The marker list selects, focuses and shows its last entry. Waits for the panes.
+// The marker list selects, focuses and shows its last entry.
 void SelectLastMarker();
 // The frequency-analysis pane follows a position. Waits for the panes.
 void UpdateAnalysisPane(int64_t position);
 // The effect launcher's rows follow the active command. Waits for the frame.
 void UpdateEffectPalette();
-// The in-place label edit box: open, and closed before Undo and Redo. Waits for the app.
+// The in-place label edit box: open, and closed before Undo and Redo.
 BOOL IsInPlaceEditActive();
 void EndInPlaceEdit();
 // A new empty document through the first document template, or the factory a test installed.
@@ -44,7 +45,26 @@ void RunSplitWizard(CNyMultiTrackDoc* document);
 // commands' dialogs, which lie above the document: their items stay disabled meanwhile.
 void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade);
 // The document's multitrack view draws from a frozen back buffer (and its video pane holds
-// its picture) while long operations change the tracks. Waits for the view's panes.
+// its picture) while long operations change the tracks.
 void FreezeView(CNyMultiTrackDoc* document, BOOL freeze);
+
+// What the program above the document answers the calls above with (panes, views, the
+// application). Without one installed they do what a program without those pieces would.
+class Host {
+public:
+    virtual void RefreshMarkerList(int select) = 0;
+    virtual void SelectLastMarker() = 0;
+    virtual BOOL IsInPlaceEditActive() = 0;
+    virtual void EndInPlaceEdit() = 0;
+    virtual CNyMultiTrackDoc* CreateNewDocument() = 0;
+    // The document's multitrack views after the command (their zoom, layout and status text).
+    virtual void RefreshViews(CNyMultiTrackDoc* document, UINT refreshId) = 0;
+    virtual void FreezeViews(CNyMultiTrackDoc* document, BOOL freeze) = 0;
+
+protected:
+    ~Host() = default;
+};
+// Null puts the program-less answers back.
+void SetHost(Host* host);
 
 } // namespace DocWiring

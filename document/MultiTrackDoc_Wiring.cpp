@@ -9,11 +9,25 @@ namespace DocWiring {
 
 namespace {
 CNyMultiTrackDoc* (*g_newDocumentFactory)() = nullptr;
+Host* g_host = nullptr;
+} // namespace
+
+void SetHost(Host* host)
+{
+    g_host = host;
 }
 
-void RefreshMarkerList(int) {}
+void RefreshMarkerList(int select)
+{
+    if (g_host)
+        g_host->RefreshMarkerList(select);
+}
 
-void SelectLastMarker() {}
+void SelectLastMarker()
+{
+    if (g_host)
+        g_host->SelectLastMarker();
+}
 
 void UpdateAnalysisPane(int64_t) {}
 
@@ -21,15 +35,21 @@ void UpdateEffectPalette() {}
 
 BOOL IsInPlaceEditActive()
 {
-    return FALSE;
+    return g_host ? g_host->IsInPlaceEditActive() : FALSE;
 }
 
-void EndInPlaceEdit() {}
+void EndInPlaceEdit()
+{
+    if (g_host)
+        g_host->EndInPlaceEdit();
+}
 
 CNyMultiTrackDoc* CreateNewDocument()
 {
     if (g_newDocumentFactory)
         return g_newDocumentFactory();
+    if (g_host)
+        return g_host->CreateNewDocument();
     CWinApp* app = AfxGetApp();
     if (!app)
         return nullptr;
@@ -52,6 +72,8 @@ HWND ProgressWindow()
 void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId)
 {
     document->UpdateAllViews(nullptr, refreshId, nullptr);
+    if (g_host)
+        g_host->RefreshViews(document, refreshId);
     document->UpdateMixer();
     document->RefreshController();
 }
@@ -85,6 +107,10 @@ void RunSplitWizard(CNyMultiTrackDoc*) {}
 
 void RunFadeDialog(CNyMultiTrackDoc*, bool) {}
 
-void FreezeView(CNyMultiTrackDoc*, BOOL) {}
+void FreezeView(CNyMultiTrackDoc* document, BOOL freeze)
+{
+    if (g_host)
+        g_host->FreezeViews(document, freeze);
+}
 
 } // namespace DocWiring

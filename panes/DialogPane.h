@@ -24,11 +24,10 @@ public:
 // Frame (close box and roll-up) and pane; null when the windows cannot be made.
 template <class Pane> Pane* CreateDialogPane(CWnd* mainFrame, const char* title, const RECT& rect)
 {
+    // A frame whose window fails is deleted by the framework already.
     auto* frame = new CNyMiniFrame;
-    if (!frame->Create(nullptr, title, WS_POPUP | WS_THICKFRAME, rect, mainFrame)) {
-        delete frame;
+    if (!frame->Create(nullptr, title, WS_POPUP | WS_THICKFRAME, rect, mainFrame))
         return nullptr;
-    }
     frame->InitCaption(33);
     auto* pane = new Pane;
     if (!pane->CreatePane(frame)) {

@@ -70,7 +70,7 @@ BOOL CEditMarkersDlg::OnInitDialog()
     ::SendMessageA(pair, CB_SETCURSEL, 0, 0);
     ShowFields();
     ApplyMode();
-    FillTimeUnitCombo(::GetDlgItem(m_hWnd, IDC_EDITMARK_UNIT), unit);
+    FillTimeUnitCombo(::GetDlgItem(m_hWnd, IDC_TIME_UNIT), unit);
     return TRUE;
 }
 
@@ -409,7 +409,7 @@ LRESULT CEditMarkersDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             TestField(id);
             return 0;
         }
-        if (code == CBN_SELCHANGE && id == IDC_EDITMARK_UNIT) {
+        if (code == CBN_SELCHANGE && id == IDC_TIME_UNIT) {
             const uint32_t chosen = GetSelectedTimeUnit(reinterpret_cast<HWND>(lParam));
             if (chosen) {
                 unit = chosen;

@@ -59,7 +59,7 @@ BOOL CMarkerListDlg::OnInitDialog()
         column.pszText = const_cast<char*>(kColumnTitles[c]);
         ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
     }
-    FillTimeUnitCombo(::GetDlgItem(m_hWnd, IDC_MARKER_UNIT), m_unit);
+    FillTimeUnitCombo(::GetDlgItem(m_hWnd, IDC_TIME_UNIT), m_unit);
     UpdateButtons();
     return TRUE;
 }
@@ -82,7 +82,7 @@ void CMarkerListDlg::SetView(ControllerViewLink* view)
     ClearRows();
     if (CNyMultiTrackDoc* doc = Document()) {
         m_unit = doc->GetSettings().rulerUnit;
-        SelectTimeUnit(::GetDlgItem(m_hWnd, IDC_MARKER_UNIT), m_unit);
+        SelectTimeUnit(::GetDlgItem(m_hWnd, IDC_TIME_UNIT), m_unit);
         Refresh();
     } else {
         UpdateButtons();
@@ -92,7 +92,7 @@ void CMarkerListDlg::SetView(ControllerViewLink* view)
 void CMarkerListDlg::SetUnit(uint32_t unit)
 {
     m_unit = unit;
-    SelectTimeUnit(::GetDlgItem(m_hWnd, IDC_MARKER_UNIT), unit);
+    SelectTimeUnit(::GetDlgItem(m_hWnd, IDC_TIME_UNIT), unit);
     Refresh();
 }
 
@@ -335,7 +335,7 @@ void CMarkerListDlg::UpdateButtons()
     enable(IDC_MARKER_DELETE, tracks ? !busy && !selected.empty() : !selected.empty());
     enable(IDC_MARKER_EXPORT, doc && !busy && GetRowCount() > 0);
     enable(IDC_MARKER_TO_ALL, !busy && trackLabel);
-    enable(IDC_MARKER_UNIT, !busy);
+    enable(IDC_TIME_UNIT, !busy);
     enable(IDC_PANE_HELP, !busy);
 }
 
@@ -475,7 +475,7 @@ DWORD CMarkerListDlg::ExportCsv(const char* path)
     if (file == INVALID_HANDLE_VALUE)
         return ::GetLastError();
     char unitName[64] = "";
-    HWND combo = ::GetDlgItem(m_hWnd, IDC_MARKER_UNIT);
+    HWND combo = ::GetDlgItem(m_hWnd, IDC_TIME_UNIT);
     ::GetWindowTextA(combo, unitName, sizeof unitName);
     std::string text = CsvLine({doc ? doc->GetTitle().GetString() : "", unitName});
     text += CsvLine({kColumnTitles, kColumnTitles + kMarkerColumnCount});
@@ -505,7 +505,7 @@ void CMarkerListDlg::Layout()
     const int x0 = listRect.left, y0 = listRect.top, h = addRect.bottom - addRect.top;
     ::MoveWindow(list, x0, y0, client.Width() - 2 * x0, client.Height() - h - 3 * y0, TRUE);
     for (int id : {IDC_MARKER_ADD, IDC_MARKER_EDIT, IDC_MARKER_DELETE, IDC_PANE_HELP, IDC_MARKER_TO_ALL,
-                   IDC_MARKER_EXPORT, IDC_MARKER_UNIT}) {
+                   IDC_MARKER_EXPORT, IDC_TIME_UNIT}) {
         HWND control = ::GetDlgItem(m_hWnd, id);
         RECT r;
         ::GetWindowRect(control, &r);
@@ -627,7 +627,7 @@ LRESULT CMarkerListDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
                 break;
             }
         }
-        if (code == CBN_SELCHANGE && id == IDC_MARKER_UNIT) {
+        if (code == CBN_SELCHANGE && id == IDC_TIME_UNIT) {
             if (const uint32_t unit = GetSelectedTimeUnit(reinterpret_cast<HWND>(lParam))) {
                 m_unit = unit;
                 Refresh();

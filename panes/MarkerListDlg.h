@@ -21,6 +21,7 @@ public:
     CMarkerListDlg();
 
     void SetView(ControllerViewLink* view);
+    ControllerViewLink* GetView() const { return m_view; }
     void SetUnit(uint32_t unit);
     // The name the ruler's unit change calls it by.
     void SetTrackFilter(uint32_t unit) { SetUnit(unit); }

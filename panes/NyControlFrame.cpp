@@ -42,14 +42,13 @@ void CNyControlFrame::FitToView()
 
 CNyControlFrame* CreateControllerPane(CWnd* mainFrame)
 {
+    // A frame or view whose window fails is deleted by the framework already; a view whose
+    // window exists goes with its frame.
     auto* frame = new CNyControlFrame;
-    if (!frame->Create(mainFrame)) {
-        delete frame;
+    if (!frame->Create(mainFrame))
         return nullptr;
-    }
     auto* view = new CNyControlView;
     if (!view->CreatePane(frame)) {
-        delete view;
         frame->DestroyWindow();
         return nullptr;
     }

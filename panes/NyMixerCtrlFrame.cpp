@@ -30,14 +30,13 @@ BOOL CNyMixerCtrlFrame::PreTranslateMessage(MSG* msg)
 
 CNyMixerCtrlFrame* CreateMixerPane(CWnd* mainFrame)
 {
+    // A frame or view whose window fails is deleted by the framework already; a view whose
+    // window exists (its scroll bar failed) goes with its frame.
     auto* frame = new CNyMixerCtrlFrame;
-    if (!frame->Create(mainFrame)) {
-        delete frame;
+    if (!frame->Create(mainFrame))
         return nullptr;
-    }
     auto* view = new CMixerView;
     if (!view->CreatePane(frame)) {
-        delete view;
         frame->DestroyWindow();
         return nullptr;
     }

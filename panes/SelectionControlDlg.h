@@ -14,6 +14,7 @@ public:
     CSelectionControlDlg();
 
     void SetView(ControllerViewLink* view);
+    ControllerViewLink* GetView() const { return m_view; }
     void UpdateFromSelection();
 
     // Edit modes: which two fields are typed.

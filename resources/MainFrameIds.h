@@ -1,6 +1,7 @@
 // The main frame's own ids: its pane, settings, CD, help and control-menu commands, the
 // transport items it builds into the "&Control" menu, its menus and its strings.
 #pragma once
+#include "CommandIds.h"
 
 // Pane toggles
 #define ID_VIEW_VIDEO_PREVIEW 1004
@@ -11,17 +12,12 @@
 #define ID_VIEW_FREQUENCY_ANALYSIS 1074
 #define ID_VIEW_EFFECT_LAUNCHER 1119
 #define ID_AUTO_DEMO 1096
-// Envelope display items the view handles; greyed unless the frame itself has an active view.
-#define ID_VIEW_VOLUME_ENVELOPES 1023
-#define ID_VIEW_PAN_ENVELOPES 1115
-#define ID_VIEW_PAN_ENVELOPES2 1116
 // Settings, devices, CD
 #define ID_SETTINGS 1100
 #define ID_AUDIO_DEVICE_SETTINGS 1101
 #define ID_EXTRACT_CD 1103
 #define ID_BURN_CD_WINDOW 1104
 #define ID_BURN_CD_FILES 1105
-#define ID_RECORDING_CONTROL 1054
 #define ID_OPEN_MULTICHANNEL 1127
 #define ID_HELP_CONTENTS 57666
 #define ID_HELP_ONLINE 1092
@@ -29,18 +25,6 @@
 #define ID_ADD_TRACK 1027
 #define ID_ADD_MONO_TRACK 1040
 #define ID_ADD_STEREO_TRACK 1041
-// Transport items of the "&Control" menu (the view and the controller handle them)
-#define ID_TRANSPORT_PLAY 1049
-#define ID_TRANSPORT_RECORD 1050
-#define ID_TRANSPORT_PAUSE 1051
-#define ID_TRANSPORT_LOOP 1052
-#define ID_TRANSPORT_RECORD_WHILE_PLAYING 1053
-#define ID_TRANSPORT_GO_TO_PLAY_START 1055
-#define ID_TRANSPORT_READ_AUTOMATION 1056
-#define ID_TRANSPORT_WRITE_AUTOMATION 1057
-#define ID_TRANSPORT_RECORDING_TIMER 1058
-#define ID_GO_TO_PREVIOUS_MARKER 1120
-#define ID_GO_TO_NEXT_MARKER 1121
 // First items of the fade-handle menus, and their preview item
 #define ID_FADE_HANDLE_FIRST_A 1130
 #define ID_FADE_HANDLE_PREVIEW 1131

@@ -8,9 +8,11 @@
 #define IDD_EDIT_MARKERS 134
 #define IDD_NAME_EDIT 171
 
+// The time-unit combo box of the marker list and of Edit Markers.
+#define IDC_TIME_UNIT 5185
+
 // Marker list.
 #define IDC_MARKER_LIST 5065
-#define IDC_MARKER_UNIT 5185
 #define IDC_MARKER_ADD 5026
 #define IDC_MARKER_EDIT 5009
 #define IDC_MARKER_DELETE 5067
@@ -23,7 +25,6 @@
 #define IDC_EDITMARK_NAME 5197
 #define IDC_EDITMARK_TRACK 5183
 #define IDC_EDITMARK_PAIR 5204
-#define IDC_EDITMARK_UNIT 5185
 #define IDC_EDITMARK_START 5078
 #define IDC_EDITMARK_END 5181
 #define IDC_EDITMARK_LENGTH 5182

@@ -1,6 +1,7 @@
 // Ids of the multitrack view: its commands, strings and the track properties dialog.
 #pragma once
 #include "ProjectFileIds.h"
+#include "CommandIds.h"
 
 #define IDC_VIEW_ZOOM_IN 1005
 #define IDC_VIEW_ZOOM_IN_AMPLITUDE 1006
@@ -12,26 +13,11 @@
 #define IDC_VIEW_VIDEO_TRACK 1017
 #define IDC_VIEW_SPECTRUM 1018
 #define IDC_VIEW_PROPERTIES 1021
-#define IDC_VIEW_VOLUME_ENVELOPES 1023
 #define IDC_VIEW_GO_ZERO_CROSSING 1031
 #define IDC_VIEW_GO_MAXIMUM 1032
 #define IDC_VIEW_DELETE_MARKER 1036
 #define IDC_VIEW_EDIT_MARKER 1037
 #define IDC_VIEW_GO_SELECTION 1038
-#define IDC_VIEW_PLAY_STOP 1049
-#define IDC_VIEW_RECORD 1050
-#define IDC_VIEW_PAUSE 1051
-#define IDC_VIEW_LOOP 1052
-#define IDC_VIEW_RECORD_WHILE_PLAYING 1053
-#define IDC_VIEW_RECORDING_CONTROL 1054
-#define IDC_VIEW_MOVE_TO_PLAY_START 1055
-#define IDC_VIEW_READ_AUTOMATION 1056
-#define IDC_VIEW_WRITE_AUTOMATION 1057
-#define IDC_VIEW_RECORDING_TIMER 1058
-#define IDC_VIEW_PAN_ENVELOPES 1115
-#define IDC_VIEW_PAN_ENVELOPES2 1116
-#define IDC_VIEW_PREVIOUS_MARKER 1120
-#define IDC_VIEW_NEXT_MARKER 1121
 
 // Strings
 #define IDS_VIEW_MONO 20211
@@ -76,19 +62,19 @@ constexpr int kCmdGoToMaximumPoint = IDC_VIEW_GO_MAXIMUM;
 constexpr int kCmdDeleteMarker = IDC_VIEW_DELETE_MARKER;
 constexpr int kCmdEditMarker = IDC_VIEW_EDIT_MARKER;
 constexpr int kCmdGoToSelection = IDC_VIEW_GO_SELECTION;
-constexpr int kCmdPlayStop = IDC_VIEW_PLAY_STOP;
-constexpr int kCmdRecord = IDC_VIEW_RECORD;
-constexpr int kCmdPause = IDC_VIEW_PAUSE;
-constexpr int kCmdLoop = IDC_VIEW_LOOP;
-constexpr int kCmdRecordWhilePlaying = IDC_VIEW_RECORD_WHILE_PLAYING;
-constexpr int kCmdRecordingControl = IDC_VIEW_RECORDING_CONTROL;
-constexpr int kCmdMovePlayCursorToStart = IDC_VIEW_MOVE_TO_PLAY_START;
-constexpr int kCmdReadAutomation = IDC_VIEW_READ_AUTOMATION;
-constexpr int kCmdWriteAutomation = IDC_VIEW_WRITE_AUTOMATION;
-constexpr int kCmdRecordingTimer = IDC_VIEW_RECORDING_TIMER;
-constexpr int kCmdViewPanEnvelopes2 = IDC_VIEW_PAN_ENVELOPES2;
-constexpr int kCmdPreviousMarker = IDC_VIEW_PREVIOUS_MARKER;
-constexpr int kCmdNextMarker = IDC_VIEW_NEXT_MARKER;
+constexpr int kCmdPlayStop = ID_TRANSPORT_PLAY;
+constexpr int kCmdRecord = ID_TRANSPORT_RECORD;
+constexpr int kCmdPause = ID_TRANSPORT_PAUSE;
+constexpr int kCmdLoop = ID_TRANSPORT_LOOP;
+constexpr int kCmdRecordWhilePlaying = ID_TRANSPORT_RECORD_WHILE_PLAYING;
+constexpr int kCmdRecordingControl = ID_RECORDING_CONTROL;
+constexpr int kCmdMovePlayCursorToStart = ID_TRANSPORT_GO_TO_PLAY_START;
+constexpr int kCmdReadAutomation = ID_TRANSPORT_READ_AUTOMATION;
+constexpr int kCmdWriteAutomation = ID_TRANSPORT_WRITE_AUTOMATION;
+constexpr int kCmdRecordingTimer = ID_TRANSPORT_RECORDING_TIMER;
+constexpr int kCmdViewPanEnvelopes2 = ID_VIEW_PAN_ENVELOPES2;
+constexpr int kCmdPreviousMarker = ID_GO_TO_PREVIOUS_MARKER;
+constexpr int kCmdNextMarker = ID_GO_TO_NEXT_MARKER;
 // Commands of others the view sends or keeps enabled.
 constexpr int kCmdFileNew = 57600;
 constexpr int kCmdFileOpen = 57601;

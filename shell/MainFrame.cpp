@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 #include "ChildFrame.h"
 #include "ClipboardCommands.h"
+#include "FormatConverter.h"
 #include "MainFrameCommandState.h"
 #include "MainFrameIds.h"
 #include "MainFrameWiring.h"
@@ -25,16 +26,6 @@ const UINT kMsgUpdateProgress = ProgressUpdateMessage();
 const UINT kMsgCloseProgress = ProgressCloseMessage();
 const UINT kMsgReopenDocument = ::RegisterWindowMessageA("MsgReopenDocument");
 
-// The record a worker hands to the progress dialog with message 0x40A.
-struct WorkerProgressRecord {
-    UINT position;
-    char text[128];
-    int cancelled;
-    DWORD flags;
-    DWORD finalValue;
-    BYTE reserved[336 - 144];
-};
-static_assert(sizeof(WorkerProgressRecord) == 336, "worker record size");
 
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 
@@ -223,8 +214,8 @@ LRESULT CMainFrame::OnCdExtractProgress(WPARAM done, LPARAM total)
 {
     if (total == 0)
         return 0;
-    WorkerProgressRecord record = {};
-    record.position = CdExtractPercent(done, total);
+    ProgressRecord record = {};
+    record.value = static_cast<LONG>(CdExtractPercent(done, total));
     CString text;
     text.LoadString(IDS_EXTRACT_CD_PROGRESS);
     lstrcpynA(record.text, text, sizeof record.text);
@@ -237,7 +228,7 @@ void SendCdProgress(int code)
     CWnd* main = AfxGetMainWnd();
     if (!main || !main->m_hWnd)
         return;
-    WorkerProgressRecord record = {};
+    ProgressRecord record = {};
     CString text;
     text.LoadString(IDS_PROCESSING);
     lstrcpynA(record.text, text, sizeof record.text);

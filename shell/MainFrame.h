@@ -133,6 +133,8 @@ protected:
     virtual void RefreshShownPane(PaneKind kind, CWnd* pane);
     // The view a pane is bound to (controller: its active view; mixer: its attached view).
     virtual CView* PaneBoundView(PaneKind kind, CWnd* pane);
+    // A pane just created joins the others and the active view.
+    virtual void ConnectPane(PaneKind kind, CWnd* pane);
 
     // Client creation helpers for CreatePaneClient: each takes a new object (null gives null)
     // and cleans up after a failure; the framework already deleted a view whose window failed.

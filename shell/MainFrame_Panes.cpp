@@ -109,6 +109,7 @@ CWnd* CMainFrame::EnsurePane(PaneKind kind)
     SetPaneSizeLimits(kind, frame, client);
     PlaceNewPane(kind, frame);
     client->UpdateWindow();
+    ConnectPane(kind, client);
     return client;
 }
 

@@ -3,7 +3,19 @@
 // it answers as a program without it would (no pane, nothing to show, idle).
 #include "MainFrame.h"
 #include "MainFrameWiring.h"
+#include "MarkerListDlg.h"
+#include "MixerView.h"
+#include "MultiTrackView.h"
+#include "NyControlFrame.h"
+#include "NyControlView.h"
 #include "NyMiniFrame.h"
+#include "NyApp.h"
+#include "NyMixerCtrlFrame.h"
+#include "PanesIds.h"
+#include "ProgressDlg.h"
+#include "SelectionControlDlg.h"
+#include "ViewHost.h"
+#include "ViewPaneLink.h"
 
 // Pane getters: the client window as its own class.
 CVideoPreviewWnd* CMainFrame::GetVideoPreviewPane()
@@ -14,26 +26,26 @@ CVideoPreviewWnd* CMainFrame::GetVideoPreviewPane()
 
 CNyControlView* CMainFrame::GetControllerPane()
 {
-    EnsurePane(PaneKind::Controller);
-    return nullptr; // static_cast<CNyControlView*>(EnsurePane(PaneKind::Controller))
+    // Stand-in panes of other classes (tests) are no such pane.
+    return dynamic_cast<CNyControlView*>(EnsurePane(PaneKind::Controller));
 }
 
 CSelectionControlDlg* CMainFrame::GetSelectionPane()
 {
-    EnsurePane(PaneKind::Selection);
-    return nullptr; // static_cast<CSelectionControlDlg*>(EnsurePane(PaneKind::Selection))
+    // Stand-in panes of other classes (tests) are no such pane.
+    return dynamic_cast<CSelectionControlDlg*>(EnsurePane(PaneKind::Selection));
 }
 
 CMarkerListDlg* CMainFrame::GetMarkerListPane()
 {
-    EnsurePane(PaneKind::MarkerList);
-    return nullptr; // static_cast<CMarkerListDlg*>(EnsurePane(PaneKind::MarkerList))
+    // Stand-in panes of other classes (tests) are no such pane.
+    return dynamic_cast<CMarkerListDlg*>(EnsurePane(PaneKind::MarkerList));
 }
 
 CMixerView* CMainFrame::GetMixerPane()
 {
-    EnsurePane(PaneKind::Mixer);
-    return nullptr; // static_cast<CMixerView*>(EnsurePane(PaneKind::Mixer))
+    // Stand-in panes of other classes (tests) are no such pane.
+    return dynamic_cast<CMixerView*>(EnsurePane(PaneKind::Mixer));
 }
 
 CEffectPaletteView* CMainFrame::GetEffectLauncherPane()
@@ -42,8 +54,9 @@ CEffectPaletteView* CMainFrame::GetEffectLauncherPane()
     return nullptr; // static_cast<CEffectPaletteView*>(EnsurePane(PaneKind::EffectLauncher))
 }
 
-// The frames: plain mini frames for three panes, the panes' own frame classes for the others
-// (each created by its Create (parent); a failed one is deleted by the framework).
+// The frames: plain mini frames for three panes; the controller's and the mixer's creation
+// functions make their own frame and client together (the client is then the frame's pane).
+// A frame whose window fails is deleted by the framework.
 CNyMiniFrame* CMainFrame::CreatePaneFrame(PaneKind kind)
 {
     switch (kind) {
@@ -52,9 +65,9 @@ CNyMiniFrame* CMainFrame::CreatePaneFrame(PaneKind kind)
     case PaneKind::MarkerList:
         return CreatePlainPaneFrame(kind);
     case PaneKind::Controller:
-        return nullptr; // CNyControlFrame
+        return CreateControllerPane(this);
     case PaneKind::Mixer:
-        return nullptr; // CNyMixerCtrlFrame
+        return CreateMixerPane(this);
     case PaneKind::EffectLauncher:
         return nullptr; // CNyEffectFrame
     default:
@@ -67,80 +80,130 @@ CWnd* CMainFrame::CreatePaneClient(PaneKind kind, CNyMiniFrame* frame)
     switch (kind) {
     case PaneKind::VideoPreview:
         return CreateChildClient(nullptr /* new CVideoPreviewWnd */, frame);
-    case PaneKind::Controller:
-        return CreateViewClient(nullptr /* new CNyControlView */, frame, 0x50010000);
-    case PaneKind::Mixer:
-        return CreateViewClient(nullptr /* new CMixerView */, frame, 0x52010000);
     case PaneKind::EffectLauncher:
         return CreateViewClient(nullptr /* new CEffectPaletteView */, frame, 0x52010000);
+    case PaneKind::Controller:
+    case PaneKind::Mixer:
+        return frame->GetPane();
     case PaneKind::Selection:
-        return CreateDialogClient(nullptr /* new CSelectionControlDlg */, 113, frame);
+        return CreateDialogClient(new CSelectionControlDlg, IDD_SELECTION_CONTROL, frame);
     case PaneKind::MarkerList:
-        return CreateDialogClient(nullptr /* new CMarkerListDlg */, 114, frame);
+        return CreateDialogClient(new CMarkerListDlg, IDD_MARKER_LIST, frame);
     default:
         return nullptr;
     }
 }
 
-// CNyControlView::InitEngine (FALSE)
+// CreateControllerPane made the controller's engine already.
 void CMainFrame::InitControllerEngine(CWnd* controller)
 {
     (void)controller;
 }
 
-// CNyControlView::GetTransportState
+namespace {
+CNyControlView* AsController(CWnd* pane)
+{
+    return dynamic_cast<CNyControlView*>(pane);
+}
+} // namespace
+
+// The engine's state: 1 stopped, 2 playing, 3 recording.
 HRESULT CMainFrame::ControllerTransportState(CWnd* controller, int* state)
 {
-    (void)controller;
     *state = 0;
-    return S_OK;
+    CNyControlView* c = AsController(controller);
+    if (!c)
+        return S_OK;
+    LONG engineState = 0;
+    HRESULT hr = c->GetTransportState(&engineState);
+    *state = engineState;
+    return hr;
 }
 
-// CNyControlView::IsRecording, IsPaused, IsPlaying
 BOOL CMainFrame::ControllerIsRecording(CWnd* controller)
 {
-    (void)controller;
-    return FALSE;
+    CNyControlView* c = AsController(controller);
+    return c && c->IsRecording();
 }
 
 BOOL CMainFrame::ControllerIsPaused(CWnd* controller)
 {
-    (void)controller;
-    return FALSE;
+    CNyControlView* c = AsController(controller);
+    return c && c->IsPaused();
 }
 
 BOOL CMainFrame::ControllerIsPlaying(CWnd* controller)
 {
-    (void)controller;
-    return FALSE;
+    CNyControlView* c = AsController(controller);
+    return c && c->IsPlaying();
 }
 
-// CNyControlView::ReloadDeviceSettings
 void CMainFrame::ControllerReloadDeviceSettings(CWnd* controller)
 {
-    (void)controller;
+    if (CNyControlView* c = AsController(controller))
+        c->ReloadDeviceSettings();
 }
 
-// CMixerView::Rebuild
 void CMainFrame::MixerRebuild(CWnd* mixer)
 {
-    (void)mixer;
+    if (auto* m = dynamic_cast<CMixerView*>(mixer))
+        m->Rebuild();
 }
 
-// After a toggle shows a pane: CSelectionControlDlg::UpdateFromSelection, CMarkerListDlg::Refresh.
+// After a toggle shows a pane.
 void CMainFrame::RefreshShownPane(PaneKind kind, CWnd* pane)
 {
-    (void)kind;
-    (void)pane;
+    if (kind == PaneKind::Selection) {
+        if (auto* selection = dynamic_cast<CSelectionControlDlg*>(pane))
+            selection->UpdateFromSelection();
+    } else if (kind == PaneKind::MarkerList) {
+        if (auto* markers = dynamic_cast<CMarkerListDlg*>(pane))
+            markers->Refresh();
+    }
 }
 
 // The controller's active multitrack view, the mixer's attached view, the view the selection
 // control and the marker list are bound to.
 CView* CMainFrame::PaneBoundView(PaneKind kind, CWnd* pane)
 {
-    (void)kind;
+    ControllerViewLink* link = nullptr;
+    if (kind == PaneKind::Controller) {
+        if (CNyControlView* c = AsController(pane))
+            link = c->GetActiveView();
+    } else if (kind == PaneKind::Mixer) {
+        if (auto* m = dynamic_cast<CMixerView*>(pane))
+            link = m->GetView();
+    } else if (kind == PaneKind::Selection) {
+        if (auto* selection = dynamic_cast<CSelectionControlDlg*>(pane))
+            link = selection->GetView();
+    } else if (kind == PaneKind::MarkerList) {
+        if (auto* markers = dynamic_cast<CMarkerListDlg*>(pane))
+            link = markers->GetView();
+    }
+    return ViewOfPaneLink(link);
+}
+
+// A new pane meets the others: the controller and the mixer know each other, the controller
+// knows the panes it disables while the transport runs; the active multitrack view takes the
+// new pane on as it would on activation.
+void CMainFrame::ConnectPane(PaneKind kind, CWnd* pane)
+{
     (void)pane;
-    return nullptr;
+    CNyControlView* controller = AsController(HeldPane(PaneKind::Controller));
+    auto* mixer = dynamic_cast<CMixerView*>(HeldPane(PaneKind::Mixer));
+    if (controller) {
+        controller->SetMixerView(mixer);
+        controller->SetTransportPanes(HeldPane(PaneKind::Selection), HeldPane(PaneKind::MarkerList));
+    }
+    if (mixer)
+        mixer->SetController(controller);
+    if (kind == PaneKind::VideoPreview || kind == PaneKind::EffectLauncher)
+        return;
+    CMDIChildWnd* child = MDIGetActive();
+    if (auto* view = dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr)) {
+        view->AttachToolWindows(1);
+        GetViewHost().AttachToolPanes(view);
+    }
 }
 
 namespace frame_wiring {
@@ -159,42 +222,57 @@ BOOL AsioInUse()
     return g_asioInUse;
 }
 
-// CNyApp::GetProgressDialog, OpenProgressDialog (owner), CloseProgressDialog
 CWnd* ProgressDialog()
 {
-    return nullptr;
+    CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
+    return app ? app->GetProgressDialog() : nullptr;
 }
 
 void OpenProgressDialog(CWnd* owner)
 {
-    (void)owner;
+    if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp()))
+        app->OpenProgressDialog(owner);
 }
 
-void CloseProgressDialog() {}
+void CloseProgressDialog()
+{
+    if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp()))
+        app->CloseProgressDialog();
+}
 
-// CNyApp::SaveLastFiles
-void SaveLastFiles() {}
+void SaveLastFiles()
+{
+    if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp()))
+        app->SaveLastFiles();
+}
 
-// CNyApp::ReopenDocument
-void ReopenDocument() {}
+void ReopenDocument()
+{
+    if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp()))
+        app->ReopenDocument();
+}
 
 // The application's pending-open parameters: open-as file type, current document type,
 // split channels.
 void SetPendingOpen(int fileType, int documentType)
 {
-    (void)fileType;
-    (void)documentType;
+    if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp())) {
+        app->m_openAsFileType = fileType;
+        app->m_currentDocumentType = documentType;
+    }
 }
 
 void SetPendingSplitChannels(BOOL split)
 {
-    (void)split;
+    if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp()))
+        app->m_splitChannels = split ? 1 : 0;
 }
 
 // The application's flag from CheckKgPTPModule at start-up.
 BOOL HasCdWriter()
 {
-    return FALSE;
+    CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
+    return app && app->m_cdWriterPresent;
 }
 
 // StartAutoDemo
@@ -225,25 +303,23 @@ void RunBurnCdDialog(CView* source)
     (void)source;
 }
 
-// CNyMultiTrackView::IsTransportIdle
 BOOL IsViewTransportIdle(CView* view)
 {
-    (void)view;
-    return TRUE;
+    auto* multiTrack = dynamic_cast<CNyMultiTrackView*>(view);
+    return !multiTrack || multiTrack->IsTransportIdle();
 }
 
 // The view's playback start position is not negative.
 BOOL IsPlayStartSet(CView* view)
 {
-    (void)view;
-    return FALSE;
+    auto* multiTrack = dynamic_cast<CNyMultiTrackView*>(view);
+    return multiTrack && multiTrack->GetSavedPlayStart() >= 0;
 }
 
-// CTrackAreaPane::InvalidateCaret (visible) of the view's track area
 void InvalidateCaret(CView* view, BOOL visible)
 {
-    (void)view;
-    (void)visible;
+    if (auto* multiTrack = dynamic_cast<CNyMultiTrackView*>(view))
+        multiTrack->InvalidateCaret(visible ? 1 : 0);
 }
 
 // CTrackAreaPane::DrawCaret of the view's track area

@@ -1,4 +1,5 @@
 #include "NyApp.h"
+
 #include "KsMultiTrack.h"
 #include "ProgressDlg.h"
 #include "ChildFrame.h"
@@ -7,6 +8,7 @@
 #include "MainFrame.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "ProgramHosts.h"
 #include "SkinImage.h"
 #include "SkinPaneWnd.h"
 #include "SkinTables.h"
@@ -39,6 +41,7 @@ void CNyApp::ReleaseHosts()
         SetDocumentHost(nullptr);
     if (GetInPlaceEditHost() == static_cast<IInPlaceEditHost*>(this))
         SetInPlaceEditHost(nullptr);
+    RemoveProgramHosts();
 }
 
 bool CNyApp::LoadSkin()

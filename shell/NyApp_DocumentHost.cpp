@@ -1,9 +1,16 @@
-// What the document asks of the program. The controller and mixer panes do not exist yet:
-// without them no transport runs, nothing records and there is nothing to refresh.
+// What the document asks of the program: the error box, the default settings, and the
+// controller and mixer panes of the main frame (without them no transport runs, nothing
+// records and there is nothing to refresh).
 #include "NyApp.h"
 
 #include "ErrorText.h"
+#include "MainFrame.h"
+#include "MainFrameWiring.h"
+#include "MixerView.h"
 #include "MultiTrackDoc.h"
+#include "NyControlView.h"
+#include "NyException.h"
+#include "ProgramHosts.h"
 #include "ResourceModule.h"
 #include "SkinTables.h"
 #include "resource.h"
@@ -46,10 +53,10 @@ DocumentSettings& CNyApp::DefaultSettings()
     return m_defaultSettings;
 }
 
-// The main frame keeps the device mode; until it switches to an ASIO driver, none is in use.
+// The main frame keeps the device mode.
 BOOL CNyApp::IsAsioInUse()
 {
-    return FALSE;
+    return frame_wiring::AsioInUse();
 }
 
 void CNyApp::ShowErrorText(HRESULT code)
@@ -68,22 +75,59 @@ COLORREF CNyApp::SkinColorAt(int index)
     return ::SkinColorAt(index);
 }
 
+// Playing or recording, as the main frame's transport test answers it.
 BOOL CNyApp::IsTransportBusy()
 {
-    return FALSE;
+    auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    return frame && frame->m_hWnd && frame->IsEngineRunning();
 }
+
 BOOL CNyApp::IsRecordWhilePlaying()
 {
-    return FALSE;
+    CNyControlView* controller = HeldController();
+    return controller && controller->IsRecordWhilePlaying();
 }
+
 HRESULT CNyApp::SetupMonitoring()
 {
-    return S_OK;
+    CNyControlView* controller = HeldController();
+    return controller ? controller->SetupMonitoring() : S_OK;
 }
+
 HRESULT CNyApp::StopTransport()
 {
+    CNyControlView* controller = HeldController();
+    if (!controller)
+        return S_OK;
+    try {
+        controller->Stop();
+    } catch (const CNyException& e) {
+        return e.m_hr;
+    }
     return S_OK;
 }
-void CNyApp::RefreshController() {}
-void CNyApp::RefreshMixer(BOOL) {}
-void CNyApp::UpdateMasterVolume() {}
+
+void CNyApp::RefreshController()
+{
+    if (CNyControlView* controller = HeldController()) {
+        controller->CheckRecordFormat();
+        controller->UpdateMonitoring();
+        controller->UpdateDisplay();
+    }
+}
+
+void CNyApp::RefreshMixer(BOOL rebuild)
+{
+    if (CMixerView* mixer = HeldMixer()) {
+        if (rebuild)
+            mixer->Rebuild();
+        else
+            mixer->InvalidateAll();
+    }
+}
+
+void CNyApp::UpdateMasterVolume()
+{
+    if (CMixerView* mixer = HeldMixer())
+        mixer->UpdateMaster();
+}

@@ -3,6 +3,8 @@
 #include "NyApp.h"
 
 #include "AboutDlg.h"
+#include "MultiTrackView.h"
+#include "ViewPaneLink.h"
 
 void CNyApp::OnUpdateAppExit(CCmdUI* cmdUI)
 {
@@ -21,11 +23,12 @@ void CNyApp::OnUpdateAppExit(CCmdUI* cmdUI)
     cmdUI->Enable(TRUE);
 }
 
-// Wiring point: the multitrack view's activity state (a drag, a preview, a recording in
-// progress) is the view's to report.
+// A view of the document in a fade-handle mode or holding a drag.
 bool CNyApp::DocumentViewIsBusy(CDocument* document)
 {
-    (void)document;
+    for (POSITION pos = document ? document->GetFirstViewPosition() : nullptr; pos;)
+        if (IsViewBusy(dynamic_cast<CNyMultiTrackView*>(document->GetNextView(pos))))
+            return true;
     return false;
 }
 

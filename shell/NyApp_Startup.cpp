@@ -13,6 +13,8 @@
 #include "ModuleObjects.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "MixerView.h"
+#include "ProgramHosts.h"
 #include "ProgressDlg.h"
 #include "Settings.h"
 #include "SessionRecovery.h"
@@ -207,6 +209,7 @@ BOOL CNyApp::InitInstance()
     RegisterTracksStopMessage();
     SetDocumentHost(this);
     SetInPlaceEditHost(this);
+    InstallProgramHosts();
 
     SetRegistryKey("Korvane");
     LoadStdProfileSettings(6);
@@ -432,10 +435,20 @@ void CNyApp::StartStreamLibrary()
     StartStreamLibraryModule(m_hInstance);
 }
 
-// Wiring point: the main frame creates each pane on first request (video preview,
-// controller, selection, marker list, analysis, effect launcher, auxiliary A and B, mixer;
-// the controller gets the mixer as partner), then the mixer's strips are rebuilt.
-void CNyApp::CreatePanes() {}
+// Each pane the program has, in its order (the video preview, the analysis pane, the effect
+// launcher and the auxiliary windows come with their own work); the frame connects the
+// controller and the mixer as they come. Then the mixer's strips are built.
+void CNyApp::CreatePanes()
+{
+    auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    if (!frame)
+        return;
+    frame->GetControllerPane();
+    frame->GetSelectionPane();
+    frame->GetMarkerListPane();
+    if (CMixerView* mixer = frame->GetMixerPane())
+        mixer->Rebuild();
+}
 
 INT_PTR CNyApp::RunSessionRecovery()
 {

@@ -15,6 +15,7 @@
 //   MultiTrackView_Drop.cpp       dropped files and the private clipboard format
 //   MultiTrackView_Transport.cpp  transport commands, play timer, controller callbacks
 //   MultiTrackView_Commands.cpp   markers, go-to searches, status texts, context menu
+//   MultiTrackView_Panes.cpp      the link the tool panes drive the view through
 // The window-free arithmetic is in ViewCore.h. Without a window (tests of the geometry) the
 // owner gives the sizes with SetPaneSizes.
 #pragma once
@@ -27,6 +28,7 @@
 #include "TransportBits.h"
 #include "ViewCore.h"
 #include "ViewGeometry.h"
+#include "ViewPaneLink.h"
 #include "ViewPanes.h"
 #include "ZoomButton.h"
 
@@ -177,6 +179,9 @@ public:
     CAmplitudeScalePane& GetAmplitudeScale() { return m_scale; }
     CScrollBar64& GetHorzScrollBar() { return m_horzScroll; }
     CScrollBar& GetVertScrollBar() { return m_vertScroll; }
+
+    // What the tool panes drive the view through (MultiTrackView_Panes.cpp).
+    ControllerViewLink* GetPaneLink() { return &m_paneLink; }
 
     // The window message "NyTracksStopPlay", registered once.
     static UINT RegisterTracksStopPlayMessage();
@@ -342,6 +347,8 @@ private:
     int m_noIntermediateRepaint = 0;
     int m_videoUpdate = 1;
     DWORD m_viewFlags = 0;
+    friend class ViewPaneLink;
+    ViewPaneLink m_paneLink{this};
 
     int m_firstVisibleRow = 0;
     int m_viewWidth = 0;

@@ -107,6 +107,9 @@ TEST(LastFiles, TheFirstStartOpensTheMachinesListAndLaterStartsTheUsers)
         CDocTemplate* docTemplate = app.GetNextDocTemplate(pos);
         for (POSITION doc = docTemplate->GetFirstDocPosition(); doc;)
             titles.push_back(static_cast<const char*>(docTemplate->GetNextDoc(doc)->GetTitle()));
+        // The close writes the open documents as the user's list: the user's own file.
+        app.CloseAllDocuments(FALSE);
+        ASSERT_NE(app.OpenDocumentFile(userFile.c_str()), nullptr);
         app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_EXIT, 0);
         MSG quit;
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);

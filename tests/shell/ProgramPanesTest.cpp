@@ -1,0 +1,259 @@
+// The program's own main frame with its real tool panes: where a first start puts them, that
+// they know each other, and that the active multitrack view drives them all.
+#include "MainFrame.h"
+#include "MainFrameIds.h"
+#include "MarkerListDlg.h"
+#include "MixerView.h"
+#include "MultiTrackDoc.h"
+#include "MultiTrackView.h"
+#include "NyApp.h"
+#include "NyControlView.h"
+#include "NyMiniFrame.h"
+#include "PanePlacement.h"
+#include "ProgramHosts.h"
+#include "SelectionControlDlg.h"
+#include "SelectionModel.h"
+#include "SettingsTestRoot.h"
+#include "TestSupport.h"
+#include "WavFile.h"
+#include "FormatConverter.h"
+#include "ProgressDlg.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class ProgramPanesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
+            boxes_.push_back(text);
+            return IDOK;
+        });
+        ASSERT_TRUE(app_.InitInstance());
+        frame_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
+        ASSERT_NE(frame_, nullptr);
+    }
+    void TearDown() override
+    {
+        if (app_.m_pMainWnd)
+            app_.m_pMainWnd->SendMessage(WM_CLOSE);
+        MSG quit;
+        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+        AfxSetMessageBoxHook(nullptr);
+    }
+    static CRect WindowRect(CWnd* wnd)
+    {
+        CRect rect;
+        wnd->GetWindowRect(&rect);
+        return rect;
+    }
+    CNyMultiTrackView* FileNew()
+    {
+        frame_->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+        CMDIChildWnd* child = frame_->MDIGetActive();
+        return child ? dynamic_cast<CNyMultiTrackView*>(child->GetActiveView()) : nullptr;
+    }
+
+    SettingsTestRoot root_;
+    CNyApp app_;
+    CMainFrame* frame_ = nullptr;
+    std::vector<std::string> boxes_;
+};
+
+TEST_F(ProgramPanesTest, FirstStartPlacesTheRealPanesNextToTheMainWindowAtTheirMinimumSize)
+{
+    struct Spot {
+        PaneKind kind;
+        int offset;
+        bool visible;
+    };
+    const Spot spots[] = {
+        {PaneKind::Controller, 50, true},
+        {PaneKind::MarkerList, 100, false},
+        {PaneKind::Selection, 150, true},
+        {PaneKind::Mixer, 50, true},
+    };
+    const CRect main = WindowRect(frame_);
+    for (const Spot& spot : spots) {
+        SCOPED_TRACE(GetPaneInfo(spot.kind).valueName);
+        ASSERT_NE(frame_->HeldPane(spot.kind), nullptr) << "made at start-up";
+        CNyMiniFrame* pane = frame_->PaneFrame(spot.kind);
+        ASSERT_NE(pane, nullptr);
+        SIZE minimum, maximum;
+        pane->GetSizeLimits(&minimum, &maximum);
+        const CRect rect = WindowRect(pane);
+        EXPECT_EQ(rect.TopLeft(), CPoint(main.left + spot.offset, main.top + spot.offset));
+        EXPECT_EQ(rect.Size(), CSize(minimum));
+        EXPECT_EQ(pane->IsWindowVisible() != FALSE, spot.visible);
+    }
+    // The getters give the real classes, and those know each other.
+    CNyControlView* controller = frame_->GetControllerPane();
+    CMixerView* mixer = frame_->GetMixerPane();
+    ASSERT_NE(controller, nullptr);
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_EQ(static_cast<CWnd*>(controller), frame_->HeldPane(PaneKind::Controller));
+    EXPECT_EQ(mixer->GetController(), controller);
+    EXPECT_NE(frame_->GetSelectionPane(), nullptr);
+    EXPECT_NE(frame_->GetMarkerListPane(), nullptr);
+    LONG state = 0;
+    EXPECT_EQ(S_OK, controller->GetEngineState(&state)) << "the controller holds the engine's transport";
+    EXPECT_FALSE(frame_->IsEngineRunning());
+
+    // A second request gives the same window where the user left it.
+    CNyMiniFrame* selection = frame_->PaneFrame(PaneKind::Selection);
+    selection->SetWindowPos(nullptr, main.left + 420, main.top + 330, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const CRect moved = WindowRect(selection);
+    CWnd* before = frame_->HeldPane(PaneKind::Selection);
+    EXPECT_EQ(static_cast<CWnd*>(frame_->GetSelectionPane()), before);
+    EXPECT_EQ(WindowRect(selection), moved);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+TEST_F(ProgramPanesTest, TheActiveViewDrivesEveryPaneAndLetsGoWhenItCloses)
+{
+    CNyMultiTrackView* first = FileNew();
+    ASSERT_NE(first, nullptr);
+    CNyControlView* controller = frame_->GetControllerPane();
+    CMixerView* mixer = frame_->GetMixerPane();
+    CSelectionControlDlg* selection = frame_->GetSelectionPane();
+    CMarkerListDlg* markers = frame_->GetMarkerListPane();
+    ASSERT_TRUE(controller && mixer && selection && markers);
+    for (ControllerViewLink* bound :
+         {controller->GetActiveView(), mixer->GetView(), selection->GetView(), markers->GetView()})
+        EXPECT_EQ(bound, first->GetPaneLink());
+    EXPECT_EQ(mixer->GetDocument(), first->GetMultiTrackDoc());
+    // The frame's per-view switches find the panes bound to the view.
+    frame_->EnableControllerPanesForView(first, TRUE);
+    EXPECT_FALSE(controller->IsWindowEnabled());
+    frame_->EnableControllerPanesForView(first, FALSE);
+    EXPECT_TRUE(controller->IsWindowEnabled());
+
+    CNyMultiTrackView* second = FileNew();
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(controller->GetActiveView(), second->GetPaneLink());
+    EXPECT_EQ(mixer->GetView(), second->GetPaneLink());
+    EXPECT_EQ(selection->GetView(), second->GetPaneLink());
+    EXPECT_EQ(markers->GetView(), second->GetPaneLink());
+
+    // Its transport state lives in the view the controller works for.
+    second->TransportFlags() = 0;
+    controller->ToggleLoop();
+    EXPECT_NE(second->TransportFlags() & kTransportLoop, 0u);
+    EXPECT_TRUE(controller->IsLooping());
+    controller->ToggleLoop();
+
+    // Closing the second document leaves no pane pointing at its view.
+    const ControllerViewLink* gone = second->GetPaneLink();
+    frame_->MDIGetActive()->SendMessage(WM_CLOSE);
+    for (ControllerViewLink* bound :
+         {controller->GetActiveView(), mixer->GetView(), selection->GetView(), markers->GetView()})
+        EXPECT_NE(bound, gone) << "a pane kept the closed view";
+}
+
+} // namespace
+
+namespace {
+
+// The menu item's text, or empty when the menu has no such item.
+std::string ItemText(HMENU menu, UINT id)
+{
+    char text[256] = "";
+    return ::GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND) > 0 ? text : "";
+}
+
+TEST_F(ProgramPanesTest, TheDocumentsMenuOffersOpenTheRecentFilesAndAbout)
+{
+    kvtest::ScratchFolder scratch;
+    const std::string path = scratch.File("recent take.wav");
+    ASSERT_TRUE(kvtest::WriteWav16(path, 1, 22050, std::vector<int16_t>(100, 0)));
+    ASSERT_NE(app_.OpenDocumentFile(path.c_str()), nullptr);
+    ASSERT_NE(frame_->MDIGetActive(), nullptr);
+    HMENU menu = ::GetMenu(frame_->m_hWnd);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ItemText(menu, ID_FILE_OPEN), "&Open...\tCtrl+O");
+    EXPECT_FALSE(ItemText(menu, ID_APP_ABOUT).empty());
+    // The File popup lists the file just opened when it opens.
+    HMENU file = ::GetSubMenu(menu, 0);
+    frame_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    const std::string recent = ItemText(file, ID_FILE_MRU_FILE1);
+    EXPECT_NE(recent.find("recent take.wav"), std::string::npos) << recent;
+    EXPECT_EQ(::GetMenuState(file, ID_FILE_MRU_FILE1, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
+
+} // namespace
+
+namespace {
+
+// A worker's 0x40A records reach the application's progress dialog through the main frame.
+TEST_F(ProgramPanesTest, AWorkersProgressRecordsReachTheApplicationsDialog)
+{
+    CProgressDlg* dialog = app_.GetProgressDialog();
+    ASSERT_NE(dialog, nullptr);
+    ProgressRecord record{};
+    std::strcpy(record.text, "Resampling...");
+    frame_->SendMessage(0x40A, kProgressStarted, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(dialog->OpenCount(), 1);
+    record.value = 40;
+    frame_->SendMessage(0x40A, 2, reinterpret_cast<LPARAM>(&record));
+    record.closeValue = 7;
+    frame_->SendMessage(0x40A, 4, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(dialog->OpenCount(), 0);
+    EXPECT_TRUE(dialog->IsDone());
+    EXPECT_EQ(dialog->FinishCode(), 4);
+    EXPECT_EQ(dialog->FinalValue(), 7);
+}
+
+} // namespace
+
+namespace {
+
+// The document's marker commands and Undo keep the marker list pane in step.
+TEST_F(ProgramPanesTest, MarkerCommandsAndUndoRefreshTheMarkerListAndSelectTheNewEntry)
+{
+    CNyMultiTrackView* view = FileNew();
+    ASSERT_NE(view, nullptr);
+    CMarkerListDlg* markers = frame_->GetMarkerListPane();
+    ASSERT_NE(markers, nullptr);
+    CSelectionModel* selection = view->GetMultiTrackDoc()->GetSelection();
+    // A hidden list does not fill itself; the View menu's switch shows and fills it.
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    ASSERT_TRUE(frame_->PaneFrame(PaneKind::MarkerList)->IsWindowVisible());
+    const int before = markers->GetRowCount();
+    for (int64_t at : {0, 1000}) {
+        selection->SetSelection(at, at, TRUE);
+        view->SendMessage(WM_COMMAND, 1033, 0); // New Cue Point
+    }
+    EXPECT_EQ(markers->GetRowCount(), before + 2);
+    EXPECT_EQ(markers->GetSelectedItem(), before + 1) << "the new cue is the selected entry";
+    frame_->SendMessage(WM_COMMAND, ID_EDIT_UNDO, 0);
+    EXPECT_EQ(markers->GetRowCount(), before + 1);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+} // namespace
+
+namespace {
+
+// Exit waits while a view of a document is in a fade-handle mode.
+TEST_F(ProgramPanesTest, ExitIsGreyedWhileAViewEditsFadeHandles)
+{
+    CNyMultiTrackView* view = FileNew();
+    ASSERT_NE(view, nullptr);
+    HMENU file = ::GetSubMenu(::GetMenu(frame_->m_hWnd), 0);
+    ASSERT_NE(file, nullptr);
+    for (int mode : {1, 0}) {
+        view->SetEditMode(mode);
+        frame_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+        EXPECT_EQ((::GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND) & MF_GRAYED) != 0, mode != 0) << mode;
+    }
+}
+
+} // namespace

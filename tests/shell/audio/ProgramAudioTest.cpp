@@ -1,0 +1,282 @@
+// The whole program with the real engine playing to (and recording from) the sound server's
+// null sink, driven as a user drives it: keys into the multitrack view, which reach the
+// controller through the program's hosts.
+#include "AudioRig.h"
+#include "ComRef.h"
+#include "CommandInterfaces.h"
+#include "KsMultiTrackLoader.h"
+#include "MainFrame.h"
+#include "MultiTrackDoc.h"
+#include "MultiTrackView.h"
+#include "NyApp.h"
+#include "NyControlView.h"
+#include "SelectionModel.h"
+#include "Settings.h"
+#include "SettingsTestRoot.h"
+#include "TestSupport.h"
+#include "ViewIds.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int64_t kRate = 48000;
+
+std::vector<int16_t> Tone(int64_t frames, int channels)
+{
+    std::vector<int16_t> out(size_t(frames * channels));
+    for (int64_t f = 0; f < frames; ++f)
+        for (int c = 0; c < channels; ++c)
+            out[size_t(f * channels + c)] = int16_t((f / 20) % 2 ? 8000 : -8000);
+    return out;
+}
+
+class ProgramAudioTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(rig::Capture::Get().WaitRunning(8000)) << "no capture of the sound server";
+        SetSettingInt(kSettingsSection, "DefaultSamplesPerSec", int(kRate));
+        SetSettingInt(kSettingsSection, "DefaultDataChannels", 2);
+        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
+            boxes_.push_back(text);
+            return IDOK;
+        });
+        ASSERT_TRUE(app_.InitInstance());
+        frame_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
+        ASSERT_NE(frame_, nullptr);
+        controller_ = frame_->GetControllerPane();
+        ASSERT_NE(controller_, nullptr);
+        frame_->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+        CMDIChildWnd* child = frame_->MDIGetActive();
+        ASSERT_NE(child, nullptr);
+        view_ = dynamic_cast<CNyMultiTrackView*>(child->GetActiveView());
+        ASSERT_NE(view_, nullptr);
+        doc_ = view_->GetMultiTrackDoc();
+        view_->SetFocus();
+        ASSERT_EQ(controller_->GetActiveView(), view_->GetPaneLink());
+    }
+    void TearDown() override
+    {
+        if (controller_ && (controller_->IsPlaying() || controller_->IsRecording()))
+            Key(VK_SPACE);
+        if (app_.m_pMainWnd) {
+            if (doc_)
+                doc_->SetModifiedFlag(FALSE);
+            app_.m_pMainWnd->SendMessage(WM_CLOSE);
+        }
+        MSG quit;
+        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+        AfxSetMessageBoxHook(nullptr);
+    }
+
+    // The program's loop for ms milliseconds: accelerators and the panes' keys first.
+    void Run(DWORD ms)
+    {
+        const DWORD until = ::GetTickCount() + ms;
+        do {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT)
+                    continue;
+                if (!app_.PreTranslateMessage(&msg)) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageA(&msg);
+                }
+            }
+            ::Sleep(5);
+        } while (::GetTickCount() < until);
+    }
+    // A key pressed and let go in the view, with Shift and Ctrl as given.
+    void Key(UINT key, bool shift = false, bool ctrl = false)
+    {
+        BYTE keys[256] = {};
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        const UINT scan = ::MapVirtualKeyA(key, 0);
+        ::PostMessageA(view_->m_hWnd, WM_KEYDOWN, key, MAKELPARAM(1, scan));
+        ::PostMessageA(view_->m_hWnd, WM_KEYUP, key, MAKELPARAM(1, scan | 0xC000));
+        Run(0);
+        BYTE none[256] = {};
+        ::SetKeyboardState(none);
+    }
+    // A character key of the view's one-key shortcuts.
+    void Char(char ch)
+    {
+        ::PostMessageA(view_->m_hWnd, WM_CHAR, static_cast<WPARAM>(ch), 1);
+        Run(0);
+    }
+    int64_t Position()
+    {
+        int64_t position = -1;
+        EXPECT_EQ(S_OK, controller_->GetPlayPosition(&position));
+        return position;
+    }
+    // A track of tone frames placed at start: the first (empty) track, then new ones.
+    void AddTrack(int64_t frames, WORD channels, int64_t start)
+    {
+        const std::string path = scratch_.File("t" + std::to_string(files_++) + ".raw");
+        const std::vector<int16_t> tone = Tone(frames, channels);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(tone.data(), 2, tone.size(), f);
+        std::fclose(f);
+        MtFileItemRecord record{};
+        std::strncpy(record.path, path.c_str(), sizeof record.path - 1);
+        record.channels = channels;
+        record.bitsPerSample = 16;
+        record.samplesPerSec = doc_->GetSamplesPerSec();
+        ComRef<IMtItemList> list;
+        ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
+        ASSERT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), nullptr, 1));
+        ASSERT_EQ(S_OK, list->ResetItems(1));
+        ComRef<IUnknown> object;
+        LONG id = 0;
+        ASSERT_EQ(S_OK, list->NextItem(object.Out(), &id));
+        ComRef<IMtClip> clip;
+        ASSERT_EQ(S_OK, MtEngine::CreateClip(clip));
+        MtClipFormat format{record.samplesPerSec, 16, channels};
+        ASSERT_EQ(S_OK, clip->SetFormat(&format));
+        ASSERT_EQ(S_OK, clip->SetSource(object.Get(), 0, -1));
+        ComRef<IMtTrack> track;
+        if (files_ > 1) {
+            ASSERT_EQ(S_OK, doc_->GetTrackSet()->InsertTrack(0, channels, track.Out(), -1));
+        } else {
+            *track.Out() = doc_->GetTrack(0);
+            track->AddRef();
+            track->SetChannels(channels);
+        }
+        ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), start, 0, 0));
+        view_->UpdateScrollBars();
+        doc_->GetSelection()->SetRowRange(0, -1);
+    }
+    std::vector<std::string> UndoNames()
+    {
+        std::vector<std::string> names;
+        ComRef<ICommandCursor> cursor;
+        if (FAILED(doc_->GetHistory()->GetUndoCursor(cursor.Out())))
+            return names;
+        ComRef<IEditCommand> command;
+        while (cursor->Next(command.Out()) == S_OK) {
+            char name[128] = "";
+            command->GetName(name, sizeof name);
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    SettingsTestRoot root_;
+    kvtest::ScratchFolder scratch_;
+    int files_ = 0;
+    CNyApp app_;
+    CMainFrame* frame_ = nullptr;
+    CNyControlView* controller_ = nullptr;
+    CNyMultiTrackView* view_ = nullptr;
+    CNyMultiTrackDoc* doc_ = nullptr;
+    std::vector<std::string> boxes_;
+};
+
+TEST_F(ProgramAudioTest, SpacePlaysShiftSpacePausesAndTheShuttleRewindsASecondEvery100Ms)
+{
+    AddTrack(12 * kRate, 2, 0);
+    doc_->GetSelection()->SetSelection(6 * kRate, 6 * kRate, TRUE);
+
+    Key(VK_SPACE);
+    ASSERT_TRUE(controller_->IsPlaying()) << (boxes_.empty() ? "" : boxes_.front());
+    EXPECT_TRUE(frame_->IsEngineRunning());
+    Run(500);
+    const int64_t first = Position();
+    Run(300);
+    const int64_t second = Position();
+    EXPECT_GE(first, 6 * kRate);
+    EXPECT_GT(second, first + kRate / 10);
+    // The play timer moves the view's play position and the controller's counter with it.
+    EXPECT_GT(view_->GetPlayPosition(), 6 * kRate);
+    EXPECT_GT(controller_->GetCounterPosition(), 6 * kRate);
+
+    Key(VK_SPACE, true); // Shift+Space pauses
+    EXPECT_TRUE(controller_->IsPaused());
+    Run(150);
+    const int64_t held = Position();
+    Run(300);
+    EXPECT_LT(std::llabs(Position() - held), kRate / 20);
+    Key(VK_SPACE, true); // and resumes
+    EXPECT_FALSE(controller_->IsPaused());
+    Run(300);
+    EXPECT_GT(Position(), held + kRate / 10);
+
+    // J while playing winds back a second every 100 ms until J again. Playback from a caret
+    // keeps to the range from there on: play from 0 and move to 6 s.
+    Key(VK_SPACE);
+    EXPECT_FALSE(controller_->IsPlaying());
+    doc_->GetSelection()->SetSelection(0, 0, TRUE);
+    Key(VK_SPACE);
+    ASSERT_TRUE(controller_->IsPlaying());
+    ASSERT_EQ(S_OK, controller_->SetPlayPosition(6 * kRate));
+    Run(400);
+    const int64_t before = Position();
+    ASSERT_GT(before, 6 * kRate);
+    const DWORD pressed = ::GetTickCount();
+    Char('j');
+    EXPECT_TRUE(controller_->IsWindTimerRunning());
+    Run(450);
+    Char('j');
+    const DWORD heldMs = ::GetTickCount() - pressed;
+    EXPECT_FALSE(controller_->IsWindTimerRunning());
+    Run(300);
+    const DWORD elapsedMs = ::GetTickCount() - pressed;
+    const int64_t after = Position();
+    const double steps = double(before + int64_t(elapsedMs) * kRate / 1000 - after) / double(kRate);
+    EXPECT_GE(steps, heldMs / 100.0 - 1.5) << heldMs << " ms held";
+    EXPECT_LE(steps, heldMs / 100.0 + 0.5) << heldMs << " ms held";
+
+    Key(VK_SPACE); // Space stops
+    EXPECT_FALSE(controller_->IsPlaying());
+    EXPECT_FALSE(frame_->IsEngineRunning());
+    EXPECT_LT(view_->GetPlayPosition(), 0) << "the play cursor is gone";
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+TEST_F(ProgramAudioTest, CtrlSpaceRecordsAndStopsAsOneRecordStepHoldingTheTake)
+{
+    Key(VK_SPACE, false, true); // armed
+    ASSERT_TRUE(controller_->IsRecording()) << (boxes_.empty() ? "" : boxes_.front());
+    EXPECT_TRUE(controller_->IsPaused());
+    Key(VK_SPACE, false, true); // released
+    EXPECT_FALSE(controller_->IsPaused());
+    {
+        rig::Feeder feeder(rig::Tone(440.0, 0.3, kRate * 3, 2));
+        Run(2500);
+    }
+    Key(VK_SPACE, false, true); // stopped
+    EXPECT_FALSE(controller_->IsRecording());
+    EXPECT_EQ(std::vector<std::string>{"Record"}, UndoNames());
+    int64_t recorded = 0;
+    for (int i = 0; i < doc_->GetTrackCount(); ++i)
+        recorded = std::max(recorded, doc_->GetTrackExtent(i, 0));
+    EXPECT_GT(recorded, kRate / 2);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+TEST_F(ProgramAudioTest, NextMarkerStopsAtTheStartOfATrackThatBeginsAtOneSecond)
+{
+    AddTrack(3 * kRate, 2, kRate);
+    doc_->GetSelection()->SetSelection(0, 0, TRUE);
+    view_->SendMessage(WM_COMMAND, MAKEWPARAM(kCmdNextMarker, 0), 0);
+    int64_t s = -1, e = -1;
+    doc_->GetSelection()->GetSelection(&s, &e);
+    EXPECT_EQ(s, kRate);
+    EXPECT_EQ(e, kRate);
+    view_->SendMessage(WM_COMMAND, MAKEWPARAM(kCmdNextMarker, 0), 0);
+    doc_->GetSelection()->GetSelection(&s, &e);
+    EXPECT_EQ(e, 4 * kRate) << "then at its end";
+}
+
+} // namespace
