@@ -3,6 +3,7 @@
 #pragma once
 // Texts the settings dialogs share with the view, the document and the core.
 #include "CoreStrings.h"
+#include "resource.h"
 #include "DocCommandIds.h"
 #include "ViewIds.h"
 
@@ -83,7 +84,8 @@
 #define IDC_VALUE_AMPLITUDE 5221
 
 // Strings.
-#define IDS_PRODUCT_NAME 401
+// The product name is the main frame's title string.
+#define IDS_PRODUCT_NAME IDR_MAINFRAME
 #define IDS_INFO_FIRST_LABEL 20001
 #define IDS_NUMBER_FORMAT 20202
 #define IDS_MINUS_INFINITY 20204
