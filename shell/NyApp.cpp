@@ -39,6 +39,7 @@ void CNyApp::ReleaseHosts()
         SetDocumentHost(nullptr);
     if (GetInPlaceEditHost() == static_cast<IInPlaceEditHost*>(this))
         SetInPlaceEditHost(nullptr);
+    InstallSettingsHosts(false);
 }
 
 bool CNyApp::LoadSkin()

@@ -207,6 +207,7 @@ BOOL CNyApp::InitInstance()
     RegisterTracksStopMessage();
     SetDocumentHost(this);
     SetInPlaceEditHost(this);
+    InstallSettingsHosts(true);
 
     SetRegistryKey("Korvane");
     LoadStdProfileSettings(6);
