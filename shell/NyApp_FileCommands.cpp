@@ -183,6 +183,8 @@ void CNyApp::ReopenDocument()
     m_reopenDocument->OnCloseDocument();
     m_currentDocumentType = GetSettingInt(kSettingsSection, "DefaultDocumentType", 0);
     OpenDocumentFile(m_reopenPath);
+    // The type hint was for this file only: later opens and imports detect theirs.
+    m_openAsFileType = -1;
     m_reopenPath.Empty();
     m_reopenDocument = nullptr;
 }

@@ -22,7 +22,7 @@ using kvtest::ProgramProcess;
 
 namespace {
 
-constexpr UINT kExport = 1001, kAddMonoTrack = 1040, kAddStereoTrack = 1041, kGoToEnd = 1030;
+constexpr UINT kImport = 1000, kExport = 1001, kAddMonoTrack = 1040, kAddStereoTrack = 1041, kGoToEnd = 1030;
 constexpr int kFrames = 4410;
 
 std::string Program()
@@ -283,9 +283,21 @@ TEST_F(ProgramFilesTest, OpenAWavWithCuesAddATrackSaveAsAProjectReopenExportReop
         ASSERT_TRUE(OpenThroughDialog(program, frame, mix, "mix.wav")) << AnswerOtherBox(program, IDOK);
         EXPECT_TRUE(program.Boxes().empty()) << kvtest::BoxText(program.Boxes().front());
 
+        // Import through the open dialog adds the song's tracks to the mix.
+        PostMessageA(frame, WM_COMMAND, kImport, 0);
+        ASSERT_TRUE(ChooseInFileDialog(program, song_));
+        EXPECT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "mix.wav *"); }))
+            << "the import changed nothing: " << AnswerOtherBox(program, IDOK);
+
+        // Closing asks whether to save the changed mix: No.
         PostMessageA(frame, WM_CLOSE, 0, 0);
         DWORD code = 1;
-        ASSERT_TRUE(program.WaitForExit(20000, &code)) << AnswerOtherBox(program, IDNO);
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                AnswerOtherBox(program, IDNO);
+                return program.WaitForExit(0, &code);
+            },
+            20000));
         EXPECT_EQ(code, 0u);
     }
     EXPECT_TRUE(SessionFiles().empty()) << "a clean close left journals";
