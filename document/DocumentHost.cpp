@@ -89,6 +89,11 @@ BOOL DocumentHost::IsChannelSplitOn()
     return GetSettingInt("Settings", "ChannelSplit", 0) != 0;
 }
 
+BOOL DocumentHost::IsCommandLoggingOn()
+{
+    return GetSettingInt("Settings", "CommandLogging", 1) != 0;
+}
+
 BOOL DocumentHost::RunSaveDialog(CNyMultiTrackDoc*, int, SaveAsChoice*)
 {
     return FALSE;

@@ -55,6 +55,8 @@ public:
     virtual LONG FileTypeHint() { return -1; }
     // The "ChannelSplit" setting: every sound file opens as one mono track per channel.
     virtual BOOL IsChannelSplitOn();
+    // The "CommandLogging" switch: documents keep an edit journal for recovery.
+    virtual BOOL IsCommandLoggingOn();
     // The window that owns the file module's progress and questions (the main frame).
     virtual HWND OwnerWindow() { return nullptr; }
     // Runs the save dialog of a mode (0 export, 1 save as, 2 save of a sound-file document)

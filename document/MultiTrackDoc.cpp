@@ -98,6 +98,8 @@ BOOL CNyMultiTrackDoc::OnNewDocument()
     LabelRecord label;
     if (!m_labels.GetTrackLabel(last, &label))
         m_labels.SetTrackLabel(label);
+    if (GetDocumentHost().IsCommandLoggingOn())
+        OpenWorkFiles("");
     return TRUE;
 }
 

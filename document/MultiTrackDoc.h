@@ -219,6 +219,14 @@ public:
     // The Import command: the files the open dialog gives (through
     // DocumentHost::RunImportDialog), then ImportFiles.
     void OnFileImport();
+    // Save, Save As and Export from the menu; each save that leaves the document in its file
+    // starts a fresh edit journal while command logging is on.
+    void OnFileSaveCommand();
+    void OnFileSaveAsCommand();
+    void OnFileExport();
+    void RestartJournalAfterSave();
+    // Whether the last sound file opened as this document was split into mono tracks.
+    BOOL WasOpenedSplit() const { return m_splitChannels != 0; }
     // Loads the files as new tracks, one undoable step in the history; a file that fails
     // undoes the files before it. FALSE then (the failure was shown).
     BOOL ImportFiles(const std::vector<std::string>& paths);
@@ -327,6 +335,10 @@ public:
     void OpenWorkFilesAt(const char* journalPath, const char* path);
     void CloseWorkFiles();
     void ResumeWorkFiles(const char* path);
+    // Takes a journal left by a killed session as this document's: closes the current work
+    // files, replays the journal's edits and marks the document modified. The failure is
+    // returned, not shown.
+    HRESULT CloseWorkFilesReporting(const char* path);
     BOOL AreLabelsInsideDocument(int trackId);
     HRESULT SplitTrack(int index);
     BOOL IsTrackStereo(int index);

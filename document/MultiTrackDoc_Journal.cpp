@@ -93,15 +93,26 @@ void CNyMultiTrackDoc::CloseWorkFiles()
 
 void CNyMultiTrackDoc::ResumeWorkFiles(const char* path)
 {
+    HRESULT hr = CloseWorkFilesReporting(path);
+    if (FAILED(hr))
+        doccmd::ShowError(hr);
+}
+
+HRESULT CNyMultiTrackDoc::CloseWorkFilesReporting(const char* path)
+{
     CloseWorkFiles();
-    try {
-        ComRef<IJournalFile> journal = QueryCom<IJournalFile>(m_history.Get());
-        if (!journal)
-            throw CKvSSException(E_NOINTERFACE);
-        m_workFilePath = path ? path : "";
-        ThrowIfFailed(journal->Open(m_workFilePath));
-        CDocument::SetModifiedFlag(TRUE);
-    } catch (const CKvSSException& e) {
-        doccmd::ShowError(e.m_hr);
+    ComRef<IJournalFile> journal = QueryCom<IJournalFile>(m_history.Get());
+    if (!journal)
+        return E_NOINTERFACE;
+    m_workFilePath = path ? path : "";
+    HRESULT hr = journal->Open(m_workFilePath);
+    if (FAILED(hr)) {
+        // The file stays for a later start; this document keeps no journal.
+        m_workFilePath.Empty();
+        return hr;
     }
+    if (m_history)
+        m_history->SetModified(TRUE);
+    CDocument::SetModifiedFlag(TRUE);
+    return S_OK;
 }

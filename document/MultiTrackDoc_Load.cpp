@@ -7,6 +7,7 @@
 #include "DocumentProjectHost.h"
 #include "FileCommands.h"
 #include "FwResource.h"
+#include "FwView.h"
 #include "GlobalMemory.h"
 #include "IKvSKsFIO.h"
 #include "KsMultiTrackLoader.h"
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr UINT kIdsOpen = 20337;
+constexpr UINT kCmdFitToWindowId = 1009;
 constexpr UINT kIdsNoSoundTrack = 20399;
 constexpr UINT kIdsLoadFailed = 20232;
 constexpr UINT kIdsImport = 21024;
@@ -92,6 +94,11 @@ int CNyMultiTrackDoc::LoadProjectFile(const char* path, IUnknown** command)
     LONG before = GetTrackCount();
     if (!file->Load(path, command))
         return 0;
+    // A workspace without a zoom, or peaks rebuilt on the way: the view shows the whole length.
+    if (host.WantsFitView())
+        for (POSITION pos = GetFirstViewPosition(); pos;)
+            if (CView* view = GetNextView(pos); view && view->m_hWnd)
+                view->SendMessage(WM_COMMAND, kCmdFitToWindowId, 0);
     // A file that became the document gives it its type.
     if (before == 0)
         m_fileInfo.fileType = FileTypeOfFormat(format);
@@ -469,6 +476,8 @@ BOOL CNyMultiTrackDoc::OnOpenDocument(const char* path)
         m_fileInfo.videoValue = 0;
         SetVideoOpen(FALSE);
     }
+    if (GetDocumentHost().IsCommandLoggingOn())
+        OpenWorkFiles(path);
     return TRUE;
 }
 

@@ -265,6 +265,32 @@ BOOL CNyMultiTrackDoc::SaveAsWithDialog(int mode)
     return SaveAsChosen(mode, choice);
 }
 
+// A save that left the document in its file starts the journal of the edits after it. One
+// that wrote something else (a mixdown, another format) leaves the document modified: its
+// journal keeps the unsaved edits.
+void CNyMultiTrackDoc::RestartJournalAfterSave()
+{
+    if (GetDocumentHost().IsCommandLoggingOn() && !IsModified())
+        OpenWorkFiles(GetPathName());
+}
+
+void CNyMultiTrackDoc::OnFileSaveCommand()
+{
+    if (DoFileSave())
+        RestartJournalAfterSave();
+}
+
+void CNyMultiTrackDoc::OnFileSaveAsCommand()
+{
+    if (SaveAsWithDialog(1))
+        RestartJournalAfterSave();
+}
+
+void CNyMultiTrackDoc::OnFileExport()
+{
+    SaveAsWithDialog(0);
+}
+
 BOOL CNyMultiTrackDoc::SaveAsChosen(int mode, const SaveAsChoice& choice)
 {
     const char* path = choice.path.c_str();

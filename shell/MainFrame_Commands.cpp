@@ -1,7 +1,6 @@
 // The commands the main frame handles itself: pane toggles, settings and devices, CD, the
 // recording mixer, help, the default document type, the "&Control" menu's transport items and
 // the Add Track drop-down.
-#include "AudioDeviceDialog.h"
 #include "ErrorText.h"
 #include "HelpLauncher.h"
 #include "KsMultiTrackLoader.h"
@@ -12,6 +11,7 @@
 #include "MultiTrackDoc.h"
 #include "NyMiniFrame.h"
 #include "ResourceModule.h"
+#include "SettingsCommands.h"
 #include "Settings.h"
 #include "SkinTables.h"
 
@@ -112,16 +112,11 @@ int CMainFrame::RunSettingsSheet(int startPage)
 
 void CMainFrame::OnAudioDeviceSettings()
 {
-    auto suspend = MtEngine::ExportAs<PFN_MtSuspendAudio>(kMtOrdSuspendAudio);
-    AudioDeviceDialog dialog;
-    if (suspend)
-        suspend(1);
-    INT_PTR result = dialog.DoModal();
-    if (suspend)
-        suspend(0);
-    if (result != IDOK)
+    // The engine's audio stays suspended exactly while the dialog is open.
+    const AudioDeviceRun run = RunAudioDeviceSettings();
+    if (run.result != IDOK)
         return;
-    const BOOL asio = GetSettingInt(kSettingsSection, "AsioUse", 0) != 0;
+    const BOOL asio = run.asioUse != 0;
     CWinApp* app = AfxGetApp();
     POSITION pos = app->GetFirstDocTemplatePosition();
     if (CDocTemplate* docTemplate = pos ? app->GetNextDocTemplate(pos) : nullptr) {

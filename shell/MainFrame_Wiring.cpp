@@ -16,6 +16,7 @@
 #include "SelectionControlDlg.h"
 #include "ViewHost.h"
 #include "ViewPaneLink.h"
+#include "SettingsCommands.h"
 
 // Pane getters: the client window as its own class.
 CVideoPreviewWnd* CMainFrame::GetVideoPreviewPane()
@@ -288,10 +289,11 @@ void UpdateAnalysisPane(int mode)
 // cursor, whose answer tells whether drawing changed.
 int RunSettingsSheet(CWnd* parent, int startPage, BOOL* accepted, BOOL* redraw)
 {
-    (void)parent;
-    *accepted = FALSE;
+    // The sheet saves on OK and repaints the views itself when a change needs it.
+    const SettingsSheetRun run = ::RunSettingsSheet(parent, startPage);
+    *accepted = run.accepted;
     *redraw = FALSE;
-    return startPage;
+    return run.lastPage;
 }
 
 // CExtractCdDialog (no parent): DoModal

@@ -42,6 +42,7 @@ void CNyApp::ReleaseHosts()
     if (GetInPlaceEditHost() == static_cast<IInPlaceEditHost*>(this))
         SetInPlaceEditHost(nullptr);
     RemoveProgramHosts();
+    InstallSettingsHosts(false);
 }
 
 bool CNyApp::LoadSkin()

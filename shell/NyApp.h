@@ -6,6 +6,7 @@
 #pragma once
 #include "BaseWin.h"
 #include "DocumentHost.h"
+#include "EnvSheetHost.h"
 #include "Framework.h"
 
 #include <unknwn.h>
@@ -24,7 +25,7 @@ class CSkinImageTable;
 class FontSet;
 class GdiplusSession;
 
-class CNyApp : public CWinApp, public DocumentHost, public IInPlaceEditHost {
+class CNyApp : public CWinApp, public DocumentHost, public IInPlaceEditHost, public EnvSheetHost {
 public:
     CNyApp();
     ~CNyApp() override;
@@ -105,6 +106,26 @@ public:
     void RefreshController() override;
     void RefreshMixer(BOOL rebuild) override;
     void UpdateMasterVolume() override;
+    // The file flows (NyApp_DocumentFiles.cpp): the program's file module, main window,
+    // pending-open choices and the Save and Import dialogs.
+    int ShowMessageText(const char* text, UINT style) override;
+    IKvSKsFIO* FileModule() override;
+    LONG FileTypeHint() override;
+    BOOL IsChannelSplitOn() override;
+    BOOL IsCommandLoggingOn() override;
+    HWND OwnerWindow() override;
+    BOOL RunSaveDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice) override;
+    BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths) override;
+
+    // EnvSheetHost (NyApp_DocumentFiles.cpp): the settings sheet's temporary folder, panes and
+    // store; installed with the document host, with the format texts of Properties and the
+    // dialogs the view opens (Properties, the recording timer).
+    std::string TempFolder() override;
+    void SetTempFolder(const std::string& folder) override;
+    void CreateTempFolder() override;
+    void ArrangePanesAtDefaults() override;
+    HRESULT GetTempStore(ComRef<IMtTempStore>& store) override;
+    void InstallSettingsHosts(bool install);
 
     // IInPlaceEditHost
     CWnd* GetInPlaceEdit() override;

@@ -4,6 +4,8 @@
 #include "AppIds.h"
 #include "GlobalMemory.h"
 #include "IKvSKsFIO.h"
+#include "MultiTrackDoc.h"
+#include "OpenDlg.h"
 #include "OpenFilter.h"
 #include "Settings.h"
 
@@ -100,22 +102,26 @@ int CNyApp::RunOpenDialog(std::vector<CString>* paths, UINT command, int filterA
     return 1;
 }
 
-// Wiring point: the program's open dialog (format information, preview, the type and split
-// choices, its initial filter from the types and the filter argument) replaces the
-// framework's file dialog here.
+// The program's open dialog: format information, preview, the type and split choices, its
+// filters from the file module's types.
 INT_PTR CNyApp::ChooseFilesToOpen(const OpenRequest& request, OpenChoice* choice)
 {
-    CFileDialog dialog(TRUE, nullptr, nullptr, request.flags, request.filter, m_pMainWnd);
-    dialog.m_ofn.lpstrTitle = request.title;
+    COpenDlg dialog(TRUE, nullptr, nullptr, request.flags, request.filter, m_pMainWnd, request.title, request.command);
     if (request.folder && *request.folder)
         dialog.m_ofn.lpstrInitialDir = request.folder;
+    CDocument* active = request.command == kImportCommand ? GetActiveFrameDocument() : nullptr;
+    auto* target = dynamic_cast<CNyMultiTrackDoc*>(active);
+    dialog.SetFormatTable(static_cast<IKvSKsFIO*>(m_fileIo), request.count, request.types,
+                          target ? target->GetTrackSet() : nullptr);
     INT_PTR result = dialog.DoModal();
     if (result != IDOK)
         return result;
-    for (POSITION pos = dialog.GetStartPosition(); pos;)
-        choice->paths.push_back(dialog.GetNextPathName(pos));
-    choice->fileType = -1;
-    choice->splitChannels = 0;
+    std::vector<std::string> paths;
+    dialog.GetSelectedPaths(paths);
+    for (const std::string& path : paths)
+        choice->paths.push_back(path.c_str());
+    choice->fileType = dialog.GetSelectedFormat();
+    choice->splitChannels = dialog.IsChannelSplit() ? 1 : 0;
     return result;
 }
 
@@ -177,13 +183,15 @@ void CNyApp::ReopenDocument()
     m_reopenDocument->OnCloseDocument();
     m_currentDocumentType = GetSettingInt(kSettingsSection, "DefaultDocumentType", 0);
     OpenDocumentFile(m_reopenPath);
+    // The type hint was for this file only: later opens and imports detect theirs.
+    m_openAsFileType = -1;
     m_reopenPath.Empty();
     m_reopenDocument = nullptr;
 }
 
-// Wiring point: the document's file-format number, which its loader keeps.
+// The document's file type, so that a reopen reads the file as what it was saved as.
 int CNyApp::DocumentFileFormat(CDocument* document)
 {
-    (void)document;
-    return -1;
+    auto* multitrack = dynamic_cast<CNyMultiTrackDoc*>(document);
+    return multitrack ? multitrack->GetFileType() : -1;
 }

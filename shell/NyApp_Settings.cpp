@@ -27,13 +27,13 @@ constexpr const char kInstanceKey[] = "Software\\Korvane\\Common\\KorvaneSound";
 constexpr DWORD kVersionMajor = 5;
 constexpr DWORD kVersionMinor = 0;
 
-// What "Last File List" keeps of a document besides its path: the header number and whether
-// its channels were opened split. The document does not carry them yet.
+// What "Last File List" keeps of a document besides its path: the number of its file type
+// and whether its channels were opened split.
 void DescribeForLastFiles(CDocument* document, int* headerNumber, bool* splitChannels)
 {
-    (void)document;
-    *headerNumber = 0;
-    *splitChannels = false;
+    auto* multitrack = dynamic_cast<CNyMultiTrackDoc*>(document);
+    *headerNumber = multitrack ? multitrack->GetFileType() : 0;
+    *splitChannels = multitrack && multitrack->WasOpenedSplit();
 }
 
 CMultiDocTemplate* DocumentTemplate(CWinApp* app)

@@ -210,6 +210,7 @@ BOOL CNyApp::InitInstance()
     SetDocumentHost(this);
     SetInPlaceEditHost(this);
     InstallProgramHosts();
+    InstallSettingsHosts(true);
 
     SetRegistryKey("Korvane");
     LoadStdProfileSettings(6);

@@ -4,6 +4,7 @@
 #include "ChunkFile.h"
 #include "ComRef.h"
 #include "KvSSException.h"
+#include "MultiTrackDoc.h"
 #include "NyApp.h"
 #include "TempFilePaths.h"
 
@@ -247,7 +248,6 @@ void SessionRecoveryDlg::OnDestroy()
 
 HRESULT TakeBackSessionJournal(CDocument* document, const char* sessionFile)
 {
-    (void)document;
-    (void)sessionFile;
-    return E_NOTIMPL;
+    auto* multitrack = dynamic_cast<CNyMultiTrackDoc*>(document);
+    return multitrack ? multitrack->CloseWorkFilesReporting(sessionFile) : E_NOINTERFACE;
 }

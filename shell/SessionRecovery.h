@@ -77,6 +77,6 @@ private:
     DECLARE_MESSAGE_MAP()
 };
 
-// Wiring point: the document takes the session file back as its journal, replays it and
-// is marked modified.
+// The document takes the session file back as its journal, replays it and is marked
+// modified; the failure is returned.
 HRESULT TakeBackSessionJournal(CDocument* document, const char* sessionFile);

@@ -4,6 +4,7 @@
 #include "DocumentHost.h"
 #include "IKvSKsFIO.h"
 #include "ModuleObjects.h"
+#include "ViewDialogs.h"
 
 namespace {
 // A program without panes: no controller, no mixer; the file module for file facts.
@@ -22,8 +23,16 @@ public:
     void SetWriteAutomation(bool) override {}
     void UpdateAllDocuments() override {}
     void UpdateAnalysisAndEffects() override {}
-    void RunRecordingTimerDialog() override {}
-    void RunPropertiesDialog(CNyMultiTrackView*, int) override {}
+    void RunRecordingTimerDialog() override
+    {
+        if (GetViewDialogs().recordingTimer)
+            GetViewDialogs().recordingTimer(nullptr);
+    }
+    void RunPropertiesDialog(CNyMultiTrackView* view, int track) override
+    {
+        if (GetViewDialogs().properties)
+            GetViewDialogs().properties(view, track);
+    }
     void BeginLabelEdit(CNyMultiTrackView*, int) override {}
     void RefreshMarkerList(int) override {}
     void OpenProgress(CNyMultiTrackView*, const char*) override {}

@@ -70,7 +70,8 @@ TEST(LastFiles, DocumentsOfOneTitleKeepTheirOwnEntriesAndOpenAgain)
         for (const auto& entry : list)
             paths.push_back(entry.second);
         std::sort(paths.begin(), paths.end());
-        EXPECT_EQ(paths, (std::vector<std::string>{first + ",0,0", second + ",0,0"}));
+        // A WAV is file type 3, and a standard document opens its channels split.
+        EXPECT_EQ(paths, (std::vector<std::string>{first + ",3,1", second + ",3,1"}));
 
         app.CloseAllDocuments(FALSE);
         ASSERT_EQ(OpenDocuments(app), 0);

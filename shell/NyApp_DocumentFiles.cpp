@@ -1,0 +1,128 @@
+// What the document asks of the program for its files: the file module the application
+// holds, the main window that owns the module's progress and questions, the choices of the
+// open that runs (file type, split channels) and the program's Save and Import dialogs.
+#include "NyApp.h"
+
+#include "AppHelpers.h"
+#include "IKvSKsFIO.h"
+#include "KvSSException.h"
+#include "MainFrame.h"
+#include "MultiTrackDoc.h"
+#include "MultiTrackView.h"
+#include "PropertiesDialog.h"
+#include "SaveDlg.h"
+#include "SmallValueDialogs.h"
+#include "Settings.h"
+#include "ViewDialogs.h"
+
+#include <cstring>
+
+int CNyApp::ShowMessageText(const char* text, UINT style)
+{
+    return AfxMessageBox(text, style);
+}
+
+IKvSKsFIO* CNyApp::FileModule()
+{
+    // Before start-up made the application's object (tests of parts), the shared one.
+    return m_fileIo ? static_cast<IKvSKsFIO*>(m_fileIo) : DocumentHost::FileModule();
+}
+
+LONG CNyApp::FileTypeHint()
+{
+    return m_openAsFileType;
+}
+
+BOOL CNyApp::IsChannelSplitOn()
+{
+    return m_splitChannels != 0;
+}
+
+BOOL CNyApp::IsCommandLoggingOn()
+{
+    return m_commandLogging != 0;
+}
+
+HWND CNyApp::OwnerWindow()
+{
+    return m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+}
+
+BOOL CNyApp::RunSaveDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice)
+{
+    return RunSaveAsDialog(document, mode, choice);
+}
+
+BOOL CNyApp::RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths)
+{
+    if (!::RunImportDialog(document, paths))
+        return FALSE;
+    // The dialog keeps its split choice in "ChannelSplit"; imports detect their file types.
+    m_splitChannels = GetSettingInt(kSettingsSection, "ChannelSplit", 0) != 0 ? 1 : 0;
+    m_openAsFileType = -1;
+    return TRUE;
+}
+
+std::string CNyApp::TempFolder()
+{
+    return static_cast<const char*>(m_tempPath);
+}
+
+void CNyApp::SetTempFolder(const std::string& folder)
+{
+    m_tempPath = folder.c_str();
+}
+
+void CNyApp::CreateTempFolder()
+{
+    ::CreateTempFolder();
+}
+
+void CNyApp::ArrangePanesAtDefaults()
+{
+    if (auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd))
+        frame->ArrangeFloatingPanes(-1);
+}
+
+HRESULT CNyApp::GetTempStore(ComRef<IMtTempStore>& store)
+{
+    if (!m_tempStore)
+        return E_FAIL;
+    store = ComRef<IMtTempStore>::Share(m_tempStore);
+    return S_OK;
+}
+
+void CNyApp::InstallSettingsHosts(bool install)
+{
+    if (!install) {
+        if (&GetEnvSheetHost() == static_cast<EnvSheetHost*>(this))
+            SetEnvSheetHost(nullptr);
+        SetDocumentFormatTexts(nullptr);
+        SetViewDialogs({});
+        return;
+    }
+    SetEnvSheetHost(this);
+    ViewDialogs dialogs;
+    dialogs.properties = [this](CNyMultiTrackView* view, int track) {
+        auto* document = view ? dynamic_cast<CNyMultiTrackDoc*>(view->GetDocument()) : nullptr;
+        if (!document)
+            return;
+        try {
+            PropertiesDialog dialog(document, view, track);
+            dialog.DoModal();
+        } catch (const CKvSSException& e) {
+            ShowErrorBox(e.m_hr, nullptr, nullptr, MB_ICONEXCLAMATION);
+        }
+    };
+    dialogs.recordingTimer = [this](CNyMultiTrackView*) {
+        AutoStopTimerDialog dialog(m_pMainWnd);
+        dialog.DoModal();
+    };
+    SetViewDialogs(std::move(dialogs));
+    // Properties shows the format the document's file was read as and its attributes.
+    SetDocumentFormatTexts([](CNyMultiTrackDoc* document, std::string* name, std::string* attributes) {
+        const FileInfoRecord& info = document->GetFileInfo();
+        *name = std::string(info.formatName, strnlen(info.formatName, sizeof(info.formatName)));
+        *attributes = std::string(info.description, strnlen(info.description, sizeof(info.description)));
+    });
+}
