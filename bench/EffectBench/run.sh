@@ -52,3 +52,25 @@ for level in -40 -35 -30 -25 -20 -15 -10 -5 0; do
   ours=$(echo "$out" | awk -v l="$level" '$1 == "CURVE" && $2 == l {print $3}')
   printf '%6s %8s %8s\n' "$level" "$ours" "$peak"
 done
+
+# Generators beside sox's synth (no input; sox writes to the null output at the same rate,
+# channels and length).
+gen=$("$build/wine-run" "$build/bin/generator_bench.exe" | tr -d '\r')
+echo "$gen" | grep -v '^FPS'
+printf '%-18s %-40s %12s %12s %8s\n' generator "sox peer" "ours f/s" "peer f/s" ratio
+synth() { # generator-name synth-arguments...
+  local name=$1; shift
+  local fps total
+  fps=$(echo "$gen" | awk -v n="$name" '$1 == "FPS" && $2 == n {print $3}')
+  total=$(timed sox -q -r 44100 -c 2 -n -n synth 600 "$@")
+  awk -v name="$name" -v peer="synth $*" -v fps="$fps" -v total="$total" -v frames="$frames" 'BEGIN {
+    if (total <= 0.001) total = 0.001;
+    printf "%-18s %-40s %12.0f %12.0f %8.2f\n", name, peer, fps, frames / total, fps / (frames / total);
+  }'
+}
+synth Sine sine 1000
+synth Square square 1000
+synth Fmod sine 1000 fmod 200
+synth WhiteNoise whitenoise
+synth PinkNoise pinknoise
+synth BrownNoise brownnoise
