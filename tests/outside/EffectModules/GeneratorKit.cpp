@@ -1,9 +1,12 @@
-// The modules outside the effect table of the contract tests: the generators (sources), one row each.
+// The modules outside the effect table of the contract tests: the generators (sources) and the
+// noise-profile pair (which need a work folder and a profile to stream), one row each.
 #include "EffectModuleKit.h"
 
 #include "KvSEFmSd.h"
 #include "KvSENois.h"
 #include "KvSESiln.h"
+#include "KvSESpLr.h"
+#include "KvSESpSb.h"
 #include "KvSETone.h"
 
 namespace fxtest {
@@ -16,6 +19,17 @@ const std::vector<ModuleRow>& Generators()
         {"KvSENois.dll", CLSID_KvSENois, 1, 2, 3, 0, 0, 0, false, nullptr, {{0, 1}, {1, -12}}, nullptr},
         {"KvSESiln.dll", CLSID_KvSESiln, 0, 0, 0, 0, 0, 0, false, nullptr, {}, nullptr},
         {"KvSETone.dll", CLSID_KvSETone, 1, 5, 1, 0, 0, 0, false, nullptr, {{0, 1}, {1, 440}, {2, -10}}, nullptr},
+    };
+    // clang-format on
+    return rows;
+}
+
+const std::vector<ModuleRow>& ProfileModules()
+{
+    // clang-format off
+    static const std::vector<ModuleRow> rows = {
+        {"KvSESpLr.dll", CLSID_KvSESpLr, 1, 1, 2, kMono | kStereo, 0, 0, false, nullptr, {{0, 1}}, nullptr},
+        {"KvSESpSb.dll", CLSID_KvSESpSb, 1, 2, 2, kMono | kStereo, 0, 0, false, nullptr, {{0, 30}}, nullptr},
     };
     // clang-format on
     return rows;

@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Modules, EffectPages, testing::ValuesIn(Modules()),
                          });
 
 INSTANTIATE_TEST_SUITE_P(Generators, EffectPages, testing::ValuesIn([] {
-                             std::vector<ModuleRow> paged;
+                             std::vector<ModuleRow> paged = ProfileModules();
                              for (const ModuleRow& row : Generators())
                                  if (row.pages > 0)
                                      paged.push_back(row);
