@@ -83,12 +83,38 @@ void NoiseKernel::Prepare(const fxkit::GeneratorShape& shape, const double* valu
 
 void NoiseKernel::Generate(float* out, size_t frames)
 {
-    const size_t channels = size_t(m_channels);
+    const size_t channels = size_t(m_channels), sections = m_pole.size();
     for (size_t c = 0; c < channels; ++c) {
         Channel& ch = m_chan[c];
+        uint64_t state = ch.state;
         float* o = out + c;
-        for (size_t i = 0; i < frames; ++i)
-            o[i * channels] = float(m_gain * Filter(ch, White(ch.state)));
+        // One loop per colour, its state in locals.
+        if (m_colour == kWhite) {
+            for (size_t i = 0; i < frames; ++i)
+                o[i * channels] = float(m_gain * White(state));
+        } else if (m_colour == kBrown) {
+            double y = ch.z[0];
+            for (size_t i = 0; i < frames; ++i) {
+                y = White(state) + m_leak * y;
+                o[i * channels] = float(m_gain * y);
+            }
+            ch.z[0] = y;
+        } else {
+            double* z = ch.z.data();
+            const double* pole = m_pole.data();
+            const double* zero = m_zero.data();
+            for (size_t i = 0; i < frames; ++i) {
+                double x = White(state);
+                for (size_t k = 0; k < sections; ++k) {
+                    const double y = x - zero[k] * z[2 * k] + pole[k] * z[2 * k + 1];
+                    z[2 * k] = x;
+                    z[2 * k + 1] = y;
+                    x = y;
+                }
+                o[i * channels] = float(m_gain * x);
+            }
+        }
+        ch.state = state;
     }
 }
 
