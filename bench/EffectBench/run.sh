@@ -52,3 +52,36 @@ for level in -40 -35 -30 -25 -20 -15 -10 -5 0; do
   ours=$(echo "$out" | awk -v l="$level" '$1 == "CURVE" && $2 == l {print $3}')
   printf '%6s %8s %8s\n' "$level" "$ours" "$peak"
 done
+
+# Generators beside sox's synth (no input; sox writes to the null output at the same rate,
+# channels and length).
+gen=$("$build/wine-run" "$build/bin/generator_bench.exe" | tr -d '\r')
+echo "$gen" | grep -v '^FPS'
+printf '%-18s %-40s %12s %12s %8s\n' generator "sox peer" "ours f/s" "peer f/s" ratio
+synth() { # generator-name synth-arguments...
+  local name=$1; shift
+  local fps total
+  fps=$(echo "$gen" | awk -v n="$name" '$1 == "FPS" && $2 == n {print $3}')
+  total=$(timed sox -q -r 44100 -c 2 -n -n "$@")
+  awk -v name="$name" -v peer="$*" -v fps="$fps" -v total="$total" -v frames="$frames" 'BEGIN {
+    if (total <= 0.001) total = 0.001;
+    printf "%-18s %-40s %12.0f %12.0f %8.2f\n", name, peer, fps, frames / total, fps / (frames / total);
+  }'
+}
+synth Sine synth 600 sine 1000
+synth Square synth 600 square 1000
+# FM: the second synth frequency-modulates by the first one's output.
+synth Fmod synth 600 sine 200 synth 600 sine fmod 1000
+synth WhiteNoise synth 600 whitenoise
+synth PinkNoise synth 600 pinknoise
+synth BrownNoise synth 600 brownnoise
+
+# Noise removal quality: our pair at several reductions, sox's noiseprof + noisered at several
+# amounts, each as tone loss and noise drop on the same files (compare at equal tone loss).
+"$build/wine-run" "$build/bin/noise_removal_bench.exe" write "Z:${work//\//\\}" | tr -d '\r'
+sox -q "$work/noise.wav" -n noiseprof "$work/noise.prof"
+for amount in 0.1 0.2 0.3 0.5 0.7; do
+  sox -q "$work/noisy.wav" -t raw -e signed -b 16 "$work/clean.raw" noisered "$work/noise.prof" "$amount"
+  printf 'sox noisered %-11s' "$amount"
+  "$build/wine-run" "$build/bin/noise_removal_bench.exe" measure "Z:${work//\//\\}\\clean.raw" | tr -d '\r'
+done

@@ -41,6 +41,10 @@ struct ModuleRow {
 
 // Every module of the table, in effect-table order.
 const std::vector<ModuleRow>& Modules();
+// The sound generators (sources: no input, no kernel), in effect-table order.
+const std::vector<ModuleRow>& Generators();
+// Get Noise Profile and Remove Noise (their streams need a work folder and a profile).
+const std::vector<ModuleRow>& ProfileModules();
 std::string RowName(const ModuleRow& row);
 
 // The module's class object for clsid (loads the DLL once per process).

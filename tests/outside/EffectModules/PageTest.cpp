@@ -179,3 +179,15 @@ INSTANTIATE_TEST_SUITE_P(Modules, EffectPages, testing::ValuesIn(Modules()),
                              std::string name = RowName(info.param);
                              return name.substr(0, name.find('.'));
                          });
+
+INSTANTIATE_TEST_SUITE_P(Generators, EffectPages, testing::ValuesIn([] {
+                             std::vector<ModuleRow> paged = ProfileModules();
+                             for (const ModuleRow& row : Generators())
+                                 if (row.pages > 0)
+                                     paged.push_back(row);
+                             return paged;
+                         }()),
+                         [](const testing::TestParamInfo<ModuleRow>& info) {
+                             std::string name = RowName(info.param);
+                             return name.substr(0, name.find('.'));
+                         });

@@ -24,7 +24,10 @@ int main(int argc, char** argv)
     };
     std::vector<Shown> shown;
     int index = 0;
-    for (const ModuleRow& row : Modules()) {
+    std::vector<ModuleRow> rows = Modules();
+    rows.insert(rows.end(), ProfileModules().begin(), ProfileModules().end());
+    rows.insert(rows.end(), Generators().begin(), Generators().end());
+    for (const ModuleRow& row : rows) {
         auto filter = CreateFilter(row);
         auto specify = Query<ISpecifyPropertyPages>(filter.Get());
         CAUUID list{};

@@ -1,0 +1,96 @@
+#include "ToneKernel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fx {
+
+namespace {
+const wchar_t* const kWaves[] = {L"Sine", L"Square", L"Triangle", L"Sawtooth", nullptr};
+const wchar_t* const kSweeps[] = {L"None", L"Linear", L"Logarithmic", nullptr};
+constexpr double kTwoPi = 6.28318530717958647692;
+constexpr double kPi = 3.14159265358979323846;
+} // namespace
+
+const fxkit::ParamSpec kToneParams[kToneParamCount] = {
+    {L"&Waveform", L"", 0, 3, 0, 0, kWaves},
+    {L"&Frequency", L"Hz", 1, 20000, 1000, 2, nullptr, true, false, true},
+    {L"&Level", L"dBFS", -60, 0, -6, 2, nullptr},
+    {L"&Sweep", L"", 0, 2, 0, 0, kSweeps},
+    {L"&End frequency", L"Hz", 1, 20000, 10000, 2, nullptr, true, false, true},
+};
+
+void ToneKernel::Prepare(const fxkit::GeneratorShape& shape, const double* values)
+{
+    m_rate = shape.rate;
+    m_channels = shape.channels;
+    m_length = std::max<int64_t>(shape.frames, 1);
+    m_wave = int(values[kToneWave]);
+    m_sweep = int(values[kToneSweep]);
+    // Limited again here: the rate may have changed after the values were set.
+    const double top = 0.45 * m_rate;
+    m_f0 = std::min(values[kToneFrequency], top);
+    m_f1 = std::min(values[kToneEndFrequency], top);
+    m_gain = fxkit::DbToGain(values[kToneLevel]);
+    m_pos = 0;
+    m_phase = 0;
+}
+
+double ToneKernel::Frequency() const
+{
+    if (m_sweep == kNoSweep)
+        return m_f0;
+    const double t = double(m_pos) / double(m_length);
+    return m_sweep == kLinearSweep ? m_f0 + (m_f1 - m_f0) * t : m_f0 * std::pow(m_f1 / m_f0, t);
+}
+
+double ToneKernel::Wave(double x, double f) const
+{
+    const double s1 = std::sin(x);
+    if (m_wave == kSine)
+        return s1;
+    const int harmonics = int(std::ceil(0.5 * m_rate / f)) - 1; // k f < rate / 2
+    const double c2 = 2.0 * std::cos(x);
+    double prev = 0.0, cur = s1, sum = 0.0;
+    for (int k = 1; k <= harmonics; ++k) {
+        switch (m_wave) {
+        case kSquare:
+            if (k & 1)
+                sum += cur / k;
+            break;
+        case kTriangle:
+            if (k & 1)
+                sum += ((k >> 1) & 1 ? -cur : cur) / (double(k) * k);
+            break;
+        default:
+            sum += (k & 1 ? cur : -cur) / k;
+            break;
+        }
+        const double next = c2 * cur - prev;
+        prev = cur;
+        cur = next;
+    }
+    switch (m_wave) {
+    case kSquare:
+        return 4.0 / kPi * sum;
+    case kTriangle:
+        return 8.0 / (kPi * kPi) * sum;
+    default:
+        return 2.0 / kPi * sum;
+    }
+}
+
+void ToneKernel::Generate(float* out, size_t frames)
+{
+    const size_t channels = size_t(m_channels);
+    for (size_t i = 0; i < frames; ++i, ++m_pos) {
+        const double f = Frequency();
+        const float v = float(m_gain * Wave(m_phase, f));
+        std::fill(out + i * channels, out + (i + 1) * channels, v);
+        m_phase += kTwoPi * f / m_rate;
+        if (m_phase >= kTwoPi)
+            m_phase -= kTwoPi;
+    }
+}
+
+} // namespace fx
