@@ -4,6 +4,7 @@
 // Lines "FPS <name> <frames per second>" are for run.sh.
 #include "CompressorKernel.h"
 #include "DcOffsetKernel.h"
+#include "DelayKernel.h"
 #include "FilterKernel.h"
 #include "GainKernel.h"
 #include "GraphicEq20Kernel.h"
@@ -131,6 +132,7 @@ int main(int argc, char** argv)
         {"GraphicEq20Fir", Make<GraphicEq20Kernel>(),
          Values(kGraphicEq20Params, {{0, 6}, {3, -6}, {6, 6}, {9, -6}, {12, 6}, {15, -6}, {18, 6}, {kGeq20Mode, 1}})},
         {"RemoveVocals", Make<VocalRemoverKernel>(), Values(kVocalRemoverParams, {})},
+        {"Delay", Make<DelayKernel>(), Values(kDelayParams, {})},
     };
     std::printf("EffectBench: %zu frames (600 s of 44.1 kHz stereo float), %zu-frame chunks\n", kFrames, kChunk);
     for (const Case& c : cases) {

@@ -44,6 +44,7 @@ peer StereoToMono remix 1v0.5,2v0.5
 peer RemoveVocals oops
 peer ReversePhase vol -1
 peer ChannelNormalize gain -e -n -1
+peer Delay echos 0.65 1 350 0.4
 
 echo "Compressor static curve (steady 1 kHz tone; output level dB): input, kernel, compand"
 for level in -40 -35 -30 -25 -20 -15 -10 -5 0; do

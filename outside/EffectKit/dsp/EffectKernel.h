@@ -10,8 +10,12 @@
 // A two-pass kernel (Measures() true for its values) is fed the first pass through
 // BeginMeasure / Measure / EndMeasure and leaves the sound unchanged then; unmeasured, its
 // Process is unity.
+// A kernel that rings on (echoes, reverberation) answers TailFrames: after the input ends the
+// filter feeds it that many frames of silence, so frames out = frames in + tail, and the
+// output pin answers that length to seeking.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace fxkit {
@@ -29,6 +33,13 @@ public:
     virtual void Update(const double* values) = 0;
     virtual void Reset() {}
     virtual size_t Latency() const { return 0; }
+    // Frames of sound after the input ends, for these values and rate; reads no stream state.
+    virtual uint64_t TailFrames(const double* values, double rate) const
+    {
+        (void)values;
+        (void)rate;
+        return 0;
+    }
     virtual void Process(const float* in, float* out, size_t frames) = 0;
 
     virtual bool Measures() const { return false; }

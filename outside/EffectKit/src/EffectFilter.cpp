@@ -1,4 +1,5 @@
 #include "EffectFilter.h"
+#include "TailSeeking.h"
 
 #include <algorithm>
 #include <cmath>
@@ -170,6 +171,22 @@ void EffectTransform::OnEndFlush()
     m_framesIn = m_framesOut = 0;
 }
 
+IMediaSeeking* EffectTransform::PinUpstreamSeeking(OutputPin* pin)
+{
+    IMediaSeeking* up = TransformFilter::PinUpstreamSeeking(pin);
+    const uint32_t rate = FormatOf(Input()->CurrentMediaType().Get()).samplesPerSec;
+    if (!up || rate == 0)
+        return up;
+    std::vector<double> values(m_values.size());
+    CopyValues(values.data());
+    const uint64_t tail = m_kernel->TailFrames(values.data(), double(rate));
+    if (tail == 0)
+        return up;
+    IMediaSeeking* extended = NewTailSeeking(up, tail, rate);
+    up->Release();
+    return extended;
+}
+
 HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
 {
     const size_t channels = m_outFormat.channels;
@@ -250,6 +267,20 @@ HRESULT EffectTransform::ProcessSample(IMediaSample* sample)
     return RunKernel(in, frames, false);
 }
 
+HRESULT EffectTransform::RunTail()
+{
+    uint64_t tail = m_kernel->TailFrames(m_streamValues.data(), double(m_inFormat.samplesPerSec));
+    const size_t block = std::max<size_t>(m_inFormat.samplesPerSec / 10, 256);
+    std::vector<float> silence(std::min<uint64_t>(tail, block) * m_inFormat.channels, 0.0f);
+    HRESULT hr = S_OK;
+    while (tail > 0 && hr == S_OK) {
+        const size_t n = size_t(std::min<uint64_t>(tail, block));
+        hr = RunKernel(silence.data(), n, false); // counted as input: the tail is output owed
+        tail -= n;
+    }
+    return hr;
+}
+
 HRESULT EffectTransform::OnEndOfStream()
 {
     HRESULT hr = S_OK;
@@ -257,8 +288,10 @@ HRESULT EffectTransform::OnEndOfStream()
         m_kernel->EndMeasure();
         m_measureOpen = false;
     } else {
+        if (!m_measuring)
+            hr = RunTail();
         const size_t latency = m_measuring ? 0 : m_kernel->Latency();
-        if (latency > 0 && m_framesIn > m_framesOut) {
+        if (SUCCEEDED(hr) && latency > 0 && m_framesIn > m_framesOut) {
             std::vector<float> silence(latency * m_inFormat.channels, 0.0f);
             hr = RunKernel(silence.data(), latency, true);
         }

@@ -90,6 +90,8 @@ protected:
     void StopStreaming() override;
     HRESULT OnEndOfStream() override;
     void OnEndFlush() override;
+    // A kernel with a tail: the output's length to seeking is the input's plus the tail.
+    IMediaSeeking* PinUpstreamSeeking(OutputPin* pin) override;
 
     // Takes the EffectSpec: defaults and the kernel (by the final class's constructor).
     void InitSpec(const EffectSpec& spec);
@@ -106,6 +108,7 @@ protected:
 private:
     HRESULT RunKernel(const float* in, size_t frames, bool draining);
     HRESULT DeliverFloat(const float* frames, size_t count);
+    HRESULT RunTail();
 
     std::unique_ptr<EffectKernel> m_kernel;
     std::atomic<bool> m_changed{false};

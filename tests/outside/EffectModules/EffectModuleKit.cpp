@@ -24,6 +24,8 @@
 #include "KvSEAveg.h"
 #include "KvSEFltr.h"
 #include "KvSEPrEQ.h"
+#include "DelayKernel.h"
+#include "KvSEDely.h"
 #include "ParametricEqKernel.h"
 #include "SmoothingKernel.h"
 #include "IEffectEnvironment.h"
@@ -102,6 +104,8 @@ const std::vector<ModuleRow>& Modules()
          {{0, 2}, {2, 3}, {10, 6}, {20, 4}, {21, 9000}}, nullptr},
         {"KvSEFltr.dll", CLSID_KvSEFltr, 1, 4, 3, kAll, 0, 0, false, Make<fx::FilterKernel>,
          {{0, 2}, {1, 300}, {2, 3400}}, nullptr},
+        {"KvSEDely.dll", CLSID_KvSEDely, 1, 5, 2, kAll, 0, 0, false, Make<fx::DelayKernel>,
+         {{0, 30}, {1, 50}, {2, 50}, {4, 1}}, nullptr},
         {"KvSEModu.dll", CLSID_KvSEModu, 1, 4, 3, kAll, 0, 0, false, Make<fx::ModulatorKernel>,
          {{0, 2}, {1, 3}, {2, 40}}, nullptr},
         {"KvSELoFi.dll", CLSID_KvSELoFi, 1, 4, 2, kAll, 0, 0, false, Make<fx::LoFiKernel>,
@@ -268,10 +272,11 @@ std::vector<float> KernelOutput(fxkit::EffectKernel& kernel, const std::vector<f
     kernel.Prepare({rate, inChannels, outChannels}, values);
     const size_t frames = in.size() / size_t(inChannels);
     const size_t latency = kernel.Latency();
+    const size_t all = frames + size_t(kernel.TailFrames(values, rate)) + latency;
     std::vector<float> padded(in);
-    padded.resize((frames + latency) * size_t(inChannels), 0.0f);
-    std::vector<float> out((frames + latency) * size_t(outChannels));
-    kernel.Process(padded.data(), out.data(), frames + latency);
+    padded.resize(all * size_t(inChannels), 0.0f);
+    std::vector<float> out(all * size_t(outChannels));
+    kernel.Process(padded.data(), out.data(), all);
     out.erase(out.begin(), out.begin() + long(latency * size_t(outChannels)));
     return out;
 }

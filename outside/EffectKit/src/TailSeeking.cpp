@@ -1,0 +1,62 @@
+#include "TailSeeking.h"
+
+namespace fxkit {
+
+namespace {
+
+constexpr LONGLONG kTicksPerSecond = 10000000;
+
+class TailSeeking : public ComObject<SeekingPassThru> {
+public:
+    TailSeeking(IMediaSeeking* upstream, uint64_t tailFrames, uint32_t rate)
+        : m_up(upstream), m_tail(tailFrames), m_rate(rate)
+    {
+        m_up->AddRef();
+    }
+    ~TailSeeking() override { m_up->Release(); }
+
+    IMediaSeeking* UpstreamSeeking() override
+    {
+        m_up->AddRef();
+        return m_up;
+    }
+    HRESULT LocalDuration(LONGLONG* duration) override
+    {
+        HRESULT hr = m_up->GetDuration(duration);
+        if (SUCCEEDED(hr))
+            *duration = TimeWithTail(*duration, m_tail, m_rate);
+        return hr;
+    }
+    STDMETHODIMP GetStopPosition(LONGLONG* stop) override
+    {
+        if (!stop)
+            return E_POINTER;
+        HRESULT hr = m_up->GetStopPosition(stop);
+        if (SUCCEEDED(hr))
+            *stop = TimeWithTail(*stop, m_tail, m_rate);
+        return hr;
+    }
+
+private:
+    IMediaSeeking* m_up;
+    uint64_t m_tail;
+    uint32_t m_rate;
+};
+
+} // namespace
+
+LONGLONG TimeWithTail(LONGLONG inputTime, uint64_t tailFrames, uint32_t rate)
+{
+    if (inputTime < 0 || rate == 0)
+        return inputTime;
+    // Sample times are whole frames rounded down: the input's frame count is the next whole one.
+    const uint64_t frames = (uint64_t(inputTime) * rate + kTicksPerSecond - 1) / kTicksPerSecond;
+    return LONGLONG((frames + tailFrames) * kTicksPerSecond / rate);
+}
+
+IMediaSeeking* NewTailSeeking(IMediaSeeking* upstream, uint64_t tailFrames, uint32_t rate)
+{
+    return ComObject<SeekingPassThru>::Create<TailSeeking>(upstream, tailFrames, rate);
+}
+
+} // namespace fxkit

@@ -1,0 +1,140 @@
+// The signal checks of the echo, hum and other kernels of the second group of effects on short
+// fixtures (one table), and the length their filters answer to seeking.
+#include "EffectModuleKit.h"
+
+#include "GraphRunner.h"
+#include "TailSeeking.h"
+#include "TestFilters.h"
+
+#include "DelayKernel.h"
+#include "KvSEDely.h"
+
+#include <functional>
+
+using namespace fxtest;
+
+namespace {
+
+constexpr double kRate = 44100;
+
+struct Check {
+    const char* name;
+    std::function<void()> run;
+};
+
+std::vector<Check> Checks()
+{
+    return {
+        {"Delay: echo k at k d with mix fb^(k-1), silence between, the tail down to -90 dBFS",
+         [] {
+             fx::DelayKernel k;
+             const auto v = fxkit::TableValues(
+                 fx::kDelayParams,
+                 {{fx::kDelayTime, 100}, {fx::kDelayFeedback, 50}, {fx::kDelayMix, 60}, {fx::kDelayDamping, 0}});
+             std::vector<float> in(44100, 0.0f);
+             in[0] = 1.0f;
+             const auto out = KernelOutput(k, in, 1, 1, v.data());
+             const size_t d = 4410;
+             const uint64_t tail = k.TailFrames(v.data(), kRate);
+             ASSERT_EQ(out.size(), in.size() + tail);
+             EXPECT_EQ(tail % d, 0u);
+             EXPECT_NEAR(out[0], 0.4, 1e-6);
+             size_t echoes = 0;
+             for (size_t i = 1; i < out.size(); ++i) {
+                 if (i % d) {
+                     ASSERT_EQ(out[i], 0.0f) << i;
+                     continue;
+                 }
+                 const double expected = 0.6 * std::pow(0.5, double(i / d - 1));
+                 EXPECT_NEAR(Db(out[i] / expected), 0.0, 0.1) << "echo " << i / d;
+                 if (out[i] > 3.1623e-5)
+                     ++echoes;
+             }
+             // The tail ends with the first echo at or below -90 dBFS.
+             EXPECT_EQ(echoes + 1, tail / d);
+         }},
+        {"Delay: ping-pong puts the odd echoes left and the even ones right; damping dulls them",
+         [] {
+             fx::DelayKernel k;
+             auto v = fxkit::TableValues(fx::kDelayParams, {{fx::kDelayTime, 10},
+                                                            {fx::kDelayFeedback, 80},
+                                                            {fx::kDelayMix, 100},
+                                                            {fx::kDelayDamping, 0},
+                                                            {fx::kDelayPingPong, 1}});
+             std::vector<float> in(2 * 2000, 0.0f);
+             in[0] = 1.0f;
+             const auto out = KernelOutput(k, in, 2, 2, v.data());
+             const size_t d = 441;
+             for (size_t e = 1; e <= 4; ++e) {
+                 const double level = std::pow(0.8, double(e - 1));
+                 EXPECT_NEAR(out[2 * e * d + (e % 2 ? 0 : 1)], level, 1e-5) << e;
+                 EXPECT_EQ(out[2 * e * d + (e % 2 ? 1 : 0)], 0.0f) << e;
+             }
+             // A 10 kHz tone loses more per pass than a 200 Hz one with damping.
+             v[fx::kDelayPingPong] = 0;
+             v[fx::kDelayDamping] = 80;
+             auto after = [&](double f) {
+                 fx::DelayKernel dk;
+                 const auto o = KernelOutput(dk, Sine(f, 0.5, kRate, 441 * 3, 1), 1, 1, v.data());
+                 return ToneAmplitude(o, 1, 0, f, kRate, 441 * 4, 441);
+             };
+             EXPECT_LT(after(10000), 0.3 * after(200));
+         }},
+    };
+}
+
+} // namespace
+
+TEST(EffectKernelsII, SignalChecks)
+{
+    for (const auto& c : Checks()) {
+        SCOPED_TRACE(c.name);
+        c.run();
+    }
+}
+
+// The program sizes its progress by the duration the effect's output pin answers: with a tail,
+// the input's plus the tail, frame for frame what comes out.
+TEST(EffectKernelsII, TailEffectsAnswerTheirOutputLengthToSeeking)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        const ModuleRow* row = nullptr;
+        for (const auto& r : Modules())
+            if (r.clsid == CLSID_KvSEDely)
+                row = &r;
+        ASSERT_TRUE(row);
+        auto filter = CreateFilter(*row);
+        ApplySettings(filter.Get(), *row);
+        const auto values = ValuesOf(filter.Get());
+        const uint64_t tail = row->kernel()->TailFrames(values.data(), kRate);
+        ASSERT_GT(tail, 0u);
+        constexpr size_t kFrames = 22051;
+        const auto w = Wave(false, 2);
+        kvtest::TestGraph graph;
+        ComRef<kvtest::TestPcmSource> source(
+            kvtest::TestPcmSource::New(w.Format, ToBytes(Noise(kFrames, 2, 0.2, 3), false), 4410));
+        ComRef<kvtest::TestRenderer> renderer(kvtest::TestRenderer::New());
+        ASSERT_EQ(graph.Add(source.Get(), L"source"), S_OK);
+        ASSERT_EQ(graph.Add(filter.Get(), L"effect"), S_OK);
+        ASSERT_EQ(graph.Add(renderer.Get(), L"renderer"), S_OK);
+        ASSERT_EQ(graph.Connect(source.Get(), filter.Get()), S_OK);
+        ASSERT_EQ(graph.Connect(filter.Get(), renderer.Get()), S_OK);
+        ComRef<IPin> out(kvtest::FirstPin(filter.Get(), PINDIR_OUTPUT));
+        auto seeking = Query<IMediaSeeking>(out.Get());
+        ASSERT_TRUE(seeking);
+        LONGLONG duration = 0, stop = 0;
+        ASSERT_EQ(seeking->GetDuration(&duration), S_OK);
+        EXPECT_EQ(seeking->GetStopPosition(&stop), S_OK);
+        const LONGLONG expected = LONGLONG((kFrames + tail) * 10000000ull / 44100);
+        EXPECT_EQ(duration, expected);
+        EXPECT_EQ(stop, expected);
+        EXPECT_EQ(graph.RunToEnd(30000), EC_COMPLETE);
+        graph.Stop();
+        EXPECT_EQ(renderer->received.size(), (kFrames + tail) * 4);
+        graph.Graph()->RemoveFilter(filter.Get());
+    }
+    EXPECT_EQ(fxkit::TimeWithTail(0, 441, 44100), 100000);
+    EXPECT_EQ(fxkit::TimeWithTail(-1, 441, 44100), -1);
+    CoUninitialize();
+}
