@@ -5,6 +5,7 @@
 #include "CompressorKernel.h"
 #include "DcOffsetKernel.h"
 #include "DelayKernel.h"
+#include "HumKernel.h"
 #include "FilterKernel.h"
 #include "GainKernel.h"
 #include "GraphicEq20Kernel.h"
@@ -133,6 +134,7 @@ int main(int argc, char** argv)
          Values(kGraphicEq20Params, {{0, 6}, {3, -6}, {6, 6}, {9, -6}, {12, 6}, {15, -6}, {18, 6}, {kGeq20Mode, 1}})},
         {"RemoveVocals", Make<VocalRemoverKernel>(), Values(kVocalRemoverParams, {})},
         {"Delay", Make<DelayKernel>(), Values(kDelayParams, {})},
+        {"Hum", Make<HumKernel>(), Values(kHumParams, {{kHumMains, 1}, {kHumHarmonics, 10}})},
     };
     std::printf("EffectBench: %zu frames (600 s of 44.1 kHz stereo float), %zu-frame chunks\n", kFrames, kChunk);
     for (const Case& c : cases) {

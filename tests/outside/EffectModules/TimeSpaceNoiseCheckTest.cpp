@@ -7,6 +7,7 @@
 #include "TestFilters.h"
 
 #include "DelayKernel.h"
+#include "HumKernel.h"
 #include "KvSEDely.h"
 
 #include <functional>
@@ -79,6 +80,32 @@ std::vector<Check> Checks()
                  return ToneAmplitude(o, 1, 0, f, kRate, 441 * 4, 441);
              };
              EXPECT_LT(after(10000), 0.3 * after(200));
+         }},
+        {"Hum: 60 Hz and ten harmonics at least 30 dB down, 1 kHz within 0.1 dB",
+         [] {
+             const auto v = fxkit::TableValues(fx::kHumParams, {{fx::kHumMains, 1}, {fx::kHumHarmonics, 10}});
+             std::vector<float> in(88200, 0.0f);
+             for (int h = 1; h <= 11; ++h) {
+                 const auto tone = Sine(60.0 * h, 0.05, kRate, 88200, 1);
+                 for (size_t i = 0; i < in.size(); ++i)
+                     in[i] += tone[i];
+             }
+             const auto tone = Sine(1000, 0.25, kRate, 88200, 1);
+             for (size_t i = 0; i < in.size(); ++i)
+                 in[i] += tone[i];
+             fx::HumKernel k;
+             const auto out = KernelOutput(k, in, 1, 1, v.data());
+             for (int h = 1; h <= 11; ++h)
+                 EXPECT_LT(Db(ToneAmplitude(out, 1, 0, 60.0 * h, kRate, 44100, 44100) / 0.05), -30.0) << h;
+             EXPECT_NEAR(Db(ToneAmplitude(out, 1, 0, 1000, kRate, 44100, 44100) / 0.25), 0.0, 0.1);
+             EXPECT_NEAR(Db(k.MagnitudeAt(1000)), 0.0, 0.01);
+             // 50 Hz mains: its own harmonics, not 60 Hz's.
+             fx::HumKernel k50;
+             auto v50 = v;
+             v50[fx::kHumMains] = 0;
+             k50.Prepare({kRate, 1, 1}, v50.data());
+             EXPECT_LT(Db(k50.MagnitudeAt(150)), -60.0);
+             EXPECT_GT(Db(k50.MagnitudeAt(180)), -0.5);
          }},
     };
 }
