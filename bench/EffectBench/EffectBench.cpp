@@ -6,6 +6,7 @@
 #include "DcOffsetKernel.h"
 #include "DelayKernel.h"
 #include "HumKernel.h"
+#include "ReverbKernel.h"
 #include "FilterKernel.h"
 #include "GainKernel.h"
 #include "GraphicEq20Kernel.h"
@@ -135,6 +136,7 @@ int main(int argc, char** argv)
         {"RemoveVocals", Make<VocalRemoverKernel>(), Values(kVocalRemoverParams, {})},
         {"Delay", Make<DelayKernel>(), Values(kDelayParams, {})},
         {"Hum", Make<HumKernel>(), Values(kHumParams, {{kHumMains, 1}, {kHumHarmonics, 10}})},
+        {"Reverb", Make<ReverbKernel>(), Values(kReverbParams, {})},
     };
     std::printf("EffectBench: %zu frames (600 s of 44.1 kHz stereo float), %zu-frame chunks\n", kFrames, kChunk);
     for (const Case& c : cases) {

@@ -46,6 +46,7 @@ peer ReversePhase vol -1
 peer ChannelNormalize gain -e -n -1
 peer Delay echos 0.65 1 350 0.4
 peer Hum $(for h in $(seq 1 11); do echo bandreject $((60 * h)) 4h; done)
+peer Reverb reverb 50 50 100 100 20 0
 
 echo "Compressor static curve (steady 1 kHz tone; output level dB): input, kernel, compand"
 for level in -40 -35 -30 -25 -20 -15 -10 -5 0; do

@@ -27,6 +27,8 @@
 #include "DelayKernel.h"
 #include "HumKernel.h"
 #include "KvSEDely.h"
+#include "KvSERevb.h"
+#include "ReverbKernel.h"
 #include "KvSEHmNR.h"
 #include "ParametricEqKernel.h"
 #include "SmoothingKernel.h"
@@ -108,6 +110,8 @@ const std::vector<ModuleRow>& Modules()
          {{0, 2}, {1, 300}, {2, 3400}}, nullptr},
         {"KvSEDely.dll", CLSID_KvSEDely, 1, 5, 2, kAll, 0, 0, false, Make<fx::DelayKernel>,
          {{0, 30}, {1, 50}, {2, 50}, {4, 1}}, nullptr},
+        {"KvSERevb.dll", CLSID_KvSERevb, 1, 6, 2, kAll, 0, 0, false, Make<fx::ReverbKernel>,
+         {{0, 0.3}, {1, 10}, {5, 40}}, nullptr},
         {"KvSEModu.dll", CLSID_KvSEModu, 1, 4, 3, kAll, 0, 0, false, Make<fx::ModulatorKernel>,
          {{0, 2}, {1, 3}, {2, 40}}, nullptr},
         {"KvSELoFi.dll", CLSID_KvSELoFi, 1, 4, 2, kAll, 0, 0, false, Make<fx::LoFiKernel>,

@@ -9,6 +9,7 @@
 #include "DelayKernel.h"
 #include "HumKernel.h"
 #include "KvSEDely.h"
+#include "ReverbKernel.h"
 
 #include <functional>
 
@@ -106,6 +107,53 @@ std::vector<Check> Checks()
              k50.Prepare({kRate, 1, 1}, v50.data());
              EXPECT_LT(Db(k50.MagnitudeAt(150)), -60.0);
              EXPECT_GT(Db(k50.MagnitudeAt(180)), -0.5);
+         }},
+        {"Reverb: the energy decays 60 dB in the reverberation time within 10 %; the sides are decorrelated",
+         [] {
+             for (double t : {0.5, 2.0}) {
+                 SCOPED_TRACE(t);
+                 fx::ReverbKernel k;
+                 const auto v = fxkit::TableValues(fx::kReverbParams, {{fx::kRevTime, t},
+                                                                       {fx::kRevPreDelay, 0},
+                                                                       {fx::kRevDamping, 0},
+                                                                       {fx::kRevEarly, 0},
+                                                                       {fx::kRevMix, 100}});
+                 std::vector<float> in(2 * 100, 0.0f);
+                 in[0] = in[1] = 1.0f;
+                 const auto out = KernelOutput(k, in, 2, 2, v.data());
+                 ASSERT_EQ(out.size(), 2 * (100 + k.TailFrames(v.data(), kRate)));
+                 // Schroeder's backward integral of the left channel; the slope from -5 to -35 dB.
+                 const size_t n = out.size() / 2;
+                 std::vector<double> energy(n + 1, 0.0);
+                 for (size_t i = n; i-- > 0;)
+                     energy[i] = energy[i + 1] + double(out[2 * i]) * out[2 * i];
+                 size_t at5 = 0, at35 = 0;
+                 for (size_t i = 0; i < n; ++i) {
+                     const double db = 10 * std::log10(energy[i] / energy[0]);
+                     if (!at5 && db <= -5)
+                         at5 = i;
+                     if (!at35 && db <= -35)
+                         at35 = i;
+                 }
+                 ASSERT_GT(at35, at5);
+                 const double rt60 = 2.0 * double(at35 - at5) / kRate;
+                 EXPECT_NEAR(rt60 / t, 1.0, 0.1) << rt60;
+                 // The tail reaches -90 dB of the response's start.
+                 EXPECT_LT(10 * std::log10(energy[n - 4410] / energy[0]), -80.0);
+             }
+             fx::ReverbKernel k;
+             const auto v = fxkit::TableValues(fx::kReverbParams, {{fx::kRevTime, 1.5}, {fx::kRevMix, 100}});
+             const auto out = KernelOutput(k, Noise(66150, 2, 0.3, 5), 2, 2, v.data());
+             double lr = 0, ll = 0, rr = 0;
+             for (size_t i = 22050; i < 66150; ++i) {
+                 lr += double(out[2 * i]) * out[2 * i + 1];
+                 ll += double(out[2 * i]) * out[2 * i];
+                 rr += double(out[2 * i + 1]) * out[2 * i + 1];
+             }
+             EXPECT_LT(std::fabs(lr / std::sqrt(ll * rr)), 0.3);
+             // The reverberation of white noise keeps the power of what feeds it (the channels'
+             // mean, half the power of two independent ones) within 2 dB.
+             EXPECT_NEAR(10 * std::log10(ll / 44100 / (0.09 / 3 / 2)), 0.0, 2.0);
          }},
     };
 }
