@@ -13,9 +13,13 @@
 // A kernel that rings on (echoes, reverberation) answers TailFrames: after the input ends the
 // filter feeds it that many frames of silence, so frames out = frames in + tail, and the
 // output pin answers that length to seeking.
+// A kernel that changes the length (time stretch) answers LengthRatio other than 1: the filter
+// then hands it the input through Stretch and, at the end, Finish (both append output frames),
+// and cuts or pads the output to exactly round(frames in x ratio).
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 #include <memory>
 
 namespace fxkit {
@@ -40,6 +44,18 @@ public:
         (void)rate;
         return 0;
     }
+    virtual double LengthRatio(const double* values) const
+    {
+        (void)values;
+        return 1.0;
+    }
+    virtual void Stretch(const float* in, size_t frames, std::vector<float>& out)
+    {
+        (void)in;
+        (void)frames;
+        (void)out;
+    }
+    virtual void Finish(std::vector<float>& out) { (void)out; }
     virtual void Process(const float* in, float* out, size_t frames) = 0;
 
     virtual bool Measures() const { return false; }

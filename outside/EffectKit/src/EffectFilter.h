@@ -109,6 +109,7 @@ private:
     HRESULT RunKernel(const float* in, size_t frames, bool draining);
     HRESULT DeliverFloat(const float* frames, size_t count);
     HRESULT RunTail();
+    HRESULT DeliverStretched(bool end);
 
     std::unique_ptr<EffectKernel> m_kernel;
     std::atomic<bool> m_changed{false};
@@ -121,6 +122,8 @@ private:
     bool m_measuring = false; // this stream measures
     bool m_applying = false;  // this stream applies a measurement
     bool m_measureOpen = false;
+    double m_ratio = 1.0;           // output length / input length of this stream
+    std::vector<float> m_stretched; // stretched frames not yet delivered
 };
 
 } // namespace fxkit

@@ -28,6 +28,8 @@
 #include "HumKernel.h"
 #include "KvSEDely.h"
 #include "KvSERevb.h"
+#include "KvSETime.h"
+#include "TimeStretchKernel.h"
 #include "ReverbKernel.h"
 #include "KvSEHmNR.h"
 #include "ParametricEqKernel.h"
@@ -112,6 +114,8 @@ const std::vector<ModuleRow>& Modules()
          {{0, 30}, {1, 50}, {2, 50}, {4, 1}}, nullptr},
         {"KvSERevb.dll", CLSID_KvSERevb, 1, 6, 2, kAll, 0, 0, false, Make<fx::ReverbKernel>,
          {{0, 0.3}, {1, 10}, {5, 40}}, nullptr},
+        {"KvSETime.dll", CLSID_KvSETime, 1, 1, 2, kAll, 0, 0, false, Make<fx::TimeStretchKernel>, {{0, 150}},
+         nullptr},
         {"KvSEModu.dll", CLSID_KvSEModu, 1, 4, 3, kAll, 0, 0, false, Make<fx::ModulatorKernel>,
          {{0, 2}, {1, 3}, {2, 40}}, nullptr},
         {"KvSELoFi.dll", CLSID_KvSELoFi, 1, 4, 2, kAll, 0, 0, false, Make<fx::LoFiKernel>,
@@ -278,6 +282,16 @@ std::vector<float> KernelOutput(fxkit::EffectKernel& kernel, const std::vector<f
 {
     kernel.Prepare({rate, inChannels, outChannels}, values);
     const size_t frames = in.size() / size_t(inChannels);
+    const double ratio = kernel.LengthRatio(values);
+    if (ratio != 1.0) {
+        // As the filter runs it: blocks in, the rest at the end, cut or padded to the length.
+        std::vector<float> out;
+        for (size_t at = 0; at < frames; at += 4410)
+            kernel.Stretch(in.data() + at * size_t(inChannels), std::min<size_t>(4410, frames - at), out);
+        kernel.Finish(out);
+        out.resize(size_t(std::llround(double(frames) * ratio)) * size_t(outChannels), 0.0f);
+        return out;
+    }
     const size_t latency = kernel.Latency();
     const size_t all = frames + size_t(kernel.TailFrames(values, rate)) + latency;
     std::vector<float> padded(in);

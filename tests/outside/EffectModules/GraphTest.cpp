@@ -1,7 +1,8 @@
 // Each module in a graph of the platform's graph manager: the test source feeds it 16-bit or
 // float sound (plain and extensible) in every channel count it takes, the test renderer keeps
-// what comes out. Frames out equal frames in (plus an echo's tail), the sound is what the
-// module's kernel makes of it, and the formats it does not take are refused at connection.
+// what comes out. Frames out equal frames in (plus an echo's tail, or times a stretch), the
+// sound is what the module's kernel makes of it, and the formats it does not take are refused
+// at connection.
 #include "EffectModuleKit.h"
 
 #include "GraphRunner.h"
@@ -43,7 +44,8 @@ TEST_P(EffectGraph, EveryTakenFormatComesOutFrameForFrameAsTheKernelMakesIt)
             EXPECT_EQ(outFormat.nChannels, outChannels);
             EXPECT_EQ(outFormat.wBitsPerSample, isFloat ? 32 : 16);
             auto kernel = Row().kernel();
-            ASSERT_EQ(out.size(), (kFrames + kernel->TailFrames(values.data(), 44100)) * size_t(outChannels));
+            const size_t length = size_t(std::llround(kFrames * kernel->LengthRatio(values.data())));
+            ASSERT_EQ(out.size(), (length + kernel->TailFrames(values.data(), 44100)) * size_t(outChannels));
             const auto expected =
                 KernelOutput(*kernel, FromBytes(inBytes, isFloat), channels, outChannels, values.data());
             const double tolerance = isFloat ? 1e-6 : 1.01 / 32768;

@@ -9,7 +9,9 @@
 #include "DelayKernel.h"
 #include "HumKernel.h"
 #include "KvSEDely.h"
+#include "KvSETime.h"
 #include "ReverbKernel.h"
+#include "TimeStretchKernel.h"
 
 #include <functional>
 
@@ -155,6 +157,28 @@ std::vector<Check> Checks()
              // mean, half the power of two independent ones) within 2 dB.
              EXPECT_NEAR(10 * std::log10(ll / 44100 / (0.09 / 3 / 2)), 0.0, 2.0);
          }},
+        {"Time stretch: x2 and x0.5 give the exact length and keep a 1 kHz tone's pitch within 1 %, preview too",
+         [] {
+             for (double length : {200.0, 50.0, 137.0})
+                 for (bool preview : {false, true}) {
+                     SCOPED_TRACE(testing::Message() << length << (preview ? " preview" : " best"));
+                     fx::TimeStretchKernel k;
+                     k.SetPreview(preview);
+                     const auto v = fxkit::TableValues(fx::kTimeStretchParams, {{fx::kStretchLength, length}});
+                     const auto out = KernelOutput(k, Sine(1000, 0.5, kRate, 66150, 2), 2, 2, v.data());
+                     const size_t frames = size_t(std::llround(66150 * length / 100));
+                     ASSERT_EQ(out.size(), 2 * frames);
+                     // Zero crossings of the left channel over the middle half.
+                     size_t crossings = 0;
+                     const size_t from = frames / 4, to = 3 * frames / 4;
+                     for (size_t i = from + 1; i < to; ++i)
+                         crossings += (out[2 * i - 2] < 0) != (out[2 * i] < 0);
+                     const double freq = crossings / 2.0 / (double(to - from) / kRate);
+                     EXPECT_NEAR(freq, 1000, 10);
+                     // The level holds (frames join in phase).
+                     EXPECT_NEAR(Db(ToneAmplitude(out, 2, 1, freq, kRate, from, to - from) / 0.5), 0.0, 1.0);
+                 }
+         }},
     };
 }
 
@@ -168,23 +192,26 @@ TEST(EffectKernelsII, SignalChecks)
     }
 }
 
-// The program sizes its progress by the duration the effect's output pin answers: with a tail,
-// the input's plus the tail, frame for frame what comes out.
-TEST(EffectKernelsII, TailEffectsAnswerTheirOutputLengthToSeeking)
+// The program sizes its progress by the duration the effect's output pin answers: with a tail
+// or a stretch, the output's, frame for frame what comes out.
+TEST(EffectKernelsII, LengthChangingEffectsAnswerTheirOutputLengthToSeeking)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    {
+    constexpr size_t kFrames = 22051;
+    for (const CLSID* clsid : {&CLSID_KvSEDely, &CLSID_KvSETime}) {
         const ModuleRow* row = nullptr;
         for (const auto& r : Modules())
-            if (r.clsid == CLSID_KvSEDely)
+            if (r.clsid == *clsid)
                 row = &r;
         ASSERT_TRUE(row);
+        SCOPED_TRACE(row->dll);
         auto filter = CreateFilter(*row);
         ApplySettings(filter.Get(), *row);
         const auto values = ValuesOf(filter.Get());
-        const uint64_t tail = row->kernel()->TailFrames(values.data(), kRate);
-        ASSERT_GT(tail, 0u);
-        constexpr size_t kFrames = 22051;
+        auto kernel = row->kernel();
+        const uint64_t frames = uint64_t(std::llround(kFrames * kernel->LengthRatio(values.data()))) +
+                                kernel->TailFrames(values.data(), kRate);
+        ASSERT_NE(frames, kFrames);
         const auto w = Wave(false, 2);
         kvtest::TestGraph graph;
         ComRef<kvtest::TestPcmSource> source(
@@ -198,18 +225,51 @@ TEST(EffectKernelsII, TailEffectsAnswerTheirOutputLengthToSeeking)
         ComRef<IPin> out(kvtest::FirstPin(filter.Get(), PINDIR_OUTPUT));
         auto seeking = Query<IMediaSeeking>(out.Get());
         ASSERT_TRUE(seeking);
-        LONGLONG duration = 0, stop = 0;
+        LONGLONG duration = 0, stop = 0, current = 0;
         ASSERT_EQ(seeking->GetDuration(&duration), S_OK);
         EXPECT_EQ(seeking->GetStopPosition(&stop), S_OK);
-        const LONGLONG expected = LONGLONG((kFrames + tail) * 10000000ull / 44100);
+        const LONGLONG expected = LONGLONG(frames * 10000000ull / 44100);
         EXPECT_EQ(duration, expected);
+        EXPECT_EQ(stop, expected);
+        stop = 0;
+        EXPECT_EQ(seeking->GetPositions(&current, &stop), S_OK);
         EXPECT_EQ(stop, expected);
         EXPECT_EQ(graph.RunToEnd(30000), EC_COMPLETE);
         graph.Stop();
-        EXPECT_EQ(renderer->received.size(), (kFrames + tail) * 4);
+        EXPECT_EQ(renderer->received.size(), frames * 4);
         graph.Graph()->RemoveFilter(filter.Get());
     }
     EXPECT_EQ(fxkit::TimeWithTail(0, 441, 44100), 100000);
     EXPECT_EQ(fxkit::TimeWithTail(-1, 441, 44100), -1);
+    EXPECT_EQ(fxkit::TimeWithTail(10000000, 0, 44100, 2.0), 20000000);
+    CoUninitialize();
+}
+
+// Operation 3 of the stretch settings: 1 before a preview, 0 before processing; the same length.
+TEST(EffectKernelsII, StretchSettingsTakePreviewAndBestQualityAtTheSameLength)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        const ModuleRow* row = nullptr;
+        for (const auto& r : Modules())
+            if (r.clsid == CLSID_KvSETime)
+                row = &r;
+        ASSERT_TRUE(row);
+        std::vector<size_t> sizes;
+        for (int mode : {1, 0}) {
+            auto filter = CreateFilter(*row);
+            ApplySettings(filter.Get(), *row);
+            auto settings = Query<ITimeStretchSettings>(filter.Get());
+            ASSERT_TRUE(settings);
+            EXPECT_EQ(settings->SetPreviewMode(mode), S_OK);
+            HRESULT connect = E_FAIL;
+            sizes.push_back(
+                RunGraph(filter.Get(), Wave(true, 1), ToBytes(Sine(440, 0.3, kRate, 20000, 1), true), 4410, &connect)
+                    .size());
+            EXPECT_EQ(connect, S_OK);
+        }
+        EXPECT_EQ(sizes[0], 30000u * 4);
+        EXPECT_EQ(sizes[1], sizes[0]);
+    }
     CoUninitialize();
 }
