@@ -29,6 +29,8 @@
 #include "KvSEDely.h"
 #include "KvSERevb.h"
 #include "KvSETime.h"
+#include "KvSEPtch.h"
+#include "PitchShiftKernel.h"
 #include "TimeStretchKernel.h"
 #include "ReverbKernel.h"
 #include "KvSEHmNR.h"
@@ -114,6 +116,7 @@ const std::vector<ModuleRow>& Modules()
          {{0, 30}, {1, 50}, {2, 50}, {4, 1}}, nullptr},
         {"KvSERevb.dll", CLSID_KvSERevb, 1, 6, 2, kAll, 0, 0, false, Make<fx::ReverbKernel>,
          {{0, 0.3}, {1, 10}, {5, 40}}, nullptr},
+        {"KvSEPtch.dll", CLSID_KvSEPtch, 1, 1, 2, kAll, 0, 0, false, Make<fx::PitchShiftKernel>, {{0, 5}}, nullptr},
         {"KvSETime.dll", CLSID_KvSETime, 1, 1, 2, kAll, 0, 0, false, Make<fx::TimeStretchKernel>, {{0, 150}},
          nullptr},
         {"KvSEModu.dll", CLSID_KvSEModu, 1, 4, 3, kAll, 0, 0, false, Make<fx::ModulatorKernel>,

@@ -9,10 +9,13 @@
 #include "DelayKernel.h"
 #include "HumKernel.h"
 #include "KvSEDely.h"
+#include "KvSEPtch.h"
 #include "KvSETime.h"
+#include "PitchShiftKernel.h"
 #include "ReverbKernel.h"
 #include "TimeStretchKernel.h"
 
+#include <complex>
 #include <functional>
 
 using namespace fxtest;
@@ -20,6 +23,21 @@ using namespace fxtest;
 namespace {
 
 constexpr double kRate = 44100;
+
+// The frequency of a tone near f in one channel, from the turn of its phase between two
+// halves of [from, from + count).
+double ToneFrequency(const std::vector<float>& v, int channels, double f, size_t from, size_t count)
+{
+    auto phase = [&](size_t at) {
+        std::complex<double> z;
+        for (size_t i = at; i < at + count / 2; ++i)
+            z += double(v[i * size_t(channels)]) * std::polar(1.0, -2 * 3.14159265358979 * f * double(i) / kRate);
+        return std::arg(z);
+    };
+    double turn = phase(from + count / 2) - phase(from);
+    turn -= 2 * 3.14159265358979 * std::round(turn / (2 * 3.14159265358979));
+    return f + turn / (2 * 3.14159265358979 * (double(count / 2) / kRate));
+}
 
 struct Check {
     const char* name;
@@ -179,6 +197,30 @@ std::vector<Check> Checks()
                      EXPECT_NEAR(Db(ToneAmplitude(out, 2, 1, freq, kRate, from, to - from) / 0.5), 0.0, 1.0);
                  }
          }},
+        {"Pitch shift: 1 kHz +12 gives 2 kHz within 1 Hz, -12 gives 500 Hz, the length kept",
+         [] {
+             for (bool preview : {false, true})
+                 for (double semitones : {12.0, -12.0, 7.0}) {
+                     SCOPED_TRACE(testing::Message() << semitones << (preview ? " preview" : " best"));
+                     fx::PitchShiftKernel k;
+                     k.SetPreview(preview);
+                     const auto v = fxkit::TableValues(fx::kPitchShiftParams, {{fx::kPitchSemitones, semitones}});
+                     const auto out = KernelOutput(k, Sine(1000, 0.5, kRate, 66150, 2), 2, 2, v.data());
+                     ASSERT_EQ(out.size(), 2u * 66150);
+                     const double f = 1000 * std::pow(2.0, semitones / 12);
+                     EXPECT_NEAR(ToneFrequency(out, 2, f, 11025, 44100), f, 1.0);
+                     // Peaks move by whole bins: a tone between bins loses up to 3 dB.
+                     EXPECT_NEAR(Db(ToneAmplitude(out, 2, 1, f, kRate, 11025, 44100) / 0.5), 0.0, 3.0);
+                     EXPECT_LT(Db(ToneAmplitude(out, 2, 0, 1000, kRate, 11025, 44100) / 0.5), -40.0);
+                 }
+             // No shift: the sound as it is.
+             fx::PitchShiftKernel k;
+             const auto v = fxkit::TableValues(fx::kPitchShiftParams, {});
+             const auto in = Noise(20000, 1, 0.5, 9);
+             const auto out = KernelOutput(k, in, 1, 1, v.data());
+             for (size_t i = 0; i < in.size(); i += 7)
+                 ASSERT_NEAR(out[i], in[i], 1e-5) << i;
+         }},
     };
 }
 
@@ -245,31 +287,47 @@ TEST(EffectKernelsII, LengthChangingEffectsAnswerTheirOutputLengthToSeeking)
     CoUninitialize();
 }
 
-// Operation 3 of the stretch settings: 1 before a preview, 0 before processing; the same length.
-TEST(EffectKernelsII, StretchSettingsTakePreviewAndBestQualityAtTheSameLength)
+// Operation 3 of the stretch and pitch settings: 1 before a preview, 0 before processing; the
+// same length either way.
+TEST(EffectKernelsII, StretchAndPitchSettingsTakePreviewAndBestQualityAtTheSameLength)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    {
+    struct Case {
+        CLSID clsid;
+        HRESULT (*set)(IUnknown*, int);
+        size_t frames;
+    };
+    const Case cases[] = {
+        {CLSID_KvSETime,
+         [](IUnknown* f, int mode) {
+             auto s = Query<ITimeStretchSettings>(f);
+             return s ? s->SetPreviewMode(mode) : E_NOINTERFACE;
+         },
+         30000},
+        {CLSID_KvSEPtch,
+         [](IUnknown* f, int mode) {
+             auto s = Query<IPitchShiftSettings>(f);
+             return s ? s->SetPreviewMode(mode) : E_NOINTERFACE;
+         },
+         20000},
+    };
+    for (const Case& c : cases) {
         const ModuleRow* row = nullptr;
         for (const auto& r : Modules())
-            if (r.clsid == CLSID_KvSETime)
+            if (r.clsid == c.clsid)
                 row = &r;
         ASSERT_TRUE(row);
-        std::vector<size_t> sizes;
+        SCOPED_TRACE(row->dll);
         for (int mode : {1, 0}) {
             auto filter = CreateFilter(*row);
             ApplySettings(filter.Get(), *row);
-            auto settings = Query<ITimeStretchSettings>(filter.Get());
-            ASSERT_TRUE(settings);
-            EXPECT_EQ(settings->SetPreviewMode(mode), S_OK);
+            EXPECT_EQ(c.set(filter.Get(), mode), S_OK);
             HRESULT connect = E_FAIL;
-            sizes.push_back(
-                RunGraph(filter.Get(), Wave(true, 1), ToBytes(Sine(440, 0.3, kRate, 20000, 1), true), 4410, &connect)
-                    .size());
+            const auto out =
+                RunGraph(filter.Get(), Wave(true, 1), ToBytes(Sine(440, 0.3, kRate, 20000, 1), true), 4410, &connect);
             EXPECT_EQ(connect, S_OK);
+            EXPECT_EQ(out.size(), c.frames * 4) << mode;
         }
-        EXPECT_EQ(sizes[0], 30000u * 4);
-        EXPECT_EQ(sizes[1], sizes[0]);
     }
     CoUninitialize();
 }
