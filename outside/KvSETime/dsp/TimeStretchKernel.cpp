@@ -14,7 +14,7 @@ void TimeStretchKernel::Prepare(const fxkit::StreamShape& shape, const double* v
     m_rate = shape.rate;
     m_channels = shape.inChannels;
     m_ratio = LengthRatio(values);
-    m_hop = std::max<size_t>(16, size_t(std::lround(m_rate * 0.0125)));
+    m_hop = std::max<size_t>(16, size_t(std::lround(m_rate * 0.025)));
     m_size = 2 * m_hop;
     const bool preview = m_previewNext.load();
     m_range = preview ? m_hop / 4 : m_hop / 2;

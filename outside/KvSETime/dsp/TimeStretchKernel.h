@@ -1,4 +1,4 @@
-// Time stretch by waveform-similarity overlap-add: frames of N frames (25 ms) under a Hann
+// Time stretch by waveform-similarity overlap-add: frames of N frames (50 ms) under a Hann
 // window are laid down every N/2 output frames; frame k is taken near input position k N/2 / r
 // (r = output length / input length), moved by up to a search range to where it best continues
 // the previous frame (cross-correlation of the channels' sum), so periods join in phase and the
