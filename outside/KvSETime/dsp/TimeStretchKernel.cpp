@@ -115,7 +115,8 @@ void TimeStretchKernel::RunFrame(std::vector<float>& out)
     std::fill(m_sum.end() - long(m_hop * ch), m_sum.end(), 0.0f);
     // Forget input no later frame can reach.
     const int64_t next = std::llround(double(m_frame) * double(m_hop) / m_ratio) - int64_t(m_range);
-    const int64_t keep = std::min(next, m_previous + int64_t(m_hop));
+    // (Past the input's end, at the last frames, there is nothing more to keep.)
+    const int64_t keep = std::min({next, m_previous + int64_t(m_hop), m_inEnd});
     if (keep - m_inBase > int64_t(8 * m_size)) {
         const size_t n = size_t(keep - m_inBase);
         m_in.erase(m_in.begin(), m_in.begin() + long(n * ch));

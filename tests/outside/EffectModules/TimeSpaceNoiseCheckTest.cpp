@@ -327,3 +327,25 @@ TEST(EffectKernelsII, StretchAndPitchSettingsTakePreviewAndBestQualityAtTheSameL
     }
     CoUninitialize();
 }
+// A long stream shortened runs its last frames past the input's end: the kernel must not
+// forget more input than it holds there (it used to, and wrote outside its buffer).
+TEST(EffectKernelsII, LongShortenedStreamsEndWithAtLeastTheirLength)
+{
+    for (double length : {25.0, 50.0}) {
+        fx::TimeStretchKernel k;
+        const auto v = fxkit::TableValues(fx::kTimeStretchParams, {{fx::kStretchLength, length}});
+        k.Prepare({kRate, 2, 2}, v.data());
+        constexpr size_t kFrames = 44100 * 10;
+        const auto in = Noise(kFrames, 2, 0.3, 1);
+        std::vector<float> out;
+        size_t total = 0;
+        for (size_t at = 0; at < kFrames; at += 4410) {
+            k.Stretch(in.data() + at * 2, 4410, out);
+            total += out.size() / 2;
+            out.clear();
+        }
+        k.Finish(out);
+        total += out.size() / 2;
+        EXPECT_GE(total, size_t(kFrames * length / 100)) << length;
+    }
+}
