@@ -6,6 +6,7 @@
 #include "CompressorKernel.h"
 #include "DcOffsetKernel.h"
 #include "DelayKernel.h"
+#include "HissKernel.h"
 #include "HumKernel.h"
 #include "PitchShiftKernel.h"
 #include "ReverbKernel.h"
@@ -301,6 +302,7 @@ int main(int argc, char** argv)
          Values(kGraphicEq20Params, {{0, 6}, {3, -6}, {6, 6}, {9, -6}, {12, 6}, {15, -6}, {18, 6}, {kGeq20Mode, 1}})},
         {"RemoveVocals", Make<VocalRemoverKernel>(), Values(kVocalRemoverParams, {})},
         {"Delay", Make<DelayKernel>(), Values(kDelayParams, {})},
+        {"Hiss", Make<HissKernel>(), Values(kHissParams, {})},
         {"Hum", Make<HumKernel>(), Values(kHumParams, {{kHumMains, 1}, {kHumHarmonics, 10}})},
         {"Reverb", Make<ReverbKernel>(), Values(kReverbParams, {})},
         {"TimeStretch", Make<TimeStretchKernel>(), Values(kTimeStretchParams, {{kStretchLength, 200}})},

@@ -46,6 +46,8 @@ peer RemoveVocals oops
 peer ReversePhase vol -1
 peer ChannelNormalize gain -e -n -1
 peer Delay echos 0.65 1 350 0.4
+sox -q "$wav" -n trim 0 5 noiseprof "$work/noise.prof"
+peer Hiss noisered "$work/noise.prof" 0.3
 peer Hum $(for h in $(seq 1 11); do echo bandreject $((60 * h)) 4h; done)
 peer Reverb reverb 50 50 100 100 20 0
 peer TimeStretch tempo -s 0.5

@@ -30,6 +30,8 @@
 #include "KvSERevb.h"
 #include "KvSETime.h"
 #include "KvSEPtch.h"
+#include "HissKernel.h"
+#include "KvSEHsNR.h"
 #include "PitchShiftKernel.h"
 #include "TimeStretchKernel.h"
 #include "ReverbKernel.h"
@@ -126,6 +128,7 @@ const std::vector<ModuleRow>& Modules()
         {"KvSEComp.dll", CLSID_KvSEComp, 2, 8, 3, kAll, 0, 0, false, Make<fx::CompressorKernel>,
          {{0, -30}, {1, 6}, {5, 1}}, nullptr},
         {"KvSENsGt.dll", CLSID_KvSENsGt, 1, 6, 2, kAll, 0, 0, false, Make<fx::NoiseGateKernel>, {{0, -20}}, nullptr},
+        {"KvSEHsNR.dll", CLSID_KvSEHsNR, 1, 3, 2, kAll, 0, 0, false, Make<fx::HissKernel>, {{0, 20}, {1, 3000}}, nullptr},
         {"KvSEHmNR.dll", CLSID_KvSEHmNR, 1, 3, 2, kAll, 0, 0, false, Make<fx::HumKernel>, {{0, 1}, {1, 6}}, nullptr},
         {"KvSEGEQ2.dll", CLSID_KvSEGEQ2, 4, 22, 12, kAll, 0, 0, false, Make<fx::GraphicEq20Kernel>,
          {{3, 6}, {10, -4}, {18, 3}, {20, -1}, {21, 1}}, nullptr},
