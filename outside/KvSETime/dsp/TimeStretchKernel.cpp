@@ -18,7 +18,8 @@ void TimeStretchKernel::Prepare(const fxkit::StreamShape& shape, const double* v
     m_size = 2 * m_hop;
     const bool preview = m_previewNext.load();
     m_range = preview ? m_hop / 4 : m_hop / 2;
-    m_stride = preview ? 4 : 1;
+    m_stride = preview ? 8 : 4;
+    m_fineStride = preview ? 2 : 1;
     m_window.resize(m_size);
     const double pi = 3.14159265358979323846;
     for (size_t i = 0; i < m_size; ++i)
@@ -67,6 +68,34 @@ void TimeStretchKernel::Emit(const float* frames, size_t count, std::vector<floa
     out.insert(out.end(), frames + skip * ch, frames + count * ch);
 }
 
+int64_t TimeStretchKernel::BestPlace(int64_t lo, int64_t hi, size_t step, size_t stride, int64_t follow,
+                                     int64_t fallback) const
+{
+    int64_t best = fallback;
+    double bestScore = -1e300;
+    const bool inside =
+        lo >= m_inBase && hi + int64_t(m_hop) <= m_inEnd && follow >= m_inBase && follow + int64_t(m_hop) <= m_inEnd;
+    for (int64_t pos = lo; pos <= hi; pos += int64_t(step)) {
+        double score = 0;
+        if (inside) {
+            const float* a = &m_inMono[size_t(pos - m_inBase)];
+            const float* b = &m_inMono[size_t(follow - m_inBase)];
+            float part = 0;
+            for (size_t j = 0; j < m_hop; j += stride)
+                part += a[j] * b[j];
+            score = part;
+        } else {
+            for (size_t j = 0; j < m_hop; j += stride)
+                score += double(Mono(pos + int64_t(j))) * Mono(follow + int64_t(j));
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            best = pos;
+        }
+    }
+    return best;
+}
+
 void TimeStretchKernel::RunFrame(std::vector<float>& out)
 {
     const size_t ch = size_t(m_channels);
@@ -75,28 +104,12 @@ void TimeStretchKernel::RunFrame(std::vector<float>& out)
     if (m_frame > 0) {
         // Where the previous frame would have gone on: the new frame should sound like that.
         const int64_t follow = m_previous + int64_t(m_hop);
-        double bestScore = -1e300;
         const int64_t lo = std::max<int64_t>(0, ideal - int64_t(m_range)), hi = ideal + int64_t(m_range);
-        const bool inside = lo >= m_inBase && hi + int64_t(m_hop) <= m_inEnd && follow >= m_inBase &&
-                            follow + int64_t(m_hop) <= m_inEnd;
-        for (int64_t pos = lo; pos <= hi; ++pos) {
-            double score = 0;
-            if (inside) {
-                const float* a = &m_inMono[size_t(pos - m_inBase)];
-                const float* b = &m_inMono[size_t(follow - m_inBase)];
-                float part = 0;
-                for (size_t j = 0; j < m_hop; j += m_stride)
-                    part += a[j] * b[j];
-                score = part;
-            } else {
-                for (size_t j = 0; j < m_hop; j += m_stride)
-                    score += double(Mono(pos + int64_t(j))) * Mono(follow + int64_t(j));
-            }
-            if (score > bestScore) {
-                bestScore = score;
-                best = pos;
-            }
-        }
+        // Coarse to fine: every m_stride-th place on every m_stride-th frame, then each place
+        // around the best of those on every frame (preview: every other).
+        best = BestPlace(lo, hi, m_stride, m_stride, follow, ideal);
+        const int64_t near = int64_t(m_stride) - 1;
+        best = BestPlace(std::max(lo, best - near), std::min(hi, best + near), 1, m_fineStride, follow, best);
     }
     for (size_t j = 0; j < m_size; ++j) {
         const int64_t pos = best + int64_t(j);

@@ -4,7 +4,8 @@
 // the previous frame (cross-correlation of the channels' sum), so periods join in phase and the
 // pitch stays. One time map for all channels. The input is read as if N/2 frames of silence
 // preceded it and as many output frames are dropped, so the first frame needs no fade in.
-// Preview: a quarter of the search range, the correlation on every fourth frame.
+// The search goes coarse to fine (every fourth place on every fourth frame, then each place
+// near the best); preview: a quarter of the range, every eighth, then every other frame.
 #pragma once
 #include "EffectKernel.h"
 #include "ParamSpec.h"
@@ -33,12 +34,13 @@ private:
     float Mono(int64_t pos) const; // the channels' sum at an input position (silence outside)
     bool Ready() const;
     void RunFrame(std::vector<float>& out);
+    int64_t BestPlace(int64_t lo, int64_t hi, size_t step, size_t stride, int64_t follow, int64_t fallback) const;
     void Emit(const float* frames, size_t count, std::vector<float>& out);
 
     std::atomic<bool> m_previewNext{false};
     double m_rate = 44100, m_ratio = 1;
     int m_channels = 2;
-    size_t m_size = 1102, m_hop = 551, m_range = 275, m_stride = 1;
+    size_t m_size = 2204, m_hop = 1102, m_range = 551, m_stride = 4, m_fineStride = 1;
     std::vector<float> m_window;
     std::vector<float> m_in;           // input from absolute frame m_inBase on, interleaved
     std::vector<float> m_inMono;       // its channels' sum
