@@ -47,12 +47,7 @@ void HissKernel::Update(const double* values)
 void HissKernel::Reset()
 {
     const size_t ch = size_t(m_channels);
-    m_history.assign(kSize * ch, 0.0f);
-    m_write = 0;
-    m_sinceFrame = 0;
-    m_sum.assign(kSize * ch, 0.0);
-    m_queue.assign(kHop * ch, 0.0f);
-    m_queueRead = 0;
+    m_stream.Configure(kSize, kHop, m_channels);
     m_floor.assign(ch, std::vector<double>(kSize / 2 + 1, 0.0));
     m_gain.assign(ch, std::vector<double>(kSize / 2 + 1, 1.0));
     m_smooth.assign(ch, std::vector<double>(kSize / 2 + 1, 0.0));
@@ -67,8 +62,7 @@ void HissKernel::RunFrame()
 {
     const size_t ch = size_t(m_channels), half = kSize / 2;
     for (size_t c = 0; c < ch; ++c) {
-        for (size_t i = 0; i < kSize; ++i)
-            m_spectrum[i] = m_history[((m_write + i) % kSize) * ch + c] * m_window[i];
+        m_stream.Gather(c, m_window.data(), m_spectrum.data());
         m_fft.Forward(m_spectrum.data());
         std::vector<double>& floor = m_floor[c];
         std::vector<double>& gain = m_gain[c];
@@ -135,31 +129,16 @@ void HissKernel::RunFrame()
         m_started[c] = true;
         m_fft.Inverse(m_spectrum.data());
         // Square-root Hann on both sides at a quarter hop sums to 2.
-        for (size_t i = 0; i < kSize; ++i)
-            m_sum[i * ch + c] += 0.5 * m_spectrum[i].real() * m_window[i];
+        m_stream.Add(c, m_spectrum.data(), m_window.data(), 0.5);
     }
-    m_queue.erase(m_queue.begin(), m_queue.begin() + long(ch * m_queueRead));
-    m_queueRead = 0;
-    for (size_t i = 0; i < kHop * ch; ++i)
-        m_queue.push_back(float(m_sum[i]));
-    std::copy(m_sum.begin() + long(kHop * ch), m_sum.end(), m_sum.begin());
-    std::fill(m_sum.end() - long(kHop * ch), m_sum.end(), 0.0);
 }
 
 void HissKernel::Process(const float* in, float* out, size_t frames)
 {
-    const size_t ch = size_t(m_channels);
-    for (size_t i = 0; i < frames; ++i) {
-        std::copy(in + i * ch, in + (i + 1) * ch, &m_history[m_write * ch]);
-        m_write = m_write + 1 == kSize ? 0 : m_write + 1;
-        m_seen = std::min(m_seen + 1, kSize);
-        if (++m_sinceFrame == kHop) {
-            m_sinceFrame = 0;
-            RunFrame();
-        }
-        std::copy(&m_queue[m_queueRead * ch], &m_queue[(m_queueRead + 1) * ch], out + i * ch);
-        ++m_queueRead;
-    }
+    m_stream.Process(in, out, frames, [this] {
+        m_seen = std::min(m_seen + m_stream.Hop(), kSize);
+        RunFrame();
+    });
 }
 
 } // namespace fx

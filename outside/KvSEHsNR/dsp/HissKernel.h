@@ -12,6 +12,7 @@
 #include "EffectKernel.h"
 #include "Fft.h"
 #include "ParamSpec.h"
+#include "StftStream.h"
 
 #include <complex>
 #include <vector>
@@ -41,11 +42,8 @@ private:
     int m_channels = 2;
     size_t m_cornerBin = 0;
     double m_floorGain = 0.1, m_threshold = 4, m_rise = 1, m_close = 0.5, m_settle = 0.5;
-    std::vector<float> m_history; // ring of the last kSize input frames
-    size_t m_write = 0, m_sinceFrame = 0, m_seen = 0;
-    std::vector<double> m_sum;
-    std::vector<float> m_queue;
-    size_t m_queueRead = 0;
+    fxkit::StftStream m_stream;
+    size_t m_seen = 0;                                          // input frames in the window, up to kSize
     std::vector<std::vector<double>> m_floor, m_gain, m_smooth; // per channel and bin
     std::vector<double> m_local, m_wanted, m_shaped;
     std::vector<bool> m_started;

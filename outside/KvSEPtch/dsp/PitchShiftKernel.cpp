@@ -54,12 +54,7 @@ void PitchShiftKernel::Update(const double* values)
 void PitchShiftKernel::Reset()
 {
     const size_t ch = size_t(m_channels);
-    m_history.assign(m_size * ch, 0.0f);
-    m_write = 0;
-    m_sinceFrame = 0;
-    m_sum.assign(m_size * ch, 0.0);
-    m_queue.assign(m_hop * ch, 0.0f);
-    m_queueRead = 0;
+    m_stream.Configure(m_size, m_hop, m_channels);
     m_lastPhase.assign(ch, std::vector<double>(m_size / 2 + 1, 0.0));
     m_synthPhase.assign(ch, std::vector<double>(m_size / 2 + 1, std::nan("")));
     m_lastEnergy.assign(ch, 0.0);
@@ -127,39 +122,18 @@ void PitchShiftKernel::ShiftChannel(size_t c)
 
 void PitchShiftKernel::RunFrame()
 {
-    const size_t ch = size_t(m_channels);
-    for (size_t c = 0; c < ch; ++c) {
-        for (size_t i = 0; i < m_size; ++i) {
-            const size_t k = (m_write + i) % m_size;
-            m_spectrum[i] = m_history[k * ch + c] * m_window[i];
-        }
+    for (size_t c = 0; c < size_t(m_channels); ++c) {
+        m_stream.Gather(c, m_window.data(), m_spectrum.data());
         m_fft->Forward(m_spectrum.data());
         ShiftChannel(c);
         m_fft->Inverse(m_shifted.data());
-        for (size_t i = 0; i < m_size; ++i)
-            m_sum[i * ch + c] += m_shifted[i].real() * m_window[i] * m_scale;
+        m_stream.Add(c, m_shifted.data(), m_window.data(), m_scale);
     }
-    m_queue.erase(m_queue.begin(), m_queue.begin() + long(ch * m_queueRead));
-    m_queueRead = 0;
-    for (size_t i = 0; i < m_hop * ch; ++i)
-        m_queue.push_back(float(m_sum[i]));
-    std::copy(m_sum.begin() + long(m_hop * ch), m_sum.end(), m_sum.begin());
-    std::fill(m_sum.end() - long(m_hop * ch), m_sum.end(), 0.0);
 }
 
 void PitchShiftKernel::Process(const float* in, float* out, size_t frames)
 {
-    const size_t ch = size_t(m_channels);
-    for (size_t i = 0; i < frames; ++i) {
-        std::copy(in + i * ch, in + (i + 1) * ch, &m_history[m_write * ch]);
-        m_write = m_write + 1 == m_size ? 0 : m_write + 1;
-        if (++m_sinceFrame == m_hop) {
-            m_sinceFrame = 0;
-            RunFrame();
-        }
-        std::copy(&m_queue[m_queueRead * ch], &m_queue[(m_queueRead + 1) * ch], out + i * ch);
-        ++m_queueRead;
-    }
+    m_stream.Process(in, out, frames, [this] { RunFrame(); });
 }
 
 } // namespace fx

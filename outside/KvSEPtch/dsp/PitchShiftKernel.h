@@ -9,6 +9,7 @@
 #include "EffectKernel.h"
 #include "Fft.h"
 #include "ParamSpec.h"
+#include "StftStream.h"
 
 #include <atomic>
 #include <complex>
@@ -40,12 +41,8 @@ private:
     size_t m_size = 4096, m_hop = 512;
     std::unique_ptr<fxkit::Fft> m_fft;
     std::vector<double> m_window;
-    double m_scale = 1;           // overlap-add gain of the squared windows
-    std::vector<float> m_history; // ring of the last m_size input frames
-    size_t m_write = 0, m_sinceFrame = 0;
-    std::vector<double> m_sum;  // overlap-add, m_size frames
-    std::vector<float> m_queue; // finished frames
-    size_t m_queueRead = 0;
+    double m_scale = 1; // overlap-add gain of the squared windows
+    fxkit::StftStream m_stream;
     // Per channel: last analysis phases, synthesis phases per output bin, last energy.
     std::vector<std::vector<double>> m_lastPhase, m_synthPhase;
     std::vector<double> m_lastEnergy;

@@ -42,6 +42,14 @@ double ToneFrequency(const std::vector<float>& v, int channels, double f, size_t
     return f + turn / (2 * 3.14159265358979 * (double(count / 2) / kRate));
 }
 
+const ModuleRow* RowOf(const CLSID& clsid)
+{
+    for (const auto& r : Modules())
+        if (r.clsid == clsid)
+            return &r;
+    return nullptr;
+}
+
 struct Check {
     const char* name;
     std::function<void()> run;
@@ -269,10 +277,7 @@ TEST(EffectKernelsII, LengthChangingEffectsAnswerTheirOutputLengthToSeeking)
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     constexpr size_t kFrames = 22051;
     for (const CLSID* clsid : {&CLSID_KvSEDely, &CLSID_KvSETime}) {
-        const ModuleRow* row = nullptr;
-        for (const auto& r : Modules())
-            if (r.clsid == *clsid)
-                row = &r;
+        const ModuleRow* row = RowOf(*clsid);
         ASSERT_TRUE(row);
         SCOPED_TRACE(row->dll);
         auto filter = CreateFilter(*row);
@@ -340,10 +345,7 @@ TEST(EffectKernelsII, StretchAndPitchSettingsTakePreviewAndBestQualityAtTheSameL
          20000},
     };
     for (const Case& c : cases) {
-        const ModuleRow* row = nullptr;
-        for (const auto& r : Modules())
-            if (r.clsid == c.clsid)
-                row = &r;
+        const ModuleRow* row = RowOf(c.clsid);
         ASSERT_TRUE(row);
         SCOPED_TRACE(row->dll);
         for (int mode : {1, 0}) {
