@@ -77,7 +77,7 @@ void DelayKernel::Process(const float* in, float* out, size_t frames)
     const size_t ch = size_t(m_channels);
     float echo[8];
     for (size_t i = 0; i < frames; ++i) {
-        const size_t read = (m_pos + m_length - m_delay) % m_length;
+        const size_t read = m_pos >= m_delay ? m_pos - m_delay : m_pos + m_length - m_delay;
         const float* e = &m_line[read * ch];
         for (size_t c = 0; c < ch && c < 8; ++c) {
             m_lowpass[c] += (1.0f - m_damp) * (e[c] - m_lowpass[c]);

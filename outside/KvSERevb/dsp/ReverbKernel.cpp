@@ -94,8 +94,14 @@ void ReverbKernel::Process(const float* in, float* out, size_t frames)
     const size_t ch = size_t(m_channels);
     const size_t inputLength = m_input.size();
     size_t taps[kTaps];
-    for (int k = 0; k < kTaps; ++k)
+    float tapGain[kTaps], sign[7][kLines];
+    for (int k = 0; k < kTaps; ++k) {
         taps[k] = m_preDelay + Frames(kTapMs[k], m_rate);
+        tapGain[k] = m_early * float(TapLevel(k));
+    }
+    for (int c = 0; c < 7; ++c)
+        for (int i = 0; i < kLines; ++i)
+            sign[c][i] = Sign(c, i);
     float wet[6];
     for (size_t n = 0; n < frames; ++n) {
         const float* x = in + n * ch;
@@ -104,7 +110,10 @@ void ReverbKernel::Process(const float* in, float* out, size_t frames)
             mean += x[c];
         mean /= float(ch);
         m_input[m_inputPos] = mean;
-        auto past = [&](size_t d) { return m_input[(m_inputPos + inputLength - d) % inputLength]; };
+        auto past = [&](size_t d) {
+            const size_t at = m_inputPos >= d ? m_inputPos - d : m_inputPos + inputLength - d;
+            return m_input[at];
+        };
         const float feed = past(m_preDelay);
 
         float o[kLines], v[kLines], sum = 0;
@@ -116,17 +125,17 @@ void ReverbKernel::Process(const float* in, float* out, size_t frames)
         }
         const float reflect = 2.0f / kLines * sum;
         for (int i = 0; i < kLines; ++i) {
-            m_lines[i][m_pos[i]] = v[i] - reflect + Sign(6, i) * feed;
+            m_lines[i][m_pos[i]] = v[i] - reflect + sign[6][i] * feed;
             m_pos[i] = m_pos[i] + 1 == m_lineLength[i] ? 0 : m_pos[i] + 1;
         }
         for (size_t c = 0; c < ch; ++c) {
             float s = 0;
             for (int i = 0; i < kLines; ++i)
-                s += Sign(int(c), i) * o[i];
+                s += sign[c][i] * o[i];
             wet[c] = m_norm * s * 0.35355339f; // 1 / sqrt(8)
         }
         for (int k = 0; k < kTaps; ++k)
-            wet[size_t(k) % ch] += m_early * float(TapLevel(k)) * past(taps[k]);
+            wet[size_t(k) % ch] += tapGain[k] * past(taps[k]);
         if (ch >= 2) {
             const float a = 0.5f * (1.0f + m_width), b = 0.5f * (1.0f - m_width);
             const float l = wet[0], r = wet[1];
