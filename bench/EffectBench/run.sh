@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs effect_bench under Wine, then each kernel's sox peer on the same file, and prints the
 # ratio kernel speed / peer speed (the peer's effect alone: its run less a run through one
-# trivial effect, each the shortest of three), then the compressor's static curve beside compand's on steady tones.
+# trivial effect, each the shortest of three), then the compressor's static curve beside compand's on steady tones,
+# then the quality of tempo and pitch beside sox's as log-spectral distance to an ideal.
 # Usage: run.sh [build folder]
 set -euo pipefail
 build=${1:-$(cd "$(dirname "$0")/../.." && pwd)/build}
@@ -44,6 +45,13 @@ peer StereoToMono remix 1v0.5,2v0.5
 peer RemoveVocals oops
 peer ReversePhase vol -1
 peer ChannelNormalize gain -e -n -1
+peer Delay echos 0.65 1 350 0.4
+sox -q "$wav" -n trim 0 5 noiseprof "$work/noise.prof"
+peer Hiss noisered "$work/noise.prof" 0.3
+peer Hum $(for h in $(seq 1 11); do echo bandreject $((60 * h)) 4h; done)
+peer Reverb reverb 50 50 100 100 20 0
+peer TimeStretch tempo -s 0.5
+peer PitchShift pitch 500
 
 echo "Compressor static curve (steady 1 kHz tone; output level dB): input, kernel, compand"
 for level in -40 -35 -30 -25 -20 -15 -10 -5 0; do
@@ -85,3 +93,12 @@ for amount in 0.1 0.2 0.3 0.5 0.7; do
   printf 'sox noisered %-11s' "$amount"
   "$build/wine-run" "$build/bin/noise_removal_bench.exe" measure "Z:${work//\//\\}\\clean.raw" | tr -d '\r'
 done
+
+echo "Quality: log-spectral distance (dB) to the ideal, a chord with a swell (lower is better)"
+"$build/wine-run" "$build/bin/effect_bench.exe" quality "Z:${work//\//\\}" >/dev/null
+sox -q "$work/chord.wav" "$work/sox-tempo.wav" tempo -s 0.5
+sox -q "$work/chord.wav" "$work/sox-pitch.wav" pitch 700
+lsd() { "$build/wine-run" "$build/bin/effect_bench.exe" lsd "Z:${1//\//\\}" "Z:${2//\//\\}" | tr -d '\r' | awk '{print $2}'; }
+printf '%-12s %8s %8s\n' effect ours sox
+printf '%-12s %8s %8s\n' "tempo x2" "$(lsd "$work/ours-tempo.wav" "$work/ideal-tempo.wav")" "$(lsd "$work/sox-tempo.wav" "$work/ideal-tempo.wav")"
+printf '%-12s %8s %8s\n' "pitch +7" "$(lsd "$work/ours-pitch.wav" "$work/ideal-pitch.wav")" "$(lsd "$work/sox-pitch.wav" "$work/ideal-pitch.wav")"

@@ -1,4 +1,5 @@
 #include "EffectFilter.h"
+#include "TailSeeking.h"
 
 #include <algorithm>
 #include <cmath>
@@ -148,6 +149,8 @@ HRESULT EffectTransform::StartStreaming()
     }
     m_framesIn = m_framesOut = 0;
     m_skip = m_measuring ? 0 : m_kernel->Latency();
+    m_ratio = m_measuring ? 1.0 : m_kernel->LengthRatio(m_streamValues.data());
+    m_stretched.clear();
     return S_OK;
 }
 
@@ -168,6 +171,24 @@ void EffectTransform::OnEndFlush()
     m_kernel->Reset();
     m_skip = m_measuring ? 0 : m_kernel->Latency();
     m_framesIn = m_framesOut = 0;
+    m_stretched.clear();
+}
+
+IMediaSeeking* EffectTransform::PinUpstreamSeeking(OutputPin* pin)
+{
+    IMediaSeeking* up = TransformFilter::PinUpstreamSeeking(pin);
+    const uint32_t rate = FormatOf(Input()->CurrentMediaType().Get()).samplesPerSec;
+    if (!up || rate == 0)
+        return up;
+    std::vector<double> values(m_values.size());
+    CopyValues(values.data());
+    const uint64_t tail = m_kernel->TailFrames(values.data(), double(rate));
+    const double ratio = m_kernel->LengthRatio(values.data());
+    if (tail == 0 && ratio == 1.0)
+        return up;
+    IMediaSeeking* extended = NewTailSeeking(up, tail, rate, ratio);
+    up->Release();
+    return extended;
 }
 
 HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
@@ -218,6 +239,11 @@ HRESULT EffectTransform::RunKernel(const float* in, size_t frames, bool draining
         m_framesIn += frames;
         return DeliverFloat(in, frames); // the measuring pass leaves the sound as it is
     }
+    if (m_ratio != 1.0) {
+        m_kernel->Stretch(in, frames, m_stretched);
+        m_framesIn += frames;
+        return DeliverStretched(false);
+    }
     m_out.resize(frames * size_t(m_outFormat.channels));
     m_kernel->Process(in, m_out.data(), frames);
     if (!draining)
@@ -250,6 +276,33 @@ HRESULT EffectTransform::ProcessSample(IMediaSample* sample)
     return RunKernel(in, frames, false);
 }
 
+HRESULT EffectTransform::DeliverStretched(bool end)
+{
+    const size_t channels = m_outFormat.channels;
+    const uint64_t target = uint64_t(std::llround(double(m_framesIn) * m_ratio));
+    if (end && m_framesOut + m_stretched.size() / channels < target)
+        m_stretched.resize(size_t(target - m_framesOut) * channels, 0.0f); // the kernel fell short
+    const uint64_t owed = target - std::min(target, m_framesOut);
+    const size_t count = size_t(std::min<uint64_t>(m_stretched.size() / channels, owed));
+    HRESULT hr = DeliverFloat(m_stretched.data(), count);
+    m_stretched.erase(m_stretched.begin(), m_stretched.begin() + long(count * channels));
+    return hr;
+}
+
+HRESULT EffectTransform::RunTail()
+{
+    uint64_t tail = m_kernel->TailFrames(m_streamValues.data(), double(m_inFormat.samplesPerSec));
+    const size_t block = std::max<size_t>(m_inFormat.samplesPerSec / 10, 256);
+    std::vector<float> silence(std::min<uint64_t>(tail, block) * m_inFormat.channels, 0.0f);
+    HRESULT hr = S_OK;
+    while (tail > 0 && hr == S_OK) {
+        const size_t n = size_t(std::min<uint64_t>(tail, block));
+        hr = RunKernel(silence.data(), n, false); // counted as input: the tail is output owed
+        tail -= n;
+    }
+    return hr;
+}
+
 HRESULT EffectTransform::OnEndOfStream()
 {
     HRESULT hr = S_OK;
@@ -257,8 +310,13 @@ HRESULT EffectTransform::OnEndOfStream()
         m_kernel->EndMeasure();
         m_measureOpen = false;
     } else {
+        if (m_ratio != 1.0) {
+            m_kernel->Finish(m_stretched);
+            hr = DeliverStretched(true);
+        } else if (!m_measuring)
+            hr = RunTail();
         const size_t latency = m_measuring ? 0 : m_kernel->Latency();
-        if (latency > 0 && m_framesIn > m_framesOut) {
+        if (SUCCEEDED(hr) && latency > 0 && m_framesIn > m_framesOut) {
             std::vector<float> silence(latency * m_inFormat.channels, 0.0f);
             hr = RunKernel(silence.data(), latency, true);
         }

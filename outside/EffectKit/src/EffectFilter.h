@@ -90,6 +90,8 @@ protected:
     void StopStreaming() override;
     HRESULT OnEndOfStream() override;
     void OnEndFlush() override;
+    // A kernel with a tail: the output's length to seeking is the input's plus the tail.
+    IMediaSeeking* PinUpstreamSeeking(OutputPin* pin) override;
 
     // Takes the EffectSpec: defaults and the kernel (by the final class's constructor).
     void InitSpec(const EffectSpec& spec);
@@ -106,6 +108,8 @@ protected:
 private:
     HRESULT RunKernel(const float* in, size_t frames, bool draining);
     HRESULT DeliverFloat(const float* frames, size_t count);
+    HRESULT RunTail();
+    HRESULT DeliverStretched(bool end);
 
     std::unique_ptr<EffectKernel> m_kernel;
     std::atomic<bool> m_changed{false};
@@ -118,6 +122,8 @@ private:
     bool m_measuring = false; // this stream measures
     bool m_applying = false;  // this stream applies a measurement
     bool m_measureOpen = false;
+    double m_ratio = 1.0;           // output length / input length of this stream
+    std::vector<float> m_stretched; // stretched frames not yet delivered
 };
 
 } // namespace fxkit

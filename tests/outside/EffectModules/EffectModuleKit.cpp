@@ -24,6 +24,18 @@
 #include "KvSEAveg.h"
 #include "KvSEFltr.h"
 #include "KvSEPrEQ.h"
+#include "DelayKernel.h"
+#include "HumKernel.h"
+#include "KvSEDely.h"
+#include "KvSERevb.h"
+#include "KvSETime.h"
+#include "KvSEPtch.h"
+#include "HissKernel.h"
+#include "KvSEHsNR.h"
+#include "PitchShiftKernel.h"
+#include "TimeStretchKernel.h"
+#include "ReverbKernel.h"
+#include "KvSEHmNR.h"
 #include "ParametricEqKernel.h"
 #include "SmoothingKernel.h"
 #include "IEffectEnvironment.h"
@@ -102,6 +114,13 @@ const std::vector<ModuleRow>& Modules()
          {{0, 2}, {2, 3}, {10, 6}, {20, 4}, {21, 9000}}, nullptr},
         {"KvSEFltr.dll", CLSID_KvSEFltr, 1, 4, 3, kAll, 0, 0, false, Make<fx::FilterKernel>,
          {{0, 2}, {1, 300}, {2, 3400}}, nullptr},
+        {"KvSEDely.dll", CLSID_KvSEDely, 1, 5, 2, kAll, 0, 0, false, Make<fx::DelayKernel>,
+         {{0, 30}, {1, 50}, {2, 50}, {4, 1}}, nullptr},
+        {"KvSERevb.dll", CLSID_KvSERevb, 1, 6, 2, kAll, 0, 0, false, Make<fx::ReverbKernel>,
+         {{0, 0.3}, {1, 10}, {5, 40}}, nullptr},
+        {"KvSEPtch.dll", CLSID_KvSEPtch, 1, 1, 2, kAll, 0, 0, false, Make<fx::PitchShiftKernel>, {{0, 5}}, nullptr},
+        {"KvSETime.dll", CLSID_KvSETime, 1, 1, 2, kAll, 0, 0, false, Make<fx::TimeStretchKernel>, {{0, 150}},
+         nullptr},
         {"KvSEModu.dll", CLSID_KvSEModu, 1, 4, 3, kAll, 0, 0, false, Make<fx::ModulatorKernel>,
          {{0, 2}, {1, 3}, {2, 40}}, nullptr},
         {"KvSELoFi.dll", CLSID_KvSELoFi, 1, 4, 2, kAll, 0, 0, false, Make<fx::LoFiKernel>,
@@ -109,6 +128,8 @@ const std::vector<ModuleRow>& Modules()
         {"KvSEComp.dll", CLSID_KvSEComp, 2, 8, 3, kAll, 0, 0, false, Make<fx::CompressorKernel>,
          {{0, -30}, {1, 6}, {5, 1}}, nullptr},
         {"KvSENsGt.dll", CLSID_KvSENsGt, 1, 6, 2, kAll, 0, 0, false, Make<fx::NoiseGateKernel>, {{0, -20}}, nullptr},
+        {"KvSEHsNR.dll", CLSID_KvSEHsNR, 1, 3, 2, kAll, 0, 0, false, Make<fx::HissKernel>, {{0, 20}, {1, 3000}}, nullptr},
+        {"KvSEHmNR.dll", CLSID_KvSEHmNR, 1, 3, 2, kAll, 0, 0, false, Make<fx::HumKernel>, {{0, 1}, {1, 6}}, nullptr},
         {"KvSEGEQ2.dll", CLSID_KvSEGEQ2, 4, 22, 12, kAll, 0, 0, false, Make<fx::GraphicEq20Kernel>,
          {{3, 6}, {10, -4}, {18, 3}, {20, -1}, {21, 1}}, nullptr},
         {"KvSEVoCl.dll", CLSID_KvSEVoCl, 1, 3, 2, kStereo, 0, 2, false, Make<fx::VocalRemoverKernel>,
@@ -267,11 +288,22 @@ std::vector<float> KernelOutput(fxkit::EffectKernel& kernel, const std::vector<f
 {
     kernel.Prepare({rate, inChannels, outChannels}, values);
     const size_t frames = in.size() / size_t(inChannels);
+    const double ratio = kernel.LengthRatio(values);
+    if (ratio != 1.0) {
+        // As the filter runs it: blocks in, the rest at the end, cut or padded to the length.
+        std::vector<float> out;
+        for (size_t at = 0; at < frames; at += 4410)
+            kernel.Stretch(in.data() + at * size_t(inChannels), std::min<size_t>(4410, frames - at), out);
+        kernel.Finish(out);
+        out.resize(size_t(std::llround(double(frames) * ratio)) * size_t(outChannels), 0.0f);
+        return out;
+    }
     const size_t latency = kernel.Latency();
+    const size_t all = frames + size_t(kernel.TailFrames(values, rate)) + latency;
     std::vector<float> padded(in);
-    padded.resize((frames + latency) * size_t(inChannels), 0.0f);
-    std::vector<float> out((frames + latency) * size_t(outChannels));
-    kernel.Process(padded.data(), out.data(), frames + latency);
+    padded.resize(all * size_t(inChannels), 0.0f);
+    std::vector<float> out(all * size_t(outChannels));
+    kernel.Process(padded.data(), out.data(), all);
     out.erase(out.begin(), out.begin() + long(latency * size_t(outChannels)));
     return out;
 }

@@ -88,7 +88,8 @@ std::vector<double> ValuesOf(IUnknown* filter);
 std::vector<uint8_t> RunGraph(IBaseFilter* filter, const WAVEFORMATEXTENSIBLE& w, const std::vector<uint8_t>& in,
                               size_t chunkFrames = 4410, HRESULT* connect = nullptr, WAVEFORMATEX* outFormat = nullptr);
 
-// What the kernel makes of the input with the row's settings, latency removed and drained.
+// What the kernel makes of the input with the row's settings, latency removed and drained,
+// its tail after the input (or stretched to its length).
 std::vector<float> KernelOutput(fxkit::EffectKernel& kernel, const std::vector<float>& in, int inChannels,
                                 int outChannels, const double* values, double rate = 44100);
 

@@ -1,0 +1,49 @@
+#include "StftStream.h"
+
+#include <algorithm>
+
+namespace fxkit {
+
+void StftStream::Configure(size_t size, size_t hop, int channels)
+{
+    m_size = size;
+    m_hop = hop;
+    m_channels = size_t(std::max(channels, 1));
+    Reset();
+}
+
+void StftStream::Reset()
+{
+    m_history.assign(m_size * m_channels, 0.0f);
+    m_write = 0;
+    m_sinceFrame = 0;
+    m_sum.assign(m_size * m_channels, 0.0);
+    // A hop of silence goes out before the first frame is done: the latency is one frame.
+    m_queue.assign(m_hop * m_channels, 0.0f);
+    m_queueRead = 0;
+}
+
+void StftStream::Gather(size_t channel, const double* window, std::complex<double>* out) const
+{
+    for (size_t i = 0; i < m_size; ++i)
+        out[i] = m_history[((m_write + i) % m_size) * m_channels + channel] * window[i];
+}
+
+void StftStream::Add(size_t channel, const std::complex<double>* frame, const double* window, double scale)
+{
+    for (size_t i = 0; i < m_size; ++i)
+        m_sum[i * m_channels + channel] += frame[i].real() * window[i] * scale;
+}
+
+void StftStream::Advance()
+{
+    const size_t ch = m_channels;
+    m_queue.erase(m_queue.begin(), m_queue.begin() + long(ch * m_queueRead));
+    m_queueRead = 0;
+    for (size_t i = 0; i < m_hop * ch; ++i)
+        m_queue.push_back(float(m_sum[i]));
+    std::copy(m_sum.begin() + long(m_hop * ch), m_sum.end(), m_sum.begin());
+    std::fill(m_sum.end() - long(m_hop * ch), m_sum.end(), 0.0);
+}
+
+} // namespace fxkit

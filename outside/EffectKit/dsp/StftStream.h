@@ -1,0 +1,57 @@
+// StftStream: the streaming half of a short-time Fourier effect. It keeps the last `size`
+// input frames, asks for a frame every `hop` frames, overlap-adds what the frame gives back and
+// hands out the finished frames; latency `size`.
+//
+//   stream.Configure(2048, 512, channels);
+//   stream.Process(in, out, frames, [&] { for each channel: stream.Gather(c, window, x);
+//                                         transform x ...; stream.Add(c, x, window, scale); });
+#pragma once
+#include <complex>
+#include <cstddef>
+#include <vector>
+
+namespace fxkit {
+
+class StftStream {
+public:
+    void Configure(size_t size, size_t hop, int channels);
+    void Reset();
+    size_t Size() const { return m_size; }
+    size_t Hop() const { return m_hop; }
+
+    // The last `size` frames of a channel, oldest first, times the window.
+    void Gather(size_t channel, const double* window, std::complex<double>* out) const;
+    // The real part of a frame, times the window and scale, onto the overlap-add.
+    void Add(size_t channel, const std::complex<double>* frame, const double* window, double scale);
+
+    template <class RunFrame>
+    void Process(const float* in, float* out, size_t frames, RunFrame&& runFrame)
+    {
+        const size_t ch = m_channels;
+        for (size_t i = 0; i < frames; ++i) {
+            for (size_t c = 0; c < ch; ++c)
+                m_history[m_write * ch + c] = in[i * ch + c];
+            m_write = m_write + 1 == m_size ? 0 : m_write + 1;
+            if (++m_sinceFrame == m_hop) {
+                m_sinceFrame = 0;
+                runFrame();
+                Advance();
+            }
+            for (size_t c = 0; c < ch; ++c)
+                out[i * ch + c] = m_queue[m_queueRead * ch + c];
+            ++m_queueRead;
+        }
+    }
+
+private:
+    void Advance(); // queue the finished hop and move the sum on
+
+    size_t m_size = 2048, m_hop = 512, m_channels = 2;
+    std::vector<float> m_history; // ring of the last m_size frames
+    size_t m_write = 0, m_sinceFrame = 0;
+    std::vector<double> m_sum;  // overlap-add, m_size frames
+    std::vector<float> m_queue; // finished frames
+    size_t m_queueRead = 0;
+};
+
+} // namespace fxkit

@@ -1,0 +1,139 @@
+#include "PitchShiftKernel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fx {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+double Wrap(double a)
+{
+    return a - 2 * kPi * std::floor((a + kPi) / (2 * kPi));
+}
+
+} // namespace
+
+const fxkit::ParamSpec kPitchShiftParams[kPitchParamCount] = {
+    {L"&Shift", L"semitones", -24, 24, 0, 2, nullptr},
+};
+
+void PitchShiftKernel::Prepare(const fxkit::StreamShape& shape, const double* values)
+{
+    m_rate = shape.rate;
+    m_channels = shape.inChannels;
+    const bool preview = m_previewNext.load();
+    // About 93 ms at 44.1 kHz (the best), scaled with the rate to a power of two.
+    size_t size = 256;
+    while (double(size) < (preview ? 0.046 : 0.093) * m_rate)
+        size *= 2;
+    m_size = size;
+    m_hop = preview ? size / 4 : size / 8;
+    if (!m_fft || m_fft->Size() != m_size)
+        m_fft = std::make_unique<fxkit::Fft>(m_size);
+    m_window.resize(m_size);
+    for (size_t i = 0; i < m_size; ++i)
+        m_window[i] = 0.5 - 0.5 * std::cos(2 * kPi * double(i) / double(m_size));
+    m_scale = 1.0 / (0.375 * double(m_size) / double(m_hop));
+    m_spectrum.resize(m_size);
+    m_shifted.resize(m_size);
+    m_magnitude.resize(m_size / 2 + 1);
+    m_phase.resize(m_size / 2 + 1);
+    m_freq.resize(m_size / 2 + 1);
+    Update(values);
+    Reset();
+}
+
+void PitchShiftKernel::Update(const double* values)
+{
+    m_ratio = std::pow(2.0, values[kPitchSemitones] / 12.0);
+}
+
+void PitchShiftKernel::Reset()
+{
+    const size_t ch = size_t(m_channels);
+    m_stream.Configure(m_size, m_hop, m_channels);
+    m_lastPhase.assign(ch, std::vector<double>(m_size / 2 + 1, 0.0));
+    m_synthPhase.assign(ch, std::vector<double>(m_size / 2 + 1, std::nan("")));
+    m_lastEnergy.assign(ch, 0.0);
+}
+
+void PitchShiftKernel::ShiftChannel(size_t c)
+{
+    const size_t half = m_size / 2;
+    const double hop = double(m_hop), n = double(m_size);
+    double energy = 0, top = 0;
+    for (size_t k = 0; k <= half; ++k) {
+        m_magnitude[k] = std::abs(m_spectrum[k]);
+        m_phase[k] = std::arg(m_spectrum[k]);
+        energy += m_magnitude[k] * m_magnitude[k];
+        top = std::max(top, m_magnitude[k]);
+        const double bin = 2 * kPi * double(k) / n;
+        m_freq[k] = bin + Wrap(m_phase[k] - m_lastPhase[c][k] - hop * bin) / hop;
+        m_lastPhase[c][k] = m_phase[k];
+    }
+    // An attack: the frame's energy jumps by more than 9 dB.
+    const bool attack = energy > 8.0 * m_lastEnergy[c] + 1e-12 * n;
+    m_lastEnergy[c] = energy;
+    std::fill(m_shifted.begin(), m_shifted.end(), std::complex<double>());
+    if (m_ratio == 1.0) {
+        std::copy(m_spectrum.begin(), m_spectrum.end(), m_shifted.begin());
+        return;
+    }
+    m_peaks.clear();
+    for (size_t k = 2; k + 2 <= half; ++k) {
+        const double m = m_magnitude[k];
+        if (m > 1e-7 * top && m > m_magnitude[k - 1] && m >= m_magnitude[k + 1] && m > m_magnitude[k - 2] &&
+            m >= m_magnitude[k + 2])
+            m_peaks.push_back(k);
+    }
+    std::vector<double>& last = m_synthPhase[c];
+    std::vector<double> next(half + 1, std::nan(""));
+    for (size_t i = 0; i < m_peaks.size(); ++i) {
+        const size_t p = m_peaks[i];
+        const size_t from = i == 0 ? 1 : (m_peaks[i - 1] + p) / 2 + 1;
+        const size_t to = i + 1 == m_peaks.size() ? half - 1 : (p + m_peaks[i + 1]) / 2;
+        const double target = m_freq[p] * m_ratio;
+        const long moved = std::lround(target * n / (2 * kPi));
+        if (moved <= 0 || moved >= long(half))
+            continue;
+        const long shift = moved - long(p);
+        // The peak's phase runs on from where this frequency's peak was last frame.
+        double before = last[size_t(moved)];
+        for (long d : {-1L, 1L})
+            if (std::isnan(before) && moved + d > 0 && moved + d < long(half))
+                before = last[size_t(moved + d)];
+        const double theta = attack || std::isnan(before) ? m_phase[p] : Wrap(before + hop * target);
+        next[size_t(moved)] = theta;
+        const std::complex<double> turn = std::polar(1.0, theta - m_phase[p]);
+        for (size_t k = from; k <= to; ++k) {
+            const long k2 = long(k) + shift;
+            if (k2 > 0 && k2 < long(half))
+                m_shifted[size_t(k2)] += m_spectrum[k] * turn;
+        }
+    }
+    last.swap(next);
+    m_shifted[0] = m_spectrum[0];
+    for (size_t k = 1; k < half; ++k)
+        m_shifted[m_size - k] = std::conj(m_shifted[k]);
+}
+
+void PitchShiftKernel::RunFrame()
+{
+    for (size_t c = 0; c < size_t(m_channels); ++c) {
+        m_stream.Gather(c, m_window.data(), m_spectrum.data());
+        m_fft->Forward(m_spectrum.data());
+        ShiftChannel(c);
+        m_fft->Inverse(m_shifted.data());
+        m_stream.Add(c, m_shifted.data(), m_window.data(), m_scale);
+    }
+}
+
+void PitchShiftKernel::Process(const float* in, float* out, size_t frames)
+{
+    m_stream.Process(in, out, frames, [this] { RunFrame(); });
+}
+
+} // namespace fx
