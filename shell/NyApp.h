@@ -107,6 +107,7 @@ public:
     void UpdateMasterVolume() override;
 
     // IInPlaceEditHost
+    void BeginInPlaceEdit(CWnd* edit, int controlId) override;
     CWnd* GetInPlaceEdit() override;
     void EndInPlaceEdit() override;
     void RestartInPlaceEdit() override;

@@ -3,6 +3,7 @@
 #include "ComRef.h"
 #include "DocumentHost.h"
 #include "IKvSKsFIO.h"
+#include "LabelEditWnd.h"
 #include "ModuleObjects.h"
 
 namespace {
@@ -24,7 +25,7 @@ public:
     void UpdateAnalysisAndEffects() override {}
     void RunRecordingTimerDialog() override {}
     void RunPropertiesDialog(CNyMultiTrackView*, int) override {}
-    void BeginLabelEdit(CNyMultiTrackView*, int) override {}
+    void BeginLabelEdit(CNyMultiTrackView* view, int labelId) override { ::BeginLabelEdit(view, labelId); }
     void RefreshMarkerList(int) override {}
     void OpenProgress(CNyMultiTrackView*, const char*) override {}
     bool UpdateProgress(int) override { return false; }
