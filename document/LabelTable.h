@@ -61,6 +61,11 @@ public:
 
     // The active id after checking that the active label still fits the selection.
     int IsActiveLabelInSelection();
+    // The mark edge within halfWidth pixels of x on the track's strip (-1: the all-tracks
+    // marks): 1 with the hit part (4 start, 5 end) and the current label set, else 0. Nothing
+    // is hit in a handle edit mode.
+    int HitTest(int track, int x, int y, int halfWidth);
+    int GetHitPart() const { return m_hitPart; }
     int GetActiveId() const { return m_activeId; }
     void SetActiveId(int id) { m_activeId = id; }
 

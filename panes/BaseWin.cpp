@@ -27,6 +27,7 @@ BEGIN_MESSAGE_MAP(CBaseWin, CWnd)
     ON_WM_LBUTTONDBLCLK()
     ON_WM_RBUTTONUP()
     ON_WM_NCCREATE()
+    ON_MESSAGE(WM_CTLCOLOREDIT, OnCtlColorEdit)
 END_MESSAGE_MAP()
 
 CBaseWin::~CBaseWin()
@@ -45,6 +46,12 @@ void CBaseWin::SetTip(TipWindow* tip)
 CWnd* CBaseWin::GetParentWnd() const
 {
     return m_parent && ::IsWindow(m_parent) ? CWnd::FromHandle(m_parent) : nullptr;
+}
+
+LRESULT CBaseWin::OnCtlColorEdit(WPARAM dc, LPARAM child)
+{
+    LRESULT brush = ::SendMessageA(reinterpret_cast<HWND>(child), 0x2000 + WM_CTLCOLOREDIT, dc, child);
+    return brush ? brush : Default();
 }
 
 BOOL CBaseWin::OnNcCreate(LPCREATESTRUCTA cs)

@@ -17,6 +17,9 @@ class TipWindow;
 // The application's one in-place edit window (the label editor).
 class IInPlaceEditHost {
 public:
+    // Takes the edit window (ending an open one) and the id of the control it edits; a host
+    // that keeps no edit window deletes it.
+    virtual void BeginInPlaceEdit(CWnd* edit, int) { delete edit; }
     // The open edit window, or null.
     virtual CWnd* GetInPlaceEdit() = 0;
     // Hides and deletes the edit window.
@@ -57,6 +60,8 @@ public:
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnRButtonUp(UINT flags, CPoint point);
     BOOL OnNcCreate(LPCREATESTRUCTA cs);
+    // An edit child chooses its own colours: the request goes back to it (0x2000 + message).
+    LRESULT OnCtlColorEdit(WPARAM dc, LPARAM child);
 
     // The parent remembered at creation (null before).
     CWnd* GetParentWnd() const;

@@ -82,6 +82,13 @@ CWnd* CNyApp::GetInPlaceEdit()
     return m_inPlaceEdit.get();
 }
 
+void CNyApp::BeginInPlaceEdit(CWnd* edit, int controlId)
+{
+    EndInPlaceEdit();
+    m_inPlaceEdit.reset(edit);
+    m_inPlaceEditControlId = edit ? controlId : 0;
+}
+
 void CNyApp::EndInPlaceEdit()
 {
     if (!m_inPlaceEdit)

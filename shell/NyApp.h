@@ -128,6 +128,7 @@ public:
     void InstallSettingsHosts(bool install);
 
     // IInPlaceEditHost
+    void BeginInPlaceEdit(CWnd* edit, int controlId) override;
     CWnd* GetInPlaceEdit() override;
     void EndInPlaceEdit() override;
     void RestartInPlaceEdit() override;

@@ -1,5 +1,7 @@
 #include "EnvelopeEditor.h"
 
+#include "SelectionMouse.h"
+
 #include "ChangeMixingParamCommand.h"
 #include "ComObject.h"
 #include "EnvelopeCommands.h"
@@ -348,23 +350,12 @@ int CEnvelopeEditor::Drag(int x, int y, IEditCommand** out)
     bool cancelled = false, moved = false;
     for (;;) {
         MSG msg;
-        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (::GetCapture() != m_pane)
-                break;
-            ::WaitMessage();
-            continue;
-        }
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        DragMessage next = NextDragMessage(m_pane, &msg);
+        if (next == DragMessage::kEnded)
+            break;
+        if (next == DragMessage::kEscape) {
             cancelled = true;
             break;
-        }
-        bool ours = msg.hwnd == m_pane && (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP);
-        if (!ours) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-            if (::GetCapture() != m_pane)
-                break;
-            continue;
         }
         int px = short(LOWORD(msg.lParam)), py = short(HIWORD(msg.lParam));
         int64_t position = m_view->GetFirstVisibleSample() + m_view->PixelToSample(px - (wave.left));

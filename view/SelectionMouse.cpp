@@ -9,6 +9,26 @@
 #include <algorithm>
 #include <cstdlib>
 
+DragMessage NextDragMessage(HWND pane, MSG* msg)
+{
+    for (;;) {
+        if (!::PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (::GetCapture() != pane)
+                return DragMessage::kEnded;
+            ::WaitMessage();
+            continue;
+        }
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE)
+            return DragMessage::kEscape;
+        if (msg->hwnd == pane && (msg->message == WM_MOUSEMOVE || msg->message == WM_LBUTTONUP))
+            return DragMessage::kMouse;
+        ::TranslateMessage(msg);
+        ::DispatchMessageA(msg);
+        if (::GetCapture() != pane)
+            return DragMessage::kEnded;
+    }
+}
+
 namespace {
 
 int PixelCorrection(CNyMultiTrackView* view)
@@ -55,22 +75,11 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     bool moved = false;
     for (;;) {
         MSG msg;
-        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (::GetCapture() != pane)
-                break;
-            ::WaitMessage();
-            continue;
-        }
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE)
+        DragMessage next = NextDragMessage(pane, &msg);
+        if (next == DragMessage::kEnded)
             break;
-        bool ours = msg.hwnd == pane && (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP);
-        if (!ours) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-            if (::GetCapture() != pane)
-                break;
-            continue;
-        }
+        if (next == DragMessage::kEscape)
+            break;
         POINT p{short(LOWORD(msg.lParam)), short(HIWORD(msg.lParam))};
         if (moved || std::abs(p.x - x) >= 2) {
             moved = true;

@@ -15,3 +15,8 @@ int SelectionEdgeAt(CNyMultiTrackView* view, int x, int y);
 // The press of a pane (the track area, or the time ruler when fromRuler) at a client point;
 // edge: the selection edge under it as SelectionEdgeAt gives (-1: find it in the track area).
 void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int edge, int x, int y, UINT flags);
+
+// The next message of a pane's modal drag: a move or release over the pane (in *msg), Escape,
+// or the end (the pane lost the capture); every other message is dispatched on the way.
+enum class DragMessage { kEnded, kEscape, kMouse };
+DragMessage NextDragMessage(HWND pane, MSG* msg);

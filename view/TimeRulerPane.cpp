@@ -1,6 +1,7 @@
 #include "TimeRulerPane.h"
 
 #include "FontSet.h"
+#include "LabelMarks.h"
 #include "MemoryDC.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
@@ -193,6 +194,7 @@ void CTimeRulerPane::PaintRuler(HDC dc, const RECT& client)
     if (oldFont)
         ::SelectObject(dc, oldFont);
     ::RestoreDC(dc, saved);
+    DrawTrackLabels(m_view, dc, -1, RECT{w.left, client.top + 14, w.right + 1, client.bottom - 2});
     InvertPositionMark(dc);
 }
 
@@ -230,8 +232,13 @@ void CTimeRulerPane::OnLButtonDown(UINT flags, CPoint point)
     m_hoverHit = m_pressHit;
     if (m_view->IsRecording())
         return;
+    if (PressOnLabel(m_view, m_hWnd, -1, point.x, point.y))
+        return;
     int edge = m_pressHit == 4 ? 1 : m_pressHit == 5 ? 2 : 0;
-    SelectionMouseDown(m_view, m_hWnd, true, edge, point.x, point.y, flags);
+    if (edge && ActiveLabelStretchable(m_view))
+        EditLabelAt(m_view, m_hWnd, true, edge, point.x, point.y, flags);
+    else
+        SelectionMouseDown(m_view, m_hWnd, true, edge, point.x, point.y, flags);
     m_view->SyncMixerAutomation();
 }
 

@@ -4,6 +4,7 @@
 #include "DrawIds.h"
 #include "EnvelopeEditor.h"
 #include "FadeHandleEditor.h"
+#include "LabelMarks.h"
 #include "KsMultiTrack.h"
 #include "TransactionCommand.h"
 #include "MemoryDC.h"
@@ -87,9 +88,23 @@ void CTrackAreaPane::OnLButtonDown(UINT flags, CPoint point)
         FadeHandleGesture(point.x, point.y);
         return;
     }
+    int track = m_view->TrackFromY(point.y, 1);
+    RECT strip = track >= 0 ? m_view->GetTrackMarkerRect(track) : RECT{};
+    if (::PtInRect(&strip, point)) {
+        InvalidateCaret(0);
+        SetCaretHidden(1);
+        PressOnLabel(m_view, m_hWnd, track, point.x, point.y);
+        SetCaretHidden(0);
+        InvalidateCaret(1);
+        return;
+    }
     m_pressRow = m_view->RowFromY(point.y, 0);
     if (EnvelopeGesture(point.x, point.y))
         return;
+    if (SelectionEdgeAt(m_view, point.x, point.y) && ActiveLabelStretchable(m_view)) {
+        EditLabelAt(m_view, m_hWnd, false, -1, point.x, point.y, flags);
+        return;
+    }
     SelectionMouseDown(m_view, m_hWnd, false, -1, point.x, point.y, flags);
 }
 
@@ -195,6 +210,10 @@ void CTrackAreaPane::DrawTracks(HDC dc, const RECT& clip, const RECT& client)
             else
                 DrawEnvelopes(dc, clip, t);
             DrawMarkerArea(dc, t);
+            if (doc->GetViewOption(kOptionMarkers)) {
+                DrawMarkers(m_view, dc, t, m_view->GetTrackWaveRect(t));
+                DrawTrackLabels(m_view, dc, t, m_view->GetTrackMarkerRect(t));
+            }
         } else if (clip.bottom < m_view->GetTrackRect(t).top) {
             break;
         }

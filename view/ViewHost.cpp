@@ -3,6 +3,7 @@
 #include "ComRef.h"
 #include "DocumentHost.h"
 #include "IKvSKsFIO.h"
+#include "LabelEditWnd.h"
 #include "ModuleObjects.h"
 #include "ViewDialogs.h"
 
@@ -33,7 +34,7 @@ public:
         if (GetViewDialogs().properties)
             GetViewDialogs().properties(view, track);
     }
-    void BeginLabelEdit(CNyMultiTrackView*, int) override {}
+    void BeginLabelEdit(CNyMultiTrackView* view, int labelId) override { ::BeginLabelEdit(view, labelId); }
     void RefreshMarkerList(int) override {}
     void OpenProgress(CNyMultiTrackView*, const char*) override {}
     bool UpdateProgress(int) override { return false; }

@@ -33,20 +33,6 @@ std::vector<int16_t> Tone(size_t frames, int16_t level)
     return v;
 }
 
-int UndoSteps(ICommandHistory* history)
-{
-    ComRef<ICommandCursor> cursor;
-    if (FAILED(history->GetUndoCursor(cursor.Out())))
-        return -1;
-    int steps = 0;
-    ComRef<IEditCommand> command;
-    while (cursor->Next(command.Out()) == S_OK) {
-        ++steps;
-        command = ComRef<IEditCommand>();
-    }
-    return steps;
-}
-
 std::string Name(IEditCommand* command)
 {
     char name[64] = {};

@@ -206,3 +206,17 @@ std::string ViewTest::StatusText(int pane)
     child_->GetStatusBar().SendMessage(SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(text));
     return text;
 }
+
+int UndoSteps(ICommandHistory* history)
+{
+    ComRef<ICommandCursor> cursor;
+    if (FAILED(history->GetUndoCursor(cursor.Out())))
+        return -1;
+    int steps = 0;
+    ComRef<IEditCommand> command;
+    while (cursor->Next(command.Out()) == S_OK) {
+        ++steps;
+        command = ComRef<IEditCommand>();
+    }
+    return steps;
+}

@@ -4,6 +4,7 @@
 #pragma once
 #include "ChildFrame.h"
 #include "ComRef.h"
+#include "LabelEditWnd.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "NyApp.h"
@@ -40,7 +41,7 @@ public:
     void UpdateAnalysisAndEffects() override {}
     void RunRecordingTimerDialog() override {}
     void RunPropertiesDialog(CNyMultiTrackView*, int) override {}
-    void BeginLabelEdit(CNyMultiTrackView*, int) override {}
+    void BeginLabelEdit(CNyMultiTrackView* view, int labelId) override { ::BeginLabelEdit(view, labelId); }
     void RefreshMarkerList(int) override {}
     void OpenProgress(CNyMultiTrackView*, const char*) override { ++progressOpened; }
     bool UpdateProgress(int percent) override
@@ -67,6 +68,9 @@ public:
     bool cancelSearch = false;
     int imports = 0;
 };
+
+// Steps the document's history can undo.
+int UndoSteps(ICommandHistory* history);
 
 class ViewTest : public ::testing::Test {
 protected:
