@@ -94,8 +94,8 @@ void COpenDlg::CaptureSelection()
     LRESULT folderLength = ::SendMessageA(explorer, CDM_GETFOLDERPATH, 0, 0);
     if (specLength <= 0 || folderLength < 0)
         return;
-    std::vector<char> spec(size_t(specLength) + 2, '\0'), folderText(size_t(folderLength) + 2, '\0');
-    ::SendMessageA(explorer, CDM_GETSPEC, WPARAM(spec.size()), reinterpret_cast<LPARAM>(spec.data()));
+    std::vector<char> typed(size_t(specLength) + 2, '\0'), folderText(size_t(folderLength) + 2, '\0');
+    ::SendMessageA(explorer, CDM_GETSPEC, WPARAM(typed.size()), reinterpret_cast<LPARAM>(typed.data()));
     ::SendMessageA(explorer, CDM_GETFOLDERPATH, WPARAM(folderText.size()), reinterpret_cast<LPARAM>(folderText.data()));
     std::string folder(folderText.data());
     if (!folder.empty() && folder.back() != '\\')
@@ -106,7 +106,7 @@ void COpenDlg::CaptureSelection()
         const bool absolute = name.find(':') != std::string::npos || name[0] == '\\';
         m_captured.push_back(absolute ? name : folder + name);
     };
-    std::string text(spec.data());
+    std::string text(typed.data());
     if (text.find('"') == std::string::npos) {
         add(text);
         return;
@@ -285,10 +285,10 @@ void COpenDlg::OnFileNameChange()
     if (m_playing)
         StopPreview();
     ::EnableWindow(::GetDlgItem(m_hWnd, IDC_OPEN_PREVIEW), FALSE);
-    char spec[MAX_PATH * 2] = {};
-    ::SendMessageA(GetExplorerWindow(), CDM_GETSPEC, sizeof(spec), reinterpret_cast<LPARAM>(spec));
+    char typed[MAX_PATH * 2] = {};
+    ::SendMessageA(GetExplorerWindow(), CDM_GETSPEC, sizeof(typed), reinterpret_cast<LPARAM>(typed));
     std::memset(&m_info, 0, sizeof(m_info));
-    if (std::strchr(spec, '"') || !m_player ||
+    if (std::strchr(typed, '"') || !m_player ||
         FAILED(m_player->QueryFileInfo(nullptr, path, CurrentCode(), 0, &m_info))) {
         ClearPanel();
         return;
@@ -375,11 +375,11 @@ void COpenDlg::FitBuffer(OPENFILENAMEA* ofn)
 {
     HWND explorer = GetExplorerWindow();
     LRESULT folder = ::SendMessageA(explorer, CDM_GETFOLDERPATH, 0, 0);
-    LRESULT spec = ::SendMessageA(explorer, CDM_GETSPEC, 0, 0);
-    if (folder < 0 || spec < 0)
+    LRESULT typed = ::SendMessageA(explorer, CDM_GETSPEC, 0, 0);
+    if (folder < 0 || typed < 0)
         return;
     // Room for the folder, every name with its end mark and the closing one.
-    const size_t needed = size_t(folder) + size_t(spec) + 16;
+    const size_t needed = size_t(folder) + size_t(typed) + 16;
     if (needed <= m_fileBuffer.size())
         return;
     std::vector<char> grown(needed * 2, '\0');

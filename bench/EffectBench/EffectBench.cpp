@@ -62,7 +62,7 @@ std::vector<int16_t> MakeSignal()
 }
 
 template <size_t N>
-std::vector<double> Values(const fxkit::ParamSpec (&table)[N], std::initializer_list<std::pair<int, double>> set)
+std::vector<double> Values(const fxkit::ParamInfo (&table)[N], std::initializer_list<std::pair<int, double>> set)
 {
     return fxkit::TableValues(table, set);
 }

@@ -4,7 +4,7 @@
 //   noise_removal_bench write <folder>    writes noise.wav and noisy.wav for sox, prints ours
 //   noise_removal_bench measure <raw>     measures a cleaned 16-bit mono raw file (sox's)
 #include "ProfileLearnerKernel.h"
-#include "SpectralSubtractionKernel.h"
+#include "NoiseSubtractionKernel.h"
 #include "WavFile.h"
 
 #include <cmath>

@@ -68,7 +68,7 @@ public:
     virtual void EndMeasure() {}
 };
 
-// A new kernel of class K, for a module's EffectSpec.
+// A new kernel of class K, for a module's EffectInfo.
 template <class K>
 std::unique_ptr<EffectKernel> KernelOf()
 {

@@ -1,6 +1,6 @@
 #include "PeakNormalize.h"
 
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <algorithm>
 #include <cmath>

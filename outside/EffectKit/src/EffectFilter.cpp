@@ -45,13 +45,13 @@ HINSTANCE ModuleInstance()
 
 // ---- streaming ----
 
-void EffectTransform::InitSpec(const EffectSpec& spec)
+void EffectTransform::InitInfo(const EffectInfo& desc)
 {
-    m_spec = &spec;
-    m_values.resize(size_t(spec.paramCount));
-    m_kernel = spec.createKernel();
-    for (int i = 0; i < spec.paramCount; ++i)
-        m_values[size_t(i)] = spec.params[i].defaultValue;
+    m_info = &desc;
+    m_values.resize(size_t(desc.paramCount));
+    m_kernel = desc.createKernel();
+    for (int i = 0; i < desc.paramCount; ++i)
+        m_values[size_t(i)] = desc.params[i].defaultValue;
 }
 
 void EffectTransform::CopyValues(double* out) const
@@ -62,9 +62,9 @@ void EffectTransform::CopyValues(double* out) const
 
 int EffectTransform::OutputChannelsFor(int inputChannels) const
 {
-    if (inputChannels < 1 || inputChannels > 31 || !(m_spec->inputChannels & (1u << inputChannels)))
+    if (inputChannels < 1 || inputChannels > 31 || !(m_info->inputChannels & (1u << inputChannels)))
         return 0;
-    return m_spec->outputChannels ? m_spec->outputChannels : inputChannels;
+    return m_info->outputChannels ? m_info->outputChannels : inputChannels;
 }
 
 HRESULT EffectTransform::CheckInputType(const AM_MEDIA_TYPE& in)
@@ -140,8 +140,8 @@ HRESULT EffectTransform::StartStreaming()
     StreamShape shape{double(m_inFormat.samplesPerSec), m_inFormat.channels, m_outFormat.channels};
     m_kernel->Prepare(shape, m_streamValues.data());
     const int mode = m_measuringMode.load();
-    m_measuring = m_spec->twoPass && mode == 1 && m_kernel->Measures();
-    m_applying = m_spec->twoPass && mode == 2;
+    m_measuring = m_info->twoPass && mode == 1 && m_kernel->Measures();
+    m_applying = m_info->twoPass && mode == 2;
     m_measureOpen = false;
     if (m_measuring) {
         m_kernel->BeginMeasure();
@@ -327,10 +327,10 @@ HRESULT EffectTransform::OnEndOfStream()
 
 // ---- the COM object ----
 
-EffectFilter::EffectFilter(const EffectSpec& spec)
+EffectFilter::EffectFilter(const EffectInfo& desc)
 {
-    InitSpec(spec);
-    SetClassId(*spec.clsid);
+    InitInfo(desc);
+    SetClassId(*desc.clsid);
 }
 
 std::string EffectFilter::WorkFolder() const
@@ -347,7 +347,7 @@ double EffectFilter::Value(int index) const
 
 void EffectFilter::ParamRange(int index, const double*, double& minimum, double& maximum) const
 {
-    const ParamSpec& p = m_spec->params[index];
+    const ParamInfo& p = m_info->params[index];
     minimum = p.minimum;
     maximum = p.maximum;
     if (p.belowNyquist && SampleRate() > 0)
@@ -356,8 +356,8 @@ void EffectFilter::ParamRange(int index, const double*, double& minimum, double&
 
 bool EffectFilter::RecordValid(const double* values) const
 {
-    for (int i = 0; i < m_spec->paramCount; ++i) {
-        const ParamSpec& p = m_spec->params[i];
+    for (int i = 0; i < m_info->paramCount; ++i) {
+        const ParamInfo& p = m_info->params[i];
         if (!std::isfinite(values[i]) || std::fabs(ClampParam(p, values[i]) - values[i]) > 1e-9)
             return false;
     }
@@ -368,7 +368,7 @@ STDMETHODIMP EffectFilter::GetClassID(CLSID* clsid)
 {
     if (!clsid)
         return E_POINTER;
-    *clsid = *m_spec->clsid;
+    *clsid = *m_info->clsid;
     return S_OK;
 }
 
@@ -376,7 +376,7 @@ STDMETHODIMP EffectFilter::GetParameterCount(int* count)
 {
     if (!count)
         return E_POINTER;
-    *count = m_spec->paramCount;
+    *count = m_info->paramCount;
     return S_OK;
 }
 
@@ -384,7 +384,7 @@ STDMETHODIMP EffectFilter::GetParameter(int index, double* value)
 {
     if (!value)
         return E_POINTER;
-    if (index < 0 || index >= m_spec->paramCount)
+    if (index < 0 || index >= m_info->paramCount)
         return E_INVALIDARG;
     *value = Value(index);
     return S_OK;
@@ -392,12 +392,12 @@ STDMETHODIMP EffectFilter::GetParameter(int index, double* value)
 
 STDMETHODIMP EffectFilter::SetParameter(int index, double value)
 {
-    if (index < 0 || index >= m_spec->paramCount)
+    if (index < 0 || index >= m_info->paramCount)
         return E_INVALIDARG;
     AutoLock lock(m_paramLock);
     double lo, hi;
     ParamRange(index, m_values.data(), lo, hi);
-    const double v = ClampParam(m_spec->params[index], value, lo, hi);
+    const double v = ClampParam(m_info->params[index], value, lo, hi);
     if (m_values[size_t(index)] != v) {
         m_values[size_t(index)] = v;
         m_dirty = true;
@@ -410,7 +410,7 @@ STDMETHODIMP EffectFilter::GetParameterRange(int index, double* minimum, double*
 {
     if (!minimum || !maximum)
         return E_POINTER;
-    if (index < 0 || index >= m_spec->paramCount)
+    if (index < 0 || index >= m_info->paramCount)
         return E_INVALIDARG;
     AutoLock lock(m_paramLock);
     ParamRange(index, m_values.data(), *minimum, *maximum);
@@ -422,12 +422,12 @@ STDMETHODIMP EffectFilter::GetPages(CAUUID* pages)
     if (!pages)
         return E_POINTER;
     pages->cElems = 0;
-    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID) * size_t(std::max(m_spec->pageCount, 1))));
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID) * size_t(std::max(m_info->pageCount, 1))));
     if (!pages->pElems)
         return E_OUTOFMEMORY;
-    for (int i = 0; i < m_spec->pageCount; ++i)
-        pages->pElems[i] = *m_spec->pages[i].clsid;
-    pages->cElems = ULONG(m_spec->pageCount);
+    for (int i = 0; i < m_info->pageCount; ++i)
+        pages->pElems[i] = *m_info->pages[i].clsid;
+    pages->cElems = ULONG(m_info->pageCount);
     return S_OK;
 }
 
@@ -441,7 +441,7 @@ STDMETHODIMP EffectFilter::Load(IStream* stream)
 {
     if (!stream)
         return E_POINTER;
-    const uint32_t bytes = RecordBytes(*m_spec);
+    const uint32_t bytes = RecordBytes(*m_info);
     std::vector<uint8_t> record(bytes);
     ULONG read = 0;
     HRESULT hr = stream->Read(record.data(), bytes, &read);
@@ -453,10 +453,10 @@ STDMETHODIMP EffectFilter::Load(IStream* stream)
     std::memcpy(&clsid, record.data() + 4, 16);
     std::memcpy(&version, record.data() + 20, 4);
     std::memcpy(&count, record.data() + 24, 4);
-    if (read != bytes || size != bytes || clsid != *m_spec->clsid || version != m_spec->recordVersion ||
-        count != uint32_t(m_spec->paramCount))
+    if (read != bytes || size != bytes || clsid != *m_info->clsid || version != m_info->recordVersion ||
+        count != uint32_t(m_info->paramCount))
         return E_FAIL;
-    std::vector<double> values(size_t(m_spec->paramCount));
+    std::vector<double> values(size_t(m_info->paramCount));
     std::memcpy(values.data(), record.data() + kRecordHeaderBytes, values.size() * 8);
     if (!RecordValid(values.data()))
         return E_FAIL;
@@ -471,12 +471,12 @@ STDMETHODIMP EffectFilter::Save(IStream* stream, BOOL clearDirty)
 {
     if (!stream)
         return E_POINTER;
-    const uint32_t bytes = RecordBytes(*m_spec);
+    const uint32_t bytes = RecordBytes(*m_info);
     std::vector<uint8_t> record(bytes);
-    const uint32_t count = uint32_t(m_spec->paramCount);
+    const uint32_t count = uint32_t(m_info->paramCount);
     std::memcpy(record.data(), &bytes, 4);
-    std::memcpy(record.data() + 4, m_spec->clsid, 16);
-    std::memcpy(record.data() + 20, &m_spec->recordVersion, 4);
+    std::memcpy(record.data() + 4, m_info->clsid, 16);
+    std::memcpy(record.data() + 20, &m_info->recordVersion, 4);
     std::memcpy(record.data() + 24, &count, 4);
     {
         AutoLock lock(m_paramLock);
@@ -499,7 +499,7 @@ STDMETHODIMP EffectFilter::GetSizeMax(ULARGE_INTEGER* size)
 {
     if (!size)
         return E_POINTER;
-    size->QuadPart = RecordBytes(*m_spec);
+    size->QuadPart = RecordBytes(*m_info);
     return S_OK;
 }
 
@@ -507,15 +507,15 @@ STDMETHODIMP EffectFilter::GetPresetCount(int* count)
 {
     if (!count)
         return E_POINTER;
-    *count = m_spec->presetCount;
+    *count = m_info->presetCount;
     return S_OK;
 }
 
 STDMETHODIMP EffectFilter::GetPresetName(unsigned index, wchar_t* name, int length)
 {
-    if (index >= unsigned(m_spec->presetCount) || !name || length < 1)
+    if (index >= unsigned(m_info->presetCount) || !name || length < 1)
         return E_INVALIDARG;
-    const wchar_t* text = m_spec->presets[index].name;
+    const wchar_t* text = m_info->presets[index].name;
     const size_t n = std::min(wcslen(text), size_t(length) - 1);
     std::memcpy(name, text, n * sizeof(wchar_t));
     name[n] = L'\0';
@@ -524,12 +524,12 @@ STDMETHODIMP EffectFilter::GetPresetName(unsigned index, wchar_t* name, int leng
 
 STDMETHODIMP EffectFilter::SelectPreset(unsigned index)
 {
-    if (index >= unsigned(m_spec->presetCount))
+    if (index >= unsigned(m_info->presetCount))
         return E_INVALIDARG;
     // Values that the program sets (hidden ones) stay as they are.
-    for (int i = 0; i < m_spec->paramCount; ++i)
-        if (!m_spec->params[i].hidden)
-            SetParameter(i, m_spec->presets[index].values[i]);
+    for (int i = 0; i < m_info->paramCount; ++i)
+        if (!m_info->params[i].hidden)
+            SetParameter(i, m_info->presets[index].values[i]);
     return S_OK;
 }
 
@@ -537,7 +537,7 @@ STDMETHODIMP EffectFilter::GetChannelNeed(unsigned short* need)
 {
     if (!need)
         return E_POINTER;
-    *need = m_spec->channelNeed;
+    *need = m_info->channelNeed;
     return S_OK;
 }
 
@@ -558,7 +558,7 @@ STDMETHODIMP EffectFilter::SetChannelMode(int mode)
 
 STDMETHODIMP EffectFilter::SetMeasuringMode(int mode)
 {
-    if (!m_spec->twoPass)
+    if (!m_info->twoPass)
         return E_NOTIMPL;
     if (mode != 1 && mode != 2)
         return E_INVALIDARG;

@@ -1,8 +1,8 @@
 // EffectFilter: the transform filter every effect module of the kit is. A module gives an
-// EffectSpec (class id, parameter table, presets, pages, channels, kernel) and, when it needs
+// EffectInfo (class id, parameter table, presets, pages, channels, kernel) and, when it needs
 // more, derives from EffectFilter (ComExtend adds its own interfaces).
 //
-// Streams: 16-bit PCM or 32-bit float, plain or extensible, in the channel counts the EffectSpec
+// Streams: 16-bit PCM or 32-bit float, plain or extensible, in the channel counts the EffectInfo
 // accepts; the output has the input's sample kind and rate and its output channel count. The
 // kernel works on float; 16-bit output is rounded and clipped, float output is not clipped.
 // A kernel's latency is dropped at the start and drained at the end, so frames out equal
@@ -24,7 +24,7 @@
 #include "IEffectEnvironment.h"
 #include "IEffectParameters.h"
 #include "IEffectPresets.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 #include "SampleConverter.h"
 #include "WaveFormat.h"
 
@@ -37,23 +37,23 @@
 
 namespace fxkit {
 
-struct PageSpec {
+struct PageInfo {
     const CLSID* clsid;
     const wchar_t* title;
     int firstParam;
     int paramCount;
 };
 
-// Bits of EffectSpec::inputChannels.
+// Bits of EffectInfo::inputChannels.
 constexpr unsigned kMono = 1u << 1, kStereo = 1u << 2, kSix = 1u << 6;
 
-struct EffectSpec {
+struct EffectInfo {
     const CLSID* clsid;
-    const ParamSpec* params;
+    const ParamInfo* params;
     int paramCount;
-    const PresetSpec* presets;
+    const PresetInfo* presets;
     int presetCount;
-    const PageSpec* pages;
+    const PageInfo* pages;
     int pageCount;
     uint32_t recordVersion;
     unsigned short channelNeed; // 2: two-channel sound only
@@ -64,16 +64,16 @@ struct EffectSpec {
 };
 
 constexpr uint32_t kRecordHeaderBytes = 28;
-inline uint32_t RecordBytes(const EffectSpec& spec)
+inline uint32_t RecordBytes(const EffectInfo& desc)
 {
-    return kRecordHeaderBytes + 8u * uint32_t(spec.paramCount);
+    return kRecordHeaderBytes + 8u * uint32_t(desc.paramCount);
 }
 
 // The streaming half: formats, conversion, latency, measuring.
 struct EffectTransform : TransformFilter {
     EffectTransform() : TransformFilter(L"Input", L"Output") {}
 
-    const EffectSpec& Spec() const { return *m_spec; }
+    const EffectInfo& Info() const { return *m_info; }
     // Copies of the values under the parameter lock.
     void CopyValues(double* out) const;
     int MeasuringMode() const { return m_measuringMode.load(); }
@@ -93,14 +93,14 @@ protected:
     // A kernel with a tail: the output's length to seeking is the input's plus the tail.
     IMediaSeeking* PinUpstreamSeeking(OutputPin* pin) override;
 
-    // Takes the EffectSpec: defaults and the kernel (by the final class's constructor).
-    void InitSpec(const EffectSpec& spec);
+    // Takes the EffectInfo: defaults and the kernel (by the final class's constructor).
+    void InitInfo(const EffectInfo& desc);
     // The output channel count for an input count, 0 when the input is refused.
     int OutputChannelsFor(int inputChannels) const;
     // Values changed: the stream picks them up at its next sample.
     void MarkChanged() { m_changed.store(true); }
 
-    const EffectSpec* m_spec = nullptr;
+    const EffectInfo* m_info = nullptr;
     mutable CritSec m_paramLock;
     std::vector<double> m_values;
     std::atomic<int> m_measuringMode{0};
@@ -136,7 +136,7 @@ class EffectFilter : public FilterObject<EffectTransform, IEffectParameters, ISp
                                          IEffectPresets, IEffectChannelNeed, IEffectWorkFolder, IEffectChannelMode,
                                          IEffectChannelLayout2, IEffectSampleRate> {
 public:
-    explicit EffectFilter(const EffectSpec& spec);
+    explicit EffectFilter(const EffectInfo& desc);
 
     // IPersist
     STDMETHODIMP GetClassID(CLSID* clsid) override;
@@ -187,11 +187,11 @@ private:
     bool m_dirty = false;
 };
 
-// A filter of an EffectSpec that needs nothing more, for the module's class table.
-template <const EffectSpec* S>
-class SpecFilter : public EffectFilter {
+// A filter of an EffectInfo that needs nothing more, for the module's class table.
+template <const EffectInfo* S>
+class InfoFilter : public EffectFilter {
 public:
-    SpecFilter() : EffectFilter(*S) {}
+    InfoFilter() : EffectFilter(*S) {}
 };
 
 // The module's instance (for its resources), from any address inside it.

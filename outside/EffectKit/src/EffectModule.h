@@ -1,7 +1,7 @@
 // The exports of a kit module: its class table served by DllGetClassObject.
 //
-//   const kvcom::ClassEntry kClasses[] = {{&kClsidFilter, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-//                                         {&kClsidPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>}};
+//   const kvcom::ClassEntry kClasses[] = {{&kClsidFilter, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+//                                         {&kClsidPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>}};
 //   KV_EFFECT_MODULE_EXPORTS(kClasses)
 #pragma once
 #include "ComObject.h"

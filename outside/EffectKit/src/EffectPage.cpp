@@ -36,18 +36,18 @@ HWND MakeControl(HWND dialog, const wchar_t* cls, const wchar_t* text, DWORD sty
 
 } // namespace
 
-void EffectPage::Init(const EffectSpec& spec, int pageIndex)
+void EffectPage::Init(const EffectInfo& desc, int pageIndex)
 {
-    m_spec = &spec;
-    m_page = &spec.pages[pageIndex];
+    m_info = &desc;
+    m_page = &desc.pages[pageIndex];
     Setup(ModuleInstance(), IDD_EFFECT_PAGE, m_page->title);
     for (int i = 0; i < m_page->paramCount; ++i) {
         const int param = m_page->firstParam + i;
-        if (spec.params[param].hidden)
+        if (desc.params[param].hidden)
             continue;
         Row row;
         row.param = param;
-        row.value = spec.params[param].defaultValue;
+        row.value = desc.params[param].defaultValue;
         m_rows.push_back(std::move(row));
     }
 }
@@ -84,7 +84,7 @@ void EffectPage::OnDisconnect()
 
 void EffectPage::Range(const Row& row, double& minimum, double& maximum) const
 {
-    const ParamSpec& p = m_spec->params[row.param];
+    const ParamInfo& p = m_info->params[row.param];
     minimum = p.minimum;
     maximum = p.maximum;
     if (m_params)
@@ -93,12 +93,12 @@ void EffectPage::Range(const Row& row, double& minimum, double& maximum) const
 
 double EffectPage::ValueToSlider(const Row& row, double value) const
 {
-    return m_spec->params[row.param].logScale ? std::log10(std::max(value, 1e-9)) : value;
+    return m_info->params[row.param].logScale ? std::log10(std::max(value, 1e-9)) : value;
 }
 
 double EffectPage::SliderToValue(const Row& row, double position) const
 {
-    return m_spec->params[row.param].logScale ? std::pow(10.0, position) : position;
+    return m_info->params[row.param].logScale ? std::pow(10.0, position) : position;
 }
 
 void EffectPage::ReadFilter()
@@ -112,7 +112,7 @@ void EffectPage::ReadFilter()
 
 void EffectPage::ShowRow(Row& row)
 {
-    const ParamSpec& p = m_spec->params[row.param];
+    const ParamInfo& p = m_info->params[row.param];
     double lo = p.minimum, hi = p.maximum;
     if (!row.list)
         Range(row, lo, hi);
@@ -144,7 +144,7 @@ void EffectPage::BuildRows()
     HWND dialog = Window();
     int line = 0;
     for (Row& row : m_rows) {
-        const ParamSpec& p = m_spec->params[row.param];
+        const ParamInfo& p = m_info->params[row.param];
         const int y = kRowTop + line * kRowHeight;
         MakeControl(dialog, L"STATIC", p.label, SS_LEFT, Dlu(dialog, kLabelX, y + 2, kLabelW, 10), IDC_FX_LABEL + line);
         if (p.choices) {
@@ -183,7 +183,7 @@ void EffectPage::Change(Row& row, double value)
 {
     double lo, hi;
     Range(row, lo, hi);
-    row.value = ClampParam(m_spec->params[row.param], value, lo, hi);
+    row.value = ClampParam(m_info->params[row.param], value, lo, hi);
     ShowRow(row);
     SetDirty(true);
 }
@@ -228,7 +228,7 @@ INT_PTR EffectPage::OnReceiveMessage(UINT msg, WPARAM wp, LPARAM lp)
                 if (end != text && *end == 0) {
                     double lo, hi;
                     Range(row, lo, hi);
-                    row.value = ClampParam(m_spec->params[row.param], v, lo, hi);
+                    row.value = ClampParam(m_info->params[row.param], v, lo, hi);
                     if (row.skin)
                         row.skin->SetValue(ValueToSlider(row, row.value));
                     // The edit keeps the user's text (and caret) while the filter takes the value.

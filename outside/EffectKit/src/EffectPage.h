@@ -5,7 +5,7 @@
 // reports the page dirty to its site, whose Apply writes the values into the filter
 // (IEffectParameters). SetObjects re-reads the filter.
 //
-//   const kvcom::ClassEntry kClasses[] = {{&kClsidPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>}};
+//   const kvcom::ClassEntry kClasses[] = {{&kClsidPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>}};
 #pragma once
 #include "EffectFilter.h"
 #include "PropertyPage.h"
@@ -23,7 +23,7 @@ public:
 
 protected:
     // Called by the final class's constructor.
-    void Init(const EffectSpec& spec, int pageIndex);
+    void Init(const EffectInfo& desc, int pageIndex);
     HRESULT OnConnect(IUnknown* object) override;
     void OnDisconnect() override;
     void OnActivate() override;
@@ -49,14 +49,14 @@ private:
     double ValueToSlider(const Row& row, double value) const;
     void Range(const Row& row, double& minimum, double& maximum) const;
 
-    const EffectSpec* m_spec = nullptr;
-    const PageSpec* m_page = nullptr;
+    const EffectInfo* m_info = nullptr;
+    const PageInfo* m_page = nullptr;
     IEffectParameters* m_params = nullptr;
     std::vector<Row> m_rows;
     bool m_showing = false;
 };
 
-template <const EffectSpec* S, int Index>
+template <const EffectInfo* S, int Index>
 class EffectPageOf : public ComObject<EffectPage> {
 public:
     EffectPageOf() { Init(*S, Index); }

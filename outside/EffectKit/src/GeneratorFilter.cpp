@@ -171,12 +171,12 @@ std::unique_ptr<EffectKernel> NoKernel()
 }
 } // namespace
 
-GeneratorFilter::GeneratorFilter(const EffectSpec& spec, std::unique_ptr<GeneratorKernel> kernel) : m_settingsSpec(spec)
+GeneratorFilter::GeneratorFilter(const EffectInfo& desc, std::unique_ptr<GeneratorKernel> kernel) : m_settingsInfo(desc)
 {
-    SetClassId(*spec.clsid);
+    SetClassId(*desc.clsid);
     m_kernel = std::move(kernel);
-    m_settingsSpec.createKernel = NoKernel;
-    m_settings = EffectFilter::Create<EffectFilter>(m_settingsSpec);
+    m_settingsInfo.createKernel = NoKernel;
+    m_settings = EffectFilter::Create<EffectFilter>(m_settingsInfo);
     m_settings->SetSampleRate(int(FormatRate()));
 }
 

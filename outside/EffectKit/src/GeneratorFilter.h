@@ -7,7 +7,7 @@
 // same rate and channels second, for a peer without converter (a sound card). Each run makes
 // exactly the set length from phase 0; IMediaSeeking answers the length and the position.
 //
-// Settings, presets, pages and the record are those of the effect kit (EffectSpec; its
+// Settings, presets, pages and the record are those of the effect kit (EffectInfo; its
 // kernel, channel and measuring fields are not used): the same table, clamping and record.
 #pragma once
 #include "DShowBase.h"
@@ -70,10 +70,10 @@ namespace fxkit {
 class GeneratorFilter : public FilterObject<GeneratorSource, SeekingPassThru, IEffectParameters, ISpecifyPropertyPages,
                                             IPersistStream, IEffectPresets> {
 public:
-    GeneratorFilter(const EffectSpec& spec, std::unique_ptr<GeneratorKernel> kernel);
+    GeneratorFilter(const EffectInfo& desc, std::unique_ptr<GeneratorKernel> kernel);
     ~GeneratorFilter() override;
 
-    // Settings, pages, record and presets: those of an effect of the same EffectSpec.
+    // Settings, pages, record and presets: those of an effect of the same EffectInfo.
     STDMETHODIMP GetClassID(CLSID* clsid) override { return m_settings->GetClassID(clsid); }
     STDMETHODIMP GetParameterCount(int* count) override { return m_settings->GetParameterCount(count); }
     STDMETHODIMP GetParameter(int index, double* value) override { return m_settings->GetParameter(index, value); }
@@ -106,7 +106,7 @@ protected:
     void CopySettings(double* out) const override { m_settings->CopyValues(out); }
 
 private:
-    EffectSpec m_settingsSpec; // the module's, without a kernel
+    EffectInfo m_settingsInfo; // the module's, without a kernel
     EffectFilter* m_settings;  // never handed out
 };
 

@@ -4,7 +4,7 @@
 //
 //   class ToneFilter : public GeneratorWith<IToneGenerator> {
 //   public:
-//       ToneFilter() : GeneratorWith(kSpec, GeneratorOf<ToneKernel>()) {}
+//       ToneFilter() : GeneratorWith(kInfo, GeneratorOf<ToneKernel>()) {}
 //   };
 #pragma once
 #include "GeneratorFilter.h"
@@ -21,8 +21,8 @@ namespace fxkit {
 template <class I>
 class GeneratorWith : public ComExtend<GeneratorFilter, I> {
 public:
-    GeneratorWith(const EffectSpec& spec, std::unique_ptr<GeneratorKernel> kernel)
-        : ComExtend<GeneratorFilter, I>(spec, std::move(kernel))
+    GeneratorWith(const EffectInfo& desc, std::unique_ptr<GeneratorKernel> kernel)
+        : ComExtend<GeneratorFilter, I>(desc, std::move(kernel))
     {
     }
     STDMETHODIMP SetBitsPerSample(unsigned short bits) override { return this->SetFormatBits(bits); }

@@ -12,7 +12,7 @@ const wchar_t* const kWidths[] = {L"3",  L"5",  L"7",  L"9",  L"11", L"13", L"15
                                   L"47", L"49", L"51", L"53", L"55", L"57", L"59", L"61", L"63", nullptr};
 } // namespace
 
-const fxkit::ParamSpec kSmoothingParams[kAvgParamCount] = {
+const fxkit::ParamInfo kSmoothingParams[kAvgParamCount] = {
     {L"&Width (samples)", L"", 0, 30, 2, 0, kWidths},
     {L"&Passes", L"", 1, 4, 1, 0, nullptr},
 };

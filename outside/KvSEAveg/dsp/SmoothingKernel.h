@@ -3,14 +3,14 @@
 // delays by (w - 1) / 2 frames, which the kernel reports as its latency.
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum SmoothingParam { kAvgWidth, kAvgPasses, kAvgParamCount };
-extern const fxkit::ParamSpec kSmoothingParams[kAvgParamCount];
+extern const fxkit::ParamInfo kSmoothingParams[kAvgParamCount];
 inline int SmoothingWidth(double index)
 {
     return 3 + 2 * int(index);

@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Light", {1, 1}}, {L"Medium", {5, 2}}, {L"Strong", {14, 3}}};
-const PageSpec kPages[] = {{&CLSID_KvSEAvegPage, L"Smoothing", 0, fx::kAvgParamCount}};
+const PresetInfo kPresets[] = {{L"Light", {1, 1}}, {L"Medium", {5, 2}}, {L"Strong", {14, 3}}};
+const PageInfo kPages[] = {{&CLSID_KvSEAvegPage, L"Smoothing", 0, fx::kAvgParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEAveg,
+const EffectInfo kInfo = {&CLSID_KvSEAveg,
                           fx::kSmoothingParams,
                           fx::kAvgParamCount,
                           kPresets,
@@ -26,8 +26,8 @@ const EffectSpec kSpec = {&CLSID_KvSEAveg,
                           KernelOf<fx::SmoothingKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEAveg, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEAvegPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEAveg, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEAvegPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

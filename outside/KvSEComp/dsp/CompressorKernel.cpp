@@ -12,7 +12,7 @@ const wchar_t* const kOffOn[] = {L"Off", L"On (infinite ratio)", nullptr};
 const wchar_t* const kDetection[] = {L"Linked", L"Each channel", nullptr};
 } // namespace
 
-const fxkit::ParamSpec kCompressorParams[kCmpParamCount] = {
+const fxkit::ParamInfo kCompressorParams[kCmpParamCount] = {
     {L"&Threshold", L"dB", -60, 0, -20, 1, nullptr},
     {L"&Ratio", L": 1", 1, 20, 4, 1, nullptr},
     {L"&Limiter", L"", 0, 1, 0, 0, kOffOn},

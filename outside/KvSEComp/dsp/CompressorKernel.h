@@ -7,7 +7,7 @@
 #pragma once
 #include "EffectKernel.h"
 #include "Envelope.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
@@ -24,7 +24,7 @@ enum CompressorParam {
     kCmpDetection,
     kCmpParamCount
 };
-extern const fxkit::ParamSpec kCompressorParams[kCmpParamCount];
+extern const fxkit::ParamInfo kCompressorParams[kCmpParamCount];
 
 struct CompressorCurve {
     double threshold = -20, slope = 0.75, knee = 6, makeup = 0; // slope: 1 - 1 / ratio

@@ -8,14 +8,14 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {
+const PresetInfo kPresets[] = {
     {L"Vocal", {-18, 3, 0, 6, 3, 5, 120, 0}},
     {L"Limiter", {-1, 20, 1, 0, 0, 0.1, 50, 0}},
     {L"Gentle", {-24, 2, 0, 12, 2, 20, 300, 0}},
 };
-const PageSpec kPages[] = {{&CLSID_KvSECompPage, L"Compressor", 0, 5}, {&CLSID_KvSECompTimingPage, L"Timing", 5, 3}};
+const PageInfo kPages[] = {{&CLSID_KvSECompPage, L"Compressor", 0, 5}, {&CLSID_KvSECompTimingPage, L"Timing", 5, 3}};
 
-const EffectSpec kSpec = {&CLSID_KvSEComp,
+const EffectInfo kInfo = {&CLSID_KvSEComp,
                           fx::kCompressorParams,
                           fx::kCmpParamCount,
                           kPresets,
@@ -30,9 +30,9 @@ const EffectSpec kSpec = {&CLSID_KvSEComp,
                           KernelOf<fx::CompressorKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEComp, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSECompPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
-    {&CLSID_KvSECompTimingPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 1>>},
+    {&CLSID_KvSEComp, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSECompPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
+    {&CLSID_KvSECompTimingPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 1>>},
 };
 
 } // namespace

@@ -13,7 +13,7 @@ constexpr double kTailLevel = 3.1622776601683794e-05; // -90 dBFS
 
 } // namespace
 
-const fxkit::ParamSpec kDelayParams[kDelayParamCount] = {
+const fxkit::ParamInfo kDelayParams[kDelayParamCount] = {
     {L"&Delay", L"ms", 1, kMaxMs, 350, 0, nullptr, true},
     {L"&Feedback", L"%", 0, 95, 40, 0, nullptr},
     {L"&Mix", L"%", 0, 100, 35, 0, nullptr},

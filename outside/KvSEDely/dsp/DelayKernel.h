@@ -5,14 +5,14 @@
 // echoes alternate sides. The tail lasts until the echoes are below -90 dBFS.
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum DelayParam { kDelayTime, kDelayFeedback, kDelayMix, kDelayDamping, kDelayPingPong, kDelayParamCount };
-extern const fxkit::ParamSpec kDelayParams[kDelayParamCount];
+extern const fxkit::ParamInfo kDelayParams[kDelayParamCount];
 
 class DelayKernel : public fxkit::EffectKernel {
 public:

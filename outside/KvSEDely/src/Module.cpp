@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Slap", {110, 0, 30, 10, 0}}, {L"Echo", {420, 45, 40, 30, 1}}};
-const PageSpec kPages[] = {{&CLSID_KvSEDelyPage, L"Delay", 0, fx::kDelayParamCount}};
+const PresetInfo kPresets[] = {{L"Slap", {110, 0, 30, 10, 0}}, {L"Echo", {420, 45, 40, 30, 1}}};
+const PageInfo kPages[] = {{&CLSID_KvSEDelyPage, L"Delay", 0, fx::kDelayParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEDely,
+const EffectInfo kInfo = {&CLSID_KvSEDely,
                           fx::kDelayParams,
                           fx::kDelayParamCount,
                           kPresets,
@@ -26,8 +26,8 @@ const EffectSpec kSpec = {&CLSID_KvSEDely,
                           KernelOf<fx::DelayKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEDely, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEDelyPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEDely, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEDelyPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

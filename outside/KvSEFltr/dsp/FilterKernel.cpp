@@ -9,7 +9,7 @@ namespace {
 const wchar_t* const kTypes[] = {L"Low pass", L"High pass", L"Band pass", L"Band stop", nullptr};
 }
 
-const fxkit::ParamSpec kFilterParams[kFltParamCount] = {
+const fxkit::ParamInfo kFilterParams[kFltParamCount] = {
     {L"&Type", L"", 0, 3, 0, 0, kTypes},
     {L"&Cutoff / low edge", L"Hz", 20, 20000, 1000, 0, nullptr, true, false, true},
     {L"&High edge", L"Hz", 20, 20000, 4000, 0, nullptr, true, false, true},

@@ -4,14 +4,14 @@
 #pragma once
 #include "Biquad.h"
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum FilterParam { kFltType, kFltLow, kFltHigh, kFltOrder, kFltParamCount };
-extern const fxkit::ParamSpec kFilterParams[kFltParamCount];
+extern const fxkit::ParamInfo kFilterParams[kFltParamCount];
 
 class FilterKernel : public fxkit::EffectKernel {
 public:

@@ -8,14 +8,14 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {
+const PresetInfo kPresets[] = {
     {L"Telephone", {2, 300, 3400, 4}},
     {L"Rumble", {1, 60, 4000, 4}},
     {L"Low pass 1 kHz", {0, 1000, 4000, 4}},
 };
-const PageSpec kPages[] = {{&CLSID_KvSEFltrPage, L"Filter", 0, fx::kFltParamCount}};
+const PageInfo kPages[] = {{&CLSID_KvSEFltrPage, L"Filter", 0, fx::kFltParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEFltr,
+const EffectInfo kInfo = {&CLSID_KvSEFltr,
                           fx::kFilterParams,
                           fx::kFltParamCount,
                           kPresets,
@@ -30,8 +30,8 @@ const EffectSpec kSpec = {&CLSID_KvSEFltr,
                           KernelOf<fx::FilterKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEFltr, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEFltrPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEFltr, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEFltrPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -9,7 +9,7 @@ namespace {
 constexpr double kTwoPi = 6.28318530717958647692;
 } // namespace
 
-const fxkit::ParamSpec kFmParams[kFmParamCount] = {
+const fxkit::ParamInfo kFmParams[kFmParamCount] = {
     {L"&Carrier", L"Hz", 20, 20000, 440, 2, nullptr, true, false, true},
     {L"&Modulator", L"Hz", 0.1, 20000, 110, 2, nullptr, true, false, true},
     {L"&Index", L"", 0, 20, 1, 2, nullptr},

@@ -2,12 +2,12 @@
 // 0 each run. With index I the partial at carrier + k modulator has amplitude J_k(I).
 #pragma once
 #include "GeneratorKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
 enum FmParam { kFmCarrier, kFmModulator, kFmIndex, kFmLevel, kFmParamCount };
-extern const fxkit::ParamSpec kFmParams[kFmParamCount];
+extern const fxkit::ParamInfo kFmParams[kFmParamCount];
 
 class FmToneKernel : public fxkit::GeneratorKernel {
 public:

@@ -10,20 +10,20 @@ namespace {
 using namespace fxkit;
 
 // A bell: inharmonic ratio 1.4, bright index.
-const PresetSpec kPresets[] = {{L"Bell", {200, 280, 5, -6}}};
-const PageSpec kPages[] = {{&CLSID_KvSEFmSdPage, L"FM Tone", 0, fx::kFmParamCount}};
+const PresetInfo kPresets[] = {{L"Bell", {200, 280, 5, -6}}};
+const PageInfo kPages[] = {{&CLSID_KvSEFmSdPage, L"FM Tone", 0, fx::kFmParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEFmSd, fx::kFmParams, fx::kFmParamCount, kPresets, 1, kPages, 1, 1, 0, 0, 0,
+const EffectInfo kInfo = {&CLSID_KvSEFmSd, fx::kFmParams, fx::kFmParamCount, kPresets, 1, kPages, 1, 1, 0, 0, 0,
                           false,           nullptr};
 
 class FmToneFilter : public GeneratorWith<IFmToneGenerator> {
 public:
-    FmToneFilter() : GeneratorWith(kSpec, GeneratorOf<fx::FmToneKernel>()) {}
+    FmToneFilter() : GeneratorWith(kInfo, GeneratorOf<fx::FmToneKernel>()) {}
 };
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEFmSd, kvcom::CreateInstanceOf<FmToneFilter>},
-    {&CLSID_KvSEFmSdPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEFmSdPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

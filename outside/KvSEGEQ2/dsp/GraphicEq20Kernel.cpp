@@ -19,7 +19,7 @@ const double kBandQ = std::sqrt(std::sqrt(2.0)) / (std::sqrt(2.0) - 1.0);
 
 } // namespace
 
-const fxkit::ParamSpec kGraphicEq20Params[kGeq20ParamCount] = {
+const fxkit::ParamInfo kGraphicEq20Params[kGeq20ParamCount] = {
     KV_GEQ20_BAND(L"25 Hz"),
     KV_GEQ20_BAND(L"35 Hz"),
     KV_GEQ20_BAND(L"50 Hz"),

@@ -8,7 +8,7 @@
 #include "Biquad.h"
 #include "EffectKernel.h"
 #include "Fft.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <complex>
 #include <memory>
@@ -18,7 +18,7 @@ namespace fx {
 
 constexpr int kGeq20Bands = 20;
 constexpr int kGeq20Master = 20, kGeq20Mode = 21, kGeq20ParamCount = 22;
-extern const fxkit::ParamSpec kGraphicEq20Params[kGeq20ParamCount];
+extern const fxkit::ParamInfo kGraphicEq20Params[kGeq20ParamCount];
 double GraphicEq20Centre(int band);
 
 class GraphicEq20Kernel : public fxkit::EffectKernel {

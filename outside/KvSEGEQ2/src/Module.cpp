@@ -28,11 +28,11 @@ const TenBandPreset kTenBand[] = {
 constexpr int kPresetCount = sizeof kTenBand / sizeof kTenBand[0];
 
 struct PresetTable {
-    PresetSpec presets[kPresetCount];
+    PresetInfo presets[kPresetCount];
     PresetTable()
     {
         for (int p = 0; p < kPresetCount; ++p) {
-            presets[p] = PresetSpec{kTenBand[p].name, {}};
+            presets[p] = PresetInfo{kTenBand[p].name, {}};
             for (int b = 0; b < fx::kGeq20Bands; ++b) {
                 // Octaves above 31.5 Hz, clamped to the ten-band range.
                 const double x = std::fmin(std::fmax(std::log2(fx::GraphicEq20Centre(b) / 31.5), 0.0), 9.0);
@@ -46,14 +46,14 @@ struct PresetTable {
 };
 const PresetTable kPresets;
 
-const PageSpec kPages[] = {
+const PageInfo kPages[] = {
     {&CLSID_KvSEGEQ2Page[0], L"25 - 200 Hz", 0, 7},
     {&CLSID_KvSEGEQ2Page[1], L"283 Hz - 2.3 kHz", 7, 7},
     {&CLSID_KvSEGEQ2Page[2], L"3.2 - 18.1 kHz", 14, 6},
     {&CLSID_KvSEGEQ2Page[3], L"Master", 20, 2},
 };
 
-const EffectSpec kSpec = {&CLSID_KvSEGEQ2,
+const EffectInfo kInfo = {&CLSID_KvSEGEQ2,
                           fx::kGraphicEq20Params,
                           fx::kGeq20ParamCount,
                           kPresets.presets,
@@ -68,11 +68,11 @@ const EffectSpec kSpec = {&CLSID_KvSEGEQ2,
                           KernelOf<fx::GraphicEq20Kernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEGEQ2, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEGEQ2Page[0], kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
-    {&CLSID_KvSEGEQ2Page[1], kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 1>>},
-    {&CLSID_KvSEGEQ2Page[2], kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 2>>},
-    {&CLSID_KvSEGEQ2Page[3], kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 3>>},
+    {&CLSID_KvSEGEQ2, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEGEQ2Page[0], kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
+    {&CLSID_KvSEGEQ2Page[1], kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 1>>},
+    {&CLSID_KvSEGEQ2Page[2], kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 2>>},
+    {&CLSID_KvSEGEQ2Page[3], kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 3>>},
 };
 
 } // namespace

@@ -11,7 +11,7 @@ constexpr int kMaxHarmonics = 20;
 
 } // namespace
 
-const fxkit::ParamSpec kHumParams[kHumParamCount] = {
+const fxkit::ParamInfo kHumParams[kHumParamCount] = {
     {L"&Mains", L"", 0, 1, 0, 0, kMains},
     {L"&Harmonics", L"", 1, kMaxHarmonics, 10, 0, nullptr},
     {L"&Width", L"Hz", 0.5, 20, 4, 1, nullptr, true},

@@ -5,12 +5,12 @@
 #pragma once
 #include "Biquad.h"
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
 enum HumParam { kHumMains, kHumHarmonics, kHumWidth, kHumParamCount };
-extern const fxkit::ParamSpec kHumParams[kHumParamCount];
+extern const fxkit::ParamInfo kHumParams[kHumParamCount];
 
 class HumKernel : public fxkit::EffectKernel {
 public:

@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"50 Hz", {0, 10, 4}}, {L"60 Hz", {1, 10, 4}}};
-const PageSpec kPages[] = {{&CLSID_KvSEHmNRPage, L"Hum Noise", 0, fx::kHumParamCount}};
+const PresetInfo kPresets[] = {{L"50 Hz", {0, 10, 4}}, {L"60 Hz", {1, 10, 4}}};
+const PageInfo kPages[] = {{&CLSID_KvSEHmNRPage, L"Hum Noise", 0, fx::kHumParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEHmNR,
+const EffectInfo kInfo = {&CLSID_KvSEHmNR,
                           fx::kHumParams,
                           fx::kHumParamCount,
                           kPresets,
@@ -26,8 +26,8 @@ const EffectSpec kSpec = {&CLSID_KvSEHmNR,
                           KernelOf<fx::HumKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEHmNR, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEHmNRPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEHmNR, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEHmNRPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -13,7 +13,7 @@ constexpr double kBias = 16.0;
 
 } // namespace
 
-const fxkit::ParamSpec kHissParams[kHissParamCount] = {
+const fxkit::ParamInfo kHissParams[kHissParamCount] = {
     {L"&Reduction", L"dB", 0, 40, 18, 1, nullptr},
     {L"&Corner", L"Hz", 1000, 10000, 4000, 0, nullptr, true, false, true},
     {L"&Threshold", L"dB", 0, 20, 6, 1, nullptr},

@@ -11,7 +11,7 @@
 #pragma once
 #include "EffectKernel.h"
 #include "Fft.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 #include "StftStream.h"
 
 #include <complex>
@@ -20,7 +20,7 @@
 namespace fx {
 
 enum HissParam { kHissReduction, kHissCorner, kHissThreshold, kHissParamCount };
-extern const fxkit::ParamSpec kHissParams[kHissParamCount];
+extern const fxkit::ParamInfo kHissParams[kHissParamCount];
 
 class HissKernel : public fxkit::EffectKernel {
 public:

@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Light", {10, 6000, 4}}, {L"Strong", {24, 3000, 8}}};
-const PageSpec kPages[] = {{&CLSID_KvSEHsNRPage, L"Hiss Noise", 0, fx::kHissParamCount}};
+const PresetInfo kPresets[] = {{L"Light", {10, 6000, 4}}, {L"Strong", {24, 3000, 8}}};
+const PageInfo kPages[] = {{&CLSID_KvSEHsNRPage, L"Hiss Noise", 0, fx::kHissParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEHsNR,
+const EffectInfo kInfo = {&CLSID_KvSEHsNR,
                           fx::kHissParams,
                           fx::kHissParamCount,
                           kPresets,
@@ -26,8 +26,8 @@ const EffectSpec kSpec = {&CLSID_KvSEHsNR,
                           KernelOf<fx::HissKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEHsNR, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEHsNRPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEHsNR, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEHsNRPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -4,7 +4,7 @@
 
 namespace fx {
 
-const fxkit::ParamSpec kGainParams[kGainChannels] = {
+const fxkit::ParamInfo kGainParams[kGainChannels] = {
     {L"Channel &1 (left)", L"dB", -60, 20, 0, 1, nullptr}, {L"Channel &2 (right)", L"dB", -60, 20, 0, 1, nullptr},
     {L"Channel &3", L"dB", -60, 20, 0, 1, nullptr},        {L"Channel &4", L"dB", -60, 20, 0, 1, nullptr},
     {L"Channel &5", L"dB", -60, 20, 0, 1, nullptr},        {L"Channel &6", L"dB", -60, 20, 0, 1, nullptr},

@@ -2,12 +2,12 @@
 // does not click. Values: gains of channels 1..6 in dB.
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
 constexpr int kGainChannels = 6;
-extern const fxkit::ParamSpec kGainParams[kGainChannels];
+extern const fxkit::ParamInfo kGainParams[kGainChannels];
 
 class GainKernel : public fxkit::EffectKernel {
 public:

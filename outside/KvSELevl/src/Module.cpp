@@ -8,15 +8,15 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {
+const PresetInfo kPresets[] = {
     {L"+3 dB", {3, 3, 3, 3, 3, 3}},
     {L"+6 dB", {6, 6, 6, 6, 6, 6}},
     {L"-3 dB", {-3, -3, -3, -3, -3, -3}},
     {L"-6 dB", {-6, -6, -6, -6, -6, -6}},
 };
-const PageSpec kPages[] = {{&CLSID_KvSELevlPage, L"Gain", 0, fx::kGainChannels}};
+const PageInfo kPages[] = {{&CLSID_KvSELevlPage, L"Gain", 0, fx::kGainChannels}};
 
-const EffectSpec kSpec = {&CLSID_KvSELevl,
+const EffectInfo kInfo = {&CLSID_KvSELevl,
                           fx::kGainParams,
                           fx::kGainChannels,
                           kPresets,
@@ -31,8 +31,8 @@ const EffectSpec kSpec = {&CLSID_KvSELevl,
                           KernelOf<fx::GainKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSELevl, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSELevlPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSELevl, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSELevlPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

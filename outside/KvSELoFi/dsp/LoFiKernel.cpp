@@ -5,7 +5,7 @@
 
 namespace fx {
 
-const fxkit::ParamSpec kLoFiParams[kLoFiParamCount] = {
+const fxkit::ParamInfo kLoFiParams[kLoFiParamCount] = {
     {L"&Bits", L"", 1, 16, 8, 0, nullptr},
     {L"&Hold rate", L"Hz", 500, 192000, 22050, 0, nullptr, true},
     {L"Band &limit", L"Hz", 500, 20000, 20000, 0, nullptr, true, false, true},

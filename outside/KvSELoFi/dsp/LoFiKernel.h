@@ -5,14 +5,14 @@
 #pragma once
 #include "Biquad.h"
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum LoFiParam { kLoFiBits, kLoFiHold, kLoFiBand, kLoFiMix, kLoFiParamCount };
-extern const fxkit::ParamSpec kLoFiParams[kLoFiParamCount];
+extern const fxkit::ParamInfo kLoFiParams[kLoFiParamCount];
 
 class LoFiKernel : public fxkit::EffectKernel {
 public:

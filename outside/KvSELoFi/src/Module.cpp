@@ -10,10 +10,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"8-bit", {8, 22050, 20000, 100}}, {L"Telephone", {8, 8000, 3400, 100}}};
-const PageSpec kPages[] = {{&CLSID_KvSELoFiPage, L"Lo-Fi", 0, fx::kLoFiParamCount}};
+const PresetInfo kPresets[] = {{L"8-bit", {8, 22050, 20000, 100}}, {L"Telephone", {8, 8000, 3400, 100}}};
+const PageInfo kPages[] = {{&CLSID_KvSELoFiPage, L"Lo-Fi", 0, fx::kLoFiParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSELoFi,
+const EffectInfo kInfo = {&CLSID_KvSELoFi,
                           fx::kLoFiParams,
                           fx::kLoFiParamCount,
                           kPresets,
@@ -29,7 +29,7 @@ const EffectSpec kSpec = {&CLSID_KvSELoFi,
 
 class LoFiFilter : public EffectFilter {
 public:
-    LoFiFilter() : EffectFilter(kSpec) {}
+    LoFiFilter() : EffectFilter(kInfo) {}
 
 protected:
     // Holding faster than the rate changes nothing: the limit is the document's rate.
@@ -43,7 +43,7 @@ protected:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSELoFi, kvcom::CreateInstanceOf<LoFiFilter>},
-    {&CLSID_KvSELoFiPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSELoFiPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -9,7 +9,7 @@ namespace {
 const wchar_t* const kMethods[] = {L"Copy to both", L"Pan", L"Wide", nullptr};
 }
 
-const fxkit::ParamSpec kMonoToStereoParams[kM2sParamCount] = {
+const fxkit::ParamInfo kMonoToStereoParams[kM2sParamCount] = {
     {L"&Method", L"", 0, 2, 0, 0, kMethods},
     {L"&Pan", L"%", -100, 100, 0, 0, nullptr},
     {L"&Width", L"%", 0, 100, 50, 0, nullptr},

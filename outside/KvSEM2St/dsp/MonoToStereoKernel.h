@@ -3,14 +3,14 @@
 // with g = 0.7 width, whose mean is the input again.
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum MonoToStereoParam { kM2sMethod, kM2sPan, kM2sWidth, kM2sParamCount };
-extern const fxkit::ParamSpec kMonoToStereoParams[kM2sParamCount];
+extern const fxkit::ParamInfo kMonoToStereoParams[kM2sParamCount];
 
 class MonoToStereoKernel : public fxkit::EffectKernel {
 public:

@@ -11,7 +11,7 @@ const wchar_t* const kShapes[] = {L"Sine", L"Triangle", L"Square", L"Saw", nullp
 const double kPi = 3.14159265358979323846;
 } // namespace
 
-const fxkit::ParamSpec kModulatorParams[kModParamCount] = {
+const fxkit::ParamInfo kModulatorParams[kModParamCount] = {
     {L"&Kind", L"", 0, 2, 0, 0, kKinds},
     {L"&Rate", L"Hz", 0.1, 5000, 5, 2, nullptr, true},
     {L"&Depth", L"%", 0, 100, 50, 0, nullptr},

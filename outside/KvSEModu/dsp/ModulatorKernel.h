@@ -5,14 +5,14 @@
 //            the kernel's latency (every kind is delayed by it, so a change of kind keeps time).
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum ModulatorParam { kModKind, kModRate, kModDepth, kModShape, kModParamCount };
-extern const fxkit::ParamSpec kModulatorParams[kModParamCount];
+extern const fxkit::ParamInfo kModulatorParams[kModParamCount];
 // Rate limit of a kind: 5000 Hz for ring modulation, else 20 Hz.
 double ModulatorMaxRate(int kind);
 

@@ -10,10 +10,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Tremolo", {0, 5, 50, 0}}, {L"Ring", {1, 440, 100, 0}}, {L"Vibrato", {2, 5, 30, 0}}};
-const PageSpec kPages[] = {{&CLSID_KvSEModuPage, L"Modulator", 0, fx::kModParamCount}};
+const PresetInfo kPresets[] = {{L"Tremolo", {0, 5, 50, 0}}, {L"Ring", {1, 440, 100, 0}}, {L"Vibrato", {2, 5, 30, 0}}};
+const PageInfo kPages[] = {{&CLSID_KvSEModuPage, L"Modulator", 0, fx::kModParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEModu,
+const EffectInfo kInfo = {&CLSID_KvSEModu,
                           fx::kModulatorParams,
                           fx::kModParamCount,
                           kPresets,
@@ -29,7 +29,7 @@ const EffectSpec kSpec = {&CLSID_KvSEModu,
 
 class ModulatorFilter : public EffectFilter {
 public:
-    ModulatorFilter() : EffectFilter(kSpec) {}
+    ModulatorFilter() : EffectFilter(kInfo) {}
 
 protected:
     // The rate's limit follows the kind: ring modulation reaches audio rates.
@@ -48,7 +48,7 @@ protected:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEModu, kvcom::CreateInstanceOf<ModulatorFilter>},
-    {&CLSID_KvSEModuPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEModuPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -26,7 +26,7 @@ inline double White(uint64_t& s)
 }
 } // namespace
 
-const fxkit::ParamSpec kNoiseParams[kNoiseParamCount] = {
+const fxkit::ParamInfo kNoiseParams[kNoiseParamCount] = {
     {L"&Colour", L"", 0, 2, 0, 0, kColours},
     {L"&Level (RMS)", L"dBFS", -60, 0, -20, 2, nullptr},
 };

@@ -5,7 +5,7 @@
 // run starts from the same seeds. The level is the RMS of the coloured noise.
 #pragma once
 #include "GeneratorKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <cstdint>
 #include <vector>
@@ -14,7 +14,7 @@ namespace fx {
 
 enum NoiseParam { kNoiseColour, kNoiseLevel, kNoiseParamCount };
 enum NoiseColour { kWhite, kPink, kBrown };
-extern const fxkit::ParamSpec kNoiseParams[kNoiseParamCount];
+extern const fxkit::ParamInfo kNoiseParams[kNoiseParamCount];
 
 class NoiseKernel : public fxkit::GeneratorKernel {
 public:

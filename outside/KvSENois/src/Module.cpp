@@ -9,20 +9,20 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"White", {0, -20}}, {L"Pink", {1, -20}}, {L"Brown", {2, -20}}};
-const PageSpec kPages[] = {{&CLSID_KvSENoisPage, L"Noise", 0, fx::kNoiseParamCount}};
+const PresetInfo kPresets[] = {{L"White", {0, -20}}, {L"Pink", {1, -20}}, {L"Brown", {2, -20}}};
+const PageInfo kPages[] = {{&CLSID_KvSENoisPage, L"Noise", 0, fx::kNoiseParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSENois, fx::kNoiseParams, fx::kNoiseParamCount, kPresets, 3, kPages, 1, 1, 0, 0, 0,
+const EffectInfo kInfo = {&CLSID_KvSENois, fx::kNoiseParams, fx::kNoiseParamCount, kPresets, 3, kPages, 1, 1, 0, 0, 0,
                           false,           nullptr};
 
 class NoiseFilter : public GeneratorWith<INoiseGenerator> {
 public:
-    NoiseFilter() : GeneratorWith(kSpec, GeneratorOf<fx::NoiseKernel>()) {}
+    NoiseFilter() : GeneratorWith(kInfo, GeneratorOf<fx::NoiseKernel>()) {}
 };
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSENois, kvcom::CreateInstanceOf<NoiseFilter>},
-    {&CLSID_KvSENoisPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSENoisPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "NormalizeParams.h"
 
 namespace fx {
-const fxkit::ParamSpec kNormalizeParams[1] = {{L"&Peak level", L"dBFS", -40, 0, -1, 2, nullptr}};
+const fxkit::ParamInfo kNormalizeParams[1] = {{L"&Peak level", L"dBFS", -40, 0, -1, 2, nullptr}};
 }

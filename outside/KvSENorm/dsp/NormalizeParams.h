@@ -1,7 +1,7 @@
 // Normalize's parameter table: the target peak in dBFS.
 #pragma once
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
-extern const fxkit::ParamSpec kNormalizeParams[1];
+extern const fxkit::ParamInfo kNormalizeParams[1];
 }

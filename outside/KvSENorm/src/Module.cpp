@@ -9,20 +9,20 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"0 dBFS", {0}}, {L"-1 dBFS", {-1}}, {L"-3 dBFS", {-3}}};
-const PageSpec kPages[] = {{&CLSID_KvSENormPage, L"Normalize", 0, 1}};
+const PresetInfo kPresets[] = {{L"0 dBFS", {0}}, {L"-1 dBFS", {-1}}, {L"-3 dBFS", {-3}}};
+const PageInfo kPages[] = {{&CLSID_KvSENormPage, L"Normalize", 0, 1}};
 
 std::unique_ptr<EffectKernel> NewKernel()
 {
     return std::make_unique<PeakNormalizeKernel>(false);
 }
 
-const EffectSpec kSpec = {
+const EffectInfo kInfo = {
     &CLSID_KvSENorm, fx::kNormalizeParams, 1, kPresets, 3, kPages, 1, 1, 0, kMono | kStereo | kSix, 0, true, NewKernel};
 
 class NormalizeFilter : public ComExtend<EffectFilter, INormalizeSettings> {
 public:
-    NormalizeFilter() : ComExtend(kSpec) {}
+    NormalizeFilter() : ComExtend(kInfo) {}
     STDMETHODIMP GetMeasuredPeak(double* peak) override
     {
         if (!peak)
@@ -39,7 +39,7 @@ public:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSENorm, kvcom::CreateInstanceOf<NormalizeFilter>},
-    {&CLSID_KvSENormPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSENormPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "ChannelNormalizeParams.h"
 
 namespace fx {
-const fxkit::ParamSpec kChannelNormalizeParams[1] = {{L"&Peak level", L"dBFS", -40, 0, -1, 2, nullptr}};
+const fxkit::ParamInfo kChannelNormalizeParams[1] = {{L"&Peak level", L"dBFS", -40, 0, -1, 2, nullptr}};
 }

@@ -1,7 +1,7 @@
 // Channel Normalize's parameter table: the target peak of each channel in dBFS.
 #pragma once
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
-extern const fxkit::ParamSpec kChannelNormalizeParams[1];
+extern const fxkit::ParamInfo kChannelNormalizeParams[1];
 }

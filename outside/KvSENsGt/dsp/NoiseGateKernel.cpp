@@ -5,7 +5,7 @@
 
 namespace fx {
 
-const fxkit::ParamSpec kNoiseGateParams[kGateParamCount] = {
+const fxkit::ParamInfo kNoiseGateParams[kGateParamCount] = {
     {L"&Threshold", L"dB", -80, 0, -40, 1, nullptr}, {L"&Hysteresis", L"dB", 0, 20, 6, 1, nullptr},
     {L"&Range", L"dB", -80, 0, -60, 1, nullptr},     {L"&Attack", L"ms", 0.1, 100, 1, 1, nullptr, true},
     {L"H&old", L"ms", 0, 1000, 50, 0, nullptr},      {L"Re&lease", L"ms", 1, 2000, 100, 0, nullptr, true},

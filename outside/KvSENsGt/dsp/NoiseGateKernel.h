@@ -5,7 +5,7 @@
 #pragma once
 #include "EffectKernel.h"
 #include "Envelope.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
@@ -18,7 +18,7 @@ enum NoiseGateParam {
     kGateRelease,
     kGateParamCount
 };
-extern const fxkit::ParamSpec kNoiseGateParams[kGateParamCount];
+extern const fxkit::ParamInfo kNoiseGateParams[kGateParamCount];
 
 class NoiseGateKernel : public fxkit::EffectKernel {
 public:

@@ -8,13 +8,13 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {
+const PresetInfo kPresets[] = {
     {L"Speech", {-45, 6, -30, 5, 150, 250}},
     {L"Drums", {-30, 4, -80, 0.1, 20, 60}},
 };
-const PageSpec kPages[] = {{&CLSID_KvSENsGtPage, L"Noise Gate", 0, fx::kGateParamCount}};
+const PageInfo kPages[] = {{&CLSID_KvSENsGtPage, L"Noise Gate", 0, fx::kGateParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSENsGt,
+const EffectInfo kInfo = {&CLSID_KvSENsGt,
                           fx::kNoiseGateParams,
                           fx::kGateParamCount,
                           kPresets,
@@ -29,8 +29,8 @@ const EffectSpec kSpec = {&CLSID_KvSENsGt,
                           KernelOf<fx::NoiseGateKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSENsGt, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSENsGtPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSENsGt, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSENsGtPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -10,7 +10,7 @@ const wchar_t* const kModes[] = {L"Remove the measured offset", L"Add a fixed va
 const wchar_t* const kDepths[] = {L"8 bits", L"16 bits", L"32 bits", nullptr};
 } // namespace
 
-const fxkit::ParamSpec kDcParams[kDcParamCount] = {
+const fxkit::ParamInfo kDcParams[kDcParamCount] = {
     {L"&Mode", L"", 0, 1, 0, 0, kModes},
     {L"&Value", L"steps", -32768, 32767, 0, 0, nullptr},
     {L"Depth", L"", 0, 2, 1, 0, kDepths, false, true},

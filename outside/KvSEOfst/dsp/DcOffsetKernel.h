@@ -3,14 +3,14 @@
 // 128 (8 bits), 32768 (16 bits) or 10000 (32 bits) steps per full scale.
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum DcParam { kDcMode, kDcValue, kDcDepth, kDcParamCount };
-extern const fxkit::ParamSpec kDcParams[kDcParamCount];
+extern const fxkit::ParamInfo kDcParams[kDcParamCount];
 // Steps per full scale for a depth index (0: 8, 1: 16, 2: 32 bits), and the depth in bits.
 double DcUnitsPerFullScale(int depthIndex);
 int DcDepthBits(int depthIndex);

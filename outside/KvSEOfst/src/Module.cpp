@@ -10,13 +10,13 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {
+const PresetInfo kPresets[] = {
     {L"Remove offset", {0, 0, 1}},
     {L"Add +100 steps", {1, 100, 1}},
 };
-const PageSpec kPages[] = {{&CLSID_KvSEOfstPage, L"DC Offset", 0, fx::kDcParamCount}};
+const PageInfo kPages[] = {{&CLSID_KvSEOfstPage, L"DC Offset", 0, fx::kDcParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEOfst,
+const EffectInfo kInfo = {&CLSID_KvSEOfst,
                           fx::kDcParams,
                           fx::kDcParamCount,
                           kPresets,
@@ -32,7 +32,7 @@ const EffectSpec kSpec = {&CLSID_KvSEOfst,
 
 class DcOffsetFilter : public ComExtend<EffectFilter, IDcOffsetSettings> {
 public:
-    DcOffsetFilter() : ComExtend(kSpec) {}
+    DcOffsetFilter() : ComExtend(kInfo) {}
 
     STDMETHODIMP Reserved3() override { return E_NOTIMPL; }
     STDMETHODIMP Reserved4() override { return E_NOTIMPL; }
@@ -92,7 +92,7 @@ private:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEOfst, kvcom::CreateInstanceOf<DcOffsetFilter>},
-    {&CLSID_KvSEOfstPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEOfstPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

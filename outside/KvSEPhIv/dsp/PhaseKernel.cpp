@@ -6,7 +6,7 @@ namespace {
 const wchar_t* const kChoices[] = {L"Keep", L"Reverse", nullptr};
 }
 
-const fxkit::ParamSpec kPhaseParams[kPhaseChannels] = {
+const fxkit::ParamInfo kPhaseParams[kPhaseChannels] = {
     {L"Channel &1 (left)", L"", 0, 1, 1, 0, kChoices}, {L"Channel &2 (right)", L"", 0, 1, 1, 0, kChoices},
     {L"Channel &3", L"", 0, 1, 1, 0, kChoices},        {L"Channel &4", L"", 0, 1, 1, 0, kChoices},
     {L"Channel &5", L"", 0, 1, 1, 0, kChoices},        {L"Channel &6", L"", 0, 1, 1, 0, kChoices},

@@ -2,12 +2,12 @@
 // output clips to 32767). Values 0..5: channel 1..6 reversed (1) or kept (0).
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
 constexpr int kPhaseChannels = 6;
-extern const fxkit::ParamSpec kPhaseParams[kPhaseChannels];
+extern const fxkit::ParamInfo kPhaseParams[kPhaseChannels];
 
 class PhaseKernel : public fxkit::EffectKernel {
 public:

@@ -8,14 +8,14 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {
+const PresetInfo kPresets[] = {
     {L"All channels", {1, 1, 1, 1, 1, 1}},
     {L"Left only", {1, 0, 0, 0, 0, 0}},
     {L"Right only", {0, 1, 0, 0, 0, 0}},
 };
-const PageSpec kPages[] = {{&CLSID_KvSEPhIvPage, L"Reverse Phase", 0, fx::kPhaseChannels}};
+const PageInfo kPages[] = {{&CLSID_KvSEPhIvPage, L"Reverse Phase", 0, fx::kPhaseChannels}};
 
-const EffectSpec kSpec = {&CLSID_KvSEPhIv,
+const EffectInfo kInfo = {&CLSID_KvSEPhIv,
                           fx::kPhaseParams,
                           fx::kPhaseChannels,
                           kPresets,
@@ -30,8 +30,8 @@ const EffectSpec kSpec = {&CLSID_KvSEPhIv,
                           KernelOf<fx::PhaseKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEPhIv, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEPhIvPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEPhIv, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEPhIvPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -19,7 +19,7 @@ const wchar_t* const kTypes[] = {L"Off",     L"Peak",     L"Low shelf", L"High s
 
 } // namespace
 
-const fxkit::ParamSpec kParametricEqParams[kPeqParamCount] = {KV_PEQ_BAND(100),  KV_PEQ_BAND(300),  KV_PEQ_BAND(1000),
+const fxkit::ParamInfo kParametricEqParams[kPeqParamCount] = {KV_PEQ_BAND(100),  KV_PEQ_BAND(300),  KV_PEQ_BAND(1000),
                                                               KV_PEQ_BAND(3000), KV_PEQ_BAND(6000), KV_PEQ_BAND(12000)};
 
 std::vector<fxkit::BiquadCoefficients> ParametricEqKernel::Design(const double* values) const

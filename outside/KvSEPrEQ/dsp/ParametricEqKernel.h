@@ -2,14 +2,14 @@
 #pragma once
 #include "Biquad.h"
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
 constexpr int kPeqBands = 6;
 enum ParametricEqField { kPeqType, kPeqFreq, kPeqGain, kPeqQ, kPeqFields };
 constexpr int kPeqParamCount = kPeqBands * kPeqFields;
-extern const fxkit::ParamSpec kParametricEqParams[kPeqParamCount];
+extern const fxkit::ParamInfo kParametricEqParams[kPeqParamCount];
 
 class ParametricEqKernel : public fxkit::EffectKernel {
 public:

@@ -16,7 +16,7 @@ double Wrap(double a)
 
 } // namespace
 
-const fxkit::ParamSpec kPitchShiftParams[kPitchParamCount] = {
+const fxkit::ParamInfo kPitchShiftParams[kPitchParamCount] = {
     {L"&Shift", L"semitones", -24, 24, 0, 2, nullptr},
 };
 

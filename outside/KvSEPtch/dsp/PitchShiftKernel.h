@@ -8,7 +8,7 @@
 #pragma once
 #include "EffectKernel.h"
 #include "Fft.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 #include "StftStream.h"
 
 #include <atomic>
@@ -19,7 +19,7 @@
 namespace fx {
 
 enum PitchShiftParam { kPitchSemitones, kPitchParamCount };
-extern const fxkit::ParamSpec kPitchShiftParams[kPitchParamCount];
+extern const fxkit::ParamInfo kPitchShiftParams[kPitchParamCount];
 
 class PitchShiftKernel : public fxkit::EffectKernel {
 public:

@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Octave up", {12}}, {L"Octave down", {-12}}};
-const PageSpec kPages[] = {{&CLSID_KvSEPtchPage, L"Pitch Shift", 0, fx::kPitchParamCount}};
+const PresetInfo kPresets[] = {{L"Octave up", {12}}, {L"Octave down", {-12}}};
+const PageInfo kPages[] = {{&CLSID_KvSEPtchPage, L"Pitch Shift", 0, fx::kPitchParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSEPtch,
+const EffectInfo kInfo = {&CLSID_KvSEPtch,
                           fx::kPitchShiftParams,
                           fx::kPitchParamCount,
                           kPresets,
@@ -27,7 +27,7 @@ const EffectSpec kSpec = {&CLSID_KvSEPtch,
 
 class PitchShiftFilter : public ComExtend<EffectFilter, IPitchShiftSettings> {
 public:
-    PitchShiftFilter() : ComExtend(kSpec) {}
+    PitchShiftFilter() : ComExtend(kInfo) {}
     STDMETHODIMP SetPreviewMode(int preview) override
     {
         static_cast<fx::PitchShiftKernel*>(Kernel())->SetPreview(preview == 1);
@@ -37,7 +37,7 @@ public:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSEPtch, kvcom::CreateInstanceOf<PitchShiftFilter>},
-    {&CLSID_KvSEPtchPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEPtchPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -34,7 +34,7 @@ size_t Frames(double ms, double rate)
 
 } // namespace
 
-const fxkit::ParamSpec kReverbParams[kRevParamCount] = {
+const fxkit::ParamInfo kReverbParams[kRevParamCount] = {
     {L"&Reverb time", L"s", 0.1, 20, 1.8, 2, nullptr, true},
     {L"&Pre-delay", L"ms", 0, kMaxPreDelayMs, 20, 0, nullptr},
     {L"&Damping", L"%", 0, 100, 40, 0, nullptr},

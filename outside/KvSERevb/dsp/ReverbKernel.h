@@ -8,14 +8,14 @@
 // the pre-delay, the reflections and 1.5 T (90 dB).
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <vector>
 
 namespace fx {
 
 enum ReverbParam { kRevTime, kRevPreDelay, kRevDamping, kRevWidth, kRevEarly, kRevMix, kRevParamCount };
-extern const fxkit::ParamSpec kReverbParams[kRevParamCount];
+extern const fxkit::ParamInfo kReverbParams[kRevParamCount];
 
 class ReverbKernel : public fxkit::EffectKernel {
 public:

@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Room", {0.6, 8, 50, 70, 60, 25}}, {L"Hall", {2.8, 30, 35, 100, 40, 35}}};
-const PageSpec kPages[] = {{&CLSID_KvSERevbPage, L"Reverb", 0, fx::kRevParamCount}};
+const PresetInfo kPresets[] = {{L"Room", {0.6, 8, 50, 70, 60, 25}}, {L"Hall", {2.8, 30, 35, 100, 40, 35}}};
+const PageInfo kPages[] = {{&CLSID_KvSERevbPage, L"Reverb", 0, fx::kRevParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSERevb,
+const EffectInfo kInfo = {&CLSID_KvSERevb,
                           fx::kReverbParams,
                           fx::kRevParamCount,
                           kPresets,
@@ -26,8 +26,8 @@ const EffectSpec kSpec = {&CLSID_KvSERevb,
                           KernelOf<fx::ReverbKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSERevb, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSERevbPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSERevb, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSERevbPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

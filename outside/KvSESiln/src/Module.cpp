@@ -8,11 +8,11 @@ namespace {
 
 using namespace fxkit;
 
-const EffectSpec kSpec = {&CLSID_KvSESiln, nullptr, 0, nullptr, 0, nullptr, 0, 1, 0, 0, 0, false, nullptr};
+const EffectInfo kInfo = {&CLSID_KvSESiln, nullptr, 0, nullptr, 0, nullptr, 0, 1, 0, 0, 0, false, nullptr};
 
 class SilenceFilter : public GeneratorWith<ISilenceGenerator> {
 public:
-    SilenceFilter() : GeneratorWith(kSpec, GeneratorOf<fx::SilenceKernel>()) {}
+    SilenceFilter() : GeneratorWith(kInfo, GeneratorOf<fx::SilenceKernel>()) {}
 };
 
 const kvcom::ClassEntry kClasses[] = {{&CLSID_KvSESiln, kvcom::CreateInstanceOf<SilenceFilter>}};

@@ -9,7 +9,7 @@ namespace {
 const wchar_t* const kSizes[] = {L"512", L"1024", L"2048", L"4096", nullptr};
 }
 
-const fxkit::ParamSpec kProfileLearnerParams[kSplParamCount] = {{L"&FFT size", L"points", 0, 3, 2, 0, kSizes}};
+const fxkit::ParamInfo kProfileLearnerParams[kSplParamCount] = {{L"&FFT size", L"points", 0, 3, 2, 0, kSizes}};
 
 size_t FftSizeOf(double choice)
 {

@@ -4,14 +4,14 @@
 #include "EffectKernel.h"
 #include "Fft.h"
 #include "NoiseProfile.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <memory>
 
 namespace fx {
 
 enum ProfileLearnerParam { kSplFftSize, kSplParamCount };
-extern const fxkit::ParamSpec kProfileLearnerParams[kSplParamCount];
+extern const fxkit::ParamInfo kProfileLearnerParams[kSplParamCount];
 size_t FftSizeOf(double choice);
 
 class ProfileLearnerKernel : public fxkit::EffectKernel {

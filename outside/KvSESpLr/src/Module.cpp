@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Fine (4096)", {3}}, {L"Quick (1024)", {1}}};
-const PageSpec kPages[] = {{&CLSID_KvSESpLrPage, L"Get Noise Profile", 0, fx::kSplParamCount}};
+const PresetInfo kPresets[] = {{L"Fine (4096)", {3}}, {L"Quick (1024)", {1}}};
+const PageInfo kPages[] = {{&CLSID_KvSESpLrPage, L"Get Noise Profile", 0, fx::kSplParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSESpLr,
+const EffectInfo kInfo = {&CLSID_KvSESpLr,
                           fx::kProfileLearnerParams,
                           fx::kSplParamCount,
                           kPresets,
@@ -51,7 +51,7 @@ HRESULT WriteProfileFile(const std::string& folder, const std::string& text)
 
 class ProfileLearnerFilter : public EffectFilter {
 public:
-    ProfileLearnerFilter() : EffectFilter(kSpec) {}
+    ProfileLearnerFilter() : EffectFilter(kInfo) {}
 
 protected:
     // Without a work folder the profile would have nowhere to go: the first sample fails,
@@ -77,7 +77,7 @@ protected:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSESpLr, kvcom::CreateInstanceOf<ProfileLearnerFilter>},
-    {&CLSID_KvSESpLrPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSESpLrPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "EffectPage.h"
 #include "KvSESpLr.h"
 #include "KvSESpSb.h"
-#include "SpectralSubtractionKernel.h"
+#include "NoiseSubtractionKernel.h"
 
 #include <string>
 
@@ -11,10 +11,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Light", {10, 90}}, {L"Strong", {30, 95}}};
-const PageSpec kPages[] = {{&CLSID_KvSESpSbPage, L"Remove Noise", 0, fx::kSpsParamCount}};
+const PresetInfo kPresets[] = {{L"Light", {10, 90}}, {L"Strong", {30, 95}}};
+const PageInfo kPages[] = {{&CLSID_KvSESpSbPage, L"Remove Noise", 0, fx::kSpsParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSESpSb,
+const EffectInfo kInfo = {&CLSID_KvSESpSb,
                           fx::kSpectralSubtractionParams,
                           fx::kSpsParamCount,
                           kPresets,
@@ -48,7 +48,7 @@ bool ReadFileText(const std::string& path, std::string& text)
 
 class NoiseRemovalFilter : public EffectFilter {
 public:
-    NoiseRemovalFilter() : EffectFilter(kSpec) {}
+    NoiseRemovalFilter() : EffectFilter(kInfo) {}
 
 protected:
     // The profile must be there, whole, and of this stream's channels and rate; otherwise the
@@ -84,7 +84,7 @@ private:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSESpSb, kvcom::CreateInstanceOf<NoiseRemovalFilter>},
-    {&CLSID_KvSESpSbPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSESpSbPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

@@ -6,7 +6,7 @@ namespace {
 const wchar_t* const kMethods[] = {L"Mean of both", L"Left only", L"Right only", L"Balance", nullptr};
 }
 
-const fxkit::ParamSpec kStereoToMonoParams[kS2mParamCount] = {
+const fxkit::ParamInfo kStereoToMonoParams[kS2mParamCount] = {
     {L"&Method", L"", 0, 3, 0, 0, kMethods},
     {L"&Balance", L"%", -100, 100, 0, 0, nullptr},
 };

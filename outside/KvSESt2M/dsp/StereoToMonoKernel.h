@@ -3,12 +3,12 @@
 // channels come out unchanged.
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
 enum StereoToMonoParam { kS2mMethod, kS2mBalance, kS2mParamCount };
-extern const fxkit::ParamSpec kStereoToMonoParams[kS2mParamCount];
+extern const fxkit::ParamInfo kStereoToMonoParams[kS2mParamCount];
 
 class StereoToMonoKernel : public fxkit::EffectKernel {
 public:

@@ -8,16 +8,16 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Mean", {0, 0}}, {L"Left", {1, 0}}, {L"Right", {2, 0}}};
-const PageSpec kPages[] = {{&CLSID_KvSESt2MPage, L"Stereo to Mono", 0, fx::kS2mParamCount}};
+const PresetInfo kPresets[] = {{L"Mean", {0, 0}}, {L"Left", {1, 0}}, {L"Right", {2, 0}}};
+const PageInfo kPages[] = {{&CLSID_KvSESt2MPage, L"Stereo to Mono", 0, fx::kS2mParamCount}};
 
-const EffectSpec kSpec = {
+const EffectInfo kInfo = {
     &CLSID_KvSESt2M, fx::kStereoToMonoParams,         fx::kS2mParamCount, kPresets, 3, kPages, 1, 1, 2, kStereo, 1,
     false,           KernelOf<fx::StereoToMonoKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSESt2M, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSESt2MPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSESt2M, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSESt2MPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

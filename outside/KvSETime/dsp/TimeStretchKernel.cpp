@@ -5,7 +5,7 @@
 
 namespace fx {
 
-const fxkit::ParamSpec kTimeStretchParams[kStretchParamCount] = {
+const fxkit::ParamInfo kTimeStretchParams[kStretchParamCount] = {
     {L"&Length", L"%", 25, 400, 100, 1, nullptr, true},
 };
 

@@ -8,7 +8,7 @@
 // near the best); preview: a quarter of the range, every eighth, then every other frame.
 #pragma once
 #include "EffectKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <atomic>
 #include <vector>
@@ -16,7 +16,7 @@
 namespace fx {
 
 enum TimeStretchParam { kStretchLength, kStretchParamCount };
-extern const fxkit::ParamSpec kTimeStretchParams[kStretchParamCount];
+extern const fxkit::ParamInfo kTimeStretchParams[kStretchParamCount];
 
 class TimeStretchKernel : public fxkit::EffectKernel {
 public:

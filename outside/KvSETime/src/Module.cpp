@@ -8,10 +8,10 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Half as long", {50}}, {L"Twice as long", {200}}};
-const PageSpec kPages[] = {{&CLSID_KvSETimePage, L"Time Stretch", 0, fx::kStretchParamCount}};
+const PresetInfo kPresets[] = {{L"Half as long", {50}}, {L"Twice as long", {200}}};
+const PageInfo kPages[] = {{&CLSID_KvSETimePage, L"Time Stretch", 0, fx::kStretchParamCount}};
 
-const EffectSpec kSpec = {&CLSID_KvSETime,
+const EffectInfo kInfo = {&CLSID_KvSETime,
                           fx::kTimeStretchParams,
                           fx::kStretchParamCount,
                           kPresets,
@@ -27,7 +27,7 @@ const EffectSpec kSpec = {&CLSID_KvSETime,
 
 class TimeStretchFilter : public ComExtend<EffectFilter, ITimeStretchSettings> {
 public:
-    TimeStretchFilter() : ComExtend(kSpec) {}
+    TimeStretchFilter() : ComExtend(kInfo) {}
     STDMETHODIMP SetPreviewMode(int preview) override
     {
         static_cast<fx::TimeStretchKernel*>(Kernel())->SetPreview(preview == 1);
@@ -37,7 +37,7 @@ public:
 
 const kvcom::ClassEntry kClasses[] = {
     {&CLSID_KvSETime, kvcom::CreateInstanceOf<TimeStretchFilter>},
-    {&CLSID_KvSETimePage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSETimePage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

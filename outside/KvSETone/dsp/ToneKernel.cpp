@@ -12,7 +12,7 @@ constexpr double kTwoPi = 6.28318530717958647692;
 constexpr double kPi = 3.14159265358979323846;
 } // namespace
 
-const fxkit::ParamSpec kToneParams[kToneParamCount] = {
+const fxkit::ParamInfo kToneParams[kToneParamCount] = {
     {L"&Waveform", L"", 0, 3, 0, 0, kWaves},
     {L"&Frequency", L"Hz", 1, 20000, 1000, 2, nullptr, true, false, true},
     {L"&Level", L"dBFS", -60, 0, -6, 2, nullptr},

@@ -4,14 +4,14 @@
 // Harmonics sin(kx) come from the recurrence sin((k+1)x) = 2 cos x sin(kx) - sin((k-1)x).
 #pragma once
 #include "GeneratorKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 namespace fx {
 
 enum ToneParam { kToneWave, kToneFrequency, kToneLevel, kToneSweep, kToneEndFrequency, kToneParamCount };
 enum ToneWave { kSine, kSquare, kTriangle, kSawtooth };
 enum ToneSweep { kNoSweep, kLinearSweep, kLogSweep };
-extern const fxkit::ParamSpec kToneParams[kToneParamCount];
+extern const fxkit::ParamInfo kToneParams[kToneParamCount];
 
 class ToneKernel : public fxkit::GeneratorKernel {
 public:

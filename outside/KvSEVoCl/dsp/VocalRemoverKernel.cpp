@@ -5,7 +5,7 @@
 
 namespace fx {
 
-const fxkit::ParamSpec kVocalRemoverParams[kVocParamCount] = {
+const fxkit::ParamInfo kVocalRemoverParams[kVocParamCount] = {
     {L"&Low edge", L"Hz", 50, 20000, 150, 0, nullptr, true, false, true},
     {L"&High edge", L"Hz", 50, 20000, 8000, 0, nullptr, true, false, true},
     {L"&Strength", L"%", 0, 100, 100, 0, nullptr},

@@ -6,7 +6,7 @@
 #pragma once
 #include "EffectKernel.h"
 #include "Fft.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <complex>
 #include <vector>
@@ -14,7 +14,7 @@
 namespace fx {
 
 enum VocalRemoverParam { kVocLow, kVocHigh, kVocStrength, kVocParamCount };
-extern const fxkit::ParamSpec kVocalRemoverParams[kVocParamCount];
+extern const fxkit::ParamInfo kVocalRemoverParams[kVocParamCount];
 
 class VocalRemoverKernel : public fxkit::EffectKernel {
 public:

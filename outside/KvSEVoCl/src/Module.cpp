@@ -8,16 +8,16 @@ namespace {
 
 using namespace fxkit;
 
-const PresetSpec kPresets[] = {{L"Light", {200, 5000, 60}}, {L"Strong", {120, 10000, 100}}};
-const PageSpec kPages[] = {{&CLSID_KvSEVoClPage, L"Remove Vocals", 0, fx::kVocParamCount}};
+const PresetInfo kPresets[] = {{L"Light", {200, 5000, 60}}, {L"Strong", {120, 10000, 100}}};
+const PageInfo kPages[] = {{&CLSID_KvSEVoClPage, L"Remove Vocals", 0, fx::kVocParamCount}};
 
-const EffectSpec kSpec = {
+const EffectInfo kInfo = {
     &CLSID_KvSEVoCl, fx::kVocalRemoverParams,         fx::kVocParamCount, kPresets, 2, kPages, 1, 1, 2, kStereo, 0,
     false,           KernelOf<fx::VocalRemoverKernel>};
 
 const kvcom::ClassEntry kClasses[] = {
-    {&CLSID_KvSEVoCl, kvcom::CreateInstanceOf<SpecFilter<&kSpec>>},
-    {&CLSID_KvSEVoClPage, kvcom::CreateInstanceOf<EffectPageOf<&kSpec, 0>>},
+    {&CLSID_KvSEVoCl, kvcom::CreateInstanceOf<InfoFilter<&kInfo>>},
+    {&CLSID_KvSEVoClPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>},
 };
 
 } // namespace

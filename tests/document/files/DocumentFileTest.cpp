@@ -239,10 +239,10 @@ TEST_F(DocumentFileTest, DISABLED_SavesUntilKilledMidway)
     ASSERT_TRUE(doc->CreateEngine());
     doc->GetTrackSet()->SetFormat(16, 44100);
     std::string wav = scratch_.File("big.wav");
-    WavSpec spec;
-    spec.form = kPcm16;
-    spec.data = TestFrames(kPcm16, 2, 1500000, 7);
-    ASSERT_TRUE(WriteBytes(wav, BuildWav(spec).b));
+    WavSpec layout;
+    layout.form = kPcm16;
+    layout.data = TestFrames(kPcm16, 2, 1500000, 7);
+    ASSERT_TRUE(WriteBytes(wav, BuildWav(layout).b));
     ASSERT_EQ(1, doc->LoadFile(wav.c_str(), 1, nullptr, nullptr));
     // The progress of the save: stop for good once it is halfway.
     WNDCLASSA wc{};

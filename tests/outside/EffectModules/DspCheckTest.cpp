@@ -5,7 +5,7 @@
 #include "Biquad.h"
 #include "FastMath.h"
 #include "Fft.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include "DcOffsetKernel.h"
 #include "FilterKernel.h"
@@ -40,7 +40,7 @@ struct Check {
 };
 
 template <size_t N>
-std::vector<double> Values(const fxkit::ParamSpec (&table)[N], std::initializer_list<std::pair<int, double>> set)
+std::vector<double> Values(const fxkit::ParamInfo (&table)[N], std::initializer_list<std::pair<int, double>> set)
 {
     return fxkit::TableValues(table, set);
 }
@@ -445,13 +445,13 @@ std::vector<Check> Checks()
          }},
         {"Parameters clamp, round to their decimals and take NaN as the default",
          [] {
-             const fxkit::ParamSpec p{L"x", L"dB", -60, 20, 0, 1, nullptr};
+             const fxkit::ParamInfo p{L"x", L"dB", -60, 20, 0, 1, nullptr};
              EXPECT_EQ(fxkit::ClampParam(p, 25), 20);
              EXPECT_EQ(fxkit::ClampParam(p, -61), -60);
              EXPECT_NEAR(fxkit::ClampParam(p, 1.26), 1.3, 1e-12);
              EXPECT_EQ(fxkit::ClampParam(p, std::nan("")), 0);
              const wchar_t* const names[] = {L"a", L"b", L"c", nullptr};
-             const fxkit::ParamSpec c{L"y", L"", 0, 0, 1, 0, names};
+             const fxkit::ParamInfo c{L"y", L"", 0, 0, 1, 0, names};
              EXPECT_EQ(fxkit::ClampParam(c, 7), 2);
              EXPECT_EQ(fxkit::ClampParam(c, 0.6), 1);
          }},

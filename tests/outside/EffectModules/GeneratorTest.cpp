@@ -17,7 +17,7 @@
 #include "KvSESiln.h"
 #include "KvSETone.h"
 #include "NoiseKernel.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 #include "SilenceKernel.h"
 #include "ToneKernel.h"
 
@@ -333,7 +333,7 @@ namespace {
 constexpr double kRate = 44100;
 
 template <class K>
-std::vector<float> Generate(std::initializer_list<std::pair<int, double>> set, const fxkit::ParamSpec* table, int count,
+std::vector<float> Generate(std::initializer_list<std::pair<int, double>> set, const fxkit::ParamInfo* table, int count,
                             size_t frames, int channels = 1, double rate = kRate)
 {
     K kernel;

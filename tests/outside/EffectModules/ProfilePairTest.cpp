@@ -15,7 +15,7 @@
 #include "KvSESpSb.h"
 #include "NoiseProfile.h"
 #include "ProfileLearnerKernel.h"
-#include "SpectralSubtractionKernel.h"
+#include "NoiseSubtractionKernel.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,11 +1,11 @@
-#include "SpectralSubtractionKernel.h"
+#include "NoiseSubtractionKernel.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace fx {
 
-const fxkit::ParamSpec kSpectralSubtractionParams[kSpsParamCount] = {
+const fxkit::ParamInfo kSpectralSubtractionParams[kSpsParamCount] = {
     {L"&Reduction", L"dB", 0, 40, 20, 1, nullptr},
     {L"&Smoothing", L"%", 0, 98, 90, 0, nullptr},
 };

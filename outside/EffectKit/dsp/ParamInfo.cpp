@@ -1,4 +1,4 @@
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <cmath>
 
@@ -12,19 +12,19 @@ int ChoiceCount(const wchar_t* const* choices)
     return n;
 }
 
-double ClampParam(const ParamSpec& spec, double value, double minimum, double maximum)
+double ClampParam(const ParamInfo& desc, double value, double minimum, double maximum)
 {
     if (std::isnan(value))
-        value = spec.defaultValue;
-    if (spec.choices) {
+        value = desc.defaultValue;
+    if (desc.choices) {
         minimum = 0;
-        maximum = ChoiceCount(spec.choices) - 1;
+        maximum = ChoiceCount(desc.choices) - 1;
     }
     if (value < minimum)
         value = minimum;
     if (value > maximum)
         value = maximum;
-    const double scale = std::pow(10.0, spec.choices ? 0 : spec.decimals);
+    const double scale = std::pow(10.0, desc.choices ? 0 : desc.decimals);
     value = std::nearbyint(value * scale) / scale;
     // Rounding may step past a limit that is no multiple of the step.
     if (value < minimum)
@@ -34,7 +34,7 @@ double ClampParam(const ParamSpec& spec, double value, double minimum, double ma
     return value;
 }
 
-std::vector<double> TableValues(const ParamSpec* table, int count, std::initializer_list<std::pair<int, double>> set)
+std::vector<double> TableValues(const ParamInfo* table, int count, std::initializer_list<std::pair<int, double>> set)
 {
     std::vector<double> v(kMaxParams, 0.0);
     for (int i = 0; i < count && i < kMaxParams; ++i)

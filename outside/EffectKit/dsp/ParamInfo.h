@@ -11,7 +11,7 @@ namespace fxkit {
 
 constexpr int kMaxParams = 32;
 
-struct ParamSpec {
+struct ParamInfo {
     const wchar_t* label;
     const wchar_t* unit;
     double minimum;
@@ -24,7 +24,7 @@ struct ParamSpec {
     bool belowNyquist = false;     // a frequency: limited to 0.45 of the rate once it is known
 };
 
-struct PresetSpec {
+struct PresetInfo {
     const wchar_t* name;
     double values[kMaxParams];
 };
@@ -33,17 +33,17 @@ struct PresetSpec {
 int ChoiceCount(const wchar_t* const* choices);
 // The value clamped to [minimum, maximum] and rounded to the decimals (choices to an index);
 // NaN becomes the default.
-double ClampParam(const ParamSpec& spec, double value, double minimum, double maximum);
-inline double ClampParam(const ParamSpec& spec, double value)
+double ClampParam(const ParamInfo& desc, double value, double minimum, double maximum);
+inline double ClampParam(const ParamInfo& desc, double value)
 {
-    return ClampParam(spec, value, spec.minimum, spec.maximum);
+    return ClampParam(desc, value, desc.minimum, desc.maximum);
 }
 
 // A table's defaults (kMaxParams values, zero past the table) with some values set: what a
 // kernel is prepared with in tests and benchmarks.
-std::vector<double> TableValues(const ParamSpec* table, int count, std::initializer_list<std::pair<int, double>> set);
+std::vector<double> TableValues(const ParamInfo* table, int count, std::initializer_list<std::pair<int, double>> set);
 template <size_t N>
-std::vector<double> TableValues(const ParamSpec (&table)[N], std::initializer_list<std::pair<int, double>> set = {})
+std::vector<double> TableValues(const ParamInfo (&table)[N], std::initializer_list<std::pair<int, double>> set = {})
 {
     return TableValues(table, int(N), set);
 }

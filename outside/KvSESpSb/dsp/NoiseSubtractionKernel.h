@@ -7,7 +7,7 @@
 #include "EffectKernel.h"
 #include "Fft.h"
 #include "NoiseProfile.h"
-#include "ParamSpec.h"
+#include "ParamInfo.h"
 
 #include <complex>
 #include <memory>
@@ -16,7 +16,7 @@
 namespace fx {
 
 enum SpectralSubtractionParam { kSpsReduction, kSpsSmoothing, kSpsParamCount };
-extern const fxkit::ParamSpec kSpectralSubtractionParams[kSpsParamCount];
+extern const fxkit::ParamInfo kSpectralSubtractionParams[kSpsParamCount];
 
 class SpectralSubtractionKernel : public fxkit::EffectKernel {
 public:
