@@ -2,6 +2,7 @@
 // the multitrack view, and tracks filled from raw 16-bit frames written to a scratch folder.
 #pragma once
 #include "ChromeTestSupport.h"
+#include "RawClip.h"
 #include "CommandInterfaces.h"
 #include "DocumentFixture.h"
 #include "DocumentTransportLink.h"
@@ -23,23 +24,8 @@ protected:
             std::ofstream out(path, std::ios::binary);
             out.write(reinterpret_cast<const char*>(frames.data()), std::streamsize(frames.size() * 2));
         }
-        MtFileItemRecord record{};
-        std::strncpy(record.path, path.c_str(), sizeof record.path - 1);
-        record.channels = channels;
-        record.bitsPerSample = 16;
-        record.samplesPerSec = doc_->GetSamplesPerSec();
-        ComRef<IMtItemList> list;
-        ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
-        ASSERT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), nullptr, 1));
-        ASSERT_EQ(S_OK, list->ResetItems(1));
-        ComRef<IUnknown> object;
-        LONG id = 0;
-        ASSERT_EQ(S_OK, list->NextItem(object.Out(), &id));
         ComRef<IMtClip> clip;
-        ASSERT_EQ(S_OK, MtEngine::CreateClip(clip));
-        MtClipFormat format{record.samplesPerSec, 16, channels};
-        ASSERT_EQ(S_OK, clip->SetFormat(&format));
-        ASSERT_EQ(S_OK, clip->SetSource(object.Get(), 0, -1));
+        ASSERT_EQ(S_OK, MakeRawClip(path, channels, 16, doc_->GetSamplesPerSec(), clip));
         ComRef<IMtTrack> track;
         if (usedFirst_) {
             ASSERT_EQ(S_OK, doc_->GetTrackSet()->InsertTrack(0, channels, track.Out(), -1));

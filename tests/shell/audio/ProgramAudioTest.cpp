@@ -2,6 +2,7 @@
 // null sink, driven as a user drives it: keys into the multitrack view, which reach the
 // controller through the program's hosts.
 #include "AudioRig.h"
+#include "RawClip.h"
 #include "ComRef.h"
 #include "CommandInterfaces.h"
 #include "KsMultiTrackLoader.h"
@@ -128,23 +129,8 @@ protected:
         ASSERT_NE(f, nullptr);
         std::fwrite(tone.data(), 2, tone.size(), f);
         std::fclose(f);
-        MtFileItemRecord record{};
-        std::strncpy(record.path, path.c_str(), sizeof record.path - 1);
-        record.channels = channels;
-        record.bitsPerSample = 16;
-        record.samplesPerSec = doc_->GetSamplesPerSec();
-        ComRef<IMtItemList> list;
-        ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
-        ASSERT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), nullptr, 1));
-        ASSERT_EQ(S_OK, list->ResetItems(1));
-        ComRef<IUnknown> object;
-        LONG id = 0;
-        ASSERT_EQ(S_OK, list->NextItem(object.Out(), &id));
         ComRef<IMtClip> clip;
-        ASSERT_EQ(S_OK, MtEngine::CreateClip(clip));
-        MtClipFormat format{record.samplesPerSec, 16, channels};
-        ASSERT_EQ(S_OK, clip->SetFormat(&format));
-        ASSERT_EQ(S_OK, clip->SetSource(object.Get(), 0, -1));
+        ASSERT_EQ(S_OK, MakeRawClip(path, channels, 16, doc_->GetSamplesPerSec(), clip));
         ComRef<IMtTrack> track;
         if (files_ > 1) {
             ASSERT_EQ(S_OK, doc_->GetTrackSet()->InsertTrack(0, channels, track.Out(), -1));
