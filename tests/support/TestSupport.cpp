@@ -68,4 +68,35 @@ ScratchFolder::~ScratchFolder()
     RemoveTree(path_);
 }
 
+bool KillChildAtEvent(const std::string& exeName, const std::string& test, const char* variable,
+                      const std::string& value, HANDLE midway, UINT killedCode, DWORD* code)
+{
+    *code = 0;
+    SetEnvironmentVariableA(variable, value.c_str());
+    const std::string exe = BinFolder() + exeName;
+    std::string command = "\"" + exe + "\" --gtest_filter=" + test + " --gtest_also_run_disabled_tests";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    // A busy machine can refuse a start for a moment.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        started = CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+        if (!started)
+            Sleep(200);
+    }
+    SetEnvironmentVariableA(variable, nullptr);
+    if (!started)
+        return false;
+    HANDLE waits[] = {midway, pi.hProcess};
+    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 120000);
+    if (woke == WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, killedCode);
+    WaitForSingleObject(pi.hProcess, 60000);
+    GetExitCodeProcess(pi.hProcess, code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return woke == WAIT_OBJECT_0;
+}
+
 } // namespace kvtest

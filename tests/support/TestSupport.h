@@ -9,6 +9,11 @@ namespace kvtest {
 // Folder of the running test executable, with a trailing backslash: the build's bin folder,
 // where the program and every module lie.
 std::string BinFolder();
+// Runs the disabled test `test` of the program `exeName` (in BinFolder) as a child with the
+// environment variable set to `value`, and kills it with `killedCode` once it sets `midway`.
+// True when the child was killed there; its exit code goes to *code either way.
+bool KillChildAtEvent(const std::string& exeName, const std::string& test, const char* variable,
+                      const std::string& value, HANDLE midway, UINT killedCode, DWORD* code);
 
 // Names exported by a loaded module, read from its PE export directory.
 std::vector<std::string> ExportedNames(HMODULE module);

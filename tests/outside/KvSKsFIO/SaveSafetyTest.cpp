@@ -189,31 +189,11 @@ TEST(FioSave, ASaveKilledMidwayLeavesTheOldFileByteIdentical)
     const std::string eventName = "kvfiokill-" + std::to_string(GetCurrentProcessId());
     HANDLE midway = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
     ASSERT_NE(nullptr, midway);
-    SetEnvironmentVariableA(kChildVariable, (target + "|" + eventName).c_str());
-    const std::string exe = kvtest::BinFolder() + "fio_tests.exe";
-    std::string command = "\"" + exe + "\" --gtest_filter=" + kChildTest + " --gtest_also_run_disabled_tests";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    BOOL started = FALSE;
-    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-        started = CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-        if (!started)
-            Sleep(200);
-    }
-    SetEnvironmentVariableA(kChildVariable, nullptr);
-    ASSERT_TRUE(started);
-    HANDLE waits[] = {midway, pi.hProcess};
-    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 120000);
-    if (woke == WAIT_OBJECT_0)
-        TerminateProcess(pi.hProcess, kKilledCode);
-    WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    const bool killed = kvtest::KillChildAtEvent("fio_tests.exe", kChildTest, kChildVariable, target + "|" + eventName,
+                                                 midway, kKilledCode, &code);
     CloseHandle(midway);
-    ASSERT_EQ(WAIT_OBJECT_0, woke) << "the child never reached the middle of its save; exit code " << code;
+    ASSERT_TRUE(killed) << "the child never reached the middle of its save; exit code " << code;
     EXPECT_EQ(kKilledCode, code);
     EXPECT_EQ(old, ReadBytes(target));
     // The half-written copy lies beside the target under a temporary name.
