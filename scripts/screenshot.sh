@@ -9,6 +9,9 @@ out=$(realpath -m "${1:-$build/screenshot.png}")
 settle=${2:-3}
 documents=${3:-0}
 "$root/scripts/build.sh" >/dev/null
+# The run below ends by killing the program: its session journals would bring up the recovery
+# question on the next shot.
+rm -f "$build"/wine/x11/drive_c/users/*/Temp/kv5eu/KVC*.tmp
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   # A Wine virtual desktop draws the window frames that no window manager draws here.
   KV_WINE_DISPLAY=x11 "$0/wine-run" explorer /desktop=KvShot,1280x800 "$0/bin/KvSound5EU.exe" &

@@ -26,7 +26,6 @@ const UINT kMsgUpdateProgress = ProgressUpdateMessage();
 const UINT kMsgCloseProgress = ProgressCloseMessage();
 const UINT kMsgReopenDocument = ::RegisterWindowMessageA("MsgReopenDocument");
 
-
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 
 // One drop at a time, program-wide.
@@ -278,7 +277,10 @@ void CMainFrame::RestartIdleTimer()
 
 void CMainFrame::OnTimer(UINT_PTR id)
 {
-    (void)id;
+    // Owned panes belong above this window, but Wine's desktop can raise this window over them
+    // some time after the activation comes back here (at start-up, for one): put them back.
+    if (id == kIdleTimerId)
+        RaiseFloatingPanes();
     CFrameWnd* active = GetActiveFrame();
     if (active && active != this)
         if (CView* view = active->GetActiveView())

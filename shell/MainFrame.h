@@ -50,6 +50,8 @@ public:
 
     // Moves the pane of the command id (-1: every existing pane) next to the main window.
     void ArrangeFloatingPanes(int commandId);
+    // Puts the shown pane frames back above this window without activating anything.
+    void RaiseFloatingPanes();
     void EnableSelectionPanesForView(CView* view, BOOL disable);
     void EnableControllerPanesForView(CView* view, BOOL disable);
     // Installs the menu as the frame's and every MDI child's shared menu.

@@ -6,6 +6,8 @@
 #include "NyMiniFrame.h"
 #include "SkinTables.h"
 
+#include <vector>
+
 namespace {
 
 const DWORD kPlainFrameStyle = 0x80040100;       // WS_POPUP | WS_THICKFRAME | 0x100
@@ -22,6 +24,36 @@ bool IsViewPane(PaneKind kind)
 {
     return kind == PaneKind::Controller || kind == PaneKind::Mixer || kind == PaneKind::EffectLauncher;
 }
+
+// While a pane is built its frame is still hidden, yet its views and dialogs give themselves the
+// focus, which activates the hidden frame. When the activation later returns to the main window,
+// Wine's desktop leaves that window above its own panes. Nothing hidden is activated or focused
+// while the guard lives.
+class HiddenActivationGuard {
+public:
+    HiddenActivationGuard() : m_hook(::SetWindowsHookExA(WH_CBT, Filter, nullptr, ::GetCurrentThreadId())) {}
+    ~HiddenActivationGuard()
+    {
+        if (m_hook)
+            ::UnhookWindowsHookEx(m_hook);
+    }
+    HiddenActivationGuard(const HiddenActivationGuard&) = delete;
+    HiddenActivationGuard& operator=(const HiddenActivationGuard&) = delete;
+
+private:
+    static LRESULT CALLBACK Filter(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_ACTIVATE || code == HCBT_SETFOCUS) {
+            HWND target = reinterpret_cast<HWND>(wParam);
+            HWND root = target ? ::GetAncestor(target, GA_ROOT) : nullptr;
+            if (root && !::IsWindowVisible(root))
+                return 1;
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    HHOOK m_hook;
+};
 
 } // namespace
 
@@ -86,6 +118,7 @@ CWnd* CMainFrame::EnsurePane(PaneKind kind)
     CWnd*& slot = m_panes[static_cast<int>(kind)];
     if (slot || kind == PaneKind::Analysis)
         return slot;
+    HiddenActivationGuard guard;
     CNyMiniFrame* frame = CreatePaneFrame(kind);
     if (!frame)
         return nullptr;
@@ -185,6 +218,37 @@ void CMainFrame::PlaceNewPane(PaneKind kind, CNyMiniFrame* frame)
         frame->SetWindowPos(nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CMainFrame::RaiseFloatingPanes()
+{
+    const auto isShownPane = [this](HWND w) {
+        for (int i = 0; i < kPaneKindCount; ++i) {
+            CNyMiniFrame* frame = PaneFrame(static_cast<PaneKind>(i));
+            if (frame && frame->m_hWnd == w)
+                return frame->IsWindowVisible() != FALSE;
+        }
+        return false;
+    };
+    // Shown panes found below this window go back to the top, keeping their order. Not while a
+    // window of ours other than a pane (a dialog, a message box) lies above this one: it stays on
+    // top. Raised to the top rather than placed after a sibling: only that reaches the X
+    // stacking of Wine's desktop.
+    std::vector<HWND> below;
+    bool mainSeen = false;
+    for (HWND w = ::GetWindow(m_hWnd, GW_HWNDFIRST); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (w == m_hWnd) {
+            mainSeen = true;
+        } else if (!mainSeen) {
+            if (::IsWindowVisible(w) && !isShownPane(w) &&
+                ::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId())
+                return;
+        } else if (isShownPane(w)) {
+            below.push_back(w);
+        }
+    }
+    for (auto it = below.rbegin(); it != below.rend(); ++it)
+        ::SetWindowPos(*it, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void CMainFrame::ArrangeFloatingPanes(int commandId)
 {
     CRect main;
@@ -208,7 +272,9 @@ void CMainFrame::ArrangeFloatingPanes(int commandId)
             miniFrame->GetSizeLimits(&minimum, &maximum);
         RECT rect = ArrangedPaneRect(kind, main, minimum);
         frame->MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
-        frame->BringWindowToTop();
+        // Raised without taking the activation: a pane that took it here, when the main window
+        // takes it back, ends up behind that window under Wine's X11 desktop.
+        ::SetWindowPos(frame->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         if (info.showWhenArranged)
             frame->ShowWindow(SW_SHOWNA);
     }

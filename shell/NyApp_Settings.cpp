@@ -198,6 +198,10 @@ int CNyApp::ExitInstance()
     EndInPlaceEdit();
     // The engine's module may go only once no document holds an engine object.
     CloseAllDocuments(TRUE);
+    // The panes hold engine objects too. The program's own end has destroyed the main window by
+    // now; an exit that finds it still there takes it down before the engine's module goes.
+    if (m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->DestroyWindow();
     if (m_fileIo) {
         m_fileIo->Release();
         m_fileIo = nullptr;

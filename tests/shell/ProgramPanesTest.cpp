@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -114,6 +115,77 @@ TEST_F(ProgramPanesTest, FirstStartPlacesTheRealPanesNextToTheMainWindowAtTheirM
     EXPECT_EQ(static_cast<CWnd*>(frame_->GetSelectionPane()), before);
     EXPECT_EQ(WindowRect(selection), moved);
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// Owned panes belong above their owner; a pane that took the activation while being arranged
+// was left behind the main window once that window was activated again.
+TEST_F(ProgramPanesTest, ArrangedPanesStayAboveTheMainWindowWhichKeepsTheActivation)
+{
+    const auto above = [](HWND upper, HWND lower) {
+        for (HWND w = ::GetWindow(upper, GW_HWNDNEXT); w; w = ::GetWindow(w, GW_HWNDNEXT))
+            if (w == lower)
+                return true;
+        return false;
+    };
+    const auto expectPanesAbove = [&](const char* when) {
+        SCOPED_TRACE(when);
+        for (PaneKind kind : {PaneKind::Controller, PaneKind::Selection, PaneKind::Mixer}) {
+            SCOPED_TRACE(GetPaneInfo(kind).valueName);
+            CNyMiniFrame* pane = frame_->PaneFrame(kind);
+            ASSERT_NE(pane, nullptr);
+            EXPECT_TRUE(pane->IsWindowVisible());
+            EXPECT_TRUE(above(pane->m_hWnd, frame_->m_hWnd));
+        }
+    };
+    EXPECT_EQ(::GetActiveWindow(), frame_->m_hWnd);
+    expectPanesAbove("after start-up");
+    frame_->ArrangeFloatingPanes(-1);
+    EXPECT_EQ(::GetActiveWindow(), frame_->m_hWnd) << "arranging leaves the activation where it was";
+    expectPanesAbove("after Arrange");
+    ::SetForegroundWindow(frame_->m_hWnd);
+    expectPanesAbove("after the main window is activated");
+    // The idle tick that puts them back where Wine's desktop lifted the main window over them
+    // leaves a right order and the activation alone.
+    frame_->SendMessage(WM_TIMER, CMainFrame::kIdleTimerId);
+    EXPECT_EQ(::GetActiveWindow(), frame_->m_hWnd);
+    expectPanesAbove("after an idle tick");
+}
+
+// Panes are built hidden; a pane whose view or dialog took the focus then activated its hidden
+// frame, and the main window that took the activation back was left above its own panes.
+class ProgramStartActivationTest : public ProgramPanesTest {
+protected:
+    void SetUp() override
+    {
+        hook_ = ::SetWindowsHookExA(WH_CALLWNDPROC, Record, nullptr, ::GetCurrentThreadId());
+        ProgramPanesTest::SetUp();
+        ::UnhookWindowsHookEx(hook_);
+    }
+    static LRESULT CALLBACK Record(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        const bool activated = (message->message == WM_ACTIVATE && LOWORD(message->wParam) != WA_INACTIVE) ||
+                               message->message == WM_SETFOCUS;
+        const HWND root = ::GetAncestor(message->hwnd, GA_ROOT);
+        if (code == HC_ACTION && activated && !::IsWindowVisible(root))
+            hiddenActivations_.push_back(root);
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    HHOOK hook_ = nullptr;
+    static std::vector<HWND> hiddenActivations_;
+};
+std::vector<HWND> ProgramStartActivationTest::hiddenActivations_;
+
+TEST_F(ProgramStartActivationTest, NoHiddenPaneIsActivatedOrFocusedWhileThePanesAreBuilt)
+{
+    for (PaneKind kind : {PaneKind::Controller, PaneKind::Selection, PaneKind::MarkerList, PaneKind::Mixer}) {
+        SCOPED_TRACE(GetPaneInfo(kind).valueName);
+        CNyMiniFrame* pane = frame_->PaneFrame(kind);
+        ASSERT_NE(pane, nullptr);
+        EXPECT_EQ(std::count(hiddenActivations_.begin(), hiddenActivations_.end(), pane->m_hWnd), 0);
+    }
+    EXPECT_EQ(::GetActiveWindow(), frame_->m_hWnd);
 }
 
 TEST_F(ProgramPanesTest, TheActiveViewDrivesEveryPaneAndLetsGoWhenItCloses)
