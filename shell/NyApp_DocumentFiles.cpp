@@ -118,6 +118,14 @@ void CNyApp::InstallSettingsHosts(bool install)
         AutoStopTimerDialog dialog(m_pMainWnd);
         dialog.DoModal();
     };
+    dialogs.trackLabel = [](CNyMultiTrackView* view, std::string* label) {
+        TrackLabelDialog dialog(view);
+        dialog.SetLabel(label->c_str());
+        if (dialog.DoModal() != IDOK)
+            return false;
+        *label = static_cast<const char*>(dialog.GetLabel());
+        return true;
+    };
     SetViewDialogs(std::move(dialogs));
     // Properties shows the format the document's file was read as and its attributes.
     SetDocumentFormatTexts([](CNyMultiTrackDoc* document, std::string* name, std::string* attributes) {

@@ -1,13 +1,19 @@
 #include "TrackHeaderPane.h"
 
+#include "ChangePropertyCommand.h"
+#include "CommandHistory.h"
+#include "ComObject.h"
 #include "FontSet.h"
 #include "KsMultiTrack.h"
+#include "DocCommandIds.h"
 #include "LabelTable.h"
+#include "MarkCommands.h"
 #include "MemoryDC.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "SelectionModel.h"
 #include "SkinTables.h"
+#include "ViewDialogs.h"
 #include "ViewHost.h"
 #include "WaveformPainter.h"
 
@@ -21,6 +27,7 @@ BEGIN_MESSAGE_MAP(CTrackHeaderPane, CBaseWin)
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
     ON_WM_CANCELMODE()
+    ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
 
 namespace {
@@ -328,11 +335,58 @@ void CTrackHeaderPane::Click(int code, int track, bool shift)
     case kHitMute:
         m_doc->SetTrackMute(shift ? -1 : track, !m_doc->GetTrackFlag(track, kMtFlagMute));
         break;
+    case kHitMix:
+        m_doc->MixDownTrack(track);
+        break;
+    case kHitSplit:
+        m_doc->SplitTrack(track);
+        break;
     default:
-        // Mix (-9) and split (-6) run the document's mixdown and split of the track, which
-        // come with the document's commands.
         break;
     }
+}
+
+void CTrackHeaderPane::OnLButtonDblClk(UINT flags, CPoint point)
+{
+    if (Bind() && m_pressedCode == kHitName && m_pressedTrack >= 0 && GetViewDialogs().trackLabel) {
+        const int track = m_pressedTrack;
+        LabelRecord label{};
+        m_doc->GetLabels().GetTrackLabel(track, &label);
+        std::string name(label.name, strnlen(label.name, sizeof label.name));
+        if (GetViewDialogs().trackLabel(m_view, &name) && RenameTrack(track, name.c_str())) {
+            if (IViewMixer* mixer = GetViewHost().GetMixer())
+                mixer->InvalidateAll();
+        }
+        RECT r = GetTrackRect(track);
+        ::InvalidateRect(m_hWnd, &r, TRUE);
+    }
+    CBaseWin::OnLButtonDblClk(flags, point);
+}
+
+bool CTrackHeaderPane::RenameTrack(int track, const char* name)
+{
+    if (!Bind() || track < 0 || !name)
+        return false;
+    LabelRecord old{};
+    m_doc->GetLabels().GetTrackLabel(track, &old);
+    if (strncmp(old.name, name, sizeof old.name) == 0)
+        return false;
+    ComRef<ChangePropertyCommand> command(ComObject<IEditCommand>::Create<ChangePropertyCommand>(
+        LoadResourceText(IDS_CMD_PROPERTIES).c_str(), static_cast<CommandDocument*>(m_doc)));
+    if (!command || size_t(track) >= command->newTracks.size())
+        return false;
+    // The record's name field ends with its terminator: a longer name is cut.
+    char* field = command->newTracks[track].label.name;
+    memset(field, 0, sizeof command->newTracks[track].label.name);
+    strncpy(field, name, sizeof command->newTracks[track].label.name - 1);
+    if (FAILED(command->Do()) || !command->Changed() || !m_doc->GetHistory())
+        return false;
+    if (FAILED(m_doc->GetHistory()->Add(command.Get(), TRUE))) {
+        command->Undo();
+        return false;
+    }
+    m_doc->SetModifiedFlag(TRUE);
+    return true;
 }
 
 void CTrackHeaderPane::OnCancelMode()

@@ -36,6 +36,9 @@ public:
     int HitTest(POINT point, int track, RECT* cell = nullptr);
     int FilterHit(int code, int track);
     void DrawTrackHeader(HDC dc, int track);
+    // Renames the track through one "Properties" step; false when nothing changed (the same
+    // text, or a command that failed or changed nothing).
+    bool RenameTrack(int track, const char* name);
 
 protected:
     void OnPaint();
@@ -44,6 +47,7 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnMouseMove(UINT flags, CPoint point);
     void OnCancelMode();
+    void OnLButtonDblClk(UINT flags, CPoint point);
 
 private:
     bool Bind();

@@ -1,14 +1,17 @@
 // The dialogs the multitrack view opens that live above it, with the settings dialogs:
-// Properties for a track and the Auto Stop Recording Timer. The program installs them at
-// start-up; without them the view's commands open nothing.
+// Properties for a track, the Auto Stop Recording Timer and Set Track Label. The program
+// installs them at start-up; without them the view's commands open nothing.
 #pragma once
 #include <functional>
+#include <string>
 
 class CNyMultiTrackView;
 
 struct ViewDialogs {
     std::function<void(CNyMultiTrackView* view, int track)> properties;
     std::function<void(CNyMultiTrackView* view)> recordingTimer;
+    // Shows the label and lets it be edited; true on OK with the text typed.
+    std::function<bool(CNyMultiTrackView* view, std::string* label)> trackLabel;
 };
 
 // An empty set takes them away.
