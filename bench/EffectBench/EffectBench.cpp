@@ -4,6 +4,7 @@
 // Lines "FPS <name> <frames per second>" are for run.sh. "quality <folder>" and "lsd <a> <b>"
 // make and compare the pitch and tempo quality fixtures instead.
 #include "CompressorKernel.h"
+#include "CrackleKernel.h"
 #include "DcOffsetKernel.h"
 #include "DelayKernel.h"
 #include "HissKernel.h"
@@ -72,6 +73,7 @@ struct Case {
     std::function<std::unique_ptr<fxkit::EffectKernel>()> make;
     std::vector<double> values;
     int inChannels = 2, outChannels = 2;
+    const std::vector<float>* sound = nullptr; // stereo input other than the shared signal
 };
 
 template <class K>
@@ -85,7 +87,7 @@ std::function<std::unique_ptr<fxkit::EffectKernel>()> Make()
 double Run(const Case& c, const std::vector<float>& stereo, const std::vector<float>& mono, std::vector<float>& out)
 {
     auto k = c.make();
-    const std::vector<float>& in = c.inChannels == 1 ? mono : stereo;
+    const std::vector<float>& in = c.sound ? *c.sound : c.inChannels == 1 ? mono : stereo;
     const auto start = std::chrono::steady_clock::now();
     k->Prepare({double(kRate), c.inChannels, c.outChannels}, c.values.data());
     if (k->Measures()) {
@@ -273,6 +275,18 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < kFrames; ++i)
         mono[i] = stereo[2 * i];
 
+    // The signal with crackle: a click of 2 to 40 samples at full scale / 2 in each channel
+    // every 10 ms.
+    std::vector<float> crackly(stereo);
+    std::mt19937 rng(2);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (size_t at = 0; at + 441 < kFrames; at += 441)
+        for (size_t c = 0; c < 2; ++c) {
+            const size_t start = at + size_t(u(rng) * 400), length = 2 + size_t(u(rng) * 38);
+            for (size_t i = 0; i < length; ++i)
+                crackly[2 * (start + i) + c] += u(rng) < 0.5 ? -0.5f : 0.5f;
+        }
+
     using namespace fx;
     const std::vector<Case> cases = {
         {"Gain", Make<GainKernel>(), Values(kGainParams, {{0, 6}, {1, 6}})},
@@ -307,6 +321,8 @@ int main(int argc, char** argv)
         {"Reverb", Make<ReverbKernel>(), Values(kReverbParams, {})},
         {"TimeStretch", Make<TimeStretchKernel>(), Values(kTimeStretchParams, {{kStretchLength, 200}})},
         {"PitchShift", Make<PitchShiftKernel>(), Values(kPitchShiftParams, {{kPitchSemitones, 5}})},
+        {"Crackle", Make<CrackleKernel>(), Values(kCrackleParams, {})},
+        {"Crackle100PerSec", Make<CrackleKernel>(), Values(kCrackleParams, {}), 2, 2, &crackly},
     };
     std::printf("EffectBench: %zu frames (600 s of 44.1 kHz stereo float), %zu-frame chunks\n", kFrames, kChunk);
     for (const Case& c : cases) {

@@ -36,6 +36,8 @@
 #include "TimeStretchKernel.h"
 #include "ReverbKernel.h"
 #include "KvSEHmNR.h"
+#include "CrackleKernel.h"
+#include "KvSECrNR.h"
 #include "ParametricEqKernel.h"
 #include "SmoothingKernel.h"
 #include "IEffectEnvironment.h"
@@ -130,6 +132,7 @@ const std::vector<ModuleRow>& Modules()
         {"KvSENsGt.dll", CLSID_KvSENsGt, 1, 6, 2, kAll, 0, 0, false, Make<fx::NoiseGateKernel>, {{0, -20}}, nullptr},
         {"KvSEHsNR.dll", CLSID_KvSEHsNR, 1, 3, 2, kAll, 0, 0, false, Make<fx::HissKernel>, {{0, 20}, {1, 3000}}, nullptr},
         {"KvSEHmNR.dll", CLSID_KvSEHmNR, 1, 3, 2, kAll, 0, 0, false, Make<fx::HumKernel>, {{0, 1}, {1, 6}}, nullptr},
+        {"KvSECrNR.dll", CLSID_KvSECrNR, 1, 2, 2, kAll, 0, 0, false, Make<fx::CrackleKernel>, {{0, 80}, {1, 4}}, nullptr},
         {"KvSEGEQ2.dll", CLSID_KvSEGEQ2, 4, 22, 12, kAll, 0, 0, false, Make<fx::GraphicEq20Kernel>,
          {{3, 6}, {10, -4}, {18, 3}, {20, -1}, {21, 1}}, nullptr},
         {"KvSEVoCl.dll", CLSID_KvSEVoCl, 1, 3, 2, kStereo, 0, 2, false, Make<fx::VocalRemoverKernel>,

@@ -1,11 +1,13 @@
 // Not a test: shows the pages of the effect modules (each on its filter, in a framed window
 // captioned with module and page) for a look or a screenshot under a virtual display.
-//   effect_page_show [first page] [count] [seconds]        (pages counted over all modules)
+//   effect_page_show [first page] [count] [seconds]        (pages counted over all modules;
+//                                                           a module name: its first page)
 #include <windows.h>
 #include <ocidl.h>
 
 #include "EffectModuleKit.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 
@@ -13,7 +15,7 @@ using namespace fxtest;
 
 int main(int argc, char** argv)
 {
-    const int first = argc > 1 ? std::atoi(argv[1]) : 0;
+    const std::string from = argc > 1 ? argv[1] : "0";
     const int count = argc > 2 ? std::atoi(argv[2]) : 12;
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 8;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -27,12 +29,20 @@ int main(int argc, char** argv)
     std::vector<ModuleRow> rows = Modules();
     rows.insert(rows.end(), ProfileModules().begin(), ProfileModules().end());
     rows.insert(rows.end(), Generators().begin(), Generators().end());
+    int first = std::isdigit(static_cast<unsigned char>(from[0])) ? std::atoi(from.c_str()) : -1;
     for (const ModuleRow& row : rows) {
         auto filter = CreateFilter(row);
         auto specify = Query<ISpecifyPropertyPages>(filter.Get());
         CAUUID list{};
         if (!specify || FAILED(specify->GetPages(&list)))
             continue;
+        if (first < 0 && std::string(row.dll).rfind(from, 0) == 0)
+            first = index;
+        if (first < 0) { // the named module comes later
+            index += int(list.cElems);
+            CoTaskMemFree(list.pElems);
+            continue;
+        }
         for (ULONG p = 0; p < list.cElems; ++p, ++index) {
             if (index < first || index >= first + count)
                 continue;
