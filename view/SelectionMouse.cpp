@@ -1,5 +1,6 @@
 #include "SelectionMouse.h"
 
+#include "AudioDrag.h"
 #include "KvSSException.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
@@ -115,6 +116,28 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     }
 }
 
+// After an audio drag: the document where it ended tells the engine its selection again, and
+// a pending drop runs.
+void FinishAudioDrag(CNyMultiTrackView* view, const AudioDragOutcome& drag)
+{
+    try {
+        if (drag.ended && drag.ended != view) {
+            CSelectionModel* ended = drag.ended->GetSelection();
+            int64_t s = 0, e = 0;
+            ended->GetSelection(&s, &e);
+            ended->SetSelection(s, e, TRUE);
+            drag.ended->GetTrackArea().InvalidateCaret(1);
+        }
+    } catch (const CKvSSException& e) {
+        GetViewHost().ShowErrorBox(e.m_hr, nullptr);
+    }
+    if (CSelectionModel::DragState().dropPosition < 0)
+        return;
+    HRESULT hr = view->GetSelection()->DropAudio(drag.target ? drag.target->GetMultiTrackDoc() : nullptr);
+    if (FAILED(hr))
+        GetViewHost().ShowErrorBox(hr, nullptr);
+}
+
 } // namespace
 
 int SelectionEdgeAt(CNyMultiTrackView* view, int x, int y)
@@ -147,9 +170,11 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     int64_t position = std::max<int64_t>(0, view->XToSample(x + dx));
     int row = std::min(view->RowFromY(y, 0), view->GetRowCount() - 1);
     bool keepRows = false;
+    bool audioDrag = false;
     CTrackAreaPane& area = view->GetTrackArea();
     int64_t lo = 0, hi = 0;
     selection->GetOrderedSelection(&lo, &hi);
+    selection->BeginAudioDrag(row);
     if (flags & MK_SHIFT) {
         if (!fromRuler)
             ShiftRows(view, selection, row);
@@ -170,6 +195,8 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
         area.InvalidateCaret(1);
         selection->InvalidateSelection();
         keepRows = true;
+    } else if (!fromRuler && IsAudioDragPress(view, position, row)) {
+        audioDrag = true;
     } else {
         selection->SetAllTracksMode(FALSE);
         int first = row, last = row;
@@ -188,7 +215,11 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
         selection->InvalidateSelection();
     }
     ::SetCapture(pane);
-    TrackSelectionDrag(view, pane, fromRuler, x, y, keepRows);
+    AudioDragOutcome drag;
+    if (audioDrag)
+        drag = RunAudioDrag(view, x, y, position, row);
+    else
+        TrackSelectionDrag(view, pane, fromRuler, x, y, keepRows);
     if (::GetCapture() == pane)
         ::ReleaseCapture();
     if (fromRuler && !keepRows) {
@@ -209,4 +240,7 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
         GetViewHost().ShowErrorBox(e.m_hr, nullptr);
     }
     area.InvalidateCaret(1);
+    if (audioDrag)
+        FinishAudioDrag(view, drag);
+    GetViewHost().UpdateAnalysisAndEffects();
 }
