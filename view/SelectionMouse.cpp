@@ -65,6 +65,18 @@ void ShiftRows(CNyMultiTrackView* view, CSelectionModel* selection, int clicked)
         selection->SetRowRange(farFirst, clickedLast);
 }
 
+// Above or below the track area the rows scroll one line, then the drag waits a moment.
+void ScrollRowsToward(CNyMultiTrackView* view, HWND pane, int y)
+{
+    RECT client;
+    ::GetClientRect(pane, &client);
+    if (y >= client.top && y < client.bottom)
+        return;
+    view->SendMessage(WM_VSCROLL, y < client.top ? SB_LINEUP : SB_LINEDOWN, 0);
+    ::UpdateWindow(view->m_hWnd);
+    ::Sleep(50);
+}
+
 void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int x, int y, bool keepRows)
 {
     CSelectionModel* selection = view->GetSelection();
@@ -73,7 +85,11 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     selection->GetSelection(&anchor, &end);
     int anchorRow = view->RowFromY(y, 0);
     int rows = view->GetRowCount();
+    int pressAnchor = 0, pressCurrent = 0;
+    selection->GetRowRange(&pressAnchor, &pressCurrent);
     bool moved = false;
+    bool sizing = false;
+    HCURSOR remembered = nullptr;
     for (;;) {
         MSG msg;
         DragMessage next = NextDragMessage(pane, &msg);
@@ -89,19 +105,25 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
                 view->SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
             else if (p.x > wave.right)
                 view->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+            if (!fromRuler)
+                ScrollRowsToward(view, pane, p.y);
             if (!keepRows && !selection->IsAllTracksMode() && rows > 0) {
                 int row = view->RowFromY(p.y, 0);
                 if (row >= rows)
                     row = p.y < 0 ? 0 : rows - 1;
+                int newAnchor = pressAnchor, newCurrent = pressCurrent;
                 if (view->TrackFromRow(row, 0) != view->TrackFromRow(anchorRow, 0)) {
                     int anchorFirst = 0, anchorLast = 0, first = 0, last = 0;
                     TrackRows(view, anchorRow, &anchorFirst, &anchorLast);
                     TrackRows(view, row, &first, &last);
-                    if (row > anchorRow)
-                        selection->SetRowRange(anchorFirst, last);
-                    else
-                        selection->SetRowRange(anchorLast, first);
+                    newAnchor = row > anchorRow ? anchorFirst : anchorLast;
+                    newCurrent = row > anchorRow ? last : first;
                 }
+                // Back in the pressed track the rows are those of the press again.
+                int anchorNow = 0, currentNow = 0;
+                selection->GetRowRange(&anchorNow, &currentNow);
+                if (anchorNow != newAnchor || currentNow != newCurrent)
+                    selection->SetRowRange(newAnchor, newCurrent);
             }
             int64_t position = view->XToSample(p.x + dx);
             if (position < 0)
@@ -110,10 +132,22 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
                 position = view->GetTimeRuler().GetTickAtOrBefore(position);
             selection->SetSelection(anchor, position, TRUE);
             selection->InvalidateSelection();
+            // A range shows the resize cursor, a caret the one before it.
+            if (selection->HasSelection() != sizing) {
+                sizing = !sizing;
+                if (sizing) {
+                    view->GetTrackArea().SetCaretHidden(1);
+                    remembered = ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
+                } else {
+                    ::SetCursor(remembered);
+                }
+            }
         }
         if (msg.message == WM_LBUTTONUP)
             break;
     }
+    if (sizing)
+        ::SetCursor(remembered);
 }
 
 // After an audio drag: the document where it ended tells the engine its selection again, and
