@@ -5,6 +5,7 @@
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "SelectionModel.h"
+#include "SelectionMouse.h"
 #include "Settings.h"
 #include "SkinTables.h"
 #include "TimeRulerPane.h"
@@ -42,12 +43,6 @@ void ShowCursorNamed(const char* name, LPCSTR fallback)
 {
     HCURSOR cursor = ::LoadCursorA(AfxGetResourceHandle(), name);
     ::SetCursor(cursor ? cursor : ::LoadCursorA(nullptr, fallback));
-}
-
-int PixelCorrection(CNyMultiTrackView* view)
-{
-    double spp = view->GetSamplesPerPixel(0);
-    return spp > 0 && spp < 1.0 ? int(int(1.0 / spp) / 2) - 3 : 0;
 }
 
 // The document view of the window under a screen point: a view or anything inside one, or a

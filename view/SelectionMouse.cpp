@@ -30,13 +30,13 @@ DragMessage NextDragMessage(HWND pane, MSG* msg)
     }
 }
 
-namespace {
-
 int PixelCorrection(CNyMultiTrackView* view)
 {
     double spp = view->GetSamplesPerPixel(0);
     return spp > 0 && spp < 1.0 ? int(int(1.0 / spp) / 2) - 3 : 0;
 }
+
+namespace {
 
 // A row's track and its first and last rows.
 void TrackRows(CNyMultiTrackView* view, int row, int* first, int* last)
