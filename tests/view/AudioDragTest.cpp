@@ -5,7 +5,9 @@
 // mode drop nothing; a drop whose history refuses it leaves the receiving document as it was.
 #include "ViewFixture.h"
 
+#include "AudioDrag.h"
 #include "ComObject.h"
+#include "SkinTables.h"
 #include "TrackAreaPane.h"
 #include "ViewIds.h"
 
@@ -299,4 +301,30 @@ TEST_F(AudioDragTest, ADropTheHistoryRefusesLeavesTheTargetAsItWas)
     EXPECT_EQ(RecordDrop(src_.doc, dst_.doc, 0, 64 * 50, dst_.doc->GetHistory()), S_OK);
     EXPECT_EQ(Sample(dst_, 0, 64 * 50 + 10), kLoud);
     EXPECT_EQ(UndoSteps(dst_.doc->GetHistory()), 1);
+}
+
+TEST_F(AudioDragTest, TheDropLineStandsOnTheTrackTheGrabbedTrackLandsOn)
+{
+    CSelectionModel::AudioDragState& state = CSelectionModel::DragState();
+    src_.view->GetSelection()->BeginAudioDrag(0);
+    state.targetRow = 1;
+    state.dropPosition = 64 * 120;
+    DrawDropMarker(dst_.view, src_.view);
+    HWND area = dst_.Area();
+    HDC dc = ::GetDC(area);
+    int x = left_ + 120;
+    COLORREF onLanding = ::GetPixel(dc, x, DstRow(1, 0).y);
+    COLORREF onOther = ::GetPixel(dc, x, DstRow(0, 0).y);
+    COLORREF beside = ::GetPixel(dc, x + 1, DstRow(1, 0).y);
+    ::ReleaseDC(area, dc);
+    EXPECT_EQ(onLanding, SkinColorAt(47));
+    EXPECT_NE(onOther, SkinColorAt(47));
+    EXPECT_NE(beside, SkinColorAt(47));
+
+    state.dropPosition = -1;
+    DrawDropMarker(dst_.view, src_.view);
+    dc = ::GetDC(area);
+    COLORREF after = ::GetPixel(dc, x, DstRow(1, 0).y);
+    ::ReleaseDC(area, dc);
+    EXPECT_NE(after, SkinColorAt(47)) << "the line is taken away";
 }
