@@ -114,8 +114,6 @@ DragInput NextDragInput(HWND pane, POINT* screen)
 struct DragSession {
     CNyMultiTrackView* source = nullptr;
     POINT press{0, 0}; // screen
-    int64_t pressPosition = 0;
-    int pressRow = 0;
     bool moved = false;
     CNyMultiTrackView* target = nullptr;
     // An input that reached another view's window: the loop of that view starts with it.
@@ -305,8 +303,6 @@ AudioDragOutcome RunAudioDrag(CNyMultiTrackView* view, int x, int y, int64_t pos
     s.source = view;
     s.press = POINT{x, y};
     ::ClientToScreen(view->GetTrackArea().m_hWnd, &s.press);
-    s.pressPosition = position;
-    s.pressRow = row;
     CNyMultiTrackView* current = view;
     for (;;) {
         CTrackAreaPane& area = current->GetTrackArea();
@@ -337,6 +333,5 @@ AudioDragOutcome RunAudioDrag(CNyMultiTrackView* view, int x, int y, int64_t pos
     AudioDragOutcome outcome;
     outcome.ended = current;
     outcome.target = s.target;
-    outcome.moved = s.moved;
     return outcome;
 }

@@ -16,13 +16,11 @@ class CNyMultiTrackView;
 // the selection on a selected row, "EnableMouseEdit" is on, and the track holds audio there.
 bool IsAudioDragPress(CNyMultiTrackView* view, int64_t position, int row);
 
-// How an audio drag ended: the view it ended in, where the drop goes when one is pending
-// (the drag state's drop position; null target: a new document), and whether the pointer
-// ever passed the 2-pixel threshold.
+// How an audio drag ended: the view it ended in, and where the drop goes when one is pending
+// (the drag state's drop position is not negative; null target: a new document).
 struct AudioDragOutcome {
     CNyMultiTrackView* ended = nullptr;
     CNyMultiTrackView* target = nullptr;
-    bool moved = false;
 };
 
 // The modal drag from a press at (x, y) of view's track area, which holds the capture; it
