@@ -13,6 +13,7 @@
 
 class CNyMultiTrackDoc;
 class ViewGeometry;
+struct ICommandHistory;
 
 constexpr HRESULT kSelErrInvalidParameter = static_cast<HRESULT>(0x83E80004);
 constexpr HRESULT kSelErrFailed = static_cast<HRESULT>(0x83E80001);
@@ -76,6 +77,26 @@ public:
     HRESULT SendRangeToEngine(int64_t start, int64_t end);
     HRESULT SendTrackSelectionToEngine(int track);
 
+    // The audio drag-and-drop's state, one for the whole program (one drag at a time).
+    struct AudioDragState {
+        std::vector<int> rows;     // the selected rows of the source view, in order
+        int grabbed = -1;          // index in rows of the pressed row; -1 when not selected
+        int targetRow = 0;         // row of the target view under the pointer
+        int64_t dropPosition = -1; // from the target view's first visible sample; -1: no drop
+    };
+    static AudioDragState& DragState();
+    // A press on clickedRow: the dragged rows become the selected rows, nothing is pending.
+    void BeginAudioDrag(int clickedRow);
+    // The track of target the grabbed track lands on for the drag state's target row (the
+    // others keep their distance in tracks to it); the track count below the last row.
+    int DropTargetTrack(ViewGeometry* target, int trackCount);
+    // Drops this document's selected audio (the drag state's rows) into target at the drag
+    // state's target row and drop position: one "Generate" step of target's history. Null
+    // target: a new project (E_FAIL when none can be made). S_FALSE, nothing dropped, while
+    // target's view is in a handle edit mode. The target is refreshed as after a paste and
+    // the drop position cleared whatever happened; failures are returned.
+    HRESULT DropAudio(CNyMultiTrackDoc* target);
+
 private:
     int RowCount() const { return static_cast<int>(m_rowFlags.size()); }
 
@@ -96,3 +117,9 @@ private:
     CNyMultiTrackDoc* m_document = nullptr;
     ViewGeometry* m_view = nullptr;
 };
+
+// The drop itself: a "Generate" DropCommand of source's selected audio into target (its first
+// dragged track on track, at the absolute position) is done and added to history; when the
+// history does not keep it, the edit is taken back, so a failed drop leaves target as it was.
+HRESULT RecordDrop(CNyMultiTrackDoc* source, CNyMultiTrackDoc* target, int track, int64_t position,
+                   ICommandHistory* history);

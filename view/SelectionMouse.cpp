@@ -1,5 +1,6 @@
 #include "SelectionMouse.h"
 
+#include "AudioDrag.h"
 #include "KvSSException.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
@@ -29,13 +30,13 @@ DragMessage NextDragMessage(HWND pane, MSG* msg)
     }
 }
 
-namespace {
-
 int PixelCorrection(CNyMultiTrackView* view)
 {
     double spp = view->GetSamplesPerPixel(0);
     return spp > 0 && spp < 1.0 ? int(int(1.0 / spp) / 2) - 3 : 0;
 }
+
+namespace {
 
 // A row's track and its first and last rows.
 void TrackRows(CNyMultiTrackView* view, int row, int* first, int* last)
@@ -64,6 +65,18 @@ void ShiftRows(CNyMultiTrackView* view, CSelectionModel* selection, int clicked)
         selection->SetRowRange(farFirst, clickedLast);
 }
 
+// Above or below the track area the rows scroll one line, then the drag waits a moment.
+void ScrollRowsToward(CNyMultiTrackView* view, HWND pane, int y)
+{
+    RECT client;
+    ::GetClientRect(pane, &client);
+    if (y >= client.top && y < client.bottom)
+        return;
+    view->SendMessage(WM_VSCROLL, y < client.top ? SB_LINEUP : SB_LINEDOWN, 0);
+    ::UpdateWindow(view->m_hWnd);
+    ::Sleep(50);
+}
+
 void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int x, int y, bool keepRows)
 {
     CSelectionModel* selection = view->GetSelection();
@@ -72,7 +85,11 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     selection->GetSelection(&anchor, &end);
     int anchorRow = view->RowFromY(y, 0);
     int rows = view->GetRowCount();
+    int pressAnchor = 0, pressCurrent = 0;
+    selection->GetRowRange(&pressAnchor, &pressCurrent);
     bool moved = false;
+    bool sizing = false;
+    HCURSOR remembered = nullptr;
     for (;;) {
         MSG msg;
         DragMessage next = NextDragMessage(pane, &msg);
@@ -88,19 +105,25 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
                 view->SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
             else if (p.x > wave.right)
                 view->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+            if (!fromRuler)
+                ScrollRowsToward(view, pane, p.y);
             if (!keepRows && !selection->IsAllTracksMode() && rows > 0) {
                 int row = view->RowFromY(p.y, 0);
                 if (row >= rows)
                     row = p.y < 0 ? 0 : rows - 1;
+                int newAnchor = pressAnchor, newCurrent = pressCurrent;
                 if (view->TrackFromRow(row, 0) != view->TrackFromRow(anchorRow, 0)) {
                     int anchorFirst = 0, anchorLast = 0, first = 0, last = 0;
                     TrackRows(view, anchorRow, &anchorFirst, &anchorLast);
                     TrackRows(view, row, &first, &last);
-                    if (row > anchorRow)
-                        selection->SetRowRange(anchorFirst, last);
-                    else
-                        selection->SetRowRange(anchorLast, first);
+                    newAnchor = row > anchorRow ? anchorFirst : anchorLast;
+                    newCurrent = row > anchorRow ? last : first;
                 }
+                // Back in the pressed track the rows are those of the press again.
+                int anchorNow = 0, currentNow = 0;
+                selection->GetRowRange(&anchorNow, &currentNow);
+                if (anchorNow != newAnchor || currentNow != newCurrent)
+                    selection->SetRowRange(newAnchor, newCurrent);
             }
             int64_t position = view->XToSample(p.x + dx);
             if (position < 0)
@@ -109,10 +132,44 @@ void TrackSelectionDrag(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
                 position = view->GetTimeRuler().GetTickAtOrBefore(position);
             selection->SetSelection(anchor, position, TRUE);
             selection->InvalidateSelection();
+            // A range shows the resize cursor, a caret the one before it.
+            if (selection->HasSelection() != sizing) {
+                sizing = !sizing;
+                if (sizing) {
+                    view->GetTrackArea().SetCaretHidden(1);
+                    remembered = ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
+                } else {
+                    ::SetCursor(remembered);
+                }
+            }
         }
         if (msg.message == WM_LBUTTONUP)
             break;
     }
+    if (sizing)
+        ::SetCursor(remembered);
+}
+
+// After an audio drag: the document where it ended tells the engine its selection again, and
+// a pending drop runs.
+void FinishAudioDrag(CNyMultiTrackView* view, const AudioDragOutcome& drag)
+{
+    try {
+        if (drag.ended && drag.ended != view) {
+            CSelectionModel* ended = drag.ended->GetSelection();
+            int64_t s = 0, e = 0;
+            ended->GetSelection(&s, &e);
+            ended->SetSelection(s, e, TRUE);
+            drag.ended->GetTrackArea().InvalidateCaret(1);
+        }
+    } catch (const CKvSSException& e) {
+        GetViewHost().ShowErrorBox(e.m_hr, nullptr);
+    }
+    if (CSelectionModel::DragState().dropPosition < 0)
+        return;
+    HRESULT hr = view->GetSelection()->DropAudio(drag.target ? drag.target->GetMultiTrackDoc() : nullptr);
+    if (FAILED(hr))
+        GetViewHost().ShowErrorBox(hr, nullptr);
 }
 
 } // namespace
@@ -147,9 +204,11 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     int64_t position = std::max<int64_t>(0, view->XToSample(x + dx));
     int row = std::min(view->RowFromY(y, 0), view->GetRowCount() - 1);
     bool keepRows = false;
+    bool audioDrag = false;
     CTrackAreaPane& area = view->GetTrackArea();
     int64_t lo = 0, hi = 0;
     selection->GetOrderedSelection(&lo, &hi);
+    selection->BeginAudioDrag(row);
     if (flags & MK_SHIFT) {
         if (!fromRuler)
             ShiftRows(view, selection, row);
@@ -170,6 +229,8 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
         area.InvalidateCaret(1);
         selection->InvalidateSelection();
         keepRows = true;
+    } else if (!fromRuler && IsAudioDragPress(view, position, row)) {
+        audioDrag = true;
     } else {
         selection->SetAllTracksMode(FALSE);
         int first = row, last = row;
@@ -188,7 +249,11 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
         selection->InvalidateSelection();
     }
     ::SetCapture(pane);
-    TrackSelectionDrag(view, pane, fromRuler, x, y, keepRows);
+    AudioDragOutcome drag;
+    if (audioDrag)
+        drag = RunAudioDrag(view, x, y, position, row);
+    else
+        TrackSelectionDrag(view, pane, fromRuler, x, y, keepRows);
     if (::GetCapture() == pane)
         ::ReleaseCapture();
     if (fromRuler && !keepRows) {
@@ -209,4 +274,7 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
         GetViewHost().ShowErrorBox(e.m_hr, nullptr);
     }
     area.InvalidateCaret(1);
+    if (audioDrag)
+        FinishAudioDrag(view, drag);
+    GetViewHost().UpdateAnalysisAndEffects();
 }

@@ -8,6 +8,10 @@
 
 class CNyMultiTrackView;
 
+// The pixels added to a press's x when a sample is wider than a pixel (0 otherwise), so that
+// the press takes the sample drawn under it.
+int PixelCorrection(CNyMultiTrackView* view);
+
 // The selection edge a track-area point lies on: 1 start, 2 end, 0 none (within 3 pixels, on
 // a selected row of a non-empty selection).
 int SelectionEdgeAt(CNyMultiTrackView* view, int x, int y);
