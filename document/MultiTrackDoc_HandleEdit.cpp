@@ -2,6 +2,7 @@
 // turns each track's handle curve into new sound, and the preview that plays the curves.
 #include "MultiTrackDoc.h"
 
+#include "AudioRenderer.h"
 #include "DocCommandIds.h"
 #include "DocCommandSupport.h"
 #include "DocMixdown.h"
@@ -75,13 +76,14 @@ void PutBack(IMtEnvelopeSet* set, TakenEnvelopes& taken)
     }
 }
 
-// Renders the tracks the engine marks into a new file, reporting progress: S_OK when complete,
+// Renders the tracks the engine marks into a new file of the given channels (the track's own,
+// so that the file can take the place of its sound), reporting progress: S_OK when complete,
 // 0x83E80005 when the user stopped it, else the graph's failure.
-HRESULT RenderMarkedTracks(IMtTrackSet* engine, TrackRenderGraph& render)
+HRESULT RenderMarkedTracks(IMtTrackSet* engine, WORD channels, TrackRenderGraph& render)
 {
     if (FAILED(g_renderFailure))
         return g_renderFailure;
-    HRESULT hr = render.Build(engine);
+    HRESULT hr = render.Build(engine, channels);
     if (SUCCEEDED(hr))
         hr = render.Run();
     if (FAILED(hr))
@@ -224,7 +226,7 @@ HRESULT CNyMultiTrackDoc::ApplyHandleEdits()
                 SwapInHandleCurve(set.Get(), *GetHandleEditTrack(t), GetTrackExtent(t, -1), taken);
                 selection->SetAllTracks(0);
                 selection->SelectTrack(t, 1);
-                hr = RenderMarkedTracks(m_engine.Get(), render);
+                hr = RenderMarkedTracks(m_engine.Get(), GetTrackChannels(t), render);
             } catch (const CKvSSException& e) {
                 hr = e.m_hr;
             }
@@ -269,7 +271,12 @@ void CNyMultiTrackDoc::StartFadePreview()
         m_ownsFadePreviewReader = m_fadePreviewReader != nullptr;
         if (!m_fadePreviewReader)
             throw CKvSSException(E_OUTOFMEMORY);
-        ThrowIfFailed(m_fadePreviewReader->Start(m_engine.Get()));
+        // Without a renderer there is no playback device to open, whatever code the
+        // platform gives for it.
+        ComRef<IBaseFilter> renderer;
+        if (FAILED(CreateAudioRendererFilter(renderer.Out())))
+            throw CKvSSException(kPlaybackDeviceFailed);
+        ThrowIfFailed(m_fadePreviewReader->StartWithRenderer(m_engine.Get(), renderer.Get()));
         m_fadePreviewReader->RequestRun();
         m_previewPlaying = 1;
     } catch (const CKvSSException& e) {

@@ -5,6 +5,7 @@
 
 #include "EditModeIds.h"
 #include "EditModeRules.h"
+#include "CommandIds.h"
 #include "MainFrame.h"
 
 #include <shlobj.h>
