@@ -56,6 +56,13 @@ public:
             dialog->SetView(view);
         dialog->ShowPanel(show);
     }
+    void RefreshToolWindow(CNyMultiTrackView* view) override
+    {
+        CMainFrame* frame = MainFrame();
+        auto* dialog = frame ? dynamic_cast<FadeToolDialog*>(frame->GetAuxWindowB()) : nullptr;
+        if (dialog && dialog->GetView() == view)
+            dialog->ShowShape();
+    }
     void DetachToolWindows(CNyMultiTrackView* view) override
     {
         CMainFrame* frame = MainFrame();

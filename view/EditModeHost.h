@@ -15,6 +15,8 @@ public:
     virtual void InstallMenu(HMENU menu) = 0;
     // Shows and focuses, or hides, the tool window of a mode (1 fade, 2 envelope) for the view.
     virtual void ShowToolWindow(CNyMultiTrackView* view, int mode, bool show) = 0;
+    // The tool window of the view's mode shows the document's fade direction and curve again.
+    virtual void RefreshToolWindow(CNyMultiTrackView* view) = 0;
     // Tool windows still bound to the view let go of it (the view is going).
     virtual void DetachToolWindows(CNyMultiTrackView* view) = 0;
 

@@ -35,6 +35,7 @@ public:
     HMENU GetModeMenu(int) override { return nullptr; }
     void InstallMenu(HMENU) override {}
     void ShowToolWindow(CNyMultiTrackView*, int, bool) override {}
+    void RefreshToolWindow(CNyMultiTrackView*) override {}
     void DetachToolWindows(CNyMultiTrackView*) override {}
 };
 
@@ -188,6 +189,7 @@ void CNyMultiTrackView::SetFadeShape(int direction, int curve)
     doc->SetFadeMode(direction, curve);
     doc->BuildFadeHandles(direction, curve);
     Invalidate();
+    GetEditModeHost().RefreshToolWindow(this);
 }
 
 void CNyMultiTrackView::OnFadeIn()

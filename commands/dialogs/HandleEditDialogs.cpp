@@ -5,7 +5,14 @@
 
 BOOL HandleToolDialog::CreatePanel(CWnd* parent)
 {
-    return Create(m_nIDTemplate, parent);
+    if (!Create(m_nIDTemplate, parent))
+        return FALSE;
+    // Clear of the menu and the tool bar, beside the tracks' start.
+    RECT owner{}, own{};
+    if (parent && parent->m_hWnd && ::GetWindowRect(parent->m_hWnd, &owner) && ::GetWindowRect(m_hWnd, &own))
+        ::SetWindowPos(m_hWnd, nullptr, owner.right - (own.right - own.left) - 32, owner.top + 120, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
 }
 
 CNyMultiTrackDoc* HandleToolDialog::Document() const
@@ -54,16 +61,24 @@ FadeToolDialog::FadeToolDialog() : HandleToolDialog(IDD_FADE_TOOL) {}
 
 void FadeToolDialog::ShowPanel(BOOL show)
 {
-    if (show && m_hWnd) {
-        ::CheckRadioButton(m_hWnd, ID_HANDLE_FADE_IN, ID_HANDLE_FADE_OUT, ID_HANDLE_FADE_IN);
-        ::CheckRadioButton(m_hWnd, ID_HANDLE_SINE, ID_HANDLE_LINEAR, ID_HANDLE_LINEAR);
-        // The curve drawn follows the buttons.
-        if (m_view && m_view->m_hWnd) {
-            m_view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HANDLE_FADE_IN, 0), 0);
-            m_view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HANDLE_LINEAR, 0), 0);
-        }
+    // The curve starts over from Fade In and Linear; the view tells the buttons (ShowShape).
+    if (show && m_view && m_view->m_hWnd) {
+        m_view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HANDLE_FADE_IN, 0), 0);
+        m_view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HANDLE_LINEAR, 0), 0);
     }
+    ShowShape();
     HandleToolDialog::ShowPanel(show);
+}
+
+void FadeToolDialog::ShowShape()
+{
+    CNyMultiTrackDoc* doc = Document();
+    if (!m_hWnd || !doc)
+        return;
+    int direction = 0, curve = 0;
+    doc->GetFadeMode(&direction, &curve);
+    ::CheckRadioButton(m_hWnd, ID_HANDLE_FADE_IN, ID_HANDLE_FADE_OUT, direction);
+    ::CheckRadioButton(m_hWnd, ID_HANDLE_SINE, ID_HANDLE_LINEAR, curve);
 }
 
 FadeHandleDialog::FadeHandleDialog() : HandleToolDialog(IDD_FADE_HANDLE) {}

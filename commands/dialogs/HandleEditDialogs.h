@@ -11,7 +11,8 @@ class HandleToolDialog : public CDialog {
 public:
     explicit HandleToolDialog(UINT templateId) : CDialog(templateId) {}
 
-    // The modeless window, hidden, owned by the parent; FALSE when it cannot be made.
+    // The modeless window, hidden, owned by the parent near its top right corner; FALSE when
+    // it cannot be made.
     BOOL CreatePanel(CWnd* parent);
     // The view served (null: none).
     void SetView(CView* view) { m_view = view; }
@@ -35,6 +36,8 @@ class FadeToolDialog : public HandleToolDialog {
 public:
     FadeToolDialog();
     void ShowPanel(BOOL show) override;
+    // The buttons show the document's direction and curve.
+    void ShowShape();
 };
 
 // The envelope mode's window.

@@ -104,6 +104,8 @@ TEST_F(EditModeTest, FadeModeShowsItsMenuAndToolWindowAndTheCheckMarksFollowTheD
     EXPECT_TRUE(ItemState(ID_HANDLE_SINE) & MF_CHECKED);
     EXPECT_FALSE(ItemState(ID_HANDLE_FADE_IN) & MF_CHECKED);
     EXPECT_FALSE(ItemState(ID_HANDLE_LINEAR) & MF_CHECKED);
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(tool->m_hWnd, ID_HANDLE_FADE_OUT)) << "the tool window follows";
+    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(tool->m_hWnd, ID_HANDLE_SINE));
     EXPECT_GT(Handles().size(), 80u) << "a sine fade";
     EXPECT_EQ(1.0f, Handles().front().gain) << "a fade out";
 
