@@ -114,12 +114,12 @@ TEST_F(EditModeTest, FadeModeShowsItsMenuAndToolWindowAndTheCheckMarksFollowTheD
     CFadeHandleEditor* editor = doc_->GetHandleEditTrack(0);
     editor->SetHandles(shape[3].position, 1.5f);
     editor->Reset(shape[7].position);
-    Command(ID_HANDLE_RESET);
+    Key('R');
     ASSERT_EQ(shape.size(), Handles().size());
     for (size_t i = 0; i < shape.size(); ++i)
         EXPECT_EQ(shape[i].gain, Handles()[i].gain) << i;
 
-    Command(ID_HANDLE_CANCEL);
+    Key(VK_ESCAPE);
     EXPECT_EQ(0, view_->GetEditMode());
     EXPECT_FALSE(::IsWindowVisible(tool->m_hWnd));
     EXPECT_TRUE(Accepts());
@@ -186,4 +186,16 @@ TEST_F(EditModeTest, LeavingPutsBackTheMainMenuWithItsMenusEnabledAlsoMaximized)
         for (int i = 0, n = ::GetMenuItemCount(normal); i < n; ++i)
             ::EnableMenuItem(normal, UINT(i), MF_BYPOSITION | MF_ENABLED);
     }
+}
+
+TEST_F(EditModeTest, TheEKeyExecutesTheModeAsOneStepAndOutsideAModeDoesNothing)
+{
+    Key('E');
+    EXPECT_EQ(0, UndoSteps(doc_->GetHistory()));
+    Command(ID_FADE_IN_OUT_MODE);
+    ASSERT_EQ(1, view_->GetEditMode());
+    Key('E');
+    EXPECT_EQ(0, view_->GetEditMode());
+    EXPECT_EQ(1, UndoSteps(doc_->GetHistory()));
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
