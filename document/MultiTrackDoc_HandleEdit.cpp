@@ -234,6 +234,12 @@ HRESULT CNyMultiTrackDoc::ApplyHandleEdits()
             ThrowIfFailed(hr);
             ThrowIfFailed(render.TakeOutput(items.Get(), GetTrackId(t)));
         }
+        // Nothing rendered: nothing to record (the command would answer "cancelled", which keeps
+        // the mode on).
+        if (items->IsEmpty()) {
+            SendProgress(4, 100);
+            return S_OK;
+        }
         ComRef<IEditCommand> command = MakeCommand<EffectFileCommand>(
             LoadResourceText(IDS_CMD_EFFECT).c_str(), static_cast<CommandDocument*>(this), items.Get(), 0);
         if (!command)

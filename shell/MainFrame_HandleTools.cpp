@@ -69,8 +69,10 @@ public:
         if (!frame)
             return;
         for (CWnd* window : {frame->GetAuxWindowA(), frame->GetAuxWindowB()})
-            if (auto* dialog = dynamic_cast<HandleToolDialog*>(window); dialog && dialog->GetView() == view)
+            if (auto* dialog = dynamic_cast<HandleToolDialog*>(window); dialog && dialog->GetView() == view) {
+                dialog->ShowPanel(FALSE);
                 dialog->SetView(nullptr);
+            }
     }
 };
 

@@ -17,7 +17,7 @@ public:
     virtual void ShowToolWindow(CNyMultiTrackView* view, int mode, bool show) = 0;
     // The tool window of the view's mode shows the document's fade direction and curve again.
     virtual void RefreshToolWindow(CNyMultiTrackView* view) = 0;
-    // Tool windows still bound to the view let go of it (the view is going).
+    // Tool windows still bound to the view hide and let go of it (the view is going).
     virtual void DetachToolWindows(CNyMultiTrackView* view) = 0;
 
 protected:

@@ -181,6 +181,21 @@ TEST_F(HandleEditTest, ExecuteFadesTheSoundInOneUndoStepThatMarksTheDocumentModi
     EXPECT_EQ(std::vector<int>(1000, 10000), Samples(0));
 }
 
+TEST_F(HandleEditTest, ExecuteWithNoTrackToRenderLeavesTheModeAndRecordsNothing)
+{
+    NewDocument({1});
+    Fill(0, 100, 10000, 0);
+    Select({0}, 10, 11); // a stretch of one sample: its two handles fall on one point
+    doc_->OnFadeInOut();
+    ASSERT_EQ(1, view_->GetEditMode());
+    ASSERT_FALSE(doc_->HasEditHandles(0));
+
+    EXPECT_EQ(S_OK, doc_->EndHandleEditMode(TRUE));
+    EXPECT_EQ(0, view_->GetEditMode());
+    EXPECT_EQ(0, UndoSteps(doc_.get()));
+    EXPECT_EQ(std::vector<int>(100, 10000), Samples(0));
+}
+
 TEST_F(HandleEditTest, AFailedOrCancelledApplyPutsEveryTrackItsOwnEnvelopesBack)
 {
     struct Case {
