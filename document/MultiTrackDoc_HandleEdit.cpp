@@ -31,6 +31,7 @@ constexpr HRESULT kNoAudioHardware = static_cast<HRESULT>(0x8004025C);
 constexpr HRESULT kPlaybackDeviceFailed = static_cast<HRESULT>(0x83E803EA);
 
 HRESULT g_renderFailure = S_OK;
+HRESULT (*g_makeRenderer)(IBaseFilter**) = nullptr;
 
 using TakenEnvelopes = std::array<ComRef<IMtEnvelope>, kMtEnvelopeKinds>;
 
@@ -117,6 +118,11 @@ HRESULT RenderMarkedTracks(IMtTrackSet* engine, WORD channels, TrackRenderGraph&
 void SetHandleRenderFailure(HRESULT code)
 {
     g_renderFailure = code;
+}
+
+void SetPreviewRendererFactory(HRESULT (*make)(IBaseFilter** renderer))
+{
+    g_makeRenderer = make;
 }
 
 void CNyMultiTrackDoc::OnFadeInOut()
@@ -280,7 +286,7 @@ void CNyMultiTrackDoc::StartFadePreview()
         // Without a renderer there is no playback device to open, whatever code the
         // platform gives for it.
         ComRef<IBaseFilter> renderer;
-        if (FAILED(CreateAudioRendererFilter(renderer.Out())))
+        if (FAILED((g_makeRenderer ? g_makeRenderer : CreateAudioRendererFilter)(renderer.Out())))
             throw CKvSSException(kPlaybackDeviceFailed);
         ThrowIfFailed(m_fadePreviewReader->StartWithRenderer(m_engine.Get(), renderer.Get()));
         m_fadePreviewReader->RequestRun();

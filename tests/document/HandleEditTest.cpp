@@ -10,12 +10,20 @@
 #include "HandleEditFault.h"
 #include "RawClip.h"
 #include "ResourceModule.h"
+#include "TestFilters.h"
 #include "TestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
+
+HRESULT MakeTestRenderer(IBaseFilter** renderer)
+{
+    kvtest::TestRenderer* made = kvtest::TestRenderer::New();
+    *renderer = made;
+    return made ? S_OK : E_OUTOFMEMORY;
+}
 
 int UndoSteps(CNyMultiTrackDoc* doc)
 {
@@ -45,6 +53,7 @@ protected:
     void TearDown() override
     {
         SetHandleRenderFailure(S_OK);
+        SetPreviewRendererFactory(nullptr);
         AfxSetMessageBoxHook(nullptr);
         DocumentTest::TearDown();
         ::CoUninitialize();
@@ -256,4 +265,31 @@ TEST_F(HandleEditTest, APreviewThatCannotPlayShowsTheDeviceTextAndRestoresTheEnv
         EXPECT_EQ(doc_->GetSelection()->IsTrackSelectedAt(t) != 0, marked != 0) << t;
     }
     doc_->EndHandleEditMode(FALSE);
+}
+
+TEST_F(HandleEditTest, APreviewPlaysTheCurveAloneAndLeavingTheModeGivesTheEnvelopesBack)
+{
+    SetPreviewRendererFactory(MakeTestRenderer);
+    TwoTracksWithEnvelopes();
+    const std::vector<float> own = EnvelopeValues(1);
+    doc_->OnFadeInOut();
+
+    doc_->StartFadePreview();
+    ASSERT_TRUE(doc_->IsPreviewPlaying()) << (messages_.texts.empty() ? "" : messages_.texts[0]);
+    const std::vector<float> playing = EnvelopeValues(1);
+    EXPECT_EQ(0.0f, playing[0]) << "the fade in's curve is the level";
+    EXPECT_NEAR(90.0 / 99.0, playing[3], 0.01);
+    EXPECT_EQ(0.0f, playing[7]) << "the pan is neutral";
+
+    doc_->StopFadePreview();
+    EXPECT_FALSE(doc_->IsPreviewPlaying());
+    EXPECT_EQ(own, EnvelopeValues(1));
+
+    // Leaving while the preview plays must not leave the curve in the track.
+    doc_->StartFadePreview();
+    ASSERT_TRUE(doc_->IsPreviewPlaying());
+    doc_->OnFadeInOut();
+    EXPECT_EQ(0, view_->GetEditMode());
+    EXPECT_FALSE(doc_->IsPreviewPlaying());
+    EXPECT_EQ(own, EnvelopeValues(1));
 }
