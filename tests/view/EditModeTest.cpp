@@ -199,3 +199,21 @@ TEST_F(EditModeTest, TheEKeyExecutesTheModeAsOneStepAndOutsideAModeDoesNothing)
     EXPECT_EQ(1, UndoSteps(doc_->GetHistory()));
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
+
+TEST_F(EditModeTest, TheToolWindowsButtonsPreviewAndCancel)
+{
+    Command(ID_ENVELOPE_MODE);
+    CWnd* tool = Frame()->GetAuxWindowA();
+    ASSERT_NE(nullptr, tool);
+    auto click = [tool](int id) {
+        tool->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(::GetDlgItem(tool->m_hWnd, id)));
+    };
+    click(ID_HANDLE_PREVIEW); // no playback device on the test machines
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ(0u, boxes_[0].find("Could not open the specified playback device.")) << boxes_[0];
+    EXPECT_FALSE(doc_->IsPreviewPlaying());
+    click(ID_HANDLE_CANCEL);
+    EXPECT_EQ(0, view_->GetEditMode());
+    EXPECT_FALSE(::IsWindowVisible(tool->m_hWnd));
+}
