@@ -29,6 +29,7 @@ CNyMultiTrackDoc::CNyMultiTrackDoc() : m_labels(this)
 
 CNyMultiTrackDoc::~CNyMultiTrackDoc()
 {
+    StopFadePreview();
     CloseWorkFiles();
     m_documentAttributes.Reset();
     m_audioFormat.reset();

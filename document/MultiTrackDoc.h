@@ -138,6 +138,20 @@ public:
     void SetHandleEditors(std::unique_ptr<std::vector<CFadeHandleEditor>> editors);
     std::unique_ptr<std::vector<CFadeHandleEditor>> TakeHandleEditors();
 
+    // Fade In/Out (2012) and Envelope (2013): the handle edit modes (MultiTrackDoc_HandleEdit.cpp).
+    // Each enters its mode on the selected tracks, or leaves a mode that is on without applying.
+    void OnFadeInOut();
+    void OnEnvelope();
+    // Leaves the mode, applying the handles first when apply is set. A cancelled apply returns
+    // 0x83E80005 and the mode stays on; another failure is shown and the mode is left.
+    HRESULT EndHandleEditMode(BOOL apply);
+    // Renders every track with handles through its curve and replaces its sound, one undo step.
+    HRESULT ApplyHandleEdits();
+    // Plays the tracks with handles through their curves; a failure is shown and undone.
+    void StartFadePreview();
+    // Stops the preview and gives the tracks their own envelopes back.
+    void StopFadePreview();
+
     virtual void UpdateMixer();
     virtual BOOL IsEditable();
     virtual BOOL HasMultipleGroups();
@@ -354,6 +368,7 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void EnterHandleEditMode(int command);
     MtGroupRecord ReadGroupRecord(IMtTrack* track);
     // Load steps (MultiTrackDoc_Load.cpp).
     BOOL IsEmptyDocument();

@@ -85,16 +85,17 @@ void ReplaceTrackCarrying(CNyMultiTrackDoc* document, IEditCommand* transaction,
     RunAndAppend(transaction, MakeCommand<OffsetTrackCommand>(nullptr, doc, index, offset).Get());
 }
 
-namespace {
+FreezeScope::FreezeScope(CNyMultiTrackDoc* d) : document(d)
+{
+    document->FreezeAllViews(TRUE);
+}
 
-// The views stay frozen while a render reads the engine.
-struct FreezeScope {
-    explicit FreezeScope(CNyMultiTrackDoc* d) : document(d) { document->FreezeAllViews(TRUE); }
-    ~FreezeScope() { document->FreezeAllViews(FALSE); }
-    CNyMultiTrackDoc* document;
-};
+FreezeScope::~FreezeScope()
+{
+    document->FreezeAllViews(FALSE);
+}
 
-LRESULT SendProgress(WPARAM kind, LONG value, ProgressRecord* out = nullptr)
+LRESULT SendProgress(WPARAM kind, LONG value, ProgressRecord* out)
 {
     HWND window = DocWiring::ProgressWindow();
     ProgressRecord record;
@@ -108,22 +109,19 @@ LRESULT SendProgress(WPARAM kind, LONG value, ProgressRecord* out = nullptr)
     return result;
 }
 
-// The render marks the tracks it mixes in the engine; when the operation ends the engine's
-// marks follow the document's selection again.
-struct MarksKeeper {
-    explicit MarksKeeper(CNyMultiTrackDoc* d) : document(d), selection(QueryCom<IMtSelection>(d->GetTrackSet())) {}
-    ~MarksKeeper()
-    {
-        if (!selection)
-            return;
-        selection->SetAllTracks(0);
-        for (int i = 0, n = document->GetTrackCount(); i < n; ++i)
-            if (document->GetSelection()->IsTrackSelectedAt(i))
-                selection->SelectTrack(i, 1);
-    }
-    CNyMultiTrackDoc* document;
-    ComRef<IMtSelection> selection;
-};
+MarksKeeper::MarksKeeper(CNyMultiTrackDoc* d) : document(d), selection(QueryCom<IMtSelection>(d->GetTrackSet())) {}
+
+MarksKeeper::~MarksKeeper()
+{
+    if (!selection)
+        return;
+    selection->SetAllTracks(0);
+    for (int i = 0, n = document->GetTrackCount(); i < n; ++i)
+        if (document->GetSelection()->IsTrackSelectedAt(i))
+            selection->SelectTrack(i, 1);
+}
+
+namespace {
 
 void SendViewCommand(CNyMultiTrackDoc* document, UINT id)
 {

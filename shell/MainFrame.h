@@ -5,6 +5,7 @@
 //   MainFrame_Placement.cpp  layout values, close rules, end of session, destruction
 //   MainFrame_Commands.cpp   pane toggles, settings, CD, recording mixer, help, menus
 //   MainFrame_Wiring.cpp     where pane classes, dialogs and application services join
+//   MainFrame_HandleTools.cpp the tool windows of the fade and envelope handle modes
 //
 // Each pane is created on its first request inside a mini frame and placed from its saved
 // value, else next to the main window; a getter gives null when the pane cannot be created,
@@ -41,6 +42,9 @@ public:
     CEffectPaletteView* GetEffectLauncherPane();
     CWnd* GetAuxWindowA() { return m_auxWindowA; }
     CWnd* GetAuxWindowB() { return m_auxWindowB; }
+    // The envelope mode's (slot 0, A) or fade mode's (slot 1, B) tool window, created hidden on
+    // first use (MainFrame_HandleTools.cpp); null when it cannot be.
+    CWnd* EnsureAuxWindow(int slot);
     // The pane's client window, created when missing; null when it cannot be.
     CWnd* EnsurePane(PaneKind kind);
     // The pane's client window when it exists (never creates one).

@@ -50,6 +50,8 @@ public:
     // The automation switches: kept, given to every open document's engine, views redrawn.
     void SetReadAutomation(int on);
     void SetWriteAutomation(int on);
+    // The main menus kept loaded: 0 normal (403), 1 fade mode (423), 2 envelope mode (424).
+    HMENU GetKeptMenu(int mode) const { return mode >= 0 && mode < 3 ? m_menus[mode] : nullptr; }
 
     // The operation's progress dialog when one is open, else the start-up one.
     CProgressDlg* GetProgressDialog();

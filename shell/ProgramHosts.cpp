@@ -422,6 +422,7 @@ void InstallProgramHosts()
     g_hosts.previous = &GetViewHost();
     SetViewHost(&g_hosts);
     DocWiring::SetHost(&g_hosts);
+    InstallEditModeHost();
     g_installed = true;
 }
 
@@ -431,5 +432,6 @@ void RemoveProgramHosts()
         return;
     SetViewHost(g_hosts.previous);
     DocWiring::SetHost(nullptr);
+    RemoveEditModeHost();
     g_installed = false;
 }

@@ -22,3 +22,6 @@ CMarkerListDlg* HeldMarkerList();
 // the program leaves to them, such as the file facts of a drop).
 void InstallProgramHosts();
 void RemoveProgramHosts();
+// The handle edit modes' host (menus, tool windows), installed and removed with the others.
+void InstallEditModeHost();
+void RemoveEditModeHost();

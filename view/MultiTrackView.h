@@ -16,12 +16,14 @@
 //   MultiTrackView_Transport.cpp  transport commands, play timer, controller callbacks
 //   MultiTrackView_Commands.cpp   markers, go-to searches, status texts, context menu
 //   MultiTrackView_Panes.cpp      the link the tool panes drive the view through
+//   MultiTrackView_EditMode.cpp   the fade and envelope handle modes: menus, commands
 // The window-free arithmetic is in ViewCore.h. Without a window (tests of the geometry) the
 // owner gives the sizes with SetPaneSizes.
 #pragma once
 #include "BaseWin.h"
 #include "CornerPanes.h"
 #include "FwView.h"
+#include "HandleEditView.h"
 #include "OverviewBar.h"
 #include "ScrollBar64.h"
 #include "SplitterBar.h"
@@ -43,7 +45,11 @@ class IViewController;
 
 constexpr UINT_PTR kPlayTimerId = 450;
 
-class CNyMultiTrackView : public CView, public ViewGeometry, public IPaneParent, public ICornerPaneHost {
+class CNyMultiTrackView : public CView,
+                          public ViewGeometry,
+                          public IPaneParent,
+                          public ICornerPaneHost,
+                          public HandleEditView {
     DECLARE_DYNCREATE(CNyMultiTrackView)
 public:
     CNyMultiTrackView();
@@ -113,7 +119,6 @@ public:
     bool IsCaretEnabled() const { return m_caretEnabled != 0; }
     // A writable in-place edit window (the label editor) is open.
     bool InPlaceEditWritable() const;
-    void SetEditMode(int mode) { m_editMode = mode; }
     void SetFirstVisibleRow(int row) { m_firstVisibleRow = row; }
     // Snapped down to a whole pixel when a pixel holds more than one sample; never negative.
     int64_t SetFirstVisibleSample(int64_t position);
@@ -288,7 +293,30 @@ public:
     void OnRulerUnits();
     void OnUpdateProperties(CCmdUI* ui);
 
+    // Handle edit modes (MultiTrackView_EditMode.cpp)
+    int SetEditMode(int mode) override;
+    void ShowEditMode(int toolMode, BOOL entering) override;
+    // Installs the main menu of the current mode (403, 423 or 424).
+    void UpdateMenuForEditMode();
+    void OnFadeExecute();
+    void OnFadeCancel();
+    void OnResetHandles();
+    void OnFadePreview();
+    void OnFadeIn();
+    void OnFadeOut();
+    void OnSine();
+    void OnLinear();
+    void OnUpdateFadeEditCommand(CCmdUI* ui);
+    void OnUpdateFadePreview(CCmdUI* ui);
+    void OnUpdateFadeIn(CCmdUI* ui);
+    void OnUpdateFadeOut(CCmdUI* ui);
+    void OnUpdateSine(CCmdUI* ui);
+    void OnUpdateLinear(CCmdUI* ui);
+
 private:
+    // On activation: other documents' previews stop and this view's menu is installed.
+    void ActivateEditMode();
+    void SetFadeShape(int direction, int curve);
     // y of a row's top, counted from the first visible row at the track area's top.
     int RowTop(int row);
     std::vector<int> RowHeights();

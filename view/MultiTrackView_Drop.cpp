@@ -82,7 +82,7 @@ HRESULT ImportOne(IViewHost& host, CNyMultiTrackDoc& doc, const char* path, int 
 void CNyMultiTrackView::OnDropFiles(HDROP drop)
 {
     CNyMultiTrackDoc* doc = GetMultiTrackDoc();
-    if (!doc || IsTransportBusy() || g_dropInProgress) {
+    if (!doc || IsTransportBusy() || g_dropInProgress || m_editMode != 0) {
         ::DragFinish(drop);
         return;
     }

@@ -1,3 +1,4 @@
+#include "EditModeIds.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "SelectionModel.h"
@@ -46,6 +47,12 @@ void CNyMultiTrackView::OnKeyDown(UINT key, UINT repeat, UINT flags)
         return;
     if (m_editMode != 0 && key == VK_ESCAPE) {
         SendCommand(m_hWnd, kCmdHandleCancel);
+        return;
+    }
+    // The mode's one-key commands (as keys, not accelerators: letters typed into an edit box
+    // of the view must stay letters).
+    if (m_editMode != 0 && (key == 'E' || key == 'R')) {
+        SendCommand(m_hWnd, key == 'E' ? ID_HANDLE_EXECUTE : ID_HANDLE_RESET);
         return;
     }
     EndInPlaceEdit();

@@ -1,5 +1,7 @@
 #include "DocumentHost.h"
 #include "DrawIds.h"
+#include "EditModeHost.h"
+#include "EditModeIds.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "RulerUnitsDialog.h"
@@ -102,6 +104,20 @@ ON_REGISTERED_MESSAGE(g_tracksStopPlay, OnTracksStopPlay)
 ON_UPDATE_COMMAND_UI(kCmdFileNew, OnUpdateKeepEnabled)
 ON_UPDATE_COMMAND_UI(kCmdFileOpen, OnUpdateKeepEnabled)
 ON_UPDATE_COMMAND_UI(kCmdRecordingControl, OnUpdateKeepEnabled)
+ON_COMMAND(ID_HANDLE_EXECUTE, OnFadeExecute)
+ON_COMMAND(ID_HANDLE_CANCEL, OnFadeCancel)
+ON_COMMAND(ID_HANDLE_RESET, OnResetHandles)
+ON_COMMAND(ID_HANDLE_PREVIEW, OnFadePreview)
+ON_COMMAND(ID_HANDLE_FADE_IN, OnFadeIn)
+ON_COMMAND(ID_HANDLE_FADE_OUT, OnFadeOut)
+ON_COMMAND(ID_HANDLE_SINE, OnSine)
+ON_COMMAND(ID_HANDLE_LINEAR, OnLinear)
+ON_UPDATE_COMMAND_UI_RANGE(ID_HANDLE_EXECUTE, ID_HANDLE_RESET, OnUpdateFadeEditCommand)
+ON_UPDATE_COMMAND_UI(ID_HANDLE_PREVIEW, OnUpdateFadePreview)
+ON_UPDATE_COMMAND_UI(ID_HANDLE_FADE_IN, OnUpdateFadeIn)
+ON_UPDATE_COMMAND_UI(ID_HANDLE_FADE_OUT, OnUpdateFadeOut)
+ON_UPDATE_COMMAND_UI(ID_HANDLE_SINE, OnUpdateSine)
+ON_UPDATE_COMMAND_UI(ID_HANDLE_LINEAR, OnUpdateLinear)
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -113,6 +129,7 @@ CNyMultiTrackView::CNyMultiTrackView()
 CNyMultiTrackView::~CNyMultiTrackView()
 {
     GetViewHost().DetachToolPanes(this);
+    GetEditModeHost().DetachToolWindows(this);
     IViewHost& host = GetViewHost();
     if (IViewController* c = host.GetController(); c && c->GetActiveView() == this)
         c->SetActiveView(nullptr);
@@ -274,6 +291,7 @@ void CNyMultiTrackView::OnActivateView(BOOL activate, CView* activated, CView* d
         host.AttachToolPanes(this);
         host.EnableSelectionPanes(this, IsTransportBusy() || m_editMode != 0);
         host.EnableControllerPanes(this, m_editMode != 0);
+        ActivateEditMode();
     } else {
         InvalidateCaret(0);
     }

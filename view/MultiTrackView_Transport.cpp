@@ -121,8 +121,10 @@ void CNyMultiTrackView::OnPlayStop()
 
 void CNyMultiTrackView::OnUpdatePlayStop(CCmdUI* ui)
 {
-    if (m_editMode == 1 || m_editMode == 2)
-        return; // the handle mode's preview decides
+    if (m_editMode == 1 || m_editMode == 2) {
+        OnUpdateFadePreview(ui);
+        return;
+    }
     IViewController* c = Controller();
     if (!c)
         ui->Enable(FALSE);

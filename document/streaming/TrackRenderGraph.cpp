@@ -52,7 +52,7 @@ void TrackRenderGraph::ReleaseAll()
     duration = 0;
 }
 
-HRESULT TrackRenderGraph::Build(IUnknown* trackSet)
+HRESULT TrackRenderGraph::Build(IUnknown* trackSet, LONG outputChannels)
 {
     ReleaseAll();
     try {
@@ -67,6 +67,7 @@ HRESULT TrackRenderGraph::Build(IUnknown* trackSet)
             Held<ITracksReaderSetup> setup;
             ThrowIfFailed(reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.Out()));
             setup->SetTrackSet(trackSet);
+            ThrowIfFailed(setup->SetOutputChannels(outputChannels));
             setup->SetReadAutomation(1);
             setup->SetSwitch6(1);
             setup->SetSwitch7(1);

@@ -20,8 +20,8 @@ struct TrackRenderGraph {
     TrackRenderGraph& operator=(const TrackRenderGraph&) = delete;
 
     // Creates the graph with the reader (set up on trackSet) connected to the writer; what an
-    // earlier build held is let go first.
-    HRESULT Build(IUnknown* trackSet);
+    // earlier build held is let go first. The file has outputChannels channels (1, 2 or 6).
+    HRESULT Build(IUnknown* trackSet, LONG outputChannels = 2);
     // Runs the graph and reads the render's duration.
     HRESULT Run();
     // Waits up to 500 ms for a graph event: its code (1 complete, 2 user abort, 3 error
