@@ -1,7 +1,8 @@
 // The dialogs the multitrack view opens that live above it, with the settings dialogs:
-// Properties for a track and the Auto Stop Recording Timer. The program installs them at
+// Properties for a track, the Auto Stop Recording Timer and Set Value for a sample. The program installs them at
 // start-up; without them the view's commands open nothing.
 #pragma once
+#include <cstdint>
 #include <functional>
 
 class CNyMultiTrackView;
@@ -9,6 +10,8 @@ class CNyMultiTrackView;
 struct ViewDialogs {
     std::function<void(CNyMultiTrackView* view, int track)> properties;
     std::function<void(CNyMultiTrackView* view)> recordingTimer;
+    // A sample's value (view units) in the amplitude scale's unit; true with the new value on OK.
+    std::function<bool(CNyMultiTrackView* view, int64_t position, int32_t* value)> sampleValue;
 };
 
 // An empty set takes them away.
