@@ -62,9 +62,9 @@ void CNyMultiTrackView::DragTrack(int x, int y)
     const int rowsAfterCopy = doc->GetTrackChannels(source) + GetRowCount();
     const RECT areaRect = ChildRect(m_hWnd, m_trackArea.m_hWnd);
     const int areaTop = areaRect.top;
-    RECT band = ChildRect(m_hWnd, m_header.m_hWnd), scaleRect = ChildRect(m_hWnd, m_scale.m_hWnd);
-    ::UnionRect(&band, &band, &scaleRect);
-    RECT headerRect = ChildRect(m_hWnd, m_header.m_hWnd);
+    const RECT headerRect = ChildRect(m_hWnd, m_header.m_hWnd), scaleRect = ChildRect(m_hWnd, m_scale.m_hWnd);
+    RECT band;
+    ::UnionRect(&band, &headerRect, &scaleRect);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     RECT window;
@@ -74,7 +74,6 @@ void CNyMultiTrackView::DragTrack(int x, int y)
     CDC dc(windowDc);
     RECT sourceRect = GetTrackRect(source);
     ::IntersectClipRect(windowDc, 0, 0, sourceRect.right - sourceRect.left, client.bottom);
-    ::SetCapture(m_hWnd);
 
     // The band of a target track in view coordinates (after the last track: below it).
     auto targetRect = [&](int target) {
@@ -90,7 +89,7 @@ void CNyMultiTrackView::DragTrack(int x, int y)
     };
 
     int target = source;
-    bool dragging = false, cancelled = false, rectShown = false, ctrlAtDrop = false;
+    bool dragging = false, rectShown = false, ctrlAtDrop = false;
     RECT shownRect{0, 0, 0, 0};
     HCURSOR cursor = nullptr;
     POINT press{x, y + areaTop}, last{-1, -1}, pointer = press;
@@ -106,22 +105,12 @@ void CNyMultiTrackView::DragTrack(int x, int y)
             ::SetCursor(cursor);
         }
     };
-    for (;;) {
-        MSG msg;
-        DragMessage next = NextDragMessage(m_hWnd, &msg);
-        if (next == DragMessage::kEnded) {
-            cancelled = true;
-            break;
-        }
-        if (next == DragMessage::kEscape) {
-            cancelled = true;
-            break;
-        }
+    DragMessage ended = FollowDrag(m_hWnd, [&](const MSG& msg) {
         pointer = POINT{short(LOWORD(msg.lParam)), short(HIWORD(msg.lParam))};
         bool ctrl = (msg.wParam & MK_CONTROL) != 0;
         if (msg.message == WM_LBUTTONUP) {
             ctrlAtDrop = ctrl;
-            break;
+            return;
         }
         POINT screen = pointer;
         ::ClientToScreen(m_hWnd, &screen);
@@ -133,11 +122,11 @@ void CNyMultiTrackView::DragTrack(int x, int y)
                 setCursor(del);
             }
             target = -1;
-            continue;
+            return;
         }
         if (!dragging) {
             if (std::abs(pointer.x - press.x) < 5 && std::abs(pointer.y - press.y) < 5)
-                continue;
+                return;
             dragging = true;
             m_trackArea.InvalidateCaret(0);
             m_trackArea.SetCaretHidden(1);
@@ -149,20 +138,20 @@ void CNyMultiTrackView::DragTrack(int x, int y)
             wanted = ProgramCursor(kCursorHoldCopy);
         setCursor(wanted);
         if (pointer.x == last.x && pointer.y == last.y)
-            continue;
+            return;
         last = pointer;
         int64_t start = 0, end = 0;
         if (selection->GetSelection(&start, &end)) {
             selection->SetSelection(start, start);
             selection->InvalidateSelection();
         }
-        RECT scale = scaleRect;
-        if (!::PtInRect(&headerRect, pointer) && !::PtInRect(&scale, pointer)) {
+        if (!::PtInRect(&headerRect, pointer) && !::PtInRect(&scaleRect, pointer)) {
+            // Above or below the panes the rows scroll; over the track area nothing changes.
             if (pointer.y < band.top || pointer.y >= band.bottom) {
                 hideRect();
                 SendMessage(WM_VSCROLL, pointer.y < band.top ? SB_LINEUP : SB_LINEDOWN, 0);
             }
-            continue;
+            return;
         }
         int areaY = pointer.y - areaTop;
         target = TrackFromY(areaY, 1);
@@ -178,12 +167,11 @@ void CNyMultiTrackView::DragTrack(int x, int y)
             shownRect = wantedRect;
             rectShown = true;
         }
-    }
+    });
+    const bool cancelled = ended != DragMessage::kMouse;
     bool wasShown = rectShown;
     hideRect();
     ::SelectClipRgn(windowDc, nullptr);
-    if (::GetCapture() == m_hWnd)
-        ::ReleaseCapture();
     ::ReleaseDC(m_hWnd, windowDc);
     if (cancelled)
         return;

@@ -52,6 +52,24 @@ RECT ToScreen(HWND window, RECT r)
 
 } // namespace
 
+DragMessage FollowDrag(HWND pane, const std::function<void(const MSG& msg)>& follow)
+{
+    ::SetCapture(pane);
+    DragMessage end;
+    for (;;) {
+        MSG msg;
+        end = NextDragMessage(pane, &msg);
+        if (end != DragMessage::kMouse)
+            break;
+        follow(msg);
+        if (msg.message == WM_LBUTTONUP)
+            break;
+    }
+    if (::GetCapture() == pane)
+        ::ReleaseCapture();
+    return end;
+}
+
 // Offset drag -----------------------------------------------------------------------------------
 
 bool AddTrackLabelShift(CNyMultiTrackDoc* doc, int track, int64_t displacement, const char* name, ICommandList* list)
@@ -113,23 +131,15 @@ void CTrackAreaPane::PressOnOffsetHandle(CPoint point)
 
 void CTrackAreaPane::DrawTitleStrips()
 {
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    HDC window = ::GetDC(m_hWnd);
-    CDC target(window);
-    {
-        MemoryDC buffer;
-        if (CDC* dc = buffer.Create(&target, client)) {
-            for (int track : m_draggedTracks) {
-                RECT strip = m_view->GetTrackTitleRect(track);
-                strip.right += 1;
-                DrawTrackTitle(dc->m_hDC, strip, track);
-                ::BitBlt(window, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, dc->m_hDC,
-                         strip.left, strip.top, SRCCOPY);
-            }
+    PaintBuffered([&](HDC dc, HDC window, const RECT&) {
+        for (int track : m_draggedTracks) {
+            RECT strip = m_view->GetTrackTitleRect(track);
+            strip.right += 1;
+            DrawTrackTitle(dc, strip, track);
+            ::BitBlt(window, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, dc, strip.left,
+                     strip.top, SRCCOPY);
         }
-    }
-    ::ReleaseDC(m_hWnd, window);
+    });
 }
 
 void CTrackAreaPane::DragTrackOffset(int x, int y, int track)
@@ -155,34 +165,23 @@ void CTrackAreaPane::DragTrackOffset(int x, int y, int track)
     const int64_t limit = m_dragStartOffset - leftmost;
     RECT strip = m_view->GetTrackTitleRect(track);
     const int64_t anchor = m_view->XToSample(x);
-    ::SetCapture(m_hWnd);
     bool moved = false;
-    for (;;) {
-        MSG msg;
-        DragMessage next = NextDragMessage(m_hWnd, &msg);
-        if (next == DragMessage::kEnded)
-            break;
-        if (next == DragMessage::kEscape) {
-            m_currentOffset = m_dragStartOffset;
-            break;
-        }
+    DragMessage end = FollowDrag(m_hWnd, [&](const MSG& msg) {
         // The pointer is held on the strip's line; so are the positions read from it.
         int px = std::clamp<int>(short(LOWORD(msg.lParam)), strip.left, std::max(strip.left, strip.right - 1));
-        if (moved || std::abs(px - x) >= 2) {
-            moved = true;
-            int64_t candidate = std::max(m_view->XToSample(px) - anchor + m_dragStartOffset, limit);
-            if (::GetKeyState(VK_MENU) & 0x8000)
-                candidate = std::max(m_view->GetTimeRuler().GetTickAtOrBefore(candidate), limit);
-            if (candidate != m_currentOffset) {
-                m_currentOffset = candidate;
-                DrawTitleStrips();
-            }
+        if (!moved && std::abs(px - x) < 2)
+            return;
+        moved = true;
+        int64_t candidate = std::max(m_view->XToSample(px) - anchor + m_dragStartOffset, limit);
+        if (::GetKeyState(VK_MENU) & 0x8000)
+            candidate = std::max(m_view->GetTimeRuler().GetTickAtOrBefore(candidate), limit);
+        if (candidate != m_currentOffset) {
+            m_currentOffset = candidate;
+            DrawTitleStrips();
         }
-        if (msg.message == WM_LBUTTONUP)
-            break;
-    }
-    if (::GetCapture() == m_hWnd)
-        ::ReleaseCapture();
+    });
+    if (end == DragMessage::kEscape)
+        m_currentOffset = m_dragStartOffset;
     const int64_t displacement = m_currentOffset - m_dragStartOffset;
     std::vector<int> tracks = m_draggedTracks;
     m_dragStartOffset = m_currentOffset = 0;
@@ -266,39 +265,27 @@ void CTrackAreaPane::EditSampleValue(int64_t position, int row)
     if (scale.m_hWnd)
         scale.FormatScaleLabel(nullptr, row);
     const RECT box{x - 3, r.top - 2, x + 3, r.bottom + 2};
-    ::SetCapture(m_hWnd);
     bool accepted = false;
     POINT last{x - 1, y};
-    for (;;) {
-        MSG msg;
-        DragMessage next = NextDragMessage(m_hWnd, &msg);
-        if (next == DragMessage::kEnded)
-            break;
-        if (next == DragMessage::kEscape) {
-            m_editedValue = saved;
-            ::InvalidateRect(m_hWnd, &box, FALSE);
-            break;
-        }
+    DragMessage end = FollowDrag(m_hWnd, [&](const MSG& msg) {
         int py = std::clamp<int>(short(HIWORD(msg.lParam)), r.top, std::max<int>(r.top, r.bottom - 1));
         int px = short(LOWORD(msg.lParam));
         // The first accepted move must be a real one: at least 3 pixels up or down.
-        if ((px != last.x || py != last.y) && (accepted || std::abs(py - y) >= 3)) {
-            accepted = true;
-            last = POINT{px, py};
-            int32_t value = YToSampleValue(r.left, r.top, r.right, r.bottom, py, magnification, fullScale);
-            if (value != m_editedValue) {
-                m_editedValue = value;
-                ::InvalidateRect(m_hWnd, &box, FALSE);
-                if (scale.m_hWnd)
-                    scale.FormatScaleLabel(nullptr, row);
-            }
+        if ((px == last.x && py == last.y) || (!accepted && std::abs(py - y) < 3))
+            return;
+        accepted = true;
+        last = POINT{px, py};
+        int32_t value = YToSampleValue(r.left, r.top, r.right, r.bottom, py, magnification, fullScale);
+        if (value != m_editedValue) {
+            m_editedValue = value;
+            ::InvalidateRect(m_hWnd, &box, FALSE);
+            if (scale.m_hWnd)
+                scale.FormatScaleLabel(nullptr, row);
         }
-        if (msg.message == WM_LBUTTONUP)
-            break;
-    }
+    });
+    if (end == DragMessage::kEscape)
+        m_editedValue = saved;
     ::ClipCursor(nullptr);
-    if (::GetCapture() == m_hWnd)
-        ::ReleaseCapture();
     int32_t edited = m_editedValue;
     m_sampleEditRow = -1;
     if (edited != saved)

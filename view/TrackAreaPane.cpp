@@ -426,7 +426,7 @@ bool CTrackAreaPane::FadeHandleGesture(int x, int y)
     return true;
 }
 
-void CTrackAreaPane::RedrawRect(const RECT& rect)
+void CTrackAreaPane::PaintBuffered(const std::function<void(HDC buffer, HDC window, const RECT& client)>& paint)
 {
     if (!m_hWnd)
         return;
@@ -436,15 +436,21 @@ void CTrackAreaPane::RedrawRect(const RECT& rect)
     CDC target(window);
     {
         MemoryDC buffer;
-        if (CDC* dc = buffer.Create(&target, client)) {
-            ::IntersectClipRect(dc->m_hDC, rect.left, rect.top, rect.right, rect.bottom);
-            DrawTracks(dc->m_hDC, rect, client);
-            ::BitBlt(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, dc->m_hDC, rect.left,
-                     rect.top, SRCCOPY);
-            ::SelectClipRgn(dc->m_hDC, nullptr);
-        }
+        if (CDC* dc = buffer.Create(&target, client))
+            paint(dc->m_hDC, window, client);
     }
     ::ReleaseDC(m_hWnd, window);
+}
+
+void CTrackAreaPane::RedrawRect(const RECT& rect)
+{
+    PaintBuffered([&](HDC dc, HDC window, const RECT& client) {
+        ::IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+        DrawTracks(dc, rect, client);
+        ::BitBlt(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, dc, rect.left, rect.top,
+                 SRCCOPY);
+        ::SelectClipRgn(dc, nullptr);
+    });
 }
 
 int CTrackAreaPane::RenderBackBuffer(int create)

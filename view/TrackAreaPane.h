@@ -8,6 +8,7 @@
 #include "WaveformPainter.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -112,6 +113,8 @@ private:
     short FadeHitAt(int track, int x, int y);
     void PressOnOffsetHandle(CPoint point);
     void DrawTitleStrips();
+    // Paints through a bitmap of the client's size: paint draws into buffer and copies to window.
+    void PaintBuffered(const std::function<void(HDC buffer, HDC window, const RECT& client)>& paint);
     // The half-pixel shift of a sample's square when a sample spans several pixels.
     int SampleHalfStep();
     // The row's rectangle shrunk by 2 pixels at top and bottom, as the painter draws values.
@@ -136,6 +139,12 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// The modal drag of a pane (the track area's gestures, the view's track drag): captures the
+// mouse and hands follow every move and the release over the pane until the release, Escape or
+// a lost capture, which it returns (kMouse for the release); the capture is released after.
+enum class DragMessage;
+DragMessage FollowDrag(HWND pane, const std::function<void(const MSG& msg)>& follow);
 
 // The commands that move a track's marks (not its track label) with its clip by a displacement,
 // deleting a mark pushed before the document's start, added to a list; false when one could not

@@ -12,8 +12,6 @@
 #include "SampleUnits.h"
 #include "ViewIds.h"
 
-#include <cstring>
-
 namespace {
 
 // Picks an item of the next popup menu by its place with the keyboard, and notes its items.
@@ -117,12 +115,7 @@ TEST_F(TrackAreaMouseTest, HitTestAndCursorFollowWhatLiesUnderThePointer)
 {
     doc_->SetViewOption(1014, 1);
     ASSERT_EQ(S_OK, doc_->GetTrack(0)->SetStartOffset(64 * 50));
-    LabelRecord cue{};
-    cue.kind = kLabelCue;
-    cue.trackId = doc_->GetTrackId(0);
-    cue.start = cue.end = 64 * 400;
-    strcpy(cue.name, "Cue");
-    ASSERT_EQ(doc_->GetLabels().Add(cue), 1);
+    AddMark(kLabelCue, 0, 64 * 400, 64 * 400, "Cue");
     doc_->GetSelection()->SetRowRange(0, 0);
     doc_->GetSelection()->SetSelection(64 * 100, 64 * 200);
     wave_ = view_->GetTrackWaveRect(0);
@@ -132,8 +125,8 @@ TEST_F(TrackAreaMouseTest, HitTestAndCursorFollowWhatLiesUnderThePointer)
     struct Case {
         POINT at;
         short code;
-        LPCSTR cursor; // a system cursor, or null for the program's "CUR_HAND_OFS", or 0 none
-        bool own;
+        LPCSTR cursor; // a system cursor the pane sets, or null
+        bool own;      // the program's "CUR_HAND_OFS"
     };
     const Case cases[] = {
         {{visible.left, row}, 0, nullptr, false},        // the left edge column
@@ -149,10 +142,10 @@ TEST_F(TrackAreaMouseTest, HitTestAndCursorFollowWhatLiesUnderThePointer)
         SCOPED_TRACE(testing::Message() << "at " << c.at.x - left << ", " << c.at.y);
         EXPECT_EQ(Area().HitTest(c.at.x, c.at.y), c.code);
         HCURSOR cursor = PointAt(c.at);
-        if (c.own)
-            EXPECT_EQ(cursor, ::LoadCursorA(::GetModuleHandleA(nullptr), "CUR_HAND_OFS"));
-        else if (c.cursor)
-            EXPECT_EQ(cursor, ::LoadCursor(nullptr, c.cursor));
+        HCURSOR expected = c.own      ? ::LoadCursorA(::GetModuleHandleA(nullptr), "CUR_HAND_OFS")
+                           : c.cursor ? ::LoadCursor(nullptr, c.cursor)
+                                      : cursor;
+        EXPECT_EQ(cursor, expected);
     }
     // Both edges within 4 pixels: the end wins.
     doc_->GetSelection()->SetSelection(64 * 100, 64 * 104);
@@ -263,13 +256,7 @@ TEST_F(TrackAreaMouseTest, ASampleDrawnWithTheMouseIsOneGainStepAndEscapeKeepsIt
 
 TEST_F(TrackAreaMouseTest, ADoubleClickSelectsTheStretchBetweenTheMarksAroundIt)
 {
-    LabelRecord section{};
-    section.kind = kLabelSection;
-    section.trackId = doc_->GetTrackId(0);
-    section.start = 64 * 100;
-    section.end = 64 * 150;
-    strcpy(section.name, "Verse");
-    ASSERT_EQ(doc_->GetLabels().Add(section), 1);
+    AddMark(kLabelSection, 0, 64 * 100, 64 * 150, "Verse");
     int y = (wave_.top + wave_.bottom) / 2;
     auto doubleClick = [&](int px) {
         int x = wave_.left + px;
@@ -285,4 +272,19 @@ TEST_F(TrackAreaMouseTest, ADoubleClickSelectsTheStretchBetweenTheMarksAroundIt)
     EXPECT_EQ(doubleClick(300), std::make_pair(int64_t(64 * 150), int64_t(64 * 2000)));
     EXPECT_EQ(doubleClick(50), std::make_pair(int64_t(0), int64_t(64 * 100)));
     EXPECT_EQ(doubleClick(120), std::make_pair(int64_t(64 * 100), int64_t(64 * 150)));
+}
+
+TEST(YToSampleValue, InvertsSampleValueToYInTallTwentyFourBitRowsWithoutOverflow)
+{
+    // 2^23 times half of a 1000-pixel row passes 2^31: the products are 64-bit.
+    const int32_t full = FullScaleForBits(24);
+    const int top = 10, bottom = 1010;
+    for (int32_t value : {-full, -1000000, -1000, 0, 1000, 1000000, full - 1}) {
+        SCOPED_TRACE(value);
+        int y = SampleValueToY(0, top, 100, bottom, value, 1, full);
+        int32_t back = CTrackAreaPane::YToSampleValue(0, top, 100, bottom, y, 1, full);
+        EXPECT_LE(std::abs(int64_t(back) - value), int64_t(full) / 500 + 1) << "within one pixel";
+    }
+    EXPECT_EQ(CTrackAreaPane::YToSampleValue(0, top, 100, bottom, top, 1, full), full - 1) << "the top is full scale";
+    EXPECT_EQ(CTrackAreaPane::YToSampleValue(0, top, 100, bottom, top, 4, full), full / 4) << "magnified four times";
 }

@@ -8,8 +8,6 @@
 #include "LabelTable.h"
 #include "ViewIds.h"
 
-#include <cstring>
-
 namespace {
 // A window whose one posted message takes the last track out of the engine's track set.
 struct TrackThief {
@@ -46,16 +44,7 @@ protected:
         TrackThief::stolen = ComRef<IMtTrack>();
         ViewTest::TearDown();
     }
-    int AddCue(int track, int64_t at, int32_t kind = kLabelCue)
-    {
-        LabelRecord r{};
-        r.kind = kind;
-        r.trackId = doc_->GetTrackId(track);
-        r.start = r.end = at;
-        strcpy(r.name, "Cue");
-        EXPECT_EQ(doc_->GetLabels().Add(r), 1);
-        return r.id;
-    }
+    int AddCue(int track, int64_t at, int32_t kind = kLabelCue) { return AddMark(kind, track, at, at, "Cue"); }
     void SetOffset(int track, int64_t offset) { ASSERT_EQ(S_OK, doc_->GetTrack(track)->SetStartOffset(offset)); }
     int64_t Offset(int track) { return doc_->GetTrackExtent(track, -1); }
     // A press on a track's clip bar at pixel x of the wave area, the moves, then the release.
