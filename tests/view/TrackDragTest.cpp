@@ -1,4 +1,4 @@
-// A track dragged by its amplitude scale with real messages: the drop moves it, Ctrl copies
+// A track dragged by its amplitude scale or its header's number box with real messages: the drop moves it, Ctrl copies
 // it while the copy keeps the document under seven rows, a drop outside the view asks before
 // deleting, and a press without a drag toggles the track's selection.
 #include "ViewFixture.h"
@@ -57,7 +57,17 @@ protected:
             at = m;
         }
         ::PostMessageA(view_->m_hWnd, WM_LBUTTONUP, keys, MAKELPARAM(at.x, at.y));
-        ::SendMessageA(scale_, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
+        if (byNumber_) {
+            // The track number box of the track's header (the header's rows are the track rows).
+            HWND header = ::GetDlgItem(view_->m_hWnd, kChildTrackHeader);
+            auto* pane = dynamic_cast<CTrackHeaderPane*>(CWnd::FromHandlePermanent(header));
+            RECT r = view_->GetTrackRect(track);
+            POINT number{14, r.top + 8};
+            ASSERT_TRUE(pane && pane->HitTest(number, track) == CTrackHeaderPane::kHitNumber);
+            ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(number.x, number.y));
+        } else {
+            ::SendMessageA(scale_, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y));
+        }
         Pump();
     }
     // A view point over the scale at a y of the track rows.
@@ -73,6 +83,7 @@ protected:
     }
 
     HWND scale_ = nullptr;
+    bool byNumber_ = false; // presses on the header's number box instead of the scale
     RECT scaleInView_{};
     std::vector<int> ids_;
 };
@@ -83,16 +94,18 @@ TEST_F(TrackDragTest, ADropMovesTheTrackToTheBandUnderThePointer)
         int source;
         int dropOn; // a track, or 3: below the last one
         std::vector<int> order;
+        bool byNumber;
     };
     const Case cases[] = {
-        {0, 2, {1, 2, 0}}, // onto the last track: after it
-        {0, 3, {1, 2, 0}}, // below the last track: to the end
-        {2, 0, {2, 0, 1}},
-        {1, 1, {0, 1, 2}}, // back onto itself
+        {0, 2, {1, 2, 0}, false},                           // onto the last track: after it
+        {0, 3, {1, 2, 0}, false},                           // below the last track: to the end
+        {2, 0, {2, 0, 1}, false}, {1, 1, {0, 1, 2}, false}, // back onto itself
+        {0, 2, {1, 2, 0}, true},                            // pressed on the header's number box
     };
     Tracks({1, 1, 1});
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "track " << c.source << " dropped on " << c.dropOn);
+        byNumber_ = c.byNumber;
         RECT last = view_->GetTrackRect(2);
         int y = c.dropOn < 3 ? Middle(c.dropOn) : last.bottom + 10;
         Drag(c.source, {OverScale(Middle(c.source) + 12), OverScale(y)});
