@@ -4,7 +4,12 @@ monochrome one for displays without colour cursors. Run it here after a change; 
 are kept in the tree beside it:   python3 MakeCursors.py
 Every shape is filled white (or its colour) and gets a one-pixel black outline around it."""
 import math
+import os
 import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'skin'))
+from skinlib import _in_poly  # noqa: E402  (the skin's drawing library)
 
 N = 32
 WHITE, BLACK, GREY, RED, BLUE = (255, 255, 255), (0, 0, 0), (176, 176, 176), (214, 40, 40), (40, 90, 200)
@@ -42,17 +47,7 @@ def rrect(x0, y0, x1, y1, r):
 
 
 def polygon(points):
-    def inside(x, y):
-        hit = False
-        j = len(points) - 1
-        for i in range(len(points)):
-            xi, yi = points[i]
-            xj, yj = points[j]
-            if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
-                hit = not hit
-            j = i
-        return hit
-    return inside
+    return lambda x, y: _in_poly(points, x, y)
 
 
 def union(*tests):
