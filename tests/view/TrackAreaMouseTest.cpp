@@ -14,40 +14,51 @@
 
 namespace {
 
-// Picks an item of the next popup menu by its place with the keyboard, and notes its items.
+// Picks an item of the next popup menu by its place with the keyboard (place -1: closes it),
+// and notes its items.
 struct MenuPicker {
     static void Arm(int place)
     {
         pick = place;
         ticks = 0;
         items.clear();
-        ::SetTimer(nullptr, 0, 20, &MenuPicker::Tick);
+        timer = ::SetTimer(nullptr, 0, 20, &MenuPicker::Tick);
     }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
+    static void Disarm()
+    {
+        if (timer)
+            ::KillTimer(nullptr, timer);
+        timer = 0;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
         HWND menu = ::FindWindowA("#32768", nullptr);
         if (!menu || !::IsWindowVisible(menu)) {
             if (++ticks > 100)
-                ::KillTimer(nullptr, id);
+                Disarm();
             return;
         }
         if (items.empty()) {
             HMENU handle = reinterpret_cast<HMENU>(::SendMessageA(menu, 0x01E1 /* MN_GETHMENU */, 0, 0));
             for (int i = 0, n = ::GetMenuItemCount(handle); i < n; ++i)
                 items.push_back(::GetMenuItemID(handle, i));
-            for (int i = 0; i <= pick; ++i)
-                ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-            ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-            return;
+            if (pick >= 0) {
+                for (int i = 0; i <= pick; ++i)
+                    ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+                ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+                return;
+            }
         }
-        // The keys were not taken: close the menu rather than wait for ever.
+        // Nothing to choose, or the keys were not taken: close the menu rather than wait for ever.
         ::EndMenu();
-        ::KillTimer(nullptr, id);
+        Disarm();
     }
     static int pick, ticks;
+    static UINT_PTR timer;
     static std::vector<UINT> items;
 };
 int MenuPicker::pick = 0, MenuPicker::ticks = 0;
+UINT_PTR MenuPicker::timer = 0;
 std::vector<UINT> MenuPicker::items;
 
 } // namespace
@@ -79,6 +90,7 @@ protected:
         MenuPicker::Arm(place);
         ::SendMessageA(area_, WM_CONTEXTMENU, WPARAM(area_), MAKELPARAM(screen.x, screen.y));
         Pump();
+        MenuPicker::Disarm();
         return MenuPicker::items;
     }
     std::vector<EnvelopePoint> Points(int kind)
@@ -194,7 +206,7 @@ TEST_F(TrackAreaMouseTest, ThePointMenuShowsOnlyOverAPointAndDeletesOneOrAllPoin
     EXPECT_EQ(UndoSteps(doc_->GetHistory()), 2);
 }
 
-TEST_F(TrackAreaMouseTest, DeleteAllPointsOverAFadeHandleDeletesNothing)
+TEST_F(TrackAreaMouseTest, OverAFadeHandleDeleteAllPointsDeletesNothingAndARightClickRemovesIt)
 {
     AddPoints(1, {{64 * 150, -0.5f}, {64 * 250, 0.5f}});
     auto editors = std::make_unique<std::vector<CFadeHandleEditor>>(1);
@@ -213,6 +225,21 @@ TEST_F(TrackAreaMouseTest, DeleteAllPointsOverAFadeHandleDeletesNothing)
     EXPECT_EQ(Points(1).size(), 2u) << "the pan envelope is kept";
     EXPECT_EQ(doc_->GetHandleEditTrack(0)->Handles().size(), 3u);
     EXPECT_EQ(UndoSteps(doc_->GetHistory()), steps);
+
+    // A right click on a handle removes it unless it is an end handle, and opens no menu.
+    auto rightClick = [&](POINT at) {
+        MenuPicker::Arm(-1);
+        ::SendMessageA(area_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+        ::SendMessageA(area_, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        Pump();
+        MenuPicker::Disarm();
+        EXPECT_TRUE(MenuPicker::items.empty());
+    };
+    rightClick(POINT{wave_.left + 300, wave_.bottom - int((wave_.bottom - wave_.top) * 0.6666667f)});
+    EXPECT_EQ(doc_->GetHandleEditTrack(0)->Handles().size(), 3u) << "the end handle stays";
+    rightClick(handle);
+    ASSERT_EQ(doc_->GetHandleEditTrack(0)->Handles().size(), 2u);
+    EXPECT_EQ(doc_->GetHandleEditTrack(0)->Handles()[1].position, 64 * 300);
     view_->SetEditMode(0);
 }
 
