@@ -126,6 +126,21 @@ void CNyApp::InstallSettingsHosts(bool install)
         *label = static_cast<const char*>(dialog.GetLabel());
         return true;
     };
+    dialogs.sampleValue = [](CNyMultiTrackView* view, int64_t position, int32_t* value) {
+        const AmplitudeUnits& units = view->GetAmplitudeScale().Units();
+        SetValueDialog dialog(view);
+        dialog.m_position = position;
+        dialog.m_bits = units.bits;
+        dialog.m_value = *value;
+        dialog.m_form = units.unit;
+        dialog.m_zeroBased = units.signedDisplay;
+        dialog.m_max = int(units.range);
+        dialog.m_offset = units.offset;
+        if (dialog.DoModal() != IDOK)
+            return false;
+        *value = dialog.m_value;
+        return true;
+    };
     SetViewDialogs(std::move(dialogs));
     // Properties shows the format the document's file was read as and its attributes.
     SetDocumentFormatTexts([](CNyMultiTrackDoc* document, std::string* name, std::string* attributes) {

@@ -4,6 +4,7 @@
 #include "ComObject.h"
 #include "CommandInterfaces.h"
 #include "DrawIds.h"
+#include "CursorIds.h"
 #include "FontSet.h"
 #include "KsMultiTrack.h"
 #include "KvSSException.h"
@@ -23,6 +24,7 @@ BEGIN_MESSAGE_MAP(CAmplitudeScalePane, CBaseWin)
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 namespace {
@@ -228,8 +230,32 @@ void CAmplitudeScalePane::OnMouseMove(UINT, CPoint point)
 
 void CAmplitudeScalePane::OnLButtonDown(UINT flags, CPoint point)
 {
-    // The track drag from here comes with the track area's mouse editing.
+    if (Bind() && m_view->TrackFromY(point.y, 1) >= 0 && m_view->GetEditMode() == 0 && m_doc->IsViewIdle()) {
+        m_view->SetEditPosition(-1);
+        POINT inView = point;
+        ::MapWindowPoints(m_hWnd, m_view->m_hWnd, &inView, 1);
+        m_view->DragTrack(inView.x, point.y);
+        m_view->GetTrackArea().SetCaretHidden(0);
+        m_view->GetTrackArea().InvalidateCaret(1);
+    }
     CBaseWin::OnLButtonDown(flags, point);
+}
+
+BOOL CAmplitudeScalePane::OnSetCursor(CWnd*, UINT hitTest, UINT)
+{
+    if (hitTest == HTCLIENT && Bind() && m_doc->IsViewIdle()) {
+        POINT p;
+        ::GetCursorPos(&p);
+        ::ScreenToClient(m_hWnd, &p);
+        int track = m_view->TrackFromY(p.y, 1);
+        RECT r = track >= 0 ? GetTrackRect(track) : RECT{0, 0, 0, 0};
+        HCURSOR hand = ::PtInRect(&r, p) ? ::LoadCursorA(::GetModuleHandleA(nullptr), kCursorHand) : nullptr;
+        if (hand) {
+            ::SetCursor(hand);
+            return TRUE;
+        }
+    }
+    return static_cast<BOOL>(Default());
 }
 
 void CAmplitudeScalePane::OnLButtonUp(UINT, CPoint)

@@ -150,6 +150,11 @@ public:
     int EnsureSampleVisible(int64_t position);
     void ChangeWaveMagnification(int direction);
 
+    // The modal drag of a track by its header or amplitude scale from a press at x of the
+    // view's client and y of the track rows (the panes share them): move, copy with Ctrl,
+    // delete outside the view (MultiTrackView_TrackDrag.cpp).
+    void DragTrack(int x, int y);
+
     // Transport
     bool IsPlaying();
     bool IsRecording();

@@ -1,6 +1,7 @@
 #include "TrackAreaPane.h"
 
 #include "ComObject.h"
+#include "CursorIds.h"
 #include "DrawIds.h"
 #include "EnvelopeEditor.h"
 #include "FadeHandleEditor.h"
@@ -22,6 +23,13 @@ BEGIN_MESSAGE_MAP(CTrackAreaPane, CBaseWin)
     ON_WM_ERASEBKGND()
     ON_WM_LBUTTONDOWN()
     ON_WM_SETCURSOR()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_RBUTTONUP()
+    ON_WM_CONTEXTMENU()
+    ON_COMMAND(IDC_DELETE_CURRENT_POINT, OnDeleteCurrentPoint)
+    ON_COMMAND(IDC_DELETE_ALL_POINTS, OnDeleteAllPoints)
 END_MESSAGE_MAP()
 
 namespace {
@@ -82,15 +90,20 @@ void CTrackAreaPane::OnLButtonDown(UINT flags, CPoint point)
     CBaseWin::OnLButtonDown(flags, point);
     if (!m_view)
         AttachToView();
-    if (!m_view || !m_view->IsTransportIdle())
+    if (!m_view || m_view->IsRecording() || !m_view->GetMultiTrackDoc())
         return;
-    if (InFadeMode(m_view)) {
-        FadeHandleGesture(point.x, point.y);
+    short code = HitTest(point.x, point.y);
+    const bool overSample = m_hitCode == 1;
+    switch (code) {
+    case 0:
+    case -2:
+    case -3:
         return;
-    }
-    int track = m_view->TrackFromY(point.y, 1);
-    RECT strip = track >= 0 ? m_view->GetTrackMarkerRect(track) : RECT{};
-    if (::PtInRect(&strip, point)) {
+    case -4:
+        PressOnOffsetHandle(point);
+        return;
+    case -5: {
+        int track = m_view->TrackFromY(point.y, 1);
         InvalidateCaret(0);
         SetCaretHidden(1);
         PressOnLabel(m_view, m_hWnd, track, point.x, point.y);
@@ -98,27 +111,41 @@ void CTrackAreaPane::OnLButtonDown(UINT flags, CPoint point)
         InvalidateCaret(1);
         return;
     }
-    m_pressRow = m_view->RowFromY(point.y, 0);
-    if (EnvelopeGesture(point.x, point.y))
+    default:
+        break;
+    }
+    if (InFadeMode(m_view)) {
+        // A press in a handle edit mode never changes the selection.
+        FadeHandleGesture(point.x, point.y);
         return;
+    }
     if (SelectionEdgeAt(m_view, point.x, point.y) && ActiveLabelStretchable(m_view)) {
         EditLabelAt(m_view, m_hWnd, false, -1, point.x, point.y, flags);
         return;
     }
-    SelectionMouseDown(m_view, m_hWnd, false, -1, point.x, point.y, flags);
-}
-
-BOOL CTrackAreaPane::OnSetCursor(CWnd*, UINT hitTest, UINT)
-{
-    if (hitTest == HTCLIENT && m_view && !InFadeMode(m_view)) {
-        POINT p;
-        ::GetCursorPos(&p);
-        ::ScreenToClient(m_hWnd, &p);
-        bool edge = SelectionEdgeAt(m_view, p.x, p.y) != 0;
-        ::SetCursor(::LoadCursor(nullptr, edge ? IDC_SIZEWE : IDC_IBEAM));
-        return TRUE;
+    m_pressRow = m_view->RowFromY(point.y, 0);
+    if (m_pressRow >= m_view->GetRowCount())
+        return;
+    if (code <= -12 && code >= -15 && EnvelopeGesture(point.x, point.y, code))
+        return;
+    if (overSample) {
+        // Over an editable sample (the cross cursor) the press only puts the caret on it, then
+        // the sample's value follows the mouse.
+        CSelectionModel* selection = m_view->GetSelection();
+        SetCaretHidden(1);
+        selection->SetRowRange(m_pressRow, m_pressRow);
+        int64_t at = std::max<int64_t>(0, m_view->XToSample(point.x));
+        selection->SetSelection(at, at);
+        InvalidateCaret(1);
+        selection->InvalidateSelection();
+        int64_t start = 0;
+        selection->GetStartAndLength(&start);
+        if (HitTest(point.x, point.y) == 1)
+            EditSampleValue(start, m_pressRow);
+    } else {
+        SelectionMouseDown(m_view, m_hWnd, false, -1, point.x, point.y, flags);
     }
-    return static_cast<BOOL>(Default());
+    m_view->SyncMixerAutomation();
 }
 
 void CTrackAreaPane::SyncPlayCursorRows()
@@ -137,6 +164,8 @@ int32_t CTrackAreaPane::GetSampleValue(int row, int64_t position)
     CNyMultiTrackDoc* doc = m_view ? m_view->GetMultiTrackDoc() : nullptr;
     if (!doc || row < 0)
         return 0;
+    if (row == m_sampleEditRow)
+        return m_editedValue;
     int track = m_view->TrackFromRow(row, 0);
     IMtTrack* object = doc->GetTrack(track);
     LONG value = 0;
@@ -148,7 +177,7 @@ int32_t CTrackAreaPane::GetSampleValue(int row, int64_t position)
 
 bool CTrackAreaPane::IsTrackDragged(int track) const
 {
-    return m_hitCode == -4 && track == m_dragTrack;
+    return m_hitCode == -4 && std::find(m_draggedTracks.begin(), m_draggedTracks.end(), track) != m_draggedTracks.end();
 }
 
 // Painting -------------------------------------------------------------------------------------
@@ -303,50 +332,47 @@ void CTrackAreaPane::DrawEnvelopes(HDC dc, const RECT& clip, int track)
     }
 }
 
-bool CTrackAreaPane::EnvelopeGesture(int x, int y)
+bool CTrackAreaPane::EnvelopeGesture(int x, int y, int code)
 {
     CNyMultiTrackDoc* doc = m_view->GetMultiTrackDoc();
     int track = m_view->TrackFromY(y, 1);
-    if (track < 0 || !doc->GetHistory())
+    int kind = code == -14 || code == -15 ? 1 : 0;
+    if (track < 0 || !doc->GetHistory() ||
+        !doc->GetViewOption(kind == 0 ? kOptionVolumeEnvelopes : kOptionPanEnvelopes))
         return false;
     int64_t first = 0, last = 0;
     m_view->GetVisibleRange(&first, &last);
-    // The pan line lies over the volume line: it is tried first.
-    for (int kind : {1, 0}) {
-        if (!doc->GetViewOption(kind == 0 ? kOptionVolumeEnvelopes : kOptionPanEnvelopes))
-            continue;
-        CEnvelopeEditor editor;
-        editor.Load(m_view, track, kind, first, last);
-        int hit = editor.HitTest(x, y);
-        if (hit == CEnvelopeEditor::kHitNone)
-            continue;
-        CString name;
-        name.LoadString(IDS_LIVE_ENVELOPE);
-        ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<TransactionCommand>(name.GetString()));
-        ComRef<ICommandList> list = QueryCom<ICommandList>(group.Get());
-        if (!list)
-            return true;
-        ComRef<IEditCommand> inserted;
-        if (hit == CEnvelopeEditor::kHitLine) {
-            // A press on the line puts a point there at the line's value first.
-            int64_t at = editor.GetHitPosition();
-            if (!editor.InsertPoint(at, editor.ValueAt(at), inserted.Out()) || !inserted)
-                return true;
-            list->Add(inserted.Get());
-        }
-        ComRef<IEditCommand> moved;
-        if (editor.Drag(x, y, moved.Out()) && moved) {
-            list->Add(moved.Get());
-            doc->GetHistory()->Add(group.Get(), TRUE);
-            doc->SetModifiedFlag(TRUE);
-        } else if (inserted) {
-            // Nothing moved: the point put in for the drag goes again, and nothing is recorded.
-            inserted->Undo();
-        }
-        m_view->InvalidateTrackArea(m_view->GetTrackWaveRect(track));
+    CEnvelopeEditor editor;
+    editor.Load(m_view, track, kind, first, last);
+    int hit = editor.HitTest(x, y);
+    if (hit == CEnvelopeEditor::kHitNone)
+        return false;
+    CString name;
+    name.LoadString(IDS_LIVE_ENVELOPE);
+    ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<TransactionCommand>(name.GetString()));
+    ComRef<ICommandList> list = QueryCom<ICommandList>(group.Get());
+    if (!list)
         return true;
+    ComRef<IEditCommand> inserted;
+    if (hit == CEnvelopeEditor::kHitLine) {
+        // A press on the line puts a point there at the line's value first.
+        int64_t at = editor.GetHitPosition();
+        if (!editor.InsertPoint(at, editor.ValueAt(at), inserted.Out()) || !inserted)
+            return true;
+        list->Add(inserted.Get());
+        ::SetCursor(::LoadCursor(nullptr, IDC_SIZEALL));
     }
-    return false;
+    ComRef<IEditCommand> moved;
+    if (editor.Drag(x, y, moved.Out()) && moved) {
+        list->Add(moved.Get());
+        doc->GetHistory()->Add(group.Get(), TRUE);
+        doc->SetModifiedFlag(TRUE);
+    } else if (inserted) {
+        // Nothing moved: the point put in for the drag goes again, and nothing is recorded.
+        inserted->Undo();
+    }
+    m_view->InvalidateTrackArea(m_view->GetTrackWaveRect(track));
+    return true;
 }
 
 namespace {
@@ -395,11 +421,12 @@ bool CTrackAreaPane::FadeHandleGesture(int x, int y)
         for (const EnvelopePoint& p : editor.Points())
             handles->SetHandles(p.position, p.value);
     }
+    CopyHandlesToGroup(m_view->GetMultiTrackDoc(), track);
     handles->InvalidateTrack(1);
     return true;
 }
 
-void CTrackAreaPane::RedrawRect(const RECT& rect)
+void CTrackAreaPane::PaintBuffered(const std::function<void(HDC buffer, HDC window, const RECT& client)>& paint)
 {
     if (!m_hWnd)
         return;
@@ -409,15 +436,21 @@ void CTrackAreaPane::RedrawRect(const RECT& rect)
     CDC target(window);
     {
         MemoryDC buffer;
-        if (CDC* dc = buffer.Create(&target, client)) {
-            ::IntersectClipRect(dc->m_hDC, rect.left, rect.top, rect.right, rect.bottom);
-            DrawTracks(dc->m_hDC, rect, client);
-            ::BitBlt(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, dc->m_hDC, rect.left,
-                     rect.top, SRCCOPY);
-            ::SelectClipRgn(dc->m_hDC, nullptr);
-        }
+        if (CDC* dc = buffer.Create(&target, client))
+            paint(dc->m_hDC, window, client);
     }
     ::ReleaseDC(m_hWnd, window);
+}
+
+void CTrackAreaPane::RedrawRect(const RECT& rect)
+{
+    PaintBuffered([&](HDC dc, HDC window, const RECT& client) {
+        ::IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+        DrawTracks(dc, rect, client);
+        ::BitBlt(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, dc, rect.left, rect.top,
+                 SRCCOPY);
+        ::SelectClipRgn(dc, nullptr);
+    });
 }
 
 int CTrackAreaPane::RenderBackBuffer(int create)

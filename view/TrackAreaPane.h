@@ -8,10 +8,13 @@
 #include "WaveformPainter.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CNyMultiTrackDoc;
 class CNyMultiTrackView;
+struct IEditCommand;
 
 class CTrackAreaPane : public CBaseWin {
 public:
@@ -58,17 +61,66 @@ public:
     bool IsTrackDragged(int track) const;
     int64_t GetDragDisplacement() const { return m_currentOffset - m_dragStartOffset; }
 
+    // Mouse editing (TrackAreaMouse.cpp, TrackAreaGestures.cpp).
+    // What lies under a client point: 0 nothing (or a track's left or right edge column), -1 a
+    // plain row point, 1 an editable sample, 4 / 5 the selection's start / end edge, -2 the
+    // marker area, -3 the spectrum strip, -4 the offset handle (the clip bar of the title
+    // strip), -5 a label, -10 / -11 a fade line / handle, -12 / -13 the volume envelope's line /
+    // point, -14 / -15 the pan envelope's line / point.
+    short HitTest(int x, int y);
+    short HitTestAtCursor();
+    // The context menu a right click at a client point opens: 410 on a label, 419 while the
+    // cursor is the four-way arrow (over a point or handle), else the window base's.
+    UINT ContextMenuAt(POINT client);
+    // Clears the envelope under the context point (all) or deletes its point there.
+    virtual void DeleteEnvelopePoints(int all);
+    // The modal drag of a track's start offset (with its group when grouping is on), recorded
+    // as one "Track Offset" step; Escape changes nothing.
+    void DragTrackOffset(int x, int y, int track);
+    // Moves a track and its marks (a mark pushed before 0 is deleted) by a displacement as one
+    // executed transaction handed out in *out (null for an empty track). false after a failure,
+    // shown, with the track as it was.
+    bool OffsetTrack(int track, int64_t displacement, IEditCommand** out);
+    // The modal edit of one sample's value with the mouse; one "Gain" step when it changed.
+    void EditSampleValue(int64_t position, int row);
+    // Writes a value in view units into a row's sample as one history step; false on failure.
+    bool EditSamples(int row, int64_t position, int32_t value);
+    // The value a y of a row stands for (the inverse of SampleValueToY), below full scale.
+    static int32_t YToSampleValue(int left, int top, int right, int bottom, int y, int magnification,
+                                  int32_t fullScale);
+
 protected:
     // A press on a shown envelope's point or line drags it as one "Envelope" step; false
     // when the press is on no envelope.
-    bool EnvelopeGesture(int x, int y);
+    bool EnvelopeGesture(int x, int y, int code);
     // In a handle edit mode a press on a track's fade handles or their line drags a handle.
     bool FadeHandleGesture(int x, int y);
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* dc);
     void OnLButtonDown(UINT flags, CPoint point);
     BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    void OnRButtonDown(UINT flags, CPoint point);
+    void OnRButtonUp(UINT flags, CPoint point);
+    void OnContextMenu(CWnd* wnd, CPoint point);
+    void OnDeleteAllPoints();
+    void OnDeleteCurrentPoint();
 
+private:
+    // The envelope hit codes of a track at a point (0 none).
+    short EnvelopeHitAt(int track, int x, int y);
+    short FadeHitAt(int track, int x, int y);
+    void PressOnOffsetHandle(CPoint point);
+    void DrawTitleStrips();
+    // Paints through a bitmap of the client's size: paint draws into buffer and copies to window.
+    void PaintBuffered(const std::function<void(HDC buffer, HDC window, const RECT& client)>& paint);
+    // The half-pixel shift of a sample's square when a sample spans several pixels.
+    int SampleHalfStep();
+    // The row's rectangle shrunk by 2 pixels at top and bottom, as the painter draws values.
+    RECT ValueRect(int row);
+
+protected:
     int m_reserved = 0;
     CEditCaret m_caret;
     HBITMAP m_backBuffer = nullptr;
@@ -83,10 +135,26 @@ protected:
     CNyMultiTrackDoc* m_doc = nullptr;
     std::unique_ptr<CWaveformPainter> m_painter;
     std::unique_ptr<CPlayCursorLine> m_playLine;
-    int m_dragTrack = -1;
+    std::vector<int> m_draggedTracks;
 
     DECLARE_MESSAGE_MAP()
 };
+
+// The modal drag of a pane (the track area's gestures, the view's track drag): captures the
+// mouse and hands follow every move and the release over the pane until the release, Escape or
+// a lost capture, which it returns (kMouse for the release); the capture is released after.
+enum class DragMessage;
+DragMessage FollowDrag(HWND pane, const std::function<void(const MSG& msg)>& follow);
+
+// The commands that move a track's marks (not its track label) with its clip by a displacement,
+// deleting a mark pushed before the document's start, added to a list; false when one could not
+// be made.
+struct ICommandList;
+bool AddTrackLabelShift(CNyMultiTrackDoc* doc, int track, int64_t displacement, const char* name, ICommandList* list);
+
+// In a handle edit mode with grouping on, the other tracks of a track's group that have handles
+// take over its whole handle list.
+void CopyHandlesToGroup(CNyMultiTrackDoc* doc, int track);
 
 // Freezes the track area's picture for a scope (a fade run, a long command over many tracks).
 class TrackAreaBackBufferGuard {

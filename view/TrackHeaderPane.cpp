@@ -3,6 +3,7 @@
 #include "ChangePropertyCommand.h"
 #include "CommandHistory.h"
 #include "ComObject.h"
+#include "CursorIds.h"
 #include "FontSet.h"
 #include "KsMultiTrack.h"
 #include "DocCommandIds.h"
@@ -26,6 +27,7 @@ BEGIN_MESSAGE_MAP(CTrackHeaderPane, CBaseWin)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
     ON_WM_MOUSEMOVE()
+    ON_WM_SETCURSOR()
     ON_WM_CANCELMODE()
     ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
@@ -264,9 +266,32 @@ void CTrackHeaderPane::OnLButtonDown(UINT flags, CPoint point)
         m_pressedCode = kHitName;
         return;
     }
-    // The track drag from the number box or the bare header comes with the track area's
-    // mouse editing.
+    if (m_doc->IsViewIdle()) {
+        CTrackAreaPane& area = m_view->GetTrackArea();
+        area.SetCaretHidden(1);
+        m_view->SetEditPosition(-1);
+        POINT inView = point;
+        ::MapWindowPoints(m_hWnd, m_view->m_hWnd, &inView, 1);
+        m_view->DragTrack(inView.x, point.y);
+        area.SetCaretHidden(0);
+    }
     CBaseWin::OnLButtonDown(flags, point);
+}
+
+BOOL CTrackHeaderPane::OnSetCursor(CWnd*, UINT hitTest, UINT)
+{
+    if (hitTest == HTCLIENT && Bind() && m_doc->IsViewIdle()) {
+        POINT p;
+        ::GetCursorPos(&p);
+        ::ScreenToClient(m_hWnd, &p);
+        int code = HitTest(p, m_view->TrackFromY(p.y, 1));
+        const char* name = code == kHitNumber ? kCursorFinger : code == kHitHeader ? kCursorHand : nullptr;
+        if (HCURSOR cursor = name ? ::LoadCursorA(::GetModuleHandleA(nullptr), name) : nullptr) {
+            ::SetCursor(cursor);
+            return TRUE;
+        }
+    }
+    return static_cast<BOOL>(Default());
 }
 
 void CTrackHeaderPane::OnMouseMove(UINT, CPoint point)

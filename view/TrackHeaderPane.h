@@ -46,6 +46,7 @@ protected:
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnMouseMove(UINT flags, CPoint point);
+    BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
     void OnCancelMode();
     void OnLButtonDblClk(UINT flags, CPoint point);
 

@@ -253,23 +253,7 @@ void CTrackPropertiesDialog::OnOK()
 
 void CTrackPropertiesDialog::ShiftTrackLabels()
 {
-    CNyMultiTrackDoc* doc = Doc();
-    std::vector<LabelRecord> labels;
-    doc->FindLabelsInRange(m_track, labels, 0, -1, -1);
-    for (LabelRecord record : labels) {
-        if ((record.kind & 0xFF) == kLabelTrack)
-            continue;
-        ComRef<IEditCommand> command;
-        if (record.start + m_offsetChange < 0) {
-            command = ComRef<IEditCommand>(ComObject<IEditCommand>::Create<DelMarkCommand>(nullptr, doc, record.id));
-        } else {
-            record.start += m_offsetChange;
-            record.end += m_offsetChange;
-            command = ComRef<IEditCommand>(ComObject<IEditCommand>::Create<ModMarkCommand>(nullptr, doc, record));
-        }
-        if (command)
-            m_transaction->Add(command.Get());
-    }
+    AddTrackLabelShift(Doc(), m_track, m_offsetChange, nullptr, m_transaction.Get());
 }
 
 int CTrackPropertiesDialog::Apply()

@@ -4,6 +4,7 @@
 #include "FileCommands.h"
 #include "IKvSKsFIO.h"
 #include "KsMultiTrackLoader.h"
+#include "LabelTable.h"
 #include "ModuleObjects.h"
 #include "Settings.h"
 #include "WavFile.h"
@@ -12,6 +13,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
 HRESULT TestViewHost::QueryFileInfo(const char* path, FileInfoRecord* info)
 {
@@ -205,6 +207,18 @@ std::string ViewTest::StatusText(int pane)
     char text[256] = "";
     child_->GetStatusBar().SendMessage(SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+int ViewTest::AddMark(int32_t kind, int track, int64_t start, int64_t end, const char* name)
+{
+    LabelRecord r{};
+    r.kind = kind;
+    r.trackId = track < 0 ? -1 : doc_->GetTrackId(track);
+    r.start = start;
+    r.end = end;
+    strncpy(r.name, name, sizeof r.name - 1);
+    EXPECT_EQ(doc_->GetLabels().Add(r), 1);
+    return r.id;
 }
 
 int UndoSteps(ICommandHistory* history)

@@ -93,6 +93,8 @@ protected:
     void HideEnvelopes();
     void Pump();
     std::string StatusText(int pane);
+    // A mark of a kind on a track (-1: all tracks); its id.
+    int AddMark(int32_t kind, int track, int64_t start, int64_t end, const char* name);
 
     SettingsTestRoot root_;
     kvtest::ScratchFolder scratch_;
