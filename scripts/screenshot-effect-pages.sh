@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Shows effect module pages (effect_page_show) under a virtual X display and saves a PNG.
 #   scripts/screenshot-effect-pages.sh [out.png] [first page] [count]
+#   scripts/screenshot-effect-pages.sh out.png KvSDivFl.dll   (one module's pages: the file divider's)
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KV_BUILD_DIR:-$root/build}

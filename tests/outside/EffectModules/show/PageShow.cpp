@@ -1,19 +1,22 @@
 // Not a test: shows the pages of the effect modules (each on its filter, in a framed window
 // captioned with module and page) for a look or a screenshot under a virtual display.
 //   effect_page_show [first page] [count] [seconds]        (pages counted over all modules)
+//   effect_page_show <module file> [count] [seconds]       (that module's pages only)
 #include <windows.h>
 #include <ocidl.h>
 
 #include "EffectModuleKit.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 using namespace fxtest;
 
 int main(int argc, char** argv)
 {
-    const int first = argc > 1 ? std::atoi(argv[1]) : 0;
+    const std::string module = argc > 1 && std::strchr(argv[1], '.') ? argv[1] : "";
+    const int first = argc > 1 && module.empty() ? std::atoi(argv[1]) : 0;
     const int count = argc > 2 ? std::atoi(argv[2]) : 12;
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 8;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -27,7 +30,10 @@ int main(int argc, char** argv)
     std::vector<ModuleRow> rows = Modules();
     rows.insert(rows.end(), ProfileModules().begin(), ProfileModules().end());
     rows.insert(rows.end(), Generators().begin(), Generators().end());
+    rows.insert(rows.end(), Renderers().begin(), Renderers().end());
     for (const ModuleRow& row : rows) {
+        if (!module.empty() && _stricmp(module.c_str(), row.dll) != 0)
+            continue;
         auto filter = CreateFilter(row);
         auto specify = Query<ISpecifyPropertyPages>(filter.Get());
         CAUUID list{};
