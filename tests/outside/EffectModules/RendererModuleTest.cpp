@@ -61,7 +61,8 @@ Graphed RunInto(IBaseFilter* renderer, const WAVEFORMATEXTENSIBLE& w, const std:
         r.code = graph.RunToEnd(30000, &r.param);
         // A run that failed must not be reported complete after all.
         IMediaEvent* events = nullptr;
-        if (SUCCEEDED(graph.Graph()->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&events)))) {
+        if (r.code != EC_COMPLETE &&
+            SUCCEEDED(graph.Graph()->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&events)))) {
             long code = 0;
             LONG_PTR p1 = 0, p2 = 0;
             while (events->GetEvent(&code, &p1, &p2, 300) == S_OK) {
@@ -88,7 +89,7 @@ std::vector<float> Tone(size_t frames, int channels, size_t at)
     return v;
 }
 
-// Tone, gapMs of digital silence starting at gapAt, tone to the end.
+// The tone with gapFrames of digital silence from gapAt.
 std::vector<float> ToneWithGap(size_t frames, int channels, size_t gapAt, size_t gapFrames)
 {
     std::vector<float> v = Tone(frames, channels, 0);
@@ -270,6 +271,18 @@ void Decode(const uint8_t* p, size_t bytes, Lay lay, std::vector<float>& out)
     }
 }
 
+// Calls fn(id, body, size) for each chunk of a RIFF or IFF body from at, while fn answers true.
+template <class Fn>
+void WalkChunks(const std::vector<uint8_t>& b, bool bigEndian, Fn fn)
+{
+    for (size_t at = 12; at + 8 <= b.size();) {
+        const uint32_t size = bigEndian ? Be(&b[at + 4], 4) : Le(&b[at + 4], 4);
+        if (at + 8 + size > b.size() || !fn(&b[at], &b[at + 8], size))
+            return;
+        at += 8 + size + (size & 1);
+    }
+}
+
 ReadBack ReadWav(const std::vector<uint8_t>& b)
 {
     ReadBack r;
@@ -277,10 +290,8 @@ ReadBack ReadWav(const std::vector<uint8_t>& b)
         Le(&b[4], 4) != b.size() - 8)
         return r;
     uint32_t subTag = 0;
-    for (size_t at = 12; at + 8 <= b.size();) {
-        const uint32_t size = Le(&b[at + 4], 4);
-        const uint8_t* body = &b[at + 8];
-        if (!std::memcmp(&b[at], "fmt ", 4)) {
+    WalkChunks(b, false, [&](const uint8_t* id, const uint8_t* body, uint32_t size) {
+        if (!std::memcmp(id, "fmt ", 4)) {
             r.tag = uint16_t(Le(body, 2));
             r.channels = int(Le(body + 2, 2));
             r.rate = Le(body + 4, 4);
@@ -289,17 +300,15 @@ ReadBack ReadWav(const std::vector<uint8_t>& b)
                 r.mask = Le(body + 20, 4);
                 subTag = Le(body + 24, 2);
             }
-        } else if (!std::memcmp(&b[at], "data", 4)) {
-            if (at + 8 + size > b.size())
-                return r;
+        } else if (!std::memcmp(id, "data", 4)) {
             const bool isFloat = r.tag == WAVE_FORMAT_IEEE_FLOAT || (r.tag == WAVE_FORMAT_EXTENSIBLE && subTag == 3);
             r.valid = r.bits == 16 || (isFloat && r.bits == 32);
             if (r.valid)
                 Decode(body, size, r.bits == 16 ? Lay::Le16 : Lay::LeF32, r.sound);
-            return r;
+            return false;
         }
-        at += 8 + size + (size & 1);
-    }
+        return true;
+    });
     return r;
 }
 
@@ -324,23 +333,21 @@ ReadBack ReadAiff(const std::vector<uint8_t>& b)
         Be(&b[4], 4) != b.size() - 8)
         return r;
     uint32_t frames = 0;
-    for (size_t at = 12; at + 8 <= b.size();) {
-        const uint32_t size = Be(&b[at + 4], 4);
-        const uint8_t* body = &b[at + 8];
-        if (!std::memcmp(&b[at], "COMM", 4)) {
+    WalkChunks(b, true, [&](const uint8_t* id, const uint8_t* body, uint32_t size) {
+        if (!std::memcmp(id, "COMM", 4)) {
             r.channels = int(Be(body, 2));
             frames = Be(body + 2, 4);
             r.bits = int(Be(body + 6, 2));
             const int exponent = int(Be(body + 8, 2)) - 16383 - 31;
             r.rate = uint32_t(std::ldexp(double(Be(body + 10, 4)), exponent));
-        } else if (!std::memcmp(&b[at], "SSND", 4)) {
+        } else if (!std::memcmp(id, "SSND", 4)) {
             const size_t bytes = size - 8;
             r.valid = bytes == size_t(frames) * size_t(r.channels) * size_t(r.bits / 8);
             Decode(body + 8, bytes, r.bits == 16 ? Lay::Be16 : Lay::BeS32, r.sound);
-            return r;
+            return false;
         }
-        at += 8 + size + (size & 1);
-    }
+        return true;
+    });
     return r;
 }
 
@@ -608,7 +615,7 @@ TEST_F(FileDivider, AStoppedRunKeepsItsWholeRegionsOnly)
 }
 
 // The output format's sample type reaches the page's values and the files; the document's
-// 20 bits keep 20 valid bits in a 24-bit file; the progress text is taken.
+// 20 bits keep 20 valid bits in a 24-bit file.
 TEST_F(FileDivider, WritesTheOutputFormatsSampleType)
 {
     kvtest::ScratchFolder folder;
@@ -627,7 +634,6 @@ TEST_F(FileDivider, WritesTheOutputFormatsSampleType)
     EXPECT_EQ(header, 1);
     EXPECT_EQ(d->SetFormatWord(20), S_OK);
     EXPECT_EQ(d->SetOutputBase(base.c_str()), S_OK);
-    EXPECT_EQ(d->SetProgressText("Processing..."), S_OK);
     const Graphed run = RunInto(filter.Get(), Wave(false, 2), ToBytes(Noise(4410, 2, 0.5, 3), false));
     EXPECT_EQ(run.code, EC_COMPLETE);
     const std::vector<uint8_t> file = ReadAll(base + "0001.wav");
@@ -635,6 +641,29 @@ TEST_F(FileDivider, WritesTheOutputFormatsSampleType)
     EXPECT_EQ(Le(&file[20], 2), WAVE_FORMAT_EXTENSIBLE);
     EXPECT_EQ(Le(&file[34], 2), 24u); // container
     EXPECT_EQ(Le(&file[38], 2), 20u); // valid bits
+}
+
+// The burn run's calls: the CD format, the tracks' cuts, the prefix and the progress text, and
+// no format id: its track files are CD-format WAV files named KsW0001.wav on.
+TEST_F(FileDivider, FollowsTheBurnRunsCallOrder)
+{
+    kvtest::ScratchFolder folder;
+    auto filter = CreateFilter(Divider());
+    auto d = Query<IFileDividerSettings>(filter.Get());
+    const auto cd = Wave(false, 2);
+    EXPECT_EQ(d->SetOutputFormat(&cd.Format), S_OK);
+    EXPECT_EQ(d->AddSplitPoint(30000), S_OK);
+    EXPECT_EQ(d->SetOutputBase(folder.File("KsW").c_str()), S_OK);
+    EXPECT_EQ(d->SetProgressText("Processing..."), S_OK);
+    EXPECT_EQ(d->CanWrite(), 1);
+    const Graphed run = RunInto(filter.Get(), cd, ToBytes(Noise(44100, 2, 0.5, 5), false));
+    EXPECT_EQ(run.code, EC_COMPLETE);
+    const size_t frames[] = {30000, 14100};
+    for (int track = 1; track <= 2; ++track) {
+        const ReadBack r = ReadFile(0, false, 2, folder.File("KsW000" + std::to_string(track) + ".wav"));
+        EXPECT_TRUE(r.valid && r.tag == WAVE_FORMAT_PCM && r.bits == 16 && r.channels == 2 && r.rate == 44100);
+        EXPECT_EQ(r.sound.size(), frames[track - 1] * 2);
+    }
 }
 
 TEST_F(FileDivider, PassesTheFilterConformanceSequence)
