@@ -4,7 +4,8 @@
 //
 // A run: BeginRun when the filter leaves stopped, RenderFrames for every sample, EndRun at the
 // end of the stream, AbortRun when the filter stops before the end (or after a failure). A
-// failure of any of them ends the run as EC_ERRORABORT with that code, instead of EC_COMPLETE.
+// failure of RenderFrames or EndRun ends the run as EC_ERRORABORT with that code, never as
+// EC_COMPLETE; a failure of BeginRun refuses the pause.
 // The filter is a renderer to the graph (IAMFilterMiscFlags), answers its rendered position to
 // seeking and passes the other seeking questions (the duration) upstream, so a render worker
 // that asks the graph sees the length and how far the run is.

@@ -6,8 +6,9 @@
 //   for (auto s : detector.Silences()) ... s.start, s.end     // frames from the first fed
 //
 // The sound is looked at in blocks of 10 ms. A block whose peak (on the 16-bit scale, 32768 =
-// full scale) stays under level A is quiet; a silence holds quiet blocks for at least the
-// duration. A passage that never reaches level B between quiet stretches joins the silence
+// full scale) stays under level A is quiet; a silence holds a stretch of quiet blocks that
+// lasts at least the duration, measured from the sample after one at or over A to the next
+// such sample. A passage that never reaches level B between quiet stretches joins the silence
 // around it, so only a block that reaches B ends one. A silence starts after the last sample
 // at or over A before it and ends at the first such sample after it (sample exact), and none
 // is reported that touches the start or the end of the sound: those are no gap between sounds.

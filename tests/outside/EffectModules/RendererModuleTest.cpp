@@ -644,10 +644,12 @@ TEST_F(FileDivider, WritesTheOutputFormatsSampleType)
 }
 
 // The burn run's calls: the CD format, the tracks' cuts, the prefix and the progress text, and
-// no format id: its track files are CD-format WAV files named KsW0001.wav on.
+// no format id: its track files are CD-format WAV files named KsW0001.wav on, replacing a file
+// of an earlier run.
 TEST_F(FileDivider, FollowsTheBurnRunsCallOrder)
 {
     kvtest::ScratchFolder folder;
+    std::ofstream(folder.File("KsW0001.wav")) << "an earlier run's";
     auto filter = CreateFilter(Divider());
     auto d = Query<IFileDividerSettings>(filter.Get());
     const auto cd = Wave(false, 2);
