@@ -1,4 +1,5 @@
 #include "EffectFilter.h"
+#include "StreamFormat.h"
 #include "TailSeeking.h"
 
 #include <algorithm>
@@ -8,28 +9,6 @@
 namespace fxkit {
 
 namespace {
-
-WaveFormat FormatOf(const AM_MEDIA_TYPE& mt)
-{
-    WaveFormat out;
-    const WAVEFORMATEX* wf = WaveFormatOf(mt);
-    if (wf)
-        std::memcpy(static_cast<void*>(&out), wf, std::min<size_t>(mt.cbFormat, sizeof(WaveFormat)));
-    if (out.formatTag != kWaveTagExtensible)
-        out.extensionSize = 0;
-    return out;
-}
-
-// 16-bit PCM or 32-bit float, plain or extensible, with consistent block sizes.
-bool Supported(const AM_MEDIA_TYPE& mt)
-{
-    if (!IsUsableAudioType(mt))
-        return false;
-    const WaveFormat f = FormatOf(mt);
-    if (f.IsPcm())
-        return f.bitsPerSample == 16 && SampleConverter::EffectiveBits(f) == 16;
-    return f.IsFloat() && f.bitsPerSample == 32;
-}
 
 constexpr uint64_t kTicksPerSecond = 10000000;
 

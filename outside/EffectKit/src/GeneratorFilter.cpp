@@ -1,4 +1,5 @@
 #include "GeneratorFilter.h"
+#include "StreamFormat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,17 +16,6 @@ bool SameFormat(const WAVEFORMATEX& a, const WaveFormat& b)
 {
     return a.nChannels == b.channels && a.nSamplesPerSec == b.samplesPerSec && a.wBitsPerSample == b.bitsPerSample &&
            (a.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) == b.IsFloat();
-}
-
-WaveFormat FormatOf(const AM_MEDIA_TYPE& mt)
-{
-    WaveFormat out;
-    const WAVEFORMATEX* wf = WaveFormatOf(mt);
-    if (wf)
-        std::memcpy(static_cast<void*>(&out), wf, std::min<size_t>(mt.cbFormat, sizeof(WaveFormat)));
-    if (out.formatTag != kWaveTagExtensible)
-        out.extensionSize = 0;
-    return out;
 }
 
 } // namespace

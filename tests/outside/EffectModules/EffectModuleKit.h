@@ -45,6 +45,8 @@ const std::vector<ModuleRow>& Modules();
 const std::vector<ModuleRow>& Generators();
 // Get Noise Profile and Remove Noise (their streams need a work folder and a profile).
 const std::vector<ModuleRow>& ProfileModules();
+// The renderers that end a render chain (silence finder, file divider): no output, no kernel.
+const std::vector<ModuleRow>& Renderers();
 std::string RowName(const ModuleRow& row);
 
 // The module's class object for clsid (loads the DLL once per process).

@@ -153,7 +153,8 @@ TEST_P(EffectPages, PagesShowWhatTheFilterHoldsAfterSetObjects)
     // A preset changes the filter behind the page; SetObjects again shows it.
     auto presets = Query<IEffectPresets>(filter.Get());
     int count = 0;
-    presets->GetPresetCount(&count);
+    if (presets) // a renderer's page has none
+        presets->GetPresetCount(&count);
     if (count > 0)
         presets->SelectPreset(0);
     ASSERT_EQ(page->SetObjects(1, &object), S_OK);
@@ -187,6 +188,12 @@ INSTANTIATE_TEST_SUITE_P(Generators, EffectPages, testing::ValuesIn([] {
                                      paged.push_back(row);
                              return paged;
                          }()),
+                         [](const testing::TestParamInfo<ModuleRow>& info) {
+                             std::string name = RowName(info.param);
+                             return name.substr(0, name.find('.'));
+                         });
+
+INSTANTIATE_TEST_SUITE_P(Renderers, EffectPages, testing::Values(Renderers()[1]),
                          [](const testing::TestParamInfo<ModuleRow>& info) {
                              std::string name = RowName(info.param);
                              return name.substr(0, name.find('.'));

@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 using namespace fxtest;
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     std::vector<ModuleRow> rows = Modules();
     rows.insert(rows.end(), ProfileModules().begin(), ProfileModules().end());
     rows.insert(rows.end(), Generators().begin(), Generators().end());
+    rows.insert(rows.end(), Renderers().begin(), Renderers().end());
     int first = std::isdigit(static_cast<unsigned char>(from[0])) ? std::atoi(from.c_str()) : -1;
     for (const ModuleRow& row : rows) {
         auto filter = CreateFilter(row);
