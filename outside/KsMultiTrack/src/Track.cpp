@@ -60,6 +60,16 @@ TrackSnapshot CTrack::Snapshot() const
     return s;
 }
 
+TrackSnapshot CTrack::SoundSnapshot() const
+{
+    TrackSnapshot s;
+    Guard guard(m_lock);
+    s.content = m_content;
+    s.start = m_start;
+    s.format = m_format;
+    return s;
+}
+
 void CTrack::SetFormatFromSet(DWORD rate, WORD bits)
 {
     Guard guard(m_lock);

@@ -38,6 +38,9 @@ public:
     ~CTrack() override;
 
     TrackSnapshot Snapshot() const;
+    // Content, start and format only: all the sample and peak readers need, without copying
+    // the envelopes' points.
+    TrackSnapshot SoundSnapshot() const;
     // Set bookkeeping (called by the track set).
     void SetFormatFromSet(DWORD rate, WORD bits);
     void SetChannelLimit(LONG limit) { m_limit = limit; }
