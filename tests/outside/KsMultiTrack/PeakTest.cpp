@@ -96,8 +96,8 @@ TEST_F(EngineTest, PeaksMatchTheSamplesForEveryPointSizeAndPeakSource)
 
 // Tracks that start off the peak blocks, read at every zoom from two places: each point
 // equals the minimum and maximum of its samples exactly, however its ends cut the peak blocks
-// and their finer blocks, with and without a peak file, across an edit and for a mono item on
-// a stereo track.
+// and their finer blocks, with and without a peak file, across an edit, for a mono item on a
+// stereo track and for float samples (peak value: the sample x 32767, cut toward zero).
 TEST_F(EngineTest, PeaksMatchTheSamplesAtEveryStartOffsetAndZoom)
 {
     const size_t frames = 70000;
@@ -108,16 +108,26 @@ TEST_F(EngineTest, PeaksMatchTheSamplesAtEveryStartOffsetAndZoom)
         const char* name;
         const Frames16* data;
         WORD channels;
+        WORD bits;
         std::string peakPath;
-    } sources[] = {{"stereo with peak file", &stereo, 2, scratch_.File("offsets.pk")},
-                   {"stereo without peak file", &stereo, 2, std::string()},
-                   {"mono on a stereo track", &mono, 1, std::string()}};
+    } sources[] = {{"stereo with peak file", &stereo, 2, 16, scratch_.File("offsets.pk")},
+                   {"stereo without peak file", &stereo, 2, 16, std::string()},
+                   {"mono on a stereo track", &mono, 1, 16, std::string()},
+                   {"float stereo", &stereo, 2, 32, std::string()}};
     const LONGLONG offsets[] = {1, 63, 65, 777, 1023, 1025, 4096 + 65};
     const DWORD zooms[] = {1, 3, 64, 100, 1000, 1024, 1500, 4096, 16384, 65536};
     int n = 0;
     for (const Source& source : sources) {
-        IMtItem* item = MakeItem("offsets" + std::to_string(n++) + ".raw", source.data->data(), source.data->size() * 2,
-                                 source.channels, 16, 44100, source.peakPath);
+        std::vector<float> floats;
+        Frames16 values = *source.data;
+        for (int16_t& v : values) {
+            floats.push_back(v / 32768.0f);
+            if (source.bits == 32)
+                v = static_cast<int16_t>(floats.back() * 32767.0f);
+        }
+        const void* bytes = source.bits == 32 ? static_cast<const void*>(floats.data()) : source.data->data();
+        IMtItem* item = MakeItem("offsets" + std::to_string(n++) + ".raw", bytes, values.size() * source.bits / 8,
+                                 source.channels, source.bits, 44100, source.peakPath);
         IMtClip* clip = ClipOf(item);
         for (LONGLONG offset : offsets) {
             ComRef<IMtTrack> track;
@@ -131,7 +141,7 @@ TEST_F(EngineTest, PeaksMatchTheSamplesAtEveryStartOffsetAndZoom)
                 if (f > 30000 && f < 31000)
                     continue;
                 for (int c = 0; c < 2; ++c)
-                    line.push_back((*source.data)[f * source.channels + (source.channels == 2 ? c : 0)]);
+                    line.push_back(values[f * source.channels + (source.channels == 2 ? c : 0)]);
             }
             const size_t end = line.size() / 2;
             for (DWORD spp : zooms) {
