@@ -205,8 +205,12 @@ int main(int argc, char** argv)
                 }
             ::GdiFlush();
             double envelopes = Ms(began) / rounds;
-            std::printf("%8lld %12.2f %12.2f %8.2f %14.2f\n", (long long)spp, repaint, peaks,
-                        peaks > 0 ? repaint / peaks : 0.0, envelopes);
+            std::printf("%8lld %12.2f %12.2f %8.2f ", (long long)spp, repaint, peaks,
+                        peaks > 0 ? repaint / peaks : 0.0);
+            if (envelopePoints > 0)
+                std::printf("%14.2f\n", envelopes);
+            else
+                std::printf("%14s\n", "-");
         }
     }
     ::SelectObject(dc, old);
