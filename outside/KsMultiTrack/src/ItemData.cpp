@@ -287,75 +287,43 @@ void FoldSamples(const uint8_t* p, LONGLONG count, int channels, int frameBytes,
     }
 }
 
-// 16-bit samples of one, two or four channels: eight samples at a time, lane j holding
-// channel j mod channels, so that the compiler keeps the lanes in one vector register.
-void FoldSamples16(const uint8_t* p, LONGLONG count, int channels, LONG* lo, LONG* hi)
+// Samples of one, two or four channels stored as T: eight at a time, lane j holding channel
+// j mod channels, so that the compiler keeps the lanes in vector registers. clean(v) is the
+// value compared; peak(v) its peak value, which must never fall as v rises, so that the lowest
+// and highest values give the lowest and highest peaks.
+template <class T, class Clean, class Peak>
+void FoldLanes(const uint8_t* p, LONGLONG count, int channels, LONG* lo, LONG* hi, T lowest, T highest, Clean clean,
+               Peak peak)
 {
     constexpr int kLanes = 8;
     const LONGLONG samples = count * channels;
-    int16_t l[kLanes], h[kLanes];
+    T l[kLanes], h[kLanes];
     for (int j = 0; j < kLanes; ++j) {
-        l[j] = INT16_MAX;
-        h[j] = INT16_MIN;
+        l[j] = highest;
+        h[j] = lowest;
     }
-    LONGLONG i = 0;
-    for (; i + kLanes <= samples; i += kLanes) {
-        int16_t v[kLanes];
-        memcpy(v, p + i * 2, sizeof v);
-        for (int j = 0; j < kLanes; ++j) {
-            l[j] = std::min(l[j], v[j]);
-            h[j] = std::max(h[j], v[j]);
-        }
-    }
-    for (; i < samples; ++i) {
-        int16_t v;
-        memcpy(&v, p + i * 2, 2);
-        const int j = static_cast<int>(i % kLanes); // the lane of this channel
-        l[j] = std::min(l[j], v);
-        h[j] = std::max(h[j], v);
-    }
-    for (int j = 0; j < kLanes; ++j) {
-        lo[j % channels] = std::min<LONG>(lo[j % channels], l[j]);
-        hi[j % channels] = std::max<LONG>(hi[j % channels], h[j]);
-    }
-}
-
-// Float samples likewise. A sample that is no number counts as silence; otherwise the peak
-// value never falls as the sample rises, so the lowest and highest samples give the lowest and
-// highest peak values.
-void FoldSamplesFloat(const uint8_t* p, LONGLONG count, int channels, LONG* lo, LONG* hi)
-{
-    constexpr int kLanes = 8;
-    const LONGLONG samples = count * channels;
-    float l[kLanes], h[kLanes];
-    for (int j = 0; j < kLanes; ++j) {
-        l[j] = HUGE_VALF;
-        h[j] = -HUGE_VALF;
-    }
-    auto fold = [&](int j, float v) {
-        const float x = v == v ? v : 0.0f;
+    auto fold = [&](int j, T v) {
+        const T x = clean(v);
         l[j] = x < l[j] ? x : l[j];
         h[j] = x > h[j] ? x : h[j];
     };
     LONGLONG i = 0;
     for (; i + kLanes <= samples; i += kLanes) {
-        float v[kLanes];
-        memcpy(v, p + i * 4, sizeof v);
+        T v[kLanes];
+        memcpy(v, p + i * sizeof(T), sizeof v);
         for (int j = 0; j < kLanes; ++j)
             fold(j, v[j]);
     }
     for (; i < samples; ++i) {
-        float v;
-        memcpy(&v, p + i * 4, 4);
-        fold(static_cast<int>(i % kLanes), v);
+        T v;
+        memcpy(&v, p + i * sizeof(T), sizeof(T));
+        fold(static_cast<int>(i % kLanes), v); // the lane of this sample's channel
     }
     for (int j = 0; j < kLanes; ++j) {
         if (l[j] > h[j])
             continue; // a lane no sample reached
-        lo[j % channels] =
-            std::min(lo[j % channels], PeakValue(reinterpret_cast<const uint8_t*>(&l[j]), SampleKind::F32));
-        hi[j % channels] =
-            std::max(hi[j % channels], PeakValue(reinterpret_cast<const uint8_t*>(&h[j]), SampleKind::F32));
+        lo[j % channels] = std::min(lo[j % channels], peak(l[j]));
+        hi[j % channels] = std::max(hi[j % channels], peak(h[j]));
     }
 }
 
@@ -365,11 +333,13 @@ void ItemData::SamplePeaks(LONGLONG first, LONGLONG count, LONG* lo, LONG* hi) c
 {
     const uint8_t* p = FrameAt(first);
     const int ch = m_format.channels, bps = BytesPerSample(m_format.bits);
-    // One loop per kind; one, two or four channels of 16-bit or float fold eight at a time.
+    // One loop per kind; one, two or four channels of 16-bit or float samples in lanes.
     switch (m_kind) {
     case SampleKind::S16:
         if (8 % ch == 0) {
-            FoldSamples16(p, count, ch, lo, hi);
+            FoldLanes<int16_t>(
+                p, count, ch, lo, hi, INT16_MIN, INT16_MAX, [](int16_t v) { return v; },
+                [](int16_t v) { return LONG(v); });
             break;
         }
         FoldSamples(p, count, ch, m_frameBytes, bps, lo, hi, [](const uint8_t* s) {
@@ -383,7 +353,10 @@ void ItemData::SamplePeaks(LONGLONG first, LONGLONG count, LONG* lo, LONG* hi) c
         break;
     default:
         if (8 % ch == 0) {
-            FoldSamplesFloat(p, count, ch, lo, hi);
+            // A sample that is no number counts as silence.
+            FoldLanes<float>(
+                p, count, ch, lo, hi, -HUGE_VALF, HUGE_VALF, [](float v) { return v == v ? v : 0.0f; },
+                [](float v) { return PeakValue(reinterpret_cast<const uint8_t*>(&v), SampleKind::F32); });
             break;
         }
         FoldSamples(p, count, ch, m_frameBytes, bps, lo, hi,

@@ -36,14 +36,21 @@ CTrack::~CTrack()
             e->Release();
 }
 
+TrackSnapshot CTrack::SoundLocked() const
+{
+    TrackSnapshot s;
+    s.content = m_content;
+    s.start = m_start;
+    s.format = m_format;
+    return s;
+}
+
 TrackSnapshot CTrack::Snapshot() const
 {
     TrackSnapshot s;
     {
         Guard guard(m_lock);
-        s.content = m_content;
-        s.start = m_start;
-        s.format = m_format;
+        s = SoundLocked();
         s.volume = m_volume;
         s.pan = m_pan;
         s.frontRear = m_frontRear;
@@ -62,12 +69,8 @@ TrackSnapshot CTrack::Snapshot() const
 
 TrackSnapshot CTrack::SoundSnapshot() const
 {
-    TrackSnapshot s;
     Guard guard(m_lock);
-    s.content = m_content;
-    s.start = m_start;
-    s.format = m_format;
-    return s;
+    return SoundLocked();
 }
 
 void CTrack::SetFormatFromSet(DWORD rate, WORD bits)

@@ -129,6 +129,8 @@ protected:
 
 private:
     HRESULT SetFloat(float& field, float value);
+    // Content, start and format; caller holds the lock.
+    TrackSnapshot SoundLocked() const;
     // Replaces [position, position + replaceLength) of the time line by insert; an empty
     // track starts at position. Caller holds the lock.
     void ReplaceLocked(LONGLONG position, LONGLONG replaceLength, const Content& insert);
