@@ -319,11 +319,12 @@ void FoldLanes(const uint8_t* p, LONGLONG count, int channels, LONG* lo, LONG* h
         memcpy(&v, p + i * sizeof(T), sizeof(T));
         fold(static_cast<int>(i % kLanes), v); // the lane of this sample's channel
     }
+    const int mask = channels - 1; // channels divides 8: a power of two
     for (int j = 0; j < kLanes; ++j) {
         if (l[j] > h[j])
             continue; // a lane no sample reached
-        lo[j % channels] = std::min(lo[j % channels], peak(l[j]));
-        hi[j % channels] = std::max(hi[j % channels], peak(h[j]));
+        lo[j & mask] = std::min(lo[j & mask], peak(l[j]));
+        hi[j & mask] = std::max(hi[j & mask], peak(h[j]));
     }
 }
 
