@@ -236,21 +236,34 @@ void CEnvelopeEditor::Draw(HDC dc, const RECT& clip)
     HBRUSH brush = ::CreateSolidBrush(colour);
     ::SelectObject(dc, pen);
     ::SelectObject(dc, brush);
-    auto line = [&](POINT a, POINT b) {
-        RECT box{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
-        RECT meet;
-        if (!::IntersectRect(&meet, &box, &clip))
-            return;
-        ::MoveToEx(dc, a.x, a.y, nullptr);
-        ::LineTo(dc, b.x, b.y);
+    auto meets = [&](int left, int top, int right, int bottom) {
+        return left < clip.right && right > clip.left && top < clip.bottom && bottom > clip.top;
+    };
+    // The line as one path: a corner joins the path only when it moves, so that a stretch of
+    // zero length draws nothing, as a separate line would.
+    std::vector<POINT> path;
+    auto lineTo = [&](POINT p) {
+        if (path.empty() || path.back().x != p.x || path.back().y != p.y)
+            path.push_back(p);
+    };
+    auto flush = [&] {
+        if (path.size() > 1)
+            ::Polyline(dc, path.data(), int(path.size()));
+        path.clear();
     };
     if (m_points.empty()) {
         int y = ValueToY(wave, m_defaultValue);
-        line(POINT{0, y}, POINT{clip.right, y});
+        if (meets(0, y, clip.right + 1, y + 1)) {
+            ::MoveToEx(dc, 0, y, nullptr);
+            ::LineTo(dc, clip.right, y);
+        }
     } else {
         POINT previous = ToPixels(wave, m_rangeStart, m_points.front().value);
-        if (HalfSampleWidth())
-            line(POINT{wave.left, previous.y}, previous);
+        if (HalfSampleWidth()) {
+            lineTo(POINT{wave.left, previous.y});
+            lineTo(previous);
+            flush();
+        }
         // Only the points near the clip are drawn: a long envelope costs its visible part.
         int64_t from = m_view->XToSample(std::max<int>(clip.left - 4, wave.left));
         auto first = std::lower_bound(m_points.begin(), m_points.end(), std::max<int64_t>(from, 0),
@@ -260,14 +273,34 @@ void CEnvelopeEditor::Draw(HDC dc, const RECT& clip)
             if (first != m_points.begin())
                 previous = ToPixels(wave, (first - 1)->position, (first - 1)->value);
         }
-        // Points denser than the pixels: one square per column, no line of zero length.
+        lineTo(previous);
+        // Points denser than the pixels: one square per column, and a column's run of points
+        // goes into the path as its first, lowest, highest and last corner, which cover the
+        // same pixels as every stretch between them.
         int squareX = INT_MIN;
+        POINT runFirst{}, runLast{};
+        int runLow = 0, runHigh = 0;
+        bool run = false;
+        auto endRun = [&] {
+            if (!run)
+                return;
+            for (LONG y : {runFirst.y, LONG(runLow), LONG(runHigh), runLast.y})
+                lineTo(POINT{runFirst.x, y});
+            run = false;
+        };
         for (auto it = first; it != m_points.end(); ++it) {
             POINT p = ToPixels(wave, it->position, it->value);
-            if (p.x != previous.x || p.y != previous.y)
-                line(previous, p);
-            RECT square{p.x - 2, p.y - 2, p.x + 3, p.y + 3}, meet;
-            if (p.x != squareX && ::IntersectRect(&meet, &square, &clip)) {
+            if (run && p.x == runFirst.x) {
+                runLow = std::min<int>(runLow, p.y);
+                runHigh = std::max<int>(runHigh, p.y);
+            } else {
+                endRun();
+                runFirst = p;
+                runLow = runHigh = p.y;
+                run = true;
+            }
+            runLast = p;
+            if (p.x != squareX && meets(p.x - 2, p.y - 2, p.x + 3, p.y + 3)) {
                 ::PatBlt(dc, p.x - 2, p.y - 2, 5, 5, PATCOPY);
                 squareX = p.x;
             }
@@ -275,8 +308,10 @@ void CEnvelopeEditor::Draw(HDC dc, const RECT& clip)
             if (p.x > clip.right + 4)
                 break;
         }
+        endRun();
         if (m_points.back().position < m_rangeEnd && previous.x <= clip.right)
-            line(previous, POINT{clip.right, previous.y});
+            lineTo(POINT{clip.right, previous.y});
+        flush();
     }
     ::RestoreDC(dc, saved);
     ::DeleteObject(pen);

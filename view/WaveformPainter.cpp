@@ -341,6 +341,16 @@ void CWaveformPainter::DrawChannel(HDC dc, const RECT& clip, const PeakDrawInfo&
     ::SelectClipRgn(dc, region);
     bool squares = m_view->IsSampleWide();
 
+    // Whole columns go to the device in batches, one call per run of one pen instead of two
+    // calls per column: the same pixels, a fraction of the cost of a wide repaint.
+    m_columns.clear();
+    m_columnCounts.clear();
+    auto flushColumns = [&] {
+        if (!m_columnCounts.empty())
+            ::PolyPolyline(dc, m_columns.data(), m_columnCounts.data(), DWORD(m_columnCounts.size()));
+        m_columns.clear();
+        m_columnCounts.clear();
+    };
     int previousX = 0, previousA = 0, previousB = 0;
     for (uint32_t k = uint32_t(channel); k < entries; k += uint32_t(channels)) {
         int x = row.left + offset;
@@ -365,6 +375,7 @@ void CWaveformPainter::DrawChannel(HDC dc, const RECT& clip, const PeakDrawInfo&
         } else {
             HPEN want = inSelection(x) ? selectedPen : wavePen;
             if (want != current) {
+                flushColumns();
                 ::SelectObject(dc, want);
                 current = want;
             }
@@ -372,8 +383,9 @@ void CWaveformPainter::DrawChannel(HDC dc, const RECT& clip, const PeakDrawInfo&
                 // Neighbouring columns: the column reaches to its neighbour's values, so that
                 // every pixel of a column takes the column's own colour.
                 int low = std::min({ya, yb, previousA, previousB}), high = std::max({ya, yb, previousA, previousB});
-                ::MoveToEx(dc, x, low, nullptr);
-                ::LineTo(dc, x, high + 1);
+                m_columns.push_back(POINT{x, low});
+                m_columns.push_back(POINT{x, high + 1});
+                m_columnCounts.push_back(2);
             } else {
                 ::MoveToEx(dc, x, yb, nullptr);
                 ::LineTo(dc, previousX, previousA);
@@ -389,6 +401,7 @@ void CWaveformPainter::DrawChannel(HDC dc, const RECT& clip, const PeakDrawInfo&
         previousA = ya;
         previousB = yb;
     }
+    flushColumns();
     ::SelectObject(dc, oldPen);
     ::SelectClipRgn(dc, nullptr);
     ::DeleteObject(region);

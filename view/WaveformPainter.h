@@ -62,6 +62,9 @@ private:
     uint32_t m_bufferSize = 0;
     int64_t m_readStart = 0;
     HBITMAP m_hatch = nullptr;
+    // Column lines of one channel waiting for one PolyPolyline call.
+    std::vector<POINT> m_columns;
+    std::vector<DWORD> m_columnCounts;
 };
 
 void DrawHLine(HDC dc, const RECT& r, int y, COLORREF colour);

@@ -4,6 +4,7 @@
 #include "BenchDocumentHost.h"
 #include "BenchSupport.h"
 #include "DocumentHost.h"
+#include "EnvelopeEditor.h"
 #include "KsMultiTrackLoader.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
@@ -162,8 +163,8 @@ int main(int argc, char** argv)
     for (int64_t offset : {int64_t(0), int64_t(777)}) {
         for (int t = 0; t < kTracks; ++t)
             doc->GetTrack(t)->SetStartOffset(offset);
-        std::printf("start offset %lld\n%8s %12s %12s %8s\n", (long long)offset, "spp", "repaint ms", "peaks ms",
-                    "ratio");
+        std::printf("start offset %lld\n%8s %12s %12s %8s %14s\n", (long long)offset, "spp", "repaint ms", "peaks ms",
+                    "ratio", "envelopes ms");
         for (int64_t spp = 1; spp <= 65536; spp *= 4) {
             view->SetTimeZoom(spp * 64);
             view->SetFirstVisibleSample(kFrames / 2);
@@ -191,8 +192,25 @@ int main(int argc, char** argv)
                     reader->End();
                 }
             double peaks = Ms(began) / rounds;
-            std::printf("%8lld %12.2f %12.2f %8.2f\n", (long long)spp, repaint, peaks,
+
+            // The volume lines alone, loaded and drawn as the pane does.
+            int64_t visibleFirst = 0, visibleLast = 0;
+            view->GetVisibleRange(&visibleFirst, &visibleLast);
+            began = std::chrono::steady_clock::now();
+            for (int i = 0; envelopePoints > 0 && i < rounds; ++i)
+                for (int t = 0; t < kTracks; ++t) {
+                    CEnvelopeEditor editor;
+                    editor.Load(view.get(), t, 0, visibleFirst, visibleLast);
+                    editor.Draw(dc, view->GetTrackWaveRect(t));
+                }
+            ::GdiFlush();
+            double envelopes = Ms(began) / rounds;
+            std::printf("%8lld %12.2f %12.2f %8.2f ", (long long)spp, repaint, peaks,
                         peaks > 0 ? repaint / peaks : 0.0);
+            if (envelopePoints > 0)
+                std::printf("%14.2f\n", envelopes);
+            else
+                std::printf("%14s\n", "-");
         }
     }
     ::SelectObject(dc, old);

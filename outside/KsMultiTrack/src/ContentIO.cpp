@@ -1,6 +1,7 @@
 #include "ContentIO.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -77,15 +78,56 @@ void ReadContentFloat(const Content& content, LONGLONG position, LONGLONG frames
     });
 }
 
+namespace {
+
+// Folds the minimum and maximum per item channel of item frames [f, end) into lo and hi:
+// whole peak blocks from the block peaks, whole fine blocks from the fine level, the rest
+// from the samples. The last block of the item counts as whole when the range reaches it.
+void ItemRangePeaks(const ItemData& item, LONGLONG f, LONGLONG end, LONG* lo, LONG* hi)
+{
+    const int ch = item.Format().channels;
+    const LONGLONG block = ItemData::kPeakBlock, fine = ItemData::kFineBlock;
+    const bool toItemEnd = end == item.Frames();
+    const std::vector<MtPeakItem>* blocks = end - f >= block ? &item.BlockPeaks() : nullptr;
+    const bool useFine = end - f >= fine;
+    auto fold = [&](int c, LONG minimum, LONG maximum) {
+        lo[c] = std::min(lo[c], minimum);
+        hi[c] = std::max(hi[c], maximum);
+    };
+    while (f < end) {
+        if (blocks && f % block == 0 && (f + block <= end || toItemEnd)) {
+            const MtPeakItem* p = &(*blocks)[static_cast<size_t>(f / block * ch)];
+            for (int c = 0; c < ch; ++c)
+                fold(c, p[c].minimum, p[c].maximum);
+            f = std::min(f + block, end);
+            continue;
+        }
+        if (useFine && f % fine == 0 && (f + fine <= end || toItemEnd)) {
+            if (const FinePeak* level = item.FinePeaks(f / block)) {
+                const LONGLONG blockEnd = (f / block + 1) * block;
+                for (; f < end && f < blockEnd && (f + fine <= end || toItemEnd); f += fine) {
+                    const FinePeak* p = level + (f % block) / fine * ch;
+                    for (int c = 0; c < ch; ++c)
+                        fold(c, p[c].minimum, p[c].maximum);
+                }
+                f = std::min(f, end);
+                continue;
+            }
+        }
+        const LONGLONG step = useFine ? fine : block;
+        const LONGLONG stop = blocks || useFine ? std::min(end, (f / step + 1) * step) : end;
+        item.SamplePeaks(f, stop - f, lo, hi);
+        f = stop;
+    }
+}
+
+} // namespace
+
 void ContentPeakPoint(const Content& content, LONGLONG position, LONGLONG count, int channels, MtPeakItem* out)
 {
     bool any = false;
     for (int c = 0; c < channels; ++c)
         out[c] = MtPeakItem{0, 0};
-    auto merge = [&](int c, LONG lo, LONG hi) {
-        out[c].minimum = std::min(out[c].minimum, lo);
-        out[c].maximum = std::max(out[c].maximum, hi);
-    };
     // Silence inside the point counts as zero, so start from 0/0 only when the point is not
     // wholly covered by sound.
     LONGLONG covered = 0;
@@ -93,47 +135,21 @@ void ContentPeakPoint(const Content& content, LONGLONG position, LONGLONG count,
         covered += n;
         const ItemData& item = *s.item;
         const int itemCh = item.Format().channels;
-        const int srcBps = BytesPerSample(item.Format().bits);
-        LONGLONG f = first, end = first + n;
-        const LONGLONG block = ItemData::kPeakBlock;
-        const std::vector<MtPeakItem>* blocks = (n >= block) ? &item.BlockPeaks() : nullptr;
-        while (f < end) {
-            if (blocks && f % block == 0 && (f + block <= end || end == item.Frames())) {
-                LONGLONG b = f / block;
-                for (int c = 0; c < channels; ++c) {
-                    int sc = SourceChannel(c, itemCh);
-                    if (sc < 0)
-                        continue;
-                    const MtPeakItem& p = (*blocks)[static_cast<size_t>(b * itemCh + sc)];
-                    if (!any)
-                        out[c] = p;
-                    else
-                        merge(c, p.minimum, p.maximum);
-                }
-                if (!any)
-                    for (int c = 0; c < channels; ++c)
-                        if (SourceChannel(c, itemCh) < 0)
-                            out[c] = MtPeakItem{0, 0};
-                any = true;
-                f = std::min(f + block, end);
-                continue;
-            }
-            LONGLONG stop = blocks ? std::min(end, (f / block + 1) * block) : end;
-            for (; f < stop; ++f) {
-                const uint8_t* src = item.FrameAt(f);
-                for (int c = 0; c < channels; ++c) {
-                    int sc = SourceChannel(c, itemCh);
-                    LONG v = sc >= 0 ? PeakValue(src + sc * srcBps, item.Kind()) : 0;
-                    if (!any)
-                        out[c] = MtPeakItem{v, v};
-                    else
-                        merge(c, v, v);
-                }
-                any = true;
-            }
+        LONG lo[ItemData::kMaxChannels], hi[ItemData::kMaxChannels];
+        std::fill(lo, lo + itemCh, LONG_MAX);
+        std::fill(hi, hi + itemCh, LONG_MIN);
+        ItemRangePeaks(item, first, first + n, lo, hi);
+        for (int c = 0; c < channels; ++c) {
+            // A channel the item does not feed is silent.
+            const int sc = SourceChannel(c, itemCh);
+            const MtPeakItem p = sc >= 0 ? MtPeakItem{lo[sc], hi[sc]} : MtPeakItem{0, 0};
+            out[c] = any ? MtPeakItem{std::min(out[c].minimum, p.minimum), std::max(out[c].maximum, p.maximum)} : p;
         }
+        any = true;
     });
     if (any && covered < count)
-        for (int c = 0; c < channels; ++c)
-            merge(c, 0, 0);
+        for (int c = 0; c < channels; ++c) {
+            out[c].minimum = std::min<LONG>(out[c].minimum, 0);
+            out[c].maximum = std::max<LONG>(out[c].maximum, 0);
+        }
 }

@@ -12,7 +12,10 @@ bool Before(const EnvelopePoint& p, LONGLONG position)
 
 class CPointEnum : public ComObject<IMtEnvelopePointEnum> {
 public:
-    explicit CPointEnum(std::vector<EnvelopePoint> points) : m_points(std::move(points)) {}
+    explicit CPointEnum(std::shared_ptr<const std::vector<EnvelopePoint>> shared)
+        : m_shared(std::move(shared)), m_points(*m_shared)
+    {
+    }
     STDMETHODIMP Next(MtEnvelopePointItem* point) override
     {
         if (!point)
@@ -34,7 +37,8 @@ public:
     }
 
 private:
-    std::vector<EnvelopePoint> m_points;
+    std::shared_ptr<const std::vector<EnvelopePoint>> m_shared;
+    const std::vector<EnvelopePoint>& m_points;
     size_t m_next = 0;
 };
 
@@ -172,6 +176,7 @@ void CEnvelope::Assign(const EnvelopeData& data)
 {
     std::lock_guard<std::mutex> guard(m_lock);
     m_data = data;
+    m_shared.reset();
 }
 
 bool EnvelopeSnapshotOf(IMtEnvelope* envelope, EnvelopeData* out)
@@ -190,6 +195,7 @@ STDMETHODIMP CEnvelope::Clear()
 {
     std::lock_guard<std::mutex> guard(m_lock);
     m_data.Clear();
+    m_shared.reset();
     return S_OK;
 }
 
@@ -223,12 +229,14 @@ STDMETHODIMP CEnvelope::InsertPoint(LONGLONG position, float value)
         return E_INVALIDARG;
     std::lock_guard<std::mutex> guard(m_lock);
     m_data.InsertPoint(position, value);
+    m_shared.reset();
     return S_OK;
 }
 
 STDMETHODIMP CEnvelope::DeletePoint(LONGLONG position)
 {
     std::lock_guard<std::mutex> guard(m_lock);
+    m_shared.reset();
     return m_data.DeletePoint(position) ? S_OK : S_FALSE;
 }
 
@@ -238,6 +246,7 @@ STDMETHODIMP CEnvelope::InsertRange(LONGLONG start, LONGLONG length)
         return E_INVALIDARG;
     std::lock_guard<std::mutex> guard(m_lock);
     m_data.InsertRange(start, length);
+    m_shared.reset();
     return S_OK;
 }
 
@@ -247,6 +256,7 @@ STDMETHODIMP CEnvelope::DeleteRange(LONGLONG start, LONGLONG length)
         return E_INVALIDARG;
     std::lock_guard<std::mutex> guard(m_lock);
     m_data.DeleteRange(start, length);
+    m_shared.reset();
     return S_OK;
 }
 
@@ -254,7 +264,20 @@ STDMETHODIMP CEnvelope::EnumPoints(IMtEnvelopePointEnum** points)
 {
     if (!points)
         return E_POINTER;
-    *points = Create<CPointEnum>(Snapshot().Points());
+    *points = nullptr;
+    try {
+        std::shared_ptr<const std::vector<EnvelopePoint>> shared;
+        {
+            // Enumerators share one copy of the points until they change: a repaint walks a
+            // long envelope without copying it.
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (!m_shared)
+                m_shared = std::make_shared<const std::vector<EnvelopePoint>>(m_data.Points());
+            shared = m_shared;
+        }
+        *points = Create<CPointEnum>(std::move(shared));
+    } catch (const std::bad_alloc&) {
+    }
     return *points ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -5,6 +5,7 @@
 #include "ComObject.h"
 #include "KsMultiTrack.h"
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -74,6 +75,8 @@ protected:
 private:
     mutable std::mutex m_lock;
     EnvelopeData m_data;
+    // The points as last handed to enumerators; dropped by every change of the points.
+    std::shared_ptr<const std::vector<EnvelopePoint>> m_shared;
 };
 
 // The data of any IMtEnvelope of this engine; false for a foreign object.

@@ -3,7 +3,12 @@
 #include "KvSSException.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <map>
+#include <new>
 
 namespace {
 
@@ -113,7 +118,7 @@ std::string GetEngineTempFolder()
 std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const std::string& peakPath,
                                              const MtFormat& format, bool owned)
 {
-    if (!IsValidBits(format.bits) || format.channels < 1 || format.channels > 6 || format.rate == 0)
+    if (!IsValidBits(format.bits) || format.channels < 1 || format.channels > kMaxChannels || format.rate == 0)
         throw CKvSSException(kMtErrFormatNotSupported);
     std::string key = FullPathKey(dataPath);
     {
@@ -225,28 +230,154 @@ ItemData::~ItemData()
 
 const std::vector<MtPeakItem>& ItemData::BlockPeaks() const
 {
-    std::call_once(m_peaksOnce, [this] { ComputePeaks(); });
+    // Asked for every piece of every peak point: a flag spares the once-call its lock.
+    if (!m_peaksReady.load(std::memory_order_acquire)) {
+        std::call_once(m_peaksOnce, [this] { ComputePeaks(); });
+        m_peaksReady.store(true, std::memory_order_release);
+    }
     return m_peaks;
+}
+
+const FinePeak* ItemData::FinePeaks(LONGLONG block) const
+{
+    if (!m_fineReady.load(std::memory_order_acquire)) {
+        std::call_once(m_fineOnce, [this] {
+            const LONGLONG blocks = (m_frames + kPeakBlock - 1) / kPeakBlock;
+            auto fill = [](const void* owner, LONGLONG b, FinePeak* out) {
+                static_cast<const ItemData*>(owner)->ComputeFinePeaks(b, out);
+            };
+            m_fine.reset(new (std::nothrow) FinePeakLevel(blocks, m_format.channels, kFinePerBlock, fill, this));
+        });
+        m_fineReady.store(true, std::memory_order_release);
+    }
+    return m_fine ? m_fine->Block(block) : nullptr;
+}
+
+void ItemData::ComputeFinePeaks(LONGLONG block, FinePeak* out) const
+{
+    const int ch = m_format.channels;
+    for (int k = 0; k < kFinePerBlock; ++k) {
+        const LONGLONG first = block * kPeakBlock + k * kFineBlock;
+        const LONGLONG count = std::min(kFineBlock, m_frames - first);
+        LONG lo[kMaxChannels], hi[kMaxChannels];
+        std::fill(lo, lo + ch, count > 0 ? LONG_MAX : 0);
+        std::fill(hi, hi + ch, count > 0 ? LONG_MIN : 0);
+        if (count > 0)
+            SamplePeaks(first, count, lo, hi);
+        for (int c = 0; c < ch; ++c)
+            out[k * ch + c] = FinePeak{static_cast<int16_t>(lo[c]), static_cast<int16_t>(hi[c])};
+    }
+}
+
+namespace {
+
+template <class Load>
+void FoldSamples(const uint8_t* p, LONGLONG count, int channels, int frameBytes, int bps, LONG* lo, LONG* hi, Load load)
+{
+    for (int c = 0; c < channels; ++c) {
+        const uint8_t* s = p + c * bps;
+        LONG l = lo[c], h = hi[c];
+        for (LONGLONG i = 0; i < count; ++i, s += frameBytes) {
+            const LONG v = load(s);
+            l = std::min(l, v);
+            h = std::max(h, v);
+        }
+        lo[c] = l;
+        hi[c] = h;
+    }
+}
+
+// Samples of one, two or four channels stored as T: eight at a time, lane j holding channel
+// j mod channels, so that the compiler keeps the lanes in vector registers. clean(v) is the
+// value compared; peak(v) its peak value, which must never fall as v rises, so that the lowest
+// and highest values give the lowest and highest peaks.
+template <class T, class Clean, class Peak>
+void FoldLanes(const uint8_t* p, LONGLONG count, int channels, LONG* lo, LONG* hi, T lowest, T highest, Clean clean,
+               Peak peak)
+{
+    constexpr int kLanes = 8;
+    const LONGLONG samples = count * channels;
+    T l[kLanes], h[kLanes];
+    for (int j = 0; j < kLanes; ++j) {
+        l[j] = highest;
+        h[j] = lowest;
+    }
+    auto fold = [&](int j, T v) {
+        const T x = clean(v);
+        l[j] = x < l[j] ? x : l[j];
+        h[j] = x > h[j] ? x : h[j];
+    };
+    LONGLONG i = 0;
+    for (; i + kLanes <= samples; i += kLanes) {
+        T v[kLanes];
+        memcpy(v, p + i * sizeof(T), sizeof v);
+        for (int j = 0; j < kLanes; ++j)
+            fold(j, v[j]);
+    }
+    for (; i < samples; ++i) {
+        T v;
+        memcpy(&v, p + i * sizeof(T), sizeof(T));
+        fold(static_cast<int>(i % kLanes), v); // the lane of this sample's channel
+    }
+    const int mask = channels - 1; // channels divides 8: a power of two
+    for (int j = 0; j < kLanes; ++j) {
+        if (l[j] > h[j])
+            continue; // a lane no sample reached
+        lo[j & mask] = std::min(lo[j & mask], peak(l[j]));
+        hi[j & mask] = std::max(hi[j & mask], peak(h[j]));
+    }
+}
+
+} // namespace
+
+void ItemData::SamplePeaks(LONGLONG first, LONGLONG count, LONG* lo, LONG* hi) const
+{
+    const uint8_t* p = FrameAt(first);
+    const int ch = m_format.channels, bps = BytesPerSample(m_format.bits);
+    // One loop per kind; one, two or four channels of 16-bit or float samples in lanes.
+    switch (m_kind) {
+    case SampleKind::S16:
+        if (8 % ch == 0) {
+            FoldLanes<int16_t>(
+                p, count, ch, lo, hi, INT16_MIN, INT16_MAX, [](int16_t v) { return v; },
+                [](int16_t v) { return LONG(v); });
+            break;
+        }
+        FoldSamples(p, count, ch, m_frameBytes, bps, lo, hi, [](const uint8_t* s) {
+            int16_t v;
+            memcpy(&v, s, 2);
+            return LONG(v);
+        });
+        break;
+    case SampleKind::U8:
+        FoldSamples(p, count, ch, m_frameBytes, bps, lo, hi, [](const uint8_t* s) { return (LONG(*s) - 128) * 256; });
+        break;
+    default:
+        if (8 % ch == 0) {
+            // A sample that is no number counts as silence.
+            FoldLanes<float>(
+                p, count, ch, lo, hi, -HUGE_VALF, HUGE_VALF, [](float v) { return v == v ? v : 0.0f; },
+                [](float v) { return PeakValue(reinterpret_cast<const uint8_t*>(&v), SampleKind::F32); });
+            break;
+        }
+        FoldSamples(p, count, ch, m_frameBytes, bps, lo, hi,
+                    [](const uint8_t* s) { return PeakValue(s, SampleKind::F32); });
+        break;
+    }
 }
 
 void ItemData::ComputePeaks() const
 {
     const int ch = m_format.channels;
-    const int bps = BytesPerSample(m_format.bits);
     LONGLONG blocks = (m_frames + kPeakBlock - 1) / kPeakBlock;
     m_peaks.assign(static_cast<size_t>(blocks * ch), MtPeakItem{0, 0});
     for (LONGLONG b = 0; b < blocks; ++b) {
         LONGLONG first = b * kPeakBlock;
-        LONGLONG count = std::min(kPeakBlock, m_frames - first);
-        for (int c = 0; c < ch; ++c) {
-            const uint8_t* p = FrameAt(first) + c * bps;
-            LONG lo = PeakValue(p, m_kind), hi = lo;
-            for (LONGLONG i = 1; i < count; ++i) {
-                LONG v = PeakValue(p + i * m_frameBytes, m_kind);
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-            }
-            m_peaks[static_cast<size_t>(b * ch + c)] = MtPeakItem{lo, hi};
-        }
+        LONG lo[kMaxChannels], hi[kMaxChannels];
+        std::fill(lo, lo + ch, LONG_MAX);
+        std::fill(hi, hi + ch, LONG_MIN);
+        SamplePeaks(first, std::min(kPeakBlock, m_frames - first), lo, hi);
+        for (int c = 0; c < ch; ++c)
+            m_peaks[static_cast<size_t>(b * ch + c)] = MtPeakItem{lo[c], hi[c]};
     }
 }

@@ -2,8 +2,10 @@
 // PCM data file in the item's format (mapped whole into memory) or a block of memory.
 // One ItemData per data file in the process: opening the same path again shares it.
 // Peaks per block of 1024 frames come from the item's peak file when it matches the data,
-// otherwise they are computed from the data on first use.
+// otherwise they are computed from the data on first use. A finer level of 64-frame blocks is
+// worked out from the data a peak block at a time, where reads cut peak blocks.
 #pragma once
+#include "FinePeakLevel.h"
 #include "SampleFormat.h"
 #include "KsMultiTrack.h"
 
@@ -15,7 +17,10 @@
 
 class ItemData {
 public:
+    static constexpr int kMaxChannels = 6;
     static constexpr LONGLONG kPeakBlock = 1024;
+    static constexpr LONGLONG kFineBlock = 64;
+    static constexpr int kFinePerBlock = static_cast<int>(kPeakBlock / kFineBlock);
 
     // Opens (or shares) the data file; throws CKvSSException (kMtErrBadItemFile, format errors).
     // owned: the files are the engine's and go when the last user goes (only inside the
@@ -41,10 +46,18 @@ public:
 
     // Minimum and maximum per block of kPeakBlock frames and channel (16-bit units).
     const std::vector<MtPeakItem>& BlockPeaks() const;
+    // Minimum and maximum per fine block of peak block `block` (16-bit units), kFinePerBlock x
+    // channels records, fine block by fine block; a fine block past the last frame holds 0/0.
+    // Null when the memory cannot be had: then the samples are the only source.
+    const FinePeak* FinePeaks(LONGLONG block) const;
+    // Folds the minimum and maximum per channel of frames [first, first + count) into lo and
+    // hi (16-bit units, one entry per channel of the item).
+    void SamplePeaks(LONGLONG first, LONGLONG count, LONG* lo, LONG* hi) const;
 
 private:
     ItemData() = default;
     void ComputePeaks() const;
+    void ComputeFinePeaks(LONGLONG block, FinePeak* out) const;
 
     MtFormat m_format;
     SampleKind m_kind = SampleKind::S16;
@@ -60,7 +73,11 @@ private:
     bool m_peaksFromFile = false;
     mutable std::atomic<bool> m_keep{false};
     mutable std::once_flag m_peaksOnce;
+    mutable std::atomic<bool> m_peaksReady{false};
     mutable std::vector<MtPeakItem> m_peaks;
+    mutable std::once_flag m_fineOnce;
+    mutable std::atomic<bool> m_fineReady{false};
+    mutable std::unique_ptr<FinePeakLevel> m_fine;
 };
 
 using ItemDataPtr = std::shared_ptr<const ItemData>;

@@ -16,7 +16,7 @@ public:
 
     STDMETHODIMP BeginRead() override
     {
-        TrackSnapshot s = m_track->Snapshot();
+        TrackSnapshot s = m_track->SoundSnapshot();
         m_content = s.content;
         m_trackStart = s.start;
         m_format = s.format;
@@ -98,7 +98,7 @@ private:
     {
         if (m_reading)
             return;
-        TrackSnapshot s = m_track->Snapshot();
+        TrackSnapshot s = m_track->SoundSnapshot();
         m_content = s.content;
         m_trackStart = s.start;
         m_format = s.format;
@@ -129,7 +129,7 @@ class CTrackPeakReader : public ComObject<IMtPeakReader> {
 public:
     CTrackPeakReader(CTrack* track, DWORD samplesPerPoint) : m_samplesPerPoint(samplesPerPoint)
     {
-        TrackSnapshot s = track->Snapshot();
+        TrackSnapshot s = track->SoundSnapshot();
         m_content = s.content;
         m_trackStart = s.start;
         m_channels = s.format.channels;

@@ -36,14 +36,21 @@ CTrack::~CTrack()
             e->Release();
 }
 
+TrackSnapshot CTrack::SoundLocked() const
+{
+    TrackSnapshot s;
+    s.content = m_content;
+    s.start = m_start;
+    s.format = m_format;
+    return s;
+}
+
 TrackSnapshot CTrack::Snapshot() const
 {
     TrackSnapshot s;
     {
         Guard guard(m_lock);
-        s.content = m_content;
-        s.start = m_start;
-        s.format = m_format;
+        s = SoundLocked();
         s.volume = m_volume;
         s.pan = m_pan;
         s.frontRear = m_frontRear;
@@ -58,6 +65,12 @@ TrackSnapshot CTrack::Snapshot() const
             s.envelopes[k] = m_envelopes[k]->Snapshot();
     }
     return s;
+}
+
+TrackSnapshot CTrack::SoundSnapshot() const
+{
+    Guard guard(m_lock);
+    return SoundLocked();
 }
 
 void CTrack::SetFormatFromSet(DWORD rate, WORD bits)

@@ -38,6 +38,9 @@ public:
     ~CTrack() override;
 
     TrackSnapshot Snapshot() const;
+    // Content, start and format only: all the sample and peak readers need, without copying
+    // the envelopes' points.
+    TrackSnapshot SoundSnapshot() const;
     // Set bookkeeping (called by the track set).
     void SetFormatFromSet(DWORD rate, WORD bits);
     void SetChannelLimit(LONG limit) { m_limit = limit; }
@@ -126,6 +129,8 @@ protected:
 
 private:
     HRESULT SetFloat(float& field, float value);
+    // Content, start and format; caller holds the lock.
+    TrackSnapshot SoundLocked() const;
     // Replaces [position, position + replaceLength) of the time line by insert; an empty
     // track starts at position. Caller holds the lock.
     void ReplaceLocked(LONGLONG position, LONGLONG replaceLength, const Content& insert);

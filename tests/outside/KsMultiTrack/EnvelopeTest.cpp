@@ -185,3 +185,46 @@ TEST_F(EnvelopeTest, ValuesThatAreNotNumbersAreRefusedAndChangeNothing)
     ASSERT_EQ(S_OK, level_->GetInitialValue(&initial));
     EXPECT_EQ(1.0f, initial);
 }
+
+// Enumerators share the points until they change: one taken before a change walks the old
+// points to its end, and one taken after every kind of change sees the new ones.
+TEST_F(EnvelopeTest, AnEnumeratorKeepsItsPointsAndEveryChangeReachesTheNextOne)
+{
+    ComRef<IMtEnvelope> other;
+    ASSERT_EQ(S_OK, level_->Clone(other.Out()));
+    ASSERT_EQ(S_OK, other->InsertPoint(7, 0.7f));
+    const struct {
+        const char* change;
+        HRESULT (*apply)(IMtEnvelope* e, IMtEnvelope* other);
+        PointList after;
+    } cases[] = {
+        {"insert",
+         [](IMtEnvelope* e, IMtEnvelope*) { return e->InsertPoint(150, 0.5f); },
+         {{100, 0.25f}, {150, 0.5f}, {200, 0.75f}}},
+        {"delete", [](IMtEnvelope* e, IMtEnvelope*) { return e->DeletePoint(100); }, {{200, 0.75f}}},
+        {"insert range",
+         [](IMtEnvelope* e, IMtEnvelope*) { return e->InsertRange(150, 10); },
+         {{100, 0.25f}, {210, 0.75f}}},
+        {"delete range",
+         [](IMtEnvelope* e, IMtEnvelope*) { return e->DeleteRange(50, 10); },
+         {{90, 0.25f}, {190, 0.75f}}},
+        {"clear", [](IMtEnvelope* e, IMtEnvelope*) { return e->Clear(); }, {}},
+        {"restore", [](IMtEnvelope* e, IMtEnvelope* o) { return e->Restore(o); }, {{7, 0.7f}}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(S_OK, level_->Clear());
+        ASSERT_EQ(S_OK, level_->InsertPoint(100, 0.25f));
+        ASSERT_EQ(S_OK, level_->InsertPoint(200, 0.75f));
+        EXPECT_EQ((PointList{{100, 0.25f}, {200, 0.75f}}), Points(level_.Get())) << c.change;
+        ComRef<IMtEnvelopePointEnum> before;
+        ASSERT_EQ(S_OK, level_->EnumPoints(before.Out()));
+        MtEnvelopePointItem item{};
+        ASSERT_EQ(S_OK, before->Next(&item));
+        ASSERT_EQ(S_OK, c.apply(level_.Get(), other.Get())) << c.change;
+        EXPECT_EQ(c.after, Points(level_.Get())) << c.change;
+        ASSERT_EQ(S_OK, before->Next(&item)) << c.change;
+        EXPECT_EQ(100, item.distance) << c.change;
+        EXPECT_EQ(0.75f, item.value) << c.change;
+        EXPECT_EQ(S_FALSE, before->Next(&item)) << c.change;
+    }
+}

@@ -94,6 +94,85 @@ TEST_F(EngineTest, PeaksMatchTheSamplesForEveryPointSizeAndPeakSource)
     }
 }
 
+// Tracks that start off the peak blocks, read at every zoom from two places: each point
+// equals the minimum and maximum of its samples exactly, however its ends cut the peak blocks
+// and their finer blocks, with and without a peak file, across an edit, for a mono item on a
+// stereo track and for float samples (peak value: the sample x 32767, cut toward zero).
+TEST_F(EngineTest, PeaksMatchTheSamplesAtEveryStartOffsetAndZoom)
+{
+    const size_t frames = 70000;
+    Frames16 stereo = Pattern(frames, 2, 4), mono = Pattern(frames, 1, 6);
+    std::vector<MtPeakItem> peaks = PeakFileOf(stereo);
+    WriteFile("offsets.pk", peaks.data(), peaks.size() * sizeof(MtPeakItem));
+    struct Source {
+        const char* name;
+        const Frames16* data;
+        WORD channels;
+        WORD bits;
+        std::string peakPath;
+    } sources[] = {{"stereo with peak file", &stereo, 2, 16, scratch_.File("offsets.pk")},
+                   {"stereo without peak file", &stereo, 2, 16, std::string()},
+                   {"mono on a stereo track", &mono, 1, 16, std::string()},
+                   {"float stereo", &stereo, 2, 32, std::string()}};
+    const LONGLONG offsets[] = {1, 63, 65, 777, 1023, 1025, 4096 + 65};
+    const DWORD zooms[] = {1, 3, 64, 100, 1000, 1024, 1500, 4096, 16384, 65536};
+    int n = 0;
+    for (const Source& source : sources) {
+        std::vector<float> floats;
+        Frames16 values = *source.data;
+        for (int16_t& v : values) {
+            floats.push_back(v / 32768.0f);
+            if (source.bits == 32)
+                v = static_cast<int16_t>(floats.back() * 32767.0f);
+        }
+        const void* bytes = source.bits == 32 ? static_cast<const void*>(floats.data()) : source.data->data();
+        IMtItem* item = MakeItem("offsets" + std::to_string(n++) + ".raw", bytes, values.size() * source.bits / 8,
+                                 source.channels, source.bits, 44100, source.peakPath);
+        IMtClip* clip = ClipOf(item);
+        for (LONGLONG offset : offsets) {
+            ComRef<IMtTrack> track;
+            ASSERT_EQ(S_OK, set_->InsertTrack(0, 2, track.Out(), -1));
+            ASSERT_EQ(S_OK, track->InsertClip(clip, offset, 0, 0));
+            // The second piece starts at item frame 31000: its blocks lie elsewhere again.
+            ASSERT_EQ(S_OK, track->DeleteRange(offset + 30001, 999));
+            // The time line from 0 as stereo frames: silence before the track.
+            Frames16 line(static_cast<size_t>(offset) * 2, 0);
+            for (size_t f = 0; f < frames; ++f) {
+                if (f > 30000 && f < 31000)
+                    continue;
+                for (int c = 0; c < 2; ++c)
+                    line.push_back(values[f * source.channels + (source.channels == 2 ? c : 0)]);
+            }
+            const size_t end = line.size() / 2;
+            for (DWORD spp : zooms) {
+                for (LONGLONG from : {LONGLONG(0), offset + 12345}) {
+                    ComRef<IMtPeakReader> reader;
+                    ASSERT_EQ(S_OK, track->CreatePeakReader(reader.Out(), spp, 0));
+                    ASSERT_EQ(S_OK, reader->Seek(from));
+                    std::vector<MtPeakItem> got(2 * 300);
+                    DWORD read = 0;
+                    ASSERT_EQ(S_OK, reader->Read(got.data(), static_cast<DWORD>(got.size()), &read));
+                    const size_t points = std::min<size_t>(300, (end - size_t(from) + spp - 1) / spp);
+                    ASSERT_EQ(points * 2, read) << source.name << " offset " << offset << " spp " << spp;
+                    std::string wrong;
+                    for (size_t p = 0; p < points && wrong.empty(); ++p) {
+                        auto want = ExpectedPoint(line, size_t(from) + p * spp, spp, false);
+                        for (int c = 0; c < 2; ++c)
+                            if (want[c].minimum != got[p * 2 + c].minimum || want[c].maximum != got[p * 2 + c].maximum)
+                                wrong = "point " + std::to_string(p) + " channel " + std::to_string(c) + ": " +
+                                        std::to_string(got[p * 2 + c].minimum) + "/" +
+                                        std::to_string(got[p * 2 + c].maximum) + " for " +
+                                        std::to_string(want[c].minimum) + "/" + std::to_string(want[c].maximum);
+                    }
+                    EXPECT_EQ("", wrong) << source.name << " offset " << offset << " spp " << spp << " from " << from;
+                }
+            }
+        }
+        clip->Release();
+        item->Release();
+    }
+}
+
 TEST_F(EngineTest, WholeBlocksComeFromThePeakFile)
 {
     Frames16 data = Pattern(4096, 2, 8);
