@@ -25,7 +25,7 @@ public:
     void Design(const std::vector<double>& grid);
     void Reset();
     size_t GridSize() const { return 2 * m_block; }
-    size_t Taps() const { return m_block - 1; }
+    size_t Taps() const { return m_block ? m_block - 1 : 0; }
     // Frames from a frame in to its centre tap out: the block plus half the taps.
     size_t Latency() const { return m_block + Taps() / 2; }
     void Process(const float* in, float* out, size_t frames);
