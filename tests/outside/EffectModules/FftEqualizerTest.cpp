@@ -181,25 +181,6 @@ TEST_F(FftEqualizer, AnalysisAveragesTheChosenChannelAndTheJobsKeepOrRestoreIt)
 
 namespace {
 
-class RecordingSite : public ComObject<IPropertyPageSite> {
-public:
-    IPropertyPage* applyTo = nullptr; // the program's dialog applies at once; null: only count
-    int changes = 0;
-    STDMETHODIMP OnStatusChange(DWORD flags) override
-    {
-        if (flags & PROPPAGESTATUS_DIRTY)
-            ++changes;
-        return applyTo ? applyTo->Apply() : S_OK;
-    }
-    STDMETHODIMP GetLocaleID(LCID* id) override
-    {
-        *id = GetThreadLocale();
-        return S_OK;
-    }
-    STDMETHODIMP GetPageContainer(IUnknown**) override { return E_FAIL; }
-    STDMETHODIMP TranslateAccelerator(MSG*) override { return S_FALSE; }
-};
-
 class FftEqualizerPage : public FftEqualizer {
 protected:
     void SetUp() override
@@ -210,7 +191,7 @@ protected:
         filter = CreateFilter(EqRow());
         page = Create<IPropertyPage>(EqRow(), CLSID_KvSEFFEQPage);
         ASSERT_TRUE(page);
-        site = ComRef<RecordingSite>(RecordingSite::Create<RecordingSite>());
+        site = ComRef<ApplyingSite>(ApplyingSite::Create<ApplyingSite>());
         ASSERT_EQ(page->SetPageSite(site.Get()), S_OK);
         IUnknown* object = filter.Get();
         ASSERT_EQ(page->SetObjects(1, &object), S_OK);
@@ -274,14 +255,14 @@ protected:
     HWND parent = nullptr, dialog = nullptr, curve = nullptr;
     ComRef<IBaseFilter> filter;
     ComRef<IPropertyPage> page;
-    ComRef<RecordingSite> site;
+    ComRef<ApplyingSite> site;
 };
 
 } // namespace
 
 TEST_F(FftEqualizerPage, DoubleClickOnTheCurveRereadsTheFilterAndEditsNothing)
 {
-    site->applyTo = page.Get();
+    site->page = page.Get();
     EXPECT_EQ(Text(kFrequencyEdit), L"100");
     // The dialog changes the filter behind the page, then sends its refresh.
     auto params = Query<IEffectParameters>(filter.Get());
@@ -322,7 +303,7 @@ TEST_F(FftEqualizerPage, JobStagesApplyAndLockEditingThenUnlockAndCancelDropsEdi
     EXPECT_FALSE(IsWindowEnabled(gain));
     ClickEmptyGround();
     EXPECT_EQ(page->IsPageDirty(), S_FALSE);
-    site->applyTo = page.Get();
+    site->page = page.Get();
     ClickEmptyGround();
     EXPECT_EQ(PointCount(), 2);
 
@@ -336,7 +317,7 @@ TEST_F(FftEqualizerPage, JobStagesApplyAndLockEditingThenUnlockAndCancelDropsEdi
     Broadcast(2);
     EXPECT_FALSE(IsWindowEnabled(gain));
     Broadcast(3);
-    site->applyTo = nullptr;
+    site->page = nullptr;
     SetWindowTextW(GetDlgItem(dialog, kFrequencyEdit), L"5000");
     EXPECT_EQ(page->IsPageDirty(), S_OK);
     const auto applied = ValuesOf(filter.Get());
@@ -357,7 +338,7 @@ TEST_F(FftEqualizerPage, CurveGrowsWithThePageAndRightClickRemovesAPoint)
     EXPECT_EQ(large.right - small.right, 300);
     EXPECT_EQ(large.bottom - small.bottom, 200);
 
-    site->applyTo = page.Get();
+    site->page = page.Get();
     ClickEmptyGround();
     ASSERT_EQ(PointCount(), 3);
     RECT r;
