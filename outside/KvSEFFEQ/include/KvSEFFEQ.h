@@ -45,6 +45,7 @@ struct IFftEqualizer : IUnknown {
     // 8: keeps the spectrum shown now, before an analysis or a preview that may replace it.
     STDMETHOD(KeepSpectrum)() = 0;
     // 9: 1 puts the kept spectrum back (the analysis failed, the preview ended); 0 keeps the new.
+    // Either way the kept one is forgotten; with none kept the shown one stays.
     STDMETHOD(SettleSpectrum)(int restore) = 0;
     KV_FILLER_SLOTS_10(1);
     KV_FILLER_SLOT(20);

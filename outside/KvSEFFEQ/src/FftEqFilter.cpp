@@ -111,15 +111,18 @@ STDMETHODIMP FftEqFilter::KeepSpectrum()
 {
     AutoLock lock(m_spectrumLock);
     m_kept = m_shown;
+    m_hasKept = true;
     return S_OK;
 }
 
 STDMETHODIMP FftEqFilter::SettleSpectrum(int restore)
 {
     AutoLock lock(m_spectrumLock);
-    if (restore)
-        m_shown = m_kept;
+    // Nothing kept: the spectrum shown stays, whatever was asked.
+    if (restore && m_hasKept)
+        m_shown = std::move(m_kept);
     m_kept = Spectrum();
+    m_hasKept = false;
     return S_OK;
 }
 

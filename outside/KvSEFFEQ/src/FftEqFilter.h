@@ -63,6 +63,7 @@ private:
     UINT m_streamRate = 0;
     mutable CritSec m_spectrumLock;
     Spectrum m_shown, m_kept;
+    bool m_hasKept = false;
 };
 
 } // namespace fx
