@@ -425,8 +425,6 @@ LRESULT FftEqPage::OnCurveMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp)
         CurveEdited();
         return 0;
     }
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
     default:
         return DefWindowProcW(window, msg, wp, lp);
     }
