@@ -569,27 +569,19 @@ void FftEqPage::Paint(HDC dc, const RECT& client) const
 
     HRGN clip = CreateRectRgn(plot.left, plot.top, plot.right, plot.bottom);
     SelectClipRgn(dc, clip);
-    // The spectrum: the loudest bin of each column, filled down to the floor.
+    // The spectrum, filled down to the floor: bins joined straight where they lie apart, the
+    // loudest of those that share a column where they crowd.
     if (m_spectrum.size() > 1) {
-        const int width = plot.right - plot.left;
-        std::vector<double> column(size_t(width + 1), -1e9);
         const double binHz = Nyquist() / double(m_spectrum.size() - 1);
+        std::vector<POINT> shape{{FrequencyToX(binHz), plot.bottom}};
         for (size_t k = 1; k < m_spectrum.size(); ++k) {
-            const int x = FrequencyToX(double(k) * binHz) - plot.left;
-            if (x >= 0 && x <= width)
-                column[size_t(x)] = std::max(column[size_t(x)], double(m_spectrum[k]));
+            const POINT p{FrequencyToX(double(k) * binHz), LevelToY(m_spectrum[k])};
+            if (shape.size() > 1 && shape.back().x == p.x)
+                shape.back().y = std::min(shape.back().y, p.y);
+            else
+                shape.push_back(p);
         }
-        std::vector<POINT> shape;
-        shape.push_back({plot.left, plot.bottom});
-        double last = -1e9;
-        for (int x = 0; x <= width; ++x) {
-            if (column[size_t(x)] > -1e9)
-                last = column[size_t(x)];
-            else if (last <= -1e9)
-                continue;
-            shape.push_back({plot.left + x, LevelToY(last)});
-        }
-        shape.push_back({plot.right, plot.bottom});
+        shape.push_back({shape.back().x, plot.bottom});
         HBRUSH fill = CreateSolidBrush(RGB(176, 204, 232));
         HPEN edge = CreatePen(PS_SOLID, 1, RGB(70, 120, 180));
         HGDIOBJ b = SelectObject(dc, fill), p = SelectObject(dc, edge);
