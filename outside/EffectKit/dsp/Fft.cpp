@@ -30,11 +30,10 @@ void Fft::Run(std::complex<double>* data, bool inverse) const
         const size_t half = len / 2, step = m_size / len;
         for (size_t start = 0; start < m_size; start += len) {
             for (size_t k = 0; k < half; ++k) {
-                // Written out: the library's complex product checks for infinities on every call.
-                const std::complex<double> w = m_twiddles[k * step];
-                const double wr = w.real(), wi = inverse ? -w.imag() : w.imag();
-                const std::complex<double> b = data[start + k + half];
-                const std::complex<double> t(wr * b.real() - wi * b.imag(), wr * b.imag() + wi * b.real());
+                std::complex<double> w = m_twiddles[k * step];
+                if (inverse)
+                    w = std::conj(w);
+                const std::complex<double> t = w * data[start + k + half];
                 data[start + k + half] = data[start + k] - t;
                 data[start + k] += t;
             }

@@ -61,10 +61,8 @@ void LinearPhaseFir::RunBlock()
         std::fill(m_work.begin() + long(m_block), m_work.end(), 0.0);
         m_fft->Forward(m_work.data());
         // The kernel's spectrum is that of a real impulse: the two channels stay apart.
-        for (size_t k = 0; k < n; ++k) {
-            const std::complex<double> a = m_work[k], b = m_kernel[k];
-            m_work[k] = {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
-        }
+        for (size_t k = 0; k < n; ++k)
+            m_work[k] *= m_kernel[k];
         m_fft->Inverse(m_work.data());
         for (size_t i = 0; i < n; ++i) {
             m_overlap[i * c + first] += float(m_work[i].real());
