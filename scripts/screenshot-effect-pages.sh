@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Shows effect module pages (effect_page_show) under a virtual X display and saves a PNG.
 #   scripts/screenshot-effect-pages.sh [out.png] [first page] [count]
-#   scripts/screenshot-effect-pages.sh out.png KvSECrNR 1       (a module's pages by its name)
+#   scripts/screenshot-effect-pages.sh [out.png] <module> [count]   one module's pages, large:
+#   scripts/screenshot-effect-pages.sh fft-eq.png KvSEFFEQ           the FFT equaliser's curve page
+#                                                                    over an analysed spectrum
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KV_BUILD_DIR:-$root/build}

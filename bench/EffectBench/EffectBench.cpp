@@ -12,6 +12,7 @@
 #include "PitchShiftKernel.h"
 #include "ReverbKernel.h"
 #include "TimeStretchKernel.h"
+#include "FftEqKernel.h"
 #include "FilterKernel.h"
 #include "GainKernel.h"
 #include "GraphicEq20Kernel.h"
@@ -299,6 +300,10 @@ int main(int argc, char** argv)
         {"ParametricEq", Make<ParametricEqKernel>(),
          Values(kParametricEqParams,
                 {{0, 0}, {4, 0}, {8, 1}, {9, 1000}, {10, 12}, {11, 1}, {12, 0}, {16, 0}, {20, 0}})},
+        {"FftEq", Make<FftEqKernel>(),
+         Values(kFftEqParams, {{kFeqPointCount, 4}, {kFeqFirstPoint, 1900}, {kFeqFirstPoint + 2, 2000},
+                               {kFeqFirstPoint + 3, -20}, {kFeqFirstPoint + 4, 4000}, {kFeqFirstPoint + 5, -20},
+                               {kFeqFirstPoint + 6, 4200}})},
         {"LowPass", Make<FilterKernel>(), Values(kFilterParams, {{kFltType, 0}, {kFltOrder, 2}})},
         {"HighPass", Make<FilterKernel>(), Values(kFilterParams, {{kFltType, 1}, {kFltOrder, 2}})},
         {"BandPass", Make<FilterKernel>(),

@@ -36,6 +36,8 @@ peer Gain vol 6dB
 peer DcOffset dcshift 0.01
 peer Normalize norm -1
 peer ParametricEq equalizer 1000 1q 12
+# The FFT equaliser's curve: -20 dB from 2 to 4 kHz; sox's nearest is one octave-wide peak.
+peer FftEq equalizer 2828 1o -20
 peer LowPass lowpass 1000
 peer HighPass highpass 1000
 peer BandPass highpass 300 lowpass 3400

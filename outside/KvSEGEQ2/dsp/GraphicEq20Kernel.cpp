@@ -9,7 +9,6 @@ namespace fx {
 namespace {
 
 const wchar_t* const kModes[] = {L"IIR", L"FIR (linear phase)", nullptr};
-const double kPi = 3.14159265358979323846;
 const double kBandQ = std::sqrt(std::sqrt(2.0)) / (std::sqrt(2.0) - 1.0);
 
 #define KV_GEQ20_BAND(text)                 \
@@ -67,8 +66,7 @@ void GraphicEq20Kernel::Prepare(const fxkit::StreamShape& shape, const double* v
     m_chain.Configure(Design(values), m_channels);
     m_master = float(fxkit::DbToGain(values[kGeq20Master]));
     if (m_fir) {
-        if (!m_fft)
-            m_fft = std::make_unique<fxkit::Fft>(kFftSize);
+        m_convolver.Configure(kBlock, m_channels);
         DesignFir();
     }
     Reset();
@@ -84,58 +82,18 @@ void GraphicEq20Kernel::Update(const double* values)
 
 void GraphicEq20Kernel::DesignFir()
 {
-    // Zero-phase magnitude of the IIR chain on the grid, to a centred, windowed impulse.
-    std::vector<std::complex<double>> h(kFftSize);
-    for (size_t k = 0; k <= kFftSize / 2; ++k) {
-        const double m = m_chain.MagnitudeAt(double(k) * m_rate / double(kFftSize), m_rate);
-        h[k] = m;
-        if (k > 0 && k < kFftSize / 2)
-            h[kFftSize - k] = m;
-    }
-    m_fft->Inverse(h.data());
-    m_kernel.assign(kFftSize, 0.0);
-    const long half = long(kTaps / 2);
-    for (long t = -half; t <= half; ++t) {
-        const double x = double(t + half) / double(kTaps - 1);
-        const double w = 0.42 - 0.5 * std::cos(2 * kPi * x) + 0.08 * std::cos(4 * kPi * x);
-        m_kernel[size_t(t + half)] = h[size_t((t + long(kFftSize)) % long(kFftSize))].real() * w;
-    }
-    m_fft->Forward(m_kernel.data());
+    // The IIR chain's magnitude on the grid, as a linear-phase filter.
+    std::vector<double> grid(m_convolver.GridSize() / 2 + 1);
+    for (size_t k = 0; k < grid.size(); ++k)
+        grid[k] = m_chain.MagnitudeAt(double(k) * m_rate / double(m_convolver.GridSize()), m_rate);
+    m_convolver.Design(grid);
 }
 
 void GraphicEq20Kernel::Reset()
 {
     m_chain.Reset();
-    const size_t n = size_t(m_channels);
-    m_input.assign(kBlock * n, 0.0f);
-    m_output.assign(kFftSize * n, 0.0f);
-    m_ready.assign(kBlock * n, 0.0f);
-    m_fill = 0;
-}
-
-void GraphicEq20Kernel::RunBlock()
-{
-    const size_t n = size_t(m_channels);
-    m_work.resize(kFftSize);
-    // Two channels per transform: one as the real part, one as the imaginary part.
-    for (size_t c = 0; c < n; c += 2) {
-        const bool pair = c + 1 < n;
-        for (size_t i = 0; i < kBlock; ++i)
-            m_work[i] = {m_input[i * n + c], pair ? m_input[i * n + c + 1] : 0.0f};
-        std::fill(m_work.begin() + long(kBlock), m_work.end(), 0.0);
-        m_fft->Forward(m_work.data());
-        for (size_t k = 0; k < kFftSize; ++k)
-            m_work[k] *= m_kernel[k]; // the kernel is real and even: both parts stay apart
-        m_fft->Inverse(m_work.data());
-        for (size_t i = 0; i < kFftSize; ++i) {
-            m_output[i * n + c] += float(m_work[i].real());
-            if (pair)
-                m_output[i * n + c + 1] += float(m_work[i].imag());
-        }
-    }
-    std::copy(m_output.begin(), m_output.begin() + long(kBlock * n), m_ready.begin());
-    std::copy(m_output.begin() + long(kBlock * n), m_output.end(), m_output.begin());
-    std::fill(m_output.end() - long(kBlock * n), m_output.end(), 0.0f);
+    if (m_fir)
+        m_convolver.Reset();
 }
 
 void GraphicEq20Kernel::Process(const float* in, float* out, size_t frames)
@@ -144,17 +102,8 @@ void GraphicEq20Kernel::Process(const float* in, float* out, size_t frames)
     if (!m_fir) {
         std::memcpy(out, in, frames * n * sizeof(float));
         m_chain.ProcessInPlace(out, frames);
-    } else {
-        // Frame i of a block goes in while frame i of the block before comes out.
-        for (size_t i = 0; i < frames; ++i) {
-            std::memcpy(&m_input[m_fill * n], in + i * n, n * sizeof(float));
-            std::memcpy(out + i * n, &m_ready[m_fill * n], n * sizeof(float));
-            if (++m_fill == kBlock) {
-                RunBlock();
-                m_fill = 0;
-            }
-        }
-    }
+    } else
+        m_convolver.Process(in, out, frames);
     if (m_master != 1.0f)
         for (size_t k = 0; k < frames * n; ++k)
             out[k] *= m_master;

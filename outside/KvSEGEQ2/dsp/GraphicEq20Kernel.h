@@ -7,11 +7,9 @@
 #pragma once
 #include "Biquad.h"
 #include "EffectKernel.h"
-#include "Fft.h"
+#include "LinearPhaseFir.h"
 #include "ParamInfo.h"
 
-#include <complex>
-#include <memory>
 #include <vector>
 
 namespace fx {
@@ -26,27 +24,21 @@ public:
     void Prepare(const fxkit::StreamShape& shape, const double* values) override;
     void Update(const double* values) override;
     void Reset() override;
-    size_t Latency() const override { return m_fir ? kBlock + kTaps / 2 : 0; }
+    size_t Latency() const override { return m_fir ? m_convolver.Latency() : 0; }
     void Process(const float* in, float* out, size_t frames) override;
 
-    static constexpr size_t kTaps = 8191, kBlock = 8192, kFftSize = 16384;
+    static constexpr size_t kBlock = 8192; // 8191 taps on a 16384-point grid
 
 private:
     std::vector<fxkit::BiquadCoefficients> Design(const double* values) const;
     void DesignFir();
-    void RunBlock();
 
     double m_rate = 44100;
     int m_channels = 2;
     bool m_fir = false;
     float m_master = 1;
     fxkit::BiquadCascade m_chain;
-    // FIR state
-    std::unique_ptr<fxkit::Fft> m_fft;
-    std::vector<std::complex<double>> m_kernel, m_work;
-    std::vector<float> m_input, m_output; // per channel: a block of input; the overlap tail
-    std::vector<float> m_ready;           // a finished block, interleaved
-    size_t m_fill = 0;
+    fxkit::LinearPhaseFir m_convolver;
 };
 
 } // namespace fx

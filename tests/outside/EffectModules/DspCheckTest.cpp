@@ -8,6 +8,7 @@
 #include "ParamInfo.h"
 
 #include "DcOffsetKernel.h"
+#include "FftEqKernel.h"
 #include "FilterKernel.h"
 #include "CompressorKernel.h"
 #include "GainKernel.h"
@@ -228,6 +229,47 @@ std::vector<Check> Checks()
              EXPECT_LT(ToneGainDb(b, bp, 60), -30.0);
              const auto bs = Values(fx::kFilterParams, {{fx::kFltType, 3}, {fx::kFltLow, 300}, {fx::kFltHigh, 3400}});
              EXPECT_LT(ToneGainDb(c, bs, 1000), -20.0);
+         }},
+        {"FFT EQ: -20 dB at 2-4 kHz gives -20 dB at 3 kHz, 500 Hz untouched and no lag; 1 kHz is analysed "
+         "in its bin",
+         [] {
+             const auto v = Values(fx::kFftEqParams, {{fx::kFeqPointCount, 4},
+                                                      {fx::kFeqFirstPoint, 1900},
+                                                      {fx::kFeqFirstPoint + 2, 2000},
+                                                      {fx::kFeqFirstPoint + 3, -20},
+                                                      {fx::kFeqFirstPoint + 4, 4000},
+                                                      {fx::kFeqFirstPoint + 5, -20},
+                                                      {fx::kFeqFirstPoint + 6, 4200}});
+             fx::FftEqKernel k;
+             EXPECT_NEAR(ToneGainDb(k, v, 3000), -20.0, 0.5);
+             EXPECT_NEAR(ToneGainDb(k, v, 500), 0.0, 0.1);
+             std::vector<float> click(44100, 0.0f);
+             click[1000] = 1.0f;
+             const auto out = KernelOutput(k, click, 1, 1, v.data());
+             const auto peak =
+                 std::max_element(out.begin(), out.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+             EXPECT_EQ(peak - out.begin(), 1000);
+             // No points: unity, exactly but for the float rounding of the transforms.
+             const auto flat = Values(fx::kFftEqParams, {{fx::kFeqPointCount, 0}});
+             const auto noise = Noise(20000, 2, 0.5, 9);
+             const auto same = KernelOutput(k, noise, 2, 2, flat.data());
+             for (size_t i = 0; i < noise.size(); i += 7)
+                 ASSERT_NEAR(same[i], noise[i], 1e-5) << i;
+             const size_t bin = size_t(std::lround(1000.0 * 4096 / kRate));
+             for (int window = 0; window < 6; ++window) {
+                 fx::SpectrumAverager a;
+                 a.Configure(4096, 2048, window, 2, 1);
+                 auto in = Sine(1000, 0.5, kRate, 88200, 2);
+                 for (size_t i = 0; i < in.size(); i += 2)
+                     in[i] = 0.9f * float(std::sin(0.37 * double(i))); // another tone on the other channel
+                 a.Add(in.data(), 88200);
+                 const auto levels = a.Finish();
+                 ASSERT_EQ(levels.size(), 2049u);
+                 const auto top = std::max_element(levels.begin(), levels.end());
+                 EXPECT_EQ(size_t(top - levels.begin()), bin) << window;
+                 EXPECT_NEAR(*top, Db(0.5), 1.5) << window; // within the window's scalloping
+                 EXPECT_TRUE(a.Finish().empty()) << "a finished analysis starts again";
+             }
          }},
         {"Parametric EQ: 1 kHz +12 dB Q 1 gives +12.0 dB at 1 kHz and nothing at 50 Hz",
          [] {

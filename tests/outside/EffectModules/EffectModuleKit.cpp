@@ -24,6 +24,8 @@
 #include "KvSEAveg.h"
 #include "KvSEFltr.h"
 #include "KvSEPrEQ.h"
+#include "FftEqKernel.h"
+#include "KvSEFFEQ.h"
 #include "DelayKernel.h"
 #include "HumKernel.h"
 #include "KvSEDely.h"
@@ -114,6 +116,8 @@ const std::vector<ModuleRow>& Modules()
          nullptr},
         {"KvSEPrEQ.dll", CLSID_KvSEPrEQ, 6, 24, 3, kAll, 0, 0, false, Make<fx::ParametricEqKernel>,
          {{0, 2}, {2, 3}, {10, 6}, {20, 4}, {21, 9000}}, nullptr},
+        {"KvSEFFEQ.dll", CLSID_KvSEFFEQ, 1, fx::kFeqParamCount, 2, kAll, 0, 0, false, Make<fx::FftEqKernel>,
+         {{7, 4}, {8, 1900}, {9, 0}, {10, 2000}, {11, -20}, {12, 4000}, {13, -20}, {14, 4200}, {15, 0}}, nullptr},
         {"KvSEFltr.dll", CLSID_KvSEFltr, 1, 4, 3, kAll, 0, 0, false, Make<fx::FilterKernel>,
          {{0, 2}, {1, 300}, {2, 3400}}, nullptr},
         {"KvSEDely.dll", CLSID_KvSEDely, 1, 5, 2, kAll, 0, 0, false, Make<fx::DelayKernel>,

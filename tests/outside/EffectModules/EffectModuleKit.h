@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <mmreg.h>
+#include <ocidl.h>
 #include <strmif.h>
 
+#include "ComObject.h"
 #include "ComRef.h"
 #include "EffectKernel.h"
 
@@ -73,6 +75,27 @@ ComRef<I> Query(IUnknown* object)
 ComRef<IBaseFilter> CreateFilter(const ModuleRow& row);
 // Applies the row's settings through IEffectParameters.
 void ApplySettings(IUnknown* filter, const ModuleRow& row);
+
+// A property page site that applies `page` at once on every status change, as the program's
+// effect dialogs do (null: it only counts); `changes` counts the changes that made the page dirty.
+class ApplyingSite : public ComObject<IPropertyPageSite> {
+public:
+    IPropertyPage* page = nullptr;
+    int changes = 0;
+    STDMETHODIMP OnStatusChange(DWORD flags) override
+    {
+        if (flags & PROPPAGESTATUS_DIRTY)
+            ++changes;
+        return page ? page->Apply() : S_OK;
+    }
+    STDMETHODIMP GetLocaleID(LCID* id) override
+    {
+        *id = GetThreadLocale();
+        return S_OK;
+    }
+    STDMETHODIMP GetPageContainer(IUnknown**) override { return E_FAIL; }
+    STDMETHODIMP TranslateAccelerator(MSG*) override { return S_FALSE; }
+};
 
 // Interleaved float test signals, full scale 1.0.
 std::vector<float> Sine(double freq, double amplitude, double rate, size_t frames, int channels);

@@ -12,25 +12,6 @@ using namespace fxtest;
 
 namespace {
 
-// Applies the page at once on every status change, as the program's site does.
-class ApplyingSite : public ComObject<IPropertyPageSite> {
-public:
-    IPropertyPage* page = nullptr;
-    int changes = 0;
-    STDMETHODIMP OnStatusChange(DWORD) override
-    {
-        ++changes;
-        return page ? page->Apply() : S_OK;
-    }
-    STDMETHODIMP GetLocaleID(LCID* id) override
-    {
-        *id = GetThreadLocale();
-        return S_OK;
-    }
-    STDMETHODIMP GetPageContainer(IUnknown**) override { return E_FAIL; }
-    STDMETHODIMP TranslateAccelerator(MSG*) override { return S_FALSE; }
-};
-
 class EffectPages : public testing::TestWithParam<ModuleRow> {
 protected:
     void SetUp() override

@@ -1,22 +1,25 @@
 // Not a test: shows the pages of the effect modules (each on its filter, in a framed window
 // captioned with module and page) for a look or a screenshot under a virtual display.
-//   effect_page_show [first page] [count] [seconds]        (pages counted over all modules;
-//                                                           a module name: its first page)
+//   effect_page_show [first page] [count] [seconds]        (pages counted over all modules)
+//   effect_page_show <module, as KvSEFFEQ> [count] [seconds]   (that module's pages, large)
+// The FFT equaliser's page shows the spectrum of an analysed test sound under its curve.
 #include <windows.h>
 #include <ocidl.h>
 
 #include "EffectModuleKit.h"
+#include "KvSEFFEQ.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 using namespace fxtest;
 
 int main(int argc, char** argv)
 {
-    const std::string from = argc > 1 ? argv[1] : "0";
+    const std::string module = argc > 1 && !std::isdigit(static_cast<unsigned char>(argv[1][0])) ? argv[1] : "";
+    const int first = argc > 1 && module.empty() ? std::atoi(argv[1]) : 0;
     const int count = argc > 2 ? std::atoi(argv[2]) : 12;
     const int seconds = argc > 3 ? std::atoi(argv[3]) : 8;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -31,26 +34,36 @@ int main(int argc, char** argv)
     rows.insert(rows.end(), ProfileModules().begin(), ProfileModules().end());
     rows.insert(rows.end(), Generators().begin(), Generators().end());
     rows.insert(rows.end(), Renderers().begin(), Renderers().end());
-    int first = std::isdigit(static_cast<unsigned char>(from[0])) ? std::atoi(from.c_str()) : -1;
     for (const ModuleRow& row : rows) {
+        if (!module.empty() && std::string(row.dll).rfind(module, 0) != 0)
+            continue;
         auto filter = CreateFilter(row);
+        if (auto eq = Query<IFftEqualizer>(filter.Get())) {
+            ApplySettings(filter.Get(), row);
+            auto sound = Noise(88200, 1, 0.02, 4);
+            for (double f : {110.0, 440.0, 1000.0, 3000.0, 8000.0}) {
+                const auto tone = Sine(f, 0.3 * 100 / f, 44100, 88200, 1);
+                for (size_t i = 0; i < sound.size(); ++i)
+                    sound[i] += tone[i];
+            }
+            eq->SetAnalysisMode(1);
+            RunGraph(filter.Get(), Wave(true, 1), ToBytes(sound, true));
+            eq->SetAnalysisMode(0);
+        }
         auto specify = Query<ISpecifyPropertyPages>(filter.Get());
         CAUUID list{};
         if (!specify || FAILED(specify->GetPages(&list)))
             continue;
-        if (first < 0 && std::string(row.dll).rfind(from, 0) == 0)
-            first = index;
-        if (first < 0) { // the named module comes later
-            index += int(list.cElems);
-            CoTaskMemFree(list.pElems);
-            continue;
-        }
         for (ULONG p = 0; p < list.cElems; ++p, ++index) {
             if (index < first || index >= first + count)
                 continue;
             auto page = Create<IPropertyPage>(row, list.pElems[p]);
             PROPPAGEINFO info{};
             page->GetPageInfo(&info);
+            if (!module.empty()) {
+                info.size.cx = std::max<LONG>(info.size.cx, 760);
+                info.size.cy = std::max<LONG>(info.size.cy, 420);
+            }
             const int slot = index - first;
             const int x = 8 + (slot % 3) * (info.size.cx + 24), y = 8 + (slot / 3) * (info.size.cy + 40);
             std::wstring caption(row.dll, row.dll + strlen(row.dll));
