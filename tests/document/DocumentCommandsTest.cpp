@@ -19,6 +19,7 @@
 #include "KsMultiTrackLoader.h"
 #include "ModuleObjects.h"
 #include "Settings.h"
+#include "HistorySteps.h"
 #include "TestSupport.h"
 
 #include <strmif.h>
@@ -109,15 +110,7 @@ int Enabled(CNyMultiTrackDoc* doc, UINT id)
 
 int UndoDepth(CNyMultiTrackDoc* doc)
 {
-    ComRef<ICommandCursor> cursor;
-    doc->GetHistory()->GetUndoCursor(cursor.Out());
-    int n = 0;
-    ComRef<IEditCommand> c;
-    while (cursor && cursor->Next(c.Out()) == S_OK) {
-        ++n;
-        c.Reset();
-    }
-    return n;
+    return kvtest::UndoSteps(doc->GetHistory());
 }
 
 std::string LabelName(CNyMultiTrackDoc* doc, int track)

@@ -11,6 +11,7 @@
 #include "RawClip.h"
 #include "ResourceModule.h"
 #include "TestFilters.h"
+#include "HistorySteps.h"
 #include "TestSupport.h"
 
 #include <cstdio>
@@ -27,15 +28,7 @@ HRESULT MakeTestRenderer(IBaseFilter** renderer)
 
 int UndoSteps(CNyMultiTrackDoc* doc)
 {
-    ComRef<ICommandCursor> cursor;
-    doc->GetHistory()->GetUndoCursor(cursor.Out());
-    int n = 0;
-    ComRef<IEditCommand> c;
-    while (cursor && cursor->Next(c.Out()) == S_OK) {
-        ++n;
-        c.Reset();
-    }
-    return n;
+    return kvtest::UndoSteps(doc->GetHistory());
 }
 
 class HandleEditTest : public DocumentTest {

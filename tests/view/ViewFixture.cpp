@@ -220,17 +220,3 @@ int ViewTest::AddMark(int32_t kind, int track, int64_t start, int64_t end, const
     EXPECT_EQ(doc_->GetLabels().Add(r), 1);
     return r.id;
 }
-
-int UndoSteps(ICommandHistory* history)
-{
-    ComRef<ICommandCursor> cursor;
-    if (FAILED(history->GetUndoCursor(cursor.Out())))
-        return -1;
-    int steps = 0;
-    ComRef<IEditCommand> command;
-    while (cursor->Next(command.Out()) == S_OK) {
-        ++steps;
-        command = ComRef<IEditCommand>();
-    }
-    return steps;
-}

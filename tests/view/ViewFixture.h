@@ -10,6 +10,7 @@
 #include "NyApp.h"
 #include "SelectionModel.h"
 #include "SettingsTestRoot.h"
+#include "HistorySteps.h"
 #include "TestSupport.h"
 #include "ViewHost.h"
 
@@ -69,8 +70,7 @@ public:
     int imports = 0;
 };
 
-// Steps the document's history can undo.
-int UndoSteps(ICommandHistory* history);
+using kvtest::UndoSteps;
 
 class ViewTest : public ::testing::Test {
 protected:
