@@ -286,3 +286,31 @@ TEST_F(HandleEditTest, APreviewPlaysTheCurveAloneAndLeavingTheModeGivesTheEnvelo
     EXPECT_FALSE(doc_->IsPreviewPlaying());
     EXPECT_EQ(own, EnvelopeValues(1));
 }
+
+// The handles shape the selected stretch only: sound before and after it comes back as it was,
+// whichever way the fade goes, and the track's own pan is not rendered into the new sound (the
+// track keeps applying it).
+TEST_F(HandleEditTest, SoundOutsideTheHandlesAndTheTracksOwnPanComeBackUnchanged)
+{
+    for (int direction : {1132, 1133}) {
+        SCOPED_TRACE(direction);
+        NewDocument({1});
+        Fill(0, 3000, 10000, 0);
+        ASSERT_EQ(S_OK, doc_->GetTrack(0)->SetPan(-1.0f));
+        Select({0}, 1000, 2000);
+        doc_->SetFadeMode(direction, 1135);
+        doc_->OnFadeInOut();
+        ASSERT_TRUE(doc_->HasEditHandles(0));
+        ASSERT_EQ(S_OK, doc_->EndHandleEditMode(TRUE));
+        const std::vector<int> faded = Samples(0);
+        ASSERT_EQ(3000u, faded.size());
+        EXPECT_EQ(10000, faded[0]);
+        EXPECT_EQ(10000, faded[999]);
+        EXPECT_EQ(10000, faded[2001]);
+        EXPECT_EQ(10000, faded[2999]);
+        EXPECT_LT(std::abs(faded[direction == 1132 ? 1000 : 1999]), 100) << "the silent end of the fade";
+        float pan = 0;
+        doc_->GetTrack(0)->GetPan(&pan);
+        EXPECT_EQ(-1.0f, pan) << "the track keeps its pan";
+    }
+}
