@@ -197,10 +197,14 @@ HRESULT CNyMultiTrackDoc::SplitTrack(int index)
                 MakeCommand<TransactionCommand>(LoadResourceText(IDS_CMD_SPLIT_TRACK).c_str());
             Append(transaction.Get(), command.Get());
             hr = m_history->Add(transaction.Get(), TRUE);
-            if (FAILED(hr))
+            if (FAILED(hr)) {
+                // An edit the history did not keep would stay without an undo step.
+                TakeBackUnlessRecorded(m_history.Get(), transaction.Get());
                 ShowError(hr);
+            }
         } catch (const CKvSSException& e) {
             hr = e.m_hr;
+            command->Undo();
             ShowError(hr);
         }
     }

@@ -7,6 +7,7 @@
 #include "FontSet.h"
 #include "KsMultiTrack.h"
 #include "DocCommandIds.h"
+#include "DocCommandSupport.h"
 #include "LabelTable.h"
 #include "MarkCommands.h"
 #include "MemoryDC.h"
@@ -407,7 +408,7 @@ bool CTrackHeaderPane::RenameTrack(int track, const char* name)
     if (FAILED(command->Do()) || !command->Changed() || !m_doc->GetHistory())
         return false;
     if (FAILED(m_doc->GetHistory()->Add(command.Get(), TRUE))) {
-        command->Undo();
+        doccmd::TakeBackUnlessRecorded(m_doc->GetHistory(), command.Get());
         return false;
     }
     m_doc->SetModifiedFlag(TRUE);
