@@ -34,11 +34,6 @@ CString BarVisibleEntry(HWND bar)
     return entry;
 }
 
-bool IsKeyboardMessage(const MSG* msg)
-{
-    return msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
-}
-
 struct OwnedSearch {
     HWND owner;
     bool withOwner;
@@ -458,9 +453,20 @@ BOOL CFrameWnd::OnCmdMsg(kvfw::CmdRequest& request)
     return FALSE;
 }
 
+bool kvfw::IsAcceleratorKey(const MSG* msg)
+{
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
+        return false;
+    char name[16] = "";
+    if (!msg->hwnd || !::GetClassNameA(msg->hwnd, name, sizeof name) || lstrcmpiA(name, "Edit") != 0)
+        return true;
+    const bool function = msg->message != WM_CHAR && msg->wParam >= VK_F1 && msg->wParam <= VK_F24;
+    return function || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
+}
+
 BOOL CFrameWnd::PreTranslateMessage(MSG* msg)
 {
-    if (IsKeyboardMessage(msg) && m_hAccelTable && ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg))
+    if (kvfw::IsAcceleratorKey(msg) && m_hAccelTable && ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg))
         return TRUE;
     return FALSE;
 }

@@ -204,3 +204,10 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
 };
+
+namespace kvfw {
+// A keyboard message the frames may translate as an accelerator: not a key typed into an edit
+// control without Ctrl or Alt (a letter, space, Delete or Home there edits the text; function
+// keys stay accelerators).
+bool IsAcceleratorKey(const MSG* msg);
+} // namespace kvfw

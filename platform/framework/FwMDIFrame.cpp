@@ -6,11 +6,6 @@
 
 namespace {
 const UINT kFirstMDIChildId = 0xFF00;
-
-bool IsKeyboardMessage(const MSG* msg)
-{
-    return msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
-}
 } // namespace
 
 // ============================================================================================
@@ -134,7 +129,7 @@ BOOL CMDIFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* msg)
 {
-    if (IsKeyboardMessage(msg)) {
+    if (kvfw::IsAcceleratorKey(msg)) {
         if (m_hWndMDIClient && ::TranslateMDISysAccel(m_hWndMDIClient, msg))
             return TRUE;
         if (m_hAccelTable && ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, msg))
@@ -373,7 +368,8 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
 BOOL CMDIChildWnd::PreTranslateMessage(MSG* msg)
 {
     CMDIFrameWnd* frame = GetMDIFrame();
-    if (IsKeyboardMessage(msg) && frame && m_hAccelTable && ::TranslateAcceleratorA(frame->m_hWnd, m_hAccelTable, msg))
+    if (kvfw::IsAcceleratorKey(msg) && frame && m_hAccelTable &&
+        ::TranslateAcceleratorA(frame->m_hWnd, m_hAccelTable, msg))
         return TRUE;
     return FALSE;
 }

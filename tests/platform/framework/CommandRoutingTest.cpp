@@ -74,6 +74,31 @@ TEST_F(FrameworkTest, AcceleratorOfTheTemplateRunsThroughTheMessageLoop)
     EXPECT_EQ(CommandTrace(), (std::vector<std::string>{Expect("app", ID_SAMPLE_PING), Expect("app", ID_ROUTE_APP)}));
 }
 
+// Keys typed into an edit box (a name being edited in place) are text, not the view's
+// one-letter accelerators; function keys still reach the frames.
+TEST_F(FrameworkTest, KeysTypedIntoAnEditBoxAreTextNotAccelerators)
+{
+    CSampleDoc* doc = NewDocument();
+    POSITION pos = doc->GetFirstViewPosition();
+    CView* view = doc->GetNextView(pos);
+    HWND edit =
+        ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, view->m_hWnd, nullptr, nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    ::SetFocus(edit);
+    ::PostMessageA(edit, WM_KEYDOWN, 'P', 1);
+    PumpAndIdle(*m_app);
+    EXPECT_TRUE(CommandTrace().empty()) << "P in the edit box ran the P accelerator";
+    char text[8] = "";
+    ::GetWindowTextA(edit, text, sizeof text);
+    EXPECT_STREQ(text, "p");
+
+    ::PostMessageA(view->m_hWnd, WM_KEYDOWN, 'P', 1);
+    ::PostMessageA(edit, WM_KEYDOWN, VK_F5, 1);
+    PumpAndIdle(*m_app);
+    EXPECT_EQ(CommandTrace(), (std::vector<std::string>{Expect("app", ID_SAMPLE_PING), Expect("app", ID_SAMPLE_PING)}));
+    ::DestroyWindow(edit);
+}
+
 TEST_F(FrameworkTest, AcceleratorOfADisabledCommandIsDropped)
 {
     CSampleDoc* doc = NewDocument();
