@@ -34,6 +34,20 @@ void ToneKernel::Prepare(const fxkit::GeneratorShape& shape, const double* value
     m_gain = fxkit::DbToGain(values[kToneLevel]);
     m_pos = 0;
     m_phase = 0;
+    m_table.clear();
+    if (m_wave != kSine && m_sweep == kNoSweep) {
+        const size_t harmonics = size_t(std::max(1.0, std::ceil(0.5 * m_rate / m_f0) - 1));
+        size_t size = 1024;
+        while (size < 128 * harmonics)
+            size *= 2;
+        // Very low tones would take long to sum into their large table: they stay summed per sample.
+        if (size * harmonics <= (size_t(1) << 24)) {
+            m_table.resize(size + 1);
+            for (size_t n = 0; n < size; ++n)
+                m_table[n] = float(Wave(kTwoPi * double(n) / double(size), m_f0));
+            m_table[size] = m_table[0];
+        }
+    }
 }
 
 double ToneKernel::Frequency() const
@@ -83,6 +97,21 @@ double ToneKernel::Wave(double x, double f) const
 void ToneKernel::Generate(float* out, size_t frames)
 {
     const size_t channels = size_t(m_channels);
+    if (!m_table.empty()) {
+        const size_t size = m_table.size() - 1;
+        const double toIndex = double(size) / kTwoPi, step = kTwoPi * m_f0 / m_rate;
+        for (size_t i = 0; i < frames; ++i, ++m_pos) {
+            const double at = m_phase * toIndex;
+            const size_t n = std::min(size - 1, size_t(at));
+            const double frac = at - double(n);
+            const float v = float(m_gain * (m_table[n] + frac * (m_table[n + 1] - m_table[n])));
+            std::fill(out + i * channels, out + (i + 1) * channels, v);
+            m_phase += step;
+            if (m_phase >= kTwoPi)
+                m_phase -= kTwoPi;
+        }
+        return;
+    }
     for (size_t i = 0; i < frames; ++i, ++m_pos) {
         const double f = Frequency();
         const float v = float(m_gain * Wave(m_phase, f));
