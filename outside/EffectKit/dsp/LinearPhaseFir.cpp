@@ -9,17 +9,14 @@ namespace fxkit {
 
 namespace {
 
-// a[k] *= b[k], one complex number per register.
-void MultiplySpectra(std::complex<double>* a, const std::complex<double>* b, size_t n)
+// (re, im)[k] *= (kre, kim)[k], two bins at a time; n even.
+void MultiplySpectra(double* re, double* im, const double* kre, const double* kim, size_t n)
 {
-    double* x = reinterpret_cast<double*>(a);
-    const double* y = reinterpret_cast<const double*>(b);
-    const __m128d negReal = _mm_set_pd(0.0, -0.0);
-    for (size_t k = 0; k < 2 * n; k += 2) {
-        const __m128d p = _mm_loadu_pd(x + k), q = _mm_loadu_pd(y + k);
-        const __m128d re = _mm_unpacklo_pd(q, q), im = _mm_unpackhi_pd(q, q);
-        const __m128d swapped = _mm_xor_pd(_mm_shuffle_pd(p, p, 1), negReal); // (-im, re) of p
-        _mm_storeu_pd(x + k, _mm_add_pd(_mm_mul_pd(p, re), _mm_mul_pd(swapped, im)));
+    for (size_t k = 0; k < n; k += 2) {
+        const __m128d ar = _mm_loadu_pd(re + k), ai = _mm_loadu_pd(im + k);
+        const __m128d br = _mm_loadu_pd(kre + k), bi = _mm_loadu_pd(kim + k);
+        _mm_storeu_pd(re + k, _mm_sub_pd(_mm_mul_pd(ar, br), _mm_mul_pd(ai, bi)));
+        _mm_storeu_pd(im + k, _mm_add_pd(_mm_mul_pd(ar, bi), _mm_mul_pd(ai, br)));
     }
 }
 
@@ -32,9 +29,10 @@ void LinearPhaseFir::Configure(size_t block, int channels)
         m_hop = 7 * block;
         m_gridFft = std::make_unique<Fft>(2 * block);
         m_fft = std::make_unique<Fft>(8 * block);
-        m_kernel.assign(8 * block, 0.0);
-        m_kernel[Taps() / 2] = 1.0 / double(8 * block); // until designed: the pure delay
-        m_fft->ForwardScrambled(m_kernel.data());
+        m_kernelRe.assign(8 * block, 0.0);
+        m_kernelIm.assign(8 * block, 0.0);
+        m_kernelRe[Taps() / 2] = 1.0 / double(8 * block); // until designed: the pure delay
+        m_fft->ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
     }
     m_channels = channels;
     Reset();
@@ -55,56 +53,62 @@ void LinearPhaseFir::Design(const std::vector<double>& grid)
     const long half = long(taps / 2);
     // The inverse transform's 1 / size goes into the kernel once.
     const double scale = 1.0 / double(size);
-    m_kernel.assign(size, 0.0);
+    m_kernelRe.assign(size, 0.0);
+    m_kernelIm.assign(size, 0.0);
     for (long t = -half; t <= half; ++t) {
         const double x = double(t + half) / double(taps - 1);
         const double w = 0.42 - 0.5 * std::cos(2 * pi * x) + 0.08 * std::cos(4 * pi * x);
-        m_kernel[size_t(t + half)] = h[size_t((t + long(n)) % long(n))].real() * w * scale;
+        m_kernelRe[size_t(t + half)] = h[size_t((t + long(n)) % long(n))].real() * w * scale;
     }
-    m_fft->ForwardScrambled(m_kernel.data());
+    m_fft->ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
 }
 
 void LinearPhaseFir::Reset()
 {
     const size_t c = size_t(m_channels);
     m_input.assign(m_hop * c, 0.0f);
-    m_overlap.assign(m_fft->Size() * c, 0.0f);
     m_ready.assign(m_hop * c, 0.0f);
-    m_work.resize(m_fft->Size());
+    m_tail.assign((m_fft->Size() - m_hop) * c, 0.0f);
+    m_re.resize(m_fft->Size());
+    m_im.resize(m_fft->Size());
     m_fill = 0;
 }
 
 void LinearPhaseFir::RunBlock()
 {
-    const size_t c = size_t(m_channels), n = m_fft->Size();
+    const size_t c = size_t(m_channels), n = m_fft->Size(), tail = n - m_hop;
+    double *re = m_re.data(), *im = m_im.data();
     for (size_t first = 0; first < c; first += 2) {
+        // A channel pair goes in as the real and imaginary parts; the kernel's spectrum is that
+        // of a real impulse, so the two stay apart.
         const bool pair = first + 1 < c;
         const float* in = &m_input[first];
-        if (pair)
-            for (size_t i = 0; i < m_hop; ++i)
-                m_work[i] = {in[i * c], in[i * c + 1]};
-        else
-            for (size_t i = 0; i < m_hop; ++i)
-                m_work[i] = {in[i * c], 0.0};
-        std::fill(m_work.begin() + long(m_hop), m_work.end(), 0.0);
-        m_fft->ForwardScrambled(m_work.data());
-        // The kernel's spectrum is that of a real impulse: the two channels stay apart.
-        MultiplySpectra(m_work.data(), m_kernel.data(), n);
-        m_fft->InverseScrambled(m_work.data());
-        float* sum = &m_overlap[first];
-        if (pair)
-            for (size_t i = 0; i < n; ++i) {
-                sum[i * c] += float(m_work[i].real());
-                sum[i * c + 1] += float(m_work[i].imag());
-            }
-        else
-            for (size_t i = 0; i < n; ++i)
-                sum[i * c] += float(m_work[i].real());
+        for (size_t i = 0; i < m_hop; ++i) {
+            re[i] = in[i * c];
+            im[i] = pair ? in[i * c + 1] : 0.0f;
+        }
+        std::fill(re + m_hop, re + n, 0.0);
+        std::fill(im + m_hop, im + n, 0.0);
+        m_fft->ForwardSplit(re, im);
+        MultiplySpectra(re, im, m_kernelRe.data(), m_kernelIm.data(), n);
+        m_fft->InverseSplit(re, im);
+        float* ready = &m_ready[first];
+        float* carried = &m_tail[first];
+        for (size_t i = 0; i < tail; ++i)
+            ready[i * c] = float(re[i]) + carried[i * c];
+        for (size_t i = tail; i < m_hop; ++i)
+            ready[i * c] = float(re[i]);
+        for (size_t i = m_hop; i < n; ++i)
+            carried[(i - m_hop) * c] = float(re[i]);
+        if (!pair)
+            continue;
+        for (size_t i = 0; i < tail; ++i)
+            ready[i * c + 1] = float(im[i]) + carried[i * c + 1];
+        for (size_t i = tail; i < m_hop; ++i)
+            ready[i * c + 1] = float(im[i]);
+        for (size_t i = m_hop; i < n; ++i)
+            carried[(i - m_hop) * c + 1] = float(im[i]);
     }
-    const long hopSamples = long(m_hop * c);
-    std::copy(m_overlap.begin(), m_overlap.begin() + hopSamples, m_ready.begin());
-    std::copy(m_overlap.begin() + hopSamples, m_overlap.end(), m_overlap.begin());
-    std::fill(m_overlap.end() - hopSamples, m_overlap.end(), 0.0f);
 }
 
 void LinearPhaseFir::Process(const float* in, float* out, size_t frames)

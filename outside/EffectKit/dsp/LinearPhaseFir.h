@@ -37,8 +37,10 @@ private:
     size_t m_block = 0, m_hop = 0;
     int m_channels = 0;
     std::unique_ptr<Fft> m_gridFft, m_fft;
-    std::vector<std::complex<double>> m_kernel, m_work; // m_kernel: scaled, in the scrambled order
-    std::vector<float> m_input, m_overlap, m_ready;     // interleaved: a hop in; the sum; a hop out
+    // The kernel's spectrum (scaled for the inverse, in the transform's order) and the work, split.
+    std::vector<double> m_kernelRe, m_kernelIm, m_re, m_im;
+    // Interleaved: a hop in; a hop out; the tail of the last transform, to add to the next.
+    std::vector<float> m_input, m_ready, m_tail;
     size_t m_fill = 0;
 };
 
