@@ -236,7 +236,7 @@ void Fft::Inverse(std::complex<double>* data) const
 namespace {
 
 // Blocks of at most this many points take their remaining stages one after another.
-constexpr size_t kInCache = 4096;
+constexpr size_t kInCache = 1024;
 
 } // namespace
 
@@ -248,6 +248,40 @@ void Fft::ForwardSplit(double* re, double* im) const
 void Fft::InverseSplit(double* re, double* im) const
 {
     InverseSplitBlock(re, im, m_size, 0);
+}
+
+void Fft::ConvolveSplit(double* re, double* im, const double* kernelRe, const double* kernelIm) const
+{
+    ConvolveSplitBlock(re, im, kernelRe, kernelIm, m_size, 0);
+}
+
+void Fft::ConvolveSplitBlock(double* re, double* im, const double* kernelRe, const double* kernelIm, size_t length,
+                             size_t stage) const
+{
+    if (length > kInCache) {
+        ForwardSplitStage(re, im, length, length, stage);
+        const size_t q = length / 4;
+        for (size_t j = 0; j < 4; ++j)
+            ConvolveSplitBlock(re + j * q, im + j * q, kernelRe + j * q, kernelIm + j * q, q, stage + 1);
+        InverseSplitStage(re, im, length, length, stage);
+        return;
+    }
+    ForwardSplitBlock(re, im, length, stage);
+    if (length == 2)
+        for (size_t k = 0; k < 2; ++k) {
+            const double r = re[k] * kernelRe[k] - im[k] * kernelIm[k];
+            im[k] = re[k] * kernelIm[k] + im[k] * kernelRe[k];
+            re[k] = r;
+        }
+    else
+        for (size_t k = 0; k < length; k += 2) {
+            const Pair a = Load(re, im, k);
+            const __m128d br = _mm_loadu_pd(kernelRe + k), bi = _mm_loadu_pd(kernelIm + k);
+            Store(re, im, k,
+                  {_mm_sub_pd(_mm_mul_pd(a.re, br), _mm_mul_pd(a.im, bi)),
+                   _mm_add_pd(_mm_mul_pd(a.re, bi), _mm_mul_pd(a.im, br))});
+        }
+    InverseSplitBlock(re, im, length, stage);
 }
 
 void Fft::ForwardSplitStage(double* re, double* im, size_t span, size_t length, size_t stage) const

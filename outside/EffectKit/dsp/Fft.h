@@ -5,7 +5,8 @@
 // ForwardSplit and InverseSplit take the real and the imaginary parts in two arrays and skip
 // the reordering: the spectrum comes out in the transform's own bin order, which the other takes
 // back. Convolution needs no more: two spectra in that order multiply bin by bin as in natural
-// order. InverseSplit does not scale.
+// order. InverseSplit does not scale. ConvolveSplit is ForwardSplit, a multiplication by a
+// spectrum ForwardSplit made, and InverseSplit, done block by block while each is in the cache.
 #pragma once
 #include <complex>
 #include <cstddef>
@@ -24,12 +25,15 @@ public:
     void Inverse(std::complex<double>* data) const;
     void ForwardSplit(double* re, double* im) const;
     void InverseSplit(double* re, double* im) const;
+    void ConvolveSplit(double* re, double* im, const double* kernelRe, const double* kernelIm) const;
 
 private:
     void ForwardScrambled(double* data) const;
     void InverseScrambled(double* data) const;
     void ForwardSplitBlock(double* re, double* im, size_t length, size_t stage) const;
     void InverseSplitBlock(double* re, double* im, size_t length, size_t stage) const;
+    void ConvolveSplitBlock(double* re, double* im, const double* kernelRe, const double* kernelIm, size_t length,
+                            size_t stage) const;
     void ForwardSplitStage(double* re, double* im, size_t span, size_t length, size_t stage) const;
     void InverseSplitStage(double* re, double* im, size_t span, size_t length, size_t stage) const;
 

@@ -9,14 +9,25 @@ namespace fxkit {
 
 namespace {
 
-// (re, im)[k] *= (kre, kim)[k], two bins at a time; n even.
-void MultiplySpectra(double* re, double* im, const double* kre, const double* kim, size_t n)
+// Stereo frames (left, right) into the real and imaginary parts, two frames a step; count even.
+void SplitStereo(const float* in, double* re, double* im, size_t count)
 {
-    for (size_t k = 0; k < n; k += 2) {
-        const __m128d ar = _mm_loadu_pd(re + k), ai = _mm_loadu_pd(im + k);
-        const __m128d br = _mm_loadu_pd(kre + k), bi = _mm_loadu_pd(kim + k);
-        _mm_storeu_pd(re + k, _mm_sub_pd(_mm_mul_pd(ar, br), _mm_mul_pd(ai, bi)));
-        _mm_storeu_pd(im + k, _mm_add_pd(_mm_mul_pd(ar, bi), _mm_mul_pd(ai, br)));
+    for (size_t i = 0; i < count; i += 2) {
+        const __m128 frames = _mm_loadu_ps(in + 2 * i);
+        const __m128 byChannel = _mm_shuffle_ps(frames, frames, _MM_SHUFFLE(3, 1, 2, 0));
+        _mm_storeu_pd(re + i, _mm_cvtps_pd(byChannel));
+        _mm_storeu_pd(im + i, _mm_cvtps_pd(_mm_movehl_ps(byChannel, byChannel)));
+    }
+}
+
+// And back, to out, plus what is at add when there is one (it may be out itself).
+void JoinStereo(const double* re, const double* im, const float* add, float* out, size_t count)
+{
+    for (size_t i = 0; i < count; i += 2) {
+        __m128 frames = _mm_unpacklo_ps(_mm_cvtpd_ps(_mm_loadu_pd(re + i)), _mm_cvtpd_ps(_mm_loadu_pd(im + i)));
+        if (add)
+            frames = _mm_add_ps(frames, _mm_loadu_ps(add + 2 * i));
+        _mm_storeu_ps(out + 2 * i, frames);
     }
 }
 
@@ -83,17 +94,24 @@ void LinearPhaseFir::RunBlock()
         // of a real impulse, so the two stay apart.
         const bool pair = first + 1 < c;
         const float* in = &m_input[first];
-        for (size_t i = 0; i < m_hop; ++i) {
-            re[i] = in[i * c];
-            im[i] = pair ? in[i * c + 1] : 0.0f;
-        }
+        if (c == 2)
+            SplitStereo(in, re, im, m_hop);
+        else
+            for (size_t i = 0; i < m_hop; ++i) {
+                re[i] = in[i * c];
+                im[i] = pair ? in[i * c + 1] : 0.0f;
+            }
         std::fill(re + m_hop, re + n, 0.0);
         std::fill(im + m_hop, im + n, 0.0);
-        m_fft->ForwardSplit(re, im);
-        MultiplySpectra(re, im, m_kernelRe.data(), m_kernelIm.data(), n);
-        m_fft->InverseSplit(re, im);
+        m_fft->ConvolveSplit(re, im, m_kernelRe.data(), m_kernelIm.data());
         float* ready = &m_ready[first];
         float* carried = &m_tail[first];
+        if (c == 2) {
+            JoinStereo(re, im, carried, ready, tail);
+            JoinStereo(re + tail, im + tail, nullptr, ready + 2 * tail, m_hop - tail);
+            JoinStereo(re + m_hop, im + m_hop, nullptr, carried, n - m_hop);
+            continue;
+        }
         for (size_t i = 0; i < tail; ++i)
             ready[i * c] = float(re[i]) + carried[i * c];
         for (size_t i = tail; i < m_hop; ++i)
