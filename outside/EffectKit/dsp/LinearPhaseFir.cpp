@@ -37,12 +37,12 @@ void LinearPhaseFir::Configure(size_t block, int channels)
 {
     if (block != m_block || !m_fft) {
         m_block = block;
-        m_hop = 7 * block;
+        m_hop = 3 * block;
         m_gridFft = std::make_unique<Fft>(2 * block);
-        m_fft = std::make_unique<Fft>(8 * block);
-        m_kernelRe.assign(8 * block, 0.0);
-        m_kernelIm.assign(8 * block, 0.0);
-        m_kernelRe[Taps() / 2] = 1.0 / double(8 * block); // until designed: the pure delay
+        m_fft = std::make_unique<Fft>(4 * block);
+        m_kernelRe.assign(4 * block, 0.0);
+        m_kernelIm.assign(4 * block, 0.0);
+        m_kernelRe[Taps() / 2] = 1.0 / double(4 * block); // until designed: the pure delay
         m_fft->ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
     }
     m_channels = channels;

@@ -1,6 +1,7 @@
 // LinearPhaseFir: a linear-phase FIR filter made from a magnitude response by frequency
-// sampling, applied by FFT convolution: overlap-add in hops of seven blocks on a transform of
-// eight, which spreads the transform's cost over more frames than a hop of one block would.
+// sampling, applied by FFT convolution: overlap-add in hops of three blocks on a transform of
+// four, which spreads the transform's cost over more frames than a hop of one block would while
+// the delay a preview waits for stays under a second.
 //
 //   fir.Configure(8192, channels);        // block 8192: 8191 taps on a 16384-point grid
 //   fir.Design(grid);                     // grid[k]: magnitude at k x rate / GridSize(), k <= GridSize() / 2

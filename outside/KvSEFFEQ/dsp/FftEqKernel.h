@@ -1,7 +1,7 @@
 // FFT equaliser: a curve of points (frequency, gain), joined straight in log frequency and dB and
 // flat past its ends, becomes a linear-phase FIR by frequency sampling (8191 taps on a
 // 16384-point grid, about 5 Hz apart at 44.1 kHz), applied by FFT convolution; latency
-// 7 x 8192 + 4095 frames. No points: unity.
+// 3 x 8192 + 4095 frames. No points: unity.
 // In analysis mode the sound passes unchanged and one channel's power spectrum is averaged over
 // windowed frames of the FFT size, a hop of size - overlap apart; a sound shorter than one frame
 // is analysed as one zero-padded frame.

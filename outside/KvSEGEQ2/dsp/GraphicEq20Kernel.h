@@ -1,7 +1,7 @@
 // Twenty-band graphic equaliser. IIR: a cookbook peak per band (Q 2.87, half an octave), bands
 // at or above 0.45 of the rate left out. FIR: the chain's magnitude, sampled on a 16384-point
 // grid, becomes an 8191-tap linear-phase filter (Blackman window) applied by overlap-add in
-// hops of 7 x 8192; latency 7 x 8192 + 4095 frames. Its resolution (about 30 Hz at 44.1 kHz) blurs
+// hops of 3 x 8192; latency 3 x 8192 + 4095 frames. Its resolution (about 30 Hz at 44.1 kHz) blurs
 // the bands below 283 Hz, which then reach less than their gain. The master gain multiplies
 // both.
 #pragma once
