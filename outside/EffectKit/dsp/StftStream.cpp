@@ -35,6 +35,22 @@ void StftStream::Add(size_t channel, const std::complex<double>* frame, const do
         m_sum[i * m_channels + channel] += frame[i].real() * window[i] * scale;
 }
 
+void StftStream::GatherPair(const double* window, std::complex<double>* out) const
+{
+    for (size_t i = 0; i < m_size; ++i) {
+        const float* frame = &m_history[((m_write + i) % m_size) * m_channels];
+        out[i] = {frame[0] * window[i], frame[1] * window[i]};
+    }
+}
+
+void StftStream::AddPair(const std::complex<double>* frame, const double* window, double scale)
+{
+    for (size_t i = 0; i < m_size; ++i) {
+        m_sum[i * m_channels] += frame[i].real() * window[i] * scale;
+        m_sum[i * m_channels + 1] += frame[i].imag() * window[i] * scale;
+    }
+}
+
 void StftStream::Advance()
 {
     const size_t ch = m_channels;

@@ -23,6 +23,9 @@ public:
     void Gather(size_t channel, const double* window, std::complex<double>* out) const;
     // The real part of a frame, times the window and scale, onto the overlap-add.
     void Add(size_t channel, const std::complex<double>* frame, const double* window, double scale);
+    // Two channels in one transform: channel 0 as the real part, channel 1 as the imaginary.
+    void GatherPair(const double* window, std::complex<double>* out) const;
+    void AddPair(const std::complex<double>* frame, const double* window, double scale);
 
     template <class RunFrame>
     void Process(const float* in, float* out, size_t frames, RunFrame&& runFrame)

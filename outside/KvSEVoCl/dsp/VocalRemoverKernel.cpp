@@ -38,22 +38,13 @@ void VocalRemoverKernel::Update(const double* values)
 
 void VocalRemoverKernel::Reset()
 {
-    m_history.assign(2 * kSize, 0.0f);
-    m_write = 0;
-    m_sum.assign(2 * kSize, 0.0);
-    // The hop's worth of frames from before the start: silence.
-    m_queue.assign(2 * kHop, 0.0f);
-    m_queueRead = 0;
-    m_sinceFrame = 0;
+    m_stream.Configure(kSize, kHop, 2);
 }
 
 void VocalRemoverKernel::RunFrame()
 {
     // Both channels in one transform: left real, right imaginary.
-    for (size_t i = 0; i < kSize; ++i) {
-        const size_t k = (m_write + i) % kSize;
-        m_spectrum[i] = {m_history[2 * k] * m_window[i], m_history[2 * k + 1] * m_window[i]};
-    }
+    m_stream.GatherPair(m_window.data(), m_spectrum.data());
     m_fft.Forward(m_spectrum.data());
     for (size_t k = m_lowBin; k <= m_highBin && k <= kSize / 2; ++k) {
         const std::complex<double> z = m_spectrum[k], zm = std::conj(m_spectrum[(kSize - k) % kSize]);
@@ -70,33 +61,12 @@ void VocalRemoverKernel::RunFrame()
     }
     m_fft.Inverse(m_spectrum.data());
     // Square-root Hann on both sides at a quarter hop sums to 2.
-    for (size_t i = 0; i < kSize; ++i) {
-        m_sum[2 * i] += 0.5 * m_spectrum[i].real() * m_window[i];
-        m_sum[2 * i + 1] += 0.5 * m_spectrum[i].imag() * m_window[i];
-    }
-    // The first hop is complete: queue it and move the sum on.
-    m_queue.erase(m_queue.begin(), m_queue.begin() + long(2 * m_queueRead));
-    m_queueRead = 0;
-    for (size_t i = 0; i < 2 * kHop; ++i)
-        m_queue.push_back(float(m_sum[i]));
-    std::copy(m_sum.begin() + long(2 * kHop), m_sum.end(), m_sum.begin());
-    std::fill(m_sum.end() - long(2 * kHop), m_sum.end(), 0.0);
+    m_stream.AddPair(m_spectrum.data(), m_window.data(), 0.5);
 }
 
 void VocalRemoverKernel::Process(const float* in, float* out, size_t frames)
 {
-    for (size_t i = 0; i < frames; ++i) {
-        m_history[2 * m_write] = in[2 * i];
-        m_history[2 * m_write + 1] = in[2 * i + 1];
-        m_write = m_write + 1 == kSize ? 0 : m_write + 1;
-        if (++m_sinceFrame == kHop) {
-            m_sinceFrame = 0;
-            RunFrame();
-        }
-        out[2 * i] = m_queue[2 * m_queueRead];
-        out[2 * i + 1] = m_queue[2 * m_queueRead + 1];
-        ++m_queueRead;
-    }
+    m_stream.Process(in, out, frames, [this] { RunFrame(); });
 }
 
 } // namespace fx

@@ -7,6 +7,7 @@
 #include "EffectKernel.h"
 #include "Fft.h"
 #include "ParamInfo.h"
+#include "StftStream.h"
 
 #include <complex>
 #include <vector>
@@ -35,12 +36,7 @@ private:
     double m_rate = 44100;
     size_t m_lowBin = 0, m_highBin = 0;
     double m_strength = 1;
-    std::vector<float> m_history; // ring of the last kSize input frames, L R interleaved
-    size_t m_write = 0;           // the ring's oldest frame, overwritten next
-    std::vector<double> m_sum;    // overlap-add of the frames, L R interleaved
-    std::vector<float> m_queue;   // finished output frames waiting to go out
-    size_t m_queueRead = 0;
-    size_t m_sinceFrame = 0;
+    fxkit::StftStream m_stream;
     std::vector<std::complex<double>> m_spectrum;
 };
 
