@@ -1,7 +1,5 @@
 #include "HumKernel.h"
 
-#include <cstring>
-
 namespace fx {
 
 namespace {
@@ -26,24 +24,6 @@ std::vector<fxkit::BiquadCoefficients> HumKernel::Design(const double* values) c
         sections.push_back(
             fxkit::DesignBiquad(fxkit::FilterKind::Notch, k * f0, k * f0 / values[kHumWidth], 0, m_rate));
     return sections;
-}
-
-void HumKernel::Prepare(const fxkit::StreamShape& shape, const double* values)
-{
-    m_rate = shape.rate;
-    m_channels = shape.inChannels;
-    m_chain.Configure(Design(values), m_channels);
-}
-
-void HumKernel::Update(const double* values)
-{
-    m_chain.SetCoefficients(Design(values));
-}
-
-void HumKernel::Process(const float* in, float* out, size_t frames)
-{
-    std::memcpy(out, in, frames * size_t(m_channels) * sizeof(float));
-    m_chain.ProcessInPlace(out, frames);
 }
 
 } // namespace fx

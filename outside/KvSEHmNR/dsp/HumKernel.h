@@ -3,8 +3,7 @@
 // fundamental and the sound between them passes untouched. Notches above 0.45 of the rate are
 // left out.
 #pragma once
-#include "Biquad.h"
-#include "EffectKernel.h"
+#include "BiquadCascadeKernel.h"
 #include "ParamInfo.h"
 
 namespace fx {
@@ -12,20 +11,9 @@ namespace fx {
 enum HumParam { kHumMains, kHumHarmonics, kHumWidth, kHumParamCount };
 extern const fxkit::ParamInfo kHumParams[kHumParamCount];
 
-class HumKernel : public fxkit::EffectKernel {
-public:
-    void Prepare(const fxkit::StreamShape& shape, const double* values) override;
-    void Update(const double* values) override;
-    void Reset() override { m_chain.Reset(); }
-    void Process(const float* in, float* out, size_t frames) override;
-    double MagnitudeAt(double f) const { return m_chain.MagnitudeAt(f, m_rate); }
-
-private:
-    std::vector<fxkit::BiquadCoefficients> Design(const double* values) const;
-
-    double m_rate = 44100;
-    int m_channels = 2;
-    fxkit::BiquadCascade m_chain;
+class HumKernel : public fxkit::BiquadCascadeKernel {
+protected:
+    std::vector<fxkit::BiquadCoefficients> Design(const double* values) const override;
 };
 
 } // namespace fx

@@ -1,7 +1,6 @@
 #include "ParametricEqKernel.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace fx {
 
@@ -38,24 +37,6 @@ std::vector<fxkit::BiquadCoefficients> ParametricEqKernel::Design(const double* 
                                                            v[kPeqGain], m_rate));
     }
     return sections;
-}
-
-void ParametricEqKernel::Prepare(const fxkit::StreamShape& shape, const double* values)
-{
-    m_rate = shape.rate;
-    m_channels = shape.inChannels;
-    m_chain.Configure(Design(values), m_channels);
-}
-
-void ParametricEqKernel::Update(const double* values)
-{
-    m_chain.SetCoefficients(Design(values));
-}
-
-void ParametricEqKernel::Process(const float* in, float* out, size_t frames)
-{
-    std::memcpy(out, in, frames * size_t(m_channels) * sizeof(float));
-    m_chain.ProcessInPlace(out, frames);
 }
 
 } // namespace fx
