@@ -7,6 +7,7 @@
 #include "DocumentFixture.h"
 #include "DocumentTransportLink.h"
 #include "KsMultiTrackLoader.h"
+#include "HistorySteps.h"
 #include "TestSupport.h"
 
 #include <cstring>
@@ -46,20 +47,7 @@ protected:
         return doc;
     }
     // Undo entries, newest first.
-    std::vector<std::string> UndoNames()
-    {
-        std::vector<std::string> names;
-        ComRef<ICommandCursor> cursor;
-        if (FAILED(doc_->GetHistory()->GetUndoCursor(cursor.Out())))
-            return names;
-        ComRef<IEditCommand> command;
-        while (cursor->Next(command.Out()) == S_OK) {
-            char name[128] = "";
-            command->GetName(name, sizeof name);
-            names.push_back(name);
-        }
-        return names;
-    }
+    std::vector<std::string> UndoNames() { return kvtest::UndoNames(doc_->GetHistory()); }
 
     kvtest::ScratchFolder scratch_;
     int files_ = 0;

@@ -14,6 +14,7 @@
 #include "SelectionModel.h"
 #include "Settings.h"
 #include "SettingsTestRoot.h"
+#include "HistorySteps.h"
 #include "TestSupport.h"
 #include "ViewIds.h"
 #include "resource.h"
@@ -143,20 +144,7 @@ protected:
         view_->UpdateScrollBars();
         doc_->GetSelection()->SetRowRange(0, -1);
     }
-    std::vector<std::string> UndoNames()
-    {
-        std::vector<std::string> names;
-        ComRef<ICommandCursor> cursor;
-        if (FAILED(doc_->GetHistory()->GetUndoCursor(cursor.Out())))
-            return names;
-        ComRef<IEditCommand> command;
-        while (cursor->Next(command.Out()) == S_OK) {
-            char name[128] = "";
-            command->GetName(name, sizeof name);
-            names.push_back(name);
-        }
-        return names;
-    }
+    std::vector<std::string> UndoNames() { return kvtest::UndoNames(doc_->GetHistory()); }
 
     SettingsTestRoot root_;
     kvtest::ScratchFolder scratch_;
