@@ -15,6 +15,23 @@
 
 class ViewShowcase : public ViewTest {
 protected:
+    // A sine with a selection, in the fade (2012, sine curve) or envelope (2013) mode.
+    void ShowHandleMode(int command)
+    {
+        ASSERT_TRUE(NewDocument());
+        std::vector<int32_t> sine(44100 * 4);
+        for (size_t i = 0; i < sine.size(); ++i)
+            sine[i] = int32_t(20000 * std::sin(double(i) * 2 * 3.14159265 * 3 / 44100));
+        FillTrack(0, sine, 16);
+        view_->SetTimeZoom(64 * 256);
+        view_->SetFirstVisibleSample(0);
+        doc_->GetSelection()->SetRowRange(0, 0);
+        doc_->GetSelection()->SetSelection(22050, 154350);
+        view_->SendMessage(WM_COMMAND, command, 0);
+        if (command == 2012)
+            view_->SendMessage(WM_COMMAND, 1134, 0);
+        Show();
+    }
     void Show()
     {
         main_->ShowWindow(SW_SHOWMAXIMIZED);
@@ -49,18 +66,12 @@ TEST_F(ViewShowcase, DISABLED_MarkersAndSelection)
 
 TEST_F(ViewShowcase, DISABLED_FadeMode)
 {
-    ASSERT_TRUE(NewDocument());
-    std::vector<int32_t> sine(44100 * 4);
-    for (size_t i = 0; i < sine.size(); ++i)
-        sine[i] = int32_t(20000 * std::sin(double(i) * 2 * 3.14159265 * 3 / 44100));
-    FillTrack(0, sine, 16);
-    view_->SetTimeZoom(64 * 256);
-    view_->SetFirstVisibleSample(0);
-    doc_->GetSelection()->SetRowRange(0, 0);
-    doc_->GetSelection()->SetSelection(22050, 154350);
-    view_->SendMessage(WM_COMMAND, 2012, 0);
-    view_->SendMessage(WM_COMMAND, 1134, 0);
-    Show();
+    ShowHandleMode(2012);
+}
+
+TEST_F(ViewShowcase, DISABLED_EnvelopeMode)
+{
+    ShowHandleMode(2013);
 }
 
 TEST_F(ViewShowcase, DISABLED_TrackAreaEditing)
