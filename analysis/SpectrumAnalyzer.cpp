@@ -328,13 +328,20 @@ void CSpectrumAnalyzer::ForwardFft(double* complexValues) const
 {
     const size_t n = size_t(m_fftSize), channels = size_t(m_channelCount < 1 ? 1 : m_channelCount);
     const ComplexFft& fft = ComplexFft::ForSize(n);
-    std::vector<double> data(2 * n), scratch(2 * n);
+    if (m_fftScratch.size() < 4 * n)
+        m_fftScratch.resize(4 * n);
+    double* scratch = m_fftScratch.data();
+    if (channels == 1) {
+        fft.Forward(complexValues, scratch);
+        return;
+    }
+    double* data = scratch + 2 * n;
     for (size_t c = 0; c < channels; ++c) {
         for (size_t k = 0; k < n; ++k) {
             data[2 * k] = complexValues[2 * (k * channels + c)];
             data[2 * k + 1] = complexValues[2 * (k * channels + c) + 1];
         }
-        fft.Forward(data.data(), scratch.data());
+        fft.Forward(data, scratch);
         for (size_t k = 0; k < n; ++k) {
             complexValues[2 * (k * channels + c)] = data[2 * k];
             complexValues[2 * (k * channels + c) + 1] = data[2 * k + 1];

@@ -90,8 +90,9 @@ public:
     // w(i) of a window type for position i of n (periodic; symmetric about n / 2).
     static double WindowValue(int type, int i, int n);
 
-    // In-place forward transform of every channel of complex values laid out like the
-    // analyser's own buffer: value k of channel c at k * channels + c, each (re, im).
+    // In-place forward transform (size GetFftSize) of every channel (GetChannels) of complex
+    // values laid out like the analyser's own buffer: value k of channel c at k * channels + c,
+    // each (re, im).
     void ForwardFft(double* complexValues) const;
 
 private:
@@ -112,6 +113,7 @@ private:
     int m_fillCount = 0;
     std::vector<double> m_window;           // w(i), N values
     std::vector<double> m_complex, m_scratch; // N complex values each
+    mutable std::vector<double> m_fftScratch; // ForwardFft's, kept between calls
     std::vector<double> m_channelPower;     // per channel, bins 0 .. N/2, channel-major
     std::vector<double> m_powerSum;
     double m_windowMeanSquare = 1.0;
