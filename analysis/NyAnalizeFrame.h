@@ -46,8 +46,6 @@ protected:
     void LayoutClient(const CRect& rect) override;
 
 private:
-    void SetStatusParts(int part0Chars, int part1Chars, bool fromRight);
-
     CDialogBar m_dialogBar;
     CStatusBar m_statusBar;
     CaptionFrameHelper* m_captionPainter = nullptr;
