@@ -2,6 +2,7 @@
 // and a whole analysis (ten minutes of 48 kHz 16-bit stereo, N = 1024, Hanning, overlap 0) of
 // the sound it writes to the WAV file named on the command line for the peers of run.sh.
 // Prints "FFT size ns-per-transform kit-ns" and "RUN seconds".
+#include "BenchSupport.h"
 #include "ComplexFft.h"
 #include "Fft.h"
 #include "SpectrumAnalyzer.h"
@@ -20,14 +21,9 @@ namespace {
 
 double Seconds()
 {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
+    LARGE_INTEGER now, zero = {};
     QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / double(frequency.QuadPart);
+    return Milliseconds(zero, now) / 1000.0;
 }
 
 // Nanoseconds a call, the best of five rounds of at least 50 ms each.

@@ -1,6 +1,8 @@
 // The graph drawn into memory bitmaps and read back as pixels: grid lines where the levels and
 // frequencies fall, solid or dotted, the curve's peak at the sine, the bars of the octave view.
 #include "SpectrumAnalyzer.h"
+#include "SineRun.h"
+#include "SkinFixture.h"
 #include "SpectrumGraphPaint.h"
 
 #include <gtest/gtest.h>
@@ -14,72 +16,21 @@ namespace {
 const COLORREF kData = RGB(255, 0, 0);
 const COLORREF kGrey = RGB(192, 192, 192);
 
-// A -20 dBFS sine on bin 16 of N = 128 at 44100 Hz (5512.5 Hz), rectangular window.
-struct SineRun {
-    CSpectrumAnalyzer a;
-    SineRun()
-    {
-        a.SetBytesPerSample(2);
-        a.SetSignedBytes(1);
-        a.SetChannels(1);
-        a.SetSampleRate(44100);
-        a.SetFftSize(128);
-        a.SetWindow(4);
-        a.Begin();
-        std::vector<int16_t> s(512);
-        for (int i = 0; i < 512; ++i)
-            s[i] = int16_t(std::lround(3276.8 * std::sin(2 * 3.14159265358979 * 16 * i / 128)));
-        a.AddSamples(s.data(), 512);
-        a.Finish();
-    }
-};
+using skintest::Canvas;
 
-class Canvas {
-public:
-    Canvas(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        m_dc = ::CreateCompatibleDC(nullptr);
-        m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = ::SelectObject(m_dc, m_bitmap);
-        RECT all = {0, 0, width, height};
-        ::FillRect(m_dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    }
-    ~Canvas()
-    {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    HDC Dc() const { return m_dc; }
-    RECT Client() const { return {0, 0, m_width, m_height}; }
-    COLORREF At(int x, int y) const
-    {
-        ::GdiFlush();
-        const uint32_t p = m_bits[size_t(y) * m_width + x];
-        return RGB((p >> 16) & 255, (p >> 8) & 255, p & 255);
-    }
-    // Of n pixels from (x, y) along x (dx 1) or y (dy 1): how many have the colour.
-    int Count(int x, int y, int dx, int dy, int n, COLORREF colour) const
-    {
-        int count = 0;
-        for (int i = 0; i < n; ++i)
-            count += At(x + i * dx, y + i * dy) == colour;
-        return count;
-    }
+RECT Client(Canvas& canvas)
+{
+    return {0, 0, canvas.Width(), canvas.Height()};
+}
 
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    uint32_t* m_bits = nullptr;
-};
+// Of n pixels from (x, y) along x (dx 1) or y (dy 1): how many have the colour.
+int Count(Canvas& canvas, int x, int y, int dx, int dy, int n, COLORREF colour)
+{
+    int count = 0;
+    for (int i = 0; i < n; ++i)
+        count += canvas.At(x + i * dx, y + i * dy) == colour;
+    return count;
+}
 
 } // namespace
 
@@ -88,21 +39,21 @@ TEST(SpectrumGraphPaintTest, AmplitudeLinesEveryTenDecibelsSolidAtFifties)
     SineRun run;
     Canvas canvas(640, 400);
     GraphState state;
-    PaintSpectrumGraph(canvas.Dc(), canvas.Client(), run.a, {0, -130, kAxisLinear, kGraphNarrow}, false, kData, state);
+    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -130, kAxisLinear, kGraphNarrow}, false, kData, state);
     const SpectrumGraph graph(run.a, {0, -130, kAxisLinear, kGraphNarrow}, state);
     // Between the first two frequency lines, 20 pixels of each level's row.
     const int x = graph.FrequencyToX(200);
     for (int level = 0; level >= -120; level -= 10) {
-        const int grey = canvas.Count(x, graph.LevelToY(level), 1, 0, 20, kGrey);
+        const int grey = Count(canvas, x, graph.LevelToY(level), 1, 0, 20, kGrey);
         if (level % 50 == 0)
             EXPECT_EQ(grey, 20) << level << " dB should be solid";
         else
             EXPECT_TRUE(grey > 4 && grey < 16) << level << " dB should be dotted: " << grey;
     }
-    EXPECT_EQ(canvas.Count(x, graph.LevelToY(-130), 1, 0, 20, kGrey), 0) << "-130 dB has no line";
-    EXPECT_EQ(canvas.Count(x, graph.LevelToY(-125), 1, 0, 20, kGrey), 0);
+    EXPECT_EQ(Count(canvas, x, graph.LevelToY(-130), 1, 0, 20, kGrey), 0) << "-130 dB has no line";
+    EXPECT_EQ(Count(canvas, x, graph.LevelToY(-125), 1, 0, 20, kGrey), 0);
     // No data without a bound view.
-    EXPECT_EQ(canvas.Count(graph.FrequencyToX(5512.5), state.plot.top, 0, 1, state.plot.bottom - state.plot.top, kData), 0);
+    EXPECT_EQ(Count(canvas, graph.FrequencyToX(5512.5), state.plot.top, 0, 1, state.plot.bottom - state.plot.top, kData), 0);
 }
 
 TEST(SpectrumGraphPaintTest, LinearFrequencyLinesRunTo22000HzSolidEvery5000)
@@ -110,11 +61,11 @@ TEST(SpectrumGraphPaintTest, LinearFrequencyLinesRunTo22000HzSolidEvery5000)
     SineRun run;
     Canvas canvas(900, 300);
     GraphState state;
-    PaintSpectrumGraph(canvas.Dc(), canvas.Client(), run.a, {0, -135, kAxisLinear, kGraphNarrow}, false, kData, state);
+    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -135, kAxisLinear, kGraphNarrow}, false, kData, state);
     const SpectrumGraph graph(run.a, {0, -135, kAxisLinear, kGraphNarrow}, state);
     const int y = graph.LevelToY(-5) + 1; // between the amplitude lines
     for (int hz = 1000; hz <= 22000; hz += 1000) {
-        const int grey = canvas.Count(graph.FrequencyToX(hz), y, 0, 1, 20, kGrey);
+        const int grey = Count(canvas, graph.FrequencyToX(hz), y, 0, 1, 20, kGrey);
         if (hz % 5000 == 0)
             EXPECT_EQ(grey, 20) << hz << " Hz should be solid";
         else
@@ -123,7 +74,7 @@ TEST(SpectrumGraphPaintTest, LinearFrequencyLinesRunTo22000HzSolidEvery5000)
     // Nothing between 22000 Hz and the right edge.
     const int last = graph.FrequencyToX(22000);
     for (int x = last + 2; x < state.plot.right; ++x)
-        EXPECT_EQ(canvas.Count(x, y, 0, 1, 20, kGrey), 0) << x;
+        EXPECT_EQ(Count(canvas, x, y, 0, 1, 20, kGrey), 0) << x;
 }
 
 TEST(SpectrumGraphPaintTest, LogFrequencyLinesMarkDecadesSolidAndTheirStepsDotted)
@@ -131,13 +82,13 @@ TEST(SpectrumGraphPaintTest, LogFrequencyLinesMarkDecadesSolidAndTheirStepsDotte
     SineRun run;
     Canvas canvas(900, 300);
     GraphState state;
-    PaintSpectrumGraph(canvas.Dc(), canvas.Client(), run.a, {0, -135, kAxisLog, kGraphNarrow}, false, kData, state);
+    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -135, kAxisLog, kGraphNarrow}, false, kData, state);
     const SpectrumGraph graph(run.a, {0, -135, kAxisLog, kGraphNarrow}, state);
     const int y = graph.LevelToY(-5) + 1;
-    EXPECT_EQ(canvas.Count(graph.FrequencyToX(1000), y, 0, 1, 20, kGrey), 20);
-    EXPECT_EQ(canvas.Count(graph.FrequencyToX(10000), y, 0, 1, 20, kGrey), 20);
+    EXPECT_EQ(Count(canvas, graph.FrequencyToX(1000), y, 0, 1, 20, kGrey), 20);
+    EXPECT_EQ(Count(canvas, graph.FrequencyToX(10000), y, 0, 1, 20, kGrey), 20);
     for (int hz : {400, 600, 2000, 5000, 9000, 20000}) {
-        const int grey = canvas.Count(graph.FrequencyToX(hz), y, 0, 1, 20, kGrey);
+        const int grey = Count(canvas, graph.FrequencyToX(hz), y, 0, 1, 20, kGrey);
         EXPECT_TRUE(grey > 4 && grey < 16) << hz << " Hz should be dotted: " << grey;
     }
     // The spacing of a decade: 2 kHz sits log10(2) of the way from 1 to 10 kHz.
@@ -150,7 +101,7 @@ TEST(SpectrumGraphPaintTest, TheCurvePeaksAtTheSinesFrequencyAndLevel)
     SineRun run;
     Canvas canvas(700, 360);
     GraphState state;
-    PaintSpectrumGraph(canvas.Dc(), canvas.Client(), run.a, {0, -140, kAxisLinear, kGraphNarrow}, true, kData, state);
+    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -140, kAxisLinear, kGraphNarrow}, true, kData, state);
     const SpectrumGraph graph(run.a, {0, -140, kAxisLinear, kGraphNarrow}, state);
     int topX = -1, topY = 1 << 30;
     for (int x = state.plot.left; x < state.plot.right; ++x)
@@ -171,16 +122,16 @@ TEST(SpectrumGraphPaintTest, OctaveBarsStandFromTheirLevelToTheBottom)
     SineRun run;
     Canvas canvas(700, 360);
     GraphState state;
-    PaintSpectrumGraph(canvas.Dc(), canvas.Client(), run.a, {0, -140, kAxisLog, kGraphOctave}, true, kData, state);
+    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -140, kAxisLog, kGraphOctave}, true, kData, state);
     const SpectrumGraph graph(run.a, {0, -140, kAxisLog, kGraphOctave}, state);
     const std::vector<GraphBar> bars = graph.Bars();
     ASSERT_EQ(bars.size(), 6u);
     // The 4 kHz band holds the sine: its bar's top edge at -20 dB, its sides down to the plot bottom.
     const GraphRect& bar = bars[3].rect;
     EXPECT_NEAR(bar.top, graph.LevelToY(-20.0), 1);
-    EXPECT_GT(canvas.Count(bar.left + 1, bar.top, 1, 0, bar.right - bar.left - 2, kData), bar.right - bar.left - 4);
-    EXPECT_GT(canvas.Count(bar.left, bar.top + 1, 0, 1, state.plot.bottom - bar.top - 2, kData),
+    EXPECT_GT(Count(canvas, bar.left + 1, bar.top, 1, 0, bar.right - bar.left - 2, kData), bar.right - bar.left - 4);
+    EXPECT_GT(Count(canvas, bar.left, bar.top + 1, 0, 1, state.plot.bottom - bar.top - 2, kData),
               state.plot.bottom - bar.top - 4);
     // Hollow: nothing of the data inside.
-    EXPECT_EQ(canvas.Count(bar.left + 2, (bar.top + state.plot.bottom) / 2, 1, 0, bar.right - bar.left - 4, kData), 0);
+    EXPECT_EQ(Count(canvas, bar.left + 2, (bar.top + state.plot.bottom) / 2, 1, 0, bar.right - bar.left - 4, kData), 0);
 }

@@ -1,6 +1,7 @@
 // The graph's arithmetic on a real analyser run: where bins, bands and levels land, the value
 // under the mouse and the export's point list.
 #include "SpectrumAnalyzer.h"
+#include "SineRun.h"
 #include "SpectrumGraph.h"
 
 #include <gtest/gtest.h>
@@ -11,25 +12,6 @@
 
 namespace {
 
-// A -20 dBFS sine on bin 16 of N = 128 at 44100 Hz, rectangular window, mono.
-struct SineRun {
-    CSpectrumAnalyzer a;
-    SineRun()
-    {
-        a.SetBytesPerSample(2);
-        a.SetSignedBytes(1);
-        a.SetChannels(1);
-        a.SetSampleRate(44100);
-        a.SetFftSize(128);
-        a.SetWindow(4);
-        a.Begin();
-        std::vector<int16_t> s(512);
-        for (int i = 0; i < 512; ++i)
-            s[i] = int16_t(std::lround(3276.8 * std::sin(2 * 3.14159265358979 * 16 * i / 128)));
-        a.AddSamples(s.data(), 512);
-        a.Finish();
-    }
-};
 
 GraphState Plot(int left, int top, int right, int bottom)
 {
