@@ -32,15 +32,32 @@ int Count(Canvas& canvas, int x, int y, int dx, int dy, int n, COLORREF colour)
     return count;
 }
 
+// The graph painted into a white canvas, and its arithmetic for the same plot.
+struct Painted {
+    Canvas canvas;
+    GraphState state;
+    SpectrumGraph graph;
+    Painted(const CSpectrumAnalyzer& a, int width, int height, const GraphSettings& settings, bool data)
+        : canvas(width, height), state(Paint(a, canvas, settings, data)), graph(a, settings, state)
+    {
+    }
+    static GraphState Paint(const CSpectrumAnalyzer& a, Canvas& canvas, const GraphSettings& settings, bool data)
+    {
+        GraphState state;
+        PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), a, settings, data, kData, state);
+        return state;
+    }
+};
+
 } // namespace
 
 TEST(SpectrumGraphPaintTest, AmplitudeLinesEveryTenDecibelsSolidAtFifties)
 {
     SineRun run;
-    Canvas canvas(640, 400);
-    GraphState state;
-    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -130, kAxisLinear, kGraphNarrow}, false, kData, state);
-    const SpectrumGraph graph(run.a, {0, -130, kAxisLinear, kGraphNarrow}, state);
+    Painted p(run.a, 640, 400, {0, -130, kAxisLinear, kGraphNarrow}, false);
+    Canvas& canvas = p.canvas;
+    const GraphState& state = p.state;
+    const SpectrumGraph& graph = p.graph;
     // Between the first two frequency lines, 20 pixels of each level's row.
     const int x = graph.FrequencyToX(200);
     for (int level = 0; level >= -120; level -= 10) {
@@ -59,10 +76,10 @@ TEST(SpectrumGraphPaintTest, AmplitudeLinesEveryTenDecibelsSolidAtFifties)
 TEST(SpectrumGraphPaintTest, LinearFrequencyLinesRunTo22000HzSolidEvery5000)
 {
     SineRun run;
-    Canvas canvas(900, 300);
-    GraphState state;
-    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -135, kAxisLinear, kGraphNarrow}, false, kData, state);
-    const SpectrumGraph graph(run.a, {0, -135, kAxisLinear, kGraphNarrow}, state);
+    Painted p(run.a, 900, 300, {0, -135, kAxisLinear, kGraphNarrow}, false);
+    Canvas& canvas = p.canvas;
+    const GraphState& state = p.state;
+    const SpectrumGraph& graph = p.graph;
     const int y = graph.LevelToY(-5) + 1; // between the amplitude lines
     for (int hz = 1000; hz <= 22000; hz += 1000) {
         const int grey = Count(canvas, graph.FrequencyToX(hz), y, 0, 1, 20, kGrey);
@@ -80,10 +97,9 @@ TEST(SpectrumGraphPaintTest, LinearFrequencyLinesRunTo22000HzSolidEvery5000)
 TEST(SpectrumGraphPaintTest, LogFrequencyLinesMarkDecadesSolidAndTheirStepsDotted)
 {
     SineRun run;
-    Canvas canvas(900, 300);
-    GraphState state;
-    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -135, kAxisLog, kGraphNarrow}, false, kData, state);
-    const SpectrumGraph graph(run.a, {0, -135, kAxisLog, kGraphNarrow}, state);
+    Painted p(run.a, 900, 300, {0, -135, kAxisLog, kGraphNarrow}, false);
+    Canvas& canvas = p.canvas;
+    const SpectrumGraph& graph = p.graph;
     const int y = graph.LevelToY(-5) + 1;
     EXPECT_EQ(Count(canvas, graph.FrequencyToX(1000), y, 0, 1, 20, kGrey), 20);
     EXPECT_EQ(Count(canvas, graph.FrequencyToX(10000), y, 0, 1, 20, kGrey), 20);
@@ -99,10 +115,10 @@ TEST(SpectrumGraphPaintTest, LogFrequencyLinesMarkDecadesSolidAndTheirStepsDotte
 TEST(SpectrumGraphPaintTest, TheCurvePeaksAtTheSinesFrequencyAndLevel)
 {
     SineRun run;
-    Canvas canvas(700, 360);
-    GraphState state;
-    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -140, kAxisLinear, kGraphNarrow}, true, kData, state);
-    const SpectrumGraph graph(run.a, {0, -140, kAxisLinear, kGraphNarrow}, state);
+    Painted p(run.a, 700, 360, {0, -140, kAxisLinear, kGraphNarrow}, true);
+    Canvas& canvas = p.canvas;
+    const GraphState& state = p.state;
+    const SpectrumGraph& graph = p.graph;
     int topX = -1, topY = 1 << 30;
     for (int x = state.plot.left; x < state.plot.right; ++x)
         for (int y = state.plot.top; y < state.plot.bottom; ++y)
@@ -120,10 +136,10 @@ TEST(SpectrumGraphPaintTest, TheCurvePeaksAtTheSinesFrequencyAndLevel)
 TEST(SpectrumGraphPaintTest, OctaveBarsStandFromTheirLevelToTheBottom)
 {
     SineRun run;
-    Canvas canvas(700, 360);
-    GraphState state;
-    PaintSpectrumGraph(canvas.dc()->m_hDC, Client(canvas), run.a, {0, -140, kAxisLog, kGraphOctave}, true, kData, state);
-    const SpectrumGraph graph(run.a, {0, -140, kAxisLog, kGraphOctave}, state);
+    Painted p(run.a, 700, 360, {0, -140, kAxisLog, kGraphOctave}, true);
+    Canvas& canvas = p.canvas;
+    const GraphState& state = p.state;
+    const SpectrumGraph& graph = p.graph;
     const std::vector<GraphBar> bars = graph.Bars();
     ASSERT_EQ(bars.size(), 6u);
     // The 4 kHz band holds the sine: its bar's top edge at -20 dB, its sides down to the plot bottom.
