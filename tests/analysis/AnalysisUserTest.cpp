@@ -113,6 +113,57 @@ TEST_F(AnalysisUserTest, OpenShowSelectASecondSwitchToThirdOctavesAndExport)
     EXPECT_EQ(folder, scratch_.Path());
 }
 
+TEST_F(AnalysisUserTest, AnExportTheSystemRefusesShowsItsTextAndKeepsTheOldFile)
+{
+    CNyMultiTrackDoc* doc = OpenWav("take.wav", 1, 44100, 16, Sine(4096, 1, 1000, 44100, 0.25));
+    ASSERT_NE(doc, nullptr);
+    CNyAnalizeWnd* pane = ChooseFrequencyAnalysis();
+    ASSERT_NE(pane, nullptr);
+    // Another program holds the old export open.
+    const std::string held = scratch_.File("held.csv");
+    {
+        std::ofstream old(held, std::ios::binary);
+        old << "old";
+    }
+    HANDLE lock = ::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    // The save dialog: the name typed, OK, and Yes to replacing it.
+    bool named = false;
+    ModalScript script([&] {
+        HWND active = ::GetActiveWindow();
+        if (!active)
+            return false;
+        if (!named) {
+            HWND name = ::GetDlgItem(active, cmb13) ? ::GetDlgItem(active, cmb13) : ::GetDlgItem(active, edt1);
+            if (!name)
+                return false;
+            ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(held.c_str()));
+            ::PostMessageA(active, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(active, IDOK)));
+            named = true;
+            return false;
+        }
+        if (!::GetDlgItem(active, IDYES))
+            return false;
+        ::PostMessageA(active, WM_COMMAND, IDYES, 0);
+        return true;
+    });
+    ::SendMessageA(PaneFrame(pane), WM_COMMAND, ID_ANALYSIS_SAVE_DATA, 0);
+    // The box holds the system's own text of the error the write met.
+    const HRESULT refused = pane->ExportCsv(held.c_str());
+    ::CloseHandle(lock);
+    ASSERT_TRUE(FAILED(refused));
+    char system[512] = "";
+    ASSERT_NE(::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(refused & 0xFFFF),
+                               0, system, sizeof system, nullptr),
+              0u);
+    ASSERT_EQ(boxes_.size(), 1u) << "the failure was not shown";
+    EXPECT_EQ(boxes_[0], system);
+    EXPECT_EQ(GetFileAttributesA((held + ".part").c_str()), INVALID_FILE_ATTRIBUTES);
+    std::ifstream in(held, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), "old");
+}
+
 TEST_F(AnalysisUserTest, DISABLED_Showcase)
 {
     std::string proposed;
