@@ -99,6 +99,39 @@ TEST_F(AnalysisPaneTest, AmplitudeRangeOfUpperBelowLowerIsStoredTheRightWayUp)
     EXPECT_EQ(pane->GetSettings().ampLower, -20);
 }
 
+TEST_F(AnalysisPaneTest, NewFftParametersAreStoredAndAnalysedAtOnce)
+{
+    CNyMultiTrackDoc* doc = NewDocument(44100, {{2, Sine16(8192, 2, {1000, 3000}, 44100, 0.25)}});
+    ASSERT_NE(doc, nullptr);
+    doc->GetSelection()->SetSelection(0, 8192, TRUE);
+    CNyAnalizeWnd* pane = ChooseFrequencyAnalysis();
+    ASSERT_NE(pane, nullptr);
+    // The right channel first: new parameters start again from the first entry.
+    ::SendMessageA(ChannelList(pane), CB_SETCURSEL, 0, 0);
+    ::SendMessageA(ChannelList(pane), WM_KEYDOWN, VK_DOWN, 0);
+    ASSERT_EQ(pane->GetChannel(), 1);
+    ModalScript script([] {
+        HWND dialog = ::GetActiveWindow();
+        if (!dialog || !::GetDlgItem(dialog, IDC_ANALYSIS_FFT_SIZE))
+            return false;
+        Choose(dialog, IDC_ANALYSIS_FFT_SIZE, 2); // 512
+        Type(dialog, IDC_ANALYSIS_OVERLAP, "256");
+        Choose(dialog, IDC_ANALYSIS_WINDOW, 1);
+        Click(dialog, IDOK);
+        return true;
+    });
+    pane->GetFrame()->SendMessage(WM_COMMAND, ID_ANALYSIS_FFT_PARAMETERS, 0);
+    EXPECT_EQ(GetSettingInt(kSettingsSection, "AnalizeTapSize", 0), 512);
+    EXPECT_EQ(GetSettingInt(kSettingsSection, "AnalizeOverlapTapSize", 0), 256);
+    EXPECT_EQ(GetSettingInt(kSettingsSection, "AnalizeWindowType", 0), 1);
+    EXPECT_EQ(pane->GetAnalyzer().GetFftSize(), 512);
+    EXPECT_EQ(pane->GetAnalyzer().GetFrameCount(), 31); // (8192 - 512) / 256 + 1
+    EXPECT_EQ(pane->GetChannel(), 0);
+    // Command 1000 + n picks the n-th selected track (here the only one).
+    pane->GetFrame()->SendMessage(WM_COMMAND, ID_ANALYSIS_TRACK_FIRST, 0);
+    EXPECT_EQ(pane->GetTrack(), 0);
+}
+
 TEST_F(AnalysisPaneTest, MenuCommandsSwitchAxisAndGraphWithTheirChecksAndTheMouseShowsTheValue)
 {
     SetSettingInt(kSettingsSection, "AnalizeWindowType", 4);
@@ -116,6 +149,9 @@ TEST_F(AnalysisPaneTest, MenuCommandsSwitchAxisAndGraphWithTheirChecksAndTheMous
         ::SendMessageA(paneFrame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
         return (::GetMenuState(popup, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
     };
+    HMENU file = ::GetSubMenu(::GetSubMenu(menu, 0), 0);
+    ::SendMessageA(paneFrame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_FALSE(::GetMenuState(file, ID_ANALYSIS_SAVE_DATA, MF_BYCOMMAND) & MF_GRAYED) << "a document with sound";
     EXPECT_TRUE(checked(axis, ID_ANALYSIS_AXIS_LINEAR));
     EXPECT_FALSE(checked(axis, ID_ANALYSIS_AXIS_LOG));
     EXPECT_TRUE(checked(graph, ID_ANALYSIS_NARROW));
