@@ -54,7 +54,7 @@ public:
     int GetWindow() const { return m_windowType; }
 
     // Starts a run: 1 on success; kInvalidArg, keeping the last result, for a sample size other
-    // than 1, 2 or 4 bytes, a channel count below 1, a rate of 0 or less, an overlap outside
+    // than 1, 2 or 4 bytes, a channel count outside 1 .. 64, a rate of 0 or less, an overlap outside
     // 0 .. N - 1 or a window type outside 0 .. 5.
     long Begin();
     // frames whole interleaved frames; returns 1. Needs a successful Begin.
