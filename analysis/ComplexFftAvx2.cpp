@@ -65,6 +65,19 @@ void Radix4Avx2(const Stage& stage, const double* in, double* out)
         }
         return;
     }
+    if (m == 1) {
+        // The last radix-4 stage: every twiddle is 1.
+        const size_t sm = s;
+        for (size_t q = 0; q < s; q += 2) {
+            const Butterfly r = Radix4(_mm256_loadu_pd(in + 2 * q), _mm256_loadu_pd(in + 2 * (q + sm)),
+                                       _mm256_loadu_pd(in + 2 * (q + 2 * sm)), _mm256_loadu_pd(in + 2 * (q + 3 * sm)));
+            _mm256_storeu_pd(out + 2 * q, r.y0);
+            _mm256_storeu_pd(out + 2 * (q + s), r.y1);
+            _mm256_storeu_pd(out + 2 * (q + 2 * s), r.y2);
+            _mm256_storeu_pd(out + 2 * (q + 3 * s), r.y3);
+        }
+        return;
+    }
     for (size_t p = 0; p < m; ++p) {
         const __m256d w1r = _mm256_set1_pd(w1[2 * p]), w1i = _mm256_set1_pd(w1[2 * p + 1]);
         const __m256d w2r = _mm256_set1_pd(w2[2 * p]), w2i = _mm256_set1_pd(w2[2 * p + 1]);
