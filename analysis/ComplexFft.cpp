@@ -3,9 +3,9 @@
 #include "ComplexFft.h"
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <mutex>
 
 namespace {
@@ -23,15 +23,20 @@ bool HasAvx2Fma()
 
 const ComplexFft& ComplexFft::ForSize(size_t size)
 {
+    // Made once and never freed: a lookup after the first is one atomic load.
     static std::mutex lock;
-    static std::array<std::unique_ptr<ComplexFft>, kMaxLog2 + 1> plans;
+    static std::array<std::atomic<ComplexFft*>, kMaxLog2 + 1> plans{};
     int log2 = 0;
     while ((size_t(1) << log2) < size)
         ++log2;
+    if (ComplexFft* plan = plans[log2].load(std::memory_order_acquire))
+        return *plan;
     std::lock_guard<std::mutex> hold(lock);
-    std::unique_ptr<ComplexFft>& plan = plans[log2];
-    if (!plan)
-        plan = std::make_unique<ComplexFft>(size_t(1) << log2);
+    ComplexFft* plan = plans[log2].load(std::memory_order_relaxed);
+    if (!plan) {
+        plan = new ComplexFft(size_t(1) << log2);
+        plans[log2].store(plan, std::memory_order_release);
+    }
     return *plan;
 }
 
