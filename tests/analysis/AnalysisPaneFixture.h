@@ -84,6 +84,14 @@ class AnalysisPaneTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The engine's and the file module's temporary files stay in this test's own folder, out
+        // of the way of other test programs that count the shared temporary folder's files.
+        for (const char* name : {"TEMP", "TMP"}) {
+            char value[MAX_PATH] = "";
+            ::GetEnvironmentVariableA(name, value, sizeof value);
+            savedTemp_.push_back(value);
+            ::SetEnvironmentVariableA(name, scratch_.Path().c_str());
+        }
         AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
             boxes_.push_back(text);
             return IDOK;
@@ -99,6 +107,9 @@ protected:
         MSG quit;
         while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
         AfxSetMessageBoxHook(nullptr);
+        const char* names[2] = {"TEMP", "TMP"};
+        for (size_t i = 0; i < savedTemp_.size(); ++i)
+            ::SetEnvironmentVariableA(names[i], savedTemp_[i].empty() ? nullptr : savedTemp_[i].c_str());
     }
     // Opens a WAV of these samples; its rows all selected.
     CNyMultiTrackDoc* OpenWav(const std::string& name, int channels, int rate, int bits, const std::vector<double>& samples)
@@ -209,5 +220,6 @@ protected:
     CNyApp app_;
     CMainFrame* frame_ = nullptr;
     std::vector<std::string> boxes_;
+    std::vector<std::string> savedTemp_;
     int files_ = 0;
 };

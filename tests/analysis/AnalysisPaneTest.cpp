@@ -238,6 +238,18 @@ TEST_F(AnalysisPaneTest, AnalyzeTakesTheBlockAtThePosition)
     }
 }
 
+TEST_F(AnalysisPaneTest, ABlockPastTheEndOfAnEightBitTrackIsPaddedWithSilence)
+{
+    // 8-bit silence is 128: a block filled out with zero bytes would read as a full-scale offset.
+    CNyMultiTrackDoc* doc = OpenWav("quiet.wav", 1, 44100, 8, std::vector<double>(1000, 0.0));
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->GetBitsPerSample(), 8);
+    CNyAnalizeWnd* pane = ChooseFrequencyAnalysis();
+    ASSERT_NE(pane, nullptr);
+    pane->Analyze(950);
+    EXPECT_NEAR(LevelAt(pane, 0), 10 * std::log10(CSpectrumAnalyzer::Calibration(128)), 0.01);
+}
+
 TEST_F(AnalysisPaneTest, CsvExportsOfTheNarrowAndThirdOctaveViewsHaveTheirExactBytes)
 {
     SetSettingInt(kSettingsSection, "AnalizeWindowType", 4);
