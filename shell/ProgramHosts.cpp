@@ -2,6 +2,7 @@
 // controller and the mixer of the main frame behind the view's transport and level calls,
 // the tool panes attached to the active view, the application's error box, progress dialog,
 // in-place edit and new documents.
+#include "VideoPreviewWnd.h"
 #include "ProgramHosts.h"
 
 #include "KvSSException.h"
@@ -207,6 +208,8 @@ public:
             markers->SetView(link);
         if (CMixerView* mixer = HeldMixer(); mixer && mixer->GetView() != link)
             mixer->SetView(link);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview())
+            preview->SetActiveView(view);
     }
     void DetachToolPanes(CNyMultiTrackView* view) override
     {
@@ -215,6 +218,9 @@ public:
             selection->SetView(nullptr);
         if (CMarkerListDlg* markers = HeldMarkerList(); markers && markers->GetView() == link)
             markers->SetView(nullptr);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview();
+            preview && preview->Pane() == &view->GetVideoTrackPane())
+            preview->SetActiveView(nullptr);
     }
     void ShowErrorBox(HRESULT code, const char* caption) override
     {
@@ -413,6 +419,11 @@ CSelectionControlDlg* HeldSelectionPane()
 CMarkerListDlg* HeldMarkerList()
 {
     return Held<CMarkerListDlg>(PaneKind::MarkerList);
+}
+
+CVideoPreviewWnd* HeldVideoPreview()
+{
+    return Held<CVideoPreviewWnd>(PaneKind::VideoPreview);
 }
 
 void InstallProgramHosts()

@@ -200,10 +200,13 @@ int CVideoPlayer::RequestFrame(HDC dc, int x, int y, int width, int height, int 
     request.frame = frame;
     request.flag = flag;
     EnterCriticalSection(&m_lock);
+    // A newer picture for the same place supersedes a queued one; a place on another target
+    // (the preview beside the strip) is not the same place.
     for (auto it = m_requests.begin(); it != m_requests.end();) {
         const POINT p{x, y};
         const RECT r{it->x, it->y, it->x + it->width, it->y + it->height};
-        it = PtInRect(&r, p) ? m_requests.erase(it) : std::next(it);
+        const bool sameTarget = it->dc == request.dc && it->window == request.window;
+        it = sameTarget && PtInRect(&r, p) ? m_requests.erase(it) : std::next(it);
     }
     m_requests.push_back(request);
     LeaveCriticalSection(&m_lock);

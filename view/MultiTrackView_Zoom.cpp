@@ -319,7 +319,7 @@ void CNyMultiTrackView::ScrollToSample(ScrollInfo64& info, int64_t position)
                 strip.left = rows.right + dx;
             ::InvalidateRect(m_trackArea.m_hWnd, &strip, FALSE);
         }
-        InvalidateWindow(m_video);
+        m_video.ScrollBy(dx);
         InvalidateCaret(1);
     }
     if (lineShown)
