@@ -130,30 +130,3 @@ TEST(AviStructure, EachLieInAStructureIsRefused)
         EXPECT_EQ(WalkResult(path, kAviVideo), c.expected);
     }
 }
-
-TEST(AviStructure, OpenDmlIndexesThatLieAreRefused)
-{
-    const std::vector<uint8_t> good = ReadBytes(VideoFixture("opendml-rgb24.avi"));
-    kvtest::ScratchFolder folder;
-    struct Case {
-        const char* lie;
-        void (*mutate)(std::vector<uint8_t>&);
-    } cases[] = {
-        {"super index entry past the file",
-         [](std::vector<uint8_t>& b) { Put32(b, Find(b, "indx") + 8 + 24 + 4, 0x7FFF); }},
-        {"super index counts more entries than it holds",
-         [](std::vector<uint8_t>& b) { Put32(b, Find(b, "indx") + 8 + 4, 100000); }},
-        {"chunk index entry past movi",
-         [](std::vector<uint8_t>& b) { Put32(b, Find(b, "ix00") + 8 + 24, 0x7FFFFF00); }},
-        {"chunk index size unlike its chunk",
-         [](std::vector<uint8_t>& b) { Put32(b, Find(b, "ix00") + 8 + 28, 17); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.lie);
-        std::vector<uint8_t> b = good;
-        c.mutate(b);
-        const std::string path = folder.File("lie.avi");
-        WriteBytes(path, b);
-        EXPECT_EQ(WalkResult(path, kAviVideo), kErrDamagedRiff);
-    }
-}

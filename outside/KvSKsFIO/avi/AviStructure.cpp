@@ -277,13 +277,16 @@ void ReadSuperIndex(WindowReader& r, const std::vector<uint8_t>& indx, const std
         const uint8_t* e = &indx[24 + 16 * k];
         const uint64_t at = Le64(e);
         const uint32_t size = Le32(e + 8);
-        if (at + 8 + uint64_t(size) > avi.fileSize || size < 24)
+        if (at + uint64_t(size) > avi.fileSize || size < 24)
             Lies();
         uint8_t h[8];
         r.Read(at, h, 8);
-        if (Le32(h + 4) != size || StreamOfId(Le32(h), true) != int(stream))
+        // The entry's size counts the chunk's header (as writers do), or only its body.
+        const uint32_t body = Le32(h + 4);
+        if ((body != size && uint64_t(body) + 8 != size) || at + 8 + uint64_t(body) > avi.fileSize ||
+            StreamOfId(Le32(h), true) != int(stream))
             Lies();
-        std::vector<uint8_t> ix = r.Body(at + 8, size);
+        std::vector<uint8_t> ix = r.Body(at + 8, body);
         const uint16_t perEntry = Le16(&ix[0]);
         const uint32_t n = Le32(&ix[4]);
         const uint64_t base = Le64(&ix[12]);
