@@ -64,6 +64,8 @@ public:
     virtual std::string GetCodecText() = 0;
     // The pane keeps its picture while frozen.
     virtual void FreezeImage(BOOL freeze) = 0;
+    // The view lays its panes out again (the video track shows or hides with the video).
+    virtual void Relayout() = 0;
 
 protected:
     ~DocumentVideo() = default;

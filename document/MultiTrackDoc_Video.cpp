@@ -64,6 +64,8 @@ HRESULT CNyMultiTrackDoc::SetVideoFile(const char* path, int flag)
             video->CloseVideo();
         m_videoPath = wanted.c_str();
         SetVideoOpen(!wanted.empty() && (!video || video->HasVideo()));
+        if (video && flag)
+            video->Relayout();
         return S_OK;
     }
     // Attached by the user: it must be a video that a source reads.
@@ -72,6 +74,8 @@ HRESULT CNyMultiTrackDoc::SetVideoFile(const char* path, int flag)
     m_videoPath = wanted.c_str();
     SetVideoOpen(TRUE);
     SetViewOption(kCmdViewVideoTrack, 1);
+    if (video)
+        video->Relayout();
     return S_OK;
 }
 
@@ -143,4 +147,6 @@ void CNyMultiTrackDoc::OpenVideoOnLoad(const char* documentPath)
             host.ShowMessageText(Format(IDS_VIEW_NO_VIDEO_CODEC, video->GetCodecText().c_str()).c_str(), MB_OK);
     }
     SetViewOption(kCmdViewVideoTrack, IsVideoOpen() ? 1 : 0);
+    if (video)
+        video->Relayout();
 }

@@ -20,6 +20,8 @@ public:
     virtual bool GetPlayState(int* state, int64_t* position) = 0;
     // The view's window (the preview window binds to it).
     virtual HWND ViewWindow() = 0;
+    // Lays the view's panes out again and repaints it.
+    virtual void RelayoutView() = 0;
 
 protected:
     ~IVideoTrackHost() = default;

@@ -125,6 +125,12 @@ std::string CVideoTrackPane::GetCodecText()
     return m_display ? m_display->GetCodecText() : std::string();
 }
 
+void CVideoTrackPane::Relayout()
+{
+    if (m_host)
+        m_host->RelayoutView();
+}
+
 double CVideoTrackPane::GetFrameDuration() const
 {
     return m_display ? m_display->GetFrameDuration() * 0.0001 : 0.0;

@@ -36,6 +36,7 @@ public:
     bool LacksFrameDecoder() override;
     std::string GetCodecText() override;
     void FreezeImage(BOOL freeze) override;
+    void Relayout() override;
 
     // One frame in seconds; 0.0 without a video.
     double GetFrameDuration() const;

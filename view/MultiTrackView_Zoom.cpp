@@ -200,6 +200,7 @@ void CNyMultiTrackView::UpdateHorzScrollBar()
         m_horzScroll.EnableScrollBar(range.minimum == range.maximum ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
     }
     m_sampleWide = SampleToPixel(1) >= 5.0 ? 1 : 0;
+    m_video.UpdateLayout();
     InvalidateWindow(m_ruler);
     InvalidateWindow(m_video);
     InvalidateWindow(m_trackArea);

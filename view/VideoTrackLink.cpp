@@ -58,6 +58,15 @@ HWND VideoTrackLink::ViewWindow()
     return m_view->m_hWnd;
 }
 
+void VideoTrackLink::RelayoutView()
+{
+    if (!m_view->m_hWnd)
+        return;
+    m_view->RecalcLayout();
+    m_view->UpdateScrollBars();
+    m_view->Invalidate();
+}
+
 VideoAnimationOff::VideoAnimationOff(CVideoTrackPane& pane) : m_pane(pane), m_was(pane.SetFrameAnimation(FALSE)) {}
 
 VideoAnimationOff::~VideoAnimationOff()

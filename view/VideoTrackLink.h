@@ -20,6 +20,7 @@ public:
     DWORD SampleRate() override;
     bool GetPlayState(int* state, int64_t* position) override;
     HWND ViewWindow() override;
+    void RelayoutView() override;
 
 private:
     CNyMultiTrackView* m_view;

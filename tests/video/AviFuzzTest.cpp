@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -129,6 +130,9 @@ TEST(AviFuzz, MutatedAvisNeverCrashEitherRoad)
         const std::string path = folder.File("fuzz.avi");
         ASSERT_TRUE(WriteBytes(path, Mutate(good, r)));
         SCOPED_TRACE("seed " + std::to_string(s));
+        // A long run says which case it is on: a crash ends the program without a trace.
+        if (count)
+            std::printf("seed %llu\n", static_cast<unsigned long long>(s)), std::fflush(stdout);
         Exercise(fio.Get(), path, dc);
     }
     DeleteDC(dc);

@@ -41,6 +41,7 @@ public:
         return true;
     }
     HWND ViewWindow() override { return m_view; }
+    void RelayoutView() override {}
     int m_state = 0;
     int64_t m_position = 0;
     HWND m_view = nullptr;
