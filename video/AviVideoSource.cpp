@@ -57,6 +57,12 @@ bool CAviVideoSource::Open(const char* path)
         const AviStructure avi = ReadAviStructure(path, kAviVideo);
         if (avi.moviSize > 0x7FFFFFFF)
             return false;
+        // The system's library reads a frame into a buffer of the size the headers suggest: a
+        // frame larger than that overruns it. Such a file goes to the graph road.
+        const AviStreamInfo& video = *avi.Find(kAviVideo);
+        if ((video.suggestedBuffer && video.suggestedBuffer < video.largestChunk) ||
+            (avi.suggestedBuffer && avi.suggestedBuffer < video.largestChunk))
+            return false;
         openDml = avi.openDml && m_refuseOpenDml;
     } catch (const CKvSSException&) {
         return false;

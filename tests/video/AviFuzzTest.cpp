@@ -128,7 +128,10 @@ TEST(AviFuzz, MutatedAvisNeverCrashEitherRoad)
         Random r(s);
         const std::vector<uint8_t>& good = goods[r.Next(static_cast<uint32_t>(goods.size()))];
         const std::string path = folder.File("fuzz.avi");
-        ASSERT_TRUE(WriteBytes(path, Mutate(good, r)));
+        const std::vector<uint8_t> mutated = Mutate(good, r);
+        ASSERT_TRUE(WriteBytes(path, mutated));
+        if (const char* keep = std::getenv("KV_FUZZ_KEEP"))
+            WriteBytes(keep, mutated);
         SCOPED_TRACE("seed " + std::to_string(s));
         // A long run says which case it is on: a crash ends the program without a trace.
         if (count)

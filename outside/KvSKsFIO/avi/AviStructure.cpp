@@ -408,6 +408,7 @@ AviStructure ReadAviStructure(const InFile& file, uint32_t kind)
     avi.flags = Le32(&avih[12]);
     avi.totalFrames = Le32(&avih[16]);
     const uint32_t declaredStreams = Le32(&avih[24]);
+    avi.suggestedBuffer = Le32(&avih[28]);
     avi.width = Le32(&avih[32]);
     avi.height = Le32(&avih[36]);
     std::vector<std::vector<uint8_t>> superIndexes;
@@ -466,6 +467,9 @@ AviStructure ReadAviStructure(const InFile& file, uint32_t kind)
         for (const MoviRange& m : movis)
             WalkMovi(r, m.from, m.to, avi, indexed);
 
+    for (AviStreamInfo& s : avi.streams)
+        for (const AviChunkRef& c : s.chunks)
+            s.largestChunk = std::max(s.largestChunk, c.size);
     if (kind && !avi.Find(kind))
         throw CKvSSException(kErrNotSupported);
     return avi;

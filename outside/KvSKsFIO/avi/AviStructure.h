@@ -37,6 +37,7 @@ struct AviStreamInfo {
     std::vector<uint8_t> format; // the "strf" body (a bitmap header or a wave format)
     bool hasSuperIndex = false;
     std::vector<AviChunkRef> chunks; // in stream order
+    uint32_t largestChunk = 0;
     // A video stream's bitmap header fields (0 for other streams).
     int32_t width = 0, height = 0;
     uint16_t bitCount = 0;
@@ -46,6 +47,7 @@ struct AviStreamInfo {
 struct AviStructure {
     uint64_t fileSize = 0;
     uint32_t microSecPerFrame = 0, totalFrames = 0, width = 0, height = 0, flags = 0;
+    uint32_t suggestedBuffer = 0; // of the file ("avih")
     std::vector<AviStreamInfo> streams;
     uint64_t moviOffset = 0; // of the first "movi" list's data (its form type)
     uint64_t moviSize = 0;   // bytes of that list after its form type
