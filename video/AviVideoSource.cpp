@@ -1,8 +1,11 @@
 #include "AviVideoSource.h"
 
 #include "AviStructure.h"
+#include "CinepakCheck.h"
+#include "SoundFile.h"
 #include "KvSSException.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -10,6 +13,20 @@ namespace {
 size_t Stride(int width, int bits)
 {
     return ((size_t(width) * bits + 31) / 8) & ~size_t(3);
+}
+
+bool CinepakFramesAreSound(const char* path, const AviStreamInfo& video)
+{
+    InFile file(path);
+    std::vector<uint8_t> frame;
+    for (const AviChunkRef& c : video.chunks) {
+        frame.resize(c.size);
+        if (c.size)
+            file.ReadAt(c.offset, frame.data(), c.size);
+        if (!IsSoundCinepakFrame(frame.data(), frame.size(), video.width, std::abs(video.height)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -62,6 +79,9 @@ bool CAviVideoSource::Open(const char* path)
         const AviStreamInfo& video = *avi.Find(kAviVideo);
         if ((video.suggestedBuffer && video.suggestedBuffer < video.largestChunk) ||
             (avi.suggestedBuffer && avi.suggestedBuffer < video.largestChunk))
+            return false;
+        // The system's Cinepak decoder writes past its buffers on frames that lie.
+        if (video.compression == mmioFOURCC('c', 'v', 'i', 'd') && !CinepakFramesAreSound(path, video))
             return false;
         openDml = avi.openDml && m_refuseOpenDml;
     } catch (const CKvSSException&) {

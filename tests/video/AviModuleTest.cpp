@@ -85,7 +85,7 @@ TEST(AviModule, SavingAsAviCarriesTheVideoPacketsAndTheMix)
     InFile in(saved.c_str()), original(source.c_str());
     const AviStructure avi = ReadAviStructure(in, kAviVideo);
     const AviStreamInfo& video = *avi.Find(kAviVideo);
-    const AviStreamInfo& was = *ReadAviStructure(original, kAviVideo).Find(kAviVideo);
+    const AviStreamInfo was = *ReadAviStructure(original, kAviVideo).Find(kAviVideo);
     ASSERT_EQ(video.chunks.size(), was.chunks.size());
     for (size_t i = 0; i < video.chunks.size(); ++i) {
         std::vector<uint8_t> a(video.chunks[i].size), b(was.chunks[i].size);

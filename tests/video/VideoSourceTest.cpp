@@ -1,6 +1,9 @@
 // The video sources on their roads: each clip opens on the road that decodes it here, and the
 // picture drawn for frame 7 is frame 7 (a pixel tells) after seeks from both sides.
+#include "AviStructure.h"
 #include "AviVideoSource.h"
+#include "CinepakCheck.h"
+#include "SoundFile.h"
 #include "DShowVideoSource.h"
 #include "VideoFixtures.h"
 #include "VideoSource.h"
@@ -159,4 +162,42 @@ TEST(VideoSource, FrameTimesAndSizesFollowTheStream)
     EXPECT_EQ(ntsc->GetWidth(), 352);
     EXPECT_EQ(ntsc->GetHeight(), 240);
     CoUninitialize();
+}
+
+TEST(CinepakCheck, FramesThatLieAboutTheirSizesAreKeptFromTheDecoder)
+{
+    InFile file(VideoFixture("cinepak.avi").c_str());
+    const AviStreamInfo video = *ReadAviStructure(file, kAviVideo).Find(kAviVideo);
+    std::vector<uint8_t> good(video.chunks[1].size);
+    file.ReadAt(video.chunks[1].offset, good.data(), good.size());
+    ASSERT_TRUE(IsSoundCinepakFrame(good.data(), good.size(), 160, 120));
+    auto put16 = [](std::vector<uint8_t>& f, size_t at, unsigned v) {
+        f[at] = uint8_t(v >> 8);
+        f[at + 1] = uint8_t(v);
+    };
+    struct Case {
+        const char* lie;
+        void (*mutate)(std::vector<uint8_t>&, decltype(put16)&);
+    } cases[] = {
+        {"frame wider than the stream", [](std::vector<uint8_t>& f, decltype(put16)& p) { p(f, 4, 161); }},
+        {"more strips than a frame holds", [](std::vector<uint8_t>& f, decltype(put16)& p) { p(f, 8, 40); }},
+        {"strip past the picture's right edge", [](std::vector<uint8_t>& f, decltype(put16)& p) { p(f, 20, 400); }},
+        {"strip longer than the frame", [](std::vector<uint8_t>& f, decltype(put16)& p) { p(f, 12, 0xFFF0); }},
+        {"chunk longer than its strip", [](std::vector<uint8_t>& f, decltype(put16)& p) { p(f, 24, 0xFFF0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lie);
+        std::vector<uint8_t> f = good;
+        c.mutate(f, put16);
+        EXPECT_FALSE(IsSoundCinepakFrame(f.data(), f.size(), 160, 120));
+    }
+    // A full codebook of 257 colour entries is one more than a codebook holds.
+    std::vector<uint8_t> big = {0, 0, 0, 0, 0, 160, 0, 120, 0, 1, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 120, 0, 160,
+                                0x20, 0, 0, 0};
+    const unsigned chunk = 4 + 257 * 6, strip = 12 + chunk, frame = 10 + strip;
+    big.resize(frame, 0);
+    big[1] = uint8_t(frame >> 16), big[2] = uint8_t(frame >> 8), big[3] = uint8_t(frame);
+    put16(big, 12, strip);
+    put16(big, 24, chunk);
+    EXPECT_FALSE(IsSoundCinepakFrame(big.data(), big.size(), 160, 120));
 }
