@@ -38,21 +38,6 @@ HRESULT WalkResult(const std::string& path, uint32_t kind)
     }
 }
 
-size_t Find(const std::vector<uint8_t>& b, const char* id, size_t from = 0)
-{
-    for (size_t i = from; i + 4 <= b.size(); ++i)
-        if (std::memcmp(&b[i], id, 4) == 0)
-            return i;
-    ADD_FAILURE() << id << " not found";
-    return 0;
-}
-
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = uint8_t(v >> (8 * i));
-}
-
 } // namespace
 
 TEST(AviStructure, ClipsOfEveryWriterPassWithTheirStreamsAndChunks)

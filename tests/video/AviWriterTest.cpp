@@ -107,21 +107,6 @@ void WriteAll(const std::string& path, const std::vector<uint8_t>& b)
     out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
-size_t Find(const std::vector<uint8_t>& b, const char* id)
-{
-    for (size_t i = 0; i + 4 <= b.size(); ++i)
-        if (std::memcmp(&b[i], id, 4) == 0)
-            return i;
-    ADD_FAILURE() << id << " not found";
-    return 0;
-}
-
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = uint8_t(v >> (8 * i));
-}
-
 } // namespace
 
 TEST(AviWriter, CopiesEveryVideoPacketAndTheSoundSampleForSample)
