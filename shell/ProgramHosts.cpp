@@ -443,6 +443,8 @@ void UpdateAnalysisPane(int resetKey)
     CNyAnalizeWnd* analysis = HeldAnalysisPane();
     if (analysis && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
         analysis->Refresh(resetKey);
+}
+
 CVideoPreviewWnd* HeldVideoPreview()
 {
     return Held<CVideoPreviewWnd>(PaneKind::VideoPreview);
