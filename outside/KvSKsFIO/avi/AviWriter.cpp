@@ -1,6 +1,7 @@
 #include "AviWriter.h"
 
 #include "KvSSException.h"
+#include "LittleEndian.h"
 #include "SoundFile.h"
 
 #include <algorithm>
@@ -12,21 +13,6 @@ constexpr uint32_t kKeyFrame = 0x10;       // idx1 flag
 constexpr uint32_t kHasIndex = 0x10;       // avih flags
 constexpr uint32_t kIsInterleaved = 0x100; // avih flags
 
-void Put16(std::vector<uint8_t>& o, uint16_t v)
-{
-    o.push_back(uint8_t(v));
-    o.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& o, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        o.push_back(uint8_t(v >> (8 * i)));
-}
-void Put64(std::vector<uint8_t>& o, uint64_t v)
-{
-    Put32(o, uint32_t(v));
-    Put32(o, uint32_t(v >> 32));
-}
 void PutId(std::vector<uint8_t>& o, const char* id)
 {
     o.insert(o.end(), id, id + 4);
@@ -367,7 +353,7 @@ void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWr
               const AviWriteAudio& audio, const AviWriteOptions& options)
 {
     const AviStreamInfo& v = video.stream;
-    if (!video.file || v.type != kAviVideo || v.scale == 0 || v.rate == 0 || v.chunks.empty())
+    if ((!video.file && !video.readFrame) || v.type != kAviVideo || v.scale == 0 || v.rate == 0 || v.chunks.empty())
         throw CKvSSException(static_cast<HRESULT>(0x83E8044F)); // no video data
     if (audio.rate == 0 || audio.blockAlign == 0 || !audio.read)
         throw CKvSSException(E_INVALIDARG);
@@ -415,7 +401,9 @@ void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWr
             buffer.assign(8 + Padded(it.size), 0);
             std::memcpy(buffer.data(), kIds[it.stream], 4);
             std::memcpy(buffer.data() + 4, &it.size, 4);
-            if (it.stream == 0)
+            if (it.stream == 0 && video.readFrame)
+                video.readFrame(it.from, buffer.data() + 8);
+            else if (it.stream == 0)
                 video.file->ReadAt(it.from, buffer.data() + 8, it.size);
             else
                 audio.read(it.from, it.size / audio.blockAlign, buffer.data() + 8);
