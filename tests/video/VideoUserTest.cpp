@@ -244,6 +244,7 @@ protected:
 TEST_F(VideoUserTest, AttachPlayWithAnimationPreviewZoomSaveAsAviAndReopen)
 {
     AddTone(3 * kRate);
+    view_->ZoomToFit(0, 0); // the whole sound in sight, as the zoom buttons give it
     CVideoTrackPane& pane = view_->GetVideoTrackPane();
     const std::string video = VideoFixture("theora.ogg");
 
@@ -267,7 +268,7 @@ TEST_F(VideoUserTest, AttachPlayWithAnimationPreviewZoomSaveAsAviAndReopen)
     EXPECT_TRUE(::IsWindowVisible(pane.m_hWnd)) << "the video track did not show";
     Shot("1-video-attached");
 
-    // Frame Animation from the track's own menu, then Space plays.
+    // Frame Animation from the track's own menu, then Space plays; stopped inside the video.
     ChooseFromMenu(pane.m_hWnd, POINT{40, 20}, {'e'});
     ASSERT_TRUE(pane.IsFrameAnimationOn());
     Key(VK_SPACE);
