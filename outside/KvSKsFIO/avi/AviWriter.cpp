@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -50,6 +51,34 @@ struct Part {
     uint64_t offset = 0;       // of the part's RIFF header
     uint64_t moviForm = 0;     // of its "movi" form type
     uint64_t size = 0;         // whole part, headers included
+};
+
+// The source's chunks, read in file order through one window of its bytes: a read a chunk
+// would cost a system call for every frame.
+class WindowReader {
+public:
+    explicit WindowReader(const InFile& file) : m_file(file) {}
+    void Read(uint64_t offset, uint8_t* out, size_t bytes)
+    {
+        if (bytes > kWindow) {
+            m_file.ReadAt(offset, out, bytes);
+            return;
+        }
+        if (offset < m_start || offset + bytes > m_start + m_data.size()) {
+            m_data.resize(kWindow);
+            m_data.resize(m_file.ReadSome(offset, m_data.data(), m_data.size()));
+            m_start = offset;
+            if (m_data.size() < bytes)
+                throw CKvSSException(kErrDamagedRiff);
+        }
+        std::memcpy(out, m_data.data() + (offset - m_start), bytes);
+    }
+
+private:
+    static constexpr size_t kWindow = 4u << 20;
+    const InFile& m_file;
+    std::vector<uint8_t> m_data;
+    uint64_t m_start = 0;
 };
 
 const char* const kIds[2] = {"00dc", "01wb"};
@@ -373,6 +402,7 @@ void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWr
         }
     }
     const uint64_t total = parts.back().offset + parts.back().size;
+    std::unique_ptr<WindowReader> source(video.file ? new WindowReader(*video.file) : nullptr);
     uint64_t done = 0;
     std::vector<uint8_t> buffer;
     auto emit = [&](const std::vector<uint8_t>& bytes) {
@@ -404,7 +434,7 @@ void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWr
             if (it.stream == 0 && video.readFrame)
                 video.readFrame(it.from, buffer.data() + 8);
             else if (it.stream == 0)
-                video.file->ReadAt(it.from, buffer.data() + 8, it.size);
+                source->Read(it.from, buffer.data() + 8, it.size);
             else
                 audio.read(it.from, it.size / audio.blockAlign, buffer.data() + 8);
             emit(buffer);
