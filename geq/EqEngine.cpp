@@ -1,5 +1,7 @@
 #include "EqEngine.h"
 
+#include "PcmCodec.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -19,29 +21,11 @@ constexpr size_t kMaxBlock = 8192; // FIR block length at 11025 Hz and above
 constexpr double kBandQ = 3.0;
 constexpr double kDenormalFloor = 1e-30;
 
-// Sample readers and writers by container, the same rule as every sample converter of the
-// program: an n-bit integer x reads as x / 2^(n-1); a value v writes as v * 2^(n-1) rounded to
-// nearest (ties to even), clipped to the container, NaN as 0. 8-bit is the signed value plus 128.
-// Floats pass unscaled and unclipped.
-
-// v * scale as an integer of [lo, hi] by the rule above. The conversion rounds by the
-// processor's rounding mode: to nearest, ties to even, unless someone changed it.
-inline int32_t ToInteger(double v, double scale, double lo, double hi)
-{
-    const double s = v * scale;
-    if (s >= hi)
-        return int32_t(hi);
-    if (s <= lo)
-        return int32_t(lo);
-    if (s != s)
-        return 0;
-    return _mm_cvtsd_si32(_mm_set_sd(s));
-}
-
+// Sample readers and writers by container, by the sample codec's rule (PcmCodec.h).
 struct U8 {
     static constexpr int kBytes = 1;
-    static double Read(const unsigned char* p) { return (int(*p) - 128) * (1.0 / 128.0); }
-    static void Write(unsigned char* p, double v) { *p = uint8_t(ToInteger(v, 128.0, -128.0, 127.0) + 128); }
+    static double Read(const unsigned char* p) { return pcm::U8ToFloat(*p); }
+    static void Write(unsigned char* p, double v) { *p = pcm::FloatToU8(float(v)); }
 };
 struct S16 {
     static constexpr int kBytes = 2;
@@ -49,11 +33,11 @@ struct S16 {
     {
         int16_t s;
         std::memcpy(&s, p, 2);
-        return s * (1.0 / 32768.0);
+        return pcm::S16ToFloat(s);
     }
     static void Write(unsigned char* p, double v)
     {
-        const int16_t s = int16_t(ToInteger(v, 32768.0, -32768.0, 32767.0));
+        const int16_t s = pcm::FloatToS16(float(v));
         std::memcpy(p, &s, 2);
     }
 };
@@ -61,22 +45,22 @@ struct S24 {
     static constexpr int kBytes = 3;
     static double Read(const unsigned char* p)
     {
-        const int32_t s = int32_t(uint32_t(p[0]) << 8 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 24) >> 8;
-        return s * (1.0 / 8388608.0);
+        float v;
+        pcm::Decode(pcm::Form::S24, p, 1, &v);
+        return v;
     }
-    static void Store(unsigned char* p, int32_t s)
+    static void Write(unsigned char* p, double v)
     {
-        p[0] = uint8_t(s);
-        p[1] = uint8_t(s >> 8);
-        p[2] = uint8_t(s >> 16);
+        const float f = float(v);
+        pcm::Encode(&f, 1, pcm::Form::S24, p);
     }
-    static void Write(unsigned char* p, double v) { Store(p, ToInteger(v, 8388608.0, -8388608.0, 8388607.0)); }
 };
-// 20 valid bits in a 24-bit container: the 24-bit value with its lowest 4 bits cleared.
+// 20 valid bits in a 24-bit container.
 struct S20In24 : S24 {
     static void Write(unsigned char* p, double v)
     {
-        Store(p, int32_t(uint32_t(ToInteger(v, 8388608.0, -8388608.0, 8388607.0)) & ~uint32_t(0xF)));
+        const float f = float(v);
+        pcm::Encode(&f, 1, pcm::Form::S20, p);
     }
 };
 struct F32 {

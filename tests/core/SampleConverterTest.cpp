@@ -114,15 +114,16 @@ void StoreSample(uint8_t* p, int32_t v, size_t width)
 }
 
 // The float -> integer rule written out apart from the converter: x * 2^(n-1) is exact in
-// double, and nearbyint rounds halves to even in the default rounding mode.
+// double, and nearbyint rounds halves to even in the default rounding mode. 20 bits round at
+// their own step and sit in the top of their 24-bit container.
 int32_t ReferenceSample(float x, uint32_t bits)
 {
-    const double full = std::ldexp(1.0, (bits == 20 ? 24 : bits) - 1);
+    const double full = std::ldexp(1.0, bits - 1);
     double v = std::isnan(x) ? 0.0 : std::nearbyint(x * full);
     v = std::min(std::max(v, -full), full - 1);
     int32_t r = static_cast<int32_t>(v);
     if (bits == 20)
-        r &= ~0xF;
+        r *= 16;
     return bits == 8 ? r + 128 : r;
 }
 
@@ -207,7 +208,7 @@ TEST(SampleConverter, FloatToIntegerScalesByPowerOfTwoRoundsAndClips)
                                 0, 4194220}),
               Ints24(Convert(32, 24, in)));
     EXPECT_EQ((std::vector<int>{0x7FFFF0, -8388608, 0x7FFFF0, -8388608, -8388608, 0, 0x7FFFF0, -8388608, 0x7FFFF0,
-                                -8388608, 0, 4194208}),
+                                -8388608, 0, 4194224}),
               Ints24(Convert(32, 20, in)));
     // Round to nearest on both sides of zero; exact halves go to the even neighbour.
     std::vector<float> steps = {1.9f, -1.9f, 0.9f, -0.9f, 0.5f, -0.5f, 1.5f, -1.5f, 2.5f, -2.5f, 32766.5f, -32767.5f};

@@ -605,7 +605,7 @@ TEST(EqEngine, IntegerSamplesReadAsFractionsOfFullScale)
 }
 
 // Float to integer: round to nearest with ties to even, clip to the container, NaN as 0; 8-bit
-// is the signed value plus 128; 20 bits in 24 clear the lowest 4 bits of the 24-bit value.
+// is the signed value plus 128; 20 bits in 24 round at their own step, the lowest 4 bits clear.
 TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
 {
     const float nan = std::nanf("");
@@ -634,8 +634,10 @@ TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
         {MakeFormat(44100, 1, 24), -7.5f / 8388608, -8},
         {MakeFormat(44100, 1, 24), 2.0f, 8388607},
         {MakeFormat(44100, 1, 24), nan, 0},
-        {Make20In24(44100), 0x12345F / 8388608.0f, 0x123450},
-        {Make20In24(44100), -1.0f / 8388608, -16},
+        {Make20In24(44100), 0x12345F / 8388608.0f, 0x123460},
+        {Make20In24(44100), 0x123457 / 8388608.0f, 0x123450},
+        {Make20In24(44100), -1.0f / 8388608, 0},
+        {Make20In24(44100), -9.0f / 8388608, -16},
         {Make20In24(44100), 1.0f, 0x7FFFF0},
     };
     for (const auto& c : cases) {
