@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+using fxkit::Resampler;
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
