@@ -70,7 +70,7 @@ private:
     mutable std::vector<T> m_re, m_im; // the natural-order path's work
 };
 
-// Transform of real signals of a power-of-two size (16 or more) through one complex transform
+// Transform of real signals of a power-of-two size (4 or more) through one complex transform
 // of half the size: bins 0 .. size / 2 (the rest mirror them).
 template <class T>
 class BasicRealFft {

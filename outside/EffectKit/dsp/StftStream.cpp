@@ -23,6 +23,18 @@ void StftStream::Reset()
     m_queueRead = 0;
 }
 
+void StftStream::Gather(size_t channel, const double* window, double* out) const
+{
+    for (size_t i = 0; i < m_size; ++i)
+        out[i] = m_history[((m_write + i) % m_size) * m_channels + channel] * window[i];
+}
+
+void StftStream::Add(size_t channel, const double* frame, const double* window, double scale)
+{
+    for (size_t i = 0; i < m_size; ++i)
+        m_sum[i * m_channels + channel] += frame[i] * window[i] * scale;
+}
+
 void StftStream::Gather(size_t channel, const double* window, std::complex<double>* out) const
 {
     for (size_t i = 0; i < m_size; ++i)

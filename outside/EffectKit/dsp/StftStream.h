@@ -5,6 +5,8 @@
 //   stream.Configure(2048, 512, channels);
 //   stream.Process(in, out, frames, [&] { for each channel: stream.Gather(c, window, x);
 //                                         transform x ...; stream.Add(c, x, window, scale); });
+// A channel's frame is real (for the kit's real transform) or complex; a pair of channels goes
+// in one complex frame (GatherPair, AddPair).
 #pragma once
 #include <complex>
 #include <cstddef>
@@ -19,9 +21,12 @@ public:
     size_t Size() const { return m_size; }
     size_t Hop() const { return m_hop; }
 
-    // The last `size` frames of a channel, oldest first, times the window.
+    // The last `size` frames of a channel, oldest first, times the window (real: for the real
+    // transform).
+    void Gather(size_t channel, const double* window, double* out) const;
     void Gather(size_t channel, const double* window, std::complex<double>* out) const;
-    // The real part of a frame, times the window and scale, onto the overlap-add.
+    // A frame (its real part), times the window and scale, onto the overlap-add.
+    void Add(size_t channel, const double* frame, const double* window, double scale);
     void Add(size_t channel, const std::complex<double>* frame, const double* window, double scale);
     // Two channels in one transform: channel 0 as the real part, channel 1 as the imaginary.
     void GatherPair(const double* window, std::complex<double>* out) const;
