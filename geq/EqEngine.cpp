@@ -1,5 +1,7 @@
 #include "EqEngine.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -257,9 +259,10 @@ void EqEngine::Emit(const float* frames, size_t count, unsigned char* dst)
 {
     const size_t samples = count * size_t(m_channels);
     float* scaled = Work(m_scaled, count).data();
-    const float master = float(m_master);
+    // Within the float range whatever the gain did.
+    const float master = float(m_master), top = float(fxkit::kLargestFloat);
     for (size_t i = 0; i < samples; ++i)
-        scaled[i] = frames[i] * master;
+        scaled[i] = std::min(std::max(frames[i] * master, -top), top);
     pcm::Encode(scaled, samples, m_outForm, dst);
 }
 

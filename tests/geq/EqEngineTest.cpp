@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -648,5 +649,32 @@ TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
         ASSERT_EQ(out.size(), bytes);
         const int32_t got = bytes == 1 ? out[0] : bytes == 2 ? int16_t(out[0] | out[1] << 8) : Get24(out.data());
         EXPECT_EQ(got, c.expected) << c.out.bitsPerSample << " bits (valid " << c.out.validBits << "), in " << c.in;
+    }
+}
+
+// Float streams with samples of the largest size, a NaN burst and an infinity: both modes stay
+// finite on the finite ones and are finite again a block after the others.
+TEST(EqEngine, StaysFiniteOnHugeSamplesAndSettlesAfterNaNAndInfinity)
+{
+    const float big = std::numeric_limits<float>::max();
+    for (bool fir : {false, true}) {
+        SCOPED_TRACE(fir ? "FIR" : "IIR");
+        auto in = Sine(1000, 44100, 5 * 8192, 0.5);
+        in[5000] = big;
+        in[5001] = -big;
+        std::vector<float> nonFinite = in;
+        for (size_t i = 20000; i < 20050; ++i)
+            nonFinite[i] = std::numeric_limits<float>::quiet_NaN();
+        nonFinite[22000] = -std::numeric_limits<float>::infinity();
+        for (const auto* signal : {&in, &nonFinite}) {
+            EqEngine e;
+            e.Prepare(MakeFormat(44100, 1, 32, geq::kTagFloat), MakeFormat(44100, 1, 32, geq::kTagFloat));
+            SetGains(e, fir, {12, 12, 12, 12, 12, 12, 12, 12, 12, 12}, 20.0f);
+            const auto out = RunStream(e, *signal, 1, {4410});
+            ASSERT_EQ(out.size(), signal->size());
+            const size_t from = signal == &in ? 0 : 22000 + 2 * 8192;
+            for (size_t i = from; i < out.size(); ++i)
+                ASSERT_TRUE(std::isfinite(out[i])) << "frame " << i;
+        }
     }
 }

@@ -1,5 +1,7 @@
 #include "LinearPhaseFir.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,14 +22,16 @@ void SplitStereo(const float* in, double* re, double* im, size_t count)
     }
 }
 
-// And back, to out, plus what is at add when there is one (it may be out itself).
+// And back, to out, plus what is at add when there is one (it may be out itself), within the
+// float range.
 void JoinStereo(const double* re, const double* im, const float* add, float* out, size_t count)
 {
+    const __m128 top = _mm_set1_ps(float(kLargestFloat)), bottom = _mm_set1_ps(-float(kLargestFloat));
     for (size_t i = 0; i < count; i += 2) {
         __m128 frames = _mm_unpacklo_ps(_mm_cvtpd_ps(_mm_loadu_pd(re + i)), _mm_cvtpd_ps(_mm_loadu_pd(im + i)));
         if (add)
             frames = _mm_add_ps(frames, _mm_loadu_ps(add + 2 * i));
-        _mm_storeu_ps(out + 2 * i, frames);
+        _mm_storeu_ps(out + 2 * i, _mm_max_ps(bottom, _mm_min_ps(top, frames)));
     }
 }
 
@@ -93,19 +97,19 @@ void FirBlocks::Run(const float* in, size_t valid, float* out)
             continue;
         }
         for (size_t i = 0; i < tail; ++i)
-            ready[i * c] = float(re[i]) + carried[i * c];
+            ready[i * c] = ToFloat(re[i] + carried[i * c]);
         for (size_t i = tail; i < m_hop; ++i)
-            ready[i * c] = float(re[i]);
+            ready[i * c] = ToFloat(re[i]);
         for (size_t i = m_hop; i < n; ++i)
-            carried[(i - m_hop) * c] = float(re[i]);
+            carried[(i - m_hop) * c] = ToFloat(re[i]);
         if (!pair)
             continue;
         for (size_t i = 0; i < tail; ++i)
-            ready[i * c + 1] = float(im[i]) + carried[i * c + 1];
+            ready[i * c + 1] = ToFloat(im[i] + carried[i * c + 1]);
         for (size_t i = tail; i < m_hop; ++i)
-            ready[i * c + 1] = float(im[i]);
+            ready[i * c + 1] = ToFloat(im[i]);
         for (size_t i = m_hop; i < n; ++i)
-            carried[(i - m_hop) * c + 1] = float(im[i]);
+            carried[(i - m_hop) * c + 1] = ToFloat(im[i]);
     }
 }
 

@@ -69,7 +69,7 @@ void StftStream::Advance()
     m_queue.erase(m_queue.begin(), m_queue.begin() + long(ch * m_queueRead));
     m_queueRead = 0;
     for (size_t i = 0; i < m_hop * ch; ++i)
-        m_queue.push_back(float(m_sum[i]));
+        m_queue.push_back(ToFloat(m_sum[i]));
     std::copy(m_sum.begin() + long(m_hop * ch), m_sum.end(), m_sum.begin());
     std::fill(m_sum.end() - long(m_hop * ch), m_sum.end(), 0.0);
 }

@@ -6,8 +6,11 @@
 //   stream.Process(in, out, frames, [&] { for each channel: stream.Gather(c, window, x);
 //                                         transform x ...; stream.Add(c, x, window, scale); });
 // A channel's frame is real (for the kit's real transform) or complex; a pair of channels goes
-// in one complex frame (GatherPair, AddPair).
+// in one complex frame (GatherPair, AddPair). A NaN or an infinity coming in is taken as silence
+// or the largest float (so no frame's state takes it in), and what goes out stays in range.
 #pragma once
+#include "Finite.h"
+
 #include <complex>
 #include <cstddef>
 #include <vector>
@@ -38,7 +41,7 @@ public:
         const size_t ch = m_channels;
         for (size_t i = 0; i < frames; ++i) {
             for (size_t c = 0; c < ch; ++c)
-                m_history[m_write * ch + c] = in[i * ch + c];
+                m_history[m_write * ch + c] = float(Finite(in[i * ch + c]));
             m_write = m_write + 1 == m_size ? 0 : m_write + 1;
             if (++m_sinceFrame == m_hop) {
                 m_sinceFrame = 0;

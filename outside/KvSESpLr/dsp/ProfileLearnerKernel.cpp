@@ -1,5 +1,7 @@
 #include "ProfileLearnerKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -37,7 +39,7 @@ void ProfileLearnerKernel::Analyse()
     std::vector<std::complex<double>> bins(n / 2 + 1);
     for (size_t c = 0; c < channels; ++c) {
         for (size_t i = 0; i < n; ++i)
-            x[i] = m_window[i] * m_frame[i * channels + c];
+            x[i] = m_window[i] * fxkit::Finite(m_frame[i * channels + c]);
         m_fft->Forward(x.data(), bins.data());
         for (size_t k = 0; k <= n / 2; ++k)
             m_sum.power[c][k] += std::norm(bins[k]);

@@ -1,5 +1,7 @@
 #include "NoiseSubtractionKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -67,7 +69,7 @@ void SpectralSubtractionKernel::Frame()
         for (size_t i = 0; i < m_size; ++i)
             acc[i] += m_window[i] * m_x[i] * norm;
         for (size_t i = 0; i < m_hop; ++i)
-            m_outFifo[c][i] = float(acc[i]);
+            m_outFifo[c][i] = fxkit::ToFloat(acc[i]);
         std::move(acc.begin() + long(m_hop), acc.end(), acc.begin());
         std::fill(acc.end() - long(m_hop), acc.end(), 0.0);
         std::move(m_inFifo[c].begin() + long(m_hop), m_inFifo[c].end(), m_inFifo[c].begin());
@@ -79,7 +81,7 @@ void SpectralSubtractionKernel::Process(const float* in, float* out, size_t fram
     const size_t latency = m_size - m_hop; // where the next input goes after a frame
     for (size_t i = 0; i < frames; ++i) {
         for (size_t c = 0; c < m_channels; ++c) {
-            m_inFifo[c][m_rover] = in[i * m_channels + c];
+            m_inFifo[c][m_rover] = float(fxkit::Finite(in[i * m_channels + c]));
             out[i * m_channels + c] = m_outFifo[c][m_rover - latency];
         }
         if (++m_rover == m_size) {
