@@ -31,25 +31,34 @@ inline void Store24(Byte* p, int32_t v)
     p[1] = static_cast<Byte>(v >> 8);
     p[2] = static_cast<Byte>(v >> 16);
 }
+// A 32-bit word or float, through bytes.
+template <class T>
+inline T LoadAs(const Byte* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+template <class T>
+inline void StoreAs(Byte* p, T v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
 inline uint32_t Load32(const Byte* p)
 {
-    uint32_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
+    return LoadAs<uint32_t>(p);
 }
 inline void Store32(Byte* p, uint32_t w)
 {
-    std::memcpy(p, &w, sizeof w);
+    StoreAs(p, w);
 }
 inline float LoadFloat(const Byte* p)
 {
-    float f;
-    std::memcpy(&f, p, sizeof f);
-    return f;
+    return LoadAs<float>(p);
 }
 inline void StoreFloat(Byte* p, float f)
 {
-    std::memcpy(p, &f, sizeof f);
+    StoreAs(p, f);
 }
 inline __m128 LoadFloat4(const Byte* p)
 {

@@ -1,6 +1,7 @@
 // The sample codec on every stored form, byte orders and signed bytes included: the forms the
 // sample converter does not reach are checked here against the rule written out apart.
 #include "PcmCodec.h"
+#include "SampleSweep.h"
 
 #include <gtest/gtest.h>
 
@@ -43,28 +44,6 @@ int64_t ReferenceInteger(float x, int bits)
     return int64_t(std::min(std::max(v, -full), full - 1));
 }
 
-std::vector<float> FloatSweep()
-{
-    std::vector<float> v;
-    for (int bits : {8, 16, 20, 24})
-        for (double k : {0.5, 1.5, 2.5, 100.5, 1000.49, 1000.51}) {
-            const double full = std::ldexp(1.0, bits - 1);
-            v.push_back(float(k / full));
-            v.push_back(float(-k / full));
-            v.push_back(float((full - k) / full));
-        }
-    const float inf = std::numeric_limits<float>::infinity();
-    for (float x : {1.0f, 2.0f, 3.4e38f, inf, 1e-40f, 0.0f, 0.99999994f}) {
-        v.push_back(x);
-        v.push_back(-x);
-    }
-    v.push_back(std::numeric_limits<float>::quiet_NaN());
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<float> d(-1.1f, 1.1f);
-    for (int i = 0; i < 3000; ++i)
-        v.push_back(d(rng));
-    return v;
-}
 
 } // namespace
 
@@ -72,7 +51,7 @@ std::vector<float> FloatSweep()
 // each tail meets each value): the bytes hold the rule's integer, or the float itself.
 TEST(PcmCodec, EncodesEveryFormByTheRule)
 {
-    const std::vector<float> values = FloatSweep();
+    const std::vector<float> values = kvtest::FloatSweep();
     for (Form f : kForms) {
         const size_t width = pcm::BytesOf(f);
         SCOPED_TRACE(testing::Message() << "form " << int(f));

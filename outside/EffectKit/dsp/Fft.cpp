@@ -60,61 +60,64 @@ inline void MulConj(typename Vec<T>::V r, typename Vec<T>::V i, const T* w, type
 
 // The last two stages (sizes 4 and 2) of every group of four, and the first two of the
 // inverse: per type, as the lanes of a register allow.
+
+// Float: four groups at a time, transposed so that vector k holds element k of each group.
+struct Groups {
+    __m128 r[4], i[4];
+};
+
+inline Groups LoadGroups(const float* re, const float* im, size_t g)
+{
+    Groups x;
+    for (int k = 0; k < 4; ++k) {
+        x.r[k] = _mm_loadu_ps(re + g + 4 * size_t(k));
+        x.i[k] = _mm_loadu_ps(im + g + 4 * size_t(k));
+    }
+    _MM_TRANSPOSE4_PS(x.r[0], x.r[1], x.r[2], x.r[3]);
+    _MM_TRANSPOSE4_PS(x.i[0], x.i[1], x.i[2], x.i[3]);
+    return x;
+}
+
+inline void StoreGroups(float* re, float* im, size_t g, Groups x)
+{
+    _MM_TRANSPOSE4_PS(x.r[0], x.r[1], x.r[2], x.r[3]);
+    _MM_TRANSPOSE4_PS(x.i[0], x.i[1], x.i[2], x.i[3]);
+    for (int k = 0; k < 4; ++k) {
+        _mm_storeu_ps(re + g + 4 * size_t(k), x.r[k]);
+        _mm_storeu_ps(im + g + 4 * size_t(k), x.i[k]);
+    }
+}
+
 void ForwardLast(float* re, float* im, size_t span)
 {
-    // Four groups at a time: the transposes put element k of each group into vector k.
     for (size_t g = 0; g < span; g += 16) {
-        __m128 r0 = _mm_loadu_ps(re + g), r1 = _mm_loadu_ps(re + g + 4), r2 = _mm_loadu_ps(re + g + 8),
-               r3 = _mm_loadu_ps(re + g + 12);
-        __m128 i0 = _mm_loadu_ps(im + g), i1 = _mm_loadu_ps(im + g + 4), i2 = _mm_loadu_ps(im + g + 8),
-               i3 = _mm_loadu_ps(im + g + 12);
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-        _MM_TRANSPOSE4_PS(i0, i1, i2, i3);
+        const Groups x = LoadGroups(re, im, g);
         // Size 4: a0 = x0 + x2, a2 = x0 - x2, a1 = x1 + x3, a3 = (x1 - x3) * -i.
-        const __m128 a0r = _mm_add_ps(r0, r2), a0i = _mm_add_ps(i0, i2);
-        const __m128 a2r = _mm_sub_ps(r0, r2), a2i = _mm_sub_ps(i0, i2);
-        const __m128 a1r = _mm_add_ps(r1, r3), a1i = _mm_add_ps(i1, i3);
-        const __m128 a3r = _mm_sub_ps(i1, i3), a3i = _mm_sub_ps(r3, r1);
+        const __m128 a0r = _mm_add_ps(x.r[0], x.r[2]), a0i = _mm_add_ps(x.i[0], x.i[2]);
+        const __m128 a2r = _mm_sub_ps(x.r[0], x.r[2]), a2i = _mm_sub_ps(x.i[0], x.i[2]);
+        const __m128 a1r = _mm_add_ps(x.r[1], x.r[3]), a1i = _mm_add_ps(x.i[1], x.i[3]);
+        const __m128 a3r = _mm_sub_ps(x.i[1], x.i[3]), a3i = _mm_sub_ps(x.r[3], x.r[1]);
         // Size 2.
-        r0 = _mm_add_ps(a0r, a1r), i0 = _mm_add_ps(a0i, a1i);
-        r1 = _mm_sub_ps(a0r, a1r), i1 = _mm_sub_ps(a0i, a1i);
-        r2 = _mm_add_ps(a2r, a3r), i2 = _mm_add_ps(a2i, a3i);
-        r3 = _mm_sub_ps(a2r, a3r), i3 = _mm_sub_ps(a2i, a3i);
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-        _MM_TRANSPOSE4_PS(i0, i1, i2, i3);
-        _mm_storeu_ps(re + g, r0), _mm_storeu_ps(re + g + 4, r1), _mm_storeu_ps(re + g + 8, r2);
-        _mm_storeu_ps(re + g + 12, r3);
-        _mm_storeu_ps(im + g, i0), _mm_storeu_ps(im + g + 4, i1), _mm_storeu_ps(im + g + 8, i2);
-        _mm_storeu_ps(im + g + 12, i3);
+        StoreGroups(re, im, g,
+                    {{_mm_add_ps(a0r, a1r), _mm_sub_ps(a0r, a1r), _mm_add_ps(a2r, a3r), _mm_sub_ps(a2r, a3r)},
+                     {_mm_add_ps(a0i, a1i), _mm_sub_ps(a0i, a1i), _mm_add_ps(a2i, a3i), _mm_sub_ps(a2i, a3i)}});
     }
 }
 
 void InverseFirst(float* re, float* im, size_t span)
 {
     for (size_t g = 0; g < span; g += 16) {
-        __m128 r0 = _mm_loadu_ps(re + g), r1 = _mm_loadu_ps(re + g + 4), r2 = _mm_loadu_ps(re + g + 8),
-               r3 = _mm_loadu_ps(re + g + 12);
-        __m128 i0 = _mm_loadu_ps(im + g), i1 = _mm_loadu_ps(im + g + 4), i2 = _mm_loadu_ps(im + g + 8),
-               i3 = _mm_loadu_ps(im + g + 12);
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-        _MM_TRANSPOSE4_PS(i0, i1, i2, i3);
+        const Groups x = LoadGroups(re, im, g);
         // Size 2.
-        const __m128 b0r = _mm_add_ps(r0, r1), b0i = _mm_add_ps(i0, i1);
-        const __m128 b1r = _mm_sub_ps(r0, r1), b1i = _mm_sub_ps(i0, i1);
-        const __m128 b2r = _mm_add_ps(r2, r3), b2i = _mm_add_ps(i2, i3);
-        const __m128 b3r = _mm_sub_ps(r2, r3), b3i = _mm_sub_ps(i2, i3);
+        const __m128 b0r = _mm_add_ps(x.r[0], x.r[1]), b0i = _mm_add_ps(x.i[0], x.i[1]);
+        const __m128 b1r = _mm_sub_ps(x.r[0], x.r[1]), b1i = _mm_sub_ps(x.i[0], x.i[1]);
+        const __m128 b2r = _mm_add_ps(x.r[2], x.r[3]), b2i = _mm_add_ps(x.i[2], x.i[3]);
+        const __m128 b3r = _mm_sub_ps(x.r[2], x.r[3]), b3i = _mm_sub_ps(x.i[2], x.i[3]);
         // Size 4: t = b3 * i.
         const __m128 tr = _mm_sub_ps(_mm_setzero_ps(), b3i), ti = b3r;
-        r0 = _mm_add_ps(b0r, b2r), i0 = _mm_add_ps(b0i, b2i);
-        r2 = _mm_sub_ps(b0r, b2r), i2 = _mm_sub_ps(b0i, b2i);
-        r1 = _mm_add_ps(b1r, tr), i1 = _mm_add_ps(b1i, ti);
-        r3 = _mm_sub_ps(b1r, tr), i3 = _mm_sub_ps(b1i, ti);
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-        _MM_TRANSPOSE4_PS(i0, i1, i2, i3);
-        _mm_storeu_ps(re + g, r0), _mm_storeu_ps(re + g + 4, r1), _mm_storeu_ps(re + g + 8, r2);
-        _mm_storeu_ps(re + g + 12, r3);
-        _mm_storeu_ps(im + g, i0), _mm_storeu_ps(im + g + 4, i1), _mm_storeu_ps(im + g + 8, i2);
-        _mm_storeu_ps(im + g + 12, i3);
+        StoreGroups(re, im, g,
+                    {{_mm_add_ps(b0r, b2r), _mm_add_ps(b1r, tr), _mm_sub_ps(b0r, b2r), _mm_sub_ps(b1r, tr)},
+                     {_mm_add_ps(b0i, b2i), _mm_add_ps(b1i, ti), _mm_sub_ps(b0i, b2i), _mm_sub_ps(b1i, ti)}});
     }
 }
 

@@ -5,8 +5,6 @@
 #include "ResampleCommand.h"
 
 #include <cmath>
-#include <cstring>
-#include <fstream>
 
 namespace kvtest {
 
@@ -21,28 +19,8 @@ protected:
     {
         CNyMultiTrackDoc* doc = NewDocument(std::vector<WORD>(sounds.size(), 1));
         Convert(doc, 48000);
-        for (size_t t = 0; t < sounds.size(); ++t) {
-            const std::string path = files_.File("float" + std::to_string(fileCount_++) + ".raw");
-            std::ofstream(path, std::ios::binary)
-                .write(reinterpret_cast<const char*>(sounds[t].data()), std::streamsize(sounds[t].size() * 4));
-            MtFileItemRecord record{};
-            std::strncpy(record.path, path.c_str(), sizeof(record.path) - 1);
-            record.channels = 1;
-            record.bitsPerSample = 32;
-            record.samplesPerSec = 48000;
-            ComRef<IMtItemList> list;
-            EXPECT_EQ(S_OK, MtEngine::CreateItemList(list));
-            EXPECT_EQ(S_OK, list->AddFileItem(&record, path.c_str(), nullptr, 0));
-            EXPECT_EQ(S_OK, list->ResetItems(0));
-            ComRef<IUnknown> item;
-            EXPECT_EQ(S_OK, list->NextItem(item.Out(), nullptr));
-            ComRef<IMtClip> clip;
-            EXPECT_EQ(S_OK, MtEngine::CreateClip(clip));
-            MtClipFormat format{48000, 32, 1};
-            EXPECT_EQ(S_OK, clip->SetFormat(&format));
-            EXPECT_EQ(S_OK, clip->SetSource(item.Get(), 0, -1));
-            EXPECT_EQ(S_OK, doc->GetTrack(int(t))->InsertClip(clip.Get(), 0, 0, 0));
-        }
+        for (size_t t = 0; t < sounds.size(); ++t)
+            InsertSamples(doc, int(t), sounds[t].data(), sounds[t].size() * 4, 32, 0);
         return doc;
     }
 
