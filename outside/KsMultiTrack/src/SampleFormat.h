@@ -77,6 +77,13 @@ inline void ConvertSample(const uint8_t* src, SampleKind from, uint8_t* dst, Sam
         memcpy(dst, src, from == SampleKind::U8 ? 1 : from == SampleKind::S16 ? 2 : 4);
         return;
     }
+    if (from == SampleKind::F32 && to == SampleKind::S16) { // the common one, inline
+        float v;
+        memcpy(&v, src, 4);
+        const int16_t s = FloatToS16(v);
+        memcpy(dst, &s, 2);
+        return;
+    }
     pcm::Requantise(FormOf(from), src, 1, FormOf(to), dst);
 }
 

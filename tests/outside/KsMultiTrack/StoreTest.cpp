@@ -351,6 +351,33 @@ TEST_F(EngineTest, ConvertFormatResamplesAndChangesWidth)
     item->Release();
 }
 
+// The widest step the engine takes, 768 kHz to 1 kHz, goes in steps the resampler can take and
+// keeps a tone inside the new band.
+TEST_F(EngineTest, ConvertFormatTakesTheWidestStepDown)
+{
+    const double pi = 3.14159265358979323846;
+    std::vector<int16_t> tone(384000);
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<int16_t>(std::lround(16000 * std::sin(2 * pi * 100 * double(i) / 768000)));
+    ASSERT_EQ(S_OK, set_->SetFormat(16, 768000));
+    IMtItem* item = MakeItem("wide.raw", tone.data(), tone.size() * 2, 1, 16, 768000);
+    ComRef<IMtTrack> track;
+    set_->InsertTrack(0, 1, track.Out(), -1);
+    IMtClip* clip = ClipOf(item);
+    track->InsertClip(clip, 0, 0, 0);
+    ASSERT_EQ(S_OK, set_->ConvertFormat(32, 1000));
+    LONGLONG length = 0;
+    track->GetLength(&length);
+    ASSERT_EQ(500, length);
+    std::vector<uint8_t> bytes = ReadTrack(track.Get(), 0, -1);
+    std::vector<float> f(500);
+    memcpy(f.data(), bytes.data(), 500 * 4);
+    for (size_t i = 150; i < 350; ++i)
+        ASSERT_NEAR(16000 / 32768.0 * std::sin(2 * pi * 100 * double(i) / 1000), f[i], 1e-3) << i;
+    clip->Release();
+    item->Release();
+}
+
 TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)
 {
     Frames16 data = Pattern(2000, 2, 6);
