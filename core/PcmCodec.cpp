@@ -291,10 +291,12 @@ void U8To24(const Byte* __restrict s, size_t n, Byte* __restrict d)
     for (size_t i = 0; i < n; ++i)
         Store24(d + 3 * i, (s[i] - 128) * 65536);
 }
-void S16To8(const Byte* __restrict s, size_t n, Byte* __restrict d)
+// 16 or 24 bits to 8: the top byte of each little-endian sample, offset.
+template <size_t kBytes>
+void SignedTo8(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
     for (size_t i = 0; i < n; ++i)
-        d[i] = static_cast<Byte>(s[2 * i + 1] + 128);
+        d[i] = static_cast<Byte>(s[kBytes * i + kBytes - 1] + 128);
 }
 void S16To24(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
@@ -310,11 +312,6 @@ void S16To24(const Byte* __restrict s, size_t n, Byte* __restrict d)
         d[3 * i + 1] = s[2 * i];
         d[3 * i + 2] = s[2 * i + 1];
     }
-}
-void S24To8(const Byte* __restrict s, size_t n, Byte* __restrict d)
-{
-    for (size_t i = 0; i < n; ++i)
-        d[i] = static_cast<Byte>(s[3 * i + 2] + 128);
 }
 void S24To16(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
@@ -445,11 +442,11 @@ Kernel IntegerKernel(Form from, Form to)
     case Form::U8:
         return to == Form::S16 ? U8To16 : to24 ? U8To24 : nullptr;
     case Form::S16:
-        return to == Form::U8 ? S16To8 : to24 ? S16To24 : nullptr;
+        return to == Form::U8 ? SignedTo8<2> : to24 ? S16To24 : nullptr;
     case Form::S20:
     case Form::S24:
         if (to == Form::U8)
-            return S24To8;
+            return SignedTo8<3>;
         if (to == Form::S16)
             return S24To16;
         return to == Form::S20 ? S24To20 : nullptr;

@@ -427,19 +427,13 @@ void BasicFft<T>::InverseSmall(T* re, T* im) const
 template <class T>
 void BasicFft<T>::ForwardSplit(T* re, T* im) const
 {
-    if (m_size < 16)
-        ForwardSmall(re, im);
-    else
-        ForwardBlock(re, im, m_size, 0);
+    m_size < 16 ? ForwardSmall(re, im) : ForwardBlock(re, im, m_size, 0);
 }
 
 template <class T>
 void BasicFft<T>::InverseSplit(T* re, T* im) const
 {
-    if (m_size < 16)
-        InverseSmall(re, im);
-    else
-        InverseBlock(re, im, m_size, 0);
+    m_size < 16 ? InverseSmall(re, im) : InverseBlock(re, im, m_size, 0);
 }
 
 template <class T>
