@@ -298,8 +298,7 @@ int RunSettingsSheet(CWnd* parent, int startPage, BOOL* accepted, BOOL* redraw)
     return run.lastPage;
 }
 
-// CExtractCdDialog (no parent): DoModal
-void RunExtractCdDialog() {}
+// CExtractCdDialog: ProgramCdHost.cpp.
 
 // CBurnCdDialog (no parent): SetSourceView (source) when given, DoModal
 void RunBurnCdDialog(CView* source)

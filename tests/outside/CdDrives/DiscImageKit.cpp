@@ -43,21 +43,32 @@ std::string WriteBlank(const std::string& folder, const std::string& name, const
     return path;
 }
 
+// Under the machine's hive: the program's tests clear the user's copy of the program's key
+// while other test programs run.
+std::string ImageKey()
+{
+    return std::string(kDefaultSettingsRoot) + "\\" + aspi::kImageSection;
+}
+
 void OfferImage(char letter, const std::string& sheet)
 {
-    RegistryKey key;
-    key.Create(aspi::kImageSection);
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, ImageKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
     const char name[2] = {letter, 0};
-    key.SetString(name, sheet.c_str());
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(sheet.c_str()), DWORD(sheet.size() + 1));
+    RegCloseKey(key);
 }
 
 void ForgetImage(char letter)
 {
-    RegistryKey key;
-    if (key.Open(aspi::kImageSection) != ERROR_SUCCESS)
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ImageKey().c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
     const char name[2] = {letter, 0};
-    key.DeleteValue(name);
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
 }
 
 std::string ReadFileText(const std::string& path)

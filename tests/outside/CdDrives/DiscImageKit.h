@@ -25,7 +25,7 @@ std::string WriteImage(const std::string& folder, const std::string& name, const
 // A blank disc's sheet.
 std::string WriteBlank(const std::string& folder, const std::string& name, const char* medium,
                        const char* capacity = "79:59:74");
-// Offers the sheet on a letter (HKCU under the program's default root); Forget removes it.
+// Offers the sheet on a letter (under the program's default root); Forget removes it.
 void OfferImage(char letter, const std::string& sheet);
 void ForgetImage(char letter);
 

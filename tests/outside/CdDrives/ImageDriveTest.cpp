@@ -14,7 +14,7 @@ namespace {
 
 class ImageDrive : public testing::Test {
 protected:
-    static constexpr char kLetter = 'Q';
+    static constexpr char kLetter = 'N';
     void SetUp() override { ASSERT_TRUE(m_access.Load(kvtest::BinFolder())); }
     void TearDown() override { cdkit::ForgetImage(kLetter); }
     CdAddress Offer(const std::string& sheet)
