@@ -93,16 +93,9 @@ BOOL CExtractCdDialog::OnInitDialog()
     m_tracks.InsertColumn(2, ResourceText(IDS_CD_LENGTH).c_str(), LVCFMT_RIGHT, 60);
     m_images = ImageList_LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_CD_CHECK_STATES), 16, 0,
                                     RGB(255, 0, 0), IMAGE_BITMAP, 0);
-    // Copies the list keeps: state image 1 unticked, 2 ticked (index 0 stands unused).
-    if (m_images) {
-        HIMAGELIST states = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
-        ImageList_AddIcon(states, ImageList_GetIcon(m_images, 0, ILD_NORMAL));
-        ImageList_AddIcon(states, ImageList_GetIcon(m_images, 0, ILD_NORMAL));
-        ImageList_AddIcon(states, ImageList_GetIcon(m_images, 1, ILD_NORMAL));
-        ImageList_Destroy(m_images);
-        m_images = states;
+    // State image 1 (the bitmap's first image) unticked, 2 ticked.
+    if (m_images)
         ListView_SetImageList(m_tracks.m_hWnd, m_images, LVSIL_STATE);
-    }
     RefreshTracks();
     m_savedSplit = m_host.ChannelSplit();
     m_host.SetChannelSplit(0);
