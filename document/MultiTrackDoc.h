@@ -168,6 +168,7 @@ public:
     int SetLabelAt(const LabelRecord& record) override;
     int RemoveLabel(const LabelRecord& record) override;
     bool FindLabelById(int id, LabelRecord* out) override;
+    bool GetLabelAt(int index, LabelRecord* out) override { return m_labels.GetAt(index, out); }
     int FindLabelsInRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to, int32_t kind) override;
     int GetLabelCount(int kind) override;
     bool GetTrackLabel(int track, LabelRecord* out) override;
