@@ -204,5 +204,5 @@ HRESULT CNyMultiTrackDoc::CloseWorkFilesReporting(const char* path)
     if (m_history)
         m_history->SetModified(TRUE);
     CDocument::SetModifiedFlag(TRUE);
-    return S_OK;
+    return hr;
 }
