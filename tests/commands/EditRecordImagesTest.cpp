@@ -200,8 +200,9 @@ TEST_F(EditRecordImages, EveryTypeSavesItsRecordAndLoadsItBack)
         {"mergefile", [&] { return Made{Make<MergeFileCommand>("MF", doc, 0, 10, 20, item.Get(), 0), Header(258, "mergefile", "MF")}; }},
         {"effectfile", [&] { return Made{Make<EffectFileCommand>("Effect", doc, noTakes.Get(), 0),
                                          Join({Header(296, "effectfile", "Effect"), Zero(6), Le(0, 8), Le(0, 8), Le(uint64_t(-1), 8), Le(uint64_t(-1), 8)})}; }},
-        {"inserttrack", [&] { return Made{Make<InsertTrackCommand>("T", doc, WORD(2), 1), Join({Header(264, "inserttrack", "T"), Le(2, 2), Le(1, 4)})}; }},
-        {"appendtrack", [&] { return Made{Make<AppendTrackCommand>("A", doc, WORD(1)), Join({Header(260, "appendtrack", "A"), Le(1, 2)})}; }},
+        {"inserttrack", [&] { return Made{Make<InsertTrackCommand>("T", doc, WORD(2), 1), Join({Header(520, "inserttrack", "T"), Le(2, 2), Le(1, 4), Zero(256)})}; }},
+        {"appendtrack", [&] { return Made{MadeAndDone<AppendTrackCommand>("A", doc, WORD(1)),
+                                          Join({Header(516, "appendtrack", "A"), Le(1, 2), [&] { LabelRecord r = Label(0, 0, 0, 0, 0, "Track2"); return Raw(r.name, 256); }()})}; }},
         {"trackproperty", [&] { ComRef<IEditCommand> command = trackProperty(); return Made{command, Join({Header(928, "trackproperty", ""), Zero(6), properties, properties, Le(0, 4), Zero(4)})}; }},
     };
     // clang-format on

@@ -1,7 +1,8 @@
 // A journal whose later edits change or delete labels replays onto a fresh document whatever
 // was made and taken back before them (a label made and taken back keeps its place in the
 // session's table but is not made again by the replay, so the ids of later labels differ).
-// Records of the older form, which name the label by its id alone, still replay.
+// Records of the older form (label edits naming the label by its id alone, new tracks without
+// their label's name) still replay.
 #include "ClipboardCommands.h"
 #include "CommandSupport.h"
 #include "CopyTrackCommand.h"
@@ -140,7 +141,7 @@ TEST_F(LabelReplay, LaterLabelEditsReplayWhateverWasMadeAndTakenBackBefore)
     }
 }
 
-TEST_F(LabelReplay, RecordsOfTheOlderFormNameTheLabelByItsId)
+TEST_F(LabelReplay, RecordsOfTheOlderFormStillReplay)
 {
     CNyMultiTrackDoc* doc = Base(false);
     LabelRecord first{}, second{};
@@ -159,7 +160,10 @@ TEST_F(LabelReplay, RecordsOfTheOlderFormNameTheLabelByItsId)
     moved.start = moved.end = 150;
     Bytes mod = Header(ModMarkCommand::kLegacyRecordSize, "modmark", "M");
     Append(mod, Bytes(reinterpret_cast<const uint8_t*>(&moved), reinterpret_cast<const uint8_t*>(&moved + 1)));
-    for (const Bytes& record : {del, mod}) {
+    // "inserttrack" of 264 bytes: no name for the new track's label, which gets the default.
+    Bytes insert = Header(InsertTrackCommand::kLegacyRecordSize, "inserttrack", "T");
+    Append(insert, Bytes{1, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    for (const Bytes& record : {del, mod, insert}) {
         Bytes chunk(8 + 8);
         std::memcpy(chunk.data(), "KSCMKCMD", 8);
         const uint64_t size = record.size();
@@ -174,6 +178,9 @@ TEST_F(LabelReplay, RecordsOfTheOlderFormNameTheLabelByItsId)
     EXPECT_LT(found.id, 0) << "the delete reached another label";
     ASSERT_TRUE(doc->FindLabelById(first.id, &found));
     EXPECT_EQ(150, found.start);
+    ASSERT_EQ(3, doc->GetTrackCount());
+    ASSERT_TRUE(doc->GetTrackLabel(2, &found));
+    EXPECT_STREQ("Track2", found.name) << "the next default name";
 }
 
 } // namespace
