@@ -128,6 +128,13 @@ void SessionScan::Scan(const std::string& folderIn)
             if (FAILED(file->DescendById(0, 0)))
                 throw CKvSSException(E_FAIL);
             const InterfaceTag kind = file->GetCurrentChunk()->id;
+            if (kind == kTakeStoreId) {
+                // A store is sized when its recording ends: one left by a kill says 0 and
+                // runs to the file's end, as the store itself reads it.
+                ChunkInfo* chunk = file->GetCurrentChunk();
+                const uint64_t size = file->GetSize();
+                chunk->size = size > chunk->dataStart ? size - chunk->dataStart : 0;
+            }
             if (kind == kJournalId || kind == kTakeStoreId) {
                 auto record = std::make_unique<SessionRecord>();
                 record->file = path;
