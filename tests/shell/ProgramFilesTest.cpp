@@ -240,6 +240,17 @@ protected:
         return frame;
     }
 
+    // A start that finds a killed run's work: Recover in its dialog, then the main frame (null
+    // when either did not come).
+    HWND StartRecovering(ProgramProcess& program)
+    {
+        HWND box = program.WaitForBox();
+        if (!box || !GetDlgItem(box, 5341))
+            return nullptr;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return Start(program);
+    }
+
     // File Open through the program's open dialog; true once the document's window shows.
     bool OpenThroughDialog(const ProgramProcess& program, HWND frame, const std::string& path, const char* title)
     {
@@ -360,12 +371,8 @@ TEST_F(ProgramFilesTest, AKilledProgramsEditsComeBackAtTheNextStartAndCancelDele
     const std::string recovered = scratch_.File("recovered.kvs");
     {
         ProgramProcess program(Program());
-        HWND box = program.WaitForBox();
-        ASSERT_NE(box, nullptr) << "no recovery dialog";
-        ASSERT_NE(GetDlgItem(box, 5341), nullptr) << kvtest::BoxText(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND frame = Start(program);
-        ASSERT_NE(frame, nullptr);
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
         ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav *"); }))
             << "the recovered document is not there as modified: " << AnswerOtherBox(program, IDOK);
         ASSERT_TRUE(SaveThroughDialog(program, frame, ID_FILE_SAVE_AS, recovered));
@@ -425,11 +432,8 @@ TEST_F(ProgramFilesTest, ASavedThenEditedAndKilledDocumentComesBackAsTheFileAndT
     }
     {
         ProgramProcess program(Program());
-        HWND box = program.WaitForBox();
-        ASSERT_NE(box, nullptr) << "no recovery dialog";
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND frame = Start(program);
-        ASSERT_NE(frame, nullptr);
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
         ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "saved.kvs *"); }))
             << AnswerOtherBox(program, IDOK);
         ASSERT_TRUE(SaveThroughDialog(program, frame, ID_FILE_SAVE_AS, recovered));
@@ -535,11 +539,8 @@ TEST_F(ProgramFilesTest, AKilledSessionWithUndoneMarksComesBackAsItsUncrashedTwi
     }
     {
         ProgramProcess program(Program());
-        HWND box = program.WaitForBox();
-        ASSERT_NE(box, nullptr) << "no recovery dialog";
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND frame = Start(program);
-        ASSERT_NE(frame, nullptr);
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
         ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav *"); }))
             << "not recovered: " << AnswerOtherBox(program, IDOK);
         ASSERT_TRUE(SaveThroughDialog(program, frame, kExport, recovered));
@@ -575,11 +576,8 @@ TEST_F(ProgramFilesTest, ADocumentRenamedByAnExportComesBackUnderItsNewNameAndSa
     }
     {
         ProgramProcess program(Program());
-        HWND box = program.WaitForBox();
-        ASSERT_NE(box, nullptr) << "no recovery dialog";
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND frame = Start(program);
-        ASSERT_NE(frame, nullptr);
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
         ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "renamed.wav *"); }))
             << "not back under its new name: " << AnswerOtherBox(program, IDOK);
         Command(frame, ID_FILE_SAVE);
@@ -624,11 +622,8 @@ TEST_F(ProgramFilesTest, AJournalThatCannotBeReplayedPastItsTenthRecordBringsBac
     WriteBytes(left[0], journal);
     {
         ProgramProcess program(Program());
-        HWND box = program.WaitForBox();
-        ASSERT_NE(box, nullptr) << "no recovery dialog";
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND frame = Start(program);
-        ASSERT_NE(frame, nullptr);
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
         std::string told;
         ASSERT_TRUE(WaitFor([&] {
             // The message box, not the progress of the open.
