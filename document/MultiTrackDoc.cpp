@@ -121,7 +121,11 @@ HRESULT CNyMultiTrackDoc::SetTrackSelected(int trackIndex, BOOL selected)
     return m_selection->SetTrackSelected(trackIndex, selected);
 }
 
-void CNyMultiTrackDoc::OnHistoryChanged() {}
+void CNyMultiTrackDoc::OnHistoryChanged()
+{
+    // An edit may change the format a save writes by (a resample): the journal's name record follows.
+    KeepJournalIdentity();
+}
 
 void CNyMultiTrackDoc::SetReadOnly(BOOL readOnly)
 {

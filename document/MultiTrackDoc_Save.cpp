@@ -349,5 +349,6 @@ BOOL CNyMultiTrackDoc::SaveAsChosen(int mode, const SaveAsChoice& choice)
     SetModifiedFlag(FALSE);
     SetPathName(path);
     m_fileInfo = record;
+    KeepJournalIdentity();
     return TRUE;
 }

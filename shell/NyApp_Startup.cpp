@@ -16,6 +16,7 @@
 #include "MixerView.h"
 #include "ProgramHosts.h"
 #include "ProgressDlg.h"
+#include "LeftoverFiles.h"
 #include "Settings.h"
 #include "SessionRecovery.h"
 #include "SingleInstance.h"
@@ -303,6 +304,8 @@ BOOL CNyApp::InitInstance()
                 return FALSE;
         }
     }
+    // Settled: what the killed runs and saves left and nothing needs now goes.
+    RemoveLeftoverFiles(m_tempStore);
 
     WriteInstanceInfo();
     m_cdWriterPresent = CheckKgPTPModule();
