@@ -6,6 +6,7 @@
 //   MultiTrackDoc_Engine.cpp      engine queries, view options, engine mode, the view
 //   MultiTrackDoc_TrackState.cpp  mute, solo, arming, groups, colours, levels, fade handles
 //   MultiTrackDoc_Commands.cpp    what edit commands reach: selection, labels, file state
+//   MultiTrackDoc_CommandMap.cpp  the message map of the menu commands, by handler file
 //
 // The program around it is reached through DocumentHost, the view through ViewGeometry.
 #pragma once
