@@ -53,6 +53,9 @@ constexpr int kCmdViewSpectrum = 1018;
 constexpr int kCmdViewVolumeEnvelopes = 1023;
 constexpr int kCmdViewPanEnvelopes = 1115;
 
+// A new document is a project of the newest chunked form (envelopes, 24 bits, 6 channels).
+constexpr int kNewDocumentFileType = 20;
+
 constexpr HRESULT kDocErrRecordChannels = static_cast<HRESULT>(0x83E8083B); // armed track's channels differ
 constexpr HRESULT kDocErrNoMoreTracks = static_cast<HRESULT>(0x83E807D5);   // recording while playing: 6 full tracks
 
@@ -384,6 +387,7 @@ private:
                         const FioLoopBlock* loop, ICommandList* list);
     HRESULT LoadFileMarkers(const char* path, const FileInfoRecord& record, ICommandList* list);
     void ReplaceSourceAttributes(IUnknown* attributes);
+    void ReplaceUntouchedFirstDocument();
     void CopySourceAttributes();
     void RepaintTrackState();
 
