@@ -57,7 +57,7 @@ BOOL CNyMultiTrackDoc::CreateEngine()
         return FALSE;
     if (FAILED(m_engine->SetFormat(m_settings.bitsPerSample, m_settings.samplesPerSec)))
         return FALSE;
-    if (!SetEngineMode(program.documentType))
+    if (!SetEngineMode(host.CurrentDocumentType()))
         return FALSE;
     if (FAILED(m_engine->SetRecordChannels(program.recordChannels)) ||
         FAILED(m_engine->SetReadAutomation(static_cast<LONG>(program.readAutomation))) ||

@@ -234,6 +234,11 @@ public:
     // DocumentHost::RunSaveDialog), then SaveAsChosen.
     BOOL SaveAsWithDialog(int mode);
     BOOL SaveAsChosen(int mode, const SaveAsChoice& choice);
+    // A sound-file format chosen in the save dialog: the file written as the format's settings
+    // chose; a file that differs from the document is offered in a window of its own.
+    BOOL ExportWithFormat(const SaveAsChoice& choice);
+    // The channels a mix of the document for that file type holds: 1 or 2.
+    int GetMixdownChannels(int type);
     // The Import command: the files the open dialog gives (through
     // DocumentHost::RunImportDialog), then ImportFiles.
     void OnFileImport();
@@ -251,6 +256,8 @@ public:
     // Some track has points in its envelope of this kind.
     BOOL HasEnvelopeData(LONG kind);
     const AudioFormat& GetAudioFormat() const { return *m_audioFormat; }
+    // The attribute object the next save writes (null when the document has none).
+    IUnknown* GetDocumentAttributes() const { return m_documentAttributes.Get(); }
     void SetVideoOpen(BOOL open) { m_videoOpen = open ? 1 : 0; }
     int GetEditMode() const { return m_editMode; }
     int GetLeadTrack() const { return m_leadTrack; }
@@ -341,6 +348,9 @@ public:
     void OnFadeInOutDialog();
     void OnCrossfade();
     void OnRefreshWaveforms();
+    // Rebuilds every track's sound and peaks; the newest entry of the history takes the
+    // refresh, so that undoing it undoes both. The failure is returned, not shown.
+    HRESULT RefreshPeaks();
     void OnUpdateRefreshWaveforms(CCmdUI* ui);
     void OnUpdateFileSaveAs(CCmdUI* ui);
     void OnUpdateFileSave(CCmdUI* ui);
@@ -388,6 +398,9 @@ private:
     HRESULT LoadFileMarkers(const char* path, const FileInfoRecord& record, ICommandList* list);
     void ReplaceSourceAttributes(IUnknown* attributes);
     void ReplaceUntouchedFirstDocument();
+    // A peak refresh before a save; a failure is shown and gives FALSE.
+    BOOL RefreshPeaksForSave();
+    bool IsWrittenFileDifferent(const SaveAsChoice& choice, BOOL mixdown, const FileInfoRecord& written);
     void CopySourceAttributes();
     void RepaintTrackState();
 

@@ -178,7 +178,7 @@ int CNyMultiTrackDoc::LoadFile(const char* path, int importFlag, int* status, IU
     HRESULT hr = fio ? fio->QueryFileInfo(host.OwnerWindow(), path, host.FileTypeHint(), importFlag, &record)
                      : REGDB_E_CLASSNOTREG;
     if (FAILED(hr)) {
-        host.ShowErrorBox(hr == kStreamHardware ? kHardwareError : hr, MB_ICONEXCLAMATION);
+        host.ShowLoadError(hr == kStreamHardware ? kHardwareError : hr, path);
         return 0;
     }
     if (IsProjectType(record.fileType)) {
@@ -235,7 +235,7 @@ int CNyMultiTrackDoc::LoadFile(const char* path, int importFlag, int* status, IU
     } catch (const CKvSSException& e) {
         static_cast<IEditCommand*>(transaction.Get())->Undo();
         if (e.m_hr != kCancelled)
-            host.ShowErrorBox(e.m_hr, MB_ICONEXCLAMATION);
+            host.ShowLoadError(e.m_hr, path);
         return 0;
     }
     if (status)
@@ -547,6 +547,7 @@ BOOL CNyMultiTrackDoc::ImportFiles(const std::vector<std::string>& paths)
             edit->Undo();
             return FALSE;
         }
+        GetDocumentHost().ClearFileTypeHint();
         ComRef<IEditCommand> command = QueryCom<IEditCommand>(loaded.Get());
         if (!command || FAILED(transaction->Add(command.Get()))) {
             if (command)

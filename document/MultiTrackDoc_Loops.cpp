@@ -76,16 +76,25 @@ void CNyMultiTrackDoc::OnRefreshWaveforms()
     DocCommandState state = CaptureCommandState();
     if (!state.historyModified || !state.hasUndo || state.length < 1)
         return;
-    ComRef<IEditCommand> refresh = MakeCommand<RefreshPeakCommand>(nullptr, static_cast<CommandDocument*>(this));
-    if (!refresh) {
-        ShowError(E_OUTOFMEMORY);
-        return;
-    }
-    HRESULT hr = refresh->Do();
+    HRESULT hr = RefreshPeaks();
     if (FAILED(hr)) {
         ShowError(hr);
         return;
     }
+    SyncModifiedWithHistory();
+}
+
+HRESULT CNyMultiTrackDoc::RefreshPeaks()
+{
+    ComRef<IEditCommand> refresh = MakeCommand<RefreshPeakCommand>(nullptr, static_cast<CommandDocument*>(this));
+    if (!refresh)
+        return E_OUTOFMEMORY;
+    HRESULT hr = refresh->Do();
+    if (FAILED(hr))
+        return hr;
+    // Nothing to undo before it: the refresh needs no entry of its own.
+    if (!m_history || !NewestCommand(m_history.Get()))
+        return S_OK;
     ComRef<IEditCommand> taken;
     ComRef<IEditCommand> group;
     bool appended = false;
@@ -114,10 +123,9 @@ void CNyMultiTrackDoc::OnRefreshWaveforms()
             if (taken)
                 m_history->Add(taken.Get(), FALSE);
         }
-        ShowError(e.m_hr);
-        return;
+        return e.m_hr;
     }
-    SyncModifiedWithHistory();
+    return S_OK;
 }
 
 void CNyMultiTrackDoc::OnUpdateFileSaveAs(CCmdUI* ui)

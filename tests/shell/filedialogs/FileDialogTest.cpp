@@ -163,7 +163,7 @@ TEST_F(FileDialogTest, SaveDialogRefusesBadNamesAndOtherDocumentsFilesAndRenames
     std::strcpy(formats[1].extensions, "wav;wave");
     {
         CSaveDlg dialog(1, &doc, "Project (*.kvs)|*.kvs|Wave (*.wav)|*.wav;*.wave||", scratch_.File("x.kvs").c_str());
-        dialog.SetFormats(formats, 1);
+        dialog.SetFormats(nullptr, formats, 1);
         std::string lower = otherPath;
         for (char& c : lower)
             c = char(tolower(static_cast<unsigned char>(c)));
@@ -175,7 +175,7 @@ TEST_F(FileDialogTest, SaveDialogRefusesBadNamesAndOtherDocumentsFilesAndRenames
     {
         // A filter change turns the name's extension into the new filter's first one.
         CSaveDlg dialog(0, &doc, "Project (*.kvs)|*.kvs|Wave (*.wav)|*.wav;*.wave||", nullptr);
-        dialog.SetFormats(formats, 2);
+        dialog.SetFormats(nullptr, formats, 2);
         std::string renamed;
         int step = 0;
         TimerScript script([&] {
