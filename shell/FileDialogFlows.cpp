@@ -45,6 +45,31 @@ ComRef<IUnknown> WrittenAttributes(CNyMultiTrackDoc* document, IKvSKsFIO* fio)
     return copy;
 }
 
+constexpr uint32_t FourCC(const char (&id)[5])
+{
+    return uint32_t(uint8_t(id[0])) | uint32_t(uint8_t(id[1])) << 8 | uint32_t(uint8_t(id[2])) << 16 |
+           uint32_t(uint8_t(id[3])) << 24;
+}
+
+// The title (DISP) is also the file's name (INAM) when it has none: readers of the file's
+// information list show that one as its title.
+std::vector<FioInfoEntry> WithTitleAsName(std::vector<FioInfoEntry> entries)
+{
+    const FioInfoEntry* title = nullptr;
+    for (const FioInfoEntry& e : entries) {
+        if (e.id == FourCC("INAM") && e.text[0])
+            return entries;
+        if (e.id == FourCC("DISP") && e.text[0])
+            title = &e;
+    }
+    if (title && entries.size() < kFioMaxInfoEntries) {
+        FioInfoEntry name = *title;
+        name.id = FourCC("INAM");
+        entries.push_back(name);
+    }
+    return entries;
+}
+
 } // namespace
 
 BOOL RunSaveAsDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice)
@@ -121,7 +146,7 @@ BOOL RunSaveAsDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice)
         choice->options = settings->GetOptionWord();
     }
     if (ComRef<IKvSFileAttributes> written = QueryCom<IKvSFileAttributes>(attributes.Get())) {
-        const std::vector<FioInfoEntry>& entries = dialog.InfoEntries();
+        std::vector<FioInfoEntry> entries = WithTitleAsName(dialog.InfoEntries());
         written->SetInfoEntries(WORD(entries.size()), entries.empty() ? nullptr : entries.data());
         choice->attributes = attributes;
     }
