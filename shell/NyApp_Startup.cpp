@@ -445,9 +445,15 @@ void CNyApp::CreatePanes()
     auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
     if (!frame)
         return;
+    // Each pane once, in this order; a pane whose class the program lacks gives none.
+    frame->GetVideoPreviewPane();
     frame->GetControllerPane();
     frame->GetSelectionPane();
     frame->GetMarkerListPane();
+    frame->EnsurePane(PaneKind::Analysis);
+    frame->GetEffectLauncherPane();
+    frame->GetAuxWindowA();
+    frame->GetAuxWindowB();
     if (CMixerView* mixer = frame->GetMixerPane())
         mixer->Rebuild();
 }
