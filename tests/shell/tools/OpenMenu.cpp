@@ -1,5 +1,5 @@
 // KvOpenMenu <position>: opens the top-level menu at that position of the running program's
-// menu bar with the keyboard (Alt, then Right, then Down), as a user would (for screenshots).
+// menu bar with a mouse click on its title, as a user would (for screenshots).
 #include <windows.h>
 
 #include <cstdio>
@@ -7,14 +7,12 @@
 
 namespace {
 
-void Press(WORD key)
+void Send(DWORD flags)
 {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-    Sleep(150);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
 }
 
 } // namespace
@@ -32,14 +30,18 @@ int main(int argc, char** argv)
         return 1;
     }
     SetForegroundWindow(frame);
-    Sleep(300);
     // A menu left open by the last call closes first.
-    Press(VK_ESCAPE);
-    Press(VK_ESCAPE);
-    Press(VK_ESCAPE);
-    Press(VK_MENU);
-    for (int i = 0; i < position; ++i)
-        Press(VK_RIGHT);
-    Press(VK_DOWN);
+    SendMessageA(frame, WM_CANCELMODE, 0, 0);
+    Sleep(300);
+    RECT item = {};
+    if (!GetMenuItemRect(frame, GetMenu(frame), UINT(position), &item)) {
+        fprintf(stderr, "no menu at %d\n", position);
+        return 1;
+    }
+    SetCursorPos((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    Sleep(100);
+    Send(MOUSEEVENTF_LEFTDOWN);
+    Sleep(50);
+    Send(MOUSEEVENTF_LEFTUP);
     return 0;
 }
