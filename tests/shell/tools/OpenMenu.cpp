@@ -1,18 +1,20 @@
-// KvOpenMenu <position>: opens the top-level menu at that position of the running program's
-// menu bar with a mouse click on its title, as a user would (for screenshots).
+// KvOpenMenu <letter>: opens the top-level menu of the running program's menu bar whose
+// underlined letter it is, by typing Alt and the letter as a user would (for screenshots).
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
-void Send(DWORD flags)
+void Key(WORD key, bool up)
 {
     INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &input, sizeof(INPUT));
+    Sleep(200);
 }
 
 } // namespace
@@ -20,10 +22,9 @@ void Send(DWORD flags)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: KvOpenMenu <position>\n");
+        fprintf(stderr, "usage: KvOpenMenu <letter>\n");
         return 2;
     }
-    const int position = atoi(argv[1]);
     HWND frame = FindWindowA("KorvaneSound FrameWnd", nullptr);
     if (!frame) {
         fprintf(stderr, "no main frame\n");
@@ -31,17 +32,14 @@ int main(int argc, char** argv)
     }
     SetForegroundWindow(frame);
     // A menu left open by the last call closes first.
-    SendMessageA(frame, WM_CANCELMODE, 0, 0);
-    Sleep(300);
-    RECT item = {};
-    if (!GetMenuItemRect(frame, GetMenu(frame), UINT(position), &item)) {
-        fprintf(stderr, "no menu at %d\n", position);
-        return 1;
-    }
-    SetCursorPos((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    Sleep(100);
-    Send(MOUSEEVENTF_LEFTDOWN);
-    Sleep(50);
-    Send(MOUSEEVENTF_LEFTUP);
+    Key(VK_ESCAPE, false);
+    Key(VK_ESCAPE, true);
+    Key(VK_ESCAPE, false);
+    Key(VK_ESCAPE, true);
+    Key(VK_MENU, false);
+    const WORD letter = WORD(toupper(static_cast<unsigned char>(argv[1][0])));
+    Key(letter, false);
+    Key(letter, true);
+    Key(VK_MENU, true);
     return 0;
 }
