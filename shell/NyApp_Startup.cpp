@@ -445,12 +445,12 @@ void CNyApp::CreatePanes()
     auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
     if (!frame)
         return;
-    // Each pane once, in this order; a pane whose class the program lacks gives none.
+    // Each pane once, in this order; a pane whose class the program lacks gives none. The
+    // analysis pane comes with its first use: it reads its transform settings when it is made.
     frame->GetVideoPreviewPane();
     frame->GetControllerPane();
     frame->GetSelectionPane();
     frame->GetMarkerListPane();
-    frame->EnsurePane(PaneKind::Analysis);
     frame->GetEffectLauncherPane();
     frame->GetAuxWindowA();
     frame->GetAuxWindowB();
