@@ -158,8 +158,9 @@ BOOL CNyApp::ClaimSingleInstance()
         ::SetForegroundWindow(popup);
         CCommandLineInfo info;
         ParseCommandLine(info);
-        if (info.m_nShellCommand == CCommandLineInfo::FileOpen && !info.m_strFileName.IsEmpty() &&
-            ::GetFileAttributesA(info.m_strFileName) != INVALID_FILE_ATTRIBUTES)
+        // A file that is missing or cannot be opened goes over too: the running copy's open
+        // says why, where the user is looking.
+        if (info.m_nShellCommand == CCommandLineInfo::FileOpen && !info.m_strFileName.IsEmpty())
             SendOpenToRunningInstance(PathAsStoredOnDisk(info.m_strFileName).c_str());
         return FALSE;
     }
@@ -447,9 +448,15 @@ void CNyApp::CreatePanes()
     auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
     if (!frame)
         return;
+    // Each pane once, in this order; a pane whose class the program lacks gives none. The
+    // analysis pane comes with its first use: it reads its transform settings when it is made.
+    frame->GetVideoPreviewPane();
     frame->GetControllerPane();
     frame->GetSelectionPane();
     frame->GetMarkerListPane();
+    frame->GetEffectLauncherPane();
+    frame->GetAuxWindowA();
+    frame->GetAuxWindowB();
     if (CMixerView* mixer = frame->GetMixerPane())
         mixer->Rebuild();
 }

@@ -1,7 +1,9 @@
 // The open and save dialogs driven on the system's file dialogs: names typed and offered with
 // OK, the refusal box read and closed, then the dialog cancelled.
+#include "DialogScript.h"
 #include "ErrorText.h"
 #include "FwDocTemplate.h"
+#include "FileDialogIds.h"
 #include "FioKit.h"
 #include "KsMultiTrackLoader.h"
 #include "MultiTrackDoc.h"
@@ -20,66 +22,9 @@
 #include <functional>
 
 using namespace fiotest;
+using namespace kvtest;
 
 namespace {
-
-// Runs a script on a thread timer while a dialog's modal loop (or a box's over it) runs.
-class TimerScript {
-public:
-    explicit TimerScript(std::function<bool()> script) : m_script(std::move(script))
-    {
-        s_current = this;
-        m_timer = SetTimer(nullptr, 0, 50, &TimerScript::Tick);
-    }
-    ~TimerScript()
-    {
-        KillTimer(nullptr, m_timer);
-        s_current = nullptr;
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (s_current && !s_current->m_done && !s_current->m_busy) {
-            s_current->m_busy = true;
-            s_current->m_done = s_current->m_script();
-            s_current->m_busy = false;
-        }
-    }
-    static TimerScript* s_current;
-    std::function<bool()> m_script;
-    UINT_PTR m_timer = 0;
-    bool m_done = false, m_busy = false;
-};
-TimerScript* TimerScript::s_current = nullptr;
-
-HWND NameBox(HWND explorer)
-{
-    HWND box = ::GetDlgItem(explorer, cmb13);
-    return box ? box : ::GetDlgItem(explorer, edt1);
-}
-
-// The message box of this thread showing over the dialog, or null.
-HWND FindBox(HWND explorer)
-{
-    struct Search {
-        HWND explorer, found;
-    } search{explorer, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND wnd, LPARAM lp) {
-            auto* s = reinterpret_cast<Search*>(lp);
-            char cls[16] = {};
-            GetClassNameA(wnd, cls, sizeof(cls));
-            if (wnd != s->explorer && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(wnd) && GetDlgItem(wnd, 0xFFFF)) {
-                s->found = wnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 std::string Text(UINT id)
 {
@@ -163,7 +108,7 @@ TEST_F(FileDialogTest, SaveDialogRefusesBadNamesAndOtherDocumentsFilesAndRenames
     std::strcpy(formats[1].extensions, "wav;wave");
     {
         CSaveDlg dialog(1, &doc, "Project (*.kvs)|*.kvs|Wave (*.wav)|*.wav;*.wave||", scratch_.File("x.kvs").c_str());
-        dialog.SetFormats(formats, 1);
+        dialog.SetFormats(nullptr, formats, 1);
         std::string lower = otherPath;
         for (char& c : lower)
             c = char(tolower(static_cast<unsigned char>(c)));
@@ -175,7 +120,7 @@ TEST_F(FileDialogTest, SaveDialogRefusesBadNamesAndOtherDocumentsFilesAndRenames
     {
         // A filter change turns the name's extension into the new filter's first one.
         CSaveDlg dialog(0, &doc, "Project (*.kvs)|*.kvs|Wave (*.wav)|*.wav;*.wave||", nullptr);
-        dialog.SetFormats(formats, 2);
+        dialog.SetFormats(nullptr, formats, 2);
         std::string renamed;
         int step = 0;
         TimerScript script([&] {
@@ -286,6 +231,47 @@ TEST_F(FileDialogTest, OpenDialogKeepsALargeMultipleSelection)
     std::sort(paths.begin(), paths.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, paths);
+}
+
+// Preview on a system without a sound device says so instead of doing nothing.
+TEST_F(FileDialogTest, PreviewWithoutASoundDeviceSaysSo)
+{
+    std::string wav = Wav("tone.wav", kPcm16, 1);
+    COpenDlg dialog(TRUE, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "All (*.*)|*.*||", nullptr, "Open",
+                    57601);
+    dialog.m_ofn.lpstrInitialDir = scratch_.Path().c_str();
+    IKvSKsFIO* player = GetDocumentHost().FileModule();
+    ASSERT_NE(player, nullptr);
+    dialog.SetFormatTable(player, 0, nullptr, nullptr);
+    std::string shown;
+    bool pressed = false;
+    int ticks = 0;
+    TimerScript script([&] {
+        if (!dialog.m_hWnd)
+            return false;
+        HWND explorer = dialog.GetExplorerWindow();
+        if (++ticks > 100) { // no box came: the test fails below
+            PostMessageA(explorer, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        if (HWND box = FindBox(explorer)) {
+            char text[1024] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            shown = text;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            PostMessageA(explorer, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        if (!pressed) {
+            SetWindowTextA(NameBox(explorer), wav.c_str());
+            PostMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_OPEN_PREVIEW, BN_CLICKED),
+                         LPARAM(GetDlgItem(dialog.m_hWnd, IDC_OPEN_PREVIEW)));
+            pressed = true;
+        }
+        return false;
+    });
+    dialog.DoModal();
+    EXPECT_EQ(shown, std::string(ErrorText(GetResourceModule()).GetText(static_cast<HRESULT>(0x83E80450))));
 }
 
 // Save As offers the project formats of the file module's table and remembers the folder.
