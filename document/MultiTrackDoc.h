@@ -195,6 +195,7 @@ public:
     std::string GetTitleText() override;
     std::string GetPathText() override;
     BOOL IsViewIdle() override;
+    int64_t GetPlayPositionNow() override;
     void RepaintAllViews() override;
     void SetDocumentFormat(DWORD samplesPerSec, WORD bitsPerSample) override;
 

@@ -90,7 +90,12 @@ UINT CBaseWin::ContextMenuId() const
 void CBaseWin::OnContextMenu(CWnd*, CPoint point)
 {
     LeaveInPlaceEdit();
-    HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(ContextMenuId()));
+    ShowContextMenu(ContextMenuId(), point);
+}
+
+void CBaseWin::ShowContextMenu(UINT menuId, CPoint point)
+{
+    HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(menuId));
     if (!menu)
         return;
     HMENU popup = ::GetSubMenu(menu, 0);

@@ -74,6 +74,8 @@ public:
     int GetEditMode() override { return m_editMode; }
     void InvalidateTrackArea(const RECT& area) override;
     void RepaintTracks() override;
+    void SelectionChanged() override;
+    int64_t GetPlayPositionNow() override;
 
     // Geometry
     // 32 x amplitude zoom + 5; 37 for a track with state flag 32.
