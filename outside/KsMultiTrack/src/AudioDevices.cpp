@@ -49,6 +49,7 @@ public:
     HRESULT Open(const DeviceSettings& s, DWORD rate, WORD channels, bool paused)
     {
         m_channels = channels;
+        m_rate = rate;
         m_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         if (!m_event)
             return E_OUTOFMEMORY;
@@ -157,6 +158,7 @@ public:
         if (draining && m_fill > 0)
             Send();
     }
+    LONGLONG HeardDelay() const override { return static_cast<LONGLONG>(m_rate) * kHeardDelayMs / 1000; }
 
 private:
     static constexpr HRESULT kNoDevice = static_cast<HRESULT>(0x83E80836);
@@ -189,6 +191,7 @@ private:
     HWAVEOUT m_handle = nullptr;
     HANDLE m_event = nullptr;
     WORD m_channels = 2;
+    DWORD m_rate = 44100;
     size_t m_frames = 0;
     size_t m_next = 0;
     size_t m_fill = 0;
@@ -236,6 +239,7 @@ public:
     HRESULT Open(const DeviceSettings& s, DWORD rate, WORD channels, HWND window, bool paused)
     {
         m_channels = channels;
+        m_rate = rate;
         FindDirectSound find{&s.directSoundDevice, GUID{}, false};
         if (!s.directSoundDevice.empty())
             DirectSoundEnumerateA(MatchDirectSound, &find);
@@ -346,6 +350,7 @@ public:
             SilenceAhead(m_frames);
         m_draining = draining;
     }
+    LONGLONG HeardDelay() const override { return static_cast<LONGLONG>(m_rate) * kHeardDelayMs / 1000; }
 
 private:
     // The buffer loops: what lies past the written end is old sound, heard again should the
@@ -410,6 +415,7 @@ private:
     IDirectSound* m_ds = nullptr;
     IDirectSoundBuffer* m_buffer = nullptr;
     WORD m_channels = 2;
+    DWORD m_rate = 44100;
     DWORD m_frames = 0;
     DWORD m_frameBytes = 4;
     DWORD m_lastCursor = 0;

@@ -61,7 +61,15 @@ public:
     virtual int BufferMs() const = 0;
     // The output may run dry from now on without it counting as an underrun.
     virtual void SetDraining(bool draining) = 0;
+    // How far the device's count of played frames runs ahead of what is heard: the sound
+    // server's buffering behind the device, which the device does not report.
+    virtual LONGLONG HeardDelay() const = 0;
 };
+
+// The delay between a device's played count and the speakers, as measured on the sound
+// server path the program runs on: 60 to 105 ms through waveOut, the count moving in steps
+// of 10 to 15 ms.
+constexpr int kHeardDelayMs = 95;
 
 // Opens the output the settings name, paused when startPaused. hr gets the failure.
 std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels, HWND window,

@@ -4,6 +4,7 @@
 #include "Item.h"
 #include "ItemList.h"
 #include "KvSSException.h"
+#include "OutputClock.h"
 #include "PlaybackRenderer.h"
 #include "TakeFile.h"
 
@@ -82,10 +83,13 @@ public:
         std::lock_guard<std::mutex> guard(m_lock);
         if (m_state == kPlaying && m_out) {
             m_paused = !m_paused;
-            if (m_paused)
+            if (m_paused) {
+                m_clock.Freeze(m_out->Played(), m_renderer.Rate());
                 m_out->Pause();
-            else
+            } else {
+                m_clock.Thaw(m_out->Played());
                 m_out->Resume();
+            }
             return S_OK;
         }
         if (m_state == kRecording) {
@@ -181,6 +185,7 @@ public:
         m_renderer.Seek(position);
         m_heard = m_renderer.Position();
         m_endPosted = false;
+        ArmTail();
         SetEvent(m_wake);
         return S_OK;
     }
@@ -363,6 +368,7 @@ public:
         if (wantOut) {
             m_out = OpenAudioOutput(settings, m_renderer.Rate(), 2, m_mainWindow, m_paused || m_armed, &hr);
             m_renderer.Seek(m_heard);
+            ArmTail();
         }
         if (SUCCEEDED(hr) && wantIn) {
             m_in = AudioInput::Open(settings, m_inputFormat.rate, m_inputFormat.channels, m_inputFormat.bits, &hr);
@@ -439,6 +445,7 @@ private:
         }
         m_heard = start;
         m_endPosted = false;
+        ArmTail();
         m_paused = false;
         m_state = kPlaying;
         StartWorker();
@@ -521,6 +528,7 @@ private:
         m_writing = false;
         m_paused = m_mode == 3;
         m_endPosted = false;
+        ArmTail();
         m_diskFullPosted = false;
         m_state = kRecording;
         StartWorker();
@@ -585,7 +593,10 @@ private:
             return m_recordStart + (m_takes.empty() ? 0 : m_takes.front().file->Frames());
         if (!m_out || m_spans.empty())
             return m_heard;
-        LONGLONG played = m_out->Played();
+        // What the device counts as played is heard a little later.
+        LONGLONG played =
+            std::max<LONGLONG>(0, std::min(m_clock.Read(m_out->Played(), m_renderer.Rate()), m_out->Written()) -
+                                      m_out->HeardDelay());
         while (m_spans.size() > 1 && m_spans.front().device + m_spans.front().frames <= played)
             m_spans.pop_front();
         const Span& s = m_spans.front();
@@ -595,6 +606,14 @@ private:
             return s.timeline;
         m_heard = s.timeline + std::min(played - s.device, s.frames);
         return m_heard;
+    }
+
+    // The silence that follows the played range: twice the delay to the speakers, so that a
+    // slower server than the one measured still hears the end.
+    void ArmTail()
+    {
+        m_clock.Reset();
+        m_tailFrames = static_cast<LONGLONG>(m_renderer.Rate()) * 2 * kHeardDelayMs / 1000;
     }
 
     void Post(HRESULT code)
@@ -655,6 +674,8 @@ private:
     {
         const size_t block = std::max<DWORD>(1, m_renderer.Rate() / 100);
         m_block.resize(block * 2);
+        // Seen on every wake, the clock knows when the device's count last moved.
+        m_clock.Read(m_out->Played(), m_renderer.Rate());
         for (;;) {
             if (m_renderer.Done())
                 break;
@@ -677,8 +698,20 @@ private:
             }
         }
         if (m_renderer.Done()) {
-            m_out->SetDraining(true);
-            if (!m_endPosted && m_out->Played() >= m_out->Written()) {
+            // Silence behind the last sound, longer than the way from the device to the
+            // speakers: once the device has played it, the sound has been heard, and a stop
+            // that resets the device drops silence only.
+            while (m_tailFrames > 0) {
+                const size_t n = std::min<size_t>({m_out->Space(), block, static_cast<size_t>(m_tailFrames)});
+                if (n == 0)
+                    break;
+                std::fill(m_block.begin(), m_block.begin() + n * 2, int16_t(0));
+                m_out->Write(m_block.data(), n);
+                m_tailFrames -= static_cast<LONGLONG>(n);
+            }
+            if (m_tailFrames == 0)
+                m_out->SetDraining(true);
+            if (!m_endPosted && m_tailFrames == 0 && m_out->Played() >= m_out->Written()) {
                 m_endPosted = true;
                 // A recording goes on after the played sound; only playback ends here.
                 if (m_state == kPlaying)
@@ -737,6 +770,9 @@ private:
     std::deque<Span> m_spans;
     std::vector<int16_t> m_block;
     LONGLONG m_heard = 0;
+    // Silent frames still to go behind the end of the played range.
+    LONGLONG m_tailFrames = 0;
+    OutputClock m_clock;
     bool m_paused = false;
     bool m_endPosted = false;
     bool m_suspended = false;
