@@ -187,6 +187,7 @@ public:
     CZoomButton& GetTimeZoomButton() { return m_timeZoomButton; }
     CZoomButton& GetAmplitudeZoomButton() { return m_amplitudeZoomButton; }
     CTrackAreaPane& GetTrackArea() { return m_trackArea; }
+    CTrackHeaderPane& GetTrackHeader() { return m_header; }
     CTimeRulerPane& GetTimeRuler() { return m_ruler; }
     CAmplitudeScalePane& GetAmplitudeScale() { return m_scale; }
     CScrollBar64& GetHorzScrollBar() { return m_horzScroll; }
