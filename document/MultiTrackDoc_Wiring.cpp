@@ -10,7 +10,18 @@ namespace DocWiring {
 namespace {
 CNyMultiTrackDoc* (*g_newDocumentFactory)() = nullptr;
 Host* g_host = nullptr;
+DocumentVideo* (*g_videoLookup)(CNyMultiTrackDoc*) = nullptr;
 } // namespace
+
+DocumentVideo* VideoOf(CNyMultiTrackDoc* document)
+{
+    return g_videoLookup && document ? g_videoLookup(document) : nullptr;
+}
+
+void SetVideoLookup(DocumentVideo* (*lookup)(CNyMultiTrackDoc*))
+{
+    g_videoLookup = lookup;
+}
 
 void SetHost(Host* host)
 {
@@ -29,7 +40,11 @@ void SelectLastMarker()
         g_host->SelectLastMarker();
 }
 
-void UpdateAnalysisPane(int64_t) {}
+void UpdateAnalysisPane(int64_t resetKey)
+{
+    if (g_host)
+        g_host->UpdateAnalysisPane(resetKey);
+}
 
 void UpdateEffectPalette() {}
 

@@ -2,6 +2,7 @@
 // controller and the mixer of the main frame behind the view's transport and level calls,
 // the tool panes attached to the active view, the application's error box, progress dialog,
 // in-place edit and new documents.
+#include "VideoPreviewWnd.h"
 #include "ProgramHosts.h"
 
 #include "KvSSException.h"
@@ -10,6 +11,7 @@
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "NyAnalizeWnd.h"
 #include "NyApp.h"
 #include "NyControlView.h"
 #include "NyException.h"
@@ -210,6 +212,10 @@ public:
             markers->SetView(link);
         if (CMixerView* mixer = HeldMixer(); mixer && mixer->GetView() != link)
             mixer->SetView(link);
+        if (CNyAnalizeWnd* analysis = HeldAnalysisPane())
+            analysis->SetView(view);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview())
+            preview->SetActiveView(view);
     }
     void RefreshSelectionPane(CNyMultiTrackView* view) override
     {
@@ -223,6 +229,11 @@ public:
             selection->SetView(nullptr);
         if (CMarkerListDlg* markers = HeldMarkerList(); markers && markers->GetView() == link)
             markers->SetView(nullptr);
+        if (CNyAnalizeWnd* analysis = HeldAnalysisPane(); analysis && analysis->GetView() == view)
+            analysis->SetView(nullptr);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview();
+            preview && preview->Pane() == &view->GetVideoTrackPane())
+            preview->SetActiveView(nullptr);
     }
     void ShowErrorBox(HRESULT code, const char* caption) override
     {
@@ -246,8 +257,14 @@ public:
         if (CNyApp* app = App())
             app->UpdateAllDocuments();
     }
-    // No frequency analysis pane or effect launcher in the program yet.
-    void UpdateAnalysisAndEffects() override {}
+    // No effect launcher in the program yet.
+    void UpdateAnalysisAndEffects() override { UpdateAnalysisPane(0); }
+    void AnalyzeAt(CNyMultiTrackView* view, int64_t position) override
+    {
+        CNyAnalizeWnd* analysis = HeldAnalysisPane();
+        if (analysis && analysis->GetView() == view && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
+            analysis->Analyze(position);
+    }
     void RunRecordingTimerDialog() override { previous->RunRecordingTimerDialog(); }
     void RunPropertiesDialog(CNyMultiTrackView* view, int track) override
     {
@@ -339,6 +356,7 @@ public:
         return app ? dynamic_cast<CNyMultiTrackDoc*>(app->CreateNewDocument()) : nullptr;
     }
     void RefreshViews(CNyMultiTrackDoc* document, UINT refreshId) override;
+    void UpdateAnalysisPane(int64_t resetKey) override { ::UpdateAnalysisPane(int(resetKey)); }
     void FreezeViews(CNyMultiTrackDoc* document, BOOL freeze) override;
 
 private:
@@ -421,6 +439,23 @@ CSelectionControlDlg* HeldSelectionPane()
 CMarkerListDlg* HeldMarkerList()
 {
     return Held<CMarkerListDlg>(PaneKind::MarkerList);
+}
+
+CNyAnalizeWnd* HeldAnalysisPane()
+{
+    return Held<CNyAnalizeWnd>(PaneKind::Analysis);
+}
+
+void UpdateAnalysisPane(int resetKey)
+{
+    CNyAnalizeWnd* analysis = HeldAnalysisPane();
+    if (analysis && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
+        analysis->Refresh(resetKey);
+}
+
+CVideoPreviewWnd* HeldVideoPreview()
+{
+    return Held<CVideoPreviewWnd>(PaneKind::VideoPreview);
 }
 
 void InstallProgramHosts()

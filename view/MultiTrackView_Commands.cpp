@@ -73,6 +73,10 @@ void CNyMultiTrackView::UpdatePositionText(int64_t position)
     }
     if (position < 0)
         position = GetSelectionEnd();
+    if (IsTransportIdle())
+        m_video.RenderFrames(SamplesToTime(position));
+    else
+        GetViewHost().AnalyzeAt(this, position);
     CNyMultiTrackDoc* doc = GetMultiTrackDoc();
     if (!doc)
         return;
