@@ -186,7 +186,8 @@ void CMixerView::FitFrame()
         int all = sides;
         for (auto& strip : m_strips)
             all += strip->GetSize().cx;
-        MONITORINFO monitor{sizeof monitor};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
         if (::GetMonitorInfoA(::MonitorFromWindow(frame->m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
             all = std::min<int>(all, monitor.rcWork.right - window.left);
         width = std::max(width, all);
