@@ -14,18 +14,6 @@ namespace {
 
 constexpr DWORD kRate = rig::kRate;
 
-WAVEFORMATEX Stereo16()
-{
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 2;
-    f.nSamplesPerSec = kRate;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 4;
-    f.nAvgBytesPerSec = kRate * 4;
-    return f;
-}
-
 // Hands out a ramp in stereo, as much as is asked each time.
 struct RampSource {
     std::vector<int16_t> ramp;
@@ -51,7 +39,7 @@ TEST_F(WaveOutRingTest, ASourcePlayedToItsEndIsHeardToItsLastSampleBeforeTheLoop
     const LONGLONG length = kRate / 2;
     RampSource source{rig::PositionRamp(length)};
     WaveOutRing ring;
-    ASSERT_EQ(MMSYSERR_NOERROR, ring.Open(WAVE_MAPPER, Stereo16(), kRate / 20, 4, false));
+    ASSERT_EQ(MMSYSERR_NOERROR, ring.Open(WAVE_MAPPER, rig::StereoFormat(), kRate / 20, 4, false));
     const LONGLONG mark = rig::Capture::Get().Now();
     const DWORD started = GetTickCount();
     EXPECT_TRUE(PlayThroughWaveOut(ring, kRate / 100, [&](void* to, size_t n) { return source.Fill(to, n); },
@@ -71,7 +59,7 @@ TEST_F(WaveOutRingTest, TheStopEventEndsTheLoopEarly)
 {
     RampSource source{rig::PositionRamp(kRate * 10)};
     WaveOutRing ring;
-    ASSERT_EQ(MMSYSERR_NOERROR, ring.Open(WAVE_MAPPER, Stereo16(), kRate / 20, 4, false));
+    ASSERT_EQ(MMSYSERR_NOERROR, ring.Open(WAVE_MAPPER, rig::StereoFormat(), kRate / 20, 4, false));
     HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::thread stopper([stop] {
         Sleep(300);
