@@ -10,8 +10,11 @@ HRESULT AddMarksCommand::Do()
     return RunGroupEdge(this, [&] {
         int64_t start = 0, end = 0;
         m_document->GetOrderedSelection(&start, &end);
-        if (!m_document->IsViewIdle())
-            end = start;
+        if (!m_document->IsViewIdle()) {
+            // While the transport runs the cue goes where playback is heard.
+            const int64_t played = m_document->GetPlayPositionNow();
+            start = end = played >= 0 ? played : start;
+        }
         for (int i = 0; i < m_document->GetTrackCount(); ++i) {
             if (!m_document->IsTrackSelectedAt(i))
                 continue;

@@ -114,6 +114,8 @@ public:
     virtual ViewGeometry* GetMultiTrackView() { return nullptr; }
     // Neither playing nor recording, and the view in no modal edit state.
     virtual BOOL IsViewIdle() { return TRUE; }
+    // Where playback is heard now; -1 while nothing plays.
+    virtual int64_t GetPlayPositionNow() { return -1; }
     virtual void RepaintAllViews() {}
     virtual void UpdateMixer() {}
 

@@ -200,6 +200,7 @@ public:
     std::string GetTitleText() override;
     std::string GetPathText() override;
     BOOL IsViewIdle() override;
+    int64_t GetPlayPositionNow() override;
     void RepaintAllViews() override;
     void SetDocumentFormat(DWORD samplesPerSec, WORD bitsPerSample) override;
 

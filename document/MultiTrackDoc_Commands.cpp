@@ -195,6 +195,12 @@ std::string CNyMultiTrackDoc::GetPathText()
     return std::string(static_cast<const char*>(GetPathName()));
 }
 
+int64_t CNyMultiTrackDoc::GetPlayPositionNow()
+{
+    ViewGeometry* view = GetMultiTrackView();
+    return view ? view->GetPlayPositionNow() : -1;
+}
+
 BOOL CNyMultiTrackDoc::IsViewIdle()
 {
     if (GetDocumentHost().IsTransportBusy())

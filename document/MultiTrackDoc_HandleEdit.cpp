@@ -77,6 +77,42 @@ void PutBack(IMtEnvelopeSet* set, TakenEnvelopes& taken)
     }
 }
 
+// While a track renders into its own channels, what the mix would add besides the handle
+// curve is set aside: its volume, pan, mute and silence and the master volume. The new sound
+// holds the curve alone, as the handles show it; the track goes on applying its own settings.
+class PlainTrackMix {
+public:
+    PlainTrackMix(IMtTrackSet* engine, IMtTrack* track) : m_engine(engine), m_track(track)
+    {
+        m_engine->GetMasterVolume(&m_master);
+        m_track->GetVolume(&m_volume);
+        m_track->GetPan(&m_pan);
+        m_track->TestFlag(kMtFlagMute, &m_mute);
+        m_track->IsSilenced(&m_silenced);
+        m_engine->SetMasterVolume(1.0f);
+        m_track->SetVolume(1.0f);
+        m_track->SetPan(0.0f);
+        m_track->SetFlag(kMtFlagMute, 0);
+        m_track->SetSilenced(0);
+    }
+    ~PlainTrackMix()
+    {
+        m_engine->SetMasterVolume(m_master);
+        m_track->SetVolume(m_volume);
+        m_track->SetPan(m_pan);
+        m_track->SetFlag(kMtFlagMute, m_mute);
+        m_track->SetSilenced(m_silenced);
+    }
+    PlainTrackMix(const PlainTrackMix&) = delete;
+    PlainTrackMix& operator=(const PlainTrackMix&) = delete;
+
+private:
+    IMtTrackSet* m_engine;
+    IMtTrack* m_track;
+    float m_master = 1.0f, m_volume = 1.0f, m_pan = 0.0f;
+    LONG m_mute = 0, m_silenced = 0;
+};
+
 // Renders the tracks the engine marks into a new file of the given channels (the track's own,
 // so that the file can take the place of its sound), reporting progress: S_OK when complete,
 // 0x83E80005 when the user stopped it, else the graph's failure.
@@ -232,6 +268,7 @@ HRESULT CNyMultiTrackDoc::ApplyHandleEdits()
                 SwapInHandleCurve(set.Get(), *GetHandleEditTrack(t), GetTrackExtent(t, -1), taken);
                 selection->SetAllTracks(0);
                 selection->SelectTrack(t, 1);
+                PlainTrackMix plain(m_engine.Get(), GetTrack(t));
                 hr = RenderMarkedTracks(m_engine.Get(), GetTrackChannels(t), render);
             } catch (const CKvSSException& e) {
                 hr = e.m_hr;

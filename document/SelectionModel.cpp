@@ -61,6 +61,8 @@ HRESULT CSelectionModel::SetSelection(int64_t start, int64_t end, BOOL force)
     }
     if (!force)
         return S_OK;
+    if (m_view)
+        m_view->SelectionChanged();
     if (!m_tracking)
         SendRangeToEngine(m_start, m_end);
     return S_OK;

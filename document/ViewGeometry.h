@@ -34,6 +34,9 @@ public:
     // Sample under a track-area x; -1 left of the waveform area.
     virtual int64_t XToSample(int x) = 0;
     virtual int64_t GetFirstVisibleSample() = 0;
+    // Where playback is heard now (asked of the transport, not the view's last poll); -1 while
+    // nothing plays.
+    virtual int64_t GetPlayPositionNow() = 0;
     // 0 normal; 1 and 2 the fade and envelope handle modes.
     virtual int GetEditMode() = 0;
 
@@ -41,6 +44,9 @@ public:
     virtual void InvalidateTrackArea(const RECT& area) = 0;
     // Repaints the track area and the track headers (after a track state changed).
     virtual void RepaintTracks() = 0;
+    // The selection changed: the panes that show it, the controller's lamps and the overview
+    // follow.
+    virtual void SelectionChanged() = 0;
 
 protected:
     ~ViewGeometry() = default;

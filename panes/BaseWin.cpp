@@ -111,7 +111,12 @@ void TrackContextMenu(CWnd* wnd, UINT menuId, CPoint point)
 void CBaseWin::OnContextMenu(CWnd*, CPoint point)
 {
     LeaveInPlaceEdit();
-    TrackContextMenu(this, ContextMenuId(), point);
+    ShowContextMenu(ContextMenuId(), point);
+}
+
+void CBaseWin::ShowContextMenu(UINT menuId, CPoint point)
+{
+    TrackContextMenu(this, menuId, point);
 }
 
 void CBaseWin::OnLButtonDown(UINT flags, CPoint point)

@@ -75,6 +75,9 @@ public:
     // Leaves the in-place edit: a read-only edit ends, a writable one loses the focus to the
     // parent (and settles its text itself).
     void LeaveInPlaceEdit();
+    // The first popup of a menu resource at a screen point (-1, -1: below the pane's corner),
+    // owned by the top-level window so that its commands take the frame's route.
+    void ShowContextMenu(UINT menuId, CPoint point);
 
 protected:
     HWND m_parent = nullptr; // the window, not an object: a parent without one stays valid

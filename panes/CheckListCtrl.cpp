@@ -119,38 +119,49 @@ void CCheckListCtrl::OnFocusChange(HWND other)
     ::UpdateWindow(m_hWnd);
 }
 
-LRESULT CCheckListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BEGIN_MESSAGE_MAP(CCheckListCtrl, CListCtrl)
+    ON_WM_SIZE()
+    ON_WM_SETFOCUS()
+    ON_WM_KILLFOCUS()
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+
+void CCheckListCtrl::OnSize(UINT type, int cx, int cy)
 {
-    switch (message) {
-    case WM_SIZE:
-        m_clientWidth = LOWORD(lParam);
-        break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: {
-        const LRESULT result = CListCtrl::WindowProc(message, wParam, lParam);
-        OnFocusChange(reinterpret_cast<HWND>(wParam));
-        return result;
+    (void)type, (void)cy;
+    m_clientWidth = cx;
+    Default();
+}
+
+void CCheckListCtrl::OnSetFocus(CWnd* oldWnd)
+{
+    Default();
+    OnFocusChange(oldWnd ? oldWnd->m_hWnd : nullptr);
+}
+
+void CCheckListCtrl::OnKillFocus(CWnd* newWnd)
+{
+    Default();
+    OnFocusChange(newWnd ? newWnd->m_hWnd : nullptr);
+}
+
+void CCheckListCtrl::OnLButtonDown(UINT flags, CPoint point)
+{
+    (void)flags;
+    LVHITTESTINFO hit{};
+    hit.pt = point;
+    const int row = int(SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    bool onBox = row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON);
+    if (row >= 0 && !onBox && (GetStyle() & LVS_OWNERDRAWFIXED)) {
+        // Owner-drawn rows report the box as part of the row: left of the icon is the box.
+        RECT icon{LVIR_ICON, 0, 0, 0};
+        SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&icon));
+        onBox = hit.pt.x < icon.left;
     }
-    case WM_LBUTTONDOWN: {
-        LVHITTESTINFO hit{};
-        hit.pt = {short(LOWORD(lParam)), short(HIWORD(lParam))};
-        const int row = int(SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-        bool onBox = row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON);
-        if (row >= 0 && !onBox && (GetStyle() & LVS_OWNERDRAWFIXED)) {
-            // Owner-drawn rows report the box as part of the row: left of the icon is the box.
-            RECT icon{LVIR_ICON, 0, 0, 0};
-            SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&icon));
-            onBox = hit.pt.x < icon.left;
-        }
-        if (onBox) {
-            const UINT state = UINT(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(row), kStateMask)) & kStateMask;
-            SetChecked(row, state == kUnchecked);
-            return 0;
-        }
-        break;
+    if (!onBox) {
+        Default();
+        return;
     }
-    default:
-        break;
-    }
-    return CListCtrl::WindowProc(message, wParam, lParam);
+    const UINT state = UINT(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(row), kStateMask)) & kStateMask;
+    SetChecked(row, state == kUnchecked);
 }

@@ -20,13 +20,16 @@ public:
     void SetChecked(int row, bool checked);
     void SetLabelTrim(int pixels) { m_labelTrim = pixels; }
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
 private:
     void OnFocusChange(HWND other);
+    void OnSize(UINT type, int cx, int cy);
+    void OnSetFocus(CWnd* oldWnd);
+    void OnKillFocus(CWnd* newWnd);
+    void OnLButtonDown(UINT flags, CPoint point);
 
     int m_clientWidth = 0;
     int m_labelTrim = 0;
     COLORREF m_textColour;
     COLORREF m_background[2];
+    DECLARE_MESSAGE_MAP()
 };

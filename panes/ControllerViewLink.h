@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class CNyMultiTrackDoc;
+class StripLevelTarget;
 
 class ControllerViewLink {
 public:
@@ -29,6 +30,8 @@ public:
     virtual void SetEditPosition(int64_t position) = 0;
     // The repeat switch of playback as the Loop button sets it.
     virtual void SetEngineLoop(bool on) = 0;
+    // The program's Read or Write Automation switch; every open document's engine follows.
+    virtual void SetAutomation(bool write, bool on) = 0;
     // Commands and keys the view handles: 1049 Play/Stop, 1009 Fit to Window, 'H' to start.
     virtual void SendCommand(UINT id) = 0;
     virtual void SendChar(char ch) = 0;
@@ -40,6 +43,10 @@ public:
     virtual void AfterStop() = 0;
     // The selection moved (marker jumps): repaint it and the analysis pane.
     virtual void SelectionMoved() = 0;
+    // Where the mixer's faders and pan sliders send their values; null: the document alone.
+    virtual StripLevelTarget* GetLevelTarget() = 0;
+    // The position playback has reached; -1 while nothing plays.
+    virtual int64_t GetPlayPosition() = 0;
 
 protected:
     ~ControllerViewLink() = default;

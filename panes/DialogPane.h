@@ -9,16 +9,11 @@ public:
     explicit CDialogPane(UINT templateId) : CDialog(templateId) {}
 
     BOOL CreatePane(CWnd* frame) { return Create(m_nIDTemplate, frame); }
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == WM_CLOSE) {
-            if (HWND frame = ::GetParent(m_hWnd))
-                ::ShowWindow(frame, SW_HIDE);
-            return 0;
-        }
-        return CDialog::WindowProc(message, wParam, lParam);
-    }
     void PostNcDestroy() override { delete this; }
+
+protected:
+    void OnClose();
+    DECLARE_MESSAGE_MAP()
 };
 
 // Frame (close box and roll-up) and pane; null when the windows cannot be made.

@@ -17,6 +17,8 @@ public:
     void SetTrackPan(int track, double pan) override { Set(track, 1, pan); }
     void EndPanChange(int track) override { End(track, 1); }
     void CancelLiveChange(int track) override;
+    // The document alone writes no automation.
+    void DeleteEnvelopePoint(int, int, int64_t) override {}
 
 private:
     void Begin(int track, int kind);

@@ -1,5 +1,6 @@
 #include "DocumentTransportLink.h"
 
+#include "DocumentHost.h"
 #include "MultiTrackDoc.h"
 #include "NyControlView.h"
 #include "SelectionModel.h"
@@ -19,6 +20,18 @@ void DocumentTransportLink::SetEngineLoop(bool on)
 {
     if (m_document && m_document->GetTrackSet())
         m_document->GetTrackSet()->SetShuttleStart(on ? 1 : 0);
+}
+
+void DocumentTransportLink::SetAutomation(bool write, bool on)
+{
+    DocumentSettings& program = GetDocumentHost().DefaultSettings();
+    (write ? program.writeAutomation : program.readAutomation) = on ? 1 : 0;
+    if (IMtTrackSet* set = m_document ? m_document->GetTrackSet() : nullptr) {
+        if (write)
+            set->SetWriteAutomation(on ? 1 : 0);
+        else
+            set->SetReadAutomation(on ? 1 : 0);
+    }
 }
 
 void DocumentTransportLink::SendCommand(UINT id)

@@ -30,6 +30,7 @@ public:
     void OnPlayStopped(int64_t position) override { m_stoppedAt = position; }
     void SetEditPosition(int64_t position) override { m_editPosition = position; }
     void SetEngineLoop(bool on) override;
+    void SetAutomation(bool write, bool on) override;
     void SendCommand(UINT id) override;
     void SendChar(char ch) override;
     bool IsTransportIdle() override;
@@ -37,6 +38,8 @@ public:
     void RefreshCaret() override {}
     void AfterStop() override {}
     void SelectionMoved() override {}
+    StripLevelTarget* GetLevelTarget() override { return nullptr; }
+    int64_t GetPlayPosition() override { return -1; }
 
     int64_t StoppedAt() const { return m_stoppedAt; }
     int CommandCount(UINT id) const;

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr int64_t kPositionLimit = int64_t(1) << 32;
+// "NyTracksStop", read by the message map when a message arrives.
+const UINT g_tracksStop = RegisterTracksStopMessage();
 
 std::string Trimmed(const std::string& text)
 {
@@ -380,7 +382,7 @@ void CEditMarkersDlg::TogglePreview()
     if (SUCCEEDED(hr))
         hr = m_player->QueryInterface(__uuidof(IMtNotify), notify.OutVoid());
     if (SUCCEEDED(hr))
-        hr = notify->SetNotifyWindow(m_hWnd, TracksStopMessage(), 0);
+        hr = notify->SetNotifyWindow(m_hWnd, g_tracksStop, 0);
     if (SUCCEEDED(hr))
         hr = m_player->Start(0);
     if (failed(hr)) {
@@ -395,50 +397,57 @@ void CEditMarkersDlg::TogglePreview()
     ::SetDlgItemTextA(m_hWnd, IDC_EDITMARK_PREVIEW, caption.GetString());
 }
 
-LRESULT CEditMarkersDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BEGIN_MESSAGE_MAP(CEditMarkersDlg, CDialog)
+    ON_EN_KILLFOCUS(IDC_EDITMARK_START, OnStartKillFocus)
+    ON_EN_KILLFOCUS(IDC_EDITMARK_END, OnEndKillFocus)
+    ON_EN_KILLFOCUS(IDC_EDITMARK_LENGTH, OnLengthKillFocus)
+    ON_CBN_SELCHANGE(IDC_TIME_UNIT, OnUnitChange)
+    ON_CBN_SELCHANGE(IDC_EDITMARK_PAIR, ApplyMode)
+    ON_BN_CLICKED(IDC_EDITMARK_PREVIEW, TogglePreview)
+    ON_BN_CLICKED(IDC_PANE_HELP, OnHelp)
+    ON_WM_DESTROY()
+    ON_REGISTERED_MESSAGE(g_tracksStop, OnTracksStop)
+END_MESSAGE_MAP()
+
+void CEditMarkersDlg::OnStartKillFocus()
 {
-    if (message != 0 && message == TracksStopMessage()) {
-        EndOfPlayback();
-        return 0;
+    TestField(IDC_EDITMARK_START);
+}
+
+void CEditMarkersDlg::OnEndKillFocus()
+{
+    TestField(IDC_EDITMARK_END);
+}
+
+void CEditMarkersDlg::OnLengthKillFocus()
+{
+    TestField(IDC_EDITMARK_LENGTH);
+}
+
+void CEditMarkersDlg::OnUnitChange()
+{
+    if (const uint32_t chosen = GetSelectedTimeUnit(::GetDlgItem(m_hWnd, IDC_TIME_UNIT))) {
+        unit = chosen;
+        ShowFields();
+        ApplyMode();
     }
-    switch (message) {
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        const int code = HIWORD(wParam);
-        if (code == EN_KILLFOCUS && (id == IDC_EDITMARK_START || id == IDC_EDITMARK_END || id == IDC_EDITMARK_LENGTH)) {
-            TestField(id);
-            return 0;
-        }
-        if (code == CBN_SELCHANGE && id == IDC_TIME_UNIT) {
-            const uint32_t chosen = GetSelectedTimeUnit(reinterpret_cast<HWND>(lParam));
-            if (chosen) {
-                unit = chosen;
-                ShowFields();
-                ApplyMode();
-            }
-            return 0;
-        }
-        if (code == CBN_SELCHANGE && id == IDC_EDITMARK_PAIR) {
-            ApplyMode();
-            return 0;
-        }
-        if (code == BN_CLICKED && id == IDC_EDITMARK_PREVIEW) {
-            TogglePreview();
-            return 0;
-        }
-        if (code == BN_CLICKED && id == IDC_PANE_HELP) {
-            HelpLauncher help;
-            if (!help.ShowTopic(301, reinterpret_cast<DWORD_PTR>(m_hWnd)))
-                help.ShowTopic(300, reinterpret_cast<DWORD_PTR>(m_hWnd));
-            return 0;
-        }
-        break;
-    }
-    case WM_DESTROY:
-        StopPreview(true);
-        break;
-    default:
-        break;
-    }
-    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+void CEditMarkersDlg::OnHelp()
+{
+    HelpLauncher help;
+    if (!help.ShowTopic(301, reinterpret_cast<DWORD_PTR>(m_hWnd)))
+        help.ShowTopic(300, reinterpret_cast<DWORD_PTR>(m_hWnd));
+}
+
+void CEditMarkersDlg::OnDestroy()
+{
+    StopPreview(true);
+    Default();
+}
+
+LRESULT CEditMarkersDlg::OnTracksStop(WPARAM, LPARAM)
+{
+    EndOfPlayback();
+    return 0;
 }

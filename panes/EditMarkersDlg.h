@@ -28,7 +28,6 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The field check run when a field loses the focus (and for every field on OK and
     // Preview); false when refused.
@@ -53,8 +52,16 @@ private:
     void EndOfPlayback();
     void RestoreDocumentSelection();
     int64_t ReadField(int id, int64_t current);
+    void OnStartKillFocus();
+    void OnEndKillFocus();
+    void OnLengthKillFocus();
+    void OnUnitChange();
+    void OnHelp();
+    void OnDestroy();
+    LRESULT OnTracksStop(WPARAM, LPARAM);
 
     ComRef<IMtTransport> m_player;
     int m_previewing = 0;
     LONG m_savedEngineValue = 0;
+    DECLARE_MESSAGE_MAP()
 };

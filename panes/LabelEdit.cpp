@@ -34,39 +34,48 @@ void CLabelEdit::Close()
     DestroyWindow();
 }
 
-LRESULT CLabelEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BEGIN_MESSAGE_MAP(CLabelEdit, CWnd)
+    ON_WM_GETDLGCODE()
+    ON_WM_KEYDOWN()
+    ON_WM_CHAR()
+    ON_WM_KILLFOCUS()
+END_MESSAGE_MAP()
+
+UINT CLabelEdit::OnGetDlgCode()
 {
-    switch (message) {
-    case WM_GETDLGCODE:
-        return DLGC_WANTALLKEYS;
-    case WM_KEYDOWN:
-        if (wParam == VK_RETURN) {
-            if (m_label && m_label->ValidateText()) {
-                m_label->CommitEdit();
-                Close();
-            }
-            return 0;
-        }
-        if (wParam == VK_ESCAPE) {
+    return DLGC_WANTALLKEYS;
+}
+
+void CLabelEdit::OnKeyDown(UINT key, UINT repeat, UINT flags)
+{
+    (void)repeat, (void)flags;
+    if (key == VK_RETURN) {
+        if (m_label && m_label->ValidateText()) {
+            m_label->CommitEdit();
             Close();
-            return 0;
         }
-        if (wParam == VK_TAB)
-            return 0;
-        break;
-    case WM_CHAR:
-        if (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == VK_TAB)
-            return 0;
-        break;
-    case WM_KILLFOCUS: {
-        const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+        return;
+    }
+    if (key == VK_ESCAPE) {
         Close();
-        return result;
+        return;
     }
-    default:
-        break;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
+    if (key != VK_TAB)
+        Default();
+}
+
+void CLabelEdit::OnChar(UINT ch, UINT repeat, UINT flags)
+{
+    (void)repeat, (void)flags;
+    if (ch != VK_RETURN && ch != VK_ESCAPE && ch != VK_TAB)
+        Default();
+}
+
+void CLabelEdit::OnKillFocus(CWnd* newWnd)
+{
+    (void)newWnd;
+    Default();
+    Close();
 }
 
 void CLabelEdit::PostNcDestroy()

@@ -16,10 +16,15 @@ public:
     // Closes without taking the text.
     void Close();
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
 
 private:
+    UINT OnGetDlgCode();
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnChar(UINT ch, UINT repeat, UINT flags);
+    void OnKillFocus(CWnd* newWnd);
+
     CTextElement* m_label;
     bool m_closing = false;
+    DECLARE_MESSAGE_MAP()
 };

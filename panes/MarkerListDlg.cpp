@@ -183,7 +183,7 @@ void CMarkerListDlg::FillRows(const std::vector<LabelRecord>& labels)
     m_bulk = 0;
 }
 
-void CMarkerListDlg::OnGetDispInfo(NMLVDISPINFOA* info)
+void CMarkerListDlg::FillDispInfo(NMLVDISPINFOA* info)
 {
     if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
         return;
@@ -544,133 +544,140 @@ BOOL CMarkerListDlg::PreTranslateMessage(MSG* msg)
     return CDialog::PreTranslateMessage(msg);
 }
 
-LRESULT CMarkerListDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BEGIN_MESSAGE_MAP(CMarkerListDlg, CDialogPane)
+    ON_WM_SIZE()
+    ON_WM_SHOWWINDOW()
+    ON_WM_ENABLE()
+    ON_WM_DESTROY()
+    ON_BN_CLICKED(IDC_MARKER_ADD, AddMarker)
+    ON_BN_CLICKED(IDC_MARKER_EDIT, EditMarker)
+    ON_BN_CLICKED(IDC_MARKER_DELETE, DeleteMarkers)
+    ON_BN_CLICKED(IDC_MARKER_TO_ALL, OnToAllTracks)
+    ON_BN_CLICKED(IDC_MARKER_EXPORT, OnExport)
+    ON_BN_CLICKED(IDC_PANE_HELP, OnHelp)
+    ON_CBN_SELCHANGE(IDC_TIME_UNIT, OnUnitChange)
+    ON_NOTIFY(LVN_COLUMNCLICK, IDC_MARKER_LIST, OnColumnClick)
+    ON_NOTIFY(LVN_GETDISPINFOA, IDC_MARKER_LIST, OnGetDispInfo)
+    ON_NOTIFY(NM_DBLCLK, IDC_MARKER_LIST, OnDoubleClick)
+    ON_NOTIFY(NM_CLICK, IDC_MARKER_LIST, OnClick)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_MARKER_LIST, OnItemChanged)
+END_MESSAGE_MAP()
+
+void CMarkerListDlg::OnSize(UINT type, int cx, int cy)
 {
-    switch (message) {
-    case WM_SIZE:
+    Default();
+    (void)type, (void)cx, (void)cy;
+    Layout();
+}
+
+void CMarkerListDlg::OnShowWindow(BOOL show, UINT status)
+{
+    Default();
+    (void)status;
+    if (show) {
         Layout();
-        break;
-    case WM_SHOWWINDOW:
-        if (wParam) {
-            Layout();
-            Refresh();
-        }
-        break;
-    case WM_ENABLE:
+        Refresh();
+    }
+}
+
+void CMarkerListDlg::OnEnable(BOOL enable)
+{
+    Default();
+    (void)enable;
+    UpdateButtons();
+}
+
+void CMarkerListDlg::OnDestroy()
+{
+    SaveWidths();
+    Default();
+}
+
+void CMarkerListDlg::OnToAllTracks()
+{
+    CString ask;
+    if (!ask.LoadString(IDS_TO_ALL_TRACKS_ASK))
+        ask = "Apply specified cue points and sections to all tracks?";
+    if (!IsBusy() && ::MessageBoxA(m_hWnd, ask.GetString(), nullptr, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
+        ToAllTracks();
+}
+
+void CMarkerListDlg::OnExport()
+{
+    CNyMultiTrackDoc* doc = Document();
+    std::string name = doc ? doc->GetTitle().GetString() : "";
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.resize(dot);
+    if (!name.empty())
+        name += ".csv";
+    char path[MAX_PATH] = "";
+    std::strncpy(path, name.c_str(), sizeof path - 1);
+    std::string folder;
+    GetSettingString("Settings", "LastSaveDir", "", &folder);
+    OPENFILENAMEA open{};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = m_hWnd;
+    open.lpstrFilter = "CSV(comma separated value)(*.csv)\0*.CSV\0";
+    open.lpstrFile = path;
+    open.nMaxFile = sizeof path;
+    open.lpstrDefExt = "csv";
+    open.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    open.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!::GetSaveFileNameA(&open))
+        return;
+    if (const DWORD error = ExportCsv(path)) {
+        char text[512] = "";
+        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, sizeof text, nullptr);
+        ::MessageBoxA(m_hWnd, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::string chosen(path);
+    SetSettingString("Settings", "LastSaveDir", chosen.substr(0, chosen.rfind('\\') + 1).c_str());
+}
+
+void CMarkerListDlg::OnHelp()
+{
+    HelpLauncher help;
+    help.ShowTopic(300, reinterpret_cast<DWORD_PTR>(m_hWnd));
+}
+
+void CMarkerListDlg::OnUnitChange()
+{
+    if (const uint32_t unit = GetSelectedTimeUnit(::GetDlgItem(m_hWnd, IDC_TIME_UNIT))) {
+        m_unit = unit;
+        Refresh();
+    }
+}
+
+void CMarkerListDlg::OnColumnClick(NMHDR* header, LRESULT*)
+{
+    SortByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+}
+
+void CMarkerListDlg::OnGetDispInfo(NMHDR* header, LRESULT*)
+{
+    FillDispInfo(reinterpret_cast<NMLVDISPINFOA*>(header));
+}
+
+void CMarkerListDlg::OnDoubleClick(NMHDR*, LRESULT*)
+{
+    EditMarker();
+}
+
+void CMarkerListDlg::OnClick(NMHDR*, LRESULT*)
+{
+    UpdateButtons();
+}
+
+void CMarkerListDlg::OnItemChanged(NMHDR* header, LRESULT*)
+{
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    if (!m_bulk && ((change->uNewState ^ change->uOldState) & (LVIS_SELECTED | LVIS_FOCUSED)) &&
+        (change->uNewState & LVIS_FOCUSED)) {
+        GoToCurrentRow();
         UpdateButtons();
-        break;
-    case WM_DESTROY:
-        SaveWidths();
-        break;
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        const int code = HIWORD(wParam);
-        if (code == BN_CLICKED) {
-            switch (id) {
-            case IDC_MARKER_ADD:
-                AddMarker();
-                return 0;
-            case IDC_MARKER_EDIT:
-                EditMarker();
-                return 0;
-            case IDC_MARKER_DELETE:
-                DeleteMarkers();
-                return 0;
-            case IDC_MARKER_TO_ALL: {
-                CString ask;
-                if (!ask.LoadString(IDS_TO_ALL_TRACKS_ASK))
-                    ask = "Apply specified cue points and sections to all tracks?";
-                if (!IsBusy() &&
-                    ::MessageBoxA(m_hWnd, ask.GetString(), nullptr, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
-                    ToAllTracks();
-                return 0;
-            }
-            case IDC_MARKER_EXPORT: {
-                CNyMultiTrackDoc* doc = Document();
-                std::string name = doc ? doc->GetTitle().GetString() : "";
-                const size_t dot = name.rfind('.');
-                if (dot != std::string::npos && dot > 0)
-                    name.resize(dot);
-                if (!name.empty())
-                    name += ".csv";
-                char path[MAX_PATH] = "";
-                std::strncpy(path, name.c_str(), sizeof path - 1);
-                std::string folder;
-                GetSettingString("Settings", "LastSaveDir", "", &folder);
-                OPENFILENAMEA open{};
-                open.lStructSize = sizeof open;
-                open.hwndOwner = m_hWnd;
-                open.lpstrFilter = "CSV(comma separated value)(*.csv)\0*.CSV\0";
-                open.lpstrFile = path;
-                open.nMaxFile = sizeof path;
-                open.lpstrDefExt = "csv";
-                open.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-                open.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-                if (!::GetSaveFileNameA(&open))
-                    return 0;
-                if (const DWORD error = ExportCsv(path)) {
-                    char text[512] = "";
-                    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, sizeof text, nullptr);
-                    ::MessageBoxA(m_hWnd, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
-                    return 0;
-                }
-                std::string chosen(path);
-                SetSettingString("Settings", "LastSaveDir", chosen.substr(0, chosen.rfind('\\') + 1).c_str());
-                return 0;
-            }
-            case IDC_PANE_HELP: {
-                HelpLauncher help;
-                help.ShowTopic(300, reinterpret_cast<DWORD_PTR>(m_hWnd));
-                return 0;
-            }
-            default:
-                break;
-            }
-        }
-        if (code == CBN_SELCHANGE && id == IDC_TIME_UNIT) {
-            if (const uint32_t unit = GetSelectedTimeUnit(reinterpret_cast<HWND>(lParam))) {
-                m_unit = unit;
-                Refresh();
-            }
-            return 0;
-        }
-        break;
     }
-    case WM_NOTIFY: {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom != IDC_MARKER_LIST)
-            break;
-        if (header->code == LVN_COLUMNCLICK) {
-            SortByColumn(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-            return 0;
-        }
-        if (header->code == LVN_GETDISPINFOA) {
-            OnGetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(lParam));
-            return 0;
-        }
-        if (header->code == NM_DBLCLK) {
-            EditMarker();
-            return 0;
-        }
-        if (header->code == NM_CLICK) {
-            UpdateButtons();
-            return 0;
-        }
-        if (header->code == LVN_ITEMCHANGED) {
-            const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-            if (!m_bulk && ((change->uNewState ^ change->uOldState) & (LVIS_SELECTED | LVIS_FOCUSED)) &&
-                (change->uNewState & LVIS_FOCUSED)) {
-                GoToCurrentRow();
-                UpdateButtons();
-            }
-            return 0;
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    return CDialogPane::WindowProc(message, wParam, lParam);
 }
 
 CMarkerListDlg* CreateMarkerListPane(CWnd* mainFrame)

@@ -51,7 +51,6 @@ public:
     void OnOK() override;
     void OnCancel() override {}
     BOOL PreTranslateMessage(MSG* msg) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     CNyMultiTrackDoc* Document() const;
@@ -67,7 +66,20 @@ private:
     std::vector<int> SelectedRows() const;
     void ClearRows();
     // The list asks for a cell's text when it shows it.
-    void OnGetDispInfo(NMLVDISPINFOA* info);
+    void FillDispInfo(NMLVDISPINFOA* info);
+    void OnSize(UINT type, int cx, int cy);
+    void OnShowWindow(BOOL show, UINT status);
+    void OnEnable(BOOL enable);
+    void OnDestroy();
+    void OnToAllTracks();
+    void OnExport();
+    void OnHelp();
+    void OnUnitChange();
+    void OnColumnClick(NMHDR* header, LRESULT* result);
+    void OnGetDispInfo(NMHDR* header, LRESULT* result);
+    void OnDoubleClick(NMHDR* header, LRESULT* result);
+    void OnClick(NMHDR* header, LRESULT* result);
+    void OnItemChanged(NMHDR* header, LRESULT* result);
     HWND List() const { return ::GetDlgItem(m_hWnd, 5065); }
 
     ControllerViewLink* m_view = nullptr;
@@ -78,6 +90,7 @@ private:
     // added and removed only here, and the list shows the texts through its callback.
     std::vector<int> m_rowIds;
     std::unordered_map<int, std::array<std::string, 5>> m_cells;
+    DECLARE_MESSAGE_MAP()
 };
 
 // The pane in a mini frame of the main frame, hidden; null when it cannot be made.

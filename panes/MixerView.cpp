@@ -9,6 +9,7 @@
 #include "MemoryDC.h"
 #include "MultiTrackDoc.h"
 #include "NyControlView.h"
+#include "NyMiniFrame.h"
 #include "PaneToolTip.h"
 #include "RecordStrip.h"
 #include "SelectionModel.h"
@@ -65,6 +66,8 @@ StripLevelTarget* CMixerView::GetLevelTarget()
 {
     if (m_levelTarget)
         return m_levelTarget;
+    if (StripLevelTarget* viewTarget = m_view ? m_view->GetLevelTarget() : nullptr)
+        return viewTarget;
     CNyMultiTrackDoc* doc = GetDocument();
     if (!doc)
         return nullptr;
@@ -149,8 +152,9 @@ void CMixerView::BuildStrips(ControllerViewLink* view)
     if (m_hWnd) {
         CRect client;
         GetClientRect(&client);
-        OnSize(client.Width(), client.Height());
+        PlaceScrollBar(client.Width(), client.Height());
     }
+    FitFrame();
     LayoutStrips();
     UpdateScrollRange();
     m_built = true;
@@ -158,6 +162,38 @@ void CMixerView::BuildStrips(ControllerViewLink* view)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
         ::UpdateWindow(m_hWnd);
     }
+}
+
+void CMixerView::FitFrame()
+{
+    auto* frame = m_hWnd ? dynamic_cast<CNyMiniFrame*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd))) : nullptr;
+    if (!frame || !m_master)
+        return;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    frame->GetBorderSizes(&left, &top, &right, &bottom);
+    const int sides = left + right + StripsWidth();
+    const int height = top + bottom + m_master->GetSize().cy;
+    frame->SetSizeLimits(sides + GetSkinImageSize(kImageTrack).cx, height, -1, height);
+    if (frame->IsRolledUp())
+        return;
+    CRect window;
+    frame->GetWindowRect(&window);
+    int width = window.Width();
+    // New strips widen the pane until each shows, as far as the screen allows; a width the
+    // user chose stays while the strips stay the same.
+    if (int(m_strips.size()) != m_fittedStrips) {
+        m_fittedStrips = int(m_strips.size());
+        int all = sides;
+        for (auto& strip : m_strips)
+            all += strip->GetSize().cx;
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (::GetMonitorInfoA(::MonitorFromWindow(frame->m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+            all = std::min<int>(all, monitor.rcWork.right - window.left);
+        width = std::max(width, all);
+    }
+    // Moved to its own size again, so that the new limits take effect.
+    frame->SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CMixerView::StripsWidth() const
@@ -228,7 +264,7 @@ void CMixerView::UpdateScrollRange()
         m_scrollBar.SetScrollInfo(&info, TRUE);
 }
 
-void CMixerView::OnSize(int width, int height)
+void CMixerView::PlaceScrollBar(int width, int height)
 {
     if (!m_scrollBar.m_hWnd)
         return;
@@ -242,7 +278,7 @@ void CMixerView::OnSize(int width, int height)
     m_scrollBar.ShowWindow(SW_SHOW);
 }
 
-void CMixerView::OnHScroll(UINT code, int position)
+void CMixerView::ScrollStrips(UINT code, int position)
 {
     const int count = int(m_strips.size());
     int next = m_scrollPosition;
@@ -300,14 +336,35 @@ void CMixerView::RefreshStripValues(int track)
 
 void CMixerView::SyncStripsToPosition(int track)
 {
-    CNyMultiTrackDoc* doc = GetDocument();
-    if (!doc)
+    if (!GetDocument())
         return;
-    int64_t start = 0, end = 0;
-    doc->GetSelection()->GetSelection(&start, &end);
+    const int64_t position = LevelPosition();
     for (int i = 0; i < int(m_strips.size()); ++i)
         if (track < 0 || track == i)
-            m_strips[size_t(i)]->SyncToPosition(end);
+            m_strips[size_t(i)]->SyncToPosition(position);
+}
+
+int64_t CMixerView::LevelPosition()
+{
+    const int64_t played = m_view ? m_view->GetPlayPosition() : -1;
+    if (played >= 0)
+        return played;
+    int64_t start = 0, end = 0;
+    if (CNyMultiTrackDoc* doc = GetDocument(); doc && doc->GetSelection())
+        doc->GetSelection()->GetOrderedSelection(&start, &end);
+    return end;
+}
+
+void CMixerView::WriteStripAutomation(int kind, int track)
+{
+    CNyMultiTrackDoc* doc = GetDocument();
+    StripLevelTarget* target = GetLevelTarget();
+    const int64_t position = LevelPosition();
+    if (!doc || !target || position < 0)
+        return;
+    for (int i = 0; i < int(m_strips.size()); ++i)
+        if ((track < 0 || track == i) && doc->GetTrackFlag(i, kMtFlagWriteEnvelopes))
+            target->DeleteEnvelopePoint(i, kind, position);
 }
 
 void CMixerView::UpdateMaster()
@@ -356,7 +413,7 @@ bool CMixerView::DrawMeters(CDC* dc)
     return settled;
 }
 
-void CMixerView::OnTimer()
+void CMixerView::MeterTick()
 {
     if (!m_controller)
         return;
@@ -419,7 +476,7 @@ void CMixerView::SetPartTip(const RECT& rect, UINT textId)
         RemovePaneTool(m_tip, m_hWnd, 1);
 }
 
-bool CMixerView::OnMouseWheel(UINT flags, short delta, CPoint screen)
+bool CMixerView::WheelToStrips(UINT flags, short delta, CPoint screen)
 {
     (void)flags;
     RECT bar;
@@ -428,7 +485,7 @@ bool CMixerView::OnMouseWheel(UINT flags, short delta, CPoint screen)
         if (m_strips.size() > 1) {
             HideFocus();
             ShowFocus();
-            OnHScroll(delta < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+            ScrollStrips(delta < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
         }
         return true;
     }
@@ -591,7 +648,7 @@ BOOL CMixerView::PreTranslateMessage(MSG* msg)
     return CView::PreTranslateMessage(msg);
 }
 
-void CMixerView::OnMouse(UINT message, UINT flags, CPoint point)
+void CMixerView::RouteMouse(UINT message, UINT flags, CPoint point)
 {
     const int hit = HitTestStrip(point.x, point.y);
     switch (message) {
@@ -647,78 +704,136 @@ void CMixerView::OnMouse(UINT message, UINT flags, CPoint point)
     }
 }
 
-LRESULT CMixerView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BEGIN_MESSAGE_MAP(CMixerView, CView)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_SIZE()
+    ON_WM_HSCROLL()
+    ON_WM_TIMER()
+    ON_WM_KEYDOWN()
+    ON_WM_KEYUP()
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_RBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_SETCURSOR()
+    ON_WM_KILLFOCUS()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+BOOL CMixerView::OnEraseBkgnd(CDC* dc)
 {
-    const CPoint point(short(LOWORD(lParam)), short(HIWORD(lParam)));
-    switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_SIZE:
-        OnSize(LOWORD(lParam), HIWORD(lParam));
-        break;
-    case WM_HSCROLL:
-        OnHScroll(LOWORD(wParam), short(HIWORD(wParam)));
-        return 0;
-    case WM_TIMER:
-        if (wParam == kMeterTimerId) {
-            OnTimer();
-            return 0;
-        }
-        break;
-    case WM_KEYDOWN:
-        if (OnKeyDownToFocus(UINT(wParam), LOWORD(lParam), HIWORD(lParam)))
-            return 0;
-        break;
-    case WM_KEYUP:
-        if (OnKeyUpToFocus(UINT(wParam), LOWORD(lParam), HIWORD(lParam)))
-            return 0;
-        break;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-        OnMouse(message, UINT(wParam), point);
-        return 0;
-    case WM_MOUSEWHEEL:
-        if (OnMouseWheel(LOWORD(wParam), short(HIWORD(wParam)), point))
-            return 1;
-        break;
-    case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT)
-            if (CMixerCtrl* strip = GetStripCtrl(m_hotStrip))
-                if (strip->SetCursor(this, HTCLIENT, HIWORD(lParam)))
-                    return TRUE;
-        break;
-    case WM_KILLFOCUS: {
-        const HWND next = reinterpret_cast<HWND>(wParam);
-        if (next && ::IsChild(m_hWnd, next))
-            break;
-        if (m_captureButton) {
-            ::ClipCursor(nullptr);
-            ::ReleaseCapture();
-            m_captureButton = 0;
-        }
-        HideFocus();
-        m_focusedStrip = m_hotStrip = kStripNone;
-        break;
+    (void)dc; // painted whole from the off-screen bitmap
+    return TRUE;
+}
+
+void CMixerView::OnSize(UINT type, int cx, int cy)
+{
+    (void)type;
+    PlaceScrollBar(cx, cy);
+    Default();
+}
+
+void CMixerView::OnHScroll(UINT code, UINT pos, CWnd* scrollBar)
+{
+    (void)scrollBar;
+    ScrollStrips(code, short(pos));
+}
+
+void CMixerView::OnTimer(UINT_PTR id)
+{
+    if (id == kMeterTimerId)
+        MeterTick();
+    else
+        Default();
+}
+
+void CMixerView::OnKeyDown(UINT key, UINT repeat, UINT flags)
+{
+    if (!OnKeyDownToFocus(key, repeat, flags))
+        Default();
+}
+
+void CMixerView::OnKeyUp(UINT key, UINT repeat, UINT flags)
+{
+    if (!OnKeyUpToFocus(key, repeat, flags))
+        Default();
+}
+
+void CMixerView::OnMouseMove(UINT flags, CPoint point)
+{
+    RouteMouse(WM_MOUSEMOVE, flags, point);
+}
+
+void CMixerView::OnLButtonDown(UINT flags, CPoint point)
+{
+    RouteMouse(WM_LBUTTONDOWN, flags, point);
+}
+
+void CMixerView::OnLButtonUp(UINT flags, CPoint point)
+{
+    RouteMouse(WM_LBUTTONUP, flags, point);
+}
+
+void CMixerView::OnRButtonDown(UINT flags, CPoint point)
+{
+    RouteMouse(WM_RBUTTONDOWN, flags, point);
+}
+
+void CMixerView::OnRButtonUp(UINT flags, CPoint point)
+{
+    RouteMouse(WM_RBUTTONUP, flags, point);
+}
+
+void CMixerView::OnLButtonDblClk(UINT flags, CPoint point)
+{
+    RouteMouse(WM_LBUTTONDBLCLK, flags, point);
+}
+
+BOOL CMixerView::OnMouseWheel(UINT flags, short delta, CPoint point)
+{
+    if (WheelToStrips(flags, delta, point))
+        return TRUE;
+    return BOOL(Default());
+}
+
+BOOL CMixerView::OnSetCursor(CWnd* wnd, UINT hitTest, UINT message)
+{
+    (void)wnd;
+    if (hitTest == HTCLIENT)
+        if (CMixerCtrl* strip = GetStripCtrl(m_hotStrip))
+            if (strip->SetCursor(this, HTCLIENT, message))
+                return TRUE;
+    return BOOL(Default());
+}
+
+void CMixerView::OnKillFocus(CWnd* newWnd)
+{
+    Default();
+    const HWND next = newWnd ? newWnd->m_hWnd : nullptr;
+    if (next && ::IsChild(m_hWnd, next))
+        return;
+    if (m_captureButton) {
+        ::ClipCursor(nullptr);
+        ::ReleaseCapture();
+        m_captureButton = 0;
     }
-    case WM_DESTROY:
-        if (m_tip) {
-            ::DestroyWindow(m_tip);
-            m_tip = nullptr;
-        }
-        if (m_meterTimer) {
-            ::KillTimer(m_hWnd, m_meterTimer);
-            m_meterTimer = 0;
-        }
-        break;
-    default:
-        break;
+    HideFocus();
+    m_focusedStrip = m_hotStrip = kStripNone;
+}
+
+void CMixerView::OnDestroy()
+{
+    if (m_tip) {
+        ::DestroyWindow(m_tip);
+        m_tip = nullptr;
     }
-    return CView::WindowProc(message, wParam, lParam);
+    if (m_meterTimer) {
+        ::KillTimer(m_hWnd, m_meterTimer);
+        m_meterTimer = 0;
+    }
+    Default();
 }

@@ -8,7 +8,7 @@
 //   mixer->SetController(controller);   mixer->SetView(&link);
 #pragma once
 #include "Framework.h"
-#include "ScrollSkinWnd.h"
+#include "SkinPaneWnd.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,6 +48,11 @@ public:
     void InvalidateAll();
     void RefreshStripValues(int track);
     void SyncStripsToPosition(int track);
+    // Under Write Automation, for each strip (-1: all) whose track writes its envelopes: the
+    // points of the kind (0 volume, 1 pan) that playback passed while its fader is held go.
+    void WriteStripAutomation(int kind, int track);
+    // Where the strips read their values: playback's position, else the selection's end.
+    int64_t LevelPosition();
     void UpdateMaster();
     void RefreshRecordStrip();
     void SetRecordLevel(int level);
@@ -76,7 +81,6 @@ public:
     void DrawAll(CDC* dc, const RECT& update);
 
     BOOL PreTranslateMessage(MSG* msg) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnKeyDownToFocus(UINT key, UINT repeat, UINT flags);
     bool OnKeyUpToFocus(UINT key, UINT repeat, UINT flags);
 
@@ -88,13 +92,33 @@ private:
     void UpdateScrollRange();
     void ShowFocus();
     void HideFocus();
+    void PlaceScrollBar(int width, int height);
+    void ScrollStrips(UINT code, int position);
+    void MeterTick();
+    void RouteMouse(UINT message, UINT flags, CPoint point);
+    bool WheelToStrips(UINT flags, short delta, CPoint screen);
+
     void OnPaint();
-    void OnSize(int width, int height);
-    void OnHScroll(UINT code, int position);
-    void OnTimer();
-    void OnMouse(UINT message, UINT flags, CPoint point);
-    bool OnMouseWheel(UINT flags, short delta, CPoint screen);
+    BOOL OnEraseBkgnd(CDC* dc);
+    void OnSize(UINT type, int cx, int cy);
+    void OnHScroll(UINT code, UINT pos, CWnd* scrollBar);
+    void OnTimer(UINT_PTR id);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnKeyUp(UINT key, UINT repeat, UINT flags);
+    void OnMouseMove(UINT flags, CPoint point);
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnRButtonDown(UINT flags, CPoint point);
+    void OnRButtonUp(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point);
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+    BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
+    void OnKillFocus(CWnd* newWnd);
+    void OnDestroy();
     int StripsWidth() const;
+    // The frame's limits for the strips built (fixed height, at least one track strip wide),
+    // widened to show every strip when their number changed.
+    void FitFrame();
 
     ControllerViewLink* m_view = nullptr;
     CNyControlView* m_controller = nullptr;
@@ -108,9 +132,11 @@ private:
     int m_focusedStrip = kStripNone;
     int m_hotStrip = kStripNone;
     int m_captureButton = 0;
-    ScrollSkinWnd m_scrollBar;
+    SkinPaneWnd m_scrollBar;
     int m_scrollPosition = 0;
     UINT_PTR m_meterTimer = 0;
     HWND m_tip = nullptr;
     int m_meterTicks = 0;
+    int m_fittedStrips = -1;
+    DECLARE_MESSAGE_MAP()
 };

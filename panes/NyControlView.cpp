@@ -46,8 +46,6 @@ POINT LayoutOf(int id)
     return {0, 0};
 }
 
-bool g_readAutomation = false;
-bool g_writeAutomation = false;
 
 CString LoadText(UINT id)
 {
@@ -207,11 +205,11 @@ void CNyControlView::SetPaused(bool on)
 
 bool CNyControlView::IsReadAutomation()
 {
-    return g_readAutomation;
+    return GetDocumentHost().DefaultSettings().readAutomation != 0;
 }
 bool CNyControlView::IsWriteAutomation()
 {
-    return g_writeAutomation;
+    return GetDocumentHost().DefaultSettings().writeAutomation != 0;
 }
 
 bool CNyControlView::CanLoop() const
@@ -632,45 +630,39 @@ BOOL CNyControlView::PreTranslateMessage(MSG* msg)
     return CView::PreTranslateMessage(msg);
 }
 
-LRESULT CNyControlView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+BEGIN_MESSAGE_MAP(CNyControlView, CView)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_MESSAGE(kMsgPlayEnd, OnPlayEnd)
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_TIMER()
+    ON_MESSAGE(MM_MIXM_LINE_CHANGE, OnMixerLineChange)
+    ON_MESSAGE(MM_MIXM_CONTROL_CHANGE, OnMixerControlChange)
+END_MESSAGE_MAP()
+
+BOOL CNyControlView::OnEraseBkgnd(CDC* dc)
 {
-    const CPoint point(short(LOWORD(lParam)), short(HIWORD(lParam)));
-    switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case kMsgPlayEnd:
-        return OnPlayEnd(wParam, lParam);
-    case WM_MOUSEMOVE:
-        OnMouseMove(UINT(wParam), point);
-        return 0;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(UINT(wParam), point);
-        return 0;
-    case WM_LBUTTONUP:
-        OnLButtonUp(UINT(wParam), point);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        OnLButtonDblClk(UINT(wParam), point);
-        return 0;
-    case WM_TIMER:
-        OnTimer(wParam);
-        return 0;
-    case MM_MIXM_LINE_CHANGE:
-    case MM_MIXM_CONTROL_CHANGE:
-        return OnMixerChange();
-    default:
-        return CView::WindowProc(message, wParam, lParam);
-    }
+    (void)dc; // the panel paints every pixel
+    return TRUE;
+}
+
+LRESULT CNyControlView::OnMixerLineChange(WPARAM, LPARAM)
+{
+    return OnMixerChange();
+}
+
+LRESULT CNyControlView::OnMixerControlChange(WPARAM, LPARAM)
+{
+    return OnMixerChange();
 }
 
 void CNyControlView::ToggleReadAutomation()
 {
-    g_readAutomation = !g_readAutomation;
-    if (IMtTrackSet* engine = DocumentEngine())
-        engine->SetReadAutomation(g_readAutomation ? 1 : 0);
+    if (m_view)
+        m_view->SetAutomation(false, !IsReadAutomation());
     RedrawButtons(nullptr);
     if (m_view)
         m_view->SelectionMoved();
@@ -680,9 +672,8 @@ void CNyControlView::ToggleReadAutomation()
 
 void CNyControlView::ToggleWriteAutomation()
 {
-    g_writeAutomation = !g_writeAutomation;
-    if (IMtTrackSet* engine = DocumentEngine())
-        engine->SetWriteAutomation(g_writeAutomation ? 1 : 0);
+    if (m_view)
+        m_view->SetAutomation(true, !IsWriteAutomation());
     if (IsLooping())
         ToggleLoop();
     RedrawButtons(nullptr);

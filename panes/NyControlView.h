@@ -172,7 +172,6 @@ public:
     void Render(CDC* dc);
 
     // Handlers.
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     void OnDraw(CDC* dc) override;
     LRESULT OnPlayEnd(WPARAM code, LPARAM);
@@ -184,7 +183,10 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnTimer(UINT_PTR id);
+    BOOL OnEraseBkgnd(CDC* dc);
     LRESULT OnMixerChange();
+    LRESULT OnMixerLineChange(WPARAM, LPARAM);
+    LRESULT OnMixerControlChange(WPARAM, LPARAM);
 
 private:
     void LayoutButtons();
@@ -241,6 +243,7 @@ private:
     int64_t m_recordBase = 0;
     DWORD m_lastWindTick = 0;
     bool m_compact = true;
+    DECLARE_MESSAGE_MAP()
 };
 
 inline BOOL IsReadAutomation()

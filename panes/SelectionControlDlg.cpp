@@ -286,34 +286,50 @@ void CSelectionControlDlg::OnOK()
     }
 }
 
-LRESULT CSelectionControlDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+void CSelectionControlDlg::OnCancel()
 {
-    if (message == WM_COMMAND) {
-        const int id = LOWORD(wParam);
-        const int code = HIWORD(wParam);
-        if (code == EN_KILLFOCUS && (id == IDC_SELCTRL_START || id == IDC_SELCTRL_END || id == IDC_SELCTRL_LENGTH)) {
-            HWND edit = reinterpret_cast<HWND>(lParam);
-            if (::SendMessageA(edit, EM_GETMODIFY, 0, 0) && ReadFormat())
-                CommitField(id);
-            return 0;
-        }
-        if (code == CBN_SELCHANGE && id == IDC_SELCTRL_UNIT) {
-            m_lastUnitWord = Document() ? Document()->GetSettings().rulerUnit : m_lastUnitWord;
-            if (ReadFormat()) {
-                const uint32_t unit =
-                    1u << std::max(0, int(::SendDlgItemMessageA(m_hWnd, IDC_SELCTRL_UNIT, CB_GETCURSEL, 0, 0)));
-                SetField(IDC_SELCTRL_START, unit, m_start);
-                SetField(IDC_SELCTRL_END, unit, m_end);
-                SetField(IDC_SELCTRL_LENGTH, unit, m_length);
-            }
-            return 0;
-        }
-        if (code == CBN_SELCHANGE && id == IDC_SELCTRL_MODE) {
-            ApplyModeReadOnly();
-            return 0;
-        }
-    }
-    return CDialogPane::WindowProc(message, wParam, lParam);
+    // Escape drops what was typed: the fields show the selection again.
+    UpdateFromSelection();
+}
+
+BEGIN_MESSAGE_MAP(CSelectionControlDlg, CDialogPane)
+    ON_EN_KILLFOCUS(IDC_SELCTRL_START, OnStartKillFocus)
+    ON_EN_KILLFOCUS(IDC_SELCTRL_END, OnEndKillFocus)
+    ON_EN_KILLFOCUS(IDC_SELCTRL_LENGTH, OnLengthKillFocus)
+    ON_CBN_SELCHANGE(IDC_SELCTRL_UNIT, OnUnitChange)
+    ON_CBN_SELCHANGE(IDC_SELCTRL_MODE, ApplyModeReadOnly)
+END_MESSAGE_MAP()
+
+void CSelectionControlDlg::CommitIfTyped(int id)
+{
+    if (::SendDlgItemMessageA(m_hWnd, id, EM_GETMODIFY, 0, 0) && ReadFormat())
+        CommitField(id);
+}
+
+void CSelectionControlDlg::OnStartKillFocus()
+{
+    CommitIfTyped(IDC_SELCTRL_START);
+}
+
+void CSelectionControlDlg::OnEndKillFocus()
+{
+    CommitIfTyped(IDC_SELCTRL_END);
+}
+
+void CSelectionControlDlg::OnLengthKillFocus()
+{
+    CommitIfTyped(IDC_SELCTRL_LENGTH);
+}
+
+void CSelectionControlDlg::OnUnitChange()
+{
+    m_lastUnitWord = Document() ? Document()->GetSettings().rulerUnit : m_lastUnitWord;
+    if (!ReadFormat())
+        return;
+    const uint32_t unit = 1u << std::max(0, int(::SendDlgItemMessageA(m_hWnd, IDC_SELCTRL_UNIT, CB_GETCURSEL, 0, 0)));
+    SetField(IDC_SELCTRL_START, unit, m_start);
+    SetField(IDC_SELCTRL_END, unit, m_end);
+    SetField(IDC_SELCTRL_LENGTH, unit, m_length);
 }
 
 CSelectionControlDlg* CreateSelectionControlPane(CWnd* mainFrame)

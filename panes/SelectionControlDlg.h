@@ -22,8 +22,7 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
-    void OnCancel() override {}
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnCancel() override;
 
     // The field's position: its stored value when untouched, else its parsed text (-1: bad).
     int64_t GetFieldValue(int id);
@@ -41,6 +40,11 @@ private:
     void ReportField(int id);
     bool FocusInPane() const;
     void ApplyFields();
+    void CommitIfTyped(int id);
+    void OnStartKillFocus();
+    void OnEndKillFocus();
+    void OnLengthKillFocus();
+    void OnUnitChange();
 
     ControllerViewLink* m_view = nullptr;
     uint32_t m_rate = 0;
@@ -50,6 +54,7 @@ private:
     int64_t m_start = 0;
     int64_t m_end = 0;
     int64_t m_length = 0;
+    DECLARE_MESSAGE_MAP()
 };
 
 // The pane in a mini frame of the main frame, hidden; null when it cannot be made.

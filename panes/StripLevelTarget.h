@@ -2,6 +2,7 @@
 // multitrack view's amplitude-scale pane takes them (live changes gathered into one undoable
 // step a gesture); DocumentLevelTarget does the same on the document alone.
 #pragma once
+#include <cstdint>
 
 class StripLevelTarget {
 public:
@@ -15,6 +16,9 @@ public:
     virtual void EndPanChange(int track) = 0;
     // Puts the track back to the value it had when the change began, recording nothing.
     virtual void CancelLiveChange(int track) = 0;
+    // While a change writes automation (track flag 128): the envelope points of the kind (0
+    // volume, 1 pan) that playback has passed since the change began go; failures are thrown.
+    virtual void DeleteEnvelopePoint(int track, int kind, int64_t position) = 0;
 
 protected:
     ~StripLevelTarget() = default;

@@ -89,10 +89,7 @@ bool CTrackStrip::IsPartAllowed(int part)
 
 int64_t CTrackStrip::LevelPosition()
 {
-    int64_t start = 0, end = 0;
-    if (m_document && m_document->GetSelection())
-        m_document->GetSelection()->GetOrderedSelection(&start, &end);
-    return end;
+    return m_view ? m_view->LevelPosition() : -1;
 }
 
 void CTrackStrip::SetVolumeText(int value)
@@ -114,6 +111,9 @@ void CTrackStrip::RefreshVolume()
     if (position < 0)
         return;
     try {
+        if (m_document->GetTrackFlag(m_index, kMtFlagWriteEnvelopes))
+            if (StripLevelTarget* target = m_view->GetLevelTarget())
+                target->DeleteEnvelopePoint(m_index, 0, position);
         m_fader.SetValue(int(m_document->GetTrackLevel(m_index, 0, position) * 10000.0f));
     } catch (...) {
         return;

@@ -212,7 +212,8 @@ void CMainFrame::SetPaneSizeLimits(PaneKind kind, CNyMiniFrame* frame, CWnd* cli
         if (HWND item = ::GetDlgItem(client->m_hWnd, kMarkerListSizeControl)) {
             ::GetWindowRect(item, &control);
             ::MapWindowPoints(nullptr, client->m_hWnd, reinterpret_cast<POINT*>(&control), 2);
-            frame->SetSizeLimits(control.right, control.bottom, -1, -1);
+            // The control marks the smallest client area; the frame adds its borders around it.
+            frame->SetSizeLimits(control.right + left + right, control.bottom + top + bottom, -1, -1);
         }
         break;
     }
@@ -243,6 +244,18 @@ void CMainFrame::PlaceNewPane(PaneKind kind, CNyMiniFrame* frame)
     if (kind == PaneKind::Controller) {
         frame->SetLayoutFlag((extra >> 4) & 15);
         frame->RecalcFrameLayout();
+    }
+    // A pane saved smaller than it can be shown (an older version saved an empty marker list)
+    // comes back at its first-start size where it was.
+    SIZE minimum = {0, 0}, maximum = {0, 0};
+    frame->GetSizeLimits(&minimum, &maximum);
+    RECT& saved = placement.rcNormalPosition;
+    if (saved.right - saved.left < minimum.cx || saved.bottom - saved.top < minimum.cy) {
+        CRect main;
+        GetWindowRect(&main);
+        const RECT arranged = ArrangedPaneRect(kind, main, minimum);
+        saved.right = saved.left + (arranged.right - arranged.left);
+        saved.bottom = saved.top + (arranged.bottom - arranged.top);
     }
     frame->ShowPane(&placement, extra & 15);
     // A monitor that was there when the value was saved may be gone now. Checked at the size

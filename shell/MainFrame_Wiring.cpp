@@ -331,7 +331,8 @@ void InvalidateCaret(CView* view, BOOL visible)
 // CTrackAreaPane::DrawCaret of the view's track area
 void DrawCaret(CView* view)
 {
-    (void)view;
+    if (auto* multiTrack = dynamic_cast<CNyMultiTrackView*>(view))
+        multiTrack->GetTrackArea().DrawCaret();
 }
 
 // The view's video track pane

@@ -152,8 +152,11 @@ public:
     void Rebuild() override { m->Rebuild(); }
     void InvalidateAll() override { m->InvalidateAll(); }
     void StartMeterTimer() override { m->StartMeterTimer(); }
-    // The strips write no automation envelopes yet: nothing to write.
-    void WriteAutomation() override {}
+    void WriteAutomation() override
+    {
+        m->WriteStripAutomation(0, -1);
+        m->WriteStripAutomation(1, -1);
+    }
     void ReadAutomation() override
     {
         m->RefreshStripValues(-1);
@@ -213,6 +216,11 @@ public:
             analysis->SetView(view);
         if (CVideoPreviewWnd* preview = HeldVideoPreview())
             preview->SetActiveView(view);
+    }
+    void RefreshSelectionPane(CNyMultiTrackView* view) override
+    {
+        if (CSelectionControlDlg* selection = HeldSelectionPane(); selection && selection->GetView() == PaneLinkOf(view))
+            selection->UpdateFromSelection();
     }
     void DetachToolPanes(CNyMultiTrackView* view) override
     {

@@ -32,6 +32,8 @@ namespace {
 constexpr int kOptionVolumeEnvelopes = 1023;
 constexpr int kOptionPanEnvelopes = 1115;
 constexpr LONG kParameterVolume = 0, kParameterPan = 1;
+constexpr DWORD kTrackReadsEnvelopes = 64;
+constexpr DWORD kTrackWritesEnvelopes = 128;
 
 std::string LoadText(UINT id)
 {
@@ -306,6 +308,59 @@ void CAmplitudeScalePane::SnapshotValues()
     m_upper = b.upper;
 }
 
+bool CAmplitudeScalePane::WritesEnvelope(int track)
+{
+    return m_doc && m_doc->GetTrackFlag(track, kTrackWritesEnvelopes);
+}
+
+int64_t CAmplitudeScalePane::WritePosition()
+{
+    const int64_t played = m_view->GetPlayPosition();
+    return played >= 0 ? played : m_view->GetSelectionEnd();
+}
+
+bool CAmplitudeScalePane::BeginEnvelopeEdit(int track, int kind)
+{
+    auto editor = std::make_unique<CEnvelopeEditor>();
+    int64_t start = 0, end = 0;
+    m_doc->GetTrackSpan(track, &start, &end);
+    editor->Load(m_view, track, kind, start, end);
+    editor->SetAnchor(m_view->GetPlayPosition());
+    m_liveEditors[kind] = std::move(editor);
+    return true;
+}
+
+void CAmplitudeScalePane::EndEnvelopeEdit(int track, int kind)
+{
+    (void)track;
+    if (m_liveEditors[kind])
+        m_liveEditors[kind]->ClearAnchor();
+    m_liveEditors[kind].reset();
+}
+
+void CAmplitudeScalePane::FinishEnvelopeWrite(int track)
+{
+    for (int kind : {0, 1})
+        if (m_liveEditors[kind])
+            EndEnvelopeEdit(track, kind);
+    if (m_restoreFlag && m_doc)
+        m_doc->SetTrackFlag(track, kTrackReadsEnvelopes, TRUE);
+    m_restoreFlag = 0;
+}
+
+void CAmplitudeScalePane::DeleteEnvelopePoint(int track, int kind, int64_t position)
+{
+    if (!m_transaction || position < 0 || kind < 0 || kind > 4 || !m_liveEditors[kind])
+        return;
+    (void)track;
+    try {
+        if (!m_liveEditors[kind]->DeletePassedPoints(position, m_transaction.Get()))
+            throw CKvSSException(E_FAIL);
+    } catch (const CKvSSException&) {
+        throw CKvSSException(E_FAIL);
+    }
+}
+
 void CAmplitudeScalePane::Begin(int track, int mode, const char* name)
 {
     if (!Bind() || track < 0 || track >= m_doc->GetTrackCount())
@@ -314,6 +369,16 @@ void CAmplitudeScalePane::Begin(int track, int mode, const char* name)
     m_changeMode = mode;
     SnapshotValues();
     m_restoreFlag = 0;
+    std::string written;
+    if (WritesEnvelope(track)) {
+        // Playback reads the track's parameter, not its envelope, while the gesture writes.
+        BeginEnvelopeEdit(track, mode == 1 ? 0 : 1);
+        m_restoreFlag = m_doc->GetTrackFlag(track, kTrackReadsEnvelopes) ? 1 : 0;
+        if (m_restoreFlag)
+            m_doc->SetTrackFlag(track, kTrackReadsEnvelopes, FALSE);
+        written = LoadText(IDS_LIVE_ENVELOPE);
+        name = written.c_str();
+    }
     if (!m_transaction) {
         ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<TransactionCommand>(name));
         m_transaction = QueryCom<ICommandList>(group.Get());
@@ -350,6 +415,16 @@ void CAmplitudeScalePane::Apply(int track, float value)
         throw CKvSSException(E_OUTOFMEMORY);
     ThrowIfFailed(change->Do());
     ThrowIfFailed(list->Add(change.Get()));
+    if (WritesEnvelope(track)) {
+        CEnvelopeEditor editor;
+        int64_t start = 0, end = 0;
+        m_doc->GetTrackSpan(track, &start, &end);
+        editor.Load(m_view, track, m_changeMode == 1 ? 0 : 1, start, end);
+        ComRef<IEditCommand> inserted;
+        // A position outside the track writes no point.
+        if (editor.InsertPoint(WritePosition(), value, inserted.Out()) && inserted)
+            ThrowIfFailed(list->Add(inserted.Get()));
+    }
     if (m_transaction)
         ThrowIfFailed(m_transaction->Add(step.Get()));
     if (m_doc->GetViewOption(m_changeMode == 1 ? kOptionVolumeEnvelopes : kOptionPanEnvelopes))
@@ -370,8 +445,9 @@ int CAmplitudeScalePane::SetLiveValue(int mode, int track, float value)
     if (m_changeMode != mode || track != m_changedTrack)
         return 0;
     UINT count = 0;
-    // The gesture keeps only the commands of its latest step, each from the start values.
-    if (m_transaction && SUCCEEDED(m_transaction->GetCount(&count)) && count)
+    // The gesture keeps only the commands of its latest step, each from the start values;
+    // one that writes the envelope keeps every point it wrote.
+    if (!WritesEnvelope(track) && m_transaction && SUCCEEDED(m_transaction->GetCount(&count)) && count)
         m_transaction->Clear();
     m_currentValue = value;
     Apply(track, value);
@@ -402,6 +478,7 @@ void CAmplitudeScalePane::CancelLiveChange()
     }
     m_currentValue = m_startValue;
     m_changeMode = 0;
+    FinishEnvelopeWrite(m_changedTrack);
     if (Bind())
         m_view->InvalidateTrackArea(m_view->GetTrackWaveRect(m_changedTrack));
 }
@@ -415,8 +492,8 @@ void CAmplitudeScalePane::End(int track)
         if (SUCCEEDED(list->GetCount(&count)) && count && done && m_doc->GetHistory())
             ThrowIfFailed(m_doc->GetHistory()->Add(done.Get(), TRUE));
     }
-    (void)track;
     m_changeMode = 0;
+    FinishEnvelopeWrite(track);
     if (Bind())
         m_view->GetTrackArea().InvalidateCaret(1);
 }

@@ -8,8 +8,10 @@
 #include "BaseWin.h"
 #include "ComRef.h"
 #include "CommandInterfaces.h"
+#include "EnvelopeEditor.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CNyMultiTrackView;
@@ -41,6 +43,10 @@ public:
     void EndPanChange(int track);
     // Brings the track and its group back and leaves nothing in the history.
     void CancelLiveChange();
+    // While a change writes a track's envelope (track flag 128): the points of the kind that
+    // playback passed since the last call go into the open step. Thrown as E_FAIL when they
+    // cannot go.
+    void DeleteEnvelopePoint(int track, int kind, int64_t position);
     int GetChangeMode() const { return m_changeMode; }
     float GetLowerBound() const { return m_lower; }
     float GetUpperBound() const { return m_upper; }
@@ -65,6 +71,13 @@ private:
     void ApplyToGroup();
     std::vector<int> GroupMembers(int track);
     float ReadValue(int track);
+    bool WritesEnvelope(int track);
+    // The position a written value lands on: playback's, else the end of the selection.
+    int64_t WritePosition();
+    bool BeginEnvelopeEdit(int track, int kind);
+    void EndEnvelopeEdit(int track, int kind);
+    // The live editors closed and track flag 64 given back, after an end or a cancel.
+    void FinishEnvelopeWrite(int track);
 
     std::vector<float> m_startValues;
     float m_currentValue = 0;
@@ -82,6 +95,7 @@ private:
     CNyMultiTrackView* m_view = nullptr;
     CNyMultiTrackDoc* m_doc = nullptr;
     ComRef<ICommandList> m_transaction;
+    std::unique_ptr<CEnvelopeEditor> m_liveEditors[5];
 
     DECLARE_MESSAGE_MAP()
 };

@@ -9,12 +9,16 @@
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "SkinTables.h"
+#include "TipWindow.h"
 #include "TransactionCommand.h"
+#include "KvSSException.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 constexpr const char* kEnvelopeName = "Envelope";
@@ -181,6 +185,79 @@ int CEnvelopeEditor::DeletePoint(int64_t position, IEditCommand** out)
     ComRef<IEditCommand> command = Hand(
         ComObject<IEditCommand>::Create<DeleteEnvelopePointCommand>(kEnvelopeName, doc, m_track, m_kind, position));
     return Run(command, out) ? 1 : 0;
+}
+
+int CEnvelopeEditor::SetAnchor(int64_t position)
+{
+    m_anchor = position;
+    return 1;
+}
+
+int CEnvelopeEditor::ClearAnchor()
+{
+    m_anchor = -1;
+    return 1;
+}
+
+int CEnvelopeEditor::DeletePassedPoints(int64_t position, ICommandList* list)
+{
+    if (m_points.empty())
+        return 1;
+    if (m_anchor == -1)
+        return 0;
+    const int64_t anchor = m_anchor;
+    auto passed = [&](int64_t p) {
+        if (anchor <= position)
+            return anchor <= p && p <= position;
+        return p <= position || p >= anchor; // looped back to the start
+    };
+    m_anchor = position;
+    std::vector<int64_t> gone;
+    for (const EnvelopePoint& p : m_points)
+        if (passed(p.position))
+            gone.push_back(p.position);
+    if (gone.empty())
+        return 1;
+    CNyMultiTrackDoc* doc = m_view->GetMultiTrackDoc();
+    for (int64_t at : gone) {
+        m_points.erase(std::find_if(m_points.begin(), m_points.end(),
+                                    [at](const EnvelopePoint& p) { return p.position == at; }));
+        ComRef<IEditCommand> command =
+            Hand(ComObject<IEditCommand>::Create<DeleteEnvelopePointCommand>(kEnvelopeName, doc, m_track, m_kind, at));
+        if (!command)
+            throw CKvSSException(E_OUTOFMEMORY);
+        ThrowIfFailed(command->Do());
+        if (list)
+            ThrowIfFailed(list->Add(command.Get()));
+    }
+    RECT wave = m_view->GetTrackWaveRect(m_track);
+    ::InvalidateRect(m_pane, &wave, TRUE);
+    ::UpdateWindow(m_pane);
+    return 1;
+}
+
+const EnvelopePoint* CEnvelopeEditor::FindPointAt(int x, int y)
+{
+    if (HitTest(x, y) == kHitNone)
+        return nullptr;
+    for (const EnvelopePoint& p : m_points)
+        if (p.position == m_hitPosition)
+            return &p;
+    return nullptr;
+}
+
+void CEnvelopeEditor::GetEndPoints(EnvelopePoint* first, EnvelopePoint* last) const
+{
+    const EnvelopePoint none{-1, m_defaultValue};
+    *first = m_points.empty() ? none : m_points.front();
+    *last = m_points.size() >= 2 ? m_points.back() : none;
+}
+
+void CEnvelopeEditor::InvalidateTrack(int shown)
+{
+    m_shown = shown;
+    RECT wave = m_view->GetTrackWaveRect(m_track);
+    ::InvalidateRect(m_pane, &wave, FALSE);
 }
 
 int CEnvelopeEditor::HalfSampleWidth() const
@@ -363,6 +440,49 @@ int CEnvelopeEditor::HitTest(int x, int y)
     return position == a.position || position == b.position ? kHitPoint : kHitLine;
 }
 
+void CEnvelopeEditor::DrawDragLines(HDC dc, const RECT& wave, int64_t position) const
+{
+    auto at = std::find_if(m_points.begin(), m_points.end(),
+                           [position](const EnvelopePoint& p) { return p.position == position; });
+    if (at == m_points.end())
+        return;
+    POINT line[3];
+    int n = 0;
+    if (at == m_points.begin())
+        line[n++] = ToPixels(wave, m_rangeStart, at->value);
+    else
+        line[n++] = ToPixels(wave, (at - 1)->position, (at - 1)->value);
+    line[n++] = ToPixels(wave, at->position, at->value);
+    if (at + 1 == m_points.end())
+        line[n++] = ToPixels(wave, std::max(m_rangeEnd, at->position), at->value);
+    else
+        line[n++] = ToPixels(wave, (at + 1)->position, (at + 1)->value);
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, wave.left, wave.top, wave.right, wave.bottom);
+    ::SetROP2(dc, R2_NOT);
+    ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
+    ::Polyline(dc, line, n);
+    ::RestoreDC(dc, saved);
+}
+
+void CEnvelopeEditor::DrawDragSquares(HDC dc, const RECT& wave, int64_t position) const
+{
+    auto at = std::find_if(m_points.begin(), m_points.end(),
+                           [position](const EnvelopePoint& p) { return p.position == position; });
+    if (at == m_points.end())
+        return;
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, wave.left, wave.top, wave.right, wave.bottom);
+    HBRUSH brush = ::CreateSolidBrush(Colour());
+    ::SelectObject(dc, brush);
+    for (auto it = at == m_points.begin() ? at : at - 1; it != m_points.end() && it <= at + 1; ++it) {
+        POINT p = ToPixels(wave, it->position, it->value);
+        ::PatBlt(dc, p.x - 2, p.y - 2, 5, 5, PATCOPY);
+    }
+    ::RestoreDC(dc, saved);
+    ::DeleteObject(brush);
+}
+
 int CEnvelopeEditor::Drag(int x, int y, IEditCommand** out)
 {
     int64_t pixel = std::max<int64_t>(1, m_view->PixelToSample(1.0));
@@ -374,14 +494,18 @@ int CEnvelopeEditor::Drag(int x, int y, IEditCommand** out)
     int percent = int((n == 3 ? seg[1].value : m_hitPosition == seg[0].position ? seg[0].value : seg[1].value) * 100);
     m_dragLeftBound = left;
     m_dragRightBound = right;
-    int64_t first = m_points.empty() ? -1 : m_points.front().position;
-    int64_t last = m_points.size() >= 2 ? m_points.back().position : -1;
+    EnvelopePoint firstPoint, lastPoint;
+    GetEndPoints(&firstPoint, &lastPoint);
+    const int64_t first = firstPoint.position, last = lastPoint.position;
     int64_t startPosition = m_hitPosition, current = m_hitPosition;
-    int startPercent = percent;
+    const int startPercent = percent;
     RECT wave = m_view->GetTrackWaveRect(m_track);
     wave.top += 2;
     wave.bottom -= 2;
     ::SetCapture(m_pane);
+    HDC dc = ::GetDC(m_pane);
+    const RECT full = m_view->GetTrackWaveRect(m_track);
+    std::unique_ptr<ValueTipWnd> tip;
     bool cancelled = false, moved = false;
     for (;;) {
         MSG msg;
@@ -409,19 +533,43 @@ int CEnvelopeEditor::Drag(int x, int y, IEditCommand** out)
                 position = right - (right >= last && last >= 0 ? pixel : 0);
         }
         if (newPercent != percent || position != current) {
+            if (moved)
+                DrawDragLines(dc, full, current);
             SetPointAt(current, position, newPercent * 0.01f);
             current = position;
             percent = newPercent;
             moved = true;
+            DrawDragLines(dc, full, current);
+            DrawDragSquares(dc, full, current);
+            if (!tip)
+                tip = std::make_unique<ValueTipWnd>(m_view);
+            POINT at{wave.left - 50, wave.top};
+            ::ClientToScreen(m_pane, &at);
+            char text[16];
+            std::snprintf(text, sizeof text, "%d", percent);
+            tip->ShowAt(text, at.x, at.y);
         }
         if (msg.message == WM_LBUTTONUP)
             break;
     }
+    if (moved)
+        DrawDragLines(dc, full, current);
+    ::ReleaseDC(m_pane, dc);
+    tip.reset();
     if (::GetCapture() == m_pane)
         ::ReleaseCapture();
     m_dragLeftBound = m_dragRightBound = 0;
-    RECT strip{wave.left, wave.top - 2, wave.right, wave.bottom + 2};
-    ::InvalidateRect(m_pane, &strip, TRUE);
+    if (m_view->GetPlayPosition() >= 0) {
+        ::InvalidateRect(m_pane, nullptr, TRUE);
+    } else {
+        // The strip over both changed segments.
+        const int x0 = std::min(ToPixels(full, left, 0).x, ToPixels(full, startPosition, 0).x) - 3;
+        const int x1 = std::max(ToPixels(full, right, 0).x, ToPixels(full, current, 0).x) + 3;
+        RECT strip{std::max<int>(x0, full.left), full.top, std::min<int>(x1, full.right), full.bottom};
+        if (m_handles)
+            strip = RECT{full.left, wave.top, full.right, wave.bottom};
+        ::InvalidateRect(m_pane, &strip, TRUE);
+    }
     // Escape or a press that never moved leaves the envelope as it was: nothing to record.
     if (cancelled || !moved) {
         SetPointAt(current, startPosition, startPercent * 0.01f);

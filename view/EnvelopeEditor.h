@@ -9,6 +9,7 @@
 #include <vector>
 
 class CNyMultiTrackView;
+struct ICommandList;
 struct IEditCommand;
 
 struct EnvelopePoint {
@@ -30,9 +31,22 @@ public:
     int InsertPoint(int64_t position, float value, IEditCommand** out);
     // position -1 clears the envelope and resets the mixing value.
     int DeletePoint(int64_t position, IEditCommand** out);
+    // A live sweep while playback writes values: its start, then each step deletes the points
+    // it passed since the last (a position before the anchor means playback looped). Every
+    // deletion runs as a command added to list (when given); a failure is thrown as its code.
+    int SetAnchor(int64_t position);
+    int ClearAnchor();
+    int DeletePassedPoints(int64_t position, ICommandList* list);
+    int64_t GetAnchor() const { return m_anchor; }
     void Draw(HDC dc, const RECT& clip);
     int HitTest(int x, int y);
     int64_t GetHitPosition() const { return m_hitPosition; }
+    // The point under the mouse, or null.
+    const EnvelopePoint* FindPointAt(int x, int y);
+    // The first point and the last one (when there are two or more); (-1, default) otherwise.
+    void GetEndPoints(EnvelopePoint* first, EnvelopePoint* last) const;
+    // Stores the shown flag and repaints the track's waveform rectangle without erasing.
+    void InvalidateTrack(int shown);
     // Modal drag of the point or line under (x, y). 1 moved (the move command handed out), 0
     // nothing hit, no movement, or Escape: then nothing was written.
     int Drag(int x, int y, IEditCommand** out);
@@ -49,6 +63,10 @@ public:
 
 private:
     POINT ToPixels(const RECT& wave, int64_t position, float value) const;
+    // The drag's inverted line over the segments next to the dragged point (drawn twice it is
+    // gone), and the points' squares in the envelope colour.
+    void DrawDragLines(HDC dc, const RECT& wave, int64_t position) const;
+    void DrawDragSquares(HDC dc, const RECT& wave, int64_t position) const;
     int HalfSampleWidth() const;
     COLORREF Colour() const;
 

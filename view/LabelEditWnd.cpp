@@ -202,6 +202,15 @@ LRESULT CLabelEditWnd::OnCtlColor(WPARAM dc, LPARAM)
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_INFOBK));
 }
 
+void StartNewLabelEdit(CommandDocument* document, const LabelRecord& record, DWORD style)
+{
+    (void)style; // the new mark's name is offered for typing
+    auto* doc = dynamic_cast<CNyMultiTrackDoc*>(document);
+    auto* view = doc ? dynamic_cast<CNyMultiTrackView*>(doc->GetMultiTrackView()) : nullptr;
+    if (view && view->m_hWnd)
+        GetViewHost().BeginLabelEdit(view, record.id);
+}
+
 void BeginLabelEdit(CNyMultiTrackView* view, int labelId)
 {
     IInPlaceEditHost* host = GetInPlaceEditHost();

@@ -7,6 +7,7 @@
 #include "LabelRecord.h"
 
 class CLabelTable;
+class CommandDocument;
 class CNyMultiTrackView;
 
 class CLabelEditWnd : public CEdit {
@@ -45,3 +46,6 @@ private:
 // The label editor opened in the application's in-place edit slot (the view's Edit Marker
 // command and a click on a mark come here through the view host).
 void BeginLabelEdit(CNyMultiTrackView* view, int labelId);
+// What a new cue or section command calls (SetLabelEditStarter): the name editor over the new
+// mark in the document's view.
+void StartNewLabelEdit(CommandDocument* document, const LabelRecord& record, DWORD style);

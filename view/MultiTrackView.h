@@ -74,6 +74,8 @@ public:
     int GetEditMode() override { return m_editMode; }
     void InvalidateTrackArea(const RECT& area) override;
     void RepaintTracks() override;
+    void SelectionChanged() override;
+    int64_t GetPlayPositionNow() override;
 
     // Geometry
     // 32 x amplitude zoom + 5; 37 for a track with state flag 32.
@@ -187,6 +189,7 @@ public:
     CZoomButton& GetTimeZoomButton() { return m_timeZoomButton; }
     CZoomButton& GetAmplitudeZoomButton() { return m_amplitudeZoomButton; }
     CTrackAreaPane& GetTrackArea() { return m_trackArea; }
+    CTrackHeaderPane& GetTrackHeader() { return m_header; }
     CTimeRulerPane& GetTimeRuler() { return m_ruler; }
     CAmplitudeScalePane& GetAmplitudeScale() { return m_scale; }
     CScrollBar64& GetHorzScrollBar() { return m_horzScroll; }

@@ -64,6 +64,13 @@ void CNyMultiTrackView::UpdatePositionText(int64_t position)
         controller->ShowCounter(position);
     if (m_captionStrip.m_hWnd)
         ::InvalidateRect(m_captionStrip.m_hWnd, nullptr, FALSE);
+    // The readouts show the sample values at the new position.
+    if (m_scale.m_hWnd) {
+        HDC dc = ::GetDC(m_scale.m_hWnd);
+        for (int row = GetFirstVisibleRow(), rows = GetRowCount(); row >= 0 && row < rows; ++row)
+            m_scale.FormatScaleLabel(dc, row);
+        ::ReleaseDC(m_scale.m_hWnd, dc);
+    }
     if (position < 0)
         position = GetSelectionEnd();
     if (IsTransportIdle())

@@ -2,6 +2,8 @@
 #include "DrawIds.h"
 #include "EditModeHost.h"
 #include "EditModeIds.h"
+#include "LabelEditWnd.h"
+#include "MarkCommands.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "RulerUnitsDialog.h"
@@ -166,6 +168,8 @@ int CNyMultiTrackView::OnCreate(LPCREATESTRUCTA cs)
 {
     if (CView::OnCreate(cs) == -1)
         return -1;
+    // A cue or section the user adds opens its name editor over the new mark.
+    SetLabelEditStarter(&StartNewLabelEdit);
     const RECT none{0, 0, 0, 0};
     const DWORD style = WS_CHILD | WS_VISIBLE;
     bool ok = m_header.Create(this, kChildTrackHeader) && m_ruler.Create(this, kChildTimeRuler) &&
@@ -450,6 +454,8 @@ void CNyMultiTrackView::RefreshView()
     UpdateStatusText();
     m_noIntermediateRepaint = 0;
     UpdateNow();
+    m_trackArea.RefreshCaret();
+    GetViewHost().RefreshMarkerList(-1);
 }
 
 void CNyMultiTrackView::InvalidateTimeline()
@@ -457,6 +463,7 @@ void CNyMultiTrackView::InvalidateTimeline()
     for (CWnd* pane : {static_cast<CWnd*>(&m_ruler), static_cast<CWnd*>(&m_video), static_cast<CWnd*>(&m_trackArea)})
         if (pane->m_hWnd)
             ::InvalidateRect(pane->m_hWnd, nullptr, TRUE);
+    GetViewHost().RefreshMarkerList(-1);
 }
 
 // Corner panes ------------------------------------------------------------------------------

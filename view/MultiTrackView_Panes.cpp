@@ -1,7 +1,9 @@
 // The view as the tool panes drive it (ViewPaneLink): the controller's transport callbacks,
 // the state word it keeps in the view, and the selection moves of the marker jumps.
+#include "KvSSException.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "TransportBits.h"
 #include "ViewHost.h"
 #include "ViewPaneLink.h"
 
@@ -104,6 +106,14 @@ void ViewPaneLink::SetEngineLoop(bool on)
     m_view->SetEngineLoop(on ? 1 : 0);
 }
 
+void ViewPaneLink::SetAutomation(bool write, bool on)
+{
+    if (write)
+        CNyMultiTrackView::SetWriteAutomation(on ? 1 : 0);
+    else
+        CNyMultiTrackView::SetReadAutomation(on ? 1 : 0);
+}
+
 void ViewPaneLink::SendCommand(UINT id)
 {
     if (m_view->m_hWnd)
@@ -147,4 +157,85 @@ void ViewPaneLink::SelectionMoved()
         return;
     m_view->InvalidateTimeline();
     GetViewHost().UpdateAnalysisAndEffects();
+}
+
+void CNyMultiTrackView::SelectionChanged()
+{
+    if (!m_hWnd)
+        return;
+    IViewHost& host = GetViewHost();
+    host.RefreshSelectionPane(this);
+    if (IViewController* controller = host.GetController()) {
+        // The controller's Play lamp reads whether the selection lies over any data.
+        if (IsSelectionOutsideData())
+            m_transportFlags |= kTransportNotPlayable;
+        else
+            m_transportFlags &= ~kTransportNotPlayable;
+        controller->UpdateDisplay();
+    }
+    m_overview.Redraw();
+}
+
+StripLevelTarget* ViewPaneLink::GetLevelTarget()
+{
+    return &m_levels;
+}
+
+int64_t ViewPaneLink::GetPlayPosition()
+{
+    return m_view->GetPlayPosition();
+}
+
+namespace {
+// A failing step of a live change shows its code; the gesture goes on.
+template <class Action> void Guarded(CNyMultiTrackView* view, Action action)
+{
+    try {
+        action(view->GetAmplitudeScale());
+    } catch (const CKvSSException& e) {
+        if (e.m_hr < 0)
+            GetViewHost().ShowErrorBox(e.m_hr, nullptr);
+    }
+}
+} // namespace
+
+void ScaleLevelTarget::BeginVolumeChange(int track, int* minimum, int* maximum)
+{
+    Guarded(m_view, [&](CAmplitudeScalePane& scale) { scale.BeginVolumeChange(track, minimum, maximum); });
+}
+
+void ScaleLevelTarget::SetTrackVolume(int track, double volume)
+{
+    Guarded(m_view, [&](CAmplitudeScalePane& scale) { scale.SetTrackVolume(track, float(volume)); });
+}
+
+void ScaleLevelTarget::EndVolumeChange(int track)
+{
+    Guarded(m_view, [&](CAmplitudeScalePane& scale) { scale.EndVolumeChange(track); });
+}
+
+void ScaleLevelTarget::BeginPanChange(int track)
+{
+    Guarded(m_view, [&](CAmplitudeScalePane& scale) { scale.BeginPanChange(track); });
+}
+
+void ScaleLevelTarget::SetTrackPan(int track, double pan)
+{
+    Guarded(m_view, [&](CAmplitudeScalePane& scale) { scale.SetTrackPan(track, float(pan)); });
+}
+
+void ScaleLevelTarget::EndPanChange(int track)
+{
+    Guarded(m_view, [&](CAmplitudeScalePane& scale) { scale.EndPanChange(track); });
+}
+
+void ScaleLevelTarget::CancelLiveChange(int track)
+{
+    (void)track; // the pane knows the track it changes
+    Guarded(m_view, [](CAmplitudeScalePane& scale) { scale.CancelLiveChange(); });
+}
+
+void ScaleLevelTarget::DeleteEnvelopePoint(int track, int kind, int64_t position)
+{
+    Guarded(m_view, [&](CAmplitudeScalePane& scale) { scale.DeleteEnvelopePoint(track, kind, position); });
 }

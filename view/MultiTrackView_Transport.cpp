@@ -426,3 +426,14 @@ void CNyMultiTrackView::OnDestroy()
     }
     CView::OnDestroy();
 }
+
+int64_t CNyMultiTrackView::GetPlayPositionNow()
+{
+    IViewController* c = Controller();
+    LONG state = 0;
+    int64_t position = -1;
+    if (c && c->GetActiveView() == this && SUCCEEDED(c->GetEngineState(&state)) && (state == 2 || state == 3) &&
+        SUCCEEDED(c->GetPlayPosition(&position)) && position >= 0)
+        return position;
+    return m_playPosition;
+}

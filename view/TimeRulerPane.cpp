@@ -1,5 +1,6 @@
 #include "TimeRulerPane.h"
 
+#include "CursorIds.h"
 #include "FontSet.h"
 #include "LabelMarks.h"
 #include "MemoryDC.h"
@@ -21,6 +22,7 @@ BEGIN_MESSAGE_MAP(CTimeRulerPane, CBaseWin)
     ON_WM_LBUTTONUP()
     ON_WM_SETCURSOR()
     ON_WM_CANCELMODE()
+    ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 BOOL CTimeRulerPane::Create(CWnd* parent, UINT id)
@@ -118,6 +120,9 @@ int CTimeRulerPane::HitTest(int x, int y)
 {
     if (!Bind())
         return 0;
+    if (CNyMultiTrackDoc* doc = m_view->GetMultiTrackDoc())
+        if (doc->GetLabels().HitTest(-1, x, y, LabelHitHalfWidth()))
+            return -4;
     CSelectionModel* selection = m_view->GetSelection();
     int64_t start = 0, end = 0;
     if (selection && selection->GetSelection(&start, &end)) {
@@ -258,8 +263,30 @@ BOOL CTimeRulerPane::OnSetCursor(CWnd*, UINT hitTest, UINT)
             ::SetCursor(::LoadCursor(nullptr, IDC_SIZEWE));
             return TRUE;
         }
+        IInPlaceEditHost* edits = GetInPlaceEditHost();
+        CWnd* edit = edits ? edits->GetInPlaceEdit() : nullptr;
+        if (hit == -4 && !(edit && edit->m_hWnd)) {
+            ::SetCursor(::LoadCursor(nullptr, IDC_UPARROW));
+            return TRUE;
+        }
     }
     return static_cast<BOOL>(Default());
+}
+
+void CTimeRulerPane::OnContextMenu(CWnd* wnd, CPoint point)
+{
+    if (Bind()) {
+        CPoint client = point;
+        if (point.x == -1 && point.y == -1)
+            ::GetCursorPos(&client);
+        ::ScreenToClient(m_hWnd, &client);
+        if (HitTest(client.x, client.y) == -4) {
+            LeaveInPlaceEdit();
+            ShowContextMenu(IDM_TRACKAREA_LABEL, point);
+            return;
+        }
+    }
+    CBaseWin::OnContextMenu(wnd, point);
 }
 
 void CTimeRulerPane::OnCancelMode()

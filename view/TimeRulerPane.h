@@ -42,6 +42,7 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
     void OnCancelMode();
+    void OnContextMenu(CWnd* wnd, CPoint point);
 
 private:
     bool Bind();

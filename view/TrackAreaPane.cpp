@@ -239,10 +239,10 @@ void CTrackAreaPane::DrawTracks(HDC dc, const RECT& clip, const RECT& client)
             else
                 DrawEnvelopes(dc, clip, t);
             DrawMarkerArea(dc, t);
-            if (doc->GetViewOption(kOptionMarkers)) {
-                DrawMarkers(m_view, dc, t, m_view->GetTrackWaveRect(t));
+            // The marker lines cross the waveform whether or not the marker strips show.
+            DrawMarkers(m_view, dc, t, m_view->GetTrackWaveRect(t));
+            if (doc->GetViewOption(kOptionMarkers))
                 DrawTrackLabels(m_view, dc, t, m_view->GetTrackMarkerRect(t));
-            }
         } else if (clip.bottom < m_view->GetTrackRect(t).top) {
             break;
         }

@@ -6,6 +6,8 @@
 #include "CursorIds.h"
 #include "FontSet.h"
 #include "KsMultiTrack.h"
+#include "TipWindow.h"
+#include "TrackPropertiesDialog.h"
 #include "DocCommandIds.h"
 #include "DocCommandSupport.h"
 #include "LabelTable.h"
@@ -38,6 +40,29 @@ struct Cell {
     int x, y, image, frames, code;
 };
 // In cell order; cells 5, 6 and 8 sit on a second row that only tall headers have.
+// The tool tip of each button code (-2 .. -9; 0 none).
+UINT TipTextId(int code)
+{
+    switch (code) {
+    case CTrackHeaderPane::kHitStretch:
+        return 22013;
+    case CTrackHeaderPane::kHitMute:
+        return 22014;
+    case CTrackHeaderPane::kHitSolo:
+        return 22015;
+    case CTrackHeaderPane::kHitRecord:
+        return 22016;
+    case CTrackHeaderPane::kHitInfo:
+        return 22017;
+    case CTrackHeaderPane::kHitSplit:
+        return 22018;
+    case CTrackHeaderPane::kHitMix:
+        return 22027;
+    default:
+        return 0;
+    }
+}
+
 constexpr Cell kCells[9] = {
     {5, 5, 86, 4, CTrackHeaderPane::kHitStretch},  {11, 6, 12, 1, CTrackHeaderPane::kHitNumber},
     {93, 5, 8, 8, CTrackHeaderPane::kHitMute},     {113, 5, 9, 8, CTrackHeaderPane::kHitSolo},
@@ -69,6 +94,27 @@ void CTrackHeaderPane::Attach()
 {
     m_view = dynamic_cast<CNyMultiTrackView*>(CWnd::FromHandle(::GetParent(m_hWnd)));
     m_doc = m_view ? m_view->GetMultiTrackDoc() : nullptr;
+    if (!GetTip() && m_hWnd) {
+        if (TipWindow* tip = CreateTipWindow(this, 0, 0)) {
+            tip->SetActive(TRUE);
+            SetTip(tip);
+        }
+    }
+}
+
+void CTrackHeaderPane::UpdateTip(POINT point, int track)
+{
+    TipWindow* tip = GetTip();
+    RECT cell{0, 0, 0, 0};
+    const int code = HitTest(point, track, &cell);
+    if (!tip || code == m_tipCode)
+        return;
+    while (tip->RemoveTool(0)) {
+    }
+    m_tipCode = code;
+    CString text;
+    if (const UINT id = TipTextId(code); id && text.LoadString(id))
+        tip->AddTool(text.GetString(), cell);
 }
 
 bool CTrackHeaderPane::Bind()
@@ -301,6 +347,7 @@ void CTrackHeaderPane::OnMouseMove(UINT, CPoint point)
         return;
     int track = m_view->TrackFromY(point.y, 1);
     m_view->ShowTrackName(track);
+    UpdateTip(point, track);
     if (!(m_state & 1) || InFadeMode())
         return;
     int code = FilterHit(HitTest(point, track), track);
@@ -336,6 +383,22 @@ void CTrackHeaderPane::OnLButtonUp(UINT flags, CPoint point)
     m_pressedTrack = -1;
 }
 
+void CTrackHeaderPane::ShowTrackProperties(int track)
+{
+    if (!Bind() || !m_view->IsTransportIdle())
+        return;
+    m_propertiesTrack = track;
+    {
+        CTrackPropertiesDialog dialog(m_view);
+        dialog.SetView(m_view);
+        dialog.SetTrack(track);
+        dialog.DoModal();
+    }
+    m_propertiesTrack = -1;
+    RECT r = GetTrackRect(track);
+    ::InvalidateRect(m_hWnd, &r, FALSE);
+}
+
 void CTrackHeaderPane::Click(int code, int track, bool shift)
 {
     switch (code) {
@@ -348,9 +411,7 @@ void CTrackHeaderPane::Click(int code, int track, bool shift)
     case kHitInfo:
         if (!m_view->IsTransportIdle())
             break;
-        m_propertiesTrack = track;
-        GetViewHost().RunPropertiesDialog(m_view, track);
-        m_propertiesTrack = -1;
+        ShowTrackProperties(track);
         break;
     case kHitRecord:
         m_doc->SetTrackRecord(track, !m_doc->GetTrackFlag(track, kMtFlagRecord));

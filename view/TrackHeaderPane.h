@@ -39,6 +39,9 @@ public:
     // Renames the track through one "Properties" step; false when nothing changed (the same
     // text, or a command that failed or changed nothing).
     bool RenameTrack(int track, const char* name);
+    // The track properties dialog, modal, for the track (nothing while the transport runs).
+    void ShowTrackProperties(int track);
+    int GetPropertiesTrack() const { return m_propertiesTrack; }
 
 protected:
     void OnPaint();
@@ -55,11 +58,14 @@ private:
     bool InFadeMode();
     int CellFrame(int cell, int track);
     void Click(int code, int track, bool shift);
+    // The tool tip follows the button under the mouse.
+    void UpdateTip(POINT point, int track);
 
     int m_pressedTrack = -1;
     int m_propertiesTrack = -1;
     int m_pressedCode = 0;
     int m_state = 0;
+    int m_tipCode = 0;
     CNyMultiTrackView* m_view = nullptr;
     CNyMultiTrackDoc* m_doc = nullptr;
 

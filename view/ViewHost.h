@@ -112,6 +112,8 @@ public:
     virtual void BeginLabelEdit(CNyMultiTrackView* view, int labelId) = 0;
     // The marker list pane's refresh (-1: no entry selected).
     virtual void RefreshMarkerList(int entry) = 0;
+    // The selection control shows the view's selection again (when it is attached and shown).
+    virtual void RefreshSelectionPane(CNyMultiTrackView* view) { (void)view; }
     // The progress dialog of a long search: open with a title, percent, close; true to cancel.
     virtual void OpenProgress(CNyMultiTrackView* view, const char* title) = 0;
     virtual bool UpdateProgress(int percent) = 0;

@@ -3,8 +3,29 @@
 // pane's pointer leads back to the view (ViewOfPaneLink).
 #pragma once
 #include "ControllerViewLink.h"
+#include "StripLevelTarget.h"
 
 class CNyMultiTrackView;
+
+// The view's amplitude-scale pane as the mixer strips' level target: one undoable step a
+// gesture, grouped tracks following, envelope points written under Write Automation.
+class ScaleLevelTarget final : public StripLevelTarget {
+public:
+    explicit ScaleLevelTarget(CNyMultiTrackView* view) : m_view(view) {}
+    virtual ~ScaleLevelTarget() = default;
+
+    void BeginVolumeChange(int track, int* minimum, int* maximum) override;
+    void SetTrackVolume(int track, double volume) override;
+    void EndVolumeChange(int track) override;
+    void BeginPanChange(int track) override;
+    void SetTrackPan(int track, double pan) override;
+    void EndPanChange(int track) override;
+    void CancelLiveChange(int track) override;
+    void DeleteEnvelopePoint(int track, int kind, int64_t position) override;
+
+private:
+    CNyMultiTrackView* m_view;
+};
 
 class ViewPaneLink final : public ControllerViewLink {
 public:
@@ -30,6 +51,7 @@ public:
     void OnPlayStopped(int64_t position) override;
     void SetEditPosition(int64_t position) override;
     void SetEngineLoop(bool on) override;
+    void SetAutomation(bool write, bool on) override;
     void SendCommand(UINT id) override;
     void SendChar(char ch) override;
     bool IsTransportIdle() override;
@@ -37,9 +59,12 @@ public:
     void RefreshCaret() override;
     void AfterStop() override;
     void SelectionMoved() override;
+    StripLevelTarget* GetLevelTarget() override;
+    int64_t GetPlayPosition() override;
 
 private:
     CNyMultiTrackView* m_view;
+    ScaleLevelTarget m_levels{m_view};
 };
 
 // The view a pane's link belongs to; null for none or for a link that is not a view's.

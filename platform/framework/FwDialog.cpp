@@ -113,6 +113,11 @@ BOOL CDialog::PreTranslateMessage(MSG* msg)
     return ::IsDialogMessageA(m_hWnd, msg);
 }
 
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM)
 {
     // The dialog manager does the default processing when the dialog procedure returns FALSE.
@@ -146,6 +151,7 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
     kvfw::WindowMessage m{msg, wp, lp};
     m.inDialog = true;
     BOOL handled = FALSE;
+    const std::shared_ptr<bool> alive = m_alive;
     try {
         if (msg == WM_INITDIALOG) {
             m.result = OnInitDialog();
@@ -156,6 +162,8 @@ INT_PTR CDialog::HandleDialogMessage(UINT msg, WPARAM wp, LPARAM lp)
     } catch (...) {
         kvfw::ReportEscapedException(msg); // never unwinds through the dialog manager
     }
+    if (!*alive) // a handler ended the dialog object with its window
+        return handled ? TRUE : FALSE;
     m_currentMsg = saved;
     HWND hwnd = m_hWnd;
     if (msg == WM_NCDESTROY) {

@@ -27,6 +27,10 @@ public:
     // Modeless dialogs take dialog keys (Tab, Enter, Esc) here.
     BOOL PreTranslateMessage(MSG* msg) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A dialog's messages reach its message map through the dialog procedure, never through
+    // WindowProc: a dialog class that cracked messages there would see none of them, so none
+    // may override it.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) final;
 
     void NextDlgCtrl() const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, 0); }
     void GotoDlgCtrl(CWnd* control)

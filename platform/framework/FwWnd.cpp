@@ -42,6 +42,7 @@ END_MESSAGE_MAP()
 
 CWnd::~CWnd()
 {
+    *m_alive = false;
     if (m_hWnd && ::IsWindow(m_hWnd) && ::GetPropA(m_hWnd, kObjectProp) == this) {
         if (m_previousProc) {
             UnsubclassWindow();
@@ -161,12 +162,15 @@ LRESULT CWnd::RunWindowProc(UINT msg, WPARAM wp, LPARAM lp)
     m_currentMsg.wParam = wp;
     m_currentMsg.lParam = lp;
     LRESULT result = 0;
+    const std::shared_ptr<bool> alive = m_alive;
     try {
         result = WindowProc(msg, wp, lp);
     } catch (...) {
         // Handlers catch their own failures; one that escapes must not unwind through the system.
         kvfw::ReportEscapedException(msg);
     }
+    if (!*alive)
+        return result;
     m_currentMsg = saved;
     if (msg == WM_NCDESTROY) {
         HWND hwnd = m_hWnd;
@@ -194,6 +198,7 @@ BOOL CWnd::DispatchWindowMessage(kvfw::WindowMessage& m)
 {
     kvfw::WindowMessage* previous = m_current;
     m_current = &m;
+    const std::shared_ptr<bool> alive = m_alive;
     BOOL handled = FALSE;
     if (m.message == WM_COMMAND) {
         handled = OnCommand(m.wParam, m.lParam);
@@ -212,7 +217,8 @@ BOOL CWnd::DispatchWindowMessage(kvfw::WindowMessage& m)
             }
         }
     }
-    m_current = previous;
+    if (*alive)
+        m_current = previous;
     return handled;
 }
 

@@ -13,6 +13,8 @@
 #include "FwDC.h"
 #include <shellapi.h>
 
+#include <memory>
+
 class CFrameWnd;
 class CMenu;
 
@@ -253,6 +255,11 @@ protected:
     WNDPROC m_previousProc = nullptr; // set for subclassed windows
     MSG m_currentMsg = {};
     kvfw::WindowMessage* m_current = nullptr;
+    // True while the object lives. A handler may end the window and with it the object (a pane
+    // that deletes itself); the dispatch code holds a copy and touches the object no more once
+    // it reads false. Not a chain of stack frames: the system may abandon a window procedure's
+    // frames when it swallows a fault inside one.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 
     friend LRESULT CALLBACK kvfwDialogProc(HWND, UINT, WPARAM, LPARAM);
     void AttachObject(HWND hwnd);

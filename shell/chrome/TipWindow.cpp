@@ -459,6 +459,24 @@ void ValueTipWnd::SetText(const char* text)
         Invalidate(FALSE);
 }
 
+void ValueTipWnd::ShowAt(const char* text, int x, int y)
+{
+    SetText(text);
+    if (!m_hWnd)
+        return;
+    RECT size{0, 0, 0, 0};
+    if (HDC dc = ::GetDC(m_hWnd)) {
+        HGDIOBJ old = ::SelectObject(dc, m_font.m_hObject);
+        ::DrawTextA(dc, m_text.GetString(), -1, &size, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(m_hWnd, dc);
+    }
+    const int width = size.right - size.left + 8 + 2 * ::GetSystemMetrics(SM_CXBORDER);
+    const int height = size.bottom - size.top + 4 + 2 * ::GetSystemMetrics(SM_CYBORDER);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::UpdateWindow(m_hWnd);
+}
+
 void ValueTipWnd::OnPaint()
 {
     CPaintDC dc(m_hWnd);

@@ -97,6 +97,8 @@ public:
     ~ValueTipWnd() override;
 
     void SetText(const char* text);
+    // Shows the text at a screen point, sized to it, without taking the activation.
+    void ShowAt(const char* text, int x, int y);
     const CString& GetText() const { return m_text; }
     void Render(CDC* dc, const RECT& client);
     void OnPaint();

@@ -87,6 +87,18 @@ TEST_F(ControllerTest, ButtonsFollowTheTransportState)
     EXPECT_EQ(1, controller_->GetButtonState(kBtnRewind)); // winding needs playback
     EXPECT_EQ(0, controller_->GetButtonState(kBtnNextMarker));
 
+    // The automation lamps show the program's switches, both on as the settings start them;
+    // while writing automation the loop stays off.
+    EXPECT_EQ(4, controller_->GetButtonState(kBtnReadAuto));
+    EXPECT_EQ(4, controller_->GetButtonState(kBtnWriteAuto));
+    EXPECT_EQ(1, controller_->GetButtonState(kBtnLoop));
+    controller_->ToggleWriteAutomation();
+    EXPECT_EQ(0, controller_->GetButtonState(kBtnWriteAuto));
+    LONG engineWrites = 1;
+    doc_->GetTrackSet()->GetWriteAutomation(&engineWrites);
+    EXPECT_EQ(0, engineWrites);
+    EXPECT_FALSE(doc_->GetTrackFlag(0, kMtFlagWriteEnvelopes)) << "the tracks stop writing with the switch";
+
     // Loop and record while playing exclude each other.
     controller_->ToggleLoop();
     EXPECT_TRUE(controller_->IsLooping());

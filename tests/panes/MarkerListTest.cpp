@@ -2,7 +2,10 @@
 // labels to all tracks as one step, and the CSV export.
 #include "MarkerListDlg.h"
 #include "PaneDocFixture.h"
+#include "PanesIds.h"
 #include "PositionText.h"
+
+#include <commctrl.h>
 
 #include <cstring>
 #include <fstream>
@@ -47,9 +50,105 @@ protected:
         return names;
     }
 
+    HWND Item(int id) { return ::GetDlgItem(pane_->m_hWnd, id); }
+    // What the list control itself shows: it asks the pane for the text of callback rows.
+    std::string Shown(int row, int column)
+    {
+        char text[128] = "";
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        ::SendMessageA(Item(IDC_MARKER_LIST), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    // A row selected alone and focused in the list, which tells the pane as it does for a
+    // click.
+    void SelectRow(int row)
+    {
+        LVITEMA none{};
+        none.stateMask = LVIS_SELECTED;
+        ::SendMessageA(Item(IDC_MARKER_LIST), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(&none));
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(Item(IDC_MARKER_LIST), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&item));
+    }
+    // The unit chosen in the combo as a user picks it: the combo's selection and its notice.
+    void PickUnit(uint32_t unit)
+    {
+        HWND combo = Item(IDC_TIME_UNIT);
+        const LRESULT count = ::SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i)
+            if (static_cast<uint32_t>(::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == unit)
+                ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        ::SendMessageA(pane_->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TIME_UNIT, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(combo));
+    }
+    void ListNotice(UINT code, int row, int column)
+    {
+        NMITEMACTIVATE notice{};
+        notice.hdr.hwndFrom = Item(IDC_MARKER_LIST);
+        notice.hdr.idFrom = IDC_MARKER_LIST;
+        notice.hdr.code = code;
+        notice.iItem = row;
+        notice.iSubItem = column;
+        ::SendMessageA(pane_->m_hWnd, WM_NOTIFY, IDC_MARKER_LIST, reinterpret_cast<LPARAM>(&notice));
+    }
+    void Click(int id) { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
+
     CMarkerListDlg* pane_ = nullptr;
     std::unique_ptr<DocumentTransportLink> link_;
 };
+
+// Edit Markers, opened modal by the list, gets a new name and its OK clicked.
+void CALLBACK RenameInEditMarkers(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = ::FindWindowA(nullptr, "Edit Markers");
+    if (!dialog || !::IsWindowVisible(dialog))
+        return;
+    ::KillTimer(nullptr, timer);
+    ::SetDlgItemTextA(dialog, IDC_EDITMARK_NAME, "renamed");
+    ::SendMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+}
+
+TEST_F(MarkerListTest, ItsControlsReachItThroughTheirOwnMessages)
+{
+    AddLabel("beta", kLabelCue, 8000, 8000);
+    AddLabel("alpha", kLabelSection, 16000, 24000, 0);
+    pane_->SetView(link_.get());
+    EXPECT_EQ("alpha", Shown(0, 0));
+    EXPECT_EQ("1", Shown(0, 1));
+    EXPECT_EQ("beta", Shown(1, 0));
+    EXPECT_FALSE(::IsWindowEnabled(Item(IDC_MARKER_EDIT)));
+    EXPECT_FALSE(::IsWindowEnabled(Item(IDC_MARKER_DELETE)));
+
+    SelectRow(1);
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MARKER_EDIT)));
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MARKER_DELETE)));
+
+    PickUnit(kTimeUnitSamples);
+    EXPECT_EQ("8000", Shown(1, 2));
+    EXPECT_EQ("8000", Shown(0, 4)) << "the section's length";
+    ListNotice(LVN_COLUMNCLICK, -1, 2); // sorted by start
+    EXPECT_EQ("beta", Shown(0, 0));
+
+    // A double click selects its row, then tells the pane.
+    SelectRow(0);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, RenameInEditMarkers);
+    ListNotice(NM_DBLCLK, 0, 0);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ("renamed", Shown(0, 0));
+    EXPECT_EQ(std::vector<std::string>{"Cue"}, UndoNames());
+
+    SelectRow(1);
+    Click(IDC_MARKER_DELETE);
+    EXPECT_EQ(1, pane_->GetRowCount());
+    EXPECT_EQ("renamed", Shown(0, 0));
+}
 
 TEST_F(MarkerListTest, FirstFillIsSortedByNameAndLaterLabelsAppend)
 {

@@ -9,6 +9,8 @@
 #include "NyApp.h"
 #include "NyControlView.h"
 #include "NyMiniFrame.h"
+#include "PanesIds.h"
+#include "RawClip.h"
 #include "PanePlacement.h"
 #include "ProgramHosts.h"
 #include "SelectionControlDlg.h"
@@ -27,6 +29,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -360,6 +363,66 @@ TEST_F(ProgramPanesTest, ExitIsGreyedWhileAViewEditsFadeHandles)
         frame_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
         EXPECT_EQ((::GetMenuState(file, ID_APP_EXIT, MF_BYCOMMAND) & MF_GRAYED) != 0, mode != 0) << mode;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A selection made in the view reaches the selection control, whose unit combo reformats its
+// fields; a time typed there becomes the view's selection when the field loses the focus.
+TEST_F(ProgramPanesTest, TheViewsSelectionReachesTheSelectionControlAndTypedFieldsComeBack)
+{
+    CNyMultiTrackView* view = FileNew();
+    ASSERT_NE(view, nullptr);
+    CNyMultiTrackDoc* doc = view->GetMultiTrackDoc();
+    const DWORD rate = doc->GetSamplesPerSec();
+    kvtest::ScratchFolder scratch;
+    const std::string path = scratch.File("tone.raw");
+    {
+        std::vector<int16_t> tone(rate, 4000);
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(tone.data()), std::streamsize(tone.size() * 2));
+    }
+    ComRef<IMtClip> clip;
+    ASSERT_EQ(S_OK, MakeRawClip(path, 1, 16, rate, clip));
+    ComRef<IMtTrack> track;
+    *track.Out() = doc->GetTrack(0);
+    track->AddRef();
+    track->SetChannels(1);
+    ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), 0, 0, 0));
+
+    CSelectionControlDlg* pane = frame_->GetSelectionPane();
+    ASSERT_NE(pane, nullptr);
+    if (!pane->IsWindowVisible())
+        frame_->SendMessage(WM_COMMAND, ID_VIEW_SELECTION_CONTROL, 0);
+    ASSERT_TRUE(pane->IsWindowVisible());
+    HWND unit = ::GetDlgItem(pane->m_hWnd, IDC_SELCTRL_UNIT);
+    ::SendMessageA(unit, CB_SETCURSEL, 3, 0); // samples
+    ::SendMessageA(pane->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SELCTRL_UNIT, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(unit));
+    doc->GetSelection()->SetSelection(rate / 4, rate / 2, TRUE);
+    auto text = [&](int id) {
+        char buffer[64] = "";
+        ::GetDlgItemTextA(pane->m_hWnd, id, buffer, sizeof buffer);
+        return std::string(buffer);
+    };
+    EXPECT_EQ(std::to_string(rate / 4), text(IDC_SELCTRL_START));
+    EXPECT_EQ(std::to_string(rate / 2), text(IDC_SELCTRL_END));
+    EXPECT_EQ(std::to_string(rate / 4), text(IDC_SELCTRL_LENGTH));
+
+    HWND start = ::GetDlgItem(pane->m_hWnd, IDC_SELCTRL_START);
+    ::SetWindowTextA(start, "100");
+    ::SendMessageA(start, EM_SETMODIFY, TRUE, 0);
+    ::SendMessageA(pane->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_SELCTRL_START, EN_KILLFOCUS),
+                   reinterpret_cast<LPARAM>(start));
+    int64_t from = 0, to = 0;
+    doc->GetSelection()->GetSelection(&from, &to);
+    EXPECT_EQ(100, from);
+    EXPECT_EQ(int64_t(rate / 2), to);
+    EXPECT_EQ(std::to_string(rate / 2 - 100), text(IDC_SELCTRL_LENGTH));
+    doc->SetModifiedFlag(FALSE);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
 } // namespace

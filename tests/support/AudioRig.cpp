@@ -25,6 +25,18 @@ constexpr double kPi = 3.14159265358979323846;
 
 } // namespace
 
+WAVEFORMATEX StereoFormat()
+{
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 2;
+    f.nSamplesPerSec = kRate;
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = 4;
+    f.nAvgBytesPerSec = kRate * 4;
+    return f;
+}
+
 Capture& Capture::Get()
 {
     static Capture* capture = new Capture; // lives as long as the process
@@ -34,13 +46,7 @@ Capture& Capture::Get()
 Capture::Capture()
 {
     event_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 2;
-    f.nSamplesPerSec = kRate;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 4;
-    f.nAvgBytesPerSec = kRate * 4;
+    const WAVEFORMATEX f = StereoFormat();
     if (waveInOpen(&in_, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(event_), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
         in_ = nullptr;
         return;
@@ -112,13 +118,7 @@ std::vector<int16_t> Capture::Take(LONGLONG from, LONGLONG to)
 Feeder::Feeder(std::vector<int16_t> frames) : frames_(std::move(frames))
 {
     event_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = 2;
-    f.nSamplesPerSec = kRate;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 4;
-    f.nAvgBytesPerSec = kRate * 4;
+    const WAVEFORMATEX f = StereoFormat();
     if (waveOutOpen(&out_, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(event_), 0, CALLBACK_EVENT) !=
         MMSYSERR_NOERROR) {
         out_ = nullptr;

@@ -20,6 +20,9 @@ namespace rig {
 constexpr DWORD kRate = 48000;
 constexpr LONGLONG kStartLoss = kRate * 15 / 1000; // frames a stream loses at its start
 
+// The rig's sound: stereo 16-bit PCM at kRate.
+WAVEFORMATEX StereoFormat();
+
 // The process's capture of the sink's monitor: stereo 16-bit at kRate, kept from the first
 // buffer on.
 class Capture {

@@ -107,6 +107,12 @@ constexpr DWORD kMtFlagMute = 2;
 constexpr DWORD kMtFlagSolo = 4;
 constexpr DWORD kMtFlagRecord = 16;
 constexpr DWORD kMtFlagFurther = 32;
+// Playback follows the track's level and pan envelopes (on for a new track; a live change that
+// writes them turns it off while the fader is held).
+constexpr DWORD kMtFlagReadEnvelopes = 64;
+// Fader moves are written into the envelopes: on for every track of a set whose Write
+// Automation switch is on.
+constexpr DWORD kMtFlagWriteEnvelopes = 128;
 
 // Selected-channel word (IMtTrack slots 19, 20): bit per channel, this bit for all.
 constexpr DWORD kMtAllChannels = 0x80000000u;

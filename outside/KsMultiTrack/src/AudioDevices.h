@@ -1,6 +1,7 @@
-// The sound devices a transport opens: an output (waveOut or DirectSound) fed with 16-bit
-// frames, and a waveIn input. Both are driven from the transport's one worker thread; their
-// wait handles wake it when they want attention. Open failures are the engine's codes.
+// The sound devices a transport opens: an output (waveOut or DirectSound, one file each) fed
+// with 16-bit frames, and a waveIn input (AudioInput.cpp). Both are driven from the
+// transport's one worker thread; their wait handles wake it when they want attention. Open
+// failures are the engine's codes.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
@@ -61,11 +62,24 @@ public:
     virtual int BufferMs() const = 0;
     // The output may run dry from now on without it counting as an underrun.
     virtual void SetDraining(bool draining) = 0;
+    // How far the device's count of played frames runs ahead of what is heard: the sound
+    // server's buffering behind the device, which the device does not report.
+    virtual LONGLONG HeardDelay() const = 0;
 };
+
+// The delay between a device's played count and the speakers, as measured on the sound
+// server path the program runs on: 60 to 105 ms through waveOut, the count moving in steps
+// of 10 to 15 ms.
+constexpr int kHeardDelayMs = 95;
 
 // Opens the output the settings name, paused when startPaused. hr gets the failure.
 std::unique_ptr<AudioOutput> OpenAudioOutput(const DeviceSettings& settings, DWORD rate, WORD channels, HWND window,
                                              bool startPaused, HRESULT* hr);
+// The back ends it chooses between (WaveOutput.cpp, DirectSoundOutput.cpp).
+std::unique_ptr<AudioOutput> OpenWaveOutput(const DeviceSettings& settings, DWORD rate, WORD channels,
+                                            bool startPaused, HRESULT* hr);
+std::unique_ptr<AudioOutput> OpenDirectSoundOutput(const DeviceSettings& settings, DWORD rate, WORD channels,
+                                                   HWND window, bool startPaused, HRESULT* hr);
 
 // waveIn in the record format's depth: 8 or 16 bits as they are, more as 32-bit float (else
 // 24-bit, else 16-bit when the device takes neither). Delivers interleaved float frames (full

@@ -63,6 +63,11 @@ TrackSnapshot CTrack::Snapshot() const
         // Under the lock: SetEnvelope may put another envelope object in place meanwhile.
         for (LONG k = 0; k < kMtEnvelopeKinds; ++k)
             s.envelopes[k] = m_envelopes[k]->Snapshot();
+        // A track whose fader is being written plays its fader, not the points under it.
+        if (!(m_flags & kMtFlagReadEnvelopes)) {
+            s.envelopes[kMtEnvLevel].Clear();
+            s.envelopes[kMtEnvPan].Clear();
+        }
     }
     return s;
 }

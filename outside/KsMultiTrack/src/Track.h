@@ -153,7 +153,7 @@ private:
     bool m_marked = false;
     DWORD m_selectedChannels = kMtAllChannels;
     DWORD m_speakerMask = 0;
-    DWORD m_flags = 0;
+    DWORD m_flags = kMtFlagReadEnvelopes;
     LONG m_furtherState = 0;
     bool m_silenced = false;
     MtGroupRecord m_group{};

@@ -56,6 +56,15 @@ CTrackSet::MixSnapshot CTrackSet::SnapshotForMix(bool allTracks) const
     return s;
 }
 
+STDMETHODIMP CTrackSet::SetWriteAutomation(LONG on)
+{
+    Guard guard(m_lock);
+    m_writeAutomation = on;
+    for (CTrack* t : m_tracks)
+        t->SetFlag(kMtFlagWriteEnvelopes, on);
+    return S_OK;
+}
+
 STDMETHODIMP CTrackSet::SetFormat(WORD bitsPerSample, DWORD samplesPerSec)
 {
     if (!IsValidBits(bitsPerSample) || samplesPerSec < 1000 || samplesPerSec > 768000)
@@ -123,6 +132,7 @@ STDMETHODIMP CTrackSet::InsertTrack(DWORD, WORD channels, IMtTrack** track, LONG
         return E_OUTOFMEMORY;
     t->SetId(NewId());
     t->SetInSet(true);
+    t->SetFlag(kMtFlagWriteEnvelopes, m_writeAutomation);
     t->SetChannelLimit(m_channelLimit);
     m_tracks.insert(index < 0 ? m_tracks.end() : m_tracks.begin() + index, t);
     if (track) {
@@ -158,6 +168,7 @@ STDMETHODIMP CTrackSet::AttachTrack(IMtTrack* track, LONG index)
     else
         m_nextId = std::max(m_nextId, id + 1);
     t->SetInSet(true);
+    t->SetFlag(kMtFlagWriteEnvelopes, m_writeAutomation);
     t->SetChannelLimit(m_channelLimit);
     t->SetFormatFromSet(m_format.rate, m_format.bits);
     m_tracks.insert(index < 0 ? m_tracks.end() : m_tracks.begin() + index, t); // keeps the reference

@@ -51,7 +51,7 @@ public:
     STDMETHODIMP GetReadAutomation(LONG* on) override { return ReadUnderLock(m_lock, m_readAutomation, on); }
     STDMETHODIMP SetReadAutomation(LONG on) override { return WriteUnderLock(m_lock, m_readAutomation, on); }
     STDMETHODIMP GetWriteAutomation(LONG* on) override { return ReadUnderLock(m_lock, m_writeAutomation, on); }
-    STDMETHODIMP SetWriteAutomation(LONG on) override { return WriteUnderLock(m_lock, m_writeAutomation, on); }
+    STDMETHODIMP SetWriteAutomation(LONG on) override;
     STDMETHODIMP GetTrackById(LONG id, IMtTrack** track) override;
     STDMETHODIMP TrackIndexToId(LONG index, LONG* id) override;
     STDMETHODIMP GetTrackIndex(IMtTrack* track, LONG* index) override;

@@ -206,6 +206,42 @@ TEST_F(TransportTest, TwoTrackDocumentPlaysBothTonesThenEndsOnce)
     EXPECT_EQ(1, State());
 }
 
+// The controller stops the transport the moment the end message comes: nothing the document
+// holds may be lost by it, and the message comes once. The ramp names the last sample heard.
+TEST_F(TransportTest, StoppedAtTheEndMessageTheRangeWasHeardToItsLastSample)
+{
+    const LONGLONG length = kRate;
+    AddTrack(rig::PositionRamp(length), 0.0f);
+    LONGLONG mark = Play();
+    ASSERT_TRUE(WaitEnd(5000));
+    EXPECT_EQ(S_OK, transport_->Stop());
+    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    window_.Pump(200);
+    EXPECT_EQ(1u, window_.Codes().size()) << "the end comes once";
+    ASSERT_EQ(1u, pieces.size());
+    EXPECT_NEAR(double(length - 1), pieces.back().lastPosition, kRate * 0.005);
+    EXPECT_NEAR(double(length - rig::kStartLoss), double(pieces.back().frames), kRate * 0.016);
+}
+
+// The position the counter shows at a pause is the last sample heard, not what the device
+// took in ahead of its speakers (it ran 65 to 105 ms ahead). Where the server's pause lands
+// varies by +-25 ms from run to run, with the server's buffer filling; the count is meant to
+// hit its middle.
+TEST_F(TransportTest, PositionAtAPauseIsTheLastSampleHeard)
+{
+    const LONGLONG length = kRate * 2;
+    AddTrack(rig::PositionRamp(length), 0.0f);
+    LONGLONG mark = Play();
+    window_.Pump(700);
+    ASSERT_EQ(S_OK, transport_->TogglePause());
+    window_.Pump(100);
+    LONGLONG paused = 0;
+    ASSERT_EQ(S_OK, position_->GetPosition(&paused));
+    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    ASSERT_FALSE(pieces.empty());
+    EXPECT_NEAR(pieces.back().lastPosition, double(paused), kRate * 0.032) << "a stall of the server splits the ramp";
+}
+
 // The played ramp names its position, so every stretch the capture holds shows where it came
 // from: wraps must join the loop's end to its start, a pause must go on where it stopped, and
 // no stretch may hold more or fewer frames than the positions it spans.
