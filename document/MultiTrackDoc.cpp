@@ -2,6 +2,7 @@
 
 #include "AudioFormat.h"
 #include "CommandHistory.h"
+#include "DocWiring.h"
 #include "DocumentHost.h"
 #include "FwFrame.h"
 #include "FwView.h"
@@ -121,7 +122,11 @@ HRESULT CNyMultiTrackDoc::SetTrackSelected(int trackIndex, BOOL selected)
     return m_selection->SetTrackSelected(trackIndex, selected);
 }
 
-void CNyMultiTrackDoc::OnHistoryChanged() {}
+// What can be undone decides some launcher rows.
+void CNyMultiTrackDoc::OnHistoryChanged()
+{
+    DocWiring::UpdateEffectPalette();
+}
 
 void CNyMultiTrackDoc::SetReadOnly(BOOL readOnly)
 {
