@@ -96,8 +96,10 @@ public:
     void PostNewWindowTwoPass(HWND progress);
     void RepostPreview();
     void RepostPreviewTwoPass();
-    // Any code: the tests' way to post what the buttons do not (0, 9, ...).
+    // Any code, with or without the lock (the preview and render commands take it).
     void PostCommand(LONG code, HWND progress, bool locked);
+    // The window that gets the error reports; the dialog's exists only once it runs.
+    void SetClient(HWND window) { client = window; }
 
     // The main-thread half of the job that signalled doneEvent last: records the effect
     // (2, 6), builds the "Mixing" step (8, whose failure is reported to the client), or drops
@@ -130,6 +132,8 @@ public:
 
     // Set by the client before an apply or new-window command.
     CommandDocument* document = nullptr;
+    // The string that names the recorded step: "Effect" (21017) or "Plug-in" (21021).
+    UINT commandNameId = 21017;
     ICommandHistory* history = nullptr;
     // Written by the apply and new-document jobs (frames).
     int64_t renderedLength = 0;

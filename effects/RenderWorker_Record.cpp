@@ -68,7 +68,7 @@ HRESULT CRenderWorker::RecordEffectCommand(IMtItemList* items, int flag)
     if (!document || !history)
         return E_FAIL;
     ComRef<IEditCommand> command(static_cast<IEditCommand*>(
-        NewCommand<EffectFileCommand>(Name(kIdsEffect, "Effect").c_str(), document, items, flag)));
+        NewCommand<EffectFileCommand>(Name(commandNameId, "Effect").c_str(), document, items, flag)));
     if (!command)
         return E_OUTOFMEMORY;
     return history->Do(command.Get(), TRUE);

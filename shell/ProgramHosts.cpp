@@ -4,8 +4,10 @@
 // in-place edit and new documents.
 #include "ProgramHosts.h"
 
+#include "EffectPaletteView.h"
 #include "KvSSException.h"
 #include "MainFrame.h"
+#include "MainFrameWiring.h"
 #include "MarkerListDlg.h"
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
@@ -207,6 +209,8 @@ public:
             markers->SetView(link);
         if (CMixerView* mixer = HeldMixer(); mixer && mixer->GetView() != link)
             mixer->SetView(link);
+        if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher))
+            launcher->SetActiveView(view);
     }
     void DetachToolPanes(CNyMultiTrackView* view) override
     {
@@ -215,6 +219,8 @@ public:
             selection->SetView(nullptr);
         if (CMarkerListDlg* markers = HeldMarkerList(); markers && markers->GetView() == link)
             markers->SetView(nullptr);
+        if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher); launcher && launcher->GetActiveView() == view)
+            launcher->SetActiveView(nullptr);
     }
     void ShowErrorBox(HRESULT code, const char* caption) override
     {
@@ -238,8 +244,12 @@ public:
         if (CNyApp* app = App())
             app->UpdateAllDocuments();
     }
-    // No frequency analysis pane or effect launcher in the program yet.
-    void UpdateAnalysisAndEffects() override {}
+    // No frequency analysis pane in the program yet.
+    void UpdateAnalysisAndEffects() override
+    {
+        if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher))
+            launcher->UpdateRows();
+    }
     void RunRecordingTimerDialog() override { previous->RunRecordingTimerDialog(); }
     void RunPropertiesDialog(CNyMultiTrackView* view, int track) override
     {
@@ -423,6 +433,7 @@ void InstallProgramHosts()
     SetViewHost(&g_hosts);
     DocWiring::SetHost(&g_hosts);
     InstallEditModeHost();
+    frame_wiring::InstallEffects();
     g_installed = true;
 }
 
@@ -433,5 +444,6 @@ void RemoveProgramHosts()
     SetViewHost(g_hosts.previous);
     DocWiring::SetHost(nullptr);
     RemoveEditModeHost();
+    frame_wiring::RemoveEffects();
     g_installed = false;
 }
