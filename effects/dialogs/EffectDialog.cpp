@@ -23,6 +23,7 @@
 #include "ResourceModule.h"
 #include "SelectionModel.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -244,6 +245,7 @@ BOOL CEffectDialog::OnInitDialog()
     if (FAILED(ShowFirstPage()))
         return TRUE;
     CheckRadioButton(IDC_EFFECT_ON, IDC_EFFECT_OFF, IDC_EFFECT_ON);
+    PlaceOnScreen();
     if ((IsRow(kRowCrackle) || IsRow(kRowTimeStretch) || IsRow(kRowPitchShift) || IsRow(kRowGraphicEq20)) &&
         m_document->IsMultichannel())
         for (int id : {IDC_EFFECT_PREVIEW, IDC_EFFECT_GROUP, IDC_EFFECT_ON, IDC_EFFECT_OFF})
@@ -262,6 +264,26 @@ BOOL CEffectDialog::OnInitDialog()
         }
     }
     return TRUE;
+}
+
+// Laid out around its page, the dialog goes over the main window and stays on its screen.
+void CEffectDialog::PlaceOnScreen()
+{
+    CenterWindow(AfxGetMainWnd());
+    RECT window{}, area{};
+    GetWindowRect(&window);
+    HMONITOR monitor = ::MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoA(monitor, &info))
+        return;
+    area = info.rcWork;
+    LONG x = std::min(window.left, area.right - (window.right - window.left));
+    LONG y = std::min(window.top, area.bottom - (window.bottom - window.top));
+    x = std::max(x, area.left);
+    y = std::max(y, area.top);
+    if (x != window.left || y != window.top)
+        SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CEffectDialog::ReconcileDcOffsetDepth()

@@ -124,6 +124,7 @@ private:
     void SendProgress(WPARAM code, LONG value);
     bool IsRow(unsigned row) const;
     void ReconcileDcOffsetDepth();
+    void PlaceOnScreen();
     void DeleteWrittenFiles();
     void ShowStop(UINT stringId, UINT icon);
     // Pages (EffectDialog_Pages.cpp).

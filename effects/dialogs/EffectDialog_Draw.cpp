@@ -129,7 +129,8 @@ void CEffectDialog::DrawTab(LPDRAWITEMSTRUCT item)
     ::DrawTextA(item->hDC, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ::SetTextColor(item->hDC, oldColour);
     ::SetBkMode(item->hDC, oldMode);
-    if (item->itemState & ODS_FOCUS) {
+    // Only the chosen tab of a tab control that has the keyboard shows the focus.
+    if ((item->itemState & ODS_SELECTED) && ::GetFocus() == item->hwndItem) {
         RECT focus = rect;
         ::InflateRect(&focus, -4, -4);
         ::DrawFocusRect(item->hDC, &focus);

@@ -1,8 +1,10 @@
 #include "EffectPaletteView.h"
 
+#include "DocCommandRules.h"
 #include "MemoryDC.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "NyMiniFrame.h"
 #include "PaneToolTip.h"
 #include "PanelElement.h"
 #include "ResourceModule.h"
@@ -66,6 +68,7 @@ BEGIN_MESSAGE_MAP(CEffectPaletteView, CView)
     ON_WM_MOUSEMOVE()
     ON_WM_KEYDOWN()
     ON_WM_VSCROLL()
+    ON_WM_TIMER()
     ON_WM_MOUSEWHEEL()
     ON_WM_GETDLGCODE()
 END_MESSAGE_MAP()
@@ -91,6 +94,15 @@ const std::vector<CEffectPaletteView::Row>& CEffectPaletteView::Rows(int tab)
     return tab == 0 ? effects : channels;
 }
 
+std::string CEffectPaletteView::ImagePathFor(const std::string& folder, int tab, size_t row)
+{
+    const std::vector<Row>& rows = Rows(tab);
+    std::string path = folder + rows[row].image;
+    if (SkinImage::FindFile(path.c_str()).IsEmpty())
+        path = folder + rows[0].image;
+    return path;
+}
+
 CEffectPaletteView::CEffectPaletteView() = default;
 
 CEffectPaletteView::~CEffectPaletteView() = default;
@@ -112,10 +124,7 @@ int CEffectPaletteView::OnCreate(LPCREATESTRUCTA cs)
         for (size_t i = 0; i < rows.size(); ++i) {
             if (!rows[i].image || !*rows[i].image)
                 continue;
-            // A button whose picture is missing shows the first one of its tab.
-            std::string path = folder + rows[i].image;
-            if (SkinImage::FindFile(path.c_str()).IsEmpty())
-                path = folder + rows[0].image;
+            const std::string path = ImagePathFor(folder, tab, i);
             auto element = std::make_unique<CPanelElement>();
             element->SetOwner(this);
             element->SetImageFile(path.c_str(), 2);
@@ -141,9 +150,31 @@ int CEffectPaletteView::OnCreate(LPCREATESTRUCTA cs)
     const int width = std::max<int>(GetSkinImageSize(kSkinElBaseTop).cx,
                                     kButtonLeft + kButtonsPerLine * (button.cx + 1) + 4 + ::GetSystemMetrics(SM_CXVSCROLL));
     const int height =
-        kTabStripHeight + kVisibleLines * (buttonHeight + 1) + std::max<int>(GetSkinImageSize(kSkinElBaseBottom).cy, 4);
+        kTabStripHeight + kVisibleLines * (buttonHeight + 1) + GetSkinImageSize(kSkinElBaseBottom).cy;
     SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitFrame(width, height);
+    SetTimer(kRefreshTimer, kRefreshMs);
     return 0;
+}
+
+void CEffectPaletteView::FitFrame(int width, int height)
+{
+    auto* frame = dynamic_cast<CNyMiniFrame*>(CWnd::FromHandlePermanent(::GetParent(m_hWnd)));
+    if (!frame)
+        return;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    frame->GetBorderSizes(&left, &top, &right, &bottom);
+    const int frameWidth = width + left + right, frameHeight = height + top + bottom;
+    frame->SetSizeLimits(frameWidth, frameHeight, frameWidth, -1);
+    frame->SetWindowPos(nullptr, 0, 0, frameWidth, frameHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CEffectPaletteView::OnTimer(UINT_PTR id)
+{
+    if (id != kRefreshTimer)
+        return;
+    if (::IsWindowVisible(m_hWnd) && RefreshEnabled())
+        Invalidate(FALSE);
 }
 
 void CEffectPaletteView::OnDestroy()
@@ -198,6 +229,7 @@ bool CEffectPaletteView::WhollyInside(const RECT& rect) const
     RECT client{};
     GetClientRect(&client);
     client.top = kTabStripHeight;
+    client.bottom -= GetSkinImageSize(kSkinElBaseBottom).cy;
     return !IsRectEmpty(&rect) && rect.left >= client.left && rect.top >= client.top && rect.right <= client.right &&
            rect.bottom <= client.bottom;
 }
@@ -228,7 +260,7 @@ int CEffectPaletteView::UpdateRows()
         if (r.bottom > r.top)
             buttonHeight = r.bottom - r.top;
     }
-    const int room = (client.bottom - kTabStripHeight) / (buttonHeight + 1);
+    const int room = (client.bottom - GetSkinImageSize(kSkinElBaseBottom).cy - kTabStripHeight) / (buttonHeight + 1);
     m_scrollMaximum = lines <= room ? 0 : std::max(0, lines - VisibleLines());
     m_firstLine = std::min(std::max(m_firstLine, 0), m_scrollMaximum);
     SCROLLINFO info{sizeof info, SIF_ALL, 0, m_scrollMaximum, 1, m_firstLine, 0};
@@ -252,14 +284,29 @@ int CEffectPaletteView::UpdateRows()
         }
     }
 
-    CNyMultiTrackDoc* document =
-        m_activeView ? dynamic_cast<CNyMultiTrackDoc*>(m_activeView->GetDocument()) : nullptr;
-    for (int tab = 0; tab < 2; ++tab)
-        for (auto& button : m_buttons[tab])
-            button->SetEnabled(document && document->CanRunEffect(button->GetElementId()));
+    RefreshEnabled();
     ResetTools();
     Invalidate(FALSE);
     return 0;
+}
+
+bool CEffectPaletteView::RefreshEnabled()
+{
+    CNyMultiTrackDoc* document =
+        m_activeView ? dynamic_cast<CNyMultiTrackDoc*>(m_activeView->GetDocument()) : nullptr;
+    DocCommandState state;
+    if (document)
+        state = document->CaptureCommandState();
+    bool changed = false;
+    // As the menu rules them: a command whose dialog the program lacks stays off here too.
+    for (int tab = 0; tab < 2; ++tab)
+        for (auto& button : m_buttons[tab]) {
+            const int id = button->GetElementId();
+            const bool enabled = document && CanRunEffectRule(state, id) && !IsEffectDialogCommand(id);
+            changed = changed || enabled != button->IsEnabled();
+            button->SetEnabled(enabled);
+        }
+    return changed;
 }
 
 void CEffectPaletteView::ResetTools()
@@ -540,16 +587,10 @@ void CEffectPaletteView::OnDraw(CDC* target)
         return;
     dc->FillSolidRect(client, kFrameColour);
     const int barWidth = ::GetSystemMetrics(SM_CXVSCROLL);
-    RECT grid{0, kTabStripHeight, client.right - barWidth, client.bottom};
-    dc->FillSolidRect(grid, kGridColour);
-    // The borders: the tab strip, the bottom edge and the grip in its corner.
     const CSize top = GetSkinImageSize(kSkinElBaseTop), bottom = GetSkinImageSize(kSkinElBaseBottom);
+    RECT grid{0, kTabStripHeight, client.right - barWidth, client.bottom - bottom.cy};
+    dc->FillSolidRect(grid, kGridColour);
     TileSkinImage(dc, kSkinElBaseTop, RECT{0, 0, client.right, std::min<LONG>(kTabStripHeight, top.cy)});
-    if (bottom.cy > 0) {
-        TileSkinImage(dc, kSkinElBaseBottom, RECT{0, client.bottom - bottom.cy, client.right, client.bottom});
-        const CSize grip = GetSkinImageSize(kSkinElResize);
-        DrawSkinImage(dc, kSkinElResize, client.right - grip.cx, client.bottom - grip.cy);
-    }
 
     for (size_t t = 0; t < m_tabs.size(); ++t) {
         const bool selected = static_cast<int>(t) == m_currentTab;
@@ -580,6 +621,12 @@ void CEffectPaletteView::OnDraw(CDC* target)
         }
     }
     dc->RestoreDC(saved);
+    // The bottom edge and the grip in its corner, over whatever line is cut there.
+    if (bottom.cy > 0) {
+        TileSkinImage(dc, kSkinElBaseBottom, RECT{0, client.bottom - bottom.cy, client.right - barWidth, client.bottom});
+        const CSize grip = GetSkinImageSize(kSkinElResize);
+        DrawSkinImage(dc, kSkinElResize, client.right - barWidth - grip.cx, client.bottom - grip.cy);
+    }
     target->BitBlt(0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
 

@@ -11,6 +11,7 @@
 #include "ScrollSkinWnd.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class CNyMultiTrackView;
@@ -23,6 +24,9 @@ public:
     static constexpr int kButtonsPerLine = 4;
     static constexpr int kVisibleLines = 5;
     static constexpr UINT kScrollBarId = 100;
+    // The selection and the transport change without telling the launcher: it looks again.
+    static constexpr UINT_PTR kRefreshTimer = 1;
+    static constexpr UINT kRefreshMs = 250;
 
     struct Row {
         UINT command;
@@ -31,6 +35,9 @@ public:
     };
     // The rows of a tab (0 effects, 1 channel commands).
     static const std::vector<Row>& Rows(int tab);
+    // The picture file of a row (without extension) in the images folder: its own, or the
+    // tab's first row's when its own is missing.
+    static std::string ImagePathFor(const std::string& folder, int tab, size_t row);
 
     CEffectPaletteView();
     ~CEffectPaletteView() override;
@@ -68,6 +75,7 @@ public:
     void OnMouseMove(UINT flags, CPoint point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnVScroll(UINT code, UINT position, CWnd* bar);
+    void OnTimer(UINT_PTR id);
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     UINT OnGetDlgCode();
 
@@ -89,6 +97,10 @@ private:
     void SendCommand(int index);
     void SwitchTab(int tab);
     void ResetTools();
+    // The buttons' enabled states from one look at the active document; true when one changed.
+    bool RefreshEnabled();
+    // The frame around the view takes the grid's size: its width fixed, taller only.
+    void FitFrame(int width, int height);
 
     CNyMultiTrackView* m_activeView = nullptr;
     ScrollSkinWnd m_scrollBar;
