@@ -321,6 +321,17 @@ void CRenderWorker::StopGraph(BOOL whenReady)
     else
         control->Stop();
     WaitUntilStopped();
+    // A stopped preview's job still takes its chain apart: the chain is the client's again
+    // only once the thread waits for the next command.
+    for (;;) {
+        {
+            AutoLock hold(lock);
+            if (state == 0 || !threadRunning)
+                break;
+        }
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT) != WAIT_TIMEOUT)
+            DispatchWaiting();
+    }
 }
 
 bool CRenderWorker::IsSourceStopped()

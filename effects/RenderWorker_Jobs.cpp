@@ -236,11 +236,14 @@ HRESULT CRenderWorker::RunPreview()
         if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph, filterGraph.OutVoid())))
             filterGraph->SetDefaultSyncSource();
         hr = BuildChain(TRUE);
+        // The client looks at the result as soon as it is told the preview runs.
+        result = hr;
         ::SetEvent(doneEvent);
         if (SUCCEEDED(hr))
             hr = RunGraph();
     } catch (const CKvSSException& e) {
         hr = e.m_hr;
+        result = hr;
         ::SetEvent(doneEvent);
     }
     DisconnectChain();
@@ -265,11 +268,14 @@ HRESULT CRenderWorker::RunPreviewTwoPass()
         if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph, filterGraph.OutVoid())))
             filterGraph->SetDefaultSyncSource();
         hr = BuildChain(TRUE);
+        // The client looks at the result as soon as it is told the preview runs.
+        result = hr;
         ::SetEvent(doneEvent);
         if (SUCCEEDED(hr))
             hr = RunGraph();
     } catch (const CKvSSException& e) {
         hr = e.m_hr;
+        result = hr;
         ::SetEvent(doneEvent);
     }
     DisconnectChain();
