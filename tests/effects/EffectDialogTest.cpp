@@ -13,10 +13,13 @@
 #include "AudioRenderer.h"
 #include "IEffectParameters.h"
 #include "IGraphicEq.h"
+#include "KvSEOfst.h"
 #include "PaneSkin.h"
 #include "RenderWorker.h"
 
+#include <atomic>
 #include <map>
+#include <thread>
 
 using namespace fxtest;
 
@@ -359,6 +362,122 @@ TEST_F(EffectDialogTest, PresetsAreListedSavedRefusedAndDeletedAsTheUserAsks)
               asked);
     EXPECT_EQ(first, afterDelete);
     EXPECT_TRUE(ListPresetNames(ModuleFilter("KvSEGEQ1.dll", eq).Get()).empty());
+}
+
+} // namespace
+
+namespace {
+
+class EffectDialogDepthTest : public EffectDialogTest {};
+
+TEST_F(EffectDialogDepthTest, DcOffsetsLastValueFollowsTheDocumentsDepth)
+{
+    ASSERT_TRUE(skin_.Loaded());
+    const CLSID dcOffset = GetEffectModuleEntry(1)->classId;
+    struct Case {
+        int storedDepth, storedValue;
+        WORD documentBits;
+        int depth, value;
+    } cases[] = {
+        {16, 100, 32, 32, 30}, {8, 10, 16, 16, 2560}, {16, -300, 8, 8, -1}, {32, 1000, 16, 16, 3276}, {16, 77, 16, 16, 77},
+    };
+    for (const Case& c : cases) {
+        {
+            ComRef<IBaseFilter> filter = ModuleFilter("KvSEOfst.dll", dcOffset);
+            ComRef<IDcOffsetSettings> settings;
+            ASSERT_EQ(S_OK, filter->QueryInterface(__uuidof(IDcOffsetSettings), settings.OutVoid()));
+            settings->SetMode(1);
+            ASSERT_EQ(S_OK, settings->SetBitDepth(c.storedDepth));
+            settings->SetValue(c.storedValue);
+            ASSERT_EQ(S_OK, SaveEffectState(filter.Get(), kLastSettingsName));
+        }
+        NewDocument({1});
+        ASSERT_EQ(S_OK, doc_->GetTrackSet()->SetFormat(c.documentBits, 44100));
+        Select({0}, 0, 0);
+        int depth = 0, value = 0;
+        Script script({[&] {
+            HWND d = FindDialogWith(kTabs);
+            if (!d)
+                return false;
+            auto* dialog = dynamic_cast<CEffectDialog*>(CWnd::FromHandlePermanent(d));
+            ComRef<IDcOffsetSettings> settings;
+            dialog->Filter()->QueryInterface(__uuidof(IDcOffsetSettings), settings.OutVoid());
+            settings->GetBitDepth(&depth);
+            settings->GetValue(&value);
+            Click(d, IDCANCEL);
+            return true;
+        }});
+        RunRow(1, "DC Offset");
+        EXPECT_EQ(c.depth, depth) << c.storedDepth << " -> " << c.documentBits;
+        EXPECT_EQ(c.value, value) << c.storedDepth << " -> " << c.documentBits;
+    }
+}
+
+TEST_F(EffectDialogTest, FadeAndCrossfadeOpenFromTheirCommands)
+{
+    ToneDocument(2);
+    Select({0}, 1000, 20000);
+    bool fadeOpened = false;
+    Script fade({[&] {
+        HWND d = FindDialogWith(5139);
+        if (!d)
+            return false;
+        fadeOpened = true;
+        Click(d, IDOK);
+        return true;
+    }});
+    doc_->RouteCommand(1117);
+    EXPECT_TRUE(fadeOpened);
+    EXPECT_EQ(1, Steps()) << "the fade dialog records its fade";
+    bool crossfadeOpened = false;
+    Script crossfade({[&] {
+        HWND d = FindDialogWith(5124);
+        if (!d)
+            return false;
+        crossfadeOpened = true;
+        Click(d, IDCANCEL);
+        return true;
+    }});
+    doc_->RouteCommand(1118);
+    EXPECT_TRUE(crossfadeOpened || !boxes_.empty()) << "the crossfade dialog opened or said why not";
+}
+
+TEST_F(EffectDialogTest, DuringALongApplyTheDialogsThreadAnswersWithinATenthOfASecond)
+{
+    ASSERT_TRUE(skin_.Loaded());
+    NewDocument({2});
+    Fill16(0, Sine16(440, 44100, 60 * 44100, 2, 0.3));
+    Select({0}, 0, 0);
+    std::atomic<bool> running{false}, done{false};
+    std::atomic<int> answers{0}, late{0};
+    HWND dialog = nullptr;
+    std::thread pinger([&] {
+        while (!done) {
+            if (running && dialog) {
+                DWORD_PTR result = 0;
+                if (::SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 100, &result))
+                    ++answers;
+                else if (::IsWindow(dialog)) // not the dialog that just closed
+                    ++late;
+            }
+            ::Sleep(20);
+        }
+    });
+    Script script({[&] {
+        dialog = FindDialogWith(kTabs);
+        if (!dialog)
+            return false;
+        running = true;
+        Click(dialog, IDOK);
+        running = false;
+        return true;
+    }});
+    RunRow(10, "Reverb");
+    done = true;
+    pinger.join();
+    EXPECT_EQ(1, Steps());
+    EXPECT_GT(answers.load(), 5) << "the apply took long enough to be asked";
+    EXPECT_EQ(0, late.load());
 }
 
 } // namespace

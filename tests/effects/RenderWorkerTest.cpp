@@ -3,6 +3,7 @@
 // later track), new tracks from rendered files ("Mixing"), a new document, and its chain.
 #include "EffectEnvironment.h"
 #include "EffectFixture.h"
+#include "FormatConverter.h"
 #include "IEffectParameters.h"
 #include "KvSEDely.h"
 #include "KvSELevl.h"
@@ -420,6 +421,87 @@ TEST_F(RenderWorkerTest, AFilterWithoutOutputEndsTheChainOnlyWhenSaidTo)
     ASSERT_EQ(S_OK, worker_->AddEffectFilter(renderer.Get(), TRUE));
     ASSERT_EQ(S_OK, Run(kCmdRender));
     EXPECT_EQ(4410u * 4, kept->received.size()) << "the mix in float frames reached the chain's end";
+}
+
+} // namespace
+
+namespace {
+
+// A 16-bit gain that takes its time over every buffer, so that a run lasts long enough for
+// progress records to come.
+struct SlowGain : kvtest::TestGain {
+    SlowGain() : TestGain(1) {}
+
+protected:
+    HRESULT Transform(IMediaSample* in, IMediaSample* out) override
+    {
+        ::Sleep(30);
+        return TestGain::Transform(in, out);
+    }
+};
+
+// The progress dialog as the worker meets it: answers "cancelled" once the run given has begun.
+class CancellingProgress {
+public:
+    CancellingProgress(const kvtest::TestGain* gain, int run) : m_gain(gain), m_run(run)
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "EffectsTestCancel";
+        ::RegisterClassA(&wc);
+        hwnd = ::CreateWindowA("EffectsTestCancel", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~CancellingProgress() { ::DestroyWindow(hwnd); }
+    HWND hwnd;
+    int updates = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l)
+    {
+        auto* self = reinterpret_cast<CancellingProgress*>(::GetWindowLongPtrA(h, GWLP_USERDATA));
+        if (self && m == kProgressMessage && w == 2) {
+            ++self->updates;
+            if (self->m_gain->startCount >= self->m_run)
+                reinterpret_cast<ProgressRecord*>(l)->cancel = 1;
+            return 0;
+        }
+        return ::DefWindowProcA(h, m, w, l);
+    }
+    const kvtest::TestGain* m_gain;
+    int m_run;
+};
+
+TEST_F(RenderWorkerTest, ACancelOnTheSecondOfThreeTracksLeavesEverythingAsItWas)
+{
+    NewDocument({1, 1, 1});
+    std::vector<std::vector<int16_t>> before;
+    for (int t = 0; t < 3; ++t) {
+        Fill16(t, Sine16(300.0 + 50 * t, 44100, 2 * 44100, 1, 0.3));
+        before.push_back(Track16(t));
+    }
+    doc_->GetSelection()->SetTrackSelected(-1, TRUE);
+    doc_->GetSelection()->SetSelection(0, 0, TRUE);
+    const std::set<std::string> files = TempFiles();
+    StartWorker();
+    auto* slow = new SlowGain;
+    ComRef<IBaseFilter> filter(static_cast<IBaseFilter*>(slow));
+    filter->AddRef();
+    ASSERT_EQ(S_OK, worker_->AddEffectFilter(filter.Get(), FALSE));
+    CancellingProgress progress(slow, 2);
+    worker_->document = doc_.get();
+    worker_->history = doc_->GetHistory();
+    worker_->SetSource(doc_->GetTrackSet());
+    worker_->PostApply(progress.hwnd);
+    ASSERT_TRUE(WaitPumping(worker_->doneEvent));
+    EXPECT_EQ(kRenderCancelled, worker_->CompleteOnMainThread());
+    EXPECT_EQ(2, slow->startCount.load()) << "the third track never ran";
+    EXPECT_GT(progress.updates, 0);
+    EXPECT_EQ(0, Steps());
+    for (int t = 0; t < 3; ++t)
+        EXPECT_EQ(before[t], Track16(t)) << t;
+    EXPECT_EQ(files, TempFiles());
 }
 
 } // namespace
