@@ -47,20 +47,34 @@ bool ClassOf(IUnknown* filter, CLSID* id)
            SUCCEEDED(persist->GetClassID(id));
 }
 
-// A movable block of the size the filter says its state needs, on a stream that frees it.
-HRESULT StateStream(IPersistStream* persist, ComRef<IStream>* stream, HGLOBAL* block)
+// A filter's persistence and class, with a stream over a movable block of the size the
+// filter says its state needs; the stream frees the block.
+struct FilterState {
+    ComRef<IPersistStream> persist;
+    ComRef<IStream> stream;
+    HGLOBAL block = nullptr;
+    CLSID id{};
+};
+
+HRESULT OpenFilterState(IUnknown* filter, FilterState* state)
 {
+    HRESULT hr = filter ? filter->QueryInterface(IID_IPersistStream, state->persist.OutVoid()) : E_POINTER;
+    if (FAILED(hr))
+        return hr;
+    hr = state->persist->GetClassID(&state->id);
+    if (FAILED(hr))
+        return hr;
     ULARGE_INTEGER size{};
-    HRESULT hr = persist->GetSizeMax(&size);
+    hr = state->persist->GetSizeMax(&size);
     if (FAILED(hr))
         return hr;
     if (size.HighPart != 0 || size.LowPart > kMaxEffectState)
         return E_OUTOFMEMORY;
-    *block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size.LowPart ? size.LowPart : 1);
-    if (!*block)
+    state->block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size.LowPart ? size.LowPart : 1);
+    if (!state->block)
         return E_OUTOFMEMORY;
-    if (FAILED(::CreateStreamOnHGlobal(*block, TRUE, stream->Out()))) {
-        ::GlobalFree(*block);
+    if (FAILED(::CreateStreamOnHGlobal(state->block, TRUE, state->stream.Out()))) {
+        ::GlobalFree(state->block);
         return E_OUTOFMEMORY;
     }
     return S_OK;
@@ -119,48 +133,30 @@ HRESULT LoadPreset(const char* name, const CLSID& id, HGLOBAL block)
 
 HRESULT SaveEffectState(IUnknown* filter, const char* name)
 {
-    ComRef<IPersistStream> persist;
-    HRESULT hr = filter ? filter->QueryInterface(IID_IPersistStream, persist.OutVoid()) : E_POINTER;
+    FilterState state;
+    HRESULT hr = OpenFilterState(filter, &state);
     if (FAILED(hr))
         return hr;
-    ComRef<IStream> stream;
-    HGLOBAL block = nullptr;
-    hr = StateStream(persist.Get(), &stream, &block);
-    if (FAILED(hr))
-        return hr;
-    if (FAILED(persist->Save(stream.Get(), FALSE)))
+    if (FAILED(state.persist->Save(state.stream.Get(), FALSE)))
         return E_OUTOFMEMORY;
     // Save may have grown the block past what GetSizeMax said.
-    ::GetHGlobalFromStream(stream.Get(), &block);
-    if (::GlobalSize(block) > kMaxEffectState)
+    ::GetHGlobalFromStream(state.stream.Get(), &state.block);
+    if (::GlobalSize(state.block) > kMaxEffectState)
         return E_OUTOFMEMORY;
-    CLSID id;
-    hr = persist->GetClassID(&id);
-    if (FAILED(hr))
-        return hr;
-    return SavePreset(name, id, block);
+    return SavePreset(name, state.id, state.block);
 }
 
 HRESULT LoadEffectState(IUnknown* filter, const char* name)
 {
-    ComRef<IPersistStream> persist;
-    HRESULT hr = filter ? filter->QueryInterface(IID_IPersistStream, persist.OutVoid()) : E_POINTER;
-    if (FAILED(hr))
-        return hr;
-    ComRef<IStream> stream;
-    HGLOBAL block = nullptr;
-    hr = StateStream(persist.Get(), &stream, &block);
-    if (FAILED(hr))
-        return hr;
-    CLSID id;
-    hr = persist->GetClassID(&id);
+    FilterState state;
+    HRESULT hr = OpenFilterState(filter, &state);
     if (FAILED(hr))
         return hr;
     // A preset that is not there leaves the filter's settings alone.
-    hr = LoadPreset(name, id, block);
+    hr = LoadPreset(name, state.id, state.block);
     if (hr != S_OK)
         return FAILED(hr) ? hr : S_FALSE;
-    if (FAILED(persist->Load(stream.Get())))
+    if (FAILED(state.persist->Load(state.stream.Get())))
         return E_OUTOFMEMORY;
     return S_OK;
 }

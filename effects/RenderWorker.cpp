@@ -122,11 +122,8 @@ void CRenderWorker::RunCommand(LONG code)
 {
     switch (code) {
     case kCmdPreview:
-        result = RunPreview();
-        ReportError(result);
-        return;
     case kCmdPreviewTwoPass:
-        result = RunPreviewTwoPass();
+        result = RunPreview(code == kCmdPreviewTwoPass);
         ReportError(result);
         return;
     case kCmdApply:

@@ -25,6 +25,7 @@
 #include "Lock.h"
 
 #include <windows.h>
+#include <mmreg.h>
 #include <strmif.h>
 
 #include <cstdint>
@@ -159,8 +160,7 @@ private:
     bool GraphHasClass(const CLSID& id);
 
     // Jobs (RenderWorker_Jobs.cpp), worker thread.
-    HRESULT RunPreview();
-    HRESULT RunPreviewTwoPass();
+    HRESULT RunPreview(bool twoPass);
     HRESULT RunApply(IMtItemList* items, BOOL* lengthened, bool twoPass);
     HRESULT RunToNewDocument(bool twoPass);
     HRESULT RunRender();
@@ -171,7 +171,7 @@ private:
     void UseNullRenderer();
     void MeasurePass();
     void SetMeasuringMode(int mode);
-    void AddWrittenFile(IMtItemList* items, LONG trackId);
+    WAVEFORMATEX AddWrittenFile(IMtItemList* items, LONG trackId);
     void DeleteWrittenFiles();
 
     // Main-thread halves (RenderWorker_Record.cpp).

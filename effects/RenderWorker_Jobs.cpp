@@ -202,11 +202,13 @@ void CRenderWorker::DeleteWrittenFiles()
             ::DeleteFileA(name.c_str());
 }
 
-// The file the writer wrote, as an item of the track with that id.
-void CRenderWorker::AddWrittenFile(IMtItemList* items, LONG trackId)
+// The file the writer wrote, as an item of the track with that id; its format
+// is the file's.
+WAVEFORMATEX CRenderWorker::AddWrittenFile(IMtItemList* items, LONG trackId)
 {
     ComRef<ITracksWriterOutput> output;
-    ThrowIfFailed(sink->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid()));
+    if (!sink || FAILED(sink->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid())))
+        throw CKvSSException(E_FAIL);
     char data[MAX_PATH] = {}, peaks[MAX_PATH] = {};
     output->GetDataFileName(data);
     output->GetPeakFileName(peaks);
@@ -219,47 +221,22 @@ void CRenderWorker::AddWrittenFile(IMtItemList* items, LONG trackId)
     record.bitsPerSample = format.wBitsPerSample;
     record.samplesPerSec = format.nSamplesPerSec;
     ThrowIfFailed(items->AddFileItem(&record, data, peaks, trackId));
+    return format;
 }
 
-HRESULT CRenderWorker::RunPreview()
+// A preview plays the chain's output at the output device; a two-pass preview
+// measures the range first.
+HRESULT CRenderWorker::RunPreview(bool twoPass)
 {
     if (!engine)
         return E_FAIL;
     engine->SetShuttleStart(1);
     HRESULT hr = S_OK;
     try {
-        AttachSource(1, 1);
-        ComRef<IBaseFilter> renderer;
-        ThrowIfFailed(CreateAudioRendererFilter(renderer.Out()));
-        ReplaceSink(renderer.Get());
-        ComRef<IFilterGraph> filterGraph;
-        if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph, filterGraph.OutVoid())))
-            filterGraph->SetDefaultSyncSource();
-        hr = BuildChain(TRUE);
-        // The client looks at the result as soon as it is told the preview runs.
-        result = hr;
-        ::SetEvent(doneEvent);
-        if (SUCCEEDED(hr))
-            hr = RunGraph();
-    } catch (const CKvSSException& e) {
-        hr = e.m_hr;
-        result = hr;
-        ::SetEvent(doneEvent);
-    }
-    DisconnectChain();
-    engine->SetShuttleStart(0);
-    return hr;
-}
-
-HRESULT CRenderWorker::RunPreviewTwoPass()
-{
-    if (!engine)
-        return E_FAIL;
-    engine->SetShuttleStart(1);
-    HRESULT hr = S_OK;
-    try {
-        AttachSource(1, 0);
-        MeasurePass();
+        if (twoPass) {
+            AttachSource(1, 0);
+            MeasurePass();
+        }
         AttachSource(1, 1);
         ComRef<IBaseFilter> renderer;
         ThrowIfFailed(CreateAudioRendererFilter(renderer.Out()));

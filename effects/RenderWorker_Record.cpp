@@ -141,24 +141,10 @@ HRESULT CRenderWorker::OpenResultAsNewDocument(CommandDocument* target, WORD bit
     if (!target || !target->GetHistory())
         return E_FAIL;
     try {
-        ComRef<ITracksWriterOutput> output;
-        if (!sink || FAILED(sink->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid())))
-            throw CKvSSException(E_FAIL);
-        char data[MAX_PATH] = {}, peaks[MAX_PATH] = {};
-        output->GetDataFileName(data);
-        output->GetPeakFileName(peaks);
-        WAVEFORMATEX format{};
-        ThrowIfFailed(output->GetWaveFormat(&format));
         // The file becomes an item of the new document, which then owns it.
         ComRef<IMtItemList> items;
         ThrowIfFailed(MtEngine::CreateItemList(items));
-        MtFileItemRecord record;
-        std::memset(&record, 0, sizeof record);
-        lstrcpynA(record.path, data, sizeof record.path);
-        record.channels = format.nChannels;
-        record.bitsPerSample = format.wBitsPerSample;
-        record.samplesPerSec = format.nSamplesPerSec;
-        ThrowIfFailed(items->AddFileItem(&record, data, peaks, -1));
+        const WAVEFORMATEX format = AddWrittenFile(items.Get(), -1);
         // A new document's one empty track takes the sound, rather than standing empty
         // above it.
         if (target->GetTrackCount() == 1 && target->GetTrackExtent(0, 0) == 0) {

@@ -10,6 +10,7 @@
 // input (the sound server's monitor), in milliseconds.
 #include "AudioRig.h"
 #include "BenchDocumentHost.h"
+#include "BenchRawTracks.h"
 #include "BenchSupport.h"
 #include "ComRef.h"
 #include "DocWiring.h"
@@ -50,31 +51,18 @@ double Seconds(std::chrono::steady_clock::time_point from)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
 }
 
+// Track t: sines with a little noise.
 void WriteTrack(const std::string& folder, int t, LONGLONG frames)
 {
-    FILE* raw = std::fopen((folder + "track" + std::to_string(t) + ".raw").c_str(), "wb");
-    FILE* wav = std::fopen((folder + "track" + std::to_string(t) + ".wav").c_str(), "wb");
-    if (!raw || !wav) {
-        std::fprintf(stderr, "cannot write the track files in %s\n", folder.c_str());
-        std::exit(1);
-    }
-    kvtest::WriteWavHeader(wav, 2, kRate, 16, static_cast<uint64_t>(frames));
-    const LONGLONG block = 65536;
-    std::vector<int16_t> s(block * 2);
     uint32_t seed = 1u + static_cast<uint32_t>(t);
-    for (LONGLONG first = 0; first < frames; first += block) {
-        const LONGLONG n = std::min(block, frames - first);
+    WriteRawTrack(folder, t, frames, kRate, [&](LONGLONG first, LONGLONG n, int16_t* s) {
         for (LONGLONG i = 0; i < n; ++i)
             for (int c = 0; c < 2; ++c) {
                 seed = seed * 1664525u + 1013904223u;
                 const double tone = std::sin(6.283185307 * (110.0 * (t + 1) * (c + 1)) * double(first + i) / kRate);
                 s[i * 2 + c] = static_cast<int16_t>(4000.0 * tone + double(int32_t(seed >> 16) - 32768) / 16.0);
             }
-        std::fwrite(s.data(), 2, static_cast<size_t>(n * 2), raw);
-        std::fwrite(s.data(), 2, static_cast<size_t>(n * 2), wav);
-    }
-    std::fclose(raw);
-    std::fclose(wav);
+    });
 }
 
 // A document whose tracks are the raw files, every track selected, nothing of a range.
@@ -91,32 +79,7 @@ struct BenchDocument {
         doc->AddView(view.get());
         if (!doc->OnNewDocument())
             Check(E_FAIL, "new document");
-        IMtTrackSet* set = doc->GetTrackSet();
-        while (doc->GetTrackCount() > 0)
-            Check(set->DetachTrack(doc->GetTrack(0)), "detach");
-        Check(set->SetFormat(16, kRate), "format");
-        for (int t = 0; t < tracks; ++t) {
-            const std::string path = folder + "track" + std::to_string(t) + ".raw";
-            MtFileItemRecord record{};
-            std::snprintf(record.path, sizeof record.path, "%s", path.c_str());
-            record.channels = 2;
-            record.bitsPerSample = 16;
-            record.samplesPerSec = kRate;
-            ComRef<IMtItemList> list;
-            Check(MtEngine::CreateItemList(list), "item list");
-            Check(list->AddFileItem(&record, path.c_str(), nullptr, 0), "item");
-            list->ResetItems(0);
-            ComRef<IUnknown> item;
-            Check(list->NextItem(item.Out(), nullptr), "item");
-            ComRef<IMtClip> clip;
-            Check(MtEngine::CreateClip(clip), "clip");
-            MtClipFormat format{kRate, 16, 2};
-            clip->SetFormat(&format);
-            Check(clip->SetSource(item.Get(), 0, -1), "source");
-            ComRef<IMtTrack> track;
-            Check(set->InsertTrack(0, 2, track.Out(), -1), "track");
-            Check(track->InsertClip(clip.Get(), 0, 0, 0), "insert clip");
-        }
+        LoadRawTracks(doc.get(), folder, tracks, kRate);
         SelectAll();
     }
     ~BenchDocument()

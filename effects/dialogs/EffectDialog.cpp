@@ -485,7 +485,9 @@ void CEffectDialog::OnBypassToggle()
     RebuildChain(TRUE);
 }
 
-void CEffectDialog::OnOK()
+// Runs the job OK (mode 1) or New Window (mode 2) asks for, the dialog disabled and
+// the progress shown; false when the selection gives no job.
+bool CEffectDialog::RunWorkerJob(int mode, HRESULT* hr)
 {
     OpenProgress();
     EnableWindow(FALSE);
@@ -494,17 +496,25 @@ void CEffectDialog::OnOK()
     m_worker->history = m_document->GetHistory();
     m_worker->document = m_document;
     m_worker->SetSource(m_engine.Get());
-    const LONG command = ChooseCommand(1);
+    const LONG command = ChooseCommand(mode);
     if (!command) {
         CloseProgress();
         EnableWindow(TRUE);
-        return;
+        return false;
     }
     PostCommand(command, m_reportWindow);
     SendProgress(1, 0);
     WaitForWorker();
     // What changes the document happens here, on this thread.
-    const HRESULT hr = m_worker->CompleteOnMainThread();
+    *hr = m_worker->CompleteOnMainThread();
+    return true;
+}
+
+void CEffectDialog::OnOK()
+{
+    HRESULT hr = S_OK;
+    if (!RunWorkerJob(1, &hr))
+        return;
     EnableWindow(TRUE);
     if (FAILED(hr)) {
         SendProgress(6, 0);
@@ -530,21 +540,9 @@ void CEffectDialog::DeleteWrittenFiles()
 
 void CEffectDialog::OnNewWindow()
 {
-    OpenProgress();
-    EnableWindow(FALSE);
-    m_worker->StopGraph(0);
-    RebuildChain(FALSE);
-    m_worker->SetSource(m_engine.Get());
-    const LONG command = ChooseCommand(2);
-    if (!command) {
-        CloseProgress();
-        EnableWindow(TRUE);
+    HRESULT hr = S_OK;
+    if (!RunWorkerJob(2, &hr))
         return;
-    }
-    PostCommand(command, m_reportWindow);
-    SendProgress(1, 0);
-    WaitForWorker();
-    HRESULT hr = m_worker->CompleteOnMainThread();
     if (FAILED(hr)) {
         GetEffectProgramHost().ShowErrorBox(hr, Text(kIdsEffectName).c_str(), MB_ICONEXCLAMATION);
         EnableWindow(TRUE);

@@ -125,6 +125,7 @@ private:
     bool IsRow(unsigned row) const;
     void ReconcileDcOffsetDepth();
     void PlaceOnScreen();
+    bool RunWorkerJob(int mode, HRESULT* hr);
     void DeleteWrittenFiles();
     void ShowStop(UINT stringId, UINT icon);
     // Pages (EffectDialog_Pages.cpp).
@@ -136,6 +137,7 @@ private:
     void ReleasePages();
     // Drawing (EffectDialog_Draw.cpp).
     void MakeBackground();
+    void FillBackground(HDC dc, HWND control, const RECT& rect);
     void DrawButton(LPDRAWITEMSTRUCT item);
     void DrawTab(LPDRAWITEMSTRUCT item);
 

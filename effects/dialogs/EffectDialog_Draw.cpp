@@ -62,6 +62,18 @@ void CEffectDialog::OnDrawItem(int id, LPDRAWITEMSTRUCT item)
         DrawButton(item);
 }
 
+// Fills a control's rectangle with the dialog's background, its pattern lined up with
+// the dialog's own.
+void CEffectDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
+{
+    if (!m_background.m_hObject)
+        return;
+    POINT origin{0, 0};
+    ::MapWindowPoints(m_hWnd, control, &origin, 1);
+    ::SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+    ::FillRect(dc, &rect, static_cast<HBRUSH>(m_background.m_hObject));
+}
+
 void CEffectDialog::DrawButton(LPDRAWITEMSTRUCT item)
 {
     const int id = static_cast<int>(item->CtlID);
@@ -74,13 +86,7 @@ void CEffectDialog::DrawButton(LPDRAWITEMSTRUCT item)
     }
     CDC dc(item->hDC);
     RECT rect = item->rcItem;
-    if (m_background.m_hObject) {
-        // The pattern lines up with the dialog's own background.
-        POINT origin{0, 0};
-        ::MapWindowPoints(m_hWnd, item->hwndItem, &origin, 1);
-        ::SetBrushOrgEx(item->hDC, origin.x, origin.y, nullptr);
-        ::FillRect(item->hDC, &rect, static_cast<HBRUSH>(m_background.m_hObject));
-    }
+    FillBackground(item->hDC, item->hwndItem, rect);
     const ButtonImages images = ImagesOf(id);
     const bool disabled = (item->itemState & ODS_DISABLED) != 0;
     const bool pressed = (item->itemState & ODS_SELECTED) != 0;
@@ -112,12 +118,7 @@ void CEffectDialog::DrawButton(LPDRAWITEMSTRUCT item)
 void CEffectDialog::DrawTab(LPDRAWITEMSTRUCT item)
 {
     RECT rect = item->rcItem;
-    if (m_background.m_hObject) {
-        POINT origin{0, 0};
-        ::MapWindowPoints(m_hWnd, item->hwndItem, &origin, 1);
-        ::SetBrushOrgEx(item->hDC, origin.x, origin.y, nullptr);
-        ::FillRect(item->hDC, &rect, static_cast<HBRUSH>(m_background.m_hObject));
-    }
+    FillBackground(item->hDC, item->hwndItem, rect);
     char text[128] = {};
     TCITEMA tab{};
     tab.mask = TCIF_TEXT;
