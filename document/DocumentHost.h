@@ -6,7 +6,10 @@
 #pragma once
 #include "DocumentRecords.h"
 
+#include "ComRef.h"
+
 #include <windows.h>
+#include <mmreg.h>
 
 #include <string>
 #include <vector>
@@ -15,11 +18,20 @@ struct IKvSKsFIO;
 class CNyMultiTrackDoc;
 
 // What the save dialog gives back: the path, the chosen file type and whether the document
-// holds what that type cannot store (it is then written as a mixdown).
+// holds what that type cannot store (it is then written as a mixdown). For a sound-file
+// format also the format's texts, what its settings chose and the attribute object whose
+// information entries the file carries.
 struct SaveAsChoice {
     std::string path;
     int type = -1;
     BOOL formatLoss = FALSE;
+    std::string description;
+    std::string extensions;
+    LONG formatValue = 0;
+    WAVEFORMATEX waveFormat{}; // format tag 0: the document's own samples
+    LONG options = 0;          // the format's option word
+    BOOL mixAll = FALSE;       // every track mixed with the mixer's settings
+    ComRef<IUnknown> attributes;
 };
 
 class DocumentHost {
@@ -46,6 +58,9 @@ public:
     // The mixer: repaints its strips, or discards and rebuilds them; refreshes the master.
     virtual void RefreshMixer(BOOL rebuild) = 0;
     virtual void UpdateMasterVolume() = 0;
+    // The error box of a load that failed on a file: the file's path above the code's text,
+    // the caption "Open" (nothing for a cancel).
+    virtual void ShowLoadError(HRESULT code, const char* /*path*/) { ShowErrorBox(code, MB_ICONEXCLAMATION); }
     // A text in a message box of these buttons and icon; the button pressed (IDOK, IDYES ...).
     virtual int ShowMessageText(const char* text, UINT style);
     // The file module the program holds; the built-in host makes one from "KvSKsFIO.dll" on
@@ -53,6 +68,8 @@ public:
     virtual IKvSKsFIO* FileModule();
     // The file type the open or save dialog chose for the next load (-1: detect it).
     virtual LONG FileTypeHint() { return -1; }
+    // The next loads detect their file types (the dialog's choice was the first file's).
+    virtual void ClearFileTypeHint() {}
     // The "ChannelSplit" setting: every sound file opens as one mono track per channel.
     virtual BOOL IsChannelSplitOn();
     // The "CommandLogging" switch: documents keep an edit journal for recovery.
@@ -65,6 +82,13 @@ public:
     // Runs the open dialog in import mode for the document: the chosen paths; FALSE when
     // cancelled. The built-in host has no dialog.
     virtual BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths);
+    // The kind of the document that opens next: 0 standard, 1 multichannel.
+    virtual uint32_t CurrentDocumentType() { return DefaultSettings().documentType; }
+    // The document is closed and its file opened again, read as its file type, once the
+    // command running now has ended. The built-in host does nothing.
+    virtual void RequestReopen(CNyMultiTrackDoc*) {}
+    // Opens a file as a further document, read as fileType, of the document kind given.
+    virtual void OpenFurtherDocument(const char*, int /*fileType*/, uint32_t /*documentType*/) {}
 
 protected:
     ~DocumentHost() = default;

@@ -6,6 +6,7 @@
 #include "DocumentHost.h"
 #include "FwFrame.h"
 #include "FwView.h"
+#include "IKvSKsFIO.h"
 #include "KsMultiTrackLoader.h"
 #include "SelectionModel.h"
 #include "ViewGeometry.h"
@@ -57,7 +58,7 @@ BOOL CNyMultiTrackDoc::CreateEngine()
         return FALSE;
     if (FAILED(m_engine->SetFormat(m_settings.bitsPerSample, m_settings.samplesPerSec)))
         return FALSE;
-    if (!SetEngineMode(program.documentType))
+    if (!SetEngineMode(host.CurrentDocumentType()))
         return FALSE;
     if (FAILED(m_engine->SetRecordChannels(program.recordChannels)) ||
         FAILED(m_engine->SetReadAutomation(static_cast<LONG>(program.readAutomation))) ||
@@ -91,6 +92,9 @@ BOOL CNyMultiTrackDoc::OnNewDocument()
     m_fileInfo.samplesPerSec = m_settings.samplesPerSec;
     m_fileInfo.bitsPerSample = m_settings.validBits ? m_settings.validBits : m_settings.bitsPerSample;
     m_fileInfo.signedSamples = 1;
+    // The file module makes it the record of a new project: its type and format name.
+    if (IKvSKsFIO* fio = GetDocumentHost().FileModule())
+        fio->QueryFileInfo(nullptr, nullptr, kNewDocumentFileType, 0, &m_fileInfo);
 
     ComRef<IMtTrack> track;
     if (FAILED(m_engine->InsertTrack(0, m_settings.dataChannels, track.Out(), -1)))

@@ -6,6 +6,7 @@
 //   MultiTrackDoc_Engine.cpp      engine queries, view options, engine mode, the view
 //   MultiTrackDoc_TrackState.cpp  mute, solo, arming, groups, colours, levels, fade handles
 //   MultiTrackDoc_Commands.cpp    what edit commands reach: selection, labels, file state
+//   MultiTrackDoc_CommandMap.cpp  the message map of the menu commands, by handler file
 //
 // The program around it is reached through DocumentHost, the view through ViewGeometry.
 #pragma once
@@ -51,6 +52,9 @@ constexpr int kCmdViewVideoTrack = 1017;
 constexpr int kCmdViewSpectrum = 1018;
 constexpr int kCmdViewVolumeEnvelopes = 1023;
 constexpr int kCmdViewPanEnvelopes = 1115;
+
+// A new document is a project of the newest chunked form (envelopes, 24 bits, 6 channels).
+constexpr int kNewDocumentFileType = 20;
 
 constexpr HRESULT kDocErrRecordChannels = static_cast<HRESULT>(0x83E8083B); // armed track's channels differ
 constexpr HRESULT kDocErrNoMoreTracks = static_cast<HRESULT>(0x83E807D5);   // recording while playing: 6 full tracks
@@ -230,6 +234,11 @@ public:
     // DocumentHost::RunSaveDialog), then SaveAsChosen.
     BOOL SaveAsWithDialog(int mode);
     BOOL SaveAsChosen(int mode, const SaveAsChoice& choice);
+    // A sound-file format chosen in the save dialog: the file written as the format's settings
+    // chose; a file that differs from the document is offered in a window of its own.
+    BOOL ExportWithFormat(const SaveAsChoice& choice);
+    // The channels a mix of the document for that file type holds: 1 or 2.
+    int GetMixdownChannels(int type);
     // The Import command: the files the open dialog gives (through
     // DocumentHost::RunImportDialog), then ImportFiles.
     void OnFileImport();
@@ -247,6 +256,8 @@ public:
     // Some track has points in its envelope of this kind.
     BOOL HasEnvelopeData(LONG kind);
     const AudioFormat& GetAudioFormat() const { return *m_audioFormat; }
+    // The attribute object the next save writes (null when the document has none).
+    IUnknown* GetDocumentAttributes() const { return m_documentAttributes.Get(); }
     void SetVideoOpen(BOOL open) { m_videoOpen = open ? 1 : 0; }
     int GetEditMode() const { return m_editMode; }
     int GetLeadTrack() const { return m_leadTrack; }
@@ -337,6 +348,9 @@ public:
     void OnFadeInOutDialog();
     void OnCrossfade();
     void OnRefreshWaveforms();
+    // Rebuilds every track's sound and peaks; the newest entry of the history takes the
+    // refresh, so that undoing it undoes both. The failure is returned, not shown.
+    HRESULT RefreshPeaks();
     void OnUpdateRefreshWaveforms(CCmdUI* ui);
     void OnUpdateFileSaveAs(CCmdUI* ui);
     void OnUpdateFileSave(CCmdUI* ui);
@@ -383,6 +397,10 @@ private:
                         const FioLoopBlock* loop, ICommandList* list);
     HRESULT LoadFileMarkers(const char* path, const FileInfoRecord& record, ICommandList* list);
     void ReplaceSourceAttributes(IUnknown* attributes);
+    void ReplaceUntouchedFirstDocument();
+    // A peak refresh before a save; a failure is shown and gives FALSE.
+    BOOL RefreshPeaksForSave();
+    bool IsWrittenFileDifferent(const SaveAsChoice& choice, BOOL mixdown, const FileInfoRecord& written);
     void CopySourceAttributes();
     void RepaintTrackState();
 

@@ -3,9 +3,13 @@
 // file it makes. Every change is a command of one transaction, undone when the load fails.
 #include "CommandHistory.h"
 #include "CommandSupport.h"
+#include "DocMixdown.h"
 #include "DocumentHost.h"
 #include "DocumentProjectHost.h"
 #include "FileCommands.h"
+#include "FwApp.h"
+#include "FwDocTemplate.h"
+#include "FwFrame.h"
 #include "FwResource.h"
 #include "FwView.h"
 #include "GlobalMemory.h"
@@ -15,6 +19,7 @@
 #include "MarkCommands.h"
 #include "MultiTrackDoc.h"
 #include "ResampleCommand.h"
+#include "ViewGeometry.h"
 #include "ResourceModule.h"
 #include "TransactionCommand.h"
 
@@ -66,6 +71,13 @@ int64_t FileSize(const std::string& path)
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
         return -1;
     return int64_t((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+// The frame around a document's multitrack view; null without a window.
+CWnd* FrameOfFirstView(CNyMultiTrackDoc* document)
+{
+    auto* view = dynamic_cast<CView*>(document->GetMultiTrackView());
+    return view && view->m_hWnd ? view->GetParentFrame() : nullptr;
 }
 
 // The blocks the file module hands out, freed when they go.
@@ -155,6 +167,7 @@ int CNyMultiTrackDoc::LoadFile(const char* path, int importFlag, int* status, IU
         *status = 0;
     DocumentHost& host = GetDocumentHost();
     IKvSKsFIO* fio = host.FileModule();
+    FreezeScope frozen(this);
     HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
     struct CursorBack {
         HCURSOR cursor;
@@ -165,7 +178,7 @@ int CNyMultiTrackDoc::LoadFile(const char* path, int importFlag, int* status, IU
     HRESULT hr = fio ? fio->QueryFileInfo(host.OwnerWindow(), path, host.FileTypeHint(), importFlag, &record)
                      : REGDB_E_CLASSNOTREG;
     if (FAILED(hr)) {
-        host.ShowErrorBox(hr == kStreamHardware ? kHardwareError : hr, MB_ICONEXCLAMATION);
+        host.ShowLoadError(hr == kStreamHardware ? kHardwareError : hr, path);
         return 0;
     }
     if (IsProjectType(record.fileType)) {
@@ -222,7 +235,7 @@ int CNyMultiTrackDoc::LoadFile(const char* path, int importFlag, int* status, IU
     } catch (const CKvSSException& e) {
         static_cast<IEditCommand*>(transaction.Get())->Undo();
         if (e.m_hr != kCancelled)
-            host.ShowErrorBox(e.m_hr, MB_ICONEXCLAMATION);
+            host.ShowLoadError(e.m_hr, path);
         return 0;
     }
     if (status)
@@ -476,9 +489,42 @@ BOOL CNyMultiTrackDoc::OnOpenDocument(const char* path)
         m_fileInfo.videoValue = 0;
         SetVideoOpen(FALSE);
     }
+    SetViewOption(kCmdViewVideoTrack, m_videoOpen);
+    ReplaceUntouchedFirstDocument();
     if (GetDocumentHost().IsCommandLoggingOn())
         OpenWorkFiles(path);
     return TRUE;
+}
+
+// The empty "Sound1" the program opened at its start gives way to the file opened after it:
+// the new window takes its place and size.
+void CNyMultiTrackDoc::ReplaceUntouchedFirstDocument()
+{
+    CWinApp* app = AfxGetApp();
+    std::vector<std::pair<CNyMultiTrackDoc*, CString>> candidates;
+    for (POSITION t = app ? app->GetFirstDocTemplatePosition() : nullptr; t;) {
+        CDocTemplate* docTemplate = app->GetNextDocTemplate(t);
+        CString name;
+        docTemplate->GetDocString(name, CDocTemplate::docName);
+        for (POSITION d = docTemplate->GetFirstDocPosition(); d;)
+            if (auto* other = dynamic_cast<CNyMultiTrackDoc*>(docTemplate->GetNextDoc(d)); other && other != this)
+                candidates.push_back({other, name + "1"});
+    }
+    for (auto& [other, title] : candidates) {
+        if (other->IsModified() || other->GetTrackCount() != 1 || other->GetTrackExtent(0, 0) != 0 ||
+            lstrcmpiA(other->GetTitle(), title) != 0)
+            continue;
+        CWnd* from = FrameOfFirstView(other);
+        CWnd* to = FrameOfFirstView(this);
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        if (from && to && ::GetWindowPlacement(from->m_hWnd, &placement)) {
+            // This window is shown when its opening ends, in the state taken here.
+            placement.showCmd = placement.showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_HIDE;
+            ::SetWindowPlacement(to->m_hWnd, &placement);
+        }
+        other->OnCloseDocument();
+    }
 }
 
 void CNyMultiTrackDoc::OnFileImport()
@@ -501,6 +547,7 @@ BOOL CNyMultiTrackDoc::ImportFiles(const std::vector<std::string>& paths)
             edit->Undo();
             return FALSE;
         }
+        GetDocumentHost().ClearFileTypeHint();
         ComRef<IEditCommand> command = QueryCom<IEditCommand>(loaded.Get());
         if (!command || FAILED(transaction->Add(command.Get()))) {
             if (command)

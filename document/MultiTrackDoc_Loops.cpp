@@ -1,6 +1,6 @@
 // New Loop, Split Waveform, the fade dialogs, Refresh Waveforms, the file commands'
 // availability, the save prompt and close guard, labels inside the document, Split Track
-// and the engine made on demand; the document's message map.
+// and the engine made on demand.
 #include "MultiTrackDoc.h"
 
 #include "DocCommandIds.h"
@@ -76,16 +76,25 @@ void CNyMultiTrackDoc::OnRefreshWaveforms()
     DocCommandState state = CaptureCommandState();
     if (!state.historyModified || !state.hasUndo || state.length < 1)
         return;
-    ComRef<IEditCommand> refresh = MakeCommand<RefreshPeakCommand>(nullptr, static_cast<CommandDocument*>(this));
-    if (!refresh) {
-        ShowError(E_OUTOFMEMORY);
-        return;
-    }
-    HRESULT hr = refresh->Do();
+    HRESULT hr = RefreshPeaks();
     if (FAILED(hr)) {
         ShowError(hr);
         return;
     }
+    SyncModifiedWithHistory();
+}
+
+HRESULT CNyMultiTrackDoc::RefreshPeaks()
+{
+    ComRef<IEditCommand> refresh = MakeCommand<RefreshPeakCommand>(nullptr, static_cast<CommandDocument*>(this));
+    if (!refresh)
+        return E_OUTOFMEMORY;
+    HRESULT hr = refresh->Do();
+    if (FAILED(hr))
+        return hr;
+    // Nothing to undo before it: the refresh needs no entry of its own.
+    if (!m_history || !NewestCommand(m_history.Get()))
+        return S_OK;
     ComRef<IEditCommand> taken;
     ComRef<IEditCommand> group;
     bool appended = false;
@@ -114,10 +123,9 @@ void CNyMultiTrackDoc::OnRefreshWaveforms()
             if (taken)
                 m_history->Add(taken.Get(), FALSE);
         }
-        ShowError(e.m_hr);
-        return;
+        return e.m_hr;
     }
-    SyncModifiedWithHistory();
+    return S_OK;
 }
 
 void CNyMultiTrackDoc::OnUpdateFileSaveAs(CCmdUI* ui)
@@ -223,80 +231,3 @@ BOOL CNyMultiTrackDoc::EnsureEngine(WORD bits, DWORD rate)
         return FALSE;
     return TRUE;
 }
-
-BEGIN_MESSAGE_MAP(CNyMultiTrackDoc, CDocument)
-    ON_COMMAND(1027, OnAddTrack)
-    ON_COMMAND(1040, OnAddMonoTrack)
-    ON_COMMAND(1041, OnAddStereoTrack)
-    ON_COMMAND(1042, OnAddSurroundTrack)
-    ON_UPDATE_COMMAND_UI(1027, OnUpdateAddTrack)
-    ON_UPDATE_COMMAND_UI_RANGE(1040, 1042, OnUpdateAddTrack)
-    ON_COMMAND(1028, OnDeleteTrack)
-    ON_UPDATE_COMMAND_UI(1028, OnUpdateDeleteTrack)
-    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
-    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
-    ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
-    ON_COMMAND(1025, OnEditDelete)
-    ON_COMMAND(1026, OnEditTrim)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditSelection)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditSelection)
-    ON_UPDATE_COMMAND_UI(1025, OnUpdateEditSelection)
-    ON_UPDATE_COMMAND_UI(1026, OnUpdateEditSelection)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
-    ON_COMMAND(ID_EDIT_UNDO, OnEditUndo)
-    ON_COMMAND(ID_EDIT_REDO, OnEditRedo)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO, OnUpdateEditUndo)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_REDO, OnUpdateEditRedo)
-    ON_COMMAND(ID_EDIT_SELECT_ALL, OnEditSelectAll)
-    ON_UPDATE_COMMAND_UI(ID_EDIT_SELECT_ALL, OnUpdateEditSelectAll)
-    ON_COMMAND(1029, OnGoToStart)
-    ON_COMMAND(1030, OnGoToEnd)
-    ON_UPDATE_COMMAND_UI(1029, OnUpdateGoTo)
-    ON_UPDATE_COMMAND_UI(1030, OnUpdateGoTo)
-    ON_COMMAND(ID_FILE_SEND_MAIL, OnFileSend)
-    ON_UPDATE_COMMAND_UI(ID_FILE_SEND_MAIL, OnUpdateFileSend)
-    ON_COMMAND(1033, OnNewCuePoint)
-    ON_UPDATE_COMMAND_UI(1033, OnUpdateNewCuePoint)
-    ON_COMMAND(1034, OnNewSection)
-    ON_UPDATE_COMMAND_UI(1034, OnUpdateNewSection)
-    ON_COMMAND(2018, OnSampleType)
-    ON_COMMAND(2014, OnMixTracksToNew)
-    ON_COMMAND(2003, OnEffectReverse)
-    ON_COMMAND(2005, OnEffectMute)
-    ON_COMMAND(1047, OnEffectNothing)
-    ON_COMMAND(2016, OnEffectNothing)
-    ON_COMMAND_RANGE(2000, 2002, OnEffectCommand)
-    ON_COMMAND_RANGE(2004, 2004, OnEffectCommand)
-    ON_COMMAND_RANGE(2006, 2011, OnEffectCommand)
-    ON_COMMAND_RANGE(2015, 2015, OnEffectCommand)
-    ON_COMMAND_RANGE(2017, 2017, OnEffectCommand)
-    ON_COMMAND_RANGE(2019, 2032, OnEffectCommand)
-    ON_COMMAND_RANGE(1122, 1126, OnEffectCommand)
-    ON_UPDATE_COMMAND_UI_RANGE(2019, 2022, OnUpdateGenerators)
-    ON_UPDATE_COMMAND_UI_RANGE(2023, 2032, OnUpdateEqualizersAndNoise)
-    ON_UPDATE_COMMAND_UI(1047, OnUpdateEffectCommands)
-    ON_UPDATE_COMMAND_UI(1097, OnUpdateEffectCommands)
-    ON_UPDATE_COMMAND_UI_RANGE(1117, 1118, OnUpdateEffectCommands)
-    ON_UPDATE_COMMAND_UI_RANGE(1122, 1126, OnUpdateEffectCommands)
-    ON_UPDATE_COMMAND_UI_RANGE(2000, 2011, OnUpdateEffectCommands)
-    ON_UPDATE_COMMAND_UI_RANGE(2014, 2018, OnUpdateEffectCommands)
-    ON_UPDATE_COMMAND_UI_RANGE(34000, 35999, OnUpdateEffectCommands)
-    ON_COMMAND(1039, OnNewLoop)
-    ON_UPDATE_COMMAND_UI(1039, OnUpdateNewLoop)
-    ON_COMMAND(1097, OnSplitWaveform)
-    ON_COMMAND(1117, OnFadeInOutDialog)
-    ON_COMMAND(1118, OnCrossfade)
-    ON_COMMAND(kCmdFadeInOut, OnFadeInOut)
-    ON_COMMAND(kCmdEnvelope, OnEnvelope)
-    ON_COMMAND(1113, OnRefreshWaveforms)
-    ON_UPDATE_COMMAND_UI(1113, OnUpdateRefreshWaveforms)
-    ON_COMMAND(ID_FILE_SAVE, OnFileSaveCommand)
-    ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAsCommand)
-    ON_COMMAND(1001, OnFileExport)
-    ON_COMMAND(1000, OnFileImport)
-    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateFileSaveAs)
-    ON_UPDATE_COMMAND_UI(1001, OnUpdateFileSaveAs)
-    ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateFileSave)
-    ON_UPDATE_COMMAND_UI(1000, OnUpdateFileImport)
-    ON_UPDATE_COMMAND_UI(ID_FILE_CLOSE, OnUpdateFileImport)
-END_MESSAGE_MAP()

@@ -1,6 +1,7 @@
 // The document's saves: project files through their format classes, sound files through
 // the file module. A failed save changes neither the old file nor the document's state.
 #include "CommandHistory.h"
+#include "DocMixdown.h"
 #include "DocumentHost.h"
 #include "DocumentProjectHost.h"
 #include "IKvSKsFIO.h"
@@ -22,6 +23,8 @@ constexpr UINT kIdsSavedDifferent = 20246;
 constexpr UINT kIdsMarkersOutside = 61281;
 constexpr UINT kIdsEnvelopesLost = 61290;
 constexpr HRESULT kCancelled = static_cast<HRESULT>(0x83E80005);
+// What the file module is told for a multichannel mix when the record holds no value.
+constexpr int32_t kDefaultWriteValue = 1;
 
 std::string Text(UINT id)
 {
@@ -148,6 +151,7 @@ BOOL CNyMultiTrackDoc::OnSaveDocument(const char* path)
 {
     const int type = m_fileInfo.fileType;
     DocumentHost& host = GetDocumentHost();
+    FreezeScope frozen(this);
     if (IsProjectType(type)) {
         // Cancel at the marks question saves nothing and says so.
         if (!AreLabelsInsideDocument(1) && Ask(kIdsMarkersOutside, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
@@ -169,29 +173,29 @@ BOOL CNyMultiTrackDoc::OnSaveDocument(const char* path)
     if (GetSamplesPerSec() != m_fileInfo.formatSamplesPerSec ||
         (m_fileInfo.bitsPerSample && GetStoredBits() != m_fileInfo.bitsPerSample))
         return SaveAsWithDialog(0);
+    FileInfoRecord record = m_fileInfo;
     BOOL mixdown = FALSE;
-    WORD channels = 0;
-    for (int i = 0; i < GetTrackCount(); ++i)
-        channels = WORD(channels + GetTrackChannels(i));
     if (m_settings.documentType == 1) {
         if (m_fileInfo.channels <= 2)
             return SaveAsWithDialog(0);
         mixdown = TRUE;
+        if (record.writeValue == 0)
+            record.writeValue = kDefaultWriteValue;
     } else {
         bool asked = false;
-        if (NeedsNewerFormat(type)) {
-            if (Ask(kIdsMixdownQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-                mixdown = TRUE;
-                asked = true;
-            }
+        if (NeedsNewerFormat(type) && Ask(kIdsMixdownQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            // A mix of another channel count does not fit the file: it goes through Export.
+            if (GetMixdownChannels(type) != m_fileInfo.channels)
+                return SaveAsWithDialog(0);
+            mixdown = TRUE;
+            asked = true;
         }
-        if (!asked && channels > 2 && type != 3) {
+        if (!asked && GetTotalChannels() > 2 && type != 3) {
             if (Ask(kIdsMustMixDown, MB_YESNO | MB_ICONQUESTION) != IDYES)
                 return FALSE;
             mixdown = TRUE;
         }
     }
-    FileInfoRecord record = m_fileInfo;
     HRESULT hr = WriteSoundFile(path, &record, m_documentAttributes.Get(), mixdown);
     if (FAILED(hr)) {
         if (hr != kCancelled)
@@ -201,8 +205,13 @@ BOOL CNyMultiTrackDoc::OnSaveDocument(const char* path)
     if (m_history)
         m_history->Clear();
     SetModifiedFlag(FALSE);
-    if (mixdown)
-        return Ask(kIdsSavedDifferent, MB_YESNO | MB_ICONQUESTION) == IDYES ? FALSE : TRUE;
+    if (mixdown) {
+        // The file now holds the mix: the document may show it instead, once this save (and a
+        // close it belongs to) has ended.
+        if (Ask(kIdsSavedDifferent, MB_YESNO | MB_ICONQUESTION) == IDYES)
+            host.RequestReopen(this);
+        return TRUE;
+    }
     if (IKvSKsFIO* fio = host.FileModule()) {
         FileInfoRecord fresh{};
         if (SUCCEEDED(fio->QueryFileInfo(host.OwnerWindow(), path, type, 0, &fresh)))
@@ -227,11 +236,13 @@ BOOL CNyMultiTrackDoc::DoFileSave()
         fio->SetDocumentPath(path.c_str());
     const int type = m_fileInfo.fileType;
     if (path.empty() || IsReadOnly())
-        return SaveAsWithDialog(1);
+        return RefreshPeaksForSave() && SaveAsWithDialog(1);
     if ((!m_documentAttributes && !IsProjectType(type) && type != 21 && type != 22) || type == 23)
         return SaveAsWithDialog(2);
     if ((type == 0 || type == 1) && (HasEnvelopeData(0) || HasEnvelopeData(1)) &&
         Ask(kIdsEnvelopesLost, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return FALSE;
+    if (!RefreshPeaksForSave())
         return FALSE;
     std::string folder = path.substr(0, path.find_last_of('\\') == std::string::npos ? 0 : path.find_last_of('\\'));
     if (!folder.empty() && !IsFolderWritable(folder.c_str())) {
@@ -239,6 +250,16 @@ BOOL CNyMultiTrackDoc::DoFileSave()
         return SaveAsWithDialog(1);
     }
     return OnSaveDocument(path.c_str());
+}
+
+BOOL CNyMultiTrackDoc::RefreshPeaksForSave()
+{
+    HRESULT hr = RefreshPeaks();
+    if (FAILED(hr)) {
+        GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CNyMultiTrackDoc::HasEnvelopeData(LONG kind)
@@ -293,54 +314,140 @@ void CNyMultiTrackDoc::OnFileExport()
 
 BOOL CNyMultiTrackDoc::SaveAsChosen(int mode, const SaveAsChoice& choice)
 {
+    (void)mode;
     const char* path = choice.path.c_str();
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         GetDocumentHost().ShowErrorText(static_cast<HRESULT>(0x83E800DC));
         return FALSE;
     }
-    if (IsProjectType(choice.type)) {
-        if ((choice.type == 0 || choice.type == 1) && (HasEnvelopeData(0) || HasEnvelopeData(1)) &&
-            Ask(kIdsEnvelopesLost, MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return FALSE;
-        // The type is taken only once the file is written.
-        if (!SaveProjectFile(path, choice.type))
-            return FALSE;
-        SetPathName(path);
-        if (m_history)
-            m_history->SetModified(FALSE);
-        SetModifiedFlag(FALSE);
-        SetReadOnly(FALSE);
-        return TRUE;
+    FreezeScope frozen(this);
+    if (!IsProjectType(choice.type))
+        return ExportWithFormat(choice);
+    if ((choice.type == 0 || choice.type == 1) && (HasEnvelopeData(0) || HasEnvelopeData(1)) &&
+        Ask(kIdsEnvelopesLost, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return FALSE;
+    // The type is taken only once the file is written.
+    if (!SaveProjectFile(path, choice.type))
+        return FALSE;
+    SetPathName(path);
+    DocumentHost& host = GetDocumentHost();
+    if (IKvSKsFIO* fio = host.FileModule()) {
+        FileInfoRecord fresh{};
+        if (SUCCEEDED(fio->QueryFileInfo(host.OwnerWindow(), path, choice.type, 0, &fresh))) {
+            fresh.fileType = choice.type;
+            m_fileInfo = fresh;
+        }
     }
-    (void)mode;
+    // The older forms keep stereo tracks as mono pairs: the document shows what was written.
+    if ((choice.type == 0 || choice.type == 1) && GetTotalChannels() != UINT(GetTrackCount()))
+        host.RequestReopen(this);
+    if (m_history)
+        m_history->SetModified(FALSE);
+    SetModifiedFlag(FALSE);
+    SetReadOnly(FALSE);
+    return TRUE;
+}
+
+int CNyMultiTrackDoc::GetMixdownChannels(int type)
+{
+    const UINT total = GetTotalChannels();
+    if (total == 1)
+        return type == 0 || !NeedsNewerFormat(type) ? 1 : 2;
+    if (type == 1 && total == UINT(GetTrackCount()))
+        return NeedsNewerFormat(type) ? 2 : 1;
+    return 2;
+}
+
+BOOL CNyMultiTrackDoc::ExportWithFormat(const SaveAsChoice& choice)
+{
+    DocumentHost& host = GetDocumentHost();
+    const char* path = choice.path.c_str();
     FileInfoRecord record = m_fileInfo;
     record.fileType = choice.type;
-    HRESULT hr = WriteSoundFile(path, &record, m_documentAttributes.Get(), choice.formatLoss);
+    record.formatValue = choice.formatValue;
+    lstrcpynA(record.formatName, choice.description.c_str(), sizeof record.formatName);
+    lstrcpynA(record.description, choice.extensions.c_str(), sizeof record.description);
+    const WAVEFORMATEX& wave = choice.waveFormat;
+    if (wave.wFormatTag != 0) {
+        record.formatTag = wave.wFormatTag;
+        record.channels = wave.nChannels;
+        record.formatSamplesPerSec = wave.nSamplesPerSec;
+        record.avgBytesPerSec = wave.nAvgBytesPerSec;
+        record.blockAlign = wave.nBlockAlign;
+        record.formatBitsPerSample = wave.wBitsPerSample;
+        if (wave.wFormatTag == WAVE_FORMAT_PCM || wave.wFormatTag == WAVE_FORMAT_IEEE_FLOAT) {
+            record.samplesPerSec = wave.nSamplesPerSec;
+            record.bitsPerSample = wave.wBitsPerSample;
+        }
+        // A speaker mask of the channels chosen, or the writer's own for their count.
+        record.channelMask = 0;
+    }
+    record.writeValue = choice.options;
+    // Another channel count than the tracks', or the mixer's settings: the tracks are mixed.
+    const BOOL mixdown = choice.formatLoss || choice.mixAll ||
+                         (wave.wFormatTag != 0 && wave.nChannels != GetTotalChannels());
+    HRESULT hr = WriteSoundFile(path, &record, choice.attributes.Get(), mixdown);
     if (FAILED(hr)) {
         if (hr != kCancelled)
-            GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION);
+            host.ShowErrorBox(hr, MB_ICONEXCLAMATION);
         return FALSE;
     }
-    if (IKvSKsFIO* fio = GetDocumentHost().FileModule()) {
+    FileInfoRecord written = record;
+    if (IKvSKsFIO* fio = host.FileModule()) {
         FileInfoRecord fresh{};
-        if (SUCCEEDED(fio->QueryFileInfo(GetDocumentHost().OwnerWindow(), path, choice.type, 0, &fresh)))
-            record = fresh;
+        if (SUCCEEDED(fio->QueryFileInfo(host.OwnerWindow(), path, choice.type, 0, &fresh)))
+            written = fresh;
     }
-    WORD channels = 0;
-    for (int i = 0; i < GetTrackCount(); ++i)
-        channels = WORD(channels + GetTrackChannels(i));
-    const bool different = choice.formatLoss || record.fileType != m_fileInfo.fileType ||
-                           (choice.type != 3 && GetTrackCount() > 1) || channels != record.channels ||
-                           GetSamplesPerSec() != record.samplesPerSec;
-    if (different) {
-        Ask(kIdsSavedDifferent, MB_YESNO | MB_ICONQUESTION);
+    const bool samePath = lstrcmpiA(GetPathName(), path) == 0;
+    if (choice.type != 8 && IsWrittenFileDifferent(choice, mixdown, written)) {
+        if (Ask(kIdsSavedDifferent, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            if (samePath)
+                host.RequestReopen(this);
+            else
+                host.OpenFurtherDocument(path, choice.type, m_settings.documentType);
+        }
         return TRUE;
     }
+    if (samePath)
+        m_documentAttributes = choice.attributes;
     if (m_history)
         m_history->SetModified(FALSE);
     SetModifiedFlag(FALSE);
     SetPathName(path);
-    m_fileInfo = record;
+    m_fileInfo = written;
     return TRUE;
+}
+
+bool CNyMultiTrackDoc::IsWrittenFileDifferent(const SaveAsChoice& choice, BOOL mixdown, const FileInfoRecord& written)
+{
+    if (IsProjectType(choice.type))
+        return false;
+    if (mixdown || written.fileType != m_fileInfo.fileType)
+        return true;
+    if (choice.type != 3 && GetTrackCount() > 1)
+        return true;
+    if (GetTotalChannels() != written.channels || GetSamplesPerSec() != written.samplesPerSec)
+        return true;
+    // A format chosen in the format's own settings is the file's, not the document's.
+    const WORD tag = choice.waveFormat.wFormatTag;
+    if (tag == WAVE_FORMAT_PCM || tag == WAVE_FORMAT_IEEE_FLOAT)
+        return true;
+    if (m_fileInfo.hasVideo)
+        return true;
+    IUnknown* chosen = choice.attributes.Get();
+    ComRef<IKvSFileAttributes> own = QueryCom<IKvSFileAttributes>(m_documentAttributes.Get());
+    if (own && chosen && own->IsEqual(chosen) != S_OK)
+        return true;
+    if (choice.type != 3)
+        if (ComRef<IKvSFileAttributes> dialog = QueryCom<IKvSFileAttributes>(chosen)) {
+            IKsAttributeValues* values = nullptr;
+            if (SUCCEEDED(dialog->QueryTag(kTagFileAttributes, reinterpret_cast<void**>(&values))) && values) {
+                const LONG first = values->GetValue(kAttributeFirstValue);
+                values->Release();
+                if (first != 1)
+                    return true;
+            }
+        }
+    return false;
 }

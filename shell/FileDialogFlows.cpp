@@ -1,9 +1,10 @@
-// The dialogs of the document's Save As, Export and Import, fed by the file module's tables.
+// The dialog of the document's Save As and Export, fed by the file module's save formats.
+#include "ComRef.h"
 #include "DocumentHost.h"
+#include "SaveFormatConverter.h"
 #include "FwApp.h"
 #include "GlobalMemory.h"
 #include "MultiTrackDoc.h"
-#include "OpenDlg.h"
 #include "ResourceModule.h"
 #include "SaveDlg.h"
 #include "Settings.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr UINT kIdsTooManyTracks = 20245;
-constexpr UINT kImportCommand = 1000;
 
 bool IsProjectCode(int code)
 {
@@ -31,6 +31,43 @@ std::string FilterOf(const FileFormatEntry& entry)
         at = end + 1;
     }
     return std::string(entry.description) + "|" + patterns + "|";
+}
+
+// The attribute object the written file takes its information entries from: a copy of the
+// document's, or an empty one of the file module's.
+ComRef<IUnknown> WrittenAttributes(CNyMultiTrackDoc* document, IKvSKsFIO* fio)
+{
+    ComRef<IUnknown> copy;
+    if (ComRef<IKvSFileAttributes> own = QueryCom<IKvSFileAttributes>(document->GetDocumentAttributes()))
+        own->Clone(copy.Out());
+    if (!copy)
+        fio->GetFileAttributes(nullptr, nullptr, copy.Out());
+    return copy;
+}
+
+constexpr uint32_t FourCC(const char (&id)[5])
+{
+    return uint32_t(uint8_t(id[0])) | uint32_t(uint8_t(id[1])) << 8 | uint32_t(uint8_t(id[2])) << 16 |
+           uint32_t(uint8_t(id[3])) << 24;
+}
+
+// The title (DISP) is also the file's name (INAM) when it has none: readers of the file's
+// information list show that one as its title.
+std::vector<FioInfoEntry> WithTitleAsName(std::vector<FioInfoEntry> entries)
+{
+    const FioInfoEntry* title = nullptr;
+    for (const FioInfoEntry& e : entries) {
+        if (e.id == FourCC("INAM") && e.text[0])
+            return entries;
+        if (e.id == FourCC("DISP") && e.text[0])
+            title = &e;
+    }
+    if (title && entries.size() < kFioMaxInfoEntries) {
+        FioInfoEntry name = *title;
+        name.id = FourCC("INAM");
+        entries.push_back(name);
+    }
+    return entries;
 }
 
 } // namespace
@@ -75,13 +112,44 @@ BOOL RunSaveAsDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice)
     GetSettingString("Settings", "LastSaveDir", "", &folder);
     if (!folder.empty() && folder.back() != '\\')
         folder += '\\';
+    // The file's information entries start as the document's; the dialog edits its own copy.
+    ComRef<IUnknown> attributes = WrittenAttributes(document, fio);
+    std::vector<FioInfoEntry> info;
+    if (ComRef<IKvSFileAttributes> own = QueryCom<IKvSFileAttributes>(attributes.Get())) {
+        WORD count = 0;
+        void* block = nullptr;
+        if (SUCCEEDED(own->GetInfoEntries(&count, &block)) && block) {
+            const auto* first = static_cast<const FioInfoEntry*>(block);
+            info.assign(first, first + count);
+            GlobalUnlockFree(block);
+        }
+    }
+    ComRef<IFormatConverter> converter(
+        CreateFormatConverter(document->GetSamplesPerSec(), document->GetStoredBits(), WORD(document->GetTotalChannels())));
     CSaveDlg dialog(mode, document, filter.c_str(), (folder + name).c_str());
-    dialog.SetFormats(formats, selected);
+    dialog.SetFormats(converter.Get(), formats, selected);
+    dialog.SetInfoEntries(info);
     if (dialog.DoModal() != IDOK)
         return FALSE;
     choice->path = static_cast<const char*>(dialog.GetPathName());
     choice->type = dialog.GetFormatCode();
     choice->formatLoss = dialog.IsMixdown();
+    choice->mixAll = dialog.IsMixAll();
+    for (const FileFormatEntry& entry : formats)
+        if (entry.type == choice->type) {
+            choice->description = entry.description;
+            choice->extensions = entry.extensions;
+            break;
+        }
+    if (IOutputFormatSettings* settings = dialog.GetSettings()) {
+        settings->GetWaveFormat(&choice->waveFormat);
+        choice->options = settings->GetOptionWord();
+    }
+    if (ComRef<IKvSFileAttributes> written = QueryCom<IKvSFileAttributes>(attributes.Get())) {
+        std::vector<FioInfoEntry> entries = WithTitleAsName(dialog.InfoEntries());
+        written->SetInfoEntries(WORD(entries.size()), entries.empty() ? nullptr : entries.data());
+        choice->attributes = attributes;
+    }
     if (!IsProjectCode(choice->type) && choice->type != 3 && !choice->formatLoss) {
         int channels = 0;
         for (int i = 0; i < document->GetTrackCount(); ++i)
@@ -99,29 +167,4 @@ BOOL RunSaveAsDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice)
             SetSettingString("Settings", "LastSaveDir", choice->path.substr(0, slash).c_str());
     }
     return TRUE;
-}
-
-BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths)
-{
-    IKvSKsFIO* fio = GetDocumentHost().FileModule();
-    if (!fio)
-        return FALSE;
-    LONG count = 0;
-    FileFormatEntry* table = nullptr;
-    if (FAILED(fio->GetFileTypes(&count, &table, 1)))
-        return FALSE;
-    std::vector<FileFormatEntry> types(table, table + count);
-    if (table)
-        GlobalUnlockFree(table);
-    std::string filter;
-    for (const FileFormatEntry& entry : types)
-        filter += FilterOf(entry);
-    filter += "All files (*.*)|*.*||";
-    COpenDlg dialog(TRUE, nullptr, nullptr, OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, filter.c_str(),
-                    nullptr, "Import", kImportCommand);
-    dialog.SetFormatTable(fio, int(types.size()), types.data(), document ? document->GetTrackSet() : nullptr);
-    if (dialog.DoModal() != IDOK)
-        return FALSE;
-    dialog.GetSelectedPaths(*paths);
-    return !paths->empty();
 }

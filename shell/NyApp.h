@@ -100,6 +100,7 @@ public:
     BOOL IsAsioInUse() override;
     void ShowErrorText(HRESULT code) override;
     void ShowErrorBox(HRESULT code, UINT style) override;
+    void ShowLoadError(HRESULT code, const char* path) override;
     COLORREF SkinColorAt(int index) override;
     BOOL IsTransportBusy() override;
     BOOL IsRecordWhilePlaying() override;
@@ -118,6 +119,10 @@ public:
     HWND OwnerWindow() override;
     BOOL RunSaveDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice) override;
     BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths) override;
+    uint32_t CurrentDocumentType() override;
+    void ClearFileTypeHint() override;
+    void RequestReopen(CNyMultiTrackDoc* document) override;
+    void OpenFurtherDocument(const char* path, int fileType, uint32_t documentType) override;
 
     // EnvSheetHost (NyApp_DocumentFiles.cpp): the settings sheet's temporary folder, panes and
     // store; installed with the document host, with the format texts of Properties and the
@@ -211,6 +216,7 @@ private:
     std::unique_ptr<CProgressDlg> m_operationProgress;
     CString m_reopenPath;
     CDocument* m_reopenDocument = nullptr;
+    int m_reopenFileType = -1;
     DECLARE_MESSAGE_MAP()
 };
 

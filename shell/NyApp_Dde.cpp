@@ -1,6 +1,8 @@
 // The running copy's side of the shell's open by DDE.
 #include "NyApp.h"
 
+#include "Settings.h"
+
 #include "SingleInstance.h"
 
 void CNyApp::RegisterShellOpenAtoms()
@@ -13,5 +15,6 @@ void CNyApp::RegisterShellOpenAtoms()
 BOOL CNyApp::OnDDECommand(char* command)
 {
     m_openAsFileType = -1;
+    m_currentDocumentType = GetSettingInt(kSettingsSection, "DefaultDocumentType", 0);
     return CWinApp::OnDDECommand(command);
 }

@@ -4,6 +4,7 @@
 #include "NyApp.h"
 
 #include "AppHelpers.h"
+#include "DocCommandIds.h"
 #include "IKvSKsFIO.h"
 #include "KvSSException.h"
 #include "MainFrame.h"
@@ -53,14 +54,38 @@ BOOL CNyApp::RunSaveDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* c
     return RunSaveAsDialog(document, mode, choice);
 }
 
-BOOL CNyApp::RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths)
+BOOL CNyApp::RunImportDialog(CNyMultiTrackDoc*, std::vector<std::string>* paths)
 {
-    if (!::RunImportDialog(document, paths))
+    std::vector<CString> chosen;
+    if (RunOpenDialog(&chosen, ID_FILE_IMPORT, 0) != 1)
         return FALSE;
-    // The dialog keeps its split choice in "ChannelSplit"; imports detect their file types.
-    m_splitChannels = GetSettingInt(kSettingsSection, "ChannelSplit", 0) != 0 ? 1 : 0;
-    m_openAsFileType = -1;
+    for (const CString& path : chosen)
+        paths->push_back(static_cast<const char*>(path));
     return TRUE;
+}
+
+void CNyApp::ClearFileTypeHint()
+{
+    m_openAsFileType = -1;
+}
+
+uint32_t CNyApp::CurrentDocumentType()
+{
+    return m_currentDocumentType == 1 ? 1u : 0u;
+}
+
+void CNyApp::RequestReopen(CNyMultiTrackDoc* document)
+{
+    RequestReopenDocument(document);
+}
+
+void CNyApp::OpenFurtherDocument(const char* path, int fileType, uint32_t documentType)
+{
+    m_openAsFileType = fileType;
+    m_currentDocumentType = static_cast<int>(documentType);
+    OpenDocumentFile(path);
+    // The type was this file's; later opens detect theirs.
+    m_openAsFileType = -1;
 }
 
 std::string CNyApp::TempFolder()

@@ -11,6 +11,7 @@
 #include "NyControlView.h"
 #include "NyException.h"
 #include "ProgramHosts.h"
+#include "ProjectFileIds.h"
 #include "ResourceModule.h"
 #include "SkinTables.h"
 #include "resource.h"
@@ -68,6 +69,13 @@ void CNyApp::ShowErrorText(HRESULT code)
 void CNyApp::ShowErrorBox(HRESULT code, UINT style)
 {
     ShowErrorBox(code, nullptr, nullptr, style);
+}
+
+void CNyApp::ShowLoadError(HRESULT code, const char* path)
+{
+    CString caption;
+    caption.LoadString(IDS_PF_STORE_OPEN);
+    ShowErrorBox(code, caption, path, MB_ICONEXCLAMATION);
 }
 
 COLORREF CNyApp::SkinColorAt(int index)

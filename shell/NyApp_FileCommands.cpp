@@ -58,6 +58,7 @@ UINT RegisterClipboardFormatClip()
 
 void CNyApp::OnFileNew()
 {
+    m_currentDocumentType = GetSettingInt(kSettingsSection, "DefaultDocumentType", 0);
     CWinApp::OnFileNew();
 }
 
@@ -171,6 +172,7 @@ void CNyApp::RequestReopenDocument(CDocument* document)
 {
     m_reopenPath = document->GetPathName();
     m_reopenDocument = document;
+    m_reopenFileType = DocumentFileFormat(document);
     if (m_pMainWnd && m_pMainWnd->m_hWnd)
         m_pMainWnd->PostMessage(ReopenMessage(), 0, 0);
 }
@@ -179,8 +181,14 @@ void CNyApp::ReopenDocument()
 {
     if (m_reopenPath.IsEmpty() || !m_reopenDocument)
         return;
-    m_openAsFileType = DocumentFileFormat(m_reopenDocument);
-    m_reopenDocument->OnCloseDocument();
+    // A save that ended a close has closed the document already: its file opens anew.
+    bool open = false;
+    CMultiDocTemplate* docTemplate = DocumentTemplateOf(this);
+    for (POSITION pos = docTemplate ? docTemplate->GetFirstDocPosition() : nullptr; pos && !open;)
+        open = docTemplate->GetNextDoc(pos) == m_reopenDocument;
+    m_openAsFileType = m_reopenFileType;
+    if (open)
+        m_reopenDocument->OnCloseDocument();
     m_currentDocumentType = GetSettingInt(kSettingsSection, "DefaultDocumentType", 0);
     OpenDocumentFile(m_reopenPath);
     // The type hint was for this file only: later opens and imports detect theirs.

@@ -157,8 +157,9 @@ BOOL CNyApp::ClaimSingleInstance()
         ::SetForegroundWindow(popup);
         CCommandLineInfo info;
         ParseCommandLine(info);
-        if (info.m_nShellCommand == CCommandLineInfo::FileOpen && !info.m_strFileName.IsEmpty() &&
-            ::GetFileAttributesA(info.m_strFileName) != INVALID_FILE_ATTRIBUTES)
+        // A file that is missing or cannot be opened goes over too: the running copy's open
+        // says why, where the user is looking.
+        if (info.m_nShellCommand == CCommandLineInfo::FileOpen && !info.m_strFileName.IsEmpty())
             SendOpenToRunningInstance(PathAsStoredOnDisk(info.m_strFileName).c_str());
         return FALSE;
     }

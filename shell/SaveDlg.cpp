@@ -1,9 +1,13 @@
 #include "SaveDlg.h"
 
+#include "AdvancedSettingsDialog.h"
+#include "ErrorText.h"
 #include "FileDialogIds.h"
 #include "FwApp.h"
+#include "GlobalMemory.h"
 #include "FwDocTemplate.h"
 #include "HelpLauncher.h"
+#include "KvSSException.h"
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
 
@@ -46,6 +50,7 @@ std::string FullPath(const char* path)
 
 BEGIN_MESSAGE_MAP(CSaveDlg, CFileDialog)
     ON_COMMAND(IDC_FILE_HELP, OnHelp)
+    ON_COMMAND(IDC_SAVE_ADVANCED, OnFormatOptions)
     ON_WM_SIZE()
 END_MESSAGE_MAP()
 
@@ -58,12 +63,59 @@ CSaveDlg::CSaveDlg(int mode, CNyMultiTrackDoc* document, const char* filter, con
     m_ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_SAVE_PANEL);
 }
 
-void CSaveDlg::SetFormats(const std::vector<FileFormatEntry>& formats, int filterIndex)
+CSaveDlg::~CSaveDlg()
 {
+    if (m_infoBlock)
+        GlobalUnlockFree(m_infoBlock);
+}
+
+void CSaveDlg::SetFormats(IFormatConverter* converter, const std::vector<FileFormatEntry>& formats, int filterIndex)
+{
+    m_converter = ComRef<IFormatConverter>::Share(converter);
     m_formats = formats;
     m_ofn.nFilterIndex = DWORD(filterIndex > 0 ? filterIndex : 1);
+    RefreshMixdown();
+}
+
+void CSaveDlg::SetInfoEntries(const std::vector<FioInfoEntry>& entries)
+{
+    if (m_infoBlock)
+        GlobalUnlockFree(m_infoBlock);
+    m_infoBlock = nullptr;
+    m_infoCount = 0;
+    const size_t count = entries.size() < kFioMaxInfoEntries ? entries.size() : kFioMaxInfoEntries;
+    if (count == 0)
+        return;
+    m_infoBlock = GlobalAllocLock(GMEM_MOVEABLE | GMEM_ZEROINIT, count * sizeof(FioInfoEntry));
+    if (!m_infoBlock)
+        return;
+    std::memcpy(m_infoBlock, entries.data(), count * sizeof(FioInfoEntry));
+    m_infoCount = WORD(count);
+}
+
+const std::vector<FioInfoEntry>& CSaveDlg::InfoEntries()
+{
+    const auto* first = static_cast<const FioInfoEntry*>(m_infoBlock);
+    m_info.assign(first, first ? first + m_infoCount : first);
+    return m_info;
+}
+
+void CSaveDlg::RefreshMixdown()
+{
     const int code = GetFormatCode();
     m_mixdown = m_document && code >= 0 && !IsProjectCode(code) ? m_document->NeedsNewerFormat(code) : FALSE;
+}
+
+LONG CSaveDlg::MixChannels() const
+{
+    return m_mixdown ? (m_document && m_document->IsMultichannel() ? 6 : 2) : 0;
+}
+
+std::string CSaveDlg::FileName() const
+{
+    std::string path = m_lastPath.IsEmpty() ? std::string(m_ofn.lpstrFile ? m_ofn.lpstrFile : "")
+                                            : std::string(static_cast<const char*>(m_lastPath));
+    return path.substr(path.find_last_of('\\') == std::string::npos ? 0 : path.find_last_of('\\') + 1);
 }
 
 int CSaveDlg::GetFormatCode() const
@@ -120,8 +172,10 @@ UINT CSaveDlg::CheckTarget(const char* path, CNyMultiTrackDoc* document)
 BOOL CSaveDlg::OnInitDialog()
 {
     CFileDialog::OnInitDialog();
+    m_initialCode = GetFormatCode();
+    m_settings.Reset();
     m_lastCode = -2;
-    RefreshFormat();
+    OnTypeChange();
     return TRUE;
 }
 
@@ -170,34 +224,99 @@ BOOL CSaveDlg::RefuseTypedName()
     return TRUE;
 }
 
-void CSaveDlg::RefreshFormat()
+void CSaveDlg::ShowDescription(const std::string& text, BOOL advanced)
+{
+    m_description = text;
+    if (!m_hWnd)
+        return;
+    SetDlgItemText(IDC_SAVE_DESCRIPTION, m_description.c_str());
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SAVE_ADVANCED), advanced);
+}
+
+void CSaveDlg::OnFormatChanged()
+{
+    CWaitCursor wait;
+    const int code = GetFormatCode();
+    // Back on the format the dialog opened with: its settings start again from the document.
+    if (code != m_refreshedCode && code == m_initialCode)
+        m_settings.Reset();
+    m_refreshedCode = code;
+    // The program's own projects need no description or settings.
+    if (IsProjectCode(code) || code < 0 || !m_converter) {
+        ShowDescription("", FALSE);
+        return;
+    }
+    try {
+        ThrowIfFailed(m_converter->SetOutputChannels(MixChannels()));
+        ThrowIfFailed(m_converter->SetFormat(FileName().c_str(), code, m_settings.Get(), &m_bitsValue));
+        char text[1024] = {};
+        m_converter->GetDescription(text, sizeof text);
+        std::string description = text;
+        if (!description.empty())
+            description += "\r\n" + Text(m_mixdown ? 20214 : 20215);
+        if (!m_converter->CanConvert())
+            description = ErrorText(GetResourceModule()).GetText(kErrFormatSettings);
+        ShowDescription(description, TRUE);
+    } catch (const CKvSSException& e) {
+        ShowDescription(static_cast<const char*>(ErrorText(GetResourceModule()).GetText(e.m_hr)), FALSE);
+    }
+}
+
+void CSaveDlg::OnFormatOptions()
 {
     const int code = GetFormatCode();
-    m_lastCode = code;
-    m_mixdown = m_document && code >= 0 && !IsProjectCode(code) ? m_document->NeedsNewerFormat(code) : FALSE;
-    m_description.clear();
     const size_t index = m_ofn.nFilterIndex ? m_ofn.nFilterIndex - 1 : 0;
-    // The program's own project formats need no description or settings.
-    if (index < m_formats.size() && !IsProjectCode(code)) {
-        m_description = m_formats[index].description;
-        if (!m_description.empty())
-            m_description += "\r\n" + Text(m_mixdown ? 20214 : 20215);
+    if (!m_converter || IsProjectCode(code) || index >= m_formats.size())
+        return;
+    ComRef<IOutputFormatSettings> current;
+    if (m_settings)
+        m_settings->CopySettings(current.Out());
+    else
+        m_converter->CreateSettings(1, current.Out());
+    if (!current)
+        return;
+    const bool surround = m_document && m_document->IsMultichannel() && m_document->GetTotalChannels() > 2;
+    AdvancedSettingsDialog dialog(this);
+    dialog.SetOutputFormat(m_formats[index].description, code, current.Get());
+    dialog.SetOptionParams(&m_infoCount, &m_infoBlock);
+    dialog.m_infoButton = 1;
+    dialog.m_bits = m_bitsValue;
+    dialog.m_sourceChannels = surround ? 6 : 2;
+    dialog.m_mix = m_mixAll;
+    dialog.m_channelMask = m_channelMask;
+    ComRef<IPropertyPage> page;
+    if (SUCCEEDED(current->GetSettingsPage(page.Out())) && page)
+        dialog.SetSourceObject(page.Get());
+    if (dialog.DoModal() != IDOK)
+        return;
+    m_mixAll = dialog.m_mix;
+    m_channelMask = surround ? dialog.m_channelMask : 0x80000000;
+    ComRef<IOutputFormatSettings> chosen;
+    if (SUCCEEDED(dialog.GetOutputFormat(chosen.Out())) && chosen) {
+        chosen->SetChannels(m_channelMask, m_mixAll ? dialog.m_sourceChannels : 0);
+        m_settings = chosen;
+        // The dialog's own format is no longer the one to start again from.
+        m_initialCode = -1;
     }
-    if (m_hWnd) {
-        SetDlgItemText(IDC_SAVE_DESCRIPTION, m_description.c_str());
-        ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SAVE_ADVANCED), FALSE);
-    }
+    OnFormatChanged();
 }
 
 void CSaveDlg::OnTypeChange()
 {
+    CWaitCursor wait;
     const int code = GetFormatCode();
     if (code == m_lastCode)
         return;
-    RefreshFormat();
+    m_lastCode = code;
+    if (code == m_initialCode)
+        m_settings.Reset();
+    RefreshMixdown();
+    ShowDescription("", FALSE);
     const size_t index = m_ofn.nFilterIndex ? m_ofn.nFilterIndex - 1 : 0;
-    if (index >= m_formats.size())
+    if (index >= m_formats.size()) {
+        OnFormatChanged();
         return;
+    }
     const char* pattern = m_formats[index].extensions;
     std::string extension = std::string(pattern).substr(0, std::string(pattern).find(';'));
     HWND explorer = GetExplorerWindow();
@@ -214,13 +333,22 @@ void CSaveDlg::OnTypeChange()
         ::SendMessageA(explorer, CDM_SETCONTROLTEXT, box == ::GetDlgItem(explorer, kNameBox) ? kNameBox : kNameCombo,
                        reinterpret_cast<LPARAM>(renamed.c_str()));
     }
+    OnFormatChanged();
 }
 
 void CSaveDlg::OnFileNameChange()
 {
     CString path = GetPathName();
-    if (lstrcmpiA(path, m_lastPath) != 0)
-        m_lastPath = path;
+    if (lstrcmpiA(path, m_lastPath) == 0)
+        return;
+    m_lastPath = path;
+    const int code = GetFormatCode();
+    if (IsProjectCode(code) || !m_converter) {
+        ShowDescription("", FALSE);
+        return;
+    }
+    m_converter->SetOutputChannels(MixChannels());
+    m_converter->SetFormat(static_cast<const char*>(path), code, m_settings.Get(), &m_bitsValue);
 }
 
 BOOL CSaveDlg::OnFileNameOK()
@@ -242,6 +370,17 @@ BOOL CSaveDlg::OnFileNameOK()
     if (m_document && m_document->GetVideoFile().empty() && (code == 5 || code == 14)) {
         AfxMessageBox(Text(IDS_FD_NO_VIDEO).c_str(), MB_ICONEXCLAMATION);
         return TRUE;
+    }
+    if (m_converter) {
+        m_converter->SetOutputChannels(MixChannels());
+        if (FAILED(m_converter->SetFormat(FileName().c_str(), code, m_settings.Get(), &m_bitsValue)) ||
+            !m_converter->CanConvert()) {
+            AfxMessageBox(Text(IDS_FD_CANNOT_CONVERT).c_str(), MB_ICONEXCLAMATION);
+            return TRUE;
+        }
+        // The settings the file is written with.
+        m_settings.Reset();
+        m_converter->CreateSettings(1, m_settings.Out());
     }
     return FALSE;
 }

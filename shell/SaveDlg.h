@@ -1,13 +1,20 @@
 // CSaveDlg: the system's save dialog with the program's panel under it (template 109): the
-// description of the chosen format and Help. The formats are the file module's save-format
-// table; before it accepts a name the dialog refuses forbidden characters, the file of another
-// open document, read-only files, folders that cannot be written and marks it would drop.
+// description of the file the chosen format makes, Advanced Settings for the format's own
+// settings, the mix, the output channels and the information entries, and Help. The formats
+// are the file module's save-format table; the converter judges and describes them. Before it
+// accepts a name the dialog refuses forbidden characters, the file of another open document,
+// read-only files, folders that cannot be written, marks it would drop and formats that
+// cannot hold the document.
 //
 //   CSaveDlg dialog(1, document, filter, path);
-//   dialog.SetFormats(formats, filterIndex);
-//   if (dialog.DoModal() == IDOK) ... dialog.GetPathName(), dialog.GetFormatCode(), dialog.IsMixdown()
+//   dialog.SetFormats(converter, formats, filterIndex);
+//   dialog.SetInfoEntries(count, entries);
+//   if (dialog.DoModal() == IDOK) ... dialog.GetPathName(), dialog.GetFormatCode(), dialog.IsMixdown(),
+//                                    dialog.GetSettings(), dialog.IsMixAll(), dialog.InfoEntries()
 #pragma once
+#include "ComRef.h"
 #include "DocumentHost.h"
+#include "SaveFormatConverter.h"
 #include "FwFileDialog.h"
 #include "IKvSKsFIO.h"
 
@@ -21,8 +28,17 @@ public:
     // mode: 0 export, 1 save as, 2 save of a sound-file document (chooses the help topic).
     CSaveDlg(int mode, CNyMultiTrackDoc* document, const char* filter, const char* path, CWnd* parent = nullptr);
 
-    // One entry per filter, in filter order; index is the filter shown first (from 1).
-    void SetFormats(const std::vector<FileFormatEntry>& formats, int filterIndex);
+    ~CSaveDlg() override;
+    // One entry per filter, in filter order; index is the filter shown first (from 1). The
+    // converter may be null: formats then have no settings.
+    void SetFormats(IFormatConverter* converter, const std::vector<FileFormatEntry>& formats, int filterIndex);
+    // The information entries the file carries (copied); Advanced Settings edits them.
+    void SetInfoEntries(const std::vector<FioInfoEntry>& entries);
+    const std::vector<FioInfoEntry>& InfoEntries();
+    // The chosen format's settings after IDOK (null for a project format).
+    IOutputFormatSettings* GetSettings() const { return m_settings.Get(); }
+    // Advanced Settings chose to mix every track with the mixer's settings.
+    BOOL IsMixAll() const { return m_mixAll; }
     // The format of the current (after IDOK: the chosen) filter; -1 without one.
     int GetFormatCode() const;
     // The document holds what the chosen format cannot store and is written as a mixdown.
@@ -42,14 +58,22 @@ public:
     void OnFileNameChange() override;
     BOOL OnFileNameOK() override;
 
+    // The description, the mixdown state and the Advanced Settings button from the converter.
+    virtual void OnFormatChanged();
+
 protected:
     void OnHelp();
+    void OnFormatOptions();
     void OnSize(UINT type, int cx, int cy);
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The description and the mixdown state of the current filter's format.
-    void RefreshFormat();
+    // The mixdown state of the current filter's format.
+    void RefreshMixdown();
+    // The channels the converter's mix makes: 6 or 2, 0 without a mixdown.
+    LONG MixChannels() const;
+    std::string FileName() const;
+    void ShowDescription(const std::string& text, BOOL advanced);
     // The system's dialog refuses some names with texts of its own before they reach
     // OnFileNameOK: its OK is watched so that such a name gets this dialog's refusal.
     static LRESULT CALLBACK ExplorerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -60,6 +84,17 @@ private:
     int m_mode;
     CNyMultiTrackDoc* m_document;
     std::vector<FileFormatEntry> m_formats;
+    ComRef<IFormatConverter> m_converter;
+    ComRef<IOutputFormatSettings> m_settings;
+    WORD m_bitsValue = 16;
+    int m_initialCode = -1;
+    int m_refreshedCode = -2;
+    // The information entries as Advanced Settings edits them: a count and a global block.
+    WORD m_infoCount = 0;
+    void* m_infoBlock = nullptr;
+    std::vector<FioInfoEntry> m_info;
+    BOOL m_mixAll = FALSE;
+    DWORD m_channelMask = 0x80000000;
     int m_lastCode = -2;
     BOOL m_mixdown = FALSE;
     std::string m_description;
@@ -71,6 +106,3 @@ private:
 // mode from the file module's save-format table, the proposed name and folder ("LastSaveDir"),
 // then the dialog. FALSE when cancelled or refused (too many channels for the chosen format).
 BOOL RunSaveAsDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice);
-// The Import command's open dialog (DocumentHost::RunImportDialog of the program): the file
-// module's import types; the chosen paths.
-BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths);

@@ -29,7 +29,7 @@ public:
         *copy = ComObject<IOutputFormatSettings>::Create<FakeFormat>();
         return S_OK;
     }
-    STDMETHODIMP Reserved8() override { return E_NOTIMPL; }
+    STDMETHODIMP GetWaveFormat(WAVEFORMATEX*) override { return E_NOTIMPL; }
     STDMETHODIMP SetFormat(LONG kind, WORD bits, const char* name) override
     {
         formats.push_back(std::to_string(kind) + " " + std::to_string(bits) + " " + name);
@@ -40,7 +40,7 @@ public:
         channels.push_back({mask, mixChannels});
         return S_OK;
     }
-    STDMETHODIMP Reserved11() override { return E_NOTIMPL; }
+    LONG STDMETHODCALLTYPE GetOptionWord() override { return 0; }
     STDMETHODIMP Reserved12() override { return E_NOTIMPL; }
     STDMETHODIMP Reserved13() override { return E_NOTIMPL; }
     STDMETHODIMP Reserved14() override { return E_NOTIMPL; }

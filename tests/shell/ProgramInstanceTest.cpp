@@ -183,3 +183,48 @@ TEST(ProgramInstance, AnotherUsersCopyRefusesTheStartNamingItsUser)
         CloseHandle(mutex);
     }
 }
+
+// A second start naming a file the first copy cannot open: the running copy tells the user
+// which file and why, where the user is looking.
+TEST(ProgramInstance, ASecondStartWithAFileThatCannotOpenHasTheRunningCopySayWhy)
+{
+    kvtest::ClearProgramKey();
+    kvtest::ScratchFolder scratch;
+    const std::string noise = scratch.File("noise.wav");
+    {
+        FILE* f = fopen(noise.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fputs("not a sound file at all, only these words", f);
+        fclose(f);
+    }
+    struct Case {
+        std::string path, name, reason;
+    };
+    const Case cases[] = {
+        // The system's own words: "...cannot find the file..." or "File not found."
+        {scratch.File("nowhere.wav"), "nowhere.wav", "not f"},
+        {scratch.File("bad<name>.wav"), "bad<name>.wav", "name"},
+        {noise, "noise.wav", "Invalid file format."},
+    };
+    ProgramProcess first(Program());
+    HWND frame = first.WaitForFrame();
+    ASSERT_NE(frame, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramProcess second(Program(), "\"" + c.path + "\"");
+        HWND box = first.WaitForBox();
+        ASSERT_NE(box, nullptr) << "the running copy said nothing";
+        const std::string text = kvtest::BoxText(box);
+        EXPECT_NE(text.find(c.name), std::string::npos) << text;
+        // The reason follows the line that names the file.
+        const std::string reason = text.substr(text.find(c.name) + c.name.size());
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << text;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(second.WaitForExit(20000)) << "the second copy did not end";
+        for (int i = 0; i < 100 && !first.Boxes().empty(); ++i)
+            Sleep(50);
+    }
+    EXPECT_FALSE(kvtest::HasChildTitled(frame, "noise"));
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(first.WaitForExit(20000));
+}

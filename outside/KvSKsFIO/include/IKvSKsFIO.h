@@ -127,7 +127,8 @@ struct IKvSKsFIO : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* markerCount,
                                                       void** markers, LONG* fileMarkerCount, void** fileMarkers,
                                                       void** loopBlock) = 0;
-    // 25: the attribute object of a sound file (see IKvSFileAttributes).
+    // 25: the attribute object of a sound file (see IKvSFileAttributes); a null path gives an
+    // empty one.
     virtual HRESULT STDMETHODCALLTYPE GetFileAttributes(const char* path, FileInfoRecord* record,
                                                         IUnknown** attributes) = 0;
     // 26: the document's path, told before anything is written.

@@ -821,12 +821,14 @@ HRESULT FileIO::ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* 
 
 HRESULT FileIO::GetFileAttributes(const char* path, FileInfoRecord* record, IUnknown** attributes)
 {
-    if (!path || !attributes)
+    if (!attributes)
         return E_POINTER;
     *attributes = nullptr;
     return Catching([&] {
         SoundFile s;
-        OpenSoundFile(path, record && IsSoundType(record->fileType) ? record->fileType : -1, &s);
+        // No file: an empty object, for a file still to be written.
+        if (path)
+            OpenSoundFile(path, record && IsSoundType(record->fileType) ? record->fileType : -1, &s);
         *attributes = static_cast<IKvSFileAttributes*>(NewAttributes(s));
     });
 }

@@ -1,5 +1,6 @@
 // The open and save dialogs driven on the system's file dialogs: names typed and offered with
 // OK, the refusal box read and closed, then the dialog cancelled.
+#include "DialogScript.h"
 #include "ErrorText.h"
 #include "FwDocTemplate.h"
 #include "FioKit.h"
@@ -20,66 +21,9 @@
 #include <functional>
 
 using namespace fiotest;
+using namespace kvtest;
 
 namespace {
-
-// Runs a script on a thread timer while a dialog's modal loop (or a box's over it) runs.
-class TimerScript {
-public:
-    explicit TimerScript(std::function<bool()> script) : m_script(std::move(script))
-    {
-        s_current = this;
-        m_timer = SetTimer(nullptr, 0, 50, &TimerScript::Tick);
-    }
-    ~TimerScript()
-    {
-        KillTimer(nullptr, m_timer);
-        s_current = nullptr;
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (s_current && !s_current->m_done && !s_current->m_busy) {
-            s_current->m_busy = true;
-            s_current->m_done = s_current->m_script();
-            s_current->m_busy = false;
-        }
-    }
-    static TimerScript* s_current;
-    std::function<bool()> m_script;
-    UINT_PTR m_timer = 0;
-    bool m_done = false, m_busy = false;
-};
-TimerScript* TimerScript::s_current = nullptr;
-
-HWND NameBox(HWND explorer)
-{
-    HWND box = ::GetDlgItem(explorer, cmb13);
-    return box ? box : ::GetDlgItem(explorer, edt1);
-}
-
-// The message box of this thread showing over the dialog, or null.
-HWND FindBox(HWND explorer)
-{
-    struct Search {
-        HWND explorer, found;
-    } search{explorer, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND wnd, LPARAM lp) {
-            auto* s = reinterpret_cast<Search*>(lp);
-            char cls[16] = {};
-            GetClassNameA(wnd, cls, sizeof(cls));
-            if (wnd != s->explorer && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(wnd) && GetDlgItem(wnd, 0xFFFF)) {
-                s->found = wnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 std::string Text(UINT id)
 {
@@ -163,7 +107,7 @@ TEST_F(FileDialogTest, SaveDialogRefusesBadNamesAndOtherDocumentsFilesAndRenames
     std::strcpy(formats[1].extensions, "wav;wave");
     {
         CSaveDlg dialog(1, &doc, "Project (*.kvs)|*.kvs|Wave (*.wav)|*.wav;*.wave||", scratch_.File("x.kvs").c_str());
-        dialog.SetFormats(formats, 1);
+        dialog.SetFormats(nullptr, formats, 1);
         std::string lower = otherPath;
         for (char& c : lower)
             c = char(tolower(static_cast<unsigned char>(c)));
@@ -175,7 +119,7 @@ TEST_F(FileDialogTest, SaveDialogRefusesBadNamesAndOtherDocumentsFilesAndRenames
     {
         // A filter change turns the name's extension into the new filter's first one.
         CSaveDlg dialog(0, &doc, "Project (*.kvs)|*.kvs|Wave (*.wav)|*.wav;*.wave||", nullptr);
-        dialog.SetFormats(formats, 2);
+        dialog.SetFormats(nullptr, formats, 2);
         std::string renamed;
         int step = 0;
         TimerScript script([&] {
