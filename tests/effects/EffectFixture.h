@@ -11,6 +11,7 @@
 #include "Settings.h"
 #include "TempFilePaths.h"
 #include "TestSupport.h"
+#include "TrackData.h"
 
 #include <gtest/gtest.h>
 
@@ -90,15 +91,7 @@ protected:
     // Frames in the engine's storage of the document's bits put on a track at offset.
     void FillBytes(int track, const std::vector<uint8_t>& bytes, int64_t offset = 0)
     {
-        std::string path = scratch_.File("fill" + std::to_string(++serial_) + ".raw");
-        FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(nullptr, f);
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-        ComRef<IMtClip> clip;
-        ASSERT_EQ(S_OK, MakeRawClip(path, doc_->GetTrackChannels(track), doc_->GetBitsPerSample(),
-                                    doc_->GetSamplesPerSec(), clip));
-        ASSERT_EQ(S_OK, doc_->GetTrack(track)->InsertClip(clip.Get(), offset, 0, 0));
+        fxtest::PutFrames(doc_.get(), track, bytes, scratch_.File("fill" + std::to_string(++serial_) + ".raw"), offset);
     }
     void Fill16(int track, const std::vector<int16_t>& samples, int64_t offset = 0)
     {
@@ -127,24 +120,7 @@ protected:
     }
 
     // The stored frames of a track's whole span, as the engine's reader gives them.
-    std::vector<uint8_t> TrackBytes(int track)
-    {
-        IMtTrack* t = doc_->GetTrack(track);
-        std::vector<uint8_t> out;
-        if (!t)
-            return out;
-        ComRef<IMtItem> reader;
-        EXPECT_EQ(S_OK, t->CreateReader(reader.Out(), 0));
-        const LONGLONG start = doc_->GetTrackExtent(track, -1), end = doc_->GetTrackExtent(track, 1);
-        reader->SetRange(&start, &end);
-        reader->BeginRead();
-        std::vector<uint8_t> block(65536);
-        DWORD got = 0;
-        while (SUCCEEDED(reader->Read(block.data(), static_cast<DWORD>(block.size()), &got)) && got > 0)
-            out.insert(out.end(), block.begin(), block.begin() + got);
-        reader->EndRead();
-        return out;
-    }
+    std::vector<uint8_t> TrackBytes(int track) { return fxtest::ReadTrackBytes(doc_.get(), track); }
     std::vector<int16_t> Track16(int track)
     {
         std::vector<uint8_t> bytes = TrackBytes(track);

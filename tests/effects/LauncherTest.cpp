@@ -1,22 +1,9 @@
 // The effect launcher in the program's main frame (headless): shown by its command, told of the
 // active multitrack view, its buttons pressed with the mouse and driven by keys as a user does.
-#include "ComRef.h"
-#include "DocCommandRules.h"
 #include "EffectPaletteView.h"
 #include "HistorySteps.h"
-#include "KsMultiTrackLoader.h"
-#include "MainFrame.h"
 #include "MainFrameIds.h"
-#include "MultiTrackDoc.h"
-#include "MultiTrackView.h"
-#include "NyApp.h"
-#include "RawClip.h"
-#include "SelectionModel.h"
-#include "Settings.h"
-#include "SettingsTestRoot.h"
-#include "TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "ProgramFixture.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,38 +11,8 @@
 
 namespace {
 
-class LauncherTest : public ::testing::Test {
+class LauncherTest : public fxtest::ProgramTest {
 protected:
-    void SetUp() override
-    {
-        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        SetSettingInt(kSettingsSection, "DefaultDataChannels", 2);
-        SetSettingInt(kSettingsSection, "DefaultSamplesPerSec", 44100);
-        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
-            boxes_.push_back(text);
-            return IDOK;
-        });
-        ASSERT_TRUE(app_.InitInstance());
-        main_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
-        ASSERT_NE(nullptr, main_);
-    }
-    void TearDown() override
-    {
-        if (app_.m_pMainWnd)
-            app_.m_pMainWnd->SendMessage(WM_CLOSE);
-        MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-        AfxSetMessageBoxHook(nullptr);
-        ::CoUninitialize();
-    }
-    void Pump()
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
     // The launcher the program made at its start, shown by its command.
     CEffectPaletteView* ShowLauncher()
     {
@@ -65,26 +22,9 @@ protected:
         Pump();
         return launcher;
     }
-    // File New, a second of 16-bit stereo frames on its track, the track selected.
     void NewFilledDocument()
     {
-        main_->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
-        CMDIChildWnd* child = main_->MDIGetActive();
-        ASSERT_NE(nullptr, child);
-        doc_ = dynamic_cast<CNyMultiTrackDoc*>(child->GetActiveDocument());
-        view_ = dynamic_cast<CNyMultiTrackView*>(child->GetActiveView());
-        ASSERT_TRUE(doc_ && view_);
-        std::vector<int16_t> frames(44100 * 2);
-        for (size_t i = 0; i < frames.size(); ++i)
-            frames[i] = static_cast<int16_t>(i * 37 - 10000);
-        const std::string path = scratch_.File("fill.raw");
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(frames.data()), frames.size() * 2);
-        ComRef<IMtClip> clip;
-        ASSERT_EQ(S_OK, MakeRawClip(path, 2, 16, 44100, clip));
-        ASSERT_EQ(S_OK, doc_->GetTrack(0)->InsertClip(clip.Get(), 0, 0, 0));
-        doc_->GetSelection()->SetTrackSelected(0, TRUE);
-        doc_->GetSelection()->SetSelection(0, 0, TRUE);
-        Pump();
+        ProgramTest::NewFilledDocument();
         Refresh();
     }
     void SelectTrack()
@@ -119,14 +59,6 @@ protected:
         palette->SendMessage(WM_KEYDOWN, key, 1);
         palette->SendMessage(WM_KEYUP, key, 0xC0000001);
     }
-
-    SettingsTestRoot root_;
-    kvtest::ScratchFolder scratch_;
-    CNyApp app_;
-    CMainFrame* main_ = nullptr;
-    CNyMultiTrackDoc* doc_ = nullptr;
-    CNyMultiTrackView* view_ = nullptr;
-    std::vector<std::string> boxes_;
 };
 
 TEST_F(LauncherTest, ItsButtonsFollowTheActiveViewsDocument)
