@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 class CNyMultiTrackDoc;
 class CEffectDescriptor;
@@ -17,8 +18,9 @@ namespace DocWiring {
 void RefreshMarkerList(int select);
 // The marker list selects, focuses and shows its last entry.
 void SelectLastMarker();
-// The frequency-analysis pane follows a position. Waits for the panes.
-void UpdateAnalysisPane(int64_t position);
+// The shown frequency-analysis pane analyses the selection again after an edit (resetKey:
+// even when track, channel and range are unchanged).
+void UpdateAnalysisPane(int64_t resetKey);
 // The effect launcher's rows follow the active command and the history.
 void UpdateEffectPalette();
 // The in-place label edit box: open, and closed before Undo and Redo.
@@ -49,6 +51,50 @@ void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade);
 // its picture) while long operations change the tracks.
 void FreezeView(CNyMultiTrackDoc* document, BOOL freeze);
 
+// The video of a document: its multitrack view's video track pane, which the view installs
+// (VideoOf answers null without a view or before a view was made).
+class DocumentVideo {
+public:
+    // Closes any open video and opens the file; false when no video source reads it.
+    virtual bool OpenVideo(const char* path) = 0;
+    virtual bool CloseVideo() = 0;
+    // Whether a video source reads the file (nothing is kept open).
+    virtual bool CanOpenVideo(const char* path) = 0;
+    virtual bool HasVideo() const = 0;
+    virtual bool LacksFrameDecoder() = 0;
+    // The codec's four characters.
+    virtual std::string GetCodecText() = 0;
+    // The pane keeps its picture while frozen.
+    virtual void FreezeImage(BOOL freeze) = 0;
+    // The view lays its panes out again (the video track shows or hides with the video).
+    virtual void Relayout() = 0;
+
+protected:
+    ~DocumentVideo() = default;
+};
+DocumentVideo* VideoOf(CNyMultiTrackDoc* document);
+// Closes a document's video for the life of the object (a write), then opens it again.
+class DocumentVideoClosed {
+public:
+    DocumentVideoClosed(DocumentVideo* video, const char* path) : m_video(video), m_path(path ? path : "")
+    {
+        if (m_video)
+            m_video->CloseVideo();
+    }
+    ~DocumentVideoClosed()
+    {
+        if (m_video)
+            m_video->OpenVideo(m_path.c_str());
+    }
+    DocumentVideoClosed(const DocumentVideoClosed&) = delete;
+    DocumentVideoClosed& operator=(const DocumentVideoClosed&) = delete;
+
+private:
+    DocumentVideo* m_video;
+    std::string m_path;
+};
+void SetVideoLookup(DocumentVideo* (*lookup)(CNyMultiTrackDoc* document));
+
 // What the program above the document answers the calls above with (panes, views, the
 // application). Without one installed they do what a program without those pieces would.
 class Host {
@@ -61,6 +107,7 @@ public:
     // The document's multitrack views after the command (their zoom, layout and status text).
     virtual void RefreshViews(CNyMultiTrackDoc* document, UINT refreshId) = 0;
     virtual void FreezeViews(CNyMultiTrackDoc* document, BOOL freeze) = 0;
+    virtual void UpdateAnalysisPane(int64_t resetKey) { (void)resetKey; }
 
 protected:
     ~Host() = default;

@@ -485,11 +485,7 @@ BOOL CNyMultiTrackDoc::OnOpenDocument(const char* path)
     SetModifiedFlag(FALSE);
     DWORD attributes = GetFileAttributesA(path);
     SetReadOnly(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY));
-    if (m_videoPath.IsEmpty() && !m_fileInfo.hasVideo) {
-        m_fileInfo.videoValue = 0;
-        SetVideoOpen(FALSE);
-    }
-    SetViewOption(kCmdViewVideoTrack, m_videoOpen);
+    OpenVideoOnLoad(path);
     ReplaceUntouchedFirstDocument();
     if (GetDocumentHost().IsCommandLoggingOn())
         OpenWorkFiles(path);

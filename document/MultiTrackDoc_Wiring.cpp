@@ -16,12 +16,23 @@ namespace {
 CNyMultiTrackDoc* (*g_newDocumentFactory)() = nullptr;
 Host* g_host = nullptr;
 EffectDialogs* g_effectDialogs = nullptr;
+DocumentVideo* (*g_videoLookup)(CNyMultiTrackDoc*) = nullptr;
 } // namespace
 
 void SetEffectDialogs(EffectDialogs* dialogs)
 {
     g_effectDialogs = dialogs;
     SetEffectDialogsAvailable(dialogs != nullptr);
+}
+
+DocumentVideo* VideoOf(CNyMultiTrackDoc* document)
+{
+    return g_videoLookup && document ? g_videoLookup(document) : nullptr;
+}
+
+void SetVideoLookup(DocumentVideo* (*lookup)(CNyMultiTrackDoc*))
+{
+    g_videoLookup = lookup;
 }
 
 void SetHost(Host* host)
@@ -41,7 +52,11 @@ void SelectLastMarker()
         g_host->SelectLastMarker();
 }
 
-void UpdateAnalysisPane(int64_t) {}
+void UpdateAnalysisPane(int64_t resetKey)
+{
+    if (g_host)
+        g_host->UpdateAnalysisPane(resetKey);
+}
 
 void UpdateEffectPalette()
 {

@@ -14,18 +14,19 @@
 #include "NyMiniFrame.h"
 #include "NyApp.h"
 #include "NyMixerCtrlFrame.h"
+#include "ProgramHosts.h"
 #include "PanesIds.h"
 #include "ProgressDlg.h"
 #include "SelectionControlDlg.h"
 #include "ViewHost.h"
 #include "ViewPaneLink.h"
+#include "VideoPreviewWnd.h"
 #include "SettingsCommands.h"
 
 // Pane getters: the client window as its own class.
 CVideoPreviewWnd* CMainFrame::GetVideoPreviewPane()
 {
-    EnsurePane(PaneKind::VideoPreview);
-    return nullptr; // static_cast<CVideoPreviewWnd*>(EnsurePane(PaneKind::VideoPreview))
+    return dynamic_cast<CVideoPreviewWnd*>(EnsurePane(PaneKind::VideoPreview));
 }
 
 CNyControlView* CMainFrame::GetControllerPane()
@@ -86,7 +87,7 @@ CWnd* CMainFrame::CreatePaneClient(PaneKind kind, CNyMiniFrame* frame)
 {
     switch (kind) {
     case PaneKind::VideoPreview:
-        return CreateChildClient(nullptr /* new CVideoPreviewWnd */, frame);
+        return CreateChildClient(new CVideoPreviewWnd, frame);
     case PaneKind::EffectLauncher:
         return CreateViewClient(new CEffectPaletteView, frame, 0x52010000);
     case PaneKind::Controller:
@@ -208,6 +209,8 @@ void CMainFrame::ConnectPane(PaneKind kind, CWnd* pane)
     if (kind == PaneKind::EffectLauncher)
         if (auto* launcher = dynamic_cast<CEffectPaletteView*>(pane))
             launcher->SetActiveView(dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr));
+    if (auto* preview = dynamic_cast<CVideoPreviewWnd*>(pane); preview && kind == PaneKind::VideoPreview)
+        preview->SetActiveView(dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr));
     if (kind == PaneKind::VideoPreview || kind == PaneKind::EffectLauncher)
         return;
     if (auto* view = dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr)) {
@@ -341,10 +344,9 @@ BOOL HasCdWriter()
 // StartAutoDemo
 void StartAutoDemo() {}
 
-// UpdateAnalysisPane (mode)
 void UpdateAnalysisPane(int mode)
 {
-    (void)mode;
+    ::UpdateAnalysisPane(mode);
 }
 
 // CNyEnvSheet (title 20281, parent, start page): DoModal; on IDOK SaveValues with the wait
@@ -395,8 +397,8 @@ void DrawCaret(CView* view)
 // The view's video track pane
 CWnd* VideoTrackPane(CView* view)
 {
-    (void)view;
-    return nullptr;
+    auto* multiTrack = dynamic_cast<CNyMultiTrackView*>(view);
+    return multiTrack ? &multiTrack->GetVideoTrackPane() : nullptr;
 }
 
 } // namespace frame_wiring

@@ -2,6 +2,7 @@
 // controller and the mixer of the main frame behind the view's transport and level calls,
 // the tool panes attached to the active view, the application's error box, progress dialog,
 // in-place edit and new documents.
+#include "VideoPreviewWnd.h"
 #include "ProgramHosts.h"
 
 #include "EffectPaletteView.h"
@@ -12,6 +13,7 @@
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "NyAnalizeWnd.h"
 #include "NyApp.h"
 #include "NyControlView.h"
 #include "NyException.h"
@@ -211,6 +213,10 @@ public:
             mixer->SetView(link);
         if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher))
             launcher->SetActiveView(view);
+        if (CNyAnalizeWnd* analysis = HeldAnalysisPane())
+            analysis->SetView(view);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview())
+            preview->SetActiveView(view);
     }
     void DetachToolPanes(CNyMultiTrackView* view) override
     {
@@ -221,6 +227,11 @@ public:
             markers->SetView(nullptr);
         if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher); launcher && launcher->GetActiveView() == view)
             launcher->SetActiveView(nullptr);
+        if (CNyAnalizeWnd* analysis = HeldAnalysisPane(); analysis && analysis->GetView() == view)
+            analysis->SetView(nullptr);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview();
+            preview && preview->Pane() == &view->GetVideoTrackPane())
+            preview->SetActiveView(nullptr);
     }
     void ShowErrorBox(HRESULT code, const char* caption) override
     {
@@ -244,11 +255,17 @@ public:
         if (CNyApp* app = App())
             app->UpdateAllDocuments();
     }
-    // No frequency analysis pane in the program yet.
     void UpdateAnalysisAndEffects() override
     {
+        UpdateAnalysisPane(0);
         if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher))
             launcher->UpdateRows();
+    }
+    void AnalyzeAt(CNyMultiTrackView* view, int64_t position) override
+    {
+        CNyAnalizeWnd* analysis = HeldAnalysisPane();
+        if (analysis && analysis->GetView() == view && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
+            analysis->Analyze(position);
     }
     void RunRecordingTimerDialog() override { previous->RunRecordingTimerDialog(); }
     void RunPropertiesDialog(CNyMultiTrackView* view, int track) override
@@ -341,6 +358,7 @@ public:
         return app ? dynamic_cast<CNyMultiTrackDoc*>(app->CreateNewDocument()) : nullptr;
     }
     void RefreshViews(CNyMultiTrackDoc* document, UINT refreshId) override;
+    void UpdateAnalysisPane(int64_t resetKey) override { ::UpdateAnalysisPane(int(resetKey)); }
     void FreezeViews(CNyMultiTrackDoc* document, BOOL freeze) override;
 
 private:
@@ -423,6 +441,23 @@ CSelectionControlDlg* HeldSelectionPane()
 CMarkerListDlg* HeldMarkerList()
 {
     return Held<CMarkerListDlg>(PaneKind::MarkerList);
+}
+
+CNyAnalizeWnd* HeldAnalysisPane()
+{
+    return Held<CNyAnalizeWnd>(PaneKind::Analysis);
+}
+
+void UpdateAnalysisPane(int resetKey)
+{
+    CNyAnalizeWnd* analysis = HeldAnalysisPane();
+    if (analysis && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
+        analysis->Refresh(resetKey);
+}
+
+CVideoPreviewWnd* HeldVideoPreview()
+{
+    return Held<CVideoPreviewWnd>(PaneKind::VideoPreview);
 }
 
 void InstallProgramHosts()

@@ -1,6 +1,7 @@
 #include "FileIO.h"
 
 #include "Attributes.h"
+#include "AviSave.h"
 #include "GlobalMemory.h"
 #include "KvSSException.h"
 #include "SampleCodec.h"
@@ -82,7 +83,7 @@ const TypeRow kTypes[] = {
     {kTypeWav, "Wave (*.wav)", "wav", true},
     {kTypeAiff, "AIFF (*.aif;*.aiff)", "aif;aiff", true},
     {kTypeMpeg, "MPEG Audio (*.mp3;*.mp2;*.mpa)", "mp3;mp2;mpa", false},
-    {kTypeAvi, "AVI (*.avi)", "avi", false},
+    {kTypeAvi, "AVI (*.avi)", "avi", true},
 };
 
 HRESULT MakeTable(const std::vector<const TypeRow*>& rows, LONG* count, FileFormatEntry** table)
@@ -562,6 +563,10 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
     if (!m_engine)
         throw CKvSSException(E_UNEXPECTED);
     const LONG type = record->fileType;
+    if (type == kTypeAvi) {
+        WriteAviFile(owner, path, m_videoPath, m_engine, m_channelLimit, record);
+        return;
+    }
     if (type != kTypeWav && type != kTypeAiff)
         throw CKvSSException(kErrNotSupported);
     WORD engineBits = 16;

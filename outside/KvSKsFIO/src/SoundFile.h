@@ -103,6 +103,8 @@ private:
 // Detection from the first bytes: a module type, or -1 when none; fewer than 9 bytes give -1.
 LONG DetectType(const uint8_t* head, size_t bytes, const char* path);
 
+// A "fmt " body (PCM, float or extensible of either) as a stored format; throws what ReadWav would.
+void ReadWaveFormat(const std::vector<uint8_t>& fmt, StoredFormat* format);
 void ReadWav(const InFile& file, SoundFile* sound);
 void ReadAiff(const InFile& file, SoundFile* sound);
 
