@@ -8,8 +8,10 @@
 //   conv.SetDestinationFormat(&dst);
 //   conv.Convert(in, frames, out);    // channel count taken from the source format
 //
-// Integer n bits -> float divides by 2^(n-1); float -> integer multiplies by 2^(n-1), rounds to
-// nearest (ties to even), clips to the integer range and turns NaN into 0 (FloatToSample).
+// The routines are the sample codec's (PcmCodec.h), whose rule they follow: integer n bits ->
+// float divides by 2^(n-1); float -> integer multiplies by 2^(n-1), rounds to nearest (ties to
+// even), clips to the integer range and turns NaN into 0 (FloatToSample); integer narrowing
+// keeps the high bits.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -37,8 +39,8 @@ public:
     static uint32_t EffectiveBits(const WaveFormat& format);
 
     // One sample by the float -> integer rule every such routine follows: the signed value for
-    // 16, 20 (low 4 bits clear) and 24 bits, the stored byte (128 = zero) for 8 bits; 0 for
-    // other depths.
+    // 16 and 24 bits, the 24-bit container's value for 20 bits (rounded at 20 bits, low 4 bits
+    // clear), the stored byte (128 = zero) for 8 bits; 0 for other depths.
     static int32_t FloatToSample(float x, uint32_t bits);
 
     const WaveFormat* m_source = nullptr;

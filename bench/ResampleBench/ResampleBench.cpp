@@ -1,4 +1,4 @@
-// ResampleBench: figures of the attribute filter's resampler (run.sh sets the peers beside it).
+// ResampleBench: figures of the kit's resampler (run.sh sets the peers beside it).
 //   ResampleBench convert IN.wav OUT.wav RATE   reads a WAV file (32-bit float or 16-bit PCM),
 //                                               resamples it to RATE as the filter does (blocks
 //                                               of about 100 ms), writes 32-bit float WAV; prints
@@ -21,6 +21,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+using fxkit::Resampler;
 
 namespace {
 

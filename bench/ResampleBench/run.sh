@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Resampling speed and quality of the attribute filter's resampler beside sox's rate effect
+# Resampling speed and quality of the kit's resampler (the attribute filter's and the
+# engine's) beside sox's rate effect
 # (default and -v) and ffmpeg's aresample (soxr engine, and its own default one), all on the
 # same files: 10 minutes of 44.1 kHz stereo 32-bit float WAV noise to 48 kHz WAV, best of three
 # runs each; then sines for the passband ripple and stopband rejection.

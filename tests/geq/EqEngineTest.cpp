@@ -3,8 +3,10 @@
 #include "EqEngine.h"
 
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -107,30 +109,29 @@ void ExpectNear16(const std::vector<int16_t>& out, const std::vector<int16_t>& i
 
 } // namespace
 
+// The transform the equaliser designs its FIR kernel with (the kit's).
 TEST(EqEngineFft, TransformsOfEverySizeInvertAndFindTones)
 {
-    // Larger sizes first and then smaller ones, so one twiddle table serves several sizes.
     for (size_t n : {size_t(16384), size_t(8), size_t(1024), size_t(2), size_t(4096)}) {
         std::mt19937 rng{unsigned(n)};
         std::uniform_real_distribution<double> d(-1.0, 1.0);
-        std::vector<double> x(2 * n), y;
+        std::vector<std::complex<double>> x(n), y;
         for (auto& v : x)
-            v = d(rng);
+            v = {d(rng), d(rng)};
         y = x;
-        geq::Fft(y.data(), n, -1);
-        geq::Fft(y.data(), n, +1);
-        for (size_t i = 0; i < 2 * n; ++i)
-            ASSERT_NEAR(y[i] / double(n), x[i], 1e-9) << n;
+        fxkit::Fft fft(n);
+        fft.Forward(y.data());
+        fft.Inverse(y.data());
+        for (size_t i = 0; i < n; ++i)
+            ASSERT_NEAR(std::abs(y[i] - x[i]), 0.0, 1e-9) << n;
         if (n < 8)
             continue;
         // A complex tone at bin 3 lands in bin 3 alone with the forward transform.
-        for (size_t i = 0; i < n; ++i) {
-            y[2 * i] = std::cos(2.0 * kPi * 3.0 * double(i) / double(n));
-            y[2 * i + 1] = std::sin(2.0 * kPi * 3.0 * double(i) / double(n));
-        }
-        geq::Fft(y.data(), n, -1);
+        for (size_t i = 0; i < n; ++i)
+            y[i] = std::polar(1.0, 2.0 * kPi * 3.0 * double(i) / double(n));
+        fft.Forward(y.data());
         for (size_t k = 0; k < n; ++k)
-            ASSERT_NEAR(std::hypot(y[2 * k], y[2 * k + 1]), k == 3 ? double(n) : 0.0, 1e-6 * double(n)) << n;
+            ASSERT_NEAR(std::abs(y[k]), k == 3 ? double(n) : 0.0, 1e-6 * double(n)) << n;
     }
 }
 
@@ -605,7 +606,7 @@ TEST(EqEngine, IntegerSamplesReadAsFractionsOfFullScale)
 }
 
 // Float to integer: round to nearest with ties to even, clip to the container, NaN as 0; 8-bit
-// is the signed value plus 128; 20 bits in 24 clear the lowest 4 bits of the 24-bit value.
+// is the signed value plus 128; 20 bits in 24 round at their own step, the lowest 4 bits clear.
 TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
 {
     const float nan = std::nanf("");
@@ -634,8 +635,10 @@ TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
         {MakeFormat(44100, 1, 24), -7.5f / 8388608, -8},
         {MakeFormat(44100, 1, 24), 2.0f, 8388607},
         {MakeFormat(44100, 1, 24), nan, 0},
-        {Make20In24(44100), 0x12345F / 8388608.0f, 0x123450},
-        {Make20In24(44100), -1.0f / 8388608, -16},
+        {Make20In24(44100), 0x12345F / 8388608.0f, 0x123460},
+        {Make20In24(44100), 0x123457 / 8388608.0f, 0x123450},
+        {Make20In24(44100), -1.0f / 8388608, 0},
+        {Make20In24(44100), -9.0f / 8388608, -16},
         {Make20In24(44100), 1.0f, 0x7FFFF0},
     };
     for (const auto& c : cases) {
@@ -646,5 +649,32 @@ TEST(EqEngine, SamplesAreWrittenRoundedToNearestEvenAndClipped)
         ASSERT_EQ(out.size(), bytes);
         const int32_t got = bytes == 1 ? out[0] : bytes == 2 ? int16_t(out[0] | out[1] << 8) : Get24(out.data());
         EXPECT_EQ(got, c.expected) << c.out.bitsPerSample << " bits (valid " << c.out.validBits << "), in " << c.in;
+    }
+}
+
+// Float streams with samples of the largest size, a NaN burst and an infinity: both modes stay
+// finite on the finite ones and are finite again a block after the others.
+TEST(EqEngine, StaysFiniteOnHugeSamplesAndSettlesAfterNaNAndInfinity)
+{
+    const float big = std::numeric_limits<float>::max();
+    for (bool fir : {false, true}) {
+        SCOPED_TRACE(fir ? "FIR" : "IIR");
+        auto in = Sine(1000, 44100, 5 * 8192, 0.5);
+        in[5000] = big;
+        in[5001] = -big;
+        std::vector<float> nonFinite = in;
+        for (size_t i = 20000; i < 20050; ++i)
+            nonFinite[i] = std::numeric_limits<float>::quiet_NaN();
+        nonFinite[22000] = -std::numeric_limits<float>::infinity();
+        for (const auto* signal : {&in, &nonFinite}) {
+            EqEngine e;
+            e.Prepare(MakeFormat(44100, 1, 32, geq::kTagFloat), MakeFormat(44100, 1, 32, geq::kTagFloat));
+            SetGains(e, fir, {12, 12, 12, 12, 12, 12, 12, 12, 12, 12}, 20.0f);
+            const auto out = RunStream(e, *signal, 1, {4410});
+            ASSERT_EQ(out.size(), signal->size());
+            const size_t from = signal == &in ? 0 : 22000 + 2 * 8192;
+            for (size_t i = from; i < out.size(); ++i)
+                ASSERT_TRUE(std::isfinite(out[i])) << "frame " << i;
+        }
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <emmintrin.h>
 
 namespace fxkit {
 
@@ -124,29 +125,131 @@ double BiquadCascade::Tick(int channel, double x)
     return x;
 }
 
+namespace {
+
+// A section's coefficients for both lanes of a register.
+struct Lanes {
+    __m128d b0, b1, b2, a1, a2;
+};
+
+const __m128d kFloatMax = _mm_set1_pd(3.4028234663852886e38);
+
+// Two channels of interleaved frames (`stride` floats apart) through every section: z holds each
+// section's two states for both channels.
+void RunPair(const Lanes* sections, size_t count, __m128d* z, float* p, size_t frames, size_t stride)
+{
+    const __m128d low = _mm_sub_pd(_mm_setzero_pd(), kFloatMax);
+    for (size_t i = 0; i < frames; ++i, p += stride) {
+        __m128d x = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p))));
+        for (size_t s = 0; s < count; ++s) {
+            const Lanes& c = sections[s];
+            const __m128d y = _mm_add_pd(_mm_mul_pd(c.b0, x), z[2 * s]);
+            z[2 * s] = _mm_add_pd(_mm_sub_pd(_mm_mul_pd(c.b1, x), _mm_mul_pd(c.a1, y)), z[2 * s + 1]);
+            z[2 * s + 1] = _mm_sub_pd(_mm_mul_pd(c.b2, x), _mm_mul_pd(c.a2, y));
+            x = y;
+        }
+        x = _mm_and_pd(x, _mm_cmpord_pd(x, x)); // a NaN goes out as silence
+        x = _mm_max_pd(_mm_min_pd(x, kFloatMax), low);
+        _mm_store_sd(reinterpret_cast<double*>(p), _mm_castps_pd(_mm_cvtpd_ps(x)));
+    }
+}
+
+inline float ToFloat(double x)
+{
+    x = x == x ? x : 0.0;
+    return float(std::min(std::max(x, -3.4028234663852886e38), 3.4028234663852886e38));
+}
+
+// One channel: the same in plain doubles; a lone section keeps its state in registers.
+void RunOne(const BiquadCoefficients* const* sections, size_t count, double* z, float* p, size_t frames,
+            size_t stride)
+{
+    if (count == 1) {
+        const BiquadCoefficients c = *sections[0];
+        double z0 = z[0], z1 = z[1];
+        for (size_t i = 0; i < frames; ++i, p += stride) {
+            const double x = *p, y = c.b0 * x + z0;
+            z0 = c.b1 * x - c.a1 * y + z1;
+            z1 = c.b2 * x - c.a2 * y;
+            *p = ToFloat(y);
+        }
+        z[0] = z0, z[1] = z1;
+        return;
+    }
+    for (size_t i = 0; i < frames; ++i, p += stride) {
+        double x = *p;
+        for (size_t s = 0; s < count; ++s) {
+            const BiquadCoefficients& c = *sections[s];
+            const double y = c.b0 * x + z[2 * s];
+            z[2 * s] = c.b1 * x - c.a1 * y + z[2 * s + 1];
+            z[2 * s + 1] = c.b2 * x - c.a2 * y;
+            x = y;
+        }
+        *p = ToFloat(x);
+    }
+}
+
+} // namespace
+
 void BiquadCascade::ProcessInPlace(float* frames, size_t count)
 {
-    if (m_sections.empty())
+    if (m_sections.empty() || count == 0)
         return;
-    const size_t n = m_sections.size();
-    for (int ch = 0; ch < m_channels; ++ch) {
-        // Section by section over the block keeps each section's state in registers.
-        for (size_t s = 0; s < n; ++s) {
-            const BiquadCoefficients c = m_sections[s];
+    const size_t n = m_sections.size(), channels = size_t(m_channels);
+    // The sections that do something, a group at a time (a group in a frame's pass, groups one
+    // after another over the block).
+    constexpr size_t kGroup = 32;
+    Lanes lanes[kGroup];
+    const BiquadCoefficients* active[kGroup];
+    size_t used[kGroup];
+    __m128d z[2 * kGroup];
+    double one[2 * kGroup];
+    for (size_t first = 0; first < n;) {
+        size_t group = 0;
+        for (; first < n && group < kGroup; ++first) {
+            const BiquadCoefficients& c = m_sections[first];
             if (c.IsUnity())
                 continue;
-            double* z = m_state.data() + (size_t(ch) * n + s) * 2;
-            double z0 = z[0], z1 = z[1];
-            float* p = frames + ch;
-            for (size_t i = 0; i < count; ++i, p += m_channels) {
-                const double x = *p;
-                const double y = c.b0 * x + z0;
-                z0 = c.b1 * x - c.a1 * y + z1;
-                z1 = c.b2 * x - c.a2 * y;
-                *p = float(y);
-            }
-            z[0] = z0, z[1] = z1;
+            lanes[group] = {_mm_set1_pd(c.b0), _mm_set1_pd(c.b1), _mm_set1_pd(c.b2), _mm_set1_pd(c.a1),
+                            _mm_set1_pd(c.a2)};
+            active[group] = &c;
+            used[group++] = first;
         }
+        if (group == 0)
+            break;
+        for (size_t ch = 0; ch < channels; ch += 2) {
+            double* left = m_state.data() + ch * n * 2;
+            if (ch + 1 == channels) {
+                for (size_t k = 0; k < group; ++k)
+                    one[2 * k] = left[used[k] * 2], one[2 * k + 1] = left[used[k] * 2 + 1];
+                RunOne(active, group, one, frames + ch, count, channels);
+                for (size_t k = 0; k < group; ++k)
+                    left[used[k] * 2] = one[2 * k], left[used[k] * 2 + 1] = one[2 * k + 1];
+                continue;
+            }
+            double* right = left + n * 2;
+            for (size_t k = 0; k < group; ++k)
+                for (size_t j = 0; j < 2; ++j)
+                    z[2 * k + j] = _mm_set_pd(right[used[k] * 2 + j], left[used[k] * 2 + j]);
+            RunPair(lanes, group, z, frames + ch, count, channels);
+            for (size_t k = 0; k < group; ++k)
+                for (size_t j = 0; j < 2; ++j) {
+                    double both[2];
+                    _mm_storeu_pd(both, z[2 * k + j]);
+                    left[used[k] * 2 + j] = both[0];
+                    right[used[k] * 2 + j] = both[1];
+                }
+        }
+    }
+    Settle();
+}
+
+void BiquadCascade::Settle()
+{
+    for (double& z : m_state) {
+        const double a = std::fabs(z);
+        if (!(a >= 1e-30 && a <= 1e300))
+            z = 0.0;
     }
 }
 

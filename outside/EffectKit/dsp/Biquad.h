@@ -1,8 +1,15 @@
 // Biquad sections (transposed direct form II, double precision) and their designs: the
-// cookbook peak, shelves, low/high/band pass and notch, and Butterworth cascades of order 1..8.
+// cookbook peak, shelves, low/high/band pass and notch, and Butterworth cascades of order 1..8;
+// the kit's one cascade, which every IIR filter runs on (the equalisers, filters, hum removal).
 //
 //   BiquadCascade lp; lp.Configure(Butterworth(FilterKind::LowPass, 4, 1000.0, 44100.0), channels);
 //   lp.ProcessInPlace(frames, count);    // interleaved float
+//
+// A frame goes through every section in double before the next (channel pairs side by side in
+// one register), so a long cascade keeps the processor busy and loses no precision between
+// sections. After each block a state too small to matter (below 1e-30: it would turn denormal)
+// or not finite (a NaN or an infinity that came in) is cleared, so the filter settles again;
+// outputs are kept within the float range.
 #pragma once
 #include <cstddef>
 #include <vector>
@@ -38,6 +45,8 @@ public:
     size_t SectionCount() const { return m_sections.size(); }
 
 private:
+    void Settle();
+
     std::vector<BiquadCoefficients> m_sections;
     std::vector<double> m_state; // per channel, per section: z1, z2
     int m_channels = 0;

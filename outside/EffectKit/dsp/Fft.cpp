@@ -7,392 +7,544 @@ namespace fxkit {
 
 namespace {
 
-// Interleaved: one complex number per register, (real, imaginary).
-const __m128d kNegImag = _mm_set_pd(-0.0, 0.0);
-const __m128d kNegReal = _mm_set_pd(0.0, -0.0);
+// One SSE register of T: four floats or two doubles, the butterflies a register holds.
+template <class T>
+struct Vec;
 
-inline __m128d Swap(__m128d a)
-{
-    return _mm_shuffle_pd(a, a, 1);
-}
-
-// a times the twiddle whose parts are at re and im.
-inline __m128d Mul(__m128d a, const double* re, const double* im)
-{
-    return _mm_add_pd(_mm_mul_pd(a, _mm_load1_pd(re)), _mm_xor_pd(_mm_mul_pd(Swap(a), _mm_load1_pd(im)), kNegReal));
-}
-
-inline __m128d MulConj(__m128d a, const double* re, const double* im)
-{
-    return _mm_add_pd(_mm_mul_pd(a, _mm_load1_pd(re)), _mm_xor_pd(_mm_mul_pd(Swap(a), _mm_load1_pd(im)), kNegImag));
-}
-
-inline __m128d TimesI(__m128d a)
-{
-    return _mm_xor_pd(Swap(a), kNegReal);
-}
-
-inline __m128d TimesMinusI(__m128d a)
-{
-    return _mm_xor_pd(Swap(a), kNegImag);
-}
-
-// Split: two butterflies' worth per register, real parts and imaginary parts apart.
-struct Pair {
-    __m128d re, im;
+template <>
+struct Vec<float> {
+    using V = __m128;
+    static constexpr size_t kWidth = 4;
+    static V Load(const float* p) { return _mm_loadu_ps(p); }
+    static void Store(float* p, V v) { _mm_storeu_ps(p, v); }
+    static V Add(V a, V b) { return _mm_add_ps(a, b); }
+    static V Sub(V a, V b) { return _mm_sub_ps(a, b); }
+    static V Mul(V a, V b) { return _mm_mul_ps(a, b); }
 };
 
-inline Pair Load(const double* re, const double* im, size_t i)
+template <>
+struct Vec<double> {
+    using V = __m128d;
+    static constexpr size_t kWidth = 2;
+    static V Load(const double* p) { return _mm_loadu_pd(p); }
+    static void Store(double* p, V v) { _mm_storeu_pd(p, v); }
+    static V Add(V a, V b) { return _mm_add_pd(a, b); }
+    static V Sub(V a, V b) { return _mm_sub_pd(a, b); }
+    static V Mul(V a, V b) { return _mm_mul_pd(a, b); }
+};
+
+// Blocks of at most this many bytes (both parts) take their remaining stages one after
+// another; larger ones are finished quarter by quarter, so the work stays in a core's cache.
+constexpr size_t kInCacheBytes = 16384;
+
+// (r + i i) times w, w's real parts at w[0 .. W) and imaginary parts at w[W .. 2W); stored.
+template <class T>
+inline void StoreMul(T* pr, T* pi, typename Vec<T>::V r, typename Vec<T>::V i, const T* w)
 {
-    return {_mm_loadu_pd(re + i), _mm_loadu_pd(im + i)};
+    using S = Vec<T>;
+    const auto wr = S::Load(w), wi = S::Load(w + S::kWidth);
+    S::Store(pr, S::Sub(S::Mul(r, wr), S::Mul(i, wi)));
+    S::Store(pi, S::Add(S::Mul(r, wi), S::Mul(i, wr)));
 }
 
-inline void Store(double* re, double* im, size_t i, Pair v)
+// (r + i i) times the conjugate of w.
+template <class T>
+inline void MulConj(typename Vec<T>::V r, typename Vec<T>::V i, const T* w, typename Vec<T>::V& outR,
+                    typename Vec<T>::V& outI)
 {
-    _mm_storeu_pd(re + i, v.re);
-    _mm_storeu_pd(im + i, v.im);
+    using S = Vec<T>;
+    const auto wr = S::Load(w), wi = S::Load(w + S::kWidth);
+    outR = S::Add(S::Mul(r, wr), S::Mul(i, wi));
+    outI = S::Sub(S::Mul(i, wr), S::Mul(r, wi));
 }
 
-inline Pair Add(Pair a, Pair b)
-{
-    return {_mm_add_pd(a.re, b.re), _mm_add_pd(a.im, b.im)};
-}
+// The last two stages (sizes 4 and 2) of every group of four, and the first two of the
+// inverse: per type, as the lanes of a register allow.
 
-inline Pair Sub(Pair a, Pair b)
-{
-    return {_mm_sub_pd(a.re, b.re), _mm_sub_pd(a.im, b.im)};
-}
+// Float: four groups at a time, transposed so that vector k holds element k of each group.
+struct Groups {
+    __m128 r[4], i[4];
+};
 
-// w: the real parts of two twiddles, then their imaginary parts.
-inline Pair Mul(Pair a, const double* w)
+inline Groups LoadGroups(const float* re, const float* im, size_t g)
 {
-    const __m128d wr = _mm_loadu_pd(w), wi = _mm_loadu_pd(w + 2);
-    return {_mm_sub_pd(_mm_mul_pd(a.re, wr), _mm_mul_pd(a.im, wi)),
-            _mm_add_pd(_mm_mul_pd(a.re, wi), _mm_mul_pd(a.im, wr))};
-}
-
-inline Pair MulConj(Pair a, const double* w)
-{
-    const __m128d wr = _mm_loadu_pd(w), wi = _mm_loadu_pd(w + 2);
-    return {_mm_add_pd(_mm_mul_pd(a.re, wr), _mm_mul_pd(a.im, wi)),
-            _mm_sub_pd(_mm_mul_pd(a.im, wr), _mm_mul_pd(a.re, wi))};
-}
-
-// The bin a position of the scrambled order holds: each radix-4 stage leaves residue r of the
-// bins in the r-th quarter of its block.
-size_t BinAt(size_t position, size_t length)
-{
-    if (length == 1)
-        return 0;
-    const size_t radix = length >= 4 ? 4 : 2, part = length / radix;
-    return position / part + radix * BinAt(position % part, part);
-}
-
-} // namespace
-
-Fft::Fft(size_t size) : m_size(size)
-{
-    const double pi = 3.14159265358979323846;
-    // Every twiddle is w^j of the whole size for some j <= 3 size / 4. Cosine and sine of
-    // 2 pi j / size: computed up to an eighth of the turn, the rest by symmetry (the library's
-    // sine and cosine are slow, and the transform is built whenever a filter is).
-    const size_t count = 3 * size / 4 + 1, eighthTurn = size / 8, quarterTurn = size / 4;
-    std::vector<double> cosine(count), sine(count);
-    for (size_t j = 0; j < count; ++j) {
-        if (j <= eighthTurn || size < 8) {
-            const double angle = 2.0 * pi * double(j) / double(size);
-            cosine[j] = std::cos(angle);
-            sine[j] = std::sin(angle);
-        } else if (j <= quarterTurn) {
-            cosine[j] = sine[quarterTurn - j];
-            sine[j] = cosine[quarterTurn - j];
-        } else {
-            cosine[j] = -sine[j - quarterTurn];
-            sine[j] = cosine[j - quarterTurn];
-        }
+    Groups x;
+    for (int k = 0; k < 4; ++k) {
+        x.r[k] = _mm_loadu_ps(re + g + 4 * size_t(k));
+        x.i[k] = _mm_loadu_ps(im + g + 4 * size_t(k));
     }
-    for (size_t length = size; length >= 4; length /= 4) {
-        m_stageOffsets.push_back(m_twiddles.size());
-        const size_t quarter = length / 4, step = size / length;
-        if (quarter == 1)
-            continue; // all ones
-        for (size_t k = 0; k < quarter; k += 2)
-            for (size_t m = 1; m <= 3; ++m)
-                m_twiddles.insert(m_twiddles.end(), {cosine[k * m * step], cosine[(k + 1) * m * step],
-                                                     -sine[k * m * step], -sine[(k + 1) * m * step]});
-    }
-    // Swaps that carry each bin from its scrambled position to its own.
-    std::vector<uint32_t> at(size), where(size), from(size);
-    for (size_t p = 0; p < size; ++p) {
-        at[p] = where[p] = uint32_t(p);
-        from[BinAt(p, size)] = uint32_t(p);
-    }
-    for (size_t bin = 0; bin < size; ++bin) {
-        if (at[bin] == from[bin])
-            continue;
-        const uint32_t other = where[from[bin]];
-        m_swaps.emplace_back(uint32_t(bin), other);
-        std::swap(at[bin], at[other]);
-        where[at[bin]] = uint32_t(bin);
-        where[at[other]] = other;
+    _MM_TRANSPOSE4_PS(x.r[0], x.r[1], x.r[2], x.r[3]);
+    _MM_TRANSPOSE4_PS(x.i[0], x.i[1], x.i[2], x.i[3]);
+    return x;
+}
+
+inline void StoreGroups(float* re, float* im, size_t g, Groups x)
+{
+    _MM_TRANSPOSE4_PS(x.r[0], x.r[1], x.r[2], x.r[3]);
+    _MM_TRANSPOSE4_PS(x.i[0], x.i[1], x.i[2], x.i[3]);
+    for (int k = 0; k < 4; ++k) {
+        _mm_storeu_ps(re + g + 4 * size_t(k), x.r[k]);
+        _mm_storeu_ps(im + g + 4 * size_t(k), x.i[k]);
     }
 }
 
-// ---- interleaved ----
-
-void Fft::ForwardScrambled(double* d) const
+void ForwardLast(float* re, float* im, size_t span)
 {
-    size_t length = m_size, stage = 0;
-    for (; length >= 4; length /= 4, ++stage) {
-        const size_t q = length / 4;
-        const double* tw = m_twiddles.data() + m_stageOffsets[stage];
-        for (size_t start = 0; start < m_size; start += length) {
-            double* a = d + 2 * start;
-            for (size_t k = 0; k < q; ++k) {
-                const __m128d x0 = _mm_loadu_pd(a + 2 * k), x1 = _mm_loadu_pd(a + 2 * (k + q));
-                const __m128d x2 = _mm_loadu_pd(a + 2 * (k + 2 * q)), x3 = _mm_loadu_pd(a + 2 * (k + 3 * q));
-                const __m128d t0 = _mm_add_pd(x0, x2), t1 = _mm_sub_pd(x0, x2);
-                const __m128d t2 = _mm_add_pd(x1, x3), t3 = TimesMinusI(_mm_sub_pd(x1, x3));
-                _mm_storeu_pd(a + 2 * k, _mm_add_pd(t0, t2));
-                if (q == 1) {
-                    _mm_storeu_pd(a + 2 * (k + q), _mm_add_pd(t1, t3));
-                    _mm_storeu_pd(a + 2 * (k + 2 * q), _mm_sub_pd(t0, t2));
-                    _mm_storeu_pd(a + 2 * (k + 3 * q), _mm_sub_pd(t1, t3));
-                } else {
-                    const double* w = tw + 12 * (k / 2) + k % 2;
-                    _mm_storeu_pd(a + 2 * (k + q), Mul(_mm_add_pd(t1, t3), w, w + 2));
-                    _mm_storeu_pd(a + 2 * (k + 2 * q), Mul(_mm_sub_pd(t0, t2), w + 4, w + 6));
-                    _mm_storeu_pd(a + 2 * (k + 3 * q), Mul(_mm_sub_pd(t1, t3), w + 8, w + 10));
-                }
-            }
-        }
-    }
-    if (length == 2)
-        for (size_t i = 0; i < m_size; i += 2) {
-            const __m128d x0 = _mm_loadu_pd(d + 2 * i), x1 = _mm_loadu_pd(d + 2 * i + 2);
-            _mm_storeu_pd(d + 2 * i, _mm_add_pd(x0, x1));
-            _mm_storeu_pd(d + 2 * i + 2, _mm_sub_pd(x0, x1));
-        }
-}
-
-// The forward stages undone in reverse order, each conjugated and transposed.
-void Fft::InverseScrambled(double* d) const
-{
-    const size_t stages = m_stageOffsets.size();
-    if (m_size >> (2 * stages) == 2)
-        for (size_t i = 0; i < m_size; i += 2) {
-            const __m128d x0 = _mm_loadu_pd(d + 2 * i), x1 = _mm_loadu_pd(d + 2 * i + 2);
-            _mm_storeu_pd(d + 2 * i, _mm_add_pd(x0, x1));
-            _mm_storeu_pd(d + 2 * i + 2, _mm_sub_pd(x0, x1));
-        }
-    size_t length = m_size >> (2 * stages);
-    for (size_t stage = stages; stage-- > 0;) {
-        length *= 4;
-        const size_t q = length / 4;
-        const double* tw = m_twiddles.data() + m_stageOffsets[stage];
-        for (size_t start = 0; start < m_size; start += length) {
-            double* a = d + 2 * start;
-            for (size_t k = 0; k < q; ++k) {
-                __m128d y0 = _mm_loadu_pd(a + 2 * k), y1 = _mm_loadu_pd(a + 2 * (k + q));
-                __m128d y2 = _mm_loadu_pd(a + 2 * (k + 2 * q)), y3 = _mm_loadu_pd(a + 2 * (k + 3 * q));
-                if (q != 1) {
-                    const double* w = tw + 12 * (k / 2) + k % 2;
-                    y1 = MulConj(y1, w, w + 2);
-                    y2 = MulConj(y2, w + 4, w + 6);
-                    y3 = MulConj(y3, w + 8, w + 10);
-                }
-                const __m128d s0 = _mm_add_pd(y0, y2), s1 = _mm_sub_pd(y0, y2);
-                const __m128d s2 = _mm_add_pd(y1, y3), s3 = TimesI(_mm_sub_pd(y1, y3));
-                _mm_storeu_pd(a + 2 * k, _mm_add_pd(s0, s2));
-                _mm_storeu_pd(a + 2 * (k + q), _mm_add_pd(s1, s3));
-                _mm_storeu_pd(a + 2 * (k + 2 * q), _mm_sub_pd(s0, s2));
-                _mm_storeu_pd(a + 2 * (k + 3 * q), _mm_sub_pd(s1, s3));
-            }
-        }
+    for (size_t g = 0; g < span; g += 16) {
+        const Groups x = LoadGroups(re, im, g);
+        // Size 4: a0 = x0 + x2, a2 = x0 - x2, a1 = x1 + x3, a3 = (x1 - x3) * -i.
+        const __m128 a0r = _mm_add_ps(x.r[0], x.r[2]), a0i = _mm_add_ps(x.i[0], x.i[2]);
+        const __m128 a2r = _mm_sub_ps(x.r[0], x.r[2]), a2i = _mm_sub_ps(x.i[0], x.i[2]);
+        const __m128 a1r = _mm_add_ps(x.r[1], x.r[3]), a1i = _mm_add_ps(x.i[1], x.i[3]);
+        const __m128 a3r = _mm_sub_ps(x.i[1], x.i[3]), a3i = _mm_sub_ps(x.r[3], x.r[1]);
+        // Size 2.
+        StoreGroups(re, im, g,
+                    {{_mm_add_ps(a0r, a1r), _mm_sub_ps(a0r, a1r), _mm_add_ps(a2r, a3r), _mm_sub_ps(a2r, a3r)},
+                     {_mm_add_ps(a0i, a1i), _mm_sub_ps(a0i, a1i), _mm_add_ps(a2i, a3i), _mm_sub_ps(a2i, a3i)}});
     }
 }
 
-void Fft::Forward(std::complex<double>* data) const
+void InverseFirst(float* re, float* im, size_t span)
 {
-    ForwardScrambled(reinterpret_cast<double*>(data));
-    for (const auto& s : m_swaps)
-        std::swap(data[s.first], data[s.second]);
-}
-
-void Fft::Inverse(std::complex<double>* data) const
-{
-    for (auto s = m_swaps.rbegin(); s != m_swaps.rend(); ++s)
-        std::swap(data[s->first], data[s->second]);
-    InverseScrambled(reinterpret_cast<double*>(data));
-    const double scale = 1.0 / double(m_size);
-    for (size_t i = 0; i < m_size; ++i)
-        data[i] *= scale;
-}
-
-// ---- split ----
-// Depth-first: past the first stages each quarter is finished before the next, so that the
-// work stays in the cache of a core instead of streaming the whole array through every stage.
-
-namespace {
-
-// Blocks of at most this many points take their remaining stages one after another.
-constexpr size_t kInCache = 1024;
-
-} // namespace
-
-void Fft::ForwardSplit(double* re, double* im) const
-{
-    ForwardSplitBlock(re, im, m_size, 0);
-}
-
-void Fft::InverseSplit(double* re, double* im) const
-{
-    InverseSplitBlock(re, im, m_size, 0);
-}
-
-void Fft::ConvolveSplit(double* re, double* im, const double* kernelRe, const double* kernelIm) const
-{
-    ConvolveSplitBlock(re, im, kernelRe, kernelIm, m_size, 0);
-}
-
-void Fft::ConvolveSplitBlock(double* re, double* im, const double* kernelRe, const double* kernelIm, size_t length,
-                             size_t stage) const
-{
-    if (length > kInCache) {
-        ForwardSplitStage(re, im, length, length, stage);
-        const size_t q = length / 4;
-        for (size_t j = 0; j < 4; ++j)
-            ConvolveSplitBlock(re + j * q, im + j * q, kernelRe + j * q, kernelIm + j * q, q, stage + 1);
-        InverseSplitStage(re, im, length, length, stage);
-        return;
-    }
-    ForwardSplitBlock(re, im, length, stage);
-    if (length == 2)
-        for (size_t k = 0; k < 2; ++k) {
-            const double r = re[k] * kernelRe[k] - im[k] * kernelIm[k];
-            im[k] = re[k] * kernelIm[k] + im[k] * kernelRe[k];
-            re[k] = r;
-        }
-    else
-        for (size_t k = 0; k < length; k += 2) {
-            const Pair a = Load(re, im, k);
-            const __m128d br = _mm_loadu_pd(kernelRe + k), bi = _mm_loadu_pd(kernelIm + k);
-            Store(re, im, k,
-                  {_mm_sub_pd(_mm_mul_pd(a.re, br), _mm_mul_pd(a.im, bi)),
-                   _mm_add_pd(_mm_mul_pd(a.re, bi), _mm_mul_pd(a.im, br))});
-        }
-    InverseSplitBlock(re, im, length, stage);
-}
-
-void Fft::ForwardSplitStage(double* re, double* im, size_t span, size_t length, size_t stage) const
-{
-    const size_t q = length / 4;
-    const double* tw = m_twiddles.data() + m_stageOffsets[stage];
-    for (size_t start = 0; start < span; start += length) {
-        double *r = re + start, *i = im + start;
-        for (size_t k = 0; k < q; k += 2) {
-            const Pair x0 = Load(r, i, k), x1 = Load(r, i, k + q);
-            const Pair x2 = Load(r, i, k + 2 * q), x3 = Load(r, i, k + 3 * q);
-            const Pair t0 = Add(x0, x2), t1 = Sub(x0, x2), t2 = Add(x1, x3), d = Sub(x1, x3);
-            // t1 - i d and t1 + i d
-            const Pair y1 = {_mm_add_pd(t1.re, d.im), _mm_sub_pd(t1.im, d.re)};
-            const Pair y3 = {_mm_sub_pd(t1.re, d.im), _mm_add_pd(t1.im, d.re)};
-            const double* w = tw + 6 * k;
-            Store(r, i, k, Add(t0, t2));
-            Store(r, i, k + q, Mul(y1, w));
-            Store(r, i, k + 2 * q, Mul(Sub(t0, t2), w + 4));
-            Store(r, i, k + 3 * q, Mul(y3, w + 8));
-        }
+    for (size_t g = 0; g < span; g += 16) {
+        const Groups x = LoadGroups(re, im, g);
+        // Size 2.
+        const __m128 b0r = _mm_add_ps(x.r[0], x.r[1]), b0i = _mm_add_ps(x.i[0], x.i[1]);
+        const __m128 b1r = _mm_sub_ps(x.r[0], x.r[1]), b1i = _mm_sub_ps(x.i[0], x.i[1]);
+        const __m128 b2r = _mm_add_ps(x.r[2], x.r[3]), b2i = _mm_add_ps(x.i[2], x.i[3]);
+        const __m128 b3r = _mm_sub_ps(x.r[2], x.r[3]), b3i = _mm_sub_ps(x.i[2], x.i[3]);
+        // Size 4: t = b3 * i.
+        const __m128 tr = _mm_sub_ps(_mm_setzero_ps(), b3i), ti = b3r;
+        StoreGroups(re, im, g,
+                    {{_mm_add_ps(b0r, b2r), _mm_add_ps(b1r, tr), _mm_sub_ps(b0r, b2r), _mm_sub_ps(b1r, tr)},
+                     {_mm_add_ps(b0i, b2i), _mm_add_ps(b1i, ti), _mm_sub_ps(b0i, b2i), _mm_sub_ps(b1i, ti)}});
     }
 }
 
-void Fft::InverseSplitStage(double* re, double* im, size_t span, size_t length, size_t stage) const
-{
-    const size_t q = length / 4;
-    const double* tw = m_twiddles.data() + m_stageOffsets[stage];
-    for (size_t start = 0; start < span; start += length) {
-        double *r = re + start, *i = im + start;
-        for (size_t k = 0; k < q; k += 2) {
-            const double* w = tw + 6 * k;
-            const Pair y0 = Load(r, i, k), y1 = MulConj(Load(r, i, k + q), w);
-            const Pair y2 = MulConj(Load(r, i, k + 2 * q), w + 4), y3 = MulConj(Load(r, i, k + 3 * q), w + 8);
-            const Pair s0 = Add(y0, y2), s1 = Sub(y0, y2), s2 = Add(y1, y3), d = Sub(y1, y3);
-            Store(r, i, k, Add(s0, s2));
-            // s1 + i d and s1 - i d
-            Store(r, i, k + q, {_mm_sub_pd(s1.re, d.im), _mm_add_pd(s1.im, d.re)});
-            Store(r, i, k + 2 * q, Sub(s0, s2));
-            Store(r, i, k + 3 * q, {_mm_add_pd(s1.re, d.im), _mm_sub_pd(s1.im, d.re)});
-        }
-    }
-}
-
-namespace {
-
-void SplitRadix2(double* re, double* im, size_t span)
-{
-    for (size_t p = 0; p < span; p += 2) {
-        const double r = re[p + 1], i = im[p + 1];
-        re[p + 1] = re[p] - r;
-        im[p + 1] = im[p] - i;
-        re[p] += r;
-        im[p] += i;
-    }
-}
-
-// Butterflies of four neighbours without twiddles, as register pairs (0, 1) and (2, 3); the
-// forward one multiplies the difference by -i, the inverse by i.
+// Double: a group is two registers, elements (0, 1) and (2, 3), and its two stages are one
+// butterfly of four; the group's bins come out in their natural order, not bit-reversed.
 template <bool inverse>
-void SplitLastRadix4(double* re, double* im, size_t span)
+void LastFour(double* re, double* im, size_t span)
 {
     const __m128d negHigh = _mm_set_pd(-0.0, 0.0);
-    for (size_t start = 0; start < span; start += 4) {
-        const Pair lo = Load(re, im, start), hi = Load(re, im, start + 2);
-        const Pair a = Add(lo, hi), b = Sub(lo, hi); // (0 + 2, 1 + 3), (0 - 2, 1 - 3)
-        const Pair c = {_mm_unpacklo_pd(a.re, b.re), _mm_unpacklo_pd(a.im, b.im)};
-        const __m128d er = _mm_shuffle_pd(a.re, b.im, 3), ei = _mm_shuffle_pd(a.im, b.re, 3);
-        const Pair e = inverse ? Pair{_mm_xor_pd(er, negHigh), ei} : Pair{er, _mm_xor_pd(ei, negHigh)};
-        Store(re, im, start, Add(c, e));
-        Store(re, im, start + 2, Sub(c, e));
+    for (size_t g = 0; g < span; g += 4) {
+        const __m128d lr = _mm_loadu_pd(re + g), hr = _mm_loadu_pd(re + g + 2);
+        const __m128d li = _mm_loadu_pd(im + g), hi = _mm_loadu_pd(im + g + 2);
+        const __m128d ar = _mm_add_pd(lr, hr), ai = _mm_add_pd(li, hi); // (0 + 2, 1 + 3)
+        const __m128d br = _mm_sub_pd(lr, hr), bi = _mm_sub_pd(li, hi); // (0 - 2, 1 - 3)
+        const __m128d cr = _mm_unpacklo_pd(ar, br), ci = _mm_unpacklo_pd(ai, bi);
+        // (1 + 3, (1 - 3) times -i, or i for the inverse)
+        const __m128d er = _mm_shuffle_pd(ar, bi, 3), ei = _mm_shuffle_pd(ai, br, 3);
+        const __m128d fr = inverse ? _mm_xor_pd(er, negHigh) : er, fi = inverse ? ei : _mm_xor_pd(ei, negHigh);
+        _mm_storeu_pd(re + g, _mm_add_pd(cr, fr));
+        _mm_storeu_pd(im + g, _mm_add_pd(ci, fi));
+        _mm_storeu_pd(re + g + 2, _mm_sub_pd(cr, fr));
+        _mm_storeu_pd(im + g + 2, _mm_sub_pd(ci, fi));
     }
+}
+
+void ForwardLast(double* re, double* im, size_t span)
+{
+    LastFour<false>(re, im, span);
+}
+
+void InverseFirst(double* re, double* im, size_t span)
+{
+    LastFour<true>(re, im, span);
+}
+
+// The bin at a position: the bit reversal; in double, a group of four holds its bins in order.
+template <class T>
+uint32_t BinOf(uint32_t p, size_t size)
+{
+    uint32_t r = 0;
+    for (size_t bit = 1; bit < size; bit <<= 1, p >>= 1)
+        r = (r << 1) | (p & 1);
+    if (sizeof(T) == 8 && size >= 16) {
+        const uint32_t half = uint32_t(size / 2), quarter = uint32_t(size / 4);
+        const uint32_t top = r & (half | quarter);
+        r = (r & ~(half | quarter)) | (top == half ? quarter : top == quarter ? half : top);
+    }
+    return r;
 }
 
 } // namespace
 
-void Fft::ForwardSplitBlock(double* re, double* im, size_t length, size_t stage) const
+template <class T>
+BasicFft<T>::BasicFft(size_t size)
 {
-    if (length > kInCache) {
-        ForwardSplitStage(re, im, length, length, stage);
-        for (size_t j = 0; j < 4; ++j)
-            ForwardSplitBlock(re + j * length / 4, im + j * length / 4, length / 4, stage + 1);
-        return;
-    }
-    const size_t span = length;
-    for (; length >= 8; length /= 4, ++stage)
-        ForwardSplitStage(re, im, span, length, stage);
-    if (length == 4)
-        SplitLastRadix4<false>(re, im, span);
-    else if (length == 2)
-        SplitRadix2(re, im, span);
+    Resize(size);
 }
 
-void Fft::InverseSplitBlock(double* re, double* im, size_t length, size_t stage) const
+template <class T>
+void BasicFft<T>::Resize(size_t size)
 {
-    if (length > kInCache) {
-        for (size_t j = 0; j < 4; ++j)
-            InverseSplitBlock(re + j * length / 4, im + j * length / 4, length / 4, stage + 1);
-        InverseSplitStage(re, im, length, length, stage);
+    if (size == m_size)
+        return;
+    m_size = size;
+    const double pi = 3.14159265358979323846;
+    // Cosine and sine of 2 pi j / size for j < size: up to an eighth of the turn from the
+    // library, the rest by symmetry (the library's are slow, and a transform is made whenever a
+    // filter is).
+    const size_t eighth = size / 8, quarter = size / 4, half = size / 2;
+    std::vector<double> c(size), s(size);
+    for (size_t j = 0; j < size; ++j) {
+        if (j <= eighth || size < 8) {
+            c[j] = std::cos(2.0 * pi * double(j) / double(size));
+            s[j] = std::sin(2.0 * pi * double(j) / double(size));
+        } else if (j <= quarter) {
+            c[j] = s[quarter - j];
+            s[j] = c[quarter - j];
+        } else if (j <= half) {
+            c[j] = -c[half - j];
+            s[j] = s[half - j];
+        } else {
+            c[j] = c[size - j];
+            s[j] = -s[size - j];
+        }
+    }
+    m_passes.clear();
+    m_twiddles.clear();
+    m_cos.clear();
+    m_sin.clear();
+    m_bins.resize(size);
+    m_positions.resize(size);
+    for (size_t p = 0; p < size; ++p) {
+        m_bins[p] = BinOf<T>(uint32_t(p), size);
+        m_positions[m_bins[p]] = uint32_t(p);
+    }
+    m_re.assign(size, T(0));
+    m_im.assign(size, T(0));
+    if (size < 16) {
+        m_cos = c;
+        m_sin = s;
         return;
     }
-    // The stages of this block, smallest first.
-    size_t smallest = length, last = stage;
-    for (; smallest >= 8; smallest /= 4)
-        ++last;
-    if (smallest == 4)
-        SplitLastRadix4<true>(re, im, length);
-    else if (smallest == 2)
-        SplitRadix2(re, im, length);
-    for (size_t l = smallest * 4; l <= length; l *= 4)
-        InverseSplitStage(re, im, length, l, --last);
+    // e^(-2 pi i m / block), as an index into the tables.
+    const auto add = [&](size_t block, size_t m) {
+        const size_t j = m * (size / block) % size;
+        return std::make_pair(T(c[j]), T(-s[j]));
+    };
+    constexpr size_t W = Vec<T>::kWidth;
+    size_t stages = 0; // of sizes 8 and up, which the passes take
+    for (size_t b = size; b >= 8; b /= 2)
+        ++stages;
+    // Pairs of stages from the top; an odd one out is the stage of size 8, which runs in the
+    // cache: the passes over blocks larger than the cache are all of the pairs.
+    size_t block = size;
+    for (size_t pairs = stages / 2; pairs > 0; --pairs, block /= 4) {
+        m_passes.push_back({block, 4, m_twiddles.size()});
+        // Per W butterflies: w^k, w^2k, w^3k, each as W real parts then W imaginary parts.
+        for (size_t j = 0; j < block / 4; j += W)
+            for (size_t power = 1; power <= 3; ++power)
+                for (int part = 0; part < 2; ++part)
+                    for (size_t k = j; k < j + W; ++k)
+                        m_twiddles.push_back(part ? add(block, k * power).second : add(block, k * power).first);
+    }
+    if (stages % 2) {
+        m_passes.push_back({block, 2, m_twiddles.size()});
+        for (size_t j = 0; j < block / 2; j += W)
+            for (int part = 0; part < 2; ++part)
+                for (size_t k = j; k < j + W; ++k)
+                    m_twiddles.push_back(part ? add(block, k).second : add(block, k).first);
+    }
 }
+
+// Decimation in frequency: each pass leaves independent blocks of a quarter (a half for the
+// radix-2 pass) of its size, in bit-reversed order of their sums.
+template <class T>
+void BasicFft<T>::ForwardPass(T* re, T* im, size_t span, const Pass& pass) const
+{
+    using S = Vec<T>;
+    constexpr size_t W = S::kWidth;
+    const size_t s = pass.size;
+    const T* tw = m_twiddles.data() + pass.twiddles;
+    for (size_t base = 0; base < span; base += s) {
+        T *r = re + base, *i = im + base;
+        if (pass.radix == 2) {
+            const size_t h = s / 2;
+            for (size_t j = 0; j < h; j += W) {
+                const auto ar = S::Load(r + j), ai = S::Load(i + j);
+                const auto br = S::Load(r + j + h), bi = S::Load(i + j + h);
+                S::Store(r + j, S::Add(ar, br));
+                S::Store(i + j, S::Add(ai, bi));
+                StoreMul(r + j + h, i + j + h, S::Sub(ar, br), S::Sub(ai, bi), tw + 2 * j);
+            }
+            continue;
+        }
+        const size_t q = s / 4;
+        for (size_t j = 0; j < q; j += W) {
+            const T* w = tw + 6 * j;
+            const auto x0r = S::Load(r + j), x0i = S::Load(i + j);
+            const auto x1r = S::Load(r + j + q), x1i = S::Load(i + j + q);
+            const auto x2r = S::Load(r + j + 2 * q), x2i = S::Load(i + j + 2 * q);
+            const auto x3r = S::Load(r + j + 3 * q), x3i = S::Load(i + j + 3 * q);
+            const auto t0r = S::Add(x0r, x2r), t0i = S::Add(x0i, x2i);
+            const auto t1r = S::Sub(x0r, x2r), t1i = S::Sub(x0i, x2i);
+            const auto t2r = S::Add(x1r, x3r), t2i = S::Add(x1i, x3i);
+            const auto t3r = S::Sub(x1i, x3i), t3i = S::Sub(x3r, x1r); // (x1 - x3) * -i
+            S::Store(r + j, S::Add(t0r, t2r));
+            S::Store(i + j, S::Add(t0i, t2i));
+            StoreMul(r + j + q, i + j + q, S::Sub(t0r, t2r), S::Sub(t0i, t2i), w + 2 * W);
+            StoreMul(r + j + 2 * q, i + j + 2 * q, S::Add(t1r, t3r), S::Add(t1i, t3i), w);
+            StoreMul(r + j + 3 * q, i + j + 3 * q, S::Sub(t1r, t3r), S::Sub(t1i, t3i), w + 4 * W);
+        }
+    }
+}
+
+// Decimation in time with conjugate twiddles: the forward pass undone (times its radix).
+template <class T>
+void BasicFft<T>::InversePass(T* re, T* im, size_t span, const Pass& pass) const
+{
+    using S = Vec<T>;
+    using V = typename S::V;
+    constexpr size_t W = S::kWidth;
+    const size_t s = pass.size;
+    const T* tw = m_twiddles.data() + pass.twiddles;
+    for (size_t base = 0; base < span; base += s) {
+        T *r = re + base, *i = im + base;
+        if (pass.radix == 2) {
+            const size_t h = s / 2;
+            for (size_t j = 0; j < h; j += W) {
+                const auto ar = S::Load(r + j), ai = S::Load(i + j);
+                V tr, ti;
+                MulConj<T>(S::Load(r + j + h), S::Load(i + j + h), tw + 2 * j, tr, ti);
+                S::Store(r + j, S::Add(ar, tr));
+                S::Store(i + j, S::Add(ai, ti));
+                S::Store(r + j + h, S::Sub(ar, tr));
+                S::Store(i + j + h, S::Sub(ai, ti));
+            }
+            continue;
+        }
+        const size_t q = s / 4;
+        for (size_t j = 0; j < q; j += W) {
+            const T* w = tw + 6 * j;
+            const auto ar = S::Load(r + j), ai = S::Load(i + j);
+            V br, bi, cr, ci, dr, di;
+            MulConj<T>(S::Load(r + j + q), S::Load(i + j + q), w + 2 * W, br, bi);
+            MulConj<T>(S::Load(r + j + 2 * q), S::Load(i + j + 2 * q), w, cr, ci);
+            MulConj<T>(S::Load(r + j + 3 * q), S::Load(i + j + 3 * q), w + 4 * W, dr, di);
+            const auto sr = S::Add(ar, br), si = S::Add(ai, bi);
+            const auto er = S::Sub(ar, br), ei = S::Sub(ai, bi);
+            const auto fr = S::Add(cr, dr), fi = S::Add(ci, di);
+            const auto gr = S::Sub(ci, di), gi = S::Sub(dr, cr); // (c - d) * -i
+            S::Store(r + j, S::Add(sr, fr));
+            S::Store(i + j, S::Add(si, fi));
+            S::Store(r + j + 2 * q, S::Sub(sr, fr));
+            S::Store(i + j + 2 * q, S::Sub(si, fi));
+            S::Store(r + j + q, S::Sub(er, gr)); // e + i (c - d)
+            S::Store(i + j + q, S::Sub(ei, gi));
+            S::Store(r + j + 3 * q, S::Add(er, gr)); // e - i (c - d)
+            S::Store(i + j + 3 * q, S::Add(ei, gi));
+        }
+    }
+}
+
+template <class T>
+void BasicFft<T>::ForwardBlock(T* re, T* im, size_t length, size_t pass) const
+{
+    if (pass < m_passes.size() && length * 2 * sizeof(T) > kInCacheBytes) {
+        ForwardPass(re, im, length, m_passes[pass]);
+        const size_t part = length / m_passes[pass].radix;
+        for (size_t at = 0; at < length; at += part)
+            ForwardBlock(re + at, im + at, part, pass + 1);
+        return;
+    }
+    for (; pass < m_passes.size(); ++pass)
+        ForwardPass(re, im, length, m_passes[pass]);
+    ForwardLast(re, im, length);
+}
+
+template <class T>
+void BasicFft<T>::InverseBlock(T* re, T* im, size_t length, size_t pass) const
+{
+    if (pass < m_passes.size() && length * 2 * sizeof(T) > kInCacheBytes) {
+        const size_t part = length / m_passes[pass].radix;
+        for (size_t at = 0; at < length; at += part)
+            InverseBlock(re + at, im + at, part, pass + 1);
+        InversePass(re, im, length, m_passes[pass]);
+        return;
+    }
+    InverseFirst(re, im, length);
+    for (size_t p = m_passes.size(); p-- > pass;)
+        InversePass(re, im, length, m_passes[p]);
+}
+
+template <class T>
+void BasicFft<T>::ConvolveBlock(T* re, T* im, const T* kernelRe, const T* kernelIm, size_t length,
+                                size_t pass) const
+{
+    using S = Vec<T>;
+    if (pass < m_passes.size() && length * 2 * sizeof(T) > kInCacheBytes) {
+        ForwardPass(re, im, length, m_passes[pass]);
+        const size_t part = length / m_passes[pass].radix;
+        for (size_t at = 0; at < length; at += part)
+            ConvolveBlock(re + at, im + at, kernelRe + at, kernelIm + at, part, pass + 1);
+        InversePass(re, im, length, m_passes[pass]);
+        return;
+    }
+    ForwardBlock(re, im, length, pass);
+    for (size_t k = 0; k < length; k += S::kWidth) {
+        const auto ar = S::Load(re + k), ai = S::Load(im + k);
+        const auto br = S::Load(kernelRe + k), bi = S::Load(kernelIm + k);
+        S::Store(re + k, S::Sub(S::Mul(ar, br), S::Mul(ai, bi)));
+        S::Store(im + k, S::Add(S::Mul(ar, bi), S::Mul(ai, br)));
+    }
+    InverseBlock(re, im, length, pass);
+}
+
+// Below 16 points: one radix-2 stage after another, the same orders.
+template <class T>
+void BasicFft<T>::ForwardSmall(T* re, T* im) const
+{
+    for (size_t s = m_size; s >= 2; s /= 2)
+        for (size_t base = 0; base < m_size; base += s)
+            for (size_t k = 0; k < s / 2; ++k) {
+                const size_t a = base + k, b = a + s / 2, j = k * (m_size / s);
+                const double dr = double(re[a]) - re[b], di = double(im[a]) - im[b];
+                re[a] += re[b];
+                im[a] += im[b];
+                re[b] = T(dr * m_cos[j] + di * m_sin[j]);
+                im[b] = T(di * m_cos[j] - dr * m_sin[j]);
+            }
+}
+
+template <class T>
+void BasicFft<T>::InverseSmall(T* re, T* im) const
+{
+    for (size_t s = 2; s <= m_size; s *= 2)
+        for (size_t base = 0; base < m_size; base += s)
+            for (size_t k = 0; k < s / 2; ++k) {
+                const size_t a = base + k, b = a + s / 2, j = k * (m_size / s);
+                const T tr = T(re[b] * m_cos[j] - im[b] * m_sin[j]), ti = T(im[b] * m_cos[j] + re[b] * m_sin[j]);
+                re[b] = re[a] - tr;
+                im[b] = im[a] - ti;
+                re[a] += tr;
+                im[a] += ti;
+            }
+}
+
+template <class T>
+void BasicFft<T>::ForwardSplit(T* re, T* im) const
+{
+    m_size < 16 ? ForwardSmall(re, im) : ForwardBlock(re, im, m_size, 0);
+}
+
+template <class T>
+void BasicFft<T>::InverseSplit(T* re, T* im) const
+{
+    m_size < 16 ? InverseSmall(re, im) : InverseBlock(re, im, m_size, 0);
+}
+
+template <class T>
+void BasicFft<T>::ConvolveSplit(T* re, T* im, const T* kernelRe, const T* kernelIm) const
+{
+    if (m_size >= 16) {
+        ConvolveBlock(re, im, kernelRe, kernelIm, m_size, 0);
+        return;
+    }
+    ForwardSmall(re, im);
+    for (size_t k = 0; k < m_size; ++k) {
+        const T r = re[k] * kernelRe[k] - im[k] * kernelIm[k];
+        im[k] = re[k] * kernelIm[k] + im[k] * kernelRe[k];
+        re[k] = r;
+    }
+    InverseSmall(re, im);
+}
+
+template <class T>
+void BasicFft<T>::Forward(std::complex<T>* data) const
+{
+    T *re = m_re.data(), *im = m_im.data();
+    for (size_t t = 0; t < m_size; ++t) {
+        re[t] = data[t].real();
+        im[t] = data[t].imag();
+    }
+    ForwardSplit(re, im);
+    for (size_t k = 0; k < m_size; ++k) {
+        const uint32_t p = m_positions[k];
+        data[k] = {re[p], im[p]};
+    }
+}
+
+template <class T>
+void BasicFft<T>::Inverse(std::complex<T>* data) const
+{
+    T *re = m_re.data(), *im = m_im.data();
+    for (size_t p = 0; p < m_size; ++p) {
+        const std::complex<T> v = data[m_bins[p]];
+        re[p] = v.real();
+        im[p] = v.imag();
+    }
+    InverseSplit(re, im);
+    const T scale = T(1) / T(m_size);
+    for (size_t t = 0; t < m_size; ++t)
+        data[t] = {re[t] * scale, im[t] * scale};
+}
+
+template <class T>
+BasicRealFft<T>::BasicRealFft(size_t size)
+    : m_half(size / 2), m_turn(size / 4 + 1), m_re(size / 2), m_im(size / 2)
+{
+    const double pi = 3.14159265358979323846;
+    for (size_t k = 0; k <= size / 4; ++k)
+        m_turn[k] = std::polar(1.0, -2.0 * pi * double(k) / double(size));
+}
+
+// The reals taken as m = size / 2 complex z[j] = x[2j] + i x[2j+1] with transform Z. The spectra
+// of the even and odd samples are E[k] = (Z[k] + conj Z[m-k]) / 2 and O[k] = (Z[k] - conj Z[m-k])
+// / 2i, and X[k] = E[k] + W^k O[k], X[m-k] = conj(E[k] - W^k O[k]) with W = e^(-2 pi i / size).
+template <class T>
+void BasicRealFft<T>::Forward(const T* x, std::complex<T>* bins) const
+{
+    const size_t m = m_half.Size();
+    T *re = m_re.data(), *im = m_im.data();
+    for (size_t j = 0; j < m; ++j) {
+        re[j] = x[2 * j];
+        im[j] = x[2 * j + 1];
+    }
+    m_half.ForwardSplit(re, im);
+    bins[0] = {re[0] + im[0], 0};
+    bins[m] = {re[0] - im[0], 0};
+    for (size_t k = 1; k <= m / 2; ++k) {
+        const size_t p = m_half.PositionOf(k), q = m_half.PositionOf(m - k);
+        const std::complex<T> zk(re[p], im[p]), zm(re[q], -im[q]);
+        const std::complex<T> e = (zk + zm) * T(0.5), o = (zk - zm) * std::complex<T>(0, -0.5);
+        const std::complex<T> t = m_turn[k] * o;
+        bins[k] = e + t;
+        bins[m - k] = std::conj(e - t);
+    }
+}
+
+// Back: E[k] = X[k] + conj X[m-k], O[k] = (X[k] - conj X[m-k]) / W^k (each twice the true value),
+// Z[k] = E[k] + i O[k], then the inverse complex transform.
+template <class T>
+void BasicRealFft<T>::Inverse(const std::complex<T>* bins, T* x) const
+{
+    const size_t m = m_half.Size();
+    T *re = m_re.data(), *im = m_im.data();
+    re[0] = bins[0].real() + bins[m].real();
+    im[0] = bins[0].real() - bins[m].real();
+    for (size_t k = 1; k <= m / 2; ++k) {
+        const std::complex<T> a = bins[k], b = std::conj(bins[m - k]);
+        const std::complex<T> e = a + b, o = (a - b) * std::conj(m_turn[k]);
+        const std::complex<T> zk = e + std::complex<T>(-o.imag(), o.real());
+        const std::complex<T> zm = std::conj(e) + std::complex<T>(o.imag(), o.real()); // conj e + i conj o
+        const size_t p = m_half.PositionOf(k), q = m_half.PositionOf(m - k);
+        re[p] = zk.real(), im[p] = zk.imag();
+        re[q] = zm.real(), im[q] = zm.imag();
+    }
+    m_half.InverseSplit(re, im);
+    const T scale = T(1) / T(2 * m);
+    for (size_t j = 0; j < m; ++j) {
+        x[2 * j] = re[j] * scale;
+        x[2 * j + 1] = im[j] * scale;
+    }
+}
+
+template class BasicFft<float>;
+template class BasicFft<double>;
+template class BasicRealFft<float>;
+template class BasicRealFft<double>;
 
 } // namespace fxkit

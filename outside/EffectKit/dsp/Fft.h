@@ -1,48 +1,94 @@
-// Fft: an in-place complex transform of a fixed power-of-two size (radix-4 stages, one radix-2
-// stage when the size is an odd power), with its twiddles and reordering computed once.
-// Forward has no scaling; Inverse divides by the size.
+// Fft: the kit's one fast Fourier transform, of a fixed power-of-two size, in double (Fft) or
+// float (FloatFft), with one path for each use:
 //
-// ForwardSplit and InverseSplit take the real and the imaginary parts in two arrays and skip
-// the reordering: the spectrum comes out in the transform's own bin order, which the other takes
-// back. Convolution needs no more: two spectra in that order multiply bin by bin as in natural
-// order. InverseSplit does not scale. ConvolveSplit is ForwardSplit, a multiplication by a
-// spectrum ForwardSplit made, and InverseSplit, done block by block while each is in the cache.
+//   fxkit::Fft fft(2048);
+//   fft.Forward(spectrum);            // complex, natural order in and out, unscaled
+//   fft.Inverse(spectrum);            // and back, divided by the size
+//
+//   fxkit::RealFft real(2048);        // real input: one transform of half the size
+//   real.Forward(samples, bins);      // 2048 reals -> bins 0 .. 1024
+//   real.Inverse(bins, samples);      // and back, divided by the size
+//
+//   fft.ForwardSplit(re, im);         // split parts, natural order in, the transform's order out
+//   fft.InverseSplit(re, im);         // the transform's order in, natural out, not scaled
+//   fft.ConvolveSplit(re, im, kernelRe, kernelIm);   // both at once, kernel from ForwardSplit
+//
+// Convolution and filtering in the spectrum need no order: two spectra in the transform's order
+// multiply bin by bin as in natural order, so the split path skips the reordering, and
+// ConvolveSplit works block by block while each is in the cache. Two real signals convolved
+// with one real kernel go through one complex transform as its real and imaginary parts.
+// BinAt gives the bin a split position holds, PositionOf the reverse. The float order is the
+// bit reversal (so bins k and k + size / 2 sit side by side: what a rate doubler needs); in
+// double each group of four positions holds its bins in natural order.
+//
+// The stages go in pairs (radix 2 x 2, one radix-2 stage last for an odd power), each SSE
+// instruction doing four butterflies in float and two in double; sizes below 16 take a plain
+// loop. Tables are made once per size; a transform object is not to be shared between threads.
 #pragma once
 #include <complex>
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 namespace fxkit {
 
-class Fft {
+template <class T>
+class BasicFft {
 public:
     // size: a power of two, 2 or more.
-    explicit Fft(size_t size);
+    explicit BasicFft(size_t size = 16);
+    void Resize(size_t size);
     size_t Size() const { return m_size; }
-    void Forward(std::complex<double>* data) const;
-    void Inverse(std::complex<double>* data) const;
-    void ForwardSplit(double* re, double* im) const;
-    void InverseSplit(double* re, double* im) const;
-    void ConvolveSplit(double* re, double* im, const double* kernelRe, const double* kernelIm) const;
+
+    void Forward(std::complex<T>* data) const;
+    void Inverse(std::complex<T>* data) const;
+    void ForwardSplit(T* re, T* im) const;
+    void InverseSplit(T* re, T* im) const;
+    void ConvolveSplit(T* re, T* im, const T* kernelRe, const T* kernelIm) const;
+    size_t BinAt(size_t position) const { return m_bins[position]; }
+    size_t PositionOf(size_t bin) const { return m_positions[bin]; }
 
 private:
-    void ForwardScrambled(double* data) const;
-    void InverseScrambled(double* data) const;
-    void ForwardSplitBlock(double* re, double* im, size_t length, size_t stage) const;
-    void InverseSplitBlock(double* re, double* im, size_t length, size_t stage) const;
-    void ConvolveSplitBlock(double* re, double* im, const double* kernelRe, const double* kernelIm, size_t length,
-                            size_t stage) const;
-    void ForwardSplitStage(double* re, double* im, size_t span, size_t length, size_t stage) const;
-    void InverseSplitStage(double* re, double* im, size_t span, size_t length, size_t stage) const;
+    struct Pass {
+        size_t size;     // of the blocks it runs on
+        size_t radix;    // 2: one stage; 4: the stages of this size and half of it
+        size_t twiddles; // offset of its table in m_twiddles
+    };
+    void ForwardBlock(T* re, T* im, size_t length, size_t pass) const;
+    void InverseBlock(T* re, T* im, size_t length, size_t pass) const;
+    void ConvolveBlock(T* re, T* im, const T* kernelRe, const T* kernelIm, size_t length, size_t pass) const;
+    void ForwardPass(T* re, T* im, size_t span, const Pass& pass) const;
+    void InversePass(T* re, T* im, size_t span, const Pass& pass) const;
+    void ForwardSmall(T* re, T* im) const;
+    void InverseSmall(T* re, T* im) const;
 
-    size_t m_size;
-    // Per radix-4 stage, largest first, per pair of butterflies k, k + 1: the real parts of
-    // w^k and w^(k+1), then their imaginary parts, for w, w^2 and w^3.
-    std::vector<double> m_twiddles;
-    std::vector<size_t> m_stageOffsets;                 // into m_twiddles, per radix-4 stage
-    std::vector<std::pair<uint32_t, uint32_t>> m_swaps; // scrambled order to natural, in turn
+    size_t m_size = 0;
+    std::vector<Pass> m_passes; // largest first; the last two stages are not among them
+    std::vector<T> m_twiddles;
+    std::vector<double> m_cos, m_sin; // of 2 pi j / size (sizes below 16)
+    std::vector<uint32_t> m_bins, m_positions;
+    mutable std::vector<T> m_re, m_im; // the natural-order path's work
 };
+
+// Transform of real signals of a power-of-two size (4 or more) through one complex transform
+// of half the size: bins 0 .. size / 2 (the rest mirror them).
+template <class T>
+class BasicRealFft {
+public:
+    explicit BasicRealFft(size_t size = 32);
+    size_t Size() const { return 2 * m_half.Size(); }
+    void Forward(const T* x, std::complex<T>* bins) const;
+    // Inverse(Forward(x)) = x.
+    void Inverse(const std::complex<T>* bins, T* x) const;
+
+private:
+    BasicFft<T> m_half;
+    std::vector<std::complex<T>> m_turn; // e^(-2 pi i k / size), k <= size / 4
+    mutable std::vector<T> m_re, m_im;
+};
+
+using Fft = BasicFft<double>;
+using FloatFft = BasicFft<float>;
+using RealFft = BasicRealFft<double>;
 
 } // namespace fxkit

@@ -1,5 +1,7 @@
 #include "LinearPhaseFir.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,32 +22,111 @@ void SplitStereo(const float* in, double* re, double* im, size_t count)
     }
 }
 
-// And back, to out, plus what is at add when there is one (it may be out itself).
+// And back, to out, plus what is at add when there is one (it may be out itself), within the
+// float range.
 void JoinStereo(const double* re, const double* im, const float* add, float* out, size_t count)
 {
+    const __m128 top = _mm_set1_ps(float(kLargestFloat)), bottom = _mm_set1_ps(-float(kLargestFloat));
     for (size_t i = 0; i < count; i += 2) {
         __m128 frames = _mm_unpacklo_ps(_mm_cvtpd_ps(_mm_loadu_pd(re + i)), _mm_cvtpd_ps(_mm_loadu_pd(im + i)));
         if (add)
             frames = _mm_add_ps(frames, _mm_loadu_ps(add + 2 * i));
-        _mm_storeu_ps(out + 2 * i, frames);
+        _mm_storeu_ps(out + 2 * i, _mm_max_ps(bottom, _mm_min_ps(top, frames)));
     }
 }
 
 } // namespace
 
+void FirBlocks::Configure(size_t transform, size_t hop, int channels)
+{
+    if (transform != m_fft.Size() || hop != m_hop || m_kernelRe.empty()) {
+        m_fft.Resize(transform);
+        m_hop = hop;
+        m_kernelRe.assign(transform, 0.0);
+        m_kernelIm.assign(transform, 0.0);
+        m_kernelRe[0] = 1.0 / double(transform); // until set: the identity
+        m_fft.ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
+        m_re.resize(transform);
+        m_im.resize(transform);
+    }
+    m_channels = channels;
+    Reset();
+}
+
+void FirBlocks::SetKernel(const double* taps, size_t count)
+{
+    const size_t size = m_fft.Size();
+    // The inverse transform's 1 / size goes into the kernel once.
+    const double scale = 1.0 / double(size);
+    m_kernelRe.assign(size, 0.0);
+    m_kernelIm.assign(size, 0.0);
+    for (size_t t = 0; t < count && t < size; ++t)
+        m_kernelRe[t] = taps[t] * scale;
+    m_fft.ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
+}
+
+void FirBlocks::Reset()
+{
+    m_tail.assign(TailFrames() * size_t(m_channels), 0.0f);
+}
+
+void FirBlocks::Run(const float* in, size_t valid, float* out)
+{
+    const size_t c = size_t(m_channels), n = m_fft.Size(), tail = n - m_hop;
+    double *re = m_re.data(), *im = m_im.data();
+    for (size_t first = 0; first < c; first += 2) {
+        // A channel pair goes in as the real and imaginary parts; the kernel's spectrum is that
+        // of a real impulse, so the two stay apart.
+        const bool pair = first + 1 < c;
+        const float* from = in + first;
+        if (c == 2)
+            SplitStereo(from, re, im, valid & ~size_t(1));
+        for (size_t i = c == 2 ? valid & ~size_t(1) : 0; i < valid; ++i) {
+            re[i] = from[i * c];
+            im[i] = pair ? from[i * c + 1] : 0.0f;
+        }
+        std::fill(re + valid, re + n, 0.0);
+        std::fill(im + valid, im + n, 0.0);
+        m_fft.ConvolveSplit(re, im, m_kernelRe.data(), m_kernelIm.data());
+        float* ready = out + first;
+        float* carried = &m_tail[first];
+        if (c == 2 && tail % 2 == 0 && m_hop % 2 == 0) {
+            JoinStereo(re, im, carried, ready, tail);
+            JoinStereo(re + tail, im + tail, nullptr, ready + 2 * tail, m_hop - tail);
+            JoinStereo(re + m_hop, im + m_hop, nullptr, carried, n - m_hop);
+            continue;
+        }
+        for (size_t i = 0; i < tail; ++i)
+            ready[i * c] = ToFloat(re[i] + carried[i * c]);
+        for (size_t i = tail; i < m_hop; ++i)
+            ready[i * c] = ToFloat(re[i]);
+        for (size_t i = m_hop; i < n; ++i)
+            carried[(i - m_hop) * c] = ToFloat(re[i]);
+        if (!pair)
+            continue;
+        for (size_t i = 0; i < tail; ++i)
+            ready[i * c + 1] = ToFloat(im[i] + carried[i * c + 1]);
+        for (size_t i = tail; i < m_hop; ++i)
+            ready[i * c + 1] = ToFloat(im[i]);
+        for (size_t i = m_hop; i < n; ++i)
+            carried[(i - m_hop) * c + 1] = ToFloat(im[i]);
+    }
+}
+
 void LinearPhaseFir::Configure(size_t block, int channels)
 {
-    if (block != m_block || !m_fft) {
+    if (block != m_block || !m_gridFft) {
         m_block = block;
         m_hop = 3 * block;
         m_gridFft = std::make_unique<Fft>(2 * block);
-        m_fft = std::make_unique<Fft>(4 * block);
-        m_kernelRe.assign(4 * block, 0.0);
-        m_kernelIm.assign(4 * block, 0.0);
-        m_kernelRe[Taps() / 2] = 1.0 / double(4 * block); // until designed: the pure delay
-        m_fft->ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
+        // Until designed: the pure delay.
+        std::vector<double> delay(Taps() / 2 + 1, 0.0);
+        delay.back() = 1.0;
+        m_blocks.Configure(4 * block, m_hop, channels);
+        m_blocks.SetKernel(delay.data(), delay.size());
     }
     m_channels = channels;
+    m_blocks.Configure(4 * block, m_hop, channels);
     Reset();
 }
 
@@ -60,18 +141,15 @@ void LinearPhaseFir::Design(const std::vector<double>& grid)
     }
     m_gridFft->Inverse(h.data());
     const double pi = 3.14159265358979323846;
-    const size_t taps = Taps(), size = m_fft->Size();
+    const size_t taps = Taps();
     const long half = long(taps / 2);
-    // The inverse transform's 1 / size goes into the kernel once.
-    const double scale = 1.0 / double(size);
-    m_kernelRe.assign(size, 0.0);
-    m_kernelIm.assign(size, 0.0);
+    std::vector<double> kernel(taps);
     for (long t = -half; t <= half; ++t) {
         const double x = double(t + half) / double(taps - 1);
         const double w = 0.42 - 0.5 * std::cos(2 * pi * x) + 0.08 * std::cos(4 * pi * x);
-        m_kernelRe[size_t(t + half)] = h[size_t((t + long(n)) % long(n))].real() * w * scale;
+        kernel[size_t(t + half)] = h[size_t((t + long(n)) % long(n))].real() * w;
     }
-    m_fft->ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
+    m_blocks.SetKernel(kernel.data(), kernel.size());
 }
 
 void LinearPhaseFir::Reset()
@@ -79,54 +157,8 @@ void LinearPhaseFir::Reset()
     const size_t c = size_t(m_channels);
     m_input.assign(m_hop * c, 0.0f);
     m_ready.assign(m_hop * c, 0.0f);
-    m_tail.assign((m_fft->Size() - m_hop) * c, 0.0f);
-    m_re.resize(m_fft->Size());
-    m_im.resize(m_fft->Size());
+    m_blocks.Reset();
     m_fill = 0;
-}
-
-void LinearPhaseFir::RunBlock()
-{
-    const size_t c = size_t(m_channels), n = m_fft->Size(), tail = n - m_hop;
-    double *re = m_re.data(), *im = m_im.data();
-    for (size_t first = 0; first < c; first += 2) {
-        // A channel pair goes in as the real and imaginary parts; the kernel's spectrum is that
-        // of a real impulse, so the two stay apart.
-        const bool pair = first + 1 < c;
-        const float* in = &m_input[first];
-        if (c == 2)
-            SplitStereo(in, re, im, m_hop);
-        else
-            for (size_t i = 0; i < m_hop; ++i) {
-                re[i] = in[i * c];
-                im[i] = pair ? in[i * c + 1] : 0.0f;
-            }
-        std::fill(re + m_hop, re + n, 0.0);
-        std::fill(im + m_hop, im + n, 0.0);
-        m_fft->ConvolveSplit(re, im, m_kernelRe.data(), m_kernelIm.data());
-        float* ready = &m_ready[first];
-        float* carried = &m_tail[first];
-        if (c == 2) {
-            JoinStereo(re, im, carried, ready, tail);
-            JoinStereo(re + tail, im + tail, nullptr, ready + 2 * tail, m_hop - tail);
-            JoinStereo(re + m_hop, im + m_hop, nullptr, carried, n - m_hop);
-            continue;
-        }
-        for (size_t i = 0; i < tail; ++i)
-            ready[i * c] = float(re[i]) + carried[i * c];
-        for (size_t i = tail; i < m_hop; ++i)
-            ready[i * c] = float(re[i]);
-        for (size_t i = m_hop; i < n; ++i)
-            carried[(i - m_hop) * c] = float(re[i]);
-        if (!pair)
-            continue;
-        for (size_t i = 0; i < tail; ++i)
-            ready[i * c + 1] = float(im[i]) + carried[i * c + 1];
-        for (size_t i = tail; i < m_hop; ++i)
-            ready[i * c + 1] = float(im[i]);
-        for (size_t i = m_hop; i < n; ++i)
-            carried[(i - m_hop) * c + 1] = float(im[i]);
-    }
 }
 
 void LinearPhaseFir::Process(const float* in, float* out, size_t frames)
@@ -141,7 +173,7 @@ void LinearPhaseFir::Process(const float* in, float* out, size_t frames)
         m_fill += n;
         done += n;
         if (m_fill == m_hop) {
-            RunBlock();
+            m_blocks.Run(m_input.data(), m_hop, m_ready.data());
             m_fill = 0;
         }
     }

@@ -23,6 +23,18 @@ void StftStream::Reset()
     m_queueRead = 0;
 }
 
+void StftStream::Gather(size_t channel, const double* window, double* out) const
+{
+    for (size_t i = 0; i < m_size; ++i)
+        out[i] = m_history[((m_write + i) % m_size) * m_channels + channel] * window[i];
+}
+
+void StftStream::Add(size_t channel, const double* frame, const double* window, double scale)
+{
+    for (size_t i = 0; i < m_size; ++i)
+        m_sum[i * m_channels + channel] += frame[i] * window[i] * scale;
+}
+
 void StftStream::Gather(size_t channel, const double* window, std::complex<double>* out) const
 {
     for (size_t i = 0; i < m_size; ++i)
@@ -57,7 +69,7 @@ void StftStream::Advance()
     m_queue.erase(m_queue.begin(), m_queue.begin() + long(ch * m_queueRead));
     m_queueRead = 0;
     for (size_t i = 0; i < m_hop * ch; ++i)
-        m_queue.push_back(float(m_sum[i]));
+        m_queue.push_back(ToFloat(m_sum[i]));
     std::copy(m_sum.begin() + long(m_hop * ch), m_sum.end(), m_sum.begin());
     std::fill(m_sum.end() - long(m_hop * ch), m_sum.end(), 0.0);
 }

@@ -5,7 +5,12 @@
 //   stream.Configure(2048, 512, channels);
 //   stream.Process(in, out, frames, [&] { for each channel: stream.Gather(c, window, x);
 //                                         transform x ...; stream.Add(c, x, window, scale); });
+// A channel's frame is real (for the kit's real transform) or complex; a pair of channels goes
+// in one complex frame (GatherPair, AddPair). A NaN or an infinity coming in is taken as silence
+// or the largest float (so no frame's state takes it in), and what goes out stays in range.
 #pragma once
+#include "Finite.h"
+
 #include <complex>
 #include <cstddef>
 #include <vector>
@@ -19,9 +24,12 @@ public:
     size_t Size() const { return m_size; }
     size_t Hop() const { return m_hop; }
 
-    // The last `size` frames of a channel, oldest first, times the window.
+    // The last `size` frames of a channel, oldest first, times the window (real: for the real
+    // transform).
+    void Gather(size_t channel, const double* window, double* out) const;
     void Gather(size_t channel, const double* window, std::complex<double>* out) const;
-    // The real part of a frame, times the window and scale, onto the overlap-add.
+    // A frame (its real part), times the window and scale, onto the overlap-add.
+    void Add(size_t channel, const double* frame, const double* window, double scale);
     void Add(size_t channel, const std::complex<double>* frame, const double* window, double scale);
     // Two channels in one transform: channel 0 as the real part, channel 1 as the imaginary.
     void GatherPair(const double* window, std::complex<double>* out) const;
@@ -33,7 +41,7 @@ public:
         const size_t ch = m_channels;
         for (size_t i = 0; i < frames; ++i) {
             for (size_t c = 0; c < ch; ++c)
-                m_history[m_write * ch + c] = in[i * ch + c];
+                m_history[m_write * ch + c] = float(Finite(in[i * ch + c]));
             m_write = m_write + 1 == m_size ? 0 : m_write + 1;
             if (++m_sinceFrame == m_hop) {
                 m_sinceFrame = 0;

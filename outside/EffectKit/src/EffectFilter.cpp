@@ -378,7 +378,17 @@ STDMETHODIMP EffectFilter::SetParameter(int index, double value)
     ParamRange(index, m_values.data(), lo, hi);
     const double v = ClampParam(m_info->params[index], value, lo, hi);
     if (m_values[size_t(index)] != v) {
+        const std::vector<double> before = m_values;
         m_values[size_t(index)] = v;
+        // A value whose range follows this one is brought into its new range, so the settings
+        // stay ones that a saved record of them loads back as.
+        for (int i = 0; i < m_info->paramCount; ++i) {
+            double oldLo, oldHi, newLo, newHi;
+            ParamRange(i, before.data(), oldLo, oldHi);
+            ParamRange(i, m_values.data(), newLo, newHi);
+            if (i != index && (oldLo != newLo || oldHi != newHi))
+                m_values[size_t(i)] = ClampParam(m_info->params[i], m_values[size_t(i)], newLo, newHi);
+        }
         m_dirty = true;
         MarkChanged();
     }

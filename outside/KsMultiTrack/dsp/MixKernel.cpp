@@ -1,5 +1,7 @@
 #include "MixKernel.h"
 
+#include "PcmCodec.h"
+
 #include <emmintrin.h>
 
 #include <algorithm>
@@ -67,9 +69,9 @@ float SampleAt(const MixSource& s, size_t i)
 {
     switch (s.kind) {
     case MixSampleKind::U8:
-        return Raw<MixSampleKind::U8>(s.data, i) * (1.0f / 128.0f);
+        return pcm::U8ToFloat(static_cast<const uint8_t*>(s.data)[i]);
     case MixSampleKind::S16:
-        return Raw<MixSampleKind::S16>(s.data, i) * (1.0f / 32768.0f);
+        return pcm::S16ToFloat(static_cast<const int16_t*>(s.data)[i]);
     default:
         return Raw<MixSampleKind::F32>(s.data, i);
     }
@@ -97,23 +99,16 @@ inline void Load4<MixSampleKind::F32, 1>(const void* src, int f, __m128* a, __m1
 template <>
 inline void Load4<MixSampleKind::S16, 2>(const void* src, int f, __m128* a, __m128* b)
 {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(static_cast<const int16_t*>(src) + 2 * f));
-    *a = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16));
-    *b = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16));
+    pcm::WidenS16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(static_cast<const int16_t*>(src) + 2 * f)), a, b);
 }
 template <>
 inline void Load4<MixSampleKind::S16, 1>(const void* src, int f, __m128* a, __m128* b)
 {
-    __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(static_cast<const int16_t*>(src) + f));
-    __m128 x = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16));
+    __m128 x, unused;
+    pcm::WidenS16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(static_cast<const int16_t*>(src) + f)), &x,
+                  &unused);
     *a = _mm_unpacklo_ps(x, x);
     *b = _mm_unpackhi_ps(x, x);
-}
-inline __m128i BytesToInts(int32_t four)
-{
-    const __m128i zero = _mm_setzero_si128();
-    __m128i v = _mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero);
-    return _mm_sub_epi32(_mm_unpacklo_epi16(v, zero), _mm_set1_epi32(128));
 }
 template <>
 inline void Load4<MixSampleKind::U8, 2>(const void* src, int f, __m128* a, __m128* b)
@@ -121,15 +116,15 @@ inline void Load4<MixSampleKind::U8, 2>(const void* src, int f, __m128* a, __m12
     int32_t lo, hi;
     std::memcpy(&lo, static_cast<const uint8_t*>(src) + 2 * f, 4);
     std::memcpy(&hi, static_cast<const uint8_t*>(src) + 2 * f + 4, 4);
-    *a = _mm_cvtepi32_ps(BytesToInts(lo));
-    *b = _mm_cvtepi32_ps(BytesToInts(hi));
+    *a = _mm_cvtepi32_ps(pcm::WidenU8(lo));
+    *b = _mm_cvtepi32_ps(pcm::WidenU8(hi));
 }
 template <>
 inline void Load4<MixSampleKind::U8, 1>(const void* src, int f, __m128* a, __m128* b)
 {
     int32_t four;
     std::memcpy(&four, static_cast<const uint8_t*>(src) + f, 4);
-    __m128 x = _mm_cvtepi32_ps(BytesToInts(four));
+    __m128 x = _mm_cvtepi32_ps(pcm::WidenU8(four));
     *a = _mm_unpacklo_ps(x, x);
     *b = _mm_unpackhi_ps(x, x);
 }

@@ -40,8 +40,8 @@ void ReadContentFrames(const Content& content, LONGLONG position, LONGLONG frame
         uint8_t* dst = out + (at - position) * frameBytes;
         const uint8_t* src = item.FrameAt(first);
         const int itemCh = item.Format().channels;
-        if (item.Kind() == kind && itemCh == channels) {
-            memcpy(dst, src, static_cast<size_t>(n * frameBytes));
+        if (itemCh == channels) {
+            ConvertSamples(src, item.Kind(), dst, kind, static_cast<size_t>(n * channels));
             return;
         }
         const int srcBps = BytesPerSample(item.Format().bits);
@@ -65,6 +65,10 @@ void ReadContentFloat(const Content& content, LONGLONG position, LONGLONG frames
         float* dst = out + (at - position) * channels;
         const uint8_t* src = item.FrameAt(first);
         const int itemCh = item.Format().channels;
+        if (itemCh == channels) {
+            pcm::Decode(FormOf(item.Kind()), src, static_cast<size_t>(n * channels), dst);
+            return;
+        }
         const int srcBps = BytesPerSample(item.Format().bits);
         for (LONGLONG f = 0; f < n; ++f) {
             for (int c = 0; c < channels; ++c) {

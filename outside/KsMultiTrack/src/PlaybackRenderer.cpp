@@ -1,7 +1,33 @@
 #include "PlaybackRenderer.h"
 
+#include "PcmCodec.h"
+
 #include <algorithm>
 #include <cmath>
+
+#include <emmintrin.h>
+
+namespace {
+
+// Largest magnitude of each side of interleaved stereo frames; NaN counts as nothing.
+void StereoPeaks(const float* frames, size_t count, float* left, float* right)
+{
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    __m128 peak = _mm_setzero_ps(); // (left, right, left, right)
+    size_t i = 0;
+    for (; i + 2 <= count; i += 2)
+        peak = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(frames + 2 * i), magnitude), peak);
+    float lanes[4];
+    _mm_storeu_ps(lanes, peak);
+    *left = std::max(lanes[0], lanes[2]);
+    *right = std::max(lanes[1], lanes[3]);
+    if (i < count) {
+        *left = std::max(*left, std::fabs(frames[2 * i]));
+        *right = std::max(*right, std::fabs(frames[2 * i + 1]));
+    }
+}
+
+} // namespace
 
 PlaybackRenderer::~PlaybackRenderer()
 {
@@ -96,17 +122,10 @@ size_t PlaybackRenderer::Render(int16_t* out, size_t frames, LONGLONG* from, HRE
         if (FAILED(*hr))
             return 0;
     }
-    float peakL = 0.0f, peakR = 0.0f;
-    for (DWORD i = 0; i < got; ++i) {
-        float l = m_mix[2 * i], r = m_mix[2 * i + 1];
-        peakL = std::max(peakL, std::fabs(l));
-        peakR = std::max(peakR, std::fabs(r));
-        l = std::nearbyint(l * 32768.0f);
-        r = std::nearbyint(r * 32768.0f);
-        out[2 * i] = static_cast<int16_t>(std::max(-32768.0f, std::min(32767.0f, l == l ? l : 0.0f)));
-        out[2 * i + 1] = static_cast<int16_t>(std::max(-32768.0f, std::min(32767.0f, r == r ? r : 0.0f)));
-    }
+    pcm::Encode(m_mix.data(), size_t(got) * 2, pcm::Form::S16, out);
     if (got > 0) {
+        float peakL = 0.0f, peakR = 0.0f;
+        StereoPeaks(m_mix.data(), got, &peakL, &peakR);
         m_peakLeft = static_cast<LONG>(std::min(32767.0f, peakL * 32768.0f));
         m_peakRight = static_cast<LONG>(std::min(32767.0f, peakR * 32768.0f));
     }

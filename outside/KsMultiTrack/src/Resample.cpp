@@ -3,6 +3,7 @@
 #include "ContentIO.h"
 
 #include "KvSSException.h"
+#include "Resampler.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,43 +55,94 @@ private:
 
 } // namespace
 
+namespace {
+
+// Band-limited conversion by the kit's resampler, in steps down of less than its largest
+// ratio, streamed from the content to the file one block at a time.
+class RateChain {
+public:
+    RateChain(DWORD from, DWORD to, int channels)
+    {
+        const uint64_t limit = fxkit::Resampler::kMaxDownRatio / 2;
+        DWORD rate = from;
+        while (rate > to && rate / to >= fxkit::Resampler::kMaxDownRatio) {
+            const DWORD next = static_cast<DWORD>(std::min<uint64_t>(uint64_t(to) * limit, rate / 2));
+            Add(rate, next, channels);
+            rate = next;
+        }
+        Add(rate, to, channels);
+    }
+    // Appends to out what the input (null: the end of the stream) makes ready.
+    void Run(const float* in, size_t frames, std::vector<float>& out)
+    {
+        for (size_t i = 0; i < m_steps.size(); ++i) {
+            fxkit::Resampler& step = m_steps[i];
+            std::vector<float>& into = i + 1 == m_steps.size() ? out : m_between[i];
+            if (i > 0) {
+                std::vector<float>& made = m_between[i - 1];
+                step.Process(made.data(), made.size() / size_t(step.Channels()), into);
+                made.clear();
+            } else if (in) {
+                step.Process(in, frames, into);
+            }
+            if (!in)
+                step.Flush(into);
+        }
+    }
+
+private:
+    void Add(DWORD from, DWORD to, int channels)
+    {
+        m_steps.emplace_back();
+        if (!m_steps.back().Setup(from, to, channels))
+            throw CKvSSException(kMtErrFormatNotSupported);
+        m_between.resize(m_steps.size() - 1);
+    }
+
+    std::vector<fxkit::Resampler> m_steps;
+    std::vector<std::vector<float>> m_between; // the output of each step but the last
+};
+
+} // namespace
+
 ContentPtr ResampleContent(const Content& content, const MtFormat& from, const MtFormat& to)
 {
     const LONGLONG inFrames = content.Length();
     if (inFrames == 0)
         return Content::Empty();
     const int channels = from.channels;
-    const double step = static_cast<double>(from.rate) / to.rate;
-    const LONGLONG outFrames = static_cast<LONGLONG>(std::floor((inFrames - 1) / step)) + 1;
-    const SampleKind kind = KindOfBits(to.bits);
-    const int bps = BytesPerSample(to.bits);
+    // As many frames as the same time holds at the new rate.
+    const uint64_t outFrames = (uint64_t(inFrames) * to.rate + from.rate - 1) / from.rate;
+    const pcm::Form form = FormOf(KindOfBits(to.bits));
+    const size_t bps = size_t(BytesPerSample(to.bits));
 
+    RateChain chain(from.rate, to.rate, channels);
     TempDataFile file;
-    const LONGLONG kBlock = 16384;
-    std::vector<float> in;
-    std::vector<uint8_t> out(static_cast<size_t>(kBlock * channels * bps));
-    for (LONGLONG first = 0; first < outFrames; first += kBlock) {
-        LONGLONG n = std::min(kBlock, outFrames - first);
-        LONGLONG srcFirst = static_cast<LONGLONG>(std::floor(first * step));
-        LONGLONG srcLast = static_cast<LONGLONG>(std::floor((first + n - 1) * step)) + 1;
-        LONGLONG srcCount = srcLast - srcFirst + 1;
-        in.resize(static_cast<size_t>(srcCount * channels));
-        ReadContentFloat(content, srcFirst, srcCount, channels, in.data());
-        for (LONGLONG j = 0; j < n; ++j) {
-            double pos = (first + j) * step;
-            LONGLONG i0 = static_cast<LONGLONG>(std::floor(pos));
-            float t = static_cast<float>(pos - i0);
-            LONGLONG base = i0 - srcFirst;
-            bool last = i0 + 1 >= inFrames;
-            for (int c = 0; c < channels; ++c) {
-                float a = in[static_cast<size_t>(base * channels + c)];
-                float b = last ? a : in[static_cast<size_t>((base + 1) * channels + c)];
-                float v = a + (b - a) * t;
-                ConvertSample(reinterpret_cast<const uint8_t*>(&v), SampleKind::F32,
-                              &out[static_cast<size_t>((j * channels + c) * bps)], kind);
-            }
-        }
-        file.Write(out.data(), static_cast<size_t>(n * channels * bps));
+    uint64_t written = 0;
+    std::vector<uint8_t> bytes;
+    auto emit = [&](std::vector<float>& made) {
+        const size_t frames = size_t(std::min<uint64_t>(made.size() / size_t(channels), outFrames - written));
+        bytes.resize(frames * size_t(channels) * bps);
+        pcm::Encode(made.data(), frames * size_t(channels), form, bytes.data());
+        file.Write(bytes.data(), bytes.size());
+        written += frames;
+        made.clear();
+    };
+    const LONGLONG kBlock = 65536;
+    std::vector<float> in, out;
+    for (LONGLONG first = 0; first < inFrames; first += kBlock) {
+        const LONGLONG n = std::min(kBlock, inFrames - first);
+        in.resize(static_cast<size_t>(n * channels));
+        ReadContentFloat(content, first, n, channels, in.data());
+        chain.Run(in.data(), size_t(n), out);
+        emit(out);
+    }
+    chain.Run(nullptr, 0, out);
+    emit(out);
+    // A chain of steps may round its length to a frame less: the last frames are silent.
+    if (written < outFrames) {
+        std::vector<float> silence(size_t(outFrames - written) * size_t(channels), 0.0f);
+        emit(silence);
     }
     file.Close();
     MtFormat f = to;

@@ -1,5 +1,5 @@
-// Conversion of a content to another rate and sample width (linear interpolation), written
-// to a new data file in the engine's temporary folder that the engine owns.
+// Conversion of a content to another rate and sample width (band-limited, by the kit's
+// resampler), written to a new data file in the engine's temporary folder that the engine owns.
 #pragma once
 #include "Content.h"
 

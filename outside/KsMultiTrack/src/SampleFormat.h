@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "PcmCodec.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -38,37 +40,15 @@ inline bool IsValidBits(WORD bits)
     return bits == 8 || bits == 16 || bits == 20 || bits == 24 || bits == 32;
 }
 
-inline float U8ToFloat(uint8_t v)
-{
-    return (static_cast<int>(v) - 128) * (1.0f / 128.0f);
-}
-inline float S16ToFloat(int16_t v)
-{
-    return v * (1.0f / 32768.0f);
-}
+// Samples convert by the sample codec's one rule (PcmCodec.h).
+using pcm::FloatToS16;
+using pcm::FloatToU8;
+using pcm::S16ToFloat;
+using pcm::U8ToFloat;
 
-// A sample that is not a number converts to silence.
-inline int16_t FloatToS16(float v)
+inline pcm::Form FormOf(SampleKind k)
 {
-    if (std::isnan(v))
-        return 0;
-    float s = std::nearbyint(v * 32768.0f);
-    if (s > 32767.0f)
-        return 32767;
-    if (s < -32768.0f)
-        return -32768;
-    return static_cast<int16_t>(s);
-}
-inline uint8_t FloatToU8(float v)
-{
-    if (std::isnan(v))
-        return 128;
-    float s = std::nearbyint(v * 128.0f) + 128.0f;
-    if (s > 255.0f)
-        return 255;
-    if (s < 0.0f)
-        return 0;
-    return static_cast<uint8_t>(s);
+    return k == SampleKind::U8 ? pcm::Form::U8 : k == SampleKind::S16 ? pcm::Form::S16 : pcm::Form::F32;
 }
 
 // Reads one sample of the given kind as float.
@@ -97,25 +77,20 @@ inline void ConvertSample(const uint8_t* src, SampleKind from, uint8_t* dst, Sam
         memcpy(dst, src, from == SampleKind::U8 ? 1 : from == SampleKind::S16 ? 2 : 4);
         return;
     }
-    if (from == SampleKind::U8 && to == SampleKind::S16) {
-        int16_t v = static_cast<int16_t>((static_cast<int>(*src) - 128) * 256);
-        memcpy(dst, &v, 2);
+    if (from == SampleKind::F32 && to == SampleKind::S16) { // the common one, inline
+        float v;
+        memcpy(&v, src, 4);
+        const int16_t s = FloatToS16(v);
+        memcpy(dst, &s, 2);
         return;
     }
-    if (from == SampleKind::S16 && to == SampleKind::U8) {
-        int16_t v;
-        memcpy(&v, src, 2);
-        *dst = static_cast<uint8_t>((v >> 8) + 128);
-        return;
-    }
-    float f = LoadFloat(src, from);
-    if (to == SampleKind::U8)
-        *dst = FloatToU8(f);
-    else if (to == SampleKind::S16) {
-        int16_t v = FloatToS16(f);
-        memcpy(dst, &v, 2);
-    } else
-        memcpy(dst, &f, 4);
+    pcm::Requantise(FormOf(from), src, 1, FormOf(to), dst);
+}
+
+// Converts samples between kinds (a block of ConvertSample).
+inline void ConvertSamples(const uint8_t* src, SampleKind from, uint8_t* dst, SampleKind to, size_t samples)
+{
+    pcm::Requantise(FormOf(from), src, samples, FormOf(to), dst);
 }
 
 // Silence in a kind: 128 for bytes, zero otherwise.

@@ -392,10 +392,10 @@ STDMETHODIMP CTrack::MergeRange(IUnknown* item, LONGLONG start, LONGLONG length)
             const SampleKind kind = KindOfBits(f.bits);
             const int bps = BytesPerSample(f.bits);
             std::vector<uint8_t> bytes(existing.size() * bps);
-            for (size_t i = 0; i < existing.size(); ++i) {
-                float sum = existing[i] + added[i];
-                ConvertSample(reinterpret_cast<const uint8_t*>(&sum), SampleKind::F32, &bytes[i * bps], kind);
-            }
+            for (size_t i = 0; i < existing.size(); ++i)
+                existing[i] += added[i];
+            ConvertSamples(reinterpret_cast<const uint8_t*>(existing.data()), SampleKind::F32, bytes.data(), kind,
+                           existing.size());
             tail.Append(Segment{ItemData::FromMemory(f, std::move(bytes)), 0, tailLength});
         }
         if (length > 0) {

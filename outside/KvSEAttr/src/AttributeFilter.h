@@ -61,7 +61,7 @@ private:
     // Streaming state, set by StartStreaming.
     WaveFormat m_inFormat, m_outFormat, m_inFloat, m_outFloat;
     SampleConverter m_toFloat, m_fromFloat;
-    Resampler m_resampler;
+    fxkit::Resampler m_resampler;
     bool m_passBytes = false;
     uint64_t m_framesOut = 0;
     std::vector<float> m_floatIn, m_mixed, m_resampled;

@@ -1,5 +1,7 @@
 #include "SmoothingKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -51,7 +53,7 @@ void SmoothingKernel::Process(const float* in, float* out, size_t frames)
     const double scale = 1.0 / double(m_width);
     for (size_t i = 0; i < frames; ++i) {
         for (size_t c = 0; c < n; ++c) {
-            double x = in[i * n + c];
+            double x = fxkit::Finite(in[i * n + c]);
             for (size_t p = 0; p < passes; ++p) {
                 const size_t k = c * passes + p;
                 double& slot = m_ring[k * w + m_pos];
@@ -59,9 +61,17 @@ void SmoothingKernel::Process(const float* in, float* out, size_t frames)
                 slot = x;
                 x = m_sum[k] * scale;
             }
-            out[i * n + c] = float(x);
+            out[i * n + c] = fxkit::ToFloat(x);
         }
         m_pos = m_pos + 1 == w ? 0 : m_pos + 1;
+    }
+    // The running sums taken afresh from their rings: what a huge sample leaves behind in the
+    // rounding of a sum that has since let it go would otherwise stay.
+    for (size_t k = 0; k < m_sum.size(); ++k) {
+        double sum = 0;
+        for (size_t j = 0; j < w; ++j)
+            sum += m_ring[k * w + j];
+        m_sum[k] = sum;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "DelayKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -80,7 +82,7 @@ void DelayKernel::Process(const float* in, float* out, size_t frames)
         const size_t read = m_pos >= m_delay ? m_pos - m_delay : m_pos + m_length - m_delay;
         const float* e = &m_line[read * ch];
         for (size_t c = 0; c < ch && c < 8; ++c) {
-            m_lowpass[c] += (1.0f - m_damp) * (e[c] - m_lowpass[c]);
+            m_lowpass[c] = float(m_lowpass[c] + (1.0 - m_damp) * (double(e[c]) - m_lowpass[c]));
             echo[c] = m_lowpass[c];
         }
         float* w = &m_line[m_pos * ch];
@@ -88,8 +90,10 @@ void DelayKernel::Process(const float* in, float* out, size_t frames)
         float* y = out + i * ch;
         for (size_t c = 0; c < ch; ++c) {
             const float back = echo[m_pingPong ? size_t(m_partner[c]) : c];
-            y[c] = m_dry * x[c] + m_wet * e[c];
-            w[c] = x[c] + m_feedback * back;
+            const double dry = fxkit::Finite(x[c]);
+            y[c] = fxkit::ToFloat(m_dry * dry + m_wet * double(e[c]));
+            // What goes round the loop stays finite: it is heard again and again.
+            w[c] = fxkit::ToFloat(dry + m_feedback * double(back));
         }
         m_pos = m_pos + 1 == m_length ? 0 : m_pos + 1;
     }

@@ -113,7 +113,7 @@ double AnalysisWindow(int type, size_t i, size_t n)
 void SpectrumAverager::Configure(size_t size, size_t overlap, int window, int channels, int channel)
 {
     if (!m_fft || m_fft->Size() != size)
-        m_fft = std::make_unique<fxkit::Fft>(size);
+        m_fft = std::make_unique<fxkit::RealFft>(size);
     m_size = size;
     m_hop = size - std::min(overlap, size - 1);
     m_channels = std::max(channels, 1);
@@ -127,6 +127,7 @@ void SpectrumAverager::Configure(size_t size, size_t overlap, int window, int ch
     m_frame.assign(size, 0.0);
     m_power.assign(size / 2 + 1, 0.0);
     m_work.resize(size);
+    m_bins.resize(size / 2 + 1);
     m_fill = m_frames = 0;
 }
 
@@ -134,9 +135,9 @@ void SpectrumAverager::RunFrame()
 {
     for (size_t i = 0; i < m_size; ++i)
         m_work[i] = m_frame[i] * m_window[i];
-    m_fft->Forward(m_work.data());
+    m_fft->Forward(m_work.data(), m_bins.data());
     for (size_t k = 0; k < m_power.size(); ++k)
-        m_power[k] += std::norm(m_work[k]);
+        m_power[k] += std::norm(m_bins[k]);
     ++m_frames;
 }
 

@@ -63,9 +63,10 @@ private:
 
     size_t m_size = 4096, m_hop = 2048;
     int m_channels = 1, m_channel = 0;
-    std::unique_ptr<fxkit::Fft> m_fft;
+    std::unique_ptr<fxkit::RealFft> m_fft;
     std::vector<double> m_window, m_frame, m_power;
-    std::vector<std::complex<double>> m_work;
+    std::vector<double> m_work;
+    std::vector<std::complex<double>> m_bins;
     double m_windowSum = 1;
     size_t m_fill = 0, m_frames = 0;
 };

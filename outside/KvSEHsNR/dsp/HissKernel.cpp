@@ -19,7 +19,7 @@ const fxkit::ParamInfo kHissParams[kHissParamCount] = {
     {L"&Threshold", L"dB", 0, 20, 6, 1, nullptr},
 };
 
-HissKernel::HissKernel() : m_fft(kSize), m_window(kSize), m_spectrum(kSize)
+HissKernel::HissKernel() : m_fft(kSize), m_window(kSize), m_frame(kSize), m_spectrum(kSize / 2 + 1)
 {
     const double pi = 3.14159265358979323846;
     for (size_t i = 0; i < kSize; ++i)
@@ -62,8 +62,8 @@ void HissKernel::RunFrame()
 {
     const size_t ch = size_t(m_channels), half = kSize / 2;
     for (size_t c = 0; c < ch; ++c) {
-        m_stream.Gather(c, m_window.data(), m_spectrum.data());
-        m_fft.Forward(m_spectrum.data());
+        m_stream.Gather(c, m_window.data(), m_frame.data());
+        m_fft.Forward(m_frame.data(), m_spectrum.data());
         std::vector<double>& floor = m_floor[c];
         std::vector<double>& gain = m_gain[c];
         std::vector<double>& smooth = m_smooth[c];
@@ -121,15 +121,12 @@ void HissKernel::RunFrame()
             for (size_t k = m_cornerBin + 1; k < half; ++k)
                 gain[k] = m_shaped[k];
         }
-        for (size_t k = m_cornerBin; k <= half; ++k) {
+        for (size_t k = m_cornerBin; k <= half; ++k)
             m_spectrum[k] *= gain[k];
-            if (k != 0 && k != half)
-                m_spectrum[kSize - k] *= gain[k];
-        }
         m_started[c] = true;
-        m_fft.Inverse(m_spectrum.data());
+        m_fft.Inverse(m_spectrum.data(), m_frame.data());
         // Square-root Hann on both sides at a quarter hop sums to 2.
-        m_stream.Add(c, m_spectrum.data(), m_window.data(), 0.5);
+        m_stream.Add(c, m_frame.data(), m_window.data(), 0.5);
     }
 }
 

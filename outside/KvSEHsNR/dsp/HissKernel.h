@@ -36,7 +36,7 @@ public:
 private:
     void RunFrame();
 
-    fxkit::Fft m_fft;
+    fxkit::RealFft m_fft;
     std::vector<double> m_window;
     double m_rate = 44100;
     int m_channels = 2;
@@ -47,7 +47,8 @@ private:
     std::vector<std::vector<double>> m_floor, m_gain, m_smooth; // per channel and bin
     std::vector<double> m_local, m_wanted, m_shaped;
     std::vector<bool> m_started;
-    std::vector<std::complex<double>> m_spectrum;
+    std::vector<double> m_frame;
+    std::vector<std::complex<double>> m_spectrum; // bins 0 .. kSize / 2
 };
 
 } // namespace fx

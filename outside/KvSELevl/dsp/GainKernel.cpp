@@ -1,5 +1,7 @@
 #include "GainKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 
 namespace fx {
@@ -35,21 +37,22 @@ void GainKernel::Process(const float* in, float* out, size_t frames)
     for (; i < frames && m_rampLeft > 0; ++i, --m_rampLeft)
         for (int c = 0; c < n; ++c) {
             m_gain[c] += m_step[c];
-            out[i * n + c] = float(in[i * n + c] * m_gain[c]);
+            out[i * n + c] = fxkit::ToFloat(in[i * n + c] * m_gain[c]);
         }
     if (m_rampLeft == 0)
         std::copy(m_target, m_target + kGainChannels, m_gain);
     if (n == 2) {
-        const float l = float(m_gain[0]), r = float(m_gain[1]);
+        // A product beyond the float range stops at its largest value.
+        const float l = float(m_gain[0]), r = float(m_gain[1]), top = float(fxkit::kLargestFloat);
         for (; i < frames; ++i) {
-            out[2 * i] = in[2 * i] * l;
-            out[2 * i + 1] = in[2 * i + 1] * r;
+            out[2 * i] = std::min(std::max(in[2 * i] * l, -top), top);
+            out[2 * i + 1] = std::min(std::max(in[2 * i + 1] * r, -top), top);
         }
         return;
     }
     for (; i < frames; ++i)
         for (int c = 0; c < n; ++c)
-            out[i * n + c] = float(in[i * n + c] * m_gain[c]);
+            out[i * n + c] = fxkit::ToFloat(in[i * n + c] * m_gain[c]);
 }
 
 } // namespace fx

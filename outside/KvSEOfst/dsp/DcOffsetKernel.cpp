@@ -1,5 +1,7 @@
 #include "DcOffsetKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -57,9 +59,12 @@ void DcOffsetKernel::BeginMeasure()
 
 void DcOffsetKernel::Measure(const float* in, size_t frames)
 {
+    // A sample that is no number or infinite counts as silence: it would make the mean so.
     for (size_t i = 0; i < frames; ++i)
-        for (int c = 0; c < m_channels; ++c)
-            m_sum[size_t(c)] += in[i * size_t(m_channels) + size_t(c)];
+        for (int c = 0; c < m_channels; ++c) {
+            const float x = in[i * size_t(m_channels) + size_t(c)];
+            m_sum[size_t(c)] += std::isfinite(x) ? x : 0.0f;
+        }
     m_count += frames;
 }
 
@@ -83,7 +88,7 @@ void DcOffsetKernel::Process(const float* in, float* out, size_t frames)
         // An unmeasured or differently shaped stream is left as it is.
         const double shift = m_mode == 1 ? m_add : (m_mean.size() == n ? -m_mean[c] : 0.0);
         for (size_t i = 0; i < frames; ++i)
-            out[i * n + c] = float(double(in[i * n + c]) + shift);
+            out[i * n + c] = fxkit::ToFloat(double(in[i * n + c]) + shift);
     }
 }
 

@@ -32,13 +32,14 @@ void PitchShiftKernel::Prepare(const fxkit::StreamShape& shape, const double* va
     m_size = size;
     m_hop = preview ? size / 4 : size / 8;
     if (!m_fft || m_fft->Size() != m_size)
-        m_fft = std::make_unique<fxkit::Fft>(m_size);
+        m_fft = std::make_unique<fxkit::RealFft>(m_size);
     m_window.resize(m_size);
     for (size_t i = 0; i < m_size; ++i)
         m_window[i] = 0.5 - 0.5 * std::cos(2 * kPi * double(i) / double(m_size));
     m_scale = 1.0 / (0.375 * double(m_size) / double(m_hop));
-    m_spectrum.resize(m_size);
-    m_shifted.resize(m_size);
+    m_frame.resize(m_size);
+    m_spectrum.resize(m_size / 2 + 1);
+    m_shifted.resize(m_size / 2 + 1);
     m_magnitude.resize(m_size / 2 + 1);
     m_phase.resize(m_size / 2 + 1);
     m_freq.resize(m_size / 2 + 1);
@@ -116,18 +117,16 @@ void PitchShiftKernel::ShiftChannel(size_t c)
     }
     last.swap(next);
     m_shifted[0] = m_spectrum[0];
-    for (size_t k = 1; k < half; ++k)
-        m_shifted[m_size - k] = std::conj(m_shifted[k]);
 }
 
 void PitchShiftKernel::RunFrame()
 {
     for (size_t c = 0; c < size_t(m_channels); ++c) {
-        m_stream.Gather(c, m_window.data(), m_spectrum.data());
-        m_fft->Forward(m_spectrum.data());
+        m_stream.Gather(c, m_window.data(), m_frame.data());
+        m_fft->Forward(m_frame.data(), m_spectrum.data());
         ShiftChannel(c);
-        m_fft->Inverse(m_shifted.data());
-        m_stream.Add(c, m_shifted.data(), m_window.data(), m_scale);
+        m_fft->Inverse(m_shifted.data(), m_frame.data());
+        m_stream.Add(c, m_frame.data(), m_window.data(), m_scale);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ReverbKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -105,11 +107,12 @@ void ReverbKernel::Process(const float* in, float* out, size_t frames)
     float wet[6];
     for (size_t n = 0; n < frames; ++n) {
         const float* x = in + n * ch;
-        float mean = 0;
+        double mean = 0;
         for (size_t c = 0; c < ch; ++c)
-            mean += x[c];
-        mean /= float(ch);
-        m_input[m_inputPos] = mean;
+            mean += fxkit::Finite(x[c]);
+        // The lines sum and feed back what comes in: far beyond any sound, but never near the
+        // end of the float range.
+        m_input[m_inputPos] = float(fxkit::Bounded(mean / double(ch), 1e30));
         auto past = [&](size_t d) {
             const size_t at = m_inputPos >= d ? m_inputPos - d : m_inputPos + inputLength - d;
             return m_input[at];
@@ -144,7 +147,7 @@ void ReverbKernel::Process(const float* in, float* out, size_t frames)
         }
         float* y = out + n * ch;
         for (size_t c = 0; c < ch; ++c)
-            y[c] = m_dry * x[c] + m_wet * wet[c];
+            y[c] = fxkit::ToFloat(m_dry * double(x[c]) + m_wet * double(wet[c]));
         m_inputPos = m_inputPos + 1 == inputLength ? 0 : m_inputPos + 1;
     }
 }

@@ -1,5 +1,7 @@
 #include "ProfileLearnerKernel.h"
 
+#include "Finite.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -24,7 +26,7 @@ void ProfileLearnerKernel::Prepare(const fxkit::StreamShape& shape, const double
     m_sum.rate = int(shape.rate);
     m_sum.fftSize = n;
     m_sum.power.assign(size_t(shape.inChannels), std::vector<double>(n / 2 + 1, 0.0));
-    m_fft = std::make_unique<fxkit::Fft>(n);
+    m_fft = std::make_unique<fxkit::RealFft>(n);
     m_window = fxkit::HannWindow(n);
     m_frame.assign(n * size_t(shape.inChannels), 0.0f);
     m_filled = m_count = 0;
@@ -33,13 +35,14 @@ void ProfileLearnerKernel::Prepare(const fxkit::StreamShape& shape, const double
 void ProfileLearnerKernel::Analyse()
 {
     const size_t n = m_sum.fftSize, channels = size_t(m_sum.channels);
-    std::vector<std::complex<double>> x(n);
+    std::vector<double> x(n);
+    std::vector<std::complex<double>> bins(n / 2 + 1);
     for (size_t c = 0; c < channels; ++c) {
         for (size_t i = 0; i < n; ++i)
-            x[i] = m_window[i] * m_frame[i * channels + c];
-        m_fft->Forward(x.data());
+            x[i] = m_window[i] * fxkit::Finite(m_frame[i * channels + c]);
+        m_fft->Forward(x.data(), bins.data());
         for (size_t k = 0; k <= n / 2; ++k)
-            m_sum.power[c][k] += std::norm(x[k]);
+            m_sum.power[c][k] += std::norm(bins[k]);
     }
     ++m_count;
     // Half-overlapping frames: keep the second half.

@@ -26,7 +26,7 @@ private:
     void Analyse();
 
     fxkit::NoiseProfile m_sum;
-    std::unique_ptr<fxkit::Fft> m_fft;
+    std::unique_ptr<fxkit::RealFft> m_fft;
     std::vector<double> m_window;
     std::vector<float> m_frame; // interleaved, fftSize frames
     size_t m_filled = 0, m_count = 0;

@@ -33,11 +33,12 @@ private:
 
     fxkit::NoiseProfile m_profile;
     size_t m_size = 2048, m_hop = 512, m_channels = 1, m_rover = 0;
-    std::unique_ptr<fxkit::Fft> m_fft;
+    std::unique_ptr<fxkit::RealFft> m_fft;
     std::vector<double> m_window;
     std::vector<std::vector<float>> m_inFifo, m_outFifo;
     std::vector<std::vector<double>> m_accum, m_lastClean;
-    std::vector<std::complex<double>> m_x;
+    std::vector<double> m_x;
+    std::vector<std::complex<double>> m_bins; // 0 .. size / 2
     double m_floor = 0.1, m_alpha = 0.9;
 };
 

@@ -1,6 +1,7 @@
 #include "SampleCodec.h"
 
 #include "KvSSException.h"
+#include "PcmCodec.h"
 #include "TempFilePaths.h"
 
 #include <algorithm>
@@ -9,74 +10,50 @@
 
 namespace {
 
-inline int32_t Int24(const uint8_t* p, bool be)
+inline int16_t Int16(const uint8_t* p)
 {
-    const int32_t v = be ? (p[0] << 16 | p[1] << 8 | p[2]) : (p[2] << 16 | p[1] << 8 | p[0]);
-    return (v ^ 0x800000) - 0x800000;
-}
-inline int32_t Int32(const uint8_t* p, bool be)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    if (be)
-        v = __builtin_bswap32(v);
-    return static_cast<int32_t>(v);
-}
-inline int16_t Int16(const uint8_t* p, bool be)
-{
-    uint16_t v;
+    int16_t v;
     std::memcpy(&v, p, 2);
-    if (be)
-        v = __builtin_bswap16(v);
-    return static_cast<int16_t>(v);
+    return v;
 }
 
-// One stored sample as a float of full scale 1.0.
-inline float SampleFloat(const StoredFormat& f, const uint8_t* p)
+pcm::Form FileForm(const StoredFormat& f)
 {
+    using pcm::Form;
     const bool be = f.coding == Coding::PcmBE || f.coding == Coding::FloatBE;
+    if (f.coding == Coding::FloatLE || f.coding == Coding::FloatBE)
+        return be ? Form::F32BE : Form::F32;
     switch (f.containerBits) {
     case 8:
-        return ((f.signed8 ? int8_t(*p) : int(*p) - 128)) * (1.0f / 128.0f);
+        return f.signed8 ? Form::S8 : Form::U8;
     case 16:
-        return Int16(p, be) * (1.0f / 32768.0f);
+        return be ? Form::S16BE : Form::S16;
     case 24:
-        return static_cast<float>(Int24(p, be) * (1.0 / 8388608.0));
+        return f.validBits == 20 ? (be ? Form::S20BE : Form::S20) : (be ? Form::S24BE : Form::S24);
     default:
-        if (f.coding == Coding::FloatLE || f.coding == Coding::FloatBE) {
-            uint32_t v = static_cast<uint32_t>(Int32(p, be));
-            float x;
-            std::memcpy(&x, &v, 4);
-            return x;
-        }
-        return static_cast<float>(Int32(p, be) * (1.0 / 2147483648.0));
+        return be ? Form::S32BE : Form::S32;
     }
 }
 
-inline int64_t RoundClamp(double v, int64_t low, int64_t high)
+pcm::Form StorageForm(Storage s)
 {
-    if (std::isnan(v))
-        return 0;
-    const double r = std::nearbyint(v);
-    if (r < static_cast<double>(low))
-        return low;
-    if (r > static_cast<double>(high))
-        return high;
-    return static_cast<int64_t>(r);
+    return s == Storage::U8 ? pcm::Form::U8 : s == Storage::S16 ? pcm::Form::S16 : pcm::Form::F32;
 }
 
-inline float StorageFloat(Storage s, const uint8_t* p)
+constexpr size_t kChunkSamples = 4096;
+
+// Integer samples narrowed into a file are rounded (through float), not cut to their high bits.
+void ConvertForFile(pcm::Form from, const uint8_t* in, size_t samples, pcm::Form to, uint8_t* out)
 {
-    switch (s) {
-    case Storage::U8:
-        return (int(*p) - 128) * (1.0f / 128.0f);
-    case Storage::S16:
-        return Int16(p, false) * (1.0f / 32768.0f);
-    default: {
-        float x;
-        std::memcpy(&x, p, 4);
-        return x;
+    if (pcm::IsFloat(from) || pcm::IsFloat(to) || pcm::BitsOf(to) >= pcm::BitsOf(from)) {
+        pcm::Requantise(from, in, samples, to, out);
+        return;
     }
+    float chunk[kChunkSamples];
+    for (size_t done = 0; done < samples; done += kChunkSamples) {
+        const size_t n = std::min(kChunkSamples, samples - done);
+        pcm::Decode(from, in + done * pcm::BytesOf(from), n, chunk);
+        pcm::Encode(chunk, n, to, out + done * pcm::BytesOf(to));
     }
 }
 
@@ -85,114 +62,30 @@ inline float StorageFloat(Storage s, const uint8_t* p)
 void DecodeFrames(const StoredFormat& f, const uint8_t* in, size_t frames, Storage to, uint8_t* const* outs, int perOut)
 {
     const int channels = f.channels;
-    const int sb = f.containerBits / 8;
-    const int ob = StorageBytes(to);
-    const bool be = f.coding == Coding::PcmBE || f.coding == Coding::FloatBE;
-    // The common forms first: whole-word copies without conversion.
-    if (to == Storage::S16 && f.containerBits == 16 && !be) {
-        if (perOut == channels) {
-            std::memcpy(outs[0], in, frames * channels * 2);
-            return;
-        }
-        const int16_t* src = reinterpret_cast<const int16_t*>(in);
-        for (int c = 0; c < channels; ++c) {
-            int16_t* dst = reinterpret_cast<int16_t*>(outs[c / perOut]) + c % perOut;
-            for (size_t i = 0; i < frames; ++i)
-                dst[i * perOut] = src[i * channels + c];
-        }
+    const pcm::Form from = FileForm(f), form = StorageForm(to);
+    if (perOut == channels) {
+        pcm::Requantise(from, in, frames * size_t(channels), form, outs[0]);
         return;
     }
-    for (int c = 0; c < channels; ++c) {
-        uint8_t* dst = outs[c / perOut] + (c % perOut) * ob;
-        const uint8_t* src = in + c * sb;
-        const size_t step = static_cast<size_t>(perOut) * ob;
-        for (size_t i = 0; i < frames; ++i, src += channels * sb, dst += step) {
-            if (to == Storage::U8) {
-                *dst = f.signed8 ? uint8_t(int8_t(*src) + 128) : *src;
-            } else if (to == Storage::S16) {
-                const int16_t v = Int16(src, be);
-                std::memcpy(dst, &v, 2);
-            } else {
-                const float x = SampleFloat(f, src);
-                std::memcpy(dst, &x, 4);
-            }
+    // Whole frames into one interleaved chunk, then each channel to its place.
+    const size_t inFrame = pcm::BytesOf(from) * size_t(channels), ob = pcm::BytesOf(form);
+    const size_t chunkFrames = std::max<size_t>(1, kChunkSamples / size_t(channels));
+    std::vector<uint8_t> chunk(chunkFrames * size_t(channels) * ob);
+    for (size_t done = 0; done < frames; done += chunkFrames) {
+        const size_t n = std::min(chunkFrames, frames - done);
+        pcm::Requantise(from, in + done * inFrame, n * size_t(channels), form, chunk.data());
+        for (int c = 0; c < channels; ++c) {
+            uint8_t* dst = outs[c / perOut] + (done * size_t(perOut) + size_t(c % perOut)) * ob;
+            const uint8_t* src = chunk.data() + size_t(c) * ob;
+            for (size_t i = 0; i < n; ++i)
+                std::memcpy(dst + i * size_t(perOut) * ob, src + i * size_t(channels) * ob, ob);
         }
     }
 }
 
 void EncodeFrames(const StoredFormat& f, Storage from, const uint8_t* in, size_t frames, uint8_t* out)
 {
-    const int channels = f.channels;
-    const int ib = StorageBytes(from);
-    const size_t n = frames * channels;
-    const bool be = f.coding == Coding::PcmBE || f.coding == Coding::FloatBE;
-    if (from == Storage::S16 && f.containerBits == 16 && !be) {
-        std::memcpy(out, in, n * 2);
-        return;
-    }
-    if (from == Storage::U8 && f.containerBits == 8 && !f.signed8) {
-        std::memcpy(out, in, n);
-        return;
-    }
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t* p = in + i * ib;
-        switch (f.containerBits) {
-        case 8:
-            if (from == Storage::U8)
-                out[i] = f.signed8 ? uint8_t(int(*p) - 128) : *p;
-            else {
-                const int v = static_cast<int>(RoundClamp(StorageFloat(from, p) * 128.0, -128, 127));
-                out[i] = f.signed8 ? uint8_t(int8_t(v)) : uint8_t(v + 128);
-            }
-            break;
-        case 16: {
-            int16_t v;
-            if (from == Storage::S16)
-                std::memcpy(&v, p, 2);
-            else if (from == Storage::U8)
-                v = static_cast<int16_t>((int(*p) - 128) * 256);
-            else
-                v = static_cast<int16_t>(RoundClamp(StorageFloat(from, p) * 32768.0, -32768, 32767));
-            uint16_t u = static_cast<uint16_t>(v);
-            if (be)
-                u = __builtin_bswap16(u);
-            std::memcpy(out + i * 2, &u, 2);
-            break;
-        }
-        case 24: {
-            int32_t v;
-            if (f.validBits == 20)
-                v = static_cast<int32_t>(RoundClamp(StorageFloat(from, p) * 524288.0, -524288, 524287)) * 16;
-            else
-                v = static_cast<int32_t>(RoundClamp(StorageFloat(from, p) * 8388608.0, -8388608, 8388607));
-            uint8_t* o = out + i * 3;
-            if (be) {
-                o[0] = uint8_t(v >> 16);
-                o[1] = uint8_t(v >> 8);
-                o[2] = uint8_t(v);
-            } else {
-                o[0] = uint8_t(v);
-                o[1] = uint8_t(v >> 8);
-                o[2] = uint8_t(v >> 16);
-            }
-            break;
-        }
-        default: {
-            uint32_t u;
-            if (f.coding == Coding::FloatLE || f.coding == Coding::FloatBE) {
-                const float x = StorageFloat(from, p);
-                std::memcpy(&u, &x, 4);
-            } else {
-                u = static_cast<uint32_t>(
-                    static_cast<int32_t>(RoundClamp(StorageFloat(from, p) * 2147483648.0, INT32_MIN, INT32_MAX)));
-            }
-            if (be)
-                u = __builtin_bswap32(u);
-            std::memcpy(out + i * 4, &u, 4);
-            break;
-        }
-        }
-    }
+    ConvertForFile(StorageForm(from), in, frames * f.channels, FileForm(f), out);
 }
 
 PeakAccumulator::PeakAccumulator(WORD bits, int channels)
@@ -206,7 +99,7 @@ int32_t PeakAccumulator::Value(const uint8_t* p) const
     case Storage::U8:
         return int32_t(*p) - 128;
     case Storage::S16:
-        return Int16(p, false);
+        return Int16(p);
     default: {
         float x;
         std::memcpy(&x, p, 4);

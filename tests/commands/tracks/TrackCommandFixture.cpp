@@ -21,20 +21,26 @@ CNyMultiTrackDoc* TrackCommandTest::Build(const std::vector<WORD>& channels, con
 void TrackCommandTest::Fill(CNyMultiTrackDoc* doc, int track, int frames, int64_t start, int seed)
 {
     WORD channels = doc->GetTrackChannels(track);
-    DWORD rate = doc->GetSamplesPerSec();
     std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
     uint32_t state = 2654435761u * static_cast<uint32_t>(seed);
     for (int16_t& s : samples) {
         state = state * 1103515245u + 12345u;
         s = static_cast<int16_t>(state >> 16);
     }
+    InsertSamples(doc, track, samples.data(), samples.size() * 2, 16, start);
+}
+
+void TrackCommandTest::InsertSamples(CNyMultiTrackDoc* doc, int track, const void* samples, size_t bytes, WORD bits,
+                                     int64_t start)
+{
+    const WORD channels = doc->GetTrackChannels(track);
+    const DWORD rate = doc->GetSamplesPerSec();
     std::string path = files_.File("item" + std::to_string(fileCount_++) + ".raw");
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(samples.size() * 2));
+    std::ofstream(path, std::ios::binary).write(static_cast<const char*>(samples), static_cast<std::streamsize>(bytes));
     MtFileItemRecord record{};
     std::strncpy(record.path, path.c_str(), sizeof(record.path) - 1);
     record.channels = channels;
-    record.bitsPerSample = 16;
+    record.bitsPerSample = bits;
     record.samplesPerSec = rate;
     ComRef<IMtItemList> list;
     ASSERT_EQ(S_OK, MtEngine::CreateItemList(list));
@@ -44,7 +50,7 @@ void TrackCommandTest::Fill(CNyMultiTrackDoc* doc, int track, int frames, int64_
     ASSERT_EQ(S_OK, list->NextItem(item.Out(), nullptr));
     ComRef<IMtClip> clip;
     ASSERT_EQ(S_OK, MtEngine::CreateClip(clip));
-    MtClipFormat format{rate, 16, channels};
+    MtClipFormat format{rate, bits, channels};
     ASSERT_EQ(S_OK, clip->SetFormat(&format));
     ASSERT_EQ(S_OK, clip->SetSource(item.Get(), 0, -1));
     ASSERT_EQ(S_OK, doc->GetTrack(track)->InsertClip(clip.Get(), start, 0, 0));

@@ -77,6 +77,8 @@ protected:
     CNyMultiTrackDoc* Build(const std::vector<WORD>& channels, const std::vector<int>& frames,
                             const std::vector<int64_t>& starts = {});
     void Fill(CNyMultiTrackDoc* doc, int track, int frames, int64_t start, int seed);
+    // Puts samples (interleaved, of the document's rate) into a track at start, from a raw item file.
+    void InsertSamples(CNyMultiTrackDoc* doc, int track, const void* samples, size_t bytes, WORD bits, int64_t start);
 
     static std::vector<int> SelectedTracks(CNyMultiTrackDoc* doc);
     static void Select(CNyMultiTrackDoc* doc, std::initializer_list<int> tracks);

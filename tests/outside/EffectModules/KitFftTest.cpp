@@ -1,5 +1,6 @@
-// The kit's FFT against the transform's definition: every stage layout (radix-4 stages with or
-// without the radix-2 one, the split transform's depth-first pass over large sizes).
+// The kit's FFT against the transform's definition: every stage layout (pairs of stages with or
+// without the radix-2 one, the small sizes' plain loop, the split transform's depth-first pass
+// over large sizes), in double and float, and the real path.
 #include "Fft.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ std::vector<Complex> Noise(size_t n, unsigned seed)
 
 TEST(KitFft, ForwardIsTheDirectTransformInBinOrderAndInverseUndoesIt)
 {
-    for (size_t n : {2, 4, 8, 16, 32, 128, 512, 2048}) {
+    for (size_t n : {2, 4, 8, 16, 32, 64, 128, 512, 2048, 4096}) {
         const auto x = Noise(n, unsigned(n));
         std::vector<Complex> w(n);
         for (size_t j = 0; j < n; ++j)
@@ -54,7 +55,7 @@ TEST(KitFft, ForwardIsTheDirectTransformInBinOrderAndInverseUndoesIt)
 // convolution done in one call.
 TEST(KitFft, SplitSpectraMultiplyAsCircularConvolution)
 {
-    for (size_t n : {2, 4, 8, 32, 1024, 8192, 16384}) {
+    for (size_t n : {2, 4, 8, 16, 32, 64, 1024, 8192, 16384, 32768}) {
         const auto x = Noise(n, unsigned(n) + 1);
         std::vector<std::pair<size_t, double>> taps = {{0, 0.5}, {1, -0.25}, {n / 2, 0.125}, {n - 1, 1.0}};
         std::vector<double> xr(n), xi(n), hr(n, 0.0), hi(n, 0.0);
@@ -86,6 +87,59 @@ TEST(KitFft, SplitSpectraMultiplyAsCircularConvolution)
         }
         EXPECT_LT(worst, 1e-13) << n;
         EXPECT_LT(worstInOneCall, 1e-13) << n;
+    }
+}
+
+// Float: the same transform within single precision, at sizes on both sides of the
+// depth-first pass.
+TEST(KitFft, FloatTransformFollowsTheDoubleOne)
+{
+    for (size_t n : {16, 32, 64, 256, 2048, 4096, 16384}) {
+        const auto x = Noise(n, unsigned(n) + 7);
+        std::vector<float> re(n), im(n);
+        for (size_t t = 0; t < n; ++t) {
+            re[t] = float(x[t].real());
+            im[t] = float(x[t].imag());
+        }
+        auto y = x;
+        fxkit::Fft(n).Forward(y.data());
+        fxkit::FloatFft fft(n);
+        fft.ForwardSplit(re.data(), im.data());
+        double worst = 0;
+        for (size_t p = 0; p < n; ++p)
+            worst = std::max(worst, std::abs(Complex(re[p], im[p]) - y[fft.BinAt(p)]));
+        EXPECT_LT(worst, 1e-6 * std::sqrt(double(n)) * std::log2(double(n))) << n;
+        fft.InverseSplit(re.data(), im.data());
+        worst = 0;
+        for (size_t t = 0; t < n; ++t)
+            worst = std::max(worst, std::abs(Complex(re[t], im[t]) / double(n) - x[t]));
+        EXPECT_LT(worst, 1e-6) << n;
+    }
+}
+
+// Real signals: bins 0 .. n / 2 of the complex transform of the same values, and back.
+TEST(KitFft, RealTransformGivesTheHalfSpectrumAndInverts)
+{
+    for (size_t n : {16, 32, 64, 128, 2048, 8192}) {
+        const auto z = Noise(n, unsigned(n) + 3);
+        std::vector<double> x(n);
+        std::vector<Complex> full(n);
+        for (size_t t = 0; t < n; ++t)
+            full[t] = x[t] = z[t].real();
+        fxkit::Fft(n).Forward(full.data());
+        fxkit::RealFft real(n);
+        std::vector<Complex> bins(n / 2 + 1);
+        real.Forward(x.data(), bins.data());
+        double worst = 0;
+        for (size_t k = 0; k <= n / 2; ++k)
+            worst = std::max(worst, std::abs(bins[k] - full[k]));
+        EXPECT_LT(worst, 1e-12 * double(n)) << n;
+        std::vector<double> back(n);
+        real.Inverse(bins.data(), back.data());
+        worst = 0;
+        for (size_t t = 0; t < n; ++t)
+            worst = std::max(worst, std::fabs(back[t] - x[t]));
+        EXPECT_LT(worst, 1e-14 * double(n)) << n;
     }
 }
 

@@ -2,6 +2,7 @@
 // and back identically, so data passed between them keeps every value.
 #include "SampleConverter.h"
 #include "SampleFormat.h"
+#include "SampleSweep.h"
 #include "WaveFormat.h"
 
 #include <gtest/gtest.h>
@@ -48,33 +49,6 @@ std::vector<T> ValuesOf(const std::vector<uint8_t>& b)
     return v;
 }
 
-// Every 16-bit value and halfway point as float, the 8-bit halfway points, full scale and
-// beyond it, infinities, NaN (silence on both sides), zeros, denormals and a spread of
-// ordinary values.
-std::vector<float> FloatSweep()
-{
-    std::vector<float> v;
-    for (int i = -32769; i <= 32767; ++i) {
-        v.push_back(static_cast<float>(i) / 32768);
-        v.push_back((static_cast<float>(i) + 0.5f) / 32768);
-    }
-    for (int i = -129; i <= 128; ++i)
-        v.push_back((static_cast<float>(i) + 0.5f) / 128);
-    const float inf = std::numeric_limits<float>::infinity();
-    for (float x : {1.0f, 1e10f, inf, 0.0f, std::numeric_limits<float>::denorm_min()}) {
-        v.push_back(x);
-        v.push_back(-x);
-        v.push_back(std::nextafter(x, inf));
-        v.push_back(std::nextafter(-x, -inf));
-    }
-    v.push_back(std::numeric_limits<float>::quiet_NaN());
-    v.push_back(-std::numeric_limits<float>::quiet_NaN());
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<float> d(-1.2f, 1.2f);
-    for (int i = 0; i < 5000; ++i)
-        v.push_back(d(rng));
-    return v;
-}
 
 } // namespace
 
@@ -97,7 +71,7 @@ TEST(SampleCodecAgreement, IntegerToFloatMatchesBitForBit)
 
 TEST(SampleCodecAgreement, FloatToIntegerMatches)
 {
-    const std::vector<float> values = FloatSweep();
+    const std::vector<float> values = kvtest::FloatSweep();
     const std::vector<uint8_t> to8 = CoreConvert(32, 8, BytesOf(values));
     const std::vector<int16_t> to16 = ValuesOf<int16_t>(CoreConvert(32, 16, BytesOf(values)));
     for (size_t i = 0; i < values.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "ChunkFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -320,31 +321,52 @@ TEST_F(EngineTest, CopiesCarryTheSourceTrackAndSubClips)
     item->Release();
 }
 
-TEST_F(EngineTest, ConvertFormatResamplesAndChangesWidth)
+// A tone well inside the band comes out as the same tone at the new rate, away from the ends
+// (where the sound starts and stops abruptly the band-limited conversion rings). The widest
+// step down, 768 kHz to 1 kHz, goes in steps the resampler can take.
+TEST_F(EngineTest, ConvertFormatResamplesAToneAndChangesWidth)
 {
-    std::vector<int16_t> ramp(4800);
-    for (size_t i = 0; i < ramp.size(); ++i)
-        ramp[i] = static_cast<int16_t>(i * 4);
-    ASSERT_EQ(S_OK, set_->SetFormat(16, 48000));
-    IMtItem* item = MakeItem("ramp.raw", ramp.data(), ramp.size() * 2, 1, 16, 48000);
-    ComRef<IMtTrack> track;
-    set_->InsertTrack(0, 1, track.Out(), -1);
-    IMtClip* clip = ClipOf(item);
-    track->InsertClip(clip, 1000, 0, 0);
-    ASSERT_EQ(S_OK, set_->ConvertFormat(24, 24000));
-    LONGLONG start = 0, length = 0;
-    track->GetStartOffset(&start);
-    track->GetLength(&length);
-    EXPECT_EQ(500, start);
-    EXPECT_EQ(2400, length);
-    std::vector<uint8_t> bytes = ReadTrack(track.Get(), 500, -1);
-    ASSERT_EQ(size_t(2400 * 4), bytes.size());
-    std::vector<float> f(2400);
-    memcpy(f.data(), bytes.data(), bytes.size());
-    for (size_t i = 0; i < f.size(); ++i)
-        ASSERT_NEAR(ramp[i * 2] / 32768.0, f[i], 1e-6) << i;
-    clip->Release();
-    item->Release();
+    const double pi = 3.14159265358979323846;
+    struct Case {
+        DWORD from, to;
+        WORD bits;
+        double tone;
+        size_t frames;
+        LONGLONG start;    // at the old rate
+        size_t margin;     // output frames left unchecked at each end
+        double tolerance;
+    } const cases[] = {
+        {48000, 24000, 24, 1000, 4800, 1000, 300, 1e-4},
+        {768000, 1000, 32, 100, 384000, 0, 150, 1e-3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        std::vector<int16_t> tone(c.frames);
+        for (size_t i = 0; i < tone.size(); ++i)
+            tone[i] = static_cast<int16_t>(std::lround(16000 * std::sin(2 * pi * c.tone * double(i) / c.from)));
+        ASSERT_EQ(S_OK, set_->SetFormat(16, c.from));
+        IMtItem* item = MakeItem("tone" + std::to_string(c.from) + ".raw", tone.data(), tone.size() * 2, 1, 16, c.from);
+        ComRef<IMtTrack> track;
+        set_->InsertTrack(0, 1, track.Out(), -1);
+        IMtClip* clip = ClipOf(item);
+        track->InsertClip(clip, c.start, 0, 0);
+        ASSERT_EQ(S_OK, set_->ConvertFormat(c.bits, c.to));
+        const LONGLONG start = c.start * c.to / c.from, length = LONGLONG(c.frames) * c.to / c.from;
+        LONGLONG gotStart = 0, gotLength = 0;
+        track->GetStartOffset(&gotStart);
+        track->GetLength(&gotLength);
+        EXPECT_EQ(start, gotStart);
+        ASSERT_EQ(length, gotLength);
+        std::vector<uint8_t> bytes = ReadTrack(track.Get(), start, -1);
+        ASSERT_EQ(size_t(length * 4), bytes.size());
+        std::vector<float> f(static_cast<size_t>(length));
+        memcpy(f.data(), bytes.data(), bytes.size());
+        for (size_t i = c.margin; i + c.margin < f.size(); ++i)
+            ASSERT_NEAR(16000 / 32768.0 * std::sin(2 * pi * c.tone * double(i) / c.to), f[i], c.tolerance) << i;
+        set_->DetachTrack(track.Get());
+        clip->Release();
+        item->Release();
+    }
 }
 
 TEST_F(EngineTest, ClipsSaveIntoAChunkFileAndLoadBack)

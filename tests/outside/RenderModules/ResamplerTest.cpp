@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+using fxkit::Resampler;
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;

@@ -1,4 +1,5 @@
-// Resampler: band-limited sample rate conversion of interleaved float audio. Passband flat to
+// Resampler: the kit's one sample rate conversion, band-limited, of interleaved float audio (the
+// attribute module's and the engine's document conversion). Passband flat to
 // 90 % of the lower rate's Nyquist frequency (ripple below 0.001 dB), stopband from that
 // Nyquist frequency on, rejected by at least 120 dB.
 // Two stages, both Kaiser-windowed sinc filters of linear phase: the sharp one doubles the
@@ -8,7 +9,7 @@
 // that step needs more than kMaxExactPhases phases, its phase filter is interpolated linearly
 // from a bank of kInterpolatedPhases phases.
 //
-//   Resampler r;
+//   fxkit::Resampler r;
 //   r.Setup(44100, 48000, 2);
 //   r.Process(in, frames, out);   // appends what is ready to out (interleaved)
 //   r.Flush(out);                 // appends the rest; output length = ceil(in * out / in)
@@ -19,7 +20,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "SplitFft.h"
+#include "Fft.h"
+
+namespace fxkit {
 
 class Resampler {
 public:
@@ -69,7 +72,7 @@ private:
     int m_taps1 = 0, m_half1 = 0;
     size_t m_fftSize = 0, m_block = 0, m_preroll = 0;
     std::vector<float> m_spectrum; // the filter's, real, bit-reversed, scaled for the inverse
-    SplitFft m_forward, m_inverse;
+    FloatFft m_forward, m_inverse;
     std::vector<float> m_zRe, m_zIm, m_uRe, m_uIm; // work areas
 
     // Polyphase stage from the doubled rate to the output rate, reduced ratio up2:down2.
@@ -99,3 +102,5 @@ private:
     uint64_t m_nextRem = 0;
     bool m_flushed = false;
 };
+
+} // namespace fxkit

@@ -8,6 +8,8 @@
 
 #include <emmintrin.h>
 
+namespace fxkit {
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -40,40 +42,6 @@ double WindowedSinc(double t, double cutoff, double half, double beta, double i0
 int KaiserTaps(double attenuationDb, double width)
 {
     return static_cast<int>(std::ceil((attenuationDb - 7.95) / (14.36 * width))) + 1;
-}
-
-size_t BitReverse(size_t p, int bits)
-{
-    size_t k = 0;
-    for (int b = 0; b < bits; ++b)
-        k |= ((p >> b) & 1) << (bits - 1 - b);
-    return k;
-}
-
-// In-place complex FFT in double, natural order both ways; for filter design only.
-void FftDouble(std::vector<std::complex<double>>& a)
-{
-    const size_t n = a.size();
-    int bits = 0;
-    while ((size_t(1) << bits) < n)
-        ++bits;
-    for (size_t p = 0; p < n; ++p) {
-        size_t k = BitReverse(p, bits);
-        if (k > p)
-            std::swap(a[p], a[k]);
-    }
-    for (size_t s = 2; s <= n; s *= 2) {
-        std::complex<double> step = std::polar(1.0, -2.0 * kPi / double(s));
-        for (size_t base = 0; base < n; base += s) {
-            std::complex<double> w = 1.0;
-            for (size_t j = 0; j < s / 2; ++j) {
-                std::complex<double> t = w * a[base + j + s / 2];
-                a[base + j + s / 2] = a[base + j] - t;
-                a[base + j] += t;
-                w *= step;
-            }
-        }
-    }
 }
 
 double KaiserBeta(double attenuationDb)
@@ -154,12 +122,12 @@ void Resampler::Design()
         if (j > 0)
             hc[m_fftSize - j] = h[j];
     }
-    FftDouble(hc);
-    m_spectrum.resize(m_fftSize);
-    for (size_t p = 0; p < m_fftSize; ++p)
-        m_spectrum[p] = float(hc[BitReverse(p, bits)].real() / double(m_fftSize));
+    Fft(m_fftSize).Forward(hc.data());
     m_forward.Resize(m_fftSize / 2);
     m_inverse.Resize(m_fftSize);
+    m_spectrum.resize(m_fftSize);
+    for (size_t p = 0; p < m_fftSize; ++p)
+        m_spectrum[p] = float(hc[m_inverse.BinAt(p)].real() / double(m_fftSize));
     m_zRe.assign(m_fftSize / 2, 0.0f);
     m_zIm.assign(m_fftSize / 2, 0.0f);
     m_uRe.assign(m_fftSize, 0.0f);
@@ -332,7 +300,7 @@ void Resampler::RunBlocks(std::vector<float>& out, uint64_t limit)
                 std::memcpy(m_zIm.data(), &m_in[size_t(c + 1) * m_inCap + from], half * sizeof(float));
             else
                 std::fill(m_zIm.begin(), m_zIm.end(), 0.0f);
-            m_forward.Forward(m_zRe.data(), m_zIm.data());
+            m_forward.ForwardSplit(m_zRe.data(), m_zIm.data());
             // The input with zeros between its frames has this spectrum twice over; in
             // bit-reversed order that is each bin twice in a row.
             const float* zr = m_zRe.data();
@@ -348,7 +316,7 @@ void Resampler::RunBlocks(std::vector<float>& out, uint64_t limit)
                 _mm_storeu_ps(ui + 2 * q, _mm_mul_ps(_mm_unpacklo_ps(i, i), h0));
                 _mm_storeu_ps(ui + 2 * q + 4, _mm_mul_ps(_mm_unpackhi_ps(i, i), h1));
             }
-            m_inverse.InverseFromBitReversed(ur, ui);
+            m_inverse.InverseSplit(ur, ui);
             // Doubled-rate frame 2 * nextBlock lies at index 2 * preroll of the block.
             std::memcpy(&m_mid[size_t(c) * m_midCap + m_midEnd], ur + 2 * m_preroll, 2 * m_block * sizeof(float));
             if (c + 1 < m_channels)
@@ -550,3 +518,5 @@ void Resampler::ComputeInterpolated(const float* y, uint64_t rem, float* dst) co
     if (c < m_channels)
         dst[c] = DotMixed(y + size_t(c) * m_midCap, h0, h1, m_taps, mix);
 }
+
+} // namespace fxkit
