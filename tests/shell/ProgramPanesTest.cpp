@@ -250,7 +250,7 @@ TEST_F(ProgramPanesTest, TheDocumentsMenuOffersOpenTheRecentFilesAndAbout)
     ASSERT_NE(frame_->MDIGetActive(), nullptr);
     HMENU menu = ::GetMenu(frame_->m_hWnd);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(ItemText(menu, ID_FILE_OPEN), "&Open...\tCtrl+O");
+    EXPECT_EQ(ItemText(menu, ID_FILE_OPEN), "&Open...\bCtrl+O");
     EXPECT_FALSE(ItemText(menu, ID_APP_ABOUT).empty());
     // The File popup lists the file just opened when it opens.
     HMENU file = ::GetSubMenu(menu, 0);
