@@ -2,6 +2,7 @@
 
 #include "CommandSupport.h"
 #include "OperationEdge.h"
+#include "TrackCommandSupport.h"
 
 HRESULT AppendTrackCommand::GetSize(ULONG* size)
 {
@@ -14,6 +15,7 @@ HRESULT AppendTrackCommand::WriteBody(IJournalFile* stream)
     uint8_t block[kRecordSize] = {};
     FillHeader(block, kRecordSize);
     PutField<uint16_t>(block, 258, m_channels);
+    PutLabelName(block, 260, m_label, m_labelName);
     return WriteRecord(stream, block, sizeof block);
 }
 
@@ -22,8 +24,10 @@ HRESULT AppendTrackCommand::ReadBody(IJournalFile* stream)
     return RunAtEdge([&] {
         m_document = JournalDocument(stream);
         uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        const bool named = StoredRecordSize(stream) != kLegacyRecordSize;
+        ThrowIfFailed(ReadRecord(stream, block, named ? kRecordSize : kLegacyRecordSize));
         m_channels = GetField<uint16_t>(block, 258);
+        GetLabelName(block, 260, m_labelName);
         m_trackIndex = -1;
         return S_OK;
     });

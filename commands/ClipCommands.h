@@ -3,6 +3,7 @@
 // ("createclip"), merge an item in ("mergeclip"), write one sample ("editsample"). Each keeps
 // the track's content before the edit, so undo and redo swap contents.
 #pragma once
+#include "FileHandle.h"
 #include "RangeCommand.h"
 
 #include <string>
@@ -15,7 +16,8 @@ public:
     InsertClipCommand() = default;
     InsertClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length,
                       IMtClip* clip);
-    // The clip file is the command's: it goes when the command goes.
+    // A clip file the command wrote goes when the command goes. One it was loaded from stays:
+    // it belongs to the journal it came from until the program's start-up finds it unused.
     ~InsertClipCommand() override;
 
     STDMETHODIMP Do() override;
@@ -32,7 +34,13 @@ protected:
     HRESULT GetSize(ULONG* size) override;
 
 private:
+    // Holds the clip file open while the command names it, so that no clean-up of unused
+    // temporary files takes it away.
+    void HoldClipFile();
+
     std::string m_clipPath;
+    FileHandle m_clipHold;
+    bool m_ownsClipFile = false;
     int32_t m_trackState = static_cast<int32_t>(0x80000000);
 };
 

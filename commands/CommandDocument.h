@@ -73,6 +73,8 @@ public:
     virtual int SetLabelAt(const LabelRecord&) { return 0; }
     virtual int RemoveLabel(const LabelRecord&) { return 0; }
     virtual bool FindLabelById(int, LabelRecord*) { return false; }
+    // The record at a place of the table (0-based, removed ones included); false past its end.
+    virtual bool GetLabelAt(int, LabelRecord*) { return false; }
     // Live records of the track (-1: all-tracks marks) meeting from..to (to < 0: no bound).
     virtual int FindLabelsInRange(int, std::vector<LabelRecord>&, int64_t, int64_t, int32_t) { return 0; }
     virtual int GetLabelCount(int) { return 0; }

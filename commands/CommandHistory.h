@@ -16,6 +16,10 @@
 // pad byte included. A journal made new claims the largest size in its header until Close
 // writes the true one, so that one left by a crash reads as running to the file's end;
 // opening one replays every finished record and cuts off a last one whose write was cut off.
+// A finished record that cannot be replayed ends the replay there: the edits before it stay,
+// the file is left as it was for a later attempt, and the history goes on in a copy of its
+// records up to that one, beside it (Open returns kJournalReplayedInPart and GetPath names
+// the copy). When not even the first record comes back, Open fails and nothing is kept.
 #pragma once
 #include "ChunkFile.h"
 #include "ComRef.h"
@@ -26,6 +30,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// Open's answer when it kept the edits before a record it could not replay.
+constexpr HRESULT kJournalReplayedInPart = static_cast<HRESULT>(0x03E80835);
 
 class CommandHistory : public ComObject<ICommandHistory, IJournalFile> {
 public:
@@ -68,6 +75,9 @@ private:
     // Enters the next record of the journal when it was written to its end; false (nothing
     // entered) for the torn record that an interrupted write leaves at the end.
     static bool EnterFinishedRecord(IChunkFile* file);
+    // Goes on in a new file beside the journal holding its first bytes up to end, leaving the
+    // journal as it is; *path receives the new file's name.
+    static void ContinueInCopy(IChunkFile* file, const std::string& journal, uint64_t end, std::string* path);
     HRESULT ReplayRecord(IChunkFile* file, IEditCommand** command, int depth);
     HRESULT ReplayCommand(IChunkFile* file, IEditCommand** command);
     HRESULT ReplayGroup(IChunkFile* file, IEditCommand** command, int depth);

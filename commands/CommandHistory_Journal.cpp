@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 // Deeper nesting than any edit builds; it keeps a crafted journal from exhausting the stack.
@@ -46,6 +47,7 @@ HRESULT CommandHistory::Open(const char* path)
         int64_t start;
     };
     std::vector<Loaded> loaded;
+    std::string continued; // the copy the history goes on in after a partial replay
     ComRef<IChunkFile> file(CreateJournalChunkFile());
     if (!file)
         return E_OUTOFMEMORY;
@@ -84,8 +86,14 @@ HRESULT CommandHistory::Open(const char* path)
             }
             ComRef<IEditCommand> command;
             HRESULT replayed = ReplayJournal(file.Get(), command.Out());
-            if (FAILED(replayed))
-                return replayed;
+            if (FAILED(replayed)) {
+                if (loaded.empty())
+                    return replayed;
+                // The edits before this record stay; the journal stays as it is for a later
+                // attempt, and the history goes on in a copy of the records that came back.
+                ContinueInCopy(file.Get(), path, static_cast<uint64_t>(start), &continued);
+                break;
+            }
             file->Ascend();
             if (replayed == S_OK) {
                 if (!command)
@@ -117,12 +125,51 @@ HRESULT CommandHistory::Open(const char* path)
 
     m_journalDepth = m_journal->GetChunkDepth();
     hr = RunAtEdge([&] {
-        m_path = path;
+        m_path = continued.empty() ? path : continued;
         for (Loaded& entry : loaded)
             ThrowIfFailed(PushUndo(entry.command.Get(), entry.start));
         return S_OK;
     });
-    return hr;
+    return SUCCEEDED(hr) && !continued.empty() ? kJournalReplayedInPart : hr;
+}
+
+void CommandHistory::ContinueInCopy(IChunkFile* file, const std::string& journal, uint64_t end, std::string* path)
+{
+    // Nothing has been written to the journal: closing it leaves its bytes as they are.
+    file->Close();
+    const size_t slash = journal.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? "." : journal.substr(0, slash);
+    char name[MAX_PATH] = {};
+    if (!::GetTempFileNameA(folder.c_str(), "KVC", 0, name))
+        throw CKvSSException(LastErrorCode());
+    try {
+        ComRef<IChunkFile> source(CreateChunkFile());
+        if (!source)
+            throw CKvSSException(E_OUTOFMEMORY);
+        source->SetFileName(journal.c_str());
+        source->Open(kFileRead);
+        file->SetFileName(name);
+        file->Open(kFileCreate);
+        std::vector<uint8_t> buffer(1 << 20);
+        for (uint64_t copied = 0; copied < end;) {
+            const DWORD want = static_cast<DWORD>(std::min<uint64_t>(buffer.size(), end - copied));
+            if (source->Read(buffer.data(), want) != want || file->Write(buffer.data(), want) != want)
+                throw CKvSSException(STG_E_WRITEFAULT);
+            copied += want;
+        }
+        source->Close();
+        file->Seek(0, kSeekBegin);
+        if (FAILED(file->DescendById(0, 0)))
+            throw CKvSSException(kBadJournal);
+        ChunkInfo* chunk = file->GetCurrentChunk();
+        chunk->size = end - chunk->dataStart;
+        file->Seek(0, kSeekEnd);
+    } catch (...) {
+        file->Close();
+        ::DeleteFileA(name);
+        throw;
+    }
+    *path = name;
 }
 
 HRESULT CommandHistory::Close()

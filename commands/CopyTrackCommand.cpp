@@ -21,12 +21,7 @@ HRESULT CopyTrackCommand::Do()
         m_copy = std::move(copy);
         m_document->SetTrackSelected(-1, FALSE);
         m_document->SetTrackSelected(m_targetIndex, TRUE);
-        LabelRecord label{};
-        if (!m_document->GetTrackLabel(m_targetIndex, &label)) {
-            m_document->SetTrackLabel(label);
-            // Kept to take the label away with the copy and bring it back with it.
-            m_document->GetTrackLabel(m_targetIndex, &m_label);
-        }
+        GiveTrackLabel(m_document, m_targetIndex, m_labelName, &m_label);
         return hr;
     });
 }
@@ -71,6 +66,7 @@ HRESULT CopyTrackCommand::WriteBody(IJournalFile* stream)
     FillHeader(block, kRecordSize);
     PutField<int32_t>(block, 260, m_sourceIndex);
     PutField<int32_t>(block, 264, m_targetIndex);
+    PutLabelName(block, 268, m_label, m_labelName);
     return WriteRecord(stream, block, sizeof block);
 }
 
@@ -79,9 +75,11 @@ HRESULT CopyTrackCommand::ReadBody(IJournalFile* stream)
     return RunAtEdge([&] {
         m_document = JournalDocument(stream);
         uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        const bool named = StoredRecordSize(stream) != kLegacyRecordSize;
+        ThrowIfFailed(ReadRecord(stream, block, named ? kRecordSize : kLegacyRecordSize));
         m_sourceIndex = GetField<int32_t>(block, 260);
         m_targetIndex = GetField<int32_t>(block, 264);
+        GetLabelName(block, 268, m_labelName);
         return S_OK;
     });
 }

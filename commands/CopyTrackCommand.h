@@ -10,7 +10,8 @@
 class CopyTrackCommand : public EditCommand {
 public:
     static constexpr const char* kTypeName = "copytrack";
-    static constexpr ULONG kRecordSize = 268;
+    static constexpr ULONG kRecordSize = 524;       // the default label's name at 268
+    static constexpr ULONG kLegacyRecordSize = 268; // without it
 
     CopyTrackCommand() = default;
     CopyTrackCommand(const char* name, CommandDocument* document, int sourceIndex, int targetIndex);
@@ -33,6 +34,7 @@ private:
     CommandDocument* m_document = nullptr;
     ComRef<IMtTrack> m_copy;
     LabelRecord m_label{}; // the default label Do gave the copy (id 0: none)
+    char m_labelName[sizeof(LabelRecord::name)] = {}; // loaded: the name Do gives that label
     int m_sourceIndex = -1;
     int m_targetIndex = -1;
 };

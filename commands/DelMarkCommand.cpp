@@ -6,9 +6,16 @@
 HRESULT DelMarkCommand::Do()
 {
     LabelRecord found{};
-    // A removed label is found by its id too; it is no longer there to delete.
-    if (!m_document || !m_document->FindLabelById(m_labelId, &found) || found.id <= 0)
+    if (!m_document)
         return E_FAIL;
+    if (m_named) {
+        if (!FindSameLabel(m_document, m_record, &found))
+            return E_FAIL;
+        m_labelId = found.id;
+    } else if (!m_document->FindLabelById(m_labelId, &found) || found.id <= 0) {
+        // A removed label is found by its id too; it is no longer there to delete.
+        return E_FAIL;
+    }
     m_record = found;
     return Redo();
 }
@@ -37,10 +44,13 @@ HRESULT DelMarkCommand::GetSize(ULONG* size)
 
 HRESULT DelMarkCommand::WriteBody(IJournalFile* stream)
 {
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int32_t>(block, 260, m_labelId);
-    return WriteRecord(stream, block, sizeof block);
+    return RunAtEdge([&] {
+        uint8_t block[kRecordSize] = {};
+        FillHeader(block, kRecordSize);
+        PutField<int32_t>(block, 260, m_labelId);
+        PutField<LabelRecord>(block, 264, TrackByIndex(m_document, m_record));
+        return WriteRecord(stream, block, sizeof block);
+    });
 }
 
 HRESULT DelMarkCommand::ReadBody(IJournalFile* stream)
@@ -48,8 +58,11 @@ HRESULT DelMarkCommand::ReadBody(IJournalFile* stream)
     return RunAtEdge([&] {
         m_document = JournalDocument(stream);
         uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        m_named = StoredRecordSize(stream) != kLegacyRecordSize;
+        ThrowIfFailed(ReadRecord(stream, block, m_named ? kRecordSize : kLegacyRecordSize));
         m_labelId = GetField<int32_t>(block, 260);
+        if (m_named)
+            m_record = TrackById(m_document, GetField<LabelRecord>(block, 264));
         return S_OK;
     });
 }

@@ -13,19 +13,8 @@ HRESULT DeleteEnvelopePointCommand::Do()
 {
     return RunAtEdge([&] {
         ComRef<IMtEnvelope> envelope = GetEnvelope();
-        ComRef<IMtEnvelopePointEnum> points;
-        ThrowIfFailed(envelope->EnumPoints(points.Out()));
-        MtEnvelopePointItem item{};
-        int64_t position = 0;
         m_value = 0;
-        m_found = false;
-        while (points && points->Next(&item) == S_OK) {
-            position += item.distance;
-            if (position == m_position) {
-                m_value = item.value;
-                m_found = true;
-            }
-        }
+        m_found = FindEnvelopePoint(envelope.Get(), m_position, &m_value);
         return ThrowIfFailed(envelope->DeletePoint(m_position));
     });
 }

@@ -97,6 +97,15 @@ HRESULT EditCommand::WriteRecord(IJournalFile* stream, const uint8_t* block, siz
     });
 }
 
+uint16_t EditCommand::StoredRecordSize(IJournalFile* stream)
+{
+    StreamChunkFile file(stream);
+    uint8_t size[2] = {};
+    const DWORD read = file->Read(size, sizeof size);
+    file->Seek(-static_cast<int64_t>(read), kSeekCurrent);
+    return read == sizeof size ? CommandHeader::RecordSize(size) : 0;
+}
+
 HRESULT EditCommand::ReadRecord(IJournalFile* stream, uint8_t* block, size_t size)
 {
     return RunAtEdge([&] {

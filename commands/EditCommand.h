@@ -43,6 +43,9 @@ protected:
     // Reads size bytes and takes the display name from the header. The record must lie
     // inside the current chunk: a short or damaged one fails with kBadJournal.
     HRESULT ReadRecord(IJournalFile* stream, uint8_t* block, size_t size);
+    // The size field of the record at the position (0 when none can be read), which tells a
+    // record's forms apart; the position is left where it was.
+    static uint16_t StoredRecordSize(IJournalFile* stream);
 
     static HRESULT CopyTypeName(const char* typeName, char* buffer, UINT length);
     const std::string& DisplayName() const { return m_name; }

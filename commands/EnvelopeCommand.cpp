@@ -20,6 +20,23 @@ ComRef<IMtEnvelope> TrackEnvelope(CommandDocument* document, int trackIndex, int
     return envelope;
 }
 
+bool FindEnvelopePoint(IMtEnvelope* envelope, int64_t position, float* value)
+{
+    ComRef<IMtEnvelopePointEnum> points;
+    ThrowIfFailed(envelope->EnumPoints(points.Out()));
+    MtEnvelopePointItem item{};
+    int64_t at = 0;
+    bool found = false;
+    while (points && points->Next(&item) == S_OK) {
+        at += item.distance;
+        if (at == position) {
+            *value = item.value;
+            found = true;
+        }
+    }
+    return found;
+}
+
 ComRef<IMtEnvelope> EnvelopeCommand::GetEnvelope()
 {
     return TrackEnvelope(m_document, m_trackIndex, m_kind);
@@ -32,6 +49,17 @@ InsertEnvelopePointCommand::InsertEnvelopePointCommand(const char* name, Command
 {
 }
 
+HRESULT InsertEnvelopePointCommand::Do()
+{
+    return RunAtEdge([&] {
+        ComRef<IMtEnvelope> envelope = GetEnvelope();
+        // The engine replaces a point standing at the position: undo must bring it back.
+        m_replacedValue = 0;
+        m_replaced = FindEnvelopePoint(envelope.Get(), m_position, &m_replacedValue);
+        return ThrowIfFailed(envelope->InsertPoint(m_position, m_value));
+    });
+}
+
 HRESULT InsertEnvelopePointCommand::Redo()
 {
     return RunAtEdge([&] { return ThrowIfFailed(GetEnvelope()->InsertPoint(m_position, m_value)); });
@@ -39,7 +67,12 @@ HRESULT InsertEnvelopePointCommand::Redo()
 
 HRESULT InsertEnvelopePointCommand::Undo()
 {
-    return RunAtEdge([&] { return ThrowIfFailed(GetEnvelope()->DeletePoint(m_position)); });
+    return RunAtEdge([&] {
+        ComRef<IMtEnvelope> envelope = GetEnvelope();
+        if (m_replaced)
+            return ThrowIfFailed(envelope->InsertPoint(m_position, m_replacedValue));
+        return ThrowIfFailed(envelope->DeletePoint(m_position));
+    });
 }
 
 HRESULT InsertEnvelopePointCommand::GetSize(ULONG* size)

@@ -38,10 +38,13 @@ public:
     InsertEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind, int64_t position,
                                float value);
 
-    STDMETHODIMP Do() override { return Redo(); }
+    // Keeps the point the insert replaces, if one stood there, then inserts.
+    STDMETHODIMP Do() override;
     STDMETHODIMP Redo() override;
+    // Puts the replaced point back, or deletes the inserted one.
     STDMETHODIMP Undo() override;
-    STDMETHODIMP OnLoaded() override { return Redo(); }
+    // Replayed through Do: the replaced point is found again in the rebuilt envelope.
+    STDMETHODIMP OnLoaded() override { return Do(); }
     STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
 
 protected:
@@ -52,6 +55,8 @@ protected:
 private:
     int64_t m_position = 0;
     float m_value = 0;
+    bool m_replaced = false; // Do found a point at the position
+    float m_replacedValue = 0;
 };
 
 class DeleteEnvelopePointCommand : public EnvelopeCommand {
@@ -183,3 +188,6 @@ private:
 
 // The envelope of a track and kind of a document; failures are thrown.
 ComRef<IMtEnvelope> TrackEnvelope(CommandDocument* document, int trackIndex, int kind);
+// Whether a point stands at the track-relative position, and its value (the last one's when
+// several do); a failing enumeration is thrown.
+bool FindEnvelopePoint(IMtEnvelope* envelope, int64_t position, float* value);

@@ -135,7 +135,10 @@ public:
     // A file that does not start with the chunk: 0x83E80834. A chunk whose size was never
     // updated (left by a crash) is taken to run to the file's end.
     STDMETHODIMP Open(const char* path) override;
+    // Closes the file and deletes it, unless KeepFile was called.
     STDMETHODIMP Close() override;
+    // The file outlives the store: the takes of a recovery that failed stay for a later start.
+    void KeepFile() { m_keep = true; }
     STDMETHODIMP GetPath(char* buffer, UINT length) override;
     STDMETHODIMP GetChunkFile(IChunkFile** file) override;
     STDMETHODIMP GetLinkedObject(IUnknown** object) override;
@@ -146,6 +149,7 @@ public:
 private:
     IChunkFile* m_file = nullptr;
     std::string m_path;
+    bool m_keep = false;
     UINT_PTR m_userValue = 0; // the document: as wide as a pointer
     ComRef<IUnknown> m_linked;
 };

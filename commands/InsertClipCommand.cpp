@@ -49,8 +49,16 @@ InsertClipCommand::InsertClipCommand(const char* name, CommandDocument* document
 
 InsertClipCommand::~InsertClipCommand()
 {
-    if (!m_clipPath.empty())
+    m_clipHold.Reset();
+    if (m_ownsClipFile)
         ::DeleteFileA(m_clipPath.c_str());
+}
+
+void InsertClipCommand::HoldClipFile()
+{
+    // Readers may open it beside this handle; no one may write or delete it meanwhile.
+    m_clipHold.Reset(::CreateFileA(m_clipPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 HRESULT InsertClipCommand::Do()
@@ -137,6 +145,8 @@ HRESULT InsertClipCommand::WriteBody(IJournalFile* stream)
                 }
             }
             m_clipPath = path;
+            m_ownsClipFile = true;
+            HoldClipFile();
         }
         uint8_t block[kRecordSize] = {};
         FillHeader(block, kRecordSize);
@@ -169,6 +179,7 @@ HRESULT InsertClipCommand::ReadBody(IJournalFile* stream)
         }
         m_forward = std::move(clip);
         m_clipPath = path;
+        HoldClipFile();
         return S_OK;
     });
 }

@@ -3,10 +3,18 @@
 #include "CommandSupport.h"
 #include "OperationEdge.h"
 #include "StreamChunkFile.h"
+#include "TrackCommandSupport.h"
+
+#include <cstring>
 
 InsertTrackCommand::InsertTrackCommand(const char* name, CommandDocument* document, WORD channels, int trackIndex)
     : EditCommand(name), m_document(document), m_channels(channels), m_trackIndex(trackIndex)
 {
+}
+
+void InsertTrackCommand::GiveLabelName(const char* name)
+{
+    std::strncpy(m_labelName, name, sizeof m_labelName - 1);
 }
 
 int InsertTrackCommand::TargetIndex()
@@ -38,12 +46,7 @@ HRESULT InsertTrackCommand::Do()
             SelectOnly(target);
         else
             m_document->SetTrackSelected(target, TRUE);
-        LabelRecord label{};
-        if (!m_document->GetTrackLabel(target, &label)) {
-            m_document->SetTrackLabel(label);
-            // Kept to take the label away with the track and bring it back with it.
-            m_document->GetTrackLabel(target, &m_label);
-        }
+        GiveTrackLabel(m_document, target, m_labelName, &m_label);
         return hr;
     });
 }
@@ -90,6 +93,7 @@ HRESULT InsertTrackCommand::WriteBody(IJournalFile* stream)
     FillHeader(block, kRecordSize);
     PutField<uint16_t>(block, 258, m_channels);
     PutField<int32_t>(block, 260, m_trackIndex);
+    PutLabelName(block, 264, m_label, m_labelName);
     return WriteRecord(stream, block, sizeof block);
 }
 
@@ -98,9 +102,11 @@ HRESULT InsertTrackCommand::ReadBody(IJournalFile* stream)
     return RunAtEdge([&] {
         m_document = JournalDocument(stream);
         uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        const bool named = StoredRecordSize(stream) != kLegacyRecordSize;
+        ThrowIfFailed(ReadRecord(stream, block, named ? kRecordSize : kLegacyRecordSize));
         m_channels = GetField<uint16_t>(block, 258);
         m_trackIndex = GetField<int32_t>(block, 260);
+        GetLabelName(block, 264, m_labelName);
         return S_OK;
     });
 }

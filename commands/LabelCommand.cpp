@@ -22,6 +22,54 @@ void RemoveLabelOrFail(CommandDocument* document, const LabelRecord& record)
         throw CKvSSException(E_FAIL);
 }
 
+namespace {
+bool OnRemovedTrack(CommandDocument* document, int32_t trackId)
+{
+    return trackId != -1 && document->TrackIdToIndex(trackId) < 0;
+}
+
+bool SaysTheSame(CommandDocument* document, const LabelRecord& a, const LabelRecord& saved)
+{
+    const bool track =
+        saved.trackId == kSavedRemovedTrack ? OnRemovedTrack(document, a.trackId) : a.trackId == saved.trackId;
+    return track && a.kind == saved.kind && a.start == saved.start && a.end == saved.end &&
+           std::strncmp(a.name, saved.name, sizeof a.name) == 0;
+}
+} // namespace
+
+bool FindSameLabel(CommandDocument* document, const LabelRecord& saved, LabelRecord* found)
+{
+    LabelRecord record{};
+    if (saved.id > 0 && document->FindLabelById(saved.id, &record) && record.id > 0 &&
+        SaysTheSame(document, record, saved)) {
+        *found = record;
+        return true;
+    }
+    for (int i = 0; document->GetLabelAt(i, &record); ++i) {
+        if (record.id > 0 && SaysTheSame(document, record, saved)) {
+            *found = record;
+            return true;
+        }
+    }
+    return false;
+}
+
+LabelRecord TrackByIndex(CommandDocument* document, LabelRecord record)
+{
+    if (document && record.trackId != -1) {
+        const int index = document->TrackIdToIndex(record.trackId);
+        record.trackId = index >= 0 ? index : kSavedRemovedTrack;
+    }
+    return record;
+}
+
+LabelRecord TrackById(CommandDocument* document, LabelRecord record)
+{
+    if (record.trackId != kSavedRemovedTrack)
+        record.trackId = document->TrackIndexToId(record.trackId);
+    return record;
+}
+
 std::string LoadResourceText(UINT id)
 {
     char text[512] = {};
@@ -40,10 +88,8 @@ HRESULT LabelCommand::WriteBody(IJournalFile* stream)
     return RunAtEdge([&] {
         uint8_t block[kRecordSize] = {};
         FillHeader(block, kRecordSize);
-        LabelRecord stored = m_record;
         // By index: ids differ in a rebuilt document, places do not.
-        if (StoresTrackIndex() && m_document)
-            stored.trackId = m_document->TrackIdToIndex(stored.trackId);
+        LabelRecord stored = StoresTrackIndex() ? TrackByIndex(m_document, m_record) : m_record;
         std::memcpy(block + 258, &stored, sizeof stored);
         return WriteRecord(stream, block, sizeof block);
     });
@@ -57,7 +103,7 @@ HRESULT LabelCommand::ReadBody(IJournalFile* stream)
         ThrowIfFailed(ReadRecord(stream, block, sizeof block));
         std::memcpy(&m_record, block + 258, sizeof m_record);
         if (StoresTrackIndex())
-            m_record.trackId = m_document->TrackIndexToId(m_record.trackId);
+            m_record = TrackById(m_document, m_record);
         return S_OK;
     });
 }

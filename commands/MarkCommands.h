@@ -71,10 +71,15 @@ private:
     CommandDocument* m_document = nullptr;
 };
 
+// "delmark" and "modmark" name their label by what it said before they changed it, besides its
+// id: a replay reaches the same label whatever ids the rebuilt table gave (labels made and
+// taken back before leave places that a replay does not make). Records of the older form,
+// which hold the id only, are still read and name the label by its id.
 class DelMarkCommand : public EditCommand {
 public:
     static constexpr const char* kTypeName = "delmark";
-    static constexpr uint16_t kRecordSize = 264;
+    static constexpr uint16_t kRecordSize = 548;       // the id at 260, the label as it was at 264
+    static constexpr uint16_t kLegacyRecordSize = 264; // the id only
 
     DelMarkCommand() = default;
     DelMarkCommand(const char* name, CommandDocument* document, int labelId)
@@ -98,11 +103,14 @@ private:
     CommandDocument* m_document = nullptr;
     LabelRecord m_record{};
     int m_labelId = 0;
+    bool m_named = false; // loaded with the label as it was: found by that
 };
 
 class ModMarkCommand : public LabelCommand {
 public:
     static constexpr const char* kTypeName = "modmark";
+    static constexpr uint16_t kRecordSize = 826;       // the new record at 258, the old one at 542
+    static constexpr uint16_t kLegacyRecordSize = 542; // the new record only
 
     ModMarkCommand() = default;
     ModMarkCommand(const char* name, CommandDocument* document, const LabelRecord& record);
@@ -116,9 +124,13 @@ public:
 
 protected:
     bool StoresTrackIndex() const override { return true; }
+    HRESULT ReadBody(IJournalFile* stream) override;
+    HRESULT WriteBody(IJournalFile* stream) override;
+    HRESULT GetSize(ULONG* size) override;
 
 private:
     LabelRecord m_old{};
+    bool m_named = false; // loaded with the old record: the label is found by it
 };
 
 class AddLoopCommand : public LabelCommand {
@@ -152,6 +164,16 @@ public:
     STDMETHODIMP OnLoaded() override { return Do(); }
     STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
 };
+
+// The live label a saved record names in the document: the one of the record's id while it
+// still says what the record says (kind, track, span and name), else the first that does.
+bool FindSameLabel(CommandDocument* document, const LabelRecord& saved, LabelRecord* found);
+// A label record as saved with its track as an index, and back. A label on a track no longer
+// in the document (removed by the same edit before the label) is saved with kSavedRemovedTrack,
+// kept so on loading: any label of a removed track says the same.
+constexpr int32_t kSavedRemovedTrack = -2;
+LabelRecord TrackByIndex(CommandDocument* document, LabelRecord record);
+LabelRecord TrackById(CommandDocument* document, LabelRecord record);
 
 // Label helpers of these commands: a record's table operation, E_FAIL when refused.
 void AddLabelOrFail(CommandDocument* document, LabelRecord& record);

@@ -57,7 +57,8 @@ HRESULT RecordingTakeStore::Close()
         m_file = nullptr;
     }
     if (!m_path.empty()) {
-        ::DeleteFileA(m_path.c_str());
+        if (!m_keep)
+            ::DeleteFileA(m_path.c_str());
         m_path.clear();
     }
     return S_OK;

@@ -144,7 +144,10 @@ void SplitTrackCommand::Split()
         run(NewCommand<DelMarkCommand>(nullptr, m_document, mark.id));
     for (int ch = 0; ch < channels; ++ch) {
         const int index = m_trackIndex + ch;
-        run(NewCommand<InsertTrackCommand>(nullptr, m_document, WORD(1), index));
+        InsertTrackCommand* insert = NewCommand<InsertTrackCommand>(nullptr, m_document, WORD(1), index);
+        insert->GiveLabelName(m_labelNames[ch]);
+        run(insert);
+        std::memcpy(m_labelNames[ch], insert->GivenLabelName(), sizeof m_labelNames[ch]);
         m_document->SetTrackGroup(TrackAt(m_document, index).Get(), group);
         for (const LabelRecord& mark : marks) {
             if ((mark.kind & 7) == kLabelTrack) {
@@ -228,6 +231,7 @@ HRESULT SplitTrackCommand::WriteBody(IJournalFile* stream)
     uint8_t block[kRecordSize] = {};
     FillHeader(block, kRecordSize);
     PutField<int32_t>(block, 260, m_trackIndex);
+    std::memcpy(block + kLegacyRecordSize, m_labelNames, sizeof m_labelNames);
     return WriteRecord(stream, block, sizeof block);
 }
 
@@ -236,8 +240,12 @@ HRESULT SplitTrackCommand::ReadBody(IJournalFile* stream)
     return RunAtEdge([&] {
         m_document = JournalDocument(stream);
         uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
+        const bool named = StoredRecordSize(stream) != kLegacyRecordSize;
+        ThrowIfFailed(ReadRecord(stream, block, named ? kRecordSize : kLegacyRecordSize));
         m_trackIndex = GetField<int32_t>(block, 260);
+        std::memcpy(m_labelNames, block + kLegacyRecordSize, sizeof m_labelNames);
+        for (auto& name : m_labelNames)
+            name[sizeof name - 1] = 0;
         return S_OK;
     });
 }

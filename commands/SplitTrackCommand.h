@@ -3,8 +3,10 @@
 // channel an empty track is inserted, named after the source with the channel's suffix,
 // given its group, marks and pan, filled from the channel's file and moved to its start.
 // Each step is a child command run as it is added, so the split is undone as one group; a
-// failing step undoes the children already run. Only the 264-byte record is saved (header;
-// 258 two zero bytes; 260 track index): a reloaded command splits the live track again.
+// failing step undoes the children already run. Only the command's record is saved (header;
+// 258 two zero bytes; 260 track index; 264 the names the inserted tracks' default labels got,
+// 256 bytes per channel, which the older 264-byte form lacks): a reloaded command splits the
+// live track again, giving those labels the same names.
 #pragma once
 #include "CommandDocument.h"
 #include "CommandGroup.h"
@@ -14,7 +16,8 @@
 class SplitTrackCommand : public CommandGroup {
 public:
     static constexpr const char* kTypeName = "splittrack";
-    static constexpr ULONG kRecordSize = 264;
+    static constexpr ULONG kRecordSize = 264 + 6 * 256;
+    static constexpr ULONG kLegacyRecordSize = 264;
 
     SplitTrackCommand() = default;
     SplitTrackCommand(const char* name, CommandDocument* document, int trackIndex)
@@ -52,4 +55,5 @@ private:
     CommandDocument* m_document = nullptr;
     int m_trackIndex = -1;
     WORD m_channelTracks = 0;
+    char m_labelNames[6][256] = {}; // by channel: the name of its track's default label
 };

@@ -57,3 +57,27 @@ void ReadInsideChunk(IJournalFile* stream, uint8_t* block, size_t size)
     if (file->Read(block, static_cast<DWORD>(size)) != size)
         throw CKvSSException(kBadJournal);
 }
+
+void GiveTrackLabel(CommandDocument* document, int index, const char* name, LabelRecord* made)
+{
+    *made = LabelRecord{};
+    LabelRecord label{};
+    if (document->GetTrackLabel(index, &label))
+        return;
+    if (name && name[0])
+        std::strncpy(label.name, name, sizeof label.name - 1);
+    document->SetTrackLabel(label);
+    // Kept to take the label away with the track and bring it back with it.
+    document->GetTrackLabel(index, made);
+}
+
+void PutLabelName(uint8_t* block, size_t offset, const LabelRecord& label, const char (&loaded)[kLabelNameSize])
+{
+    std::memcpy(block + offset, label.id > 0 ? label.name : loaded, kLabelNameSize);
+}
+
+void GetLabelName(const uint8_t* block, size_t offset, char (&name)[kLabelNameSize])
+{
+    std::memcpy(name, block + offset, kLabelNameSize);
+    name[kLabelNameSize - 1] = 0;
+}

@@ -9,6 +9,7 @@
 #include "KvSSException.h"
 
 #include "KsMultiTrack.h"
+#include "LabelRecord.h"
 
 #include <cstdint>
 #include <cstring>
@@ -22,6 +23,17 @@ ComRef<IMtTrack> TrackAt(CommandDocument* document, int index);
 
 // The live envelope of a kind of a track.
 ComRef<IMtEnvelope> EnvelopeOf(IMtTrack* track, LONG kind);
+
+// Gives the track at index its default label when it has none, under name when one is given
+// (the name the label had when the edit was first done: the default counts every label made,
+// also those taken back since, which a replay does not make). *made: the label given (id 0:
+// none).
+void GiveTrackLabel(CommandDocument* document, int index, const char* name, LabelRecord* made);
+// The name of a track label as a record stores it: kLabelNameSize bytes at offset (the label's
+// when one was given, else the name loaded for it), and back.
+constexpr size_t kLabelNameSize = sizeof(LabelRecord::name);
+void PutLabelName(uint8_t* block, size_t offset, const LabelRecord& label, const char (&loaded)[kLabelNameSize]);
+void GetLabelName(const uint8_t* block, size_t offset, char (&name)[kLabelNameSize]);
 
 // The document's track count (0 without a track set).
 int TrackCountOf(CommandDocument* document);

@@ -10,7 +10,8 @@
 class InsertTrackCommand : public EditCommand {
 public:
     static constexpr const char* kTypeName = "inserttrack";
-    static constexpr uint16_t kRecordSize = 264;
+    static constexpr uint16_t kRecordSize = 520;       // the default label's name at 264
+    static constexpr uint16_t kLegacyRecordSize = 264; // without it
 
     InsertTrackCommand() = default;
     // index -1: after the last track.
@@ -24,6 +25,10 @@ public:
     STDMETHODIMP OnLoaded() override { return Do(); }
 
     IMtTrack* Track() const { return m_track.Get(); }
+    // The name Do gives the new track's default label (empty: the next default name), and
+    // the name it gave.
+    void GiveLabelName(const char* name);
+    const char* GivenLabelName() const { return m_label.id > 0 ? m_label.name : m_labelName; }
 
 protected:
     HRESULT ReadBody(IJournalFile* stream) override;
@@ -39,12 +44,14 @@ protected:
     WORD m_channels = 2;
     int m_trackIndex = -1;
     LabelRecord m_label{}; // the default label Do gave the new track (id 0: none)
+    char m_labelName[sizeof(LabelRecord::name)] = {}; // loaded: the name Do gives that label
 };
 
 class AppendTrackCommand : public InsertTrackCommand {
 public:
     static constexpr const char* kTypeName = "appendtrack";
-    static constexpr uint16_t kRecordSize = 260;
+    static constexpr uint16_t kRecordSize = 516;       // the default label's name at 260
+    static constexpr uint16_t kLegacyRecordSize = 260; // without it
 
     AppendTrackCommand() = default;
     AppendTrackCommand(const char* name, CommandDocument* document, WORD channels)

@@ -126,10 +126,12 @@ HRESULT CNyMultiTrackDoc::SetTrackSelected(int trackIndex, BOOL selected)
     return m_selection->SetTrackSelected(trackIndex, selected);
 }
 
-// What can be undone decides some launcher rows.
+// What can be undone decides some launcher rows; an edit may change the format a save writes
+// by (a resample): the journal's name record follows.
 void CNyMultiTrackDoc::OnHistoryChanged()
 {
     DocWiring::UpdateEffectPalette();
+    KeepJournalIdentity();
 }
 
 void CNyMultiTrackDoc::SetReadOnly(BOOL readOnly)

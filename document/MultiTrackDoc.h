@@ -172,6 +172,7 @@ public:
     int SetLabelAt(const LabelRecord& record) override;
     int RemoveLabel(const LabelRecord& record) override;
     bool FindLabelById(int id, LabelRecord* out) override;
+    bool GetLabelAt(int index, LabelRecord* out) override { return m_labels.GetAt(index, out); }
     int FindLabelsInRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to, int32_t kind) override;
     int GetLabelCount(int kind) override;
     bool GetTrackLabel(int track, LabelRecord* out) override;
@@ -368,8 +369,13 @@ public:
     void ResumeWorkFiles(const char* path);
     // Takes a journal left by a killed session as this document's: closes the current work
     // files, replays the journal's edits and marks the document modified. The failure is
-    // returned, not shown.
+    // returned, not shown; kJournalReplayedInPart when the edits before a record that could
+    // not be replayed came back (the journal then goes on in a copy, the file stays).
     HRESULT CloseWorkFilesReporting(const char* path);
+    // The document's name, path and file information follow it into its journal's header, so
+    // that a recovery names it as it was named at the crash.
+    void KeepJournalIdentity();
+    void SetPathName(const char* path, BOOL addToRecent = TRUE) override;
     BOOL AreLabelsInsideDocument(int trackId);
     HRESULT SplitTrack(int index);
     BOOL IsTrackStereo(int index);
@@ -431,6 +437,8 @@ private:
     int m_splitChannelsThisLoad = 0;
     int m_splitChannels = 0;
     CString m_workFilePath;
+    uint64_t m_identityAt = 0;             // where the journal holds the name; 0: it holds none
+    std::vector<uint8_t> m_journalIdentity; // as last written there
     int m_fadeDirection = kCmdFadeIn;
     int m_fadeCurve = kCmdFadeLinear;
     // The fade preview's reader and whether the document owns it (the preview makes it).

@@ -30,9 +30,31 @@ std::array<uint8_t, kJournalHeaderSize> BuildJournalHeader(const JournalHeaderVa
     std::memcpy(&h[484], &v.multichannel, 4);
     std::memcpy(&h[488], &v.samplesPerSec, 4);
     std::memcpy(&h[492], &v.bitsPerSample, 2);
-    std::memcpy(&h[494], &v.recordChannels, 2);
+    std::memcpy(&h[494], &v.channels, 2);
     std::memcpy(&h[496], &v.channelSplit, 4);
     return h;
+}
+
+JournalIdentity MakeJournalIdentity(const char* path, const char* title, const FileInfoRecord& fileInfo)
+{
+    JournalIdentity identity{};
+    std::memcpy(identity.tag, kJournalIdentityTag, sizeof identity.tag);
+    lstrcpynA(identity.path, path ? path : "", sizeof identity.path);
+    lstrcpynA(identity.title, title ? title : "", sizeof identity.title);
+    identity.fileInfo = fileInfo;
+    return identity;
+}
+
+bool ReadJournalIdentity(const uint8_t* data, size_t size, JournalIdentity* identity)
+{
+    if (size < kJournalHeaderSize + sizeof(JournalIdentity))
+        return false;
+    std::memcpy(identity, data + kJournalHeaderSize, sizeof *identity);
+    if (std::memcmp(identity->tag, kJournalIdentityTag, sizeof identity->tag) != 0)
+        return false;
+    identity->path[sizeof identity->path - 1] = 0;
+    identity->title[sizeof identity->title - 1] = 0;
+    return true;
 }
 
 void CNyMultiTrackDoc::OpenWorkFiles(const char* path)
@@ -64,23 +86,68 @@ void CNyMultiTrackDoc::OpenWorkFilesAt(const char* journalPath, const char* path
         values.multichannel = m_settings.documentType == 1 ? 1 : 0;
         values.samplesPerSec = GetSamplesPerSec();
         values.bitsPerSample = GetBitsPerSample();
-        WORD record = 2;
-        if (m_engine)
-            m_engine->GetRecordChannels(&record);
-        values.recordChannels = record;
+        values.bitsPerSample = GetStoredBits() ? GetStoredBits() : GetBitsPerSample();
+        values.channels = GetTrackCount() > 0 ? static_cast<uint16_t>(GetTrackChannels(0)) : 2;
         values.channelSplit = static_cast<uint32_t>(GetSettingInt("Settings", "ChannelSplit", 0));
         std::array<uint8_t, kJournalHeaderSize> header = BuildJournalHeader(values);
+        const JournalIdentity identity = MakeJournalIdentity(values.path, values.title, m_fileInfo);
         ThrowIfFailed(file->CreateChunkById(MakeTag("KSCMKDOC"), 0));
-        if (file->Write(header.data(), kJournalHeaderSize) != kJournalHeaderSize)
+        if (file->GetPosition() != kJournalIdentityOffset - kJournalHeaderSize)
+            throw CKvSSException(E_UNEXPECTED);
+        if (file->Write(header.data(), kJournalHeaderSize) != kJournalHeaderSize ||
+            file->Write(&identity, sizeof identity) != sizeof identity)
             throw CKvSSException(E_FAIL);
         ThrowIfFailed(file->Ascend());
+        m_identityAt = kJournalIdentityOffset;
+        m_journalIdentity.assign(reinterpret_cast<const uint8_t*>(&identity),
+                                 reinterpret_cast<const uint8_t*>(&identity + 1));
     } catch (const CKvSSException& e) {
         doccmd::ShowError(e.m_hr);
     }
 }
 
+void CNyMultiTrackDoc::SetPathName(const char* path, BOOL addToRecent)
+{
+    CDocument::SetPathName(path, addToRecent);
+    KeepJournalIdentity();
+}
+
+void CNyMultiTrackDoc::KeepJournalIdentity()
+{
+    if (!m_identityAt)
+        return;
+    ComRef<IJournalFile> journal = QueryCom<IJournalFile>(m_history.Get());
+    ComRef<IChunkFile> file;
+    if (!journal || FAILED(journal->GetChunkFile(file.Out())) || !file)
+        return;
+    // Only into the journal this document opened and wrote the record into.
+    char journalPath[MAX_PATH] = {};
+    journal->GetPath(journalPath, sizeof journalPath - 1);
+    if (m_workFilePath.CompareNoCase(journalPath) != 0)
+        return;
+    const std::string path = static_cast<const char*>(GetPathName());
+    const std::string title = static_cast<const char*>(GetTitle());
+    const JournalIdentity identity = MakeJournalIdentity(path.c_str(), title.c_str(), m_fileInfo);
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&identity);
+    if (m_journalIdentity.size() == sizeof identity && std::memcmp(m_journalIdentity.data(), bytes, sizeof identity) == 0)
+        return;
+    // Written in place: the record keeps its size, and appends go on at the end.
+    try {
+        const uint64_t end = file->GetPosition();
+        file->Seek(static_cast<int64_t>(m_identityAt), kSeekBegin);
+        const bool written = file->Write(bytes, sizeof identity) == sizeof identity;
+        file->Seek(static_cast<int64_t>(end), kSeekBegin);
+        if (written)
+            m_journalIdentity.assign(bytes, bytes + sizeof identity);
+    } catch (const CKvSSException&) {
+        // The journal's records are untouched; a recovery names the document as before.
+    }
+}
+
 void CNyMultiTrackDoc::CloseWorkFiles()
 {
+    m_identityAt = 0;
+    m_journalIdentity.clear();
     ComRef<IJournalFile> journal = QueryCom<IJournalFile>(m_history.Get());
     if (!journal)
         return;
@@ -111,8 +178,31 @@ HRESULT CNyMultiTrackDoc::CloseWorkFilesReporting(const char* path)
         m_workFilePath.Empty();
         return hr;
     }
+    // After a partial replay the journal goes on in a copy: that is this document's file.
+    char journalPath[MAX_PATH] = {};
+    journal->GetPath(journalPath, sizeof journalPath - 1);
+    m_workFilePath = journalPath;
+    ComRef<IChunkFile> file;
+    if (SUCCEEDED(journal->GetChunkFile(file.Out())) && file) {
+        // A journal of this program holds the name record at its place: kept up to date from here.
+        const uint64_t end = file->GetPosition();
+        uint8_t head[16] = {};
+        file->Seek(16, kSeekBegin);
+        if (file->Read(head, sizeof head) == sizeof head && std::memcmp(head, "KSCMKDOC", 8) == 0) {
+            uint64_t size = 0;
+            std::memcpy(&size, head + 8, 8);
+            std::vector<uint8_t> data(kJournalHeaderSize + sizeof(JournalIdentity));
+            JournalIdentity identity{};
+            if (size >= data.size() && file->Read(data.data(), DWORD(data.size())) == data.size() &&
+                ReadJournalIdentity(data.data(), data.size(), &identity)) {
+                m_identityAt = kJournalIdentityOffset;
+                m_journalIdentity.assign(data.begin() + kJournalHeaderSize, data.end());
+            }
+        }
+        file->Seek(static_cast<int64_t>(end), kSeekBegin);
+    }
     if (m_history)
         m_history->SetModified(TRUE);
     CDocument::SetModifiedFlag(TRUE);
-    return S_OK;
+    return hr;
 }

@@ -261,7 +261,7 @@ void CNyMultiTrackDoc::LoadSoundFile(const char* path, const FileInfoRecord& rec
             IsTrackSelectedAt(firstEmpty))
             position = start;
     }
-    const bool split = host.IsChannelSplitOn() || (type == 3 && (m_settings.documentType == 0 || record.channels > 6));
+    const bool split = host.IsChannelSplitOn() || ((type == 3 || type == 11) && (m_settings.documentType == 0 || record.channels > 6));
     m_splitChannelsThisLoad = split ? 1 : 0;
     if (!importFlag)
         m_splitChannels = m_splitChannelsThisLoad;

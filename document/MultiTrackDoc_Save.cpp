@@ -9,6 +9,7 @@
 #include "KvSSException.h"
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
+#include "VideoForAviSave.h"
 
 #include <cstdio>
 #include <cstring>
@@ -125,6 +126,10 @@ HRESULT CNyMultiTrackDoc::WriteSoundFile(const char* path, FileInfoRecord* recor
             }
         }
     }
+    // A video that is no AVI goes into an AVI as its decoded frames.
+    const VideoForAviSave video(m_videoPath, record->fileType == 5);
+    if (FAILED(video.Result()))
+        return video.Result();
     // The video is closed while the file is written, and opened again after.
     DocWiring::DocumentVideoClosed videoClosed(IsVideoOpen() ? DocWiring::VideoOf(this) : nullptr, m_videoPath);
     // The attributes the write carries go to the module before the write itself.
@@ -134,11 +139,10 @@ HRESULT CNyMultiTrackDoc::WriteSoundFile(const char* path, FileInfoRecord* recor
     if (SUCCEEDED(hr))
         hr = fio->SetWriteChannels((m_settings.documentType == 1 ? 6 : 2) * (mixdown ? 1 : 0), record->writeValue);
     if (SUCCEEDED(hr))
-        hr = fio->SetVideoPath(m_videoPath.IsEmpty() ? nullptr : static_cast<const char*>(m_videoPath));
+        hr = fio->SetVideoPath(video.Path());
     if (SUCCEEDED(hr))
         hr =
-            fio->WriteSoundFile(GetDocumentHost().OwnerWindow(), path,
-                                m_videoPath.IsEmpty() ? nullptr : static_cast<const char*>(m_videoPath), record,
+            fio->WriteSoundFile(GetDocumentHost().OwnerWindow(), path, video.Path(), record,
                                 markers.empty() ? nullptr : markers.data(), LONG(markers.size()), m_fileMarkerCount,
                                 m_fileMarkerBlock ? GlobalLock(m_fileMarkerBlock) : nullptr, hasLoop ? &loop : nullptr);
     if (m_fileMarkerBlock)
@@ -419,6 +423,7 @@ BOOL CNyMultiTrackDoc::ExportWithFormat(const SaveAsChoice& choice)
     SetModifiedFlag(FALSE);
     SetPathName(path);
     m_fileInfo = written;
+    KeepJournalIdentity();
     return TRUE;
 }
 

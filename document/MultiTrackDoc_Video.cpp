@@ -9,6 +9,7 @@
 #include "ResourceModule.h"
 #include "SettingsIds.h"
 #include "VideoIds.h"
+#include "VideoForAviSave.h"
 #include "ViewIds.h"
 
 #include <cstdio>
@@ -38,6 +39,37 @@ bool FileExists(const char* path)
 }
 
 } // namespace
+
+namespace {
+VideoDecoder g_decoder = nullptr;
+}
+
+void SetVideoDecoder(VideoDecoder decoder)
+{
+    g_decoder = decoder;
+}
+
+VideoForAviSave::VideoForAviSave(const char* path, bool asAvi) : m_path(path ? path : "")
+{
+    if (!asAvi || !g_decoder || m_path.empty())
+        return;
+    char folder[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    if (!GetTempPathA(MAX_PATH, folder) || !GetTempFileNameA(folder, "kvv", 0, temp)) {
+        m_result = HRESULT_FROM_WIN32(GetLastError());
+        return;
+    }
+    m_temp = temp;
+    CWaitCursor wait;
+    m_result = g_decoder(m_path.c_str(), m_temp.c_str());
+    if (m_result == S_OK)
+        m_path = m_temp;
+}
+
+VideoForAviSave::~VideoForAviSave()
+{
+    if (!m_temp.empty())
+        DeleteFileA(m_temp.c_str());
+}
 
 BOOL DocumentHost::RunOpenVideoDialog(std::string* path)
 {

@@ -1,4 +1,5 @@
 #include "BaseWin.h"
+#include "ContextMenu.h"
 
 #include "TipWindow.h"
 
@@ -87,25 +88,30 @@ UINT CBaseWin::ContextMenuId() const
     return view && view->HasSelection() ? kBaseWinMenuSelection : kBaseWinMenuNoSelection;
 }
 
-void CBaseWin::OnContextMenu(CWnd*, CPoint point)
+void TrackContextMenu(CWnd* wnd, UINT menuId, CPoint point)
 {
-    LeaveInPlaceEdit();
-    HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(ContextMenuId()));
+    HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(menuId));
     if (!menu)
         return;
     HMENU popup = ::GetSubMenu(menu, 0);
     if (popup) {
         if (point.x == -1 || point.y == -1) {
-            // The menu key: below the pane's top-left corner.
+            // The menu key: below the window's top-left corner.
             point = CPoint(4, 4);
-            ClientToScreen(&point);
+            wnd->ClientToScreen(&point);
         }
-        HWND owner = m_hWnd;
+        HWND owner = wnd->m_hWnd;
         while (owner && (::GetWindowLongPtrA(owner, GWL_STYLE) & WS_CHILD) && ::GetParent(owner))
             owner = ::GetParent(owner);
         ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, point.x, point.y, 0, owner, nullptr);
     }
     ::DestroyMenu(menu);
+}
+
+void CBaseWin::OnContextMenu(CWnd*, CPoint point)
+{
+    LeaveInPlaceEdit();
+    TrackContextMenu(this, ContextMenuId(), point);
 }
 
 void CBaseWin::OnLButtonDown(UINT flags, CPoint point)

@@ -375,9 +375,18 @@ void CNyControlView::PrepareRecording()
         if (SUCCEEDED(engine->GetRecordChannels(&c)))
             channels = c;
     }
-    const TakeDescription description =
+    TakeDescription description =
         MakeTakeDescription(doc->GetPathName().GetString(), 0, rate, doc->GetBitsPerSample(), channels);
+    // The journal of the document names it for a recovery, also when it was never saved.
+    if (ComRef<IJournalFile> journal = QueryCom<IJournalFile>(doc->GetHistory()))
+        journal->GetPath(reinterpret_cast<char*>(description.bytes + 224), 259);
     if (file->Write(description.bytes, sizeof description.bytes) != sizeof description.bytes)
         throw CNyException(E_FAIL);
     Check(file->Ascend());
+    // The recording command itself, with its takes: after a crash the takes written so far
+    // come back from here.
+    ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(m_recordingCommand);
+    if (!persist)
+        throw CNyException(E_NOINTERFACE);
+    Check(persist->Save(m_takeStore));
 }

@@ -1,4 +1,5 @@
 #include "AboutDlg.h"
+#include "CdWriterModule.h"
 
 #include "AppHelpers.h"
 #include "AppIds.h"
@@ -143,13 +144,9 @@ BOOL CAboutDlg::OnInitDialog()
     return TRUE;
 }
 
-// Wiring point: the CD writer module's own version text comes through its interface once the
-// module's loader is in the program; until then only its presence and file version are known.
 std::string GetWritingEngineVersion()
 {
-    const std::string module = ProgramFolder() + "KgPTP.dll";
     std::string fileVersion;
-    if (!GetFileVersionText(module.c_str(), &fileVersion))
-        return "";
-    return "Writing Engine Version (" + fileVersion + ")";
+    GetFileVersionText((ProgramFolder() + "KgPTP.dll").c_str(), &fileVersion);
+    return WritingEngineVersionLine(fileVersion);
 }

@@ -24,10 +24,12 @@ void CMainFrame::OnTogglePane(UINT commandId)
     const PaneInfo* info = FindPaneByCommand(static_cast<int>(commandId));
     if (!info)
         return;
-    CWnd* pane = HeldPane(info->kind);
+    // The video preview is made on its first show.
+    const bool created = info->kind == PaneKind::VideoPreview && !HeldPane(info->kind);
+    CWnd* pane = created ? EnsurePane(info->kind) : HeldPane(info->kind);
     if (pane && pane->m_hWnd) {
         CWnd* frame = CWnd::FromHandle(::GetParent(pane->m_hWnd));
-        if (frame->IsWindowVisible()) {
+        if (!created && frame->IsWindowVisible()) {
             frame->ShowWindow(SW_HIDE);
         } else {
             frame->ShowWindow(SW_SHOW);

@@ -334,11 +334,14 @@ void SetPendingSplitChannels(BOOL split)
         app->m_splitChannels = split ? 1 : 0;
 }
 
-// The application's flag from CheckKgPTPModule at start-up.
+// The application's flag from CheckKgPTPModule at start-up, once the Burn CD dialog is in the
+// program: until then its commands stay greyed as without a writer, whose drive access module
+// the extraction already uses.
 BOOL HasCdWriter()
 {
+    constexpr bool kBurnDialogInProgram = false;
     CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
-    return app && app->m_cdWriterPresent;
+    return kBurnDialogInProgram && app && app->m_cdWriterPresent;
 }
 
 // StartAutoDemo
@@ -360,8 +363,7 @@ int RunSettingsSheet(CWnd* parent, int startPage, BOOL* accepted, BOOL* redraw)
     return run.lastPage;
 }
 
-// CExtractCdDialog (no parent): DoModal
-void RunExtractCdDialog() {}
+// CExtractCdDialog: ProgramCdHost.cpp.
 
 // CBurnCdDialog (no parent): SetSourceView (source) when given, DoModal
 void RunBurnCdDialog(CView* source)

@@ -16,6 +16,7 @@
 #include "MixerView.h"
 #include "ProgramHosts.h"
 #include "ProgressDlg.h"
+#include "LeftoverFiles.h"
 #include "Settings.h"
 #include "SessionRecovery.h"
 #include "SingleInstance.h"
@@ -304,6 +305,8 @@ BOOL CNyApp::InitInstance()
                 return FALSE;
         }
     }
+    // Settled: what the killed runs and saves left and nothing needs now goes.
+    RemoveLeftoverFiles(m_tempStore);
 
     WriteInstanceInfo();
     m_cdWriterPresent = CheckKgPTPModule();
@@ -445,10 +448,15 @@ void CNyApp::CreatePanes()
     auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);
     if (!frame)
         return;
+    // Each pane once, in this order; a pane whose class the program lacks gives none. The
+    // analysis pane comes with its first use: it reads its transform settings when it is made.
+    frame->GetVideoPreviewPane();
     frame->GetControllerPane();
     frame->GetSelectionPane();
     frame->GetMarkerListPane();
     frame->GetEffectLauncherPane();
+    frame->GetAuxWindowA();
+    frame->GetAuxWindowB();
     if (CMixerView* mixer = frame->GetMixerPane())
         mixer->Rebuild();
 }

@@ -1,5 +1,6 @@
 #include "OpenDlg.h"
 
+#include "AudioRenderer.h"
 #include "ErrorText.h"
 #include "FileDialogIds.h"
 #include "FwApp.h"
@@ -19,6 +20,7 @@ constexpr UINT kPlayerMessage = 0x536;
 constexpr UINT kBurnFromFiles = 1105;
 constexpr HRESULT kErrFormat = static_cast<HRESULT>(0x83E804B4);
 constexpr HRESULT kErrChannels = static_cast<HRESULT>(0x83E807D5);
+constexpr HRESULT kErrNoAudioRenderer = static_cast<HRESULT>(0x83E80450);
 constexpr int kTypeBox = 1136;
 constexpr int kWhenInit = 0, kWhenType = 1, kWhenFile = 2;
 
@@ -315,6 +317,11 @@ void COpenDlg::OnPreview()
 {
     if (!m_player)
         return;
+    // Without a sound device there is nothing to play on: say so rather than fail silently.
+    if (!CanCreateAudioRenderer()) {
+        AfxMessageBox(ErrorText(GetResourceModule()).GetText(kErrNoAudioRenderer), MB_ICONEXCLAMATION);
+        return;
+    }
     if (m_playing) {
         StopPreview();
         return;

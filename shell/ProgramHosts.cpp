@@ -400,6 +400,11 @@ void ProgramHosts::RefreshViews(CNyMultiTrackDoc* document, UINT refreshId)
                 view->EnsureSampleVisible(s);
         } else if (refreshId == 1026 || refreshId == 57637 || refreshId == 1009) {
             view->EnsureSampleVisible(e);
+        } else if (selection && (refreshId == ID_EDIT_UNDO || refreshId == ID_EDIT_REDO)) {
+            // Undo shows where the undone edit ended, Redo where the redone one starts.
+            int64_t start = 0, end = 0;
+            selection->GetSelection(&start, &end);
+            view->EnsureSampleVisible(refreshId == ID_EDIT_UNDO ? end : start);
         }
         view->SetEditPosition(-1);
         view->UpdateStatusText();

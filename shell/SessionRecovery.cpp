@@ -2,13 +2,24 @@
 
 #include "AppIds.h"
 #include "ChunkFile.h"
+#include "CommandHeader.h"
+#include "CommandHistory.h"
+#include "CommandRegistry.h"
 #include "ComRef.h"
+#include "DocumentHost.h"
+#include "DocWiring.h"
+#include "FileCommands.h"
 #include "KvSSException.h"
 #include "MultiTrackDoc.h"
+#include "CommandSupport.h"
 #include "NyApp.h"
+#include "OperationEdge.h"
+#include "RecoveryIds.h"
 #include "TempFilePaths.h"
+#include "TransactionCommand.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -40,16 +51,40 @@ bool IsThisVersion(const SessionHeader& header)
     return strcmp(header.version, "5.00") == 0 && strcmp(header.edition, "J") == 0 && strcmp(header.release, "R4") == 0;
 }
 
-// The header of the file's "KDOC" chunk inside its first chunk; false when it has none.
-bool ReadHeader(IChunkFile* file, SessionHeader* header)
+// The header of the file's "KDOC" chunk inside its first chunk, with the name record that
+// may follow it; false when it has none.
+bool ReadHeader(IChunkFile* file, SessionRecord* record)
 {
     if (FAILED(file->DescendById(kDocumentId, kChunkFindById)))
         return false;
-    memset(header, 0, sizeof *header);
-    file->Read(header, sizeof *header);
+    std::vector<uint8_t> data(kJournalHeaderSize + sizeof(JournalIdentity), 0);
+    const DWORD read = file->Read(data.data(), static_cast<DWORD>(data.size()));
     file->Ascend();
+    SessionHeader* header = &record->header;
+    memcpy(header, data.data(), sizeof *header);
     TerminateTexts(header);
+    record->named = ReadJournalIdentity(data.data(), read, &record->identity);
+    // A take store names the journal of its document where a journal header has the path.
+    record->journal = std::string(header->path);
     return true;
+}
+
+int UndoCount(CDocument* document)
+{
+    auto* multitrack = dynamic_cast<CNyMultiTrackDoc*>(document);
+    ComRef<ICommandCursor> cursor;
+    if (!multitrack || !multitrack->GetHistory() || FAILED(multitrack->GetHistory()->GetUndoCursor(cursor.Out())))
+        return 0;
+    int count = 0;
+    for (ComRef<IEditCommand> entry; cursor->Next(entry.Out()) == S_OK; entry.Reset())
+        ++count;
+    return count;
+}
+
+std::string LoadText(UINT id, const char* otherwise)
+{
+    char text[1024] = {};
+    return ::LoadStringA(AfxGetResourceHandle(), id, text, sizeof text) > 0 ? text : otherwise;
 }
 
 } // namespace
@@ -93,10 +128,19 @@ void SessionScan::Scan(const std::string& folderIn)
             if (FAILED(file->DescendById(0, 0)))
                 throw CKvSSException(E_FAIL);
             const InterfaceTag kind = file->GetCurrentChunk()->id;
+            if (kind == kTakeStoreId) {
+                // A store is sized when its recording ends: one left by a kill says 0 and
+                // runs to the file's end, as the store itself reads it.
+                ChunkInfo* chunk = file->GetCurrentChunk();
+                const uint64_t size = file->GetSize();
+                chunk->size = size > chunk->dataStart ? size - chunk->dataStart : 0;
+            }
             if (kind == kJournalId || kind == kTakeStoreId) {
                 auto record = std::make_unique<SessionRecord>();
                 record->file = path;
-                if (ReadHeader(file.Get(), &record->header)) {
+                if (ReadHeader(file.Get(), record.get())) {
+                    if (kind == kJournalId)
+                        record->journal.clear();
                     if (!IsThisVersion(record->header))
                         throw CKvSSException(kOtherVersion);
                     (kind == kJournalId ? journals : takes).push_back(std::move(record));
@@ -175,22 +219,61 @@ CDocument* SessionRecoveryDlg::RebuildDocument(SessionRecord& record)
     app->m_splitChannels = static_cast<int>(h.splitChannels);
     app->m_openAsFileType = -1;
     app->m_currentDocumentType = static_cast<int>(h.documentType);
+    // The document comes back of its kind, and one never saved in its format: new documents
+    // take these from the program's defaults, set for this one alone.
+    DocumentSettings& defaults = GetDocumentHost().DefaultSettings();
+    const DocumentSettings kept = defaults;
+    defaults.documentType = h.documentType == 1 ? 1 : 0;
+    if (!h.path[0]) {
+        if (h.sampleRate)
+            defaults.samplesPerSec = h.sampleRate;
+        if (h.bitsPerSample == 8 || h.bitsPerSample == 16 || h.bitsPerSample == 32) {
+            defaults.bitsPerSample = h.bitsPerSample;
+            defaults.validBits = 0;
+        } else if (h.bitsPerSample == 20 || h.bitsPerSample == 24) {
+            defaults.bitsPerSample = 32;
+            defaults.validBits = h.bitsPerSample;
+        }
+        if (h.channels == 1 || h.channels == 2 || (h.channels == 6 && defaults.documentType == 1))
+            defaults.dataChannels = h.channels;
+    }
     CDocument* document = h.path[0] ? app->OpenDocumentFile(h.path) : app->CreateNewDocument();
+    defaults = kept;
     HRESULT hr = E_FAIL;
     if (!document && h.path[0] && ::GetFileAttributesA(h.path) == INVALID_FILE_ATTRIBUTES)
         hr = kFileNotFound;
     else if (document)
         hr = TakeBackSessionJournal(document, record.file.c_str());
+    // Whatever happens now, the file stays until the user has its work back or declines it.
+    record.deleteOnClose = false;
     if (FAILED(hr)) {
         // The work stays for a later start; the user learns why it did not come back.
-        record.deleteOnClose = false;
         if (document)
             document->OnCloseDocument();
         app->ShowErrorBox(hr, nullptr, nullptr, MB_ICONEXCLAMATION);
         return nullptr;
     }
-    document->SetTitle(h.title);
-    record.deleteOnClose = false; // now the document's journal
+    if (record.named) {
+        // Named as it was at the crash, which a save under another name may have changed.
+        if (auto* multitrack = dynamic_cast<CNyMultiTrackDoc*>(document))
+            multitrack->GetFileInfo() = record.identity.fileInfo;
+        if (record.identity.path[0])
+            document->SetPathName(record.identity.path, FALSE);
+        else
+            document->SetTitle(record.identity.title);
+    } else {
+        document->SetTitle(h.title);
+    }
+    if (hr == kJournalReplayedInPart) {
+        // The edits before the first record that could not be replayed came back; the session
+        // file stays as it is for a later attempt.
+        const std::string format = LoadText(IDS_RECOVERED_IN_PART, "%d edits of \"%s\" came back.\n%s");
+        char text[2048] = {};
+        snprintf(text, sizeof text, format.c_str(), UndoCount(document), document->GetTitle().GetString(),
+                 record.file.c_str());
+        app->ShowMessageText(text, MB_OK | MB_ICONEXCLAMATION);
+    }
+    m_rebuilt.push_back({document, record.file});
     return document;
 }
 
@@ -211,7 +294,7 @@ void SessionRecoveryDlg::OnOK()
         if (record && RebuildDocument(*record))
             ++rebuilt;
     }
-    if (rebuilt > 0 && !m_scan.takes.empty())
+    if (!m_scan.takes.empty())
         RecoverSession();
     if (rebuilt > 0) {
         // Every open document shows its whole length and counts as unsaved.
@@ -225,14 +308,84 @@ void SessionRecoveryDlg::OnOK()
                 first->SendMessage(WM_COMMAND, kFitToWindowCommand, 0);
             document->SetModifiedFlag(TRUE);
         }
+        DocWiring::RefreshMarkerList(-1);
     }
     EndDialog(rebuilt > 0 ? IDOK : IDCANCEL);
 }
 
-// Wiring point: each take store goes back to the document of its title as a recording
-// command in a "Record" transaction, once the take store and recording command are in the
-// program. Until then the stores are deleted with the dialog.
-void SessionRecoveryDlg::RecoverSession() {}
+CDocument* SessionRecoveryDlg::DocumentOfTakes(const SessionRecord& take) const
+{
+    for (const Rebuilt& rebuilt : m_rebuilt)
+        if (!take.journal.empty() && lstrcmpiA(take.journal.c_str(), rebuilt.journal.c_str()) == 0)
+            return rebuilt.document;
+    // A store that does not name its journal names its document by title or by path.
+    const char* text = take.header.title;
+    for (const Rebuilt& rebuilt : m_rebuilt)
+        if (text[0] && (rebuilt.document->GetTitle() == text || lstrcmpiA(rebuilt.document->GetPathName(), text) == 0))
+            return rebuilt.document;
+    return nullptr;
+}
+
+HRESULT SessionRecoveryDlg::RecoverTakes(SessionRecord& take)
+{
+    auto* document = dynamic_cast<CNyMultiTrackDoc*>(DocumentOfTakes(take));
+    if (!document || !document->GetHistory())
+        return S_FALSE; // its document was not rebuilt: the takes stay for a later start
+    ComRef<RecordingTakeStore> store(ComObject<IJournalFile>::Create<RecordingTakeStore>());
+    if (!store)
+        return E_OUTOFMEMORY;
+    HRESULT hr = store->Open(take.file.c_str());
+    if (FAILED(hr)) {
+        store->KeepFile();
+        return hr;
+    }
+    hr = RunAtEdge([&] {
+        ThrowIfFailed(store->SetLinkedObject(document->GetTrackSet()));
+        ThrowIfFailed(store->SetUserValue(reinterpret_cast<UINT_PTR>(static_cast<CommandDocument*>(document))));
+        ComRef<IChunkFile> file;
+        ThrowIfFailed(store->GetChunkFile(file.Out()));
+        file->Seek(static_cast<int64_t>(file->GetCurrentChunk()->dataStart), kSeekBegin);
+        ThrowIfFailed(file->DescendById(kCommandChunkId, kChunkFindById));
+        uint8_t header[CommandHeader::kSize] = {};
+        const DWORD read = file->Read(header, sizeof header);
+        file->Seek(-static_cast<int64_t>(read), kSeekCurrent);
+        if (read != sizeof header)
+            throw CKvSSException(kBadJournal);
+        ComRef<IEditCommand> recording;
+        ThrowIfFailed(CreateCommandByName(CommandHeader::TypeName(header).c_str(), recording.Out()));
+        ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(recording.Get());
+        if (!persist)
+            throw CKvSSException(E_NOINTERFACE);
+        ThrowIfFailed(persist->Load(store.Get()));
+        ThrowIfFailed(file->Ascend());
+        ComRef<IEditCommand> transaction(
+            NewCommand<TransactionCommand>(LoadText(IDS_RECORD_STEP, "Record").c_str()));
+        ThrowIfFailed(QueryCom<ICommandList>(transaction.Get())->Add(recording.Get()));
+        return ThrowIfFailed(document->GetHistory()->Do(transaction.Get(), TRUE));
+    });
+    if (FAILED(hr))
+        store->KeepFile(); // the takes stay for a later start
+    return hr;
+}
+
+void SessionRecoveryDlg::RecoverSession()
+{
+    // Each store goes back to its document as one "Record" step; the stores of documents not
+    // rebuilt and those that failed stay for a later start.
+    for (const auto& take : m_scan.takes) {
+        HRESULT hr = RecoverTakes(*take);
+        if (FAILED(hr)) {
+            take->deleteOnClose = false;
+            static_cast<CNyApp*>(AfxGetApp())->ShowErrorBox(hr, nullptr, nullptr, MB_ICONEXCLAMATION);
+        } else if (hr == S_FALSE) {
+            // Not rebuilt: kept while its journal is kept, gone with a journal declined.
+            take->deleteOnClose = true;
+            for (const auto& journal : m_scan.journals)
+                if (!journal->deleteOnClose && lstrcmpiA(journal->file.c_str(), take->journal.c_str()) == 0)
+                    take->deleteOnClose = false;
+        }
+    }
+}
 
 void SessionRecoveryDlg::OnDestroy()
 {
@@ -240,7 +393,8 @@ void SessionRecoveryDlg::OnDestroy()
         if (record->deleteOnClose)
             ::DeleteFileA(record->file.c_str());
     for (const auto& take : m_scan.takes)
-        ::DeleteFileA(take->file.c_str());
+        if (take->deleteOnClose)
+            ::DeleteFileA(take->file.c_str());
     m_scan.journals.clear();
     m_scan.takes.clear();
     CDialog::OnDestroy();

@@ -4,6 +4,7 @@
 // documents, Cancel deletes the files. Files of another version are deleted unlisted.
 #pragma once
 #include "Framework.h"
+#include "JournalHeader.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,11 @@ SessionHeader MakeSessionHeader(const char* title, const char* path);
 struct SessionRecord {
     std::string file;
     SessionHeader header{};
+    // The document as it was named at the crash, when the journal carries it.
+    bool named = false;
+    JournalIdentity identity{};
+    // In a take store: the journal of the document it was recorded into ("" when not known).
+    std::string journal;
     bool deleteOnClose = true;
 };
 
@@ -70,7 +76,16 @@ public:
 
 private:
     CDocument* RebuildDocument(SessionRecord& record);
+    // The rebuilt document a take store was recorded into: by the journal it had, else by
+    // its title or path.
+    CDocument* DocumentOfTakes(const SessionRecord& take) const;
+    HRESULT RecoverTakes(SessionRecord& take);
 
+    struct Rebuilt {
+        CDocument* document;
+        std::string journal; // the session file it was rebuilt from
+    };
+    std::vector<Rebuilt> m_rebuilt;
     SessionScan m_scan;
     SessionFileList m_list;
     bool m_scanned = false;

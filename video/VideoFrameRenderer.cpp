@@ -150,6 +150,8 @@ HRESULT CVideoFrameRenderer::RenderSample(IMediaSample* sample)
             if (window)
                 ReleaseDC(window, dc);
         }
+        if (request.drawn)
+            SetEvent(request.drawn);
     }
     LeaveCriticalSection(&m_player->Lock());
     return S_OK;

@@ -13,6 +13,9 @@ namespace {
 
 constexpr DWORD kWaitStep = 100;     // ms between looks at the stop flag
 constexpr int kFrameWaitSteps = 50;  // a frame that never comes frees the worker after 5 s
+// A frame this close after the held one is reached by letting frames go one by one: a seek
+// decodes again from the key frame before it, every time.
+constexpr int kMaxSteps = 12;
 
 template <class T>
 void ReleaseInto(T*& p)
@@ -199,19 +202,47 @@ int CVideoPlayer::RequestFrame(HDC dc, int x, int y, int width, int height, int 
     request.height = height;
     request.frame = frame;
     request.flag = flag;
+    Queue(request);
+    return 0;
+}
+
+bool CVideoPlayer::DrawFrameNow(HDC memoryDc, int width, int height, int frame)
+{
+    VideoDrawRequest request;
+    request.dc = memoryDc;
+    request.width = width;
+    request.height = height;
+    request.frame = frame;
+    request.flag = 1;
+    request.drawn = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!request.drawn)
+        return false;
+    Queue(request);
+    // The worker gives up on a frame after its 5 s; the request is gone by then.
+    const bool drawn = WaitForSingleObject(request.drawn, kFrameWaitSteps * kWaitStep + 1000) == WAIT_OBJECT_0;
+    EnterCriticalSection(&m_lock);
+    for (VideoDrawRequest& queued : m_requests)
+        if (queued.drawn == request.drawn)
+            queued.cancelled = true, queued.drawn = nullptr;
+    LeaveCriticalSection(&m_lock);
+    CloseHandle(request.drawn);
+    return drawn;
+}
+
+void CVideoPlayer::Queue(const VideoDrawRequest& request)
+{
     EnterCriticalSection(&m_lock);
     // A newer picture for the same place supersedes a queued one; a place on another target
     // (the preview beside the strip) is not the same place.
     for (auto it = m_requests.begin(); it != m_requests.end();) {
-        const POINT p{x, y};
+        const POINT p{request.x, request.y};
         const RECT r{it->x, it->y, it->x + it->width, it->y + it->height};
         const bool sameTarget = it->dc == request.dc && it->window == request.window;
-        it = sameTarget && PtInRect(&r, p) ? m_requests.erase(it) : std::next(it);
+        it = sameTarget && !it->drawn && PtInRect(&r, p) ? m_requests.erase(it) : std::next(it);
     }
     m_requests.push_back(request);
     LeaveCriticalSection(&m_lock);
     SetEvent(m_requestWaiting);
-    return 0;
 }
 
 void CVideoPlayer::OnFlush()
@@ -256,28 +287,47 @@ void CVideoPlayer::Run()
             continue;
         }
         const int frame = m_requests.front().frame;
+        const bool step = m_heldFrame >= 0 && frame > m_heldFrame && frame - m_heldFrame <= kMaxSteps;
         m_seekPending = true;
         m_flushed = false;
         LeaveCriticalSection(&m_lock);
-        // A period in whole 100 ns units may be short by less than one (333333 at 30 fps): one
-        // unit a frame keeps the position inside the frame asked for, not the one before.
-        LONGLONG position = frame;
-        if (m_timeFormat == TIME_FORMAT_MEDIA_TIME) {
-            const LONGLONG period = m_renderer->FramePeriod();
-            position = frame * period + std::min<LONGLONG>(frame, period / 2);
-        }
         ResetEvent(m_frameDone);
-        HRESULT hr = m_seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, &position,
-                                             AM_SEEKING_AbsolutePositioning);
+        HRESULT hr = S_OK;
+        if (step) {
+            // The frames between go by undrawn; the last one answers the request.
+            const DWORD wait = kFrameWaitSteps * kWaitStep;
+            for (int f = m_heldFrame + 1; f < frame && SUCCEEDED(hr); ++f)
+                if (!m_renderer->Step(wait))
+                    hr = VFW_E_TIMEOUT;
+            if (SUCCEEDED(hr) && !m_renderer->WaitHeld(wait))
+                hr = VFW_E_TIMEOUT;
+            EnterCriticalSection(&m_lock);
+            m_flushed = true;
+            LeaveCriticalSection(&m_lock);
+            if (SUCCEEDED(hr) && !m_renderer->Step(wait))
+                hr = VFW_E_TIMEOUT;
+        } else {
+            // A period in whole 100 ns units may be short by less than one (333333 at 30 fps):
+            // one unit a frame keeps the position inside the frame asked for, not the one before.
+            LONGLONG position = frame;
+            if (m_timeFormat == TIME_FORMAT_MEDIA_TIME) {
+                const LONGLONG period = m_renderer->FramePeriod();
+                position = frame * period + std::min<LONGLONG>(frame, period / 2);
+            }
+            // No stop: the stream goes on after the frame, for the steps that may follow.
+            hr = m_seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+        }
         bool done = false;
         if (SUCCEEDED(hr)) {
-            for (int step = 0; step < kFrameWaitSteps && !m_stop; ++step) {
+            for (int wait = 0; wait < kFrameWaitSteps && !m_stop; ++wait) {
                 if (WaitForSingleObject(m_frameDone, kWaitStep) == WAIT_OBJECT_0) {
                     done = true;
                     break;
                 }
             }
         }
+        // The renderer holds the frame drawn; after anything else where it stands is unknown.
+        m_heldFrame = done ? frame : -1;
         // A failed seek, or a frame that never came: the request goes, or the worker would
         // seek for it forever.
         if (!done) {

@@ -1,8 +1,9 @@
 // CVideoPlayer: shows frames of a file that only a filter graph reads. The graph ends in our
 // frame renderer and stays paused; a request to draw frame n into a rectangle is queued, and
 // the worker thread seeks the graph to the frame, whose sample the renderer draws (DrawDib)
-// into the request's place. Requests are answered asynchronously, oldest first; a newer
-// request whose top-left point lies in a queued one's rectangle supersedes it.
+// into the request's place; a frame a little after the one held is reached by stepping instead.
+// Requests are answered asynchronously, oldest first; a newer request whose top-left point
+// lies in a queued one's rectangle supersedes it.
 //
 // Threads: the caller's (requests), the worker (seeks, one at a time) and the graph's streaming
 // thread (the renderer) meet at the request list, guarded by Lock(). A frame that never comes
@@ -27,6 +28,7 @@ struct VideoDrawRequest {
     int frame = 0;
     int flag = 0;
     bool cancelled = false;
+    HANDLE drawn = nullptr; // set once drawn, for a caller that waits
 };
 
 class CVideoPlayer : public WorkerThread {
@@ -54,6 +56,9 @@ public:
 
     // Queues frame into the rectangle of dc (flag non-zero: keep dc when its window owns it); 0.
     int RequestFrame(HDC dc, int x, int y, int width, int height, int frame, int flag);
+    // Draws frame into the caller's memory context at (0, 0, width, height) and returns once it
+    // is drawn; false when the frame did not come.
+    bool DrawFrameNow(HDC memoryDc, int width, int height, int frame);
 
     // The request list, for ScrollBy and erasing, under Lock().
     CRITICAL_SECTION& Lock() { return m_lock; }
@@ -71,6 +76,7 @@ public:
 
 private:
     HRESULT BuildGraph(const char* path);
+    void Queue(const VideoDrawRequest& request);
 
     HANDLE m_frameDone;
     CRITICAL_SECTION m_lock;
@@ -84,7 +90,8 @@ private:
     HANDLE m_requestWaiting;
     volatile bool m_stop = false;
     bool m_seekPending = false; // the worker's seek waits for its frame
-    bool m_flushed = false;     // and the graph has flushed since it began
+    bool m_flushed = false;     // and the graph has flushed since it began (or the last step)
+    int m_heldFrame = -1;       // the frame the paused renderer holds (-1: unknown)
     GUID m_timeFormat = GUID_NULL;
     int m_frameCount = 0;
     bool m_showFrameNumbers = false;

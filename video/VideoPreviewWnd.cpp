@@ -1,5 +1,6 @@
 #include "VideoPreviewWnd.h"
 
+#include "ContextMenu.h"
 #include "FontSet.h"
 #include "VideoIds.h"
 #include "VideoLayout.h"
@@ -114,20 +115,7 @@ void CVideoPreviewWnd::OnPaint()
 
 void CVideoPreviewWnd::OnContextMenu(CWnd*, CPoint point)
 {
-    HMENU menu = ::LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_VIDEO_PREVIEW_MENU));
-    if (!menu)
-        return;
-    if (HMENU popup = ::GetSubMenu(menu, 0)) {
-        if (point.x == -1 && point.y == -1) {
-            point = CPoint(4, 4);
-            ClientToScreen(&point);
-        }
-        HWND owner = m_hWnd;
-        while (owner && (::GetWindowLongPtrA(owner, GWL_STYLE) & WS_CHILD) && ::GetParent(owner))
-            owner = ::GetParent(owner);
-        ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, point.x, point.y, 0, owner, nullptr);
-    }
-    ::DestroyMenu(menu);
+    TrackContextMenu(this, IDR_VIDEO_PREVIEW_MENU, point);
 }
 
 void CVideoPreviewWnd::OnUpdateZoom(CCmdUI* ui)

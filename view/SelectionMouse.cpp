@@ -192,6 +192,29 @@ int SelectionEdgeAt(CNyMultiTrackView* view, int x, int y)
     return 0;
 }
 
+namespace {
+
+// Playback plays the range that was selected when it started: a new selection made with the
+// mouse meanwhile stops it. A recording goes on.
+void StopPlayingAnotherRange(CNyMultiTrackView* view, int64_t lo, int64_t hi)
+{
+    IViewController* controller = GetViewHost().GetController();
+    CSelectionModel* selection = view->GetSelection();
+    if (!controller || !selection || !controller->IsPlaying() || controller->IsRecording())
+        return;
+    int64_t s = 0, e = 0;
+    selection->GetOrderedSelection(&s, &e);
+    if (s == lo && e == hi)
+        return;
+    try {
+        controller->Stop();
+    } catch (const CKvSSException& error) {
+        GetViewHost().ShowErrorBox(error.m_hr, nullptr);
+    }
+}
+
+} // namespace
+
 void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int edge, int x, int y, UINT flags)
 {
     CSelectionModel* selection = view ? view->GetSelection() : nullptr;
@@ -208,6 +231,7 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     CTrackAreaPane& area = view->GetTrackArea();
     int64_t lo = 0, hi = 0;
     selection->GetOrderedSelection(&lo, &hi);
+    const int64_t pressedLo = lo, pressedHi = hi;
     selection->BeginAudioDrag(row);
     if (flags & MK_SHIFT) {
         if (!fromRuler)
@@ -277,4 +301,5 @@ void SelectionMouseDown(CNyMultiTrackView* view, HWND pane, bool fromRuler, int 
     if (audioDrag)
         FinishAudioDrag(view, drag);
     GetViewHost().UpdateAnalysisAndEffects();
+    StopPlayingAnotherRange(view, pressedLo, pressedHi);
 }

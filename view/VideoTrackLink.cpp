@@ -1,8 +1,10 @@
 #include "VideoTrackLink.h"
 
+#include "DecodedVideo.h"
 #include "DocWiring.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "VideoForAviSave.h"
 #include "ViewHost.h"
 
 namespace {
@@ -18,6 +20,7 @@ DocWiring::DocumentVideo* VideoOfDocument(CNyMultiTrackDoc* document)
 VideoTrackLink::VideoTrackLink(CNyMultiTrackView* view) : m_view(view)
 {
     DocWiring::SetVideoLookup(&VideoOfDocument);
+    SetVideoDecoder(&WriteDecodedVideo);
 }
 
 double VideoTrackLink::TimeToPixelsExact(double time)

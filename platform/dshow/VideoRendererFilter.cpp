@@ -1,7 +1,8 @@
 #include "VideoRendererFilter.h"
 
 VideoRendererFilter::VideoRendererFilter()
-    : m_release(CreateEventA(nullptr, TRUE, TRUE, nullptr)), m_arrived(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    : m_release(CreateEventA(nullptr, TRUE, TRUE, nullptr)), m_arrived(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_step(CreateEventA(nullptr, FALSE, FALSE, nullptr))
 {
 }
 
@@ -9,6 +10,23 @@ VideoRendererFilter::~VideoRendererFilter()
 {
     CloseHandle(m_release);
     CloseHandle(m_arrived);
+    CloseHandle(m_step);
+}
+
+bool VideoRendererFilter::Step(DWORD ms)
+{
+    // Marked held only once its Receive has passed the mark: a mark cleared before that would
+    // be set again and would turn the next sample away.
+    if (!WaitHeld(ms))
+        return false;
+    ResetEvent(m_arrived);
+    SetEvent(m_step);
+    return true;
+}
+
+bool VideoRendererFilter::WaitHeld(DWORD ms)
+{
+    return WaitForSingleObject(m_arrived, ms) == WAIT_OBJECT_0;
 }
 
 void VideoRendererFilter::LetGo()
@@ -50,6 +68,8 @@ HRESULT VideoRendererFilter::PinBeginFlush(InputPin* pin)
 
 HRESULT VideoRendererFilter::PinEndFlush(InputPin* pin)
 {
+    // A step not taken before the seek would let the seek's frame go.
+    ResetEvent(m_step);
     if (State() == State_Paused)
         ResetEvent(m_release);
     return RendererFilter::PinEndFlush(pin);
@@ -70,8 +90,9 @@ HRESULT VideoRendererFilter::PinReceive(InputPin* pin, IMediaSample* sample)
     HRESULT hr = RendererFilter::PinReceive(pin, sample);
     if (State() == State_Paused) {
         SetEvent(m_arrived);
-        // Held until Run, Stop or a flush: the graph stays on this frame.
-        WaitForSingleObject(m_release, INFINITE);
+        // Held until Run, Stop, a flush or a step: the graph stays on this frame.
+        const HANDLE go[2] = {m_release, m_step};
+        WaitForMultipleObjects(2, go, FALSE, INFINITE);
     }
     return hr;
 }

@@ -2,8 +2,9 @@
 // frame by frame. Paused, it draws the first sample that comes (RenderSample) and holds it in
 // Receive, so that the upstream filters stop there; Run, Stop and a flush (the seek) let it
 // go. Until that first sample has come, a paused GetState answers VFW_S_STATE_INTERMEDIATE
-// (waiting up to the timeout for it). Running, every sample is drawn as it comes: there is no
-// clock. Make the COM object with RendererObject<MyRenderer>.
+// (waiting up to the timeout for it). Step lets the held sample go so that the next one comes
+// and is held in its place (frames in order, without a seek). Running, every sample is drawn
+// as it comes: there is no clock. Make the COM object with RendererObject<MyRenderer>.
 #pragma once
 #include "RendererFilter.h"
 
@@ -12,6 +13,10 @@ struct VideoRendererFilter : RendererFilter {
     ~VideoRendererFilter() override;
 
     STDMETHODIMP Stop() override;
+    // Paused: once a sample is held (waited for up to ms; false when none came), lets it go;
+    // WaitHeld then waits (up to ms) until the next one is held (or the stream has ended).
+    bool Step(DWORD ms);
+    bool WaitHeld(DWORD ms);
 
 protected:
     HRESULT PinReceive(InputPin* pin, IMediaSample* sample) override;
@@ -27,6 +32,7 @@ private:
 
     HANDLE m_release;  // manual reset: set while nothing may be held
     HANDLE m_arrived;  // manual reset: set once the paused frame (or the end) has come
+    HANDLE m_step;     // auto reset: lets one held sample go
 };
 
 KV_FILTER_KIND(VideoRendererFilter)

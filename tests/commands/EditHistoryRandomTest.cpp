@@ -1,32 +1,41 @@
-// Random sequences of every edit command type of clips, clipboard, files, recording,
-// envelopes, marks and tracks, run through a real document's history: after each step undo
-// gives back the document as it was before the command and redo as it was after; at the end
-// the journal replayed into a fresh document of the same start gives the same document.
-#include "ClipCommands.h"
+// Random sequences of every journalled command type (clips, clipboard, files, recording,
+// envelopes, marks, tracks, mixing, trims, fades) done, undone and redone at random depths
+// through a real document's history: at each depth the whole document is as it was there; at
+// the end the journal replayed into a fresh document of the same start gives the same document.
+// A program running such a session killed at random moments leaves a journal that replays to
+// the document it had at the depth of its last finished step.
+//
+// KV_HISTORY_KILLS sets the number of kills (default 12), KV_HISTORY_KILL_SEED the seed.
 #include "ClipboardCommands.h"
-#include "CommandSupport.h"
+#include "DocumentPrint.h"
 #include "EditFixture.h"
-#include "EnvelopeCommands.h"
-#include "FileCommands.h"
 #include "FwApp.h"
 #include "JournalSupport.h"
-#include "MarkCommands.h"
-#include "TrackCommands.h"
+#include "RandomEdits.h"
 
-#include <map>
-#include <random>
+#include <sstream>
 
 using namespace kvtest;
 
 namespace {
 
-// Tracks and marks apart from the selection: undo of a command gives back the selection that
-// command defines (an edited sample's position, an insert's span), not any earlier one.
-bool SameContent(const Fingerprint& a, const Fingerprint& b)
+constexpr const char* kChildVariable = "KV_HISTORY_KILL_CHILD";
+constexpr UINT kKilledCode = 77;
+
+std::string Variable(const char* name)
 {
-    Fingerprint x = a, y = b;
-    x.selectionStart = y.selectionStart = x.selectionEnd = y.selectionEnd = 0;
-    return x == y;
+    char value[1024] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length && length < sizeof value ? value : "";
+}
+
+// A print on one line: its line breaks as '|'.
+std::string OneLine(std::string print)
+{
+    for (char& c : print)
+        if (c == '\n')
+            c = '|';
+    return print;
 }
 
 class EditHistoryRandom : public EditTest {
@@ -74,201 +83,29 @@ protected:
         doc->GetLabels().Add(cue);
     }
 
-    int Pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
-    int64_t Position(CNyMultiTrackDoc* doc) { return Pick(static_cast<int>(doc->GetLength() + 200)); }
-
-    // A new command of a random type on the document, after arranging the selection it reads.
-    ComRef<IEditCommand> Generate(CNyMultiTrackDoc* doc, std::string& type)
-    {
-        int tracks = doc->GetTrackCount();
-        int track = Pick(tracks);
-        int64_t a = Position(doc), b = Position(doc);
-        int64_t start = std::min(a, b), end = std::max(a, b);
-        doc->GetSelection()->SetSelection(start, end, TRUE);
-        doc->SetTrackSelected(-1, FALSE);
-        for (int t = 0; t < tracks; ++t)
-            if (t == track || Pick(3) == 0)
-                doc->SetTrackSelected(t, TRUE);
-        IUnknown* item = items_[Pick(static_cast<int>(items_.size()))].Get();
-        auto list = [&](int n) {
-            std::vector<std::pair<ComRef<IUnknown>, LONG>> entries;
-            for (int i = 0; i < n; ++i)
-                entries.push_back({items_[Pick(4)], doc->GetTrackId(Pick(tracks))});
-            return ListOf(entries);
-        };
-        LabelRecord label{};
-        int labels = doc->GetLabels().GetSize();
-        bool haveLabel = labels > 0 && doc->GetLabels().GetAt(Pick(labels), &label) && label.id > 0;
-        switch (Pick(31)) {
-        case 0: {
-            type = "insertclip";
-            ComRef<IMtClip> clip;
-            doc->GetTrack(track)->CopyRange(clip.Out(), doc->GetTrackExtent(track, -1), 50 + Pick(200));
-            return ComRef<IEditCommand>(
-                NewCommand<InsertClipCommand>(nullptr, doc, track, start, end - start, clip.Get()));
-        }
-        case 1:
-            type = "deleteclip";
-            return ComRef<IEditCommand>(NewCommand<DeleteClipCommand>(nullptr, doc, track, start, end - start));
-        case 2:
-            type = "trimclip";
-            return ComRef<IEditCommand>(NewCommand<TrimClipCommand>(nullptr, doc, track, start, end - start));
-        case 3:
-            type = "createclip";
-            return ComRef<IEditCommand>(NewCommand<CreateClipCommand>(nullptr, doc, track, start, end - start, item));
-        case 4:
-            type = "mergeclip";
-            return ComRef<IEditCommand>(
-                NewCommand<MergeClipCommand>(nullptr, doc, track, start, end - start, item, Pick(2)));
-        case 5:
-            type = "editsample";
-            return ComRef<IEditCommand>(NewCommand<EditSampleCommand>(nullptr, doc, track, WORD(0),
-                                                                      doc->GetTrackExtent(track, -1) + Pick(50), 777));
-        case 6:
-            type = "cut";
-            return ComRef<IEditCommand>(NewCommand<CutCommand>(doc));
-        case 7:
-            type = "delete";
-            return ComRef<IEditCommand>(NewCommand<DeleteCommand>(doc));
-        case 8: {
-            type = "paste";
-            ComRef<IEditCommand>(NewCommand<CopyCommand>(doc))->Do();
-            doc->GetSelection()->SetSelection(start, start + Pick(100), TRUE);
-            return ComRef<IEditCommand>(NewCommand<PasteCommand>(doc));
-        }
-        case 9:
-            type = "drop";
-            return ComRef<IEditCommand>(NewCommand<DropCommand>(doc, doc, Pick(tracks + 1), Position(doc)));
-        case 10:
-            type = "openfile";
-            return ComRef<IEditCommand>(NewCommand<OpenFileCommand>(doc, track, start, end - start, item));
-        case 11:
-            type = "insertfile";
-            return ComRef<IEditCommand>(NewCommand<InsertFileCommand>(doc, start, end - start, list(2).Get()));
-        case 12:
-            type = "importfile";
-            return ComRef<IEditCommand>(NewCommand<ImportFileCommand>(doc, list(2).Get(), DWORD(Pick(2))));
-        case 13:
-            type = "recording";
-            return ComRef<IEditCommand>(NewCommand<RecordingCommand>(doc, list(1 + Pick(2)).Get()));
-        case 14:
-            type = "insertenvelopepoint";
-            return ComRef<IEditCommand>(
-                NewCommand<InsertEnvelopePointCommand>(nullptr, doc, track, Pick(2), start, 0.01f * Pick(100)));
-        case 15: {
-            type = "deleteenvelopepoint";
-            int64_t at = doc->GetTrackExtent(track, -1) + 10 * Pick(20);
-            TrackEnvelope(doc, track, 0)->InsertPoint(at - doc->GetTrackExtent(track, -1), 0.3f);
-            return ComRef<IEditCommand>(NewCommand<DeleteEnvelopePointCommand>(nullptr, doc, track, 0, at));
-        }
-        case 16:
-            type = "moveenvelopepoint";
-            return ComRef<IEditCommand>(NewCommand<MoveEnvelopePointCommand>(nullptr, doc, track, 1, start, end, 0.5f));
-        case 17:
-            type = "insertenveloperange";
-            return ComRef<IEditCommand>(
-                NewCommand<InsertEnvelopeRangeCommand>(nullptr, doc, track, start, end - start));
-        case 18:
-            type = "deleteenveloperange";
-            return ComRef<IEditCommand>(
-                NewCommand<DeleteEnvelopeRangeCommand>(nullptr, doc, track, start, end - start));
-        case 19:
-            type = "deleteclearenvelope";
-            return ComRef<IEditCommand>(NewCommand<DeleteClearEnvelopeCommand>(nullptr, doc, track, Pick(2)));
-        case 20:
-            type = "addmark";
-            return ComRef<IEditCommand>(
-                NewCommand<AddMarkCommand>(nullptr, doc, track, start, Pick(2) ? end - start : 0, 0));
-        case 21:
-            type = "addmarks";
-            return ComRef<IEditCommand>(NewCommand<AddMarksCommand>(nullptr, doc));
-        case 22:
-            type = "delmark";
-            return ComRef<IEditCommand>(NewCommand<DelMarkCommand>(nullptr, doc, haveLabel ? label.id : 99));
-        case 23:
-            type = "modmark";
-            label.start += 5;
-            label.end += 5;
-            return ComRef<IEditCommand>(NewCommand<ModMarkCommand>(nullptr, doc, label));
-        case 24:
-            type = "addloop";
-            return ComRef<IEditCommand>(NewCommand<AddLoopCommand>(nullptr, doc, start, end - start));
-        case 25: {
-            type = "addmarkinfo";
-            LabelRecord info{};
-            info.kind = kLabelOther;
-            info.trackId = -1;
-            info.start = info.end = start;
-            return ComRef<IEditCommand>(NewCommand<AddMarkInfoCommand>(nullptr, doc, info));
-        }
-        case 26:
-            type = "mergefile";
-            return ComRef<IEditCommand>(
-                NewCommand<MergeFileCommand>(nullptr, doc, track, start, end - start, item, Pick(2)));
-        case 27: {
-            type = "effectfile";
-            if (Pick(2))
-                doc->GetSelection()->SetSelection(start, start, TRUE);
-            return ComRef<IEditCommand>(NewCommand<EffectFileCommand>("Effect", doc, list(1).Get(), Pick(2)));
-        }
-        case 28:
-            type = "inserttrack";
-            return ComRef<IEditCommand>(
-                NewCommand<InsertTrackCommand>(nullptr, doc, WORD(1 + Pick(2)), Pick(tracks + 1) - 1));
-        case 29:
-            type = "appendtrack";
-            return ComRef<IEditCommand>(NewCommand<AppendTrackCommand>(nullptr, doc, WORD(1 + Pick(2))));
-        default: {
-            type = "trackproperty";
-            // The levels of a detached copy: the document itself changes only through commands.
-            ComRef<IMtTrack> copy;
-            doc->GetTrack(track)->Duplicate(copy.Out());
-            copy->SetVolume(0.01f * Pick(100));
-            ComRef<TrackPropertyCommand> property(NewCommand<TrackPropertyCommand>(doc));
-            property->InitFromSource(Pick(tracks), copy.Get());
-            return ComRef<IEditCommand>::Share(property.Get());
-        }
-        }
-    }
-
     HWND owner_ = nullptr;
     std::vector<ComRef<IUnknown>> items_;
-    std::mt19937 rng_;
 };
 
-TEST_F(EditHistoryRandom, UndoRedoAndReplayGiveBackTheDocument)
+TEST_F(EditHistoryRandom, UndoRedoAtRandomDepthsAndReplayGiveBackTheDocument)
 {
     for (unsigned seed = 1; seed <= 8; ++seed) {
         SCOPED_TRACE(seed);
-        rng_.seed(seed);
         CNyMultiTrackDoc* doc = NewDoc({1, 2, 1});
         Base(doc);
         ComRef<IJournalFile> journal = QueryCom<IJournalFile>(doc->GetHistory());
         std::string path = scratch_.File("journal" + std::to_string(seed) + ".kcm");
         ASSERT_EQ(S_OK, journal->Open(path.c_str()));
         WriteDocumentRecord(journal.Get());
-        std::map<std::string, int> done;
-        for (int step = 0; step < 60; ++step) {
-            std::string type;
-            ComRef<IEditCommand> command = Generate(doc, type);
-            SCOPED_TRACE(std::to_string(step) + " " + type);
-            Fingerprint before = Take(doc);
-            HRESULT hr = doc->GetHistory()->Do(command.Get(), TRUE);
-            if (FAILED(hr)) {
-                ASSERT_TRUE(SameContent(before, Take(doc))) << std::hex << hr << "\n"
-                                                            << Describe(before) << "\n"
-                                                            << Describe(Take(doc));
-                continue;
-            }
-            ++done[type];
-            Fingerprint after = Take(doc);
-            ASSERT_EQ(S_OK, doc->GetHistory()->Undo());
-            ASSERT_TRUE(SameContent(before, Take(doc))) << Describe(before) << "\n" << Describe(Take(doc));
-            ASSERT_EQ(S_OK, doc->GetHistory()->Redo());
-            ASSERT_TRUE(SameContent(after, Take(doc))) << Describe(after) << "\n" << Describe(Take(doc));
+        RandomEdits edits(items_, seed);
+        RandomSession session(doc, edits);
+        for (int step = 0; step < 90; ++step) {
+            std::string what;
+            ASSERT_TRUE(session.Step(&what)) << "step " << step;
         }
-        EXPECT_GE(done.size(), 20u);
-        Fingerprint last = Take(doc);
+        EXPECT_GE(session.Done().size(), 25u);
+        const std::string last = ContentPrint(doc);
+        const std::vector<std::string> stack = DescribeUndo(doc->GetHistory());
         journal->Close();
         std::string copy = scratch_.File("replay" + std::to_string(seed) + ".kcm");
         WriteFileBytes(copy, ReadFileBytes(path));
@@ -276,8 +113,114 @@ TEST_F(EditHistoryRandom, UndoRedoAndReplayGiveBackTheDocument)
         CNyMultiTrackDoc* fresh = SecondDoc({1, 2, 1}, 44100);
         Base(fresh);
         ASSERT_EQ(S_OK, QueryCom<IJournalFile>(fresh->GetHistory())->Open(copy.c_str()));
-        EXPECT_TRUE(SameContent(last, Take(fresh))) << Describe(last) << "\n" << Describe(Take(fresh));
+        EXPECT_EQ(stack, DescribeUndo(fresh->GetHistory()));
+        EXPECT_EQ(last, ContentPrint(fresh));
+        QueryCom<IJournalFile>(fresh->GetHistory())->Close();
     }
+}
+
+// Run only as the child of the test below: a random session with its journal until killed.
+// Its log: the scratch folder on the first line, then after each step the undo depth and
+// the document's print, each line in one write, so a kill leaves whole lines and at most one
+// cut short.
+TEST_F(EditHistoryRandom, DISABLED_EditsUntilKilled)
+{
+    std::istringstream order(Variable(kChildVariable));
+    std::string journalPath, logPath, eventName, seed, killAfter;
+    std::getline(order, journalPath, '|');
+    std::getline(order, logPath, '|');
+    std::getline(order, eventName, '|');
+    std::getline(order, seed, '|');
+    std::getline(order, killAfter, '|');
+    ASSERT_FALSE(killAfter.empty()) << "started only by the kill test";
+    CNyMultiTrackDoc* doc = NewDoc({1, 2, 1});
+    Base(doc);
+    ComRef<IJournalFile> journal = QueryCom<IJournalFile>(doc->GetHistory());
+    ASSERT_EQ(S_OK, journal->Open(journalPath.c_str()));
+    WriteDocumentRecord(journal.Get());
+    HANDLE log = CreateFileA(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    auto write = [&](const std::string& line) {
+        DWORD done = 0;
+        WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
+    };
+    write(scratch_.Path() + "\n");
+    HANDLE midway = OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName.c_str());
+    ASSERT_NE(midway, nullptr);
+    RandomEdits edits(items_, static_cast<unsigned>(std::stoul(seed)));
+    RandomSession session(doc, edits);
+    for (unsigned step = 0;; ++step) {
+        if (step == std::stoul(killAfter))
+            SetEvent(midway);
+        std::string what;
+        ASSERT_TRUE(session.Step(&what));
+        write(std::to_string(session.Depth()) + " " + OneLine(ContentPrint(doc)) + "\n");
+    }
+}
+
+TEST_F(EditHistoryRandom, AKilledSessionsJournalReplaysToTheDocumentAtItsDepth)
+{
+    const std::string kills = Variable("KV_HISTORY_KILLS"), seed = Variable("KV_HISTORY_KILL_SEED");
+    std::mt19937 random(seed.empty() ? 1u : static_cast<unsigned>(std::stoul(seed)));
+    const std::string eventName = "kvhistorykill-" + std::to_string(GetCurrentProcessId());
+    HANDLE midway = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    unsigned compared = 0;
+    const unsigned count = kills.empty() ? 12u : static_cast<unsigned>(std::stoul(kills));
+    for (unsigned kill = 0; kill < count; ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        const std::string journalPath = scratch_.File("KVC" + std::to_string(kill) + ".tmp");
+        const std::string logPath = scratch_.File("child" + std::to_string(kill) + ".log");
+        const std::string order = journalPath + "|" + logPath + "|" + eventName + "|" + std::to_string(random()) + "|" +
+                                  std::to_string(1 + random() % 120);
+        ResetEvent(midway);
+        DWORD code = 0;
+        ASSERT_TRUE(KillChildAtEvent("commands_tests.exe", "EditHistoryRandom.DISABLED_EditsUntilKilled",
+                                     kChildVariable, order, midway, kKilledCode, &code))
+            << "the child stopped on its own, exit code " << code;
+
+        const Bytes log = ReadFileBytes(logPath);
+        std::istringstream in(std::string(log.begin(), log.end()));
+        std::string childScratch, line, last;
+        std::getline(in, childScratch);
+        while (std::getline(in, line) && !in.eof())
+            last = line;
+        size_t end = 0;
+        const size_t records = FinishedRecords(ReadFileBytes(journalPath), &end).size() - 1; // less the document's
+        {
+            CNyMultiTrackDoc* replayed = SecondDoc({1, 2, 1}, 44100);
+            Base(replayed);
+            ComRef<IJournalFile> journal = QueryCom<IJournalFile>(replayed->GetHistory());
+            ASSERT_EQ(S_OK, journal->Open(journalPath.c_str())) << "refused";
+            EXPECT_EQ(records, DescribeUndo(replayed->GetHistory()).size());
+            // The kill may fall between a step's journal and its log line: that depth has no
+            // print to compare with.
+            const size_t logged = last.empty() ? 0 : std::stoul(last.substr(0, last.find(' ')));
+            if (!last.empty() && logged == records) {
+                EXPECT_EQ(last.substr(last.find(' ') + 1), OneLine(ContentPrint(replayed)));
+                ++compared;
+            } else {
+                EXPECT_TRUE(last.empty() || logged + 1 == records || logged == records + 1)
+                    << records << " records after a step logged at depth " << logged;
+            }
+            journal->Close();
+            view2_.reset();
+            doc2_.reset();
+        }
+        // The killed child's items and clip files.
+        if (!childScratch.empty() && childScratch.back() == '\\') {
+            WIN32_FIND_DATAA found;
+            HANDLE find = FindFirstFileA((childScratch + "*").c_str(), &found);
+            if (find != INVALID_HANDLE_VALUE) {
+                do
+                    DeleteFileA((childScratch + found.cFileName).c_str());
+                while (FindNextFileA(find, &found));
+                FindClose(find);
+            }
+            RemoveDirectoryA(childScratch.c_str());
+        }
+    }
+    std::printf("%u kills, %u compared with the depth of the last logged step\n", count, compared);
+    EXPECT_GT(compared, count / 2);
+    CloseHandle(midway);
 }
 
 } // namespace

@@ -184,10 +184,15 @@ TEST_F(EditRecordImages, EveryTypeSavesItsRecordAndLoadsItBack)
         {"addmark", [&] { return Made{MadeAndDone<AddMarkCommand>("M", doc, 1, 30, 0, 0),
                                       Join({Header(542, "addmark", "M"), [&] { LabelRecord r = Label(2, kLabelCue, 1, 30, 30, "CUE-0001"); return Raw(&r, 284); }()})}; }},
         {"addmarks", [&] { return Made{Make<AddMarksCommand>("Ms", doc), Header(258, "addmarks", "Ms")}; }},
-        {"delmark", [&] { return Made{Make<DelMarkCommand>("X", doc, 5), Join({Header(264, "delmark", "X"), Zero(2), Le(5, 4)})}; }},
-        {"modmark", [&] { LabelRecord moved = section; moved.id = 7;
-                          return Made{Make<ModMarkCommand>("Mod", doc, moved),
-                                      Join({Header(542, "modmark", "Mod"), [&] { LabelRecord r = moved; r.trackId = 1; return Raw(&r, 284); }()})}; }},
+        {"delmark", [&] { LabelRecord added = section; doc->GetLabels().Add(added);
+                          LabelRecord stored = added; stored.trackId = 1;
+                          return Made{MadeAndDone<DelMarkCommand>("X", doc, added.id),
+                                      Join({Header(548, "delmark", "X"), Zero(2), Le(added.id, 4), Raw(&stored, 284)})}; }},
+        {"modmark", [&] { LabelRecord added = section; doc->GetLabels().Add(added);
+                          LabelRecord moved = added; moved.start += 5; moved.end += 5;
+                          LabelRecord storedNew = moved, storedOld = added; storedNew.trackId = storedOld.trackId = 1;
+                          return Made{MadeAndDone<ModMarkCommand>("Mod", doc, moved),
+                                      Join({Header(826, "modmark", "Mod"), Raw(&storedNew, 284), Raw(&storedOld, 284)})}; }},
         {"addloop", [&] { return Made{MadeAndDone<AddLoopCommand>("L", doc, 50, 25),
                                       Join({Header(542, "addloop", "L"), [&] { LabelRecord r = Label(2, kLabelLoop, -1, 50, 75, "LOOP"); return Raw(&r, 284); }()})}; }},
         {"addmarkinfo", [&] { return Made{Make<AddMarkInfoCommand>("I", doc, section),
@@ -195,8 +200,9 @@ TEST_F(EditRecordImages, EveryTypeSavesItsRecordAndLoadsItBack)
         {"mergefile", [&] { return Made{Make<MergeFileCommand>("MF", doc, 0, 10, 20, item.Get(), 0), Header(258, "mergefile", "MF")}; }},
         {"effectfile", [&] { return Made{Make<EffectFileCommand>("Effect", doc, noTakes.Get(), 0),
                                          Join({Header(296, "effectfile", "Effect"), Zero(6), Le(0, 8), Le(0, 8), Le(uint64_t(-1), 8), Le(uint64_t(-1), 8)})}; }},
-        {"inserttrack", [&] { return Made{Make<InsertTrackCommand>("T", doc, WORD(2), 1), Join({Header(264, "inserttrack", "T"), Le(2, 2), Le(1, 4)})}; }},
-        {"appendtrack", [&] { return Made{Make<AppendTrackCommand>("A", doc, WORD(1)), Join({Header(260, "appendtrack", "A"), Le(1, 2)})}; }},
+        {"inserttrack", [&] { return Made{Make<InsertTrackCommand>("T", doc, WORD(2), 1), Join({Header(520, "inserttrack", "T"), Le(2, 2), Le(1, 4), Zero(256)})}; }},
+        {"appendtrack", [&] { return Made{MadeAndDone<AppendTrackCommand>("A", doc, WORD(1)),
+                                          Join({Header(516, "appendtrack", "A"), Le(1, 2), [&] { LabelRecord r = Label(0, 0, 0, 0, 0, "Track2"); return Raw(r.name, 256); }()})}; }},
         {"trackproperty", [&] { ComRef<IEditCommand> command = trackProperty(); return Made{command, Join({Header(928, "trackproperty", ""), Zero(6), properties, properties, Le(0, 4), Zero(4)})}; }},
     };
     // clang-format on

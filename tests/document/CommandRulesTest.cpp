@@ -352,7 +352,7 @@ TEST(CommandRules, JournalHeaderIsItsGoldenLayout)
     v.multichannel = 1;
     v.samplesPerSec = 44100;
     v.bitsPerSample = 16;
-    v.recordChannels = 2;
+    v.channels = 2;
     v.channelSplit = 1;
     std::array<uint8_t, kJournalHeaderSize> golden{};
     std::memcpy(&golden[0], "5.00", 4);

@@ -641,7 +641,7 @@ TEST_F(CommandsTest, AfterASaveTheJournalIsItsHeaderAlone)
     v.samplesPerSec = doc->GetSamplesPerSec();
     v.bitsPerSample = doc->GetBitsPerSample();
     v.channelSplit = static_cast<uint32_t>(GetSettingInt("Settings", "ChannelSplit", 0));
-    doc->GetTrackSet()->GetRecordChannels(&v.recordChannels);
+    v.channels = static_cast<uint16_t>(doc->GetTrackChannels(0));
     auto header = BuildJournalHeader(v);
     EXPECT_NE(std::string::npos, fresh.find(std::string(header.begin(), header.end()))) << "the new document's header";
 

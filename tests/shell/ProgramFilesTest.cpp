@@ -240,6 +240,17 @@ protected:
         return frame;
     }
 
+    // A start that finds a killed run's work: Recover in its dialog, then the main frame (null
+    // when either did not come).
+    HWND StartRecovering(ProgramProcess& program)
+    {
+        HWND box = program.WaitForBox();
+        if (!box || !GetDlgItem(box, 5341))
+            return nullptr;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return Start(program);
+    }
+
     // File Open through the program's open dialog; true once the document's window shows.
     bool OpenThroughDialog(const ProgramProcess& program, HWND frame, const std::string& path, const char* title)
     {
@@ -360,12 +371,8 @@ TEST_F(ProgramFilesTest, AKilledProgramsEditsComeBackAtTheNextStartAndCancelDele
     const std::string recovered = scratch_.File("recovered.kvs");
     {
         ProgramProcess program(Program());
-        HWND box = program.WaitForBox();
-        ASSERT_NE(box, nullptr) << "no recovery dialog";
-        ASSERT_NE(GetDlgItem(box, 5341), nullptr) << kvtest::BoxText(box);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND frame = Start(program);
-        ASSERT_NE(frame, nullptr);
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
         ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav *"); }))
             << "the recovered document is not there as modified: " << AnswerOtherBox(program, IDOK);
         ASSERT_TRUE(SaveThroughDialog(program, frame, ID_FILE_SAVE_AS, recovered));
@@ -425,11 +432,8 @@ TEST_F(ProgramFilesTest, ASavedThenEditedAndKilledDocumentComesBackAsTheFileAndT
     }
     {
         ProgramProcess program(Program());
-        HWND box = program.WaitForBox();
-        ASSERT_NE(box, nullptr) << "no recovery dialog";
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        HWND frame = Start(program);
-        ASSERT_NE(frame, nullptr);
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
         ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "saved.kvs *"); }))
             << AnswerOtherBox(program, IDOK);
         ASSERT_TRUE(SaveThroughDialog(program, frame, ID_FILE_SAVE_AS, recovered));
@@ -445,4 +449,230 @@ TEST_F(ProgramFilesTest, ASavedThenEditedAndKilledDocumentComesBackAsTheFileAndT
     WORD channels = 0;
     back.Doc().GetTrack(4)->GetChannels(&channels);
     EXPECT_EQ(1, channels);
+}
+
+namespace {
+
+constexpr UINT kGoToStart = 1029, kNewCue = 1033;
+
+// Edits through the menu's commands, marks among them made and taken back: a track added
+// and undone, a cue at the end, a second one undone, the whole song pasted at the start (which
+// moves the marks after it).
+void EditWithUndoneMarks(const ProgramProcess& program, HWND frame)
+{
+    Command(frame, kAddMonoTrack);
+    Command(frame, ID_EDIT_UNDO);
+    Command(frame, kGoToEnd);
+    ASSERT_TRUE(HandlePosted(program, frame)) << "no About box";
+    Command(frame, kNewCue);
+    Command(frame, kNewCue);
+    Command(frame, ID_EDIT_UNDO);
+    Command(frame, ID_EDIT_SELECT_ALL);
+    Command(frame, ID_EDIT_COPY);
+    Command(frame, kGoToStart);
+    ASSERT_TRUE(HandlePosted(program, frame)) << "no About box";
+    Command(frame, ID_EDIT_PASTE);
+    ASSERT_TRUE(program.Boxes().empty()) << kvtest::BoxText(program.Boxes().front());
+}
+
+// The records of a journal file: where each starts, after the journal's own header.
+std::vector<size_t> RecordStarts(const std::vector<uint8_t>& bytes)
+{
+    std::vector<size_t> starts;
+    for (size_t at = 16; at + 16 <= bytes.size();) {
+        uint64_t size = 0;
+        std::memcpy(&size, &bytes[at + 8], 8);
+        if (at + 16 + size > bytes.size())
+            break;
+        starts.push_back(at);
+        at += 16 + size + (size & 1);
+    }
+    return starts;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    uint8_t buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    std::fclose(f);
+    return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+} // namespace
+
+TEST_F(ProgramFilesTest, AKilledSessionWithUndoneMarksComesBackAsItsUncrashedTwinSavesIt)
+{
+    const std::string twin = scratch_.File("twin.wav"), recovered = scratch_.File("recovered.wav");
+    {
+        ProgramProcess program(Program(), "\"" + song_ + "\"");
+        HWND frame = Start(program);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav"); }));
+        EditWithUndoneMarks(program, frame);
+        ASSERT_TRUE(SaveThroughDialog(program, frame, kExport, twin));
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            AnswerOtherBox(program, IDNO);
+            return program.WaitForExit(0);
+        }, 20000));
+    }
+    {
+        ProgramProcess program(Program(), "\"" + song_ + "\"");
+        HWND frame = Start(program);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav"); }));
+        EditWithUndoneMarks(program, frame);
+        Kill(program);
+    }
+    {
+        ProgramProcess program(Program());
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav *"); }))
+            << "not recovered: " << AnswerOtherBox(program, IDOK);
+        ASSERT_TRUE(SaveThroughDialog(program, frame, kExport, recovered));
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            AnswerOtherBox(program, IDNO);
+            return program.WaitForExit(0);
+        }, 20000));
+    }
+    const std::vector<uint8_t> expected = FileBytes(twin), saved = FileBytes(recovered);
+    ASSERT_GT(expected.size(), size_t(kFrames) * 8) << "the twin's paste is missing";
+    EXPECT_TRUE(expected == saved) << "sizes " << expected.size() << " and " << saved.size();
+}
+
+TEST_F(ProgramFilesTest, ADocumentRenamedByAnExportComesBackUnderItsNewNameAndSavesThere)
+{
+    const std::vector<uint8_t> original = FileBytes(song_);
+    const std::string renamed = scratch_.File("renamed.wav");
+    {
+        ProgramProcess program(Program(), "\"" + song_ + "\"");
+        HWND frame = Start(program);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav"); }));
+        ASSERT_TRUE(SaveThroughDialog(program, frame, kExport, renamed));
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "renamed.wav"); }))
+            << "the export did not rename the document";
+        for (UINT id : {UINT(ID_EDIT_SELECT_ALL), UINT(ID_EDIT_COPY), kGoToEnd})
+            Command(frame, id);
+        ASSERT_TRUE(HandlePosted(program, frame));
+        Command(frame, ID_EDIT_PASTE);
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "renamed.wav *"); }));
+        Kill(program);
+    }
+    {
+        ProgramProcess program(Program());
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "renamed.wav *"); }))
+            << "not back under its new name: " << AnswerOtherBox(program, IDOK);
+        Command(frame, ID_FILE_SAVE);
+        ASSERT_TRUE(WaitFor([&] {
+            AnswerOtherBox(program, IDYES);
+            return !kvtest::HasChildTitled(frame, "renamed.wav *");
+        })) << "the save did not happen";
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            AnswerOtherBox(program, IDNO);
+            return program.WaitForExit(0);
+        }, 20000));
+    }
+    EXPECT_TRUE(FileBytes(song_) == original) << "the source file was written over";
+    ReadBack back(renamed);
+    ASSERT_TRUE(back.Opened());
+    EXPECT_EQ(2 * kFrames, back.Length(0));
+}
+
+TEST_F(ProgramFilesTest, AJournalThatCannotBeReplayedPastItsTenthRecordBringsBackNineEditsAndStays)
+{
+    {
+        ProgramProcess program(Program(), "\"" + song_ + "\"");
+        HWND frame = Start(program);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav"); }));
+        for (int i = 0; i < 12; ++i)
+            Command(frame, kNewCue);
+        ASSERT_TRUE(program.Boxes().empty()) << kvtest::BoxText(program.Boxes().front());
+        Kill(program);
+    }
+    const std::vector<std::string> left = SessionFiles();
+    ASSERT_EQ(1u, left.size());
+    std::vector<uint8_t> journal = FileBytes(left[0]);
+    const std::vector<size_t> records = RecordStarts(journal);
+    ASSERT_EQ(13u, records.size()) << "the document's record and twelve edits";
+    // The tenth edit's record names a type no program knows; its group's own record is first.
+    size_t tenth = records[10] + 16;
+    if (std::memcmp(&journal[records[10]], "KSCMKGRP", 8) == 0)
+        tenth += 16;
+    std::memcpy(&journal[tenth + 2], "nosuchtype\0", 11);
+    WriteBytes(left[0], journal);
+    {
+        ProgramProcess program(Program());
+        HWND frame = StartRecovering(program);
+        ASSERT_NE(frame, nullptr) << "no recovery dialog or no main frame";
+        std::string told;
+        ASSERT_TRUE(WaitFor([&] {
+            // The message box, not the progress of the open.
+            for (HWND shown : program.Boxes())
+                if (told.empty() && GetDlgItem(shown, IDOK) && !GetDlgItem(shown, 5341)) {
+                    told = kvtest::BoxText(shown);
+                    PostMessageA(shown, WM_COMMAND, IDOK, 0);
+                }
+            return !told.empty() && kvtest::HasChildTitled(frame, "song.wav *");
+        })) << "not recovered: " << told;
+        EXPECT_NE(told.find("9 edits"), std::string::npos) << told;
+        EXPECT_NE(told.find(left[0].substr(left[0].find_last_of('\\') + 1)), std::string::npos) << told;
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            AnswerOtherBox(program, IDNO);
+            return program.WaitForExit(0);
+        }, 20000));
+    }
+    EXPECT_TRUE(FileBytes(left[0]) == journal) << "the session's journal was not kept as it was";
+    EXPECT_EQ(1u, SessionFiles().size()) << "the copy it went on in stayed behind";
+}
+
+TEST_F(ProgramFilesTest, TheStartRemovesScratchFilesOfKilledRunsAndSavesThatNothingHolds)
+{
+    // Left by killed saves beside the song, and by a killed run in the temporary folder; one
+    // held by another program, and files of other names.
+    const std::string killedSave = scratch_.File("NY1A2B.tmp"), held = scratch_.File("NY77.tmp"),
+                      notOurs = scratch_.File("NYnotes.tmp"), text = scratch_.File("NY1A2C.txt"),
+                      killedRun = SessionFolder() + "KMTF00D.tmp";
+    for (const std::string& path : {killedSave, held, notOurs, text, killedRun})
+        WriteBytes(path, std::vector<uint8_t>(64, 1));
+    HANDLE holding = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holding, INVALID_HANDLE_VALUE);
+    Sleep(100); // written before the program starts
+    {
+        ProgramProcess program(Program(), "\"" + song_ + "\"");
+        HWND frame = Start(program);
+        ASSERT_NE(frame, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(frame, "song.wav"); }));
+        EXPECT_TRUE(WaitFor([&] { return !Exists(killedSave) && !Exists(killedRun); }))
+            << "a killed save's or run's scratch file stayed";
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            AnswerOtherBox(program, IDNO);
+            return program.WaitForExit(0);
+        }, 20000));
+    }
+    CloseHandle(holding);
+    EXPECT_TRUE(Exists(held)) << "a file held open was deleted";
+    EXPECT_TRUE(Exists(notOurs));
+    EXPECT_TRUE(Exists(text));
 }

@@ -18,6 +18,9 @@
 #include "WavFile.h"
 #include "FormatConverter.h"
 #include "ProgressDlg.h"
+#include "ViewIds.h"
+#include "DocCommandIds.h"
+#include "HistorySteps.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -313,6 +316,37 @@ TEST_F(ProgramPanesTest, MarkerCommandsAndUndoRefreshTheMarkerListAndSelectTheNe
 } // namespace
 
 namespace {
+
+// Undo brings the end of the selection into sight, Redo its start, after the user scrolled away.
+TEST_F(ProgramPanesTest, UndoAndRedoScrollTheSelectionIntoView)
+{
+    kvtest::ScratchFolder scratch;
+    const std::string path = scratch.File("long take.wav");
+    ASSERT_TRUE(kvtest::WriteWav16(path, 1, 22050, std::vector<int16_t>(22050 * 20, 0)));
+    ASSERT_NE(app_.OpenDocumentFile(path.c_str()), nullptr);
+    auto* view = dynamic_cast<CNyMultiTrackView*>(frame_->MDIGetActive()->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    for (int i = 0; i < 6; ++i)
+        view->SendMessage(WM_COMMAND, IDC_VIEW_ZOOM_IN, 0);
+    CSelectionModel* selection = view->GetMultiTrackDoc()->GetSelection();
+    const int64_t distant = 22050 * 18;
+    selection->SetSelection(distant, distant + 1000, TRUE);
+    frame_->SendMessage(WM_COMMAND, ID_NEW_SECTION, 0);
+    ASSERT_EQ(kvtest::UndoSteps(view->GetMultiTrackDoc()->GetHistory()), 1);
+    for (UINT step : {UINT(ID_EDIT_UNDO), UINT(ID_EDIT_REDO)}) {
+        view->SendMessage(WM_HSCROLL, SB_LEFT, 0);
+        int64_t first = 0, last = 0;
+        view->GetVisibleRange(&first, &last);
+        ASSERT_LT(last, distant) << "the zoomed view shows the distant selection from the start";
+        frame_->SendMessage(WM_COMMAND, step, 0);
+        int64_t start = 0, end = 0;
+        selection->GetSelection(&start, &end);
+        const int64_t shown = step == ID_EDIT_UNDO ? end : start;
+        view->GetVisibleRange(&first, &last);
+        EXPECT_TRUE(first <= shown && shown <= last) << step << ": " << shown << " outside " << first << ".." << last;
+    }
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
 
 // Exit waits while a view of a document is in a fade-handle mode.
 TEST_F(ProgramPanesTest, ExitIsGreyedWhileAViewEditsFadeHandles)

@@ -121,3 +121,39 @@ TEST_F(ViewTest, SelectionOutsideDataIsBeforeOrAfterEverySelectedTrack)
     sel->SetSelection(700, 800, TRUE);
     EXPECT_TRUE(view_->IsSelectionOutsideData()) << "no selected track has data";
 }
+
+// A click or a drag that changes the selection while the document plays stops the playback
+// (it plays the range selected when it started); one that leaves it, or a recording, goes on.
+TEST_F(ViewTest, AMouseSelectionWhilePlayingStopsThePlayback)
+{
+    ASSERT_TRUE(NewFilledTrack()); // no envelope line under the clicks
+    ControllerHost host;
+    FakeController controller;
+    host.controller = &controller;
+    SetViewHost(&host);
+    HWND area = view_->GetTrackArea().m_hWnd;
+    const RECT row = view_->GetChannelRect(0, 0);
+    const int y = (row.top + row.bottom) / 2, left = view_->GetTrackWaveRect(-1).left;
+    struct Case {
+        const char* name;
+        bool playing, recording;
+        int x;
+        const char* calls;
+    } cases[] = {
+        {"a click elsewhere while playing", true, false, 100, "stop "},
+        {"a click elsewhere while recording", true, true, 140, ""},
+        {"a click while idle", false, false, 180, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        doc_->GetSelection()->SetSelection(0, 0, TRUE);
+        controller.playing = c.playing;
+        controller.recording = c.recording;
+        controller.calls.clear();
+        ::PostMessageA(area, WM_LBUTTONUP, 0, MAKELPARAM(left + c.x, y));
+        ::SendMessageA(area, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(left + c.x, y));
+        Pump();
+        EXPECT_EQ(controller.calls, c.calls);
+    }
+    SetViewHost(&host_);
+}

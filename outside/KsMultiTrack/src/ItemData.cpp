@@ -94,6 +94,21 @@ bool IsFileUsedByItems(const std::string& path)
     return used;
 }
 
+FILETIME ThisRunStart()
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        GetSystemTimeAsFileTime(&created);
+    return created;
+}
+
+bool WrittenBeforeThisRun(HANDLE file)
+{
+    FILETIME written{};
+    const FILETIME start = ThisRunStart();
+    return GetFileTime(file, nullptr, nullptr, &written) && CompareFileTime(&written, &start) < 0;
+}
+
 bool IsEngineTempName(const std::string& path)
 {
     size_t slash = path.find_last_of("\\/");
@@ -185,8 +200,10 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
             CloseHandle(peaks);
         }
     }
-    // Owned only once whole: a refused file stays where it is for the caller to handle.
-    item->m_owned = owned;
+    // Owned only once whole: a refused file stays where it is for the caller to handle. A file
+    // an earlier run left belongs to that run's journal (a recovery that fails or is declined
+    // must find it again): the start-up's clean-up deletes it once nothing needs it.
+    item->m_owned = owned && !WrittenBeforeThisRun(item->m_file);
     std::lock_guard<std::mutex> guard(RegistryLock());
     Registry()[key] = item;
     return item;

@@ -89,6 +89,10 @@ std::string GetEngineTempFolder();
 // Whether the file name is one of the program's or the engine's temporary names
 // ("NY*.tmp", "KMT*.tmp").
 bool IsEngineTempName(const std::string& path);
+// When this process began: files last written before it were left by an earlier run.
+FILETIME ThisRunStart();
+// Whether the file was last written before this process began.
+bool WrittenBeforeThisRun(HANDLE file);
 // Whether a live item reads this file as its data or its peaks.
 bool IsFileUsedByItems(const std::string& path);
 // The comparable form of a path: full, lower case, backslashes.

@@ -14,16 +14,6 @@ namespace {
 
 using Key = std::tuple<std::string, WORD, WORD, WORD, DWORD>;
 
-// Files written since this moment may belong to an open document's journal or clips.
-FILETIME SessionStart()
-{
-    static const FILETIME start = [] {
-        FILETIME now{};
-        GetSystemTimeAsFileTime(&now);
-        return now;
-    }();
-    return start;
-}
 
 // Nobody holds the file open (a held file may be a journal being written).
 bool IsUnheld(const std::string& path)
@@ -46,7 +36,8 @@ HRESULT DeleteUnusedTempFiles(const MtFileItemRecord* documents, LONG count)
         return S_OK;
     if (folder.back() != '\\' && folder.back() != '/')
         folder += '\\';
-    const FILETIME start = SessionStart();
+    // Files written since this run began may belong to an open document's journal or clips.
+    const FILETIME start = ThisRunStart();
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "*.tmp").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE)
@@ -251,7 +242,6 @@ HRESULT CreateTempStore(IMtTempStore** store)
 {
     if (!store)
         return E_POINTER;
-    SessionStart();
     *store = ComObject<IMtTempStore>::Create<CTempStore>();
     return *store ? S_OK : E_OUTOFMEMORY;
 }

@@ -1,6 +1,7 @@
 #include "AviStructure.h"
 
 #include "KvSSException.h"
+#include "LittleEndian.h"
 #include "SoundFile.h"
 
 #include <algorithm>
@@ -21,19 +22,6 @@ constexpr int32_t kMaxDimension = 16384;
 constexpr uint32_t kMaxFrameBytes = 256u << 20;
 constexpr uint32_t kMaxCount = 0x7FFFFFFF;
 constexpr size_t kMaxIndexEntries = 64u << 20;
-
-uint16_t Le16(const uint8_t* p)
-{
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint64_t Le64(const uint8_t* p)
-{
-    return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32;
-}
 
 [[noreturn]] void Lies()
 {

@@ -1,10 +1,12 @@
 #include "AviWriter.h"
 
 #include "KvSSException.h"
+#include "LittleEndian.h"
 #include "SoundFile.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -12,21 +14,6 @@ constexpr uint32_t kKeyFrame = 0x10;       // idx1 flag
 constexpr uint32_t kHasIndex = 0x10;       // avih flags
 constexpr uint32_t kIsInterleaved = 0x100; // avih flags
 
-void Put16(std::vector<uint8_t>& o, uint16_t v)
-{
-    o.push_back(uint8_t(v));
-    o.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& o, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        o.push_back(uint8_t(v >> (8 * i)));
-}
-void Put64(std::vector<uint8_t>& o, uint64_t v)
-{
-    Put32(o, uint32_t(v));
-    Put32(o, uint32_t(v >> 32));
-}
 void PutId(std::vector<uint8_t>& o, const char* id)
 {
     o.insert(o.end(), id, id + 4);
@@ -64,6 +51,34 @@ struct Part {
     uint64_t offset = 0;       // of the part's RIFF header
     uint64_t moviForm = 0;     // of its "movi" form type
     uint64_t size = 0;         // whole part, headers included
+};
+
+// The source's chunks, read in file order through one window of its bytes: a read a chunk
+// would cost a system call for every frame.
+class WindowReader {
+public:
+    explicit WindowReader(const InFile& file) : m_file(file) {}
+    void Read(uint64_t offset, uint8_t* out, size_t bytes)
+    {
+        if (bytes > kWindow) {
+            m_file.ReadAt(offset, out, bytes);
+            return;
+        }
+        if (offset < m_start || offset + bytes > m_start + m_data.size()) {
+            m_data.resize(kWindow);
+            m_data.resize(m_file.ReadSome(offset, m_data.data(), m_data.size()));
+            m_start = offset;
+            if (m_data.size() < bytes)
+                throw CKvSSException(kErrDamagedRiff);
+        }
+        std::memcpy(out, m_data.data() + (offset - m_start), bytes);
+    }
+
+private:
+    static constexpr size_t kWindow = 4u << 20;
+    const InFile& m_file;
+    std::vector<uint8_t> m_data;
+    uint64_t m_start = 0;
 };
 
 const char* const kIds[2] = {"00dc", "01wb"};
@@ -367,7 +382,7 @@ void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWr
               const AviWriteAudio& audio, const AviWriteOptions& options)
 {
     const AviStreamInfo& v = video.stream;
-    if (!video.file || v.type != kAviVideo || v.scale == 0 || v.rate == 0 || v.chunks.empty())
+    if ((!video.file && !video.readFrame) || v.type != kAviVideo || v.scale == 0 || v.rate == 0 || v.chunks.empty())
         throw CKvSSException(static_cast<HRESULT>(0x83E8044F)); // no video data
     if (audio.rate == 0 || audio.blockAlign == 0 || !audio.read)
         throw CKvSSException(E_INVALIDARG);
@@ -387,6 +402,7 @@ void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWr
         }
     }
     const uint64_t total = parts.back().offset + parts.back().size;
+    std::unique_ptr<WindowReader> source(video.file ? new WindowReader(*video.file) : nullptr);
     uint64_t done = 0;
     std::vector<uint8_t> buffer;
     auto emit = [&](const std::vector<uint8_t>& bytes) {
@@ -415,8 +431,10 @@ void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWr
             buffer.assign(8 + Padded(it.size), 0);
             std::memcpy(buffer.data(), kIds[it.stream], 4);
             std::memcpy(buffer.data() + 4, &it.size, 4);
-            if (it.stream == 0)
-                video.file->ReadAt(it.from, buffer.data() + 8, it.size);
+            if (it.stream == 0 && video.readFrame)
+                video.readFrame(it.from, buffer.data() + 8);
+            else if (it.stream == 0)
+                source->Read(it.from, buffer.data() + 8, it.size);
             else
                 audio.read(it.from, it.size / audio.blockAlign, buffer.data() + 8);
             emit(buffer);

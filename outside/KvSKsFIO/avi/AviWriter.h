@@ -14,10 +14,13 @@
 
 class InFile;
 
-// The video copied sample for sample: its stream as the walk found it, in its file.
+// The video copied sample for sample: its stream as the walk found it, in its file. Frames
+// made by the caller come from readFrame instead (no file): chunk i's offset is then its index
+// and readFrame fills its size in bytes.
 struct AviWriteVideo {
     const InFile* file = nullptr;
     AviStreamInfo stream;
+    std::function<void(uint64_t index, uint8_t* out)> readFrame;
 };
 
 // The sound: a "fmt " body (PCM, or the extensible form for more than two channels), its

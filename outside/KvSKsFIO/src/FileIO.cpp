@@ -2,6 +2,7 @@
 
 #include "Attributes.h"
 #include "AviSave.h"
+#include "CdTrack.h"
 #include "GlobalMemory.h"
 #include "KvSSException.h"
 #include "SampleCodec.h"
@@ -59,6 +60,8 @@ const char* TypeName(LONG type)
         return "MPEG Audio";
     case kTypeAvi:
         return "AVI";
+    case kTypeCdTrack:
+        return "CD Audio Track";
     case kTypeFlat:
         return "Project V1";
     case kTypeChunked:
@@ -183,6 +186,8 @@ std::unique_ptr<SoundSource> OpenSource(const char* path, const SoundFile& s)
         return OpenMpegSource(path, s);
     case kTypeAvi:
         return OpenAviSource(path, s);
+    case kTypeCdTrack:
+        return OpenCdTrackSource(path, s);
     default:
         return OpenRawSource(path, s);
     }
@@ -273,6 +278,10 @@ void Interleave(const uint8_t* in, int channels, int sampleBytes, size_t frames,
 
 void OpenSoundFile(const char* path, LONG type, SoundFile* sound)
 {
+    if (IsCdTrackPath(path)) {
+        ReadCdTrackInfo(path, sound);
+        return;
+    }
     InFile file(path);
     uint8_t head[64];
     const size_t n = file.ReadSome(0, head, sizeof head);
@@ -387,6 +396,12 @@ HRESULT FileIO::QueryFileInfo(HWND, const char* path, LONG type, LONG, FileInfoR
     return Catching([&] {
         if (!path || !*path) {
             FillNewDocument(type, record);
+            return;
+        }
+        if (IsCdTrackPath(path)) {
+            SoundFile s;
+            OpenSoundFile(path, type, &s);
+            FillRecord(s, record);
             return;
         }
         InFile file(path);

@@ -1,6 +1,7 @@
 #include "SoundFile.h"
 
 #include "KvSSException.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,25 +9,6 @@
 
 namespace {
 
-uint16_t Le16(const uint8_t* p)
-{
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Le32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void Put16(std::vector<uint8_t>& o, uint16_t v)
-{
-    o.push_back(uint8_t(v));
-    o.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& o, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        o.push_back(uint8_t(v >> (8 * i)));
-}
 void PutBytes(std::vector<uint8_t>& o, const void* p, size_t n)
 {
     const uint8_t* b = static_cast<const uint8_t*>(p);

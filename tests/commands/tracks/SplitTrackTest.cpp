@@ -103,8 +103,16 @@ TEST_F(TrackCommandTest, SplitStereoTrackGivesLeftAndRightTracks)
 
     ULONG size = 0;
     QueryCom<IPersistCommand>(split.Get())->GetSizeMax(&size);
-    EXPECT_EQ(size, 264u);
-    EXPECT_EQ(Saved(split.Get()), CommandChunk(Record(264, "splittrack", "Split", {Zeros(2), Le32(2)})))
+    EXPECT_EQ(size, 1800u);
+    // The default names the new tracks' labels got before taking the source's name: a replay
+    // gives them the same.
+    auto name = [](const char* text) {
+        Bytes field(256);
+        std::memcpy(field.data(), text, std::strlen(text));
+        return field;
+    };
+    EXPECT_EQ(Saved(split.Get()), CommandChunk(Record(1800, "splittrack", "Split",
+                                                      {Zeros(2), Le32(2), name("Track3"), name("Track4"), Zeros(4 * 256)})))
         << "the record alone, not its children";
 }
 

@@ -1,5 +1,7 @@
 #include "TrackCommandFixture.h"
 
+#include "DocumentPrint.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -73,64 +75,7 @@ std::vector<std::pair<int64_t, float>> TrackCommandTest::Points(IMtEnvelope* env
 
 std::string Fingerprint(CNyMultiTrackDoc* doc)
 {
-    std::ostringstream out;
-    out << "rate " << doc->GetSamplesPerSec() << " bits " << doc->GetBitsPerSample() << "\n";
-    for (int t = 0; t < doc->GetTrackCount(); ++t) {
-        IMtTrack* track = doc->GetTrack(t);
-        LONGLONG start = 0, length = 0;
-        WORD channels = 0;
-        float volume = 0, pan = 0;
-        LONG cutoff = 0, cutoffOn = 0;
-        track->GetStartOffset(&start);
-        track->GetLength(&length);
-        track->GetChannels(&channels);
-        ComRef<IMtEnvelopeSet> set = QueryCom<IMtEnvelopeSet>(track);
-        set->GetValue(0, &volume);
-        set->GetValue(1, &pan);
-        track->GetSurroundValue(&cutoff);
-        track->IsSurroundOn(&cutoffOn);
-        uint64_t hash = 1469598103934665603ull;
-        ComRef<IMtItem> reader;
-        if (length > 0 && SUCCEEDED(track->CreateReader(reader.Out(), 0))) {
-            LONGLONG from = start, to = start + length;
-            reader->SetRange(&from, &to);
-            reader->BeginRead();
-            std::vector<uint8_t> buffer(65536);
-            DWORD read = 0;
-            while (SUCCEEDED(reader->Read(buffer.data(), DWORD(buffer.size()), &read)) && read > 0) {
-                for (DWORD i = 0; i < read; ++i)
-                    hash = (hash ^ buffer[i]) * 1099511628211ull;
-                if (read < buffer.size())
-                    break;
-            }
-            reader->EndRead();
-        }
-        out << "track " << t << ": " << channels << " ch, " << start << "+" << length << ", vol " << volume << ", pan "
-            << pan << ", cutoff " << cutoff << "/" << cutoffOn << ", sound " << std::hex << hash << std::dec;
-        for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind) {
-            ComRef<IMtEnvelope> envelope;
-            set->GetEnvelope(kind, envelope.Out());
-            for (auto& p : TrackCommandTest::Points(envelope.Get()))
-                out << " e" << kind << "(" << p.first << "," << p.second << ")";
-        }
-        out << "\n";
-    }
-    // Live labels by what they say and the track index they name (ids depend on the labels
-    // made and taken back before, which a replayed journal does not repeat), in order.
-    std::vector<std::string> labels;
-    LabelRecord label{};
-    for (int id = 1; doc->FindLabelById(id, &label); ++id) {
-        if (label.id <= 0)
-            continue;
-        std::ostringstream line;
-        line << "label kind " << label.kind << " track " << doc->TrackIdToIndex(label.trackId) << " " << label.start
-             << "-" << label.end << " " << label.name << "\n";
-        labels.push_back(line.str());
-    }
-    std::sort(labels.begin(), labels.end());
-    for (const std::string& line : labels)
-        out << line;
-    return out.str();
+    return ContentPrint(doc);
 }
 
 std::vector<int> TrackCommandTest::SelectedTracks(CNyMultiTrackDoc* doc)

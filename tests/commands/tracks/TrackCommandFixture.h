@@ -12,6 +12,7 @@
 #include "KsMultiTrackLoader.h"
 #include "LabelTable.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,13 +58,12 @@ inline Bytes Record(uint16_t size, const char* type, const char* name, std::init
     return record;
 }
 
-// Tracks (channels, start, length, volume, pan, cut-off, every envelope's points, a hash of
-// the samples) and live labels, as text.
+// The whole document but its selection, as text (see DocumentPrint.h).
 std::string Fingerprint(CNyMultiTrackDoc* doc);
 // The fingerprint without its labels.
 inline std::string TrackPrint(const std::string& print)
 {
-    return print.substr(0, print.find("label "));
+    return print.substr(0, std::min(print.find("label "), print.find("loop ")));
 }
 inline std::string TrackPrint(CNyMultiTrackDoc* doc)
 {

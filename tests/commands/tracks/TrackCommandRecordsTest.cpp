@@ -60,7 +60,7 @@ TEST_F(TrackCommandTest, RecordsByteForByte)
     };
     const Case cases[] = {
         {"copytrack", [&] { return Make<CopyTrackCommand>("Copy Track", d, 0, 2); },
-         Record(268, "copytrack", "Copy Track", {Zeros(2), Le32(0), Le32(2)})},
+         Record(524, "copytrack", "Copy Track", {Zeros(2), Le32(0), Le32(2), Zeros(256)})},
         {"deletetrack", [&] { return Make<DeleteTrackCommand>("Delete Track", d, 3); },
          Record(264, "deletetrack", "Delete Track", {Zeros(2), Le32(3)})},
         {"movetrack after Do holds the final index",

@@ -2,7 +2,9 @@
 // peak and fade commands on the document as it is (a fade written as its dialog would), or
 // none when the document offers nothing for the type drawn. *kind names the type.
 #pragma once
-#include "TrackCommandFixture.h"
+#include "ComRef.h"
+#include "CommandInterfaces.h"
+#include "MultiTrackDoc.h"
 
 #include <random>
 #include <string>

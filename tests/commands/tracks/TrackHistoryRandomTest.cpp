@@ -1,6 +1,7 @@
 // Seeded random runs of these edits through the document's history with its journal: after
 // every undo and redo the document matches what it was at that place in the history, and the
 // journal replayed onto a fresh document gives the document as it ends.
+#include "DocumentPrint.h"
 #include "TrackCommandFixture.h"
 
 #include "TrackEdits.h"
@@ -23,7 +24,7 @@ TEST_F(TrackCommandTest, RandomHistoriesOfTheseEditsUndoRedoAndReplay)
         ASSERT_EQ(journal->Open(path.c_str()), S_OK);
         WriteDocumentRecord(journal.Get());
 
-        std::vector<std::string> prints{Fingerprint(doc)}; // at each depth of the undo stack
+        std::vector<std::string> prints{ContentPrint(doc)}; // at each depth of the undo stack
         size_t depth = 0, redoable = 0;
         std::map<std::string, int> done;
         for (int step = 0; step < 60; ++step) {
@@ -32,12 +33,12 @@ TEST_F(TrackCommandTest, RandomHistoriesOfTheseEditsUndoRedoAndReplay)
                 ASSERT_EQ(doc->GetHistory()->Undo(), S_OK) << seed << " step " << step;
                 --depth;
                 ++redoable;
-                ASSERT_EQ(Fingerprint(doc), prints[depth]) << seed << " undo at step " << step;
+                ASSERT_EQ(ContentPrint(doc), prints[depth]) << seed << " undo at step " << step;
             } else if (action == 1 && redoable > 0) {
                 ASSERT_EQ(doc->GetHistory()->Redo(), S_OK) << seed << " step " << step;
                 ++depth;
                 --redoable;
-                ASSERT_EQ(Fingerprint(doc), prints[depth]) << seed << " redo at step " << step;
+                ASSERT_EQ(ContentPrint(doc), prints[depth]) << seed << " redo at step " << step;
             } else {
                 std::string kind;
                 ComRef<IEditCommand> edit = RandomTrackEdit(doc, random, &kind);
@@ -47,18 +48,16 @@ TEST_F(TrackCommandTest, RandomHistoriesOfTheseEditsUndoRedoAndReplay)
                 if (FAILED(hr)) {
                     // Refused edits (a trim outside every track, a split's limits) leave the
                     // document as it was.
-                    ASSERT_EQ(Fingerprint(doc), prints[depth]) << seed << " refused " << kind << " at " << step;
+                    ASSERT_EQ(ContentPrint(doc), prints[depth]) << seed << " refused " << kind << " at " << step;
                     continue;
                 }
                 ++done[kind];
                 prints.resize(++depth);
-                prints.push_back(Fingerprint(doc));
+                prints.push_back(ContentPrint(doc));
                 redoable = 0;
             }
         }
-        // Default track names count every label made, also by edits undone since, which the
-        // journal does not repeat: the replay is compared by its tracks.
-        std::string end = TrackPrint(doc);
+        std::string end = ContentPrint(doc);
         std::vector<std::string> stack = DescribeUndo(doc->GetHistory());
         EXPECT_GE(done.size(), 8u) << seed << ": most types took part";
         ASSERT_EQ(journal->Close(), S_OK);
@@ -73,7 +72,7 @@ TEST_F(TrackCommandTest, RandomHistoriesOfTheseEditsUndoRedoAndReplay)
         WriteFileBytes(path, bytes);
         ComRef<IJournalFile> again = QueryCom<IJournalFile>(replayed->GetHistory());
         ASSERT_EQ(again->Open(path.c_str()), S_OK) << seed << ::testing::PrintToString(stack);
-        EXPECT_EQ(TrackPrint(replayed), end) << seed;
+        EXPECT_EQ(ContentPrint(replayed), end) << seed << ::testing::PrintToString(stack);
         again->Close();
         keptView.reset();
         keptDoc.reset();

@@ -3,6 +3,7 @@
 // edit. The program killed is this test program, running the child test below.
 //
 // KV_TRACK_KILLS sets the number of kills (default 8), KV_TRACK_KILL_SEED the seed.
+#include "TrackCommandFixture.h"
 #include "TrackEdits.h"
 
 #include <fstream>

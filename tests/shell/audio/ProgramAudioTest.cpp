@@ -17,13 +17,17 @@
 #include "HistorySteps.h"
 #include "TestSupport.h"
 #include "ViewIds.h"
+#include "AppIds.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -251,6 +255,152 @@ TEST_F(ProgramAudioTest, NextMarkerStopsAtTheStartOfATrackThatBeginsAtOneSecond)
     view_->SendMessage(WM_COMMAND, MAKEWPARAM(kCmdNextMarker, 0), 0);
     doc_->GetSelection()->GetSelection(&s, &e);
     EXPECT_EQ(e, 4 * kRate) << "then at its end";
+}
+
+// A recording killed after 5 s: its takes come back at the next start, as one "Record" step of
+// the document it was recorded into, holding every frame the killed program had written.
+constexpr const char* kRecordKillVariable = "KV_RECORD_KILL_CHILD";
+
+std::vector<std::string> FilesIn(const std::string& folder, const char* pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((folder + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(folder + found.cFileName);
+    while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return names;
+}
+
+// Run only as the child of the test below: records the sink's tone until killed.
+TEST_F(ProgramAudioTest, DISABLED_RecordsUntilKilled)
+{
+    char name[256] = {};
+    ASSERT_GT(::GetEnvironmentVariableA(kRecordKillVariable, name, sizeof name), 0u) << "started only by the kill test";
+    HANDLE midway = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
+    ASSERT_NE(midway, nullptr);
+    Key(VK_SPACE, false, true); // armed
+    Key(VK_SPACE, false, true); // released
+    ASSERT_TRUE(controller_->IsRecording() && !controller_->IsPaused());
+    rig::Feeder feeder(rig::Tone(440.0, 0.3, kRate * 60, 2));
+    Run(5000);
+    ::SetEvent(midway);
+    Run(60000);
+}
+
+class RecordingRecoveryTest : public ProgramAudioTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(rig::Capture::Get().WaitRunning(8000)) << "no capture of the sound server";
+        const std::string eventName = "kvrecordkill-" + std::to_string(::GetCurrentProcessId());
+        HANDLE midway = ::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+        DWORD code = 0;
+        const bool killed = kvtest::KillChildAtEvent("program_audio_tests.exe", "ProgramAudioTest.DISABLED_RecordsUntilKilled",
+                                                     kRecordKillVariable, eventName, midway, 77, &code);
+        ::CloseHandle(midway);
+        ASSERT_TRUE(killed) << "the child stopped on its own, exit code " << code;
+        // The child kept its files in a folder of its own inside this one: this start looks
+        // for sessions there, as the program's next start looks in the killed one's folder.
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        for (const std::string& folder : FilesIn(temp, "kvtest-*"))
+            if (!FilesIn(folder + "\\kv5eu\\", "KVC*.tmp").empty())
+                folder_ = folder + "\\";
+        ASSERT_FALSE(folder_.empty()) << "the killed child left no session file";
+        ::GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+        savedTemp_ = temp;
+        ::SetEnvironmentVariableA("TEMP", folder_.c_str());
+        ::SetEnvironmentVariableA("TMP", folder_.c_str());
+        // What the kill left: the take files as written up to their last block.
+        for (const std::string& file : FilesIn(folder_ + "kv5eu\\", "*")) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            if (::GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data))
+                left_.push_back({file, (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
+        }
+        // The start shows the recovery dialog: Recover.
+        std::thread([this] {
+            for (int i = 0; i < 600 && !answered_; ++i, ::Sleep(50))
+                ::EnumWindows(
+                    [](HWND window, LPARAM self) {
+                        DWORD process = 0;
+                        ::GetWindowThreadProcessId(window, &process);
+                        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
+                            ::GetDlgItem(window, IDC_SESSION_LIST)) {
+                            ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+                            reinterpret_cast<RecordingRecoveryTest*>(self)->answered_ = true;
+                        }
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(this));
+        }).detach();
+        ProgramAudioTest::SetUp();
+    }
+
+    void TearDown() override
+    {
+        ProgramAudioTest::TearDown();
+        if (!savedTemp_.empty()) {
+            ::SetEnvironmentVariableA("TEMP", savedTemp_.c_str());
+            ::SetEnvironmentVariableA("TMP", savedTemp_.c_str());
+        }
+    }
+
+    std::string folder_, savedTemp_;
+    std::vector<std::pair<std::string, int64_t>> left_; // files of the killed one's folder, and sizes
+    std::atomic<bool> answered_{false};
+};
+
+TEST_F(RecordingRecoveryTest, ARecordingKilledAfterFiveSecondsComesBackAsItsTakes)
+{
+    ASSERT_TRUE(answered_) << "no recovery dialog";
+    CNyMultiTrackDoc* recovered = nullptr;
+    POSITION pos = app_.GetFirstDocTemplatePosition();
+    CDocTemplate* docTemplate = app_.GetNextDocTemplate(pos);
+    for (POSITION d = docTemplate->GetFirstDocPosition(); d;) {
+        auto* doc = dynamic_cast<CNyMultiTrackDoc*>(docTemplate->GetNextDoc(d));
+        if (doc && doc != doc_)
+            recovered = doc;
+    }
+    ASSERT_NE(recovered, nullptr) << "no document came back";
+    EXPECT_EQ(std::vector<std::string>{"Record"}, kvtest::UndoNames(recovered->GetHistory()));
+    EXPECT_TRUE(recovered->IsModified());
+    int64_t frames = 0;
+    int take = -1;
+    for (int i = 0; i < recovered->GetTrackCount(); ++i)
+        if (recovered->GetTrackExtent(i, 0) > frames) {
+            frames = recovered->GetTrackExtent(i, 0);
+            take = i;
+        }
+    EXPECT_GT(frames, kRate * 4) << "about 5 s";
+    EXPECT_LT(frames, kRate * 7) << "about 5 s";
+    ASSERT_GE(take, 0);
+    // Sample-exact: the track sounds every byte the killed program had written to its take.
+    IMtTrack* track = recovered->GetTrack(take);
+    ComRef<IMtItem> reader;
+    ASSERT_EQ(S_OK, track->CreateReader(reader.Out(), 0));
+    LONGLONG from = recovered->GetTrackExtent(take, -1), to = from + frames;
+    reader->SetRange(&from, &to);
+    reader->BeginRead();
+    std::vector<uint8_t> sound, block(1 << 16);
+    for (DWORD read = 0; SUCCEEDED(reader->Read(block.data(), DWORD(block.size()), &read)) && read > 0;)
+        sound.insert(sound.end(), block.begin(), block.begin() + read);
+    reader->EndRead();
+    bool found = false;
+    for (const auto& file : left_)
+        if (!found && file.second == int64_t(sound.size())) {
+            FILE* f = std::fopen(file.first.c_str(), "rb");
+            std::vector<uint8_t> bytes(sound.size());
+            found = f && std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size() && bytes == sound;
+            if (f)
+                std::fclose(f);
+        }
+    EXPECT_TRUE(found) << frames << " frames: no take file left by the kill holds exactly them";
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+    recovered->SetModifiedFlag(FALSE);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "DialogScript.h"
 #include "ErrorText.h"
 #include "FwDocTemplate.h"
+#include "FileDialogIds.h"
 #include "FioKit.h"
 #include "KsMultiTrackLoader.h"
 #include "MultiTrackDoc.h"
@@ -230,6 +231,47 @@ TEST_F(FileDialogTest, OpenDialogKeepsALargeMultipleSelection)
     std::sort(paths.begin(), paths.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, paths);
+}
+
+// Preview on a system without a sound device says so instead of doing nothing.
+TEST_F(FileDialogTest, PreviewWithoutASoundDeviceSaysSo)
+{
+    std::string wav = Wav("tone.wav", kPcm16, 1);
+    COpenDlg dialog(TRUE, nullptr, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "All (*.*)|*.*||", nullptr, "Open",
+                    57601);
+    dialog.m_ofn.lpstrInitialDir = scratch_.Path().c_str();
+    IKvSKsFIO* player = GetDocumentHost().FileModule();
+    ASSERT_NE(player, nullptr);
+    dialog.SetFormatTable(player, 0, nullptr, nullptr);
+    std::string shown;
+    bool pressed = false;
+    int ticks = 0;
+    TimerScript script([&] {
+        if (!dialog.m_hWnd)
+            return false;
+        HWND explorer = dialog.GetExplorerWindow();
+        if (++ticks > 100) { // no box came: the test fails below
+            PostMessageA(explorer, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        if (HWND box = FindBox(explorer)) {
+            char text[1024] = {};
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            shown = text;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            PostMessageA(explorer, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        if (!pressed) {
+            SetWindowTextA(NameBox(explorer), wav.c_str());
+            PostMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_OPEN_PREVIEW, BN_CLICKED),
+                         LPARAM(GetDlgItem(dialog.m_hWnd, IDC_OPEN_PREVIEW)));
+            pressed = true;
+        }
+        return false;
+    });
+    dialog.DoModal();
+    EXPECT_EQ(shown, std::string(ErrorText(GetResourceModule()).GetText(static_cast<HRESULT>(0x83E80450))));
 }
 
 // Save As offers the project formats of the file module's table and remembers the folder.

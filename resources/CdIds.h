@@ -1,0 +1,24 @@
+// Resource ids of the audio CD dialogs: Extract Audio from CD and its strings.
+#pragma once
+#define IDD_EXTRACT_CD 161
+#define IDB_CD_CHECK_STATES 300
+#define IDC_CD_DRIVE 5012
+#define IDC_CD_TRACKS 5013
+#define IDC_CD_SELECT_ALL 5015
+#define IDC_CD_DESELECT_ALL 5016
+#define IDC_CD_REFRESH 5017
+#define IDC_CD_PROGRESS 5018
+#define IDC_CD_STATUS 5019
+#define IDC_CD_IMPORT_NEW 5021
+#define IDC_CD_CANCEL 5022
+#define IDC_CD_IMPORT_ACTIVE 5023
+#define IDC_CD_AS_ONE 5029
+#define IDC_CD_PREVIEW 5114
+#define IDS_CD_TRACK_NUMBER 61241
+#define IDS_CD_FILENAME 61242
+#define IDS_CD_LENGTH 61243
+#define IDS_CD_TRACK_NAME 61245
+#define IDS_CD_LENGTH_FORMAT 61246
+#define IDS_CD_ERROR 61236
+#define IDS_CD_ABORT 61237
+#define IDS_CD_DONE 61239
