@@ -84,6 +84,7 @@ bool CanSelectionEditRule(const DocCommandState& s, int id);
 constexpr uint64_t kMailWarnBytes = 1048576;
 std::string MailSizeText(uint64_t bytes);
 
-// Commands whose dialog or job is not in the program yet; their items stay disabled.
+// Commands whose dialog is not in the program; their items stay disabled. The effect and fade
+// dialogs count as there once the program made them available.
 bool IsEffectDialogCommand(int id);
 void SetEffectDialogsAvailable(bool available);

@@ -21,7 +21,7 @@ void SelectLastMarker();
 // The shown frequency-analysis pane analyses the selection again after an edit (resetKey:
 // even when track, channel and range are unchanged).
 void UpdateAnalysisPane(int64_t resetKey);
-// The effect launcher's rows follow the active command. Waits for the frame.
+// The effect launcher's rows follow the active command and the history.
 void UpdateEffectPalette();
 // The in-place label edit box: open, and closed before Undo and Redo.
 BOOL IsInPlaceEditActive();
@@ -33,9 +33,10 @@ void SetNewDocumentFactory(CNyMultiTrackDoc* (*factory)());
 HWND ProgressWindow();
 // The views after an edit: relayout, scroll bars, status text, mixer and controller.
 void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId);
-// The effect, generator and FFT-equaliser dialogs, the Reverse and Mute jobs, the Sample
-// Type dialog and the split wizard. Waits for the effects work: E_NOTIMPL, and their menu
-// items stay disabled (IsEffectDialogCommand) meanwhile.
+// The effect dialog (through the installed EffectDialogs); the Reverse (2003) and Mute (2005)
+// jobs, which show their own failures but a cancel. The generator and FFT-equaliser
+// dialogs, the Sample Type dialog and the split wizard wait for their own work: E_NOTIMPL,
+// and their menu items stay disabled (IsEffectDialogCommand) meanwhile.
 HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document);
 HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
 HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
@@ -43,8 +44,8 @@ HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document);
 // OK with the chosen rate, bits and precision, or FALSE.
 BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision);
 void RunSplitWizard(CNyMultiTrackDoc* document);
-// The fade in/out or crossfade dialog (they record their own commands). Waits for the
-// commands' dialogs, which lie above the document: their items stay disabled meanwhile.
+// The fade in/out or crossfade dialog (they record their own commands), through the
+// installed EffectDialogs.
 void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade);
 // The document's multitrack view draws from a frozen back buffer (and its video pane holds
 // its picture) while long operations change the tracks.
@@ -113,5 +114,20 @@ protected:
 };
 // Null puts the program-less answers back.
 void SetHost(Host* host);
+
+// The dialogs above the document that its effect commands open, and the effect launcher
+// they keep up to date. Installing them enables their menu items (SetEffectDialogsAvailable);
+// null takes them away again.
+class EffectDialogs {
+public:
+    virtual HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document) = 0;
+    virtual void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade) = 0;
+    // The launcher's rows follow the documents (nothing without a launcher).
+    virtual void UpdateEffectPalette() = 0;
+
+protected:
+    ~EffectDialogs() = default;
+};
+void SetEffectDialogs(EffectDialogs* dialogs);
 
 } // namespace DocWiring

@@ -2,6 +2,7 @@
 
 #include "AudioFormat.h"
 #include "CommandHistory.h"
+#include "DocWiring.h"
 #include "DocumentHost.h"
 #include "FwFrame.h"
 #include "FwView.h"
@@ -125,9 +126,11 @@ HRESULT CNyMultiTrackDoc::SetTrackSelected(int trackIndex, BOOL selected)
     return m_selection->SetTrackSelected(trackIndex, selected);
 }
 
+// What can be undone decides some launcher rows; an edit may change the format a save writes
+// by (a resample): the journal's name record follows.
 void CNyMultiTrackDoc::OnHistoryChanged()
 {
-    // An edit may change the format a save writes by (a resample): the journal's name record follows.
+    DocWiring::UpdateEffectPalette();
     KeepJournalIdentity();
 }
 

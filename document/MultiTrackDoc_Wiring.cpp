@@ -1,17 +1,29 @@
 // The document's wiring to what lies above it (DocWiring.h).
 #include "DocWiring.h"
 
+#include "DocCommandRules.h"
+#include "DocumentHost.h"
+#include "ErrorText.h"
 #include "FwApp.h"
 #include "FwDocTemplate.h"
 #include "MultiTrackDoc.h"
+#include "MuteJob.h"
+#include "ReverseJob.h"
 
 namespace DocWiring {
 
 namespace {
 CNyMultiTrackDoc* (*g_newDocumentFactory)() = nullptr;
 Host* g_host = nullptr;
+EffectDialogs* g_effectDialogs = nullptr;
 DocumentVideo* (*g_videoLookup)(CNyMultiTrackDoc*) = nullptr;
 } // namespace
+
+void SetEffectDialogs(EffectDialogs* dialogs)
+{
+    g_effectDialogs = dialogs;
+    SetEffectDialogsAvailable(dialogs != nullptr);
+}
 
 DocumentVideo* VideoOf(CNyMultiTrackDoc* document)
 {
@@ -46,7 +58,11 @@ void UpdateAnalysisPane(int64_t resetKey)
         g_host->UpdateAnalysisPane(resetKey);
 }
 
-void UpdateEffectPalette() {}
+void UpdateEffectPalette()
+{
+    if (g_effectDialogs)
+        g_effectDialogs->UpdateEffectPalette();
+}
 
 BOOL IsInPlaceEditActive()
 {
@@ -93,9 +109,9 @@ void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId)
     document->RefreshController();
 }
 
-HRESULT RunEffectDialog(CEffectDescriptor&, CNyMultiTrackDoc*)
+HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document)
 {
-    return E_NOTIMPL;
+    return g_effectDialogs ? g_effectDialogs->RunEffectDialog(descriptor, document) : E_NOTIMPL;
 }
 
 HRESULT RunGeneratorDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
@@ -108,9 +124,20 @@ HRESULT RunFftEqualizerDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
     return E_NOTIMPL;
 }
 
-HRESULT RunEffectJob(int, CNyMultiTrackDoc*)
+HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document)
 {
-    return E_NOTIMPL;
+    CReverseJob reverse;
+    CMuteJob mute;
+    TrackRangeJob* job = commandId == 2003 ? static_cast<TrackRangeJob*>(&reverse) : &mute;
+    if (commandId != 2003 && commandId != 2005)
+        return E_INVALIDARG;
+    job->SetEngine(document->GetTrackSet());
+    job->SetHistory(document->GetHistory());
+    job->SetDocument(document);
+    const HRESULT hr = job->Run();
+    if (FAILED(hr) && hr != kKvErrorCancelled)
+        GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION);
+    return hr;
 }
 
 BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD*, WORD*, DWORD*)
@@ -120,7 +147,11 @@ BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD*, WORD*, DWORD*)
 
 void RunSplitWizard(CNyMultiTrackDoc*) {}
 
-void RunFadeDialog(CNyMultiTrackDoc*, bool) {}
+void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade)
+{
+    if (g_effectDialogs)
+        g_effectDialogs->RunFadeDialog(document, crossfade);
+}
 
 void FreezeView(CNyMultiTrackDoc* document, BOOL freeze)
 {

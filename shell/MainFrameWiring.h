@@ -7,6 +7,11 @@
 
 namespace frame_wiring {
 
+// The effect and fade dialogs behind the document's effect commands, with the application's
+// progress dialog and error box and the main frame's effect launcher.
+void InstallEffects();
+void RemoveEffects();
+
 // The application's progress dialog window, or null.
 CWnd* ProgressDialog();
 void OpenProgressDialog(CWnd* owner);

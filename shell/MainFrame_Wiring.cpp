@@ -2,12 +2,15 @@
 // frame. Each function is the one place its part is named; until that part is in the program
 // it answers as a program without it would (no pane, nothing to show, idle).
 #include "MainFrame.h"
+#include "EffectPaletteView.h"
+#include "EffectProgramHost.h"
 #include "MainFrameWiring.h"
 #include "MarkerListDlg.h"
 #include "MixerView.h"
 #include "MultiTrackView.h"
 #include "NyControlFrame.h"
 #include "NyControlView.h"
+#include "NyEffectFrame.h"
 #include "NyMiniFrame.h"
 #include "NyApp.h"
 #include "NyMixerCtrlFrame.h"
@@ -52,8 +55,8 @@ CMixerView* CMainFrame::GetMixerPane()
 
 CEffectPaletteView* CMainFrame::GetEffectLauncherPane()
 {
-    EnsurePane(PaneKind::EffectLauncher);
-    return nullptr; // static_cast<CEffectPaletteView*>(EnsurePane(PaneKind::EffectLauncher))
+    // Stand-in panes of other classes (tests) are no such pane.
+    return dynamic_cast<CEffectPaletteView*>(EnsurePane(PaneKind::EffectLauncher));
 }
 
 // The frames: plain mini frames for three panes; the controller's and the mixer's creation
@@ -70,8 +73,11 @@ CNyMiniFrame* CMainFrame::CreatePaneFrame(PaneKind kind)
         return CreateControllerPane(this);
     case PaneKind::Mixer:
         return CreateMixerPane(this);
-    case PaneKind::EffectLauncher:
-        return nullptr; // CNyEffectFrame
+    case PaneKind::EffectLauncher: {
+        auto* frame = new CNyEffectFrame;
+        // A frame whose window fails is deleted by the framework already.
+        return frame->Create(this) ? frame : nullptr;
+    }
     default:
         return nullptr;
     }
@@ -83,7 +89,7 @@ CWnd* CMainFrame::CreatePaneClient(PaneKind kind, CNyMiniFrame* frame)
     case PaneKind::VideoPreview:
         return CreateChildClient(new CVideoPreviewWnd, frame);
     case PaneKind::EffectLauncher:
-        return CreateViewClient(nullptr /* new CEffectPaletteView */, frame, 0x52010000);
+        return CreateViewClient(new CEffectPaletteView, frame, 0x52010000);
     case PaneKind::Controller:
     case PaneKind::Mixer:
         return frame->GetPane();
@@ -200,6 +206,9 @@ void CMainFrame::ConnectPane(PaneKind kind, CWnd* pane)
     if (mixer)
         mixer->SetController(controller);
     CMDIChildWnd* child = MDIGetActive();
+    if (kind == PaneKind::EffectLauncher)
+        if (auto* launcher = dynamic_cast<CEffectPaletteView*>(pane))
+            launcher->SetActiveView(dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr));
     if (auto* preview = dynamic_cast<CVideoPreviewWnd*>(pane); preview && kind == PaneKind::VideoPreview)
         preview->SetActiveView(dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr));
     if (kind == PaneKind::VideoPreview || kind == PaneKind::EffectLauncher)
@@ -214,6 +223,59 @@ namespace frame_wiring {
 
 namespace {
 BOOL g_asioInUse = FALSE;
+
+// The effect dialogs' progress dialog, error box and launcher: the application's and the
+// main frame's.
+class EffectProgram final : public IEffectProgramHost {
+public:
+    HWND OpenProgressDialog(CWnd* owner) override
+    {
+        CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
+        if (!app || !app->OpenProgressDialog(owner))
+            return nullptr;
+        CProgressDlg* dialog = app->GetProgressDialog();
+        return dialog ? dialog->m_hWnd : nullptr;
+    }
+    void CloseProgressDialog() override
+    {
+        if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp()))
+            app->CloseProgressDialog();
+    }
+    void WaitForHandle(HANDLE handle) override
+    {
+        CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
+        if (CProgressDlg* dialog = app ? app->GetProgressDialog() : nullptr; dialog && dialog->m_hWnd)
+            dialog->WaitForHandle(handle);
+        else
+            WaitDispatching(handle);
+    }
+    void ShowErrorBox(HRESULT code, const char* caption, UINT icon) override
+    {
+        if (CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp()))
+            app->ShowErrorBox(code, caption, nullptr, icon);
+    }
+    // The launcher when it is there; one made later refreshes itself.
+    CEffectPaletteView* GetEffectLauncher() override
+    {
+        auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+        return frame ? dynamic_cast<CEffectPaletteView*>(frame->HeldPane(PaneKind::EffectLauncher)) : nullptr;
+    }
+    static EffectProgram& Instance()
+    {
+        static EffectProgram program;
+        return program;
+    }
+};
+} // namespace
+
+void InstallEffects()
+{
+    InstallEffectDialogs(&EffectProgram::Instance());
+}
+
+void RemoveEffects()
+{
+    RemoveEffectDialogs();
 }
 
 void SetAsioInUse(BOOL inUse)

@@ -440,9 +440,9 @@ void CNyApp::StartStreamLibrary()
     StartStreamLibraryModule(m_hInstance);
 }
 
-// Each pane the program has, in its order (the video preview, the analysis pane, the effect
-// launcher and the auxiliary windows come with their own work); the frame connects the
-// controller and the mixer as they come. Then the mixer's strips are built.
+// Each pane the program has, in its order (the video preview, the analysis pane and the
+// auxiliary windows come with their own work); the frame connects the controller and the mixer
+// as they come. Then the mixer's strips are built.
 void CNyApp::CreatePanes()
 {
     auto* frame = dynamic_cast<CMainFrame*>(m_pMainWnd);

@@ -5,8 +5,10 @@
 #include "VideoPreviewWnd.h"
 #include "ProgramHosts.h"
 
+#include "EffectPaletteView.h"
 #include "KvSSException.h"
 #include "MainFrame.h"
+#include "MainFrameWiring.h"
 #include "MarkerListDlg.h"
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
@@ -212,6 +214,8 @@ public:
             markers->SetView(link);
         if (CMixerView* mixer = HeldMixer(); mixer && mixer->GetView() != link)
             mixer->SetView(link);
+        if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher))
+            launcher->SetActiveView(view);
         if (CNyAnalizeWnd* analysis = HeldAnalysisPane())
             analysis->SetView(view);
         if (CVideoPreviewWnd* preview = HeldVideoPreview())
@@ -229,6 +233,8 @@ public:
             selection->SetView(nullptr);
         if (CMarkerListDlg* markers = HeldMarkerList(); markers && markers->GetView() == link)
             markers->SetView(nullptr);
+        if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher); launcher && launcher->GetActiveView() == view)
+            launcher->SetActiveView(nullptr);
         if (CNyAnalizeWnd* analysis = HeldAnalysisPane(); analysis && analysis->GetView() == view)
             analysis->SetView(nullptr);
         if (CVideoPreviewWnd* preview = HeldVideoPreview();
@@ -257,8 +263,12 @@ public:
         if (CNyApp* app = App())
             app->UpdateAllDocuments();
     }
-    // No effect launcher in the program yet.
-    void UpdateAnalysisAndEffects() override { UpdateAnalysisPane(0); }
+    void UpdateAnalysisAndEffects() override
+    {
+        UpdateAnalysisPane(0);
+        if (auto* launcher = Held<CEffectPaletteView>(PaneKind::EffectLauncher))
+            launcher->UpdateRows();
+    }
     void AnalyzeAt(CNyMultiTrackView* view, int64_t position) override
     {
         CNyAnalizeWnd* analysis = HeldAnalysisPane();
@@ -471,6 +481,7 @@ void InstallProgramHosts()
     SetViewHost(&g_hosts);
     DocWiring::SetHost(&g_hosts);
     InstallEditModeHost();
+    frame_wiring::InstallEffects();
     g_installed = true;
 }
 
@@ -481,5 +492,6 @@ void RemoveProgramHosts()
     SetViewHost(g_hosts.previous);
     DocWiring::SetHost(nullptr);
     RemoveEditModeHost();
+    frame_wiring::RemoveEffects();
     g_installed = false;
 }

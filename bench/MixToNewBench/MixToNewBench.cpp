@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 #include "BenchDocumentHost.h"
+#include "BenchRawTracks.h"
 #include "BenchSupport.h"
 
 namespace {
@@ -30,26 +31,12 @@ constexpr int kTracks = 8;
 // Track t: two sines, as raw 16-bit frames and as a WAV file of the same frames.
 void WriteTrack(const std::string& folder, int t, LONGLONG frames)
 {
-    FILE* raw = std::fopen((folder + "track" + std::to_string(t) + ".raw").c_str(), "wb");
-    FILE* wav = std::fopen((folder + "track" + std::to_string(t) + ".wav").c_str(), "wb");
-    if (!raw || !wav) {
-        std::fprintf(stderr, "cannot write the track files in %s\n", folder.c_str());
-        std::exit(1);
-    }
-    kvtest::WriteWavHeader(wav, 2, kRate, 16, static_cast<uint64_t>(frames));
-    const LONGLONG block = 65536;
-    std::vector<int16_t> s(block * 2);
-    for (LONGLONG first = 0; first < frames; first += block) {
-        LONGLONG n = std::min(block, frames - first);
+    WriteRawTrack(folder, t, frames, kRate, [t](LONGLONG first, LONGLONG n, int16_t* s) {
         for (LONGLONG i = 0; i < n; ++i)
             for (int c = 0; c < 2; ++c)
                 s[i * 2 + c] = static_cast<int16_t>(
                     3000.0 * std::sin(6.283185307 * (110.0 * (t + 1) * (c + 1)) * double(first + i) / kRate));
-        std::fwrite(s.data(), 2, static_cast<size_t>(n * 2), raw);
-        std::fwrite(s.data(), 2, static_cast<size_t>(n * 2), wav);
-    }
-    std::fclose(raw);
-    std::fclose(wav);
+    });
 }
 
 std::unique_ptr<CNyMultiTrackDoc> g_target;
@@ -93,34 +80,7 @@ int main(int argc, char** argv)
         doc->AddView(view.get());
         if (!doc->OnNewDocument())
             Check(E_FAIL, "new document");
-        IMtTrackSet* set = doc->GetTrackSet();
-        while (doc->GetTrackCount() > 0)
-            Check(set->DetachTrack(doc->GetTrack(0)), "detach");
-        Check(set->SetFormat(16, kRate), "format");
-        for (int t = 0; t < kTracks; ++t) {
-            std::string path = folder + "track" + std::to_string(t) + ".raw";
-            MtFileItemRecord record{};
-            std::snprintf(record.path, sizeof record.path, "%s", path.c_str());
-            record.channels = 2;
-            record.bitsPerSample = 16;
-            record.samplesPerSec = kRate;
-            ComRef<IMtItemList> list;
-            Check(MtEngine::CreateItemList(list), "item list");
-            Check(list->AddFileItem(&record, path.c_str(), nullptr, 0), "item");
-            list->ResetItems(0);
-            ComRef<IUnknown> item;
-            Check(list->NextItem(item.Out(), nullptr), "item");
-            ComRef<IMtClip> clip;
-            Check(MtEngine::CreateClip(clip), "clip");
-            MtClipFormat format{kRate, 16, 2};
-            clip->SetFormat(&format);
-            Check(clip->SetSource(item.Get(), 0, -1), "source");
-            ComRef<IMtTrack> track;
-            Check(set->InsertTrack(0, 2, track.Out(), -1), "track");
-            Check(track->InsertClip(clip.Get(), 0, 0, 0), "insert clip");
-        }
-        for (int t = 0; t < kTracks; ++t)
-            Check(doc->GetSelection()->SetTrackSelected(t, TRUE), "select");
+        LoadRawTracks(doc.get(), folder, kTracks, kRate);
 
         auto t0 = std::chrono::steady_clock::now();
         doc->OnMixTracksToNew();

@@ -1413,53 +1413,226 @@ def el_kv5tab02():
     return tab_strip('Channel')
 
 
+# The launcher's buttons: the menu's name of the effect under a small picture of what it does,
+# in the colour of its family (level and dynamics teal, time and pitch blue, equalisers and
+# filters amber, noise work violet, generators and channels green). Opaque on the launcher's
+# grid colour: they are drawn straight into its off-screen picture.
 EFFECT_BUTTONS = [
-    ('el_d_level', 'Level'), ('el_d_dcoffset', 'DC Offset'), ('el_d_normalize', 'Normalize'),
-    ('el_d_reverse', 'Reverse'), ('el_d_smoothing', 'Smoothing'), ('el_d_fmsound', 'FM Sound'),
-    ('el_d_tone', 'Tone'), ('el_d_silence', 'Silence'), ('el_d_noise', 'Noise'), ('el_d_mute', 'Mute'),
-    ('el_d_fade', 'Fade'), ('el_d_envelope', 'Envelope'), ('el_d_geq10', 'Graphic EQ'),
-    ('el_d_peq', 'Parametric EQ'), ('el_d_filter', 'Filter'), ('el_d_compressor', 'Compressor'),
-    ('el_d_noisegate', 'Noise Gate'), ('el_d_hissnoise', 'Hiss'), ('el_d_humnoise', 'Hum'),
-    ('el_d_cracklenoise', 'Crackle'), ('el_d_learnnoise', 'Noise Profile'), ('el_d_removenoise', 'Noise Reduce'),
-    ('el_d_delay', 'Delay'), ('el_d_reverb', 'Reverb'), ('el_d_pitchshift', 'Pitch'),
-    ('el_d_timestretch', 'Time Stretch'), ('el_d_modulator', 'Modulator'), ('el_d_lofi', 'Lo-Fi'),
-    ('el_d_attributes', 'Attributes'),
-    ('el_c_monostereo', 'Mono > Stereo'), ('el_c_stereomono', 'Stereo > Mono'), ('el_c_vocalcancel', 'Vocal Cancel'),
-    ('el_c_invert', 'Invert'), ('el_c_normalize', 'Normalize'),
+    ('el_d_level', 'Gain', 'gain', TEAL), ('el_d_dcoffset', 'DC Offset', 'dcoffset', TEAL),
+    ('el_d_normalize', 'Normalize', 'normalize', TEAL), ('el_d_reverse', 'Reverse', 'reverse', BLUE),
+    ('el_d_smoothing', 'Smoothing', 'smoothing', '#E8A23C'), ('el_d_fmsound', 'FM Tone', 'fm', GREEN),
+    ('el_d_tone', 'Simple Tone', 'tone', GREEN), ('el_d_silence', 'Silence', 'silence', GREEN),
+    ('el_d_noise', 'Noise', 'noise', GREEN), ('el_d_mute', 'Mute', 'mute', TEAL),
+    ('el_d_fade', 'Fade In/Out', 'fade', TEAL), ('el_d_envelope', 'Envelope', 'envelope', TEAL),
+    ('el_d_geq10', 'Graphic EQ', 'geq', '#E8A23C'), ('el_d_peq', 'Parametric EQ', 'peq', '#E8A23C'),
+    ('el_d_filter', 'Filter', 'filter', '#E8A23C'), ('el_d_compressor', 'Compressor', 'compressor', TEAL),
+    ('el_d_noisegate', 'Noise Gate', 'gate', TEAL), ('el_d_hissnoise', 'Hiss Noise', 'hiss', '#8A6AE0'),
+    ('el_d_humnoise', 'Hum Noise', 'hum', '#8A6AE0'), ('el_d_cracklenoise', 'Crackle Noise', 'crackle', '#8A6AE0'),
+    ('el_d_learnnoise', 'Noise Profile', 'profile', '#8A6AE0'),
+    ('el_d_removenoise', 'Noise Removal', 'removal', '#8A6AE0'), ('el_d_delay', 'Delay', 'delay', BLUE),
+    ('el_d_reverb', 'Reverb', 'reverb', BLUE), ('el_d_pitchshift', 'Pitch Shift', 'pitch', BLUE),
+    ('el_d_timestretch', 'Time Stretch', 'stretch', BLUE), ('el_d_modulator', 'Modulator', 'modulator', BLUE),
+    ('el_d_lofi', 'Lo-Fi', 'lofi', '#E8A23C'), ('el_d_attributes', 'Sample Type', 'sampletype', GREEN),
+    ('el_c_monostereo', 'Mono > Stereo', 'monostereo', GREEN), ('el_c_stereomono', 'Stereo > Mono', 'stereomono', GREEN),
+    ('el_c_vocalcancel', 'Remove Vocals', 'vocals', GREEN), ('el_c_invert', 'Reverse Phase', 'invert', GREEN),
+    ('el_c_normalize', 'Channel Norm.', 'chnormalize', GREEN),
 ]
 
+# The picture area of a button: x from GX0 to GX1, centre line GY, half height GH.
+GX0, GX1, GY, GH = 9, 55, 13, 7
 
-def effect_button(label, index):
-    w, h = 64, 40
-    hue = [TEAL, '#3C8DE8', '#E8A23C', '#8A6AE0', '#4CB860'][index % 5]
 
-    def one(state):
-        c = Canvas(w, h)
-        pressed = state in ('pressed', 'on')
-        top, bottom = ('#FCFCFC', '#D6D6D6') if not pressed else ('#C2C2C2', '#DADADA')
-        if state == 'disabled':
-            top, bottom = '#EEEEEE', '#E2E2E2'
-        edge = '#8C8C8C' if state != 'on' else TEAL_DARK
-        c.rrect(0, 0, w, h, 4, edge)
-        c.rrect(1, 1, w - 2, h - 2, 3, lambda x, y: mix(top, bottom, (y - 1) / (h - 3)))
-        o = 1 if pressed else 0
-        col = hue if state != 'disabled' else '#C4C4C4'
-        # a small wave over a coloured bar: the effect's family colour
-        c.rect(6 + o, 6 + o, w - 12, 2, col)
-        pts = [(8 + o + i * (w - 16) / 24, 14 + o + 4 * math.sin(i / 24 * math.pi * 3 + index)) for i in range(25)]
+def _curve(c, fn, col, width=1.3, x0=GX0, x1=GX1, steps=46):
+    """The line y = GY - fn(t) * GH for t from 0 to 1 across the picture."""
+    pts = [(x0 + (x1 - x0) * i / steps, GY - fn(i / steps) * GH) for i in range(steps + 1)]
+    for a, b in zip(pts, pts[1:]):
+        c.thick_line(a[0], a[1], b[0], b[1], width, col)
+
+
+def _sine(cycles, phase=0.0):
+    return lambda t: math.sin(2 * math.pi * cycles * t + phase)
+
+
+def _arrow(c, x0, y0, x1, y1, col, head=3):
+    c.thick_line(x0, y0, x1, y1, 1.2, col)
+    ang = math.atan2(y1 - y0, x1 - x0)
+    for side in (-1, 1):
+        a = ang + math.pi + side * 0.55
+        c.thick_line(x1, y1, x1 + head * math.cos(a), y1 + head * math.sin(a), 1.2, col)
+
+
+def _dashes(c, y, col, x0=GX0, x1=GX1):
+    for x in range(x0, x1, 4):
+        c.hline(x, y, 2, col)
+
+
+def _noise(seed, t, n=40):
+    """A repeatable jagged value in -1..1 at t."""
+    i = int(t * n)
+    v = math.sin(seed * 12.9898 + i * 78.233) * 43758.5453
+    return (v - math.floor(v)) * 2 - 1
+
+
+def effect_picture(c, kind, col, dim):
+    faint = mix(col, '#FFFFFF', 0.55)
+    if kind == 'gain':
+        _curve(c, lambda t: math.sin(2 * math.pi * 4 * t) * (0.2 + 0.8 * t), col)
+    elif kind == 'dcoffset':
+        _dashes(c, GY, dim)
+        _curve(c, lambda t: 0.45 + 0.5 * math.sin(2 * math.pi * 2.5 * t), col)
+    elif kind == 'normalize':
+        c.hline(GX0, GY - GH, GX1 - GX0, dim)
+        c.hline(GX0, GY + GH, GX1 - GX0, dim)
+        _curve(c, _sine(3), col)
+    elif kind == 'reverse':
+        _curve(c, lambda t: math.sin(2 * math.pi * 6 * t) * (0.1 + 0.9 * t ** 2), col)
+        _arrow(c, GX1 - 4, GY + GH + 3, GX0 + 6, GY + GH + 3, dim)
+    elif kind == 'smoothing':
+        _curve(c, lambda t: _sine(2)(t) + (0.35 * _noise(3, t) if t < 0.5 else 0), col, x1=GX1)
+    elif kind == 'fm':
+        _curve(c, lambda t: math.sin(2 * math.pi * (3 * t + 1.2 * math.sin(2 * math.pi * 1.5 * t))), col, steps=80)
+    elif kind == 'tone':
+        _curve(c, _sine(2), col, width=1.6)
+    elif kind == 'silence':
+        c.thick_line(GX0, GY, GX1, GY, 1.6, col)
+        for x in (GX0 + 6, GX1 - 6):
+            c.vline(x, GY - 4, 9, dim)
+    elif kind == 'noise':
+        _curve(c, lambda t: _noise(7, t, 46) * 0.95, col, width=1.1, steps=46)
+    elif kind == 'mute':
+        _curve(c, lambda t: 0 if 0.35 < t < 0.65 else math.sin(2 * math.pi * 5 * t) * 0.9, col)
+        c.rect(int(GX0 + 0.35 * (GX1 - GX0)), GY - GH - 1, int(0.3 * (GX1 - GX0)) + 1, 2 * GH + 3, hexc(col, 40))
+    elif kind == 'fade':
+        _curve(c, lambda t: math.sin(2 * math.pi * 6 * t) * t, faint)
+        c.thick_line(GX0, GY + GH, GX1, GY - GH, 1.3, col)
+    elif kind == 'envelope':
+        pts = [(GX0, GY + 4), (GX0 + 12, GY - 6), (GX0 + 30, GY - 2), (GX1, GY + 6)]
+        _curve(c, lambda t: math.sin(2 * math.pi * 6 * t) * 0.6, faint, width=1.0)
         for a, b in zip(pts, pts[1:]):
             c.thick_line(a[0], a[1], b[0], b[1], 1.3, col)
-        tcol = TEXT_DARK if state != 'disabled' else '#B4B4B4'
-        size = 8 if len(label) < 12 else 7
-        c.text(o, 21 + o, label, size, tcol, 'DejaVu-Sans-Condensed-Bold', align='center', valign='center',
+        for p in pts:
+            c.rect(int(p[0]) - 1, int(p[1]) - 1, 3, 3, col)
+    elif kind == 'geq':
+        heights = [3, 5, 8, 10, 7, 4, 6, 9, 11, 6]
+        for i, hgt in enumerate(heights):
+            x = GX0 + 1 + i * 4.6
+            c.rect(int(x), GY + GH - hgt, 3, hgt, col)
+    elif kind == 'peq':
+        c.hline(GX0, GY + 3, GX1 - GX0, dim)
+        _curve(c, lambda t: 0.43 - 1.0 * math.exp(-((t - 0.55) / 0.12) ** 2) * -1.0 - 0.86, col)
+        c.circle(GX0 + 0.55 * (GX1 - GX0), GY - GH + 2.0, 2.2, col)
+    elif kind == 'filter':
+        _curve(c, lambda t: 0.6 if t < 0.45 else 0.6 - 1.6 * (t - 0.45) / 0.55 * min(1, (t - 0.45) * 4), col)
+        _dashes(c, GY + GH, dim)
+    elif kind == 'compressor':
+        c.vline(GX0 + 10, GY - GH - 1, 2 * GH + 3, dim)
+        c.hline(GX0 + 10, GY + GH + 1, 30, dim)
+        c.thick_line(GX0 + 10, GY + GH + 1, GX0 + 26, GY - 2, 1.4, col)
+        c.thick_line(GX0 + 26, GY - 2, GX0 + 40, GY - 5, 1.4, col)
+    elif kind == 'gate':
+        _curve(c, lambda t: math.sin(2 * math.pi * 7 * t) * (0.9 if (t < 0.3 or t > 0.7) else 0.08), col)
+        for x in (GX0 + 0.3 * (GX1 - GX0), GX0 + 0.7 * (GX1 - GX0)):
+            c.vline(int(x), GY - GH - 1, 2 * GH + 3, dim)
+    elif kind == 'hiss':
+        _curve(c, lambda t: _sine(2)(t) * 0.7 + 0.22 * _noise(5, t, 60), faint, width=1.0, steps=60)
+        _curve(c, lambda t: _sine(2)(t) * 0.7, col, width=1.4)
+    elif kind == 'hum':
+        _curve(c, lambda t: _sine(3)(t) * 0.55 + 0.4 * math.sin(2 * math.pi * 0.5 * t), faint, width=1.0)
+        _curve(c, lambda t: _sine(3)(t) * 0.55, col, width=1.4)
+    elif kind == 'crackle':
+        _curve(c, lambda t: _sine(2)(t) * 0.55, col)
+        for t in (0.22, 0.51, 0.8):
+            x = GX0 + t * (GX1 - GX0)
+            c.thick_line(x, GY - GH - 1, x + 1, GY + GH + 1, 1.0, '#C8323C' if not dim == '#C4C4C4' else dim)
+    elif kind == 'profile':
+        for i, hgt in enumerate([4, 7, 6, 9, 5, 8, 4, 6]):
+            c.rect(GX0 + 2 + i * 4, GY + GH - hgt, 3, hgt, faint)
+        c.ring(GX1 - 10, GY - 1, 5, 1.4, col)
+        c.thick_line(GX1 - 6, GY + 3, GX1 - 2, GY + 7, 1.6, col)
+    elif kind == 'removal':
+        for i, hgt in enumerate([4, 7, 6, 9, 5, 8, 4, 6]):
+            c.rect(GX0 + 2 + i * 4, GY + GH - hgt, 3, hgt, faint)
+            c.rect(GX0 + 2 + i * 4, GY + GH - max(1, hgt // 3), 3, max(1, hgt // 3), col)
+        _arrow(c, GX1 - 6, GY - GH, GX1 - 6, GY + 4, col)
+    elif kind == 'delay':
+        for i, a in enumerate([1.0, 0.6, 0.36, 0.2]):
+            x = GX0 + i * 12
+            _curve(c, lambda t, a=a: math.sin(2 * math.pi * 2 * t) * a, col, x0=x, x1=x + 9, steps=18)
+    elif kind == 'reverb':
+        _curve(c, lambda t: math.sin(2 * math.pi * 11 * t) * math.exp(-3.2 * t), col, steps=90)
+    elif kind == 'pitch':
+        _curve(c, lambda t: math.sin(2 * math.pi * 2 * t) * 0.7, faint, x1=GX0 + 22)
+        _curve(c, lambda t: math.sin(2 * math.pi * 4 * t) * 0.7, col, x0=GX0 + 24)
+        _arrow(c, GX0 + 23, GY + 5, GX0 + 23, GY - 6, dim)
+    elif kind == 'stretch':
+        _curve(c, _sine(2), col)
+        _arrow(c, GX0 + 16, GY + GH + 3, GX0 + 2, GY + GH + 3, dim, head=2.5)
+        _arrow(c, GX1 - 16, GY + GH + 3, GX1 - 2, GY + GH + 3, dim, head=2.5)
+    elif kind == 'modulator':
+        _curve(c, lambda t: math.sin(2 * math.pi * 9 * t) * math.sin(math.pi * 2 * t), col, steps=90)
+        _curve(c, lambda t: abs(math.sin(math.pi * 2 * t)), faint, width=1.0)
+    elif kind == 'lofi':
+        # sample and hold on a coarse grid: the steps of a low rate and few bits
+        _curve(c, lambda t: round(math.sin(2 * math.pi * 2 * (math.floor(t * 14) + 0.5) / 14) * 2) / 2, col,
+               steps=140)
+    elif kind == 'sampletype':
+        _curve(c, _sine(1.5), faint, width=1.0)
+        for i in range(12):
+            t = i / 11
+            c.circle(GX0 + t * (GX1 - GX0), GY - _sine(1.5)(t) * GH, 1.5, col)
+    elif kind == 'monostereo':
+        c.thick_line(GX0, GY, GX0 + 18, GY, 1.6, col)
+        c.thick_line(GX0 + 18, GY, GX1, GY - 5, 1.6, col)
+        c.thick_line(GX0 + 18, GY, GX1, GY + 5, 1.6, col)
+    elif kind == 'stereomono':
+        c.thick_line(GX0, GY - 5, GX1 - 18, GY, 1.6, col)
+        c.thick_line(GX0, GY + 5, GX1 - 18, GY, 1.6, col)
+        c.thick_line(GX1 - 18, GY, GX1, GY, 1.6, col)
+    elif kind == 'vocals':
+        _curve(c, lambda t: math.sin(2 * math.pi * 3 * t) * 0.9, faint, width=1.0)
+        c.ring(GX0 + 23, GY, 5.5, 1.4, col)
+        c.thick_line(GX0 + 19, GY + 4, GX0 + 27, GY - 4, 1.4, col)
+        c.rect(GX0 + 22, GY - 3, 3, 5, col)
+    elif kind == 'invert':
+        _curve(c, _sine(2), col)
+        _curve(c, _sine(2, math.pi), faint, width=1.0)
+    elif kind == 'chnormalize':
+        c.hline(GX0, GY - GH, GX1 - GX0, dim)
+        c.hline(GX0, GY + GH, GX1 - GX0, dim)
+        _curve(c, lambda t: 0.5 + 0.45 * math.sin(2 * math.pi * 3 * t), col, width=1.1)
+        _curve(c, lambda t: -0.5 + 0.45 * math.sin(2 * math.pi * 4 * t + 1), col, width=1.1)
+
+
+def effect_button(label, kind, hue):
+    w, h = 64, 40
+
+    def one(state):
+        c = Canvas(w, h, LIGHT)
+        pressed = state in ('pressed', 'on')
+        top, bottom = ('#FCFCFC', '#D6D6D6') if not pressed else ('#C4C4C4', '#DCDCDC')
+        if state == 'disabled':
+            top, bottom = '#EEEEEE', '#E4E4E4'
+        edge = {'on': TEAL_DARK, 'disabled': '#B4B4B4'}.get(state, '#8C8C8C')
+        c.rrect(0, 0, w, h, 4, edge)
+        c.rrect(1, 1, w - 2, h - 2, 3, lambda x, y: mix(top, bottom, (y - 1) / (h - 3)))
+        if state == 'on':
+            c.rrect(1, 1, w - 2, 3, 1.5, TEAL)
+        o = 1 if pressed else 0
+        col = hue if state != 'disabled' else '#C4C4C4'
+        dim = '#9A9A9A' if state != 'disabled' else '#D2D2D2'
+        picture = Canvas(w, h)
+        effect_picture(picture, kind, col, dim)
+        c.blit(picture, o, o)
+        tcol = TEXT_DARK if state != 'disabled' else '#B0B0B0'
+        size = 8 if len(label) <= 11 else 7
+        c.text(o, 22 + o, label, size, tcol, 'DejaVu-Sans-Condensed-Bold', align='center', valign='center',
                box=(w, 16))
         return c
     return hstrip([one('normal'), one('disabled'), one('pressed'), one('on')])
 
 
-for _i, (_name, _label) in enumerate(EFFECT_BUTTONS):
-    IMAGES[_name] = (lambda l=_label, i=_i: effect_button(l, i))
-
+for _name, _label, _kind, _hue in EFFECT_BUTTONS:
+    IMAGES[_name] = (lambda l=_label, k=_kind, hu=_hue: effect_button(l, k, hu))
 
 
 # ==== tool-bar strips (bitmap resources "ToolBarExE" and "ToolBarExD", 16 x 16 each) =========================

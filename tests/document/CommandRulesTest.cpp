@@ -196,12 +196,27 @@ TEST(CommandRules, EffectAvailabilityFollowsTheSelectedMaterial)
         c.change(s);
         EXPECT_EQ(c.expected, CanRunEffectRule(s, c.id)) << c.name;
     }
-    // The items whose dialogs are not in the program yet stay disabled, whatever the state.
+    // Items whose dialogs are not in the program stay disabled, whatever the state; the
+    // effect and fade dialogs come with the program, Reverse, Mute and Mix need none.
+    const struct {
+        int id;
+        bool withoutDialogs;
+        bool withDialogs;
+    } items[] = {
+        {2000, false, true},  {2003, true, true},   {2005, true, true},   {2014, true, true},
+        {2023, false, true},  {2024, false, true},  {2031, false, true},  {1117, false, true},
+        {1118, false, true},  {1122, false, true},  {1126, false, true},  {2018, false, false},
+        {2026, false, false}, {1097, false, false}, {34000, false, false},
+    };
     DocCommandState s = Idle();
-    for (int id : {2000, 2003, 2005, 2018, 2019, 2023, 2026, 1097, 1117, 1122, 34000})
-        EXPECT_FALSE(RuleEffectCommand(s, id).enabled) << id;
-    EXPECT_TRUE(RuleEffectCommand(s, 2014).enabled);
-    EXPECT_FALSE(RuleGenerators(s, 2020).enabled);
+    for (bool available : {false, true}) {
+        SetEffectDialogsAvailable(available);
+        for (const auto& item : items)
+            EXPECT_EQ(available ? item.withDialogs : item.withoutDialogs, RuleEffectCommand(s, item.id).enabled)
+                << item.id << (available ? " with the dialogs" : " without them");
+        EXPECT_FALSE(RuleGenerators(s, 2020).enabled);
+    }
+    SetEffectDialogsAvailable(false);
 }
 
 TEST(CommandRules, EffectRowsAndCaptions)

@@ -1,0 +1,340 @@
+// The effect dialog's apply, timed: the ten-band equaliser and Gain run through the render
+// worker (graph, chain, tracks writer and the recorded "Effect" step) over every track of a
+// document, beside one thread doing the same reads, conversions, kernel and raw writes without
+// a graph; then Undo and Redo of the step, and Reverse of the same tracks.
+//   effect_apply_bench <folder> [minutes] [tracks]
+// Writes track<t>.raw (the engine's 16-bit data) and track<t>.wav (the same samples) into the
+// folder. Prints one "name seconds" line per figure.
+//   effect_apply_bench --preview
+// Click to first sound: a preview posted to the worker until its sound is heard at the default
+// input (the sound server's monitor), in milliseconds.
+#include "AudioRig.h"
+#include "BenchDocumentHost.h"
+#include "BenchRawTracks.h"
+#include "BenchSupport.h"
+#include "ComRef.h"
+#include "DocWiring.h"
+#include "EqEngine.h"
+#include "FileHandle.h"
+#include "IGraphicEq.h"
+#include "IEffectParameters.h"
+#include "KsMultiTrackLoader.h"
+#include "KvSELevl.h"
+#include "ModuleObjects.h"
+#include "MultiTrackDoc.h"
+#include "MultiTrackView.h"
+#include "RenderWorker.h"
+#include "ReverseJob.h"
+#include "SampleConverter.h"
+#include "SelectionModel.h"
+#include "WavFile.h"
+#include "WaveFormat.h"
+#include "GainKernel.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kRate = 48000;
+constexpr int kEqGains[10] = {60, -60, 60, -60, 60, -60, 60, -60, 60, -60}; // 0.1 dB
+constexpr double kGainDb = 6.0;
+
+double Seconds(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
+// Track t: sines with a little noise.
+void WriteTrack(const std::string& folder, int t, LONGLONG frames)
+{
+    uint32_t seed = 1u + static_cast<uint32_t>(t);
+    WriteRawTrack(folder, t, frames, kRate, [&](LONGLONG first, LONGLONG n, int16_t* s) {
+        for (LONGLONG i = 0; i < n; ++i)
+            for (int c = 0; c < 2; ++c) {
+                seed = seed * 1664525u + 1013904223u;
+                const double tone = std::sin(6.283185307 * (110.0 * (t + 1) * (c + 1)) * double(first + i) / kRate);
+                s[i * 2 + c] = static_cast<int16_t>(4000.0 * tone + double(int32_t(seed >> 16) - 32768) / 16.0);
+            }
+    });
+}
+
+// A document whose tracks are the raw files, every track selected, nothing of a range.
+struct BenchDocument {
+    std::unique_ptr<CNyMultiTrackDoc> doc;
+    std::unique_ptr<CNyMultiTrackView> view;
+
+    BenchDocument(const std::string& folder, int tracks)
+    {
+        doc = std::make_unique<CNyMultiTrackDoc>();
+        doc->m_bAutoDelete = FALSE;
+        view = std::make_unique<CNyMultiTrackView>();
+        view->SetPaneSizes(500, 400, 300);
+        doc->AddView(view.get());
+        if (!doc->OnNewDocument())
+            Check(E_FAIL, "new document");
+        LoadRawTracks(doc.get(), folder, tracks, kRate);
+        SelectAll();
+    }
+    ~BenchDocument()
+    {
+        view.reset();
+        doc.reset();
+    }
+    void SelectAll()
+    {
+        for (int t = 0; t < doc->GetTrackCount(); ++t)
+            Check(doc->GetSelection()->SetTrackSelected(t, TRUE), "select");
+        doc->GetSelection()->SetSelection(0, 0, TRUE);
+    }
+};
+
+void WaitPumping(HANDLE handle)
+{
+    while (::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+ComRef<IBaseFilter> EqualizerFilter()
+{
+    ComRef<IBaseFilter> filter;
+    Check(CreateModuleObject("KvSEGEQ1.dll", kClsidGraphicEqFilter, IID_IBaseFilter, filter.OutVoid()), "equaliser");
+    ComRef<IGraphicEq> eq;
+    Check(filter->QueryInterface(__uuidof(IGraphicEq), eq.OutVoid()), "equaliser interface");
+    eq->SetMode(0);
+    eq->SetSampleRate(static_cast<int>(kRate));
+    HRESULT (STDMETHODCALLTYPE IGraphicEq::*setters[10])(int) = {
+        &IGraphicEq::SetBand1, &IGraphicEq::SetBand2, &IGraphicEq::SetBand3, &IGraphicEq::SetBand4,
+        &IGraphicEq::SetBand5, &IGraphicEq::SetBand6, &IGraphicEq::SetBand7, &IGraphicEq::SetBand8,
+        &IGraphicEq::SetBand9, &IGraphicEq::SetBand10};
+    for (int b = 0; b < 10; ++b)
+        (eq.Get()->*setters[b])(kEqGains[b]);
+    eq->SetMaster(0);
+    return filter;
+}
+
+ComRef<IBaseFilter> GainFilter()
+{
+    ComRef<IBaseFilter> filter;
+    Check(CreateModuleObject("KvSELevl.dll", CLSID_KvSELevl, IID_IBaseFilter, filter.OutVoid()), "gain");
+    ComRef<IEffectParameters> parameters;
+    Check(filter->QueryInterface(__uuidof(IEffectParameters), parameters.OutVoid()), "gain parameters");
+    parameters->SetParameter(0, kGainDb);
+    parameters->SetParameter(1, kGainDb);
+    return filter;
+}
+
+// The whole apply as the dialog's OK runs it: post, wait, record.
+double ApplyThroughWorker(BenchDocument& b, IBaseFilter* filter)
+{
+    b.SelectAll();
+    const auto t0 = std::chrono::steady_clock::now();
+    CRenderWorker worker(nullptr);
+    Check(worker.Start(), "worker");
+    if (filter)
+        Check(worker.AddEffectFilter(filter, FALSE), "chain");
+    worker.document = b.doc.get();
+    worker.history = b.doc->GetHistory();
+    worker.SetSource(b.doc->GetTrackSet());
+    worker.PostApply(nullptr);
+    WaitPumping(worker.doneEvent);
+    Check(worker.CompleteOnMainThread(), "apply");
+    worker.DisconnectChain();
+    worker.RemoveEffectFilters();
+    return Seconds(t0);
+}
+
+// The same work on one thread, without a graph: each track read as 16-bit frames, made float,
+// through the kernel, made 16-bit again and written to a raw file.
+double ApplyDirect(BenchDocument& b, const std::string& folder, const std::function<void(float*, size_t)>& kernel)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    const size_t block = 16384;
+    std::vector<int16_t> in(block * 2), out(block * 2);
+    std::vector<float> f(block * 2);
+    WaveFormat pcm(kRate, 16, 2), flt;
+    flt.InitFloat32(kRate, 2);
+    SampleConverter toFloat, toPcm;
+    toFloat.SetSourceFormat(&pcm);
+    toFloat.SetDestinationFormat(&flt);
+    toPcm.SetSourceFormat(&flt);
+    toPcm.SetDestinationFormat(&pcm);
+    for (int t = 0; t < b.doc->GetTrackCount(); ++t) {
+        ComRef<IMtItem> reader;
+        Check(b.doc->GetTrack(t)->CreateReader(reader.Out(), 0), "reader");
+        reader->BeginRead();
+        const std::string path = folder + "direct" + std::to_string(t) + ".raw";
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        for (;;) {
+            DWORD got = 0;
+            Check(reader->Read(in.data(), static_cast<DWORD>(in.size() * 2), &got), "read");
+            const size_t frames = got / 4;
+            if (frames == 0)
+                break;
+            toFloat.Convert(in.data(), frames, f.data());
+            kernel(f.data(), frames);
+            toPcm.Convert(f.data(), frames, out.data());
+            DWORD written = 0;
+            ::WriteFile(file, out.data(), static_cast<DWORD>(frames * 4), &written, nullptr);
+        }
+        reader->EndRead();
+        ::CloseHandle(file);
+        ::DeleteFileA(path.c_str());
+    }
+    return Seconds(t0);
+}
+
+int Preview()
+{
+    rig::Capture& capture = rig::Capture::Get();
+    if (!capture.WaitRunning(8000)) {
+        std::fprintf(stderr, "no capture of the sound server\n");
+        return 1;
+    }
+    BenchHost host;
+    host.settings.samplesPerSec = kRate;
+    SetDocumentHost(&host);
+    char folder[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, folder);
+    const std::string work = std::string(folder) + "fxpreview\\";
+    ::CreateDirectoryA(work.c_str(), nullptr);
+    WriteTrack(work, 0, 10 * kRate);
+    std::vector<double> delays;
+    {
+        BenchDocument b(work, 1);
+        ComRef<IBaseFilter> gain = GainFilter();
+        for (int run = 0; run < 5; ++run) {
+            CRenderWorker worker(nullptr);
+            Check(worker.Start(), "worker");
+            Check(worker.AddEffectFilter(gain.Get(), FALSE), "chain");
+            worker.SetSource(b.doc->GetTrackSet());
+            capture.WaitFor(capture.Now() + kRate / 5, 2000);
+            const LONGLONG clicked = capture.Now();
+            worker.PostPreview(nullptr);
+            WaitPumping(worker.doneEvent);
+            capture.WaitFor(clicked + 2 * kRate, 5000);
+            const std::vector<int16_t> heard = capture.Take(clicked, clicked + 2 * kRate);
+            const LONGLONG first = rig::FirstSound(heard, 0, 0.01);
+            if (first >= 0)
+                delays.push_back(1000.0 * double(first) / kRate);
+            worker.StopGraph(0);
+            worker.DisconnectChain();
+            worker.RemoveEffectFilters();
+        }
+    }
+    SetDocumentHost(nullptr);
+    std::sort(delays.begin(), delays.end());
+    if (delays.empty()) {
+        std::printf("preview_first_sound_ms none heard\n");
+        return 1;
+    }
+    std::printf("preview_first_sound_ms %.0f (median of %zu; fastest %.0f, slowest %.0f)\n", delays[delays.size() / 2],
+                delays.size(), delays.front(), delays.back());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (argc > 1 && std::string(argv[1]) == "--preview")
+        return Preview();
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: effect_apply_bench <folder> [minutes] [tracks] | --preview\n");
+        return 2;
+    }
+    std::string folder = argv[1];
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    const double minutes = argc > 2 ? std::atof(argv[2]) : 60.0;
+    const int tracks = argc > 3 ? std::atoi(argv[3]) : 8;
+    const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
+    BenchHost host;
+    host.settings.samplesPerSec = kRate;
+    host.settings.bitsPerSample = 16;
+    host.settings.dataChannels = 2;
+    SetDocumentHost(&host);
+    for (int t = 0; t < tracks; ++t)
+        WriteTrack(folder, t, frames);
+    std::printf("frames %lld tracks %d\n", static_cast<long long>(frames), tracks);
+    {
+        BenchDocument b(folder, tracks);
+        // The equaliser: through the worker, then its engine alone on one thread.
+        {
+            ComRef<IBaseFilter> eq = EqualizerFilter();
+            const double worker = ApplyThroughWorker(b, eq.Get());
+            geq::EqEngine engine;
+            geq::WaveFormat flt{};
+            flt.formatTag = geq::kTagFloat;
+            flt.channels = 2;
+            flt.samplesPerSec = kRate;
+            flt.bitsPerSample = 32;
+            flt.blockAlign = 8;
+            flt.avgBytesPerSec = kRate * 8;
+            engine.Prepare(flt, flt);
+            float gains[10];
+            for (int i = 0; i < 10; ++i)
+                gains[i] = kEqGains[i] * 0.1f;
+            engine.SetBandGains(gains);
+            engine.SetMasterGain(0);
+            std::vector<float> out;
+            const double direct = ApplyDirect(b, folder, [&](float* data, size_t n) {
+                out.resize(engine.MaxOutputFrames(n) * 2);
+                engine.Process(data, n, out.data());
+                std::copy(out.begin(), out.begin() + static_cast<ptrdiff_t>(n * 2), data);
+            });
+            std::printf("equalizer_worker_seconds %.3f\nequalizer_direct_seconds %.3f\n", worker, direct);
+            auto t0 = std::chrono::steady_clock::now();
+            Check(b.doc->GetHistory()->Undo(), "undo");
+            std::printf("equalizer_undo_ms %.1f\n", 1000.0 * Seconds(t0));
+            t0 = std::chrono::steady_clock::now();
+            Check(b.doc->GetHistory()->Redo(), "redo");
+            std::printf("equalizer_redo_ms %.1f\n", 1000.0 * Seconds(t0));
+            Check(b.doc->GetHistory()->Undo(), "undo");
+        }
+        // Gain, the same two ways.
+        {
+            ComRef<IBaseFilter> gain = GainFilter();
+            const double worker = ApplyThroughWorker(b, gain.Get());
+            fx::GainKernel kernel;
+            double values[fx::kGainChannels] = {kGainDb, kGainDb, 0, 0, 0, 0};
+            kernel.Prepare({double(kRate), 2, 2}, values);
+            std::vector<float> out;
+            const double direct = ApplyDirect(b, folder, [&](float* data, size_t n) {
+                out.resize(n * 2);
+                kernel.Process(data, out.data(), n);
+                std::copy(out.begin(), out.end(), data);
+            });
+            std::printf("gain_worker_seconds %.3f\ngain_direct_seconds %.3f\n", worker, direct);
+            Check(b.doc->GetHistory()->Undo(), "undo");
+        }
+        // Reverse of every track.
+        {
+            b.SelectAll();
+            const auto t0 = std::chrono::steady_clock::now();
+            CReverseJob job;
+            job.SetEngine(b.doc->GetTrackSet());
+            job.SetHistory(b.doc->GetHistory());
+            job.SetDocument(b.doc.get());
+            Check(job.Run(), "reverse");
+            std::printf("reverse_seconds %.3f\n", Seconds(t0));
+            Check(b.doc->GetHistory()->Undo(), "undo");
+        }
+        b.doc->GetHistory()->Clear();
+    }
+    SetDocumentHost(nullptr);
+    ::CoUninitialize();
+    return 0;
+}

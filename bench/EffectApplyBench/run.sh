@@ -1,0 +1,65 @@
+#!/bin/sh
+# The effect dialog's apply through the render worker beside one thread doing the same work
+# without a graph, and beside sox on WAV files of the same samples: the ten-band equaliser,
+# Gain (+6 dB) and Reverse over every track; Undo and Redo of the step; then the time from a
+# preview's post to its first sound through the private sound server.
+#   bench/EffectApplyBench/run.sh <build folder> [minutes] [tracks]
+set -e
+build=$(cd "${1:?usage: run.sh <build folder> [minutes] [tracks]}" && pwd)
+minutes=${2:-60}
+tracks=${3:-8}
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+work=$(mktemp -d /tmp/fxapply.XXXXXX)
+pulse="$work/pulse"
+trap '"$scripts/pulse-null.sh" stop "$pulse" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+winwork="Z:$(echo "$work" | tr / '\\')"
+
+out=$("$build/wine-run" "$build/bin/effect_apply_bench.exe" "$winwork" "$minutes" "$tracks" | tr -d '\r')
+value() { echo "$out" | awk -v k="$1" '$1 == k {print $2}'; }
+
+timed_sox() { # seconds of sox over every track with the effects given
+    s=$(date +%s.%N)
+    t=0
+    while [ $t -lt "$tracks" ]; do
+        sox -V1 "$work/track$t.wav" -b 16 "$work/out.wav" "$@"
+        t=$((t + 1))
+    done
+    e=$(date +%s.%N)
+    rm -f "$work/out.wav"
+    awk -v s="$s" -v e="$e" 'BEGIN {printf "%.3f", e - s}'
+}
+
+eq_sox=""; gain_sox=""; reverse_sox=""
+if command -v sox >/dev/null 2>&1; then
+    set --
+    g=6
+    for f in 31.5 63 125 250 500 1000 2000 4000 8000 16000; do
+        set -- "$@" equalizer "$f" 3q "$g"
+        g=$((-g))
+    done
+    eq_sox=$(timed_sox "$@")
+    gain_sox=$(timed_sox vol 6dB)
+    reverse_sox=$(timed_sox reverse)
+fi
+
+echo "Effects applied through the dialog's worker to $tracks stereo 48 kHz 16-bit tracks of $minutes minutes:"
+report() { # name worker direct sox
+    awk -v n="$1" -v w="$2" -v d="$3" -v x="$4" 'BEGIN {
+        printf "  %-12s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.0f %%", n, w, d, (w / d - 1) * 100
+        if (x == "") print "; sox not installed"
+        else printf "; sox %8.3f s, sox / worker speed ratio %.2f\n", x, x / w
+    }'
+}
+report "equalizer" "$(value equalizer_worker_seconds)" "$(value equalizer_direct_seconds)" "$eq_sox"
+report "gain" "$(value gain_worker_seconds)" "$(value gain_direct_seconds)" "$gain_sox"
+awk -v u="$(value equalizer_undo_ms)" -v r="$(value equalizer_redo_ms)" 'BEGIN {printf "  undo of the step %.1f ms, redo %.1f ms\n", u, r}'
+awk -v w="$(value reverse_seconds)" -v x="$reverse_sox" 'BEGIN {
+    printf "  reverse      %8.3f s", w
+    if (x == "") print "; sox not installed"
+    else printf "; sox reverse %8.3f s, sox / program speed ratio %.2f\n", x, x / w
+}'
+
+"$scripts/pulse-null.sh" start "$pulse" >/dev/null
+KV_WINE_KIND=audio PULSE_SERVER="unix:$pulse/native" PULSE_LATENCY_MSEC=60 \
+  "$build/wine-run" "$build/bin/effect_apply_bench.exe" --preview | tr -d '\r' |
+  awk '/preview_first_sound_ms/ {$1 = "  preview: post to first sound at the sink'"'"'s monitor"; print}'

@@ -1,0 +1,95 @@
+// The program itself for the effect tests (headless): the application's start with its main
+// frame, its panes and menus, and documents made by File New and filled with known frames.
+#pragma once
+#include "FwResource.h"
+#include "MainFrame.h"
+#include "MultiTrackDoc.h"
+#include "MultiTrackView.h"
+#include "NyApp.h"
+#include "SelectionModel.h"
+#include "Settings.h"
+#include "SettingsTestRoot.h"
+#include "TestSupport.h"
+#include "TrackData.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace fxtest {
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        SetSettingInt(kSettingsSection, "DefaultDataChannels", 2);
+        SetSettingInt(kSettingsSection, "DefaultSamplesPerSec", 44100);
+        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
+            boxes_.push_back(text);
+            return IDOK;
+        });
+        ASSERT_TRUE(app_.InitInstance());
+        main_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
+        ASSERT_NE(nullptr, main_);
+    }
+    void TearDown() override
+    {
+        if (app_.m_pMainWnd)
+            app_.m_pMainWnd->SendMessage(WM_CLOSE);
+        MSG quit;
+        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+        AfxSetMessageBoxHook(nullptr);
+        ::CoUninitialize();
+    }
+    void Pump()
+    {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    // File New: the new window's document and view.
+    void FileNew()
+    {
+        main_->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+        CMDIChildWnd* child = main_->MDIGetActive();
+        ASSERT_NE(nullptr, child);
+        doc_ = dynamic_cast<CNyMultiTrackDoc*>(child->GetActiveDocument());
+        view_ = dynamic_cast<CNyMultiTrackView*>(child->GetActiveView());
+        ASSERT_TRUE(doc_ && view_);
+    }
+    // 16-bit frames of the track's channels put on it.
+    void Fill(int track, const std::vector<int16_t>& samples)
+    {
+        std::vector<uint8_t> bytes(samples.size() * 2);
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
+        PutFrames(doc_, track, bytes, scratch_.File("fill" + std::to_string(++serial_) + ".raw"));
+    }
+    // File New, a second of 16-bit stereo frames on its track, the track selected.
+    void NewFilledDocument()
+    {
+        FileNew();
+        std::vector<int16_t> frames(44100 * 2);
+        for (size_t i = 0; i < frames.size(); ++i)
+            frames[i] = static_cast<int16_t>(i * 37 - 10000);
+        Fill(0, frames);
+        doc_->GetSelection()->SetTrackSelected(0, TRUE);
+        doc_->GetSelection()->SetSelection(0, 0, TRUE);
+        Pump();
+    }
+
+    SettingsTestRoot root_;
+    kvtest::ScratchFolder scratch_;
+    CNyApp app_;
+    CMainFrame* main_ = nullptr;
+    CNyMultiTrackDoc* doc_ = nullptr;
+    CNyMultiTrackView* view_ = nullptr;
+    std::vector<std::string> boxes_;
+    int serial_ = 0;
+};
+
+} // namespace fxtest
