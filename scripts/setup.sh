@@ -4,7 +4,7 @@
 # pulseaudio is the sound server the audio tests play into and record from (a null sink).
 set -e
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick sox
+          wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick sox ffmpeg
           gstreamer1.0-plugins-base gstreamer1.0-plugins-good pulseaudio)
 missing=()
 for p in "${packages[@]}"; do

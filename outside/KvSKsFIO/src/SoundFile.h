@@ -29,6 +29,7 @@ constexpr HRESULT kErrNotSupported = static_cast<HRESULT>(0x83E804B4);  // chann
 constexpr HRESULT kErrSizeLimit = static_cast<HRESULT>(0x83EA006F);     // past the format's 4 GB
 constexpr HRESULT kErrNoDecoder = static_cast<HRESULT>(0x83EA000D);     // no system decoder
 constexpr HRESULT kErrCannotOpen = static_cast<HRESULT>(0x83EA0002);    // "The specified file cannot be opened."
+constexpr HRESULT kErrStreamShort = static_cast<HRESULT>(0x83EA0070); // the sound ends before its stated length
 constexpr HRESULT kErrCancelled = static_cast<HRESULT>(0x83E80005);
 constexpr HRESULT kErrNotFound = static_cast<HRESULT>(0x83E800C9);
 

@@ -14,10 +14,11 @@ public:
 
 std::unique_ptr<SoundSource> OpenRawSource(const char* path, const SoundFile& sound);
 
-// MPEG audio: the format of its first frame and an estimated length; throws kErrInvalidFormat
-// when no frame is found.
+// MPEG audio (MpegSource.cpp): the format of its first frame and the stream's length; throws
+// kErrInvalidFormat when no frame is found.
 void ReadMpegInfo(const InFile& file, SoundFile* sound);
-// Throws kErrNoDecoder when the system has no decoder for it.
+// Throws kErrNoDecoder when the system has no decoder for it; its Read throws kErrStreamShort
+// when the decoder gives less than the stream's length.
 std::unique_ptr<SoundSource> OpenMpegSource(const char* path, const SoundFile& sound);
 
 // AVI: the format and length of the first sound stream (PCM only) and whether a video

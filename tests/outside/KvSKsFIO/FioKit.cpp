@@ -339,6 +339,11 @@ HRESULT WriteEngine(IKvSKsFIO* fio, IMtTrackSet* set, const std::string& path, F
     return hr;
 }
 
+std::string TestData(const std::string& name)
+{
+    return BinFolder() + "testdata\\" + name;
+}
+
 std::vector<std::string> TempFileNames()
 {
     std::vector<std::string> names;

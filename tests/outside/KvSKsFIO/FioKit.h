@@ -115,6 +115,10 @@ HRESULT WriteEngine(IKvSKsFIO* fio, IMtTrackSet* set, const std::string& path, F
                     const std::vector<FioMarkerRecord>& markers, const FioLoopBlock* loop, IUnknown* attributes,
                     HWND owner = nullptr);
 
+// The files the tests read, beside the test programs (tests/fixtures): "damaged\\..." as they
+// are, "mp3\\..." made by scripts/make-test-mp3.sh.
+std::string TestData(const std::string& name);
+
 // Names of the files in the process's temporary folder.
 std::vector<std::string> TempFileNames();
 
