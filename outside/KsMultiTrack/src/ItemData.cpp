@@ -184,6 +184,11 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
             }
             CloseHandle(peaks);
         }
+        // A temporary peak file handed with a data file the engine takes is the engine's too:
+        // refused, it would be left to a caller that has let go of it.
+        if (!item->m_peaksFromFile && owned && InsideTempFolder(dataPath) && InsideTempFolder(peakPath) &&
+            IsEngineTempName(peakPath) && !IsFileUsedByItems(peakPath))
+            DeleteFileA(peakPath.c_str());
     }
     // Owned only once whole: a refused file stays where it is for the caller to handle.
     item->m_owned = owned;

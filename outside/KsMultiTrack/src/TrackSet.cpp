@@ -58,7 +58,7 @@ CTrackSet::MixSnapshot CTrackSet::SnapshotForMix(bool allTracks) const
 
 STDMETHODIMP CTrackSet::SetFormat(WORD bitsPerSample, DWORD samplesPerSec)
 {
-    if (!IsValidBits(bitsPerSample) || samplesPerSec < 1000 || samplesPerSec > 768000)
+    if (!IsValidBits(bitsPerSample) || samplesPerSec < kMtMinRate || samplesPerSec > kMtMaxRate)
         return kMtErrFormatNotSupported;
     Guard guard(m_lock);
     m_format.bits = bitsPerSample;
@@ -70,7 +70,7 @@ STDMETHODIMP CTrackSet::SetFormat(WORD bitsPerSample, DWORD samplesPerSec)
 
 STDMETHODIMP CTrackSet::ConvertFormat(WORD bitsPerSample, DWORD samplesPerSec)
 {
-    if (!IsValidBits(bitsPerSample) || samplesPerSec < 1000 || samplesPerSec > 768000)
+    if (!IsValidBits(bitsPerSample) || samplesPerSec < kMtMinRate || samplesPerSec > kMtMaxRate)
         return kMtErrFormatNotSupported;
     try {
         Guard guard(m_lock);

@@ -114,7 +114,7 @@ HRESULT FileAttributes::IsEqual(IUnknown* other)
     if (key(info) != key(o->info))
         return S_FALSE;
     for (size_t i = 0; i < kept.size(); ++i)
-        if (kept[i].id != o->kept[i].id || kept[i].body != o->kept[i].body)
+        if (kept[i].id != o->kept[i].id || kept[i].from != o->kept[i].from || kept[i].body != o->kept[i].body)
             return S_FALSE;
     return S_OK;
 }

@@ -4,6 +4,7 @@
 #include "GlobalMemory.h"
 #include "Sources.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -181,21 +182,31 @@ void OpenSoundFile(const char* path, LONG type, SoundFile* sound)
     switch (detected) {
     case kTypeWav:
         ReadWav(file, sound);
-        return;
+        break;
     case kTypeAiff:
         ReadAiff(file, sound);
-        return;
+        break;
     case kTypeMpeg:
         ReadMpegInfo(file, sound);
-        return;
+        break;
     case kTypeAvi: {
         bool video = false;
         ReadAviInfo(path, sound, &video);
-        return;
+        break;
     }
     default:
         throw CKvSSException(kErrInvalidFormat);
     }
+    CheckEngineLimits(*sound);
+}
+
+void CheckEngineLimits(const SoundFile& s)
+{
+    const DWORD rate = s.format.rate;
+    if (s.format.channels && (rate < kMtMinRate || rate > kMtMaxRate))
+        throw CKvSSException(kMtErrFormatNotSupported);
+    if (s.hasLoopBlock && s.loop.loopCount && (s.loop.start > 0x7FFFFFFFu || s.loop.end > 0x7FFFFFFFu))
+        throw CKvSSException(kMtErrFormatNotSupported);
 }
 
 void FillRecord(const SoundFile& s, FileInfoRecord* r)
@@ -207,6 +218,7 @@ void FillRecord(const SoundFile& s, FileInfoRecord* r)
     r->formatFlags = f.extensible ? kFileInfoExtensible : 0;
     r->importChannels = f.channels;
     r->lengthSamples = static_cast<int64_t>(s.frames);
+    r->missingFrames = s.missingFrames;
     r->duration = f.rate ? static_cast<int64_t>(s.frames * 10000000ull / f.rate) : 0;
     r->samplesPerSec = f.rate;
     r->bitsPerSample = f.EngineBits();
@@ -288,10 +300,12 @@ HRESULT FileIO::QueryFileInfo(HWND, const char* path, LONG type, LONG, FileInfoR
         }
         SoundFile s;
         bool video = false;
-        if (detected == kTypeAvi)
+        if (detected == kTypeAvi) {
             ReadAviInfo(path, &s, &video);
-        else
+            CheckEngineLimits(s);
+        } else {
             OpenSoundFile(path, type, &s);
+        }
         FillRecord(s, record);
         record->hasVideo = video ? 1 : 0;
         if (video)
@@ -300,7 +314,7 @@ HRESULT FileIO::QueryFileInfo(HWND, const char* path, LONG type, LONG, FileInfoR
 }
 
 HRESULT FileIO::ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* markerCount, void** markers,
-                                LONG* fileMarkerCount, void** fileMarkers, void** loopBlock)
+                                WORD* fileMarkerCount, void** fileMarkers, void** loopBlock)
 {
     if (!path || !markerCount || !markers)
         return E_POINTER;
@@ -321,7 +335,7 @@ HRESULT FileIO::ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* 
         FioLoopBlock* l = nullptr;
         try {
             if (fileMarkers)
-                b = CopyToGlobal(marks.data(), marks.size());
+                b = CopyToGlobal(marks.data(), std::min(marks.size(), kMaxFileMarkers));
             if (loopBlock && s.hasLoopBlock)
                 l = CopyToGlobal(&s.loop, 1);
         } catch (...) {
@@ -334,7 +348,7 @@ HRESULT FileIO::ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* 
         if (fileMarkers) {
             *fileMarkers = b;
             if (fileMarkerCount)
-                *fileMarkerCount = static_cast<LONG>(marks.size());
+                *fileMarkerCount = static_cast<WORD>(std::min(marks.size(), kMaxFileMarkers));
         }
         if (loopBlock)
             *loopBlock = l;

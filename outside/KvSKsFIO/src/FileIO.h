@@ -33,7 +33,7 @@ public:
     HRESULT STDMETHODCALLTYPE Reserved6() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
                                                   IUnknown** attributes, char** names, LONG reserved, LONG* value1,
-                                                  LONG* value2, LONG* markerCount, void** markers, void** loopBlock,
+                                                  LONG* value2, WORD* markerCount, void** markers, void** loopBlock,
                                                   LONG split, LONG channelLimit) override;
     HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) override;
     HRESULT STDMETHODCALLTYPE Reserved9() override { return E_NOTIMPL; }
@@ -53,7 +53,7 @@ public:
     HRESULT STDMETHODCALLTYPE Reserved22() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Reserved23() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* markerCount,
-                                              void** markers, LONG* fileMarkerCount, void** fileMarkers,
+                                              void** markers, WORD* fileMarkerCount, void** fileMarkers,
                                               void** loopBlock) override;
     HRESULT STDMETHODCALLTYPE GetFileAttributes(const char* path, FileInfoRecord* record,
                                                 IUnknown** attributes) override;
@@ -63,7 +63,7 @@ private:
     void Write(HWND owner, const char* path, FileInfoRecord* record, const FioMarkerRecord* markers, LONG count,
                const FioLoopBlock* loop);
     void Convert(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes, char** names, LONG* files,
-                 LONG* channelsPerFile, LONG* markerCount, void** markers, void** loopBlock, LONG split,
+                 LONG* channelsPerFile, WORD* markerCount, void** markers, void** loopBlock, LONG split,
                  LONG channelLimit);
     // The information entries and kept chunks the next write carries.
     void TakeWriteAttributes(SoundFile* sound);
@@ -89,10 +89,15 @@ constexpr size_t kBlockFrames = 262144;
 bool IsSoundType(LONG type);
 // Opens a sound file of a module type (detected when type is -1 or not a sound type).
 void OpenSoundFile(const char* path, LONG type, SoundFile* sound);
+// Refuses, with the engine's own code, a rate the engine cannot hold and a loop whose
+// positions the loop block cannot carry (the document reads its words as signed).
+void CheckEngineLimits(const SoundFile& sound);
 // Fills the record's sound fields from a sound file.
 void FillRecord(const SoundFile& sound, FileInfoRecord* record);
 // The frames of a sound file as stored.
 std::unique_ptr<SoundSource> OpenSource(const char* path, const SoundFile& sound);
+// The most marker records a block handed out with a 16-bit count holds.
+constexpr size_t kMaxFileMarkers = 65535;
 // The file's marks as marker records (cue points and sections).
 std::vector<FioMarkerRecord> MarkerRecords(const SoundFile& sound);
 // A new attribute object holding the file's information entries and kept chunks.

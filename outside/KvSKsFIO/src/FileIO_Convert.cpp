@@ -12,7 +12,7 @@
 #include <vector>
 
 void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes, char** names,
-                     LONG* files, LONG* channelsPerFile, LONG* markerCount, void** markers, void** loopBlock,
+                     LONG* files, LONG* channelsPerFile, WORD* markerCount, void** markers, void** loopBlock,
                      LONG split, LONG channelLimit)
 {
     if (!path || !record)
@@ -85,7 +85,9 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
         lstrcpynA(&nameBlock[(2 * i) * kFioNameLength], tracks[i]->DataName().c_str(), kFioNameLength);
         lstrcpynA(&nameBlock[(2 * i + 1) * kFioNameLength], tracks[i]->PeakName().c_str(), kFioNameLength);
     }
-    const std::vector<FioMarkerRecord> marks = MarkerRecords(s);
+    std::vector<FioMarkerRecord> marks = MarkerRecords(s);
+    if (marks.size() > kMaxFileMarkers)
+        marks.resize(kMaxFileMarkers);
     char* nameOut = CopyToGlobal(nameBlock.data(), nameBlock.size());
     FioMarkerRecord* markOut = nullptr;
     FioLoopBlock* loopOut = nullptr;
@@ -110,7 +112,7 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
     if (channelsPerFile)
         *channelsPerFile = perOut;
     if (markerCount)
-        *markerCount = static_cast<LONG>(marks.size());
+        *markerCount = static_cast<WORD>(marks.size());
     if (markers)
         *markers = markOut;
     else
@@ -126,7 +128,7 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
 }
 
 HRESULT FileIO::ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes,
-                                    char** names, LONG, LONG* value1, LONG* value2, LONG* markerCount, void** markers,
+                                    char** names, LONG, LONG* value1, LONG* value2, WORD* markerCount, void** markers,
                                     void** loopBlock, LONG split, LONG channelLimit)
 {
     if (!names)

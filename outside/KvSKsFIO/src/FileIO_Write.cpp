@@ -5,6 +5,7 @@
 
 #include "Attributes.h"
 #include "EngineSound.h"
+#include "FiniteSamples.h"
 #include "GlobalMemory.h"
 #include "HelperThread.h"
 #include "SampleCodec.h"
@@ -99,6 +100,9 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
     while (done < s.frames) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockFrames, s.frames - done));
         sound.Read(frames.data(), want);
+        // A float file takes the engine's floats as they are: none leaves the door unless finite.
+        if (storage == Storage::F32)
+            MakeFinite(frames.data(), want * channels, false);
         EncodeFrames(s.format, storage, frames.data(), want, bytes[turn].data());
         const size_t n = want * s.format.BlockAlign();
         const uint8_t* block = bytes[turn].data();

@@ -29,7 +29,7 @@ constexpr HRESULT kErrNotSupported = static_cast<HRESULT>(0x83E804B4);  // chann
 constexpr HRESULT kErrSizeLimit = static_cast<HRESULT>(0x83EA006F);     // past the format's 4 GB
 constexpr HRESULT kErrNoDecoder = static_cast<HRESULT>(0x83EA000D);     // no system decoder
 constexpr HRESULT kErrCannotOpen = static_cast<HRESULT>(0x83EA0002);    // "The specified file cannot be opened."
-constexpr HRESULT kErrStreamShort = static_cast<HRESULT>(0x83EA0070); // the sound ends before its stated length
+constexpr HRESULT kErrStreamShort = static_cast<HRESULT>(0x83EA0070);   // the sound ends before its stated length
 constexpr HRESULT kErrCancelled = static_cast<HRESULT>(0x83E80005);
 constexpr HRESULT kErrNotFound = static_cast<HRESULT>(0x83E800C9);
 
@@ -59,9 +59,11 @@ struct SoundMark {
     std::string name;
 };
 
+// A chunk of another program, written back only into a file of the type it came from.
 struct KeptChunk {
     uint32_t id;
     std::vector<uint8_t> body;
+    LONG from; // kTypeWav or kTypeAiff
 };
 
 struct SoundFile {
@@ -69,6 +71,7 @@ struct SoundFile {
     StoredFormat format;
     uint64_t dataOffset = 0; // of the first frame
     uint64_t frames = 0;
+    uint64_t missingFrames = 0; // frames the sound chunk states beyond the end of the file
     std::vector<SoundMark> marks;
     bool hasLoopBlock = false;
     FioLoopBlock loop{};
@@ -104,11 +107,15 @@ private:
 // Detection from the first bytes: a module type, or -1 when none; fewer than 9 bytes give -1.
 LONG DetectType(const uint8_t* head, size_t bytes, const char* path);
 
+// A sound chunk that states more than the file holds gives the whole frames there are and
+// their shortfall in missingFrames (what a crash or a full disk leaves); a header or format
+// chunk cut short is refused.
 void ReadWav(const InFile& file, SoundFile* sound);
 void ReadAiff(const InFile& file, SoundFile* sound);
 
 // Writers: the header before the sound and the trailer after it, for frames frames of the
 // format. The sound's byte count must fit the format (kErrSizeLimit before anything is made).
+// Kept chunks go only into the type they came from, and none whose id the writer writes.
 struct WriteLayout {
     std::vector<uint8_t> head;
     std::vector<uint8_t> tail;

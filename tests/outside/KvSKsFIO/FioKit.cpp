@@ -205,7 +205,7 @@ Converted Convert(IKvSKsFIO* fio, const std::string& path, LONG split, LONG chan
 {
     Converted c;
     char* names = nullptr;
-    LONG count = 0;
+    WORD count = 0;
     void* markers = nullptr;
     void* loop = nullptr;
     c.record.fileType = -1;
