@@ -58,10 +58,10 @@ int CChunkProjectFile::Load(const char* path, IUnknown** command)
         ChunkFileHolder file;
         OpenForLoad(file.file, path);
         ReadHeaderChunks(file.file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
-        if (m_info.channels > 6)
+        if (m_info.channels > uint32_t(kMaxStoredTracks))
             Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);
-        if (m_info.samplesPerSec < 2000 || m_info.samplesPerSec > 192000 || !IsChunkBits(m_info.bitsPerSample) ||
-            m_info.dataBits != m_info.bitsPerSample)
+        if (m_info.samplesPerSec < kChunkedMinRate || m_info.samplesPerSec > kChunkedMaxRate ||
+            !IsChunkBits(m_info.bitsPerSample) || m_info.dataBits != m_info.bitsPerSample)
             Refuse(IDS_PF_CREATED_IN);
         PrepareDocument(WORD(m_info.bitsPerSample), m_info.samplesPerSec, WORD(m_info.bitsPerSample));
         ReadTrackChunks(file.file);
@@ -144,8 +144,6 @@ void CChunkProjectFile::FinishTrackFromItem(int, IUnknown* item)
 
 void CChunkProjectFile::ConfigureTrack(IMtTrack* track)
 {
-    if (m_imported > 6)
-        Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);
     LONG index = -1;
     ThrowIfFailed(m_host->TrackSet()->GetTrackIndex(track, &index));
     ThrowIfFailed(track->SetStartOffset(RescalePosition(m_track.start, m_info.samplesPerSec)));
@@ -179,6 +177,8 @@ void CChunkProjectFile::ApplyWorkspace()
 
 int CChunkProjectFile::Save(const char* path)
 {
+    if (!CheckChunkedRate())
+        return 0;
     return RunSave(path, [&](const std::string& temp) {
         IMtTrackSet* set = m_host->TrackSet();
         WORD bits = 16;

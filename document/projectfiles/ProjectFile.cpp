@@ -232,7 +232,10 @@ int CProjectFile::RunLoad(const std::function<void()>& body)
         code = kPfErrMemory;
         m_errorId = IDS_PF_NO_MEMORY;
     }
-    if (code != kPfErrCancelled && m_errorId != -1) {
+    // Every refusal but a cancel shows a text: a failed step that named none the general one.
+    if (code != kPfErrCancelled && m_errorId == -1)
+        m_errorId = IDS_PF_LOAD_FAILED;
+    if (code != kPfErrCancelled) {
         std::string text = LoadText(UINT(m_errorId));
         if (m_errorId == IDS_PF_CREATED_IN) {
             char formatted[640];
@@ -286,6 +289,18 @@ int CProjectFile::RunSave(const char* path, const std::function<void(const std::
         m_host->ShowErrorCode(kPfErrMemory);
     }
     return 0;
+}
+
+bool CProjectFile::CheckChunkedRate()
+{
+    DWORD rate = 0;
+    m_host->TrackSet()->GetSamplesPerSec(&rate);
+    if (rate >= kChunkedMinRate && rate <= kChunkedMaxRate)
+        return true;
+    char text[640];
+    std::snprintf(text, sizeof(text), LoadText(IDS_PF_FORM_RATE_LIMITS).c_str(), unsigned(rate));
+    m_host->ShowMessage(text);
+    return false;
 }
 
 void CProjectFile::PrepareDocument(WORD bits, DWORD rate, WORD storedBits)
@@ -378,7 +393,7 @@ void CProjectFile::ReadTrackChunks(IChunkFile* file)
     ChunkInfo trackChunk{};
     while (SUCCEEDED(DescendNext(file, &trackChunk))) {
         int number = ParseTrackChunkId(trackChunk.id);
-        if (number < 0)
+        if (number < 0 || number >= kMaxStoredTracks)
             Refuse(IDS_PF_LOAD_FAILED);
         BeginTrack();
         bool infoSeen = false;
@@ -539,7 +554,6 @@ void CProjectFile::ImportItemListAsTrack(IMtItemList* items, IMtTrack** track)
         ThrowIfFailed(m_host->TrackSet()->GetTrackIndex(made.Get(), &index));
         m_trackBase = index;
     }
-    ++m_imported;
     *track = made.Detach();
 }
 
