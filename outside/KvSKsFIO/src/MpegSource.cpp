@@ -16,6 +16,8 @@ namespace {
 // Decoders hold back this many frames of their own ahead of a layer III stream; the
 // encoder's stated delay counts from the stream's start, so both are skipped.
 constexpr uint32_t kDecoderDelay = 529;
+// How far past bytes that are no frame the next frame of the stream is looked for.
+constexpr uint64_t kResyncReach = 65536;
 
 uint32_t Be32(const uint8_t* p)
 {
@@ -178,20 +180,55 @@ MpegStream ReadMpegStream(const InFile& file)
     MpegStream s;
     FileWindow window(file);
     const uint64_t end = file.Size();
+    // The first frame: one a second frame follows, or one that states the stream's length
+    // (whatever damage lies after it).
+    const uint64_t from = Id3Size(file);
     uint64_t at = 0;
-    if (!FindFrame(window, Id3Size(file), end, 65536, &at, &s.first))
+    bool found = false;
+    for (uint64_t p = from; p + 4 <= end && p < from + 65536 && !found; ++p) {
+        size_t got = 0;
+        const uint8_t* bytes = window.At(p, 4, &got);
+        if (got < 4 || !ParseMpegHeader(bytes, &s.first))
+            continue;
+        if (IsFrameAt(window, p, end, &s.first)) {
+            found = true;
+        } else if (p + s.first.frameBytes <= end) {
+            MpegStream tagged = s;
+            found = ReadVbrTag(file, p, s.first, &tagged);
+        }
+        at = p;
+    }
+    if (!found)
         throw CKvSSException(kErrInvalidFormat);
     s.audioStart = at;
     if (ReadVbrTag(file, at, s.first, &s))
         s.audioStart = at + s.first.frameBytes;
-    // The stream's frames up to the first bytes that are no frame of it (a tag at the end).
-    uint64_t p = s.audioStart;
+    // The stream's frames, as a decoder finds them: bytes that are no frame of it are passed
+    // over to its next frame (none follows a tag at the end), and a last frame the end of the
+    // file cuts counts as the decoder is given it, its missing bytes as zeros.
+    uint64_t p = s.audioStart, last = p;
     uint32_t counted = 0;
     MpegHeader h;
-    while (IsFrameAt(window, p, end, &h) && SameStream(h, s.first)) {
-        p += h.frameBytes;
-        ++counted;
+    while (p + 4 <= end) {
+        if (IsFrameAt(window, p, end, &h) && SameStream(h, s.first)) {
+            p += h.frameBytes;
+            last = p;
+            ++counted;
+            continue;
+        }
+        size_t got = 0;
+        const uint8_t* bytes = window.At(p, 4, &got);
+        if (got == 4 && ParseMpegHeader(bytes, &h) && SameStream(h, s.first) && p + h.frameBytes > end) {
+            last = p + h.frameBytes;
+            ++counted;
+            break;
+        }
+        uint64_t next = 0;
+        if (!FindFrame(window, p + 1, end, kResyncReach, &next, &h) || !SameStream(h, s.first))
+            break;
+        p = next;
     }
+    p = last;
     s.audioEnd = p;
     if (!s.framesStated)
         s.frames = counted;
@@ -281,7 +318,7 @@ private:
     bool Decode()
     {
         while (m_pending.empty()) {
-            if (m_stream.gapless && m_given >= m_wanted)
+            if (m_given >= m_wanted)
                 return false;
             if (m_drained) {
                 if (m_given < m_wanted)
@@ -327,8 +364,9 @@ private:
             const size_t old = m_input.size();
             m_input.resize(old + want);
             const size_t got = m_file.ReadSome(m_at, m_input.data() + old, want);
-            m_input.resize(old + got);
-            m_at = got < want ? m_stream.audioEnd : m_at + got;
+            // Past the end of the file lies the rest of a last frame cut short: zeros.
+            std::fill(m_input.begin() + long(old + got), m_input.end(), uint8_t(0));
+            m_at += want;
         }
         return m_at >= m_stream.audioEnd;
     }
@@ -340,8 +378,8 @@ private:
         m_skip -= skip;
         frames += skip * m_align;
         count -= skip;
-        if (m_stream.gapless)
-            count = static_cast<size_t>(std::min<uint64_t>(count, m_wanted - m_given));
+        // Frames past the stream's length belong to no sound it states.
+        count = static_cast<size_t>(std::min<uint64_t>(count, m_wanted - m_given));
         m_pending.insert(m_pending.end(), frames, frames + count * m_align);
         m_given += count;
     }

@@ -21,7 +21,7 @@ bool ParseMpegHeader(const uint8_t* h, MpegHeader* out);
 struct MpegStream {
     MpegHeader first;
     uint64_t audioStart = 0; // the first frame of sound (after a Xing/Info or VBRI frame)
-    uint64_t audioEnd = 0;   // after the last frame of the stream
+    uint64_t audioEnd = 0;   // after the last frame of the stream (past the file when it cuts that frame)
     uint32_t frames = 0;     // frames of sound, as stated or counted
     bool framesStated = false;
     bool gapless = false; // the encoder stated its delay and padding

@@ -119,6 +119,12 @@ HRESULT WriteEngine(IKvSKsFIO* fio, IMtTrackSet* set, const std::string& path, F
 // are, "mp3\\..." made by scripts/make-test-mp3.sh.
 std::string TestData(const std::string& name);
 
+// The host system's tools (sox, ffmpeg) as references: Wine starts the host's programs. The
+// host's name of a file of ours, and a shell command line run to its end: its exit code, -1
+// when it could not be started.
+std::string HostPath(const std::string& path);
+int RunOnHost(const std::string& shellCommand);
+
 // Names of the files in the process's temporary folder.
 std::vector<std::string> TempFileNames();
 
