@@ -181,9 +181,10 @@ int CFlatProjectFile::Load(const char* path, IUnknown** command)
         *command = nullptr;
     FileHandle file(
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return 0;
     m_path = path;
+    // A file gone or locked since it was chosen is refused with a text like every other.
+    if (!file.IsValid())
+        return RunLoad([&] { Refuse(IDS_PF_LOAD_FAILED); });
     int loaded = RunLoad([&] {
         ReadHeader(file.Get());
         if (m_rate < 2000 || m_rate > 96000 || (m_bits != 8 && m_bits != 16))

@@ -178,7 +178,7 @@ size_t Mutate(std::vector<uint8_t>& b, std::mt19937& rng)
             break;
         case 3: {
             // A run of bytes copied from elsewhere in the file.
-            const size_t n = 1 + rng() % 64, from = rng() % (b.size() - n);
+            const size_t n = 1 + rng() % std::min<size_t>(64, b.size() / 2), from = rng() % (b.size() - n);
             at = rng() % (b.size() - n);
             std::memmove(&b[at], &b[from], n);
             break;
