@@ -17,8 +17,9 @@ namespace DocWiring {
 void RefreshMarkerList(int select);
 // The marker list selects, focuses and shows its last entry.
 void SelectLastMarker();
-// The frequency-analysis pane follows a position. Waits for the panes.
-void UpdateAnalysisPane(int64_t position);
+// The shown frequency-analysis pane analyses the selection again after an edit (resetKey:
+// even when track, channel and range are unchanged).
+void UpdateAnalysisPane(int64_t resetKey);
 // The effect launcher's rows follow the active command. Waits for the frame.
 void UpdateEffectPalette();
 // The in-place label edit box: open, and closed before Undo and Redo.
@@ -60,6 +61,7 @@ public:
     // The document's multitrack views after the command (their zoom, layout and status text).
     virtual void RefreshViews(CNyMultiTrackDoc* document, UINT refreshId) = 0;
     virtual void FreezeViews(CNyMultiTrackDoc* document, BOOL freeze) = 0;
+    virtual void UpdateAnalysisPane(int64_t resetKey) { (void)resetKey; }
 
 protected:
     ~Host() = default;

@@ -29,7 +29,11 @@ void SelectLastMarker()
         g_host->SelectLastMarker();
 }
 
-void UpdateAnalysisPane(int64_t) {}
+void UpdateAnalysisPane(int64_t resetKey)
+{
+    if (g_host)
+        g_host->UpdateAnalysisPane(resetKey);
+}
 
 void UpdateEffectPalette() {}
 

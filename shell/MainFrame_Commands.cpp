@@ -49,13 +49,16 @@ void CMainFrame::OnUpdateTogglePane(CCmdUI* cmdUI)
 
 void CMainFrame::OnFrequencyAnalysis()
 {
-    CWnd* pane = HeldPane(PaneKind::Analysis);
+    // Created on its first show.
+    const bool created = HeldPane(PaneKind::Analysis) == nullptr;
+    CWnd* pane = EnsurePane(PaneKind::Analysis);
     if (!pane || !pane->m_hWnd)
         return;
-    if (pane->IsWindowVisible()) {
-        pane->ShowWindow(SW_HIDE);
+    CWnd* frame = CWnd::FromHandle(::GetParent(pane->m_hWnd));
+    if (!created && frame->IsWindowVisible()) {
+        frame->ShowWindow(SW_HIDE);
     } else {
-        pane->ShowWindow(SW_SHOW);
+        frame->ShowWindow(SW_SHOW);
         frame_wiring::UpdateAnalysisPane(0);
     }
     SetFocus();
@@ -66,9 +69,10 @@ void CMainFrame::OnAutoDemo()
     frame_wiring::StartAutoDemo();
 }
 
+// Frequency Analysis while a document is open; the auto demo (1096) stays disabled.
 void CMainFrame::OnUpdateFrequencyAnalysis(CCmdUI* cmdUI)
 {
-    cmdUI->Enable(FALSE);
+    cmdUI->Enable(cmdUI->m_nID == ID_VIEW_FREQUENCY_ANALYSIS && MDIGetActive() != nullptr);
 }
 
 BOOL CMainFrame::AnyViewBusy()

@@ -3,6 +3,8 @@
 #include "MainFrame.h"
 #include "MainFrameIds.h"
 #include "MainFrameWiring.h"
+#include "NyAnalizeFrame.h"
+#include "NyAnalizeWnd.h"
 #include "NyMiniFrame.h"
 #include "SkinTables.h"
 
@@ -54,6 +56,33 @@ private:
 
     HHOOK m_hook;
 };
+
+// The analysis pane has a frame of its own (dialog bar, status bar): made hidden with the skinned
+// caption, then placed from its saved value or next to the main window.
+CWnd* CreatePlacedAnalysisPane(CMainFrame* main)
+{
+    CNyAnalizeWnd* client = CreateAnalysisPane(main, true);
+    if (!client)
+        return nullptr;
+    HWND frame = ::GetParent(client->m_hWnd);
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    int extra = 0;
+    RECT rect;
+    if (LoadWindowPlacement(GetPaneInfo(PaneKind::Analysis).valueName, &placement, &extra)) {
+        placement.showCmd = SW_HIDE;
+        ::SetWindowPlacement(frame, &placement);
+        ::GetWindowRect(frame, &rect);
+        if (MoveRectOntoMonitor(&rect))
+            ::SetWindowPos(frame, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        RECT mainRect;
+        main->GetWindowRect(&mainRect);
+        rect = ArrangedPaneRect(PaneKind::Analysis, mainRect, SIZE{0, 0});
+        ::MoveWindow(frame, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
+    }
+    return client;
+}
 
 } // namespace
 
@@ -116,9 +145,15 @@ CWnd* CMainFrame::CreateDialogClient(CDialog* dialog, UINT templateId, CNyMiniFr
 CWnd* CMainFrame::EnsurePane(PaneKind kind)
 {
     CWnd*& slot = m_panes[static_cast<int>(kind)];
-    if (slot || kind == PaneKind::Analysis)
+    if (slot)
         return slot;
     HiddenActivationGuard guard;
+    if (kind == PaneKind::Analysis) {
+        slot = CreatePlacedAnalysisPane(this);
+        if (slot)
+            ConnectPane(kind, slot);
+        return slot;
+    }
     CNyMiniFrame* frame = CreatePaneFrame(kind);
     if (!frame)
         return nullptr;

@@ -11,6 +11,7 @@
 #include "NyMiniFrame.h"
 #include "NyApp.h"
 #include "NyMixerCtrlFrame.h"
+#include "ProgramHosts.h"
 #include "PanesIds.h"
 #include "ProgressDlg.h"
 #include "SelectionControlDlg.h"
@@ -279,10 +280,9 @@ BOOL HasCdWriter()
 // StartAutoDemo
 void StartAutoDemo() {}
 
-// UpdateAnalysisPane (mode)
 void UpdateAnalysisPane(int mode)
 {
-    (void)mode;
+    ::UpdateAnalysisPane(mode);
 }
 
 // CNyEnvSheet (title 20281, parent, start page): DoModal; on IDOK SaveValues with the wait

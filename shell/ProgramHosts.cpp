@@ -10,6 +10,7 @@
 #include "MixerView.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
+#include "NyAnalizeWnd.h"
 #include "NyApp.h"
 #include "NyControlView.h"
 #include "NyException.h"
@@ -207,6 +208,8 @@ public:
             markers->SetView(link);
         if (CMixerView* mixer = HeldMixer(); mixer && mixer->GetView() != link)
             mixer->SetView(link);
+        if (CNyAnalizeWnd* analysis = HeldAnalysisPane())
+            analysis->SetView(view);
     }
     void DetachToolPanes(CNyMultiTrackView* view) override
     {
@@ -215,6 +218,8 @@ public:
             selection->SetView(nullptr);
         if (CMarkerListDlg* markers = HeldMarkerList(); markers && markers->GetView() == link)
             markers->SetView(nullptr);
+        if (CNyAnalizeWnd* analysis = HeldAnalysisPane(); analysis && analysis->GetView() == view)
+            analysis->SetView(nullptr);
     }
     void ShowErrorBox(HRESULT code, const char* caption) override
     {
@@ -238,8 +243,14 @@ public:
         if (CNyApp* app = App())
             app->UpdateAllDocuments();
     }
-    // No frequency analysis pane or effect launcher in the program yet.
-    void UpdateAnalysisAndEffects() override {}
+    // No effect launcher in the program yet.
+    void UpdateAnalysisAndEffects() override { UpdateAnalysisPane(0); }
+    void AnalyzeAt(CNyMultiTrackView* view, int64_t position) override
+    {
+        CNyAnalizeWnd* analysis = HeldAnalysisPane();
+        if (analysis && analysis->GetView() == view && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
+            analysis->Analyze(position);
+    }
     void RunRecordingTimerDialog() override { previous->RunRecordingTimerDialog(); }
     void RunPropertiesDialog(CNyMultiTrackView* view, int track) override
     {
@@ -331,6 +342,7 @@ public:
         return app ? dynamic_cast<CNyMultiTrackDoc*>(app->CreateNewDocument()) : nullptr;
     }
     void RefreshViews(CNyMultiTrackDoc* document, UINT refreshId) override;
+    void UpdateAnalysisPane(int64_t resetKey) override { ::UpdateAnalysisPane(int(resetKey)); }
     void FreezeViews(CNyMultiTrackDoc* document, BOOL freeze) override;
 
 private:
@@ -413,6 +425,18 @@ CSelectionControlDlg* HeldSelectionPane()
 CMarkerListDlg* HeldMarkerList()
 {
     return Held<CMarkerListDlg>(PaneKind::MarkerList);
+}
+
+CNyAnalizeWnd* HeldAnalysisPane()
+{
+    return Held<CNyAnalizeWnd>(PaneKind::Analysis);
+}
+
+void UpdateAnalysisPane(int resetKey)
+{
+    CNyAnalizeWnd* analysis = HeldAnalysisPane();
+    if (analysis && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
+        analysis->Refresh(resetKey);
 }
 
 void InstallProgramHosts()

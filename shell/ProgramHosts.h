@@ -11,12 +11,16 @@ class CNyApp;
 class CNyControlView;
 class CMarkerListDlg;
 class CSelectionControlDlg;
+class CNyAnalizeWnd;
 
 // The panes that exist now (never creates one); null without a main frame or the pane.
 CNyControlView* HeldController();
 CMixerView* HeldMixer();
 CSelectionControlDlg* HeldSelectionPane();
 CMarkerListDlg* HeldMarkerList();
+CNyAnalizeWnd* HeldAnalysisPane();
+// The shown analysis pane analyses the selection again (resetKey: even when nothing changed).
+void UpdateAnalysisPane(int resetKey);
 
 // Installs the program's hosts (once per process; the previous ones are kept to answer what
 // the program leaves to them, such as the file facts of a drop).

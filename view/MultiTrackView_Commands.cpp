@@ -66,6 +66,8 @@ void CNyMultiTrackView::UpdatePositionText(int64_t position)
         ::InvalidateRect(m_captionStrip.m_hWnd, nullptr, FALSE);
     if (position < 0)
         position = GetSelectionEnd();
+    if (!IsTransportIdle())
+        GetViewHost().AnalyzeAt(this, position);
     CNyMultiTrackDoc* doc = GetMultiTrackDoc();
     if (!doc)
         return;

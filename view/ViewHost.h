@@ -97,6 +97,13 @@ public:
     virtual void UpdateAllDocuments() = 0;
     // After a key: the frequency analysis pane and the effect launcher's rows follow.
     virtual void UpdateAnalysisAndEffects() = 0;
+    // While the transport runs: the analysis pane bound to the view analyses the block at the
+    // position when it is shown.
+    virtual void AnalyzeAt(CNyMultiTrackView* view, int64_t position)
+    {
+        (void)view;
+        (void)position;
+    }
     // The Auto Stop Recording Timer dialog, modal.
     virtual void RunRecordingTimerDialog() = 0;
     // The document Properties dialog for a track, modal.
