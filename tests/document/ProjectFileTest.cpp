@@ -32,6 +32,23 @@ void WriteAll(const std::string& path, const Bytes& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
+// The names in the process's temporary folder (where the engine and the loads make files).
+std::vector<std::string> TempFolderNames()
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((std::string(folder) + "*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do
+            names.push_back(d.cFileName);
+        while (FindNextFileA(h, &d));
+        FindClose(h);
+    }
+    return names;
+}
+
 // A file of tests/fixtures/damaged, copied beside the test program.
 std::string Fixture(const char* name)
 {
@@ -672,23 +689,9 @@ TEST_F(ProjectFileTest, FilesTheProgramWroteOpenAndEveryLoadLeavesNothingBehind)
         {"project-mc-8channels.written-then-refused.kvs", 2, 8},
         {"project-damaged-peak-block.leaves-temp-file.kvs", 2, 3},
     };
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    auto tempFiles = [&] {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA d;
-        HANDLE h = FindFirstFileA((std::string(temp) + "*").c_str(), &d);
-        if (h != INVALID_HANDLE_VALUE) {
-            do
-                names.push_back(d.cFileName);
-            while (FindNextFileA(h, &d));
-            FindClose(h);
-        }
-        return names;
-    };
     for (const auto& c : opened) {
         SCOPED_TRACE(c.file);
-        const std::vector<std::string> before = tempFiles();
+        const std::vector<std::string> before = TempFolderNames();
         for (int round = 0; round < 3; ++round) {
             host_.texts.clear();
             CNyMultiTrackDoc* doc = EmptyDocument();
@@ -702,7 +705,7 @@ TEST_F(ProjectFileTest, FilesTheProgramWroteOpenAndEveryLoadLeavesNothingBehind)
             docs_.pop_back(); // the engine lets its files go with the document
             views_.pop_back();
         }
-        EXPECT_EQ(before, tempFiles()) << "a load left files in the temporary folder";
+        EXPECT_EQ(before, TempFolderNames()) << "a load left files in the temporary folder";
     }
 
     host_.texts.clear();
@@ -732,21 +735,7 @@ TEST_F(ProjectFileTest, MutatedProjectsAreReadAsTheyHoldOrRefusedLeavingNothing)
         ASSERT_EQ(1, source->SaveProjectFile(path.c_str(), form));
         seeds.push_back(ReadAll(path));
     }
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    auto tempFiles = [&] {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA d;
-        HANDLE h = FindFirstFileA((std::string(folder) + "*").c_str(), &d);
-        if (h != INVALID_HANDLE_VALUE) {
-            do
-                names.push_back(d.cFileName);
-            while (FindNextFileA(h, &d));
-            FindClose(h);
-        }
-        return names;
-    };
-    const std::vector<std::string> before = tempFiles();
+    const std::vector<std::string> before = TempFolderNames();
     std::mt19937 random(seed);
     unsigned loaded = 0;
     for (unsigned i = 0; i < iterations; ++i) {
@@ -797,7 +786,7 @@ TEST_F(ProjectFileTest, MutatedProjectsAreReadAsTheyHoldOrRefusedLeavingNothing)
         }
         docs_.pop_back(); // the engine lets the load's files go with the document
         views_.pop_back();
-        ASSERT_EQ(before, tempFiles()) << "a load left files in the temporary folder";
+        ASSERT_EQ(before, TempFolderNames()) << "a load left files in the temporary folder";
     }
     std::printf("%u of %u mutated projects read\n", loaded, iterations);
 }

@@ -39,13 +39,7 @@ public:
         m_out.channels = m_sound.format.channels;
         m_out.rate = m_sound.format.rate;
         m_out.containerBits = m_out.validBits = 16;
-        WAVEFORMATEX wf{};
-        wf.wFormatTag = WAVE_FORMAT_PCM;
-        wf.nChannels = m_out.channels;
-        wf.nSamplesPerSec = m_out.rate;
-        wf.wBitsPerSample = 16;
-        wf.nBlockAlign = static_cast<WORD>(2 * wf.nChannels);
-        wf.nAvgBytesPerSec = wf.nBlockAlign * wf.nSamplesPerSec;
+        WAVEFORMATEX wf = Pcm16Format(m_out.channels, m_out.rate);
         m_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         const MMRESULT r =
             waveOutOpen(&m_device, WAVE_MAPPER, &wf, reinterpret_cast<DWORD_PTR>(m_done), 0, CALLBACK_EVENT);

@@ -273,13 +273,7 @@ public:
         in.nBlockSize = static_cast<WORD>(h.frameBytes);
         in.nFramesPerBlock = 1;
         in.nCodecDelay = 0;
-        WAVEFORMATEX out{};
-        out.wFormatTag = WAVE_FORMAT_PCM;
-        out.nChannels = h.channels;
-        out.nSamplesPerSec = h.rate;
-        out.wBitsPerSample = 16;
-        out.nBlockAlign = static_cast<WORD>(2 * h.channels);
-        out.nAvgBytesPerSec = out.nBlockAlign * h.rate;
+        WAVEFORMATEX out = Pcm16Format(h.channels, h.rate);
         m_align = out.nBlockAlign;
         if (acmStreamOpen(&m_acm, nullptr, &in.wfx, &out, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) != 0)
             throw CKvSSException(kErrNoDecoder);
