@@ -5,6 +5,7 @@
 #include "KvSSException.h"
 #include "ProgressReporter.h"
 #include "ProjectFileIds.h"
+#include "ScopedChunkFile.h"
 #include "SampleConverter.h"
 #include "TrackExport.h"
 #include "WaveFormat.h"
@@ -116,8 +117,8 @@ int CMultichannelProjectFile::Load(const char* path, IUnknown** command)
     if (command)
         *command = nullptr;
     return RunLoad([&] {
-        ChunkFileHolder holder;
-        IChunkFile* file = holder.file;
+        ScopedChunkFile scoped;
+        IChunkFile* file = scoped.Get();
         OpenForLoad(file, path);
         ReadHeaderChunks(file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
         LONG existing = 0;
@@ -362,10 +363,8 @@ int CMultichannelProjectFile::Save(const char* path)
         m_workspace.field6 = w.field6;
         m_workspace.grouping = w.grouping;
 
-        ChunkFileHolder holder;
-        IChunkFile* file = holder.file;
-        file->SetFileName(temp.c_str());
-        file->Open(kFileCreate);
+        ScopedChunkFile scoped(temp, kFileCreate);
+        IChunkFile* file = scoped.Get();
         ThrowIfFailed(file->CreateChunkById(kIdForm, 0));
         WriteHeaderChunks(file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
         WriteTracks(file, bits, stored);

@@ -9,6 +9,7 @@
 #include "ProgressReporter.h"
 #include "ProjectFileIds.h"
 #include "ResourceModule.h"
+#include "ScopedChunkFile.h"
 #include "TempFilePaths.h"
 
 #include <algorithm>
@@ -65,18 +66,6 @@ HRESULT CopyLoop(uint64_t length, ProgressReporter* progress, Copy step)
 
 } // namespace
 
-ChunkFileHolder::ChunkFileHolder() : file(CreateChunkFile())
-{
-    if (!file)
-        throw CKvSSException(kPfErrMemory);
-}
-
-ChunkFileHolder::~ChunkFileHolder()
-{
-    file->Close();
-    file->Release();
-}
-
 void RewindChunks(IChunkFile* file)
 {
     while (file->GetChunkDepth() > 0)
@@ -119,13 +108,9 @@ std::unique_ptr<CProjectFile> CProjectFile::Create(int format, ProjectHost* host
 
 int CProjectFile::DetectProjectFormat(const char* path)
 {
-    IChunkFile* file = CreateChunkFile();
-    if (!file)
-        return 0;
     int result = 0;
     try {
-        file->SetFileName(path);
-        file->Open(kFileRead);
+        ScopedChunkFile file(path, kFileRead);
         char head[16] = {};
         if (file->Read(head, 4) < 4)
             throw CKvSSException(kPfErrNotProject);
@@ -141,7 +126,7 @@ int CProjectFile::DetectProjectFormat(const char* path)
                 FAILED(file->DescendById(kIdFileHead, kChunkFindById)))
                 throw CKvSSException(kPfErrNotProject);
             ChunkInfo info{};
-            while (SUCCEEDED(DescendNext(file, &info))) {
+            while (SUCCEEDED(DescendNext(file.Get(), &info))) {
                 if (info.id == kIdFileInfo)
                     result = kProjectChunked;
                 else if (info.id == kIdFileInfo4)
@@ -151,8 +136,9 @@ int CProjectFile::DetectProjectFormat(const char* path)
         }
     } catch (const CKvSSException&) {
         result = 0;
+    } catch (const std::bad_alloc&) {
+        result = 0;
     }
-    file->Release();
     return result;
 }
 
@@ -325,18 +311,15 @@ void CProjectFile::OpenForLoad(IChunkFile* file, const char* path)
 
 int CProjectFile::ReadChunkedInfo(const char* path, const std::function<int(IChunkFile*)>& count)
 {
-    IChunkFile* file = CreateChunkFile();
-    if (!file)
-        return 0;
     int result = -1;
     try {
-        file->SetFileName(path);
-        file->Open(kFileRead);
-        result = count(file);
+        ScopedChunkFile file(path, kFileRead);
+        result = count(file.Get());
     } catch (const CKvSSException&) {
         result = -1;
+    } catch (const std::bad_alloc&) {
+        result = 0;
     }
-    file->Release();
     return result;
 }
 

@@ -243,16 +243,6 @@ std::unique_ptr<CProjectFile> CreateMultichannelProjectFile(ProjectHost* host);
 
 // Leaves every chunk entered and goes back to the start of the file.
 void RewindChunks(IChunkFile* file);
-// Holds a chunk file for one load or save; closed and released when it goes.
-struct ChunkFileHolder {
-    ChunkFileHolder();
-    ~ChunkFileHolder();
-    ChunkFileHolder(const ChunkFileHolder&) = delete;
-    ChunkFileHolder& operator=(const ChunkFileHolder&) = delete;
-    IChunkFile* operator->() const { return file; }
-    IChunkFile* file;
-};
-
 // Enters the next chunk inside the current one, whatever its id.
 HRESULT DescendNext(IChunkFile* file, ChunkInfo* info);
 
