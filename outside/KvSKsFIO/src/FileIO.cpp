@@ -140,9 +140,9 @@ std::vector<FioMarkerRecord> MarkerRecords(const SoundFile& s)
     return out;
 }
 
-FileAttributes* NewAttributes(const SoundFile& s)
+ComRef<FileAttributes> NewAttributes(const SoundFile& s)
 {
-    FileAttributes* a = ComObject<IKvSFileAttributes>::Create<FileAttributes>();
+    ComRef<FileAttributes> a(ComObject<IKvSFileAttributes>::Create<FileAttributes>());
     if (!a)
         throw CKvSSException(E_OUTOFMEMORY);
     a->info = s.info;
@@ -363,7 +363,7 @@ HRESULT FileIO::GetFileAttributes(const char* path, FileInfoRecord* record, IUnk
     return Catching([&] {
         SoundFile s;
         OpenSoundFile(path, record && IsSoundType(record->fileType) ? record->fileType : -1, &s);
-        *attributes = static_cast<IKvSFileAttributes*>(NewAttributes(s));
+        *attributes = static_cast<IKvSFileAttributes*>(NewAttributes(s).Detach());
     });
 }
 

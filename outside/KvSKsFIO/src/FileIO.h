@@ -101,7 +101,7 @@ constexpr size_t kMaxFileMarkers = 65535;
 // The file's marks as marker records (cue points and sections).
 std::vector<FioMarkerRecord> MarkerRecords(const SoundFile& sound);
 // A new attribute object holding the file's information entries and kept chunks.
-FileAttributes* NewAttributes(const SoundFile& sound);
+ComRef<FileAttributes> NewAttributes(const SoundFile& sound);
 // The file name of a path without its folder.
 std::string FileNameOf(const char* path);
 

@@ -91,7 +91,7 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
     char* nameOut = CopyToGlobal(nameBlock.data(), nameBlock.size());
     FioMarkerRecord* markOut = nullptr;
     FioLoopBlock* loopOut = nullptr;
-    FileAttributes* attrs = nullptr;
+    ComRef<FileAttributes> attrs;
     try {
         markOut = CopyToGlobal(marks.data(), marks.size());
         if (s.hasLoopBlock)
@@ -122,9 +122,7 @@ void FileIO::Convert(HWND owner, const char* path, FileInfoRecord* record, IUnkn
     else
         GlobalUnlockFree(loopOut);
     if (attributes)
-        *attributes = static_cast<IKvSFileAttributes*>(attrs);
-    else
-        attrs->Release();
+        *attributes = static_cast<IKvSFileAttributes*>(attrs.Detach());
 }
 
 HRESULT FileIO::ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record, IUnknown** attributes,
