@@ -1,7 +1,7 @@
-// The module's view of a sound file: its stored format, where its sound lies, its marks,
-// loop and information entries, and the chunks it keeps for the write-back. Readers check
-// every size against the chunk that holds it and throw CKvSSException with the system's
-// code; nothing is taken from a file that fails.
+// A WAV or AIFF file as the file module and the file divider see it: its stored format,
+// where its sound lies, its marks, loop and information entries, and the chunks it keeps for
+// the write-back. Readers check every size against the chunk that holds it and throw
+// CKvSSException with the system's code; nothing is taken from a file that fails.
 #pragma once
 #include <windows.h>
 #include <mmreg.h>
