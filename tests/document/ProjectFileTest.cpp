@@ -179,6 +179,17 @@ protected:
         return doc;
     }
 
+    // A save's sibling temporary file ("NY*.tmp") left in the scratch folder.
+    bool SaveLeftATemporaryFile()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(scratch_.File("NY*.tmp").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(search);
+        return true;
+    }
+
     kvtest::ScratchFolder scratch_;
     int files_ = 0;
     Bytes stereo_, mono_;
@@ -516,12 +527,7 @@ TEST_F(ProjectFileTest, FailedSaveLeavesTheOldFileAndTheDocumentModified)
         EXPECT_TRUE(source->IsModified());
         EXPECT_EQ(1, source->GetFileType());
     }
-    // No temporary file stays behind.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(scratch_.File("NY*.tmp").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
+    EXPECT_FALSE(SaveLeftATemporaryFile());
 }
 
 // Readers fed damaged bytes refuse or load, never crash, and leave the document whole.
@@ -665,12 +671,7 @@ TEST_F(ProjectFileTest, RatesAFormCannotHoldAreRefusedBeforeWriting)
             EXPECT_EQ(data, ChannelOf(loaded, 0, 0));
         }
     }
-    // No temporary file stays behind a refusal.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(scratch_.File("NY*.tmp").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
+    EXPECT_FALSE(SaveLeftATemporaryFile());
 }
 
 // Files other sessions of the program saved and then refused open now; a damaged peak block

@@ -86,22 +86,26 @@ void EngineSound::End()
         t.item->EndRead();
 }
 
+namespace {
+
+// One channel into its place among total: whole samples, where a byte copy would be slow.
+template <class Sample>
+void SpreadMono(const uint8_t* in, size_t frames, uint8_t* out, int total, int first)
+{
+    const Sample* src = reinterpret_cast<const Sample*>(in);
+    Sample* dst = reinterpret_cast<Sample*>(out) + first;
+    for (size_t i = 0; i < frames; ++i)
+        dst[i * total] = src[i];
+}
+
+} // namespace
+
 void Interleave(const uint8_t* in, int channels, int sampleBytes, size_t frames, uint8_t* out, int total, int first)
 {
-    if (sampleBytes == 2 && channels == 1) {
-        const int16_t* src = reinterpret_cast<const int16_t*>(in);
-        int16_t* dst = reinterpret_cast<int16_t*>(out) + first;
-        for (size_t i = 0; i < frames; ++i)
-            dst[i * total] = src[i];
-        return;
-    }
-    if (sampleBytes == 4 && channels == 1) {
-        const uint32_t* src = reinterpret_cast<const uint32_t*>(in);
-        uint32_t* dst = reinterpret_cast<uint32_t*>(out) + first;
-        for (size_t i = 0; i < frames; ++i)
-            dst[i * total] = src[i];
-        return;
-    }
+    if (channels == 1 && sampleBytes == 2)
+        return SpreadMono<int16_t>(in, frames, out, total, first);
+    if (channels == 1 && sampleBytes == 4)
+        return SpreadMono<uint32_t>(in, frames, out, total, first);
     const size_t rb = static_cast<size_t>(channels) * sampleBytes;
     for (size_t i = 0; i < frames; ++i)
         std::memcpy(out + (i * total + first) * sampleBytes, in + i * rb, rb);

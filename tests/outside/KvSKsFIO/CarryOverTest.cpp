@@ -90,10 +90,7 @@ TEST(FioCarry, ChunksOfOtherProgramsGoBackOnlyIntoTheFormatTheyCameFrom)
 
     // A kept chunk of an id the writer writes itself stays out: a second DISP beside the one
     // of the title, a "wavl" list (a second sound); an unknown list goes back.
-    WavSpec wav;
-    wav.form = {"pcm16", 1, 16, 16, false};
-    wav.channels = 1;
-    wav.data = std::vector<uint8_t>(64, 7);
+    WavSpec wav = Pcm16Spec(1, std::vector<uint8_t>(64, 7));
     wav.disp = "Title";
     wav.extra = {{"DISP", Bytes().u32(8).raw({1, 2, 3, 4}).b},
                  {"LIST", Bytes().id("wavl").chunk("slnt", Bytes().u32(100)).b},
@@ -171,10 +168,7 @@ TEST(FioCarry, TheFileMarkerCountFillsSixteenBitsOnly)
     Fio fio;
     ASSERT_TRUE(fio.Get());
     kvtest::ScratchFolder folder;
-    WavSpec wav;
-    wav.form = {"pcm16", 1, 16, 16, false};
-    wav.channels = 1;
-    wav.data = std::vector<uint8_t>(200);
+    WavSpec wav = Pcm16Spec(1, std::vector<uint8_t>(200));
     for (uint32_t i = 0; i < 70000; ++i)
         wav.marks.push_back({i % 100, 0, ""});
     const std::string path = folder.File("marks.wav");

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace fiotest {
 
@@ -88,6 +89,15 @@ std::vector<uint8_t> TestFrames(const WavForm& form, uint16_t channels, size_t f
         }
     }
     return o.b;
+}
+
+WavSpec Pcm16Spec(uint16_t channels, std::vector<uint8_t> data)
+{
+    WavSpec wav;
+    wav.form = {"pcm16", 1, 16, 16, false};
+    wav.channels = channels;
+    wav.data = std::move(data);
+    return wav;
 }
 
 Bytes BuildWav(const WavSpec& s)

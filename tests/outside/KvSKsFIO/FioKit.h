@@ -56,6 +56,8 @@ struct WavSpec {
 
 // Deterministic frames that every form holds exactly (float values of 24 significant bits).
 std::vector<uint8_t> TestFrames(const WavForm& form, uint16_t channels, size_t frames, unsigned seed);
+// Plain 16-bit PCM of channels holding the stored frames data, at 44.1 kHz.
+WavSpec Pcm16Spec(uint16_t channels, std::vector<uint8_t> data);
 Bytes BuildWav(const WavSpec& wav);
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::string& path);

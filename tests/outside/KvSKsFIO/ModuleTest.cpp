@@ -144,11 +144,8 @@ TEST(FioPreview, PlayWithoutASoundDeviceFailsCleanlyOrCompletes)
     Fio fio;
     ASSERT_TRUE(fio.Get());
     kvtest::ScratchFolder folder;
-    WavSpec wav;
-    wav.form = {"pcm16", 1, 16, 16, false};
-    wav.channels = 1;
-    wav.rate = 8000;
-    wav.data = std::vector<uint8_t>(800); // 50 ms
+    WavSpec wav = Pcm16Spec(1, std::vector<uint8_t>(800));
+    wav.rate = 8000; // 50 ms
     const std::string path = folder.File("short.wav");
     ASSERT_TRUE(WriteBytes(path, BuildWav(wav).b));
     const HRESULT hr = fio->PlayPreview(nullptr, path.c_str());
