@@ -723,11 +723,8 @@ TEST_F(ProjectFileTest, FilesTheProgramWroteOpenAndEveryLoadLeavesNothingBehind)
 // holds sound the file holds (its samples, as stored, are bytes of the file).
 TEST_F(ProjectFileTest, MutatedProjectsAreReadAsTheyHoldOrRefusedLeavingNothing)
 {
-    auto number = [](const char* name, unsigned otherwise) {
-        const char* v = std::getenv(name);
-        return v ? unsigned(std::strtoul(v, nullptr, 10)) : otherwise;
-    };
-    const unsigned iterations = number("KV_PROJECT_FUZZ", 90), seed = number("KV_PROJECT_FUZZ_SEED", 1);
+    const unsigned iterations = kvtest::EnvNumber("KV_PROJECT_FUZZ", 90);
+    const unsigned seed = kvtest::EnvNumber("KV_PROJECT_FUZZ_SEED", 1);
     SCOPED_TRACE("seed " + std::to_string(seed));
     CNyMultiTrackDoc* source = SourceDocument();
     std::vector<Bytes> seeds;

@@ -21,12 +21,6 @@ using namespace fiotest;
 
 namespace {
 
-unsigned EnvNumber(const char* name, unsigned otherwise)
-{
-    const char* v = std::getenv(name);
-    return v ? static_cast<unsigned>(std::strtoul(v, nullptr, 10)) : otherwise;
-}
-
 struct Seed {
     std::string extension;
     std::vector<uint8_t> bytes;
@@ -202,8 +196,8 @@ TEST(FioFuzz, MutatedFilesAreReadOrRefusedWithoutLeftovers)
     kvtest::ScratchFolder folder;
     const std::vector<Seed> seeds = Seeds(fio.Get(), folder);
     ASSERT_EQ(9u, seeds.size());
-    const unsigned iterations = EnvNumber("KV_FIO_FUZZ", 72);
-    const unsigned seed = EnvNumber("KV_FIO_FUZZ_SEED", 1);
+    const unsigned iterations = kvtest::EnvNumber("KV_FIO_FUZZ", 72);
+    const unsigned seed = kvtest::EnvNumber("KV_FIO_FUZZ_SEED", 1);
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     const std::vector<std::string> before = TempFileNames();
