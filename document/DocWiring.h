@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 class CNyMultiTrackDoc;
 class CEffectDescriptor;
@@ -48,6 +49,50 @@ void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade);
 // The document's multitrack view draws from a frozen back buffer (and its video pane holds
 // its picture) while long operations change the tracks.
 void FreezeView(CNyMultiTrackDoc* document, BOOL freeze);
+
+// The video of a document: its multitrack view's video track pane, which the view installs
+// (VideoOf answers null without a view or before a view was made).
+class DocumentVideo {
+public:
+    // Closes any open video and opens the file; false when no video source reads it.
+    virtual bool OpenVideo(const char* path) = 0;
+    virtual bool CloseVideo() = 0;
+    // Whether a video source reads the file (nothing is kept open).
+    virtual bool CanOpenVideo(const char* path) = 0;
+    virtual bool HasVideo() const = 0;
+    virtual bool LacksFrameDecoder() = 0;
+    // The codec's four characters.
+    virtual std::string GetCodecText() = 0;
+    // The pane keeps its picture while frozen.
+    virtual void FreezeImage(BOOL freeze) = 0;
+    // The view lays its panes out again (the video track shows or hides with the video).
+    virtual void Relayout() = 0;
+
+protected:
+    ~DocumentVideo() = default;
+};
+DocumentVideo* VideoOf(CNyMultiTrackDoc* document);
+// Closes a document's video for the life of the object (a write), then opens it again.
+class DocumentVideoClosed {
+public:
+    DocumentVideoClosed(DocumentVideo* video, const char* path) : m_video(video), m_path(path ? path : "")
+    {
+        if (m_video)
+            m_video->CloseVideo();
+    }
+    ~DocumentVideoClosed()
+    {
+        if (m_video)
+            m_video->OpenVideo(m_path.c_str());
+    }
+    DocumentVideoClosed(const DocumentVideoClosed&) = delete;
+    DocumentVideoClosed& operator=(const DocumentVideoClosed&) = delete;
+
+private:
+    DocumentVideo* m_video;
+    std::string m_path;
+};
+void SetVideoLookup(DocumentVideo* (*lookup)(CNyMultiTrackDoc* document));
 
 // What the program above the document answers the calls above with (panes, views, the
 // application). Without one installed they do what a program without those pieces would.

@@ -62,6 +62,8 @@ public:
     // Runs the save dialog of a mode (0 export, 1 save as, 2 save of a sound-file document)
     // for the document; FALSE when cancelled. The built-in host has no dialog.
     virtual BOOL RunSaveDialog(CNyMultiTrackDoc* document, int mode, SaveAsChoice* choice);
+    // The open dialog of a video file ("Open Video File"), starting at path; FALSE when cancelled.
+    virtual BOOL RunOpenVideoDialog(std::string* path);
     // Runs the open dialog in import mode for the document: the chosen paths; FALSE when
     // cancelled. The built-in host has no dialog.
     virtual BOOL RunImportDialog(CNyMultiTrackDoc* document, std::vector<std::string>* paths);

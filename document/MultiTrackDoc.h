@@ -248,6 +248,9 @@ public:
     BOOL HasEnvelopeData(LONG kind);
     const AudioFormat& GetAudioFormat() const { return *m_audioFormat; }
     void SetVideoOpen(BOOL open) { m_videoOpen = open ? 1 : 0; }
+    BOOL IsVideoOpen() const { return m_videoOpen; }
+    // The load's video: the attached file found again (or dropped), or the file's own video.
+    void OpenVideoOnLoad(const char* documentPath);
     int GetEditMode() const { return m_editMode; }
     int GetLeadTrack() const { return m_leadTrack; }
     // Overwrite protection (the file was read-only): a change retitles the view's frame.

@@ -175,16 +175,6 @@ std::string CNyMultiTrackDoc::GetVideoFile()
     return std::string(static_cast<const char*>(m_videoPath));
 }
 
-HRESULT CNyMultiTrackDoc::SetVideoFile(const char* path, int)
-{
-    int type = m_fileInfo.fileType;
-    if (type != 0 && type != 1 && type != 20)
-        return E_FAIL;
-    m_videoPath = path ? path : "";
-    SetVideoOpen(!m_videoPath.IsEmpty());
-    return S_OK;
-}
-
 int CNyMultiTrackDoc::IsOverwriteProtected()
 {
     return m_readOnly;

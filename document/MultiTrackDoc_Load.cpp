@@ -490,10 +490,7 @@ BOOL CNyMultiTrackDoc::OnOpenDocument(const char* path)
     SetModifiedFlag(FALSE);
     DWORD attributes = GetFileAttributesA(path);
     SetReadOnly(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY));
-    if (m_videoPath.IsEmpty() && !m_fileInfo.hasVideo) {
-        m_fileInfo.videoValue = 0;
-        SetVideoOpen(FALSE);
-    }
+    OpenVideoOnLoad(path);
     if (GetDocumentHost().IsCommandLoggingOn())
         OpenWorkFiles(path);
     return TRUE;

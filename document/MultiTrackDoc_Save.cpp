@@ -3,6 +3,7 @@
 #include "CommandHistory.h"
 #include "DocumentHost.h"
 #include "DocumentProjectHost.h"
+#include "DocWiring.h"
 #include "IKvSKsFIO.h"
 #include "KvSSException.h"
 #include "MultiTrackDoc.h"
@@ -121,6 +122,8 @@ HRESULT CNyMultiTrackDoc::WriteSoundFile(const char* path, FileInfoRecord* recor
             }
         }
     }
+    // The video is closed while the file is written, and opened again after.
+    DocWiring::DocumentVideoClosed videoClosed(IsVideoOpen() ? DocWiring::VideoOf(this) : nullptr, m_videoPath);
     // The attributes the write carries go to the module before the write itself.
     HRESULT hr = fio->SetWriteAttributes(attributes);
     if (SUCCEEDED(hr))

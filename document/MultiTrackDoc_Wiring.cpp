@@ -10,7 +10,18 @@ namespace DocWiring {
 namespace {
 CNyMultiTrackDoc* (*g_newDocumentFactory)() = nullptr;
 Host* g_host = nullptr;
+DocumentVideo* (*g_videoLookup)(CNyMultiTrackDoc*) = nullptr;
 } // namespace
+
+DocumentVideo* VideoOf(CNyMultiTrackDoc* document)
+{
+    return g_videoLookup && document ? g_videoLookup(document) : nullptr;
+}
+
+void SetVideoLookup(DocumentVideo* (*lookup)(CNyMultiTrackDoc*))
+{
+    g_videoLookup = lookup;
+}
 
 void SetHost(Host* host)
 {

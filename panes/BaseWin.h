@@ -70,8 +70,8 @@ public:
     void SetTip(TipWindow* tip);
     int GetState() const { return m_state; }
     void SetState(int state) { m_state = state; }
-    // The menu resource the context menu shows now.
-    UINT ContextMenuId() const;
+    // The menu resource the context menu shows now (a pane with a menu of its own answers it).
+    virtual UINT ContextMenuId() const;
     // Leaves the in-place edit: a read-only edit ends, a writable one loses the focus to the
     // parent (and settles its text itself).
     void LeaveInPlaceEdit();

@@ -2,6 +2,7 @@
 
 #include "AudioFormat.h"
 #include "CoreStrings.h"
+#include "DocWiring.h"
 #include "DocumentHost.h"
 #include "FileNames.h"
 #include "HelpLauncher.h"
@@ -392,6 +393,11 @@ bool PropertiesDialog::Apply()
         AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     } else if (FAILED(hr)) {
         GetDocumentHost().ShowErrorBox(hr, MB_ICONEXCLAMATION); // a missing video file, say
+    }
+    if (DocWiring::DocumentVideo* video = DocWiring::VideoOf(m_document); video && video->LacksFrameDecoder()) {
+        CString message;
+        message.Format(ResourceText(IDS_VIEW_NO_VIDEO_CODEC), video->GetCodecText().c_str());
+        AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     }
     if (FAILED(hr))
         return false;

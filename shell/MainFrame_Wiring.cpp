@@ -17,13 +17,13 @@
 #include "SelectionControlDlg.h"
 #include "ViewHost.h"
 #include "ViewPaneLink.h"
+#include "VideoPreviewWnd.h"
 #include "SettingsCommands.h"
 
 // Pane getters: the client window as its own class.
 CVideoPreviewWnd* CMainFrame::GetVideoPreviewPane()
 {
-    EnsurePane(PaneKind::VideoPreview);
-    return nullptr; // static_cast<CVideoPreviewWnd*>(EnsurePane(PaneKind::VideoPreview))
+    return dynamic_cast<CVideoPreviewWnd*>(EnsurePane(PaneKind::VideoPreview));
 }
 
 CNyControlView* CMainFrame::GetControllerPane()
@@ -81,7 +81,7 @@ CWnd* CMainFrame::CreatePaneClient(PaneKind kind, CNyMiniFrame* frame)
 {
     switch (kind) {
     case PaneKind::VideoPreview:
-        return CreateChildClient(nullptr /* new CVideoPreviewWnd */, frame);
+        return CreateChildClient(new CVideoPreviewWnd, frame);
     case PaneKind::EffectLauncher:
         return CreateViewClient(nullptr /* new CEffectPaletteView */, frame, 0x52010000);
     case PaneKind::Controller:
@@ -199,9 +199,11 @@ void CMainFrame::ConnectPane(PaneKind kind, CWnd* pane)
     }
     if (mixer)
         mixer->SetController(controller);
+    CMDIChildWnd* child = MDIGetActive();
+    if (auto* preview = dynamic_cast<CVideoPreviewWnd*>(pane); preview && kind == PaneKind::VideoPreview)
+        preview->SetActiveView(dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr));
     if (kind == PaneKind::VideoPreview || kind == PaneKind::EffectLauncher)
         return;
-    CMDIChildWnd* child = MDIGetActive();
     if (auto* view = dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr)) {
         view->AttachToolWindows(1);
         GetViewHost().AttachToolPanes(view);
@@ -333,8 +335,8 @@ void DrawCaret(CView* view)
 // The view's video track pane
 CWnd* VideoTrackPane(CView* view)
 {
-    (void)view;
-    return nullptr;
+    auto* multiTrack = dynamic_cast<CNyMultiTrackView*>(view);
+    return multiTrack ? &multiTrack->GetVideoTrackPane() : nullptr;
 }
 
 } // namespace frame_wiring

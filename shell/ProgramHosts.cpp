@@ -2,6 +2,7 @@
 // controller and the mixer of the main frame behind the view's transport and level calls,
 // the tool panes attached to the active view, the application's error box, progress dialog,
 // in-place edit and new documents.
+#include "VideoPreviewWnd.h"
 #include "ProgramHosts.h"
 
 #include "KvSSException.h"
@@ -210,6 +211,8 @@ public:
             mixer->SetView(link);
         if (CNyAnalizeWnd* analysis = HeldAnalysisPane())
             analysis->SetView(view);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview())
+            preview->SetActiveView(view);
     }
     void DetachToolPanes(CNyMultiTrackView* view) override
     {
@@ -220,6 +223,9 @@ public:
             markers->SetView(nullptr);
         if (CNyAnalizeWnd* analysis = HeldAnalysisPane(); analysis && analysis->GetView() == view)
             analysis->SetView(nullptr);
+        if (CVideoPreviewWnd* preview = HeldVideoPreview();
+            preview && preview->Pane() == &view->GetVideoTrackPane())
+            preview->SetActiveView(nullptr);
     }
     void ShowErrorBox(HRESULT code, const char* caption) override
     {
@@ -437,6 +443,11 @@ void UpdateAnalysisPane(int resetKey)
     CNyAnalizeWnd* analysis = HeldAnalysisPane();
     if (analysis && ::IsWindowVisible(::GetParent(analysis->m_hWnd)))
         analysis->Refresh(resetKey);
+}
+
+CVideoPreviewWnd* HeldVideoPreview()
+{
+    return Held<CVideoPreviewWnd>(PaneKind::VideoPreview);
 }
 
 void InstallProgramHosts()

@@ -12,6 +12,7 @@ class CNyControlView;
 class CMarkerListDlg;
 class CSelectionControlDlg;
 class CNyAnalizeWnd;
+class CVideoPreviewWnd;
 
 // The panes that exist now (never creates one); null without a main frame or the pane.
 CNyControlView* HeldController();
@@ -21,6 +22,7 @@ CMarkerListDlg* HeldMarkerList();
 CNyAnalizeWnd* HeldAnalysisPane();
 // The shown analysis pane analyses the selection again (resetKey: even when nothing changed).
 void UpdateAnalysisPane(int resetKey);
+CVideoPreviewWnd* HeldVideoPreview();
 
 // Installs the program's hosts (once per process; the previous ones are kept to answer what
 // the program leaves to them, such as the file facts of a drop).

@@ -93,6 +93,8 @@ public:
     RECT GetTrackSpectrumRect(int track);
     int RowFromY(int y, int withTitle);
 
+    // The video track pane (child 102).
+    CVideoTrackPane& GetVideoTrackPane() { return m_video; }
     // Time axis (ViewCore's TimeAxis at the current zoom and the document's rate).
     TimeAxis Axis();
     double GetAmplitudeZoom() const { return m_amplitudeZoom * 0.25; }
@@ -349,6 +351,7 @@ private:
     CTimeRulerPane m_ruler;
     CAmplitudeScalePane m_scale;
     CVideoTrackPane m_video;
+    VideoTrackLink m_videoLink{this};
     CSplitterBar m_splitter;
     COverviewBar m_overview;
     CZoomButton m_amplitudeZoomButton;

@@ -66,7 +66,9 @@ void CNyMultiTrackView::UpdatePositionText(int64_t position)
         ::InvalidateRect(m_captionStrip.m_hWnd, nullptr, FALSE);
     if (position < 0)
         position = GetSelectionEnd();
-    if (!IsTransportIdle())
+    if (IsTransportIdle())
+        m_video.RenderFrames(SamplesToTime(position));
+    else
         GetViewHost().AnalyzeAt(this, position);
     CNyMultiTrackDoc* doc = GetMultiTrackDoc();
     if (!doc)

@@ -193,6 +193,22 @@ void CNyMultiTrackView::KeyAction(UINT key, UINT repeat, bool shift, bool ctrl)
         EnsureSampleVisible(caret);
         return;
     }
+    case 'A':
+    case 'S': {
+        const double seconds = m_video.GetFrameDuration();
+        int64_t to = VideoFrameStep(caret, doc->GetSamplesPerSec(), seconds > 0 ? 1.0 / seconds : 0.0,
+                                    m_video.GetFrameStep(), key == 'S');
+        if (to < 0)
+            return;
+        int64_t first = 0, last = 0;
+        GetVisibleRange(&first, &last);
+        if (key == 'S' && to >= length && to >= last)
+            to = last;
+        MoveCaretTo(to, shift);
+        if (to < first || to > last)
+            EnsureSampleVisible(to);
+        return;
+    }
     case VK_LEFT: {
         int64_t first = 0, last = 0;
         GetVisibleRange(&first, &last);
@@ -271,6 +287,7 @@ BOOL CNyMultiTrackView::OnMouseWheel(UINT, short distance, CPoint point)
         ::SendMessageA(m_hWnd, WM_VSCROLL, distance >= 0 ? SB_LINEUP : SB_LINEDOWN, 0);
         ::SetFocus(m_hWnd);
     } else if (!IsPlaying()) {
+        VideoAnimationOff still(m_video);
         int64_t oldFirst = m_firstVisibleSample, oldEdit = m_editPosition;
         ::SendMessageA(m_hWnd, WM_HSCROLL, distance >= 0 ? SB_LINELEFT : SB_LINERIGHT, 0);
         if (oldEdit >= 0)

@@ -169,7 +169,7 @@ int CNyMultiTrackView::OnCreate(LPCREATESTRUCTA cs)
     const RECT none{0, 0, 0, 0};
     const DWORD style = WS_CHILD | WS_VISIBLE;
     bool ok = m_header.Create(this, kChildTrackHeader) && m_ruler.Create(this, kChildTimeRuler) &&
-              m_scale.Create(this, kChildAmplitudeScale) && m_video.Create(this, kChildVideoTrack) &&
+              m_scale.Create(this, kChildAmplitudeScale) && m_video.Create(this, kChildVideoTrack, &m_videoLink) &&
               m_overview.Create(nullptr, nullptr, style, none, this, kChildOverview) &&
               m_splitter.Create(nullptr, nullptr, style, none, this, kChildSplitter) &&
               m_groupButton.Create(nullptr, nullptr, style, none, this, kChildGroupButton) &&
@@ -225,6 +225,7 @@ void CNyMultiTrackView::RecalcLayout()
         m_scale.Attach();
     if (m_header.m_hWnd)
         m_header.Attach();
+    m_video.UpdateLayout();
 }
 
 void CNyMultiTrackView::OnSize(UINT, int, int)

@@ -298,6 +298,7 @@ int CNyMultiTrackView::OnPlayStarted(int)
         selection->GetOrderedSelection(&s, &e);
     m_savedPlayStart = s;
     m_savedPlayEnd = e;
+    m_video.StartFrameAnimation();
     m_playTimer = ::SetTimer(m_hWnd, kPlayTimerId, 66, nullptr);
     if (IViewMixer* mixer = GetViewHost().GetMixer())
         mixer->StartMeterTimer();

@@ -200,6 +200,7 @@ void CNyMultiTrackView::UpdateHorzScrollBar()
         m_horzScroll.EnableScrollBar(range.minimum == range.maximum ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
     }
     m_sampleWide = SampleToPixel(1) >= 5.0 ? 1 : 0;
+    m_video.UpdateLayout();
     InvalidateWindow(m_ruler);
     InvalidateWindow(m_video);
     InvalidateWindow(m_trackArea);
@@ -319,7 +320,7 @@ void CNyMultiTrackView::ScrollToSample(ScrollInfo64& info, int64_t position)
                 strip.left = rows.right + dx;
             ::InvalidateRect(m_trackArea.m_hWnd, &strip, FALSE);
         }
-        InvalidateWindow(m_video);
+        m_video.ScrollBy(dx);
         InvalidateCaret(1);
     }
     if (lineShown)

@@ -276,6 +276,12 @@ int CTrackPropertiesDialog::Apply()
         std::snprintf(text, sizeof text, LoadText(IDS_VIEW_INVALID_VIDEO).c_str(), m_property->newVideoPath.c_str());
         AfxMessageBox(text, MB_ICONEXCLAMATION);
     }
+    if (m_view->GetVideoTrackPane().LacksFrameDecoder()) {
+        char text[600];
+        std::snprintf(text, sizeof text, LoadText(IDS_VIEW_NO_VIDEO_CODEC).c_str(),
+                      m_view->GetVideoTrackPane().GetCodecText().c_str());
+        AfxMessageBox(text, MB_ICONEXCLAMATION);
+    }
     if (FAILED(hr)) {
         m_transaction = ComRef<TransactionCommand>();
         return 0;

@@ -1,6 +1,6 @@
 // The view's plain panes (the track area, 101, and the time ruler, 104, have their own
-// headers, as have the amplitude scale, 105, and the track headers, 103): the video track
-// (102) and the caption-button strip (112). Each fills its client area with the pane background,
+// headers, as have the amplitude scale, 105, the track headers, 103, and the video track, 102,
+// which lives with the video preview): the caption-button strip (112). Each fills its client area with the pane background,
 // so that the layout, the focus rule and the context menus already work on them.
 #pragma once
 #include "AmplitudeScalePane.h"
@@ -8,6 +8,8 @@
 #include "TimeRulerPane.h"
 #include "TrackAreaPane.h"
 #include "TrackHeaderPane.h"
+#include "VideoTrackLink.h"
+#include "VideoTrackPane.h"
 
 class CPlainPane : public CBaseWin {
 public:
@@ -20,9 +22,4 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-class CVideoTrackPane : public CPlainPane {
-public:
-    // No video until the video work lands: no frame step, no frame rate.
-    bool HasVideo() const { return false; }
-};
 class CaptionButtonStrip : public CPlainPane {};

@@ -112,11 +112,15 @@ HWND FileDialogOf(const ProgramProcess& program)
     return nullptr;
 }
 
-// A box of the program that is not its file dialog: its text, answered with `answer`.
+// A box of the program that is not its file dialog and shows the button `answer`: its text,
+// answered with that button. A box without it (the save's progress) is left alone.
 std::string AnswerOtherBox(const ProgramProcess& program, WPARAM answer)
 {
     for (HWND box : program.Boxes()) {
         if (GetDlgItem(box, cmb13) || GetDlgItem(box, edt1))
+            continue;
+        HWND button = GetDlgItem(box, static_cast<int>(answer));
+        if (!button || !IsWindowVisible(button))
             continue;
         std::string text = kvtest::BoxText(box);
         PostMessageA(box, WM_COMMAND, answer, 0);

@@ -51,7 +51,7 @@ const TypeRow kTypes[] = {
     {kTypeWav, "Wave (*.wav)", "wav", true},
     {kTypeAiff, "AIFF (*.aif;*.aiff)", "aif;aiff", true},
     {kTypeMpeg, "MPEG Audio (*.mp3;*.mp2;*.mpa)", "mp3;mp2;mpa", false},
-    {kTypeAvi, "AVI (*.avi)", "avi", false},
+    {kTypeAvi, "AVI (*.avi)", "avi", true},
 };
 
 HRESULT MakeTable(const std::vector<const TypeRow*>& rows, LONG* count, FileFormatEntry** table)

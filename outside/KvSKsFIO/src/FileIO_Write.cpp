@@ -4,6 +4,7 @@
 #include "FileIO.h"
 
 #include "Attributes.h"
+#include "AviSave.h"
 #include "EngineSound.h"
 #include "FiniteSamples.h"
 #include "GlobalMemory.h"
@@ -60,6 +61,10 @@ void FileIO::Write(HWND owner, const char* path, FileInfoRecord* record, const F
     if (!m_engine)
         throw CKvSSException(E_UNEXPECTED);
     const LONG type = record->fileType;
+    if (type == kTypeAvi) {
+        WriteAviFile(owner, path, m_videoPath, m_engine.Get(), m_channelLimit, record);
+        return;
+    }
     if (type != kTypeWav && type != kTypeAiff)
         throw CKvSSException(kErrNotSupported);
     WORD engineBits = 16;

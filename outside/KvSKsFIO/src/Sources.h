@@ -34,7 +34,8 @@ void ReadMpegInfo(const InFile& file, SoundFile* sound);
 // when the decoder gives less than the stream's length.
 std::unique_ptr<SoundSource> OpenMpegSource(const char* path, const SoundFile& sound);
 
-// AVI: the format and length of the first sound stream (PCM only) and whether a video
-// stream is there.
+// AVI (AviSound.cpp): the format and length of the first sound stream (PCM or float only) and
+// whether a video stream is there; the file's structure is checked first, the sound read by
+// our own code.
 void ReadAviInfo(const char* path, SoundFile* sound, bool* hasVideo);
 std::unique_ptr<SoundSource> OpenAviSource(const char* path, const SoundFile& sound);

@@ -107,6 +107,8 @@ private:
 // Detection from the first bytes: a module type, or -1 when none; fewer than 9 bytes give -1.
 LONG DetectType(const uint8_t* head, size_t bytes, const char* path);
 
+// A "fmt " body (PCM, float or extensible of either) as a stored format; throws what ReadWav would.
+void ReadWaveFormat(const std::vector<uint8_t>& fmt, StoredFormat* format);
 // A sound chunk that states more than the file holds gives the whole frames there are and
 // their shortfall in missingFrames (what a crash or a full disk leaves); a header or format
 // chunk cut short is refused.

@@ -223,6 +223,11 @@ void InFile::ReadAt(uint64_t offset, void* buffer, size_t bytes) const
         throw CKvSSException(kErrDamagedRiff);
 }
 
+void ReadWaveFormat(const std::vector<uint8_t>& fmt, StoredFormat* format)
+{
+    ReadFmt(fmt, format);
+}
+
 LONG DetectType(const uint8_t* h, size_t n, const char* path)
 {
     if (n < 9)

@@ -42,10 +42,10 @@ TEST(FioTables, SaveFormatsAndFileTypesListWhatTheModuleReadsAndWrites)
     } cases[] = {
         {"save",
          [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetSaveFormats(0, n, t); },
-         {{1, "kvs"}, {0, "kvs"}, {20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}}},
+         {{1, "kvs"}, {0, "kvs"}, {20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}, {5, "avi"}}},
         {"save multichannel",
          [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetSaveFormats(1, n, t); },
-         {{20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}}},
+         {{20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}, {5, "avi"}}},
         {"open",
          [](IKvSKsFIO* f, LONG* n, FileFormatEntry** t) { return f->GetFileTypes(n, t, 0); },
          {{1, "kvs"}, {0, "kvs"}, {20, "kvs"}, {3, "wav"}, {2, "aif;aiff"}, {10, "mp3;mp2;mpa"}, {5, "avi"}}},

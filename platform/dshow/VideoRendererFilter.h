@@ -1,0 +1,32 @@
+// VideoRendererFilter: a renderer of video frames for graphs that stay paused and are seeked
+// frame by frame. Paused, it draws the first sample that comes (RenderSample) and holds it in
+// Receive, so that the upstream filters stop there; Run, Stop and a flush (the seek) let it
+// go. Until that first sample has come, a paused GetState answers VFW_S_STATE_INTERMEDIATE
+// (waiting up to the timeout for it). Running, every sample is drawn as it comes: there is no
+// clock. Make the COM object with RendererObject<MyRenderer>.
+#pragma once
+#include "RendererFilter.h"
+
+struct VideoRendererFilter : RendererFilter {
+    VideoRendererFilter();
+    ~VideoRendererFilter() override;
+
+    STDMETHODIMP Stop() override;
+
+protected:
+    HRESULT PinReceive(InputPin* pin, IMediaSample* sample) override;
+    HRESULT PinBeginFlush(InputPin* pin) override;
+    HRESULT PinEndFlush(InputPin* pin) override;
+    HRESULT PinEndOfStream(InputPin* pin) override;
+    HRESULT OnPause(FILTER_STATE from) override;
+    HRESULT OnRun(REFERENCE_TIME start) override;
+    HRESULT StateReady(DWORD timeoutMs) override;
+
+private:
+    void LetGo();
+
+    HANDLE m_release;  // manual reset: set while nothing may be held
+    HANDLE m_arrived;  // manual reset: set once the paused frame (or the end) has come
+};
+
+KV_FILTER_KIND(VideoRendererFilter)
