@@ -5,31 +5,11 @@
 #include "FwApp.h"
 #include "KsMultiTrackLoader.h"
 #include "OperationEdge.h"
+#include "ScopedChunkFile.h"
 #include "StreamChunkFile.h"
 #include "TempFilePaths.h"
 
 namespace {
-
-// A chunk file on path opened in mode, released at the end of the scope.
-class ClipFile {
-public:
-    ClipFile(const std::string& path, DWORD mode) : m_file(CreateChunkFile())
-    {
-        if (!m_file)
-            throw CKvSSException(E_OUTOFMEMORY);
-        m_file->SetFileName(path.c_str());
-        m_file->Open(mode);
-    }
-    ~ClipFile()
-    {
-        m_file->Close();
-        m_file->Release();
-    }
-    IChunkFile* Get() const { return m_file; }
-
-private:
-    IChunkFile* m_file;
-};
 
 ComRef<IMtClipPersist> PersistOf(IMtClip* clip)
 {
@@ -135,7 +115,7 @@ HRESULT InsertClipCommand::WriteBody(IJournalFile* stream)
             if (path.empty() || path.size() >= 260)
                 throw CKvSSException(E_FAIL);
             {
-                ClipFile file(path, kFileCreate);
+                ScopedChunkFile file(path, kFileCreate);
                 HRESULT hr = PersistOf(m_forward.Get())->Save(file.Get(), kFileCreate);
                 if (FAILED(hr)) {
                     // The file is not the command's until it holds the clip.
@@ -174,7 +154,7 @@ HRESULT InsertClipCommand::ReadBody(IJournalFile* stream)
         ComRef<IMtClip> clip;
         ThrowIfFailed(MtEngine::CreateClip(clip));
         {
-            ClipFile file(path, kFileRead);
+            ScopedChunkFile file(path, kFileRead);
             ThrowIfFailed(PersistOf(clip.Get())->Load(file.Get()));
         }
         m_forward = std::move(clip);

@@ -18,6 +18,7 @@
 #include "KvSSException.h"
 #include "MarkCommands.h"
 #include "MultiTrackDoc.h"
+#include "ProjectFileIds.h"
 #include "ResampleCommand.h"
 #include "ViewGeometry.h"
 #include "ResourceModule.h"
@@ -78,6 +79,18 @@ CWnd* FrameOfFirstView(CNyMultiTrackDoc* document)
 {
     auto* view = dynamic_cast<CView*>(document->GetMultiTrackView());
     return view && view->m_hWnd ? view->GetParentFrame() : nullptr;
+}
+
+// The warning for a sound file that states more frames than it holds: the file, and how much
+// is missing as time and frames.
+std::string CutShortText(const char* path, const FileInfoRecord& record)
+{
+    char seconds[64], frames[32], text[1200];
+    const double missing = record.samplesPerSec ? double(record.missingFrames) / record.samplesPerSec : 0.0;
+    std::snprintf(seconds, sizeof(seconds), "%.2f s", missing);
+    std::snprintf(frames, sizeof(frames), "%llu", static_cast<unsigned long long>(record.missingFrames));
+    std::snprintf(text, sizeof(text), Text(IDS_DOC_CUT_SHORT).c_str(), BaseName(path).c_str(), seconds, frames);
+    return text;
 }
 
 // The blocks the file module hands out, freed when they go.
@@ -186,6 +199,9 @@ int CNyMultiTrackDoc::LoadFile(const char* path, int importFlag, int* status, IU
         if (format)
             record.fileType = FileTypeOfFormat(format);
     }
+    // A sound file cut short opens the frames it holds, once the user knows what is missing.
+    if (!IsProjectType(record.fileType) && record.missingFrames > 0)
+        host.ShowMessageText(CutShortText(path, record).c_str(), MB_OK | MB_ICONWARNING);
     if (importFlag && record.soundTracks == 0 && record.fileType != 6) {
         char text[800];
         std::snprintf(text, sizeof(text), Text(kIdsNoSoundTrack).c_str(), path);
@@ -301,7 +317,8 @@ void CNyMultiTrackDoc::LoadSoundFile(const char* path, const FileInfoRecord& rec
     FileInfoRecord converted = record;
     ComRef<IUnknown> attributes;
     ModuleBlock names, markers, loop;
-    LONG files = 0, channelsPerFile = 0, markerCount = 0;
+    LONG files = 0, channelsPerFile = 0;
+    WORD markerCount = 0;
     FreeFileMarkerBlocks();
     HRESULT hr =
         fio->ConvertToTrackFiles(host.OwnerWindow(), path, &converted, attributes.Out(),
@@ -433,7 +450,8 @@ HRESULT CNyMultiTrackDoc::LoadFileMarkers(const char* path, const FileInfoRecord
     IKvSKsFIO* fio = GetDocumentHost().FileModule();
     FreeFileMarkerBlocks();
     FileInfoRecord query = record;
-    LONG count = 0, fileCount = 0;
+    LONG count = 0;
+    WORD fileCount = 0;
     ModuleBlock markers, fileMarkers, loop;
     HRESULT hr =
         fio->ReadFileMarkers(path, &query, &count, &markers.block, &fileCount, &fileMarkers.block, &loop.block);

@@ -108,7 +108,8 @@ int main(int argc, char** argv)
     // as the peers are timed.
     FileInfoRecord record{};
     char* names = nullptr;
-    LONG files = 0, perFile = 0, markerCount = 0;
+    LONG files = 0, perFile = 0;
+    WORD markerCount = 0;
     void* markers = nullptr;
     void* loop = nullptr;
     IUnknown* attributes = nullptr;

@@ -4,6 +4,7 @@
 #include "FileHandle.h"
 #include "KvSSException.h"
 #include "ProjectFileIds.h"
+#include "ScopedChunkFile.h"
 #include "TrackExport.h"
 
 #include <cstdio>
@@ -55,19 +56,19 @@ int CChunkProjectFile::Load(const char* path, IUnknown** command)
     if (command)
         *command = nullptr;
     return RunLoad([&] {
-        ChunkFileHolder file;
-        OpenForLoad(file.file, path);
-        ReadHeaderChunks(file.file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
-        if (m_info.channels > 6)
+        ScopedChunkFile file;
+        OpenForLoad(file.Get(), path);
+        ReadHeaderChunks(file.Get(), &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
+        if (m_info.channels > uint32_t(kMaxStoredTracks))
             Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);
-        if (m_info.samplesPerSec < 2000 || m_info.samplesPerSec > 192000 || !IsChunkBits(m_info.bitsPerSample) ||
-            m_info.dataBits != m_info.bitsPerSample)
+        if (m_info.samplesPerSec < kChunkedMinRate || m_info.samplesPerSec > kChunkedMaxRate ||
+            !IsChunkBits(m_info.bitsPerSample) || m_info.dataBits != m_info.bitsPerSample)
             Refuse(IDS_PF_CREATED_IN);
         PrepareDocument(WORD(m_info.bitsPerSample), m_info.samplesPerSec, WORD(m_info.bitsPerSample));
-        ReadTrackChunks(file.file);
+        ReadTrackChunks(file.Get());
         if (command && FAILED(m_host->GetLoadCommand(command)))
             Refuse(IDS_PF_LOAD_FAILED);
-        ReadMarkerChunk(file.file);
+        ReadMarkerChunk(file.Get());
         if (m_freshLoad) {
             m_info.description[sizeof(m_info.description) - 1] = 0;
             if (m_info.description[0])
@@ -144,8 +145,6 @@ void CChunkProjectFile::FinishTrackFromItem(int, IUnknown* item)
 
 void CChunkProjectFile::ConfigureTrack(IMtTrack* track)
 {
-    if (m_imported > 6)
-        Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);
     LONG index = -1;
     ThrowIfFailed(m_host->TrackSet()->GetTrackIndex(track, &index));
     ThrowIfFailed(track->SetStartOffset(RescalePosition(m_track.start, m_info.samplesPerSec)));
@@ -179,6 +178,8 @@ void CChunkProjectFile::ApplyWorkspace()
 
 int CChunkProjectFile::Save(const char* path)
 {
+    if (!CheckChunkedRate())
+        return 0;
     return RunSave(path, [&](const std::string& temp) {
         IMtTrackSet* set = m_host->TrackSet();
         WORD bits = 16;
@@ -211,13 +212,11 @@ int CChunkProjectFile::Save(const char* path)
         m_workspace.valueH = w.field15;
         m_workspace.grouping = w.grouping;
 
-        ChunkFileHolder file;
-        file->SetFileName(temp.c_str());
-        file->Open(kFileCreate);
+        ScopedChunkFile file(temp, kFileCreate);
         ThrowIfFailed(file->CreateChunkById(kIdForm, 0));
-        WriteHeaderChunks(file.file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
-        WriteTrackChunks(file.file, bits);
-        WriteMarkerChunk(file.file);
+        WriteHeaderChunks(file.Get(), &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
+        WriteTrackChunks(file.Get(), bits);
+        WriteMarkerChunk(file.Get());
         file->Ascend();
         file->Close();
     });

@@ -150,9 +150,12 @@ void CFlatProjectFile::ReadHeader(HANDLE file)
     Read(file, &m_markerCount, 4, IDS_PF_LOAD_FAILED);
     Read(file, &m_markerOffset, 8, IDS_PF_LOAD_FAILED);
     Read(file, &m_trackCount, 4, IDS_PF_LOAD_FAILED);
-    // Checked before anything is allocated for the table.
-    if (m_trackCount > 6)
+    // Checked before anything is allocated for the table: every block takes an entry of the
+    // table and a header in the file.
+    if (m_trackCount > uint32_t(kMaxStoredTracks))
         Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);
+    if (uint64_t(m_trackCount) * (8 + sizeof(FlatTrackHeader)) > m_fileSize)
+        Refuse(IDS_PF_LOAD_FAILED);
     m_offsets.assign(m_trackCount, 0);
     if (m_trackCount)
         Read(file, m_offsets.data(), DWORD(m_trackCount * 8), IDS_PF_OFFSETS_FAILED);
@@ -178,9 +181,10 @@ int CFlatProjectFile::Load(const char* path, IUnknown** command)
         *command = nullptr;
     FileHandle file(
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return 0;
     m_path = path;
+    // A file gone or locked since it was chosen is refused with a text like every other.
+    if (!file.IsValid())
+        return RunLoad([&] { Refuse(IDS_PF_LOAD_FAILED); });
     int loaded = RunLoad([&] {
         ReadHeader(file.Get());
         if (m_rate < 2000 || m_rate > 96000 || (m_bits != 8 && m_bits != 16))

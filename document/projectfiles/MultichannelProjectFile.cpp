@@ -1,10 +1,11 @@
-// The multichannel project format: the chunked form with version-4 records, tracks of 1, 2
-// or 6 channels stored interleaved, their five envelopes, 20 and 24 bits packed in 3 bytes.
+// The multichannel project format: the chunked form with version-4 records, tracks of 1 to 6
+// channels stored interleaved, their five envelopes, 20 and 24 bits packed in 3 bytes.
 #include "ChunkProjectFile.h"
 #include "FileHandle.h"
 #include "KvSSException.h"
 #include "ProgressReporter.h"
 #include "ProjectFileIds.h"
+#include "ScopedChunkFile.h"
 #include "SampleConverter.h"
 #include "TrackExport.h"
 #include "WaveFormat.h"
@@ -116,8 +117,8 @@ int CMultichannelProjectFile::Load(const char* path, IUnknown** command)
     if (command)
         *command = nullptr;
     return RunLoad([&] {
-        ChunkFileHolder holder;
-        IChunkFile* file = holder.file;
+        ScopedChunkFile scoped;
+        IChunkFile* file = scoped.Get();
         OpenForLoad(file, path);
         ReadHeaderChunks(file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
         LONG existing = 0;
@@ -126,9 +127,10 @@ int CMultichannelProjectFile::Load(const char* path, IUnknown** command)
         // that has tracks is refused.
         if (m_info.documentType == 1 && existing > 0 && m_host->DocumentType() != 1)
             Refuse(IDS_PF_MULTICHANNEL_IMPORT);
-        if (CountTracks(file) > 6)
-            Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);
-        if (m_info.samplesPerSec < 2000 || m_info.samplesPerSec > 192000 ||
+        // Every track's information is read before any track is: a file refused for one of
+        // them changes nothing.
+        CountTracks(file);
+        if (m_info.samplesPerSec < kChunkedMinRate || m_info.samplesPerSec > kChunkedMaxRate ||
             !IsCoherent(m_info.storedBits, m_info.workingBits))
             Refuse(IDS_PF_CREATED_IN);
         PrepareDocument(WORD(m_info.workingBits), m_info.samplesPerSec, WORD(m_info.storedBits));
@@ -175,7 +177,8 @@ void CMultichannelProjectFile::ReadTrackInfo(IChunkFile* file, int version)
     m_track.speakerMask = 0x3F;
     uint64_t size = file->GetCurrentChunk()->size;
     file->Read(&m_track, DWORD(std::min<uint64_t>(size, sizeof(m_track))));
-    if (m_track.channels != 1 && m_track.channels != 2 && m_track.channels != 6)
+    // Tracks of every width a multichannel document holds.
+    if (m_track.channels < 1 || m_track.channels > 6)
         Refuse(IDS_PF_CREATED_IN);
     if (m_track.length < 0)
         Refuse(IDS_PF_LOAD_FAILED);
@@ -327,6 +330,8 @@ void CMultichannelProjectFile::ApplyTrackInfo(IMtTrack* track)
 
 int CMultichannelProjectFile::Save(const char* path)
 {
+    if (!CheckChunkedRate())
+        return 0;
     return RunSave(path, [&](const std::string& temp) {
         IMtTrackSet* set = m_host->TrackSet();
         WORD bits = 16;
@@ -358,10 +363,8 @@ int CMultichannelProjectFile::Save(const char* path)
         m_workspace.field6 = w.field6;
         m_workspace.grouping = w.grouping;
 
-        ChunkFileHolder holder;
-        IChunkFile* file = holder.file;
-        file->SetFileName(temp.c_str());
-        file->Open(kFileCreate);
+        ScopedChunkFile scoped(temp, kFileCreate);
+        IChunkFile* file = scoped.Get();
         ThrowIfFailed(file->CreateChunkById(kIdForm, 0));
         WriteHeaderChunks(file, &m_info, sizeof(m_info), &m_workspace, sizeof(m_workspace));
         WriteTracks(file, bits, stored);

@@ -9,6 +9,7 @@
 #include "ProgressReporter.h"
 #include "ProjectFileIds.h"
 #include "ResourceModule.h"
+#include "ScopedChunkFile.h"
 #include "TempFilePaths.h"
 
 #include <algorithm>
@@ -65,18 +66,6 @@ HRESULT CopyLoop(uint64_t length, ProgressReporter* progress, Copy step)
 
 } // namespace
 
-ChunkFileHolder::ChunkFileHolder() : file(CreateChunkFile())
-{
-    if (!file)
-        throw CKvSSException(kPfErrMemory);
-}
-
-ChunkFileHolder::~ChunkFileHolder()
-{
-    file->Close();
-    file->Release();
-}
-
 void RewindChunks(IChunkFile* file)
 {
     while (file->GetChunkDepth() > 0)
@@ -119,13 +108,9 @@ std::unique_ptr<CProjectFile> CProjectFile::Create(int format, ProjectHost* host
 
 int CProjectFile::DetectProjectFormat(const char* path)
 {
-    IChunkFile* file = CreateChunkFile();
-    if (!file)
-        return 0;
     int result = 0;
     try {
-        file->SetFileName(path);
-        file->Open(kFileRead);
+        ScopedChunkFile file(path, kFileRead);
         char head[16] = {};
         if (file->Read(head, 4) < 4)
             throw CKvSSException(kPfErrNotProject);
@@ -141,7 +126,7 @@ int CProjectFile::DetectProjectFormat(const char* path)
                 FAILED(file->DescendById(kIdFileHead, kChunkFindById)))
                 throw CKvSSException(kPfErrNotProject);
             ChunkInfo info{};
-            while (SUCCEEDED(DescendNext(file, &info))) {
+            while (SUCCEEDED(DescendNext(file.Get(), &info))) {
                 if (info.id == kIdFileInfo)
                     result = kProjectChunked;
                 else if (info.id == kIdFileInfo4)
@@ -151,8 +136,9 @@ int CProjectFile::DetectProjectFormat(const char* path)
         }
     } catch (const CKvSSException&) {
         result = 0;
+    } catch (const std::bad_alloc&) {
+        result = 0;
     }
-    file->Release();
     return result;
 }
 
@@ -232,7 +218,10 @@ int CProjectFile::RunLoad(const std::function<void()>& body)
         code = kPfErrMemory;
         m_errorId = IDS_PF_NO_MEMORY;
     }
-    if (code != kPfErrCancelled && m_errorId != -1) {
+    // Every refusal but a cancel shows a text: a failed step that named none the general one.
+    if (code != kPfErrCancelled && m_errorId == -1)
+        m_errorId = IDS_PF_LOAD_FAILED;
+    if (code != kPfErrCancelled) {
         std::string text = LoadText(UINT(m_errorId));
         if (m_errorId == IDS_PF_CREATED_IN) {
             char formatted[640];
@@ -288,6 +277,18 @@ int CProjectFile::RunSave(const char* path, const std::function<void(const std::
     return 0;
 }
 
+bool CProjectFile::CheckChunkedRate()
+{
+    DWORD rate = 0;
+    m_host->TrackSet()->GetSamplesPerSec(&rate);
+    if (rate >= kChunkedMinRate && rate <= kChunkedMaxRate)
+        return true;
+    char text[640];
+    std::snprintf(text, sizeof(text), LoadText(IDS_PF_FORM_RATE_LIMITS).c_str(), unsigned(rate));
+    m_host->ShowMessage(text);
+    return false;
+}
+
 void CProjectFile::PrepareDocument(WORD bits, DWORD rate, WORD storedBits)
 {
     LONG count = 0;
@@ -310,18 +311,15 @@ void CProjectFile::OpenForLoad(IChunkFile* file, const char* path)
 
 int CProjectFile::ReadChunkedInfo(const char* path, const std::function<int(IChunkFile*)>& count)
 {
-    IChunkFile* file = CreateChunkFile();
-    if (!file)
-        return 0;
     int result = -1;
     try {
-        file->SetFileName(path);
-        file->Open(kFileRead);
-        result = count(file);
+        ScopedChunkFile file(path, kFileRead);
+        result = count(file.Get());
     } catch (const CKvSSException&) {
         result = -1;
+    } catch (const std::bad_alloc&) {
+        result = 0;
     }
-    file->Release();
     return result;
 }
 
@@ -378,7 +376,7 @@ void CProjectFile::ReadTrackChunks(IChunkFile* file)
     ChunkInfo trackChunk{};
     while (SUCCEEDED(DescendNext(file, &trackChunk))) {
         int number = ParseTrackChunkId(trackChunk.id);
-        if (number < 0)
+        if (number < 0 || number >= kMaxStoredTracks)
             Refuse(IDS_PF_LOAD_FAILED);
         BeginTrack();
         bool infoSeen = false;
@@ -539,7 +537,6 @@ void CProjectFile::ImportItemListAsTrack(IMtItemList* items, IMtTrack** track)
         ThrowIfFailed(m_host->TrackSet()->GetTrackIndex(made.Get(), &index));
         m_trackBase = index;
     }
-    ++m_imported;
     *track = made.Detach();
 }
 

@@ -31,10 +31,16 @@ constexpr int kProjectChunked = 2;
 constexpr int kProjectMultichannel = 4;
 
 constexpr HRESULT kPfErrLoad = static_cast<HRESULT>(0x83E800D1);      // a refusal, already shown
-constexpr HRESULT kPfErrTooMany = static_cast<HRESULT>(0x83E80003);   // more stored tracks than a document holds
+constexpr HRESULT kPfErrTooMany = static_cast<HRESULT>(0x83E80003);   // more stored tracks than a load numbers
 constexpr HRESULT kPfErrCancelled = static_cast<HRESULT>(0x83E80005); // the user stopped it
 constexpr HRESULT kPfErrMemory = static_cast<HRESULT>(0x83E80064);
 constexpr HRESULT kPfErrNotProject = static_cast<HRESULT>(0x83E803E9);
+
+// The stored tracks a load takes: the temporary store numbers them in 16 bits from 1.
+constexpr int kMaxStoredTracks = 65535;
+// The sample rates the chunked and multichannel forms hold (the flat form: up to 96000).
+constexpr DWORD kChunkedMinRate = 2000;
+constexpr DWORD kChunkedMaxRate = 192000;
 
 // The view and settings values a project carries (the settings record's value fields counted
 // after its size word; 5 and 6 are the two halves of the frame rate).
@@ -154,6 +160,9 @@ protected:
     // The edge of every Save: the temporary file beside the target, body writes it, then one
     // atomic replacement of the target.
     int RunSave(const char* path, const std::function<void(const std::string& temp)>& body);
+    // Refuses, before anything is written, a document whose rate the chunked forms' readers
+    // refuse (the text names the forms that hold it); true when the rate is held.
+    bool CheckChunkedRate();
     // "NY*.tmp" in the target's folder.
     static std::string MakeSiblingTempName(const char* target);
     // Replaces target by the written temporary file in one step (the old file stays on failure).
@@ -226,7 +235,6 @@ protected:
     ComRef<IMtItemList> m_items;
     int m_trackBase = -1;
     int m_errorId = -1;
-    int m_imported = 0;
 };
 
 std::unique_ptr<CProjectFile> CreateFlatProjectFile(ProjectHost* host);
@@ -235,16 +243,6 @@ std::unique_ptr<CProjectFile> CreateMultichannelProjectFile(ProjectHost* host);
 
 // Leaves every chunk entered and goes back to the start of the file.
 void RewindChunks(IChunkFile* file);
-// Holds a chunk file for one load or save; closed and released when it goes.
-struct ChunkFileHolder {
-    ChunkFileHolder();
-    ~ChunkFileHolder();
-    ChunkFileHolder(const ChunkFileHolder&) = delete;
-    ChunkFileHolder& operator=(const ChunkFileHolder&) = delete;
-    IChunkFile* operator->() const { return file; }
-    IChunkFile* file;
-};
-
 // Enters the next chunk inside the current one, whatever its id.
 HRESULT DescendNext(IChunkFile* file, ChunkInfo* info);
 

@@ -2,6 +2,7 @@
 
 #include "ChunkFile.h"
 #include "KvSSException.h"
+#include "ScopedChunkFile.h"
 #include "TestSupport.h"
 
 #include <cstring>
@@ -157,6 +158,26 @@ TEST_F(ChunkFileTest, CloseFixesTheSizesOfEveryOpenCreatedChunk)
     AppendText(expected, "abc");
     expected.push_back(0);
     EXPECT_EQ(ReadAll(m_path), expected);
+}
+
+// A job cut short by a throw still leaves a whole file, and the file free for the next one.
+TEST_F(ChunkFileTest, ScopedFileLeftByAThrowIsClosedWithItsSizesWritten)
+{
+    EXPECT_THROW(
+        {
+            ScopedChunkFile file(m_path, kFileCreate);
+            file->CreateChunkById(kForm, 0);
+            file->CreateChunkById(kA, 0);
+            file->Write("hello", 5);
+            file->Ascend();
+            file->CreateChunkById(kB, 0);
+            file->Write("ok", 2);
+            throw CKvSSException(E_FAIL);
+        },
+        CKvSSException);
+    EXPECT_EQ(ReadAll(m_path), GoldenImage());
+    EXPECT_TRUE(::DeleteFileA(m_path.c_str())) << "the handle is closed";
+    EXPECT_THROW(ScopedChunkFile(m_path, kFileRead), CKvSSException) << "a missing file throws the open's failure";
 }
 
 TEST_F(ChunkFileTest, ReaderWalksTheGoldenImage)

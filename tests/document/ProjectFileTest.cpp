@@ -8,7 +8,10 @@
 #include "ProjectFile.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -27,6 +30,29 @@ void WriteAll(const std::string& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The names in the process's temporary folder (where the engine and the loads make files).
+std::vector<std::string> TempFolderNames()
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((std::string(folder) + "*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do
+            names.push_back(d.cFileName);
+        while (FindNextFileA(h, &d));
+        FindClose(h);
+    }
+    return names;
+}
+
+// A file of tests/fixtures/damaged, copied beside the test program.
+std::string Fixture(const char* name)
+{
+    return kvtest::BinFolder() + "testdata\\damaged\\" + name;
 }
 
 template <class T>
@@ -151,6 +177,17 @@ protected:
         doc->AddLabel(section);
         doc->SetTrackFlag(1, kMtFlagMute, TRUE);
         return doc;
+    }
+
+    // A save's sibling temporary file ("NY*.tmp") left in the scratch folder.
+    bool SaveLeftATemporaryFile()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(scratch_.File("NY*.tmp").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return false;
+        FindClose(search);
+        return true;
     }
 
     kvtest::ScratchFolder scratch_;
@@ -318,19 +355,20 @@ TEST_F(ProjectFileTest, DamagedFilesAreRefusedWithTheirTextAndChangeNothing)
         std::memcpy(b.data() + at, v, n);
         return b;
     };
-    uint32_t seven = 7, big = 0x7FFFFFFF, three = 3, six = 6;
+    uint32_t seven = 7, big = 0x7FFFFFFF, three = 3, six = 6, beyond = 70000;
     int64_t negative = -5, huge = int64_t(1) << 40;
     const std::vector<Case> cases = {
         {"flat truncated", Bytes(flatBytes.begin(), flatBytes.end() - 100), "Failed to load file."},
-        {"flat 7 tracks", patched(flatBytes, 1304, &seven, 4), "Failed to load file."},
+        {"flat 7 tracks in a table of 3", patched(flatBytes, 1304, &seven, 4), nullptr},
+        {"flat table past the file", patched(flatBytes, 1304, &big, 4), "Failed to load file."},
         {"flat huge marker count", patched(flatBytes, 1292, &big, 4), "Failed to load marker information."},
         {"flat data past the end", patched(flatBytes, 1308 + 24 + 284 * 5 + 4, &huge, 8), "Failed to load file."},
         {"flat negative length", patched(flatBytes, 1308 + 24 + 284 * 5 + 4, &negative, 8), "Failed to load file."},
         {"flat bad version", patched(flatBytes, 16, &three, 4), "Different file version"},
         {"chunk truncated", Bytes(chunkBytes.begin(), chunkBytes.begin() + long(chunkBytes.size() / 2)),
          "Failed to load file."},
-        {"chunk 7 tracks", patched(chunkBytes, find(chunkBytes, "FILEINFO") + 16 + 8, &seven, 4),
-         "Failed to load file."},
+        {"chunk more tracks than a load numbers",
+         patched(chunkBytes, find(chunkBytes, "FILEINFO") + 16 + 8, &beyond, 4), "Failed to load file."},
         {"chunk negative length", patched(chunkBytes, trkinfo + 20, &negative, 8), nullptr},
         {"chunk huge length", patched(chunkBytes, trkinfo + 20, &huge, 8), "Failed to load file."},
         {"chunk 3 channels", patched(chunkBytes, trkinfo + 36, &three, 4), nullptr},
@@ -489,12 +527,7 @@ TEST_F(ProjectFileTest, FailedSaveLeavesTheOldFileAndTheDocumentModified)
         EXPECT_TRUE(source->IsModified());
         EXPECT_EQ(1, source->GetFileType());
     }
-    // No temporary file stays behind.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(scratch_.File("NY*.tmp").c_str(), &found);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
+    EXPECT_FALSE(SaveLeftATemporaryFile());
 }
 
 // Readers fed damaged bytes refuse or load, never crash, and leave the document whole.
@@ -520,6 +553,240 @@ TEST_F(ProjectFileTest, ReadersSurviveDamagedBytes)
             }
         }
     }
+}
+
+// Every layout a document holds saves into every project form and reads back to the same
+// channels in the same order (the flat and chunked forms store each channel as a track of its
+// own), or the save is refused before anything is written, with a text naming a form that
+// holds it: standard documents of any number of mono and stereo tracks (an empty one among
+// them), multichannel documents of tracks of one to six channels, 16 and 24 bits.
+TEST_F(ProjectFileTest, EveryLayoutSavesIntoEveryFormAndReadsBackOrIsRefusedBeforeWriting)
+{
+    const struct {
+        const char* name;
+        uint32_t type;              // 0 standard, 1 multichannel
+        std::vector<WORD> channels; // per track; 0: an empty stereo track
+    } layouts[] = {
+        {"one mono track", 0, {1}},
+        {"stereo, an empty track, mono", 0, {2, 0, 1}},
+        {"eight mono tracks", 0, {1, 1, 1, 1, 1, 1, 1, 1}},
+        {"four stereo tracks", 0, {2, 2, 2, 2}},
+        {"one six-channel track", 1, {6}},
+        {"one three-channel track", 1, {3}},
+        {"four and five channels", 1, {4, 5}},
+        {"six channels and stereo", 1, {6, 2}},
+        {"one to six channels", 1, {1, 2, 3, 4, 5, 6}},
+    };
+    for (const auto& layout : layouts) {
+        for (WORD bits : {16, 24}) {
+            for (int form : {0, 1, 20}) {
+                SCOPED_TRACE(std::string(layout.name) + ", " + std::to_string(bits) + " bits, form " +
+                             std::to_string(form));
+                CNyMultiTrackDoc* source = EmptyDocument(bits, 48000);
+                ASSERT_TRUE(source->SetEngineMode(layout.type));
+                source->SetFileFormatInfo(bits, 48000);
+                // Every channel of every track, in order: its start and its samples.
+                std::vector<std::pair<LONGLONG, Bytes>> channels;
+                const UINT width = bits == 16 ? 2 : 4;
+                int seed = 10;
+                for (WORD n : layout.channels) {
+                    const LONGLONG start = 100 * LONGLONG(channels.size());
+                    const WORD count = n ? n : 2;
+                    const Bytes data = n ? Samples(700 + 50 * size_t(seed % 7), count, bits, seed) : Bytes();
+                    if (n) {
+                        AddTrack(source, data, count, start);
+                    } else {
+                        ComRef<IMtTrack> empty;
+                        ASSERT_EQ(S_OK, source->GetTrackSet()->InsertTrack(0, 2, empty.Out(), -1));
+                    }
+                    for (WORD c = 0; c < count; ++c)
+                        channels.emplace_back(n ? start : 0, Channel(data, count, c, width));
+                    ++seed;
+                }
+                const std::string path = scratch_.File("layout.kvs");
+                DeleteFileA(path.c_str());
+                host_.texts.clear();
+                host_.shown.clear();
+                const int saved = source->SaveProjectFile(path.c_str(), form);
+                if (form == 0 && bits > 16) {
+                    EXPECT_EQ(0, saved);
+                    ASSERT_EQ(1u, host_.texts.size()) << Shown();
+                    EXPECT_NE(std::string::npos, host_.texts[0].find("v1.x")) << host_.texts[0];
+                    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+                    continue;
+                }
+                ASSERT_EQ(1, saved) << Shown();
+                CNyMultiTrackDoc* loaded = EmptyDocument();
+                ASSERT_EQ(1, loaded->LoadProjectFile(path.c_str(), nullptr)) << Shown();
+                EXPECT_TRUE(host_.texts.empty()) << Shown();
+                std::vector<std::pair<LONGLONG, Bytes>> back;
+                for (int t = 0; t < loaded->GetTrackCount(); ++t) {
+                    const WORD count = loaded->GetTrackChannels(t);
+                    const LONGLONG start = loaded->GetTrackExtent(t, 0) ? loaded->GetTrackExtent(t, -1) : 0;
+                    for (WORD c = 0; c < count; ++c)
+                        back.emplace_back(start, ChannelOf(loaded, t, c));
+                }
+                EXPECT_TRUE(back == channels) << back.size() << " channels read back of " << channels.size();
+                if (form == 20) {
+                    EXPECT_EQ(int(layout.channels.size()), loaded->GetTrackCount());
+                    EXPECT_EQ(int(layout.type), loaded->IsMultichannel());
+                }
+            }
+        }
+    }
+}
+
+// Rates the readers refuse are refused by the savers before any file is made, with the
+// reason and the forms that hold them; the rates at the forms' edges save and read back.
+TEST_F(ProjectFileTest, RatesAFormCannotHoldAreRefusedBeforeWriting)
+{
+    const struct {
+        DWORD rate;
+        bool flat, chunked; // the forms hold it
+    } cases[] = {
+        {1000, false, false},  {2000, true, true},     {96000, true, true},    {96001, false, true},
+        {192000, false, true}, {192001, false, false}, {768000, false, false},
+    };
+    for (const auto& c : cases) {
+        for (int form : {0, 1, 20}) {
+            SCOPED_TRACE(std::to_string(c.rate) + " Hz, form " + std::to_string(form));
+            CNyMultiTrackDoc* source = EmptyDocument(16, c.rate);
+            const Bytes data = Samples(300, 1, 16, 3);
+            AddTrack(source, data, 1, 0);
+            const std::string path = scratch_.File("rate.kvs");
+            DeleteFileA(path.c_str());
+            host_.texts.clear();
+            const bool held = form == 0 ? c.flat : c.chunked;
+            ASSERT_EQ(held ? 1 : 0, source->SaveProjectFile(path.c_str(), form)) << Shown();
+            if (!held) {
+                ASSERT_EQ(1u, host_.texts.size());
+                EXPECT_NE(std::string::npos, host_.texts[0].find(form == 0 ? "v1.x" : "Wave or AIFF"))
+                    << host_.texts[0];
+                EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
+                continue;
+            }
+            CNyMultiTrackDoc* loaded = EmptyDocument();
+            ASSERT_EQ(1, loaded->LoadProjectFile(path.c_str(), nullptr)) << Shown();
+            EXPECT_EQ(c.rate, loaded->GetSamplesPerSec());
+            EXPECT_EQ(data, ChannelOf(loaded, 0, 0));
+        }
+    }
+    EXPECT_FALSE(SaveLeftATemporaryFile());
+}
+
+// Files other sessions of the program saved and then refused open now; a damaged peak block
+// leaves no temporary file behind, load after load; a project with a non-finite envelope
+// value is refused with its text and changes nothing.
+TEST_F(ProjectFileTest, FilesTheProgramWroteOpenAndEveryLoadLeavesNothingBehind)
+{
+    const struct {
+        const char* file;
+        int tracks;
+        int channels;
+    } opened[] = {
+        {"project-std-8tracks-chunked.written-then-refused.kvs", 6, 6},
+        {"project-std-8tracks-flat.written-then-refused.kvs", 6, 6},
+        {"project-mc-3channel-track.written-then-refused.kvs", 1, 3},
+        {"project-mc-8channels.written-then-refused.kvs", 2, 8},
+        {"project-damaged-peak-block.leaves-temp-file.kvs", 2, 3},
+    };
+    for (const auto& c : opened) {
+        SCOPED_TRACE(c.file);
+        const std::vector<std::string> before = TempFolderNames();
+        for (int round = 0; round < 3; ++round) {
+            host_.texts.clear();
+            CNyMultiTrackDoc* doc = EmptyDocument();
+            ASSERT_EQ(1, doc->LoadProjectFile(Fixture(c.file).c_str(), nullptr)) << Shown();
+            EXPECT_TRUE(host_.texts.empty()) << Shown();
+            ASSERT_EQ(c.tracks, doc->GetTrackCount());
+            int channels = 0;
+            for (int t = 0; t < doc->GetTrackCount(); ++t)
+                channels += doc->GetTrackChannels(t);
+            EXPECT_EQ(c.channels, channels);
+            docs_.pop_back(); // the engine lets its files go with the document
+            views_.pop_back();
+        }
+        EXPECT_EQ(before, TempFolderNames()) << "a load left files in the temporary folder";
+    }
+
+    host_.texts.clear();
+    CNyMultiTrackDoc* doc = EmptyDocument();
+    EXPECT_EQ(0, doc->LoadProjectFile(Fixture("project-nan-envelope-point.silent-refusal.kvs").c_str(), nullptr));
+    ASSERT_EQ(1u, host_.texts.size());
+    EXPECT_EQ("Failed to load file.", host_.texts[0]);
+    EXPECT_EQ(0, doc->GetTrackCount());
+}
+
+// A fuzz of the project readers on files the program wrote (seeded; long by hand with
+// KV_PROJECT_FUZZ=5000 KV_PROJECT_FUZZ_SEED=3): every file is read or refused with a text,
+// a refusal leaves the document empty, no load leaves a temporary file, and every track read
+// holds sound the file holds (its samples, as stored, are bytes of the file).
+TEST_F(ProjectFileTest, MutatedProjectsAreReadAsTheyHoldOrRefusedLeavingNothing)
+{
+    const unsigned iterations = kvtest::EnvNumber("KV_PROJECT_FUZZ", 90);
+    const unsigned seed = kvtest::EnvNumber("KV_PROJECT_FUZZ_SEED", 1);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    CNyMultiTrackDoc* source = SourceDocument();
+    std::vector<Bytes> seeds;
+    for (int form : {0, 1, 20}) {
+        const std::string path = scratch_.File("seed" + std::to_string(form));
+        ASSERT_EQ(1, source->SaveProjectFile(path.c_str(), form));
+        seeds.push_back(ReadAll(path));
+    }
+    const std::vector<std::string> before = TempFolderNames();
+    std::mt19937 random(seed);
+    unsigned loaded = 0;
+    for (unsigned i = 0; i < iterations; ++i) {
+        SCOPED_TRACE("iteration " + std::to_string(i));
+        Bytes b = seeds[i % seeds.size()];
+        for (unsigned e = 0, edits = 1 + random() % 4; e < edits; ++e) {
+            // Mostly where the headers and records lie.
+            const size_t span = random() % 8 ? std::min<size_t>(b.size(), 1500) : b.size();
+            switch (random() % 4) {
+            case 0:
+                b[random() % span] ^= uint8_t(1u << (random() % 8));
+                break;
+            case 1: {
+                const uint32_t values[] = {0, 1, 7, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, uint32_t(random())};
+                const uint32_t v = values[random() % 7];
+                std::memcpy(b.data() + random() % (span - 4), &v, 4);
+                break;
+            }
+            case 2:
+                b.resize(16 + random() % (b.size() - 15));
+                break;
+            default:
+                b[random() % b.size()] = uint8_t(random());
+                break;
+            }
+        }
+        const std::string path = scratch_.File("fuzzed.kvs");
+        WriteAll(path, b);
+        host_.texts.clear();
+        CNyMultiTrackDoc* doc = EmptyDocument();
+        if (doc->LoadProjectFile(path.c_str(), nullptr)) {
+            ++loaded;
+            for (int t = 0; t < doc->GetTrackCount(); ++t) {
+                WORD channels = doc->GetTrackChannels(t);
+                Bytes stored;
+                for (WORD c = 0; c < channels; ++c) {
+                    const Bytes one = ChannelOf(doc, t, c);
+                    stored.resize(std::max(stored.size(), one.size() * channels));
+                    for (size_t k = 0; k + 1 < one.size(); k += 2)
+                        std::memcpy(stored.data() + k * channels + 2 * c, one.data() + k, 2);
+                }
+                EXPECT_NE(b.end(), std::search(b.begin(), b.end(), stored.begin(), stored.end()))
+                    << "track " << t << " holds sound the file does not";
+            }
+        } else {
+            EXPECT_EQ(0, doc->GetTrackCount());
+            EXPECT_EQ(1u, host_.texts.size()) << "a refusal shows one text";
+        }
+        docs_.pop_back(); // the engine lets the load's files go with the document
+        views_.pop_back();
+        ASSERT_EQ(before, TempFolderNames()) << "a load left files in the temporary folder";
+    }
+    std::printf("%u of %u mutated projects read\n", loaded, iterations);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace kvtest {
 
@@ -10,6 +11,12 @@ std::string BinFolder()
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string s(path);
     return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+unsigned EnvNumber(const char* name, unsigned otherwise)
+{
+    const char* v = std::getenv(name);
+    return v ? static_cast<unsigned>(std::strtoul(v, nullptr, 10)) : otherwise;
 }
 
 std::vector<std::string> ExportedNames(HMODULE module)

@@ -15,6 +15,10 @@ std::string BinFolder();
 bool KillChildAtEvent(const std::string& exeName, const std::string& test, const char* variable,
                       const std::string& value, HANDLE midway, UINT killedCode, DWORD* code);
 
+// The environment variable's whole number, or otherwise when it is not set (a fuzz's rounds,
+// longer by hand than in the suite).
+unsigned EnvNumber(const char* name, unsigned otherwise);
+
 // Names exported by a loaded module, read from its PE export directory.
 std::vector<std::string> ExportedNames(HMODULE module);
 

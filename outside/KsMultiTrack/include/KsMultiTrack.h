@@ -84,6 +84,9 @@ static_assert(sizeof(MtEnvelopePointItem) == 16, "envelope point item is 16 byte
 
 constexpr HRESULT kMtErrCancelled = static_cast<HRESULT>(0x83E80005);
 constexpr HRESULT kMtErrFormatNotSupported = static_cast<HRESULT>(0x83E804B4); // bits/rate unusable
+// The sample rates a track set holds (SetFormat, ConvertFormat).
+constexpr DWORD kMtMinRate = 1000;
+constexpr DWORD kMtMaxRate = 768000;
 constexpr HRESULT kMtErrChannelLimit = static_cast<HRESULT>(0x83E807D5);       // track beyond the channel limit
 constexpr HRESULT kMtErrChannelMismatch = static_cast<HRESULT>(0x83E8080D);    // clip has more channels than the track
 constexpr HRESULT kMtErrRateMismatch = static_cast<HRESULT>(0x83E8080E); // clip's sample rate differs from the track's
@@ -473,8 +476,9 @@ struct IMtItemList : IUnknown {
     // empty, or the data path itself: peaks are then computed from the data). The item is
     // registered in the temporary store under the record. Data files inside the temporary
     // folder belong to the engine and are deleted when no item uses them; so are peak files
-    // there that were read as the item's peaks and carry a temporary name ("NY*.tmp",
-    // "KMT*.tmp"). The record's path is read within its 260 bytes.
+    // there that carry a temporary name ("NY*.tmp", "KMT*.tmp") and were read as the item's
+    // peaks, or refused as them beside such a data file (deleted at once). The record's path
+    // is read within its 260 bytes.
     virtual HRESULT STDMETHODCALLTYPE AddFileItem(const MtFileItemRecord* record, const char* dataPath,
                                                   const char* peakPath, LONG trackId) = 0;
     // 7

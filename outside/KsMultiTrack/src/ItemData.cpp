@@ -177,10 +177,12 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
         item->m_peakPath = peakPath;
         HANDLE peaks = CreateFileA(peakPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        bool peakSized = false;
         if (peaks != INVALID_HANDLE_VALUE) {
             LONGLONG blocks = (item->m_frames + kPeakBlock - 1) / kPeakBlock;
             LONGLONG want = blocks * format.channels * static_cast<LONGLONG>(sizeof(MtPeakItem));
-            if (FileSize(peaks) == want && want > 0 && want < (1LL << 31)) {
+            peakSized = FileSize(peaks) == want && want > 0;
+            if (peakSized && want < (1LL << 31)) {
                 std::vector<MtPeakItem> loaded(static_cast<size_t>(blocks * format.channels));
                 DWORD got = 0;
                 // A record whose minimum lies above its maximum is no peak of any sound: the
@@ -199,6 +201,12 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
             }
             CloseHandle(peaks);
         }
+        // A temporary file written as this item's peaks, handed with a data file the engine
+        // takes, is the engine's too: refused, it would be left to a caller that has let go of
+        // it. A temporary file of another size (a journal) is not a peak file and stays.
+        if (!item->m_peaksFromFile && peakSized && owned && InsideTempFolder(dataPath) && InsideTempFolder(peakPath) &&
+            IsEngineTempName(peakPath) && !IsFileUsedByItems(peakPath))
+            DeleteFileA(peakPath.c_str());
     }
     // Owned only once whole: a refused file stays where it is for the caller to handle. A file
     // an earlier run left belongs to that run's journal (a recovery that fails or is declined

@@ -67,7 +67,7 @@ STDMETHODIMP CTrackSet::SetWriteAutomation(LONG on)
 
 STDMETHODIMP CTrackSet::SetFormat(WORD bitsPerSample, DWORD samplesPerSec)
 {
-    if (!IsValidBits(bitsPerSample) || samplesPerSec < 1000 || samplesPerSec > 768000)
+    if (!IsValidBits(bitsPerSample) || samplesPerSec < kMtMinRate || samplesPerSec > kMtMaxRate)
         return kMtErrFormatNotSupported;
     Guard guard(m_lock);
     m_format.bits = bitsPerSample;
@@ -79,7 +79,7 @@ STDMETHODIMP CTrackSet::SetFormat(WORD bitsPerSample, DWORD samplesPerSec)
 
 STDMETHODIMP CTrackSet::ConvertFormat(WORD bitsPerSample, DWORD samplesPerSec)
 {
-    if (!IsValidBits(bitsPerSample) || samplesPerSec < 1000 || samplesPerSec > 768000)
+    if (!IsValidBits(bitsPerSample) || samplesPerSec < kMtMinRate || samplesPerSec > kMtMaxRate)
         return kMtErrFormatNotSupported;
     try {
         Guard guard(m_lock);

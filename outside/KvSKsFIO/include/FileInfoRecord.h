@@ -32,7 +32,8 @@ struct FileInfoRecord {
     uint32_t avgBytesPerSec;
     uint16_t blockAlign;
     uint16_t formatBitsPerSample; // 102
-    uint8_t field104[112];
+    uint64_t missingFrames;       // 104: frames the file states beyond its end (a file cut short)
+    uint8_t field112[104];
     char formatName[128];  // 216: zero-terminated
     char description[400]; // 344: zero-terminated
 };
@@ -43,6 +44,7 @@ static_assert(offsetof(FileInfoRecord, samplesPerSec) == 40 && offsetof(FileInfo
 static_assert(offsetof(FileInfoRecord, duration) == 24 && offsetof(FileInfoRecord, lengthSamples) == 32 &&
                   offsetof(FileInfoRecord, formatName) == 216 && offsetof(FileInfoRecord, description) == 344,
               "the open dialog reads these fields at fixed offsets");
+static_assert(offsetof(FileInfoRecord, missingFrames) == 104, "the loader reads the shortfall here");
 
 // FileInfoRecord::formatFlags
 constexpr uint32_t kFileInfoExtensible = 1; // the file's format is WAVE_FORMAT_EXTENSIBLE

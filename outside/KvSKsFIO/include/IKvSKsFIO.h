@@ -88,12 +88,12 @@ struct IKvSKsFIO : IUnknown {
     // peak file, both under new temporary names): owner window, path, the record (filled),
     // out attribute object, out block of file names (kFioNameLength bytes each, data file then
     // peak file per track file), 0, out count of track files, out channels per track file,
-    // out marker count, out marker block, out loop block, the split flag (one mono track
-    // file per channel) and the channel limit (2 or 6). Progress goes to the owner window as
+    // out marker count (16 bits: the block holds at most 65535 records), out marker block, out
+    // loop block, the split flag (one mono track file per channel) and the channel limit (2 or 6). Progress goes to the owner window as
     // message 0x40A; kFioCancelled when it was cancelled, and then no file is left.
     virtual HRESULT STDMETHODCALLTYPE ConvertToTrackFiles(HWND owner, const char* path, FileInfoRecord* record,
                                                           IUnknown** attributes, char** names, LONG reserved,
-                                                          LONG* value1, LONG* value2, LONG* markerCount, void** markers,
+                                                          LONG* value1, LONG* value2, WORD* markerCount, void** markers,
                                                           void** loopBlock, LONG split, LONG channelLimit) = 0;
     // 8: the engine track set the next write reads.
     virtual HRESULT STDMETHODCALLTYPE SetTrackSet(IUnknown* trackSet) = 0;
@@ -123,9 +123,10 @@ struct IKvSKsFIO : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Reserved22() = 0;
     virtual HRESULT STDMETHODCALLTYPE Reserved23() = 0;
     // 24: the markers and loop of a sound file: path, the record, out marker count and block
-    // (label records), and the file's own marker count, marker block and loop block.
+    // (label records), and the file's own marker count (16 bits: its block holds at most 65535
+    // records), marker block and loop block.
     virtual HRESULT STDMETHODCALLTYPE ReadFileMarkers(const char* path, FileInfoRecord* record, LONG* markerCount,
-                                                      void** markers, LONG* fileMarkerCount, void** fileMarkers,
+                                                      void** markers, WORD* fileMarkerCount, void** fileMarkers,
                                                       void** loopBlock) = 0;
     // 25: the attribute object of a sound file (see IKvSFileAttributes); a null path gives an
     // empty one.

@@ -1,5 +1,6 @@
 #include "Attributes.h"
 
+#include "ComRef.h"
 #include "GlobalMemory.h"
 
 #include <algorithm>
@@ -45,20 +46,14 @@ void* FileAttributes::QueryExtraInterface(REFIID iid)
 
 FileAttributes* AsFileAttributes(IUnknown* object)
 {
-    if (!object)
+    ComRef<IKvSFileAttributes> a = QueryCom<IKvSFileAttributes>(object);
+    if (!a)
         return nullptr;
-    IKvSFileAttributes* a = nullptr;
-    if (FAILED(object->QueryInterface(__uuidof(IKvSFileAttributes), reinterpret_cast<void**>(&a))))
-        return nullptr;
-    void* self = nullptr;
     // Only our own objects answer the private id; it hands back the object itself.
-    HRESULT hr = a->QueryInterface(__uuidof(FileAttributesSelf), &self);
-    a->Release();
-    if (FAILED(hr))
+    ComRef<FileAttributes> own;
+    if (FAILED(a->QueryInterface(__uuidof(FileAttributesSelf), own.OutVoid())))
         return nullptr;
-    FileAttributes* own = static_cast<FileAttributes*>(self);
-    own->Release(); // the caller's reference keeps it
-    return own;
+    return own.Get(); // the caller's reference keeps it
 }
 
 HRESULT FileAttributes::GetInfoEntries(WORD* count, void** block)
@@ -114,7 +109,7 @@ HRESULT FileAttributes::IsEqual(IUnknown* other)
     if (key(info) != key(o->info))
         return S_FALSE;
     for (size_t i = 0; i < kept.size(); ++i)
-        if (kept[i].id != o->kept[i].id || kept[i].body != o->kept[i].body)
+        if (kept[i].id != o->kept[i].id || kept[i].from != o->kept[i].from || kept[i].body != o->kept[i].body)
             return S_FALSE;
     return S_OK;
 }

@@ -1,6 +1,7 @@
 // The sound of an AVI file, read by our own code from the chunks our structure walk found:
 // the system's AVI library never sees the file.
 #include "AviStructure.h"
+#include "FiniteSamples.h"
 #include "KvSSException.h"
 #include "Sources.h"
 
@@ -12,7 +13,8 @@ namespace {
 class AviPcmSource : public SoundSource {
 public:
     AviPcmSource(const char* path, const SoundFile& sound)
-        : m_file(path), m_align(sound.format.BlockAlign()), m_left(sound.frames)
+        : m_file(path), m_align(sound.format.BlockAlign()), m_left(sound.frames),
+          m_floats(sound.format.coding == Coding::FloatLE)
     {
         const AviStructure avi = ReadAviStructure(m_file, kAviAudio);
         m_chunks = avi.Find(kAviAudio)->chunks;
@@ -33,6 +35,9 @@ public:
             }
         }
         const size_t got = done / m_align;
+        // NaN and infinities go no further than the door.
+        if (m_floats)
+            MakeFinite(buffer, got * m_align / 4, false);
         m_left -= got;
         return got;
     }
@@ -44,6 +49,7 @@ private:
     std::vector<AviChunkRef> m_chunks;
     size_t m_chunk = 0;
     size_t m_inChunk = 0;
+    bool m_floats;
 };
 
 } // namespace

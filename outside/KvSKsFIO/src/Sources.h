@@ -14,10 +14,24 @@ public:
 
 std::unique_ptr<SoundSource> OpenRawSource(const char* path, const SoundFile& sound);
 
-// MPEG audio: the format of its first frame and an estimated length; throws kErrInvalidFormat
-// when no frame is found.
+// The 16-bit PCM format that the decoders and the preview's output take.
+inline WAVEFORMATEX Pcm16Format(WORD channels, DWORD rate)
+{
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = channels;
+    f.nSamplesPerSec = rate;
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = static_cast<WORD>(2 * channels);
+    f.nAvgBytesPerSec = f.nBlockAlign * rate;
+    return f;
+}
+
+// MPEG audio (MpegSource.cpp): the format of its first frame and the stream's length; throws
+// kErrInvalidFormat when no frame is found.
 void ReadMpegInfo(const InFile& file, SoundFile* sound);
-// Throws kErrNoDecoder when the system has no decoder for it.
+// Throws kErrNoDecoder when the system has no decoder for it; its Read throws kErrStreamShort
+// when the decoder gives less than the stream's length.
 std::unique_ptr<SoundSource> OpenMpegSource(const char* path, const SoundFile& sound);
 
 // AVI (AviSound.cpp): the format and length of the first sound stream (PCM or float only) and

@@ -292,3 +292,23 @@ TEST_F(DocumentFileTest, FolderWriteTest)
 }
 
 } // namespace
+
+// A recording cut short opens with the frames it holds, after a warning that names the file
+// and how much of its sound is missing.
+TEST_F(DocumentFileTest, ACutShortWavOpensWithAWarningOfWhatIsMissing)
+{
+    std::vector<uint8_t> bytes = ReadBytes(StereoWav("take.wav"));
+    bytes.resize(bytes.size() - 4 * 441); // 441 frames, 10 ms, of the sound are gone
+    const std::string path = scratch_.File("take.wav");
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    CNyMultiTrackDoc* doc = NewDocument();
+    ASSERT_TRUE(doc->OnOpenDocument(path.c_str())) << Shown();
+    ASSERT_EQ(1u, host_.texts.size());
+    EXPECT_EQ(
+        "take.wav is cut short: 0.01 s of its sound (441 frames) are missing.\nThe sound it holds will be opened.",
+        host_.texts[0]);
+    EXPECT_EQ(4000 - 441, doc->GetLength());
+    std::vector<int16_t> left = FileChannel(0);
+    left.resize(4000 - 441);
+    EXPECT_EQ(left, TrackSamples(doc, 0));
+}

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace fiotest {
 
@@ -88,6 +89,15 @@ std::vector<uint8_t> TestFrames(const WavForm& form, uint16_t channels, size_t f
         }
     }
     return o.b;
+}
+
+WavSpec Pcm16Spec(uint16_t channels, std::vector<uint8_t> data)
+{
+    WavSpec wav;
+    wav.form = {"pcm16", 1, 16, 16, false};
+    wav.channels = channels;
+    wav.data = std::move(data);
+    return wav;
 }
 
 Bytes BuildWav(const WavSpec& s)
@@ -205,7 +215,7 @@ Converted Convert(IKvSKsFIO* fio, const std::string& path, LONG split, LONG chan
 {
     Converted c;
     char* names = nullptr;
-    LONG count = 0;
+    WORD count = 0;
     void* markers = nullptr;
     void* loop = nullptr;
     c.record.fileType = -1;
@@ -337,6 +347,62 @@ HRESULT WriteEngine(IKvSKsFIO* fio, IMtTrackSet* set, const std::string& path, F
     fio->SetTrackSet(nullptr);
     fio->SetWriteAttributes(nullptr);
     return hr;
+}
+
+std::string TestData(const std::string& name)
+{
+    return BinFolder() + "testdata\\" + name;
+}
+
+std::string HostPath(const std::string& path)
+{
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    static const UnixName convert = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert)
+        return std::string();
+    std::wstring wide(path.begin(), path.end());
+    char* name = convert(wide.c_str());
+    if (!name)
+        return std::string();
+    std::string out(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return out;
+}
+
+int RunOnHost(const std::string& shellCommand)
+{
+    // Wine gives a host program's process no exit code and no end to wait for: the shell
+    // writes its code to a file and then gives that file its final name.
+    char folder[MAX_PATH], name[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    if (!GetTempFileNameA(folder, "rc", 0, name))
+        return -1;
+    DeleteFileA(name);
+    const std::string done = name, writing = done + ".part";
+    const std::string command = "/bin/sh -c \"" + shellCommand + "; echo $? > '" + HostPath(writing) + "'; mv '" +
+                                HostPath(writing) + "' '" + HostPath(done) + "'\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    int code = -1;
+    for (int waited = 0; waited < 120000; waited += 5) {
+        if (FILE* f = std::fopen(done.c_str(), "r")) {
+            if (std::fscanf(f, "%d", &code) != 1)
+                code = -1;
+            std::fclose(f);
+            break;
+        }
+        Sleep(5);
+    }
+    DeleteFileA(done.c_str());
+    return code;
 }
 
 std::vector<std::string> TempFileNames()

@@ -56,6 +56,8 @@ struct WavSpec {
 
 // Deterministic frames that every form holds exactly (float values of 24 significant bits).
 std::vector<uint8_t> TestFrames(const WavForm& form, uint16_t channels, size_t frames, unsigned seed);
+// Plain 16-bit PCM of channels holding the stored frames data, at 44.1 kHz.
+WavSpec Pcm16Spec(uint16_t channels, std::vector<uint8_t> data);
 Bytes BuildWav(const WavSpec& wav);
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::string& path);
@@ -114,6 +116,16 @@ private:
 HRESULT WriteEngine(IKvSKsFIO* fio, IMtTrackSet* set, const std::string& path, FileInfoRecord record,
                     const std::vector<FioMarkerRecord>& markers, const FioLoopBlock* loop, IUnknown* attributes,
                     HWND owner = nullptr);
+
+// The files the tests read, beside the test programs (tests/fixtures): "damaged\\..." as they
+// are, "mp3\\..." made by scripts/make-test-mp3.sh.
+std::string TestData(const std::string& name);
+
+// The host system's tools (sox, ffmpeg) as references: Wine starts the host's programs. The
+// host's name of a file of ours, and a shell command line run to its end: its exit code, -1
+// when it could not be started.
+std::string HostPath(const std::string& path);
+int RunOnHost(const std::string& shellCommand);
 
 // Names of the files in the process's temporary folder.
 std::vector<std::string> TempFileNames();

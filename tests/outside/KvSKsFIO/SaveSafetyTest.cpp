@@ -128,10 +128,7 @@ TEST(FioSave, CancelStopsConversionAndSaveWithNothingLeft)
         if (r->value >= 10)
             r->cancel = 1;
     };
-    WavSpec wav;
-    wav.form = {"pcm16", 1, 16, 16, false};
-    wav.channels = 2;
-    wav.data = Noise16(2 * 400000, 5);
+    const WavSpec wav = Pcm16Spec(2, Noise16(2 * 400000, 5));
     const std::string source = folder.File("long.wav");
     ASSERT_TRUE(WriteBytes(source, BuildWav(wav).b));
     const std::vector<std::string> before = TempFileNames();

@@ -313,8 +313,13 @@ TEST(FioDamaged, EveryDamagedFileIsRefusedWithItsTextAndLeavesNothing)
         change(b);
         cases.push_back({name, b, code});
     };
-    mutate("truncated in the sound", 0x83EA0011, [](std::vector<uint8_t>& b) { b.resize(b.size() - 100); });
-    mutate("sound past the end", 0x83EA0011, [&](std::vector<uint8_t>& b) { Put32At(b, data + 4, 4000 + 64); });
+    mutate("cut in the sound's header", 0x83E800DE, [&](std::vector<uint8_t>& b) { b.resize(data + 6); });
+    mutate("cut before a whole frame", 0x83EA0011, [&](std::vector<uint8_t>& b) { b.resize(data + 8 + 3); });
+    mutate("cut in the format chunk", 0x83EA0011, [&](std::vector<uint8_t>& b) { b.resize(fmt + 8 + 10); });
+    // What the engine cannot hold is refused with its text.
+    mutate("rate beyond the engine", 0x83E804B4, [&](std::vector<uint8_t>& b) { Put32At(b, fmt + 12, 768001); });
+    mutate("rate below the engine", 0x83E804B4, [&](std::vector<uint8_t>& b) { Put32At(b, fmt + 12, 999); });
+    mutate("loop at 2^31", 0x83E804B4, [&](std::vector<uint8_t>& b) { Put32At(b, smpl + 8 + 48, 0x80000000u); });
     mutate("no format chunk", 0x83E800DE, [&](std::vector<uint8_t>& b) { std::memcpy(&b[fmt], "fmX ", 4); });
     mutate("negative chunk length", 0x83EA0011, [&](std::vector<uint8_t>& b) { Put32At(b, info + 4, 0xFFFFFFF0u); });
     mutate("huge cue count", 0x83EA0011, [&](std::vector<uint8_t>& b) { Put32At(b, cue + 8, 0x0FFFFFFFu); });
@@ -363,4 +368,54 @@ TEST(FioDamaged, EveryDamagedFileIsRefusedWithItsTextAndLeavesNothing)
     FileInfoRecord none{};
     EXPECT_EQ(static_cast<HRESULT>(0x83E800C9),
               fio->QueryFileInfo(nullptr, folder.File("none.wav").c_str(), -1, 0, &none));
+}
+
+// A recording cut short (its sound chunk states more than the file holds) opens the whole
+// frames there are and tells how many are missing; the frames there are come back exact.
+TEST(FioWav, ACutShortFileOpensTheWholeFramesItHoldsAndCountsTheMissingOnes)
+{
+    Fio fio;
+    ASSERT_TRUE(fio.Get());
+    kvtest::ScratchFolder folder;
+    const WavSpec good = RichSpec(kForms[1], 2, 1000); // 4 bytes a frame, the sound last
+    const std::vector<uint8_t> base = BuildWav(good).b;
+    const size_t data = base.size() - 4000;
+    const struct {
+        const char* name;
+        size_t keep;     // bytes of the sound left in the file
+        uint32_t stated; // what the sound chunk says
+        int64_t frames, missing;
+    } cases[] = {
+        {"cut in a frame", 3902, 4000, 975, 25},
+        {"cut between frames", 2000, 4000, 500, 500},
+        {"stating more than was written", 4000, 4064, 1000, 16},
+        {"one frame left", 4, 4000, 1, 999},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> b(base.begin(), base.begin() + long(data + c.keep));
+        Put32At(b, data - 4, c.stated);
+        Put32At(b, 4, uint32_t(base.size() - 8)); // the form as the header was written
+        const std::string path = folder.File("cut.wav");
+        ASSERT_TRUE(WriteBytes(path, b));
+        FileInfoRecord info{};
+        ASSERT_EQ(S_OK, fio->QueryFileInfo(nullptr, path.c_str(), -1, 0, &info));
+        EXPECT_EQ(std::make_pair(c.frames, c.missing), std::make_pair(info.lengthSamples, int64_t(info.missingFrames)));
+        Converted out = Convert(fio.Get(), path);
+        ASSERT_EQ(S_OK, out.hr);
+        EXPECT_EQ(std::make_pair(c.frames, c.missing),
+                  std::make_pair(out.record.lengthSamples, int64_t(out.record.missingFrames)));
+        ASSERT_EQ(1, out.files);
+        EXPECT_TRUE(ReadBytes(out.names[0]) ==
+                    std::vector<uint8_t>(good.data.begin(), good.data.begin() + long(c.frames * 4)));
+        EXPECT_EQ(2u, out.markers.size()) << "the marks of the header are kept";
+        for (const std::string& n : out.names)
+            DeleteFileA(n.c_str());
+    }
+    // A whole file misses nothing.
+    const std::string path = folder.File("whole.wav");
+    ASSERT_TRUE(WriteBytes(path, base));
+    FileInfoRecord info{};
+    ASSERT_EQ(S_OK, fio->QueryFileInfo(nullptr, path.c_str(), -1, 0, &info));
+    EXPECT_EQ(0u, info.missingFrames);
 }

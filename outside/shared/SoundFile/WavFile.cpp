@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -134,6 +135,23 @@ void AddInfo(std::vector<FioInfoEntry>* info, uint32_t id, const std::string& te
     info->push_back(e);
 }
 
+// A kept chunk this WAV may carry: only a WAV's, and none whose id the writer writes (the
+// lists it writes by their type; a "wavl" list would be a second sound).
+bool WavKeeps(const KeptChunk& k, bool writesDisp)
+{
+    if (k.from != kTypeWav)
+        return false;
+    static const uint32_t kOwn[] = {FourCC("RIFF"), FourCC("fmt "), FourCC("fact"),
+                                    FourCC("data"), FourCC("cue "), FourCC("smpl")};
+    if (std::find(std::begin(kOwn), std::end(kOwn), k.id) != std::end(kOwn))
+        return false;
+    if (k.id == FourCC("LIST")) {
+        const uint32_t type = k.body.size() >= 4 ? Le32(k.body.data()) : 0;
+        return type != FourCC("INFO") && type != FourCC("adtl") && type != FourCC("wavl");
+    }
+    return k.id != FourCC("DISP") || !writesDisp;
+}
+
 } // namespace
 
 InFile::InFile(const char* path)
@@ -232,7 +250,7 @@ void ReadWav(const InFile& file, SoundFile* sound)
     SoundFile s;
     s.type = kTypeWav;
     bool haveFmt = false, haveData = false;
-    uint64_t dataBytes = 0;
+    uint64_t dataBytes = 0, claimedBytes = 0;
     std::vector<AdtlItem> adtl;
     // Chunks end where the RIFF form says, unless it claims more than the file holds (a file
     // still being written): bytes appended after the form are no chunks of it.
@@ -245,7 +263,15 @@ void ReadWav(const InFile& file, SoundFile* sound)
         const uint32_t id = Le32(ch);
         const uint32_t size = Le32(ch + 4);
         const uint64_t bodyAt = pos + 8;
-        if (size > end - bodyAt)
+        if (id == FourCC("data") && !haveData && size > file.Size() - bodyAt) {
+            // A sound chunk cut short (a crash or a full disk): the sound ends with the file.
+            haveData = true;
+            s.dataOffset = bodyAt;
+            dataBytes = file.Size() - bodyAt;
+            claimedBytes = size;
+            break;
+        }
+        if (size > (id == FourCC("data") ? file.Size() : end) - bodyAt)
             throw CKvSSException(kErrDamagedRiff);
         auto body = [&]() {
             std::vector<uint8_t> b(size);
@@ -288,7 +314,7 @@ void ReadWav(const InFile& file, SoundFile* sound)
                 WalkList(b,
                          [&](uint32_t sub, const uint8_t* p, uint32_t n) { AddInfo(&s.info, sub, BoundedText(p, n)); });
             } else if (size <= kMaxKeptChunk) {
-                s.kept.push_back({id, std::move(b)});
+                s.kept.push_back({id, std::move(b), kTypeWav});
             }
         } else if (id == FourCC("smpl")) {
             if (size < 36)
@@ -309,16 +335,21 @@ void ReadWav(const InFile& file, SoundFile* sound)
             if (Le32(&b[0]) == CF_TEXT)
                 AddInfo(&s.info, id, BoundedText(&b[4], size - 4));
             else if (size <= kMaxKeptChunk)
-                s.kept.push_back({id, std::move(b)});
+                s.kept.push_back({id, std::move(b), kTypeWav});
         } else if (id != FourCC("fact") && id != FourCC("JUNK") && id != FourCC("PAD ") && id != FourCC("PEAK") &&
                    size <= kMaxKeptChunk) {
-            s.kept.push_back({id, body()});
+            s.kept.push_back({id, body(), kTypeWav});
         }
         pos = bodyAt + size + (size & 1);
     }
     if (!haveFmt || !haveData)
         throw CKvSSException(kErrInvalidFormat);
     s.frames = dataBytes / s.format.BlockAlign();
+    if (claimedBytes) {
+        if (s.frames == 0)
+            throw CKvSSException(kErrDamagedRiff); // not one frame of its sound is there
+        s.missingFrames = (claimedBytes + s.format.BlockAlign() - 1) / s.format.BlockAlign() - s.frames;
+    }
     for (const AdtlItem& a : adtl) {
         SoundMark* m = FindMark(s.marks, a.cue);
         if (!m)
@@ -395,6 +426,7 @@ WriteLayout LayoutWav(const SoundFile& s)
     }
     std::vector<uint8_t> info;
     Put32(info, FourCC("INFO"));
+    bool writesDisp = false;
     for (const FioInfoEntry& e : s.info) {
         const size_t n = strnlen(e.text, sizeof e.text - 1);
         if (n == 0)
@@ -402,6 +434,7 @@ WriteLayout LayoutWav(const SoundFile& s)
         std::vector<uint8_t> text(e.text, e.text + n);
         text.push_back(0);
         if (e.id == FourCC("DISP")) {
+            writesDisp = true;
             std::vector<uint8_t> disp;
             Put32(disp, CF_TEXT);
             PutBytes(disp, text.data(), text.size());
@@ -413,7 +446,8 @@ WriteLayout LayoutWav(const SoundFile& s)
     if (info.size() > 4)
         PutChunk(o, FourCC("LIST"), info);
     for (const KeptChunk& k : s.kept)
-        PutChunk(o, k.id, k.body);
+        if (WavKeeps(k, writesDisp))
+            PutChunk(o, k.id, k.body);
     std::vector<const SoundMark*> marks;
     for (const SoundMark& m : s.marks)
         if (m.start >= 0 && m.start <= 0xFFFFFFFFll)

@@ -5,6 +5,9 @@
 #include "AiffFormat.h"
 #include "KvSSException.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 class InFileSource : public AiffSource {
@@ -22,6 +25,16 @@ Coding ModuleCoding(AiffCoding coding)
     return coding == AiffCoding::PcmLE     ? Coding::PcmLE
            : coding == AiffCoding::FloatBE ? Coding::FloatBE
                                            : Coding::PcmBE;
+}
+
+// A kept chunk this AIFF may carry: only an AIFF's, and none whose id the writer writes.
+bool AiffKeeps(const KeptChunk& k)
+{
+    if (k.from != kTypeAiff)
+        return false;
+    static const uint32_t kOwn[] = {FourCC("FORM"), FourCC("COMM"), FourCC("SSND"), FourCC("MARK"), FourCC("INST"),
+                                    FourCC("FVER"), FourCC("NAME"), FourCC("AUTH"), FourCC("(c) "), FourCC("ANNO")};
+    return std::find(std::begin(kOwn), std::end(kOwn), k.id) == std::end(kOwn);
 }
 
 } // namespace
@@ -65,7 +78,7 @@ void ReadAiff(const InFile& file, SoundFile* sound)
         s.info.push_back(e);
     }
     for (AiffChunk& k : d.kept)
-        s.kept.push_back({k.id, std::move(k.body)});
+        s.kept.push_back({k.id, std::move(k.body), kTypeAiff});
     *sound = std::move(s);
 }
 
@@ -86,7 +99,8 @@ WriteLayout LayoutAiff(const SoundFile& s)
     for (const FioInfoEntry& e : s.info)
         d.texts.push_back({e.id, std::string(e.text, strnlen(e.text, sizeof e.text - 1))});
     for (const KeptChunk& k : s.kept)
-        d.kept.push_back({k.id, k.body});
+        if (AiffKeeps(k))
+            d.kept.push_back({k.id, k.body});
     AiffLayout layout = LayoutAiff(d);
     return {std::move(layout.head), std::move(layout.tail)};
 }

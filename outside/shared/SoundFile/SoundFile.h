@@ -1,7 +1,7 @@
-// The module's view of a sound file: its stored format, where its sound lies, its marks,
-// loop and information entries, and the chunks it keeps for the write-back. Readers check
-// every size against the chunk that holds it and throw CKvSSException with the system's
-// code; nothing is taken from a file that fails.
+// A WAV or AIFF file as the file module and the file divider see it: its stored format,
+// where its sound lies, its marks, loop and information entries, and the chunks it keeps for
+// the write-back. Readers check every size against the chunk that holds it and throw
+// CKvSSException with the system's code; nothing is taken from a file that fails.
 #pragma once
 #include <windows.h>
 #include <mmreg.h>
@@ -29,6 +29,7 @@ constexpr HRESULT kErrNotSupported = static_cast<HRESULT>(0x83E804B4);  // chann
 constexpr HRESULT kErrSizeLimit = static_cast<HRESULT>(0x83EA006F);     // past the format's 4 GB
 constexpr HRESULT kErrNoDecoder = static_cast<HRESULT>(0x83EA000D);     // no system decoder
 constexpr HRESULT kErrCannotOpen = static_cast<HRESULT>(0x83EA0002);    // "The specified file cannot be opened."
+constexpr HRESULT kErrStreamShort = static_cast<HRESULT>(0x83EA0070);   // the sound ends before its stated length
 constexpr HRESULT kErrCancelled = static_cast<HRESULT>(0x83E80005);
 constexpr HRESULT kErrNotFound = static_cast<HRESULT>(0x83E800C9);
 
@@ -58,9 +59,11 @@ struct SoundMark {
     std::string name;
 };
 
+// A chunk of another program, written back only into a file of the type it came from.
 struct KeptChunk {
     uint32_t id;
     std::vector<uint8_t> body;
+    LONG from; // kTypeWav or kTypeAiff
 };
 
 struct SoundFile {
@@ -68,6 +71,7 @@ struct SoundFile {
     StoredFormat format;
     uint64_t dataOffset = 0; // of the first frame
     uint64_t frames = 0;
+    uint64_t missingFrames = 0; // frames the sound chunk states beyond the end of the file
     std::vector<SoundMark> marks;
     bool hasLoopBlock = false;
     FioLoopBlock loop{};
@@ -105,11 +109,15 @@ LONG DetectType(const uint8_t* head, size_t bytes, const char* path);
 
 // A "fmt " body (PCM, float or extensible of either) as a stored format; throws what ReadWav would.
 void ReadWaveFormat(const std::vector<uint8_t>& fmt, StoredFormat* format);
+// A sound chunk that states more than the file holds gives the whole frames there are and
+// their shortfall in missingFrames (what a crash or a full disk leaves); a header or format
+// chunk cut short is refused.
 void ReadWav(const InFile& file, SoundFile* sound);
 void ReadAiff(const InFile& file, SoundFile* sound);
 
 // Writers: the header before the sound and the trailer after it, for frames frames of the
 // format. The sound's byte count must fit the format (kErrSizeLimit before anything is made).
+// Kept chunks go only into the type they came from, and none whose id the writer writes.
 struct WriteLayout {
     std::vector<uint8_t> head;
     std::vector<uint8_t> tail;
