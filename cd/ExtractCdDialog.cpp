@@ -372,7 +372,8 @@ bool CExtractCdDialog::AppendToAnchor(CNyMultiTrackDoc* document, int anchor, co
     char* names = nullptr;
     void* markers = nullptr;
     void* loop = nullptr;
-    LONG files = 0, channels = 0, markerCount = 0;
+    LONG files = 0, channels = 0;
+    WORD markerCount = 0;
     HRESULT hr = fio->ConvertToTrackFiles(m_hWnd, path.c_str(), &record, nullptr, &names, 0, &files, &channels,
                                           &markerCount, &markers, &loop, split ? 1 : 0, 2);
     GlobalUnlockFree(markers);

@@ -97,7 +97,8 @@ double Import(IKvSKsFIO* fio, const std::string& path)
         Fail(path.c_str(), hr);
     char* names = nullptr;
     void *markers = nullptr, *loop = nullptr;
-    LONG files = 0, channels = 0, count = 0;
+    LONG files = 0, channels = 0;
+    WORD count = 0;
     const auto start = std::chrono::steady_clock::now();
     const HRESULT hr = fio->ConvertToTrackFiles(nullptr, path.c_str(), &record, nullptr, &names, 0, &files, &channels,
                                                 &count, &markers, &loop, 0, 2);
