@@ -362,7 +362,13 @@ void CMDIChildWnd::OnUpdateFrameTitle(BOOL addToTitle)
         number.Format(":%d", m_nWindow);
         text += number;
     }
-    AfxSetWindowText(m_hWnd, text);
+    if (!AfxSetWindowText(m_hWnd, text))
+        return;
+    // The client's window list keeps the title a child had when it was listed.
+    if (CMDIFrameWnd* frame = GetMDIFrame(); frame && frame->m_hWndMDIClient) {
+        ::SendMessageA(frame->m_hWndMDIClient, WM_MDIREFRESHMENU, 0, 0);
+        ::DrawMenuBar(frame->m_hWnd);
+    }
 }
 
 BOOL CMDIChildWnd::PreTranslateMessage(MSG* msg)

@@ -782,16 +782,17 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
     return stored.c_str();
 }
 
-void AfxSetWindowText(HWND hwnd, const char* text)
+bool AfxSetWindowText(HWND hwnd, const char* text)
 {
     if (!hwnd)
-        return;
+        return false;
     if (!text)
         text = "";
     char current[512];
     int length = lstrlenA(text);
     if (length < static_cast<int>(sizeof current) &&
         ::GetWindowTextA(hwnd, current, static_cast<int>(sizeof current)) == length && lstrcmpA(current, text) == 0)
-        return;
+        return false;
     ::SetWindowTextA(hwnd, text);
+    return true;
 }

@@ -271,8 +271,8 @@ BOOL AfxRegisterClass(WNDCLASSA* wc);
 // Registers (once) a class with these properties and returns its name.
 const char* AfxRegisterWndClass(UINT style, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
                                 HICON icon = nullptr);
-// Sets a window's text only when it differs (avoids flicker).
-void AfxSetWindowText(HWND hwnd, const char* text);
+// Sets a window's text only when it differs (avoids flicker); true when it changed.
+bool AfxSetWindowText(HWND hwnd, const char* text);
 // The framework's window procedure, for window classes registered by callers.
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 

@@ -1,6 +1,8 @@
 // Floating mini frames and frame titles.
 #include "FrameworkTestSupport.h"
 
+#include <string>
+
 TEST_F(FrameworkTest, MiniFrameOpensAsAToolWindowOfTheMainFrameAndClosesItself)
 {
     int liveBefore = CSampleMiniFrame::s_liveCount;
@@ -60,6 +62,23 @@ TEST_F(FrameworkTest, FrameTitleFollowsTheActiveDocument)
     PumpAndIdle(*m_app);
     ::GetWindowTextA(main->m_hWnd, title, static_cast<int>(sizeof title));
     EXPECT_STREQ(title, "Sample App - Renamed");
+}
+
+TEST_F(FrameworkTest, WindowMenuListsEachDocumentWindowByItsTitle)
+{
+    CSampleDoc* doc = NewDocument();
+    doc->SetTitle("Renamed");
+    PumpAndIdle(*m_app);
+    HMENU bar = ::GetMenu(m_app->MainFrame()->m_hWnd);
+    ASSERT_NE(bar, nullptr);
+    std::string found;
+    for (int i = 0; i < ::GetMenuItemCount(bar) && found.empty(); ++i) {
+        char text[128] = "";
+        if (HMENU popup = ::GetSubMenu(bar, i))
+            if (::GetMenuStringA(popup, 0xFF00, text, sizeof text, MF_BYCOMMAND) > 0)
+                found = text;
+    }
+    EXPECT_NE(found.find("Renamed"), std::string::npos) << "the window list shows \"" << found << "\"";
 }
 
 TEST_F(FrameworkTest, FrameWhoseWindowCannotBeCreatedIsDeletedLikeAClosedOne)
