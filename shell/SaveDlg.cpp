@@ -373,8 +373,13 @@ BOOL CSaveDlg::OnFileNameOK()
     }
     if (m_converter) {
         m_converter->SetOutputChannels(MixChannels());
-        if (FAILED(m_converter->SetFormat(FileName().c_str(), code, m_settings.Get(), &m_bitsValue)) ||
-            !m_converter->CanConvert()) {
+        const HRESULT set = m_converter->SetFormat(FileName().c_str(), code, m_settings.Get(), &m_bitsValue);
+        if (set == kErrFormatSettings) {
+            // A format without settings of its own (AVI): the file module writes it as it is.
+            m_settings.Reset();
+            return FALSE;
+        }
+        if (FAILED(set) || !m_converter->CanConvert()) {
             AfxMessageBox(Text(IDS_FD_CANNOT_CONVERT).c_str(), MB_ICONEXCLAMATION);
             return TRUE;
         }
