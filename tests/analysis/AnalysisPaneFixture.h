@@ -15,6 +15,7 @@
 #include "Settings.h"
 #include "SettingsTestRoot.h"
 #include "SpectrumAnalyzer.h"
+#include "InProcessProgram.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -92,21 +93,12 @@ protected:
             savedTemp_.push_back(value);
             ::SetEnvironmentVariableA(name, scratch_.Path().c_str());
         }
-        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
-            boxes_.push_back(text);
-            return IDOK;
-        });
-        ASSERT_TRUE(app_.InitInstance());
-        frame_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
+        frame_ = kvtest::StartInProcess(app_, boxes_);
         ASSERT_NE(frame_, nullptr);
     }
     void TearDown() override
     {
-        if (app_.m_pMainWnd)
-            app_.m_pMainWnd->SendMessage(WM_CLOSE);
-        MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-        AfxSetMessageBoxHook(nullptr);
+        kvtest::StopInProcess(app_);
         const char* names[2] = {"TEMP", "TMP"};
         for (size_t i = 0; i < savedTemp_.size(); ++i)
             ::SetEnvironmentVariableA(names[i], savedTemp_[i].empty() ? nullptr : savedTemp_[i].c_str());

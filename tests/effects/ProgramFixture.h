@@ -9,6 +9,7 @@
 #include "SelectionModel.h"
 #include "Settings.h"
 #include "SettingsTestRoot.h"
+#include "InProcessProgram.h"
 #include "TestSupport.h"
 #include "TrackData.h"
 
@@ -27,21 +28,12 @@ protected:
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         SetSettingInt(kSettingsSection, "DefaultDataChannels", 2);
         SetSettingInt(kSettingsSection, "DefaultSamplesPerSec", 44100);
-        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
-            boxes_.push_back(text);
-            return IDOK;
-        });
-        ASSERT_TRUE(app_.InitInstance());
-        main_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
+        main_ = kvtest::StartInProcess(app_, boxes_);
         ASSERT_NE(nullptr, main_);
     }
     void TearDown() override
     {
-        if (app_.m_pMainWnd)
-            app_.m_pMainWnd->SendMessage(WM_CLOSE);
-        MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-        AfxSetMessageBoxHook(nullptr);
+        kvtest::StopInProcess(app_);
         ::CoUninitialize();
     }
     void Pump()

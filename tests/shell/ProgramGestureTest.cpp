@@ -10,6 +10,7 @@
 #include "SelectionModel.h"
 #include "Settings.h"
 #include "SettingsTestRoot.h"
+#include "InProcessProgram.h"
 #include "TestSupport.h"
 #include "WavFile.h"
 
@@ -28,21 +29,12 @@ class ProgramGestureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
-            boxes_.push_back(text);
-            return IDOK;
-        });
-        ASSERT_TRUE(app_.InitInstance());
-        frame_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
+        frame_ = kvtest::StartInProcess(app_, boxes_);
         ASSERT_NE(frame_, nullptr);
     }
     void TearDown() override
     {
-        if (app_.m_pMainWnd)
-            app_.m_pMainWnd->SendMessage(WM_CLOSE);
-        MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-        AfxSetMessageBoxHook(nullptr);
+        kvtest::StopInProcess(app_);
     }
     CNyMultiTrackView* ActiveView()
     {
@@ -54,7 +46,8 @@ protected:
     CNyMultiTrackView* Drop(const std::string& path, bool splitChannels, int documentType = 0)
     {
         SetSettingInt("Settings", "ChannelSplit", splitChannels ? 1 : 0);
-        // New documents take the program's document type.
+        // New documents take the program's document type, read from the settings at every open.
+        SetSettingInt("Settings", "DefaultDocumentType", documentType);
         app_.DefaultSettings().documentType = uint32_t(documentType);
         HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + path.size() + 2);
         auto* files = static_cast<DROPFILES*>(::GlobalLock(block));

@@ -16,6 +16,7 @@
 #include "SelectionControlDlg.h"
 #include "SelectionModel.h"
 #include "SettingsTestRoot.h"
+#include "InProcessProgram.h"
 #include "TestSupport.h"
 #include "WavFile.h"
 #include "FormatConverter.h"
@@ -39,21 +40,12 @@ class ProgramPanesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
-            boxes_.push_back(text);
-            return IDOK;
-        });
-        ASSERT_TRUE(app_.InitInstance());
-        frame_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
+        frame_ = kvtest::StartInProcess(app_, boxes_);
         ASSERT_NE(frame_, nullptr);
     }
     void TearDown() override
     {
-        if (app_.m_pMainWnd)
-            app_.m_pMainWnd->SendMessage(WM_CLOSE);
-        MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-        AfxSetMessageBoxHook(nullptr);
+        kvtest::StopInProcess(app_);
     }
     static CRect WindowRect(CWnd* wnd)
     {
