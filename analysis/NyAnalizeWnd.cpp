@@ -7,8 +7,8 @@
 #include "NyAnalizeFrame.h"
 #include "Settings.h"
 #include "SkinTables.h"
-#include "SpectrumAnalyzer.h"
-#include "SpectrumGraphPaint.h"
+#include "FrequencyAnalyzer.h"
+#include "FrequencyGraphPaint.h"
 
 #include <cstdio>
 #include <vector>

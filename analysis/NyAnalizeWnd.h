@@ -9,7 +9,7 @@
 #pragma once
 #include "AnalysisText.h"
 #include "Framework.h"
-#include "SpectrumGraph.h"
+#include "FrequencyGraph.h"
 
 #include <cstdint>
 #include <memory>

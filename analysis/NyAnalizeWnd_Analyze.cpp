@@ -10,7 +10,7 @@
 #include "MultiTrackView.h"
 #include "NyAnalizeFrame.h"
 #include "SelectionModel.h"
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 #include "ViewHost.h"
 
 #include <cstdio>

@@ -10,7 +10,7 @@
 #include "NyAnalizeFrame.h"
 #include "PanesIds.h"
 #include "Settings.h"
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 
 #include <commdlg.h>
 

@@ -5,7 +5,7 @@
 #include "BenchSupport.h"
 #include "ComplexFft.h"
 #include "Fft.h"
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 #include "WavFile.h"
 
 #include <windows.h>

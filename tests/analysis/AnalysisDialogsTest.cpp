@@ -3,7 +3,7 @@
 #include "AnalysisDialogs.h"
 #include "AnalysisPaneFixture.h"
 #include "SettingsTestKit.h"
-#include "SpectrumGraphPaint.h"
+#include "FrequencyGraphPaint.h"
 
 using namespace settingstest;
 

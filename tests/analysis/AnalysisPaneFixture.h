@@ -14,7 +14,7 @@
 #include "SelectionModel.h"
 #include "Settings.h"
 #include "SettingsTestRoot.h"
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 #include "InProcessProgram.h"
 #include "TestSupport.h"
 

@@ -1,7 +1,7 @@
 // A finished analyser run over a -20 dBFS sine on bin 16 of N = 128 at 44100 Hz (5512.5 Hz),
 // rectangular window, mono: the graph tests' one result.
 #pragma once
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 
 #include <cmath>
 #include <cstdint>

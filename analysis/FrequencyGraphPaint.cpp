@@ -1,6 +1,6 @@
-#include "SpectrumGraphPaint.h"
+#include "FrequencyGraphPaint.h"
 
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 
 #include <cstdio>
 #include <vector>

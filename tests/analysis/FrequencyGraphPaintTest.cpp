@@ -1,9 +1,9 @@
 // The graph drawn into memory bitmaps and read back as pixels: grid lines where the levels and
 // frequencies fall, solid or dotted, the curve's peak at the sine, the bars of the octave view.
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 #include "SineRun.h"
 #include "SkinFixture.h"
-#include "SpectrumGraphPaint.h"
+#include "FrequencyGraphPaint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The analyser against definitions the tests compute themselves: a plain long-double DFT of the
 // same frames, the radix-2 transform with recurrence twiddles, and levels worked out by hand.
 #include "ComplexFft.h"
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // their labels in the system font, the light grey grid, and (when drawData) the channel's curve
 // or bars in dataColour, clipped to the plot.
 #pragma once
-#include "SpectrumGraph.h"
+#include "FrequencyGraph.h"
 
 #include <windows.h>
 

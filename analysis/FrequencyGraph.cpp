@@ -1,6 +1,6 @@
-#include "SpectrumGraph.h"
+#include "FrequencyGraph.h"
 
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // The graph's arithmetic on a real analyser run: where bins, bands and levels land, the value
 // under the mouse and the export's point list.
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 #include "SineRun.h"
-#include "SpectrumGraph.h"
+#include "FrequencyGraph.h"
 
 #include <gtest/gtest.h>
 

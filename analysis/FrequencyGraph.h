@@ -1,7 +1,7 @@
 // The spectrum graph's arithmetic, free of windows: where the plot lies in a client area, how
 // frequencies and levels map to pixels, which grid lines are drawn, the narrow-band curve, the
 // octave bars, the value under the mouse and the list of points a CSV export writes. The
-// analysis window's painter draws what this computes (SpectrumGraphPaint.h).
+// analysis window's painter draws what this computes (FrequencyGraphPaint.h).
 //
 //   GraphState state;                             // the window's, filled at every paint
 //   state.plot = LayoutGraph(client, lineHeight, charWidth).plot;

@@ -2,7 +2,7 @@
 // the transform's buffer, two channels at a time through one complex transform (or one channel
 // through a transform of half the size), and only bins 0 .. N/2 accumulated: the upper half of a
 // real signal's spectrum mirrors the lower one and is filled in by Finish.
-#include "SpectrumAnalyzer.h"
+#include "FrequencyAnalyzer.h"
 
 #include "ComplexFft.h"
 
