@@ -317,7 +317,7 @@ private:
 };
 
 template <class Component>
-HRESULT Create(DWORD tagLow, DWORD tagHigh, InterfaceTag expected, IStrmComponent** component)
+HRESULT Create(DWORD tagLow, DWORD tagHigh, InterfaceTag expected, ITaggedObject** component)
 {
     if (!component)
         return E_POINTER;
@@ -330,12 +330,12 @@ HRESULT Create(DWORD tagLow, DWORD tagHigh, InterfaceTag expected, IStrmComponen
 
 } // namespace
 
-HRESULT WINAPI CreateAiffReader(DWORD tagLow, DWORD tagHigh, IStrmComponent** component)
+HRESULT WINAPI CreateAiffReader(DWORD tagLow, DWORD tagHigh, ITaggedObject** component)
 {
     return Create<AiffReader>(tagLow, tagHigh, kTagAiffReader, component);
 }
 
-HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, IStrmComponent** component)
+HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component)
 {
     return Create<AiffWriter>(tagLow, tagHigh, kTagAiffWriter, component);
 }
