@@ -334,14 +334,11 @@ void SetPendingSplitChannels(BOOL split)
         app->m_splitChannels = split ? 1 : 0;
 }
 
-// The application's flag from CheckKgPTPModule at start-up, once the Burn CD dialog is in the
-// program: until then its commands stay greyed as without a writer, whose drive access module
-// the extraction already uses.
+// The application's flag from CheckKgPTPModule at start-up.
 BOOL HasCdWriter()
 {
-    constexpr bool kBurnDialogInProgram = false;
     CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
-    return kBurnDialogInProgram && app && app->m_cdWriterPresent;
+    return app && app->m_cdWriterPresent;
 }
 
 // StartAutoDemo
@@ -365,11 +362,7 @@ int RunSettingsSheet(CWnd* parent, int startPage, BOOL* accepted, BOOL* redraw)
 
 // CExtractCdDialog: ProgramCdHost.cpp.
 
-// CBurnCdDialog (no parent): SetSourceView (source) when given, DoModal
-void RunBurnCdDialog(CView* source)
-{
-    (void)source;
-}
+// CBurnCdDialog: ProgramCdHost.cpp.
 
 BOOL IsViewTransportIdle(CView* view)
 {
