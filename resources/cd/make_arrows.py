@@ -9,7 +9,14 @@ def icon(rows):
         for x in range(size):
             inside = rows(x, y)
             pixels += struct.pack('<BBBB', 0x30, 0x30, 0x30, 0xFF) if inside else b'\0\0\0\0'
-    mask = b'\0' * (size * 4)  # alpha decides; the AND mask is all opaque
+    # The AND mask marks the transparent pixels: a disabled button draws the icon through it.
+    mask = b''
+    for y in range(size - 1, -1, -1):
+        bits = 0
+        for x in range(size):
+            if not rows(x, y):
+                bits |= 1 << (31 - x)
+        mask += struct.pack('>I', bits)
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
     image = header + pixels + mask
     return struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', size, size, 0, 0, 1, 32, len(image), 22) + image

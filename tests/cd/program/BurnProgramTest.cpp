@@ -72,6 +72,24 @@ std::string RemoteListText(HWND list, int row, int column)
     return text;
 }
 
+// Selects one row of a list in another process.
+void RemoteSelectRow(HWND list, int row)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+}
+
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -368,7 +386,13 @@ TEST_F(BurnProgram, DISABLED_Showcase)
     HWND advanced = Box("Advanced Settings");
     Pump(show);
     PostMessageA(advanced, WM_COMMAND, IDCANCEL, 0);
-    SendMessageA(GetDlgItem(dialog, IDC_BURN_TRACKS), LVM_SETITEMSTATE, WPARAM(-1), 0);
+    RemoteSelectRow(GetDlgItem(dialog, IDC_BURN_TRACKS), 1);
+    Pump(500);
+    PostMessageA(GetDlgItem(dialog, IDC_BURN_PREGAP), BM_CLICK, 0, 0);
+    HWND preGap = Box("Pre-Gap Settings", 3000);
+    Pump(show);
+    if (preGap)
+        PostMessageA(preGap, WM_COMMAND, IDCANCEL, 0);
     Pump(500);
     PostMessageA(GetDlgItem(dialog, IDC_BURN_ERASE), BM_CLICK, 0, 0);
     HWND erase = Box("Erase Media", 3000);
