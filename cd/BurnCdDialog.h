@@ -76,7 +76,8 @@ private:
     void CloseConverter();
     HRESULT StartWrite();
     void StartTimer();
-    void EndRun(int state);
+    // Ends the run; tell: show the end's message.
+    void EndRun(int state, bool tell = true);
     void Report(int state, int percent, const std::string& text, bool cancelAllowed);
     bool ReportCancelled();
     void DeleteTemporaries();

@@ -352,9 +352,11 @@ LRESULT CBurnCdDialog::OnConverterReport(WPARAM code, LPARAM)
         CloseConverter();
         const HRESULT hr = StartWrite();
         if (FAILED(hr)) {
-            if (hr != E_FAIL && m_writer)
+            // A refused drive has said why: the conversion itself did not fail.
+            const bool explained = hr == E_FAIL;
+            if (!explained)
                 AfxMessageBox(m_writer->GetErrorText(hr), MB_OK | MB_ICONSTOP);
-            EndRun(kStateError);
+            EndRun(kStateError, !explained);
         }
     }
     return 0;
@@ -452,7 +454,7 @@ void CBurnCdDialog::DeleteTemporaries()
     m_temporaries.clear();
 }
 
-void CBurnCdDialog::EndRun(int state)
+void CBurnCdDialog::EndRun(int state, bool tell)
 {
     if (m_timer) {
         KillTimer(m_timer);
@@ -474,7 +476,7 @@ void CBurnCdDialog::EndRun(int state)
             Box(IDS_BURN_WRITTEN, MB_OK | MB_ICONINFORMATION);
         else
             Box(state == kStateError ? IDS_BURN_WRITE_FAILED : IDS_BURN_WRITE_ABORTED, MB_OK | MB_ICONSTOP);
-    } else if (operation == kConverting && state != kStateDone) {
+    } else if (operation == kConverting && state != kStateDone && tell) {
         Box(state == kStateError ? IDS_BURN_CONVERT_FAILED : IDS_BURN_CONVERT_ABORTED, MB_OK | MB_ICONSTOP);
     }
 }

@@ -3,6 +3,7 @@
 // write, Burn writes; the machine's bchunk and our own drive access read the disc back.
 //   KV_SHOW_SECONDS=n with --gtest_also_run_disabled_tests runs the Showcase for screenshots.
 #include "CdDriveAccess.h"
+#include "CdWriterModule.h"
 #include "CdIds.h"
 #include "CdPrefix.h"
 #include "CueSheet.h"
@@ -369,6 +370,79 @@ TEST_F(BurnProgram, RefusesTracksShorterThanFourSeconds)
                        "the track and try again.",
                        10000))
         << Diagnose();
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+}
+
+// Each disc the drive holds that cannot take the burn is refused with its message, the list kept.
+TEST_F(BurnProgram, RefusesDiscsThatCannotTakeTheBurnAndADriveAnotherProgramHolds)
+{
+    kvtest::WriteWav16(m_sources.File("five.wav"), 2, 44100, std::vector<int16_t>(44100 * 2 * 5));
+    struct Case {
+        std::function<void()> prepare;
+        std::string message;
+    } cases[] = {
+        {[&] { cdkit::WriteImage(m_image->Folder(), "disc", {{300}}, "CD-R"); },
+         "This media has already been written to.\nPlease insert a blank disc."},
+        {[&] { cdkit::WriteBlank(m_image->Folder(), "disc", "CD-R", "00:04:00"); },
+         "CD exceeds the capacity of the media.  Please reduce the number of music files in CD and try again."},
+        {[&] { DeleteFileA(m_image->Sheet().c_str()); }, "The drive is empty.  Please insert a writeable media."},
+        {[&] { cdkit::WriteBlank(m_image->Folder(), "disc", "CD-R"); },
+         "The CD-R/RW drive is being used by cd_program_tests.exe."},
+    };
+    CCdWriterModule module;
+    ICdWriter* holder = nullptr;
+    ASSERT_EQ(S_OK, module.Load(&holder));
+    HWND dialog = OpenBurnDialog();
+    ASSERT_NE(nullptr, dialog) << Diagnose();
+    AddFiles(dialog, "\"five.wav\"");
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 10000)) << Diagnose();
+    for (const Case& c : cases) {
+        c.prepare();
+        const bool holds = c.message.find("being used") != std::string::npos;
+        if (holds) {
+            int32_t count = 0;
+            HGLOBAL block = nullptr;
+            holder->GetDevices(&count, &block);
+            for (int32_t i = 0; i < count; ++i)
+                if (static_cast<const CdWriterDeviceRecord*>(block)[i].drive[0] == kLetter)
+                    ASSERT_TRUE(holder->Reserve(static_cast<const CdWriterDeviceRecord*>(block)[i].id, TRUE));
+            GlobalFree(block);
+        }
+        PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        EXPECT_TRUE(Answer(c.message, 20000)) << c.message << " " << Diagnose();
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 10000)) << Diagnose();
+        EXPECT_EQ(1, SendMessageA(GetDlgItem(dialog, IDC_BURN_TRACKS), LVM_GETITEMCOUNT, 0, 0));
+    }
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+    m_program.reset();
+    holder->Release();
+    EXPECT_EQ(std::string::npos, cdkit::ReadFileText(m_image->Sheet()).find("TRACK"));
+}
+
+// Both erases of a written CD-RW leave it blank, each after its own confirmation.
+TEST_F(BurnProgram, ErasesARewritableDiscQuicklyAndCompletely)
+{
+    HWND dialog = OpenBurnDialog();
+    ASSERT_NE(nullptr, dialog) << Diagnose();
+    const std::pair<int, const char*> erases[] = {
+        {IDC_BURN_ERASE_QUICK, "quick"}, {IDC_BURN_ERASE_COMPLETE, "complete"}};
+    for (const auto& erase : erases) {
+        cdkit::WriteImage(m_image->Folder(), "disc", {{300}}, "CD-RW");
+        ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_BURN_ERASE)) != FALSE; }, 5000));
+        PostMessageA(GetDlgItem(dialog, IDC_BURN_ERASE), BM_CLICK, 0, 0);
+        HWND choice = Box("Erase Media");
+        ASSERT_NE(nullptr, choice) << Diagnose();
+        SendMessageA(GetDlgItem(choice, erase.first), BM_CLICK, 0, 0);
+        PostMessageA(choice, WM_COMMAND, IDOK, 0);
+        const std::string confirm = std::string("Warning: All data will be lost.\nTo perform a ") + erase.second +
+                                    " erasure of the media, click [OK].  To abort the procedure, click [Cancel].";
+        ASSERT_TRUE(Answer(confirm, 10000)) << Diagnose();
+        ASSERT_TRUE(Answer("Media erased successfully.", 30000)) << Diagnose();
+        EXPECT_EQ(std::string::npos, cdkit::ReadFileText(m_image->Sheet()).find("TRACK")) << erase.second;
+        EXPECT_NE(std::string::npos, cdkit::ReadFileText(m_image->Sheet()).find("CD-RW"));
+    }
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
 }
