@@ -310,11 +310,5 @@ private:
 
 HRESULT WINAPI CreateConverter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component)
 {
-    if (!component)
-        return E_POINTER;
-    *component = nullptr;
-    if (MakeTag(tagLow, tagHigh) != kTagConverter)
-        return E_INVALIDARG;
-    *component = new (std::nothrow) Converter;
-    return *component ? S_OK : E_OUTOFMEMORY;
+    return CreateTagged<Converter>(tagLow, tagHigh, kTagConverter, component);
 }

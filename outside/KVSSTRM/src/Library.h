@@ -3,6 +3,7 @@
 #pragma once
 #include "KvsStrm.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,3 +22,16 @@ HRESULT WINAPI CreateConverter(DWORD tagLow, DWORD tagHigh, ITaggedObject** comp
 IStrmComponent* CreateComponent(InterfaceTag tag);
 // The tags of the readers, in the order "any reader" tries them.
 const InterfaceTag* ReaderTags(size_t* count);
+
+// A create function's body: a new Component when the tag is the one expected.
+template <class Component>
+HRESULT CreateTagged(DWORD tagLow, DWORD tagHigh, InterfaceTag expected, ITaggedObject** component)
+{
+    if (!component)
+        return E_POINTER;
+    *component = nullptr;
+    if (MakeTag(tagLow, tagHigh) != expected)
+        return E_INVALIDARG;
+    *component = new (std::nothrow) Component;
+    return *component ? S_OK : E_OUTOFMEMORY;
+}

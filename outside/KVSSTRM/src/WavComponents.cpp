@@ -5,33 +5,12 @@
 #include "SoundFile.h"
 
 #include <memory>
-#include <new>
 
 namespace {
 
-class WavComponent : public IStrmComponent {
+template <InterfaceTag kTag>
+class WavComponent : public TaggedObject<IStrmComponent, kTag> {
 public:
-    explicit WavComponent(InterfaceTag tag) : m_tag(tag) {}
-    virtual ~WavComponent() = default;
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG n = ::InterlockedDecrement(&m_refs);
-        if (n == 0)
-            delete this;
-        return static_cast<ULONG>(n);
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(InterfaceTag tag, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (tag != m_tag)
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IStrmComponent*>(this);
-        return S_OK;
-    }
-    InterfaceTag STDMETHODCALLTYPE GetTag() override { return m_tag; }
     HRESULT STDMETHODCALLTYPE GetFormat(StrmFormat* format) override
     {
         if (!format)
@@ -43,15 +22,12 @@ public:
     }
 
 protected:
-    InterfaceTag m_tag;
-    LONG m_refs = 1;
     bool m_open = false;
     StrmFormat m_format{};
 };
 
-class WavReader : public WavComponent {
+class WavReader : public WavComponent<kTagWavReader> {
 public:
-    WavReader() : WavComponent(kTagWavReader) {}
     HRESULT STDMETHODCALLTYPE Open(const char* path, const StrmFormat*) override
     {
         if (!path)
@@ -113,9 +89,8 @@ private:
     uint64_t m_next = 0;
 };
 
-class WavWriter : public WavComponent {
+class WavWriter : public WavComponent<kTagWavWriter> {
 public:
-    WavWriter() : WavComponent(kTagWavWriter) {}
     ~WavWriter() override
     {
         if (m_file != INVALID_HANDLE_VALUE)
@@ -208,26 +183,14 @@ private:
     size_t m_head = 0;
 };
 
-template <class Component>
-HRESULT Create(DWORD tagLow, DWORD tagHigh, InterfaceTag expected, ITaggedObject** component)
-{
-    if (!component)
-        return E_POINTER;
-    *component = nullptr;
-    if (MakeTag(tagLow, tagHigh) != expected)
-        return E_INVALIDARG;
-    *component = new (std::nothrow) Component;
-    return *component ? S_OK : E_OUTOFMEMORY;
-}
-
 } // namespace
 
 HRESULT WINAPI CreateWavReader(DWORD tagLow, DWORD tagHigh, ITaggedObject** component)
 {
-    return Create<WavReader>(tagLow, tagHigh, kTagWavReader, component);
+    return CreateTagged<WavReader>(tagLow, tagHigh, kTagWavReader, component);
 }
 
 HRESULT WINAPI CreateWavWriter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component)
 {
-    return Create<WavWriter>(tagLow, tagHigh, kTagWavWriter, component);
+    return CreateTagged<WavWriter>(tagLow, tagHigh, kTagWavWriter, component);
 }

@@ -6,6 +6,7 @@
 #include "CdWriterModule.h"
 #include "CdIds.h"
 #include "CdPrefix.h"
+#include "DialogDriving.h"
 #include "CueSheet.h"
 #include "KvsStrm.h"
 #include "ProgramProcess.h"
@@ -25,71 +26,14 @@
 
 namespace {
 
+using cdtest::Pump;
+using cdtest::RemoteListText;
+using cdtest::RemoteSelectRow;
+using cdtest::WaitFor;
+
 constexpr char kLetter = 'S';
 constexpr UINT kBurnFromFiles = 1105;
 const char* const kSettings = "Software\\Korvane\\KorvaneSound5 Tarn US\\Settings";
-
-void Pump(DWORD ms)
-{
-    const DWORD until = GetTickCount() + ms;
-    while (GetTickCount() < until) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(20);
-    }
-}
-
-bool WaitFor(const std::function<bool()>& ready, DWORD ms)
-{
-    const DWORD until = GetTickCount() + ms;
-    while (!ready()) {
-        if (GetTickCount() > until)
-            return false;
-        Pump(50);
-    }
-    return true;
-}
-
-std::string RemoteListText(HWND list, int row, int column)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process)
-        return "(no access)";
-    const size_t size = sizeof(LVITEMA) + 256;
-    auto* remote = static_cast<uint8_t*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = reinterpret_cast<char*>(remote + sizeof(LVITEMA));
-    item.cchTextMax = 256;
-    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
-    char text[256] = {};
-    ReadProcessMemory(process, remote + sizeof(LVITEMA), text, sizeof text - 1, nullptr);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return text;
-}
-
-// Selects one row of a list in another process.
-void RemoteSelectRow(HWND list, int row)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process)
-        return;
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(remote));
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-}
 
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
@@ -226,16 +170,7 @@ protected:
             },
             ms);
     }
-    std::string Diagnose()
-    {
-        std::string out;
-        for (HWND box : m_program->Boxes()) {
-            char title[128] = {};
-            GetWindowTextA(box, title, sizeof title);
-            out += std::string("[") + title + ": " + kvtest::BoxText(box) + "] ";
-        }
-        return out;
-    }
+    std::string Diagnose() { return cdtest::DescribeBoxes(*m_program); }
     HWND OpenBurnDialog()
     {
         PostMessageA(m_frame, WM_COMMAND, kBurnFromFiles, 0);
