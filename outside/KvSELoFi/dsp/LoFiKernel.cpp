@@ -82,15 +82,28 @@ void LoFiKernel::Process(const float* in, float* out, size_t frames)
             std::copy(out + (frames - 1) * n, out + frames * n, m_held.begin());
         i = frames;
     }
-    for (; i < frames; ++i) {
-        if (m_phase >= 1.0) {
-            m_phase -= 1.0; // below 2 here: the hold step is at most 1
+    // The phase and the held values in locals, which the stores to out cannot touch.
+    const auto hold = [&](float* held) {
+        double phase = m_phase;
+        for (; i < frames; ++i) {
+            if (phase >= 1.0) {
+                phase -= 1.0; // below 2 here: the hold step is at most 1
+                for (size_t c = 0; c < n; ++c)
+                    held[c] = quantise(in[i * n + c]);
+            }
+            phase += m_hold;
             for (size_t c = 0; c < n; ++c)
-                m_held[c] = quantise(in[i * n + c]);
+                out[i * n + c] = held[c];
         }
-        m_phase += m_hold;
-        for (size_t c = 0; c < n; ++c)
-            out[i * n + c] = m_held[c];
+        m_phase = phase;
+    };
+    float local[8];
+    if (n <= 8) {
+        std::copy(m_held.begin(), m_held.end(), local);
+        hold(local);
+        std::copy(local, local + n, m_held.begin());
+    } else {
+        hold(m_held.data());
     }
     if (m_band)
         m_lowPass.ProcessInPlace(out, frames);
