@@ -234,10 +234,14 @@ void CGeneratorDialog::LayOut()
         m_tabs.ShowWindow(SW_HIDE);
         const int dy = -(frame.bottom - tabs.top);
         MoveControls(kLengthRow, std::size(kLengthRow), 0, dy);
-        MoveControls(kButtons, std::size(kButtons), 0, 0);
-        RECT window{};
+        // Shorter by the page, but never cutting the button column.
+        const int margin = tabs.top;
+        const int bottom = std::max(ChildRect(m_hWnd, IDC_GENERATOR_LENGTH).bottom,
+                                    ChildRect(m_hWnd, IDC_GENERATOR_HELP).bottom) + margin;
+        RECT window{}, client{};
         GetWindowRect(&window);
-        SetWindowPos(nullptr, 0, 0, window.right - window.left, window.bottom - window.top + dy,
+        GetClientRect(&client);
+        SetWindowPos(nullptr, 0, 0, window.right - window.left, window.bottom - window.top + bottom - client.bottom,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }

@@ -49,13 +49,6 @@ protected:
         selection->SetSelection(kFrom, kTo, TRUE);
         Pump();
     }
-    void CloseDocument()
-    {
-        doc_->SetModifiedFlag(FALSE);
-        doc_->OnCloseDocument();
-        doc_ = nullptr;
-        Pump();
-    }
 
     // The track's level over the selected range, at 32 points.
     std::vector<float> Levels(int track)

@@ -52,6 +52,13 @@ HWND FindChild(HWND parent, int id)
     return search.found;
 }
 
+// The dialog drawn as it is now, then the screen's picture.
+void ShotOf(HWND dialog, const char* name)
+{
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    kvtest::Shot(name);
+}
+
 int Height(HWND w)
 {
     RECT r{};
@@ -62,20 +69,7 @@ int Height(HWND w)
 std::set<std::string> TemporaryFiles()
 {
     TempFilePaths temp;
-    std::string folder = temp.GetFolder();
-    if (!folder.empty() && folder.back() != '\\')
-        folder += '\\';
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(found.cFileName);
-    } while (::FindNextFileA(find, &found));
-    ::FindClose(find);
-    return names;
+    return FilesIn(temp.GetFolder());
 }
 
 std::vector<int16_t> Samples16(const std::vector<uint8_t>& bytes)
@@ -123,13 +117,6 @@ protected:
         doc_->GetSelection()->SetTrackSelected(0, TRUE);
         Pump();
     }
-    void CloseDocument()
-    {
-        doc_->SetModifiedFlag(FALSE);
-        doc_->OnCloseDocument();
-        doc_ = nullptr;
-        Pump();
-    }
     // Chooses the item and runs the steps in its dialog (found by its length field).
     void RunGenerator(UINT id, const std::function<void(HWND)>& inDialog)
     {
@@ -170,7 +157,7 @@ TEST_F(GeneratorTest, SimpleToneOfTwoSecondsIsOneEffectStepAtThePagesFrequencyTh
         inMilliseconds = ItemText(d, IDC_GENERATOR_LENGTH);
         Choose(d, IDC_GENERATOR_UNIT, kUnitSeconds);
         backInSeconds = ItemText(d, IDC_GENERATOR_LENGTH);
-        kvtest::Shot("generator-simple-tone");
+        ShotOf(d, "generator-simple-tone");
         Click(d, IDOK);
     });
     EXPECT_EQ("Simple Tone", title);
@@ -237,8 +224,13 @@ TEST_F(GeneratorTest, SilenceHasNoTabsNoPreviewAndAShorterDialog)
         silenceHeight = Height(d);
         tabsShown = ::IsWindowVisible(::GetDlgItem(d, IDC_GENERATOR_TABS));
         previewEnabled = ::IsWindowEnabled(::GetDlgItem(d, IDC_GENERATOR_PREVIEW));
+        RECT client{}, help{};
+        ::GetClientRect(d, &client);
+        ::GetWindowRect(::GetDlgItem(d, IDC_GENERATOR_HELP), &help);
+        ::MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&help), 2);
+        EXPECT_LE(help.bottom, client.bottom) << "the buttons stay inside";
         Type(d, IDC_GENERATOR_LENGTH, "0.5");
-        kvtest::Shot("generator-silence");
+        ShotOf(d, "generator-silence");
         Click(d, IDOK);
     });
     EXPECT_FALSE(tabsShown);
@@ -256,7 +248,7 @@ TEST_F(GeneratorTest, FmToneOpensOnItsPageAndRendersAtTheDocumentsRate)
     std::string title;
     RunGenerator(ID_EFFECT_FM_TONE, [&](HWND d) {
         title = WindowText(d);
-        kvtest::Shot("generator-fm-tone");
+        ShotOf(d, "generator-fm-tone");
         Type(d, IDC_GENERATOR_LENGTH, "0.1");
         Click(d, IDOK);
     });
@@ -276,7 +268,7 @@ TEST_F(GeneratorTest, NoiseFillsEachSelectedTrackInItsOwnChannels)
     doc_->GetSelection()->SetTrackSelected(-1, TRUE);
     const int steps = kvtest::UndoSteps(doc_->GetHistory());
     RunGenerator(ID_EFFECT_NOISE, [&](HWND d) {
-        kvtest::Shot("generator-noise");
+        ShotOf(d, "generator-noise");
         Click(d, IDOK);
     });
     EXPECT_EQ(steps + 1, kvtest::UndoSteps(doc_->GetHistory()));
@@ -350,7 +342,7 @@ TEST_F(GeneratorTest, SampleTypeOpensOnTheDocumentsFormatAndConvertsInOneStepTha
             if (depths[i].find("24") != std::string::npos)
                 ::SendMessageA(bitList, CB_SETCURSEL, i, 0);
         ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(1002, CBN_SELCHANGE), reinterpret_cast<LPARAM>(bitList));
-        kvtest::Shot("sample-type");
+        ShotOf(d, "sample-type");
         Click(d, IDOK);
         return true;
     }});

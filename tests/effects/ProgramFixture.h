@@ -96,6 +96,13 @@ protected:
     }
     // The item chosen: the command the menu sends.
     void ChooseItem(UINT id) { main_->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void CloseDocument()
+    {
+        doc_->SetModifiedFlag(FALSE);
+        doc_->OnCloseDocument();
+        doc_ = nullptr;
+        Pump();
+    }
     // File New, a second of 16-bit stereo frames on its track, the track selected.
     void NewFilledDocument()
     {

@@ -1,50 +1,17 @@
 // The generator dialog's Preview on the sound server's null sink: the tone is heard at the
 // sink's monitor while the button reads "Sto&p", and pressing it stops the sound, restores the
 // buttons and shows nothing.
-#include "AudioRig.h"
+#include "AudioEffectFixture.h"
 #include "DialogScript.h"
 #include "DocWiring.h"
-#include "EffectFixture.h"
 #include "EffectModuleTable.h"
-#include "EffectProgramHost.h"
 #include "GeneratorIds.h"
-#include "PaneSkin.h"
-
-#include <cmath>
 
 using namespace fxtest;
 
 namespace {
 
-constexpr LONGLONG kRate = 48000;
-
-// The 1 kHz tone's level heard over half a second from now, in dB of full scale.
-double HeardDb()
-{
-    rig::Capture& capture = rig::Capture::Get();
-    const LONGLONG from = capture.Now() + kRate / 10;
-    capture.WaitFor(from + kRate / 2, 5000);
-    const std::vector<int16_t> heard = capture.Take(from, from + kRate / 2);
-    const double amplitude = rig::ToneAmplitude(heard, 0, 1000.0, 0, heard.size() / 2);
-    return 20.0 * std::log10(std::max(amplitude, 1e-9));
-}
-
-class GeneratorAudioTest : public EffectTest {
-protected:
-    void SetUp() override
-    {
-        EffectTest::SetUp();
-        ASSERT_TRUE(rig::Capture::Get().WaitRunning(8000)) << "no capture of the sound server";
-        ASSERT_TRUE(skin_.Loaded());
-        InstallEffectDialogs(nullptr);
-    }
-    void TearDown() override
-    {
-        RemoveEffectDialogs();
-        EffectTest::TearDown();
-    }
-    PaneSkin skin_;
-};
+class GeneratorAudioTest : public AudioEffectTest {};
 
 // The press of Preview waits in the dialog until the sound ends: what happens meanwhile runs
 // from this timer, inside that wait.
@@ -62,9 +29,9 @@ struct WhilePlaying {
         ::KillTimer(nullptr, timer);
         caption = ItemText(dialog, IDC_GENERATOR_PREVIEW);
         okEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
-        heard = HeardDb();
+        heard = AudioEffectTest::HeardDb(1000.0);
         Click(dialog, IDC_GENERATOR_PREVIEW); // Stop
-        afterStop = HeardDb();
+        afterStop = AudioEffectTest::HeardDb(1000.0);
     }
 };
 
