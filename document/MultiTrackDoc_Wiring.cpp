@@ -114,9 +114,9 @@ HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* documen
     return g_effectDialogs ? g_effectDialogs->RunEffectDialog(descriptor, document) : E_NOTIMPL;
 }
 
-HRESULT RunGeneratorDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
+HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document)
 {
-    return E_NOTIMPL;
+    return g_effectDialogs ? g_effectDialogs->RunGeneratorDialog(row, document) : E_NOTIMPL;
 }
 
 HRESULT RunFftEqualizerDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
@@ -140,9 +140,9 @@ HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document)
     return hr;
 }
 
-BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD*, WORD*, DWORD*)
+BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision)
 {
-    return FALSE;
+    return g_effectDialogs ? g_effectDialogs->RunSampleTypeDialog(document, rate, bits, precision) : FALSE;
 }
 
 void RunSplitWizard(CNyMultiTrackDoc*) {}

@@ -1,6 +1,5 @@
 // The effect chain: filters entering it, its connection between the source and the sink (with
-// the attribute module's converter where the formats differ), a run to the end with progress
-// and cancel, and taking it apart again.
+// the attribute module's converter where the formats differ), and taking it apart again.
 #include "RenderWorker.h"
 
 #include "EffectModuleTable.h"
@@ -24,19 +23,9 @@
 
 namespace {
 
-constexpr UINT kIdsProcessing = 20346;   // "Processing..."
-constexpr UINT kIdsPleaseWait = 20497;   // "Please wait.\nThis operation may take more than a minute."
-constexpr unsigned kRowDelay = 9;        // lengthening effects
+constexpr unsigned kRowDelay = 9; // lengthening effects
 constexpr unsigned kRowReverb = 10;
 constexpr unsigned kRowNoiseProfile = 20;
-
-std::string ResourceText(UINT id, const char* fallback)
-{
-    char text[320];
-    if (::LoadStringA(GetResourceModule(), id, text, sizeof text) > 0)
-        return text;
-    return fallback;
-}
 
 // The wave format of a connected pin's media type; false when it has none.
 bool ConnectionFormat(IPin* pin, WAVEFORMATEX* format)
@@ -189,112 +178,6 @@ HRESULT CRenderWorker::BuildChain(BOOL preview)
         return graph->ConnectDirect(current.Get(), sinkIn.Get(), nullptr);
     } catch (const CKvSSException& e) {
         return e.m_hr;
-    }
-}
-
-HRESULT CRenderWorker::RunGraph()
-{
-    ComRef<IMediaControl> control;
-    ComRef<IMediaEvent> events;
-    ComRef<IMediaSeeking> seeking;
-    if (!graph)
-        return E_FAIL;
-    HRESULT hr = graph->QueryInterface(IID_IMediaControl, control.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = graph->QueryInterface(IID_IMediaEvent, events.OutVoid());
-    if (SUCCEEDED(hr)) {
-        IUnknown* seekable = sink ? static_cast<IUnknown*>(sink.Get()) : static_cast<IUnknown*>(graph.Get());
-        hr = seekable->QueryInterface(IID_IMediaSeeking, seeking.OutVoid());
-    }
-    if (FAILED(hr))
-        return hr;
-    hr = control->Run();
-    if (FAILED(hr))
-        return hr;
-
-    const std::string processing = ResourceText(kIdsProcessing, "Processing...");
-    const std::string waiting = ResourceText(kIdsPleaseWait, "Please wait.\nThis operation may take more than a minute.");
-    LONGLONG duration = 0;
-    seeking->GetDuration(&duration);
-    LONG percent = 0;
-    enum class End { Complete, Error, UserAbort } end = End::UserAbort;
-    HRESULT errorCode = S_OK;
-    bool cancelled = false;
-    for (;;) {
-        long code = 0;
-        LONG_PTR p1 = 0, p2 = 0;
-        HRESULT got = events->GetEvent(&code, &p1, &p2, 500);
-        if (SUCCEEDED(got)) {
-            events->FreeEventParams(code, p1, p2);
-            if (code == EC_COMPLETE) {
-                end = End::Complete;
-                break;
-            }
-            if (code == EC_ERRORABORT) {
-                end = End::Error;
-                errorCode = static_cast<HRESULT>(p1);
-                break;
-            }
-            if (code == EC_USERABORT)
-                break;
-            continue;
-        }
-        // A graph that stopped without any event ends as a cancel.
-        OAFilterState graphState = State_Running;
-        if (control->GetState(10, &graphState) == S_OK && graphState == State_Stopped)
-            break;
-        LONGLONG position = 0;
-        seeking->GetCurrentPosition(&position);
-        percent = ProgressPercent(position, duration);
-        LONG cancel = 0;
-        if (percent < 100)
-            SendProgress(2, processing.c_str(), percent, 0, &cancel);
-        else
-            SendProgress(2, waiting.c_str(), percent, 1, &cancel);
-        if (cancel) {
-            cancelled = true;
-            break;
-        }
-    }
-    LONG ignored = 0;
-    if (cancelled)
-        SendProgress(2, waiting.c_str(), percent, 1, &ignored);
-    else
-        SendProgress(2, processing.c_str(), end == End::Complete ? 100 : percent, 0, &ignored);
-    switch (end) {
-    case End::Complete:
-        control->StopWhenReady();
-        hr = S_OK;
-        break;
-    case End::Error:
-        control->Stop();
-        hr = FAILED(errorCode) ? errorCode : E_FAIL;
-        break;
-    default:
-        control->Stop();
-        hr = kRenderCancelled;
-        break;
-    }
-    WaitForFiltersStopped();
-    long code = 0;
-    LONG_PTR p1 = 0, p2 = 0;
-    while (events->GetEvent(&code, &p1, &p2, 0) == S_OK)
-        events->FreeEventParams(code, p1, p2);
-    return hr;
-}
-
-void CRenderWorker::WaitForFiltersStopped()
-{
-    for (IBaseFilter* filter : {source.Get(), sink.Get()}) {
-        if (!filter)
-            continue;
-        for (;;) {
-            FILTER_STATE filterState = State_Running;
-            HRESULT hr = filter->GetState(100, &filterState);
-            if (FAILED(hr) || filterState == State_Stopped)
-                break;
-            ::Sleep(10);
-        }
     }
 }
 

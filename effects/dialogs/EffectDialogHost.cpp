@@ -6,8 +6,10 @@
 #include "EffectPaletteView.h"
 #include "ErrorText.h"
 #include "FadeDialogs.h"
+#include "GeneratorDialog.h"
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
+#include "SampleTypeDialog.h"
 
 namespace {
 
@@ -42,6 +44,29 @@ public:
         dialog.m_showPresets = TRUE;
         CWnd* main = AfxGetMainWnd();
         return dialog.Execute(descriptor, document, main ? main->m_hWnd : nullptr);
+    }
+    HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) override
+    {
+        if (!row)
+            return E_INVALIDARG;
+        CGeneratorDialog dialog;
+        CWnd* main = AfxGetMainWnd();
+        return dialog.LoadPlugin(*row, document, main ? main->m_hWnd : nullptr);
+    }
+    BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD* rate, WORD* bits, DWORD* precision) override
+    {
+        CSampleTypeDialog dialog(AfxGetMainWnd(), *rate, *bits);
+        const HRESULT hr = dialog.LoadAttributePage();
+        if (FAILED(hr)) {
+            g_host->ShowErrorBox(hr, nullptr, MB_ICONEXCLAMATION);
+            return FALSE;
+        }
+        if (dialog.DoModal() != IDOK)
+            return FALSE;
+        *rate = dialog.SamplesPerSec();
+        *bits = dialog.BitsPerSample();
+        *precision = dialog.CalcPrecision();
+        return TRUE;
     }
     void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade) override
     {

@@ -1,9 +1,10 @@
-// The effect dialog's skinned look: the patterned background, owner-drawn buttons and tabs,
-// transparent statics, and the skinned frame and caption.
-#include "EffectDialog.h"
+// The skinned look of the page dialogs: the patterned background, owner-drawn buttons and
+// tabs, transparent statics, and the skinned frame and caption.
+#include "SkinnedPageDialog.h"
 
 #include "CaptionFrameHelper.h"
 #include "EffectIds.h"
+#include "ResourceModule.h"
 #include "SkinTables.h"
 
 namespace {
@@ -27,7 +28,7 @@ ButtonImages ImagesOf(int id)
 
 } // namespace
 
-void CEffectDialog::MakeBackground()
+void CSkinnedPageDialog::MakeBackground()
 {
     delete m_skinBitmap;
     m_skinBitmap = CreateSkinBitmap(nullptr, kImageBackground, CSize(0, 0));
@@ -43,7 +44,7 @@ void CEffectDialog::MakeBackground()
     }
 }
 
-BOOL CEffectDialog::DestroyWindow()
+BOOL CSkinnedPageDialog::DestroyWindow()
 {
     delete m_captionFrame;
     m_captionFrame = nullptr;
@@ -53,9 +54,11 @@ BOOL CEffectDialog::DestroyWindow()
     return CDialog::DestroyWindow();
 }
 
-void CEffectDialog::OnDrawItem(int id, LPDRAWITEMSTRUCT item)
+void CSkinnedPageDialog::OnDrawItem(int id, LPDRAWITEMSTRUCT item)
 {
     (void)id;
+    if (!item)
+        return;
     if (item->CtlType == ODT_TAB)
         DrawTab(item);
     else if (item->CtlType == ODT_BUTTON)
@@ -64,7 +67,7 @@ void CEffectDialog::OnDrawItem(int id, LPDRAWITEMSTRUCT item)
 
 // Fills a control's rectangle with the dialog's background, its pattern lined up with
 // the dialog's own.
-void CEffectDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
+void CSkinnedPageDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
 {
     if (!m_background.m_hObject)
         return;
@@ -74,7 +77,7 @@ void CEffectDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
     ::FillRect(dc, &rect, static_cast<HBRUSH>(m_background.m_hObject));
 }
 
-void CEffectDialog::DrawButton(LPDRAWITEMSTRUCT item)
+void CSkinnedPageDialog::DrawButton(LPDRAWITEMSTRUCT item)
 {
     const int id = static_cast<int>(item->CtlID);
     if (item->itemAction == ODA_FOCUS) {
@@ -115,7 +118,7 @@ void CEffectDialog::DrawButton(LPDRAWITEMSTRUCT item)
     }
 }
 
-void CEffectDialog::DrawTab(LPDRAWITEMSTRUCT item)
+void CSkinnedPageDialog::DrawTab(LPDRAWITEMSTRUCT item)
 {
     RECT rect = item->rcItem;
     FillBackground(item->hDC, item->hwndItem, rect);
@@ -138,7 +141,7 @@ void CEffectDialog::DrawTab(LPDRAWITEMSTRUCT item)
     }
 }
 
-HBRUSH CEffectDialog::OnCtlColor(CDC* dc, CWnd* wnd, UINT kind)
+HBRUSH CSkinnedPageDialog::OnCtlColor(CDC* dc, CWnd* wnd, UINT kind)
 {
     (void)wnd;
     if (!m_background.m_hObject)
@@ -161,7 +164,7 @@ HBRUSH CEffectDialog::OnCtlColor(CDC* dc, CWnd* wnd, UINT kind)
     }
 }
 
-void CEffectDialog::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
+void CSkinnedPageDialog::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
 {
     if (m_captionFrame)
         m_captionFrame->OnNcCalcSize(calcValid, params);
@@ -169,20 +172,27 @@ void CEffectDialog::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
         Default();
 }
 
-LRESULT CEffectDialog::OnNcHitTest(CPoint point)
+LRESULT CSkinnedPageDialog::OnNcHitTest(CPoint point)
 {
     return m_captionFrame ? m_captionFrame->OnNcHitTest(point.x, point.y) : Default();
 }
 
-BOOL CEffectDialog::OnNcActivate(BOOL active)
+BOOL CSkinnedPageDialog::OnNcActivate(BOOL active)
 {
     return m_captionFrame ? m_captionFrame->OnNcActivate(active) : static_cast<BOOL>(Default());
 }
 
-void CEffectDialog::OnNcPaint()
+void CSkinnedPageDialog::OnNcPaint()
 {
     if (m_captionFrame)
         m_captionFrame->OnNcPaint(m_captionFrame->GetCurrentCode());
     else
         Default();
+}
+
+void CSkinnedPageDialog::ShowStop(UINT stringId, UINT icon)
+{
+    char text[512] = {};
+    ::LoadStringA(GetResourceModule(), stringId, text, sizeof text);
+    AfxMessageBox(text, MB_OK | icon);
 }
