@@ -1,7 +1,10 @@
 #include "PitchShiftKernel.h"
 
+#include "FastMath.h"
+
 #include <algorithm>
 #include <cmath>
+#include <emmintrin.h>
 
 namespace fx {
 
@@ -9,9 +12,16 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// x to the nearest integer by the SSE conversion; |x| < 2^31.
+double Nearest(double x)
+{
+    return double(_mm_cvtsd_si32(_mm_set_sd(x)));
+}
+
+// Into [-pi, pi].
 double Wrap(double a)
 {
-    return a - 2 * kPi * std::floor((a + kPi) / (2 * kPi));
+    return a - 2 * kPi * Nearest(a * (0.5 / kPi));
 }
 
 } // namespace
@@ -32,10 +42,10 @@ void PitchShiftKernel::Prepare(const fxkit::StreamShape& shape, const double* va
     m_size = size;
     m_hop = preview ? size / 4 : size / 8;
     if (!m_fft || m_fft->Size() != m_size)
-        m_fft = std::make_unique<fxkit::RealFft>(m_size);
+        m_fft = std::make_unique<fxkit::FloatRealFft>(m_size);
     m_window.resize(m_size);
     for (size_t i = 0; i < m_size; ++i)
-        m_window[i] = 0.5 - 0.5 * std::cos(2 * kPi * double(i) / double(m_size));
+        m_window[i] = float(0.5 - 0.5 * std::cos(2 * kPi * double(i) / double(m_size)));
     m_scale = 1.0 / (0.375 * double(m_size) / double(m_hop));
     m_frame.resize(m_size);
     m_spectrum.resize(m_size / 2 + 1);
@@ -43,6 +53,7 @@ void PitchShiftKernel::Prepare(const fxkit::StreamShape& shape, const double* va
     m_magnitude.resize(m_size / 2 + 1);
     m_phase.resize(m_size / 2 + 1);
     m_freq.resize(m_size / 2 + 1);
+    m_next.resize(m_size / 2 + 1);
     Update(values);
     Reset();
 }
@@ -67,8 +78,9 @@ void PitchShiftKernel::ShiftChannel(size_t c)
     const double hop = double(m_hop), n = double(m_size);
     double energy = 0, top = 0;
     for (size_t k = 0; k <= half; ++k) {
-        m_magnitude[k] = std::abs(m_spectrum[k]);
-        m_phase[k] = std::arg(m_spectrum[k]);
+        const double re = m_spectrum[k].real(), im = m_spectrum[k].imag();
+        m_magnitude[k] = std::sqrt(re * re + im * im);
+        m_phase[k] = fxkit::FastAtan2(im, re);
         energy += m_magnitude[k] * m_magnitude[k];
         top = std::max(top, m_magnitude[k]);
         const double bin = 2 * kPi * double(k) / n;
@@ -78,7 +90,7 @@ void PitchShiftKernel::ShiftChannel(size_t c)
     // An attack: the frame's energy jumps by more than 9 dB.
     const bool attack = energy > 8.0 * m_lastEnergy[c] + 1e-12 * n;
     m_lastEnergy[c] = energy;
-    std::fill(m_shifted.begin(), m_shifted.end(), std::complex<double>());
+    std::fill(m_shifted.begin(), m_shifted.end(), std::complex<float>());
     if (m_ratio == 1.0) {
         std::copy(m_spectrum.begin(), m_spectrum.end(), m_shifted.begin());
         return;
@@ -91,13 +103,14 @@ void PitchShiftKernel::ShiftChannel(size_t c)
             m_peaks.push_back(k);
     }
     std::vector<double>& last = m_synthPhase[c];
-    std::vector<double> next(half + 1, std::nan(""));
+    std::vector<double>& next = m_next;
+    std::fill(next.begin(), next.end(), std::nan(""));
     for (size_t i = 0; i < m_peaks.size(); ++i) {
         const size_t p = m_peaks[i];
         const size_t from = i == 0 ? 1 : (m_peaks[i - 1] + p) / 2 + 1;
         const size_t to = i + 1 == m_peaks.size() ? half - 1 : (p + m_peaks[i + 1]) / 2;
         const double target = m_freq[p] * m_ratio;
-        const long moved = std::lround(target * n / (2 * kPi));
+        const long moved = long(Nearest(target * n / (2 * kPi)));
         if (moved <= 0 || moved >= long(half))
             continue;
         const long shift = moved - long(p);
@@ -108,11 +121,14 @@ void PitchShiftKernel::ShiftChannel(size_t c)
                 before = last[size_t(moved + d)];
         const double theta = attack || std::isnan(before) ? m_phase[p] : Wrap(before + hop * target);
         next[size_t(moved)] = theta;
+        // The turn by hand: the library's complex product checks every result for NaN.
         const std::complex<double> turn = std::polar(1.0, theta - m_phase[p]);
-        for (size_t k = from; k <= to; ++k) {
-            const long k2 = long(k) + shift;
-            if (k2 > 0 && k2 < long(half))
-                m_shifted[size_t(k2)] += m_spectrum[k] * turn;
+        const float tr = float(turn.real()), ti = float(turn.imag());
+        // Bins k whose k + shift falls within 1 .. half - 1.
+        const long first = std::max(long(from), 1 - shift), last = std::min(long(to), long(half) - 1 - shift);
+        for (long k = first; k <= last; ++k) {
+            const float xr = m_spectrum[size_t(k)].real(), xi = m_spectrum[size_t(k)].imag();
+            m_shifted[size_t(k + shift)] += std::complex<float>(xr * tr - xi * ti, xr * ti + xi * tr);
         }
     }
     last.swap(next);
@@ -122,11 +138,11 @@ void PitchShiftKernel::ShiftChannel(size_t c)
 void PitchShiftKernel::RunFrame()
 {
     for (size_t c = 0; c < size_t(m_channels); ++c) {
-        m_stream.Gather(c, m_window.data(), m_frame.data());
+        const float scaled = m_stream.Gather(c, m_window.data(), m_frame.data());
         m_fft->Forward(m_frame.data(), m_spectrum.data());
         ShiftChannel(c);
         m_fft->Inverse(m_shifted.data(), m_frame.data());
-        m_stream.Add(c, m_frame.data(), m_window.data(), m_scale);
+        m_stream.Add(c, m_frame.data(), m_window.data(), m_scale / scaled);
     }
 }
 

@@ -485,6 +485,20 @@ std::vector<Check> Checks()
              }
              EXPECT_NEAR(fxkit::FastExp2(-3.25) / std::exp2(-3.25), 1.0, 1e-6);
          }},
+        {"Fast atan2 stays within 2e-8 rad of the library's at every angle, size and signed zero",
+         [] {
+             double worst = 0;
+             for (double radius : {1e-30, 1e-3, 1.0, 7.5e5, 1e30})
+                 for (int i = -100000; i <= 100000; ++i) {
+                     const double angle = 3.14159265358979323846 * i / 100000.0;
+                     const double y = radius * std::sin(angle), x = radius * std::cos(angle);
+                     worst = std::max(worst, std::fabs(fxkit::FastAtan2(y, x) - std::atan2(y, x)));
+                 }
+             EXPECT_LT(worst, 2e-8);
+             for (double y : {0.0, -0.0, 1.0, -1.0})
+                 for (double x : {0.0, -0.0, 2.0, -2.0})
+                     EXPECT_NEAR(fxkit::FastAtan2(y, x), std::atan2(y, x), 2e-8) << y << ", " << x;
+         }},
         {"Parameters clamp, round to their decimals and take NaN as the default",
          [] {
              const fxkit::ParamInfo p{L"x", L"dB", -60, 20, 0, 1, nullptr};
