@@ -52,7 +52,6 @@ void PitchShiftKernel::Prepare(const fxkit::StreamShape& shape, const double* va
     m_shifted.resize(m_size / 2 + 1);
     m_magnitude.resize(m_size / 2 + 1);
     m_phase.resize(m_size / 2 + 1);
-    m_freq.resize(m_size / 2 + 1);
     m_next.resize(m_size / 2 + 1);
     Update(values);
     Reset();
@@ -79,20 +78,26 @@ void PitchShiftKernel::ShiftChannel(size_t c)
     double energy = 0, top = 0;
     for (size_t k = 0; k <= half; ++k) {
         const double re = m_spectrum[k].real(), im = m_spectrum[k].imag();
-        m_magnitude[k] = std::sqrt(re * re + im * im);
+        const double power = re * re + im * im;
+        m_magnitude[k] = std::sqrt(power);
         m_phase[k] = fxkit::FastAtan2(im, re);
-        energy += m_magnitude[k] * m_magnitude[k];
+        energy += power;
         top = std::max(top, m_magnitude[k]);
-        const double bin = 2 * kPi * double(k) / n;
-        m_freq[k] = bin + Wrap(m_phase[k] - m_lastPhase[c][k] - hop * bin) / hop;
-        m_lastPhase[c][k] = m_phase[k];
     }
+    // This frame's phases are the next one's last (swapped in when this frame is done).
+    std::vector<double>& lastPhase = m_lastPhase[c];
+    // The true frequency of bin k (radians a frame) from its phase advance since the last frame.
+    const auto trueFrequency = [&](size_t k) {
+        const double bin = 2 * kPi * double(k) / n;
+        return bin + Wrap(m_phase[k] - lastPhase[k] - hop * bin) / hop;
+    };
     // An attack: the frame's energy jumps by more than 9 dB.
     const bool attack = energy > 8.0 * m_lastEnergy[c] + 1e-12 * n;
     m_lastEnergy[c] = energy;
     std::fill(m_shifted.begin(), m_shifted.end(), std::complex<float>());
     if (m_ratio == 1.0) {
         std::copy(m_spectrum.begin(), m_spectrum.end(), m_shifted.begin());
+        lastPhase.swap(m_phase);
         return;
     }
     m_peaks.clear();
@@ -109,7 +114,7 @@ void PitchShiftKernel::ShiftChannel(size_t c)
         const size_t p = m_peaks[i];
         const size_t from = i == 0 ? 1 : (m_peaks[i - 1] + p) / 2 + 1;
         const size_t to = i + 1 == m_peaks.size() ? half - 1 : (p + m_peaks[i + 1]) / 2;
-        const double target = m_freq[p] * m_ratio;
+        const double target = trueFrequency(p) * m_ratio;
         const long moved = long(Nearest(target * n / (2 * kPi)));
         if (moved <= 0 || moved >= long(half))
             continue;
@@ -122,7 +127,8 @@ void PitchShiftKernel::ShiftChannel(size_t c)
         const double theta = attack || std::isnan(before) ? m_phase[p] : Wrap(before + hop * target);
         next[size_t(moved)] = theta;
         // The turn by hand: the library's complex product checks every result for NaN.
-        const std::complex<double> turn = std::polar(1.0, theta - m_phase[p]);
+        const double angle = theta - m_phase[p];
+        const std::complex<double> turn = angle == 0 ? 1.0 : std::polar(1.0, angle);
         const float tr = float(turn.real()), ti = float(turn.imag());
         // Bins k whose k + shift falls within 1 .. half - 1.
         const long first = std::max(long(from), 1 - shift), last = std::min(long(to), long(half) - 1 - shift);
@@ -132,6 +138,7 @@ void PitchShiftKernel::ShiftChannel(size_t c)
         }
     }
     last.swap(next);
+    lastPhase.swap(m_phase);
     m_shifted[0] = m_spectrum[0];
 }
 

@@ -48,7 +48,7 @@ private:
     std::vector<double> m_lastEnergy;
     std::vector<float> m_frame;
     std::vector<std::complex<float>> m_spectrum, m_shifted; // bins 0 .. size / 2
-    std::vector<double> m_magnitude, m_phase, m_freq, m_next;
+    std::vector<double> m_magnitude, m_phase, m_next;
     std::vector<size_t> m_peaks;
 };
 
