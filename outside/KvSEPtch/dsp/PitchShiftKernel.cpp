@@ -76,7 +76,30 @@ void PitchShiftKernel::ShiftChannel(size_t c)
     const size_t half = m_size / 2;
     const double hop = double(m_hop), n = double(m_size);
     double energy = 0, top = 0;
-    for (size_t k = 0; k <= half; ++k) {
+    // Four bins at a time: their parts apart, power, magnitude and phase.
+    const float* bins = reinterpret_cast<const float*>(m_spectrum.data());
+    __m128d energies = _mm_setzero_pd();
+    __m128 tops = _mm_setzero_ps();
+    size_t k = 0;
+    for (; k + 4 <= half + 1; k += 4) {
+        const __m128 a = _mm_loadu_ps(bins + 2 * k), b = _mm_loadu_ps(bins + 2 * k + 4);
+        const __m128 re = _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)), im = _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1));
+        const __m128 power = _mm_add_ps(_mm_mul_ps(re, re), _mm_mul_ps(im, im));
+        const __m128 magnitude = _mm_sqrt_ps(power), phase = fxkit::FastAtan2(im, re);
+        energies = _mm_add_pd(energies, _mm_add_pd(_mm_cvtps_pd(power), _mm_cvtps_pd(_mm_movehl_ps(power, power))));
+        tops = _mm_max_ps(tops, magnitude);
+        _mm_storeu_pd(&m_magnitude[k], _mm_cvtps_pd(magnitude));
+        _mm_storeu_pd(&m_magnitude[k + 2], _mm_cvtps_pd(_mm_movehl_ps(magnitude, magnitude)));
+        _mm_storeu_pd(&m_phase[k], _mm_cvtps_pd(phase));
+        _mm_storeu_pd(&m_phase[k + 2], _mm_cvtps_pd(_mm_movehl_ps(phase, phase)));
+    }
+    double lanes[2];
+    _mm_storeu_pd(lanes, energies);
+    energy = lanes[0] + lanes[1];
+    float topLanes[4];
+    _mm_storeu_ps(topLanes, tops);
+    top = std::max(std::max(topLanes[0], topLanes[1]), std::max(topLanes[2], topLanes[3]));
+    for (; k <= half; ++k) {
         const double re = m_spectrum[k].real(), im = m_spectrum[k].imag();
         const double power = re * re + im * im;
         m_magnitude[k] = std::sqrt(power);
