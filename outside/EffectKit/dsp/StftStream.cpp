@@ -66,19 +66,21 @@ void StftStream::AddPair(const std::complex<double>* frame, const double* window
 
 namespace {
 
-// Frames whose samples reach beyond this are scaled down by it before a float transform.
-constexpr float kHugeSample = 0x1p64f;
-
+// Frames whose samples reach beyond 2^40 are scaled to a peak near 2^20 before a float
+// transform: its sums, and the squares of its bins, stay within the float range.
 float ScaleIfHuge(float peak, float* re, float* im, size_t size)
 {
-    if (!(peak > kHugeSample))
+    if (!(peak > 0x1p40f))
         return 1.0f;
+    int exponent = 0;
+    std::frexp(peak, &exponent);
+    const float factor = std::ldexp(1.0f, 20 - exponent);
     for (size_t i = 0; i < size; ++i) {
-        re[i] *= 1.0f / kHugeSample;
+        re[i] *= factor;
         if (im)
-            im[i] *= 1.0f / kHugeSample;
+            im[i] *= factor;
     }
-    return 1.0f / kHugeSample;
+    return factor;
 }
 
 } // namespace
