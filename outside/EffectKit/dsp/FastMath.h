@@ -153,8 +153,9 @@ inline __m128 FastAtan2(__m128 y, __m128 x)
     const __m128 one = _mm_set1_ps(1.0f), zero = _mm_cmpeq_ps(den, _mm_setzero_ps());
     den = _mm_or_ps(_mm_and_ps(zero, one), _mm_andnot_ps(zero, den));
     const __m128 u = _mm_div_ps(num, den), s = _mm_mul_ps(u, u);
+    static const float kTerms[] = {1.0f / 13, -1.0f / 11, 1.0f / 9, -1.0f / 7, 1.0f / 5, -1.0f / 3, 1.0f};
     __m128 p = _mm_set1_ps(-1.0f / 15);
-    for (float c : {1.0f / 13, -1.0f / 11, 1.0f / 9, -1.0f / 7, 1.0f / 5, -1.0f / 3, 1.0f})
+    for (float c : kTerms)
         p = _mm_add_ps(_mm_mul_ps(p, s), _mm_set1_ps(c));
     __m128 r = _mm_add_ps(_mm_mul_ps(u, p), _mm_and_ps(upper, _mm_set1_ps(0.78539816f)));
     const __m128 steep = _mm_cmpgt_ps(ay, ax);

@@ -12,16 +12,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// x to the nearest integer by the SSE conversion; |x| < 2^31.
-double Nearest(double x)
-{
-    return double(_mm_cvtsd_si32(_mm_set_sd(x)));
-}
-
 // Into [-pi, pi].
 double Wrap(double a)
 {
-    return a - 2 * kPi * Nearest(a * (0.5 / kPi));
+    return a - 2 * kPi * fxkit::RoundToInt(a * (0.5 / kPi));
 }
 
 } // namespace
@@ -138,7 +132,7 @@ void PitchShiftKernel::ShiftChannel(size_t c)
         const size_t from = i == 0 ? 1 : (m_peaks[i - 1] + p) / 2 + 1;
         const size_t to = i + 1 == m_peaks.size() ? half - 1 : (p + m_peaks[i + 1]) / 2;
         const double target = trueFrequency(p) * m_ratio;
-        const long moved = long(Nearest(target * n / (2 * kPi)));
+        const long moved = long(fxkit::RoundToInt(target * n / (2 * kPi)));
         if (moved <= 0 || moved >= long(half))
             continue;
         const long shift = moved - long(p);
@@ -151,8 +145,10 @@ void PitchShiftKernel::ShiftChannel(size_t c)
         next[size_t(moved)] = theta;
         // The turn by hand: the library's complex product checks every result for NaN.
         const double angle = theta - m_phase[p];
-        const std::complex<double> turn = angle == 0 ? 1.0 : std::polar(1.0, angle);
-        const float tr = float(turn.real()), ti = float(turn.imag());
+        double sine = 0, cosine = 1;
+        if (angle != 0)
+            fxkit::FastSinCos(angle, &sine, &cosine);
+        const float tr = float(cosine), ti = float(sine);
         // Bins k whose k + shift falls within 1 .. half - 1.
         const long first = std::max(long(from), 1 - shift), last = std::min(long(to), long(half) - 1 - shift);
         for (long k = first; k <= last; ++k) {
