@@ -113,3 +113,56 @@ inline double FastExp2(double y)
 }
 
 } // namespace fxkit
+
+#include <emmintrin.h>
+
+namespace fxkit {
+
+// atan2(y, x) for finite y and x, within 2e-8 rad (the series' first left-out term); branch-free,
+// so a loop of it can be vectorised; atan2(0, 0) = 0. The angle of the smaller part over the
+// larger lies in [0, pi/4]; above tan(pi/8) it is pi/4 + atan((lo - hi) / (lo + hi)), so the odd
+// series runs on |u| <= tan(pi/8), where eight terms are enough.
+inline double FastAtan2(double y, double x)
+{
+    constexpr double kQuarterPi = 0.78539816339744830962, kTanEighthPi = 0.41421356237309504880;
+    const double ax = x < 0 ? -x : x, ay = y < 0 ? -y : y;
+    const double lo = ax < ay ? ax : ay, hi = ax < ay ? ay : ax;
+    const bool upper = lo > kTanEighthPi * hi;
+    const double num = upper ? lo - hi : lo, den = upper ? lo + hi : hi > 0 ? hi : 1.0;
+    const double u = num / den, s = u * u;
+    double r = u * (1 + s * (-1.0 / 3 + s * (1.0 / 5 + s * (-1.0 / 7 + s * (1.0 / 9 + s * (-1.0 / 11 +
+                                                                                    s * (1.0 / 13 - s / 15)))))));
+    r += upper ? kQuarterPi : 0.0;
+    r = ay > ax ? 2 * kQuarterPi - r : r;
+    uint64_t xBits, yBits; // the signs of zeros count, as the library's
+    std::memcpy(&xBits, &x, 8);
+    std::memcpy(&yBits, &y, 8);
+    r = xBits >> 63 ? 4 * kQuarterPi - r : r;
+    return yBits >> 63 ? -r : r;
+}
+
+// Four at a time in float, the same way: within 1e-6 rad (the float rounding of the angles).
+inline __m128 FastAtan2(__m128 y, __m128 x)
+{
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    const __m128 ax = _mm_andnot_ps(sign, x), ay = _mm_andnot_ps(sign, y);
+    const __m128 lo = _mm_min_ps(ax, ay), hi = _mm_max_ps(ax, ay);
+    const __m128 upper = _mm_cmpgt_ps(lo, _mm_mul_ps(_mm_set1_ps(0.41421356f), hi));
+    const __m128 num = _mm_or_ps(_mm_and_ps(upper, _mm_sub_ps(lo, hi)), _mm_andnot_ps(upper, lo));
+    __m128 den = _mm_or_ps(_mm_and_ps(upper, _mm_add_ps(lo, hi)), _mm_andnot_ps(upper, hi));
+    const __m128 one = _mm_set1_ps(1.0f), zero = _mm_cmpeq_ps(den, _mm_setzero_ps());
+    den = _mm_or_ps(_mm_and_ps(zero, one), _mm_andnot_ps(zero, den));
+    const __m128 u = _mm_div_ps(num, den), s = _mm_mul_ps(u, u);
+    static const float kTerms[] = {1.0f / 13, -1.0f / 11, 1.0f / 9, -1.0f / 7, 1.0f / 5, -1.0f / 3, 1.0f};
+    __m128 p = _mm_set1_ps(-1.0f / 15);
+    for (float c : kTerms)
+        p = _mm_add_ps(_mm_mul_ps(p, s), _mm_set1_ps(c));
+    __m128 r = _mm_add_ps(_mm_mul_ps(u, p), _mm_and_ps(upper, _mm_set1_ps(0.78539816f)));
+    const __m128 steep = _mm_cmpgt_ps(ay, ax);
+    r = _mm_or_ps(_mm_and_ps(steep, _mm_sub_ps(_mm_set1_ps(1.57079633f), r)), _mm_andnot_ps(steep, r));
+    const __m128 left = _mm_castsi128_ps(_mm_srai_epi32(_mm_castps_si128(x), 31));
+    r = _mm_or_ps(_mm_and_ps(left, _mm_sub_ps(_mm_set1_ps(3.14159265f), r)), _mm_andnot_ps(left, r));
+    return _mm_xor_ps(r, _mm_and_ps(sign, y));
+}
+
+} // namespace fxkit

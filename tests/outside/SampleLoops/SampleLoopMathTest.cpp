@@ -42,15 +42,6 @@ void ExpectNoCallPerSample(const std::string& what, const std::function<void()>&
     EXPECT_LE(count.Calls(), kPerBlock * kBlocks) << what << ": " << count.Which();
 }
 
-// Modules whose loops still call the library; their kernels are being converted elsewhere.
-bool StillCallsTheLibrary(const std::string& dll)
-{
-    for (const char* name : {"KvSEPtch.dll", "KvSEHsNR.dll"})
-        if (dll == name)
-            return true;
-    return false;
-}
-
 // A kernel through a few blocks of noise as a stream runs it: measured first when it measures,
 // stretched when it changes the length.
 void ExpectKernelFree(const std::string& what, fxkit::EffectKernel& kernel, const std::vector<double>& values, int in,
@@ -94,8 +85,6 @@ struct SampleLoopMath : testing::Test {
 TEST_F(SampleLoopMath, EffectKernelsProcessWithoutTheMathsLibrary)
 {
     for (const ModuleRow& row : Modules()) {
-        if (StillCallsTheLibrary(row.dll))
-            continue;
         auto filter = CreateFilter(row);
         ASSERT_TRUE(filter) << row.dll;
         ApplySettings(filter.Get(), row);
