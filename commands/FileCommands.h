@@ -88,11 +88,19 @@ private:
 };
 
 // Saved as one command record holding its takes, not its children; loading runs Do again.
-class RecordingCommand : public CommandGroup {
+class RecordingCommand : public RecordedCommand<RecordingCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "recording";
-    static constexpr size_t kHeadSize = 292;
-    static constexpr size_t kTakeSize = 292;
+    static constexpr uint16_t kHeadSize = 292;
+    static constexpr uint16_t kTakeSize = 292; // the take's item record, its track index at 288
+    // The size word is 0 and the takes are gathered before the count is known: the record is
+    // written and read here, by this description.
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kHeadSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int64_t, &Self::m_recorded>(280))
+            .WithList({288, kTakeSize, 0x7FFFFFu});
+    }
 
     RecordingCommand() = default;
     // The recording range is the document's ordered selection now.
@@ -103,7 +111,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
     STDMETHODIMP Load(IJournalFile* stream) override { return EditCommand::Load(stream); }
     STDMETHODIMP Save(IJournalFile* stream) override { return EditCommand::Save(stream); }
     STDMETHODIMP GetSizeMax(ULONG* size) override { return EditCommand::GetSizeMax(size); }

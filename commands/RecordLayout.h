@@ -36,9 +36,19 @@ struct RecordField {
 };
 
 // The sizes of a record's forms: today's, and an older shorter one that still loads (0: none).
+// With a list, size is the fixed part before it.
 struct RecordForms {
     uint16_t size;
     uint16_t older = 0;
+};
+
+// A counted list after the fixed part: its count in 32 bits at countOffset, then that many
+// elements of elementSize bytes (one zero slot when there are none). The size word holds the
+// low 16 bits of the whole size; readers go by the count, refused above maxCount.
+struct RecordList {
+    uint16_t countOffset = 0;
+    uint16_t elementSize = 0; // 0: no list
+    uint32_t maxCount = 0;
 };
 
 template <class C, size_t N = 0>
@@ -46,11 +56,18 @@ struct RecordLayout {
     CommandDocument* C::*document; // set from the journal before the fields are read
     RecordForms forms;
     std::array<RecordField<C>, N> fields;
+    RecordList list{};
 
     template <class... F>
     static constexpr RecordLayout<C, sizeof...(F)> Of(CommandDocument* C::*document, RecordForms forms, F... fields)
     {
         return {document, forms, {{fields...}}};
+    }
+    constexpr RecordLayout WithList(RecordList counted) const
+    {
+        RecordLayout layout = *this;
+        layout.list = counted;
+        return layout;
     }
 
     // Every field after the header and inside the record, none over another, and each inside
@@ -59,11 +76,16 @@ struct RecordLayout {
     {
         if (forms.size < CommandHeader::kSize || (forms.older && forms.older < CommandHeader::kSize))
             return false;
+        if (list.elementSize &&
+            (forms.older || list.countOffset < CommandHeader::kSize || list.countOffset + 4 > forms.size))
+            return false;
         for (size_t i = 0; i < N; ++i) {
             const size_t begin = fields[i].offset, end = begin + fields[i].size;
             if (begin < CommandHeader::kSize || end > forms.size)
                 return false;
             if (forms.older && begin < forms.older && end > forms.older)
+                return false;
+            if (list.elementSize && begin < list.countOffset + 4u && list.countOffset < end)
                 return false;
             for (size_t j = i + 1; j < N; ++j)
                 if (begin < fields[j].offset + fields[j].size && fields[j].offset < end)

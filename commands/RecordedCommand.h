@@ -23,8 +23,11 @@
 #include "EditCommand.h"
 #include "OperationEdge.h"
 #include "RecordLayout.h"
+#include "TrackCommandSupport.h"
 
+#include <algorithm>
 #include <type_traits>
+#include <vector>
 
 template <class Derived, class Base = EditCommand>
 class RecordedCommand : public Base {
@@ -70,11 +73,23 @@ protected:
 
     virtual void BeforeWrite() {}
     virtual void AfterRead(uint16_t /*formSize*/) {}
+    // A layout with a list: the elements to write, writing them, reading them back.
+    virtual size_t ListCount() { return 0; }
+    virtual void PutList(uint8_t* /*first*/, size_t /*count*/) {}
+    virtual void GetList(const uint8_t* /*first*/, size_t /*count*/) {}
 
     HRESULT GetSize(ULONG* size) override
     {
-        *size = Derived::Fields().forms.size;
-        return S_OK;
+        constexpr auto layout = Derived::Fields();
+        if constexpr (layout.list.elementSize == 0) {
+            *size = layout.forms.size;
+            return S_OK;
+        } else {
+            return RunAtEdge([&] {
+                *size = static_cast<ULONG>(ListRecordSize(ListCount()));
+                return S_OK;
+            });
+        }
     }
 
     HRESULT WriteBody(IJournalFile* stream) override
@@ -83,10 +98,21 @@ protected:
         static_assert(layout.Sound(), "every field lies after the header, inside the record, over no other");
         return RunAtEdge([&] {
             BeforeWrite();
-            uint8_t block[layout.forms.size] = {};
-            this->FillHeader(block, layout.forms.size);
-            layout.Put(static_cast<const Derived&>(*this), block);
-            return this->WriteRecord(stream, block, sizeof block);
+            if constexpr (layout.list.elementSize == 0) {
+                uint8_t block[layout.forms.size] = {};
+                this->FillHeader(block, layout.forms.size);
+                layout.Put(static_cast<const Derived&>(*this), block);
+                return this->WriteRecord(stream, block, sizeof block);
+            } else {
+                const size_t count = ListCount();
+                std::vector<uint8_t> block(ListRecordSize(count), 0);
+                this->FillHeader(block.data(), SizeWord(block.size()));
+                layout.Put(static_cast<const Derived&>(*this), block.data());
+                const uint32_t stored = static_cast<uint32_t>(count);
+                std::memcpy(block.data() + layout.list.countOffset, &stored, sizeof stored);
+                PutList(block.data() + layout.forms.size, count);
+                return this->WriteRecord(stream, block.data(), block.size());
+            }
         });
     }
 
@@ -101,13 +127,31 @@ protected:
                 form = layout.forms.older;
             uint8_t block[layout.forms.size] = {};
             ThrowIfFailed(this->ReadRecord(stream, block, form));
-            layout.Get(self, block, form);
+            if constexpr (layout.list.elementSize == 0) {
+                layout.Get(self, block, form);
+            } else {
+                uint32_t count = 0;
+                std::memcpy(&count, block + layout.list.countOffset, sizeof count);
+                if (count > layout.list.maxCount)
+                    throw CKvSSException(kBadJournal);
+                // The count is checked against the chunk by this read: a damaged one loads nothing.
+                std::vector<uint8_t> elements(layout.list.elementSize * std::max<size_t>(count, 1));
+                ReadInsideChunk(stream, elements.data(), elements.size());
+                layout.Get(self, block, form);
+                GetList(elements.data(), count);
+            }
             AfterRead(form);
             return S_OK;
         });
     }
 
 private:
+    static size_t ListRecordSize(size_t count)
+    {
+        constexpr auto layout = Derived::Fields();
+        return layout.forms.size + layout.list.elementSize * std::max<size_t>(count, 1);
+    }
+
     template <class T, class = void>
     struct HasTypeName : std::false_type {
     };
