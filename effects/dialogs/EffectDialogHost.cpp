@@ -8,6 +8,7 @@
 #include "FadeDialogs.h"
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
+#include "SplitWizard.h"
 
 namespace {
 
@@ -92,10 +93,12 @@ void InstallEffectDialogs(IEffectProgramHost* host)
 {
     g_host = host ? host : &g_standAlone;
     DocWiring::SetEffectDialogs(&g_dialogs);
+    DocWiring::SetSplitWizard(&RunSplitWaveform);
 }
 
 void RemoveEffectDialogs()
 {
     g_host = &g_standAlone;
     DocWiring::SetEffectDialogs(nullptr);
+    DocWiring::SetSplitWizard(nullptr);
 }
