@@ -44,6 +44,8 @@ HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document);
 // OK with the chosen rate, bits and precision, or FALSE.
 BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision);
 void RunSplitWizard(CNyMultiTrackDoc* document);
+// The split wizard the program installs with its effect dialogs (null: none).
+void SetSplitWizard(void (*wizard)(CNyMultiTrackDoc* document));
 // The fade in/out or crossfade dialog (they record their own commands), through the
 // installed EffectDialogs.
 void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade);

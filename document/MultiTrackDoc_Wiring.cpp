@@ -145,7 +145,20 @@ BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DW
     return g_effectDialogs ? g_effectDialogs->RunSampleTypeDialog(document, rate, bits, precision) : FALSE;
 }
 
-void RunSplitWizard(CNyMultiTrackDoc*) {}
+namespace {
+void (*g_splitWizard)(CNyMultiTrackDoc*) = nullptr;
+}
+
+void SetSplitWizard(void (*wizard)(CNyMultiTrackDoc* document))
+{
+    g_splitWizard = wizard;
+}
+
+void RunSplitWizard(CNyMultiTrackDoc* document)
+{
+    if (g_splitWizard)
+        g_splitWizard(document);
+}
 
 void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade)
 {

@@ -22,6 +22,8 @@
 #include "ViewPaneLink.h"
 #include "VideoPreviewWnd.h"
 #include "SettingsCommands.h"
+#include "AdvancedSettingsDialog.h"
+#include "SplitToFilesDialog.h"
 
 // Pane getters: the client window as its own class.
 CVideoPreviewWnd* CMainFrame::GetVideoPreviewPane()
@@ -268,9 +270,19 @@ public:
 };
 } // namespace
 
+// The file divider's page, in Advanced Settings without its mix choice (a split is a mix).
+void RunSplitAdvancedSettings(CWnd* parent, IPropertyPage* page)
+{
+    AdvancedSettingsDialog dialog(parent);
+    dialog.SetSourceObject(page);
+    dialog.m_mixGroupShown = 0;
+    dialog.DoModal();
+}
+
 void InstallEffects()
 {
     InstallEffectDialogs(&EffectProgram::Instance());
+    SetSplitAdvancedSettingsRunner(&RunSplitAdvancedSettings);
 }
 
 void RemoveEffects()

@@ -10,6 +10,7 @@
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
 #include "SampleTypeDialog.h"
+#include "SplitWizard.h"
 
 namespace {
 
@@ -117,10 +118,12 @@ void InstallEffectDialogs(IEffectProgramHost* host)
 {
     g_host = host ? host : &g_standAlone;
     DocWiring::SetEffectDialogs(&g_dialogs);
+    DocWiring::SetSplitWizard(&RunSplitWaveform);
 }
 
 void RemoveEffectDialogs()
 {
     g_host = &g_standAlone;
     DocWiring::SetEffectDialogs(nullptr);
+    DocWiring::SetSplitWizard(nullptr);
 }

@@ -185,15 +185,15 @@ TEST_F(EffectMenuTest, EveryItemChosenFromTheMenuAppliesItsEffectAsOneStepThatUn
 
 TEST_F(EffectMenuTest, ItemsAreGreyedWhereTheyCannotRun)
 {
-    // Dialogs the program does not have are greyed on any document.
+    // Every dialog's item opens on a document with selected tracks.
     TwoTrackDocument(2);
-    EXPECT_FALSE(OpenToItem(ID_SPLIT_WAVEFORM));
     for (UINT id : {UINT(ID_EFFECT_GAIN), UINT(ID_SAMPLE_TYPE), UINT(ID_EFFECT_FM_TONE), UINT(ID_EFFECT_SIMPLE_TONE),
-                    UINT(ID_EFFECT_SILENCE), UINT(ID_EFFECT_NOISE)})
+                    UINT(ID_EFFECT_SILENCE), UINT(ID_EFFECT_NOISE), UINT(ID_SPLIT_WAVEFORM)})
         EXPECT_TRUE(OpenToItem(id)) << id;
     // Without a selected track there is nothing to process; the generators need no selection.
     doc_->GetSelection()->SetTrackSelected(-1, FALSE);
-    for (UINT id : {UINT(ID_EFFECT_GAIN), UINT(ID_EFFECT_GRAPHIC_EQ10), UINT(ID_MONO_TO_STEREO)})
+    for (UINT id : {UINT(ID_EFFECT_GAIN), UINT(ID_EFFECT_GRAPHIC_EQ10), UINT(ID_MONO_TO_STEREO),
+                    UINT(ID_SPLIT_WAVEFORM)})
         EXPECT_FALSE(OpenToItem(id)) << id;
     for (UINT id :
          {UINT(ID_EFFECT_FM_TONE), UINT(ID_EFFECT_SIMPLE_TONE), UINT(ID_EFFECT_SILENCE), UINT(ID_EFFECT_NOISE)})
