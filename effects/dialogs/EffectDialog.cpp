@@ -18,6 +18,7 @@
 #include "KvSETime.h"
 #include "ModuleObjects.h"
 #include "MultiTrackDoc.h"
+#include "ProcessTarget.h"
 #include "PanesIds.h"
 #include "RenderWorker.h"
 #include "ResourceModule.h"
@@ -135,16 +136,7 @@ HRESULT CEffectDialog::Execute(const CEffectDescriptor& descriptor, CNyMultiTrac
         return hr;
     struct Target {
         CEffectDialog* d;
-        ~Target()
-        {
-            for (UINT i = 0; d->m_targetTracks && i < d->m_targetCount; ++i)
-                if (d->m_targetTracks[i])
-                    d->m_targetTracks[i]->Release();
-            if (d->m_targetTracks)
-                GlobalUnlockFree(d->m_targetTracks);
-            d->m_targetTracks = nullptr;
-            d->m_targetCount = 0;
-        }
+        ~Target() { ReleaseProcessTarget(d->m_targetTracks, d->m_targetCount); }
     } target{this};
 
     m_worker = new (std::nothrow) CRenderWorker(nullptr);

@@ -9,6 +9,7 @@
 #include "KvSDivFl.h"
 #include "ModuleObjects.h"
 #include "MultiTrackDoc.h"
+#include "ProcessTarget.h"
 #include "RenderWorker.h"
 #include "ResourceModule.h"
 #include "Settings.h"
@@ -98,15 +99,7 @@ HRESULT CSplitToFilesDialog::Execute(CNyMultiTrackDoc* document, HWND mainWindow
         return hr;
     struct Target {
         CSplitToFilesDialog* d;
-        ~Target()
-        {
-            for (UINT i = 0; d->m_targetTracks && i < d->m_targetCount; ++i)
-                if (d->m_targetTracks[i])
-                    d->m_targetTracks[i]->Release();
-            if (d->m_targetTracks)
-                GlobalUnlockFree(d->m_targetTracks);
-            d->m_targetTracks = nullptr;
-        }
+        ~Target() { ReleaseProcessTarget(d->m_targetTracks, d->m_targetCount); }
     } target{this};
 
     m_render = std::make_unique<SplitRender>(document);
