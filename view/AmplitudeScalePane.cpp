@@ -383,6 +383,16 @@ void CAmplitudeScalePane::Begin(int track, int mode, const char* name)
         ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<TransactionCommand>(name));
         m_transaction = QueryCom<ICommandList>(group.Get());
         m_idleAtStart = m_view->IsTransportIdle() ? 1 : 0;
+        m_holdPosition = m_view->GetPlayPosition() - 1;
+        m_holdValues.assign(size_t(m_doc->GetTrackCount()), 0.0f);
+        m_held.assign(m_holdValues.size(), 0);
+        for (size_t i = 0; m_holdPosition >= 0 && i < m_holdValues.size(); ++i) {
+            try {
+                m_holdValues[i] = m_doc->GetTrackLevel(int(i), mode == 1 ? 0 : 1, m_holdPosition);
+            } catch (const CKvSSException&) {
+                m_held[i] = 1; // nothing to hold
+            }
+        }
     }
     m_view->GetTrackArea().SetCaretHidden(1);
 }
@@ -420,6 +430,7 @@ void CAmplitudeScalePane::Apply(int track, float value)
         int64_t start = 0, end = 0;
         m_doc->GetTrackSpan(track, &start, &end);
         editor.Load(m_view, track, m_changeMode == 1 ? 0 : 1, start, end);
+        HoldLevelBeforeGesture(track, editor, list.Get());
         ComRef<IEditCommand> inserted;
         // A position outside the track writes no point.
         if (editor.InsertPoint(WritePosition(), value, inserted.Out()) && inserted)
@@ -429,6 +440,17 @@ void CAmplitudeScalePane::Apply(int track, float value)
         ThrowIfFailed(m_transaction->Add(step.Get()));
     if (m_doc->GetViewOption(m_changeMode == 1 ? kOptionVolumeEnvelopes : kOptionPanEnvelopes))
         m_view->InvalidateTrackArea(m_view->GetTrackWaveRect(track));
+}
+
+void CAmplitudeScalePane::HoldLevelBeforeGesture(int track, CEnvelopeEditor& editor, ICommandList* step)
+{
+    // Without it the first written point would also set the level of everything before it.
+    if (m_holdPosition < 0 || track < 0 || size_t(track) >= m_held.size() || m_held[size_t(track)])
+        return;
+    m_held[size_t(track)] = 1;
+    ComRef<IEditCommand> held;
+    if (editor.InsertPoint(m_holdPosition, m_holdValues[size_t(track)], held.Out()) && held)
+        ThrowIfFailed(step->Add(held.Get()));
 }
 
 void CAmplitudeScalePane::ApplyToGroup()

@@ -78,6 +78,9 @@ private:
     void EndEnvelopeEdit(int track, int kind);
     // The live editors closed and track flag 64 given back, after an end or a cancel.
     void FinishEnvelopeWrite(int track);
+    // Before a gesture's first point on a track, a point just ahead of where the gesture began
+    // that keeps the level the track had there.
+    void HoldLevelBeforeGesture(int track, CEnvelopeEditor& editor, ICommandList* step);
 
     std::vector<float> m_startValues;
     float m_currentValue = 0;
@@ -96,6 +99,11 @@ private:
     CNyMultiTrackDoc* m_doc = nullptr;
     ComRef<ICommandList> m_transaction;
     std::unique_ptr<CEnvelopeEditor> m_liveEditors[5];
+    // Where playback was when the gesture began (-1 when stopped), each track's level there,
+    // and whether its hold point is written.
+    int64_t m_holdPosition = -1;
+    std::vector<float> m_holdValues;
+    std::vector<char> m_held;
 
     DECLARE_MESSAGE_MAP()
 };

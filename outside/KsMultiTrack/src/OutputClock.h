@@ -23,10 +23,12 @@ public:
         const LONGLONG passed = (now - m_since) * rate / Frequency();
         return raw + std::min(passed, static_cast<LONGLONG>(rate) * kMostStepMs / 1000);
     }
-    // The output stopped (paused) or goes on: the count holds still in between.
-    void Freeze(LONGLONG raw, DWORD rate)
+    // The output stopped (paused) or goes on: the count holds still in between. Read once
+    // the device has stopped, its count is where the sound stopped; time since its last step
+    // would add what the pause kept from being played.
+    void Freeze(LONGLONG stoppedRaw)
     {
-        m_frozenAt = Read(raw, rate);
+        m_frozenAt = stoppedRaw;
         m_frozen = true;
     }
     void Thaw(LONGLONG raw)

@@ -43,8 +43,8 @@ STDMETHODIMP CTransport::TogglePause()
     if (m_state == kPlaying && m_out) {
         m_paused = !m_paused;
         if (m_paused) {
-            m_clock.Freeze(m_out->Played(), m_renderer.Rate());
             m_out->Pause();
+            m_clock.Freeze(m_out->Played());
         } else {
             m_clock.Thaw(m_out->Played());
             m_out->Resume();

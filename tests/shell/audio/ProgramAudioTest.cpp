@@ -8,6 +8,13 @@
 #include "KsMultiTrackLoader.h"
 #include "LabelRecord.h"
 #include "MainFrame.h"
+#include "MixerView.h"
+#include "TrackStrip.h"
+#include "CommandIds.h"
+#include "MainFrameIds.h"
+#include "MarkerListDlg.h"
+#include "PanesIds.h"
+#include "filedialogs/DialogScript.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "NyApp.h"
@@ -56,7 +63,7 @@ protected:
             boxes_.push_back(text);
             return IDOK;
         });
-        ASSERT_TRUE(app_.InitInstance());
+        ASSERT_TRUE(app_.InitInstance()) << (boxes_.empty() ? "" : boxes_.front());
         frame_ = dynamic_cast<CMainFrame*>(app_.m_pMainWnd);
         ASSERT_NE(frame_, nullptr);
         controller_ = frame_->GetControllerPane();
@@ -84,18 +91,28 @@ protected:
         AfxSetMessageBoxHook(nullptr);
     }
 
-    // The program's loop for ms milliseconds: accelerators and the panes' keys first.
+    // The program's loop for ms milliseconds: accelerators and the panes' keys first. With 0,
+    // until what was posted has been handled: under load the play and meter timers take as
+    // long as their period, and waiting for them to leave the queue empty takes seconds.
     void Run(DWORD ms)
     {
         const DWORD until = ::GetTickCount() + ms;
         do {
             MSG msg;
             // A timer that fires again while its tick is handled keeps the queue full.
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+                if (ms == 0 && (msg.message == WM_TIMER || msg.message == WM_PAINT))
+                    return;
+                if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                    break;
                 if (msg.message == WM_QUIT)
                     continue;
                 if (msg.message == WM_TIMER && msg.hwnd == controller_->m_hWnd && msg.wParam == 1)
                     ++windTicks_;
+                if (msg.message == kMsgPlayEnd && msg.hwnd == controller_->m_hWnd)
+                    ++ends_;
+                if (msg.message == WM_TIMER && msg.hwnd == view_->m_hWnd && msg.wParam == kPlayTimerId)
+                    ++playTicks_;
                 if (!app_.PreTranslateMessage(&msg)) {
                     ::TranslateMessage(&msg);
                     ::DispatchMessageA(&msg);
@@ -103,6 +120,8 @@ protected:
                 if (ms && ::GetTickCount() >= until)
                     break;
             }
+            if (ms == 0)
+                return;
             ::Sleep(5);
         } while (::GetTickCount() < until);
     }
@@ -169,6 +188,8 @@ protected:
     kvtest::ScratchFolder scratch_;
     int files_ = 0;
     int windTicks_ = 0;
+    int ends_ = 0; // end messages the engine posted to the controller
+    int playTicks_ = 0;
     CNyApp app_;
     CMainFrame* frame_ = nullptr;
     CNyControlView* controller_ = nullptr;
@@ -287,6 +308,43 @@ TEST_F(ProgramAudioTest, MAddsACueAtTheCaretWithItsNameEditorAndWhilePlayingAtTh
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
+// The pieces of a heard ramp, for a failure's message.
+std::string Describe(const std::vector<rig::RampPiece>& pieces)
+{
+    std::string text;
+    for (const rig::RampPiece& p : pieces)
+        text += " [at " + std::to_string(p.captureStart) + ": " + std::to_string(p.frames) + " frames, " +
+                std::to_string(int64_t(p.firstPosition)) + ".." + std::to_string(int64_t(p.lastPosition)) + "]";
+    return text;
+}
+
+// Under load the sound server's own output now and then runs dry while the engine's output
+// still holds sound ahead: the capture falls silent for tens of milliseconds and the stream
+// goes on a little past where it stopped (the server skips less than it was silent). Such a
+// piece joins the one before it and its skip is counted apart; a stream that lost sound
+// the engine wrote shows a jump without such a silence, or an end cut short.
+std::vector<rig::RampPiece> JoinServerStalls(const std::vector<rig::RampPiece>& pieces, int64_t* skipped)
+{
+    std::vector<rig::RampPiece> joined;
+    *skipped = 0;
+    for (const rig::RampPiece& p : pieces) {
+        if (!joined.empty()) {
+            rig::RampPiece& q = joined.back();
+            const double silent = double(p.captureStart - q.captureEnd);
+            const double skip = p.firstPosition - q.lastPosition - 1.0;
+            if (silent >= kRate * 0.005 && skip >= -1.5 && skip <= std::min(silent, kRate * 0.015)) {
+                q.lastPosition = p.lastPosition;
+                q.frames += p.frames;
+                q.captureEnd = p.captureEnd;
+                *skipped += int64_t(std::max(0.0, skip));
+                continue;
+            }
+        }
+        joined.push_back(p);
+    }
+    return joined;
+}
+
 // A ramp naming its own position, in both channels.
 std::vector<int16_t> StereoRamp(int64_t frames)
 {
@@ -298,10 +356,8 @@ std::vector<int16_t> StereoRamp(int64_t frames)
 }
 
 // Played from the program with Space, a one-second document is heard to its last sample every
-// time, and the transport ends by itself after it.
-// Disabled: the controller stops playing 540-910 ms after Space, and a Space pressed right
-// after such an end does not start playing.
-TEST_F(ProgramAudioTest, DISABLED_AOneSecondDocumentIsHeardWholeInTwentyRunsOfTwenty)
+// time, and the transport ends by itself after it, told once.
+TEST_F(ProgramAudioTest, AOneSecondDocumentIsHeardWholeInTwentyRunsOfTwenty)
 {
     const int64_t length = kRate;
     AddTrack(StereoRamp(length), 2, 0);
@@ -309,50 +365,258 @@ TEST_F(ProgramAudioTest, DISABLED_AOneSecondDocumentIsHeardWholeInTwentyRunsOfTw
     int whole = 0;
     for (int run = 0; run < 20; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
+        ends_ = 0;
+        const DWORD pressed = ::GetTickCount();
         const LONGLONG mark = PlayFromStart();
         ASSERT_TRUE(controller_->IsPlaying());
-        const DWORD started = ::GetTickCount();
-        while (controller_->IsPlaying() && ::GetTickCount() - started < 4000)
+        LONG underruns = 0, bufferMs = 0;
+        while (controller_->IsPlaying() && ::GetTickCount() - pressed < 4000) {
+            controller_->QueryPlayStatus(&underruns, &bufferMs);
             Run(10);
+        }
         ASSERT_FALSE(controller_->IsPlaying()) << "no end within 4 s";
-        EXPECT_GE(::GetTickCount() - started, 950u) << "ended before the sound could have";
+        EXPECT_GE(::GetTickCount() - pressed, 1000u) << "ended before the sound could have";
+        EXPECT_EQ(underruns, 0) << "the engine's output ran dry";
         const LONGLONG until = capture.Now() + kRate * 4 / 10;
         ASSERT_TRUE(capture.WaitFor(until, 3400));
-        const auto pieces = rig::RampPieces(capture.Take(mark, until), 0, length);
-        ASSERT_EQ(pieces.size(), 1u);
-        const bool last = std::fabs(pieces[0].lastPosition - double(length - 1)) <= kRate * 0.005;
-        const bool frames = std::llabs(pieces[0].frames - (length - rig::kStartLoss)) <= kRate * 16 / 1000;
-        EXPECT_TRUE(last) << "heard to " << pieces[0].lastPosition;
-        EXPECT_TRUE(frames) << pieces[0].frames << " frames heard";
-        whole += last && frames;
+        Run(50);
+        EXPECT_EQ(ends_, 1) << "end messages";
+        const auto raw = rig::RampPieces(capture.Take(mark, until), 0, length);
+        int64_t skipped = 0;
+        const auto pieces = JoinServerStalls(raw, &skipped);
+        ASSERT_EQ(pieces.size(), 1u) << Describe(raw);
+        // The stream's start loses what the rig loses (less or more, under load); from
+        // there every frame is heard, to the last.
+        const rig::RampPiece& heard = pieces[0];
+        const bool last = std::fabs(heard.lastPosition - double(length - 1)) <= kRate * 0.005;
+        const bool first = heard.firstPosition <= double(rig::kStartLoss) + kRate * 0.015;
+        const bool frames =
+            std::fabs(double(heard.frames + skipped) - (heard.lastPosition - heard.firstPosition + 1)) <= kRate * 0.005;
+        EXPECT_TRUE(last) << "heard to " << heard.lastPosition;
+        EXPECT_TRUE(first) << "heard from " << heard.firstPosition;
+        EXPECT_TRUE(frames) << Describe(raw);
+        whole += last && first && frames;
     }
     EXPECT_EQ(whole, 20);
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
-// Paused with Shift+Space, the controller's counter shows where the sound stopped.
-// Disabled: the counter shows 23 ms past the last sound heard.
-TEST_F(ProgramAudioTest, DISABLED_TheCounterAtPauseIsWhereTheSoundStopped)
+// Paused with Shift+Space, the controller's counter shows where the sound stopped. The null
+// sink hands its monitor whole render blocks of about 45 ms ahead of its clock, so a pause that
+// lands inside such a block is heard to the block's end: the sound may go on up to one block
+// past the counter, and half the pauses or more land where the counter is.
+TEST_F(ProgramAudioTest, TheCounterAtPauseIsWhereTheSoundStopped)
 {
     const int64_t length = 20 * kRate;
     AddTrack(StereoRamp(length), 2, 0);
     rig::Capture& capture = rig::Capture::Get();
-    for (int run = 0; run < 3; ++run) {
+    std::vector<double> aheadMs;
+    for (int run = 0; run < 7; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         const LONGLONG mark = PlayFromStart();
         ASSERT_TRUE(controller_->IsPlaying());
         Run(1200 + 300 * run);
         Key(VK_SPACE, true);
         ASSERT_TRUE(controller_->IsPaused());
-        Run(50);
+        // The counter follows the play timer's next tick.
+        const int ticks = playTicks_;
+        for (const DWORD paused = ::GetTickCount(); playTicks_ == ticks && ::GetTickCount() - paused < 2000;)
+            Run(10);
+        ASSERT_GT(playTicks_, ticks) << "no tick of the play timer";
         const int64_t counter = controller_->GetCounterPosition();
         const LONGLONG until = capture.Now() + kRate * 6 / 10;
         ASSERT_TRUE(capture.WaitFor(until, 3400));
         Key(VK_SPACE);
         const auto pieces = rig::RampPieces(capture.Take(mark, until), 0, length);
         ASSERT_FALSE(pieces.empty());
-        EXPECT_NEAR(double(counter), pieces.back().lastPosition, kRate * 0.020) << "counter " << counter;
+        const double ahead = (double(counter) - pieces.back().lastPosition) * 1000.0 / kRate;
+        EXPECT_LE(ahead, 20.0) << "the counter ran ahead of the sound";
+        EXPECT_GE(ahead, -20.0 - 45.0) << "the sound went on past the counter";
+        aheadMs.push_back(ahead);
     }
+    std::sort(aheadMs.begin(), aheadMs.end());
+    EXPECT_NEAR(aheadMs[aheadMs.size() / 2], 0.0, 20.0) << "median of the counter's lead, ms";
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// Edit Markers opened from the shown marker list: its Preview button plays the section round
+// and round at the level of the track, until the button (now "Sto&p") is clicked again.
+TEST_F(ProgramAudioTest, EditMarkersPreviewPlaysTheSectionRoundUntilStopped)
+{
+    const int64_t length = 4 * kRate;
+    AddTrack(StereoRamp(length), 2, 0);
+    LabelRecord section{};
+    section.kind = kLabelSection;
+    section.trackId = -1;
+    section.start = kRate;
+    section.end = kRate + kRate / 2;
+    std::strcpy(section.name, "chorus");
+    ASSERT_GT(doc_->AddLabel(section), 0);
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    CMarkerListDlg* markers = frame_->GetMarkerListPane();
+    ASSERT_NE(markers, nullptr);
+    ASSERT_EQ(markers->GetRowCount(), 1);
+    LVITEMA item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendDlgItemMessageA(markers->m_hWnd, IDC_MARKER_LIST, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    HWND edit = ::GetDlgItem(markers->m_hWnd, IDC_MARKER_EDIT);
+    ASSERT_TRUE(::IsWindowEnabled(edit));
+
+    rig::Capture& capture = rig::Capture::Get();
+    LONGLONG started = -1, stopped = -1;
+    std::string playingCaption, stoppedCaption;
+    DWORD clicked = 0;
+    int step = 0;
+    kvtest::TimerScript script([&] {
+        HWND dialog = ::FindWindowA(nullptr, "Edit Markers");
+        if (!dialog || !::IsWindowVisible(dialog))
+            return false;
+        HWND preview = ::GetDlgItem(dialog, IDC_EDITMARK_PREVIEW);
+        char caption[32] = {};
+        if (step == 0) {
+            started = capture.Now();
+            ::SendMessageA(preview, BM_CLICK, 0, 0);
+            ::GetWindowTextA(preview, caption, sizeof caption);
+            playingCaption = caption;
+            clicked = ::GetTickCount();
+            step = 1;
+        } else if (step == 1 && ::GetTickCount() - clicked >= 1400) {
+            stopped = capture.Now();
+            ::SendMessageA(preview, BM_CLICK, 0, 0);
+            ::GetWindowTextA(preview, caption, sizeof caption);
+            stoppedCaption = caption;
+            clicked = ::GetTickCount();
+            step = 2;
+        } else if (step == 2 && ::GetTickCount() - clicked >= 100) {
+            ::SendMessageA(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+            return true;
+        }
+        return false;
+    });
+    ::SendMessageA(edit, BM_CLICK, 0, 0);
+    ASSERT_EQ(step, 2) << "the dialog did not come up, or closed early";
+    EXPECT_EQ(playingCaption, "Sto&p");
+    EXPECT_EQ(stoppedCaption, "&Preview");
+
+    const LONGLONG until = stopped + kRate * 6 / 10;
+    ASSERT_TRUE(capture.WaitFor(until, 3400));
+    const std::vector<int16_t> heard = capture.Take(started, until);
+    const auto pieces = rig::RampPieces(heard, 0, length);
+    // 1.4 s of a 0.5-s section: once from its start (less the stream's start loss), whole
+    // rounds after it, each at the ramp's own values, so at the track's level.
+    ASSERT_GE(pieces.size(), 3u);
+    EXPECT_LE(pieces[0].firstPosition, double(section.start + rig::kStartLoss) + kRate * 0.015);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        SCOPED_TRACE("round " + std::to_string(i));
+        EXPECT_GE(pieces[i].firstPosition, section.start - kRate * 0.002);
+        EXPECT_LE(pieces[i].lastPosition, section.end + kRate * 0.002);
+        if (i + 1 < pieces.size())
+            EXPECT_NEAR(pieces[i].lastPosition, double(section.end - 1), kRate * 0.005);
+        if (i > 0 && i + 1 < pieces.size()) {
+            EXPECT_NEAR(pieces[i].firstPosition, double(section.start), kRate * 0.005);
+            EXPECT_NEAR(double(pieces[i].frames), double(section.end - section.start), kRate * 0.005);
+        }
+    }
+    // Stopped, nothing more is heard once the output's delay has passed.
+    const size_t quiet = size_t(stopped - started + kRate * 25 / 100) * 2;
+    ASSERT_LT(quiet, heard.size());
+    EXPECT_EQ(rig::SoundingFrames(std::vector<int16_t>(heard.begin() + quiet, heard.end()), 0, 0.02), 0);
+    EXPECT_EQ(UndoNames().size(), 0u) << "the preview changes nothing";
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// The pointer moved and pressed as the user's mouse does, at a point of a window's client.
+void MouseAt(HWND window, CPoint client, DWORD buttons)
+{
+    ::ClientToScreen(window, &client);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = client.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = client.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    ::SendInput(1, &input, sizeof input);
+}
+
+// Write Automation on: the track strip's fader dragged down while playing writes its moves
+// where the sound had got to; played again with Read Automation on, the fader and what is
+// heard follow them.
+TEST_F(ProgramAudioTest, AFaderMovedWhileWritingAutomationReplaysAsMoved)
+{
+    const double hz = 440.0;
+    AddTrack(rig::Tone(hz, 0.5, 6 * kRate, 2), 2, 0);
+    // The switches through the commands the menu sends: Write off, then on again.
+    view_->SendMessage(WM_COMMAND, ID_TRANSPORT_WRITE_AUTOMATION, 0);
+    EXPECT_FALSE(CNyControlView::IsWriteAutomation());
+    EXPECT_FALSE(doc_->GetTrackFlag(0, kMtFlagWriteEnvelopes));
+    view_->SendMessage(WM_COMMAND, ID_TRANSPORT_WRITE_AUTOMATION, 0);
+    ASSERT_TRUE(CNyControlView::IsWriteAutomation());
+    ASSERT_TRUE(doc_->GetTrackFlag(0, kMtFlagWriteEnvelopes));
+    ASSERT_TRUE(CNyControlView::IsReadAutomation()) << "on from the first start";
+    CMixerView* mixer = frame_->GetMixerPane();
+    ASSERT_NE(mixer, nullptr);
+    ASSERT_TRUE(mixer->IsWindowVisible());
+    CTrackStrip* strip = mixer->GetTrackStrip(0);
+    ASSERT_NE(strip, nullptr);
+    CSliderElement& fader = strip->Fader();
+    RECT r;
+    fader.GetRect(&r);
+    const POINT centre = fader.KnobCentre();
+    const CPoint knob(r.left + fader.OffsetX() + centre.x, r.top + fader.OffsetY() + 9 + centre.y);
+
+    PlayFromStart();
+    ASSERT_TRUE(controller_->IsPlaying());
+    Run(1000);
+    MouseAt(mixer->m_hWnd, knob, 0);
+    Run(30);
+    const int64_t pressed = Position();
+    MouseAt(mixer->m_hWnd, knob, MOUSEEVENTF_LEFTDOWN);
+    Run(30);
+    for (int dy = 6; dy <= 54; dy += 6) {
+        MouseAt(mixer->m_hWnd, CPoint(knob.x, knob.y + dy), 0);
+        Run(40);
+    }
+    const int64_t moved = Position();
+    Run(600); // held still
+    MouseAt(mixer->m_hWnd, CPoint(knob.x, knob.y + 54), MOUSEEVENTF_LEFTUP);
+    Run(600);
+    Key(VK_SPACE);
+    ASSERT_FALSE(controller_->IsPlaying());
+    const double level = fader.GetValue() / 10000.0;
+    ASSERT_LT(level, 0.8) << "the drag did not reach the fader";
+    ASSERT_GT(pressed, kRate / 2);
+    EXPECT_EQ(UndoNames(), std::vector<std::string>{"Envelope"}) << "one step for the gesture";
+    // The engine's volume: as it was before the press, as moved after the last step.
+    EXPECT_NEAR(doc_->GetTrackLevel(0, 0, pressed - kRate / 4), 1.0, 0.01);
+    EXPECT_NEAR(doc_->GetTrackLevel(0, 0, moved + kRate / 4), level, 0.01);
+    EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 6 * kRate - 1), level, 0.01);
+
+    // Played again from the start: the fader follows the written moves, and so does the sound.
+    rig::Capture& capture = rig::Capture::Get();
+    const LONGLONG mark = PlayFromStart();
+    ASSERT_TRUE(controller_->IsPlaying());
+    int before = -1, after = -1;
+    for (const DWORD started = ::GetTickCount(); ::GetTickCount() - started < 4000;) {
+        Run(30);
+        const int64_t at = Position();
+        if (at < pressed - kRate / 4)
+            before = fader.GetValue();
+        else if (at > moved + kRate / 4 && after < 0)
+            after = fader.GetValue();
+        if (at > moved + kRate)
+            break;
+    }
+    Key(VK_SPACE);
+    EXPECT_EQ(before, 10000);
+    EXPECT_NEAR(after, level * 10000, 100);
+    const LONGLONG until = capture.Now();
+    const std::vector<int16_t> heard = capture.Take(mark, until);
+    const LONGLONG first = rig::FirstSound(heard, 0, 0.05);
+    ASSERT_GE(first, 0) << "nothing heard";
+    const size_t window = size_t(kRate / 10);
+    const double loud = rig::ToneAmplitude(heard, 0, hz, size_t(first + pressed - kRate / 2), window);
+    const double soft = rig::ToneAmplitude(heard, 0, hz, size_t(first + moved + kRate / 4), window);
+    ASSERT_GT(loud, 0.1);
+    EXPECT_NEAR(soft / loud, level, 0.03) << loud << " then " << soft;
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
