@@ -4,6 +4,7 @@
 #include "GlobalMemory.h"
 #include "HelpLauncher.h"
 #include "IKvSKsFIO.h"
+#include "MultiTrackDoc.h"
 #include "Settings.h"
 
 #include <algorithm>
@@ -101,6 +102,11 @@ BOOL CBurnCdDialog::OnInitDialog()
         EndDialog(IDCANCEL);
         return TRUE;
     }
+    if (!FileMode() && (!SourceDocument() || SourceDocument()->IsMultichannel())) {
+        Box(IDS_BURN_MULTICHANNEL, MB_OK | MB_ICONWARNING);
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
     HINSTANCE resources = AfxGetResourceHandle();
     const int up[2] = {IDC_BURN_MOVE_UP, IDI_BURN_MOVE_UP}, down[2] = {IDC_BURN_MOVE_DOWN, IDI_BURN_MOVE_DOWN};
     for (const int* button : {up, down}) {
@@ -130,6 +136,8 @@ BOOL CBurnCdDialog::OnInitDialog()
         ::SetWindowPos(item, nullptr, x, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetColumns();
+    if (!FileMode())
+        BuildTracksFromDocument();
     FillList();
     EnableControls();
     m_progress = m_host.OpenProgress(this);
@@ -181,6 +189,10 @@ void CBurnCdDialog::SetTotal(int64_t total)
 
 void CBurnCdDialog::FillList()
 {
+    if (!FileMode()) {
+        FillWindowList();
+        return;
+    }
     HWND list = ::GetDlgItem(m_hWnd, IDC_BURN_TRACKS);
     ListView_DeleteAllItems(list);
     const int64_t total = LayOutFileTracks(m_tracks);
