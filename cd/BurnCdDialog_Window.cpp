@@ -15,7 +15,9 @@
 #include "RenderWorker.h"
 #include "SplitRender.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -72,21 +74,47 @@ void CBurnCdDialog::FillWindowList()
     const double frameRate = doc ? doc->GetSettings().frameRate : 0.0;
     int64_t total = 0;
     const std::vector<WindowRowTimes> rows = LayOutWindowTracks(m_tracks, &total);
+    // Without the file columns the list has room for every time text and heading whole (with
+    // the room the list keeps around a cell's text).
+    HDC dc = ::GetDC(list);
+    HGDIOBJ font = ::SelectObject(dc, HGDIOBJ(::SendMessageA(list, WM_GETFONT, 0, 0)));
+    const auto measure = [dc](const char* text) {
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc, text, int(strlen(text)), &size);
+        return int(size.cx);
+    };
+    int widths[5] = {};
+    for (int c = 0; c < 5; ++c) {
+        char heading[64] = {};
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = heading;
+        column.cchTextMax = sizeof heading;
+        ListView_GetColumn(list, c, &column);
+        widths[c] = measure(heading);
+    }
     for (size_t i = 0; i < m_tracks.size(); ++i) {
         char number[16], gap[16];
         std::snprintf(number, sizeof number, "%02d", m_tracks[i].trackNumber);
         std::snprintf(gap, sizeof gap, "%d", m_tracks[i].preGap);
+        const std::string cells[] = {number, gap, FormatPosition(44100, unit, frameRate, rows[i].start),
+                                     FormatPosition(44100, unit, frameRate, rows[i].end),
+                                     FormatPosition(44100, unit, frameRate, rows[i].length)};
         LVITEMA item{};
         item.mask = LVIF_TEXT;
         item.iItem = int(i);
-        item.pszText = number;
+        item.pszText = const_cast<char*>(cells[0].c_str());
         ::SendMessageA(list, LVM_INSERTITEMA, 0, LPARAM(&item));
-        const std::string cells[] = {gap, FormatPosition(44100, unit, frameRate, rows[i].start),
-                                     FormatPosition(44100, unit, frameRate, rows[i].end),
-                                     FormatPosition(44100, unit, frameRate, rows[i].length)};
-        for (int c = 0; c < 4; ++c)
-            ListView_SetItemText(list, int(i), c + 1, const_cast<char*>(cells[c].c_str()));
+        for (int c = 0; c < 5; ++c) {
+            if (c > 0)
+                ListView_SetItemText(list, int(i), c, const_cast<char*>(cells[c].c_str()));
+            widths[c] = std::max(widths[c], measure(cells[c].c_str()));
+        }
     }
+    ::SelectObject(dc, font);
+    ::ReleaseDC(list, dc);
+    for (int c = 0; c < 5; ++c)
+        ListView_SetColumnWidth(list, c, std::max(widths[c] + 30, c == 1 ? 60 : c == 0 ? 75 : 90));
     SetTotal(total * kHundredNsPerSecond / 44100);
 }
 

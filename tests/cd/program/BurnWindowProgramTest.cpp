@@ -190,6 +190,88 @@ TEST_F(BurnWindow, BurnsTheDocumentCutAtItsCuesAfterATestWriteAndTheDiscReadsBac
     EXPECT_TRUE(std::equal(tracks[2].begin(), tracks[2].end(), sectors.begin() + 1238 * 2352));
 }
 
+// A tone of 1 kHz at 48 kHz in one channel, minutes long.
+class BurnConvertedWindow : public BurnProgram {
+protected:
+    uint32_t m_seconds = 10;
+    std::string PrepareDocument() override
+    {
+        const std::string path = m_sources.File("tone.wav");
+        WriteWavWithCues(path, 1, 48000, m_seconds * 48000,
+                         [](uint32_t i, int) { return int16_t(std::lround(std::sin(i * (2 * 3.14159265358979 / 48)) * 10000)); },
+                         {});
+        return path;
+    }
+};
+
+// A burn of a document not in CD format: converted to 44100 Hz stereo on its way to the disc,
+// the one channel in both.
+TEST_F(BurnConvertedWindow, BurnsADocumentNotInCdFormatConvertedToCdAudio)
+{
+    HWND dialog = OpenBurnDialog(cdtest::kBurnFromWindow);
+    ASSERT_NE(nullptr, dialog) << Diagnose();
+    HWND list = GetDlgItem(dialog, IDC_BURN_TRACKS);
+    ASSERT_EQ(1, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ("00 : 00 : 10.000", RemoteListText(list, 0, 4));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answer("Finished writing to media.", 60000)) << Diagnose();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
+    EXPECT_EQ(0, cdtest::FilesIn(m_temp.Path())) << "no temporary file is left";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+    m_program.reset();
+
+    const cdimage::CueDisc disc = ReadDisc(*m_image);
+    ASSERT_EQ(1u, disc.tracks.size());
+    EXPECT_EQ(750u, disc.leadOut);
+    CdDriveAccess access;
+    ASSERT_TRUE(access.Load(kvtest::BinFolder()));
+    CdAddress drive;
+    ASSERT_TRUE(access.FindDrive(cdtest::kBurnLetter, &drive));
+    std::vector<int16_t> frames(size_t(750) * 588 * 2);
+    ASSERT_TRUE(access.ReadAudio(drive, 0, 750, reinterpret_cast<uint8_t*>(frames.data())));
+    // Both channels alike; the tone's 1000 cycles a second and its level (7071 RMS) kept.
+    int crossings = 0, differ = 0;
+    double power = 0;
+    for (size_t i = 0; i < frames.size(); i += 2) {
+        differ += frames[i] != frames[i + 1];
+        crossings += i >= 2 && (frames[i - 2] < 0) != (frames[i] < 0);
+        power += double(frames[i]) * frames[i];
+    }
+    EXPECT_EQ(0, differ);
+    EXPECT_NEAR(20000, crossings, 4);
+    EXPECT_NEAR(7071.0, std::sqrt(power / (frames.size() / 2)), 30.0);
+}
+
+class BurnLongWindow : public BurnConvertedWindow {
+protected:
+    std::string PrepareDocument() override
+    {
+        m_seconds = 900; // renders for seconds: the Cancel below comes long before its end
+        return BurnConvertedWindow::PrepareDocument();
+    }
+};
+
+TEST_F(BurnLongWindow, CancelWhileTheDocumentRendersLeavesNoFileAndTheDiscBlank)
+{
+    HWND dialog = OpenBurnDialog(cdtest::kBurnFromWindow);
+    ASSERT_NE(nullptr, dialog) << Diagnose();
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    HWND progress = Box("KorvaneSound5 Tarn");
+    ASSERT_NE(nullptr, progress) << Diagnose();
+    ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(progress, "Processing..."); }, 5000));
+    PostMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 60000)) << Diagnose();
+    EXPECT_FALSE(IsWindowVisible(progress));
+    // A cancel tells nothing: no box besides the dialog.
+    Pump(500);
+    EXPECT_EQ(1u, m_program->Boxes().size()) << Diagnose();
+    EXPECT_EQ(0, cdtest::FilesIn(m_temp.Path())) << "no temporary file is left";
+    EXPECT_EQ(std::string::npos, cdkit::ReadFileText(m_image->Sheet()).find("TRACK"));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+}
+
 TEST_F(BurnWindow, DISABLED_Showcase)
 {
     HWND dialog = OpenBurnDialog(cdtest::kBurnFromWindow);
