@@ -190,6 +190,36 @@ TEST_F(BurnWindow, BurnsTheDocumentCutAtItsCuesAfterATestWriteAndTheDiscReadsBac
     EXPECT_TRUE(std::equal(tracks[2].begin(), tracks[2].end(), sectors.begin() + 1238 * 2352));
 }
 
+// A rewritable disc written at its slowest speed (4x: the 20 s take 5 s): Cancel while the
+// write runs aborts it and the track files go (what was written stays, as on a real disc).
+TEST_F(BurnWindow, CancelWhileTheDiscIsWrittenAbortsAndLeavesNoFile)
+{
+    cdkit::WriteBlank(m_image->Folder(), "disc", "CD-RW");
+    HWND dialog = OpenBurnDialog(cdtest::kBurnFromWindow);
+    ASSERT_NE(nullptr, dialog) << Diagnose();
+    PostMessageA(GetDlgItem(dialog, IDC_BURN_ADVANCED), BM_CLICK, 0, 0);
+    HWND advanced = Box("Advanced Settings");
+    ASSERT_NE(nullptr, advanced) << Diagnose();
+    HWND speeds = GetDlgItem(advanced, IDC_BURN_SPEED);
+    const LRESULT slowest = SendMessageA(speeds, CB_GETCOUNT, 0, 0) - 1;
+    ASSERT_GE(slowest, 1);
+    EXPECT_EQ(4, SendMessageA(speeds, CB_GETITEMDATA, WPARAM(slowest), 0));
+    SendMessageA(speeds, CB_SETCURSEL, WPARAM(slowest), 0);
+    PostMessageA(advanced, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(advanced); }, 5000));
+
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    HWND progress = Box("KorvaneSound5 Tarn");
+    ASSERT_NE(nullptr, progress) << Diagnose();
+    ASSERT_TRUE(WaitFor([&] { return kvtest::HasChildTitled(progress, "Performing Write"); }, 30000)) << Diagnose();
+    PostMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answer("Aborted write to media.", 30000)) << Diagnose();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
+    EXPECT_EQ(0, cdtest::FilesIn(m_temp.Path())) << "no temporary file is left";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+}
+
 // A tone of 1 kHz at 48 kHz in one channel, minutes long.
 class BurnConvertedWindow : public BurnProgram {
 protected:
