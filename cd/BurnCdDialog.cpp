@@ -248,7 +248,9 @@ void CBurnCdDialog::StopPreview()
 {
     if (!m_preview)
         return;
-    if (IKvSKsFIO* fio = m_host.FileModule())
+    if (!FileMode())
+        StopDocumentPreview();
+    else if (IKvSKsFIO* fio = m_host.FileModule())
         fio->StopPreview();
     m_preview = false;
     SetDlgItemText(IDC_BURN_PREVIEW, Text(20369).c_str());
@@ -256,6 +258,10 @@ void CBurnCdDialog::StopPreview()
 
 LRESULT CBurnCdDialog::OnPreviewStopped(WPARAM, LPARAM)
 {
+    if (!FileMode()) {
+        StopPreview();
+        return 0;
+    }
     if (IKvSKsFIO* fio = m_host.FileModule()) {
         LONG code = 0;
         LONG_PTR a = 0, b = 0;
@@ -276,11 +282,13 @@ void CBurnCdDialog::OnPreview()
         return;
     }
     const std::vector<int> rows = SelectedRows();
-    if (rows.size() != 1 || !FileMode())
+    if (rows.size() != 1)
         return;
     IKvSKsFIO* fio = m_host.FileModule();
     const BurnTrackRecord& r = m_tracks[size_t(rows.front())];
-    const HRESULT hr = fio ? fio->PlayPreview(m_hWnd, (r.folder + r.fileName).c_str()) : E_FAIL;
+    const HRESULT hr = !FileMode() ? PreviewDocumentTrack(r)
+                       : fio       ? fio->PlayPreview(m_hWnd, (r.folder + r.fileName).c_str())
+                                   : E_FAIL;
     if (FAILED(hr)) {
         m_host.ShowErrorBox(hr);
         return;
@@ -394,6 +402,7 @@ void CBurnCdDialog::OnDelete()
 
 void CBurnCdDialog::OnCombine()
 {
+    StopPreview();
     const std::vector<int> rows = SelectedRows();
     if (FileMode() || rows.size() != 1 || !CombineWithNext(m_tracks, rows.front()))
         return;

@@ -10,7 +10,9 @@
 #include "CdHost.h"
 #include "CdIds.h"
 #include "CdWriterModule.h"
+#include "ComRef.h"
 #include "Framework.h"
+#include "KsMultiTrack.h"
 
 #include <memory>
 #include <string>
@@ -75,6 +77,10 @@ private:
     std::string TrackFileName(int trackNumber) const;
     HRESULT RenderDocument();
     void BurnDocument();
+    // The mix of the document over the track's range through the engine's player.
+    HRESULT PreviewDocumentTrack(const BurnTrackRecord& track);
+    // Stops that player and gives the engine the document's selection back.
+    void StopDocumentPreview();
     int64_t TotalLength100ns() const;
     // Writer devices, speeds and the chosen one (BurnCdDialog_Run.cpp).
     void ListDevices();
@@ -104,6 +110,7 @@ private:
     std::vector<BurnTrackRecord> m_tracks;
     int64_t m_total = 0;
     bool m_preview = false;
+    ComRef<IMtTransport> m_player; // window mode's preview
 
     CCdWriterModule m_module;
     ICdWriter* m_writer = nullptr;

@@ -3,16 +3,20 @@
 // divider (behind the attribute filter when the document is not in CD format).
 #include "BurnCdDialog.h"
 
+#include "AudioFormat.h"
+#include "AudioRenderer.h"
 #include "ComRef.h"
 #include "IAttributeSettings.h"
 #include <mmreg.h>
 
 #include "KvSDivFl.h"
+#include "KsMultiTrackLoader.h"
 #include "ModuleObjects.h"
 #include "MultiTrackDoc.h"
 #include "PositionText.h"
 #include "ProcessTarget.h"
 #include "RenderWorker.h"
+#include "SelectionModel.h"
 #include "SplitRender.h"
 
 #include <algorithm>
@@ -24,6 +28,7 @@ namespace {
 constexpr UINT kIdsPluginLoadFailed = 20263; // "Failed to load the plugin(s)."
 constexpr UINT kIdsProcessing = 20346;       // "Processing..."
 constexpr HRESULT kPluginNotSupported = HRESULT(0x83E8044C);
+constexpr HRESULT kNoPlaybackDevice = HRESULT(0x83E80450);
 constexpr HRESULT kCancelled = HRESULT(0x83E80005);
 // A failure the run has already told the user about.
 constexpr HRESULT kToldAlready = E_ABORT;
@@ -33,6 +38,17 @@ std::string Text(UINT id)
     char text[512] = {};
     LoadStringA(AfxGetResourceHandle(), id, text, sizeof text);
     return text;
+}
+
+// A position at 44100 Hz in the document's rate, through its time in 100-ns units.
+int64_t AtDocumentRate(int64_t position, uint32_t rate)
+{
+    if (rate == 44100)
+        return position;
+    AudioFormat cd, document;
+    cd.Set(44100, 16, 2);
+    document.Set(rate, 16, 2);
+    return document.TimeToFrames(cd.FramesToTime(position));
 }
 
 bool IsCdFormat(CNyMultiTrackDoc* doc, int mono)
@@ -226,4 +242,56 @@ void CBurnCdDialog::BurnDocument()
     }
     if (BeginWriting())
         StartTimer();
+}
+
+HRESULT CBurnCdDialog::PreviewDocumentTrack(const BurnTrackRecord& track)
+{
+    CNyMultiTrackDoc* doc = SourceDocument();
+    IMtTrackSet* engine = doc ? doc->GetTrackSet() : nullptr;
+    if (!engine)
+        return E_FAIL;
+    if (!CanCreateAudioRenderer())
+        return kNoPlaybackDevice;
+    ComRef<IMtSelection> range;
+    HRESULT hr = engine->QueryInterface(__uuidof(IMtSelection), range.OutVoid());
+    // The whole mix over the track's range; the document's own selection comes back at the end.
+    const uint32_t rate = doc->GetSamplesPerSec();
+    if (SUCCEEDED(hr))
+        hr = range->SetAllTracks(1);
+    if (SUCCEEDED(hr))
+        hr = range->SetRange(AtDocumentRate(track.start, rate), AtDocumentRate(track.end, rate));
+    auto create = MtEngine::ExportAs<PFN_MtCreateInstance>(kMtOrdCreateInstance);
+    if (SUCCEEDED(hr))
+        hr = create ? create(kMtClsidTransport, m_player.OutVoid(), __uuidof(IMtTransport)) : E_FAIL;
+    ComRef<IMtSourceLink> link;
+    ComRef<IMtNotify> notify;
+    if (SUCCEEDED(hr))
+        hr = m_player->QueryInterface(__uuidof(IMtSourceLink), link.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = link->Attach(engine, 1);
+    if (SUCCEEDED(hr))
+        hr = m_player->QueryInterface(__uuidof(IMtNotify), notify.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = notify->SetNotifyWindow(m_hWnd, s_tracksStop, 0);
+    if (SUCCEEDED(hr))
+        hr = m_player->Start(0);
+    if (FAILED(hr))
+        StopDocumentPreview();
+    return hr;
+}
+
+void CBurnCdDialog::StopDocumentPreview()
+{
+    if (m_player)
+        m_player->Stop();
+    m_player.Reset();
+    CNyMultiTrackDoc* doc = SourceDocument();
+    CSelectionModel* selection = doc ? doc->GetSelection() : nullptr;
+    if (!selection)
+        return;
+    int64_t start = 0, end = 0;
+    selection->GetSelection(&start, &end);
+    selection->SendRangeToEngine(start, end);
+    for (int i = 0; i < doc->GetTrackCount(); ++i)
+        selection->SendTrackSelectionToEngine(i);
 }

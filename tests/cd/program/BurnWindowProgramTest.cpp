@@ -128,6 +128,15 @@ TEST_F(BurnWindow, BurnsTheDocumentCutAtItsCuesAfterATestWriteAndTheDiscReadsBac
     }
     EXPECT_EQ("Total Length: 0m 22s", Total(dialog));
 
+    // The headless prefix has no sound device: the preview says so and does not start.
+    RemoteSelectRow(list, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_BURN_PREVIEW)) != FALSE; }, 5000));
+    PostMessageA(GetDlgItem(dialog, IDC_BURN_PREVIEW), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answer("No playback capable device could be found. ", 10000)) << Diagnose();
+    char preview[32] = {};
+    GetDlgItemTextA(dialog, IDC_BURN_PREVIEW, preview, sizeof preview);
+    EXPECT_STREQ("&Preview", preview);
+
     // Track 2 gets a pre-gap of one second.
     RemoteSelectRow(list, 1);
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_BURN_PREGAP)) != FALSE; }, 5000));
