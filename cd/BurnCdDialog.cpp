@@ -63,6 +63,8 @@ CBurnCdDialog::CBurnCdDialog(CWnd* parent, CdHost& host) : CDialog(IDD, parent),
 
 CBurnCdDialog::~CBurnCdDialog()
 {
+    if (m_player)
+        m_player->Stop();
     CloseConverter();
     DeleteTemporaries();
     if (m_reserved && m_writer)

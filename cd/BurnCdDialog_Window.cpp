@@ -1,6 +1,6 @@
 // The Burn CD dialog in window mode: the tracks cut from the active document at its cue marks,
-// their rows, and the document rendered into one CD-audio file per track through the file
-// divider (behind the attribute filter when the document is not in CD format).
+// their rows, their preview, and the document rendered into one CD-audio file per track
+// through the attribute filter and the file divider.
 #include "BurnCdDialog.h"
 
 #include "AudioFormat.h"
@@ -14,7 +14,6 @@
 #include "ModuleObjects.h"
 #include "MultiTrackDoc.h"
 #include "PositionText.h"
-#include "ProcessTarget.h"
 #include "RenderWorker.h"
 #include "SelectionModel.h"
 #include "SplitRender.h"
@@ -49,11 +48,6 @@ int64_t AtDocumentRate(int64_t position, uint32_t rate)
     cd.Set(44100, 16, 2);
     document.Set(rate, 16, 2);
     return document.TimeToFrames(cd.FramesToTime(position));
-}
-
-bool IsCdFormat(CNyMultiTrackDoc* doc, int mono)
-{
-    return doc->GetSamplesPerSec() == 44100 && doc->GetBitsPerSample() == 16 && !mono;
 }
 
 } // namespace
@@ -167,30 +161,24 @@ HRESULT CBurnCdDialog::RenderDocument()
     if (FAILED(divider->QueryInterface(__uuidof(IFileDividerSettings), settings.OutVoid())))
         return kPluginNotSupported;
 
-    UINT count = 0;
-    IMtTrack** tracks = nullptr;
-    int64_t start = 0, length = 0;
-    int mono = 0;
-    if (SUCCEEDED(doc->GetWholeDocumentTarget(&count, &tracks, &start, &length, &mono)))
-        ReleaseProcessTarget(tracks, count);
-    if (!IsCdFormat(doc, mono)) {
-        ComRef<IBaseFilter> converter;
-        ComRef<IAttributeSettings> target;
-        hr = CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, converter.OutVoid());
-        if (SUCCEEDED(hr))
-            hr = converter->QueryInterface(__uuidof(IAttributeSettings), target.OutVoid());
-        if (SUCCEEDED(hr))
-            hr = target->SetBitsPerSample(16);
-        if (SUCCEEDED(hr))
-            hr = target->SetChannels(2);
-        if (SUCCEEDED(hr))
-            hr = target->SetSamplesPerSec(44100);
-        if (SUCCEEDED(hr))
-            hr = render.Worker()->AddEffectFilter(converter.Get(), FALSE);
-        if (FAILED(hr)) {
-            Box(kIdsPluginLoadFailed, MB_OK | MB_ICONSTOP);
-            return kToldAlready;
-        }
+    // The attribute filter makes CD audio of whatever the mix is (the mix of mono tracks is
+    // mono, one of several rates or depths anything); CD audio itself passes unchanged.
+    ComRef<IBaseFilter> converter;
+    ComRef<IAttributeSettings> target;
+    hr = CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, converter.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = converter->QueryInterface(__uuidof(IAttributeSettings), target.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = target->SetBitsPerSample(16);
+    if (SUCCEEDED(hr))
+        hr = target->SetChannels(2);
+    if (SUCCEEDED(hr))
+        hr = target->SetSamplesPerSec(44100);
+    if (SUCCEEDED(hr))
+        hr = render.Worker()->AddEffectFilter(converter.Get(), FALSE);
+    if (FAILED(hr)) {
+        Box(kIdsPluginLoadFailed, MB_OK | MB_ICONSTOP);
+        return kToldAlready;
     }
     WAVEFORMATEX cd{};
     cd.wFormatTag = WAVE_FORMAT_PCM;

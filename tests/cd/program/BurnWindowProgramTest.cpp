@@ -311,6 +311,36 @@ TEST_F(BurnLongWindow, CancelWhileTheDocumentRendersLeavesNoFileAndTheDiscBlank)
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
 }
 
+// A multichannel document is refused before the dialog shows.
+class BurnMultichannelWindow : public BurnProgram {
+protected:
+    std::string PrepareDocument() override
+    {
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Korvane\\KorvaneSound5 Tarn US\\Settings", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        const DWORD multichannel = 1;
+        RegSetValueExA(key, "DefaultDocumentType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&multichannel),
+                       sizeof multichannel);
+        RegCloseKey(key);
+        const std::string path = m_sources.File("six.wav");
+        WriteWavWithCues(path, 6, 44100, 44100 * 5, Noise, {});
+        return path;
+    }
+};
+
+TEST_F(BurnMultichannelWindow, IsRefusedBeforeTheDialogShows)
+{
+    PostMessageA(m_frame, WM_COMMAND, MAKEWPARAM(cdtest::kBurnFromWindow, 0), 0);
+    ASSERT_TRUE(Answer("Audio CDs cannot be burned from multichannel documents.", 20000)) << Diagnose();
+    Pump(500);
+    for (HWND box : m_program->Boxes()) {
+        char title[64] = {};
+        GetWindowTextA(box, title, sizeof title);
+        EXPECT_STRNE("Burn CD", title);
+    }
+}
+
 TEST_F(BurnWindow, DISABLED_Showcase)
 {
     HWND dialog = OpenBurnDialog(cdtest::kBurnFromWindow);
