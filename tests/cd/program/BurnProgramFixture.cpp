@@ -1,5 +1,6 @@
 #include "BurnProgramFixture.h"
 
+#include "CdDriveAccess.h"
 #include "CdIds.h"
 #include "DialogDriving.h"
 
@@ -177,6 +178,43 @@ void BurnProgram::AddFiles(HWND dialog, const std::string& names)
     ASSERT_TRUE(SetDlgItemTextA(open, 0x47C, names.c_str()) || SetDlgItemTextA(open, 0x480, names.c_str()));
     PostMessageA(open, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(open); }, 10000)) << Diagnose();
+}
+
+void BurnProgram::BurnAndClose(HWND dialog)
+{
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answer("Finished writing to media.", 60000)) << Diagnose();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
+    EXPECT_EQ(0, FilesIn(m_temp.Path())) << "no temporary file is left";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+    m_program.reset();
+}
+
+cdimage::CueDisc BurnProgram::ReadDisc()
+{
+    cdimage::CueDisc disc;
+    std::string error;
+    const bool parsed = cdimage::ParseCueSheet(cdkit::ReadFileText(m_image->Sheet()), m_image->Folder(),
+                                               [](const std::string& p, uint64_t* b, void*) {
+                                                   std::ifstream f(p, std::ios::binary | std::ios::ate);
+                                                   *b = uint64_t(f.tellg());
+                                                   return bool(f);
+                                               },
+                                               nullptr, &disc, &error);
+    EXPECT_TRUE(parsed) << error;
+    return disc;
+}
+
+std::vector<uint8_t> BurnProgram::ReadSectors(uint32_t count)
+{
+    CdDriveAccess access;
+    CdAddress drive;
+    std::vector<uint8_t> sectors(size_t(count) * 2352);
+    if (!access.Load(kvtest::BinFolder()) || !access.FindDrive(kBurnLetter, &drive) ||
+        !access.ReadAudio(drive, 0, count, sectors.data()))
+        sectors.clear();
+    return sectors;
 }
 
 } // namespace cdtest

@@ -2,6 +2,7 @@
 // burn commands, boxes answered, the disc read back by the machine's bchunk.
 #pragma once
 #include "CdPrefix.h"
+#include "CueSheet.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 
@@ -41,6 +42,12 @@ protected:
     // The Burn CD dialog the menu command opens.
     HWND OpenBurnDialog(UINT command = kBurnFromFiles);
     void AddFiles(HWND dialog, const std::string& names);
+    // Burn pressed: the run ends with "Finished writing to media.", leaves no temporary file;
+    // the dialog and the program are closed, so that the disc can be read.
+    void BurnAndClose(HWND dialog);
+    cdimage::CueDisc ReadDisc();
+    // The disc's sectors from LBA 0 through our drive access (empty when it cannot read).
+    std::vector<uint8_t> ReadSectors(uint32_t count);
 
     ScopedMciDriver m_driver;
     kvtest::ScratchFolder m_sources, m_temp;

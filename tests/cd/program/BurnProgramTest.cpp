@@ -3,7 +3,6 @@
 // write, Burn writes; the machine's bchunk and our own drive access read the disc back.
 //   KV_SHOW_SECONDS=n with --gtest_also_run_disabled_tests runs the Showcase for screenshots.
 #include "BurnProgramFixture.h"
-#include "CdDriveAccess.h"
 #include "CdWriterModule.h"
 #include "CdIds.h"
 #include "CdPrefix.h"
@@ -119,26 +118,10 @@ TEST_F(BurnProgram, BurnsTwoFilesAfterATestWriteAndTheDiscReadsBackSampleForSamp
     PostMessageA(advanced, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(advanced); }, 5000));
 
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(Answer("Finished writing to media.", 60000)) << Diagnose();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
-
-    EXPECT_EQ(0, cdtest::FilesIn(m_temp.Path())) << "no temporary file is left";
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
-    m_program.reset();
+    BurnAndClose(dialog);
 
     // Tracks at 00:00:00 and 00:10:00 (10 s each, the second without a pre-gap).
-    cdimage::CueDisc disc;
-    std::string error;
-    ASSERT_TRUE(cdimage::ParseCueSheet(cdkit::ReadFileText(m_image->Sheet()), m_image->Folder(),
-                                       [](const std::string& p, uint64_t* b, void*) {
-                                           std::ifstream f(p, std::ios::binary | std::ios::ate);
-                                           *b = uint64_t(f.tellg());
-                                           return bool(f);
-                                       },
-                                       nullptr, &disc, &error))
-        << error;
+    const cdimage::CueDisc disc = ReadDisc();
     ASSERT_EQ(2u, disc.tracks.size());
     EXPECT_EQ(0u, disc.tracks[0].index1);
     EXPECT_EQ(750u, disc.tracks[1].index1);
@@ -152,12 +135,8 @@ TEST_F(BurnProgram, BurnsTwoFilesAfterATestWriteAndTheDiscReadsBackSampleForSamp
     EXPECT_TRUE(WavData(m_image->Folder() + "back01.wav") == one);
     EXPECT_TRUE(WavData(m_image->Folder() + "back02.wav") == two);
     // Our drive access reads the same sectors.
-    CdDriveAccess access;
-    ASSERT_TRUE(access.Load(kvtest::BinFolder()));
-    CdAddress drive;
-    ASSERT_TRUE(access.FindDrive(kLetter, &drive));
-    std::vector<uint8_t> sectors(size_t(1500) * 2352);
-    ASSERT_TRUE(access.ReadAudio(drive, 0, 1500, sectors.data()));
+    const std::vector<uint8_t> sectors = ReadSectors(1500);
+    ASSERT_FALSE(sectors.empty());
     EXPECT_TRUE(std::equal(one.begin(), one.end(), sectors.begin()));
     EXPECT_TRUE(std::equal(two.begin(), two.end(), sectors.begin() + 750 * 2352));
 }

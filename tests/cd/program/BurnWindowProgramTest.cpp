@@ -3,7 +3,6 @@
 // set, a test write and the write; the disc read back by bchunk and by our drive access.
 //   KV_SHOW_SECONDS=n with --gtest_also_run_disabled_tests runs the Showcase for a screenshot.
 #include "BurnProgramFixture.h"
-#include "CdDriveAccess.h"
 #include "CdIds.h"
 #include "CueSheet.h"
 #include "DialogDriving.h"
@@ -71,21 +70,6 @@ void WriteWavWithCues(const std::string& path, uint16_t channels, uint32_t rate,
 int16_t Noise(uint32_t frame, int channel)
 {
     return int16_t((frame * 2 + uint32_t(channel)) * 2654435761u >> 16);
-}
-
-cdimage::CueDisc ReadDisc(const cdtest::ScopedImageDrive& image)
-{
-    cdimage::CueDisc disc;
-    std::string error;
-    const bool parsed = cdimage::ParseCueSheet(cdkit::ReadFileText(image.Sheet()), image.Folder(),
-                                               [](const std::string& p, uint64_t* b, void*) {
-                                                   std::ifstream f(p, std::ios::binary | std::ios::ate);
-                                                   *b = uint64_t(f.tellg());
-                                                   return bool(f);
-                                               },
-                                               nullptr, &disc, &error);
-    EXPECT_TRUE(parsed) << error;
-    return disc;
 }
 
 std::string Total(HWND dialog)
@@ -158,16 +142,10 @@ TEST_F(BurnWindow, BurnsTheDocumentCutAtItsCuesAfterATestWriteAndTheDiscReadsBac
     PostMessageA(advanced, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(advanced); }, 5000));
 
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(Answer("Finished writing to media.", 60000)) << Diagnose();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
-    EXPECT_EQ(0, cdtest::FilesIn(m_temp.Path())) << "no temporary file is left";
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
-    m_program.reset();
+    BurnAndClose(dialog);
 
     // Tracks at 0, 825 (after its second of pre-gap from 750) and 1238; lead-out 1575.
-    const cdimage::CueDisc disc = ReadDisc(*m_image);
+    const cdimage::CueDisc disc = ReadDisc();
     ASSERT_EQ(3u, disc.tracks.size());
     EXPECT_EQ(0u, disc.tracks[0].index1);
     EXPECT_EQ(750u, disc.tracks[1].index0);
@@ -187,12 +165,8 @@ TEST_F(BurnWindow, BurnsTheDocumentCutAtItsCuesAfterATestWriteAndTheDiscReadsBac
     EXPECT_TRUE(cdtest::WavData(m_image->Folder() + "back02.wav") == tracks[1]);
     EXPECT_TRUE(cdtest::WavData(m_image->Folder() + "back03.wav") == tracks[2]);
     // Our drive access reads the same sectors, the pre-gap silent.
-    CdDriveAccess access;
-    ASSERT_TRUE(access.Load(kvtest::BinFolder()));
-    CdAddress drive;
-    ASSERT_TRUE(access.FindDrive(cdtest::kBurnLetter, &drive));
-    std::vector<uint8_t> sectors(size_t(1575) * 2352);
-    ASSERT_TRUE(access.ReadAudio(drive, 0, 1575, sectors.data()));
+    const std::vector<uint8_t> sectors = ReadSectors(1575);
+    ASSERT_FALSE(sectors.empty());
     EXPECT_TRUE(std::equal(tracks[0].begin(), tracks[0].end(), sectors.begin()));
     EXPECT_TRUE(std::all_of(sectors.begin() + 750 * 2352, sectors.begin() + 825 * 2352, [](uint8_t b) { return b == 0; }));
     EXPECT_TRUE(std::equal(tracks[1].begin(), tracks[1].end(), sectors.begin() + 825 * 2352));
@@ -252,23 +226,15 @@ TEST_F(BurnConvertedWindow, BurnsADocumentNotInCdFormatConvertedToCdAudio)
     HWND list = GetDlgItem(dialog, IDC_BURN_TRACKS);
     ASSERT_EQ(1, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     EXPECT_EQ("00 : 00 : 10.000", RemoteListText(list, 0, 4));
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(Answer("Finished writing to media.", 60000)) << Diagnose();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
-    EXPECT_EQ(0, cdtest::FilesIn(m_temp.Path())) << "no temporary file is left";
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
-    m_program.reset();
+    BurnAndClose(dialog);
 
-    const cdimage::CueDisc disc = ReadDisc(*m_image);
+    const cdimage::CueDisc disc = ReadDisc();
     ASSERT_EQ(1u, disc.tracks.size());
     EXPECT_EQ(750u, disc.leadOut);
-    CdDriveAccess access;
-    ASSERT_TRUE(access.Load(kvtest::BinFolder()));
-    CdAddress drive;
-    ASSERT_TRUE(access.FindDrive(cdtest::kBurnLetter, &drive));
-    std::vector<int16_t> frames(size_t(750) * 588 * 2);
-    ASSERT_TRUE(access.ReadAudio(drive, 0, 750, reinterpret_cast<uint8_t*>(frames.data())));
+    const std::vector<uint8_t> sectors = ReadSectors(750);
+    ASSERT_FALSE(sectors.empty());
+    std::vector<int16_t> frames(sectors.size() / 2);
+    std::memcpy(frames.data(), sectors.data(), sectors.size());
     // Both channels alike; the tone's 1000 cycles a second and its level (7071 RMS) kept.
     int crossings = 0, differ = 0;
     double power = 0;
