@@ -162,7 +162,7 @@ bool ParseCueSheet(const std::string& text, const std::string& folder, FileSizeF
             track.number = atoi(t[1].c_str());
             if (!TrackMode(t[2], &track.audio, &track.sectorBytes))
                 return Fail(error, where + "unknown track mode " + t[2]);
-            if (track.number < 1 || track.number > 99 || (!sheet.empty() && track.number != sheet.back().number + 1))
+            if (track.number > 99 || track.number != (sheet.empty() ? 1 : sheet.back().number + 1))
                 return Fail(error, where + "track numbers must run from 1 to 99 without gaps");
             track.file = static_cast<int>(out.files.size()) - 1;
             sheet.push_back(track);

@@ -28,8 +28,8 @@ struct CueTrack {
     int file = 0;                           // index into CueDisc::files
     uint32_t index0 = 0;                    // LBA where the pre-gap starts (== index1 without one)
     uint32_t index1 = 0;                    // LBA of the track's start
-    uint64_t fileOffset = 0;                // byte offset of index0's sector in its file, when in a file
-    uint32_t gapNotInFile = 0;              // sectors of PREGAP before index1 that no file holds
+    uint64_t fileOffset = 0;                // byte offset of index1's sector in its file
+    uint32_t gapNotInFile = 0;              // sectors of PREGAP right before index1 that no file holds
     uint32_t end = 0;                       // first LBA after the track
 };
 

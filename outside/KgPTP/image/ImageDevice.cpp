@@ -384,7 +384,11 @@ bool ImageDevice::ReadSectors(uint32_t lba, uint32_t count, uint8_t* out)
             n = std::min(run, t->index1 - lba);
             std::memset(out, 0, size_t(n) * t->sectorBytes);
         } else {
-            const int64_t offset = int64_t(t->fileOffset) + (int64_t(lba) - int64_t(t->index1)) * t->sectorBytes;
+            // Before index 1 the file's own pre-gap sectors lie before the gap no file holds.
+            const int64_t fromIndex1 = int64_t(lba) - int64_t(t->index1) + (lba < t->index1 ? t->gapNotInFile : 0);
+            if (lba < t->index1)
+                n = std::min(run, t->index1 - t->gapNotInFile - lba);
+            const int64_t offset = int64_t(t->fileOffset) + fromIndex1 * t->sectorBytes;
             OVERLAPPED at{};
             at.Offset = DWORD(uint64_t(offset));
             at.OffsetHigh = DWORD(uint64_t(offset) >> 32);
