@@ -393,7 +393,10 @@ TEST_F(BurnProgram, DISABLED_Showcase)
     Pump(show);
     PostMessageA(GetDlgItem(dialog, IDC_BURN_ADVANCED), BM_CLICK, 0, 0);
     HWND advanced = Box("Advanced Settings");
-    Pump(show);
+    Pump(show / 2);
+    SendDlgItemMessageA(advanced, IDC_BURN_SPEED, CB_SHOWDROPDOWN, TRUE, 0);
+    Pump(show / 2);
+    SendDlgItemMessageA(advanced, IDC_BURN_SPEED, CB_SHOWDROPDOWN, FALSE, 0);
     PostMessageA(advanced, WM_COMMAND, IDCANCEL, 0);
     RemoteSelectRow(GetDlgItem(dialog, IDC_BURN_TRACKS), 1);
     Pump(500);
