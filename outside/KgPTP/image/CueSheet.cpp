@@ -134,6 +134,8 @@ bool ParseCueSheet(const std::string& text, const std::string& folder, FileSizeF
                 out.medium = Medium::CdR;
             else if (m == "CD-RW")
                 out.medium = Medium::CdRw;
+            else if (m == "DVD-ROM")
+                out.medium = Medium::DvdRom;
             else
                 return Fail(error, where + "unknown medium " + t[2]);
             mediumGiven = true;
@@ -250,7 +252,10 @@ bool ParseCueSheet(const std::string& text, const std::string& folder, FileSizeF
 namespace {
 const char* MediumText(Medium medium)
 {
-    return medium == Medium::CdRom ? "CD-ROM" : medium == Medium::CdRw ? "CD-RW" : "CD-R";
+    return medium == Medium::CdRom    ? "CD-ROM"
+           : medium == Medium::CdRw   ? "CD-RW"
+           : medium == Medium::DvdRom ? "DVD-ROM"
+                                      : "CD-R";
 }
 } // namespace
 

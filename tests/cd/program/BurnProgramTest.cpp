@@ -317,6 +317,8 @@ TEST_F(BurnProgram, RefusesDiscsThatCannotTakeTheBurnAndADriveAnotherProgramHold
         std::function<void()> prepare;
         std::string message;
     } cases[] = {
+        {[&] { cdkit::WriteBlank(m_image->Folder(), "disc", "DVD-ROM"); },
+         "The media currently in the drive is a DVD-ROM.\nFor CD writing, please insert CD-R/CD-RW into the drive."},
         {[&] { cdkit::WriteImage(m_image->Folder(), "disc", {{300}}, "CD-R"); },
          "This media has already been written to.\nPlease insert a blank disc."},
         {[&] { cdkit::WriteBlank(m_image->Folder(), "disc", "CD-R", "00:04:00"); },
