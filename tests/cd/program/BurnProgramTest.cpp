@@ -309,6 +309,28 @@ TEST_F(BurnProgram, RefusesTracksShorterThanFourSeconds)
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
 }
 
+// An audio CD holds at most 99 tracks: a hundredth keeps Burn disabled until one goes.
+TEST_F(BurnProgram, AHundredTracksDisableBurnAndNinetyNineEnableIt)
+{
+    kvtest::WriteWav16(m_sources.File("four.wav"), 2, 44100, std::vector<int16_t>(44100 * 2 * 4));
+    HWND dialog = OpenBurnDialog();
+    ASSERT_NE(nullptr, dialog) << Diagnose();
+    std::string names;
+    for (int i = 0; i < 100; ++i)
+        names += "\"four.wav\" ";
+    AddFiles(dialog, names);
+    HWND list = GetDlgItem(dialog, IDC_BURN_TRACKS);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100; }, 20000)) << Diagnose();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    RemoteSelectRow(list, 99);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_BURN_DELETE)) != FALSE; }, 5000));
+    PostMessageA(GetDlgItem(dialog, IDC_BURN_DELETE), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 99; }, 5000)) << Diagnose();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+}
+
 // Each disc the drive holds that cannot take the burn is refused with its message, the list kept.
 TEST_F(BurnProgram, RefusesDiscsThatCannotTakeTheBurnAndADriveAnotherProgramHolds)
 {
