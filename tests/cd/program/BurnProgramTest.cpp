@@ -140,22 +140,7 @@ protected:
         m_image.reset();
         kvtest::ClearProgramKey();
     }
-    HWND Box(const std::string& title, DWORD ms = 20000)
-    {
-        HWND found = nullptr;
-        WaitFor(
-            [&] {
-                for (HWND box : m_program->Boxes()) {
-                    char text[128] = {};
-                    GetWindowTextA(box, text, sizeof text);
-                    if (title == text)
-                        found = box;
-                }
-                return found != nullptr;
-            },
-            ms);
-        return found;
-    }
+    HWND Box(const std::string& title, DWORD ms = 20000) { return cdtest::WaitForBoxTitled(*m_program, title, ms); }
     // A message box showing text, answered with OK.
     bool Answer(const std::string& text, DWORD ms)
     {

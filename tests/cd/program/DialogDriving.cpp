@@ -77,6 +77,23 @@ void RemoteSelectRow(HWND list, int row)
     });
 }
 
+HWND WaitForBoxTitled(const kvtest::ProgramProcess& program, const std::string& title, DWORD ms)
+{
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND box : program.Boxes()) {
+                char text[128] = {};
+                GetWindowTextA(box, text, sizeof text);
+                if (title == text)
+                    found = box;
+            }
+            return found != nullptr;
+        },
+        ms);
+    return found;
+}
+
 std::string DescribeBoxes(const kvtest::ProgramProcess& program)
 {
     std::string out;

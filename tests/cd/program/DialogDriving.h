@@ -17,6 +17,8 @@ void Pump(DWORD ms);
 bool WaitFor(const std::function<bool()>& ready, DWORD ms);
 std::string RemoteListText(HWND list, int row, int column);
 void RemoteSelectRow(HWND list, int row);
+// The program's box with that title, waited for up to ms; null when none came.
+HWND WaitForBoxTitled(const kvtest::ProgramProcess& program, const std::string& title, DWORD ms = 20000);
 // "[title: message] ..." of every box the program shows.
 std::string DescribeBoxes(const kvtest::ProgramProcess& program);
 // Save As or Export (command) of the active document through the program's save dialog: the

@@ -68,19 +68,7 @@ protected:
     HWND OpenDialog()
     {
         PostMessageA(m_frame, WM_COMMAND, kExtractCommand, 0);
-        HWND dialog = nullptr;
-        WaitFor(
-            [&] {
-                for (HWND box : m_program->Boxes()) {
-                    char title[64] = {};
-                    GetWindowTextA(box, title, sizeof title);
-                    if (std::string(title) == "Extract Audio from CD")
-                        dialog = box;
-                }
-                return dialog != nullptr;
-            },
-            20000);
-        return dialog;
+        return WaitForBoxTitled(*m_program, "Extract Audio from CD");
     }
 
     std::string Diagnose() { return DescribeBoxes(*m_program); }
