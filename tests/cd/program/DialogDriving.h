@@ -16,6 +16,7 @@ void Pump(DWORD ms);
 // True once ready() holds, false after ms.
 bool WaitFor(const std::function<bool()>& ready, DWORD ms);
 std::string RemoteListText(HWND list, int row, int column);
+// Selects that row alone.
 void RemoteSelectRow(HWND list, int row);
 // The program's box with that title, waited for up to ms; null when none came.
 HWND WaitForBoxTitled(const kvtest::ProgramProcess& program, const std::string& title, DWORD ms = 20000);
