@@ -4,6 +4,7 @@
 #include "Library.h"
 #include "SoundFile.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -113,9 +114,14 @@ public:
         m_file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (m_file == INVALID_HANDLE_VALUE)
             return HRESULT_FROM_WIN32(::GetLastError());
-        m_head = LayoutWav(m_sound).head.size();
-        // The header's sizes are filled in when the file is closed.
-        HRESULT hr = Put(std::vector<uint8_t>(m_head, 0));
+        // Until Close sets the sizes, the header claims all a WAV can hold: a writer stopped
+        // on the way (a crash, a kill) leaves a file whose readers take the frames that are
+        // there.
+        std::vector<uint8_t> head = LayoutWav(m_sound).head;
+        m_head = head.size();
+        std::fill(head.begin() + 4, head.begin() + 8, uint8_t(0xFF));
+        std::fill(head.end() - 4, head.end(), uint8_t(0xFF));
+        HRESULT hr = Put(head);
         if (FAILED(hr))
             return hr;
         m_format = *format;

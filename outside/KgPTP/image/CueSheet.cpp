@@ -134,6 +134,8 @@ bool ParseCueSheet(const std::string& text, const std::string& folder, FileSizeF
                 out.medium = Medium::CdR;
             else if (m == "CD-RW")
                 out.medium = Medium::CdRw;
+            else if (m == "DVD-ROM")
+                out.medium = Medium::DvdRom;
             else
                 return Fail(error, where + "unknown medium " + t[2]);
             mediumGiven = true;
@@ -162,7 +164,7 @@ bool ParseCueSheet(const std::string& text, const std::string& folder, FileSizeF
             track.number = atoi(t[1].c_str());
             if (!TrackMode(t[2], &track.audio, &track.sectorBytes))
                 return Fail(error, where + "unknown track mode " + t[2]);
-            if (track.number < 1 || track.number > 99 || (!sheet.empty() && track.number != sheet.back().number + 1))
+            if (track.number > 99 || track.number != (sheet.empty() ? 1 : sheet.back().number + 1))
                 return Fail(error, where + "track numbers must run from 1 to 99 without gaps");
             track.file = static_cast<int>(out.files.size()) - 1;
             sheet.push_back(track);
@@ -250,7 +252,10 @@ bool ParseCueSheet(const std::string& text, const std::string& folder, FileSizeF
 namespace {
 const char* MediumText(Medium medium)
 {
-    return medium == Medium::CdRom ? "CD-ROM" : medium == Medium::CdRw ? "CD-RW" : "CD-R";
+    return medium == Medium::CdRom    ? "CD-ROM"
+           : medium == Medium::CdRw   ? "CD-RW"
+           : medium == Medium::DvdRom ? "DVD-ROM"
+                                      : "CD-R";
 }
 } // namespace
 

@@ -4,7 +4,7 @@
 // A pressed or burned disc is a cue sheet with FILE ... BINARY, TRACK nn AUDIO | MODE1/2352 |
 // MODE2/2352 and INDEX 00/01 lines (times relative to their file, 75 sectors a second), plus
 // PREGAP gaps that no file holds. Two REM lines of our own describe the medium:
-//   REM MEDIUM CD-ROM | CD-R | CD-RW     (absent: CD-ROM with tracks, CD-R without)
+//   REM MEDIUM CD-ROM | CD-R | CD-RW | DVD-ROM   (absent: CD-ROM with tracks, CD-R without)
 //   REM CAPACITY mm:ss:ff | sectors      (absent: 79:59:74)
 // A blank disc is such a sheet without tracks.
 #pragma once
@@ -19,7 +19,8 @@ constexpr uint32_t kSectorsPerSecond = 75;
 constexpr uint32_t kLeadInSectors = 150; // the two seconds before LBA 0
 constexpr uint32_t kDefaultCapacity = (79 * 60 + 59) * 75 + 74;
 
-enum class Medium { CdRom, CdR, CdRw };
+// A DVD-ROM holds no CD tracks here: it is the disc a CD writer refuses for its kind.
+enum class Medium { CdRom, CdR, CdRw, DvdRom };
 
 struct CueTrack {
     int number = 0;
@@ -28,8 +29,8 @@ struct CueTrack {
     int file = 0;                           // index into CueDisc::files
     uint32_t index0 = 0;                    // LBA where the pre-gap starts (== index1 without one)
     uint32_t index1 = 0;                    // LBA of the track's start
-    uint64_t fileOffset = 0;                // byte offset of index0's sector in its file, when in a file
-    uint32_t gapNotInFile = 0;              // sectors of PREGAP before index1 that no file holds
+    uint64_t fileOffset = 0;                // byte offset of index1's sector in its file
+    uint32_t gapNotInFile = 0;              // sectors of PREGAP right before index1 that no file holds
     uint32_t end = 0;                       // first LBA after the track
 };
 

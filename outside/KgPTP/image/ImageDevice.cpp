@@ -72,7 +72,10 @@ void PutAddress(uint8_t* p, uint32_t lba, bool msf)
     p[3] = uint8_t(a % kSectorsPerSecond);
 }
 
-uint16_t Profile(Medium medium) { return medium == Medium::CdRom ? 0x0008 : medium == Medium::CdR ? 0x0009 : 0x000A; }
+uint16_t Profile(Medium medium)
+{
+    return medium == Medium::CdRom ? 0x0008 : medium == Medium::CdR ? 0x0009 : medium == Medium::CdRw ? 0x000A : 0x0010;
+}
 
 } // namespace
 
@@ -256,14 +259,14 @@ uint8_t ImageDevice::GetConfiguration(const ScsiRequest& r)
 {
     Sense ignored;
     const bool medium = LoadDisc(&ignored);
-    uint8_t answer[8 + 4 + 12] = {};
+    uint8_t answer[8 + 4 + 16] = {};
     PutBe32(answer, sizeof answer - 4);
     if (medium)
         PutBe16(answer + 6, Profile(m_disc.medium));
     answer[10] = 0x03; // persistent, current
-    answer[11] = 12;
-    const uint16_t profiles[3] = {0x000A, 0x0009, 0x0008};
-    for (int i = 0; i < 3; ++i) {
+    answer[11] = 16;
+    const uint16_t profiles[4] = {0x0010, 0x000A, 0x0009, 0x0008};
+    for (int i = 0; i < 4; ++i) {
         PutBe16(answer + 12 + 4 * i, profiles[i]);
         answer[14 + 4 * i] = medium && profiles[i] == Profile(m_disc.medium) ? 1 : 0;
     }
@@ -384,7 +387,11 @@ bool ImageDevice::ReadSectors(uint32_t lba, uint32_t count, uint8_t* out)
             n = std::min(run, t->index1 - lba);
             std::memset(out, 0, size_t(n) * t->sectorBytes);
         } else {
-            const int64_t offset = int64_t(t->fileOffset) + (int64_t(lba) - int64_t(t->index1)) * t->sectorBytes;
+            // Before index 1 the file's own pre-gap sectors lie before the gap no file holds.
+            const int64_t fromIndex1 = int64_t(lba) - int64_t(t->index1) + (lba < t->index1 ? t->gapNotInFile : 0);
+            if (lba < t->index1)
+                n = std::min(run, t->index1 - t->gapNotInFile - lba);
+            const int64_t offset = int64_t(t->fileOffset) + fromIndex1 * t->sectorBytes;
             OVERLAPPED at{};
             at.Offset = DWORD(uint64_t(offset));
             at.OffsetHigh = DWORD(uint64_t(offset) >> 32);
@@ -488,7 +495,7 @@ uint8_t ImageDevice::SendCueSheet(const ScsiRequest& r, uint8_t* sense)
 {
     if (r.cdbLength < 10 || !r.out || !r.data)
         return Fail(0x05, 0x24, 0x00, sense);
-    if (m_disc.medium == Medium::CdRom || !m_disc.IsBlank())
+    if ((m_disc.medium != Medium::CdR && m_disc.medium != Medium::CdRw) || !m_disc.IsBlank())
         return Fail(0x05, 0x30, 0x05, sense); // cannot write medium
     if (m_writeType != 2)
         return Fail(0x05, 0x2C, 0x00, sense); // command sequence error: not disc at once

@@ -128,19 +128,7 @@ void BurnProgram::TearDown()
 
 HWND BurnProgram::Box(const std::string& title, DWORD ms)
 {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            for (HWND box : m_program->Boxes()) {
-                char text[128] = {};
-                GetWindowTextA(box, text, sizeof text);
-                if (title == text)
-                    found = box;
-            }
-            return found != nullptr;
-        },
-        ms);
-    return found;
+    return WaitForBoxTitled(*m_program, title, ms);
 }
 
 bool BurnProgram::Answer(const std::string& text, DWORD ms)

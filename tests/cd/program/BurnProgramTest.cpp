@@ -157,6 +157,28 @@ TEST_F(BurnProgram, RefusesTracksShorterThanFourSeconds)
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
 }
 
+// An audio CD holds at most 99 tracks: a hundredth keeps Burn disabled until one goes.
+TEST_F(BurnProgram, AHundredTracksDisableBurnAndNinetyNineEnableIt)
+{
+    kvtest::WriteWav16(m_sources.File("four.wav"), 2, 44100, std::vector<int16_t>(44100 * 2 * 4));
+    HWND dialog = OpenBurnDialog();
+    ASSERT_NE(nullptr, dialog) << Diagnose();
+    std::string names;
+    for (int i = 0; i < 100; ++i)
+        names += "\"four.wav\" ";
+    AddFiles(dialog, names);
+    HWND list = GetDlgItem(dialog, IDC_BURN_TRACKS);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100; }, 20000)) << Diagnose();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    RemoteSelectRow(list, 99);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_BURN_DELETE)) != FALSE; }, 5000));
+    PostMessageA(GetDlgItem(dialog, IDC_BURN_DELETE), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 99; }, 5000)) << Diagnose();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+}
+
 // Each disc the drive holds that cannot take the burn is refused with its message, the list kept.
 TEST_F(BurnProgram, RefusesDiscsThatCannotTakeTheBurnAndADriveAnotherProgramHolds)
 {
@@ -165,6 +187,8 @@ TEST_F(BurnProgram, RefusesDiscsThatCannotTakeTheBurnAndADriveAnotherProgramHold
         std::function<void()> prepare;
         std::string message;
     } cases[] = {
+        {[&] { cdkit::WriteBlank(m_image->Folder(), "disc", "DVD-ROM"); },
+         "The media currently in the drive is a DVD-ROM.\nFor CD writing, please insert CD-R/CD-RW into the drive."},
         {[&] { cdkit::WriteImage(m_image->Folder(), "disc", {{300}}, "CD-R"); },
          "This media has already been written to.\nPlease insert a blank disc."},
         {[&] { cdkit::WriteBlank(m_image->Folder(), "disc", "CD-R", "00:04:00"); },
@@ -241,7 +265,10 @@ TEST_F(BurnProgram, DISABLED_Showcase)
     Pump(show);
     PostMessageA(GetDlgItem(dialog, IDC_BURN_ADVANCED), BM_CLICK, 0, 0);
     HWND advanced = Box("Advanced Settings");
-    Pump(show);
+    Pump(show / 2);
+    SendDlgItemMessageA(advanced, IDC_BURN_SPEED, CB_SHOWDROPDOWN, TRUE, 0);
+    Pump(show / 2);
+    SendDlgItemMessageA(advanced, IDC_BURN_SPEED, CB_SHOWDROPDOWN, FALSE, 0);
     PostMessageA(advanced, WM_COMMAND, IDCANCEL, 0);
     RemoteSelectRow(GetDlgItem(dialog, IDC_BURN_TRACKS), 1);
     Pump(500);

@@ -1,98 +1,21 @@
 // Extract Audio from CD in the running program, over a disc image in a drive of the prefix:
 // the menu command opens the dialog, its lists show the disc, its buttons import.
 //   KV_SHOW_SECONDS=n with --gtest_also_run_disabled_tests runs the Showcase for a screenshot.
-#include "CdIds.h"
-#include "CdPrefix.h"
-#include "DialogDriving.h"
-#include "ProgramProcess.h"
-#include "TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "ExtractProgramFixture.h"
+#include "KvSSException.h"
+#include "SoundFile.h"
 
 #include <commctrl.h>
 
 #include <cstdlib>
-#include <functional>
-#include <memory>
+
+using namespace cdtest;
 
 namespace {
-
-using cdtest::Pump;
-using cdtest::RemoteListText;
-using cdtest::WaitFor;
-
-constexpr char kLetter = 'R';
-constexpr UINT kExtractCommand = 1103;
-
-void Click(HWND dialog, int id)
-{
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+constexpr UINT kExportCommand = 1001;
 }
 
-std::vector<std::string> MdiTitles(HWND frame)
-{
-    std::vector<std::string> titles;
-    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-    for (HWND child = client ? GetWindow(client, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char title[256] = {};
-        GetWindowTextA(child, title, sizeof title);
-        titles.push_back(title);
-    }
-    return titles;
-}
-
-class ExtractProgram : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        kvtest::ClearProgramKey();
-        // Other test programs may offer image drives of their own meanwhile.
-        HKEY key = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Korvane\\KorvaneSound5 Tarn US\\Settings", 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        RegSetValueExA(key, "LastCdDrive", 0, REG_SZ, reinterpret_cast<const BYTE*>("R"), 2);
-        RegCloseKey(key);
-        m_image = std::make_unique<cdtest::ScopedImageDrive>(kLetter, cdtest::StandardDisc());
-        ASSERT_TRUE(m_image->IsCdRom());
-        m_program = std::make_unique<kvtest::ProgramProcess>(kvtest::BinFolder() + "KvSound5EU.exe");
-        m_frame = m_program->WaitForFrame();
-        ASSERT_NE(nullptr, m_frame);
-    }
-    void TearDown() override
-    {
-        m_program.reset();
-        m_image.reset();
-        kvtest::ClearProgramKey();
-    }
-    HWND OpenDialog()
-    {
-        PostMessageA(m_frame, WM_COMMAND, kExtractCommand, 0);
-        HWND dialog = nullptr;
-        WaitFor(
-            [&] {
-                for (HWND box : m_program->Boxes()) {
-                    char title[64] = {};
-                    GetWindowTextA(box, title, sizeof title);
-                    if (std::string(title) == "Extract Audio from CD")
-                        dialog = box;
-                }
-                return dialog != nullptr;
-            },
-            20000);
-        return dialog;
-    }
-
-    std::string Diagnose() { return cdtest::DescribeBoxes(*m_program); }
-
-    cdtest::ScopedMciDriver m_driver;
-    std::unique_ptr<cdtest::ScopedImageDrive> m_image;
-    std::unique_ptr<kvtest::ProgramProcess> m_program;
-    HWND m_frame = nullptr;
-};
-
-} // namespace
-
-TEST_F(ExtractProgram, ListsTheDiscsAudioTracksAndImportsThemAsOneTrackIntoOneWindow)
+TEST_F(ExtractProgram, ListsTheDiscsAudioTracksAndImportsThemAsOneTrackIntoOneWindowWithAMarkAtTheJoin)
 {
     HWND dialog = OpenDialog();
     ASSERT_NE(nullptr, dialog);
@@ -134,6 +57,36 @@ TEST_F(ExtractProgram, ListsTheDiscsAudioTracksAndImportsThemAsOneTrackIntoOneWi
 
     Click(dialog, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+
+    // The window, exported as a WAV, holds the disc's two tracks one after the other, sample
+    // for sample, with a mark where the second begins.
+    kvtest::ScratchFolder scratch;
+    const std::string saved = scratch.File("disc.wav");
+    ASSERT_TRUE(SaveActiveDocumentAs(*m_program, m_frame, kExportCommand, saved)) << Diagnose();
+    InFile file(saved.c_str());
+    SoundFile sound;
+    try {
+        ReadWav(file, &sound);
+    } catch (const CKvSSException& e) {
+        FAIL() << "the saved file does not read: " << std::hex << e.m_hr;
+    }
+    ASSERT_EQ(2, sound.format.channels);
+    ASSERT_EQ(16, sound.format.containerBits);
+    ASSERT_EQ(44100u, sound.format.rate);
+    constexpr uint32_t kAudioSectors = 750 + 600, kFramesPerSector = 588;
+    ASSERT_EQ(uint64_t(kAudioSectors) * kFramesPerSector, sound.frames);
+    std::vector<int16_t> samples(size_t(sound.frames) * 2);
+    file.ReadAt(sound.dataOffset, samples.data(), samples.size() * 2);
+    size_t wrong = 0, first = samples.size();
+    for (uint32_t lba = 0; lba < kAudioSectors; ++lba)
+        for (uint32_t pair = 0; pair < 2 * kFramesPerSector; ++pair) {
+            const size_t at = size_t(lba) * 2 * kFramesPerSector + pair;
+            if (samples[at] != cdkit::PatternSample(lba, pair) && wrong++ == 0)
+                first = at;
+        }
+    EXPECT_EQ(0u, wrong) << "first at sample " << first;
+    ASSERT_EQ(1u, sound.marks.size());
+    EXPECT_EQ(750 * kFramesPerSector, sound.marks[0].start);
 }
 
 TEST_F(ExtractProgram, DISABLED_Showcase)

@@ -80,6 +80,7 @@ TEST(CueSheet, RefusesSheetsThatDescribeNoDisc)
         "FILE \"a.bin\" BINARY\nTRACK 01 CDG\nINDEX 01 00:00:00\n",
         "FILE \"a.bin\" BINARY\nTRACK 01 AUDIO\n",
         "FILE \"a.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:05:00\n",
+        "FILE \"a.bin\" BINARY\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n",
         "FILE \"a.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:05:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n",
         "FILE \"a.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:20:00\n",
         "REM CAPACITY 00:10:00\nFILE \"a.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "KvsStrm.h"
-#include "TestSupport.h"
+#include "StrmKit.h"
 
 #include <cstring>
 #include <string>
@@ -16,33 +15,16 @@ class StreamLibrary : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        module_ = LoadLibraryA((kvtest::BinFolder() + "KVSSTRM.dll").c_str());
-        ASSERT_NE(module_, nullptr);
-        getRegistry_ = Bind<StrmGetRegistryFn>(kStrmOrdGetRegistry);
-        ASSERT_NE(getRegistry_, nullptr);
-        registry_ = getRegistry_();
-        ASSERT_NE(registry_, nullptr);
+        ASSERT_TRUE(library_.Loaded());
+        registry_ = library_.Registry();
     }
-    void TearDown() override { FreeLibrary(module_); }
 
     template <class Fn>
     Fn Bind(WORD ordinal)
     {
-        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, MAKEINTRESOURCEA(ordinal))));
+        return library_.Bind<Fn>(ordinal);
     }
-    IStrmComponent* Create(InterfaceTag tag)
-    {
-        const StrmRegistration* entry = registry_->Find(TagLow(tag), TagHigh(tag));
-        if (!entry || !entry->create)
-            return nullptr;
-        ITaggedObject* object = nullptr;
-        IStrmComponent* component = nullptr;
-        if (SUCCEEDED(entry->create(TagLow(tag), TagHigh(tag), &object)) && object) {
-            object->QueryInterface(tag, reinterpret_cast<void**>(&component));
-            object->Release();
-        }
-        return component;
-    }
+    IStrmComponent* Create(InterfaceTag tag) { return library_.Create(tag); }
     // Sets the 6-channel table of both components to the order given.
     void SetSixChannelOrder(const uint8_t (&order)[6])
     {
@@ -118,8 +100,7 @@ protected:
         return -1;
     }
 
-    HMODULE module_ = nullptr;
-    StrmGetRegistryFn getRegistry_ = nullptr;
+    strmtest::StreamLibraryModule library_;
     IStrmRegistry* registry_ = nullptr;
 };
 
