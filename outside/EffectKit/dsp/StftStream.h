@@ -11,6 +11,7 @@
 #pragma once
 #include "Finite.h"
 
+#include <algorithm>
 #include <complex>
 #include <cstddef>
 #include <vector>
@@ -42,27 +43,30 @@ public:
     float GatherPair(const float* window, float* re, float* im) const;
     void AddPair(const float* re, const float* im, const float* window, double scale);
 
+    // The input is taken and the output handed out a run at a time up to the next frame.
     template <class RunFrame>
     void Process(const float* in, float* out, size_t frames, RunFrame&& runFrame)
     {
         const size_t ch = m_channels;
-        for (size_t i = 0; i < frames; ++i) {
-            for (size_t c = 0; c < ch; ++c)
-                m_history[m_write * ch + c] = float(Finite(in[i * ch + c]));
-            m_write = m_write + 1 == m_size ? 0 : m_write + 1;
-            if (++m_sinceFrame == m_hop) {
+        for (size_t i = 0; i < frames;) {
+            const size_t run = std::min(frames - i, m_hop - m_sinceFrame);
+            Take(in + i * ch, run);
+            std::copy(m_queue.begin() + long(m_queueRead * ch), m_queue.begin() + long((m_queueRead + run) * ch),
+                      out + i * ch);
+            m_queueRead += run;
+            m_sinceFrame += run;
+            i += run;
+            if (m_sinceFrame == m_hop) {
                 m_sinceFrame = 0;
                 runFrame();
                 Advance();
             }
-            for (size_t c = 0; c < ch; ++c)
-                out[i * ch + c] = m_queue[m_queueRead * ch + c];
-            ++m_queueRead;
         }
     }
 
 private:
-    void Advance(); // queue the finished hop and move the sum on
+    void Take(const float* in, size_t frames); // into the history, finite
+    void Advance();                           // queue the finished hop and move the sum on
     // Frame i of the history (oldest first) is at (i + m_write) mod m_size: two runs.
     template <class Each>
     void ForHistory(Each&& each) const
@@ -75,7 +79,7 @@ private:
     std::vector<float> m_history; // ring of the last m_size frames
     size_t m_write = 0, m_sinceFrame = 0;
     std::vector<double> m_sum;  // overlap-add, m_size frames
-    std::vector<float> m_queue; // finished frames
+    std::vector<float> m_queue; // the finished hop
     size_t m_queueRead = 0;
 };
 
