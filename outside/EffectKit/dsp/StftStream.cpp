@@ -20,6 +20,7 @@ void StftStream::Reset()
     m_write = 0;
     m_sinceFrame = 0;
     m_sum.assign(m_size * m_channels, 0.0);
+    m_sumStart = 0;
     // A hop of silence goes out before the first frame is done: the latency is one frame.
     m_queue.assign(m_hop * m_channels, 0.0f);
     m_queueRead = 0;
@@ -33,8 +34,7 @@ void StftStream::Gather(size_t channel, const double* window, double* out) const
 
 void StftStream::Add(size_t channel, const double* frame, const double* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i)
-        m_sum[i * m_channels + channel] += frame[i] * window[i] * scale;
+    ForSum([&](size_t i, double* sum) { sum[channel] += frame[i] * window[i] * scale; });
 }
 
 void StftStream::Gather(size_t channel, const double* window, std::complex<double>* out) const
@@ -45,8 +45,7 @@ void StftStream::Gather(size_t channel, const double* window, std::complex<doubl
 
 void StftStream::Add(size_t channel, const std::complex<double>* frame, const double* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i)
-        m_sum[i * m_channels + channel] += frame[i].real() * window[i] * scale;
+    ForSum([&](size_t i, double* sum) { sum[channel] += frame[i].real() * window[i] * scale; });
 }
 
 void StftStream::GatherPair(const double* window, std::complex<double>* out) const
@@ -59,10 +58,10 @@ void StftStream::GatherPair(const double* window, std::complex<double>* out) con
 
 void StftStream::AddPair(const std::complex<double>* frame, const double* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i) {
-        m_sum[i * m_channels] += frame[i].real() * window[i] * scale;
-        m_sum[i * m_channels + 1] += frame[i].imag() * window[i] * scale;
-    }
+    ForSum([&](size_t i, double* sum) {
+        sum[0] += frame[i].real() * window[i] * scale;
+        sum[1] += frame[i].imag() * window[i] * scale;
+    });
 }
 
 namespace {
@@ -102,8 +101,7 @@ float StftStream::Gather(size_t channel, const float* window, float* out) const
 
 void StftStream::Add(size_t channel, const float* frame, const float* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i)
-        m_sum[i * m_channels + channel] += double(frame[i] * window[i]) * scale;
+    ForSum([&](size_t i, double* sum) { sum[channel] += double(frame[i] * window[i]) * scale; });
 }
 
 float StftStream::GatherPair(const float* window, float* re, float* im) const
@@ -141,15 +139,20 @@ float StftStream::GatherPair(const float* window, float* re, float* im) const
 
 void StftStream::AddPair(const float* re, const float* im, const float* window, double scale)
 {
-    const size_t ch = m_channels;
-    size_t i = 0;
-    if (ch == 2) {
-        // Two frames at a time: (left, right) of each, in double, onto the sum.
-        const __m128d by = _mm_set1_pd(scale);
-        double* sum = m_sum.data();
-        for (; i + 4 <= m_size; i += 4) {
-            const __m128 w = _mm_loadu_ps(window + i);
-            const __m128 r = _mm_mul_ps(_mm_loadu_ps(re + i), w), m = _mm_mul_ps(_mm_loadu_ps(im + i), w);
+    if (m_channels != 2) {
+        ForSum([&](size_t i, double* sum) {
+            sum[0] += double(re[i] * window[i]) * scale;
+            sum[1] += double(im[i] * window[i]) * scale;
+        });
+        return;
+    }
+    // Two frames at a time: (left, right) of each, in double, onto the sum.
+    const __m128d by = _mm_set1_pd(scale);
+    ForSumRuns([&](size_t from, double* sum, size_t count) {
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            const __m128 w = _mm_loadu_ps(window + from + i);
+            const __m128 r = _mm_mul_ps(_mm_loadu_ps(re + from + i), w), m = _mm_mul_ps(_mm_loadu_ps(im + from + i), w);
             const __m128 low = _mm_unpacklo_ps(r, m), high = _mm_unpackhi_ps(r, m);
             double* at = sum + 2 * i;
             _mm_storeu_pd(at, _mm_add_pd(_mm_loadu_pd(at), _mm_mul_pd(_mm_cvtps_pd(low), by)));
@@ -157,11 +160,11 @@ void StftStream::AddPair(const float* re, const float* im, const float* window, 
             _mm_storeu_pd(at + 4, _mm_add_pd(_mm_loadu_pd(at + 4), _mm_mul_pd(_mm_cvtps_pd(high), by)));
             _mm_storeu_pd(at + 6, _mm_add_pd(_mm_loadu_pd(at + 6), _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(high, high)), by)));
         }
-    }
-    for (; i < m_size; ++i) {
-        m_sum[i * ch] += double(re[i] * window[i]) * scale;
-        m_sum[i * ch + 1] += double(im[i] * window[i]) * scale;
-    }
+        for (; i < count; ++i) {
+            sum[2 * i] += double(re[from + i] * window[from + i]) * scale;
+            sum[2 * i + 1] += double(im[from + i] * window[from + i]) * scale;
+        }
+    });
 }
 
 void StftStream::Take(const float* in, size_t frames)
@@ -190,22 +193,28 @@ void StftStream::Take(const float* in, size_t frames)
 
 void StftStream::Advance()
 {
-    const size_t ch = m_channels, count = m_hop * ch;
-    // The finished hop clipped to the float range (a NaN passes, as ToFloat lets it).
+    const size_t ch = m_channels;
+    // The finished hop clipped to the float range (a NaN passes, as ToFloat lets it), and its
+    // place in the ring cleared for the frames to come.
     const __m128d largest = _mm_set1_pd(kLargestFloat), lowest = _mm_set1_pd(-kLargestFloat);
-    const double* sum = m_sum.data();
     float* queue = m_queue.data();
-    size_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const __m128d a = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i)));
-        const __m128d b = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i + 2)));
-        _mm_storeu_ps(queue + i, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b)));
+    for (size_t done = 0; done < m_hop;) {
+        const size_t run = std::min(m_hop - done, m_size - m_sumStart), count = run * ch;
+        double* sum = &m_sum[m_sumStart * ch];
+        float* to = queue + done * ch;
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            const __m128d a = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i)));
+            const __m128d b = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i + 2)));
+            _mm_storeu_ps(to + i, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b)));
+        }
+        for (; i < count; ++i)
+            to[i] = ToFloat(sum[i]);
+        std::fill(sum, sum + count, 0.0);
+        done += run;
+        m_sumStart = m_sumStart + run == m_size ? 0 : m_sumStart + run;
     }
-    for (; i < count; ++i)
-        queue[i] = ToFloat(sum[i]);
     m_queueRead = 0;
-    std::copy(m_sum.begin() + long(count), m_sum.end(), m_sum.begin());
-    std::fill(m_sum.end() - long(count), m_sum.end(), 0.0);
 }
 
 } // namespace fxkit

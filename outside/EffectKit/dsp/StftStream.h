@@ -75,10 +75,30 @@ private:
         each(m_size - m_write, size_t(0), m_write);
     }
 
+    // Frame i of the overlap-add (oldest first) is at (i + m_sumStart) mod m_size: each run of
+    // it as (first i, its frames, count), or each frame as (i, its frame).
+    template <class Each>
+    void ForSumRuns(Each&& each)
+    {
+        const size_t ch = m_channels, first = m_size - m_sumStart;
+        each(size_t(0), &m_sum[m_sumStart * ch], first);
+        each(first, m_sum.data(), m_sumStart);
+    }
+    template <class Each>
+    void ForSum(Each&& each)
+    {
+        const size_t ch = m_channels;
+        ForSumRuns([&](size_t from, double* sum, size_t count) {
+            for (size_t i = 0; i < count; ++i)
+                each(from + i, sum + i * ch);
+        });
+    }
+
     size_t m_size = 2048, m_hop = 512, m_channels = 2;
     std::vector<float> m_history; // ring of the last m_size frames
     size_t m_write = 0, m_sinceFrame = 0;
-    std::vector<double> m_sum;  // overlap-add, m_size frames
+    std::vector<double> m_sum;  // overlap-add, a ring of m_size frames
+    size_t m_sumStart = 0;
     std::vector<float> m_queue; // the finished hop
     size_t m_queueRead = 0;
 };
