@@ -1,9 +1,42 @@
 #include "Fft.h"
 
+#include "FftWide.h"
+
+#include <atomic>
 #include <cmath>
 #include <emmintrin.h>
 
 namespace fxkit {
+
+namespace wide {
+
+namespace {
+
+// Unknown, off, on. Checked here, outside the AVX code.
+std::atomic<int> g_state{-1};
+
+bool Supported()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
+
+} // namespace
+
+bool Enabled()
+{
+    int state = g_state.load(std::memory_order_relaxed);
+    if (state < 0)
+        g_state.store(state = Supported() ? 1 : 0, std::memory_order_relaxed);
+    return state == 1;
+}
+
+void Enable(bool on)
+{
+    g_state.store(on && Supported() ? 1 : 0, std::memory_order_relaxed);
+}
+
+} // namespace wide
 
 namespace {
 
@@ -205,6 +238,7 @@ void BasicFft<T>::Resize(size_t size)
     }
     m_passes.clear();
     m_twiddles.clear();
+    m_wideTwiddles.clear();
     m_cos.clear();
     m_sin.clear();
     m_bins.resize(size);
@@ -231,22 +265,48 @@ void BasicFft<T>::Resize(size_t size)
         ++stages;
     // Pairs of stages from the top; an odd one out is the stage of size 8, which runs in the
     // cache: the passes over blocks larger than the cache are all of the pairs.
+    // Per `width` butterflies: w^k, w^2k, w^3k (radix 4) or w^k, each as `width` real parts then
+    // `width` imaginary parts.
+    const auto table = [&](auto& to, size_t width, size_t block, size_t radix) {
+        const size_t offset = to.size();
+        for (size_t j = 0; j < block / radix; j += width)
+            for (size_t power = 1; power <= radix - 1; ++power)
+                for (int part = 0; part < 2; ++part)
+                    for (size_t k = j; k < j + width; ++k)
+                        to.push_back(part ? add(block, k * power).second : add(block, k * power).first);
+        return offset;
+    };
+    // The float passes wide enough for eight butterflies get a table for them as well.
+    const auto wideTable = [&](size_t block, size_t radix) {
+        if (sizeof(T) != sizeof(float) || block / radix % wide::kWidth != 0)
+            return kNoWide;
+        return table(m_wideTwiddles, wide::kWidth, block, radix);
+    };
     size_t block = size;
     for (size_t pairs = stages / 2; pairs > 0; --pairs, block /= 4) {
-        m_passes.push_back({block, 4, m_twiddles.size()});
-        // Per W butterflies: w^k, w^2k, w^3k, each as W real parts then W imaginary parts.
-        for (size_t j = 0; j < block / 4; j += W)
-            for (size_t power = 1; power <= 3; ++power)
-                for (int part = 0; part < 2; ++part)
-                    for (size_t k = j; k < j + W; ++k)
-                        m_twiddles.push_back(part ? add(block, k * power).second : add(block, k * power).first);
+        const size_t offset = table(m_twiddles, W, block, 4);
+        m_passes.push_back({block, 4, offset, wideTable(block, 4)});
     }
     if (stages % 2) {
-        m_passes.push_back({block, 2, m_twiddles.size()});
-        for (size_t j = 0; j < block / 2; j += W)
-            for (int part = 0; part < 2; ++part)
-                for (size_t k = j; k < j + W; ++k)
-                    m_twiddles.push_back(part ? add(block, k).second : add(block, k).first);
+        const size_t offset = table(m_twiddles, W, block, 2);
+        m_passes.push_back({block, 2, offset, wideTable(block, 2)});
+    }
+}
+
+template <class T>
+bool BasicFft<T>::RunWide(const Pass& pass, bool inverse, T* re, T* im, size_t span) const
+{
+    if constexpr (sizeof(T) != sizeof(float))
+        return false;
+    else {
+        if (pass.wide == kNoWide || !wide::Enabled())
+            return false;
+        const float* tw = m_wideTwiddles.data() + pass.wide;
+        if (pass.radix == 4)
+            (inverse ? wide::InversePass4 : wide::ForwardPass4)(re, im, span, pass.size, tw);
+        else
+            (inverse ? wide::InversePass2 : wide::ForwardPass2)(re, im, span, pass.size, tw);
+        return true;
     }
 }
 
@@ -258,6 +318,8 @@ void BasicFft<T>::ForwardPass(T* re, T* im, size_t span, const Pass& pass) const
     using S = Vec<T>;
     constexpr size_t W = S::kWidth;
     const size_t s = pass.size;
+    if (RunWide(pass, false, re, im, span))
+        return;
     const T* tw = m_twiddles.data() + pass.twiddles;
     for (size_t base = 0; base < span; base += s) {
         T *r = re + base, *i = im + base;
@@ -300,6 +362,8 @@ void BasicFft<T>::InversePass(T* re, T* im, size_t span, const Pass& pass) const
     using V = typename S::V;
     constexpr size_t W = S::kWidth;
     const size_t s = pass.size;
+    if (RunWide(pass, true, re, im, span))
+        return;
     const T* tw = m_twiddles.data() + pass.twiddles;
     for (size_t base = 0; base < span; base += s) {
         T *r = re + base, *i = im + base;

@@ -26,8 +26,8 @@
 // double each group of four positions holds its bins in natural order.
 //
 // The stages go in pairs (radix 2 x 2, one radix-2 stage last for an odd power), each SSE
-// instruction doing four butterflies in float and two in double; sizes below 16 take a plain
-// loop. Tables are made once per size; a transform object is not to be shared between threads.
+// instruction doing four butterflies in float and two in double (eight in float by AVX on the
+// larger passes where the processor has it: FftWide.h); sizes below 16 take a plain loop. Tables are made once per size; a transform object is not to be shared between threads.
 #pragma once
 #include <complex>
 #include <cstddef>
@@ -60,18 +60,23 @@ private:
         size_t size;     // of the blocks it runs on
         size_t radix;    // 2: one stage; 4: the stages of this size and half of it
         size_t twiddles; // offset of its table in m_twiddles
+        size_t wide;     // of its eight-wide table in m_wideTwiddles, or kNoWide
     };
+    static constexpr size_t kNoWide = ~size_t(0);
     void ForwardBlock(T* re, T* im, size_t length, size_t pass) const;
     void InverseBlock(T* re, T* im, size_t length, size_t pass) const;
     void ConvolveBlock(T* re, T* im, const T* kernelRe, const T* kernelIm, size_t length, size_t pass) const;
     void ForwardPass(T* re, T* im, size_t span, const Pass& pass) const;
     void InversePass(T* re, T* im, size_t span, const Pass& pass) const;
+    // The pass eight butterflies at a time, where it can be: whether it ran.
+    bool RunWide(const Pass& pass, bool inverse, T* re, T* im, size_t span) const;
     void ForwardSmall(T* re, T* im) const;
     void InverseSmall(T* re, T* im) const;
 
     size_t m_size = 0;
     std::vector<Pass> m_passes; // largest first; the last two stages are not among them
     std::vector<T> m_twiddles;
+    std::vector<float> m_wideTwiddles; // float only: the passes of eight butterflies at a time
     std::vector<double> m_cos, m_sin; // of 2 pi j / size (sizes below 16)
     std::vector<uint32_t> m_bins, m_positions;
     mutable std::vector<T> m_re, m_im; // the natural-order path's work

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <emmintrin.h>
 
 namespace fxkit {
 
@@ -19,6 +20,7 @@ void StftStream::Reset()
     m_write = 0;
     m_sinceFrame = 0;
     m_sum.assign(m_size * m_channels, 0.0);
+    m_sumStart = 0;
     // A hop of silence goes out before the first frame is done: the latency is one frame.
     m_queue.assign(m_hop * m_channels, 0.0f);
     m_queueRead = 0;
@@ -32,8 +34,7 @@ void StftStream::Gather(size_t channel, const double* window, double* out) const
 
 void StftStream::Add(size_t channel, const double* frame, const double* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i)
-        m_sum[i * m_channels + channel] += frame[i] * window[i] * scale;
+    ForSum([&](size_t i, double* sum) { sum[channel] += frame[i] * window[i] * scale; });
 }
 
 void StftStream::Gather(size_t channel, const double* window, std::complex<double>* out) const
@@ -44,8 +45,7 @@ void StftStream::Gather(size_t channel, const double* window, std::complex<doubl
 
 void StftStream::Add(size_t channel, const std::complex<double>* frame, const double* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i)
-        m_sum[i * m_channels + channel] += frame[i].real() * window[i] * scale;
+    ForSum([&](size_t i, double* sum) { sum[channel] += frame[i].real() * window[i] * scale; });
 }
 
 void StftStream::GatherPair(const double* window, std::complex<double>* out) const
@@ -58,10 +58,10 @@ void StftStream::GatherPair(const double* window, std::complex<double>* out) con
 
 void StftStream::AddPair(const std::complex<double>* frame, const double* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i) {
-        m_sum[i * m_channels] += frame[i].real() * window[i] * scale;
-        m_sum[i * m_channels + 1] += frame[i].imag() * window[i] * scale;
-    }
+    ForSum([&](size_t i, double* sum) {
+        sum[0] += frame[i].real() * window[i] * scale;
+        sum[1] += frame[i].imag() * window[i] * scale;
+    });
 }
 
 namespace {
@@ -101,42 +101,120 @@ float StftStream::Gather(size_t channel, const float* window, float* out) const
 
 void StftStream::Add(size_t channel, const float* frame, const float* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i)
-        m_sum[i * m_channels + channel] += double(frame[i] * window[i]) * scale;
+    ForSum([&](size_t i, double* sum) { sum[channel] += double(frame[i] * window[i]) * scale; });
 }
 
 float StftStream::GatherPair(const float* window, float* re, float* im) const
 {
     const size_t ch = m_channels;
     float peak = 0;
+    __m128 peaks = _mm_setzero_ps();
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
     ForHistory([&](size_t i, size_t at, size_t count) {
-        for (size_t j = 0; j < count; ++j) {
+        size_t j = 0;
+        if (ch == 2)
+            // Four frames at a time, taken apart into the channels.
+            for (; j + 4 <= count; j += 4) {
+                const __m128 a = _mm_loadu_ps(&m_history[(at + j) * 2]), b = _mm_loadu_ps(&m_history[(at + j) * 2 + 4]);
+                const __m128 w = _mm_loadu_ps(window + i + j);
+                const __m128 r = _mm_mul_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)), w);
+                const __m128 m = _mm_mul_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)), w);
+                _mm_storeu_ps(re + i + j, r);
+                _mm_storeu_ps(im + i + j, m);
+                peaks = _mm_max_ps(peaks, _mm_max_ps(_mm_and_ps(r, magnitude), _mm_and_ps(m, magnitude)));
+            }
+        for (; j < count; ++j) {
             const float* frame = &m_history[(at + j) * ch];
             re[i + j] = frame[0] * window[i + j];
             im[i + j] = frame[1] * window[i + j];
             peak = std::max(peak, std::max(std::fabs(re[i + j]), std::fabs(im[i + j])));
         }
     });
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, peaks);
+    for (float lane : lanes)
+        peak = std::max(peak, lane);
     return ScaleIfHuge(peak, re, im, m_size);
 }
 
 void StftStream::AddPair(const float* re, const float* im, const float* window, double scale)
 {
-    for (size_t i = 0; i < m_size; ++i) {
-        m_sum[i * m_channels] += double(re[i] * window[i]) * scale;
-        m_sum[i * m_channels + 1] += double(im[i] * window[i]) * scale;
+    if (m_channels != 2) {
+        ForSum([&](size_t i, double* sum) {
+            sum[0] += double(re[i] * window[i]) * scale;
+            sum[1] += double(im[i] * window[i]) * scale;
+        });
+        return;
+    }
+    // Two frames at a time: (left, right) of each, in double, onto the sum.
+    const __m128d by = _mm_set1_pd(scale);
+    ForSumRuns([&](size_t from, double* sum, size_t count) {
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            const __m128 w = _mm_loadu_ps(window + from + i);
+            const __m128 r = _mm_mul_ps(_mm_loadu_ps(re + from + i), w), m = _mm_mul_ps(_mm_loadu_ps(im + from + i), w);
+            const __m128 low = _mm_unpacklo_ps(r, m), high = _mm_unpackhi_ps(r, m);
+            double* at = sum + 2 * i;
+            _mm_storeu_pd(at, _mm_add_pd(_mm_loadu_pd(at), _mm_mul_pd(_mm_cvtps_pd(low), by)));
+            _mm_storeu_pd(at + 2, _mm_add_pd(_mm_loadu_pd(at + 2), _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(low, low)), by)));
+            _mm_storeu_pd(at + 4, _mm_add_pd(_mm_loadu_pd(at + 4), _mm_mul_pd(_mm_cvtps_pd(high), by)));
+            _mm_storeu_pd(at + 6, _mm_add_pd(_mm_loadu_pd(at + 6), _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(high, high)), by)));
+        }
+        for (; i < count; ++i) {
+            sum[2 * i] += double(re[from + i] * window[from + i]) * scale;
+            sum[2 * i + 1] += double(im[from + i] * window[from + i]) * scale;
+        }
+    });
+}
+
+void StftStream::Take(const float* in, size_t frames)
+{
+    const size_t ch = m_channels;
+    // NaN as silence, an infinity as the largest float of its sign (as Finite does), four at a
+    // time.
+    const __m128 largest = _mm_set1_ps(float(kLargestFloat)), lowest = _mm_set1_ps(-float(kLargestFloat));
+    while (frames > 0) {
+        const size_t run = std::min(frames, m_size - m_write), count = run * ch;
+        const float* from = in;
+        float* to = &m_history[m_write * ch];
+        size_t j = 0;
+        for (; j + 4 <= count; j += 4) {
+            const __m128 x = _mm_loadu_ps(from + j);
+            const __m128 known = _mm_and_ps(x, _mm_cmpord_ps(x, x));
+            _mm_storeu_ps(to + j, _mm_min_ps(_mm_max_ps(known, lowest), largest));
+        }
+        for (; j < count; ++j)
+            to[j] = float(Finite(from[j]));
+        in += count;
+        frames -= run;
+        m_write = m_write + run == m_size ? 0 : m_write + run;
     }
 }
 
 void StftStream::Advance()
 {
     const size_t ch = m_channels;
-    m_queue.erase(m_queue.begin(), m_queue.begin() + long(ch * m_queueRead));
+    // The finished hop clipped to the float range (a NaN passes, as ToFloat lets it), and its
+    // place in the ring cleared for the frames to come.
+    const __m128d largest = _mm_set1_pd(kLargestFloat), lowest = _mm_set1_pd(-kLargestFloat);
+    float* queue = m_queue.data();
+    for (size_t done = 0; done < m_hop;) {
+        const size_t run = std::min(m_hop - done, m_size - m_sumStart), count = run * ch;
+        double* sum = &m_sum[m_sumStart * ch];
+        float* to = queue + done * ch;
+        size_t i = 0;
+        for (; i + 4 <= count; i += 4) {
+            const __m128d a = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i)));
+            const __m128d b = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i + 2)));
+            _mm_storeu_ps(to + i, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b)));
+        }
+        for (; i < count; ++i)
+            to[i] = ToFloat(sum[i]);
+        std::fill(sum, sum + count, 0.0);
+        done += run;
+        m_sumStart = m_sumStart + run == m_size ? 0 : m_sumStart + run;
+    }
     m_queueRead = 0;
-    for (size_t i = 0; i < m_hop * ch; ++i)
-        m_queue.push_back(ToFloat(m_sum[i]));
-    std::copy(m_sum.begin() + long(m_hop * ch), m_sum.end(), m_sum.begin());
-    std::fill(m_sum.end() - long(m_hop * ch), m_sum.end(), 0.0);
 }
 
 } // namespace fxkit

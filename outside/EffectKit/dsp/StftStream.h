@@ -11,6 +11,7 @@
 #pragma once
 #include "Finite.h"
 
+#include <algorithm>
 #include <complex>
 #include <cstddef>
 #include <vector>
@@ -42,27 +43,30 @@ public:
     float GatherPair(const float* window, float* re, float* im) const;
     void AddPair(const float* re, const float* im, const float* window, double scale);
 
+    // The input is taken and the output handed out a run at a time up to the next frame.
     template <class RunFrame>
     void Process(const float* in, float* out, size_t frames, RunFrame&& runFrame)
     {
         const size_t ch = m_channels;
-        for (size_t i = 0; i < frames; ++i) {
-            for (size_t c = 0; c < ch; ++c)
-                m_history[m_write * ch + c] = float(Finite(in[i * ch + c]));
-            m_write = m_write + 1 == m_size ? 0 : m_write + 1;
-            if (++m_sinceFrame == m_hop) {
+        for (size_t i = 0; i < frames;) {
+            const size_t run = std::min(frames - i, m_hop - m_sinceFrame);
+            Take(in + i * ch, run);
+            std::copy(m_queue.begin() + long(m_queueRead * ch), m_queue.begin() + long((m_queueRead + run) * ch),
+                      out + i * ch);
+            m_queueRead += run;
+            m_sinceFrame += run;
+            i += run;
+            if (m_sinceFrame == m_hop) {
                 m_sinceFrame = 0;
                 runFrame();
                 Advance();
             }
-            for (size_t c = 0; c < ch; ++c)
-                out[i * ch + c] = m_queue[m_queueRead * ch + c];
-            ++m_queueRead;
         }
     }
 
 private:
-    void Advance(); // queue the finished hop and move the sum on
+    void Take(const float* in, size_t frames); // into the history, finite
+    void Advance();                           // queue the finished hop and move the sum on
     // Frame i of the history (oldest first) is at (i + m_write) mod m_size: two runs.
     template <class Each>
     void ForHistory(Each&& each) const
@@ -71,11 +75,31 @@ private:
         each(m_size - m_write, size_t(0), m_write);
     }
 
+    // Frame i of the overlap-add (oldest first) is at (i + m_sumStart) mod m_size: each run of
+    // it as (first i, its frames, count), or each frame as (i, its frame).
+    template <class Each>
+    void ForSumRuns(Each&& each)
+    {
+        const size_t ch = m_channels, first = m_size - m_sumStart;
+        each(size_t(0), &m_sum[m_sumStart * ch], first);
+        each(first, m_sum.data(), m_sumStart);
+    }
+    template <class Each>
+    void ForSum(Each&& each)
+    {
+        const size_t ch = m_channels;
+        ForSumRuns([&](size_t from, double* sum, size_t count) {
+            for (size_t i = 0; i < count; ++i)
+                each(from + i, sum + i * ch);
+        });
+    }
+
     size_t m_size = 2048, m_hop = 512, m_channels = 2;
     std::vector<float> m_history; // ring of the last m_size frames
     size_t m_write = 0, m_sinceFrame = 0;
-    std::vector<double> m_sum;  // overlap-add, m_size frames
-    std::vector<float> m_queue; // finished frames
+    std::vector<double> m_sum;  // overlap-add, a ring of m_size frames
+    size_t m_sumStart = 0;
+    std::vector<float> m_queue; // the finished hop
     size_t m_queueRead = 0;
 };
 

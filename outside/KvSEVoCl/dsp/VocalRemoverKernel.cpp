@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <xmmintrin.h>
 
 namespace fx {
 
@@ -34,6 +35,19 @@ void VocalRemoverKernel::Update(const double* values)
     m_lowBin = size_t(std::ceil(low / bin));
     m_highBin = std::min(size_t(std::floor(high / bin)), kSize / 2);
     m_strength = values[kVocStrength] / 100.0;
+    // The band's positions in the transform's order, padded to a multiple of four by repeating
+    // the last (read again, scaled once).
+    m_binPositions.clear();
+    m_mirrorPositions.clear();
+    for (size_t k = m_lowBin; k <= m_highBin; ++k) {
+        m_binPositions.push_back(m_fft.PositionOf(k));
+        m_mirrorPositions.push_back(m_fft.PositionOf((kSize - k) % kSize));
+    }
+    m_bandBins = m_binPositions.size();
+    while (m_binPositions.size() % 4) {
+        m_binPositions.push_back(m_binPositions.back());
+        m_mirrorPositions.push_back(m_mirrorPositions.back());
+    }
 }
 
 void VocalRemoverKernel::Reset()
@@ -48,22 +62,35 @@ void VocalRemoverKernel::RunFrame()
     float *re = m_re.data(), *im = m_im.data();
     const float scaled = m_stream.GatherPair(m_window.data(), re, im);
     m_fft.ForwardSplit(re, im);
-    for (size_t k = m_lowBin; k <= m_highBin && k <= kSize / 2; ++k) {
-        const size_t p = m_fft.PositionOf(k), q = m_fft.PositionOf((kSize - k) % kSize);
+    const size_t* p = m_binPositions.data();
+    const size_t* q = m_mirrorPositions.data();
+    const size_t count = m_bandBins;
+    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), strength = _mm_set1_ps(float(m_strength));
+    // Four bins at a time (their positions and their mirrors' are all apart).
+    for (size_t j = 0; j < count; j += 4) {
+        const auto at = [&](const float* part, const size_t* positions) {
+            return _mm_setr_ps(part[positions[j]], part[positions[j + 1]], part[positions[j + 2]], part[positions[j + 3]]);
+        };
+        const __m128 pr = at(re, p), pi = at(im, p), qr = at(re, q), qi = at(im, q);
         // left = (Z[k] + conj Z[-k]) / 2, right = (Z[k] - conj Z[-k]) / 2i, each times 2.
-        const double lr = double(re[p]) + re[q], li = double(im[p]) - im[q];
-        const double rr = double(im[p]) + im[q], ri = double(re[q]) - re[p];
-        const double power = lr * lr + li * li + rr * rr + ri * ri;
-        if (power <= 0)
-            continue;
-        const double s = std::max(0.0, 2.0 * (lr * rr + li * ri) / power);
-        const double s2 = s * s, s4 = s2 * s2;
-        const float g = float(1.0 - m_strength * s4 * s4);
-        re[p] *= g;
-        im[p] *= g;
-        if (k != 0 && k != kSize / 2) {
-            re[q] *= g;
-            im[q] *= g;
+        const __m128 lr = _mm_add_ps(pr, qr), li = _mm_sub_ps(pi, qi);
+        const __m128 rr = _mm_add_ps(pi, qi), ri = _mm_sub_ps(qr, pr);
+        const __m128 power = _mm_add_ps(_mm_add_ps(_mm_mul_ps(lr, lr), _mm_mul_ps(li, li)),
+                                        _mm_add_ps(_mm_mul_ps(rr, rr), _mm_mul_ps(ri, ri)));
+        const __m128 dot = _mm_add_ps(_mm_mul_ps(lr, rr), _mm_mul_ps(li, ri));
+        // Within 0 .. 1 (rounding could pass 1 and turn the gain over); a silent bin passes.
+        const __m128 sound = _mm_cmpgt_ps(power, zero);
+        const __m128 s = _mm_and_ps(sound, _mm_min_ps(one, _mm_max_ps(zero, _mm_div_ps(_mm_add_ps(dot, dot), power))));
+        const __m128 s2 = _mm_mul_ps(s, s), s4 = _mm_mul_ps(s2, s2);
+        alignas(16) float g[4];
+        _mm_store_ps(g, _mm_sub_ps(one, _mm_mul_ps(strength, _mm_mul_ps(s4, s4))));
+        for (size_t b = 0; b < 4 && j + b < count; ++b) {
+            re[p[j + b]] *= g[b];
+            im[p[j + b]] *= g[b];
+            if (q[j + b] != p[j + b]) {
+                re[q[j + b]] *= g[b];
+                im[q[j + b]] *= g[b];
+            }
         }
     }
     m_fft.InverseSplit(re, im);

@@ -38,7 +38,9 @@ private:
     size_t m_lowBin = 0, m_highBin = 0;
     double m_strength = 1;
     fxkit::StftStream m_stream;
-    std::vector<float> m_re, m_im; // the transform's order
+    std::vector<float> m_re, m_im;                           // the transform's order
+    std::vector<size_t> m_binPositions, m_mirrorPositions; // of the band's bins k and size - k
+    size_t m_bandBins = 0;
 };
 
 } // namespace fx

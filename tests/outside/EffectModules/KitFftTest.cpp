@@ -2,6 +2,7 @@
 // without the radix-2 one, the small sizes' plain loop, the split transform's depth-first pass
 // over large sizes), in double and float, and the real path.
 #include "Fft.h"
+#include "FftWide.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,40 @@ TEST(KitFft, FloatTransformFollowsTheDoubleOne)
             worst = std::max(worst, std::abs(Complex(re[t], im[t]) / double(n) - x[t]));
         EXPECT_LT(worst, 1e-6) << n;
     }
+}
+
+// The eight-wide passes (where the processor has them) give the four-wide ones' results bit for
+// bit, forward, back and convolving, radix-2 pass or not, the depth-first pass included.
+TEST(KitFft, WidePassesEqualTheFourWideOnesBitForBit)
+{
+    if (!fxkit::wide::Enabled())
+        GTEST_SKIP() << "no AVX here";
+    const auto run = [](bool wide, size_t n, const std::vector<float>& re0, const std::vector<float>& im0) {
+        fxkit::wide::Enable(wide);
+        fxkit::FloatFft fft(n);
+        std::vector<float> re = re0, im = im0, kr = im0, ki = re0;
+        fft.ForwardSplit(re.data(), im.data());
+        std::vector<float> out(re);
+        out.insert(out.end(), im.begin(), im.end());
+        fft.InverseSplit(re.data(), im.data());
+        out.insert(out.end(), re.begin(), re.end());
+        fft.ForwardSplit(kr.data(), ki.data());
+        fft.ConvolveSplit(re.data(), im.data(), kr.data(), ki.data());
+        out.insert(out.end(), re.begin(), re.end());
+        out.insert(out.end(), im.begin(), im.end());
+        return out;
+    };
+    for (size_t n : {16, 32, 64, 128, 2048, 4096, 32768}) {
+        const auto x = Noise(n, unsigned(n) + 11);
+        std::vector<float> re(n), im(n);
+        for (size_t t = 0; t < n; ++t) {
+            re[t] = float(x[t].real());
+            im[t] = float(x[t].imag());
+        }
+        const auto narrow = run(false, n, re, im), wide = run(true, n, re, im);
+        EXPECT_TRUE(narrow == wide) << n;
+    }
+    fxkit::wide::Enable(true);
 }
 
 // Real signals: bins 0 .. n / 2 of the complex transform of the same values, and back.

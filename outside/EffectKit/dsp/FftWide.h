@@ -1,0 +1,28 @@
+// FftWide: the float transform's larger passes eight butterflies at a time (AVX), for the
+// processors that have it; BasicFft<float> takes them when Enabled(). Built apart from the rest
+// (its own instruction set) and holding nothing but these plain functions, so no shared inline
+// code comes out in AVX. Same operations in the same order as the four-wide passes: the results
+// are equal bit for bit.
+//
+// Twiddles per eight butterflies: radix 4 as w^k, w^2k, w^3k, each as eight real parts then
+// eight imaginary parts; radix 2 as w^k's eight real then eight imaginary parts.
+#pragma once
+#include <cstddef>
+
+namespace fxkit::wide {
+
+constexpr size_t kWidth = 8;
+
+// The processor and the system keep AVX registers (checked once), and no test has turned it off.
+bool Enabled();
+// For tests: the four-wide passes alone (false), or the wide ones where available (true).
+void Enable(bool on);
+
+// Over `span` floats in blocks of `size`: radix 4 needs size / 4, radix 2 size / 2, to be a
+// multiple of kWidth.
+void ForwardPass4(float* re, float* im, size_t span, size_t size, const float* twiddles);
+void InversePass4(float* re, float* im, size_t span, size_t size, const float* twiddles);
+void ForwardPass2(float* re, float* im, size_t span, size_t size, const float* twiddles);
+void InversePass2(float* re, float* im, size_t span, size_t size, const float* twiddles);
+
+} // namespace fxkit::wide
