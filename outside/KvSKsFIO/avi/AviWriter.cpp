@@ -75,14 +75,17 @@ public:
     }
 
 private:
-    static constexpr size_t kWindow = 4u << 20;
+    // Small enough to stay in the processor's cache until copied out (4-MiB pieces were slower).
+    static constexpr size_t kWindow = 256u << 10;
     const InFile& m_file;
     std::vector<uint8_t> m_data;
     uint64_t m_start = 0;
 };
 
-// The output, gathered into large writes: each chunk is built in place at the end of the
-// block, its bytes read straight into it, so that a frame is copied once on its way out.
+// The output, gathered into blocks: each chunk is built in place at the end of the block, its
+// bytes read straight into it, so that a frame is copied once on its way out. A block is small
+// enough to be still in the processor's cache when the system copies it to the file (writes
+// of 4 MiB took half as long again as writes of 64 KiB).
 class OutBlock {
 public:
     explicit OutBlock(const std::function<void(const void*, size_t)>& write)
@@ -123,7 +126,7 @@ public:
     uint64_t Done() const { return m_done; }
 
 private:
-    static constexpr size_t kBlock = 4u << 20;
+    static constexpr size_t kBlock = 64u << 10;
     const std::function<void(const void*, size_t)>& m_write;
     std::unique_ptr<uint8_t[]> m_data;
     size_t m_capacity;

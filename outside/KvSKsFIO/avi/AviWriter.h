@@ -42,7 +42,7 @@ struct AviWriteOptions {
     std::function<bool(uint64_t done, uint64_t total)> progress;
 };
 
-// Writes the file through write (sequential, in blocks of a few MiB). Throws CKvSSException.
+// Writes the file through write (sequential, in blocks of 64 KiB). Throws CKvSSException.
 void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWriteVideo& video,
               const AviWriteAudio& audio, const AviWriteOptions& options);
 
