@@ -4,6 +4,8 @@
 #include "KvSSException.h"
 #include "TempFilePaths.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -39,6 +41,83 @@ void MinMax(const uint8_t* data, DWORD frames, DWORD stride, ToValue toValue, Sa
     }
 }
 
+// Lane l of a register holds channel l % channels, so the channel counts that divide the lane
+// count take every channel of a block in one pass over the interleaved samples.
+bool FitsLanes(DWORD channels, DWORD lanes)
+{
+    return channels != 0 && channels <= lanes && lanes % channels == 0;
+}
+
+// 16-bit samples, 8 lanes; every channel's minimum and maximum appended in channel order.
+void MinMax16(const uint8_t* data, DWORD frames, DWORD channels, std::vector<int32_t>* peaks)
+{
+    const size_t count = static_cast<size_t>(frames) * channels;
+    const int16_t* s = reinterpret_cast<const int16_t*>(data);
+    alignas(16) int16_t lows[8], highs[8];
+    size_t i = 0;
+    if (count >= 8) {
+        __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        __m128i hi = lo;
+        for (i = 8; i + 8 <= count; i += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            lo = _mm_min_epi16(lo, v);
+            hi = _mm_max_epi16(hi, v);
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(lows), lo);
+        _mm_store_si128(reinterpret_cast<__m128i*>(highs), hi);
+    } else {
+        for (DWORD l = 0; l < 8; ++l)
+            lows[l] = highs[l] = s[l % count];
+    }
+    for (; i < count; ++i) {
+        const size_t l = i % 8; // channels divides 8: the lane of the sample's channel
+        lows[l] = std::min(lows[l], s[i]);
+        highs[l] = std::max(highs[l], s[i]);
+    }
+    for (DWORD c = 0; c < channels; ++c) {
+        int16_t low = lows[c], high = highs[c];
+        for (DWORD l = c + channels; l < 8; l += channels) {
+            low = std::min(low, lows[l]);
+            high = std::max(high, highs[l]);
+        }
+        peaks->push_back(low);
+        peaks->push_back(high);
+    }
+}
+
+// 32-bit float samples, 4 lanes. A NaN is passed over: minps and maxps give their second
+// operand when either is NaN, and the running value is never NaN.
+void MinMaxFloat(const uint8_t* data, DWORD frames, DWORD channels, std::vector<int32_t>* peaks)
+{
+    const size_t count = static_cast<size_t>(frames) * channels;
+    const float* s = reinterpret_cast<const float*>(data);
+    __m128 lo = _mm_set1_ps(std::numeric_limits<float>::infinity());
+    __m128 hi = _mm_set1_ps(-std::numeric_limits<float>::infinity());
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128 v = _mm_loadu_ps(s + i);
+        lo = _mm_min_ps(v, lo);
+        hi = _mm_max_ps(v, hi);
+    }
+    alignas(16) float lows[4], highs[4];
+    _mm_store_ps(lows, lo);
+    _mm_store_ps(highs, hi);
+    for (; i < count; ++i) {
+        const size_t l = i % 4;
+        lows[l] = s[i] < lows[l] ? s[i] : lows[l];
+        highs[l] = s[i] > highs[l] ? s[i] : highs[l];
+    }
+    for (DWORD c = 0; c < channels; ++c) {
+        float low = lows[c], high = highs[c];
+        for (DWORD l = c + channels; l < 4; l += channels) {
+            low = lows[l] < low ? lows[l] : low;
+            high = highs[l] > high ? highs[l] : high;
+        }
+        peaks->push_back(low <= high ? FloatPeak(low) : 0);
+        peaks->push_back(low <= high ? FloatPeak(high) : 0);
+    }
+}
+
 // Zero channels, frames or sample bytes would make a block of no bytes.
 bool MakesBlocks(const WaveFormat& format, DWORD framesPerBlock)
 {
@@ -58,6 +137,10 @@ void PeakBuilder::AnalyseBlock(const uint8_t* data, DWORD bytes, const WaveForma
     const DWORD frames = std::min(bytes / stride, framesPerBlock);
     if (frames == 0)
         return;
+    if (format.bitsPerSample == 16 && FitsLanes(channels, 8))
+        return MinMax16(data, frames, channels, peaks);
+    if (format.bitsPerSample == 32 && FitsLanes(channels, 4))
+        return MinMaxFloat(data, frames, channels, peaks);
     for (DWORD c = 0; c < channels; ++c) {
         const uint8_t* first = data + static_cast<size_t>(c) * sampleBytes;
         int32_t low = 0;
@@ -144,7 +227,8 @@ HRESULT PeakBuilder::Begin(const WaveFormat* format, DWORD framesPerBlock)
         if (name.empty())
             throw CKvSSException(LastErrorCode());
         stream->SetFileName(name.c_str());
-        stream->Open(kStreamCreate);
+        // Made empty just now; not truncated, which would make its close write it out at once.
+        stream->Open(kStreamReadWrite);
         hr = BeginOnStream(stream, format, framesPerBlock);
         stream->Release();
         return hr;

@@ -28,6 +28,7 @@ CRenderWorker::~CRenderWorker()
     }
     sink.Reset();
     source.Reset();
+    converter.Reset();
     graph.Reset();
     chain.clear();
     pendingItems.Reset();

@@ -150,6 +150,9 @@ private:
 
     ComRef<IMtTrackSet> engine;
     std::vector<ChainEntry> chain;
+    // The attribute module's converter, kept between runs: made anew for each track, its module
+    // was unloaded and loaded again every time.
+    ComRef<IBaseFilter> converter;
     BOOL sinkChain = FALSE;
     HWND client = nullptr;
 

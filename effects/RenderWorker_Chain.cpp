@@ -138,8 +138,16 @@ HRESULT CRenderWorker::InsertConverter(IKsDShowSource* api, BOOL preview, ComRef
     }
     if (!needed)
         return S_OK;
-    ComRef<IBaseFilter> converter;
-    ThrowIfFailed(CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, converter.OutVoid()));
+    if (!converter)
+        ThrowIfFailed(CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, converter.OutVoid()));
+    // Left in the graph by a run that failed before it connected.
+    graph->RemoveFilter(converter.Get());
+    ComRef<IAttributeSettings> settings;
+    ThrowIfFailed(converter->QueryInterface(__uuidof(IAttributeSettings), settings.OutVoid()));
+    // The last run's target must not refuse this run's input: follow the input until connected.
+    ThrowIfFailed(settings->SetBitsPerSample(0));
+    ThrowIfFailed(settings->SetChannels(0));
+    ThrowIfFailed(settings->SetSamplesPerSec(0));
     ThrowIfFailed(graph->AddFilter(converter.Get(), nullptr));
     ComRef<IPin> in, out;
     ThrowIfFailed(FindPinByDirection(converter.Get(), PINDIR_INPUT, in.Out()));
@@ -147,8 +155,6 @@ HRESULT CRenderWorker::InsertConverter(IKsDShowSource* api, BOOL preview, ComRef
     WAVEFORMATEX format{};
     if (!ConnectionFormat(in.Get(), &format))
         throw CKvSSException(E_FAIL);
-    ComRef<IAttributeSettings> settings;
-    ThrowIfFailed(converter->QueryInterface(__uuidof(IAttributeSettings), settings.OutVoid()));
     ThrowIfFailed(settings->SetBitsPerSample(target));
     ThrowIfFailed(settings->SetChannels(format.nChannels));
     ThrowIfFailed(settings->SetSamplesPerSec(format.nSamplesPerSec));

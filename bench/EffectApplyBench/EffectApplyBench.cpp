@@ -2,7 +2,8 @@
 // worker (graph, chain, tracks writer and the recorded "Effect" step) over every track of a
 // document, beside one thread doing the same reads, conversions, kernel and raw writes without
 // a graph; then Undo and Redo of the step, and Reverse of the same tracks.
-//   effect_apply_bench <folder> [minutes] [tracks]
+//   effect_apply_bench <folder> [minutes] [tracks] [parts]
+// parts: any of "eq", "gain", "reverse" joined by commas (default all three).
 // Writes track<t>.raw (the engine's 16-bit data) and track<t>.wav (the same samples) into the
 // folder. Prints one "name seconds" line per figure.
 //   effect_apply_bench --preview
@@ -260,6 +261,8 @@ int main(int argc, char** argv)
         folder += '\\';
     const double minutes = argc > 2 ? std::atof(argv[2]) : 60.0;
     const int tracks = argc > 3 ? std::atoi(argv[3]) : 8;
+    const std::string parts = argc > 4 ? std::string(",") + argv[4] + "," : ",eq,gain,reverse,";
+    auto wanted = [&](const char* part) { return parts.find(std::string(",") + part + ",") != std::string::npos; };
     const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
     BenchHost host;
     host.settings.samplesPerSec = kRate;
@@ -272,7 +275,7 @@ int main(int argc, char** argv)
     {
         BenchDocument b(folder, tracks);
         // The equaliser: through the worker, then its engine alone on one thread.
-        {
+        if (wanted("eq")) {
             ComRef<IBaseFilter> eq = EqualizerFilter();
             const double worker = ApplyThroughWorker(b, eq.Get());
             geq::EqEngine engine;
@@ -305,7 +308,7 @@ int main(int argc, char** argv)
             Check(b.doc->GetHistory()->Undo(), "undo");
         }
         // Gain, the same two ways.
-        {
+        if (wanted("gain")) {
             ComRef<IBaseFilter> gain = GainFilter();
             const double worker = ApplyThroughWorker(b, gain.Get());
             fx::GainKernel kernel;
@@ -321,7 +324,7 @@ int main(int argc, char** argv)
             Check(b.doc->GetHistory()->Undo(), "undo");
         }
         // Reverse of every track.
-        {
+        if (wanted("reverse")) {
             b.SelectAll();
             const auto t0 = std::chrono::steady_clock::now();
             CReverseJob job;

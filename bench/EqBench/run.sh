@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs EqBench under Wine, then the peers on the same file: sox with the same ten IIR bands,
-# and ffmpeg's firequalizer with the FIR mode's curve, tap count and window. Prints the ratios
-# of the engine's speeds to theirs. Usage: run.sh [build folder]
+# and ffmpeg's firequalizer with the FIR mode's curve, tap count and window (each peer run and
+# its baseline the shortest of three). Prints the ratios of the engine's speeds to theirs.
+# Usage: run.sh [build folder]
 set -euo pipefail
 build=${1:-$(cd "$(dirname "$0")/../.." && pwd)/build}
 work=$(mktemp -d)
@@ -16,8 +17,9 @@ fir_fps=$(echo "$out" | awk '/^FIR_FPS/ {print $2}')
 rate=44100
 frames=$((rate * 600))
 now() { date +%s.%N; }
-# Prints "total effect-alone" seconds of a run beside the baseline run's seconds ($1).
-timed() { local t0 t1; t0=$(now); "$@"; t1=$(now); echo "$t0 $t1" | awk '{print $2-$1}'; }
+timed1() { local t0 t1; t0=$(now); "$@"; t1=$(now); echo "$t0 $t1" | awk '{print $2-$1}'; }
+# The shortest of three runs of a peer: the machine is shared, and a run only gets slower by it.
+timed() { { timed1 "$@"; timed1 "$@"; timed1 "$@"; } | sort -g | head -1; }
 report() { # name total baseline engine-fps
   awk -v name="$1" -v total="$2" -v io="$3" -v fps="$4" -v frames="$frames" 'BEGIN {
     eq = total - io; if (eq <= 0) eq = total;

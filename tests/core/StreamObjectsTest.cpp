@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -266,6 +267,52 @@ TEST(PeakBuilder, ScalesFloatAndEightBitSamples)
     EXPECT_EQ(BuildPeaks(Format(32, 1), allNan, sizeof(allNan), sizeof(allNan)), (std::vector<int32_t>{0, 0}));
     const uint8_t bytes[] = {0, 255, 128, 128, 200, 10};
     EXPECT_EQ(BuildPeaks(Format(8, 2), bytes, sizeof(bytes), 1), (std::vector<int32_t>{-128, 72, -118, 127}));
+}
+
+TEST(PeakBuilder, BlockPeaksMatchAPlainScanForEveryChannelCountAndLength)
+{
+    // The plain scan: per channel, the smallest and largest sample, NaNs passed over.
+    auto plain = [](const std::vector<float>& v, DWORD channels, bool isFloat) {
+        std::vector<int32_t> out;
+        for (DWORD c = 0; c < channels; ++c) {
+            float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+            for (size_t i = c; i < v.size(); i += channels)
+                if (!std::isnan(v[i])) {
+                    lo = std::min(lo, v[i]);
+                    hi = std::max(hi, v[i]);
+                }
+            if (!isFloat) {
+                out.push_back(int32_t(lo));
+                out.push_back(int32_t(hi));
+            } else {
+                auto scaled = [](float x) { return x > 1 ? 32767 : x < -1 ? -32768 : int32_t(x * 32767.0); };
+                out.push_back(lo <= hi ? scaled(lo) : 0);
+                out.push_back(lo <= hi ? scaled(hi) : 0);
+            }
+        }
+        return out;
+    };
+    uint32_t seed = 7;
+    for (WORD bits : {16, 32})
+        for (DWORD channels : {1u, 2u, 3u, 4u, 6u, 8u})
+            for (DWORD frames : {1u, 3u, 5u, 7u, 1021u, 1024u}) {
+                SCOPED_TRACE(testing::Message() << bits << " bits, " << channels << " channels, " << frames << " frames");
+                std::vector<float> values(size_t(frames) * channels);
+                std::vector<int16_t> shorts(values.size());
+                for (size_t i = 0; i < values.size(); ++i) {
+                    seed = seed * 1664525u + 1013904223u;
+                    shorts[i] = int16_t(seed >> 16);
+                    values[i] = bits == 16 ? float(shorts[i]) : float(shorts[i]) / 30000.0f;
+                    if (bits == 32 && seed % 11 == 0)
+                        values[i] = std::numeric_limits<float>::quiet_NaN();
+                }
+                std::vector<int32_t> peaks;
+                const uint8_t* data = bits == 16 ? reinterpret_cast<const uint8_t*>(shorts.data())
+                                                 : reinterpret_cast<const uint8_t*>(values.data());
+                PeakBuilder::AnalyseBlock(data, DWORD(values.size() * bits / 8), Format(bits, WORD(channels)), 1024,
+                                          &peaks);
+                EXPECT_EQ(peaks, plain(values, channels, bits == 32));
+            }
 }
 
 TEST(PeakBuilder, TwentyFourBitInputGivesAnEmptyPeakFile)

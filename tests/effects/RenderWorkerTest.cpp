@@ -213,6 +213,40 @@ TEST_F(RenderWorkerTest, GainOverASelectionIsOneEffectStepUndoneAndRedoneSampleE
     EXPECT_EQ(after, Track16(0));
 }
 
+TEST_F(RenderWorkerTest, OneConverterServesTracksOfEveryChannelCountAndLaterApplies)
+{
+    // Gain works in float: each track goes back to 16 bits through the same converter, which
+    // must follow each track's channel count, run after run.
+    NewDocument({1, 2, 1});
+    for (int t : {0, 1, 2})
+        Fill16(t, Sine16(300 + 100 * t, 44100, 44100, t == 1 ? 2 : 1, 0.25));
+    Select({0, 1, 2}, 0, 0);
+    StartWorker();
+    ComRef<IBaseFilter> gain = AddModule("KvSELevl.dll", CLSID_KvSELevl);
+    SetParameter(gain.Get(), 0, 6.0);
+    SetParameter(gain.Get(), 1, 6.0);
+    std::vector<std::vector<int16_t>> expected;
+    for (int t : {0, 1, 2})
+        expected.push_back(Track16(t));
+    for (int apply = 0; apply < 2; ++apply) {
+        SCOPED_TRACE(apply);
+        Select({0, 1, 2}, 0, 0);
+        ASSERT_EQ(S_OK, Run(kCmdApply));
+        for (int t : {0, 1, 2}) {
+            const std::vector<int16_t> after = Track16(t);
+            ASSERT_EQ(expected[t].size(), after.size()) << "track " << t;
+            size_t wrong = 0;
+            for (size_t i = 0; i < after.size(); ++i) {
+                const long want = std::max(-32768L, std::min(32767L, std::lround(expected[t][i] * 1.9953)));
+                wrong += std::abs(after[i] - want) > 2;
+                expected[t][i] = after[i];
+            }
+            EXPECT_EQ(0u, wrong) << "track " << t;
+        }
+    }
+    EXPECT_EQ(2, Steps());
+}
+
 TEST_F(RenderWorkerTest, NormalizeMeasuresEachTrackBeforeItsOwnPass)
 {
     NewDocument({1, 1});

@@ -111,11 +111,15 @@ HRESULT TracksWriter::OnStartStreaming()
     m_convert.SetDestinationFormat(&m_storage);
     try {
         std::string dataName = m_wantData;
+        // A new temporary file is empty already and is opened as it is: truncating it would make
+        // the file system write all of it out when it closes, holding up the end of the run.
+        DWORD openMode = kStreamCreate;
         if (dataName.empty()) {
             TempFilePaths temp;
             dataName = temp.MakeTempFileName();
             if (dataName.empty())
                 throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
+            openMode = kStreamReadWrite;
         }
         {
             AutoLock lock(m_outputLock);
@@ -123,7 +127,7 @@ HRESULT TracksWriter::OnStartStreaming()
         }
         ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&m_data)));
         m_data->SetFileName(dataName.c_str());
-        ThrowIfFailed(m_data->Open(kStreamCreate));
+        ThrowIfFailed(m_data->Open(openMode));
         ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), reinterpret_cast<void**>(&m_peaks)));
         ThrowIfFailed(m_peaks->Begin(&m_storage, kPeakBlockFrames));
         char peak[MAX_PATH] = {};

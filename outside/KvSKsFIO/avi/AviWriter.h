@@ -16,7 +16,7 @@ class InFile;
 
 // The video copied sample for sample: its stream as the walk found it, in its file. Frames
 // made by the caller come from readFrame instead (no file): chunk i's offset is then its index
-// and readFrame fills its size in bytes.
+// and readFrame fills its size in bytes, every one of them.
 struct AviWriteVideo {
     const InFile* file = nullptr;
     AviStreamInfo stream;
@@ -24,7 +24,8 @@ struct AviWriteVideo {
 };
 
 // The sound: a "fmt " body (PCM, or the extensible form for more than two channels), its
-// rate and block, its length, and a reader of frames [first, first + count) into out.
+// rate and block, its length, and a reader of frames [first, first + count) into out (it fills
+// every byte).
 struct AviWriteAudio {
     std::vector<uint8_t> format;
     uint32_t rate = 0;
@@ -41,7 +42,7 @@ struct AviWriteOptions {
     std::function<bool(uint64_t done, uint64_t total)> progress;
 };
 
-// Writes the file through write (sequential). Throws CKvSSException.
+// Writes the file through write (sequential, in blocks of 64 KiB). Throws CKvSSException.
 void WriteAvi(const std::function<void(const void*, size_t)>& write, const AviWriteVideo& video,
               const AviWriteAudio& audio, const AviWriteOptions& options);
 
