@@ -4,8 +4,7 @@
 // real signal's spectrum mirrors the lower one and is filled in by Finish.
 #include "FrequencyAnalyzer.h"
 
-#include "ComplexFft.h"
-
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -146,7 +145,16 @@ long CSpectrumAnalyzer::Begin()
     Allocate(m_inputBuffer, size_t(n) * frameBytes, this);
     Allocate(m_window, size_t(n), this);
     Allocate(m_complex, size_t(2) * n, this);
-    Allocate(m_scratch, size_t(2) * n, this);
+    m_fft.Resize(size_t(n));
+    m_halfFft.Resize(size_t(std::max(2, n / 2)));
+    if (m_halfTurn.size() != size_t(n / 2 + 1) * 2) {
+        Allocate(m_halfTurn, size_t(n / 2 + 1) * 2, this);
+        for (int k = 0; k <= n / 2; ++k) {
+            const double angle = -2.0 * kPi * double(k) / double(n);
+            m_halfTurn[2 * size_t(k)] = std::cos(angle);
+            m_halfTurn[2 * size_t(k) + 1] = std::sin(angle);
+        }
+    }
     Allocate(m_channelPower, size_t(m_runChannels) * (n / 2 + 1), this);
     m_powerSum.clear();
     m_octaveBands.clear();
@@ -227,11 +235,10 @@ void CSpectrumAnalyzer::ProcessFrame()
     double* z = m_complex.data();
     int channel = 0;
     // Two real channels as one complex signal: A = (Z[k] + conj Z[-k]) / 2, B = (Z[k] - conj Z[-k]) / 2i.
-    const ComplexFft& full = ComplexFft::ForSize(size_t(n));
     for (; channel + 1 < m_runChannels; channel += 2) {
         WindowAndConvert(channel, z, 2);
         WindowAndConvert(channel + 1, z + 1, 2);
-        full.Forward(z, m_scratch.data());
+        m_fft.Forward(reinterpret_cast<std::complex<double>*>(z));
         double* a = m_channelPower.data() + size_t(channel) * (half + 1);
         double* b = a + (half + 1);
         for (int k = 0; k <= half; ++k) {
@@ -245,8 +252,9 @@ void CSpectrumAnalyzer::ProcessFrame()
     if (channel < m_runChannels) {
         // One real channel: its even and odd samples as one complex signal of N/2 points.
         WindowAndConvert(channel, z, 1);
-        ComplexFft::ForSize(size_t(half)).Forward(z, m_scratch.data());
-        const double* turn = full.HalfTurn();
+        if (half > 1)
+            m_halfFft.Forward(reinterpret_cast<std::complex<double>*>(z));
+        const double* turn = m_halfTurn.data();
         double* p = m_channelPower.data() + size_t(channel) * (half + 1);
         for (int k = 0; k <= half; ++k) {
             const int i = k % half, m = (half - k) % half;
@@ -327,24 +335,18 @@ void CSpectrumAnalyzer::BuildBands(int fraction, double widthFactor, int* first,
 void CSpectrumAnalyzer::ForwardFft(double* complexValues) const
 {
     const size_t n = size_t(m_fftSize), channels = size_t(m_channelCount < 1 ? 1 : m_channelCount);
-    const ComplexFft& fft = ComplexFft::ForSize(n);
-    if (m_fftScratch.size() < 4 * n)
-        m_fftScratch.resize(4 * n);
-    double* scratch = m_fftScratch.data();
+    m_forwardFft.Resize(n);
+    auto* values = reinterpret_cast<std::complex<double>*>(complexValues);
     if (channels == 1) {
-        fft.Forward(complexValues, scratch);
+        m_forwardFft.Forward(values);
         return;
     }
-    double* data = scratch + 2 * n;
+    m_forwardData.resize(n);
     for (size_t c = 0; c < channels; ++c) {
-        for (size_t k = 0; k < n; ++k) {
-            data[2 * k] = complexValues[2 * (k * channels + c)];
-            data[2 * k + 1] = complexValues[2 * (k * channels + c) + 1];
-        }
-        fft.Forward(data, scratch);
-        for (size_t k = 0; k < n; ++k) {
-            complexValues[2 * (k * channels + c)] = data[2 * k];
-            complexValues[2 * (k * channels + c) + 1] = data[2 * k + 1];
-        }
+        for (size_t k = 0; k < n; ++k)
+            m_forwardData[k] = values[k * channels + c];
+        m_forwardFft.Forward(m_forwardData.data());
+        for (size_t k = 0; k < n; ++k)
+            values[k * channels + c] = m_forwardData[k];
     }
 }

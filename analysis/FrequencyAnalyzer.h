@@ -15,6 +15,9 @@
 // an exact 0 (one squared 16-bit step, the floor of every display) and multiplies by the
 // calibration c(N) of the size, so that a full-scale sine reads 0 dB.
 #pragma once
+#include "Fft.h"
+
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -112,8 +115,12 @@ private:
     std::vector<unsigned char> m_inputBuffer;
     int m_fillCount = 0;
     std::vector<double> m_window;           // w(i), N values
-    std::vector<double> m_complex, m_scratch; // N complex values each
-    mutable std::vector<double> m_fftScratch; // ForwardFft's, kept between calls
+    std::vector<double> m_complex;          // N complex values
+    fxkit::Fft m_fft{2};                    // N points: two channels at once
+    fxkit::Fft m_halfFft{2};                // N / 2 points: one real channel
+    std::vector<double> m_halfTurn;         // e^(-2 pi i k / N), k = 0 .. N / 2, (re, im)
+    mutable fxkit::Fft m_forwardFft{2};     // ForwardFft's, kept between calls
+    mutable std::vector<std::complex<double>> m_forwardData;
     std::vector<double> m_channelPower;     // per channel, bins 0 .. N/2, channel-major
     std::vector<double> m_powerSum;
     double m_windowMeanSquare = 1.0;

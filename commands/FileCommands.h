@@ -92,15 +92,24 @@ class RecordingCommand : public RecordedCommand<RecordingCommand, CommandGroup> 
 public:
     static constexpr const char* kTypeName = "recording";
     static constexpr uint16_t kHeadSize = 292;
-    static constexpr uint16_t kTakeSize = 292; // the take's item record, its track index at 288
-    // The size word is 0 and the takes are gathered before the count is known: the record is
-    // written and read here, by this description.
+    static constexpr uint16_t kTakeSize = 292;
+    // The size word stays 0, as recordings have always been saved.
     static constexpr auto Fields()
     {
         return Layout(&Self::m_document, {kHeadSize}, Value<SampleRange, &Self::m_range>(264),
                       Value<int64_t, &Self::m_recorded>(280))
-            .WithList({288, kTakeSize, 0x7FFFFFu});
+            .WithList({288, kTakeSize, 0x7FFFFFu, false});
     }
+    // One take: the engine's item record and the index of its track (-1: none).
+    struct Take {
+        MtFileItemRecord info{};
+        int32_t trackIndex = -1;
+        static constexpr auto Fields()
+        {
+            return RecordPart<Take>::Of(kTakeSize, record::Bytes<Take, &Take::info>(0),
+                                        record::Value<Take, int32_t, &Take::trackIndex>(288));
+        }
+    };
 
     RecordingCommand() = default;
     // The recording range is the document's ordered selection now.
@@ -116,13 +125,11 @@ public:
     STDMETHODIMP GetSizeMax(ULONG* size) override { return EditCommand::GetSizeMax(size); }
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
+    size_t ListCount() override;
+    void PutList(uint8_t* first, size_t count) override;
+    void GetList(const uint8_t* first, size_t count) override;
 
 private:
-    LONG TakeCount();
-
     CommandDocument* m_document = nullptr;
     ComRef<IMtItemList> m_takes;
     SampleRange m_range;

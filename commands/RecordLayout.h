@@ -44,11 +44,62 @@ struct RecordForms {
 
 // A counted list after the fixed part: its count in 32 bits at countOffset, then that many
 // elements of elementSize bytes (one zero slot when there are none). The size word holds the
-// low 16 bits of the whole size; readers go by the count, refused above maxCount.
+// low 16 bits of the whole size (or 0, with sizeWord false); readers go by the count, refused
+// above maxCount.
 struct RecordList {
     uint16_t countOffset = 0;
     uint16_t elementSize = 0; // 0: no list
     uint32_t maxCount = 0;
+    bool sizeWord = true;
+};
+
+namespace record {
+// Every field inside [begin, end) and none over another.
+template <class C, size_t N>
+constexpr bool FieldsFit(const std::array<RecordField<C>, N>& fields, size_t begin, size_t end)
+{
+    for (size_t i = 0; i < N; ++i) {
+        const size_t first = fields[i].offset, last = first + fields[i].size;
+        if (first < begin || last > end)
+            return false;
+        for (size_t j = i + 1; j < N; ++j)
+            if (first < fields[j].offset + fields[j].size && fields[j].offset < last)
+                return false;
+    }
+    return true;
+}
+} // namespace record
+
+// A record inside a record (a track's properties, a recording's take): fields of C at offsets
+// from its own start, of the kinds below, written over zeros.
+//
+//   static constexpr auto Fields()
+//   {
+//       return RecordPart<Take>::Of(292, record::Bytes<Take, &Take::info>(0),
+//                                   record::Value<Take, int32_t, &Take::trackIndex>(288));
+//   }
+template <class C, size_t N = 0>
+struct RecordPart {
+    uint16_t size;
+    std::array<RecordField<C>, N> fields;
+
+    template <class... F>
+    static constexpr RecordPart<C, sizeof...(F)> Of(uint16_t size, F... fields)
+    {
+        return {size, {{fields...}}};
+    }
+    constexpr bool Sound() const { return record::FieldsFit(fields, 0, size); }
+    void Put(const C& value, uint8_t* block) const
+    {
+        std::memset(block, 0, size);
+        for (const RecordField<C>& field : fields)
+            field.put(value, block + field.offset);
+    }
+    void Get(C& value, const uint8_t* block) const
+    {
+        for (const RecordField<C>& field : fields)
+            field.get(value, block + field.offset);
+    }
 };
 
 template <class C, size_t N = 0>
@@ -81,17 +132,12 @@ struct RecordLayout {
             return false;
         for (size_t i = 0; i < N; ++i) {
             const size_t begin = fields[i].offset, end = begin + fields[i].size;
-            if (begin < CommandHeader::kSize || end > forms.size)
-                return false;
             if (forms.older && begin < forms.older && end > forms.older)
                 return false;
             if (list.elementSize && begin < list.countOffset + 4u && list.countOffset < end)
                 return false;
-            for (size_t j = i + 1; j < N; ++j)
-                if (begin < fields[j].offset + fields[j].size && fields[j].offset < end)
-                    return false;
         }
-        return true;
+        return record::FieldsFit(fields, CommandHeader::kSize, forms.size);
     }
 
     void Put(const C& command, uint8_t* block) const

@@ -106,7 +106,7 @@ protected:
             } else {
                 const size_t count = ListCount();
                 std::vector<uint8_t> block(ListRecordSize(count), 0);
-                this->FillHeader(block.data(), SizeWord(block.size()));
+                this->FillHeader(block.data(), layout.list.sizeWord ? SizeWord(block.size()) : 0);
                 layout.Put(static_cast<const Derived&>(*this), block.data());
                 const uint32_t stored = static_cast<uint32_t>(count);
                 std::memcpy(block.data() + layout.list.countOffset, &stored, sizeof stored);

@@ -1,17 +1,9 @@
 #include "FileCommands.h"
 
-#include "ByteBuffer.h"
 #include "CommandSupport.h"
 #include "KsMultiTrackLoader.h"
 #include "OperationEdge.h"
-#include "StreamChunkFile.h"
 #include "TrackCommands.h"
-
-#include <vector>
-
-namespace {
-constexpr size_t kTakeIndexOffset = 288; // in a take: its track's index
-}
 
 RecordingCommand::RecordingCommand(CommandDocument* document, IMtItemList* takes)
     : m_document(document), m_takes(ComRef<IMtItemList>::Share(takes))
@@ -91,99 +83,55 @@ HRESULT RecordingCommand::Undo()
     });
 }
 
-LONG RecordingCommand::TakeCount()
+size_t RecordingCommand::ListCount()
 {
     LONG count = 0;
     if (m_takes && FAILED(m_takes->GetCount(&count)))
         count = 0;
-    return count;
+    return count > 0 ? size_t(count) : 0;
 }
 
-HRESULT RecordingCommand::GetSize(ULONG* size)
+void RecordingCommand::PutList(uint8_t* first, size_t count)
 {
-    LONG count = TakeCount();
-    *size = static_cast<ULONG>(kHeadSize + kTakeSize * static_cast<size_t>(count > 0 ? count : 1));
-    return S_OK;
+    static_assert(Take::Fields().Sound(), "every field inside the take, over no other");
+    if (!m_takes)
+        return;
+    ThrowIfFailed(m_takes->ResetItems(0));
+    ComRef<IUnknown> item;
+    LONG trackId = -1;
+    IMtTrackSet* set = m_document ? m_document->GetTrackSet() : nullptr;
+    for (size_t i = 0; i < count && m_takes->NextItem(item.Out(), &trackId) == S_OK; ++i) {
+        ComRef<IMtItem> data = QueryCom<IMtItem>(item.Get());
+        if (!data)
+            throw CKvSSException(E_NOINTERFACE);
+        Take take;
+        ThrowIfFailed(data->GetInfo(&take.info));
+        LONG index = -1;
+        if (!set || FAILED(set->TrackIdToIndex(trackId, &index)))
+            index = -1;
+        take.trackIndex = index;
+        Take::Fields().Put(take, first + kTakeSize * i);
+    }
 }
 
-HRESULT RecordingCommand::WriteBody(IJournalFile* stream)
+void RecordingCommand::GetList(const uint8_t* first, size_t count)
 {
-    return RunAtEdge([&] {
-        std::vector<std::vector<uint8_t>> takes;
-        if (m_takes) {
-            ThrowIfFailed(m_takes->ResetItems(0));
-            ComRef<IUnknown> item;
-            LONG trackId = -1;
-            IMtTrackSet* set = m_document ? m_document->GetTrackSet() : nullptr;
-            while (m_takes->NextItem(item.Out(), &trackId) == S_OK) {
-                std::vector<uint8_t> take(kTakeSize, 0);
-                ComRef<IMtItem> data = QueryCom<IMtItem>(item.Get());
-                if (!data)
-                    throw CKvSSException(E_NOINTERFACE);
-                ThrowIfFailed(data->GetInfo(reinterpret_cast<MtFileItemRecord*>(take.data())));
-                LONG index = -1;
-                if (!set || FAILED(set->TrackIdToIndex(trackId, &index)))
-                    index = -1;
-                PutField<int32_t>(take.data(), kTakeIndexOffset, index);
-                takes.push_back(std::move(take));
-            }
-        }
-        constexpr auto layout = Fields();
-        size_t size = kHeadSize + kTakeSize * (takes.empty() ? 1 : takes.size());
-        ByteBuffer block;
-        block.Resize(static_cast<uint32_t>(size));
-        std::memset(block.Data(), 0, size);
-        FillHeader(block.Data(), 0);
-        PutField<uint16_t>(block.Data(), 0, 0);
-        layout.Put(*this, block.Data());
-        PutField<int32_t>(block.Data(), layout.list.countOffset, static_cast<int32_t>(takes.size()));
-        for (size_t i = 0; i < takes.size(); ++i)
-            std::memcpy(block.Data() + kHeadSize + kTakeSize * i, takes[i].data(), kTakeSize);
-        return WriteRecord(stream, block.Data(), size);
-    });
-}
-
-HRESULT RecordingCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        constexpr auto layout = Fields();
-        m_document = JournalDocument(stream);
-        StreamChunkFile file(stream);
-        constexpr size_t kMinimum = kHeadSize + kTakeSize;
-        uint8_t head[kMinimum] = {};
-        ThrowIfFailed(ReadRecord(stream, head, sizeof head));
-        int32_t count = GetField<int32_t>(head, layout.list.countOffset);
-        // The count is checked against the chunk by the second read: a damaged one loads nothing.
-        if (count < 0 || static_cast<uint32_t>(count) > layout.list.maxCount)
-            throw CKvSSException(kBadJournal);
-        size_t size = kHeadSize + kTakeSize * static_cast<size_t>(count > 0 ? count : 1);
-        file->Seek(-static_cast<int64_t>(kMinimum), kSeekCurrent);
-        ByteBuffer block;
-        block.Resize(static_cast<uint32_t>(size));
-        std::memset(block.Data(), 0, size);
-        ThrowIfFailed(ReadRecord(stream, block.Data(), size));
-
-        ComRef<IMtItemList> takes;
-        ThrowIfFailed(MtEngine::CreateItemList(takes));
-        ComRef<IMtTempStore> store;
-        ThrowIfFailed(MtEngine::CreateTempStore(store));
-        IMtTrackSet* set = m_document->GetTrackSet();
-        for (int32_t i = 0; i < count; ++i) {
-            const uint8_t* take = block.Data() + kHeadSize + kTakeSize * static_cast<size_t>(i);
-            MtFileItemRecord info{};
-            std::memcpy(&info, take, sizeof info);
-            info.path[sizeof info.path - 1] = 0;
-            ComRef<IUnknown> item;
-            if (store->LookupTrack(&info, item.Out(), 1) != S_OK || !item)
-                throw CKvSSException(E_FAIL);
-            LONG id = -1;
-            int32_t index = GetField<int32_t>(take, kTakeIndexOffset);
-            if (index < 0 || !set || FAILED(set->TrackIndexToId(index, &id)))
-                id = -1;
-            ThrowIfFailed(takes->AddItem(item.Get(), id));
-        }
-        layout.Get(*this, block.Data(), kHeadSize);
-        m_takes = std::move(takes);
-        return S_OK;
-    });
+    ComRef<IMtItemList> takes;
+    ThrowIfFailed(MtEngine::CreateItemList(takes));
+    ComRef<IMtTempStore> store;
+    ThrowIfFailed(MtEngine::CreateTempStore(store));
+    IMtTrackSet* set = m_document->GetTrackSet();
+    for (size_t i = 0; i < count; ++i) {
+        Take take;
+        Take::Fields().Get(take, first + kTakeSize * i);
+        take.info.path[sizeof take.info.path - 1] = 0;
+        ComRef<IUnknown> item;
+        if (store->LookupTrack(&take.info, item.Out(), 1) != S_OK || !item)
+            throw CKvSSException(E_FAIL);
+        LONG id = -1;
+        if (take.trackIndex < 0 || !set || FAILED(set->TrackIndexToId(take.trackIndex, &id)))
+            id = -1;
+        ThrowIfFailed(takes->AddItem(item.Get(), id));
+    }
+    m_takes = std::move(takes);
 }

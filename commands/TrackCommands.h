@@ -87,6 +87,14 @@ public:
     // differed. A failing read ends it quietly.
     bool Apply(bool testOnly);
 
+    static constexpr auto Fields()
+    {
+        using R = TrackPropertyRecord;
+        return RecordPart<R>::Of(kPersistedSize, record::Bytes<R, &R::label>(0),
+                                 record::Value<R, int32_t, &R::level>(284), record::Value<R, int32_t, &R::pan>(288),
+                                 record::Value<R, int64_t, &R::startOffset>(296), record::Bytes<R, &R::group>(304),
+                                 record::Value<R, uint32_t, &R::mute>(320));
+    }
     void Persist(uint8_t* block) const; // 328 bytes
     void Restore(const uint8_t* block);
 

@@ -124,23 +124,13 @@ bool TrackPropertyRecord::Apply(bool testOnly)
 
 void TrackPropertyRecord::Persist(uint8_t* block) const
 {
-    std::memset(block, 0, kPersistedSize);
-    std::memcpy(block, &label, sizeof label);
-    PutField<int32_t>(block, 284, level);
-    PutField<int32_t>(block, 288, pan);
-    PutField<int64_t>(block, 296, startOffset);
-    std::memcpy(block + 304, &group, sizeof group);
-    PutField<uint32_t>(block, 320, mute);
+    static_assert(Fields().Sound(), "every field inside the record, over no other");
+    Fields().Put(*this, block);
 }
 
 void TrackPropertyRecord::Restore(const uint8_t* block)
 {
-    std::memcpy(&label, block, sizeof label);
-    level = GetField<int32_t>(block, 284);
-    pan = GetField<int32_t>(block, 288);
-    startOffset = GetField<int64_t>(block, 296);
-    std::memcpy(&group, block + 304, sizeof group);
-    mute = GetField<uint32_t>(block, 320);
+    Fields().Get(*this, block);
 }
 
 HRESULT TrackPropertyCommand::InitFromSource(int trackIndex, IUnknown* source)

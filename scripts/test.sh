@@ -4,6 +4,8 @@ set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KV_BUILD_DIR:-$root/build}
 "$root/scripts/build.sh"
+# The window-free libraries natively under the sanitizers, and their parsers fuzzed.
+"$root/scripts/native-test.sh"
 wine=$(command -v /usr/lib/wine/wine64 || command -v wine64)
 export WINEPREFIX=$build/wine/headless WINEDEBUG=-all
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX" headless

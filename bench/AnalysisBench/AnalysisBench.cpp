@@ -3,7 +3,6 @@
 // the sound it writes to the WAV file named on the command line for the peers of run.sh.
 // Prints "FFT size ns-per-transform kit-ns" and "RUN seconds".
 #include "BenchSupport.h"
-#include "ComplexFft.h"
 #include "Fft.h"
 #include "FrequencyAnalyzer.h"
 #include "WavFile.h"

@@ -3,6 +3,8 @@
 // Prints, per road, the time from a frame's request to its picture (p50, p95, max) while the
 // frames are asked for in playback order at 640 x 480; the repaint of a video track strip of
 // 20 thumbnails; and the time of saving LONG.avi's video and sound through our writer.
+#include <objbase.h>
+
 #include "AviWriter.h"
 #include "SoundFile.h"
 #include "VideoSource.h"

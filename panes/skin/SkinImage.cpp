@@ -4,14 +4,7 @@
 
 #include <shlwapi.h>
 
-#include <mutex>
-
 namespace {
-
-std::mutex g_gdiplusLock;
-int g_gdiplusSessions = 0;
-ULONG_PTR g_gdiplusToken = 0;
-bool g_gdiplusOk = false;
 
 bool FileExists(const std::string& path)
 {
@@ -34,29 +27,6 @@ private:
 };
 
 } // namespace
-
-GdiplusSession::GdiplusSession()
-{
-    std::lock_guard<std::mutex> lock(g_gdiplusLock);
-    if (g_gdiplusSessions++ == 0) {
-        Gdiplus::GdiplusStartupInput input;
-        g_gdiplusOk = Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
-    }
-}
-
-GdiplusSession::~GdiplusSession()
-{
-    std::lock_guard<std::mutex> lock(g_gdiplusLock);
-    if (--g_gdiplusSessions == 0 && g_gdiplusOk) {
-        Gdiplus::GdiplusShutdown(g_gdiplusToken);
-        g_gdiplusOk = false;
-    }
-}
-
-bool GdiplusSession::Ok() const
-{
-    return g_gdiplusOk;
-}
 
 SkinImage::SkinImage(const char* nameWithoutExtension)
 {

@@ -9,22 +9,13 @@
 // draws copy unscaled, so a skin can be cut into pieces at exact coordinates.
 #pragma once
 #include "Framework.h"
+#include "GdiplusSession.h"
 
 #include <memory>
 
 namespace Gdiplus {
 class Bitmap;
 }
-
-// Starts GDI+ for its lifetime (nested sessions share one start-up).
-class GdiplusSession {
-public:
-    GdiplusSession();
-    ~GdiplusSession();
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-    bool Ok() const;
-};
 
 class SkinImage {
 public:

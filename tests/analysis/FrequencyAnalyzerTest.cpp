@@ -1,6 +1,5 @@
 // The analyser against definitions the tests compute themselves: a plain long-double DFT of the
 // same frames, the radix-2 transform with recurrence twiddles, and levels worked out by hand.
-#include "ComplexFft.h"
 #include "FrequencyAnalyzer.h"
 
 #include <gtest/gtest.h>
@@ -126,36 +125,6 @@ TEST(SpectrumAnalyzerTest, ForwardFftMeetsTheRadix2TransformForEverySizeAndChann
             EXPECT_LT(worst / std::sqrt(double(size)), tolerance) << size << " points, " << channels << " channels";
         }
     }
-}
-
-TEST(SpectrumAnalyzerTest, TheSse2AndAvx2StagesGiveTheSameNumbers)
-{
-    __builtin_cpu_init();
-    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma"))
-        GTEST_SKIP() << "no AVX2 here";
-    // Every stride a stage meets, from the first stage (stride 1) to the last.
-    const size_t size = 4096;
-    std::vector<double> in(2 * size), sse(2 * size), avx(2 * size);
-    for (size_t i = 0; i < in.size(); ++i)
-        in[i] = std::sin(0.37 * double(i)) + 0.25 * std::cos(1.3 * double(i));
-    std::vector<double> twiddles;
-    for (size_t n = size, s = 1; n >= 4; n /= 4, s *= 4) {
-        const size_t m = n / 4;
-        twiddles.clear();
-        for (size_t t = 1; t <= 3; ++t)
-            for (size_t p = 0; p < m; ++p) {
-                twiddles.push_back(std::cos(-2.0 * kPi * double(t * p) / double(n)));
-                twiddles.push_back(std::sin(-2.0 * kPi * double(t * p) / double(n)));
-            }
-        const fftkernel::Stage stage = {twiddles.data(), m, s};
-        fftkernel::Radix4Sse2(stage, in.data(), sse.data());
-        fftkernel::Radix4Avx2(stage, in.data(), avx.data());
-        for (size_t i = 0; i < in.size(); ++i)
-            ASSERT_NEAR(sse[i], avx[i], 1e-12) << "stride " << s << " value " << i;
-    }
-    fftkernel::Radix2Sse2(size / 2, in.data(), sse.data());
-    fftkernel::Radix2Avx2(size / 2, in.data(), avx.data());
-    EXPECT_EQ(sse, avx);
 }
 
 TEST(SpectrumAnalyzerTest, FramesFollowTheHopAndFinishPadsOnlyAnUnfinishedFrame)

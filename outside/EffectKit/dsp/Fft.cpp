@@ -1,10 +1,12 @@
 #include "Fft.h"
 
 #include "FftWide.h"
+#include "StockhamFft.h"
 
 #include <atomic>
 #include <cmath>
 #include <emmintrin.h>
+#include <type_traits>
 
 namespace fxkit {
 
@@ -215,6 +217,10 @@ void BasicFft<T>::Resize(size_t size)
     if (size == m_size)
         return;
     m_size = size;
+    if constexpr (std::is_same_v<T, double>) {
+        m_stockham = &StockhamFft::ForSize(size);
+        m_scratch.resize(2 * size);
+    }
     const double pi = 3.14159265358979323846;
     // Cosine and sine of 2 pi j / size for j < size: up to an eighth of the turn from the
     // library, the rest by symmetry (the library's are slow, and a transform is made whenever a
@@ -552,6 +558,10 @@ void BasicFft<T>::JoinPair(const std::complex<T>* first, const std::complex<T>* 
 template <class T>
 void BasicFft<T>::Forward(std::complex<T>* data) const
 {
+    if constexpr (std::is_same_v<T, double>) {
+        m_stockham->Forward(reinterpret_cast<double*>(data), m_scratch.data());
+        return;
+    }
     T *re = m_re.data(), *im = m_im.data();
     for (size_t t = 0; t < m_size; ++t) {
         re[t] = data[t].real();

@@ -27,7 +27,11 @@
 //
 // The stages go in pairs (radix 2 x 2, one radix-2 stage last for an odd power), each SSE
 // instruction doing four butterflies in float and two in double (eight in float by AVX on the
-// larger passes where the processor has it: FftWide.h); sizes below 16 take a plain loop. Tables are made once per size; a transform object is not to be shared between threads.
+// larger passes where the processor has it: FftWide.h); sizes below 16 take a plain loop.
+// Forward in double goes through StockhamFft instead (radix-4 stages between two buffers,
+// AVX2 when the processor has it): about twice as fast in natural order as the split path plus
+// its reordering. Tables are made once per size; a transform object is not to be shared
+// between threads.
 #pragma once
 #include <complex>
 #include <cstddef>
@@ -35,6 +39,8 @@
 #include <vector>
 
 namespace fxkit {
+
+class StockhamFft;
 
 template <class T>
 class BasicFft {
@@ -80,6 +86,8 @@ private:
     std::vector<double> m_cos, m_sin; // of 2 pi j / size (sizes below 16)
     std::vector<uint32_t> m_bins, m_positions;
     mutable std::vector<T> m_re, m_im; // the natural-order path's work
+    const StockhamFft* m_stockham = nullptr; // double's Forward
+    mutable std::vector<double> m_scratch;   // and its second buffer
 };
 
 // Transform of real signals of a power-of-two size (4 or more) through one complex transform

@@ -1,16 +1,11 @@
 #include "SkinImage.h"
 
-#include <mutex>
 #include <string>
 
 namespace geq {
 
 namespace {
 
-std::mutex g_gdiplusLock;
-int g_gdiplusUsers = 0;
-ULONG_PTR g_gdiplusToken = 0;
-bool g_gdiplusOk = false;
 std::wstring g_modulePath; // empty: the module's own name
 
 std::wstring ModulePath()
@@ -54,29 +49,6 @@ bool Mapped(const void* data, size_t size)
 
 } // namespace
 
-GdiplusUser::GdiplusUser()
-{
-    std::lock_guard<std::mutex> lock(g_gdiplusLock);
-    if (g_gdiplusUsers++ == 0) {
-        Gdiplus::GdiplusStartupInput input;
-        g_gdiplusOk = Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) == Gdiplus::Ok;
-    }
-}
-
-GdiplusUser::~GdiplusUser()
-{
-    std::lock_guard<std::mutex> lock(g_gdiplusLock);
-    if (--g_gdiplusUsers == 0 && g_gdiplusOk) {
-        Gdiplus::GdiplusShutdown(g_gdiplusToken);
-        g_gdiplusOk = false;
-    }
-}
-
-bool GdiplusUser::Ok() const
-{
-    return g_gdiplusOk;
-}
-
 void SetSkinModulePath(const wchar_t* path)
 {
     g_modulePath = path ? path : L"";
@@ -90,7 +62,7 @@ bool SkinModuleAvailable()
 
 std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(int id)
 {
-    if (!g_gdiplusOk)
+    if (!GdiplusSession::Running())
         return nullptr;
     ScopedModule module;
     if (!module.Get())

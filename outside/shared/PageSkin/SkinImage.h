@@ -5,6 +5,7 @@
 //   std::unique_ptr<Gdiplus::Bitmap> img = LoadSkinImage(kSkinThumbV);   // null when absent
 #pragma once
 #include "GdiplusInclude.h"
+#include "GdiplusSession.h"
 
 #include <memory>
 
@@ -26,15 +27,8 @@ enum SkinImageId {
 // Name of the resource module, without ".dll".
 constexpr const wchar_t* kSkinModuleName = L"KvSEEfRc";
 
-// Keeps GDI+ started while any skin object lives (module-wide count).
-class GdiplusUser {
-public:
-    GdiplusUser();
-    ~GdiplusUser();
-    GdiplusUser(const GdiplusUser&) = delete;
-    GdiplusUser& operator=(const GdiplusUser&) = delete;
-    bool Ok() const;
-};
+// Keeps GDI+ started while any skin object lives: the one session the program's skin uses too.
+using GdiplusUser = ::GdiplusSession;
 
 // The image of the id from the resource module, or null when the module, the resource or
 // the decoding fails. Needs a live GdiplusUser.

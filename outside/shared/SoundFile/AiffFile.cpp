@@ -6,18 +6,20 @@
 #include "KvSSException.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <iterator>
 
 namespace {
 
 class InFileSource : public AiffSource {
 public:
-    explicit InFileSource(const InFile& file) : m_file(file) {}
+    explicit InFileSource(const ByteSource& file) : m_file(file) {}
     uint64_t Size() const override { return m_file.Size(); }
     void ReadAt(uint64_t offset, void* buffer, size_t bytes) const override { m_file.ReadAt(offset, buffer, bytes); }
 
 private:
-    const InFile& m_file;
+    const ByteSource& m_file;
 };
 
 Coding ModuleCoding(AiffCoding coding)
@@ -39,7 +41,7 @@ bool AiffKeeps(const KeptChunk& k)
 
 } // namespace
 
-void ReadAiff(const InFile& file, SoundFile* sound)
+void ReadAiff(const ByteSource& file, SoundFile* sound)
 {
     AiffDescription d;
     ParseAiff(InFileSource(file), &d);
@@ -74,7 +76,7 @@ void ReadAiff(const InFile& file, SoundFile* sound)
             break;
         FioInfoEntry e{};
         e.id = t.riffId;
-        lstrcpynA(e.text, t.text.c_str(), sizeof e.text);
+        std::snprintf(e.text, sizeof e.text, "%s", t.text.c_str());
         s.info.push_back(e);
     }
     for (AiffChunk& k : d.kept)

@@ -7,7 +7,7 @@
 #include <mmreg.h>
 #include <mmsystem.h>
 
-#include "IKvSKsFIO.h"
+#include "FioRecords.h"
 
 #include <cstdint>
 #include <string>
@@ -85,16 +85,26 @@ constexpr uint32_t FourCC(const char (&s)[5])
            uint32_t(uint8_t(s[3])) << 24;
 }
 
+// What the readers parse: a size and exact reads at offsets (a short read throws
+// kErrDamagedRiff). A file on disk (InFile) or bytes in memory.
+class ByteSource {
+public:
+    virtual uint64_t Size() const = 0;
+    virtual void ReadAt(uint64_t offset, void* buffer, size_t bytes) const = 0;
+
+protected:
+    ~ByteSource() = default;
+};
+
 // A read-only file with 64-bit positions; failures throw.
-class InFile {
+class InFile : public ByteSource {
 public:
     explicit InFile(const char* path);
     ~InFile();
     InFile(const InFile&) = delete;
     InFile& operator=(const InFile&) = delete;
-    uint64_t Size() const { return m_size; }
-    // Reads exactly bytes at offset; a short read throws kErrDamagedRiff.
-    void ReadAt(uint64_t offset, void* buffer, size_t bytes) const;
+    uint64_t Size() const override { return m_size; }
+    void ReadAt(uint64_t offset, void* buffer, size_t bytes) const override;
     // Reads up to bytes from offset; returns the count.
     size_t ReadSome(uint64_t offset, void* buffer, size_t bytes) const;
     HANDLE Handle() const { return m_file; }
@@ -112,8 +122,8 @@ void ReadWaveFormat(const std::vector<uint8_t>& fmt, StoredFormat* format);
 // A sound chunk that states more than the file holds gives the whole frames there are and
 // their shortfall in missingFrames (what a crash or a full disk leaves); a header or format
 // chunk cut short is refused.
-void ReadWav(const InFile& file, SoundFile* sound);
-void ReadAiff(const InFile& file, SoundFile* sound);
+void ReadWav(const ByteSource& file, SoundFile* sound);
+void ReadAiff(const ByteSource& file, SoundFile* sound);
 
 // Writers: the header before the sound and the trailer after it, for frames frames of the
 // format. The sound's byte count must fit the format (kErrSizeLimit before anything is made).

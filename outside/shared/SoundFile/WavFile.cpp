@@ -4,6 +4,7 @@
 #include "LittleEndian.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -131,7 +132,7 @@ void AddInfo(std::vector<FioInfoEntry>* info, uint32_t id, const std::string& te
         return;
     FioInfoEntry e{};
     e.id = id;
-    lstrcpynA(e.text, text.c_str(), sizeof e.text);
+    std::snprintf(e.text, sizeof e.text, "%s", text.c_str());
     info->push_back(e);
 }
 
@@ -152,58 +153,16 @@ bool WavKeeps(const KeptChunk& k, bool writesDisp)
     return k.id != FourCC("DISP") || !writesDisp;
 }
 
+// Equal but for the case of ASCII letters (file name extensions).
+bool SameText(const char* a, const char* b)
+{
+    for (; *a && *b; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+
 } // namespace
-
-InFile::InFile(const char* path)
-{
-    m_file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (m_file == INVALID_HANDLE_VALUE) {
-        DWORD e = GetLastError();
-        throw CKvSSException(e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kErrNotFound
-                                                                                    : HRESULT_FROM_WIN32(e));
-    }
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(m_file, &size)) {
-        CloseHandle(m_file);
-        throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
-    }
-    m_size = static_cast<uint64_t>(size.QuadPart);
-}
-
-InFile::~InFile()
-{
-    if (m_file != INVALID_HANDLE_VALUE)
-        CloseHandle(m_file);
-}
-
-size_t InFile::ReadSome(uint64_t offset, void* buffer, size_t bytes) const
-{
-    size_t done = 0;
-    while (done < bytes) {
-        OVERLAPPED at{};
-        const uint64_t where = offset + done;
-        at.Offset = static_cast<DWORD>(where);
-        at.OffsetHigh = static_cast<DWORD>(where >> 32);
-        const DWORD ask = static_cast<DWORD>(std::min<size_t>(bytes - done, 1u << 30));
-        DWORD got = 0;
-        if (!ReadFile(m_file, static_cast<uint8_t*>(buffer) + done, ask, &got, &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF)
-                break;
-            throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
-        }
-        if (got == 0)
-            break;
-        done += got;
-    }
-    return done;
-}
-
-void InFile::ReadAt(uint64_t offset, void* buffer, size_t bytes) const
-{
-    if (ReadSome(offset, buffer, bytes) != bytes)
-        throw CKvSSException(kErrDamagedRiff);
-}
 
 void ReadWaveFormat(const std::vector<uint8_t>& fmt, StoredFormat* format)
 {
@@ -233,13 +192,13 @@ LONG DetectType(const uint8_t* h, size_t n, const char* path)
         return kTypeMpeg;
     if (h[0] == 0xFF && (h[1] & 0xE0) == 0xE0 && (h[1] & 0x06) != 0) {
         const char* dot = path ? std::strrchr(path, '.') : nullptr;
-        if (dot && (!lstrcmpiA(dot, ".mp3") || !lstrcmpiA(dot, ".mp2") || !lstrcmpiA(dot, ".mpa")))
+        if (dot && (SameText(dot, ".mp3") || SameText(dot, ".mp2") || SameText(dot, ".mpa")))
             return kTypeMpeg;
     }
     return -1;
 }
 
-void ReadWav(const InFile& file, SoundFile* sound)
+void ReadWav(const ByteSource& file, SoundFile* sound)
 {
     uint8_t h[12];
     if (file.Size() < 12)
@@ -513,7 +472,7 @@ std::string FormatDescription(const StoredFormat& f)
     const char* layout = f.channels == 1 ? "Mono" : f.channels == 2 ? "Stereo" : nullptr;
     char channels[32];
     if (layout)
-        lstrcpynA(channels, layout, sizeof channels);
+        std::snprintf(channels, sizeof channels, "%s", layout);
     else
         std::snprintf(channels, sizeof channels, "%u channels", f.channels);
     std::snprintf(text, sizeof text, "%lu Hz, %u bit%s, %s", static_cast<unsigned long>(f.rate), f.EngineBits(), kind,

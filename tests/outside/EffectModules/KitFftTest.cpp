@@ -3,6 +3,7 @@
 // over large sizes), in double and float, and the real path.
 #include "Fft.h"
 #include "FftWide.h"
+#include "StockhamFft.h"
 
 #include <gtest/gtest.h>
 
@@ -209,6 +210,36 @@ TEST(KitFft, PairOfRealSignalsSplitsIntoTheirSpectraAndJoinsBack)
             worst = std::max({worst, std::fabs(re[t] / double(n) - a[t]), std::fabs(im[t] / double(n) - b[t])});
         EXPECT_LT(worst, 1e-6) << n;
     }
+}
+
+TEST(KitFft, TheSse2AndAvx2StagesOfTheDoubleForwardGiveTheSameNumbers)
+{
+    __builtin_cpu_init();
+    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma"))
+        GTEST_SKIP() << "no AVX2 here";
+    // Every stride a stage meets, from the first stage (stride 1) to the last.
+    const size_t size = 4096;
+    std::vector<double> in(2 * size), sse(2 * size), avx(2 * size);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = std::sin(0.37 * double(i)) + 0.25 * std::cos(1.3 * double(i));
+    std::vector<double> twiddles;
+    for (size_t n = size, s = 1; n >= 4; n /= 4, s *= 4) {
+        const size_t m = n / 4;
+        twiddles.clear();
+        for (size_t t = 1; t <= 3; ++t)
+            for (size_t p = 0; p < m; ++p) {
+                twiddles.push_back(std::cos(-2.0 * 3.14159265358979323846 * double(t * p) / double(n)));
+                twiddles.push_back(std::sin(-2.0 * 3.14159265358979323846 * double(t * p) / double(n)));
+            }
+        const fxkit::fftkernel::Stage stage = {twiddles.data(), m, s};
+        fxkit::fftkernel::Radix4Sse2(stage, in.data(), sse.data());
+        fxkit::fftkernel::Radix4Avx2(stage, in.data(), avx.data());
+        for (size_t i = 0; i < in.size(); ++i)
+            ASSERT_NEAR(sse[i], avx[i], 1e-12) << "stride " << s << " value " << i;
+    }
+    fxkit::fftkernel::Radix2Sse2(size / 2, in.data(), sse.data());
+    fxkit::fftkernel::Radix2Avx2(size / 2, in.data(), avx.data());
+    EXPECT_EQ(sse, avx);
 }
 
 } // namespace

@@ -1,31 +1,29 @@
-// ComplexFft: the forward complex transform of one power-of-two size, X[k] = sum x[n] e^(-2 pi i nk/N),
-// unscaled, in natural order. Radix-4 stages (one radix-2 stage for an odd power) that read one
-// buffer and write another, so no reordering pass is needed; AVX2 with FMA when the processor
-// has it, SSE2 otherwise. The twiddles of a size are computed once, on its first use, and kept
-// for the life of the process.
+// StockhamFft: the kit's fastest path for a forward complex transform in double, natural order
+// in and out (what Fft::Forward runs; use it through Fft). X[k] = sum x[n] e^(-2 pi i nk/N),
+// unscaled. Radix-4 stages (one radix-2 stage for an odd power) that read one buffer and write
+// another, so no reordering pass is needed; AVX2 with FMA when the processor has it, SSE2
+// otherwise. The twiddles of a size are computed once, on its first use, and kept for the life
+// of the process.
 //
-//   const ComplexFft& fft = ComplexFft::ForSize(1024);
+//   const StockhamFft& fft = StockhamFft::ForSize(1024);
 //   fft.Forward(data, scratch);           // 1024 complex values each, (re, im) pairs
-//
-// RealSpectrum gives the spectrum of N real samples from one transform of N/2 points, and
-// PairSpectra the spectra of two real signals from one transform of N points.
 #pragma once
 #include <cstddef>
 #include <vector>
 
-class ComplexFft {
+namespace fxkit {
+
+class StockhamFft {
 public:
     // size: a power of two, 1 or more. Thread-safe; the reference stays valid.
-    static const ComplexFft& ForSize(size_t size);
+    static const StockhamFft& ForSize(size_t size);
 
     size_t Size() const { return m_size; }
     // data and scratch: Size() complex values as (re, im) pairs; the result replaces data,
-    // scratch is overwritten. Both 16-byte aligned at least.
+    // scratch is overwritten.
     void Forward(double* data, double* scratch) const;
-    // e^(-2 pi i k / Size()) for k = 0 .. Size() / 2, as (re, im) pairs.
-    const double* HalfTurn() const { return m_halfTurn.data(); }
 
-    explicit ComplexFft(size_t size);
+    explicit StockhamFft(size_t size);
 
 private:
     size_t m_size;
@@ -33,7 +31,6 @@ private:
     // stage's length, each as its own run of (re, im) pairs.
     std::vector<double> m_twiddles;
     std::vector<size_t> m_stageOffsets;
-    std::vector<double> m_halfTurn;
     bool m_avx2 = false;
 };
 
@@ -49,3 +46,5 @@ void Radix2Sse2(size_t stride, const double* in, double* out);
 void Radix4Avx2(const Stage& stage, const double* in, double* out);
 void Radix2Avx2(size_t stride, const double* in, double* out);
 } // namespace fftkernel
+
+} // namespace fxkit

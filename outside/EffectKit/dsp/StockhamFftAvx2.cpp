@@ -1,11 +1,11 @@
-// The AVX2/FMA stages of ComplexFft: two complex values per register, across the points of one
+// The AVX2/FMA stages of StockhamFft: two complex values per register, across the points of one
 // sub-transform (stride 4 and more) or across neighbouring sub-transforms (stride 1). Built with
 // -mavx2 -mfma; called only when the processor has both.
-#include "ComplexFft.h"
+#include "StockhamFft.h"
 
 #include <immintrin.h>
 
-namespace fftkernel {
+namespace fxkit::fftkernel {
 
 namespace {
 
@@ -109,4 +109,4 @@ void Radix2Avx2(size_t stride, const double* in, double* out)
     }
 }
 
-} // namespace fftkernel
+} // namespace fxkit::fftkernel

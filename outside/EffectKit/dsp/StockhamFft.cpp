@@ -1,6 +1,6 @@
 // The plan of one size: twiddles by direct cos/sin (never by recurrence, so every size is as
 // accurate as the first stage), the instruction set chosen once, and the stage sequence.
-#include "ComplexFft.h"
+#include "StockhamFft.h"
 
 #include <array>
 #include <atomic>
@@ -21,26 +21,28 @@ bool HasAvx2Fma()
 
 } // namespace
 
-const ComplexFft& ComplexFft::ForSize(size_t size)
+namespace fxkit {
+
+const StockhamFft& StockhamFft::ForSize(size_t size)
 {
     // Made once and never freed: a lookup after the first is one atomic load.
     static std::mutex lock;
-    static std::array<std::atomic<ComplexFft*>, kMaxLog2 + 1> plans{};
+    static std::array<std::atomic<StockhamFft*>, kMaxLog2 + 1> plans{};
     int log2 = 0;
     while ((size_t(1) << log2) < size)
         ++log2;
-    if (ComplexFft* plan = plans[log2].load(std::memory_order_acquire))
+    if (StockhamFft* plan = plans[log2].load(std::memory_order_acquire))
         return *plan;
     std::lock_guard<std::mutex> hold(lock);
-    ComplexFft* plan = plans[log2].load(std::memory_order_relaxed);
+    StockhamFft* plan = plans[log2].load(std::memory_order_relaxed);
     if (!plan) {
-        plan = new ComplexFft(size_t(1) << log2);
+        plan = new StockhamFft(size_t(1) << log2);
         plans[log2].store(plan, std::memory_order_release);
     }
     return *plan;
 }
 
-ComplexFft::ComplexFft(size_t size) : m_size(size), m_avx2(HasAvx2Fma())
+StockhamFft::StockhamFft(size_t size) : m_size(size), m_avx2(HasAvx2Fma())
 {
     for (size_t n = size; n >= 4; n /= 4) {
         m_stageOffsets.push_back(m_twiddles.size());
@@ -53,15 +55,9 @@ ComplexFft::ComplexFft(size_t size) : m_size(size), m_avx2(HasAvx2Fma())
                 m_twiddles.push_back(std::sin(angle));
             }
     }
-    m_halfTurn.resize(2 * (size / 2 + 1));
-    for (size_t k = 0; k <= size / 2; ++k) {
-        const double angle = -kTwoPi * double(k) / double(size);
-        m_halfTurn[2 * k] = std::cos(angle);
-        m_halfTurn[2 * k + 1] = std::sin(angle);
-    }
 }
 
-void ComplexFft::Forward(double* data, double* scratch) const
+void StockhamFft::Forward(double* data, double* scratch) const
 {
     if (m_size < 2)
         return;
@@ -87,3 +83,5 @@ void ComplexFft::Forward(double* data, double* scratch) const
     if (in != data)
         std::memcpy(data, in, m_size * 2 * sizeof(double));
 }
+
+} // namespace fxkit

@@ -1,9 +1,9 @@
-// The SSE2 stages of ComplexFft: one complex value per register.
-#include "ComplexFft.h"
+// The SSE2 stages of StockhamFft: one complex value per register.
+#include "StockhamFft.h"
 
 #include <emmintrin.h>
 
-namespace fftkernel {
+namespace fxkit::fftkernel {
 
 namespace {
 
@@ -59,4 +59,4 @@ void Radix2Sse2(size_t stride, const double* in, double* out)
     }
 }
 
-} // namespace fftkernel
+} // namespace fxkit::fftkernel
