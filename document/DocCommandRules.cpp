@@ -188,9 +188,9 @@ std::string MailSizeText(uint64_t bytes)
 
 bool IsEffectDialogCommand(int id)
 {
-    // Sample Type, the generators, the FFT equaliser and the split wizard wait for their own
+    // Sample Type, the generators and the split wizard wait for their own
     // dialogs; the palette's entries (34000 on) have no handler.
-    if (id == 2018 || (id >= 2019 && id <= 2022) || id == 2026 || id == 1097 || (id >= 34000 && id <= 35999))
+    if (id == 2018 || (id >= 2019 && id <= 2022) || id == 1097 || (id >= 34000 && id <= 35999))
         return true;
     if (g_effectDialogsAvailable)
         return false;

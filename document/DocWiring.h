@@ -40,6 +40,8 @@ void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId);
 HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document);
 HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
 HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
+// The FFT equaliser's dialog, installed by the effect dialogs (null: none, E_NOTIMPL).
+void SetFftEqualizerDialog(HRESULT (*run)(EffectModuleEntry* row, CNyMultiTrackDoc* document));
 HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document);
 // OK with the chosen rate, bits and precision, or FALSE.
 BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision);

@@ -119,9 +119,16 @@ HRESULT RunGeneratorDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
     return E_NOTIMPL;
 }
 
-HRESULT RunFftEqualizerDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
+HRESULT (*g_fftEqualizerDialog)(EffectModuleEntry*, CNyMultiTrackDoc*) = nullptr;
+
+void SetFftEqualizerDialog(HRESULT (*run)(EffectModuleEntry*, CNyMultiTrackDoc*))
 {
-    return E_NOTIMPL;
+    g_fftEqualizerDialog = run;
+}
+
+HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document)
+{
+    return g_fftEqualizerDialog ? g_fftEqualizerDialog(row, document) : E_NOTIMPL;
 }
 
 HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document)

@@ -8,6 +8,7 @@
 #include "KsMultiTrackLoader.h"
 #include "KvSSException.h"
 #include "ModuleObjects.h"
+#include "ResourceModule.h"
 
 #include <control.h>
 #include <uuids.h>
@@ -302,6 +303,8 @@ void CRenderWorker::SendProgress(WPARAM code, const char* text, LONG value, LONG
     record.value = value;
     if (text)
         lstrcpynA(record.text, text, sizeof record.text);
+    else if (defaultProgressText)
+        ::LoadStringA(GetResourceModule(), defaultProgressText, record.text, sizeof record.text);
     record.flags = flags;
     ::SendMessageA(progressWindow, kProgressMessage, code, reinterpret_cast<LPARAM>(&record));
     if (cancel)

@@ -71,7 +71,7 @@ public:
     explicit CRenderWorker(HWND client);
     // Ends the thread (waiting with the message loop running, so that a report it is sending
     // arrives), then takes the graph down. Must not run on the worker thread.
-    ~CRenderWorker();
+    virtual ~CRenderWorker();
     CRenderWorker(const CRenderWorker&) = delete;
     CRenderWorker& operator=(const CRenderWorker&) = delete;
 
@@ -143,14 +143,23 @@ public:
     WORD bitsPerSample = 16;
     DWORD samplesPerSecond = 0;
 
+protected:
+    // A twin worker (the FFT equaliser's) runs its own command set on the same thread, jobs
+    // and run loop.
+    virtual void RunCommand(LONG code);
+    // Its progress: every update of the run loop plain (code 2, no text, Cancel kept, no last
+    // update), and the text of a record sent without one.
+    bool plainProgress = false;
+    UINT defaultProgressText = 0;
+
 private:
     static DWORD WINAPI ThreadProc(void* self);
     DWORD Run();
-    void RunCommand(LONG code);
     HRESULT BuildGraph();
     void Post(LONG code, HWND progress, bool locked);
     void ReportError(HRESULT hr);
 
+protected:
     // Chain (RenderWorker_Chain.cpp), worker thread.
     HRESULT BuildChain(BOOL preview);
     HRESULT ConnectChain(IKsDShowSource* api, ComRef<IPin>* current);

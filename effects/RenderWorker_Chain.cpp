@@ -247,7 +247,9 @@ HRESULT CRenderWorker::RunGraph()
         seeking->GetCurrentPosition(&position);
         percent = ProgressPercent(position, duration);
         LONG cancel = 0;
-        if (percent < 100)
+        if (plainProgress)
+            SendProgress(2, nullptr, percent, 0, &cancel);
+        else if (percent < 100)
             SendProgress(2, processing.c_str(), percent, 0, &cancel);
         else
             SendProgress(2, waiting.c_str(), percent, 1, &cancel);
@@ -257,7 +259,9 @@ HRESULT CRenderWorker::RunGraph()
         }
     }
     LONG ignored = 0;
-    if (cancelled)
+    if (plainProgress)
+        ; // no last update
+    else if (cancelled)
         SendProgress(2, waiting.c_str(), percent, 1, &ignored);
     else
         SendProgress(2, processing.c_str(), end == End::Complete ? 100 : percent, 0, &ignored);

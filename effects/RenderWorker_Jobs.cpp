@@ -16,6 +16,7 @@
 #include "KvSSException.h"
 #include "ModuleObjects.h"
 #include "TempFilePaths.h"
+#include "TrackMarks.h"
 
 #include <mmreg.h>
 #include <uuids.h>
@@ -36,50 +37,6 @@ bool IsRow(const CLSID& id, unsigned row)
 {
     return id == GetEffectModuleEntry(row)->classId;
 }
-
-ComRef<IMtSelection> SelectionOf(IMtTrackSet* set)
-{
-    ComRef<IMtSelection> selection;
-    if (!set)
-        throw CKvSSException(E_FAIL);
-    ThrowIfFailed(set->QueryInterface(__uuidof(IMtSelection), selection.OutVoid()));
-    return selection;
-}
-
-// The marked tracks of a set, in track order, and puts them back marked when it goes.
-class MarksKeeper {
-public:
-    MarksKeeper(IMtTrackSet* set, IMtSelection* selection) : m_selection(selection)
-    {
-        LONG count = 0;
-        set->GetTrackCount(&count);
-        for (LONG i = 0; i < count; ++i) {
-            LONG marked = 0;
-            if (SUCCEEDED(selection->IsTrackMarked(i, &marked)) && marked)
-                m_marked.push_back(i);
-        }
-    }
-    ~MarksKeeper() { Restore(m_marked); }
-    MarksKeeper(const MarksKeeper&) = delete;
-    MarksKeeper& operator=(const MarksKeeper&) = delete;
-
-    const std::vector<LONG>& Marked() const { return m_marked; }
-    void SelectOnly(LONG track)
-    {
-        m_selection->SetAllTracks(0);
-        m_selection->SelectTrack(track, 1);
-    }
-    void Restore(const std::vector<LONG>& tracks)
-    {
-        m_selection->SetAllTracks(0);
-        for (LONG t : tracks)
-            m_selection->SelectTrack(t, 1);
-    }
-
-private:
-    IMtSelection* m_selection;
-    std::vector<LONG> m_marked;
-};
 
 LONGLONG TrackLength(IMtTrack* track)
 {
@@ -265,7 +222,7 @@ HRESULT CRenderWorker::RunApply(IMtItemList* items, BOOL* lengthened, bool twoPa
     *lengthened = FALSE;
     try {
         ComRef<IMtSelection> selection = SelectionOf(engine.Get());
-        MarksKeeper marks(engine.Get(), selection.Get());
+        TrackMarks marks(engine.Get(), selection.Get());
         std::vector<LONG> collected;
         bool anyMono = false;
         for (LONG t : marks.Marked()) {
@@ -331,7 +288,7 @@ HRESULT CRenderWorker::RenderToTempFiles(IMtItemList* items)
     firstSelectedTrack = -1;
     try {
         ComRef<IMtSelection> selection = SelectionOf(engine.Get());
-        MarksKeeper marks(engine.Get(), selection.Get());
+        TrackMarks marks(engine.Get(), selection.Get());
         if (marks.Marked().empty())
             throw CKvSSException(E_FAIL); // nothing to render: no engine call changes anything
         const LONG t = marks.Marked().front();
@@ -380,7 +337,7 @@ HRESULT CRenderWorker::RunToNewDocument(bool twoPass)
 {
     try {
         ComRef<IMtSelection> selection = SelectionOf(engine.Get());
-        MarksKeeper marks(engine.Get(), selection.Get());
+        TrackMarks marks(engine.Get(), selection.Get());
         LONGLONG rangeStart = 0, rangeEnd = 0;
         selection->GetRange(&rangeStart, &rangeEnd);
         LONGLONG length = rangeEnd > rangeStart ? rangeEnd - rangeStart : rangeStart - rangeEnd;

@@ -1,8 +1,9 @@
 #!/bin/sh
 # The effect dialog's apply through the render worker beside one thread doing the same work
 # without a graph, and beside sox on WAV files of the same samples: the ten-band equaliser,
-# Gain (+6 dB) and Reverse over every track; Undo and Redo of the step; then the time from a
-# preview's post to its first sound through the private sound server.
+# Gain (+6 dB), the FFT equaliser (its own worker; no sox peer) and Reverse over every track;
+# Undo and Redo of the step; then the time from a preview's post to its first sound through
+# the private sound server.
 #   bench/EffectApplyBench/run.sh <build folder> [minutes] [tracks]
 set -e
 build=$(cd "${1:?usage: run.sh <build folder> [minutes] [tracks]}" && pwd)
@@ -45,13 +46,15 @@ fi
 echo "Effects applied through the dialog's worker to $tracks stereo 48 kHz 16-bit tracks of $minutes minutes:"
 report() { # name worker direct sox
     awk -v n="$1" -v w="$2" -v d="$3" -v x="$4" 'BEGIN {
-        printf "  %-12s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.0f %%", n, w, d, (w / d - 1) * 100
-        if (x == "") print "; sox not installed"
+        printf "  %-13s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.0f %%", n, w, d, (w / d - 1) * 100
+        if (x == "none") print ""
+        else if (x == "") print "; sox not installed"
         else printf "; sox %8.3f s, sox / worker speed ratio %.2f\n", x, x / w
     }'
 }
 report "equalizer" "$(value equalizer_worker_seconds)" "$(value equalizer_direct_seconds)" "$eq_sox"
 report "gain" "$(value gain_worker_seconds)" "$(value gain_direct_seconds)" "$gain_sox"
+report "FFT equalizer" "$(value ffteq_worker_seconds)" "$(value ffteq_direct_seconds)" none
 awk -v u="$(value equalizer_undo_ms)" -v r="$(value equalizer_redo_ms)" 'BEGIN {printf "  undo of the step %.1f ms, redo %.1f ms\n", u, r}'
 awk -v w="$(value reverse_seconds)" -v x="$reverse_sox" 'BEGIN {
     printf "  reverse      %8.3f s", w

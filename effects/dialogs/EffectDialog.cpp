@@ -83,7 +83,7 @@ END_INTERFACE_MAP()
 
 CEffectDialog::CEffectDialog(CWnd* parent) : CDialog(IDD_EFFECT, parent)
 {
-    m_site.owner = this;
+    m_site.Bind(this, [this] { ApplyCurrentPage(); });
 }
 
 CEffectDialog::~CEffectDialog()

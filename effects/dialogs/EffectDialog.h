@@ -13,6 +13,7 @@
 // (page site, tabs, layout), EffectDialog_Presets.cpp, EffectDialog_Draw.cpp (skinned look).
 #pragma once
 #include "ComRef.h"
+#include "DialogPageSite.h"
 #include "Framework.h"
 
 #include <memory>
@@ -61,17 +62,7 @@ public:
     int BuiltInPresetCount() const { return m_builtInCount; }
 
     // The embedded page site: identity and count are the dialog's (interface map).
-    struct PageSite : IPropertyPageSite {
-        STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-        STDMETHODIMP_(ULONG) AddRef() override;
-        STDMETHODIMP_(ULONG) Release() override;
-        STDMETHODIMP OnStatusChange(DWORD flags) override;
-        STDMETHODIMP GetLocaleID(LCID* locale) override;
-        STDMETHODIMP GetPageContainer(IUnknown** container) override;
-        STDMETHODIMP TranslateAccelerator(MSG* msg) override;
-        CEffectDialog* Owner() { return owner; }
-        CEffectDialog* owner = nullptr;
-    } m_site;
+    DialogPageSite m_site;
 
 protected:
     BOOL OnInitDialog() override;
@@ -104,7 +95,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend struct PageSite;
     // Execute's parts.
     HRESULT CreateFilter(const CEffectDescriptor& descriptor);
     void TellEnvironment();

@@ -6,6 +6,7 @@
 #include "EffectPaletteView.h"
 #include "ErrorText.h"
 #include "FadeDialogs.h"
+#include "FftEqDialog.h"
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
 
@@ -92,10 +93,12 @@ void InstallEffectDialogs(IEffectProgramHost* host)
 {
     g_host = host ? host : &g_standAlone;
     DocWiring::SetEffectDialogs(&g_dialogs);
+    InstallFftEqDialog();
 }
 
 void RemoveEffectDialogs()
 {
     g_host = &g_standAlone;
     DocWiring::SetEffectDialogs(nullptr);
+    DocWiring::SetFftEqualizerDialog(nullptr);
 }

@@ -4,19 +4,15 @@
 
 #include "CaptionFrameHelper.h"
 #include "EffectIds.h"
+#include "SkinButton.h"
 #include "SkinTables.h"
 
 namespace {
 
 constexpr int kImageBackground = 106;
 constexpr int kColourText = 16;
-constexpr int kColourTextDisabled = 18;
 
-struct ButtonImages {
-    int normal, pressed, disabled;
-};
-
-ButtonImages ImagesOf(int id)
+SkinButtonImages ImagesOf(int id)
 {
     if (id == IDC_EFFECT_REGISTER_PRESET)
         return {109, 110, 111};
@@ -76,43 +72,8 @@ void CEffectDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
 
 void CEffectDialog::DrawButton(LPDRAWITEMSTRUCT item)
 {
-    const int id = static_cast<int>(item->CtlID);
-    if (item->itemAction == ODA_FOCUS) {
-        // The focused button is the default one; without focus OK is, or Cancel.
-        if (item->itemState & ODS_FOCUS)
-            SendMessage(DM_SETDEFID, static_cast<WPARAM>(id));
-        else
-            SendMessage(DM_SETDEFID, ::IsWindowEnabled(::GetDlgItem(m_hWnd, IDOK)) ? IDOK : IDCANCEL);
-    }
-    CDC dc(item->hDC);
-    RECT rect = item->rcItem;
-    FillBackground(item->hDC, item->hwndItem, rect);
-    const ButtonImages images = ImagesOf(id);
-    const bool disabled = (item->itemState & ODS_DISABLED) != 0;
-    const bool pressed = (item->itemState & ODS_SELECTED) != 0;
-    const int image = disabled ? images.disabled : pressed ? images.pressed : images.normal;
-    TileSkinImageH(&dc, image, rect.left, rect.top, rect.right, rect.bottom);
-    char text[128] = {};
-    ::GetWindowTextA(item->hwndItem, text, sizeof text);
-    if (text[0]) {
-        const int oldMode = ::SetBkMode(item->hDC, TRANSPARENT);
-        const COLORREF oldColour = ::SetTextColor(item->hDC, SkinColorAt(disabled ? kColourTextDisabled : kColourText));
-        HGDIOBJ oldFont = ::SelectObject(item->hDC, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
-        RECT textRect = rect;
-        if (pressed)
-            ::OffsetRect(&textRect, 1, 1);
-        ::DrawTextA(item->hDC, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        ::SelectObject(item->hDC, oldFont);
-        ::SetTextColor(item->hDC, oldColour);
-        ::SetBkMode(item->hDC, oldMode);
-    }
-    if (item->itemState & ODS_FOCUS) {
-        RECT focus = rect;
-        focus.right -= 2;
-        focus.bottom -= 2;
-        ::InflateRect(&focus, -4, -4);
-        ::DrawFocusRect(item->hDC, &focus);
-    }
+    DrawSkinButton(m_hWnd, *item, ImagesOf(static_cast<int>(item->CtlID)),
+                   [this, item](HDC dc, const RECT& rect) { FillBackground(dc, item->hwndItem, rect); });
 }
 
 void CEffectDialog::DrawTab(LPDRAWITEMSTRUCT item)

@@ -27,50 +27,6 @@ void FreePageInfo(PROPPAGEINFO& info)
 
 } // namespace
 
-// --- the site ----------------------------------------------------------------------------
-
-STDMETHODIMP CEffectDialog::PageSite::QueryInterface(REFIID iid, void** out)
-{
-    return Owner()->ExternalQueryInterface(&iid, out);
-}
-
-STDMETHODIMP_(ULONG) CEffectDialog::PageSite::AddRef()
-{
-    return Owner()->ExternalAddRef();
-}
-
-STDMETHODIMP_(ULONG) CEffectDialog::PageSite::Release()
-{
-    return Owner()->ExternalRelease();
-}
-
-// A page that changed is applied at once, so the filter always holds what the page shows.
-STDMETHODIMP CEffectDialog::PageSite::OnStatusChange(DWORD)
-{
-    Owner()->ApplyCurrentPage();
-    return S_OK;
-}
-
-STDMETHODIMP CEffectDialog::PageSite::GetLocaleID(LCID* locale)
-{
-    if (!locale)
-        return E_POINTER;
-    *locale = ::GetThreadLocale();
-    return S_OK;
-}
-
-STDMETHODIMP CEffectDialog::PageSite::GetPageContainer(IUnknown** container)
-{
-    if (container)
-        *container = nullptr;
-    return E_FAIL;
-}
-
-STDMETHODIMP CEffectDialog::PageSite::TranslateAccelerator(MSG* msg)
-{
-    return msg && Owner()->PreTranslateMessage(msg) ? S_OK : S_FALSE;
-}
-
 void CEffectDialog::ApplyCurrentPage()
 {
     if (static_cast<size_t>(m_currentPage) < m_pages.size())

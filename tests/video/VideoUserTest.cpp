@@ -21,6 +21,7 @@
 #include "SettingsTestKit.h"
 #include "SettingsTestRoot.h"
 #include "SoundFile.h"
+#include "ScreenShot.h"
 #include "TestSupport.h"
 #include "VideoFixtures.h"
 #include "VideoIds.h"
@@ -38,43 +39,13 @@
 #include <string>
 #include <vector>
 
+using kvtest::Shot;
 using settingstest::ModalScript;
 
 namespace {
 
 constexpr int64_t kRate = 44100;
 constexpr UINT kExport = 1001;
-
-// The screen as a picture, when a folder for them is given.
-void Shot(const char* name)
-{
-    const char* folder = std::getenv("KV_SHOT_DIR");
-    if (!folder || !*folder)
-        return;
-    HDC screen = GetDC(nullptr);
-    const int w = GetDeviceCaps(screen, HORZRES), h = GetDeviceCaps(screen, VERTRES);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const DWORD bytes = DWORD(((w * 3 + 3) & ~3) * h);
-    BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + bytes), 0, 0,
-                          DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
-    if (FILE* f = std::fopen((std::string(folder) + "\\" + name + ".bmp").c_str(), "wb")) {
-        std::fwrite(&file, sizeof file, 1, f);
-        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
-        std::fwrite(bits, 1, bytes, f);
-        std::fclose(f);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
 
 // The visible popup menu of this thread, or null.
 HWND OpenMenu()

@@ -1,0 +1,42 @@
+// The screen as a picture (NAME.bmp in the folder KV_SHOT_DIR names), for the user tests that
+// are run under a virtual display to be looked at; nothing without that folder.
+#pragma once
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace kvtest {
+
+inline void Shot(const char* name)
+{
+    const char* folder = std::getenv("KV_SHOT_DIR");
+    if (!folder || !*folder)
+        return;
+    HDC screen = GetDC(nullptr);
+    const int w = GetDeviceCaps(screen, HORZRES), h = GetDeviceCaps(screen, VERTRES);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD bytes = DWORD(((w * 3 + 3) & ~3) * h);
+    BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + bytes), 0, 0,
+                          DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+    if (FILE* f = std::fopen((std::string(folder) + "\\" + name + ".bmp").c_str(), "wb")) {
+        std::fwrite(&file, sizeof file, 1, f);
+        std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
+        std::fwrite(bits, 1, bytes, f);
+        std::fclose(f);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+} // namespace kvtest
