@@ -151,14 +151,28 @@ int main(int argc, char** argv)
     for (const AviChunkRef& c : sound ? sound->chunks : std::vector<AviChunkRef>())
         soundBytes += c.size;
     audio.frames = soundBytes / 4;
-    // The mix reader of a document hands out frames in order: here the source's own chunks.
+    // The mix reader of a document hands out frames in order from its own buffers: here the
+    // source's own chunks, read as the engine reads a track, in large pieces.
     size_t chunk = 0, used = 0;
     std::vector<uint8_t> held;
+    uint64_t pieceAt = 0;
+    std::vector<uint8_t> piece(4u << 20);
+    size_t pieceFilled = 0;
+    auto readSource = [&](uint64_t offset, uint8_t* out, size_t bytes) {
+        if (offset < pieceAt || offset + bytes > pieceAt + pieceFilled) {
+            if (bytes > piece.size())
+                piece.resize(bytes);
+            pieceAt = offset;
+            pieceFilled = source.ReadSome(offset, piece.data(), piece.size());
+        }
+        std::memcpy(out, piece.data() + (offset - pieceAt), bytes);
+    };
     audio.read = [&](uint64_t, size_t count, uint8_t* out) {
         for (size_t bytes = count * 4; bytes;) {
             if (used == held.size()) {
                 held.resize(sound->chunks[chunk].size);
-                source.ReadAt(sound->chunks[chunk++].offset, held.data(), held.size());
+                readSource(sound->chunks[chunk].offset, held.data(), held.size());
+                ++chunk;
                 used = 0;
             }
             const size_t n = std::min(bytes, held.size() - used);

@@ -1,6 +1,7 @@
 #include "Pins.h"
 
 #include "BaseFilter.h"
+#include "MemAllocator.h"
 
 #include <uuids.h>
 
@@ -119,8 +120,7 @@ STDMETHODIMP InputPin::GetAllocator(IMemAllocator** alloc)
         return E_POINTER;
     *alloc = nullptr;
     if (!m_allocator) {
-        HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                      reinterpret_cast<void**>(&m_allocator));
+        HRESULT hr = MemAllocator::Create(&m_allocator);
         if (FAILED(hr))
             return hr;
     }

@@ -1,6 +1,7 @@
 #include "Pins.h"
 
 #include "BaseFilter.h"
+#include "MemAllocator.h"
 
 #include <uuids.h>
 
@@ -145,8 +146,7 @@ HRESULT OutputPin::DecideAllocator(IMemInputPin* input)
         if (SUCCEEDED(hr))
             return hr;
     }
-    hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                          reinterpret_cast<void**>(&alloc));
+    hr = MemAllocator::Create(&alloc);
     if (FAILED(hr))
         return hr;
     hr = InitAllocator(input, alloc, wanted);

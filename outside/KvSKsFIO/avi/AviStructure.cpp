@@ -28,10 +28,11 @@ constexpr size_t kMaxIndexEntries = 64u << 20;
     throw CKvSSException(kErrDamagedRiff);
 }
 
-// Reads small pieces through a window, so that index checks of neighbouring chunks cost one read.
+// Reads small pieces through a window, so that index checks of neighbouring chunks cost one read
+// (a megabyte: a window a few chunks long made the walk of an hour a read every few frames).
 class WindowReader {
 public:
-    explicit WindowReader(const InFile& file) : m_file(file), m_window(65536) {}
+    explicit WindowReader(const InFile& file) : m_file(file), m_window(1u << 20) {}
     void Read(uint64_t offset, void* out, size_t bytes)
     {
         if (offset + bytes > m_file.Size())
