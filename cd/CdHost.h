@@ -4,7 +4,12 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 class CNyMultiTrackDoc;
+class CWnd;
+struct FileFormatEntry;
 struct IKvSKsFIO;
 
 class CdHost {
@@ -18,4 +23,11 @@ public:
     virtual IKvSKsFIO* FileModule() = 0;
     virtual void ShowErrorBox(HRESULT code) = 0;
     virtual void UpdateAllDocuments() = 0;
+    // The application's progress dialog made over owner (null when it cannot be); the main
+    // frame closes it when the dialog has ended.
+    virtual CWnd* OpenProgress(CWnd* owner) = 0;
+    // The program's open dialog with the filter of count formats (the burn dialog's identifier
+    // 1105); false unless it ends with OK.
+    virtual bool ChooseSoundFiles(CWnd* parent, const char* filter, const char* folder, int count,
+                                  const FileFormatEntry* formats, std::vector<std::string>* paths) = 0;
 };

@@ -4,12 +4,6 @@
 
 namespace {
 
-using InitializeFn = HRESULT(__stdcall*)(CCdWriterModuleBase* binding, HMODULE module);
-using CreateWriterFn = HRESULT(__stdcall*)(void** writer);
-using UninitializeFn = void(__stdcall*)();
-using WriterVersionFn = HRESULT(__stdcall*)(void* self, char* text, int size);
-using WriterReleaseFn = ULONG(__stdcall*)(void* self);
-
 std::string ProgramFolder()
 {
     char path[MAX_PATH] = {};
@@ -25,7 +19,7 @@ CCdWriterModule::~CCdWriterModule()
 {
     if (m_module) {
         if (m_table[3])
-            reinterpret_cast<UninitializeFn>(m_table[3])();
+            reinterpret_cast<CdWriterUninitializeFn>(m_table[kCdWriterUninitializeEntry])();
         FreeLibrary(m_module);
     }
 }
@@ -37,7 +31,7 @@ HRESULT CCdWriterModule::SetFunctionTable(int32_t, void* const* table)
     return S_OK;
 }
 
-HRESULT CCdWriterModule::Load(void** writer)
+HRESULT CCdWriterModule::Load(ICdWriter** writer)
 {
     if (!writer)
         return E_POINTER;
@@ -48,9 +42,9 @@ HRESULT CCdWriterModule::Load(void** writer)
     if (!m_module)
         return kCdComponentMissing;
     auto initialize =
-        reinterpret_cast<InitializeFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "InitializeModule")));
-    if (!initialize || FAILED(initialize(this, m_module)) || !m_table[2] ||
-        FAILED(reinterpret_cast<CreateWriterFn>(m_table[2])(writer)) || !*writer) {
+        reinterpret_cast<CdWriterInitializeFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "InitializeModule")));
+    if (!initialize || FAILED(initialize(this, m_module)) || !m_table[kCdWriterCreateEntry] ||
+        FAILED(reinterpret_cast<CdWriterCreateFn>(m_table[kCdWriterCreateEntry])(writer)) || !*writer) {
         FreeLibrary(m_module);
         m_module = nullptr;
         std::memset(m_table, 0, sizeof m_table);
@@ -60,26 +54,19 @@ HRESULT CCdWriterModule::Load(void** writer)
     return S_OK;
 }
 
-HRESULT CdWriterVersionText(void* writer, std::string* text)
+HRESULT CdWriterVersionText(ICdWriter* writer, std::string* text)
 {
     char version[16] = {};
-    auto slots = *static_cast<void***>(writer);
-    const HRESULT hr = reinterpret_cast<WriterVersionFn>(slots[kCdWriterVersionSlot])(writer, version, sizeof version);
+    const HRESULT hr = writer->GetVersionText(version, sizeof version);
     if (SUCCEEDED(hr))
         text->assign(version, strnlen(version, sizeof version));
     return hr;
 }
 
-void ReleaseCdWriter(void* writer)
-{
-    if (writer)
-        reinterpret_cast<WriterReleaseFn>((*static_cast<void***>(writer))[0])(writer);
-}
-
 std::string WritingEngineVersionLine(const std::string& driveAccessFileVersion)
 {
     CCdWriterModule module;
-    void* writer = nullptr;
+    ICdWriter* writer = nullptr;
     if (FAILED(module.Load(&writer)))
         return std::string();
     std::string line = "Writing Engine Version ";
@@ -89,6 +76,6 @@ std::string WritingEngineVersionLine(const std::string& driveAccessFileVersion)
         line += "(Not Installed.)";
     else if (SUCCEEDED(hr))
         line += version + " (" + driveAccessFileVersion + ")";
-    ReleaseCdWriter(writer);
+    writer->Release();
     return line;
 }

@@ -5,19 +5,12 @@
 #pragma once
 #include <windows.h>
 
+#include "KvSCDBrn.h"
+
 #include <string>
 
 constexpr HRESULT kCdComponentMissing = HRESULT(0x83E80898);
-constexpr HRESULT kCdEngineNotInstalled = HRESULT(0x83F20012);
-constexpr int kCdWriterTableSize = 29;
-// The writer object's operation that writes the engine's version text (buffer, size).
-constexpr int kCdWriterVersionSlot = 21;
-
-class CCdWriterModuleBase {
-public:
-    virtual ~CCdWriterModuleBase() = default;
-    virtual HRESULT SetFunctionTable(int32_t ignored, void* const* table) = 0;
-};
+constexpr HRESULT kCdEngineNotInstalled = kCdWriterNotInstalled;
 
 class CCdWriterModule : public CCdWriterModuleBase {
 public:
@@ -29,18 +22,16 @@ public:
     HRESULT SetFunctionTable(int32_t ignored, void* const* table) override;
     // Loads the module and creates the writer object (*writer, whose first operation releases
     // it); kCdComponentMissing when the module or its entry is missing or refuses.
-    HRESULT Load(void** writer);
+    HRESULT Load(ICdWriter** writer);
 
 private:
     HMODULE m_module = nullptr;
     void* m_table[kCdWriterTableSize] = {};
 };
 
-// The writer's version text through its operation kVersionSlot; kCdEngineNotInstalled
+// The writer's version text (its operation kCdWriterVersionSlot); kCdEngineNotInstalled
 // without an engine.
-HRESULT CdWriterVersionText(void* writer, std::string* text);
-// Releases a writer object through its first operation.
-void ReleaseCdWriter(void* writer);
+HRESULT CdWriterVersionText(ICdWriter* writer, std::string* text);
 // "Writing Engine Version " and the version text with the drive access module's file
 // version, "(Not Installed.)" without an engine, empty when the module cannot be loaded.
 std::string WritingEngineVersionLine(const std::string& driveAccessFileVersion);

@@ -2,14 +2,20 @@
 // Made only from saved records (the registry); a default command holds 0 Hz, switched on.
 #pragma once
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 
 #include <cstdint>
 
-class ChangeCutoffFreqParamCommand : public EditCommand {
+class ChangeCutoffFreqParamCommand : public RecordedCommand<ChangeCutoffFreqParamCommand> {
 public:
     static constexpr const char* kTypeName = "changecutofffreqparam";
-    static constexpr ULONG kRecordSize = 280;
+    static constexpr uint16_t kRecordSize = 280;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_trackIndex>(260),
+                      Value<int32_t, &Self::m_newFrequency>(264), Value<int32_t, &Self::m_oldFrequency>(268),
+                      Value<int32_t, &Self::m_newSwitch>(272), Value<int32_t, &Self::m_oldSwitch>(276));
+    }
 
     ChangeCutoffFreqParamCommand() = default;
 
@@ -17,12 +23,6 @@ public:
     STDMETHODIMP Redo() override { return Apply(m_newFrequency, m_newSwitch); }
     STDMETHODIMP Undo() override { return Apply(m_oldFrequency, m_oldSwitch); }
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     HRESULT Apply(int32_t frequency, int32_t on);

@@ -1,14 +1,19 @@
 // "changemastervolume": sets the master volume (x 10000); Undo sets the one before.
 #pragma once
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 
 #include <cstdint>
 
-class ChangeMasterVolumeCommand : public EditCommand {
+class ChangeMasterVolumeCommand : public RecordedCommand<ChangeMasterVolumeCommand> {
 public:
     static constexpr const char* kTypeName = "changemastervolume";
-    static constexpr ULONG kRecordSize = 268;
+    static constexpr uint16_t kRecordSize = 268;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_newVolume>(260),
+                      Value<int32_t, &Self::m_oldVolume>(264));
+    }
 
     ChangeMasterVolumeCommand() = default;
     ChangeMasterVolumeCommand(const char* name, CommandDocument* document, int32_t newVolume, int32_t oldVolume);
@@ -17,12 +22,6 @@ public:
     STDMETHODIMP Redo() override { return Apply(m_newVolume); }
     STDMETHODIMP Undo() override { return Apply(m_oldVolume); }
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     HRESULT Apply(int32_t volume);

@@ -5,8 +5,8 @@
 
 ChangeMixingParamCommand::ChangeMixingParamCommand(const char* name, CommandDocument* document, int trackIndex,
                                                    int32_t parameter, float newValue, float oldValue)
-    : EditCommand(name), m_document(document), m_trackIndex(trackIndex), m_parameter(parameter), m_newValue(newValue),
-      m_oldValue(oldValue)
+    : RecordedCommand(name), m_document(document), m_trackIndex(trackIndex), m_parameter(parameter),
+      m_newValue(newValue), m_oldValue(oldValue)
 {
 }
 
@@ -18,37 +18,6 @@ HRESULT ChangeMixingParamCommand::Apply(float value)
         if (!envelopes)
             throw CKvSSException(E_NOINTERFACE);
         ThrowIfFailed(envelopes->SetValue(m_parameter, value));
-        return S_OK;
-    });
-}
-
-HRESULT ChangeMixingParamCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT ChangeMixingParamCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int32_t>(block, 260, m_trackIndex);
-    PutField<int32_t>(block, 264, m_parameter);
-    PutField<float>(block, 268, m_newValue);
-    PutField<float>(block, 272, m_oldValue);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT ChangeMixingParamCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_trackIndex = GetField<int32_t>(block, 260);
-        m_parameter = GetField<int32_t>(block, 264);
-        m_newValue = GetField<float>(block, 268);
-        m_oldValue = GetField<float>(block, 272);
         return S_OK;
     });
 }

@@ -2,14 +2,20 @@
 // (parameter 1, 0.0 centre); Undo sets the value the caller read before.
 #pragma once
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 
 enum MixingParam : int32_t { kMixingVolume = 0, kMixingPan = 1 };
 
-class ChangeMixingParamCommand : public EditCommand {
+class ChangeMixingParamCommand : public RecordedCommand<ChangeMixingParamCommand> {
 public:
     static constexpr const char* kTypeName = "changemixingparam";
-    static constexpr ULONG kRecordSize = 276;
+    static constexpr uint16_t kRecordSize = 276;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_trackIndex>(260),
+                      Value<int32_t, &Self::m_parameter>(264), Value<float, &Self::m_newValue>(268),
+                      Value<float, &Self::m_oldValue>(272));
+    }
 
     ChangeMixingParamCommand() = default;
     ChangeMixingParamCommand(const char* name, CommandDocument* document, int trackIndex, int32_t parameter,
@@ -19,12 +25,6 @@ public:
     STDMETHODIMP Redo() override { return Apply(m_newValue); }
     STDMETHODIMP Undo() override { return Apply(m_oldValue); }
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     HRESULT Apply(float value);

@@ -3,22 +3,25 @@
 // state). Built with old and new state alike; the caller edits the new fields, then hands
 // it to the history. Redo and Undo skip what already matches.
 //
-// Record: header; 258 new video path (260 bytes); 518 zero; 520 new master volume; 524 n;
-// from 528 n persisted track records, each label's track field holding the track index
-// (one zero slot when n is 0). The size word holds the low 16 bits of the size; readers go
-// by n. The old state is not saved: a loaded command takes the live document's.
+// Its record holds the new state only: a loaded command takes the live document's as the old.
 #pragma once
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 #include "TrackCommands.h"
 
 #include <string>
 #include <vector>
 
-class ChangePropertyCommand : public EditCommand {
+class ChangePropertyCommand : public RecordedCommand<ChangePropertyCommand> {
 public:
     static constexpr const char* kTypeName = "changeproperty";
-    static constexpr size_t kFixedPart = 528;
+    static constexpr uint16_t kFixedPart = 528;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kFixedPart}, Text<260, &Self::newVideoPath>(258),
+                      Value<int32_t, &Self::newMasterVolume>(520))
+            .WithList({524, TrackPropertyRecord::kPersistedSize, 0xFFFFFu});
+    }
 
     ChangePropertyCommand() = default;
     ChangePropertyCommand(const char* name, CommandDocument* document);
@@ -27,7 +30,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override;
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
 
     // What Redo applies; callers change these after construction.
     std::string newVideoPath;
@@ -38,16 +40,16 @@ public:
     int Changed() const { return m_changed; }
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
+    // The new tracks' records, each label's track field holding the track index.
+    size_t ListCount() override { return newTracks.size(); }
+    void PutList(uint8_t* first, size_t count) override;
+    void GetList(const uint8_t* first, size_t count) override;
 
 private:
     // The live state as the old one.
     void CaptureOld();
     HRESULT Apply(const std::string& video, int32_t volume, std::vector<TrackPropertyRecord>& tracks, int changed);
     bool TakesVideo();
-    size_t RecordSize() const;
 
     CommandDocument* m_document = nullptr;
     std::string m_oldVideoPath;

@@ -5,13 +5,20 @@
 #pragma once
 #include "FileHandle.h"
 #include "RangeCommand.h"
+#include "RecordedCommand.h"
 
 #include <string>
 
-class InsertClipCommand : public RangeCommand {
+class InsertClipCommand : public RecordedCommand<InsertClipCommand, RangeCommand> {
 public:
     static constexpr const char* kTypeName = "insertclip";
     static constexpr uint16_t kRecordSize = 552;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int32_t, &Self::m_trackIndex>(280), Value<int32_t, &Self::m_trackState>(284),
+                      Text<260, &Self::m_clipPath>(288));
+    }
 
     InsertClipCommand() = default;
     InsertClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length,
@@ -22,16 +29,15 @@ public:
 
     STDMETHODIMP Do() override;
     STDMETHODIMP OnLoaded() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
 
     // Replaces the clip by one in the document's rate and bits when it has others.
     virtual void ConvertClipToDocumentFormat();
     IMtClip* Clip() const { return m_forward.Get(); }
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
+    // The clip goes to a file of its own the first time; the record names the file.
+    void BeforeWrite() override;
+    void AfterRead(uint16_t formSize) override;
 
 private:
     // Holds the clip file open while the command names it, so that no clean-up of unused
@@ -44,14 +50,19 @@ private:
     int32_t m_trackState = static_cast<int32_t>(0x80000000);
 };
 
-class DeleteClipCommand : public RangeCommand {
+class DeleteClipCommand : public RecordedCommand<DeleteClipCommand, RangeCommand> {
 public:
     static constexpr const char* kTypeName = "deleteclip";
     static constexpr uint16_t kRecordSize = 288;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int32_t, &Self::m_trackIndex>(280));
+    }
 
     DeleteClipCommand() = default;
     DeleteClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length)
-        : RangeCommand(name, document, trackIndex, start, length, nullptr)
+        : RecordedCommand(name, document, trackIndex, start, length, nullptr)
     {
     }
 
@@ -63,9 +74,6 @@ protected:
     virtual const char* TypeName() const { return kTypeName; }
     // The edit itself; deleteclip removes the range, trimclip keeps it alone.
     virtual HRESULT Edit(IMtTrack* track, int64_t start, int64_t length);
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 };
 
 class TrimClipCommand : public DeleteClipCommand {
@@ -84,10 +92,17 @@ protected:
 };
 
 // createclip and mergeclip: the range takes an engine item's sound.
-class CreateClipCommand : public RangeCommand {
+class CreateClipCommand : public RecordedCommand<CreateClipCommand, RangeCommand> {
 public:
     static constexpr const char* kTypeName = "createclip";
     static constexpr uint16_t kRecordSize = 576;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize},
+                      Custom<sizeof(MtFileItemRecord), &Self::PutItem, &Self::GetItem>(260),
+                      Value<SampleRange, &Self::m_range>(552), Value<int32_t, &Self::m_trackIndex>(568),
+                      Value<int32_t, &Self::m_mergeMode>(572));
+    }
 
     CreateClipCommand() = default;
     CreateClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length,
@@ -100,9 +115,9 @@ public:
 protected:
     virtual const char* TypeName() const { return kTypeName; }
     virtual HRESULT Edit(IMtTrack* track, int64_t start, int64_t length);
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
+    // The item's descriptor: its information record, by which the store finds it again.
+    void PutItem(uint8_t* at) const;
+    void GetItem(const uint8_t* at);
 
     ComRef<IUnknown> m_item;
     int32_t m_mergeMode = 0;
@@ -125,10 +140,16 @@ protected:
     HRESULT Edit(IMtTrack* track, int64_t start, int64_t length) override;
 };
 
-class EditSampleCommand : public RangeCommand {
+class EditSampleCommand : public RecordedCommand<EditSampleCommand, RangeCommand> {
 public:
     static constexpr const char* kTypeName = "editsample";
     static constexpr uint16_t kRecordSize = 296;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int32_t, &Self::m_trackIndex>(280), Value<uint16_t, &Self::m_channel>(284),
+                      Value<int32_t, &Self::m_value>(288));
+    }
 
     EditSampleCommand() = default;
     EditSampleCommand(const char* name, CommandDocument* document, int trackIndex, WORD channel, int64_t position,
@@ -138,12 +159,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     int32_t m_value = 0;

@@ -11,8 +11,8 @@
 #include "CommandDocument.h"
 #include "CommandGroup.h"
 #include "ComRef.h"
-#include "EditCommand.h"
 #include "KsMultiTrack.h"
+#include "RecordedCommand.h"
 #include "SampleRange.h"
 
 #include <vector>
@@ -47,10 +47,14 @@ private:
     CommandDocument* m_document = nullptr;
 };
 
-class DeleteCommand : public CommandGroup {
+class DeleteCommand : public RecordedCommand<DeleteCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "delete";
     static constexpr uint16_t kRecordSize = 280;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264));
+    }
 
     DeleteCommand() = default;
     explicit DeleteCommand(CommandDocument* document) : m_document(document) {}
@@ -59,12 +63,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     CommandDocument* m_document = nullptr;
@@ -85,10 +83,15 @@ private:
     CommandDocument* m_document = nullptr;
 };
 
-class PasteCommand : public CommandGroup {
+class PasteCommand : public RecordedCommand<PasteCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "paste";
     static constexpr uint16_t kRecordSize = 288;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int64_t, &Self::m_pasted>(280));
+    }
 
     PasteCommand() = default;
     explicit PasteCommand(CommandDocument* document) : m_document(document) {}
@@ -98,12 +101,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     void Build(const std::vector<ComRef<IMtClip>>& copies);
@@ -113,10 +110,15 @@ private:
     int64_t m_pasted = 0;
 };
 
-class DropCommand : public CommandGroup {
+class DropCommand : public RecordedCommand<DropCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "drop";
     static constexpr uint16_t kRecordSize = 288;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_target, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int64_t, &Self::m_position>(280));
+    }
 
     DropCommand() = default;
     DropCommand(CommandDocument* source, CommandDocument* target, int firstTarget, int64_t position);
@@ -125,12 +127,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Redo(); }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     CommandDocument* m_source = nullptr;

@@ -5,7 +5,7 @@
 #include "TrackCommandSupport.h"
 
 CopyTrackCommand::CopyTrackCommand(const char* name, CommandDocument* document, int sourceIndex, int targetIndex)
-    : EditCommand(name), m_document(document), m_sourceIndex(sourceIndex), m_targetIndex(targetIndex)
+    : RecordedCommand(name), m_document(document), m_sourceIndex(sourceIndex), m_targetIndex(targetIndex)
 {
 }
 
@@ -51,35 +51,5 @@ HRESULT CopyTrackCommand::Undo()
         m_document->SetTrackSelected(-1, FALSE);
         m_document->SetTrackSelected(m_sourceIndex, TRUE);
         return hr;
-    });
-}
-
-HRESULT CopyTrackCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT CopyTrackCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int32_t>(block, 260, m_sourceIndex);
-    PutField<int32_t>(block, 264, m_targetIndex);
-    PutLabelName(block, 268, m_label, m_labelName);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT CopyTrackCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        const bool named = StoredRecordSize(stream) != kLegacyRecordSize;
-        ThrowIfFailed(ReadRecord(stream, block, named ? kRecordSize : kLegacyRecordSize));
-        m_sourceIndex = GetField<int32_t>(block, 260);
-        m_targetIndex = GetField<int32_t>(block, 264);
-        GetLabelName(block, 268, m_labelName);
-        return S_OK;
     });
 }

@@ -1,17 +1,24 @@
 // "copytrack": inserts a duplicate of a track (sound, envelopes, settings) at another index.
 #pragma once
-#include "ComRef.h"
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "ComRef.h"
+#include "RecordedCommand.h"
 
 #include "KsMultiTrack.h"
 #include "LabelRecord.h"
+#include "TrackCommandSupport.h"
 
-class CopyTrackCommand : public EditCommand {
+class CopyTrackCommand : public RecordedCommand<CopyTrackCommand> {
 public:
     static constexpr const char* kTypeName = "copytrack";
-    static constexpr ULONG kRecordSize = 524;       // the default label's name at 268
-    static constexpr ULONG kLegacyRecordSize = 268; // without it
+    static constexpr uint16_t kRecordSize = 524;       // the default label's name at 268
+    static constexpr uint16_t kLegacyRecordSize = 268; // without it
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize, kLegacyRecordSize}, Value<int32_t, &Self::m_sourceIndex>(260),
+                      Value<int32_t, &Self::m_targetIndex>(264),
+                      record::LabelName<Self, &Self::m_label, &Self::m_labelName>(268));
+    }
 
     CopyTrackCommand() = default;
     CopyTrackCommand(const char* name, CommandDocument* document, int sourceIndex, int targetIndex);
@@ -23,17 +30,11 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     CommandDocument* m_document = nullptr;
     ComRef<IMtTrack> m_copy;
-    LabelRecord m_label{}; // the default label Do gave the copy (id 0: none)
+    LabelRecord m_label{};                            // the default label Do gave the copy (id 0: none)
     char m_labelName[sizeof(LabelRecord::name)] = {}; // loaded: the name Do gives that label
     int m_sourceIndex = -1;
     int m_targetIndex = -1;

@@ -18,32 +18,3 @@ HRESULT DeleteClipCommand::Do()
         return hr;
     });
 }
-
-HRESULT DeleteClipCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT DeleteClipCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_range.start);
-    PutField<int64_t>(block, 272, m_range.end);
-    PutField<int32_t>(block, 280, m_trackIndex);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT DeleteClipCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        m_trackIndex = GetField<int32_t>(block, 280);
-        return S_OK;
-    });
-}

@@ -68,30 +68,3 @@ HRESULT DeleteCommand::OnLoaded()
     ClearRowsAndSelect(m_document, m_range.start, m_range.start);
     return S_OK;
 }
-
-HRESULT DeleteCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT DeleteCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_range.start);
-    PutField<int64_t>(block, 272, m_range.end);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT DeleteCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        return S_OK;
-    });
-}

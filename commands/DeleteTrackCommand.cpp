@@ -4,7 +4,7 @@
 #include "TrackCommandSupport.h"
 
 DeleteTrackCommand::DeleteTrackCommand(const char* name, CommandDocument* document, int trackIndex)
-    : EditCommand(name), m_document(document), m_trackIndex(trackIndex)
+    : RecordedCommand(name), m_document(document), m_trackIndex(trackIndex)
 {
 }
 
@@ -35,30 +35,5 @@ HRESULT DeleteTrackCommand::Undo()
         HRESULT hr = ThrowIfFailed(TrackSetOf(m_document)->AttachTrack(m_track.Get(), m_trackIndex));
         m_document->SetTrackSelected(m_trackIndex, TRUE);
         return hr;
-    });
-}
-
-HRESULT DeleteTrackCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT DeleteTrackCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int32_t>(block, 260, m_trackIndex);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT DeleteTrackCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_trackIndex = GetField<int32_t>(block, 260);
-        return S_OK;
     });
 }

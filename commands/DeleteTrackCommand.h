@@ -1,15 +1,19 @@
 // "deletetrack": takes a track out of the set and keeps it for Undo.
 #pragma once
-#include "ComRef.h"
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "ComRef.h"
+#include "RecordedCommand.h"
 
 #include "KsMultiTrack.h"
 
-class DeleteTrackCommand : public EditCommand {
+class DeleteTrackCommand : public RecordedCommand<DeleteTrackCommand> {
 public:
     static constexpr const char* kTypeName = "deletetrack";
-    static constexpr ULONG kRecordSize = 264;
+    static constexpr uint16_t kRecordSize = 264;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_trackIndex>(260));
+    }
 
     DeleteTrackCommand() = default;
     DeleteTrackCommand(const char* name, CommandDocument* document, int trackIndex);
@@ -20,12 +24,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     CommandDocument* m_document = nullptr;

@@ -109,32 +109,3 @@ HRESULT DropCommand::Undo()
         return S_OK;
     });
 }
-
-HRESULT DropCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT DropCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_range.start);
-    PutField<int64_t>(block, 272, m_range.end);
-    PutField<int64_t>(block, 280, m_position);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT DropCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_target = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        m_position = GetField<int64_t>(block, 280);
-        return S_OK;
-    });
-}

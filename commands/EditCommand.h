@@ -6,9 +6,9 @@
 //   };
 //
 // The root keeps the display name and saves the command as one "KSCM" "KCMD" chunk whose
-// record starts with the CommandHeader. A type with fields of its own overrides the body
-// hooks: GetSize returns its record size, WriteBody fills one zeroed block with FillHeader
-// and its fields and writes it with WriteRecord, ReadBody reads it back with ReadRecord.
+// record starts with the CommandHeader. A type with fields of its own lists them once on
+// RecordedCommand (RecordedCommand.h), which implements the body hooks GetSize, WriteBody
+// and ReadBody from that list.
 // Callers hold commands only through IEditCommand and IPersistCommand; further interfaces
 // are added with ComExtend<EditCommand, ...> (see CommandGroup).
 #pragma once

@@ -5,7 +5,8 @@
 
 EffectFileCommand::EffectFileCommand(const char* name, CommandDocument* document, IMtItemList* results,
                                      int32_t mergeMode)
-    : CommandGroup(name), m_document(document), m_results(ComRef<IMtItemList>::Share(results)), m_mergeMode(mergeMode)
+    : RecordedCommand(name), m_document(document), m_results(ComRef<IMtItemList>::Share(results)),
+      m_mergeMode(mergeMode)
 {
 }
 
@@ -80,35 +81,4 @@ HRESULT EffectFileCommand::OnLoaded()
 {
     ClearRowsAndSelect(m_document, m_result.start, m_result.end);
     return S_OK;
-}
-
-HRESULT EffectFileCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT EffectFileCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_old.start);
-    PutField<int64_t>(block, 272, m_old.end);
-    PutField<int64_t>(block, 280, m_result.start);
-    PutField<int64_t>(block, 288, m_result.end);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT EffectFileCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_old.start = GetField<int64_t>(block, 264);
-        m_old.end = GetField<int64_t>(block, 272);
-        m_result.start = GetField<int64_t>(block, 280);
-        m_result.end = GetField<int64_t>(block, 288);
-        return S_OK;
-    });
 }

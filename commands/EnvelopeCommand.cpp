@@ -44,7 +44,7 @@ ComRef<IMtEnvelope> EnvelopeCommand::GetEnvelope()
 
 InsertEnvelopePointCommand::InsertEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex,
                                                        int kind, int64_t position, float value)
-    : EnvelopeCommand(name, document, trackIndex, kind),
+    : RecordedCommand(name, document, trackIndex, kind),
       m_position(position - document->GetTrackExtent(trackIndex, -1)), m_value(value)
 {
 }
@@ -72,36 +72,5 @@ HRESULT InsertEnvelopePointCommand::Undo()
         if (m_replaced)
             return ThrowIfFailed(envelope->InsertPoint(m_position, m_replacedValue));
         return ThrowIfFailed(envelope->DeletePoint(m_position));
-    });
-}
-
-HRESULT InsertEnvelopePointCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT InsertEnvelopePointCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_position);
-    PutField<float>(block, 272, m_value);
-    PutField<int32_t>(block, 280, m_trackIndex);
-    PutField<int32_t>(block, 284, m_kind);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT InsertEnvelopePointCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_position = GetField<int64_t>(block, 264);
-        m_value = GetField<float>(block, 272);
-        m_trackIndex = GetField<int32_t>(block, 280);
-        m_kind = GetField<int32_t>(block, 284);
-        return S_OK;
     });
 }

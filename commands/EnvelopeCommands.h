@@ -6,8 +6,8 @@
 #include "CommandDocument.h"
 #include "CommandGroup.h"
 #include "ComRef.h"
-#include "EditCommand.h"
 #include "KsMultiTrack.h"
+#include "RecordedCommand.h"
 #include "SampleRange.h"
 
 #include <vector>
@@ -29,10 +29,16 @@ protected:
     int m_kind = -1;
 };
 
-class InsertEnvelopePointCommand : public EnvelopeCommand {
+class InsertEnvelopePointCommand : public RecordedCommand<InsertEnvelopePointCommand, EnvelopeCommand> {
 public:
     static constexpr const char* kTypeName = "insertenvelopepoint";
     static constexpr uint16_t kRecordSize = 288;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int64_t, &Self::m_position>(264),
+                      Value<float, &Self::m_value>(272), Value<int32_t, &Self::m_trackIndex>(280),
+                      Value<int32_t, &Self::m_kind>(284));
+    }
 
     InsertEnvelopePointCommand() = default;
     InsertEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind, int64_t position,
@@ -45,12 +51,6 @@ public:
     STDMETHODIMP Undo() override;
     // Replayed through Do: the replaced point is found again in the rebuilt envelope.
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     int64_t m_position = 0;
@@ -59,10 +59,15 @@ private:
     float m_replacedValue = 0;
 };
 
-class DeleteEnvelopePointCommand : public EnvelopeCommand {
+class DeleteEnvelopePointCommand : public RecordedCommand<DeleteEnvelopePointCommand, EnvelopeCommand> {
 public:
     static constexpr const char* kTypeName = "deleteenvelopepoint";
     static constexpr uint16_t kRecordSize = 280;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int64_t, &Self::m_position>(264),
+                      Value<int32_t, &Self::m_trackIndex>(272), Value<int32_t, &Self::m_kind>(276));
+    }
 
     DeleteEnvelopePointCommand() = default;
     DeleteEnvelopePointCommand(const char* name, CommandDocument* document, int trackIndex, int kind, int64_t position);
@@ -72,12 +77,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     int64_t m_position = 0;
@@ -97,19 +96,19 @@ public:
 };
 
 // The two range types share the range, the track and the five-kind walk.
-class EnvelopeRangeCommand : public EditCommand {
+class EnvelopeRangeCommand : public RecordedCommand<EnvelopeRangeCommand> {
 public:
     static constexpr uint16_t kRecordSize = 288;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int32_t, &Self::m_trackIndex>(280));
+    }
 
     EnvelopeRangeCommand() = default;
     EnvelopeRangeCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start, int64_t length);
 
     const SampleRange& Range() const { return m_range; }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
     // Calls call(envelope, kind) for kinds 0 to 4; the result of the last call.
     template <class F>
@@ -160,14 +159,19 @@ private:
     std::vector<SavedPoint> m_saved[kMtEnvelopeKinds];
 };
 
-class DeleteClearEnvelopeCommand : public EnvelopeCommand {
+class DeleteClearEnvelopeCommand : public RecordedCommand<DeleteClearEnvelopeCommand, EnvelopeCommand> {
 public:
     static constexpr const char* kTypeName = "deleteclearenvelope";
     static constexpr uint16_t kRecordSize = 268;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_trackIndex>(260),
+                      Value<int32_t, &Self::m_kind>(264));
+    }
 
     DeleteClearEnvelopeCommand() = default;
     DeleteClearEnvelopeCommand(const char* name, CommandDocument* document, int trackIndex, int kind)
-        : EnvelopeCommand(name, document, trackIndex, kind)
+        : RecordedCommand(name, document, trackIndex, kind)
     {
     }
 
@@ -175,12 +179,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Redo(); }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     ComRef<IMtEnvelope> m_copy;

@@ -5,7 +5,7 @@
 
 EnvelopeRangeCommand::EnvelopeRangeCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start,
                                            int64_t length)
-    : EditCommand(name), m_document(document), m_range{start, start + length}, m_trackIndex(trackIndex)
+    : RecordedCommand(name), m_document(document), m_range{start, start + length}, m_trackIndex(trackIndex)
 {
     m_range.Normalize();
 }
@@ -17,35 +17,6 @@ HRESULT EnvelopeRangeCommand::ForEachKind(F&& call)
     for (int kind = 0; kind < kMtEnvelopeKinds; ++kind)
         hr = ThrowIfFailed(call(TrackEnvelope(m_document, m_trackIndex, kind).Get(), kind));
     return hr;
-}
-
-HRESULT EnvelopeRangeCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT EnvelopeRangeCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_range.start);
-    PutField<int64_t>(block, 272, m_range.end);
-    PutField<int32_t>(block, 280, m_trackIndex);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT EnvelopeRangeCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        m_trackIndex = GetField<int32_t>(block, 280);
-        return S_OK;
-    });
 }
 
 InsertEnvelopeRangeCommand::InsertEnvelopeRangeCommand(const char* name, CommandDocument* document, int trackIndex,

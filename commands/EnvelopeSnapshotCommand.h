@@ -3,22 +3,25 @@
 // the points). It copies the curve when it is built (before) and when it is run (after);
 // Undo and Redo put one copy or the other back.
 //
-// Record: header; 260 track index; 264 point count n; 268 zero; from 272 one 16-byte
-// point per entry (distance from the previous point, float value, 4 reserved bytes), one
-// zero slot when n is 0. The size word holds the low 16 bits of the size; readers go by n,
-// so curves of any length come back. A command that has not run has no after copy and
-// refuses to save: replayed, it would empty the curve.
+// Its record lists the after copy's points, 16 bytes each (distance from the previous point,
+// float value, 4 reserved bytes), so curves of any length come back. A command that has not
+// run has no after copy and refuses to save: replayed, it would empty the curve.
 #pragma once
 #include "ComRef.h"
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 
 #include "KsMultiTrack.h"
 
-class EnvelopeSnapshotCommand : public EditCommand {
+class EnvelopeSnapshotCommand : public RecordedCommand<EnvelopeSnapshotCommand> {
 public:
-    static constexpr size_t kFixedPart = 272;
-    static constexpr size_t kPointSize = 16;
+    static constexpr uint16_t kFixedPart = 272;
+    static constexpr uint16_t kPointSize = 16;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kFixedPart}, Value<int32_t, &Self::m_trackIndex>(260))
+            .WithList({264, kPointSize, 0x7FFFFFFu});
+    }
 
     EnvelopeSnapshotCommand() = default;
     // Takes the before copy of the track's volume curve; a failure is thrown.
@@ -34,10 +37,12 @@ public:
     int TrackIndex() const { return m_trackIndex; }
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
-
+    // A command that has not run has no after copy: E_UNEXPECTED.
+    void BeforeWrite() override;
+    // The points of the after copy.
+    size_t ListCount() override { return PointCount(); }
+    void PutList(uint8_t* first, size_t count) override;
+    void GetList(const uint8_t* first, size_t count) override;
     ComRef<IMtEnvelope> VolumeEnvelope();
     // Copies the live curve into after and selects the track.
     void TakeAfterCopy();

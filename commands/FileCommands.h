@@ -7,6 +7,7 @@
 #include "CommandGroup.h"
 #include "ComRef.h"
 #include "KsMultiTrack.h"
+#include "RecordedCommand.h"
 #include "SampleRange.h"
 
 #include <string>
@@ -14,23 +15,22 @@
 // The engine track that received the audio of a file command (its group-object query).
 HRESULT QueryReceivingTrack(ICommandGroupAux* command, IMtTrack** track);
 
-class OpenFileCommand : public CommandGroup {
+class OpenFileCommand : public RecordedCommand<OpenFileCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "openfile";
     static constexpr uint16_t kRecordSize = 288;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int32_t, &Self::m_trackIndex>(280));
+    }
 
     OpenFileCommand() = default;
     OpenFileCommand(CommandDocument* document, int trackIndex, int64_t position, int64_t length, IUnknown* item);
 
     STDMETHODIMP Do() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
     // The track, for the engine track interface id.
     STDMETHODIMP QueryGroupObject(REFIID iid, void** object) override;
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     CommandDocument* m_document = nullptr;
@@ -41,23 +41,22 @@ private:
 
 // Children of these run as they are added; when one fails, those before it are undone in
 // reverse and the failure is returned.
-class InsertFileCommand : public CommandGroup {
+class InsertFileCommand : public RecordedCommand<InsertFileCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "insertfile";
     static constexpr uint16_t kRecordSize = 288;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int64_t, &Self::m_inserted>(280));
+    }
 
     InsertFileCommand() = default;
     InsertFileCommand(CommandDocument* document, int64_t position, int64_t length, IMtItemList* items);
 
     STDMETHODIMP Do() override;
     STDMETHODIMP OnLoaded() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
     STDMETHODIMP QueryGroupObject(REFIID iid, void** object) override;
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     CommandDocument* m_document = nullptr;
@@ -89,11 +88,19 @@ private:
 };
 
 // Saved as one command record holding its takes, not its children; loading runs Do again.
-class RecordingCommand : public CommandGroup {
+class RecordingCommand : public RecordedCommand<RecordingCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "recording";
-    static constexpr size_t kHeadSize = 292;
-    static constexpr size_t kTakeSize = 292;
+    static constexpr uint16_t kHeadSize = 292;
+    static constexpr uint16_t kTakeSize = 292; // the take's item record, its track index at 288
+    // The size word is 0 and the takes are gathered before the count is known: the record is
+    // written and read here, by this description.
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kHeadSize}, Value<SampleRange, &Self::m_range>(264),
+                      Value<int64_t, &Self::m_recorded>(280))
+            .WithList({288, kTakeSize, 0x7FFFFFu});
+    }
 
     RecordingCommand() = default;
     // The recording range is the document's ordered selection now.
@@ -104,7 +111,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
     STDMETHODIMP Load(IJournalFile* stream) override { return EditCommand::Load(stream); }
     STDMETHODIMP Save(IJournalFile* stream) override { return EditCommand::Save(stream); }
     STDMETHODIMP GetSizeMax(ULONG* size) override { return EditCommand::GetSizeMax(size); }
@@ -173,10 +179,15 @@ private:
     int32_t m_mergeMode = 0;
 };
 
-class EffectFileCommand : public CommandGroup {
+class EffectFileCommand : public RecordedCommand<EffectFileCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "effectfile";
     static constexpr uint16_t kRecordSize = 296;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_old>(264),
+                      Value<SampleRange, &Self::m_result>(280));
+    }
 
     EffectFileCommand() = default;
     EffectFileCommand(const char* name, CommandDocument* document, IMtItemList* results, int32_t mergeMode);
@@ -186,12 +197,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     CommandDocument* m_document = nullptr;

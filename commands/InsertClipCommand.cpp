@@ -23,7 +23,7 @@ ComRef<IMtClipPersist> PersistOf(IMtClip* clip)
 
 InsertClipCommand::InsertClipCommand(const char* name, CommandDocument* document, int trackIndex, int64_t start,
                                      int64_t length, IMtClip* clip)
-    : RangeCommand(name, document, trackIndex, start, length, clip)
+    : RecordedCommand(name, document, trackIndex, start, length, clip)
 {
 }
 
@@ -100,66 +100,37 @@ HRESULT InsertClipCommand::OnLoaded()
     });
 }
 
-HRESULT InsertClipCommand::GetSize(ULONG* size)
+void InsertClipCommand::BeforeWrite()
 {
-    *size = kRecordSize;
-    return S_OK;
+    if (!m_clipPath.empty())
+        return;
+    TempFilePaths temp;
+    std::string path = temp.MakeTempFileName();
+    if (path.empty() || path.size() >= 260)
+        throw CKvSSException(E_FAIL);
+    {
+        ScopedChunkFile file(path, kFileCreate);
+        HRESULT hr = PersistOf(m_forward.Get())->Save(file.Get(), kFileCreate);
+        if (FAILED(hr)) {
+            // The file is not the command's until it holds the clip.
+            file.Get()->Close();
+            ::DeleteFileA(path.c_str());
+            throw CKvSSException(hr);
+        }
+    }
+    m_clipPath = path;
+    m_ownsClipFile = true;
+    HoldClipFile();
 }
 
-HRESULT InsertClipCommand::WriteBody(IJournalFile* stream)
+void InsertClipCommand::AfterRead(uint16_t /*formSize*/)
 {
-    return RunAtEdge([&] {
-        if (m_clipPath.empty()) {
-            TempFilePaths temp;
-            std::string path = temp.MakeTempFileName();
-            if (path.empty() || path.size() >= 260)
-                throw CKvSSException(E_FAIL);
-            {
-                ScopedChunkFile file(path, kFileCreate);
-                HRESULT hr = PersistOf(m_forward.Get())->Save(file.Get(), kFileCreate);
-                if (FAILED(hr)) {
-                    // The file is not the command's until it holds the clip.
-                    file.Get()->Close();
-                    ::DeleteFileA(path.c_str());
-                    throw CKvSSException(hr);
-                }
-            }
-            m_clipPath = path;
-            m_ownsClipFile = true;
-            HoldClipFile();
-        }
-        uint8_t block[kRecordSize] = {};
-        FillHeader(block, kRecordSize);
-        PutField<int64_t>(block, 264, m_range.start);
-        PutField<int64_t>(block, 272, m_range.end);
-        PutField<int32_t>(block, 280, m_trackIndex);
-        PutField<int32_t>(block, 284, m_trackState);
-        std::memcpy(block + 288, m_clipPath.data(), m_clipPath.size());
-        return WriteRecord(stream, block, sizeof block);
-    });
-}
-
-HRESULT InsertClipCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        m_trackIndex = GetField<int32_t>(block, 280);
-        m_trackState = GetField<int32_t>(block, 284);
-        std::string path(reinterpret_cast<const char*>(block + 288),
-                         strnlen(reinterpret_cast<const char*>(block + 288), 260));
-        ComRef<IMtClip> clip;
-        ThrowIfFailed(MtEngine::CreateClip(clip));
-        {
-            ScopedChunkFile file(path, kFileRead);
-            ThrowIfFailed(PersistOf(clip.Get())->Load(file.Get()));
-        }
-        m_forward = std::move(clip);
-        m_clipPath = path;
-        HoldClipFile();
-        return S_OK;
-    });
+    ComRef<IMtClip> clip;
+    ThrowIfFailed(MtEngine::CreateClip(clip));
+    {
+        ScopedChunkFile file(m_clipPath, kFileRead);
+        ThrowIfFailed(PersistOf(clip.Get())->Load(file.Get()));
+    }
+    m_forward = std::move(clip);
+    HoldClipFile();
 }

@@ -57,32 +57,3 @@ HRESULT InsertFileCommand::QueryGroupObject(REFIID iid, void** object)
 {
     return AskLastFileChild(this, iid, object);
 }
-
-HRESULT InsertFileCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT InsertFileCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_range.start);
-    PutField<int64_t>(block, 272, m_range.end);
-    PutField<int64_t>(block, 280, m_inserted);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT InsertFileCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        m_inserted = GetField<int64_t>(block, 280);
-        return S_OK;
-    });
-}

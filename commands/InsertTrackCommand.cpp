@@ -8,7 +8,7 @@
 #include <cstring>
 
 InsertTrackCommand::InsertTrackCommand(const char* name, CommandDocument* document, WORD channels, int trackIndex)
-    : EditCommand(name), m_document(document), m_channels(channels), m_trackIndex(trackIndex)
+    : RecordedCommand(name), m_document(document), m_channels(channels), m_trackIndex(trackIndex)
 {
 }
 
@@ -78,35 +78,5 @@ HRESULT InsertTrackCommand::Undo()
             target = m_document->GetTrackCount() - 1;
         SelectOnly(target);
         return hr;
-    });
-}
-
-HRESULT InsertTrackCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT InsertTrackCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<uint16_t>(block, 258, m_channels);
-    PutField<int32_t>(block, 260, m_trackIndex);
-    PutLabelName(block, 264, m_label, m_labelName);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT InsertTrackCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        const bool named = StoredRecordSize(stream) != kLegacyRecordSize;
-        ThrowIfFailed(ReadRecord(stream, block, named ? kRecordSize : kLegacyRecordSize));
-        m_channels = GetField<uint16_t>(block, 258);
-        m_trackIndex = GetField<int32_t>(block, 260);
-        GetLabelName(block, 264, m_labelName);
-        return S_OK;
     });
 }

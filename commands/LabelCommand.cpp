@@ -54,6 +54,20 @@ bool FindSameLabel(CommandDocument* document, const LabelRecord& saved, LabelRec
     return false;
 }
 
+void LabelCommand::PutLabel(uint8_t* at) const
+{
+    // By index: ids differ in a rebuilt document, places do not.
+    const LabelRecord stored = StoresTrackIndex() ? TrackByIndex(m_document, m_record) : m_record;
+    std::memcpy(at, &stored, sizeof stored);
+}
+
+void LabelCommand::GetLabel(const uint8_t* at)
+{
+    std::memcpy(&m_record, at, sizeof m_record);
+    if (StoresTrackIndex())
+        m_record = TrackById(m_document, m_record);
+}
+
 LabelRecord TrackByIndex(CommandDocument* document, LabelRecord record)
 {
     if (document && record.trackId != -1) {
@@ -75,35 +89,4 @@ std::string LoadResourceText(UINT id)
     char text[512] = {};
     ::LoadStringA(AfxGetResourceHandle(), id, text, sizeof text);
     return text;
-}
-
-HRESULT LabelCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT LabelCommand::WriteBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        uint8_t block[kRecordSize] = {};
-        FillHeader(block, kRecordSize);
-        // By index: ids differ in a rebuilt document, places do not.
-        LabelRecord stored = StoresTrackIndex() ? TrackByIndex(m_document, m_record) : m_record;
-        std::memcpy(block + 258, &stored, sizeof stored);
-        return WriteRecord(stream, block, sizeof block);
-    });
-}
-
-HRESULT LabelCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        std::memcpy(&m_record, block + 258, sizeof m_record);
-        if (StoresTrackIndex())
-            m_record = TrackById(m_document, m_record);
-        return S_OK;
-    });
 }

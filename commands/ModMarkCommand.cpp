@@ -4,7 +4,7 @@
 #include "OperationEdge.h"
 
 ModMarkCommand::ModMarkCommand(const char* name, CommandDocument* document, const LabelRecord& record)
-    : LabelCommand(name, document)
+    : RecordedCommand(name, document)
 {
     m_record = record;
 }
@@ -39,37 +39,6 @@ HRESULT ModMarkCommand::Undo()
 {
     return RunAtEdge([&] {
         SetLabelOrFail(m_document, m_old);
-        return S_OK;
-    });
-}
-
-HRESULT ModMarkCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT ModMarkCommand::WriteBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        uint8_t block[kRecordSize] = {};
-        FillHeader(block, kRecordSize);
-        PutField<LabelRecord>(block, 258, TrackByIndex(m_document, m_record));
-        PutField<LabelRecord>(block, 542, TrackByIndex(m_document, m_old));
-        return WriteRecord(stream, block, sizeof block);
-    });
-}
-
-HRESULT ModMarkCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        m_named = StoredRecordSize(stream) != kLegacyRecordSize;
-        ThrowIfFailed(ReadRecord(stream, block, m_named ? kRecordSize : kLegacyRecordSize));
-        m_record = TrackById(m_document, GetField<LabelRecord>(block, 258));
-        if (m_named)
-            m_old = TrackById(m_document, GetField<LabelRecord>(block, 542));
         return S_OK;
     });
 }

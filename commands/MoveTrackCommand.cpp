@@ -4,7 +4,7 @@
 #include "TrackCommandSupport.h"
 
 MoveTrackCommand::MoveTrackCommand(const char* name, CommandDocument* document, int fromIndex, int toIndex)
-    : EditCommand(name), m_document(document), m_fromIndex(fromIndex), m_toIndex(toIndex)
+    : RecordedCommand(name), m_document(document), m_fromIndex(fromIndex), m_toIndex(toIndex)
 {
 }
 
@@ -39,31 +39,4 @@ HRESULT MoveTrackCommand::Redo()
 HRESULT MoveTrackCommand::Undo()
 {
     return Move(m_toIndex, m_fromIndex);
-}
-
-HRESULT MoveTrackCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT MoveTrackCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int32_t>(block, 260, m_fromIndex);
-    PutField<int32_t>(block, 264, m_toIndex);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT MoveTrackCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_fromIndex = GetField<int32_t>(block, 260);
-        m_toIndex = GetField<int32_t>(block, 264);
-        return S_OK;
-    });
 }

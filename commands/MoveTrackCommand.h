@@ -2,12 +2,17 @@
 // counted before the track is taken out; Do turns it into the track's final index.
 #pragma once
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 
-class MoveTrackCommand : public EditCommand {
+class MoveTrackCommand : public RecordedCommand<MoveTrackCommand> {
 public:
     static constexpr const char* kTypeName = "movetrack";
-    static constexpr ULONG kRecordSize = 268;
+    static constexpr uint16_t kRecordSize = 268;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_fromIndex>(260),
+                      Value<int32_t, &Self::m_toIndex>(264));
+    }
 
     MoveTrackCommand() = default;
     MoveTrackCommand(const char* name, CommandDocument* document, int fromIndex, int toIndex);
@@ -17,14 +22,8 @@ public:
     STDMETHODIMP Undo() override;
     // The record holds the final index already.
     STDMETHODIMP OnLoaded() override { return Redo(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
 
     int ToIndex() const { return m_toIndex; }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     HRESULT Move(int from, int to);

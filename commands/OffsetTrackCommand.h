@@ -1,14 +1,19 @@
 // "offsettrack": sets a track's start offset in samples.
 #pragma once
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 
 #include <cstdint>
 
-class OffsetTrackCommand : public EditCommand {
+class OffsetTrackCommand : public RecordedCommand<OffsetTrackCommand> {
 public:
     static constexpr const char* kTypeName = "offsettrack";
-    static constexpr ULONG kRecordSize = 272;
+    static constexpr uint16_t kRecordSize = 272;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_trackIndex>(260),
+                      Value<int64_t, &Self::m_newOffset>(264));
+    }
 
     OffsetTrackCommand() = default;
     OffsetTrackCommand(const char* name, CommandDocument* document, int trackIndex, int64_t newOffset);
@@ -18,12 +23,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     HRESULT SetOffset(int64_t offset);

@@ -155,32 +155,3 @@ HRESULT PasteCommand::OnLoaded()
     ClearRowsAndSelect(m_document, m_range.start, m_range.end);
     return S_OK;
 }
-
-HRESULT PasteCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT PasteCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_range.start);
-    PutField<int64_t>(block, 272, m_range.end);
-    PutField<int64_t>(block, 280, m_pasted);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT PasteCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        m_pasted = GetField<int64_t>(block, 280);
-        return S_OK;
-    });
-}

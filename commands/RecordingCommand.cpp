@@ -9,6 +9,10 @@
 
 #include <vector>
 
+namespace {
+constexpr size_t kTakeIndexOffset = 288; // in a take: its track's index
+}
+
 RecordingCommand::RecordingCommand(CommandDocument* document, IMtItemList* takes)
     : m_document(document), m_takes(ComRef<IMtItemList>::Share(takes))
 {
@@ -120,20 +124,19 @@ HRESULT RecordingCommand::WriteBody(IJournalFile* stream)
                 LONG index = -1;
                 if (!set || FAILED(set->TrackIdToIndex(trackId, &index)))
                     index = -1;
-                PutField<int32_t>(take.data(), 288, index);
+                PutField<int32_t>(take.data(), kTakeIndexOffset, index);
                 takes.push_back(std::move(take));
             }
         }
+        constexpr auto layout = Fields();
         size_t size = kHeadSize + kTakeSize * (takes.empty() ? 1 : takes.size());
         ByteBuffer block;
         block.Resize(static_cast<uint32_t>(size));
         std::memset(block.Data(), 0, size);
         FillHeader(block.Data(), 0);
         PutField<uint16_t>(block.Data(), 0, 0);
-        PutField<int64_t>(block.Data(), 264, m_range.start);
-        PutField<int64_t>(block.Data(), 272, m_range.end);
-        PutField<int64_t>(block.Data(), 280, m_recorded);
-        PutField<int32_t>(block.Data(), 288, static_cast<int32_t>(takes.size()));
+        layout.Put(*this, block.Data());
+        PutField<int32_t>(block.Data(), layout.list.countOffset, static_cast<int32_t>(takes.size()));
         for (size_t i = 0; i < takes.size(); ++i)
             std::memcpy(block.Data() + kHeadSize + kTakeSize * i, takes[i].data(), kTakeSize);
         return WriteRecord(stream, block.Data(), size);
@@ -143,14 +146,15 @@ HRESULT RecordingCommand::WriteBody(IJournalFile* stream)
 HRESULT RecordingCommand::ReadBody(IJournalFile* stream)
 {
     return RunAtEdge([&] {
+        constexpr auto layout = Fields();
         m_document = JournalDocument(stream);
         StreamChunkFile file(stream);
         constexpr size_t kMinimum = kHeadSize + kTakeSize;
         uint8_t head[kMinimum] = {};
         ThrowIfFailed(ReadRecord(stream, head, sizeof head));
-        int32_t count = GetField<int32_t>(head, 288);
+        int32_t count = GetField<int32_t>(head, layout.list.countOffset);
         // The count is checked against the chunk by the second read: a damaged one loads nothing.
-        if (count < 0 || count > 0x7FFFFF)
+        if (count < 0 || static_cast<uint32_t>(count) > layout.list.maxCount)
             throw CKvSSException(kBadJournal);
         size_t size = kHeadSize + kTakeSize * static_cast<size_t>(count > 0 ? count : 1);
         file->Seek(-static_cast<int64_t>(kMinimum), kSeekCurrent);
@@ -173,14 +177,12 @@ HRESULT RecordingCommand::ReadBody(IJournalFile* stream)
             if (store->LookupTrack(&info, item.Out(), 1) != S_OK || !item)
                 throw CKvSSException(E_FAIL);
             LONG id = -1;
-            int32_t index = GetField<int32_t>(take, 288);
+            int32_t index = GetField<int32_t>(take, kTakeIndexOffset);
             if (index < 0 || !set || FAILED(set->TrackIndexToId(index, &id)))
                 id = -1;
             ThrowIfFailed(takes->AddItem(item.Get(), id));
         }
-        m_range.start = GetField<int64_t>(block.Data(), 264);
-        m_range.end = GetField<int64_t>(block.Data(), 272);
-        m_recorded = GetField<int64_t>(block.Data(), 280);
+        layout.Get(*this, block.Data(), kHeadSize);
         m_takes = std::move(takes);
         return S_OK;
     });

@@ -3,10 +3,6 @@
 #include "OperationEdge.h"
 #include "TrackCommandSupport.h"
 
-namespace {
-constexpr size_t kFixedPart = 264; // header, two zero bytes, the count
-}
-
 HRESULT RemoveTrackCommand::Do()
 {
     return RunAtEdge([&] {
@@ -63,47 +59,18 @@ HRESULT RemoveTrackCommand::Undo()
     });
 }
 
-size_t RemoveTrackCommand::RecordSize() const
+void RemoveTrackCommand::PutList(uint8_t* first, size_t count)
 {
-    return kFixedPart + 4 * (m_removed.empty() ? 1 : m_removed.size());
+    for (size_t i = 0; i < count; ++i)
+        PutField<int32_t>(first, 4 * i, m_removed[i].first);
 }
 
-HRESULT RemoveTrackCommand::GetSize(ULONG* size)
+void RemoveTrackCommand::GetList(const uint8_t* first, size_t count)
 {
-    *size = static_cast<ULONG>(RecordSize());
-    return S_OK;
-}
-
-HRESULT RemoveTrackCommand::WriteBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        std::vector<uint8_t> block(RecordSize(), 0);
-        FillHeader(block.data(), SizeWord(block.size()));
-        PutField<uint32_t>(block.data(), 260, static_cast<uint32_t>(m_removed.size()));
-        for (size_t i = 0; i < m_removed.size(); ++i)
-            PutField<int32_t>(block.data(), kFixedPart + 4 * i, m_removed[i].first);
-        return WriteRecord(stream, block.data(), block.size());
-    });
-}
-
-HRESULT RemoveTrackCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        CommandDocument* document = JournalDocument(stream);
-        uint8_t fixed[kFixedPart] = {};
-        ThrowIfFailed(ReadRecord(stream, fixed, sizeof fixed));
-        uint32_t n = GetField<uint32_t>(fixed, 260);
-        if (n > 0x3FFFFFFFu)
-            throw CKvSSException(kBadJournal);
-        std::vector<uint8_t> indices(4 * static_cast<size_t>(n ? n : 1));
-        ReadInsideChunk(stream, indices.data(), indices.size());
-        std::vector<std::pair<int, ComRef<IMtTrack>>> removed;
-        for (uint32_t i = 0; i < n; ++i) {
-            int index = GetField<int32_t>(indices.data(), 4 * i);
-            removed.emplace_back(index, TrackAt(document, index));
-        }
-        m_document = document;
-        m_removed = std::move(removed);
-        return S_OK;
-    });
+    std::vector<std::pair<int, ComRef<IMtTrack>>> removed;
+    for (size_t i = 0; i < count; ++i) {
+        int index = GetField<int32_t>(first, 4 * i);
+        removed.emplace_back(index, TrackAt(m_document, index));
+    }
+    m_removed = std::move(removed);
 }

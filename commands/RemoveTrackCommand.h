@@ -4,20 +4,22 @@
 #pragma once
 #include "ComRef.h"
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "RecordedCommand.h"
 
 #include "KsMultiTrack.h"
 
 #include <utility>
 #include <vector>
 
-class RemoveTrackCommand : public EditCommand {
+class RemoveTrackCommand : public RecordedCommand<RemoveTrackCommand> {
 public:
     static constexpr const char* kTypeName = "removetrack";
+    static constexpr uint16_t kFixedPart = 264; // header, two zero bytes, the count
+    static constexpr auto Fields() { return Layout(&Self::m_document, {kFixedPart}).WithList({260, 4, 0x3FFFFFFFu}); }
 
     RemoveTrackCommand() = default;
     // For callers that remove the selected tracks of a document.
-    explicit RemoveTrackCommand(const char* name, CommandDocument* document) : EditCommand(name), m_document(document)
+    explicit RemoveTrackCommand(const char* name, CommandDocument* document) : RecordedCommand(name), m_document(document)
     {
     }
 
@@ -27,16 +29,14 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Redo(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
+    // The removed indices, one 32-bit value each.
+    size_t ListCount() override { return m_removed.size(); }
+    void PutList(uint8_t* first, size_t count) override;
+    void GetList(const uint8_t* first, size_t count) override;
 
 private:
-    size_t RecordSize() const;
-
     CommandDocument* m_document = nullptr;
     std::vector<std::pair<int, ComRef<IMtTrack>>> m_removed; // ascending indices
 };

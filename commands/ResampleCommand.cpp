@@ -4,7 +4,7 @@
 #include "TrackCommandSupport.h"
 
 ResampleCommand::ResampleCommand(const char* name, CommandDocument* document, WORD bitsPerSample, DWORD samplesPerSec)
-    : EditCommand(name), m_document(document), m_newBits(bitsPerSample), m_newRate(samplesPerSec)
+    : RecordedCommand(name), m_document(document), m_newBits(bitsPerSample), m_newRate(samplesPerSec)
 {
 }
 
@@ -88,30 +88,4 @@ HRESULT ResampleCommand::Undo()
     });
 }
 
-HRESULT ResampleCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
 // The target format as an 18-byte WAVEFORMATEX with only the rate and the bits set.
-HRESULT ResampleCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<uint32_t>(block, 258 + 4, m_newRate);
-    PutField<uint16_t>(block, 258 + 14, m_newBits);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT ResampleCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_newRate = GetField<uint32_t>(block, 258 + 4);
-        m_newBits = GetField<uint16_t>(block, 258 + 14);
-        return S_OK;
-    });
-}

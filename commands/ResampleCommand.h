@@ -5,19 +5,24 @@
 // lose their last digits: Do keeps what each track holds (its content and offset as a clip,
 // its envelopes) and every label, and Undo puts them back exactly. Redo converts anew.
 #pragma once
-#include "ComRef.h"
 #include "CommandDocument.h"
-#include "EditCommand.h"
+#include "ComRef.h"
+#include "RecordedCommand.h"
 
 #include "KsMultiTrack.h"
 #include "LabelRecord.h"
 
 #include <vector>
 
-class ResampleCommand : public EditCommand {
+class ResampleCommand : public RecordedCommand<ResampleCommand> {
 public:
     static constexpr const char* kTypeName = "resample";
-    static constexpr ULONG kRecordSize = 276;
+    static constexpr uint16_t kRecordSize = 276;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<uint32_t, &Self::m_newRate>(262),
+                      Value<uint16_t, &Self::m_newBits>(272));
+    }
 
     ResampleCommand() = default;
     ResampleCommand(const char* name, CommandDocument* document, WORD bitsPerSample, DWORD samplesPerSec);
@@ -26,12 +31,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     struct KeptTrack {

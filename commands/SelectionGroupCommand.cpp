@@ -4,7 +4,7 @@
 #include "TrackCommandSupport.h"
 
 SelectionGroupCommand::SelectionGroupCommand(const char* name, CommandDocument* document)
-    : CommandGroup(name), m_document(document)
+    : RecordedCommand(name), m_document(document)
 {
     if (m_document)
         m_document->GetSelectionRange(&m_range.start, &m_range.end);
@@ -48,31 +48,4 @@ HRESULT SelectionGroupCommand::OnLoaded()
     m_document->SetTrackSelected(-1, FALSE);
     m_document->SetSelectionRange(m_range.start, m_range.end, FALSE);
     return S_OK;
-}
-
-HRESULT SelectionGroupCommand::GetSize(ULONG* size)
-{
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT SelectionGroupCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int64_t>(block, 264, m_range.start);
-    PutField<int64_t>(block, 272, m_range.end);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT SelectionGroupCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_range.start = GetField<int64_t>(block, 264);
-        m_range.end = GetField<int64_t>(block, 272);
-        return S_OK;
-    });
 }

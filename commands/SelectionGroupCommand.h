@@ -1,16 +1,20 @@
 // SelectionGroupCommand: the base of "crossfades" and "fadeinouts", a group of envelope
 // snapshots of one dialog action that also restores the time selection it was made for.
 // Do, Redo and Undo clear the track rows, run the group and, when that succeeded, set the
-// time selection to the range. Record (280 bytes): header; 258 six zero bytes; 264 range
-// start; 272 range end (both signed 64-bit).
+// time selection to the range.
 #pragma once
 #include "CommandDocument.h"
 #include "CommandGroup.h"
+#include "RecordedCommand.h"
 #include "SampleRange.h"
 
-class SelectionGroupCommand : public CommandGroup {
+class SelectionGroupCommand : public RecordedCommand<SelectionGroupCommand, CommandGroup> {
 public:
-    static constexpr ULONG kRecordSize = 280;
+    static constexpr uint16_t kRecordSize = 280;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<SampleRange, &Self::m_range>(264));
+    }
 
     SelectionGroupCommand() = default;
     // Reads the time selection in the order the selection holds it.
@@ -23,11 +27,6 @@ public:
     STDMETHODIMP OnLoaded() override;
 
     const SampleRange& Range() const { return m_range; }
-
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
 
 private:
     // Clears the rows, then sets the range when the group's step succeeded.

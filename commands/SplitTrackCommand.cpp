@@ -220,32 +220,8 @@ HRESULT SplitTrackCommand::Undo()
     });
 }
 
-HRESULT SplitTrackCommand::GetSize(ULONG* size)
+void SplitTrackCommand::AfterRead(uint16_t /*formSize*/)
 {
-    *size = kRecordSize;
-    return S_OK;
-}
-
-HRESULT SplitTrackCommand::WriteBody(IJournalFile* stream)
-{
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    PutField<int32_t>(block, 260, m_trackIndex);
-    std::memcpy(block + kLegacyRecordSize, m_labelNames, sizeof m_labelNames);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT SplitTrackCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        const bool named = StoredRecordSize(stream) != kLegacyRecordSize;
-        ThrowIfFailed(ReadRecord(stream, block, named ? kRecordSize : kLegacyRecordSize));
-        m_trackIndex = GetField<int32_t>(block, 260);
-        std::memcpy(m_labelNames, block + kLegacyRecordSize, sizeof m_labelNames);
-        for (auto& name : m_labelNames)
-            name[sizeof name - 1] = 0;
-        return S_OK;
-    });
+    for (auto& name : m_labelNames)
+        name[sizeof name - 1] = 0;
 }

@@ -3,25 +3,30 @@
 // channel an empty track is inserted, named after the source with the channel's suffix,
 // given its group, marks and pan, filled from the channel's file and moved to its start.
 // Each step is a child command run as it is added, so the split is undone as one group; a
-// failing step undoes the children already run. Only the command's record is saved (header;
-// 258 two zero bytes; 260 track index; 264 the names the inserted tracks' default labels got,
-// 256 bytes per channel, which the older 264-byte form lacks): a reloaded command splits the
-// live track again, giving those labels the same names.
+// failing step undoes the children already run. Only the command's record is saved (the
+// track index and the names the inserted tracks' default labels got, which the older form
+// lacks): a reloaded command splits the live track again, giving those labels the same names.
 #pragma once
 #include "CommandDocument.h"
 #include "CommandGroup.h"
+#include "RecordedCommand.h"
 
 #include "KsMultiTrack.h"
 
-class SplitTrackCommand : public CommandGroup {
+class SplitTrackCommand : public RecordedCommand<SplitTrackCommand, CommandGroup> {
 public:
     static constexpr const char* kTypeName = "splittrack";
-    static constexpr ULONG kRecordSize = 264 + 6 * 256;
-    static constexpr ULONG kLegacyRecordSize = 264;
+    static constexpr uint16_t kRecordSize = 264 + 6 * 256;
+    static constexpr uint16_t kLegacyRecordSize = 264;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize, kLegacyRecordSize}, Value<int32_t, &Self::m_trackIndex>(260),
+                      Bytes<&Self::m_labelNames>(kLegacyRecordSize));
+    }
 
     SplitTrackCommand() = default;
     SplitTrackCommand(const char* name, CommandDocument* document, int trackIndex)
-        : CommandGroup(name), m_document(document), m_trackIndex(trackIndex)
+        : RecordedCommand(name), m_document(document), m_trackIndex(trackIndex)
     {
     }
 
@@ -29,7 +34,6 @@ public:
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
     STDMETHODIMP OnLoaded() override { return Do(); }
-    STDMETHODIMP GetTypeName(char* buffer, UINT length) override { return CopyTypeName(kTypeName, buffer, length); }
 
     // The command record alone, not a group of children.
     STDMETHODIMP Load(IJournalFile* stream) override { return EditCommand::Load(stream); }
@@ -44,9 +48,7 @@ public:
     virtual HRESULT SetupChannelTrack(int index, IMtTrack* source, int channel);
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
+    void AfterRead(uint16_t formSize) override;
 
 private:
     void Split();

@@ -10,6 +10,7 @@
 
 #include "KsMultiTrack.h"
 #include "LabelRecord.h"
+#include "RecordLayout.h"
 
 #include <cstdint>
 #include <cstring>
@@ -34,6 +35,17 @@ void GiveTrackLabel(CommandDocument* document, int index, const char* name, Labe
 constexpr size_t kLabelNameSize = sizeof(LabelRecord::name);
 void PutLabelName(uint8_t* block, size_t offset, const LabelRecord& label, const char (&loaded)[kLabelNameSize]);
 void GetLabelName(const uint8_t* block, size_t offset, char (&name)[kLabelNameSize]);
+
+namespace record {
+// The field of those names: Label is the LabelRecord given, Name the char array loaded.
+template <class C, auto Label, auto Name>
+constexpr RecordField<C> LabelName(uint16_t offset)
+{
+    return {offset, static_cast<uint16_t>(kLabelNameSize),
+            [](const C& command, uint8_t* at) { PutLabelName(at, 0, command.*Label, command.*Name); },
+            [](C& command, const uint8_t* at) { GetLabelName(at, 0, command.*Name); }};
+}
+} // namespace record
 
 // The document's track count (0 without a track set).
 int TrackCountOf(CommandDocument* document);

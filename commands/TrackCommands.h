@@ -3,15 +3,22 @@
 #pragma once
 #include "CommandDocument.h"
 #include "ComRef.h"
-#include "EditCommand.h"
 #include "KsMultiTrack.h"
 #include "LabelRecord.h"
+#include "RecordedCommand.h"
+#include "TrackCommandSupport.h"
 
-class InsertTrackCommand : public EditCommand {
+class InsertTrackCommand : public RecordedCommand<InsertTrackCommand> {
 public:
     static constexpr const char* kTypeName = "inserttrack";
     static constexpr uint16_t kRecordSize = 520;       // the default label's name at 264
     static constexpr uint16_t kLegacyRecordSize = 264; // without it
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize, kLegacyRecordSize}, Value<uint16_t, &Self::m_channels>(258),
+                      Value<int32_t, &Self::m_trackIndex>(260),
+                      record::LabelName<Self, &Self::m_label, &Self::m_labelName>(264));
+    }
 
     InsertTrackCommand() = default;
     // index -1: after the last track.
@@ -21,7 +28,6 @@ public:
     STDMETHODIMP Do() override;
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
     STDMETHODIMP OnLoaded() override { return Do(); }
 
     IMtTrack* Track() const { return m_track.Get(); }
@@ -31,10 +37,6 @@ public:
     const char* GivenLabelName() const { return m_label.id > 0 ? m_label.name : m_labelName; }
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
-
     virtual bool Appends() const { return false; }
     int TargetIndex();
     void SelectOnly(int index);
@@ -43,27 +45,28 @@ protected:
     ComRef<IMtTrack> m_track;
     WORD m_channels = 2;
     int m_trackIndex = -1;
-    LabelRecord m_label{}; // the default label Do gave the new track (id 0: none)
+    LabelRecord m_label{};                            // the default label Do gave the new track (id 0: none)
     char m_labelName[sizeof(LabelRecord::name)] = {}; // loaded: the name Do gives that label
 };
 
-class AppendTrackCommand : public InsertTrackCommand {
+class AppendTrackCommand : public RecordedCommand<AppendTrackCommand, InsertTrackCommand> {
 public:
     static constexpr const char* kTypeName = "appendtrack";
     static constexpr uint16_t kRecordSize = 516;       // the default label's name at 260
     static constexpr uint16_t kLegacyRecordSize = 260; // without it
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize, kLegacyRecordSize}, Value<uint16_t, &Self::m_channels>(258),
+                      record::LabelName<Self, &Self::m_label, &Self::m_labelName>(260));
+    }
 
     AppendTrackCommand() = default;
     AppendTrackCommand(const char* name, CommandDocument* document, WORD channels)
-        : InsertTrackCommand(name, document, channels, -1)
+        : RecordedCommand(name, document, channels, -1)
     {
     }
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
 
 protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
     bool Appends() const override { return true; }
 };
 
@@ -97,10 +100,15 @@ public:
     int trackIndex = -1;
 };
 
-class TrackPropertyCommand : public EditCommand {
+class TrackPropertyCommand : public RecordedCommand<TrackPropertyCommand> {
 public:
     static constexpr const char* kTypeName = "trackproperty";
     static constexpr uint16_t kRecordSize = 928;
+    static constexpr auto Fields()
+    {
+        return Layout(&Self::m_document, {kRecordSize}, Value<int32_t, &Self::m_trackIndex>(920),
+                      Custom<2 * TrackPropertyRecord::kPersistedSize, &Self::PutProperties, &Self::GetProperties>(264));
+    }
 
     TrackPropertyCommand() = default;
     explicit TrackPropertyCommand(CommandDocument* document) : m_document(document) {}
@@ -111,15 +119,13 @@ public:
     STDMETHODIMP Do() override;
     STDMETHODIMP Redo() override;
     STDMETHODIMP Undo() override;
-    STDMETHODIMP GetTypeName(char* b, UINT n) override { return CopyTypeName(kTypeName, b, n); }
     STDMETHODIMP OnLoaded() override { return Redo(); }
 
-protected:
-    HRESULT ReadBody(IJournalFile* stream) override;
-    HRESULT WriteBody(IJournalFile* stream) override;
-    HRESULT GetSize(ULONG* size) override;
-
 private:
+    // Both records, the new one first; reading needs the track index read before.
+    void PutProperties(uint8_t* at) const;
+    void GetProperties(const uint8_t* at);
+
     CommandDocument* m_document = nullptr;
     TrackPropertyRecord m_new;
     TrackPropertyRecord m_old;

@@ -191,38 +191,21 @@ HRESULT TrackPropertyCommand::Undo()
     });
 }
 
-HRESULT TrackPropertyCommand::GetSize(ULONG* size)
+void TrackPropertyCommand::PutProperties(uint8_t* at) const
 {
-    *size = kRecordSize;
-    return S_OK;
+    m_new.Persist(at);
+    m_old.Persist(at + TrackPropertyRecord::kPersistedSize);
 }
 
-HRESULT TrackPropertyCommand::WriteBody(IJournalFile* stream)
+void TrackPropertyCommand::GetProperties(const uint8_t* at)
 {
-    uint8_t block[kRecordSize] = {};
-    FillHeader(block, kRecordSize);
-    m_new.Persist(block + 264);
-    m_old.Persist(block + 592);
-    PutField<int32_t>(block, 920, m_trackIndex);
-    return WriteRecord(stream, block, sizeof block);
-}
-
-HRESULT TrackPropertyCommand::ReadBody(IJournalFile* stream)
-{
-    return RunAtEdge([&] {
-        m_document = JournalDocument(stream);
-        uint8_t block[kRecordSize] = {};
-        ThrowIfFailed(ReadRecord(stream, block, sizeof block));
-        m_trackIndex = GetField<int32_t>(block, 920);
-        // The stored fields are what counts; a track not there yet leaves the rest zero.
-        for (TrackPropertyRecord* record : {&m_new, &m_old}) {
-            try {
-                record->Capture(m_document, m_trackIndex);
-            } catch (const CKvSSException&) {
-            }
+    // The stored fields are what counts; a track not there yet leaves the rest zero.
+    for (TrackPropertyRecord* record : {&m_new, &m_old}) {
+        try {
+            record->Capture(m_document, m_trackIndex);
+        } catch (const CKvSSException&) {
         }
-        m_new.Restore(block + 264);
-        m_old.Restore(block + 592);
-        return S_OK;
-    });
+    }
+    m_new.Restore(at);
+    m_old.Restore(at + TrackPropertyRecord::kPersistedSize);
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <tmmintrin.h>
+
 // Samples are read and written through bytes, unaligned words or unaligned SSE2 loads, so any
 // buffer alignment works. The vector bodies and the per-sample tails follow the same rule bit
 // for bit: the vector and the scalar conversion both round by the processor's mode (to nearest,
@@ -286,9 +288,69 @@ void U8To16(const Byte* __restrict s, size_t n, Byte* __restrict d)
     for (size_t i = 0; i < n; ++i)
         Store16(d + 2 * i, (s[i] - 128) * 256);
 }
+inline uint64_t Load64(const Byte* p)
+{
+    return LoadAs<uint64_t>(p);
+}
+inline void Store64(Byte* p, uint64_t w)
+{
+    StoreAs(p, w);
+}
+// Between 8 and 24 bits an 8-bit sample is the top byte of its 24-bit one (bytes 2, 5, 8, ...
+// of each 48), the two lower bytes zero: a byte shuffle moves sixteen at once where the
+// processor has one, else eight at a time go through 64-bit words.
+bool HasByteShuffle()
+{
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+
+// Sixteen samples a step; returns how many were converted.
+__attribute__((target("ssse3"))) size_t U8To24Shuffled(const Byte* __restrict s, size_t n, Byte* __restrict d)
+{
+    const __m128i low = _mm_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);
+    const __m128i middle = _mm_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1);
+    const __m128i high = _mm_setr_epi8(10, -1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15);
+    const __m128i offset = _mm_set1_epi8(-128);
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), offset);
+        Byte* o = d + 3 * i;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_shuffle_epi8(x, low));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), _mm_shuffle_epi8(x, middle));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 32), _mm_shuffle_epi8(x, high));
+    }
+    return i;
+}
+
+__attribute__((target("ssse3"))) size_t S24To8Shuffled(const Byte* __restrict s, size_t n, Byte* __restrict d)
+{
+    const __m128i low = _mm_setr_epi8(2, 5, 8, 11, 14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i middle = _mm_setr_epi8(-1, -1, -1, -1, -1, 1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1);
+    const __m128i high = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 3, 6, 9, 12, 15);
+    const __m128i offset = _mm_set1_epi8(-128);
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const Byte* p = s + 3 * i;
+        const __m128i a = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), low);
+        const __m128i b = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), middle);
+        const __m128i c = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)), high);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_xor_si128(_mm_or_si128(_mm_or_si128(a, b), c), offset));
+    }
+    return i;
+}
+
 void U8To24(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
-    for (size_t i = 0; i < n; ++i)
+    size_t i = HasByteShuffle() ? U8To24Shuffled(s, n, d) : 0;
+    for (; i + 8 <= n; i += 8) {
+        const uint64_t x = Load64(s + i) ^ 0x8080808080808080ull;
+        const auto at = [x](int k) { return (x >> (8 * k)) & 0xFF; };
+        Store64(d + 3 * i, at(0) << 16 | at(1) << 40);
+        Store64(d + 3 * i + 8, at(2) | at(3) << 24 | at(4) << 48);
+        Store64(d + 3 * i + 16, at(5) << 8 | at(6) << 32 | at(7) << 56);
+    }
+    for (; i < n; ++i)
         Store24(d + 3 * i, (s[i] - 128) * 65536);
 }
 // 16 or 24 bits to 8: the top byte of each little-endian sample, offset.
@@ -297,6 +359,21 @@ void SignedTo8(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {
     for (size_t i = 0; i < n; ++i)
         d[i] = static_cast<Byte>(s[kBytes * i + kBytes - 1] + 128);
+}
+// The same for 24 bits.
+template <>
+void SignedTo8<3>(const Byte* __restrict s, size_t n, Byte* __restrict d)
+{
+    size_t i = HasByteShuffle() ? S24To8Shuffled(s, n, d) : 0;
+    for (; i + 8 <= n; i += 8) {
+        const uint64_t q0 = Load64(s + 3 * i), q1 = Load64(s + 3 * i + 8), q2 = Load64(s + 3 * i + 16);
+        const auto byte = [](uint64_t q, int k) { return (q >> (8 * k)) & 0xFF; };
+        const uint64_t top = byte(q0, 2) | byte(q0, 5) << 8 | byte(q1, 0) << 16 | byte(q1, 3) << 24 |
+                             byte(q1, 6) << 32 | byte(q2, 1) << 40 | byte(q2, 4) << 48 | byte(q2, 7) << 56;
+        Store64(d + i, top ^ 0x8080808080808080ull);
+    }
+    for (; i < n; ++i)
+        d[i] = static_cast<Byte>(s[3 * i + 2] + 128);
 }
 void S16To24(const Byte* __restrict s, size_t n, Byte* __restrict d)
 {

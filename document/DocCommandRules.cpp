@@ -188,16 +188,17 @@ std::string MailSizeText(uint64_t bytes)
 
 bool IsEffectDialogCommand(int id)
 {
-    // Sample Type, the generators and the split wizard wait for their own
-    // dialogs; the palette's entries (34000 on) have no handler.
-    if (id == 2018 || (id >= 2019 && id <= 2022) || id == 1097 || (id >= 34000 && id <= 35999))
+    // The palette's entries (34000 on) have no handler.
+    if (id >= 34000 && id <= 35999)
         return true;
     if (g_effectDialogsAvailable)
         return false;
-    // The effect dialog's commands, the channel commands and the fade dialogs need the
-    // program's dialogs; Reverse and Mute run without one.
-    return (id >= 2000 && id <= 2011 && id != 2003 && id != 2005) || id == 2015 || id == 2017 ||
-           (id >= 2023 && id <= 2032) || id == 1117 || id == 1118 || (id >= 1122 && id <= 1126);
+    // The effect dialog's commands, the channel commands, the fade dialogs, the generators,
+    // Sample Type and the split wizard need the program's dialogs; Reverse and Mute run
+    // without one.
+    return (id >= 2000 && id <= 2011 && id != 2003 && id != 2005) || (id >= 2018 && id <= 2022) || id == 2015 ||
+           id == 2017 || (id >= 2023 && id <= 2032) || id == 1117 || id == 1118 || (id >= 1122 && id <= 1126) ||
+           id == 1097;
 }
 
 void SetEffectDialogsAvailable(bool available)

@@ -34,18 +34,17 @@ HWND ProgressWindow();
 // The views after an edit: relayout, scroll bars, status text, mixer and controller.
 void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId);
 // The effect dialog (through the installed EffectDialogs); the Reverse (2003) and Mute (2005)
-// jobs, which show their own failures but a cancel. The generator and FFT-equaliser
-// dialogs, the Sample Type dialog and the split wizard wait for their own work: E_NOTIMPL,
-// and their menu items stay disabled (IsEffectDialogCommand) meanwhile.
+// jobs, which show their own failures but a cancel; the generator, FFT-equaliser and Sample
+// Type dialogs.
 HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document);
 HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
 HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
-// The FFT equaliser's dialog, installed by the effect dialogs (null: none, E_NOTIMPL).
-void SetFftEqualizerDialog(HRESULT (*run)(EffectModuleEntry* row, CNyMultiTrackDoc* document));
 HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document);
 // OK with the chosen rate, bits and precision, or FALSE.
 BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision);
 void RunSplitWizard(CNyMultiTrackDoc* document);
+// The split wizard the program installs with its effect dialogs (null: none).
+void SetSplitWizard(void (*wizard)(CNyMultiTrackDoc* document));
 // The fade in/out or crossfade dialog (they record their own commands), through the
 // installed EffectDialogs.
 void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade);
@@ -124,6 +123,9 @@ class EffectDialogs {
 public:
     virtual HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document) = 0;
     virtual void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade) = 0;
+    virtual HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) = 0;
+    virtual HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) = 0;
+    virtual BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision) = 0;
     // The launcher's rows follow the documents (nothing without a launcher).
     virtual void UpdateEffectPalette() = 0;
 

@@ -43,7 +43,10 @@ void CNyMultiTrackDoc::OnNewLoop()
 
 void CNyMultiTrackDoc::OnSplitWaveform()
 {
+    // The runs pump messages while they render: the views keep their pictures meanwhile.
+    FreezeAllViews(TRUE);
     DocWiring::RunSplitWizard(this);
+    FreezeAllViews(FALSE);
 }
 
 void CNyMultiTrackDoc::OnFadeInOutDialog()

@@ -114,21 +114,14 @@ HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* documen
     return g_effectDialogs ? g_effectDialogs->RunEffectDialog(descriptor, document) : E_NOTIMPL;
 }
 
-HRESULT RunGeneratorDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
+HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document)
 {
-    return E_NOTIMPL;
-}
-
-HRESULT (*g_fftEqualizerDialog)(EffectModuleEntry*, CNyMultiTrackDoc*) = nullptr;
-
-void SetFftEqualizerDialog(HRESULT (*run)(EffectModuleEntry*, CNyMultiTrackDoc*))
-{
-    g_fftEqualizerDialog = run;
+    return g_effectDialogs ? g_effectDialogs->RunGeneratorDialog(row, document) : E_NOTIMPL;
 }
 
 HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document)
 {
-    return g_fftEqualizerDialog ? g_fftEqualizerDialog(row, document) : E_NOTIMPL;
+    return g_effectDialogs ? g_effectDialogs->RunFftEqualizerDialog(row, document) : E_NOTIMPL;
 }
 
 HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document)
@@ -147,12 +140,25 @@ HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document)
     return hr;
 }
 
-BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD*, WORD*, DWORD*)
+BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision)
 {
-    return FALSE;
+    return g_effectDialogs ? g_effectDialogs->RunSampleTypeDialog(document, rate, bits, precision) : FALSE;
 }
 
-void RunSplitWizard(CNyMultiTrackDoc*) {}
+namespace {
+void (*g_splitWizard)(CNyMultiTrackDoc*) = nullptr;
+}
+
+void SetSplitWizard(void (*wizard)(CNyMultiTrackDoc* document))
+{
+    g_splitWizard = wizard;
+}
+
+void RunSplitWizard(CNyMultiTrackDoc* document)
+{
+    if (g_splitWizard)
+        g_splitWizard(document);
+}
 
 void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade)
 {

@@ -22,7 +22,7 @@
 // its "Mixing" transaction, and a failed or cancelled job drops every file it wrote.
 #pragma once
 #include "ComRef.h"
-#include "Lock.h"
+#include "GraphWorker.h"
 
 #include <windows.h>
 #include <mmreg.h>
@@ -40,8 +40,6 @@ struct IKsDShowSource;
 
 // WM_USER+300: the worker's error report to its client (wParam 0, lParam the failing code).
 constexpr UINT kWorkerErrorMessage = WM_USER + 300;
-// The result of a job the user cancelled: ends the job, never reported nor shown.
-constexpr HRESULT kRenderCancelled = static_cast<HRESULT>(0x83E80005);
 // A stereo-only effect asked to process a mono track in place.
 constexpr HRESULT kRenderStereoOnly = static_cast<HRESULT>(0x83E8044D);
 
@@ -58,26 +56,13 @@ enum RenderCommand : LONG {
     kCmdQuit = -1,
 };
 
-// One filter of the chain, with one reference to each interface it names.
-struct ChainEntry {
-    ComRef<IBaseFilter> filter;
-    ComRef<IPin> input;
-    ComRef<IPin> output;       // null for a terminal filter
-    unsigned short channelNeed; // 2: the filter works only on two-channel sound
-};
-
-class CRenderWorker {
+class CRenderWorker : public CGraphWorker {
 public:
     explicit CRenderWorker(HWND client);
     // Ends the thread (waiting with the message loop running, so that a report it is sending
     // arrives), then takes the graph down. Must not run on the worker thread.
-    virtual ~CRenderWorker();
-    CRenderWorker(const CRenderWorker&) = delete;
-    CRenderWorker& operator=(const CRenderWorker&) = delete;
+    ~CRenderWorker() override;
 
-    // Creates the events and the thread and waits until the thread has built its graph (or
-    // failed to). E_FAIL when the thread cannot be made.
-    HRESULT Start();
     // Stores the engine and reads its bits and rate. Called after the filters are added and
     // again before each apply or new-window command.
     HRESULT SetSource(IMtTrackSet* engineSet);
@@ -97,8 +82,6 @@ public:
     void PostNewWindowTwoPass(HWND progress);
     void RepostPreview();
     void RepostPreviewTwoPass();
-    // Any code, with or without the lock (the preview and render commands take it).
-    void PostCommand(LONG code, HWND progress, bool locked);
     // The window that gets the error reports; the dialog's exists only once it runs.
     void SetClient(HWND window) { client = window; }
 
@@ -107,29 +90,9 @@ public:
     // the files of a failed job. Updates result; S_OK with nothing to do.
     HRESULT CompleteOnMainThread();
 
-    // Sends a progress record (1 open, 2 update, 4 done, 6 failed); *cancel gets the answer.
-    void SendProgress(WPARAM code, const char* text, LONG value, LONG flags, LONG* cancel);
-    // Stop, or stop when ready; then waits for the source to stop with messages running.
-    void StopGraph(BOOL whenReady);
-    bool IsSourceStopped();
-    void WaitUntilStopped();
-
-    // The chain (RenderWorker_Chain.cpp). Main thread, while no job runs.
-    HRESULT AddEffectFilter(IUnknown* filter, BOOL sinkChainFlag);
-    HRESULT DisconnectChain();
-    HRESULT RemoveEffectFilters();
-    bool ChainNeedsTwoChannels() const;
+    // The chain's effects that need more of the job (RenderWorker_Chain.cpp).
     bool GraphHasLengtheningEffect();
     bool GraphHasNoiseProfileLearner();
-    size_t ChainLength() const { return chain.size(); }
-
-    // After command 3 or 7 (main thread): the new document gets the written file as one
-    // "Effect" step (its bits replaced by bitsOverride when not 0), an empty label table with
-    // an empty label per track, and every row selected. The file becomes the new document's.
-    HRESULT OpenResultAsNewDocument(CommandDocument* target, WORD bitsOverride);
-    // The files the writer of the last run wrote ("" when none).
-    std::string WrittenDataFile();
-    std::string WrittenPeakFile();
 
     // Set by the client before an apply or new-window command.
     CommandDocument* document = nullptr;
@@ -138,34 +101,14 @@ public:
     ICommandHistory* history = nullptr;
     // Written by the apply and new-document jobs (frames).
     int64_t renderedLength = 0;
-    HRESULT result = S_OK;
-    HANDLE doneEvent = nullptr;
     WORD bitsPerSample = 16;
     DWORD samplesPerSecond = 0;
 
-protected:
-    // A twin worker (the FFT equaliser's) runs its own command set on the same thread, jobs
-    // and run loop.
-    virtual void RunCommand(LONG code);
-    // Its progress: every update of the run loop plain (code 2, no text, Cancel kept, no last
-    // update), and the text of a record sent without one.
-    bool plainProgress = false;
-    UINT defaultProgressText = 0;
-
 private:
-    static DWORD WINAPI ThreadProc(void* self);
-    DWORD Run();
-    HRESULT BuildGraph();
-    void Post(LONG code, HWND progress, bool locked);
+    void RunCommand(LONG code) override;
+    HRESULT BuildGraph() override;
     void ReportError(HRESULT hr);
 
-protected:
-    // Chain (RenderWorker_Chain.cpp), worker thread.
-    HRESULT BuildChain(BOOL preview);
-    HRESULT ConnectChain(IKsDShowSource* api, ComRef<IPin>* current);
-    HRESULT InsertConverter(IKsDShowSource* api, BOOL preview, ComRef<IPin>* current);
-    HRESULT RunGraph();
-    void WaitForFiltersStopped();
     bool GraphHasClass(const CLSID& id);
 
     // Jobs (RenderWorker_Jobs.cpp), worker thread.
@@ -174,32 +117,15 @@ protected:
     HRESULT RunToNewDocument(bool twoPass);
     HRESULT RunRender();
     HRESULT RenderToTempFiles(IMtItemList* items);
-    void AttachSource(LONG mix, LONG live);
-    void ReplaceSink(IBaseFilter* next);
-    void UseTracksWriter();
-    void UseNullRenderer();
+    void AttachSource(LONG mix, LONG live) { AttachEngineSource(engine.Get(), mix, live); }
     void MeasurePass();
     void SetMeasuringMode(int mode);
-    WAVEFORMATEX AddWrittenFile(IMtItemList* items, LONG trackId);
-    void DeleteWrittenFiles();
 
     // Main-thread halves (RenderWorker_Record.cpp).
     HRESULT RecordEffectCommand(IMtItemList* items, int flag);
     HRESULT ReplaceTracksFromFiles(IMtItemList* items);
 
     ComRef<IMtTrackSet> engine;
-    ComRef<IBaseFilter> source;
-    ComRef<IGraphBuilder> graph;
-    ComRef<IBaseFilter> sink;
-    std::vector<ChainEntry> chain;
-    LONG command = 0;
-    HANDLE commandEvent = nullptr;
-    HANDLE thread = nullptr;
-    volatile LONG threadRunning = 0;
-    CritSec lock;
-    LONG state = 0;
-    HWND progressWindow = nullptr;
-    BOOL sinkChain = FALSE;
     HWND client = nullptr;
 
     // What the last job leaves for CompleteOnMainThread.

@@ -31,7 +31,6 @@ namespace {
 constexpr unsigned kRowDcOffset = 1;
 constexpr unsigned kRowNormalize = 2;
 constexpr unsigned kRowChannelNormalize = 30;
-const CLSID kNullRenderer = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 
 bool IsRow(const CLSID& id, unsigned row)
 {
@@ -55,48 +54,6 @@ std::string NoiseProfileFile()
 }
 
 } // namespace
-
-void CRenderWorker::AttachSource(LONG mix, LONG live)
-{
-    ComRef<IKsDShowSource> api;
-    ThrowIfFailed(source->QueryInterface(__uuidof(IKsDShowSource), api.OutVoid()));
-    ThrowIfFailed(api->AttachEngine(engine.Get(), mix, live));
-    api->SetOutputSampleFormat(3);
-}
-
-void CRenderWorker::ReplaceSink(IBaseFilter* next)
-{
-    if (sink) {
-        graph->RemoveFilter(sink.Get());
-        sink.Reset();
-    }
-    if (!next)
-        return;
-    ThrowIfFailed(graph->AddFilter(next, nullptr));
-    sink = ComRef<IBaseFilter>::Share(next);
-}
-
-void CRenderWorker::UseTracksWriter()
-{
-    ComRef<IBaseFilter> writer;
-    ThrowIfFailed(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.OutVoid()));
-    ComRef<ITracksWriterOutput> output;
-    ThrowIfFailed(writer->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid()));
-    output->Reset();
-    ReplaceSink(writer.Get());
-}
-
-void CRenderWorker::UseNullRenderer()
-{
-    ComRef<IBaseFilter> renderer;
-    ThrowIfFailed(::CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                     renderer.OutVoid()));
-    ReplaceSink(renderer.Get());
-    // Without a clock the measuring pass runs as fast as the filters allow.
-    ComRef<IMediaFilter> timing;
-    if (SUCCEEDED(graph->QueryInterface(IID_IMediaFilter, timing.OutVoid())))
-        timing->SetSyncSource(nullptr);
-}
 
 void CRenderWorker::SetMeasuringMode(int mode)
 {
@@ -132,53 +89,6 @@ void CRenderWorker::MeasurePass()
     ReplaceSink(nullptr);
     ThrowIfFailed(hr);
     SetMeasuringMode(2);
-}
-
-std::string CRenderWorker::WrittenDataFile()
-{
-    ComRef<ITracksWriterOutput> output;
-    char name[MAX_PATH] = {};
-    if (sink && SUCCEEDED(sink->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid())))
-        output->GetDataFileName(name);
-    return name;
-}
-
-std::string CRenderWorker::WrittenPeakFile()
-{
-    ComRef<ITracksWriterOutput> output;
-    char name[MAX_PATH] = {};
-    if (sink && SUCCEEDED(sink->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid())))
-        output->GetPeakFileName(name);
-    return name;
-}
-
-void CRenderWorker::DeleteWrittenFiles()
-{
-    for (const std::string& name : {WrittenDataFile(), WrittenPeakFile()})
-        if (!name.empty())
-            ::DeleteFileA(name.c_str());
-}
-
-// The file the writer wrote, as an item of the track with that id; its format
-// is the file's.
-WAVEFORMATEX CRenderWorker::AddWrittenFile(IMtItemList* items, LONG trackId)
-{
-    ComRef<ITracksWriterOutput> output;
-    if (!sink || FAILED(sink->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid())))
-        throw CKvSSException(E_FAIL);
-    char data[MAX_PATH] = {}, peaks[MAX_PATH] = {};
-    output->GetDataFileName(data);
-    output->GetPeakFileName(peaks);
-    WAVEFORMATEX format{};
-    ThrowIfFailed(output->GetWaveFormat(&format));
-    MtFileItemRecord record;
-    std::memset(&record, 0, sizeof record);
-    lstrcpynA(record.path, data, sizeof record.path);
-    record.channels = format.nChannels;
-    record.bitsPerSample = format.wBitsPerSample;
-    record.samplesPerSec = format.nSamplesPerSec;
-    ThrowIfFailed(items->AddFileItem(&record, data, peaks, trackId));
-    return format;
 }
 
 // A preview plays the chain's output at the output device; a two-pass preview

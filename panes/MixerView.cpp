@@ -171,7 +171,9 @@ void CMixerView::FitFrame()
         return;
     int left = 0, top = 0, right = 0, bottom = 0;
     frame->GetBorderSizes(&left, &top, &right, &bottom);
-    const int sides = left + right + StripsWidth();
+    // The resize corner takes the right edge of the strips' area: a whole track strip fits
+    // beside it at the narrowest.
+    const int sides = left + right + StripsWidth() + GetSkinImageSize(kImageCorner).cx;
     const int height = top + bottom + m_master->GetSize().cy;
     frame->SetSizeLimits(sides + GetSkinImageSize(kImageTrack).cx, height, -1, height);
     if (frame->IsRolledUp())
@@ -245,7 +247,7 @@ void CMixerView::UpdateScrollRange()
     CRect bar;
     m_scrollBar.GetClientRect(&bar);
     SCROLLINFO info{sizeof info, SIF_ALL, 0, std::max(count - 1, 0), 1, m_scrollPosition, 0};
-    if (total - GetSkinImageSize(kImageCorner).cx <= bar.Width()) {
+    if (total <= bar.Width()) {
         info.nMax = 0;
         info.nPos = 0;
         m_scrollBar.SetScrollInfo(&info, TRUE);

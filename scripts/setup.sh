@@ -6,7 +6,7 @@
 # in AVI) and ugly (WMV) beside base and good; ffmpeg makes the video test clips.
 set -e
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-          wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick sox
+          wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick sox bchunk
           gstreamer1.0-plugins-base gstreamer1.0-plugins-good pulseaudio
           gstreamer1.0-libav gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly ffmpeg)
 missing=()

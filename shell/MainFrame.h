@@ -54,6 +54,9 @@ public:
 
     // Moves the pane of the command id (-1: every existing pane) next to the main window.
     void ArrangeFloatingPanes(int commandId);
+    // Arranges together the panes made without a saved place since the last call, so that
+    // each of a first start's panes gets a place of its own.
+    void ArrangeNewPanes();
     // Puts the shown pane frames back above this window without activating anything.
     void RaiseFloatingPanes();
     void EnableSelectionPanesForView(CView* view, BOOL disable);
@@ -154,6 +157,8 @@ private:
     void CreateToolBarImages();
     void SetPaneSizeLimits(PaneKind kind, CNyMiniFrame* frame, CWnd* client);
     void PlaceNewPane(PaneKind kind, CNyMiniFrame* frame);
+    // Arranges the existing panes whose bit (1 << kind) is in mask.
+    void ArrangePanes(unsigned mask);
     void SavePanePlacements();
     // The dialog's answer; 0 without a progress dialog.
     LRESULT ForwardToProgressDialog(UINT message, WPARAM wParam, LPARAM lParam);
@@ -166,6 +171,7 @@ private:
     CStatusBar m_statusBar;
     CToolBar m_toolBar;
     CWnd* m_panes[kPaneKindCount] = {};
+    unsigned m_panesWithoutPlace = 0; // bits by PaneKind
     CWnd* m_auxWindowA = nullptr;
     CWnd* m_auxWindowB = nullptr;
     CObArray m_ownedObjects;

@@ -57,6 +57,36 @@ private:
     HHOOK m_hook;
 };
 
+// Where a pane without a saved place goes: at its offset from the main window where that is
+// free, else the nearest place on the main window's monitor clear of the main window's bars,
+// of the panes not being arranged (bits of arranging) and of those already placed.
+RECT ClearPaneRect(const CMainFrame* main, PaneKind kind, SIZE minimum, unsigned arranging,
+                   const std::vector<RECT>& placed)
+{
+    RECT window, client = {};
+    ::GetWindowRect(main->m_hWnd, &window);
+    std::vector<RECT> taken = placed;
+    if (main->m_hWndMDIClient && ::GetWindowRect(main->m_hWndMDIClient, &client)) {
+        taken.push_back({window.left, window.top, window.right, client.top});
+        taken.push_back({window.left, client.bottom, window.right, window.bottom});
+    }
+    for (int i = 0; i < kPaneKindCount; ++i) {
+        const PaneKind other = static_cast<PaneKind>(i);
+        if (other == kind || (arranging & (1u << i)))
+            continue;
+        CWnd* pane = main->HeldPane(other);
+        RECT rect;
+        if (pane && pane->m_hWnd && ::GetWindowRect(::GetParent(pane->m_hWnd), &rect))
+            taken.push_back(rect);
+    }
+    const RECT preferred = ArrangedPaneRect(kind, window, minimum);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromWindow(main->m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+        return preferred;
+    return FindFreePaneRect(preferred, monitor.rcWork, taken);
+}
+
 // The analysis pane has a frame of its own (dialog bar, status bar): made hidden with the skinned
 // caption, then placed from its saved value or next to the main window.
 CWnd* CreatePlacedAnalysisPane(CMainFrame* main)
@@ -76,9 +106,7 @@ CWnd* CreatePlacedAnalysisPane(CMainFrame* main)
         if (MoveRectOntoMonitor(&rect))
             ::SetWindowPos(frame, nullptr, rect.left, rect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
-        RECT mainRect;
-        main->GetWindowRect(&mainRect);
-        rect = ArrangedPaneRect(PaneKind::Analysis, mainRect, SIZE{0, 0});
+        rect = ClearPaneRect(main, PaneKind::Analysis, SIZE{0, 0}, 0, {});
         ::MoveWindow(frame, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
     }
     return client;
@@ -239,6 +267,7 @@ void CMainFrame::PlaceNewPane(PaneKind kind, CNyMiniFrame* frame)
     int extra = 0;
     if (!LoadWindowPlacement(info.valueName, &placement, &extra)) {
         ArrangeFloatingPanes(info.commandId);
+        m_panesWithoutPlace |= 1u << static_cast<int>(kind);
         return;
     }
     if (kind == PaneKind::Controller) {
@@ -299,31 +328,58 @@ void CMainFrame::RaiseFloatingPanes()
 
 void CMainFrame::ArrangeFloatingPanes(int commandId)
 {
-    CRect main;
-    GetWindowRect(&main);
+    unsigned mask = 0;
+    for (int i = 0; i < kPaneKindCount; ++i)
+        if (commandId == -1 || commandId == GetPaneInfo(static_cast<PaneKind>(i)).commandId)
+            mask |= 1u << i;
+    ArrangePanes(mask);
+}
+
+void CMainFrame::ArrangeNewPanes()
+{
+    ArrangePanes(m_panesWithoutPlace);
+    m_panesWithoutPlace = 0;
+}
+
+void CMainFrame::ArrangePanes(unsigned mask)
+{
+    struct Move {
+        CWnd* frame;
+        RECT rect;
+    };
+    Move moves[kPaneKindCount] = {};
+    std::vector<RECT> placed;
+    // The panes a first start shows pick their places before those that stay hidden.
+    for (bool shown : {true, false}) {
+        for (int i = 0; i < kPaneKindCount; ++i) {
+            const PaneKind kind = static_cast<PaneKind>(i);
+            const PaneInfo& info = GetPaneInfo(kind);
+            CWnd* client = HeldPane(kind);
+            if (!(mask & (1u << i)) || info.showWhenArranged != shown || !client || !client->m_hWnd)
+                continue;
+            CWnd* frame = CWnd::FromHandle(::GetParent(client->m_hWnd));
+            auto* miniFrame = dynamic_cast<CNyMiniFrame*>(frame);
+            if (info.rollsUp && miniFrame && miniFrame->IsRolledUp())
+                miniFrame->SetRolledUp(FALSE);
+            if (frame->IsIconic())
+                frame->ShowWindow(SW_RESTORE);
+            SIZE minimum = {0, 0}, maximum = {0, 0};
+            if (miniFrame)
+                miniFrame->GetSizeLimits(&minimum, &maximum);
+            moves[i] = {frame, ClearPaneRect(this, kind, minimum, mask, placed)};
+            placed.push_back(moves[i].rect);
+        }
+    }
     for (int i = 0; i < kPaneKindCount; ++i) {
-        const PaneKind kind = static_cast<PaneKind>(i);
-        const PaneInfo& info = GetPaneInfo(kind);
-        if (commandId != -1 && commandId != info.commandId)
+        CWnd* frame = moves[i].frame;
+        if (!frame)
             continue;
-        CWnd* client = HeldPane(kind);
-        if (!client || !client->m_hWnd)
-            continue;
-        CWnd* frame = CWnd::FromHandle(::GetParent(client->m_hWnd));
-        auto* miniFrame = dynamic_cast<CNyMiniFrame*>(frame);
-        if (info.rollsUp && miniFrame && miniFrame->IsRolledUp())
-            miniFrame->SetRolledUp(FALSE);
-        if (frame->IsIconic())
-            frame->ShowWindow(SW_RESTORE);
-        SIZE minimum = {0, 0}, maximum = {0, 0};
-        if (miniFrame)
-            miniFrame->GetSizeLimits(&minimum, &maximum);
-        RECT rect = ArrangedPaneRect(kind, main, minimum);
+        const RECT& rect = moves[i].rect;
         frame->MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
         // Raised without taking the activation: a pane that took it here, when the main window
         // takes it back, ends up behind that window under Wine's X11 desktop.
         ::SetWindowPos(frame->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        if (info.showWhenArranged)
+        if (GetPaneInfo(static_cast<PaneKind>(i)).showWhenArranged)
             frame->ShowWindow(SW_SHOWNA);
     }
 }

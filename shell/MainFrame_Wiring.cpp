@@ -22,6 +22,8 @@
 #include "ViewPaneLink.h"
 #include "VideoPreviewWnd.h"
 #include "SettingsCommands.h"
+#include "AdvancedSettingsDialog.h"
+#include "SplitToFilesDialog.h"
 
 // Pane getters: the client window as its own class.
 CVideoPreviewWnd* CMainFrame::GetVideoPreviewPane()
@@ -268,9 +270,19 @@ public:
 };
 } // namespace
 
+// The file divider's page, in Advanced Settings without its mix choice (a split is a mix).
+void RunSplitAdvancedSettings(CWnd* parent, IPropertyPage* page)
+{
+    AdvancedSettingsDialog dialog(parent);
+    dialog.SetSourceObject(page);
+    dialog.m_mixGroupShown = 0;
+    dialog.DoModal();
+}
+
 void InstallEffects()
 {
     InstallEffectDialogs(&EffectProgram::Instance());
+    SetSplitAdvancedSettingsRunner(&RunSplitAdvancedSettings);
 }
 
 void RemoveEffects()
@@ -334,14 +346,11 @@ void SetPendingSplitChannels(BOOL split)
         app->m_splitChannels = split ? 1 : 0;
 }
 
-// The application's flag from CheckKgPTPModule at start-up, once the Burn CD dialog is in the
-// program: until then its commands stay greyed as without a writer, whose drive access module
-// the extraction already uses.
+// The application's flag from CheckKgPTPModule at start-up.
 BOOL HasCdWriter()
 {
-    constexpr bool kBurnDialogInProgram = false;
     CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
-    return kBurnDialogInProgram && app && app->m_cdWriterPresent;
+    return app && app->m_cdWriterPresent;
 }
 
 // StartAutoDemo
@@ -365,11 +374,7 @@ int RunSettingsSheet(CWnd* parent, int startPage, BOOL* accepted, BOOL* redraw)
 
 // CExtractCdDialog: ProgramCdHost.cpp.
 
-// CBurnCdDialog (no parent): SetSourceView (source) when given, DoModal
-void RunBurnCdDialog(CView* source)
-{
-    (void)source;
-}
+// CBurnCdDialog: ProgramCdHost.cpp.
 
 BOOL IsViewTransportIdle(CView* view)
 {

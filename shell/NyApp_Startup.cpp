@@ -459,6 +459,7 @@ void CNyApp::CreatePanes()
     frame->GetAuxWindowB();
     if (CMixerView* mixer = frame->GetMixerPane())
         mixer->Rebuild();
+    frame->ArrangeNewPanes();
 }
 
 INT_PTR CNyApp::RunSessionRecovery()

@@ -88,6 +88,49 @@ RECT ArrangedPaneRect(PaneKind kind, const RECT& mainWindow, SIZE minimumSize)
     return rect;
 }
 
+RECT FindFreePaneRect(const RECT& preferred, const RECT& area, const std::vector<RECT>& taken)
+{
+    const LONG width = preferred.right - preferred.left;
+    const LONG height = preferred.bottom - preferred.top;
+    // The corners worth trying: where the pane wants to be, the area's edges and every taken
+    // rectangle's edges, each left or top edge against each right or bottom one.
+    RECT inside = preferred;
+    ShiftInto(inside.left, inside.right, area.left, area.right);
+    ShiftInto(inside.top, inside.bottom, area.top, area.bottom);
+    std::vector<LONG> xs = {preferred.left, inside.left, area.left, area.right - width};
+    std::vector<LONG> ys = {preferred.top, inside.top, area.top, area.bottom - height};
+    for (const RECT& t : taken) {
+        xs.insert(xs.end(), {t.right, t.left - width});
+        ys.insert(ys.end(), {t.bottom, t.top - height});
+    }
+    std::vector<POINT> corners;
+    for (LONG x : xs)
+        for (LONG y : ys)
+            corners.push_back({x, y});
+    // Inside the area, the place meeting the least of what is taken (none: a free place), the
+    // nearest to preferred among equals.
+    RECT best = preferred;
+    long long bestCover = -1, bestDistance = 0;
+    for (const POINT& corner : corners) {
+        const RECT r = {corner.x, corner.y, corner.x + width, corner.y + height};
+        if (r.left < area.left || r.top < area.top || r.right > area.right || r.bottom > area.bottom)
+            continue;
+        long long cover = 0;
+        RECT meet;
+        for (const RECT& t : taken)
+            if (::IntersectRect(&meet, &r, &t))
+                cover += static_cast<long long>(meet.right - meet.left) * (meet.bottom - meet.top);
+        const long long dx = corner.x - preferred.left, dy = corner.y - preferred.top;
+        const long long distance = dx * dx + dy * dy;
+        if (bestCover < 0 || cover < bestCover || (cover == bestCover && distance < bestDistance)) {
+            best = r;
+            bestCover = cover;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
 int PaneExtraValue(PaneKind kind, BOOL rolledUp, BOOL layoutFlag)
 {
     if (!GetPaneInfo(kind).rollsUp)

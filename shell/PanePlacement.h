@@ -29,8 +29,12 @@ const PaneInfo& GetPaneInfo(PaneKind kind);
 // The pane of a toggle command; null for other ids.
 const PaneInfo* FindPaneByCommand(int commandId);
 
-// Where ArrangeFloatingPanes puts a pane, in screen coordinates.
+// Where ArrangeFloatingPanes would put a pane with nothing else around, in screen coordinates.
 RECT ArrangedPaneRect(PaneKind kind, const RECT& mainWindow, SIZE minimumSize);
+// The place nearest to preferred (same size) inside area that meets none of taken: preferred
+// itself when it is free, else a place beside or below a taken rectangle. Where every place
+// meets something, the one that covers the least; preferred unchanged when none fits inside.
+RECT FindFreePaneRect(const RECT& preferred, const RECT& area, const std::vector<RECT>& taken);
 // The extra value saved with a pane.
 int PaneExtraValue(PaneKind kind, BOOL rolledUp, BOOL layoutFlag);
 // The placement a pane is saved with: show command 1 or 0 by visibility, and for a rolled-up

@@ -1,6 +1,9 @@
 // What the CD dialogs ask of the application, answered by the application object.
+#include "BurnCdDialog.h"
 #include "CdHost.h"
 #include "ExtractCdDialog.h"
+#include "OpenDlg.h"
+#include "ProgressDlg.h"
 #include "MainFrameWiring.h"
 #include "MultiTrackDoc.h"
 #include "NyApp.h"
@@ -38,6 +41,29 @@ public:
             app->UpdateAllDocuments();
     }
 
+    CWnd* OpenProgress(CWnd* owner) override
+    {
+        CNyApp* app = App();
+        if (!app || !app->OpenProgressDialog(owner))
+            return nullptr;
+        return app->GetProgressDialog();
+    }
+    bool ChooseSoundFiles(CWnd* parent, const char* filter, const char* folder, int count,
+                          const FileFormatEntry* formats, std::vector<std::string>* paths) override
+    {
+        constexpr DWORD kFlags = OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+        CString title;
+        title.LoadString(20442);
+        COpenDlg dialog(TRUE, nullptr, nullptr, kFlags, filter, parent, title, 1105);
+        if (folder && *folder)
+            dialog.m_ofn.lpstrInitialDir = folder;
+        dialog.SetFormatTable(FileModule(), count, formats, nullptr);
+        if (dialog.DoModal() != IDOK)
+            return false;
+        dialog.GetSelectedPaths(*paths);
+        return true;
+    }
+
 private:
     static CNyApp* App() { return dynamic_cast<CNyApp*>(AfxGetApp()); }
 };
@@ -50,6 +76,15 @@ void RunExtractCdDialog()
 {
     ProgramCdHost host;
     CExtractCdDialog dialog(AfxGetMainWnd(), host);
+    dialog.DoModal();
+}
+
+void RunBurnCdDialog(CView* source)
+{
+    ProgramCdHost host;
+    CBurnCdDialog dialog(AfxGetMainWnd(), host);
+    if (source)
+        dialog.SetSourceView(source);
     dialog.DoModal();
 }
 

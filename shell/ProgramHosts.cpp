@@ -345,10 +345,10 @@ public:
     // DocWiring::Host (RefreshMarkerList above answers both)
     void SelectLastMarker() override
     {
-        if (CMarkerListDlg* markers = HeldMarkerList()) {
+        // Selected and focused as the list's entry only: the keyboard stays where it was, so a
+        // new cue's name editor keeps it and Space still reaches the view.
+        if (CMarkerListDlg* markers = HeldMarkerList())
             markers->SelectItemClamped(-1);
-            markers->SetFocus();
-        }
     }
     BOOL IsInPlaceEditActive() override
     {

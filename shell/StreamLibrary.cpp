@@ -44,7 +44,7 @@ void SetAiffChannelTables()
         const StrmRegistration* entry = registry->Find(TagLow(tag), TagHigh(tag));
         if (!entry || !entry->create)
             continue;
-        IStrmComponent* component = nullptr;
+        ITaggedObject* component = nullptr;
         if (FAILED(entry->create(TagLow(tag), TagHigh(tag), &component)) || !component)
             continue;
         IStrmDefaultParams* params = nullptr;

@@ -7,6 +7,8 @@
 //           MB/s and the multiple of real time.
 #include "AspiRequests.h"
 #include "CdDriveAccess.h"
+#include "CdWriterModule.h"
+#include "KvsStrm.h"
 #include "GlobalMemory.h"
 #include "IKvSKsFIO.h"
 #include "RegistryKey.h"
@@ -113,54 +115,97 @@ double Import(IKvSKsFIO* fio, const std::string& path)
     return seconds;
 }
 
-double Burn(const std::string& folder, uint32_t sectors)
+// The same audio written disc-at-once to a blank image by the CD writer module.
+double Burn(const std::string& folder)
 {
     Offer(kLetter, folder + "blank.cue");
-    CdDriveAccess access;
-    CdAddress drive;
-    if (!access.Load(CdDriveAccess::OwnFolder()) || !access.FindDrive(kLetter, &drive))
+    CCdWriterModule module;
+    ICdWriter* writer = nullptr;
+    if (FAILED(module.Load(&writer)))
+        Fail("loading the writer module");
+    int32_t count = 0, id = -1;
+    HGLOBAL block = nullptr;
+    writer->GetDevices(&count, &block);
+    for (int32_t i = 0; i < count; ++i)
+        if (static_cast<const CdWriterDeviceRecord*>(block)[i].drive[0] == kLetter)
+            id = static_cast<const CdWriterDeviceRecord*>(block)[i].id;
+    GlobalFree(block);
+    if (id < 0)
         Fail("finding the blank image");
-    uint8_t mode[8 + 52] = {};
-    mode[8] = 0x05;
-    mode[9] = 0x32;
-    mode[10] = 0x02;
-    const uint8_t select[10] = {0x55, 0x10, 0, 0, 0, 0, 0, 0, sizeof mode, 0};
+    CdWriteTrack track{};
+    lstrcpynA(track.path, (folder + "disc.wav").c_str(), sizeof track.path);
+    track.preGapFrames = 150;
+    const CdWriteTrackList list{1, &track};
     const auto start = std::chrono::steady_clock::now();
-    if (access.Execute(drive, select, 10, mode, sizeof mode, CdDriveAccess::Direction::Out) != aspi::SS_COMP)
-        Fail("write parameters");
-    auto msf = [](uint32_t a) { return std::vector<uint8_t>{uint8_t(a / 4500), uint8_t(a / 75 % 60), uint8_t(a % 75)}; };
-    std::vector<uint8_t> cue;
-    auto entry = [&](uint8_t track, uint8_t index, uint8_t form, uint32_t address) {
-        const std::vector<uint8_t> m = msf(address);
-        const uint8_t e[8] = {0x01, track, index, form, 0, m[0], m[1], m[2]};
-        cue.insert(cue.end(), e, e + 8);
-    };
-    entry(0, 0, 1, 0);
-    entry(1, 0, 0, 0);
-    entry(1, 1, 0, 150);
-    entry(0xAA, 1, 1, 150 + sectors);
-    const uint8_t send[10] = {0x5D, 0, 0, 0, 0, 0, 0, 0, uint8_t(cue.size()), 0};
-    if (access.Execute(drive, send, 10, cue.data(), uint32_t(cue.size()), CdDriveAccess::Direction::Out) !=
-        aspi::SS_COMP)
-        Fail("cue sheet");
-    FILE* bin = std::fopen((folder + "disc.bin").c_str(), "rb");
-    constexpr uint32_t kBlocks = 27;
-    std::vector<uint8_t> data(kBlocks * kSector, 0);
-    for (int32_t lba = -150; lba < int32_t(sectors);) {
-        const uint32_t n = std::min<uint32_t>(kBlocks, uint32_t(int32_t(sectors) - lba));
-        if (lba >= 0 && std::fread(data.data(), kSector, n, bin) != n)
-            Fail("reading the source");
-        const uint32_t a = uint32_t(lba);
-        const uint8_t write[10] = {0x2A, 0, uint8_t(a >> 24), uint8_t(a >> 16), uint8_t(a >> 8), uint8_t(a), 0, 0, uint8_t(n), 0};
-        if (access.Execute(drive, write, 10, data.data(), n * kSector, CdDriveAccess::Direction::Out) != aspi::SS_COMP)
-            Fail("write");
-        lba += int32_t(n);
-    }
-    const uint8_t sync[10] = {0x35, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    if (access.Execute(drive, sync, 10, nullptr, 0, CdDriveAccess::Direction::None) != aspi::SS_COMP)
-        Fail("closing the disc");
+    HRESULT hr = writer->Write(id, 0, 0, 0, &list, 0, FALSE, FALSE, TRUE);
+    if (FAILED(hr))
+        Fail("write", hr);
+    int32_t done = 0, total = 0;
+    int status;
+    while ((status = writer->GetStatus(&done, &total)) == kCdStatusRunning)
+        Sleep(1);
     const double seconds = Seconds(start);
-    std::fclose(bin);
+    if (status != kCdStatusFinished)
+        Fail("write", status);
+    writer->Release();
+    return seconds;
+}
+
+// A 48 kHz 24-bit stereo file of the minutes converted to CD audio by the stream library.
+double Convert(const std::string& folder, double minutes)
+{
+    const uint32_t frames = uint32_t(minutes * 60 * 48000);
+    FILE* f = std::fopen((folder + "hi.wav").c_str(), "wb");
+    kvtest::WriteWavHeader(f, 2, 48000, 24, frames);
+    std::vector<uint8_t> block(48000 * 6);
+    uint32_t seed = 1;
+    for (uint32_t done = 0; done < frames; done += 48000) {
+        for (size_t i = 0; i < block.size(); ++i)
+            block[i] = uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
+        std::fwrite(block.data(), 1, std::min<size_t>(block.size(), size_t(frames - done) * 6), f);
+    }
+    std::fclose(f);
+    HMODULE library = LoadLibraryA("KVSSTRM.dll");
+    auto getRegistry = library ? reinterpret_cast<StrmGetRegistryFn>(reinterpret_cast<void*>(
+                                     GetProcAddress(library, MAKEINTRESOURCEA(kStrmOrdGetRegistry))))
+                               : nullptr;
+    if (!getRegistry)
+        Fail("loading the stream library");
+    const StrmRegistration* entry = getRegistry()->Find(TagLow(kTagConverter), TagHigh(kTagConverter));
+    ITaggedObject* object = nullptr;
+    IStrmConverter* converter = nullptr;
+    if (!entry || FAILED(entry->create(TagLow(kTagConverter), TagHigh(kTagConverter), &object)) ||
+        FAILED(object->QueryInterface(kTagConverter, reinterpret_cast<void**>(&converter))))
+        Fail("making the converter");
+    object->Release();
+    const UINT message = RegisterWindowMessageA("AudioCD Convert Kvss Notify");
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    converter->Open(TagLow(kTagAnyReader), TagHigh(kTagAnyReader), (folder + "hi.wav").c_str(), TagLow(kTagWavWriter),
+                    TagHigh(kTagWavWriter), (folder + "hi-cd.wav").c_str());
+    if (FAILED(converter->Prepare()))
+        Fail("opening the 48 kHz file");
+    IStrmAttributes* attributes = nullptr;
+    converter->QueryInterface(kTagAttributes, reinterpret_cast<void**>(&attributes));
+    const StrmFormat cd{44100, 2, 16, 16, 0};
+    attributes->SetOutputFormat(&cd);
+    attributes->Release();
+    converter->SetNotify(window, message);
+    if (FAILED(converter->Start()))
+        Fail("starting the conversion");
+    for (;;) {
+        MSG msg;
+        if (!GetMessageA(&msg, window, message, message))
+            break;
+        if (msg.wParam == kStrmConvertFinished)
+            break;
+        if (HRESULT(msg.wParam) < 0)
+            Fail("converting", HRESULT(msg.wParam));
+    }
+    const double seconds = Seconds(start);
+    converter->SetNotify(nullptr, 0);
+    converter->Release();
+    DestroyWindow(window);
     return seconds;
 }
 
@@ -185,7 +230,9 @@ int main(int argc, char** argv)
     const std::string track = std::string(1, kLetter) + ":\\Track01.cda";
     const double cd = Import(fio, track);
     fio->Release();
-    const double burn = Burn(folder, sectors);
+    const double burn = Burn(folder);
+    const double convertMinutes = std::min(minutes, 10.0);
+    const double convert = Convert(folder, convertMinutes);
     Offer(kLetter, "");
     const double mb = double(sectors) * kSector / 1e6;
     std::printf("minutes %.1f\n", minutes);
@@ -193,5 +240,6 @@ int main(int argc, char** argv)
                 cd / wav);
     std::printf("burn_seconds %.2f\nburn_mb_per_second %.1f\nburn_times_real_time %.0f (aim: at least 52)\n", burn,
                 mb / burn, minutes * 60 / burn);
+    std::printf("convert_48k24_minutes %.1f\nconvert_48k24_seconds %.2f\n", convertMinutes, convert);
     return 0;
 }

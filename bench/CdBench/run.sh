@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs the CD benchmark on a disc image (default 74 minutes), then times sox reading the same
-# WAV to null, the best of two runs.
+# WAV to null and converting the same 48 kHz 24-bit file to CD audio, the best of two runs each.
 #   bench/CdBench/run.sh <build folder> [minutes]
 set -e
 build=${1:?usage: run.sh <build folder> [minutes]}
@@ -16,6 +16,12 @@ if command -v sox >/dev/null; then
         best=$(awk -v s="$s" -v e="$e" -v b="$best" 'BEGIN {t = e - s; if (b == "" || t < b) b = t; printf "%.2f", b}')
     done
     echo "sox_read_wav_seconds $best"
+    best=""
+    for run in 1 2; do
+        s=$(date +%s.%N); sox -V1 "$work/hi.wav" -r 44100 -b 16 "$work/sox-cd.wav"; e=$(date +%s.%N)
+        best=$(awk -v s="$s" -v e="$e" -v b="$best" 'BEGIN {t = e - s; if (b == "" || t < b) b = t; printf "%.2f", b}')
+    done
+    echo "sox_convert_48k24_seconds $best"
 else
     echo "sox is not installed: no peer figure"
 fi

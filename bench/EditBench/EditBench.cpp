@@ -1,10 +1,12 @@
 // Speed and memory of edit commands run through a document's history.
-//   edit_bench [seconds] [edits] [seed]      defaults: 3600 1000 1
+//   edit_bench [seconds] [edits] [seed] [pairs]      defaults: 3600 1000 1 3
 // Builds a document of eight stereo 48 kHz 24-bit tracks of the given length (each track a
 // run of clips of one 10-second item, so memory follows the edits, not the sound), runs the
-// same seeded edits twice, journal off then on, and prints per command type the count,
-// median and 95th percentile in ms, then: journal overhead in percent, journal bytes per
-// edit, private bytes held after the edits (and per edit), undo-all and redo-all seconds.
+// same seeded edits journal off and journal on, in pairs whose order alternates (so neither
+// side always meets the cold cache), and prints per command type the count, median and 95th
+// percentile in ms over all pairs, then the medians over the pairs of: the totals and the
+// journal's overhead in percent, journal bytes per edit, private bytes held after the edits
+// (and per edit), undo-all and redo-all seconds.
 // Edits that rewrite all sound (resample, refreshpeak, splittrack) run at most twice a run.
 #include "AudioFormat.h"
 #include "ChangeMasterVolumeCommand.h"
@@ -329,6 +331,36 @@ double Percentile(std::vector<double> values, double p)
     return values[std::min(index, values.size() - 1)];
 }
 
+template <class F>
+double MedianOf(const std::vector<Run>& runs, F&& figure)
+{
+    std::vector<double> values;
+    for (const Run& r : runs)
+        values.push_back(double(figure(r)));
+    return Percentile(values, 0.5);
+}
+
+// Time of the edits other than the three that rewrite all sound, whose time hides the journal's.
+double LightMs(const Run& run)
+{
+    double ms = 0;
+    for (const auto& entry : run.times)
+        if (entry.first != "resample" && entry.first != "refreshpeak" && entry.first != "splittrack")
+            for (double t : entry.second)
+                ms += t;
+    return ms;
+}
+
+// Every run's times per command type together.
+std::map<std::string, std::vector<double>> AllTimes(const std::vector<Run>& runs)
+{
+    std::map<std::string, std::vector<double>> all;
+    for (const Run& r : runs)
+        for (const auto& entry : r.times)
+            all[entry.first].insert(all[entry.first].end(), entry.second.begin(), entry.second.end());
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -336,6 +368,7 @@ int main(int argc, char** argv)
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 3600;
     const int edits = argc > 2 ? std::atoi(argv[2]) : 1000;
     const unsigned seed = argc > 3 ? unsigned(std::atoi(argv[3])) : 1u;
+    const int pairs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
     BenchHost host;
     host.settings.samplesPerSec = kRate;
     host.settings.dataChannels = 2;
@@ -347,37 +380,46 @@ int main(int argc, char** argv)
     const std::string journalPath = std::string(folder) + "edit_bench_journal.tmp";
     ComRef<IUnknown> item = MakeItem(itemPath);
 
-    std::printf("document: %d stereo tracks of %d s at %lu Hz, %u bits; %d edits, seed %u\n", kTracks, seconds,
-                (unsigned long)kRate, kBits, edits, seed);
-    Run off = RunEdits(item.Get(), seconds, edits, seed, nullptr);
-    Run on = RunEdits(item.Get(), seconds, edits, seed, &journalPath);
+    std::printf("document: %d stereo tracks of %d s at %lu Hz, %u bits; %d edits, seed %u; %d pairs of runs, "
+                "journal off and on in alternating order\n",
+                kTracks, seconds, (unsigned long)kRate, kBits, edits, seed, pairs);
+    std::vector<Run> offs, ons;
+    for (int p = 0; p < pairs; ++p) {
+        if (p % 2 == 0) {
+            offs.push_back(RunEdits(item.Get(), seconds, edits, seed, nullptr));
+            ons.push_back(RunEdits(item.Get(), seconds, edits, seed, &journalPath));
+        } else {
+            ons.push_back(RunEdits(item.Get(), seconds, edits, seed, &journalPath));
+            offs.push_back(RunEdits(item.Get(), seconds, edits, seed, nullptr));
+        }
+    }
+    const auto offTimes = AllTimes(offs), onTimes = AllTimes(ons);
 
     std::printf("%-22s %6s %12s %12s %12s %12s\n", "type", "count", "median_ms", "p95_ms", "median_ms_j", "p95_ms_j");
-    for (auto& entry : off.times) {
-        const std::vector<double>& j = on.times[entry.first];
-        std::printf("%-22s %6zu %12.3f %12.3f %12.3f %12.3f\n", entry.first.c_str(), entry.second.size(),
-                    Percentile(entry.second, 0.5), Percentile(entry.second, 0.95), j.empty() ? 0.0 : Percentile(j, 0.5),
-                    j.empty() ? 0.0 : Percentile(j, 0.95));
+    for (const auto& entry : offTimes) {
+        const auto j = onTimes.find(entry.first);
+        const bool has = j != onTimes.end() && !j->second.empty();
+        std::printf("%-22s %6zu %12.3f %12.3f %12.3f %12.3f\n", entry.first.c_str(), entry.second.size() / offs.size(),
+                    Percentile(entry.second, 0.5), Percentile(entry.second, 0.95),
+                    has ? Percentile(j->second, 0.5) : 0.0, has ? Percentile(j->second, 0.95) : 0.0);
     }
-    std::printf("total_ms journal_off %.1f journal_on %.1f overhead_percent %.1f\n", off.total, on.total,
-                off.total > 0 ? (on.total - off.total) * 100.0 / off.total : 0.0);
-    // Without the three edits that rewrite all sound, whose time hides the journal's.
-    double lightOff = 0, lightOn = 0;
-    for (auto& entry : off.times)
-        if (entry.first != "resample" && entry.first != "refreshpeak" && entry.first != "splittrack") {
-            for (double t : entry.second)
-                lightOff += t;
-            for (double t : on.times[entry.first])
-                lightOn += t;
-        }
-    std::printf("light_edits_ms journal_off %.1f journal_on %.1f overhead_percent %.1f\n", lightOff, lightOn,
+    const double totalOff = MedianOf(offs, [](const Run& r) { return r.total; });
+    const double totalOn = MedianOf(ons, [](const Run& r) { return r.total; });
+    std::printf("total_ms (median) journal_off %.1f journal_on %.1f overhead_percent %.1f\n", totalOff, totalOn,
+                totalOff > 0 ? (totalOn - totalOff) * 100.0 / totalOff : 0.0);
+    const double lightOff = MedianOf(offs, LightMs), lightOn = MedianOf(ons, LightMs);
+    std::printf("light_edits_ms (median) journal_off %.1f journal_on %.1f overhead_percent %.1f\n", lightOff, lightOn,
                 lightOff > 0 ? (lightOn - lightOff) * 100.0 / lightOff : 0.0);
-    std::printf("journal_bytes %llu bytes_per_edit %.1f\n", (unsigned long long)on.journalBytes,
-                on.edits ? double(on.journalBytes) / on.edits : 0.0);
-    std::printf("undo_stack_private_bytes %lld per_edit %.1f\n", off.heldBytes,
-                off.edits ? double(off.heldBytes) / off.edits : 0.0);
-    std::printf("undo_all_s %.3f redo_all_s %.3f (journal on: %.3f %.3f)\n", off.undoAll, off.redoAll, on.undoAll,
-                on.redoAll);
+    const double journalBytes = MedianOf(ons, [](const Run& r) { return r.journalBytes; });
+    const double editsOn = MedianOf(ons, [](const Run& r) { return r.edits; });
+    std::printf("journal_bytes %.0f bytes_per_edit %.1f\n", journalBytes, editsOn ? journalBytes / editsOn : 0.0);
+    const double held = MedianOf(offs, [](const Run& r) { return r.heldBytes; });
+    const double editsOff = MedianOf(offs, [](const Run& r) { return r.edits; });
+    std::printf("undo_stack_private_bytes %.0f per_edit %.1f\n", held, editsOff ? held / editsOff : 0.0);
+    std::printf(
+        "undo_all_s %.3f redo_all_s %.3f (journal on: %.3f %.3f)\n",
+        MedianOf(offs, [](const Run& r) { return r.undoAll; }), MedianOf(offs, [](const Run& r) { return r.redoAll; }),
+        MedianOf(ons, [](const Run& r) { return r.undoAll; }), MedianOf(ons, [](const Run& r) { return r.redoAll; }));
     item.Reset();
     DeleteFileA(journalPath.c_str());
     SetDocumentHost(nullptr);

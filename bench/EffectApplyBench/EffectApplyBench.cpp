@@ -174,7 +174,7 @@ double ApplyThroughFftEqWorker(BenchDocument& b, IBaseFilter* filter)
     Check(worker.SetEffect(filter), "chain");
     worker.document = b.doc.get();
     worker.history = b.doc->GetHistory();
-    worker.SetSource(b.doc->GetTrackSet());
+    worker.engine = ComRef<IMtTrackSet>::Share(b.doc->GetTrackSet());
     worker.PostApply(nullptr);
     WaitPumping(worker.doneEvent);
     Check(worker.CompleteOnMainThread(), "apply");

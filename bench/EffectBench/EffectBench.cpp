@@ -34,6 +34,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -330,7 +331,11 @@ int main(int argc, char** argv)
         {"Crackle100PerSec", Make<CrackleKernel>(), Values(kCrackleParams, {}), 2, 2, &crackly},
     };
     std::printf("EffectBench: %zu frames (600 s of 44.1 kHz stereo float), %zu-frame chunks\n", kFrames, kChunk);
+    // KV_BENCH_ONLY=Name,Name times only those rows (for runs alternated by hand).
+    const char* only = std::getenv("KV_BENCH_ONLY");
     for (const Case& c : cases) {
+        if (only && (std::string(",") + only + ",").find(std::string(",") + c.name + ",") == std::string::npos)
+            continue;
         const double s = Run(c, stereo, mono, out);
         std::printf("%-18s %8.3f s %14.0f frames/s (%.0fx real time)\n", c.name, s, kFrames / s, 600.0 / s);
         std::printf("FPS %s %.0f\n", c.name, kFrames / s);

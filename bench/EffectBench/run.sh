@@ -54,6 +54,47 @@ peer Hum $(for h in $(seq 1 11); do echo bandreject $((60 * h)) 4h; done)
 peer Reverb reverb 50 50 100 100 20 0
 peer TimeStretch tempo -s 0.5
 peer PitchShift pitch 500
+# Peers doing the same work where sox's effect does less. ffmpeg reads in 128 KiB packets (its
+# default 4 KiB ones make a filter run per 1 024 frames); its effect alone is its run less a run
+# through anull, each the shortest of three.
+ffpeer() { # kernel-name label filter-settings... (the fastest setting counts)
+  local name=$1 label=$2; shift 2
+  local fps io total best="" best_total=""
+  fps=$(echo "$out" | awk -v n="$name" '$1 == "FPS" && $2 == n {print $3}')
+  io=$(timed ffmpeg -hide_banner -nostdin -loglevel error -max_size 131072 -i "$wav" -af anull -f null -)
+  for setting in "$@"; do
+    total=$(timed ffmpeg -hide_banner -nostdin -loglevel error -max_size 131072 -i "$wav" -af "$setting" -f null -)
+    if [ -z "$best_total" ] || awk -v a="$total" -v b="$best_total" 'BEGIN { exit !(a < b) }'; then
+      best=$setting best_total=$total
+    fi
+  done
+  awk -v name="$name" -v peer="$label" -v fps="$fps" -v total="$best_total" -v io="$io" -v frames="$frames" 'BEGIN {
+    alone = total - io; if (alone <= 0.001) alone = 0.001;
+    printf "%-18s %-40s %12.0f %12.0f %8.2f\n", name, peer, fps, frames / alone, fps / (frames / alone);
+  }'
+  echo "  (ffmpeg's fastest: -af $best)"
+}
+if command -v ffmpeg >/dev/null; then
+  # The FFT equaliser's curve and design: the same points (joined in linear frequency, as the
+  # peer's log-frequency scale does not take them; the work is the same), 8191 taps under a
+  # Blackman window, the gain sampled every rate / 16384 Hz.
+  feq="firequalizer=gain_entry='entry(1900,0);entry(2000,-20);entry(4000,-20);entry(4200,0)'"
+  feq+=":delay=$(awk 'BEGIN { printf "%.9f", 4095 / 44100 }'):accuracy=$(awk 'BEGIN { printf "%.9f", 44100 / 16384 }')"
+  feq+=":wfunc=blackman"
+  ffpeer FftEq "ffmpeg firequalizer, same curve and taps" "$feq" "$feq:fft2=on" "$feq:fixed=on" "$feq:fft2=on:fixed=on"
+fi
+# Remove Vocals' same work (the 2048-point STFT, the channels' similarity per bin) as a native
+# FFTW program, built here with the host's compiler.
+if command -v g++ >/dev/null && [ -f /usr/include/fftw3.h ] &&
+  g++ -O2 -o "$work/vocal-peer" "$(dirname "$0")/VocalRemoverPeer.cpp" -lfftw3f 2>/dev/null; then
+  fps=$(echo "$out" | awk '$1 == "FPS" && $2 == "RemoveVocals" {print $3}')
+  # The fastest of three runs, as for the others.
+  pfps=$(for i in 1 2 3; do "$work/vocal-peer" "$wav" 2>/dev/null | awk '/^PEER_FPS/ {print $2}'; done | sort -g | tail -1)
+  awk -v fps="$fps" -v p="$pfps" 'BEGIN {
+    printf "%-18s %-40s %12.0f %12.0f %8.2f\n", "RemoveVocals", "same STFT work, native FFTW float", fps, p, fps / p }'
+else
+  echo "g++ or FFTW (libfftw3-dev) missing: no same-work peer for RemoveVocals"
+fi
 # sox has no declicker: the crackle remover's speed stands alone (on the signal, and on it with
 # a click every 10 ms in each channel).
 for name in Crackle Crackle100PerSec; do

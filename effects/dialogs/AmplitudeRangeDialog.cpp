@@ -38,7 +38,7 @@ void CAmplitudeRangeDialog::OnOK()
         return;
     }
     char text[256] = {};
-    ::LoadStringA(GetResourceModule(), IDS_VALUE_OUT_OF_RANGE, text, sizeof text);
+    ::LoadStringA(GetResourceModule(), IDS_AMPLITUDE_OUT_OF_RANGE, text, sizeof text);
     AfxMessageBox(text, MB_OK | MB_ICONSTOP);
 }
 

@@ -18,6 +18,7 @@
 #include "KvSETime.h"
 #include "ModuleObjects.h"
 #include "MultiTrackDoc.h"
+#include "ProcessTarget.h"
 #include "PanesIds.h"
 #include "RenderWorker.h"
 #include "ResourceModule.h"
@@ -33,9 +34,9 @@ constexpr HRESULT kNoPlaybackDevice = static_cast<HRESULT>(0x83E80450);
 constexpr HRESULT kPlaybackOpenFailed = static_cast<HRESULT>(0x83E803EA);
 constexpr HRESULT kNoAudioDevice = static_cast<HRESULT>(0x80040256); // VFW_E_NO_AUDIO_HARDWARE
 constexpr HRESULT kCannotPlay = static_cast<HRESULT>(0x8004025C);    // VFW_E_CANNOT_CONNECT
-constexpr int64_t kShortestPreview = 8129; // frames
-constexpr UINT kIdsEffectName = 21017;     // "Effect"
-constexpr UINT kIdsProcessing = 20346;     // "Processing..."
+constexpr int64_t kShortestPreview = 8129;                           // frames
+constexpr UINT kIdsEffectName = 21017;                               // "Effect"
+constexpr UINT kIdsProcessing = 20346;                               // "Processing..."
 
 // Table rows the dialog treats apart.
 constexpr unsigned kRowDcOffset = 1, kRowNormalize = 2, kRowSmoothing = 3, kRowGraphicEq20 = 5, kRowPitchShift = 11,
@@ -50,12 +51,13 @@ std::string Text(UINT id)
 }
 
 // The right-hand column the dialog keeps at its right edge.
-const int kColumn[] = {IDOK, IDCANCEL, IDC_EFFECT_PREVIEW, IDC_EFFECT_HELP, IDC_EFFECT_NEW_WINDOW, IDC_EFFECT_GROUP,
-                       IDC_EFFECT_ON, IDC_EFFECT_OFF};
+const int kColumn[] = {
+    IDOK,          IDCANCEL,      IDC_EFFECT_PREVIEW, IDC_EFFECT_HELP, IDC_EFFECT_NEW_WINDOW, IDC_EFFECT_GROUP,
+    IDC_EFFECT_ON, IDC_EFFECT_OFF};
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(CEffectDialog, CDialog)
+BEGIN_MESSAGE_MAP(CEffectDialog, CSkinnedPageDialog)
     ON_WM_DESTROY()
     ON_WM_SIZE()
     ON_BN_CLICKED(IDC_EFFECT_PREVIEW, OnPreview)
@@ -66,33 +68,18 @@ BEGIN_MESSAGE_MAP(CEffectDialog, CDialog)
     ON_BN_CLICKED(IDC_EFFECT_ON, OnBypassToggle)
     ON_BN_CLICKED(IDC_EFFECT_OFF, OnBypassToggle)
     ON_NOTIFY(TCN_SELCHANGE, IDC_EFFECT_TABS, OnTabSelChange)
-    ON_WM_DRAWITEM()
-    ON_WM_CTLCOLOR()
-    ON_WM_NCCALCSIZE()
-    ON_WM_NCHITTEST()
-    ON_WM_NCACTIVATE()
-    ON_WM_NCPAINT()
     ON_BN_CLICKED(IDC_EFFECT_REGISTER_PRESET, OnRegisterPreset)
     ON_BN_CLICKED(IDC_EFFECT_DELETE_PRESET, OnDeletePreset)
     ON_MESSAGE(kWorkerErrorMessage, OnWorkerError)
 END_MESSAGE_MAP()
 
-BEGIN_INTERFACE_MAP(CEffectDialog, CDialog)
-    INTERFACE_PART(CEffectDialog, IID_IPropertyPageSite, m_site)
-END_INTERFACE_MAP()
-
-CEffectDialog::CEffectDialog(CWnd* parent) : CDialog(IDD_EFFECT, parent)
-{
-    m_site.Bind(this, [this] { ApplyCurrentPage(); });
-}
+CEffectDialog::CEffectDialog(CWnd* parent) : CSkinnedPageDialog(IDD_EFFECT, parent) {}
 
 CEffectDialog::~CEffectDialog()
 {
     ReleasePages();
     m_presets.Reset();
     m_filter.Reset();
-    delete m_captionFrame;
-    delete m_skinBitmap;
 }
 
 void CEffectDialog::DoDataExchange(CDataExchange* dx)
@@ -105,11 +92,6 @@ void CEffectDialog::DoDataExchange(CDataExchange* dx)
 bool CEffectDialog::IsRow(unsigned row) const
 {
     return m_classId == GetEffectModuleEntry(row)->classId;
-}
-
-void CEffectDialog::ShowStop(UINT stringId, UINT icon)
-{
-    AfxMessageBox(Text(stringId).c_str(), MB_OK | icon);
 }
 
 HRESULT CEffectDialog::CreateFilter(const CEffectDescriptor& descriptor)
@@ -148,22 +130,13 @@ HRESULT CEffectDialog::Execute(const CEffectDescriptor& descriptor, CNyMultiTrac
     m_document = document;
     m_reportWindow = reportWindow;
     m_engine = ComRef<IMtTrackSet>::Share(document->GetTrackSet());
-    HRESULT hr = document->GetProcessTarget(&m_targetCount, &m_targetTracks, &m_targetStart, &m_targetLength,
-                                            &m_targetFlag);
+    HRESULT hr =
+        document->GetProcessTarget(&m_targetCount, &m_targetTracks, &m_targetStart, &m_targetLength, &m_targetFlag);
     if (FAILED(hr))
         return hr;
     struct Target {
         CEffectDialog* d;
-        ~Target()
-        {
-            for (UINT i = 0; d->m_targetTracks && i < d->m_targetCount; ++i)
-                if (d->m_targetTracks[i])
-                    d->m_targetTracks[i]->Release();
-            if (d->m_targetTracks)
-                GlobalUnlockFree(d->m_targetTracks);
-            d->m_targetTracks = nullptr;
-            d->m_targetCount = 0;
-        }
+        ~Target() { ReleaseProcessTarget(d->m_targetTracks, d->m_targetCount); }
     } target{this};
 
     m_worker = new (std::nothrow) CRenderWorker(nullptr);
@@ -226,7 +199,7 @@ BOOL CEffectDialog::OnInitDialog()
         for (int id : {IDC_EFFECT_REGISTER_PRESET, IDC_EFFECT_DELETE_PRESET})
             ::ShowWindow(::GetDlgItem(m_hWnd, id), SW_HIDE);
     MakeBackground();
-    if (FAILED(CreatePropertyPages()))
+    if (FAILED(CreatePropertyPages(m_filter.Get(), m_module)))
         return TRUE;
     m_filter->QueryInterface(__uuidof(IEffectPresets), m_presets.OutVoid());
     FillPresetList();
@@ -241,7 +214,7 @@ BOOL CEffectDialog::OnInitDialog()
     } else {
         LoadLastSettings();
     }
-    RefreshPages();
+    RefreshPages(m_filter.Get());
     if (FAILED(ShowFirstPage()))
         return TRUE;
     CheckRadioButton(IDC_EFFECT_ON, IDC_EFFECT_OFF, IDC_EFFECT_ON);
@@ -602,24 +575,7 @@ void CEffectDialog::OnClose()
 
 void CEffectDialog::OnHelp()
 {
-    if (m_pages.empty())
-        return;
-    PROPPAGEINFO info{};
-    info.cb = sizeof info;
-    if (FAILED(m_pages[0]->GetPageInfo(&info)))
-        return;
-    if (info.pszHelpFile && info.pszHelpFile[0]) {
-        char file[MAX_PATH] = {};
-        ::WideCharToMultiByte(CP_ACP, 0, info.pszHelpFile, -1, file, sizeof file, nullptr, nullptr);
-        if (file[0] == '4') {
-            HelpLauncher help;
-            help.ShowTopic(static_cast<DWORD>(std::strtoul(file, nullptr, 10)), 0);
-        } else {
-            ::WinHelpA(m_hWnd, file, HELP_CONTEXT, info.dwHelpContext);
-        }
-    }
-    for (LPOLESTR text : {info.pszTitle, info.pszDocString, info.pszHelpFile})
-        ::CoTaskMemFree(text);
+    ShowPageHelp(HELP_CONTEXT);
 }
 
 void CEffectDialog::OnSize(UINT type, int cx, int cy)
@@ -648,14 +604,6 @@ void CEffectDialog::OnSize(UINT type, int cx, int cy)
 
 void CEffectDialog::OnDestroy()
 {
-    if (m_pages.size() > static_cast<size_t>(m_currentPage))
-        m_pages[static_cast<size_t>(m_currentPage)]->Deactivate();
+    DeactivateCurrentPage();
     CDialog::OnDestroy();
-}
-
-BOOL CEffectDialog::PreTranslateMessage(MSG* msg)
-{
-    if (m_captionFrame && m_captionFrame->FilterMessage(msg))
-        return TRUE;
-    return CDialog::PreTranslateMessage(msg);
 }

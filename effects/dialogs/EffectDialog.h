@@ -10,11 +10,11 @@
 //   HRESULT hr = dialog.Execute(descriptor, document, mainWindow);
 //
 // Split by topic: EffectDialog.cpp (Execute, the buttons, the worker), EffectDialog_Pages.cpp
-// (page site, tabs, layout), EffectDialog_Presets.cpp, EffectDialog_Draw.cpp (skinned look).
+// (the layout around the page), EffectDialog_Presets.cpp; the page site, the tabs and the
+// skinned look are CSkinnedPageDialog's.
 #pragma once
 #include "ComRef.h"
-#include "DialogPageSite.h"
-#include "Framework.h"
+#include "SkinnedPageDialog.h"
 
 #include <memory>
 #include <string>
@@ -23,7 +23,6 @@
 #include <ocidl.h>
 #include <strmif.h>
 
-class CaptionFrameHelper;
 class CEffectDescriptor;
 class CNyMultiTrackDoc;
 class CRenderWorker;
@@ -31,7 +30,7 @@ struct IEffectPresets;
 struct IMtTrack;
 struct IMtTrackSet;
 
-class CEffectDialog : public CDialog {
+class CEffectDialog : public CSkinnedPageDialog {
 public:
     explicit CEffectDialog(CWnd* parent = nullptr);
     ~CEffectDialog() override;
@@ -52,24 +51,14 @@ public:
     HRESULT LoadLastSettings();
     void FillPresetList();
 
-    // Pages (EffectDialog_Pages.cpp).
-    HRESULT CreatePropertyPages();
-
     // What a test looks at.
     IBaseFilter* Filter() const { return m_filter.Get(); }
-    size_t PageCount() const { return m_pages.size(); }
-    int CurrentPage() const { return m_currentPage; }
     int BuiltInPresetCount() const { return m_builtInCount; }
-
-    // The embedded page site: identity and count are the dialog's (interface map).
-    DialogPageSite m_site;
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
-    BOOL PreTranslateMessage(MSG* msg) override;
-    BOOL DestroyWindow() override;
     void DoDataExchange(CDataExchange* dx) override;
 
     void OnDestroy();
@@ -84,14 +73,7 @@ protected:
     void OnDeletePreset();
     void OnTabSelChange(NMHDR* header, LRESULT* result);
     LRESULT OnWorkerError(WPARAM, LPARAM code);
-    void OnDrawItem(int id, LPDRAWITEMSTRUCT item);
-    HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT kind);
-    void OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params);
-    LRESULT OnNcHitTest(CPoint point);
-    BOOL OnNcActivate(BOOL active);
-    void OnNcPaint();
 
-    DECLARE_INTERFACE_MAP()
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -117,22 +99,12 @@ private:
     void PlaceOnScreen();
     bool RunWorkerJob(int mode, HRESULT* hr);
     void DeleteWrittenFiles();
-    void ShowStop(UINT stringId, UINT icon);
-    // Pages (EffectDialog_Pages.cpp).
+    // The layout around the page (EffectDialog_Pages.cpp).
     HRESULT ShowFirstPage();
     void LayOutAround(const RECT& pageArea);
     int TabStripWidth();
-    void ApplyCurrentPage();
-    void RefreshPages();
-    void ReleasePages();
-    // Drawing (EffectDialog_Draw.cpp).
-    void MakeBackground();
-    void FillBackground(HDC dc, HWND control, const RECT& rect);
-    void DrawButton(LPDRAWITEMSTRUCT item);
-    void DrawTab(LPDRAWITEMSTRUCT item);
 
     std::string m_caption;
-    std::vector<ComRef<IPropertyPage>> m_pages;
     ComRef<IEffectPresets> m_presets;
     CNyMultiTrackDoc* m_document = nullptr;
     HWND m_reportWindow = nullptr;
@@ -145,14 +117,9 @@ private:
     int64_t m_targetLength = 0;
     BOOL m_running = FALSE;
     int m_targetFlag = 0;
-    int m_currentPage = 0;
     HMODULE m_module = nullptr;
     CLSID m_classId{};
     int m_builtInCount = 0;
-    CBitmap* m_skinBitmap = nullptr;
-    CBrush m_background;
-    CaptionFrameHelper* m_captionFrame = nullptr;
-    CTabCtrl m_tabs;
     CComboBox m_presetList;
     HWND m_progressWindow = nullptr;
 };

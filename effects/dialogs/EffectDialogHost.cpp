@@ -7,8 +7,11 @@
 #include "ErrorText.h"
 #include "FadeDialogs.h"
 #include "FftEqDialog.h"
+#include "GeneratorDialog.h"
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
+#include "SampleTypeDialog.h"
+#include "SplitWizard.h"
 
 namespace {
 
@@ -43,6 +46,37 @@ public:
         dialog.m_showPresets = TRUE;
         CWnd* main = AfxGetMainWnd();
         return dialog.Execute(descriptor, document, main ? main->m_hWnd : nullptr);
+    }
+    HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) override
+    {
+        if (!row)
+            return E_INVALIDARG;
+        CGeneratorDialog dialog;
+        CWnd* main = AfxGetMainWnd();
+        return dialog.LoadPlugin(*row, document, main ? main->m_hWnd : nullptr);
+    }
+    HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) override
+    {
+        if (!row)
+            return E_INVALIDARG;
+        CFftEqDialog dialog;
+        CWnd* main = AfxGetMainWnd();
+        return dialog.LoadPlugin(row, document, main ? main->m_hWnd : nullptr);
+    }
+    BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD* rate, WORD* bits, DWORD* precision) override
+    {
+        CSampleTypeDialog dialog(AfxGetMainWnd(), *rate, *bits);
+        const HRESULT hr = dialog.LoadAttributePage();
+        if (FAILED(hr)) {
+            g_host->ShowErrorBox(hr, nullptr, MB_ICONEXCLAMATION);
+            return FALSE;
+        }
+        if (dialog.DoModal() != IDOK)
+            return FALSE;
+        *rate = dialog.SamplesPerSec();
+        *bits = dialog.BitsPerSample();
+        *precision = dialog.CalcPrecision();
+        return TRUE;
     }
     void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade) override
     {
@@ -93,12 +127,13 @@ void InstallEffectDialogs(IEffectProgramHost* host)
 {
     g_host = host ? host : &g_standAlone;
     DocWiring::SetEffectDialogs(&g_dialogs);
-    InstallFftEqDialog();
+    FftEqButtonDownMessage(); // registered before any dialog exists
+    DocWiring::SetSplitWizard(&RunSplitWaveform);
 }
 
 void RemoveEffectDialogs()
 {
     g_host = &g_standAlone;
     DocWiring::SetEffectDialogs(nullptr);
-    DocWiring::SetFftEqualizerDialog(nullptr);
+    DocWiring::SetSplitWizard(nullptr);
 }

@@ -1,10 +1,8 @@
-// The effect's property pages in the dialog: the dialog is their site, shows one at a time in
-// the page frame's place with a tab per page, and lays itself out around the page shown.
+// The effect dialog laid out around the first of the effect's pages (their site, tabs and
+// switching are CSkinnedPageDialog's).
 #include "EffectDialog.h"
 
 #include "EffectIds.h"
-#include "ModuleObjects.h"
-#include "ResourceModule.h"
 
 #include <algorithm>
 
@@ -22,63 +20,9 @@ void FreePageInfo(PROPPAGEINFO& info)
 {
     for (LPOLESTR text : {info.pszTitle, info.pszDocString, info.pszHelpFile})
         ::CoTaskMemFree(text);
-    info.pszTitle = info.pszDocString = info.pszHelpFile = nullptr;
 }
 
 } // namespace
-
-void CEffectDialog::ApplyCurrentPage()
-{
-    if (static_cast<size_t>(m_currentPage) < m_pages.size())
-        m_pages[static_cast<size_t>(m_currentPage)]->Apply();
-}
-
-// --- the pages ---------------------------------------------------------------------------
-
-HRESULT CEffectDialog::CreatePropertyPages()
-{
-    ComRef<ISpecifyPropertyPages> specify;
-    if (!m_filter || FAILED(m_filter->QueryInterface(IID_ISpecifyPropertyPages, specify.OutVoid())))
-        return S_FALSE;
-    CAUUID list{};
-    HRESULT hr = specify->GetPages(&list);
-    specify.Reset();
-    if (FAILED(hr))
-        return hr;
-    struct PageList {
-        CAUUID& list;
-        ~PageList() { ::CoTaskMemFree(list.pElems); }
-    } freeList{list};
-    IUnknown* object = m_filter.Get();
-    for (ULONG i = 0; i < list.cElems; ++i) {
-        ComRef<IPropertyPage> page;
-        if (m_module)
-            hr = CreateObjectFromModule(m_module, list.pElems[i], IID_IPropertyPage, page.OutVoid());
-        else
-            hr = ::CoCreateInstance(list.pElems[i], nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                    IID_IPropertyPage, page.OutVoid());
-        if (SUCCEEDED(hr) && !page)
-            hr = E_FAIL;
-        if (FAILED(hr)) {
-            ShowStop(IDS_PLUGIN_LOAD_FAILED, MB_ICONSTOP);
-            return hr;
-        }
-        m_pages.push_back(page);
-        page->SetPageSite(&m_site);
-        page->SetObjects(1, &object);
-        PROPPAGEINFO info{};
-        info.cb = sizeof info;
-        page->GetPageInfo(&info);
-        char title[260] = {};
-        if (info.pszTitle)
-            ::WideCharToMultiByte(CP_ACP, 0, info.pszTitle, -1, title, sizeof title, nullptr, nullptr);
-        m_tabs.InsertItem(static_cast<int>(i), title);
-        if (list.cElems >= 2)
-            m_tabs.ModifyStyle(0, WS_TABSTOP);
-        FreePageInfo(info);
-    }
-    return S_OK;
-}
 
 int CEffectDialog::TabStripWidth()
 {
@@ -151,34 +95,6 @@ void CEffectDialog::LayOutAround(const RECT& area)
 
 void CEffectDialog::OnTabSelChange(NMHDR*, LRESULT* result)
 {
-    const int next = m_tabs.GetCurSel();
-    if (next < 0 || static_cast<size_t>(next) >= m_pages.size()) {
-        *result = 0;
-        return;
-    }
-    if (static_cast<size_t>(m_currentPage) < m_pages.size())
-        m_pages[static_cast<size_t>(m_currentPage)]->Deactivate();
-    m_currentPage = next;
-    IPropertyPage* page = m_pages[static_cast<size_t>(next)].Get();
-    RECT frame = ChildRect(m_hWnd, ::GetDlgItem(m_hWnd, IDC_EFFECT_PAGE_FRAME));
-    page->Activate(m_hWnd, &frame, TRUE);
-    page->Move(&frame);
-    page->Show(SW_SHOW);
+    ShowPage(m_tabs.GetCurSel());
     *result = 0;
-}
-
-void CEffectDialog::RefreshPages()
-{
-    IUnknown* object = m_filter.Get();
-    for (ComRef<IPropertyPage>& page : m_pages)
-        page->SetObjects(1, &object);
-}
-
-void CEffectDialog::ReleasePages()
-{
-    for (ComRef<IPropertyPage>& page : m_pages) {
-        page->SetObjects(0, nullptr);
-        page->SetPageSite(nullptr);
-    }
-    m_pages.clear();
 }

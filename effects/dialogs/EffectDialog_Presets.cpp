@@ -85,7 +85,7 @@ void CEffectDialog::OnPresetSelChange()
         hr = LoadEffectState(name);
     }
     if (SUCCEEDED(hr))
-        RefreshPages();
+        RefreshPages(m_filter.Get());
 }
 
 void CEffectDialog::OnRegisterPreset()

@@ -2,7 +2,6 @@
 // run on the worker.
 #include "FftEqDialog.h"
 
-#include "CaptionFrameHelper.h"
 #include "DocWiring.h"
 #include "EffectModuleTable.h"
 #include "EffectPresetStore.h"
@@ -52,12 +51,6 @@ const int kPreviewLocked[] = {IDOK,
                               IDC_FFTEQ_LOG,
                               IDC_FFTEQ_LINEAR};
 
-HRESULT RunFftEqDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document)
-{
-    CFftEqDialog dialog;
-    return dialog.LoadPlugin(row, document, DocWiring::ProgressWindow());
-}
-
 } // namespace
 
 UINT FftEqButtonDownMessage()
@@ -66,22 +59,10 @@ UINT FftEqButtonDownMessage()
     return message;
 }
 
-void InstallFftEqDialog()
-{
-    FftEqButtonDownMessage();
-    DocWiring::SetFftEqualizerDialog(&RunFftEqDialog);
-}
-
-BEGIN_MESSAGE_MAP(CFftEqDialog, CDialog)
+BEGIN_MESSAGE_MAP(CFftEqDialog, CSkinnedPageDialog)
     ON_WM_DESTROY()
     ON_WM_SIZE()
     ON_WM_GETMINMAXINFO()
-    ON_WM_DRAWITEM()
-    ON_WM_CTLCOLOR()
-    ON_WM_NCPAINT()
-    ON_WM_NCCALCSIZE()
-    ON_WM_NCHITTEST()
-    ON_WM_NCACTIVATE()
     ON_BN_CLICKED(IDC_FFTEQ_PREVIEW, OnPreview)
     ON_BN_CLICKED(IDC_FFTEQ_NEW_WINDOW, OnNewWindow)
     ON_BN_CLICKED(IDC_FFTEQ_RESET, OnReset)
@@ -93,24 +74,16 @@ BEGIN_MESSAGE_MAP(CFftEqDialog, CDialog)
     ON_CBN_SELCHANGE(IDC_FFTEQ_TRACKS, OnTrackChange)
 END_MESSAGE_MAP()
 
-BEGIN_INTERFACE_MAP(CFftEqDialog, CDialog)
-    INTERFACE_PART(CFftEqDialog, IID_IPropertyPageSite, m_site)
-END_INTERFACE_MAP()
-
-CFftEqDialog::CFftEqDialog(CWnd* parent) : CDialog(IDD_FFTEQ, parent)
+CFftEqDialog::CFftEqDialog(CWnd* parent) : CSkinnedPageDialog(IDD_FFTEQ, parent)
 {
-    m_site.Bind(this, [this] { ApplyPage(); });
-    m_captionFrame = new CaptionFrameHelper;
-    m_captionFrame->SetFrame(this);
-    m_captionFrame->Init("frame", kCaptionFlagClose);
+    m_pageFrameId = IDC_FFTEQ_PAGE_FRAME;
 }
 
 CFftEqDialog::~CFftEqDialog()
 {
-    m_pages.clear();
+    ReleasePages();
     m_equalizer.Reset();
     m_effect.Reset();
-    delete m_captionFrame;
 }
 
 // --- the track list ----------------------------------------------------------------------
@@ -238,8 +211,8 @@ HRESULT CFftEqDialog::LoadPlugin(EffectModuleEntry* row, CNyMultiTrackDoc* docum
         return hr;
     }
     RestoreLastSettings();
-    m_worker->SetSource(m_engine.Get());
     m_worker->StopGraph(0);
+    m_worker->engine = m_engine;
     m_worker->trackIndex = firstTrack;
     m_worker->channel = 0;
     m_worker->PostAnalysis(m_progressWindow);
@@ -261,9 +234,7 @@ BOOL CFftEqDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetWindowText(m_caption.c_str());
-    m_captionFrame->SetFrame(this);
-    // The frame's margins take effect before the layout is recorded.
-    SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    MakeBackground(); // the skinned frame's margins count before the layout is recorded
     RecordLayout();
     if (m_document->IsMultichannel() == 1)
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FFTEQ_PREVIEW), FALSE);
@@ -272,7 +243,9 @@ BOOL CFftEqDialog::OnInitDialog()
     FftEqParameters parameters{};
     if (GetParameters(&parameters) && (parameters.axis == 0 || parameters.axis == 1))
         CheckRadioButton(IDC_FFTEQ_LOG, IDC_FFTEQ_LINEAR, parameters.axis == 0 ? IDC_FFTEQ_LOG : IDC_FFTEQ_LINEAR);
-    HostPage();
+    // The module's one page in the frame's place.
+    if (CreatePropertyPages(m_effect.Get(), m_module) == S_OK)
+        ShowPage(0);
     return TRUE;
 }
 
@@ -339,27 +312,6 @@ void CFftEqDialog::EnableChildren(BOOL enable)
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FFTEQ_PREVIEW), FALSE);
 }
 
-// Waits for the worker, taking and dispatching one message each time the wait times out, so
-// that a signal is never passed over by a handler run from this loop.
-void CFftEqDialog::WaitOneMessageAtATime()
-{
-    HANDLE done = m_worker->doneEvent;
-    while (::MsgWaitForMultipleObjects(1, &done, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        MSG msg;
-        if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-                ::WaitForSingleObject(done, INFINITE);
-                return;
-            }
-            if (CWinApp* app = AfxGetApp(); !app || !app->PreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
-    }
-}
-
 // --- the buttons -------------------------------------------------------------------------
 
 void CFftEqDialog::OnPreview()
@@ -367,7 +319,10 @@ void CFftEqDialog::OnPreview()
     CString caption;
     GetDlgItemText(IDC_FFTEQ_PREVIEW, caption);
     if (caption != Text(IDS_PREVIEW).c_str()) {
-        StopPreview();
+        // Playing: the press stops it; the wait of the press that started it ends and
+        // restores the buttons.
+        CWaitCursor wait;
+        m_worker->StopGraph(0);
         return;
     }
     m_busy = true;
@@ -376,16 +331,8 @@ void CFftEqDialog::OnPreview()
     for (int id : kPreviewLocked)
         ::EnableWindow(::GetDlgItem(m_hWnd, id), FALSE);
     m_worker->PostPreview(m_hWnd);
-    WaitOneMessageAtATime(); // it plays (or could not start)
-    WaitOneMessageAtATime(); // it ended
+    WaitDispatching(m_worker->doneEvent);
     m_busy = false;
-    EndPreview();
-}
-
-void CFftEqDialog::StopPreview()
-{
-    CWaitCursor wait;
-    m_worker->StopGraph(0);
     EndPreview();
 }
 
@@ -406,7 +353,7 @@ HRESULT CFftEqDialog::RunJob(void (CFftEqRenderWorker::*post)(HWND))
     GetEffectProgramHost().OpenProgressDialog(this);
     EnableChildren(FALSE);
     m_worker->StopGraph(0);
-    m_worker->SetSource(m_engine.Get());
+    m_worker->engine = m_engine;
     m_worker->document = m_document;
     m_worker->history = m_document->GetHistory();
     // The step changes the tracks' rows; the same tracks are selected afterwards.
@@ -454,10 +401,7 @@ void CFftEqDialog::OnNewWindow()
         m_worker->SendProgress(6, nullptr, 0, 0, nullptr);
         GetEffectProgramHost().CloseProgressDialog();
         EnableChildren(TRUE);
-        Broadcast(4);
-        for (const std::string& name : {m_worker->WrittenDataFile(), m_worker->WrittenPeakFile()})
-            if (!name.empty())
-                ::DeleteFileA(name.c_str());
+        Broadcast(4); // the failed render kept no file
         return;
     }
     CNyMultiTrackDoc* created = DocWiring::CreateNewDocument();
@@ -623,19 +567,7 @@ void CFftEqDialog::Reanalyse(const FftEqParameters& previous)
 void CFftEqDialog::OnDestroy()
 {
     m_layout.clear();
-    for (auto page = m_pages.rbegin(); page != m_pages.rend(); ++page) {
-        (*page)->Deactivate();
-        (*page)->SetObjects(0, nullptr);
-        (*page)->SetPageSite(nullptr);
-    }
-    m_pages.clear();
-    m_brush.DeleteObject();
+    DeactivateCurrentPage();
+    ReleasePages();
     CDialog::OnDestroy();
-}
-
-BOOL CFftEqDialog::PreTranslateMessage(MSG* msg)
-{
-    if (m_captionFrame && m_captionFrame->FilterMessage(msg))
-        return TRUE;
-    return CDialog::PreTranslateMessage(msg);
 }

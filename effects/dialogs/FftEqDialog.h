@@ -11,12 +11,11 @@
 // The page hears of every job through the registered message "WM_FFTEQ_BUTTONDOWN" (lParam:
 // 1 an apply or new-window render starts, 4 it failed, 2 a preview starts, 3 it ended, 0 the
 // dialog is cancelled), and re-reads the filter when its curve (control 1063) is double-clicked.
-// Split by topic: FftEqDialog.cpp (the run, the buttons, the jobs), FftEqDialog_Look.cpp
-// (the page, the layout, the skinned look).
+// The page site and the skinned look are CSkinnedPageDialog's. Split by topic: FftEqDialog.cpp
+// (the run, the buttons, the jobs), FftEqDialog_Look.cpp (the page and the layout).
 #pragma once
 #include "ComRef.h"
-#include "DialogPageSite.h"
-#include "Framework.h"
+#include "SkinnedPageDialog.h"
 
 #include <map>
 #include <string>
@@ -25,7 +24,6 @@
 #include <ocidl.h>
 #include <strmif.h>
 
-class CaptionFrameHelper;
 class CFftEqRenderWorker;
 class CNyMultiTrackDoc;
 struct EffectModuleEntry;
@@ -35,18 +33,16 @@ struct IMtTrackSet;
 
 // The registered "WM_FFTEQ_BUTTONDOWN"; the program registers it at start.
 UINT FftEqButtonDownMessage();
-// Makes the document's FFT equaliser command open this dialog.
-void InstallFftEqDialog();
 
-class CFftEqDialog : public CDialog {
+class CFftEqDialog : public CSkinnedPageDialog {
 public:
     explicit CFftEqDialog(CWnd* parent = nullptr);
     ~CFftEqDialog() override;
 
     // The whole run; the first analysis's result (whatever the user chose in the dialog), or
     // the failing code (a module that cannot be loaded has shown "Failed to load the
-    // plugin(s)."; a document without a selected track has said so and answers the cancel
-    // code).
+    // plugin(s)."; a document without a selected track has said so, before the module or the
+    // engine was asked anything, and answers the cancel code).
     HRESULT LoadPlugin(EffectModuleEntry* row, CNyMultiTrackDoc* document, HWND progressWindow);
 
     // The track list: one item per channel of each selected track ("TRACK 2" for a mono track,
@@ -62,23 +58,14 @@ public:
     // What a test looks at.
     IFftEqualizer* Equalizer() const { return m_equalizer.Get(); }
 
-    DialogPageSite m_site;
-
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
-    BOOL PreTranslateMessage(MSG* msg) override;
 
     void OnDestroy();
     void OnSize(UINT type, int cx, int cy);
     void OnGetMinMaxInfo(MINMAXINFO* info);
-    void OnDrawItem(int id, LPDRAWITEMSTRUCT item);
-    HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT kind);
-    void OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params);
-    LRESULT OnNcHitTest(CPoint point);
-    BOOL OnNcActivate(BOOL active);
-    void OnNcPaint();
     void OnPreview();
     void OnNewWindow();
     void OnReset();
@@ -89,7 +76,6 @@ protected:
     void OnLinearAxis();
     void OnTrackChange();
 
-    DECLARE_INTERFACE_MAP()
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -109,13 +95,9 @@ private:
     HRESULT RunJob(void (CFftEqRenderWorker::*post)(HWND));
     void Reanalyse(const FftEqParameters& previous);
     void FillTrackList();
-    void StopPreview();
     void EndPreview();
-    void WaitOneMessageAtATime();
     void CopyTrackLabels(CNyMultiTrackDoc* target);
-    // The page, the layout and the look (FftEqDialog_Look.cpp).
-    void HostPage();
-    void ApplyPage();
+    // The page and the layout (FftEqDialog_Look.cpp).
     void RecordLayout();
     void MoveControl(const char* name, int dx, int dy, bool grow);
 
@@ -130,11 +112,8 @@ private:
     HMODULE m_module = nullptr;
     CNyMultiTrackDoc* m_document = nullptr;
     HWND m_progressWindow = nullptr;
-    std::vector<ComRef<IPropertyPage>> m_pages;
     std::map<std::string, LayoutRecord> m_layout;
     SIZE m_minimumSize{0, 0};
     CFftEqRenderWorker* m_worker = nullptr;
-    CBrush m_brush;
-    CaptionFrameHelper* m_captionFrame = nullptr;
     bool m_busy = false; // a job runs: Esc and the caption's close wait
 };

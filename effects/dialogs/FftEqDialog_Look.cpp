@@ -1,18 +1,11 @@
-// The FFT equaliser dialog's page, layout and look: the module's one page in the frame's place,
-// the controls following the dialog's size (buttons at the right, the analysis controls at the
-// bottom right, the page growing), the skin's colour behind everything, skinned buttons and
-// caption.
+// The FFT equaliser dialog's layout: the controls following the dialog's size (buttons at the
+// right, the analysis controls at the bottom right, the page growing with the frame).
 #include "FftEqDialog.h"
 
 #include "CaptionFrameHelper.h"
 #include "FftEqIds.h"
-#include "ModuleObjects.h"
-#include "SkinButton.h"
-#include "SkinTables.h"
 
 namespace {
-
-constexpr int kColourBackground = 55;
 
 struct Named {
     const char* name;
@@ -44,38 +37,6 @@ RECT ChildRect(HWND parent, HWND child)
 }
 
 } // namespace
-
-void CFftEqDialog::HostPage()
-{
-    ComRef<ISpecifyPropertyPages> specify;
-    if (!m_effect || FAILED(m_effect->QueryInterface(IID_ISpecifyPropertyPages, specify.OutVoid())))
-        return;
-    CAUUID list{};
-    if (FAILED(specify->GetPages(&list)))
-        return;
-    ComRef<IPropertyPage> page;
-    if (list.cElems > 0 && m_module)
-        CreateObjectFromModule(m_module, list.pElems[0], IID_IPropertyPage, page.OutVoid());
-    ::CoTaskMemFree(list.pElems);
-    if (!page)
-        return;
-    m_pages.push_back(page);
-    IUnknown* object = m_effect.Get();
-    page->SetPageSite(&m_site);
-    page->SetObjects(1, &object);
-    const RECT frame = ChildRect(m_hWnd, ::GetDlgItem(m_hWnd, IDC_FFTEQ_PAGE_FRAME));
-    if (SUCCEEDED(page->Activate(m_hWnd, &frame, TRUE))) {
-        page->Move(&frame);
-        page->Show(SW_SHOW);
-    }
-}
-
-// A page that changed is applied at once.
-void CFftEqDialog::ApplyPage()
-{
-    if (!m_pages.empty())
-        m_pages.front()->Apply();
-}
 
 void CFftEqDialog::RecordLayout()
 {
@@ -129,52 +90,4 @@ void CFftEqDialog::OnGetMinMaxInfo(MINMAXINFO* info)
 {
     if (m_layoutRecorded)
         info->ptMinTrackSize = {m_minimumSize.cx, m_minimumSize.cy};
-}
-
-void CFftEqDialog::OnDrawItem(int, LPDRAWITEMSTRUCT item)
-{
-    if (item->CtlType != ODT_BUTTON)
-        return;
-    DrawSkinButton(m_hWnd, *item, {107, 108, 107}, [](HDC dc, const RECT& rect) {
-        HBRUSH ground = ::CreateSolidBrush(SkinColorAt(kColourBackground));
-        ::FillRect(dc, &rect, ground);
-        ::DeleteObject(ground);
-    });
-}
-
-HBRUSH CFftEqDialog::OnCtlColor(CDC* dc, CWnd*, UINT kind)
-{
-    if (!m_brush.m_hObject)
-        m_brush.CreateSolidBrush(SkinColorAt(kColourBackground));
-    switch (kind) {
-    case CTLCOLOR_MSGBOX:
-    case CTLCOLOR_BTN:
-    case CTLCOLOR_DLG:
-    case CTLCOLOR_SCROLLBAR:
-    case CTLCOLOR_STATIC:
-        dc->SetBkMode(TRANSPARENT);
-        return static_cast<HBRUSH>(m_brush.m_hObject);
-    default:
-        return nullptr;
-    }
-}
-
-void CFftEqDialog::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
-{
-    m_captionFrame->OnNcCalcSize(calcValid, params);
-}
-
-LRESULT CFftEqDialog::OnNcHitTest(CPoint point)
-{
-    return m_captionFrame->OnNcHitTest(point.x, point.y);
-}
-
-BOOL CFftEqDialog::OnNcActivate(BOOL active)
-{
-    return m_captionFrame->OnNcActivate(active);
-}
-
-void CFftEqDialog::OnNcPaint()
-{
-    m_captionFrame->OnNcPaint(m_captionFrame->GetCurrentCode());
 }

@@ -2,6 +2,8 @@
 // driven by the messages its controls send, reading tracks of every storage form.
 #include "AnalysisPaneFixture.h"
 
+#include "NyMiniFrame.h"
+#include "PanePlacement.h"
 #include "ProgressDlg.h"
 
 #include <fstream>
@@ -58,8 +60,17 @@ TEST_F(AnalysisPaneTest, FrequencyAnalysisOpensThePaneBesideTheMainWindowWhileAD
     RECT main, rect;
     frame_->GetWindowRect(&main);
     ::GetWindowRect(paneFrame, &rect);
-    EXPECT_EQ(rect.left - main.left, 250);
-    EXPECT_EQ(rect.top - main.top, 250);
+    // Its first place: inside the main window's monitor, below the bars and clear of the shown
+    // panes (at +250, +250 where that is free).
+    RECT client, meet;
+    ::GetWindowRect(frame_->m_hWndMDIClient, &client);
+    EXPECT_GE(rect.top, client.top);
+    for (PaneKind kind : {PaneKind::Controller, PaneKind::Selection, PaneKind::Mixer}) {
+        CNyMiniFrame* other = frame_->PaneFrame(kind);
+        RECT otherRect;
+        if (other && other->IsWindowVisible() && ::GetWindowRect(other->m_hWnd, &otherRect))
+            EXPECT_FALSE(::IntersectRect(&meet, &rect, &otherRect)) << GetPaneInfo(kind).valueName;
+    }
     EXPECT_EQ(rect.right - rect.left, 320);
     EXPECT_EQ(rect.bottom - rect.top, 240);
     EXPECT_EQ(pane->GetView(), ActiveView());

@@ -106,47 +106,48 @@ TEST(PcmCodec, DecodesEveryFormAndRoundTripsItsIntegers)
 }
 
 // Between integer forms: widening is exact and narrowing keeps the high bits, whatever the
-// byte order; a float on either side goes by the float rule.
+// byte order; a float on either side goes by the float rule. The lengths reach every part of
+// the loops (16 and 8 samples a step, the single tail).
 TEST(PcmCodec, RequantisesBetweenAnyTwoForms)
 {
     std::mt19937 rng(13);
-    const size_t count = 517;
-    for (Form from : kForms) {
-        std::vector<uint8_t> in(count * pcm::BytesOf(from));
-        for (auto& b : in)
-            b = uint8_t(rng());
-        if (pcm::IsFloat(from)) {
-            std::uniform_real_distribution<float> d(-1.2f, 1.2f);
-            for (size_t i = 0; i < count; ++i) {
-                float v = d(rng);
-                uint8_t* p = &in[i * 4];
-                std::memcpy(p, &v, 4);
-                if (BigEndian(from))
-                    std::swap(p[0], p[3]), std::swap(p[1], p[2]);
+    for (size_t count : {size_t(517), size_t(13)})
+        for (Form from : kForms) {
+            std::vector<uint8_t> in(count * pcm::BytesOf(from));
+            for (auto& b : in)
+                b = uint8_t(rng());
+            if (pcm::IsFloat(from)) {
+                std::uniform_real_distribution<float> d(-1.2f, 1.2f);
+                for (size_t i = 0; i < count; ++i) {
+                    float v = d(rng);
+                    uint8_t* p = &in[i * 4];
+                    std::memcpy(p, &v, 4);
+                    if (BigEndian(from))
+                        std::swap(p[0], p[3]), std::swap(p[1], p[2]);
+                }
+            }
+            if (from == Form::S20 || from == Form::S20BE)
+                for (size_t i = 0; i < count; ++i)
+                    in[i * 3 + (from == Form::S20 ? 0 : 2)] &= 0xF0;
+            std::vector<float> asFloat(count);
+            pcm::Decode(from, in.data(), count, asFloat.data());
+            for (Form to : kForms) {
+                SCOPED_TRACE(testing::Message() << int(from) << " -> " << int(to));
+                std::vector<uint8_t> out(count * pcm::BytesOf(to));
+                pcm::Requantise(from, in.data(), count, to, out.data());
+                std::vector<uint8_t> expected(out.size());
+                pcm::Encode(asFloat.data(), count, to, expected.data());
+                if (pcm::IsFloat(from) || pcm::IsFloat(to)) {
+                    EXPECT_EQ(expected, out);
+                    continue;
+                }
+                const int fromBits = pcm::BitsOf(from), toBits = pcm::BitsOf(to);
+                for (size_t i = 0; i < count; ++i) {
+                    const int64_t x = StoredInteger(from, &in[i * pcm::BytesOf(from)]);
+                    const int64_t want = toBits >= fromBits ? x * (int64_t(1) << (toBits - fromBits))
+                                                            : x >> (fromBits - toBits); // floor: the high bits
+                    ASSERT_EQ(want, StoredInteger(to, &out[i * pcm::BytesOf(to)])) << i;
+                }
             }
         }
-        if (from == Form::S20 || from == Form::S20BE)
-            for (size_t i = 0; i < count; ++i)
-                in[i * 3 + (from == Form::S20 ? 0 : 2)] &= 0xF0;
-        std::vector<float> asFloat(count);
-        pcm::Decode(from, in.data(), count, asFloat.data());
-        for (Form to : kForms) {
-            SCOPED_TRACE(testing::Message() << int(from) << " -> " << int(to));
-            std::vector<uint8_t> out(count * pcm::BytesOf(to));
-            pcm::Requantise(from, in.data(), count, to, out.data());
-            std::vector<uint8_t> expected(out.size());
-            pcm::Encode(asFloat.data(), count, to, expected.data());
-            if (pcm::IsFloat(from) || pcm::IsFloat(to)) {
-                EXPECT_EQ(expected, out);
-                continue;
-            }
-            const int fromBits = pcm::BitsOf(from), toBits = pcm::BitsOf(to);
-            for (size_t i = 0; i < count; ++i) {
-                const int64_t x = StoredInteger(from, &in[i * pcm::BytesOf(from)]);
-                const int64_t want = toBits >= fromBits ? x * (int64_t(1) << (toBits - fromBits))
-                                                         : x >> (fromBits - toBits); // floor: the high bits
-                ASSERT_EQ(want, StoredInteger(to, &out[i * pcm::BytesOf(to)])) << i;
-            }
-        }
-    }
 }

@@ -130,23 +130,7 @@ protected:
     }
 
     // Names of the files in the temporary folder (the test's own), sub-folders left out.
-    std::set<std::string> TempFiles() const
-    {
-        std::set<std::string> names;
-        std::string folder = tempFolder_;
-        if (!folder.empty() && folder.back() != '\\')
-            folder += '\\';
-        WIN32_FIND_DATAA found;
-        HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                names.insert(found.cFileName);
-        } while (::FindNextFileA(find, &found));
-        ::FindClose(find);
-        return names;
-    }
+    std::set<std::string> TempFiles() const { return fxtest::FilesIn(tempFolder_); }
 
     int Steps() { return kvtest::UndoSteps(doc_->GetHistory()); }
     std::string LastStepName()

@@ -49,13 +49,6 @@ protected:
         selection->SetSelection(kFrom, kTo, TRUE);
         Pump();
     }
-    void CloseDocument()
-    {
-        doc_->SetModifiedFlag(FALSE);
-        doc_->OnCloseDocument();
-        doc_ = nullptr;
-        Pump();
-    }
 
     // The track's level over the selected range, at 32 points.
     std::vector<float> Levels(int track)
@@ -67,41 +60,6 @@ protected:
             envelopes->GetValueAt(kMtEnvLevel, kFrom + (kTo - kFrom) * int64_t(i) / 31, &levels[i]);
         return levels;
     }
-    // The popups from the menu bar down to the item of that command, outermost first.
-    static bool PathTo(HMENU menu, UINT id, std::vector<std::pair<HMENU, int>>* path)
-    {
-        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-            if (HMENU sub = ::GetSubMenu(menu, i)) {
-                path->push_back({sub, i});
-                if (PathTo(sub, id, path))
-                    return true;
-                path->pop_back();
-            } else if (::GetMenuItemID(menu, i) == id) {
-                return true;
-            }
-        }
-        return false;
-    }
-    // Opens the popups down to the item as the menu bar does, so that the window's rules grey
-    // or enable them; whether the item is there and enabled. Its text when asked for.
-    bool OpenToItem(UINT id, std::string* text = nullptr)
-    {
-        HMENU bar = ::GetMenu(main_->m_hWnd);
-        std::vector<std::pair<HMENU, int>> path;
-        if (!bar || !PathTo(bar, id, &path))
-            return false;
-        for (const auto& [popup, index] : path)
-            main_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
-        HMENU holder = path.empty() ? bar : path.back().first;
-        if (text) {
-            char buffer[128] = {};
-            ::GetMenuStringA(holder, id, buffer, sizeof buffer, MF_BYCOMMAND);
-            *text = buffer;
-        }
-        return (::GetMenuState(holder, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
-    }
-    // The item chosen: the command the menu sends.
-    void ChooseItem(UINT id) { main_->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 };
 
 TEST_F(EffectMenuTest, EveryItemChosenFromTheMenuAppliesItsEffectAsOneStepThatUndoesSampleExact)
@@ -227,16 +185,19 @@ TEST_F(EffectMenuTest, EveryItemChosenFromTheMenuAppliesItsEffectAsOneStepThatUn
 
 TEST_F(EffectMenuTest, ItemsAreGreyedWhereTheyCannotRun)
 {
-    // Dialogs the program does not have are greyed on any document.
+    // Every dialog's item opens on a document with selected tracks.
     TwoTrackDocument(2);
-    for (UINT id : {UINT(ID_SAMPLE_TYPE), UINT(ID_EFFECT_FM_TONE), UINT(ID_EFFECT_SIMPLE_TONE),
+    for (UINT id : {UINT(ID_EFFECT_GAIN), UINT(ID_SAMPLE_TYPE), UINT(ID_EFFECT_FM_TONE), UINT(ID_EFFECT_SIMPLE_TONE),
                     UINT(ID_EFFECT_SILENCE), UINT(ID_EFFECT_NOISE), UINT(ID_SPLIT_WAVEFORM)})
-        EXPECT_FALSE(OpenToItem(id)) << id;
-    EXPECT_TRUE(OpenToItem(ID_EFFECT_GAIN));
-    // Without a selected track there is nothing to process.
+        EXPECT_TRUE(OpenToItem(id)) << id;
+    // Without a selected track there is nothing to process; the generators need no selection.
     doc_->GetSelection()->SetTrackSelected(-1, FALSE);
-    for (UINT id : {UINT(ID_EFFECT_GAIN), UINT(ID_EFFECT_GRAPHIC_EQ10), UINT(ID_MONO_TO_STEREO)})
+    for (UINT id : {UINT(ID_EFFECT_GAIN), UINT(ID_EFFECT_GRAPHIC_EQ10), UINT(ID_MONO_TO_STEREO),
+                    UINT(ID_SPLIT_WAVEFORM)})
         EXPECT_FALSE(OpenToItem(id)) << id;
+    for (UINT id :
+         {UINT(ID_EFFECT_FM_TONE), UINT(ID_EFFECT_SIMPLE_TONE), UINT(ID_EFFECT_SILENCE), UINT(ID_EFFECT_NOISE)})
+        EXPECT_TRUE(OpenToItem(id)) << id;
     CloseDocument();
 }
 

@@ -76,14 +76,14 @@ TEST_F(LauncherTest, ItsButtonsFollowTheActiveViewsDocument)
 
     NewFilledDocument();
     EXPECT_EQ(view_, palette->GetActiveView());
-    // As the menu rules them: Gain and the channel commands on a selected track, not the
-    // dialogs the program lacks (Sample Type, generators).
+    // As the menu rules them: Gain, Sample Type, the generators and the channel commands on a
+    // selected track.
     const struct {
         int tab;
         UINT command;
         bool enabled;
-    } expected[] = {{0, 2000, true}, {0, 2003, true}, {0, 2012, true}, {0, 2018, false},
-                    {0, 2019, false}, {1, 1122, true}, {1, 1126, true}};
+    } expected[] = {{0, 2000, true}, {0, 2003, true}, {0, 2012, true}, {0, 2018, true},
+                    {0, 2019, true}, {1, 1122, true}, {1, 1126, true}};
     for (const auto& e : expected)
         EXPECT_EQ(e.enabled, palette->IsButtonEnabled(e.tab, static_cast<size_t>(IndexOf(e.tab, e.command))))
             << e.command;

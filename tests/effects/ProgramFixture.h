@@ -61,6 +61,48 @@ protected:
         std::memcpy(bytes.data(), samples.data(), bytes.size());
         PutFrames(doc_, track, bytes, scratch_.File("fill" + std::to_string(++serial_) + ".raw"));
     }
+    // The popups from the menu bar down to the item of that command, outermost first.
+    static bool PathTo(HMENU menu, UINT id, std::vector<std::pair<HMENU, int>>* path)
+    {
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            if (HMENU sub = ::GetSubMenu(menu, i)) {
+                path->push_back({sub, i});
+                if (PathTo(sub, id, path))
+                    return true;
+                path->pop_back();
+            } else if (::GetMenuItemID(menu, i) == id) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Opens the popups down to the item as the menu bar does, so that the window's rules grey
+    // or enable them; whether the item is there and enabled. Its text when asked for.
+    bool OpenToItem(UINT id, std::string* text = nullptr)
+    {
+        HMENU bar = ::GetMenu(main_->m_hWnd);
+        std::vector<std::pair<HMENU, int>> path;
+        if (!bar || !PathTo(bar, id, &path))
+            return false;
+        for (const auto& [popup, index] : path)
+            main_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
+        HMENU holder = path.empty() ? bar : path.back().first;
+        if (text) {
+            char buffer[128] = {};
+            ::GetMenuStringA(holder, id, buffer, sizeof buffer, MF_BYCOMMAND);
+            *text = buffer;
+        }
+        return (::GetMenuState(holder, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+    }
+    // The item chosen: the command the menu sends.
+    void ChooseItem(UINT id) { main_->SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void CloseDocument()
+    {
+        doc_->SetModifiedFlag(FALSE);
+        doc_->OnCloseDocument();
+        doc_ = nullptr;
+        Pump();
+    }
     // File New, a second of 16-bit stereo frames on its track, the track selected.
     void NewFilledDocument()
     {

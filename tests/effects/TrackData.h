@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,24 @@ inline std::vector<uint8_t> ReadTrackBytes(CNyMultiTrackDoc* doc, int track)
         out.insert(out.end(), block.begin(), block.begin() + got);
     reader->EndRead();
     return out;
+}
+
+// Names of the files in a folder, sub-folders left out.
+inline std::set<std::string> FilesIn(std::string folder)
+{
+    std::set<std::string> names;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.insert(found.cFileName);
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return names;
 }
 
 } // namespace fxtest

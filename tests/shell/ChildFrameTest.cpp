@@ -21,12 +21,15 @@
 
 namespace {
 
-// Counts the Sample Type commands that reach a window, then lets them on.
+// Counts the Sample Type commands that reach a window and keeps them there (the dialog they
+// open would wait for a user); lets every other message on.
 struct CommandCounter {
     static LRESULT CALLBACK Proc(HWND wnd, UINT message, WPARAM wp, LPARAM lp)
     {
-        if (message == WM_COMMAND && LOWORD(wp) == ID_SAMPLE_TYPE)
+        if (message == WM_COMMAND && LOWORD(wp) == ID_SAMPLE_TYPE) {
             ++count;
+            return 0;
+        }
         return ::CallWindowProcA(previous, wnd, message, wp, lp);
     }
     static WNDPROC previous;

@@ -36,6 +36,40 @@ TEST(PanePlacement, ArrangedRectanglesFromTheMainWindowsCorner)
     }
 }
 
+// A first-start pane goes where it wants when that is free, else to the nearest free place
+// beside or below what is there (the main window's bars, panes placed before it).
+TEST(PanePlacement, AFreePlaceIsTheNearestThatMeetsNothingTaken)
+{
+    const RECT area = Rect(0, 0, 1000, 700);
+    const RECT bars = Rect(0, 0, 1000, 70);
+    const RECT controller = Rect(50, 70, 350, 210);
+    struct Case {
+        const char* what;
+        RECT preferred;
+        RECT area;
+        std::vector<RECT> taken;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"free where it wants", Rect(100, 100, 300, 200), area, {bars}, Rect(100, 100, 300, 200)},
+        {"over the tool bar: just below it", Rect(50, 50, 250, 150), area, {bars}, Rect(50, 70, 250, 170)},
+        {"over a pane: below it, the nearer side", Rect(50, 50, 250, 150), area, {bars, controller},
+         Rect(50, 210, 250, 310)},
+        {"below is full: beside it", Rect(50, 50, 250, 150), area, {bars, controller, Rect(0, 210, 1000, 700)},
+         Rect(350, 70, 550, 170)},
+        {"past the area's edge: moved in", Rect(900, 100, 1100, 200), area, {bars}, Rect(800, 100, 1000, 200)},
+        {"no free place: the one covering the least", Rect(0, 0, 200, 100), Rect(0, 0, 400, 200),
+         {Rect(0, 0, 250, 200)}, Rect(200, 0, 400, 100)},
+        {"no room anywhere: left where it wants", Rect(50, 50, 250, 150), Rect(0, 0, 300, 200), {Rect(0, 0, 300, 200)},
+         Rect(50, 50, 250, 150)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RECT r = FindFreePaneRect(c.preferred, c.area, c.taken);
+        EXPECT_TRUE(Same(r, c.expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
+}
+
 TEST(PanePlacement, ExtraValueHoldsTheRolledUpFlagAndTheControllersLayoutFlag)
 {
     struct Case {

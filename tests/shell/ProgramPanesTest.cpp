@@ -4,6 +4,7 @@
 #include "MainFrameIds.h"
 #include "MarkerListDlg.h"
 #include "MixerView.h"
+#include "TrackStrip.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "NyApp.h"
@@ -25,6 +26,7 @@
 #include "DocCommandIds.h"
 #include "HistorySteps.h"
 #include "resource.h"
+#include "filedialogs/DialogScript.h"
 
 #include <gtest/gtest.h>
 
@@ -66,20 +68,22 @@ protected:
     std::vector<std::string> boxes_;
 };
 
-TEST_F(ProgramPanesTest, FirstStartPlacesTheRealPanesNextToTheMainWindowAtTheirMinimumSize)
+TEST_F(ProgramPanesTest, FirstStartPlacesTheRealPanesAtTheirMinimumSizeEachInAPlaceOfItsOwn)
 {
     struct Spot {
         PaneKind kind;
-        int offset;
         bool visible;
     };
     const Spot spots[] = {
-        {PaneKind::Controller, 50, true},
-        {PaneKind::MarkerList, 100, false},
-        {PaneKind::Selection, 150, true},
-        {PaneKind::Mixer, 50, true},
+        {PaneKind::Controller, true},
+        {PaneKind::MarkerList, false},
+        {PaneKind::Selection, true},
+        {PaneKind::Mixer, true},
     };
     const CRect main = WindowRect(frame_);
+    CRect client;
+    ::GetWindowRect(frame_->m_hWndMDIClient, &client);
+    std::vector<CRect> placed;
     for (const Spot& spot : spots) {
         SCOPED_TRACE(GetPaneInfo(spot.kind).valueName);
         ASSERT_NE(frame_->HeldPane(spot.kind), nullptr) << "made at start-up";
@@ -88,7 +92,12 @@ TEST_F(ProgramPanesTest, FirstStartPlacesTheRealPanesNextToTheMainWindowAtTheirM
         SIZE minimum, maximum;
         pane->GetSizeLimits(&minimum, &maximum);
         const CRect rect = WindowRect(pane);
-        EXPECT_EQ(rect.TopLeft(), CPoint(main.left + spot.offset, main.top + spot.offset));
+        EXPECT_GE(rect.top, client.top) << "clear of the tool bar";
+        for (const CRect& other : placed) {
+            CRect meet;
+            EXPECT_FALSE(meet.IntersectRect(rect, other));
+        }
+        placed.push_back(rect);
         EXPECT_EQ(rect.Size(), CSize(minimum));
         EXPECT_EQ(pane->IsWindowVisible() != FALSE, spot.visible);
     }
@@ -228,6 +237,43 @@ TEST_F(ProgramPanesTest, TheActiveViewDrivesEveryPaneAndLetsGoWhenItCloses)
         EXPECT_NE(bound, gone) << "a pane kept the closed view";
 }
 
+// The mixer at its narrowest shows a whole track strip, its "-inf." level text included: the
+// strip's pixels are those it shows with room to spare.
+TEST_F(ProgramPanesTest, TheMixerAtItsMinimumWidthShowsAWholeTrackStrip)
+{
+    ASSERT_NE(FileNew(), nullptr);
+    CMixerView* mixer = frame_->GetMixerPane();
+    CNyMiniFrame* pane = frame_->PaneFrame(PaneKind::Mixer);
+    ASSERT_TRUE(mixer && pane);
+    ASSERT_GE(mixer->GetTrackStripCount(), 1);
+    SIZE minimum, maximum;
+    pane->GetSizeLimits(&minimum, &maximum);
+    const auto stripPixels = [&](int width) {
+        pane->SetWindowPos(nullptr, 0, 0, width, minimum.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::RedrawWindow(mixer->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        CTrackStrip* strip = mixer->GetTrackStrip(0);
+        const CRect rect(strip->GetOrigin(), strip->GetSize());
+        CRect client;
+        mixer->GetClientRect(&client);
+        EXPECT_LE(rect.right, client.right) << "at width " << width;
+        std::vector<COLORREF> pixels;
+        HDC dc = ::GetDC(mixer->m_hWnd);
+        for (int y = rect.top; y < rect.bottom; y += 2)
+            for (int x = rect.left; x < rect.right; ++x)
+                pixels.push_back(::GetPixel(dc, x, y));
+        ::ReleaseDC(mixer->m_hWnd, dc);
+        return pixels;
+    };
+    const std::vector<COLORREF> narrow = stripPixels(minimum.cx);
+    EXPECT_EQ(WindowRect(pane).Width(), minimum.cx);
+    const std::vector<COLORREF> wide = stripPixels(minimum.cx + 200);
+    ASSERT_EQ(narrow.size(), wide.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < narrow.size(); ++i)
+        differing += narrow[i] != wide[i];
+    EXPECT_EQ(differing, 0u) << "pixels of the strip covered at the minimum width";
+}
+
 } // namespace
 
 namespace {
@@ -305,6 +351,65 @@ TEST_F(ProgramPanesTest, MarkerCommandsAndUndoRefreshTheMarkerListAndSelectTheNe
     EXPECT_EQ(markers->GetSelectedItem(), before + 1) << "the new cue is the selected entry";
     frame_->SendMessage(WM_COMMAND, ID_EDIT_UNDO, 0);
     EXPECT_EQ(markers->GetRowCount(), before + 1);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// Export in the shown marker list: its button opens the system's save dialog, and the file
+// named there holds the list.
+TEST_F(ProgramPanesTest, TheMarkerListsExportButtonWritesTheFileNamedInTheSaveDialog)
+{
+    CNyMultiTrackView* view = FileNew();
+    ASSERT_NE(view, nullptr);
+    CMarkerListDlg* markers = frame_->GetMarkerListPane();
+    ASSERT_NE(markers, nullptr);
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    CSelectionModel* selection = view->GetMultiTrackDoc()->GetSelection();
+    for (int64_t at : {0, 22050}) {
+        selection->SetSelection(at, at, TRUE);
+        view->SendMessage(WM_COMMAND, 1033, 0); // New Cue Point
+    }
+    ASSERT_EQ(markers->GetRowCount(), 2);
+    kvtest::ScratchFolder scratch;
+    const std::string path = scratch.File("cues.csv");
+    std::string offered;
+    kvtest::TimerScript script([&] {
+        HWND explorer = nullptr;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND wnd, LPARAM lp) {
+                char cls[16] = {};
+                ::GetClassNameA(wnd, cls, sizeof cls);
+                if (lstrcmpA(cls, "#32770") == 0 && ::IsWindowVisible(wnd) && kvtest::NameBox(wnd)) {
+                    *reinterpret_cast<HWND*>(lp) = wnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&explorer));
+        if (!explorer)
+            return false;
+        char text[MAX_PATH] = {};
+        ::GetWindowTextA(kvtest::NameBox(explorer), text, sizeof text);
+        offered = text;
+        ::SetWindowTextA(kvtest::NameBox(explorer), path.c_str());
+        ::PostMessageA(explorer, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    HWND button = ::GetDlgItem(markers->m_hWnd, IDC_MARKER_EXPORT);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(::IsWindowEnabled(button));
+    markers->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_MARKER_EXPORT, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(offered, "Sound1.csv") << "the document's name is offered";
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in.good()) << "no file written";
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], "Name,Track,Start,End,Length\r");
+    EXPECT_NE(lines[2].find("CUE-0001"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find("CUE-0002"), std::string::npos) << lines[3];
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 

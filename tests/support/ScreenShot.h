@@ -1,5 +1,5 @@
-// The screen as a picture (NAME.bmp in the folder KV_SHOT_DIR names), for the user tests that
-// are run under a virtual display to be looked at; nothing without that folder.
+// A picture of the whole screen as "<name>.bmp" in the folder KV_SHOT_DIR names; nothing when
+// it is not set. The scripts that run a test under a virtual display turn the pictures into PNGs.
 #pragma once
 #include <windows.h>
 

@@ -16,12 +16,12 @@
 #include "NyControlView.h"
 #include "PanePlacement.h"
 #include "RawClip.h"
+#include "ScreenShot.h"
 #include "SelectionModel.h"
 #include "Settings.h"
 #include "SettingsTestKit.h"
 #include "SettingsTestRoot.h"
 #include "SoundFile.h"
-#include "ScreenShot.h"
 #include "TestSupport.h"
 #include "VideoFixtures.h"
 #include "VideoIds.h"
@@ -39,8 +39,8 @@
 #include <string>
 #include <vector>
 
-using kvtest::Shot;
 using settingstest::ModalScript;
+using kvtest::Shot;
 
 namespace {
 

@@ -452,6 +452,39 @@ void BasicFft<T>::ConvolveSplit(T* re, T* im, const T* kernelRe, const T* kernel
     InverseSmall(re, im);
 }
 
+// Z = F + i S for real signals f and s: F[k] = (Z[k] + conj Z[n-k]) / 2 and
+// S[k] = (Z[k] - conj Z[n-k]) / 2i.
+template <class T>
+void BasicFft<T>::SplitPair(const T* re, const T* im, std::complex<T>* first, std::complex<T>* second) const
+{
+    const size_t n = m_size;
+    for (size_t k = 0; k <= n / 2; ++k) {
+        const size_t p = m_positions[k], q = m_positions[(n - k) & (n - 1)];
+        const T ar = re[p], ai = im[p], br = re[q], bi = -im[q];
+        first[k] = {T(0.5) * (ar + br), T(0.5) * (ai + bi)};
+        second[k] = {T(0.5) * (ai - bi), T(0.5) * (br - ar)};
+    }
+}
+
+// Z[k] = F[k] + i S[k], Z[n-k] = conj F[k] + i conj S[k].
+template <class T>
+void BasicFft<T>::JoinPair(const std::complex<T>* first, const std::complex<T>* second, T* re, T* im) const
+{
+    const size_t n = m_size;
+    for (size_t k = 1; k < n / 2; ++k) {
+        const size_t p = m_positions[k], q = m_positions[n - k];
+        const T fr = first[k].real(), fi = first[k].imag(), sr = second[k].real(), si = second[k].imag();
+        re[p] = fr - si;
+        im[p] = fi + sr;
+        re[q] = fr + si;
+        im[q] = sr - fi;
+    }
+    for (size_t k : {size_t(0), n / 2}) {
+        re[m_positions[k]] = first[k].real();
+        im[m_positions[k]] = second[k].real();
+    }
+}
+
 template <class T>
 void BasicFft<T>::Forward(std::complex<T>* data) const
 {

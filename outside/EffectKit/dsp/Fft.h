@@ -13,6 +13,10 @@
 //   fft.InverseSplit(re, im);         // the transform's order in, natural out, not scaled
 //   fft.ConvolveSplit(re, im, kernelRe, kernelIm);   // both at once, kernel from ForwardSplit
 //
+//   fft.ForwardSplit(left, right);    // two real signals as one complex one, then
+//   fft.SplitPair(left, right, l, r); // their bins 0 .. size / 2, apart
+//   fft.JoinPair(l, r, left, right);  // and back together for InverseSplit
+//
 // Convolution and filtering in the spectrum need no order: two spectra in the transform's order
 // multiply bin by bin as in natural order, so the split path skips the reordering, and
 // ConvolveSplit works block by block while each is in the cache. Two real signals convolved
@@ -45,6 +49,9 @@ public:
     void ForwardSplit(T* re, T* im) const;
     void InverseSplit(T* re, T* im) const;
     void ConvolveSplit(T* re, T* im, const T* kernelRe, const T* kernelIm) const;
+    void SplitPair(const T* re, const T* im, std::complex<T>* first, std::complex<T>* second) const;
+    // Bins 0 and size / 2 of each are taken as real (as a real signal's are).
+    void JoinPair(const std::complex<T>* first, const std::complex<T>* second, T* re, T* im) const;
     size_t BinAt(size_t position) const { return m_bins[position]; }
     size_t PositionOf(size_t bin) const { return m_positions[bin]; }
 
@@ -90,5 +97,6 @@ private:
 using Fft = BasicFft<double>;
 using FloatFft = BasicFft<float>;
 using RealFft = BasicRealFft<double>;
+using FloatRealFft = BasicRealFft<float>;
 
 } // namespace fxkit

@@ -11,27 +11,31 @@ namespace fxkit {
 
 namespace {
 
-// Stereo frames (left, right) into the real and imaginary parts, two frames a step; count even.
-void SplitStereo(const float* in, double* re, double* im, size_t count)
+// Stereo frames (left, right) into the real and imaginary parts, four frames a step; count a
+// multiple of four.
+void SplitStereo(const float* in, float* re, float* im, size_t count)
 {
-    for (size_t i = 0; i < count; i += 2) {
-        const __m128 frames = _mm_loadu_ps(in + 2 * i);
-        const __m128 byChannel = _mm_shuffle_ps(frames, frames, _MM_SHUFFLE(3, 1, 2, 0));
-        _mm_storeu_pd(re + i, _mm_cvtps_pd(byChannel));
-        _mm_storeu_pd(im + i, _mm_cvtps_pd(_mm_movehl_ps(byChannel, byChannel)));
+    for (size_t i = 0; i < count; i += 4) {
+        const __m128 a = _mm_loadu_ps(in + 2 * i), b = _mm_loadu_ps(in + 2 * i + 4);
+        _mm_storeu_ps(re + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(im + i, _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
     }
 }
 
 // And back, to out, plus what is at add when there is one (it may be out itself), within the
-// float range.
-void JoinStereo(const double* re, const double* im, const float* add, float* out, size_t count)
+// float range; count a multiple of four.
+void JoinStereo(const float* re, const float* im, const float* add, float* out, size_t count)
 {
     const __m128 top = _mm_set1_ps(float(kLargestFloat)), bottom = _mm_set1_ps(-float(kLargestFloat));
-    for (size_t i = 0; i < count; i += 2) {
-        __m128 frames = _mm_unpacklo_ps(_mm_cvtpd_ps(_mm_loadu_pd(re + i)), _mm_cvtpd_ps(_mm_loadu_pd(im + i)));
-        if (add)
-            frames = _mm_add_ps(frames, _mm_loadu_ps(add + 2 * i));
-        _mm_storeu_ps(out + 2 * i, _mm_max_ps(bottom, _mm_min_ps(top, frames)));
+    for (size_t i = 0; i < count; i += 4) {
+        const __m128 r = _mm_loadu_ps(re + i), m = _mm_loadu_ps(im + i);
+        __m128 lo = _mm_unpacklo_ps(r, m), hi = _mm_unpackhi_ps(r, m);
+        if (add) {
+            lo = _mm_add_ps(lo, _mm_loadu_ps(add + 2 * i));
+            hi = _mm_add_ps(hi, _mm_loadu_ps(add + 2 * i + 4));
+        }
+        _mm_storeu_ps(out + 2 * i, _mm_max_ps(bottom, _mm_min_ps(top, lo)));
+        _mm_storeu_ps(out + 2 * i + 4, _mm_max_ps(bottom, _mm_min_ps(top, hi)));
     }
 }
 
@@ -42,10 +46,11 @@ void FirBlocks::Configure(size_t transform, size_t hop, int channels)
     if (transform != m_fft.Size() || hop != m_hop || m_kernelRe.empty()) {
         m_fft.Resize(transform);
         m_hop = hop;
-        m_kernelRe.assign(transform, 0.0);
-        m_kernelIm.assign(transform, 0.0);
-        m_kernelRe[0] = 1.0 / double(transform); // until set: the identity
+        m_kernelRe.assign(transform, 0.0f);
+        m_kernelIm.assign(transform, 0.0f);
+        m_kernelRe[0] = 1.0f / float(transform); // until set: the identity
         m_fft.ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
+        m_delay = 0;
         m_re.resize(transform);
         m_im.resize(transform);
     }
@@ -58,11 +63,23 @@ void FirBlocks::SetKernel(const double* taps, size_t count)
     const size_t size = m_fft.Size();
     // The inverse transform's 1 / size goes into the kernel once.
     const double scale = 1.0 / double(size);
-    m_kernelRe.assign(size, 0.0);
-    m_kernelIm.assign(size, 0.0);
+    m_kernelRe.assign(size, 0.0f);
+    m_kernelIm.assign(size, 0.0f);
     for (size_t t = 0; t < count && t < size; ++t)
-        m_kernelRe[t] = taps[t] * scale;
+        m_kernelRe[t] = float(taps[t] * scale);
     m_fft.ForwardSplit(m_kernelRe.data(), m_kernelIm.data());
+    // A kernel of one tap of 1 (a flat design's, within its rounding) is a pure delay, done as
+    // one: every sample passes bit for bit, which no float transform would give at 24 bits.
+    m_delay = kNoDelay;
+    size_t ones = 0, others = 0, at = 0;
+    for (size_t t = 0; t < count && t < size; ++t) {
+        if (std::fabs(taps[t] - 1.0) < 1e-12)
+            ++ones, at = t;
+        else
+            others += !(std::fabs(taps[t]) < 1e-12);
+    }
+    if (ones == 1 && others == 0)
+        m_delay = at;
 }
 
 void FirBlocks::Reset()
@@ -73,24 +90,24 @@ void FirBlocks::Reset()
 void FirBlocks::Run(const float* in, size_t valid, float* out)
 {
     const size_t c = size_t(m_channels), n = m_fft.Size(), tail = n - m_hop;
-    double *re = m_re.data(), *im = m_im.data();
+    float *re = m_re.data(), *im = m_im.data();
     for (size_t first = 0; first < c; first += 2) {
         // A channel pair goes in as the real and imaginary parts; the kernel's spectrum is that
         // of a real impulse, so the two stay apart.
         const bool pair = first + 1 < c;
         const float* from = in + first;
-        if (c == 2)
-            SplitStereo(from, re, im, valid & ~size_t(1));
-        for (size_t i = c == 2 ? valid & ~size_t(1) : 0; i < valid; ++i) {
+        const size_t split = c == 2 ? valid & ~size_t(3) : 0;
+        SplitStereo(from, re, im, split);
+        for (size_t i = split; i < valid; ++i) {
             re[i] = from[i * c];
             im[i] = pair ? from[i * c + 1] : 0.0f;
         }
-        std::fill(re + valid, re + n, 0.0);
-        std::fill(im + valid, im + n, 0.0);
-        m_fft.ConvolveSplit(re, im, m_kernelRe.data(), m_kernelIm.data());
+        std::fill(re + valid, re + n, 0.0f);
+        std::fill(im + valid, im + n, 0.0f);
+        Convolve(re, im, valid);
         float* ready = out + first;
         float* carried = &m_tail[first];
-        if (c == 2 && tail % 2 == 0 && m_hop % 2 == 0) {
+        if (c == 2 && tail % 4 == 0 && m_hop % 4 == 0) {
             JoinStereo(re, im, carried, ready, tail);
             JoinStereo(re + tail, im + tail, nullptr, ready + 2 * tail, m_hop - tail);
             JoinStereo(re + m_hop, im + m_hop, nullptr, carried, n - m_hop);
@@ -110,6 +127,45 @@ void FirBlocks::Run(const float* in, size_t valid, float* out)
             ready[i * c + 1] = ToFloat(im[i]);
         for (size_t i = m_hop; i < n; ++i)
             carried[(i - m_hop) * c + 1] = ToFloat(im[i]);
+    }
+}
+
+void FirBlocks::Convolve(float* re, float* im, size_t valid) const
+{
+    if (m_delay != kNoDelay) {
+        std::memmove(re + m_delay, re, valid * sizeof(float));
+        std::memmove(im + m_delay, im, valid * sizeof(float));
+        std::fill(re, re + m_delay, 0.0f);
+        std::fill(im, im + m_delay, 0.0f);
+        return;
+    }
+    // Samples near the float range would overflow the transform's sums: such a block goes
+    // through scaled down by a power of two, exactly undone after.
+    __m128 peak = _mm_setzero_ps();
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    for (size_t i = 0; i + 4 <= valid; i += 4) {
+        // The running peak second: a NaN leaves it as it was.
+        peak = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(re + i), magnitude), peak);
+        peak = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(im + i), magnitude), peak);
+    }
+    float lanes[4];
+    _mm_storeu_ps(lanes, peak);
+    float top = std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+    for (size_t i = valid & ~size_t(3); i < valid; ++i)
+        top = std::max(top, std::max(std::fabs(re[i]), std::fabs(im[i])));
+    const bool huge = top > 0x1p64f;
+    if (huge)
+        Scale(re, im, 0x1p-64f);
+    m_fft.ConvolveSplit(re, im, m_kernelRe.data(), m_kernelIm.data());
+    if (huge)
+        Scale(re, im, 0x1p64f);
+}
+
+void FirBlocks::Scale(float* re, float* im, float by) const
+{
+    for (size_t i = 0; i < m_fft.Size(); ++i) {
+        re[i] *= by;
+        im[i] *= by;
     }
 }
 

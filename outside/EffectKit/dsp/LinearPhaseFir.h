@@ -2,7 +2,7 @@
 //
 // FirBlocks: overlap-add FFT convolution of interleaved float channels with one real kernel, a
 // hop of frames at a time; each pair of channels goes through one complex transform (channel
-// one as its real part, channel two as its imaginary part), in double.
+// one as its real part, channel two as its imaginary part), in float.
 //
 //   blocks.Configure(16384, 8192, channels);   // transform, hop: a kernel of up to 8193 taps
 //   blocks.SetKernel(taps, count);             // whenever it changes, between hops
@@ -44,11 +44,17 @@ public:
     const float* TailAt(size_t frame) const { return &m_tail[frame * size_t(m_channels)]; }
 
 private:
-    Fft m_fft;
+    static constexpr size_t kNoDelay = ~size_t(0);
+    // The hop's work (valid frames, zeros after) convolved in place.
+    void Convolve(float* re, float* im, size_t valid) const;
+    void Scale(float* re, float* im, float by) const;
+
+    FloatFft m_fft;
+    size_t m_delay = kNoDelay; // the tap of a kernel that is a pure delay
     size_t m_hop = 0;
     int m_channels = 0;
     // The kernel's spectrum (scaled for the inverse, in the transform's order) and the work, split.
-    std::vector<double> m_kernelRe, m_kernelIm, m_re, m_im;
+    std::vector<float> m_kernelRe, m_kernelIm, m_re, m_im;
     std::vector<float> m_tail; // interleaved
 };
 

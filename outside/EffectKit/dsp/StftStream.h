@@ -34,6 +34,13 @@ public:
     // Two channels in one transform: channel 0 as the real part, channel 1 as the imaginary.
     void GatherPair(const double* window, std::complex<double>* out) const;
     void AddPair(const std::complex<double>* frame, const double* window, double scale);
+    // The same in float, for the float transforms (a pair as split parts). A frame with samples
+    // near the float range would overflow a float transform's sums: it comes scaled down by a
+    // power of two, the factor returned (else 1), for Add's scale to divide by.
+    float Gather(size_t channel, const float* window, float* out) const;
+    void Add(size_t channel, const float* frame, const float* window, double scale);
+    float GatherPair(const float* window, float* re, float* im) const;
+    void AddPair(const float* re, const float* im, const float* window, double scale);
 
     template <class RunFrame>
     void Process(const float* in, float* out, size_t frames, RunFrame&& runFrame)
@@ -56,6 +63,13 @@ public:
 
 private:
     void Advance(); // queue the finished hop and move the sum on
+    // Frame i of the history (oldest first) is at (i + m_write) mod m_size: two runs.
+    template <class Each>
+    void ForHistory(Each&& each) const
+    {
+        each(size_t(0), m_write, m_size - m_write);
+        each(m_size - m_write, size_t(0), m_write);
+    }
 
     size_t m_size = 2048, m_hop = 512, m_channels = 2;
     std::vector<float> m_history; // ring of the last m_size frames

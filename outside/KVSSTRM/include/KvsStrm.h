@@ -21,6 +21,11 @@ constexpr WORD kStrmOrdGetRegistry = 23;
 constexpr InterfaceTag kTagAiffReader = MakeTag("KSAIFR  ");
 constexpr InterfaceTag kTagAiffWriter = MakeTag("KSAIFW  ");
 constexpr InterfaceTag kTagDefaultParams = MakeTag("KSDEFPRM");
+constexpr InterfaceTag kTagWavReader = MakeTag("KSWAVR  ");
+constexpr InterfaceTag kTagWavWriter = MakeTag("KSWAVW  ");
+constexpr InterfaceTag kTagConverter = MakeTag("KSMANG  ");
+constexpr InterfaceTag kTagAttributes = MakeTag("KSATTR  ");
+constexpr InterfaceTag kTagAnyReader = MakeTag("        "); // the first reader that opens the file
 
 // The start record (788 bytes, zero-filled before use).
 #pragma pack(push, 1)
@@ -64,8 +69,8 @@ struct IStrmDefaultParams : ITaggedObject {
     virtual HRESULT STDMETHODCALLTYPE EndChange() = 0;
 };
 
-struct IStrmComponent;
-using StrmCreateFn = HRESULT(WINAPI*)(DWORD tagLow, DWORD tagHigh, IStrmComponent** component);
+// Creates the component of a tag; the caller asks it for the interface it needs.
+using StrmCreateFn = HRESULT(WINAPI*)(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
 
 struct StrmRegistration {
     DWORD tagLow;
@@ -103,6 +108,36 @@ struct IStrmComponent : ITaggedObject {
     virtual HRESULT STDMETHODCALLTYPE Write(const void* buffer, uint32_t frames) = 0;
     // Ends a written file (sizes in its header) and closes.
     virtual HRESULT STDMETHODCALLTYPE Close() = 0;
+};
+
+// The converter ("KSMANG  "): one file read by a reader component, converted to the output
+// format of its attributes ("KSATTR  ", by default the source's), and written by a writer
+// component, on a thread of its own. Its reports reach the registered window as the
+// registered message with wParam one of the codes below, or a failure (negative).
+constexpr WPARAM kStrmConvertStarted = 0x03EA00C9;
+constexpr WPARAM kStrmConvertProgress = 0x03EA00CA;
+constexpr WPARAM kStrmConvertFinished = 0x03EA00CB;
+
+struct IStrmConverter : ITaggedObject {
+    // The reader's tag (kTagAnyReader: any), the source, the writer's tag and the target.
+    virtual HRESULT STDMETHODCALLTYPE Open(DWORD inLow, DWORD inHigh, const char* source, DWORD outLow,
+                                           DWORD outHigh, const char* target) = 0;
+    // Opens the source; its length is known afterwards.
+    virtual HRESULT STDMETHODCALLTYPE Prepare() = 0;
+    // The window and message of the reports; a null window ends them.
+    virtual HRESULT STDMETHODCALLTYPE SetNotify(HWND window, UINT message) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Start() = 0;
+    // Stops the thread and deletes an unfinished target.
+    virtual HRESULT STDMETHODCALLTYPE Stop() = 0;
+    // The source's length and the part converted, in milliseconds.
+    virtual HRESULT STDMETHODCALLTYPE GetLength(uint64_t* milliseconds) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPosition(uint64_t* milliseconds) = 0;
+};
+
+struct IStrmAttributes : ITaggedObject {
+    // Rate, channels (1 or 2) and integer bits (8, 16, 24, 32) of the output.
+    virtual HRESULT STDMETHODCALLTYPE SetOutputFormat(const StrmFormat* format) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetOutputFormat(StrmFormat* format) = 0;
 };
 
 using StrmOpenKeyFn = HRESULT(WINAPI*)(const char* path, IStrmKey** key);

@@ -316,26 +316,14 @@ private:
     uint64_t m_written = 0;
 };
 
-template <class Component>
-HRESULT Create(DWORD tagLow, DWORD tagHigh, InterfaceTag expected, IStrmComponent** component)
-{
-    if (!component)
-        return E_POINTER;
-    *component = nullptr;
-    if (MakeTag(tagLow, tagHigh) != expected)
-        return E_INVALIDARG;
-    *component = new (std::nothrow) Component;
-    return *component ? S_OK : E_OUTOFMEMORY;
-}
-
 } // namespace
 
-HRESULT WINAPI CreateAiffReader(DWORD tagLow, DWORD tagHigh, IStrmComponent** component)
+HRESULT WINAPI CreateAiffReader(DWORD tagLow, DWORD tagHigh, ITaggedObject** component)
 {
-    return Create<AiffReader>(tagLow, tagHigh, kTagAiffReader, component);
+    return CreateTagged<AiffReader>(tagLow, tagHigh, kTagAiffReader, component);
 }
 
-HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, IStrmComponent** component)
+HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component)
 {
-    return Create<AiffWriter>(tagLow, tagHigh, kTagAiffWriter, component);
+    return CreateTagged<AiffWriter>(tagLow, tagHigh, kTagAiffWriter, component);
 }

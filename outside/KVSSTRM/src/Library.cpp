@@ -131,7 +131,12 @@ std::map<InterfaceTag, DefaultParams*>& ParamsTable()
 const StrmRegistration kRegistrations[] = {
     {TagLow(kTagAiffReader), TagHigh(kTagAiffReader), CreateAiffReader, "AIFF reader"},
     {TagLow(kTagAiffWriter), TagHigh(kTagAiffWriter), CreateAiffWriter, "AIFF writer"},
+    {TagLow(kTagWavReader), TagHigh(kTagWavReader), CreateWavReader, "WAV reader"},
+    {TagLow(kTagWavWriter), TagHigh(kTagWavWriter), CreateWavWriter, "WAV writer"},
+    {TagLow(kTagConverter), TagHigh(kTagConverter), CreateConverter, "Converter"},
 };
+
+constexpr InterfaceTag kReaderTags[] = {kTagWavReader, kTagAiffReader};
 
 // One registry for the module's life: its count never lets it go.
 class Registry : public IStrmRegistry {
@@ -182,6 +187,24 @@ bool ReadBinaryParam(InterfaceTag tag, const char* name, std::vector<uint8_t>* v
         return false;
     value->resize(bytes);
     return params->GetValue(name, &type, value->data(), &bytes) == S_OK;
+}
+
+IStrmComponent* CreateComponent(InterfaceTag tag)
+{
+    const StrmRegistration* entry = g_registry.Find(TagLow(tag), TagHigh(tag));
+    ITaggedObject* object = nullptr;
+    if (!entry || FAILED(entry->create(TagLow(tag), TagHigh(tag), &object)) || !object)
+        return nullptr;
+    IStrmComponent* component = nullptr;
+    object->QueryInterface(tag, reinterpret_cast<void**>(&component));
+    object->Release();
+    return component;
+}
+
+const InterfaceTag* ReaderTags(size_t* count)
+{
+    *count = sizeof kReaderTags / sizeof kReaderTags[0];
+    return kReaderTags;
 }
 
 extern "C" {

@@ -3,6 +3,7 @@
 #pragma once
 #include "KvsStrm.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -12,5 +13,25 @@ IStrmDefaultParams* DefaultParamsOf(InterfaceTag tag);
 // A binary value of the tag's parameters; false when none is stored under the name.
 bool ReadBinaryParam(InterfaceTag tag, const char* name, std::vector<uint8_t>* value);
 
-HRESULT WINAPI CreateAiffReader(DWORD tagLow, DWORD tagHigh, IStrmComponent** component);
-HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, IStrmComponent** component);
+HRESULT WINAPI CreateAiffReader(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
+HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
+HRESULT WINAPI CreateWavReader(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
+HRESULT WINAPI CreateWavWriter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
+HRESULT WINAPI CreateConverter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
+// A component of the library by tag, asked for its component interface; null when none.
+IStrmComponent* CreateComponent(InterfaceTag tag);
+// The tags of the readers, in the order "any reader" tries them.
+const InterfaceTag* ReaderTags(size_t* count);
+
+// A create function's body: a new Component when the tag is the one expected.
+template <class Component>
+HRESULT CreateTagged(DWORD tagLow, DWORD tagHigh, InterfaceTag expected, ITaggedObject** component)
+{
+    if (!component)
+        return E_POINTER;
+    *component = nullptr;
+    if (MakeTag(tagLow, tagHigh) != expected)
+        return E_INVALIDARG;
+    *component = new (std::nothrow) Component;
+    return *component ? S_OK : E_OUTOFMEMORY;
+}

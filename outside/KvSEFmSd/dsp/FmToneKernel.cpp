@@ -1,5 +1,7 @@
 #include "FmToneKernel.h"
 
+#include "FastMath.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -31,7 +33,7 @@ void FmToneKernel::Generate(float* out, size_t frames)
 {
     const size_t channels = size_t(m_channels);
     for (size_t i = 0; i < frames; ++i) {
-        const float v = float(m_gain * std::sin(m_carrier + m_index * std::sin(m_modulator)));
+        const float v = float(m_gain * fxkit::FastSin(m_carrier + m_index * fxkit::FastSin(m_modulator)));
         std::fill(out + i * channels, out + (i + 1) * channels, v);
         m_carrier += m_carrierStep;
         m_modulator += m_modulatorStep;

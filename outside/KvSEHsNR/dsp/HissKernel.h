@@ -7,7 +7,8 @@
 // gain between in dB; an open bin opens two neighbours each side (a tone's main lobe); gains
 // open at once, close over about 60 ms (against musical noise) and are smoothed over the bins
 // (a sharp edge would ring through the circular frame). Below the corner the sound passes.
-// Latency 2048 frames.
+// Latency 2048 frames. Channels go through the transform in pairs (one as the real part, one as
+// the imaginary part), in float.
 #pragma once
 #include "EffectKernel.h"
 #include "Fft.h"
@@ -35,20 +36,23 @@ public:
 
 private:
     void RunFrame();
+    // Channel c's spectrum (bins 0 .. kSize / 2) gated in place.
+    void Gate(size_t c, std::complex<float>* spectrum);
 
-    fxkit::RealFft m_fft;
-    std::vector<double> m_window;
+    fxkit::FloatFft m_fft;
+    std::vector<float> m_window;
     double m_rate = 44100;
     int m_channels = 2;
     size_t m_cornerBin = 0;
     double m_floorGain = 0.1, m_threshold = 4, m_rise = 1, m_close = 0.5, m_settle = 0.5;
+    double m_log2FloorGain = 0, m_log2Threshold = 1;
     fxkit::StftStream m_stream;
     size_t m_seen = 0;                                          // input frames in the window, up to kSize
     std::vector<std::vector<double>> m_floor, m_gain, m_smooth; // per channel and bin
     std::vector<double> m_local, m_wanted, m_shaped;
     std::vector<bool> m_started;
-    std::vector<double> m_frame;
-    std::vector<std::complex<double>> m_spectrum; // bins 0 .. kSize / 2
+    std::vector<float> m_re, m_im;                 // a pair of channels' frames, then their transform
+    std::vector<std::complex<float>> m_spectra[2]; // bins 0 .. kSize / 2 of each
 };
 
 } // namespace fx

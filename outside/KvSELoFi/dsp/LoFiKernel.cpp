@@ -1,7 +1,11 @@
 #include "LoFiKernel.h"
 
+#include "FastMath.h"
+
 #include <algorithm>
 #include <cmath>
+
+#include <emmintrin.h>
 
 namespace fx {
 
@@ -49,18 +53,57 @@ void LoFiKernel::Reset()
 void LoFiKernel::Process(const float* in, float* out, size_t frames)
 {
     const size_t n = size_t(m_channels);
-    const double top = m_levels / 2 - 1, bottom = -m_levels / 2;
-    for (size_t i = 0; i < frames; ++i) {
-        if (m_phase >= 1.0) {
-            m_phase -= std::floor(m_phase);
-            for (size_t c = 0; c < n; ++c) {
-                const double q = std::clamp(std::nearbyint(in[i * n + c] / m_step), bottom, top);
-                m_held[c] = float(q * m_step);
-            }
+    // In float the scaling by a power of two is exact and the levels are small integers, so
+    // this rounds exactly as in double; clipping to integer bounds before rounding equals after.
+    const float scale = float(1.0 / m_step), step = float(m_step);
+    const float top = float(m_levels / 2 - 1), bottom = float(-m_levels / 2);
+    const auto quantise = [&](float x) {
+        float v = x * scale;
+        v = v == v ? v : 0.0f;
+        v = v > bottom ? v : bottom;
+        v = v < top ? v : top;
+        return float(fxkit::RoundToInt(v)) * step;
+    };
+    size_t i = 0;
+    if (m_hold >= 1.0 && m_phase >= 1.0) { // every sample taken: four at a time
+        const __m128 vScale = _mm_set1_ps(scale), vStep = _mm_set1_ps(step);
+        const __m128 vTop = _mm_set1_ps(top), vBottom = _mm_set1_ps(bottom);
+        const size_t samples = frames * n;
+        size_t k = 0;
+        for (; k + 4 <= samples; k += 4) {
+            __m128 v = _mm_mul_ps(_mm_loadu_ps(in + k), vScale);
+            v = _mm_and_ps(v, _mm_cmpord_ps(v, v));
+            v = _mm_min_ps(_mm_max_ps(v, vBottom), vTop);
+            _mm_storeu_ps(out + k, _mm_mul_ps(_mm_cvtepi32_ps(fxkit::RoundToInt4(v)), vStep));
         }
-        m_phase += m_hold;
-        for (size_t c = 0; c < n; ++c)
-            out[i * n + c] = m_held[c];
+        for (; k < samples; ++k)
+            out[k] = quantise(in[k]);
+        if (frames > 0)
+            std::copy(out + (frames - 1) * n, out + frames * n, m_held.begin());
+        i = frames;
+    }
+    // The phase and the held values in locals, which the stores to out cannot touch.
+    const auto hold = [&](float* held) {
+        double phase = m_phase;
+        for (; i < frames; ++i) {
+            if (phase >= 1.0) {
+                phase -= 1.0; // below 2 here: the hold step is at most 1
+                for (size_t c = 0; c < n; ++c)
+                    held[c] = quantise(in[i * n + c]);
+            }
+            phase += m_hold;
+            for (size_t c = 0; c < n; ++c)
+                out[i * n + c] = held[c];
+        }
+        m_phase = phase;
+    };
+    float local[8];
+    if (n <= 8) {
+        std::copy(m_held.begin(), m_held.end(), local);
+        hold(local);
+        std::copy(local, local + n, m_held.begin());
+    } else {
+        hold(m_held.data());
     }
     if (m_band)
         m_lowPass.ProcessInPlace(out, frames);

@@ -39,16 +39,16 @@ private:
     double m_rate = 44100, m_ratio = 1;
     int m_channels = 2;
     size_t m_size = 4096, m_hop = 512;
-    std::unique_ptr<fxkit::RealFft> m_fft;
-    std::vector<double> m_window;
+    std::unique_ptr<fxkit::FloatRealFft> m_fft;
+    std::vector<float> m_window;
     double m_scale = 1; // overlap-add gain of the squared windows
     fxkit::StftStream m_stream;
     // Per channel: last analysis phases, synthesis phases per output bin, last energy.
     std::vector<std::vector<double>> m_lastPhase, m_synthPhase;
     std::vector<double> m_lastEnergy;
-    std::vector<double> m_frame;
-    std::vector<std::complex<double>> m_spectrum, m_shifted; // bins 0 .. size / 2
-    std::vector<double> m_magnitude, m_phase, m_freq;
+    std::vector<float> m_frame;
+    std::vector<std::complex<float>> m_spectrum, m_shifted; // bins 0 .. size / 2
+    std::vector<double> m_magnitude, m_phase, m_next;
     std::vector<size_t> m_peaks;
 };
 

@@ -1,5 +1,7 @@
 #include "ToneKernel.h"
 
+#include "FastMath.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -32,6 +34,7 @@ void ToneKernel::Prepare(const fxkit::GeneratorShape& shape, const double* value
     m_f0 = std::min(values[kToneFrequency], top);
     m_f1 = std::min(values[kToneEndFrequency], top);
     m_gain = fxkit::DbToGain(values[kToneLevel]);
+    m_logStep = std::pow(m_f1 / m_f0, 1.0 / double(m_length));
     m_pos = 0;
     m_phase = 0;
     m_table.clear();
@@ -60,11 +63,13 @@ double ToneKernel::Frequency() const
 
 double ToneKernel::Wave(double x, double f) const
 {
-    const double s1 = std::sin(x);
+    double s1, c1;
+    fxkit::FastSinCos(x, &s1, &c1);
     if (m_wave == kSine)
         return s1;
-    const int harmonics = int(std::ceil(0.5 * m_rate / f)) - 1; // k f < rate / 2
-    const double c2 = 2.0 * std::cos(x);
+    const double below = 0.5 * m_rate / f; // k f < rate / 2
+    const int harmonics = int(below) - (double(int(below)) == below ? 1 : 0);
+    const double c2 = 2.0 * c1;
     double prev = 0.0, cur = s1, sum = 0.0;
     for (int k = 1; k <= harmonics; ++k) {
         switch (m_wave) {
@@ -112,13 +117,16 @@ void ToneKernel::Generate(float* out, size_t frames)
         }
         return;
     }
+    // A logarithmic sweep steps by a constant ratio from the block's first frequency.
+    double logF = Frequency();
     for (size_t i = 0; i < frames; ++i, ++m_pos) {
-        const double f = Frequency();
+        const double f = m_sweep == kLogSweep ? logF : Frequency();
         const float v = float(m_gain * Wave(m_phase, f));
         std::fill(out + i * channels, out + (i + 1) * channels, v);
         m_phase += kTwoPi * f / m_rate;
         if (m_phase >= kTwoPi)
             m_phase -= kTwoPi;
+        logF *= m_logStep;
     }
 }
 

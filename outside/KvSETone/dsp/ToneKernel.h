@@ -27,6 +27,7 @@ private:
     double Wave(double phase, double frequency) const;
 
     double m_rate = 44100, m_f0 = 1000, m_f1 = 1000, m_gain = 1;
+    double m_logStep = 1; // a logarithmic sweep's frequency ratio from one frame to the next
     int m_wave = kSine, m_sweep = kNoSweep, m_channels = 2;
     int64_t m_length = 1, m_pos = 0;
     double m_phase = 0;

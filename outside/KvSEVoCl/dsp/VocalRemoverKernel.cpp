@@ -11,11 +11,11 @@ const fxkit::ParamInfo kVocalRemoverParams[kVocParamCount] = {
     {L"&Strength", L"%", 0, 100, 100, 0, nullptr},
 };
 
-VocalRemoverKernel::VocalRemoverKernel() : m_fft(kSize), m_window(kSize), m_spectrum(kSize)
+VocalRemoverKernel::VocalRemoverKernel() : m_fft(kSize), m_window(kSize), m_re(kSize), m_im(kSize)
 {
     const double pi = 3.14159265358979323846;
     for (size_t i = 0; i < kSize; ++i)
-        m_window[i] = std::sqrt(0.5 - 0.5 * std::cos(2 * pi * double(i) / double(kSize)));
+        m_window[i] = float(std::sqrt(0.5 - 0.5 * std::cos(2 * pi * double(i) / double(kSize))));
 }
 
 void VocalRemoverKernel::Prepare(const fxkit::StreamShape& shape, const double* values)
@@ -43,25 +43,32 @@ void VocalRemoverKernel::Reset()
 
 void VocalRemoverKernel::RunFrame()
 {
-    // Both channels in one transform: left real, right imaginary.
-    m_stream.GatherPair(m_window.data(), m_spectrum.data());
-    m_fft.Forward(m_spectrum.data());
+    // Both channels in one transform: left real, right imaginary. A gain shared by the channels
+    // scales bins k and size - k alike, so the spectra need not be taken apart.
+    float *re = m_re.data(), *im = m_im.data();
+    const float scaled = m_stream.GatherPair(m_window.data(), re, im);
+    m_fft.ForwardSplit(re, im);
     for (size_t k = m_lowBin; k <= m_highBin && k <= kSize / 2; ++k) {
-        const std::complex<double> z = m_spectrum[k], zm = std::conj(m_spectrum[(kSize - k) % kSize]);
-        const std::complex<double> left = (z + zm) * 0.5, right = (z - zm) * std::complex<double>(0, -0.5);
-        const double power = std::norm(left) + std::norm(right);
+        const size_t p = m_fft.PositionOf(k), q = m_fft.PositionOf((kSize - k) % kSize);
+        // left = (Z[k] + conj Z[-k]) / 2, right = (Z[k] - conj Z[-k]) / 2i, each times 2.
+        const double lr = double(re[p]) + re[q], li = double(im[p]) - im[q];
+        const double rr = double(im[p]) + im[q], ri = double(re[q]) - re[p];
+        const double power = lr * lr + li * li + rr * rr + ri * ri;
         if (power <= 0)
             continue;
-        const double s = std::max(0.0, 2.0 * (left * std::conj(right)).real() / power);
+        const double s = std::max(0.0, 2.0 * (lr * rr + li * ri) / power);
         const double s2 = s * s, s4 = s2 * s2;
-        const double g = 1.0 - m_strength * s4 * s4;
-        m_spectrum[k] *= g;
-        if (k != 0 && k != kSize / 2)
-            m_spectrum[kSize - k] *= g;
+        const float g = float(1.0 - m_strength * s4 * s4);
+        re[p] *= g;
+        im[p] *= g;
+        if (k != 0 && k != kSize / 2) {
+            re[q] *= g;
+            im[q] *= g;
+        }
     }
-    m_fft.Inverse(m_spectrum.data());
-    // Square-root Hann on both sides at a quarter hop sums to 2.
-    m_stream.AddPair(m_spectrum.data(), m_window.data(), 0.5);
+    m_fft.InverseSplit(re, im);
+    // Square-root Hann on both sides at a quarter hop sums to 2; the inverse is not scaled.
+    m_stream.AddPair(re, im, m_window.data(), 0.5 / double(kSize) / scaled);
 }
 
 void VocalRemoverKernel::Process(const float* in, float* out, size_t frames)

@@ -2,7 +2,8 @@
 // windows on both sides). In each bin of the band the similarity of the channels,
 // s = 2 Re(L conj R) / (|L|^2 + |R|^2) (1 for equal channels, 0 when one is silent or they are
 // opposed), sets the gain 1 - strength s^8 of both channels; bins outside the band pass. Away
-// from the centre the sound is rebuilt exactly; latency 2048 frames.
+// from the centre the sound is rebuilt exactly; latency 2048 frames. Both channels go through one
+// float transform (left as the real part, right as the imaginary part).
 #pragma once
 #include "EffectKernel.h"
 #include "Fft.h"
@@ -31,13 +32,13 @@ public:
 private:
     void RunFrame();
 
-    fxkit::Fft m_fft;
-    std::vector<double> m_window;
+    fxkit::FloatFft m_fft;
+    std::vector<float> m_window;
     double m_rate = 44100;
     size_t m_lowBin = 0, m_highBin = 0;
     double m_strength = 1;
     fxkit::StftStream m_stream;
-    std::vector<std::complex<double>> m_spectrum;
+    std::vector<float> m_re, m_im; // the transform's order
 };
 
 } // namespace fx

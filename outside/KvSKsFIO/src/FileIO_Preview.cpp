@@ -5,6 +5,8 @@
 #include "SampleCodec.h"
 #include "Sources.h"
 
+#include "WaveOutRing.h"
+
 #include <mmsystem.h>
 
 #include <vector>
@@ -14,16 +16,9 @@ namespace {
 constexpr UINT kPreviewMessage = 0x536;
 constexpr LONG kEventComplete = 1;
 
-// One playback: the file's frames as 16-bit PCM through four buffers of the output.
+// One playback: the file's frames as 16-bit PCM through the shared ring of output buffers.
 class PreviewJob {
 public:
-    ~PreviewJob()
-    {
-        if (m_device)
-            waveOutClose(m_device);
-        if (m_done)
-            CloseHandle(m_done);
-    }
     // Opens the file and the output; a device that will not open answers with its own code.
     HRESULT Open(const char* path)
     {
@@ -39,77 +34,42 @@ public:
         m_out.channels = m_sound.format.channels;
         m_out.rate = m_sound.format.rate;
         m_out.containerBits = m_out.validBits = 16;
-        WAVEFORMATEX wf = Pcm16Format(m_out.channels, m_out.rate);
-        m_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        const MMRESULT r =
-            waveOutOpen(&m_device, WAVE_MAPPER, &wf, reinterpret_cast<DWORD_PTR>(m_done), 0, CALLBACK_EVENT);
-        if (r != MMSYSERR_NOERROR) {
-            m_device = nullptr;
-            // A machine without a sound device refuses here, with the device's own text.
+        const MMRESULT r = m_ring.Open(WAVE_MAPPER, Pcm16Format(m_out.channels, m_out.rate), kFrames, 4, false);
+        // A machine without a sound device refuses here, with the device's own text.
+        if (r != MMSYSERR_NOERROR)
             return static_cast<HRESULT>(0x83EE0000u | r);
-        }
         return S_OK;
     }
 
-    // Plays to the end or until stop is set; true when it played to the end.
+    // Plays to the end (every written buffer back from the device) or until stop is set; true
+    // when it played to the end. A source that fails to read stops it there.
     bool Play(HANDLE stop)
     {
-        constexpr size_t kFrames = 8192;
         const Storage storage = StorageOfBits(m_sound.format.EngineBits());
         std::vector<uint8_t> in(kFrames * m_sound.format.BlockAlign());
         std::vector<uint8_t> mid(kFrames * m_out.channels * 4);
-        std::vector<std::vector<uint8_t>> buffers(4, std::vector<uint8_t>(kFrames * m_out.BlockAlign()));
-        std::vector<WAVEHDR> headers(4);
-        bool ended = false, stopped = false;
-        try {
-            for (WAVEHDR& h : headers)
-                h.dwFlags = WHDR_DONE;
-            while (!stopped) {
-                bool busy = false;
-                for (size_t i = 0; i < buffers.size(); ++i) {
-                    WAVEHDR& h = headers[i];
-                    if (!(h.dwFlags & WHDR_DONE)) {
-                        busy = true;
-                        continue;
-                    }
-                    if (h.dwFlags & WHDR_PREPARED)
-                        waveOutUnprepareHeader(m_device, &h, sizeof h);
-                    if (ended)
-                        continue;
-                    const size_t got = m_source->Read(in.data(), kFrames);
-                    if (got == 0) {
-                        ended = true;
-                        continue;
-                    }
+        bool failed = false;
+        const bool ended = PlayThroughWaveOut(
+            m_ring, kFrames,
+            [&](void* out, size_t frames) -> size_t {
+                try {
+                    const size_t got = m_source->Read(in.data(), frames);
                     uint8_t* outs[1] = {mid.data()};
                     DecodeFrames(m_sound.format, in.data(), got, storage, outs, m_out.channels);
-                    EncodeFrames(m_out, storage, mid.data(), got, buffers[i].data());
-                    h = WAVEHDR{};
-                    h.lpData = reinterpret_cast<LPSTR>(buffers[i].data());
-                    h.dwBufferLength = static_cast<DWORD>(got * m_out.BlockAlign());
-                    waveOutPrepareHeader(m_device, &h, sizeof h);
-                    waveOutWrite(m_device, &h, sizeof h);
-                    busy = true;
+                    EncodeFrames(m_out, storage, mid.data(), got, static_cast<uint8_t*>(out));
+                    return got;
+                } catch (const CKvSSException&) {
+                    failed = true;
+                    return 0;
                 }
-                if (!busy && ended)
-                    break;
-                HANDLE waits[2] = {stop, m_done};
-                if (WaitForMultipleObjects(2, waits, FALSE, 500) == WAIT_OBJECT_0)
-                    stopped = true;
-            }
-        } catch (const CKvSSException&) {
-            stopped = true;
-        }
-        waveOutReset(m_device);
-        for (WAVEHDR& h : headers)
-            if (h.dwFlags & WHDR_PREPARED)
-                waveOutUnprepareHeader(m_device, &h, sizeof h);
-        return !stopped;
+            },
+            stop);
+        return ended && !failed;
     }
 
 private:
-    HWAVEOUT m_device = nullptr;
-    HANDLE m_done = nullptr;
+    static constexpr size_t kFrames = 8192;
+    WaveOutRing m_ring;
     SoundFile m_sound;
     std::unique_ptr<SoundSource> m_source;
     StoredFormat m_out;

@@ -3,6 +3,7 @@
 //   KV_SHOW_SECONDS=n with --gtest_also_run_disabled_tests runs the Showcase for a screenshot.
 #include "CdIds.h"
 #include "CdPrefix.h"
+#include "DialogDriving.h"
 #include "ProgramProcess.h"
 #include "TestSupport.h"
 
@@ -16,57 +17,16 @@
 
 namespace {
 
+using cdtest::Pump;
+using cdtest::RemoteListText;
+using cdtest::WaitFor;
+
 constexpr char kLetter = 'R';
 constexpr UINT kExtractCommand = 1103;
-
-void Pump(DWORD ms)
-{
-    const DWORD until = GetTickCount() + ms;
-    while (GetTickCount() < until) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(20);
-    }
-}
-
-// A list row's text in another process: the request and its buffer in that process's memory.
-std::string RemoteListText(HWND list, int row, int column)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process)
-        return "(no access)";
-    const size_t size = sizeof(LVITEMA) + 256;
-    auto* remote = static_cast<uint8_t*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = reinterpret_cast<char*>(remote + sizeof(LVITEMA));
-    item.cchTextMax = 256;
-    WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
-    char text[256] = {};
-    ReadProcessMemory(process, remote + sizeof(LVITEMA), text, sizeof text - 1, nullptr);
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return text;
-}
 
 void Click(HWND dialog, int id)
 {
     SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-bool WaitFor(const std::function<bool()>& ready, DWORD ms)
-{
-    const DWORD until = GetTickCount() + ms;
-    while (!ready()) {
-        if (GetTickCount() > until)
-            return false;
-        Pump(50);
-    }
-    return true;
 }
 
 std::vector<std::string> MdiTitles(HWND frame)
@@ -122,16 +82,7 @@ protected:
         return dialog;
     }
 
-    std::string Diagnose()
-    {
-        std::string out;
-        for (HWND box : m_program->Boxes()) {
-            char title[128] = {};
-            GetWindowTextA(box, title, sizeof title);
-            out += std::string("[") + title + ": " + kvtest::BoxText(box) + "] ";
-        }
-        return out;
-    }
+    std::string Diagnose() { return cdtest::DescribeBoxes(*m_program); }
 
     cdtest::ScopedMciDriver m_driver;
     std::unique_ptr<cdtest::ScopedImageDrive> m_image;

@@ -1,5 +1,6 @@
 // The effect dialog's Preview on the sound server's null sink: the processed sound is heard at
 // the sink's monitor, OFF plays it dry, and the shortest selection it takes is 8129 frames.
+#include "AudioEffectFixture.h"
 #include "AudioRig.h"
 #include "ComRef.h"
 #include "DialogScript.h"
@@ -19,23 +20,10 @@ using namespace fxtest;
 
 namespace {
 
-constexpr LONGLONG kRate = 48000;
 constexpr double kToneHz = 1000.0;
 
-class EffectsAudioTest : public EffectTest {
+class EffectsAudioTest : public AudioEffectTest {
 protected:
-    void SetUp() override
-    {
-        EffectTest::SetUp();
-        ASSERT_TRUE(rig::Capture::Get().WaitRunning(8000)) << "no capture of the sound server";
-        ASSERT_TRUE(skin_.Loaded());
-        InstallEffectDialogs(nullptr);
-    }
-    void TearDown() override
-    {
-        RemoveEffectDialogs();
-        EffectTest::TearDown();
-    }
     // A stereo 16-bit document at 48 kHz holding frames of a 1 kHz tone at -12 dBFS.
     void ToneDocument(LONGLONG frames)
     {
@@ -51,16 +39,7 @@ protected:
         descriptor.displayName = "Gain";
         return DocWiring::RunEffectDialog(descriptor, doc_.get());
     }
-    // The tone's level heard over the next half second, in dB of full scale.
-    static double HeardDb()
-    {
-        rig::Capture& capture = rig::Capture::Get();
-        const LONGLONG from = capture.Now() + kRate / 10;
-        capture.WaitFor(from + kRate / 2, 5000);
-        const std::vector<int16_t> heard = capture.Take(from, from + kRate / 2);
-        const double amplitude = rig::ToneAmplitude(heard, 0, kToneHz, 0, heard.size() / 2);
-        return 20.0 * std::log10(std::max(amplitude, 1e-9));
-    }
+    static double HeardDb() { return AudioEffectTest::HeardDb(kToneHz); }
     // Pumps the dialog's messages for a while.
     static void Wait(DWORD ms)
     {
@@ -74,8 +53,6 @@ protected:
             ::Sleep(10);
         }
     }
-
-    PaneSkin skin_;
 };
 
 TEST_F(EffectsAudioTest, PreviewIsHeardWithTheEffectAndDryWithOff)

@@ -35,8 +35,12 @@ protected:
         const StrmRegistration* entry = registry_->Find(TagLow(tag), TagHigh(tag));
         if (!entry || !entry->create)
             return nullptr;
+        ITaggedObject* object = nullptr;
         IStrmComponent* component = nullptr;
-        entry->create(TagLow(tag), TagHigh(tag), &component);
+        if (SUCCEEDED(entry->create(TagLow(tag), TagHigh(tag), &object)) && object) {
+            object->QueryInterface(tag, reinterpret_cast<void**>(&component));
+            object->Release();
+        }
         return component;
     }
     // Sets the 6-channel table of both components to the order given.

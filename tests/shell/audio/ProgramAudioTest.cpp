@@ -6,6 +6,7 @@
 #include "ComRef.h"
 #include "CommandInterfaces.h"
 #include "KsMultiTrackLoader.h"
+#include "LabelRecord.h"
 #include "MainFrame.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
@@ -132,10 +133,10 @@ protected:
         return position;
     }
     // A track of tone frames placed at start: the first (empty) track, then new ones.
-    void AddTrack(int64_t frames, WORD channels, int64_t start)
+    void AddTrack(int64_t frames, WORD channels, int64_t start) { AddTrack(Tone(frames, channels), channels, start); }
+    void AddTrack(const std::vector<int16_t>& tone, WORD channels, int64_t start)
     {
         const std::string path = scratch_.File("t" + std::to_string(files_++) + ".raw");
-        const std::vector<int16_t> tone = Tone(frames, channels);
         FILE* f = std::fopen(path.c_str(), "wb");
         ASSERT_NE(f, nullptr);
         std::fwrite(tone.data(), 2, tone.size(), f);
@@ -155,6 +156,14 @@ protected:
         doc_->GetSelection()->SetRowRange(0, -1);
     }
     std::vector<std::string> UndoNames() { return kvtest::UndoNames(doc_->GetHistory()); }
+    // Space from a caret at 0; the capture's frame count when it was pressed.
+    LONGLONG PlayFromStart()
+    {
+        doc_->GetSelection()->SetSelection(0, 0, TRUE);
+        const LONGLONG mark = rig::Capture::Get().Now();
+        Key(VK_SPACE);
+        return mark;
+    }
 
     SettingsTestRoot root_;
     kvtest::ScratchFolder scratch_;
@@ -232,6 +241,118 @@ TEST_F(ProgramAudioTest, SpacePlaysShiftSpacePausesAndTheShuttleRewindsASecondEv
     EXPECT_FALSE(controller_->IsPlaying());
     EXPECT_FALSE(frame_->IsEngineRunning());
     EXPECT_LT(view_->GetPlayPosition(), 0) << "the play cursor is gone";
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// M at a caret adds a cue there and opens its name editor; M while playing adds the cue where
+// the sound has got to, without the editor (typing would steer the transport).
+TEST_F(ProgramAudioTest, MAddsACueAtTheCaretWithItsNameEditorAndWhilePlayingAtThePlayPosition)
+{
+    AddTrack(20 * kRate, 2, 0);
+    const auto lastLabel = [&] {
+        LabelRecord record{}, last{};
+        for (int i = 0; doc_->GetLabelAt(i, &record); ++i)
+            last = record;
+        return last;
+    };
+    doc_->GetSelection()->SetSelection(kRate, kRate, TRUE);
+    Char('m');
+    EXPECT_EQ(lastLabel().start, kRate);
+    int control = 0;
+    EXPECT_TRUE(app_.IsInPlaceEditActive(&control)) << "the name editor opens on the new cue";
+    CWnd* edit = app_.GetInPlaceEdit();
+    ASSERT_NE(edit, nullptr);
+    char text[64] = {};
+    ::GetWindowTextA(edit->m_hWnd, text, sizeof text);
+    EXPECT_STREQ(text, lastLabel().name);
+    app_.EndInPlaceEdit();
+    view_->SetFocus();
+
+    doc_->GetSelection()->SetSelection(2 * kRate, 2 * kRate, TRUE);
+    Key(VK_SPACE);
+    ASSERT_TRUE(controller_->IsPlaying());
+    for (int i = 0; i < 3; ++i) {
+        Run(400);
+        const int64_t before = Position();
+        Char('m');
+        const int64_t after = Position();
+        const LabelRecord cue = lastLabel();
+        EXPECT_EQ(cue.start, cue.end) << "a cue, not a section";
+        EXPECT_GE(cue.start, before - kRate * 30 / 1000) << "cue " << i;
+        EXPECT_LE(cue.start, after + kRate * 30 / 1000) << "cue " << i;
+        EXPECT_FALSE(app_.IsInPlaceEditActive(nullptr)) << "no editor while playing";
+    }
+    EXPECT_EQ(UndoNames().size(), 4u) << "one step per cue";
+    Key(VK_SPACE);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// A ramp naming its own position, in both channels.
+std::vector<int16_t> StereoRamp(int64_t frames)
+{
+    const std::vector<int16_t> ramp = rig::PositionRamp(frames);
+    std::vector<int16_t> stereo(size_t(frames) * 2);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        stereo[2 * i] = stereo[2 * i + 1] = ramp[i];
+    return stereo;
+}
+
+// Played from the program with Space, a one-second document is heard to its last sample every
+// time, and the transport ends by itself after it.
+// Disabled: the controller stops playing 540-910 ms after Space, and a Space pressed right
+// after such an end does not start playing.
+TEST_F(ProgramAudioTest, DISABLED_AOneSecondDocumentIsHeardWholeInTwentyRunsOfTwenty)
+{
+    const int64_t length = kRate;
+    AddTrack(StereoRamp(length), 2, 0);
+    rig::Capture& capture = rig::Capture::Get();
+    int whole = 0;
+    for (int run = 0; run < 20; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        const LONGLONG mark = PlayFromStart();
+        ASSERT_TRUE(controller_->IsPlaying());
+        const DWORD started = ::GetTickCount();
+        while (controller_->IsPlaying() && ::GetTickCount() - started < 4000)
+            Run(10);
+        ASSERT_FALSE(controller_->IsPlaying()) << "no end within 4 s";
+        EXPECT_GE(::GetTickCount() - started, 950u) << "ended before the sound could have";
+        const LONGLONG until = capture.Now() + kRate * 4 / 10;
+        ASSERT_TRUE(capture.WaitFor(until, 3400));
+        const auto pieces = rig::RampPieces(capture.Take(mark, until), 0, length);
+        ASSERT_EQ(pieces.size(), 1u);
+        const bool last = std::fabs(pieces[0].lastPosition - double(length - 1)) <= kRate * 0.005;
+        const bool frames = std::llabs(pieces[0].frames - (length - rig::kStartLoss)) <= kRate * 16 / 1000;
+        EXPECT_TRUE(last) << "heard to " << pieces[0].lastPosition;
+        EXPECT_TRUE(frames) << pieces[0].frames << " frames heard";
+        whole += last && frames;
+    }
+    EXPECT_EQ(whole, 20);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// Paused with Shift+Space, the controller's counter shows where the sound stopped.
+// Disabled: the counter shows 23 ms past the last sound heard.
+TEST_F(ProgramAudioTest, DISABLED_TheCounterAtPauseIsWhereTheSoundStopped)
+{
+    const int64_t length = 20 * kRate;
+    AddTrack(StereoRamp(length), 2, 0);
+    rig::Capture& capture = rig::Capture::Get();
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        const LONGLONG mark = PlayFromStart();
+        ASSERT_TRUE(controller_->IsPlaying());
+        Run(1200 + 300 * run);
+        Key(VK_SPACE, true);
+        ASSERT_TRUE(controller_->IsPaused());
+        Run(50);
+        const int64_t counter = controller_->GetCounterPosition();
+        const LONGLONG until = capture.Now() + kRate * 6 / 10;
+        ASSERT_TRUE(capture.WaitFor(until, 3400));
+        Key(VK_SPACE);
+        const auto pieces = rig::RampPieces(capture.Take(mark, until), 0, length);
+        ASSERT_FALSE(pieces.empty());
+        EXPECT_NEAR(double(counter), pieces.back().lastPosition, kRate * 0.020) << "counter " << counter;
+    }
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 

@@ -1,18 +1,23 @@
-// The effect dialog's skinned look: the patterned background, owner-drawn buttons and tabs,
-// transparent statics, and the skinned frame and caption.
-#include "EffectDialog.h"
+// The skinned look of the page dialogs: the patterned background, owner-drawn buttons and
+// tabs, transparent statics, and the skinned frame and caption.
+#include "SkinnedPageDialog.h"
 
 #include "CaptionFrameHelper.h"
 #include "EffectIds.h"
-#include "SkinButton.h"
+#include "ResourceModule.h"
 #include "SkinTables.h"
 
 namespace {
 
 constexpr int kImageBackground = 106;
 constexpr int kColourText = 16;
+constexpr int kColourTextDisabled = 18;
 
-SkinButtonImages ImagesOf(int id)
+struct ButtonImages {
+    int normal, pressed, disabled;
+};
+
+ButtonImages ImagesOf(int id)
 {
     if (id == IDC_EFFECT_REGISTER_PRESET)
         return {109, 110, 111};
@@ -23,7 +28,7 @@ SkinButtonImages ImagesOf(int id)
 
 } // namespace
 
-void CEffectDialog::MakeBackground()
+void CSkinnedPageDialog::MakeBackground()
 {
     delete m_skinBitmap;
     m_skinBitmap = CreateSkinBitmap(nullptr, kImageBackground, CSize(0, 0));
@@ -39,7 +44,7 @@ void CEffectDialog::MakeBackground()
     }
 }
 
-BOOL CEffectDialog::DestroyWindow()
+BOOL CSkinnedPageDialog::DestroyWindow()
 {
     delete m_captionFrame;
     m_captionFrame = nullptr;
@@ -49,9 +54,11 @@ BOOL CEffectDialog::DestroyWindow()
     return CDialog::DestroyWindow();
 }
 
-void CEffectDialog::OnDrawItem(int id, LPDRAWITEMSTRUCT item)
+void CSkinnedPageDialog::OnDrawItem(int id, LPDRAWITEMSTRUCT item)
 {
     (void)id;
+    if (!item)
+        return;
     if (item->CtlType == ODT_TAB)
         DrawTab(item);
     else if (item->CtlType == ODT_BUTTON)
@@ -60,7 +67,7 @@ void CEffectDialog::OnDrawItem(int id, LPDRAWITEMSTRUCT item)
 
 // Fills a control's rectangle with the dialog's background, its pattern lined up with
 // the dialog's own.
-void CEffectDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
+void CSkinnedPageDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
 {
     if (!m_background.m_hObject)
         return;
@@ -70,13 +77,48 @@ void CEffectDialog::FillBackground(HDC dc, HWND control, const RECT& rect)
     ::FillRect(dc, &rect, static_cast<HBRUSH>(m_background.m_hObject));
 }
 
-void CEffectDialog::DrawButton(LPDRAWITEMSTRUCT item)
+void CSkinnedPageDialog::DrawButton(LPDRAWITEMSTRUCT item)
 {
-    DrawSkinButton(m_hWnd, *item, ImagesOf(static_cast<int>(item->CtlID)),
-                   [this, item](HDC dc, const RECT& rect) { FillBackground(dc, item->hwndItem, rect); });
+    const int id = static_cast<int>(item->CtlID);
+    if (item->itemAction == ODA_FOCUS) {
+        // The focused button is the default one; without focus OK is, or Cancel.
+        if (item->itemState & ODS_FOCUS)
+            SendMessage(DM_SETDEFID, static_cast<WPARAM>(id));
+        else
+            SendMessage(DM_SETDEFID, ::IsWindowEnabled(::GetDlgItem(m_hWnd, IDOK)) ? IDOK : IDCANCEL);
+    }
+    CDC dc(item->hDC);
+    RECT rect = item->rcItem;
+    FillBackground(item->hDC, item->hwndItem, rect);
+    const ButtonImages images = ImagesOf(id);
+    const bool disabled = (item->itemState & ODS_DISABLED) != 0;
+    const bool pressed = (item->itemState & ODS_SELECTED) != 0;
+    const int image = disabled ? images.disabled : pressed ? images.pressed : images.normal;
+    TileSkinImageH(&dc, image, rect.left, rect.top, rect.right, rect.bottom);
+    char text[128] = {};
+    ::GetWindowTextA(item->hwndItem, text, sizeof text);
+    if (text[0]) {
+        const int oldMode = ::SetBkMode(item->hDC, TRANSPARENT);
+        const COLORREF oldColour = ::SetTextColor(item->hDC, SkinColorAt(disabled ? kColourTextDisabled : kColourText));
+        HGDIOBJ oldFont = ::SelectObject(item->hDC, reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
+        RECT textRect = rect;
+        if (pressed)
+            ::OffsetRect(&textRect, 1, 1);
+        ::DrawTextA(item->hDC, text, -1, &textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        ::SelectObject(item->hDC, oldFont);
+        ::SetTextColor(item->hDC, oldColour);
+        ::SetBkMode(item->hDC, oldMode);
+    }
+    if (item->itemState & ODS_FOCUS) {
+        RECT focus = rect;
+        focus.right -= 2;
+        focus.bottom -= 2;
+        ::InflateRect(&focus, -4, -4);
+        ::DrawFocusRect(item->hDC, &focus);
+    }
 }
 
-void CEffectDialog::DrawTab(LPDRAWITEMSTRUCT item)
+void CSkinnedPageDialog::DrawTab(LPDRAWITEMSTRUCT item)
 {
     RECT rect = item->rcItem;
     FillBackground(item->hDC, item->hwndItem, rect);
@@ -99,7 +141,7 @@ void CEffectDialog::DrawTab(LPDRAWITEMSTRUCT item)
     }
 }
 
-HBRUSH CEffectDialog::OnCtlColor(CDC* dc, CWnd* wnd, UINT kind)
+HBRUSH CSkinnedPageDialog::OnCtlColor(CDC* dc, CWnd* wnd, UINT kind)
 {
     (void)wnd;
     if (!m_background.m_hObject)
@@ -122,7 +164,7 @@ HBRUSH CEffectDialog::OnCtlColor(CDC* dc, CWnd* wnd, UINT kind)
     }
 }
 
-void CEffectDialog::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
+void CSkinnedPageDialog::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
 {
     if (m_captionFrame)
         m_captionFrame->OnNcCalcSize(calcValid, params);
@@ -130,20 +172,27 @@ void CEffectDialog::OnNcCalcSize(BOOL calcValid, NCCALCSIZE_PARAMS* params)
         Default();
 }
 
-LRESULT CEffectDialog::OnNcHitTest(CPoint point)
+LRESULT CSkinnedPageDialog::OnNcHitTest(CPoint point)
 {
     return m_captionFrame ? m_captionFrame->OnNcHitTest(point.x, point.y) : Default();
 }
 
-BOOL CEffectDialog::OnNcActivate(BOOL active)
+BOOL CSkinnedPageDialog::OnNcActivate(BOOL active)
 {
     return m_captionFrame ? m_captionFrame->OnNcActivate(active) : static_cast<BOOL>(Default());
 }
 
-void CEffectDialog::OnNcPaint()
+void CSkinnedPageDialog::OnNcPaint()
 {
     if (m_captionFrame)
         m_captionFrame->OnNcPaint(m_captionFrame->GetCurrentCode());
     else
         Default();
+}
+
+void CSkinnedPageDialog::ShowStop(UINT stringId, UINT icon)
+{
+    char text[512] = {};
+    ::LoadStringA(GetResourceModule(), stringId, text, sizeof text);
+    AfxMessageBox(text, MB_OK | icon);
 }

@@ -1,0 +1,53 @@
+// Resource ids of the split waveform pages and the split-to-files dialog (the template script
+// and the code include this).
+#pragma once
+
+#define IDD_SPLIT_TYPE 108
+#define IDD_SPLIT_INTERVAL 149
+#define IDD_SILENCE_DETECTION 102
+#define IDD_SPLIT_TO_FILES 153
+#define IDI_SPLIT_BROWSE 5389
+
+// "&Back" on the wizard's pages: the dialog's result 3.
+#define IDC_SPLIT_BACK 3
+#define IDC_SPLIT_HELP 9
+
+// The type page.
+#define IDC_SPLIT_AT_INTERVAL 5130
+#define IDC_SPLIT_AT_SILENCE 5137
+#define IDC_SPLIT_AT_CUES 5297
+// The interval and silence pages.
+#define IDC_SPLIT_INTERVAL 5034
+#define IDC_SPLIT_INTERVAL_SPIN 5038
+#define IDC_SPLIT_INTERVAL_UNIT 5192
+#define IDC_SPLIT_TO_FILES 5323
+#define IDC_SPLIT_TO_CUES 5326
+#define IDC_SPLIT_REMOVE_CUES 5334
+#define IDC_SILENCE_DURATION 5283
+#define IDC_SILENCE_DURATION_SPIN 5318
+#define IDC_SILENCE_UNIT 5338
+#define IDC_SILENCE_ANALOG1 5127
+#define IDC_SILENCE_ANALOG2 5136
+#define IDC_SILENCE_ANALOG3 5141
+#define IDC_SILENCE_CDMD 5296
+#define IDC_SILENCE_LEVEL_A 5284
+#define IDC_SILENCE_LEVEL_B 5286
+// The split-to-files dialog.
+#define IDC_SPLIT_FOLDER_LABEL 5289
+#define IDC_SPLIT_FOLDER 5285
+#define IDC_SPLIT_BROWSE 5287
+#define IDC_SPLIT_PREFIX_LABEL 5290
+#define IDC_SPLIT_PREFIX 5081
+#define IDC_SPLIT_FORMAT 199
+#define IDC_SPLIT_ADVANCED 5001
+
+#define IDS_SPLIT_SECONDS_FORMAT 20205
+#define IDS_SPLIT_MS64_FORMAT 20206
+#define IDS_SPLIT_MS_FORMAT 20207
+#define IDS_SPLIT_SET_CUES 20208
+#define IDS_SPLIT_NEXT 20209
+#define IDS_SPLIT_PREFIX_DEFAULT 20280
+#define IDS_SPLIT_NO_FOLDER 20448
+#define IDS_SPLIT_OVERWRITE 20449
+#define IDS_SPLIT_SILENCE_TOO_SHORT 20450
+#define IDS_SPLIT_CANNOT_WRITE 61279
