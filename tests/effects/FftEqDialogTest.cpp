@@ -3,6 +3,7 @@
 // parameter and range dialogs and the axis are driven through their own controls; OK applies
 // the curve drawn on the page as one step, New Window renders a new document.
 #include "AmplitudeRangeDialog.h"
+#include "AppIds.h"
 #include "DialogScript.h"
 #include "EffectModuleTable.h"
 #include "FftEqDialog.h"
@@ -16,6 +17,7 @@
 #include "ScreenShot.h"
 
 #include <cmath>
+#include <cstring>
 
 using namespace fxtest;
 
@@ -225,6 +227,55 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
     ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
     EXPECT_EQ(before[0], ReadTrackBytes(doc_, 0));
     EXPECT_EQ(before[1], ReadTrackBytes(doc_, 1));
+}
+
+TEST_F(FftEqDialogTest, AReanalysisCancelledFromItsProgressPutsThePreviousParametersBack)
+{
+    TwoTracks();
+    FftEqParameters before{}, during{}, after{};
+    Script script({
+        [&] {
+            HWND d = IdleDialog();
+            if (!d)
+                return false;
+            before = Parameters(d);
+            PostClick(d, IDC_FFTEQ_SETTINGS);
+            return true;
+        },
+        [&] {
+            HWND p = FindDialogWith(IDC_FFT_OVERLAP);
+            if (!p)
+                return false;
+            // Frames one sample apart: an analysis slow enough to be cancelled.
+            Choose(p, IDC_FFT_SIZE, 6); // 8192
+            ::SetDlgItemTextA(p, IDC_FFT_OVERLAP, "8191");
+            Click(p, IDOK);
+            return true;
+        },
+        [&] {
+            HWND progress = FindDialogWith(IDC_PROGRESS_BAR);
+            if (!progress || !::IsWindowEnabled(::GetDlgItem(progress, IDCANCEL)))
+                return false;
+            during = Parameters(FindDialogWith(IDC_FFTEQ_TRACKS));
+            Click(progress, IDCANCEL);
+            return true;
+        },
+        [&] {
+            HWND d = IdleDialog();
+            if (!d)
+                return false;
+            after = Parameters(d);
+            Click(d, IDCANCEL);
+            return true;
+        },
+    });
+    main_->SendMessage(WM_COMMAND, kFftEqCommand, 0);
+    ASSERT_TRUE(script.Finished());
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(8192, during.fftSize) << "the analysis ran with the new parameters";
+    EXPECT_EQ(8191, during.overlap);
+    EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before)) << "the previous parameters are back";
+    EXPECT_TRUE(boxes_.empty()) << "a cancel shows nothing: " << (boxes_.empty() ? "" : boxes_[0]);
 }
 
 TEST_F(FftEqDialogTest, NewWindowRendersTheEqualisedMixIntoANewDocumentAndLeavesTheSourceAlone)
