@@ -94,6 +94,13 @@ protected:
     {
         return dynamic_cast<CFftEqDialog*>(CWnd::FromHandlePermanent(window));
     }
+    // The screen once the window has painted what the step changed (the step runs inside a
+    // modal loop that has not yet seen the paint messages).
+    static void Shot(HWND window, const char* name)
+    {
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        kvtest::Shot(name);
+    }
     static FftEqParameters Parameters(HWND window)
     {
         FftEqParameters p{};
@@ -138,7 +145,7 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
             HWND d = IdleDialog();
             if (!d)
                 return false;
-            kvtest::Shot("ffteq-1-dialog");
+            Shot(d, "ffteq-1-dialog");
             items = ComboItems(::GetDlgItem(d, IDC_FFTEQ_TRACKS));
             logChecked = ::IsDlgButtonChecked(d, IDC_FFTEQ_LOG) == BST_CHECKED;
             Choose(d, IDC_FFTEQ_TRACKS, 1); // "TRACK 1 - R": reanalysed before the call returns
@@ -159,7 +166,7 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
             Choose(p, IDC_FFT_SIZE, 2); // 512
             ::SetDlgItemTextA(p, IDC_FFT_OVERLAP, "512");
             overlapText = ItemText(p, IDC_FFT_OVERLAP);
-            kvtest::Shot("ffteq-2-fft-parameters");
+            Shot(p, "ffteq-2-fft-parameters");
             readout = ItemText(p, IDC_FFT_OVERLAP_RATIO);
             Choose(p, IDC_FFT_WINDOW, 2); // Blackman
             Click(p, IDOK);
@@ -183,7 +190,7 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
             EXPECT_TRUE(::IsWindow(r));
             ::SetDlgItemTextA(r, IDC_RANGE_MAXIMUM, "0");
             ::SetDlgItemTextA(r, IDC_RANGE_MINIMUM, "-96");
-            kvtest::Shot("ffteq-3-amplitude-range");
+            Shot(r, "ffteq-3-amplitude-range");
             Click(r, IDOK);
             return true;
         },
@@ -194,7 +201,7 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
             Click(d, IDC_FFTEQ_LINEAR);
             afterRange = Parameters(d);
             ClickCurve(d);
-            kvtest::Shot("ffteq-4-curve-linear");
+            Shot(d, "ffteq-4-curve-linear");
             Click(d, IDOK);
             return true;
         },
