@@ -243,6 +243,18 @@ double ApplyDirect(BenchDocument& b, const std::string& folder, const std::funct
     return Seconds(t0);
 }
 
+// The same, with a kit kernel of stereo in and out, one output frame per input frame.
+template <class Kernel>
+double ApplyKernelDirect(BenchDocument& b, const std::string& folder, Kernel& kernel)
+{
+    std::vector<float> out;
+    return ApplyDirect(b, folder, [&](float* data, size_t n) {
+        out.resize(n * 2);
+        kernel.Process(data, out.data(), n);
+        std::copy(out.begin(), out.end(), data);
+    });
+}
+
 int Preview()
 {
     rig::Capture& capture = rig::Capture::Get();
@@ -359,12 +371,7 @@ int main(int argc, char** argv)
             fx::GainKernel kernel;
             double values[fx::kGainChannels] = {kGainDb, kGainDb, 0, 0, 0, 0};
             kernel.Prepare({double(kRate), 2, 2}, values);
-            std::vector<float> out;
-            const double direct = ApplyDirect(b, folder, [&](float* data, size_t n) {
-                out.resize(n * 2);
-                kernel.Process(data, out.data(), n);
-                std::copy(out.begin(), out.end(), data);
-            });
+            const double direct = ApplyKernelDirect(b, folder, kernel);
             std::printf("gain_worker_seconds %.3f\ngain_direct_seconds %.3f\n", worker, direct);
             Check(b.doc->GetHistory()->Undo(), "undo");
         }
@@ -376,12 +383,7 @@ int main(int argc, char** argv)
             double values[fx::kFeqParamCount];
             FftEqCurve(values);
             kernel.Prepare({double(kRate), 2, 2}, values);
-            std::vector<float> out;
-            const double direct = ApplyDirect(b, folder, [&](float* data, size_t n) {
-                out.resize(n * 2);
-                kernel.Process(data, out.data(), n);
-                std::copy(out.begin(), out.end(), data);
-            });
+            const double direct = ApplyKernelDirect(b, folder, kernel);
             std::printf("ffteq_worker_seconds %.3f\nffteq_direct_seconds %.3f\n", worker, direct);
             Check(b.doc->GetHistory()->Undo(), "undo");
         }

@@ -4,6 +4,7 @@
 // document, its history, its track marks and the temporary folder as they were.
 #include "EffectFixture.h"
 #include "FftEqRenderWorker.h"
+#include "FormatConverter.h"
 #include "IEffectParameters.h"
 #include "KsMultiTrack.h"
 #include "KvSEFFEQ.h"
@@ -164,6 +165,17 @@ TEST_F(FftEqRenderWorkerTest, AnApplyIsOneStepOrNothingAtAll)
         }
         Drop();
     }
+}
+
+TEST(GraphWorkerProgress, APercentOfAKnownDurationOnlyAndNeverAbove100)
+{
+    const struct {
+        LONGLONG position, duration;
+        LONG percent;
+    } cases[] = {{0, 0, 0},     {500, 0, 0},    {500, -1, 0},     {-5, 100, 0},
+                 {50, 100, 50}, {999, 1000, 99}, {100, 100, 100}, {150, 100, 100}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.percent, ProgressPercent(c.position, c.duration)) << c.position << " of " << c.duration;
 }
 
 } // namespace
