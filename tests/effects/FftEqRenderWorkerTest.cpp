@@ -7,6 +7,7 @@
 #include "FormatConverter.h"
 #include "IEffectParameters.h"
 #include "KsMultiTrack.h"
+#include "KsMultiTrackLoader.h"
 #include "KvSEFFEQ.h"
 #include "TestFilters.h"
 
@@ -16,9 +17,23 @@ namespace {
 
 class FftEqRenderWorkerTest : public EffectTest {
 public:
+    // The engine deletes a dropped file only inside its own temporary folder: the test's, not
+    // the one a program started earlier in this process gave it.
+    void SetUp() override
+    {
+        EffectTest::SetUp();
+        ASSERT_EQ(S_OK, MtEngine::CreateTempStore(store_));
+        ASSERT_EQ(S_OK, store_->QueryInterface(__uuidof(IMtTempSettings), settings_.OutVoid()));
+        ASSERT_EQ(S_OK, settings_->GetFolder(engineFolder_, sizeof engineFolder_));
+        ASSERT_EQ(S_OK, settings_->SetFolder(tempFolder_.c_str()));
+    }
     void TearDown() override
     {
         Drop();
+        if (settings_)
+            settings_->SetFolder(engineFolder_);
+        settings_.Reset();
+        store_.Reset();
         EffectTest::TearDown();
     }
     void StartWorker()
@@ -73,6 +88,9 @@ public:
 
     CFftEqRenderWorker* worker_ = nullptr;
     ComRef<IBaseFilter> equaliser_;
+    ComRef<IMtTempStore> store_;
+    ComRef<IMtTempSettings> settings_;
+    char engineFolder_[MAX_PATH] = {};
 };
 
 TEST_F(FftEqRenderWorkerTest, AnalysisOfOneChannelWritesNothingAndLeavesTheMarksAsTheyWere)
