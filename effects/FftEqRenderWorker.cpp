@@ -2,7 +2,6 @@
 // main thread.
 #include "FftEqRenderWorker.h"
 
-#include "AudioRenderer.h"
 #include "CommandSupport.h"
 #include "KsMultiTrack.h"
 #include "KsMultiTrackLoader.h"
@@ -106,12 +105,7 @@ HRESULT CFftEqRenderWorker::RunPreview()
         ComRef<IMtSelection> selection = SelectionOf(engine.Get());
         TrackMarks marks(engine.Get(), selection.Get());
         marks.Restore(Sounding(engine.Get(), marks.Marked()));
-        ComRef<IBaseFilter> renderer;
-        ThrowIfFailed(CreateAudioRendererFilter(renderer.Out()));
-        ReplaceSink(renderer.Get());
-        ComRef<IFilterGraph> filterGraph;
-        if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph, filterGraph.OutVoid())))
-            filterGraph->SetDefaultSyncSource();
+        UseAudioRenderer();
         AttachEngineSource(engine.Get(), 1, 1);
         ComRef<IFftEqualizer> equalizer = Equalizer();
         equalizer->KeepSpectrum();

@@ -70,6 +70,8 @@ public:
     HRESULT AddEffectFilter(IUnknown* filter, BOOL sinkChainFlag);
     HRESULT DisconnectChain();
     HRESULT RemoveEffectFilters();
+    // Stopped, the chain disconnected and out of the graph: the worker can go.
+    void TakeDownChain();
     bool ChainNeedsTwoChannels() const;
     size_t ChainLength() const { return chain.size(); }
 
@@ -106,6 +108,8 @@ protected:
     // The null renderer as the sink, and no clock: the run goes as fast as the filters allow.
     // Throws.
     void UseNullRenderer();
+    // The sound output of the configured device as the sink, its clock the graph's. Throws.
+    void UseAudioRenderer();
     // The graph with the engine source (KsDShowSrc) in it.
     HRESULT BuildEngineSourceGraph();
     // The source reads the engine (mix: the selected tracks mixed; live: as a preview) in

@@ -2,6 +2,7 @@
 // the attribute module's converter where the formats differ), and taking it apart again.
 #include "GraphWorker.h"
 
+#include "AudioRenderer.h"
 #include "EffectModuleTable.h"
 #include "FormatConverter.h"
 #include "GraphHelpers.h"
@@ -285,4 +286,21 @@ void CGraphWorker::UseNullRenderer()
     ComRef<IMediaFilter> timing;
     if (SUCCEEDED(graph->QueryInterface(IID_IMediaFilter, timing.OutVoid())))
         timing->SetSyncSource(nullptr);
+}
+
+void CGraphWorker::UseAudioRenderer()
+{
+    ComRef<IBaseFilter> renderer;
+    ThrowIfFailed(CreateAudioRendererFilter(renderer.Out()));
+    ReplaceSink(renderer.Get());
+    ComRef<IFilterGraph> filterGraph;
+    if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph, filterGraph.OutVoid())))
+        filterGraph->SetDefaultSyncSource();
+}
+
+void CGraphWorker::TakeDownChain()
+{
+    StopGraph(0);
+    DisconnectChain();
+    RemoveEffectFilters();
 }

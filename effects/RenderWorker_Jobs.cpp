@@ -4,7 +4,6 @@
 // it; failures inside are thrown and caught at the end of the job.
 #include "RenderWorker.h"
 
-#include "AudioRenderer.h"
 #include "EffectModuleTable.h"
 #include "IEffectEnvironment.h"
 #include "IKsDShowSource.h"
@@ -105,12 +104,7 @@ HRESULT CRenderWorker::RunPreview(bool twoPass)
             MeasurePass();
         }
         AttachSource(1, 1);
-        ComRef<IBaseFilter> renderer;
-        ThrowIfFailed(CreateAudioRendererFilter(renderer.Out()));
-        ReplaceSink(renderer.Get());
-        ComRef<IFilterGraph> filterGraph;
-        if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph, filterGraph.OutVoid())))
-            filterGraph->SetDefaultSyncSource();
+        UseAudioRenderer();
         hr = BuildChain(TRUE);
         // The client looks at the result as soon as it is told the preview runs.
         result = hr;

@@ -164,6 +164,19 @@ ComRef<IBaseFilter> FftEqFilter()
     return filter;
 }
 
+// Post, wait, record, take the chain down: a dialog's OK once its worker is set up.
+template <class Worker>
+void ApplyAndRecord(BenchDocument& b, Worker& worker)
+{
+    worker.document = b.doc.get();
+    worker.history = b.doc->GetHistory();
+    worker.PostApply(nullptr);
+    WaitPumping(worker.doneEvent);
+    Check(worker.CompleteOnMainThread(), "apply");
+    worker.DisconnectChain();
+    worker.RemoveEffectFilters();
+}
+
 // The FFT equaliser dialog's OK: its worker's apply, waited for and recorded.
 double ApplyThroughFftEqWorker(BenchDocument& b, IBaseFilter* filter)
 {
@@ -172,14 +185,8 @@ double ApplyThroughFftEqWorker(BenchDocument& b, IBaseFilter* filter)
     CFftEqRenderWorker worker;
     Check(worker.Start(), "worker");
     Check(worker.SetEffect(filter), "chain");
-    worker.document = b.doc.get();
-    worker.history = b.doc->GetHistory();
     worker.engine = ComRef<IMtTrackSet>::Share(b.doc->GetTrackSet());
-    worker.PostApply(nullptr);
-    WaitPumping(worker.doneEvent);
-    Check(worker.CompleteOnMainThread(), "apply");
-    worker.DisconnectChain();
-    worker.RemoveEffectFilters();
+    ApplyAndRecord(b, worker);
     return Seconds(t0);
 }
 
@@ -192,14 +199,8 @@ double ApplyThroughWorker(BenchDocument& b, IBaseFilter* filter)
     Check(worker.Start(), "worker");
     if (filter)
         Check(worker.AddEffectFilter(filter, FALSE), "chain");
-    worker.document = b.doc.get();
-    worker.history = b.doc->GetHistory();
     worker.SetSource(b.doc->GetTrackSet());
-    worker.PostApply(nullptr);
-    WaitPumping(worker.doneEvent);
-    Check(worker.CompleteOnMainThread(), "apply");
-    worker.DisconnectChain();
-    worker.RemoveEffectFilters();
+    ApplyAndRecord(b, worker);
     return Seconds(t0);
 }
 

@@ -187,9 +187,7 @@ HRESULT CFftEqDialog::LoadPlugin(EffectModuleEntry* row, CNyMultiTrackDoc* docum
         CFftEqDialog* d;
         ~Worker()
         {
-            d->m_worker->StopGraph(0);
-            d->m_worker->DisconnectChain();
-            d->m_worker->RemoveEffectFilters();
+            d->m_worker->TakeDownChain();
             delete d->m_worker;
             d->m_worker = nullptr;
         }
