@@ -18,28 +18,6 @@ constexpr double kToneHz = 1000.0;
 
 class FftEqAudioTest : public AudioEffectTest {};
 
-// The press of Preview waits in the dialog until the sound ends: what happens meanwhile runs
-// from this timer, inside that wait.
-struct WhilePlaying {
-    static inline HWND dialog = nullptr;
-    static inline std::string caption;
-    static inline bool okEnabled = true;
-    static inline double heard = -200;
-    static inline double afterStop = 0;
-    static inline int ticks = 0;
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
-    {
-        if (++ticks < 75) // 1.5 s of sound first
-            return;
-        ::KillTimer(nullptr, timer);
-        caption = ItemText(dialog, IDC_FFTEQ_PREVIEW);
-        okEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
-        heard = AudioEffectTest::HeardDb(kToneHz);
-        Click(dialog, IDC_FFTEQ_PREVIEW); // Stop
-        afterStop = AudioEffectTest::HeardDb(kToneHz);
-    }
-};
-
 TEST_F(FftEqAudioTest, PreviewPlaysTheToneThroughTheCurveUntilStopIsPressed)
 {
     NewDocument({2});
@@ -59,8 +37,7 @@ TEST_F(FftEqAudioTest, PreviewPlaysTheToneThroughTheCurveUntilStopIsPressed)
         curve->SetParameter(7, 1);
         curve->SetParameter(8, kToneHz);
         curve->SetParameter(9, -12);
-        WhilePlaying::dialog = d;
-        ::SetTimer(nullptr, 0, 20, &WhilePlaying::Tick);
+        WhilePlaying::Start(d, IDC_FFTEQ_PREVIEW, kToneHz);
         Click(d, IDC_FFTEQ_PREVIEW); // returns once the preview has ended
         restored = ItemText(d, IDC_FFTEQ_PREVIEW);
         okAfter = ::IsWindowEnabled(::GetDlgItem(d, IDOK)) != FALSE;
