@@ -188,9 +188,8 @@ std::string MailSizeText(uint64_t bytes)
 
 bool IsEffectDialogCommand(int id)
 {
-    // The FFT equaliser waits for its own dialog; the palette's entries (34000 on) have no
-    // handler.
-    if (id == 2026 || (id >= 34000 && id <= 35999))
+    // The palette's entries (34000 on) have no handler.
+    if (id >= 34000 && id <= 35999)
         return true;
     if (g_effectDialogsAvailable)
         return false;

@@ -34,9 +34,8 @@ HWND ProgressWindow();
 // The views after an edit: relayout, scroll bars, status text, mixer and controller.
 void RefreshAfterEdit(CNyMultiTrackDoc* document, UINT refreshId);
 // The effect dialog (through the installed EffectDialogs); the Reverse (2003) and Mute (2005)
-// jobs, which show their own failures but a cancel; the generator and Sample Type dialogs. The
-// FFT-equaliser dialog and the split wizard wait for their own work: E_NOTIMPL, and their menu
-// items stay disabled (IsEffectDialogCommand) meanwhile.
+// jobs, which show their own failures but a cancel; the generator, FFT-equaliser and Sample
+// Type dialogs.
 HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document);
 HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
 HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document);
@@ -125,6 +124,7 @@ public:
     virtual HRESULT RunEffectDialog(CEffectDescriptor& descriptor, CNyMultiTrackDoc* document) = 0;
     virtual void RunFadeDialog(CNyMultiTrackDoc* document, bool crossfade) = 0;
     virtual HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) = 0;
+    virtual HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) = 0;
     virtual BOOL RunSampleTypeDialog(CNyMultiTrackDoc* document, DWORD* rate, WORD* bits, DWORD* precision) = 0;
     // The launcher's rows follow the documents (nothing without a launcher).
     virtual void UpdateEffectPalette() = 0;

@@ -119,9 +119,9 @@ HRESULT RunGeneratorDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document)
     return g_effectDialogs ? g_effectDialogs->RunGeneratorDialog(row, document) : E_NOTIMPL;
 }
 
-HRESULT RunFftEqualizerDialog(EffectModuleEntry*, CNyMultiTrackDoc*)
+HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document)
 {
-    return E_NOTIMPL;
+    return g_effectDialogs ? g_effectDialogs->RunFftEqualizerDialog(row, document) : E_NOTIMPL;
 }
 
 HRESULT RunEffectJob(int commandId, CNyMultiTrackDoc* document)

@@ -48,6 +48,7 @@ CGraphWorker::~CGraphWorker()
     EndThread();
     sink.Reset();
     source.Reset();
+    converter.Reset();
     graph.Reset();
     if (commandEvent)
         ::CloseHandle(commandEvent);
@@ -147,6 +148,8 @@ void CGraphWorker::SendProgress(WPARAM code, const char* text, LONG value, LONG 
     record.value = value;
     if (text)
         lstrcpynA(record.text, text, sizeof record.text);
+    else if (defaultProgressText)
+        ::LoadStringA(GetResourceModule(), defaultProgressText, record.text, sizeof record.text);
     record.flags = flags;
     ::SendMessageA(progressWindow, kProgressMessage, code, reinterpret_cast<LPARAM>(&record));
     if (cancel)
@@ -249,7 +252,9 @@ HRESULT CGraphWorker::RunGraph()
         seeking->GetCurrentPosition(&position);
         percent = ProgressPercent(position, duration);
         LONG cancel = 0;
-        if (percent < 100)
+        if (plainProgress)
+            SendProgress(2, nullptr, percent, 0, &cancel);
+        else if (percent < 100)
             SendProgress(2, processing.c_str(), percent, 0, &cancel);
         else
             SendProgress(2, waiting.c_str(), percent, 1, &cancel);
@@ -259,7 +264,9 @@ HRESULT CGraphWorker::RunGraph()
         }
     }
     LONG ignored = 0;
-    if (cancelled)
+    if (plainProgress)
+        ; // no last update
+    else if (cancelled)
         SendProgress(2, waiting.c_str(), percent, 1, &ignored);
     else
         SendProgress(2, processing.c_str(), end == End::Complete ? 100 : percent, 0, &ignored);

@@ -10,7 +10,8 @@
 //   WaitPumping(worker.doneEvent);       // the thread sends progress: keep messages going
 //   ~CMyWorker() { EndThread(); ... }    // the thread ends before the derived parts go
 //
-// `source` is the graph's head filter (the engine source, or a generator), `sink` its end.
+// `source` is the graph's head filter (the engine source, or a generator), `sink` its end;
+// between them a chain of effect filters (GraphWorker_Chain.cpp), connected anew for each run.
 #pragma once
 #include "ComRef.h"
 #include "Lock.h"
@@ -20,11 +21,24 @@
 #include <strmif.h>
 
 #include <string>
+#include <vector>
 
+class CommandDocument;
+struct ICommandHistory;
+struct IKsDShowSource;
 struct IMtItemList;
+struct IMtTrackSet;
 
 // The result of a job the user cancelled: ends the job, never reported nor shown.
 constexpr HRESULT kRenderCancelled = static_cast<HRESULT>(0x83E80005);
+
+// One filter of the chain, with one reference to each interface it names.
+struct ChainEntry {
+    ComRef<IBaseFilter> filter;
+    ComRef<IPin> input;
+    ComRef<IPin> output;        // null for a terminal filter
+    unsigned short channelNeed; // 2: the filter works only on two-channel sound
+};
 
 class CGraphWorker {
 public:
@@ -52,6 +66,21 @@ public:
     std::string WrittenDataFile();
     std::string WrittenPeakFile();
 
+    // The chain (GraphWorker_Chain.cpp). Main thread, while no job runs.
+    HRESULT AddEffectFilter(IUnknown* filter, BOOL sinkChainFlag);
+    HRESULT DisconnectChain();
+    HRESULT RemoveEffectFilters();
+    // Stopped, the chain disconnected and out of the graph: the worker can go.
+    void TakeDownChain();
+    bool ChainNeedsTwoChannels() const;
+    size_t ChainLength() const { return chain.size(); }
+
+    // After a render into one file (main thread): the new document gets the written file as
+    // one "Effect" step (its bits replaced by bitsOverride when not 0), an empty label table
+    // with an empty label per track, and every row selected. The file becomes the new
+    // document's.
+    HRESULT OpenResultAsNewDocument(CommandDocument* target, WORD bitsOverride);
+
     HRESULT result = S_OK;
     HANDLE doneEvent = nullptr;
 
@@ -76,6 +105,22 @@ protected:
     WAVEFORMATEX AddWrittenFile(IMtItemList* items, LONG trackId);
     // Both files of the writer's last run deleted (a failed run keeps nothing).
     void DeleteWrittenFiles();
+    // The null renderer as the sink, and no clock: the run goes as fast as the filters allow.
+    // Throws.
+    void UseNullRenderer();
+    // The sound output of the configured device as the sink, its clock the graph's. Throws.
+    void UseAudioRenderer();
+    // The graph with the engine source (KsDShowSrc) in it.
+    HRESULT BuildEngineSourceGraph();
+    // The source reads the engine (mix: the selected tracks mixed; live: as a preview) in
+    // float samples. Throws.
+    void AttachEngineSource(IMtTrackSet* engine, LONG mix, LONG live);
+
+    // Chain, worker thread: source, chain, (converter,) sink connected; float samples first,
+    // integer ones when the chain refuses them.
+    HRESULT BuildChain(BOOL preview);
+    HRESULT ConnectChain(IKsDShowSource* api, ComRef<IPin>* current);
+    HRESULT InsertConverter(IKsDShowSource* api, BOOL preview, ComRef<IPin>* current);
 
     ComRef<IGraphBuilder> graph;
     ComRef<IBaseFilter> source;
@@ -85,6 +130,15 @@ protected:
     LONG state = 0; // 0 waiting for a command, 2 running one
     HWND progressWindow = nullptr;
     volatile LONG threadRunning = 0;
+    std::vector<ChainEntry> chain;
+    // The attribute module's converter, kept between runs: made anew for each track, its module
+    // was unloaded and loaded again every time.
+    ComRef<IBaseFilter> converter;
+    BOOL sinkChain = FALSE;
+    // The text of a progress record sent without one ("Processing..." when 0), and whether
+    // the run's updates are all plain: that text, the Cancel button kept, no last update.
+    UINT defaultProgressText = 0;
+    bool plainProgress = false;
 
 private:
     static DWORD WINAPI ThreadProc(void* self);
@@ -96,3 +150,7 @@ private:
 
 // Takes and dispatches every waiting message of this thread (a quit stays queued).
 void DispatchWaitingMessages();
+// The listed files as one step named `name` of the document's history ("effectfile"; flag 1
+// for a lengthening effect's output). S_FALSE and no step for an empty list.
+HRESULT RecordEffectFiles(CommandDocument* document, ICommandHistory* history, IMtItemList* items, const char* name,
+                          int flag);

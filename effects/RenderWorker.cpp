@@ -78,21 +78,7 @@ void CRenderWorker::RunCommand(LONG code)
 
 HRESULT CRenderWorker::BuildGraph()
 {
-    HRESULT hr =
-        ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.OutVoid());
-    if (FAILED(hr))
-        return hr;
-    ComRef<IUnknown> created;
-    hr = CreateModuleObject("KsDShowSrc.dll", CLSID_KsDShowSrc, __uuidof(IKsDShowSource), created.OutVoid());
-    if (SUCCEEDED(hr) && !created)
-        hr = E_FAIL;
-    if (SUCCEEDED(hr))
-        hr = created->QueryInterface(IID_IBaseFilter, source.OutVoid());
-    if (FAILED(hr)) {
-        graph.Reset();
-        return hr;
-    }
-    return graph->AddFilter(source.Get(), nullptr);
+    return BuildEngineSourceGraph();
 }
 
 HRESULT CRenderWorker::SetSource(IMtTrackSet* engineSet)

@@ -56,14 +56,6 @@ enum RenderCommand : LONG {
     kCmdQuit = -1,
 };
 
-// One filter of the chain, with one reference to each interface it names.
-struct ChainEntry {
-    ComRef<IBaseFilter> filter;
-    ComRef<IPin> input;
-    ComRef<IPin> output;        // null for a terminal filter
-    unsigned short channelNeed; // 2: the filter works only on two-channel sound
-};
-
 class CRenderWorker : public CGraphWorker {
 public:
     explicit CRenderWorker(HWND client);
@@ -98,19 +90,9 @@ public:
     // the files of a failed job. Updates result; S_OK with nothing to do.
     HRESULT CompleteOnMainThread();
 
-    // The chain (RenderWorker_Chain.cpp). Main thread, while no job runs.
-    HRESULT AddEffectFilter(IUnknown* filter, BOOL sinkChainFlag);
-    HRESULT DisconnectChain();
-    HRESULT RemoveEffectFilters();
-    bool ChainNeedsTwoChannels() const;
+    // The chain's effects that need more of the job (RenderWorker_Chain.cpp).
     bool GraphHasLengtheningEffect();
     bool GraphHasNoiseProfileLearner();
-    size_t ChainLength() const { return chain.size(); }
-
-    // After command 3 or 7 (main thread): the new document gets the written file as one
-    // "Effect" step (its bits replaced by bitsOverride when not 0), an empty label table with
-    // an empty label per track, and every row selected. The file becomes the new document's.
-    HRESULT OpenResultAsNewDocument(CommandDocument* target, WORD bitsOverride);
 
     // Set by the client before an apply or new-window command.
     CommandDocument* document = nullptr;
@@ -127,10 +109,6 @@ private:
     HRESULT BuildGraph() override;
     void ReportError(HRESULT hr);
 
-    // Chain (RenderWorker_Chain.cpp), worker thread.
-    HRESULT BuildChain(BOOL preview);
-    HRESULT ConnectChain(IKsDShowSource* api, ComRef<IPin>* current);
-    HRESULT InsertConverter(IKsDShowSource* api, BOOL preview, ComRef<IPin>* current);
     bool GraphHasClass(const CLSID& id);
 
     // Jobs (RenderWorker_Jobs.cpp), worker thread.
@@ -139,8 +117,7 @@ private:
     HRESULT RunToNewDocument(bool twoPass);
     HRESULT RunRender();
     HRESULT RenderToTempFiles(IMtItemList* items);
-    void AttachSource(LONG mix, LONG live);
-    void UseNullRenderer();
+    void AttachSource(LONG mix, LONG live) { AttachEngineSource(engine.Get(), mix, live); }
     void MeasurePass();
     void SetMeasuringMode(int mode);
 
@@ -149,11 +126,6 @@ private:
     HRESULT ReplaceTracksFromFiles(IMtItemList* items);
 
     ComRef<IMtTrackSet> engine;
-    std::vector<ChainEntry> chain;
-    // The attribute module's converter, kept between runs: made anew for each track, its module
-    // was unloaded and loaded again every time.
-    ComRef<IBaseFilter> converter;
-    BOOL sinkChain = FALSE;
     HWND client = nullptr;
 
     // What the last job leaves for CompleteOnMainThread.

@@ -4,7 +4,6 @@
 // it; failures inside are thrown and caught at the end of the job.
 #include "RenderWorker.h"
 
-#include "AudioRenderer.h"
 #include "EffectModuleTable.h"
 #include "IEffectEnvironment.h"
 #include "IKsDShowSource.h"
@@ -16,6 +15,7 @@
 #include "KvSSException.h"
 #include "ModuleObjects.h"
 #include "TempFilePaths.h"
+#include "TrackMarks.h"
 
 #include <mmreg.h>
 #include <uuids.h>
@@ -30,56 +30,11 @@ namespace {
 constexpr unsigned kRowDcOffset = 1;
 constexpr unsigned kRowNormalize = 2;
 constexpr unsigned kRowChannelNormalize = 30;
-const CLSID kNullRenderer = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 
 bool IsRow(const CLSID& id, unsigned row)
 {
     return id == GetEffectModuleEntry(row)->classId;
 }
-
-ComRef<IMtSelection> SelectionOf(IMtTrackSet* set)
-{
-    ComRef<IMtSelection> selection;
-    if (!set)
-        throw CKvSSException(E_FAIL);
-    ThrowIfFailed(set->QueryInterface(__uuidof(IMtSelection), selection.OutVoid()));
-    return selection;
-}
-
-// The marked tracks of a set, in track order, and puts them back marked when it goes.
-class MarksKeeper {
-public:
-    MarksKeeper(IMtTrackSet* set, IMtSelection* selection) : m_selection(selection)
-    {
-        LONG count = 0;
-        set->GetTrackCount(&count);
-        for (LONG i = 0; i < count; ++i) {
-            LONG marked = 0;
-            if (SUCCEEDED(selection->IsTrackMarked(i, &marked)) && marked)
-                m_marked.push_back(i);
-        }
-    }
-    ~MarksKeeper() { Restore(m_marked); }
-    MarksKeeper(const MarksKeeper&) = delete;
-    MarksKeeper& operator=(const MarksKeeper&) = delete;
-
-    const std::vector<LONG>& Marked() const { return m_marked; }
-    void SelectOnly(LONG track)
-    {
-        m_selection->SetAllTracks(0);
-        m_selection->SelectTrack(track, 1);
-    }
-    void Restore(const std::vector<LONG>& tracks)
-    {
-        m_selection->SetAllTracks(0);
-        for (LONG t : tracks)
-            m_selection->SelectTrack(t, 1);
-    }
-
-private:
-    IMtSelection* m_selection;
-    std::vector<LONG> m_marked;
-};
 
 LONGLONG TrackLength(IMtTrack* track)
 {
@@ -98,26 +53,6 @@ std::string NoiseProfileFile()
 }
 
 } // namespace
-
-void CRenderWorker::AttachSource(LONG mix, LONG live)
-{
-    ComRef<IKsDShowSource> api;
-    ThrowIfFailed(source->QueryInterface(__uuidof(IKsDShowSource), api.OutVoid()));
-    ThrowIfFailed(api->AttachEngine(engine.Get(), mix, live));
-    api->SetOutputSampleFormat(3);
-}
-
-void CRenderWorker::UseNullRenderer()
-{
-    ComRef<IBaseFilter> renderer;
-    ThrowIfFailed(
-        ::CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer.OutVoid()));
-    ReplaceSink(renderer.Get());
-    // Without a clock the measuring pass runs as fast as the filters allow.
-    ComRef<IMediaFilter> timing;
-    if (SUCCEEDED(graph->QueryInterface(IID_IMediaFilter, timing.OutVoid())))
-        timing->SetSyncSource(nullptr);
-}
 
 void CRenderWorker::SetMeasuringMode(int mode)
 {
@@ -169,12 +104,7 @@ HRESULT CRenderWorker::RunPreview(bool twoPass)
             MeasurePass();
         }
         AttachSource(1, 1);
-        ComRef<IBaseFilter> renderer;
-        ThrowIfFailed(CreateAudioRendererFilter(renderer.Out()));
-        ReplaceSink(renderer.Get());
-        ComRef<IFilterGraph> filterGraph;
-        if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph, filterGraph.OutVoid())))
-            filterGraph->SetDefaultSyncSource();
+        UseAudioRenderer();
         hr = BuildChain(TRUE);
         // The client looks at the result as soon as it is told the preview runs.
         result = hr;
@@ -196,7 +126,7 @@ HRESULT CRenderWorker::RunApply(IMtItemList* items, BOOL* lengthened, bool twoPa
     *lengthened = FALSE;
     try {
         ComRef<IMtSelection> selection = SelectionOf(engine.Get());
-        MarksKeeper marks(engine.Get(), selection.Get());
+        TrackMarks marks(engine.Get(), selection.Get());
         std::vector<LONG> collected;
         bool anyMono = false;
         for (LONG t : marks.Marked()) {
@@ -262,7 +192,7 @@ HRESULT CRenderWorker::RenderToTempFiles(IMtItemList* items)
     firstSelectedTrack = -1;
     try {
         ComRef<IMtSelection> selection = SelectionOf(engine.Get());
-        MarksKeeper marks(engine.Get(), selection.Get());
+        TrackMarks marks(engine.Get(), selection.Get());
         if (marks.Marked().empty())
             throw CKvSSException(E_FAIL); // nothing to render: no engine call changes anything
         const LONG t = marks.Marked().front();
@@ -311,7 +241,7 @@ HRESULT CRenderWorker::RunToNewDocument(bool twoPass)
 {
     try {
         ComRef<IMtSelection> selection = SelectionOf(engine.Get());
-        MarksKeeper marks(engine.Get(), selection.Get());
+        TrackMarks marks(engine.Get(), selection.Get());
         LONGLONG rangeStart = 0, rangeEnd = 0;
         selection->GetRange(&rangeStart, &rangeEnd);
         LONGLONG length = rangeEnd > rangeStart ? rangeEnd - rangeStart : rangeStart - rangeEnd;

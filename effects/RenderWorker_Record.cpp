@@ -1,6 +1,5 @@
-// What a finished job leaves to the main thread: the "Effect" step of an in-place apply, the
-// "Mixing" step that puts rendered tracks in place of their old ones, and a new document made
-// of a rendered file. Each edit runs through the document's history; a failure undoes what it
+// What a finished job leaves to the main thread: the "Effect" step of an in-place apply and the
+// "Mixing" step that puts rendered tracks in place of their old ones. Each edit runs through the document's history; a failure undoes what it
 // did and is returned.
 #include "RenderWorker.h"
 
@@ -16,7 +15,6 @@
 #include "LabelRecord.h"
 #include "MarkCommands.h"
 #include "OffsetTrackCommand.h"
-#include "ResampleCommand.h"
 #include "TrackCommands.h"
 #include "TransactionCommand.h"
 
@@ -27,7 +25,6 @@
 
 namespace {
 
-constexpr UINT kIdsEffect = 21017; // "Effect"
 constexpr UINT kIdsMixing = 21034; // "Mixing"
 
 std::string Name(UINT id, const char* fallback)
@@ -63,15 +60,7 @@ void CopyEnvelopes(IMtTrack* from, IMtTrack* to)
 
 HRESULT CRenderWorker::RecordEffectCommand(IMtItemList* items, int flag)
 {
-    if (!items || items->IsEmpty())
-        return S_FALSE;
-    if (!document || !history)
-        return E_FAIL;
-    ComRef<IEditCommand> command(static_cast<IEditCommand*>(
-        NewCommand<EffectFileCommand>(Name(commandNameId, "Effect").c_str(), document, items, flag)));
-    if (!command)
-        return E_OUTOFMEMORY;
-    return history->Do(command.Get(), TRUE);
+    return RecordEffectFiles(document, history, items, Name(commandNameId, "Effect").c_str(), flag);
 }
 
 HRESULT CRenderWorker::ReplaceTracksFromFiles(IMtItemList* items)
@@ -133,57 +122,5 @@ HRESULT CRenderWorker::ReplaceTracksFromFiles(IMtItemList* items)
     }
     document->SetTrackSelected(-1, FALSE);
     document->SetTrackSelected(index, TRUE);
-    return S_OK;
-}
-
-HRESULT CRenderWorker::OpenResultAsNewDocument(CommandDocument* target, WORD bitsOverride)
-{
-    if (!target || !target->GetHistory())
-        return E_FAIL;
-    try {
-        // The file becomes an item of the new document, which then owns it.
-        ComRef<IMtItemList> items;
-        ThrowIfFailed(MtEngine::CreateItemList(items));
-        const WAVEFORMATEX format = AddWrittenFile(items.Get(), -1);
-        // A new document's one empty track takes the sound, rather than standing empty
-        // above it.
-        if (target->GetTrackCount() == 1 && target->GetTrackExtent(0, 0) == 0) {
-            if (IMtTrack* first = target->GetTrack(0))
-                first->SetChannels(format.nChannels);
-            target->SetTrackSelected(0, TRUE);
-        }
-        const WORD bits = bitsOverride ? bitsOverride : format.wBitsPerSample;
-
-        ComRef<IEditCommand> transaction(
-            static_cast<IEditCommand*>(NewCommand<TransactionCommand>(Name(kIdsEffect, "Effect").c_str())));
-        ComRef<ICommandList> list;
-        ThrowIfFailed(transaction->QueryInterface(__uuidof(ICommandList), list.OutVoid()));
-        ComRef<IEditCommand> resample(
-            static_cast<IEditCommand*>(NewCommand<ResampleCommand>(nullptr, target, bits, format.nSamplesPerSec)));
-        ComRef<IEditCommand> insert(
-            static_cast<IEditCommand*>(NewCommand<InsertFileCommand>(target, 0, 0, items.Get())));
-        ThrowIfFailed(list->Add(resample.Get()));
-        ThrowIfFailed(list->Add(insert.Get()));
-        ThrowIfFailed(target->GetHistory()->Do(transaction.Get(), TRUE));
-    } catch (const CKvSSException& e) {
-        return e.m_hr;
-    }
-    // Only the track labels stay, every one empty.
-    for (int id = target->GetLabelCount(-1); id >= 1; --id) {
-        LabelRecord record{};
-        if (target->FindLabelById(id, &record) && record.id > 0 && (record.kind & 0xFF) != kLabelTrack)
-            target->RemoveLabel(record);
-    }
-    for (int t = 0, n = target->GetTrackCount(); t < n; ++t) {
-        LabelRecord label{};
-        if (!target->GetTrackLabel(t, &label)) {
-            target->SetTrackLabel(label);
-        } else if (label.name[0]) {
-            label.name[0] = 0;
-            target->SetLabelAt(label);
-        }
-    }
-    target->SetSelectionRange(0, 0, TRUE);
-    target->SetTrackSelected(-1, TRUE);
     return S_OK;
 }

@@ -16,6 +16,9 @@
 #include "ComRef.h"
 #include "DocWiring.h"
 #include "EqEngine.h"
+#include "FftEqKernel.h"
+#include "FftEqRenderWorker.h"
+#include "KvSEFFEQ.h"
 #include "FileHandle.h"
 #include "IGraphicEq.h"
 #include "IEffectParameters.h"
@@ -136,6 +139,58 @@ ComRef<IBaseFilter> GainFilter()
     return filter;
 }
 
+// The FFT equaliser with a curve of three points.
+void FftEqCurve(double* values)
+{
+    for (int i = 0; i < fx::kFeqParamCount; ++i)
+        values[i] = fx::kFftEqParams[i].defaultValue;
+    const double points[3][2] = {{100, 6}, {1000, -12}, {8000, 4}};
+    values[fx::kFeqPointCount] = 3;
+    for (int p = 0; p < 3; ++p) {
+        values[fx::kFeqFirstPoint + 2 * p] = points[p][0];
+        values[fx::kFeqFirstPoint + 2 * p + 1] = points[p][1];
+    }
+}
+
+ComRef<IBaseFilter> FftEqFilter()
+{
+    ComRef<IBaseFilter> filter;
+    Check(CreateModuleObject("KvSEFFEQ.dll", CLSID_KvSEFFEQ, IID_IBaseFilter, filter.OutVoid()), "FFT equaliser");
+    ComRef<IEffectParameters> parameters;
+    Check(filter->QueryInterface(__uuidof(IEffectParameters), parameters.OutVoid()), "FFT equaliser parameters");
+    double values[fx::kFeqParamCount];
+    FftEqCurve(values);
+    for (int i = fx::kFeqPointCount; i < fx::kFeqParamCount; ++i)
+        parameters->SetParameter(i, values[i]);
+    return filter;
+}
+
+// Post, wait, record, take the chain down: a dialog's OK once its worker is set up.
+template <class Worker>
+void ApplyAndRecord(BenchDocument& b, Worker& worker)
+{
+    worker.document = b.doc.get();
+    worker.history = b.doc->GetHistory();
+    worker.PostApply(nullptr);
+    WaitPumping(worker.doneEvent);
+    Check(worker.CompleteOnMainThread(), "apply");
+    worker.DisconnectChain();
+    worker.RemoveEffectFilters();
+}
+
+// The FFT equaliser dialog's OK: its worker's apply, waited for and recorded.
+double ApplyThroughFftEqWorker(BenchDocument& b, IBaseFilter* filter)
+{
+    b.SelectAll();
+    const auto t0 = std::chrono::steady_clock::now();
+    CFftEqRenderWorker worker;
+    Check(worker.Start(), "worker");
+    Check(worker.SetEffect(filter), "chain");
+    worker.engine = ComRef<IMtTrackSet>::Share(b.doc->GetTrackSet());
+    ApplyAndRecord(b, worker);
+    return Seconds(t0);
+}
+
 // The whole apply as the dialog's OK runs it: post, wait, record.
 double ApplyThroughWorker(BenchDocument& b, IBaseFilter* filter)
 {
@@ -145,14 +200,8 @@ double ApplyThroughWorker(BenchDocument& b, IBaseFilter* filter)
     Check(worker.Start(), "worker");
     if (filter)
         Check(worker.AddEffectFilter(filter, FALSE), "chain");
-    worker.document = b.doc.get();
-    worker.history = b.doc->GetHistory();
     worker.SetSource(b.doc->GetTrackSet());
-    worker.PostApply(nullptr);
-    WaitPumping(worker.doneEvent);
-    Check(worker.CompleteOnMainThread(), "apply");
-    worker.DisconnectChain();
-    worker.RemoveEffectFilters();
+    ApplyAndRecord(b, worker);
     return Seconds(t0);
 }
 
@@ -194,6 +243,18 @@ double ApplyDirect(BenchDocument& b, const std::string& folder, const std::funct
         ::DeleteFileA(path.c_str());
     }
     return Seconds(t0);
+}
+
+// The same, with a kit kernel of stereo in and out, one output frame per input frame.
+template <class Kernel>
+double ApplyKernelDirect(BenchDocument& b, const std::string& folder, Kernel& kernel)
+{
+    std::vector<float> out;
+    return ApplyDirect(b, folder, [&](float* data, size_t n) {
+        out.resize(n * 2);
+        kernel.Process(data, out.data(), n);
+        std::copy(out.begin(), out.end(), data);
+    });
 }
 
 int Preview()
@@ -314,13 +375,20 @@ int main(int argc, char** argv)
             fx::GainKernel kernel;
             double values[fx::kGainChannels] = {kGainDb, kGainDb, 0, 0, 0, 0};
             kernel.Prepare({double(kRate), 2, 2}, values);
-            std::vector<float> out;
-            const double direct = ApplyDirect(b, folder, [&](float* data, size_t n) {
-                out.resize(n * 2);
-                kernel.Process(data, out.data(), n);
-                std::copy(out.begin(), out.end(), data);
-            });
+            const double direct = ApplyKernelDirect(b, folder, kernel);
             std::printf("gain_worker_seconds %.3f\ngain_direct_seconds %.3f\n", worker, direct);
+            Check(b.doc->GetHistory()->Undo(), "undo");
+        }
+        // The FFT equaliser, the same two ways.
+        {
+            ComRef<IBaseFilter> eq = FftEqFilter();
+            const double worker = ApplyThroughFftEqWorker(b, eq.Get());
+            fx::FftEqKernel kernel;
+            double values[fx::kFeqParamCount];
+            FftEqCurve(values);
+            kernel.Prepare({double(kRate), 2, 2}, values);
+            const double direct = ApplyKernelDirect(b, folder, kernel);
+            std::printf("ffteq_worker_seconds %.3f\nffteq_direct_seconds %.3f\n", worker, direct);
             Check(b.doc->GetHistory()->Undo(), "undo");
         }
         // Reverse of every track.

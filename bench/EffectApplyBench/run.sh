@@ -1,8 +1,9 @@
 #!/bin/sh
 # The effect dialog's apply through the render worker beside one thread doing the same work
 # without a graph, and beside sox on WAV files of the same samples: the ten-band equaliser,
-# Gain (+6 dB) and Reverse over every track; Undo and Redo of the step; then the time from a
-# preview's post to its first sound through the private sound server.
+# Gain (+6 dB), the FFT equaliser (its own worker, beside ffmpeg's linear-phase FIR equaliser
+# with the same three-point curve) and Reverse over every track; Undo and Redo of the step;
+# then the time from a preview's post to its first sound through the private sound server.
 #   bench/EffectApplyBench/run.sh <build folder> [minutes] [tracks]
 set -e
 build=$(cd "${1:?usage: run.sh <build folder> [minutes] [tracks]}" && pwd)
@@ -29,7 +30,19 @@ timed_sox() { # seconds of sox over every track with the effects given
     awk -v s="$s" -v e="$e" 'BEGIN {printf "%.3f", e - s}'
 }
 
-eq_sox=""; gain_sox=""; reverse_sox=""
+timed_ffmpeg() { # seconds of ffmpeg over every track with the audio filter given
+    s=$(date +%s.%N)
+    t=0
+    while [ $t -lt "$tracks" ]; do
+        ffmpeg -v error -y -i "$work/track$t.wav" -af "$1" -c:a pcm_s16le "$work/out.wav"
+        t=$((t + 1))
+    done
+    e=$(date +%s.%N)
+    rm -f "$work/out.wav"
+    awk -v s="$s" -v e="$e" 'BEGIN {printf "%.3f", e - s}'
+}
+
+eq_sox=""; gain_sox=""; reverse_sox=""; ffteq_ffmpeg=""
 if command -v sox >/dev/null 2>&1; then
     set --
     g=6
@@ -41,17 +54,22 @@ if command -v sox >/dev/null 2>&1; then
     gain_sox=$(timed_sox vol 6dB)
     reverse_sox=$(timed_sox reverse)
 fi
+if command -v ffmpeg >/dev/null 2>&1; then
+    # The bench's curve: +6 dB at 100 Hz, -12 dB at 1 kHz, +4 dB at 8 kHz.
+    ffteq_ffmpeg=$(timed_ffmpeg "firequalizer=gain_entry='entry(100,6);entry(1000,-12);entry(8000,4)'")
+fi
 
 echo "Effects applied through the dialog's worker to $tracks stereo 48 kHz 16-bit tracks of $minutes minutes:"
-report() { # name worker direct sox
-    awk -v n="$1" -v w="$2" -v d="$3" -v x="$4" 'BEGIN {
-        printf "  %-12s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.0f %%", n, w, d, (w / d - 1) * 100
-        if (x == "") print "; sox not installed"
-        else printf "; sox %8.3f s, sox / worker speed ratio %.2f\n", x, x / w
+report() { # name worker direct peer-time [peer]
+    awk -v n="$1" -v w="$2" -v d="$3" -v x="$4" -v p="${5:-sox}" 'BEGIN {
+        printf "  %-13s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.0f %%", n, w, d, (w / d - 1) * 100
+        if (x == "") print "; " p " not installed"
+        else printf "; %s %8.3f s, %s / worker speed ratio %.2f\n", p, x, p, x / w
     }'
 }
 report "equalizer" "$(value equalizer_worker_seconds)" "$(value equalizer_direct_seconds)" "$eq_sox"
 report "gain" "$(value gain_worker_seconds)" "$(value gain_direct_seconds)" "$gain_sox"
+report "FFT equalizer" "$(value ffteq_worker_seconds)" "$(value ffteq_direct_seconds)" "$ffteq_ffmpeg" ffmpeg
 awk -v u="$(value equalizer_undo_ms)" -v r="$(value equalizer_redo_ms)" 'BEGIN {printf "  undo of the step %.1f ms, redo %.1f ms\n", u, r}'
 awk -v w="$(value reverse_seconds)" -v x="$reverse_sox" 'BEGIN {
     printf "  reverse      %8.3f s", w

@@ -148,9 +148,7 @@ HRESULT CEffectDialog::Execute(const CEffectDescriptor& descriptor, CNyMultiTrac
         {
             if (!d->m_worker)
                 return;
-            d->m_worker->StopGraph(0);
-            d->m_worker->DisconnectChain();
-            d->m_worker->RemoveEffectFilters();
+            d->m_worker->TakeDownChain();
             delete d->m_worker;
             d->m_worker = nullptr;
         }

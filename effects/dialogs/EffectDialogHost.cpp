@@ -6,6 +6,7 @@
 #include "EffectPaletteView.h"
 #include "ErrorText.h"
 #include "FadeDialogs.h"
+#include "FftEqDialog.h"
 #include "GeneratorDialog.h"
 #include "MultiTrackDoc.h"
 #include "ResourceModule.h"
@@ -53,6 +54,14 @@ public:
         CGeneratorDialog dialog;
         CWnd* main = AfxGetMainWnd();
         return dialog.LoadPlugin(*row, document, main ? main->m_hWnd : nullptr);
+    }
+    HRESULT RunFftEqualizerDialog(EffectModuleEntry* row, CNyMultiTrackDoc* document) override
+    {
+        if (!row)
+            return E_INVALIDARG;
+        CFftEqDialog dialog;
+        CWnd* main = AfxGetMainWnd();
+        return dialog.LoadPlugin(row, document, main ? main->m_hWnd : nullptr);
     }
     BOOL RunSampleTypeDialog(CNyMultiTrackDoc*, DWORD* rate, WORD* bits, DWORD* precision) override
     {
@@ -118,6 +127,7 @@ void InstallEffectDialogs(IEffectProgramHost* host)
 {
     g_host = host ? host : &g_standAlone;
     DocWiring::SetEffectDialogs(&g_dialogs);
+    FftEqButtonDownMessage(); // registered before any dialog exists
     DocWiring::SetSplitWizard(&RunSplitWaveform);
 }
 

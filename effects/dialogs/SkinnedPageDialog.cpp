@@ -33,7 +33,8 @@ BEGIN_INTERFACE_MAP(CSkinnedPageDialog, CDialog)
     INTERFACE_PART(CSkinnedPageDialog, IID_IPropertyPageSite, m_site)
 END_INTERFACE_MAP()
 
-CSkinnedPageDialog::CSkinnedPageDialog(UINT templateId, CWnd* parent) : CDialog(templateId, parent)
+CSkinnedPageDialog::CSkinnedPageDialog(UINT templateId, CWnd* parent)
+    : CDialog(templateId, parent), m_pageFrameId(IDC_EFFECT_PAGE_FRAME)
 {
     m_site.owner = this;
 }
@@ -162,7 +163,7 @@ HRESULT CSkinnedPageDialog::CreatePropertyPages(IUnknown* object, HMODULE module
 RECT CSkinnedPageDialog::PageFrameRect()
 {
     RECT rect{};
-    ::GetWindowRect(::GetDlgItem(m_hWnd, IDC_EFFECT_PAGE_FRAME), &rect);
+    ::GetWindowRect(::GetDlgItem(m_hWnd, static_cast<int>(m_pageFrameId)), &rect);
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }

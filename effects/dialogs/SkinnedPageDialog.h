@@ -2,7 +2,7 @@
 // skin's look (the effect dialog, the generator dialog, Sample Type). It is the pages' site
 // (a page that reports a change is applied at once, so the module always holds what the page
 // shows), creates the pages from the module's list with a tab each, switches between them in
-// the place of the page frame (control 180), and draws the dialog: the background tiled from
+// the place of the page frame (control 180, or m_pageFrameId), and draws the dialog: the background tiled from
 // skin image 106, owner-drawn buttons (107/108) and tabs, transparent statics, and the skinned
 // frame "frame".
 //
@@ -62,6 +62,8 @@ protected:
     void ShowPageHelp(UINT winHelpCommand);
     // The page frame's rectangle in client coordinates.
     RECT PageFrameRect();
+    // The hidden control whose place the pages take.
+    UINT m_pageFrameId;
 
     // Drawing.
     void MakeBackground();

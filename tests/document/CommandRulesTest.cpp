@@ -206,7 +206,7 @@ TEST(CommandRules, EffectAvailabilityFollowsTheSelectedMaterial)
         {2000, false, true},  {2003, true, true},   {2005, true, true},   {2014, true, true},
         {2023, false, true},  {2024, false, true},  {2031, false, true},  {1117, false, true},
         {1118, false, true},  {1122, false, true},  {1126, false, true},  {2018, false, true},
-        {2026, false, false}, {1097, false, true},  {34000, false, false},
+        {2026, false, true}, {1097, false, true},  {34000, false, false},
     };
     DocCommandState s = Idle();
     for (bool available : {false, true}) {

@@ -72,20 +72,6 @@ private:
     }
 };
 
-// A 16-bit gain that fails its stream on one run (1 = the first track), then works again.
-struct FailingGain : kvtest::TestGain {
-    FailingGain(int gain, int failingRun) : TestGain(gain), m_failingRun(failingRun) {}
-
-protected:
-    HRESULT Transform(IMediaSample* in, IMediaSample* out) override
-    {
-        return startCount == m_failingRun ? E_FAIL : TestGain::Transform(in, out);
-    }
-
-private:
-    int m_failingRun;
-};
-
 class RenderWorkerTest : public EffectTest {
 public:
     void TearDown() override
@@ -299,7 +285,7 @@ TEST_F(RenderWorkerTest, RefusalsAndFailuresLeaveDocumentHistoryAndTemporaryFold
          {1, 1, 1},
          E_FAIL,
          [](RenderWorkerTest* t) {
-             ComRef<IBaseFilter> failing(static_cast<IBaseFilter*>(new FailingGain(2, 2)));
+             ComRef<IBaseFilter> failing(static_cast<IBaseFilter*>(new kvtest::FailingGain(2, 2)));
              failing->AddRef();
              EXPECT_EQ(S_OK, t->worker_->AddEffectFilter(failing.Get(), FALSE));
          }},

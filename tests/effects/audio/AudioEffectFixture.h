@@ -2,6 +2,7 @@
 // monitor running, the skin loaded and the program's effect dialogs installed.
 #pragma once
 #include "AudioRig.h"
+#include "DialogScript.h"
 #include "EffectFixture.h"
 #include "EffectProgramHost.h"
 #include "PaneSkin.h"
@@ -41,6 +42,43 @@ protected:
     }
 
     PaneSkin skin_;
+};
+
+// A preview press waits in its dialog until the sound ends: what happens meanwhile runs from
+// this timer, inside that wait. After 1.5 s of sound it reads the button and OK, hears the
+// tone, presses the button again (Stop) and hears what is left.
+struct WhilePlaying {
+    static inline HWND dialog = nullptr;
+    static inline int button = 0;
+    static inline double toneHz = 1000.0;
+    static inline std::string caption;
+    static inline bool okEnabled = true;
+    static inline double heard = -200;
+    static inline double afterStop = 0;
+    static inline int ticks = 0;
+    static void Start(HWND window, int previewButton, double hz)
+    {
+        dialog = window;
+        button = previewButton;
+        toneHz = hz;
+        caption.clear();
+        okEnabled = true;
+        heard = -200;
+        afterStop = 0;
+        ticks = 0;
+        ::SetTimer(nullptr, 0, 20, &Tick);
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        if (++ticks < 75)
+            return;
+        ::KillTimer(nullptr, timer);
+        caption = ItemText(dialog, button);
+        okEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
+        heard = AudioEffectTest::HeardDb(toneHz);
+        Click(dialog, button); // Stop
+        afterStop = AudioEffectTest::HeardDb(toneHz);
+    }
 };
 
 } // namespace fxtest

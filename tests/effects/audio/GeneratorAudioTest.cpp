@@ -13,28 +13,6 @@ namespace {
 
 class GeneratorAudioTest : public AudioEffectTest {};
 
-// The press of Preview waits in the dialog until the sound ends: what happens meanwhile runs
-// from this timer, inside that wait.
-struct WhilePlaying {
-    static inline HWND dialog = nullptr;
-    static inline std::string caption;
-    static inline bool okEnabled = true;
-    static inline double heard = -200;
-    static inline double afterStop = 0;
-    static inline int ticks = 0;
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD)
-    {
-        if (++ticks < 75) // 1.5 s of sound first
-            return;
-        ::KillTimer(nullptr, timer);
-        caption = ItemText(dialog, IDC_GENERATOR_PREVIEW);
-        okEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != FALSE;
-        heard = AudioEffectTest::HeardDb(1000.0);
-        Click(dialog, IDC_GENERATOR_PREVIEW); // Stop
-        afterStop = AudioEffectTest::HeardDb(1000.0);
-    }
-};
-
 TEST_F(GeneratorAudioTest, PreviewPlaysTheToneUntilStopIsPressed)
 {
     NewDocument({2});
@@ -48,8 +26,7 @@ TEST_F(GeneratorAudioTest, PreviewPlaysTheToneUntilStopIsPressed)
             return false;
         ::SetDlgItemTextA(d, IDC_GENERATOR_LENGTH, "20");
         ::SendDlgItemMessageA(d, IDC_GENERATOR_LENGTH, EM_SETMODIFY, TRUE, 0);
-        WhilePlaying::dialog = d;
-        ::SetTimer(nullptr, 0, 20, &WhilePlaying::Tick);
+        WhilePlaying::Start(d, IDC_GENERATOR_PREVIEW, 1000.0);
         Click(d, IDC_GENERATOR_PREVIEW); // returns once the preview has ended
         restored = ItemText(d, IDC_GENERATOR_PREVIEW);
         okAfter = ::IsWindowEnabled(::GetDlgItem(d, IDOK)) != FALSE;

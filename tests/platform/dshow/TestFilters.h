@@ -88,4 +88,18 @@ protected:
     HRESULT OnEndOfStreamReceived() override;
 };
 
+// A TestGain that fails its stream on one run (1 = the first), then works again.
+struct FailingGain : TestGain {
+    FailingGain(int gain, int failingRun) : TestGain(gain), m_failingRun(failingRun) {}
+
+protected:
+    HRESULT Transform(IMediaSample* in, IMediaSample* out) override
+    {
+        return startCount == m_failingRun ? E_FAIL : TestGain::Transform(in, out);
+    }
+
+private:
+    int m_failingRun;
+};
+
 } // namespace kvtest
