@@ -10,6 +10,7 @@
 #include "LabelEdit.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -165,6 +166,31 @@ TEST_F(MixerViewTest, MasterFaderDragIsOneMasterVolumeStep)
     Mouse(WM_LBUTTONUP, Below(knob, 60), 0);
     EXPECT_LT(doc_->GetMasterVolume(), 8000);
     EXPECT_EQ(std::vector<std::string>{"Master Volume"}, UndoNames());
+}
+
+// The peak readouts of the input and master strips show every text they can take whole, in
+// whatever face the system gave their font: a text wider than the 26-pixel label would lose
+// its sign and its point ("-inf." read "inf").
+TEST_F(MixerViewTest, PeakReadoutsShowTheirWholeText)
+{
+    CClientDC dc(mixer_->m_hWnd);
+    for (CTextElement* label : {&mixer_->GetMasterStrip()->PeakLabel(0), &mixer_->GetMasterStrip()->PeakLabel(1),
+                                &mixer_->GetRecordStrip()->PeakLabel(0), &mixer_->GetRecordStrip()->PeakLabel(1)}) {
+        RECT box{};
+        label->GetRect(&box);
+        ASSERT_EQ(26, box.right - box.left);
+        for (const char* text : {"-inf.", "-79.9", "-8.0", "0.0"}) {
+            SCOPED_TRACE(text);
+            label->SetText(text);
+            HGDIOBJ old = ::SelectObject(dc.m_hDC, label->DrawingFont(dc.m_hDC));
+            SIZE extent{};
+            ::GetTextExtentPoint32A(dc.m_hDC, text, int(std::strlen(text)), &extent);
+            ::SelectObject(dc.m_hDC, old);
+            EXPECT_LE(extent.cx, box.right - box.left);
+            EXPECT_GE(extent.cy, 9) << "still a readable height";
+        }
+        label->SetText("-inf.");
+    }
 }
 
 } // namespace
