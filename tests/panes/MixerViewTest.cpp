@@ -6,6 +6,7 @@
 #include "PaneDocFixture.h"
 #include "PaneSkin.h"
 #include "RecordStrip.h"
+#include "SkinPaneWnd.h"
 #include "TrackStrip.h"
 #include "LabelEdit.h"
 
@@ -191,6 +192,40 @@ TEST_F(MixerViewTest, PeakReadoutsShowTheirWholeText)
         }
         label->SetText("-inf.");
     }
+}
+
+// The strip scroll bar is drawn from the skin whether it can scroll or not: with every strip in
+// sight it stays in place, disabled, instead of leaving its window blank white.
+TEST_F(MixerViewTest, TheScrollBarIsSkinnedWhenTheStripsFitAndWhenTheyDoNot)
+{
+    ASSERT_TRUE(LoadSkinScrollBitmaps());
+    HWND bar = ::GetDlgItem(mixer_->m_hWnd, 100);
+    ASSERT_TRUE(bar);
+    for (int width : {1400, 330}) {
+        SCOPED_TRACE(width);
+        RECT frame{};
+        frame_->GetWindowRect(&frame);
+        frame_->SetWindowPos(nullptr, 0, 0, width, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+        ::RedrawWindow(frame_->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        // The bar is the window's own scroll bar, drawn in its frame.
+        RECT window{};
+        ::GetWindowRect(bar, &window);
+        const RECT client{0, 0, window.right - window.left, window.bottom - window.top};
+        ASSERT_GT(client.right, 40);
+        ASSERT_EQ(16, client.bottom);
+        HDC dc = ::GetWindowDC(bar);
+        int white = 0, dark = 0;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) {
+                const COLORREF c = ::GetPixel(dc, x, y);
+                white += c == RGB(255, 255, 255);
+                dark += GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128;
+            }
+        ::ReleaseDC(bar, dc);
+        EXPECT_EQ(0, white);
+        EXPECT_GT(dark, client.right * client.bottom / 2) << "the skin's dark track";
+    }
+    FreeSkinScrollBitmaps();
 }
 
 } // namespace
