@@ -7,8 +7,8 @@
 //     peak_working_set_mb <n>     peak_private_mb <n>
 // The engine maps its data file whole, so the working set counts the pages read; the private
 // bytes are what the process allocated.
+#include "BenchEngineTrack.h"
 #include "ChannelSplitter.h"
-#include "KsMultiTrack.h"
 #include "KsMultiTrackLoader.h"
 #include "WavFile.h"
 
@@ -65,60 +65,12 @@ LONGLONG FileBytes(const char* path)
     return (LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Splits the track's samples, then its peaks, and prints the figures.
+void Measure(const std::string& folder, double minutes, LONGLONG frames)
 {
-    bool write = argc > 1 && std::strcmp(argv[1], "--write") == 0;
-    int first = write ? 2 : 1;
-    if (argc < first + 1) {
-        std::fprintf(stderr, "usage: split_bench [--write] <folder> [minutes]\n");
-        return 2;
-    }
-    std::string folder = argv[first];
-    if (folder.back() != '\\' && folder.back() != '/')
-        folder += '\\';
-    double minutes = argc > first + 1 ? std::atof(argv[first + 1]) : 60.0;
-    const LONGLONG frames = LONGLONG(std::llround(minutes * 60.0 * kRate));
-    if (write) {
-        WriteTrack(folder, frames);
-        return 0;
-    }
-
-    if (FAILED(MtEngine::Load())) {
-        std::fprintf(stderr, "KsMultiTrack.dll not found\n");
-        return 1;
-    }
-    ComRef<IMtTrackSet> set;
-    Check(MtEngine::CreateTrackSet(set), "track set");
-    Check(set->SetFormat(16, kRate), "format");
-    ComRef<IMtItemList> list;
-    Check(MtEngine::CreateItemList(list), "item list");
-    MtFileItemRecord record;
-    std::memset(&record, 0, sizeof(record));
-    std::string raw = folder + "track.raw";
-    lstrcpynA(record.path, raw.c_str(), sizeof(record.path));
-    record.channels = kChannels;
-    record.bitsPerSample = 16;
-    record.samplesPerSec = kRate;
-    Check(list->AddFileItem(&record, raw.c_str(), nullptr, 0), "item");
-    IUnknown* item = nullptr;
-    list->ResetItems(0);
-    Check(list->NextItem(&item, nullptr), "item");
-    ComRef<IMtClip> clip;
-    Check(MtEngine::CreateClip(clip), "clip");
-    MtClipFormat format{kRate, 16, kChannels};
-    Check(clip->SetFormat(&format), "clip format");
-    Check(clip->SetSource(item, 0, -1), "clip source");
-    IMtTrack* track = nullptr;
-    Check(set->InsertTrack(0, kChannels, &track, -1), "track");
-    Check(track->InsertClip(clip.Get(), 0, 0, 0), "clip on track");
-    LONGLONG length = 0;
-    track->GetLength(&length);
-    if (length != frames) {
-        std::fprintf(stderr, "the track holds %lld frames, not %lld: write it first\n", length, frames);
-        return 1;
-    }
+    const BenchEngineTrack engineTrack(folder + "track.raw", kRate, kChannels, frames);
+    IMtTrack* track = engineTrack.track.Get();
+    const LONGLONG length = engineTrack.length;
 
     // Samples.
     IMtItem* reader = nullptr;
@@ -134,7 +86,7 @@ int main(int argc, char** argv)
     split.DeleteChannelFiles();
     if (written != frames * 4) {
         std::fprintf(stderr, "the channel files hold %lld bytes, not %lld\n", written, frames * 4);
-        return 1;
+        std::exit(1);
     }
 
     // Peaks: the engine works them out on first use; that pass is not the splitter's.
@@ -165,12 +117,33 @@ int main(int argc, char** argv)
                 double(peakBytes / 8) / peakSeconds);
     std::printf("peak_working_set_mb %.1f\npeak_private_mb %.1f\n", memory.PeakWorkingSetSize / 1e6,
                 memory.PeakPagefileUsage / 1e6);
+}
 
-    track->Release();
-    clip.Reset();
-    item->Release();
-    list.Reset();
-    set.Reset();
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool write = argc > 1 && std::strcmp(argv[1], "--write") == 0;
+    int first = write ? 2 : 1;
+    if (argc < first + 1) {
+        std::fprintf(stderr, "usage: split_bench [--write] <folder> [minutes]\n");
+        return 2;
+    }
+    std::string folder = argv[first];
+    if (folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    double minutes = argc > first + 1 ? std::atof(argv[first + 1]) : 60.0;
+    const LONGLONG frames = LONGLONG(std::llround(minutes * 60.0 * kRate));
+    if (write) {
+        WriteTrack(folder, frames);
+        return 0;
+    }
+
+    if (FAILED(MtEngine::Load())) {
+        std::fprintf(stderr, "KsMultiTrack.dll not found\n");
+        return 1;
+    }
+    Measure(folder, minutes, frames);
     MtEngine::Unload();
     return 0;
 }

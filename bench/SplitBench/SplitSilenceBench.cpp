@@ -8,10 +8,7 @@
 //     read_seconds <n>      the track's span read through the engine's reader (the floor)
 //     detect_seconds <n>    the silence finder's run; detect_over_read <ratio>
 //     divide_seconds <n>    the divider's run; split_seconds <n> both; files <n>
-#include "BenchSupport.h"
-#include "ComRef.h"
-#include "KsMultiTrack.h"
-#include "KsMultiTrackLoader.h"
+#include "BenchEngineTrack.h"
 #include "ModuleObjects.h"
 #include "RenderWorker.h"
 #include "WavFile.h"
@@ -99,62 +96,13 @@ double RenderInto(IMtTrackSet* set, IBaseFilter* terminal)
     return seconds;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The raw read, the detection and the division of the track, and their figures.
+void Measure(const std::string& folder, double minutes, int pauses, LONGLONG frames)
 {
-    const bool write = argc > 1 && std::strcmp(argv[1], "--write") == 0;
-    const int first = write ? 2 : 1;
-    if (argc < first + 1) {
-        std::fprintf(stderr, "usage: split_silence_bench [--write] <folder> [minutes] [pauses]\n");
-        return 2;
-    }
-    std::string folder = argv[first];
-    if (folder.back() != '\\' && folder.back() != '/')
-        folder += '\\';
-    const double minutes = argc > first + 1 ? std::atof(argv[first + 1]) : 60.0;
-    const int pauses = argc > first + 2 ? std::atoi(argv[first + 2]) : 60;
-    const LONGLONG frames = LONGLONG(std::llround(minutes * 60.0 * kRate));
-    if (write) {
-        WriteTone(folder, frames, pauses);
-        return 0;
-    }
-
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(MtEngine::Load())) {
-        std::fprintf(stderr, "KsMultiTrack.dll not found\n");
-        return 1;
-    }
-    ComRef<IMtTrackSet> set;
-    Check(MtEngine::CreateTrackSet(set), "track set");
-    Check(set->SetFormat(16, kRate), "format");
-    ComRef<IMtItemList> list;
-    Check(MtEngine::CreateItemList(list), "item list");
-    MtFileItemRecord record;
-    std::memset(&record, 0, sizeof(record));
-    const std::string raw = folder + "tone.raw";
-    lstrcpynA(record.path, raw.c_str(), sizeof(record.path));
-    record.channels = kChannels;
-    record.bitsPerSample = 16;
-    record.samplesPerSec = kRate;
-    Check(list->AddFileItem(&record, raw.c_str(), nullptr, 0), "item");
-    IUnknown* item = nullptr;
-    list->ResetItems(0);
-    Check(list->NextItem(&item, nullptr), "item");
-    ComRef<IMtClip> clip;
-    Check(MtEngine::CreateClip(clip), "clip");
-    MtClipFormat format{kRate, 16, kChannels};
-    Check(clip->SetFormat(&format), "clip format");
-    Check(clip->SetSource(item, 0, -1), "clip source");
-    IMtTrack* track = nullptr;
-    Check(set->InsertTrack(0, kChannels, &track, -1), "track");
-    Check(track->InsertClip(clip.Get(), 0, 0, 0), "clip on track");
-    LONGLONG length = 0;
-    track->GetLength(&length);
-    if (length != frames) {
-        std::fprintf(stderr, "the track holds %lld frames, not %lld: write it first\n", length, frames);
-        return 1;
-    }
+    const BenchEngineTrack engineTrack(folder + "tone.raw", kRate, kChannels, frames);
+    IMtTrackSet* set = engineTrack.set.Get();
+    IMtTrack* track = engineTrack.track.Get();
+    const LONGLONG length = engineTrack.length;
     ComRef<IMtSelection> selection;
     Check(set->QueryInterface(__uuidof(IMtSelection), selection.OutVoid()), "selection");
     selection->SetAllTracks(1);
@@ -182,7 +130,7 @@ int main(int argc, char** argv)
     ComRef<ISilenceFinderSettings> found;
     Check(finder->QueryInterface(__uuidof(ISilenceFinderSettings), found.OutVoid()), "finder settings");
     found->SetDetection(2000, 200, 3000); // the CD/MD source type, 2 s
-    const double detectSeconds = RenderInto(set.Get(), finder.Get());
+    const double detectSeconds = RenderInto(set, finder.Get());
     const LONG silences = found->GetCount();
 
     // The files.
@@ -196,7 +144,7 @@ int main(int argc, char** argv)
     settings->SetOutputFormat(&wave);
     settings->SetFormatId(0);
     settings->SetOutputBase((folder + "part_").c_str());
-    const double divideSeconds = RenderInto(set.Get(), divider.Get());
+    const double divideSeconds = RenderInto(set, divider.Get());
 
     const double mb = double(frames) * 4 / 1e6;
     std::printf("track: %.1f minutes, %lld frames, %.1f MB of 16-bit stereo, %d pauses\n", minutes, frames, mb,
@@ -206,17 +154,35 @@ int main(int argc, char** argv)
                 detectSeconds / readSeconds);
     std::printf("divide_seconds %.3f\nsplit_seconds %.3f\nfiles %ld\n", divideSeconds, detectSeconds + divideSeconds,
                 settings->GetSplitCount() + 1);
+}
 
-    track->Release();
-    clip.Reset();
-    item->Release();
-    list.Reset();
-    selection.Reset();
-    set.Reset();
-    finder.Reset();
-    found.Reset();
-    settings.Reset();
-    divider.Reset();
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool write = argc > 1 && std::strcmp(argv[1], "--write") == 0;
+    const int first = write ? 2 : 1;
+    if (argc < first + 1) {
+        std::fprintf(stderr, "usage: split_silence_bench [--write] <folder> [minutes] [pauses]\n");
+        return 2;
+    }
+    std::string folder = argv[first];
+    if (folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    const double minutes = argc > first + 1 ? std::atof(argv[first + 1]) : 60.0;
+    const int pauses = argc > first + 2 ? std::atoi(argv[first + 2]) : 60;
+    const LONGLONG frames = LONGLONG(std::llround(minutes * 60.0 * kRate));
+    if (write) {
+        WriteTone(folder, frames, pauses);
+        return 0;
+    }
+
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(MtEngine::Load())) {
+        std::fprintf(stderr, "KsMultiTrack.dll not found\n");
+        return 1;
+    }
+    Measure(folder, minutes, pauses, frames);
     MtEngine::Unload();
     ::CoUninitialize();
     return 0;

@@ -107,22 +107,18 @@ void CSilenceDetectionDialog::OnOK()
 
 INT_PTR CSilenceDetectionDialog::Run(CNyMultiTrackDoc* document)
 {
-    const INT_PTR result = DoModal();
-    if (result != IDOK)
-        return result;
-    CWnd* main = AfxGetMainWnd();
-    if (main)
-        main->UpdateWindow();
-    if (m_method == 1) {
-        DetectSilence(document, main);
-        return result;
-    }
-    CSplitToFilesDialog files(main);
+    return RunPage(document);
+}
+
+void CSilenceDetectionDialog::SetCuePoints(CNyMultiTrackDoc* document, CWnd* main)
+{
+    DetectSilence(document, main);
+}
+
+void CSilenceDetectionDialog::DescribeCuts(CSplitToFilesDialog& files) const
+{
     files.m_splitType = CSplitToFilesDialog::kAtSilence;
     files.m_silenceMs = m_valueMs;
     files.m_levelA = m_levelA;
     files.m_levelB = m_levelB;
-    files.m_formatWord = m_formatWord;
-    files.Execute(document, main ? main->m_hWnd : nullptr);
-    return result;
 }

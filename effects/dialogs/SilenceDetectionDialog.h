@@ -29,7 +29,6 @@ public:
 
     int m_sourceType = 0;
     int m_levelA = 600, m_levelB = 3000;
-    DWORD m_formatWord = 0x80000000; // a multichannel document's channel word, for the files
     // The split-to-files dialog's cut positions (null: the run sets cue points).
     std::vector<int64_t>* m_cutPositions = nullptr;
 
@@ -40,6 +39,8 @@ protected:
     int64_t Minimum() const override;
     int64_t Maximum() const override;
     bool SpinFollowsValue() const override { return true; }
+    void SetCuePoints(CNyMultiTrackDoc* document, CWnd* main) override;
+    void DescribeCuts(CSplitToFilesDialog& files) const override;
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -63,22 +63,18 @@ void CSplitIntervalDialog::OnOK()
 
 INT_PTR CSplitIntervalDialog::Run(CNyMultiTrackDoc* document)
 {
-    const INT_PTR result = DoModal();
-    if (result != IDOK)
-        return result;
-    CWnd* main = AfxGetMainWnd();
-    if (main)
-        main->UpdateWindow();
-    if (m_method == 1) {
-        SetCuePointsAtInterval(document, m_valueMs, m_removeCues);
-        return result;
-    }
-    CSplitToFilesDialog files(main);
+    return RunPage(document);
+}
+
+void CSplitIntervalDialog::SetCuePoints(CNyMultiTrackDoc* document, CWnd*)
+{
+    SetCuePointsAtInterval(document, m_valueMs, m_removeCues);
+}
+
+void CSplitIntervalDialog::DescribeCuts(CSplitToFilesDialog& files) const
+{
     files.m_splitType = CSplitToFilesDialog::kAtInterval;
     files.m_intervalMs = m_valueMs;
-    files.m_formatWord = m_formatWord;
-    files.Execute(document, main ? main->m_hWnd : nullptr);
-    return result;
 }
 
 HRESULT CSplitIntervalDialog::SetCuePointsAtInterval(CNyMultiTrackDoc* document, int64_t intervalMs,

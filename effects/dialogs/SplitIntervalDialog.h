@@ -18,13 +18,14 @@ public:
     // label but the track labels first when asked); failures shown.
     static HRESULT SetCuePointsAtInterval(CNyMultiTrackDoc* document, int64_t intervalMs, bool removeExisting);
 
-    int64_t m_maximumMs = -1;        // the document's length in milliseconds
-    DWORD m_formatWord = 0x80000000; // a multichannel document's channel word, for the files
+    int64_t m_maximumMs = -1; // the document's length in milliseconds
 
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     int64_t Minimum() const override;
     int64_t Maximum() const override;
+    void SetCuePoints(CNyMultiTrackDoc* document, CWnd* main) override;
+    void DescribeCuts(CSplitToFilesDialog& files) const override;
     DECLARE_MESSAGE_MAP()
 };

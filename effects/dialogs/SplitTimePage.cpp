@@ -3,6 +3,7 @@
 #include "HelpLauncher.h"
 #include "ResourceModule.h"
 #include "SplitIds.h"
+#include "SplitToFilesDialog.h"
 #include "SplitValues.h"
 
 #include <algorithm>
@@ -137,4 +138,23 @@ void CSplitTimePage::OnHelp()
     HelpLauncher help;
     if (!help.ShowTopic(m_helpTopic, 0))
         help.ShowTopic(kHelpSplit, 0);
+}
+
+INT_PTR CSplitTimePage::RunPage(CNyMultiTrackDoc* document)
+{
+    const INT_PTR result = DoModal();
+    if (result != IDOK)
+        return result;
+    CWnd* main = AfxGetMainWnd();
+    if (main)
+        main->UpdateWindow();
+    if (m_method == 1) {
+        SetCuePoints(document, main);
+        return result;
+    }
+    CSplitToFilesDialog files(main);
+    files.m_formatWord = m_formatWord;
+    DescribeCuts(files);
+    files.Execute(document, main ? main->m_hWnd : nullptr);
+    return result;
 }

@@ -2,7 +2,8 @@
 // milliseconds typed into an edit in seconds or milliseconds (the unit list beside it), stepped
 // by a spin and kept inside the page's limits; the choice between splitting into files and
 // setting cue points, with the "Remove existing cue points" box that only the cue points take;
-// "&Back" (the page ends with 3) and "&Help".
+// "&Back" (the page ends with 3) and "&Help"; and the run after OK: the cue points, or the
+// split-to-files dialog with the page's way of cutting.
 #pragma once
 #include "Framework.h"
 
@@ -10,6 +11,9 @@
 
 #include <cstdint>
 #include <string>
+
+class CNyMultiTrackDoc;
+class CSplitToFilesDialog;
 
 class CSplitTimePage : public CDialog {
 public:
@@ -19,6 +23,7 @@ public:
     int m_unit = 0;            // 0 seconds, 1 milliseconds
     int m_method = 0;          // 0 split to files, 1 set cue points
     bool m_removeCues = false; // remove existing cue points first
+    DWORD m_formatWord = 0x80000000; // a multichannel document's channel word, for the files
 
 protected:
     struct TimeControls {
@@ -31,6 +36,13 @@ protected:
     virtual int64_t Maximum() const = 0;
     // The spin follows the value (else only its arrows are used).
     virtual bool SpinFollowsValue() const { return false; }
+    // The cue-point method's run after OK (the main window repainted).
+    virtual void SetCuePoints(CNyMultiTrackDoc* document, CWnd* main) = 0;
+    // The page's way of cutting handed to the split-to-files dialog.
+    virtual void DescribeCuts(CSplitToFilesDialog& files) const = 0;
+
+    // The page, then the chosen method's run; the page's result (IDOK, IDCANCEL or kBack).
+    INT_PTR RunPage(CNyMultiTrackDoc* document);
 
     // Fills the unit list, checks the method and the box and shows the time.
     void InitTimeControls();

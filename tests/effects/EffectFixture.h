@@ -6,6 +6,7 @@
 #include "DocumentFixture.h"
 #include "HistorySteps.h"
 #include "KsMultiTrack.h"
+#include "KsMultiTrackLoader.h"
 #include "ModuleObjects.h"
 #include "RawClip.h"
 #include "Settings.h"
@@ -50,6 +51,14 @@ protected:
         ::CreateDirectoryA(tempFolder_.c_str(), nullptr);
         ::SetEnvironmentVariableA("TMP", tempFolder_.c_str());
         ::SetEnvironmentVariableA("TEMP", tempFolder_.c_str());
+        // The engine deletes the files it owns only inside its own temporary folder, which is
+        // process-wide: a program started earlier in this process left it at that program's.
+        ComRef<IMtTempStore> store;
+        ASSERT_EQ(S_OK, MtEngine::CreateTempStore(store));
+        engineTemp_ = QueryCom<IMtTempSettings>(store.Get());
+        ASSERT_TRUE(engineTemp_);
+        ASSERT_EQ(S_OK, engineTemp_->GetFolder(previousEngineTemp_, sizeof previousEngineTemp_));
+        ASSERT_EQ(S_OK, engineTemp_->SetFolder(tempFolder_.c_str()));
         AfxSetMessageBoxHook([this](const char* text, const char*, UINT) {
             boxes_.push_back(text);
             return IDOK;
@@ -63,6 +72,9 @@ protected:
         DocumentTest::TearDown();
         ::SetEnvironmentVariableA("TMP", systemTemp_.c_str());
         ::SetEnvironmentVariableA("TEMP", systemTemp_.c_str());
+        if (engineTemp_ && previousEngineTemp_[0])
+            engineTemp_->SetFolder(previousEngineTemp_);
+        engineTemp_.Reset();
         ::CoUninitialize();
     }
 
@@ -150,6 +162,8 @@ protected:
     kvtest::ScratchFolder scratch_;
     std::string systemTemp_;
     std::string tempFolder_;
+    ComRef<IMtTempSettings> engineTemp_;
+    char previousEngineTemp_[MAX_PATH] = {};
     std::vector<std::string> boxes_;
     int serial_ = 0;
 };

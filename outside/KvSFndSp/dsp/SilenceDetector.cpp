@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <emmintrin.h>
+
 namespace fx {
 
 SilenceSettings ClampSilenceSettings(const SilenceSettings& s)
@@ -37,19 +39,57 @@ void SilenceDetector::Prepare(double rate, int channels, const SilenceSettings& 
     m_found.clear();
 }
 
+namespace {
+
+const __m128 kAbsMask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+
+// The largest magnitude of n samples (NaNs ignored), four lanes at a time.
+float PeakOf(const float* in, size_t n)
+{
+    __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        // maxps keeps its second operand when the first is NaN.
+        a = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(in + i), kAbsMask), a);
+        b = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(in + i + 4), kAbsMask), b);
+    }
+    a = _mm_max_ps(a, b);
+    a = _mm_max_ps(a, _mm_movehl_ps(a, a));
+    a = _mm_max_ss(a, _mm_shuffle_ps(a, a, 1));
+    float peak = _mm_cvtss_f32(a);
+    for (; i < n; ++i)
+        peak = std::max(peak, std::fabs(in[i]));
+    return peak;
+}
+
+} // namespace
+
 void SilenceDetector::Feed(const float* in, size_t frames)
 {
-    for (size_t i = 0; i < frames; ++i, ++m_frame) {
-        float peak = 0;
-        for (int c = 0; c < m_channels; ++c)
-            peak = std::max(peak, std::fabs(in[i * size_t(m_channels) + size_t(c)]));
+    // A block's peak and its first and last sample at or over A are all the rules need: a
+    // piece of a block is scanned for its peak, and only a loud piece for its loud ends.
+    const size_t channels = size_t(m_channels);
+    while (frames > 0) {
+        const size_t n = std::min(frames, m_blockFrames - m_fill);
+        const size_t samples = n * channels;
+        const float peak = PeakOf(in, samples);
         m_peak = std::max(m_peak, peak);
         if (peak >= m_levelA) {
+            size_t first = 0;
+            while (!(std::fabs(in[first]) >= m_levelA))
+                ++first;
+            size_t last = samples - 1;
+            while (!(std::fabs(in[last]) >= m_levelA))
+                --last;
             if (m_firstLoud < 0)
-                m_firstLoud = m_frame;
-            m_lastLoud = m_frame;
+                m_firstLoud = m_frame + int64_t(first / channels);
+            m_lastLoud = m_frame + int64_t(last / channels);
         }
-        if (++m_fill == m_blockFrames)
+        in += samples;
+        frames -= n;
+        m_frame += int64_t(n);
+        m_fill += n;
+        if (m_fill == m_blockFrames)
             EndBlock();
     }
 }

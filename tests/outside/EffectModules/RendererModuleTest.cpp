@@ -215,6 +215,40 @@ TEST(SilenceDetector, FollowsItsRulesOnATableOfSignals)
     }
 }
 
+// A silence's edges are sample exact whichever channel holds the loud sample beside it and
+// however the sound is cut into pieces: a piece may end inside a block, or hold several.
+TEST(SilenceDetector, FindsSampleExactEdgesInAnyChannelWhateverThePieces)
+{
+    const int64_t gapStart = 44100 + 137, gapEnd = 2 * 44100 + 301; // not on 10-ms blocks
+    for (int channels : {1, 2, 6}) {
+        for (size_t piece : {size_t(1), size_t(7), size_t(441), size_t(1000), size_t(65536)}) {
+            const int64_t frames = 3 * 44100;
+            std::vector<float> v(size_t(frames) * size_t(channels));
+            for (int64_t f = 0; f < frames; ++f)
+                for (int c = 0; c < channels; ++c)
+                    v[size_t(f * channels + c)] = (f % 20 < 10 ? 16000.0f : -16000.0f) / 32768.0f;
+            for (int64_t f = gapStart; f < gapEnd; ++f)
+                for (int c = 0; c < channels; ++c)
+                    v[size_t(f * channels + c)] = f % 3 == 0 ? 50.0f / 32768.0f : 0.0f; // under A
+            // The loud frames beside the gap are loud in one channel only: the last before it in
+            // the last channel, the first after it in the first.
+            for (int c = 0; c + 1 < channels; ++c)
+                v[size_t((gapStart - 1) * channels + c)] = 0.0f;
+            for (int c = 1; c < channels; ++c)
+                v[size_t(gapEnd * channels + c)] = 0.0f;
+            fx::SilenceDetector detector;
+            detector.Prepare(kRate, channels, {500, 100, 1000});
+            for (size_t at = 0; at < size_t(frames); at += piece)
+                detector.Feed(v.data() + at * size_t(channels), std::min(piece, size_t(frames) - at));
+            detector.Finish();
+            const auto& found = detector.Silences();
+            ASSERT_EQ(found.size(), 1u) << channels << " channels, pieces of " << piece;
+            EXPECT_EQ(found[0].start, gapStart) << channels << " channels, pieces of " << piece;
+            EXPECT_EQ(found[0].end, gapEnd) << channels << " channels, pieces of " << piece;
+        }
+    }
+}
+
 // ---- the file divider ----
 
 namespace {
