@@ -9,18 +9,6 @@ MarkerRow::MarkerRow(const LabelRecord& record, int index)
 {
 }
 
-LabelRecord MarkerRow::ToRecord() const
-{
-    LabelRecord record{};
-    record.id = id;
-    record.kind = kind;
-    record.trackId = trackId;
-    record.start = start;
-    record.end = end;
-    name.copy(record.name, sizeof record.name - 1);
-    return record;
-}
-
 bool LabelHasEnd(int32_t kind)
 {
     kind &= 0xFF;

@@ -15,7 +15,6 @@ constexpr int kMarkerColumnCount = 5;
 struct MarkerRow {
     MarkerRow() = default;
     MarkerRow(const LabelRecord& record, int trackIndex);
-    LabelRecord ToRecord() const;
 
     int32_t id = 0;
     int32_t kind = 0;
