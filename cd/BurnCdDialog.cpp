@@ -4,6 +4,7 @@
 #include "GlobalMemory.h"
 #include "HelpLauncher.h"
 #include "IKvSKsFIO.h"
+#include "MultiTrackDoc.h"
 #include "Settings.h"
 
 #include <algorithm>
@@ -62,6 +63,8 @@ CBurnCdDialog::CBurnCdDialog(CWnd* parent, CdHost& host) : CDialog(IDD, parent),
 
 CBurnCdDialog::~CBurnCdDialog()
 {
+    if (m_player)
+        m_player->Stop();
     CloseConverter();
     DeleteTemporaries();
     if (m_reserved && m_writer)
@@ -101,6 +104,11 @@ BOOL CBurnCdDialog::OnInitDialog()
         EndDialog(IDCANCEL);
         return TRUE;
     }
+    if (!FileMode() && (!SourceDocument() || SourceDocument()->IsMultichannel())) {
+        Box(IDS_BURN_MULTICHANNEL, MB_OK | MB_ICONWARNING);
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
     HINSTANCE resources = AfxGetResourceHandle();
     const int up[2] = {IDC_BURN_MOVE_UP, IDI_BURN_MOVE_UP}, down[2] = {IDC_BURN_MOVE_DOWN, IDI_BURN_MOVE_DOWN};
     for (const int* button : {up, down}) {
@@ -130,6 +138,8 @@ BOOL CBurnCdDialog::OnInitDialog()
         ::SetWindowPos(item, nullptr, x, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetColumns();
+    if (!FileMode())
+        BuildTracksFromDocument();
     FillList();
     EnableControls();
     m_progress = m_host.OpenProgress(this);
@@ -181,6 +191,10 @@ void CBurnCdDialog::SetTotal(int64_t total)
 
 void CBurnCdDialog::FillList()
 {
+    if (!FileMode()) {
+        FillWindowList();
+        return;
+    }
     HWND list = ::GetDlgItem(m_hWnd, IDC_BURN_TRACKS);
     ListView_DeleteAllItems(list);
     const int64_t total = LayOutFileTracks(m_tracks);
@@ -236,7 +250,9 @@ void CBurnCdDialog::StopPreview()
 {
     if (!m_preview)
         return;
-    if (IKvSKsFIO* fio = m_host.FileModule())
+    if (!FileMode())
+        StopDocumentPreview();
+    else if (IKvSKsFIO* fio = m_host.FileModule())
         fio->StopPreview();
     m_preview = false;
     SetDlgItemText(IDC_BURN_PREVIEW, Text(20369).c_str());
@@ -244,6 +260,10 @@ void CBurnCdDialog::StopPreview()
 
 LRESULT CBurnCdDialog::OnPreviewStopped(WPARAM, LPARAM)
 {
+    if (!FileMode()) {
+        StopPreview();
+        return 0;
+    }
     if (IKvSKsFIO* fio = m_host.FileModule()) {
         LONG code = 0;
         LONG_PTR a = 0, b = 0;
@@ -264,11 +284,13 @@ void CBurnCdDialog::OnPreview()
         return;
     }
     const std::vector<int> rows = SelectedRows();
-    if (rows.size() != 1 || !FileMode())
+    if (rows.size() != 1)
         return;
     IKvSKsFIO* fio = m_host.FileModule();
     const BurnTrackRecord& r = m_tracks[size_t(rows.front())];
-    const HRESULT hr = fio ? fio->PlayPreview(m_hWnd, (r.folder + r.fileName).c_str()) : E_FAIL;
+    const HRESULT hr = !FileMode() ? PreviewDocumentTrack(r)
+                       : fio       ? fio->PlayPreview(m_hWnd, (r.folder + r.fileName).c_str())
+                                   : E_FAIL;
     if (FAILED(hr)) {
         m_host.ShowErrorBox(hr);
         return;
@@ -382,6 +404,7 @@ void CBurnCdDialog::OnDelete()
 
 void CBurnCdDialog::OnCombine()
 {
+    StopPreview();
     const std::vector<int> rows = SelectedRows();
     if (FileMode() || rows.size() != 1 || !CombineWithNext(m_tracks, rows.front()))
         return;

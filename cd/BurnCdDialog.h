@@ -10,12 +10,15 @@
 #include "CdHost.h"
 #include "CdIds.h"
 #include "CdWriterModule.h"
+#include "ComRef.h"
 #include "Framework.h"
+#include "KsMultiTrack.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
+class CNyMultiTrackDoc;
 struct IStrmConverter;
 
 class CBurnCdDialog : public CDialog {
@@ -55,6 +58,9 @@ protected:
 
 private:
     enum Operation { kIdle = 0, kConverting = 1, kWriting = 2, kErasing = 5 };
+    // What the progress dialog is told of a run.
+    enum RunState { kStateStarted = 1, kStateProgress = 2, kStateCancelling = 3, kStateDone = 4, kStateError = 5,
+                    kStateAborted = 6 };
 
     // Track list and layout.
     bool FileMode() const { return m_view == nullptr; }
@@ -64,7 +70,17 @@ private:
     void EnableControls();
     void StopPreview();
     void SetColumns();
+    // Window mode (BurnCdDialog_Window.cpp).
+    CNyMultiTrackDoc* SourceDocument() const;
     void BuildTracksFromDocument();
+    void FillWindowList();
+    std::string TrackFileName(int trackNumber) const;
+    HRESULT RenderDocument();
+    void BurnDocument();
+    // The mix of the document over the track's range through the engine's player.
+    HRESULT PreviewDocumentTrack(const BurnTrackRecord& track);
+    // Stops that player and gives the engine the document's selection back.
+    void StopDocumentPreview();
     int64_t TotalLength100ns() const;
     // Writer devices, speeds and the chosen one (BurnCdDialog_Run.cpp).
     void ListDevices();
@@ -75,6 +91,8 @@ private:
     HRESULT ConvertFile(size_t index);
     void CloseConverter();
     HRESULT StartWrite();
+    // Starts writing the track list; false when it could not start (the run has ended).
+    bool BeginWriting();
     void StartTimer();
     // Ends the run; tell: show the end's message.
     void EndRun(int state, bool tell = true);
@@ -92,6 +110,7 @@ private:
     std::vector<BurnTrackRecord> m_tracks;
     int64_t m_total = 0;
     bool m_preview = false;
+    ComRef<IMtTransport> m_player; // window mode's preview
 
     CCdWriterModule m_module;
     ICdWriter* m_writer = nullptr;

@@ -14,8 +14,6 @@
 namespace {
 
 constexpr UINT_PTR kRunTimer = 1;
-constexpr int kStateStarted = 1, kStateProgress = 2, kStateCancelling = 3, kStateDone = 4, kStateError = 5,
-              kStateAborted = 6;
 
 std::string Text(UINT id)
 {
@@ -238,6 +236,10 @@ void CBurnCdDialog::OnOK()
     }
     if (m_tracks.empty() || !CheckMedium())
         return;
+    if (!FileMode()) {
+        BurnDocument();
+        return;
+    }
     m_operation = kConverting;
     EnableControls();
     for (const BurnTrackRecord& r : m_tracks)
@@ -350,16 +352,22 @@ LRESULT CBurnCdDialog::OnConverterReport(WPARAM code, LPARAM)
             return 0;
         }
         CloseConverter();
-        const HRESULT hr = StartWrite();
-        if (FAILED(hr)) {
-            // A refused drive has said why: the conversion itself did not fail.
-            const bool explained = hr == E_FAIL;
-            if (!explained)
-                AfxMessageBox(m_writer->GetErrorText(hr), MB_OK | MB_ICONSTOP);
-            EndRun(kStateError, !explained);
-        }
+        BeginWriting();
     }
     return 0;
+}
+
+bool CBurnCdDialog::BeginWriting()
+{
+    const HRESULT hr = StartWrite();
+    if (SUCCEEDED(hr))
+        return true;
+    // A refused drive has said why: the conversion itself did not fail.
+    const bool explained = hr == E_FAIL;
+    if (!explained)
+        AfxMessageBox(m_writer->GetErrorText(hr), MB_OK | MB_ICONSTOP);
+    EndRun(kStateError, !explained);
+    return false;
 }
 
 HRESULT CBurnCdDialog::StartWrite()

@@ -1,5 +1,7 @@
 #include "BurnTrackList.h"
 
+#include "AudioFormat.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -36,6 +38,46 @@ std::vector<BurnTrackRecord> TracksFromCues(const std::vector<int64_t>& position
     }
     add(documentEnd, (documentEnd - previous) * kHundredNsPerSecond / 44100);
     return tracks;
+}
+
+int64_t AtCdRate(int64_t position, uint32_t rate)
+{
+    if (rate == 44100)
+        return position;
+    AudioFormat document, cd;
+    document.Set(rate, 16, 2);
+    cd.Set(44100, 16, 2);
+    return cd.TimeToFrames(document.FramesToTime(position));
+}
+
+std::vector<int64_t> CuePositionsAtCdRate(std::vector<int64_t> positions, uint32_t rate)
+{
+    for (int64_t& p : positions)
+        p = AtCdRate(p, rate);
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    return positions;
+}
+
+std::vector<int64_t> TrackCuts(const std::vector<BurnTrackRecord>& records)
+{
+    std::vector<int64_t> cuts;
+    for (size_t i = 0; i + 1 < records.size(); ++i)
+        cuts.push_back(records[i].end);
+    return cuts;
+}
+
+std::vector<WindowRowTimes> LayOutWindowTracks(const std::vector<BurnTrackRecord>& records, int64_t* total)
+{
+    std::vector<WindowRowTimes> rows;
+    int64_t s = 0;
+    for (const BurnTrackRecord& r : records) {
+        const int64_t length = r.end - r.start;
+        rows.push_back({s, s + r.preGap * 44100 + length, length});
+        s = rows.back().end;
+    }
+    *total = s;
+    return rows;
 }
 
 std::string BurnTimeText(int64_t time)

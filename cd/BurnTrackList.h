@@ -25,6 +25,21 @@ int64_t RoundToCdFrames(int64_t samples);
 // The tracks of a document of documentEnd samples (44100 Hz) cut at the positions (ascending,
 // no duplicates): the first with a 2-second pre-gap.
 std::vector<BurnTrackRecord> TracksFromCues(const std::vector<int64_t>& positions, int64_t documentEnd);
+// A position of a document of rate samples per second at 44100 Hz, through its time in
+// 100-ns units.
+int64_t AtCdRate(int64_t position, uint32_t rate);
+// Cue positions (any order, repeats allowed) at 44100 Hz, ascending, without repeats.
+std::vector<int64_t> CuePositionsAtCdRate(std::vector<int64_t> positions, uint32_t rate);
+// Window mode: the cuts between the tracks (every track's end but the last's).
+std::vector<int64_t> TrackCuts(const std::vector<BurnTrackRecord>& records);
+
+// Window mode's times of a row in samples at 44100 Hz: where the track's pre-gap begins on
+// the disc, where the track ends, and its length.
+struct WindowRowTimes {
+    int64_t start, end, length;
+};
+// The rows in order; *total the disc length of them all.
+std::vector<WindowRowTimes> LayOutWindowTracks(const std::vector<BurnTrackRecord>& records, int64_t* total);
 
 // "%02d : %02d : %06.3f" of hours, minutes and seconds of a time in 100-ns units.
 std::string BurnTimeText(int64_t time);

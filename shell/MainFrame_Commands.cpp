@@ -191,9 +191,6 @@ void CMainFrame::OnUpdateBurnCd(CCmdUI* cmdUI)
     CNyMultiTrackDoc* doc = ActiveMultiTrackDoc(this);
     BurnCdState state = BurnCdItemState(cmdUI->m_nID, frame_wiring::HasCdWriter() != FALSE, doc != nullptr,
                                         doc && doc->IsViewIdle(), doc ? doc->GetLength() : 0);
-    // Burning from a window needs the document rendered into track files, not yet built.
-    if (cmdUI->m_nID == ID_BURN_CD_WINDOW)
-        state.enabled = FALSE;
     cmdUI->Enable(state.enabled);
     // The item that stands for the "&Burn CD" popup greys or enables the popup's entry.
     if (cmdUI->m_hSubMenu && cmdUI->m_hMenu && state.popup != BurnCdState::kPopupUnchanged)

@@ -94,21 +94,28 @@ HRESULT SplitRender::Run(CWnd* owner)
 {
     if (!m_worker)
         return E_FAIL;
-    WholeDocumentMarks marks(m_engine.Get());
     IEffectProgramHost& host = GetEffectProgramHost();
-    HWND progress = host.OpenProgressDialog(owner);
+    const HRESULT hr = RunIn(host.OpenProgressDialog(owner));
+    host.CloseProgressDialog();
+    return hr;
+}
+
+HRESULT SplitRender::RunIn(HWND progress)
+{
+    if (!m_worker)
+        return E_FAIL;
+    WholeDocumentMarks marks(m_engine.Get());
     m_worker->PostRender(progress);
     char text[128] = {};
     ::LoadStringA(GetResourceModule(), kIdsProcessing, text, sizeof text);
     m_worker->SendProgress(1, text, 0, 0, nullptr);
     if (progress)
         ::SetFocus(progress);
-    host.WaitForHandle(m_worker->doneEvent);
+    GetEffectProgramHost().WaitForHandle(m_worker->doneEvent);
     const HRESULT hr = m_worker->result;
     if (FAILED(hr))
         m_worker->SendProgress(6, nullptr, 0, 0, nullptr);
     else
         m_worker->SendProgress(4, nullptr, 100, 0, nullptr);
-    host.CloseProgressDialog();
     return hr;
 }

@@ -31,6 +31,8 @@ public:
     CRenderWorker* Worker() const { return m_worker; }
     // Renders the whole document with the progress dialog over owner; the worker's result.
     HRESULT Run(CWnd* owner);
+    // The same in a progress dialog the caller has open and keeps.
+    HRESULT RunIn(HWND progress);
 
 private:
     CNyMultiTrackDoc* m_document;

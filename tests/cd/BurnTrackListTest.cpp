@@ -52,6 +52,29 @@ TEST(BurnTrackList, CueCutsRoundToTheNearestFrameAndStopAtTheEnd)
     }
 }
 
+TEST(BurnTrackList, WindowTracksFromADocumentOfAnotherRateAndTheirDiscLayout)
+{
+    // Cues of a 48 kHz document, unordered and repeated, at 1 s and 6 s; 12 s long.
+    const std::vector<int64_t> cues = CuePositionsAtCdRate({288000, 48000, 288000}, 48000);
+    EXPECT_EQ(cues, (std::vector<int64_t>{44100, 264600}));
+    std::vector<BurnTrackRecord> tracks = TracksFromCues(cues, AtCdRate(576000, 48000));
+    EXPECT_EQ(TrackCuts(tracks), (std::vector<int64_t>{44100, 264600}));
+    int64_t total = 0;
+    std::vector<WindowRowTimes> rows = LayOutWindowTracks(tracks, &total);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].start, 0);
+    EXPECT_EQ(rows[0].end, 2 * 44100 + 44100); // the first track's 2-second pre-gap
+    EXPECT_EQ(rows[1].start, rows[0].end);
+    EXPECT_EQ(rows[2].length, 6 * 44100);
+    EXPECT_EQ(total, 14 * 44100);
+    // Combined, the first two tracks are cut once: at 6 s.
+    ASSERT_TRUE(CombineWithNext(tracks, 0));
+    EXPECT_EQ(TrackCuts(tracks), (std::vector<int64_t>{264600}));
+    rows = LayOutWindowTracks(tracks, &total);
+    EXPECT_EQ(rows[0].length, 264600);
+    EXPECT_EQ(total, 14 * 44100);
+}
+
 TEST(BurnTrackList, TimeTextsAndTheFileLayout)
 {
     EXPECT_EQ(BurnTimeText(37255000000), "01 : 02 : 05.500");

@@ -541,6 +541,8 @@ uint8_t ImageDevice::SendCueSheet(const ScsiRequest& r, uint8_t* sense)
     m_cue = tracks;
     m_cueLeadOut = leadOut;
     m_session = true;
+    m_burnStart = GetTickCount();
+    m_burnSectors = 0;
     return kScsiGood;
 }
 
@@ -556,6 +558,15 @@ uint8_t ImageDevice::Write(const ScsiRequest& r, uint8_t* sense)
         return Fail(0x05, 0x24, 0x00, sense);
     if (lba < -int32_t(kLeadInSectors) || int64_t(lba) + count > int64_t(m_cueLeadOut))
         return Fail(0x05, 0x21, 0x00, sense);
+    // A speed chosen below the fastest is kept as a drive would keep it (75 sectors a second
+    // at 1x), so that a burn lasts long enough to be watched and cancelled.
+    m_burnSectors += count;
+    if (m_writeSpeed && m_writeSpeed != 0xFFFF) {
+        const uint64_t due = m_burnSectors * 1000 * kSpeedUnit / (75 * uint64_t(m_writeSpeed));
+        const DWORD elapsed = GetTickCount() - m_burnStart;
+        if (due > elapsed)
+            Sleep(DWORD(due - elapsed));
+    }
     if (m_testWrite || lba + int64_t(count) <= 0)
         return kScsiGood;
     const uint32_t skip = lba < 0 ? uint32_t(-lba) : 0;

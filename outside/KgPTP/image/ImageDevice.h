@@ -72,7 +72,9 @@ private:
     // Write parameters and the burn under way.
     bool m_testWrite = false;
     uint8_t m_writeType = 2; // disc at once
-    uint16_t m_writeSpeed = 0;
+    uint16_t m_writeSpeed = 0; // kB/s; 0 or 0xFFFF: as fast as the image takes it
+    DWORD m_burnStart = 0;      // tick of the session's cue sheet
+    uint64_t m_burnSectors = 0; // sectors written (or test-written) since
     std::vector<CueEntry> m_cue;
     uint32_t m_cueLeadOut = 0;
     HANDLE m_staging = INVALID_HANDLE_VALUE;

@@ -2,7 +2,7 @@
 // command opens the dialog, the open dialog adds the files, Advanced Settings asks for a test
 // write, Burn writes; the machine's bchunk and our own drive access read the disc back.
 //   KV_SHOW_SECONDS=n with --gtest_also_run_disabled_tests runs the Showcase for screenshots.
-#include "CdDriveAccess.h"
+#include "BurnProgramFixture.h"
 #include "CdWriterModule.h"
 #include "CdIds.h"
 #include "CdPrefix.h"
@@ -26,61 +26,15 @@
 
 namespace {
 
+using cdtest::BurnProgram;
 using cdtest::Pump;
 using cdtest::RemoteListText;
 using cdtest::RemoteSelectRow;
+using cdtest::RunNative;
 using cdtest::WaitFor;
+using cdtest::WavData;
 
-constexpr char kLetter = 'S';
-constexpr UINT kBurnFromFiles = 1105;
-const char* const kSettings = "Software\\Korvane\\KorvaneSound5 Tarn US\\Settings";
-
-std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string UnixPath(const std::string& path)
-{
-    using ToUnix = char*(CDECL*)(const WCHAR*);
-    auto toUnix = reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    const std::wstring wide(path.begin(), path.end());
-    char* unix = toUnix ? toUnix(wide.c_str()) : nullptr;
-    const std::string result = unix ? unix : "";
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
-// Runs a shell line of the machine in folder; its exit code (Wine gives no handle to wait on:
-// the line leaves its code in a file).
-int RunNative(const std::string& folder, const std::string& line)
-{
-    const std::string done = folder + "native.code";
-    DeleteFileA(done.c_str());
-    const std::string script = "cd '" + UnixPath(folder) + "' && " + line + "; echo $? > native.part && mv native.part native.code";
-    std::string command = "Z:\\bin\\sh -c \"" + script + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    for (int waited = 0; waited < 60000 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 20)
-        Sleep(20);
-    std::ifstream in(done);
-    int code = -1;
-    in >> code;
-    return code;
-}
-
-// The sound bytes of a plain 44-byte-header WAV.
-std::vector<uint8_t> WavData(const std::string& path)
-{
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    return bytes.size() > 44 ? std::vector<uint8_t>(bytes.begin() + 44, bytes.end()) : std::vector<uint8_t>();
-}
+constexpr char kLetter = cdtest::kBurnLetter;
 
 // The source as the stream library's converter makes it CD audio.
 std::vector<uint8_t> Converted(const std::string& source, const std::string& target)
@@ -116,82 +70,6 @@ std::vector<uint8_t> Converted(const std::string& source, const std::string& tar
     FreeLibrary(module);
     return WavData(target);
 }
-
-class BurnProgram : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        kvtest::ClearProgramKey();
-        HKEY key = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        const std::string folder = m_sources.Path(), temp = m_temp.Path();
-        RegSetValueExA(key, "LastLoadDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()), DWORD(folder.size() + 1));
-        RegSetValueExA(key, "TempPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(temp.c_str()), DWORD(temp.size() + 1));
-        RegSetValueExA(key, "CDWriteDrive", 0, REG_SZ, reinterpret_cast<const BYTE*>("S:"), 3);
-        RegCloseKey(key);
-        m_image = std::make_unique<cdtest::ScopedImageDrive>(kLetter, "CD-R");
-        m_program = std::make_unique<kvtest::ProgramProcess>(kvtest::BinFolder() + "KvSound5EU.exe");
-        m_frame = m_program->WaitForFrame();
-        ASSERT_NE(nullptr, m_frame);
-    }
-    void TearDown() override
-    {
-        m_program.reset();
-        m_image.reset();
-        kvtest::ClearProgramKey();
-    }
-    HWND Box(const std::string& title, DWORD ms = 20000)
-    {
-        HWND found = nullptr;
-        WaitFor(
-            [&] {
-                for (HWND box : m_program->Boxes()) {
-                    char text[128] = {};
-                    GetWindowTextA(box, text, sizeof text);
-                    if (title == text)
-                        found = box;
-                }
-                return found != nullptr;
-            },
-            ms);
-        return found;
-    }
-    // A message box showing text, answered with OK.
-    bool Answer(const std::string& text, DWORD ms)
-    {
-        return WaitFor(
-            [&] {
-                for (HWND box : m_program->Boxes())
-                    if (kvtest::BoxText(box) == text) {
-                        PostMessageA(box, WM_COMMAND, IDOK, 0);
-                        return true;
-                    }
-                return false;
-            },
-            ms);
-    }
-    std::string Diagnose() { return cdtest::DescribeBoxes(*m_program); }
-    HWND OpenBurnDialog()
-    {
-        PostMessageA(m_frame, WM_COMMAND, kBurnFromFiles, 0);
-        return Box("Burn CD");
-    }
-    void AddFiles(HWND dialog, const std::string& names)
-    {
-        PostMessageA(GetDlgItem(dialog, IDC_BURN_ADD), BM_CLICK, 0, 0);
-        HWND open = Box("Open");
-        ASSERT_NE(nullptr, open) << Diagnose();
-        ASSERT_TRUE(SetDlgItemTextA(open, 0x47C, names.c_str()) || SetDlgItemTextA(open, 0x480, names.c_str()));
-        PostMessageA(open, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(open); }, 10000)) << Diagnose();
-    }
-
-    cdtest::ScopedMciDriver m_driver;
-    kvtest::ScratchFolder m_sources, m_temp;
-    std::unique_ptr<cdtest::ScopedImageDrive> m_image;
-    std::unique_ptr<kvtest::ProgramProcess> m_program;
-    HWND m_frame = nullptr;
-};
 
 void WriteSources(const kvtest::ScratchFolder& folder)
 {
@@ -240,36 +118,10 @@ TEST_F(BurnProgram, BurnsTwoFilesAfterATestWriteAndTheDiscReadsBackSampleForSamp
     PostMessageA(advanced, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(advanced); }, 5000));
 
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(Answer("Finished writing to media.", 60000)) << Diagnose();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE; }, 5000));
-
-    // No temporary file is left.
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(m_temp.File("*").c_str(), &found);
-    int files = 0;
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-        while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    EXPECT_EQ(0, files);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
-    m_program.reset();
+    BurnAndClose(dialog);
 
     // Tracks at 00:00:00 and 00:10:00 (10 s each, the second without a pre-gap).
-    cdimage::CueDisc disc;
-    std::string error;
-    ASSERT_TRUE(cdimage::ParseCueSheet(cdkit::ReadFileText(m_image->Sheet()), m_image->Folder(),
-                                       [](const std::string& p, uint64_t* b, void*) {
-                                           std::ifstream f(p, std::ios::binary | std::ios::ate);
-                                           *b = uint64_t(f.tellg());
-                                           return bool(f);
-                                       },
-                                       nullptr, &disc, &error))
-        << error;
+    const cdimage::CueDisc disc = ReadDisc();
     ASSERT_EQ(2u, disc.tracks.size());
     EXPECT_EQ(0u, disc.tracks[0].index1);
     EXPECT_EQ(750u, disc.tracks[1].index1);
@@ -283,12 +135,8 @@ TEST_F(BurnProgram, BurnsTwoFilesAfterATestWriteAndTheDiscReadsBackSampleForSamp
     EXPECT_TRUE(WavData(m_image->Folder() + "back01.wav") == one);
     EXPECT_TRUE(WavData(m_image->Folder() + "back02.wav") == two);
     // Our drive access reads the same sectors.
-    CdDriveAccess access;
-    ASSERT_TRUE(access.Load(kvtest::BinFolder()));
-    CdAddress drive;
-    ASSERT_TRUE(access.FindDrive(kLetter, &drive));
-    std::vector<uint8_t> sectors(size_t(1500) * 2352);
-    ASSERT_TRUE(access.ReadAudio(drive, 0, 1500, sectors.data()));
+    const std::vector<uint8_t> sectors = ReadSectors(1500);
+    ASSERT_FALSE(sectors.empty());
     EXPECT_TRUE(std::equal(one.begin(), one.end(), sectors.begin()));
     EXPECT_TRUE(std::equal(two.begin(), two.end(), sectors.begin() + 750 * 2352));
 }

@@ -70,7 +70,10 @@ void RemoteSelectRow(HWND list, int row)
 {
     InListProcess(list, 0, [&](HANDLE process, uint8_t* remote) {
         LVITEMA item{};
-        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+        SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(remote));
+        item.state = item.stateMask;
         WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
         SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(remote));
     });

@@ -16,6 +16,7 @@ void Pump(DWORD ms);
 // True once ready() holds, false after ms.
 bool WaitFor(const std::function<bool()>& ready, DWORD ms);
 std::string RemoteListText(HWND list, int row, int column);
+// Selects that row alone.
 void RemoteSelectRow(HWND list, int row);
 // "[title: message] ..." of every box the program shows.
 std::string DescribeBoxes(const kvtest::ProgramProcess& program);
