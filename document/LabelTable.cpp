@@ -192,9 +192,7 @@ int CLabelTable::FindInsideRange(int track, std::vector<LabelRecord>& out, int64
 void CLabelTable::CollectMarkers(std::vector<LabelRecord>& out) const
 {
     out.clear();
-    for (const LabelRecord& r : m_records)
-        if (r.id >= 0 && KindByte(r.kind) != kLabelTrack && !(r.kind & kLabelHidden))
-            out.push_back(r);
+    ForEachMarker([&](const LabelRecord& r) { out.push_back(r); });
 }
 
 int CLabelTable::FindNearest(int track, int64_t position, int direction, int32_t kind, bool selectedOnly) const

@@ -51,6 +51,14 @@ public:
     int FindInsideRange(int track, std::vector<LabelRecord>& out, int64_t from, int64_t to, int32_t kind) const;
     // Every live, shown record that is not a track label, in table order.
     void CollectMarkers(std::vector<LabelRecord>& out) const;
+    // Calls visit(const LabelRecord&) for the same records, without copying them.
+    template <class Visit>
+    void ForEachMarker(Visit visit) const
+    {
+        for (const LabelRecord& r : m_records)
+            if (r.id >= 0 && (r.kind & 0xFF) != kLabelTrack && !(r.kind & kLabelHidden))
+                visit(r);
+    }
     // Id of the nearest mark after (direction > 0), around (0) or before (< 0) the position;
     // -1 when none.
     int FindNearest(int track, int64_t position, int direction, int32_t kind, bool selectedOnly) const;

@@ -19,6 +19,7 @@
 #include <commctrl.h>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -30,11 +31,6 @@ constexpr int kCmdNewSection = 1034;
 void ShowError(HRESULT code)
 {
     GetDocumentHost().ShowErrorBox(code, MB_ICONEXCLAMATION);
-}
-
-int TrackIndexOf(int trackId, void* context)
-{
-    return static_cast<CNyMultiTrackDoc*>(context)->GetLabels().TrackIdToIndex(trackId);
 }
 
 } // namespace
@@ -96,105 +92,104 @@ void CMarkerListDlg::SetUnit(uint32_t unit)
     Refresh();
 }
 
-void CMarkerListDlg::Collect(std::vector<LabelRecord>& labels)
+void CMarkerListDlg::Collect(std::vector<MarkerRow>& rows)
 {
-    labels.clear();
+    rows.clear();
     CNyMultiTrackDoc* doc = Document();
     if (!doc)
         return;
-    std::vector<LabelRecord> found;
-    for (int track = -1; track < doc->GetTrackCount(); ++track) {
-        doc->GetLabels().FindInRange(track, found, 0, -1, -1);
-        labels.insert(labels.end(), found.begin(), found.end());
-    }
+    std::unordered_map<int, int> indexOf;
+    for (int track = 0, count = doc->GetTrackCount(); track < count; ++track)
+        indexOf.emplace(doc->GetTrackId(track), track);
+    rows.reserve(size_t(doc->GetLabels().GetSize()));
+    doc->GetLabels().ForEachMarker([&](const LabelRecord& record) {
+        if (record.trackId == -1)
+            rows.emplace_back(record, -1);
+        else if (auto found = indexOf.find(record.trackId); found != indexOf.end())
+            rows.emplace_back(record, found->second);
+    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const MarkerRow& a, const MarkerRow& b) { return a.trackIndex < b.trackIndex; });
 }
 
-void CMarkerListDlg::SortCollected(std::vector<LabelRecord>& labels)
+void CMarkerListDlg::SortCollected(std::vector<MarkerRow>& rows)
 {
     for (int c = 0; c < kMarkerColumnCount; ++c)
         if (m_sort[c])
-            SortLabels(labels, c, m_sort[c] == 2, TrackIndexOf, Document());
+            SortMarkerRows(rows, c, m_sort[c] == 2);
 }
 
-std::string CMarkerListDlg::CellText(const LabelRecord& record, int column) const
+std::string CMarkerListDlg::CellText(const MarkerRow& row, int column) const
 {
     CNyMultiTrackDoc* doc = Document();
     const uint32_t rate = doc ? doc->GetSamplesPerSec() : 0;
     const double frameRate = doc ? doc->GetSettings().frameRate : 0.0;
     switch (column) {
     case kMarkerColName: {
-        std::string name(record.name, strnlen(record.name, sizeof record.name));
-        const size_t last = name.find_last_not_of(' ');
-        return last == std::string::npos ? "" : name.substr(0, last + 1);
+        const size_t last = row.name.find_last_not_of(' ');
+        return last == std::string::npos ? "" : row.name.substr(0, last + 1);
     }
     case kMarkerColTrack: {
-        const int index = doc ? doc->GetLabels().TrackIdToIndex(record.trackId) : -1;
-        if (record.trackId == -1 || index < 0) {
+        if (row.trackIndex < 0) {
             CString all;
             if (!all.LoadString(IDS_ALL_TRACKS))
                 all = "All";
             return all.GetString();
         }
-        return std::to_string(index + 1);
+        return std::to_string(row.trackIndex + 1);
     }
     case kMarkerColStart:
-        return FormatPosition(rate, m_unit, frameRate, record.start);
+        return FormatPosition(rate, m_unit, frameRate, row.start);
     case kMarkerColEnd:
-        return LabelHasEnd(record) ? FormatPosition(rate, m_unit, frameRate, record.end) : "";
+        return LabelHasEnd(row.kind) ? FormatPosition(rate, m_unit, frameRate, row.end) : "";
     default:
-        return LabelHasEnd(record) ? FormatPosition(rate, m_unit, frameRate, record.end - record.start) : "";
+        return LabelHasEnd(row.kind) ? FormatPosition(rate, m_unit, frameRate, row.end - row.start) : "";
     }
 }
 
 void CMarkerListDlg::ClearRows()
 {
     ListView_DeleteAllItems(List());
-    m_rowIds.clear();
-    m_cells.clear();
+    m_rows.clear();
 }
 
-void CMarkerListDlg::FillRows(const std::vector<LabelRecord>& labels)
+void CMarkerListDlg::ShowRowCount()
 {
-    HWND list = List();
-    m_bulk = labels.size() > 1 ? 1 : 0;
-    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    // Room for every row at once instead of growing the list row by row.
-    ::SendMessageA(list, LVM_SETITEMCOUNT, m_rowIds.size() + labels.size(), LVSICF_NOINVALIDATEALL);
-    for (const LabelRecord& record : labels) {
-        if ((record.kind & 0xFF) == 0)
-            continue;
-        auto found = m_cells.find(record.id);
-        if (found == m_cells.end()) {
-            LVITEMA item{};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = int(m_rowIds.size());
-            item.pszText = LPSTR_TEXTCALLBACKA;
-            item.lParam = record.id;
-            if (::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0)
-                continue;
-            m_rowIds.push_back(record.id);
-            found = m_cells.emplace(record.id, std::array<std::string, 5>{}).first;
-        }
-        for (int c = 0; c < kMarkerColumnCount; ++c)
-            found->second[size_t(c)] = CellText(record, c);
-    }
-    ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list, nullptr, FALSE);
-    m_bulk = 0;
+    ::SendMessageA(List(), LVM_SETITEMCOUNT, m_rows.size(), LVSICF_NOSCROLL);
 }
 
 void CMarkerListDlg::FillDispInfo(NMLVDISPINFOA* info)
 {
+    const int row = info->item.iItem;
+    if (row < 0 || row >= int(m_rows.size()))
+        return;
+    if (info->item.mask & LVIF_PARAM)
+        info->item.lParam = m_rows[size_t(row)].id;
     if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
         return;
-    const int row = info->item.iItem;
     const int column = info->item.iSubItem;
     info->item.pszText[0] = 0;
-    if (row < 0 || row >= int(m_rowIds.size()) || column < 0 || column >= kMarkerColumnCount)
-        return;
-    auto found = m_cells.find(m_rowIds[size_t(row)]);
-    if (found != m_cells.end())
-        lstrcpynA(info->item.pszText, found->second[size_t(column)].c_str(), info->item.cchTextMax);
+    if (column >= 0 && column < kMarkerColumnCount)
+        lstrcpynA(info->item.pszText, CellText(m_rows[size_t(row)], column).c_str(), info->item.cchTextMax);
+}
+
+int CMarkerListDlg::FindRow(const std::string& text, UINT flags, int from) const
+{
+    const int count = int(m_rows.size());
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || count == 0)
+        return -1;
+    const int first = from < 0 || from >= count ? 0 : from;
+    for (int n = 0; n < count; ++n) {
+        const int row = (first + n) % count;
+        if (row < first && !(flags & LVFI_WRAP))
+            break;
+        const std::string name = CellText(m_rows[size_t(row)], kMarkerColName);
+        const bool match = (flags & LVFI_PARTIAL) ? _strnicmp(name.c_str(), text.c_str(), text.size()) == 0
+                                                  : _stricmp(name.c_str(), text.c_str()) == 0;
+        if (match)
+            return row;
+    }
+    return -1;
 }
 
 void CMarkerListDlg::Refresh()
@@ -203,25 +198,47 @@ void CMarkerListDlg::Refresh()
         return;
     if (HWND frame = ::GetParent(m_hWnd); frame && !::IsWindowVisible(frame))
         return;
-    std::vector<LabelRecord> labels;
+    std::vector<MarkerRow> labels;
     Collect(labels);
-    HWND list = List();
-    if (ListView_GetItemCount(list) == 0)
+    if (m_rows.empty())
         SortCollected(labels);
-    std::unordered_map<int, bool> live;
-    for (const LabelRecord& record : labels)
-        live[record.id] = true;
+    std::unordered_map<int, size_t> live;
+    for (size_t i = 0; i < labels.size(); ++i)
+        if ((labels[i].kind & 0xFF) != 0)
+            live.emplace(labels[i].id, i);
+
+    HWND list = List();
     m_bulk = 1;
-    for (int row = int(m_rowIds.size()) - 1; row >= 0; --row) {
-        const int id = m_rowIds[size_t(row)];
-        if (!live.count(id)) {
-            ListView_DeleteItem(list, row);
-            m_rowIds.erase(m_rowIds.begin() + row);
-            m_cells.erase(id);
-        }
+    std::vector<int> selectedIds;
+    for (int row : SelectedRows())
+        selectedIds.push_back(GetRowLabelId(row));
+    const int focusedId = GetRowLabelId(ListView_GetNextItem(list, -1, LVNI_FOCUSED));
+    const size_t before = m_rows.size();
+    m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
+                                [&](const MarkerRow& row) { return !live.count(row.id); }),
+                 m_rows.end());
+    const bool removed = m_rows.size() != before;
+    std::unordered_map<int, size_t> rowOf;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        rowOf.emplace(m_rows[row].id, row);
+        m_rows[row] = std::move(labels[live[m_rows[row].id]]);
+    }
+    for (MarkerRow& label : labels)
+        if ((label.kind & 0xFF) != 0 && !rowOf.count(label.id))
+            m_rows.push_back(std::move(label));
+    if (removed) {
+        // The list keeps its selection by row number: rows after a removed one moved up.
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        ShowRowCount();
+        for (int id : selectedIds)
+            if (auto found = rowOf.find(id); found != rowOf.end())
+                ListView_SetItemState(list, int(found->second), LVIS_SELECTED, LVIS_SELECTED);
+        if (auto found = rowOf.find(focusedId); found != rowOf.end())
+            ListView_SetItemState(list, int(found->second), LVIS_FOCUSED, LVIS_FOCUSED);
+    } else {
+        ShowRowCount();
     }
     m_bulk = 0;
-    FillRows(labels);
     UpdateButtons();
 }
 
@@ -237,32 +254,34 @@ void CMarkerListDlg::SortByColumn(int column)
 {
     for (int c = 0; c < kMarkerColumnCount; ++c)
         m_sort[c] = c == column ? (m_sort[c] == 1 ? 2 : 1) : 0;
-    std::vector<LabelRecord> labels;
+    std::vector<MarkerRow> labels;
     Collect(labels);
     SortCollected(labels);
     m_bulk = 1;
     ClearRows();
+    for (MarkerRow& label : labels)
+        if ((label.kind & 0xFF) != 0)
+            m_rows.push_back(std::move(label));
+    ShowRowCount();
     m_bulk = 0;
-    FillRows(labels);
     UpdateButtons();
 }
 
 int CMarkerListDlg::GetRowCount() const
 {
-    return ListView_GetItemCount(List());
+    return int(m_rows.size());
 }
 
 int CMarkerListDlg::GetRowLabelId(int row) const
 {
-    return row >= 0 && row < int(m_rowIds.size()) ? m_rowIds[size_t(row)] : 0;
+    return row >= 0 && row < int(m_rows.size()) ? m_rows[size_t(row)].id : 0;
 }
 
 std::string CMarkerListDlg::GetRowText(int row, int column) const
 {
-    auto found = m_cells.find(GetRowLabelId(row));
-    if (found == m_cells.end() || column < 0 || column >= kMarkerColumnCount)
+    if (row < 0 || row >= int(m_rows.size()) || column < 0 || column >= kMarkerColumnCount)
         return "";
-    return found->second[size_t(column)];
+    return CellText(m_rows[size_t(row)], column);
 }
 
 std::vector<int> CMarkerListDlg::SelectedRows() const
@@ -323,11 +342,9 @@ void CMarkerListDlg::UpdateButtons()
     const bool tracks = doc && doc->GetTrackCount() > 0;
     const std::vector<int> selected = SelectedRows();
     bool trackLabel = false;
-    for (int row : selected) {
-        LabelRecord record{};
-        if (doc && doc->GetLabels().FindById(GetRowLabelId(row), &record) && record.trackId != -1 &&
-            (record.kind & 0xFF) != 0)
-            trackLabel = true;
+    for (size_t i = 0; i < selected.size() && !trackLabel; ++i) {
+        const MarkerRow& row = m_rows[size_t(selected[i])];
+        trackLabel = row.trackId != -1 && (row.kind & 0xFF) != 0;
     }
     auto enable = [&](int id, bool on) { ::EnableWindow(::GetDlgItem(m_hWnd, id), on); };
     enable(IDC_MARKER_ADD, tracks && !busy);
@@ -479,9 +496,11 @@ DWORD CMarkerListDlg::ExportCsv(const char* path)
     ::GetWindowTextA(combo, unitName, sizeof unitName);
     std::string text = CsvLine({doc ? doc->GetTitle().GetString() : "", unitName});
     text += CsvLine({kColumnTitles, kColumnTitles + kMarkerColumnCount});
-    for (int id : m_rowIds) {
-        const std::array<std::string, 5>& cells = m_cells[id];
-        text += CsvLine({cells.begin(), cells.end()});
+    std::vector<std::string> cells(kMarkerColumnCount);
+    for (const MarkerRow& row : m_rows) {
+        for (int c = 0; c < kMarkerColumnCount; ++c)
+            cells[size_t(c)] = CellText(row, c);
+        text += CsvLine(cells);
     }
     DWORD written = 0;
     const BOOL ok = ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
@@ -561,6 +580,9 @@ BEGIN_MESSAGE_MAP(CMarkerListDlg, CDialogPane)
     ON_NOTIFY(NM_DBLCLK, IDC_MARKER_LIST, OnDoubleClick)
     ON_NOTIFY(NM_CLICK, IDC_MARKER_LIST, OnClick)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_MARKER_LIST, OnItemChanged)
+    ON_NOTIFY(LVN_ODSTATECHANGED, IDC_MARKER_LIST, OnRangeChanged)
+    ON_NOTIFY(LVN_ODFINDITEMA, IDC_MARKER_LIST, OnFindItem)
+    ON_NOTIFY(LVN_ODFINDITEMW, IDC_MARKER_LIST, OnFindItem)
 END_MESSAGE_MAP()
 
 void CMarkerListDlg::OnSize(UINT type, int cx, int cy)
@@ -678,6 +700,36 @@ void CMarkerListDlg::OnItemChanged(NMHDR* header, LRESULT*)
         GoToCurrentRow();
         UpdateButtons();
     }
+}
+
+void CMarkerListDlg::OnRangeChanged(NMHDR*, LRESULT*)
+{
+    if (!m_bulk)
+        UpdateButtons();
+}
+
+void CMarkerListDlg::OnFindItem(NMHDR* header, LRESULT* result)
+{
+    // The list asks in its own character set whatever the dialog's.
+    std::string text;
+    UINT flags = 0;
+    int from = 0;
+    if (header->code == LVN_ODFINDITEMW) {
+        const auto* find = reinterpret_cast<const NMLVFINDITEMW*>(header);
+        flags = find->lvfi.flags;
+        from = find->iStart;
+        if (find->lvfi.psz) {
+            char narrow[256] = "";
+            ::WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, narrow, sizeof narrow, nullptr, nullptr);
+            text = narrow;
+        }
+    } else {
+        const auto* find = reinterpret_cast<const NMLVFINDITEMA*>(header);
+        flags = find->lvfi.flags;
+        from = find->iStart;
+        text = find->lvfi.psz ? find->lvfi.psz : "";
+    }
+    *result = FindRow(text, flags, from);
 }
 
 CMarkerListDlg* CreateMarkerListPane(CWnd* mainFrame)

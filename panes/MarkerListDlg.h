@@ -3,14 +3,12 @@
 // copy to all tracks and export as CSV. A selected row moves the selection to its label.
 #pragma once
 #include "DialogPane.h"
-#include "LabelRecord.h"
+#include "MarkerListRows.h"
 
 #include <commctrl.h>
 
-#include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class ControllerViewLink;
@@ -55,18 +53,24 @@ public:
 private:
     CNyMultiTrackDoc* Document() const;
     bool IsBusy() const;
-    void Collect(std::vector<LabelRecord>& labels);
-    void SortCollected(std::vector<LabelRecord>& labels);
-    void FillRows(const std::vector<LabelRecord>& labels);
-    std::string CellText(const LabelRecord& record, int column) const;
+    // Every label the list shows: those of all tracks first, then track by track, each group
+    // in the table's order.
+    void Collect(std::vector<MarkerRow>& rows);
+    void SortCollected(std::vector<MarkerRow>& rows);
+    std::string CellText(const MarkerRow& row, int column) const;
     void UpdateButtons();
     void GoToCurrentRow();
     void Layout();
     void SaveWidths();
     std::vector<int> SelectedRows() const;
     void ClearRows();
+    // Tells the list how many rows there are; they are drawn from m_rows when shown.
+    void ShowRowCount();
     // The list asks for a cell's text when it shows it.
     void FillDispInfo(NMLVDISPINFOA* info);
+    // Typing in the list finds the next row from `from` whose name starts with the typed text
+    // (LVFI_PARTIAL) or is it; -1 when none.
+    int FindRow(const std::string& text, UINT flags, int from) const;
     void OnSize(UINT type, int cx, int cy);
     void OnShowWindow(BOOL show, UINT status);
     void OnEnable(BOOL enable);
@@ -80,16 +84,17 @@ private:
     void OnDoubleClick(NMHDR* header, LRESULT* result);
     void OnClick(NMHDR* header, LRESULT* result);
     void OnItemChanged(NMHDR* header, LRESULT* result);
+    void OnRangeChanged(NMHDR* header, LRESULT* result);
+    void OnFindItem(NMHDR* header, LRESULT* result);
     HWND List() const { return ::GetDlgItem(m_hWnd, 5065); }
 
     ControllerViewLink* m_view = nullptr;
     uint32_t m_unit = 1;
     int m_sort[5] = {1, 0, 0, 0, 0};
     int m_bulk = 0;
-    // The label id of each row in list order, and the texts of each label's cells: rows are
-    // added and removed only here, and the list shows the texts through its callback.
-    std::vector<int> m_rowIds;
-    std::unordered_map<int, std::array<std::string, 5>> m_cells;
+    // The labels of the rows in list order. The list holds no rows of its own (owner data):
+    // it knows their count and asks for the texts of the rows it draws.
+    std::vector<MarkerRow> m_rows;
     DECLARE_MESSAGE_MAP()
 };
 

@@ -3,23 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
-bool LabelHasEnd(const LabelRecord& record)
+MarkerRow::MarkerRow(const LabelRecord& record, int index)
+    : id(record.id), kind(record.kind), trackId(record.trackId), trackIndex(index), start(record.start),
+      end(record.end), name(record.name, strnlen(record.name, sizeof record.name))
 {
-    const int32_t kind = record.kind & 0xFF;
+}
+
+bool LabelHasEnd(int32_t kind)
+{
+    kind &= 0xFF;
     return kind == kLabelSection || kind == kLabelLoop;
 }
 
 namespace {
 
-int64_t Key(const LabelRecord& r, int column, int (*trackIndex)(int, void*), void* context)
+int64_t Key(const MarkerRow& r, int column)
 {
     switch (column) {
     case kMarkerColTrack:
-        return trackIndex ? trackIndex(r.trackId, context) : r.trackId;
+        return r.trackIndex;
     case kMarkerColStart:
         return r.start;
     case kMarkerColEnd:
-        return LabelHasEnd(r) ? r.end : 0;
+        return LabelHasEnd(r.kind) ? r.end : 0;
     default:
         return r.end - r.start;
     }
@@ -27,15 +33,14 @@ int64_t Key(const LabelRecord& r, int column, int (*trackIndex)(int, void*), voi
 
 } // namespace
 
-void SortLabels(std::vector<LabelRecord>& labels, int column, bool descending, int (*trackIndex)(int, void*),
-                void* context)
+void SortMarkerRows(std::vector<MarkerRow>& rows, int column, bool descending)
 {
-    std::stable_sort(labels.begin(), labels.end(), [&](const LabelRecord& a, const LabelRecord& b) {
-        const LabelRecord& x = descending ? b : a;
-        const LabelRecord& y = descending ? a : b;
+    std::stable_sort(rows.begin(), rows.end(), [&](const MarkerRow& a, const MarkerRow& b) {
+        const MarkerRow& x = descending ? b : a;
+        const MarkerRow& y = descending ? a : b;
         if (column == kMarkerColName)
-            return std::strncmp(x.name, y.name, sizeof x.name) < 0;
-        return Key(x, column, trackIndex, context) < Key(y, column, trackIndex, context);
+            return x.name < y.name;
+        return Key(x, column) < Key(y, column);
     });
 }
 

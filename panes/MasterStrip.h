@@ -30,6 +30,7 @@ public:
     void UpdateMasterLive();
     int MeterValue(int channel) const { return m_meters[channel]; }
     const std::string& PeakText(int channel) const { return m_peaks[channel].GetText(); }
+    CTextElement& PeakLabel(int channel) { return m_peaks[channel]; }
     CSliderElement& Fader() { return m_fader; }
 
 private:

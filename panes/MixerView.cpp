@@ -49,7 +49,8 @@ BOOL CMixerView::CreatePane(CWnd* frame)
         return FALSE;
     if (!m_scrollBar.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, kScrollBarId))
         return FALSE;
-    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 1, 0, 0};
+    // An empty range would hide the bar and leave its window blank: it stays drawn, disabled.
+    SCROLLINFO info{sizeof info, SIF_ALL | SIF_DISABLENOSCROLL, 0, 0, 1, 0, 0};
     m_scrollBar.SetScrollInfo(&info, FALSE);
     m_scrollBar.EnableScrollBar(ESB_DISABLE_BOTH);
     m_tip = CreatePaneToolTip(m_hWnd);
@@ -248,6 +249,7 @@ void CMixerView::UpdateScrollRange()
     m_scrollBar.GetClientRect(&bar);
     SCROLLINFO info{sizeof info, SIF_ALL, 0, std::max(count - 1, 0), 1, m_scrollPosition, 0};
     if (total <= bar.Width()) {
+        info.fMask |= SIF_DISABLENOSCROLL;
         info.nMax = 0;
         info.nPos = 0;
         m_scrollBar.SetScrollInfo(&info, TRUE);

@@ -31,6 +31,7 @@ public:
     void SetRecordChannels(int channels);
     int RecordChannels();
     int MeterValue(int channel) const { return m_meters[channel]; }
+    CTextElement& PeakLabel(int channel) { return m_peaks[channel]; }
 
 protected:
     bool IsPartAllowed(int part) override;

@@ -8,7 +8,26 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <vector>
+
+namespace {
+
+// Narrowed copies of fonts by their description, made once and kept for the program's life
+// (as the fonts they copy are).
+HFONT NarrowedFont(const LOGFONTA& font)
+{
+    static std::map<std::vector<char>, HFONT> made;
+    std::vector<char> key(sizeof font);
+    std::memcpy(key.data(), &font, sizeof font);
+    HFONT& narrowed = made[key];
+    if (!narrowed)
+        narrowed = ::CreateFontIndirectA(&font);
+    return narrowed;
+}
+
+} // namespace
 
 CTextElement::~CTextElement()
 {
@@ -112,6 +131,36 @@ bool CTextElement::ValidateText()
     return true;
 }
 
+HFONT CTextElement::DrawingFont(HDC dc) const
+{
+    HFONT font = m_font ? static_cast<HFONT>(m_font->m_hObject) : nullptr;
+    const int width = m_rect.right - m_rect.left;
+    if (!font || !(m_format & DT_SINGLELINE) || (m_format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS)) || m_text.empty() ||
+        width <= 0)
+        return font;
+    HGDIOBJ old = ::SelectObject(dc, font);
+    SIZE extent{};
+    TEXTMETRICA metrics{};
+    ::GetTextExtentPoint32A(dc, m_text.c_str(), int(m_text.size()), &extent);
+    ::GetTextMetricsA(dc, &metrics);
+    ::SelectObject(dc, old);
+    if (extent.cx <= width)
+        return font;
+    LOGFONTA narrow{};
+    if (!::GetObjectA(font, sizeof narrow, &narrow))
+        return font;
+    for (int average = int(metrics.tmAveCharWidth) * width / int(extent.cx); average > 0; --average) {
+        narrow.lfWidth = average;
+        HFONT candidate = NarrowedFont(narrow);
+        old = ::SelectObject(dc, candidate);
+        ::GetTextExtentPoint32A(dc, m_text.c_str(), int(m_text.size()), &extent);
+        ::SelectObject(dc, old);
+        if (extent.cx <= width)
+            return candidate;
+    }
+    return font;
+}
+
 void CTextElement::Draw(CDC* dc)
 {
     if (m_offsetX < 0)
@@ -119,7 +168,8 @@ void CTextElement::Draw(CDC* dc)
     DrawBuffered(m_owner, dc, m_background, [&](CDC* mem) {
         mem->SetBkMode(TRANSPARENT);
         mem->SetTextColor(m_colour);
-        HGDIOBJ oldFont = m_font ? mem->SelectObject(m_font->m_hObject) : nullptr;
+        HFONT font = DrawingFont(mem->m_hDC);
+        HGDIOBJ oldFont = font ? mem->SelectObject(font) : nullptr;
         CRect area(0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top);
         if ((m_format & (DT_MODIFYSTRING | DT_END_ELLIPSIS)) == (DT_MODIFYSTRING | DT_END_ELLIPSIS)) {
             // The ellipsis is written into the string: room for it beside the text.

@@ -38,6 +38,9 @@ public:
     // Level values: clamps the editor's number to -80.0 .. 3.521825 (written back with "%f").
     bool ValidateText() override;
     void Draw(CDC* dc) override;
+    // The font a one-line text is drawn with: the label's own, or, where the text would be cut
+    // (a substituted face wider than the skin was drawn for), a narrower copy of it that fits.
+    HFONT DrawingFont(HDC dc) const;
 
 private:
     std::string m_text;

@@ -4,6 +4,8 @@
 #include "PaneDocFixture.h"
 #include "PanesIds.h"
 #include "PositionText.h"
+#include "RealInput.h"
+#include "SelectionModel.h"
 
 #include <commctrl.h>
 
@@ -99,6 +101,31 @@ protected:
         ::SendMessageA(pane_->m_hWnd, WM_NOTIFY, IDC_MARKER_LIST, reinterpret_cast<LPARAM>(&notice));
     }
     void Click(int id) { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
+    // The middle of a row's name cell on the screen.
+    POINT RowPoint(int row)
+    {
+        RECT r{};
+        r.left = LVIR_LABEL;
+        ::SendMessageA(Item(IDC_MARKER_LIST), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+        return kvtest::ScreenPoint(Item(IDC_MARKER_LIST), r.left + 8, (r.top + r.bottom) / 2);
+    }
+    // Pumps until the list shows `row` selected (input arrives through the message queue).
+    bool WaitForSelectedRow(int row)
+    {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+            PumpMessages();
+            if (pane_->GetSelectedItem() == row)
+                return true;
+            Sleep(5);
+        }
+        return false;
+    }
+    std::pair<int64_t, int64_t> DocSelection()
+    {
+        int64_t start = -1, end = -1;
+        doc_->GetSelection()->GetSelection(&start, &end);
+        return {start, end};
+    }
 
     CMarkerListDlg* pane_ = nullptr;
     std::unique_ptr<DocumentTransportLink> link_;
@@ -148,6 +175,42 @@ TEST_F(MarkerListTest, ItsControlsReachItThroughTheirOwnMessages)
     Click(IDC_MARKER_DELETE);
     EXPECT_EQ(1, pane_->GetRowCount());
     EXPECT_EQ("renamed", Shown(0, 0));
+}
+
+// The rows exist only as the list draws them: a click on one, letters typed into the list and a
+// row removed above the selected one all reach the label the row shows.
+TEST_F(MarkerListTest, ClicksAndTypedNamesReachTheLabelOfTheRowDrawn)
+{
+    AddLabel("beta", kLabelCue, 8000, 8000);
+    const int alpha = AddLabel("alpha", kLabelSection, 16000, 24000, 0);
+    AddLabel("gamma", kLabelCue, 40000, 40000);
+    AddLabel("gala", kLabelCue, 30000, 30000);
+    pane_->SetView(link_.get());
+    ::SetForegroundWindow(::GetParent(pane_->m_hWnd));
+    ASSERT_EQ((std::vector<std::string>{"alpha", "beta", "gala", "gamma"}), Names());
+
+    kvtest::Click(RowPoint(1));
+    ASSERT_TRUE(WaitForSelectedRow(1));
+    EXPECT_EQ(std::make_pair(int64_t(8000), int64_t(8000)), DocSelection()) << "the click went to beta";
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MARKER_EDIT)));
+    EXPECT_TRUE(::IsWindowEnabled(Item(IDC_MARKER_DELETE)));
+    EXPECT_FALSE(::IsWindowEnabled(Item(IDC_MARKER_TO_ALL))) << "beta belongs to all tracks";
+
+    ASSERT_EQ(Item(IDC_MARKER_LIST), ::GetFocus());
+    kvtest::PressKey('G');
+    kvtest::PressKey('A');
+    kvtest::PressKey('M');
+    ASSERT_TRUE(WaitForSelectedRow(3)) << "typed \"gam\" finds gamma, past gala";
+    EXPECT_EQ(std::make_pair(int64_t(40000), int64_t(40000)), DocSelection());
+
+    LabelRecord record{};
+    ASSERT_TRUE(doc_->FindLabelById(alpha, &record));
+    doc_->RemoveLabel(record);
+    pane_->Refresh();
+    EXPECT_EQ(3, pane_->GetRowCount());
+    EXPECT_EQ(2, pane_->GetSelectedItem()) << "the selection follows gamma up one row";
+    EXPECT_EQ("gamma", Shown(2, 0));
+    EXPECT_EQ(std::make_pair(int64_t(40000), int64_t(40000)), DocSelection()) << "no row change reported";
 }
 
 TEST_F(MarkerListTest, FirstFillIsSortedByNameAndLaterLabelsAppend)
@@ -225,3 +288,4 @@ TEST_F(MarkerListTest, CsvRowsReadBackAsFiveFields)
 }
 
 } // namespace
+

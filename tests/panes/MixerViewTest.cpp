@@ -6,10 +6,12 @@
 #include "PaneDocFixture.h"
 #include "PaneSkin.h"
 #include "RecordStrip.h"
+#include "SkinPaneWnd.h"
 #include "TrackStrip.h"
 #include "LabelEdit.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -165,6 +167,65 @@ TEST_F(MixerViewTest, MasterFaderDragIsOneMasterVolumeStep)
     Mouse(WM_LBUTTONUP, Below(knob, 60), 0);
     EXPECT_LT(doc_->GetMasterVolume(), 8000);
     EXPECT_EQ(std::vector<std::string>{"Master Volume"}, UndoNames());
+}
+
+// The peak readouts of the input and master strips show every text they can take whole, in
+// whatever face the system gave their font: a text wider than the 26-pixel label would lose
+// its sign and its point ("-inf." read "inf").
+TEST_F(MixerViewTest, PeakReadoutsShowTheirWholeText)
+{
+    CClientDC dc(mixer_->m_hWnd);
+    for (CTextElement* label : {&mixer_->GetMasterStrip()->PeakLabel(0), &mixer_->GetMasterStrip()->PeakLabel(1),
+                                &mixer_->GetRecordStrip()->PeakLabel(0), &mixer_->GetRecordStrip()->PeakLabel(1)}) {
+        RECT box{};
+        label->GetRect(&box);
+        ASSERT_EQ(26, box.right - box.left);
+        for (const char* text : {"-inf.", "-79.9", "-8.0", "0.0"}) {
+            SCOPED_TRACE(text);
+            label->SetText(text);
+            HGDIOBJ old = ::SelectObject(dc.m_hDC, label->DrawingFont(dc.m_hDC));
+            SIZE extent{};
+            ::GetTextExtentPoint32A(dc.m_hDC, text, int(std::strlen(text)), &extent);
+            ::SelectObject(dc.m_hDC, old);
+            EXPECT_LE(extent.cx, box.right - box.left);
+            EXPECT_GE(extent.cy, 9) << "still a readable height";
+        }
+        label->SetText("-inf.");
+    }
+}
+
+// The strip scroll bar is drawn from the skin whether it can scroll or not: with every strip in
+// sight it stays in place, disabled, instead of leaving its window blank white.
+TEST_F(MixerViewTest, TheScrollBarIsSkinnedWhenTheStripsFitAndWhenTheyDoNot)
+{
+    ASSERT_TRUE(LoadSkinScrollBitmaps());
+    HWND bar = ::GetDlgItem(mixer_->m_hWnd, 100);
+    ASSERT_TRUE(bar);
+    for (int width : {1400, 330}) {
+        SCOPED_TRACE(width);
+        RECT frame{};
+        frame_->GetWindowRect(&frame);
+        frame_->SetWindowPos(nullptr, 0, 0, width, frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+        ::RedrawWindow(frame_->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        // The bar is the window's own scroll bar, drawn in its frame.
+        RECT window{};
+        ::GetWindowRect(bar, &window);
+        const RECT client{0, 0, window.right - window.left, window.bottom - window.top};
+        ASSERT_GT(client.right, 40);
+        ASSERT_EQ(16, client.bottom);
+        HDC dc = ::GetWindowDC(bar);
+        int white = 0, dark = 0;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) {
+                const COLORREF c = ::GetPixel(dc, x, y);
+                white += c == RGB(255, 255, 255);
+                dark += GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128;
+            }
+        ::ReleaseDC(bar, dc);
+        EXPECT_EQ(0, white);
+        EXPECT_GT(dark, client.right * client.bottom / 2) << "the skin's dark track";
+    }
+    FreeSkinScrollBitmaps();
 }
 
 } // namespace

@@ -162,7 +162,7 @@ TEST(MarkerCsv, FieldsWithCommasReadBackWhole)
     EXPECT_EQ("plain", CsvField("plain"));
 }
 
-LabelRecord Label(int id, const char* name, int track, int64_t start, int64_t end, int kind)
+MarkerRow Row(int id, const char* name, int track, int64_t start, int64_t end, int kind)
 {
     LabelRecord r{};
     r.id = id;
@@ -171,27 +171,27 @@ LabelRecord Label(int id, const char* name, int track, int64_t start, int64_t en
     r.start = start;
     r.end = end;
     std::strncpy(r.name, name, sizeof r.name - 1);
-    return r;
+    return MarkerRow(r, track);
 }
 
 TEST(MarkerSort, ByEachColumn)
 {
-    std::vector<LabelRecord> labels = {Label(1, "b", 0, 50, 50, kLabelCue), Label(2, "a", -1, 10, 90, kLabelSection),
-                                       Label(3, "c", 1, 30, 40, kLabelSection)};
+    std::vector<MarkerRow> rows = {Row(1, "b", 0, 50, 50, kLabelCue), Row(2, "a", -1, 10, 90, kLabelSection),
+                                   Row(3, "c", 1, 30, 40, kLabelSection), Row(4, "b\xE9", 1, 20, 20, kLabelCue)};
     auto ids = [&] {
         std::vector<int> out;
-        for (const auto& l : labels)
-            out.push_back(l.id);
+        for (const auto& r : rows)
+            out.push_back(r.id);
         return out;
     };
-    SortLabels(labels, kMarkerColName, false, nullptr, nullptr);
-    EXPECT_EQ((std::vector<int>{2, 1, 3}), ids());
-    SortLabels(labels, kMarkerColStart, true, nullptr, nullptr);
-    EXPECT_EQ((std::vector<int>{1, 3, 2}), ids());
-    SortLabels(labels, kMarkerColTrack, false, nullptr, nullptr);
-    EXPECT_EQ(2, labels[0].id); // all tracks first
-    SortLabels(labels, kMarkerColEnd, false, nullptr, nullptr);
-    EXPECT_EQ(1, labels[0].id); // a cue has no end
+    SortMarkerRows(rows, kMarkerColName, false);
+    EXPECT_EQ((std::vector<int>{2, 1, 4, 3}), ids()) << "bytes compared unsigned, as strncmp does";
+    SortMarkerRows(rows, kMarkerColStart, true);
+    EXPECT_EQ((std::vector<int>{1, 3, 4, 2}), ids());
+    SortMarkerRows(rows, kMarkerColTrack, false);
+    EXPECT_EQ(2, rows[0].id); // all tracks first
+    SortMarkerRows(rows, kMarkerColEnd, false);
+    EXPECT_EQ((std::vector<int>{1, 4, 3, 2}), ids()) << "a cue has no end";
 }
 
 TEST(MarkerJump, TrackEdgesAreStartAndEnd)

@@ -1,6 +1,8 @@
 // Not run by the suite: shows both Controller skins and the Mixer on a document of three
-// tracks, for a look or a screenshot under a virtual display.
+// tracks, and the Marker List with 5,000 labels, for a look or a screenshot under a virtual
+// display.
 //   panes_tests --gtest_also_run_disabled_tests --gtest_filter=*Showcase*   (KV_SHOW_SECONDS=8)
+#include "MarkerListDlg.h"
 #include "MixerView.h"
 #include "NyControlFrame.h"
 #include "NyControlView.h"
@@ -9,6 +11,7 @@
 #include "PaneSkin.h"
 #include "SkinPaneWnd.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -58,6 +61,37 @@ TEST_F(PanesShowcase, DISABLED_ControllersAndMixer)
     for (CWnd* frame : {static_cast<CWnd*>(compact), static_cast<CWnd*>(big), static_cast<CWnd*>(mixer)})
         frame->DestroyWindow();
     FreeSkinScrollBitmaps();
+}
+
+TEST_F(PanesShowcase, DISABLED_MarkerListOfManyLabels)
+{
+    PaneSkin skin;
+    NewDocumentAt(44100);
+    AddTrack(Tone(44100 * 60, 1), 1, 0);
+    AddTrack(Tone(44100 * 60, 1), 1, 0);
+    for (int i = 0; i < 5000; ++i) {
+        LabelRecord record{};
+        record.kind = i % 3 ? kLabelCue : kLabelSection;
+        record.trackId = i % 4 ? -1 : doc_->GetTrackId(i % 2);
+        record.start = int64_t(i) * 441;
+        record.end = record.start + (record.kind == kLabelSection ? 22050 : 0);
+        std::snprintf(record.name, sizeof record.name, "Marker %04d", (i * 7919) % 5000);
+        doc_->AddLabel(record);
+    }
+    CMarkerListDlg* list = CreateMarkerListPane(nullptr);
+    ASSERT_TRUE(list);
+    DocumentTransportLink link(doc_.get(), nullptr);
+    CWnd* frame = CWnd::FromHandle(::GetParent(list->m_hWnd));
+    frame->SetWindowPos(nullptr, 40, 40, 560, 360, SWP_NOZORDER);
+    frame->ShowWindow(SW_SHOW);
+    list->SetView(&link);
+    list->SelectItemClamped(3);
+    const char* seconds = std::getenv("KV_SHOW_SECONDS");
+    const DWORD until = GetTickCount() + 1000u * (seconds ? DWORD(std::atoi(seconds)) : 8u);
+    while (GetTickCount() < until)
+        PumpMessages(15);
+    list->SetView(nullptr);
+    frame->DestroyWindow();
 }
 
 } // namespace

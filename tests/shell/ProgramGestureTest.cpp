@@ -11,6 +11,12 @@
 #include "Settings.h"
 #include "SettingsTestRoot.h"
 #include "InProcessProgram.h"
+#include "RealInput.h"
+#include "TipWindow.h"
+#include "ViewCore.h"
+#include "CommandIds.h"
+#include "EnvelopeEditor.h"
+#include "HistorySteps.h"
 #include "TestSupport.h"
 #include "WavFile.h"
 
@@ -177,6 +183,147 @@ TEST_F(ProgramGestureTest, AFadeReadsBackAsItsHandlesCurveOnEveryKindOfTrack)
         doc->SetModifiedFlag(FALSE);
         frame_->MDIGetActive()->SendMessage(WM_CLOSE);
     }
+}
+
+// The shown value tip of the running program, or null.
+ValueTipWnd* ShownValueTip()
+{
+    struct Found {
+        ValueTipWnd* tip = nullptr;
+    } found;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* tip = dynamic_cast<ValueTipWnd*>(CWnd::FromHandlePermanent(window));
+            if (tip && ::IsWindowVisible(window))
+                reinterpret_cast<Found*>(data)->tip = tip;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.tip;
+}
+
+// What the drag shows while the button is held, read from inside its own message loop.
+struct DragLook {
+    POINT press{}, to{};
+    HWND area = nullptr;
+    POINT probe{};       // a pixel on the level line right of the dragged point
+    COLORREF before = 0; // that pixel before the drag
+    int step = 0;
+    COLORREF during = 0;
+    std::string tipText;
+    POINT tipAt{-1, -1};
+    bool done = false;
+};
+DragLook* g_look = nullptr;
+
+void CALLBACK WatchDrag(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    DragLook& look = *g_look;
+    if (::GetCapture() != look.area)
+        return; // the press has not reached the pane yet
+    if (look.step == 0) {
+        kvtest::MouseMove(look.to);
+        look.step = 1;
+        return;
+    }
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    if (cursor.x != look.to.x || cursor.y != look.to.y)
+        return;
+    if (ValueTipWnd* tip = ShownValueTip()) {
+        look.tipText = tip->GetText().GetString();
+        RECT r{};
+        ::GetWindowRect(tip->m_hWnd, &r);
+        look.tipAt = {r.left, r.top};
+    } else {
+        return; // the move has not been handled yet
+    }
+    HDC dc = ::GetDC(look.area);
+    look.during = ::GetPixel(dc, look.probe.x, look.probe.y);
+    ::ReleaseDC(look.area, dc);
+    ::KillTimer(nullptr, timer);
+    kvtest::MouseUp(look.to);
+    look.done = true;
+}
+
+// A volume envelope dragged with the mouse in the running program: while the button is held
+// the line follows the pointer, drawn inverted over the waveform, and the tip shows the value
+// in percent; on release the point stays as one "Envelope" step.
+TEST_F(ProgramGestureTest, AnEnvelopeDragShowsItsLineAndValueTipWhileTheButtonIsHeld)
+{
+    CNyMultiTrackView* view = Drop(WriteWav24(scratch_.File("tone.wav"), 8000, 16000, {0.25}), false);
+    ASSERT_NE(view, nullptr);
+    CNyMultiTrackDoc* doc = view->GetMultiTrackDoc();
+    if (!doc->GetViewOption(ID_VIEW_VOLUME_ENVELOPES))
+        Command(view, ID_VIEW_VOLUME_ENVELOPES);
+    Pump();
+    ASSERT_TRUE(doc->GetViewOption(ID_VIEW_VOLUME_ENVELOPES));
+    frame_->ShowWindow(SW_MAXIMIZE);
+    frame_->MDIGetActive()->ShowWindow(SW_MAXIMIZE);
+    // The tool panes of the first start closed, as a user puts them away to reach the track.
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM frame) -> BOOL {
+            if (window != HWND(frame) && ::GetWindow(window, GW_OWNER) == HWND(frame) && ::IsWindowVisible(window))
+                ::ShowWindow(window, SW_HIDE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(frame_->m_hWnd));
+    ::SetForegroundWindow(frame_->m_hWnd);
+    HWND area = ::GetDlgItem(view->m_hWnd, kChildTrackArea);
+    ::UpdateWindow(area);
+    Pump();
+    const RECT wave = view->GetTrackWaveRect(0);
+    const int h = wave.bottom - wave.top;
+    const int lineY = wave.bottom - int(h * 0.6666667); // unity gain
+    const int toY = wave.top + 2 + (wave.bottom - wave.top - 4) / 4;
+    // After the only point the line runs level at its value to the right edge.
+    const int percent = (wave.bottom - 2 - toY) * 150 / (wave.bottom - wave.top - 4);
+    const int probeY = wave.bottom - int(h * (percent * 0.01f) * 0.6666667);
+    // Where the panes of the first start leave the track in sight, as a user picks a place.
+    auto inSight = [&](int x, int y) { return ::WindowFromPoint(kvtest::ScreenPoint(area, x, y)) == area; };
+    int x = wave.left + 10;
+    while (x + 80 < wave.right && !(inSight(x, lineY) && inSight(x + 20, toY) && inSight(x + 80, probeY)))
+        x += 10;
+    ASSERT_LT(x + 80, wave.right) << "the track is hidden";
+    const int toX = x + 20;
+
+    DragLook look;
+    look.area = area;
+    look.press = kvtest::ScreenPoint(area, x, lineY);
+    look.to = kvtest::ScreenPoint(area, toX, toY);
+    look.probe = {toX + 60, probeY};
+    HDC dc = ::GetDC(area);
+    look.before = ::GetPixel(dc, look.probe.x, look.probe.y);
+    ::ReleaseDC(area, dc);
+    g_look = &look;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, WatchDrag);
+    kvtest::MouseDown(look.press);
+    for (DWORD start = GetTickCount(); !look.done && GetTickCount() - start < 5000;) {
+        Pump();
+        Sleep(5);
+    }
+    ::KillTimer(nullptr, timer);
+    Pump();
+    g_look = nullptr;
+    ASSERT_TRUE(look.done) << "the drag never took the mouse, or the move never showed";
+
+    EXPECT_EQ(look.during, look.before ^ 0xFFFFFF) << "the line drawn inverted at the new value";
+    EXPECT_EQ(std::to_string(percent), look.tipText);
+    const POINT tipAt = kvtest::ScreenPoint(area, wave.left - 50, wave.top + 2);
+    EXPECT_EQ(tipAt.x, look.tipAt.x);
+    EXPECT_EQ(tipAt.y, look.tipAt.y);
+    EXPECT_EQ(nullptr, ShownValueTip()) << "the tip goes with the release";
+
+    CEnvelopeEditor editor;
+    editor.Load(view, 0, 0, 0, 16000);
+    ASSERT_EQ(1u, editor.Points().size());
+    EXPECT_EQ(view->XToSample(toX), editor.Points()[0].position);
+    EXPECT_FLOAT_EQ(percent * 0.01f, editor.Points()[0].value);
+    EXPECT_EQ(std::vector<std::string>{"Envelope"}, kvtest::UndoNames(doc->GetHistory()));
+    doc->SetModifiedFlag(FALSE);
+    frame_->MDIGetActive()->SendMessage(WM_CLOSE);
 }
 
 } // namespace
