@@ -248,21 +248,8 @@ HRESULT CBurnCdDialog::PreviewDocumentTrack(const BurnTrackRecord& track)
         hr = range->SetAllTracks(1);
     if (SUCCEEDED(hr))
         hr = range->SetRange(AtDocumentRate(track.start, rate), AtDocumentRate(track.end, rate));
-    auto create = MtEngine::ExportAs<PFN_MtCreateInstance>(kMtOrdCreateInstance);
     if (SUCCEEDED(hr))
-        hr = create ? create(kMtClsidTransport, m_player.OutVoid(), __uuidof(IMtTransport)) : E_FAIL;
-    ComRef<IMtSourceLink> link;
-    ComRef<IMtNotify> notify;
-    if (SUCCEEDED(hr))
-        hr = m_player->QueryInterface(__uuidof(IMtSourceLink), link.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = link->Attach(engine, 1);
-    if (SUCCEEDED(hr))
-        hr = m_player->QueryInterface(__uuidof(IMtNotify), notify.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = notify->SetNotifyWindow(m_hWnd, s_tracksStop, 0);
-    if (SUCCEEDED(hr))
-        hr = m_player->Start(0);
+        hr = MtEngine::StartPlayer(engine, m_hWnd, s_tracksStop, m_player);
     if (FAILED(hr))
         StopDocumentPreview();
     return hr;

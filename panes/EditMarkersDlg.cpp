@@ -366,25 +366,7 @@ void CEditMarkersDlg::TogglePreview()
         return;
     if (failed(range->SetRange(record.start, HasEnd() ? record.end : record.start)))
         return;
-    m_player.Reset();
-    auto create = MtEngine::ExportAs<PFN_MtCreateInstance>(kMtOrdCreateInstance);
-    if (!create) {
-        RestoreDocumentSelection();
-        return;
-    }
-    HRESULT hr = create(kMtClsidTransport, m_player.OutVoid(), __uuidof(IMtTransport));
-    ComRef<IMtSourceLink> link;
-    ComRef<IMtNotify> notify;
-    if (SUCCEEDED(hr))
-        hr = m_player->QueryInterface(__uuidof(IMtSourceLink), link.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = link->Attach(engine, 1);
-    if (SUCCEEDED(hr))
-        hr = m_player->QueryInterface(__uuidof(IMtNotify), notify.OutVoid());
-    if (SUCCEEDED(hr))
-        hr = notify->SetNotifyWindow(m_hWnd, g_tracksStop, 0);
-    if (SUCCEEDED(hr))
-        hr = m_player->Start(0);
+    HRESULT hr = MtEngine::StartPlayer(engine, m_hWnd, g_tracksStop, m_player);
     if (failed(hr)) {
         m_player.Reset();
         RestoreDocumentSelection();

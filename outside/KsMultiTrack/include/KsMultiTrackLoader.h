@@ -36,4 +36,8 @@ Fn ExportAs(MtOrdinal ordinal)
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(Export(ordinal)));
 }
 
+// A transport attached to the engine, posting stopMessage to notifyWindow at its end, started
+// over the engine's selection. On failure the caller releases player (it may hold a transport).
+HRESULT StartPlayer(IMtTrackSet* engine, HWND notifyWindow, UINT stopMessage, ComRef<IMtTransport>& player);
+
 } // namespace MtEngine

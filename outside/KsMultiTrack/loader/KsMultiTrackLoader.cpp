@@ -140,4 +140,24 @@ FARPROC Export(MtOrdinal ordinal)
     return ::GetProcAddress(b.module, MAKEINTRESOURCEA(ordinal));
 }
 
+HRESULT StartPlayer(IMtTrackSet* engine, HWND notifyWindow, UINT stopMessage, ComRef<IMtTransport>& player)
+{
+    player.Reset();
+    auto create = ExportAs<PFN_MtCreateInstance>(kMtOrdCreateInstance);
+    HRESULT hr = create ? create(kMtClsidTransport, player.OutVoid(), __uuidof(IMtTransport)) : E_FAIL;
+    ComRef<IMtSourceLink> link;
+    ComRef<IMtNotify> notify;
+    if (SUCCEEDED(hr))
+        hr = player->QueryInterface(__uuidof(IMtSourceLink), link.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = link->Attach(engine, 1);
+    if (SUCCEEDED(hr))
+        hr = player->QueryInterface(__uuidof(IMtNotify), notify.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = notify->SetNotifyWindow(notifyWindow, stopMessage, 0);
+    if (SUCCEEDED(hr))
+        hr = player->Start(0);
+    return hr;
+}
+
 } // namespace MtEngine
