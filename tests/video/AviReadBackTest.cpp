@@ -2,6 +2,7 @@
 // DirectShow and our own video source read the video's packets and the mix back exactly, in
 // one part and across the parts of an OpenDML file; a video that is no AVI goes in as its
 // decoded frames in uncompressed RGB24.
+#include "UnixPath.h"
 #include "AviStructure.h"
 #include "AviWriter.h"
 #include "DecodedVideo.h"
@@ -24,17 +25,6 @@
 using namespace fiotest;
 
 namespace {
-
-std::string UnixPath(const std::string& path)
-{
-    using ToUnix = char*(CDECL*)(const WCHAR*);
-    auto toUnix = reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    const std::wstring wide(path.begin(), path.end());
-    char* unix = toUnix ? toUnix(wide.c_str()) : nullptr;
-    const std::string result = unix ? unix : "";
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
 
 std::string ReadText(const std::string& path)
 {

@@ -3,6 +3,7 @@
 #include "CdDriveAccess.h"
 #include "CdIds.h"
 #include "DialogDriving.h"
+#include "UnixPath.h"
 
 #include <fstream>
 #include <iterator>
@@ -22,17 +23,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
 }
 
 namespace {
-
-std::string UnixPath(const std::string& path)
-{
-    using ToUnix = char*(CDECL*)(const WCHAR*);
-    auto toUnix = reinterpret_cast<ToUnix>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    const std::wstring wide(path.begin(), path.end());
-    char* unix = toUnix ? toUnix(wide.c_str()) : nullptr;
-    const std::string result = unix ? unix : "";
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
 
 } // namespace
 
