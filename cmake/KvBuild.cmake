@@ -9,14 +9,17 @@ configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 
-# kv_add_test(NAME src... [DESKTOP] [LIBS lib...] [DEPENDS target...])
+# kv_add_test(NAME src... [DESKTOP] [PROGRAM_KEY] [LIBS lib...] [DEPENDS target...])
 # One GoogleTest executable per area, registered as one CTest test (a Wine start costs time).
 # DEPENDS names the programs and modules the tests load at run time, so they are built first.
 # DESKTOP: the tests move the focus, activate windows, run timers against the clock or use the
 # clipboard; the desktop, its focus and the clipboard are shared by every program under one
-# Wine server, so such test programs run one at a time.
+# Wine server, so such test programs run one at a time. They also start the program or run its
+# windows, which write the program's own registry key (its temporary folder among others).
+# PROGRAM_KEY: the modules under test read that key (the folder they make their files in) and
+# the tests count those files, so they do not run while a DESKTOP program changes it.
 function(kv_add_test name)
-  cmake_parse_arguments(KT "DESKTOP" "" "LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(KT "DESKTOP;PROGRAM_KEY" "" "LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${KT_UNPARSED_ARGUMENTS})
   target_sources(${name} PRIVATE $<TARGET_OBJECTS:kvtestmain>)
   target_link_libraries(${name} PRIVATE GTest::gtest kvtestsupport ${KT_LIBS})
@@ -26,7 +29,9 @@ function(kv_add_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
   if(KT_DESKTOP)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK kv_desktop)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "kv_desktop;kv_program_key")
+  elseif(KT_PROGRAM_KEY)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK kv_program_key)
   endif()
 endfunction()
 
