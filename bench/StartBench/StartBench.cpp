@@ -5,8 +5,9 @@
 // - milliseconds from a second start with a file to that file's window shown in the running copy
 //   (and to the second copy's end).
 // Each start begins with no documents to reopen. The first pair of starts only warms up and
-// counts the panes a finished start shows. Run it from the bin folder under Wine:
-//   start_bench.exe [runs]
+// counts the panes a finished start shows. Run it from the bin folder under Wine; a second
+// program file of the bin folder (an earlier build) is timed in turn with this one:
+//   start_bench.exe [runs] [earlier program file]
 #include <windows.h>
 
 #include "WavFile.h"
@@ -170,73 +171,100 @@ struct Figures {
 
 } // namespace
 
+namespace {
+
+struct ProgramFigures {
+    std::string exe;
+    Figures starts, handovers, secondEnds;
+};
+
+// One start of the program to its idle frame, then a second start handing it the file. False
+// when the program shows no idle frame.
+bool TimeProgram(ProgramFigures* program, const std::string& file, bool warmUp, int* panes)
+{
+    ForgetLastFiles();
+    PROCESS_INFORMATION pi = {};
+    const LARGE_INTEGER t0 = Now();
+    if (!Start(program->exe, "", &pi)) {
+        fprintf(stderr, "cannot start %s\n", program->exe.c_str());
+        return false;
+    }
+    HWND frame = WaitUntilIdle(pi.dwProcessId, kProgramFrameClass, *panes);
+    const LARGE_INTEGER t1 = Now();
+    if (!frame) {
+        fprintf(stderr, "no idle main frame\n");
+        Close(&pi, nullptr);
+        return false;
+    }
+    if (warmUp) {
+        // What a finished start shows, once everything has settled.
+        Sleep(2000);
+        *panes = ScanProcess(pi.dwProcessId, kProgramFrameClass).owned;
+    } else {
+        program->starts.Add(Ms(t0, t1));
+    }
+
+    PROCESS_INFORMATION second = {};
+    const LARGE_INTEGER t2 = Now();
+    if (Start(program->exe, "\"" + file + "\"", &second)) {
+        const bool opened = WaitForFileWindow(frame);
+        const LARGE_INTEGER t3 = Now();
+        WaitForSingleObject(second.hProcess, kTimeoutMs);
+        const LARGE_INTEGER t4 = Now();
+        CloseHandle(second.hThread);
+        CloseHandle(second.hProcess);
+        if (!warmUp) {
+            if (opened)
+                program->handovers.Add(Ms(t2, t3));
+            program->secondEnds.Add(Ms(t2, t4));
+        }
+    }
+    Close(&pi, frame);
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
-    const std::string program = Folder() + "KvSound5EU.exe";
+    std::vector<ProgramFigures> programs(1);
+    programs[0].exe = Folder() + "KvSound5EU.exe";
+    if (argc > 2) {
+        programs.emplace_back();
+        programs[1].exe = Folder() + argv[2];
+    }
     const std::string peer = Folder() + "start_peer.exe";
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string file = std::string(temp) + kFileTitle + ".wav";
     kvtest::WriteWav16(file, 2, 44100, std::vector<int16_t>(2 * 44100, 0));
 
-    Figures starts, peerStarts, handovers, secondEnds;
+    Figures peerStarts;
     int panes = 0;
     for (int run = 0; run <= runs; ++run) {
         const bool warmUp = run == 0;
         PROCESS_INFORMATION pi = {};
-        LARGE_INTEGER t0 = Now();
+        const LARGE_INTEGER t0 = Now();
         if (Start(peer, "", &pi)) {
             HWND frame = WaitUntilIdle(pi.dwProcessId, kPeerFrameClass, 0);
             if (frame && !warmUp)
                 peerStarts.Add(Ms(t0, Now()));
             Close(&pi, frame);
         }
-
-        ForgetLastFiles();
-        t0 = Now();
-        if (!Start(program, "", &pi)) {
-            fprintf(stderr, "cannot start %s\n", program.c_str());
-            return 1;
-        }
-        HWND frame = WaitUntilIdle(pi.dwProcessId, kProgramFrameClass, panes);
-        const LARGE_INTEGER t1 = Now();
-        if (!frame) {
-            fprintf(stderr, "no idle main frame\n");
-            Close(&pi, nullptr);
-            return 1;
-        }
-        if (warmUp) {
-            // What a finished start shows, once everything has settled.
-            Sleep(2000);
-            panes = ScanProcess(pi.dwProcessId, kProgramFrameClass).owned;
-        } else {
-            starts.Add(Ms(t0, t1));
-        }
-
-        PROCESS_INFORMATION second = {};
-        const LARGE_INTEGER t2 = Now();
-        if (Start(program, "\"" + file + "\"", &second)) {
-            const bool opened = WaitForFileWindow(frame);
-            const LARGE_INTEGER t3 = Now();
-            WaitForSingleObject(second.hProcess, kTimeoutMs);
-            const LARGE_INTEGER t4 = Now();
-            CloseHandle(second.hThread);
-            CloseHandle(second.hProcess);
-            if (!warmUp) {
-                if (opened)
-                    handovers.Add(Ms(t2, t3));
-                secondEnds.Add(Ms(t2, t4));
-            }
-        }
-        Close(&pi, frame);
+        for (ProgramFigures& program : programs)
+            if (!TimeProgram(&program, file, warmUp, &panes))
+                return 1;
     }
     ForgetLastFiles();
     DeleteFileA(file.c_str());
     printf("Start-up over %d runs (after one warm-up; %d panes shown at start):\n", runs, panes);
-    starts.Print("program, start to idle frame:");
     peerStarts.Print("minimal window program, start to idle frame:");
-    handovers.Print("second start, to the file's window shown:");
-    secondEnds.Print("second start, to the second copy's end:");
+    for (const ProgramFigures& program : programs) {
+        printf(" %s\n", program.exe.substr(program.exe.rfind('\\') + 1).c_str());
+        program.starts.Print("start to idle frame:");
+        program.handovers.Print("second start, to the file's window shown:");
+        program.secondEnds.Print("second start, to the second copy's end:");
+    }
     return 0;
 }
