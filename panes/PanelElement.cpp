@@ -24,7 +24,8 @@ void CPanelElement::SetSkinImage(int imageId, int frameCount)
 void CPanelElement::SetImageFile(const char* pathWithoutExtension, int frameCount)
 {
     m_ownImage = std::make_unique<SkinImage>();
-    if (!m_ownImage->LoadFile(pathWithoutExtension))
+    // Decoded when first drawn: a hidden pane's buttons cost nothing at start.
+    if (!m_ownImage->SetFile(pathWithoutExtension))
         m_ownImage.reset();
     SetFrameSize(m_ownImage ? m_ownImage->GetSize() : CSize(0, 0), frameCount);
 }

@@ -1,6 +1,8 @@
 #include "DirectXVersion.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -103,9 +105,22 @@ HRESULT DetectDirectXVersion(const FileVersionReader& reader, int* major, int* m
     *major = 0;
     *minor = 0;
     *letter = ' ';
+    // Each file is read once: a version read maps the file twice, and rows share files.
+    struct Read {
+        const char* file;
+        HRESULT hr;
+        uint64_t version;
+    };
+    std::vector<Read> reads;
     for (const DirectXCheck& check : kChecks) {
-        uint64_t version = 0;
-        if (FAILED(reader(check.file, &version)) || !Holds(check, version))
+        auto read = std::find_if(reads.begin(), reads.end(),
+                                 [&](const Read& r) { return strcmp(r.file, check.file) == 0; });
+        if (read == reads.end()) {
+            uint64_t version = 0;
+            const HRESULT hr = reader(check.file, &version);
+            read = reads.insert(reads.end(), Read{check.file, hr, version});
+        }
+        if (FAILED(read->hr) || !Holds(check, read->version))
             continue;
         *major = check.major;
         *minor = check.minor;

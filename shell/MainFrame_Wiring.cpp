@@ -346,11 +346,11 @@ void SetPendingSplitChannels(BOOL split)
         app->m_splitChannels = split ? 1 : 0;
 }
 
-// The application's flag from CheckKgPTPModule at start-up.
+// The application's flag from CheckKgPTPModule.
 BOOL HasCdWriter()
 {
     CNyApp* app = dynamic_cast<CNyApp*>(AfxGetApp());
-    return app && app->m_cdWriterPresent;
+    return app && app->IsCdWriterPresent();
 }
 
 // StartAutoDemo

@@ -83,7 +83,9 @@ public:
     int m_currentDocumentType = 0;
     int m_pendingFileInfoSet = -1; // second word of the pending file-information record
     int m_commandLogging = 1;
-    int m_cdWriterPresent = 0;
+    // Whether the CD writer module is there: looked at on first use, not at start (reading a
+    // module's version maps it, and only the CD commands' states need it).
+    BOOL IsCdWriterPresent();
     uint64_t m_tempSpaceBudget = ~uint64_t(0);
 
     // The code's text in a box: the prefix (when given) and "\n\r" before it; the caption
@@ -141,6 +143,7 @@ public:
     void RestartInPlaceEdit() override;
 
 private:
+    int m_cdWriterPresent = -1; // -1 until first asked
     struct OpenRequest {
         const char* filter;
         DWORD flags;

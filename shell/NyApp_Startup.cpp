@@ -309,13 +309,19 @@ BOOL CNyApp::InitInstance()
     RemoveLeftoverFiles(m_tempStore);
 
     WriteInstanceInfo();
-    m_cdWriterPresent = CheckKgPTPModule();
     CreatePanes();
     SplashWnd::ShowOnTop(1);
 
     ::SetForegroundWindow(frame->m_hWnd);
     frame->SendMessage(WM_ACTIVATEAPP, TRUE, 0);
     return TRUE;
+}
+
+BOOL CNyApp::IsCdWriterPresent()
+{
+    if (m_cdWriterPresent < 0)
+        m_cdWriterPresent = CheckKgPTPModule();
+    return m_cdWriterPresent != 0;
 }
 
 void CNyApp::RegisterDdeExecValues()

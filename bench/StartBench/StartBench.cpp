@@ -1,16 +1,29 @@
-// Prints, over several runs: milliseconds from CreateProcess to the program's main frame being
-// visible with the program idle, and milliseconds a second start takes to hand its file to the
-// running copy and end. Run it from the bin folder under Wine: start_bench.exe [runs]
+// Prints, over several runs (medians, with the spread):
+// - milliseconds from CreateProcess to the program's main frame being idle: shown with every
+//   pane it shows at start, the splash gone, and its thread answering a message; beside the same
+//   for a minimal window program (start_peer.exe), started in turn with it;
+// - milliseconds from a second start with a file to that file's window shown in the running copy
+//   (and to the second copy's end).
+// Each start begins with no documents to reopen. The first pair of starts only warms up and
+// counts the panes a finished start shows. Run it from the bin folder under Wine; a second
+// program file of the bin folder (an earlier build) is timed in turn with this one:
+//   start_bench.exe [runs] [earlier program file]
 #include <windows.h>
 
 #include "WavFile.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
+
+constexpr char kProgramFrameClass[] = "KorvaneSound FrameWnd";
+constexpr char kPeerFrameClass[] = "KvStartPeerFrame";
+constexpr char kFileTitle[] = "start bench file";
+constexpr DWORD kTimeoutMs = 20000;
 
 std::string Folder()
 {
@@ -20,28 +33,100 @@ std::string Folder()
     return folder.substr(0, folder.rfind('\\') + 1);
 }
 
-struct Found {
+// The visible windows of one process: its frame, how many it owns, and any other (the splash).
+struct Scan {
     DWORD pid;
+    const char* frameClass;
     HWND frame;
+    int owned;
+    int stray;
 };
 
-BOOL CALLBACK FindFrame(HWND wnd, LPARAM lp)
+BOOL CALLBACK ScanWindow(HWND wnd, LPARAM lp)
 {
-    auto* found = reinterpret_cast<Found*>(lp);
+    auto* scan = reinterpret_cast<Scan*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
+    if (pid != scan->pid || !IsWindowVisible(wnd))
+        return TRUE;
     char cls[64] = {};
     GetClassNameA(wnd, cls, sizeof cls);
-    if (pid == found->pid && IsWindowVisible(wnd) && lstrcmpA(cls, "KorvaneSound FrameWnd") == 0) {
-        found->frame = wnd;
+    if (lstrcmpA(cls, scan->frameClass) == 0)
+        scan->frame = wnd;
+    else if (GetWindow(wnd, GW_OWNER))
+        ++scan->owned;
+    else
+        ++scan->stray;
+    return TRUE;
+}
+
+Scan ScanProcess(DWORD pid, const char* frameClass)
+{
+    Scan scan = {pid, frameClass, nullptr, 0, 0};
+    EnumWindows(ScanWindow, reinterpret_cast<LPARAM>(&scan));
+    return scan;
+}
+
+bool Answers(HWND wnd)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &result) != 0;
+}
+
+// Polls until the process shows its frame with at least `panes` owned windows and nothing else,
+// then waits for its thread to answer. The frame, or null after the time-out.
+HWND WaitUntilIdle(DWORD pid, const char* frameClass, int panes)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kTimeoutMs) {
+        Scan scan = ScanProcess(pid, frameClass);
+        if (scan.frame && scan.owned >= panes && scan.stray == 0)
+            return Answers(scan.frame) ? scan.frame : nullptr;
+        Sleep(1);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK FindFileWindow(HWND wnd, LPARAM lp)
+{
+    char text[MAX_PATH] = {};
+    GetWindowTextA(wnd, text, sizeof text);
+    if (IsWindowVisible(wnd) && strstr(text, kFileTitle)) {
+        *reinterpret_cast<HWND*>(lp) = wnd;
         return FALSE;
     }
     return TRUE;
 }
 
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER frequency)
+// Polls the running copy's frame for a visible window titled with the bench's file.
+bool WaitForFileWindow(HWND frame)
 {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kTimeoutMs) {
+        HWND found = nullptr;
+        EnumChildWindows(frame, FindFileWindow, reinterpret_cast<LPARAM>(&found));
+        if (found)
+            return Answers(frame);
+        Sleep(1);
+    }
+    return false;
+}
+
+double Ms(LARGE_INTEGER a, LARGE_INTEGER b)
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
     return double(b.QuadPart - a.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
 }
 
 bool Start(const std::string& exe, const std::string& arguments, PROCESS_INFORMATION* pi)
@@ -52,10 +137,90 @@ bool Start(const std::string& exe, const std::string& arguments, PROCESS_INFORMA
     return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi) != FALSE;
 }
 
-double Median(std::vector<double> values)
+void Close(PROCESS_INFORMATION* pi, HWND frame)
 {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+    if (frame)
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi->hProcess, kTimeoutMs) != WAIT_OBJECT_0)
+        TerminateProcess(pi->hProcess, 1);
+    CloseHandle(pi->hThread);
+    CloseHandle(pi->hProcess);
+}
+
+// A start with no documents of an earlier run to reopen.
+void ForgetLastFiles()
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Korvane\\KorvaneSound5 Tarn US\\Last File List");
+}
+
+struct Figures {
+    std::vector<double> values;
+    void Add(double ms) { values.push_back(ms); }
+    void Print(const char* what) const
+    {
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        if (sorted.empty()) {
+            printf("  %-48s no figures\n", what);
+            return;
+        }
+        printf("  %-48s median %4.0f ms (%.0f..%.0f)\n", what, sorted[sorted.size() / 2], sorted.front(),
+               sorted.back());
+    }
+};
+
+} // namespace
+
+namespace {
+
+struct ProgramFigures {
+    std::string exe;
+    Figures starts, handovers, secondEnds;
+};
+
+// One start of the program to its idle frame, then a second start handing it the file. False
+// when the program shows no idle frame.
+bool TimeProgram(ProgramFigures* program, const std::string& file, bool warmUp, int* panes)
+{
+    ForgetLastFiles();
+    PROCESS_INFORMATION pi = {};
+    const LARGE_INTEGER t0 = Now();
+    if (!Start(program->exe, "", &pi)) {
+        fprintf(stderr, "cannot start %s\n", program->exe.c_str());
+        return false;
+    }
+    HWND frame = WaitUntilIdle(pi.dwProcessId, kProgramFrameClass, *panes);
+    const LARGE_INTEGER t1 = Now();
+    if (!frame) {
+        fprintf(stderr, "no idle main frame\n");
+        Close(&pi, nullptr);
+        return false;
+    }
+    if (warmUp) {
+        // What a finished start shows, once everything has settled.
+        Sleep(2000);
+        *panes = ScanProcess(pi.dwProcessId, kProgramFrameClass).owned;
+    } else {
+        program->starts.Add(Ms(t0, t1));
+    }
+
+    PROCESS_INFORMATION second = {};
+    const LARGE_INTEGER t2 = Now();
+    if (Start(program->exe, "\"" + file + "\"", &second)) {
+        const bool opened = WaitForFileWindow(frame);
+        const LARGE_INTEGER t3 = Now();
+        WaitForSingleObject(second.hProcess, kTimeoutMs);
+        const LARGE_INTEGER t4 = Now();
+        CloseHandle(second.hThread);
+        CloseHandle(second.hProcess);
+        if (!warmUp) {
+            if (opened)
+                program->handovers.Add(Ms(t2, t3));
+            program->secondEnds.Add(Ms(t2, t4));
+        }
+    }
+    Close(&pi, frame);
+    return true;
 }
 
 } // namespace
@@ -63,54 +228,43 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
-    const std::string exe = Folder() + "KvSound5EU.exe";
+    std::vector<ProgramFigures> programs(1);
+    programs[0].exe = Folder() + "KvSound5EU.exe";
+    if (argc > 2) {
+        programs.emplace_back();
+        programs[1].exe = Folder() + argv[2];
+    }
+    const std::string peer = Folder() + "start_peer.exe";
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
-    const std::string file = std::string(temp) + "start bench file.wav";
+    const std::string file = std::string(temp) + kFileTitle + ".wav";
     kvtest::WriteWav16(file, 2, 44100, std::vector<int16_t>(2 * 44100, 0));
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    std::vector<double> starts, handovers;
-    for (int run = 0; run < runs; ++run) {
-        LARGE_INTEGER t0, t1, t2, t3;
-        PROCESS_INFORMATION first = {};
-        QueryPerformanceCounter(&t0);
-        if (!Start(exe, "", &first)) {
-            fprintf(stderr, "cannot start %s\n", exe.c_str());
-            return 1;
+
+    Figures peerStarts;
+    int panes = 0;
+    for (int run = 0; run <= runs; ++run) {
+        const bool warmUp = run == 0;
+        PROCESS_INFORMATION pi = {};
+        const LARGE_INTEGER t0 = Now();
+        if (Start(peer, "", &pi)) {
+            HWND frame = WaitUntilIdle(pi.dwProcessId, kPeerFrameClass, 0);
+            if (frame && !warmUp)
+                peerStarts.Add(Ms(t0, Now()));
+            Close(&pi, frame);
         }
-        Found found = {first.dwProcessId, nullptr};
-        for (int i = 0; i < 3000 && !found.frame; ++i) {
-            EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&found));
-            if (!found.frame)
-                Sleep(5);
-        }
-        WaitForInputIdle(first.hProcess, 10000);
-        QueryPerformanceCounter(&t1);
-        if (!found.frame) {
-            fprintf(stderr, "no main frame\n");
-            TerminateProcess(first.hProcess, 1);
-            return 1;
-        }
-        PROCESS_INFORMATION second = {};
-        QueryPerformanceCounter(&t2);
-        if (Start(exe, "\"" + file + "\"", &second)) {
-            WaitForSingleObject(second.hProcess, 20000);
-            QueryPerformanceCounter(&t3);
-            CloseHandle(second.hThread);
-            CloseHandle(second.hProcess);
-            handovers.push_back(Ms(t2, t3, frequency));
-        }
-        starts.push_back(Ms(t0, t1, frequency));
-        PostMessageA(found.frame, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(first.hProcess, 20000) != WAIT_OBJECT_0)
-            TerminateProcess(first.hProcess, 1);
-        CloseHandle(first.hThread);
-        CloseHandle(first.hProcess);
+        for (ProgramFigures& program : programs)
+            if (!TimeProgram(&program, file, warmUp, &panes))
+                return 1;
     }
+    ForgetLastFiles();
     DeleteFileA(file.c_str());
-    printf("start to idle visible main frame: median %.0f ms over %d runs (first %.0f ms)\n", Median(starts), runs,
-           starts.front());
-    printf("second start handing a file over: median %.0f ms over %zu runs\n", Median(handovers), handovers.size());
+    printf("Start-up over %d runs (after one warm-up; %d panes shown at start):\n", runs, panes);
+    peerStarts.Print("minimal window program, start to idle frame:");
+    for (const ProgramFigures& program : programs) {
+        printf(" %s\n", program.exe.substr(program.exe.rfind('\\') + 1).c_str());
+        program.starts.Print("start to idle frame:");
+        program.handovers.Print("second start, to the file's window shown:");
+        program.secondEnds.Print("second start, to the second copy's end:");
+    }
     return 0;
 }

@@ -4,12 +4,74 @@
 
 #include <shlwapi.h>
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 bool FileExists(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::unique_ptr<Gdiplus::Bitmap> DecodeFile(const CString& file)
+{
+    wchar_t wide[MAX_PATH + 1] = {};
+    if (!MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH))
+        return nullptr;
+    // GDI+'s own operator new gives null on failure.
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(wide));
+    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    return bitmap;
+}
+
+uint32_t BigEndian32(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+uint32_t LittleEndian32(const unsigned char* p)
+{
+    return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+// The size a PNG's IHDR chunk or a BMP's info header states; false for anything else, which
+// is then decoded to learn its size.
+bool ReadHeaderSize(const char* file, CSize* size)
+{
+    HANDLE handle = ::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned char head[26] = {};
+    DWORD read = 0;
+    const bool whole = ::ReadFile(handle, head, sizeof head, &read, nullptr) && read == sizeof head;
+    ::CloseHandle(handle);
+    if (!whole)
+        return false;
+    constexpr unsigned char kPngSignature[12] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
+    int64_t width = 0, height = 0;
+    if (memcmp(head, kPngSignature, sizeof kPngSignature) == 0 && memcmp(head + 12, "IHDR", 4) == 0) {
+        width = BigEndian32(head + 16);
+        height = BigEndian32(head + 20);
+    } else if (head[0] == 'B' && head[1] == 'M') {
+        const uint32_t infoSize = LittleEndian32(head + 14);
+        if (infoSize == 12) {
+            width = head[18] | head[19] << 8;
+            height = head[20] | head[21] << 8;
+        } else if (infoSize >= 40) {
+            width = int32_t(LittleEndian32(head + 18));
+            height = int32_t(LittleEndian32(head + 22));
+            height = height < 0 ? -height : height;
+        }
+    }
+    // Beyond any skin: left to the decoder to judge.
+    constexpr int64_t kLargest = 1 << 16;
+    if (width < 1 || height < 1 || width > kLargest || height > kLargest)
+        return false;
+    *size = CSize(int(width), int(height));
+    return true;
 }
 
 // A GDI+ drawing surface over the DC for one call, copying pixels as they are.
@@ -33,6 +95,8 @@ SkinImage::SkinImage(const char* nameWithoutExtension)
     LoadFile(nameWithoutExtension);
 }
 
+SkinImage::SkinImage() = default;
+
 SkinImage::~SkinImage() = default;
 
 CString SkinImage::FindFile(const char* nameWithoutExtension)
@@ -49,26 +113,35 @@ CString SkinImage::FindFile(const char* nameWithoutExtension)
 
 bool SkinImage::LoadFile(const char* nameWithoutExtension)
 {
+    SetFile(nameWithoutExtension);
+    return IsLoaded();
+}
+
+bool SkinImage::SetFile(const char* nameWithoutExtension)
+{
     m_bitmap.reset();
-    const CString file = FindFile(nameWithoutExtension);
-    if (file.IsEmpty())
-        return false;
-    wchar_t wide[MAX_PATH + 1] = {};
-    if (!MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH))
-        return false;
-    // GDI+'s own operator new gives null on failure.
-    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(wide));
-    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
-        return false;
-    m_bitmap = std::move(bitmap);
-    return true;
+    m_headerSize = CSize(0, 0);
+    m_pending = FindFile(nameWithoutExtension);
+    return !m_pending.IsEmpty();
+}
+
+Gdiplus::Bitmap* SkinImage::Decoded() const
+{
+    if (!m_pending.IsEmpty()) {
+        m_bitmap = DecodeFile(m_pending);
+        m_pending.Empty();
+    }
+    return m_bitmap.get();
 }
 
 CSize SkinImage::GetSize() const
 {
-    if (!m_bitmap)
+    if (!m_pending.IsEmpty() && (m_headerSize.cx > 0 || ReadHeaderSize(m_pending, &m_headerSize)))
+        return m_headerSize;
+    Gdiplus::Bitmap* bitmap = Decoded();
+    if (!bitmap)
         return CSize(0, 0);
-    return CSize(int(m_bitmap->GetWidth()), int(m_bitmap->GetHeight()));
+    return CSize(int(bitmap->GetWidth()), int(bitmap->GetHeight()));
 }
 
 void SkinImage::Draw(CDC* dc, int x, int y) const
@@ -84,29 +157,32 @@ void SkinImage::DrawPart(CDC* dc, int left, int top, int right, int bottom, int 
 
 void SkinImage::DrawPiece(CDC* dc, int x, int y, int sourceX, int sourceY, int width, int height) const
 {
-    if (!dc || !dc->m_hDC || !m_bitmap || width <= 0 || height <= 0)
+    Gdiplus::Bitmap* bitmap = width > 0 && height > 0 && dc && dc->m_hDC ? Decoded() : nullptr;
+    if (!bitmap)
         return;
     PixelGraphics g(dc->m_hDC);
-    g->DrawImage(m_bitmap.get(), Gdiplus::Rect(x, y, width, height), sourceX, sourceY, width, height,
+    g->DrawImage(bitmap, Gdiplus::Rect(x, y, width, height), sourceX, sourceY, width, height,
                  Gdiplus::UnitPixel);
 }
 
 void SkinImage::DrawScaled(CDC* dc, int left, int top, int right, int bottom) const
 {
-    if (!dc || !dc->m_hDC || !m_bitmap)
+    Gdiplus::Bitmap* bitmap = dc && dc->m_hDC ? Decoded() : nullptr;
+    if (!bitmap)
         return;
     const CSize size = GetSize();
     PixelGraphics g(dc->m_hDC);
     // Whole-pixel sampling at the edges: no half-transparent seam where tiles or bands meet.
     Gdiplus::ImageAttributes attributes;
     attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    g->DrawImage(m_bitmap.get(), Gdiplus::Rect(left, top, right - left, bottom - top), 0, 0, size.cx, size.cy,
+    g->DrawImage(bitmap, Gdiplus::Rect(left, top, right - left, bottom - top), 0, 0, size.cx, size.cy,
                  Gdiplus::UnitPixel, &attributes);
 }
 
 void SkinImage::DrawTiled(CDC* dc, int left, int top, int right, int bottom) const
 {
-    if (!dc || !dc->m_hDC || !m_bitmap)
+    Gdiplus::Bitmap* bitmap = dc && dc->m_hDC ? Decoded() : nullptr;
+    if (!bitmap)
         return;
     const CSize size = GetSize();
     const int width = right - left, height = bottom - top;
@@ -117,17 +193,18 @@ void SkinImage::DrawTiled(CDC* dc, int left, int top, int right, int bottom) con
         const int w = std::min<int>(size.cx, right - x);
         for (int y = top; y < bottom; y += size.cy) {
             const int h = std::min<int>(size.cy, bottom - y);
-            g->DrawImage(m_bitmap.get(), Gdiplus::Rect(x, y, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
+            g->DrawImage(bitmap, Gdiplus::Rect(x, y, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
         }
     }
 }
 
 std::unique_ptr<SkinImage> SkinImage::CloneArea(int left, int top, int right, int bottom) const
 {
-    if (!m_bitmap || right - left <= 0 || bottom - top <= 0)
+    Gdiplus::Bitmap* bitmap = right - left > 0 && bottom - top > 0 ? Decoded() : nullptr;
+    if (!bitmap)
         return nullptr;
     std::unique_ptr<Gdiplus::Bitmap> clone(
-        m_bitmap->Clone(Gdiplus::Rect(left, top, right - left, bottom - top), m_bitmap->GetPixelFormat()));
+        bitmap->Clone(Gdiplus::Rect(left, top, right - left, bottom - top), bitmap->GetPixelFormat()));
     if (!clone || clone->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
     auto image = std::make_unique<SkinImage>();
@@ -137,10 +214,11 @@ std::unique_ptr<SkinImage> SkinImage::CloneArea(int left, int top, int right, in
 
 HBITMAP SkinImage::CreateHBitmap(DWORD argbBackground) const
 {
-    if (!m_bitmap)
+    Gdiplus::Bitmap* image = Decoded();
+    if (!image)
         return nullptr;
     HBITMAP bitmap = nullptr;
-    if (m_bitmap->GetHBITMAP(Gdiplus::Color(argbBackground), &bitmap) != Gdiplus::Ok)
+    if (image->GetHBITMAP(Gdiplus::Color(argbBackground), &bitmap) != Gdiplus::Ok)
         return nullptr;
     return bitmap;
 }

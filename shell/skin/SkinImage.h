@@ -5,7 +5,8 @@
 //   image.DrawTiled(&dc, 0, 0, 200, 24);
 //
 // A missing or unreadable file leaves the image empty: it draws nothing, its size is (0, 0)
-// and cloning gives null. Every draw does nothing for a null DC. Units are pixels; the part
+// and cloning gives null. SetFile only names the file: GDI+ decodes it on first use, so images
+// nothing shows cost no start-up time (decoding is the slow part under Wine). Every draw does nothing for a null DC. Units are pixels; the part
 // draws copy unscaled, so a skin can be cut into pieces at exact coordinates.
 #pragma once
 #include "Framework.h"
@@ -19,7 +20,7 @@ class Bitmap;
 
 class SkinImage {
 public:
-    SkinImage() = default;
+    SkinImage();
     // Loads name + ".png", or name + ".bmp" when there is no PNG (LoadFile).
     explicit SkinImage(const char* nameWithoutExtension);
     virtual ~SkinImage();
@@ -28,11 +29,16 @@ public:
 
     // Replaces the image; false when neither file exists or GDI+ cannot read the found one.
     bool LoadFile(const char* nameWithoutExtension);
+    // Replaces the image by the file LoadFile would read, decoded on first use (on the thread
+    // that draws); false when neither file exists. A size asked before any draw comes from the
+    // file's PNG or BMP header without decoding; a file that then fails to decode draws nothing
+    // and has size (0, 0) from then on.
+    bool SetFile(const char* nameWithoutExtension);
     // The file LoadFile would read: name + ".png" when it exists, else name + ".bmp" when
     // that exists, else empty.
     static CString FindFile(const char* nameWithoutExtension);
 
-    bool IsLoaded() const { return m_bitmap != nullptr; }
+    bool IsLoaded() const { return Decoded() != nullptr; }
     CSize GetSize() const;
 
     // The whole image at its own size with its top-left corner at (x, y).
@@ -60,10 +66,15 @@ public:
     // null without an image. The caller deletes it.
     HBITMAP CreateHBitmap(DWORD argbBackground = 0xFF000000) const;
 
-    Gdiplus::Bitmap* GetBitmap() const { return m_bitmap.get(); }
+    Gdiplus::Bitmap* GetBitmap() const { return Decoded(); }
 
 private:
-    std::unique_ptr<Gdiplus::Bitmap> m_bitmap;
+    Gdiplus::Bitmap* Decoded() const;
+
+    mutable std::unique_ptr<Gdiplus::Bitmap> m_bitmap;
+    // The file still to decode; empty once decoded or tried.
+    mutable CString m_pending;
+    mutable CSize m_headerSize{0, 0};
 };
 
 // Width and height of a GDI bitmap; (0, 0) for none.

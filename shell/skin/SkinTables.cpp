@@ -177,8 +177,11 @@ std::unique_ptr<SkinImage> LoadRequired(const char* folder, const char* name, CS
             *missingText = CString("ImageFile Not Found:\n" + path);
         return nullptr;
     }
-    // An existing file that does not decode still takes its slot and draws nothing.
-    return std::make_unique<SkinImage>(path.c_str());
+    // Decoded when first drawn. An existing file that does not decode still takes its slot and
+    // draws nothing.
+    auto image = std::make_unique<SkinImage>();
+    image->SetFile(path.c_str());
+    return image;
 }
 
 } // namespace

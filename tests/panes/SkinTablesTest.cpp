@@ -3,6 +3,7 @@
 #include "SkinFixture.h"
 
 #include <climits>
+#include <string>
 
 using skintest::Canvas;
 using skintest::SkinFolder;
@@ -37,6 +38,13 @@ TEST_F(SkinTables, LoadsEveryImageOfTheImagesFolderBesideTheProgramFolder)
         EXPECT_GT(size.cx, 0) << SkinImageName(id);
         EXPECT_GT(size.cy, 0) << SkinImageName(id);
     }
+    // The sizes above come from the files' headers; the pictures decode on first use to the same.
+    for (int id = 0; id < kSkinImageCount; ++id) {
+        const CSize header = GetSkinImageSize(id);
+        ASSERT_NE(SkinImageAt(id), nullptr) << SkinImageName(id);
+        EXPECT_TRUE(SkinImageAt(id)->IsLoaded()) << SkinImageName(id);
+        EXPECT_EQ(GetSkinImageSize(id), header) << SkinImageName(id);
+    }
     for (int id : {24, 88, 82})
         EXPECT_NE(GetSkinPatternBrush(id), nullptr) << id;
     EXPECT_NE(SkinImageAt(74), SkinImageAt(76)) << "one file, two image objects";
@@ -69,6 +77,22 @@ TEST_F(SkinTables, TheFirstMissingFileInLoadOrderIsReportedAndNothingStaysLoaded
         EXPECT_EQ(std::string(missing.GetString()), NotFound(folder, c.reported));
         EXPECT_EQ(SkinImageAt(0), nullptr) << "images loaded before the failure are freed";
         EXPECT_EQ(GetSkinPatternBrush(24), nullptr);
+    }
+}
+
+TEST_F(SkinTables, EachSlotDrawsItsOwnFileWhenFirstUsed)
+{
+    SkinFolder folder; // image id n is a 4 x 4 square of RGB(n, 0, 0), the last id of a name wins
+    CString missing;
+    ASSERT_TRUE(table.LoadFrom(folder.Folder().c_str(), &missing));
+    for (int id = 0; id < kSkinImageCount; ++id) {
+        int written = id;
+        for (int other = id + 1; other < kSkinImageCount; ++other)
+            if (std::string(SkinImageName(other)) == SkinImageName(id))
+                written = other;
+        Canvas canvas(4, 4);
+        DrawSkinImage(canvas.dc(), id, 0, 0);
+        EXPECT_TRUE(canvas.AllAre(RGB(written, 0, 0))) << SkinImageName(id);
     }
 }
 

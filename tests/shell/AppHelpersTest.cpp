@@ -76,6 +76,24 @@ TEST(DirectXVersion, FileVersionsGiveTheNewestHoldingRow)
     EXPECT_STREQ(small, "8.");
 }
 
+// A version read maps its file twice: files that several rows name are read once.
+TEST(DirectXVersion, EachFileIsReadOnce)
+{
+    std::map<std::string, int> reads;
+    DWORD packed = 0;
+    GetDirectXVersion(
+        [&reads](const char* name, uint64_t* version) {
+            ++reads[name];
+            *version = MakeVersion64(5, 1, 2600, 881);
+            return S_OK;
+        },
+        &packed, nullptr, 0);
+    EXPECT_EQ(packed, 0x90000u);
+    EXPECT_EQ(reads.size(), 8u);
+    for (const auto& read : reads)
+        EXPECT_EQ(read.second, 1) << read.first;
+}
+
 TEST(DirectXVersion, ThisSystemIsReadFromItsOwnFiles)
 {
     DWORD packed = 0;

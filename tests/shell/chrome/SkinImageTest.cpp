@@ -2,6 +2,9 @@
 
 #include "SkinFixture.h"
 
+#include <cstdio>
+#include <string>
+
 using skintest::Canvas;
 
 namespace {
@@ -18,6 +21,37 @@ protected:
 COLORREF Coded(int x, int y)
 {
     return RGB(20 * x + 5, 20 * y + 5, 77);
+}
+
+// A 24-bit BMP stored top row first (negative height), which GDI+ does not write itself.
+void SaveTopDownBmp(const std::string& path, int width, int height)
+{
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + DWORD(stride * height);
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = -height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    std::string rows(size_t(stride * height), '\0');
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = Coded(x, y);
+            char* p = &rows[size_t(y * stride + x * 3)];
+            p[0] = char(GetBValue(c));
+            p[1] = char(GetGValue(c));
+            p[2] = char(GetRValue(c));
+        }
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fwrite(&file, sizeof file, 1, f);
+    fwrite(&info, sizeof info, 1, f);
+    fwrite(rows.data(), 1, rows.size(), f);
+    fclose(f);
 }
 
 } // namespace
@@ -98,6 +132,59 @@ TEST_F(SkinImageFiles, CloneAreaCopiesTheRectangleOrGivesNull)
     for (const RECT& r : empty)
         EXPECT_EQ(image.CloneArea(r.left, r.top, r.right, r.bottom), nullptr) << r.left << "," << r.right;
     EXPECT_EQ(SkinImage().CloneArea(0, 0, 2, 2), nullptr);
+}
+
+// SetFile only names the file: the size comes from the header until the first draw decodes it,
+// and the picture is the one LoadFile gives.
+TEST_F(SkinImageFiles, ANamedFileIsSizedFromItsHeaderAndDrawnAsLoaded)
+{
+    skintest::SaveImage(Path("png") + ".png", 7, 5, Coded);
+    skintest::SaveImage(Path("bmp") + ".bmp", 7, 5, Coded);
+    SaveTopDownBmp(Path("topdown") + ".bmp", 7, 5);
+    for (const char* name : {"png", "bmp", "topdown"}) {
+        SkinImage named;
+        ASSERT_TRUE(named.SetFile(Path(name).c_str())) << name;
+        EXPECT_EQ(named.GetSize(), CSize(7, 5)) << name;
+        Canvas canvas(9, 7);
+        named.Draw(canvas.dc(), 1, 1);
+        EXPECT_TRUE(named.IsLoaded()) << name;
+        EXPECT_EQ(named.GetSize(), CSize(7, 5)) << name;
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 9; ++x) {
+                const bool inside = x >= 1 && x < 8 && y >= 1 && y < 6;
+                ASSERT_EQ(canvas.At(x, y), inside ? Coded(x - 1, y - 1) : RGB(255, 255, 255))
+                    << name << " " << x << "," << y;
+            }
+    }
+    SkinImage missing;
+    EXPECT_FALSE(missing.SetFile(Path("absent").c_str()));
+    EXPECT_EQ(missing.GetSize(), CSize(0, 0));
+}
+
+// A file whose header is sound but whose pixels are not: it keeps its header size until it is
+// first used, then draws nothing, has no size and clones to null, as an unreadable loaded file.
+TEST_F(SkinImageFiles, ANamedFileThatDoesNotDecodeDrawsNothing)
+{
+    skintest::SaveImage(Path("broken") + ".png", 6, 4, Coded);
+    {
+        // Keep the signature and the header chunk, spoil everything after.
+        FILE* f = fopen((Path("broken") + ".png").c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        fseek(f, 33, SEEK_SET);
+        const std::string junk(64, '\x5A');
+        fwrite(junk.data(), 1, junk.size(), f);
+        fclose(f);
+    }
+    SkinImage broken;
+    ASSERT_TRUE(broken.SetFile(Path("broken").c_str()));
+    EXPECT_EQ(broken.GetSize(), CSize(6, 4));
+    Canvas canvas(8, 8);
+    broken.DrawTiled(canvas.dc(), 0, 0, 8, 8);
+    EXPECT_TRUE(canvas.AllAre(RGB(255, 255, 255)));
+    EXPECT_FALSE(broken.IsLoaded());
+    EXPECT_EQ(broken.GetSize(), CSize(0, 0));
+    EXPECT_EQ(broken.CloneArea(0, 0, 2, 2), nullptr);
+    EXPECT_EQ(broken.CreateHBitmap(), nullptr);
 }
 
 TEST_F(SkinImageFiles, AnEmptyImageOrNullDcDrawsNothing)
