@@ -486,19 +486,19 @@ void RunLong(IUnknown* item, const std::string& itemPath, const std::vector<doub
 
 int main(int argc, char** argv)
 {
+    BenchHost host;
+    host.settings.samplesPerSec = kRate;
+    host.settings.dataChannels = 2;
+    SetDocumentHost(&host);
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string itemPath = std::string(folder) + "edit_bench_item.raw";
     if (argc > 1 && std::strcmp(argv[1], "long") == 0) {
         std::vector<double> minutes;
         for (int i = 2; i < argc; ++i)
             minutes.push_back(std::atof(argv[i]));
         if (minutes.empty())
             minutes = {1, 5, 20};
-        BenchHost host;
-        host.settings.samplesPerSec = kRate;
-        host.settings.dataChannels = 2;
-        SetDocumentHost(&host);
-        char folder[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, folder);
-        const std::string itemPath = std::string(folder) + "edit_bench_item.raw";
         {
             ComRef<IUnknown> item = MakeItem(itemPath);
             RunLong(item.Get(), itemPath, minutes);
@@ -511,14 +511,6 @@ int main(int argc, char** argv)
     const int edits = argc > 2 ? std::atoi(argv[2]) : 1000;
     const unsigned seed = argc > 3 ? unsigned(std::atoi(argv[3])) : 1u;
     const int pairs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
-    BenchHost host;
-    host.settings.samplesPerSec = kRate;
-    host.settings.dataChannels = 2;
-    SetDocumentHost(&host);
-
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    const std::string itemPath = std::string(folder) + "edit_bench_item.raw";
     const std::string journalPath = std::string(folder) + "edit_bench_journal.tmp";
     ComRef<IUnknown> item = MakeItem(itemPath);
 
