@@ -3,18 +3,33 @@
 #include "OperationEdge.h"
 #include "TrackCommandSupport.h"
 
+#include <cmath>
+
+namespace {
+
+// The engine's marked range follows a rate change as the engine's own conversion moves it.
+void ScaleEngineRange(IMtTrackSet* tracks, double factor)
+{
+    ComRef<IMtSelection> selection = QueryCom<IMtSelection>(tracks);
+    LONGLONG start = 0, end = 0;
+    if (!selection || FAILED(selection->GetRange(&start, &end)))
+        return;
+    selection->SetRange(static_cast<LONGLONG>(std::floor(start * factor)),
+                        static_cast<LONGLONG>(std::floor(end * factor)));
+}
+
+} // namespace
+
 ResampleCommand::ResampleCommand(const char* name, CommandDocument* document, WORD bitsPerSample, DWORD samplesPerSec)
     : RecordedCommand(name), m_document(document), m_newBits(bitsPerSample), m_newRate(samplesPerSec)
 {
 }
 
-void ResampleCommand::KeepDocument()
+std::vector<ResampleCommand::KeptTrack> ResampleCommand::KeepTracks()
 {
-    IMtTrackSet* tracks = TrackSetOf(m_document);
-    LONG count = 0;
-    ThrowIfFailed(tracks->GetTrackCount(&count));
+    const int count = TrackCountOf(m_document);
     std::vector<KeptTrack> kept(static_cast<size_t>(count));
-    for (LONG i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i) {
         ComRef<IMtTrack> track = TrackAt(m_document, i);
         // Swapping out and straight back hands over the content as it is, without a copy.
         ThrowIfFailed(track->SwapContent(nullptr, kept[i].content.Out()));
@@ -23,6 +38,12 @@ void ResampleCommand::KeepDocument()
         for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind)
             ThrowIfFailed(EnvelopeOf(track.Get(), kind)->Clone(kept[i].envelopes[kind].Out()));
     }
+    return kept;
+}
+
+void ResampleCommand::KeepDocument()
+{
+    std::vector<KeptTrack> kept = KeepTracks();
     std::vector<LabelRecord> labels;
     LabelRecord record{};
     for (int id = 1; m_document->FindLabelById(id, &record); ++id)
@@ -40,6 +61,7 @@ HRESULT ResampleCommand::Do()
         m_oldBits = m_document->GetStoredBits();
         m_oldRate = m_document->GetSamplesPerSec();
         KeepDocument();
+        m_converted.clear();
         return Redo();
     });
 }
@@ -60,7 +82,23 @@ void ResampleCommand::FollowFormat(WORD bits, DWORD rate)
 HRESULT ResampleCommand::Redo()
 {
     return RunAtEdge([&] {
-        HRESULT hr = ThrowIfFailed(TrackSetOf(m_document)->ConvertFormat(m_newBits, m_newRate));
+        IMtTrackSet* tracks = TrackSetOf(m_document);
+        std::vector<KeptTrack> converted;
+        converted.swap(m_converted);
+        HRESULT hr = S_OK;
+        if (converted.empty() || TrackCountOf(m_document) != static_cast<int>(converted.size())) {
+            hr = ThrowIfFailed(tracks->ConvertFormat(m_newBits, m_newRate));
+        } else {
+            // What the conversion made, put back as the conversion placed it.
+            hr = ThrowIfFailed(tracks->SetFormat(m_newBits, m_newRate));
+            for (size_t i = 0; i < converted.size(); ++i) {
+                ComRef<IMtTrack> track = TrackAt(m_document, static_cast<int>(i));
+                ThrowIfFailed(track->SwapContent(converted[i].content.Get(), nullptr));
+                for (LONG kind = 0; kind < kMtEnvelopeKinds; ++kind)
+                    ThrowIfFailed(EnvelopeOf(track.Get(), kind)->Restore(converted[i].envelopes[kind].Get()));
+            }
+            ScaleEngineRange(tracks, static_cast<double>(m_newRate) / m_oldRate);
+        }
         FollowFormat(m_newBits, m_newRate);
         m_document->UpdateLabelsAfterEdit(m_oldRate, m_newRate);
         return hr;
@@ -73,7 +111,10 @@ HRESULT ResampleCommand::Undo()
         IMtTrackSet* tracks = TrackSetOf(m_document);
         if (!m_keptValid || TrackCountOf(m_document) != static_cast<int>(m_kept.size()))
             throw CKvSSException(E_FAIL);
-        // The old format without converting, then each track's own sound and curves.
+        // What the conversion made stays for Redo; the old format without converting, then
+        // each track's own sound and curves.
+        if (m_newRate != m_oldRate)
+            m_converted = KeepTracks();
         HRESULT hr = ThrowIfFailed(tracks->SetFormat(m_oldBits, m_oldRate));
         for (size_t i = 0; i < m_kept.size(); ++i) {
             ComRef<IMtTrack> track = TrackAt(m_document, static_cast<int>(i));

@@ -3,7 +3,8 @@
 //
 // Converting back would be a second lossy conversion, and labels scaled down and up again
 // lose their last digits: Do keeps what each track holds (its content and offset as a clip,
-// its envelopes) and every label, and Undo puts them back exactly. Redo converts anew.
+// its envelopes) and every label, and Undo puts them back exactly. Undo keeps what the
+// conversion made in the same way, and Redo puts that back instead of converting again.
 #pragma once
 #include "CommandDocument.h"
 #include "ComRef.h"
@@ -37,6 +38,8 @@ private:
         ComRef<IMtClip> content; // sound and start offset
         ComRef<IMtEnvelope> envelopes[kMtEnvelopeKinds];
     };
+    // Each track's content and envelopes as they are now.
+    std::vector<KeptTrack> KeepTracks();
     void KeepDocument();
     // The document's records after the engine's format became (bits, rate).
     void FollowFormat(WORD bits, DWORD rate);
@@ -47,6 +50,7 @@ private:
     WORD m_oldBits = 0;
     DWORD m_oldRate = 0;
     std::vector<KeptTrack> m_kept;
+    std::vector<KeptTrack> m_converted; // what Undo took off, while it can be redone
     std::vector<LabelRecord> m_labels;
     bool m_keptValid = false;
 };

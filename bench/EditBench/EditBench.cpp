@@ -8,6 +8,11 @@
 // journal's overhead in percent, journal bytes per edit, private bytes held after the edits
 // (and per edit), undo-all and redo-all seconds.
 // Edits that rewrite all sound (resample, refreshpeak, splittrack) run at most twice a run.
+//   edit_bench long [minutes ...]                    defaults: 1 5 20
+// Times, for each length, the edits that rewrite all sound on their own (peak refresh twice:
+// from the clips' one item, then from the files the first wrote; its undo and redo; resample
+// with its undo and redo), beside a raw read-and-write of the same bytes in 1-MiB blocks (the
+// item read into one new file per track; those files copied to new ones), and per minute.
 #include "AudioFormat.h"
 #include "ChangeMasterVolumeCommand.h"
 #include "ChangeMixingParamCommand.h"
@@ -361,22 +366,151 @@ std::map<std::string, std::vector<double>> AllTimes(const std::vector<Run>& runs
     return all;
 }
 
+// The process's user and kernel time in ms: on a busy machine the steadier figure.
+double CpuMs()
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& t) { return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4; };
+    return ms(kernel) + ms(user);
+}
+
+struct Cost {
+    double ms = 0, cpuMs = 0;
+};
+
+// Wall and processor time of f.
+template <class F>
+Cost Timed(F&& f)
+{
+    const double cpu = CpuMs();
+    auto start = std::chrono::steady_clock::now();
+    f();
+    Cost cost;
+    cost.ms = Ms(start);
+    cost.cpuMs = CpuMs() - cpu;
+    return cost;
+}
+
+std::string TempName(const char* folder)
+{
+    char name[MAX_PATH] = {};
+    if (!GetTempFileNameA(folder, "EBR", 0, name))
+        Check(HRESULT_FROM_WIN32(GetLastError()), "temporary name");
+    return name;
+}
+
+// Reads `bytes` from `from` (from its start again at its end) and writes them to a new file,
+// 1 MiB at a time; returns the new file's name.
+std::string RawCopy(const char* folder, const std::string& from, uint64_t bytes, std::vector<uint8_t>& buffer)
+{
+    const std::string to = TempName(folder);
+    HANDLE in = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE)
+        Check(HRESULT_FROM_WIN32(GetLastError()), "raw copy open");
+    for (uint64_t done = 0; done < bytes;) {
+        DWORD got = 0, put = 0;
+        if (!ReadFile(in, buffer.data(), DWORD(std::min<uint64_t>(buffer.size(), bytes - done)), &got, nullptr))
+            Check(HRESULT_FROM_WIN32(GetLastError()), "raw read");
+        if (got == 0) {
+            SetFilePointer(in, 0, nullptr, FILE_BEGIN);
+            continue;
+        }
+        if (!WriteFile(out, buffer.data(), got, &put, nullptr) || put != got)
+            Check(HRESULT_FROM_WIN32(GetLastError()), "raw write");
+        done += got;
+    }
+    CloseHandle(in);
+    CloseHandle(out);
+    return to;
+}
+
+void RunLong(IUnknown* item, const std::string& itemPath, const std::vector<double>& minutes)
+{
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    std::printf("long edits: %d stereo tracks at %lu Hz, %u bits (stored as float); wall and processor (user +\n"
+                "kernel) ms, and each per minute of sound\n",
+                kTracks, (unsigned long)kRate, kBits);
+    std::printf("%-8s %-34s %10s %10s %10s %10s\n", "minutes", "work", "ms", "ms_per_min", "cpu_ms", "cpu_per_min");
+    for (double m : minutes) {
+        const int seconds = std::max(kItemSeconds, int(m * 60));
+        const double mins = seconds / 60.0;
+        auto row = [&](const char* what, Cost c) {
+            std::printf("%-8.1f %-34s %10.1f %10.1f %10.1f %10.1f\n", mins, what, c.ms, c.ms / mins, c.cpuMs,
+                        c.cpuMs / mins);
+            std::fflush(stdout);
+        };
+        // The peer first, its files gone before the document's are made.
+        const uint64_t trackBytes = uint64_t(seconds / kItemSeconds) * kItemSeconds * kRate * 2 * sizeof(float);
+        std::vector<uint8_t> buffer(1 << 20);
+        std::vector<std::string> first, second;
+        const Cost rawWrite = Timed([&] {
+            for (int t = 0; t < kTracks; ++t)
+                first.push_back(RawCopy(folder, itemPath, trackBytes, buffer));
+        });
+        const Cost rawCopy = Timed([&] {
+            for (const std::string& f : first)
+                second.push_back(RawCopy(folder, f, trackBytes, buffer));
+        });
+        for (const auto* names : {&first, &second})
+            for (const std::string& f : *names)
+                DeleteFileA(f.c_str());
+        row("raw: item read into new files", rawWrite);
+        row("raw: those files copied", rawCopy);
+
+        Document d = Build(item, seconds);
+        CNyMultiTrackDoc* doc = d.doc.get();
+        ICommandHistory* history = doc->GetHistory();
+        auto run = [&](const char* what, ComRef<IEditCommand> edit) {
+            row(what, Timed([&] { Check(history->Do(edit.Get(), TRUE), what); }));
+        };
+        run("refresh peaks (from the item)", Make<RefreshPeakCommand>("Refresh", static_cast<CommandDocument*>(doc)));
+        run("refresh peaks (from its files)", Make<RefreshPeakCommand>("Refresh", static_cast<CommandDocument*>(doc)));
+        row("undo refresh", Timed([&] { Check(history->Undo(), "undo"); }));
+        row("redo refresh", Timed([&] { Check(history->Redo(), "redo"); }));
+        run("resample to 44100 Hz", Make<ResampleCommand>("Sample Type", static_cast<CommandDocument*>(doc), kBits,
+                                                          DWORD(44100)));
+        row("undo resample", Timed([&] { Check(history->Undo(), "undo"); }));
+        row("redo resample", Timed([&] { Check(history->Redo(), "redo"); }));
+        row("document closed", Timed([&] {
+                history->Clear();
+                d.view.reset();
+                d.doc.reset();
+            }));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 3600;
-    const int edits = argc > 2 ? std::atoi(argv[2]) : 1000;
-    const unsigned seed = argc > 3 ? unsigned(std::atoi(argv[3])) : 1u;
-    const int pairs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
     BenchHost host;
     host.settings.samplesPerSec = kRate;
     host.settings.dataChannels = 2;
     SetDocumentHost(&host);
-
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
     const std::string itemPath = std::string(folder) + "edit_bench_item.raw";
+    if (argc > 1 && std::strcmp(argv[1], "long") == 0) {
+        std::vector<double> minutes;
+        for (int i = 2; i < argc; ++i)
+            minutes.push_back(std::atof(argv[i]));
+        if (minutes.empty())
+            minutes = {1, 5, 20};
+        {
+            ComRef<IUnknown> item = MakeItem(itemPath);
+            RunLong(item.Get(), itemPath, minutes);
+        }
+        DeleteFileA(itemPath.c_str());
+        SetDocumentHost(nullptr);
+        return 0;
+    }
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 3600;
+    const int edits = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const unsigned seed = argc > 3 ? unsigned(std::atoi(argv[3])) : 1u;
+    const int pairs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
     const std::string journalPath = std::string(folder) + "edit_bench_journal.tmp";
     ComRef<IUnknown> item = MakeItem(itemPath);
 

@@ -1,9 +1,12 @@
 // Mix Tracks to New on eight stereo tracks, timed.
 //   mix_to_new_bench <folder> [minutes]
 // Writes track<t>.raw (the engine's 16-bit data) and track<t>.wav (the same samples) into the
-// folder, builds a document of the raw files, selects every track and runs the command. Prints
+// folder, builds a document of the raw files, selects every track and runs the command; then
+// the engine's own mix of the same tracks read whole (the work without the rendering graph,
+// the file and the new document). Prints
 //   mix_to_new_seconds <s>
 //   mix_to_new_frames_per_second <n>
+//   engine_mix_seconds <s>
 #include "DocWiring.h"
 #include "DocumentHost.h"
 #include "KsMultiTrackLoader.h"
@@ -92,6 +95,21 @@ int main(int argc, char** argv)
         }
         std::printf("mix_to_new_seconds %.3f\n", seconds);
         std::printf("mix_to_new_frames_per_second %.0f\n", double(frames) / seconds);
+        {
+            ComRef<IMtMixReader> mix;
+            Check(doc->GetTrackSet()->CreateMixReader(2, kMtMixAllTracks, mix.Out()), "mix reader");
+            std::vector<float> block(size_t(65536) * 2);
+            LONGLONG total = 0;
+            auto m0 = std::chrono::steady_clock::now();
+            for (DWORD read = 1; read > 0; total += read)
+                Check(mix->Read(block.data(), 65536, &read), "mix read");
+            double mixSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m0).count();
+            if (total != frames) {
+                std::fprintf(stderr, "the engine's mix gave %lld frames\n", (long long)total);
+                return 1;
+            }
+            std::printf("engine_mix_seconds %.3f\n", mixSeconds);
+        }
         g_target.reset();
         doc.reset();
     }

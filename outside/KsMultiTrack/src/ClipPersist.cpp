@@ -141,7 +141,9 @@ STDMETHODIMP CClip::Save(ITaggedObject* chunkFile, DWORD)
                 strncpy(paths[1], s.item->PeakPath().c_str(), MAX_PATH - 1);
                 WriteAll(file, paths, sizeof(paths));
             } else if (sh.kind == kInline) {
-                WriteAll(file, s.item->FrameAt(s.offset), static_cast<size_t>(s.length * s.item->FrameBytes()));
+                std::vector<uint8_t> scratch;
+                WriteAll(file, s.item->Frames(s.offset, s.length, scratch),
+                         static_cast<size_t>(s.length * s.item->FrameBytes()));
             }
         }
         ThrowIfFailed(file->Ascend());

@@ -35,11 +35,16 @@ void ReadContentFrames(const Content& content, LONGLONG position, LONGLONG frame
     const int channels = target.channels;
     const int frameBytes = bps * channels;
     FillSilence(out, static_cast<size_t>(frames * channels), kind);
+    std::vector<uint8_t> scratch;
     ForEachPiece(content, position, frames, [&](LONGLONG at, const Segment& s, LONGLONG n, LONGLONG first) {
         const ItemData& item = *s.item;
         uint8_t* dst = out + (at - position) * frameBytes;
-        const uint8_t* src = item.FrameAt(first);
         const int itemCh = item.Format().channels;
+        if (itemCh == channels && item.Kind() == kind) {
+            item.ReadFrames(first, n, dst);
+            return;
+        }
+        const uint8_t* src = item.Frames(first, n, scratch);
         if (itemCh == channels) {
             ConvertSamples(src, item.Kind(), dst, kind, static_cast<size_t>(n * channels));
             return;
@@ -60,10 +65,11 @@ void ReadContentFrames(const Content& content, LONGLONG position, LONGLONG frame
 void ReadContentFloat(const Content& content, LONGLONG position, LONGLONG frames, int channels, float* out)
 {
     std::fill(out, out + frames * channels, 0.0f);
+    std::vector<uint8_t> scratch;
     ForEachPiece(content, position, frames, [&](LONGLONG at, const Segment& s, LONGLONG n, LONGLONG first) {
         const ItemData& item = *s.item;
         float* dst = out + (at - position) * channels;
-        const uint8_t* src = item.FrameAt(first);
+        const uint8_t* src = item.Frames(first, n, scratch);
         const int itemCh = item.Format().channels;
         if (itemCh == channels) {
             pcm::Decode(FormOf(item.Kind()), src, static_cast<size_t>(n * channels), dst);

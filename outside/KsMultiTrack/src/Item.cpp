@@ -43,7 +43,7 @@ STDMETHODIMP CItem::Read(void* buffer, DWORD bytes, DWORD* read)
     LONGLONG end = m_end < 0 ? m_data->Frames() : std::min(m_end, m_data->Frames());
     LONGLONG frames = std::min<LONGLONG>(bytes / m_data->FrameBytes(), std::max<LONGLONG>(0, end - m_position));
     if (frames > 0) {
-        memcpy(buffer, m_data->FrameAt(m_position), static_cast<size_t>(frames * m_data->FrameBytes()));
+        m_data->ReadFrames(m_position, frames, static_cast<uint8_t*>(buffer));
         m_position += frames;
     }
     *read = static_cast<DWORD>(frames * m_data->FrameBytes());

@@ -131,7 +131,8 @@ std::string GetEngineTempFolder()
 }
 
 std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const std::string& peakPath,
-                                             const MtFormat& format, bool owned)
+                                             const MtFormat& format, bool owned,
+                                             std::vector<MtPeakItem> computedPeaks)
 {
     if (!IsValidBits(format.bits) || format.channels < 1 || format.channels > kMaxChannels || format.rate == 0)
         throw CKvSSException(kMtErrFormatNotSupported);
@@ -163,14 +164,6 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
     if (size < 0 || size % item->m_frameBytes != 0)
         throw CKvSSException(kMtErrBadItemFile);
     item->m_frames = size / item->m_frameBytes;
-    if (size > 0) {
-        item->m_mapping = CreateFileMappingA(item->m_file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        if (!item->m_mapping)
-            throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
-        item->m_data = static_cast<const uint8_t*>(MapViewOfFile(item->m_mapping, FILE_MAP_READ, 0, 0, 0));
-        if (!item->m_data)
-            throw CKvSSException(HRESULT_FROM_WIN32(GetLastError()));
-    }
     // A peak file is used only when it is not the data itself and holds exactly one record
     // per block; anything else (empty, foreign, truncated) is replaced by computed peaks.
     if (!peakPath.empty() && FullPathKey(peakPath) != key) {
@@ -208,6 +201,12 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
             IsEngineTempName(peakPath) && !IsFileUsedByItems(peakPath))
             DeleteFileA(peakPath.c_str());
     }
+    const LONGLONG blocks = (item->m_frames + kPeakBlock - 1) / kPeakBlock;
+    if (!item->m_peaksFromFile && blocks > 0 &&
+        computedPeaks.size() == static_cast<size_t>(blocks * format.channels)) {
+        item->m_peaks = std::move(computedPeaks);
+        std::call_once(item->m_peaksOnce, [] {});
+    }
     // Owned only once whole: a refused file stays where it is for the caller to handle. A file
     // an earlier run left belongs to that run's journal (a recovery that fails or is declined
     // must find it again): the start-up's clean-up deletes it once nothing needs it.
@@ -225,16 +224,49 @@ std::shared_ptr<ItemData> ItemData::FromMemory(const MtFormat& format, std::vect
     item->m_frameBytes = ::FrameBytes(format);
     item->m_memory = std::move(data);
     item->m_frames = static_cast<LONGLONG>(item->m_memory.size()) / item->m_frameBytes;
-    item->m_data = item->m_memory.data();
     return item;
+}
+
+void ItemData::ReadFrames(LONGLONG first, LONGLONG count, uint8_t* out) const
+{
+    const size_t bytes = static_cast<size_t>(count) * m_frameBytes;
+    if (m_file == INVALID_HANDLE_VALUE) {
+        memcpy(out, m_memory.data() + first * m_frameBytes, bytes);
+        return;
+    }
+    const uint64_t offset = static_cast<uint64_t>(first) * m_frameBytes;
+    size_t done = 0;
+    while (done < bytes) {
+        // Positioned: readers on other threads share the handle.
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset + done);
+        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes - done, 1u << 30));
+        if (!ReadFile(m_file, out + done, want, &got, &at) || got == 0)
+            break;
+        done += got;
+    }
+    if (done < bytes) {
+        const int bps = BytesPerSample(m_format.bits);
+        done -= done % bps;
+        FillSilence(out + done, (bytes - done) / bps, m_kind);
+    }
+}
+
+const uint8_t* ItemData::Frames(LONGLONG first, LONGLONG count, std::vector<uint8_t>& scratch) const
+{
+    if (m_file == INVALID_HANDLE_VALUE)
+        return m_memory.data() + first * m_frameBytes;
+    const size_t bytes = static_cast<size_t>(count) * m_frameBytes;
+    if (scratch.size() < bytes)
+        scratch.resize(bytes);
+    ReadFrames(first, count, scratch.data());
+    return scratch.data();
 }
 
 ItemData::~ItemData()
 {
-    if (m_mapping) {
-        UnmapViewOfFile(m_data);
-        CloseHandle(m_mapping);
-    }
     if (m_file != INVALID_HANDLE_VALUE)
         CloseHandle(m_file);
     if (!m_path.empty()) {
@@ -281,14 +313,18 @@ const FinePeak* ItemData::FinePeaks(LONGLONG block) const
 void ItemData::ComputeFinePeaks(LONGLONG block, FinePeak* out) const
 {
     const int ch = m_format.channels;
+    const LONGLONG blockFirst = block * kPeakBlock;
+    std::vector<uint8_t> scratch;
+    const uint8_t* frames = Frames(blockFirst, std::max<LONGLONG>(0, std::min(kPeakBlock, m_frames - blockFirst)),
+                                   scratch);
     for (int k = 0; k < kFinePerBlock; ++k) {
-        const LONGLONG first = block * kPeakBlock + k * kFineBlock;
+        const LONGLONG first = blockFirst + k * kFineBlock;
         const LONGLONG count = std::min(kFineBlock, m_frames - first);
         LONG lo[kMaxChannels], hi[kMaxChannels];
         std::fill(lo, lo + ch, count > 0 ? LONG_MAX : 0);
         std::fill(hi, hi + ch, count > 0 ? LONG_MIN : 0);
         if (count > 0)
-            SamplePeaks(first, count, lo, hi);
+            FoldPeaks(frames + (first - blockFirst) * m_frameBytes, count, lo, hi);
         for (int c = 0; c < ch; ++c)
             out[k * ch + c] = FinePeak{static_cast<int16_t>(lo[c]), static_cast<int16_t>(hi[c])};
     }
@@ -357,7 +393,17 @@ void FoldLanes(const uint8_t* p, LONGLONG count, int channels, LONG* lo, LONG* h
 
 void ItemData::SamplePeaks(LONGLONG first, LONGLONG count, LONG* lo, LONG* hi) const
 {
-    const uint8_t* p = FrameAt(first);
+    constexpr LONGLONG kChunk = 64 * kPeakBlock;
+    std::vector<uint8_t> scratch;
+    for (LONGLONG done = 0; done < count;) {
+        const LONGLONG n = std::min(kChunk, count - done);
+        FoldPeaks(Frames(first + done, n, scratch), n, lo, hi);
+        done += n;
+    }
+}
+
+void ItemData::FoldPeaks(const uint8_t* p, LONGLONG count, LONG* lo, LONG* hi) const
+{
     const int ch = m_format.channels, bps = BytesPerSample(m_format.bits);
     // One loop per kind; one, two or four channels of 16-bit or float samples in lanes.
     switch (m_kind) {
@@ -393,16 +439,56 @@ void ItemData::SamplePeaks(LONGLONG first, LONGLONG count, LONG* lo, LONG* hi) c
 
 void ItemData::ComputePeaks() const
 {
-    const int ch = m_format.channels;
-    LONGLONG blocks = (m_frames + kPeakBlock - 1) / kPeakBlock;
-    m_peaks.assign(static_cast<size_t>(blocks * ch), MtPeakItem{0, 0});
-    for (LONGLONG b = 0; b < blocks; ++b) {
-        LONGLONG first = b * kPeakBlock;
-        LONG lo[kMaxChannels], hi[kMaxChannels];
-        std::fill(lo, lo + ch, LONG_MAX);
-        std::fill(hi, hi + ch, LONG_MIN);
-        SamplePeaks(first, std::min(kPeakBlock, m_frames - first), lo, hi);
-        for (int c = 0; c < ch; ++c)
-            m_peaks[static_cast<size_t>(b * ch + c)] = MtPeakItem{lo[c], hi[c]};
+    // One pass in large reads, the blocks folded as they come.
+    constexpr LONGLONG kChunk = 64 * kPeakBlock;
+    BlockPeakBuilder builder(m_format);
+    std::vector<uint8_t> scratch;
+    for (LONGLONG first = 0; first < m_frames; first += kChunk) {
+        const LONGLONG n = std::min(kChunk, m_frames - first);
+        builder.Add(Frames(first, n, scratch), static_cast<size_t>(n * m_frameBytes));
     }
+    m_peaks = builder.Take();
+}
+
+BlockPeakBuilder::BlockPeakBuilder(const MtFormat& format)
+    : m_shape(ItemData::FromMemory(format, {})), m_frameBytes(::FrameBytes(format))
+{
+}
+
+void BlockPeakBuilder::FoldBlock(const uint8_t* p, size_t bytes)
+{
+    const int ch = m_shape->Format().channels;
+    LONG lo[ItemData::kMaxChannels], hi[ItemData::kMaxChannels];
+    std::fill(lo, lo + ch, LONG_MAX);
+    std::fill(hi, hi + ch, LONG_MIN);
+    m_shape->FoldPeaks(p, static_cast<LONGLONG>(bytes / m_frameBytes), lo, hi);
+    for (int c = 0; c < ch; ++c)
+        m_peaks.push_back(MtPeakItem{lo[c], hi[c]});
+}
+
+void BlockPeakBuilder::Add(const uint8_t* frames, size_t bytes)
+{
+    const size_t blockBytes = static_cast<size_t>(ItemData::kPeakBlock) * m_frameBytes;
+    if (!m_partial.empty()) {
+        const size_t take = std::min(bytes, blockBytes - m_partial.size());
+        m_partial.insert(m_partial.end(), frames, frames + take);
+        frames += take;
+        bytes -= take;
+        if (m_partial.size() < blockBytes)
+            return;
+        FoldBlock(m_partial.data(), blockBytes);
+        m_partial.clear();
+    }
+    for (; bytes >= blockBytes; frames += blockBytes, bytes -= blockBytes)
+        FoldBlock(frames, blockBytes);
+    m_partial.assign(frames, frames + bytes);
+}
+
+std::vector<MtPeakItem> BlockPeakBuilder::Take()
+{
+    const size_t whole = m_partial.size() - m_partial.size() % m_frameBytes;
+    if (whole > 0)
+        FoldBlock(m_partial.data(), whole);
+    m_partial.clear();
+    return std::move(m_peaks);
 }

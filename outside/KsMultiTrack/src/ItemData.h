@@ -1,5 +1,6 @@
 // ItemData: immutable sound, the storage behind items and clips. Either a raw headerless
-// PCM data file in the item's format (mapped whole into memory) or a block of memory.
+// PCM data file in the item's format (read by plain positioned reads: mapping long files
+// whole costs a page fault per page here, twenty times a read's work) or a block of memory.
 // One ItemData per data file in the process: opening the same path again shares it.
 // Peaks per block of 1024 frames come from the item's peak file when it matches the data,
 // otherwise they are computed from the data on first use. A finer level of 64-frame blocks is
@@ -25,8 +26,11 @@ public:
     // Opens (or shares) the data file; throws CKvSSException (kMtErrBadItemFile, format errors).
     // owned: the files are the engine's and go when the last user goes (only inside the
     // temporary folder).
+    // computedPeaks: the block peaks (16-bit units) of the data, made while it was written, used
+    // when no peak file serves and their count fits.
     static std::shared_ptr<ItemData> OpenFile(const std::string& dataPath, const std::string& peakPath,
-                                              const MtFormat& format, bool owned);
+                                              const MtFormat& format, bool owned,
+                                              std::vector<MtPeakItem> computedPeaks = {});
     static std::shared_ptr<ItemData> FromMemory(const MtFormat& format, std::vector<uint8_t> data);
     ~ItemData();
     ItemData(const ItemData&) = delete;
@@ -35,9 +39,12 @@ public:
     const MtFormat& Format() const { return m_format; }
     SampleKind Kind() const { return m_kind; }
     LONGLONG Frames() const { return m_frames; }
-    const uint8_t* Data() const { return m_data; }
-    const uint8_t* FrameAt(LONGLONG frame) const { return m_data + frame * m_frameBytes; }
     int FrameBytes() const { return m_frameBytes; }
+    // Frames [first, first + count) (inside the item): memory in place, a file's read into
+    // scratch. Bytes the file no longer holds (cut short or unreadable) read as silence.
+    const uint8_t* Frames(LONGLONG first, LONGLONG count, std::vector<uint8_t>& scratch) const;
+    // The same frames copied into out.
+    void ReadFrames(LONGLONG first, LONGLONG count, uint8_t* out) const;
     const std::string& Path() const { return m_path; }
     const std::string& PeakPath() const { return m_peakPath; }
 
@@ -54,6 +61,9 @@ public:
     // hi (16-bit units, one entry per channel of the item).
     void SamplePeaks(LONGLONG first, LONGLONG count, LONG* lo, LONG* hi) const;
 
+    // Folds the minimum and maximum per channel of count frames at p (in this item's format).
+    void FoldPeaks(const uint8_t* p, LONGLONG count, LONG* lo, LONG* hi) const;
+
 private:
     ItemData() = default;
     void ComputePeaks() const;
@@ -63,10 +73,8 @@ private:
     SampleKind m_kind = SampleKind::S16;
     int m_frameBytes = 2;
     LONGLONG m_frames = 0;
-    const uint8_t* m_data = nullptr;
     std::vector<uint8_t> m_memory;
     HANDLE m_file = INVALID_HANDLE_VALUE;
-    HANDLE m_mapping = nullptr;
     std::string m_path;
     std::string m_peakPath;
     bool m_owned = false;
@@ -81,6 +89,24 @@ private:
 };
 
 using ItemDataPtr = std::shared_ptr<const ItemData>;
+
+// Block peaks of sound written in order, as ItemData keeps them: feed the bytes as they go
+// to the file, then take the peaks.
+class BlockPeakBuilder {
+public:
+    explicit BlockPeakBuilder(const MtFormat& format);
+    void Add(const uint8_t* frames, size_t bytes);
+    // The peaks of the blocks given, the last one partial.
+    std::vector<MtPeakItem> Take();
+
+private:
+    void FoldBlock(const uint8_t* p, size_t bytes);
+
+    std::shared_ptr<ItemData> m_shape; // no sound: gives the fold of the format
+    int m_frameBytes;
+    std::vector<uint8_t> m_partial; // the frames of an unfinished block
+    std::vector<MtPeakItem> m_peaks;
+};
 
 // The folder whose files the engine may delete when it owns them (the temporary store's
 // folder, else the system's temporary path).

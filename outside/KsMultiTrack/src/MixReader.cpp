@@ -7,6 +7,27 @@
 namespace {
 
 constexpr int kBlock = 2048;
+// Frames read ahead from a file item at once: one read serves many blocks.
+constexpr LONGLONG kReadAhead = 32768;
+
+// The frames of one item last read for a run of the mix; a memory item is served in place.
+struct ItemWindow {
+    ItemDataPtr item;
+    LONGLONG first = 0, count = 0;
+    const uint8_t* base = nullptr;
+    std::vector<uint8_t> bytes;
+
+    const uint8_t* Frames(const ItemDataPtr& from, LONGLONG at, LONGLONG n)
+    {
+        if (from != item || at < first || at + n > first + count) {
+            item = from;
+            first = at;
+            count = std::max(n, std::min(kReadAhead, from->Frames() - at));
+            base = from->Frames(first, count, bytes);
+        }
+        return base + (at - first) * item->FrameBytes();
+    }
+};
 
 MixSampleKind KernelKind(SampleKind k)
 {
@@ -69,6 +90,7 @@ public:
         settings.readAutomation = m_s.readAutomation;
         m_kernel.Prepare(settings);
         m_inputs.reserve(m_tracks.size());
+        m_windows.resize(m_tracks.size());
     }
 
     STDMETHODIMP SetRange(LONGLONG start, LONGLONG end) override
@@ -138,6 +160,7 @@ private:
             if (a >= b)
                 continue;
             const size_t before = m_runs.size();
+            std::vector<ItemWindow>& windows = m_windows[k];
             for (size_t i = c.FindSegment(a - t.start); i < c.SegmentCount(); ++i) {
                 const LONGLONG segStart = t.start + c.SegmentStart(i);
                 if (segStart >= b)
@@ -148,8 +171,11 @@ private:
                 if (from >= to || !s.item)
                     continue;
                 const ItemData& item = *s.item;
-                MixSource source{item.FrameAt(s.offset + (from - segStart)), KernelKind(item.Kind()),
-                                 item.Format().channels};
+                const size_t slot = m_runs.size() - before;
+                if (windows.size() <= slot)
+                    windows.resize(slot + 1);
+                MixSource source{windows[slot].Frames(s.item, s.offset + (from - segStart), to - from),
+                                 KernelKind(item.Kind()), item.Format().channels};
                 m_runs.push_back(MixRun{static_cast<int>(from - position), static_cast<int>(to - from), source});
             }
             if (m_runs.size() > before)
@@ -172,6 +198,7 @@ private:
     MixKernel m_kernel;
     std::vector<MixInput> m_inputs;
     std::vector<MixRun> m_runs;
+    std::vector<std::vector<ItemWindow>> m_windows; // per audible track, per run of a block
 };
 
 } // namespace

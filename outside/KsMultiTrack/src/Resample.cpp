@@ -118,6 +118,10 @@ ContentPtr ResampleContent(const Content& content, const MtFormat& from, const M
 
     RateChain chain(from.rate, to.rate, channels);
     TempDataFile file;
+    MtFormat f = to;
+    f.channels = static_cast<WORD>(channels);
+    // The peaks made on the way, so that the new file is not read back for them.
+    BlockPeakBuilder peaks(f);
     uint64_t written = 0;
     std::vector<uint8_t> bytes;
     auto emit = [&](std::vector<float>& made) {
@@ -125,6 +129,7 @@ ContentPtr ResampleContent(const Content& content, const MtFormat& from, const M
         bytes.resize(frames * size_t(channels) * bps);
         pcm::Encode(made.data(), frames * size_t(channels), form, bytes.data());
         file.Write(bytes.data(), bytes.size());
+        peaks.Add(bytes.data(), bytes.size());
         written += frames;
         made.clear();
     };
@@ -145,9 +150,7 @@ ContentPtr ResampleContent(const Content& content, const MtFormat& from, const M
         emit(silence);
     }
     file.Close();
-    MtFormat f = to;
-    f.channels = static_cast<WORD>(channels);
-    auto data = ItemData::OpenFile(file.Path(), std::string(), f, true);
+    auto data = ItemData::OpenFile(file.Path(), std::string(), f, true, peaks.Take());
     file.Keep();
     return Content::FromItem(data, 0, data->Frames());
 }

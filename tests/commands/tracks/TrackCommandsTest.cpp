@@ -126,7 +126,11 @@ TEST_F(TrackCommandTest, ResampleUndoGivesBackTheSoundAndLabelsExactly)
     EXPECT_EQ(Fingerprint(doc), before) << "samples, offsets, envelopes and labels as they were";
     EXPECT_EQ(doc->GetAudioFormat().samplesPerSec, 44100u);
     ASSERT_EQ(resample->Redo(), S_OK);
-    EXPECT_EQ(Fingerprint(doc), converted) << "converted anew from the original";
+    EXPECT_EQ(Fingerprint(doc), converted) << "the conversion's own sound put back";
+    ASSERT_EQ(resample->Undo(), S_OK);
+    EXPECT_EQ(Fingerprint(doc), before);
+    ASSERT_EQ(resample->Redo(), S_OK);
+    EXPECT_EQ(Fingerprint(doc), converted);
 }
 
 TEST_F(TrackCommandTest, ResampleSetsTheFormatChangeFlags)
