@@ -1,23 +1,47 @@
 #include "SkinImage.h"
 
-#include <string>
+#include "ComRef.h"
+#include "GdiplusInclude.h"
 
-namespace geq {
+#include <shlwapi.h>
+
+#include <cstring>
+#include <string>
 
 namespace {
 
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A GDI+ drawing surface over the DC for one call, copying pixels as they are.
+class PixelGraphics {
+public:
+    explicit PixelGraphics(HDC dc) : m_graphics(dc)
+    {
+        m_graphics.SetPageUnit(Gdiplus::UnitPixel);
+        m_graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    }
+    Gdiplus::Graphics* operator->() { return &m_graphics; }
+
+private:
+    Gdiplus::Graphics m_graphics;
+};
+
 std::wstring g_modulePath; // empty: the module's own name
 
-std::wstring ModulePath()
+std::wstring SkinModulePath()
 {
-    return g_modulePath.empty() ? std::wstring(kSkinModuleName) + L".dll" : g_modulePath;
+    return g_modulePath.empty() ? std::wstring(geq::kSkinModuleName) + L".dll" : g_modulePath;
 }
 
 // The module is only a container of images: it is mapped as data, so a damaged or replaced
 // file is never run.
 class ScopedModule {
 public:
-    ScopedModule() : m_module(LoadLibraryExW(ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ScopedModule() : m_module(LoadLibraryExW(SkinModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
     ~ScopedModule()
     {
         if (m_module)
@@ -47,7 +71,191 @@ bool Mapped(const void* data, size_t size)
     return true;
 }
 
+
 } // namespace
+
+SkinImage::SkinImage(const char* nameWithoutExtension)
+{
+    LoadFile(nameWithoutExtension);
+}
+
+SkinImage::SkinImage() = default;
+
+SkinImage::~SkinImage() = default;
+
+CString SkinImage::FindFile(const char* nameWithoutExtension)
+{
+    const std::string name = nameWithoutExtension ? nameWithoutExtension : "";
+    if (name.empty())
+        return CString();
+    if (FileExists(name + ".png"))
+        return CString(name + ".png");
+    if (FileExists(name + ".bmp"))
+        return CString(name + ".bmp");
+    return CString();
+}
+
+bool SkinImage::LoadFile(const char* nameWithoutExtension)
+{
+    m_bitmap.reset();
+    const CString file = FindFile(nameWithoutExtension);
+    if (file.IsEmpty())
+        return false;
+    wchar_t wide[MAX_PATH + 1] = {};
+    if (!MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH))
+        return false;
+    // GDI+'s own operator new gives null on failure.
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(wide));
+    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
+        return false;
+    m_bitmap = std::move(bitmap);
+    return true;
+}
+
+bool SkinImage::LoadResource(int id)
+{
+    m_bitmap.reset();
+    if (!GdiplusSession::Running())
+        return false;
+    ScopedModule module;
+    if (!module.Get())
+        return false;
+    HRSRC res = FindResourceW(module.Get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RCDATA */);
+    if (!res)
+        return false;
+    const DWORD size = SizeofResource(module.Get(), res);
+    HGLOBAL loaded = ::LoadResource(module.Get(), res);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data || !size || !Mapped(data, size))
+        return false;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!copy)
+        return false;
+    void* dst = GlobalLock(copy);
+    if (!dst) {
+        GlobalFree(copy);
+        return false;
+    }
+    memcpy(dst, data, size);
+    GlobalUnlock(copy);
+    ComRef<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, stream.Out()))) {
+        GlobalFree(copy);
+        return false;
+    }
+    // GDI+'s own operator new gives null on failure.
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(stream.Get(), TRUE));
+    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
+        return false;
+    m_bitmap = std::move(bitmap);
+    return true;
+}
+
+CSize SkinImage::GetSize() const
+{
+    if (!m_bitmap)
+        return CSize(0, 0);
+    return CSize(int(m_bitmap->GetWidth()), int(m_bitmap->GetHeight()));
+}
+
+void SkinImage::Draw(CDC* dc, int x, int y) const
+{
+    const CSize size = GetSize();
+    DrawPiece(dc, x, y, 0, 0, size.cx, size.cy);
+}
+
+void SkinImage::DrawPart(CDC* dc, int left, int top, int right, int bottom, int sourceX, int sourceY) const
+{
+    DrawPiece(dc, left, top, sourceX, sourceY, right - left, bottom - top);
+}
+
+void SkinImage::DrawPiece(CDC* dc, int x, int y, int sourceX, int sourceY, int width, int height) const
+{
+    if (!dc || !dc->m_hDC || !m_bitmap || width <= 0 || height <= 0)
+        return;
+    PixelGraphics g(dc->m_hDC);
+    g->DrawImage(m_bitmap.get(), Gdiplus::Rect(x, y, width, height), sourceX, sourceY, width, height,
+                 Gdiplus::UnitPixel);
+}
+
+void SkinImage::DrawScaled(CDC* dc, int left, int top, int right, int bottom) const
+{
+    if (!dc || !dc->m_hDC || !m_bitmap)
+        return;
+    const CSize size = GetSize();
+    PixelGraphics g(dc->m_hDC);
+    // Whole-pixel sampling at the edges: no half-transparent seam where tiles or bands meet.
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    g->DrawImage(m_bitmap.get(), Gdiplus::Rect(left, top, right - left, bottom - top), 0, 0, size.cx, size.cy,
+                 Gdiplus::UnitPixel, &attributes);
+}
+
+void SkinImage::DrawTiled(CDC* dc, int left, int top, int right, int bottom) const
+{
+    if (!dc || !dc->m_hDC || !m_bitmap)
+        return;
+    const CSize size = GetSize();
+    const int width = right - left, height = bottom - top;
+    if (width < 1 || height < 1 || size.cx < 1 || size.cy < 1)
+        return;
+    PixelGraphics g(dc->m_hDC);
+    for (int x = left; x < right; x += size.cx) {
+        const int w = std::min<int>(size.cx, right - x);
+        for (int y = top; y < bottom; y += size.cy) {
+            const int h = std::min<int>(size.cy, bottom - y);
+            g->DrawImage(m_bitmap.get(), Gdiplus::Rect(x, y, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
+        }
+    }
+}
+
+std::unique_ptr<SkinImage> SkinImage::CloneArea(int left, int top, int right, int bottom) const
+{
+    if (!m_bitmap || right - left <= 0 || bottom - top <= 0)
+        return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> clone(
+        m_bitmap->Clone(Gdiplus::Rect(left, top, right - left, bottom - top), m_bitmap->GetPixelFormat()));
+    if (!clone || clone->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    auto image = std::make_unique<SkinImage>();
+    image->m_bitmap = std::move(clone);
+    return image;
+}
+
+HBITMAP SkinImage::CreateHBitmap(DWORD argbBackground) const
+{
+    if (!m_bitmap)
+        return nullptr;
+    HBITMAP bitmap = nullptr;
+    if (m_bitmap->GetHBITMAP(Gdiplus::Color(argbBackground), &bitmap) != Gdiplus::Ok)
+        return nullptr;
+    return bitmap;
+}
+
+CSize GetBitmapSize(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info))
+        return CSize(0, 0);
+    return CSize(info.bmWidth, info.bmHeight);
+}
+
+CString GetImagesFolder()
+{
+    char module[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    PathRemoveFileSpecA(module);
+    char folder[MAX_PATH + 1] = {};
+    std::string joined = std::string(module) + "\\..\\images\\";
+    if (!PathCanonicalizeA(folder, joined.c_str()))
+        return CString(joined);
+    std::string result = folder;
+    if (result.empty() || result.back() != '\\')
+        result += '\\';
+    return CString(result);
+}
+
+namespace geq {
 
 void SetSkinModulePath(const wchar_t* path)
 {
@@ -58,77 +266,6 @@ bool SkinModuleAvailable()
 {
     ScopedModule module;
     return module.Get() != nullptr;
-}
-
-std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(int id)
-{
-    if (!GdiplusSession::Running())
-        return nullptr;
-    ScopedModule module;
-    if (!module.Get())
-        return nullptr;
-    HRSRC res = FindResourceW(module.Get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RCDATA */);
-    if (!res)
-        return nullptr;
-    const DWORD size = SizeofResource(module.Get(), res);
-    HGLOBAL loaded = LoadResource(module.Get(), res);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || !size || !Mapped(data, size))
-        return nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!copy)
-        return nullptr;
-    void* dst = GlobalLock(copy);
-    if (!dst) {
-        GlobalFree(copy);
-        return nullptr;
-    }
-    memcpy(dst, data, size);
-    GlobalUnlock(copy);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
-        GlobalFree(copy);
-        return nullptr;
-    }
-    // GDI+'s own operator new gives null on failure.
-    std::unique_ptr<Gdiplus::Bitmap> image(new Gdiplus::Bitmap(stream, TRUE));
-    stream->Release();
-    if (image && image->GetLastStatus() != Gdiplus::Ok)
-        image.reset();
-    return image;
-}
-
-SIZE ImageSize(Gdiplus::Bitmap* image)
-{
-    if (!image)
-        return SIZE{0, 0};
-    return SIZE{LONG(image->GetWidth()), LONG(image->GetHeight())};
-}
-
-void TileImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
-{
-    const SIZE s = ImageSize(image);
-    if (s.cx <= 0 || s.cy <= 0 || area.right <= area.left || area.bottom <= area.top)
-        return;
-    Gdiplus::Graphics g(dc);
-    g.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
-    for (LONG y = area.top; y < area.bottom; y += s.cy)
-        for (LONG x = area.left; x < area.right; x += s.cx)
-            g.DrawImage(image, Gdiplus::Rect(x, y, s.cx, s.cy), 0, 0, s.cx, s.cy, Gdiplus::UnitPixel);
-}
-
-void DrawImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
-{
-    const SIZE s = ImageSize(image);
-    if (s.cx <= 0 || s.cy <= 0)
-        return;
-    Gdiplus::Graphics g(dc);
-    // Mirrored edges: a stretched image is sampled up to its last row and column instead of
-    // fading into transparency there.
-    Gdiplus::ImageAttributes edges;
-    edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    g.DrawImage(image, Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top), 0, 0, s.cx,
-                s.cy, Gdiplus::UnitPixel, &edges);
 }
 
 } // namespace geq
