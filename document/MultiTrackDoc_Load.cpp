@@ -181,11 +181,7 @@ int CNyMultiTrackDoc::LoadFile(const char* path, int importFlag, int* status, IU
     DocumentHost& host = GetDocumentHost();
     IKvSKsFIO* fio = host.FileModule();
     FreezeScope frozen(this);
-    HCURSOR cursor = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    struct CursorBack {
-        HCURSOR cursor;
-        ~CursorBack() { SetCursor(cursor); }
-    } back{cursor};
+    CWaitCursor wait;
 
     FileInfoRecord record{};
     HRESULT hr = fio ? fio->QueryFileInfo(host.OwnerWindow(), path, host.FileTypeHint(), importFlag, &record)

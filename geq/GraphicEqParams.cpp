@@ -35,17 +35,6 @@ int ClampParam(int index, int value)
     return std::clamp(value, kGainMin, kGainMax);
 }
 
-class ScopedLock {
-public:
-    explicit ScopedLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~ScopedLock() { LeaveCriticalSection(&m_cs); }
-    ScopedLock(const ScopedLock&) = delete;
-    ScopedLock& operator=(const ScopedLock&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
 HRESULT ReadExactly(IStream* stream, void* data, ULONG size)
 {
     ULONG read = 0;
@@ -67,22 +56,18 @@ HINSTANCE ModuleInstance()
 
 GraphicEqParams::GraphicEqParams()
 {
-    InitializeCriticalSection(&m_lock);
     for (auto& v : m_block)
         v.store(0);
 }
 
-GraphicEqParams::~GraphicEqParams()
-{
-    DeleteCriticalSection(&m_lock);
-}
+GraphicEqParams::~GraphicEqParams() = default;
 
 void GraphicEqParams::Set(int index, int value)
 {
     if (index < 0 || index >= kParamCount)
         return;
     value = ClampParam(index, value);
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     if (m_block[index].load() != value) {
         m_block[index].store(value);
         m_changed = 1;
@@ -92,14 +77,14 @@ void GraphicEqParams::Set(int index, int value)
 
 void GraphicEqParams::GetAll(int32_t block[kParamCount]) const
 {
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     for (int i = 0; i < kParamCount; ++i)
         block[i] = m_block[i].load();
 }
 
 void GraphicEqParams::SetAll(const int32_t block[kParamCount])
 {
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     for (int i = 0; i < kParamCount; ++i)
         m_block[i].store(ClampParam(i, block[i]));
     m_changed = 1;
@@ -175,7 +160,7 @@ HRESULT GraphicEqParams::SetNotifyWindow(HWND window, int id)
 {
     if (id == 0) // 0 marks a free entry; it cannot name a window
         return window ? E_INVALIDARG : S_OK;
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     NotifyEntry* entry = nullptr;
     NotifyEntry* lastEmpty = nullptr;
     for (auto& e : m_notify) {
@@ -200,7 +185,7 @@ HRESULT GraphicEqParams::SetNotifyWindow(HWND window, int id)
 
 void GraphicEqParams::NotifyWindows(int code)
 {
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     for (auto& e : m_notify) {
         if (!e.window)
             continue;
@@ -215,7 +200,7 @@ void GraphicEqParams::NotifyWindows(int code)
 
 void GraphicEqParams::SetPinFormat(int pin, const WaveFormat* format)
 {
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     if (pin == 0)
         m_inputFormat = format;
     else if (pin == 1)
@@ -224,7 +209,7 @@ void GraphicEqParams::SetPinFormat(int pin, const WaveFormat* format)
 
 void GraphicEqParams::StorePinFormat(int pin, WaveFormat& record, const WaveFormat& value)
 {
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     record = value;
     if (pin == 0)
         m_inputFormat = &record;
@@ -236,7 +221,7 @@ HRESULT GraphicEqParams::GetConnectionFormat(void* format20, int pin) const
 {
     if (!format20)
         return E_POINTER;
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     const WaveFormat* f = pin == 0 ? m_inputFormat : pin == 1 ? m_outputFormat : nullptr;
     if (!f || f->formatTag == 0)
         return VFW_E_NOT_CONNECTED;
@@ -246,7 +231,7 @@ HRESULT GraphicEqParams::GetConnectionFormat(void* format20, int pin) const
 
 bool GraphicEqParams::FetchChanges(int32_t block[kParamCount])
 {
-    ScopedLock lock(m_lock);
+    AutoLock lock(m_lock);
     for (int i = 0; i < kParamCount; ++i)
         block[i] = m_block[i].load();
     const bool changed = m_changed != 0;

@@ -6,6 +6,7 @@
 #pragma once
 #include "EqEngine.h"
 #include "EqWaveFormat.h"
+#include "Lock.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -96,7 +97,7 @@ public:
     void ResetEngine();
 
 private:
-    mutable CRITICAL_SECTION m_lock;
+    mutable CritSec m_lock;
     std::atomic<int32_t> m_block[kParamCount];
     std::atomic<int> m_changed{1};
     std::atomic<int> m_dirty{0};

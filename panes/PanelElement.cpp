@@ -1,6 +1,6 @@
 #include "PanelElement.h"
 
-#include "ChromeGdiplus.h"
+#include "GdiplusInclude.h"
 #include "MemoryDC.h"
 #include "SkinImage.h"
 #include "SkinTables.h"

@@ -25,16 +25,6 @@ std::string LoadText(UINT id)
     ::LoadStringA(AfxGetResourceHandle(), id, text, sizeof text);
     return text;
 }
-
-// Shows the wait cursor for its scope.
-class WaitCursor {
-public:
-    WaitCursor() : m_previous(::SetCursor(::LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { ::SetCursor(m_previous); }
-
-private:
-    HCURSOR m_previous;
-};
 } // namespace
 
 // Status bar ---------------------------------------------------------------------------------
@@ -264,7 +254,7 @@ void CNyMultiTrackView::OnGoToZeroCrossing()
     if (EditBusyGuard::IsBusy() || !doc || !selection)
         return;
     EditBusyGuard guard;
-    WaitCursor wait;
+    CWaitCursor wait;
     int lower = 0, row = 0;
     selection->GetOrderedRowRange(&lower, &row);
     const int track = TrackFromRow(row, 0);
@@ -305,7 +295,7 @@ void CNyMultiTrackView::OnGoToMaximumPoint()
     if (EditBusyGuard::IsBusy() || !doc || !selection)
         return;
     EditBusyGuard guard;
-    WaitCursor wait;
+    CWaitCursor wait;
     int lower = 0, row = 0;
     selection->GetOrderedRowRange(&lower, &row);
     std::vector<char> buffer;

@@ -11,37 +11,7 @@
 
 #include <vector>
 
-namespace {
-
-template <class T>
-struct Held {
-    T* p = nullptr;
-    ~Held()
-    {
-        if (p)
-            p->Release();
-    }
-    void** Out() { return reinterpret_cast<void**>(&p); }
-    T* operator->() const { return p; }
-};
-
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ~Locked() { LeaveCriticalSection(&m_cs); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
-
-} // namespace
-
-TrackPreviewPlayer::TrackPreviewPlayer()
-{
-    InitializeCriticalSection(&m_lock);
-}
+TrackPreviewPlayer::TrackPreviewPlayer() = default;
 
 TrackPreviewPlayer::~TrackPreviewPlayer()
 {
@@ -57,23 +27,20 @@ TrackPreviewPlayer::~TrackPreviewPlayer()
     m_count = 0;
     if (m_graph) {
         // No thread drives it any more: a playing graph stops before it goes.
-        Held<IMediaControl> control;
-        if (SUCCEEDED(m_graph->QueryInterface(IID_IMediaControl, control.Out())))
+        if (ComRef<IMediaControl> control = QueryCom<IMediaControl>(m_graph.Get()))
             control->Stop();
-        m_graph->Release();
     }
-    DeleteCriticalSection(&m_lock);
 }
 
 HRESULT TrackPreviewPlayer::Start(IUnknown* trackSet)
 {
     if (m_thread)
         return E_UNEXPECTED;
-    Held<IBaseFilter> renderer;
-    HRESULT hr = CreateAudioRendererFilter(reinterpret_cast<IBaseFilter**>(renderer.Out()));
+    ComRef<IBaseFilter> renderer;
+    HRESULT hr = CreateAudioRendererFilter(renderer.Out());
     if (FAILED(hr))
         return hr;
-    return StartWithRenderer(trackSet, renderer.p);
+    return StartWithRenderer(trackSet, renderer.Get());
 }
 
 HRESULT TrackPreviewPlayer::StartWithRenderer(IUnknown* trackSet, IBaseFilter* renderer)
@@ -83,18 +50,14 @@ HRESULT TrackPreviewPlayer::StartWithRenderer(IUnknown* trackSet, IBaseFilter* r
     try {
         if (!trackSet || !renderer)
             throw CKvSSException(E_POINTER);
-        if (m_graph) {
-            m_graph->Release();
-            m_graph = nullptr;
-        }
         ThrowIfFailed(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                       reinterpret_cast<void**>(&m_graph)));
-        Held<IBaseFilter> reader;
-        ThrowIfFailed(CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reader.Out()));
-        ThrowIfFailed(m_graph->AddFilter(reader.p, nullptr));
+                                       m_graph.OutVoid()));
+        ComRef<IBaseFilter> reader;
+        ThrowIfFailed(CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reader.OutVoid()));
+        ThrowIfFailed(m_graph->AddFilter(reader.Get(), nullptr));
         {
-            Held<ITracksReaderSetup> setup;
-            ThrowIfFailed(reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.Out()));
+            ComRef<ITracksReaderSetup> setup;
+            ThrowIfFailed(reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.OutVoid()));
             setup->SetTrackSet(trackSet);
             setup->SetOutputChannels(2);
             setup->SetReadAutomation(1);
@@ -105,10 +68,10 @@ HRESULT TrackPreviewPlayer::StartWithRenderer(IUnknown* trackSet, IBaseFilter* r
             setup->SetSwitch20(1);
         }
         ThrowIfFailed(m_graph->AddFilter(renderer, nullptr));
-        Held<IPin> out, in;
-        ThrowIfFailed(FindPinByDirection(reader.p, PINDIR_OUTPUT, reinterpret_cast<IPin**>(out.Out())));
-        ThrowIfFailed(FindPinByDirection(renderer, PINDIR_INPUT, reinterpret_cast<IPin**>(in.Out())));
-        ThrowIfFailed(m_graph->ConnectDirect(out.p, in.p, nullptr));
+        ComRef<IPin> out, in;
+        ThrowIfFailed(FindPinByDirection(reader.Get(), PINDIR_OUTPUT, out.Out()));
+        ThrowIfFailed(FindPinByDirection(renderer, PINDIR_INPUT, in.Out()));
+        ThrowIfFailed(m_graph->ConnectDirect(out.Get(), in.Get(), nullptr));
 
         m_wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
         if (!m_wake)
@@ -130,7 +93,7 @@ void TrackPreviewPlayer::Post(LONG code)
 {
     if (!m_wake)
         return;
-    Locked lock(m_lock);
+    AutoLock lock(m_lock);
     m_queue.push_back(code);
     ++m_count;
     SetEvent(m_wake);
@@ -154,7 +117,7 @@ void TrackPreviewPlayer::ThreadLoop()
         bool end = false;
         taken.clear();
         {
-            Locked lock(m_lock);
+            AutoLock lock(m_lock);
             for (LONG code : m_queue)
                 if (code == kEnd)
                     end = true;
@@ -174,8 +137,8 @@ void TrackPreviewPlayer::Act(LONG code)
 {
     if (!m_graph)
         return;
-    Held<IMediaControl> control;
-    if (FAILED(m_graph->QueryInterface(IID_IMediaControl, control.Out())))
+    ComRef<IMediaControl> control = QueryCom<IMediaControl>(m_graph.Get());
+    if (!control)
         return;
     if (code == kRun)
         control->Run();

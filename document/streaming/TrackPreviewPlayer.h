@@ -10,6 +10,9 @@
 #include <windows.h>
 #include <strmif.h>
 
+#include "ComRef.h"
+#include "Lock.h"
+
 #include <deque>
 
 class TrackPreviewPlayer {
@@ -37,8 +40,8 @@ private:
     void ThreadLoop();
     void Act(LONG code);
 
-    CRITICAL_SECTION m_lock;
-    IGraphBuilder* m_graph = nullptr;
+    CritSec m_lock;
+    ComRef<IGraphBuilder> m_graph;
     std::deque<LONG> m_queue;
     LONG m_count = 0;
     HANDLE m_wake = nullptr;

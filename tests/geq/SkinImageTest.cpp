@@ -1,5 +1,7 @@
+#include "GdiplusInclude.h"
 #include "SkinModule.h"
 
+#include <memory>
 #include <random>
 
 using namespace skintest;
@@ -14,11 +16,19 @@ const Image kPicture = [] {
     return image;
 }();
 
-COLORREF PixelOf(Gdiplus::Bitmap& image, int x, int y)
+COLORREF PixelOf(const SkinImage& image, int x, int y)
 {
     Gdiplus::Color c;
-    image.GetPixel(x, y, &c);
+    image.GetBitmap()->GetPixel(x, y, &c);
     return RGB(c.GetR(), c.GetG(), c.GetB());
+}
+
+std::unique_ptr<SkinImage> Resource(int id)
+{
+    auto image = std::make_unique<SkinImage>();
+    if (!image->LoadResource(id))
+        return nullptr;
+    return image;
 }
 
 Bytes Cut(const Bytes& bytes, size_t length)
@@ -55,38 +65,37 @@ Bytes HugeBmp()
 
 } // namespace
 
-class SkinImage : public testing::Test {
+class PageSkinImage : public testing::Test {
 protected:
     geq::GdiplusUser gdiplus;
 };
 
-TEST_F(SkinImage, PngAndBmpImagesLoadWithTheirPixels)
+TEST_F(PageSkinImage, PngAndBmpImagesLoadWithTheirPixels)
 {
     SkinModuleFile module({{1, Png(kPicture)}, {2, Bmp(kPicture)}});
     for (int id : {1, 2}) {
         SCOPED_TRACE(id);
-        auto image = geq::LoadSkinImage(id);
+        auto image = Resource(id);
         ASSERT_TRUE(image);
-        ASSERT_EQ(image->GetWidth(), 5u);
-        ASSERT_EQ(image->GetHeight(), 3u);
+        ASSERT_EQ(image->GetSize(), CSize(5, 3));
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 5; ++x)
                 EXPECT_EQ(PixelOf(*image, x, y), kPicture.At(x, y)) << x << "," << y;
     }
 }
 
-TEST_F(SkinImage, EveryImageOfTheShippedModuleLoads)
+TEST_F(PageSkinImage, EveryImageOfTheShippedModuleLoads)
 {
     for (int id = geq::kSkinBackgroundTop; id <= geq::kSkinThumbVDisabled; ++id) {
-        auto image = geq::LoadSkinImage(id);
+        auto image = Resource(id);
         ASSERT_TRUE(image) << id;
-        EXPECT_GT(geq::ImageSize(image.get()).cx, 0) << id;
+        EXPECT_GT(image->GetSize().cx, 0) << id;
     }
 }
 
 // A module file a user has damaged: images whose bytes are gone are not there, and none of
 // what is read ever lies beyond the file.
-TEST_F(SkinImage, AMissingOrDamagedModuleGivesNoImageAndNeverACrash)
+TEST_F(PageSkinImage, AMissingOrDamagedModuleGivesNoImageAndNeverACrash)
 {
     kvtest::ScratchFolder folder;
     const std::string shipped = kvtest::BinFolder() + "KvSEEfRc.dll";
@@ -124,11 +133,11 @@ TEST_F(SkinImage, AMissingOrDamagedModuleGivesNoImageAndNeverACrash)
         }
         geq::SetSkinModulePath(std::wstring(path.begin(), path.end()).c_str());
         for (int id = geq::kSkinBackgroundTop; id <= geq::kSkinThumbVDisabled; ++id) {
-            auto image = geq::LoadSkinImage(id);
+            auto image = Resource(id);
             if (c.noImage) {
                 EXPECT_FALSE(image) << id;
             } else if (image) {
-                EXPECT_GT(geq::ImageSize(image.get()).cx, 0) << id;
+                EXPECT_GT(image->GetSize().cx, 0) << id;
             }
         }
     }
@@ -137,7 +146,7 @@ TEST_F(SkinImage, AMissingOrDamagedModuleGivesNoImageAndNeverACrash)
 
 // Images a user has damaged: each gives no image or, where the decoder makes out a picture
 // anyway, one of the size its header says that can be drawn; none may bring the program down.
-TEST_F(SkinImage, DamagedImagesGiveNoImageAndNeverACrash)
+TEST_F(PageSkinImage, DamagedImagesGiveNoImageAndNeverACrash)
 {
     const Bytes png = Png(kPicture), bmp = Bmp(kPicture);
     const size_t pngPixels = 8 + 25 + 8; // signature, IHDR chunk, IDAT's length and type
@@ -175,24 +184,25 @@ TEST_F(SkinImage, DamagedImagesGiveNoImageAndNeverACrash)
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP target = CreateBitmap(16, 16, 1, 32, nullptr);
     HGDIOBJ old = SelectObject(dc, target);
+    CDC canvas(dc);
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.name);
-        auto image = geq::LoadSkinImage(int(100 + i));
+        auto image = Resource(int(100 + i));
         if (c.mustFail) {
             EXPECT_FALSE(image);
         } else if (image) {
-            const SIZE size = geq::ImageSize(image.get());
+            const SIZE size = image->GetSize();
             const auto* info =
                 c.bytes[0] == 'B' ? reinterpret_cast<const BITMAPINFOHEADER*>(c.bytes.data() + sizeof(BITMAPFILEHEADER))
                                   : nullptr;
             EXPECT_EQ(size.cx, info ? info->biWidth : kPicture.width);
             EXPECT_EQ(size.cy, info ? std::abs(info->biHeight) : kPicture.height);
-            geq::DrawImage(dc, image.get(), RECT{0, 0, 16, 16});
-            geq::TileImage(dc, image.get(), RECT{0, 0, 16, 16});
+            image->DrawScaled(&canvas, RECT{0, 0, 16, 16});
+            image->DrawTiled(&canvas, RECT{0, 0, 16, 16});
         }
     }
-    EXPECT_FALSE(geq::LoadSkinImage(99)) << "an id the module lacks";
+    EXPECT_FALSE(Resource(99)) << "an id the module lacks";
     SelectObject(dc, old);
     DeleteObject(target);
     DeleteDC(dc);

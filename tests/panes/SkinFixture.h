@@ -5,7 +5,7 @@
 #include "SkinTables.h"
 #include "TestSupport.h"
 
-#include "ChromeGdiplus.h"
+#include "GdiplusInclude.h"
 
 #include <functional>
 #include <string>

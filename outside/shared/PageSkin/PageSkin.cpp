@@ -3,7 +3,6 @@
 #include "SkinImage.h"
 
 #include <cwchar>
-#include <memory>
 #include <utility>
 
 namespace geq {
@@ -15,14 +14,18 @@ const COLORREF kDisabledText = RGB(192, 192, 192);
 
 struct SkinState {
     GdiplusUser gdiplus;
-    std::unique_ptr<Gdiplus::Bitmap> top = LoadSkinImage(kSkinBackgroundTop);
-    std::unique_ptr<Gdiplus::Bitmap> bottom = LoadSkinImage(kSkinBackgroundBottom);
-    std::unique_ptr<Gdiplus::Bitmap> button = LoadSkinImage(kSkinButton);
-    std::unique_ptr<Gdiplus::Bitmap> buttonPressed = LoadSkinImage(kSkinButtonPressed);
+    SkinImage top, bottom, button, buttonPressed;
     HBITMAP background = nullptr;
     HBRUSH brush = nullptr;
     SIZE size{0, 0};
 
+    SkinState()
+    {
+        top.LoadResource(kSkinBackgroundTop);
+        bottom.LoadResource(kSkinBackgroundBottom);
+        button.LoadResource(kSkinButton);
+        buttonPressed.LoadResource(kSkinButtonPressed);
+    }
     ~SkinState() { DropBackground(); }
     void DropBackground()
     {
@@ -59,9 +62,9 @@ struct SkinState {
         RECT all{0, 0, w, h};
         FillRect(dc, &all, fill);
         DeleteObject(fill);
-        const SIZE t = ImageSize(top.get()), b = ImageSize(bottom.get());
-        TileImage(dc, top.get(), RECT{0, 0, w, t.cy});
-        TileImage(dc, bottom.get(), RECT{0, h - b.cy, w, h});
+        CDC target(dc);
+        top.DrawTiled(&target, 0, 0, w, top.GetSize().cy);
+        bottom.DrawTiled(&target, 0, h - bottom.GetSize().cy, w, h);
         SelectObject(dc, old);
         DeleteDC(dc);
         brush = CreatePatternBrush(background);
@@ -108,10 +111,11 @@ void DrawButton(HWND dialog, const DRAWITEMSTRUCT& item)
         FillRect(dc, &r, g_skin->brush);
     }
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    Gdiplus::Bitmap* face = g_skin ? (pressed ? g_skin->buttonPressed.get() : g_skin->button.get()) : nullptr;
-    if (face)
-        DrawImage(dc, face, r);
-    else
+    const SkinImage* face = g_skin ? (pressed ? &g_skin->buttonPressed : &g_skin->button) : nullptr;
+    if (face && face->IsLoaded()) {
+        CDC target(dc);
+        face->DrawScaled(&target, r);
+    } else
         DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
     wchar_t text[128] = {};
     GetWindowTextW(item.hwndItem, text, 128);

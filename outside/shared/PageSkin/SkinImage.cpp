@@ -1,23 +1,107 @@
 #include "SkinImage.h"
 
-#include <string>
+#include "ComRef.h"
+#include "GdiplusInclude.h"
 
-namespace geq {
+#include <shlwapi.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
 
 namespace {
 
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::unique_ptr<Gdiplus::Bitmap> DecodeFile(const CString& file)
+{
+    wchar_t wide[MAX_PATH + 1] = {};
+    if (!MultiByteToWideChar(CP_ACP, 0, file, -1, wide, MAX_PATH))
+        return nullptr;
+    // GDI+'s own operator new gives null on failure.
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(wide));
+    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    return bitmap;
+}
+
+uint32_t BigEndian32(const unsigned char* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+uint32_t LittleEndian32(const unsigned char* p)
+{
+    return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+// The size a PNG's IHDR chunk or a BMP's info header states; false for anything else, which
+// is then decoded to learn its size.
+bool ReadHeaderSize(const char* file, CSize* size)
+{
+    HANDLE handle = ::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned char head[26] = {};
+    DWORD read = 0;
+    const bool whole = ::ReadFile(handle, head, sizeof head, &read, nullptr) && read == sizeof head;
+    ::CloseHandle(handle);
+    if (!whole)
+        return false;
+    constexpr unsigned char kPngSignature[12] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
+    int64_t width = 0, height = 0;
+    if (memcmp(head, kPngSignature, sizeof kPngSignature) == 0 && memcmp(head + 12, "IHDR", 4) == 0) {
+        width = BigEndian32(head + 16);
+        height = BigEndian32(head + 20);
+    } else if (head[0] == 'B' && head[1] == 'M') {
+        const uint32_t infoSize = LittleEndian32(head + 14);
+        if (infoSize == 12) {
+            width = head[18] | head[19] << 8;
+            height = head[20] | head[21] << 8;
+        } else if (infoSize >= 40) {
+            width = int32_t(LittleEndian32(head + 18));
+            height = int32_t(LittleEndian32(head + 22));
+            height = height < 0 ? -height : height;
+        }
+    }
+    // Beyond any skin: left to the decoder to judge.
+    constexpr int64_t kLargest = 1 << 16;
+    if (width < 1 || height < 1 || width > kLargest || height > kLargest)
+        return false;
+    *size = CSize(int(width), int(height));
+    return true;
+}
+
+// A GDI+ drawing surface over the DC for one call, copying pixels as they are.
+class PixelGraphics {
+public:
+    explicit PixelGraphics(HDC dc) : m_graphics(dc)
+    {
+        m_graphics.SetPageUnit(Gdiplus::UnitPixel);
+        m_graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    }
+    Gdiplus::Graphics* operator->() { return &m_graphics; }
+
+private:
+    Gdiplus::Graphics m_graphics;
+};
+
 std::wstring g_modulePath; // empty: the module's own name
 
-std::wstring ModulePath()
+std::wstring SkinModulePath()
 {
-    return g_modulePath.empty() ? std::wstring(kSkinModuleName) + L".dll" : g_modulePath;
+    return g_modulePath.empty() ? std::wstring(geq::kSkinModuleName) + L".dll" : g_modulePath;
 }
 
 // The module is only a container of images: it is mapped as data, so a damaged or replaced
 // file is never run.
 class ScopedModule {
 public:
-    ScopedModule() : m_module(LoadLibraryExW(ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ScopedModule() : m_module(LoadLibraryExW(SkinModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
     ~ScopedModule()
     {
         if (m_module)
@@ -47,7 +131,207 @@ bool Mapped(const void* data, size_t size)
     return true;
 }
 
+
 } // namespace
+
+SkinImage::SkinImage(const char* nameWithoutExtension)
+{
+    LoadFile(nameWithoutExtension);
+}
+
+SkinImage::SkinImage() = default;
+
+SkinImage::~SkinImage() = default;
+
+CString SkinImage::FindFile(const char* nameWithoutExtension)
+{
+    const std::string name = nameWithoutExtension ? nameWithoutExtension : "";
+    if (name.empty())
+        return CString();
+    if (FileExists(name + ".png"))
+        return CString(name + ".png");
+    if (FileExists(name + ".bmp"))
+        return CString(name + ".bmp");
+    return CString();
+}
+
+bool SkinImage::LoadFile(const char* nameWithoutExtension)
+{
+    SetFile(nameWithoutExtension);
+    return IsLoaded();
+}
+
+bool SkinImage::SetFile(const char* nameWithoutExtension)
+{
+    m_bitmap.reset();
+    m_headerSize = CSize(0, 0);
+    m_pending = FindFile(nameWithoutExtension);
+    return !m_pending.IsEmpty();
+}
+
+Gdiplus::Bitmap* SkinImage::Decoded() const
+{
+    if (!m_pending.IsEmpty()) {
+        m_bitmap = DecodeFile(m_pending);
+        m_pending.Empty();
+    }
+    return m_bitmap.get();
+}
+
+bool SkinImage::LoadResource(int id)
+{
+    m_bitmap.reset();
+    m_pending.Empty();
+    m_headerSize = CSize(0, 0);
+    if (!GdiplusSession::Running())
+        return false;
+    ScopedModule module;
+    if (!module.Get())
+        return false;
+    HRSRC res = FindResourceW(module.Get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RCDATA */);
+    if (!res)
+        return false;
+    const DWORD size = SizeofResource(module.Get(), res);
+    HGLOBAL loaded = ::LoadResource(module.Get(), res);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data || !size || !Mapped(data, size))
+        return false;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!copy)
+        return false;
+    void* dst = GlobalLock(copy);
+    if (!dst) {
+        GlobalFree(copy);
+        return false;
+    }
+    memcpy(dst, data, size);
+    GlobalUnlock(copy);
+    ComRef<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, stream.Out()))) {
+        GlobalFree(copy);
+        return false;
+    }
+    // GDI+'s own operator new gives null on failure.
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(stream.Get(), TRUE));
+    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
+        return false;
+    m_bitmap = std::move(bitmap);
+    return true;
+}
+
+CSize SkinImage::GetSize() const
+{
+    if (!m_pending.IsEmpty() && (m_headerSize.cx > 0 || ReadHeaderSize(m_pending, &m_headerSize)))
+        return m_headerSize;
+    Gdiplus::Bitmap* bitmap = Decoded();
+    if (!bitmap)
+        return CSize(0, 0);
+    return CSize(int(bitmap->GetWidth()), int(bitmap->GetHeight()));
+}
+
+void SkinImage::Draw(CDC* dc, int x, int y) const
+{
+    const CSize size = GetSize();
+    DrawPiece(dc, x, y, 0, 0, size.cx, size.cy);
+}
+
+void SkinImage::DrawPart(CDC* dc, int left, int top, int right, int bottom, int sourceX, int sourceY) const
+{
+    DrawPiece(dc, left, top, sourceX, sourceY, right - left, bottom - top);
+}
+
+void SkinImage::DrawPiece(CDC* dc, int x, int y, int sourceX, int sourceY, int width, int height) const
+{
+    Gdiplus::Bitmap* bitmap = width > 0 && height > 0 && dc && dc->m_hDC ? Decoded() : nullptr;
+    if (!bitmap)
+        return;
+    PixelGraphics g(dc->m_hDC);
+    g->DrawImage(bitmap, Gdiplus::Rect(x, y, width, height), sourceX, sourceY, width, height,
+                 Gdiplus::UnitPixel);
+}
+
+void SkinImage::DrawScaled(CDC* dc, int left, int top, int right, int bottom) const
+{
+    Gdiplus::Bitmap* bitmap = dc && dc->m_hDC ? Decoded() : nullptr;
+    if (!bitmap)
+        return;
+    const CSize size = GetSize();
+    PixelGraphics g(dc->m_hDC);
+    // Whole-pixel sampling at the edges: no half-transparent seam where tiles or bands meet.
+    Gdiplus::ImageAttributes attributes;
+    attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    g->DrawImage(bitmap, Gdiplus::Rect(left, top, right - left, bottom - top), 0, 0, size.cx, size.cy,
+                 Gdiplus::UnitPixel, &attributes);
+}
+
+void SkinImage::DrawTiled(CDC* dc, int left, int top, int right, int bottom) const
+{
+    Gdiplus::Bitmap* bitmap = dc && dc->m_hDC ? Decoded() : nullptr;
+    if (!bitmap)
+        return;
+    const CSize size = GetSize();
+    const int width = right - left, height = bottom - top;
+    if (width < 1 || height < 1 || size.cx < 1 || size.cy < 1)
+        return;
+    PixelGraphics g(dc->m_hDC);
+    for (int x = left; x < right; x += size.cx) {
+        const int w = std::min<int>(size.cx, right - x);
+        for (int y = top; y < bottom; y += size.cy) {
+            const int h = std::min<int>(size.cy, bottom - y);
+            g->DrawImage(bitmap, Gdiplus::Rect(x, y, w, h), 0, 0, w, h, Gdiplus::UnitPixel);
+        }
+    }
+}
+
+std::unique_ptr<SkinImage> SkinImage::CloneArea(int left, int top, int right, int bottom) const
+{
+    Gdiplus::Bitmap* bitmap = right - left > 0 && bottom - top > 0 ? Decoded() : nullptr;
+    if (!bitmap)
+        return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> clone(
+        bitmap->Clone(Gdiplus::Rect(left, top, right - left, bottom - top), bitmap->GetPixelFormat()));
+    if (!clone || clone->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    auto image = std::make_unique<SkinImage>();
+    image->m_bitmap = std::move(clone);
+    return image;
+}
+
+HBITMAP SkinImage::CreateHBitmap(DWORD argbBackground) const
+{
+    Gdiplus::Bitmap* image = Decoded();
+    if (!image)
+        return nullptr;
+    HBITMAP bitmap = nullptr;
+    if (image->GetHBITMAP(Gdiplus::Color(argbBackground), &bitmap) != Gdiplus::Ok)
+        return nullptr;
+    return bitmap;
+}
+
+CSize GetBitmapSize(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info))
+        return CSize(0, 0);
+    return CSize(info.bmWidth, info.bmHeight);
+}
+
+CString GetImagesFolder()
+{
+    char module[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    PathRemoveFileSpecA(module);
+    char folder[MAX_PATH + 1] = {};
+    std::string joined = std::string(module) + "\\..\\images\\";
+    if (!PathCanonicalizeA(folder, joined.c_str()))
+        return CString(joined);
+    std::string result = folder;
+    if (result.empty() || result.back() != '\\')
+        result += '\\';
+    return CString(result);
+}
+
+namespace geq {
 
 void SetSkinModulePath(const wchar_t* path)
 {
@@ -58,77 +342,6 @@ bool SkinModuleAvailable()
 {
     ScopedModule module;
     return module.Get() != nullptr;
-}
-
-std::unique_ptr<Gdiplus::Bitmap> LoadSkinImage(int id)
-{
-    if (!GdiplusSession::Running())
-        return nullptr;
-    ScopedModule module;
-    if (!module.Get())
-        return nullptr;
-    HRSRC res = FindResourceW(module.Get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RCDATA */);
-    if (!res)
-        return nullptr;
-    const DWORD size = SizeofResource(module.Get(), res);
-    HGLOBAL loaded = LoadResource(module.Get(), res);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || !size || !Mapped(data, size))
-        return nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!copy)
-        return nullptr;
-    void* dst = GlobalLock(copy);
-    if (!dst) {
-        GlobalFree(copy);
-        return nullptr;
-    }
-    memcpy(dst, data, size);
-    GlobalUnlock(copy);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
-        GlobalFree(copy);
-        return nullptr;
-    }
-    // GDI+'s own operator new gives null on failure.
-    std::unique_ptr<Gdiplus::Bitmap> image(new Gdiplus::Bitmap(stream, TRUE));
-    stream->Release();
-    if (image && image->GetLastStatus() != Gdiplus::Ok)
-        image.reset();
-    return image;
-}
-
-SIZE ImageSize(Gdiplus::Bitmap* image)
-{
-    if (!image)
-        return SIZE{0, 0};
-    return SIZE{LONG(image->GetWidth()), LONG(image->GetHeight())};
-}
-
-void TileImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
-{
-    const SIZE s = ImageSize(image);
-    if (s.cx <= 0 || s.cy <= 0 || area.right <= area.left || area.bottom <= area.top)
-        return;
-    Gdiplus::Graphics g(dc);
-    g.SetClip(Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top));
-    for (LONG y = area.top; y < area.bottom; y += s.cy)
-        for (LONG x = area.left; x < area.right; x += s.cx)
-            g.DrawImage(image, Gdiplus::Rect(x, y, s.cx, s.cy), 0, 0, s.cx, s.cy, Gdiplus::UnitPixel);
-}
-
-void DrawImage(HDC dc, Gdiplus::Bitmap* image, const RECT& area)
-{
-    const SIZE s = ImageSize(image);
-    if (s.cx <= 0 || s.cy <= 0)
-        return;
-    Gdiplus::Graphics g(dc);
-    // Mirrored edges: a stretched image is sampled up to its last row and column instead of
-    // fading into transparency there.
-    Gdiplus::ImageAttributes edges;
-    edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    g.DrawImage(image, Gdiplus::Rect(area.left, area.top, area.right - area.left, area.bottom - area.top), 0, 0, s.cx,
-                s.cy, Gdiplus::UnitPixel, &edges);
 }
 
 } // namespace geq

@@ -16,10 +16,14 @@ constexpr int kTickLength = 3;
 } // namespace
 
 SkinSlider::SkinSlider(HINSTANCE cursorModule)
-    : m_cursorModule(cursorModule), m_thumbH(LoadSkinImage(kSkinThumbH)), m_thumbV(LoadSkinImage(kSkinThumbV)),
-      m_thumbHDisabled(LoadSkinImage(kSkinThumbHDisabled)), m_thumbVDisabled(LoadSkinImage(kSkinThumbVDisabled)),
-      m_trackH(LoadSkinImage(kSkinTrackH)), m_trackV(LoadSkinImage(kSkinTrackV))
+    : m_cursorModule(cursorModule)
 {
+    m_thumbH.LoadResource(kSkinThumbH);
+    m_thumbV.LoadResource(kSkinThumbV);
+    m_thumbHDisabled.LoadResource(kSkinThumbHDisabled);
+    m_thumbVDisabled.LoadResource(kSkinThumbVDisabled);
+    m_trackH.LoadResource(kSkinTrackH);
+    m_trackV.LoadResource(kSkinTrackV);
     SetVertical(false);
 }
 
@@ -62,7 +66,7 @@ void SkinSlider::SetRange(double minimum, double maximum)
 void SkinSlider::SetVertical(bool vertical)
 {
     m_horizontal = !vertical;
-    const SIZE s = ImageSize(vertical ? m_thumbV.get() : m_thumbH.get());
+    const SIZE s = (vertical ? m_thumbV : m_thumbH).GetSize();
     m_thumb = s.cx > 0 ? s : (vertical ? SIZE{20, 10} : SIZE{10, 20});
     Layout();
 }
@@ -100,7 +104,7 @@ void SkinSlider::Layout()
         m_tickSpacing = double(m_length) / double(m_ticks - 1) + 0.5;
         m_length = (m_ticks - 1) * TickSpacing();
     }
-    const SIZE trackImage = ImageSize(m_horizontal ? m_trackH.get() : m_trackV.get());
+    const SIZE trackImage = (m_horizontal ? m_trackH : m_trackV).GetSize();
     const int thickness = std::max(1, int(m_horizontal ? trackImage.cy : trackImage.cx) > 0
                                           ? int(m_horizontal ? trackImage.cy : trackImage.cx)
                                           : kDefaultTrack);
@@ -203,12 +207,12 @@ void SkinSlider::Notify(int code)
                      reinterpret_cast<LPARAM>(m_hwnd));
 }
 
-Gdiplus::Bitmap* SkinSlider::ThumbImage() const
+const SkinImage& SkinSlider::ThumbImage() const
 {
     const bool enabled = IsWindowEnabled(m_hwnd);
     if (m_horizontal)
-        return enabled ? m_thumbH.get() : m_thumbHDisabled.get();
-    return enabled ? m_thumbV.get() : m_thumbVDisabled.get();
+        return enabled ? m_thumbH : m_thumbHDisabled;
+    return enabled ? m_thumbV : m_thumbVDisabled;
 }
 
 void SkinSlider::Paint(HDC target)
@@ -231,7 +235,8 @@ void SkinSlider::Paint(HDC target)
     FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
 
     const bool enabled = IsWindowEnabled(m_hwnd);
-    TileImage(dc, m_horizontal ? m_trackH.get() : m_trackV.get(), m_track);
+    CDC canvas(dc);
+    (m_horizontal ? m_trackH : m_trackV).DrawTiled(&canvas, m_track);
     const COLORREF dark = GetSysColor(enabled ? COLOR_3DDKSHADOW : COLOR_3DSHADOW);
     const COLORREF light = GetSysColor(COLOR_3DHILIGHT);
     auto line = [dc](int x0, int y0, int x1, int y1, COLORREF colour) {
@@ -266,7 +271,7 @@ void SkinSlider::Paint(HDC target)
             }
         }
     }
-    DrawImage(dc, ThumbImage(), ThumbRect());
+    ThumbImage().DrawScaled(&canvas, ThumbRect());
     if (GetFocus() == m_hwnd && (GetWindowLongW(m_hwnd, GWL_STYLE) & WS_TABSTOP))
         DrawFocusRect(dc, &client);
 

@@ -13,8 +13,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 namespace geq {
 
 class SkinSlider {
@@ -70,7 +68,7 @@ private:
     void OnLeftDown(POINT p);
     void DragThumb();
     void OnKey(UINT key);
-    Gdiplus::Bitmap* ThumbImage() const;
+    const SkinImage& ThumbImage() const;
 
     GdiplusUser m_gdiplus;
     HWND m_hwnd = nullptr;
@@ -91,7 +89,7 @@ private:
     SIZE m_thumb{10, 10};
     int m_lastHit = 0;
     bool m_rightDown = false;
-    std::unique_ptr<Gdiplus::Bitmap> m_thumbH, m_thumbV, m_thumbHDisabled, m_thumbVDisabled, m_trackH, m_trackV;
+    SkinImage m_thumbH, m_thumbV, m_thumbHDisabled, m_thumbVDisabled, m_trackH, m_trackV;
 };
 
 } // namespace geq
