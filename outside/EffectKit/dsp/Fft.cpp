@@ -316,6 +316,20 @@ bool BasicFft<T>::RunWide(const Pass& pass, bool inverse, T* re, T* im, size_t s
     }
 }
 
+// The radix-2 pass (the stage of size 8) and the last two stages go in one eight-wide pass where
+// they can: its twiddles, else null.
+template <class T>
+const float* BasicFft<T>::FusedLast() const
+{
+    if constexpr (sizeof(T) != sizeof(float))
+        return nullptr;
+    else {
+        if (m_passes.empty() || m_passes.back().radix != 2 || !wide::Enabled())
+            return nullptr;
+        return m_twiddles.data() + m_passes.back().twiddles;
+    }
+}
+
 // Decimation in frequency: each pass leaves independent blocks of a quarter (a half for the
 // radix-2 pass) of its size, in bit-reversed order of their sums.
 template <class T>
@@ -420,8 +434,12 @@ void BasicFft<T>::ForwardBlock(T* re, T* im, size_t length, size_t pass) const
             ForwardBlock(re + at, im + at, part, pass + 1);
         return;
     }
-    for (; pass < m_passes.size(); ++pass)
+    const float* fused = FusedLast();
+    for (const size_t end = m_passes.size() - (fused ? 1 : 0); pass < end; ++pass)
         ForwardPass(re, im, length, m_passes[pass]);
+    if constexpr (std::is_same_v<T, float>)
+        if (fused)
+            return wide::ForwardLast3(re, im, length, fused);
     ForwardLast(re, im, length);
 }
 
@@ -435,8 +453,13 @@ void BasicFft<T>::InverseBlock(T* re, T* im, size_t length, size_t pass) const
         InversePass(re, im, length, m_passes[pass]);
         return;
     }
-    InverseFirst(re, im, length);
-    for (size_t p = m_passes.size(); p-- > pass;)
+    const float* fused = FusedLast();
+    if constexpr (std::is_same_v<T, float>)
+        if (fused)
+            wide::InverseFirst3(re, im, length, fused);
+    if (!fused)
+        InverseFirst(re, im, length);
+    for (size_t p = m_passes.size() - (fused ? 1 : 0); p-- > pass;)
         InversePass(re, im, length, m_passes[p]);
 }
 

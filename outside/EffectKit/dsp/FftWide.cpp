@@ -108,4 +108,86 @@ void InversePass2(float* re, float* im, size_t span, size_t size, const float* t
     }
 }
 
+namespace {
+
+// Each lane of a with its partner: the other half (sizes 8), two along (4) or the neighbour (2).
+inline __m256 OtherHalf(__m256 a)
+{
+    return _mm256_permute2f128_ps(a, a, 1);
+}
+
+inline __m256 TwoAlong(__m256 a)
+{
+    return _mm256_permute_ps(a, _MM_SHUFFLE(1, 0, 3, 2));
+}
+
+inline __m256 Neighbour(__m256 a)
+{
+    return _mm256_permute_ps(a, _MM_SHUFFLE(2, 3, 0, 1));
+}
+
+} // namespace
+
+// Each lane computes what the four-wide passes compute for its point, operands in their order,
+// so the results are theirs bit for bit (x - y is not -(y - x) where x = y: the zeros' signs).
+void ForwardLast3(float* re, float* im, size_t span, const float* twiddles)
+{
+    // w^j in the upper half, for points 4 .. 7.
+    const __m256 wr = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles));
+    const __m256 wi = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles + 4));
+    for (size_t g = 0; g < span; g += 8) {
+        __m256 r = _mm256_loadu_ps(re + g), i = _mm256_loadu_ps(im + g);
+        // Size 8: x_j + x_j+4 below, (x_j - x_j+4) w^j above.
+        __m256 sr = OtherHalf(r), si = OtherHalf(i);
+        const __m256 dr = _mm256_sub_ps(sr, r), di = _mm256_sub_ps(si, i);
+        const __m256 tr = _mm256_sub_ps(_mm256_mul_ps(dr, wr), _mm256_mul_ps(di, wi));
+        const __m256 ti = _mm256_add_ps(_mm256_mul_ps(dr, wi), _mm256_mul_ps(di, wr));
+        r = _mm256_blend_ps(_mm256_add_ps(r, sr), tr, 0xf0);
+        i = _mm256_blend_ps(_mm256_add_ps(i, si), ti, 0xf0);
+        // Size 4, per four: x0 + x2, x1 + x3, x0 - x2, (x1 - x3) * -i.
+        sr = TwoAlong(r);
+        si = TwoAlong(i);
+        const __m256 ar = _mm256_add_ps(r, sr), ai = _mm256_add_ps(i, si);
+        const __m256 br = _mm256_sub_ps(sr, r), bi = _mm256_sub_ps(si, i), cr = _mm256_sub_ps(r, sr);
+        r = _mm256_blend_ps(_mm256_blend_ps(ar, br, 0x44), bi, 0x88);
+        i = _mm256_blend_ps(_mm256_blend_ps(ai, bi, 0x44), cr, 0x88);
+        // Size 2: a0 + a1, a0 - a1, a2 + a3, a2 - a3.
+        sr = Neighbour(r);
+        si = Neighbour(i);
+        _mm256_storeu_ps(re + g, _mm256_blend_ps(_mm256_add_ps(r, sr), _mm256_sub_ps(sr, r), 0xaa));
+        _mm256_storeu_ps(im + g, _mm256_blend_ps(_mm256_add_ps(i, si), _mm256_sub_ps(si, i), 0xaa));
+    }
+}
+
+void InverseFirst3(float* re, float* im, size_t span, const float* twiddles)
+{
+    const __m256 wr = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles));
+    const __m256 wi = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles + 4));
+    const __m256 zero = _mm256_setzero_ps();
+    for (size_t g = 0; g < span; g += 8) {
+        __m256 r = _mm256_loadu_ps(re + g), i = _mm256_loadu_ps(im + g);
+        // Size 2: x0 + x1, x0 - x1, x2 + x3, x2 - x3.
+        __m256 sr = Neighbour(r), si = Neighbour(i);
+        r = _mm256_blend_ps(_mm256_add_ps(r, sr), _mm256_sub_ps(sr, r), 0xaa);
+        i = _mm256_blend_ps(_mm256_add_ps(i, si), _mm256_sub_ps(si, i), 0xaa);
+        // Size 4: b3 times i, then b0 + b2, b1 + b3 i, b0 - b2, b1 - b3 i.
+        const __m256 turned = _mm256_sub_ps(zero, i);
+        i = _mm256_blend_ps(i, r, 0x88);
+        r = _mm256_blend_ps(r, turned, 0x88);
+        sr = TwoAlong(r);
+        si = TwoAlong(i);
+        r = _mm256_blend_ps(_mm256_add_ps(r, sr), _mm256_sub_ps(sr, r), 0xcc);
+        i = _mm256_blend_ps(_mm256_add_ps(i, si), _mm256_sub_ps(si, i), 0xcc);
+        // Size 8: x_j + x_j+4 conj(w^j), x_j - x_j+4 conj(w^j).
+        const __m256 tr = _mm256_add_ps(_mm256_mul_ps(r, wr), _mm256_mul_ps(i, wi));
+        const __m256 ti = _mm256_sub_ps(_mm256_mul_ps(i, wr), _mm256_mul_ps(r, wi));
+        r = _mm256_blend_ps(r, tr, 0xf0);
+        i = _mm256_blend_ps(i, ti, 0xf0);
+        sr = OtherHalf(r);
+        si = OtherHalf(i);
+        _mm256_storeu_ps(re + g, _mm256_blend_ps(_mm256_add_ps(r, sr), _mm256_sub_ps(sr, r), 0xf0));
+        _mm256_storeu_ps(im + g, _mm256_blend_ps(_mm256_add_ps(i, si), _mm256_sub_ps(si, i), 0xf0));
+    }
+}
+
 } // namespace fxkit::wide

@@ -6,6 +6,11 @@
 //
 // Twiddles per eight butterflies: radix 4 as w^k, w^2k, w^3k, each as eight real parts then
 // eight imaginary parts; radix 2 as w^k's eight real then eight imaginary parts.
+//
+// The last three stages (the radix-2 one of size 8, then sizes 4 and 2) go in one pass, a block
+// of eight points in a register each, the butterflies' partners brought in by permutes: no
+// transposes. Its twiddles are the four-wide table of the size-8 pass: w^0 .. w^3 real, then
+// imaginary.
 #pragma once
 #include <cstddef>
 
@@ -24,5 +29,8 @@ void ForwardPass4(float* re, float* im, size_t span, size_t size, const float* t
 void InversePass4(float* re, float* im, size_t span, size_t size, const float* twiddles);
 void ForwardPass2(float* re, float* im, size_t span, size_t size, const float* twiddles);
 void InversePass2(float* re, float* im, size_t span, size_t size, const float* twiddles);
+// Over `span` floats, a multiple of 8: the forward's last three stages, and the inverse's first.
+void ForwardLast3(float* re, float* im, size_t span, const float* twiddles);
+void InverseFirst3(float* re, float* im, size_t span, const float* twiddles);
 
 } // namespace fxkit::wide

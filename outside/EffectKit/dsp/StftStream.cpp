@@ -26,61 +26,25 @@ void StftStream::Reset()
     m_queueRead = 0;
 }
 
-void StftStream::Gather(size_t channel, const double* window, double* out) const
-{
-    for (size_t i = 0; i < m_size; ++i)
-        out[i] = m_history[((m_write + i) % m_size) * m_channels + channel] * window[i];
-}
-
-void StftStream::Add(size_t channel, const double* frame, const double* window, double scale)
-{
-    ForSum([&](size_t i, double* sum) { sum[channel] += frame[i] * window[i] * scale; });
-}
-
-void StftStream::Gather(size_t channel, const double* window, std::complex<double>* out) const
-{
-    for (size_t i = 0; i < m_size; ++i)
-        out[i] = m_history[((m_write + i) % m_size) * m_channels + channel] * window[i];
-}
-
-void StftStream::Add(size_t channel, const std::complex<double>* frame, const double* window, double scale)
-{
-    ForSum([&](size_t i, double* sum) { sum[channel] += frame[i].real() * window[i] * scale; });
-}
-
-void StftStream::GatherPair(const double* window, std::complex<double>* out) const
-{
-    for (size_t i = 0; i < m_size; ++i) {
-        const float* frame = &m_history[((m_write + i) % m_size) * m_channels];
-        out[i] = {frame[0] * window[i], frame[1] * window[i]};
-    }
-}
-
-void StftStream::AddPair(const std::complex<double>* frame, const double* window, double scale)
-{
-    ForSum([&](size_t i, double* sum) {
-        sum[0] += frame[i].real() * window[i] * scale;
-        sum[1] += frame[i].imag() * window[i] * scale;
-    });
-}
-
 namespace {
 
 // Frames whose samples reach beyond 2^40 are scaled to a peak near 2^20 before a float
-// transform: its sums, and the squares of its bins, stay within the float range.
-float ScaleIfHuge(float peak, float* re, float* im, size_t size)
+// transform: its sums, and the squares of its bins, stay within the float range. The factor, or
+// 1.
+float FactorFor(float peak)
 {
     if (!(peak > 0x1p40f))
         return 1.0f;
     int exponent = 0;
     std::frexp(peak, &exponent);
-    const float factor = std::ldexp(1.0f, 20 - exponent);
-    for (size_t i = 0; i < size; ++i) {
-        re[i] *= factor;
-        if (im)
-            im[i] *= factor;
-    }
-    return factor;
+    return std::ldexp(1.0f, 20 - exponent);
+}
+
+void ScaleBy(float factor, float* part, size_t size)
+{
+    if (factor != 1.0f)
+        for (size_t i = 0; i < size; ++i)
+            part[i] *= factor;
 }
 
 } // namespace
@@ -96,7 +60,9 @@ float StftStream::Gather(size_t channel, const float* window, float* out) const
             peak = std::max(peak, std::fabs(out[i + j]));
         }
     });
-    return ScaleIfHuge(peak, out, nullptr, m_size);
+    const float factor = FactorFor(peak);
+    ScaleBy(factor, out, m_size);
+    return factor;
 }
 
 void StftStream::Add(size_t channel, const float* frame, const float* window, double scale)
@@ -104,11 +70,12 @@ void StftStream::Add(size_t channel, const float* frame, const float* window, do
     ForSum([&](size_t i, double* sum) { sum[channel] += double(frame[i] * window[i]) * scale; });
 }
 
-float StftStream::GatherPair(const float* window, float* re, float* im) const
+StftStream::PairScale StftStream::GatherPair(size_t first, const float* window, float* re, float* im,
+                                              bool apart) const
 {
     const size_t ch = m_channels;
-    float peak = 0;
-    __m128 peaks = _mm_setzero_ps();
+    float peaks[2] = {0, 0};
+    __m128 realPeaks = _mm_setzero_ps(), imagPeaks = _mm_setzero_ps();
     const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
     ForHistory([&](size_t i, size_t at, size_t count) {
         size_t j = 0;
@@ -121,33 +88,43 @@ float StftStream::GatherPair(const float* window, float* re, float* im) const
                 const __m128 m = _mm_mul_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)), w);
                 _mm_storeu_ps(re + i + j, r);
                 _mm_storeu_ps(im + i + j, m);
-                peaks = _mm_max_ps(peaks, _mm_max_ps(_mm_and_ps(r, magnitude), _mm_and_ps(m, magnitude)));
+                realPeaks = _mm_max_ps(realPeaks, _mm_and_ps(r, magnitude));
+                imagPeaks = _mm_max_ps(imagPeaks, _mm_and_ps(m, magnitude));
             }
         for (; j < count; ++j) {
-            const float* frame = &m_history[(at + j) * ch];
+            const float* frame = &m_history[(at + j) * ch + first];
             re[i + j] = frame[0] * window[i + j];
             im[i + j] = frame[1] * window[i + j];
-            peak = std::max(peak, std::max(std::fabs(re[i + j]), std::fabs(im[i + j])));
+            peaks[0] = std::max(peaks[0], std::fabs(re[i + j]));
+            peaks[1] = std::max(peaks[1], std::fabs(im[i + j]));
         }
     });
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, peaks);
-    for (float lane : lanes)
-        peak = std::max(peak, lane);
-    return ScaleIfHuge(peak, re, im, m_size);
+    alignas(16) float lanes[2][4];
+    _mm_store_ps(lanes[0], realPeaks);
+    _mm_store_ps(lanes[1], imagPeaks);
+    for (int part = 0; part < 2; ++part)
+        for (float lane : lanes[part])
+            peaks[part] = std::max(peaks[part], lane);
+    const PairScale scale =
+        apart ? PairScale{FactorFor(peaks[0]), FactorFor(peaks[1])}
+              : PairScale{FactorFor(std::max(peaks[0], peaks[1])), FactorFor(std::max(peaks[0], peaks[1]))};
+    ScaleBy(scale.first, re, m_size);
+    ScaleBy(scale.second, im, m_size);
+    return scale;
 }
 
-void StftStream::AddPair(const float* re, const float* im, const float* window, double scale)
+void StftStream::AddPair(size_t first, const float* re, const float* im, const float* window, double firstScale,
+                         double secondScale)
 {
     if (m_channels != 2) {
         ForSum([&](size_t i, double* sum) {
-            sum[0] += double(re[i] * window[i]) * scale;
-            sum[1] += double(im[i] * window[i]) * scale;
+            sum[first] += double(re[i] * window[i]) * firstScale;
+            sum[first + 1] += double(im[i] * window[i]) * secondScale;
         });
         return;
     }
     // Two frames at a time: (left, right) of each, in double, onto the sum.
-    const __m128d by = _mm_set1_pd(scale);
+    const __m128d by = _mm_setr_pd(firstScale, secondScale);
     ForSumRuns([&](size_t from, double* sum, size_t count) {
         size_t i = 0;
         for (; i + 4 <= count; i += 4) {
@@ -161,8 +138,8 @@ void StftStream::AddPair(const float* re, const float* im, const float* window, 
             _mm_storeu_pd(at + 6, _mm_add_pd(_mm_loadu_pd(at + 6), _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(high, high)), by)));
         }
         for (; i < count; ++i) {
-            sum[2 * i] += double(re[from + i] * window[from + i]) * scale;
-            sum[2 * i + 1] += double(im[from + i] * window[from + i]) * scale;
+            sum[2 * i] += double(re[from + i] * window[from + i]) * firstScale;
+            sum[2 * i + 1] += double(im[from + i] * window[from + i]) * secondScale;
         }
     });
 }

@@ -5,14 +5,13 @@
 //   stream.Configure(2048, 512, channels);
 //   stream.Process(in, out, frames, [&] { for each channel: stream.Gather(c, window, x);
 //                                         transform x ...; stream.Add(c, x, window, scale); });
-// A channel's frame is real (for the kit's real transform) or complex; a pair of channels goes
-// in one complex frame (GatherPair, AddPair). A NaN or an infinity coming in is taken as silence
+// A channel's frame is real (for the kit's real transform); a pair of channels goes in one
+// complex frame (GatherPair, AddPair). A NaN or an infinity coming in is taken as silence
 // or the largest float (so no frame's state takes it in), and what goes out stays in range.
 #pragma once
 #include "Finite.h"
 
 #include <algorithm>
-#include <complex>
 #include <cstddef>
 #include <vector>
 
@@ -25,23 +24,21 @@ public:
     size_t Size() const { return m_size; }
     size_t Hop() const { return m_hop; }
 
-    // The last `size` frames of a channel, oldest first, times the window (real: for the real
-    // transform).
-    void Gather(size_t channel, const double* window, double* out) const;
-    void Gather(size_t channel, const double* window, std::complex<double>* out) const;
-    // A frame (its real part), times the window and scale, onto the overlap-add.
-    void Add(size_t channel, const double* frame, const double* window, double scale);
-    void Add(size_t channel, const std::complex<double>* frame, const double* window, double scale);
-    // Two channels in one transform: channel 0 as the real part, channel 1 as the imaginary.
-    void GatherPair(const double* window, std::complex<double>* out) const;
-    void AddPair(const std::complex<double>* frame, const double* window, double scale);
-    // The same in float, for the float transforms (a pair as split parts). A frame with samples
-    // near the float range would overflow a float transform's sums: it comes scaled down by a
-    // power of two, the factor returned (else 1), for Add's scale to divide by.
+    // The last `size` frames of a channel, oldest first, times the window, for the float
+    // transforms. A frame with samples near the float range would overflow a float transform's
+    // sums: it comes scaled down by a power of two, the factor returned (else 1), for Add's scale
+    // to divide by.
     float Gather(size_t channel, const float* window, float* out) const;
+    // A frame (real), times the window and scale, onto the overlap-add.
     void Add(size_t channel, const float* frame, const float* window, double scale);
-    float GatherPair(const float* window, float* re, float* im) const;
-    void AddPair(const float* re, const float* im, const float* window, double scale);
+    // Two channels in one complex frame as split parts: `first` the real part, the next channel
+    // the imaginary. Scaled as Gather's, by one factor for both or, `apart`, each by its own.
+    struct PairScale {
+        float first, second;
+    };
+    PairScale GatherPair(size_t first, const float* window, float* re, float* im, bool apart) const;
+    void AddPair(size_t first, const float* re, const float* im, const float* window, double firstScale,
+                 double secondScale);
 
     // The input is taken and the output handed out a run at a time up to the next frame.
     template <class RunFrame>

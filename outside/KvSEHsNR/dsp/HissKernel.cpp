@@ -71,12 +71,13 @@ void HissKernel::RunFrame()
     const double scale = 0.5 / double(kSize);
     for (size_t c = 0; c < ch; c += 2) {
         const bool pair = c + 1 < ch;
-        const float firstScale = m_stream.Gather(c, m_window.data(), m_re.data());
-        float secondScale = 1;
+        fxkit::StftStream::PairScale scaled{1, 1};
         if (pair)
-            secondScale = m_stream.Gather(c + 1, m_window.data(), m_im.data());
-        else
+            scaled = m_stream.GatherPair(c, m_window.data(), m_re.data(), m_im.data(), true);
+        else {
+            scaled.first = m_stream.Gather(c, m_window.data(), m_re.data());
             std::fill(m_im.begin(), m_im.end(), 0.0f);
+        }
         m_fft.ForwardSplit(m_re.data(), m_im.data());
         m_fft.SplitPair(m_re.data(), m_im.data(), m_spectra[0].data(), m_spectra[1].data());
         Gate(c, m_spectra[0].data());
@@ -84,9 +85,10 @@ void HissKernel::RunFrame()
             Gate(c + 1, m_spectra[1].data());
         m_fft.JoinPair(m_spectra[0].data(), m_spectra[1].data(), m_re.data(), m_im.data());
         m_fft.InverseSplit(m_re.data(), m_im.data());
-        m_stream.Add(c, m_re.data(), m_window.data(), scale / firstScale);
         if (pair)
-            m_stream.Add(c + 1, m_im.data(), m_window.data(), scale / secondScale);
+            m_stream.AddPair(c, m_re.data(), m_im.data(), m_window.data(), scale / scaled.first, scale / scaled.second);
+        else
+            m_stream.Add(c, m_re.data(), m_window.data(), scale / scaled.first);
     }
 }
 

@@ -60,13 +60,14 @@ void VocalRemoverKernel::RunFrame()
     // Both channels in one transform: left real, right imaginary. A gain shared by the channels
     // scales bins k and size - k alike, so the spectra need not be taken apart.
     float *re = m_re.data(), *im = m_im.data();
-    const float scaled = m_stream.GatherPair(m_window.data(), re, im);
+    const float scaled = m_stream.GatherPair(0, m_window.data(), re, im, false).first;
     m_fft.ForwardSplit(re, im);
     const size_t* p = m_binPositions.data();
     const size_t* q = m_mirrorPositions.data();
     const size_t count = m_bandBins;
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), strength = _mm_set1_ps(float(m_strength));
-    // Four bins at a time (their positions and their mirrors' are all apart).
+    // Four bins at a time: all read, then all written (a bin that is its own mirror, or the
+    // padding's repeats, write what they read, scaled once).
     for (size_t j = 0; j < count; j += 4) {
         const auto at = [&](const float* part, const size_t* positions) {
             return _mm_setr_ps(part[positions[j]], part[positions[j + 1]], part[positions[j + 2]], part[positions[j + 3]]);
@@ -82,20 +83,23 @@ void VocalRemoverKernel::RunFrame()
         const __m128 sound = _mm_cmpgt_ps(power, zero);
         const __m128 s = _mm_and_ps(sound, _mm_min_ps(one, _mm_max_ps(zero, _mm_div_ps(_mm_add_ps(dot, dot), power))));
         const __m128 s2 = _mm_mul_ps(s, s), s4 = _mm_mul_ps(s2, s2);
-        alignas(16) float g[4];
-        _mm_store_ps(g, _mm_sub_ps(one, _mm_mul_ps(strength, _mm_mul_ps(s4, s4))));
-        for (size_t b = 0; b < 4 && j + b < count; ++b) {
-            re[p[j + b]] *= g[b];
-            im[p[j + b]] *= g[b];
-            if (q[j + b] != p[j + b]) {
-                re[q[j + b]] *= g[b];
-                im[q[j + b]] *= g[b];
-            }
+        const __m128 g = _mm_sub_ps(one, _mm_mul_ps(strength, _mm_mul_ps(s4, s4)));
+        alignas(16) float scaled[4][4];
+        _mm_store_ps(scaled[0], _mm_mul_ps(pr, g));
+        _mm_store_ps(scaled[1], _mm_mul_ps(pi, g));
+        _mm_store_ps(scaled[2], _mm_mul_ps(qr, g));
+        _mm_store_ps(scaled[3], _mm_mul_ps(qi, g));
+        for (size_t b = 0; b < 4; ++b) {
+            re[p[j + b]] = scaled[0][b];
+            im[p[j + b]] = scaled[1][b];
+            re[q[j + b]] = scaled[2][b];
+            im[q[j + b]] = scaled[3][b];
         }
     }
     m_fft.InverseSplit(re, im);
     // Square-root Hann on both sides at a quarter hop sums to 2; the inverse is not scaled.
-    m_stream.AddPair(re, im, m_window.data(), 0.5 / double(kSize) / scaled);
+    const double scale = 0.5 / double(kSize) / scaled;
+    m_stream.AddPair(0, re, im, m_window.data(), scale, scale);
 }
 
 void VocalRemoverKernel::Process(const float* in, float* out, size_t frames)
