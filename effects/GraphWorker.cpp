@@ -30,6 +30,14 @@ std::string ResourceText(UINT id, const char* fallback)
 
 } // namespace
 
+void KeepModuleLoaded(HMODULE module)
+{
+    HMODULE pinned = nullptr;
+    if (module)
+        ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                             reinterpret_cast<LPCSTR>(module), &pinned);
+}
+
 void DispatchWaitingMessages()
 {
     MSG msg;
@@ -322,7 +330,9 @@ void CGraphWorker::ReplaceSink(IBaseFilter* next)
 void CGraphWorker::UseTracksWriter()
 {
     ComRef<IBaseFilter> writer;
-    ThrowIfFailed(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.OutVoid()));
+    HMODULE module = nullptr;
+    ThrowIfFailed(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.OutVoid(), &module));
+    KeepModuleLoaded(module);
     ComRef<ITracksWriterOutput> output;
     ThrowIfFailed(writer->QueryInterface(__uuidof(ITracksWriterOutput), output.OutVoid()));
     output->Reset();

@@ -137,8 +137,12 @@ HRESULT CGraphWorker::InsertConverter(IKsDShowSource* api, BOOL preview, ComRef<
     }
     if (!needed)
         return S_OK;
-    if (!converter)
-        ThrowIfFailed(CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, converter.OutVoid()));
+    if (!converter) {
+        HMODULE module = nullptr;
+        ThrowIfFailed(
+            CreateModuleObject("KvSEAttr.dll", CLSID_KvSEAttr, IID_IBaseFilter, converter.OutVoid(), &module));
+        KeepModuleLoaded(module);
+    }
     // Left in the graph by a run that failed before it connected.
     graph->RemoveFilter(converter.Get());
     ComRef<IAttributeSettings> settings;
@@ -262,7 +266,9 @@ HRESULT CGraphWorker::BuildEngineSourceGraph()
     if (FAILED(hr))
         return hr;
     ComRef<IUnknown> created;
-    hr = CreateModuleObject("KsDShowSrc.dll", CLSID_KsDShowSrc, __uuidof(IKsDShowSource), created.OutVoid());
+    HMODULE module = nullptr;
+    hr = CreateModuleObject("KsDShowSrc.dll", CLSID_KsDShowSrc, __uuidof(IKsDShowSource), created.OutVoid(), &module);
+    KeepModuleLoaded(module);
     if (SUCCEEDED(hr) && !created)
         hr = E_FAIL;
     if (SUCCEEDED(hr))

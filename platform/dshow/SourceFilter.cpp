@@ -8,7 +8,17 @@ SourceFilter::SourceFilter()
 
 SourceFilter::~SourceFilter()
 {
-    JoinThread();
+    if (!m_thread)
+        return;
+    AcquireSRWLockExclusive(&m_runLock);
+    m_stopRequested = true;
+    m_runPending = false;
+    WaitIdle();
+    m_quit = true;
+    ReleaseSRWLockExclusive(&m_runLock);
+    WakeAllConditionVariable(&m_runChanged);
+    WaitForSingleObject(m_thread, INFINITE);
+    CloseHandle(m_thread);
 }
 
 HRESULT SourceFilter::PinCheckMediaType(BasePin*, const AM_MEDIA_TYPE& mt)
@@ -26,43 +36,83 @@ HRESULT SourceFilter::PinDecideBufferSize(OutputPin*, IMemAllocator* alloc, ALLO
     return DecideBufferSize(alloc, wanted);
 }
 
+STDMETHODIMP SourceFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
+{
+    HRESULT hr = BaseFilter::JoinFilterGraph(graph, name);
+    if (SUCCEEDED(hr) && graph)
+        StartThread(); // a failure is met again at the first pause
+    return hr;
+}
+
+HRESULT SourceFilter::StartThread()
+{
+    AutoLock lock(m_stateLock);
+    if (!m_thread)
+        m_thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+    return m_thread ? S_OK : HRESULT_FROM_WIN32(GetLastError());
+}
+
 HRESULT SourceFilter::OnPause(FILTER_STATE from)
 {
     if (from != State_Stopped || !m_output->IsConnected())
         return S_OK;
-    JoinThread();
+    HRESULT hr = StartThread();
+    if (FAILED(hr))
+        return hr;
+    AcquireSRWLockExclusive(&m_runLock);
+    WaitIdle();
     m_stopRequested = false;
-    m_thread = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
-    return m_thread ? S_OK : HRESULT_FROM_WIN32(GetLastError());
+    m_runPending = true;
+    ReleaseSRWLockExclusive(&m_runLock);
+    WakeAllConditionVariable(&m_runChanged);
+    return S_OK;
 }
 
 void SourceFilter::OnStop()
 {
+    AcquireSRWLockExclusive(&m_runLock);
     m_stopRequested = true;
-    JoinThread();
+    m_runPending = false; // a run not yet begun never begins
+    WaitIdle();
+    ReleaseSRWLockExclusive(&m_runLock);
 }
 
-void SourceFilter::JoinThread()
+void SourceFilter::WaitIdle()
 {
-    if (!m_thread)
-        return;
-    m_stopRequested = true;
-    WaitForSingleObject(m_thread, INFINITE);
-    CloseHandle(m_thread);
-    m_thread = nullptr;
+    while (m_runPending || m_streaming)
+        SleepConditionVariableSRW(&m_runChanged, &m_runLock, INFINITE, 0);
 }
 
 DWORD WINAPI SourceFilter::ThreadProc(void* self)
 {
     HRESULT co = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    try {
-        static_cast<SourceFilter*>(self)->Stream();
-    } catch (...) {
-        static_cast<SourceFilter*>(self)->NotifyEvent(EC_ERRORABORT, E_UNEXPECTED, 0);
-    }
+    static_cast<SourceFilter*>(self)->ServeRuns();
     if (SUCCEEDED(co))
         CoUninitialize();
     return 0;
+}
+
+void SourceFilter::ServeRuns()
+{
+    AcquireSRWLockExclusive(&m_runLock);
+    for (;;) {
+        while (!m_runPending && !m_quit)
+            SleepConditionVariableSRW(&m_runChanged, &m_runLock, INFINITE, 0);
+        if (m_quit)
+            break;
+        m_runPending = false;
+        m_streaming = true;
+        ReleaseSRWLockExclusive(&m_runLock);
+        try {
+            Stream();
+        } catch (...) {
+            NotifyEvent(EC_ERRORABORT, E_UNEXPECTED, 0);
+        }
+        AcquireSRWLockExclusive(&m_runLock);
+        m_streaming = false;
+        WakeAllConditionVariable(&m_runChanged);
+    }
+    ReleaseSRWLockExclusive(&m_runLock);
 }
 
 void SourceFilter::Stream()

@@ -216,6 +216,7 @@ HRESULT AttributeFilter::StartStreaming()
         return VFW_E_TYPE_NOT_ACCEPTED;
     if (!m_resampler.Setup(m_inFormat.samplesPerSec, m_outFormat.samplesPerSec, m_outFormat.channels))
         return VFW_E_TYPE_NOT_ACCEPTED;
+    m_formatOnly = m_resampler.IsPassThrough() && m_inFormat.channels == m_outFormat.channels;
     m_framesOut = 0;
     return S_OK;
 }
@@ -286,6 +287,37 @@ HRESULT AttributeFilter::DeliverFloat(const float* frames, size_t count)
     return S_OK;
 }
 
+HRESULT AttributeFilter::DeliverConverted(const BYTE* data, size_t frames)
+{
+    const size_t inBlock = m_inFormat.blockAlign;
+    const size_t outBlock = m_outFormat.blockAlign;
+    while (frames > 0) {
+        IMediaSample* sample = nullptr;
+        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+        if (FAILED(hr))
+            return hr;
+        BYTE* dst = nullptr;
+        sample->GetPointer(&dst);
+        size_t n = std::min<size_t>(frames, size_t(sample->GetSize()) / outBlock);
+        if (m_inFormat.IsFloat()) {
+            m_fromFloat.Convert(data, n, dst);
+        } else if (m_outFormat.IsFloat()) {
+            m_toFloat.Convert(data, n, dst);
+        } else {
+            m_floatIn.resize(n * m_inFormat.channels);
+            m_toFloat.Convert(data, n, m_floatIn.data());
+            m_fromFloat.Convert(m_floatIn.data(), n, dst);
+        }
+        sample->SetActualDataLength(static_cast<long>(n * outBlock));
+        hr = SendSample(sample, n);
+        if (hr != S_OK)
+            return hr;
+        data += n * inBlock;
+        frames -= n;
+    }
+    return S_OK;
+}
+
 HRESULT AttributeFilter::ProcessSample(IMediaSample* in)
 {
     BYTE* src = nullptr;
@@ -298,6 +330,8 @@ HRESULT AttributeFilter::ProcessSample(IMediaSample* in)
     size_t frames = bytes / m_inFormat.blockAlign;
     if (frames == 0)
         return S_OK;
+    if (m_formatOnly)
+        return DeliverConverted(src, frames);
     m_floatIn.resize(frames * m_inFormat.channels);
     if (m_toFloat.m_copy)
         m_toFloat.Convert(src, frames, m_floatIn.data());

@@ -50,6 +50,8 @@ private:
     HRESULT DeliverBytes(const BYTE* data, size_t bytes);
     // Converts float frames of the output layout to the output format and sends them.
     HRESULT DeliverFloat(const float* frames, size_t count);
+    // Same rate and channels: the input's frames converted straight into output samples.
+    HRESULT DeliverConverted(const BYTE* data, size_t frames);
     // Stamps a filled sample with the times of its frames, sends it and releases it.
     HRESULT SendSample(IMediaSample* sample, uint64_t frames);
 
@@ -63,6 +65,7 @@ private:
     SampleConverter m_toFloat, m_fromFloat;
     fxkit::Resampler m_resampler;
     bool m_passBytes = false;
+    bool m_formatOnly = false; // only the sample format changes
     uint64_t m_framesOut = 0;
     std::vector<float> m_floatIn, m_mixed, m_resampled;
 };

@@ -2,7 +2,9 @@
 #include "GraphRunner.h"
 #include "IAttributeSettings.h"
 #include "ModuleObject.h"
+#include "SampleConverter.h"
 #include "TestFilters.h"
+#include "WaveFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +90,86 @@ TEST_F(AttributeFilterTest, SameFormatPassesByteForByte)
     std::vector<uint8_t> data = MakeRamp16(123457, 2);
     ASSERT_EQ(EC_COMPLETE, Convert(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), data));
     EXPECT_TRUE(sink->received == data);
+}
+
+// Only the depth changes: every sample comes out as the sample converter makes it, whatever
+// the input's chunks and the output buffers.
+TEST(AttributeFilterDepth, ConvertsEachSampleAsTheConverterDoesWhenOnlyTheDepthChanges)
+{
+    struct Case {
+        SampleKind inKind;
+        WORD inBits, outBits, channels;
+    };
+    const Case cases[] = {
+        {SampleKind::Float, 32, 16, 2}, {SampleKind::Float, 32, 24, 1}, {SampleKind::Float, 32, 8, 6},
+        {SampleKind::Pcm, 16, 24, 2},   {SampleKind::Pcm, 24, 16, 2},   {SampleKind::Pcm, 16, 32, 2},
+        {SampleKind::Pcm, 8, 16, 1},
+    };
+    ComScope com;
+    ModuleObjects module{"KvSEAttr.dll"};
+    ASSERT_TRUE(module.Loaded());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.inBits << " to " << c.outBits << " bits, " << c.channels << " channels");
+        const size_t frames = 48000 + 77;
+        const WAVEFORMATEX inFormat = MakeWaveFormat(c.inKind, 48000, c.inBits, c.channels);
+        std::vector<uint8_t> in(frames * inFormat.nBlockAlign);
+        uint32_t seed = 12345;
+        for (uint8_t& b : in) {
+            seed = seed * 1664525u + 1013904223u;
+            b = uint8_t(seed >> 24);
+        }
+        if (c.inKind == SampleKind::Float) { // finite values past full scale as well
+            auto* f = reinterpret_cast<float*>(in.data());
+            for (size_t i = 0; i < frames * c.channels; ++i)
+                f[i] = float(int32_t(i * 2654435761u) >> 8) / 6000000.0f;
+        }
+
+        IBaseFilter* filter = module.Create<IBaseFilter>(CLSID_KvSEAttr);
+        ASSERT_NE(nullptr, filter);
+        IAttributeSettings* settings = nullptr;
+        ASSERT_EQ(S_OK, filter->QueryInterface(__uuidof(IAttributeSettings), reinterpret_cast<void**>(&settings)));
+        settings->SetBitsPerSample(c.outBits);
+        TestPcmSource* source = TestPcmSource::New(inFormat, in, 3001);
+        TestRenderer* sink = TestRenderer::New();
+        WAVEFORMATEX out{};
+        {
+            TestGraph graph;
+            ASSERT_EQ(S_OK, graph.Add(source, L"source"));
+            ASSERT_EQ(S_OK, graph.Add(filter, L"attr"));
+            ASSERT_EQ(S_OK, graph.Add(sink, L"sink"));
+            ASSERT_EQ(S_OK, graph.Connect(source, filter));
+            ASSERT_EQ(S_OK, graph.Connect(filter, sink));
+            ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(30000));
+            out = sink->Format();
+        }
+        EXPECT_EQ(c.outBits, out.wBitsPerSample);
+        EXPECT_EQ(c.channels, out.nChannels);
+        WaveFormat from, to, mid;
+        std::memcpy(static_cast<void*>(&from), &inFormat, sizeof inFormat);
+        std::memcpy(static_cast<void*>(&to), &out, sizeof out);
+        from.extensionSize = to.extensionSize = 0;
+        mid.InitFloat32(48000, c.channels);
+        std::vector<float> floats(frames * c.channels);
+        SampleConverter toFloat, fromFloat;
+        toFloat.SetSourceFormat(&from);
+        toFloat.SetDestinationFormat(&mid);
+        fromFloat.SetSourceFormat(&mid);
+        fromFloat.SetDestinationFormat(&to);
+        if (c.inKind == SampleKind::Float)
+            std::memcpy(floats.data(), in.data(), in.size());
+        else
+            toFloat.Convert(in.data(), frames, floats.data());
+        std::vector<uint8_t> want(frames * out.nBlockAlign);
+        if (to.IsFloat())
+            std::memcpy(want.data(), floats.data(), want.size());
+        else
+            fromFloat.Convert(floats.data(), frames, want.data());
+        EXPECT_TRUE(sink->received == want);
+        settings->Release();
+        source->Release();
+        sink->Release();
+        filter->Release();
+    }
 }
 
 TEST_F(AttributeFilterTest, ResamplesFloatToTheTargetRateWithinTheResamplerError)

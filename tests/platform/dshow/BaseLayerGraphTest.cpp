@@ -95,6 +95,25 @@ TEST_F(GainGraph, StopsMidwayAndRunsAgainFromTheStart)
     EXPECT_TRUE(sink->received == Expected(1)) << "a new run starts from the beginning";
 }
 
+// One streaming thread serves every run of a source: a thread made per run cost tens of
+// milliseconds before the first sample. A stop that may come before the thread has begun the
+// run leaves nothing behind for the next one.
+TEST_F(GainGraph, OneStreamingThreadServesEveryRunWholeThoughStopsComeAtOnce)
+{
+    Build(20000, 2, 3000);
+    for (int run = 0; run < 20; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_EQ(EC_COMPLETE, graph.RunToEnd(20000));
+        EXPECT_TRUE(sink->received == Expected(2));
+        ASSERT_EQ(S_OK, graph.Stop());
+        // Paused and stopped at once: the run asked for may not have begun.
+        ASSERT_EQ(S_OK, graph.Control()->Pause());
+        ASSERT_EQ(S_OK, graph.Stop());
+    }
+    EXPECT_EQ(1, source->threadChanges.load());
+    EXPECT_NE(GetCurrentThreadId(), source->streamThread.load());
+}
+
 TEST_F(GainGraph, ReconnectsAfterDisconnectAndStreamsAgain)
 {
     Build(30000, 2);

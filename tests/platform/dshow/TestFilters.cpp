@@ -74,6 +74,9 @@ HRESULT TestPcmSource::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTI
 
 HRESULT TestPcmSource::OnThreadStart()
 {
+    const DWORD me = GetCurrentThreadId();
+    if (streamThread.exchange(me) != me)
+        ++threadChanges;
     m_pos = 0;
     return S_OK;
 }

@@ -29,6 +29,8 @@ struct TestPcmSource : FilterObject<SourceFilter, SeekingPassThru> {
     DWORD delayPerBufferMs = 0;      // slows the stream down for stop tests
     DWORD delayBeforeDurationMs = 0; // lets a Stop come first to a duration question
     std::atomic<int> buffersDelivered{0};
+    std::atomic<DWORD> streamThread{0}; // the thread that streamed the last run
+    std::atomic<int> threadChanges{0};  // runs streamed by another thread than the run before
 
     HRESULT LocalDuration(LONGLONG* d) override;
     HRESULT LocalPosition(LONGLONG* p) override;
