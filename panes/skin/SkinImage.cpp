@@ -33,7 +33,60 @@ SkinImage::SkinImage(const char* nameWithoutExtension)
     LoadFile(nameWithoutExtension);
 }
 
-SkinImage::~SkinImage() = default;
+SkinImage::~SkinImage()
+{
+    SetBitmap(nullptr);
+}
+
+namespace {
+
+bool HasTransparency(Gdiplus::Bitmap& bitmap)
+{
+    if (!Gdiplus::IsAlphaPixelFormat(bitmap.GetPixelFormat()))
+        return false;
+    Gdiplus::Rect all(0, 0, int(bitmap.GetWidth()), int(bitmap.GetHeight()));
+    Gdiplus::BitmapData data{};
+    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return true;
+    bool transparent = false;
+    for (UINT y = 0; y < data.Height && !transparent; ++y) {
+        const auto* row = static_cast<const BYTE*>(data.Scan0) + INT_PTR(y) * data.Stride;
+        for (UINT x = 0; x < data.Width; ++x)
+            if (row[4 * x + 3] != 0xFF) {
+                transparent = true;
+                break;
+            }
+    }
+    bitmap.UnlockBits(&data);
+    return transparent;
+}
+
+} // namespace
+
+void SkinImage::SetBitmap(std::unique_ptr<Gdiplus::Bitmap> bitmap)
+{
+    if (m_opaque)
+        ::DeleteObject(m_opaque);
+    m_opaque = nullptr;
+    m_bitmap = std::move(bitmap);
+    if (m_bitmap && !HasTransparency(*m_bitmap))
+        m_opaque = CreateHBitmap();
+}
+
+bool SkinImage::BlitOpaque(HDC dc, int x, int y, int sourceX, int sourceY, int width, int height) const
+{
+    if (!m_opaque || sourceX < 0 || sourceY < 0 || sourceX + width > int(m_bitmap->GetWidth()) ||
+        sourceY + height > int(m_bitmap->GetHeight()))
+        return false;
+    HDC source = ::CreateCompatibleDC(dc);
+    if (!source)
+        return false;
+    HGDIOBJ old = ::SelectObject(source, m_opaque);
+    const BOOL done = ::BitBlt(dc, x, y, width, height, source, sourceX, sourceY, SRCCOPY);
+    ::SelectObject(source, old);
+    ::DeleteDC(source);
+    return done != FALSE;
+}
 
 CString SkinImage::FindFile(const char* nameWithoutExtension)
 {
@@ -49,7 +102,7 @@ CString SkinImage::FindFile(const char* nameWithoutExtension)
 
 bool SkinImage::LoadFile(const char* nameWithoutExtension)
 {
-    m_bitmap.reset();
+    SetBitmap(nullptr);
     const CString file = FindFile(nameWithoutExtension);
     if (file.IsEmpty())
         return false;
@@ -60,7 +113,7 @@ bool SkinImage::LoadFile(const char* nameWithoutExtension)
     std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(wide));
     if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
         return false;
-    m_bitmap = std::move(bitmap);
+    SetBitmap(std::move(bitmap));
     return true;
 }
 
@@ -85,6 +138,8 @@ void SkinImage::DrawPart(CDC* dc, int left, int top, int right, int bottom, int 
 void SkinImage::DrawPiece(CDC* dc, int x, int y, int sourceX, int sourceY, int width, int height) const
 {
     if (!dc || !dc->m_hDC || !m_bitmap || width <= 0 || height <= 0)
+        return;
+    if (BlitOpaque(dc->m_hDC, x, y, sourceX, sourceY, width, height))
         return;
     PixelGraphics g(dc->m_hDC);
     g->DrawImage(m_bitmap.get(), Gdiplus::Rect(x, y, width, height), sourceX, sourceY, width, height,
@@ -112,6 +167,16 @@ void SkinImage::DrawTiled(CDC* dc, int left, int top, int right, int bottom) con
     const int width = right - left, height = bottom - top;
     if (width < 1 || height < 1 || size.cx < 1 || size.cy < 1)
         return;
+    if (HDC source = m_opaque ? ::CreateCompatibleDC(dc->m_hDC) : nullptr) {
+        HGDIOBJ old = ::SelectObject(source, m_opaque);
+        for (int x = left; x < right; x += size.cx)
+            for (int y = top; y < bottom; y += size.cy)
+                ::BitBlt(dc->m_hDC, x, y, std::min<int>(size.cx, right - x), std::min<int>(size.cy, bottom - y),
+                         source, 0, 0, SRCCOPY);
+        ::SelectObject(source, old);
+        ::DeleteDC(source);
+        return;
+    }
     PixelGraphics g(dc->m_hDC);
     for (int x = left; x < right; x += size.cx) {
         const int w = std::min<int>(size.cx, right - x);
@@ -131,7 +196,7 @@ std::unique_ptr<SkinImage> SkinImage::CloneArea(int left, int top, int right, in
     if (!clone || clone->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
     auto image = std::make_unique<SkinImage>();
-    image->m_bitmap = std::move(clone);
+    image->SetBitmap(std::move(clone));
     return image;
 }
 

@@ -63,7 +63,13 @@ public:
     Gdiplus::Bitmap* GetBitmap() const { return m_bitmap.get(); }
 
 private:
+    void SetBitmap(std::unique_ptr<Gdiplus::Bitmap> bitmap);
+    // Copies the piece with BitBlt when the image has no transparent pixel and the piece lies
+    // inside it: GDI+ sets up a graphics object for every draw, too slow for timer ticks.
+    bool BlitOpaque(HDC dc, int x, int y, int sourceX, int sourceY, int width, int height) const;
+
     std::unique_ptr<Gdiplus::Bitmap> m_bitmap;
+    HBITMAP m_opaque = nullptr; // the same pixels as a GDI bitmap; null when any is transparent
 };
 
 // Width and height of a GDI bitmap; (0, 0) for none.
