@@ -9,24 +9,45 @@ configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 
-# kv_add_test(NAME src... [DESKTOP] [LIBS lib...] [DEPENDS target...])
+# kv_add_test(NAME src... [DESKTOP] [PROGRAM_KEY] [SHARDS n] [LIBS lib...] [DEPENDS target...])
 # One GoogleTest executable per area, registered as one CTest test (a Wine start costs time).
 # DEPENDS names the programs and modules the tests load at run time, so they are built first.
+# SHARDS n: a long program is registered as n tests NAME_1..NAME_n, each running its share of
+# the tests (GoogleTest's sharding: every test runs in exactly one), so that each stays well
+# inside the time limit on a busy machine.
 # DESKTOP: the tests move the focus, activate windows, run timers against the clock or use the
 # clipboard; the desktop, its focus and the clipboard are shared by every program under one
-# Wine server, so such test programs run one at a time.
+# Wine server, so such test programs run one at a time. They also start the program or run its
+# windows, which write the program's own registry key (its temporary folder among others).
+# PROGRAM_KEY: the modules under test read that key (the folder they make their files in) and
+# the tests count those files, so they do not run while a DESKTOP program changes it.
 function(kv_add_test name)
-  cmake_parse_arguments(KT "DESKTOP" "" "LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(KT "DESKTOP;PROGRAM_KEY" "SHARDS" "LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${KT_UNPARSED_ARGUMENTS})
   target_sources(${name} PRIVATE $<TARGET_OBJECTS:kvtestmain>)
   target_link_libraries(${name} PRIVATE GTest::gtest kvtestsupport ${KT_LIBS})
   if(KT_DEPENDS)
     add_dependencies(${name} ${KT_DEPENDS})
   endif()
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  set(tests ${name})
+  if(KT_SHARDS)
+    set(tests)
+    foreach(i RANGE 1 ${KT_SHARDS})
+      math(EXPR index "${i} - 1")
+      add_test(NAME ${name}_${i} COMMAND ${name} --gtest_brief=1)
+      set_property(TEST ${name}_${i} APPEND PROPERTY ENVIRONMENT "GTEST_TOTAL_SHARDS=${KT_SHARDS};GTEST_SHARD_INDEX=${index}")
+      list(APPEND tests ${name}_${i})
+    endforeach()
+  else()
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  endif()
+  # The names kv_add_audio_test gives its properties to.
+  set_property(GLOBAL PROPERTY KV_TESTS_OF_${name} ${tests})
+  set_tests_properties(${tests} PROPERTIES TIMEOUT 300)
   if(KT_DESKTOP)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK kv_desktop)
+    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK "kv_desktop;kv_program_key")
+  elseif(KT_PROGRAM_KEY)
+    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK kv_program_key)
   endif()
 endfunction()
 
@@ -50,8 +71,10 @@ function(kv_add_audio_test name)
   endif()
   # Real-time sound keeps time only on a machine that is not busy with other tests: each audio
   # test program runs alone.
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED kv_sound_server RESOURCE_LOCK kv_sound_sink RUN_SERIAL TRUE
-    ENVIRONMENT "KV_WINE_KIND=audio;PULSE_SERVER=unix:${KV_PULSE_DIR}/native;PULSE_LATENCY_MSEC=60")
+  get_property(tests GLOBAL PROPERTY KV_TESTS_OF_${name})
+  set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED kv_sound_server RESOURCE_LOCK kv_sound_sink RUN_SERIAL TRUE)
+  set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT
+    "KV_WINE_KIND=audio;PULSE_SERVER=unix:${KV_PULSE_DIR}/native;PULSE_LATENCY_MSEC=60")
 endfunction()
 
 # kv_add_module(NAME DEF src...): a DLL whose exports are fixed by a .def file.

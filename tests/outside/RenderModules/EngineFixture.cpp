@@ -154,6 +154,9 @@ std::vector<std::string> TempFiles()
 {
     TempFilePaths paths;
     std::string folder = paths.GetFolder();
+    // A folder from the setting has no separator at its end.
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);

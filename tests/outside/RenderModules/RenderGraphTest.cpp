@@ -316,26 +316,34 @@ TEST_F(RenderGraph, WriterTakesEveryDepthTheConverterIsSetTo)
 
 TEST_F(RenderGraph, StoppedRunLeavesNoFiles)
 {
-    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100 * 120, 2), 2)); // two minutes
-    engine.Selection()->SelectTrack(0, 1);
-    srcApi->AttachEngine(engine.Set(), 0, 0);
-    srcApi->SetOutputSampleFormat(3);
+    // A source slowed to at least 17 s a run, so that the stop always comes before its end.
+    const size_t frames = 44100 * 20;
+    ComRef<TestPcmSource> slow(TestPcmSource::New(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), MakeRamp16(frames, 2)));
+    slow->delayPerBufferMs = 20;
     IAttributeSettings* settings = nullptr;
     attr->QueryInterface(__uuidof(IAttributeSettings), reinterpret_cast<void**>(&settings));
     settings->SetSamplesPerSec(96000);
     settings->Release();
-    BuildChain();
+    ASSERT_EQ(S_OK, graph.Add(slow.Get(), L"source"));
+    ASSERT_EQ(S_OK, graph.Add(attr.Get(), L"attr"));
+    ASSERT_EQ(S_OK, graph.Add(writer.Get(), L"writer"));
+    ASSERT_EQ(S_OK, graph.Connect(slow.Get(), attr.Get()));
+    ASSERT_EQ(S_OK, graph.Connect(attr.Get(), writer.Get()));
     std::vector<std::string> before = TempFiles();
     ASSERT_EQ(S_OK, graph.Control()->Run());
-    // Stopped as soon as the writer's files are there, long before two minutes are written.
-    for (DWORD until = GetTickCount() + 10000; TempFiles().size() <= before.size() && GetTickCount() < until;)
-        Sleep(1);
-    EXPECT_GT(TempFiles().size(), before.size()) << "the writer is writing its files";
+    // Stopped once the writer has its files and has written some of the stream.
+    LONGLONG written = 0;
+    for (DWORD until = GetTickCount() + 10000; GetTickCount() < until; Sleep(1)) {
+        output->GetWrittenLength(&written);
+        if (written > 0 && TempFiles().size() > before.size())
+            break;
+    }
+    EXPECT_GT(written, 0) << "the writer is writing";
+    EXPECT_GT(TempFiles().size(), before.size()) << "the writer's files are there";
     ASSERT_EQ(S_OK, graph.Stop());
     EXPECT_EQ(before, TempFiles()) << "both files are gone after the stop";
-    LONGLONG frames = 0;
-    output->GetWrittenLength(&frames);
-    EXPECT_LT(frames, 44100LL * 120 * 96000 / 44100) << "stopped before the end";
+    output->GetWrittenLength(&written);
+    EXPECT_LT(written, LONGLONG(frames) * 96000 / 44100) << "stopped before the end";
     EXPECT_EQ("", DataName());
     EXPECT_EQ("", PeakName());
 }
