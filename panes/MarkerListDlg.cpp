@@ -40,11 +40,15 @@ CMarkerListDlg::CMarkerListDlg() : CDialogPane(IDD_MARKER_LIST) {}
 BOOL CMarkerListDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    std::string saved;
-    GetSettingString("Settings", "LabelWndHeaderWidth", "150:60:50:50:50", &saved);
-    int widths[5] = {150, 60, 50, 50, 50};
-    std::sscanf(saved.c_str(), "%d:%d:%d:%d:%d", &widths[0], &widths[1], &widths[2], &widths[3], &widths[4]);
     HWND list = List();
+    // Until the user sizes them, the time columns are wide enough for a time of the list's font:
+    // 50 pixels cut "00 : 00 : 01.000".
+    const int time = std::max(50, int(ListView_GetStringWidth(list, "00 : 00 : 00.000")) + 16);
+    int widths[5] = {150, 60, time, time, time};
+    std::string saved;
+    GetSettingString("Settings", "LabelWndHeaderWidth", "", &saved);
+    if (!saved.empty())
+        std::sscanf(saved.c_str(), "%d:%d:%d:%d:%d", &widths[0], &widths[1], &widths[2], &widths[3], &widths[4]);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     ListView_SetExtendedListViewStyle(list, ListView_GetExtendedListViewStyle(list) | LVS_EX_GRIDLINES);
     for (int c = 0; c < kMarkerColumnCount; ++c) {

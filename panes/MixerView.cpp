@@ -248,7 +248,8 @@ void CMixerView::UpdateScrollRange()
     CRect bar;
     m_scrollBar.GetClientRect(&bar);
     SCROLLINFO info{sizeof info, SIF_ALL, 0, std::max(count - 1, 0), 1, m_scrollPosition, 0};
-    if (total <= bar.Width()) {
+    // The bar stops short of the corner image, the strips above it do not.
+    if (total - GetSkinImageSize(kImageCorner).cx <= bar.Width()) {
         info.fMask |= SIF_DISABLENOSCROLL;
         info.nMax = 0;
         info.nPos = 0;

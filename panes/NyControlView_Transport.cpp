@@ -121,6 +121,14 @@ void CNyControlView::Pause()
         SetPaused(false);
     } else {
         SetPaused(true);
+        // The view's counter follows the play cursor a pixel at a time, on its timer: paused,
+        // the counter shows at once where the sound stopped.
+        LONGLONG stopped = 0;
+        if (m_position && SUCCEEDED(m_position->GetPosition(&stopped)) && m_hWnd) {
+            m_counterPosition = stopped;
+            CClientDC dc(m_hWnd);
+            DrawCounter(&dc);
+        }
     }
     m_view->RefreshCaret();
     RedrawButtons(nullptr);

@@ -110,6 +110,8 @@ void CTrackStrip::RefreshVolume()
     const int64_t position = LevelPosition();
     if (position < 0)
         return;
+    const int before = m_fader.GetValue();
+    const std::string beforeText = m_volumeText.GetText();
     try {
         if (m_document->GetTrackFlag(m_index, kMtFlagWriteEnvelopes))
             if (StripLevelTarget* target = m_view->GetLevelTarget())
@@ -119,9 +121,12 @@ void CTrackStrip::RefreshVolume()
         return;
     }
     SetVolumeText(m_fader.GetValue());
+    // Called on every tick of the play timer: what did not move is not drawn again.
     if (m_view && m_view->IsStripOnScreen(this)) {
-        m_fader.Draw(nullptr);
-        m_volumeText.Draw(nullptr);
+        if (m_fader.GetValue() != before)
+            m_fader.Draw(nullptr);
+        if (m_volumeText.GetText() != beforeText)
+            m_volumeText.Draw(nullptr);
     }
 }
 
@@ -129,12 +134,13 @@ void CTrackStrip::SyncToPosition(int64_t position)
 {
     if (!m_document || m_pressed >= 0 || position < 0)
         return;
+    const int before = m_pan.GetValue();
     try {
         m_pan.SetValue(int(m_document->GetTrackLevel(m_index, 1, position) * 10000.0f));
     } catch (...) {
         return;
     }
-    if (m_view && m_view->IsStripOnScreen(this))
+    if (m_pan.GetValue() != before && m_view && m_view->IsStripOnScreen(this))
         m_pan.Draw(nullptr);
 }
 

@@ -291,6 +291,23 @@ void CNyMultiTrackView::OnHScroll(UINT code, UINT, CWnd*)
     m_overview.Redraw();
 }
 
+namespace {
+// While playing the view scrolls on every tick of the play timer: the bar is drawn again only
+// when its thumb lands on other pixels or its state changes.
+void MoveScrollThumb(CScrollBar64& bar, ScrollInfo64* info, bool enable)
+{
+    SCROLLBARINFO before{sizeof before};
+    const bool known = ::GetScrollBarInfo(bar.m_hWnd, OBJID_CLIENT, &before) != FALSE;
+    bar.SetScrollInfo64(info, FALSE);
+    if (!known || ((before.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0) == enable)
+        bar.EnableScrollBar(enable ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+    SCROLLBARINFO after{sizeof after};
+    if (!known || !::GetScrollBarInfo(bar.m_hWnd, OBJID_CLIENT, &after) || after.xyThumbTop != before.xyThumbTop ||
+        after.xyThumbBottom != before.xyThumbBottom)
+        ::InvalidateRect(bar.m_hWnd, nullptr, FALSE);
+}
+} // namespace
+
 void CNyMultiTrackView::ScrollToSample(ScrollInfo64& info, int64_t position)
 {
     TimeAxis axis = Axis();
@@ -327,10 +344,8 @@ void CNyMultiTrackView::ScrollToSample(ScrollInfo64& info, int64_t position)
         line.DrawOnWindow(-1);
     info.mask = SIF_POS | SIF_DISABLENOSCROLL;
     info.position = axis.SamplesToPixelsViaTime(std::max<int64_t>(m_firstVisibleSample, 0));
-    if (m_horzScroll.m_hWnd) {
-        m_horzScroll.SetScrollInfo64(&info, TRUE);
-        m_horzScroll.EnableScrollBar(info.minimum == info.maximum ? ESB_DISABLE_BOTH : ESB_ENABLE_BOTH);
-    }
+    if (m_horzScroll.m_hWnd)
+        MoveScrollThumb(m_horzScroll, &info, info.minimum != info.maximum);
 }
 
 int CNyMultiTrackView::EnsureSampleVisible(int64_t position)

@@ -231,7 +231,9 @@ HRESULT CFftEqDialog::LoadPlugin(EffectModuleEntry* row, CNyMultiTrackDoc* docum
 BOOL CFftEqDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SetWindowText(m_caption.c_str());
+    // No menu item names this command, so its caption is empty: the template's title stays.
+    if (!m_caption.empty())
+        SetWindowText(m_caption.c_str());
     MakeBackground(); // the skinned frame's margins count before the layout is recorded
     RecordLayout();
     if (m_document->IsMultichannel() == 1)

@@ -139,6 +139,7 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
     std::vector<std::string> items;
     FftEqParameters afterR{}, afterSettings{}, afterRange{};
     std::string readout, overlapText;
+    char title[64] = {};
     bool logChecked = false;
     Script script({
         [&] {
@@ -146,6 +147,7 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
             if (!d)
                 return false;
             Shot(d, "ffteq-1-dialog");
+            ::GetWindowTextA(d, title, sizeof title);
             items = ComboItems(::GetDlgItem(d, IDC_FFTEQ_TRACKS));
             logChecked = ::IsDlgButtonChecked(d, IDC_FFTEQ_LOG) == BST_CHECKED;
             Choose(d, IDC_FFTEQ_TRACKS, 1); // "TRACK 1 - R": reanalysed before the call returns
@@ -210,6 +212,7 @@ TEST_F(FftEqDialogTest, ItsCommandOpensTheDialogWhoseControlsSetTheAnalysisAndWh
     ASSERT_TRUE(script.Finished());
     EXPECT_FALSE(script.TimedOut());
 
+    EXPECT_STREQ("FFT Equalizer", title) << "no menu item names the command: the dialog's own title";
     EXPECT_EQ((std::vector<std::string>{"TRACK 1 - L", "TRACK 1 - R", "TRACK 2"}), items);
     EXPECT_EQ(1, afterR.channel);
     EXPECT_EQ("511", overlapText);

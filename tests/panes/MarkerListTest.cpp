@@ -233,6 +233,21 @@ TEST_F(MarkerListTest, FirstFillIsSortedByNameAndLaterLabelsAppend)
     EXPECT_EQ("alpha", Names().front());
 }
 
+// At first use (no widths saved) the time columns show their whole texts: the list's own
+// measure of each cell's text (plus its margins) fits the column.
+TEST_F(MarkerListTest, TimeColumnsShowWholeTimesUntilTheUserSizesThem)
+{
+    AddLabel("section", kLabelSection, 12345, 7 * 8000 + 4321, 0);
+    pane_->SetView(link_.get());
+    HWND list = Item(IDC_MARKER_LIST);
+    for (int column = 2; column <= 4; ++column) {
+        SCOPED_TRACE(column);
+        const std::string text = Shown(0, column);
+        ASSERT_GE(text.size(), 8u) << text;
+        EXPECT_GE(ListView_GetColumnWidth(list, column), ListView_GetStringWidth(list, text.c_str()) + 12) << text;
+    }
+}
+
 TEST_F(MarkerListTest, DeletingRowsIsOneCueStep)
 {
     for (const char* name : {"a", "b", "c", "d"})

@@ -9,6 +9,7 @@
 #include "SkinPaneWnd.h"
 #include "TrackStrip.h"
 #include "LabelEdit.h"
+#include "CustomScrollBar.h"
 
 #include <cmath>
 #include <cstring>
@@ -226,6 +227,30 @@ TEST_F(MixerViewTest, TheScrollBarIsSkinnedWhenTheStripsFitAndWhenTheyDoNot)
         EXPECT_GT(dark, client.right * client.bottom / 2) << "the skin's dark track";
     }
     FreeSkinScrollBitmaps();
+}
+
+// The strips may reach the client's right edge (the corner image sits beside the scroll bar
+// only): ending there, every strip shows and nothing scrolls; a pixel narrower, the bar scrolls.
+TEST_F(MixerViewTest, StripsEndingAtTheRightEdgeFitWithoutScrolling)
+{
+    HWND bar = ::GetDlgItem(mixer_->m_hWnd, 100);
+    ASSERT_TRUE(bar);
+    const int needed = mixer_->GetTrackStrip(1)->GetRect().right;
+    for (int narrower : {0, 1}) {
+        SCOPED_TRACE(narrower);
+        RECT window{}, client{};
+        frame_->GetWindowRect(&window);
+        mixer_->GetClientRect(&client);
+        const int width = window.right - window.left + needed - narrower - client.right;
+        frame_->SetWindowPos(nullptr, 0, 0, width, window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+        PumpMessages();
+        mixer_->GetClientRect(&client);
+        ASSERT_EQ(needed - narrower, client.right);
+        SCROLLINFO info{sizeof info, SIF_ALL};
+        ASSERT_TRUE(CustomScrollBar_GetScrollInfo(bar, SB_HORZ, &info));
+        EXPECT_EQ(narrower ? 1 : 0, info.nMax);
+        EXPECT_EQ(0, mixer_->GetTrackStrip(0)->GetRect().left - mixer_->GetMasterStrip()->GetRect().right);
+    }
 }
 
 } // namespace

@@ -141,7 +141,60 @@ SkinImage::SkinImage(const char* nameWithoutExtension)
 
 SkinImage::SkinImage() = default;
 
-SkinImage::~SkinImage() = default;
+SkinImage::~SkinImage()
+{
+    Adopt(nullptr);
+}
+
+namespace {
+
+bool HasTransparency(Gdiplus::Bitmap& bitmap)
+{
+    if (!Gdiplus::IsAlphaPixelFormat(bitmap.GetPixelFormat()))
+        return false;
+    Gdiplus::Rect all(0, 0, int(bitmap.GetWidth()), int(bitmap.GetHeight()));
+    Gdiplus::BitmapData data{};
+    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return true;
+    bool transparent = false;
+    for (UINT y = 0; y < data.Height && !transparent; ++y) {
+        const auto* row = static_cast<const BYTE*>(data.Scan0) + INT_PTR(y) * data.Stride;
+        for (UINT x = 0; x < data.Width; ++x)
+            if (row[4 * x + 3] != 0xFF) {
+                transparent = true;
+                break;
+            }
+    }
+    bitmap.UnlockBits(&data);
+    return transparent;
+}
+
+} // namespace
+
+void SkinImage::Adopt(std::unique_ptr<Gdiplus::Bitmap> bitmap) const
+{
+    if (m_opaque)
+        ::DeleteObject(m_opaque);
+    m_opaque = nullptr;
+    m_bitmap = std::move(bitmap);
+    if (m_bitmap && !HasTransparency(*m_bitmap))
+        m_opaque = CreateHBitmap();
+}
+
+bool SkinImage::BlitOpaque(HDC dc, int x, int y, int sourceX, int sourceY, int width, int height) const
+{
+    if (!m_opaque || sourceX < 0 || sourceY < 0 || sourceX + width > int(m_bitmap->GetWidth()) ||
+        sourceY + height > int(m_bitmap->GetHeight()))
+        return false;
+    HDC source = ::CreateCompatibleDC(dc);
+    if (!source)
+        return false;
+    HGDIOBJ old = ::SelectObject(source, m_opaque);
+    const BOOL done = ::BitBlt(dc, x, y, width, height, source, sourceX, sourceY, SRCCOPY);
+    ::SelectObject(source, old);
+    ::DeleteDC(source);
+    return done != FALSE;
+}
 
 CString SkinImage::FindFile(const char* nameWithoutExtension)
 {
@@ -163,7 +216,7 @@ bool SkinImage::LoadFile(const char* nameWithoutExtension)
 
 bool SkinImage::SetFile(const char* nameWithoutExtension)
 {
-    m_bitmap.reset();
+    Adopt(nullptr);
     m_headerSize = CSize(0, 0);
     m_pending = FindFile(nameWithoutExtension);
     return !m_pending.IsEmpty();
@@ -172,15 +225,17 @@ bool SkinImage::SetFile(const char* nameWithoutExtension)
 Gdiplus::Bitmap* SkinImage::Decoded() const
 {
     if (!m_pending.IsEmpty()) {
-        m_bitmap = DecodeFile(m_pending);
+        // Emptied first: Adopt asks for the pixels through CreateHBitmap.
+        const CString file = m_pending;
         m_pending.Empty();
+        Adopt(DecodeFile(file));
     }
     return m_bitmap.get();
 }
 
 bool SkinImage::LoadResource(int id)
 {
-    m_bitmap.reset();
+    Adopt(nullptr);
     m_pending.Empty();
     m_headerSize = CSize(0, 0);
     if (!GdiplusSession::Running())
@@ -215,7 +270,7 @@ bool SkinImage::LoadResource(int id)
     std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(stream.Get(), TRUE));
     if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
         return false;
-    m_bitmap = std::move(bitmap);
+    Adopt(std::move(bitmap));
     return true;
 }
 
@@ -245,6 +300,8 @@ void SkinImage::DrawPiece(CDC* dc, int x, int y, int sourceX, int sourceY, int w
     Gdiplus::Bitmap* bitmap = width > 0 && height > 0 && dc && dc->m_hDC ? Decoded() : nullptr;
     if (!bitmap)
         return;
+    if (BlitOpaque(dc->m_hDC, x, y, sourceX, sourceY, width, height))
+        return;
     PixelGraphics g(dc->m_hDC);
     g->DrawImage(bitmap, Gdiplus::Rect(x, y, width, height), sourceX, sourceY, width, height,
                  Gdiplus::UnitPixel);
@@ -273,6 +330,16 @@ void SkinImage::DrawTiled(CDC* dc, int left, int top, int right, int bottom) con
     const int width = right - left, height = bottom - top;
     if (width < 1 || height < 1 || size.cx < 1 || size.cy < 1)
         return;
+    if (HDC source = m_opaque ? ::CreateCompatibleDC(dc->m_hDC) : nullptr) {
+        HGDIOBJ old = ::SelectObject(source, m_opaque);
+        for (int x = left; x < right; x += size.cx)
+            for (int y = top; y < bottom; y += size.cy)
+                ::BitBlt(dc->m_hDC, x, y, std::min<int>(size.cx, right - x), std::min<int>(size.cy, bottom - y),
+                         source, 0, 0, SRCCOPY);
+        ::SelectObject(source, old);
+        ::DeleteDC(source);
+        return;
+    }
     PixelGraphics g(dc->m_hDC);
     for (int x = left; x < right; x += size.cx) {
         const int w = std::min<int>(size.cx, right - x);
@@ -293,7 +360,7 @@ std::unique_ptr<SkinImage> SkinImage::CloneArea(int left, int top, int right, in
     if (!clone || clone->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
     auto image = std::make_unique<SkinImage>();
-    image->m_bitmap = std::move(clone);
+    image->Adopt(std::move(clone));
     return image;
 }
 

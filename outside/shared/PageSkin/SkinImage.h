@@ -79,8 +79,14 @@ public:
 
 private:
     Gdiplus::Bitmap* Decoded() const;
+    // Takes the decoded pixels (or none), keeping a GDI copy of them when none is transparent.
+    void Adopt(std::unique_ptr<Gdiplus::Bitmap> bitmap) const;
+    // Copies the piece with BitBlt when the image has no transparent pixel and the piece lies
+    // inside it: GDI+ sets up a graphics object for every draw, too slow for timer ticks.
+    bool BlitOpaque(HDC dc, int x, int y, int sourceX, int sourceY, int width, int height) const;
 
     mutable std::unique_ptr<Gdiplus::Bitmap> m_bitmap;
+    mutable HBITMAP m_opaque = nullptr; // the same pixels as a GDI bitmap; null when any is transparent
     // The file still to decode; empty once decoded or tried.
     mutable CString m_pending;
     mutable CSize m_headerSize{0, 0};
