@@ -296,12 +296,14 @@ namespace {
 // when its thumb lands on other pixels or its state changes.
 void MoveScrollThumb(CScrollBar64& bar, ScrollInfo64* info, bool enable)
 {
-    SCROLLBARINFO before{sizeof before};
+    SCROLLBARINFO before{};
+    before.cbSize = sizeof before;
     const bool known = ::GetScrollBarInfo(bar.m_hWnd, OBJID_CLIENT, &before) != FALSE;
     bar.SetScrollInfo64(info, FALSE);
     if (!known || ((before.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0) == enable)
         bar.EnableScrollBar(enable ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
-    SCROLLBARINFO after{sizeof after};
+    SCROLLBARINFO after{};
+    after.cbSize = sizeof after;
     if (!known || !::GetScrollBarInfo(bar.m_hWnd, OBJID_CLIENT, &after) || after.xyThumbTop != before.xyThumbTop ||
         after.xyThumbBottom != before.xyThumbBottom)
         ::InvalidateRect(bar.m_hWnd, nullptr, FALSE);

@@ -68,8 +68,9 @@ TEST_F(AnalysisPaneTest, FrequencyAnalysisOpensThePaneBesideTheMainWindowWhileAD
     for (PaneKind kind : {PaneKind::Controller, PaneKind::Selection, PaneKind::Mixer}) {
         CNyMiniFrame* other = frame_->PaneFrame(kind);
         RECT otherRect;
-        if (other && other->IsWindowVisible() && ::GetWindowRect(other->m_hWnd, &otherRect))
+        if (other && other->IsWindowVisible() && ::GetWindowRect(other->m_hWnd, &otherRect)) {
             EXPECT_FALSE(::IntersectRect(&meet, &rect, &otherRect)) << GetPaneInfo(kind).valueName;
+        }
     }
     EXPECT_EQ(rect.right - rect.left, 320);
     EXPECT_EQ(rect.bottom - rect.top, 240);

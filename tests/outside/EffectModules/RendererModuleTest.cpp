@@ -500,8 +500,9 @@ TEST_P(FileDividerRun, ThreeCutsMakeFourValidFilesThatJoinToTheInput)
         EXPECT_TRUE(r.valid) << name;
         EXPECT_EQ(r.channels, c.channels) << name;
         EXPECT_EQ(r.rate, kRate) << name;
-        if (c.formatId == 0)
+        if (c.formatId == 0) {
             EXPECT_EQ(r.mask, c.wantMask) << name;
+        }
         EXPECT_EQ(r.sound.size(), lengths[region - 1] * size_t(c.channels)) << name;
         joined.insert(joined.end(), r.sound.begin(), r.sound.end());
     }
@@ -585,8 +586,9 @@ TEST_F(FileDivider, AFailingWriteEndsTheRunAsAnErrorAndLeavesNoHalfFile)
         kvtest::ScratchFolder folder;
         const std::string base = folder.File(c.prefix);
         const std::string blocker = c.blocker ? folder.File(c.blocker) : std::string();
-        if (c.blocker && c.blockerIsFolder)
+        if (c.blocker && c.blockerIsFolder) {
             ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr)) << c.what;
+        }
         if (c.blocker && !c.blockerIsFolder) {
             std::ofstream(blocker) << "kept";
             ASSERT_TRUE(SetFileAttributesA(blocker.c_str(), FILE_ATTRIBUTE_READONLY)) << c.what;
