@@ -49,6 +49,11 @@ function(kv_add_test name)
   elseif(KT_PROGRAM_KEY)
     set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK kv_program_key)
   endif()
+  # Holding the key, the test main clears the temporary folder a program left in it, before and
+  # after its run: the value outlives the program, and other test programs would share that folder.
+  if(KT_DESKTOP OR KT_PROGRAM_KEY)
+    set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT "KV_OWNS_PROGRAM_KEY=1")
+  endif()
 endfunction()
 
 # kv_add_audio_test(NAME src... [LIBS lib...] [DEPENDS target...])

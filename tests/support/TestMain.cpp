@@ -18,6 +18,18 @@ class ShardForgetter : public testing::EmptyTestEventListener {
     }
 };
 
+// The program keeps its temporary folder in its settings; a program run by a test leaves it
+// naming that test's scratch folder, which every later test program's modules would then share.
+void ForgetProgramTempFolder()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Korvane\\KorvaneSound5 Tarn US\\Settings", 0, KEY_SET_VALUE,
+                      &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, "TempPath");
+    RegCloseKey(key);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -27,5 +39,15 @@ int main(int argc, char** argv)
     kvtest::ScratchFolder temp;
     SetEnvironmentVariableA("TMP", temp.Path().c_str());
     SetEnvironmentVariableA("TEMP", temp.Path().c_str());
-    return RUN_ALL_TESTS();
+    // Only the registered program holds the key; a test program it starts in turn must not
+    // clear the value under its parent's running program.
+    char owns[4] = {};
+    const bool ownsProgramKey = GetEnvironmentVariableA("KV_OWNS_PROGRAM_KEY", owns, sizeof owns) != 0;
+    SetEnvironmentVariableA("KV_OWNS_PROGRAM_KEY", nullptr);
+    if (ownsProgramKey)
+        ForgetProgramTempFolder();
+    const int result = RUN_ALL_TESTS();
+    if (ownsProgramKey)
+        ForgetProgramTempFolder();
+    return result;
 }
