@@ -19,8 +19,9 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 # clipboard; the desktop, its focus and the clipboard are shared by every program under one
 # Wine server, so such test programs run one at a time. They also start the program or run its
 # windows, which write the program's own registry key (its temporary folder among others).
-# PROGRAM_KEY: the modules under test read that key (the folder they make their files in) and
-# the tests count those files, so they do not run while a DESKTOP program changes it.
+# PROGRAM_KEY: the modules under test read that key (the folder they make their files in), so
+# they do not run while a DESKTOP program points it at a scratch folder it later removes: files
+# made there would vanish between one step of a test and the next.
 function(kv_add_test name)
   cmake_parse_arguments(KT "DESKTOP;PROGRAM_KEY" "SHARDS" "LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${KT_UNPARSED_ARGUMENTS})
