@@ -316,6 +316,60 @@ TEST_F(RenderWorkerTest, RefusalsAndFailuresLeaveDocumentHistoryAndTemporaryFold
     }
 }
 
+TEST_F(RenderWorkerTest, AWriterThatCannotMakeItsFilesEndsEveryJobWithItsErrorAndChangesNothing)
+{
+    // The writer's folder lies below a file: no file can be made there, so its run cannot start.
+    const std::string blocker = tempFolder_ + "blocker";
+    FILE* f = std::fopen(blocker.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fclose(f);
+    const std::string unusable = blocker + "\\kv5eu\\";
+    for (LONG code : {kCmdApply, kCmdApplyTwoPass, kCmdNewWindow, kCmdApplyToNewTracks}) {
+        SCOPED_TRACE(code);
+        NewDocument({1, 2});
+        Fill16(0, Sine16(300, 44100, 22050, 1, 0.3));
+        Fill16(1, Sine16(500, 44100, 22050, 2, 0.3));
+        const std::vector<int16_t> before0 = Track16(0), before1 = Track16(1);
+        Select({0, 1}, 0, 0);
+        const std::set<std::string> files = TempFiles();
+        ReportWindow reports;
+        StartWorker(reports.hwnd);
+        ComRef<IBaseFilter> gain = AddModule("KvSELevl.dll", CLSID_KvSELevl);
+        SetParameter(gain.Get(), 0, 6.0);
+        ::SetEnvironmentVariableA("TMP", unusable.c_str());
+        ::SetEnvironmentVariableA("TEMP", unusable.c_str());
+        worker_->document = doc_.get();
+        worker_->history = doc_->GetHistory();
+        worker_->SetSource(doc_->GetTrackSet());
+        worker_->PostCommand(code, nullptr, false);
+        const bool done = WaitPumping(worker_->doneEvent, 30000);
+        ::SetEnvironmentVariableA("TMP", tempFolder_.c_str());
+        ::SetEnvironmentVariableA("TEMP", tempFolder_.c_str());
+        ASSERT_TRUE(done) << "the job never ended";
+        worker_->CompleteOnMainThread();
+        // The writer's own reason, which the dialog shows in words.
+        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIRECTORY), worker_->result) << std::hex << worker_->result;
+        EXPECT_EQ(0, Steps());
+        EXPECT_FALSE(doc_->IsModified());
+        EXPECT_EQ(before0, Track16(0));
+        EXPECT_EQ(before1, Track16(1));
+        EXPECT_EQ(files, TempFiles());
+        EXPECT_TRUE(doc_->GetSelection()->IsTrackSelectedAt(0) && doc_->GetSelection()->IsTrackSelectedAt(1));
+        // The worker is whole: the next job, with the folder back, runs.
+        if (code == kCmdApply) {
+            ASSERT_EQ(S_OK, Run(kCmdApply));
+            EXPECT_EQ(1, Steps());
+            ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
+            EXPECT_EQ(before0, Track16(0));
+        }
+        worker_->StopGraph(0);
+        worker_->DisconnectChain();
+        worker_->RemoveEffectFilters();
+        delete worker_;
+        worker_ = nullptr;
+    }
+}
+
 TEST_F(RenderWorkerTest, GetNoiseProfileLeavesItsProfileAndNoStep)
 {
     NewDocument({1});
