@@ -113,6 +113,23 @@ public:
         return worker_->CompleteOnMainThread();
     }
 
+    // Every live record of the label table as "kind track start end name", its track by index
+    // (-1: on no track of the document).
+    std::multiset<std::string> LiveLabels()
+    {
+        std::multiset<std::string> out;
+        CLabelTable& table = doc_->GetLabels();
+        for (int i = 0; i < table.GetSize(); ++i) {
+            LabelRecord r{};
+            if (!table.GetAt(i, &r) || r.id <= 0)
+                continue;
+            const int track = r.trackId == -1 ? -2 : doc_->TrackIdToIndex(r.trackId);
+            out.insert(std::to_string(r.kind) + " " + std::to_string(track) + " " + std::to_string(r.start) + " " +
+                       std::to_string(r.end) + " " + r.name);
+        }
+        return out;
+    }
+
     CRenderWorker* worker_ = nullptr;
 };
 
@@ -405,8 +422,18 @@ TEST_F(RenderWorkerTest, MonoToStereoReplacesTheTrackInOneMixingStepKeepingLabel
     ASSERT_TRUE(doc_->GetTrackLabel(0, &name));
     std::strcpy(name.name, "Voice");
     doc_->SetLabelAt(name);
+    LabelRecord section{};
+    section.kind = kLabelSection;
+    section.trackId = doc_->TrackIndexToId(0);
+    section.start = 4000;
+    section.end = 9000;
+    std::strcpy(section.name, "verse");
+    ASSERT_GT(doc_->AddLabel(section), 0);
     Select({0}, 0, 0);
     const std::vector<int16_t> before = Track16(0);
+    const std::multiset<std::string> marks = LiveLabels();
+    ASSERT_EQ(1u, marks.count("1 0 3000 3000 here"));
+    ASSERT_EQ(1u, marks.count("2 0 4000 9000 verse"));
     CRenderWorker* w = StartWorker();
     AddModule("KvSEM2St.dll", CLSID_KvSEM2St);
     ASSERT_EQ(S_OK, Run(kCmdApplyToNewTracks));
@@ -423,13 +450,16 @@ TEST_F(RenderWorkerTest, MonoToStereoReplacesTheTrackInOneMixingStepKeepingLabel
     std::vector<LabelRecord> cues;
     EXPECT_EQ(1, doc_->FindLabelsInRange(0, cues, 0, -1, kLabelCue));
     EXPECT_EQ(std::set<DWORD>{::GetCurrentThreadId()}, doc->threads);
+    EXPECT_EQ(marks, LiveLabels()) << "one set of labels, on the new track";
 
     ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
     EXPECT_EQ(1, doc_->GetTrackChannels(0));
     EXPECT_EQ(before, Track16(0));
+    EXPECT_EQ(marks, LiveLabels());
     ASSERT_EQ(S_OK, doc_->GetHistory()->Redo());
     EXPECT_EQ(2, doc_->GetTrackChannels(0));
     EXPECT_FLOAT_EQ(0.5f, doc_->GetTrackLevel(0, 0, 1000 + 500));
+    EXPECT_EQ(marks, LiveLabels());
 }
 
 TEST_F(RenderWorkerTest, NewWindowGivesTheRenderedSoundToANewDocumentThatOwnsItsFile)
