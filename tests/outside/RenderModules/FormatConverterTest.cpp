@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 using namespace kvtest;
@@ -279,6 +280,42 @@ TEST_F(FormatConversion, GraphThatStopsByItselfCountsAsCancelled)
     ProgressWindow::StopGraphOnStep() = converter.Graph();
     EXPECT_EQ(kConversionCancelled, converter.Run()) << "stopped without an event, yet the run ends";
     EXPECT_EQ(kProgressCancelled, ProgressWindow::Log().back().code);
+    EXPECT_EQ(S_OK, converter.Disconnect());
+}
+
+// A writer whose folder cannot hold files refuses to start: the run ends with its reason, every
+// filter stopped, and the same converter runs whole once the folder is back.
+TEST_F(FormatConversion, RunWhoseWriterCannotStartEndsWithItsErrorAndStopsEveryFilter)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100, 2), 2));
+    engine.Selection()->SelectTrack(0, 1);
+    FormatConverter converter;
+    ASSERT_EQ(S_OK, converter.Build());
+    IKsDShowSource* source = nullptr;
+    ASSERT_EQ(S_OK, converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source)));
+    source->AttachEngine(engine.Set(), 0, 0);
+    source->Release();
+    converter.SetTargetFormat(48000, 24, 2, 8);
+    ASSERT_EQ(S_OK, converter.Connect());
+    char saved[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    ::GetEnvironmentVariableA("TMP", saved, MAX_PATH);
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string blocker = std::string(temp) + "kv-blocker-" + std::to_string(::GetCurrentProcessId());
+    FILE* f = std::fopen(blocker.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fclose(f);
+    ::SetEnvironmentVariableA("TMP", (blocker + "\\kv5eu\\").c_str());
+    const HRESULT hr = converter.Run();
+    ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
+    ::DeleteFileA(blocker.c_str());
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIRECTORY), hr);
+    for (IBaseFilter* filter : {converter.Source(), converter.Writer()}) {
+        FILTER_STATE state = State_Running;
+        EXPECT_EQ(S_OK, filter->GetState(100, &state));
+        EXPECT_EQ(State_Stopped, state);
+    }
+    EXPECT_EQ(S_OK, converter.Run());
     EXPECT_EQ(S_OK, converter.Disconnect());
 }
 
