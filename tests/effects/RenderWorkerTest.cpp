@@ -14,6 +14,7 @@
 #include "LabelRecord.h"
 #include "RenderWorker.h"
 #include "TestFilters.h"
+#include "UnusableTempFolder.h"
 
 #include <cmath>
 
@@ -335,12 +336,6 @@ TEST_F(RenderWorkerTest, RefusalsAndFailuresLeaveDocumentHistoryAndTemporaryFold
 
 TEST_F(RenderWorkerTest, AWriterThatCannotMakeItsFilesEndsEveryJobWithItsErrorAndChangesNothing)
 {
-    // The writer's folder lies below a file: no file can be made there, so its run cannot start.
-    const std::string blocker = tempFolder_ + "blocker";
-    FILE* f = std::fopen(blocker.c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::fclose(f);
-    const std::string unusable = blocker + "\\kv5eu\\";
     for (LONG code : {kCmdApply, kCmdApplyTwoPass, kCmdNewWindow, kCmdApplyToNewTracks}) {
         SCOPED_TRACE(code);
         NewDocument({1, 2});
@@ -353,15 +348,16 @@ TEST_F(RenderWorkerTest, AWriterThatCannotMakeItsFilesEndsEveryJobWithItsErrorAn
         StartWorker(reports.hwnd);
         ComRef<IBaseFilter> gain = AddModule("KvSELevl.dll", CLSID_KvSELevl);
         SetParameter(gain.Get(), 0, 6.0);
-        ::SetEnvironmentVariableA("TMP", unusable.c_str());
-        ::SetEnvironmentVariableA("TEMP", unusable.c_str());
         worker_->document = doc_.get();
         worker_->history = doc_->GetHistory();
         worker_->SetSource(doc_->GetTrackSet());
-        worker_->PostCommand(code, nullptr, false);
-        const bool done = WaitPumping(worker_->doneEvent, 30000);
-        ::SetEnvironmentVariableA("TMP", tempFolder_.c_str());
-        ::SetEnvironmentVariableA("TEMP", tempFolder_.c_str());
+        bool done = false;
+        {
+            UnusableTempFolder unusable;
+            ASSERT_TRUE(unusable.Ok());
+            worker_->PostCommand(code, nullptr, false);
+            done = WaitPumping(worker_->doneEvent, 30000);
+        }
         ASSERT_TRUE(done) << "the job never ended";
         worker_->CompleteOnMainThread();
         // The writer's own reason, which the dialog shows in words.

@@ -1,6 +1,7 @@
 #include "EngineTracks.h"
 #include "GraphRunner.h"
 #include "TrackRenderGraph.h"
+#include "UnusableTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string>
 
 using namespace kvtest;
 
@@ -141,20 +141,14 @@ TEST(TrackRenderGraph, ARunThatCannotStartLeavesEveryFilterStopped)
     ASSERT_TRUE(engine.Ok());
     ASSERT_EQ(S_OK, engine.AddTrack(Sine16(3, 20000, 1, 0.5), 1));
     engine.Selection()->SetAllTracks(1);
-    char saved[MAX_PATH] = {};
-    ::GetEnvironmentVariableA("TMP", saved, MAX_PATH);
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string blocker = std::string(temp) + "kv-blocker-" + std::to_string(::GetCurrentProcessId());
-    FILE* f = std::fopen(blocker.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fclose(f);
-    ::SetEnvironmentVariableA("TMP", (blocker + "\\kv5eu\\").c_str());
     TrackRenderGraph render;
-    ASSERT_EQ(S_OK, render.Build(engine.Set()));
-    const HRESULT hr = render.Run();
-    ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
-    ::DeleteFileA(blocker.c_str());
+    HRESULT hr = S_OK;
+    {
+        UnusableTempFolder unusable;
+        ASSERT_TRUE(unusable.Ok());
+        ASSERT_EQ(S_OK, render.Build(engine.Set()));
+        hr = render.Run();
+    }
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIRECTORY), hr);
     for (IBaseFilter* filter : {render.reader, render.writer}) {
         FILTER_STATE state = State_Running;

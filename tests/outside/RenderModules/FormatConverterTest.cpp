@@ -6,6 +6,7 @@
 #include "IKsDShowSource.h"
 #include "ITracksWriterOutput.h"
 #include "TestFilters.h"
+#include "UnusableTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -298,17 +299,12 @@ TEST_F(FormatConversion, RunWhoseWriterCannotStartEndsWithItsErrorAndStopsEveryF
     source->Release();
     converter.SetTargetFormat(48000, 24, 2, 8);
     ASSERT_EQ(S_OK, converter.Connect());
-    char saved[MAX_PATH] = {}, temp[MAX_PATH] = {};
-    ::GetEnvironmentVariableA("TMP", saved, MAX_PATH);
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string blocker = std::string(temp) + "kv-blocker-" + std::to_string(::GetCurrentProcessId());
-    FILE* f = std::fopen(blocker.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fclose(f);
-    ::SetEnvironmentVariableA("TMP", (blocker + "\\kv5eu\\").c_str());
-    const HRESULT hr = converter.Run();
-    ::SetEnvironmentVariableA("TMP", saved[0] ? saved : nullptr);
-    ::DeleteFileA(blocker.c_str());
+    HRESULT hr = S_OK;
+    {
+        UnusableTempFolder unusable;
+        ASSERT_TRUE(unusable.Ok());
+        hr = converter.Run();
+    }
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIRECTORY), hr);
     for (IBaseFilter* filter : {converter.Source(), converter.Writer()}) {
         FILTER_STATE state = State_Running;
