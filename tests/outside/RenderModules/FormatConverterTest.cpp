@@ -134,6 +134,19 @@ double WorstSineError(const std::vector<uint8_t>& floats, WORD channels, WORD ch
 
 class FormatConversion : public ::testing::Test {
 protected:
+    // The converter built and connected to the engine's marked tracks, for 48 kHz 24-bit stereo.
+    void ConnectToEngine(FormatConverter& converter)
+    {
+        ASSERT_EQ(S_OK, converter.Build());
+        IKsDShowSource* source = nullptr;
+        ASSERT_EQ(S_OK,
+                  converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source)));
+        source->AttachEngine(engine.Set(), 0, 0);
+        source->Release();
+        converter.SetTargetFormat(48000, 24, 2, 8);
+        ASSERT_EQ(S_OK, converter.Connect());
+    }
+
     ComScope com;
     EngineFixture engine;
 };
@@ -271,13 +284,9 @@ TEST_F(FormatConversion, GraphThatStopsByItselfCountsAsCancelled)
     FormatConverter converter;
     ProgressWindow progress;
     converter.SetProgressWindow(progress.hwnd);
-    ASSERT_EQ(S_OK, converter.Build());
-    IKsDShowSource* source = nullptr;
-    ASSERT_EQ(S_OK, converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source)));
-    source->AttachEngine(engine.Set(), 0, 0);
-    source->Release();
-    converter.SetTargetFormat(48000, 24, 2, 8);
-    ASSERT_EQ(S_OK, converter.Connect());
+    ConnectToEngine(converter);
+    if (HasFatalFailure())
+        return;
     ProgressWindow::StopGraphOnStep() = converter.Graph();
     EXPECT_EQ(kConversionCancelled, converter.Run()) << "stopped without an event, yet the run ends";
     EXPECT_EQ(kProgressCancelled, ProgressWindow::Log().back().code);
@@ -292,13 +301,9 @@ TEST_F(FormatConversion, RunWhoseWriterCannotStartEndsWithItsErrorAndStopsEveryF
     ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100, 2), 2));
     engine.Selection()->SelectTrack(0, 1);
     FormatConverter converter;
-    ASSERT_EQ(S_OK, converter.Build());
-    IKsDShowSource* source = nullptr;
-    ASSERT_EQ(S_OK, converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source)));
-    source->AttachEngine(engine.Set(), 0, 0);
-    source->Release();
-    converter.SetTargetFormat(48000, 24, 2, 8);
-    ASSERT_EQ(S_OK, converter.Connect());
+    ConnectToEngine(converter);
+    if (HasFatalFailure())
+        return;
     HRESULT hr = S_OK;
     {
         UnusableTempFolder unusable;
