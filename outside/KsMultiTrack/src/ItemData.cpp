@@ -10,6 +10,11 @@
 #include <map>
 #include <new>
 
+#include <winternl.h>
+
+extern "C" NTSTATUS NTAPI NtReadFile(HANDLE file, HANDLE event, void* apc, void* apcContext, IO_STATUS_BLOCK* status,
+                                     void* buffer, ULONG length, LARGE_INTEGER* offset, ULONG* key);
+
 namespace {
 
 std::mutex& RegistryLock()
@@ -237,15 +242,17 @@ void ItemData::ReadFrames(LONGLONG first, LONGLONG count, uint8_t* out) const
     const uint64_t offset = static_cast<uint64_t>(first) * m_frameBytes;
     size_t done = 0;
     while (done < bytes) {
-        // Positioned: readers on other threads share the handle.
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset + done);
-        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
-        DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes - done, 1u << 30));
-        if (!ReadFile(m_file, out + done, want, &got, &at) || got == 0)
+        // Positioned: readers on other threads share the handle. Without a completion value:
+        // ReadFile with an OVERLAPPED queues a completion for every read, which under Wine is a
+        // round trip to the server each time.
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset + done);
+        IO_STATUS_BLOCK status{};
+        const ULONG want = static_cast<ULONG>(std::min<size_t>(bytes - done, 1u << 30));
+        if (NtReadFile(m_file, nullptr, nullptr, nullptr, &status, out + done, want, &at, nullptr) < 0 ||
+            status.Information == 0)
             break;
-        done += got;
+        done += status.Information;
     }
     if (done < bytes) {
         const int bps = BytesPerSample(m_format.bits);
