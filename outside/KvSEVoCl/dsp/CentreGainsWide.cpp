@@ -35,8 +35,8 @@ void ScaleCentre(float* re, float* im, const int32_t* inBand, size_t size, float
                 sound, _mm256_min_ps(one, _mm256_max_ps(zero, _mm256_div_ps(_mm256_add_ps(dot, dot), power))));
             const __m256 s2 = _mm256_mul_ps(s, s), s4 = _mm256_mul_ps(s2, s2);
             const __m256 band = _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(inBand + p)));
-            const __m256 g =
-                _mm256_blendv_ps(one, _mm256_sub_ps(one, _mm256_mul_ps(by, _mm256_mul_ps(s4, s4))), band);
+            // Outside the band 1 - 0.
+            const __m256 g = _mm256_sub_ps(one, _mm256_and_ps(band, _mm256_mul_ps(by, _mm256_mul_ps(s4, s4))));
             const __m256 mirrored = Reversed(g);
             _mm256_storeu_ps(re + p, _mm256_mul_ps(pr, g));
             _mm256_storeu_ps(im + p, _mm256_mul_ps(pi, g));
