@@ -180,11 +180,13 @@ void StftStream::Advance()
     // place in the ring cleared for the frames to come.
     const __m128d largest = _mm_set1_pd(kLargestFloat), lowest = _mm_set1_pd(-kLargestFloat);
     float* queue = m_queue.data();
+    const bool wide = wide::Enabled();
     for (size_t done = 0; done < m_hop;) {
         const size_t run = std::min(m_hop - done, m_size - m_sumStart), count = run * ch;
         double* sum = &m_sum[m_sumStart * ch];
         float* to = queue + done * ch;
-        size_t i = 0;
+        const size_t cleared = wide ? wide::Finish(sum, to, count, kLargestFloat) : 0;
+        size_t i = cleared;
         for (; i + 4 <= count; i += 4) {
             const __m128d a = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i)));
             const __m128d b = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i + 2)));
@@ -192,7 +194,7 @@ void StftStream::Advance()
         }
         for (; i < count; ++i)
             to[i] = ToFloat(sum[i]);
-        std::fill(sum, sum + count, 0.0);
+        std::fill(sum + cleared, sum + count, 0.0);
         done += run;
         m_sumStart = m_sumStart + run == m_size ? 0 : m_sumStart + run;
     }

@@ -53,4 +53,18 @@ size_t AddStereo(double* sum, const float* re, const float* im, const float* win
     return i;
 }
 
+size_t Finish(double* sum, float* to, size_t count, double largest)
+{
+    const __m256d high = _mm256_set1_pd(largest), low = _mm256_set1_pd(-largest), zero = _mm256_setzero_pd();
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256d a = _mm256_min_pd(high, _mm256_max_pd(low, _mm256_loadu_pd(sum + i)));
+        const __m256d b = _mm256_min_pd(high, _mm256_max_pd(low, _mm256_loadu_pd(sum + i + 4)));
+        _mm256_storeu_ps(to + i, _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(a)), _mm256_cvtpd_ps(b), 1));
+        _mm256_storeu_pd(sum + i, zero);
+        _mm256_storeu_pd(sum + i + 4, zero);
+    }
+    return i;
+}
+
 } // namespace fxkit::wide
