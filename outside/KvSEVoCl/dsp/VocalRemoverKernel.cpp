@@ -129,10 +129,10 @@ void VocalRemoverKernel::RunFrame()
     float *re = m_re.data(), *im = m_im.data();
     const float scaled = m_stream.GatherPair(0, m_window.data(), re, im, false).first;
     m_fft.ForwardSplit(re, im);
-    const bool wide = fxkit::wide::Enabled();
-    if (wide)
+    const bool byEight = fxkit::wide::Enabled();
+    if (byEight)
         wide::ScaleCentre(re, im, m_inBand.data(), kSize, float(m_strength));
-    ScaleCentre(wide ? m_firstBins : m_allBins);
+    ScaleCentre(byEight ? m_firstBins : m_allBins);
     m_fft.InverseSplit(re, im);
     // Square-root Hann on both sides at a quarter hop sums to 2; the inverse is not scaled.
     const double scale = 0.5 / double(kSize) / scaled;

@@ -246,10 +246,10 @@ TEST(KitFft, TheSse2AndAvx2StagesOfTheDoubleForwardGiveTheSameNumbers)
     EXPECT_EQ(sse, avx);
 }
 
-// The short-time stream's stereo pair paths eight frames at a time give the four-wide ones'
+// The short-time stream's eight-wide paths (the stereo pair, the finished hop) give the four-wide ones'
 // output bit for bit: runs of the ring not a multiple of eight (size 1000, hop 300, odd chunks),
 // both scalings, and samples beyond the float transform's range (scaled) or not finite.
-TEST(KitFft, StreamWidePairPathsEqualTheFourWideOnesBitForBit)
+TEST(KitFft, StreamWidePathsEqualTheFourWideOnesBitForBit)
 {
     if (!fxkit::wide::Enabled())
         GTEST_SKIP() << "no AVX here";
