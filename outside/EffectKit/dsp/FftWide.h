@@ -9,8 +9,9 @@
 //
 // The last three stages (the radix-2 one of size 8, then sizes 4 and 2) go in one pass, a block
 // of eight points in a register each, the butterflies' partners brought in by permutes: no
-// transposes. Its twiddles are the four-wide table of the size-8 pass: w^0 .. w^3 real, then
-// imaginary.
+// transposes; eight blocks at a time go transposed (a register per point of the eight blocks),
+// each butterfly a whole register. Its twiddles are the four-wide table of the size-8 pass:
+// w^0 .. w^3 real, then imaginary.
 #pragma once
 #include <cstddef>
 
