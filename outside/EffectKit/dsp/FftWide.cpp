@@ -148,8 +148,10 @@ inline void Transpose(__m256* x)
 
 // Eight blocks of eight points at a time, transposed so that register k holds point k of each:
 // the stages' butterflies are whole registers, no lane left idle. The four-wide passes'
-// operations, point for point. Returns the floats done (span rounded down to 64).
-size_t ForwardLast3Transposed(float* re, float* im, size_t span, const float* twiddles)
+// operations, point for point. The last three stages, or (kSize8 false) the last two in blocks
+// of four. Returns the floats done (span rounded down to 64).
+template <bool kSize8>
+size_t ForwardLastTransposed(float* re, float* im, size_t span, const float* twiddles)
 {
     size_t g = 0;
     for (; g + 64 <= span; g += 64) {
@@ -161,7 +163,7 @@ size_t ForwardLast3Transposed(float* re, float* im, size_t span, const float* tw
         Transpose(r);
         Transpose(i);
         // Size 8: x_k + x_k+4, and (x_k - x_k+4) w^k.
-        for (size_t k = 0; k < 4; ++k) {
+        for (size_t k = 0; k < (kSize8 ? 4 : 0); ++k) {
             const __m256 dr = _mm256_sub_ps(r[k], r[k + 4]), di = _mm256_sub_ps(i[k], i[k + 4]);
             const __m256 wr = _mm256_broadcast_ss(twiddles + k), wi = _mm256_broadcast_ss(twiddles + 4 + k);
             r[k] = _mm256_add_ps(r[k], r[k + 4]);
@@ -196,7 +198,8 @@ size_t ForwardLast3Transposed(float* re, float* im, size_t span, const float* tw
     return g;
 }
 
-size_t InverseFirst3Transposed(float* re, float* im, size_t span, const float* twiddles)
+template <bool kSize8>
+size_t InverseFirstTransposed(float* re, float* im, size_t span, const float* twiddles)
 {
     const __m256 zero = _mm256_setzero_ps();
     size_t g = 0;
@@ -227,7 +230,7 @@ size_t InverseFirst3Transposed(float* re, float* im, size_t span, const float* t
             xi[3] = _mm256_sub_ps(b1i, ti);
         }
         // Size 8: x_k + x_k+4 conj(w^k), x_k - x_k+4 conj(w^k).
-        for (size_t k = 0; k < 4; ++k) {
+        for (size_t k = 0; k < (kSize8 ? 4 : 0); ++k) {
             const __m256 wr = _mm256_broadcast_ss(twiddles + k), wi = _mm256_broadcast_ss(twiddles + 4 + k);
             const __m256 tr = _mm256_add_ps(_mm256_mul_ps(r[k + 4], wr), _mm256_mul_ps(i[k + 4], wi));
             const __m256 ti = _mm256_sub_ps(_mm256_mul_ps(i[k + 4], wr), _mm256_mul_ps(r[k + 4], wi));
@@ -255,7 +258,7 @@ void ForwardLast3(float* re, float* im, size_t span, const float* twiddles)
     // w^j in the upper half, for points 4 .. 7.
     const __m256 wr = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles));
     const __m256 wi = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles + 4));
-    for (size_t g = ForwardLast3Transposed(re, im, span, twiddles); g < span; g += 8) {
+    for (size_t g = ForwardLastTransposed<true>(re, im, span, twiddles); g < span; g += 8) {
         __m256 r = _mm256_loadu_ps(re + g), i = _mm256_loadu_ps(im + g);
         // Size 8: x_j + x_j+4 below, (x_j - x_j+4) w^j above.
         __m256 sr = OtherHalf(r), si = OtherHalf(i);
@@ -284,7 +287,7 @@ void InverseFirst3(float* re, float* im, size_t span, const float* twiddles)
     const __m256 wr = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles));
     const __m256 wi = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles + 4));
     const __m256 zero = _mm256_setzero_ps();
-    for (size_t g = InverseFirst3Transposed(re, im, span, twiddles); g < span; g += 8) {
+    for (size_t g = InverseFirstTransposed<true>(re, im, span, twiddles); g < span; g += 8) {
         __m256 r = _mm256_loadu_ps(re + g), i = _mm256_loadu_ps(im + g);
         // Size 2: x0 + x1, x0 - x1, x2 + x3, x2 - x3.
         __m256 sr = Neighbour(r), si = Neighbour(i);
@@ -308,6 +311,16 @@ void InverseFirst3(float* re, float* im, size_t span, const float* twiddles)
         _mm256_storeu_ps(re + g, _mm256_blend_ps(_mm256_add_ps(r, sr), _mm256_sub_ps(sr, r), 0xf0));
         _mm256_storeu_ps(im + g, _mm256_blend_ps(_mm256_add_ps(i, si), _mm256_sub_ps(si, i), 0xf0));
     }
+}
+
+size_t ForwardLast2(float* re, float* im, size_t span)
+{
+    return ForwardLastTransposed<false>(re, im, span, nullptr);
+}
+
+size_t InverseFirst2(float* re, float* im, size_t span)
+{
+    return InverseFirstTransposed<false>(re, im, span, nullptr);
 }
 
 } // namespace fxkit::wide

@@ -33,5 +33,9 @@ void InversePass2(float* re, float* im, size_t span, size_t size, const float* t
 // Over `span` floats, a multiple of 8: the forward's last three stages, and the inverse's first.
 void ForwardLast3(float* re, float* im, size_t span, const float* twiddles);
 void InverseFirst3(float* re, float* im, size_t span, const float* twiddles);
+// An even power's last two stages (sizes 4 and 2), and the inverse's first, 64 floats at a time,
+// transposed as above: the floats done (span rounded down to 64), the rest the caller's.
+size_t ForwardLast2(float* re, float* im, size_t span);
+size_t InverseFirst2(float* re, float* im, size_t span);
 
 } // namespace fxkit::wide
