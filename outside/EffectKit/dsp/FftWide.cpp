@@ -147,11 +147,10 @@ inline void Transpose(__m256* x)
 }
 
 // Eight blocks of eight points at a time, transposed so that register k holds point k of each:
-// the stages' butterflies are whole registers, no lane left idle. The four-wide passes'
-// operations, point for point. The last three stages, or (kSize8 false) the last two in blocks
-// of four. Returns the floats done (span rounded down to 64).
-template <bool kSize8>
-size_t ForwardLastTransposed(float* re, float* im, size_t span, const float* twiddles)
+// the stages' butterflies are whole registers, no lane left idle. Returns the floats done (span
+// rounded down to 64).
+template <class Stages>
+size_t Transposed(float* re, float* im, size_t span, Stages stages)
 {
     size_t g = 0;
     for (; g + 64 <= span; g += 64) {
@@ -162,6 +161,23 @@ size_t ForwardLastTransposed(float* re, float* im, size_t span, const float* twi
         }
         Transpose(r);
         Transpose(i);
+        stages(r, i);
+        Transpose(r);
+        Transpose(i);
+        for (size_t k = 0; k < 8; ++k) {
+            _mm256_storeu_ps(re + g + 8 * k, r[k]);
+            _mm256_storeu_ps(im + g + 8 * k, i[k]);
+        }
+    }
+    return g;
+}
+
+// The four-wide passes' operations, point for point: the last three stages, or (kSize8 false)
+// the last two in blocks of four.
+template <bool kSize8>
+size_t ForwardLastTransposed(float* re, float* im, size_t span, const float* twiddles)
+{
+    return Transposed(re, im, span, [twiddles](__m256* r, __m256* i) {
         // Size 8: x_k + x_k+4, and (x_k - x_k+4) w^k.
         for (size_t k = 0; k < (kSize8 ? 4 : 0); ++k) {
             const __m256 dr = _mm256_sub_ps(r[k], r[k + 4]), di = _mm256_sub_ps(i[k], i[k + 4]);
@@ -188,29 +204,14 @@ size_t ForwardLastTransposed(float* re, float* im, size_t span, const float* twi
             xr[3] = _mm256_sub_ps(a2r, a3r);
             xi[3] = _mm256_sub_ps(a2i, a3i);
         }
-        Transpose(r);
-        Transpose(i);
-        for (size_t k = 0; k < 8; ++k) {
-            _mm256_storeu_ps(re + g + 8 * k, r[k]);
-            _mm256_storeu_ps(im + g + 8 * k, i[k]);
-        }
-    }
-    return g;
+    });
 }
 
 template <bool kSize8>
 size_t InverseFirstTransposed(float* re, float* im, size_t span, const float* twiddles)
 {
-    const __m256 zero = _mm256_setzero_ps();
-    size_t g = 0;
-    for (; g + 64 <= span; g += 64) {
-        __m256 r[8], i[8];
-        for (size_t k = 0; k < 8; ++k) {
-            r[k] = _mm256_loadu_ps(re + g + 8 * k);
-            i[k] = _mm256_loadu_ps(im + g + 8 * k);
-        }
-        Transpose(r);
-        Transpose(i);
+    return Transposed(re, im, span, [twiddles](__m256* r, __m256* i) {
+        const __m256 zero = _mm256_setzero_ps();
         // Sizes 2 and 4 in each half: b0 = x0 + x1, b1 = x0 - x1, b2 = x2 + x3, b3 = x2 - x3,
         // t = b3 i, then b0 + b2, b1 + t, b0 - b2, b1 - t.
         for (size_t h = 0; h < 8; h += 4) {
@@ -239,14 +240,7 @@ size_t InverseFirstTransposed(float* re, float* im, size_t span, const float* tw
             r[k] = _mm256_add_ps(r[k], tr);
             i[k] = _mm256_add_ps(i[k], ti);
         }
-        Transpose(r);
-        Transpose(i);
-        for (size_t k = 0; k < 8; ++k) {
-            _mm256_storeu_ps(re + g + 8 * k, r[k]);
-            _mm256_storeu_ps(im + g + 8 * k, i[k]);
-        }
-    }
-    return g;
+    });
 }
 
 } // namespace
