@@ -437,10 +437,14 @@ void BasicFft<T>::ForwardBlock(T* re, T* im, size_t length, size_t pass) const
     const float* fused = FusedLast();
     for (const size_t end = m_passes.size() - (fused ? 1 : 0); pass < end; ++pass)
         ForwardPass(re, im, length, m_passes[pass]);
-    if constexpr (std::is_same_v<T, float>)
+    size_t done = 0;
+    if constexpr (std::is_same_v<T, float>) {
         if (fused)
             return wide::ForwardLast3(re, im, length, fused);
-    ForwardLast(re, im, length);
+        if (wide::Enabled())
+            done = wide::ForwardLast2(re, im, length);
+    }
+    ForwardLast(re + done, im + done, length - done);
 }
 
 template <class T>
@@ -454,11 +458,15 @@ void BasicFft<T>::InverseBlock(T* re, T* im, size_t length, size_t pass) const
         return;
     }
     const float* fused = FusedLast();
-    if constexpr (std::is_same_v<T, float>)
+    size_t done = 0;
+    if constexpr (std::is_same_v<T, float>) {
         if (fused)
             wide::InverseFirst3(re, im, length, fused);
+        else if (wide::Enabled())
+            done = wide::InverseFirst2(re, im, length);
+    }
     if (!fused)
-        InverseFirst(re, im, length);
+        InverseFirst(re + done, im + done, length - done);
     for (size_t p = m_passes.size() - (fused ? 1 : 0); p-- > pass;)
         InversePass(re, im, length, m_passes[p]);
 }

@@ -27,8 +27,8 @@
 //
 // The stages go in pairs (radix 2 x 2, one radix-2 stage last for an odd power), each SSE
 // instruction doing four butterflies in float and two in double (eight in float by AVX on the
-// larger passes where the processor has it, and there an odd power's last three stages in one
-// pass: FftWide.h); sizes below 16 take a plain loop.
+// larger passes where the processor has it, and there the last two stages, or an odd power's
+// last three, in one pass: FftWide.h); sizes below 16 take a plain loop.
 // Forward in double goes through StockhamFft instead (radix-4 stages between two buffers,
 // AVX2 when the processor has it): about twice as fast in natural order as the split path plus
 // its reordering. Tables are made once per size; a transform object is not to be shared

@@ -126,6 +126,123 @@ inline __m256 Neighbour(__m256 a)
     return _mm256_permute_ps(a, _MM_SHUFFLE(2, 3, 0, 1));
 }
 
+// Eight registers of eight as their transpose: lane j of x[k] becomes lane k of x[j].
+inline void Transpose(__m256* x)
+{
+    __m256 t[8], u[8];
+    for (int k = 0; k < 8; k += 2) {
+        t[k] = _mm256_unpacklo_ps(x[k], x[k + 1]);
+        t[k + 1] = _mm256_unpackhi_ps(x[k], x[k + 1]);
+    }
+    for (int k = 0; k < 8; k += 4) {
+        u[k] = _mm256_shuffle_ps(t[k], t[k + 2], _MM_SHUFFLE(1, 0, 1, 0));
+        u[k + 1] = _mm256_shuffle_ps(t[k], t[k + 2], _MM_SHUFFLE(3, 2, 3, 2));
+        u[k + 2] = _mm256_shuffle_ps(t[k + 1], t[k + 3], _MM_SHUFFLE(1, 0, 1, 0));
+        u[k + 3] = _mm256_shuffle_ps(t[k + 1], t[k + 3], _MM_SHUFFLE(3, 2, 3, 2));
+    }
+    for (int k = 0; k < 4; ++k) {
+        x[k] = _mm256_permute2f128_ps(u[k], u[k + 4], 0x20);
+        x[k + 4] = _mm256_permute2f128_ps(u[k], u[k + 4], 0x31);
+    }
+}
+
+// Eight blocks of eight points at a time, transposed so that register k holds point k of each:
+// the stages' butterflies are whole registers, no lane left idle. Returns the floats done (span
+// rounded down to 64).
+template <class Stages>
+size_t Transposed(float* re, float* im, size_t span, Stages stages)
+{
+    size_t g = 0;
+    for (; g + 64 <= span; g += 64) {
+        __m256 r[8], i[8];
+        for (size_t k = 0; k < 8; ++k) {
+            r[k] = _mm256_loadu_ps(re + g + 8 * k);
+            i[k] = _mm256_loadu_ps(im + g + 8 * k);
+        }
+        Transpose(r);
+        Transpose(i);
+        stages(r, i);
+        Transpose(r);
+        Transpose(i);
+        for (size_t k = 0; k < 8; ++k) {
+            _mm256_storeu_ps(re + g + 8 * k, r[k]);
+            _mm256_storeu_ps(im + g + 8 * k, i[k]);
+        }
+    }
+    return g;
+}
+
+// The four-wide passes' operations, point for point: the last three stages, or (kSize8 false)
+// the last two in blocks of four.
+template <bool kSize8>
+size_t ForwardLastTransposed(float* re, float* im, size_t span, const float* twiddles)
+{
+    return Transposed(re, im, span, [twiddles](__m256* r, __m256* i) {
+        // Size 8: x_k + x_k+4, and (x_k - x_k+4) w^k.
+        for (size_t k = 0; k < (kSize8 ? 4 : 0); ++k) {
+            const __m256 dr = _mm256_sub_ps(r[k], r[k + 4]), di = _mm256_sub_ps(i[k], i[k + 4]);
+            const __m256 wr = _mm256_broadcast_ss(twiddles + k), wi = _mm256_broadcast_ss(twiddles + 4 + k);
+            r[k] = _mm256_add_ps(r[k], r[k + 4]);
+            i[k] = _mm256_add_ps(i[k], i[k + 4]);
+            r[k + 4] = _mm256_sub_ps(_mm256_mul_ps(dr, wr), _mm256_mul_ps(di, wi));
+            i[k + 4] = _mm256_add_ps(_mm256_mul_ps(dr, wi), _mm256_mul_ps(di, wr));
+        }
+        // Sizes 4 and 2 in each half: a0 = x0 + x2, a2 = x0 - x2, a1 = x1 + x3, a3 = (x1 - x3) * -i,
+        // then a0 + a1, a0 - a1, a2 + a3, a2 - a3.
+        for (size_t h = 0; h < 8; h += 4) {
+            __m256 *xr = r + h, *xi = i + h;
+            const __m256 a0r = _mm256_add_ps(xr[0], xr[2]), a0i = _mm256_add_ps(xi[0], xi[2]);
+            const __m256 a2r = _mm256_sub_ps(xr[0], xr[2]), a2i = _mm256_sub_ps(xi[0], xi[2]);
+            const __m256 a1r = _mm256_add_ps(xr[1], xr[3]), a1i = _mm256_add_ps(xi[1], xi[3]);
+            const __m256 a3r = _mm256_sub_ps(xi[1], xi[3]), a3i = _mm256_sub_ps(xr[3], xr[1]);
+            xr[0] = _mm256_add_ps(a0r, a1r);
+            xi[0] = _mm256_add_ps(a0i, a1i);
+            xr[1] = _mm256_sub_ps(a0r, a1r);
+            xi[1] = _mm256_sub_ps(a0i, a1i);
+            xr[2] = _mm256_add_ps(a2r, a3r);
+            xi[2] = _mm256_add_ps(a2i, a3i);
+            xr[3] = _mm256_sub_ps(a2r, a3r);
+            xi[3] = _mm256_sub_ps(a2i, a3i);
+        }
+    });
+}
+
+template <bool kSize8>
+size_t InverseFirstTransposed(float* re, float* im, size_t span, const float* twiddles)
+{
+    return Transposed(re, im, span, [twiddles](__m256* r, __m256* i) {
+        const __m256 zero = _mm256_setzero_ps();
+        // Sizes 2 and 4 in each half: b0 = x0 + x1, b1 = x0 - x1, b2 = x2 + x3, b3 = x2 - x3,
+        // t = b3 i, then b0 + b2, b1 + t, b0 - b2, b1 - t.
+        for (size_t h = 0; h < 8; h += 4) {
+            __m256 *xr = r + h, *xi = i + h;
+            const __m256 b0r = _mm256_add_ps(xr[0], xr[1]), b0i = _mm256_add_ps(xi[0], xi[1]);
+            const __m256 b1r = _mm256_sub_ps(xr[0], xr[1]), b1i = _mm256_sub_ps(xi[0], xi[1]);
+            const __m256 b2r = _mm256_add_ps(xr[2], xr[3]), b2i = _mm256_add_ps(xi[2], xi[3]);
+            const __m256 b3r = _mm256_sub_ps(xr[2], xr[3]), b3i = _mm256_sub_ps(xi[2], xi[3]);
+            const __m256 tr = _mm256_sub_ps(zero, b3i), ti = b3r;
+            xr[0] = _mm256_add_ps(b0r, b2r);
+            xi[0] = _mm256_add_ps(b0i, b2i);
+            xr[1] = _mm256_add_ps(b1r, tr);
+            xi[1] = _mm256_add_ps(b1i, ti);
+            xr[2] = _mm256_sub_ps(b0r, b2r);
+            xi[2] = _mm256_sub_ps(b0i, b2i);
+            xr[3] = _mm256_sub_ps(b1r, tr);
+            xi[3] = _mm256_sub_ps(b1i, ti);
+        }
+        // Size 8: x_k + x_k+4 conj(w^k), x_k - x_k+4 conj(w^k).
+        for (size_t k = 0; k < (kSize8 ? 4 : 0); ++k) {
+            const __m256 wr = _mm256_broadcast_ss(twiddles + k), wi = _mm256_broadcast_ss(twiddles + 4 + k);
+            const __m256 tr = _mm256_add_ps(_mm256_mul_ps(r[k + 4], wr), _mm256_mul_ps(i[k + 4], wi));
+            const __m256 ti = _mm256_sub_ps(_mm256_mul_ps(i[k + 4], wr), _mm256_mul_ps(r[k + 4], wi));
+            r[k + 4] = _mm256_sub_ps(r[k], tr);
+            i[k + 4] = _mm256_sub_ps(i[k], ti);
+            r[k] = _mm256_add_ps(r[k], tr);
+            i[k] = _mm256_add_ps(i[k], ti);
+        }
+    });
+}
+
 } // namespace
 
 // Each lane computes what the four-wide passes compute for its point, operands in their order,
@@ -135,7 +252,7 @@ void ForwardLast3(float* re, float* im, size_t span, const float* twiddles)
     // w^j in the upper half, for points 4 .. 7.
     const __m256 wr = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles));
     const __m256 wi = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles + 4));
-    for (size_t g = 0; g < span; g += 8) {
+    for (size_t g = ForwardLastTransposed<true>(re, im, span, twiddles); g < span; g += 8) {
         __m256 r = _mm256_loadu_ps(re + g), i = _mm256_loadu_ps(im + g);
         // Size 8: x_j + x_j+4 below, (x_j - x_j+4) w^j above.
         __m256 sr = OtherHalf(r), si = OtherHalf(i);
@@ -164,7 +281,7 @@ void InverseFirst3(float* re, float* im, size_t span, const float* twiddles)
     const __m256 wr = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles));
     const __m256 wi = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(twiddles + 4));
     const __m256 zero = _mm256_setzero_ps();
-    for (size_t g = 0; g < span; g += 8) {
+    for (size_t g = InverseFirstTransposed<true>(re, im, span, twiddles); g < span; g += 8) {
         __m256 r = _mm256_loadu_ps(re + g), i = _mm256_loadu_ps(im + g);
         // Size 2: x0 + x1, x0 - x1, x2 + x3, x2 - x3.
         __m256 sr = Neighbour(r), si = Neighbour(i);
@@ -188,6 +305,16 @@ void InverseFirst3(float* re, float* im, size_t span, const float* twiddles)
         _mm256_storeu_ps(re + g, _mm256_blend_ps(_mm256_add_ps(r, sr), _mm256_sub_ps(sr, r), 0xf0));
         _mm256_storeu_ps(im + g, _mm256_blend_ps(_mm256_add_ps(i, si), _mm256_sub_ps(si, i), 0xf0));
     }
+}
+
+size_t ForwardLast2(float* re, float* im, size_t span)
+{
+    return ForwardLastTransposed<false>(re, im, span, nullptr);
+}
+
+size_t InverseFirst2(float* re, float* im, size_t span)
+{
+    return InverseFirstTransposed<false>(re, im, span, nullptr);
 }
 
 } // namespace fxkit::wide

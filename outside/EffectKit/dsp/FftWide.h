@@ -9,8 +9,9 @@
 //
 // The last three stages (the radix-2 one of size 8, then sizes 4 and 2) go in one pass, a block
 // of eight points in a register each, the butterflies' partners brought in by permutes: no
-// transposes. Its twiddles are the four-wide table of the size-8 pass: w^0 .. w^3 real, then
-// imaginary.
+// transposes; eight blocks at a time go transposed (a register per point of the eight blocks),
+// each butterfly a whole register. Its twiddles are the four-wide table of the size-8 pass:
+// w^0 .. w^3 real, then imaginary.
 #pragma once
 #include <cstddef>
 
@@ -32,5 +33,9 @@ void InversePass2(float* re, float* im, size_t span, size_t size, const float* t
 // Over `span` floats, a multiple of 8: the forward's last three stages, and the inverse's first.
 void ForwardLast3(float* re, float* im, size_t span, const float* twiddles);
 void InverseFirst3(float* re, float* im, size_t span, const float* twiddles);
+// An even power's last two stages (sizes 4 and 2), and the inverse's first, 64 floats at a time,
+// transposed as above: the floats done (span rounded down to 64), the rest the caller's.
+size_t ForwardLast2(float* re, float* im, size_t span);
+size_t InverseFirst2(float* re, float* im, size_t span);
 
 } // namespace fxkit::wide

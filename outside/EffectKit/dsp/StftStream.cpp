@@ -1,5 +1,8 @@
 #include "StftStream.h"
 
+#include "FftWide.h"
+#include "StftStreamWide.h"
+
 #include <algorithm>
 #include <cmath>
 #include <emmintrin.h>
@@ -77,8 +80,9 @@ StftStream::PairScale StftStream::GatherPair(size_t first, const float* window, 
     float peaks[2] = {0, 0};
     __m128 realPeaks = _mm_setzero_ps(), imagPeaks = _mm_setzero_ps();
     const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const bool byEight = ch == 2 && wide::Enabled();
     ForHistory([&](size_t i, size_t at, size_t count) {
-        size_t j = 0;
+        size_t j = byEight ? wide::GatherStereo(&m_history[at * 2], window + i, re + i, im + i, count, peaks) : 0;
         if (ch == 2)
             // Four frames at a time, taken apart into the channels.
             for (; j + 4 <= count; j += 4) {
@@ -125,8 +129,9 @@ void StftStream::AddPair(size_t first, const float* re, const float* im, const f
     }
     // Two frames at a time: (left, right) of each, in double, onto the sum.
     const __m128d by = _mm_setr_pd(firstScale, secondScale);
+    const bool byEight = wide::Enabled();
     ForSumRuns([&](size_t from, double* sum, size_t count) {
-        size_t i = 0;
+        size_t i = byEight ? wide::AddStereo(sum, re + from, im + from, window + from, count, firstScale, secondScale) : 0;
         for (; i + 4 <= count; i += 4) {
             const __m128 w = _mm_loadu_ps(window + from + i);
             const __m128 r = _mm_mul_ps(_mm_loadu_ps(re + from + i), w), m = _mm_mul_ps(_mm_loadu_ps(im + from + i), w);
@@ -175,11 +180,13 @@ void StftStream::Advance()
     // place in the ring cleared for the frames to come.
     const __m128d largest = _mm_set1_pd(kLargestFloat), lowest = _mm_set1_pd(-kLargestFloat);
     float* queue = m_queue.data();
+    const bool byEight = wide::Enabled();
     for (size_t done = 0; done < m_hop;) {
         const size_t run = std::min(m_hop - done, m_size - m_sumStart), count = run * ch;
         double* sum = &m_sum[m_sumStart * ch];
         float* to = queue + done * ch;
-        size_t i = 0;
+        const size_t cleared = byEight ? wide::Finish(sum, to, count, kLargestFloat) : 0;
+        size_t i = cleared;
         for (; i + 4 <= count; i += 4) {
             const __m128d a = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i)));
             const __m128d b = _mm_min_pd(largest, _mm_max_pd(lowest, _mm_loadu_pd(sum + i + 2)));
@@ -187,7 +194,7 @@ void StftStream::Advance()
         }
         for (; i < count; ++i)
             to[i] = ToFloat(sum[i]);
-        std::fill(sum, sum + count, 0.0);
+        std::fill(sum + cleared, sum + count, 0.0);
         done += run;
         m_sumStart = m_sumStart + run == m_size ? 0 : m_sumStart + run;
     }

@@ -8,6 +8,8 @@
 // A channel's frame is real (for the kit's real transform); a pair of channels goes in one
 // complex frame (GatherPair, AddPair). A NaN or an infinity coming in is taken as silence
 // or the largest float (so no frame's state takes it in), and what goes out stays in range.
+// A stereo pair and the finished hop go eight at a time where the processor has AVX
+// (StftStreamWide.h).
 #pragma once
 #include "Finite.h"
 

@@ -1,5 +1,8 @@
 #include "VocalRemoverKernel.h"
 
+#include "CentreGainsWide.h"
+#include "FftWide.h"
+
 #include <algorithm>
 #include <cmath>
 #include <xmmintrin.h>
@@ -35,18 +38,42 @@ void VocalRemoverKernel::Update(const double* values)
     m_lowBin = size_t(std::ceil(low / bin));
     m_highBin = std::min(size_t(std::floor(high / bin)), kSize / 2);
     m_strength = values[kVocStrength] / 100.0;
-    // The band's positions in the transform's order, padded to a multiple of four by repeating
-    // the last (read again, scaled once).
-    m_binPositions.clear();
-    m_mirrorPositions.clear();
+    // The band's pairs of positions in the transform's order: all of them for the four-wide
+    // loop, and those below 16 for it beside the eight-wide one, which takes the rest by mask.
+    m_inBand.assign(kSize, 0);
+    m_allBins.Clear();
+    m_firstBins.Clear();
     for (size_t k = m_lowBin; k <= m_highBin; ++k) {
-        m_binPositions.push_back(m_fft.PositionOf(k));
-        m_mirrorPositions.push_back(m_fft.PositionOf((kSize - k) % kSize));
+        const size_t p = m_fft.PositionOf(k), q = m_fft.PositionOf((kSize - k) % kSize);
+        m_inBand[p] = m_inBand[q] = -1;
+        m_allBins.Add(p, q);
+        if (p < 16)
+            m_firstBins.Add(p, q);
     }
-    m_bandBins = m_binPositions.size();
-    while (m_binPositions.size() % 4) {
-        m_binPositions.push_back(m_binPositions.back());
-        m_mirrorPositions.push_back(m_mirrorPositions.back());
+    m_allBins.Pad();
+    m_firstBins.Pad();
+}
+
+void VocalRemoverKernel::BandPairs::Clear()
+{
+    positions.clear();
+    mirrors.clear();
+    count = 0;
+}
+
+void VocalRemoverKernel::BandPairs::Add(size_t position, size_t mirror)
+{
+    positions.push_back(position);
+    mirrors.push_back(mirror);
+    ++count;
+}
+
+// To a multiple of four by repeating the last (read again, scaled once).
+void VocalRemoverKernel::BandPairs::Pad()
+{
+    while (count > 0 && positions.size() % 4) {
+        positions.push_back(positions.back());
+        mirrors.push_back(mirrors.back());
     }
 }
 
@@ -55,16 +82,13 @@ void VocalRemoverKernel::Reset()
     m_stream.Configure(kSize, kHop, 2);
 }
 
-void VocalRemoverKernel::RunFrame()
+// The band's bins k and size - k four at a time, by their positions.
+void VocalRemoverKernel::ScaleCentre(const BandPairs& pairs)
 {
-    // Both channels in one transform: left real, right imaginary. A gain shared by the channels
-    // scales bins k and size - k alike, so the spectra need not be taken apart.
     float *re = m_re.data(), *im = m_im.data();
-    const float scaled = m_stream.GatherPair(0, m_window.data(), re, im, false).first;
-    m_fft.ForwardSplit(re, im);
-    const size_t* p = m_binPositions.data();
-    const size_t* q = m_mirrorPositions.data();
-    const size_t count = m_bandBins;
+    const size_t* p = pairs.positions.data();
+    const size_t* q = pairs.mirrors.data();
+    const size_t count = pairs.count;
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), strength = _mm_set1_ps(float(m_strength));
     // Four bins at a time: all read, then all written (a bin that is its own mirror, or the
     // padding's repeats, write what they read, scaled once).
@@ -96,6 +120,19 @@ void VocalRemoverKernel::RunFrame()
             im[q[j + b]] = scaled[3][b];
         }
     }
+}
+
+void VocalRemoverKernel::RunFrame()
+{
+    // Both channels in one transform: left real, right imaginary. A gain shared by the channels
+    // scales bins k and size - k alike, so the spectra need not be taken apart.
+    float *re = m_re.data(), *im = m_im.data();
+    const float scaled = m_stream.GatherPair(0, m_window.data(), re, im, false).first;
+    m_fft.ForwardSplit(re, im);
+    const bool byEight = fxkit::wide::Enabled();
+    if (byEight)
+        wide::ScaleCentre(re, im, m_inBand.data(), kSize, float(m_strength));
+    ScaleCentre(byEight ? m_firstBins : m_allBins);
     m_fft.InverseSplit(re, im);
     // Square-root Hann on both sides at a quarter hop sums to 2; the inverse is not scaled.
     const double scale = 0.5 / double(kSize) / scaled;

@@ -11,6 +11,7 @@
 #include "StftStream.h"
 
 #include <complex>
+#include <cstdint>
 #include <vector>
 
 namespace fx {
@@ -30,7 +31,16 @@ public:
     static constexpr size_t kSize = 2048, kHop = 512;
 
 private:
+    // Positions of the band's bins k and size - k, padded to a multiple of four; `count` real.
+    struct BandPairs {
+        std::vector<size_t> positions, mirrors;
+        size_t count = 0;
+        void Clear();
+        void Add(size_t position, size_t mirror);
+        void Pad();
+    };
     void RunFrame();
+    void ScaleCentre(const BandPairs& pairs);
 
     fxkit::FloatFft m_fft;
     std::vector<float> m_window;
@@ -39,8 +49,8 @@ private:
     double m_strength = 1;
     fxkit::StftStream m_stream;
     std::vector<float> m_re, m_im;                           // the transform's order
-    std::vector<size_t> m_binPositions, m_mirrorPositions; // of the band's bins k and size - k
-    size_t m_bandBins = 0;
+    BandPairs m_allBins, m_firstBins; // the band's, and those below position 16
+    std::vector<int32_t> m_inBand;    // per position: -1 in the band, else 0
 };
 
 } // namespace fx
