@@ -2,6 +2,8 @@
 
 #include "KvSSException.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -59,6 +61,32 @@ LONGLONG FileSize(HANDLE file)
     if (!GetFileSizeEx(file, &size))
         return -1;
     return size.QuadPart;
+}
+
+using NtReadFileCall = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*, ULONG, LARGE_INTEGER*,
+                                      ULONG*);
+
+// Bytes read at offset; 0 at the end or on a failure. The read goes to the system without an
+// event or a completion key: ReadFile's positioned form hands its OVERLAPPED as a completion
+// key, and Wine then reports every read to its server, a round trip to another process per
+// read of the mix.
+DWORD ReadAt(HANDLE file, uint64_t offset, uint8_t* out, DWORD bytes)
+{
+    static const NtReadFileCall ntReadFile = reinterpret_cast<NtReadFileCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtReadFile")));
+    if (ntReadFile) {
+        IO_STATUS_BLOCK status{};
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (ntReadFile(file, nullptr, nullptr, nullptr, &status, out, bytes, &at, nullptr) != 0)
+            return 0;
+        return static_cast<DWORD>(status.Information);
+    }
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    return ReadFile(file, out, bytes, &got, &at) ? got : 0;
 }
 
 } // namespace
@@ -238,12 +266,9 @@ void ItemData::ReadFrames(LONGLONG first, LONGLONG count, uint8_t* out) const
     size_t done = 0;
     while (done < bytes) {
         // Positioned: readers on other threads share the handle.
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset + done);
-        at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
-        DWORD got = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes - done, 1u << 30));
-        if (!ReadFile(m_file, out + done, want, &got, &at) || got == 0)
+        const DWORD got = ReadAt(m_file, offset + done, out + done, want);
+        if (got == 0)
             break;
         done += got;
     }
