@@ -297,11 +297,12 @@ void CMainFrame::PlaceNewPane(PaneKind kind, CNyMiniFrame* frame)
 
 void CMainFrame::RaiseFloatingPanes()
 {
+    // Every pane's frame: the mini frames and the analysis pane's frame of its own.
     const auto isShownPane = [this](HWND w) {
         for (int i = 0; i < kPaneKindCount; ++i) {
-            CNyMiniFrame* frame = PaneFrame(static_cast<PaneKind>(i));
-            if (frame && frame->m_hWnd == w)
-                return frame->IsWindowVisible() != FALSE;
+            CWnd* client = HeldPane(static_cast<PaneKind>(i));
+            if (client && client->m_hWnd && ::GetParent(client->m_hWnd) == w)
+                return ::IsWindowVisible(w) != FALSE;
         }
         return false;
     };
