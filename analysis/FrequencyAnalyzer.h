@@ -79,8 +79,6 @@ public:
     int GetThirdOctaveLast() const { return m_thirdOctaveLast; }
     // Frames transformed in the last run.
     int GetFrameCount() const { return m_frameCount; }
-    // Mean of w^2 over the last frame's positions.
-    double GetWindowMeanSquare() const { return m_windowMeanSquare; }
 
     // Band of a frequency on the grid of 1/fraction octaves (band 10 of octaves and band 30 of
     // third-octaves are 1000 Hz), rounded half away from zero.

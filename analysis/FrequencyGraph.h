@@ -74,7 +74,6 @@ public:
     SpectrumGraph(const CSpectrumAnalyzer& analyzer, const GraphSettings& settings, GraphState& state);
 
     double MinFrequency() const { return m_fmin; }
-    double MaxFrequency() const { return m_fmax; }
     // The frequencies written under the axis: the edges (narrow band) or the first and last
     // nominal centres (octave views).
     double LowLabel() const;

@@ -19,9 +19,7 @@ public:
 
     // Takes ownership; call before the window is created.
     void AttachCaptionPainter(CaptionFrameHelper* painter) { m_captionPainter = painter; }
-    CaptionFrameHelper* GetCaptionPainter() const { return m_captionPainter; }
     void SetClient(CNyAnalizeWnd* client) { m_client = client; }
-    CNyAnalizeWnd* GetClient() const { return m_client; }
     HWND GetChannelList() const;
     CDialogBar& GetDialogBar() { return m_dialogBar; }
     CStatusBar& GetStatusBar() { return m_statusBar; }

@@ -13,13 +13,13 @@
 #include "ComRef.h"
 #include "Framework.h"
 #include "KsMultiTrack.h"
+#include "KvsStrm.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 class CNyMultiTrackDoc;
-struct IStrmConverter;
 
 class CBurnCdDialog : public CDialog {
 public:
@@ -130,7 +130,7 @@ private:
     int m_phase = 0;
     bool m_test = false;
     bool m_reserved = false;
-    IStrmConverter* m_converter = nullptr;
+    ComRef<IStrmConverter> m_converter;
     size_t m_fileIndex = 0;
     uint64_t m_fileLength = 0, m_filePosition = 0, m_finishedSum = 0, m_allFilesMs = 0;
     bool m_converting = false;

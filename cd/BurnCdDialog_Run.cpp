@@ -2,6 +2,7 @@
 // write), the erase, their timer, and media changes.
 #include "BurnCdDialog.h"
 
+#include "ComRef.h"
 #include "FormatConverter.h"
 #include "KvsStrm.h"
 #include "Settings.h"
@@ -38,7 +39,7 @@ const char* MediaName(int type)
     }
 }
 
-IStrmConverter* CreateConverter()
+ComRef<IStrmConverter> CreateConverter()
 {
     HMODULE library = GetModuleHandleA("KVSSTRM.dll");
     auto getRegistry = library ? reinterpret_cast<StrmGetRegistryFn>(reinterpret_cast<void*>(
@@ -46,12 +47,11 @@ IStrmConverter* CreateConverter()
                                : nullptr;
     IStrmRegistry* registry = getRegistry ? getRegistry() : nullptr;
     const StrmRegistration* entry = registry ? registry->Find(TagLow(kTagConverter), TagHigh(kTagConverter)) : nullptr;
-    ITaggedObject* object = nullptr;
-    if (!entry || FAILED(entry->create(TagLow(kTagConverter), TagHigh(kTagConverter), &object)) || !object)
-        return nullptr;
-    IStrmConverter* converter = nullptr;
-    object->QueryInterface(kTagConverter, reinterpret_cast<void**>(&converter));
-    object->Release();
+    ComRef<ITaggedObject> object;
+    if (!entry || FAILED(entry->create(TagLow(kTagConverter), TagHigh(kTagConverter), object.Out())) || !object)
+        return {};
+    ComRef<IStrmConverter> converter;
+    object->QueryInterface(kTagConverter, converter.OutVoid());
     return converter;
 }
 
@@ -304,13 +304,12 @@ HRESULT CBurnCdDialog::ConvertFile(size_t index)
                                    TagLow(kTagWavWriter), TagHigh(kTagWavWriter), temporary);
     if (SUCCEEDED(hr))
         hr = m_converter->Prepare();
-    IStrmAttributes* attributes = nullptr;
+    ComRef<IStrmAttributes> attributes;
     if (SUCCEEDED(hr))
-        hr = m_converter->QueryInterface(kTagAttributes, reinterpret_cast<void**>(&attributes));
+        hr = m_converter->QueryInterface(kTagAttributes, attributes.OutVoid());
     if (SUCCEEDED(hr)) {
         const StrmFormat cd{44100, 2, 16, 16, 0};
         hr = attributes->SetOutputFormat(&cd);
-        attributes->Release();
     }
     if (SUCCEEDED(hr))
         hr = m_converter->SetNotify(m_hWnd, s_convertNotify);
@@ -326,8 +325,7 @@ void CBurnCdDialog::CloseConverter()
         return;
     m_converter->SetNotify(nullptr, 0);
     m_converter->Stop();
-    m_converter->Release();
-    m_converter = nullptr;
+    m_converter.Reset();
     m_converting = false;
     m_fileLength = m_filePosition = 0;
 }

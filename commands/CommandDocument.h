@@ -82,14 +82,12 @@ public:
     virtual void SetTrackLabel(LabelRecord&) {}
     virtual int TrackIdToIndex(int id) { return id; }
     virtual int TrackIndexToId(int index) { return index; }
-    virtual int GetActiveLabelId() { return 0; }
     virtual void SetActiveLabelId(int) {}
     // Live labels' positions scaled from the old rate to the new one (nothing for 0 or equal).
     virtual void UpdateLabelsAfterEdit(DWORD, DWORD) {}
     virtual int CountValidLabels(int) { return 0; }
 
     // The file the document came from and its format state.
-    virtual const AudioFormat* GetDocumentFormat() { return nullptr; }
     virtual int GetFileType() { return 0; } // 0 flat, 1 chunked, 20 multichannel project
     virtual WORD GetStoredBits() { return 16; }
     virtual void SetFileFormatInfo(WORD, DWORD) {}
@@ -105,9 +103,7 @@ public:
     virtual std::string GetVideoFile() { return std::string(); }
     // Attaches a video (flat, chunked and multichannel projects only); E_FAIL when refused.
     virtual HRESULT SetVideoFile(const char*, int) { return E_FAIL; }
-    virtual int IsOverwriteProtected() { return 0; }
     virtual int IsPreviewPlaying() { return 0; }
-    virtual std::string GetTitleText() { return std::string(); }
     virtual std::string GetPathText() { return std::string(); }
 
     // The view and the program around the document.

@@ -59,7 +59,7 @@ HRESULT CommandGroup::Save(IJournalFile* stream)
         ThrowIfFailed(file->CreateChunkById(kGroupChunkId, 0));
         HRESULT hr = EditCommand::Save(stream); // the group's own record
         for (size_t i = 0; i < m_children.size() && SUCCEEDED(hr); ++i) {
-            ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(m_children[i]);
+            ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(m_children[i].Get());
             hr = persist ? persist->Save(stream) : E_NOINTERFACE;
         }
         HRESULT closed = RunAtEdge([&] { return file->Ascend(); });
@@ -76,8 +76,8 @@ HRESULT CommandGroup::GetSizeMax(ULONG* size)
     if (FAILED(hr))
         return hr;
     ULONG total = own + kChunkHeaderSize;
-    for (IEditCommand* child : m_children) {
-        ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(child);
+    for (const ComRef<IEditCommand>& child : m_children) {
+        ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(child.Get());
         if (!persist)
             return E_NOINTERFACE;
         ULONG childSize = 0;
@@ -95,20 +95,18 @@ HRESULT CommandGroup::Add(IEditCommand* command)
     if (!command)
         return E_POINTER;
     try {
-        m_children.push_back(command);
+        m_children.push_back(ComRef<IEditCommand>::Share(command));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    command->AddRef();
     return S_OK;
 }
 
 HRESULT CommandGroup::Clear()
 {
-    std::vector<IEditCommand*> children;
+    // Emptied first: a destructor run by a release must not see half-released children.
+    std::vector<ComRef<IEditCommand>> children;
     children.swap(m_children);
-    for (IEditCommand* child : children)
-        child->Release();
     return S_OK;
 }
 
@@ -117,18 +115,18 @@ HRESULT CommandGroup::RemoveAt(UINT index)
     if (index >= m_children.size())
         return E_INVALIDARG;
     // By position: a command listed twice loses the entry asked for, not its first one.
-    IEditCommand* child = m_children[index];
+    ComRef<IEditCommand> child = std::move(m_children[index]);
     m_children.erase(m_children.begin() + index);
-    child->Release();
     return S_OK;
 }
 
 HRESULT CommandGroup::Remove(IEditCommand* command)
 {
-    auto it = std::find(m_children.begin(), m_children.end(), command);
+    auto it = std::find_if(m_children.begin(), m_children.end(),
+                           [command](const ComRef<IEditCommand>& child) { return child.Get() == command; });
     if (it != m_children.end()) {
+        ComRef<IEditCommand> child = std::move(*it);
         m_children.erase(it);
-        command->Release();
     }
     return S_OK;
 }
@@ -139,8 +137,7 @@ HRESULT CommandGroup::GetAt(UINT index, IEditCommand** command)
         return E_FAIL;
     if (!command)
         return E_POINTER;
-    *command = m_children[index];
-    (*command)->AddRef();
+    *command = ComRef<IEditCommand>(m_children[index]).Detach();
     return S_OK;
 }
 

@@ -35,12 +35,9 @@ public:
 
     STDMETHODIMP QueryGroupObject(REFIID iid, void** object) override;
 
-protected:
-    const std::vector<IEditCommand*>& Children() const { return m_children; }
-
 private:
     enum class Step { Do, Redo };
     HRESULT RunForward(Step step);
 
-    std::vector<IEditCommand*> m_children; // one reference each, never null
+    std::vector<ComRef<IEditCommand>> m_children; // never null
 };

@@ -14,8 +14,7 @@ HRESULT CommandStack::GetAt(UINT index, IEditCommand** command)
         return E_POINTER;
     if (index >= m_entries.size())
         return E_INVALIDARG;
-    *command = m_entries[index];
-    (*command)->AddRef();
+    *command = ComRef<IEditCommand>(m_entries[index]).Detach();
     return S_OK;
 }
 
@@ -23,12 +22,10 @@ HRESULT CommandStack::Pop(IEditCommand** command)
 {
     if (m_entries.empty())
         return S_FALSE;
-    IEditCommand* top = m_entries.back();
+    ComRef<IEditCommand> top = std::move(m_entries.back());
     m_entries.pop_back();
     if (command)
-        *command = top;
-    else
-        top->Release();
+        *command = top.Detach();
     return S_OK;
 }
 
@@ -37,30 +34,30 @@ HRESULT CommandStack::Push(IEditCommand* command)
     if (!command)
         return E_POINTER;
     try {
-        m_entries.push_back(command);
+        m_entries.push_back(ComRef<IEditCommand>::Share(command));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    command->AddRef();
     return S_OK;
 }
 
 HRESULT CommandStack::RemoveAt(UINT index)
 {
+    // Released once out of the stack: a destructor it runs may read the stack.
     if (index < m_entries.size()) {
-        IEditCommand* entry = m_entries[index];
+        ComRef<IEditCommand> entry = std::move(m_entries[index]);
         m_entries.erase(m_entries.begin() + index);
-        entry->Release();
     }
     return S_OK;
 }
 
 HRESULT CommandStack::Remove(IEditCommand* command)
 {
-    auto it = std::find(m_entries.begin(), m_entries.end(), command);
+    auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                           [command](const ComRef<IEditCommand>& entry) { return entry.Get() == command; });
     if (it != m_entries.end()) {
+        ComRef<IEditCommand> entry = std::move(*it);
         m_entries.erase(it);
-        command->Release();
     }
     return S_OK;
 }
@@ -68,10 +65,8 @@ HRESULT CommandStack::Remove(IEditCommand* command)
 HRESULT CommandStack::Clear()
 {
     // Empty first: a destructor run by a release must not see half-released entries.
-    std::vector<IEditCommand*> entries;
+    std::vector<ComRef<IEditCommand>> entries;
     entries.swap(m_entries);
-    for (IEditCommand* entry : entries)
-        entry->Release();
     return S_OK;
 }
 
@@ -83,15 +78,7 @@ HRESULT CommandStack::GetCount(UINT* count)
     return S_OK;
 }
 
-CommandStackCursor::CommandStackCursor(CommandStack* stack) : m_stack(stack)
-{
-    m_stack->AddRef();
-}
-
-CommandStackCursor::~CommandStackCursor()
-{
-    m_stack->Release();
-}
+CommandStackCursor::CommandStackCursor(CommandStack* stack) : m_stack(ComRef<CommandStack>::Share(stack)) {}
 
 HRESULT CommandStackCursor::Next(IEditCommand** command)
 {
@@ -101,16 +88,14 @@ HRESULT CommandStackCursor::Next(IEditCommand** command)
         return hr;
     if (count == 0 || m_position >= count)
         return S_FALSE;
-    IEditCommand* entry = nullptr;
-    hr = m_stack->GetAt(count - m_position - 1, &entry);
+    ComRef<IEditCommand> entry;
+    hr = m_stack->GetAt(count - m_position - 1, entry.Out());
     if (FAILED(hr))
         return hr;
     ++m_position;
-    if (!command) {
-        entry->Release();
+    if (!command)
         return E_POINTER;
-    }
-    *command = entry;
+    *command = entry.Detach();
     return S_OK;
 }
 

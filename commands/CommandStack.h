@@ -3,6 +3,7 @@
 // the oldest (the undo and redo lists of the user interface read it).
 #pragma once
 #include "ComObject.h"
+#include "ComRef.h"
 #include "CommandInterfaces.h"
 
 #include <vector>
@@ -24,18 +25,17 @@ public:
     HRESULT GetCount(UINT* count);
 
 private:
-    std::vector<IEditCommand*> m_entries; // bottom first
+    std::vector<ComRef<IEditCommand>> m_entries; // bottom first, never null
 };
 
 class CommandStackCursor : public ComObject<ICommandCursor> {
 public:
     explicit CommandStackCursor(CommandStack* stack);
-    ~CommandStackCursor() override;
 
     STDMETHODIMP Next(IEditCommand** command) override;
     STDMETHODIMP Reset() override;
 
 private:
-    CommandStack* m_stack; // one reference
+    ComRef<CommandStack> m_stack;
     UINT m_position = 0;   // entries already returned
 };

@@ -23,8 +23,6 @@ public:
     // The record holds the final index already.
     STDMETHODIMP OnLoaded() override { return Redo(); }
 
-    int ToIndex() const { return m_toIndex; }
-
 private:
     HRESULT Move(int from, int to);
 

@@ -26,7 +26,6 @@ public:
     STDMETHODIMP Undo() override;
 
     const SampleRange& Range() const { return m_range; }
-    int TrackIndex() const { return m_trackIndex; }
 
 protected:
     // Keeps a copy of the track's content, from its start offset to its end, as the content

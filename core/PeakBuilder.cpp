@@ -1,5 +1,6 @@
 #include "PeakBuilder.h"
 
+#include "ComRef.h"
 #include "FileStream.h"
 #include "KvSSException.h"
 #include "TempFilePaths.h"
@@ -218,10 +219,10 @@ HRESULT PeakBuilder::Begin(const WaveFormat* format, DWORD framesPerBlock)
     HRESULT hr = PrepareRun(*format, framesPerBlock);
     if (FAILED(hr))
         return hr;
-    IFileStream* stream = nullptr;
+    ComRef<IFileStream> stream;
     std::string name;
     try {
-        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&stream)));
+        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), stream.OutVoid()));
         TempFilePaths temp;
         name = temp.MakeTempFileName();
         if (name.empty())
@@ -229,12 +230,9 @@ HRESULT PeakBuilder::Begin(const WaveFormat* format, DWORD framesPerBlock)
         stream->SetFileName(name.c_str());
         // Made empty just now; not truncated, which would make its close write it out at once.
         stream->Open(kStreamReadWrite);
-        hr = BeginOnStream(stream, format, framesPerBlock);
-        stream->Release();
-        return hr;
+        return BeginOnStream(stream.Get(), format, framesPerBlock);
     } catch (const CKvSSException& e) {
-        if (stream)
-            stream->Release();
+        stream.Reset(); // closes the file before it goes
         // Only this object knows the name it made.
         if (!name.empty())
             ::DeleteFileA(name.c_str());

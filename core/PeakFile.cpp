@@ -19,12 +19,8 @@ PeakFile::~PeakFile()
 
 void PeakFile::ReleaseParts()
 {
-    if (m_builder)
-        m_builder->Release();
-    if (m_data)
-        m_data->Release();
-    m_builder = nullptr;
-    m_data = nullptr;
+    m_builder.Reset();
+    m_data.Reset();
 }
 
 HRESULT PeakFile::Create(const WaveFormat* format, DWORD framesPerBlock)
@@ -35,14 +31,14 @@ HRESULT PeakFile::Create(const WaveFormat* format, DWORD framesPerBlock)
         throw CKvSSException(kPeakFileFormatNotSupported);
     ReleaseParts();
     try {
-        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&m_data)));
+        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), m_data.OutVoid()));
         TempFilePaths temp;
         const char* name = temp.MakeTempFileName();
         if (!*name)
             throw CKvSSException(LastErrorCode());
         m_data->SetFileName(name);
         m_data->Open(kStreamCreate);
-        ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), reinterpret_cast<void**>(&m_builder)));
+        ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), m_builder.OutVoid()));
         return ThrowIfFailed(m_builder->Begin(format, framesPerBlock));
     } catch (const CKvSSException&) {
         DiscardParts();

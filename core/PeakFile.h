@@ -2,6 +2,7 @@
 // through a PeakBuilder, so a new channel or track gets its peaks while its data is written.
 // The temporary files are left for their owner to delete.
 #pragma once
+#include "ComRef.h"
 #include "RefCounted.h"
 #include "StreamObjects.h"
 
@@ -25,6 +26,6 @@ private:
     // Closes and deletes the data file of a failed Create, then releases both parts.
     void DiscardParts();
 
-    IFileStream* m_data = nullptr;
-    IPeakBuilder* m_builder = nullptr;
+    ComRef<IFileStream> m_data;
+    ComRef<IPeakBuilder> m_builder;
 };

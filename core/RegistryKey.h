@@ -50,7 +50,6 @@ public:
     LONG DeleteSubKey(const char* section);
 
     HKEY UserKey() const { return m_user; }
-    HKEY MachineKey() const { return m_machine; }
 
 private:
     HKEY m_user = nullptr;

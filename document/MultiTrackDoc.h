@@ -179,11 +179,9 @@ public:
     void SetTrackLabel(LabelRecord& record) override;
     int TrackIdToIndex(int id) override;
     int TrackIndexToId(int index) override;
-    int GetActiveLabelId() override;
     void SetActiveLabelId(int id) override;
     void UpdateLabelsAfterEdit(DWORD oldRate, DWORD newRate) override;
     int CountValidLabels(int flag) override;
-    const AudioFormat* GetDocumentFormat() override;
     int GetFileType() override;
     WORD GetStoredBits() override;
     void SetFileFormatInfo(WORD bits, DWORD rate) override;
@@ -191,13 +189,10 @@ public:
     DWORD GetFormatChangeFlags() override;
     void SetFormatChangeFlags(DWORD flags) override;
     int IsFrontRearPlacement() override;
-    void SetFrontRearPlacement(int on) { m_frontRear = on; }
     std::string GetVideoFile() override;
     HRESULT SetVideoFile(const char* path, int flag) override;
-    int IsOverwriteProtected() override;
     int IsPreviewPlaying() override;
     void SetPreviewPlaying(int on) { m_previewPlaying = on; }
-    std::string GetTitleText() override;
     std::string GetPathText() override;
     BOOL IsViewIdle() override;
     int64_t GetPlayPositionNow() override;

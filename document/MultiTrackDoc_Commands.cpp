@@ -88,11 +88,6 @@ int CNyMultiTrackDoc::TrackIndexToId(int index)
     return m_labels.TrackIndexToId(index);
 }
 
-int CNyMultiTrackDoc::GetActiveLabelId()
-{
-    return m_labels.GetActiveId();
-}
-
 void CNyMultiTrackDoc::SetActiveLabelId(int id)
 {
     m_labels.SetActiveId(id);
@@ -127,11 +122,6 @@ int CNyMultiTrackDoc::CountValidLabels(int)
         ++count;
     }
     return count;
-}
-
-const AudioFormat* CNyMultiTrackDoc::GetDocumentFormat()
-{
-    return m_audioFormat.get();
 }
 
 int CNyMultiTrackDoc::GetFileType()
@@ -175,19 +165,9 @@ std::string CNyMultiTrackDoc::GetVideoFile()
     return std::string(static_cast<const char*>(m_videoPath));
 }
 
-int CNyMultiTrackDoc::IsOverwriteProtected()
-{
-    return m_readOnly;
-}
-
 int CNyMultiTrackDoc::IsPreviewPlaying()
 {
     return m_previewPlaying;
-}
-
-std::string CNyMultiTrackDoc::GetTitleText()
-{
-    return std::string(static_cast<const char*>(GetTitle()));
 }
 
 std::string CNyMultiTrackDoc::GetPathText()

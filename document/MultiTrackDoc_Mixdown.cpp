@@ -187,7 +187,12 @@ HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format
         ThrowIfFailed(graph->QueryInterface(IID_IMediaControl, control.OutVoid()));
         ThrowIfFailed(graph->QueryInterface(IID_IMediaEvent, events.OutVoid()));
         ThrowIfFailed(writer->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()));
-        ThrowIfFailed(control->Run());
+        const HRESULT started = control->Run();
+        if (FAILED(started)) {
+            // The reader started though the writer could not: it stops here, not never.
+            StopEveryFilter(graph.Get());
+            throw CKvSSException(started);
+        }
         LONGLONG duration = 0;
         seeking->GetDuration(&duration);
 

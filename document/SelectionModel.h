@@ -71,7 +71,6 @@ public:
 
     // While a mouse operation runs, SetSelection and SetRowRange leave the engine alone.
     void SetTracking(BOOL on) { m_tracking = on ? 1 : 0; }
-    BOOL IsTracking() const { return m_tracking; }
 
     // Engine notifications; a failing call is thrown as CKvSSException.
     HRESULT SendRangeToEngine(int64_t start, int64_t end);

@@ -1,5 +1,6 @@
 #include "AudioRenderer.h"
 
+#include "ComRef.h"
 #include "Settings.h"
 
 #include <oleauto.h>
@@ -35,21 +36,20 @@ bool ReadText(IPropertyBag* bag, const wchar_t* property, char* text, int capaci
 // Whether the device behind moniker is of class wanted and carries name.
 bool DeviceMatches(IMoniker* moniker, REFCLSID wanted, const char* name)
 {
-    IPropertyBag* bag = nullptr;
-    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag))))
+    ComRef<IPropertyBag> bag;
+    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid())))
         return false;
     CLSID deviceClass;
     std::memset(&deviceClass, 0, sizeof(deviceClass));
     char friendly[kNameCapacity] = {};
     char classText[kNameCapacity] = {};
     BSTR classString = nullptr;
-    if (ReadText(bag, L"CLSID", classText, kNameCapacity, &classString) &&
+    if (ReadText(bag.Get(), L"CLSID", classText, kNameCapacity, &classString) &&
         SUCCEEDED(CLSIDFromString(classString, &deviceClass))) {
-        if (!ReadText(bag, L"FriendlyName", friendly, kNameCapacity))
+        if (!ReadText(bag.Get(), L"FriendlyName", friendly, kNameCapacity))
             lstrcpynA(friendly, classText, kNameCapacity);
     }
     SysFreeString(classString);
-    bag->Release();
     return IsEqualCLSID(deviceClass, wanted) && std::strstr(friendly, name) != nullptr;
 }
 
@@ -60,23 +60,18 @@ HRESULT EnumerateDeviceCategory(REFCLSID category, IEnumMoniker** devices)
     if (!devices)
         return E_POINTER;
     *devices = nullptr;
-    ICreateDevEnum* system = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                  reinterpret_cast<void**>(&system));
+    ComRef<ICreateDevEnum> system;
+    HRESULT hr =
+        CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum, system.OutVoid());
     if (FAILED(hr))
         return hr;
-    IEnumMoniker* found = nullptr;
-    hr = system->CreateClassEnumerator(category, &found, 0);
-    system->Release();
-    if (hr != S_OK) {
-        // S_FALSE: a category without devices hands out no enumerator.
-        if (found)
-            found->Release();
+    ComRef<IEnumMoniker> found;
+    hr = system->CreateClassEnumerator(category, found.Out(), 0);
+    // S_FALSE: a category without devices hands out no enumerator.
+    if (hr != S_OK)
         return FAILED(hr) ? hr : E_FAIL;
-    }
-    hr = found->QueryInterface(IID_IEnumMoniker, reinterpret_cast<void**>(devices));
-    found->Release();
-    return hr;
+    *devices = found.Detach();
+    return S_OK;
 }
 
 HRESULT FindRendererDevice(IEnumMoniker* devices, REFCLSID wanted, const char* name, IBaseFilter** filter)
@@ -84,22 +79,15 @@ HRESULT FindRendererDevice(IEnumMoniker* devices, REFCLSID wanted, const char* n
     if (!devices || !name || !filter)
         return E_POINTER;
     *filter = nullptr;
-    IMoniker* moniker = nullptr;
-    while (devices->Next(1, &moniker, nullptr) == S_OK) {
-        if (moniker && DeviceMatches(moniker, wanted, name)) {
-            IBaseFilter* bound = nullptr;
-            if (SUCCEEDED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&bound))) &&
-                bound) {
-                moniker->Release();
-                *filter = bound;
-                return S_OK;
-            }
-            if (bound)
-                bound->Release();
+    ComRef<IMoniker> moniker;
+    while (devices->Next(1, moniker.Out(), nullptr) == S_OK) {
+        if (!moniker || !DeviceMatches(moniker.Get(), wanted, name))
+            continue;
+        ComRef<IBaseFilter> bound;
+        if (SUCCEEDED(moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, bound.OutVoid())) && bound) {
+            *filter = bound.Detach();
+            return S_OK;
         }
-        if (moniker)
-            moniker->Release();
-        moniker = nullptr;
     }
     return S_FALSE;
 }
@@ -113,35 +101,25 @@ HRESULT CreateAudioRendererFilter(IBaseFilter** filter)
     GetSettingBuffer(kSettingsSection, directSound ? "DirectSoundDevice" : "WaveOutDevice", "", name, kNameCapacity);
     const CLSID& wanted = directSound ? CLSID_DSoundRender : CLSID_AudioRender;
 
-    IBaseFilter* found = nullptr;
+    ComRef<IBaseFilter> found;
     if (name[0]) {
-        IEnumMoniker* devices = nullptr;
-        if (SUCCEEDED(EnumerateDeviceCategory(CLSID_AudioRendererCategory, &devices))) {
-            FindRendererDevice(devices, wanted, name, &found);
-            devices->Release();
-        }
+        ComRef<IEnumMoniker> devices;
+        if (SUCCEEDED(EnumerateDeviceCategory(CLSID_AudioRendererCategory, devices.Out())))
+            FindRendererDevice(devices.Get(), wanted, name, found.Out());
     }
     if (!found) {
-        HRESULT hr =
-            CoCreateInstance(wanted, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, reinterpret_cast<void**>(&found));
+        const HRESULT hr = CoCreateInstance(wanted, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, found.OutVoid());
         if (FAILED(hr))
             return hr;
         if (!found)
             return E_FAIL;
     }
-    IBaseFilter* out = nullptr;
-    HRESULT hr = found->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&out));
-    found->Release();
-    if (SUCCEEDED(hr))
-        *filter = out;
-    return hr;
+    *filter = found.Detach();
+    return S_OK;
 }
 
 int CanCreateAudioRenderer()
 {
-    IBaseFilter* filter = nullptr;
-    if (FAILED(CreateAudioRendererFilter(&filter)) || !filter)
-        return 0;
-    filter->Release();
-    return 1;
+    ComRef<IBaseFilter> filter;
+    return SUCCEEDED(CreateAudioRendererFilter(filter.Out())) && filter ? 1 : 0;
 }

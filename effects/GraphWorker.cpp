@@ -2,6 +2,7 @@
 #include "GraphWorker.h"
 
 #include "FormatConverter.h"
+#include "GraphHelpers.h"
 #include "ITracksWriterOutput.h"
 #include "KsMultiTrack.h"
 #include "KvSSException.h"
@@ -26,6 +27,15 @@ std::string ResourceText(UINT id, const char* fallback)
     if (::LoadStringA(GetResourceModule(), id, text, sizeof text) > 0)
         return text;
     return fallback;
+}
+
+// The events left after a run, freed: the next run waits for its own.
+void DrainEvents(IMediaEvent* events)
+{
+    long code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    while (events->GetEvent(&code, &p1, &p2, 0) == S_OK)
+        events->FreeEventParams(code, p1, p2);
 }
 
 } // namespace
@@ -221,8 +231,16 @@ HRESULT CGraphWorker::RunGraph()
     if (FAILED(hr))
         return hr;
     hr = control->Run();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        // A filter that could not start (a writer without its files) leaves the others
+        // paused or streaming: stopped here, or the next run of this graph is refused and
+        // every wait for them to stop waits for ever.
+        control->Stop();
+        StopEveryFilter(graph.Get());
+        WaitForFiltersStopped();
+        DrainEvents(events.Get());
         return hr;
+    }
 
     const std::string processing = ResourceText(kIdsProcessing, "Processing...");
     const std::string waiting =
@@ -293,10 +311,7 @@ HRESULT CGraphWorker::RunGraph()
         break;
     }
     WaitForFiltersStopped();
-    long code = 0;
-    LONG_PTR p1 = 0, p2 = 0;
-    while (events->GetEvent(&code, &p1, &p2, 0) == S_OK)
-        events->FreeEventParams(code, p1, p2);
+    DrainEvents(events.Get());
     return hr;
 }
 

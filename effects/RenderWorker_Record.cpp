@@ -93,6 +93,10 @@ HRESULT CRenderWorker::ReplaceTracksFromFiles(IMtItemList* items)
         ThrowIfFailed(data->GetInfo(&info));
 
         DoAndAdd(list.Get(), NewCommand<DeleteTrackCommand>(nullptr, document, index));
+        // The old track's labels go with it: copies of them come back on the new track below,
+        // and left in place they stayed twice in the table, once on no track.
+        for (const LabelRecord& record : labels)
+            DoAndAdd(list.Get(), NewCommand<DelMarkCommand>(nullptr, document, record.id));
         DoAndAdd(list.Get(), NewCommand<InsertTrackCommand>(nullptr, document, info.channels, index));
         DoAndAdd(list.Get(), NewCommand<OpenFileCommand>(document, index, 0, 0, item.Get()));
         IMtTrack* newTrack = document->GetTrack(index);
@@ -111,6 +115,7 @@ HRESULT CRenderWorker::ReplaceTracksFromFiles(IMtItemList* items)
                 DoAndAdd(list.Get(), NewCommand<ModMarkCommand>(nullptr, document, label));
             } else if (kind == kLabelCue || kind == kLabelSection || kind == kLabelLoop) {
                 record.trackId = newId;
+                record.id = 0;
                 DoAndAdd(list.Get(), NewCommand<AddMarkInfoCommand>(nullptr, document, record));
             }
         }

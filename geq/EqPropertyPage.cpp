@@ -70,8 +70,6 @@ EqPageBase::~EqPageBase()
     // Close the dialog while this class can still answer its WM_DESTROY.
     if (Window())
         Deactivate();
-    if (m_eq)
-        m_eq->Release();
 }
 
 STDMETHODIMP EqPageBase::GetPageInfo(PROPPAGEINFO* info)
@@ -88,12 +86,10 @@ HRESULT EqPageBase::OnConnect(IUnknown* object)
 {
     if (!object)
         return E_POINTER;
-    IGraphicEq* eq = nullptr;
-    if (FAILED(object->QueryInterface(__uuidof(IGraphicEq), reinterpret_cast<void**>(&eq))) || !eq)
+    ComRef<IGraphicEq> eq = QueryCom<IGraphicEq>(object);
+    if (!eq)
         return E_NOINTERFACE;
-    if (m_eq)
-        m_eq->Release();
-    m_eq = eq;
+    m_eq = std::move(eq);
     RefreshFromFilter();
     if (m_dialog) {
         m_eq->SetNotifyWindow(m_dialog, kPageNotifyId);
@@ -108,8 +104,7 @@ void EqPageBase::OnDisconnect()
         return;
     if (m_dialog)
         m_eq->SetNotifyWindow(nullptr, kPageNotifyId);
-    m_eq->Release();
-    m_eq = nullptr;
+    m_eq.Reset();
 }
 
 void EqPageBase::OnActivate()
@@ -128,14 +123,14 @@ int EqPageBase::GetParam(int k)
 {
     int v = 0;
     if (m_eq)
-        (m_eq->*kGetters[k])(&v);
+        (m_eq.Get()->*kGetters[k])(&v);
     return v;
 }
 
 void EqPageBase::SetParam(int k, int tenthsDb)
 {
     if (m_eq)
-        (m_eq->*kSetters[k])(tenthsDb);
+        (m_eq.Get()->*kSetters[k])(tenthsDb);
 }
 
 void EqPageBase::ShowValue(int k)

@@ -4,6 +4,7 @@
 // The page set up or edited last decides the filter's mode. Bands at or above half the
 // document's rate (IGraphicEq::GetSampleRate) are greyed out.
 #pragma once
+#include "ComRef.h"
 #include "IGraphicEq.h"
 #include "PropertyPage.h"
 #include "SkinSlider.h"
@@ -35,7 +36,7 @@ protected:
     virtual void InitControls();
     virtual void ApplyMode() = 0;
 
-    IGraphicEq* Eq() const { return m_eq; }
+    IGraphicEq* Eq() const { return m_eq.Get(); }
 
 private:
     struct SliderRecord {
@@ -58,7 +59,7 @@ private:
     void CloseHelp();
 
     int m_index = 0;
-    IGraphicEq* m_eq = nullptr;
+    ComRef<IGraphicEq> m_eq;
     HWND m_dialog = nullptr;
     SliderRecord m_records[kSliderCount];
 };

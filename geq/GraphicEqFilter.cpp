@@ -1,5 +1,7 @@
 #include "GraphicEqFilter.h"
 
+#include "ComRef.h"
+
 #include <uuids.h>
 
 #include <algorithm>
@@ -176,27 +178,24 @@ HRESULT GraphicEqTransform::RunAndDeliver(IMediaSample* first, geq::EqChunk chun
     }
     written = m_params.RunEngine(src, frames, m_spill.data());
     size_t done = 0;
-    IMediaSample* sample = first;
+    ComRef<IMediaSample> sample = ComRef<IMediaSample>::Share(first);
     size_t room = capacity;
-    sample->AddRef();
     for (;;) {
         const size_t n = std::min(written - done, room);
         if (n)
             std::memcpy(dst, m_spill.data() + done * outBlock, n * outBlock);
         sample->SetActualDataLength(long(n * outBlock));
-        hr = (n || (deliverEmpty && sample == first)) ? Output()->Deliver(sample) : S_OK;
-        sample->Release();
+        hr = (n || (deliverEmpty && sample.Get() == first)) ? Output()->Deliver(sample.Get()) : S_OK;
+        sample.Reset();
         done += n;
         if (FAILED(hr) || done >= written)
             return hr;
-        hr = Output()->GetDeliveryBuffer(&sample);
+        hr = Output()->GetDeliveryBuffer(sample.Out());
         if (FAILED(hr))
             return hr;
         room = size_t(std::max(sample->GetSize(), 0L)) / outBlock;
-        if (FAILED(hr = sample->GetPointer(&dst)) || room == 0) {
-            sample->Release();
+        if (FAILED(hr = sample->GetPointer(&dst)) || room == 0)
             return FAILED(hr) ? hr : E_FAIL; // a sample that holds no frame cannot carry the rest
-        }
     }
 }
 
@@ -224,8 +223,8 @@ HRESULT GraphicEqTransform::ProcessSample(IMediaSample* in)
 {
     REFERENCE_TIME start = 0, stop = 0;
     const bool timed = in->GetTime(&start, &stop) == S_OK;
-    IMediaSample* out = nullptr;
-    HRESULT hr = timed ? Output()->GetDeliveryBuffer(&out, &start, &stop) : Output()->GetDeliveryBuffer(&out);
+    ComRef<IMediaSample> out;
+    HRESULT hr = timed ? Output()->GetDeliveryBuffer(out.Out(), &start, &stop) : Output()->GetDeliveryBuffer(out.Out());
     if (FAILED(hr))
         return hr;
     if (timed)
@@ -241,12 +240,10 @@ HRESULT GraphicEqTransform::ProcessSample(IMediaSample* in)
 
     AM_MEDIA_TYPE* changed = nullptr;
     if (in->GetMediaType(&changed) == S_OK && changed) {
-        hr = TakeInputType(*changed, out);
+        hr = TakeInputType(*changed, out.Get());
         DeleteMediaType(changed);
-        if (FAILED(hr)) {
-            out->Release();
+        if (FAILED(hr))
             return hr;
-        }
     }
 
     BYTE* src = nullptr;
@@ -254,13 +251,12 @@ HRESULT GraphicEqTransform::ProcessSample(IMediaSample* in)
     const size_t inBlock = FrameBytes(m_inFormat);
     if (SUCCEEDED(hr) && inBlock && (geq::IsPcm(m_inFormat) || geq::IsFloat(m_inFormat))) {
         const size_t frames = size_t(std::max(in->GetActualDataLength(), 0L)) / inBlock;
-        hr = RunAndDeliver(out, discontinuity ? geq::EqChunk::AfterDiscontinuity : geq::EqChunk::Continuing, src,
+        hr = RunAndDeliver(out.Get(), discontinuity ? geq::EqChunk::AfterDiscontinuity : geq::EqChunk::Continuing, src,
                            frames, true);
     } else if (SUCCEEDED(hr)) {
         out->SetActualDataLength(0);
-        hr = Output()->Deliver(out);
+        hr = Output()->Deliver(out.Get());
     }
-    out->Release();
     return hr;
 }
 
@@ -268,14 +264,12 @@ HRESULT GraphicEqTransform::OnEndOfStream()
 {
     if (!Output()->IsConnected())
         return S_OK;
-    IMediaSample* out = nullptr;
-    HRESULT hr = Output()->GetDeliveryBuffer(&out);
+    ComRef<IMediaSample> out;
+    HRESULT hr = Output()->GetDeliveryBuffer(out.Out());
     if (FAILED(hr))
         return hr;
     out->SetTime(nullptr, nullptr);
-    hr = RunAndDeliver(out, geq::EqChunk::EndOfStream, nullptr, 0, false);
-    out->Release();
-    return hr;
+    return RunAndDeliver(out.Get(), geq::EqChunk::EndOfStream, nullptr, 0, false);
 }
 
 // Runs under the stream lock, so no Receive is inside the engine meanwhile.

@@ -69,7 +69,6 @@ public:
     // Takes ownership of the tip window.
     void SetTip(TipWindow* tip);
     int GetState() const { return m_state; }
-    void SetState(int state) { m_state = state; }
     // The menu resource the context menu shows now (a pane with a menu of its own answers it).
     virtual UINT ContextMenuId() const;
     // Leaves the in-place edit: a read-only edit ends, a writable one loses the focus to the

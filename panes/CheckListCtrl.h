@@ -18,7 +18,6 @@ public:
     static std::string MakeShortString(CDC* dc, const char* text, int width, int offset);
     bool IsChecked(int row) const;
     void SetChecked(int row, bool checked);
-    void SetLabelTrim(int pixels) { m_labelTrim = pixels; }
 
 private:
     void OnFocusChange(HWND other);

@@ -58,8 +58,3 @@ bool DocumentTransportLink::IsTransportIdle()
 {
     return !m_controller || !m_controller->IsPlaying() || m_controller->GetPlayStatus() == 0;
 }
-
-int DocumentTransportLink::CommandCount(UINT id) const
-{
-    return id == 1009 ? m_fitCommands : 0;
-}

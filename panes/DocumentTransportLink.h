@@ -41,9 +41,6 @@ public:
     StripLevelTarget* GetLevelTarget() override { return nullptr; }
     int64_t GetPlayPosition() override { return -1; }
 
-    int64_t StoppedAt() const { return m_stoppedAt; }
-    int CommandCount(UINT id) const;
-
 private:
     CNyMultiTrackDoc* m_document;
     CNyControlView* m_controller;

@@ -48,13 +48,11 @@ public:
     virtual void Draw(CDC* dc) = 0;
 
     bool IsVisible() const { return m_visible != 0; }
-    void SetVisible(bool visible) { m_visible = visible ? 1 : 0; }
     // The first flag: the element takes part (enabled); the second: it takes the focus and
     // double clicks.
     bool IsEnabled() const { return m_flags[0] != 0; }
     void SetEnabled(bool on) { m_flags[0] = on ? 1 : 0; }
     bool TakesFocus() const { return m_flags[1] != 0; }
-    void SetTakesFocus(bool on) { m_flags[1] = on ? 1 : 0; }
     int OffsetX() const { return m_offsetX; }
     int OffsetY() const { return m_offsetY; }
     // The rectangle in the owner window.

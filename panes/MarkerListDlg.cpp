@@ -246,14 +246,6 @@ void CMarkerListDlg::Refresh()
     UpdateButtons();
 }
 
-void CMarkerListDlg::RefreshKeepingSelection()
-{
-    const int selected = GetRowLabelId(GetSelectedItem());
-    Refresh();
-    if (selected)
-        SelectItem(selected);
-}
-
 void CMarkerListDlg::SortByColumn(int column)
 {
     for (int c = 0; c < kMarkerColumnCount; ++c)

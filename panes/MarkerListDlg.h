@@ -23,8 +23,6 @@ public:
     void SetUnit(uint32_t unit);
     // The name the ruler's unit change calls it by.
     void SetTrackFilter(uint32_t unit) { SetUnit(unit); }
-    // Refreshes and selects the entry that was selected before again.
-    void RefreshKeepingSelection();
     void Refresh();
     void SelectItem(int labelId);
     void SelectItemClamped(int index);

@@ -49,7 +49,6 @@ public:
     int GetFocusedPart() const { return m_focused; }
     void SetFocusedPart(int part) { m_focused = part; }
     int GetPressedPart() const { return m_pressed; }
-    bool IsSettled() const { return m_settled != 0; }
     CElementBase* Part(int index) const
     {
         return index >= 0 && index < int(m_parts.size()) ? m_parts[size_t(index)] : nullptr;
@@ -66,7 +65,6 @@ protected:
     CWnd* ViewWindow() const;
     // Draws the parts that meet the clip.
     void DrawParts(CDC* dc, const RECT& clip);
-    bool PressedOver() const { return m_pressed >= 0 && m_pressed == m_hovered; }
 
     CMixerView* m_view;
     CNyMultiTrackDoc* m_document;

@@ -41,7 +41,6 @@ public:
     void SetController(CNyControlView* controller) { m_controller = controller; }
     CNyControlView* GetController() const { return m_controller; }
     // Null: the document's own (changes recorded as "Volume" and "Pan" steps).
-    void SetLevelTarget(StripLevelTarget* target) { m_levelTarget = target; }
     StripLevelTarget* GetLevelTarget();
 
     void Rebuild();
@@ -75,8 +74,6 @@ public:
     bool IsStripFocusable(int code) const;
     bool IsStripOnScreen(CMixerCtrl* strip) const;
     void FocusNextStrip(bool backwards);
-    int GetFocusedStrip() const { return m_focusedStrip; }
-    int GetScrollPosition() const { return m_scrollPosition; }
     // The whole view drawn into dc (client coordinates).
     void DrawAll(CDC* dc, const RECT& update);
 

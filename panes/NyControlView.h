@@ -10,6 +10,7 @@
 // Transport actions throw CNyException; the buttons catch and show it.
 #pragma once
 #include "ComRef.h"
+#include "CommandInterfaces.h"
 #include "ControllerViewLink.h"
 #include "FontSet.h"
 #include "Framework.h"
@@ -25,11 +26,9 @@
 class CMixerView;
 class RecordingCommand;
 class RecordingTakeStore;
-struct IEditCommand;
 
 // The message the engine posts its end and failures with (code in wParam).
 constexpr UINT kMsgPlayEnd = WM_USER + 100;
-
 
 // Button ids (the compact skin's image ids; the big skin adds 16).
 enum ControllerButton : UINT {
@@ -232,8 +231,8 @@ private:
     std::unique_ptr<DigitFont> m_remainingFont;
     HWND m_tooltip = nullptr;
     int m_endNotice = 0;
-    IEditCommand* m_recordingCommand = nullptr;
-    RecordingTakeStore* m_takeStore = nullptr;
+    ComRef<IEditCommand> m_recordingCommand;
+    ComRef<IJournalFile> m_takeStore;
     ComRef<IMtTransport> m_engine;
     ComRef<IMtPlayPosition> m_position;
     ComRef<IMtRecorder> m_recorder;

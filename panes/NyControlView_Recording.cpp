@@ -356,11 +356,11 @@ void CNyControlView::PrepareRecording()
         throw CNyException(kErrTooManyRecordChannels);
 
     ReleaseRecording();
-    m_recordingCommand = NewCommand<RecordingCommand>(doc, items.Get());
+    m_recordingCommand = ComRef<IEditCommand>(NewCommand<RecordingCommand>(doc, items.Get()));
     const char* path = TempFilePaths().MakeTempFileName("KVC");
     if (!path || !*path)
         throw CNyException(E_OUTOFMEMORY);
-    m_takeStore = ComObject<IJournalFile>::Create<RecordingTakeStore>();
+    m_takeStore = ComRef<IJournalFile>(ComObject<IJournalFile>::Create<RecordingTakeStore>());
     if (!m_takeStore)
         throw CNyException(E_OUTOFMEMORY);
     Check(m_takeStore->Open(path));
@@ -385,8 +385,8 @@ void CNyControlView::PrepareRecording()
     Check(file->Ascend());
     // The recording command itself, with its takes: after a crash the takes written so far
     // come back from here.
-    ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(m_recordingCommand);
+    ComRef<IPersistCommand> persist = QueryCom<IPersistCommand>(m_recordingCommand.Get());
     if (!persist)
         throw CNyException(E_NOINTERFACE);
-    Check(persist->Save(m_takeStore));
+    Check(persist->Save(m_takeStore.Get()));
 }

@@ -238,14 +238,8 @@ void CNyControlView::StopEngine()
 
 void CNyControlView::ReleaseRecording()
 {
-    if (m_recordingCommand) {
-        m_recordingCommand->Release();
-        m_recordingCommand = nullptr;
-    }
-    if (m_takeStore) {
-        m_takeStore->Release();
-        m_takeStore = nullptr;
-    }
+    m_recordingCommand.Reset();
+    m_takeStore.Reset();
 }
 
 void CNyControlView::FinishRecording()
@@ -255,7 +249,7 @@ void CNyControlView::FinishRecording()
     if (m_recordingCommand && doc && SUCCEEDED(m_recordingCommand->Do())) {
         auto* transaction = NewCommand<TransactionCommand>("Record");
         ComRef<IEditCommand> held(transaction);
-        transaction->Add(m_recordingCommand);
+        transaction->Add(m_recordingCommand.Get());
         failure = doc->GetHistory()->Add(transaction, TRUE);
         if (SUCCEEDED(failure)) {
             m_view->SendCommand(kCmdFitToWindow);

@@ -19,14 +19,6 @@ public:
     void SetBackground(int imageId) { m_background = imageId; }
 
     int GetValue() const { return m_value; }
-    int GetMinimum() const { return m_minimum; }
-    int GetMaximum() const { return m_maximum; }
-    int GetDefault() const { return m_default; }
-    int GetLower() const { return m_lower; }
-    int GetUpper() const { return m_upper; }
-    int GetKnobImage() const { return m_knobImage; }
-    int GetLastHit() const { return m_lastHit; }
-    bool IsDragging() const { return m_dragging; }
 
     // The knob image's top-left corner and the knob's centre, relative to the element's
     // top-left corner plus the knob offset.

@@ -35,9 +35,7 @@ public:
     void SetVolumeText(int value);
     int GetTrackIndex() const { return m_index; }
     CSliderElement& Fader() { return m_fader; }
-    CSliderElement& PanSlider() { return m_pan; }
     CTextElement& VolumeLabel() { return m_volumeText; }
-    CTextElement& NameLabel() { return m_name; }
 
 protected:
     bool IsPartAllowed(int part) override;

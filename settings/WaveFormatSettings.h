@@ -69,7 +69,6 @@ public:
     size_t SampleFormat() const { return m_sampleFormat; }
     void SetSampleFormat(size_t index);
     // 0: the channels of the document (or of the output channel mask); 1 or 2 chosen.
-    WORD ChosenChannels() const { return m_channels; }
     void SetChosenChannels(WORD channels) { m_channels = channels; }
     // The channels the file holds with these settings.
     WORD OutputChannels() const;

@@ -15,7 +15,6 @@ public:
     // The embedded dialog: its owner creates it as a child of the panel.
     CDialog& Dialog() { return *m_dialog; }
     void SetDialogFont(HFONT font) { m_font = font; }
-    HFONT DialogFont() const { return m_font; }
 
     void OnSize(UINT type, int cx, int cy);
     void OnVScroll(UINT code, UINT pos, CWnd* scrollBar);

@@ -27,10 +27,8 @@ CNyApp::~CNyApp()
     if (m_sharedMemory)
         ::CloseHandle(m_sharedMemory);
     ReleaseInstanceObjects();
-    if (m_fileIo)
-        m_fileIo->Release();
-    if (m_tempStore)
-        m_tempStore->Release();
+    m_fileIo.Reset();
+    m_tempStore.Reset();
     if (m_patternBitmap)
         ::DeleteObject(m_patternBitmap);
 }

@@ -210,8 +210,8 @@ private:
     CString m_vstPath;
     HBITMAP m_patternBitmap = nullptr;
     HMENU m_menus[3] = {};
-    IMtTempStore* m_tempStore = nullptr;
-    IUnknown* m_fileIo = nullptr; // the file module's object
+    ComRef<IMtTempStore> m_tempStore;
+    ComRef<IUnknown> m_fileIo; // the file module's object
     bool m_comStarted = false;
     bool m_engineStarted = false;
     bool m_streamLibraryStarted = false;

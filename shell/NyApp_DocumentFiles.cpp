@@ -26,7 +26,7 @@ int CNyApp::ShowMessageText(const char* text, UINT style)
 IKvSKsFIO* CNyApp::FileModule()
 {
     // Before start-up made the application's object (tests of parts), the shared one.
-    return m_fileIo ? static_cast<IKvSKsFIO*>(m_fileIo) : DocumentHost::FileModule();
+    return m_fileIo ? static_cast<IKvSKsFIO*>(m_fileIo.Get()) : DocumentHost::FileModule();
 }
 
 LONG CNyApp::FileTypeHint()
@@ -113,7 +113,7 @@ HRESULT CNyApp::GetTempStore(ComRef<IMtTempStore>& store)
 {
     if (!m_tempStore)
         return E_FAIL;
-    store = ComRef<IMtTempStore>::Share(m_tempStore);
+    store = m_tempStore;
     return S_OK;
 }
 

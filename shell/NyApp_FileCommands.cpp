@@ -71,7 +71,7 @@ int CNyApp::RunOpenDialog(std::vector<CString>* paths, UINT command, int filterA
 {
     paths->clear();
     m_pendingFileInfoSet = -1;
-    auto* fileIo = static_cast<IKvSKsFIO*>(m_fileIo);
+    auto* fileIo = static_cast<IKvSKsFIO*>(m_fileIo.Get());
     LONG count = 0;
     FileFormatEntry* types = nullptr;
     if (!fileIo || FAILED(fileIo->GetFileTypes(&count, &types, command == kImportCommand ? 1 : 0)) || count < 1) {
@@ -112,7 +112,7 @@ INT_PTR CNyApp::ChooseFilesToOpen(const OpenRequest& request, OpenChoice* choice
         dialog.m_ofn.lpstrInitialDir = request.folder;
     CDocument* active = request.command == kImportCommand ? GetActiveFrameDocument() : nullptr;
     auto* target = dynamic_cast<CNyMultiTrackDoc*>(active);
-    dialog.SetFormatTable(static_cast<IKvSKsFIO*>(m_fileIo), request.count, request.types,
+    dialog.SetFormatTable(static_cast<IKvSKsFIO*>(m_fileIo.Get()), request.count, request.types,
                           target ? target->GetTrackSet() : nullptr);
     INT_PTR result = dialog.DoModal();
     if (result != IDOK)

@@ -202,17 +202,13 @@ int CNyApp::ExitInstance()
     // now; an exit that finds it still there takes it down before the engine's module goes.
     if (m_pMainWnd && m_pMainWnd->m_hWnd)
         m_pMainWnd->DestroyWindow();
-    if (m_fileIo) {
-        m_fileIo->Release();
-        m_fileIo = nullptr;
-    }
+    m_fileIo.Reset();
     if (m_tempStore) {
-        ComRef<IMtTempSettings> settings = QueryCom<IMtTempSettings>(m_tempStore);
+        ComRef<IMtTempSettings> settings = QueryCom<IMtTempSettings>(m_tempStore.Get());
         if (settings)
             settings->SetLogging(GetSettingInt(kSettingsSection, "TempLogging", 0));
         m_tempStore->Close();
-        m_tempStore->Release();
-        m_tempStore = nullptr;
+        m_tempStore.Reset();
     }
     StopStreamLibrary();
     if (m_engineStarted) {

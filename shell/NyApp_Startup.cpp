@@ -306,7 +306,7 @@ BOOL CNyApp::InitInstance()
         }
     }
     // Settled: what the killed runs and saves left and nothing needs now goes.
-    RemoveLeftoverFiles(m_tempStore);
+    RemoveLeftoverFiles(m_tempStore.Get());
 
     WriteInstanceInfo();
     CreatePanes();
@@ -365,8 +365,8 @@ BOOL CNyApp::PrepareFolders()
         AfxMessageBox(LoadText(IDS_INIT_ERROR), MB_OK);
         return FALSE;
     }
-    m_tempStore = store.Detach();
-    ComRef<IMtTempSettings> settings = QueryCom<IMtTempSettings>(m_tempStore);
+    m_tempStore = store;
+    ComRef<IMtTempSettings> settings = QueryCom<IMtTempSettings>(m_tempStore.Get());
     TempFilePaths paths;
     if (!settings || FAILED(settings->SetFolder(paths.GetFolder())) ||
         FAILED(settings->SetLogging(GetSettingInt(kSettingsSection, "TempLogging", 0))) || FAILED(m_tempStore->Open()))
@@ -433,8 +433,7 @@ BOOL CNyApp::StartEngine()
         if (FAILED(hr))
             ShowErrorBox(hr, nullptr, nullptr, MB_ICONEXCLAMATION);
     }
-    if (FAILED(CreateModuleObject("KvSKsFIO.dll", CLSID_KvSKsFIO, __uuidof(IKvSKsFIO),
-                                  reinterpret_cast<void**>(&m_fileIo)))) {
+    if (FAILED(CreateModuleObject("KvSKsFIO.dll", CLSID_KvSKsFIO, __uuidof(IKvSKsFIO), m_fileIo.OutVoid()))) {
         AfxMessageBox(LoadText(IDS_INIT_ERROR), MB_OK);
         return FALSE;
     }

@@ -236,8 +236,3 @@ BOOL MoveRectOntoMonitor(RECT* rect)
     ::EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&areas));
     return MoveRectOntoNearestArea(rect, areas);
 }
-
-BOOL MovePlacementOntoMonitor(WINDOWPLACEMENT* placement)
-{
-    return MoveRectOntoMonitor(&placement->rcNormalPosition);
-}

@@ -57,4 +57,3 @@ BOOL LoadWindowPlacement(const char* valueName, WINDOWPLACEMENT* placement, int*
 BOOL MoveRectOntoNearestArea(RECT* rect, const std::vector<RECT>& areas);
 // The same against the work areas of the monitors attached now.
 BOOL MoveRectOntoMonitor(RECT* rect);
-BOOL MovePlacementOntoMonitor(WINDOWPLACEMENT* placement);

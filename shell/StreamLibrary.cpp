@@ -1,6 +1,7 @@
 #include "StreamLibrary.h"
 
 #include "AppHelpers.h"
+#include "ComRef.h"
 #include "KvsStrm.h"
 #include "RegistryKey.h"
 
@@ -44,12 +45,11 @@ void SetAiffChannelTables()
         const StrmRegistration* entry = registry->Find(TagLow(tag), TagHigh(tag));
         if (!entry || !entry->create)
             continue;
-        ITaggedObject* component = nullptr;
-        if (FAILED(entry->create(TagLow(tag), TagHigh(tag), &component)) || !component)
+        ComRef<ITaggedObject> component;
+        if (FAILED(entry->create(TagLow(tag), TagHigh(tag), component.Out())) || !component)
             continue;
-        IStrmDefaultParams* params = nullptr;
-        component->QueryInterface(kTagDefaultParams, reinterpret_cast<void**>(&params));
-        component->Release();
+        ComRef<IStrmDefaultParams> params;
+        component->QueryInterface(kTagDefaultParams, params.OutVoid());
         if (!params)
             continue;
         params->BeginChange();
@@ -59,7 +59,6 @@ void SetAiffChannelTables()
             params->SetValue(kTableNames[channels - 3], kStrmParamBinary, table, sizeof table);
         }
         params->EndChange();
-        params->Release();
     }
 }
 
@@ -72,8 +71,8 @@ void StartStreamLibraryModule(HINSTANCE instance)
     if (!openKey || !initialize)
         return;
     const std::string path = GetSettingsRoot() + "\\KvSSStream";
-    IStrmKey* key = nullptr;
-    openKey(path.c_str(), &key);
+    ComRef<IStrmKey> key;
+    openKey(path.c_str(), key.Out());
     if (key) {
         key->SetDefaultText("", 0);
         key->SetText("PlugInPath", "");
@@ -89,9 +88,8 @@ void StartStreamLibraryModule(HINSTANCE instance)
     start.valueF0 = 0xF0;
     lstrcpynA(start.product2, "KorvaneSound5 Tarn", sizeof start.product2);
     snprintf(start.versionText, sizeof start.versionText, "%s%s", "5.00", "R4");
-    initialize(instance, key, 0, 0, &start);
-    if (key)
-        key->Release();
+    initialize(instance, key.Get(), 0, 0, &start);
+    key.Reset();
     SetAiffChannelTables();
 }
 

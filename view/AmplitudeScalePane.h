@@ -47,10 +47,7 @@ public:
     // playback passed since the last call go into the open step. Thrown as E_FAIL when they
     // cannot go.
     void DeleteEnvelopePoint(int track, int kind, int64_t position);
-    int GetChangeMode() const { return m_changeMode; }
-    float GetLowerBound() const { return m_lower; }
     float GetUpperBound() const { return m_upper; }
-    bool WasIdleAtStart() const { return m_idleAtStart != 0; }
 
 protected:
     void OnPaint();

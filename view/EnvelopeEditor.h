@@ -37,7 +37,6 @@ public:
     int SetAnchor(int64_t position);
     int ClearAnchor();
     int DeletePassedPoints(int64_t position, ICommandList* list);
-    int64_t GetAnchor() const { return m_anchor; }
     void Draw(HDC dc, const RECT& clip);
     int HitTest(int x, int y);
     int64_t GetHitPosition() const { return m_hitPosition; }
@@ -56,7 +55,6 @@ public:
     // The curve's value at a position of the stretch (linear between its neighbours).
     float ValueAt(int64_t position);
     const std::vector<EnvelopePoint>& Points() const { return m_points; }
-    float DefaultValue() const { return m_defaultValue; }
     // y of a value in a waveform rectangle, and back as whole percent.
     int ValueToY(const RECT& wave, float value) const;
     int YToPercent(const RECT& wave, int y) const;

@@ -21,8 +21,6 @@ public:
     // else of the track area) and shows the name; FALSE when the label or the pane is missing.
     BOOL StartEdit(CNyMultiTrackView* view, CLabelTable* table, int labelId, DWORD extraStyle);
     CLabelTable* GetTarget() const { return m_table; }
-    const LabelRecord& GetRecord() const { return m_record; }
-    const RECT& GetScreenRect() const { return m_screen; }
 
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnKillFocus(CWnd* next);

@@ -42,7 +42,6 @@ class CNyMultiTrackDoc;
 class CSelectionModel;
 class IViewController;
 
-
 constexpr UINT_PTR kPlayTimerId = 450;
 
 class CNyMultiTrackView : public CView,
@@ -116,7 +115,6 @@ public:
     void SetTimeZoom(int64_t zoom) { m_timeZoom = zoom; }
     int64_t GetTimeZoom() const { return m_timeZoom; }
     void SetAmplitudeZoom(int zoom) { m_amplitudeZoom = zoom; }
-    int GetAmplitudeZoomValue() const { return m_amplitudeZoom; }
     int GetWaveMagnification() const { return m_magnification; }
     // One sample spans at least 5 pixels: rows show squares instead of lines.
     bool IsSampleWide() const { return m_sampleWide != 0; }
@@ -186,14 +184,10 @@ public:
 
     // Children (null before creation)
     COverviewBar& GetOverviewBar() { return m_overview; }
-    CZoomButton& GetTimeZoomButton() { return m_timeZoomButton; }
-    CZoomButton& GetAmplitudeZoomButton() { return m_amplitudeZoomButton; }
     CTrackAreaPane& GetTrackArea() { return m_trackArea; }
-    CTrackHeaderPane& GetTrackHeader() { return m_header; }
     CTimeRulerPane& GetTimeRuler() { return m_ruler; }
     CAmplitudeScalePane& GetAmplitudeScale() { return m_scale; }
     CScrollBar64& GetHorzScrollBar() { return m_horzScroll; }
-    CScrollBar& GetVertScrollBar() { return m_vertScroll; }
 
     // What the tool panes drive the view through (MultiTrackView_Panes.cpp).
     ControllerViewLink* GetPaneLink() { return &m_paneLink; }

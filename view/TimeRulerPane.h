@@ -21,7 +21,6 @@ public:
 
     // A non-zero word or rate replaces the stored one; then the grid is recomputed.
     void SetUnits(uint32_t units, double frameRate);
-    uint32_t GetUnits() const { return m_units; }
     double GetFrameRate() const { return m_frameRate; }
     std::string FormatTickLabel(double value) const;
     // False when there is no grid (no rate or no zoom yet).

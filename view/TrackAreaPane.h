@@ -33,7 +33,6 @@ public:
     void RedrawRect(const RECT& rect);
     // 1: paints everything into a bitmap that paints then only copy; 0: drops it. Returns 1.
     int RenderBackBuffer(int create);
-    bool HasBackBuffer() const { return m_backBuffer != nullptr; }
     void DrawTrackTitle(HDC dc, const RECT& clip, int track);
     void DrawMarkerArea(HDC dc, int track);
     void DrawEnvelopes(HDC dc, const RECT& clip, int track);
@@ -44,9 +43,7 @@ public:
     void SetCaretHidden(int hide);
     void DrawCaret();
     void RefreshCaret();
-    const CEditCaret& GetCaret() const { return m_caret; }
 
-    CWaveformPainter& GetPainter() { return *m_painter; }
     CPlayCursorLine& GetPlayCursorLine() { return *m_playLine; }
     // Every channel row of the view, for the play-cursor line.
     void SyncPlayCursorRows();
@@ -54,7 +51,6 @@ public:
     // The sample being edited (row -1: none) and the value shown for it.
     int GetSampleEditRow() const { return m_sampleEditRow; }
     int32_t GetEditedValue() const { return m_editedValue; }
-    int GetHitCode() const { return m_hitCode; }
     // The sample of a channel row at a position in view units; 0 when the engine has none.
     int32_t GetSampleValue(int row, int64_t position);
     // Offset drag: the tracks being dragged and their displacement.

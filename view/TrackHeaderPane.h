@@ -41,7 +41,6 @@ public:
     bool RenameTrack(int track, const char* name);
     // The track properties dialog, modal, for the track (nothing while the transport runs).
     void ShowTrackProperties(int track);
-    int GetPropertiesTrack() const { return m_propertiesTrack; }
 
 protected:
     void OnPaint();

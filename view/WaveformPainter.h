@@ -43,7 +43,6 @@ public:
 
     // Grows the buffer to hold bytes; falls back to halved sizes when that is refused.
     void GrowBuffer(uint64_t bytes);
-    uint32_t GetBufferSize() const { return m_bufferSize; }
     // Entries of 8 bytes the buffer holds: no read may ask for more.
     uint32_t BufferEntries() const { return m_bufferSize / 8; }
     // Entries a read may ask for: the wanted count cut to the whole points the buffer holds.

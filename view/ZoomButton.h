@@ -15,7 +15,6 @@ public:
 
     // Vertical halves for the amplitude button, horizontal ones for the time button.
     void SetTimeButton(bool time) { m_time = time; }
-    bool IsTimeButton() const { return m_time; }
     // The parent becomes the view the commands go to.
     void Attach();
     char GetMode() const { return m_mode; }

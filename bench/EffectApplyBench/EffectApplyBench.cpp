@@ -2,8 +2,10 @@
 // worker (graph, chain, tracks writer and the recorded "Effect" step) over every track of a
 // document, beside one thread doing the same reads, conversions, kernel and raw writes without
 // a graph; then Undo and Redo of the step, and Reverse of the same tracks.
-//   effect_apply_bench <folder> [minutes] [tracks] [parts]
-// parts: any of "eq", "gain", "reverse" joined by commas (default all three).
+//   effect_apply_bench <folder> [minutes] [tracks] [parts] [rounds]
+// parts: any of "eq", "gain", "ffteq", "reverse" joined by commas (default all four).
+// rounds: each effect's worker and direct runs taken in turn that many times (default 1); the
+// figures are the medians, and "<name>_ratio" the median of each round's worker / direct.
 // Writes track<t>.raw (the engine's 16-bit data) and track<t>.wav (the same samples) into the
 // folder. Prints one "name seconds" line per figure.
 //   effect_apply_bench --preview
@@ -35,6 +37,7 @@
 #include "WaveFormat.h"
 #include "GainKernel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -205,10 +208,18 @@ double ApplyThroughWorker(BenchDocument& b, IBaseFilter* filter)
     return Seconds(t0);
 }
 
+std::string DirectFile(const std::string& folder, int t)
+{
+    return folder + "direct" + std::to_string(t) + ".raw";
+}
+
 // The same work on one thread, without a graph: each track read as 16-bit frames, made float,
-// through the kernel, made 16-bit again and written to a raw file.
+// through the kernel, made 16-bit again and written to a raw file. The files stay, as the
+// worker's do, until the next run: one deleted at once would never be written out.
 double ApplyDirect(BenchDocument& b, const std::string& folder, const std::function<void(float*, size_t)>& kernel)
 {
+    for (int t = 0; t < b.doc->GetTrackCount(); ++t)
+        ::DeleteFileA(DirectFile(folder, t).c_str());
     const auto t0 = std::chrono::steady_clock::now();
     const size_t block = 16384;
     std::vector<int16_t> in(block * 2), out(block * 2);
@@ -224,7 +235,7 @@ double ApplyDirect(BenchDocument& b, const std::string& folder, const std::funct
         ComRef<IMtItem> reader;
         Check(b.doc->GetTrack(t)->CreateReader(reader.Out(), 0), "reader");
         reader->BeginRead();
-        const std::string path = folder + "direct" + std::to_string(t) + ".raw";
+        const std::string path = DirectFile(folder, t);
         HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         for (;;) {
             DWORD got = 0;
@@ -240,7 +251,6 @@ double ApplyDirect(BenchDocument& b, const std::string& folder, const std::funct
         }
         reader->EndRead();
         ::CloseHandle(file);
-        ::DeleteFileA(path.c_str());
     }
     return Seconds(t0);
 }
@@ -306,6 +316,34 @@ int Preview()
     return 0;
 }
 
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Rounds of the worker's apply (undone after each) and the direct run in turn, the worker first
+// in even rounds and last in odd ones, so a change of load falls on both alike.
+void Interleaved(const char* name, int rounds, BenchDocument& b, const std::function<double()>& worker,
+                 const std::function<double()>& direct)
+{
+    std::vector<double> w, d, ratio;
+    for (int r = 0; r < rounds; ++r) {
+        double directSeconds = 0;
+        if (r % 2)
+            directSeconds = direct();
+        const double workerSeconds = worker();
+        Check(b.doc->GetHistory()->Undo(), "undo");
+        if (r % 2 == 0)
+            directSeconds = direct();
+        w.push_back(workerSeconds);
+        d.push_back(directSeconds);
+        ratio.push_back(workerSeconds / directSeconds);
+    }
+    std::printf("%s_worker_seconds %.3f\n%s_direct_seconds %.3f\n%s_ratio %.4f\n", name, Median(w), name, Median(d),
+                name, Median(ratio));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -314,7 +352,7 @@ int main(int argc, char** argv)
     if (argc > 1 && std::string(argv[1]) == "--preview")
         return Preview();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: effect_apply_bench <folder> [minutes] [tracks] | --preview\n");
+        std::fprintf(stderr, "usage: effect_apply_bench <folder> [minutes] [tracks] [parts] [rounds] | --preview\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -322,7 +360,8 @@ int main(int argc, char** argv)
         folder += '\\';
     const double minutes = argc > 2 ? std::atof(argv[2]) : 60.0;
     const int tracks = argc > 3 ? std::atoi(argv[3]) : 8;
-    const std::string parts = argc > 4 ? std::string(",") + argv[4] + "," : ",eq,gain,reverse,";
+    const std::string parts = argc > 4 ? std::string(",") + argv[4] + "," : ",eq,gain,ffteq,reverse,";
+    const int rounds = std::max(argc > 5 ? std::atoi(argv[5]) : 1, 1);
     auto wanted = [&](const char* part) { return parts.find(std::string(",") + part + ",") != std::string::npos; };
     const LONGLONG frames = static_cast<LONGLONG>(minutes * 60 * kRate);
     BenchHost host;
@@ -332,13 +371,13 @@ int main(int argc, char** argv)
     SetDocumentHost(&host);
     for (int t = 0; t < tracks; ++t)
         WriteTrack(folder, t, frames);
-    std::printf("frames %lld tracks %d\n", static_cast<long long>(frames), tracks);
+    std::printf("frames %lld tracks %d rounds %d\n", static_cast<long long>(frames), tracks, rounds);
     {
         BenchDocument b(folder, tracks);
-        // The equaliser: through the worker, then its engine alone on one thread.
+        // The equaliser: through the worker, then its engine alone on one thread; then Undo
+        // and Redo of one more apply.
         if (wanted("eq")) {
             ComRef<IBaseFilter> eq = EqualizerFilter();
-            const double worker = ApplyThroughWorker(b, eq.Get());
             geq::EqEngine engine;
             geq::WaveFormat flt{};
             flt.formatTag = geq::kTagFloat;
@@ -347,19 +386,23 @@ int main(int argc, char** argv)
             flt.bitsPerSample = 32;
             flt.blockAlign = 8;
             flt.avgBytesPerSec = kRate * 8;
-            engine.Prepare(flt, flt);
             float gains[10];
             for (int i = 0; i < 10; ++i)
                 gains[i] = kEqGains[i] * 0.1f;
-            engine.SetBandGains(gains);
-            engine.SetMasterGain(0);
             std::vector<float> out;
-            const double direct = ApplyDirect(b, folder, [&](float* data, size_t n) {
-                out.resize(engine.MaxOutputFrames(n) * 2);
-                engine.Process(data, n, out.data());
-                std::copy(out.begin(), out.begin() + static_cast<ptrdiff_t>(n * 2), data);
-            });
-            std::printf("equalizer_worker_seconds %.3f\nequalizer_direct_seconds %.3f\n", worker, direct);
+            Interleaved(
+                "equalizer", rounds, b, [&] { return ApplyThroughWorker(b, eq.Get()); },
+                [&] {
+                    engine.Prepare(flt, flt);
+                    engine.SetBandGains(gains);
+                    engine.SetMasterGain(0);
+                    return ApplyDirect(b, folder, [&](float* data, size_t n) {
+                        out.resize(engine.MaxOutputFrames(n) * 2);
+                        engine.Process(data, n, out.data());
+                        std::copy(out.begin(), out.begin() + static_cast<ptrdiff_t>(n * 2), data);
+                    });
+                });
+            ApplyThroughWorker(b, eq.Get());
             auto t0 = std::chrono::steady_clock::now();
             Check(b.doc->GetHistory()->Undo(), "undo");
             std::printf("equalizer_undo_ms %.1f\n", 1000.0 * Seconds(t0));
@@ -371,25 +414,29 @@ int main(int argc, char** argv)
         // Gain, the same two ways.
         if (wanted("gain")) {
             ComRef<IBaseFilter> gain = GainFilter();
-            const double worker = ApplyThroughWorker(b, gain.Get());
             fx::GainKernel kernel;
             double values[fx::kGainChannels] = {kGainDb, kGainDb, 0, 0, 0, 0};
-            kernel.Prepare({double(kRate), 2, 2}, values);
-            const double direct = ApplyKernelDirect(b, folder, kernel);
-            std::printf("gain_worker_seconds %.3f\ngain_direct_seconds %.3f\n", worker, direct);
-            Check(b.doc->GetHistory()->Undo(), "undo");
+            Interleaved(
+                "gain", rounds, b, [&] { return ApplyThroughWorker(b, gain.Get()); },
+                [&] {
+                    kernel.Prepare({double(kRate), 2, 2}, values);
+                    return ApplyKernelDirect(b, folder, kernel);
+                });
         }
-        // The FFT equaliser, the same two ways.
-        {
+        // The FFT equaliser, the same two ways; the direct run designs its filter once, as the
+        // module keeps its design from one run to the next.
+        if (wanted("ffteq")) {
             ComRef<IBaseFilter> eq = FftEqFilter();
-            const double worker = ApplyThroughFftEqWorker(b, eq.Get());
             fx::FftEqKernel kernel;
             double values[fx::kFeqParamCount];
             FftEqCurve(values);
-            kernel.Prepare({double(kRate), 2, 2}, values);
-            const double direct = ApplyKernelDirect(b, folder, kernel);
-            std::printf("ffteq_worker_seconds %.3f\nffteq_direct_seconds %.3f\n", worker, direct);
-            Check(b.doc->GetHistory()->Undo(), "undo");
+            Interleaved(
+                "ffteq", rounds, b, [&] { return ApplyThroughFftEqWorker(b, eq.Get()); },
+                [&] {
+                    const auto t0 = std::chrono::steady_clock::now();
+                    kernel.Prepare({double(kRate), 2, 2}, values);
+                    return Seconds(t0) + ApplyKernelDirect(b, folder, kernel);
+                });
         }
         // Reverse of every track.
         if (wanted("reverse")) {
@@ -404,8 +451,11 @@ int main(int argc, char** argv)
             Check(b.doc->GetHistory()->Undo(), "undo");
         }
         b.doc->GetHistory()->Clear();
+        for (int t = 0; t < tracks; ++t)
+            ::DeleteFileA(DirectFile(folder, t).c_str());
     }
     SetDocumentHost(nullptr);
     ::CoUninitialize();
     return 0;
 }
+

@@ -4,18 +4,21 @@
 # Gain (+6 dB), the FFT equaliser (its own worker, beside ffmpeg's linear-phase FIR equaliser
 # with the same three-point curve) and Reverse over every track; Undo and Redo of the step;
 # then the time from a preview's post to its first sound through the private sound server.
-#   bench/EffectApplyBench/run.sh <build folder> [minutes] [tracks]
+# Each effect's worker and one-thread runs are taken in turn [rounds] times (default 1); the
+# figures are medians, and the worker's share the median of the rounds' own ratios.
+#   bench/EffectApplyBench/run.sh <build folder> [minutes] [tracks] [rounds]
 set -e
-build=$(cd "${1:?usage: run.sh <build folder> [minutes] [tracks]}" && pwd)
+build=$(cd "${1:?usage: run.sh <build folder> [minutes] [tracks] [rounds]}" && pwd)
 minutes=${2:-60}
 tracks=${3:-8}
+rounds=${4:-1}
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 work=$(mktemp -d /tmp/fxapply.XXXXXX)
 pulse="$work/pulse"
 trap '"$scripts/pulse-null.sh" stop "$pulse" >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 winwork="Z:$(echo "$work" | tr / '\\')"
 
-out=$("$build/wine-run" "$build/bin/effect_apply_bench.exe" "$winwork" "$minutes" "$tracks" | tr -d '\r')
+out=$("$build/wine-run" "$build/bin/effect_apply_bench.exe" "$winwork" "$minutes" "$tracks" eq,gain,ffteq,reverse "$rounds" | tr -d '\r')
 value() { echo "$out" | awk -v k="$1" '$1 == k {print $2}'; }
 
 timed_sox() { # seconds of sox over every track with the effects given
@@ -59,17 +62,17 @@ if command -v ffmpeg >/dev/null 2>&1; then
     ffteq_ffmpeg=$(timed_ffmpeg "firequalizer=gain_entry='entry(100,6);entry(1000,-12);entry(8000,4)'")
 fi
 
-echo "Effects applied through the dialog's worker to $tracks stereo 48 kHz 16-bit tracks of $minutes minutes:"
-report() { # name worker direct peer-time [peer]
-    awk -v n="$1" -v w="$2" -v d="$3" -v x="$4" -v p="${5:-sox}" 'BEGIN {
-        printf "  %-13s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.0f %%", n, w, d, (w / d - 1) * 100
+echo "Effects applied through the dialog's worker to $tracks stereo 48 kHz 16-bit tracks of $minutes minutes (median of $rounds):"
+report() { # name worker direct ratio peer-time [peer]
+    awk -v n="$1" -v w="$2" -v d="$3" -v r="$4" -v x="$5" -v p="${6:-sox}" 'BEGIN {
+        printf "  %-13s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.1f %%", n, w, d, (r - 1) * 100
         if (x == "") print "; " p " not installed"
         else printf "; %s %8.3f s, %s / worker speed ratio %.2f\n", p, x, p, x / w
     }'
 }
-report "equalizer" "$(value equalizer_worker_seconds)" "$(value equalizer_direct_seconds)" "$eq_sox"
-report "gain" "$(value gain_worker_seconds)" "$(value gain_direct_seconds)" "$gain_sox"
-report "FFT equalizer" "$(value ffteq_worker_seconds)" "$(value ffteq_direct_seconds)" "$ffteq_ffmpeg" ffmpeg
+report "equalizer" "$(value equalizer_worker_seconds)" "$(value equalizer_direct_seconds)" "$(value equalizer_ratio)" "$eq_sox"
+report "gain" "$(value gain_worker_seconds)" "$(value gain_direct_seconds)" "$(value gain_ratio)" "$gain_sox"
+report "FFT equalizer" "$(value ffteq_worker_seconds)" "$(value ffteq_direct_seconds)" "$(value ffteq_ratio)" "$ffteq_ffmpeg" ffmpeg
 awk -v u="$(value equalizer_undo_ms)" -v r="$(value equalizer_redo_ms)" 'BEGIN {printf "  undo of the step %.1f ms, redo %.1f ms\n", u, r}'
 awk -v w="$(value reverse_seconds)" -v x="$reverse_sox" 'BEGIN {
     printf "  reverse      %8.3f s", w

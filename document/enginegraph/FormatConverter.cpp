@@ -155,8 +155,11 @@ HRESULT FormatConverter::Run()
         return e.m_hr;
     }
     HRESULT hr = control->Run();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        // The filters that started before the writer refused stay streaming otherwise.
+        StopEveryFilter(m_graph.Get());
         return hr;
+    }
 
     char title[320] = "Resampling the data...";
     char loaded[320];

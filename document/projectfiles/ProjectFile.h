@@ -146,8 +146,6 @@ public:
     static int ParseTrackChunkId(InterfaceTag id);
     // A string of the program's table.
     static std::string LoadText(UINT id);
-    // The string id the last refused load showed (-1: none); for the tests of the refusals.
-    int GetLastErrorId() const { return m_errorId; }
 
 protected:
     CProjectFile(ProjectHost* host, int typeCode);

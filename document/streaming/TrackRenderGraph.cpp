@@ -98,7 +98,13 @@ HRESULT TrackRenderGraph::Run()
         ReleaseRef(seeking);
         ThrowIfFailed(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)));
         ThrowIfFailed(graph->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&events)));
-        HRESULT hr = ThrowIfFailed(control->Run());
+        HRESULT hr = control->Run();
+        if (FAILED(hr)) {
+            // The reader started though the writer could not: it stops here, not never.
+            control->Stop();
+            StopEveryFilter(graph);
+            throw CKvSSException(hr);
+        }
         ThrowIfFailed(writer->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&seeking)));
         duration = 0;
         seeking->GetDuration(&duration);

@@ -58,8 +58,6 @@ public:
     // The button's rectangle in the client area (empty while it has no place).
     RECT ButtonRect(int tab, size_t index) const;
     RECT TabRect(int tab) const;
-    // The image file an element shows (the tab's first row's when its own is missing).
-    const std::string& ButtonImage(int tab, size_t index) const { return m_imagePaths[tab][index]; }
     size_t ToolCount() const { return m_toolCount; }
 
     void OnDraw(CDC* dc) override;

@@ -42,7 +42,6 @@ public:
     HRESULT LoadPlugin(const EffectModuleEntry& row, CNyMultiTrackDoc* document, HWND mainWindow);
 
     // What a test looks at.
-    int64_t LengthSamples() const { return m_length; }
     int Unit() const { return m_unit; }
     IBaseFilter* Generator() const { return m_generator.Get(); }
 

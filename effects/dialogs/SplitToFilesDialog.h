@@ -53,9 +53,6 @@ public:
     std::string m_prefix;
     std::string m_folder;
 
-    // The cut positions of the last OK that ran (frames).
-    const std::vector<int64_t>& CutPositions() const { return m_cuts; }
-
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;

@@ -70,7 +70,6 @@ public:
 
     bool IsOpen() const { return m_mixer != nullptr; }
     DWORD MixerId() const { return m_mixerId; }
-    const MIXERCAPSA& Caps() const { return m_caps; }
     const MIXERLINEA& DestinationLine() const { return m_destination; }
     const std::vector<MixerLineRecord>& Lines() const { return m_lines; }
     const std::vector<MixerSourceItem>& SourceItems() const { return m_sourceItems; }

@@ -31,3 +31,16 @@ HRESULT FindPinByDirection(IBaseFilter* filter, PIN_DIRECTION dir, IPin** pin)
     pins->Release();
     return hr;
 }
+
+void StopEveryFilter(IFilterGraph* graph)
+{
+    IEnumFilters* filters = nullptr;
+    if (!graph || FAILED(graph->EnumFilters(&filters)))
+        return;
+    IBaseFilter* filter = nullptr;
+    while (filters->Next(1, &filter, nullptr) == S_OK) {
+        filter->Stop();
+        filter->Release();
+    }
+    filters->Release();
+}

@@ -78,7 +78,6 @@ public:
     void SetFrame(CWnd* frame) { m_frame = frame; }
     CWnd* GetFrame() const { return m_frame; }
     void SetFlags(DWORD flags) { m_flags = flags; }
-    DWORD GetFlags() const { return m_flags; }
     // Negative maxima mean the work area; a negative minimum means its absolute value and
     // switches off sizing from the left (width) or top (height) edge.
     void SetSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight);

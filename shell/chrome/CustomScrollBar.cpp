@@ -232,11 +232,6 @@ void OnNcCalcSize(HWND hwnd, CustomScrollBarWindow* rec, WPARAM wParam, LPARAM l
 
 // ---- functions on a window ------------------------------------------------------------------
 
-BOOL CustomScrollBar_IsInstalled(HWND hwnd)
-{
-    return Record(hwnd) != nullptr;
-}
-
 BOOL CustomScrollBar_Install(HWND hwnd)
 {
     if (!hwnd || Record(hwnd))

@@ -78,7 +78,6 @@ struct CustomScrollBarDrawInfo {
 
 BOOL CustomScrollBar_Install(HWND hwnd);
 HRESULT CustomScrollBar_Uninstall(HWND hwnd);
-BOOL CustomScrollBar_IsInstalled(HWND hwnd);
 BOOL CustomScrollBar_GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
 // Returns the (limited) position.
 int CustomScrollBar_SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);

@@ -38,7 +38,6 @@ public:
     void SetLayoutFlag(BOOL layout) { m_layout = layout ? TRUE : FALSE; }
     // The full height while rolled up (the height it unrolls to); the window's height otherwise.
     int GetFullHeight() const;
-    BOOL IsSkinned() const { return m_skinned; }
     CaptionFrameHelper* GetCaptionHelper() const { return m_caption; }
 
     BOOL OnCmdMsg(kvfw::CmdRequest& request) override;

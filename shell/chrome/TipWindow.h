@@ -57,10 +57,7 @@ public:
 
     void Position(BOOL show);
     BOOL IsShown() const { return m_shown; }
-    BOOL IsActive() const { return m_active; }
-    int GetDelay() const { return m_displayTime; }
     const CString& GetTipText() const { return m_text; }
-    CWnd* GetOwnerWnd() const { return m_owner; }
     // The tip visible in the program, or null.
     static TipWindow* GetVisibleTip();
     // The tool under a screen point (the first hit in registration order), or null.

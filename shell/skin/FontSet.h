@@ -32,10 +32,6 @@ public:
     // Each character of the text, x advancing by the glyph width.
     void DrawText(CDC* dc, int x, int y, const char* text) const;
 
-    int GlyphWidth() const { return m_glyphWidth; }
-    int GlyphHeight() const { return m_glyphHeight; }
-    int GlyphCount() const { return m_glyphCount; }
-
 private:
     int m_glyphWidth = 0;
     int m_glyphHeight = 0;

@@ -14,7 +14,9 @@
 #include "LabelRecord.h"
 #include "RenderWorker.h"
 #include "TestFilters.h"
+#include "UnusableTempFolder.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -111,6 +113,23 @@ public:
         worker_->PostCommand(code, nullptr, false);
         EXPECT_TRUE(WaitPumping(worker_->doneEvent));
         return worker_->CompleteOnMainThread();
+    }
+
+    // Every live record of the label table as "kind track start end name", its track by index
+    // (-1: on no track of the document).
+    std::multiset<std::string> LiveLabels()
+    {
+        std::multiset<std::string> out;
+        CLabelTable& table = doc_->GetLabels();
+        for (int i = 0; i < table.GetSize(); ++i) {
+            LabelRecord r{};
+            if (!table.GetAt(i, &r) || r.id <= 0)
+                continue;
+            const int track = r.trackId == -1 ? -2 : doc_->TrackIdToIndex(r.trackId);
+            out.insert(std::to_string(r.kind) + " " + std::to_string(track) + " " + std::to_string(r.start) + " " +
+                       std::to_string(r.end) + " " + r.name);
+        }
+        return out;
     }
 
     CRenderWorker* worker_ = nullptr;
@@ -316,6 +335,55 @@ TEST_F(RenderWorkerTest, RefusalsAndFailuresLeaveDocumentHistoryAndTemporaryFold
     }
 }
 
+TEST_F(RenderWorkerTest, AWriterThatCannotMakeItsFilesEndsEveryJobWithItsErrorAndChangesNothing)
+{
+    for (LONG code : {kCmdApply, kCmdApplyTwoPass, kCmdNewWindow, kCmdApplyToNewTracks}) {
+        SCOPED_TRACE(code);
+        NewDocument({1, 2});
+        Fill16(0, Sine16(300, 44100, 22050, 1, 0.3));
+        Fill16(1, Sine16(500, 44100, 22050, 2, 0.3));
+        const std::vector<int16_t> before0 = Track16(0), before1 = Track16(1);
+        Select({0, 1}, 0, 0);
+        const std::set<std::string> files = TempFiles();
+        ReportWindow reports;
+        StartWorker(reports.hwnd);
+        ComRef<IBaseFilter> gain = AddModule("KvSELevl.dll", CLSID_KvSELevl);
+        SetParameter(gain.Get(), 0, 6.0);
+        worker_->document = doc_.get();
+        worker_->history = doc_->GetHistory();
+        worker_->SetSource(doc_->GetTrackSet());
+        bool done = false;
+        {
+            UnusableTempFolder unusable;
+            ASSERT_TRUE(unusable.Ok());
+            worker_->PostCommand(code, nullptr, false);
+            done = WaitPumping(worker_->doneEvent, 30000);
+        }
+        ASSERT_TRUE(done) << "the job never ended";
+        worker_->CompleteOnMainThread();
+        // The writer's own reason, which the dialog shows in words.
+        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIRECTORY), worker_->result) << std::hex << worker_->result;
+        EXPECT_EQ(0, Steps());
+        EXPECT_FALSE(doc_->IsModified());
+        EXPECT_EQ(before0, Track16(0));
+        EXPECT_EQ(before1, Track16(1));
+        EXPECT_EQ(files, TempFiles());
+        EXPECT_TRUE(doc_->GetSelection()->IsTrackSelectedAt(0) && doc_->GetSelection()->IsTrackSelectedAt(1));
+        // The worker is whole: the next job, with the folder back, runs.
+        if (code == kCmdApply) {
+            ASSERT_EQ(S_OK, Run(kCmdApply));
+            EXPECT_EQ(1, Steps());
+            ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
+            EXPECT_EQ(before0, Track16(0));
+        }
+        worker_->StopGraph(0);
+        worker_->DisconnectChain();
+        worker_->RemoveEffectFilters();
+        delete worker_;
+        worker_ = nullptr;
+    }
+}
+
 TEST_F(RenderWorkerTest, GetNoiseProfileLeavesItsProfileAndNoStep)
 {
     NewDocument({1});
@@ -351,8 +419,18 @@ TEST_F(RenderWorkerTest, MonoToStereoReplacesTheTrackInOneMixingStepKeepingLabel
     ASSERT_TRUE(doc_->GetTrackLabel(0, &name));
     std::strcpy(name.name, "Voice");
     doc_->SetLabelAt(name);
+    LabelRecord section{};
+    section.kind = kLabelSection;
+    section.trackId = doc_->TrackIndexToId(0);
+    section.start = 4000;
+    section.end = 9000;
+    std::strcpy(section.name, "verse");
+    ASSERT_GT(doc_->AddLabel(section), 0);
     Select({0}, 0, 0);
     const std::vector<int16_t> before = Track16(0);
+    const std::multiset<std::string> marks = LiveLabels();
+    ASSERT_EQ(1u, marks.count("1 0 3000 3000 here"));
+    ASSERT_EQ(1u, marks.count("2 0 4000 9000 verse"));
     CRenderWorker* w = StartWorker();
     AddModule("KvSEM2St.dll", CLSID_KvSEM2St);
     ASSERT_EQ(S_OK, Run(kCmdApplyToNewTracks));
@@ -369,13 +447,16 @@ TEST_F(RenderWorkerTest, MonoToStereoReplacesTheTrackInOneMixingStepKeepingLabel
     std::vector<LabelRecord> cues;
     EXPECT_EQ(1, doc_->FindLabelsInRange(0, cues, 0, -1, kLabelCue));
     EXPECT_EQ(std::set<DWORD>{::GetCurrentThreadId()}, doc->threads);
+    EXPECT_EQ(marks, LiveLabels()) << "one set of labels, on the new track";
 
     ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
     EXPECT_EQ(1, doc_->GetTrackChannels(0));
     EXPECT_EQ(before, Track16(0));
+    EXPECT_EQ(marks, LiveLabels());
     ASSERT_EQ(S_OK, doc_->GetHistory()->Redo());
     EXPECT_EQ(2, doc_->GetTrackChannels(0));
     EXPECT_FLOAT_EQ(0.5f, doc_->GetTrackLevel(0, 0, 1000 + 500));
+    EXPECT_EQ(marks, LiveLabels());
 }
 
 TEST_F(RenderWorkerTest, NewWindowGivesTheRenderedSoundToANewDocumentThatOwnsItsFile)
@@ -455,7 +536,8 @@ struct SlowGain : kvtest::TestGain {
 protected:
     HRESULT Transform(IMediaSample* in, IMediaSample* out) override
     {
-        ::Sleep(30);
+        // Slow by the sound, whatever the blocks it comes in: 30 ms per 8820 bytes.
+        ::Sleep(DWORD(30 * std::max(in->GetActualDataLength(), 0L) / 8820 + 1));
         return TestGain::Transform(in, out);
     }
 };

@@ -49,9 +49,8 @@ void FadeDialogBase::ShowError(HRESULT code)
 
 void FadeDialogBase::StartGroup(IEditCommand* group, UINT captionId)
 {
-    m_group = QueryCom<ICommandList>(group);
-    if (group)
-        group->Release();
+    const ComRef<IEditCommand> adopted(group);
+    m_group = QueryCom<ICommandList>(adopted.Get());
     SetWindowText(LoadResourceText(captionId).c_str());
 }
 

@@ -1,5 +1,7 @@
 #include "KsDShowSource.h"
 
+#include <algorithm>
+
 KsDShowSource::KsDShowSource()
 {
     SetClassId(CLSID_KsDShowSrc);
@@ -66,4 +68,17 @@ IMediaSeeking* KsDShowSource::PinUpstreamSeeking(OutputPin*)
 {
     AddRef();
     return static_cast<SeekingPassThru*>(this);
+}
+
+HRESULT KsDShowSource::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted)
+{
+    // Each block is a read of the engine and a sample through every filter: a run that nobody
+    // listens to takes blocks of 32768 frames; a live one keeps the short blocks its latency needs.
+    const WAVEFORMATEX* wf = Output()->CurrentMediaType().Wave();
+    if (m_live || !wf || !wanted)
+        return EngineSourceFilter::DecideBufferSize(alloc, wanted);
+    constexpr long kOfflineFrames = 32768;
+    ALLOCATOR_PROPERTIES larger = *wanted;
+    larger.cbBuffer = std::max<long>(larger.cbBuffer, kOfflineFrames * long(wf->nBlockAlign));
+    return EngineSourceFilter::DecideBufferSize(alloc, &larger);
 }

@@ -27,6 +27,8 @@ public:
 
 protected:
     IMediaSeeking* PinUpstreamSeeking(OutputPin*) override;
+    // A run into files reads in larger blocks than one heard live.
+    HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted) override;
 
 private:
     LONG m_live = 0;

@@ -197,6 +197,10 @@ private:
         DWORD step = (cursor + m_frames - m_lastCursor) % m_frames;
         m_lastCursor = cursor;
         m_played += step;
+        // Draining, no write silences what the cursor frees any more: the buffer would come
+        // round to it just behind the last sound if the stop below came late.
+        if (m_draining)
+            SilenceAhead(m_frames);
         if (m_draining && m_played >= m_written) {
             // Drained: the looping buffer must not come round to what it held before.
             m_buffer->Stop();

@@ -2,8 +2,6 @@
 
 #include "KvSSException.h"
 
-#include <winternl.h>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -11,6 +9,11 @@
 #include <cstring>
 #include <map>
 #include <new>
+
+#include <winternl.h>
+
+extern "C" NTSTATUS NTAPI NtReadFile(HANDLE file, HANDLE event, void* apc, void* apcContext, IO_STATUS_BLOCK* status,
+                                     void* buffer, ULONG length, LARGE_INTEGER* offset, ULONG* key);
 
 namespace {
 
@@ -61,32 +64,6 @@ LONGLONG FileSize(HANDLE file)
     if (!GetFileSizeEx(file, &size))
         return -1;
     return size.QuadPart;
-}
-
-using NtReadFileCall = LONG(WINAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*, ULONG, LARGE_INTEGER*,
-                                      ULONG*);
-
-// Bytes read at offset; 0 at the end or on a failure. The read goes to the system without an
-// event or a completion key: ReadFile's positioned form hands its OVERLAPPED as a completion
-// key, and Wine then reports every read to its server, a round trip to another process per
-// read of the mix.
-DWORD ReadAt(HANDLE file, uint64_t offset, uint8_t* out, DWORD bytes)
-{
-    static const NtReadFileCall ntReadFile = reinterpret_cast<NtReadFileCall>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtReadFile")));
-    if (ntReadFile) {
-        IO_STATUS_BLOCK status{};
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(offset);
-        if (ntReadFile(file, nullptr, nullptr, nullptr, &status, out, bytes, &at, nullptr) != 0)
-            return 0;
-        return static_cast<DWORD>(status.Information);
-    }
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD got = 0;
-    return ReadFile(file, out, bytes, &got, &at) ? got : 0;
 }
 
 } // namespace
@@ -265,12 +242,17 @@ void ItemData::ReadFrames(LONGLONG first, LONGLONG count, uint8_t* out) const
     const uint64_t offset = static_cast<uint64_t>(first) * m_frameBytes;
     size_t done = 0;
     while (done < bytes) {
-        // Positioned: readers on other threads share the handle.
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes - done, 1u << 30));
-        const DWORD got = ReadAt(m_file, offset + done, out + done, want);
-        if (got == 0)
+        // Positioned: readers on other threads share the handle. Without a completion value:
+        // ReadFile with an OVERLAPPED queues a completion for every read, which under Wine is a
+        // round trip to the server each time.
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset + done);
+        IO_STATUS_BLOCK status{};
+        const ULONG want = static_cast<ULONG>(std::min<size_t>(bytes - done, 1u << 30));
+        if (NtReadFile(m_file, nullptr, nullptr, nullptr, &status, out + done, want, &at, nullptr) < 0 ||
+            status.Information == 0)
             break;
-        done += got;
+        done += status.Information;
     }
     if (done < bytes) {
         const int bps = BytesPerSample(m_format.bits);

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr DWORD kPeakBlockFrames = 1024; // the engine's peak block
+// Samples come in tenths of a second: the data file is written a quarter of a megabyte at a
+// time, as each write is a call into the system of its own.
+constexpr size_t kWriteBytes = 256 * 1024;
 
 void CopyName(const std::string& name, char* buffer)
 {
@@ -103,6 +106,8 @@ HRESULT TracksWriter::OnStartStreaming()
         // Under the lock: progress questions read the rate from another thread.
         m_format = FromMediaType(Input()->CurrentMediaType().Get());
     }
+    m_pending.clear();
+    m_pending.reserve(kWriteBytes);
     if (m_format.bitsPerSample == 8 || m_format.bitsPerSample == 16)
         m_storage = m_format;
     else
@@ -159,10 +164,11 @@ HRESULT TracksWriter::RenderSample(IMediaSample* sample)
         out = m_buffer.data();
     }
     try {
-        DWORD done = 0;
-        ThrowIfFailed(m_data->Write(out, DWORD(outBytes), &done));
-        if (done != outBytes)
-            throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+        if (m_pending.size() + outBytes > kWriteBytes)
+            WritePending();
+        m_pending.insert(m_pending.end(), out, out + outBytes);
+        if (m_pending.size() >= kWriteBytes)
+            WritePending();
         m_peaks->Write(out, DWORD(outBytes));
     } catch (const CKvSSException& e) {
         return e.m_hr;
@@ -172,11 +178,23 @@ HRESULT TracksWriter::RenderSample(IMediaSample* sample)
     return S_OK;
 }
 
+void TracksWriter::WritePending()
+{
+    if (m_pending.empty())
+        return;
+    DWORD done = 0;
+    ThrowIfFailed(m_data->Write(m_pending.data(), DWORD(m_pending.size()), &done));
+    if (done != m_pending.size())
+        throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    m_pending.clear();
+}
+
 HRESULT TracksWriter::OnEndOfStreamReceived()
 {
     if (!m_data)
         return E_UNEXPECTED;
     try {
+        WritePending();
         ThrowIfFailed(m_peaks->End());
         m_peaks->Release();
         m_peaks = nullptr;

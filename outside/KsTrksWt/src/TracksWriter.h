@@ -38,6 +38,8 @@ protected:
 private:
     void CloseFiles();
     void DeleteFiles();
+    // The data waiting in m_pending into the file.
+    void WritePending();
 
     CritSec m_outputLock; // names and counts against the caller's questions
     std::string m_wantData, m_wantPeak;
@@ -48,5 +50,6 @@ private:
     WaveFormat m_format, m_storage;
     SampleConverter m_convert;
     std::vector<uint8_t> m_buffer;
+    std::vector<uint8_t> m_pending; // stored data not yet written, written in large pieces
     LONGLONG m_frames = 0;
 };

@@ -177,11 +177,18 @@ std::vector<float> SpectrumAverager::Finish()
 
 void FftEqKernel::Design(const double* values)
 {
+    // The same curve at the same rate makes the same filter: the next run (the next track, the
+    // next apply) keeps it, and the channel count does not enter the design.
+    std::vector<double> key(values + kFeqPointCount, values + kFeqParamCount);
+    if (m_rate == m_designedRate && key == m_designedCurve)
+        return;
     const auto curve = CurvePointsOf(values);
     std::vector<double> grid(m_fir.GridSize() / 2 + 1);
     for (size_t k = 0; k < grid.size(); ++k)
         grid[k] = fxkit::DbToGain(CurveGainDb(curve, double(k) * m_rate / double(m_fir.GridSize())));
     m_fir.Design(grid);
+    m_designedCurve = std::move(key);
+    m_designedRate = m_rate;
 }
 
 void FftEqKernel::Prepare(const fxkit::StreamShape& shape, const double* values)

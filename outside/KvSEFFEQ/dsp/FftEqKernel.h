@@ -93,6 +93,9 @@ private:
     double m_rate = 44100;
     int m_channels = 2;
     fxkit::LinearPhaseFir m_fir;
+    // What the FIR was last designed for: the curve's values and the rate.
+    std::vector<double> m_designedCurve;
+    double m_designedRate = 0;
     SpectrumAverager m_averager;
 };
 

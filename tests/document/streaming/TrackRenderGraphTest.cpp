@@ -1,6 +1,7 @@
 #include "EngineTracks.h"
 #include "GraphRunner.h"
 #include "TrackRenderGraph.h"
+#include "UnusableTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -129,4 +130,37 @@ TEST(TrackRenderGraph, BuildAndRunFailWithACodeAndTakeOutputIgnoresANullList)
     TrackRenderGraph unbuilt;
     EXPECT_EQ(E_UNEXPECTED, unbuilt.Run());
     EXPECT_EQ(S_OK, unbuilt.TakeOutput(nullptr, 1));
+}
+
+// A writer whose folder cannot hold files refuses to start: the run fails with its reason and
+// leaves no filter of the graph streaming; with the folder back, the next render runs whole.
+TEST(TrackRenderGraph, ARunThatCannotStartLeavesEveryFilterStopped)
+{
+    ComScope com;
+    EngineTracks engine(16, 44100);
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack(Sine16(3, 20000, 1, 0.5), 1));
+    engine.Selection()->SetAllTracks(1);
+    TrackRenderGraph render;
+    HRESULT hr = S_OK;
+    {
+        UnusableTempFolder unusable;
+        ASSERT_TRUE(unusable.Ok());
+        ASSERT_EQ(S_OK, render.Build(engine.Set()));
+        hr = render.Run();
+    }
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIRECTORY), hr);
+    for (IBaseFilter* filter : {render.reader, render.writer}) {
+        FILTER_STATE state = State_Running;
+        EXPECT_EQ(S_OK, filter->GetState(100, &state));
+        EXPECT_EQ(State_Stopped, state);
+    }
+    ASSERT_EQ(S_OK, render.Build(engine.Set()));
+    ASSERT_TRUE(SUCCEEDED(render.Run()));
+    long code = 0;
+    LONG_PTR p1 = 0, p2 = 0;
+    for (int turn = 0; turn < 100 && (code = render.WaitEvent(&p1, &p2)) != EC_COMPLETE && code != EC_USERABORT &&
+                       code != EC_ERRORABORT;
+         ++turn) {}
+    EXPECT_EQ(EC_COMPLETE, code);
 }

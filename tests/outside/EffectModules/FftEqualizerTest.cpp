@@ -179,6 +179,41 @@ TEST_F(FftEqualizer, AnalysisAveragesTheChosenChannelAndTheJobsKeepOrRestoreIt)
     EXPECT_EQ(LoudestBin(Spectrum(filter.Get())), BinOf(1000));
 }
 
+// One filter run after run, as the dialog's worker runs it track after track: each run equals
+// a new filter's with the same curve, rate and channels, whatever the run before had.
+TEST_F(FftEqualizer, EachRunEqualsANewFiltersWhateverTheRunBeforeHad)
+{
+    struct Run {
+        const char* what;
+        double gain; // of the row's second point
+        DWORD rate;
+        int channels;
+    } runs[] = {
+        {"first", -20, 44100, 2},
+        {"the same again", -20, 44100, 2},
+        {"another gain", 6, 44100, 2},
+        {"another rate", 6, 48000, 2},
+        {"mono", 6, 48000, 1},
+        {"six channels", 6, 48000, 6},
+        {"back to the first", -20, 44100, 2},
+    };
+    auto kept = CreateFilter(EqRow());
+    ApplySettings(kept.Get(), EqRow());
+    for (const Run& run : runs) {
+        const auto in = ToBytes(Noise(run.rate / 2, run.channels, 0.3, 7), true);
+        const auto wave = Wave(true, run.channels, run.rate);
+        Query<IEffectParameters>(kept.Get())->SetParameter(fx::kFeqFirstPoint + 3, run.gain);
+        auto fresh = CreateFilter(EqRow());
+        ApplySettings(fresh.Get(), EqRow());
+        Query<IEffectParameters>(fresh.Get())->SetParameter(fx::kFeqFirstPoint + 3, run.gain);
+        const auto expected = RunGraph(fresh.Get(), wave, in);
+        ASSERT_EQ(expected.size(), in.size()) << run.what;
+        EXPECT_TRUE(RunGraph(kept.Get(), wave, in) == expected) << run.what;
+        // An analysis between runs leaves the next run as it would be.
+        Analyse(kept.Get(), 3000, 1000, 0);
+    }
+}
+
 namespace {
 
 class FftEqualizerPage : public FftEqualizer {

@@ -6,6 +6,7 @@
 #include "IKsDShowSource.h"
 #include "ITracksWriterOutput.h"
 #include "TestFilters.h"
+#include "UnusableTempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 using namespace kvtest;
@@ -132,6 +134,19 @@ double WorstSineError(const std::vector<uint8_t>& floats, WORD channels, WORD ch
 
 class FormatConversion : public ::testing::Test {
 protected:
+    // The converter built and connected to the engine's marked tracks, for 48 kHz 24-bit stereo.
+    void ConnectToEngine(FormatConverter& converter)
+    {
+        ASSERT_EQ(S_OK, converter.Build());
+        IKsDShowSource* source = nullptr;
+        ASSERT_EQ(S_OK,
+                  converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source)));
+        source->AttachEngine(engine.Set(), 0, 0);
+        source->Release();
+        converter.SetTargetFormat(48000, 24, 2, 8);
+        ASSERT_EQ(S_OK, converter.Connect());
+    }
+
     ComScope com;
     EngineFixture engine;
 };
@@ -269,16 +284,39 @@ TEST_F(FormatConversion, GraphThatStopsByItselfCountsAsCancelled)
     FormatConverter converter;
     ProgressWindow progress;
     converter.SetProgressWindow(progress.hwnd);
-    ASSERT_EQ(S_OK, converter.Build());
-    IKsDShowSource* source = nullptr;
-    ASSERT_EQ(S_OK, converter.Source()->QueryInterface(__uuidof(IKsDShowSource), reinterpret_cast<void**>(&source)));
-    source->AttachEngine(engine.Set(), 0, 0);
-    source->Release();
-    converter.SetTargetFormat(48000, 24, 2, 8);
-    ASSERT_EQ(S_OK, converter.Connect());
+    ConnectToEngine(converter);
+    if (HasFatalFailure())
+        return;
     ProgressWindow::StopGraphOnStep() = converter.Graph();
     EXPECT_EQ(kConversionCancelled, converter.Run()) << "stopped without an event, yet the run ends";
     EXPECT_EQ(kProgressCancelled, ProgressWindow::Log().back().code);
+    EXPECT_EQ(S_OK, converter.Disconnect());
+}
+
+// A writer whose folder cannot hold files refuses to start: the run ends with its reason, every
+// filter stopped, and the same converter runs whole once the folder is back.
+TEST_F(FormatConversion, RunWhoseWriterCannotStartEndsWithItsErrorAndStopsEveryFilter)
+{
+    ASSERT_TRUE(engine.Ok());
+    ASSERT_EQ(S_OK, engine.AddTrack16(Sine16(440, 44100, 44100, 2), 2));
+    engine.Selection()->SelectTrack(0, 1);
+    FormatConverter converter;
+    ConnectToEngine(converter);
+    if (HasFatalFailure())
+        return;
+    HRESULT hr = S_OK;
+    {
+        UnusableTempFolder unusable;
+        ASSERT_TRUE(unusable.Ok());
+        hr = converter.Run();
+    }
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DIRECTORY), hr);
+    for (IBaseFilter* filter : {converter.Source(), converter.Writer()}) {
+        FILTER_STATE state = State_Running;
+        EXPECT_EQ(S_OK, filter->GetState(100, &state));
+        EXPECT_EQ(State_Stopped, state);
+    }
+    EXPECT_EQ(S_OK, converter.Run());
     EXPECT_EQ(S_OK, converter.Disconnect());
 }
 
