@@ -6,7 +6,9 @@
 // the file and the new document). Prints
 //   mix_to_new_seconds <s>
 //   mix_to_new_frames_per_second <n>
+//   mix_to_new_cpu_seconds <s>    (processor time of the process over the command)
 //   engine_mix_seconds <s>
+//   engine_mix_cpu_seconds <s>
 #include "DocWiring.h"
 #include "DocumentHost.h"
 #include "KsMultiTrackLoader.h"
@@ -40,6 +42,19 @@ void WriteTrack(const std::string& folder, int t, LONGLONG frames)
                 s[i * 2 + c] = static_cast<int16_t>(
                     3000.0 * std::sin(6.283185307 * (110.0 * (t + 1) * (c + 1)) * double(first + i) / kRate));
     });
+}
+
+// Processor time of the whole process (every thread), in seconds: on a loaded machine it
+// tells what a run cost apart from how long it waited for a processor.
+double ProcessCpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0.0;
+    auto seconds = [](const FILETIME& t) {
+        return double((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
 }
 
 std::unique_ptr<CNyMultiTrackDoc> g_target;
@@ -85,9 +100,11 @@ int main(int argc, char** argv)
             Check(E_FAIL, "new document");
         LoadRawTracks(doc.get(), folder, kTracks, kRate);
 
+        const double c0 = ProcessCpuSeconds();
         auto t0 = std::chrono::steady_clock::now();
         doc->OnMixTracksToNew();
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const double cpu = ProcessCpuSeconds() - c0;
         if (!g_target || g_target->GetTrackCount() < 1 ||
             g_target->GetTrackExtent(g_target->GetTrackCount() - 1, 0) != frames) {
             std::fprintf(stderr, "the mix did not arrive whole in the new document\n");
@@ -95,20 +112,24 @@ int main(int argc, char** argv)
         }
         std::printf("mix_to_new_seconds %.3f\n", seconds);
         std::printf("mix_to_new_frames_per_second %.0f\n", double(frames) / seconds);
+        std::printf("mix_to_new_cpu_seconds %.3f\n", cpu);
         {
             ComRef<IMtMixReader> mix;
             Check(doc->GetTrackSet()->CreateMixReader(2, kMtMixAllTracks, mix.Out()), "mix reader");
             std::vector<float> block(size_t(65536) * 2);
             LONGLONG total = 0;
+            const double mc0 = ProcessCpuSeconds();
             auto m0 = std::chrono::steady_clock::now();
             for (DWORD read = 1; read > 0; total += read)
                 Check(mix->Read(block.data(), 65536, &read), "mix read");
             double mixSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m0).count();
+            const double mixCpu = ProcessCpuSeconds() - mc0;
             if (total != frames) {
                 std::fprintf(stderr, "the engine's mix gave %lld frames\n", (long long)total);
                 return 1;
             }
             std::printf("engine_mix_seconds %.3f\n", mixSeconds);
+            std::printf("engine_mix_cpu_seconds %.3f\n", mixCpu);
         }
         g_target.reset();
         doc.reset();

@@ -1,5 +1,7 @@
 #include "TracksReader.h"
 
+#include <algorithm>
+
 TracksReader::TracksReader()
 {
     SetClassId(CLSID_KsTrksRd);
@@ -55,6 +57,16 @@ STDMETHODIMP TracksReader::SetReadAutomation(LONG on)
         return E_INVALIDARG;
     SetAutomation(on != 0);
     return S_OK;
+}
+
+HRESULT TracksReader::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted)
+{
+    const WAVEFORMATEX* wf = Output()->CurrentMediaType().Wave();
+    if (!wf)
+        return E_UNEXPECTED;
+    ALLOCATOR_PROPERTIES props = *wanted;
+    props.cbBuffer = std::max<long>(props.cbBuffer, kSampleFrames * wf->nBlockAlign);
+    return EngineSourceFilter::DecideBufferSize(alloc, &props);
 }
 
 IMediaSeeking* TracksReader::PinUpstreamSeeking(OutputPin*)

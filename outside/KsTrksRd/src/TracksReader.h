@@ -31,6 +31,10 @@ public:
 
 protected:
     IMediaSeeking* PinUpstreamSeeking(OutputPin*) override;
+    // Samples of kSampleFrames: each is one write of the file at the other end, and every
+    // hand-off between the filters costs its own calls.
+    HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted) override;
+    static constexpr long kSampleFrames = 32768;
 
 private:
     // Every switch is 0 or 1.
