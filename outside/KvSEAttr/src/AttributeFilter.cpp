@@ -261,61 +261,57 @@ HRESULT AttributeFilter::DeliverBytes(const BYTE* data, size_t bytes)
     return S_OK;
 }
 
-HRESULT AttributeFilter::DeliverFloat(const float* frames, size_t count)
+template <class Fill>
+HRESULT AttributeFilter::DeliverFrames(size_t frames, Fill&& fill)
 {
-    const size_t channels = m_outFormat.channels;
     const size_t block = m_outFormat.blockAlign;
-    while (count > 0) {
+    for (size_t done = 0; done < frames;) {
         IMediaSample* sample = nullptr;
         HRESULT hr = Output()->GetDeliveryBuffer(&sample);
         if (FAILED(hr))
             return hr;
         BYTE* dst = nullptr;
-        sample->GetPointer(&dst);
-        size_t n = std::min<size_t>(count, size_t(sample->GetSize()) / block);
-        if (m_fromFloat.m_copy)
-            m_fromFloat.Convert(frames, n, dst);
-        else
-            std::memcpy(dst, frames, n * block); // float to float
+        const size_t n = std::min<size_t>(frames - done, size_t(std::max(sample->GetSize(), 0L)) / block);
+        if (FAILED(hr = sample->GetPointer(&dst)) || n == 0) {
+            sample->Release();
+            return FAILED(hr) ? hr : E_FAIL; // a sample that holds no frame cannot carry the rest
+        }
+        fill(dst, done, n);
         sample->SetActualDataLength(static_cast<long>(n * block));
         hr = SendSample(sample, n);
         if (hr != S_OK)
             return hr;
-        frames += n * channels;
-        count -= n;
+        done += n;
     }
     return S_OK;
+}
+
+HRESULT AttributeFilter::DeliverFloat(const float* frames, size_t count)
+{
+    const size_t channels = m_outFormat.channels;
+    return DeliverFrames(count, [&](BYTE* dst, size_t first, size_t n) {
+        if (m_fromFloat.m_copy)
+            m_fromFloat.Convert(frames + first * channels, n, dst);
+        else
+            std::memcpy(dst, frames + first * channels, n * m_outFormat.blockAlign); // float to float
+    });
 }
 
 HRESULT AttributeFilter::DeliverConverted(const BYTE* data, size_t frames)
 {
     const size_t inBlock = m_inFormat.blockAlign;
-    const size_t outBlock = m_outFormat.blockAlign;
-    while (frames > 0) {
-        IMediaSample* sample = nullptr;
-        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
-        if (FAILED(hr))
-            return hr;
-        BYTE* dst = nullptr;
-        sample->GetPointer(&dst);
-        size_t n = std::min<size_t>(frames, size_t(sample->GetSize()) / outBlock);
+    return DeliverFrames(frames, [&](BYTE* dst, size_t first, size_t n) {
+        const BYTE* src = data + first * inBlock;
         if (m_inFormat.IsFloat()) {
-            m_fromFloat.Convert(data, n, dst);
+            m_fromFloat.Convert(src, n, dst);
         } else if (m_outFormat.IsFloat()) {
-            m_toFloat.Convert(data, n, dst);
+            m_toFloat.Convert(src, n, dst);
         } else {
             m_floatIn.resize(n * m_inFormat.channels);
-            m_toFloat.Convert(data, n, m_floatIn.data());
+            m_toFloat.Convert(src, n, m_floatIn.data());
             m_fromFloat.Convert(m_floatIn.data(), n, dst);
         }
-        sample->SetActualDataLength(static_cast<long>(n * outBlock));
-        hr = SendSample(sample, n);
-        if (hr != S_OK)
-            return hr;
-        data += n * inBlock;
-        frames -= n;
-    }
-    return S_OK;
+    });
 }
 
 HRESULT AttributeFilter::ProcessSample(IMediaSample* in)

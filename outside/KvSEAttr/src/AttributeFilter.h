@@ -52,6 +52,10 @@ private:
     HRESULT DeliverFloat(const float* frames, size_t count);
     // Same rate and channels: the input's frames converted straight into output samples.
     HRESULT DeliverConverted(const BYTE* data, size_t frames);
+    // Sends frames of the output format in as many samples as they need; fill(dst, first, n)
+    // writes frames first..first+n-1 into a sample.
+    template <class Fill>
+    HRESULT DeliverFrames(size_t frames, Fill&& fill);
     // Stamps a filled sample with the times of its frames, sends it and releases it.
     HRESULT SendSample(IMediaSample* sample, uint64_t frames);
 
