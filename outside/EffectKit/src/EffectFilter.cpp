@@ -96,6 +96,12 @@ HRESULT EffectTransform::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPER
     const long tenth = long(std::max<DWORD>(wf->nSamplesPerSec / 10, 256) * wf->nBlockAlign);
     props.cBuffers = std::max<long>(props.cBuffers, 4);
     props.cbBuffer = std::max<long>(props.cbBuffer, tenth);
+    // An output sample holds as many frames as an input sample brings, so that a kernel without
+    // latency can write a whole block straight into it.
+    const WAVEFORMATEX* inWf = Input()->CurrentMediaType().Wave();
+    ALLOCATOR_PROPERTIES upstream{};
+    if (inWf && inWf->nBlockAlign && Input()->Allocator() && SUCCEEDED(Input()->Allocator()->GetProperties(&upstream)))
+        props.cbBuffer = std::max<long>(props.cbBuffer, upstream.cbBuffer / inWf->nBlockAlign * wf->nBlockAlign);
     props.cbAlign = std::max<long>(props.cbAlign, 1);
     HRESULT hr = alloc->SetProperties(&props, &actual);
     if (FAILED(hr))
@@ -130,6 +136,10 @@ HRESULT EffectTransform::StartStreaming()
     m_skip = m_measuring ? 0 : m_kernel->Latency();
     m_ratio = m_measuring ? 1.0 : m_kernel->LengthRatio(m_streamValues.data());
     m_stretched.clear();
+    ALLOCATOR_PROPERTIES out{};
+    m_outSampleBytes = 0;
+    if (Output()->Allocator() && SUCCEEDED(Output()->Allocator()->GetProperties(&out)))
+        m_outSampleBytes = size_t(std::max(out.cbBuffer, 0L));
     return S_OK;
 }
 
@@ -170,11 +180,24 @@ IMediaSeeking* EffectTransform::PinUpstreamSeeking(OutputPin* pin)
     return extended;
 }
 
+HRESULT EffectTransform::SendSample(IMediaSample* sample, size_t frames)
+{
+    const uint64_t rate = m_outFormat.samplesPerSec;
+    sample->SetActualDataLength(long(frames * m_outFormat.blockAlign));
+    REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * kTicksPerSecond / rate);
+    REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + frames) * kTicksPerSecond / rate);
+    sample->SetTime(&start, &stop);
+    sample->SetSyncPoint(TRUE);
+    m_framesOut += frames;
+    HRESULT hr = Output()->Deliver(sample);
+    sample->Release();
+    return hr;
+}
+
 HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
 {
     const size_t channels = m_outFormat.channels;
     const size_t block = m_outFormat.blockAlign;
-    const uint64_t rate = m_outFormat.samplesPerSec;
     while (count > 0) {
         IMediaSample* sample = nullptr;
         HRESULT hr = Output()->GetDeliveryBuffer(&sample);
@@ -191,20 +214,34 @@ HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
             std::memcpy(dst, frames, n * block);
         else
             m_fromFloat.Convert(frames, n, dst);
-        sample->SetActualDataLength(long(n * block));
-        REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * kTicksPerSecond / rate);
-        REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + n) * kTicksPerSecond / rate);
-        sample->SetTime(&start, &stop);
-        sample->SetSyncPoint(TRUE);
-        m_framesOut += n;
-        hr = Output()->Deliver(sample);
-        sample->Release();
+        hr = SendSample(sample, n);
         if (hr != S_OK)
             return hr;
         frames += n * channels;
         count -= n;
     }
     return S_OK;
+}
+
+HRESULT EffectTransform::ProcessIntoSample(const float* in, size_t frames, bool* done)
+{
+    *done = false;
+    const size_t bytes = frames * m_outFormat.blockAlign;
+    if (!m_outFormat.IsFloat() || m_skip > 0 || m_kernel->Latency() > 0 || bytes > m_outSampleBytes)
+        return S_OK;
+    IMediaSample* sample = nullptr;
+    HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+    if (FAILED(hr))
+        return hr;
+    BYTE* dst = nullptr;
+    if (FAILED(sample->GetPointer(&dst)) || size_t(std::max(sample->GetSize(), 0L)) < bytes) {
+        sample->Release(); // smaller than the allocator promised: the copying path takes it
+        return S_OK;
+    }
+    *done = true;
+    m_kernel->Process(in, reinterpret_cast<float*>(dst), frames);
+    m_framesIn += frames;
+    return SendSample(sample, frames);
 }
 
 HRESULT EffectTransform::RunKernel(const float* in, size_t frames, bool draining)
@@ -222,6 +259,12 @@ HRESULT EffectTransform::RunKernel(const float* in, size_t frames, bool draining
         m_kernel->Stretch(in, frames, m_stretched);
         m_framesIn += frames;
         return DeliverStretched(false);
+    }
+    if (!draining) {
+        bool done = false;
+        HRESULT hr = ProcessIntoSample(in, frames, &done);
+        if (done || FAILED(hr))
+            return hr;
     }
     m_out.resize(frames * size_t(m_outFormat.channels));
     m_kernel->Process(in, m_out.data(), frames);

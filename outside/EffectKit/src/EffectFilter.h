@@ -108,6 +108,11 @@ protected:
 private:
     HRESULT RunKernel(const float* in, size_t frames, bool draining);
     HRESULT DeliverFloat(const float* frames, size_t count);
+    // Stamps, delivers and releases an output sample of this many frames.
+    HRESULT SendSample(IMediaSample* sample, size_t frames);
+    // A float stream whose kernel holds nothing back, with an output sample that takes the
+    // whole block: the kernel writes straight into the sample (*done); else nothing happens.
+    HRESULT ProcessIntoSample(const float* in, size_t frames, bool* done);
     HRESULT RunTail();
     HRESULT DeliverStretched(bool end);
 
@@ -116,6 +121,7 @@ private:
     WaveFormat m_inFormat, m_outFormat, m_inFloat, m_outFloat;
     SampleConverter m_toFloat, m_fromFloat;
     std::vector<float> m_in, m_out;
+    size_t m_outSampleBytes = 0; // the output allocator's sample size
     std::vector<double> m_streamValues;
     uint64_t m_framesIn = 0, m_framesOut = 0;
     size_t m_skip = 0;
