@@ -214,9 +214,11 @@ std::string DirectFile(const std::string& folder, int t)
 }
 
 // The same work on one thread, without a graph: each track read as 16-bit frames, made float,
-// through the kernel, made 16-bit again and written to a raw file. The files stay, as the
-// worker's do, until the next run: one deleted at once would never be written out.
-double ApplyDirect(BenchDocument& b, const std::string& folder, const std::function<void(float*, size_t)>& kernel)
+// through the kernel (which answers where its output is), made 16-bit again and written to a
+// raw file. The files go once the run is timed, as the worker's apply is undone and dropped.
+using DirectKernel = std::function<const float*(const float*, size_t)>;
+
+double ApplyDirect(BenchDocument& b, const std::string& folder, const DirectKernel& kernel)
 {
     for (int t = 0; t < b.doc->GetTrackCount(); ++t)
         ::DeleteFileA(DirectFile(folder, t).c_str());
@@ -244,15 +246,17 @@ double ApplyDirect(BenchDocument& b, const std::string& folder, const std::funct
             if (frames == 0)
                 break;
             toFloat.Convert(in.data(), frames, f.data());
-            kernel(f.data(), frames);
-            toPcm.Convert(f.data(), frames, out.data());
+            toPcm.Convert(kernel(f.data(), frames), frames, out.data());
             DWORD written = 0;
             ::WriteFile(file, out.data(), static_cast<DWORD>(frames * 4), &written, nullptr);
         }
         reader->EndRead();
         ::CloseHandle(file);
     }
-    return Seconds(t0);
+    const double seconds = Seconds(t0);
+    for (int t = 0; t < b.doc->GetTrackCount(); ++t)
+        ::DeleteFileA(DirectFile(folder, t).c_str());
+    return seconds;
 }
 
 // The same, with a kit kernel of stereo in and out, one output frame per input frame.
@@ -260,10 +264,10 @@ template <class Kernel>
 double ApplyKernelDirect(BenchDocument& b, const std::string& folder, Kernel& kernel)
 {
     std::vector<float> out;
-    return ApplyDirect(b, folder, [&](float* data, size_t n) {
+    return ApplyDirect(b, folder, [&](const float* data, size_t n) {
         out.resize(n * 2);
         kernel.Process(data, out.data(), n);
-        std::copy(out.begin(), out.end(), data);
+        return out.data();
     });
 }
 
@@ -322,26 +326,54 @@ double Median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+// A run's wall time and the processor time of the whole process over it (all of it, and
+// outside the system alone), in seconds.
+struct RunTimes {
+    double wall = 0, cpu = 0, user = 0;
+};
+
+RunTimes Timed(const std::function<double()>& run)
+{
+    const double cpu0 = ProcessCpuSeconds(), user0 = ProcessCpuSeconds(true);
+    RunTimes times;
+    times.wall = run();
+    times.cpu = ProcessCpuSeconds() - cpu0;
+    times.user = ProcessCpuSeconds(true) - user0;
+    return times;
+}
+
 // Rounds of the worker's apply (undone after each) and the direct run in turn, the worker first
-// in even rounds and last in odd ones, so a change of load falls on both alike.
+// in even rounds and last in odd ones, so a change of load falls on both alike. Processor
+// times are printed beside: under load they tell the work from the waiting.
 void Interleaved(const char* name, int rounds, BenchDocument& b, const std::function<double()>& worker,
                  const std::function<double()>& direct)
 {
-    std::vector<double> w, d, ratio;
+    std::vector<double> w, d, ratio, wc, dc, cpuRatio, wu, du;
     for (int r = 0; r < rounds; ++r) {
-        double directSeconds = 0;
+        RunTimes directTimes;
         if (r % 2)
-            directSeconds = direct();
-        const double workerSeconds = worker();
+            directTimes = Timed(direct);
+        const RunTimes workerTimes = Timed(worker);
+        // Undone, and the step dropped with the files it held, as the direct run's files go
+        // after it: each run starts with nothing of the last one in the file cache.
         Check(b.doc->GetHistory()->Undo(), "undo");
+        Check(b.doc->GetHistory()->Clear(), "clear");
         if (r % 2 == 0)
-            directSeconds = direct();
-        w.push_back(workerSeconds);
-        d.push_back(directSeconds);
-        ratio.push_back(workerSeconds / directSeconds);
+            directTimes = Timed(direct);
+        w.push_back(workerTimes.wall);
+        d.push_back(directTimes.wall);
+        ratio.push_back(workerTimes.wall / directTimes.wall);
+        wc.push_back(workerTimes.cpu);
+        dc.push_back(directTimes.cpu);
+        cpuRatio.push_back(directTimes.cpu > 0 ? workerTimes.cpu / directTimes.cpu : 0);
+        wu.push_back(workerTimes.user);
+        du.push_back(directTimes.user);
     }
     std::printf("%s_worker_seconds %.3f\n%s_direct_seconds %.3f\n%s_ratio %.4f\n", name, Median(w), name, Median(d),
                 name, Median(ratio));
+    std::printf("%s_worker_cpu_seconds %.3f\n%s_direct_cpu_seconds %.3f\n%s_cpu_ratio %.4f\n", name, Median(wc), name,
+                Median(dc), name, Median(cpuRatio));
+    std::printf("%s_worker_user_seconds %.3f\n%s_direct_user_seconds %.3f\n", name, Median(wu), name, Median(du));
 }
 
 } // namespace
@@ -396,10 +428,10 @@ int main(int argc, char** argv)
                     engine.Prepare(flt, flt);
                     engine.SetBandGains(gains);
                     engine.SetMasterGain(0);
-                    return ApplyDirect(b, folder, [&](float* data, size_t n) {
+                    return ApplyDirect(b, folder, [&](const float* data, size_t n) {
                         out.resize(engine.MaxOutputFrames(n) * 2);
                         engine.Process(data, n, out.data());
-                        std::copy(out.begin(), out.begin() + static_cast<ptrdiff_t>(n * 2), data);
+                        return out.data();
                     });
                 });
             ApplyThroughWorker(b, eq.Get());

@@ -44,19 +44,6 @@ void WriteTrack(const std::string& folder, int t, LONGLONG frames)
     });
 }
 
-// Processor time of the whole process (every thread), in seconds: on a loaded machine it
-// tells what a run cost apart from how long it waited for a processor.
-double ProcessCpuSeconds()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
-        return 0.0;
-    auto seconds = [](const FILETIME& t) {
-        return double((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 std::unique_ptr<CNyMultiTrackDoc> g_target;
 
 CNyMultiTrackDoc* NewTarget()
