@@ -1,5 +1,7 @@
 #include "TransformFilter.h"
 
+#include <algorithm>
+
 namespace {
 
 // Refusals of a filter that is stopping (downstream stopped first, or our allocator
@@ -105,6 +107,18 @@ HRESULT TransformFilter::PinNewSegment(InputPin*, REFERENCE_TIME start, REFERENC
 HRESULT TransformFilter::PinDecideBufferSize(OutputPin*, IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted)
 {
     return DecideBufferSize(alloc, wanted);
+}
+
+long TransformFilter::InputBlockBytesAs(const WAVEFORMATEX& out) const
+{
+    const WAVEFORMATEX* in = m_input->CurrentMediaType().Wave();
+    ALLOCATOR_PROPERTIES upstream{};
+    if (!in || !in->nBlockAlign || !in->nSamplesPerSec || !m_input->Allocator() ||
+        FAILED(m_input->Allocator()->GetProperties(&upstream)) || upstream.cbBuffer <= 0)
+        return 0;
+    // A frame more than the rates give, for the resampler's rounding.
+    const LONGLONG frames = LONGLONG(upstream.cbBuffer / in->nBlockAlign) * out.nSamplesPerSec / in->nSamplesPerSec + 1;
+    return long(std::min<LONGLONG>(frames * out.nBlockAlign, 0x7FFFFFFF));
 }
 
 IMediaSeeking* TransformFilter::PinUpstreamSeeking(OutputPin*)

@@ -19,6 +19,9 @@ protected:
     // The i-th output type for the connected input; VFW_S_NO_MORE_ITEMS past the end.
     virtual HRESULT GetOutputType(int i, MediaType& out) = 0;
     virtual HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted) = 0;
+    // Bytes that the frames of one input sample fill in the output format (its rate included);
+    // 0 before the input has an allocator. An output sample this large takes a whole input block.
+    long InputBlockBytesAs(const WAVEFORMATEX& out) const;
 
     // One output sample per input sample; S_FALSE drops the output sample.
     virtual HRESULT Transform(IMediaSample*, IMediaSample*) { return E_NOTIMPL; }

@@ -98,10 +98,7 @@ HRESULT EffectTransform::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPER
     props.cbBuffer = std::max<long>(props.cbBuffer, tenth);
     // An output sample holds as many frames as an input sample brings, so that a kernel without
     // latency can write a whole block straight into it.
-    const WAVEFORMATEX* inWf = Input()->CurrentMediaType().Wave();
-    ALLOCATOR_PROPERTIES upstream{};
-    if (inWf && inWf->nBlockAlign && Input()->Allocator() && SUCCEEDED(Input()->Allocator()->GetProperties(&upstream)))
-        props.cbBuffer = std::max<long>(props.cbBuffer, upstream.cbBuffer / inWf->nBlockAlign * wf->nBlockAlign);
+    props.cbBuffer = std::max<long>(props.cbBuffer, InputBlockBytesAs(*wf));
     props.cbAlign = std::max<long>(props.cbAlign, 1);
     HRESULT hr = alloc->SetProperties(&props, &actual);
     if (FAILED(hr))

@@ -38,6 +38,8 @@ protected:
 private:
     void CloseFiles();
     void DeleteFiles();
+    // Bytes into the data file; a short write is a full disk.
+    void WriteData(const uint8_t* data, size_t bytes);
     // The data waiting in m_pending into the file.
     void WritePending();
 

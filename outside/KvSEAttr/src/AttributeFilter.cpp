@@ -187,6 +187,8 @@ HRESULT AttributeFilter::DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPER
     long tenth = static_cast<long>(std::max<DWORD>(wf->nSamplesPerSec / 10, 256) * wf->nBlockAlign);
     props.cBuffers = std::max<long>(props.cBuffers, 4);
     props.cbBuffer = std::max<long>(props.cbBuffer, tenth);
+    // A whole input block in one output sample: the writer after us takes it without a copy.
+    props.cbBuffer = std::max<long>(props.cbBuffer, InputBlockBytesAs(*wf));
     props.cbAlign = std::max<long>(props.cbAlign, 1);
     HRESULT hr = alloc->SetProperties(&props, &actual);
     if (FAILED(hr))
