@@ -63,16 +63,19 @@ if command -v ffmpeg >/dev/null 2>&1; then
 fi
 
 echo "Effects applied through the dialog's worker to $tracks stereo 48 kHz 16-bit tracks of $minutes minutes (median of $rounds):"
-report() { # name worker direct ratio peer-time [peer]
-    awk -v n="$1" -v w="$2" -v d="$3" -v r="$4" -v x="$5" -v p="${6:-sox}" 'BEGIN {
+report() { # name key peer-time [peer]
+    awk -v n="$1" -v w="$(value "$2_worker_seconds")" -v d="$(value "$2_direct_seconds")" -v r="$(value "$2_ratio")" \
+        -v wc="$(value "$2_worker_cpu_seconds")" -v dc="$(value "$2_direct_cpu_seconds")" -v rc="$(value "$2_cpu_ratio")" \
+        -v x="$3" -v p="${4:-sox}" 'BEGIN {
         printf "  %-13s worker %8.3f s, one thread without a graph %8.3f s: the worker adds %.1f %%", n, w, d, (r - 1) * 100
+        printf " (processor time %.3f / %.3f s, %+.1f %%)", wc, dc, (rc - 1) * 100
         if (x == "") print "; " p " not installed"
         else printf "; %s %8.3f s, %s / worker speed ratio %.2f\n", p, x, p, x / w
     }'
 }
-report "equalizer" "$(value equalizer_worker_seconds)" "$(value equalizer_direct_seconds)" "$(value equalizer_ratio)" "$eq_sox"
-report "gain" "$(value gain_worker_seconds)" "$(value gain_direct_seconds)" "$(value gain_ratio)" "$gain_sox"
-report "FFT equalizer" "$(value ffteq_worker_seconds)" "$(value ffteq_direct_seconds)" "$(value ffteq_ratio)" "$ffteq_ffmpeg" ffmpeg
+report "equalizer" equalizer "$eq_sox"
+report "gain" gain "$gain_sox"
+report "FFT equalizer" ffteq "$ffteq_ffmpeg" ffmpeg
 awk -v u="$(value equalizer_undo_ms)" -v r="$(value equalizer_redo_ms)" 'BEGIN {printf "  undo of the step %.1f ms, redo %.1f ms\n", u, r}'
 awk -v w="$(value reverse_seconds)" -v x="$reverse_sox" 'BEGIN {
     printf "  reverse      %8.3f s", w
