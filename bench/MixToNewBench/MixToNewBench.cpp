@@ -8,11 +8,13 @@
 // into a new file in the program's temporary folder, as the command's render does (the
 // command's writer also builds the new file's peaks). The first round includes each side's
 // first use (the command's graph and module loads; the peer has none past the engine, which
-// the document loaded); later rounds are what a user's next mix costs. Prints
+// the document loaded); later rounds are what a user's next mix costs. Each round also times
+// the engine's mix read whole and written nowhere, for reference. Prints
 //   mix_to_new_first_seconds <s>     engine_mix_first_seconds <s>   (round 1)
 //   mix_to_new_seconds <s>           engine_mix_seconds <s>         (medians of rounds 2..)
 //   mix_to_new_cpu_seconds <s>       engine_mix_cpu_seconds <s>     (medians, processor time
 //                                                                    of the whole process)
+//   engine_mix_alone_seconds <s>   (median of rounds 2.., nothing written)
 //   mix_to_new_frames_per_second <n>
 //   ratio_median <r>                 (median of each later round's command / peer)
 #include "DocWiring.h"
@@ -120,31 +122,37 @@ Timing MixToNew(CNyMultiTrackDoc* doc, LONGLONG frames)
     return t;
 }
 
-// The peer: the engine's mix of the same tracks into a new float file of the same bytes.
-Timing EngineMixToFile(CNyMultiTrackDoc* doc, LONGLONG frames)
+// The peer: the engine's mix of the same tracks into a new float file of the same bytes, or
+// with toFile false read whole and written nowhere.
+Timing EngineMix(CNyMultiTrackDoc* doc, LONGLONG frames, bool toFile)
 {
     std::string path;
     LONGLONG total = 0;
     Timing t = Timed([&] {
         ComRef<IMtMixReader> mix;
         Check(doc->GetTrackSet()->CreateMixReader(2, kMtMixAllTracks, mix.Out()), "mix reader");
-        TempFilePaths temp;
-        path = temp.MakeTempFileName();
-        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            Check(HRESULT_FROM_WIN32(GetLastError()), "peer file");
+        HANDLE file = INVALID_HANDLE_VALUE;
+        if (toFile) {
+            TempFilePaths temp;
+            path = temp.MakeTempFileName();
+            file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+            if (file == INVALID_HANDLE_VALUE)
+                Check(HRESULT_FROM_WIN32(GetLastError()), "peer file");
+        }
         std::vector<float> block(size_t(65536) * 2);
         for (DWORD read = 1; read > 0; total += read) {
             Check(mix->Read(block.data(), 65536, &read), "mix read");
             DWORD written = 0;
             const DWORD bytes = read * DWORD(2 * sizeof(float));
-            if (!::WriteFile(file, block.data(), bytes, &written, nullptr) || written != bytes)
+            if (toFile && (!::WriteFile(file, block.data(), bytes, &written, nullptr) || written != bytes))
                 Check(HRESULT_FROM_WIN32(ERROR_WRITE_FAULT), "peer write");
         }
-        ::CloseHandle(file);
+        if (toFile)
+            ::CloseHandle(file);
     });
-    ::DeleteFileA(path.c_str());
+    if (toFile)
+        ::DeleteFileA(path.c_str());
     if (total != frames) {
         std::fprintf(stderr, "the engine's mix gave %lld frames\n", (long long)total);
         std::exit(1);
@@ -195,22 +203,25 @@ int main(int argc, char** argv)
             Check(E_FAIL, "new document");
         LoadRawTracks(doc.get(), folder, kTracks, kRate);
 
-        std::vector<Timing> ours, peer;
+        std::vector<Timing> ours, peer, alone;
         for (int r = 0; r < rounds; ++r) {
             if (r % 2 == 0) {
                 ours.push_back(MixToNew(doc.get(), frames));
-                peer.push_back(EngineMixToFile(doc.get(), frames));
+                peer.push_back(EngineMix(doc.get(), frames, true));
+                alone.push_back(EngineMix(doc.get(), frames, false));
             } else {
-                peer.push_back(EngineMixToFile(doc.get(), frames));
+                alone.push_back(EngineMix(doc.get(), frames, false));
+                peer.push_back(EngineMix(doc.get(), frames, true));
                 ours.push_back(MixToNew(doc.get(), frames));
             }
         }
-        std::vector<double> seconds, cpu, peerSeconds, peerCpu, ratios;
+        std::vector<double> seconds, cpu, peerSeconds, peerCpu, aloneSeconds, ratios;
         for (int r = 1; r < rounds; ++r) {
             seconds.push_back(ours[r].seconds);
             cpu.push_back(ours[r].cpu);
             peerSeconds.push_back(peer[r].seconds);
             peerCpu.push_back(peer[r].cpu);
+            aloneSeconds.push_back(alone[r].seconds);
             ratios.push_back(ours[r].seconds / peer[r].seconds);
         }
         std::printf("mix_to_new_first_seconds %.3f\n", ours[0].seconds);
@@ -219,6 +230,7 @@ int main(int argc, char** argv)
         std::printf("engine_mix_seconds %.3f\n", Median(peerSeconds));
         std::printf("mix_to_new_cpu_seconds %.3f\n", Median(cpu));
         std::printf("engine_mix_cpu_seconds %.3f\n", Median(peerCpu));
+        std::printf("engine_mix_alone_seconds %.3f\n", Median(aloneSeconds));
         std::printf("mix_to_new_frames_per_second %.0f\n", double(frames) / Median(seconds));
         std::printf("ratio_median %.2f\n", Median(ratios));
         doc.reset();

@@ -35,12 +35,13 @@ fi
 awk -v d="$(value mix_to_new_seconds)" -v e="$(value engine_mix_seconds)" \
     -v d1="$(value mix_to_new_first_seconds)" -v e1="$(value engine_mix_first_seconds)" \
     -v dc="$(value mix_to_new_cpu_seconds)" -v ec="$(value engine_mix_cpu_seconds)" \
-    -v r="$(value ratio_median)" -v x="$sox_time" -v m="$minutes" -v n="$rounds" 'BEGIN {
+    -v a="$(value engine_mix_alone_seconds)" -v r="$(value ratio_median)" -v x="$sox_time" -v m="$minutes" -v n="$rounds" 'BEGIN {
     printf "Mix Tracks to New, 8 stereo tracks of %s minutes, %d rounds in turn with the peer:\n", m, n
     printf "  first round (module and graph loads included): document %.3f s, engine mix to file %.3f s\n", d1, e1
     printf "  later rounds, medians: document %.3f s (processor %.3f s)\n", d, dc
     printf "  the engine mix into a float file of the same bytes: %.3f s (processor %.3f s)\n", e, ec
     printf "  document / engine mix time: %.2f (median of the rounds: %s)\n", d / e, r
+    printf "  the engine mix alone (read whole, nothing written): %.3f s; document / mix alone: %.2f\n", a, d / a
     if (x == "") print "  sox -m: not installed, no comparison"
     else printf "  sox -m to a 16-bit WAV file, median of 3: %.3f s; document / sox speed ratio: %.2f\n", x, x / d
 }'
