@@ -403,6 +403,8 @@ int main(int argc, char** argv)
     SetDocumentHost(&host);
     for (int t = 0; t < tracks; ++t)
         WriteTrack(folder, t, frames);
+    for (int t = 0; t < tracks; ++t)
+        FlushTrack(folder, t);
     std::printf("frames %lld tracks %d rounds %d\n", static_cast<long long>(frames), tracks, rounds);
     {
         BenchDocument b(folder, tracks);

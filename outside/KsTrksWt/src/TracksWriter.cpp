@@ -165,6 +165,7 @@ HRESULT TracksWriter::RenderSample(IMediaSample* sample)
         out = m_buffer.data();
     }
     try {
+        m_peaks->Write(out, DWORD(outBytes)); // while the data is still in the cache
         for (size_t done = 0; done < outBytes;) {
             // Whole pieces straight from the sample while nothing waits before them.
             if (m_pending.empty() && outBytes - done >= kWriteBytes) {
@@ -178,7 +179,6 @@ HRESULT TracksWriter::RenderSample(IMediaSample* sample)
             if (m_pending.size() == kWriteBytes)
                 WritePending();
         }
-        m_peaks->Write(out, DWORD(outBytes));
     } catch (const CKvSSException& e) {
         return e.m_hr;
     }
@@ -187,20 +187,20 @@ HRESULT TracksWriter::RenderSample(IMediaSample* sample)
     return S_OK;
 }
 
-void TracksWriter::WriteData(const uint8_t* data, size_t bytes)
-{
-    DWORD done = 0;
-    ThrowIfFailed(m_data->Write(data, DWORD(bytes), &done));
-    if (done != bytes)
-        throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
-}
-
 void TracksWriter::WritePending()
 {
     if (m_pending.empty())
         return;
     WriteData(m_pending.data(), m_pending.size());
     m_pending.clear();
+}
+
+void TracksWriter::WriteData(const void* data, size_t bytes)
+{
+    DWORD done = 0;
+    ThrowIfFailed(m_data->Write(data, DWORD(bytes), &done));
+    if (done != bytes)
+        throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
 }
 
 HRESULT TracksWriter::OnEndOfStreamReceived()

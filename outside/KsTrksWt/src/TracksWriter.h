@@ -38,10 +38,10 @@ protected:
 private:
     void CloseFiles();
     void DeleteFiles();
-    // Bytes into the data file; a short write is a full disk.
-    void WriteData(const uint8_t* data, size_t bytes);
     // The data waiting in m_pending into the file.
     void WritePending();
+    // Bytes into the file whole; a short write is a full disk.
+    void WriteData(const void* data, size_t bytes);
 
     CritSec m_outputLock; // names and counts against the caller's questions
     std::string m_wantData, m_wantPeak;
