@@ -109,6 +109,18 @@ HRESULT TransformFilter::PinDecideBufferSize(OutputPin*, IMemAllocator* alloc, A
     return DecideBufferSize(alloc, wanted);
 }
 
+HRESULT TransformFilter::DeliverStamped(IMediaSample* sample, uint64_t* framesOut, uint64_t frames, uint32_t rate)
+{
+    REFERENCE_TIME start = REFERENCE_TIME(*framesOut * 10000000 / rate);
+    REFERENCE_TIME stop = REFERENCE_TIME((*framesOut + frames) * 10000000 / rate);
+    sample->SetTime(&start, &stop);
+    sample->SetSyncPoint(TRUE);
+    *framesOut += frames;
+    HRESULT hr = m_output->Deliver(sample);
+    sample->Release();
+    return hr;
+}
+
 long TransformFilter::InputBlockBytesAs(const WAVEFORMATEX& out) const
 {
     const WAVEFORMATEX* in = m_input->CurrentMediaType().Wave();

@@ -6,6 +6,8 @@
 #pragma once
 #include "BaseFilter.h"
 
+#include <cstdint>
+
 struct TransformFilter : BaseFilter {
     explicit TransformFilter(const wchar_t* inputName = L"In", const wchar_t* outputName = L"Out");
 
@@ -19,6 +21,9 @@ protected:
     // The i-th output type for the connected input; VFW_S_NO_MORE_ITEMS past the end.
     virtual HRESULT GetOutputType(int i, MediaType& out) = 0;
     virtual HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted) = 0;
+    // Stamps the sample with the times of output frames [*framesOut, *framesOut + frames) at
+    // rate, marks it a sync point, counts the frames into *framesOut, delivers and releases it.
+    HRESULT DeliverStamped(IMediaSample* sample, uint64_t* framesOut, uint64_t frames, uint32_t rate);
     // Bytes that the frames of one input sample fill in the output format (its rate included);
     // 0 before the input has an allocator. An output sample this large takes a whole input block.
     long InputBlockBytesAs(const WAVEFORMATEX& out) const;

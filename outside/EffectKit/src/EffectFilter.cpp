@@ -8,12 +8,6 @@
 
 namespace fxkit {
 
-namespace {
-
-constexpr uint64_t kTicksPerSecond = 10000000;
-
-} // namespace
-
 HINSTANCE ModuleInstance()
 {
     HMODULE module = nullptr;
@@ -179,16 +173,8 @@ IMediaSeeking* EffectTransform::PinUpstreamSeeking(OutputPin* pin)
 
 HRESULT EffectTransform::SendSample(IMediaSample* sample, size_t frames)
 {
-    const uint64_t rate = m_outFormat.samplesPerSec;
     sample->SetActualDataLength(long(frames * m_outFormat.blockAlign));
-    REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * kTicksPerSecond / rate);
-    REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + frames) * kTicksPerSecond / rate);
-    sample->SetTime(&start, &stop);
-    sample->SetSyncPoint(TRUE);
-    m_framesOut += frames;
-    HRESULT hr = Output()->Deliver(sample);
-    sample->Release();
-    return hr;
+    return DeliverStamped(sample, &m_framesOut, frames, m_outFormat.samplesPerSec);
 }
 
 HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)

@@ -231,14 +231,7 @@ void AttributeFilter::OnEndFlush()
 
 HRESULT AttributeFilter::SendSample(IMediaSample* sample, uint64_t frames)
 {
-    REFERENCE_TIME start = REFERENCE_TIME(m_framesOut * 10000000 / m_outFormat.samplesPerSec);
-    REFERENCE_TIME stop = REFERENCE_TIME((m_framesOut + frames) * 10000000 / m_outFormat.samplesPerSec);
-    sample->SetTime(&start, &stop);
-    sample->SetSyncPoint(TRUE);
-    m_framesOut += frames;
-    HRESULT hr = Output()->Deliver(sample);
-    sample->Release();
-    return hr;
+    return DeliverStamped(sample, &m_framesOut, frames, m_outFormat.samplesPerSec);
 }
 
 HRESULT AttributeFilter::DeliverBytes(const BYTE* data, size_t bytes)
