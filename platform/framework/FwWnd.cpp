@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -29,6 +30,16 @@ public:
         ::AcquireSRWLockExclusive(&m_lock);
         m_objects[hwnd] = wnd;
         ::ReleaseSRWLockExclusive(&m_lock);
+    }
+    std::vector<HWND> Handles()
+    {
+        std::vector<HWND> handles;
+        ::AcquireSRWLockShared(&m_lock);
+        handles.reserve(m_objects.size());
+        for (const auto& entry : m_objects)
+            handles.push_back(entry.first);
+        ::ReleaseSRWLockShared(&m_lock);
+        return handles;
     }
     void Remove(HWND hwnd)
     {
@@ -407,6 +418,14 @@ void CWnd::SendMessageToDescendants(UINT msg, WPARAM wp, LPARAM lp, BOOL deep) c
             temp.m_hWnd = nullptr;
         }
     }
+}
+
+void CWnd::SendMessageToObjectDescendants(UINT msg, WPARAM wp, LPARAM lp) const
+{
+    for (HWND hwnd : Objects().Handles())
+        // Still there: an earlier handler may have destroyed it.
+        if (::IsChild(m_hWnd, hwnd) && Objects().Find(hwnd))
+            ::SendMessageA(hwnd, msg, wp, lp);
 }
 
 void CWnd::ClientToScreen(RECT* r) const
