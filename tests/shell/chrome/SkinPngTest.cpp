@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "../../geq/SkinModule.h"
 #include "GdiplusInclude.h"
 #include "SkinFixture.h"
 #include "SkinImage.h"
@@ -14,33 +15,11 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using skintest::Bytes;
 
-void Put32(Bytes& out, uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(uint8_t(v >> shift));
-}
-
-uint32_t Crc32(const uint8_t* p, size_t n)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; ++i) {
-        crc ^= p[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void Chunk(Bytes& out, const char* type, const Bytes& data)
-{
-    Put32(out, uint32_t(data.size()));
-    const size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    Put32(out, Crc32(out.data() + start, out.size() - start));
-}
+using skintest::detail::Chunk;
+using skintest::detail::Crc32;
+using skintest::detail::Put32;
 
 // The bytes in one stored (uncompressed) deflate block with the zlib wrapping.
 Bytes StoredZlib(const Bytes& raw)
