@@ -32,7 +32,11 @@ constexpr size_t kMaxIndexEntries = 64u << 20;
 // (a megabyte: a window a few chunks long made the walk of an hour a read every few frames).
 class WindowReader {
 public:
-    explicit WindowReader(const ByteSource& file) : m_file(file), m_window(1u << 20) {}
+    // No larger than the file: a small file costs no megabyte.
+    explicit WindowReader(const ByteSource& file)
+        : m_file(file), m_window(static_cast<size_t>(std::min<uint64_t>(file.Size(), 1u << 20)))
+    {
+    }
     void Read(uint64_t offset, void* out, size_t bytes)
     {
         if (offset + bytes > m_file.Size())
