@@ -121,7 +121,7 @@ void WalkList(const std::vector<uint8_t>& b, Fn fn)
         const uint32_t size = Le32(&b[pos + 4]);
         if (size > b.size() - pos - 8)
             throw CKvSSException(kErrDamagedRiff);
-        fn(id, &b[pos + 8], size);
+        fn(id, b.data() + pos + 8, size); // a chunk of 0 bytes may end the list
         pos += 8 + size + (size & 1);
     }
 }
