@@ -292,7 +292,7 @@ void ReadWav(const ByteSource& file, SoundFile* sound)
                 throw CKvSSException(kErrDamagedRiff);
             std::vector<uint8_t> b = body();
             if (Le32(&b[0]) == CF_TEXT)
-                AddInfo(&s.info, id, BoundedText(&b[4], size - 4));
+                AddInfo(&s.info, id, BoundedText(b.data() + 4, size - 4));
             else if (size <= kMaxKeptChunk)
                 s.kept.push_back({id, std::move(b), kTypeWav});
         } else if (id != FourCC("fact") && id != FourCC("JUNK") && id != FourCC("PAD ") && id != FourCC("PEAK") &&
