@@ -20,34 +20,19 @@
 // that claims more than the file holds (a journal left by a crash) is cut to what is there.
 //
 // Platform failures (open, read, write, seek) are thrown as CKvSSException with
-// 0x80070000 | the system error; format conditions are returned as E_FAIL.
+// 0x80070000 | the system error; format conditions are returned as E_FAIL. The chunk walk
+// itself is ChunkWalker's, over the file's handle.
 #pragma once
+#include "ChunkWalker.h"
 #include "FileHandle.h"
 #include "TaggedInterface.h"
 
 #include <string>
-#include <vector>
 
 // Open modes.
 constexpr DWORD kFileRead = 1;      // existing file, read only
 constexpr DWORD kFileReadWrite = 2; // existing file, read and write
 constexpr DWORD kFileCreate = 3;    // file created anew (an existing one emptied), read and write
-
-// Seek origins.
-constexpr DWORD kSeekBegin = 0;
-constexpr DWORD kSeekCurrent = 1;
-constexpr DWORD kSeekEnd = 2;
-
-constexpr DWORD kChunkFindById = 0x10;      // Descend: find the chunk by its id
-constexpr DWORD kChunkCreated = 0x10000000; // the chunk was created here; its size is fixed on ascend
-constexpr uint32_t kChunkHeaderSize = 16;
-
-struct ChunkInfo {
-    InterfaceTag id;
-    uint64_t size;      // data bytes, without header and pad byte
-    uint64_t dataStart; // file position of the first data byte
-    DWORD flags;
-};
 
 // Plain file access, tag "KSFILE  ".
 struct IFile : ITaggedObject {
@@ -129,16 +114,26 @@ public:
     HRESULT STDMETHODCALLTYPE Descend(ChunkInfo* info, DWORD flags) override;
     HRESULT STDMETHODCALLTYPE Ascend() override;
     ChunkInfo* STDMETHODCALLTYPE GetCurrentChunk() override;
-    DWORD STDMETHODCALLTYPE GetChunkDepth() override { return static_cast<DWORD>(m_chunks.size()); }
+    DWORD STDMETHODCALLTYPE GetChunkDepth() override { return m_chunks.Depth(); }
 
 private:
-    // Reads a header at the current position; false when the file ends inside it.
-    bool ReadHeader(InterfaceTag* id, uint64_t* size);
-    uint64_t CurrentFileSize();
+    // The open handle's bytes, as the walker reads and writes them.
+    class HandleStore : public ChunkStore {
+    public:
+        explicit HandleStore(const FileHandle& handle) : m_handle(handle) {}
+        DWORD Read(void* buffer, DWORD bytes) override;
+        DWORD Write(const void* buffer, DWORD bytes) override;
+        uint64_t Seek(int64_t offset, DWORD origin) override;
+        uint64_t CurrentSize() override;
+
+    private:
+        const FileHandle& m_handle;
+    };
 
     FileHandle m_handle;
+    HandleStore m_store{m_handle};
+    ChunkWalker m_chunks{m_store};
     std::string m_name;
     DWORD m_mode = 0;
     uint64_t m_size = 0;
-    std::vector<ChunkInfo> m_chunks; // last = innermost
 };

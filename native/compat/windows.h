@@ -21,6 +21,7 @@ typedef void* HANDLE;
 #define S_FALSE ((HRESULT)1)
 #define E_FAIL ((HRESULT)0x80004005)
 #define E_INVALIDARG ((HRESULT)0x80070057)
+#define E_POINTER ((HRESULT)0x80004003)
 #define E_OUTOFMEMORY ((HRESULT)0x8007000E)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)

@@ -187,7 +187,7 @@ void ParseAiff(const AiffSource& file, AiffDescription* description)
                 const size_t len = b[p + 6];
                 if (p + 7 + len > b.size())
                     throw CKvSSException(kAiffErrDamaged);
-                m.name.assign(reinterpret_cast<const char*>(&b[p + 7]), len);
+                m.name.assign(reinterpret_cast<const char*>(b.data() + p + 7), len); // an empty name may end the chunk
                 p += 7 + len + ((len + 1) & 1);
                 markers.push_back(m);
             }

@@ -32,7 +32,11 @@ constexpr size_t kMaxIndexEntries = 64u << 20;
 // (a megabyte: a window a few chunks long made the walk of an hour a read every few frames).
 class WindowReader {
 public:
-    explicit WindowReader(const InFile& file) : m_file(file), m_window(1u << 20) {}
+    // No larger than the file: a small file costs no megabyte.
+    explicit WindowReader(const ByteSource& file)
+        : m_file(file), m_window(static_cast<size_t>(std::min<uint64_t>(file.Size(), 1u << 20)))
+    {
+    }
     void Read(uint64_t offset, void* out, size_t bytes)
     {
         if (offset + bytes > m_file.Size())
@@ -58,7 +62,7 @@ public:
     }
 
 private:
-    const InFile& m_file;
+    const ByteSource& m_file;
     std::vector<uint8_t> m_window;
     uint64_t m_at = 0;
     size_t m_filled = 0;
@@ -331,13 +335,7 @@ std::string FourCCText(uint32_t code)
     return text;
 }
 
-AviStructure ReadAviStructure(const char* path, uint32_t kind)
-{
-    InFile file(path);
-    return ReadAviStructure(file, kind);
-}
-
-AviStructure ReadAviStructure(const InFile& file, uint32_t kind)
+AviStructure ReadAviStructure(const ByteSource& file, uint32_t kind)
 {
     AviStructure avi;
     avi.fileSize = file.Size();

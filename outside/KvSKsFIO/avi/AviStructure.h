@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-class InFile;
+class ByteSource;
 
 constexpr uint32_t kAviVideo = 0x73646976; // "vids"
 constexpr uint32_t kAviAudio = 0x73647561; // "auds"
@@ -59,8 +59,9 @@ struct AviStructure {
     const AviStreamInfo* Find(uint32_t type) const;
 };
 
-// Walks the file. kind: the stream type the caller needs ("vids" or "auds"), 0 for none.
-AviStructure ReadAviStructure(const InFile& file, uint32_t kind);
+// Walks the file (on disk or in memory). kind: the stream type the caller needs ("vids" or
+// "auds"), 0 for none.
+AviStructure ReadAviStructure(const ByteSource& file, uint32_t kind);
 // The same for a path; a file that cannot be opened throws kErrCannotOpen.
 AviStructure ReadAviStructure(const char* path, uint32_t kind);
 

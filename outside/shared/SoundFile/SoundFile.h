@@ -9,6 +9,7 @@
 
 #include "FioRecords.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -91,6 +92,15 @@ class ByteSource {
 public:
     virtual uint64_t Size() const = 0;
     virtual void ReadAt(uint64_t offset, void* buffer, size_t bytes) const = 0;
+    // Reads up to bytes from offset (fewer at the end); returns the count.
+    virtual size_t ReadSome(uint64_t offset, void* buffer, size_t bytes) const
+    {
+        if (offset >= Size())
+            return 0;
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(bytes, Size() - offset));
+        ReadAt(offset, buffer, count);
+        return count;
+    }
 
 protected:
     ~ByteSource() = default;
@@ -105,8 +115,7 @@ public:
     InFile& operator=(const InFile&) = delete;
     uint64_t Size() const override { return m_size; }
     void ReadAt(uint64_t offset, void* buffer, size_t bytes) const override;
-    // Reads up to bytes from offset; returns the count.
-    size_t ReadSome(uint64_t offset, void* buffer, size_t bytes) const;
+    size_t ReadSome(uint64_t offset, void* buffer, size_t bytes) const override;
     HANDLE Handle() const { return m_file; }
 
 private:

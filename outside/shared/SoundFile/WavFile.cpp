@@ -121,7 +121,7 @@ void WalkList(const std::vector<uint8_t>& b, Fn fn)
         const uint32_t size = Le32(&b[pos + 4]);
         if (size > b.size() - pos - 8)
             throw CKvSSException(kErrDamagedRiff);
-        fn(id, &b[pos + 8], size);
+        fn(id, b.data() + pos + 8, size); // a chunk of 0 bytes may end the list
         pos += 8 + size + (size & 1);
     }
 }
@@ -292,7 +292,7 @@ void ReadWav(const ByteSource& file, SoundFile* sound)
                 throw CKvSSException(kErrDamagedRiff);
             std::vector<uint8_t> b = body();
             if (Le32(&b[0]) == CF_TEXT)
-                AddInfo(&s.info, id, BoundedText(&b[4], size - 4));
+                AddInfo(&s.info, id, BoundedText(b.data() + 4, size - 4));
             else if (size <= kMaxKeptChunk)
                 s.kept.push_back({id, std::move(b), kTypeWav});
         } else if (id != FourCC("fact") && id != FourCC("JUNK") && id != FourCC("PAD ") && id != FourCC("PEAK") &&

@@ -1,9 +1,9 @@
-// MPEG audio: the stream's format from its first frame, its length as the stream states it
-// (the Xing/Info or VBRI frame, else its frames counted), and a source decoding layer III
-// through the system's decoder to that length. An encoder's delay and padding, stated in
-// the Info frame's extension, are left out as other players do.
+// MPEG audio: the stream's format from its first frame and its length as the stream states it
+// (the Xing/Info or VBRI frame, else its frames counted), read from a file or from memory;
+// the decoding source is OpenMpegSource (Sources.h). An encoder's delay and padding, stated
+// in the Info frame's extension, are left out as other players do.
 #pragma once
-#include "Sources.h"
+#include "SoundFile.h"
 
 struct MpegHeader {
     int version = 0; // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
@@ -33,4 +33,4 @@ struct MpegStream {
 };
 
 // Throws kErrInvalidFormat when no frame is found.
-MpegStream ReadMpegStream(const InFile& file);
+MpegStream ReadMpegStream(const ByteSource& file);
