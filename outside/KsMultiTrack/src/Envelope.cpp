@@ -1,5 +1,7 @@
 #include "Envelope.h"
 
+#include "ComRef.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -183,11 +185,10 @@ bool EnvelopeSnapshotOf(IMtEnvelope* envelope, EnvelopeData* out)
 {
     if (!envelope)
         return false;
-    CEnvelope* own = nullptr;
-    if (FAILED(envelope->QueryInterface(__uuidof(IMtEnvelopeData), reinterpret_cast<void**>(&own))) || !own)
+    ComRef<CEnvelope> own;
+    if (FAILED(envelope->QueryInterface(__uuidof(IMtEnvelopeData), own.OutVoid())) || !own)
         return false;
     *out = own->Snapshot();
-    own->Release();
     return true;
 }
 
