@@ -1,4 +1,5 @@
 #include "EffectFilter.h"
+#include "ComRef.h"
 #include "StreamFormat.h"
 #include "TailSeeking.h"
 
@@ -155,19 +156,17 @@ void EffectTransform::OnEndFlush()
 
 IMediaSeeking* EffectTransform::PinUpstreamSeeking(OutputPin* pin)
 {
-    IMediaSeeking* up = TransformFilter::PinUpstreamSeeking(pin);
+    ComRef<IMediaSeeking> up(TransformFilter::PinUpstreamSeeking(pin));
     const uint32_t rate = FormatOf(Input()->CurrentMediaType().Get()).samplesPerSec;
     if (!up || rate == 0)
-        return up;
+        return up.Detach();
     std::vector<double> values(m_values.size());
     CopyValues(values.data());
     const uint64_t tail = m_kernel->TailFrames(values.data(), double(rate));
     const double ratio = m_kernel->LengthRatio(values.data());
     if (tail == 0 && ratio == 1.0)
-        return up;
-    IMediaSeeking* extended = NewTailSeeking(up, tail, rate, ratio);
-    up->Release();
-    return extended;
+        return up.Detach();
+    return NewTailSeeking(up.Get(), tail, rate, ratio);
 }
 
 HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
@@ -176,17 +175,15 @@ HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
     const size_t block = m_outFormat.blockAlign;
     const uint64_t rate = m_outFormat.samplesPerSec;
     while (count > 0) {
-        IMediaSample* sample = nullptr;
-        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+        ComRef<IMediaSample> sample;
+        HRESULT hr = Output()->GetDeliveryBuffer(sample.Out());
         if (FAILED(hr))
             return hr;
         BYTE* dst = nullptr;
         sample->GetPointer(&dst);
         const size_t n = std::min<size_t>(count, size_t(std::max(sample->GetSize(), 0L)) / block);
-        if (n == 0) {
-            sample->Release();
+        if (n == 0)
             return E_FAIL;
-        }
         if (m_outFormat.IsFloat())
             std::memcpy(dst, frames, n * block);
         else
@@ -197,8 +194,7 @@ HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
         sample->SetTime(&start, &stop);
         sample->SetSyncPoint(TRUE);
         m_framesOut += n;
-        hr = Output()->Deliver(sample);
-        sample->Release();
+        hr = Output()->Deliver(sample.Get());
         if (hr != S_OK)
             return hr;
         frames += n * channels;
