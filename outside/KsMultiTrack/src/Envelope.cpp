@@ -150,24 +150,6 @@ void EnvelopeData::Fill(LONGLONG position, int count, float* out) const
     }
 }
 
-bool EnvelopeData::IsConstantOver(LONGLONG position, int count, float* value) const
-{
-    if (m_points.empty()) {
-        *value = m_initial;
-        return true;
-    }
-    LONGLONG last = position + count - 1;
-    if (last <= m_points.front().position) {
-        *value = m_points.front().value;
-        return true;
-    }
-    if (position >= m_points.back().position) {
-        *value = m_points.back().value;
-        return true;
-    }
-    return false;
-}
-
 EnvelopeData CEnvelope::Snapshot() const
 {
     std::lock_guard<std::mutex> guard(m_lock);
