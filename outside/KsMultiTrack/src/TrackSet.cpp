@@ -26,7 +26,8 @@ CTrack* CTrackSet::At(LONG index) const
 
 std::vector<ComRef<CTrack>>::const_iterator CTrackSet::FindTrack(const CTrack* track) const
 {
-    return std::find_if(m_tracks.begin(), m_tracks.end(), [track](const ComRef<CTrack>& t) { return t.Get() == track; });
+    return std::find_if(m_tracks.begin(), m_tracks.end(),
+                        [track](const ComRef<CTrack>& t) { return t.Get() == track; });
 }
 
 LONG CTrackSet::NewId()
@@ -157,7 +158,8 @@ STDMETHODIMP CTrackSet::AttachTrack(IMtTrack* track, LONG index)
         return kMtErrChannelLimit;
     // A returning track keeps its id; a copy (id 0) or a clash gets a new one.
     LONG id = t->Id();
-    bool clash = id <= 0 || std::any_of(m_tracks.begin(), m_tracks.end(), [id](const ComRef<CTrack>& o) { return o->Id() == id; });
+    bool clash = id <= 0 ||
+                 std::any_of(m_tracks.begin(), m_tracks.end(), [id](const ComRef<CTrack>& o) { return o->Id() == id; });
     if (clash)
         t->SetId(NewId());
     else
@@ -450,6 +452,7 @@ STDMETHODIMP CTrackSet::GetMarkedCount(LONG* count)
     if (!count)
         return E_POINTER;
     Guard guard(m_lock);
-    *count = static_cast<LONG>(std::count_if(m_tracks.begin(), m_tracks.end(), [](const ComRef<CTrack>& t) { return t->Marked(); }));
+    *count = static_cast<LONG>(
+        std::count_if(m_tracks.begin(), m_tracks.end(), [](const ComRef<CTrack>& t) { return t->Marked(); }));
     return S_OK;
 }

@@ -51,7 +51,7 @@ protected:
 private:
     // What a run streams, read from the engine's current state.
     struct Plan {
-        ComRef<IMtTrack> track; // raw mode: the marked track
+        ComRef<IMtTrack> track;    // raw mode: the marked track
         WaveFormat storage;        // what the reader gives
         WaveFormat output;         // what the pin sends
         LONGLONG start = 0, end = 0;
