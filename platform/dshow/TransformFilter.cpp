@@ -116,9 +116,7 @@ HRESULT TransformFilter::DeliverStamped(IMediaSample* sample, uint64_t* framesOu
     sample->SetTime(&start, &stop);
     sample->SetSyncPoint(TRUE);
     *framesOut += frames;
-    HRESULT hr = m_output->Deliver(sample);
-    sample->Release();
-    return hr;
+    return m_output->Deliver(sample);
 }
 
 long TransformFilter::InputBlockBytesAs(const WAVEFORMATEX& out) const

@@ -22,7 +22,8 @@ protected:
     virtual HRESULT GetOutputType(int i, MediaType& out) = 0;
     virtual HRESULT DecideBufferSize(IMemAllocator* alloc, ALLOCATOR_PROPERTIES* wanted) = 0;
     // Stamps the sample with the times of output frames [*framesOut, *framesOut + frames) at
-    // rate, marks it a sync point, counts the frames into *framesOut, delivers and releases it.
+    // rate, marks it a sync point, counts the frames into *framesOut and delivers it (the caller
+    // keeps its reference).
     HRESULT DeliverStamped(IMediaSample* sample, uint64_t* framesOut, uint64_t frames, uint32_t rate);
     // Bytes that the frames of one input sample fill in the output format (its rate included);
     // 0 before the input has an allocator. An output sample this large takes a whole input block.

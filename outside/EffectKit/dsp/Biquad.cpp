@@ -112,19 +112,6 @@ void BiquadCascade::Reset()
     std::fill(m_state.begin(), m_state.end(), 0.0);
 }
 
-double BiquadCascade::Tick(int channel, double x)
-{
-    double* z = m_state.data() + size_t(channel) * m_sections.size() * 2;
-    for (const BiquadCoefficients& c : m_sections) {
-        const double y = c.b0 * x + z[0];
-        z[0] = c.b1 * x - c.a1 * y + z[1];
-        z[1] = c.b2 * x - c.a2 * y;
-        x = y;
-        z += 2;
-    }
-    return x;
-}
-
 namespace {
 
 // A section's coefficients for both lanes of a register.

@@ -39,8 +39,6 @@ public:
     void SetCoefficients(const std::vector<BiquadCoefficients>& sections);
     void Reset();
     void ProcessInPlace(float* frames, size_t count);
-    // One sample of one channel through the whole chain.
-    double Tick(int channel, double x);
     double MagnitudeAt(double f, double rate) const;
     size_t SectionCount() const { return m_sections.size(); }
 

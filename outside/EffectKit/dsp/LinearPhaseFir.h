@@ -37,7 +37,6 @@ public:
     void Configure(size_t transform, size_t hop, int channels);
     void SetKernel(const double* taps, size_t count);
     void Reset();
-    size_t Hop() const { return m_hop; }
     size_t TailFrames() const { return m_fft.Size() - m_hop; }
     void Run(const float* in, size_t valid, float* out);
     // Frame `frame` (below TailFrames()) of the tail, interleaved.

@@ -49,9 +49,4 @@ double DbToGain(double db)
     return std::pow(10.0, db / 20.0);
 }
 
-double GainToDb(double gain)
-{
-    return gain > 0 ? 20.0 * std::log10(gain) : -1000.0;
-}
-
 } // namespace fxkit

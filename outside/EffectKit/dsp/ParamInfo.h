@@ -48,8 +48,7 @@ std::vector<double> TableValues(const ParamInfo (&table)[N], std::initializer_li
     return TableValues(table, int(N), set);
 }
 
-// dB and linear gain.
+// Linear gain of a level in dB.
 double DbToGain(double db);
-double GainToDb(double gain);
 
 } // namespace fxkit

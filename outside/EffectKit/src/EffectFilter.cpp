@@ -1,4 +1,5 @@
 #include "EffectFilter.h"
+#include "ComRef.h"
 #include "StreamFormat.h"
 #include "TailSeeking.h"
 
@@ -156,19 +157,17 @@ void EffectTransform::OnEndFlush()
 
 IMediaSeeking* EffectTransform::PinUpstreamSeeking(OutputPin* pin)
 {
-    IMediaSeeking* up = TransformFilter::PinUpstreamSeeking(pin);
+    ComRef<IMediaSeeking> up(TransformFilter::PinUpstreamSeeking(pin));
     const uint32_t rate = FormatOf(Input()->CurrentMediaType().Get()).samplesPerSec;
     if (!up || rate == 0)
-        return up;
+        return up.Detach();
     std::vector<double> values(m_values.size());
     CopyValues(values.data());
     const uint64_t tail = m_kernel->TailFrames(values.data(), double(rate));
     const double ratio = m_kernel->LengthRatio(values.data());
     if (tail == 0 && ratio == 1.0)
-        return up;
-    IMediaSeeking* extended = NewTailSeeking(up, tail, rate, ratio);
-    up->Release();
-    return extended;
+        return up.Detach();
+    return NewTailSeeking(up.Get(), tail, rate, ratio);
 }
 
 HRESULT EffectTransform::SendSample(IMediaSample* sample, size_t frames)
@@ -182,22 +181,20 @@ HRESULT EffectTransform::DeliverFloat(const float* frames, size_t count)
     const size_t channels = m_outFormat.channels;
     const size_t block = m_outFormat.blockAlign;
     while (count > 0) {
-        IMediaSample* sample = nullptr;
-        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+        ComRef<IMediaSample> sample;
+        HRESULT hr = Output()->GetDeliveryBuffer(sample.Out());
         if (FAILED(hr))
             return hr;
         BYTE* dst = nullptr;
         sample->GetPointer(&dst);
         const size_t n = std::min<size_t>(count, size_t(std::max(sample->GetSize(), 0L)) / block);
-        if (n == 0) {
-            sample->Release();
+        if (n == 0)
             return E_FAIL;
-        }
         if (m_outFormat.IsFloat())
             std::memcpy(dst, frames, n * block);
         else
             m_fromFloat.Convert(frames, n, dst);
-        hr = SendSample(sample, n);
+        hr = SendSample(sample.Get(), n);
         if (hr != S_OK)
             return hr;
         frames += n * channels;
@@ -212,19 +209,17 @@ HRESULT EffectTransform::ProcessIntoSample(const float* in, size_t frames, bool*
     const size_t bytes = frames * m_outFormat.blockAlign;
     if (!m_outFormat.IsFloat() || m_skip > 0 || m_kernel->Latency() > 0 || bytes > m_outSampleBytes)
         return S_OK;
-    IMediaSample* sample = nullptr;
-    HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+    ComRef<IMediaSample> sample;
+    HRESULT hr = Output()->GetDeliveryBuffer(sample.Out());
     if (FAILED(hr))
         return hr;
     BYTE* dst = nullptr;
-    if (FAILED(sample->GetPointer(&dst)) || size_t(std::max(sample->GetSize(), 0L)) < bytes) {
-        sample->Release(); // smaller than the allocator promised: the copying path takes it
-        return S_OK;
-    }
+    if (FAILED(sample->GetPointer(&dst)) || size_t(std::max(sample->GetSize(), 0L)) < bytes)
+        return S_OK; // smaller than the allocator promised: the copying path takes it
     *done = true;
     m_kernel->Process(in, reinterpret_cast<float*>(dst), frames);
     m_framesIn += frames;
-    return SendSample(sample, frames);
+    return SendSample(sample.Get(), frames);
 }
 
 HRESULT EffectTransform::RunKernel(const float* in, size_t frames, bool draining)

@@ -175,8 +175,6 @@ public:
 
     // What the program told us (0 / empty until then).
     int SampleRate() const { return m_rate.load(); }
-    int ChannelMode() const { return m_channelMode.load(); }
-    int ChannelLayout() const { return m_channelLayout.load(); }
     std::string WorkFolder() const;
 
 protected:

@@ -57,29 +57,23 @@ EffectPage::~EffectPage()
     // Close the dialog while this class can still answer its WM_DESTROY.
     if (Window())
         Deactivate();
-    if (m_params)
-        m_params->Release();
 }
 
 HRESULT EffectPage::OnConnect(IUnknown* object)
 {
     if (!object)
         return E_POINTER;
-    IEffectParameters* params = nullptr;
-    if (FAILED(object->QueryInterface(__uuidof(IEffectParameters), reinterpret_cast<void**>(&params))) || !params)
+    ComRef<IEffectParameters> params = QueryCom<IEffectParameters>(object);
+    if (!params)
         return E_NOINTERFACE;
-    if (m_params)
-        m_params->Release();
-    m_params = params;
+    m_params = std::move(params);
     ReadFilter();
     return S_OK;
 }
 
 void EffectPage::OnDisconnect()
 {
-    if (m_params)
-        m_params->Release();
-    m_params = nullptr;
+    m_params.Reset();
 }
 
 void EffectPage::Range(const Row& row, double& minimum, double& maximum) const

@@ -7,6 +7,7 @@
 //
 //   const kvcom::ClassEntry kClasses[] = {{&kClsidPage, kvcom::CreateInstanceOf<EffectPageOf<&kInfo, 0>>}};
 #pragma once
+#include "ComRef.h"
 #include "EffectFilter.h"
 #include "PropertyPage.h"
 #include "SkinSlider.h"
@@ -51,7 +52,7 @@ private:
 
     const EffectInfo* m_info = nullptr;
     const PageInfo* m_page = nullptr;
-    IEffectParameters* m_params = nullptr;
+    ComRef<IEffectParameters> m_params;
     std::vector<Row> m_rows;
     bool m_showing = false;
 };

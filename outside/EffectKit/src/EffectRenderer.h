@@ -29,8 +29,6 @@ namespace fxkit {
 
 struct EffectRenderer : RendererFilter {
     HRESULT RenderedPosition(LONGLONG* pos) override;
-    // Frames rendered in this run.
-    uint64_t FramesRendered() const { return m_frames.load(); }
 
 protected:
     // Accepted channel counts, bits as EffectInfo::inputChannels.

@@ -166,13 +166,8 @@ GeneratorFilter::GeneratorFilter(const EffectInfo& desc, std::unique_ptr<Generat
     SetClassId(*desc.clsid);
     m_kernel = std::move(kernel);
     m_settingsInfo.createKernel = NoKernel;
-    m_settings = EffectFilter::Create<EffectFilter>(m_settingsInfo);
+    m_settings = ComRef<EffectFilter>(EffectFilter::Create<EffectFilter>(m_settingsInfo));
     m_settings->SetSampleRate(int(FormatRate()));
-}
-
-GeneratorFilter::~GeneratorFilter()
-{
-    m_settings->Release();
 }
 
 HRESULT GeneratorFilter::SetFormatRate(unsigned rate)

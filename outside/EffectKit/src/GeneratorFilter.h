@@ -10,6 +10,7 @@
 // Settings, presets, pages and the record are those of the effect kit (EffectInfo; its
 // kernel, channel and measuring fields are not used): the same table, clamping and record.
 #pragma once
+#include "ComRef.h"
 #include "DShowBase.h"
 #include "EffectFilter.h"
 #include "GeneratorKernel.h"
@@ -71,7 +72,6 @@ class GeneratorFilter : public FilterObject<GeneratorSource, SeekingPassThru, IE
                                             IPersistStream, IEffectPresets> {
 public:
     GeneratorFilter(const EffectInfo& desc, std::unique_ptr<GeneratorKernel> kernel);
-    ~GeneratorFilter() override;
 
     // Settings, pages, record and presets: those of an effect of the same EffectInfo.
     STDMETHODIMP GetClassID(CLSID* clsid) override { return m_settings->GetClassID(clsid); }
@@ -107,7 +107,7 @@ protected:
 
 private:
     EffectInfo m_settingsInfo; // the module's, without a kernel
-    EffectFilter* m_settings;  // never handed out
+    ComRef<EffectFilter> m_settings; // never handed out
 };
 
 } // namespace fxkit

@@ -1,5 +1,7 @@
 #include "TailSeeking.h"
 
+#include "ComRef.h"
+
 #include <cmath>
 
 namespace fxkit {
@@ -11,17 +13,11 @@ constexpr LONGLONG kTicksPerSecond = 10000000;
 class TailSeeking : public ComObject<SeekingPassThru> {
 public:
     TailSeeking(IMediaSeeking* upstream, uint64_t tailFrames, uint32_t rate, double ratio)
-        : m_up(upstream), m_tail(tailFrames), m_rate(rate), m_ratio(ratio)
+        : m_up(ComRef<IMediaSeeking>::Share(upstream)), m_tail(tailFrames), m_rate(rate), m_ratio(ratio)
     {
-        m_up->AddRef();
     }
-    ~TailSeeking() override { m_up->Release(); }
 
-    IMediaSeeking* UpstreamSeeking() override
-    {
-        m_up->AddRef();
-        return m_up;
-    }
+    IMediaSeeking* UpstreamSeeking() override { return ComRef<IMediaSeeking>::Share(m_up.Get()).Detach(); }
     HRESULT LocalDuration(LONGLONG* duration) override
     {
         HRESULT hr = m_up->GetDuration(duration);
@@ -49,7 +45,7 @@ public:
     }
 
 private:
-    IMediaSeeking* m_up;
+    ComRef<IMediaSeeking> m_up;
     uint64_t m_tail;
     uint32_t m_rate;
     double m_ratio;

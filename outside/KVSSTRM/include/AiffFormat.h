@@ -73,10 +73,3 @@ struct AiffLayout {
 };
 // The header for description.frames frames of the format (written as plain AIFF).
 AiffLayout LayoutAiff(const AiffDescription& description);
-
-// A four-character id with its first character in the low byte.
-constexpr uint32_t AiffId(const char (&s)[5])
-{
-    return uint32_t(uint8_t(s[0])) | uint32_t(uint8_t(s[1])) << 8 | uint32_t(uint8_t(s[2])) << 16 |
-           uint32_t(uint8_t(s[3])) << 24;
-}

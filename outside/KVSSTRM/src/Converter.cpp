@@ -80,14 +80,12 @@ public:
             tags = ReaderTags(&count);
         HRESULT hr = kErrNotSupported;
         for (size_t i = 0; i < count && !m_reader; ++i) {
-            IStrmComponent* reader = CreateComponent(tags[i]);
+            ComRef<IStrmComponent> reader = CreateComponent(tags[i]);
             if (!reader)
                 continue;
             hr = reader->Open(m_source.c_str(), nullptr);
             if (SUCCEEDED(hr))
-                m_reader = reader;
-            else
-                reader->Release();
+                m_reader = std::move(reader);
         }
         if (!m_reader)
             return hr;
@@ -113,15 +111,13 @@ public:
             return E_UNEXPECTED;
         if (m_in.channels > 2 || !m_out.channels || m_out.channels > 2)
             return kErrNotSupported;
-        IStrmComponent* writer = CreateComponent(m_writerTag);
+        ComRef<IStrmComponent> writer = CreateComponent(m_writerTag);
         if (!writer)
             return kErrNotSupported;
         HRESULT hr = writer->Open(m_target.c_str(), &m_out);
-        if (FAILED(hr)) {
-            writer->Release();
+        if (FAILED(hr))
             return hr;
-        }
-        m_writer = writer;
+        m_writer = std::move(writer);
         m_stop = false;
         m_finished = false;
         m_thread = std::thread([this] { Run(); });
@@ -134,8 +130,7 @@ public:
             m_thread.join();
         if (m_writer) {
             m_writer->Close();
-            m_writer->Release();
-            m_writer = nullptr;
+            m_writer.Reset();
             if (!m_finished)
                 ::DeleteFileA(m_target.c_str());
         }
@@ -199,8 +194,7 @@ private:
     {
         if (m_reader) {
             m_reader->Close();
-            m_reader->Release();
-            m_reader = nullptr;
+            m_reader.Reset();
         }
     }
     void Report(WPARAM code)
@@ -293,8 +287,8 @@ private:
     Attributes m_attributes{*this};
     InterfaceTag m_readerTag = kTagAnyReader, m_writerTag = kTagWavWriter;
     std::string m_source, m_target;
-    IStrmComponent* m_reader = nullptr;
-    IStrmComponent* m_writer = nullptr;
+    ComRef<IStrmComponent> m_reader;
+    ComRef<IStrmComponent> m_writer;
     StrmFormat m_in{}, m_out{};
     uint64_t m_frames = 0;
     std::atomic<uint64_t> m_position{0};

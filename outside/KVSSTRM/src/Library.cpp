@@ -189,15 +189,14 @@ bool ReadBinaryParam(InterfaceTag tag, const char* name, std::vector<uint8_t>* v
     return params->GetValue(name, &type, value->data(), &bytes) == S_OK;
 }
 
-IStrmComponent* CreateComponent(InterfaceTag tag)
+ComRef<IStrmComponent> CreateComponent(InterfaceTag tag)
 {
     const StrmRegistration* entry = g_registry.Find(TagLow(tag), TagHigh(tag));
-    ITaggedObject* object = nullptr;
-    if (!entry || FAILED(entry->create(TagLow(tag), TagHigh(tag), &object)) || !object)
-        return nullptr;
-    IStrmComponent* component = nullptr;
-    object->QueryInterface(tag, reinterpret_cast<void**>(&component));
-    object->Release();
+    ComRef<ITaggedObject> object;
+    ComRef<IStrmComponent> component;
+    if (!entry || FAILED(entry->create(TagLow(tag), TagHigh(tag), object.Out())) || !object)
+        return component;
+    object->QueryInterface(tag, component.OutVoid());
     return component;
 }
 

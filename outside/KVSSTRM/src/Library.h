@@ -1,6 +1,7 @@
 // Inside the stream library: the named default parameters of each component tag, and the
 // AIFF components' create functions.
 #pragma once
+#include "ComRef.h"
 #include "KvsStrm.h"
 
 #include <new>
@@ -18,8 +19,8 @@ HRESULT WINAPI CreateAiffWriter(DWORD tagLow, DWORD tagHigh, ITaggedObject** com
 HRESULT WINAPI CreateWavReader(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
 HRESULT WINAPI CreateWavWriter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
 HRESULT WINAPI CreateConverter(DWORD tagLow, DWORD tagHigh, ITaggedObject** component);
-// A component of the library by tag, asked for its component interface; null when none.
-IStrmComponent* CreateComponent(InterfaceTag tag);
+// A component of the library by tag, asked for its component interface; empty when none.
+ComRef<IStrmComponent> CreateComponent(InterfaceTag tag);
 // The tags of the readers, in the order "any reader" tries them.
 const InterfaceTag* ReaderTags(size_t* count);
 

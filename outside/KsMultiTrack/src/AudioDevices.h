@@ -99,8 +99,6 @@ public:
     LONGLONG DevicePosition();
     LONGLONG Delivered() const { return m_delivered; }
     WORD Channels() const { return m_channels; }
-    // The bits the device delivers (32: float).
-    WORD DeviceBits() const { return m_bits; }
 
 private:
     AudioInput() = default;

@@ -10,27 +10,18 @@ bool IsUsableClipFormat(const MtClipFormat& format)
            format.samplesPerSec != 0;
 }
 
-CClip* ClipOf(IUnknown* clip)
+ComRef<CClip> ClipOf(IUnknown* clip)
 {
-    if (!clip)
-        return nullptr;
-    CClip* own = nullptr;
-    if (FAILED(clip->QueryInterface(__uuidof(IMtClipData), reinterpret_cast<void**>(&own))))
-        return nullptr;
+    ComRef<CClip> own;
+    if (clip)
+        clip->QueryInterface(__uuidof(IMtClipData), own.OutVoid());
     return own;
 }
 
 CClip::CClip(ContentPtr content, LONGLONG start, const MtFormat& format, IMtTrack* sourceTrack)
-    : m_content(std::move(content)), m_start(start), m_format(format), m_formatSet(true), m_sourceTrack(sourceTrack)
+    : m_content(std::move(content)), m_start(start), m_format(format), m_formatSet(true),
+      m_sourceTrack(ComRef<IMtTrack>::Share(sourceTrack))
 {
-    if (m_sourceTrack)
-        m_sourceTrack->AddRef();
-}
-
-CClip::~CClip()
-{
-    if (m_sourceTrack)
-        m_sourceTrack->Release();
 }
 
 MtFormat CClip::Format() const
@@ -73,11 +64,8 @@ STDMETHODIMP CClip::GetSourceTrack(IMtTrack** track)
 {
     if (!track)
         return E_POINTER;
-    *track = m_sourceTrack;
-    if (!m_sourceTrack)
-        return E_FAIL;
-    m_sourceTrack->AddRef();
-    return S_OK;
+    *track = ComRef<IMtTrack>::Share(m_sourceTrack.Get()).Detach();
+    return *track ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CClip::CreateSubClip(LONGLONG start, LONGLONG length, IMtClip** clip)
@@ -88,7 +76,7 @@ STDMETHODIMP CClip::CreateSubClip(LONGLONG start, LONGLONG length, IMtClip** cli
     if (start < 0)
         return E_INVALIDARG;
     LONGLONG end = length < 0 ? m_content->Length() : start + length;
-    *clip = Create<CClip>(m_content->Sub(start, end), 0, Format(), m_sourceTrack);
+    *clip = Create<CClip>(m_content->Sub(start, end), 0, Format(), m_sourceTrack.Get());
     return *clip ? S_OK : E_OUTOFMEMORY;
 }
 

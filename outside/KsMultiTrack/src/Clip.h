@@ -4,6 +4,7 @@
 #include "Content.h"
 
 #include "ComObject.h"
+#include "ComRef.h"
 
 KV_DECLARE_IID(IMtClipData, 0x7ec82c00, 0xec8b, 0x44a9, 0xaf, 0xd2, 0x27, 0x80, 0x33, 0x88, 0xb1, 0x39)
 
@@ -11,7 +12,6 @@ class CClip : public ComObject<IMtClip, IMtClipPersist> {
 public:
     CClip() = default;
     CClip(ContentPtr content, LONGLONG start, const MtFormat& format, IMtTrack* sourceTrack);
-    ~CClip() override;
 
     ContentPtr GetContent() const { return m_content; }
     LONGLONG Start() const { return m_start; }
@@ -43,11 +43,11 @@ private:
     LONGLONG m_start = 0;
     MtFormat m_format;
     bool m_formatSet = false;
-    IMtTrack* m_sourceTrack = nullptr;
+    ComRef<IMtTrack> m_sourceTrack;
 };
 
 // Bits, channels and rate that a clip may carry.
 bool IsUsableClipFormat(const MtClipFormat& format);
 
-// This engine's clip behind an IUnknown (one reference added), or null.
-CClip* ClipOf(IUnknown* clip);
+// This engine's clip behind an IUnknown, or empty.
+ComRef<CClip> ClipOf(IUnknown* clip);

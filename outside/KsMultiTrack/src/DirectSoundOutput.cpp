@@ -3,6 +3,8 @@
 
 #include <dsound.h>
 
+#include "ComRef.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -30,12 +32,8 @@ class DirectSoundOutput : public AudioOutput {
 public:
     ~DirectSoundOutput() override
     {
-        if (m_buffer) {
+        if (m_buffer)
             m_buffer->Stop();
-            m_buffer->Release();
-        }
-        if (m_ds)
-            m_ds->Release();
     }
 
     HRESULT Open(const DeviceSettings& s, DWORD rate, WORD channels, HWND window, bool paused)
@@ -45,9 +43,9 @@ public:
         FindDirectSound find{&s.directSoundDevice, GUID{}, false};
         if (!s.directSoundDevice.empty())
             DirectSoundEnumerateA(MatchDirectSound, &find);
-        HRESULT hr = DirectSoundCreate(find.found ? &find.guid : nullptr, &m_ds, nullptr);
+        HRESULT hr = DirectSoundCreate(find.found ? &find.guid : nullptr, m_ds.Out(), nullptr);
         if (FAILED(hr)) {
-            m_ds = nullptr;
+            m_ds.Detach(); // a failed create owns nothing, whatever it left in the slot
             return hr == DSERR_ALLOCATED ? static_cast<HRESULT>(0x83E80835) : static_cast<HRESULT>(0x83E80836);
         }
         hr = m_ds->SetCooperativeLevel(window ? window : GetDesktopWindow(), DSSCL_PRIORITY);
@@ -62,9 +60,9 @@ public:
         desc.dwFlags = DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS;
         desc.dwBufferBytes = m_frames * m_frameBytes;
         desc.lpwfxFormat = &format.Format;
-        hr = m_ds->CreateSoundBuffer(&desc, &m_buffer, nullptr);
+        hr = m_ds->CreateSoundBuffer(&desc, m_buffer.Out(), nullptr);
         if (FAILED(hr)) {
-            m_buffer = nullptr;
+            m_buffer.Detach();
             return hr == DSERR_ALLOCATED ? static_cast<HRESULT>(0x83E80835) : static_cast<HRESULT>(0x83E803EA);
         }
         Clear();
@@ -218,8 +216,8 @@ private:
         }
     }
 
-    IDirectSound* m_ds = nullptr;
-    IDirectSoundBuffer* m_buffer = nullptr;
+    ComRef<IDirectSound> m_ds;
+    ComRef<IDirectSoundBuffer> m_buffer;
     WORD m_channels = 2;
     DWORD m_rate = 44100;
     DWORD m_frames = 0;

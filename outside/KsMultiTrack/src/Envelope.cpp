@@ -1,5 +1,7 @@
 #include "Envelope.h"
 
+#include "ComRef.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -148,24 +150,6 @@ void EnvelopeData::Fill(LONGLONG position, int count, float* out) const
     }
 }
 
-bool EnvelopeData::IsConstantOver(LONGLONG position, int count, float* value) const
-{
-    if (m_points.empty()) {
-        *value = m_initial;
-        return true;
-    }
-    LONGLONG last = position + count - 1;
-    if (last <= m_points.front().position) {
-        *value = m_points.front().value;
-        return true;
-    }
-    if (position >= m_points.back().position) {
-        *value = m_points.back().value;
-        return true;
-    }
-    return false;
-}
-
 EnvelopeData CEnvelope::Snapshot() const
 {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -183,11 +167,10 @@ bool EnvelopeSnapshotOf(IMtEnvelope* envelope, EnvelopeData* out)
 {
     if (!envelope)
         return false;
-    CEnvelope* own = nullptr;
-    if (FAILED(envelope->QueryInterface(__uuidof(IMtEnvelopeData), reinterpret_cast<void**>(&own))) || !own)
+    ComRef<CEnvelope> own;
+    if (FAILED(envelope->QueryInterface(__uuidof(IMtEnvelopeData), own.OutVoid())) || !own)
         return false;
     *out = own->Snapshot();
-    own->Release();
     return true;
 }
 

@@ -24,7 +24,6 @@ public:
     float Initial() const { return m_initial; }
     void SetInitial(float v) { m_initial = v; }
     const std::vector<EnvelopePoint>& Points() const { return m_points; }
-    bool HasPoints() const { return !m_points.empty(); }
 
     void Clear() { m_points.clear(); }
     void InsertPoint(LONGLONG position, float value);
@@ -37,8 +36,6 @@ public:
     float ValueAt(LONGLONG position) const;
     // out[i] = ValueAt(position + i) for i < count, walking the points once.
     void Fill(LONGLONG position, int count, float* out) const;
-    // True when the value is the same constant over [position, position + count).
-    bool IsConstantOver(LONGLONG position, int count, float* value) const;
 
 private:
     float m_initial;

@@ -1,5 +1,7 @@
 #include "Item.h"
 
+#include "ComRef.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -18,12 +20,10 @@ ItemDataPtr ItemDataOf(IUnknown* item)
 {
     if (!item)
         return nullptr;
-    CItem* own = nullptr;
-    if (FAILED(item->QueryInterface(__uuidof(IMtItemData), reinterpret_cast<void**>(&own))) || !own)
+    ComRef<CItem> own;
+    if (FAILED(item->QueryInterface(__uuidof(IMtItemData), own.OutVoid())) || !own)
         return nullptr;
-    ItemDataPtr data = own->Data();
-    own->Release();
-    return data;
+    return own->Data();
 }
 
 CItem::CItem(ItemDataPtr data, const MtFileItemRecord& record) : m_data(std::move(data)), m_record(record) {}

@@ -20,8 +20,7 @@ STDMETHODIMP CItemList::NextItem(IUnknown** item, LONG* trackId)
     if (m_next >= m_entries.size())
         return S_FALSE;
     const Entry& e = m_entries[m_next++];
-    e.item->AddRef();
-    *item = e.item;
+    *item = ComRef<IUnknown>::Share(e.item.Get()).Detach();
     if (trackId)
         *trackId = e.trackId;
     return S_OK;
@@ -38,11 +37,10 @@ STDMETHODIMP CItemList::AddItem(IUnknown* item, LONG trackId)
     if (!item)
         return E_POINTER;
     try {
-        m_entries.push_back(Entry{item, trackId});
+        m_entries.push_back(Entry{ComRef<IUnknown>::Share(item), trackId});
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    item->AddRef();
     return S_OK;
 }
 
@@ -60,13 +58,11 @@ STDMETHODIMP CItemList::AddFileItem(const MtFileItemRecord* record, const char* 
         format.bits = record->bitsPerSample;
         format.channels = record->channels;
         auto itemData = ItemData::OpenFile(data, peaks, format, true);
-        CItem* item = ComObject<IMtItem>::Create<CItem>(itemData, *record);
+        ComRef<CItem> item(ComObject<IMtItem>::Create<CItem>(itemData, *record));
         if (!item)
             return E_OUTOFMEMORY;
         RegisterStoredItem(*record, itemData);
-        HRESULT hr = AddItem(static_cast<IMtItem*>(item), trackId);
-        item->Release();
-        return hr;
+        return AddItem(static_cast<IMtItem*>(item.Get()), trackId);
     } catch (const CKvSSException& e) {
         return e.m_hr;
     } catch (const std::bad_alloc&) {
@@ -84,11 +80,10 @@ STDMETHODIMP CItemList::GetCount(LONG* count)
 
 STDMETHODIMP CItemList::Clear()
 {
+    // The items are released as this goes out of scope, with the list already empty.
     std::vector<Entry> entries;
     entries.swap(m_entries);
     m_next = 0;
-    for (const Entry& e : entries)
-        e.item->Release();
     return S_OK;
 }
 

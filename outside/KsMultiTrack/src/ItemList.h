@@ -1,6 +1,7 @@
 // CItemList: an ordered list of (object, track id) pairs with a read cursor.
 #pragma once
 #include "ComObject.h"
+#include "ComRef.h"
 #include "KsMultiTrack.h"
 
 #include <vector>
@@ -20,7 +21,7 @@ public:
 
 private:
     struct Entry {
-        IUnknown* item;
+        ComRef<IUnknown> item;
         LONG trackId;
     };
     std::vector<Entry> m_entries;

@@ -39,8 +39,7 @@ HRESULT PlaybackRenderer::Begin(IMtTrackSet* set, LONGLONG start, LONGLONG end)
     End();
     if (!set)
         return E_POINTER;
-    m_set = set;
-    m_set->AddRef();
+    m_set = ComRef<IMtTrackSet>::Share(set);
     HRESULT hr = m_set->GetSamplesPerSec(&m_rate);
     if (FAILED(hr))
         return hr;
@@ -53,33 +52,25 @@ HRESULT PlaybackRenderer::Begin(IMtTrackSet* set, LONGLONG start, LONGLONG end)
 
 void PlaybackRenderer::End()
 {
-    if (m_reader)
-        m_reader->Release();
-    if (m_set)
-        m_set->Release();
-    m_reader = nullptr;
-    m_set = nullptr;
+    m_reader.Reset();
+    m_set.Reset();
 }
 
 HRESULT PlaybackRenderer::Refresh()
 {
     DWORD flags = 0;
-    IMtSelection* selection = nullptr;
-    if (SUCCEEDED(m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&selection)))) {
+    if (ComRef<IMtSelection> selection = QueryCom<IMtSelection>(m_set.Get())) {
         LONG marked = 0;
         if (SUCCEEDED(selection->GetMarkedCount(&marked)) && marked == 0)
             flags |= kMtMixAllTracks;
-        selection->Release();
     }
-    IMtMixReader* reader = nullptr;
-    HRESULT hr = m_set->CreateMixReader(2, flags, &reader);
+    ComRef<IMtMixReader> reader;
+    HRESULT hr = m_set->CreateMixReader(2, flags, reader.Out());
     if (FAILED(hr))
         return hr;
     reader->SetRange(m_start, m_end);
     reader->Seek(m_position);
-    if (m_reader)
-        m_reader->Release();
-    m_reader = reader;
+    m_reader = std::move(reader);
     m_sinceRefresh = 0;
     return S_OK;
 }

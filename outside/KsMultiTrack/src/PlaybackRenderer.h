@@ -2,6 +2,7 @@
 // repeat switch and loop range applied, and the mix taken up again every 100 ms so that level,
 // pan, envelope and mark changes are heard while playing. No device, no thread of its own.
 #pragma once
+#include "ComRef.h"
 #include "KsMultiTrack.h"
 
 #include <cstdint>
@@ -36,8 +37,8 @@ public:
 private:
     HRESULT Refresh();
 
-    IMtTrackSet* m_set = nullptr;
-    IMtMixReader* m_reader = nullptr;
+    ComRef<IMtTrackSet> m_set;
+    ComRef<IMtMixReader> m_reader;
     DWORD m_rate = 44100;
     LONGLONG m_start = 0;
     LONGLONG m_end = 0;

@@ -11,8 +11,7 @@ namespace {
 // Reads a track's frames in the track's format over a range of the time line.
 class CTrackReader : public ComObject<IMtItem, IMtReaderSeek> {
 public:
-    explicit CTrackReader(CTrack* track) : m_track(track) { m_track->AddRef(); }
-    ~CTrackReader() override { m_track->Release(); }
+    explicit CTrackReader(CTrack* track) : m_track(ComRef<CTrack>::Share(track)) {}
 
     STDMETHODIMP BeginRead() override
     {
@@ -112,7 +111,7 @@ private:
         return m_end;
     }
 
-    CTrack* m_track;
+    ComRef<CTrack> m_track;
     ContentPtr m_content;
     LONGLONG m_trackStart = 0;
     MtFormat m_format;

@@ -12,13 +12,11 @@
 
 using Guard = std::lock_guard<std::mutex>;
 
-CTrack* TrackOf(IUnknown* track)
+ComRef<CTrack> TrackOf(IUnknown* track)
 {
-    if (!track)
-        return nullptr;
-    CTrack* own = nullptr;
-    if (FAILED(track->QueryInterface(__uuidof(IMtTrackData), reinterpret_cast<void**>(&own))))
-        return nullptr;
+    ComRef<CTrack> own;
+    if (track)
+        track->QueryInterface(__uuidof(IMtTrackData), own.OutVoid());
     return own;
 }
 
@@ -26,14 +24,7 @@ CTrack::CTrack(WORD channels, const MtFormat& setFormat) : m_content(Content::Em
 {
     m_format.channels = channels;
     for (LONG k = 0; k < kMtEnvelopeKinds; ++k)
-        m_envelopes[k] = Create<CEnvelope>(DefaultEnvelopeValue(k));
-}
-
-CTrack::~CTrack()
-{
-    for (CEnvelope* e : m_envelopes)
-        if (e)
-            e->Release();
+        m_envelopes[k] = ComRef<CEnvelope>(Create<CEnvelope>(DefaultEnvelopeValue(k)));
 }
 
 TrackSnapshot CTrack::SoundLocked() const
@@ -113,15 +104,13 @@ void CTrack::ReplaceContent(ContentPtr content, LONGLONG start)
 CEnvelope* CTrack::EnvelopeRef(LONG kind) const
 {
     Guard guard(m_lock);
-    CEnvelope* e = m_envelopes[kind];
-    e->AddRef();
-    return e;
+    return ComRef<CEnvelope>::Share(m_envelopes[kind].Get()).Detach();
 }
 
 void CTrack::ScaleEnvelopes(double factor)
 {
     Guard guard(m_lock);
-    for (CEnvelope* e : m_envelopes) {
+    for (const ComRef<CEnvelope>& e : m_envelopes) {
         EnvelopeData old = e->Snapshot();
         EnvelopeData scaled(old.Initial());
         for (const auto& p : old.Points())
@@ -202,7 +191,7 @@ CClip* CTrack::MakeCopyLocked(LONGLONG start, LONGLONG length)
     LONGLONG copyLength = copied->Length();
 
     // The copy's own track: the range's sound and envelopes, the track's settings.
-    CTrack* source = Create<CTrack>(m_format.channels, m_format);
+    ComRef<CTrack> source(Create<CTrack>(m_format.channels, m_format));
     if (!source)
         throw CKvSSException(E_OUTOFMEMORY);
     source->m_content = copied;
@@ -223,8 +212,7 @@ CClip* CTrack::MakeCopyLocked(LONGLONG start, LONGLONG length)
     source->m_surroundOn = m_surroundOn;
     for (LONG k = 0; k < kMtEnvelopeKinds; ++k)
         source->m_envelopes[k]->Assign(m_envelopes[k]->Snapshot().Extract(a, copyLength));
-    CClip* clip = Create<CClip>(copied, 0, m_format, source);
-    source->Release();
+    CClip* clip = Create<CClip>(copied, 0, m_format, source.Get());
     if (!clip)
         throw CKvSSException(E_OUTOFMEMORY);
     return clip;
@@ -237,12 +225,11 @@ STDMETHODIMP CTrack::SwapContent(IMtClip* content, IMtClip** previous)
     ContentPtr incoming = Content::Empty();
     LONGLONG incomingStart = 0;
     if (content) {
-        CClip* clip = ClipOf(content);
+        ComRef<CClip> clip = ClipOf(content);
         if (!clip)
             return E_INVALIDARG;
         incoming = clip->GetContent();
         incomingStart = clip->Start();
-        clip->Release();
     }
     Guard guard(m_lock);
     if (previous) {
@@ -327,13 +314,12 @@ STDMETHODIMP CTrack::InsertClip(IUnknown* clip, LONGLONG position, LONGLONG repl
 {
     if (replaceLength < 0)
         return E_INVALIDARG;
-    CClip* own = ClipOf(clip);
+    ComRef<CClip> own = ClipOf(clip);
     if (!own)
         return E_INVALIDARG;
     ContentPtr content = own->GetContent();
     MtFormat format = own->Format();
     WORD itemChannels = own->ItemChannels();
-    own->Release();
     return ReplaceChecked(position, replaceLength, format, itemChannels, *content);
 }
 

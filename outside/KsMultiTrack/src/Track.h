@@ -7,6 +7,7 @@
 #include "UnderLock.h"
 
 #include "ComObject.h"
+#include "ComRef.h"
 
 #include <array>
 #include <mutex>
@@ -35,7 +36,6 @@ struct TrackSnapshot {
 class CTrack : public ComObject<IMtTrack, IMtEnvelopeSet> {
 public:
     CTrack(WORD channels, const MtFormat& setFormat);
-    ~CTrack() override;
 
     TrackSnapshot Snapshot() const;
     // Content, start and format only: all the sample and peak readers need, without copying
@@ -165,8 +165,8 @@ private:
     float m_lfe = 1.0f;
     LONG m_surroundValue = 120;
     bool m_surroundOn = false;
-    std::array<CEnvelope*, kMtEnvelopeKinds> m_envelopes{};
+    std::array<ComRef<CEnvelope>, kMtEnvelopeKinds> m_envelopes;
 };
 
-// This engine's track behind an interface (one reference added), or null.
-CTrack* TrackOf(IUnknown* track);
+// This engine's track behind an interface, or empty.
+ComRef<CTrack> TrackOf(IUnknown* track);

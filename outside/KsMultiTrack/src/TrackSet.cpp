@@ -13,17 +13,21 @@ using Guard = std::lock_guard<std::mutex>;
 
 CTrackSet::~CTrackSet()
 {
-    for (CTrack* t : m_tracks) {
+    for (const ComRef<CTrack>& t : m_tracks)
         t->SetInSet(false);
-        t->Release();
-    }
 }
 
 CTrack* CTrackSet::At(LONG index) const
 {
     if (index < 0 || index >= static_cast<LONG>(m_tracks.size()))
         return nullptr;
-    return m_tracks[static_cast<size_t>(index)];
+    return m_tracks[static_cast<size_t>(index)].Get();
+}
+
+std::vector<ComRef<CTrack>>::const_iterator CTrackSet::FindTrack(const CTrack* track) const
+{
+    return std::find_if(m_tracks.begin(), m_tracks.end(),
+                        [track](const ComRef<CTrack>& t) { return t.Get() == track; });
 }
 
 LONG CTrackSet::NewId()
@@ -34,7 +38,7 @@ LONG CTrackSet::NewId()
 LONGLONG CTrackSet::LengthLocked() const
 {
     LONGLONG length = 0;
-    for (CTrack* t : m_tracks)
+    for (const ComRef<CTrack>& t : m_tracks)
         if (t->ContentLength() > 0)
             length = std::max(length, t->End());
     return length;
@@ -44,7 +48,7 @@ CTrackSet::MixSnapshot CTrackSet::SnapshotForMix(bool allTracks) const
 {
     MixSnapshot s;
     Guard guard(m_lock);
-    for (CTrack* t : m_tracks)
+    for (const ComRef<CTrack>& t : m_tracks)
         if (allTracks || t->Marked())
             s.tracks.push_back(t->Snapshot());
     s.format = m_format;
@@ -60,7 +64,7 @@ STDMETHODIMP CTrackSet::SetWriteAutomation(LONG on)
 {
     Guard guard(m_lock);
     m_writeAutomation = on;
-    for (CTrack* t : m_tracks)
+    for (const ComRef<CTrack>& t : m_tracks)
         t->SetFlag(kMtFlagWriteEnvelopes, on);
     return S_OK;
 }
@@ -72,7 +76,7 @@ STDMETHODIMP CTrackSet::SetFormat(WORD bitsPerSample, DWORD samplesPerSec)
     Guard guard(m_lock);
     m_format.bits = bitsPerSample;
     m_format.rate = samplesPerSec;
-    for (CTrack* t : m_tracks)
+    for (const ComRef<CTrack>& t : m_tracks)
         t->SetFormatFromSet(samplesPerSec, bitsPerSample);
     return S_OK;
 }
@@ -87,7 +91,7 @@ STDMETHODIMP CTrackSet::ConvertFormat(WORD bitsPerSample, DWORD samplesPerSec)
             // Build every track's new sound first, so that a failure changes nothing.
             const double factor = static_cast<double>(samplesPerSec) / m_format.rate;
             std::vector<ContentPtr> converted;
-            for (CTrack* t : m_tracks) {
+            for (const ComRef<CTrack>& t : m_tracks) {
                 TrackSnapshot s = t->Snapshot();
                 MtFormat to = s.format;
                 to.rate = samplesPerSec;
@@ -95,7 +99,7 @@ STDMETHODIMP CTrackSet::ConvertFormat(WORD bitsPerSample, DWORD samplesPerSec)
                 converted.push_back(ResampleContent(*s.content, s.format, to));
             }
             for (size_t i = 0; i < m_tracks.size(); ++i) {
-                CTrack* t = m_tracks[i];
+                CTrack* t = m_tracks[i].Get();
                 LONGLONG start = 0;
                 t->GetStartOffset(&start);
                 t->ReplaceContent(converted[i], static_cast<LONGLONG>(std::floor(start * factor)));
@@ -106,7 +110,7 @@ STDMETHODIMP CTrackSet::ConvertFormat(WORD bitsPerSample, DWORD samplesPerSec)
         }
         m_format.bits = bitsPerSample;
         m_format.rate = samplesPerSec;
-        for (CTrack* t : m_tracks)
+        for (const ComRef<CTrack>& t : m_tracks)
             t->SetFormatFromSet(samplesPerSec, bitsPerSample);
         return S_OK;
     } catch (const CKvSSException& e) {
@@ -127,7 +131,7 @@ STDMETHODIMP CTrackSet::InsertTrack(DWORD, WORD channels, IMtTrack** track, LONG
         return kMtErrChannelLimit;
     if (index < -1 || index > static_cast<LONG>(m_tracks.size()))
         return E_INVALIDARG;
-    CTrack* t = ComObject<IMtTrack>::Create<CTrack>(channels, m_format);
+    ComRef<CTrack> t(ComObject<IMtTrack>::Create<CTrack>(channels, m_format));
     if (!t)
         return E_OUTOFMEMORY;
     t->SetId(NewId());
@@ -135,34 +139,27 @@ STDMETHODIMP CTrackSet::InsertTrack(DWORD, WORD channels, IMtTrack** track, LONG
     t->SetFlag(kMtFlagWriteEnvelopes, m_writeAutomation);
     t->SetChannelLimit(m_channelLimit);
     m_tracks.insert(index < 0 ? m_tracks.end() : m_tracks.begin() + index, t);
-    if (track) {
-        t->AddRef();
-        *track = t;
-    }
+    if (track)
+        *track = t.Detach();
     return S_OK;
 }
 
 STDMETHODIMP CTrackSet::AttachTrack(IMtTrack* track, LONG index)
 {
-    CTrack* t = TrackOf(track);
+    ComRef<CTrack> t = TrackOf(track);
     if (!t)
         return E_INVALIDARG;
     Guard guard(m_lock);
-    if (t->InSet()) {
-        t->Release();
+    if (t->InSet())
         return kMtErrNotInSet;
-    }
-    if (index < -1 || index > static_cast<LONG>(m_tracks.size())) {
-        t->Release();
+    if (index < -1 || index > static_cast<LONG>(m_tracks.size()))
         return E_INVALIDARG;
-    }
-    if (t->Channels() > m_channelLimit) {
-        t->Release();
+    if (t->Channels() > m_channelLimit)
         return kMtErrChannelLimit;
-    }
     // A returning track keeps its id; a copy (id 0) or a clash gets a new one.
     LONG id = t->Id();
-    bool clash = id <= 0 || std::any_of(m_tracks.begin(), m_tracks.end(), [id](CTrack* o) { return o->Id() == id; });
+    bool clash = id <= 0 ||
+                 std::any_of(m_tracks.begin(), m_tracks.end(), [id](const ComRef<CTrack>& o) { return o->Id() == id; });
     if (clash)
         t->SetId(NewId());
     else
@@ -171,7 +168,7 @@ STDMETHODIMP CTrackSet::AttachTrack(IMtTrack* track, LONG index)
     t->SetFlag(kMtFlagWriteEnvelopes, m_writeAutomation);
     t->SetChannelLimit(m_channelLimit);
     t->SetFormatFromSet(m_format.rate, m_format.bits);
-    m_tracks.insert(index < 0 ? m_tracks.end() : m_tracks.begin() + index, t); // keeps the reference
+    m_tracks.insert(index < 0 ? m_tracks.end() : m_tracks.begin() + index, std::move(t));
     return S_OK;
 }
 
@@ -181,26 +178,24 @@ STDMETHODIMP CTrackSet::MoveTrack(LONG from, LONG to)
     LONG n = static_cast<LONG>(m_tracks.size());
     if (from < 0 || from >= n || to < 0 || to >= n)
         return E_INVALIDARG;
-    CTrack* t = m_tracks[static_cast<size_t>(from)];
+    ComRef<CTrack> t = std::move(m_tracks[static_cast<size_t>(from)]);
     m_tracks.erase(m_tracks.begin() + from);
-    m_tracks.insert(m_tracks.begin() + to, t);
+    m_tracks.insert(m_tracks.begin() + to, std::move(t));
     return S_OK;
 }
 
 STDMETHODIMP CTrackSet::DetachTrack(IMtTrack* track)
 {
-    CTrack* t = TrackOf(track);
+    ComRef<CTrack> t = TrackOf(track);
     if (!t)
         return E_INVALIDARG;
-    t->Release();
     Guard guard(m_lock);
-    auto it = std::find(m_tracks.begin(), m_tracks.end(), t);
+    auto it = FindTrack(t.Get());
     if (it == m_tracks.end())
         return kMtErrNotInSet;
     m_tracks.erase(it);
     t->SetInSet(false);
     t->SetMarked(false);
-    t->Release();
     return S_OK;
 }
 
@@ -213,8 +208,8 @@ STDMETHODIMP CTrackSet::GetTrackList(IMtItemList** list)
     if (!l)
         return E_OUTOFMEMORY;
     Guard guard(m_lock);
-    for (CTrack* t : m_tracks)
-        l->AddItem(static_cast<IMtTrack*>(t), t->Id());
+    for (const ComRef<CTrack>& t : m_tracks)
+        l->AddItem(static_cast<IMtTrack*>(t.Get()), t->Id());
     *list = l;
     return S_OK;
 }
@@ -224,12 +219,8 @@ STDMETHODIMP CTrackSet::GetTrack(LONG index, IMtTrack** track)
     if (!track)
         return E_POINTER;
     Guard guard(m_lock);
-    CTrack* t = At(index);
-    *track = t;
-    if (!t)
-        return kMtErrNoTrack;
-    t->AddRef();
-    return S_OK;
+    *track = ComRef<CTrack>::Share(At(index)).Detach();
+    return *track ? S_OK : kMtErrNoTrack;
 }
 
 STDMETHODIMP CTrackSet::GetTrackCount(LONG* count)
@@ -271,7 +262,7 @@ STDMETHODIMP CTrackSet::SetChannelLimit(LONG limit)
         return E_INVALIDARG;
     Guard guard(m_lock);
     m_channelLimit = limit;
-    for (CTrack* t : m_tracks)
+    for (const ComRef<CTrack>& t : m_tracks)
         t->SetChannelLimit(limit);
     return S_OK;
 }
@@ -328,10 +319,9 @@ STDMETHODIMP CTrackSet::GetTrackById(LONG id, IMtTrack** track)
         return E_POINTER;
     *track = nullptr;
     Guard guard(m_lock);
-    for (CTrack* t : m_tracks)
+    for (const ComRef<CTrack>& t : m_tracks)
         if (t->Id() == id) {
-            t->AddRef();
-            *track = t;
+            *track = ComRef<CTrack>::Share(t.Get()).Detach();
             return S_OK;
         }
     return kMtErrNoTrack;
@@ -357,12 +347,11 @@ STDMETHODIMP CTrackSet::GetTrackIndex(IMtTrack* track, LONG* index)
     if (!index)
         return E_POINTER;
     *index = -1;
-    CTrack* t = TrackOf(track);
+    ComRef<CTrack> t = TrackOf(track);
     if (!t)
         return E_INVALIDARG;
-    t->Release();
     Guard guard(m_lock);
-    auto it = std::find(m_tracks.begin(), m_tracks.end(), t);
+    auto it = FindTrack(t.Get());
     if (it == m_tracks.end())
         return kMtErrNoTrack;
     *index = static_cast<LONG>(it - m_tracks.begin());
@@ -416,7 +405,7 @@ STDMETHODIMP CTrackSet::IsTrackMarked(LONG index, LONG* marked)
 STDMETHODIMP CTrackSet::SetAllTracks(LONG flag)
 {
     Guard guard(m_lock);
-    for (CTrack* t : m_tracks)
+    for (const ComRef<CTrack>& t : m_tracks)
         t->SetMarked(flag != 0);
     return S_OK;
 }
@@ -463,6 +452,7 @@ STDMETHODIMP CTrackSet::GetMarkedCount(LONG* count)
     if (!count)
         return E_POINTER;
     Guard guard(m_lock);
-    *count = static_cast<LONG>(std::count_if(m_tracks.begin(), m_tracks.end(), [](CTrack* t) { return t->Marked(); }));
+    *count = static_cast<LONG>(
+        std::count_if(m_tracks.begin(), m_tracks.end(), [](const ComRef<CTrack>& t) { return t->Marked(); }));
     return S_OK;
 }

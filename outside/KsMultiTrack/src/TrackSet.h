@@ -3,6 +3,8 @@
 #pragma once
 #include "Track.h"
 
+#include "ComRef.h"
+
 #include <vector>
 
 class CTrackSet : public ComObject<IMtTrackSet, IMtSelection> {
@@ -71,11 +73,12 @@ public:
 
 private:
     CTrack* At(LONG index) const;
+    std::vector<ComRef<CTrack>>::const_iterator FindTrack(const CTrack* track) const;
     LONG NewId();
     LONGLONG LengthLocked() const;
 
     mutable std::mutex m_lock;
-    std::vector<CTrack*> m_tracks; // one reference each
+    std::vector<ComRef<CTrack>> m_tracks;
     MtFormat m_format;
     LONG m_channelLimit = 2;
     WORD m_recordChannels = 2;

@@ -213,7 +213,7 @@ STDMETHODIMP CTrack::SetEnvelope(LONG kind, IMtEnvelope* envelope)
         return E_INVALIDARG;
     // A new live object takes the place of the old one, so that a caller that took the old
     // one away (to render with a temporary curve) still holds its points to put back.
-    CEnvelope* fresh = Create<CEnvelope>(0.0f);
+    ComRef<CEnvelope> fresh(Create<CEnvelope>(0.0f));
     if (!fresh)
         return E_OUTOFMEMORY;
     fresh->Assign(data);
@@ -221,7 +221,6 @@ STDMETHODIMP CTrack::SetEnvelope(LONG kind, IMtEnvelope* envelope)
         Guard guard(m_lock);
         std::swap(m_envelopes[kind], fresh);
     }
-    fresh->Release();
     return S_OK;
 }
 

@@ -16,7 +16,7 @@ std::set<CTransport*> g_live;
 CTransport::CTransport()
 {
     m_wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    m_items = ComObject<IMtItemList>::Create<CItemList>();
+    m_items = ComRef<IMtItemList>(ComObject<IMtItemList>::Create<CItemList>());
     std::lock_guard<std::mutex> guard(g_liveLock);
     g_live.insert(this);
 }
@@ -29,10 +29,8 @@ CTransport::~CTransport()
     }
     Stop();
     StopMonitoring();
-    if (m_set)
-        m_set->Release();
-    if (m_items)
-        m_items->Release();
+    m_set.Reset();
+    m_items.Reset();
     if (m_wake)
         CloseHandle(m_wake);
 }
@@ -128,14 +126,12 @@ STDMETHODIMP CTransport::Attach(IUnknown* trackSet, LONG mode)
         return E_POINTER;
     if (mode < 1 || mode > 3)
         return E_INVALIDARG;
-    IMtTrackSet* set = nullptr;
-    HRESULT hr = trackSet->QueryInterface(__uuidof(IMtTrackSet), reinterpret_cast<void**>(&set));
+    ComRef<IMtTrackSet> set;
+    HRESULT hr = trackSet->QueryInterface(__uuidof(IMtTrackSet), set.OutVoid());
     if (FAILED(hr))
         return hr;
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_set)
-        m_set->Release();
-    m_set = set;
+    m_set = std::move(set);
     m_mode = mode;
     return S_OK;
 }
@@ -159,9 +155,7 @@ STDMETHODIMP CTransport::GetItemList(IMtItemList** list)
 {
     if (!list)
         return E_POINTER;
-    *list = m_items;
-    if (m_items)
-        m_items->AddRef();
+    *list = ComRef<IMtItemList>::Share(m_items.Get()).Detach();
     return m_items ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -210,12 +204,9 @@ void CTransport::Reopen()
 // The played range: the selection's, or from the cursor to the document end.
 void CTransport::PlayRange(LONGLONG* start, LONGLONG* end)
 {
-    IMtSelection* selection = nullptr;
     LONGLONG a = 0, b = 0, length = 0;
-    if (SUCCEEDED(m_set->QueryInterface(__uuidof(IMtSelection), reinterpret_cast<void**>(&selection)))) {
+    if (ComRef<IMtSelection> selection = QueryCom<IMtSelection>(m_set.Get()))
         selection->GetRange(&a, &b);
-        selection->Release();
-    }
     m_set->GetLength(&length, 0);
     *start = std::max<LONGLONG>(0, std::min(a, b));
     *end = a == b ? std::max(length, *start) : std::max(a, b);
@@ -309,12 +300,10 @@ HRESULT CreateTransport(REFIID iid, void** object)
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    CTransport* transport = ComObject<IMtTransport>::Create<CTransport>();
+    ComRef<IMtTransport> transport(ComObject<IMtTransport>::Create<CTransport>());
     if (!transport)
         return E_OUTOFMEMORY;
-    HRESULT hr = static_cast<IMtTransport*>(transport)->QueryInterface(iid, object);
-    static_cast<IMtTransport*>(transport)->Release();
-    return hr;
+    return transport->QueryInterface(iid, object);
 }
 
 void SuspendAllTransports(bool suspend)

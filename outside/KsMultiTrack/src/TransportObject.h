@@ -9,6 +9,7 @@
 #include "Transport.h"
 
 #include "ComObject.h"
+#include "ComRef.h"
 
 #include <atomic>
 #include <deque>
@@ -109,9 +110,9 @@ private:
     std::thread m_worker;
     std::atomic<bool> m_quit{false};
 
-    IMtTrackSet* m_set = nullptr;
+    ComRef<IMtTrackSet> m_set;
     LONG m_mode = 0;
-    IMtItemList* m_items = nullptr;
+    ComRef<IMtItemList> m_items;
     HWND m_notifyWindow = nullptr;
     UINT m_notifyMessage = 0;
     HWND m_mainWindow = nullptr;

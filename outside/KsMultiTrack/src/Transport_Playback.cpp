@@ -66,7 +66,7 @@ HRESULT CTransport::StartPlayback()
         return hr;
     LONGLONG start = 0, end = 0;
     PlayRange(&start, &end);
-    hr = m_renderer.Begin(m_set, start, end);
+    hr = m_renderer.Begin(m_set.Get(), start, end);
     if (FAILED(hr))
         return hr;
     m_out = OpenAudioOutput(settings, m_renderer.Rate(), 2, m_mainWindow, false, &hr);

@@ -70,18 +70,19 @@ STDMETHODIMP CTransport::SetMonitoring(IUnknown* trackSet, LONG on)
     }
     if (!trackSet)
         return E_POINTER;
-    IMtTrackSet* set = nullptr;
-    HRESULT hr = trackSet->QueryInterface(__uuidof(IMtTrackSet), reinterpret_cast<void**>(&set));
-    if (FAILED(hr))
-        return hr;
     MtFormat format;
-    try {
-        format = RecordFormat(set);
-    } catch (const CKvSSException& e) {
-        set->Release();
-        return e.m_hr;
+    HRESULT hr = S_OK;
+    {
+        ComRef<IMtTrackSet> set;
+        hr = trackSet->QueryInterface(__uuidof(IMtTrackSet), set.OutVoid());
+        if (FAILED(hr))
+            return hr;
+        try {
+            format = RecordFormat(set.Get());
+        } catch (const CKvSSException& e) {
+            return e.m_hr;
+        }
     }
-    set->Release();
     JoinWorker();
     std::lock_guard<std::mutex> guard(m_lock);
     m_monitoring = true;
@@ -122,22 +123,21 @@ HRESULT CTransport::StartRecording()
     HRESULT hr = Refuse(settings, m_mode == 3, true);
     if (FAILED(hr))
         return hr;
-    MtFormat format = RecordFormat(m_set);
+    MtFormat format = RecordFormat(m_set.Get());
     m_inputFormat = format;
     // One take per armed track, or one for a new track.
     std::vector<std::pair<LONG, WORD>> targets;
     LONG count = 0;
     m_set->GetTrackCount(&count);
     for (LONG i = 0; i < count; ++i) {
-        IMtTrack* track = nullptr;
-        if (FAILED(m_set->GetTrack(i, &track)))
+        ComRef<IMtTrack> track;
+        if (FAILED(m_set->GetTrack(i, track.Out())))
             continue;
         LONG armed = 0, id = -1;
         WORD channels = format.channels;
         track->IsRecordArmed(&armed);
         track->GetTrackId(&id);
         track->GetChannels(&channels);
-        track->Release();
         if (armed)
             targets.emplace_back(id, channels);
     }
@@ -153,7 +153,7 @@ HRESULT CTransport::StartRecording()
     m_monitoring = false;
     m_in.reset();
     if (m_mode == 3) {
-        hr = m_renderer.Begin(m_set, start, end);
+        hr = m_renderer.Begin(m_set.Get(), start, end);
         if (FAILED(hr))
             return hr;
         m_out = OpenAudioOutput(settings, m_renderer.Rate(), 2, m_mainWindow, true, &hr);
@@ -177,12 +177,11 @@ HRESULT CTransport::StartRecording()
         Take take{target.first, std::make_unique<TakeFile>()};
         take.file->Create(takeFormat);
         // Until Stop the list holds empty items with the takes' paths and formats.
-        CItem* item = ComObject<IMtItem>::Create<CItem>(ItemData::FromMemory(takeFormat, {}),
-                                                        MakeRecord(take.file->DataPath(), takeFormat));
+        ComRef<CItem> item(ComObject<IMtItem>::Create<CItem>(ItemData::FromMemory(takeFormat, {}),
+                                                             MakeRecord(take.file->DataPath(), takeFormat)));
         if (!item)
             throw CKvSSException(E_OUTOFMEMORY);
-        m_items->AddItem(static_cast<IMtItem*>(item), target.first);
-        item->Release();
+        m_items->AddItem(static_cast<IMtItem*>(item.Get()), target.first);
         m_takes.push_back(std::move(take));
     }
     m_armed = true;

@@ -70,14 +70,12 @@ void TracksWriter::CloseFiles()
 {
     if (m_peaks) {
         m_peaks->End();
-        m_peaks->Release();
-        m_peaks = nullptr;
+        m_peaks.Reset();
     }
     if (m_data) {
         if (m_data->IsOpen())
             m_data->Close();
-        m_data->Release();
-        m_data = nullptr;
+        m_data.Reset();
     }
 }
 
@@ -131,10 +129,10 @@ HRESULT TracksWriter::OnStartStreaming()
             AutoLock lock(m_outputLock);
             m_dataName = dataName;
         }
-        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), reinterpret_cast<void**>(&m_data)));
+        ThrowIfFailed(CreateStreamObject(__uuidof(IFileStream), m_data.OutVoid()));
         m_data->SetFileName(dataName.c_str());
         ThrowIfFailed(m_data->Open(openMode));
-        ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), reinterpret_cast<void**>(&m_peaks)));
+        ThrowIfFailed(CreateStreamObject(__uuidof(IPeakBuilder), m_peaks.OutVoid()));
         ThrowIfFailed(m_peaks->Begin(&m_storage, kPeakBlockFrames));
         char peak[MAX_PATH] = {};
         ThrowIfFailed(m_peaks->GetFileName(peak, MAX_PATH));
@@ -210,8 +208,7 @@ HRESULT TracksWriter::OnEndOfStreamReceived()
     try {
         WritePending();
         ThrowIfFailed(m_peaks->End());
-        m_peaks->Release();
-        m_peaks = nullptr;
+        m_peaks.Reset();
         ThrowIfFailed(m_data->Close());
         std::string peak = m_tempPeakName;
         if (!m_wantPeak.empty()) {

@@ -2,6 +2,7 @@
 // file (engine storage layout) and a peak file in the temporary folder; a run that stops
 // before its end of stream deletes both, so only a complete run leaves files behind.
 #pragma once
+#include "ComRef.h"
 #include "DShowBase.h"
 #include "ITracksWriterOutput.h"
 #include "SampleConverter.h"
@@ -46,8 +47,8 @@ private:
     CritSec m_outputLock; // names and counts against the caller's questions
     std::string m_wantData, m_wantPeak;
     std::string m_dataName, m_peakName, m_tempPeakName;
-    IFileStream* m_data = nullptr;
-    IPeakBuilder* m_peaks = nullptr;
+    ComRef<IFileStream> m_data;
+    ComRef<IPeakBuilder> m_peaks;
     bool m_complete = false;
     WaveFormat m_format, m_storage;
     SampleConverter m_convert;

@@ -1,6 +1,8 @@
 // The writer object: reference count, drives, reservations, texts and the worker thread.
 #include "CdWriter.h"
 
+#include "ComRef.h"
+
 #include <cstring>
 
 CdWriter::CdWriter()
@@ -184,19 +186,19 @@ void CdWriter::SetSpeed(int32_t speed)
 namespace {
 
 struct WorkStart {
-    CdWriter* writer;
+    ComRef<CdWriter> writer; // the worker's reference
     void (CdWriter::*work)();
     HMODULE module;
 };
 
 DWORD WINAPI WorkThread(void* parameter)
 {
-    WorkStart start = *static_cast<WorkStart*>(parameter);
-    delete static_cast<WorkStart*>(parameter);
-    (start.writer->*start.work)();
-    start.writer->Release();
+    std::unique_ptr<WorkStart> start(static_cast<WorkStart*>(parameter));
+    const HMODULE module = start->module;
+    (start->writer.Get()->*start->work)();
+    start.reset(); // the writer may go now: nothing runs past the exit below
     // The thread's own hold on the module lets the caller free it the moment the work is done.
-    FreeLibraryAndExitThread(start.module, 0);
+    FreeLibraryAndExitThread(module, 0);
 }
 
 } // namespace
@@ -212,14 +214,14 @@ bool CdWriter::StartWork(void (CdWriter::*work)())
     m_done = 0;
     m_total = 0;
     m_status = kCdStatusRunning;
-    AddRef(); // the worker's
-    HANDLE thread = CreateThread(nullptr, 0, WorkThread, new WorkStart{this, work, module}, 0, nullptr);
+    auto start = std::make_unique<WorkStart>(WorkStart{ComRef<CdWriter>::Share(this), work, module});
+    HANDLE thread = CreateThread(nullptr, 0, WorkThread, start.get(), 0, nullptr);
     if (!thread) {
         m_status = kCdStatusFailed;
-        Release();
         FreeLibrary(module);
         return false;
     }
+    start.release(); // the thread's now
     CloseHandle(thread);
     return true;
 }

@@ -229,17 +229,17 @@ void AttributeFilter::OnEndFlush()
     m_resampler.Reset();
 }
 
-HRESULT AttributeFilter::SendSample(IMediaSample* sample, uint64_t frames)
+HRESULT AttributeFilter::SendSample(ComRef<IMediaSample> sample, uint64_t frames)
 {
-    return DeliverStamped(sample, &m_framesOut, frames, m_outFormat.samplesPerSec);
+    return DeliverStamped(sample.Get(), &m_framesOut, frames, m_outFormat.samplesPerSec);
 }
 
 HRESULT AttributeFilter::DeliverBytes(const BYTE* data, size_t bytes)
 {
     const size_t block = m_outFormat.blockAlign;
     while (bytes > 0) {
-        IMediaSample* sample = nullptr;
-        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+        ComRef<IMediaSample> sample;
+        HRESULT hr = Output()->GetDeliveryBuffer(sample.Out());
         if (FAILED(hr))
             return hr;
         BYTE* dst = nullptr;
@@ -247,7 +247,7 @@ HRESULT AttributeFilter::DeliverBytes(const BYTE* data, size_t bytes)
         size_t n = std::min<size_t>(bytes, size_t(sample->GetSize()) / block * block);
         std::memcpy(dst, data, n);
         sample->SetActualDataLength(static_cast<long>(n));
-        hr = SendSample(sample, n / block);
+        hr = SendSample(std::move(sample), n / block);
         if (hr != S_OK)
             return hr;
         data += n;
@@ -261,19 +261,17 @@ HRESULT AttributeFilter::DeliverFrames(size_t frames, Fill&& fill)
 {
     const size_t block = m_outFormat.blockAlign;
     for (size_t done = 0; done < frames;) {
-        IMediaSample* sample = nullptr;
-        HRESULT hr = Output()->GetDeliveryBuffer(&sample);
+        ComRef<IMediaSample> sample;
+        HRESULT hr = Output()->GetDeliveryBuffer(sample.Out());
         if (FAILED(hr))
             return hr;
         BYTE* dst = nullptr;
         const size_t n = std::min<size_t>(frames - done, size_t(std::max(sample->GetSize(), 0L)) / block);
-        if (FAILED(hr = sample->GetPointer(&dst)) || n == 0) {
-            sample->Release();
+        if (FAILED(hr = sample->GetPointer(&dst)) || n == 0)
             return FAILED(hr) ? hr : E_FAIL; // a sample that holds no frame cannot carry the rest
-        }
         fill(dst, done, n);
         sample->SetActualDataLength(static_cast<long>(n * block));
-        hr = SendSample(sample, n);
+        hr = SendSample(std::move(sample), n);
         if (hr != S_OK)
             return hr;
         done += n;

@@ -3,6 +3,7 @@
 // already has the target format passes byte for byte; any other goes through float samples,
 // the channel mixer and the resampler. Output sample times count output frames.
 #pragma once
+#include "ComRef.h"
 #include "DShowBase.h"
 #include "IAttributeSettings.h"
 #include "Resampler.h"
@@ -56,8 +57,8 @@ private:
     // writes frames first..first+n-1 into a sample.
     template <class Fill>
     HRESULT DeliverFrames(size_t frames, Fill&& fill);
-    // Stamps a filled sample with the times of its frames, sends it and releases it.
-    HRESULT SendSample(IMediaSample* sample, uint64_t frames);
+    // Stamps a filled sample with the times of its frames and sends it.
+    HRESULT SendSample(ComRef<IMediaSample> sample, uint64_t frames);
 
     WORD m_bits = 0;
     DWORD m_rate = 0;

@@ -34,15 +34,12 @@ AttributePage::~AttributePage()
 
 HRESULT AttributePage::OnConnect(IUnknown* object)
 {
-    return object->QueryInterface(__uuidof(IAttributeSettings), reinterpret_cast<void**>(&m_settings));
+    return object->QueryInterface(__uuidof(IAttributeSettings), m_settings.OutVoid());
 }
 
 void AttributePage::OnDisconnect()
 {
-    if (m_settings) {
-        m_settings->Release();
-        m_settings = nullptr;
-    }
+    m_settings.Reset();
 }
 
 void AttributePage::OnActivate()

@@ -1,6 +1,7 @@
 // AttributePage: the "Sample Type" property page of the attribute filter: sample rate (a list
 // of the usual rates, or typed), bits per sample (8, 16, 24, 32 float) and the precision value.
 #pragma once
+#include "ComRef.h"
 #include "IAttributeSettings.h"
 #include "PropertyPage.h"
 
@@ -20,5 +21,5 @@ protected:
     INT_PTR OnReceiveMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    IAttributeSettings* m_settings = nullptr;
+    ComRef<IAttributeSettings> m_settings;
 };

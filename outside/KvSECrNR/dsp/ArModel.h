@@ -17,7 +17,6 @@ namespace fx {
 class ArModel {
 public:
     explicit ArModel(int order);
-    int Order() const { return m_order; }
 
     // Fits the model to x[0, count); false when the stretch is silent (the model then predicts 0).
     bool Fit(const float* x, size_t count);

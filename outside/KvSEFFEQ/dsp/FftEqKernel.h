@@ -75,7 +75,6 @@ class FftEqKernel : public fxkit::EffectKernel {
 public:
     // Before Prepare: analyse instead of filtering.
     void SetAnalysis(bool analyse) { m_analyse = analyse; }
-    bool Analysing() const { return m_analyse; }
     void Prepare(const fxkit::StreamShape& shape, const double* values) override;
     void Update(const double* values) override;
     void Reset() override;

@@ -77,44 +77,26 @@ FftEqPage::~FftEqPage()
     // Close the dialog while this class can still answer its WM_DESTROY.
     if (Window())
         Deactivate();
-    DropInterfaces();
-}
-
-void FftEqPage::DropInterfaces()
-{
-    if (m_params)
-        m_params->Release();
-    if (m_spectrumSource)
-        m_spectrumSource->Release();
-    m_params = nullptr;
-    m_spectrumSource = nullptr;
 }
 
 HRESULT FftEqPage::OnConnect(IUnknown* object)
 {
     if (!object)
         return E_POINTER;
-    IEffectParameters* params = nullptr;
-    IFftEqualizerSpectrum* spectrum = nullptr;
-    object->QueryInterface(__uuidof(IEffectParameters), reinterpret_cast<void**>(&params));
-    object->QueryInterface(__uuidof(IFftEqualizerSpectrum), reinterpret_cast<void**>(&spectrum));
-    if (!params || !spectrum) {
-        if (params)
-            params->Release();
-        if (spectrum)
-            spectrum->Release();
+    ComRef<IEffectParameters> params = QueryCom<IEffectParameters>(object);
+    ComRef<IFftEqualizerSpectrum> spectrum = QueryCom<IFftEqualizerSpectrum>(object);
+    if (!params || !spectrum)
         return E_NOINTERFACE;
-    }
-    DropInterfaces();
-    m_params = params;
-    m_spectrumSource = spectrum;
+    m_params = std::move(params);
+    m_spectrumSource = std::move(spectrum);
     ReadFilter(true);
     return S_OK;
 }
 
 void FftEqPage::OnDisconnect()
 {
-    DropInterfaces();
+    m_params.Reset();
+    m_spectrumSource.Reset();
 }
 
 void FftEqPage::ReadFilter(bool curveToo)

@@ -8,6 +8,7 @@
 //   editing; 3, 4 (it ended) unlock; 0 (the dialog is cancelled) drops unapplied edits.
 // The page writes only the curve; the record's values are the dialog's.
 #pragma once
+#include "ComRef.h"
 #include "FftEqKernel.h"
 #include "KvSEFFEQ.h"
 #include "PropertyPage.h"
@@ -38,7 +39,6 @@ private:
     void OnStage(LPARAM stage);
     bool OnEditCommand(HWND edit, int code);
 
-    void DropInterfaces();
     void ReadFilter(bool curveToo);
     void Layout();
     void ShowPoint();
@@ -57,8 +57,8 @@ private:
     int HitPoint(POINT at) const;
     void MovePoint(int point, double frequency, double gain);
 
-    IEffectParameters* m_params = nullptr;
-    IFftEqualizerSpectrum* m_spectrumSource = nullptr;
+    ComRef<IEffectParameters> m_params;
+    ComRef<IFftEqualizerSpectrum> m_spectrumSource;
     double m_values[kFeqParamCount] = {};
     std::vector<CurvePoint> m_points; // by frequency
     int m_selected = -1, m_dragging = -1;

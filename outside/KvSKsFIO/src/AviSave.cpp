@@ -4,6 +4,7 @@
 #include "AviSave.h"
 
 #include "AviWriter.h"
+#include "ComRef.h"
 #include "ErrorText.h"
 #include "KvSSException.h"
 #include "SampleCodec.h"
@@ -17,15 +18,6 @@ namespace {
 constexpr HRESULT kErrNoVideo = static_cast<HRESULT>(0x83E8044F);        // "Cannot save without video data..."
 constexpr HRESULT kErrVideoNotConverted = static_cast<HRESULT>(0x83E808A3); // "Video format cannot be converted."
 constexpr HRESULT kAskOpenDml = static_cast<HRESULT>(0x83E808A9);         // "...Save files in AVI 2.0 format?"
-
-struct MixRelease {
-    IMtMixReader* reader = nullptr;
-    ~MixRelease()
-    {
-        if (reader)
-            reader->Release();
-    }
-};
 
 } // namespace
 
@@ -61,9 +53,9 @@ void WriteAviFile(HWND owner, const char* path, const std::string& videoPath, IM
     format.extensible = channels > 2;
     format.channelMask = channels == 6 ? 0x3F : 0;
 
-    MixRelease mix;
-    ThrowIfFailed(engine->CreateMixReader(channels, kMtMixAllTracks, &mix.reader));
-    ThrowIfFailed(mix.reader->SetRange(0, length));
+    ComRef<IMtMixReader> mix;
+    ThrowIfFailed(engine->CreateMixReader(channels, kMtMixAllTracks, mix.Out()));
+    ThrowIfFailed(mix->SetRange(0, length));
     AviWriteAudio audio;
     audio.format = PcmFormat(channels, rate, format.containerBits, format.channelMask);
     audio.rate = rate;
@@ -73,7 +65,7 @@ void WriteAviFile(HWND owner, const char* path, const std::string& videoPath, IM
     audio.read = [&](uint64_t, size_t count, uint8_t* out) {
         floats.assign(count * channels, 0.0f);
         DWORD got = 0;
-        ThrowIfFailed(mix.reader->Read(floats.data(), static_cast<DWORD>(count), &got));
+        ThrowIfFailed(mix->Read(floats.data(), static_cast<DWORD>(count), &got));
         EncodeFrames(format, Storage::F32, reinterpret_cast<const uint8_t*>(floats.data()), count, out);
     };
 

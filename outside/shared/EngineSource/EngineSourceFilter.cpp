@@ -1,6 +1,5 @@
 #include "EngineSourceFilter.h"
 
-#include "ComRef.h"
 #include "KvSSException.h"
 
 #include <algorithm>
@@ -23,8 +22,6 @@ EngineSourceFilter::EngineSourceFilter() = default;
 EngineSourceFilter::~EngineSourceFilter()
 {
     ReleaseReaders();
-    if (m_set)
-        m_set->Release();
 }
 
 HRESULT EngineSourceFilter::AttachTrackSet(IUnknown* trackSet)
@@ -33,15 +30,13 @@ HRESULT EngineSourceFilter::AttachTrackSet(IUnknown* trackSet)
     AutoLock lock(m_stateLock);
     if (m_state != State_Stopped)
         return VFW_E_NOT_STOPPED;
-    IMtTrackSet* set = nullptr;
+    ComRef<IMtTrackSet> set;
     if (trackSet) {
-        HRESULT hr = trackSet->QueryInterface(__uuidof(IMtTrackSet), reinterpret_cast<void**>(&set));
+        HRESULT hr = trackSet->QueryInterface(__uuidof(IMtTrackSet), set.OutVoid());
         if (FAILED(hr))
             return hr;
     }
-    if (m_set)
-        m_set->Release();
-    m_set = set;
+    m_set = std::move(set);
     return S_OK;
 }
 
@@ -130,12 +125,9 @@ HRESULT EngineSourceFilter::MakePlan(Plan& plan)
         plan.start = start;
         plan.end = end;
 
-        if (plan.track) {
-            plan.track->Release();
-            plan.track = nullptr;
-        }
+        plan.track.Reset();
         if (!m_mix && marked.size() == 1) {
-            ThrowIfFailed(m_set->GetTrack(marked[0], &plan.track));
+            ThrowIfFailed(m_set->GetTrack(marked[0], plan.track.Out()));
             ThrowIfFailed(plan.track->GetChannels(&plan.channels));
             InitStorage(plan.storage, rate, bits, plan.channels);
         } else {
@@ -158,8 +150,6 @@ HRESULT EngineSourceFilter::GetMediaType(int i, MediaType& mt)
         return VFW_S_NO_MORE_ITEMS;
     Plan plan;
     HRESULT hr = MakePlan(plan);
-    if (plan.track)
-        plan.track->Release();
     if (FAILED(hr))
         return VFW_S_NO_MORE_ITEMS; // nothing to offer without an engine
     return MakeAudioMediaType(reinterpret_cast<const WAVEFORMATEX&>(plan.output), mt);
@@ -197,17 +187,10 @@ void EngineSourceFilter::ReleaseReaders()
 {
     if (m_trackReader) {
         m_trackReader->EndRead();
-        m_trackReader->Release();
-        m_trackReader = nullptr;
+        m_trackReader.Reset();
     }
-    if (m_mixReader) {
-        m_mixReader->Release();
-        m_mixReader = nullptr;
-    }
-    if (m_plan.track) {
-        m_plan.track->Release();
-        m_plan.track = nullptr;
-    }
+    m_mixReader.Reset();
+    m_plan.track.Reset();
 }
 
 HRESULT EngineSourceFilter::OnPause(FILTER_STATE from)
@@ -231,14 +214,14 @@ HRESULT EngineSourceFilter::OnThreadStart()
 {
     HRESULT hr;
     if (m_plan.track) {
-        hr = m_plan.track->CreateReader(&m_trackReader, 0);
+        hr = m_plan.track->CreateReader(m_trackReader.Out(), 0);
         if (SUCCEEDED(hr))
             hr = m_trackReader->SetRange(&m_plan.start, &m_plan.end);
         if (SUCCEEDED(hr))
             hr = m_trackReader->BeginRead();
     } else {
         DWORD flags = m_automation ? 0 : kMtMixNoAutomation;
-        hr = m_set->CreateMixReader(m_plan.channels, flags, &m_mixReader);
+        hr = m_set->CreateMixReader(m_plan.channels, flags, m_mixReader.Out());
         if (SUCCEEDED(hr))
             hr = m_mixReader->SetRange(m_plan.start, m_plan.end);
     }
@@ -300,8 +283,6 @@ HRESULT EngineSourceFilter::StreamDuration(LONGLONG* duration)
     if (m_state == State_Stopped || !rate) {
         Plan plan;
         HRESULT hr = MakePlan(plan);
-        if (plan.track)
-            plan.track->Release();
         if (FAILED(hr))
             return hr;
         frames = plan.end - plan.start;

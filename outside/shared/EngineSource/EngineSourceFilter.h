@@ -3,6 +3,7 @@
 // source filter module and the tracks reader. The final class answers IMediaSeeking through
 // SeekingPassThru with StreamDuration / StreamPosition.
 #pragma once
+#include "ComRef.h"
 #include "DShowBase.h"
 #include "KsMultiTrack.h"
 #include "SampleConverter.h"
@@ -17,7 +18,7 @@ struct EngineSourceFilter : SourceFilter {
 
     // Takes the track set (IMtTrackSet); null detaches. VFW_E_NOT_STOPPED while streaming.
     HRESULT AttachTrackSet(IUnknown* trackSet);
-    IMtTrackSet* TrackSet() const { return m_set; } // no reference
+    IMtTrackSet* TrackSet() const { return m_set.Get(); } // no reference
     // mix false: the marked track's own samples (several marked tracks are mixed anyway).
     void SetMix(bool mix) { m_mix = mix; }
     // Channels of a mix: 1, 2 or 6; 0 derives them from the marked tracks.
@@ -50,7 +51,7 @@ protected:
 private:
     // What a run streams, read from the engine's current state.
     struct Plan {
-        IMtTrack* track = nullptr; // raw mode: the marked track (with a reference)
+        ComRef<IMtTrack> track;    // raw mode: the marked track
         WaveFormat storage;        // what the reader gives
         WaveFormat output;         // what the pin sends
         LONGLONG start = 0, end = 0;
@@ -59,7 +60,7 @@ private:
     HRESULT MakePlan(Plan& plan);
     void ReleaseReaders();
 
-    IMtTrackSet* m_set = nullptr;
+    ComRef<IMtTrackSet> m_set;
     bool m_mix = false;
     LONG m_mixChannels = 0;
     bool m_automation = true;
@@ -68,8 +69,8 @@ private:
 
     // Streaming state.
     Plan m_plan;
-    IMtItem* m_trackReader = nullptr;
-    IMtMixReader* m_mixReader = nullptr;
+    ComRef<IMtItem> m_trackReader;
+    ComRef<IMtMixReader> m_mixReader;
     SampleConverter m_convert;
     std::vector<uint8_t> m_storageBuf;
     std::atomic<LONGLONG> m_done{0}; // frames delivered

@@ -49,7 +49,6 @@ public:
     double GetValue();
     int Position() const { return m_position; }
     int TrackLength() const { return m_length; }
-    RECT TrackRect() const { return m_track; }
     // Client point of the track at a position (the thumb's centre there).
     POINT PointAt(int position) const;
 
