@@ -13,20 +13,21 @@ VideoRendererFilter::~VideoRendererFilter()
     CloseHandle(m_step);
 }
 
-bool VideoRendererFilter::Step(DWORD ms)
+bool VideoRendererFilter::Step(DWORD ms, HANDLE cancel)
 {
     // Marked held only once its Receive has passed the mark: a mark cleared before that would
     // be set again and would turn the next sample away.
-    if (!WaitHeld(ms))
+    if (!WaitHeld(ms, cancel))
         return false;
     ResetEvent(m_arrived);
     SetEvent(m_step);
     return true;
 }
 
-bool VideoRendererFilter::WaitHeld(DWORD ms)
+bool VideoRendererFilter::WaitHeld(DWORD ms, HANDLE cancel)
 {
-    return WaitForSingleObject(m_arrived, ms) == WAIT_OBJECT_0;
+    const HANDLE events[2] = {m_arrived, cancel};
+    return WaitForMultipleObjects(cancel ? 2 : 1, events, FALSE, ms) == WAIT_OBJECT_0;
 }
 
 void VideoRendererFilter::LetGo()

@@ -1,0 +1,32 @@
+// The player on a clip coded with key frames, as splitters and decoders deliver one: a player
+// closed while its worker steps through slow frames goes at once.
+#include "DShowVideoSource.h"
+#include "DrawWindow.h"
+#include "KeyFrameClipSource.h"
+
+#include <gtest/gtest.h>
+
+TEST(VideoPlayer, APlayerClosedWhileItStepsThroughSlowFramesGoesAtOnce)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ClipSourceSettings settings;
+    settings.slowFrom = 1;
+    settings.slowMs = 2500; // each under the worker's 5 s for a frame, ten of them well over 20 s
+    ClipSourceRegistration clip(settings);
+    DrawWindow w;
+    auto* source = new CDShowVideoSource;
+    ASSERT_TRUE(source->Open(clip.Path().c_str()));
+    source->SetWindow(w.Window());
+    ASSERT_EQ(DrawnFrame(*source, w, 0), 0);
+    // Eleven frames on from the one held: the worker steps through them one by one.
+    w.Clear(kCleared);
+    source->DrawFrame(w.Dc(), 10, 10, 160, 120, 11, 1);
+    const DWORD asked = GetTickCount();
+    while (ClipSourceRegistration::SlowFramesBegun() < 2 && GetTickCount() - asked < 10000)
+        Sleep(10);
+    ASSERT_GE(ClipSourceRegistration::SlowFramesBegun(), 2) << "the worker did not step on";
+    const DWORD start = GetTickCount();
+    delete source;
+    EXPECT_LT(GetTickCount() - start, 1500u);
+    CoUninitialize();
+}
