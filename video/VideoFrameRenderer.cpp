@@ -108,6 +108,19 @@ HRESULT CVideoFrameRenderer::PinBeginFlush(InputPin* pin)
     return VideoRendererFilter::PinBeginFlush(pin);
 }
 
+HRESULT CVideoFrameRenderer::PinReceive(InputPin* pin, IMediaSample* sample)
+{
+    // Sample times count from the seek's position: a frame that ends by 0 lies before the
+    // frame asked for. Passed on, the next frame comes; held, it would answer the request.
+    REFERENCE_TIME start = 0, stop = 0;
+    const HRESULT timed = sample->GetTime(&start, &stop);
+    if (timed == VFW_S_NO_STOP_TIME)
+        stop = start + std::max<int64_t>(m_framePeriod, 1);
+    if (sample->IsPreroll() == S_OK || (SUCCEEDED(timed) && stop <= 0))
+        return S_OK;
+    return VideoRendererFilter::PinReceive(pin, sample);
+}
+
 HRESULT CVideoFrameRenderer::RenderSample(IMediaSample* sample)
 {
     if (!m_player)

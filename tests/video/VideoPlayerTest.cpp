@@ -1,10 +1,36 @@
-// The player on a clip coded with key frames, as splitters and decoders deliver one: a player
-// closed while its worker steps through slow frames goes at once.
+// The player on a clip coded with key frames, as splitters and decoders deliver one: after a
+// seek the frames from the key frame before it come first, and the one asked for is drawn; a
+// player closed while its worker steps through slow frames goes at once.
 #include "DShowVideoSource.h"
 #include "DrawWindow.h"
 #include "KeyFrameClipSource.h"
 
 #include <gtest/gtest.h>
+
+TEST(VideoPlayer, AFrameReachedFromItsKeyFrameIsTheOneAskedFor)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    struct Case {
+        const char* delivery;
+        bool markPreroll;
+    } cases[] = {{"frames before the position marked preroll", true},
+                 {"frames before the position only timed before it", false}};
+    DrawWindow w;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.delivery);
+        ClipSourceSettings settings;
+        settings.markPreroll = c.markPreroll;
+        ClipSourceRegistration clip(settings);
+        CDShowVideoSource source;
+        ASSERT_TRUE(source.Open(clip.Path().c_str()));
+        source.SetWindow(w.Window());
+        ASSERT_EQ(source.GetFrameCount(), 12);
+        // Seeks (from key frames 4, 0 and 4) and steps on from the frame each left held.
+        for (int frame : {7, 9, 2, 6, 11, 5})
+            EXPECT_EQ(DrawnFrame(source, w, frame), frame);
+    }
+    CoUninitialize();
+}
 
 TEST(VideoPlayer, APlayerClosedWhileItStepsThroughSlowFramesGoesAtOnce)
 {
