@@ -66,21 +66,10 @@ protected:
             return VFW_S_NO_MORE_ITEMS;
         VIDEOINFOHEADER vih{};
         vih.AvgTimePerFrame = kPeriod;
-        vih.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        vih.bmiHeader.biWidth = kWidth;
-        vih.bmiHeader.biHeight = kHeight;
-        vih.bmiHeader.biPlanes = 1;
-        vih.bmiHeader.biBitCount = 24;
-        vih.bmiHeader.biCompression = BI_RGB;
-        vih.bmiHeader.biSizeImage = kFrameBytes;
-        AM_MEDIA_TYPE mt{};
-        mt.majortype = MEDIATYPE_Video;
-        mt.subtype = MEDIASUBTYPE_RGB24;
-        mt.bFixedSizeSamples = TRUE;
-        mt.lSampleSize = kFrameBytes;
-        mt.formattype = FORMAT_VideoInfo;
-        mt.cbFormat = sizeof vih;
-        mt.pbFormat = reinterpret_cast<BYTE*>(&vih);
+        vih.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, kHeight, 1, 24, BI_RGB, kFrameBytes, 0, 0, 0, 0};
+        const AM_MEDIA_TYPE mt{MEDIATYPE_Video, MEDIASUBTYPE_RGB24, TRUE,
+                               FALSE,           kFrameBytes,        FORMAT_VideoInfo,
+                               nullptr,         sizeof vih,         reinterpret_cast<BYTE*>(&vih)};
         return out.Set(mt);
     }
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override
