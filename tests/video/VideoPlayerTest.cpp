@@ -3,6 +3,7 @@
 // player closed while its worker steps through slow frames goes at once.
 #include "DShowVideoSource.h"
 #include "DrawWindow.h"
+#include "ComObject.h"
 #include "KeyFrameClipSource.h"
 
 #include <gtest/gtest.h>
@@ -21,13 +22,18 @@ TEST(VideoPlayer, AFrameReachedFromItsKeyFrameIsTheOneAskedFor)
         ClipSourceSettings settings;
         settings.markPreroll = c.markPreroll;
         ClipSourceRegistration clip(settings);
-        CDShowVideoSource source;
-        ASSERT_TRUE(source.Open(clip.Path().c_str()));
-        source.SetWindow(w.Window());
-        ASSERT_EQ(source.GetFrameCount(), 12);
-        // Seeks (from key frames 4, 0 and 4) and steps on from the frame each left held.
-        for (int frame : {7, 9, 2, 6, 11, 5})
-            EXPECT_EQ(DrawnFrame(source, w, frame), frame);
+        const long live = kvcom::ModuleRefs();
+        {
+            CDShowVideoSource source;
+            ASSERT_TRUE(source.Open(clip.Path().c_str()));
+            source.SetWindow(w.Window());
+            ASSERT_EQ(source.GetFrameCount(), 12);
+            // Seeks (from key frames 4, 0 and 4) and steps on from the frame each left held.
+            for (int frame : {7, 9, 2, 6, 11, 5})
+                EXPECT_EQ(DrawnFrame(source, w, frame), frame);
+        }
+        // The player let go of its renderer and graph: both filters are gone.
+        EXPECT_EQ(kvcom::ModuleRefs(), live);
     }
     CoUninitialize();
 }
