@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int kDrawAttempts = 4;
+
 uint8_t Clamp(int v)
 {
     return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
@@ -185,8 +187,17 @@ void CVideoFrameRenderer::Draw(HDC dc, int x, int y, int width, int height, cons
     } info{};
     info.header = header;
     std::memcpy(info.colors, m_format.colors, sizeof info.colors);
-    DrawDibDraw(m_player->DrawDib(), dc, x, y, width, height, &info.header, const_cast<uint8_t*>(bits), 0, 0,
-                header.biWidth, header.biHeight, 0);
+    // A context that another thread is using at that instant refuses the call (Wine's GDI), and
+    // DrawDib, begun on such a refusal, fails every later draw: ended, it begins afresh.
+    const HDRAWDIB drawDib = m_player->DrawDib();
+    auto draw = [&] {
+        return DrawDibDraw(drawDib, dc, x, y, width, height, &info.header, const_cast<uint8_t*>(bits), 0, 0,
+                           header.biWidth, header.biHeight, 0);
+    };
+    for (int attempt = 1; !draw() && attempt < kDrawAttempts; ++attempt) {
+        DrawDibEnd(drawDib);
+        Sleep(1);
+    }
     if (m_player->ShowsFrameNumbers()) {
         char text[16];
         std::snprintf(text, sizeof text, "%d", frame);

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 TEST(VideoPlayer, AFrameReachedFromItsKeyFrameIsTheOneAskedFor)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -61,5 +64,44 @@ TEST(VideoPlayer, APlayerClosedWhileItStepsThroughSlowFramesGoesAtOnce)
     const DWORD start = GetTickCount();
     delete source;
     EXPECT_LT(GetTickCount() - start, 1500u);
+    CoUninitialize();
+}
+
+TEST(VideoPlayer, AFirstFrameDrawnWhileTheWindowIsBusyLeavesThePlayerDrawing)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ClipSourceRegistration clip(ClipSourceSettings{});
+    DrawWindow w;
+    // Reads of the window's own context on another thread, as the preview paints it while the
+    // renderer draws: under Wine a call that meets one of them fails.
+    struct Busy {
+        HDC dc;
+        std::atomic<bool> on{true};
+    } busy{w.Dc()};
+    for (int player = 0; player < 10; ++player) {
+        SCOPED_TRACE(player);
+        CDShowVideoSource source;
+        ASSERT_TRUE(source.Open(clip.Path().c_str()));
+        source.SetWindow(w.Window());
+        busy.on = true;
+        std::thread reader([&busy] {
+            while (busy.on)
+                GetPixel(busy.dc, 1, 1);
+        });
+        source.DrawFrame(w.Dc(), 10, 10, 160, 120, 7, 1);
+        CVideoPlayer* p = source.Player();
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 6000;) {
+            EnterCriticalSection(&p->Lock());
+            const bool answered = p->Requests().empty();
+            LeaveCriticalSection(&p->Lock());
+            if (answered)
+                break;
+            Sleep(5);
+        }
+        busy.on = false;
+        reader.join();
+        // Whatever became of that frame, the next one is drawn.
+        EXPECT_EQ(DrawnFrame(source, w, 3), 3);
+    }
     CoUninitialize();
 }
