@@ -69,8 +69,11 @@ HRESULT VideoRendererFilter::PinBeginFlush(InputPin* pin)
 
 HRESULT VideoRendererFilter::PinEndFlush(InputPin* pin)
 {
-    // A step not taken before the seek would let the seek's frame go.
+    // A step not taken before the seek would let the seek's frame go; a sample that was on
+    // its way when the flush began marked itself held after the flush cleared the mark, and
+    // would turn every sample of the new stream away.
     ResetEvent(m_step);
+    ResetEvent(m_arrived);
     if (State() == State_Paused)
         ResetEvent(m_release);
     return RendererFilter::PinEndFlush(pin);
