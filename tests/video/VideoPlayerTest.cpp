@@ -1,9 +1,10 @@
 // The player on a clip coded with key frames, as splitters and decoders deliver one: after a
 // seek the frames from the key frame before it come first, and the one asked for is drawn; a
-// player closed while its worker steps through slow frames goes at once.
+// player closed while its worker steps through slow frames goes at once; a first frame drawn
+// while its window's context is busy on another thread does not leave the player blank.
+#include "ComObject.h"
 #include "DShowVideoSource.h"
 #include "DrawWindow.h"
-#include "ComObject.h"
 #include "KeyFrameClipSource.h"
 
 #include <gtest/gtest.h>
