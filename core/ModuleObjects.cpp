@@ -75,6 +75,14 @@ void UnloadModules()
     GetLoadedModuleList().Sweep();
 }
 
+void KeepModuleLoaded(HMODULE module)
+{
+    HMODULE pinned = nullptr;
+    if (module)
+        ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                             reinterpret_cast<LPCSTR>(module), &pinned);
+}
+
 HRESULT CreateModuleObject(const char* moduleFile, REFCLSID clsid, REFIID iid, void** object, HMODULE* module)
 {
     if (!object)

@@ -162,10 +162,18 @@ HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format
     try {
         if (!m_engine)
             throw CKvSSException(E_UNEXPECTED);
-        ThrowIfFailed(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                       IID_IGraphBuilder, graph.OutVoid()));
-        ThrowIfFailed(CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reader.OutVoid()));
-        ThrowIfFailed(CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.OutVoid()));
+        // No message thread of its own: the graph makes no filter itself and ours have no
+        // windows, and starting and ending that thread cost ten milliseconds a mix.
+        ThrowIfFailed(CoCreateInstance(CLSID_FilterGraphNoThread, nullptr,
+                                       CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER, IID_IGraphBuilder,
+                                       graph.OutVoid()));
+        HMODULE readerModule = nullptr, writerModule = nullptr;
+        ThrowIfFailed(
+            CreateModuleObject("KsTrksRd.dll", CLSID_KsTrksRd, IID_IBaseFilter, reader.OutVoid(), &readerModule));
+        KeepModuleLoaded(readerModule);
+        ThrowIfFailed(
+            CreateModuleObject("KsTrksWt.dll", CLSID_KsTrksWt, IID_IBaseFilter, writer.OutVoid(), &writerModule));
+        KeepModuleLoaded(writerModule);
         ThrowIfFailed(graph->AddFilter(reader.Get(), nullptr));
         ThrowIfFailed(graph->AddFilter(writer.Get(), nullptr));
         ThrowIfFailed(reader->QueryInterface(__uuidof(ITracksReaderSetup), setup.OutVoid()));
@@ -182,6 +190,11 @@ HRESULT CNyMultiTrackDoc::RenderMixdown(IMtItemList** list, WAVEFORMATEX* format
         ThrowIfFailed(FindPinByDirection(reader.Get(), PINDIR_OUTPUT, out.Out()));
         ThrowIfFailed(FindPinByDirection(writer.Get(), PINDIR_INPUT, in.Out()));
         ThrowIfFailed(graph->ConnectDirect(out.Get(), in.Get(), nullptr));
+
+        // No clock: the render goes as fast as the filters allow.
+        ComRef<IMediaFilter> timing;
+        if (SUCCEEDED(graph->QueryInterface(IID_IMediaFilter, timing.OutVoid())))
+            timing->SetSyncSource(nullptr);
 
         SendProgress(1, 0);
         ThrowIfFailed(graph->QueryInterface(IID_IMediaControl, control.OutVoid()));

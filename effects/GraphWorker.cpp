@@ -40,14 +40,6 @@ void DrainEvents(IMediaEvent* events)
 
 } // namespace
 
-void KeepModuleLoaded(HMODULE module)
-{
-    HMODULE pinned = nullptr;
-    if (module)
-        ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                             reinterpret_cast<LPCSTR>(module), &pinned);
-}
-
 void DispatchWaitingMessages()
 {
     MSG msg;

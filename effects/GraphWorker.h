@@ -148,9 +148,6 @@ private:
     HANDLE thread = nullptr;
 };
 
-// Keeps a module the workers load for every run in memory until the process ends: freed once
-// unused, it was loaded again by every apply's first track (a tenth of a second under load).
-void KeepModuleLoaded(HMODULE module);
 // Takes and dispatches every waiting message of this thread (a quit stays queued).
 void DispatchWaitingMessages();
 // The listed files as one step named `name` of the document's history ("effectfile"; flag 1

@@ -357,6 +357,10 @@ TEST_F(CommandsTest, MixTracksToNewRendersTwoOrSixChannelsIntoALabelledNewDocume
         EXPECT_EQ(uint32_t(type), GetDocumentHost().DefaultSettings().documentType);
         g_mixTarget.reset();
     }
+    // The next mix finds its filters' modules loaded: unused, they are not freed.
+    UnloadModules();
+    EXPECT_NE(nullptr, GetModuleHandleA("KsTrksRd.dll"));
+    EXPECT_NE(nullptr, GetModuleHandleA("KsTrksWt.dll"));
 }
 
 TEST_F(CommandsTest, OneTrackMixdownIsOneMixingEntryUndoneWithLabelsAndOffset)

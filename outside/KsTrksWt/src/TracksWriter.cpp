@@ -164,12 +164,16 @@ HRESULT TracksWriter::RenderSample(IMediaSample* sample)
         out = m_buffer.data();
     }
     try {
+        m_peaks->Write(out, DWORD(outBytes)); // while the data is still in the cache
         if (m_pending.size() + outBytes > kWriteBytes)
             WritePending();
-        m_pending.insert(m_pending.end(), out, out + outBytes);
-        if (m_pending.size() >= kWriteBytes)
-            WritePending();
-        m_peaks->Write(out, DWORD(outBytes));
+        if (m_pending.empty() && outBytes >= kWriteBytes) {
+            WriteData(out, outBytes); // large enough alone: no copy through m_pending
+        } else {
+            m_pending.insert(m_pending.end(), out, out + outBytes);
+            if (m_pending.size() >= kWriteBytes)
+                WritePending();
+        }
     } catch (const CKvSSException& e) {
         return e.m_hr;
     }
@@ -182,11 +186,16 @@ void TracksWriter::WritePending()
 {
     if (m_pending.empty())
         return;
-    DWORD done = 0;
-    ThrowIfFailed(m_data->Write(m_pending.data(), DWORD(m_pending.size()), &done));
-    if (done != m_pending.size())
-        throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    WriteData(m_pending.data(), m_pending.size());
     m_pending.clear();
+}
+
+void TracksWriter::WriteData(const void* data, size_t bytes)
+{
+    DWORD done = 0;
+    ThrowIfFailed(m_data->Write(data, DWORD(bytes), &done));
+    if (done != bytes)
+        throw CKvSSException(HRESULT_FROM_WIN32(ERROR_DISK_FULL));
 }
 
 HRESULT TracksWriter::OnEndOfStreamReceived()

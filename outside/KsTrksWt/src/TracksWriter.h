@@ -40,6 +40,8 @@ private:
     void DeleteFiles();
     // The data waiting in m_pending into the file.
     void WritePending();
+    // Bytes into the file whole; a short write is a full disk.
+    void WriteData(const void* data, size_t bytes);
 
     CritSec m_outputLock; // names and counts against the caller's questions
     std::string m_wantData, m_wantPeak;

@@ -314,6 +314,39 @@ TEST_F(RenderGraph, WriterTakesEveryDepthTheConverterIsSetTo)
     }
 }
 
+// Small samples gather into large writes and large ones are written as they come: the data
+// and the peaks are the same bytes whatever the pieces (a quarter megabyte is 65,536 frames).
+TEST_F(RenderGraph, WriterStoresTheSameBytesAndPeaksWhateverTheSampleSizes)
+{
+    const std::vector<uint8_t> data = MakeRamp16(200003, 2);
+    std::vector<uint8_t> firstPeaks;
+    for (size_t chunk : {1000, 50000, 65536, 70000, 200003}) {
+        SCOPED_TRACE(testing::Message() << chunk << " frames a sample");
+        TestGraph g;
+        ComRef<TestPcmSource> src(TestPcmSource::New(MakeWaveFormat(SampleKind::Pcm, 44100, 16, 2), data, chunk));
+        ComRef<IBaseFilter> sink(wtModule.Create<IBaseFilter>(CLSID_KsTrksWt));
+        ComRef<ITracksWriterOutput> out;
+        ASSERT_TRUE(sink);
+        sink->QueryInterface(__uuidof(ITracksWriterOutput), out.OutVoid());
+        ASSERT_EQ(S_OK, g.Add(src.Get(), nullptr));
+        ASSERT_EQ(S_OK, g.Add(sink.Get(), nullptr));
+        ASSERT_EQ(S_OK, g.Connect(src.Get(), sink.Get()));
+        ASSERT_EQ(EC_COMPLETE, g.RunToEnd(30000));
+        g.Stop();
+        char name[MAX_PATH] = {}, peak[MAX_PATH] = {};
+        out->GetDataFileName(name);
+        out->GetPeakFileName(peak);
+        EXPECT_TRUE(ReadFileBytes(name) == data);
+        const std::vector<uint8_t> peaks = ReadFileBytes(peak);
+        EXPECT_FALSE(peaks.empty());
+        if (firstPeaks.empty())
+            firstPeaks = peaks;
+        EXPECT_TRUE(peaks == firstPeaks);
+        DeleteFileA(name);
+        DeleteFileA(peak);
+    }
+}
+
 TEST_F(RenderGraph, StoppedRunLeavesNoFiles)
 {
     // A source slowed to at least 17 s a run, so that the stop always comes before its end.
