@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 uint64_t MakeVersion64(WORD a, WORD b, WORD c, WORD d)
@@ -105,26 +106,29 @@ HRESULT DetectDirectXVersion(const FileVersionReader& reader, int* major, int* m
     *major = 0;
     *minor = 0;
     *letter = ' ';
-    // Each file is read once: a version read maps the file twice, and rows share files.
+    // The last holding row wins, so the rows are tried from the newest and the first that holds
+    // ends the search: a current system reads one file. Each file is read at most once (a
+    // version read maps the file twice, and rows share files).
     struct Read {
         const char* file;
         HRESULT hr;
         uint64_t version;
     };
     std::vector<Read> reads;
-    for (const DirectXCheck& check : kChecks) {
+    for (auto check = std::rbegin(kChecks); check != std::rend(kChecks); ++check) {
         auto read = std::find_if(reads.begin(), reads.end(),
-                                 [&](const Read& r) { return strcmp(r.file, check.file) == 0; });
+                                 [&](const Read& r) { return strcmp(r.file, check->file) == 0; });
         if (read == reads.end()) {
             uint64_t version = 0;
-            const HRESULT hr = reader(check.file, &version);
-            read = reads.insert(reads.end(), Read{check.file, hr, version});
+            const HRESULT hr = reader(check->file, &version);
+            read = reads.insert(reads.end(), Read{check->file, hr, version});
         }
-        if (FAILED(read->hr) || !Holds(check, read->version))
+        if (FAILED(read->hr) || !Holds(*check, read->version))
             continue;
-        *major = check.major;
-        *minor = check.minor;
-        *letter = check.letter;
+        *major = check->major;
+        *minor = check->minor;
+        *letter = check->letter;
+        break;
     }
     return S_OK;
 }

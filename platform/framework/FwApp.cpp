@@ -141,7 +141,7 @@ BOOL CWinApp::OnIdle(LONG count)
         // Command-UI of every bar and the frame titles.
         if (m_pMainWnd && m_pMainWnd->m_hWnd) {
             m_pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
-            m_pMainWnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+            m_pMainWnd->SendMessageToObjectDescendants(WM_IDLEUPDATECMDUI, TRUE, 0);
         }
         // Floating frames owned by the main window are not its descendants. This thread's
         // windows are listed at once: a walk of the z-order ends early when another program's
@@ -162,7 +162,7 @@ BOOL CWinApp::OnIdle(LONG count)
             CWnd* wnd = CWnd::FromHandlePermanent(top);
             if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd)) && ::IsWindowVisible(top)) {
                 ::SendMessageA(top, WM_IDLEUPDATECMDUI, TRUE, 0);
-                wnd->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE);
+                wnd->SendMessageToObjectDescendants(WM_IDLEUPDATECMDUI, TRUE, 0);
             }
         }
         return TRUE;

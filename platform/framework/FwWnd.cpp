@@ -5,11 +5,60 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
-const char kObjectProp[] = "KvFwWindowObject";
 const char kDefaultClass[] = "KvFwWnd";
+
+// Each window's object, kept in the process: a window property costs a server round trip under
+// Wine, and the object is looked up for every message. Entries go with WM_NCDESTROY, Detach or
+// the object; any thread may look up.
+class WindowObjects {
+public:
+    CWnd* Find(HWND hwnd)
+    {
+        ::AcquireSRWLockShared(&m_lock);
+        auto found = m_objects.find(hwnd);
+        CWnd* wnd = found == m_objects.end() ? nullptr : found->second;
+        ::ReleaseSRWLockShared(&m_lock);
+        return wnd;
+    }
+    void Set(HWND hwnd, CWnd* wnd)
+    {
+        ::AcquireSRWLockExclusive(&m_lock);
+        m_objects[hwnd] = wnd;
+        ::ReleaseSRWLockExclusive(&m_lock);
+    }
+    std::vector<HWND> Handles()
+    {
+        std::vector<HWND> handles;
+        ::AcquireSRWLockShared(&m_lock);
+        handles.reserve(m_objects.size());
+        for (const auto& entry : m_objects)
+            handles.push_back(entry.first);
+        ::ReleaseSRWLockShared(&m_lock);
+        return handles;
+    }
+    void Remove(HWND hwnd)
+    {
+        ::AcquireSRWLockExclusive(&m_lock);
+        m_objects.erase(hwnd);
+        ::ReleaseSRWLockExclusive(&m_lock);
+    }
+
+private:
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    std::unordered_map<HWND, CWnd*> m_objects;
+};
+
+// Never destroyed: objects of static lifetime (the application's) go after every local static.
+WindowObjects& Objects()
+{
+    static auto* objects = new WindowObjects;
+    return *objects;
+}
 
 thread_local CWnd* t_pendingCreate = nullptr;
 thread_local std::map<HWND, std::unique_ptr<CWnd>>* t_tempWindows = nullptr;
@@ -43,13 +92,16 @@ END_MESSAGE_MAP()
 CWnd::~CWnd()
 {
     *m_alive = false;
-    if (m_hWnd && ::IsWindow(m_hWnd) && ::GetPropA(m_hWnd, kObjectProp) == this) {
-        if (m_previousProc) {
+    if (m_hWnd && Objects().Find(m_hWnd) == this) {
+        if (!::IsWindow(m_hWnd)) {
+            // Its window went without this object hearing of it.
+            Objects().Remove(m_hWnd);
+        } else if (m_previousProc) {
             UnsubclassWindow();
         } else {
             // The object dies before its window: the window loses its object and is destroyed.
             HWND hwnd = m_hWnd;
-            ::RemovePropA(hwnd, kObjectProp);
+            Objects().Remove(hwnd);
             m_hWnd = nullptr;
             ::DestroyWindow(hwnd);
         }
@@ -58,7 +110,7 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd)
 {
-    return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProp)) : nullptr;
+    return hwnd ? Objects().Find(hwnd) : nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd)
@@ -80,7 +132,7 @@ CWnd* CWnd::FromHandle(HWND hwnd)
 void CWnd::AttachObject(HWND hwnd)
 {
     m_hWnd = hwnd;
-    ::SetPropA(hwnd, kObjectProp, this);
+    Objects().Set(hwnd, this);
 }
 
 BOOL CWnd::Attach(HWND hwnd)
@@ -95,7 +147,7 @@ HWND CWnd::Detach()
 {
     HWND hwnd = m_hWnd;
     if (hwnd)
-        ::RemovePropA(hwnd, kObjectProp);
+        Objects().Remove(hwnd);
     m_hWnd = nullptr;
     return hwnd;
 }
@@ -175,7 +227,7 @@ LRESULT CWnd::RunWindowProc(UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_NCDESTROY) {
         HWND hwnd = m_hWnd;
         if (hwnd) {
-            ::RemovePropA(hwnd, kObjectProp);
+            Objects().Remove(hwnd);
             if (m_previousProc)
                 ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
         }
@@ -366,6 +418,14 @@ void CWnd::SendMessageToDescendants(UINT msg, WPARAM wp, LPARAM lp, BOOL deep) c
             temp.m_hWnd = nullptr;
         }
     }
+}
+
+void CWnd::SendMessageToObjectDescendants(UINT msg, WPARAM wp, LPARAM lp) const
+{
+    for (HWND hwnd : Objects().Handles())
+        // Still there: an earlier handler may have destroyed it.
+        if (::IsChild(m_hWnd, hwnd) && Objects().Find(hwnd))
+            ::SendMessageA(hwnd, msg, wp, lp);
 }
 
 void CWnd::ClientToScreen(RECT* r) const

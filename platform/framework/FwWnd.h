@@ -77,6 +77,10 @@ public:
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageA(m_hWnd, msg, wp, lp); }
     BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageA(m_hWnd, msg, wp, lp); }
     void SendMessageToDescendants(UINT msg, WPARAM wp = 0, LPARAM lp = 0, BOOL deep = TRUE) const;
+    // The message to each descendant that has an object of this framework (the only windows that
+    // answer its private messages), in no set order; found without asking the system for the
+    // window tree, which under Wine costs a server round trip a window.
+    void SendMessageToObjectDescendants(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const;
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }

@@ -76,22 +76,36 @@ TEST(DirectXVersion, FileVersionsGiveTheNewestHoldingRow)
     EXPECT_STREQ(small, "8.");
 }
 
-// A version read maps its file twice: files that several rows name are read once.
-TEST(DirectXVersion, EachFileIsReadOnce)
+// A version read maps its file twice: the newest holding row ends the search, and files that
+// several rows name are read once.
+TEST(DirectXVersion, TheNewestHoldingRowEndsTheSearchAndEachFileIsReadOnce)
 {
-    std::map<std::string, int> reads;
-    DWORD packed = 0;
-    GetDirectXVersion(
-        [&reads](const char* name, uint64_t* version) {
-            ++reads[name];
-            *version = MakeVersion64(5, 1, 2600, 881);
-            return S_OK;
-        },
-        &packed, nullptr, 0);
-    EXPECT_EQ(packed, 0x90000u);
-    EXPECT_EQ(reads.size(), 8u);
-    for (const auto& read : reads)
-        EXPECT_EQ(read.second, 1) << read.first;
+    const struct {
+        const char* what;
+        Files files;
+        DWORD packed;
+        size_t filesRead;
+    } cases[] = {
+        {"d3d9 present: only it is read", {{"d3d9.dll", MakeVersion64(0, 0, 0, 1)}}, 0x90000, 1},
+        // d3d9, dpnet, mpg2splt, d3d8 (two rows), ddraw: five files.
+        {"ddraw 8.0 only", {{"ddraw.dll", MakeVersion64(4, 8, 0, 400)}}, 0x80000, 5},
+        {"nothing at all: every file once", {}, 0, 8},
+    };
+    for (const auto& c : cases) {
+        std::map<std::string, int> reads;
+        const FileVersionReader feed = Feed(c.files);
+        DWORD packed = 0;
+        GetDirectXVersion(
+            [&](const char* name, uint64_t* version) {
+                ++reads[name];
+                return feed(name, version);
+            },
+            &packed, nullptr, 0);
+        EXPECT_EQ(packed, c.packed) << c.what;
+        EXPECT_EQ(reads.size(), c.filesRead) << c.what;
+        for (const auto& read : reads)
+            EXPECT_EQ(read.second, 1) << c.what << " " << read.first;
+    }
 }
 
 TEST(DirectXVersion, ThisSystemIsReadFromItsOwnFiles)

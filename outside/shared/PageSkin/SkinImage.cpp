@@ -2,12 +2,14 @@
 
 #include "ComRef.h"
 #include "GdiplusInclude.h"
+#include "SkinPng.h"
 
 #include <shlwapi.h>
 
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -15,6 +17,49 @@ bool FileExists(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The whole file; false when it cannot be read or is larger than any skin picture.
+bool ReadWholeFile(const char* file, std::vector<uint8_t>* bytes)
+{
+    HANDLE handle = ::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size = {};
+    constexpr LONGLONG kLargest = 64 << 20;
+    bool read = ::GetFileSizeEx(handle, &size) && size.QuadPart > 0 && size.QuadPart <= kLargest;
+    if (read) {
+        bytes->resize(size_t(size.QuadPart));
+        DWORD got = 0;
+        read = ::ReadFile(handle, bytes->data(), DWORD(bytes->size()), &got, nullptr) && got == bytes->size();
+    }
+    ::CloseHandle(handle);
+    return read;
+}
+
+// A plain 8-bit RGB or RGBA PNG, decoded without GDI+'s codec lookup; null for anything else.
+std::unique_ptr<Gdiplus::Bitmap> DecodeSkinPngBytes(const uint8_t* bytes, size_t size, bool* transparent)
+{
+    SkinPngLayout layout;
+    if (!ReadSkinPng(bytes, size, &layout))
+        return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(new Gdiplus::Bitmap(layout.width, layout.height, PixelFormat32bppARGB));
+    if (!bitmap || bitmap->GetLastStatus() != Gdiplus::Ok)
+        return nullptr;
+    Gdiplus::Rect all(0, 0, layout.width, layout.height);
+    Gdiplus::BitmapData data{};
+    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+        return nullptr;
+    const bool decoded =
+        DecodeSkinPng(bytes, size, layout, static_cast<uint8_t*>(data.Scan0), data.Stride, transparent);
+    bitmap->UnlockBits(&data);
+    return decoded ? std::move(bitmap) : nullptr;
+}
+
+std::unique_ptr<Gdiplus::Bitmap> DecodeSkinPngFile(const CString& file, bool* transparent)
+{
+    std::vector<uint8_t> bytes;
+    return ReadWholeFile(file, &bytes) ? DecodeSkinPngBytes(bytes.data(), bytes.size(), transparent) : nullptr;
 }
 
 std::unique_ptr<Gdiplus::Bitmap> DecodeFile(const CString& file)
@@ -171,13 +216,13 @@ bool HasTransparency(Gdiplus::Bitmap& bitmap)
 
 } // namespace
 
-void SkinImage::Adopt(std::unique_ptr<Gdiplus::Bitmap> bitmap) const
+void SkinImage::Adopt(std::unique_ptr<Gdiplus::Bitmap> bitmap, int transparent) const
 {
     if (m_opaque)
         ::DeleteObject(m_opaque);
     m_opaque = nullptr;
     m_bitmap = std::move(bitmap);
-    if (m_bitmap && !HasTransparency(*m_bitmap))
+    if (m_bitmap && !(transparent < 0 ? HasTransparency(*m_bitmap) : transparent != 0))
         m_opaque = CreateHBitmap();
 }
 
@@ -228,7 +273,11 @@ Gdiplus::Bitmap* SkinImage::Decoded() const
         // Emptied first: Adopt asks for the pixels through CreateHBitmap.
         const CString file = m_pending;
         m_pending.Empty();
-        Adopt(DecodeFile(file));
+        bool transparent = false;
+        if (std::unique_ptr<Gdiplus::Bitmap> plain = DecodeSkinPngFile(file, &transparent))
+            Adopt(std::move(plain), transparent ? 1 : 0);
+        else
+            Adopt(DecodeFile(file));
     }
     return m_bitmap.get();
 }
@@ -251,6 +300,12 @@ bool SkinImage::LoadResource(int id)
     const void* data = loaded ? LockResource(loaded) : nullptr;
     if (!data || !size || !Mapped(data, size))
         return false;
+    bool transparent = false;
+    if (std::unique_ptr<Gdiplus::Bitmap> plain =
+            DecodeSkinPngBytes(static_cast<const uint8_t*>(data), size, &transparent)) {
+        Adopt(std::move(plain), transparent ? 1 : 0);
+        return true;
+    }
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!copy)
         return false;

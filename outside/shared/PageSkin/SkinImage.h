@@ -8,9 +8,12 @@
 //   thumb.LoadResource(geq::kSkinThumbV);        // false when the module or the image is absent
 //
 // A missing or unreadable image leaves it empty: it draws nothing, its size is (0, 0) and
-// cloning gives null. SetFile only names the file: GDI+ decodes it on first use, so images
-// nothing shows cost no start-up time (decoding is the slow part under Wine). Every draw does nothing for a null DC. Units are pixels; the part draws
-// copy unscaled, so a skin can be cut into pieces at exact coordinates.
+// cloning gives null. SetFile only names the file: it is decoded on first use, so images
+// nothing shows cost no start-up time. Plain 8-bit RGB and RGBA PNGs (what skins are made of)
+// are decoded by SkinPng, without GDI+'s codec lookup, which under Wine costs dozens of server
+// round trips an image; GDI+ decodes every other file. Every draw does nothing for a null DC.
+// Units are pixels; the part draws copy unscaled, so a skin can be cut into pieces at exact
+// coordinates.
 #pragma once
 #include "FwDC.h"
 #include "FwString.h"
@@ -79,8 +82,9 @@ public:
 
 private:
     Gdiplus::Bitmap* Decoded() const;
-    // Takes the decoded pixels (or none), keeping a GDI copy of them when none is transparent.
-    void Adopt(std::unique_ptr<Gdiplus::Bitmap> bitmap) const;
+    // Takes the decoded pixels (or none), keeping a GDI copy of them when none is transparent
+    // (1: some pixel is, 0: none is, -1: not known yet, looked at here).
+    void Adopt(std::unique_ptr<Gdiplus::Bitmap> bitmap, int transparent = -1) const;
     // Copies the piece with BitBlt when the image has no transparent pixel and the piece lies
     // inside it: GDI+ sets up a graphics object for every draw, too slow for timer ticks.
     bool BlitOpaque(HDC dc, int x, int y, int sourceX, int sourceY, int width, int height) const;
