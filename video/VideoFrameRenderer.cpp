@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr int kDrawAttempts = 4;
+
 uint8_t Clamp(int v)
 {
     return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
@@ -108,6 +110,19 @@ HRESULT CVideoFrameRenderer::PinBeginFlush(InputPin* pin)
     return VideoRendererFilter::PinBeginFlush(pin);
 }
 
+HRESULT CVideoFrameRenderer::PinReceive(InputPin* pin, IMediaSample* sample)
+{
+    // Sample times count from the seek's position: a frame that ends by 0 lies before the
+    // frame asked for. Passed on, the next frame comes; held, it would answer the request.
+    REFERENCE_TIME start = 0, stop = 0;
+    const HRESULT timed = sample->GetTime(&start, &stop);
+    if (timed == VFW_S_NO_STOP_TIME)
+        stop = start + std::max<int64_t>(m_framePeriod, 1);
+    if (sample->IsPreroll() == S_OK || (SUCCEEDED(timed) && stop <= 0))
+        return S_OK;
+    return VideoRendererFilter::PinReceive(pin, sample);
+}
+
 HRESULT CVideoFrameRenderer::RenderSample(IMediaSample* sample)
 {
     if (!m_player)
@@ -172,8 +187,17 @@ void CVideoFrameRenderer::Draw(HDC dc, int x, int y, int width, int height, cons
     } info{};
     info.header = header;
     std::memcpy(info.colors, m_format.colors, sizeof info.colors);
-    DrawDibDraw(m_player->DrawDib(), dc, x, y, width, height, &info.header, const_cast<uint8_t*>(bits), 0, 0,
-                header.biWidth, header.biHeight, 0);
+    // A context that another thread is using at that instant refuses the call (Wine's GDI), and
+    // DrawDib, begun on such a refusal, fails every later draw: ended, it begins afresh.
+    const HDRAWDIB drawDib = m_player->DrawDib();
+    auto draw = [&] {
+        return DrawDibDraw(drawDib, dc, x, y, width, height, &info.header, const_cast<uint8_t*>(bits), 0, 0,
+                           header.biWidth, header.biHeight, 0);
+    };
+    for (int attempt = 1; !draw() && attempt < kDrawAttempts; ++attempt) {
+        DrawDibEnd(drawDib);
+        Sleep(1);
+    }
     if (m_player->ShowsFrameNumbers()) {
         char text[16];
         std::snprintf(text, sizeof text, "%d", frame);

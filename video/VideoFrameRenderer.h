@@ -1,8 +1,10 @@
 // CVideoFrameRenderer: the player's renderer filter. It takes RGB24 and RGB8 (any format type
 // with a format block) and YUY2 (video-info or MPEG video format types), and draws each
 // sample into the place of the player's first queued request; a sample with no request
-// waiting (the one paused graphs pre-roll) is not drawn. DrawDib draws bottom-up RGB only, so
-// YUY2 frames are turned into RGB24 and top-down frames are turned over first.
+// waiting (the one paused graphs pre-roll) is not drawn. A sample before the position of the
+// last seek (decoded from the key frame before it, marked preroll or timed before 0) is
+// neither drawn nor held. DrawDib draws bottom-up RGB only, so YUY2 frames are turned into
+// RGB24 and top-down frames are turned over first.
 #pragma once
 #include "VideoRendererFilter.h"
 
@@ -35,6 +37,7 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
+    HRESULT PinReceive(InputPin* pin, IMediaSample* sample) override;
     HRESULT RenderSample(IMediaSample* sample) override;
     HRESULT PinCompleteConnect(BasePin* pin, IPin* peer) override;
     HRESULT PinBeginFlush(InputPin* pin) override;

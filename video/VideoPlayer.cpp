@@ -11,20 +11,10 @@
 
 namespace {
 
-constexpr DWORD kWaitStep = 100;     // ms between looks at the stop flag
-constexpr int kFrameWaitSteps = 50;  // a frame that never comes frees the worker after 5 s
+constexpr DWORD kFrameWait = 5000; // ms: a frame that never comes frees the worker
 // A frame this close after the held one is reached by letting frames go one by one: a seek
 // decodes again from the key frame before it, every time.
 constexpr int kMaxSteps = 12;
-
-template <class T>
-void ReleaseInto(T*& p)
-{
-    if (p) {
-        p->Release();
-        p = nullptr;
-    }
-}
 
 // An outside MPEG decoder takes over the display unless told not to; only its own key is
 // touched, and only when it is installed.
@@ -51,7 +41,8 @@ bool IsOwnContext(HDC dc)
 
 CVideoPlayer::CVideoPlayer()
     : m_frameDone(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
-      m_requestWaiting(CreateEventA(nullptr, FALSE, FALSE, nullptr))
+      m_requestWaiting(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      m_stopped(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     InitializeCriticalSection(&m_lock);
 }
@@ -62,17 +53,18 @@ CVideoPlayer::~CVideoPlayer()
     Stop();
     if (m_control)
         m_control->Stop();
-    ReleaseInto(m_rendererFilter);
+    m_rendererFilter.Reset();
     m_renderer = nullptr;
     CloseHandle(m_requestWaiting);
     m_requests.clear();
-    ReleaseInto(m_seeking);
-    ReleaseInto(m_control);
-    ReleaseInto(m_graph);
+    m_seeking.Reset();
+    m_control.Reset();
+    m_graph.Reset();
     if (m_drawDib)
         DrawDibClose(m_drawDib);
     DeleteCriticalSection(&m_lock);
     CloseHandle(m_frameDone);
+    CloseHandle(m_stopped);
 }
 
 void CVideoPlayer::SetTextOffset(int pixels)
@@ -106,8 +98,8 @@ HRESULT CVideoPlayer::Open(const char* path)
 {
     TameOutsideMpegDecoder();
     m_drawDib = DrawDibOpen();
-    HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                  reinterpret_cast<void**>(&m_graph));
+    HRESULT hr =
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, m_graph.OutVoid());
     if (FAILED(hr))
         return hr;
     hr = BuildGraph(path);
@@ -130,51 +122,45 @@ HRESULT CVideoPlayer::BuildGraph(const char* path)
     m_renderer = CVideoFrameRenderer::Create(this);
     if (!m_renderer)
         return E_OUTOFMEMORY;
-    m_rendererFilter = static_cast<IBaseFilter*>(m_renderer);
+    m_rendererFilter = ComRef<IBaseFilter>(static_cast<IBaseFilter*>(m_renderer));
     if (m_framePeriod && !m_renderer->FramePeriod())
         m_renderer->SetFramePeriod(m_framePeriod);
     // The source first: a file that cannot be read leaves nothing else in the graph.
     const std::wstring file(path, path + strlen(path));
-    IBaseFilter* source = nullptr;
-    HRESULT hr = m_graph->AddSourceFilter(file.c_str(), file.c_str(), &source);
+    ComRef<IBaseFilter> source;
+    HRESULT hr = m_graph->AddSourceFilter(file.c_str(), file.c_str(), source.Out());
     if (FAILED(hr))
         return hr;
-    hr = m_graph->AddFilter(m_rendererFilter, L"Video Frame Renderer");
-    if (FAILED(hr)) {
-        source->Release();
+    hr = m_graph->AddFilter(m_rendererFilter.Get(), L"Video Frame Renderer");
+    if (FAILED(hr))
         return hr;
-    }
     // The first output of the source that reaches our renderer (the graph adds the splitter
     // and the decoder between); the sound stays unconnected.
-    IPin* input = nullptr;
-    hr = FindPinByDirection(m_rendererFilter, PINDIR_INPUT, &input);
+    ComRef<IPin> input;
+    hr = FindPinByDirection(m_rendererFilter.Get(), PINDIR_INPUT, input.Out());
     if (SUCCEEDED(hr)) {
         hr = VFW_E_CANNOT_RENDER;
         for (bool rgbOnly : {true, false}) {
             m_renderer->SetRgbOnly(rgbOnly);
-            IEnumPins* pins = nullptr;
-            if (FAILED(hr) && SUCCEEDED(source->EnumPins(&pins))) {
-                IPin* pin = nullptr;
-                while (FAILED(hr) && pins->Next(1, &pin, nullptr) == S_OK) {
+            ComRef<IEnumPins> pins;
+            if (FAILED(hr) && SUCCEEDED(source->EnumPins(pins.Out()))) {
+                ComRef<IPin> pin;
+                while (FAILED(hr) && pins->Next(1, pin.Out(), nullptr) == S_OK) {
                     PIN_DIRECTION dir;
                     if (SUCCEEDED(pin->QueryDirection(&dir)) && dir == PINDIR_OUTPUT)
-                        hr = m_graph->Connect(pin, input);
-                    pin->Release();
+                        hr = m_graph->Connect(pin.Get(), input.Get());
                 }
-                pins->Release();
             }
         }
         m_renderer->SetRgbOnly(false);
-        input->Release();
     }
-    source->Release();
     if (FAILED(hr))
         return hr;
     if (m_framePeriod && !m_renderer->FramePeriod())
         m_renderer->SetFramePeriod(m_framePeriod);
-    hr = m_graph->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&m_seeking));
+    hr = m_graph->QueryInterface(IID_IMediaSeeking, m_seeking.OutVoid());
     if (SUCCEEDED(hr))
-        hr = m_graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&m_control));
+        hr = m_graph->QueryInterface(IID_IMediaControl, m_control.OutVoid());
     if (FAILED(hr))
         return hr;
     m_seeking->GetTimeFormat(&m_timeFormat);
@@ -219,7 +205,7 @@ bool CVideoPlayer::DrawFrameNow(HDC memoryDc, int width, int height, int frame)
         return false;
     Queue(request);
     // The worker gives up on a frame after its 5 s; the request is gone by then.
-    const bool drawn = WaitForSingleObject(request.drawn, kFrameWaitSteps * kWaitStep + 1000) == WAIT_OBJECT_0;
+    const bool drawn = WaitForSingleObject(request.drawn, kFrameWait + 1000) == WAIT_OBJECT_0;
     EnterCriticalSection(&m_lock);
     for (VideoDrawRequest& queued : m_requests)
         if (queued.drawn == request.drawn)
@@ -268,7 +254,13 @@ bool CVideoPlayer::TakeRequest(VideoDrawRequest* request)
 void CVideoPlayer::SignalStop()
 {
     m_stop = true;
-    SetEvent(m_requestWaiting);
+    SetEvent(m_stopped);
+}
+
+bool CVideoPlayer::WaitUnlessStopped(HANDLE event, DWORD ms) const
+{
+    const HANDLE events[2] = {event, m_stopped};
+    return WaitForMultipleObjects(2, events, FALSE, ms) == WAIT_OBJECT_0;
 }
 
 void CVideoPlayer::Run()
@@ -278,7 +270,7 @@ void CVideoPlayer::Run()
         EnterCriticalSection(&m_lock);
         if (m_requests.empty()) {
             LeaveCriticalSection(&m_lock);
-            WaitForSingleObject(m_requestWaiting, kWaitStep);
+            WaitUnlessStopped(m_requestWaiting, INFINITE);
             continue;
         }
         if (m_requests.front().cancelled) {
@@ -295,16 +287,15 @@ void CVideoPlayer::Run()
         HRESULT hr = S_OK;
         if (step) {
             // The frames between go by undrawn; the last one answers the request.
-            const DWORD wait = kFrameWaitSteps * kWaitStep;
             for (int f = m_heldFrame + 1; f < frame && SUCCEEDED(hr); ++f)
-                if (!m_renderer->Step(wait))
+                if (!m_renderer->Step(kFrameWait, m_stopped))
                     hr = VFW_E_TIMEOUT;
-            if (SUCCEEDED(hr) && !m_renderer->WaitHeld(wait))
+            if (SUCCEEDED(hr) && !m_renderer->WaitHeld(kFrameWait, m_stopped))
                 hr = VFW_E_TIMEOUT;
             EnterCriticalSection(&m_lock);
             m_flushed = true;
             LeaveCriticalSection(&m_lock);
-            if (SUCCEEDED(hr) && !m_renderer->Step(wait))
+            if (SUCCEEDED(hr) && !m_renderer->Step(kFrameWait, m_stopped))
                 hr = VFW_E_TIMEOUT;
         } else {
             // A period in whole 100 ns units may be short by less than one (333333 at 30 fps):
@@ -317,15 +308,7 @@ void CVideoPlayer::Run()
             // No stop: the stream goes on after the frame, for the steps that may follow.
             hr = m_seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
         }
-        bool done = false;
-        if (SUCCEEDED(hr)) {
-            for (int wait = 0; wait < kFrameWaitSteps && !m_stop; ++wait) {
-                if (WaitForSingleObject(m_frameDone, kWaitStep) == WAIT_OBJECT_0) {
-                    done = true;
-                    break;
-                }
-            }
-        }
+        const bool done = SUCCEEDED(hr) && WaitUnlessStopped(m_frameDone, kFrameWait);
         // The renderer holds the frame drawn; after anything else where it stands is unknown.
         m_heldFrame = done ? frame : -1;
         // A failed seek, or a frame that never came: the request goes, or the worker would

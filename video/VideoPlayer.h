@@ -7,8 +7,10 @@
 //
 // Threads: the caller's (requests), the worker (seeks, one at a time) and the graph's streaming
 // thread (the renderer) meet at the request list, guarded by Lock(). A frame that never comes
-// frees the worker after 5 seconds and its request is dropped.
+// frees the worker after 5 seconds and its request is dropped. Every wait of the worker also
+// wakes on the stop, so the destructor never waits long for it.
 #pragma once
+#include "ComRef.h"
 #include "WorkerThread.h"
 
 #include <windows.h>
@@ -78,17 +80,21 @@ private:
     HRESULT BuildGraph(const char* path);
     void Queue(const VideoDrawRequest& request);
 
+    // True when event was set within ms; false on a timeout or the stop.
+    bool WaitUnlessStopped(HANDLE event, DWORD ms) const;
+
     HANDLE m_frameDone;
     CRITICAL_SECTION m_lock;
-    IGraphBuilder* m_graph = nullptr;
-    IMediaSeeking* m_seeking = nullptr;
-    IMediaControl* m_control = nullptr;
-    CVideoFrameRenderer* m_renderer = nullptr;
-    IBaseFilter* m_rendererFilter = nullptr;
+    ComRef<IGraphBuilder> m_graph;
+    ComRef<IMediaSeeking> m_seeking;
+    ComRef<IMediaControl> m_control;
+    CVideoFrameRenderer* m_renderer = nullptr; // the object behind m_rendererFilter
+    ComRef<IBaseFilter> m_rendererFilter;
     HDRAWDIB m_drawDib = nullptr;
     std::list<VideoDrawRequest> m_requests;
     HANDLE m_requestWaiting;
     volatile bool m_stop = false;
+    HANDLE m_stopped;           // manual reset: set with m_stop, wakes every wait of the worker
     bool m_seekPending = false; // the worker's seek waits for its frame
     bool m_flushed = false;     // and the graph has flushed since it began (or the last step)
     int m_heldFrame = -1;       // the frame the paused renderer holds (-1: unknown)

@@ -153,8 +153,12 @@ void CVideoPreviewWnd::OnZoom(UINT id)
     using MonitorFromRectFn = HMONITOR(WINAPI*)(LPCRECT, DWORD);
     using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
     HMODULE user = ::GetModuleHandleA("user32.dll");
-    auto fromRect = user ? reinterpret_cast<MonitorFromRectFn>(::GetProcAddress(user, "MonitorFromRect")) : nullptr;
-    auto info = user ? reinterpret_cast<GetMonitorInfoFn>(::GetProcAddress(user, "GetMonitorInfoA")) : nullptr;
+    auto fromRect =
+        user ? reinterpret_cast<MonitorFromRectFn>(reinterpret_cast<void*>(::GetProcAddress(user, "MonitorFromRect")))
+             : nullptr;
+    auto info =
+        user ? reinterpret_cast<GetMonitorInfoFn>(reinterpret_cast<void*>(::GetProcAddress(user, "GetMonitorInfoA")))
+             : nullptr;
     if (fromRect && info) {
         MONITORINFO mi{};
         mi.cbSize = sizeof mi;

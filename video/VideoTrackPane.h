@@ -48,7 +48,6 @@ public:
     // Sets Frame Animation for the time of an operation; the previous value.
     BOOL SetFrameAnimation(BOOL on);
     BOOL IsFrameAnimationOn() const { return m_frameAnimation; }
-    BOOL IsFrameNumberOn() const { return m_frameNumber; }
     void UpdateLayout();
     // Shows the frames for a time (the current position) unless frozen.
     void RenderFrames(double time);
@@ -58,10 +57,8 @@ public:
     void ScrollBy(int dx);
     // Binds (and lays out for) or unbinds the preview window.
     void SetPreviewWindow(CVideoPreviewWnd* preview);
-    CVideoPreviewWnd* GetPreviewWindow() const { return m_preview; }
     CVideoSource* DisplaySource() const { return m_display.get(); }
     double CurrentPosition() const { return m_position; }
-    IVideoTrackHost* Host() const { return m_host; }
 
     // The preview window's picture: the frame rectangle fitted into it, and its painting.
     void LayoutPreview(const RECT& picture);

@@ -34,7 +34,7 @@ void WorkerThread::Stop()
     SignalStop();
     if (!m_thread)
         return;
-    WaitForSingleObject(m_thread, 20000);
+    WaitForSingleObject(m_thread, INFINITE);
     CloseHandle(m_thread);
     m_thread = nullptr;
 }

@@ -1,6 +1,6 @@
 // WorkerThread: the small thread base of the video player. Start makes the thread suspended
 // (the caller resumes it with Resume) on a procedure that calls OnThreadStart, then Run; Stop
-// counts the request, calls SignalStop and waits up to 20 seconds for the thread to end.
+// counts the request, calls SignalStop and waits for the thread to end.
 #pragma once
 #include <windows.h>
 
@@ -13,15 +13,15 @@ public:
     virtual ~WorkerThread();
     virtual void OnThreadStart() {}
     virtual void Run() = 0;
-    // Asks Run to return soon (called by Stop).
+    // Asks Run to return soon (called by Stop): every wait of Run must wake on it.
     virtual void SignalStop() {}
 
     // False when the thread cannot be made; nothing happens when one exists.
     bool Start();
     void Resume();
+    // Returns once the thread has ended, however long that takes: the object it runs on is
+    // usually destroyed next.
     void Stop();
-    bool IsStarted() const { return m_thread != nullptr; }
-    LONG StopRequests() const { return m_stopRequests; }
 
 private:
     static DWORD WINAPI Procedure(void* self);

@@ -13,20 +13,21 @@ VideoRendererFilter::~VideoRendererFilter()
     CloseHandle(m_step);
 }
 
-bool VideoRendererFilter::Step(DWORD ms)
+bool VideoRendererFilter::Step(DWORD ms, HANDLE cancel)
 {
     // Marked held only once its Receive has passed the mark: a mark cleared before that would
     // be set again and would turn the next sample away.
-    if (!WaitHeld(ms))
+    if (!WaitHeld(ms, cancel))
         return false;
     ResetEvent(m_arrived);
     SetEvent(m_step);
     return true;
 }
 
-bool VideoRendererFilter::WaitHeld(DWORD ms)
+bool VideoRendererFilter::WaitHeld(DWORD ms, HANDLE cancel)
 {
-    return WaitForSingleObject(m_arrived, ms) == WAIT_OBJECT_0;
+    const HANDLE events[2] = {m_arrived, cancel};
+    return WaitForMultipleObjects(cancel ? 2 : 1, events, FALSE, ms) == WAIT_OBJECT_0;
 }
 
 void VideoRendererFilter::LetGo()
@@ -68,8 +69,11 @@ HRESULT VideoRendererFilter::PinBeginFlush(InputPin* pin)
 
 HRESULT VideoRendererFilter::PinEndFlush(InputPin* pin)
 {
-    // A step not taken before the seek would let the seek's frame go.
+    // A step not taken before the seek would let the seek's frame go; a sample that was on
+    // its way when the flush began marked itself held after the flush cleared the mark, and
+    // would turn every sample of the new stream away.
     ResetEvent(m_step);
+    ResetEvent(m_arrived);
     if (State() == State_Paused)
         ResetEvent(m_release);
     return RendererFilter::PinEndFlush(pin);

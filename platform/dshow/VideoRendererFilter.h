@@ -15,8 +15,9 @@ struct VideoRendererFilter : RendererFilter {
     STDMETHODIMP Stop() override;
     // Paused: once a sample is held (waited for up to ms; false when none came), lets it go;
     // WaitHeld then waits (up to ms) until the next one is held (or the stream has ended).
-    bool Step(DWORD ms);
-    bool WaitHeld(DWORD ms);
+    // Both give up at once (false) when cancel, an event, is set.
+    bool Step(DWORD ms, HANDLE cancel = nullptr);
+    bool WaitHeld(DWORD ms, HANDLE cancel = nullptr);
 
 protected:
     HRESULT PinReceive(InputPin* pin, IMediaSample* sample) override;
