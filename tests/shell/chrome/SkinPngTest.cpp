@@ -36,7 +36,7 @@ Bytes StoredZlib(const Bytes& raw)
     return z;
 }
 
-struct PngSpec {
+struct PngShape {
     int width, height;
     uint8_t depth, colour, interlace;
     Bytes rows;             // filtered rows, each led by its filter type
@@ -44,17 +44,17 @@ struct PngSpec {
     Bytes extraData;
 };
 
-Bytes MakePng(const PngSpec& spec)
+Bytes MakePng(const PngShape& shape)
 {
     Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
-    Put32(header, uint32_t(spec.width));
-    Put32(header, uint32_t(spec.height));
-    header.insert(header.end(), {spec.depth, spec.colour, 0, 0, spec.interlace});
+    Put32(header, uint32_t(shape.width));
+    Put32(header, uint32_t(shape.height));
+    header.insert(header.end(), {shape.depth, shape.colour, 0, 0, shape.interlace});
     Chunk(png, "IHDR", header);
-    if (*spec.extra)
-        Chunk(png, spec.extra, spec.extraData);
-    Chunk(png, "IDAT", StoredZlib(spec.rows));
+    if (*shape.extra)
+        Chunk(png, shape.extra, shape.extraData);
+    Chunk(png, "IDAT", StoredZlib(shape.rows));
     Chunk(png, "IEND", {});
     return png;
 }
@@ -208,7 +208,7 @@ TEST_F(SkinPngFiles, OtherKindsOfPngAreLeftToGdiplus)
     const Bytes key{0, 1, 0, 2, 0, 3};
     const struct {
         const char* what;
-        PngSpec spec;
+        PngShape shape;
     } cases[] = {
         {"16 bits a channel", {3, 2, 16, 2, 0, wide, "", {}}},
         {"grey", {3, 2, 8, 0, 0, grey, "", {}}},
@@ -217,13 +217,13 @@ TEST_F(SkinPngFiles, OtherKindsOfPngAreLeftToGdiplus)
         {"colour key", {3, 2, 8, 2, 0, rgb, "tRNS", key}},
     };
     for (const auto& c : cases) {
-        const Bytes png = MakePng(c.spec);
+        const Bytes png = MakePng(c.shape);
         Pixels ours;
         EXPECT_FALSE(Decode(png, &ours)) << c.what;
     }
     // The 16-bit one through the skin image: GDI+ reads it, so it is drawn all the same.
     const std::string name = folder.File("deep");
-    ASSERT_TRUE(WriteFile(name + ".png", MakePng(cases[0].spec)));
+    ASSERT_TRUE(WriteFile(name + ".png", MakePng(cases[0].shape)));
     SkinImage image;
     ASSERT_TRUE(image.SetFile(name.c_str()));
     skintest::Canvas canvas(3, 2);
