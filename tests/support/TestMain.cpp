@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 #include "TestSupport.h"
 
 namespace {
@@ -30,10 +32,62 @@ void ForgetProgramTempFolder()
     RegCloseKey(key);
 }
 
+// A test program that crashes under the test run's Wine (its debug output off) says only
+// "SegFault": write the code, the thread and the call chain as module+offset, for addr2line.
+void WriteLine(const char* text)
+{
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, DWORD(lstrlenA(text)), &written, nullptr);
+}
+
+void WriteFrame(int index, DWORD64 pc)
+{
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(pc), &module))
+        GetModuleFileNameA(module, name, sizeof name);
+    const char* base = name;
+    for (const char* c = name; *c; ++c)
+        if (*c == '\\' || *c == '/')
+            base = c + 1;
+    char line[MAX_PATH + 64];
+    snprintf(line, sizeof line, "  #%d %s+0x%llx\n", index, base,
+             static_cast<unsigned long long>(pc - reinterpret_cast<DWORD64>(module)));
+    WriteLine(line);
+}
+
+LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info)
+{
+    char line[160];
+    snprintf(line, sizeof line, "test program crashed: exception 0x%08lx at %p, thread %lu\n",
+             static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode), info->ExceptionRecord->ExceptionAddress,
+             static_cast<unsigned long>(GetCurrentThreadId()));
+    WriteLine(line);
+    CONTEXT context = *info->ContextRecord;
+    for (int i = 0; i < 32 && context.Rip; ++i) {
+        WriteFrame(i, context.Rip);
+        DWORD64 imageBase = 0;
+        RUNTIME_FUNCTION* function = RtlLookupFunctionEntry(context.Rip, &imageBase, nullptr);
+        if (!function) {
+            // A leaf function: its return address is on top of the stack.
+            context.Rip = *reinterpret_cast<DWORD64*>(context.Rsp);
+            context.Rsp += 8;
+            continue;
+        }
+        void* handlerData = nullptr;
+        DWORD64 establisher = 0;
+        RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, context.Rip, function, &context, &handlerData, &establisher,
+                         nullptr);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    SetUnhandledExceptionFilter(ReportCrash);
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new ShardForgetter);
     kvtest::ScratchFolder temp;
