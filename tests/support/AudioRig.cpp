@@ -17,6 +17,9 @@ namespace {
 class CaptureEnvironment : public ::testing::Environment {
 public:
     void SetUp() override { Capture::Get().WaitRunning(8000); }
+    // A recording device still open while the process exits tears down the sound driver under
+    // its own thread: close it first.
+    void TearDown() override { Capture::Get().Close(); }
 };
 const auto* g_environment = ::testing::AddGlobalTestEnvironment(new CaptureEnvironment);
 
@@ -61,13 +64,26 @@ Capture::Capture()
     }
     waveInStart(in_);
     thread_ = std::thread([this] { Run(); });
-    thread_.detach();
+}
+
+void Capture::Close()
+{
+    if (!in_)
+        return;
+    stop_ = true;
+    SetEvent(event_);
+    thread_.join();
+    waveInReset(in_);
+    for (WAVEHDR& h : headers_)
+        waveInUnprepareHeader(in_, &h, sizeof(WAVEHDR));
+    waveInClose(in_);
+    in_ = nullptr;
 }
 
 void Capture::Run()
 {
     size_t next = 0;
-    for (;;) {
+    while (!stop_) {
         WaitForSingleObject(event_, 50);
         while (headers_[next].dwFlags & WHDR_DONE) {
             WAVEHDR& h = headers_[next];

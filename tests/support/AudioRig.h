@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -36,6 +37,8 @@ public:
     bool WaitFor(LONGLONG until, DWORD timeoutMs);
     // Frames [from, to) as interleaved stereo.
     std::vector<int16_t> Take(LONGLONG from, LONGLONG to);
+    // Stops capturing and closes the device (at the end of the program).
+    void Close();
 
 private:
     Capture();
@@ -45,6 +48,7 @@ private:
     HWAVEIN in_ = nullptr;
     HANDLE event_ = nullptr;
     std::thread thread_;
+    std::atomic<bool> stop_{false};
     std::vector<std::vector<int16_t>> data_;
     std::vector<WAVEHDR> headers_;
 };
