@@ -82,6 +82,7 @@ uint16_t Profile(Medium medium)
 ImageDevice::ImageDevice(char letter, const std::string& sheetPath)
     : m_letter(letter), m_sheetPath(sheetPath), m_folder(FolderOf(sheetPath))
 {
+    RemoveStaleStaging();
 }
 
 ImageDevice::~ImageDevice()
@@ -540,6 +541,7 @@ uint8_t ImageDevice::SendCueSheet(const ScsiRequest& r, uint8_t* sense)
         return Fail(0x05, 0x26, 0x00, sense);
     if (leadOut > m_disc.capacity)
         return Fail(0x05, 0x21, 0x00, sense); // longer than the disc
+    RemoveStaleStaging();
     if (!m_testWrite) {
         m_staging = CreateFileA((BinPath() + ".part").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (m_staging == INVALID_HANDLE_VALUE)
@@ -620,6 +622,13 @@ uint8_t ImageDevice::CloseSession(uint8_t* sense)
         return Fail(0x03, 0x0C, 0x00, sense);
     }
     return kScsiGood;
+}
+
+void ImageDevice::RemoveStaleStaging()
+{
+    // Left by a burn that was killed. A burn still under way holds its staging file open
+    // unshared, so the delete fails on it.
+    DeleteFileA((BinPath() + ".part").c_str());
 }
 
 void ImageDevice::DropSession()
