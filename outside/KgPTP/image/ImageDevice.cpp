@@ -1,6 +1,8 @@
 #include "ImageDevice.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 
 namespace cdimage {
 namespace {
@@ -71,6 +73,38 @@ void PutAddress(uint8_t* p, uint32_t lba, bool msf)
     p[2] = uint8_t(a / kSectorsPerSecond % 60);
     p[3] = uint8_t(a % kSectorsPerSecond);
 }
+
+// Held by a burn from closing its staging file until it has renamed it, and by the removal of
+// a stale one: a drive made in another process meanwhile would take the closed file for one
+// that a killed burn left.
+class StagingLock {
+public:
+    explicit StagingLock(const std::string& stagingPath)
+    {
+        uint64_t hash = 14695981039346656037ull;
+        for (char c : stagingPath) {
+            hash ^= uint8_t(c == '/' ? '\\' : tolower(static_cast<unsigned char>(c)));
+            hash *= 1099511628211ull;
+        }
+        char name[40];
+        snprintf(name, sizeof name, "KgPTPStaging-%016llx", static_cast<unsigned long long>(hash));
+        m_mutex = CreateMutexA(nullptr, FALSE, name);
+        if (m_mutex)
+            WaitForSingleObject(m_mutex, INFINITE);
+    }
+    ~StagingLock()
+    {
+        if (m_mutex) {
+            ReleaseMutex(m_mutex);
+            CloseHandle(m_mutex);
+        }
+    }
+    StagingLock(const StagingLock&) = delete;
+    StagingLock& operator=(const StagingLock&) = delete;
+
+private:
+    HANDLE m_mutex;
+};
 
 uint16_t Profile(Medium medium)
 {
@@ -598,6 +632,7 @@ uint8_t ImageDevice::CloseSession(uint8_t* sense)
         DropSession();
         return kScsiGood;
     }
+    StagingLock lock(BinPath() + ".part");
     LARGE_INTEGER end;
     end.QuadPart = int64_t(m_cueLeadOut) * kRawSectorBytes;
     const bool sized = SetFilePointerEx(m_staging, end, nullptr, FILE_BEGIN) && SetEndOfFile(m_staging);
@@ -627,8 +662,10 @@ uint8_t ImageDevice::CloseSession(uint8_t* sense)
 void ImageDevice::RemoveStaleStaging()
 {
     // Left by a burn that was killed. A burn still under way holds its staging file open
-    // unshared, so the delete fails on it.
-    DeleteFileA((BinPath() + ".part").c_str());
+    // unshared, so the delete fails on it, or holds the lock while it renames it.
+    const std::string part = BinPath() + ".part";
+    StagingLock lock(part);
+    DeleteFileA(part.c_str());
 }
 
 void ImageDevice::DropSession()
