@@ -231,6 +231,13 @@ protected:
         song_ = scratch_.File("song.wav");
         ASSERT_TRUE(WriteSongWithCue(song_));
     }
+    // A session file kept for a later attempt would make the next start of the program in
+    // this test process (also one in the process itself) offer to recover it.
+    void TearDown() override
+    {
+        for (const std::string& left : SessionFiles())
+            DeleteFileA(left.c_str());
+    }
 
     // Starts the program and waits for its main frame.
     HWND Start(ProgramProcess& program)
