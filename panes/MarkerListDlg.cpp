@@ -5,12 +5,14 @@
 #include "ControllerViewLink.h"
 #include "DocumentHost.h"
 #include "EditMarkersDlg.h"
+#include "ErrorText.h"
 #include "HelpLauncher.h"
 #include "MarkCommands.h"
 #include "MarkerListRows.h"
 #include "MultiTrackDoc.h"
 #include "PanesIds.h"
 #include "PositionText.h"
+#include "ResourceModule.h"
 #include "SelectionModel.h"
 #include "Settings.h"
 #include "TimeUnitCombo.h"
@@ -499,10 +501,20 @@ DWORD CMarkerListDlg::ExportCsv(const char* path)
         text += CsvLine(cells);
     }
     DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
-    const DWORD error = ok && written == text.size() ? 0 : ::GetLastError();
+    DWORD error = 0;
+    if (!::WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr))
+        error = ::GetLastError() ? ::GetLastError() : ERROR_WRITE_FAULT;
+    else if (written != text.size())
+        error = ERROR_HANDLE_DISK_FULL; // a short write sets no error of its own
     ::CloseHandle(file);
     return error;
+}
+
+void CMarkerListDlg::ShowExportError(DWORD error)
+{
+    // The system's texts may hold inserts an export has no arguments for: they stay as written.
+    ErrorText text(GetResourceModule());
+    AfxMessageBox(text.GetText(static_cast<HRESULT>(error)), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CMarkerListDlg::Layout()
@@ -645,9 +657,7 @@ void CMarkerListDlg::OnExport()
     if (!::GetSaveFileNameA(&open))
         return;
     if (const DWORD error = ExportCsv(path)) {
-        char text[512] = "";
-        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, text, sizeof text, nullptr);
-        ::MessageBoxA(m_hWnd, text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+        ShowExportError(error);
         return;
     }
     std::string chosen(path);

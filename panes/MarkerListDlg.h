@@ -35,6 +35,9 @@ public:
     void ToAllTracks();
     // Writes the list as CSV; 0 or the file error.
     DWORD ExportCsv(const char* path);
+    // The box for an export's file error: the system's text for it, or the program's words for
+    // an unknown error when the system has none.
+    void ShowExportError(DWORD error);
     void SortByColumn(int column);
 
     // Rows (for the pane's owner and the tests).

@@ -8,6 +8,8 @@
 #include "Settings.h"
 #include "TempFilePaths.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -26,6 +28,30 @@ std::string FolderOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Another copy of the program runs, in another user's session (a second copy in this session
+// hands its file over and ends before its start gets this far). Its scratch files may be
+// closed for a moment between two steps, and were written before this run began: from here
+// they look left behind. When it cannot be told, another copy is taken to run.
+bool AnotherCopyRuns()
+{
+    char self[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return true;
+    const char* slash = std::strrchr(self, '\\');
+    const char* name = slash ? slash + 1 : self;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return true;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32First(snapshot, &entry); more && !found; more = ::Process32Next(snapshot, &entry))
+        found = entry.th32ProcessID != ::GetCurrentProcessId() && _stricmp(entry.szExeFile, name) == 0;
+    ::CloseHandle(snapshot);
+    return found;
 }
 
 std::vector<CNyMultiTrackDoc*> OpenDocuments()
@@ -102,6 +128,9 @@ int RemoveLeftoverSaveFiles(const std::vector<std::string>& folders)
 
 void RemoveLeftoverFiles(IMtTempStore* store)
 {
+    // A later start, with no other copy running, removes them.
+    if (AnotherCopyRuns())
+        return;
     TempFilePaths paths;
     std::string temp = paths.GetFolder();
     while (!temp.empty() && (temp.back() == '\\' || temp.back() == '/'))

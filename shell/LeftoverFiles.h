@@ -5,6 +5,8 @@
 //   "KMT*.tmp") written before this run that no open document uses; none while a session
 //   file of an earlier run stays there for a later attempt, whose edits may need them;
 // - beside the files the program saves, the "NY<hex>.tmp" a killed save left.
+// Nothing is removed while another copy of the program runs (another user's): its files of
+// this moment are not told apart from those left behind.
 #pragma once
 #include <windows.h>
 

@@ -145,6 +145,7 @@ TEST(AspiLayer, UnusableLibraryLeavesTheLayerUnbound)
 // of an older system forced, the layer names the image drive.
 TEST(AspiLayer, NamesAnImageDriveThroughTheDriveAccessModuleAsWnaspi32)
 {
+    ASSERT_TRUE(cdtest::DriverOverridesSet()) << cdtest::kDriverOverridesHint;
     cdtest::ScopedImageDrive image('Q', cdtest::StandardDisc());
     cdtest::ScopedWnaspi32 library;
     CAspiLayer layer(CAspiLayer::Entries{}, false, 10000);

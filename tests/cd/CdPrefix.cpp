@@ -64,8 +64,6 @@ std::string UnixPathOf(const std::string& windowsPath)
     return out;
 }
 
-constexpr const char* kMciKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI";
-
 } // namespace
 
 std::vector<cdkit::ImageTrack> StandardDisc()
@@ -99,52 +97,25 @@ ScopedImageDrive::~ScopedImageDrive()
         DefineDrive(m_letter, std::string(), DRIVE_NO_ROOT_DIR);
 }
 
-ScopedMciDriver::ScopedMciDriver()
+bool DriverOverridesSet()
 {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMciKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    char previous[MAX_PATH] = {};
-    DWORD size = sizeof previous;
-    m_hadPrevious = RegQueryValueExA(key, "cdaudio", nullptr, nullptr, reinterpret_cast<BYTE*>(previous), &size) ==
-                    ERROR_SUCCESS;
-    m_previous = previous;
-    const std::string driver = kvtest::BinFolder() + "kvtestcda.dll";
-    RegSetValueExA(key, "cdaudio", 0, REG_SZ, reinterpret_cast<const BYTE*>(driver.c_str()), DWORD(driver.size() + 1));
-    RegCloseKey(key);
-}
-
-ScopedMciDriver::~ScopedMciDriver()
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMciKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    if (m_hadPrevious)
-        RegSetValueExA(key, "cdaudio", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_previous.c_str()),
-                       DWORD(m_previous.size() + 1));
-    else
-        RegDeleteValueA(key, "cdaudio");
-    RegCloseKey(key);
+    char overrides[1024] = {};
+    const DWORD length = GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+    if (length == 0 || length >= sizeof overrides)
+        return false;
+    const std::string text = overrides;
+    return text.find("mcicda") != std::string::npos && text.find("wnaspi32") != std::string::npos;
 }
 
 ScopedWnaspi32::ScopedWnaspi32()
 {
     CopyFileA((kvtest::BinFolder() + "KgPTP.dll").c_str(), m_folder.File("WNASPI32.DLL").c_str(), FALSE);
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
-    RegSetValueExA(key, "wnaspi32", 0, REG_SZ, reinterpret_cast<const BYTE*>("native"), 7);
-    RegCloseKey(key);
     SetDllDirectoryA(m_folder.Path().c_str());
 }
 
 ScopedWnaspi32::~ScopedWnaspi32()
 {
     SetDllDirectoryA(nullptr);
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "wnaspi32");
-        RegCloseKey(key);
-    }
     if (HMODULE loaded = GetModuleHandleA(m_folder.File("WNASPI32.DLL").c_str()))
         FreeLibrary(loaded);
 }

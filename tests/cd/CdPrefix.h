@@ -2,6 +2,12 @@
 // Wine's mount manager calls a CD-ROM drive, our own MCI "cdaudio" driver in place of Wine's
 // (which would find no disc there), and KgPTP.dll loadable under the platform's ASPI name.
 // Each scoped object undoes what it did.
+//
+// The two drivers are ours only for the CD test programs and the programs they start: these
+// run with Wine's load order for mcicda and wnaspi32 set to native first in their environment
+// (CTest sets it), so that the bin folder's mcicda.dll (the tests' driver) and the scratch
+// WNASPI32.DLL are loaded. Every other program of the prefix keeps Wine's own; nothing
+// machine-wide is changed.
 #pragma once
 #include "AspiLayer.h"
 #include "DiscImageKit.h"
@@ -33,15 +39,10 @@ private:
     bool m_cdrom = false;
 };
 
-class ScopedMciDriver {
-public:
-    ScopedMciDriver();
-    ~ScopedMciDriver();
-
-private:
-    std::string m_previous;
-    bool m_hadPrevious = false;
-};
+// Whether this process loads our drivers; otherwise the hint says how to run it.
+bool DriverOverridesSet();
+constexpr const char kDriverOverridesHint[] =
+    "run through CTest, or with WINEDLLOVERRIDES=mcicda,wnaspi32=n,b in the environment";
 
 class ScopedWnaspi32 {
 public:

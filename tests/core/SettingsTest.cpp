@@ -169,3 +169,76 @@ TEST(Settings, TableKnowsEveryEntryWithItsDefault)
     GetSettingStringDefault("UnitFrames", &text);
     EXPECT_EQ(text, "25.00");
 }
+
+namespace {
+
+bool KeyExists(HKEY hive, const std::string& path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// A process of this program that never runs a test: its id is taken until the handle closes.
+PROCESS_INFORMATION StartSuspended()
+{
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line = std::string("\"") + self + "\" --gtest_list_tests";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    EXPECT_TRUE(::CreateProcessA(self, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                                 &startup, &process));
+    return process;
+}
+
+} // namespace
+
+// A test process's key goes with its last root; the next root made removes the whole keys that
+// ended processes left (as a killed test leaves them) and keeps those of running processes.
+TEST(SettingsTestRoot, RemovesItsProcessKeyAndTheKeysOfEndedProcesses)
+{
+    PROCESS_INFORMATION running = StartSuspended(), ended = StartSuspended();
+    ASSERT_NE(nullptr, running.hProcess);
+    ASSERT_NE(nullptr, ended.hProcess);
+    ::TerminateProcess(ended.hProcess, 1);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(ended.hProcess, 10000));
+    const HKEY hives[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+    const std::string runningKey = SettingsTestRoot::ProcessKey(running.dwProcessId),
+                      endedKey = SettingsTestRoot::ProcessKey(ended.dwProcessId),
+                      ownKey = SettingsTestRoot::ProcessKey(::GetCurrentProcessId());
+    for (HKEY hive : hives)
+        for (const std::string& key : {runningKey, endedKey}) {
+            HKEY section = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(hive, (key + "\\Killed.Test\\Settings").c_str(), 0, nullptr, 0,
+                                                       KEY_WRITE, nullptr, &section, nullptr));
+            const DWORD value = 1;
+            ::RegSetValueExA(section, "Left", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+            ::RegCloseKey(section);
+        }
+
+    {
+        SettingsTestRoot root;
+        SetSettingInt("Settings", "Written", 7);
+        for (HKEY hive : hives) {
+            EXPECT_TRUE(KeyExists(hive, ownKey));
+            EXPECT_TRUE(KeyExists(hive, runningKey));
+            EXPECT_FALSE(KeyExists(hive, endedKey));
+        }
+    }
+    for (HKEY hive : hives)
+        EXPECT_FALSE(KeyExists(hive, ownKey));
+
+    ::TerminateProcess(running.hProcess, 1);
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(running.hProcess, 10000));
+    { SettingsTestRoot root; }
+    for (HKEY hive : hives)
+        EXPECT_FALSE(KeyExists(hive, runningKey));
+    for (PROCESS_INFORMATION* p : {&running, &ended}) {
+        ::CloseHandle(p->hThread);
+        ::CloseHandle(p->hProcess);
+    }
+}

@@ -302,5 +302,57 @@ TEST_F(MarkerListTest, CsvRowsReadBackAsFiveFields)
     EXPECT_EQ("\"Verse, first\",1,\"00 : 00 : 01, 00\",\"00 : 00 : 02, 00\",\"00 : 00 : 01, 00\"\r", lines[3]);
 }
 
+// A failed export shows the system's text for the file error, its inserts left as written (there
+// are no arguments for them), and the program's unknown-error text for a code without one.
+TEST_F(MarkerListTest, AFailedExportShowsTheSystemsTextOrTheUnknownErrorText)
+{
+    auto systemText = [](DWORD code) {
+        char text[512] = "";
+        const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                         LANG_USER_DEFAULT, text, sizeof text, nullptr);
+        std::string s(text, n);
+        if (s.size() >= 2 && s.compare(s.size() - 2, 2, "\r\n") == 0)
+            s.resize(s.size() - 2);
+        return s;
+    };
+    DWORD withInserts = 0, unknown = 0;
+    for (DWORD code = 1; code < 20000 && !withInserts; ++code)
+        if (systemText(code).find("%1") != std::string::npos)
+            withInserts = code;
+    for (DWORD code = 0xFFFF; code > 0xF000 && !unknown; --code)
+        if (systemText(code).empty())
+            unknown = code;
+    ASSERT_NE(0u, withInserts);
+    ASSERT_NE(0u, unknown);
+
+    kvtest::ScratchFolder folder;
+    const DWORD missingFolder = pane_->ExportCsv(folder.File("gone\\list.csv").c_str());
+    ASSERT_NE(0u, missingFolder);
+    const struct {
+        DWORD code;
+        std::string shown;
+    } cases[] = {
+        {missingFolder, systemText(missingFolder)},
+        {withInserts, systemText(withInserts)},
+        {unknown, "An unknown error occurred."},
+    };
+    std::vector<std::string> boxes;
+    AfxSetMessageBoxHook([&boxes](const char* text, const char*, UINT) {
+        boxes.push_back(text);
+        return IDOK;
+    });
+    struct Unhook {
+        ~Unhook() { AfxSetMessageBoxHook(nullptr); }
+    } unhook;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        boxes.clear();
+        pane_->ShowExportError(c.code);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_FALSE(c.shown.empty());
+        EXPECT_EQ(c.shown, boxes[0]);
+    }
+}
+
 } // namespace
 

@@ -246,7 +246,9 @@ TEST_F(MixerViewTest, StripsEndingAtTheRightEdgeFitWithoutScrolling)
         PumpMessages();
         mixer_->GetClientRect(&client);
         ASSERT_EQ(needed - narrower, client.right);
-        SCROLLINFO info{sizeof info, SIF_ALL};
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
         ASSERT_TRUE(CustomScrollBar_GetScrollInfo(bar, SB_HORZ, &info));
         EXPECT_EQ(narrower ? 1 : 0, info.nMax);
         EXPECT_EQ(0, mixer_->GetTrackStrip(0)->GetRect().left - mixer_->GetMasterStrip()->GetRect().right);

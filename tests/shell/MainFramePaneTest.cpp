@@ -48,8 +48,9 @@ TEST_F(MainFrameTest, FirstRunPlacesEachPaneAtItsMinimumSizeClearOfTheBarsAndThe
         SIZE minimum, maximum;
         pane->GetSizeLimits(&minimum, &maximum);
         const CRect rect = WindowRect(pane);
-        if (spot.kind == PaneKind::Controller)
+        if (spot.kind == PaneKind::Controller) {
             EXPECT_EQ(rect.TopLeft(), CPoint(main.left + spot.offset, client.top)) << "its offset, below the bars";
+        }
         EXPECT_GE(rect.top, client.top);
         // The shown ones each in a place of their own; the hidden ones where there is room
         // left on this small screen (here, none: they cover the least they can).

@@ -231,6 +231,13 @@ protected:
         song_ = scratch_.File("song.wav");
         ASSERT_TRUE(WriteSongWithCue(song_));
     }
+    // A session file kept for a later attempt would make the next start of the program in
+    // this test process (also one in the process itself) offer to recover it.
+    void TearDown() override
+    {
+        for (const std::string& left : SessionFiles())
+            DeleteFileA(left.c_str());
+    }
 
     // Starts the program and waits for its main frame.
     HWND Start(ProgramProcess& program)
@@ -653,6 +660,7 @@ TEST_F(ProgramFilesTest, TheStartRemovesScratchFilesOfKilledRunsAndSavesThatNoth
     const std::string killedSave = scratch_.File("NY1A2B.tmp"), held = scratch_.File("NY77.tmp"),
                       notOurs = scratch_.File("NYnotes.tmp"), text = scratch_.File("NY1A2C.txt"),
                       killedRun = SessionFolder() + "KMTF00D.tmp";
+    CreateDirectoryA(SessionFolder().c_str(), nullptr); // the program makes it at its first start
     for (const std::string& path : {killedSave, held, notOurs, text, killedRun})
         WriteBytes(path, std::vector<uint8_t>(64, 1));
     HANDLE holding = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -675,4 +683,56 @@ TEST_F(ProgramFilesTest, TheStartRemovesScratchFilesOfKilledRunsAndSavesThatNoth
     EXPECT_TRUE(Exists(held)) << "a file held open was deleted";
     EXPECT_TRUE(Exists(notOurs));
     EXPECT_TRUE(Exists(text));
+}
+
+// Another user's copy of the program may use the same folders: its scratch files of the moment
+// look like those killed runs and saves left, so a start removes none while it runs.
+TEST_F(ProgramFilesTest, TheStartRemovesNoScratchFilesWhileAnotherCopyRuns)
+{
+    const std::string save = scratch_.File("NY1A2B.tmp"), run = SessionFolder() + "KMTF00D.tmp";
+    CreateDirectoryA(SessionFolder().c_str(), nullptr);
+    for (const std::string& path : {save, run})
+        WriteBytes(path, std::vector<uint8_t>(64, 1));
+    // The other copy: a process of the program's name that never runs (this test program).
+    kvtest::ScratchFolder elsewhere;
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string copy = elsewhere.File("KvSound5EU.exe");
+    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+    std::string line = "\"" + copy + "\" --gtest_list_tests";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION other{};
+    ASSERT_TRUE(CreateProcessA(copy.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &other));
+    Sleep(100); // written before the program starts
+    {
+        ProgramProcess program(Program(), "\"" + song_ + "\"");
+        HWND frame = Start(program);
+        EXPECT_NE(frame, nullptr);
+        // The instance information is written once the clean-up is past.
+        EXPECT_TRUE(WaitFor([] {
+            HKEY key = nullptr;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Korvane\\Common\\KorvaneSound", 0, KEY_READ, &key) !=
+                ERROR_SUCCESS)
+                return false;
+            const bool written = RegQueryValueExA(key, "Mutex", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+            RegCloseKey(key);
+            return written;
+        }));
+        EXPECT_TRUE(Exists(save)) << "a scratch file beside the song went while another copy ran";
+        EXPECT_TRUE(Exists(run)) << "a scratch file in the temporary folder went while another copy ran";
+        if (frame) {
+            PostMessageA(frame, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(WaitFor([&] {
+                AnswerOtherBox(program, IDNO);
+                return program.WaitForExit(0);
+            }, 20000));
+        }
+    }
+    TerminateProcess(other.hProcess, 1);
+    WaitForSingleObject(other.hProcess, 10000);
+    CloseHandle(other.hThread);
+    CloseHandle(other.hProcess);
+    DeleteFileA(run.c_str());
 }

@@ -1,6 +1,8 @@
 #include "ImageDevice.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 
 namespace cdimage {
 namespace {
@@ -72,6 +74,38 @@ void PutAddress(uint8_t* p, uint32_t lba, bool msf)
     p[3] = uint8_t(a % kSectorsPerSecond);
 }
 
+// Held by a burn from closing its staging file until it has renamed it, and by the removal of
+// a stale one: a drive made in another process meanwhile would take the closed file for one
+// that a killed burn left.
+class StagingLock {
+public:
+    explicit StagingLock(const std::string& stagingPath)
+    {
+        uint64_t hash = 14695981039346656037ull;
+        for (char c : stagingPath) {
+            hash ^= uint8_t(c == '/' ? '\\' : tolower(static_cast<unsigned char>(c)));
+            hash *= 1099511628211ull;
+        }
+        char name[40];
+        snprintf(name, sizeof name, "KgPTPStaging-%016llx", static_cast<unsigned long long>(hash));
+        m_mutex = CreateMutexA(nullptr, FALSE, name);
+        if (m_mutex)
+            WaitForSingleObject(m_mutex, INFINITE);
+    }
+    ~StagingLock()
+    {
+        if (m_mutex) {
+            ReleaseMutex(m_mutex);
+            CloseHandle(m_mutex);
+        }
+    }
+    StagingLock(const StagingLock&) = delete;
+    StagingLock& operator=(const StagingLock&) = delete;
+
+private:
+    HANDLE m_mutex;
+};
+
 uint16_t Profile(Medium medium)
 {
     return medium == Medium::CdRom ? 0x0008 : medium == Medium::CdR ? 0x0009 : medium == Medium::CdRw ? 0x000A : 0x0010;
@@ -82,6 +116,7 @@ uint16_t Profile(Medium medium)
 ImageDevice::ImageDevice(char letter, const std::string& sheetPath)
     : m_letter(letter), m_sheetPath(sheetPath), m_folder(FolderOf(sheetPath))
 {
+    RemoveStaleStaging();
 }
 
 ImageDevice::~ImageDevice()
@@ -540,6 +575,7 @@ uint8_t ImageDevice::SendCueSheet(const ScsiRequest& r, uint8_t* sense)
         return Fail(0x05, 0x26, 0x00, sense);
     if (leadOut > m_disc.capacity)
         return Fail(0x05, 0x21, 0x00, sense); // longer than the disc
+    RemoveStaleStaging();
     if (!m_testWrite) {
         m_staging = CreateFileA((BinPath() + ".part").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (m_staging == INVALID_HANDLE_VALUE)
@@ -596,6 +632,7 @@ uint8_t ImageDevice::CloseSession(uint8_t* sense)
         DropSession();
         return kScsiGood;
     }
+    StagingLock lock(BinPath() + ".part");
     LARGE_INTEGER end;
     end.QuadPart = int64_t(m_cueLeadOut) * kRawSectorBytes;
     const bool sized = SetFilePointerEx(m_staging, end, nullptr, FILE_BEGIN) && SetEndOfFile(m_staging);
@@ -620,6 +657,15 @@ uint8_t ImageDevice::CloseSession(uint8_t* sense)
         return Fail(0x03, 0x0C, 0x00, sense);
     }
     return kScsiGood;
+}
+
+void ImageDevice::RemoveStaleStaging()
+{
+    // Left by a burn that was killed. A burn still under way holds its staging file open
+    // unshared, so the delete fails on it, or holds the lock while it renames it.
+    const std::string part = BinPath() + ".part";
+    StagingLock lock(part);
+    DeleteFileA(part.c_str());
 }
 
 void ImageDevice::DropSession()

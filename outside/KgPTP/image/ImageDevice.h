@@ -8,7 +8,8 @@
 // A disc-at-once burn: SEND CUE SHEET on a blank disc, WRITE(10) from LBA -150 on, then
 // SYNCHRONIZE CACHE, which writes the image's bin beside the sheet and rewrites the sheet in the
 // common form. With test write set nothing is kept: the disc stays blank. The sheet is read
-// again whenever its file changes.
+// again whenever its file changes. A staging file that a killed burn left goes when the drive
+// is made and when the next burn starts.
 #pragma once
 #include "CueSheet.h"
 #include "ScsiDevice.h"
@@ -55,6 +56,8 @@ private:
     uint8_t CloseSession(uint8_t* sense);
     uint8_t Blank(uint8_t* sense);
     void DropSession();
+    // Deletes the staging file ("<bin>.part") a killed burn left; the finished bin stays.
+    void RemoveStaleStaging();
     std::string BinPath() const;
     bool ReadSectors(uint32_t lba, uint32_t count, uint8_t* out);
     void Copy(const ScsiRequest& r, const uint8_t* answer, size_t bytes);

@@ -1,6 +1,7 @@
-// kvtestcda.dll: the tests' own MCI "cdaudio" driver. Registered in the test prefix in place of
-// Wine's, it answers the table-of-contents questions of the program's CD drive object from
-// KgPTP.dll's drives (disc images), so the program's MCI code runs unchanged against an image.
+// kvtestcda (mcicda.dll in the bin folder): the tests' own MCI "cdaudio" driver. Loaded in place
+// of Wine's by the CD test programs only, it answers the table-of-contents questions of the
+// program's CD drive object from KgPTP.dll's drives (disc images), so the program's MCI code
+// runs unchanged against an image.
 // Times follow the common driver: milliseconds count from the start of the lead-in gap.
 #include "CdDriveAccess.h"
 

@@ -70,6 +70,7 @@ int FilesIn(const std::string& folder)
 
 void BurnProgram::SetUp()
 {
+    ASSERT_TRUE(DriverOverridesSet()) << kDriverOverridesHint;
     kvtest::ClearProgramKey();
     HKEY key = nullptr;
     RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);

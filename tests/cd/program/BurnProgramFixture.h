@@ -49,7 +49,6 @@ protected:
     // The disc's sectors from LBA 0 through our drive access (empty when it cannot read).
     std::vector<uint8_t> ReadSectors(uint32_t count);
 
-    ScopedMciDriver m_driver;
     kvtest::ScratchFolder m_sources, m_temp;
     std::unique_ptr<ScopedImageDrive> m_image;
     std::unique_ptr<kvtest::ProgramProcess> m_program;

@@ -211,9 +211,11 @@ TEST_F(BurnProgram, RefusesDiscsThatCannotTakeTheBurnAndADriveAnotherProgramHold
             int32_t count = 0;
             HGLOBAL block = nullptr;
             holder->GetDevices(&count, &block);
-            for (int32_t i = 0; i < count; ++i)
-                if (static_cast<const CdWriterDeviceRecord*>(block)[i].drive[0] == kLetter)
+            for (int32_t i = 0; i < count; ++i) {
+                if (static_cast<const CdWriterDeviceRecord*>(block)[i].drive[0] == kLetter) {
                     ASSERT_TRUE(holder->Reserve(static_cast<const CdWriterDeviceRecord*>(block)[i].id, TRUE));
+                }
+            }
             GlobalFree(block);
         }
         PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);

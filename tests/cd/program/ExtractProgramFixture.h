@@ -46,6 +46,7 @@ class ExtractProgram : public testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(DriverOverridesSet()) << kDriverOverridesHint;
         kvtest::ClearProgramKey();
         // Other test programs may offer image drives of their own meanwhile.
         HKEY key = nullptr;
@@ -73,7 +74,6 @@ protected:
 
     std::string Diagnose() { return DescribeBoxes(*m_program); }
 
-    ScopedMciDriver m_driver;
     std::unique_ptr<ScopedImageDrive> m_image;
     std::unique_ptr<kvtest::ProgramProcess> m_program;
     HWND m_frame = nullptr;

@@ -213,8 +213,9 @@ TEST(CueSheetFuzz, MutatedSheetsAreRefusedOrDescribeADiscWhoseAudioReadsFromItsF
             ASSERT_EQ(int(t + 1), track.number);
             ASSERT_TRUE(track.index0 <= track.index1 && track.index1 < track.end);
             ASSERT_LE(track.gapNotInFile, track.index1 - track.index0);
-            if (t + 1 < disc.tracks.size())
+            if (t + 1 < disc.tracks.size()) {
                 ASSERT_LE(track.end, disc.tracks[t + 1].index0);
+            }
         }
         ASSERT_LE(disc.leadOut, disc.capacity);
 
@@ -241,8 +242,9 @@ TEST(CueSheetFuzz, MutatedSheetsAreRefusedOrDescribeADiscWhoseAudioReadsFromItsF
                 if (gap)
                     continue;
                 ASSERT_GE(sector, 0) << "track " << track.number << " at " << lba << " holds no sector of a file";
-                if (previous >= 0)
+                if (previous >= 0) {
                     ASSERT_EQ(previous + 1, sector) << "track " << track.number << " at " << lba;
+                }
                 previous = sector;
             }
         }

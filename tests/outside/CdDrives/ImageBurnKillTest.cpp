@@ -40,12 +40,12 @@ uint8_t Command(ImageDevice& device, std::vector<uint8_t> cdb, void* data = null
 // A disc-at-once burn of one audio track of kTrackSectors after its two-second pre-gap; the
 // hook runs before each write (its index) and before the session is closed (kWrites).
 template <class Hook>
-bool Burn(ImageDevice& device, Hook hook)
+bool Burn(ImageDevice& device, Hook hook, bool testWrite = false)
 {
     uint8_t mode[8 + 52] = {};
     mode[8] = 0x05;
     mode[9] = 0x32;
-    mode[10] = 0x02; // disc at once, no test write
+    mode[10] = testWrite ? 0x12 : 0x02; // disc at once
     if (Command(device, {0x55, 0x10, 0, 0, 0, 0, 0, 0, sizeof mode, 0}, mode, sizeof mode) != kScsiGood)
         return false;
     std::vector<uint8_t> cue;
@@ -81,6 +81,22 @@ bool Burn(ImageDevice& device, Hook hook)
     }
     hook(kWrites);
     return Command(device, {0x35, 0, 0, 0, 0, 0, 0, 0, 0, 0}) == kScsiGood;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A staging file as a killed burn leaves it: some sectors, no more.
+void LeaveStaging(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::vector<uint8_t> sectors(10 * kRawSectorBytes, 0x5A);
+    DWORD wrote = 0;
+    EXPECT_TRUE(WriteFile(file, sectors.data(), DWORD(sectors.size()), &wrote, nullptr));
+    CloseHandle(file);
 }
 
 bool FileSize(const std::string& path, uint64_t* bytes, void*)
@@ -158,6 +174,7 @@ TEST(ImageBurnKill, AKilledBurnLeavesTheImageReadableAndTheNextBurnSucceeds)
         }
         EXPECT_EQ(Medium::CdR, disc.medium);
         ImageDevice device('Q', sheet);
+        EXPECT_FALSE(Exists(folder.File("disc.bin.part"))) << "the drive kept the killed burn's staging file";
         ASSERT_TRUE(Burn(device, [](uint32_t) {}));
         ASSERT_TRUE(ReadDisc(folder.Path(), &disc, &error)) << error;
         ASSERT_EQ(1u, disc.tracks.size());
@@ -165,4 +182,56 @@ TEST(ImageBurnKill, AKilledBurnLeavesTheImageReadableAndTheNextBurnSucceeds)
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.File("disc.bin.part").c_str()));
     }
     std::printf("%u kills, %u after the burned sheet was in place\n", kills, burned);
+}
+
+// The staging file a killed burn left goes when the drive is made, beside a blank disc or a
+// burned one, whose image stays whole; and when a burn starts on a drive made before it was
+// left. A burn under way keeps its own while another drive is made on its image.
+TEST(ImageBurnKill, TheDriveRemovesAStaleStagingFileAndKeepsTheImage)
+{
+    const struct {
+        const char* name;
+        bool burned;
+    } cases[] = {{"blank disc", false}, {"burned disc", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        kvtest::ScratchFolder folder;
+        const std::string sheet = cdkit::WriteBlank(folder.Path(), "disc", "CD-R"), part = folder.File("disc.bin.part");
+        if (c.burned) {
+            ImageDevice device('Q', sheet);
+            ASSERT_TRUE(Burn(device, [](uint32_t) {}));
+        }
+        const std::string image = c.burned ? cdkit::ReadFileText(folder.File("disc.bin")) : std::string();
+        LeaveStaging(part);
+        ImageDevice device('Q', sheet);
+        EXPECT_FALSE(Exists(part));
+        CueDisc disc;
+        std::string error;
+        ASSERT_TRUE(ReadDisc(folder.Path(), &disc, &error)) << error;
+        EXPECT_EQ(c.burned ? 1u : 0u, disc.tracks.size());
+        EXPECT_TRUE(image == (c.burned ? cdkit::ReadFileText(folder.File("disc.bin")) : std::string()));
+    }
+
+    kvtest::ScratchFolder folder;
+    const std::string sheet = cdkit::WriteBlank(folder.Path(), "disc", "CD-R"), part = folder.File("disc.bin.part");
+    ImageDevice device('Q', sheet);
+    LeaveStaging(part);
+    ASSERT_TRUE(Burn(device, [&](uint32_t step) {
+        if (step == 0) {
+            EXPECT_FALSE(Exists(part)) << "a test write kept the staging file";
+        }
+    }, true));
+    bool kept = false;
+    ASSERT_TRUE(Burn(device, [&](uint32_t step) {
+        if (step == kWrites / 2) {
+            ImageDevice another('Q', sheet);
+            kept = Exists(part);
+        }
+    }));
+    EXPECT_TRUE(kept) << "making a drive removed the staging file of a burn under way";
+    EXPECT_FALSE(Exists(part));
+    CueDisc disc;
+    std::string error;
+    ASSERT_TRUE(ReadDisc(folder.Path(), &disc, &error)) << error;
+    EXPECT_EQ(kTrackSectors, disc.leadOut);
 }

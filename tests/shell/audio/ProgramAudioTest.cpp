@@ -507,8 +507,9 @@ TEST_F(ProgramAudioTest, EditMarkersPreviewPlaysTheSectionRoundUntilStopped)
         SCOPED_TRACE("round " + std::to_string(i));
         EXPECT_GE(pieces[i].firstPosition, section.start - kRate * 0.002);
         EXPECT_LE(pieces[i].lastPosition, section.end + kRate * 0.002);
-        if (i + 1 < pieces.size())
+        if (i + 1 < pieces.size()) {
             EXPECT_NEAR(pieces[i].lastPosition, double(section.end - 1), kRate * 0.005);
+        }
         if (i > 0 && i + 1 < pieces.size()) {
             EXPECT_NEAR(pieces[i].firstPosition, double(section.start), kRate * 0.005);
             EXPECT_NEAR(double(pieces[i].frames), double(section.end - section.start), kRate * 0.005);
