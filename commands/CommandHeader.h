@@ -5,11 +5,15 @@
 //   offset 130  display name, 128 bytes, NUL-padded
 // A command chunk is "KSCM" "KCMD" + 64-bit size + the record; a group chunk is
 // "KSCM" "KGRP" holding the group's own command chunk and then one chunk per child.
+// The readers need no window and no file (the native sanitizer build fuzzes them).
 #pragma once
-#include "ChunkFile.h"
+#include "InterfaceTag.h"
+
+#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 struct IEditCommand;
@@ -31,7 +35,15 @@ struct CommandHeader {
 
     // Fills the three header fields of a zeroed block from the command's names.
     static void Fill(uint8_t* block, uint16_t recordSize, IEditCommand* command);
-    static uint16_t RecordSize(const uint8_t* block);
-    static std::string TypeName(const uint8_t* block); // at most 128 bytes, up to the first NUL
-    static std::string Name(const uint8_t* block);
+    static uint16_t RecordSize(const uint8_t* block) { return uint16_t(block[0] | block[1] << 8); }
+    // At most 128 bytes, up to the first NUL.
+    static std::string TypeName(const uint8_t* block) { return FieldText(block + kTypeNameOffset); }
+    static std::string Name(const uint8_t* block) { return FieldText(block + kNameOffset); }
+
+private:
+    static std::string FieldText(const uint8_t* field)
+    {
+        const char* text = reinterpret_cast<const char*>(field);
+        return std::string(text, strnlen(text, kNameField));
+    }
 };

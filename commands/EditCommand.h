@@ -12,6 +12,7 @@
 // Callers hold commands only through IEditCommand and IPersistCommand; further interfaces
 // are added with ComExtend<EditCommand, ...> (see CommandGroup).
 #pragma once
+#include "ChunkFile.h"
 #include "CommandHeader.h"
 #include "CommandInterfaces.h"
 

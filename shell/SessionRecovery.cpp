@@ -30,22 +30,6 @@ constexpr HRESULT kOtherVersion = static_cast<HRESULT>(0x83E80834);
 constexpr HRESULT kFileNotFound = static_cast<HRESULT>(0x83E800C9);
 constexpr UINT kFitToWindowCommand = 1009;
 
-template <size_t N>
-void Terminate(char (&text)[N])
-{
-    text[N - 1] = 0;
-}
-
-// Any writer may have left the texts unterminated: each ends inside its field.
-void TerminateTexts(SessionHeader* header)
-{
-    Terminate(header->version);
-    Terminate(header->edition);
-    Terminate(header->release);
-    Terminate(header->title);
-    Terminate(header->path);
-}
-
 bool IsThisVersion(const SessionHeader& header)
 {
     return strcmp(header.version, "5.00") == 0 && strcmp(header.edition, "J") == 0 && strcmp(header.release, "R4") == 0;
@@ -60,12 +44,10 @@ bool ReadHeader(IChunkFile* file, SessionRecord* record)
     std::vector<uint8_t> data(kJournalHeaderSize + sizeof(JournalIdentity), 0);
     const DWORD read = file->Read(data.data(), static_cast<DWORD>(data.size()));
     file->Ascend();
-    SessionHeader* header = &record->header;
-    memcpy(header, data.data(), sizeof *header);
-    TerminateTexts(header);
+    record->header = ReadSessionHeader(data.data(), read);
     record->named = ReadJournalIdentity(data.data(), read, &record->identity);
     // A take store names the journal of its document where a journal header has the path.
-    record->journal = std::string(header->path);
+    record->journal = std::string(record->header.path);
     return true;
 }
 

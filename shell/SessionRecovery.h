@@ -11,22 +11,6 @@
 #include <string>
 #include <vector>
 
-#pragma pack(push, 1)
-struct SessionHeader {
-    char version[32]; // "5.00"
-    char edition[32]; // "J"
-    char release[32]; // "R4"
-    char title[128];  // shown in the list
-    char path[260];   // empty for a document never saved
-    uint32_t documentType;
-    uint32_t sampleRate;
-    uint16_t bitsPerSample;
-    uint16_t channels;
-    uint32_t splitChannels;
-};
-#pragma pack(pop)
-static_assert(sizeof(SessionHeader) == 500, "the session header is 500 bytes");
-
 // The header this program writes, for a document.
 SessionHeader MakeSessionHeader(const char* title, const char* path);
 

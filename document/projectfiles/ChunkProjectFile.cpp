@@ -93,11 +93,11 @@ void CChunkProjectFile::ReadTrackInfo(IChunkFile* file, int version)
 {
     if (version != 2)
         Refuse(IDS_PF_LOAD_FAILED);
-    std::memset(&m_track, 0, sizeof(m_track));
-    uint64_t size = file->GetCurrentChunk()->size;
-    file->Read(&m_track, DWORD(std::min<uint64_t>(size, sizeof(m_track))));
-    if (m_track.channels != 1 || m_track.length < 0)
-        Refuse(IDS_PF_CREATED_IN);
+    uint8_t bytes[sizeof(m_track)];
+    const DWORD size = DWORD(std::min<uint64_t>(file->GetCurrentChunk()->size, sizeof(bytes)));
+    const int fault = DecodeTrackInfo2(bytes, file->Read(bytes, size), &m_track);
+    if (fault != kRecordSound)
+        Refuse(fault);
 }
 
 ComRef<IUnknown> CChunkProjectFile::FindStoredTrack(int track)

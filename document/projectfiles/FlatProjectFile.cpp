@@ -84,7 +84,6 @@ private:
     void FinishTrackFromItem(int, IUnknown*) override {}
 
     void ReadHeader(HANDLE file);
-    void Read(HANDLE file, void* data, DWORD bytes, int errorId);
     void ReadTracks(HANDLE file);
     void ReadMarkers(HANDLE file);
     void ApplyHeaderBlock();
@@ -111,54 +110,41 @@ std::unique_ptr<CProjectFile> CreateFlatProjectFile(ProjectHost* host)
     return std::make_unique<CFlatProjectFile>(host);
 }
 
-void CFlatProjectFile::Read(HANDLE file, void* data, DWORD bytes, int errorId)
-{
-    DWORD got = 0;
-    if (!ReadFile(file, data, bytes, &got, nullptr) || got != bytes)
-        Refuse(errorId);
-}
-
 void CFlatProjectFile::ReadHeader(HANDLE file)
 {
     LARGE_INTEGER size{};
     GetFileSizeEx(file, &size);
     m_fileSize = uint64_t(size.QuadPart);
-    Read(file, m_signature, 16, IDS_PF_LOAD_FAILED);
-    for (char c : m_signature)
-        if (c == 0)
-            Refuse(IDS_PF_DIFFERENT_FORMAT);
-    uint32_t version = 0;
-    Read(file, &version, 4, IDS_PF_LOAD_FAILED);
-    if (version != kFlatVersion)
-        Refuse(IDS_PF_DIFFERENT_VERSION);
-    Read(file, &m_block, sizeof(m_block), IDS_PF_LOAD_FAILED);
-    const bool oldest = std::memcmp(m_signature + 9, kFlatSuffixOld1, 7) == 0;
-    if (oldest) {
-        m_block.size -= 8;
-        uint8_t skipped[8];
-        Read(file, skipped, 8, IDS_PF_LOAD_FAILED);
-    }
-    if (m_block.size != kFlatBlockSize)
-        Refuse(IDS_PF_DIFFERENT_VERSION);
-    Read(file, &m_rate, 4, IDS_PF_LOAD_FAILED);
-    Read(file, &m_bits, 4, IDS_PF_LOAD_FAILED);
-    m_length = 0;
-    if (!oldest)
-        Read(file, &m_length, 8, IDS_PF_LOAD_FAILED);
-    Read(file, m_videoPath, sizeof(m_videoPath), IDS_PF_LOAD_FAILED);
-    m_videoPath[sizeof(m_videoPath) - 1] = 0;
-    Read(file, &m_markerCount, 4, IDS_PF_LOAD_FAILED);
-    Read(file, &m_markerOffset, 8, IDS_PF_LOAD_FAILED);
-    Read(file, &m_trackCount, 4, IDS_PF_LOAD_FAILED);
-    // Checked before anything is allocated for the table: every block takes an entry of the
-    // table and a header in the file.
-    if (m_trackCount > uint32_t(kMaxStoredTracks))
+    uint8_t bytes[kFlatHeaderSize];
+    DWORD got = 0;
+    if (!ReadFile(file, bytes, sizeof(bytes), &got, nullptr))
+        got = 0;
+    FlatHeader header;
+    int fault = DecodeFlatHeader(bytes, got, &header);
+    if (fault != kRecordSound)
+        Refuse(fault);
+    std::memcpy(m_signature, header.signature, sizeof(m_signature));
+    m_block = header.block;
+    m_rate = header.rate;
+    m_bits = header.bits;
+    m_length = header.length;
+    std::memcpy(m_videoPath, header.videoPath, sizeof(m_videoPath));
+    m_markerCount = header.markerCount;
+    m_markerOffset = header.markerOffset;
+    m_trackCount = header.trackCount;
+    // Checked before anything is allocated for the table.
+    fault = CheckFlatTrackCount(m_trackCount, m_fileSize);
+    if (fault == kRecordTooMany)
         Refuse(IDS_PF_LOAD_FAILED, kPfErrTooMany);
-    if (uint64_t(m_trackCount) * (8 + sizeof(FlatTrackHeader)) > m_fileSize)
-        Refuse(IDS_PF_LOAD_FAILED);
-    m_offsets.assign(m_trackCount, 0);
-    if (m_trackCount)
-        Read(file, m_offsets.data(), DWORD(m_trackCount * 8), IDS_PF_OFFSETS_FAILED);
+    if (fault != kRecordSound)
+        Refuse(fault);
+    std::vector<uint8_t> table(size_t(m_trackCount) * 8);
+    got = 0;
+    if (!table.empty() && !ReadFile(file, table.data(), DWORD(table.size()), &got, nullptr))
+        got = 0;
+    fault = DecodeFlatOffsets(table.data(), got, m_trackCount, &m_offsets);
+    if (fault != kRecordSound)
+        Refuse(fault);
 }
 
 int CFlatProjectFile::ReadFileInfo(const char* path)
@@ -220,16 +206,15 @@ void CFlatProjectFile::ReadTracks(HANDLE file)
         at.QuadPart = m_offsets[k];
         if (m_offsets[k] < 0 || !SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
             Refuse(IDS_PF_SEEK_FAILED);
-        FlatTrackHeader header{};
-        Read(file, &header, sizeof(header), IDS_PF_LOAD_FAILED);
-        if (header.size != sizeof(header))
-            Refuse(IDS_PF_DIFFERENT_VERSION);
-        // The samples the header claims must lie inside the file.
-        const uint64_t width = m_bits / 8;
-        const uint64_t room = m_fileSize - std::min<uint64_t>(m_fileSize, uint64_t(m_offsets[k]) + sizeof(header));
-        if (header.length < 0 || uint64_t(header.length) > room / width)
-            Refuse(IDS_PF_LOAD_FAILED);
-        const uint64_t bytes = uint64_t(header.length) * width;
+        uint8_t raw[sizeof(FlatTrackHeader)];
+        DWORD got = 0;
+        if (!ReadFile(file, raw, sizeof(raw), &got, nullptr))
+            got = 0;
+        FlatTrackHeader header;
+        uint64_t bytes = 0;
+        const int fault = DecodeFlatTrackHeader(raw, got, m_offsets[k], m_fileSize, m_bits, &header, &bytes);
+        if (fault != kRecordSound)
+            Refuse(fault);
 
         MtFileItemRecord record{};
         std::strncpy(record.path, m_path.c_str(), sizeof(record.path) - 1);
@@ -278,18 +263,25 @@ void CFlatProjectFile::ReadMarkers(HANDLE file)
 {
     if (m_markerCount == 0)
         return;
+    int fault = CheckFlatLabels(m_markerCount, m_markerOffset, m_fileSize);
+    if (fault == IDS_PF_SEEK_FAILED)
+        Refuse(fault);
     LARGE_INTEGER at;
     at.QuadPart = m_markerOffset;
-    if (m_markerOffset < 0 || !SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
+    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
         Refuse(IDS_PF_SEEK_FAILED);
-    // The count is bounded by what the file holds.
-    if (uint64_t(m_markerCount) * sizeof(LabelRecord) > m_fileSize - std::min<uint64_t>(m_fileSize, m_markerOffset))
-        Refuse(IDS_PF_MARKERS_FAILED);
-    for (uint32_t i = 0; i < m_markerCount; ++i) {
-        LabelRecord record{};
-        Read(file, &record, sizeof(record), IDS_PF_MARKERS_FAILED);
+    if (fault != kRecordSound)
+        Refuse(fault);
+    std::vector<uint8_t> bytes(size_t(m_markerCount) * sizeof(LabelRecord));
+    DWORD got = 0;
+    if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &got, nullptr))
+        got = 0;
+    std::vector<LabelRecord> records;
+    fault = DecodeLabelRecords(bytes.data(), got, m_markerCount, &records);
+    if (fault != kRecordSound)
+        Refuse(fault);
+    for (const LabelRecord& record : records)
         ApplyStoredLabel(record, m_rate);
-    }
 }
 
 void CFlatProjectFile::ApplyHeaderBlock()

@@ -173,15 +173,11 @@ void CMultichannelProjectFile::ReadTrackInfo(IChunkFile* file, int version)
 {
     if (version != 4)
         Refuse(IDS_PF_CREATED_IN);
-    std::memset(&m_track, 0, sizeof(m_track));
-    m_track.speakerMask = 0x3F;
-    uint64_t size = file->GetCurrentChunk()->size;
-    file->Read(&m_track, DWORD(std::min<uint64_t>(size, sizeof(m_track))));
-    // Tracks of every width a multichannel document holds.
-    if (m_track.channels < 1 || m_track.channels > 6)
-        Refuse(IDS_PF_CREATED_IN);
-    if (m_track.length < 0)
-        Refuse(IDS_PF_LOAD_FAILED);
+    uint8_t bytes[sizeof(m_track)];
+    const DWORD size = DWORD(std::min<uint64_t>(file->GetCurrentChunk()->size, sizeof(bytes)));
+    const int fault = DecodeTrackInfo4(bytes, file->Read(bytes, size), &m_track);
+    if (fault != kRecordSound)
+        Refuse(fault);
 }
 
 void CMultichannelProjectFile::ReadTrackEnvelope(IChunkFile* file)
@@ -195,15 +191,8 @@ void CMultichannelProjectFile::ReadTrackEnvelope(IChunkFile* file)
             if (seen[e])
                 Refuse(IDS_PF_LOAD_FAILED);
             seen[e] = true;
-            uint32_t n = 0;
-            if (chunk.size < 4 || file->Read(&n, 4) != 4)
-                Refuse(IDS_PF_LOAD_FAILED);
-            // The count is bounded by the chunk.
-            if (uint64_t(n) * sizeof(StoredEnvelopePoint) > chunk.size - 4)
-                Refuse(IDS_PF_LOAD_FAILED);
-            m_envelopes[size_t(e)].resize(n);
-            DWORD bytes = DWORD(n * sizeof(StoredEnvelopePoint));
-            if (n && file->Read(m_envelopes[size_t(e)].data(), bytes) != bytes)
+            const std::vector<uint8_t> bytes = ReadCountedChunk(file, sizeof(StoredEnvelopePoint));
+            if (DecodeEnvelope(bytes.data(), bytes.size(), &m_envelopes[size_t(e)]) != kRecordSound)
                 Refuse(IDS_PF_LOAD_FAILED);
         }
         file->Ascend();
@@ -427,9 +416,8 @@ void CMultichannelProjectFile::WriteTracks(IChunkFile* file, WORD bits, WORD sto
             while (points_enum->Next(&item) == S_OK)
                 points.push_back(StoredEnvelopePoint{item.distance, item.value});
             ThrowIfFailed(file->CreateChunkById(kIdEnvelope[e], 0));
-            uint32_t n = uint32_t(points.size());
-            write(&n, sizeof(n));
-            write(points.data(), DWORD(points.size() * sizeof(StoredEnvelopePoint)));
+            const std::vector<uint8_t> bytes = EncodeEnvelope(points);
+            write(bytes.data(), DWORD(bytes.size()));
             file->Ascend();
         }
         file->Ascend();

@@ -183,13 +183,14 @@ HRESULT CProjectFile::CopyFileToChunk(HANDLE file, IChunkFile* chunk, uint64_t l
 
 int CProjectFile::ParseTrackChunkId(InterfaceTag id)
 {
-    char text[9] = {};
-    for (int i = 0; i < 8; ++i)
-        text[i] = char((id >> (8 * i)) & 0xFF);
-    int number = -1;
-    if (std::sscanf(text, "TRK%d", &number) != 1 || number < 0)
-        return -1;
-    return number;
+    return TrackChunkNumber(id);
+}
+
+std::vector<uint8_t> CProjectFile::ReadCountedChunk(IChunkFile* file, size_t recordSize)
+{
+    return ::ReadCountedChunk(file->GetCurrentChunk()->size, recordSize, [file](void* buffer, size_t bytes) {
+        return size_t(file->Read(buffer, DWORD(bytes)));
+    });
 }
 
 std::string CProjectFile::LoadText(UINT id)
@@ -348,8 +349,10 @@ void CProjectFile::ReadHeaderChunks(IChunkFile* file, void* info, DWORD infoSize
     while (SUCCEEDED(DescendNext(file, &chunk))) {
         DWORD size = DWORD(std::min<uint64_t>(chunk.size, 0xFFFFFFFFu));
         if (chunk.id == kIdCreator) {
+            uint8_t text[sizeof(m_creator) - 1];
+            const std::string creator = DecodeCreator(text, file->Read(text, std::min<DWORD>(size, sizeof(text))));
             std::memset(m_creator, 0, sizeof(m_creator));
-            file->Read(m_creator, std::min<DWORD>(size, sizeof(m_creator) - 1));
+            std::memcpy(m_creator, creator.data(), creator.size());
             creatorSeen = true;
         } else if (chunk.id == infoId) {
             file->Read(info, std::min(size, infoSize));
@@ -375,7 +378,7 @@ void CProjectFile::ReadTrackChunks(IChunkFile* file)
     m_trackBase = -1;
     ChunkInfo trackChunk{};
     while (SUCCEEDED(DescendNext(file, &trackChunk))) {
-        int number = ParseTrackChunkId(trackChunk.id);
+        int number = TrackChunkNumber(trackChunk.id);
         if (number < 0 || number >= kMaxStoredTracks)
             Refuse(IDS_PF_LOAD_FAILED);
         BeginTrack();
@@ -413,18 +416,13 @@ void CProjectFile::ReadMarkerChunk(IChunkFile* file)
         Refuse(IDS_PF_LOAD_FAILED);
     if (FAILED(file->DescendById(kIdMarkers, kChunkFindById)))
         return;
-    uint64_t size = file->GetCurrentChunk()->size;
-    uint32_t count = 0;
-    file->Read(&count, DWORD(std::min<uint64_t>(size, 4)));
-    // The count is bounded by what the chunk holds.
-    if (size < 4 || uint64_t(count) * sizeof(LabelRecord) > size - 4)
-        Refuse(IDS_PF_MARKERS_FAILED);
-    for (uint32_t i = 0; i < count; ++i) {
-        LabelRecord record{};
-        if (file->Read(&record, sizeof(record)) != sizeof(record))
-            Refuse(IDS_PF_MARKERS_FAILED);
+    const std::vector<uint8_t> bytes = ReadCountedChunk(file, sizeof(LabelRecord));
+    std::vector<LabelRecord> records;
+    const int fault = DecodeLabels(bytes.data(), bytes.size(), &records);
+    if (fault != kRecordSound)
+        Refuse(fault);
+    for (const LabelRecord& record : records)
         ApplyStoredLabel(record, GetSamplesPerSec());
-    }
 }
 
 void CProjectFile::ApplyStoredLabel(LabelRecord record, DWORD fileRate)
@@ -509,10 +507,8 @@ void CProjectFile::WriteMarkerChunk(IChunkFile* file)
     std::vector<LabelRecord> records;
     StoreLabels(records, m_typeCode != kProjectMultichannel);
     ThrowIfFailed(file->CreateChunkById(kIdMarkers, 0));
-    uint32_t count = uint32_t(records.size());
-    WriteAll(file, &count, sizeof(count));
-    for (const LabelRecord& r : records)
-        WriteAll(file, &r, sizeof(r));
+    const std::vector<uint8_t> bytes = EncodeLabels(records);
+    WriteAll(file, bytes.data(), DWORD(bytes.size()));
     file->Ascend();
 }
 

@@ -36,8 +36,6 @@ constexpr HRESULT kPfErrCancelled = static_cast<HRESULT>(0x83E80005); // the use
 constexpr HRESULT kPfErrMemory = static_cast<HRESULT>(0x83E80064);
 constexpr HRESULT kPfErrNotProject = static_cast<HRESULT>(0x83E803E9);
 
-// The stored tracks a load takes: the temporary store numbers them in 16 bits from 1.
-constexpr int kMaxStoredTracks = 65535;
 // The sample rates the chunked and multichannel forms hold (the flat form: up to 96000).
 constexpr DWORD kChunkedMinRate = 2000;
 constexpr DWORD kChunkedMaxRate = 192000;
@@ -144,6 +142,9 @@ public:
     static HRESULT CopyFileToChunk(HANDLE file, IChunkFile* chunk, uint64_t length, ProgressReporter* progress);
     // "TRK%d" read from an 8-character id; -1 when it does not read so.
     static int ParseTrackChunkId(InterfaceTag id);
+    // The bytes of the current chunk a counted-chunk decoder needs (CountedChunkBytes): fewer
+    // when the file ends early.
+    static std::vector<uint8_t> ReadCountedChunk(IChunkFile* file, size_t recordSize);
     // A string of the program's table.
     static std::string LoadText(UINT id);
 

@@ -1,11 +1,16 @@
 // The stored records of the three project formats, byte for byte: the flat file's header
 // and track header, the chunked file's version-2 records and the multichannel file's
-// version-4 records. All little-endian; their layouts never change.
+// version-4 records. All little-endian; their layouts never change. Below them, the readers
+// that turn a record's bytes into values, free of files and windows.
 #pragma once
-#include "TaggedInterface.h"
+#include "InterfaceTag.h"
+#include "LabelRecord.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 // Chunk ids of the chunked formats.
 constexpr InterfaceTag kIdForm = MakeTag("KVSOUND ");
@@ -26,6 +31,9 @@ constexpr InterfaceTag kIdMarkers = MakeTag("MARKINFO");
 // The five envelopes of a multichannel track, in the envelope set's order.
 constexpr InterfaceTag kIdEnvelope[5] = {MakeTag("TRKLVL  "), MakeTag("TRKLRB  "), MakeTag("TRKFRB  "),
                                          MakeTag("TRKCTR  "), MakeTag("TRKLFEL ")};
+
+// The stored tracks a load takes: the temporary store numbers them in 16 bits from 1.
+constexpr int kMaxStoredTracks = 65535;
 
 // The flat file's signature: creator text and version suffix, 16 characters, no end mark.
 constexpr const char* kFlatCreator = "Nyle Ver.";
@@ -143,3 +151,62 @@ struct StoredEnvelopePoint {
 static_assert(sizeof(StoredEnvelopePoint) == 12, "an envelope point is 12 bytes");
 #pragma pack(pop)
 static_assert(offsetof(TrackInfo4, speakerMask) == 32 && offsetof(Workspace2, valueH) == 44, "stored offsets");
+
+// The record readers. Each reads nothing outside [data, data + size) and answers
+// kRecordSound, or the id of the text a load is refused with (ProjectFileIds.h).
+constexpr int kRecordSound = 0;
+// A flat file naming more stored tracks than a load numbers (refused as kPfErrTooMany).
+constexpr int kRecordTooMany = 1;
+
+// "TRK%d" read from an 8-character id; -1 when it does not read so.
+int TrackChunkNumber(InterfaceTag id);
+// A FILECREA chunk's text: up to its first zero, at most 127 characters.
+std::string DecodeCreator(const uint8_t* data, size_t size);
+// A TRKINFO or TRKINFO4 chunk's record (bytes past size left zero; a version-4 record's
+// speaker mask 0x3F when short of it), checked as a load takes it.
+int DecodeTrackInfo2(const uint8_t* data, size_t size, TrackInfo2* info);
+int DecodeTrackInfo4(const uint8_t* data, size_t size, TrackInfo4* info);
+
+// A counted chunk: a 32-bit count, then that many records. How many bytes of a chunk of
+// chunkSize bytes whose count is count a reader needs: the count and the records it names,
+// or only the count when they would run past the chunk (the decoder then refuses it).
+uint64_t CountedChunkBytes(uint32_t count, uint64_t chunkSize, size_t recordSize);
+// Those bytes of a counted chunk of chunkSize bytes, read from its start by read (which
+// answers the bytes it read, fewer at the end of the file).
+std::vector<uint8_t> ReadCountedChunk(uint64_t chunkSize, size_t recordSize,
+                                      const std::function<size_t(void* buffer, size_t bytes)>& read);
+// An envelope chunk (TRKLVL and the others): its points, the first one's value the initial one.
+int DecodeEnvelope(const uint8_t* data, size_t size, std::vector<StoredEnvelopePoint>* points);
+std::vector<uint8_t> EncodeEnvelope(const std::vector<StoredEnvelopePoint>& points);
+// A MARKINFO chunk: its label records as stored.
+int DecodeLabels(const uint8_t* data, size_t size, std::vector<LabelRecord>* records);
+std::vector<uint8_t> EncodeLabels(const std::vector<LabelRecord>& records);
+// count label records laid end to end (the flat file's), refused when size holds fewer.
+int DecodeLabelRecords(const uint8_t* data, size_t size, uint32_t count, std::vector<LabelRecord>* records);
+
+// The flat file's fixed header (kFlatHeaderSize bytes in every version).
+struct FlatHeader {
+    char signature[16];
+    FlatHeaderBlock block;
+    bool oldest; // "-0.01,I": no length field, 8 more bytes in the block
+    uint32_t rate;
+    uint32_t bits;
+    int64_t length;
+    char videoPath[260]; // ends with a zero
+    uint32_t markerCount;
+    int64_t markerOffset;
+    uint32_t trackCount;
+};
+// The header from the file's first bytes.
+int DecodeFlatHeader(const uint8_t* data, size_t size, FlatHeader* header);
+// Whether a file of fileSize bytes can hold count tracks: each takes an entry of the offset
+// table and a header. kRecordTooMany above the tracks a load numbers.
+int CheckFlatTrackCount(uint32_t count, uint64_t fileSize);
+// The offset table that follows the header.
+int DecodeFlatOffsets(const uint8_t* data, size_t size, uint32_t count, std::vector<int64_t>* offsets);
+// A track's header read at offset in a file of fileSize bytes of bits-wide samples; the
+// bytes of samples that follow it, all inside the file.
+int DecodeFlatTrackHeader(const uint8_t* data, size_t size, int64_t offset, uint64_t fileSize, uint32_t bits,
+                          FlatTrackHeader* header, uint64_t* sampleBytes);
+// Whether count label records at offset lie inside a file of fileSize bytes.
+int CheckFlatLabels(uint32_t count, int64_t offset, uint64_t fileSize);

@@ -7,6 +7,7 @@
 typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef uint32_t DWORD;
+typedef uint32_t UINT;
 typedef uint16_t WORD;
 typedef uint8_t BYTE;
 typedef int32_t BOOL;

@@ -1,4 +1,5 @@
 #include "Clip.h"
+#include "ClipRecord.h"
 
 #include "Item.h"
 
@@ -6,8 +7,7 @@
 
 bool IsUsableClipFormat(const MtClipFormat& format)
 {
-    return IsValidBits(format.bitsPerSample) && format.channels >= 1 && format.channels <= 6 &&
-           format.samplesPerSec != 0;
+    return IsUsableClipFormat(format.samplesPerSec, format.bitsPerSample, format.channels);
 }
 
 ComRef<CClip> ClipOf(IUnknown* clip)

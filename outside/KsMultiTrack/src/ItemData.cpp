@@ -177,22 +177,17 @@ std::shared_ptr<ItemData> ItemData::OpenFile(const std::string& dataPath, const 
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         bool peakSized = false;
         if (peaks != INVALID_HANDLE_VALUE) {
-            LONGLONG blocks = (item->m_frames + kPeakBlock - 1) / kPeakBlock;
-            LONGLONG want = blocks * format.channels * static_cast<LONGLONG>(sizeof(MtPeakItem));
+            const LONGLONG want = PeakFileBytes(item->m_frames, format);
             peakSized = FileSize(peaks) == want && want > 0;
             if (peakSized && want < (1LL << 31)) {
-                std::vector<MtPeakItem> loaded(static_cast<size_t>(blocks * format.channels));
+                std::vector<uint8_t> bytes(static_cast<size_t>(want));
                 DWORD got = 0;
-                // A record whose minimum lies above its maximum is no peak of any sound: the
-                // whole file is distrusted.
-                if (ReadFile(peaks, loaded.data(), static_cast<DWORD>(want), &got, nullptr) && got == want &&
-                    std::all_of(loaded.begin(), loaded.end(),
-                                [](const MtPeakItem& p) { return p.minimum <= p.maximum; })) {
-                    for (MtPeakItem& p : loaded) {
-                        p.minimum = PeakFromDocument(p.minimum, format.bits);
-                        p.maximum = PeakFromDocument(p.maximum, format.bits);
-                    }
-                    item->m_peaks = std::move(loaded);
+                std::vector<StoredPeak> loaded;
+                if (ReadFile(peaks, bytes.data(), static_cast<DWORD>(want), &got, nullptr) &&
+                    DecodePeakFile(bytes.data(), got, item->m_frames, format, &loaded)) {
+                    item->m_peaks.resize(loaded.size());
+                    for (size_t i = 0; i < loaded.size(); ++i)
+                        item->m_peaks[i] = MtPeakItem{loaded[i].minimum, loaded[i].maximum};
                     item->m_peaksFromFile = true;
                     std::call_once(item->m_peaksOnce, [] {});
                 }

@@ -7,6 +7,7 @@
 // worked out from the data a peak block at a time, where reads cut peak blocks.
 #pragma once
 #include "FinePeakLevel.h"
+#include "PeakRecord.h"
 #include "SampleFormat.h"
 #include "KsMultiTrack.h"
 
@@ -19,7 +20,7 @@
 class ItemData {
 public:
     static constexpr int kMaxChannels = 6;
-    static constexpr LONGLONG kPeakBlock = 1024;
+    static constexpr LONGLONG kPeakBlock = kPeakFileBlock;
     static constexpr LONGLONG kFineBlock = 64;
     static constexpr int kFinePerBlock = static_cast<int>(kPeakBlock / kFineBlock);
 
