@@ -17,9 +17,9 @@ std::vector<uint8_t> DocumentRecord(const JournalIdentity& identity)
     v.samplesPerSec = 48000;
     v.bitsPerSample = 24;
     const auto header = BuildJournalHeader(v);
-    std::vector<uint8_t> data(header.begin(), header.end());
-    const uint8_t* name = reinterpret_cast<const uint8_t*>(&identity);
-    data.insert(data.end(), name, name + sizeof identity);
+    std::vector<uint8_t> data(header.size() + sizeof identity);
+    std::memcpy(data.data(), header.data(), header.size());
+    std::memcpy(data.data() + header.size(), &identity, sizeof identity);
     return data;
 }
 
