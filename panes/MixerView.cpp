@@ -646,6 +646,8 @@ BOOL CMixerView::PreTranslateMessage(MSG* msg)
     // Keys typed into a label's editor belong to the editor.
     if (msg->hwnd != m_hWnd)
         return CView::PreTranslateMessage(msg);
+    if (m_tip && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
+        ::SendMessageA(m_tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
     if (msg->message == WM_KEYDOWN)
         return OnKeyDownToFocus(UINT(msg->wParam), LOWORD(msg->lParam), HIWORD(msg->lParam));
     if (msg->message == WM_KEYUP)

@@ -25,7 +25,7 @@ void SetPaneTool(HWND tip, HWND owner, UINT_PTR id, const RECT& rect, const char
     RemovePaneTool(tip, owner, id);
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_SUBCLASS;
+    tool.uFlags = 0;
     tool.hwnd = owner;
     tool.uId = id;
     tool.rect = rect;

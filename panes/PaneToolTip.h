@@ -1,4 +1,7 @@
 // The native tool tip control of a pane: created for its owner and told one tool at a time.
+// The owner relays its mouse messages to the tip (TTM_RELAYEVENT, from PreTranslateMessage):
+// a tip that subclassed the owner would cost the owner a round trip to the window server for
+// its subclass record on every message it gets.
 #pragma once
 #include <windows.h>
 

@@ -264,7 +264,7 @@ BOOL CustomScrollBar_Install(HWND hwnd)
         rec->horizontal.flags = kScrollFlagVisible;
     if (style & WS_VSCROLL)
         rec->vertical.flags = kScrollFlagVisible;
-    ::SetPropA(hwnd, kRecordProp, rec);
+    AttachRecord(hwnd, rec);
     rec->previousProc = (WNDPROC)::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)&CustomScrollBar_WndProc);
     RecalcFrame(hwnd);
     return TRUE;
@@ -276,7 +276,7 @@ HRESULT CustomScrollBar_Uninstall(HWND hwnd)
     if (!rec)
         return E_FAIL;
     ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, (LONG_PTR)rec->previousProc);
-    ::RemovePropA(hwnd, kRecordProp);
+    DetachRecord(hwnd);
     if (g_press.hwnd == hwnd)
         g_press = PressState();
     if (g_hot.hwnd == hwnd)

@@ -1,15 +1,44 @@
 #include "CustomScrollBarParts.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 namespace csb {
 
 PressState g_press;
 HotState g_hot;
 
+namespace {
+
+// The records by window, in this process: the window property would cost a round trip to the
+// window server on every message of every subclassed window.
+std::mutex g_recordsLock;
+std::unordered_map<HWND, CustomScrollBarWindow*> g_records;
+
+} // namespace
+
 CustomScrollBarWindow* Record(HWND hwnd)
 {
-    return hwnd ? static_cast<CustomScrollBarWindow*>(::GetPropA(hwnd, kRecordProp)) : nullptr;
+    if (!hwnd)
+        return nullptr;
+    std::lock_guard<std::mutex> lock(g_recordsLock);
+    auto found = g_records.find(hwnd);
+    return found == g_records.end() ? nullptr : found->second;
+}
+
+void AttachRecord(HWND hwnd, CustomScrollBarWindow* rec)
+{
+    ::SetPropA(hwnd, kRecordProp, rec);
+    std::lock_guard<std::mutex> lock(g_recordsLock);
+    g_records[hwnd] = rec;
+}
+
+void DetachRecord(HWND hwnd)
+{
+    ::RemovePropA(hwnd, kRecordProp);
+    std::lock_guard<std::mutex> lock(g_recordsLock);
+    g_records.erase(hwnd);
 }
 
 CustomScrollBarInfo* Bar(CustomScrollBarWindow* rec, int bar)

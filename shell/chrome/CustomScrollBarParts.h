@@ -31,7 +31,11 @@ struct HotState {
 extern PressState g_press;
 extern HotState g_hot;
 
+// The window's record, null when the window is not subclassed. Attach and detach keep the
+// window property and this process's table together.
 CustomScrollBarWindow* Record(HWND hwnd);
+void AttachRecord(HWND hwnd, CustomScrollBarWindow* rec);
+void DetachRecord(HWND hwnd);
 CustomScrollBarInfo* Bar(CustomScrollBarWindow* rec, int bar);
 int DefaultMinThumb();
 // Arrow length and thickness in pixels (negative settings are multiples of the system metric).

@@ -11,6 +11,8 @@
 #include "LabelEdit.h"
 #include "CustomScrollBar.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -113,6 +115,49 @@ TEST_F(MixerViewTest, FaderDragIsOneVolumeStepAndEscapeGivesItUp)
 
     ASSERT_EQ(S_OK, doc_->GetHistory()->Undo());
     EXPECT_FLOAT_EQ(1.0f, Volume(1));
+}
+
+// The mixer hands its mouse messages to its tip, as the program's message loop delivers them:
+// a pointer resting on a strip's Mute button shows the button's tip.
+TEST_F(MixerViewTest, PointerRestingOnAButtonShowsItsTip)
+{
+    struct Search {
+        HWND owner;
+        HWND tip;
+    } search = {frame_->m_hWnd, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND wnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            char cls[64] = {};
+            GetClassNameA(wnd, cls, sizeof cls);
+            if (lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0 && GetWindow(wnd, GW_OWNER) == s->owner)
+                s->tip = wnd;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    ASSERT_TRUE(search.tip);
+    SendMessageA(search.tip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+    ASSERT_FALSE(IsWindowVisible(search.tip));
+
+    CTrackStrip* strip = mixer_->GetTrackStrip(0);
+    POINT at = strip->Part(CTrackStrip::kMute)->ScreenRect().CenterPoint();
+    POINT screen = at;
+    ClientToScreen(mixer_->m_hWnd, &screen);
+    const DWORD until = GetTickCount() + 5000;
+    while (!IsWindowVisible(search.tip) && GetTickCount() < until) {
+        SetCursorPos(screen.x, screen.y);
+        PostMessageA(mixer_->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        PumpMessages(20);
+    }
+    EXPECT_TRUE(IsWindowVisible(search.tip));
+    char text[128] = {};
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    ASSERT_TRUE(SendMessageA(search.tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_EQ(mixer_->m_hWnd, tool.hwnd);
+    EXPECT_STRNE("", text);
 }
 
 TEST_F(MixerViewTest, TypedLevelGoesThroughTheLabelEditor)

@@ -168,6 +168,26 @@ TEST(ScrollBarState, PositionIsLimitedByRangeAndPage)
     EXPECT_EQ(CustomScrollBar_Uninstall(window.m_hWnd), E_FAIL);
 }
 
+// The records are kept in the process: one that outlived its window would be taken for the
+// record of a later window, and one left by an uninstall would keep the subclass alive.
+TEST(ScrollBarState, UninstallAndDestroyLeaveNoRecordBehind)
+{
+    CWnd window;
+    ASSERT_TRUE(window.CreateEx(0, nullptr, "Bars", WS_POPUP | WS_VSCROLL, CRect(0, 0, 200, 100), nullptr, 0));
+    const HWND hwnd = window.m_hWnd;
+    const LONG_PTR ownProc = ::GetWindowLongPtrA(hwnd, GWLP_WNDPROC);
+    ASSERT_TRUE(CustomScrollBar_Install(hwnd));
+    EXPECT_NE(ownProc, ::GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+    EXPECT_EQ(0, CustomScrollBar_Uninstall(hwnd));
+    EXPECT_EQ(ownProc, ::GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
+    EXPECT_EQ(E_FAIL, CustomScrollBar_Uninstall(hwnd));
+
+    ASSERT_TRUE(CustomScrollBar_Install(hwnd));
+    window.DestroyWindow();
+    EXPECT_EQ(E_FAIL, CustomScrollBar_Uninstall(hwnd));
+    EXPECT_FALSE(CustomScrollBar_SetMetric(hwnd, SB_VERT, 10));
+}
+
 TEST(ScrollBarGeometryTest, PartsAlongTheBar)
 {
     const struct {
