@@ -17,6 +17,7 @@ timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1 || true
 "$wine" wineboot </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
-# A test program that fails is run once more: under a Wine prefix made a moment ago, a control
-# of the equaliser's page has been seen missing about one run in seven. Both results are shown.
+# A test program that fails is run once more; both results are shown. Still seen: the second
+# share of effects_tests stopping midway, once, on a new prefix beside another whole run; and
+# the sound tests losing sound on a machine busier than ten runnable threads.
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"
