@@ -9,10 +9,15 @@ build=${KV_BUILD_DIR:-$root/build}
 wine=$(command -v /usr/lib/wine/wine64 || command -v wine64)
 export WINEPREFIX=$build/wine/headless WINEDEBUG=-all
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX" headless
-# One wineserver for the whole run, detached from our pipes so that the run can end.
+# One wineserver for the whole run, detached from our pipes so that the run can end. A server
+# still up from the prefix's creation or an earlier run may be on its way out: it is ended
+# first, so that the one the tests find is this persistent one with its services booted.
+wineserver -k </dev/null >/dev/null 2>&1 || true
+timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1 || true
 "$wine" wineboot </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
-# A test program that fails is run once more: under a Wine prefix made a moment ago, a control
-# of the equaliser's page has been seen missing about one run in seven. Both results are shown.
+# A test program that fails is run once more; both results are shown. Still seen: the second
+# share of effects_tests stopping midway, once, on a new prefix beside another whole run; and
+# the sound tests losing sound on a machine busier than ten runnable threads.
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --repeat until-pass:2 "$@"

@@ -64,10 +64,15 @@ ScratchFolder::ScratchFolder()
     char tmp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, tmp);
     static LONG counter = 0;
-    char name[64];
-    snprintf(name, sizeof name, "kvtest-%lu-%ld\\", GetCurrentProcessId(), InterlockedIncrement(&counter));
-    path_ = std::string(tmp) + name;
-    CreateDirectoryA(path_.c_str(), nullptr);
+    // Process ids come round again (each run starts a new Wine server): a folder a killed
+    // program left under this name holds its files, so the name is taken only when it is new.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        char name[64];
+        snprintf(name, sizeof name, "kvtest-%lu-%ld\\", GetCurrentProcessId(), InterlockedIncrement(&counter));
+        path_ = std::string(tmp) + name;
+        if (CreateDirectoryA(path_.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
 }
 
 ScratchFolder::~ScratchFolder()

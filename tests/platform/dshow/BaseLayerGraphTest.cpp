@@ -77,7 +77,8 @@ TEST_F(GainGraph, StopsMidwayAndRunsAgainFromTheStart)
     Build(441000, 1, 441);
     source->delayPerBufferMs = 5; // about two seconds of buffers
     ASSERT_EQ(S_OK, graph.Control()->Run());
-    Sleep(200);
+    // Stopped once samples flow, however late a busy machine starts the stream.
+    ASSERT_TRUE(sink->WaitForSamples(10, 20000));
     ASSERT_EQ(S_OK, graph.Stop());
     int delivered = source->buffersDelivered;
     size_t got = sink->received.size();
@@ -171,7 +172,7 @@ TEST_F(GainGraph, TransformWhoseDownstreamStoppedFirstReportsNoError)
     IMediaEvent* events = nullptr;
     ASSERT_EQ(S_OK, graph.Graph()->QueryInterface(IID_IMediaEvent, reinterpret_cast<void**>(&events)));
     ASSERT_EQ(S_OK, graph.Control()->Run());
-    Sleep(30);
+    ASSERT_TRUE(sink->WaitForSamples(1, 20000));
     ASSERT_EQ(S_OK, static_cast<IBaseFilter*>(sink)->Stop());
     Sleep(100); // the gain now gets refusals from the stopped renderer
     long code = 0;

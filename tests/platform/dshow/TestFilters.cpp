@@ -192,9 +192,22 @@ HRESULT TestGain::OnEndOfStream()
 
 // ---- TestRenderer ----
 
-TestRenderer::TestRenderer()
+TestRenderer::TestRenderer() : m_arrived(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     SetClassId(CLSID_TestRenderer);
+}
+
+TestRenderer::~TestRenderer()
+{
+    CloseHandle(m_arrived);
+}
+
+bool TestRenderer::WaitForSamples(int count, DWORD ms)
+{
+    ResetEvent(m_arrived);
+    m_awaited = count;
+    // A sample counted before the wish was set does not signal; it is seen here.
+    return samples >= count || WaitForSingleObject(m_arrived, ms) == WAIT_OBJECT_0;
 }
 
 TestRenderer* TestRenderer::New()
@@ -226,7 +239,8 @@ HRESULT TestRenderer::RenderSample(IMediaSample* sample)
     BYTE* p = nullptr;
     sample->GetPointer(&p);
     received.insert(received.end(), p, p + sample->GetActualDataLength());
-    ++samples;
+    if (++samples >= m_awaited)
+        SetEvent(m_arrived);
     return S_OK;
 }
 

@@ -4,6 +4,7 @@
 #include "DShowBase.h"
 
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -74,7 +75,10 @@ private:
 // Accepts PCM or float audio (or only the given subtype when set) and keeps every byte.
 struct TestRenderer : RendererObject<RendererFilter> {
     TestRenderer();
+    ~TestRenderer() override;
     static TestRenderer* New();
+    // True once count samples have come in all, false if ms pass first.
+    bool WaitForSamples(int count, DWORD ms);
 
     GUID onlySubtype = GUID_NULL;
     std::vector<uint8_t> received;
@@ -88,6 +92,10 @@ protected:
     HRESULT RenderSample(IMediaSample* sample) override;
     HRESULT OnStartStreaming() override;
     HRESULT OnEndOfStreamReceived() override;
+
+private:
+    std::atomic<int> m_awaited{INT_MAX};
+    HANDLE m_arrived;
 };
 
 // A TestGain that fails its stream on one run (1 = the first), then works again.
