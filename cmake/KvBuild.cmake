@@ -17,11 +17,26 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 # inside the time limit on a busy machine.
 # DESKTOP: the tests move the focus, activate windows, run timers against the clock or use the
 # clipboard; the desktop, its focus and the clipboard are shared by every program under one
-# Wine server, so such test programs run one at a time. They also start the program or run its
-# windows, which write the program's own registry key (its temporary folder among others).
+# Wine server, so no two such test programs share a server. They also start the program or run
+# its windows, which write the program's own registry key (its temporary folder among others).
 # PROGRAM_KEY: the modules under test read that key (the folder they make their files in), so
 # they do not run while a DESKTOP program points it at a scratch folder it later removes: files
 # made there would vanish between one step of a test and the next.
+# Both kinds hold one of KV_TEST_DESKTOPS "desktops" that CTest hands out: desktop 0 is the
+# headless prefix, desktop n its sibling headless-n, each with its own server, desktop and
+# registry. Such programs mostly wait on windows and timers, so two run side by side even on two
+# processors; the other test programs share desktop 0's prefix without holding it.
+set(KV_TEST_DESKTOPS 2 CACHE STRING "Wine prefixes that the window test programs are spread over")
+set(KV_DESKTOP_IDS)
+math(EXPR last_desktop "${KV_TEST_DESKTOPS} - 1")
+foreach(i RANGE 0 ${last_desktop})
+  list(APPEND KV_DESKTOP_IDS "{\"id\":\"${i}\",\"slots\":1}")
+endforeach()
+list(JOIN KV_DESKTOP_IDS "," KV_DESKTOP_IDS)
+file(WRITE ${CMAKE_BINARY_DIR}/test-resources.json
+     "{\"version\":{\"major\":1,\"minor\":0},\"local\":[{\"desktops\":[${KV_DESKTOP_IDS}]}]}\n")
+set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_BINARY_DIR}/test-resources.json)
+
 function(kv_add_test name)
   cmake_parse_arguments(KT "DESKTOP;PROGRAM_KEY" "SHARDS" "LIBS;DEPENDS" ${ARGN})
   add_executable(${name} ${KT_UNPARSED_ARGUMENTS})
@@ -45,10 +60,8 @@ function(kv_add_test name)
   # The names kv_add_audio_test gives its properties to.
   set_property(GLOBAL PROPERTY KV_TESTS_OF_${name} ${tests})
   set_tests_properties(${tests} PROPERTIES TIMEOUT 300)
-  if(KT_DESKTOP)
-    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK "kv_desktop;kv_program_key")
-  elseif(KT_PROGRAM_KEY)
-    set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK kv_program_key)
+  if(KT_DESKTOP OR KT_PROGRAM_KEY)
+    set_tests_properties(${tests} PROPERTIES RESOURCE_GROUPS "desktops:1")
   endif()
   # Holding the key, the test main clears the temporary folder a program left in it, before and
   # after its run: the value outlives the program, and other test programs would share that folder.
@@ -78,7 +91,8 @@ function(kv_add_audio_test name)
   # Real-time sound keeps time only on a machine that is not busy with other tests: each audio
   # test program runs alone.
   get_property(tests GLOBAL PROPERTY KV_TESTS_OF_${name})
-  set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED kv_sound_server RESOURCE_LOCK kv_sound_sink RUN_SERIAL TRUE)
+  set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED kv_sound_server RESOURCE_LOCK kv_sound_sink RUN_SERIAL TRUE
+                                            RESOURCE_GROUPS "")
   set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT
     "KV_WINE_KIND=audio;PULSE_SERVER=unix:${KV_PULSE_DIR}/native;PULSE_LATENCY_MSEC=60")
 endfunction()
