@@ -35,10 +35,10 @@ TEST(SampleMath, SineAndCosineHoldTheirBound)
     EXPECT_LE(worst, 1e-15);
     // Up to 1e6 rad.
     std::mt19937_64 random(7);
-    std::uniform_real_distribution<double> far(-1e6, 1e6);
+    std::uniform_real_distribution<double> spread(-1e6, 1e6);
     worst = 0;
     for (int i = 0; i < 100000; ++i) {
-        const double x = far(random);
+        const double x = spread(random);
         double s, c;
         fxkit::FastSinCos(x, &s, &c);
         worst = std::max({worst, std::fabs(s - std::sin(x)), std::fabs(c - std::cos(x)), std::fabs(s * s + c * c - 1)});
