@@ -5,7 +5,9 @@
 //   effect_apply_bench <folder> [minutes] [tracks] [parts] [rounds]
 // parts: any of "eq", "gain", "ffteq", "reverse" joined by commas (default all four).
 // rounds: each effect's worker and direct runs taken in turn that many times (default 1); the
-// figures are the medians, and "<name>_ratio" the median of each round's worker / direct.
+// figures are the medians, and "<name>_ratio" the median of each round's worker / direct;
+// "<name>_rounds" lists each round's worker/direct seconds. Each timed run starts once the host
+// has written out the files of the last one, which otherwise slow whichever run comes next.
 // Writes track<t>.raw (the engine's 16-bit data) and track<t>.wav (the same samples) into the
 // folder. Prints one "name seconds" line per figure.
 //   effect_apply_bench --preview
@@ -42,6 +44,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -332,8 +335,43 @@ struct RunTimes {
     double wall = 0, cpu = 0, user = 0;
 };
 
+// The host's dirty and in-flight page cache, in kB (-1 when it cannot be read): the files the
+// last run wrote (and deleted) are still going to the disk for a while, and a run timed while
+// they do pays for them.
+long long UnwrittenKilobytes()
+{
+    HANDLE file = ::CreateFileA("Z:\\proc\\meminfo", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    char text[8192] = {};
+    DWORD got = 0;
+    ::ReadFile(file, text, sizeof text - 1, &got, nullptr);
+    ::CloseHandle(file);
+    long long total = 0;
+    for (const char* key : {"\nDirty:", "\nWriteback:"}) {
+        const char* at = std::strstr(text, key);
+        if (!at)
+            return -1;
+        total += std::atoll(at + std::strlen(key));
+    }
+    return total;
+}
+
+// Waits (at most 30 s) until the host has written out what earlier runs left behind.
+void SettleDisk()
+{
+    for (int i = 0; i < 300; ++i) {
+        const long long kb = UnwrittenKilobytes();
+        if (kb < 64 * 1024)
+            return;
+        ::Sleep(100);
+    }
+}
+
 RunTimes Timed(const std::function<double()>& run)
 {
+    SettleDisk();
     const double cpu0 = ProcessCpuSeconds(), user0 = ProcessCpuSeconds(true);
     RunTimes times;
     times.wall = run();
@@ -369,6 +407,10 @@ void Interleaved(const char* name, int rounds, BenchDocument& b, const std::func
         wu.push_back(workerTimes.user);
         du.push_back(directTimes.user);
     }
+    std::printf("%s_rounds", name);
+    for (int r = 0; r < rounds; ++r)
+        std::printf(" %.3f/%.3f", w[r], d[r]);
+    std::printf("\n");
     std::printf("%s_worker_seconds %.3f\n%s_direct_seconds %.3f\n%s_ratio %.4f\n", name, Median(w), name, Median(d),
                 name, Median(ratio));
     std::printf("%s_worker_cpu_seconds %.3f\n%s_direct_cpu_seconds %.3f\n%s_cpu_ratio %.4f\n", name, Median(wc), name,
@@ -475,6 +517,7 @@ int main(int argc, char** argv)
         // Reverse of every track.
         if (wanted("reverse")) {
             b.SelectAll();
+            SettleDisk();
             const auto t0 = std::chrono::steady_clock::now();
             CReverseJob job;
             job.SetEngine(b.doc->GetTrackSet());

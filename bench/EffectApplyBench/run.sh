@@ -21,7 +21,16 @@ winwork="Z:$(echo "$work" | tr / '\\')"
 out=$("$build/wine-run" "$build/bin/effect_apply_bench.exe" "$winwork" "$minutes" "$tracks" eq,gain,ffteq,reverse "$rounds" | tr -d '\r')
 value() { echo "$out" | awk -v k="$1" '$1 == k {print $2}'; }
 
+settle() { # until the host has written out what the last run left (at most 30 s), as the program's runs do
+    i=0
+    while [ $i -lt 300 ] && [ "$(awk '/^(Dirty|Writeback):/ {k += $2} END {print k + 0}' /proc/meminfo)" -ge 65536 ]; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+}
+
 timed_sox() { # seconds of sox over every track with the effects given
+    settle
     s=$(date +%s.%N)
     t=0
     while [ $t -lt "$tracks" ]; do
@@ -34,6 +43,7 @@ timed_sox() { # seconds of sox over every track with the effects given
 }
 
 timed_ffmpeg() { # seconds of ffmpeg over every track with the audio filter given
+    settle
     s=$(date +%s.%N)
     t=0
     while [ $t -lt "$tracks" ]; do
@@ -73,9 +83,15 @@ report() { # name key peer-time [peer]
         else printf "; %s %8.3f s, %s / worker speed ratio %.2f\n", p, x, p, x / w
     }'
 }
+rounds() { # each round's worker / one-thread seconds
+    echo "$out" | awk -v k="$1_rounds" '$1 == k {$1 = "                rounds (worker/one thread s):"; print}'
+}
 report "equalizer" equalizer "$eq_sox"
+rounds equalizer
 report "gain" gain "$gain_sox"
+rounds gain
 report "FFT equalizer" ffteq "$ffteq_ffmpeg" ffmpeg
+rounds ffteq
 awk -v u="$(value equalizer_undo_ms)" -v r="$(value equalizer_redo_ms)" 'BEGIN {printf "  undo of the step %.1f ms, redo %.1f ms\n", u, r}'
 awk -v w="$(value reverse_seconds)" -v x="$reverse_sox" 'BEGIN {
     printf "  reverse      %8.3f s", w

@@ -30,6 +30,8 @@
 #include <complex>
 #include <cstring>
 #include <functional>
+#include <limits>
+#include <string>
 
 using namespace fxtest;
 
@@ -458,6 +460,35 @@ std::vector<Check> Checks()
              for (size_t i = 1; i < 441; ++i)
                  EXPECT_LT(out[i] - out[i - 1], 0.0003f) << i;
              EXPECT_NEAR(out[999], 0.1, 1e-6);
+         }},
+        {"Gain gives every sample its own channel's product, stopped at the largest float, for any length",
+         [] {
+             // Odd and even lengths reach the step that takes two frames at once and its tail;
+             // the fixture's edges: a NaN passes, infinities and huge products stop at the top.
+             const float top = std::numeric_limits<float>::max();
+             const float edges[] = {0.5f, -0.25f, std::numeric_limits<float>::quiet_NaN(), top, -top,
+                                    std::numeric_limits<float>::infinity(), -0.0f, 1e-40f, 3e38f, -2e38f};
+             for (int channels : {1, 2, 3})
+                 for (size_t frames : {size_t(1), size_t(2), size_t(5), size_t(8), size_t(13)}) {
+                     fx::GainKernel k;
+                     // +6 dB on the first channel, -12 dB on the second, 0 dB on the third.
+                     const auto v = Values(fx::kGainParams, {{0, 6}, {1, -12}});
+                     k.Prepare({kRate, channels, channels}, v.data());
+                     std::vector<float> in(frames * size_t(channels)), out(in.size());
+                     for (size_t i = 0; i < in.size(); ++i)
+                         in[i] = edges[(i * 7 + size_t(channels)) % 10];
+                     k.Process(in.data(), out.data(), frames);
+                     for (size_t i = 0; i < in.size(); ++i) {
+                         const double gain = std::pow(10.0, v[i % size_t(channels)] / 20.0);
+                         const double want = std::clamp(double(in[i]) * gain, -double(top), double(top));
+                         const std::string where = std::to_string(channels) + " channels, frames " +
+                                                   std::to_string(frames) + ", sample " + std::to_string(i);
+                         if (std::isnan(in[i]))
+                             EXPECT_TRUE(std::isnan(out[i])) << where;
+                         else
+                             EXPECT_NEAR(out[i], want, std::fabs(want) * 1e-6 + 1e-45) << where;
+                     }
+                 }
          }},
         {"Butterworth low pass order 4 at 1 kHz: -3 dB at 1 kHz, -24 dB at 2 kHz",
          [] {
