@@ -183,9 +183,12 @@ void CTransport::Reopen()
     bool wantOut = m_state == kPlaying || (m_state == kRecording && m_mode == 3);
     bool wantIn = m_state == kRecording || m_monitoring;
     if (wantOut) {
-        m_out = OpenAudioOutput(settings, m_renderer.Rate(), 2, m_mainWindow, m_paused || m_armed, &hr);
+        const bool hold = m_state == kPlaying && !m_paused;
+        m_out = OpenAudioOutput(settings, m_renderer.Rate(), 2, m_mainWindow, m_paused || m_armed || hold, &hr);
         m_renderer.Seek(m_heard);
         ArmTail();
+        if (m_out && hold)
+            HoldUntilFilled();
     }
     if (SUCCEEDED(hr) && wantIn) {
         m_in = AudioInput::Open(settings, m_inputFormat.rate, m_inputFormat.channels, m_inputFormat.bits, &hr);

@@ -96,6 +96,7 @@ private:
     HRESULT StartPlayback();
     LONGLONG AudibleLocked(const Span** at);
     void ArmTail();
+    void HoldUntilFilled();
     void FillOutput();
 
     // Recording (Transport_Recording.cpp).
@@ -129,6 +130,8 @@ private:
     OutputClock m_clock;
     bool m_paused = false;
     bool m_endPosted = false;
+    // Paused until the worker's next pass has queued all the output holds.
+    bool m_holding = false;
     bool m_suspended = false;
 
     MtFormat m_inputFormat;

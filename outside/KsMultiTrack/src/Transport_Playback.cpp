@@ -18,12 +18,17 @@ HRESULT CTransport::SetAudiblePosition(LONGLONG position)
     std::lock_guard<std::mutex> guard(m_lock);
     if (!m_out || m_suspended)
         return m_state == kStopped ? S_FALSE : S_OK;
+    const bool hold = m_state == kPlaying && !m_paused;
+    if (hold)
+        m_out->Pause();
     m_out->Reset();
     m_spans.clear();
     m_renderer.Seek(position);
     m_heard = m_renderer.Position();
     m_endPosted = false;
     ArmTail();
+    if (hold)
+        HoldUntilFilled();
     SetEvent(m_wake);
     return S_OK;
 }
@@ -69,7 +74,7 @@ HRESULT CTransport::StartPlayback()
     hr = m_renderer.Begin(m_set.Get(), start, end);
     if (FAILED(hr))
         return hr;
-    m_out = OpenAudioOutput(settings, m_renderer.Rate(), 2, m_mainWindow, false, &hr);
+    m_out = OpenAudioOutput(settings, m_renderer.Rate(), 2, m_mainWindow, true, &hr);
     if (!m_out) {
         m_renderer.End();
         return hr;
@@ -77,6 +82,7 @@ HRESULT CTransport::StartPlayback()
     m_heard = start;
     m_endPosted = false;
     ArmTail();
+    HoldUntilFilled();
     m_paused = false;
     m_state = kPlaying;
     StartWorker();
@@ -113,6 +119,15 @@ void CTransport::ArmTail()
 {
     m_clock.Reset();
     m_tailFrames = static_cast<LONGLONG>(m_renderer.Rate()) * 2 * kHeardDelayMs / 1000;
+}
+
+// m_lock held, the output paused. Started on its first buffer, the output plays it while
+// the next ones are still on their way, and the sound server runs dry and skips a piece of
+// the start: the worker's next pass queues all the output holds, then starts it.
+void CTransport::HoldUntilFilled()
+{
+    m_holding = true;
+    m_clock.Freeze(m_out->Played());
 }
 
 // Renders 10 ms stretches into the output's free space; posts the end once it is heard.
@@ -162,6 +177,14 @@ void CTransport::FillOutput()
             // A recording goes on after the played sound; only playback ends here.
             if (m_state == kPlaying)
                 Post(kMtPlayEnded);
+        }
+    }
+    if (m_holding) {
+        m_holding = false;
+        // A pause meanwhile keeps it stopped.
+        if (m_state == kPlaying && !m_paused) {
+            m_clock.Thaw(m_out->Played());
+            m_out->Resume();
         }
     }
 }
