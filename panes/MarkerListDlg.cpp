@@ -51,8 +51,9 @@ BOOL CMarkerListDlg::OnInitDialog()
     GetSettingString("Settings", "LabelWndHeaderWidth", "", &saved);
     if (!saved.empty())
         std::sscanf(saved.c_str(), "%d:%d:%d:%d:%d", &widths[0], &widths[1], &widths[2], &widths[3], &widths[4]);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-    ListView_SetExtendedListViewStyle(list, ListView_GetExtendedListViewStyle(list) | LVS_EX_GRIDLINES);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    // Each column would otherwise lay the header out again, a handful of window moves apiece.
+    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (int c = 0; c < kMarkerColumnCount; ++c) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
@@ -61,6 +62,7 @@ BOOL CMarkerListDlg::OnInitDialog()
         column.pszText = const_cast<char*>(kColumnTitles[c]);
         ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
     }
+    ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     FillTimeUnitCombo(::GetDlgItem(m_hWnd, IDC_TIME_UNIT), m_unit);
     UpdateButtons();
     return TRUE;
@@ -530,14 +532,20 @@ void CMarkerListDlg::Layout()
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&listRect), 2);
     ::GetWindowRect(add, &addRect);
     const int x0 = listRect.left, y0 = listRect.top, h = addRect.bottom - addRect.top;
-    ::MoveWindow(list, x0, y0, client.Width() - 2 * x0, client.Height() - h - 3 * y0, TRUE);
+    // Only what moves is moved: a move to the same place still costs the list a layout of its
+    // header, and every move a round trip to the window server.
+    const int width = client.Width() - 2 * x0, height = client.Height() - h - 3 * y0;
+    if (listRect.right - listRect.left != width || listRect.bottom - listRect.top != height)
+        ::MoveWindow(list, x0, y0, width, height, TRUE);
+    const int top = client.Height() - h - y0;
     for (int id : {IDC_MARKER_ADD, IDC_MARKER_EDIT, IDC_MARKER_DELETE, IDC_PANE_HELP, IDC_MARKER_TO_ALL,
                    IDC_MARKER_EXPORT, IDC_TIME_UNIT}) {
         HWND control = ::GetDlgItem(m_hWnd, id);
         RECT r;
         ::GetWindowRect(control, &r);
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        ::SetWindowPos(control, nullptr, r.left, client.Height() - h - y0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        if (r.top != top)
+            ::SetWindowPos(control, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     }
 }
 

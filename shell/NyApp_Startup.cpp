@@ -64,6 +64,7 @@ CString LoadText(UINT id)
 
 void DesktopBox(const char* text)
 {
+    CWinApp::EnableCommonControls();
     ::MessageBoxA(::GetDesktopWindow(), text, kProductCaption, MB_OK | MB_ICONHAND);
 }
 
@@ -205,8 +206,10 @@ void CNyApp::ReleaseInstanceObjects()
 
 BOOL CNyApp::InitInstance()
 {
+    // Not before: a second copy hands its file over without loading the common controls.
     if (!ClaimSingleInstance())
         return FALSE;
+    EnableCommonControls();
 
     RegisterTracksStopMessage();
     SetDocumentHost(this);

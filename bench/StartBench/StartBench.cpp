@@ -1,7 +1,8 @@
 // Prints, over several runs (medians, with the spread):
 // - milliseconds from CreateProcess to the program's main frame being idle: shown with every
-//   pane it shows at start, the splash gone, and its thread answering a message; beside the same
-//   for a minimal window program (start_peer.exe), started in turn with it;
+//   pane it shows at start, the splash gone, every visible window painted, and its thread
+//   answering a message; beside the same for a minimal window program (start_peer.exe),
+//   started in turn with it;
 // - milliseconds from a second start with a file to that file's window shown in the running copy
 //   (and to the second copy's end).
 // Each start begins with no documents to reopen. The first pair of starts only warms up and
@@ -73,15 +74,57 @@ bool Answers(HWND wnd)
     return SendMessageTimeoutA(wnd, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &result) != 0;
 }
 
+// Whether a visible window of the process still waits for its paint.
+struct Unpainted {
+    DWORD pid;
+    bool found;
+};
+
+BOOL CALLBACK FindUnpaintedChild(HWND wnd, LPARAM lp)
+{
+    auto* search = reinterpret_cast<Unpainted*>(lp);
+    if (IsWindowVisible(wnd) && GetUpdateRect(wnd, nullptr, FALSE)) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindUnpaintedTop(HWND wnd, LPARAM lp)
+{
+    auto* search = reinterpret_cast<Unpainted*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid != search->pid || !IsWindowVisible(wnd))
+        return TRUE;
+    FindUnpaintedChild(wnd, lp);
+    if (!search->found)
+        EnumChildWindows(wnd, FindUnpaintedChild, lp);
+    return search->found ? FALSE : TRUE;
+}
+
+bool AllPainted(DWORD pid)
+{
+    Unpainted search = {pid, false};
+    EnumWindows(FindUnpaintedTop, reinterpret_cast<LPARAM>(&search));
+    return !search.found;
+}
+
 // Polls until the process shows its frame with at least `panes` owned windows and nothing else,
-// then waits for its thread to answer. The frame, or null after the time-out.
+// every visible window of it painted, and its thread answering (a thread answers a message
+// before it paints: the paints are looked for again after each answer). The frame, or null
+// after the time-out.
 HWND WaitUntilIdle(DWORD pid, const char* frameClass, int panes)
 {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kTimeoutMs) {
         Scan scan = ScanProcess(pid, frameClass);
-        if (scan.frame && scan.owned >= panes && scan.stray == 0)
-            return Answers(scan.frame) ? scan.frame : nullptr;
+        if (scan.frame && scan.owned >= panes && scan.stray == 0 && AllPainted(pid)) {
+            if (!Answers(scan.frame))
+                return nullptr;
+            if (AllPainted(pid))
+                return scan.frame;
+        }
         Sleep(1);
     }
     return nullptr;

@@ -78,14 +78,18 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int cmdShow)
     app->m_hInstance = instance;
     app->m_lpCmdLine = cmdLine ? cmdLine : "";
     app->m_nCmdShow = cmdShow;
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&icc);
     if (!app->InitInstance()) {
         if (app->m_pMainWnd && app->m_pMainWnd->m_hWnd)
             app->m_pMainWnd->DestroyWindow();
         return app->ExitInstance();
     }
     return app->Run();
+}
+
+void CWinApp::EnableCommonControls()
+{
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
 }
 
 int CWinApp::ExitInstance()

@@ -4,6 +4,7 @@
 // HKCU\Software\<registry key>\<application name>, and shows the framework's message boxes.
 //
 //   class CMyApp : public CWinApp { BOOL InitInstance() override; DECLARE_MESSAGE_MAP() };
+//   BOOL CMyApp::InitInstance() { EnableCommonControls(); ... }
 //   CMyApp theApp;   // one per program; AfxGetApp() returns it
 //   int WINAPI WinMain(HINSTANCE i, HINSTANCE, LPSTR cmd, int show) { return AfxWinMain(i, nullptr, cmd, show); }
 #pragma once
@@ -34,12 +35,17 @@ public:
     const char* m_pszRegistryKey = nullptr;
     CRecentFileList* m_pRecentFileList = nullptr;
 
+    // Runs before the message loop; EnableCommonControls first, before any window is made.
     virtual BOOL InitInstance() { return TRUE; }
     virtual int ExitInstance();
     virtual int Run();
     // Idle work; count is 0 on the first call after messages. TRUE asks for more idle calls.
     virtual BOOL OnIdle(LONG count);
     virtual BOOL PreTranslateMessage(MSG* msg);
+    // Registers the common controls' window classes. Left to InitInstance, so that a program that
+    // ends before it shows a window need not load them (a delay-loaded common controls library
+    // then stays unloaded).
+    static void EnableCommonControls();
     // Takes one message from the queue and dispatches it; FALSE on WM_QUIT.
     BOOL PumpMessage();
     BOOL PumpMessage(MSG* msg); // also gives the message taken

@@ -86,17 +86,11 @@ uint32_t LittleEndian32(const unsigned char* p)
 
 // The size a PNG's IHDR chunk or a BMP's info header states; false for anything else, which
 // is then decoded to learn its size.
-bool ReadHeaderSize(const char* file, CSize* size)
+bool ReadHeaderSize(const std::vector<uint8_t>& bytes, CSize* size)
 {
-    HANDLE handle = ::CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (bytes.size() < 26)
         return false;
-    unsigned char head[26] = {};
-    DWORD read = 0;
-    const bool whole = ::ReadFile(handle, head, sizeof head, &read, nullptr) && read == sizeof head;
-    ::CloseHandle(handle);
-    if (!whole)
-        return false;
+    const unsigned char* head = bytes.data();
     constexpr unsigned char kPngSignature[12] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13};
     int64_t width = 0, height = 0;
     if (memcmp(head, kPngSignature, sizeof kPngSignature) == 0 && memcmp(head + 12, "IHDR", 4) == 0) {
@@ -263,6 +257,7 @@ bool SkinImage::SetFile(const char* nameWithoutExtension)
 {
     Adopt(nullptr);
     m_headerSize = CSize(0, 0);
+    m_pendingBytes.clear();
     m_pending = FindFile(nameWithoutExtension);
     return !m_pending.IsEmpty();
 }
@@ -273,8 +268,13 @@ Gdiplus::Bitmap* SkinImage::Decoded() const
         // Emptied first: Adopt asks for the pixels through CreateHBitmap.
         const CString file = m_pending;
         m_pending.Empty();
+        const std::vector<uint8_t> bytes = std::move(m_pendingBytes);
+        m_pendingBytes.clear();
         bool transparent = false;
-        if (std::unique_ptr<Gdiplus::Bitmap> plain = DecodeSkinPngFile(file, &transparent))
+        std::unique_ptr<Gdiplus::Bitmap> plain = bytes.empty()
+                                                     ? DecodeSkinPngFile(file, &transparent)
+                                                     : DecodeSkinPngBytes(bytes.data(), bytes.size(), &transparent);
+        if (plain)
             Adopt(std::move(plain), transparent ? 1 : 0);
         else
             Adopt(DecodeFile(file));
@@ -286,6 +286,7 @@ bool SkinImage::LoadResource(int id)
 {
     Adopt(nullptr);
     m_pending.Empty();
+    m_pendingBytes.clear();
     m_headerSize = CSize(0, 0);
     if (!GdiplusSession::Running())
         return false;
@@ -331,7 +332,14 @@ bool SkinImage::LoadResource(int id)
 
 CSize SkinImage::GetSize() const
 {
-    if (!m_pending.IsEmpty() && (m_headerSize.cx > 0 || ReadHeaderSize(m_pending, &m_headerSize)))
+    if (!m_pending.IsEmpty() && m_headerSize.cx <= 0) {
+        // The whole file is read once: a PNG is then decoded from these bytes when first drawn,
+        // instead of being opened again.
+        std::vector<uint8_t> bytes;
+        if (ReadWholeFile(m_pending, &bytes) && ReadHeaderSize(bytes, &m_headerSize) && bytes[0] == 0x89)
+            m_pendingBytes = std::move(bytes);
+    }
+    if (!m_pending.IsEmpty() && m_headerSize.cx > 0)
         return m_headerSize;
     Gdiplus::Bitmap* bitmap = Decoded();
     if (!bitmap)

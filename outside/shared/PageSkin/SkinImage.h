@@ -20,7 +20,9 @@
 #include "FwTypes.h"
 #include "GdiplusSession.h"
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Gdiplus {
 class Bitmap;
@@ -94,6 +96,8 @@ private:
     // The file still to decode; empty once decoded or tried.
     mutable CString m_pending;
     mutable CSize m_headerSize{0, 0};
+    // The pending PNG's bytes, once its size has been asked.
+    mutable std::vector<uint8_t> m_pendingBytes;
 };
 
 // Width and height of a GDI bitmap; (0, 0) for none.

@@ -161,6 +161,24 @@ TEST_F(SkinImageFiles, ANamedFileIsSizedFromItsHeaderAndDrawnAsLoaded)
     EXPECT_EQ(missing.GetSize(), CSize(0, 0));
 }
 
+// The file is read once: a PNG whose size was asked draws from the bytes read then, even when
+// the file has gone since.
+TEST_F(SkinImageFiles, ASizedPngDrawsFromTheBytesReadForItsSize)
+{
+    const std::string file = Path("once") + ".png";
+    skintest::SaveImage(file, 7, 5, Coded);
+    SkinImage named;
+    ASSERT_TRUE(named.SetFile(Path("once").c_str()));
+    EXPECT_EQ(named.GetSize(), CSize(7, 5));
+    ASSERT_TRUE(DeleteFileA(file.c_str()));
+    Canvas canvas(7, 5);
+    named.Draw(canvas.dc(), 0, 0);
+    EXPECT_TRUE(named.IsLoaded());
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            ASSERT_EQ(canvas.At(x, y), Coded(x, y)) << x << "," << y;
+}
+
 // A file whose header is sound but whose pixels are not: it keeps its header size until it is
 // first used, then draws nothing, has no size and clones to null, as an unreadable loaded file.
 TEST_F(SkinImageFiles, ANamedFileThatDoesNotDecodeDrawsNothing)
