@@ -43,12 +43,17 @@ struct Scan {
     int stray;
 };
 
+bool VisibleWindowOf(HWND wnd, DWORD pid)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(wnd, &owner);
+    return owner == pid && IsWindowVisible(wnd);
+}
+
 BOOL CALLBACK ScanWindow(HWND wnd, LPARAM lp)
 {
     auto* scan = reinterpret_cast<Scan*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (pid != scan->pid || !IsWindowVisible(wnd))
+    if (!VisibleWindowOf(wnd, scan->pid))
         return TRUE;
     char cls[64] = {};
     GetClassNameA(wnd, cls, sizeof cls);
@@ -93,9 +98,7 @@ BOOL CALLBACK FindUnpaintedChild(HWND wnd, LPARAM lp)
 BOOL CALLBACK FindUnpaintedTop(HWND wnd, LPARAM lp)
 {
     auto* search = reinterpret_cast<Unpainted*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (pid != search->pid || !IsWindowVisible(wnd))
+    if (!VisibleWindowOf(wnd, search->pid))
         return TRUE;
     FindUnpaintedChild(wnd, lp);
     if (!search->found)
