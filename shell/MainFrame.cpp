@@ -96,8 +96,9 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame()
 {
-    // Views delete themselves with their windows; the other clients are plain objects.
-    for (PaneKind kind : {PaneKind::VideoPreview, PaneKind::Selection, PaneKind::MarkerList, PaneKind::Analysis})
+    // Views and the dialog panes (selection, marker list) delete themselves with their windows,
+    // which the main window's end has taken down already; only the plain clients are left here.
+    for (PaneKind kind : {PaneKind::VideoPreview, PaneKind::Analysis})
         delete m_panes[static_cast<int>(kind)];
     delete m_auxWindowA;
     delete m_auxWindowB;

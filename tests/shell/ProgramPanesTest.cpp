@@ -237,6 +237,27 @@ TEST_F(ProgramPanesTest, TheActiveViewDrivesEveryPaneAndLetsGoWhenItCloses)
         EXPECT_NE(bound, gone) << "a pane kept the closed view";
 }
 
+// Closed with a document and every pane shown, the program takes each pane down once: the dialog
+// panes go with their windows, and the main frame's end does not delete them a second time.
+TEST_F(ProgramPanesTest, AProgramClosedWithEveryPaneShownEndsEachPaneOnceWithoutAFault)
+{
+    ASSERT_NE(FileNew(), nullptr);
+    std::vector<HWND> panes;
+    for (CWnd* pane : std::initializer_list<CWnd*>{frame_->GetControllerPane(), frame_->GetMixerPane(),
+                                                   frame_->GetSelectionPane(), frame_->GetMarkerListPane()}) {
+        ASSERT_NE(pane, nullptr);
+        ::ShowWindow(::GetParent(pane->m_hWnd), SW_SHOWNOACTIVATE);
+        panes.push_back(pane->m_hWnd);
+    }
+    const HWND main = frame_->m_hWnd;
+    kvtest::AccessFaultCounter faults;
+    frame_->SendMessage(WM_CLOSE);
+    EXPECT_FALSE(::IsWindow(main));
+    for (HWND pane : panes)
+        EXPECT_FALSE(::IsWindow(pane));
+    EXPECT_EQ(faults.Seen(), 0) << "the close ran into a freed object";
+}
+
 // The mixer at its narrowest shows a whole track strip, its "-inf." level text included: the
 // strip's pixels above the scroll bar are those it shows with room to spare.
 TEST_F(ProgramPanesTest, TheMixerAtItsMinimumWidthShowsAWholeTrackStrip)

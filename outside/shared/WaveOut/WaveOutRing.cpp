@@ -154,6 +154,11 @@ bool PlayThroughWaveOut(WaveOutRing& ring, size_t blockFrames, const std::functi
 {
     std::vector<uint8_t> block;
     bool ended = false;
+    // Started on its first buffer, the device plays it while the next ones are still being
+    // filled, and the sound server runs dry and skips a piece of the start: it starts once the
+    // first pass has queued all the ring takes.
+    ring.Pause();
+    bool started = false;
     for (;;) {
         while (!ended) {
             const size_t space = std::min(ring.Space(), blockFrames);
@@ -167,6 +172,10 @@ bool PlayThroughWaveOut(WaveOutRing& ring, size_t blockFrames, const std::functi
                 break;
             }
             ring.Write(block.data(), got);
+        }
+        if (!started) {
+            started = true;
+            ring.Resume();
         }
         // The end is heard once every buffer has come back.
         if (ended && ring.Drained())

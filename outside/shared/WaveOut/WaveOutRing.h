@@ -60,7 +60,8 @@ private:
 };
 
 // Plays what fill gives (it writes at most the frames asked into the buffer and returns how
-// many it wrote, 0 at the end) until it has all been played, or until stop is signalled.
+// many it wrote, 0 at the end) until it has all been played, or until stop is signalled. The
+// device starts once the first pass has filled every buffer (or the source has ended).
 // True when it played to the end; the ring is reset either way.
 bool PlayThroughWaveOut(WaveOutRing& ring, size_t blockFrames, const std::function<size_t(void*, size_t)>& fill,
                         HANDLE stop);

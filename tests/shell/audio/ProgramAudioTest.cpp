@@ -24,6 +24,7 @@
 #include "Settings.h"
 #include "SettingsTestRoot.h"
 #include "HistorySteps.h"
+#include "InProcessProgram.h"
 #include "TestSupport.h"
 #include "ViewIds.h"
 #include "AppIds.h"
@@ -82,11 +83,16 @@ protected:
     {
         if (controller_ && (controller_->IsPlaying() || controller_->IsRecording()))
             Key(VK_SPACE);
+        // A fault in the close is passed over by the system and leaves freed memory in use for
+        // the next test's program.
+        kvtest::AccessFaultCounter faults;
         if (app_.m_pMainWnd) {
             if (doc_)
                 doc_->SetModifiedFlag(FALSE);
             app_.m_pMainWnd->SendMessage(WM_CLOSE);
         }
+        EXPECT_EQ(app_.m_pMainWnd, nullptr) << "the program did not close";
+        EXPECT_EQ(faults.Seen(), 0) << "access faults while the program closed";
         MSG quit;
         while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
         AfxSetMessageBoxHook(nullptr);
