@@ -149,7 +149,9 @@ public:
     void UpdateHorzScrollBar();
     void UpdateVertScrollBar();
     void ScrollToSample(ScrollInfo64& info, int64_t position);
-    int EnsureSampleVisible(int64_t position);
+    // Scrolls so that position shows. paintNow false (the play timer's ticks): the ruler and the
+    // overview bar are drawn with the next paint instead of at once.
+    int EnsureSampleVisible(int64_t position, bool paintNow = true);
     void ChangeWaveMagnification(int direction);
 
     // The modal drag of a track by its header or amplitude scale from a press at x of the

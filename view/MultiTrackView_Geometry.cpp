@@ -273,7 +273,7 @@ int64_t CNyMultiTrackView::SetPlayPosition(int64_t position)
             m_trackArea.GetPlayCursorLine().Update();
     }
     if (before != after && position >= 0) {
-        m_overview.Redraw();
+        m_overview.RedrawLater();
         UpdatePositionText(position);
     }
     return m_playPosition;

@@ -371,7 +371,8 @@ void CNyMultiTrackView::UpdatePlayPosition(int noMixer)
     }
     if (m_playTimer)
         SetPlayPosition(pos);
-    EnsureSampleVisible(m_playPosition);
+    // The panes the scroll moved are drawn after the tick, all in one pass.
+    EnsureSampleVisible(m_playPosition, false);
     if (!m_noIntermediateRepaint && m_video.m_hWnd) {
         m_videoUpdate = 0;
         ::UpdateWindow(m_video.m_hWnd);

@@ -350,7 +350,7 @@ void CNyMultiTrackView::ScrollToSample(ScrollInfo64& info, int64_t position)
         MoveScrollThumb(m_horzScroll, &info, info.minimum != info.maximum);
 }
 
-int CNyMultiTrackView::EnsureSampleVisible(int64_t position)
+int CNyMultiTrackView::EnsureSampleVisible(int64_t position, bool paintNow)
 {
     position = std::max<int64_t>(position, 0);
     int w = WaveWidth(*this);
@@ -370,8 +370,12 @@ int CNyMultiTrackView::EnsureSampleVisible(int64_t position)
     if (target >= 0) {
         ScrollToSample(info, Axis().SamplesToPixelsViaTime(target));
         InvalidateWindow(m_ruler);
-        UpdateWindowNow(m_ruler);
-        m_overview.Redraw();
+        if (paintNow) {
+            UpdateWindowNow(m_ruler);
+            m_overview.Redraw();
+        } else {
+            m_overview.RedrawLater();
+        }
     }
     return 1;
 }

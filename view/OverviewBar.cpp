@@ -23,6 +23,12 @@ void COverviewBar::Redraw()
     ::UpdateWindow(m_hWnd);
 }
 
+void COverviewBar::RedrawLater()
+{
+    if (m_hWnd)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
 void COverviewBar::Render(CDC* dc, const RECT& client)
 {
     if (CBrush* brush = GetSkinPatternBrush(kSkinNaviBg))

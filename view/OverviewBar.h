@@ -13,6 +13,9 @@ public:
     void SetView(CNyMultiTrackView* view) { m_view = view; }
     // Invalidates the whole bar and updates it at once.
     void Redraw();
+    // Invalidates the whole bar for the next paint: what a tick of the play timer moves is drawn
+    // once, after the tick, and a key or click waiting meanwhile goes first.
+    void RedrawLater();
     // Paints the bar into dc over the client rectangle.
     void Render(CDC* dc, const RECT& client);
 
