@@ -112,7 +112,7 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs)
     WNDCLASSA wc = {};
     wc.style = CS_DBLCLKS;
     wc.hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+    wc.hCursor = AfxArrowCursor();
     wc.lpszClassName = kWindowClass;
     if (!AfxRegisterClass(&wc))
         return FALSE;

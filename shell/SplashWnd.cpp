@@ -65,7 +65,7 @@ BOOL SplashWnd::Create(CWnd* parent)
     if (!m_image->IsLoaded())
         return FALSE;
     const CSize size = m_image->GetSize();
-    const char* windowClass = AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW));
+    const char* windowClass = AfxRegisterWndClass(0, AfxArrowCursor());
     return CreateEx(WS_EX_TOOLWINDOW, windowClass, nullptr, WS_POPUP | WS_VISIBLE, 0, 0, size.cx, size.cy,
                     parent ? parent->m_hWnd : nullptr, nullptr);
 }

@@ -107,7 +107,7 @@ void CCmdTarget::BeginWaitCursor()
 }
 void CCmdTarget::EndWaitCursor()
 {
-    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+    ::SetCursor(AfxArrowCursor());
 }
 
 // ---- CCmdUI: menu items and plain controls ---------------------------------------------------

@@ -13,7 +13,7 @@ const UINT kFirstSystemCommandId = 0xF000;
 
 const char* FrameClassName()
 {
-    return AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+    return AfxRegisterWndClass(CS_DBLCLKS, AfxArrowCursor(),
                                reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
 }
 

@@ -333,7 +333,7 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result)
 BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs)
 {
     if (!cs.lpszClass)
-        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursor(nullptr, IDC_ARROW),
+        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, AfxArrowCursor(),
                                            reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1)));
     return TRUE;
 }
@@ -840,6 +840,12 @@ const char* AfxRegisterWndClass(UINT style, HCURSOR cursor, HBRUSH background, H
         stored = name;
     }
     return stored.c_str();
+}
+
+HCURSOR AfxArrowCursor()
+{
+    static const HCURSOR arrow = ::LoadCursor(nullptr, IDC_ARROW);
+    return arrow;
 }
 
 bool AfxSetWindowText(HWND hwnd, const char* text)

@@ -275,6 +275,9 @@ BOOL AfxRegisterClass(WNDCLASSA* wc);
 // Registers (once) a class with these properties and returns its name.
 const char* AfxRegisterWndClass(UINT style, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
                                 HICON icon = nullptr);
+// The system's arrow cursor, loaded once: under Wine every load checks the display settings
+// with three server round trips, and each window the framework creates asks for it.
+HCURSOR AfxArrowCursor();
 // Sets a window's text only when it differs (avoids flicker); true when it changed.
 bool AfxSetWindowText(HWND hwnd, const char* text);
 // The framework's window procedure, for window classes registered by callers.

@@ -292,7 +292,7 @@ void CaptionFrameHelper::Render(CDC* dc, int width, int height, int highlight)
         DropFrameCache();
         HDC screen = ::GetDC(nullptr);
         m_cacheDC = ::CreateCompatibleDC(screen);
-        m_cacheBitmap = ::CreateCompatibleBitmap(screen, std::max(width, 1), std::max(height, 1));
+        m_cacheBitmap = CreateBufferBitmap(screen, std::max(width, 1), std::max(height, 1));
         ::ReleaseDC(nullptr, screen);
         if (!m_cacheDC || !m_cacheBitmap) {
             DropFrameCache();

@@ -17,7 +17,25 @@ BOOL CScrollBar64::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id)
 
 BOOL CScrollBar64::EnableScrollBar(UINT arrows)
 {
+    // Asked for the state it is in, Wine's control still repaints itself (some 45 server round
+    // trips when themed); the state reads back in one. The answer is the system's for that case.
+    if (IsInState(arrows))
+        return FALSE;
     return ::EnableScrollBar(m_hWnd, SB_CTL, arrows);
+}
+
+bool CScrollBar64::IsInState(UINT arrows) const
+{
+    SCROLLBARINFO info = {};
+    info.cbSize = sizeof info;
+    if (!m_hWnd || !::GetScrollBarInfo(m_hWnd, OBJID_CLIENT, &info))
+        return false;
+    const bool firstOff = (info.rgstate[1] & STATE_SYSTEM_UNAVAILABLE) != 0;
+    const bool lastOff = (info.rgstate[5] & STATE_SYSTEM_UNAVAILABLE) != 0;
+    // Both arrows off disables the control's window as well.
+    const bool windowOn = ::IsWindowEnabled(m_hWnd) != FALSE;
+    return firstOff == ((arrows & ESB_DISABLE_LTUP) != 0) && lastOff == ((arrows & ESB_DISABLE_RTDN) != 0) &&
+           windowOn == ((arrows & ESB_DISABLE_BOTH) != ESB_DISABLE_BOTH);
 }
 
 int CScrollBar64::ShiftFor(int64_t minimum, int64_t maximum)

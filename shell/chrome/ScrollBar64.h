@@ -27,6 +27,8 @@ public:
     ~CScrollBar64() override;
 
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    // ESB_ENABLE_BOTH, ESB_DISABLE_LTUP, ESB_DISABLE_RTDN or ESB_DISABLE_BOTH; FALSE when the
+    // bar is in that state already (then it is left alone) or on failure.
     BOOL EnableScrollBar(UINT arrows);
     BOOL SetScrollInfo64(const ScrollInfo64* info, BOOL redraw);
     BOOL GetScrollPos64(ScrollInfo64* info, UINT mask);
@@ -39,6 +41,9 @@ public:
     static int64_t ScaleUp(int64_t value, int shift);
 
 private:
+    // Whether the control shows its arrows (and its window) as EnableScrollBar(arrows) leaves them.
+    bool IsInState(UINT arrows) const;
+
     ScrollInfo64 m_cache = {};
     int m_shift = 0;
 };

@@ -32,3 +32,8 @@ private:
     CDC m_dc;
     CBitmap m_bitmap;
 };
+
+// A 32-bit off-screen bitmap of the size (both at least 1) for drawing that is then copied to
+// the screen: on a 32-bit display the same pixels as a screen-compatible bitmap; the caller
+// deletes it. Null when it cannot be made.
+HBITMAP CreateBufferBitmap(HDC target, int width, int height);

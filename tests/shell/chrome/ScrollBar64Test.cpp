@@ -50,3 +50,61 @@ TEST(ScrollBar64, RangesAreShiftedIntoTheControlAndReadBack)
         EXPECT_EQ(back.position, int64_t(3) << c.shift) << c.name;
     }
 }
+
+namespace {
+
+// The arrows as the control shows them, in EnableScrollBar's terms, and whether its window is on.
+struct BarState {
+    UINT arrows;
+    bool windowOn;
+};
+
+BarState StateOf(HWND bar)
+{
+    SCROLLBARINFO info = {};
+    info.cbSize = sizeof info;
+    EXPECT_TRUE(GetScrollBarInfo(bar, OBJID_CLIENT, &info));
+    UINT arrows = ESB_ENABLE_BOTH;
+    if (info.rgstate[1] & STATE_SYSTEM_UNAVAILABLE)
+        arrows |= ESB_DISABLE_LTUP;
+    if (info.rgstate[5] & STATE_SYSTEM_UNAVAILABLE)
+        arrows |= ESB_DISABLE_RTDN;
+    return {arrows, IsWindowEnabled(bar) != FALSE};
+}
+
+} // namespace
+
+TEST(ScrollBar64, EnablingEndsInTheAskedStateFromEveryStateAndAsksNothingOfABarAlreadyThere)
+{
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "Time", WS_POPUP, CRect(0, 0, 400, 50), nullptr, 0));
+    const UINT states[] = {ESB_ENABLE_BOTH, ESB_DISABLE_LTUP, ESB_DISABLE_RTDN, ESB_DISABLE_BOTH};
+    for (UINT from : states) {
+        for (UINT asked : states) {
+            CScrollBar64 bar;
+            ASSERT_TRUE(bar.Create(WS_VISIBLE | SBS_HORZ, CRect(0, 0, 400, 16), &parent, 1));
+            ScrollInfo64 info = {sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 1000, 100, 10, 0};
+            bar.SetScrollInfo64(&info, TRUE);
+            EnableScrollBar(bar.m_hWnd, SB_CTL, from);
+            EXPECT_EQ(bar.EnableScrollBar(asked) != FALSE, from != asked) << from << " to " << asked;
+            const BarState now = StateOf(bar.m_hWnd);
+            EXPECT_EQ(now.arrows, asked) << from << " to " << asked;
+            // Going from both arrows off to one, the system leaves the window as it was.
+            if (asked == ESB_ENABLE_BOTH || asked == ESB_DISABLE_BOTH) {
+                EXPECT_EQ(now.windowOn, asked == ESB_ENABLE_BOTH) << from << " to " << asked;
+            }
+        }
+    }
+
+    // Disabled by others than itself: an empty range, and the window alone.
+    CScrollBar64 bar;
+    ASSERT_TRUE(bar.Create(WS_VISIBLE | SBS_HORZ, CRect(0, 0, 400, 16), &parent, 1));
+    ScrollInfo64 empty = {sizeof empty, SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL, 0, 0, 100, 0, 0};
+    bar.SetScrollInfo64(&empty, TRUE);
+    bar.EnableScrollBar(ESB_ENABLE_BOTH);
+    EXPECT_EQ(StateOf(bar.m_hWnd).arrows, UINT(ESB_ENABLE_BOTH));
+    EXPECT_TRUE(StateOf(bar.m_hWnd).windowOn);
+    EnableWindow(bar.m_hWnd, FALSE);
+    bar.EnableScrollBar(ESB_ENABLE_BOTH);
+    EXPECT_TRUE(StateOf(bar.m_hWnd).windowOn);
+}
