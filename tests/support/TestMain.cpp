@@ -88,6 +88,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info)
 int main(int argc, char** argv)
 {
     SetUnhandledExceptionFilter(ReportCrash);
+    kvtest::WatchForChildKill();
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new ShardForgetter);
     kvtest::ScratchFolder temp;
