@@ -96,8 +96,8 @@ DWORD WINAPI EndWhenTold(void* parameter)
 ChildKill::ChildKill(UINT killedCode) : m_code(killedCode)
 {
     static LONG counter = 0;
-    m_name = "kvchildkill-" + std::to_string(GetCurrentProcessId()) + "-" +
-             std::to_string(InterlockedIncrement(&counter));
+    m_name =
+        "kvchildkill-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&counter));
     m_event = CreateEventA(nullptr, TRUE, FALSE, m_name.c_str());
 }
 
@@ -140,7 +140,8 @@ void WatchForChildKill()
     if (!event)
         return;
     // Lives as long as the process.
-    auto* watch = new std::pair<HANDLE, UINT>(event, static_cast<UINT>(std::strtoul(text.c_str() + bar + 1, nullptr, 10)));
+    auto* watch =
+        new std::pair<HANDLE, UINT>(event, static_cast<UINT>(std::strtoul(text.c_str() + bar + 1, nullptr, 10)));
     if (HANDLE thread = CreateThread(nullptr, 0, EndWhenTold, watch, 0, nullptr))
         CloseHandle(thread);
 }
