@@ -192,6 +192,7 @@ TEST(JournalKill, EveryKillLeavesAJournalThatReopensWithItsFinishedRecords)
     const std::string logPath = folder.File("child.log");
     const std::string readyName = "kvjournalkill-" + std::to_string(GetCurrentProcessId());
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
+    ChildKill ender(kKilledCode);
     ASSERT_NE(ready, nullptr);
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
@@ -219,6 +220,7 @@ TEST(JournalKill, EveryKillLeavesAJournalThatReopensWithItsFinishedRecords)
         si.hStdInput = si.hStdOutput = si.hStdError = nul;
         PROCESS_INFORMATION pi = {};
         ResetEvent(ready);
+        ender.Arm();
         // Wine now and then fails to start a process while the machine is busy; a start is
         // no part of what this test checks, so it is tried a few times.
         BOOL started = FALSE;
@@ -230,13 +232,14 @@ TEST(JournalKill, EveryKillLeavesAJournalThatReopensWithItsFinishedRecords)
                 Sleep(200);
             }
         }
+        ender.Disarm();
         ASSERT_TRUE(started) << "cannot start the child, error " << startError;
         SetEnvironmentVariableA(kChildVariable, nullptr);
         HANDLE waits[] = {ready, pi.hProcess};
         const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 60000);
         if (woke == WAIT_OBJECT_0) {
             Sleep(delay);
-            TerminateProcess(pi.hProcess, kKilledCode);
+            ender.Now(pi.hProcess);
         }
         WaitForSingleObject(pi.hProcess, 60000);
         DWORD code = 0;

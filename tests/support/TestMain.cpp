@@ -3,6 +3,7 @@
 // test program's files, and nothing is left behind after the run.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 
@@ -38,6 +39,34 @@ void WriteLine(const char* text)
 {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, DWORD(lstrlenA(text)), &written, nullptr);
+}
+
+// A copy of the program still running in the prefix (its test program ended by the run's time
+// limit, a bench stopped midway) would take over every start of the program's tests: the new
+// copy hands its file to the running one and ends. The tests that start the program hold the
+// key, so no copy of theirs runs beside them: any found is a leftover, ended and named.
+void EndLeftoverPrograms()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, entry.szExeFile, 10, "KvSound5EU", 10) != CSTR_EQUAL)
+            continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (!process)
+            continue;
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+        char line[MAX_PATH + 96];
+        snprintf(line, sizeof line, "ended a copy of the program left running: %s, process %lu\n", entry.szExeFile,
+                 static_cast<unsigned long>(entry.th32ProcessID));
+        WriteLine(line);
+    }
+    CloseHandle(snapshot);
 }
 
 void WriteFrame(int index, DWORD64 pc)
@@ -88,6 +117,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info)
 int main(int argc, char** argv)
 {
     SetUnhandledExceptionFilter(ReportCrash);
+    kvtest::WatchForChildKill();
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new ShardForgetter);
     kvtest::ScratchFolder temp;
@@ -98,10 +128,14 @@ int main(int argc, char** argv)
     char owns[4] = {};
     const bool ownsProgramKey = GetEnvironmentVariableA("KV_OWNS_PROGRAM_KEY", owns, sizeof owns) != 0;
     SetEnvironmentVariableA("KV_OWNS_PROGRAM_KEY", nullptr);
-    if (ownsProgramKey)
+    if (ownsProgramKey) {
+        EndLeftoverPrograms();
         ForgetProgramTempFolder();
+    }
     const int result = RUN_ALL_TESTS();
-    if (ownsProgramKey)
+    if (ownsProgramKey) {
+        EndLeftoverPrograms();
         ForgetProgramTempFolder();
+    }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace kvtest {
 
@@ -80,6 +81,71 @@ ScratchFolder::~ScratchFolder()
     RemoveTree(path_);
 }
 
+namespace {
+constexpr const char* kChildKillVariable = "KV_CHILD_KILL";
+
+DWORD WINAPI EndWhenTold(void* parameter)
+{
+    auto* order = static_cast<std::pair<HANDLE, UINT>*>(parameter);
+    WaitForSingleObject(order->first, INFINITE);
+    TerminateProcess(GetCurrentProcess(), order->second);
+    return 0;
+}
+} // namespace
+
+ChildKill::ChildKill(UINT killedCode) : m_code(killedCode)
+{
+    static LONG counter = 0;
+    m_name =
+        "kvchildkill-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(InterlockedIncrement(&counter));
+    m_event = CreateEventA(nullptr, TRUE, FALSE, m_name.c_str());
+}
+
+ChildKill::~ChildKill()
+{
+    CloseHandle(m_event);
+}
+
+void ChildKill::Arm()
+{
+    ResetEvent(m_event);
+    SetEnvironmentVariableA(kChildKillVariable, (m_name + "|" + std::to_string(m_code)).c_str());
+}
+
+void ChildKill::Disarm()
+{
+    SetEnvironmentVariableA(kChildKillVariable, nullptr);
+}
+
+void ChildKill::Now(HANDLE process)
+{
+    SetEvent(m_event);
+    if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0)
+        TerminateProcess(process, m_code);
+    WaitForSingleObject(process, 60000);
+}
+
+void WatchForChildKill()
+{
+    char order[128] = {};
+    const DWORD length = GetEnvironmentVariableA(kChildKillVariable, order, sizeof order);
+    if (!length || length >= sizeof order)
+        return;
+    SetEnvironmentVariableA(kChildKillVariable, nullptr); // not for the child's own children
+    const std::string text(order);
+    const size_t bar = text.find('|');
+    if (bar == std::string::npos)
+        return;
+    HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, text.substr(0, bar).c_str());
+    if (!event)
+        return;
+    // Lives as long as the process.
+    auto* watch =
+        new std::pair<HANDLE, UINT>(event, static_cast<UINT>(std::strtoul(text.c_str() + bar + 1, nullptr, 10)));
+    if (HANDLE thread = CreateThread(nullptr, 0, EndWhenTold, watch, 0, nullptr))
+        CloseHandle(thread);
+}
+
 bool KillChildAtEvent(const std::string& exeName, const std::string& test, const char* variable,
                       const std::string& value, HANDLE midway, UINT killedCode, DWORD* code)
 {
@@ -90,6 +156,8 @@ bool KillChildAtEvent(const std::string& exeName, const std::string& test, const
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
+    ChildKill kill(killedCode);
+    kill.Arm();
     // A busy machine can refuse a start for a moment.
     BOOL started = FALSE;
     for (int attempt = 0; attempt < 5 && !started; ++attempt) {
@@ -97,13 +165,14 @@ bool KillChildAtEvent(const std::string& exeName, const std::string& test, const
         if (!started)
             Sleep(200);
     }
+    kill.Disarm();
     SetEnvironmentVariableA(variable, nullptr);
     if (!started)
         return false;
     HANDLE waits[] = {midway, pi.hProcess};
     const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 120000);
     if (woke == WAIT_OBJECT_0)
-        TerminateProcess(pi.hProcess, killedCode);
+        kill.Now(pi.hProcess);
     WaitForSingleObject(pi.hProcess, 60000);
     GetExitCodeProcess(pi.hProcess, code);
     CloseHandle(pi.hThread);

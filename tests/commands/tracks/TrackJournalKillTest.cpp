@@ -98,6 +98,7 @@ TEST_F(TrackCommandTest, AKilledEditorsJournalReplaysToItsLastRecordedEdit)
     std::mt19937 random(NumberVariable("KV_TRACK_KILL_SEED", 1));
     const std::string readyName = "kvtrackkill-" + std::to_string(GetCurrentProcessId());
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
+    ChildKill ender(kKilledCode);
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                              OPEN_EXISTING, 0, nullptr);
@@ -116,19 +117,21 @@ TEST_F(TrackCommandTest, AKilledEditorsJournalReplaysToItsLastRecordedEdit)
         si.hStdInput = si.hStdOutput = si.hStdError = nul;
         PROCESS_INFORMATION pi = {};
         ResetEvent(ready);
+        ender.Arm();
         BOOL started = FALSE;
         for (int attempt = 0; attempt < 5 && !started; ++attempt) {
             started = CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
             if (!started)
                 Sleep(200);
         }
+        ender.Disarm();
         SetEnvironmentVariableA(kChildVariable, nullptr);
         ASSERT_TRUE(started);
         HANDLE waits[] = {ready, pi.hProcess};
         const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 60000);
         if (woke == WAIT_OBJECT_0) {
             Sleep(20 + random() % 400);
-            TerminateProcess(pi.hProcess, kKilledCode);
+            ender.Now(pi.hProcess);
         }
         WaitForSingleObject(pi.hProcess, 60000);
         DWORD code = 0;
