@@ -566,6 +566,12 @@ TEST_F(ProgramAudioTest, AFaderMovedWhileWritingAutomationReplaysAsMoved)
     fader.GetRect(&r);
     const POINT centre = fader.KnobCentre();
     const CPoint knob(r.left + fader.OffsetX() + centre.x, r.top + fader.OffsetY() + 9 + centre.y);
+    // The mixer may build its strips again at any time (the old ones are freed): the fader is
+    // looked up afresh wherever it is read.
+    const auto faderValue = [mixer] {
+        CTrackStrip* current = mixer->GetTrackStrip(0);
+        return current ? current->Fader().GetValue() : -1;
+    };
 
     PlayFromStart();
     ASSERT_TRUE(controller_->IsPlaying());
@@ -585,7 +591,7 @@ TEST_F(ProgramAudioTest, AFaderMovedWhileWritingAutomationReplaysAsMoved)
     Run(600);
     Key(VK_SPACE);
     ASSERT_FALSE(controller_->IsPlaying());
-    const double level = fader.GetValue() / 10000.0;
+    const double level = faderValue() / 10000.0;
     ASSERT_LT(level, 0.8) << "the drag did not reach the fader";
     ASSERT_GT(pressed, kRate * 7 / 10);
     EXPECT_EQ(UndoNames(), std::vector<std::string>{"Envelope"}) << "one step for the gesture";
@@ -611,9 +617,9 @@ TEST_F(ProgramAudioTest, AFaderMovedWhileWritingAutomationReplaysAsMoved)
         Run(30);
         const int64_t at = view_->GetPlayPosition();
         if (at >= 0 && at < pressed - kRate / 4)
-            before = fader.GetValue();
+            before = faderValue();
         else if (at > moved + kRate / 4 && after < 0)
-            after = fader.GetValue();
+            after = faderValue();
         if (Position() > moved + kRate)
             break;
     }
