@@ -588,6 +588,8 @@ double MarkedPosition(const std::vector<int16_t>& stereo, double hz, size_t from
 // The heard frame where a window of `count` frames of a marked tone begins that was heard
 // whole (its 25-ms blocks follow one another frame for frame, at one level) and whose
 // document position lies in [lowest, highest], the one nearest `wanted`; -1 if there is none.
+// A jump of a few frames between blocks already turns the tone's phase enough to lower what
+// the whole window measures; the blocks name their places to well within a frame.
 LONGLONG FindWholeWindow(const std::vector<int16_t>& stereo, double hz, size_t count, double lowest, double highest,
                          double wanted, double* position)
 {
@@ -602,7 +604,7 @@ LONGLONG FindWholeWindow(const std::vector<int16_t>& stereo, double hz, size_t c
         bool whole = level > 0.02;
         for (size_t b = 1; whole && b < blocks; ++b) {
             const size_t at = from + b * kMarkBlock;
-            whole = std::fabs(MarkedPosition(stereo, hz, at) - first - double(b * kMarkBlock)) <= kRate / 1000.0 &&
+            whole = std::fabs(MarkedPosition(stereo, hz, at) - first - double(b * kMarkBlock)) <= 2.0 &&
                     std::fabs(std::abs(Component(stereo, 0, hz, at, kMarkBlock)) / level - 1) < 0.02;
         }
         if (whole) {
