@@ -315,7 +315,9 @@ bool CAmplitudeScalePane::WritesEnvelope(int track)
 
 int64_t CAmplitudeScalePane::WritePosition()
 {
-    const int64_t played = m_view->GetPlayPosition();
+    // Where the sound is now: the view's play position moves only on the play timer's ticks,
+    // which a loaded machine delays by some hundred ms.
+    const int64_t played = m_view->GetPlayPositionNow();
     return played >= 0 ? played : m_view->GetSelectionEnd();
 }
 
@@ -383,7 +385,7 @@ void CAmplitudeScalePane::Begin(int track, int mode, const char* name)
         ComRef<IEditCommand> group(ComObject<IEditCommand>::Create<TransactionCommand>(name));
         m_transaction = QueryCom<ICommandList>(group.Get());
         m_idleAtStart = m_view->IsTransportIdle() ? 1 : 0;
-        m_holdPosition = m_view->GetPlayPosition() - 1;
+        m_holdPosition = m_view->GetPlayPositionNow() - 1;
         m_holdValues.assign(size_t(m_doc->GetTrackCount()), 0.0f);
         m_held.assign(m_holdValues.size(), 0);
         for (size_t i = 0; m_holdPosition >= 0 && i < m_holdValues.size(); ++i) {

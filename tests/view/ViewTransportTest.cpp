@@ -1,5 +1,6 @@
 // The view's transport commands reach the controller it is given and are disabled without
-// one; whether the selection lies outside the selected tracks' data.
+// one; whether the selection lies outside the selected tracks' data; a volume written while
+// playing lands where the sound is.
 #include "ViewFixture.h"
 
 #include "ViewIds.h"
@@ -20,7 +21,7 @@ public:
     }
     HRESULT GetPlayPosition(int64_t* p) override
     {
-        *p = 0;
+        *p = position;
         return S_OK;
     }
     int GetBusyState() override { return playing || recording; }
@@ -51,11 +52,13 @@ public:
     void StopWinding() override {}
     void WindFromKey(bool) override {}
     void ShowCounter(int64_t) override {}
-    CNyMultiTrackView* GetActiveView() override { return nullptr; }
+    CNyMultiTrackView* GetActiveView() override { return active; }
     void SetActiveView(CNyMultiTrackView*) override {}
     void UpdateDisplay() override {}
 
     bool playing = false, paused = false, recording = false;
+    int64_t position = 0; // what is heard
+    CNyMultiTrackView* active = nullptr;
     std::string calls;
 };
 
@@ -155,5 +158,34 @@ TEST_F(ViewTest, AMouseSelectionWhilePlayingStopsThePlayback)
         Pump();
         EXPECT_EQ(controller.calls, c.calls);
     }
+    SetViewHost(&host_);
+}
+
+// Write Automation on, a fader moved while playing writes where the sound is, though the view's
+// play position, moved by the play timer's ticks, is still some ticks behind; before the gesture
+// the level stays as it was.
+TEST_F(ViewTest, AVolumeWrittenWhilePlayingLandsWhereTheSoundIs)
+{
+    ASSERT_TRUE(NewFilledTrack());
+    ControllerHost host;
+    FakeController controller;
+    host.controller = &controller;
+    controller.active = view_;
+    controller.playing = true;
+    SetViewHost(&host);
+    doc_->SetTrackFlag(0, 128, TRUE); // writes automation
+    view_->SetPlayPosition(20000);
+    controller.position = 40000;
+    CAmplitudeScalePane& scale = view_->GetAmplitudeScale();
+    int lower = 0, upper = 0;
+    scale.BeginVolumeChange(0, &lower, &upper);
+    scale.SetTrackVolume(0, 0.5f);
+    controller.position = 44000;
+    scale.SetTrackVolume(0, 0.25f);
+    scale.EndVolumeChange(0);
+    EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 30000), 1.0, 1e-4);
+    EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 40000), 0.5, 1e-4);
+    EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 44000), 0.25, 1e-4);
+    EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 100000), 0.25, 1e-4);
     SetViewHost(&host_);
 }

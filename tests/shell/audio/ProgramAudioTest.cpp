@@ -35,6 +35,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -541,13 +542,86 @@ void MouseAt(HWND window, CPoint client, DWORD buttons)
     ::SendInput(1, &input, sizeof input);
 }
 
+// A tone that names its own place in the document: the left channel at hz, the right at
+// hz + kMarkHz, so that the phase between them turns once every 1 / kMarkHz seconds. On a loaded
+// machine the sound server's stream runs dry now and then (the program or the output held up
+// for up to 700 ms) and the sound goes on later where it stopped: what is heard is read at the
+// place it names, not where the first sound and the clock would put it.
+constexpr double kMarkHz = 0.125;
+constexpr double kPi = 3.14159265358979323846;
+constexpr size_t kMarkBlock = kRate / 40; // 25 ms: whole turns of a 440-Hz tone
+
+std::vector<int16_t> MarkedTone(double hz, double amplitude, int64_t frames)
+{
+    std::vector<int16_t> out(size_t(frames * 2));
+    for (int64_t i = 0; i < frames; ++i) {
+        const double t = double(i) / double(kRate);
+        out[size_t(i * 2)] = int16_t(std::lround(amplitude * 32767.0 * std::sin(2 * kPi * hz * t)));
+        out[size_t(i * 2 + 1)] = int16_t(std::lround(amplitude * 32767.0 * std::sin(2 * kPi * (hz + kMarkHz) * t)));
+    }
+    return out;
+}
+
+// The component at hz of channel ch of frames [from, from + count), its phase taken at `from`.
+std::complex<double> Component(const std::vector<int16_t>& stereo, int ch, double hz, size_t from, size_t count)
+{
+    const std::complex<double> step = std::polar(1.0, -2 * kPi * hz / double(kRate));
+    std::complex<double> turn = 1.0, sum = 0.0;
+    for (size_t i = 0; i < count; ++i) {
+        sum += double(stereo[(from + i) * 2 + size_t(ch)]) / 32768.0 * turn;
+        turn *= step;
+    }
+    return sum * 2.0 / double(count);
+}
+
+// The document frame a marked tone's heard block began at.
+double MarkedPosition(const std::vector<int16_t>& stereo, double hz, size_t from)
+{
+    const std::complex<double> left = Component(stereo, 0, hz, from, kMarkBlock);
+    const std::complex<double> right = Component(stereo, 1, hz, from, kMarkBlock);
+    double turn = std::arg(right / left);
+    if (turn < 0)
+        turn += 2 * kPi;
+    return turn / (2 * kPi * kMarkHz) * double(kRate) - double(kMarkBlock - 1) / 2;
+}
+
+// The heard frame where a window of `count` frames of a marked tone begins that was heard
+// whole (its 25-ms blocks follow one another frame for frame, at one level) and whose
+// document position lies in [lowest, highest], the one nearest `wanted`; -1 if there is none.
+// A jump of a few frames between blocks already turns the tone's phase enough to lower what
+// the whole window measures; the blocks name their places to well within a frame.
+LONGLONG FindWholeWindow(const std::vector<int16_t>& stereo, double hz, size_t count, double lowest, double highest,
+                         double wanted, double* position)
+{
+    const size_t frames = stereo.size() / 2, blocks = count / kMarkBlock;
+    LONGLONG best = -1;
+    for (size_t from = 0; from + count <= frames; from += kMarkBlock / 4) {
+        const double first = MarkedPosition(stereo, hz, from);
+        if (first < lowest || first > highest ||
+            (best >= 0 && std::fabs(first - wanted) >= std::fabs(*position - wanted)))
+            continue;
+        const double level = std::abs(Component(stereo, 0, hz, from, kMarkBlock));
+        bool whole = level > 0.02;
+        for (size_t b = 1; whole && b < blocks; ++b) {
+            const size_t at = from + b * kMarkBlock;
+            whole = std::fabs(MarkedPosition(stereo, hz, at) - first - double(b * kMarkBlock)) <= 2.0 &&
+                    std::fabs(std::abs(Component(stereo, 0, hz, at, kMarkBlock)) / level - 1) < 0.02;
+        }
+        if (whole) {
+            best = LONGLONG(from);
+            *position = first;
+        }
+    }
+    return best;
+}
+
 // Write Automation on: the track strip's fader dragged down while playing writes its moves
 // where the sound had got to; played again with Read Automation on, the fader and what is
 // heard follow them.
 TEST_F(ProgramAudioTest, AFaderMovedWhileWritingAutomationReplaysAsMoved)
 {
     const double hz = 440.0;
-    AddTrack(rig::Tone(hz, 0.5, 6 * kRate, 2), 2, 0);
+    AddTrack(MarkedTone(hz, 0.5, 6 * kRate), 2, 0);
     // The switches through the commands the menu sends: Write off, then on again.
     view_->SendMessage(WM_COMMAND, ID_TRANSPORT_WRITE_AUTOMATION, 0);
     EXPECT_FALSE(CNyControlView::IsWriteAutomation());
@@ -575,7 +649,9 @@ TEST_F(ProgramAudioTest, AFaderMovedWhileWritingAutomationReplaysAsMoved)
 
     PlayFromStart();
     ASSERT_TRUE(controller_->IsPlaying());
-    Run(1000);
+    // A second into the sound, however long the server held it up.
+    for (const DWORD started = ::GetTickCount(); Position() < kRate && ::GetTickCount() - started < 5000;)
+        Run(30);
     MouseAt(mixer->m_hWnd, knob, 0);
     Run(30);
     const int64_t pressed = Position();
@@ -626,16 +702,26 @@ TEST_F(ProgramAudioTest, AFaderMovedWhileWritingAutomationReplaysAsMoved)
     Key(VK_SPACE);
     EXPECT_EQ(before, 10000);
     EXPECT_NEAR(after, level * 10000, 100);
-    const LONGLONG until = capture.Now();
+    // What was played before the stop reaches the capture a little later.
+    const LONGLONG until = capture.Now() + kRate * 3 / 10;
+    ASSERT_TRUE(capture.WaitFor(until, 2000));
     const std::vector<int16_t> heard = capture.Take(mark, until);
     const LONGLONG first = rig::FirstSound(heard, 0, 0.05);
     ASSERT_GE(first, 0) << "nothing heard";
-    // Windows well clear of the moves: a stall of the server shifts what is heard a little.
+    // 100 ms heard whole, well clear of the moves: before the press and after the last step,
+    // each as near 0.6 s from them as the dropouts leave room for.
     const size_t window = size_t(kRate / 10);
-    const double loud = rig::ToneAmplitude(heard, 0, hz, size_t(first + pressed - kRate * 6 / 10), window);
-    const double soft = rig::ToneAmplitude(heard, 0, hz, size_t(first + moved + kRate * 6 / 10), window);
+    double loudAt = 0, softAt = 0;
+    const LONGLONG loudFrom = FindWholeWindow(heard, hz, window, kRate / 10, double(pressed - kRate / 4 - kRate / 10),
+                                              double(pressed - kRate * 6 / 10), &loudAt);
+    const LONGLONG softFrom = FindWholeWindow(heard, hz, window, double(moved + kRate / 4), double(6 * kRate),
+                                              double(moved + kRate * 6 / 10), &softAt);
+    ASSERT_GE(loudFrom, 0) << "no 100 ms heard whole before the press";
+    ASSERT_GE(softFrom, 0) << "no 100 ms heard whole after the moves";
+    const double loud = rig::ToneAmplitude(heard, 0, hz, size_t(loudFrom), window);
+    const double soft = rig::ToneAmplitude(heard, 0, hz, size_t(softFrom), window);
     ASSERT_GT(loud, 0.1);
-    EXPECT_NEAR(soft / loud, level, 0.03) << loud << " then " << soft;
+    EXPECT_NEAR(soft / loud, level, 0.03) << loud << " at " << loudAt << ", then " << soft << " at " << softAt;
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
