@@ -510,6 +510,25 @@ TEST_F(ProgramSavedHiddenPanesTest, PanesSavedHiddenAreBuiltAtTheirFirstShowAsAS
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
 }
 
+// The settings' reset of the panes moves those not built yet as well: built then, hidden as
+// they were saved, next to the main window.
+TEST_F(ProgramSavedHiddenPanesTest, ResettingThePanesPlacesThoseNotBuiltYetToo)
+{
+    app_.ArrangePanesAtDefaults();
+    CRect client;
+    ::GetWindowRect(frame_->m_hWndMDIClient, &client);
+    for (PaneKind kind : {PaneKind::MarkerList, PaneKind::VideoPreview}) {
+        SCOPED_TRACE(GetPaneInfo(kind).valueName);
+        CNyMiniFrame* pane = frame_->PaneFrame(kind);
+        ASSERT_NE(pane, nullptr);
+        EXPECT_FALSE(pane->IsWindowVisible());
+        const CRect rect = WindowRect(pane);
+        EXPECT_GE(rect.top, client.top) << "arranged below the main window's bars";
+        EXPECT_NE(rect.TopLeft(), kind == PaneKind::MarkerList ? CPoint(330, 210) : CPoint(40, 300))
+            << "left at its saved place";
+    }
+}
+
 // A pane never built keeps its saved value as it was; one built is saved where it is.
 TEST_F(ProgramSavedHiddenPanesTest, AClosedProgramKeepsTheValueOfAPaneItNeverBuilt)
 {
