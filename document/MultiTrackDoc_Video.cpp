@@ -178,7 +178,7 @@ void CNyMultiTrackDoc::OpenVideoOnLoad(const char* documentPath)
         if (video && video->LacksFrameDecoder())
             host.ShowMessageText(Format(IDS_VIEW_NO_VIDEO_CODEC, video->GetCodecText().c_str()).c_str(), MB_OK);
     }
+    // No relayout: the view is laid out with its scroll bars when the frame's first update
+    // follows the open, and one now would be thrown away (the view is not shown yet).
     SetViewOption(kCmdViewVideoTrack, IsVideoOpen() ? 1 : 0);
-    if (video)
-        video->Relayout();
 }

@@ -24,8 +24,9 @@ void CMainFrame::OnTogglePane(UINT commandId)
     const PaneInfo* info = FindPaneByCommand(static_cast<int>(commandId));
     if (!info)
         return;
-    // The video preview is made on its first show.
-    const bool created = info->kind == PaneKind::VideoPreview && !HeldPane(info->kind);
+    // The video preview, and a marker list saved hidden, are made on their first show.
+    const bool created =
+        (info->kind == PaneKind::VideoPreview || info->kind == PaneKind::MarkerList) && !HeldPane(info->kind);
     CWnd* pane = created ? EnsurePane(info->kind) : HeldPane(info->kind);
     if (pane && pane->m_hWnd) {
         CWnd* frame = CWnd::FromHandle(::GetParent(pane->m_hWnd));

@@ -329,6 +329,12 @@ void CMainFrame::RaiseFloatingPanes()
 
 void CMainFrame::ArrangeFloatingPanes(int commandId)
 {
+    // Every pane goes next to the main window, also one that waits for its first show: built
+    // now, it ends where it would have as a pane built at start.
+    if (commandId == -1)
+        for (PaneKind kind : {PaneKind::MarkerList, PaneKind::VideoPreview})
+            if (!HeldPane(kind) && IsPaneBuiltOnFirstShow(kind))
+                EnsurePane(kind);
     unsigned mask = 0;
     for (int i = 0; i < kPaneKindCount; ++i)
         if (commandId == -1 || commandId == GetPaneInfo(static_cast<PaneKind>(i)).commandId)

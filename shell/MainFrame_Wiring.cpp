@@ -2,6 +2,7 @@
 // frame. Each function is the one place its part is named; until that part is in the program
 // it answers as a program without it would (no pane, nothing to show, idle).
 #include "MainFrame.h"
+#include "DocumentHost.h"
 #include "EffectPaletteView.h"
 #include "EffectProgramHost.h"
 #include "MainFrameWiring.h"
@@ -218,6 +219,10 @@ void CMainFrame::ConnectPane(PaneKind kind, CWnd* pane)
     if (auto* view = dynamic_cast<CNyMultiTrackView*>(child ? child->GetActiveView() : nullptr)) {
         view->AttachToolWindows(1);
         GetViewHost().AttachToolPanes(view);
+        // A pane made after the view's activation (the marker list at its first show) is
+        // enabled as that activation would have left it.
+        if (kind == PaneKind::Selection || kind == PaneKind::MarkerList)
+            EnableSelectionPanesForView(view, GetDocumentHost().IsTransportBusy() || view->GetEditMode() != 0);
     }
 }
 

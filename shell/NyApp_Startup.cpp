@@ -458,10 +458,14 @@ void CNyApp::CreatePanes()
         return;
     // Each pane once, in this order; a pane whose class the program lacks gives none. The
     // analysis pane comes with its first use: it reads its transform settings when it is made.
-    frame->GetVideoPreviewPane();
+    // A pane saved hidden that nothing needs while hidden comes with its first show: built now
+    // it would only cost the start its windows.
+    if (!IsPaneBuiltOnFirstShow(PaneKind::VideoPreview))
+        frame->GetVideoPreviewPane();
     frame->GetControllerPane();
     frame->GetSelectionPane();
-    frame->GetMarkerListPane();
+    if (!IsPaneBuiltOnFirstShow(PaneKind::MarkerList))
+        frame->GetMarkerListPane();
     frame->GetEffectLauncherPane();
     frame->GetAuxWindowA();
     frame->GetAuxWindowB();

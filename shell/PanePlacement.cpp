@@ -198,6 +198,16 @@ BOOL LoadWindowPlacement(const char* valueName, WINDOWPLACEMENT* placement, int*
     return ParsePanePlacement(text, placement, extra);
 }
 
+bool IsPaneBuiltOnFirstShow(PaneKind kind)
+{
+    if (kind != PaneKind::MarkerList && kind != PaneKind::VideoPreview)
+        return false;
+    // Without a saved value the pane is arranged with the others at start.
+    WINDOWPLACEMENT placement = {};
+    int extra = 0;
+    return LoadWindowPlacement(GetPaneInfo(kind).valueName, &placement, &extra) && placement.showCmd == 0;
+}
+
 BOOL MoveRectOntoNearestArea(RECT* rect, const std::vector<RECT>& areas)
 {
     const RECT* nearest = nullptr;

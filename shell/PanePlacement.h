@@ -51,6 +51,10 @@ void SaveWindowPlacement(const WINDOWPLACEMENT& placement);
 void SavePanePlacement(const char* valueName, const WINDOWPLACEMENT& placement, int extra);
 // FALSE for a missing or empty value, or one that is not eleven integers.
 BOOL LoadWindowPlacement(const char* valueName, WINDOWPLACEMENT* placement, int* extra);
+// Whether the pane is built at its first show rather than at start: one that a start would
+// show hidden from its saved value (the marker list and the video preview; the others are
+// either shown at a first start or needed by the rest while hidden).
+bool IsPaneBuiltOnFirstShow(PaneKind kind);
 
 // A rectangle that meets none of the areas is moved (keeping its size where it fits) into the
 // nearest one; one that meets any area is left alone. FALSE when nothing moved.

@@ -7,7 +7,8 @@
 //   (and to the second copy's end).
 // Each start begins with no documents to reopen. The first pair of starts only warms up and
 // counts the panes a finished start shows. Run it from the bin folder under Wine; a second
-// program file of the bin folder (an earlier build) is timed in turn with this one:
+// program file of the bin folder (an earlier build) is timed in turn with this one, each going
+// first in every other run:
 //   start_bench.exe [runs] [earlier program file]
 #include <windows.h>
 
@@ -298,9 +299,13 @@ int main(int argc, char** argv)
                 peerStarts.Add(Ms(t0, Now()));
             Close(&pi, frame);
         }
-        for (ProgramFigures& program : programs)
+        // The programs take turns at going first: the one started right after another finds
+        // more of what they share still warm.
+        for (size_t k = 0; k < programs.size(); ++k) {
+            ProgramFigures& program = programs[run % 2 ? programs.size() - 1 - k : k];
             if (!TimeProgram(&program, file, warmUp, &panes))
                 return 1;
+        }
     }
     ForgetLastFiles();
     DeleteFileA(file.c_str());

@@ -16,6 +16,7 @@
 #include "ProgramHosts.h"
 #include "SelectionControlDlg.h"
 #include "SelectionModel.h"
+#include "Settings.h"
 #include "SettingsTestRoot.h"
 #include "InProcessProgram.h"
 #include "TestSupport.h"
@@ -437,6 +438,115 @@ TEST_F(ProgramPanesTest, TheMarkerListsExportButtonWritesTheFileNamedInTheSaveDi
     EXPECT_NE(lines[2].find("CUE-0001"), std::string::npos) << lines[2];
     EXPECT_NE(lines[3].find("CUE-0002"), std::string::npos) << lines[3];
     EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+} // namespace
+
+namespace {
+
+// A start whose saved layout has the marker list and the video preview hidden, the list at a
+// place of its own.
+class ProgramSavedHiddenPanesTest : public ProgramPanesTest {
+protected:
+    void SetUp() override
+    {
+        SetSettingString(kSettingsSection, "LabelWndPos", kMarkerList);
+        SetSettingString(kSettingsSection, "VideoPreviewPos", kVideoPreview);
+        ProgramPanesTest::SetUp();
+    }
+    static constexpr const char* kMarkerList = "0:0:0:0:0:0:330:210:830:610:0";
+    static constexpr const char* kVideoPreview = "0:0:0:0:0:0:40:300:440:600:0";
+    // The View menu's check of the marker list.
+    int MarkerListCheck()
+    {
+        struct Recorder : CCmdUI {
+            int check = -1;
+            void SetCheck(int on) override { check = on; }
+        } state;
+        state.m_nID = ID_VIEW_MARKER_LIST;
+        frame_->OnUpdateTogglePane(&state);
+        return state.check;
+    }
+};
+
+// Made at their first show instead, each as it would have been made at start: where it was
+// saved, bound to the active view, and filled from its document.
+TEST_F(ProgramSavedHiddenPanesTest, PanesSavedHiddenAreBuiltAtTheirFirstShowAsAStartWouldHaveBuiltThem)
+{
+    EXPECT_EQ(frame_->HeldPane(PaneKind::MarkerList), nullptr) << "built at start";
+    EXPECT_EQ(frame_->HeldPane(PaneKind::VideoPreview), nullptr) << "built at start";
+    CNyMultiTrackView* view = FileNew();
+    ASSERT_NE(view, nullptr);
+    CSelectionModel* selection = view->GetMultiTrackDoc()->GetSelection();
+    for (int64_t at : {0, 1000}) {
+        selection->SetSelection(at, at, TRUE);
+        view->SendMessage(WM_COMMAND, 1033, 0); // New Cue Point
+    }
+    EXPECT_EQ(MarkerListCheck(), 0) << "unchecked, as a hidden list is";
+
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    auto* markers = dynamic_cast<CMarkerListDlg*>(frame_->HeldPane(PaneKind::MarkerList));
+    ASSERT_NE(markers, nullptr) << "the View menu's switch made no list";
+    CNyMiniFrame* pane = frame_->PaneFrame(PaneKind::MarkerList);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(pane->IsWindowVisible());
+    EXPECT_EQ(WindowRect(pane).TopLeft(), CPoint(330, 210));
+    EXPECT_EQ(markers->GetView(), view->GetPaneLink());
+    EXPECT_EQ(markers->GetRowCount(), 2);
+    EXPECT_TRUE(markers->IsWindowEnabled());
+    EXPECT_EQ(MarkerListCheck(), 1);
+    // The switch hides and shows the same list from then on.
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    EXPECT_FALSE(pane->IsWindowVisible());
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    EXPECT_TRUE(pane->IsWindowVisible());
+    EXPECT_EQ(frame_->HeldPane(PaneKind::MarkerList), static_cast<CWnd*>(markers));
+
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_VIDEO_PREVIEW, 0);
+    CNyMiniFrame* preview = frame_->PaneFrame(PaneKind::VideoPreview);
+    ASSERT_NE(preview, nullptr) << "the View menu's switch made no preview";
+    EXPECT_TRUE(preview->IsWindowVisible());
+    EXPECT_EQ(WindowRect(preview).TopLeft(), CPoint(40, 300));
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front();
+}
+
+// The settings' reset of the panes moves those not built yet as well: built then, hidden as
+// they were saved, next to the main window.
+TEST_F(ProgramSavedHiddenPanesTest, ResettingThePanesPlacesThoseNotBuiltYetToo)
+{
+    app_.ArrangePanesAtDefaults();
+    CRect client;
+    ::GetWindowRect(frame_->m_hWndMDIClient, &client);
+    for (PaneKind kind : {PaneKind::MarkerList, PaneKind::VideoPreview}) {
+        SCOPED_TRACE(GetPaneInfo(kind).valueName);
+        CNyMiniFrame* pane = frame_->PaneFrame(kind);
+        ASSERT_NE(pane, nullptr);
+        EXPECT_FALSE(pane->IsWindowVisible());
+        const CRect rect = WindowRect(pane);
+        EXPECT_GE(rect.top, client.top) << "arranged below the main window's bars";
+        EXPECT_NE(rect.TopLeft(), kind == PaneKind::MarkerList ? CPoint(330, 210) : CPoint(40, 300))
+            << "left at its saved place";
+    }
+}
+
+// A pane never built keeps its saved value as it was; one built is saved where it is.
+TEST_F(ProgramSavedHiddenPanesTest, AClosedProgramKeepsTheValueOfAPaneItNeverBuilt)
+{
+    frame_->SendMessage(WM_COMMAND, ID_VIEW_MARKER_LIST, 0);
+    CNyMiniFrame* pane = frame_->PaneFrame(PaneKind::MarkerList);
+    ASSERT_NE(pane, nullptr);
+    pane->SetWindowPos(nullptr, 360, 240, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const CRect moved = WindowRect(pane);
+    kvtest::StopInProcess(app_);
+    std::string video, markers;
+    GetSettingString(kSettingsSection, "VideoPreviewPos", "", &video);
+    GetSettingString(kSettingsSection, "LabelWndPos", "", &markers);
+    EXPECT_EQ(video, kVideoPreview);
+    WINDOWPLACEMENT placement = {};
+    int extra = 0;
+    ASSERT_TRUE(ParsePanePlacement(markers.c_str(), &placement, &extra)) << markers;
+    EXPECT_EQ(placement.showCmd, 1u);
+    EXPECT_EQ(CRect(placement.rcNormalPosition), moved);
 }
 
 } // namespace
