@@ -7,6 +7,7 @@
 #include "EditBusyGuard.h"
 #include "FwApp.h"
 #include "MarkCommands.h"
+#include "MarksAddedHint.h"
 #include "SelectionModel.h"
 
 using namespace doccmd;
@@ -25,13 +26,16 @@ void AddMarkAtCursor(CNyMultiTrackDoc* document)
     ComRef<IEditCommand> command =
         MakeCommand<AddMarksCommand>(LoadResourceText(nameId).c_str(), static_cast<CommandDocument*>(document));
     ICommandHistory* history = document->GetHistory();
+    // New marks take the places after the table's last.
+    MarksAddedHint added(document->GetLabels().GetSize() + 1);
     HRESULT hr = command && history ? history->Do(command.Get(), TRUE) : E_OUTOFMEMORY;
     if (FAILED(hr)) {
         ShowError(hr);
         return;
     }
     document->SyncModifiedWithHistory();
-    document->UpdateAllViews(nullptr, 0, nullptr);
+    // Pressed while playing, a whole repaint of the view would hold up the keys after it.
+    document->UpdateAllViews(nullptr, kHintMarksAdded, &added);
     DocWiring::RefreshMarkerList(-1);
     DocWiring::SelectLastMarker();
 }

@@ -82,6 +82,8 @@ StripLevelTarget* CMixerView::GetLevelTarget()
 ControllerViewLink* CMixerView::SetView(ControllerViewLink* view)
 {
     if (view != m_view) {
+        // A drag ends with the strips it was on, its step given to the view it began in.
+        CancelDrags();
         m_view = view;
         BuildStrips(view);
     }
@@ -105,6 +107,8 @@ CMixerCtrl* CMixerView::GetStripCtrl(int code) const
 void CMixerView::ClearStrips()
 {
     m_strips.clear();
+    m_stripsTracks.clear();
+    m_stripsDocument = nullptr;
     m_built = false;
 }
 
@@ -120,8 +124,37 @@ void CMixerView::CancelDrags()
 
 void CMixerView::Rebuild()
 {
-    CancelDrags();
-    BuildStrips(m_view);
+    // Playback's stop and every edit come here: strips made again would end a fader drag the
+    // user still holds, and cost a whole repaint of the pane.
+    if (!m_built || !StripsFitTracks(m_view)) {
+        CancelDrags();
+        BuildStrips(m_view);
+        return;
+    }
+    if (m_record)
+        m_record->Refresh();
+    if (m_master)
+        m_master->Refresh();
+    for (auto& strip : m_strips)
+        strip->Refresh();
+    ArrangeStrips();
+}
+
+bool CMixerView::StripsFitTracks(ControllerViewLink* view) const
+{
+    CNyMultiTrackDoc* doc = view ? view->GetDocument() : nullptr;
+    if (doc != m_stripsDocument)
+        return false;
+    if (!doc)
+        return true;
+    // Multichannel documents have no track strips.
+    const int count = doc->IsMultichannel() ? 0 : doc->GetTrackCount();
+    if (count != int(m_stripsTracks.size()) || (m_master != nullptr) == (doc->IsMultichannel() != FALSE))
+        return false;
+    for (int i = 0; i < count; ++i)
+        if (doc->GetTrack(i) != m_stripsTracks[size_t(i)])
+            return false;
+    return true;
 }
 
 void CMixerView::BuildStrips(ControllerViewLink* view)
@@ -142,14 +175,21 @@ void CMixerView::BuildStrips(ControllerViewLink* view)
     }
     ClearStrips();
     m_focusedStrip = m_hotStrip = kStripNone;
+    m_stripsDocument = doc;
     if (doc && normal) {
         for (int i = 0; i < doc->GetTrackCount(); ++i) {
             auto strip = std::make_unique<CTrackStrip>(this, kImageTrack, doc->GetTrack(i), i);
             strip->SetUp();
             strip->Refresh();
             m_strips.push_back(std::move(strip));
+            m_stripsTracks.push_back(doc->GetTrack(i));
         }
     }
+    ArrangeStrips();
+}
+
+void CMixerView::ArrangeStrips()
+{
     if (m_hWnd) {
         CRect client;
         GetClientRect(&client);

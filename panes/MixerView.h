@@ -23,6 +23,7 @@ class CNyMultiTrackDoc;
 class ControllerViewLink;
 class StripLevelTarget;
 class DocumentLevelTarget;
+struct IMtTrack;
 
 constexpr int kStripMaster = -1;
 constexpr int kStripRecord = -2;
@@ -43,6 +44,8 @@ public:
     // Null: the document's own (changes recorded as "Volume" and "Pan" steps).
     StripLevelTarget* GetLevelTarget();
 
+    // Builds the strips again when the document's tracks are no longer those they were built
+    // for; otherwise refreshes and lays out the strips there are, keeping a drag in progress.
     void Rebuild();
     void InvalidateAll();
     void RefreshStripValues(int track);
@@ -83,6 +86,10 @@ public:
 
 private:
     void BuildStrips(ControllerViewLink* view);
+    // The view's document and its tracks, in order, are those the strips were built for.
+    bool StripsFitTracks(ControllerViewLink* view) const;
+    // Scroll bar, frame limits, strip places and scroll range after the strips or their sizes changed.
+    void ArrangeStrips();
     void ClearStrips();
     void CancelDrags();
     void LayoutStrips();
@@ -123,6 +130,9 @@ private:
     std::unique_ptr<DocumentLevelTarget> m_ownTarget;
     CNyMultiTrackDoc* m_ownTargetDocument = nullptr;
     std::vector<std::unique_ptr<CTrackStrip>> m_strips;
+    // What the strips were built for (the strips hold the tracks).
+    CNyMultiTrackDoc* m_stripsDocument = nullptr;
+    std::vector<IMtTrack*> m_stripsTracks;
     std::unique_ptr<CMasterStrip> m_master;
     std::unique_ptr<CRecordStrip> m_record;
     bool m_built = false;

@@ -136,8 +136,12 @@ void CAmplitudeScalePane::FormatScaleLabel(HDC dc, int row)
     RECT area{0, 0, box.right - c.left, m_readoutHeight};
     if (area.right > 0 && area.bottom > 0) {
         CDC target(dc);
-        MemoryDC buffer;
-        if (CDC* mem = buffer.Create(&target, area)) {
+        CDC* mem = m_readoutBuffer.GetDC();
+        if (!mem || m_readoutBufferSize.cx != area.right || m_readoutBufferSize.cy != area.bottom) {
+            mem = m_readoutBuffer.Create(&target, area);
+            m_readoutBufferSize = mem ? SIZE{area.right, area.bottom} : SIZE{0, 0};
+        }
+        if (mem) {
             TileSkinImage(mem, kSkinViewRuler2, area);
             CFont* font = FontSet::Get(5);
             HGDIOBJ old = font ? ::SelectObject(mem->m_hDC, font->m_hObject) : nullptr;

@@ -9,6 +9,7 @@
 #include "ComRef.h"
 #include "CommandInterfaces.h"
 #include "EnvelopeEditor.h"
+#include "MemoryDC.h"
 
 #include <cstdint>
 #include <memory>
@@ -90,6 +91,9 @@ private:
     uint32_t m_unitWord = 0x100;
     short m_readoutHeight = 0;
     short m_readoutWidth = 0;
+    // One buffer for the readouts, drawn again for every row at every tick of playback.
+    MemoryDC m_readoutBuffer;
+    SIZE m_readoutBufferSize{0, 0};
     int m_changeMode = 0;
     int m_changedTrack = -1;
     CNyMultiTrackView* m_view = nullptr;

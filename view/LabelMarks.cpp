@@ -209,6 +209,29 @@ RECT GetLabelRect(CNyMultiTrackView* view, int labelId)
     return RECT{x, strip.top, right + 1, strip.bottom};
 }
 
+void InvalidateLabel(CNyMultiTrackView* view, int labelId)
+{
+    CNyMultiTrackDoc* doc = view->GetMultiTrackDoc();
+    LabelRecord r{};
+    if (!doc || !doc->GetLabels().FindById(labelId, &r) || r.id <= 0 || !Drawn(r))
+        return;
+    const RECT strip = GetLabelRect(view, labelId);
+    Repaint(view, strip, r.trackId == -1);
+    HWND area = view->GetTrackArea().m_hWnd;
+    if (!area)
+        return;
+    RECT client{};
+    ::GetClientRect(area, &client);
+    const int64_t first = view->GetFirstVisibleSample();
+    const int left = view->GetTrackWaveRect(-1).left;
+    const int width = std::max<int>(1, GetSkinImageSize(LineImage(KindOf(r))).cx);
+    for (int64_t at : {r.start, r.end}) {
+        const int x = left + int(std::floor(view->SampleToPixel(at - first)));
+        RECT line{x, client.top, x + width, client.bottom};
+        ::InvalidateRect(area, &line, TRUE);
+    }
+}
+
 void SelectLabel(CNyMultiTrackView* view, int labelId, bool scroll)
 {
     CNyMultiTrackDoc* doc = view->GetMultiTrackDoc();

@@ -16,6 +16,9 @@ void DrawMarkers(CNyMultiTrackView* view, HDC dc, int track, const RECT& area);
 int LabelHitHalfWidth();
 // The rectangle a mark takes in its strip (image and name); empty when it is not shown.
 RECT GetLabelRect(CNyMultiTrackView* view, int labelId);
+// Invalidates what a mark draws: its image and name in its strip (the time ruler for an
+// all-tracks mark) and its lines down the track area.
+void InvalidateLabel(CNyMultiTrackView* view, int labelId);
 
 // A press of the track area's marker strip (track) or the ruler (-1) on a mark edge drags
 // the mark; false when no mark is there.

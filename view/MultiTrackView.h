@@ -222,6 +222,7 @@ public:
     BOOL OnCmdMsg(kvfw::CmdRequest& request) override;
     void OnDraw(CDC* dc) override;
     void OnInitialUpdate() override;
+    void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
     void OnActivateView(BOOL activate, CView* activated, CView* deactivated) override;
 
     // Messages

@@ -3,7 +3,9 @@
 #include "EditModeHost.h"
 #include "EditModeIds.h"
 #include "LabelEditWnd.h"
+#include "LabelMarks.h"
 #include "MarkCommands.h"
+#include "MarksAddedHint.h"
 #include "MultiTrackDoc.h"
 #include "MultiTrackView.h"
 #include "RulerUnitsDialog.h"
@@ -301,6 +303,18 @@ void CNyMultiTrackView::OnActivateView(BOOL activate, CView* activated, CView* d
         InvalidateCaret(0);
     }
     CView::OnActivateView(activate, activated, deactivated);
+}
+
+void CNyMultiTrackView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject)
+{
+    auto* added = hint == kHintMarksAdded ? dynamic_cast<MarksAddedHint*>(hintObject) : nullptr;
+    CNyMultiTrackDoc* doc = GetMultiTrackDoc();
+    if (!added || !doc || !m_hWnd) {
+        CView::OnUpdate(sender, hint, hintObject);
+        return;
+    }
+    for (int id = added->firstId; id <= doc->GetLabels().GetSize(); ++id)
+        InvalidateLabel(this, id);
 }
 
 void CNyMultiTrackView::OnInitialUpdate()

@@ -117,6 +117,44 @@ TEST_F(MixerViewTest, FaderDragIsOneVolumeStepAndEscapeGivesItUp)
     EXPECT_FLOAT_EQ(1.0f, Volume(1));
 }
 
+// The mixer is refreshed at every stop of playback and after every edit: with the same tracks
+// it keeps its strips, so that a fader the user holds stays held and its drag is one step.
+TEST_F(MixerViewTest, ARefreshWithTheSameTracksKeepsTheStripsAndTheDragInProgress)
+{
+    CTrackStrip* strip = mixer_->GetTrackStrip(1);
+    const CPoint knob = KnobOf(strip);
+    Mouse(WM_LBUTTONDOWN, knob, MK_LBUTTON);
+    Mouse(WM_MOUSEMOVE, Below(knob, 20), MK_LBUTTON);
+    const float halfway = Volume(1);
+    ASSERT_LT(halfway, 1.0f);
+    mixer_->Rebuild();
+    ASSERT_EQ(strip, mixer_->GetTrackStrip(1)) << "the strips were made again";
+    Mouse(WM_MOUSEMOVE, Below(knob, 40), MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, Below(knob, 40), 0);
+    EXPECT_LT(Volume(1), halfway) << "the drag ended at the refresh";
+    EXPECT_EQ(std::vector<std::string>{"Volume"}, UndoNames());
+    EXPECT_EQ(strip->Fader().GetValue(), int(std::lround(Volume(1) * 10000.0f)));
+}
+
+// What the refresh must still pick up: a new track gets its strip, a removed one takes its
+// strip along, and a collapsed track's strip narrows with the ones after it moved up.
+TEST_F(MixerViewTest, ARefreshAfterTheTracksChangedShowsThemAsTheyAre)
+{
+    AddTrack(Tone(8000, 1), 1, 0);
+    mixer_->Rebuild();
+    ASSERT_EQ(3, mixer_->GetTrackStripCount());
+    const int wide = mixer_->GetTrackStrip(1)->GetRect().Width();
+
+    doc_->SetTrackFlag(0, 32, TRUE); // collapsed
+    mixer_->Rebuild();
+    EXPECT_LT(mixer_->GetTrackStrip(0)->GetRect().Width(), wide);
+    EXPECT_EQ(mixer_->GetTrackStrip(0)->GetRect().right, mixer_->GetTrackStrip(1)->GetRect().left);
+
+    ASSERT_TRUE(doc_->DeleteTrack(2));
+    mixer_->Rebuild();
+    EXPECT_EQ(2, mixer_->GetTrackStripCount());
+}
+
 // The mixer hands its mouse messages to its tip, as the program's message loop delivers them:
 // a pointer resting on a strip's Mute button shows the button's tip.
 TEST_F(MixerViewTest, PointerRestingOnAButtonShowsItsTip)

@@ -3,7 +3,11 @@
 // playing lands where the sound is.
 #include "ViewFixture.h"
 
+#include "DocumentHost.h"
 #include "ViewIds.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 struct RecordingCmdUI : CCmdUI {
@@ -67,6 +71,68 @@ public:
     IViewController* GetController() override { return controller; }
     IViewController* controller = nullptr;
 };
+
+// The program's document host, but with the transport running.
+class PlayingDocumentHost final : public DocumentHost {
+public:
+    explicit PlayingDocumentHost(DocumentHost& inner) : m_inner(inner) { SetDocumentHost(this); }
+    ~PlayingDocumentHost() { SetDocumentHost(&m_inner); }
+    DocumentSettings& DefaultSettings() override { return m_inner.DefaultSettings(); }
+    BOOL IsAsioInUse() override { return m_inner.IsAsioInUse(); }
+    void ShowErrorText(HRESULT code) override { m_inner.ShowErrorText(code); }
+    void ShowErrorBox(HRESULT code, UINT style) override { m_inner.ShowErrorBox(code, style); }
+    COLORREF SkinColorAt(int index) override { return m_inner.SkinColorAt(index); }
+    BOOL IsTransportBusy() override { return TRUE; }
+    BOOL IsRecordWhilePlaying() override { return FALSE; }
+    HRESULT SetupMonitoring() override { return m_inner.SetupMonitoring(); }
+    HRESULT StopTransport() override { return m_inner.StopTransport(); }
+    void RefreshController() override { m_inner.RefreshController(); }
+    void RefreshMixer(BOOL rebuild) override { m_inner.RefreshMixer(rebuild); }
+    void UpdateMasterVolume() override { m_inner.UpdateMasterVolume(); }
+
+private:
+    DocumentHost& m_inner;
+};
+
+// A window's client pixels as they are on the screen.
+std::vector<uint32_t> ClientPixels(HWND window)
+{
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    std::vector<uint32_t> pixels(size_t(std::max(width, 0)) * size_t(std::max(height, 0)));
+    if (pixels.empty())
+        return pixels;
+    HDC dc = ::GetDC(window);
+    HDC memory = ::CreateCompatibleDC(dc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    std::memcpy(pixels.data(), bits, pixels.size() * 4);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(window, dc);
+    return pixels;
+}
+
+size_t DifferentPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    if (a.size() != b.size())
+        return std::max(a.size(), b.size());
+    size_t n = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        n += a[i] != b[i];
+    return n;
+}
 } // namespace
 
 TEST_F(ViewTest, TransportCommandsAreDisabledWithoutAControllerAndReachItWithOne)
@@ -187,5 +253,57 @@ TEST_F(ViewTest, AVolumeWrittenWhilePlayingLandsWhereTheSoundIs)
     EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 40000), 0.5, 1e-4);
     EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 44000), 0.25, 1e-4);
     EXPECT_NEAR(doc_->GetTrackLevel(0, 0, 100000), 0.25, 1e-4);
+    SetViewHost(&host_);
+}
+
+// M while playing repaints only the new cue: its image and name in the time ruler (a cue on all
+// tracks) or in the track's marker strip, and its line down the tracks. What the panes show
+// then is what a repaint of the whole view shows.
+TEST_F(ViewTest, ACueAddedWhilePlayingLooksAsAfterAWholeRepaint)
+{
+    ASSERT_TRUE(NewFilledTrack());
+    ControllerHost host;
+    FakeController controller;
+    controller.playing = true;
+    host.controller = &controller;
+    SetViewHost(&host);
+    PlayingDocumentHost playing(GetDocumentHost());
+    const HWND ruler = view_->GetTimeRuler().m_hWnd, area = view_->GetTrackArea().m_hWnd;
+    ASSERT_TRUE(ruler && area);
+    const int markers = doc_->SetViewOption(kCmdViewMarkers, 1); // the tracks' marker strips
+    const auto redrawAll = [this] {
+        ::RedrawWindow(view_->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    };
+    struct Case {
+        const char* name;
+        BOOL allTracks;
+        int64_t at;
+    } cases[] = {{"a cue on all tracks", TRUE, 64 * 300}, {"a cue on the track", FALSE, 64 * 150}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CSelectionModel* selection = doc_->GetSelection();
+        selection->SetAllTracksMode(c.allTracks);
+        // The caret stays behind: the cue goes where playback is.
+        selection->SetSelection(64 * 40, 64 * 40, TRUE);
+        view_->SetPlayPosition(c.at);
+        redrawAll();
+        const std::vector<uint32_t> rulerBefore = ClientPixels(ruler), areaBefore = ClientPixels(area);
+        view_->SendMessage(WM_CHAR, 'm', 1);
+        Pump();
+        LabelRecord last{}, record{};
+        for (int i = 0; doc_->GetLabelAt(i, &record); ++i)
+            last = record;
+        ASSERT_EQ(last.start, c.at);
+        ASSERT_EQ(last.trackId == -1, c.allTracks != FALSE);
+        const std::vector<uint32_t> rulerAfter = ClientPixels(ruler), areaAfter = ClientPixels(area);
+        EXPECT_GT(DifferentPixels(c.allTracks ? rulerBefore : areaBefore, c.allTracks ? rulerAfter : areaAfter), 0u)
+            << "the cue was not drawn";
+        EXPECT_GT(DifferentPixels(areaBefore, areaAfter), 0u) << "no line down the tracks";
+        redrawAll();
+        EXPECT_EQ(DifferentPixels(ClientPixels(ruler), rulerAfter), 0u) << "the time ruler";
+        EXPECT_EQ(DifferentPixels(ClientPixels(area), areaAfter), 0u) << "the track area";
+        view_->SetPlayPosition(-1);
+    }
+    doc_->SetViewOption(kCmdViewMarkers, markers);
     SetViewHost(&host_);
 }
