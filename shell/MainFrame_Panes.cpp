@@ -274,18 +274,12 @@ void CMainFrame::PlaceNewPane(PaneKind kind, CNyMiniFrame* frame)
         frame->SetLayoutFlag((extra >> 4) & 15);
         frame->RecalcFrameLayout();
     }
-    // A pane saved smaller than it can be shown (an older version saved an empty marker list)
-    // comes back at its first-start size where it was.
+    // A pane saved smaller than it can be shown keeps what it can of its saved size.
     SIZE minimum = {0, 0}, maximum = {0, 0};
     frame->GetSizeLimits(&minimum, &maximum);
-    RECT& saved = placement.rcNormalPosition;
-    if (saved.right - saved.left < minimum.cx || saved.bottom - saved.top < minimum.cy) {
-        CRect main;
-        GetWindowRect(&main);
-        const RECT arranged = ArrangedPaneRect(kind, main, minimum);
-        saved.right = saved.left + (arranged.right - arranged.left);
-        saved.bottom = saved.top + (arranged.bottom - arranged.top);
-    }
+    CRect main;
+    GetWindowRect(&main);
+    placement.rcNormalPosition = RestoredPaneRect(kind, placement.rcNormalPosition, main, minimum);
     frame->ShowPane(&placement, extra & 15);
     // A monitor that was there when the value was saved may be gone now. Checked at the size
     // the pane has taken (its limits may have stretched the saved rectangle).

@@ -131,6 +131,23 @@ RECT FindFreePaneRect(const RECT& preferred, const RECT& area, const std::vector
     return best;
 }
 
+RECT RestoredPaneRect(PaneKind kind, const RECT& saved, const RECT& mainWindow, SIZE minimum)
+{
+    RECT rect = saved;
+    const bool narrow = saved.right - saved.left < minimum.cx;
+    const bool low = saved.bottom - saved.top < minimum.cy;
+    if (narrow && low) {
+        const RECT arranged = ArrangedPaneRect(kind, mainWindow, minimum);
+        rect.right = rect.left + (arranged.right - arranged.left);
+        rect.bottom = rect.top + (arranged.bottom - arranged.top);
+    } else if (narrow) {
+        rect.right = rect.left + minimum.cx;
+    } else if (low) {
+        rect.bottom = rect.top + minimum.cy;
+    }
+    return rect;
+}
+
 int PaneExtraValue(PaneKind kind, BOOL rolledUp, BOOL layoutFlag)
 {
     if (!GetPaneInfo(kind).rollsUp)

@@ -35,6 +35,11 @@ RECT ArrangedPaneRect(PaneKind kind, const RECT& mainWindow, SIZE minimumSize);
 // itself when it is free, else a place beside or below a taken rectangle. Where every place
 // meets something, the one that covers the least; preferred unchanged when none fits inside.
 RECT FindFreePaneRect(const RECT& preferred, const RECT& area, const std::vector<RECT>& taken);
+// The rectangle a pane saved as `saved` comes back at, given its minimum size now. One smaller
+// than the minimum both ways (an older version saved an empty marker list) gets the size a first
+// start gives it; one short of the minimum one way only (a minimum grown with the fonts or the
+// skin since) is lengthened that way and keeps its other side. Always at its saved top-left.
+RECT RestoredPaneRect(PaneKind kind, const RECT& saved, const RECT& mainWindow, SIZE minimum);
 // The extra value saved with a pane.
 int PaneExtraValue(PaneKind kind, BOOL rolledUp, BOOL layoutFlag);
 // The placement a pane is saved with: show command 1 or 0 by visibility, and for a rolled-up

@@ -70,6 +70,35 @@ TEST(PanePlacement, AFreePlaceIsTheNearestThatMeetsNothingTaken)
     }
 }
 
+// A saved pane keeps its place, and its size where the pane can take it.
+TEST(PanePlacement, ASavedRectangleKeepsWhatItCanOfItsSize)
+{
+    const RECT main = Rect(10, 20, 810, 620);
+    const SIZE minimum = {503, 223};
+    struct Case {
+        const char* what;
+        PaneKind kind;
+        RECT saved;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"at least the minimum: as saved", PaneKind::MarkerList, Rect(330, 210, 900, 640), Rect(330, 210, 900, 640)},
+        {"at the minimum: as saved", PaneKind::MarkerList, Rect(330, 210, 833, 433), Rect(330, 210, 833, 433)},
+        {"too narrow: widened, its height kept", PaneKind::MarkerList, Rect(330, 210, 830, 610),
+         Rect(330, 210, 833, 610)},
+        {"too low: heightened, its width kept", PaneKind::MarkerList, Rect(330, 210, 930, 300),
+         Rect(330, 210, 930, 433)},
+        {"empty: the first start's size", PaneKind::MarkerList, Rect(330, 210, 330, 210), Rect(330, 210, 833, 433)},
+        {"smaller both ways: the first start's size", PaneKind::VideoPreview, Rect(40, 300, 140, 400),
+         Rect(40, 300, 400, 556)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RECT r = RestoredPaneRect(c.kind, c.saved, main, minimum);
+        EXPECT_TRUE(Same(r, c.expected)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
+}
+
 TEST(PanePlacement, ExtraValueHoldsTheRolledUpFlagAndTheControllersLayoutFlag)
 {
     struct Case {
