@@ -2,6 +2,7 @@
 
 #include "EqResource.h"
 #include "PageSkin.h"
+#include "ScreenShot.h"
 
 #include <algorithm>
 #include <functional>
@@ -29,12 +30,7 @@ public:
     Canvas(int width, int height)
     {
         m_dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = kvtest::TopDownInfo32(width, height);
         void* bits = nullptr;
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         m_old = SelectObject(m_dc, m_bitmap);

@@ -3,6 +3,7 @@
 #pragma once
 #include "SkinImage.h"
 #include "SkinTables.h"
+#include "ScreenShot.h"
 #include "TestSupport.h"
 
 #include "GdiplusInclude.h"
@@ -17,12 +18,7 @@ class Canvas {
 public:
     Canvas(int width, int height) : m_width(width), m_height(height)
     {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = kvtest::TopDownInfo32(width, height);
         void* bits = nullptr;
         m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         m_dc.CreateCompatibleDC(nullptr);

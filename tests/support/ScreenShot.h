@@ -9,6 +9,18 @@
 
 namespace kvtest {
 
+// A 32-bit top-down bitmap's header: row 0 at the top, one DWORD per pixel.
+inline BITMAPINFO TopDownInfo32(int width, int height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
 inline void Shot(const char* name)
 {
     const char* folder = std::getenv("KV_SHOT_DIR");

@@ -1,6 +1,7 @@
 // The volume line of a long envelope drawn into a memory bitmap: where points lie denser than
 // the pixels, the line paints exactly the pixels of every stretch drawn on its own.
 #include "ViewFixture.h"
+#include "ScreenShot.h"
 
 #include "EnvelopeEditor.h"
 #include "KsMultiTrack.h"
@@ -14,12 +15,7 @@ class Canvas {
 public:
     Canvas(int width, int height) : width_(width), height_(height)
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = kvtest::TopDownInfo32(width, height);
         dc = ::CreateCompatibleDC(nullptr);
         bitmap_ = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
         old_ = ::SelectObject(dc, bitmap_);

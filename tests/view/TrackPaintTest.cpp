@@ -1,6 +1,7 @@
 // The track area's pictures, drawn into memory bitmaps: waveform columns at 16 and 24 bits,
 // the selection's colours and width, the play-cursor line; and the sample units behind them.
 #include "ViewFixture.h"
+#include "ScreenShot.h"
 
 #include "SampleUnits.h"
 #include "SkinTables.h"
@@ -31,12 +32,7 @@ public:
     explicit Picture(CTrackAreaPane& pane)
     {
         ::GetClientRect(pane.m_hWnd, &client);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = client.right;
-        info.bmiHeader.biHeight = -client.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = kvtest::TopDownInfo32(client.right, client.bottom);
         dc = ::CreateCompatibleDC(nullptr);
         bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
         old = ::SelectObject(dc, bitmap);

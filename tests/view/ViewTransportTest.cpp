@@ -2,6 +2,7 @@
 // one; whether the selection lies outside the selected tracks' data; a volume written while
 // playing lands where the sound is.
 #include "ViewFixture.h"
+#include "ScreenShot.h"
 
 #include "DocumentHost.h"
 #include "ViewIds.h"
@@ -105,12 +106,7 @@ std::vector<uint32_t> ClientPixels(HWND window)
         return pixels;
     HDC dc = ::GetDC(window);
     HDC memory = ::CreateCompatibleDC(dc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = kvtest::TopDownInfo32(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = ::SelectObject(memory, bitmap);
