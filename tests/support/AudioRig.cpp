@@ -448,6 +448,37 @@ std::vector<RampPiece> JoinStalls(const std::vector<RampPiece>& pieces, bool ski
     return joined;
 }
 
+std::vector<RampPiece> JoinDrops(const std::vector<RampPiece>& pieces,
+                                 const std::function<LONGLONG(LONGLONG)>& lostNear)
+{
+    std::vector<RampPiece> joined;
+    for (const RampPiece& p : pieces) {
+        if (!joined.empty() && p.captureStart == joined.back().captureEnd) {
+            RampPiece& q = joined.back();
+            const double jump = p.firstPosition - q.lastPosition - 1.0;
+            const LONGLONG lost = jump > 0 ? lostNear(q.captureEnd) : 0;
+            if (lost > 0 && std::fabs(jump - double(lost)) <= kRate * 0.003) {
+                q.lastPosition = p.lastPosition;
+                q.frames += p.frames;
+                q.captureEnd = p.captureEnd;
+                q.stalls += p.stalls;
+                q.skipped += p.skipped;
+                q.dropped += std::llround(jump) + p.dropped;
+                continue;
+            }
+        }
+        joined.push_back(p);
+    }
+    return joined;
+}
+
+std::vector<RampPiece> HeardRamp(LONGLONG from, LONGLONG to, LONGLONG length)
+{
+    Capture& capture = Capture::Get();
+    return JoinDrops(JoinStalls(RampPieces(capture.Take(from, to), 0, length)),
+                     [&](LONGLONG at) { return capture.LostFrames(from + at - kRate / 10, from + at + kRate / 10); });
+}
+
 std::vector<RampPiece> RampPieces(const std::vector<int16_t>& stereo, int ch, LONGLONG length)
 {
     const size_t frames = stereo.size() / 2;

@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -155,8 +156,9 @@ struct RampPiece {
     LONGLONG frames;       // sounding frames
     double firstPosition;
     double lastPosition;
-    int stalls = 0;        // stalls of the server inside
-    LONGLONG skipped = 0;  // positions those stalls skipped
+    int stalls = 0;       // stalls of the server inside
+    LONGLONG skipped = 0; // positions those stalls skipped
+    LONGLONG dropped = 0; // positions the capture dropped inside (see JoinDrops)
 };
 std::vector<RampPiece> RampPieces(const std::vector<int16_t>& stereo, int ch, LONGLONG length);
 // Joins the pieces RampPieces gives across the stalls that skip: after a silence of at most
@@ -164,5 +166,12 @@ std::vector<RampPiece> RampPieces(const std::vector<int16_t>& stereo, int ch, LO
 // only with the very next position). Where an engine's output reports no underrun, the skipped
 // positions were played to the server.
 std::vector<RampPiece> JoinStalls(const std::vector<RampPiece>& pieces, bool skipping = true);
+// Joins the pieces parted by a drop of the capture: the ramp goes on with no silence between,
+// further by what lostNear(capture frame) says the capture lost around there (within 3 ms).
+std::vector<RampPiece> JoinDrops(const std::vector<RampPiece>& pieces,
+                                 const std::function<LONGLONG(LONGLONG)>& lostNear);
+// RampPieces of the capture's frames [from, to), joined across the server's stalls and the
+// capture's drops.
+std::vector<RampPiece> HeardRamp(LONGLONG from, LONGLONG to, LONGLONG length);
 
 } // namespace rig

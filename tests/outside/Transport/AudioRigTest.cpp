@@ -64,6 +64,30 @@ TEST(AudioRigTest, StallsOfTheServerJoinButPausesAndJumpsDoNot)
     EXPECT_EQ(2u, rig::RampPieces(Hear(length, cases[1].heard), 0, length).size());
 }
 
+// A jump with no silence is the capture's drop only where the clock says it lost that much.
+TEST(AudioRigTest, DropsOfTheCaptureJoinWhereTheClockSaysSo)
+{
+    const LONGLONG length = kRate, ms = kRate / 1000;
+    const auto pieces = rig::RampPieces(Hear(length, {{ms, 0, 20000}, {0, 20000 + 10 * ms, length}}), 0, length);
+    ASSERT_EQ(2u, pieces.size());
+    struct Case {
+        LONGLONG lost;
+        size_t pieces;
+    } cases[] = {{10 * ms, 1}, {12 * ms, 1}, {0, 2}, {20 * ms, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lost);
+        const auto joined = rig::JoinDrops(pieces, [&](LONGLONG at) {
+            EXPECT_EQ(pieces[0].captureEnd, at);
+            return c.lost;
+        });
+        ASSERT_EQ(c.pieces, joined.size());
+        if (c.pieces == 1) {
+            EXPECT_NEAR(double(10 * ms), double(joined[0].dropped), 2.0);
+            EXPECT_NEAR(double(length), double(joined[0].frames + joined[0].dropped), 2.0);
+        }
+    }
+}
+
 TEST(AudioRigTest, TheLongestSoundingStretchEndsAtAStall)
 {
     std::vector<int16_t> tone = rig::Tone(1000, 0.5, kRate, 2);
