@@ -510,17 +510,22 @@ TEST_F(TransportTest, FedToneIsRecordedIntoATakeThatReadsBackAtTheRecordingStart
     ComRef<IMtClip> clip;
     *clip.Out() = ClipOf(item);
     ASSERT_EQ(S_OK, armed->InsertClip(clip.Get(), recordStart, 0, 0));
-    // The fed tone passed the server too: measured clear of its stalls.
-    auto back = TrackFrames(armed.Get(), recordStart, kRate * 3 / 10, 2);
-    EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(back, 0, 1000, kRate / 10), kHalfScale, 0.5));
-    EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(back, 1, 1000, kRate / 10), kHalfScale, 0.5));
+    // The fed tone passed the server too, which under load breaks it every 100 ms or so for
+    // 25-140 ms: measured clear of those breaks, over 50 ms.
+    auto back = TrackFrames(armed.Get(), recordStart, kRate / 2, 2);
+    EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(back, 0, 1000, kRate / 20), kHalfScale, 0.5));
+    EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(back, 1, 1000, kRate / 20), kHalfScale, 0.5));
     ComRef<IMtPeakReader> peaks;
     ASSERT_EQ(S_OK, armed->CreatePeakReader(peaks.Out(), 1024, 0));
     ASSERT_EQ(S_OK, peaks->Seek(recordStart));
-    MtPeakItem point[2];
+    MtPeakItem point[8];
     DWORD got = 0;
-    ASSERT_EQ(S_OK, peaks->Read(point, 2, &got));
-    EXPECT_NEAR(16384, point[0].maximum, 16384 * 0.06);
+    ASSERT_EQ(S_OK, peaks->Read(point, 8, &got));
+    ASSERT_GT(got, 0u);
+    LONG loudest = 0;
+    for (DWORD i = 0; i < got; ++i)
+        loudest = std::max<LONG>(loudest, point[i].maximum);
+    EXPECT_NEAR(16384, loudest, 16384 * 0.06);
 }
 
 // The input runs in the document's depth and the take is stored in it: a tone recorded into
@@ -550,7 +555,7 @@ TEST_F(TransportTest, TakesAreRecordedInTheDocumentsBits)
         ComRef<IMtClip> clip;
         *clip.Out() = ClipOf(takes[0].first->Get());
         ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), 0, 0, 0));
-        // The fed tone passed the server too: measured clear of its stalls.
+        // The fed tone passed the server too: measured clear of its breaks (see above).
         const LONGLONG frames = kRate * 3 / 10;
         std::vector<int16_t> tone(size_t(frames) * 2);
         for (LONGLONG i = 0; i < frames; ++i) {
@@ -559,7 +564,7 @@ TEST_F(TransportTest, TakesAreRecordedInTheDocumentsBits)
             double x = bits == 8 ? (v - 128) / 128.0 : bits == 16 ? v / 32768.0 : v / 2147483648.0;
             tone[size_t(i) * 2] = int16_t(std::lround(x * 32767.0));
         }
-        EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(tone, 0, 1000, kRate / 10), kHalfScale, bits == 8 ? 0.7 : 0.5));
+        EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(tone, 0, 1000, kRate / 20), kHalfScale, bits == 8 ? 0.7 : 0.5));
         set_->DetachTrack(track.Get());
         feed.Wait();
     }
