@@ -338,15 +338,20 @@ LONGLONG SoundingFrames(const std::vector<int16_t>& stereo, int ch, double thres
     for (LONGLONG i = 0; i < frames; ++i)
         if (std::abs(stereo[static_cast<size_t>(i * 2 + ch)]) > limit)
             loud.push_back(i);
-    LONGLONG count = 0, coveredTo = -1;
+    // The neighbourhood reaches `half` past the first and last loud samples of each stretch: a
+    // stretch counts from its first loud sample to its last, and a break in the sound (a stall of
+    // the server) does not count.
+    LONGLONG count = 0, start = -1, end = -1;
     for (LONGLONG at : loud) {
-        LONGLONG a = std::max(at - half, coveredTo + 1), b = std::min(at + half, frames - 1);
-        if (b >= a)
-            count += b - a + 1;
-        coveredTo = std::max(coveredTo, b);
+        if (start >= 0 && at - end > 2 * half) {
+            count += end - start + 1;
+            start = -1;
+        }
+        if (start < 0)
+            start = at;
+        end = at;
     }
-    // The neighbourhood reaches `half` past the first and last loud samples.
-    return loud.empty() ? 0 : std::max<LONGLONG>(0, count - 2 * half);
+    return start < 0 ? 0 : count + end - start + 1;
 }
 
 Stretch LongestSounding(const std::vector<int16_t>& stereo, int ch, double threshold)

@@ -120,7 +120,8 @@ private:
 std::vector<int16_t> Tone(double hz, double amplitude, LONGLONG frames, int channels);
 // Amplitude of the frequency component hz in channel ch of stereo frames (Goertzel).
 double ToneAmplitude(const std::vector<int16_t>& stereo, int ch, double hz, size_t from, size_t count);
-// Frames of channel ch whose 5 ms neighbourhood holds sound above threshold (full scale 1).
+// Frames of channel ch from the first to the last sample above threshold (full scale 1), less
+// every break of more than 5 ms without one (a tone's zero crossings count as sound).
 LONGLONG SoundingFrames(const std::vector<int16_t>& stereo, int ch, double threshold);
 // First frame of channel ch above threshold, or -1.
 LONGLONG FirstSound(const std::vector<int16_t>& stereo, int ch, double threshold);

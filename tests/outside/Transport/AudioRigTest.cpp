@@ -96,6 +96,8 @@ TEST(AudioRigTest, TheLongestSoundingStretchEndsAtAStall)
     const rig::Stretch s = rig::LongestSounding(tone, 0, 0.05);
     EXPECT_NEAR(double(kRate * 32 / 100), double(s.start), kRate * 0.001);
     EXPECT_NEAR(double(kRate * 68 / 100), double(s.frames), kRate * 0.001);
+    // The stall is no sound; the tone's own zero crossings are.
+    EXPECT_NEAR(double(kRate * 98 / 100), double(rig::SoundingFrames(tone, 0, 0.05)), 4.0);
     // Measured over the stall, the tone would read 0.48.
     EXPECT_NEAR(0.5, rig::ClearToneAmplitude(tone, 0, 1000, kRate / 2), 0.001);
     EXPECT_NEAR(0.5 * 0.96, rig::ToneAmplitude(tone, 0, 1000, 0, kRate / 2), 0.002);
