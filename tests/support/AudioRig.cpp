@@ -91,6 +91,9 @@ void Capture::Run()
                 std::lock_guard<std::mutex> guard(lock_);
                 const int16_t* p = reinterpret_cast<const int16_t*>(h.lpData);
                 frames_.insert(frames_.end(), p, p + h.dwBytesRecorded / 2);
+                LARGE_INTEGER now;
+                QueryPerformanceCounter(&now);
+                arrivals_.push_back({now.QuadPart, static_cast<LONGLONG>(frames_.size() / 2)});
             }
             h.dwFlags &= ~WHDR_DONE;
             h.dwBytesRecorded = 0;
@@ -129,6 +132,67 @@ std::vector<int16_t> Capture::Take(LONGLONG from, LONGLONG to)
     from = std::max<LONGLONG>(0, std::min(from, have));
     to = std::max(from, std::min(to, have));
     return std::vector<int16_t>(frames_.begin() + from * 2, frames_.begin() + to * 2);
+}
+
+LONGLONG Capture::LostFrames(LONGLONG from, LONGLONG to, LONGLONG* at)
+{
+    if (at)
+        *at = -1;
+    std::lock_guard<std::mutex> guard(lock_);
+    if (arrivals_.empty())
+        return 0;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    // Lag of each buffer behind the clock, in frames, and the least lag from it on.
+    const size_t n = arrivals_.size();
+    std::vector<double> least(n);
+    double low = 1e300;
+    for (size_t i = n; i-- > 0;) {
+        const double passed = double(arrivals_[i].ticks - arrivals_.front().ticks) * kRate / double(frequency.QuadPart);
+        low = std::min(low, passed - double(arrivals_[i].frames));
+        least[i] = low;
+    }
+    auto index = [&](LONGLONG frame) {
+        auto it = std::lower_bound(arrivals_.begin(), arrivals_.end(), frame,
+                                   [](const Arrival& a, LONGLONG f) { return a.frames < f; });
+        return std::min(static_cast<size_t>(it - arrivals_.begin()), n - 1);
+    };
+    const size_t a = index(from), b = index(to);
+    const LONGLONG lost = static_cast<LONGLONG>(std::lround(least[b] - least[a]));
+    if (lost < LONGLONG(kRate) * 3 / 1000)
+        return 0;
+    if (at) {
+        double most = 0;
+        for (size_t i = a + 1; i <= b; ++i)
+            if (least[i] - least[i - 1] > most) {
+                most = least[i] - least[i - 1];
+                *at = arrivals_[i - 1].frames;
+            }
+    }
+    return lost;
+}
+
+std::string CaptureLossNote(LONGLONG from, LONGLONG to)
+{
+    LONGLONG at = -1;
+    const LONGLONG lost = Capture::Get().LostFrames(from, to, &at);
+    if (lost == 0)
+        return "";
+    return " (the capture lost " + std::to_string(lost * 1000 / kRate) + " ms, most at frame " +
+           std::to_string(at - from) + " of what was heard: the rig's loss, not the program's)";
+}
+
+bool SaveWav(const std::string& path, const std::vector<int16_t>& stereo)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const WAVEFORMATEX format = StereoFormat();
+    const uint32_t data = static_cast<uint32_t>(stereo.size() * 2), riff = 36 + data, fmt = 16;
+    bool ok = fwrite("RIFF", 1, 4, f) == 4 && fwrite(&riff, 4, 1, f) == 1 && fwrite("WAVEfmt ", 1, 8, f) == 8 &&
+              fwrite(&fmt, 4, 1, f) == 1 && fwrite(&format, 16, 1, f) == 1 && fwrite("data", 1, 4, f) == 4 &&
+              fwrite(&data, 4, 1, f) == 1 && fwrite(stereo.data(), 2, stereo.size(), f) == stereo.size();
+    return fclose(f) == 0 && ok;
 }
 
 Feeder::Feeder(std::vector<int16_t> frames) : frames_(std::move(frames))
@@ -274,15 +338,57 @@ LONGLONG SoundingFrames(const std::vector<int16_t>& stereo, int ch, double thres
     for (LONGLONG i = 0; i < frames; ++i)
         if (std::abs(stereo[static_cast<size_t>(i * 2 + ch)]) > limit)
             loud.push_back(i);
-    LONGLONG count = 0, coveredTo = -1;
+    // The neighbourhood reaches `half` past the first and last loud samples of each stretch: a
+    // stretch counts from its first loud sample to its last, and a break in the sound (a stall of
+    // the server) does not count.
+    LONGLONG count = 0, start = -1, end = -1;
     for (LONGLONG at : loud) {
-        LONGLONG a = std::max(at - half, coveredTo + 1), b = std::min(at + half, frames - 1);
-        if (b >= a)
-            count += b - a + 1;
-        coveredTo = std::max(coveredTo, b);
+        if (start >= 0 && at - end > 2 * half) {
+            count += end - start + 1;
+            start = -1;
+        }
+        if (start < 0)
+            start = at;
+        end = at;
     }
-    // The neighbourhood reaches `half` past the first and last loud samples.
-    return loud.empty() ? 0 : std::max<LONGLONG>(0, count - 2 * half);
+    return start < 0 ? 0 : count + end - start + 1;
+}
+
+Stretch LongestSounding(const std::vector<int16_t>& stereo, int ch, double threshold)
+{
+    const LONGLONG frames = static_cast<LONGLONG>(stereo.size() / 2);
+    const LONGLONG gap = kRate / 1000;
+    const int limit = static_cast<int>(threshold * 32768);
+    Stretch best{0, 0}, current{-1, 0};
+    LONGLONG last = -1;
+    for (LONGLONG i = 0; i <= frames; ++i) {
+        const bool loud = i < frames && std::abs(stereo[static_cast<size_t>(i * 2 + ch)]) > limit;
+        if (!loud && (i == frames || (last >= 0 && i - last > gap))) {
+            if (current.start >= 0) {
+                current.frames = last + 1 - current.start;
+                if (current.frames > best.frames)
+                    best = current;
+            }
+            current.start = -1;
+        }
+        if (loud) {
+            if (current.start < 0)
+                current.start = i;
+            last = i;
+        }
+    }
+    return best;
+}
+
+double ClearToneAmplitude(const std::vector<int16_t>& stereo, int ch, double hz, LONGLONG most)
+{
+    const Stretch clear = LongestSounding(stereo, ch, 0.05);
+    // Clear of the stretch's edges by 10 ms.
+    const LONGLONG ms = kRate / 1000;
+    const LONGLONG span = std::min(most, clear.frames - 20 * ms) / ms * ms;
+    if (span < most / 2)
+        return 0.0;
+    return ToneAmplitude(stereo, ch, hz, size_t(clear.start + (clear.frames - span) / 2), size_t(span));
 }
 
 LONGLONG FirstSound(const std::vector<int16_t>& stereo, int ch, double threshold)
@@ -322,6 +428,62 @@ double FitAt(const std::vector<double>& v, size_t a, size_t b, double x)
 
 } // namespace
 
+std::vector<RampPiece> JoinStalls(const std::vector<RampPiece>& pieces, bool skipping)
+{
+    std::vector<RampPiece> joined;
+    for (const RampPiece& p : pieces) {
+        if (!joined.empty()) {
+            RampPiece& q = joined.back();
+            const double silence = double(p.captureStart - q.captureEnd);
+            const double skipped = p.firstPosition - q.lastPosition - 1.0;
+            const double most = skipping ? silence + 1.5 : 1.5;
+            if (silence > 0 && silence <= double(kMostStall) && skipped > -1.5 && skipped < most) {
+                q.lastPosition = p.lastPosition;
+                q.frames += p.frames;
+                q.captureEnd = p.captureEnd;
+                q.stalls += 1 + p.stalls;
+                q.skipped += std::max<LONGLONG>(0, std::llround(skipped)) + p.skipped;
+                if (getenv("KV_RIG_DUMP"))
+                    printf("stall at %lld: %.0f frames silent, %.0f skipped\n", p.captureStart, silence, skipped);
+                continue;
+            }
+        }
+        joined.push_back(p);
+    }
+    return joined;
+}
+
+std::vector<RampPiece> JoinDrops(const std::vector<RampPiece>& pieces,
+                                 const std::function<LONGLONG(LONGLONG)>& lostNear)
+{
+    std::vector<RampPiece> joined;
+    for (const RampPiece& p : pieces) {
+        if (!joined.empty() && p.captureStart == joined.back().captureEnd) {
+            RampPiece& q = joined.back();
+            const double jump = p.firstPosition - q.lastPosition - 1.0;
+            const LONGLONG lost = jump > 0 ? lostNear(q.captureEnd) : 0;
+            if (lost > 0 && std::fabs(jump - double(lost)) <= kRate * 0.003) {
+                q.lastPosition = p.lastPosition;
+                q.frames += p.frames;
+                q.captureEnd = p.captureEnd;
+                q.stalls += p.stalls;
+                q.skipped += p.skipped;
+                q.dropped += std::llround(jump) + p.dropped;
+                continue;
+            }
+        }
+        joined.push_back(p);
+    }
+    return joined;
+}
+
+std::vector<RampPiece> HeardRamp(LONGLONG from, LONGLONG to, LONGLONG length)
+{
+    Capture& capture = Capture::Get();
+    return JoinDrops(JoinStalls(RampPieces(capture.Take(from, to), 0, length)),
+                     [&](LONGLONG at) { return capture.LostFrames(from + at - kRate / 10, from + at + kRate / 10); });
+}
+
 std::vector<RampPiece> RampPieces(const std::vector<int16_t>& stereo, int ch, LONGLONG length)
 {
     const size_t frames = stereo.size() / 2;
@@ -352,27 +514,15 @@ std::vector<RampPiece> RampPieces(const std::vector<int16_t>& stereo, int ch, LO
         }
         i = j;
     }
-    // The server stalls now and then on a loaded machine: the sound stops for some
+    // The server's playback runs dry now and then on a loaded machine: the sound stops for some
     // milliseconds and goes on with the very next frame. Such a stall is the rig's, not a gap in
-    // the stream, and the two pieces are one.
-    std::vector<RampPiece> joined;
-    for (const RampPiece& p : pieces) {
-        if (!joined.empty() && std::fabs(p.firstPosition - joined.back().lastPosition - 1.0) < 1.5) {
-            RampPiece& q = joined.back();
-            q.lastPosition = p.lastPosition;
-            q.frames += p.frames;
-            q.captureEnd = p.captureEnd;
-            if (getenv("KV_RIG_DUMP"))
-                printf("stall at %lld\n", p.captureStart);
-            continue;
-        }
-        joined.push_back(p);
-    }
+    // the stream, and the two pieces are one. A longer silence is a pause.
+    std::vector<RampPiece> joined = JoinStalls(pieces, false);
     pieces.swap(joined);
     if (getenv("KV_RIG_DUMP"))
         for (const RampPiece& p : pieces)
-            printf("piece at %lld: %lld frames, %.1f .. %.1f\n", p.captureStart, p.frames, p.firstPosition,
-                   p.lastPosition);
+            printf("piece at %lld: %lld frames, %.1f .. %.1f, %d stalls\n", p.captureStart, p.frames, p.firstPosition,
+                   p.lastPosition, p.stalls);
     return pieces;
 }
 

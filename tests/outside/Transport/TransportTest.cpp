@@ -25,6 +25,7 @@ class TransportTest : public EngineTest {
 protected:
     void SetUp() override
     {
+        testStart_ = rig::Capture::Get().Now();
         EngineTest::SetUp();
         ASSERT_TRUE(rig::Capture::Get().WaitRunning(8000)) << "no capture of the sound server";
         ASSERT_EQ(S_OK, set_->SetFormat(16, kRate));
@@ -48,6 +49,15 @@ protected:
             transport_->Stop();
         if (link_)
             link_->SetMonitoring(set_.Get(), 0);
+        // What the test heard, to listen to and to look at.
+        if (HasFailure()) {
+            const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+            std::string path = std::string("heard-") + test->test_suite_name() + "." + test->name() + ".wav";
+            std::replace(path.begin(), path.end(), '/', '-');
+            rig::Capture& capture = rig::Capture::Get();
+            if (rig::SaveWav(path, capture.Take(testStart_, capture.Now())))
+                printf("what the test heard: %s\n", path.c_str());
+        }
     }
 
     // A mono track of 16-bit samples at start, panned.
@@ -102,7 +112,24 @@ protected:
     {
         LONGLONG until = rig::Capture::Get().Now() + LONGLONG(kRate) * settleMs / 1000;
         rig::Capture::Get().WaitFor(until, settleMs + 3000);
+        heardFrom_ = mark;
+        heardTo_ = until;
         return rig::Capture::Get().Take(mark, until);
+    }
+    // The ramp of the given length heard since mark, joined across the rig's losses.
+    std::vector<rig::RampPiece> HeardRamp(LONGLONG mark, LONGLONG length)
+    {
+        CapturedSince(mark);
+        return rig::HeardRamp(heardFrom_, heardTo_, length);
+    }
+    // For the message of a check on what CapturedSince gave.
+    std::string CaptureLoss() { return rig::CaptureLossNote(heardFrom_, heardTo_); }
+    // Silence in what was heard is the server's only while the output had sound queued all along.
+    void ExpectFed()
+    {
+        LONG underruns = -1, bufferMs = 0;
+        ASSERT_EQ(S_OK, status_->GetBufferStatus(&underruns, &bufferMs));
+        EXPECT_EQ(0, underruns) << "the engine let the output run dry";
     }
     LONG State()
     {
@@ -174,6 +201,9 @@ protected:
     std::unique_ptr<EngineTempFolder> temp_;
     std::vector<std::unique_ptr<ComRef<IMtTrack>>> tracks_;
     std::vector<std::unique_ptr<ComRef<IMtItem>>> items_;
+    LONGLONG testStart_ = 0;
+    LONGLONG heardFrom_ = 0;
+    LONGLONG heardTo_ = 0;
 };
 
 TEST_F(TransportTest, TwoTrackDocumentPlaysBothTonesThenEndsOnce)
@@ -187,6 +217,7 @@ TEST_F(TransportTest, TwoTrackDocumentPlaysBothTonesThenEndsOnce)
     EXPECT_EQ(0, status_->GetStatus());
     auto heard = CapturedSince(mark);
     EXPECT_TRUE(window_.Codes().size() == 1) << "the end comes once";
+    ExpectFed();
 
     struct Side {
         int channel;
@@ -195,12 +226,11 @@ TEST_F(TransportTest, TwoTrackDocumentPlaysBothTonesThenEndsOnce)
     for (const Side& s : sides) {
         SCOPED_TRACE(s.channel);
         LONGLONG sounding = rig::SoundingFrames(heard, s.channel, 0.05);
-        EXPECT_NEAR(double(second - rig::kStartLoss), double(sounding), kRate * 0.020);
-        LONGLONG onset = rig::FirstSound(heard, s.channel, 0.05);
-        ASSERT_GE(onset, 0);
-        const size_t middle = size_t(onset) + kRate / 4;
-        EXPECT_TRUE(WithinDb(rig::ToneAmplitude(heard, s.channel, s.hz, middle, kRate / 2), kHalfScale, 0.5));
-        EXPECT_LT(rig::ToneAmplitude(heard, s.channel, s.otherHz, middle, kRate / 2), 0.005);
+        EXPECT_NEAR(double(second - rig::kStartLoss), double(sounding), kRate * 0.020) << CaptureLoss();
+        // Measured clear of the server's stalls, over up to half a second.
+        const double amplitude = rig::ClearToneAmplitude(heard, s.channel, s.hz, kRate / 2);
+        EXPECT_TRUE(WithinDb(amplitude, kHalfScale, 0.5)) << amplitude << CaptureLoss();
+        EXPECT_LT(rig::ClearToneAmplitude(heard, s.channel, s.otherHz, kRate / 2), 0.005);
     }
     EXPECT_EQ(S_OK, transport_->Stop());
     EXPECT_EQ(1, State());
@@ -214,13 +244,17 @@ TEST_F(TransportTest, StoppedAtTheEndMessageTheRangeWasHeardToItsLastSample)
     AddTrack(rig::PositionRamp(length), 0.0f);
     LONGLONG mark = Play();
     ASSERT_TRUE(WaitEnd(5000));
+    ExpectFed();
     EXPECT_EQ(S_OK, transport_->Stop());
-    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    auto pieces = HeardRamp(mark, length);
     window_.Pump(200);
     EXPECT_EQ(1u, window_.Codes().size()) << "the end comes once";
-    ASSERT_EQ(1u, pieces.size());
+    ASSERT_EQ(1u, pieces.size()) << CaptureLoss();
     EXPECT_NEAR(double(length - 1), pieces.back().lastPosition, kRate * 0.005);
-    EXPECT_NEAR(double(length - rig::kStartLoss), double(pieces.back().frames), kRate * 0.016);
+    // What the server's stalls skipped was played by the engine; what the capture dropped, heard.
+    EXPECT_NEAR(double(length - rig::kStartLoss),
+                double(pieces.back().frames + pieces.back().skipped + pieces.back().dropped), kRate * 0.016)
+        << CaptureLoss();
 }
 
 // The position the counter shows at a pause is the last sample heard, not what the device
@@ -237,9 +271,10 @@ TEST_F(TransportTest, PositionAtAPauseIsTheLastSampleHeard)
     window_.Pump(100);
     LONGLONG paused = 0;
     ASSERT_EQ(S_OK, position_->GetPosition(&paused));
-    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    auto pieces = HeardRamp(mark, length);
     ASSERT_FALSE(pieces.empty());
-    EXPECT_NEAR(pieces.back().lastPosition, double(paused), kRate * 0.032) << "a stall of the server splits the ramp";
+    EXPECT_NEAR(pieces.back().lastPosition, double(paused), kRate * 0.032)
+        << pieces.back().stalls << " stalls of the server skipped " << pieces.back().skipped << CaptureLoss();
 }
 
 // The played ramp names its position, so every stretch the capture holds shows where it came
@@ -268,7 +303,8 @@ TEST_F(TransportTest, LoopWrapsAndPauseResumesWithoutGapOrRepeat)
     EXPECT_EQ(paused, still);
     ASSERT_EQ(S_OK, transport_->TogglePause());
     ASSERT_TRUE(WaitEnd(5000));
-    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    auto pieces = HeardRamp(mark, length);
+    SCOPED_TRACE(CaptureLoss());
 
     const double tolerance = kRate * 0.002;
     // The platform's pause resumes within 8 ms of where it stopped on a quiet machine, 12 ms
@@ -279,7 +315,8 @@ TEST_F(TransportTest, LoopWrapsAndPauseResumesWithoutGapOrRepeat)
     for (size_t i = 0; i < pieces.size(); ++i) {
         const rig::RampPiece& p = pieces[i];
         SCOPED_TRACE(i);
-        EXPECT_NEAR(double(p.frames - 1), p.lastPosition - p.firstPosition, tolerance) << "a gap or repeat inside";
+        EXPECT_NEAR(double(p.frames + p.skipped + p.dropped - 1), p.lastPosition - p.firstPosition, tolerance)
+            << "a gap or repeat inside";
         if (i == 0)
             continue;
         const rig::RampPiece& q = pieces[i - 1];
@@ -315,8 +352,9 @@ TEST_F(TransportTest, PositionSetWhilePlayingJumpsThere)
     ASSERT_EQ(S_OK, position_->GetPosition(&now));
     EXPECT_NEAR(double(target), double(now), kRate * 0.05);
     ASSERT_TRUE(WaitEnd(4000));
-    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
-    ASSERT_EQ(2u, pieces.size());
+    ExpectFed();
+    auto pieces = HeardRamp(mark, length);
+    ASSERT_EQ(2u, pieces.size()) << CaptureLoss();
     EXPECT_LT(pieces[0].lastPosition, double(kRate * 0.8));
     EXPECT_NEAR(double(target), pieces[1].firstPosition, kRate * 0.020 + rig::kStartLoss);
     EXPECT_NEAR(double(length - 1), pieces[1].lastPosition, kRate * 0.010);
@@ -340,9 +378,10 @@ TEST_F(TransportTest, SuspendClosesTheOutputAndResumeReopensWithTheNewSettings)
     ASSERT_EQ(S_OK, status_->GetBufferStatus(&underruns, &bufferMs));
     EXPECT_EQ(400, bufferMs);
     ASSERT_TRUE(WaitEnd(5000));
-    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    ExpectFed();
+    auto pieces = HeardRamp(mark, length);
     // Before the suspension, and from the held position on to the end.
-    ASSERT_EQ(2u, pieces.size());
+    ASSERT_EQ(2u, pieces.size()) << CaptureLoss();
     EXPECT_NEAR(double(held), pieces[1].firstPosition, kRate * 0.030 + rig::kStartLoss);
     EXPECT_NEAR(double(length - 1), pieces[1].lastPosition, kRate * 0.010);
 }
@@ -369,7 +408,7 @@ TEST_P(TransportDeviceTest, PlaysThroughTheNamedDeviceOrFallsBack)
     AddTrack(rig::PositionRamp(length), 0.0f);
     LONGLONG mark = Play();
     ASSERT_TRUE(WaitEnd(4000));
-    auto pieces = rig::RampPieces(CapturedSince(mark), 0, length);
+    auto pieces = HeardRamp(mark, length);
     // Played once, whole: from the start (less the start loss) to the end, always forward.
     // Under load the server may drop a few frames in a stall; that is the rig's, and the
     // loop test holds the stream itself to the frame.
@@ -471,16 +510,22 @@ TEST_F(TransportTest, FedToneIsRecordedIntoATakeThatReadsBackAtTheRecordingStart
     ComRef<IMtClip> clip;
     *clip.Out() = ClipOf(item);
     ASSERT_EQ(S_OK, armed->InsertClip(clip.Get(), recordStart, 0, 0));
-    auto back = TrackFrames(armed.Get(), recordStart, kRate / 10, 2);
-    EXPECT_TRUE(WithinDb(rig::ToneAmplitude(back, 0, 1000, 0, kRate / 10), kHalfScale, 0.5));
-    EXPECT_TRUE(WithinDb(rig::ToneAmplitude(back, 1, 1000, 0, kRate / 10), kHalfScale, 0.5));
+    // The fed tone passed the server too, which under load breaks it every 100 ms or so for
+    // 25-140 ms: measured clear of those breaks, over 50 ms.
+    auto back = TrackFrames(armed.Get(), recordStart, kRate / 2, 2);
+    EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(back, 0, 1000, kRate / 20), kHalfScale, 0.5));
+    EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(back, 1, 1000, kRate / 20), kHalfScale, 0.5));
     ComRef<IMtPeakReader> peaks;
     ASSERT_EQ(S_OK, armed->CreatePeakReader(peaks.Out(), 1024, 0));
     ASSERT_EQ(S_OK, peaks->Seek(recordStart));
-    MtPeakItem point[2];
+    MtPeakItem point[8];
     DWORD got = 0;
-    ASSERT_EQ(S_OK, peaks->Read(point, 2, &got));
-    EXPECT_NEAR(16384, point[0].maximum, 16384 * 0.06);
+    ASSERT_EQ(S_OK, peaks->Read(point, 8, &got));
+    ASSERT_GT(got, 0u);
+    LONG loudest = 0;
+    for (DWORD i = 0; i < got; ++i)
+        loudest = std::max<LONG>(loudest, point[i].maximum);
+    EXPECT_NEAR(16384, loudest, 16384 * 0.06);
 }
 
 // The input runs in the document's depth and the take is stored in it: a tone recorded into
@@ -510,14 +555,16 @@ TEST_F(TransportTest, TakesAreRecordedInTheDocumentsBits)
         ComRef<IMtClip> clip;
         *clip.Out() = ClipOf(takes[0].first->Get());
         ASSERT_EQ(S_OK, track->InsertClip(clip.Get(), 0, 0, 0));
-        std::vector<int16_t> tone(size_t(kRate / 10) * 2);
-        for (LONGLONG i = 0; i < kRate / 10; ++i) {
+        // The fed tone passed the server too: measured clear of its breaks (see above).
+        const LONGLONG frames = kRate * 3 / 10;
+        std::vector<int16_t> tone(size_t(frames) * 2);
+        for (LONGLONG i = 0; i < frames; ++i) {
             LONG v = 0;
             ASSERT_EQ(S_OK, track->ReadSample(0, i, &v));
             double x = bits == 8 ? (v - 128) / 128.0 : bits == 16 ? v / 32768.0 : v / 2147483648.0;
             tone[size_t(i) * 2] = int16_t(std::lround(x * 32767.0));
         }
-        EXPECT_TRUE(WithinDb(rig::ToneAmplitude(tone, 0, 1000, 0, kRate / 10), kHalfScale, bits == 8 ? 0.7 : 0.5));
+        EXPECT_TRUE(WithinDb(rig::ClearToneAmplitude(tone, 0, 1000, kRate / 20), kHalfScale, bits == 8 ? 0.7 : 0.5));
         set_->DetachTrack(track.Get());
         feed.Wait();
     }
