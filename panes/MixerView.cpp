@@ -83,7 +83,7 @@ ControllerViewLink* CMixerView::SetView(ControllerViewLink* view)
 {
     if (view != m_view) {
         // A drag ends with the strips it was on, its step given to the view it began in.
-        CancelDrags();
+        ForEachControl(&CMixerCtrl::CancelDrag);
         m_view = view;
         BuildStrips(view);
     }
@@ -112,14 +112,14 @@ void CMixerView::ClearStrips()
     m_built = false;
 }
 
-void CMixerView::CancelDrags()
+void CMixerView::ForEachControl(void (CMixerCtrl::*action)())
 {
     if (m_record)
-        m_record->CancelDrag();
+        (m_record.get()->*action)();
     if (m_master)
-        m_master->CancelDrag();
+        (m_master.get()->*action)();
     for (auto& strip : m_strips)
-        strip->CancelDrag();
+        (strip.get()->*action)();
 }
 
 void CMixerView::Rebuild()
@@ -127,16 +127,11 @@ void CMixerView::Rebuild()
     // Playback's stop and every edit come here: strips made again would end a fader drag the
     // user still holds, and cost a whole repaint of the pane.
     if (!m_built || !StripsFitTracks(m_view)) {
-        CancelDrags();
+        ForEachControl(&CMixerCtrl::CancelDrag);
         BuildStrips(m_view);
         return;
     }
-    if (m_record)
-        m_record->Refresh();
-    if (m_master)
-        m_master->Refresh();
-    for (auto& strip : m_strips)
-        strip->Refresh();
+    ForEachControl(&CMixerCtrl::Refresh);
     ArrangeStrips();
 }
 
@@ -362,12 +357,7 @@ void CMixerView::ScrollStrips(UINT code, int position)
 
 void CMixerView::InvalidateAll()
 {
-    if (m_record)
-        m_record->Refresh();
-    if (m_master)
-        m_master->Refresh();
-    for (auto& strip : m_strips)
-        strip->Refresh();
+    ForEachControl(&CMixerCtrl::Refresh);
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }

@@ -91,7 +91,8 @@ private:
     // Scroll bar, frame limits, strip places and scroll range after the strips or their sizes changed.
     void ArrangeStrips();
     void ClearStrips();
-    void CancelDrags();
+    // Calls the action on the record and master strips and every track strip.
+    void ForEachControl(void (CMixerCtrl::*action)());
     void LayoutStrips();
     void UpdateScrollRange();
     void ShowFocus();
