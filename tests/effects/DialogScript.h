@@ -79,8 +79,9 @@ inline void ChooseTab(HWND dialog, int id, int index)
 }
 
 // Runs steps one after the other from a timer while modal loops run; each step returns true
-// when it is done (false: try again at the next tick). After too many ticks the active window
-// gets Cancel, so that a test that went wrong ends rather than hangs.
+// when it is done (false: try again at the next tick). After too many ticks, counted while a
+// step waits in a modal loop of its own too, this thread's dialogs get Cancel at every tick, so
+// that a test that went wrong ends rather than hangs.
 class Script {
 public:
     explicit Script(std::vector<std::function<bool()>> steps, int maxTicks = 1500)
@@ -101,21 +102,37 @@ private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     {
         Script* self = s_current;
-        if (!self || self->m_busy || self->Finished())
+        if (!self || (self->Finished() && !self->m_timedOut))
             return;
-        if (++self->m_ticks > self->m_maxTicks) {
+        if (self->m_timedOut || ++self->m_ticks > self->m_maxTicks) {
             self->m_timedOut = true;
             self->m_next = self->m_steps.size();
-            if (HWND active = ::GetActiveWindow())
-                ::PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
+            CancelDialogs();
             return;
         }
         // A step may run a modal loop of its own (a message box, a nested dialog).
+        if (self->m_busy)
+            return;
         self->m_busy = true;
         const bool done = self->m_steps[self->m_next]();
         self->m_busy = false;
         if (done)
             ++self->m_next;
+    }
+    // Cancel to every visible dialog (an owned window or a system dialog) of this thread: the
+    // active window may be none of them.
+    static void CancelDialogs()
+    {
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND w, LPARAM) -> BOOL {
+                char name[16] = {};
+                ::GetClassNameA(w, name, sizeof name);
+                if (::IsWindowVisible(w) && (::GetWindow(w, GW_OWNER) || std::string(name) == "#32770"))
+                    ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+                return TRUE;
+            },
+            0);
     }
     static inline Script* s_current = nullptr;
     std::vector<std::function<bool()>> m_steps;
