@@ -105,9 +105,13 @@ void WaitDispatching(HANDLE handle)
         MSG msg;
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                // The quit stays queued for the loop that ends the program.
+                // The quit stays queued for the loop that ends the program. The worker may be
+                // sending to this thread (progress, an error): those are still answered.
                 ::PostQuitMessage(static_cast<int>(msg.wParam));
-                ::WaitForSingleObject(handle, INFINITE);
+                while (::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+                    MSG sent;
+                    ::PeekMessageA(&sent, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                }
                 return;
             }
             if (CWinApp* app = AfxGetApp(); !app || !app->PreTranslateMessage(&msg)) {
